@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs the Debian packages the build needs; does nothing when they are all there.
+set -e
+PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev xvfb"
+missing=""
+for p in $PKGS; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
