@@ -195,3 +195,27 @@ public:
     CRect operator&(const RECT& r) const { CRect o; o.IntersectRect(this, &r); return o; }
     CRect operator|(const RECT& r) const { CRect o; o.UnionRect(this, &r); return o; }
 };
+
+// Module handles: the program itself (null) or a loaded plug-in library.
+typedef void* HINSTANCE;
+typedef HINSTANCE HMODULE;
+
+// System error codes, as GetLastError() and the registry functions report them.
+#ifndef ERROR_SUCCESS
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_WRITE_FAULT 29L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_KEY_DELETED 1018L
+#endif
