@@ -162,13 +162,23 @@ int CDate::GetWeekOfMonthFromEnd() const {
     return last.GetWeekOfYear() - GetWeekOfYear() + 1;
 }
 
+// The period numbers are computed in 64 bits: they are asked of dates read from files, and a
+// damaged part must not overflow.
 int CDate::GetDayOfXun() const {
-    return m_nDay == 31 ? 11 : (m_nDay - 1) % 10 + 1;
+    return m_nDay == 31 ? 11 : (int)(((long long)m_nDay - 1) % 10 + 1);
 }
 
 int CDate::GetXunOfYear() const {
-    int d = m_nDay > 30 ? 30 : m_nDay;
-    return m_nMonth * 3 - 2 + (d - 1) / 10;
+    long long d = m_nDay > 30 ? 30 : m_nDay;
+    return ClampToInt((long long)m_nMonth * 3 - 2 + (d - 1) / 10);
+}
+
+int CDate::GetSeason() const {
+    return (int)(((long long)m_nMonth - 1) / 3 + 1);
+}
+
+int CDate::GetMonthOfSeason() const {
+    return (int)(((long long)m_nMonth - 1) % 3 + 1);
 }
 
 int CDate::GetConstellationIndex() const {
@@ -211,18 +221,22 @@ CDate CDate::PlusDays(int n) const {
 void CDate::NextDay() {
     if (m_nYear <= 0 || m_nMonth < 1 || m_nMonth > 12)
         return;
-    if (++m_nDay > GetDaysInMonth(m_nYear, m_nMonth)) {
+    if (m_nDay >= GetDaysInMonth(m_nYear, m_nMonth)) {
         m_nDay = 1;
         StepMonth(TRUE);
+    } else {
+        ++m_nDay;
     }
 }
 
 void CDate::PrevDay() {
     if (m_nYear <= 0 || m_nMonth < 1 || m_nMonth > 12)
         return;
-    if (--m_nDay < 1) {
+    if (m_nDay <= 1) {
         StepMonth(FALSE);
         m_nDay = GetDaysInMonth(m_nYear, m_nMonth);
+    } else {
+        --m_nDay;
     }
 }
 
@@ -233,15 +247,20 @@ void CDate::StepMonth(BOOL forward) {
         PrevYearMonth(&m_nYear, &m_nMonth);
 }
 
+// A pair at the very end of the int range stays where it is rather than overflow.
 void CDate::NextYearMonth(int* year, int* month) {
-    if (++*month > 12) {
+    if (*month < 12) {
+        ++*month;
+    } else if (*year < INT_MAX) {
         *month = 1;
         ++*year;
     }
 }
 
 void CDate::PrevYearMonth(int* year, int* month) {
-    if (--*month < 1) {
+    if (*month > 1) {
+        --*month;
+    } else if (*year > INT_MIN) {
         *month = 12;
         --*year;
     }

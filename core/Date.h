@@ -62,8 +62,8 @@ public:
     int GetWeekOfMonthFromEnd() const; // 1 = the month's last week
     int GetDayOfXun() const;           // 1..10, the 31st gives 11
     int GetXunOfYear() const;          // 1..36, the 31st belongs to the month's third xun
-    int GetSeason() const { return (m_nMonth - 1) / 3 + 1; }
-    int GetMonthOfSeason() const { return (m_nMonth - 1) % 3 + 1; }
+    int GetSeason() const;             // 1..4
+    int GetMonthOfSeason() const;      // 1..3
     int GetConstellationIndex() const; // star sign 0..11, -1 for an invalid date
     int GetConstellationName(CString& name) const;
 

@@ -153,9 +153,7 @@ BOOL ParseTimeText(const CString& text, CTime& out) {
     if (v[0] < 1900 || v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > 31 || v[3] < 0 || v[3] > 23 ||
         v[4] < 0 || v[4] > 59 || v[5] < 0 || v[5] > 59)
         return FALSE;
-    // A day the month does not have (2005-2-30) is refused rather than rolled into the next
+    // CTime refuses a day the month does not have (2005-2-30) instead of rolling it into the next
     // month: a time stamp that names no day is not a time.
-    if (!CDate::IsValidDate(v[0], v[1], v[2]))
-        return FALSE;
     return out.SetDateTime(v[0], v[1], v[2], v[3], v[4], v[5]);
 }

@@ -1,6 +1,6 @@
 #include "core/Date.h"
 
-#include "core/tests/DatePrint.h"
+#include "core/tests/DateTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -387,4 +387,44 @@ TEST(Date, KeysHashMapsByXorOfParts) {
     EXPECT_TRUE(byDate.Lookup(CDate(2004, 2, 29), dayOfWeek));
     EXPECT_EQ(0, dayOfWeek);
     EXPECT_FALSE(byDate.Lookup(CDate(2005, 2, 28), dayOfWeek));
+}
+
+// Dates read from a damaged file can hold any int; every operation must still be defined (the
+// sanitizer build aborts on an overflow).
+TEST(Date, DamagedPartsDoNotOverflow) {
+    const CDate damaged[] = {CDate(INT_MAX, INT_MAX, INT_MAX), CDate(INT_MIN, INT_MIN, INT_MIN),
+                             CDate(INT_MAX, 12, 31), CDate(INT_MIN, 1, 1), CDate(1, 12, INT_MIN)};
+    long long sink = 0;
+    auto use = [&sink](std::initializer_list<long long> values) {
+        for (long long v : values)
+            sink += v % 1000;
+    };
+    for (const CDate& d : damaged) {
+        for (const CDate& other : damaged) {
+            use({d.DaysSince(other), d.WeeksSince(other), d.XunsSince(other), d.SeasonsSince(other),
+                 d.MonthsSince(other), d.Compare(other), CDate::CountDaysInRange(d, other),
+                 CDate::DaysToNextAnniversary(d, 2, 29)});
+        }
+        use({d.GetDayOfWeek(), d.GetWeekOfYear(), d.GetWeekOfMonth(), d.GetWeekOfMonthFromEnd(),
+             d.GetDayOfXun(), d.GetXunOfYear(), d.GetSeason(), d.GetMonthOfSeason(),
+             d.GetConstellationIndex(), CDate::PackYMD(d.GetYear(), d.GetMonth(), d.GetDay())});
+        CDate moved = d;
+        moved.NextDay();
+        moved.PrevDay();
+        moved.StepMonth(TRUE);
+        moved.StepMonth(FALSE);
+        moved.AddDays(INT_MAX);
+        moved.AddDays(INT_MIN);
+        use({moved.GetDay()});
+    }
+    EXPECT_NE(0, sink);
+
+    int y = INT_MAX, m = 12;
+    CDate::NextYearMonth(&y, &m);
+    EXPECT_EQ(INT_MAX, y);
+    EXPECT_EQ(12, m);
+    y = INT_MIN, m = 1;
+    CDate::PrevYearMonth(&y, &m);
+    EXPECT_EQ(INT_MIN, y);
+    EXPECT_EQ(1, m);
 }

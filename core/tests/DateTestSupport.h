@@ -1,9 +1,12 @@
-// Readable failure messages for dates and times in the tests.
+// Shared pieces of the date and time tests: readable failure messages and the bytes an archive
+// wrote.
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "core/DateTime.h"
+#include "platform/base/File.h"
 
 inline void PrintTo(const CDate& d, std::ostream* os) {
     *os << d.GetYear() << "-" << d.GetMonth() << "-" << d.GetDay();
@@ -17,4 +20,13 @@ inline void PrintTo(const CDateTime& t, std::ostream* os) {
     PrintTo(t.m_date, os);
     *os << " ";
     PrintTo(t.m_time, os);
+}
+
+// Everything in the memory file, from its start.
+inline std::vector<unsigned char> FileBytes(CMemFile& file) {
+    std::vector<unsigned char> bytes((size_t)file.GetLength());
+    file.SeekToBegin();
+    if (!bytes.empty())
+        file.Read(bytes.data(), (UINT)bytes.size());
+    return bytes;
 }
