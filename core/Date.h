@@ -70,6 +70,8 @@ public:
     // Days from the second date to the first.
     static int DaysBetween(int y1, int m1, int d1, int y2, int m2, int d2);
     int DaysSince(const CDate& other) const;
+    // Exactly n days on (back for negative n). A date that is not valid, or a move that would
+    // leave the years 1..INT_MAX, leaves the date as it is.
     void AddDays(int n);
     CDate PlusDays(int n) const;
     void NextDay();
@@ -113,6 +115,8 @@ public:
     // (with the number of digits each was written with). A run too long for an int reads as -1.
     // Returns how many were read.
     static int ScanNumbers(const char* text, int* values, int* digitCounts, int maxCount);
+
+    // The lunar calendar's conversions, solar terms and Chinese names join here as static members.
 
 protected:
     int m_nYear;
