@@ -1,0 +1,124 @@
+#include "platform/base/Gbk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Narrow literals in this file are GBK; UTF-8 expectations are written as u8 literals.
+std::string U8(const char8_t* s) {
+    return std::string(reinterpret_cast<const char*>(s));
+}
+
+std::string Bytes(const CString& s) {
+    return std::string(s.GetString(), s.GetLength());
+}
+
+struct RoundTrip {
+    const char* gbk;
+    const char8_t* utf8;
+    const char16_t* utf16;
+};
+
+TEST(GbkConvert, RoundTripsThroughUtf8AndUtf16) {
+    const RoundTrip cases[] = {
+        {"", u8"", u""},
+        {"plain ASCII\r\n", u8"plain ASCII\r\n", u"plain ASCII\r\n"},
+        {"张三", u8"张三", u"张三"},
+        {"C:\\癨\\碼癆", u8"C:\\癨\\碼癆", u"C:\\癨\\碼癆"}, // trail bytes 5C, 61, 41
+        {"\x80", u8"€", u"€"},                               // the euro sign of code page 936
+        {"通讯录 Address 1号", u8"通讯录 Address 1号", u"通讯录 Address 1号"},
+        {"ａｂ１【】", u8"ａｂ１【】", u"ａｂ１【】"},
+    };
+    for (const auto& c : cases) {
+        std::string gbk = c.gbk;
+        EXPECT_EQ(GbkToUtf8(gbk), U8(c.utf8)) << gbk;
+        EXPECT_EQ(GbkToUtf16(gbk), std::u16string(c.utf16)) << gbk;
+        EXPECT_EQ(Bytes(Utf8ToGbk(U8(c.utf8))), gbk);
+        EXPECT_EQ(Bytes(Utf16ToGbk(c.utf16)), gbk);
+    }
+}
+
+TEST(GbkConvert, LongTextCrossesTheInternalBufferIntact) {
+    std::string gbk, utf8;
+    for (int i = 0; i < 3000; ++i) {
+        gbk += i % 7 ? "张" : "a";
+        utf8 += i % 7 ? U8(u8"张") : "a";
+    }
+    EXPECT_EQ(GbkToUtf8(gbk), utf8);
+    EXPECT_EQ(Bytes(Utf8ToGbk(utf8)), gbk);
+    EXPECT_EQ(Bytes(Utf16ToGbk(GbkToUtf16(gbk))), gbk);
+}
+
+struct BrokenGbk {
+    std::string gbk;
+    std::string utf8;
+};
+
+TEST(GbkConvert, BrokenGbkReplacesEachBadByteAndKeepsTheRest) {
+    const BrokenGbk cases[] = {
+        {"ab\xB0", U8(u8"ab\uFFFD")},         // lead byte cut off at the end
+        {"\xB0\nline", U8(u8"\uFFFD\nline")}, // a line end is no trail byte
+        {"\xB0\x7F张", U8(u8"\uFFFD\x7F张")}, // 0x7F is never a trail byte
+        {"a\xFF"
+         "b",
+         U8(u8"a\uFFFDb")},                               // 0xFF starts nothing
+        {"\xB0\xB0\xB0", U8(u8"鞍\uFFFD")},               // B0 is also a trail byte
+        {std::string("x\0y", 3), std::string("x\0y", 3)}, // an embedded NUL is kept
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GbkToUtf8(c.gbk), c.utf8);
+        // UTF-16 has the same replacements, one unit per bad byte.
+        EXPECT_EQ(Bytes(Utf16ToGbk(GbkToUtf16(c.gbk))), Bytes(Utf8ToGbk(c.utf8)));
+    }
+    EXPECT_EQ(GbkToUtf16(std::string("ab\xB0")), std::u16string(u"ab\uFFFD"));
+}
+
+struct NoGbkForm {
+    std::string utf8;
+    std::string gbk;
+};
+
+TEST(GbkConvert, TextWithoutGbkFormBecomesQuestionMarks) {
+    const NoGbkForm cases[] = {
+        {U8(u8"a😀b"), "a?b"}, // outside the BMP: one mark per character
+        {U8(u8"张😀😀三"), "张??三"},
+        {U8(u8"한국"), "??"},         // Hangul syllables are not in GBK
+        {"\xC3(", "?("},              // a sequence cut short
+        {"\xC0\xAF", "??"},           // overlong form of '/'
+        {"\xED\xA0\x80z", "???z"},    // an encoded surrogate
+        {"\xF4\x90\x80\x80", "????"}, // above U+10FFFF
+        {"ok\xE5\xBC", "ok??"},       // truncated at the end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Bytes(Utf8ToGbk(c.utf8)), c.gbk) << c.utf8;
+
+    EXPECT_EQ(Bytes(Utf16ToGbk(u"a\U0001F600b")), "a?b");
+    EXPECT_EQ(Bytes(Utf16ToGbk(std::u16string(u"x") + char16_t(0xD800) + u"y")), "x?y");
+    EXPECT_EQ(Bytes(Utf16ToGbk(std::u16string(1, char16_t(0xDC00)))), "?");
+}
+
+TEST(GbkChars, SizesAndFittingRespectCharacterBoundaries) {
+    EXPECT_EQ(GbkCharSize("张", 2), 2);
+    EXPECT_EQ(GbkCharSize("张", 1), 1);
+    EXPECT_EQ(GbkCharSize("\xB0\x5C", 2), 2);
+    EXPECT_EQ(GbkCharSize("\xB0\x7F", 2), 1);
+    EXPECT_EQ(GbkCharSize("\x80\x40", 2), 1);
+    EXPECT_EQ(GbkCharSize("a\x40", 2), 1);
+
+    struct {
+        const char* text;
+        size_t max;
+        size_t fit;
+    } cases[] = {
+        {"ab张三", 3, 2}, {"ab张三", 4, 4}, {"ab张三", 5, 4}, {"ab张三", 99, 6},
+        {"张三", 1, 0},   {"a\xB0", 2, 2},  {"", 5, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GbkFitLength(c.text, std::strlen(c.text), c.max), c.fit)
+            << c.text << " in " << c.max;
+}
+
+} // namespace
