@@ -140,7 +140,8 @@ DWORD GetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
             path = ProgramPathFromOsPath(lib.string());
     } else {
         fs::path exe = ExecutablePath();
-        path = GetModuleDirectory() + "\\" + Utf8ToGbk(exe.empty() ? "quillmar" : exe.filename().string());
+        path = GetModuleDirectory() + "\\" +
+               Utf8ToGbk(exe.empty() ? "quillmar" : exe.filename().string());
     }
     if (path.IsEmpty()) {
         lpFilename[0] = 0;

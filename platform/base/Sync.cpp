@@ -110,8 +110,8 @@ bool OpenNamedLock(const char* name, int& fd, bool& existed) {
     std::string folder;
     if (!RuntimeFolder(folder))
         return false;
-    int gate = ::open((folder + "/mutex.gate").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
-                      0600);
+    int gate =
+        ::open((folder + "/mutex.gate").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (gate < 0)
         return false;
     bool ok = false;

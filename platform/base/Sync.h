@@ -33,15 +33,14 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms);
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL bWaitAll, DWORD ms);
 BOOL CloseHandle(HANDLE h);
 
-HANDLE CreateEvent(LPSECURITY_ATTRIBUTES attrs, BOOL bManualReset, BOOL bInitialState,
-                   LPCSTR name);
+HANDLE CreateEvent(LPSECURITY_ATTRIBUTES attrs, BOOL bManualReset, BOOL bInitialState, LPCSTR name);
 BOOL SetEvent(HANDLE h);
 BOOL ResetEvent(HANDLE h);
 
 // A mutex. With a name it is also visible to other processes of the user: the first creator gets
-// GetLastError() == ERROR_SUCCESS, every later one (in this or another process) ERROR_ALREADY_EXISTS
-// until all holders have closed it or ended, even by a crash. This is what the single-instance
-// test needs; waiting on a mutex excludes the threads of this process only.
+// GetLastError() == ERROR_SUCCESS, every later one (in this or another process)
+// ERROR_ALREADY_EXISTS until all holders have closed it or ended, even by a crash. This is what the
+// single-instance test needs; waiting on a mutex excludes the threads of this process only.
 HANDLE CreateMutex(LPSECURITY_ATTRIBUTES attrs, BOOL bInitialOwner, LPCSTR name);
 BOOL ReleaseMutex(HANDLE h);
 
@@ -71,8 +70,7 @@ inline LONG InterlockedExchangeAdd(volatile LONG* p, LONG value) {
     return __atomic_fetch_add(p, value, __ATOMIC_SEQ_CST);
 }
 inline LONG InterlockedCompareExchange(volatile LONG* p, LONG exchange, LONG comparand) {
-    __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST,
-                                __ATOMIC_SEQ_CST);
+    __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
     return comparand;
 }
 

@@ -57,7 +57,8 @@ private:
 // CREATE_SUSPENDED to do that safely). Null when the thread cannot be started.
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam,
                            int nPriority = THREAD_PRIORITY_NORMAL, UINT nStackSize = 0,
-                           DWORD dwCreateFlags = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+                           DWORD dwCreateFlags = 0,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
 
 // STILL_ACTIVE while the thread runs, then its exit code.
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);

@@ -92,13 +92,37 @@ std::string FormatTm(const char* format, const struct tm& tm) {
         ++p;
         std::string piece;
         switch (code) {
-        case '%': piece = "%"; break;
+        case '%':
+            piece = "%";
+            break;
         // The original's run-time library writes these short forms in the "C" locale.
-        case 'c': piece = StrftimeOne("%m/%d/%y %H:%M:%S", tm); break;
-        case 'x': piece = StrftimeOne("%m/%d/%y", tm); break;
-        case 'X': piece = StrftimeOne("%H:%M:%S", tm); break;
-        case 'a': case 'A': case 'b': case 'B': case 'd': case 'H': case 'I': case 'j': case 'm':
-        case 'M': case 'p': case 'S': case 'U': case 'w': case 'W': case 'y': case 'Y': case 'Z':
+        case 'c':
+            piece = StrftimeOne("%m/%d/%y %H:%M:%S", tm);
+            break;
+        case 'x':
+            piece = StrftimeOne("%m/%d/%y", tm);
+            break;
+        case 'X':
+            piece = StrftimeOne("%H:%M:%S", tm);
+            break;
+        case 'a':
+        case 'A':
+        case 'b':
+        case 'B':
+        case 'd':
+        case 'H':
+        case 'I':
+        case 'j':
+        case 'm':
+        case 'M':
+        case 'p':
+        case 'S':
+        case 'U':
+        case 'w':
+        case 'W':
+        case 'y':
+        case 'Y':
+        case 'Z':
         case 'z': {
             char spec[3] = {'%', code, 0};
             piece = StrftimeOne(spec, tm);
@@ -110,7 +134,9 @@ std::string FormatTm(const char* format, const struct tm& tm) {
             }
             break;
         }
-        default: piece.assign(start, p + 1 - start); break;
+        default:
+            piece.assign(start, p + 1 - start);
+            break;
         }
         out += piece;
     }
@@ -143,8 +169,7 @@ CTime CTime::GetCurrentTime() {
     return CTime(Now());
 }
 
-BOOL CTime::IsValidParts(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec,
-                         int nDST) {
+BOOL CTime::IsValidParts(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int nDST) {
     __time64_t t;
     return PartsToTime(nYear, nMonth, nDay, nHour, nMin, nSec, nDST, t);
 }
@@ -158,8 +183,7 @@ void CTime::ResetNowForTesting() {
     g_nowPinned.store(false);
 }
 
-BOOL CTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec,
-                        int nDST) {
+BOOL CTime::SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int nDST) {
     __time64_t t;
     if (!PartsToTime(nYear, nMonth, nDay, nHour, nMin, nSec, nDST, t))
         return FALSE;
@@ -197,13 +221,27 @@ struct tm LocalOrZero(const CTime& t) {
 }
 } // namespace
 
-int CTime::GetYear() const { return LocalOrZero(*this).tm_year + 1900; }
-int CTime::GetMonth() const { return LocalOrZero(*this).tm_mon + 1; }
-int CTime::GetDay() const { return LocalOrZero(*this).tm_mday; }
-int CTime::GetHour() const { return LocalOrZero(*this).tm_hour; }
-int CTime::GetMinute() const { return LocalOrZero(*this).tm_min; }
-int CTime::GetSecond() const { return LocalOrZero(*this).tm_sec; }
-int CTime::GetDayOfWeek() const { return LocalOrZero(*this).tm_wday + 1; }
+int CTime::GetYear() const {
+    return LocalOrZero(*this).tm_year + 1900;
+}
+int CTime::GetMonth() const {
+    return LocalOrZero(*this).tm_mon + 1;
+}
+int CTime::GetDay() const {
+    return LocalOrZero(*this).tm_mday;
+}
+int CTime::GetHour() const {
+    return LocalOrZero(*this).tm_hour;
+}
+int CTime::GetMinute() const {
+    return LocalOrZero(*this).tm_min;
+}
+int CTime::GetSecond() const {
+    return LocalOrZero(*this).tm_sec;
+}
+int CTime::GetDayOfWeek() const {
+    return LocalOrZero(*this).tm_wday + 1;
+}
 
 CString CTime::Format(const char* format) const {
     struct tm tm;
@@ -229,11 +267,25 @@ CString CTimeSpan::Format(const char* format) const {
         }
         ++p;
         switch (*p) {
-        case 'D': std::snprintf(buf, sizeof buf, "%lld", (long long)GetDays()); out += buf; break;
-        case 'H': std::snprintf(buf, sizeof buf, "%02ld", (long)GetHours()); out += buf; break;
-        case 'M': std::snprintf(buf, sizeof buf, "%02ld", (long)GetMinutes()); out += buf; break;
-        case 'S': std::snprintf(buf, sizeof buf, "%02ld", (long)GetSeconds()); out += buf; break;
-        case '%': out += '%'; break;
+        case 'D':
+            std::snprintf(buf, sizeof buf, "%lld", (long long)GetDays());
+            out += buf;
+            break;
+        case 'H':
+            std::snprintf(buf, sizeof buf, "%02ld", (long)GetHours());
+            out += buf;
+            break;
+        case 'M':
+            std::snprintf(buf, sizeof buf, "%02ld", (long)GetMinutes());
+            out += buf;
+            break;
+        case 'S':
+            std::snprintf(buf, sizeof buf, "%02ld", (long)GetSeconds());
+            out += buf;
+            break;
+        case '%':
+            out += '%';
+            break;
         default:
             out += '%';
             out += *p;

@@ -45,8 +45,14 @@ public:
 
     CTimeSpan operator+(CTimeSpan s) const { return CTimeSpan(m_timeSpan + s.m_timeSpan); }
     CTimeSpan operator-(CTimeSpan s) const { return CTimeSpan(m_timeSpan - s.m_timeSpan); }
-    CTimeSpan& operator+=(CTimeSpan s) { m_timeSpan += s.m_timeSpan; return *this; }
-    CTimeSpan& operator-=(CTimeSpan s) { m_timeSpan -= s.m_timeSpan; return *this; }
+    CTimeSpan& operator+=(CTimeSpan s) {
+        m_timeSpan += s.m_timeSpan;
+        return *this;
+    }
+    CTimeSpan& operator-=(CTimeSpan s) {
+        m_timeSpan -= s.m_timeSpan;
+        return *this;
+    }
     bool operator==(CTimeSpan s) const { return m_timeSpan == s.m_timeSpan; }
     bool operator!=(CTimeSpan s) const { return m_timeSpan != s.m_timeSpan; }
     bool operator<(CTimeSpan s) const { return m_timeSpan < s.m_timeSpan; }
@@ -79,8 +85,7 @@ public:
 
     // Sets the value from local parts and returns TRUE; on invalid parts returns FALSE and keeps
     // the old value.
-    BOOL SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec,
-                     int nDST = -1);
+    BOOL SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int nDST = -1);
 
     __time64_t GetTime() const { return m_time; }
 
@@ -106,8 +111,14 @@ public:
     CTimeSpan operator-(CTime t) const { return CTimeSpan(m_time - t.m_time); }
     CTime operator-(CTimeSpan s) const { return CTime(m_time - s.GetTimeSpan()); }
     CTime operator+(CTimeSpan s) const { return CTime(m_time + s.GetTimeSpan()); }
-    CTime& operator+=(CTimeSpan s) { m_time += s.GetTimeSpan(); return *this; }
-    CTime& operator-=(CTimeSpan s) { m_time -= s.GetTimeSpan(); return *this; }
+    CTime& operator+=(CTimeSpan s) {
+        m_time += s.GetTimeSpan();
+        return *this;
+    }
+    CTime& operator-=(CTimeSpan s) {
+        m_time -= s.GetTimeSpan();
+        return *this;
+    }
     bool operator==(CTime t) const { return m_time == t.m_time; }
     bool operator!=(CTime t) const { return m_time != t.m_time; }
     bool operator<(CTime t) const { return m_time < t.m_time; }

@@ -56,14 +56,14 @@ TEST_F(CTimeTest, RefusesPartsThatNameNoLocalTime) {
         int y, mo, d, h, mi, s;
         bool valid;
     } cases[] = {
-        {2005, 3, 7, 12, 30, 0, true},   {2004, 2, 29, 0, 0, 0, true},
-        {2005, 2, 29, 0, 0, 0, false},   {2005, 2, 31, 0, 0, 0, false},
-        {2005, 0, 1, 0, 0, 0, false},    {2005, 13, 1, 0, 0, 0, false},
-        {2005, 1, 0, 0, 0, 0, false},    {2005, 1, 1, 24, 0, 0, false},
-        {2005, 1, 1, 0, 60, 0, false},   {2005, 1, 1, 0, 0, 60, false},
-        {1899, 12, 31, 0, 0, 0, false},  {3001, 1, 1, 0, 0, 0, false},
-        {2024, 3, 31, 2, 30, 0, false},  // skipped by the change to summer time
-        {2024, 3, 31, 3, 0, 0, true},    {2024, 10, 27, 2, 30, 0, true}, // repeated hour exists
+        {2005, 3, 7, 12, 30, 0, true},  {2004, 2, 29, 0, 0, 0, true},
+        {2005, 2, 29, 0, 0, 0, false},  {2005, 2, 31, 0, 0, 0, false},
+        {2005, 0, 1, 0, 0, 0, false},   {2005, 13, 1, 0, 0, 0, false},
+        {2005, 1, 0, 0, 0, 0, false},   {2005, 1, 1, 24, 0, 0, false},
+        {2005, 1, 1, 0, 60, 0, false},  {2005, 1, 1, 0, 0, 60, false},
+        {1899, 12, 31, 0, 0, 0, false}, {3001, 1, 1, 0, 0, 0, false},
+        {2024, 3, 31, 2, 30, 0, false}, // skipped by the change to summer time
+        {2024, 3, 31, 3, 0, 0, true},   {2024, 10, 27, 2, 30, 0, true}, // repeated hour exists
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << "-" << c.mo << "-" << c.d << " " << c.h << ":"
