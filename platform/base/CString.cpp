@@ -337,9 +337,25 @@ CString CString::SpanExcluding(const char* pszCharSet) const {
     return pos < 0 ? *this : Left(pos);
 }
 
+// The first character boundary at or after pos. Only a run of bytes that may all be lead bytes
+// is ambiguous, and the byte before such a run always ends a character, so the walk starts there
+// instead of at the beginning: repeated Find calls over a long text stay linear.
+int CString::CharStartAtOrAfter(int pos) const {
+    if (pos <= 0)
+        return 0;
+    if (pos >= GetLength())
+        return GetLength();
+    int start = pos;
+    while (start > 0 && IsGbkLeadByte(static_cast<unsigned char>(m_s[start - 1])))
+        --start;
+    while (start < pos)
+        start += CharSizeAt(start);
+    return start;
+}
+
 int CString::Find(char ch, int nStart) const {
-    for (int pos = 0; pos < GetLength(); pos += CharSizeAt(pos))
-        if (pos >= nStart && CharSizeAt(pos) == 1 && m_s[pos] == ch)
+    for (int pos = CharStartAtOrAfter(nStart); pos < GetLength(); pos += CharSizeAt(pos))
+        if (CharSizeAt(pos) == 1 && m_s[pos] == ch)
             return pos;
     return -1;
 }
@@ -358,11 +374,11 @@ bool CString::MatchAt(int pos, const char* sub, int subLen) const {
 int CString::Find(const char* pszSub, int nStart) const {
     const char* sub = NonNull(pszSub);
     int subLen = static_cast<int>(std::strlen(sub));
-    nStart = std::max(nStart, 0);
     if (nStart > GetLength())
         return -1;
-    for (int pos = 0; pos <= GetLength(); pos += pos < GetLength() ? CharSizeAt(pos) : 1)
-        if (pos >= nStart && MatchAt(pos, sub, subLen))
+    for (int pos = CharStartAtOrAfter(nStart); pos <= GetLength();
+         pos += pos < GetLength() ? CharSizeAt(pos) : 1)
+        if (MatchAt(pos, sub, subLen))
             return pos;
     return -1;
 }

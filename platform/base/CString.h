@@ -196,6 +196,7 @@ public:
 
 private:
     int CharSizeAt(int pos) const;
+    int CharStartAtOrAfter(int pos) const;
     bool MatchAt(int pos, const char* sub, int subLen) const;
     std::string m_s;
 };

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +110,33 @@ TEST(CStringFind, NeverMatchesATrailByteNorSplitsACharacter) {
         if (what.size() == 1) {
             EXPECT_EQ(s.Find(c.what, c.start), c.find) << "substring form of " << c.what;
             EXPECT_EQ(s.ReverseFind(what[0]), c.reverseFind) << c.text;
+        }
+    }
+}
+
+TEST(CStringFind, FindFromAnyStartAgreesWithAWalkFromTheBeginning) {
+    // Runs of bytes that could all be lead bytes (鞍 = B0 B0, 张三) are where a search that starts
+    // in the middle of the text must find the character boundaries again.
+    const CString text = "x鞍鞍\\张三A\\癨\\鞍\xB0\nA癆A";
+    std::vector<int> starts; // character boundaries, found by walking from the start
+    for (int pos = 0; pos < text.GetLength();) {
+        starts.push_back(pos);
+        bool pair = static_cast<unsigned char>(text[pos]) >= 0x81 && pos + 1 < text.GetLength() &&
+                    static_cast<unsigned char>(text[pos + 1]) >= 0x40 && text[pos + 1] != 0x7F &&
+                    static_cast<unsigned char>(text[pos + 1]) != 0xFF;
+        pos += pair ? 2 : 1;
+    }
+    for (char ch : {'\\', 'A', '\n'}) {
+        for (int from = 0; from <= text.GetLength(); ++from) {
+            int expected = -1;
+            for (int b : starts) {
+                if (b >= from && text[b] == ch) {
+                    expected = b;
+                    break;
+                }
+            }
+            EXPECT_EQ(text.Find(ch, from), expected) << "'" << ch << "' from " << from;
+            EXPECT_EQ(text.Find(CString(ch), from), expected) << "\"" << ch << "\" from " << from;
         }
     }
 }
