@@ -30,8 +30,16 @@ inline pid_t Start(const std::string& testName, const std::string& role, int std
     std::string exe = "/proc/self/exe";
     std::vector<char*> argv = {exe.data(), filter.data(), nullptr};
     std::vector<std::string> envStore;
+    // The child runs exactly the one test it is named: the role is replaced, and the test runner
+    // may have split this program into shards, which would filter the named test away.
+    auto inherited = [](const std::string& entry) {
+        for (const char* name : {kRoleVariable, "GTEST_TOTAL_SHARDS", "GTEST_SHARD_INDEX"})
+            if (entry.rfind(std::string(name) + "=", 0) == 0)
+                return false;
+        return true;
+    };
     for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind(std::string(kRoleVariable) + "=", 0) != 0)
+        if (inherited(*e))
             envStore.push_back(*e);
     envStore.push_back(std::string(kRoleVariable) + "=" + role);
     std::vector<char*> envp;
