@@ -185,6 +185,14 @@ TEST(List, AddsWholeListsInOrderIncludingItself) {
     self.AddTail(&self);
     self.AddHead(&self);
     EXPECT_EQ(Ints(self), (IntVec{1, 2, 1, 2, 1, 2, 1, 2}));
+    // A pointer list handed another pointer list takes its elements, not the list's address.
+    int a = 1, b = 2;
+    CPtrList ptrs, morePtrs;
+    morePtrs.AddTail(&a);
+    morePtrs.AddTail(&b);
+    ptrs.AddTail(&morePtrs);
+    ASSERT_EQ(ptrs.GetCount(), 2);
+    EXPECT_EQ(ptrs.GetHead(), &a);
 }
 
 TEST(List, TypedPointerListsHandBackTheirType) {
