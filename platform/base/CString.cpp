@@ -10,6 +10,8 @@
 #include "platform/base/Collate.h"
 #include "platform/base/Gbk.h"
 
+using cstring_detail::FormatArg;
+
 namespace {
 
 std::atomic<CString::ResourceLoader> g_resourceLoader{nullptr};

@@ -15,6 +15,8 @@
 
 class CString;
 
+namespace cstring_detail {
+
 // One argument of CString::Format, reduced to what a printf conversion can take. Format looks at
 // the argument's real type rather than trusting the length modifier: the program was written for a
 // platform where long is 32 bits, so "%ld" with a LONG or "%d" with a 64-bit value must still print
@@ -30,8 +32,6 @@ struct FormatArg {
         const void* p;
     };
 };
-
-namespace cstring_detail {
 
 template <class T> struct AlwaysFalse : std::false_type {};
 
@@ -151,7 +151,8 @@ public:
     CString& TrimRight(const char* pszTargets);
 
     template <class... Args> void Format(const char* pszFormat, const Args&... args) {
-        std::array<FormatArg, sizeof...(Args)> a{cstring_detail::MakeFormatArg(args)...};
+        std::array<cstring_detail::FormatArg, sizeof...(Args)> a{
+            cstring_detail::MakeFormatArg(args)...};
         std::string s;
         cstring_detail::AppendFormatted(s, pszFormat, a.data(), a.size());
         m_s = std::move(s);
@@ -165,7 +166,8 @@ public:
             Empty();
     }
     template <class... Args> void AppendFormat(const char* pszFormat, const Args&... args) {
-        std::array<FormatArg, sizeof...(Args)> a{cstring_detail::MakeFormatArg(args)...};
+        std::array<cstring_detail::FormatArg, sizeof...(Args)> a{
+            cstring_detail::MakeFormatArg(args)...};
         cstring_detail::AppendFormatted(m_s, pszFormat, a.data(), a.size());
     }
     // Plain C formatting: the caller's argument types must match the conversions exactly.
