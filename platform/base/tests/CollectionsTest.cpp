@@ -42,26 +42,28 @@ template <class ARRAY> std::vector<int> Elements(const ARRAY& array) {
     return out;
 }
 
-template <class MAP> std::vector<int> IntKeys(const MAP& map) {
-    std::vector<int> out;
-    typename MAP::BASE_KEY key;
-    typename MAP::BASE_VALUE value;
+// What project(key, value) makes of each entry, in iteration order.
+template <class MAP, class PROJECT> auto Walk(const MAP& map, PROJECT project) {
+    std::vector<decltype(project(std::declval<typename MAP::BASE_KEY&>(),
+                                 std::declval<typename MAP::BASE_VALUE&>()))>
+        out;
+    typename MAP::BASE_KEY key{};
+    typename MAP::BASE_VALUE value{};
     for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
         map.GetNextAssoc(pos, key, value);
-        out.push_back((int)key);
+        out.push_back(project(key, value));
     }
     return out;
 }
 
+template <class MAP> std::vector<int> IntKeys(const MAP& map) {
+    return Walk(map, [](auto& key, auto&) { return (int)key; });
+}
+template <class MAP> std::vector<int> IntValues(const MAP& map) {
+    return Walk(map, [](auto&, auto& value) { return (int)value; });
+}
 template <class MAP> std::vector<std::string> StringKeys(const MAP& map) {
-    std::vector<std::string> out;
-    CString key;
-    typename MAP::BASE_VALUE value;
-    for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
-        map.GetNextAssoc(pos, key, value);
-        out.emplace_back((LPCTSTR)key);
-    }
-    return out;
+    return Walk(map, [](const CString& key, auto&) { return std::string((LPCTSTR)key); });
 }
 
 typedef std::vector<std::string> Strings;
@@ -545,6 +547,34 @@ TEST(Map, TypedPointerMaps) {
     EXPECT_TRUE(partner.Lookup(&one, found));
     EXPECT_EQ(found, &two);
     EXPECT_EQ(partner.GetCount(), 2);
+}
+
+namespace {
+struct SDay {
+    int y, m, d;
+    bool operator==(const SDay& o) const { return y == o.y && m == o.m && d == o.d; }
+};
+} // namespace
+
+// A key class brings its own hash, as dates do for the per-date maps.
+template <> inline UINT HashKey<SDay>(SDay key) {
+    return (UINT)(key.y ^ key.m ^ key.d);
+}
+
+TEST(Map, KeyClassHashServesValueAndReferenceArguments) {
+    // 2024^1^1 = 2024 -> bucket 1; 2024^1^2 = 2027 -> 4; 2024^2^3 = 2025 -> 2
+    const SDay inserted[] = {{2024, 1, 2}, {2024, 1, 1}, {2024, 2, 3}};
+    CMap<SDay, SDay, int, int> byValue;
+    CMap<SDay, const SDay&, int, int> byReference;
+    for (const SDay& day : inserted) {
+        byValue[day] = day.d;
+        byReference[day] = day.d;
+    }
+    EXPECT_EQ(IntValues(byValue), (IntVec{1, 3, 2}));
+    EXPECT_EQ(IntValues(byReference), (IntVec{1, 3, 2}));
+    int value = 0;
+    EXPECT_TRUE(byReference.Lookup(SDay{2024, 2, 3}, value));
+    EXPECT_EQ(value, 3);
 }
 
 // ---------------------------------------------------------------------------------------------
