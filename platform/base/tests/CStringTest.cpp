@@ -264,6 +264,20 @@ TEST(CStringEdit, InsertAndDeleteClampPositions) {
     EXPECT_EQ(Bytes(s), "c");
 }
 
+TEST(CStringEdit, ArgumentsMayPointIntoTheStringItself) {
+    CString s = "abcabc";
+    s = s.GetString() + 3;
+    EXPECT_EQ(Bytes(s), "abc");
+    s += s.GetString();
+    EXPECT_EQ(Bytes(s), "abcabc");
+    s.Insert(3, s.GetString());
+    EXPECT_EQ(Bytes(s), "abcabcabcabc");
+    EXPECT_EQ(s.Replace(s.GetString() + 9, s.GetString() + 10), 4);
+    EXPECT_EQ(Bytes(s), "bcbcbcbc");
+    s.TrimRight(s.GetString() + 7);
+    EXPECT_EQ(Bytes(s), "bcbcbcb");
+}
+
 TEST(CStringEdit, MakeReverseKeepsDoubleByteCharactersWhole) {
     CString s = "ab张三癨";
     EXPECT_EQ(Bytes(s.MakeReverse()), "癨三张ba");
