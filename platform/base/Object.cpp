@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/base/Exception.h"
+
 namespace {
 
 // Constant-initialised, so registrations from any translation unit's static initialisation find
@@ -22,12 +24,14 @@ static const AFX_CLASSINIT _init_CObject(&CObject::classCObject);
 CObject* CRuntimeClass::CreateObject() const {
     if (m_pfnCreateObject == nullptr)
         return nullptr;
+    // Callers (tab pages, panes, children being loaded) check for null and carry on.
     try {
         return m_pfnCreateObject();
+    } catch (CException* e) {
+        e->Delete();
     } catch (...) {
-        // Callers (tab pages, panes, children being loaded) check for null and carry on.
-        return nullptr;
     }
+    return nullptr;
 }
 
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {

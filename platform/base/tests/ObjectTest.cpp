@@ -1,4 +1,5 @@
 #include "platform/base/Object.h"
+#include "platform/base/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,15 @@ public:
     CBroken() { throw std::runtime_error("construction fails"); }
 };
 IMPLEMENT_DYNCREATE(CBroken, CObject)
+
+// Fails the way the system's own code does: with an exception object made by new, which the
+// factory has to free (the leak checker of the sanitizer build notices when it does not).
+class COutOfMemory : public CObject {
+    DECLARE_DYNCREATE(COutOfMemory)
+public:
+    COutOfMemory() { throw new CMemoryException; }
+};
+IMPLEMENT_DYNCREATE(COutOfMemory, CObject)
 
 } // namespace
 
@@ -91,6 +101,7 @@ TEST(RuntimeClass, CreationYieldsNullWhenTheClassCannotBeMade) {
     EXPECT_EQ(RUNTIME_CLASS(CShape)->CreateObject(), nullptr);  // dynamic but not creatable
     EXPECT_EQ(RUNTIME_CLASS(CBroken)->CreateObject(), nullptr); // constructor throws
     EXPECT_EQ(CRuntimeClass::CreateObject("CBroken"), nullptr);
+    EXPECT_EQ(RUNTIME_CLASS(COutOfMemory)->CreateObject(), nullptr);
     EXPECT_EQ(CRuntimeClass::CreateObject("NoSuchClass"), nullptr);
 }
 
