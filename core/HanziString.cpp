@@ -1,0 +1,132 @@
+#include "core/HanziString.h"
+
+#include "platform/base/Collate.h"
+#include "platform/base/Gbk.h"
+#include "platform/base/PinyinIndex.h"
+
+namespace {
+
+// Size of the character at byte i of a text of len bytes, by the counting rule of this file.
+int CharSizeAt(const char* p, int i, int len) {
+    return IsDoubleByteLead(static_cast<unsigned char>(p[i])) && i + 1 < len ? 2 : 1;
+}
+
+std::vector<PinyinBoundaryRow> BuildBoundaryTable() {
+    std::vector<PinyinBoundaryRow> rows;
+    for (const PinyinLetterBucket& bucket : GetPinyinLetterBuckets()) {
+        if (bucket.letter == 'I' || bucket.letter == 'U' || bucket.letter == 'V')
+            continue; // only Latin letters and symbols sort there; they stay with the row before
+        rows.push_back(
+            {bucket.letter != 0 ? bucket.letter : '-', bucket.gb2312Code, bucket.boundary});
+    }
+    rows.push_back({0, 0, CString()});
+    return rows;
+}
+
+} // namespace
+
+int FindFirstDoubleByteChar(const CString& text) {
+    const char* p = text;
+    for (int i = 0, len = text.GetLength(); i < len; ++i)
+        if (IsDoubleByteLead(static_cast<unsigned char>(p[i])))
+            return i;
+    return -1;
+}
+
+int CountDoubleByteAwareChars(const CString& text) {
+    const char* p = text;
+    int count = 0;
+    for (int i = 0, len = text.GetLength(); i < len; i += CharSizeAt(p, i, len))
+        ++count;
+    return count;
+}
+
+int CharToByteOffset(const CString& text, int nChars, int nStart) {
+    const char* p = text;
+    int len = text.GetLength();
+    int i = nStart < 0 ? 0 : nStart;
+    if (i > len)
+        return -1;
+    for (; nChars > 0; --nChars) {
+        if (i >= len)
+            return -1;
+        i += CharSizeAt(p, i, len);
+    }
+    return i;
+}
+
+CString MidByChars(const CString& text, int nStart, int nChars) {
+    if (nStart < 0)
+        nStart = 0;
+    if (nStart >= text.GetLength())
+        return CString();
+    int end = CharToByteOffset(text, nChars < 0 ? 0 : nChars, nStart);
+    return end < 0 ? text.Mid(nStart) : text.Mid(nStart, end - nStart);
+}
+
+CString InsertBetweenChars(const CString& text, LPCTSTR separator) {
+    const char* p = text;
+    int len = text.GetLength();
+    CString out;
+    for (int i = 0; i < len;) {
+        int size = CharSizeAt(p, i, len);
+        if (i > 0 && separator != nullptr)
+            out += separator;
+        out += text.Mid(i, size);
+        i += size;
+    }
+    return out;
+}
+
+const std::vector<PinyinBoundaryRow>& PinyinBoundaryTable() {
+    static const std::vector<PinyinBoundaryRow> rows = BuildBoundaryTable();
+    return rows;
+}
+
+BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
+    if (!IsDoubleByteLead(lead))
+        return FALSE;
+    const char ch[3] = {static_cast<char>(lead), static_cast<char>(trail), 0};
+    const std::vector<PinyinBoundaryRow>& rows = PinyinBoundaryTable();
+    size_t row = 0;
+    while (rows[row].letter != 0 && GbkCollate(ch, rows[row].boundary) >= 0)
+        ++row;
+    if (row == 0 || rows[row - 1].letter > 'Z')
+        letter = '?';
+    else
+        letter = rows[row - 1].letter;
+    return TRUE;
+}
+
+void CHanziString::GetPinyinInitials(CString& initials) const {
+    const char* p = m_str;
+    int len = m_str.GetLength();
+    initials.Empty();
+    for (int i = 0; i < len;) {
+        char letter;
+        if (i + 1 < len &&
+            GetPinyinInitial(static_cast<BYTE>(p[i]), static_cast<BYTE>(p[i + 1]), letter)) {
+            initials += letter;
+            i += 2;
+        } else {
+            initials += p[i];
+            ++i;
+        }
+    }
+}
+
+CString CFilePathNameString::GetFileName() const {
+    const char* p = m_strPath;
+    size_t len = m_strPath.GetLength();
+    size_t nameStart = 0;
+    for (size_t i = 0; i < len; i += GbkCharSize(p + i, len - i))
+        if (p[i] == '\\' || p[i] == '/')
+            nameStart = i + 1;
+    return m_strPath.Mid(static_cast<int>(nameStart));
+}
+
+CString CFilePathNameString::GetFileTitle() const {
+    CString name = GetFileName();
+    int dot = name.ReverseFind('.');
+    return dot < 0 ? name : name.Left(dot);
+}
