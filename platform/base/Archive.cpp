@@ -184,7 +184,8 @@ ULONGLONG CArchive::GetBytesLeft() const {
 }
 
 void CArchive::RequireBytes(ULONGLONG nBytes) const {
-    if (nBytes > GetBytesLeft()) {
+    // Most values lie in the buffer already; only larger ones need to ask the file.
+    if (nBytes > static_cast<ULONGLONG>(m_lpBufMax - m_lpBufCur) && nBytes > GetBytesLeft()) {
         Throw(CArchiveException::endOfFile);
     }
 }
@@ -220,8 +221,11 @@ void CArchive::WriteCount(DWORD_PTR dwCount) {
 
 DWORD_PTR CArchive::ReadCountOf(ULONGLONG nMinElementSize) {
     DWORD_PTR n = ReadCount();
-    if (nMinElementSize > 0 && n > GetBytesLeft() / nMinElementSize) {
-        Throw(CArchiveException::endOfFile);
+    if (nMinElementSize > 0) {
+        if (n > ~0ULL / nMinElementSize) {
+            Throw(CArchiveException::endOfFile);
+        }
+        RequireBytes(n * nMinElementSize);
     }
     return n;
 }

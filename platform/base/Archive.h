@@ -75,7 +75,9 @@ public:
     CArchive& operator<<(int i) { return Put(i); }  // also LONG and BOOL
     CArchive& operator<<(UINT u) { return Put(u); } // also DWORD
     CArchive& operator<<(long l) { return Put(l); } // 64-bit: int64_t, __time64_t
-    CArchive& operator<<(unsigned long l) { return Put(l); }
+    // size_t and DWORD_PTR are 8 bytes here but were 4 in the files' original layout: storing one
+    // must name its width (DWORD or ULONGLONG).
+    CArchive& operator<<(unsigned long) = delete;
     CArchive& operator<<(LONGLONG l) { return Put(l); }
     CArchive& operator<<(ULONGLONG l) { return Put(l); }
     CArchive& operator<<(float f) { return Put(f); }
@@ -102,7 +104,7 @@ public:
     CArchive& operator>>(int& i) { return Get(i); }
     CArchive& operator>>(UINT& u) { return Get(u); }
     CArchive& operator>>(long& l) { return Get(l); }
-    CArchive& operator>>(unsigned long& l) { return Get(l); }
+    CArchive& operator>>(unsigned long&) = delete;
     CArchive& operator>>(LONGLONG& l) { return Get(l); }
     CArchive& operator>>(ULONGLONG& l) { return Get(l); }
     CArchive& operator>>(float& f) { return Get(f); }
