@@ -15,7 +15,7 @@ std::vector<PinyinBoundaryRow> BuildBoundaryTable() {
     std::vector<PinyinBoundaryRow> rows;
     for (const PinyinLetterBucket& bucket : GetPinyinLetterBuckets()) {
         if (bucket.letter == 'I' || bucket.letter == 'U' || bucket.letter == 'V')
-            continue; // only Latin letters and symbols sort there; they stay with the row before
+            continue; // no Chinese reading starts with them; keep the table's 23 letters
         rows.push_back(
             {bucket.letter != 0 ? bucket.letter : '-', bucket.gb2312Code, bucket.boundary});
     }

@@ -37,12 +37,6 @@ CXString::CXString(int nCount) {
 
 CXString::CXString(const CString& text) : m_nCount(1), m_strings{text} {}
 
-CXString& CXString::operator=(const CXString& other) {
-    m_nCount = other.m_nCount;
-    m_strings = other.m_strings;
-    return *this;
-}
-
 void CXString::SetSize(int nCount) {
     m_nCount = nCount < 0 ? 0 : nCount;
     m_strings.resize(m_nCount);

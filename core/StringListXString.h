@@ -17,7 +17,7 @@ public:
     explicit CXString(const CString& text);
     virtual ~CXString() = default;
     CXString(const CXString& other) = default;
-    CXString& operator=(const CXString& other);
+    CXString& operator=(const CXString& other) = default;
 
     int GetCount() const { return m_nCount; }
     void SetSize(int nCount);

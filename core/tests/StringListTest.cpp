@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,9 @@ TEST(XString, CurrentValueDropsTheNote) {
     EXPECT_EQ(pair.GetCurrentValue(), CString(""));
     pair.SetCursor(0);
     EXPECT_EQ(pair.GetCurrentValue(), CString("q"));
+    CXString copy;
+    copy = pair;
+    EXPECT_EQ(copy.GetCurrentValue(), CString("q"));
     pair.SetCursor(2);
     EXPECT_EQ(pair.GetCurrentValue(), CString(""));
 }
@@ -345,6 +349,40 @@ TEST(StoredLists, RefuseCountsTheFileCannotHold) {
     }
     CXStringList empty(0);
     EXPECT_TRUE(LoadFails(empty, Cat({Dword(5), Dword(0)})));
+}
+
+TEST(StoredLists, DamagedBytesLoadOrFailCleanly) {
+    CStringListEx strings = MakeList({"张三", "", "x"}, 1);
+    CXStringList values(2);
+    values.AddTail(Value({"138", "手机\n备注"}));
+    CCertificateList certificates;
+    certificates.AddTail({"身份证", "1101", ""});
+    const Bytes seeds[] = {Store(strings), Store(values), Store(certificates)};
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 3000; ++round) {
+        Bytes bytes = seeds[round % 3];
+        for (int edits = 1 + random() % 3; edits > 0; --edits) {
+            size_t at = random() % (bytes.size() + 1);
+            switch (random() % 3) {
+            case 0:
+                if (at < bytes.size())
+                    bytes[at] = static_cast<unsigned char>(random());
+                break;
+            case 1:
+                bytes.resize(at);
+                break;
+            default:
+                bytes.insert(bytes.begin() + at, static_cast<unsigned char>(random()));
+            }
+        }
+        // Any exception but the archive's fails the test, and so does any memory error.
+        CStringListEx a;
+        CXStringList b(2);
+        CCertificateList c;
+        LoadFails(a, bytes);
+        LoadFails(b, bytes);
+        LoadFails(c, bytes);
+    }
 }
 
 // ---- Certificates -----------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -399,6 +400,26 @@ TEST(QuotedFields, OpeningQuoteAtTheEndOfTheLine) {
     EXPECT_EQ(Fields(t, "a,\""), Strings{"a"});
     EXPECT_FALSE(t.m_bComplete);
     EXPECT_EQ(t.m_strToken, CString(""));
+}
+
+TEST(QuotedFields, DamagedLinesEndEveryStep) {
+    std::mt19937 random(7);
+    const char alphabet[] = {',', '"', 'a', ' ', '\xB0', '\xA1'};
+    for (int round = 0; round < 2000; ++round) {
+        CString line;
+        for (int n = random() % 12; n > 0; --n)
+            line += alphabet[random() % sizeof alphabet];
+        QuotedFieldTokenizer t;
+        t.m_bExtract = round % 2;
+        int steps = 0;
+        while (t.Step(line, ',', '"', "\"\"", "\"")) {
+            ASSERT_LE(t.m_nFieldStart, t.m_nFieldEnd) << line;
+            ASSERT_LE(t.m_nFieldEnd, line.GetLength()) << line;
+            ASSERT_LE(++steps, line.GetLength()) << line;
+            t.m_nFieldStart = t.m_nPos;
+            t.m_nFieldEnd = -1;
+        }
+    }
 }
 
 } // namespace
