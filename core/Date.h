@@ -106,7 +106,11 @@ public:
     BOOL Parse(const CString& text);
     static CString GetMonthName(int month);
     static CString GetWeekdayName(int dayOfWeek);
-    void GetDateText(CString& text) const;
+    // "不详" for the null date, "非法日期" for an invalid one; otherwise the Gregorian text or,
+    // with lunar TRUE, the lunar text.
+    void GetDateText(CString& text, BOOL lunar = FALSE) const;
+    // "solar (lunar) star sign" for a valid date; an empty text otherwise.
+    void GetFullText(CString& text) const;
 
     // Year, month and day as three 32-bit integers: the form every stored record keeps a date in.
     void Serialize(CArchive& ar);
@@ -116,7 +120,59 @@ public:
     // Returns how many were read.
     static int ScanNumbers(const char* text, int* values, int* digitCounts, int maxCount);
 
-    // The lunar calendar's conversions, solar terms and Chinese names join here as static members.
+    // The lunar calendar of the Gregorian dates 1901-01-01 .. 2050-12-31. Lunar years 1901..2050
+    // come from tables; the first 49 days of 1901 still belong to lunar 1900 (months 11 and 12),
+    // which converts one way only. Nothing outside the range is computed: years outside it get
+    // 0, an error code or the null date, never a guessed date.
+    static const int kLunarFirstYear = 1901;
+    static const int kLunarLastYear = 2050;
+
+    // The month (1..12) that lunar `year` repeats as a leap month, 0 for none.
+    static int GetLunarLeapMonth(int year);
+    // Days of lunar month `month` in the low 16 bits and, when the year repeats that month, the
+    // days of the leap month in the high 16 bits. 30 for a year outside the tables, 0 for a month
+    // outside 1..12.
+    static DWORD GetLunarMonthSizes(int year, int month);
+    // The low or (leap TRUE) the high half of the above: 0 for a leap month that does not exist.
+    static int GetLunarMonthLength(int year, int month, BOOL leap);
+    static int GetLunarYearDays(int year);
+    // A valid date within 1901-01-01 .. 2050-12-31.
+    BOOL IsInLunarRange() const;
+
+    // 1, or 2 when the lunar month is a leap month; 0 (outputs untouched) outside the range.
+    int ToLunar(int* lunarYear, int* lunarMonth, int* lunarDay) const;
+    // Day 1 of month 1 of lunar `year`; the null date for a year outside the tables.
+    static CDate GetLunarNewYearDate(int year);
+    // 0 with `result` set, or 1 (year), 2 (month), 3 (day) or 4 (no such leap month) with
+    // `result` unchanged; `error` (may be null) receives the message of the code.
+    static int LunarToSolar(CDate& result, int year, int month, int day, BOOL leap,
+                            CString* error = nullptr);
+    // Zodiac animal 0..11 (0 = rat) of this date's lunar year, -1 outside the range.
+    int GetLunarZodiacIndex() const;
+
+    // Solar terms 1..24 (小寒 .. 冬至), two to each Gregorian month; the first of month m is
+    // term 2m - 1. Years outside the tables and months outside 1..12 have no terms (0).
+    static int GetSolarTermNumber(int month, BOOL first);
+    static int GetSolarTermOfDay(int year, int month, int day);
+    // The day of the month's first or second term; `number` (may be null) receives its number.
+    static int GetSolarTermDay(int year, int month, BOOL first, int* number = nullptr);
+    // The date of term n of `year`; the null date when there is none.
+    static CDate GetSolarTermDate(int year, int n);
+    // The name of term 1..24; an empty text for any other number.
+    static CString GetSolarTermName(int n);
+
+    // Stem-branch and animal of a lunar year (1984 is 甲子, 鼠, "甲子鼠年"); each output may be
+    // null. Returns the animal index 0..11.
+    static int GetGanzhiYearName(int lunarYear, CString* stemBranch, CString* animal,
+                                 CString* joined);
+    // 正 .. 腊 for months 1..12, then "月" when asked, then "小" (sizeMark 1) or "大" (2), with
+    // "闰" in front for a leap month. Empty for a month outside 1..12.
+    static void GetLunarMonthName(int month, CString& out, BOOL withMonthSuffix = TRUE,
+                                  BOOL leapPrefix = FALSE, int sizeMark = 0);
+    // 初一 .. 三十; empty for a day outside 1..30.
+    static void GetLunarDayName(int day, CString& out);
+    // "%d月%d日" when numeric, else the Chinese month and day names ("闰十一月初一").
+    static void FormatLunarMonthDay(int month, int day, BOOL numeric, BOOL leap, CString& out);
 
 protected:
     int m_nYear;

@@ -101,13 +101,42 @@ CString CDate::GetWeekdayName(int dayOfWeek) {
     return name;
 }
 
-void CDate::GetDateText(CString& text) const {
-    if (IsNull())
+void CDate::GetDateText(CString& text, BOOL lunar) const {
+    if (IsNull()) {
         text = "不详";
-    else if (!IsValid())
+        return;
+    }
+    if (!IsValid()) {
         text = "非法日期";
-    else
+        return;
+    }
+    if (!lunar) {
         text.Format("%d年%d月%d日", m_nYear, m_nMonth, m_nDay);
+        return;
+    }
+    int year, month, day;
+    int kind = ToLunar(&year, &month, &day);
+    if (kind == 0) {
+        text = "无法计算阴历信息";
+        return;
+    }
+    CString yearName, monthName, dayName;
+    GetGanzhiYearName(year, nullptr, nullptr, &yearName);
+    GetLunarMonthName(month, monthName, FALSE, kind == 2, 0);
+    GetLunarDayName(day, dayName);
+    text.Format("%d%s %s月%s", year, (const char*)yearName, (const char*)monthName,
+                (const char*)dayName);
+}
+
+void CDate::GetFullText(CString& text) const {
+    text.Empty();
+    if (!IsValid())
+        return;
+    CString solar, lunar, sign;
+    GetDateText(solar, FALSE);
+    GetDateText(lunar, TRUE);
+    GetConstellationName(sign);
+    text.Format("%s (%s) %s", (const char*)solar, (const char*)lunar, (const char*)sign);
 }
 
 void CDate::Serialize(CArchive& ar) {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "core/DateTime.h"
+#include "platform/base/CString.h"
 #include "platform/base/File.h"
 
 inline void PrintTo(const CDate& d, std::ostream* os) {
@@ -29,4 +31,9 @@ inline std::vector<unsigned char> FileBytes(CMemFile& file) {
     if (!bytes.empty())
         file.Read(bytes.data(), (UINT)bytes.size());
     return bytes;
+}
+
+// The bytes of a text, so that a failing comparison prints both sides.
+inline std::string Str(const CString& s) {
+    return std::string((const char*)s, s.GetLength());
 }

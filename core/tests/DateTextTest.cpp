@@ -11,14 +11,6 @@
 #include "platform/base/File.h"
 #include "platform/base/Time.h"
 
-namespace {
-
-std::string Str(const CString& s) {
-    return std::string((const char*)s, s.GetLength());
-}
-
-} // namespace
-
 TEST(DateText, ParseReadsYearMonthDay) {
     struct Case {
         const char* text;
