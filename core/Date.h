@@ -124,8 +124,8 @@ public:
     // come from tables; the first 49 days of 1901 still belong to lunar 1900 (months 11 and 12),
     // which converts one way only. Nothing outside the range is computed: years outside it get
     // 0, an error code or the null date, never a guessed date.
-    static const int kLunarFirstYear = 1901;
-    static const int kLunarLastYear = 2050;
+    static constexpr int kLunarFirstYear = 1901;
+    static constexpr int kLunarLastYear = 2050;
 
     // The month (1..12) that lunar `year` repeats as a leap month, 0 for none.
     static int GetLunarLeapMonth(int year);

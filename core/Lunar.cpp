@@ -25,6 +25,7 @@ constexpr BYTE kSolarTerms[kYears * 12] = {
 // lunar 1901 begins 49 days later. Lunar 1900 has no table row, so these two months are fixed.
 constexpr int kLunar1900Month12Offset = 19;
 constexpr int kLunar1900Month11FirstDay = 11;
+constexpr int kLunar1901NewYearOffset = 49;
 
 constexpr bool InTables(int year) {
     return year >= kFirstYear && year <= kLastYear;
@@ -72,7 +73,7 @@ constexpr int DaysBeforeMonth(int year, int month, bool leap) {
 // conversion is then a search in this list and a walk through at most 13 months.
 constexpr std::array<int, kYears + 1> kNewYearOffsets = [] {
     std::array<int, kYears + 1> offsets{};
-    offsets[0] = 49;
+    offsets[0] = kLunar1901NewYearOffset;
     for (int i = 0; i < kYears; ++i)
         offsets[i + 1] = offsets[i] + YearLength(kFirstYear + i);
     return offsets;
