@@ -1,0 +1,118 @@
+#include "platform/gui/WinApp.h"
+
+#include "platform/gui/WndPrivate.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCursor>
+#include <QTimer>
+
+IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
+
+namespace {
+CWinApp* g_app = nullptr;
+int g_waitCursor = 0;
+bool g_idlePending = false;
+bool g_idle = true; // idle processing is wanted until OnIdle says it is done
+} // namespace
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+void AfxNoteMessage(UINT message) {
+    if (!g_app)
+        return;
+    MSG m{nullptr, message, 0, 0, 0, {0, 0}};
+    if (g_app->IsIdleMessage(m)) {
+        g_app->m_nIdleCount = 0;
+        g_idle = true;
+    }
+}
+
+CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName) {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+BOOL CWinApp::IsIdleMessage(const MSG& msg) {
+    // Painting and the caret's system timer do not count as activity.
+    return msg.message != WM_PAINT && msg.message != 0x0118 && msg.message != WM_KICKIDLE;
+}
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+    // The first idle pass brings the main window's command states up to date.
+    if (lCount <= 0 && m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    return FALSE;
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
+    CWnd* main = m_pMainWnd;
+    if (CWnd::WalkPreTranslateTree(main ? main->m_hWnd : nullptr, pMsg))
+        return TRUE;
+    // A window outside the main window's tree still lets the main window see its keys.
+    if (main && main->m_hWnd && pMsg->hwnd) {
+        CWnd* w = CWnd::FromHandle(pMsg->hwnd);
+        if (w && w->GetTopLevelParent() != main)
+            return main->PreTranslateMessage(pMsg);
+    }
+    return FALSE;
+}
+
+void CWinApp::OnThreadMessage(const MSG&) {}
+
+int CWinApp::Run() {
+    AfxEnsureGuiApp();
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    // OnIdle runs each time the loop is about to wait; while it asks for more, another pass is
+    // scheduled, and any real message in between starts the count again.
+    auto conn = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] {
+        if (g_idlePending || !g_idle)
+            return;
+        if (!OnIdle(m_nIdleCount++)) {
+            g_idle = false;
+        } else {
+            g_idlePending = true;
+            QTimer::singleShot(0, [] { g_idlePending = false; });
+        }
+    });
+    int code = QApplication::exec();
+    QObject::disconnect(conn);
+    int exitCode = ExitInstance();
+    return code ? code : exitCode;
+}
+
+void CWinApp::DoWaitCursor(int nCode) {
+    AfxEnsureGuiApp();
+    if (nCode > 0) {
+        if (g_waitCursor++ == 0)
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    } else if (nCode < 0) {
+        if (g_waitCursor > 0 && --g_waitCursor == 0)
+            QApplication::restoreOverrideCursor();
+    } else if (g_waitCursor > 0) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+HCURSOR CWinApp::LoadStandardCursor(LPCTSTR) const {
+    return nullptr;
+}

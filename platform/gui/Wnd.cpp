@@ -1,0 +1,1183 @@
+#include "platform/gui/Wnd.h"
+
+#include "platform/base/Gbk.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Dc.h"
+#include "platform/gui/WinApp.h"
+#include "platform/gui/WndPrivate.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimerEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+ON_WM_NCDESTROY()
+END_MESSAGE_MAP()
+
+// ---- Text at the Qt boundary ----------------------------------------------------------------
+
+QString AfxToQt(const char* gbk) {
+    if (!gbk)
+        return QString();
+    return QString::fromStdString(GbkToUtf8(gbk, std::strlen(gbk)));
+}
+QString AfxToQt(const CString& gbk) {
+    return AfxToQt(gbk.GetString());
+}
+CString AfxFromQt(const QString& text) {
+    return Utf8ToGbk(text.toStdString());
+}
+
+// ---- The handle table ---------------------------------------------------------------------------
+
+namespace {
+
+// Handles are small numbers of our own, never pointers, so a stale handle can be recognised.
+std::map<uintptr_t, CWnd*>& HandleTable() {
+    static std::map<uintptr_t, CWnd*> table;
+    return table;
+}
+QHash<QWidget*, CWnd*>& WidgetTable() {
+    static QHash<QWidget*, CWnd*> table;
+    return table;
+}
+uintptr_t g_nextHandle = 0x1000;
+HWND g_capture = nullptr;
+
+struct CurrentMessage {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<CurrentMessage> g_messageStack;
+std::vector<QtDispatch*> g_qtDispatch;
+
+// The Qt event handed back to its widget by DefWindowProc, which the bridge must let through.
+QObject* g_bypassObject = nullptr;
+QEvent* g_bypassEvent = nullptr;
+// An input event already turned into a message; Qt may offer it to the parents again.
+QEvent* g_lastInputEvent = nullptr;
+QPointer<QWidget> g_lastInputReceiver;
+
+std::set<int> g_keysDown;
+POINT g_lastMessagePos{0, 0};
+
+int PostedMessageType() {
+    static int type = QEvent::registerEventType();
+    return type;
+}
+
+class PostedMessageEvent : public QEvent {
+public:
+    explicit PostedMessageEvent(const MSG& m) : QEvent(QEvent::Type(PostedMessageType())), msg(m) {}
+    MSG msg;
+};
+
+// Receives messages posted to no window (thread messages).
+class ThreadMessageTarget : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == PostedMessageType()) {
+            MSG m = static_cast<PostedMessageEvent*>(e)->msg;
+            AfxDispatchQueued(m);
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+ThreadMessageTarget* ThreadTarget() {
+    static ThreadMessageTarget* target = new ThreadMessageTarget;
+    return target;
+}
+
+// The plain window: draws nothing but its background unless its window paints.
+class PlainWidget : public QWidget {
+public:
+    PlainWidget(QWidget* parent, Qt::WindowFlags f) : QWidget(parent, f) {}
+};
+
+struct MessageScope {
+    MessageScope(HWND h, UINT m, WPARAM w, LPARAM l) { g_messageStack.push_back({h, m, w, l}); }
+    ~MessageScope() { g_messageStack.pop_back(); }
+};
+
+} // namespace
+
+QtDispatch* AfxCurrentQtDispatch() {
+    return g_qtDispatch.empty() ? nullptr : g_qtDispatch.back();
+}
+
+void AfxEnsureGuiApp() {
+    if (QApplication::instance())
+        return;
+    static int argc = 1;
+    static char arg0[] = "quillmar";
+    static char* argv[] = {arg0, nullptr};
+    new QApplication(argc, argv);
+    // The dialog font of the system is a 9-point Chinese face.
+    QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+    f.setPixelSize(12);
+    QApplication::setFont(f);
+}
+
+// ---- Key codes ------------------------------------------------------------------------------
+
+UINT AfxVirtualKeyFromQt(int k) {
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return '0' + (k - Qt::Key_0);
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return VK_F1 + (k - Qt::Key_F1);
+    switch (k) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Shift:
+        return VK_SHIFT;
+    case Qt::Key_Control:
+        return VK_CONTROL;
+    case Qt::Key_Alt:
+        return VK_MENU;
+    case Qt::Key_Pause:
+        return VK_PAUSE;
+    case Qt::Key_CapsLock:
+        return VK_CAPITAL;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Print:
+        return VK_SNAPSHOT;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    case Qt::Key_Help:
+        return VK_HELP;
+    case Qt::Key_NumLock:
+        return VK_NUMLOCK;
+    case Qt::Key_ScrollLock:
+        return VK_SCROLL;
+    case Qt::Key_Asterisk:
+        return VK_MULTIPLY;
+    case Qt::Key_Plus:
+        return VK_ADD;
+    case Qt::Key_Minus:
+        return VK_SUBTRACT;
+    case Qt::Key_Slash:
+        return VK_DIVIDE;
+    case Qt::Key_Period:
+        return 0xBE;
+    case Qt::Key_Comma:
+        return 0xBC;
+    case Qt::Key_Semicolon:
+        return 0xBA;
+    case Qt::Key_Equal:
+        return 0xBB;
+    default:
+        return 0;
+    }
+}
+
+static UINT MouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+    UINT f = 0;
+    if (buttons & Qt::LeftButton)
+        f |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        f |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        f |= MK_MBUTTON;
+    if (mods & Qt::ShiftModifier)
+        f |= MK_SHIFT;
+    if (mods & Qt::ControlModifier)
+        f |= MK_CONTROL;
+    return f;
+}
+
+SHORT GetKeyState(int nVirtKey) {
+    Qt::KeyboardModifiers mods = QGuiApplication::keyboardModifiers();
+    bool down = g_keysDown.count(nVirtKey) != 0;
+    switch (nVirtKey) {
+    case VK_SHIFT:
+        down = down || (mods & Qt::ShiftModifier);
+        break;
+    case VK_CONTROL:
+        down = down || (mods & Qt::ControlModifier);
+        break;
+    case VK_MENU:
+        down = down || (mods & Qt::AltModifier);
+        break;
+    case VK_LBUTTON:
+        down = QGuiApplication::mouseButtons() & Qt::LeftButton;
+        break;
+    case VK_RBUTTON:
+        down = QGuiApplication::mouseButtons() & Qt::RightButton;
+        break;
+    default:
+        break;
+    }
+    return down ? (SHORT)0x8000 : 0;
+}
+SHORT GetAsyncKeyState(int nVirtKey) {
+    return GetKeyState(nVirtKey);
+}
+
+// Left and right Shift differ only in the hardware scan code (X11 keycodes 50 and 62).
+static void TrackKey(const QKeyEvent* e, bool down) {
+    UINT vk = AfxVirtualKeyFromQt(e->key());
+    std::vector<int> keys{(int)vk};
+    if (vk == VK_SHIFT)
+        keys.push_back(e->nativeScanCode() == 62 ? VK_RSHIFT : VK_LSHIFT);
+    if (vk == VK_CONTROL)
+        keys.push_back(e->nativeScanCode() == 105 ? VK_RCONTROL : VK_LCONTROL);
+    for (int k : keys) {
+        if (down)
+            g_keysDown.insert(k);
+        else
+            g_keysDown.erase(k);
+    }
+}
+
+// ---- The Qt bridge --------------------------------------------------------------------------
+
+class WndEventBridge : public QObject {
+public:
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    static bool Input(CWnd* wnd, QWidget* from, QEvent* e);
+    static bool Paint(CWnd* wnd, QEvent* e);
+};
+
+static WndEventBridge* Bridge() {
+    static WndEventBridge* bridge = new WndEventBridge;
+    return bridge;
+}
+
+// Sends a message translated from a Qt event through the queue path; reports whether Qt must
+// still process the event itself.
+static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM lp,
+                           bool* defaultWanted) {
+    MSG m{wnd->m_hWnd, message, wp, lp, 0, g_lastMessagePos};
+    AfxNoteMessage(message);
+    if (CWinApp* app = AfxGetApp()) {
+        if (app->PreTranslateMessage(&m))
+            return false;
+    } else if (CWnd::WalkPreTranslateTree(nullptr, &m)) {
+        return false;
+    }
+    CWnd* target = CWnd::FromHandle(m.hwnd);
+    if (!target)
+        return false;
+    QtDispatch d{m.hwnd, m.message, e, false, false};
+    g_qtDispatch.push_back(&d);
+    target->WindowProc(m.message, m.wParam, m.lParam);
+    g_qtDispatch.pop_back();
+    if (defaultWanted)
+        *defaultWanted = d.wantDefault;
+    return d.forwarded;
+}
+
+bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
+    WndPrivate& p = *wnd->m_p;
+    if (p.inPaint)
+        return false;
+    QtDispatch d{wnd->m_hWnd, WM_PAINT, e, false, false};
+    g_qtDispatch.push_back(&d);
+    p.inPaint = true;
+    wnd->WindowProc(WM_PAINT, 0, 0);
+    if (wnd->m_p)
+        wnd->m_p->inPaint = false;
+    g_qtDispatch.pop_back();
+    return true;
+}
+
+bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
+    QWidget* w = wnd->GetWidget();
+    auto clientPoint = [&](QPointF pos) {
+        QPoint pt = pos.toPoint();
+        if (from != w)
+            pt = from->mapTo(w, pt);
+        return MAKELPARAM(pt.x(), pt.y());
+    };
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        QPoint g = me->globalPosition().toPoint();
+        g_lastMessagePos = {g.x(), g.y()};
+        UINT msg = WM_MOUSEMOVE;
+        bool left = me->button() == Qt::LeftButton, right = me->button() == Qt::RightButton;
+        if (e->type() == QEvent::MouseButtonPress)
+            msg = left ? WM_LBUTTONDOWN : right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+        else if (e->type() == QEvent::MouseButtonRelease)
+            msg = left ? WM_LBUTTONUP : right ? WM_RBUTTONUP : WM_MBUTTONUP;
+        else if (e->type() == QEvent::MouseButtonDblClick)
+            msg = left ? WM_LBUTTONDBLCLK : right ? WM_RBUTTONDBLCLK : WM_MBUTTONDBLCLK;
+        // While a window holds the capture, it gets the mouse wherever the pointer is.
+        UINT keys = MouseKeyFlags(me->buttons(), me->modifiers());
+        if (g_capture && g_capture != wnd->m_hWnd) {
+            if (CWnd* cap = CWnd::FromHandle(g_capture); cap && cap->GetWidget()) {
+                QPoint pt = cap->GetWidget()->mapFromGlobal(g);
+                SendTranslated(cap, nullptr, msg, keys, MAKELPARAM(pt.x(), pt.y()), nullptr);
+                return true;
+            }
+        }
+        SendTranslated(wnd, e, msg, keys, clientPoint(me->position()), nullptr);
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(e);
+        QPoint g = we->globalPosition().toPoint();
+        WPARAM wp =
+            MAKEWPARAM(MouseKeyFlags(we->buttons(), we->modifiers()), (short)we->angleDelta().y());
+        SendTranslated(wnd, e, WM_MOUSEWHEEL, wp, MAKELPARAM(g.x(), g.y()), nullptr);
+        return true;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        bool down = e->type() == QEvent::KeyPress;
+        TrackKey(ke, down);
+        UINT vk = AfxVirtualKeyFromQt(ke->key());
+        bool alt = ke->modifiers() & Qt::AltModifier;
+        UINT flags = (ke->nativeScanCode() & 0xFF) | (alt ? 0x2000 : 0);
+        if (down && ke->isAutoRepeat())
+            flags |= 0x4000;
+        if (!down)
+            flags |= 0xC000;
+        LPARAM lp = MAKELPARAM(std::max(1, ke->count()), flags);
+        UINT msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+        bool wantDefault = true;
+        if (vk) {
+            wantDefault = false;
+            SendTranslated(wnd, e, msg, vk, lp, &wantDefault);
+            // A key swallowed by PreTranslateMessage or a handler produces no characters.
+            if (!wantDefault)
+                return true;
+        }
+        if (down && !alt && !(ke->modifiers() & Qt::ControlModifier)) {
+            CString chars = AfxFromQt(ke->text());
+            for (int i = 0; i < chars.GetLength(); ++i) {
+                BYTE ch = (BYTE)chars[i];
+                if (ch == 0x7F)
+                    continue;
+                bool charDefault = false;
+                if (!CWnd::FromHandle(wnd->m_hWnd))
+                    return true;
+                SendTranslated(wnd, e, WM_CHAR, ch, lp, &charDefault);
+                wantDefault = wantDefault && charDefault;
+            }
+        }
+        return !wantDefault;
+    }
+    case QEvent::ContextMenu: {
+        auto* ce = static_cast<QContextMenuEvent*>(e);
+        QPoint g = ce->globalPos();
+        SendTranslated(wnd, e, WM_CONTEXTMENU, (WPARAM)wnd->m_hWnd, MAKELPARAM(g.x(), g.y()),
+                       nullptr);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
+    if (obj == g_bypassObject && e == g_bypassEvent)
+        return false;
+    if (!obj->isWidgetType())
+        return false;
+    auto* from = static_cast<QWidget*>(obj);
+    CWnd* wnd = CWnd::FromWidget(from);
+    if (!wnd || !wnd->m_hWnd)
+        return false;
+    QWidget* w = wnd->GetWidget();
+    switch (e->type()) {
+    case QEvent::Paint:
+        if (from != w)
+            return false;
+        return Paint(wnd, e);
+    case QEvent::Timer: {
+        auto* te = static_cast<QTimerEvent*>(e);
+        auto it = wnd->m_p->qtTimerToId.find(te->timerId());
+        if (from != w || it == wnd->m_p->qtTimerToId.end())
+            return false;
+        auto cb = wnd->m_p->timerCallbacks.find(it->second);
+        LPARAM lp = cb == wnd->m_p->timerCallbacks.end() ? 0 : reinterpret_cast<LPARAM>(cb->second);
+        MSG m{wnd->m_hWnd, WM_TIMER, it->second, lp, 0, g_lastMessagePos};
+        AfxDispatchQueued(m);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu: {
+        // Qt offers an event its receiver ignored to the parents again; the mouse belongs to
+        // the deepest widget under the pointer, which already saw it.
+        QPoint pos;
+        if (e->type() == QEvent::ContextMenu)
+            pos = static_cast<QContextMenuEvent*>(e)->pos();
+        else
+            pos = static_cast<QSinglePointEvent*>(e)->position().toPoint();
+        if (from->childAt(pos) && g_capture == nullptr)
+            return false;
+        return Input(wnd, from, e);
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // A key the focus widget ignored is offered to its parents again: the same event
+        // arriving at an ancestor of the widget that already had it.
+        if (e == g_lastInputEvent && g_lastInputReceiver && from != g_lastInputReceiver &&
+            from->isAncestorOf(g_lastInputReceiver))
+            return false;
+        g_lastInputEvent = e;
+        g_lastInputReceiver = from;
+        return Input(wnd, from, e);
+    case QEvent::FocusIn:
+        wnd->SendMessage(WM_SETFOCUS, 0, 0);
+        return false;
+    case QEvent::FocusOut:
+        wnd->SendMessage(WM_KILLFOCUS, 0, 0);
+        return false;
+    case QEvent::Resize:
+        if (from == w) {
+            QSize s = w->size();
+            wnd->SendMessage(WM_SIZE, w->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                             MAKELPARAM(s.width(), s.height()));
+        }
+        return false;
+    case QEvent::Move:
+        if (from == w)
+            wnd->SendMessage(WM_MOVE, 0, MAKELPARAM(w->x(), w->y()));
+        return false;
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (from == w)
+            wnd->SendMessage(WM_SHOWWINDOW, e->type() == QEvent::Show, 0);
+        return false;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        if (from == w && w->isWindow())
+            wnd->SendMessage(WM_ACTIVATE,
+                             e->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+        return false;
+    case QEvent::Close:
+        if (from != w)
+            return false;
+        e->ignore();
+        wnd->SendMessage(WM_CLOSE);
+        return true;
+    default:
+        if (e->type() == PostedMessageType()) {
+            MSG m = static_cast<PostedMessageEvent*>(e)->msg;
+            AfxDispatchQueued(m);
+            return true;
+        }
+        return false;
+    }
+}
+
+void AfxDispatchQueued(MSG& m) {
+    AfxNoteMessage(m.message);
+    if (m.message == WM_TIMER && m.lParam) {
+        auto* fn = reinterpret_cast<void (*)(HWND, UINT, UINT_PTR, DWORD)>(m.lParam);
+        fn(m.hwnd, WM_TIMER, m.wParam, 0);
+        return;
+    }
+    if (CWinApp* app = AfxGetApp()) {
+        if (app->PreTranslateMessage(&m))
+            return;
+    } else if (CWnd::WalkPreTranslateTree(nullptr, &m)) {
+        return;
+    }
+    if (!m.hwnd) {
+        if (CWinApp* app = AfxGetApp())
+            app->OnThreadMessage(m);
+        return;
+    }
+    if (CWnd* w = CWnd::FromHandle(m.hwnd))
+        w->WindowProc(m.message, m.wParam, m.lParam);
+}
+
+// ---- Lookup ---------------------------------------------------------------------------------
+
+CWnd::CWnd() : m_p(std::make_unique<WndPrivate>()) {}
+
+CWnd::~CWnd() {
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
+
+// The z-order markers SetWindowPos takes in place of a window.
+static CWnd* MakeMarker(HWND h) {
+    CWnd* w = new CWnd;
+    w->m_hWnd = h;
+    return w;
+}
+const CWnd& CWnd::wndTop = *MakeMarker(HWND_TOP);
+const CWnd& CWnd::wndBottom = *MakeMarker(HWND_BOTTOM);
+const CWnd& CWnd::wndTopMost = *MakeMarker(HWND_TOPMOST);
+const CWnd& CWnd::wndNoTopMost = *MakeMarker(HWND_NOTOPMOST);
+
+CWnd* CWnd::FromHandle(HWND hWnd) {
+    return FromHandlePermanent(hWnd);
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    auto it = HandleTable().find((uintptr_t)hWnd);
+    return it == HandleTable().end() ? nullptr : it->second;
+}
+
+CWnd* CWnd::FromWidget(QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        auto it = WidgetTable().find(w);
+        if (it != WidgetTable().end())
+            return it.value();
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+QWidget* CWnd::GetWidget() const {
+    return m_p ? m_p->widget.data() : nullptr;
+}
+
+BOOL IsWindow(HWND hWnd) {
+    return CWnd::FromHandlePermanent(hWnd) != nullptr;
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+namespace {
+std::map<std::string, UINT>& RegisteredMessages() {
+    static std::map<std::string, UINT> m;
+    return m;
+}
+} // namespace
+
+UINT RegisterWindowMessage(LPCTSTR lpString) {
+    if (!lpString || !*lpString)
+        return 0;
+    auto& m = RegisteredMessages();
+    auto it = m.find(lpString);
+    if (it != m.end())
+        return it->second;
+    UINT id = 0xC000 + (UINT)m.size();
+    m.emplace(lpString, id);
+    return id;
+}
+
+LPCTSTR AfxRegisterWndClass(UINT, HCURSOR, HBRUSH, HICON) {
+    return "AfxWnd";
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs) {
+    if (!cs.lpszClass)
+        cs.lpszClass = "AfxWnd";
+    return TRUE;
+}
+
+QWidget* CWnd::CreateWidget(const CREATESTRUCT&, QWidget*) {
+    return nullptr;
+}
+
+BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, void*) {
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+                    const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
+    return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top,
+                    pParentWnd ? pParentWnd->m_hWnd : nullptr, (HMENU)(UINT_PTR)nID, lpParam);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+                    LPVOID lpParam) {
+    if (m_hWnd)
+        return FALSE;
+    AfxEnsureGuiApp();
+    CREATESTRUCT cs{lpParam, nullptr, nIDorHMenu,    hWndParent,     nHeight,       nWidth,
+                    y,       x,       (LONG)dwStyle, lpszWindowName, lpszClassName, dwExStyle};
+    if (!PreCreateWindow(cs))
+        return FALSE;
+    CWnd* parent = FromHandle(cs.hwndParent);
+    bool child = (cs.style & WS_CHILD) != 0;
+    if (child && !parent)
+        return FALSE;
+    QWidget* parentWidget = nullptr;
+    Qt::WindowFlags flags;
+    if (child) {
+        parentWidget = parent->GetWidget();
+    } else {
+        // A pop-up is owned by the top-level window of the window it was given.
+        if (parent) {
+            CWnd* top = parent->GetTopLevelParent();
+            parentWidget = top ? top->GetWidget() : nullptr;
+        }
+        flags = Qt::Window;
+        if ((cs.style & WS_CAPTION) != WS_CAPTION)
+            flags |= Qt::FramelessWindowHint;
+        if (cs.dwExStyle & WS_EX_TOOLWINDOW)
+            flags |= Qt::Tool;
+        if (cs.dwExStyle & WS_EX_TOPMOST)
+            flags |= Qt::WindowStaysOnTopHint;
+    }
+    QWidget* w = CreateWidget(cs, parentWidget);
+    if (!w)
+        w = AfxCreateControlWidget(this, cs, parentWidget);
+    if (!w)
+        w = new PlainWidget(parentWidget, flags);
+    else if (!child)
+        w->setParent(parentWidget, flags);
+    if (!Attach(w, cs))
+        return FALSE;
+    if (!child && parent)
+        m_p->owner = parent->GetTopLevelParent()->m_hWnd;
+    OnWidgetCreated();
+    HWND self = m_hWnd;
+    if (SendMessage(WM_CREATE, 0, (LPARAM)&cs) == -1) {
+        if (IsWindow(self))
+            DestroyWindow();
+        return FALSE;
+    }
+    if (!IsWindow(self))
+        return FALSE;
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+    SendMessage(WM_MOVE, 0, MAKELPARAM(w->x(), w->y()));
+    if (cs.style & WS_VISIBLE)
+        ShowWindow(SW_SHOW);
+    else if (child)
+        w->setVisible(false);
+    return TRUE;
+}
+
+BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
+    m_hWnd = (HWND)(g_nextHandle += 4);
+    HandleTable()[(uintptr_t)m_hWnd] = this;
+    WidgetTable().insert(w, this);
+    m_p->widget = w;
+    m_p->style = (DWORD)cs.style & ~WS_VISIBLE;
+    m_p->exStyle = cs.dwExStyle;
+    m_p->id = (cs.style & WS_CHILD) ? (int)(UINT_PTR)cs.hMenu : 0;
+    m_p->className = cs.lpszClass ? cs.lpszClass : "";
+    w->installEventFilter(Bridge());
+    for (QWidget* inner : w->findChildren<QWidget*>())
+        inner->installEventFilter(Bridge());
+    w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), std::max(0, cs.cy));
+    if (cs.style & WS_DISABLED)
+        w->setEnabled(false);
+    if (!w->autoFillBackground() && w->metaObject() == &QWidget::staticMetaObject) {
+        w->setAutoFillBackground(true);
+    }
+    if (dynamic_cast<PlainWidget*>(w)) {
+        w->setAutoFillBackground(true);
+        QPalette pal = w->palette();
+        COLORREF c = GetSysColor((m_p->style & WS_CHILD) ? COLOR_WINDOW : COLOR_BTNFACE);
+        pal.setColor(QPalette::Window, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+        w->setPalette(pal);
+        w->setFocusPolicy(Qt::ClickFocus);
+        w->setMouseTracking(true);
+    }
+    QObject::connect(w, &QObject::destroyed, [h = m_hWnd](QObject*) {
+        // Qt removed the widget under us (its parent went away): the window is gone too.
+        if (CWnd* wnd = CWnd::FromHandlePermanent(h)) {
+            wnd->m_p->widget = nullptr;
+            wnd->SendMessage(WM_NCDESTROY);
+        }
+    });
+    m_p->text = cs.lpszName ? cs.lpszName : "";
+    if (cs.lpszName)
+        SendMessage(WM_SETTEXT, 0, (LPARAM)cs.lpszName);
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+    CWnd* item = pParent ? pParent->GetDlgItem((int)nID) : nullptr;
+    return item && SubclassWindow(item->m_hWnd);
+}
+
+// Moves the window from the object that created it (a placeholder of the dialog template) to
+// this one; the placeholder object is left without a window.
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    CWnd* old = FromHandlePermanent(hWnd);
+    if (!old || old == this || m_hWnd)
+        return FALSE;
+    m_hWnd = hWnd;
+    std::swap(m_p, old->m_p);
+    old->m_hWnd = nullptr;
+    HandleTable()[(uintptr_t)hWnd] = this;
+    WidgetTable().insert(m_p->widget.data(), this);
+    PreSubclassWindow();
+    OnWidgetCreated();
+    if (old->m_bTemplateItem)
+        delete old;
+    return TRUE;
+}
+
+HWND CWnd::UnsubclassWindow() {
+    return nullptr;
+}
+void CWnd::PreSubclassWindow() {}
+
+BOOL CWnd::DestroyWindow() {
+    if (!m_hWnd)
+        return FALSE;
+    HWND self = m_hWnd;
+    SendMessage(WM_DESTROY);
+    if (!IsWindow(self))
+        return TRUE;
+    // Owned pop-ups and children go before their window, as the system destroys them.
+    std::vector<HWND> dependents;
+    for (auto& [h, w] : HandleTable()) {
+        if (w == this)
+            continue;
+        if (w->m_p->owner == self)
+            dependents.push_back((HWND)h);
+        else if (w->GetWidget() && GetWidget() && !w->GetWidget()->isWindow() &&
+                 w->GetWidget()->parentWidget() &&
+                 FromWidget(w->GetWidget()->parentWidget()) == this)
+            dependents.push_back((HWND)h);
+    }
+    for (HWND h : dependents)
+        if (CWnd* w = FromHandlePermanent(h))
+            w->DestroyWindow();
+    if (g_capture == self)
+        g_capture = nullptr;
+    if (QWidget* w = GetWidget()) {
+        for (auto& [qid, id] : m_p->qtTimerToId)
+            w->killTimer(qid);
+        m_p->qtTimerToId.clear();
+        m_p->idToQtTimer.clear();
+        WidgetTable().remove(w);
+        m_p->widget = nullptr;
+        w->hide();
+        // The widget may be in the middle of delivering the event that destroys it.
+        w->deleteLater();
+    }
+    SendMessage(WM_NCDESTROY);
+    return TRUE;
+}
+
+void CWnd::OnNcDestroy() {
+    HWND self = m_hWnd;
+    HandleTable().erase((uintptr_t)self);
+    if (m_p && m_p->widget) {
+        WidgetTable().remove(m_p->widget.data());
+        m_p->widget = nullptr;
+    }
+    m_hWnd = nullptr;
+    PostNcDestroy();
+}
+
+void CWnd::PostNcDestroy() {}
+
+// ---- Messages -------------------------------------------------------------------------------
+
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
+
+BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
+    for (HWND h = pMsg->hwnd; h;) {
+        CWnd* w = FromHandlePermanent(h);
+        if (!w)
+            break;
+        if (w->PreTranslateMessage(pMsg))
+            return TRUE;
+        if (h == hWndStop)
+            break;
+        CWnd* parent = FromHandlePermanent(h) ? w->GetParent() : nullptr;
+        h = parent ? parent->m_hWnd : nullptr;
+    }
+    return FALSE;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageScope scope(m_hWnd, message, wParam, lParam);
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = DefWindowProc(message, wParam, lParam);
+    return result;
+}
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* map, UINT message) {
+    for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+            if (e->nMessage == WM_COMMAND || e->nMessage == WM_NOTIFY)
+                continue;
+            if (e->pRegistered ? (*e->pRegistered == message && message != 0)
+                               : e->nMessage == message)
+                return e;
+        }
+    }
+    return nullptr;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_COMMAND) {
+        if (OnCommand(wParam, lParam)) {
+            *pResult = 1;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    if (message == WM_NOTIFY) {
+        LRESULT r = 0;
+        auto* nm = reinterpret_cast<NMHDR*>(lParam);
+        if (nm && OnNotify(wParam, lParam, &r)) {
+            *pResult = r;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    // Owner-drawn children draw themselves when the parent does not.
+    if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) && lParam) {
+        const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), message);
+        if (!e) {
+            HWND child = nullptr;
+            if (message == WM_DRAWITEM)
+                child = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+            else if (CWnd* item =
+                         GetDlgItem((int)reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID))
+                child = item->m_hWnd;
+            if (CWnd* c = FromHandlePermanent(child)) {
+                if (c->OnChildNotify(message, wParam, lParam, pResult))
+                    return TRUE;
+            }
+        }
+    }
+    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), message);
+    if (!e)
+        return FALSE;
+    AFX_MSGCALL call;
+    call.message = message;
+    call.wParam = wParam;
+    call.lParam = lParam;
+    if (!e->pfn(this, call))
+        return FALSE;
+    *pResult = call.result;
+    return TRUE;
+}
+
+LRESULT CWnd::Default() {
+    if (g_messageStack.empty())
+        return 0;
+    CurrentMessage m = g_messageStack.back();
+    return DefWindowProc(m.message, m.wParam, m.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_hWnd)
+        return 0;
+    if (m_p->adapter) {
+        bool handled = false;
+        LRESULT r = m_p->adapter->DefProc(message, wParam, lParam, handled);
+        if (handled)
+            return r;
+    }
+    // A message made from a Qt event: the default is what the Qt widget does with the event.
+    QtDispatch* d = AfxCurrentQtDispatch();
+    if (d && d->hwnd == m_hWnd && d->message == message && d->event && !d->forwarded) {
+        if (d->event->type() == QEvent::KeyPress || d->event->type() == QEvent::KeyRelease) {
+            d->wantDefault = true;
+            return 0;
+        }
+        if (QWidget* w = GetWidget()) {
+            d->forwarded = true;
+            QObject* oldObj = g_bypassObject;
+            QEvent* oldEv = g_bypassEvent;
+            g_bypassObject = w;
+            g_bypassEvent = d->event;
+            if (message == WM_PAINT)
+                m_p->inPaint = false;
+            QCoreApplication::sendEvent(w, d->event);
+            if (message == WM_PAINT && m_p)
+                m_p->inPaint = true;
+            g_bypassObject = oldObj;
+            g_bypassEvent = oldEv;
+        }
+        return 0;
+    }
+    QWidget* w = GetWidget();
+    switch (message) {
+    case WM_SETTEXT:
+        m_p->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        if (w && w->isWindow())
+            w->setWindowTitle(AfxToQt(m_p->text));
+        if (w)
+            w->update();
+        return TRUE;
+    case WM_GETTEXTLENGTH:
+        return m_p->text.GetLength();
+    case WM_GETTEXT: {
+        int n = (int)wParam;
+        if (n <= 0 || !lParam)
+            return 0;
+        int len = std::min(n - 1, m_p->text.GetLength());
+        std::memcpy(reinterpret_cast<char*>(lParam), m_p->text.GetString(), (size_t)len);
+        reinterpret_cast<char*>(lParam)[len] = 0;
+        return len;
+    }
+    case WM_SETFONT:
+        m_p->font = (HFONT)wParam;
+        if (w) {
+            if (wParam)
+                w->setFont(AfxQFont((HFONT)wParam));
+            if (lParam)
+                w->update();
+        }
+        return 0;
+    case WM_GETFONT:
+        return (LRESULT)m_p->font;
+    case WM_CLOSE:
+        DestroyWindow();
+        return 0;
+    case WM_SETREDRAW:
+        m_p->redraw = (BOOL)wParam;
+        if (w)
+            w->setUpdatesEnabled(wParam != 0);
+        return 0;
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+        // Unhandled, these travel to the parent, as the system passes them on.
+        if ((m_p->style & WS_CHILD) && GetParent())
+            return GetParent()->SendMessage(message, wParam, lParam);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    UINT nID = LOWORD(wParam);
+    HWND hWndCtrl = (HWND)lParam;
+    int nCode = HIWORD(wParam);
+    if (!hWndCtrl) {
+        // A menu item or accelerator: a disabled command is not carried out.
+        struct Probe : CCmdUI {
+            BOOL enabled = TRUE;
+            void Enable(BOOL bOn) override {
+                enabled = bOn;
+                m_bEnableChanged = TRUE;
+            }
+            void SetCheck(int) override {}
+            void SetRadio(BOOL) override {}
+            void SetText(LPCTSTR) override {}
+        } probe;
+        probe.m_nID = nID;
+        OnCmdMsg(nID, (int)CN_UPDATE_COMMAND_UI, &probe, nullptr);
+        if (!probe.enabled)
+            return TRUE;
+        nCode = CN_COMMAND;
+    } else {
+        if (ReflectLastMsg(hWndCtrl))
+            return TRUE;
+    }
+    return OnCmdMsg(nID, nCode, nullptr, nullptr);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
+    auto* nm = reinterpret_cast<NMHDR*>(lParam);
+    if (ReflectLastMsg(nm->hwndFrom, pResult))
+        return TRUE;
+    AFX_NOTIFY notify{pResult, nm};
+    return OnCmdMsg((UINT)nm->idFrom, CN_NOTIFY_CODE(nm->code), &notify, nullptr);
+}
+
+BOOL CWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    return CCmdTarget::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
+    CWnd* child = FromHandlePermanent(hWndChild);
+    if (!child)
+        return FALSE;
+    return child->SendChildNotifyLastMsg(pResult);
+}
+
+BOOL CWnd::SendChildNotifyLastMsg(LRESULT* pResult) {
+    if (g_messageStack.empty())
+        return FALSE;
+    CurrentMessage m = g_messageStack.back();
+    LRESULT r = 0;
+    return OnChildNotify(m.message, m.wParam, m.lParam, pResult ? pResult : &r);
+}
+
+// The control's own map gets the reflected notification first (ON_CONTROL_REFLECT and kin).
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    UINT code = 0;
+    AFX_NOTIFY notify{pResult, nullptr};
+    AFX_MSGCALL call;
+    call.message = message;
+    call.wParam = wParam;
+    call.lParam = lParam;
+    if (message == WM_COMMAND) {
+        code = HIWORD(wParam);
+    } else if (message == WM_NOTIFY) {
+        notify.pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+        code = (WORD)notify.pNMHDR->code;
+        call.pExtra = &notify;
+    } else if (message == WM_DRAWITEM) {
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        *pResult = TRUE;
+        return TRUE;
+    } else if (message == WM_MEASUREITEM) {
+        MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+        *pResult = TRUE;
+        return TRUE;
+    } else {
+        const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + message);
+        if (!e || !e->pfn(this, call))
+            return FALSE;
+        *pResult = call.result;
+        return TRUE;
+    }
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+            if (e->nMessage == WM_REFLECT_BASE + message && e->nCode == code) {
+                BOOL handled = e->pfn(this, call);
+                if (message == WM_NOTIFY && pResult && handled)
+                    return TRUE;
+                return handled;
+            }
+        }
+    }
+    return FALSE;
+}
+
+void CWnd::DrawItem(LPDRAWITEMSTRUCT) {}
+void CWnd::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_hWnd)
+        return 0;
+    return WindowProc(message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    QWidget* w = GetWidget();
+    if (!m_hWnd || !w)
+        return FALSE;
+    QCoreApplication::postEvent(
+        w, new PostedMessageEvent(MSG{m_hWnd, message, wParam, lParam, 0, g_lastMessagePos}));
+    return TRUE;
+}
+
+LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* w = CWnd::FromHandle(hWnd);
+    return w ? w->SendMessage(message, wParam, lParam) : 0;
+}
+
+BOOL PostMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!hWnd) {
+        AfxEnsureGuiApp();
+        QCoreApplication::postEvent(
+            ThreadTarget(), new PostedMessageEvent(MSG{nullptr, message, wParam, lParam, 0, {}}));
+        return TRUE;
+    }
+    CWnd* w = CWnd::FromHandle(hWnd);
+    return w ? w->PostMessage(message, wParam, lParam) : FALSE;
+}
+
+void PostQuitMessage(int nExitCode) {
+    if (QCoreApplication::instance())
+        QCoreApplication::exit(nExitCode);
+}
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    std::vector<HWND> children;
+    for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (CWnd* cw = WidgetTable().value(c, nullptr))
+            children.push_back(cw->m_hWnd);
+    for (HWND h : children) {
+        if (CWnd* cw = FromHandlePermanent(h)) {
+            cw->SendMessage(message, wParam, lParam);
+            if (bDeep && IsWindow(h))
+                cw->SendMessageToDescendants(message, wParam, lParam, TRUE);
+        }
+    }
+}
+
+DWORD GetMessagePos() {
+    return MAKELONG(g_lastMessagePos.x, g_lastMessagePos.y);
+}
+
+BOOL GetCursorPos(LPPOINT lpPoint) {
+    QPoint p = QCursor::pos();
+    lpPoint->x = p.x();
+    lpPoint->y = p.y();
+    return TRUE;
+}
+
+// ---- Mouse capture --------------------------------------------------------------------------
+
+HWND AfxSetCaptureHandle(HWND hWnd) {
+    return std::exchange(g_capture, hWnd);
+}
+
+CWnd* CWnd::GetCapture() {
+    return FromHandlePermanent(g_capture);
+}
+
+BOOL ReleaseCapture() {
+    HWND old = std::exchange(g_capture, nullptr);
+    if (CWnd* w = CWnd::FromHandlePermanent(old))
+        w->SendMessage(WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}

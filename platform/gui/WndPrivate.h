@@ -1,0 +1,59 @@
+// What a window keeps beside its widget; shared by the window, painting and control sources only.
+#pragma once
+
+#include "platform/gui/Wnd.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <map>
+
+class QEvent;
+class QPainter;
+
+// A Qt control's own behaviour for the messages the layer forwards to it (text, control
+// messages); DefWindowProc asks it before falling back to the plain window.
+class ControlAdapter {
+public:
+    virtual ~ControlAdapter() = default;
+    // Handles a message the control understands; handled=false leaves it to the plain window.
+    virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
+};
+
+struct WndPrivate {
+    QPointer<QWidget> widget;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int id = 0;
+    CString className;
+    CString text;
+    HWND owner = nullptr;
+    HFONT font = nullptr;
+    BOOL redraw = TRUE;
+    std::map<int, UINT_PTR> qtTimerToId; // Qt timer id -> window timer id
+    std::map<UINT_PTR, int> idToQtTimer;
+    std::map<UINT_PTR, void (*)(HWND, UINT, UINT_PTR, DWORD)> timerCallbacks;
+    std::unique_ptr<ControlAdapter> adapter;
+    // The painter of the paint event in progress, for CPaintDC.
+    QPainter* paintPainter = nullptr;
+    bool inPaint = false;
+};
+
+// The Qt event currently turned into a message for a window, so DefWindowProc can hand it back.
+struct QtDispatch {
+    HWND hwnd;
+    UINT message;
+    QEvent* event;
+    bool forwarded;   // the widget already processed the event
+    bool wantDefault; // key events: Qt should process the event after the messages
+};
+QtDispatch* AfxCurrentQtDispatch();
+
+// Sends one queued-style message: PreTranslateMessage first, then the window procedure.
+void AfxDispatchQueued(MSG& msg);
+// Tells the idle logic that a real message arrived.
+void AfxNoteMessage(UINT message);
+
+// GBK program text <-> Qt text, at the boundary only.
+QString AfxToQt(const char* gbk);
+QString AfxToQt(const CString& gbk);
+CString AfxFromQt(const QString& text);

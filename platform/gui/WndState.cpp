@@ -1,0 +1,944 @@
+// The window's geometry, text, state, timers and dialog-item helpers; system colours and metrics.
+#include "platform/gui/Controls.h"
+#include "platform/gui/Dc.h"
+#include "platform/gui/WinApp.h"
+#include "platform/gui/Wnd.h"
+#include "platform/gui/WndPrivate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
+
+// ---- System colours and metrics -------------------------------------------------------------
+
+DWORD GetSysColor(int nIndex) {
+    switch (nIndex) {
+    case COLOR_SCROLLBAR:
+        return RGB(200, 200, 200);
+    case COLOR_BACKGROUND:
+        return RGB(0, 0, 0);
+    case COLOR_ACTIVECAPTION:
+        return RGB(153, 180, 209);
+    case COLOR_INACTIVECAPTION:
+        return RGB(191, 205, 219);
+    case COLOR_MENU:
+        return RGB(240, 240, 240);
+    case COLOR_WINDOW:
+        return RGB(255, 255, 255);
+    case COLOR_WINDOWFRAME:
+        return RGB(100, 100, 100);
+    case COLOR_MENUTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_WINDOWTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_CAPTIONTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_ACTIVEBORDER:
+        return RGB(180, 180, 180);
+    case COLOR_INACTIVEBORDER:
+        return RGB(244, 247, 252);
+    case COLOR_APPWORKSPACE:
+        return RGB(171, 171, 171);
+    case COLOR_HIGHLIGHT:
+        return RGB(51, 153, 255);
+    case COLOR_HIGHLIGHTTEXT:
+        return RGB(255, 255, 255);
+    case COLOR_BTNFACE:
+        return RGB(240, 240, 240);
+    case COLOR_BTNSHADOW:
+        return RGB(160, 160, 160);
+    case COLOR_GRAYTEXT:
+        return RGB(109, 109, 109);
+    case COLOR_BTNTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_INACTIVECAPTIONTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_BTNHIGHLIGHT:
+        return RGB(255, 255, 255);
+    case COLOR_3DDKSHADOW:
+        return RGB(105, 105, 105);
+    case COLOR_3DLIGHT:
+        return RGB(227, 227, 227);
+    case COLOR_INFOTEXT:
+        return RGB(0, 0, 0);
+    case COLOR_INFOBK:
+        return RGB(255, 255, 225);
+    case COLOR_HOTLIGHT:
+        return RGB(0, 102, 204);
+    default:
+        return 0;
+    }
+}
+
+HBRUSH GetSysColorBrush(int nIndex) {
+    static HBRUSH brushes[32] = {};
+    if (nIndex < 0 || nIndex >= 32)
+        return nullptr;
+    if (!brushes[nIndex]) {
+        CBrush b;
+        b.CreateSolidBrush(GetSysColor(nIndex));
+        brushes[nIndex] = b.Detach();
+    }
+    return brushes[nIndex];
+}
+
+static QRect PrimaryScreen(bool available) {
+    AfxEnsureGuiApp();
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s)
+        return QRect(0, 0, 1024, 768);
+    return available ? s->availableGeometry() : s->geometry();
+}
+
+int GetSystemMetrics(int nIndex) {
+    switch (nIndex) {
+    case SM_CXSCREEN:
+        return PrimaryScreen(false).width();
+    case SM_CYSCREEN:
+        return PrimaryScreen(false).height();
+    case SM_CXFULLSCREEN:
+        return PrimaryScreen(true).width();
+    case SM_CYFULLSCREEN:
+        return PrimaryScreen(true).height() - 23;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+        return 17;
+    case SM_CYCAPTION:
+        return 23;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+        return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+        return 3;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    case SM_CYMENU:
+        return 20;
+    default:
+        return 0;
+    }
+}
+
+BOOL SystemParametersInfo(UINT uiAction, UINT, void* pvParam, UINT) {
+    if (!pvParam)
+        return FALSE;
+    switch (uiAction) {
+    case SPI_GETWORKAREA: {
+        QRect r = PrimaryScreen(true);
+        *static_cast<RECT*>(pvParam) = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+        return TRUE;
+    }
+    case SPI_GETWHEELSCROLLLINES:
+        *static_cast<UINT*>(pvParam) = 3;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Style and relations --------------------------------------------------------------------
+
+DWORD CWnd::GetStyle() const {
+    if (!m_hWnd)
+        return 0;
+    DWORD s = m_p->style;
+    if (QWidget* w = GetWidget()) {
+        if (!w->isHidden())
+            s |= WS_VISIBLE;
+        if (!w->isEnabled())
+            s |= WS_DISABLED;
+        else
+            s &= ~WS_DISABLED;
+    }
+    return s;
+}
+
+DWORD CWnd::GetExStyle() const {
+    return m_hWnd ? m_p->exStyle : 0;
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
+    if (!m_hWnd)
+        return FALSE;
+    DWORD old = GetStyle();
+    DWORD now = (old & ~dwRemove) | dwAdd;
+    m_p->style = now & ~(WS_VISIBLE | WS_DISABLED);
+    if ((old ^ now) & WS_VISIBLE)
+        ShowWindow((now & WS_VISIBLE) ? SW_SHOWNA : SW_HIDE);
+    if ((old ^ now) & WS_DISABLED)
+        EnableWindow(!(now & WS_DISABLED));
+    if (QWidget* w = GetWidget())
+        w->update();
+    return old != now;
+}
+
+BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT) {
+    if (!m_hWnd)
+        return FALSE;
+    DWORD old = m_p->exStyle;
+    m_p->exStyle = (old & ~dwRemove) | dwAdd;
+    QWidget* w = GetWidget();
+    if (w && w->isWindow() && ((old ^ m_p->exStyle) & WS_EX_TOPMOST)) {
+        bool visible = w->isVisible();
+        w->setWindowFlag(Qt::WindowStaysOnTopHint, (m_p->exStyle & WS_EX_TOPMOST) != 0);
+        if (visible)
+            w->show();
+    }
+    return old != m_p->exStyle;
+}
+
+int CWnd::GetDlgCtrlID() const {
+    return m_hWnd ? m_p->id : 0;
+}
+
+int CWnd::SetDlgCtrlID(int nID) {
+    if (!m_hWnd)
+        return 0;
+    return std::exchange(m_p->id, nID);
+}
+
+CString CWnd::GetClassName() const {
+    return m_hWnd ? m_p->className : CString();
+}
+
+CWnd* CWnd::GetParent() const {
+    QWidget* w = GetWidget();
+    if (!w)
+        return nullptr;
+    // A pop-up's parent, as the system answers it, is its owner.
+    if (w->isWindow() || !(m_p->style & WS_CHILD))
+        return FromHandlePermanent(m_p->owner);
+    return FromWidget(w->parentWidget());
+}
+
+CWnd* CWnd::SetParent(CWnd* pWndNewParent) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return nullptr;
+    CWnd* old = GetParent();
+    if (m_p->style & WS_CHILD) {
+        if (!pWndNewParent || !pWndNewParent->GetWidget())
+            return nullptr;
+        bool visible = !w->isHidden();
+        w->setParent(pWndNewParent->GetWidget());
+        w->setVisible(visible);
+    } else {
+        m_p->owner = pWndNewParent ? pWndNewParent->m_hWnd : nullptr;
+    }
+    return old;
+}
+
+CWnd* CWnd::GetOwner() const {
+    if (!m_hWnd)
+        return nullptr;
+    if (m_p->owner)
+        return FromHandlePermanent(m_p->owner);
+    return GetParent();
+}
+
+void CWnd::SetOwner(CWnd* pOwnerWnd) {
+    if (m_hWnd)
+        m_p->owner = pOwnerWnd ? pOwnerWnd->m_hWnd : nullptr;
+}
+
+CWnd* CWnd::GetTopLevelParent() const {
+    const CWnd* w = this;
+    while (w && w->GetWidget() && (w->m_p->style & WS_CHILD)) {
+        CWnd* parent = FromWidget(w->GetWidget()->parentWidget());
+        if (!parent)
+            break;
+        w = parent;
+    }
+    return const_cast<CWnd*>(w);
+}
+
+static std::vector<CWnd*> ChildWindows(const CWnd* parent) {
+    std::vector<CWnd*> out;
+    QWidget* w = parent->GetWidget();
+    if (!w)
+        return out;
+    // Qt keeps children in creation order, which is the z-order of a dialog's controls.
+    for (QObject* o : w->children())
+        if (o->isWidgetType())
+            if (CWnd* c = CWnd::FromWidget(static_cast<QWidget*>(o));
+                c && c != parent && c->GetWidget() == o)
+                out.push_back(c);
+    return out;
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const {
+    for (CWnd* c : ChildWindows(this))
+        if (c->GetDlgCtrlID() == nID)
+            return c;
+    return nullptr;
+}
+
+CWnd* CWnd::GetWindow(UINT nCmd) const {
+    if (!m_hWnd)
+        return nullptr;
+    if (nCmd == GW_CHILD) {
+        auto kids = ChildWindows(this);
+        return kids.empty() ? nullptr : kids.front();
+    }
+    if (nCmd == GW_OWNER)
+        return FromHandlePermanent(m_p->owner);
+    CWnd* parent = (m_p->style & WS_CHILD) ? GetParent() : nullptr;
+    if (!parent)
+        return nullptr;
+    auto kids = ChildWindows(parent);
+    auto it = std::find(kids.begin(), kids.end(), this);
+    if (it == kids.end())
+        return nullptr;
+    switch (nCmd) {
+    case GW_HWNDFIRST:
+        return kids.front();
+    case GW_HWNDLAST:
+        return kids.back();
+    case GW_HWNDNEXT:
+        return it + 1 == kids.end() ? nullptr : *(it + 1);
+    case GW_HWNDPREV:
+        return it == kids.begin() ? nullptr : *(it - 1);
+    default:
+        return nullptr;
+    }
+}
+
+static bool IsTabStop(CWnd* c) {
+    DWORD s = c->GetStyle();
+    return (s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
+}
+
+CWnd* CWnd::GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious) const {
+    auto kids = ChildWindows(this);
+    if (kids.empty())
+        return nullptr;
+    int n = (int)kids.size();
+    int start = -1;
+    for (int i = 0; i < n; ++i)
+        if (kids[(size_t)i] == pWndCtl)
+            start = i;
+    for (int step = 1; step <= n; ++step) {
+        int i = start < 0 ? (bPrevious ? n - step : step - 1)
+                          : ((start + (bPrevious ? -step : step)) % n + n) % n;
+        CWnd* c = kids[(size_t)i];
+        if (IsTabStop(c))
+            return c;
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::GetNextDlgGroupItem(CWnd* pWndCtl, BOOL bPrevious) const {
+    auto kids = ChildWindows(this);
+    auto it = std::find(kids.begin(), kids.end(), pWndCtl);
+    if (it == kids.end())
+        return nullptr;
+    // The group runs from a WS_GROUP control to the control before the next one.
+    auto first = it;
+    while (first != kids.begin() && !((*first)->GetStyle() & WS_GROUP))
+        --first;
+    auto last = it + 1;
+    while (last != kids.end() && !((*last)->GetStyle() & WS_GROUP))
+        ++last;
+    std::vector<CWnd*> group(first, last);
+    int n = (int)group.size();
+    int pos = (int)(std::find(group.begin(), group.end(), pWndCtl) - group.begin());
+    for (int step = 1; step <= n; ++step) {
+        CWnd* c = group[(size_t)(((pos + (bPrevious ? -step : step)) % n + n) % n)];
+        DWORD s = c->GetStyle();
+        if ((s & WS_VISIBLE) && !(s & WS_DISABLED))
+            return c;
+    }
+    return pWndCtl;
+}
+
+BOOL CWnd::IsChild(const CWnd* pWnd) const {
+    QWidget* w = GetWidget();
+    return w && pWnd && pWnd->GetWidget() && pWnd != this && w->isAncestorOf(pWnd->GetWidget());
+}
+
+// ---- Showing and painting -------------------------------------------------------------------
+
+BOOL CWnd::ShowWindow(int nCmdShow) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    BOOL wasVisible = !w->isHidden();
+    switch (nCmdShow) {
+    case SW_HIDE:
+        w->hide();
+        break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+        w->showMinimized();
+        break;
+    case SW_SHOWMAXIMIZED:
+        w->showMaximized();
+        break;
+    case SW_RESTORE:
+    case SW_SHOWNORMAL:
+        w->isWindow() ? w->showNormal() : w->show();
+        break;
+    default:
+        w->show();
+        break;
+    }
+    if (w->isWindow() && nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA &&
+        nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != SW_SHOWMINNOACTIVE)
+        w->activateWindow();
+    return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    QWidget* w = GetWidget();
+    return w && w->isVisible();
+}
+BOOL CWnd::IsIconic() const {
+    QWidget* w = GetWidget();
+    return w && w->isMinimized();
+}
+BOOL CWnd::IsZoomed() const {
+    QWidget* w = GetWidget();
+    return w && w->isMaximized();
+}
+
+void CWnd::BringWindowToTop() {
+    if (QWidget* w = GetWidget())
+        w->raise();
+}
+
+BOOL CWnd::SetForegroundWindow() {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    w->raise();
+    w->activateWindow();
+    return TRUE;
+}
+
+void CWnd::UpdateWindow() {
+    if (QWidget* w = GetWidget())
+        if (w->isVisible())
+            w->repaint();
+}
+
+void CWnd::Invalidate(BOOL) {
+    if (QWidget* w = GetWidget())
+        w->update();
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    if (lpRect)
+        w->update(QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                        lpRect->bottom - lpRect->top));
+    else
+        w->update();
+}
+
+void CWnd::ValidateRect(LPCRECT) {}
+
+BOOL CWnd::RedrawWindow(LPCRECT lpRectUpdate, HRGN, UINT flags) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    if (flags & RDW_INVALIDATE)
+        InvalidateRect(lpRectUpdate);
+    if ((flags & RDW_UPDATENOW) && w->isVisible())
+        w->repaint();
+    return TRUE;
+}
+
+void CWnd::SetRedraw(BOOL bRedraw) {
+    SendMessage(WM_SETREDRAW, bRedraw, 0);
+}
+
+CDC* CWnd::GetDC() {
+    return m_hWnd ? new CClientDC(this) : nullptr;
+}
+CDC* CWnd::GetWindowDC() {
+    return m_hWnd ? new CWindowDC(this) : nullptr;
+}
+int CWnd::ReleaseDC(CDC* pDC) {
+    delete pDC;
+    return 1;
+}
+
+// ---- Geometry -------------------------------------------------------------------------------
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    w->setGeometry(x, y, std::max(0, nWidth), std::max(0, nHeight));
+    if (bRepaint)
+        w->update();
+}
+
+void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint) {
+    MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, bRepaint);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    QRect g = w->geometry();
+    if (!(nFlags & SWP_NOMOVE))
+        g.moveTo(x, y);
+    if (!(nFlags & SWP_NOSIZE))
+        g.setSize(QSize(std::max(0, cx), std::max(0, cy)));
+    if (g != w->geometry())
+        w->setGeometry(g);
+    if (!(nFlags & SWP_NOZORDER)) {
+        HWND after = pWndInsertAfter ? pWndInsertAfter->m_hWnd : HWND_TOP;
+        if (after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
+            bool top = after == HWND_TOPMOST;
+            ModifyStyleEx(top ? 0 : WS_EX_TOPMOST, top ? WS_EX_TOPMOST : 0);
+            w->raise();
+        } else if (after == HWND_BOTTOM) {
+            w->lower();
+        } else if (after == HWND_TOP || !pWndInsertAfter->GetWidget()) {
+            w->raise();
+        } else {
+            // Placed just behind the given window.
+            w->stackUnder(pWndInsertAfter->GetWidget());
+        }
+    }
+    if (nFlags & SWP_SHOWWINDOW)
+        ShowWindow((nFlags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+    if (nFlags & SWP_HIDEWINDOW)
+        ShowWindow(SW_HIDE);
+    return TRUE;
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const {
+    QWidget* w = GetWidget();
+    if (!w) {
+        *lpRect = RECT{0, 0, 0, 0};
+        return;
+    }
+    QPoint tl = w->isWindow() ? w->frameGeometry().topLeft() : w->mapToGlobal(QPoint(0, 0));
+    QSize s = w->isWindow() ? w->frameGeometry().size() : w->size();
+    *lpRect = RECT{tl.x(), tl.y(), tl.x() + s.width(), tl.y() + s.height()};
+}
+
+void CWnd::GetClientRect(LPRECT lpRect) const {
+    QWidget* w = GetWidget();
+    *lpRect = w ? RECT{0, 0, w->width(), w->height()} : RECT{0, 0, 0, 0};
+}
+
+void CWnd::ClientToScreen(LPPOINT p) const {
+    if (QWidget* w = GetWidget()) {
+        QPoint g = w->mapToGlobal(QPoint(p->x, p->y));
+        p->x = g.x(), p->y = g.y();
+    }
+}
+
+void CWnd::ClientToScreen(LPRECT r) const {
+    ClientToScreen(reinterpret_cast<LPPOINT>(&r->left));
+    ClientToScreen(reinterpret_cast<LPPOINT>(&r->right));
+}
+
+void CWnd::ScreenToClient(LPPOINT p) const {
+    if (QWidget* w = GetWidget()) {
+        QPoint c = w->mapFromGlobal(QPoint(p->x, p->y));
+        p->x = c.x(), p->y = c.y();
+    }
+}
+
+void CWnd::ScreenToClient(LPRECT r) const {
+    ScreenToClient(reinterpret_cast<LPPOINT>(&r->left));
+    ScreenToClient(reinterpret_cast<LPPOINT>(&r->right));
+}
+
+void CWnd::MapWindowPoints(CWnd* pwndTo, LPPOINT lpPoint, UINT nCount) const {
+    for (UINT i = 0; i < nCount; ++i) {
+        ClientToScreen(&lpPoint[i]);
+        if (pwndTo)
+            pwndTo->ScreenToClient(&lpPoint[i]);
+    }
+}
+
+void CWnd::MapWindowPoints(CWnd* pwndTo, LPRECT lpRect) const {
+    MapWindowPoints(pwndTo, reinterpret_cast<LPPOINT>(lpRect), 2);
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    CRect area;
+    CWnd* center = pAlternateOwner ? pAlternateOwner : GetOwner();
+    if (w->isWindow()) {
+        if (center && center->IsWindowVisible())
+            center->GetWindowRect(&area);
+        else
+            SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    } else if (CWnd* parent = GetParent()) {
+        parent->GetClientRect(&area);
+    }
+    CRect mine;
+    GetWindowRect(&mine);
+    int x = area.left + (area.Width() - mine.Width()) / 2;
+    int y = area.top + (area.Height() - mine.Height()) / 2;
+    if (w->isWindow()) {
+        CRect work;
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        x = std::clamp(x, (int)work.left, std::max((int)work.left, (int)work.right - mine.Width()));
+        y = std::clamp(y, (int)work.top, std::max((int)work.top, (int)work.bottom - mine.Height()));
+    }
+    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Text, font, state ----------------------------------------------------------------------
+
+void CWnd::SetWindowText(LPCTSTR lpszString) {
+    SendMessage(WM_SETTEXT, 0, (LPARAM)lpszString);
+}
+
+int CWnd::GetWindowTextLength() const {
+    return (int)const_cast<CWnd*>(this)->SendMessage(WM_GETTEXTLENGTH);
+}
+
+int CWnd::GetWindowText(LPTSTR buf, int nMaxCount) const {
+    return (int)const_cast<CWnd*>(this)->SendMessage(WM_GETTEXT, (WPARAM)nMaxCount, (LPARAM)buf);
+}
+
+void CWnd::GetWindowText(CString& rString) const {
+    int n = GetWindowTextLength();
+    std::string buf((size_t)n + 1, '\0');
+    int got = GetWindowText(buf.data(), n + 1);
+    rString = CString(buf.data(), std::max(0, got));
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
+    SendMessage(WM_SETFONT, (WPARAM)(pFont ? pFont->m_hObject : nullptr), bRedraw);
+}
+
+CFont* CWnd::GetFont() const {
+    return CFont::FromHandle((HFONT) const_cast<CWnd*>(this)->SendMessage(WM_GETFONT));
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    BOOL wasDisabled = !w->isEnabled();
+    if (wasDisabled == !bEnable)
+        return wasDisabled;
+    w->setEnabled(bEnable != 0);
+    SendMessage(WM_ENABLE, bEnable, 0);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    QWidget* w = GetWidget();
+    return w && w->isEnabled();
+}
+
+CWnd* CWnd::SetFocus() {
+    CWnd* old = GetFocus();
+    if (QWidget* w = GetWidget()) {
+        QWidget* target = w->focusProxy() ? w->focusProxy() : w;
+        if (w->window()->isVisible() && !w->window()->isActiveWindow())
+            w->window()->activateWindow();
+        target->setFocus(Qt::OtherFocusReason);
+    }
+    return old;
+}
+
+CWnd* CWnd::GetFocus() {
+    QWidget* f = QApplication::instance() ? QApplication::focusWidget() : nullptr;
+    return f ? FromWidget(f) : nullptr;
+}
+
+CWnd* CWnd::SetCapture() {
+    extern HWND AfxSetCaptureHandle(HWND);
+    CWnd* old = FromHandle(AfxSetCaptureHandle(m_hWnd));
+    if (old && old != this)
+        old->SendMessage(WM_CAPTURECHANGED, 0, (LPARAM)m_hWnd);
+    return old;
+}
+
+CWnd* CWnd::GetActiveWindow() {
+    QWidget* w = QApplication::instance() ? QApplication::activeWindow() : nullptr;
+    return w ? FromWidget(w) : nullptr;
+}
+
+CWnd* CWnd::SetActiveWindow() {
+    CWnd* old = GetActiveWindow();
+    if (QWidget* w = GetWidget())
+        w->activateWindow();
+    return old;
+}
+
+// ---- Timers ---------------------------------------------------------------------------------
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse,
+                        void (*lpfnTimer)(HWND, UINT, UINT_PTR, DWORD)) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return 0;
+    KillTimer(nIDEvent);
+    // The system never fires a timer faster than every 10 ms.
+    int qid = w->startTimer((int)std::max<UINT>(nElapse, 10), Qt::PreciseTimer);
+    if (!qid)
+        return 0;
+    m_p->qtTimerToId[qid] = nIDEvent;
+    m_p->idToQtTimer[nIDEvent] = qid;
+    if (lpfnTimer)
+        m_p->timerCallbacks[nIDEvent] = lpfnTimer;
+    return nIDEvent ? nIDEvent : 1;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return FALSE;
+    auto it = m_p->idToQtTimer.find(nIDEvent);
+    if (it == m_p->idToQtTimer.end())
+        return FALSE;
+    w->killTimer(it->second);
+    m_p->qtTimerToId.erase(it->second);
+    m_p->idToQtTimer.erase(it);
+    m_p->timerCallbacks.erase(nIDEvent);
+    return TRUE;
+}
+
+// ---- Dialog item helpers --------------------------------------------------------------------
+
+void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
+    if (CWnd* c = GetDlgItem(nID))
+        c->SetWindowText(lpszString);
+}
+
+int CWnd::GetDlgItemText(int nID, CString& rString) const {
+    rString.Empty();
+    if (CWnd* c = GetDlgItem(nID))
+        c->GetWindowText(rString);
+    return rString.GetLength();
+}
+
+void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned) {
+    CString s;
+    if (bSigned)
+        s.Format("%d", (int)nValue);
+    else
+        s.Format("%u", nValue);
+    SetDlgItemText(nID, s);
+}
+
+UINT CWnd::GetDlgItemInt(int nID, BOOL* lpTrans, BOOL bSigned) const {
+    if (lpTrans)
+        *lpTrans = FALSE;
+    CString s;
+    if (!GetDlgItem(nID))
+        return 0;
+    GetDlgItemText(nID, s);
+    s.Trim();
+    const char* p = s.GetString();
+    if (!*p)
+        return 0;
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(p, &end, 10);
+    // Anything but one whole number in range is not translated.
+    if (*end || errno == ERANGE || (!bSigned && (v < 0 || v > 0xFFFFFFFFLL)) ||
+        (bSigned && (v < INT32_MIN || v > INT32_MAX)) || (!bSigned && *p == '-'))
+        return 0;
+    if (lpTrans)
+        *lpTrans = TRUE;
+    return (UINT)v;
+}
+
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) {
+    SendDlgItemMessage(nIDButton, BM_SETCHECK, nCheck, 0);
+}
+
+UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
+    return (UINT) const_cast<CWnd*>(this)->SendDlgItemMessage(nIDButton, BM_GETCHECK, 0, 0);
+}
+
+void CWnd::CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
+    for (int id = nIDFirstButton; id <= nIDLastButton; ++id)
+        CheckDlgButton(id, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED);
+}
+
+int CWnd::GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton) {
+    for (int id = nIDFirstButton; id <= nIDLastButton; ++id)
+        if (IsDlgButtonChecked(id))
+            return id;
+    return 0;
+}
+
+LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* c = GetDlgItem(nID);
+    return c ? c->SendMessage(message, wParam, lParam) : 0;
+}
+
+// ---- Lookup of top-level windows ------------------------------------------------------------
+
+CWnd* CWnd::FindWindow(LPCTSTR lpszClassName, LPCTSTR lpszWindowName) {
+    if (!QApplication::instance())
+        return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        CWnd* wnd = FromWidget(w);
+        if (!wnd || wnd->GetWidget() != w)
+            continue;
+        if (lpszClassName && wnd->m_p->className != lpszClassName)
+            continue;
+        if (lpszWindowName) {
+            CString title;
+            wnd->GetWindowText(title);
+            if (title != lpszWindowName)
+                continue;
+        }
+        return wnd;
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::WindowFromPoint(POINT point) {
+    if (!QApplication::instance())
+        return nullptr;
+    QWidget* w = QApplication::widgetAt(QPoint(point.x, point.y));
+    return w ? FromWidget(w) : nullptr;
+}
+
+BOOL CWnd::SaveScreenshot(LPCTSTR lpszPngPath) {
+    QWidget* w = GetWidget();
+    if (!w || !lpszPngPath)
+        return FALSE;
+    QString path = AfxToQt(lpszPngPath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!w->testAttribute(Qt::WA_WState_Created) || w->isHidden())
+        w->ensurePolished();
+    return w->grab().save(path, "PNG");
+}
+
+// ---- Default handlers -----------------------------------------------------------------------
+
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return (int)Default();
+}
+void CWnd::OnDestroy() {
+    Default();
+}
+void CWnd::OnClose() {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return (BOOL)Default();
+}
+void CWnd::OnSize(UINT, int, int) {
+    Default();
+}
+void CWnd::OnMove(int, int) {
+    Default();
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnSetFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnKillFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnEnable(BOOL) {
+    Default();
+}
+void CWnd::OnShowWindow(BOOL, UINT) {
+    Default();
+}
+void CWnd::OnActivate(UINT, CWnd*, BOOL) {
+    Default();
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnKeyUp(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnSysKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDblClk(UINT, CPoint) {
+    Default();
+}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) {
+    return (BOOL)Default();
+}
+void CWnd::OnContextMenu(CWnd*, CPoint) {
+    Default();
+}
+void CWnd::OnHScroll(UINT, UINT, CScrollBar*) {
+    Default();
+}
+void CWnd::OnVScroll(UINT, UINT, CScrollBar*) {
+    Default();
+}
+UINT CWnd::OnGetDlgCode() {
+    return (UINT)Default();
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    return (BOOL)Default();
+}
+void CWnd::OnCaptureChanged(CWnd*) {
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM) {
+    Default();
+}
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) {
+    Default();
+}
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) {
+    Default();
+}
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) {
+    return (HBRUSH)Default();
+}

@@ -1,0 +1,39 @@
+// Shared set-up of the window tests: the Qt application, a private profile and program folder,
+// and the folder where windows leave their pictures.
+#pragma once
+
+#include "platform/gui/Wnd.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+
+class GuiTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static QTemporaryDir home;
+        qputenv("QUILLMAR_HOME", home.path().toUtf8());
+        qputenv("QUILLMAR_CONFIG", home.path().toUtf8());
+        AfxEnsureGuiApp();
+    }
+    // Runs the event loop until pred holds or the time is up.
+    template <class Pred> static bool WaitFor(Pred pred, int ms = 2000) {
+        QElapsedTimer t;
+        t.start();
+        while (!pred()) {
+            if (t.elapsed() > ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+    static void Pump() {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+    static std::string ScreenPath(const char* name) {
+        return std::string(QUILLMAR_SCREENS_DIR) + "/" + name + ".png";
+    }
+};
