@@ -47,6 +47,9 @@ struct HGDIOBJ__ {
     QRegion region;
     CGdiObject* owner = nullptr;   // the object that deletes the handle
     CGdiObject* wrapper = nullptr; // handed out by FromHandle when there is no owner
+    // A DC still drawing with the object keeps it alive; a deletion waits for the last one.
+    int uses = 0;
+    bool deletePending = false;
 
     explicit HGDIOBJ__(GdiKind k) : kind(k) {}
     ~HGDIOBJ__() {
@@ -68,6 +71,48 @@ static COLORREF ToColorRef(QRgb p) {
 static HGDIOBJ NewObject(GdiKind k) {
     return new HGDIOBJ__(k);
 }
+
+// Deletes a handle now, or once no DC uses it any more.
+static void Release(HGDIOBJ h) {
+    if (h->uses > 0)
+        h->deletePending = true;
+    else
+        delete h;
+}
+
+namespace {
+// A DC's hold on a drawing object.
+class GdiRef {
+public:
+    GdiRef() = default;
+    GdiRef(HGDIOBJ h) : m_h(h) { Acquire(); }
+    GdiRef(const GdiRef& o) : m_h(o.m_h) { Acquire(); }
+    GdiRef& operator=(const GdiRef& o) {
+        if (this != &o) {
+            HGDIOBJ old = m_h;
+            m_h = o.m_h;
+            Acquire();
+            Drop(old);
+        }
+        return *this;
+    }
+    ~GdiRef() { Drop(m_h); }
+    HGDIOBJ get() const { return m_h; }
+    HGDIOBJ operator->() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    void Acquire() {
+        if (m_h)
+            ++m_h->uses;
+    }
+    static void Drop(HGDIOBJ h) {
+        if (h && --h->uses == 0 && h->deletePending)
+            delete h;
+    }
+    HGDIOBJ m_h = nullptr;
+};
+} // namespace
 
 CGdiObject::~CGdiObject() {
     DeleteObject();
@@ -133,7 +178,7 @@ BOOL CGdiObject::DeleteObject() {
         return TRUE;
     if (h->owner == this)
         h->owner = nullptr;
-    delete h;
+    Release(h);
     return TRUE;
 }
 
@@ -144,7 +189,7 @@ BOOL DeleteObject(HGDIOBJ h) {
         h->owner->m_hObject = nullptr;
         h->owner = nullptr;
     }
-    delete h;
+    Release(h);
     return TRUE;
 }
 
@@ -508,7 +553,7 @@ struct DcState {
     bool ownsPainter = false;
     QImage* surface = nullptr;
     QImage scratch;
-    HGDIOBJ pen = nullptr, brush = nullptr, font = nullptr, bitmap = nullptr;
+    GdiRef pen, brush, font, bitmap;
     HGDIOBJ defaultBitmap = nullptr;
     COLORREF text = RGB(0, 0, 0), bk = RGB(255, 255, 255);
     int bkMode = OPAQUE, rop2 = R2_COPYPEN, stretch = BLACKONWHITE;
@@ -517,7 +562,7 @@ struct DcState {
     std::optional<QRegion> clip; // device coordinates
 
     struct Saved {
-        HGDIOBJ pen, brush, font;
+        GdiRef pen, brush, font;
         COLORREF text, bk;
         int bkMode, rop2;
         QPoint org, cur;
@@ -593,7 +638,7 @@ struct DcState {
         }
         painter->setPen(QtPen());
         painter->setBrush(QtBrush());
-        painter->setFont(AfxQFont(font));
+        painter->setFont(AfxQFont(font.get()));
         return painter;
     }
 };
@@ -606,8 +651,10 @@ CDC::CDC() : m_d(std::make_unique<DcState>()) {
 
 CDC::~CDC() {
     EndPainting();
-    if (m_d && m_d->defaultBitmap)
+    if (m_d && m_d->defaultBitmap) {
+        m_d->bitmap = GdiRef();
         ::DeleteObject(m_d->defaultBitmap);
+    }
 }
 
 CDC* CDC::FromHandle(HDC hDC) {
@@ -652,7 +699,7 @@ BOOL CDC::CreateCompatibleDC(CDC*) {
     CBitmap one;
     one.CreateBitmap(1, 1, 1, 1, nullptr);
     m_d->defaultBitmap = one.Detach();
-    m_d->bitmap = m_d->defaultBitmap;
+    m_d->bitmap = GdiRef(m_d->defaultBitmap);
     BeginOn(new QPainter(&m_d->bitmap->image), &m_d->bitmap->image, true);
     return TRUE;
 }
@@ -695,19 +742,20 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ h) {
     HGDIOBJ old = nullptr;
     switch (h->kind) {
     case GdiKind::Pen:
-        old = m_d->pen;
+        old = m_d->pen.get();
         m_d->pen = h;
         break;
     case GdiKind::Brush:
-        old = m_d->brush;
+        old = m_d->brush.get();
         m_d->brush = h;
         break;
     case GdiKind::Font:
-        old = m_d->font;
+        old = m_d->font.get();
         m_d->font = h;
         break;
     case GdiKind::Bitmap:
-        old = m_d->bitmap;
+        EndPainting(); // the painter leaves the old bitmap before the DC lets go of it
+        old = m_d->bitmap.get();
         m_d->bitmap = h;
         BeginOn(new QPainter(&h->image), &h->image, true);
         break;
@@ -725,16 +773,16 @@ CGdiObject* CDC::SelectStockObject(int nIndex) {
 }
 
 CPen* CDC::GetCurrentPen() const {
-    return static_cast<CPen*>(CGdiObject::FromHandle(m_d->pen));
+    return static_cast<CPen*>(CGdiObject::FromHandle(m_d->pen.get()));
 }
 CBrush* CDC::GetCurrentBrush() const {
-    return static_cast<CBrush*>(CGdiObject::FromHandle(m_d->brush));
+    return static_cast<CBrush*>(CGdiObject::FromHandle(m_d->brush.get()));
 }
 CFont* CDC::GetCurrentFont() const {
-    return static_cast<CFont*>(CGdiObject::FromHandle(m_d->font));
+    return static_cast<CFont*>(CGdiObject::FromHandle(m_d->font.get()));
 }
 CBitmap* CDC::GetCurrentBitmap() const {
-    return static_cast<CBitmap*>(CGdiObject::FromHandle(m_d->bitmap));
+    return static_cast<CBitmap*>(CGdiObject::FromHandle(m_d->bitmap.get()));
 }
 
 int CDC::SaveDC() {
@@ -861,18 +909,8 @@ BOOL CDC::LineTo(int x, int y) {
     QPainter* p = m_d->Prepare();
     if (!p || from == to)
         return TRUE;
-    // The end point itself is not drawn.
-    QPointF end = to;
-    QLineF line(from, to);
-    line.setLength(std::max(0.0, line.length() - 1.0));
-    end = line.p2();
-    if (from.x() == to.x() || from.y() == to.y()) {
-        QPoint e(to.x() - (to.x() > from.x()) + (to.x() < from.x()),
-                 to.y() - (to.y() > from.y()) + (to.y() < from.y()));
-        p->drawLine(from, e);
-    } else {
-        p->drawLine(QPointF(from), end);
-    }
+    // With flat caps the end point itself is not drawn, as the system draws lines.
+    p->drawLine(from, to);
     return TRUE;
 }
 
@@ -894,7 +932,7 @@ void CDC::FillRect(LPCRECT r, CBrush* pBrush) {
     QPainter* p = m_d->Prepare();
     if (!p || !pBrush || !pBrush->m_hObject)
         return;
-    HGDIOBJ saved = m_d->brush;
+    GdiRef saved = m_d->brush;
     m_d->brush = pBrush->m_hObject;
     p->fillRect(LogicalRect(r->left, r->top, r->right, r->bottom), m_d->QtBrush());
     m_d->brush = saved;
@@ -1194,7 +1232,7 @@ int CDC::DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat) {
     QString text = AfxToQt(gbk);
     if (!(nFormat & DT_NOPREFIX))
         text = StripPrefix(text);
-    QFont font = AfxQFont(m_d->font);
+    QFont font = AfxQFont(m_d->font.get());
     QFontMetrics fm(font);
     CRect rc(lpRect);
     int width = rc.Width();
@@ -1271,7 +1309,7 @@ BOOL CDC::TextOut(int x, int y, LPCTSTR lpszString, int nCount) {
     if (!p || !lpszString)
         return FALSE;
     QString text = AfxToQt(CString(lpszString, std::max(0, nCount)));
-    QFont font = AfxQFont(m_d->font);
+    QFont font = AfxQFont(m_d->font.get());
     QFontMetrics fm(font);
     p->save();
     // The font's escapement turns the text about its start, in tenths of a degree.
@@ -1293,13 +1331,13 @@ CSize CDC::GetTextExtent(const CString& str) const {
 }
 
 CSize CDC::GetTextExtent(LPCTSTR lpszString, int nCount) const {
-    QFontMetrics fm(AfxQFont(m_d->font));
+    QFontMetrics fm(AfxQFont(m_d->font.get()));
     QString text = AfxToQt(CString(lpszString ? lpszString : "", std::max(0, nCount)));
     return CSize(fm.horizontalAdvance(text), fm.height());
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
-    QFont f = AfxQFont(m_d->font);
+    QFont f = AfxQFont(m_d->font.get());
     QFontMetrics fm(f);
     tm->tmHeight = fm.height();
     tm->tmAscent = fm.ascent();

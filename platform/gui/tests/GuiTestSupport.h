@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/gui/Wnd.h"
+#include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
