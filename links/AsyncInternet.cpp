@@ -84,7 +84,7 @@ CInetThread* CAsyncInternet::CreateWorker() {
 int CAsyncInternet::StartRequest(LPCTSTR pstrUrl, LPCTSTR pstrData, LPCTSTR pstrHeaders,
                                  LPCTSTR pstrAgent, DWORD dwVerb) {
     if (m_pWorker)
-        return INET_RESULT_NOT_HTTP; // busy: the same value as the request error 1
+        return INET_START_BUSY;
     CInetThread* worker = CreateWorker();
     if (!worker)
         return INET_RESULT_NO_WORKER;

@@ -10,6 +10,10 @@
 #include "links/HttpRequest.h"
 #include "platform/base/Thread.h"
 
+// StartRequest's answer while the runner still holds a request (the value of the request error 1,
+// which callers already treat as "nothing was sent").
+enum { INET_START_BUSY = 1 };
+
 class CIAsyncInetListener {
 public:
     virtual ~CIAsyncInetListener() = default;
@@ -72,6 +76,5 @@ protected:
 
 private:
     CInetThread* m_pWorker = nullptr;
-    CString m_strSpare;
     CIAsyncInetListener* m_pListener;
 };

@@ -93,9 +93,11 @@ TEST_F(AsyncInternetTest, RunsTheRequestOnAWorkerAndReportsOnThePollingThread) {
 TEST_F(AsyncInternetTest, SecondStartIsRefusedUntilTheFirstIsDispatched) {
     CAsyncInternet runner(&listener);
     ASSERT_EQ(INET_RESULT_OK, runner.StartRequest(server.Url("ecard/a.asp").c_str(), "n=1"));
-    EXPECT_EQ(1, runner.StartRequest(server.Url("ecard/b.asp").c_str(), "n=2")); // running
+    EXPECT_EQ(INET_START_BUSY,
+              runner.StartRequest(server.Url("ecard/b.asp").c_str(), "n=2")); // running
     ASSERT_TRUE(PollUntilDone(runner));
-    EXPECT_EQ(1, runner.StartRequest(server.Url("ecard/b.asp").c_str(), "n=2")); // done
+    EXPECT_EQ(INET_START_BUSY,
+              runner.StartRequest(server.Url("ecard/b.asp").c_str(), "n=2")); // done
     runner.DispatchResult();
     ASSERT_TRUE(RunToEnd(runner, server.Url("ecard/b.asp"), "n=3"));
     runner.DispatchResult();
