@@ -1,0 +1,226 @@
+#include "core/Autostart.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#include "core/FileUtil.h"
+#include "platform/base/Gbk.h"
+#include "platform/base/OsPath.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path AutostartFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && *config == '/')
+        return fs::path(config) / "autostart";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0')
+        return fs::path(home) / ".config" / "autostart";
+    return {};
+}
+
+// The entry's file, empty when the value name cannot be a file name.
+fs::path EntryPath(LPCTSTR valueName) {
+    if (valueName == nullptr || *valueName == '\0' || !IsValidFileName(valueName))
+        return {};
+    const CString name(valueName);
+    if (name == "." || name == "..")
+        return {};
+    const fs::path folder = AutostartFolder();
+    if (folder.empty())
+        return {};
+    return folder / (GbkToUtf8(valueName) + ".desktop");
+}
+
+// One argument of an Exec line: quoted when it holds a character the desktop would read as
+// syntax, with the quoting characters escaped; a literal "%" is doubled in any case.
+std::string QuoteExecArgument(const std::string& arg) {
+    const bool needsQuotes =
+        arg.empty() || arg.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+    std::string out;
+    if (needsQuotes)
+        out += '"';
+    for (char c : arg) {
+        if (needsQuotes && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            out += '\\';
+        out += c;
+        if (c == '%')
+            out += '%';
+    }
+    if (needsQuotes)
+        out += '"';
+    return out;
+}
+
+// The escapes every string value of a desktop entry goes through.
+std::string EscapeValue(const std::string& value) {
+    std::string out;
+    for (char c : value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeValue(const std::string& value) {
+    std::string out;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        switch (value[++i]) {
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            out += value[i];
+        }
+    }
+    return out;
+}
+
+// The first argument of an Exec line, its quoting and doubled "%" undone.
+std::string FirstExecArgument(const std::string& exec) {
+    std::string out;
+    size_t i = exec.find_first_not_of(" \t");
+    if (i == std::string::npos)
+        return out;
+    const bool quoted = exec[i] == '"';
+    if (quoted)
+        ++i;
+    for (; i < exec.size(); ++i) {
+        const char c = exec[i];
+        if (quoted && c == '"')
+            break;
+        if (!quoted && (c == ' ' || c == '\t'))
+            break;
+        if (quoted && c == '\\' && i + 1 < exec.size()) {
+            out += exec[++i];
+            continue;
+        }
+        if (c == '%' && i + 1 < exec.size() && exec[i + 1] == '%')
+            ++i;
+        out += c;
+    }
+    return out;
+}
+
+std::string OwnExecutable() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+bool WriteEntry(const fs::path& entry, const std::string& name, const std::string& command) {
+    std::error_code ec;
+    fs::create_directories(entry.parent_path(), ec);
+    if (ec)
+        return false;
+    // Written beside the entry and renamed over it, so the desktop never reads half an entry.
+    fs::path temp = entry;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << "[Desktop Entry]\n"
+            << "Type=Application\n"
+            << "Name=" << EscapeValue(name) << "\n"
+            << "Exec=" << EscapeValue(QuoteExecArgument(command)) << "\n"
+            << "X-GNOME-Autostart-enabled=true\n";
+        out.flush();
+        if (!out) {
+            out.close();
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    fs::rename(temp, entry, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet, int nMethod) {
+    if (nMethod != RUN_AT_STARTUP_ENTRY)
+        return TRUE;
+    const fs::path entry = EntryPath(valueName);
+    if (entry.empty())
+        return FALSE;
+    if (!bSet) {
+        std::error_code ec;
+        fs::remove(entry, ec);
+        return !ec;
+    }
+    const std::string command = commandPath != nullptr && *commandPath != '\0'
+                                    ? OsPathFromProgramPath(commandPath)
+                                    : OwnExecutable();
+    if (command.empty())
+        return FALSE;
+    return WriteEntry(entry, GbkToUtf8(valueName), command);
+}
+
+BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand) {
+    const fs::path entry = EntryPath(valueName);
+    if (entry.empty())
+        return FALSE;
+    std::ifstream in(entry, std::ios::binary);
+    if (!in)
+        return FALSE;
+    std::string line, exec;
+    bool inMainGroup = false, hidden = false, haveExec = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup)
+            continue;
+        if (line.rfind("Exec=", 0) == 0) {
+            exec = UnescapeValue(line.substr(5));
+            haveExec = true;
+        } else if (line == "Hidden=true") {
+            hidden = true;
+        }
+    }
+    if (!haveExec || hidden)
+        return FALSE;
+    if (pCommand != nullptr)
+        *pCommand = Utf8ToGbk(FirstExecArgument(exec));
+    return TRUE;
+}

@@ -1,0 +1,22 @@
+// Starting the program with the user's desktop session.
+//
+// The start-up entry is an autostart desktop entry, "<value name>.desktop" in the "autostart"
+// folder of the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), which the desktop
+// reads when the session starts.
+#pragma once
+
+#include "platform/base/CString.h"
+#include "platform/base/Types.h"
+
+// The autostart method that writes the entry; any other method does nothing and answers TRUE.
+constexpr int RUN_AT_STARTUP_ENTRY = 1;
+
+// With bSet writes the entry that runs the command (a program path; the program's own executable
+// when null or empty), otherwise removes it. FALSE when the entry could not be written or
+// removed, or the value name cannot name a file; removing an entry that is not there succeeds.
+BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet,
+                     int nMethod = RUN_AT_STARTUP_ENTRY);
+
+// TRUE when the entry exists and is not hidden; pCommand (may be null) then receives the
+// command it runs.
+BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand = nullptr);

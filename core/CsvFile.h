@@ -1,0 +1,25 @@
+// Reading comma-separated text files, one record at a time.
+#pragma once
+
+#include "platform/base/Collections.h"
+#include "platform/base/CString.h"
+#include "platform/base/File.h"
+#include "platform/base/Types.h"
+
+// A text file of records whose fields are separated by commas. A field in double quotes may hold
+// commas, doubled quotes (standing for one) and line breaks, which arrive as "\r\n". Blank lines
+// between records are skipped; spaces around the line are trimmed, spaces inside a field stay.
+class CCsvFile : public CStdioFile {
+public:
+    CCsvFile() = default;
+    CCsvFile(LPCTSTR lpszFileName, UINT nOpenFlags) : CStdioFile(lpszFileName, nOpenFlags) {}
+
+    // Empties the list and reads the next record into it. Answers the number of fields, or -1 when
+    // no line was left. A comma at the end of a line gives no empty last field; a quoted field
+    // still open at the end of the file is dropped.
+    int ReadRecord(CStringList& list);
+};
+
+// The first record of the file (blank lines before it skipped): the list's count afterwards, 0
+// when the file cannot be opened.
+int ReadCsvFirstRecord(LPCTSTR path, CStringList& list);

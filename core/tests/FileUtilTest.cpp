@@ -1,0 +1,276 @@
+// Path and folder functions over real temporary folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/FileUtil.h"
+#include "platform/base/OsPath.h"
+#include "platform/base/tests/TempFolder.h"
+
+namespace fs = std::filesystem;
+using test_folders::ScopedEnv;
+using test_folders::TempDir;
+
+namespace {
+
+void Touch(const fs::path& p, const std::string& content = "x") {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+}
+
+// The program path of an operating-system path.
+CString P(const fs::path& p) {
+    return ProgramPathFromOsPath(p.string());
+}
+
+struct JoinCase {
+    const char* folder;
+    const char* name;
+    const char* expected;
+};
+
+} // namespace
+
+TEST(FileUtilPaths, CombinePathJoinsAndCanonicalises) {
+    const JoinCase cases[] = {
+        {"\\a\\b", "c", "\\a\\b\\c"},
+        {"\\a\\b\\", "c", "\\a\\b\\c"},
+        {"/a/b", "../c", "\\a\\c"},
+        {"\\a\\b", ".\\c\\.\\d", "\\a\\b\\c\\d"},
+        {"\\a", "\\x\\y", "\\x\\y"}, // an absolute name stands alone
+        {"", "c", "c"},
+        {"\\a", "", "\\a"},
+        {"a\\.", "..\\..\\c", "..\\c"},   // a relative path keeps what it cannot cancel
+        {"\\", "..\\..\\c", "\\c"},       // nothing goes above the root
+        {"资料", "乗\\x", "资料\\乗\\x"}, // 乗 ends with the byte of "\": one character
+    };
+    for (const JoinCase& c : cases) {
+        CString out = "stale";
+        CombinePath(c.folder, c.name, out);
+        EXPECT_STREQ(out, c.expected) << c.folder << " + " << c.name;
+    }
+}
+
+TEST(FileUtilPaths, ParentReplaceAndExtension) {
+    EXPECT_STREQ(GetParentDirectory("\\a\\b\\c.txt"), "\\a\\b");
+    EXPECT_STREQ(GetParentDirectory("\\a"), "\\");
+    EXPECT_STREQ(GetParentDirectory("c.txt"), "");
+    EXPECT_STREQ(GetParentDirectory("\\d\\乗"), "\\d");
+
+    CString path = "\\d\\old.box";
+    ReplaceFileName(path, "new.box");
+    EXPECT_STREQ(path, "\\d\\new.box");
+    path = "old.box";
+    ReplaceFileName(path, "new.box");
+    EXPECT_STREQ(path, "new.box");
+    path = "\\d\\old.box";
+    ReplaceFileName(path, ""); // the parent alone is not empty: it is taken
+    EXPECT_STREQ(path, "\\d");
+
+    const JoinCase extensions[] = {
+        {"\\d\\f.txt", "gp", "\\d\\f.gp"},
+        {"\\d.x\\f", "gp", "\\d.x\\f.gp"}, // a dot in a folder name is no extension
+        {"f.tar.gz", "gp", "f.tar.gp"},
+        {"f", "sdr", "f.sdr"},
+    };
+    for (const JoinCase& c : extensions) {
+        CString p = c.folder;
+        ChangeFileExtension(p, c.name);
+        EXPECT_STREQ(p, c.expected) << c.folder;
+    }
+}
+
+TEST(FileUtilPaths, ResolveRelativePathAgainstFolderOrFile) {
+    CString path = "..\\photos\\me.jpg";
+    EXPECT_TRUE(ResolveRelativePath(path, "\\home\\u\\book\\list.sms", TRUE));
+    EXPECT_STREQ(path, "\\home\\u\\photos\\me.jpg");
+
+    path = "me.jpg";
+    EXPECT_TRUE(ResolveRelativePath(path, "\\home\\u", FALSE));
+    EXPECT_STREQ(path, "\\home\\u\\me.jpg");
+
+    path = "..";
+    EXPECT_FALSE(ResolveRelativePath(path, "x", FALSE)); // cancels to nothing: left alone
+    EXPECT_STREQ(path, "..");
+}
+
+TEST(FileUtilNames, ValidityStepsOverDoubleByteCharacters) {
+    const struct {
+        const char* name;
+        bool valid;
+        const char* cleaned;
+    } cases[] = {
+        {"report 2024.txt", true, "report 2024.txt"},
+        {"张三", true, "张三"},
+        {"乗亅", true, "乗亅"}, // second bytes are "\" and "|" but belong to the characters
+        {"a\\b/c:d*e?f\"g<h>i|j", false, "abcdefghij"},
+        {"乗?", false, "乗"},
+        {"", true, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValidFileName(c.name) != FALSE, c.valid) << c.name;
+        EXPECT_STREQ(RemoveInvalidFileNameChars(c.name), c.cleaned) << c.name;
+    }
+}
+
+TEST(FileUtilNames, MakeUniqueFileNameCountsPastTakenNames) {
+    TempDir tmp;
+    Touch(tmp.path() / "a.txt");
+    Touch(tmp.path() / "a1.txt");
+    CString out;
+    EXPECT_STREQ(MakeUniqueFileName(out, P(tmp.path()), "a", ".txt", FALSE), "a2.txt");
+    EXPECT_STREQ(out, "a2.txt");
+    MakeUniqueFileName(out, P(tmp.path()), "a", ".txt", TRUE);
+    EXPECT_STREQ(out, P(tmp.path()) + "\\a2.txt");
+    MakeUniqueFileName(out, P(tmp.path()), "b", ".txt", FALSE);
+    EXPECT_STREQ(out, "b.txt");
+
+    // Names that differ only in case are the same name to the program, and a folder takes a
+    // name as much as a file does.
+    Touch(tmp.path() / "IN.BOX");
+    fs::create_directory(tmp.path() / "in1.box");
+    MakeUniqueFileName(out, P(tmp.path()), "in", ".box", FALSE);
+    EXPECT_STREQ(out, "in2.box");
+}
+
+TEST(FileUtilFolders, SubdirectoryExistsIsCaseSensitiveAndWantsAFolder) {
+    TempDir tmp;
+    fs::create_directory(tmp.path() / "Users");
+    fs::create_directory(tmp.path() / fs::path(u8"张三"));
+    Touch(tmp.path() / "plain");
+    const CString folder = P(tmp.path());
+    EXPECT_TRUE(SubdirectoryExists(folder, "Users"));
+    EXPECT_TRUE(SubdirectoryExists(folder, "张三"));
+    EXPECT_FALSE(SubdirectoryExists(folder, "users"));
+    EXPECT_FALSE(SubdirectoryExists(folder, "plain"));
+    EXPECT_FALSE(SubdirectoryExists(folder, ""));
+    EXPECT_FALSE(SubdirectoryExists(folder + "\\missing", "Users"));
+}
+
+TEST(FileUtilFolders, IsDirectoryEmpty) {
+    TempDir tmp;
+    const CString folder = P(tmp.path());
+    EXPECT_TRUE(IsDirectoryEmpty(folder));
+    fs::create_directory(tmp.path() / "sub");
+    EXPECT_FALSE(IsDirectoryEmpty(folder));
+    EXPECT_TRUE(IsDirectoryEmpty(folder + "\\sub"));
+    EXPECT_TRUE(IsDirectoryEmpty(folder + "\\missing"));
+}
+
+TEST(FileUtilFolders, DeleteDirectoryRemovesTheWholeTree) {
+    TempDir tmp;
+    const fs::path root = tmp.path() / "Users" / "12345";
+    Touch(root / "User.dat");
+    Touch(root / "Images" / "a.bmp");
+    Touch(root / "Images" / "deep" / "b.bmp");
+    fs::create_directories(root / "empty");
+    EXPECT_TRUE(DeleteDirectory(P(root)));
+    EXPECT_FALSE(fs::exists(root));
+    EXPECT_TRUE(fs::exists(tmp.path() / "Users"));
+
+    Touch(tmp.path() / "file");
+    EXPECT_FALSE(DeleteDirectory(P(tmp.path() / "file")));
+    EXPECT_TRUE(fs::exists(tmp.path() / "file"));
+    EXPECT_FALSE(DeleteDirectory(P(tmp.path() / "missing")));
+}
+
+TEST(FileUtilFolders, DeletingNeverFollowsALinkOutOfTheFolder) {
+    TempDir tmp;
+    const fs::path outside = tmp.path() / "outside";
+    Touch(outside / "keep.txt");
+    const fs::path folder = tmp.path() / "box";
+    Touch(folder / "x.txt");
+    fs::create_directory_symlink(outside, folder / "link");
+    fs::create_symlink(outside / "keep.txt", folder / "filelink");
+
+    EXPECT_TRUE(DeleteDirectoryContents(P(folder)));
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(fs::exists(outside / "keep.txt"));
+}
+
+TEST(FileUtilFolders, DeleteDirectoryContentsKeepsTheFolder) {
+    TempDir tmp;
+    Touch(tmp.path() / "f" / "a.txt");
+    Touch(tmp.path() / "f" / "s" / "b.txt");
+    EXPECT_TRUE(DeleteDirectoryContents(P(tmp.path() / "f")));
+    EXPECT_TRUE(fs::is_directory(tmp.path() / "f"));
+    EXPECT_TRUE(fs::is_empty(tmp.path() / "f"));
+    EXPECT_TRUE(DeleteDirectoryContents(P(tmp.path() / "f"))); // already empty
+}
+
+TEST(FileUtilFolders, DeleteDirectoryContentsReportsASubFolderThatStays) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    TempDir tmp;
+    const fs::path locked = tmp.path() / "f" / "locked";
+    Touch(locked / "a.txt");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(DeleteDirectoryContents(P(tmp.path() / "f")));
+    EXPECT_TRUE(fs::exists(locked / "a.txt"));
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+TEST(FileUtilFolders, CreateDirectoryPathWithinDepth) {
+    TempDir tmp;
+    const CString base = P(tmp.path());
+    EXPECT_FALSE(CreateDirectoryPath(base + "\\a\\b\\c", 2)); // needs three levels
+    EXPECT_FALSE(fs::exists(tmp.path() / "a" / "b" / "c"));
+    EXPECT_TRUE(CreateDirectoryPath(base + "\\a\\b\\c\\", 3));
+    EXPECT_TRUE(fs::is_directory(tmp.path() / "a" / "b" / "c"));
+    EXPECT_TRUE(CreateDirectoryPath(base + "\\a\\b", 1)); // already there
+    EXPECT_TRUE(CreateDirectoryPath(base + "\\资料", 1));
+    EXPECT_TRUE(fs::is_directory(tmp.path() / fs::path(u8"资料")));
+
+    EXPECT_FALSE(CreateDirectoryPath(base + "\\x", 0));
+    EXPECT_FALSE(CreateDirectoryPath(base + "\\x", -1));
+    EXPECT_FALSE(CreateDirectoryPath("\\", 5));
+    EXPECT_FALSE(CreateDirectoryPath("", 5));
+    Touch(tmp.path() / "file");
+    EXPECT_FALSE(CreateDirectoryPath(base + "\\file\\sub", 2));
+}
+
+TEST(FileUtilFiles, RenameFileInPlaceNeverReplaces) {
+    TempDir tmp;
+    Touch(tmp.path() / "old.txt", "old");
+    Touch(tmp.path() / "taken.txt", "taken");
+    CString path = P(tmp.path() / "old.txt");
+
+    EXPECT_FALSE(RenameFileInPlace(path, "taken.txt"));
+    EXPECT_STREQ(path, P(tmp.path() / "old.txt"));
+    std::ifstream taken(tmp.path() / "taken.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(taken), {}), "taken");
+
+    EXPECT_TRUE(RenameFileInPlace(path, "new.txt"));
+    EXPECT_STREQ(path, P(tmp.path() / "new.txt"));
+    EXPECT_TRUE(fs::exists(tmp.path() / "new.txt"));
+    EXPECT_FALSE(fs::exists(tmp.path() / "old.txt"));
+
+    CString missing = P(tmp.path() / "missing.txt");
+    EXPECT_FALSE(RenameFileInPlace(missing, "other.txt"));
+    EXPECT_STREQ(missing, P(tmp.path() / "missing.txt"));
+}
+
+TEST(FileUtilFiles, DeleteFileByPath) {
+    TempDir tmp;
+    Touch(tmp.path() / "a.txt");
+    EXPECT_TRUE(DeleteFileByPath(P(tmp.path() / "a.txt")));
+    EXPECT_FALSE(fs::exists(tmp.path() / "a.txt"));
+    EXPECT_FALSE(DeleteFileByPath(P(tmp.path() / "a.txt")));
+    fs::create_directory(tmp.path() / "dir");
+    EXPECT_FALSE(DeleteFileByPath(P(tmp.path() / "dir")));
+    EXPECT_TRUE(fs::exists(tmp.path() / "dir"));
+}
+
+TEST(FileUtilPaths, ProgramFolderPaths) {
+    TempDir tmp;
+    ScopedEnv home("QUILLMAR_HOME", tmp.str());
+    EXPECT_STREQ(GetAppFilePath("Profiles\\SmsSubjects.inf"),
+                 GetModuleDirectory() + "\\Profiles\\SmsSubjects.inf");
+    EXPECT_STREQ(GetModuleDirectory(), P(tmp.path()));
+    const CString self = GetModuleFilePath();
+    EXPECT_EQ(self.Find(GetModuleDirectory() + "\\"), 0) << self.GetString();
+    EXPECT_LE(self.GetLength(), 260);
+    EXPECT_FALSE(GetSystemDir().IsEmpty());
+}
