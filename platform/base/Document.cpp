@@ -1,0 +1,307 @@
+#include "platform/base/Document.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/base/Archive.h"
+#include "platform/base/File.h"
+#include "platform/base/Gbk.h"
+#include "platform/base/OsPath.h"
+
+IMPLEMENT_DYNAMIC(CDocument, CObject)
+
+namespace {
+
+// The icon of the load/save messages (the framework's exclamation box).
+constexpr UINT kExclamationBox = 0x30;
+
+int DefaultMessage(LPCTSTR text, UINT) {
+    std::string utf8 = GbkToUtf8(text, std::strlen(text));
+    std::fprintf(stderr, "%s\n", utf8.c_str());
+    return 1;
+}
+
+CDocument::MessageHook g_messageHook = &DefaultMessage;
+IDocumentViewHost* g_viewHost = nullptr;
+
+// Frees a caught exception when the reader or writer is done with it.
+struct ExceptionDeleter {
+    CException* e;
+    ~ExceptionDeleter() {
+        if (e != nullptr)
+            e->Delete();
+    }
+};
+
+void WriteAll(int fd, const BYTE* pData, size_t nSize) {
+    while (nSize > 0) {
+        ssize_t n = ::write(fd, pData, nSize);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw errno;
+        }
+        pData += n;
+        nSize -= static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
+BOOL CatchLoadSaveFailure(const std::function<void()>& work, CException*& failure) {
+    failure = nullptr;
+    try {
+        work();
+        return FALSE;
+    } catch (CException* e) {
+        failure = e;
+    } catch (const std::bad_alloc&) {
+        failure = new CMemoryException;
+    } catch (const std::exception&) {
+    }
+    return TRUE;
+}
+
+CDocument::CDocument() = default;
+
+CDocument::~CDocument() = default;
+
+void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL) {
+    m_strPathName = lpszPathName != nullptr ? lpszPathName : "";
+    int sep = FindLastPathSeparator(m_strPathName);
+    SetTitle(m_strPathName.Mid(sep + 1));
+}
+
+void CDocument::SetTitle(LPCTSTR lpszTitle) {
+    m_strTitle = lpszTitle != nullptr ? lpszTitle : "";
+    if (g_viewHost != nullptr)
+        g_viewHost->OnDocumentTitleChanged(this);
+}
+
+BOOL CDocument::IsModified() {
+    return m_bModified;
+}
+
+void CDocument::SetModifiedFlag(BOOL bModified) {
+    m_bModified = bModified;
+}
+
+void CDocument::DeleteContents() {}
+
+BOOL CDocument::OnNewDocument() {
+    DeleteContents();
+    m_strPathName.Empty();
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnOpenDocument(LPCTSTR lpszPathName) {
+    CFileException fe;
+    CFile file;
+    if (!file.Open(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe)) {
+        ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+    return ReadArchiveFrom(&file, lpszPathName);
+}
+
+BOOL CDocument::ReadArchiveFrom(CFile* pFile, LPCTSTR lpszPathName) {
+    DeleteContents();
+    SetModifiedFlag();
+    CException* failure = nullptr;
+    BOOL failed = CatchLoadSaveFailure(
+        [&] {
+            CArchive ar(pFile, CArchive::load | CArchive::bNoFlushOnDelete);
+            ar.m_pDocument = this;
+            if (pFile->GetLength() != 0)
+                Serialize(ar);
+            ar.Close();
+        },
+        failure);
+    if (failed) {
+        ExceptionDeleter guard{failure};
+        // No half-read tree stays behind.
+        DeleteContents();
+        ReportSaveLoadException(lpszPathName, failure, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName) {
+    return WriteArchiveTo(lpszPathName, nullptr);
+}
+
+BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
+    CString path = lpszPathName != nullptr ? lpszPathName : "";
+    CFileStatus status;
+    BOOL existed = !path.IsEmpty() && CFile::GetStatus(path, status);
+    // Held open while the new contents are prepared: another open of the file that denies
+    // writers makes the save fail here, before anything is written.
+    CFileException fe;
+    CFile target;
+    if (!target.Open(path,
+                     CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
+                         CFile::shareExclusive,
+                     &fe)) {
+        ReportSaveLoadException(path, &fe, TRUE, AFX_IDP_INVALID_FILENAME);
+        return FALSE;
+    }
+    CException* failure = nullptr;
+    BOOL failed = CatchLoadSaveFailure(
+        [&] {
+            CMemFile image(64 * 1024);
+            CArchive ar(&image, CArchive::store | CArchive::bNoFlushOnDelete);
+            ar.m_pDocument = this;
+            Serialize(ar);
+            ar.Close();
+            size_t nSize = static_cast<size_t>(image.GetLength());
+            std::unique_ptr<BYTE, decltype(&std::free)> data(image.Detach(), &std::free);
+            if (pfnEncode != nullptr && nSize > 0)
+                pfnEncode(data.get(), nSize);
+            ReplaceFileContents(path, data.get(), nSize);
+        },
+        failure);
+    target.Abort();
+    if (failed) {
+        ExceptionDeleter guard{failure};
+        // A file this save created for itself goes again; an older file is as it was.
+        if (!existed)
+            ::unlink(OsPathFromProgramPath(path).c_str());
+        ReportSaveLoadException(path, failure, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
+    static std::atomic<unsigned> s_serial{0};
+    std::string osPath = OsPathFromProgramPath(lpszPathName);
+    struct stat st;
+    bool existed = ::stat(osPath.c_str(), &st) == 0;
+    std::string tmpPath;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tmpPath = osPath + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++s_serial);
+        fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            CFileException::ThrowErrno(errno, lpszPathName);
+    }
+    if (fd < 0)
+        CFileException::ThrowErrno(EEXIST, lpszPathName);
+    try {
+        if (existed)
+            ::fchmod(fd, st.st_mode & 07777);
+        WriteAll(fd, pData, nSize);
+        if (::fsync(fd) != 0)
+            throw errno;
+        if (::close(fd) != 0) {
+            fd = -1;
+            throw errno;
+        }
+        fd = -1;
+        if (::rename(tmpPath.c_str(), osPath.c_str()) != 0)
+            throw errno;
+    } catch (int err) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(tmpPath.c_str());
+        CFileException::ThrowErrno(err, lpszPathName);
+    }
+    // The rename itself reaches the disk with the folder.
+    std::string dir = osPath.substr(
+        0, osPath.find_last_of('/') == std::string::npos ? 0 : osPath.find_last_of('/') + 1);
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+CString CDocument::GetDefaultPromptText(UINT nIDPrompt) {
+    switch (nIDPrompt) {
+    case AFX_IDP_INVALID_FILENAME:
+        return "文件名不正确。";
+    case AFX_IDP_FAILED_TO_OPEN_DOC:
+        return "打开文档失败。";
+    case AFX_IDP_FAILED_TO_SAVE_DOC:
+        return "保存文档失败。";
+    default:
+        return CString();
+    }
+}
+
+void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOOL,
+                                        UINT nIDPDefault) {
+    if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CUserException)))
+        return;
+    CString prompt;
+    // A file that cannot be reached has a message that says why; damaged contents get the
+    // document's own prompt.
+    if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CFileException))) {
+        auto* fe = static_cast<CFileException*>(e);
+        if (fe->m_cause != CFileException::none &&
+            fe->m_cause != CFileException::genericException) {
+            if (fe->m_strFileName.IsEmpty() && lpszPathName != nullptr)
+                fe->m_strFileName = lpszPathName;
+            prompt = fe->GetErrorMessage();
+        }
+    } else if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CMemoryException))) {
+        prompt = e->GetErrorMessage();
+    }
+    if (prompt.IsEmpty() && !prompt.LoadString(nIDPDefault))
+        prompt = GetDefaultPromptText(nIDPDefault);
+    if (prompt.IsEmpty())
+        prompt = "发生了意外错误。";
+    ShowMessage(prompt, kExclamationBox);
+}
+
+void CDocument::AddView(CView* pView) {
+    m_viewList.AddTail(pView);
+    OnChangedViewList();
+}
+
+void CDocument::RemoveView(CView* pView) {
+    if (POSITION pos = m_viewList.Find(pView)) {
+        m_viewList.RemoveAt(pos);
+        OnChangedViewList();
+    }
+}
+
+void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint) {
+    if (g_viewHost == nullptr)
+        return;
+    for (POSITION pos = GetFirstViewPosition(); pos != nullptr;) {
+        CView* pView = GetNextView(pos);
+        if (pView != pSender)
+            g_viewHost->UpdateView(pView, pSender, lHint, pHint);
+    }
+}
+
+IDocumentViewHost* CDocument::SetViewHost(IDocumentViewHost* pHost) {
+    IDocumentViewHost* old = g_viewHost;
+    g_viewHost = pHost;
+    return old;
+}
+
+CDocument::MessageHook CDocument::SetMessageHook(MessageHook hook) {
+    MessageHook old = g_messageHook;
+    g_messageHook = hook != nullptr ? hook : &DefaultMessage;
+    return old;
+}
+
+int CDocument::ShowMessage(LPCTSTR text, UINT type) {
+    return g_messageHook(text != nullptr ? text : "", type);
+}

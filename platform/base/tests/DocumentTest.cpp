@@ -1,0 +1,197 @@
+// The framework document without windows: path and title, the plain archive open and save, the
+// load/save messages, and the view host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/base/Archive.h"
+#include "platform/base/Document.h"
+#include "platform/base/tests/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> g_messages;
+
+int Record(LPCTSTR text, UINT) {
+    g_messages.emplace_back(text);
+    return 1;
+}
+
+// A document of one list of numbers; Serialize throws on request part-way through storing.
+class CNumbersDoc : public CDocument {
+public:
+    std::vector<int> numbers;
+    int failAt = -1;
+    int deleted = 0;
+
+    void DeleteContents() override {
+        numbers.clear();
+        ++deleted;
+    }
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring()) {
+            ar.WriteCount(numbers.size());
+            for (size_t i = 0; i < numbers.size(); ++i) {
+                if ((int)i == failAt)
+                    AfxThrowFileException(CFileException::diskFull);
+                ar << numbers[i];
+            }
+        } else {
+            DWORD n = (DWORD)ar.ReadCountOf(4);
+            for (DWORD i = 0; i < n; ++i) {
+                int v = 0;
+                ar >> v;
+                numbers.push_back(v);
+            }
+        }
+    }
+};
+
+class DocumentTest : public ::testing::Test {
+protected:
+    test_folders::TempDir dir;
+    CDocument::MessageHook old = CDocument::SetMessageHook(&Record);
+    void SetUp() override { g_messages.clear(); }
+    void TearDown() override { CDocument::SetMessageHook(old); }
+    CString PathOf(const char* name) { return CString((dir.path() / name).string().c_str()); }
+    std::string Read(const char* name) {
+        std::ifstream in(dir.path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(DocumentTest, PathNameGivesTheTitleAndNewDocumentResets) {
+    CNumbersDoc doc;
+    doc.SetPathName("C:\\数据\\通讯录.sms");
+    EXPECT_STREQ(doc.GetPathName(), "C:\\数据\\通讯录.sms");
+    EXPECT_STREQ(doc.GetTitle(), "通讯录.sms");
+    doc.SetPathName("/tmp/x/book.sms");
+    EXPECT_STREQ(doc.GetTitle(), "book.sms");
+    doc.SetTitle("无标题");
+    EXPECT_STREQ(doc.GetTitle(), "无标题");
+    doc.numbers = {1};
+    doc.SetModifiedFlag();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.OnNewDocument());
+    EXPECT_TRUE(doc.numbers.empty());
+    EXPECT_TRUE(doc.GetPathName().IsEmpty());
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(DocumentTest, SavesAndOpensThePlainArchive) {
+    CNumbersDoc doc;
+    doc.numbers = {7, -1, 300};
+    doc.SetModifiedFlag();
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("n.dat")));
+    EXPECT_FALSE(doc.IsModified());
+    std::string bytes = Read("n.dat");
+    EXPECT_EQ(bytes, std::string("\x03\0\x07\0\0\0\xFF\xFF\xFF\xFF\x2C\x01\0\0", 14));
+
+    CNumbersDoc loaded;
+    loaded.numbers = {99};
+    ASSERT_TRUE(loaded.OnOpenDocument(PathOf("n.dat")));
+    EXPECT_EQ(loaded.numbers, (std::vector<int>{7, -1, 300}));
+    EXPECT_FALSE(loaded.IsModified());
+    EXPECT_TRUE(g_messages.empty());
+
+    // An empty file is an empty document.
+    std::ofstream(dir.path() / "empty.dat").close();
+    ASSERT_TRUE(loaded.OnOpenDocument(PathOf("empty.dat")));
+    EXPECT_TRUE(loaded.numbers.empty());
+}
+
+TEST_F(DocumentTest, FailuresReportOnceAndKeepOldFilesWhole) {
+    CNumbersDoc doc;
+    doc.numbers = {1, 2, 3, 4};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("n.dat")));
+    std::string before = Read("n.dat");
+
+    doc.numbers = {5, 6, 7};
+    doc.failAt = 2;
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(PathOf("n.dat")));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(Read("n.dat"), before);
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_NE(g_messages[0].find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    // A damaged file: the document is emptied and the open prompt shown.
+    std::ofstream(dir.path() / "bad.dat", std::ios::binary) << std::string("\x05\0\x01\0\0\0", 6);
+    CNumbersDoc loaded;
+    loaded.numbers = {42};
+    EXPECT_FALSE(loaded.OnOpenDocument(PathOf("bad.dat")));
+    EXPECT_TRUE(loaded.numbers.empty());
+    EXPECT_EQ(g_messages.back(), "打开文档失败。");
+
+    // A file that is not there names itself.
+    EXPECT_FALSE(loaded.OnOpenDocument(PathOf("missing.dat")));
+    EXPECT_NE(g_messages.back().find("missing.dat"), std::string::npos);
+}
+
+TEST_F(DocumentTest, ReportChoosesTheMessageByException) {
+    CNumbersDoc doc;
+    struct Row {
+        CException* e;
+        UINT prompt;
+        std::string expected; // empty: nothing shown
+    } rows[] = {
+        {new CUserException, AFX_IDP_FAILED_TO_SAVE_DOC, ""},
+        {new CArchiveException(CArchiveException::endOfFile), AFX_IDP_FAILED_TO_OPEN_DOC,
+         "打开文档失败。"},
+        {new CFileException(CFileException::genericException), AFX_IDP_FAILED_TO_SAVE_DOC,
+         "保存文档失败。"},
+        {new CFileException(CFileException::fileNotFound), AFX_IDP_INVALID_FILENAME,
+         "找不到文件 a.sms。"},
+        {nullptr, AFX_IDP_INVALID_FILENAME, "文件名不正确。"},
+        {new CMemoryException, AFX_IDP_FAILED_TO_OPEN_DOC, "内存不足。"},
+    };
+    for (Row& row : rows) {
+        g_messages.clear();
+        doc.ReportSaveLoadException("a.sms", row.e, FALSE, row.prompt);
+        if (row.e != nullptr)
+            row.e->Delete();
+        if (row.expected.empty())
+            EXPECT_TRUE(g_messages.empty());
+        else
+            EXPECT_EQ(g_messages, (std::vector<std::string>{row.expected}));
+    }
+}
+
+class RecordingHost : public IDocumentViewHost {
+public:
+    std::vector<std::pair<CView*, LPARAM>> updates;
+    int titles = 0;
+    void UpdateView(CView* pView, CView*, LPARAM lHint, CObject*) override {
+        updates.emplace_back(pView, lHint);
+    }
+    void OnDocumentTitleChanged(CDocument*) override { ++titles; }
+};
+
+TEST_F(DocumentTest, ViewsAreUpdatedThroughTheHostExceptTheSender) {
+    RecordingHost host;
+    IDocumentViewHost* previous = CDocument::SetViewHost(&host);
+    CNumbersDoc doc;
+    auto* v1 = reinterpret_cast<CView*>(0x10);
+    auto* v2 = reinterpret_cast<CView*>(0x20);
+    doc.AddView(v1);
+    doc.AddView(v2);
+    doc.UpdateAllViews(v1, 5);
+    ASSERT_EQ(host.updates.size(), 1u);
+    EXPECT_EQ(host.updates[0], std::make_pair(v2, (LPARAM)5));
+    doc.RemoveView(v2);
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(host.updates.size(), 2u);
+    EXPECT_EQ(host.updates[1].first, v1);
+    doc.SetTitle("t");
+    EXPECT_EQ(host.titles, 1);
+    CDocument::SetViewHost(previous);
+}
+
+} // namespace
