@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -327,6 +328,40 @@ TEST_F(KovDocumentTest, HostileCountsAndNestingFailWithTheOpenMessage) {
     EXPECT_FALSE(doc.OnOpenDocument(DocPath("deep.sms")));
     EXPECT_EQ(messages.Messages().back(), "打开文档失败。");
     EXPECT_TRUE(doc.m_root.IsEmpty());
+}
+
+TEST_F(KovDocumentTest, DamagedBytesNeverCrashAndFailuresLeaveNothing) {
+    CTestBookDoc saved;
+    Fill(saved);
+    ASSERT_TRUE(saved.OnSaveDocument(DocPath("book.sms")));
+    Bytes file = ReadBytes(PathOf("book.sms"));
+    std::mt19937 rng(20261209);
+    for (int round = 0; round < 300; ++round) {
+        Bytes damaged = file;
+        int flips = 1 + (int)(rng() % 4);
+        for (int i = 0; i < flips; ++i)
+            damaged[4 + rng() % (damaged.size() - 4)] ^= (char)(1 + rng() % 255);
+        WriteBytes(PathOf("damaged.sms"), damaged);
+        CTestBookDoc doc;
+        size_t shown = messages.Messages().size();
+        if (doc.OnOpenDocument(DocPath("damaged.sms"))) {
+            EXPECT_EQ(messages.Messages().size(), shown) << round;
+        } else {
+            EXPECT_EQ(messages.Messages().size(), shown + 1) << round;
+            EXPECT_TRUE(doc.m_root.IsEmpty()) << round;
+        }
+    }
+}
+
+TEST_F(KovDocumentTest, SavingThroughALinkReplacesTheLinkedFile) {
+    CTestBookDoc doc;
+    Fill(doc);
+    ASSERT_TRUE(doc.OnSaveDocument(DocPath("real.sms")));
+    fs::create_symlink(PathOf("real.sms"), PathOf("link.sms"));
+    doc.m_root.AddContent(new CTestCard("新的"));
+    ASSERT_TRUE(doc.OnSaveDocument(DocPath("link.sms")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("link.sms")));
+    EXPECT_EQ(Unscrambled(ReadBytes(PathOf("real.sms"))), PlainArchive(doc));
 }
 
 TEST_F(KovDocumentTest, NewDocumentEmptiesAndClearsThePath) {

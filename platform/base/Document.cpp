@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -189,6 +190,13 @@ BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
 void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
     static std::atomic<unsigned> s_serial{0};
     std::string osPath = OsPathFromProgramPath(lpszPathName);
+    // A link stays a link: the file it points at is the one replaced.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(osPath, ec)) {
+        std::filesystem::path target = std::filesystem::canonical(osPath, ec);
+        if (!ec)
+            osPath = target.string();
+    }
     struct stat st;
     bool existed = ::stat(osPath.c_str(), &st) == 0;
     std::string tmpPath;
