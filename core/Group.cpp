@@ -1,21 +1,12 @@
 #include "core/Group.h"
 
+#include "core/Checksum.h"
 #include "core/HanziString.h"
 #include "platform/base/Archive.h"
 
 IMPLEMENT_SERIAL(CGroup, CObList, 1)
 
 namespace {
-
-// The checksum an access password is kept as: each byte times its index, with wrap-around.
-DWORD PasswordChecksum(LPCTSTR lpszText) {
-    DWORD sum = 0;
-    if (lpszText != nullptr) {
-        for (DWORD i = 0; lpszText[i] != '\0'; ++i)
-            sum += (DWORD)(BYTE)lpszText[i] * i;
-    }
-    return sum;
-}
 
 // Nesting depth of the group being loaded on this thread.
 thread_local int t_loadDepth = 0;
@@ -127,11 +118,11 @@ CGroup* CGroup::CreateSubGroup(LPCTSTR) {
 }
 
 void CGroup::SetPassword(LPCTSTR lpszPassword) {
-    m_dwPasswordChecksum = PasswordChecksum(lpszPassword);
+    m_dwPasswordChecksum = CalcStringChecksum(lpszPassword);
 }
 
 BOOL CGroup::CheckPassword(LPCTSTR lpszPassword) const {
-    return PasswordChecksum(lpszPassword) == m_dwPasswordChecksum;
+    return CalcStringChecksum(lpszPassword) == m_dwPasswordChecksum;
 }
 
 void CGroup::MoveContentsTo(CGroup*) {}
