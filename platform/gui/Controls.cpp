@@ -100,7 +100,7 @@ void OwnerDraw(CWnd* ctl, QPainter& painter, UINT type, UINT itemID, UINT state,
 
 class StaticAdapter : public ControlAdapter {
 public:
-    StaticAdapter(CWnd* w, QLabel* l) : wnd(w), label(l) {}
+    StaticAdapter(CWnd* w, QLabel* l) : ControlAdapter(w), label(l) {}
     LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
         DWORD kind = wnd->GetStyle() & SS_TYPEMASK;
         switch (msg) {
@@ -142,7 +142,6 @@ public:
             return 0;
         }
     }
-    CWnd* wnd;
     QLabel* label;
     HBITMAP bitmap = nullptr;
 };
@@ -151,7 +150,8 @@ public:
 
 class ButtonAdapter : public ControlAdapter {
 public:
-    ButtonAdapter(CWnd* w, QAbstractButton* b, QGroupBox* g) : wnd(w), button(b), group(g) {}
+    ButtonAdapter(CWnd* w, QAbstractButton* b, QGroupBox* g)
+        : ControlAdapter(w), button(b), group(g) {}
 
     UINT Kind() const { return wnd->m_p->style & BS_TYPEMASK; }
     bool IsCheck() const {
@@ -281,7 +281,6 @@ public:
         }
     }
 
-    CWnd* wnd;
     QAbstractButton* button;
     QGroupBox* group;
     int before = 0;
@@ -291,7 +290,7 @@ public:
 
 class EditAdapter : public ControlAdapter {
 public:
-    EditAdapter(CWnd* w, QLineEdit* l, QPlainTextEdit* m) : wnd(w), line(l), multi(m) {
+    EditAdapter(CWnd* w, QLineEdit* l, QPlainTextEdit* m) : ControlAdapter(w), line(l), multi(m) {
         limit = multi ? 0x7FFFFFFE : 30000;
     }
 
@@ -490,7 +489,6 @@ public:
         }
     }
 
-    CWnd* wnd;
     QLineEdit* line;
     QPlainTextEdit* multi;
     UINT limit;
@@ -529,28 +527,28 @@ int FindText(const std::vector<CString>& texts, int nStartAfter, const CString& 
 class QmComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
-    CWnd* wnd = nullptr;
+    ControlAdapter* owner = nullptr;
+    CWnd* Wnd() const { return owner ? owner->wnd : nullptr; }
     bool dropped = false;
     void showPopup() override {
-        if (wnd)
-            Notify(wnd, CBN_DROPDOWN);
+        if (Wnd())
+            Notify(Wnd(), CBN_DROPDOWN);
         dropped = true;
         QComboBox::showPopup();
     }
     void hidePopup() override {
         QComboBox::hidePopup();
         dropped = false;
-        if (wnd)
-            Notify(wnd, CBN_CLOSEUP);
+        if (Wnd())
+            Notify(Wnd(), CBN_CLOSEUP);
     }
 };
 
 class ComboAdapter : public ControlAdapter {
 public:
-    ComboAdapter(CWnd* w, QmComboBox* c) : wnd(w), combo(c) {}
+    ComboAdapter(CWnd* w, QmComboBox* c) : ControlAdapter(w), combo(c) {}
     std::vector<CString> texts;
     std::vector<DWORD_PTR> data;
-    CWnd* wnd;
     QmComboBox* combo;
     UINT limit = 0;
 
@@ -723,12 +721,11 @@ public:
 
 class ListAdapter : public ControlAdapter {
 public:
-    ListAdapter(CWnd* w, QListWidget* l) : wnd(w), list(l) {}
+    ListAdapter(CWnd* w, QListWidget* l) : ControlAdapter(w), list(l) {}
     std::vector<CString> texts;
     std::vector<DWORD_PTR> data;
     std::map<int, int> heights;
     int itemHeight = 16;
-    CWnd* wnd;
     QListWidget* list;
     bool quiet = false;
     std::optional<MEASUREITEMSTRUCT> pendingMeasure;
@@ -925,7 +922,7 @@ QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex
 
 class ScrollAdapter : public ControlAdapter {
 public:
-    ScrollAdapter(CWnd* w, QScrollBar* b) : wnd(w), bar(b) {}
+    ScrollAdapter(CWnd* w, QScrollBar* b) : ControlAdapter(w), bar(b) {}
     LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
         handled = true;
         switch (msg) {
@@ -991,7 +988,6 @@ public:
             parent->SendMessage(bar->orientation() == Qt::Horizontal ? WM_HSCROLL : WM_VSCROLL,
                                 MAKEWPARAM(code, (WORD)pos), (LPARAM)wnd->m_hWnd);
     }
-    CWnd* wnd;
     QScrollBar* bar;
 };
 
@@ -1000,17 +996,18 @@ public:
 class SpinWidget : public QWidget {
 public:
     explicit SpinWidget(QWidget* parent) : QWidget(parent) {}
-    CWnd* wnd = nullptr;
+    ControlAdapter* owner = nullptr;
+    CWnd* Wnd() const { return owner ? owner->wnd : nullptr; }
     int lower = 100, upper = 0, pos = 0; // the control's classic default range runs backwards
     HWND buddy = nullptr;
     int pressed = 0; // +1 top, -1 bottom
 
-    bool Horizontal() const { return wnd && (wnd->m_p->style & UDS_HORZ); }
+    bool Horizontal() const { return Wnd() && (Wnd()->m_p->style & UDS_HORZ); }
 
     void SetPos(int p) {
         int lo = std::min(lower, upper), hi = std::max(lower, upper);
         pos = std::clamp(p, lo, hi);
-        if (wnd && buddy && (wnd->m_p->style & UDS_SETBUDDYINT))
+        if (Wnd() && buddy && (Wnd()->m_p->style & UDS_SETBUDDYINT))
             if (CWnd* b = CWnd::FromHandle(buddy)) {
                 CString s;
                 s.Format("%d", pos);
@@ -1023,19 +1020,19 @@ public:
     void Step(int direction) {
         int delta = (upper >= lower ? 1 : -1) * direction;
         UINT nmCode = UDN_DELTAPOS;
-        NMUPDOWN nm{{wnd->m_hWnd, (UINT_PTR)wnd->GetDlgCtrlID(), nmCode}, pos, delta};
-        CWnd* parent = wnd->GetParent();
-        HWND self = wnd->m_hWnd;
-        if (parent && parent->SendMessage(WM_NOTIFY, (WPARAM)wnd->GetDlgCtrlID(), (LPARAM)&nm))
+        NMUPDOWN nm{{Wnd()->m_hWnd, (UINT_PTR)Wnd()->GetDlgCtrlID(), nmCode}, pos, delta};
+        CWnd* parent = Wnd()->GetParent();
+        HWND self = Wnd()->m_hWnd;
+        if (parent && parent->SendMessage(WM_NOTIFY, (WPARAM)Wnd()->GetDlgCtrlID(), (LPARAM)&nm))
             return; // the parent refused the change
         if (!IsWindow(self))
             return;
         int lo = std::min(lower, upper), hi = std::max(lower, upper);
         int next = pos + nm.iDelta;
         if (next > hi)
-            next = (wnd->m_p->style & UDS_WRAP) ? lo : hi;
+            next = (Wnd()->m_p->style & UDS_WRAP) ? lo : hi;
         else if (next < lo)
-            next = (wnd->m_p->style & UDS_WRAP) ? hi : lo;
+            next = (Wnd()->m_p->style & UDS_WRAP) ? hi : lo;
         SetPos(next);
         if (parent) {
             UINT m = Horizontal() ? WM_HSCROLL : WM_VSCROLL;
@@ -1046,7 +1043,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton || !wnd)
+        if (e->button() != Qt::LeftButton || !Wnd())
             return;
         bool first =
             Horizontal() ? e->position().x() >= width() / 2.0 : e->position().y() < height() / 2.0;
@@ -1079,7 +1076,7 @@ protected:
 
 class SpinAdapter : public ControlAdapter {
 public:
-    explicit SpinAdapter(SpinWidget* s) : spin(s) {}
+    SpinAdapter(CWnd* w, SpinWidget* s) : ControlAdapter(w), spin(s) { s->owner = this; }
     LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
         handled = true;
         switch (msg) {
@@ -1120,7 +1117,7 @@ public:
 
 class ProgressAdapter : public ControlAdapter {
 public:
-    explicit ProgressAdapter(QProgressBar* b) : bar(b) {}
+    ProgressAdapter(CWnd* w, QProgressBar* b) : ControlAdapter(w), bar(b) {}
     LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
         handled = true;
         int old = bar->value();
@@ -1244,6 +1241,8 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
                                        : QPlainTextEdit::WidgetWidth);
             multi->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded
                                                                    : Qt::ScrollBarAlwaysOff);
+            multi->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                     : Qt::ScrollBarAlwaysOff);
             multi->setTabChangesFocus(true);
             w = multi;
         } else {
@@ -1262,16 +1261,16 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
         EditAdapter* a = adapter.get();
         if (line) {
             QObject::connect(line, &QLineEdit::textEdited, [a](const QString&) { a->Edited(); });
-            QObject::connect(line, &QLineEdit::textChanged, [pWnd](const QString&) {
-                Notify(pWnd, EN_UPDATE);
-                Notify(pWnd, EN_CHANGE);
+            QObject::connect(line, &QLineEdit::textChanged, [a](const QString&) {
+                Notify(a->wnd, EN_UPDATE);
+                Notify(a->wnd, EN_CHANGE);
             });
         } else {
-            QObject::connect(multi, &QPlainTextEdit::textChanged, [a, pWnd] {
+            QObject::connect(multi, &QPlainTextEdit::textChanged, [a] {
                 if (a->multi->hasFocus())
                     a->Edited();
-                Notify(pWnd, EN_UPDATE);
-                Notify(pWnd, EN_CHANGE);
+                Notify(a->wnd, EN_UPDATE);
+                Notify(a->wnd, EN_CHANGE);
             });
         }
         p.adapter = std::move(adapter);
@@ -1279,20 +1278,21 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
     }
     if (cls == "COMBOBOX") {
         auto* combo = new QmComboBox(parent);
-        combo->wnd = pWnd;
         UINT kind = style & 0x3;
         combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setMaxVisibleItems(30);
         auto adapter = std::make_unique<ComboAdapter>(pWnd, combo);
-        QObject::connect(combo, qOverload<int>(&QComboBox::activated), [pWnd](int) {
-            Notify(pWnd, CBN_SELCHANGE);
-            Notify(pWnd, CBN_SELENDOK);
+        ComboAdapter* a = adapter.get();
+        combo->owner = a;
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), [a](int) {
+            Notify(a->wnd, CBN_SELCHANGE);
+            Notify(a->wnd, CBN_SELENDOK);
         });
         if (QLineEdit* e = combo->lineEdit()) {
-            QObject::connect(e, &QLineEdit::textEdited, [pWnd](const QString&) {
-                Notify(pWnd, CBN_EDITUPDATE);
-                Notify(pWnd, CBN_EDITCHANGE);
+            QObject::connect(e, &QLineEdit::textEdited, [a](const QString&) {
+                Notify(a->wnd, CBN_EDITUPDATE);
+                Notify(a->wnd, CBN_EDITCHANGE);
             });
         }
         p.adapter = std::move(adapter);
@@ -1314,13 +1314,13 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
                                   0,           (UINT)a->itemHeight,      0};
             a->pendingMeasure = mis;
         }
-        QObject::connect(list, &QListWidget::itemSelectionChanged, [a, pWnd] {
-            if (!a->quiet && (pWnd->GetStyle() & LBS_NOTIFY))
-                Notify(pWnd, LBN_SELCHANGE);
+        QObject::connect(list, &QListWidget::itemSelectionChanged, [a] {
+            if (!a->quiet && (a->wnd->GetStyle() & LBS_NOTIFY))
+                Notify(a->wnd, LBN_SELCHANGE);
         });
-        QObject::connect(list, &QListWidget::itemDoubleClicked, [pWnd](QListWidgetItem*) {
-            if (pWnd->GetStyle() & LBS_NOTIFY)
-                Notify(pWnd, LBN_DBLCLK);
+        QObject::connect(list, &QListWidget::itemDoubleClicked, [a](QListWidgetItem*) {
+            if (a->wnd->GetStyle() & LBS_NOTIFY)
+                Notify(a->wnd, LBN_DBLCLK);
         });
         p.adapter = std::move(adapter);
         return list;
@@ -1339,8 +1339,7 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
     }
     if (cls == "MSCTLS_UPDOWN32") {
         auto* spin = new SpinWidget(parent);
-        spin->wnd = pWnd;
-        p.adapter = std::make_unique<SpinAdapter>(spin);
+        p.adapter = std::make_unique<SpinAdapter>(pWnd, spin);
         return spin;
     }
     if (cls == "MSCTLS_PROGRESS32") {
@@ -1348,7 +1347,7 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
         bar->setRange(0, 100);
         bar->setValue(0);
         bar->setTextVisible(false);
-        p.adapter = std::make_unique<ProgressAdapter>(bar);
+        p.adapter = std::make_unique<ProgressAdapter>(pWnd, bar);
         return bar;
     }
     return nullptr;

@@ -427,11 +427,14 @@ BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT, UINT nBitcount, const 
 }
 
 BOOL CBitmap::LoadFromFile(LPCTSTR lpszPath) {
-    QImage img(AfxToQt(lpszPath));
-    if (img.isNull())
+    return AttachImageData(QImage(AfxToQt(lpszPath)));
+}
+
+BOOL CBitmap::AttachImageData(const QImage& image) {
+    if (image.isNull())
         return FALSE;
     HGDIOBJ h = NewObject(GdiKind::Bitmap);
-    h->image = img.convertToFormat(QImage::Format_RGB32);
+    h->image = image.convertToFormat(QImage::Format_RGB32);
     return Attach(h) || (delete h, FALSE);
 }
 

@@ -308,6 +308,8 @@ public:
     }
     // The pixels (null without a bitmap); drawing code and tests read and write them.
     QImage* GetImage() const;
+    // Takes a copy of the pixels as a new bitmap.
+    BOOL AttachImageData(const QImage& image);
     BOOL IsMonochrome() const;
 };
 

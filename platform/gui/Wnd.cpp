@@ -1,12 +1,15 @@
 #include "platform/gui/Wnd.h"
 
+#include "platform/base/Exception.h"
 #include "platform/base/Gbk.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
@@ -133,6 +136,8 @@ void AfxEnsureGuiApp() {
     static char arg0[] = "quillmar";
     static char* argv[] = {arg0, nullptr};
     new QApplication(argc, argv);
+    // Exceptions report their messages in message boxes from now on.
+    CException::SetReportHook([](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
     // The dialog font of the system is a 9-point Chinese face.
     QFont f(QStringLiteral("WenQuanYi Micro Hei"));
     f.setPixelSize(12);
@@ -713,7 +718,11 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
     w->installEventFilter(Bridge());
     for (QWidget* inner : w->findChildren<QWidget*>())
         inner->installEventFilter(Bridge());
-    w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), std::max(0, cs.cy));
+    int height = std::max(0, cs.cy);
+    // A drop-down combo box's height in a template includes its list; the box is one line.
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && (cs.style & 0x3) != 0x1)
+        height = std::min(height, combo->sizeHint().height());
+    w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), height);
     if (cs.style & WS_DISABLED)
         w->setEnabled(false);
     if (!w->autoFillBackground() && w->metaObject() == &QWidget::staticMetaObject) {
@@ -757,6 +766,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     old->m_hWnd = nullptr;
     HandleTable()[(uintptr_t)hWnd] = this;
     WidgetTable().insert(m_p->widget.data(), this);
+    if (m_p->adapter)
+        m_p->adapter->wnd = this;
     PreSubclassWindow();
     OnWidgetCreated();
     if (old->m_bTemplateItem)

@@ -14,7 +14,10 @@ class QPainter;
 // messages); DefWindowProc asks it before falling back to the plain window.
 class ControlAdapter {
 public:
+    explicit ControlAdapter(CWnd* w = nullptr) : wnd(w) {}
     virtual ~ControlAdapter() = default;
+    // The window object of the control; a subclassing object takes this over.
+    CWnd* wnd;
     // Handles a message the control understands; handled=false leaves it to the plain window.
     virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
 };

@@ -1,0 +1,567 @@
+#include "platform/gui/Dialog.h"
+
+#include "platform/base/Exception.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/Resource.h"
+#include "platform/gui/WinApp.h"
+#include "platform/gui/WndPrivate.h"
+
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+#include <QTimer>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_MESSAGE(WM_INITDIALOG, &CDialog::OnInitDialogMessage)
+ON_COMMAND(IDOK, &CDialog::OnOKCommand)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancelCommand)
+ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+namespace {
+
+ModalDialogHook& Hook() {
+    static ModalDialogHook hook;
+    return hook;
+}
+
+// The controls of a template that no class of the program takes over go with their window.
+// Each is an object of its control class, so code may treat GetDlgItem's answer as one.
+template <class T> class CTemplateItem : public T {
+public:
+    CTemplateItem() { this->m_bTemplateItem = true; }
+    void PostNcDestroy() override { delete this; }
+};
+
+CWnd* NewTemplateItem(const char* className) {
+    CString cls(className);
+    cls.MakeUpper();
+    if (cls == "BUTTON")
+        return new CTemplateItem<CButton>;
+    if (cls == "EDIT")
+        return new CTemplateItem<CEdit>;
+    if (cls == "STATIC")
+        return new CTemplateItem<CStatic>;
+    if (cls == "COMBOBOX")
+        return new CTemplateItem<CComboBox>;
+    if (cls == "LISTBOX")
+        return new CTemplateItem<CListBox>;
+    if (cls == "SCROLLBAR")
+        return new CTemplateItem<CScrollBar>;
+    if (cls == "MSCTLS_UPDOWN32")
+        return new CTemplateItem<CSpinButtonCtrl>;
+    if (cls == "MSCTLS_PROGRESS32")
+        return new CTemplateItem<CProgressCtrl>;
+    return new CTemplateItem<CWnd>;
+}
+
+} // namespace
+
+ModalDialogHook AfxSetModalDialogHook(ModalDialogHook hook) {
+    ModalDialogHook old = std::move(Hook());
+    Hook() = std::move(hook);
+    return old;
+}
+
+CDialog::CDialog() = default;
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() {
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
+
+BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
+    const ResDialog* t = AfxFindDialog(m_nIDTemplate);
+    if (!t)
+        return FALSE;
+    // The template's font decides the size of a dialog unit.
+    LOGFONT lf{};
+    lf.lfHeight = t->pointSize > 0 ? -(t->pointSize * 96 + 36) / 72 : -12;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = GB2312_CHARSET;
+    std::strncpy(lf.lfFaceName, t->faceName ? t->faceName : "", LF_FACESIZE - 1);
+    m_font.DeleteObject();
+    m_font.CreateFontIndirect(&lf);
+    DialogUnits du = AfxDialogUnits(m_font);
+
+    DWORD style = t->style & ~(WS_VISIBLE | WS_CHILD);
+    if (!(t->style & WS_CHILD))
+        style |= WS_POPUP;
+    else
+        style = t->style & ~WS_VISIBLE;
+    CWnd* parent = pParentWnd ? pParentWnd : AfxGetMainWnd();
+    if (!CreateEx(t->exStyle, "#32770", t->caption, style, du.ToPixelsX(t->x), du.ToPixelsY(t->y),
+                  du.ToPixelsX(t->cx), du.ToPixelsY(t->cy), parent ? parent->m_hWnd : nullptr,
+                  nullptr))
+        return FALSE;
+    SetFont(&m_font, FALSE);
+    for (int i = 0; i < t->itemCount; ++i) {
+        const ResDialogItem& it = t->items[i];
+        CWnd* item = NewTemplateItem(it.className);
+        if (!item->CreateEx(it.exStyle, it.className, it.text, it.style | WS_CHILD,
+                            du.ToPixelsX(it.x), du.ToPixelsY(it.y), du.ToPixelsX(it.cx),
+                            du.ToPixelsY(it.cy), m_hWnd, (HMENU)(INT_PTR)it.id)) {
+            delete item;
+            continue;
+        }
+        item->SetFont(&m_font, FALSE);
+        if ((it.style & 0x0F) == 0x01 && std::strcmp(it.className, "BUTTON") == 0)
+            m_nDefID = (UINT)it.id;
+    }
+    // A dialog at the template's origin is centred over its owner.
+    if ((t->x == 0 && t->y == 0) || (t->style & DS_CENTER))
+        CenterWindow();
+    HWND self = m_hWnd;
+    BOOL focusDefault = (BOOL)SendMessage(WM_INITDIALOG, 0, 0);
+    if (!IsWindow(self))
+        return FALSE;
+    if (focusDefault)
+        if (CWnd* first = GetNextDlgTabItem(nullptr))
+            GotoDlgCtrl(first);
+    return TRUE;
+}
+
+LRESULT CDialog::OnInitDialogMessage(WPARAM, LPARAM) {
+    return OnInitDialog();
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal() {
+    m_bModal = true;
+    m_nModalResult = -1;
+    if (!CreateFromTemplate(m_pParentWnd)) {
+        m_bModal = false;
+        return -1;
+    }
+    QWidget* w = GetWidget();
+    w->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    m_loop = &loop;
+    if (m_nModalResult == -1) {
+        ShowWindow(SW_SHOW);
+        // While the loop waits, the dialog gets its idle message, as the framework sends it.
+        LONG idleCount = 0;
+        HWND self = m_hWnd;
+        auto idle = QObject::connect(QAbstractEventDispatcher::instance(),
+                                     &QAbstractEventDispatcher::aboutToBlock, [&idleCount, self] {
+                                         if (CWnd* dlg = CWnd::FromHandle(self))
+                                             dlg->SendMessage(WM_KICKIDLE, 0, idleCount++);
+                                     });
+        if (Hook())
+            QTimer::singleShot(0, w, [this] {
+                if (m_hWnd && Hook())
+                    Hook()(*this);
+            });
+        if (m_nModalResult == -1)
+            loop.exec();
+        QObject::disconnect(idle);
+    }
+    m_loop = nullptr;
+    m_bModal = false;
+    if (m_hWnd) {
+        ShowWindow(SW_HIDE);
+        DestroyWindow();
+    }
+    return m_nModalResult;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    m_nIDTemplate = nIDTemplate;
+    m_pParentWnd = pParentWnd;
+    m_bModal = false;
+    if (!CreateFromTemplate(pParentWnd))
+        return FALSE;
+    if (const ResDialog* t = AfxFindDialog(nIDTemplate); t && (t->style & WS_VISIBLE))
+        ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+void CDialog::EndDialog(int nResult) {
+    m_nModalResult = nResult;
+    if (m_loop)
+        static_cast<QEventLoop*>(m_loop)->exit(0);
+    else if (!m_bModal)
+        ShowWindow(SW_HIDE);
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::OnClose() {
+    SendMessage(WM_COMMAND, IDCANCEL, 0);
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (CException* e) {
+        // The user has been told what is wrong; the exchange stops at that control.
+        e->Delete();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDialog::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    // Commands the dialog does not handle go to the application (not to the owner, which could
+    // act on them in the wrong context).
+    if ((nCode != CN_COMMAND && nCode != (int)CN_UPDATE_COMMAND_UI) || !AfxGetApp())
+        return FALSE;
+    return AfxGetApp()->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+        return IsDialogMessage(pMsg);
+    return FALSE;
+}
+
+BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
+    if (lpMsg->message != WM_KEYDOWN)
+        return FALSE;
+    CWnd* target = FromHandle(lpMsg->hwnd);
+    if (!target || (target != this && !IsChild(target)))
+        return FALSE;
+    UINT code =
+        target != this ? (UINT)target->SendMessage(WM_GETDLGCODE, lpMsg->wParam, (LPARAM)lpMsg) : 0;
+    switch (lpMsg->wParam) {
+    case VK_TAB:
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))
+            return FALSE;
+        if (GetKeyState(VK_SHIFT) < 0)
+            PrevDlgCtrl();
+        else
+            NextDlgCtrl();
+        return TRUE;
+    case VK_RETURN: {
+        if (code & DLGC_WANTALLKEYS)
+            return FALSE;
+        // A focused push button is pressed; otherwise the default button.
+        CWnd* focus = GetFocus();
+        UINT id = GetDefID() & 0xFFFF;
+        if (focus && IsChild(focus)) {
+            UINT fcode = (UINT)focus->SendMessage(WM_GETDLGCODE);
+            if (fcode & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
+                id = (UINT)focus->GetDlgCtrlID();
+        }
+        CWnd* button = GetDlgItem((int)id);
+        if (button && !button->IsWindowEnabled()) {
+            MessageBeep(0);
+            return TRUE;
+        }
+        SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                    (LPARAM)(button ? button->m_hWnd : nullptr));
+        return TRUE;
+    }
+    case VK_ESCAPE: {
+        if (code & DLGC_WANTALLKEYS)
+            return FALSE;
+        CWnd* cancel = GetDlgItem(IDCANCEL);
+        if (cancel && !cancel->IsWindowEnabled())
+            return TRUE;
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                    (LPARAM)(cancel ? cancel->m_hWnd : nullptr));
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {
+    if (!pWndCtrl)
+        return;
+    pWndCtrl->SetFocus();
+    // An edit control entered from the keyboard has its text selected.
+    if ((UINT)pWndCtrl->SendMessage(WM_GETDLGCODE) & DLGC_HASSETSEL)
+        pWndCtrl->SendMessage(EM_SETSEL, 0, -1);
+}
+
+void CDialog::NextDlgCtrl() const {
+    CWnd* next = GetNextDlgTabItem(GetFocus());
+    const_cast<CDialog*>(this)->GotoDlgCtrl(next);
+}
+
+void CDialog::PrevDlgCtrl() const {
+    CWnd* prev = GetNextDlgTabItem(GetFocus(), TRUE);
+    const_cast<CDialog*>(this)->GotoDlgCtrl(prev);
+}
+
+void CDialog::SetDefID(UINT nID) {
+    if (CWnd* old = GetDlgItem((int)m_nDefID))
+        old->SendMessage(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    m_nDefID = nID;
+    if (CWnd* now = GetDlgItem((int)nID))
+        now->SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+DWORD CDialog::GetDefID() const {
+    return MAKELONG(m_nDefID, 0x534B);
+}
+
+void CDialog::MapDialogRect(LPRECT r) const {
+    DialogUnits du = AfxDialogUnits(m_font.m_hObject);
+    r->left = du.ToPixelsX(r->left);
+    r->right = du.ToPixelsX(r->right);
+    r->top = du.ToPixelsY(r->top);
+    r->bottom = du.ToPixelsY(r->bottom);
+}
+
+void CDialog::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
+    for (CWnd* c = GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+        int id = c->GetDlgCtrlID();
+        if (id == 0 || id == IDC_STATIC)
+            continue;
+        CCmdUI ui;
+        ui.m_nID = (UINT)id;
+        ui.m_pOther = c;
+        // Buttons with a handler in the dialog's own map are left enabled.
+        AFX_CMDHANDLERINFO info{nullptr, nullptr};
+        BOOL own = OnCmdMsg((UINT)id, CN_COMMAND, nullptr, &info);
+        ui.DoUpdate(pTarget, bDisableIfNoHndler && !own);
+    }
+}
+
+// ---- Data exchange --------------------------------------------------------------------------
+
+HWND CDataExchange::PrepareCtrl(int nIDC) {
+    m_idLastControl = nIDC;
+    m_bEditLastControl = FALSE;
+    CWnd* c = m_pDlgWnd->GetDlgItem(nIDC);
+    return c ? c->m_hWnd : nullptr;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC) {
+    HWND h = PrepareCtrl(nIDC);
+    m_bEditLastControl = TRUE;
+    return h;
+}
+
+void CDataExchange::Fail() {
+    if (m_bSaveAndValidate)
+        if (CWnd* c = m_pDlgWnd->GetDlgItem(m_idLastControl)) {
+            c->SetFocus();
+            if (m_bEditLastControl)
+                c->SendMessage(EM_SETSEL, 0, -1);
+        }
+    throw new CUserException;
+}
+
+namespace {
+
+CWnd* Control(CDataExchange* pDX, int nIDC, bool edit = false) {
+    HWND h = edit ? pDX->PrepareEditCtrl(nIDC) : pDX->PrepareCtrl(nIDC);
+    return CWnd::FromHandle(h);
+}
+
+CString TextOf(CWnd* c) {
+    CString s;
+    if (c)
+        c->GetWindowText(s);
+    return s;
+}
+
+// Reads a whole number: optional blanks and sign, digits, optional blanks; nothing else.
+bool ParseInt(const CString& text, long long& out) {
+    const char* p = text.GetString();
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    if (!*p)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtoll(p, &end, 10);
+    if (end == p || errno == ERANGE)
+        return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    return *end == 0;
+}
+
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
+    CWnd* c = Control(pDX, nIDC, true);
+    if (pDX->m_bSaveAndValidate)
+        value = TextOf(c);
+    else if (c)
+        c->SetWindowText(value);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    CWnd* c = Control(pDX, nIDC, true);
+    if (!pDX->m_bSaveAndValidate) {
+        CString s;
+        s.Format("%d", value);
+        if (c)
+            c->SetWindowText(s);
+        return;
+    }
+    long long v = 0;
+    if (!ParseInt(TextOf(c), v) || v < INT32_MIN || v > INT32_MAX) {
+        AfxMessageBox("请输入一个整数。", MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+    value = (int)v;
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
+    CWnd* c = Control(pDX, nIDC, true);
+    if (!pDX->m_bSaveAndValidate) {
+        CString s;
+        s.Format("%u", value);
+        if (c)
+            c->SetWindowText(s);
+        return;
+    }
+    long long v = 0;
+    if (!ParseInt(TextOf(c), v) || v < 0 || v > 0xFFFFFFFFLL) {
+        AfxMessageBox("请输入一个正整数。", MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+    value = (UINT)v;
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
+    CWnd* c = Control(pDX, nIDC);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = (int)c->SendMessage(BM_GETCHECK);
+    else
+        c->SendMessage(BM_SETCHECK, (WPARAM)std::clamp(value, 0, 2));
+}
+
+void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
+    CWnd* first = Control(pDX, nIDC);
+    if (!first)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = -1;
+    // The group runs from the first button to the next control that starts a group.
+    int index = 0;
+    for (CWnd* c = first; c; c = c->GetWindow(GW_HWNDNEXT), ++index) {
+        if (c != first && (c->GetStyle() & WS_GROUP))
+            break;
+        if (!(c->SendMessage(WM_GETDLGCODE) & DLGC_RADIOBUTTON))
+            continue;
+        if (pDX->m_bSaveAndValidate) {
+            if (c->SendMessage(BM_GETCHECK) && value == -1)
+                value = index;
+        } else {
+            c->SendMessage(BM_SETCHECK, index == value);
+        }
+    }
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
+    CWnd* c = Control(pDX, nIDC);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        index = (int)c->SendMessage(CB_GETCURSEL);
+    else
+        c->SendMessage(CB_SETCURSEL, (WPARAM)index);
+}
+
+static void ComboString(CDataExchange* pDX, int nIDC, CString& value, UINT findMsg) {
+    CWnd* c = Control(pDX, nIDC);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        value = TextOf(c);
+        return;
+    }
+    int i = (int)c->SendMessage(findMsg, (WPARAM)-1, (LPARAM)value.GetString());
+    if (i >= 0)
+        c->SendMessage(CB_SETCURSEL, (WPARAM)i);
+    else
+        // An editable combo shows the text even when no row starts with it.
+        c->SetWindowText(value);
+}
+
+void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
+    ComboString(pDX, nIDC, value, CB_FINDSTRING);
+}
+
+void DDX_CBStringExact(CDataExchange* pDX, int nIDC, CString& value) {
+    ComboString(pDX, nIDC, value, CB_FINDSTRINGEXACT);
+}
+
+void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
+    CWnd* c = Control(pDX, nIDC);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        index = (int)c->SendMessage(LB_GETCURSEL);
+    else
+        c->SendMessage(LB_SETCURSEL, (WPARAM)index);
+}
+
+void DDX_LBString(CDataExchange* pDX, int nIDC, CString& value) {
+    auto* c = static_cast<CListBox*>(Control(pDX, nIDC));
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        int i = (int)c->SendMessage(LB_GETCURSEL);
+        value.Empty();
+        if (i >= 0)
+            c->GetText(i, value);
+    } else {
+        c->SendMessage(LB_SELECTSTRING, (WPARAM)-1, (LPARAM)value.GetString());
+    }
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (rControl.m_hWnd)
+        return;
+    HWND h = pDX->PrepareCtrl(nIDC);
+    if (!h || !rControl.SubclassWindow(h))
+        throw new CNotSupportedException;
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
+    if (!pDX->m_bSaveAndValidate) {
+        if (CWnd* c = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl))
+            c->SendMessage(EM_LIMITTEXT, (WPARAM)nChars);
+        return;
+    }
+    if (value.GetLength() > nChars) {
+        CString msg;
+        msg.Format("请输入不超过 %d 个字符。", nChars);
+        AfxMessageBox(msg, MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
+    if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
+        return;
+    CString msg;
+    msg.Format("请输入一个介于 %d 和 %d 之间的整数。", minVal, maxVal);
+    AfxMessageBox(msg, MB_ICONEXCLAMATION);
+    pDX->Fail();
+}

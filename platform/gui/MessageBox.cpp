@@ -1,0 +1,121 @@
+#include "platform/gui/MessageBox.h"
+
+#include "platform/gui/Resource.h"
+#include "platform/gui/WinApp.h"
+#include "platform/gui/WndPrivate.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+} // namespace
+
+MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook) {
+    MessageBoxHook old = std::move(Hook());
+    Hook() = std::move(hook);
+    return old;
+}
+
+BOOL MessageBeep(UINT) {
+    if (QApplication::instance())
+        QApplication::beep();
+    return TRUE;
+}
+
+int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType) {
+    CString caption;
+    if (lpszCaption)
+        caption = lpszCaption;
+    else if (const char* title = AfxFindString(0xE000)) // the application's title string
+        caption = title;
+    else if (CWinApp* app = AfxGetApp(); app && app->m_pszAppName)
+        caption = app->m_pszAppName;
+    MessageBoxCall call{hOwner, lpszText ? lpszText : "", caption, nType};
+    if (Hook())
+        return Hook()(call);
+
+    AfxEnsureGuiApp();
+    QMessageBox box;
+    switch (nType & MB_ICONMASK) {
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    box.setWindowTitle(AfxToQt(call.caption));
+    box.setText(AfxToQt(call.text));
+    if (CWnd* owner = CWnd::FromHandle(hOwner); owner && owner->GetWidget())
+        box.setParent(owner->GetWidget()->window(), Qt::Dialog);
+    struct Choice {
+        const char* label;
+        int result;
+    };
+    std::vector<Choice> choices;
+    switch (nType & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        choices = {{"确定", IDOK}, {"取消", IDCANCEL}};
+        break;
+    case MB_ABORTRETRYIGNORE:
+        choices = {{"中止(&A)", IDABORT}, {"重试(&R)", IDRETRY}, {"忽略(&I)", IDIGNORE}};
+        break;
+    case MB_YESNOCANCEL:
+        choices = {{"是(&Y)", IDYES}, {"否(&N)", IDNO}, {"取消", IDCANCEL}};
+        break;
+    case MB_YESNO:
+        choices = {{"是(&Y)", IDYES}, {"否(&N)", IDNO}};
+        break;
+    case MB_RETRYCANCEL:
+        choices = {{"重试(&R)", IDRETRY}, {"取消", IDCANCEL}};
+        break;
+    default:
+        choices = {{"确定", IDOK}};
+        break;
+    }
+    std::vector<QPushButton*> buttons;
+    for (const Choice& c : choices)
+        buttons.push_back(box.addButton(AfxToQt(c.label), QMessageBox::AcceptRole));
+    size_t def = ((nType & MB_DEFMASK) >> 8);
+    if (def < buttons.size())
+        box.setDefaultButton(buttons[def]);
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return choices[i].result;
+    // Closed without a button: cancel where there is one, else the last button's answer.
+    for (const Choice& c : choices)
+        if (c.result == IDCANCEL)
+            return IDCANCEL;
+    return choices.back().result;
+}
+
+int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
+    CWnd* main = AfxGetMainWnd();
+    CWnd* active = CWnd::GetActiveWindow();
+    CWnd* owner = active ? active : main;
+    return AfxShowMessageBox(owner ? owner->m_hWnd : nullptr, lpszText, nullptr, nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {
+    CString text;
+    text.LoadString(nIDPrompt);
+    return AfxMessageBox(text, nType);
+}
+
+int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType) {
+    return AfxShowMessageBox(m_hWnd, lpszText, lpszCaption, nType);
+}
