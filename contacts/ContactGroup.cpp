@@ -1,0 +1,437 @@
+#include "contacts/ContactGroup.h"
+
+#include "contacts/FieldOps.h"
+#include "core/HanziString.h"
+#include "core/LunarDate.h"
+#include "core/StringUtil.h"
+#include "platform/base/Archive.h"
+
+IMPLEMENT_SERIAL(_CGroup, CGroup, 1)
+
+namespace {
+
+const DWORD kPropertyKeys[kGroupPropertyCount] = {
+    GP_NAME,  GP_TYPE, GP_COUNTRY, GP_PROVINCE, GP_CITY, GP_POSTCODE, GP_ADDRESS,
+    GP_PHONE, GP_FAX,  GP_EMAIL,   GP_HOMEPAGE, GP_NOTE, GP_MODIFIED};
+const char* const kPropertyNames[kGroupPropertyCount] = {
+    "姓名", "组类别", "国家",   "省/市/区", "城市", "邮政编码",    "地址",
+    "电话", "传真",   "E-mail", "主页",     "附注", "最近修改时间"};
+const char* const kTypeNames[] = {"普通组", "企业单位", "事业单位", "部门", "组织", "学校"};
+
+// A link contact stands for its source; null when the source cannot be found.
+_CPerson* Resolve(_CPerson* pPerson) {
+    if (!pPerson->IsVirtual())
+        return pPerson;
+    return dynamic_cast<_CPerson*>(pPerson->GetVirtualSource());
+}
+
+} // namespace
+
+BOOL GetGroupPropertyName(DWORD dwKey, CString& out) {
+    for (int i = 0; i < kGroupPropertyCount; ++i)
+        if (kPropertyKeys[i] == dwKey) {
+            out = kPropertyNames[i];
+            return TRUE;
+        }
+    return FALSE;
+}
+
+void GetGroupTypeName(int nType, CString& out) {
+    if (nType >= 0 && nType < (int)(sizeof(kTypeNames) / sizeof(kTypeNames[0])))
+        out = kTypeNames[nType];
+    else
+        out.Empty();
+}
+
+// ---- Construction and storage -------------------------------------------------------------------
+
+_CGroup::_CGroup(LPCTSTR lpszName) : CGroup(lpszName) {
+    m_timeModified = CTime::GetCurrentTime();
+}
+
+_CGroup::_CGroup(const _CGroup& source, BOOL bDeep) : CGroup(nullptr) {
+    CopyInfoFrom(source);
+    m_dwFlags = source.m_dwFlags;
+    m_dwPasswordChecksum = source.m_dwPasswordChecksum;
+    m_timeModified = CTime::GetCurrentTime();
+    if (!bDeep)
+        return;
+    for (POSITION pos = source.GetFirstSubgroupPosition(); pos != nullptr;)
+        AddSubgroup(new _CGroup(*source.GetNextGroup(pos), TRUE), FALSE, nullptr, TRUE, TRUE);
+    for (POSITION pos = source.GetFirstContentPosition(); pos != nullptr;)
+        AddContent(source.GetNextContent(pos)->Clone(), FALSE, nullptr, TRUE, TRUE);
+}
+
+_CGroup::~_CGroup() = default;
+
+void _CGroup::CopyInfoFrom(const _CGroup& source) {
+    m_info = source.m_info;
+    SetName(source.m_strName);
+}
+
+void _CGroup::Serialize(CArchive& ar) {
+    // The name is stored twice; the second copy is the one a reader keeps.
+    SGroupInfo& info = m_info;
+    if (ar.IsStoring()) {
+        ar << (DWORD)info.nType << m_strName << info.strAddress << info.strCity << info.strCountry
+           << m_strName << info.strNote << info.strPostCode << info.strProvince;
+    } else {
+        DWORD type = 0;
+        CString firstName;
+        ar >> type >> firstName >> info.strAddress >> info.strCity >> info.strCountry >>
+            m_strName >> info.strNote >> info.strPostCode >> info.strProvince;
+        info.nType = (int)type;
+    }
+    info.email.Serialize(ar);
+    info.faxes.Serialize(ar);
+    info.phones.Serialize(ar);
+    info.homepage.Serialize(ar);
+
+    CGroup::Serialize(ar);
+
+    if (ar.IsStoring()) {
+        ar << (LONGLONG)m_timeModified.GetTime() << m_dwFlags << m_dwPasswordChecksum;
+        return;
+    }
+    LONGLONG t = 0;
+    ar >> t >> m_dwFlags >> m_dwPasswordChecksum;
+    m_timeModified = CTime((__time64_t)t);
+    if (m_dwFlags & FLAG_PASSWORD)
+        m_dwFlags |= FLAG_LOCKED;
+}
+
+CRuntimeClass* _CGroup::GetContentClass() const {
+    return RUNTIME_CLASS(_CPerson);
+}
+
+void _CGroup::CopyFrom(const CGroup* pSource) {
+    if (auto* pSrc = dynamic_cast<const _CGroup*>(pSource))
+        CopyInfoFrom(*pSrc);
+    CGroup::CopyFrom(pSource);
+    m_nCounter1 = m_nCounter2 = 0;
+    m_timeModified = CTime::GetCurrentTime();
+}
+
+CGroup* _CGroup::CreateSubGroup(LPCTSTR lpszName) {
+    return new _CGroup(lpszName);
+}
+
+// ---- Record texts
+// ---------------------------------------------------------------------------------
+
+void* _CGroup::LookupInfo(DWORD dwKey, int& nKind) {
+    nKind = FIELD_TEXT;
+    switch (dwKey) {
+    case GP_NAME:
+        return &m_strName;
+    case GP_COUNTRY:
+        return &m_info.strCountry;
+    case GP_PROVINCE:
+        return &m_info.strProvince;
+    case GP_CITY:
+        return &m_info.strCity;
+    case GP_POSTCODE:
+        return &m_info.strPostCode;
+    case GP_ADDRESS:
+        return &m_info.strAddress;
+    case GP_NOTE:
+        return &m_info.strNote;
+    }
+    nKind = FIELD_MULTI_VALUE;
+    switch (dwKey) {
+    case GP_PHONE:
+        return &m_info.phones;
+    case GP_FAX:
+        return &m_info.faxes;
+    case GP_EMAIL:
+        return &m_info.email;
+    case GP_HOMEPAGE:
+        return &m_info.homepage;
+    }
+    nKind = FIELD_NONE;
+    return nullptr;
+}
+
+void _CGroup::GetPropertyText(int nIndex, CString& out) {
+    out.Empty();
+    if (nIndex < 0 || nIndex >= kGroupPropertyCount)
+        return;
+    DWORD dwKey = kPropertyKeys[nIndex];
+    if (dwKey == GP_TYPE) {
+        GetGroupTypeName(m_info.nType, out);
+        return;
+    }
+    if (dwKey == GP_MODIFIED) {
+        out = "最近修改" + m_timeModified.Format(":%Y-%m-%d %H:%M:%S");
+        return;
+    }
+    int nKind = 0;
+    void* pData = LookupInfo(dwKey, nKind);
+    if (nKind == FIELD_TEXT)
+        out = *static_cast<CString*>(pData);
+    else if (nKind == FIELD_MULTI_VALUE)
+        out = JoinMultiValue(*static_cast<CXStringList*>(pData), "\n", "-");
+}
+
+void _CGroup::GetSummaryText(CString& out) {
+    out.Empty();
+    for (int i = 0; i < kGroupPropertyCount; ++i) {
+        CString text;
+        GetPropertyText(i, text);
+        if (text.IsEmpty())
+            continue;
+        if (!out.IsEmpty())
+            out += "\n";
+        out += text;
+    }
+    int p = GetContentCount(FALSE, TRUE);
+    int g = GetSubgroupCount();
+    CString members;
+    if (p != 0 && g != 0)
+        members.Format("%d人+%d组", p, g);
+    else if (p != 0)
+        members.Format("%d人", p);
+    else if (g != 0)
+        members.Format("%d组", g);
+    else
+        members = "空";
+    out += "\n组内成员: " + members;
+}
+
+BOOL _CGroup::SearchInfoFields(LPCTSTR lpszText, DWORD dwMask, CSearchItemArray& hits,
+                               BOOL bMatchCase) {
+    if (lpszText == nullptr)
+        return FALSE;
+    BOOL bFound = FALSE;
+    for (int b = 0; b < 32; ++b) {
+        DWORD dwKey = 1u << b;
+        if ((dwMask & dwKey) == 0)
+            continue;
+        int nKind = 0;
+        void* pData = LookupInfo(dwKey, nKind);
+        if (pData != nullptr &&
+            SearchFieldValue(pData, nKind, lpszText, bMatchCase, hits, 0, (int)dwKey))
+            bFound = TRUE;
+    }
+    return bFound;
+}
+
+int _CGroup::MatchNameInitials(LPCTSTR lpszText) {
+    return FindNoCase(GetNameInitials(), lpszText != nullptr ? lpszText : "");
+}
+
+// ---- Find
+// -----------------------------------------------------------------------------------------
+
+CObject* _CGroup::FindFirst(LPCTSTR lpszText, const DWORD* pPersonMasks, DWORD dwGroupMask,
+                            CSearchItemArray& hits, BOOL bRestart, int nWhat, BOOL bInitialsOnly,
+                            BOOL bMatchCase) {
+    if (bRestart) {
+        m_findStack.RemoveAll();
+        m_bReported = FALSE;
+    }
+    hits.RemoveAll();
+    return FindNext(lpszText, m_findStack, m_bReported, pPersonMasks, dwGroupMask, hits, nWhat,
+                    bInitialsOnly, bMatchCase);
+}
+
+template <class GroupTest, class PersonTest>
+CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupTest& testGroup,
+                       PersonTest& testPerson) {
+    if ((nWhat & FIND_GROUPS) && stack.IsEmpty()) {
+        bReported = TRUE;
+        if (testGroup(this)) {
+            stack.AddTail(-1);
+            return this;
+        }
+    }
+    if ((nWhat & FIND_CONTACTS) && (stack.IsEmpty() || (stack.GetCount() == 1 && !bReported))) {
+        int nStart = stack.IsEmpty() ? 0 : stack.RemoveHead();
+        int nIndex = 0;
+        for (POSITION pos = GetFirstContentPosition(); pos != nullptr; ++nIndex) {
+            _CPerson* pPerson = GetNextPerson(pos);
+            if (nIndex < nStart)
+                continue;
+            if (testPerson(pPerson)) {
+                stack.AddTail(nIndex);
+                bReported = FALSE;
+                return pPerson;
+            }
+        }
+    }
+    int nStart = 0;
+    if (stack.IsEmpty())
+        bReported = TRUE;
+    else
+        nStart = stack.RemoveHead();
+    int nIndex = 0;
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr; ++nIndex) {
+        _CGroup* pGroup = GetNextGroup(pos);
+        if (nIndex < nStart || pGroup->IsLocked())
+            continue;
+        if (CObject* pFound = pGroup->Walk(stack, bReported, nWhat, testGroup, testPerson)) {
+            stack.AddHead(nIndex);
+            return pFound;
+        }
+    }
+    stack.RemoveAll();
+    return nullptr;
+}
+
+CObject* _CGroup::FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                           const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,
+                           int nWhat, BOOL bInitialsOnly, BOOL bMatchCase) {
+    if (lpszText == nullptr)
+        return nullptr;
+    static const DWORD kNoMasks[kPersonGroupCount] = {0, 0, 0, 0, 0};
+    auto testGroup = [&](_CGroup* pGroup) {
+        if (bInitialsOnly)
+            return pGroup->MatchNameInitials(lpszText) >= 0;
+        return pGroup->SearchInfoFields(lpszText, dwGroupMask, hits, bMatchCase) != FALSE;
+    };
+    auto testPerson = [&](_CPerson* pPerson) {
+        _CPerson* pTarget = Resolve(pPerson);
+        if (pTarget == nullptr)
+            return false; // a link whose source is gone never matches
+        if (bInitialsOnly)
+            return pTarget->MatchNameInitials(lpszText) >= 0;
+        return pTarget->Search(lpszText, pPersonMasks != nullptr ? pPersonMasks : kNoMasks, hits,
+                               bMatchCase) != FALSE;
+    };
+    return Walk(stack, bReported, nWhat, testGroup, testPerson);
+}
+
+_CPerson* _CGroup::FindNextBirthday(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                                    CPositionStack& stack, CSearchItemArray& hits, BOOL bRestart) {
+    if (bRestart)
+        stack.RemoveAll();
+    hits.RemoveAll();
+    BOOL bReported = FALSE;
+    auto testGroup = [](_CGroup*) { return false; };
+    auto testPerson = [&](_CPerson* pPerson) {
+        _CPerson* pTarget = Resolve(pPerson);
+        return pTarget != nullptr &&
+               pTarget->IsBirthdayInRange(from, to, bIgnoreYear, hits) != FALSE;
+    };
+    return static_cast<_CPerson*>(Walk(stack, bReported, FIND_CONTACTS, testGroup, testPerson));
+}
+
+_CPerson* _CGroup::FindPersonByMobile(LPCTSTR lpszNumber) {
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
+        _CPerson* pPerson = GetNextPerson(pos);
+        if (pPerson->GetInfo().m_personal.mobiles.ContainsValue(lpszNumber))
+            return pPerson;
+    }
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
+        if (_CPerson* pFound = GetNextGroup(pos)->FindPersonByMobile(lpszNumber))
+            return pFound;
+    return nullptr;
+}
+
+// ---- Birthdays
+// ------------------------------------------------------------------------------------
+
+int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, void* pContext,
+                                   BirthdayCallback pfnCallback) {
+    int nCount = 0;
+    CLunarDate lunarFrom;
+    const BOOL bLunarFrom = lunarFrom.SetFromSolar(from);
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
+        _CPerson* pPerson = Resolve(GetNextPerson(pos));
+        if (pPerson == nullptr)
+            continue;
+        const CBirthday& birthday = pPerson->GetBirthday();
+        if (!birthday.IsValid())
+            continue;
+        // Each contact starts again from the caller's flags.
+        int flags = nFlags;
+        if (flags & BIRTHDAY_AS_SHOWN)
+            flags = birthday.IsShowLunar() ? (flags | BIRTHDAY_LUNAR) : BIRTHDAY_SOLAR;
+        if (flags & BIRTHDAY_AS_REMINDED) {
+            if (birthday.IsRemindSolar())
+                flags |= BIRTHDAY_SOLAR;
+            if (birthday.IsRemindLunar())
+                flags |= BIRTHDAY_LUNAR;
+        }
+        // A birthday kept as a lunar month and day has no solar anniversary of its own.
+        const BOOL bLunarOnly =
+            CDate::IsYearUnknown(birthday.GetYear()) && birthday.IsLunarMonthDay();
+        if ((flags & BIRTHDAY_SOLAR) && !bLunarOnly) {
+            int n = CDate::DaysToNextAnniversary(from, birthday.GetMonth(), birthday.GetDay());
+            if (n >= 0 && n <= nDays) {
+                if (pfnCallback != nullptr)
+                    pfnCallback(pContext, pPerson, birthday, 0, n);
+                ++nCount;
+            }
+        }
+        if ((flags & BIRTHDAY_LUNAR) && bLunarFrom) {
+            CLunarDate lunar;
+            BOOL bHave = FALSE;
+            if (bLunarOnly) {
+                lunar =
+                    CLunarDate(-1, birthday.GetMonth(), birthday.GetDay(), birthday.IsLeapMonth());
+                bHave = TRUE;
+            } else {
+                bHave = lunar.SetFromSolar(birthday);
+            }
+            if (bHave) {
+                int n = CLunarDate::DaysToNextAnniversary(lunarFrom, lunar.GetMonth(),
+                                                          lunar.GetDay(), lunar.IsLeapMonth());
+                if (n >= 0 && n <= nDays) {
+                    if (pfnCallback != nullptr)
+                        pfnCallback(pContext, pPerson, birthday, 1, n);
+                    ++nCount;
+                }
+            }
+        }
+    }
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;) {
+        _CGroup* pGroup = GetNextGroup(pos);
+        if (!pGroup->IsLocked())
+            nCount += pGroup->EnumUpcomingBirthdays(from, nDays, nFlags, pContext, pfnCallback);
+    }
+    return nCount;
+}
+
+void _CGroup::AddBirthdaysTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
+        GetNextGroup(pos)->AddBirthdaysTo(solarMap, lunarMap);
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;)
+        GetNextPerson(pos)->AddBirthdayTo(solarMap, lunarMap);
+}
+
+// ---- Counting and collecting
+// ----------------------------------------------------------------------
+
+int _CGroup::CountPersonSmsByState(int nState) {
+    int nCount = 0;
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
+        nCount += GetNextGroup(pos)->CountPersonSmsByState(nState);
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;)
+        nCount += GetNextPerson(pos)->GetSmsBox().CountSmsByState(nState, TRUE);
+    return nCount;
+}
+
+void _CGroup::ClearSubgroups(BOOL bDelete) {
+    if (bDelete)
+        DeleteAllSubgroups();
+    else
+        CObList::RemoveAll();
+}
+
+void _CGroup::CollectFieldValues(int nField, CString& out, BOOL bRecursive, LPCTSTR lpszSeparator) {
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
+        _CPerson* pPerson = GetNextPerson(pos);
+        CString text;
+        pPerson->GetFieldText(text, nField, FALSE, nullptr, "\n", "-", nField == PF_EMAIL);
+        if (text.IsEmpty())
+            continue;
+        if (!out.IsEmpty())
+            out += lpszSeparator != nullptr ? lpszSeparator : "";
+        out += text;
+    }
+    if (!bRecursive)
+        return;
+    for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
+        GetNextGroup(pos)->CollectFieldValues(nField, out, TRUE, lpszSeparator);
+}

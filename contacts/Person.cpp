@@ -1,0 +1,550 @@
+#include "contacts/Person.h"
+
+#include <set>
+
+#include "contacts/FieldOps.h"
+#include "core/DateTime.h"
+#include "core/HanziString.h"
+#include "core/LunarDate.h"
+#include "core/StringUtil.h"
+#include "platform/base/Archive.h"
+
+IMPLEMENT_SERIAL(_CPerson, CContent, 1)
+
+namespace {
+
+std::set<const _CPerson*>& BoxesShownSet() {
+    static std::set<const _CPerson*> s_set;
+    return s_set;
+}
+
+const char* const kSexNames[2] = {"女", "男"};
+
+// Reads a sex from text: male, female or unknown (2).
+int ParseSex(LPCTSTR lpszText) {
+    CString s(lpszText);
+    s.Trim();
+    s.MakeLower();
+    if (s == "男" || s == "m" || s == "1")
+        return 1;
+    if (s == "女" || s == "f" || s == "0")
+        return 0;
+    return 2;
+}
+
+// Splits a text into values of the list's size and appends the non-empty ones; with
+// bSkipPresent a text already in the list adds nothing.
+void AppendValuesFromText(CXStringList& list, LPCTSTR lpszText, BOOL bSkipPresent,
+                          LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator) {
+    if (bSkipPresent) {
+        if (list.GetItemSize() <= 1) {
+            if (list.ContainsValue(lpszText))
+                return;
+        } else {
+            CStringList parts;
+            SplitString(lpszText, parts, lpszPartSeparator);
+            for (POSITION pos = parts.GetHeadPosition(); pos != nullptr;) {
+                const CString& part = parts.GetNext(pos);
+                if (!part.IsEmpty() && list.ContainsValue(part))
+                    return;
+            }
+        }
+    }
+    CStringList values;
+    SplitString(lpszText, values, lpszSeparator);
+    for (POSITION pos = values.GetHeadPosition(); pos != nullptr;) {
+        const CString& text = values.GetNext(pos);
+        if (text.IsEmpty())
+            continue;
+        CXString value(list.GetItemSize());
+        value.SetFromText(text, lpszPartSeparator);
+        list.AddTail(value);
+    }
+    if (list.GetCurrentIndex() < 0 && list.GetCount() > 0)
+        list.SetCurrentIndex(0);
+}
+
+} // namespace
+
+// ---- Construction -----------------------------------------------------------------------------
+
+_CPerson::_CPerson(LPCTSTR lpszName, BOOL bMakeBoxes) : CContent(lpszName), m_smsBox("") {
+    m_info.BindName(&m_strName);
+    SetName(lpszName);
+    if (bMakeBoxes)
+        m_smsBox.AddStandardSubBoxes();
+    m_timeModified = CTime::GetCurrentTime();
+}
+
+_CPerson::~_CPerson() {
+    BoxesShownSet().erase(this);
+}
+
+void _CPerson::Serialize(CArchive& ar) {
+    m_info.Serialize(ar);
+    if (ar.IsLoading())
+        m_smsBox.RemoveAll(); // the stored box brings its own sub-boxes
+    m_smsBox.Serialize(ar);
+    if (ar.IsStoring()) {
+        ar << (LONGLONG)m_timeModified.GetTime();
+    } else {
+        LONGLONG t = 0;
+        ar >> t;
+        m_timeModified = CTime((__time64_t)t);
+    }
+}
+
+// ---- Copies and links ---------------------------------------------------------------------------
+
+void _CPerson::CopyFrom(const CContent* pSource) {
+    SetTreeItem(0);
+    SetBoxesShown(FALSE);
+    m_timeModified = CTime::GetCurrentTime();
+    const _CPerson* pSrc = dynamic_cast<const _CPerson*>(pSource);
+    if (pSrc == nullptr || pSrc == this)
+        return;
+    m_info = pSrc->m_info;
+    m_smsBox.CopyFrom(&pSrc->m_smsBox);
+    m_timeModified = pSrc->m_timeModified;
+}
+
+CContent* _CPerson::Clone() const {
+    auto* pCopy = new _CPerson(nullptr, FALSE);
+    pCopy->CopyFrom(this);
+    return pCopy;
+}
+
+CContent* _CPerson::CreateInstance(LPCTSTR lpszName) const {
+    return new _CPerson(lpszName, TRUE);
+}
+
+BOOL _CPerson::IsVirtual() const {
+    return m_info.m_personal.nLinkMarker == kLinkMarker;
+}
+
+void _CPerson::GetVirtualPath(CString& strPath) const {
+    strPath = m_info.m_personal.strNickname;
+}
+
+void _CPerson::SetVirtualLink(LPCTSTR lpszPath, CContent* pSource) {
+    SPersonalBlock& personal = m_info.m_personal;
+    personal.nLinkMarker = kLinkMarker;
+    personal.strNickname = lpszPath != nullptr ? lpszPath : "";
+    if (auto* pSrc = dynamic_cast<_CPerson*>(pSource)) {
+        SetName(pSrc->GetName());
+        personal.nSex = pSrc->m_info.m_personal.nSex;
+        personal.nPicture = pSrc->m_info.m_personal.nPicture;
+    }
+}
+
+// ---- Field access ------------------------------------------------------------------------------
+
+void* _CPerson::GetFieldData(int nField, int& nKind) {
+    if (nField == PF_MODIFIED) {
+        nKind = FIELD_TIME;
+        return &m_timeModified;
+    }
+    int nGroup = 0, nBit = 0;
+    if (!GetPersonFieldLocation(nField, nGroup, nBit)) {
+        nKind = 0;
+        return nullptr;
+    }
+    return m_info.Lookup(nGroup, nBit, nKind);
+}
+
+BOOL _CPerson::GetFieldValue(int nField, FieldValue& value) {
+    int nKind = 0;
+    void* pData = GetFieldData(nField, nKind);
+    if (pData == nullptr || value.pValue == nullptr || nKind != value.nKind)
+        return FALSE;
+    return AssignFieldValue(value.pValue, pData, nKind);
+}
+
+int _CPerson::GetFieldAt(int nGroupBit, int nFieldBit) const {
+    return GetPersonFieldAt(nGroupBit, nFieldBit);
+}
+
+BOOL _CPerson::GetFieldName(int nField, CString& out) const {
+    return GetPersonFieldName(nField, out);
+}
+
+// ---- Texts -------------------------------------------------------------------------------------
+
+void _CPerson::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pLength,
+                            LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
+    CString name;
+    BOOL bHasName = GetPersonFieldName(nField, name);
+    CString separator(lpszSeparator != nullptr ? lpszSeparator : "");
+    if (bWithLabel && bHasName)
+        AppendRepeated(separator, " ", name.GetLength() + 1);
+    LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "";
+
+    CString value;
+    const SPersonalBlock& personal = m_info.m_personal;
+    switch (nField) {
+    case PF_SEX:
+        if (personal.nSex == 0 || personal.nSex == 1)
+            value = kSexNames[personal.nSex];
+        break;
+    case PF_BIRTHDAY:
+        personal.birthday.GetDisplayText(value);
+        break;
+    case PF_MODIFIED:
+        value = m_timeModified.Format("%Y-%m-%d %H:%M:%S");
+        break;
+    case PF_PICTURE:
+        break;
+    case PF_CERTIFICATES:
+        value = JoinMultiValue(m_info.m_other.certificates.ToXStringList(), separator,
+                               partSeparator, bCurrentOnly);
+        break;
+    case PF_HOME_LOCATION:
+        value = m_info.m_home.strCountry + m_info.m_home.strProvince + m_info.m_home.strCity;
+        break;
+    case PF_WORK_LOCATION:
+        value = m_info.m_work.strCountry + m_info.m_work.strProvince + m_info.m_work.strCity;
+        break;
+    default: {
+        int nKind = 0;
+        void* pData = GetFieldData(nField, nKind);
+        if (nKind == FIELD_TEXT)
+            value = *static_cast<CString*>(pData);
+        else if (nKind == FIELD_MULTI_VALUE)
+            value = JoinMultiValue(*static_cast<CXStringList*>(pData), separator, partSeparator,
+                                   bCurrentOnly);
+        break;
+    }
+    }
+    if (pLength != nullptr)
+        *pLength = value.GetLength();
+    if (bWithLabel && bHasName)
+        out = name + ":" + value;
+    else
+        out = value;
+}
+
+CString _CPerson::GetText() {
+    CString all;
+    for (int i = 0; i < PERSON_FIELD_COUNT; ++i) {
+        CString text;
+        GetFieldText(text, i);
+        if (text.IsEmpty())
+            continue;
+        if (!all.IsEmpty())
+            all += "\n";
+        all += text;
+    }
+    return all;
+}
+
+void _CPerson::GetSummaryText(CString& out) {
+    out.Empty();
+    for (int i = 0; i < PERSON_FIELD_COUNT; ++i) {
+        int nField = i;
+        if (i == PF_HOME_COUNTRY)
+            nField = PF_HOME_LOCATION;
+        else if (i == PF_WORK_COUNTRY)
+            nField = PF_WORK_LOCATION;
+        else if (i == PF_HOME_PROVINCE || i == PF_HOME_CITY || i == PF_WORK_PROVINCE ||
+                 i == PF_WORK_CITY)
+            continue;
+        int nLength = 0;
+        CString entry;
+        GetFieldText(entry, nField, TRUE, &nLength);
+        if (nLength == 0)
+            continue;
+        if (!out.IsEmpty())
+            out += "\n";
+        out += entry;
+    }
+}
+
+void _CPerson::GetAllFieldsText(CString& out) {
+    CArray<int, int> fields;
+    for (int i = 0; i < PERSON_FIELD_COUNT; ++i)
+        fields.Add(i);
+    GetFieldsText(out, fields);
+}
+
+void _CPerson::GetFieldsText(CString& out, const CArray<int, int>& fields) {
+    out.Empty();
+    for (int k = 0; k < fields.GetSize(); ++k) {
+        int nField = fields[k];
+        CString value;
+        GetFieldText(value, nField);
+        if (value.IsEmpty())
+            continue;
+        AppendFieldBlock(out, nField, value, "\r\n");
+    }
+}
+
+// ---- Setting fields
+// -------------------------------------------------------------------------------
+
+BOOL _CPerson::SetFieldText(int nField, LPCTSTR lpszText, BOOL bClearFirst, DWORD dwFlags,
+                            LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator) {
+    int nKind = 0;
+    void* pData = GetFieldData(nField, nKind);
+    if (pData == nullptr)
+        return FALSE;
+    const BOOL bSkipPresent = (dwFlags & FLAG_SKIP_PRESENT) != 0;
+    LPCTSTR separator = lpszSeparator != nullptr ? lpszSeparator : "\n";
+    LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "-";
+    switch (nKind) {
+    case FIELD_TEXT: {
+        CString& s = *static_cast<CString*>(pData);
+        if (bClearFirst)
+            s.Empty();
+        if (lpszText != nullptr && !(bSkipPresent && s.Find(lpszText) >= 0))
+            s += lpszText;
+        return TRUE;
+    }
+    case FIELD_MULTI_VALUE: {
+        auto& list = *static_cast<CXStringList*>(pData);
+        if (bClearFirst)
+            list.RemoveAll();
+        if (lpszText != nullptr)
+            AppendValuesFromText(list, lpszText, bSkipPresent, separator, partSeparator);
+        return TRUE;
+    }
+    case FIELD_INT: {
+        int& n = *static_cast<int*>(pData);
+        if (nField == PF_SEX) {
+            if (bClearFirst)
+                n = 2;
+            if (lpszText != nullptr)
+                n = ParseSex(lpszText);
+            return TRUE;
+        }
+        if (bClearFirst)
+            n = 0;
+        if (lpszText == nullptr)
+            return TRUE;
+        int value = 0;
+        int digits = 0;
+        if (CDate::ScanNumbers(lpszText, &value, &digits, 1) < 1 || value < 0)
+            return FALSE;
+        n = value;
+        return TRUE;
+    }
+    case FIELD_DATE: {
+        auto& birthday = *static_cast<CBirthday*>(pData);
+        if (bClearFirst)
+            birthday.SetNull();
+        if (lpszText == nullptr)
+            return TRUE;
+        // Parsed aside: a text that is not a whole date leaves the birthday as it was.
+        CDate date;
+        if (!date.Parse(lpszText))
+            return FALSE;
+        if (date.IsNull())
+            birthday.SetNull();
+        else
+            birthday.SetBirthday(date.GetYear(), date.GetMonth(), date.GetDay(), FALSE, TRUE);
+        return TRUE;
+    }
+    case FIELD_TIME: {
+        auto& time = *static_cast<CTime*>(pData);
+        if (bClearFirst)
+            time = CTime(0);
+        if (lpszText != nullptr && !ParseTimeText(lpszText, time))
+            time = CTime::GetCurrentTime();
+        return TRUE;
+    }
+    case FIELD_CERTIFICATES: {
+        auto& certificates = *static_cast<CCertificateList*>(pData);
+        if (bClearFirst)
+            certificates.RemoveAll();
+        if (lpszText == nullptr)
+            return TRUE;
+        CXStringList values(3);
+        AppendValuesFromText(values, lpszText, FALSE, separator, partSeparator);
+        CCertificateList added;
+        added.FromXStringList(values);
+        certificates.Append(added);
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+BOOL _CPerson::ApplyFieldValue(int nField, const void* pValue, int nValueKind, int nMode,
+                               DWORD dwFlags) {
+    if (pValue == nullptr && nMode != MODE_CLEAR)
+        return FALSE;
+    if (nValueKind == kFieldKindPlainText) {
+        // Replace and clear both start from an empty field; only append keeps what is there,
+        // and clearing adds nothing.
+        LPCTSTR text =
+            nMode == MODE_CLEAR ? nullptr : static_cast<const CString*>(pValue)->GetString();
+        return SetFieldText(nField, text, nMode != MODE_APPEND, dwFlags, "\n", "-");
+    }
+    int nKind = 0;
+    void* pData = GetFieldData(nField, nKind);
+    if (pData == nullptr)
+        return FALSE;
+    if (nMode == MODE_CLEAR)
+        return ClearFieldValue(pData, nKind, nField == PF_SEX ? 2 : 0);
+    if (nKind != nValueKind)
+        return FALSE;
+    if (nMode == MODE_APPEND)
+        return AppendFieldValue(pData, pValue, nKind);
+    return AssignFieldValue(pData, pValue, nKind);
+}
+
+BOOL _CPerson::MergeFields(_CPerson* pSource, const DWORD* pMasks, int nMode, DWORD dwFlags) {
+    if (nMode != MODE_CLEAR && pSource == this)
+        return FALSE;
+    if (pMasks == nullptr)
+        return FALSE;
+    BOOL bChanged = FALSE;
+    for (int g = 0; g < kPersonGroupCount; ++g) {
+        for (int b = 0; b < 32; ++b) {
+            DWORD bit = 1u << b;
+            if ((pMasks[g] & bit) == 0)
+                continue;
+            int nField = GetPersonFieldAt(kPersonGroupOrder[g], (int)bit);
+            if (nField < 0)
+                continue;
+            void* pValue = nullptr;
+            int nKind = 0;
+            if (nMode != MODE_CLEAR && pSource != nullptr)
+                pValue = pSource->GetFieldData(nField, nKind);
+            if (ApplyFieldValue(nField, pValue, nKind, nMode, dwFlags))
+                bChanged = TRUE;
+        }
+    }
+    if (bChanged)
+        m_timeModified = CTime::GetCurrentTime();
+    return bChanged;
+}
+
+// ---- Searching ----------------------------------------------------------------------------------
+
+BOOL _CPerson::SearchExtra(LPCTSTR, int, CSearchItemArray&) {
+    return FALSE;
+}
+
+BOOL _CPerson::Search(LPCTSTR lpszText, const DWORD* pMasks, CSearchItemArray& hits,
+                      BOOL bMatchCase) {
+    hits.RemoveAll();
+    if (lpszText == nullptr || pMasks == nullptr)
+        return FALSE;
+    BOOL bFound = FALSE;
+    for (int g = 0; g < kPersonGroupCount; ++g) {
+        const int nGroup = kPersonGroupOrder[g];
+        for (int b = 0; b < 32; ++b) {
+            const int nBit = (int)(1u << b);
+            if ((pMasks[g] & (DWORD)nBit) == 0)
+                continue;
+            int nKind = 0;
+            void* pData = m_info.Lookup(nGroup, nBit, nKind);
+            if (pData == nullptr)
+                continue;
+            if (SearchFieldValue(pData, nKind, lpszText, bMatchCase, hits, nGroup, nBit))
+                bFound = TRUE;
+        }
+    }
+    return bFound;
+}
+
+BOOL _CPerson::IsBirthdayInRange(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                                 CSearchItemArray& hits) {
+    if (!from.IsValid() || !to.IsValid())
+        return FALSE;
+    const CBirthday& birthday = m_info.m_personal.birthday;
+    CDate day(birthday.GetYear(), birthday.GetMonth(), birthday.GetDay());
+    CDate first = from, last = to;
+    if (bIgnoreYear) {
+        int year = birthday.GetYear();
+        // A solar birthday without a year still has a month and day to compare; a leap year
+        // lets 29 February take part.
+        if (CDate::IsYearUnknown(year) && !birthday.IsLunarMonthDay() && birthday.IsValid())
+            year = 2000;
+        day.SetDate(year, -1, -1);
+        first.SetDate(year, -1, -1);
+        last.SetDate(year, -1, -1);
+    }
+    if (!day.IsValid() || day < first || day > last)
+        return FALSE;
+    AddSearchHit(hits, 1, 8, -1, -1, -1);
+    return TRUE;
+}
+
+int _CPerson::MatchNameInitials(LPCTSTR lpszText) {
+    CString initials;
+    CHanziString(GetName()).GetPinyinInitials(initials);
+    return FindNoCase(initials, lpszText != nullptr ? lpszText : "");
+}
+
+BOOL _CPerson::MatchPinyinInitials(LPCTSTR lpszText, void* pStorage, int nKind, int* pPos,
+                                   int* pLength) {
+    if (nKind != FIELD_TEXT || pStorage == nullptr || lpszText == nullptr)
+        return FALSE;
+    CString initials;
+    CHanziString(*static_cast<CString*>(pStorage)).GetPinyinInitials(initials);
+    int pos = FindNoCase(initials, lpszText);
+    if (pos < 0)
+        return FALSE;
+    if (pPos != nullptr)
+        *pPos = pos;
+    if (pLength != nullptr)
+        *pLength = (int)strlen(lpszText);
+    return TRUE;
+}
+
+// ---- Birthdays
+// ------------------------------------------------------------------------------------
+
+void _CPerson::AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
+    const CBirthday& birthday = m_info.m_personal.birthday;
+    if (!birthday.IsValid())
+        return;
+    BOOL bSolar = birthday.IsRemindSolar();
+    BOOL bLunar = birthday.IsRemindLunar();
+    if (!bSolar && !bLunar)
+        bSolar = TRUE;
+    int solarKey = BirthdayKey(birthday.GetMonth(), birthday.GetDay());
+    int lunarKey = 0;
+    CLunarDate lunar;
+    if (lunar.SetFromSolar(birthday))
+        lunarKey = BirthdayKey(lunar.GetMonth(), lunar.GetDay());
+    else
+        bLunar = FALSE;
+    if (CDate::IsYearUnknown(birthday.GetYear())) {
+        bLunar = birthday.IsLunarMonthDay();
+        bSolar = !bLunar;
+        lunarKey = solarKey;
+    }
+    auto add = [this](CBirthdayMap& map, int key) {
+        CString& names = map[key];
+        if (!names.IsEmpty())
+            names += "\n";
+        names += GetName();
+    };
+    if (bSolar)
+        add(solarMap, solarKey);
+    if (bLunar)
+        add(lunarMap, lunarKey);
+}
+
+// ---- Boxes
+// ----------------------------------------------------------------------------------------
+
+_CSmsBox* _CPerson::GetSmsBox(int i) {
+    return m_smsBox.GetSubBoxAt(i);
+}
+
+void _CPerson::SetBoxesShown(BOOL b) {
+    if (!m_bBoxesShown == !b)
+        return;
+    m_bBoxesShown = b ? TRUE : FALSE;
+    if (m_bBoxesShown)
+        BoxesShownSet().insert(this);
+    else
+        BoxesShownSet().erase(this);
+}
+
+BOOL _CPerson::IsInBoxesShownSet(const _CPerson* pPerson) {
+    return BoxesShownSet().count(pPerson) != 0;
+}

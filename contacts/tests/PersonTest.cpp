@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include "contacts/Person.h"
+#include "contacts/tests/ContactsTestSupport.h"
+
+namespace {
+
+using contacts_test::AddValue;
+using contacts_test::ContactsTest;
+using contacts_test::RoundTrip;
+
+TEST(PersonFieldsTest, TableLookups) {
+    int group = 0, bit = 0;
+    EXPECT_FALSE(GetPersonFieldLocation(PF_MODIFIED, group, bit));
+    ASSERT_TRUE(GetPersonFieldLocation(PF_PICTURE, group, bit));
+    EXPECT_EQ(1, group);
+    EXPECT_EQ(131072, bit);
+    EXPECT_EQ(-1, GetPersonFieldAt(1, 16));
+    EXPECT_EQ(-1, GetPersonFieldAt(1, 32));
+    EXPECT_EQ(PF_COMPANY, GetPersonFieldAt(4, 32768));
+    EXPECT_EQ(PF_PHONE, FindPersonFieldByName("电话"));
+    EXPECT_EQ(-1, FindPersonFieldByName("位置"));
+    EXPECT_EQ(-1, FindPersonFieldByName(""));
+    CString name;
+    EXPECT_TRUE(GetPersonFieldName(PF_HOME_LOCATION, name));
+    EXPECT_STREQ("家庭位置", name);
+    EXPECT_FALSE(GetPersonFieldName(47, name));
+    EXPECT_FALSE(GetPersonFieldGroupName(32, name));
+    // Every field with a row maps back to itself.
+    for (int i = 0; i < PERSON_FIELD_COUNT; ++i)
+        if (GetPersonFieldLocation(i, group, bit)) {
+            EXPECT_EQ(i, GetPersonFieldAt(group, bit)) << i;
+        }
+}
+
+class PersonTest : public ContactsTest {};
+
+TEST_F(PersonTest, NameIsTheNodeNameAndFieldZero) {
+    _CPerson p("张三");
+    int kind = 0;
+    auto* pName = static_cast<CString*>(p.GetFieldData(PF_NAME, kind));
+    ASSERT_NE(nullptr, pName);
+    EXPECT_EQ(FIELD_TEXT, kind);
+    *pName = "李四";
+    EXPECT_STREQ("李四", p.GetName());
+    p.SetName("王五");
+    EXPECT_STREQ("王五", *pName);
+    EXPECT_NE(nullptr, p.GetFieldData(PF_MODIFIED, kind));
+    EXPECT_EQ(FIELD_TIME, kind);
+    EXPECT_EQ(nullptr, p.GetFieldData(47, kind));
+    EXPECT_EQ(0, kind);
+    EXPECT_EQ(4, p.GetSmsBox().GetSubBoxCount());
+    EXPECT_NE(nullptr, p.GetSmsBox(3));
+    EXPECT_EQ(nullptr, p.GetSmsBox(4));
+    EXPECT_EQ(nullptr, p.GetSmsBox(-1));
+}
+
+// A contact with a value in every field kind.
+void Fill(_CPerson& p) {
+    _CPersonInfo& info = p.GetInfo();
+    info.m_address.strAddress = "北京市海淀区中关村大街1号";
+    info.m_home.strCountry = "中国";
+    info.m_home.strProvince = "广东";
+    info.m_home.strCity = "广州";
+    info.m_home.strAddress = "天河路2号";
+    AddValue(info.m_home.phones, "020-12345678");
+    info.m_personal.strNickname = "小三";
+    info.m_personal.nSex = 1;
+    info.m_personal.nPicture = 17;
+    info.m_personal.nReserved = 77;
+    ASSERT_TRUE(info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE));
+    info.m_personal.birthday.SetRemindLunar(TRUE);
+    AddValue(info.m_personal.mobiles, "13800138000");
+    AddValue(info.m_personal.mobiles, "13900139000");
+    info.m_personal.mobiles.SetCurrentIndex(1);
+    AddValue(info.m_personal.qq, "12345", "阿三");
+    AddValue(info.m_personal.email, "zhang@example.com");
+    info.m_other.certificates.AddTail(SCertificate{"身份证", "110101198003050011", "本人"});
+    info.m_other.strNote = "备注";
+    info.m_work.strCompany = "墨川公司";
+    AddValue(info.m_work.dormPhones, "62751234");
+    info.m_extra.AddTail("extra");
+    info.m_extra.SetCurrentIndex(0);
+    p.SetModifiedTime(CTime(1600000000));
+}
+
+TEST_F(PersonTest, EveryFieldKindRoundTrips) {
+    _CPerson p("张三");
+    Fill(p);
+    _CPerson back(nullptr, TRUE);
+    RoundTrip(p, back);
+    for (int i = 0; i <= PF_WORK_LOCATION; ++i) {
+        CString a, b;
+        p.GetFieldText(a, i);
+        back.GetFieldText(b, i);
+        EXPECT_EQ(a, b) << "field " << i;
+    }
+    EXPECT_STREQ("张三", back.GetName());
+    EXPECT_EQ(77, back.GetInfo().m_personal.nReserved);
+    EXPECT_TRUE(back.GetBirthday() == p.GetBirthday());
+    EXPECT_EQ(1, back.GetInfo().m_personal.mobiles.GetCurrentIndex());
+    EXPECT_EQ(0, back.GetInfo().m_extra.GetCurrentIndex());
+    EXPECT_EQ(1600000000, back.GetModifiedTime().GetTime());
+    // The stored box replaced the four the new contact started with.
+    EXPECT_EQ(4, back.GetSmsBox().GetSubBoxCount());
+}
+
+TEST_F(PersonTest, SexAndPictureShareOneWordAndTheSecondHomeAddressWins) {
+    _CPerson p("甲");
+    p.GetInfo().m_personal.nSex = 3;
+    p.GetInfo().m_personal.nPicture = 5;
+    p.GetInfo().m_home.strAddress = "second";
+    CMemFile mem;
+    {
+        CArchive ar(&mem, CArchive::store);
+        p.Serialize(ar);
+        ar.Close();
+    }
+    // Find the packed word right after the personal block's six strings: the layout is fixed,
+    // so a direct scan for the home address copies and the word is enough.
+    CArchive probe(&mem, CArchive::load);
+    mem.SeekToBegin();
+    CString s;
+    for (int i = 0; i < 3; ++i)
+        probe >> s; // current address
+    CString firstCopy, secondCopy;
+    probe >> firstCopy;
+    for (int i = 0; i < 4; ++i)
+        probe >> s;
+    probe >> secondCopy;
+    EXPECT_STREQ("second", firstCopy);
+    EXPECT_STREQ("second", secondCopy);
+    probe.Close();
+
+    _CPerson back(nullptr, FALSE);
+    RoundTrip(p, back);
+    EXPECT_EQ(3, back.GetInfo().m_personal.nSex);
+    EXPECT_EQ(5, back.GetInfo().m_personal.nPicture);
+    CString text;
+    back.GetFieldText(text, PF_SEX);
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST_F(PersonTest, SetFieldTextParsesEachKind) {
+    struct Case {
+        int field;
+        const char* text;
+        DWORD flags;
+        BOOL result;
+        const char* want; // the field's text afterwards
+    };
+    const Case cases[] = {
+        {PF_SEX, "  M ", 0, TRUE, "男"},
+        {PF_SEX, "x", 0, TRUE, ""},
+        {PF_SEX, "女", 0, TRUE, "女"},
+        {PF_PICTURE, "no digits", 0, FALSE, ""},
+        {PF_NICKNAME, "三", _CPerson::FLAG_SKIP_PRESENT, TRUE, "小三"},
+        {PF_NICKNAME, "儿", 0, TRUE, "小三儿"},
+        {PF_MOBILE, "13800138000", _CPerson::FLAG_SKIP_PRESENT, TRUE, "13800138000"},
+        {PF_MOBILE, "13700137000\n13600136000", 0, TRUE, "13800138000\n13700137000\n13600136000"},
+        {PF_QQ, "999-阿三", _CPerson::FLAG_SKIP_PRESENT, TRUE, "12345-阿三"},
+        {PF_QQ, "999-别名", _CPerson::FLAG_SKIP_PRESENT, TRUE, "12345-阿三\n999-别名"},
+        {PF_BIRTHDAY, "1980-13-01", 0, FALSE, nullptr},
+        {PF_CERTIFICATES, "护照-G123-出国", 0, TRUE, "护照-G123-出国"},
+        {47, "x", 0, FALSE, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        _CPerson p("张三");
+        p.GetInfo().m_personal.strNickname = "小三";
+        AddValue(p.GetInfo().m_personal.mobiles, "13800138000");
+        AddValue(p.GetInfo().m_personal.qq, "12345", "阿三");
+        ASSERT_TRUE(p.GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+        EXPECT_EQ(c.result, p.SetFieldText(c.field, c.text, FALSE, c.flags, "\n", "-"));
+        if (c.field == PF_BIRTHDAY) {
+            EXPECT_EQ(CDate(1980, 3, 5), static_cast<const CDate&>(p.GetBirthday()))
+                << "a text that is not a date leaves the birthday";
+        }
+        if (c.want != nullptr) {
+            CString text;
+            p.GetFieldText(text, c.field);
+            EXPECT_STREQ(c.want, text);
+        }
+    }
+}
+
+TEST_F(PersonTest, SearchReportsWhereEachMaskedFieldMatched) {
+    _CPerson p("张三");
+    Fill(p);
+    const DWORD all[5] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    CSearchItemArray hits;
+    ASSERT_TRUE(p.Search("139", all, hits, TRUE));
+    ASSERT_EQ(1, hits.GetSize());
+    EXPECT_EQ(1, hits[0].nGroup);
+    EXPECT_EQ(128, hits[0].nField);
+    EXPECT_EQ(1, hits[0].nValue);
+    EXPECT_EQ(0, hits[0].nPos);
+
+    EXPECT_TRUE(p.Search("EXAMPLE", all, hits, FALSE));
+    EXPECT_FALSE(p.Search("EXAMPLE", all, hits, TRUE));
+    EXPECT_EQ(0, hits.GetSize()) << "each search starts with an empty list";
+
+    // Integers match as their decimal text; birthdays never.
+    EXPECT_TRUE(p.Search("17", all, hits, TRUE));
+    EXPECT_EQ(131072, hits[0].nField);
+    EXPECT_FALSE(p.Search("1980", all, hits, TRUE) && hits[0].nField == 8);
+    const DWORD onlyWork[5] = {0, 0, 0xFFFFFFFF, 0, 0};
+    EXPECT_FALSE(p.Search("139", onlyWork, hits, TRUE));
+}
+
+TEST_F(PersonTest, MergeAppliesMaskedFieldsAndTouchesTheTime) {
+    _CPerson src("张三"), dst("李四");
+    Fill(src);
+    AddValue(dst.GetInfo().m_personal.mobiles, "10086");
+    dst.SetModifiedTime(CTime(5));
+    const DWORD masks[5] = {128 | 4, 0, 0, 0, 1};
+    ASSERT_TRUE(dst.MergeFields(&src, masks, _CPerson::MODE_APPEND, 0));
+    CString text;
+    dst.GetFieldText(text, PF_MOBILE);
+    EXPECT_STREQ("10086\n13800138000\n13900139000", text);
+    dst.GetFieldText(text, PF_NICKNAME);
+    EXPECT_STREQ("小三", text);
+    dst.GetFieldText(text, PF_CERTIFICATES);
+    EXPECT_STREQ("身份证-110101198003050011-本人", text);
+    EXPECT_EQ(1700000000, dst.GetModifiedTime().GetTime());
+    EXPECT_STREQ("李四", dst.GetName()) << "name bit not in the mask";
+
+    EXPECT_FALSE(dst.MergeFields(&dst, masks, _CPerson::MODE_REPLACE, 0));
+    const DWORD sexMask[5] = {2, 0, 0, 0, 0};
+    dst.GetInfo().m_personal.nSex = 1;
+    ASSERT_TRUE(dst.MergeFields(nullptr, sexMask, _CPerson::MODE_CLEAR, 0));
+    EXPECT_EQ(2, dst.GetInfo().m_personal.nSex);
+
+    // Plain text values: replace clears first, append keeps, clear adds nothing.
+    CString value("13500135000");
+    ASSERT_TRUE(
+        dst.ApplyFieldValue(PF_MOBILE, &value, kFieldKindPlainText, _CPerson::MODE_REPLACE, 0));
+    dst.GetFieldText(text, PF_MOBILE);
+    EXPECT_STREQ("13500135000", text);
+    ASSERT_TRUE(
+        dst.ApplyFieldValue(PF_MOBILE, &value, kFieldKindPlainText, _CPerson::MODE_CLEAR, 0));
+    dst.GetFieldText(text, PF_MOBILE);
+    EXPECT_TRUE(text.IsEmpty());
+    int n = 3;
+    EXPECT_FALSE(dst.ApplyFieldValue(PF_NICKNAME, &n, FIELD_INT, _CPerson::MODE_REPLACE, 0));
+}
+
+TEST_F(PersonTest, FieldTextsLabelsAndSummary) {
+    _CPerson p("张三");
+    Fill(p);
+    CString text;
+    p.GetFieldText(text, PF_MOBILE, TRUE);
+    // Continuation lines line up under the first value after "手机:".
+    EXPECT_STREQ("手机:13800138000\n     13900139000", text);
+    p.GetFieldText(text, PF_MOBILE, FALSE, nullptr, "\n", "-", TRUE);
+    EXPECT_STREQ("13900139000", text);
+    p.GetFieldText(text, PF_MODIFIED);
+    EXPECT_EQ(CTime(1600000000).Format("%Y-%m-%d %H:%M:%S"), text);
+    p.GetFieldText(text, PF_HOME_LOCATION, TRUE);
+    EXPECT_STREQ("家庭位置:中国广东广州", text);
+
+    p.GetSummaryText(text);
+    EXPECT_EQ(0, text.Find("姓名:张三\n性别:男\n昵称:小三\n生日:"));
+    EXPECT_GE(text.Find("\n家庭位置:中国广东广州\n"), 0);
+    EXPECT_LT(text.Find("国家(家庭)"), 0);
+
+    p.GetAllFieldsText(text);
+    EXPECT_EQ(0, text.Find("姓名:张三\r\n性别:男\r\n"));
+    EXPECT_GE(text.Find("\r\n手机:\n13800138000\n13900139000"), 0);
+}
+
+TEST_F(PersonTest, BirthdayIndexFilesYearlessLunarBirthdaysOnlyUnderTheLunarDay) {
+    struct Case {
+        int year, month, day;
+        BOOL solar, remindSolar, remindLunar;
+        int solarKey, lunarKey; // -1: not filed
+    };
+    const Case cases[] = {
+        {-1, 8, 15, FALSE, FALSE, FALSE, -1, (8 << 8) | 15},
+        {-1, 3, 5, TRUE, FALSE, TRUE, 773, -1},
+        {1980, 3, 5, TRUE, FALSE, FALSE, 773, -1},
+        // 1980-03-05 is lunar 1980-01-19.
+        {1980, 3, 5, TRUE, TRUE, TRUE, 773, (1 << 8) | 19},
+        {1980, 3, 5, TRUE, FALSE, TRUE, -1, (1 << 8) | 19},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << "-" << c.month << "-" << c.day);
+        _CPerson p("甲");
+        ASSERT_TRUE(p.GetBirthday().SetBirthday(c.year, c.month, c.day, FALSE, c.solar));
+        p.GetBirthday().SetRemindSolar(c.remindSolar);
+        p.GetBirthday().SetRemindLunar(c.remindLunar);
+        CBirthdayMap solar, lunar;
+        p.AddBirthdayTo(solar, lunar);
+        EXPECT_EQ(c.solarKey >= 0 ? 1 : 0, solar.GetCount());
+        EXPECT_EQ(c.lunarKey >= 0 ? 1 : 0, lunar.GetCount());
+        CString names;
+        if (c.solarKey >= 0) {
+            EXPECT_TRUE(solar.Lookup(c.solarKey, names));
+        }
+        if (c.lunarKey >= 0) {
+            EXPECT_TRUE(lunar.Lookup(c.lunarKey, names));
+        }
+    }
+}
+
+TEST_F(PersonTest, BirthdayRangeAndBoxesShownSet) {
+    _CPerson p("甲");
+    ASSERT_TRUE(p.GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+    CSearchItemArray hits;
+    EXPECT_FALSE(p.IsBirthdayInRange(CDate(2024, 3, 1), CDate(2024, 3, 31), FALSE, hits));
+    EXPECT_TRUE(p.IsBirthdayInRange(CDate(2024, 3, 1), CDate(2024, 3, 31), TRUE, hits));
+    ASSERT_EQ(1, hits.GetSize());
+    EXPECT_EQ(8, hits[0].nField);
+    EXPECT_EQ(-1, hits[0].nPos);
+    EXPECT_FALSE(p.IsBirthdayInRange(CDate(2024, 2, 30), CDate(2024, 3, 31), TRUE, hits));
+
+    _CPerson yearless("乙");
+    ASSERT_TRUE(yearless.GetBirthday().SetBirthday(-1, 2, 29, FALSE, TRUE));
+    EXPECT_TRUE(yearless.IsBirthdayInRange(CDate(2023, 2, 1), CDate(2023, 3, 1), TRUE, hits));
+
+    auto* pShown = new _CPerson("丙");
+    pShown->SetBoxesShown(TRUE);
+    EXPECT_TRUE(_CPerson::IsInBoxesShownSet(pShown));
+    delete pShown;
+    EXPECT_FALSE(_CPerson::IsInBoxesShownSet(pShown));
+}
+
+} // namespace
