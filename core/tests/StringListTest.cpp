@@ -9,41 +9,18 @@
 #include "core/StringListXString.h"
 #include "platform/base/Archive.h"
 #include "platform/base/File.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using archive_bytes::Bytes;
+using archive_bytes::Load;
+using archive_bytes::Store;
 using Strings = std::vector<std::string>;
-
-template <class T> Bytes Store(T& object) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        object.Serialize(ar);
-        ar.Close();
-    }
-    Bytes bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
-
-template <class T> void Load(T& object, Bytes bytes) {
-    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-    CArchive ar(&file, CArchive::load);
-    object.Serialize(ar);
-    ar.Close();
-}
 
 // True when loading the bytes ends in an archive exception.
 template <class T> bool LoadFails(T& object, const Bytes& bytes) {
-    try {
-        Load(object, bytes);
-    } catch (CArchiveException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
+    return archive_bytes::LoadFailure(object, bytes) != -1;
 }
 
 Bytes Cat(std::initializer_list<Bytes> parts) {

@@ -15,45 +15,14 @@
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
 #include "platform/base/Time.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace smstest {
 
-using Bytes = std::vector<unsigned char>;
-
-template <class T> Bytes Store(T& object) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        object.Serialize(ar);
-        ar.Close();
-    }
-    Bytes bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
-}
-
-// Loads the object from the bytes and answers how many were left unread.
-template <class T> size_t Load(T& object, Bytes bytes) {
-    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
-    CArchive ar(&file, CArchive::load);
-    object.Serialize(ar);
-    size_t left = static_cast<size_t>(ar.GetBytesLeft());
-    ar.Close();
-    return left;
-}
-
-// The archive exception's cause when loading fails, -1 when it succeeds.
-template <class T> int LoadFailure(T& object, const Bytes& bytes) {
-    try {
-        Load(object, bytes);
-    } catch (CArchiveException* e) {
-        int cause = e->m_cause;
-        e->Delete();
-        return cause;
-    }
-    return -1;
-}
+using archive_bytes::Bytes;
+using archive_bytes::Load;
+using archive_bytes::LoadFailure;
+using archive_bytes::Store;
 
 // Every proper prefix of a stored record must end in the archive's end-of-file error, whatever
 // the record reads there, when loaded into a fresh object from make.
