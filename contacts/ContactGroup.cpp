@@ -343,19 +343,21 @@ int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, voi
         const CBirthday& birthday = pPerson->GetBirthday();
         if (!birthday.IsValid())
             continue;
+        // A birthday kept as a lunar month and day has no solar anniversary of its own and is
+        // always shown in its lunar form.
+        const BOOL bLunarOnly =
+            CDate::IsYearUnknown(birthday.GetYear()) && birthday.IsLunarMonthDay();
         // Each contact starts again from the caller's flags.
         int flags = nFlags;
         if (flags & BIRTHDAY_AS_SHOWN)
-            flags = birthday.IsShowLunar() ? (flags | BIRTHDAY_LUNAR) : BIRTHDAY_SOLAR;
+            flags =
+                birthday.IsShowLunar() || bLunarOnly ? (flags | BIRTHDAY_LUNAR) : BIRTHDAY_SOLAR;
         if (flags & BIRTHDAY_AS_REMINDED) {
             if (birthday.IsRemindSolar())
                 flags |= BIRTHDAY_SOLAR;
             if (birthday.IsRemindLunar())
                 flags |= BIRTHDAY_LUNAR;
         }
-        // A birthday kept as a lunar month and day has no solar anniversary of its own.
-        const BOOL bLunarOnly =
-            CDate::IsYearUnknown(birthday.GetYear()) && birthday.IsLunarMonthDay();
         if ((flags & BIRTHDAY_SOLAR) && !bLunarOnly) {
             int n = CDate::DaysToNextAnniversary(from, birthday.GetMonth(), birthday.GetDay());
             if (n >= 0 && n <= nDays) {

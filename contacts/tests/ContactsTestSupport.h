@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,20 @@ protected:
         CTime::ResetNowForTesting();
     }
     CString PathOf(const char* name) const { return CString((m_dir.str() + "/" + name).c_str()); }
+    static _CPerson* AddPerson(CGroup& group, const char* name) {
+        auto* p = new _CPerson(name);
+        group.AddContent(p, FALSE, nullptr, TRUE, TRUE);
+        return p;
+    }
+    static void WriteBytes(const CString& path, const std::string& bytes) {
+        std::ofstream(path.GetString(), std::ios::binary) << bytes;
+    }
+    static std::string ReadBytes(const CString& path) {
+        std::ifstream in(path.GetString(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
 
     test_folders::TempDir m_dir;
     std::optional<test_folders::ScopedEnv> m_home, m_config;
@@ -67,6 +83,35 @@ inline void AddValue(CXStringList& list, const char* a, const char* b = nullptr)
     if (b != nullptr && list.GetItemSize() > 1)
         v.ElementAt(1) = b;
     list.AddTail(v);
+}
+
+// A contact with a value in every field kind.
+inline void FillEveryKind(_CPerson& p) {
+    _CPersonInfo& info = p.GetInfo();
+    info.m_address.strAddress = "北京市海淀区中关村大街1号";
+    info.m_home.strCountry = "中国";
+    info.m_home.strProvince = "广东";
+    info.m_home.strCity = "广州";
+    info.m_home.strAddress = "天河路2号";
+    AddValue(info.m_home.phones, "020-12345678");
+    info.m_personal.strNickname = "小三";
+    info.m_personal.nSex = 1;
+    info.m_personal.nPicture = 17;
+    info.m_personal.nReserved = 77;
+    info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE);
+    info.m_personal.birthday.SetRemindLunar(TRUE);
+    AddValue(info.m_personal.mobiles, "13800138000");
+    AddValue(info.m_personal.mobiles, "13900139000");
+    info.m_personal.mobiles.SetCurrentIndex(1);
+    AddValue(info.m_personal.qq, "12345", "阿三");
+    AddValue(info.m_personal.email, "zhang@example.com");
+    info.m_other.certificates.AddTail(SCertificate{"身份证", "110101198003050011", "本人"});
+    info.m_other.strNote = "备注";
+    info.m_work.strCompany = "墨川公司";
+    AddValue(info.m_work.dormPhones, "62751234");
+    info.m_extra.AddTail("extra");
+    info.m_extra.SetCurrentIndex(0);
+    p.SetModifiedTime(CTime(1600000000));
 }
 
 } // namespace contacts_test

@@ -7,6 +7,7 @@ namespace {
 
 using contacts_test::AddValue;
 using contacts_test::ContactsTest;
+using contacts_test::FillEveryKind;
 using contacts_test::RoundTrip;
 
 TEST(PersonFieldsTest, TableLookups) {
@@ -55,38 +56,9 @@ TEST_F(PersonTest, NameIsTheNodeNameAndFieldZero) {
     EXPECT_EQ(nullptr, p.GetSmsBox(-1));
 }
 
-// A contact with a value in every field kind.
-void Fill(_CPerson& p) {
-    _CPersonInfo& info = p.GetInfo();
-    info.m_address.strAddress = "北京市海淀区中关村大街1号";
-    info.m_home.strCountry = "中国";
-    info.m_home.strProvince = "广东";
-    info.m_home.strCity = "广州";
-    info.m_home.strAddress = "天河路2号";
-    AddValue(info.m_home.phones, "020-12345678");
-    info.m_personal.strNickname = "小三";
-    info.m_personal.nSex = 1;
-    info.m_personal.nPicture = 17;
-    info.m_personal.nReserved = 77;
-    ASSERT_TRUE(info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE));
-    info.m_personal.birthday.SetRemindLunar(TRUE);
-    AddValue(info.m_personal.mobiles, "13800138000");
-    AddValue(info.m_personal.mobiles, "13900139000");
-    info.m_personal.mobiles.SetCurrentIndex(1);
-    AddValue(info.m_personal.qq, "12345", "阿三");
-    AddValue(info.m_personal.email, "zhang@example.com");
-    info.m_other.certificates.AddTail(SCertificate{"身份证", "110101198003050011", "本人"});
-    info.m_other.strNote = "备注";
-    info.m_work.strCompany = "墨川公司";
-    AddValue(info.m_work.dormPhones, "62751234");
-    info.m_extra.AddTail("extra");
-    info.m_extra.SetCurrentIndex(0);
-    p.SetModifiedTime(CTime(1600000000));
-}
-
 TEST_F(PersonTest, EveryFieldKindRoundTrips) {
     _CPerson p("张三");
-    Fill(p);
+    FillEveryKind(p);
     _CPerson back(nullptr, TRUE);
     RoundTrip(p, back);
     for (int i = 0; i <= PF_WORK_LOCATION; ++i) {
@@ -186,7 +158,7 @@ TEST_F(PersonTest, SetFieldTextParsesEachKind) {
 
 TEST_F(PersonTest, SearchReportsWhereEachMaskedFieldMatched) {
     _CPerson p("张三");
-    Fill(p);
+    FillEveryKind(p);
     const DWORD all[5] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
     CSearchItemArray hits;
     ASSERT_TRUE(p.Search("139", all, hits, TRUE));
@@ -210,7 +182,7 @@ TEST_F(PersonTest, SearchReportsWhereEachMaskedFieldMatched) {
 
 TEST_F(PersonTest, MergeAppliesMaskedFieldsAndTouchesTheTime) {
     _CPerson src("张三"), dst("李四");
-    Fill(src);
+    FillEveryKind(src);
     AddValue(dst.GetInfo().m_personal.mobiles, "10086");
     dst.SetModifiedTime(CTime(5));
     const DWORD masks[5] = {128 | 4, 0, 0, 0, 1};
@@ -247,7 +219,7 @@ TEST_F(PersonTest, MergeAppliesMaskedFieldsAndTouchesTheTime) {
 
 TEST_F(PersonTest, FieldTextsLabelsAndSummary) {
     _CPerson p("张三");
-    Fill(p);
+    FillEveryKind(p);
     CString text;
     p.GetFieldText(text, PF_MOBILE, TRUE);
     // Continuation lines line up under the first value after "手机:".

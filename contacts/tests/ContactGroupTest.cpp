@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "contacts/ContactGroup.h"
+#include "contacts/tests/ContactsTestSupport.h"
+
+namespace {
+
+using contacts_test::AddValue;
+using contacts_test::ContactsTest;
+using contacts_test::RoundTrip;
+
+class ContactGroupTest : public ContactsTest {
+protected:
+    static _CGroup* AddGroup(_CGroup& parent, const char* name) {
+        auto* g = new _CGroup(name);
+        parent.AddSubgroup(g, FALSE, nullptr, TRUE, TRUE);
+        return g;
+    }
+};
+
+TEST_F(ContactGroupTest, StoredTreeKeepsOrderRecordAndComesBackLocked) {
+    _CGroup root("");
+    _CGroup* b = AddGroup(root, "乙组");
+    AddGroup(root, "甲组");
+    AddPerson(*b, "王五");
+    AddPerson(*b, "李四");
+    b->GetInfo().nType = 3;
+    b->GetInfo().strAddress = "人民路";
+    AddValue(b->GetInfo().email, "team@example.com");
+    b->ModifyFlags(0, CGroup::FLAG_PASSWORD);
+    b->SetPassword("secret");
+    b->SetModifiedTime(CTime(1500000000));
+
+    _CGroup back("");
+    RoundTrip(root, back);
+    ASSERT_EQ(2, back.GetSubgroupCount());
+    POSITION pos = back.GetFirstSubgroupPosition();
+    _CGroup* b2 = back.GetNextGroup(pos);
+    EXPECT_STREQ("乙组", b2->GetName());
+    EXPECT_STREQ("甲组", back.GetNextGroup(pos)->GetName());
+    EXPECT_EQ(0xC000u, b2->GetFlags());
+    EXPECT_TRUE(b2->IsLocked());
+    EXPECT_TRUE(b2->CheckPassword("secret"));
+    EXPECT_EQ(3, b2->GetInfo().nType);
+    EXPECT_STREQ("人民路", b2->GetInfo().strAddress);
+    EXPECT_EQ(1500000000, b2->GetModifiedTime().GetTime());
+    pos = b2->GetFirstContentPosition();
+    EXPECT_STREQ("王五", b2->GetNextPerson(pos)->GetName());
+    EXPECT_STREQ("李四", b2->GetNextPerson(pos)->GetName());
+    pos = b2->GetFirstContentPosition();
+    EXPECT_EQ(b2, b2->GetNextPerson(pos)->GetParent());
+
+    // A deep copy is detached, modified now and holds copies of everything.
+    _CGroup copy(*b, TRUE);
+    EXPECT_EQ(nullptr, copy.GetParent());
+    EXPECT_EQ(2, copy.GetContentCount(FALSE, TRUE));
+    EXPECT_EQ(1700000000, copy.GetModifiedTime().GetTime());
+    EXPECT_STREQ("乙组", copy.GetName());
+}
+
+TEST_F(ContactGroupTest, SummaryPropertiesAndTypeNames) {
+    _CGroup g("同学");
+    g.GetInfo().nType = 5;
+    AddPerson(g, "甲");
+    AddPerson(g, "乙");
+    CString text;
+    g.GetSummaryText(text);
+    EXPECT_EQ(0, text.Find("同学\n学校\n"));
+    EXPECT_GE(text.Find("\n最近修改:"), 0);
+    EXPECT_EQ(text.GetLength() - (int)strlen("\n组内成员: 2人"), text.Find("\n组内成员: 2人"));
+    AddGroup(g, "子组");
+    g.GetSummaryText(text);
+    EXPECT_GE(text.Find("组内成员: 2人+1组"), 0);
+    _CGroup empty("");
+    empty.GetSummaryText(text);
+    EXPECT_GE(text.Find("组内成员: 空"), 0);
+
+    GetGroupTypeName(6, text);
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_TRUE(GetGroupPropertyName(GP_MODIFIED, text));
+    EXPECT_FALSE(GetGroupPropertyName(1, text));
+}
+
+TEST_F(ContactGroupTest, FindNextResumesInsideTheSubGroupOfTheLastHit) {
+    _CGroup root("");
+    AddPerson(root, "张一");
+    _CGroup* a = AddGroup(root, "A");
+    _CGroup* b = AddGroup(root, "B");
+    AddPerson(*a, "李二");
+    _CPerson* z3 = AddPerson(*b, "赵三");
+    _CPerson* z4 = AddPerson(*b, "张四");
+    _CGroup* locked = AddGroup(root, "C");
+    AddPerson(*locked, "张五");
+    locked->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+
+    CSearchItemArray hits;
+    _CGroup::CPositionStack stack;
+    BOOL reported = FALSE;
+    const DWORD masks[5] = {1, 0, 0, 0, 0};
+    CObject* hit =
+        root.FindNext("张", stack, reported, masks, 0, hits, _CGroup::FIND_CONTACTS, FALSE, TRUE);
+    ASSERT_NE(nullptr, hit);
+    EXPECT_STREQ("张一", static_cast<_CPerson*>(hit)->GetName());
+    stack.GetTail() += 1; // the find dialog steps past the hit
+    hit = root.FindNext("张", stack, reported, masks, 0, hits, _CGroup::FIND_CONTACTS, FALSE, TRUE);
+    EXPECT_EQ(z4, hit);
+    ASSERT_EQ(2, stack.GetCount());
+    EXPECT_EQ(1, stack.GetHead());
+    EXPECT_EQ(1, stack.GetTail());
+    // Resuming without stepping finds the same contact again, not the start of the tree.
+    EXPECT_EQ(z4, root.FindNext("张", stack, reported, masks, 0, hits, _CGroup::FIND_CONTACTS,
+                                FALSE, TRUE));
+    stack.GetTail() += 1;
+    EXPECT_EQ(nullptr, root.FindNext("张", stack, reported, masks, 0, hits, _CGroup::FIND_CONTACTS,
+                                     FALSE, TRUE))
+        << "the locked group is skipped";
+    EXPECT_TRUE(stack.IsEmpty());
+
+    // Initials mode and groups.
+    EXPECT_EQ(z3, root.FindFirst("zs", masks, 0, hits, TRUE, _CGroup::FIND_CONTACTS, TRUE));
+    EXPECT_EQ(b,
+              root.FindFirst("B", masks, GP_NAME, hits, TRUE, _CGroup::FIND_GROUPS, FALSE, TRUE));
+    ASSERT_EQ(1, hits.GetSize());
+    EXPECT_EQ(0, hits[0].nGroup);
+    EXPECT_EQ((int)GP_NAME, hits[0].nField);
+}
+
+TEST_F(ContactGroupTest, LinkContactsAreSearchedThroughTheirSource) {
+    _CGroup root("");
+    _CGroup* a = AddGroup(root, "A");
+    _CPerson* src = AddPerson(*a, "钱七");
+    AddValue(src->GetInfo().m_personal.mobiles, "13812345678");
+    _CGroup* b = AddGroup(root, "B");
+    auto* link = static_cast<_CPerson*>(src->CreateVirtualCopy());
+    ASSERT_NE(nullptr, link);
+    b->AddContent(link, FALSE, nullptr, TRUE, TRUE);
+    EXPECT_TRUE(link->IsVirtual());
+
+    const DWORD masks[5] = {0xFFFFFFFF, 0, 0, 0, 0};
+    CSearchItemArray hits;
+    _CGroup::CPositionStack stack;
+    BOOL reported = FALSE;
+    EXPECT_EQ(src, root.FindNext("1381", stack, reported, masks, 0, hits, 1, FALSE, TRUE));
+    stack.GetTail() += 1;
+    EXPECT_EQ(link, root.FindNext("1381", stack, reported, masks, 0, hits, 1, FALSE, TRUE));
+
+    a->RemoveContent(src, TRUE);
+    stack.RemoveAll();
+    EXPECT_EQ(nullptr, root.FindNext("钱", stack, reported, masks, 0, hits, 1, FALSE, TRUE))
+        << "a link whose source is gone never matches";
+}
+
+struct BirthdayHit {
+    CString name;
+    int lunar;
+    int days;
+};
+
+void Collect(void* ctx, _CPerson* p, const CBirthday&, int lunar, int days) {
+    static_cast<std::vector<BirthdayHit>*>(ctx)->push_back({p->GetName(), lunar, days});
+}
+
+TEST_F(ContactGroupTest, UpcomingBirthdaysFollowEachContactsOwnSettings) {
+    _CGroup root("");
+    _CPerson* shownLunar = AddPerson(root, "甲");
+    // Lunar 1980-01-19 = solar 1980-03-05; in 2024 lunar 01-19 is 2024-02-28.
+    ASSERT_TRUE(shownLunar->GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+    shownLunar->GetBirthday().SetShowLunar(TRUE);
+    _CPerson* solar = AddPerson(root, "乙");
+    ASSERT_TRUE(solar->GetBirthday().SetBirthday(1990, 3, 1, FALSE, TRUE));
+    _CPerson* yearlessLunar = AddPerson(root, "丙");
+    ASSERT_TRUE(yearlessLunar->GetBirthday().SetBirthday(-1, 1, 20, FALSE, FALSE)); // 2024-02-29
+    _CGroup* locked = AddGroup(root, "锁");
+    _CPerson* hidden = AddPerson(*locked, "丁");
+    ASSERT_TRUE(hidden->GetBirthday().SetBirthday(1990, 2, 27, FALSE, TRUE));
+    locked->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+
+    const CDate from(2024, 2, 27);
+    std::vector<BirthdayHit> hits;
+    EXPECT_EQ(3, root.EnumUpcomingBirthdays(from, 5, _CGroup::BIRTHDAY_AS_SHOWN, &hits, Collect));
+    ASSERT_EQ(3u, hits.size());
+    EXPECT_STREQ("甲", hits[0].name);
+    EXPECT_EQ(1, hits[0].lunar);
+    EXPECT_EQ(1, hits[0].days);
+    EXPECT_STREQ("乙", hits[1].name) << "the contact before chose lunar; this one shows solar";
+    EXPECT_EQ(0, hits[1].lunar);
+    EXPECT_EQ(3, hits[1].days);
+    EXPECT_STREQ("丙", hits[2].name);
+    EXPECT_EQ(1, hits[2].lunar);
+    EXPECT_EQ(2, hits[2].days);
+
+    // Both calendars: 甲 falls within both ranges (solar 03-05 is 7 days away).
+    hits.clear();
+    EXPECT_EQ(4, root.EnumUpcomingBirthdays(
+                     from, 7, _CGroup::BIRTHDAY_SOLAR | _CGroup::BIRTHDAY_LUNAR, &hits, Collect));
+    hits.clear();
+    EXPECT_EQ(0, root.EnumUpcomingBirthdays(from, 0, _CGroup::BIRTHDAY_SOLAR, &hits, Collect));
+    EXPECT_EQ(1, root.EnumUpcomingBirthdays(CDate(2024, 3, 1), 0, _CGroup::BIRTHDAY_SOLAR, &hits,
+                                            Collect));
+}
+
+TEST_F(ContactGroupTest, CsvExportQuotesAndReadsBack) {
+    _CGroup root("");
+    _CPerson* p = AddPerson(root, "张三 \"小张\", 经理");
+    AddValue(p->GetInfo().m_personal.mobiles, "13800138000");
+    AddValue(p->GetInfo().m_personal.mobiles, "13900139000");
+    p->GetInfo().m_other.strNote = "第一行\n第二行";
+    _CGroup* sub = AddGroup(root, "子组");
+    AddPerson(*sub, "李四");
+    auto* link = static_cast<_CPerson*>(p->CreateVirtualCopy());
+    sub->AddContent(link, FALSE, nullptr, TRUE, TRUE);
+
+    CArray<int, int> fields;
+    fields.Add(PF_NAME);
+    fields.Add(PF_MOBILE);
+    fields.Add(PF_NOTE);
+    const CString path = PathOf("out.csv");
+    {
+        CStdioFile file;
+        ASSERT_TRUE(file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+        file.WriteString("姓名,手机,附注\n");
+        EXPECT_TRUE(root.ExportPersons(file, fields, _CGroup::EXPORT_CSV,
+                                       _CGroup::EXPORT_SUBGROUPS | _CGroup::EXPORT_LINKS));
+    }
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(
+        std::string(
+            "姓名,手机,附注\r\n"
+            "李四,,\r\n"
+            "\"张三 \"\"小张\"\", "
+            "经理(虚拟联系人)\",\"13800138000\r\n13900139000\",\"第一行\r\n第二行\"\r\n"
+            "\"张三 \"\"小张\"\", 经理\",\"13800138000\r\n13900139000\",\"第一行\r\n第二行\"\r\n"),
+        bytes);
+
+    // The export reads back into the same values.
+    _CGroup imported("");
+    CArray<int, int> map;
+    map.Add(PF_NAME);
+    map.Add(PF_MOBILE);
+    map.Add(PF_NOTE);
+    EXPECT_EQ(3, imported.ImportCsv(path, map, 0, -1));
+    POSITION pos = imported.GetFirstContentPosition();
+    imported.GetNextPerson(pos);
+    imported.GetNextPerson(pos);
+    _CPerson* back = imported.GetNextPerson(pos);
+    EXPECT_STREQ("张三 \"小张\", 经理", back->GetName());
+    EXPECT_EQ(2, back->GetInfo().m_personal.mobiles.GetCount());
+    EXPECT_STREQ("第一行\r\n第二行", back->GetInfo().m_other.strNote);
+
+    // Locked groups write nothing.
+    sub->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+    CStdioFile file;
+    ASSERT_TRUE(
+        file.Open(PathOf("locked.csv"), CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+    EXPECT_FALSE(sub->ExportPersons(file, fields, _CGroup::EXPORT_CSV, 0));
+}
+
+TEST_F(ContactGroupTest, CardTextBlocks) {
+    _CGroup root("");
+    _CPerson* p = AddPerson(root, "张三");
+    AddValue(p->GetInfo().m_personal.mobiles, "13800138000");
+    AddValue(p->GetInfo().m_personal.mobiles, "13900139000");
+    p->GetInfo().m_personal.mobiles.SetCurrentIndex(1);
+    CArray<int, int> fields;
+    fields.Add(PF_NAME);
+    fields.Add(PF_MOBILE);
+    fields.Add(PF_NOTE);
+    for (DWORD flags : {0u, (DWORD)_CGroup::EXPORT_CURRENT_ONLY}) {
+        const CString path = PathOf("card.txt");
+        {
+            CStdioFile file;
+            ASSERT_TRUE(file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+            root.ExportPersons(file, fields, _CGroup::EXPORT_CARD_TEXT, flags);
+        }
+        std::string want = std::string(47, '-') + "\r\n姓名:张三\r\n手机:" +
+                           (flags ? "13900139000" : "\r\n13800138000\r\n13900139000") + "\r\n";
+        EXPECT_EQ(want, ReadBytes(path));
+    }
+}
+
+TEST_F(ContactGroupTest, CsvImportMapsColumnsPathsAndMerges) {
+    const CString path = PathOf("in.csv");
+    WriteBytes(path, "姓名,手机,分组,多余\r\n"
+                     "张三,13800138000,朋友\\同学,x,y,z\r\n"
+                     "李四\r\n"
+                     ",13700137000\r\n"
+                     "张三,13900139000\r\n"
+                     "王五,13600136000,朋友\\同学\r\n");
+    CArray<int, int> map;
+    map.Add(PF_NAME);
+    map.Add(PF_MOBILE);
+    map.Add(-1);
+    _CGroup root("");
+    AddPerson(root, "张三"); // an existing contact of that name, reused by the merge
+    EXPECT_EQ(5, root.ImportCsv(path, map, _CGroup::IMPORT_SORTED | _CGroup::IMPORT_MERGE, 2));
+
+    BOOL create = FALSE;
+    CGroup* classmates = root.FindOrCreateSubgroupByPath("朋友\\同学", create);
+    ASSERT_NE(nullptr, classmates) << "both levels of the path were created";
+    EXPECT_EQ(1, classmates->GetContentCount(FALSE, TRUE)) << "only 王五 is new there";
+    auto* zhang = dynamic_cast<_CPerson*>(root.FindByName("张三", FALSE, FALSE, FALSE));
+    ASSERT_NE(nullptr, zhang);
+    CString text;
+    zhang->GetFieldText(text, PF_MOBILE);
+    EXPECT_STREQ("13800138000\n13900139000", text);
+    EXPECT_NE(nullptr, root.FindByName("李四", FALSE, FALSE, FALSE));
+    EXPECT_NE(nullptr, root.FindByName("未命名", FALSE, FALSE, FALSE));
+
+    EXPECT_EQ(-1, root.ImportCsv(PathOf("missing.csv"), map, 0, -1));
+}
+
+TEST_F(ContactGroupTest, CountsCollectsAndFindsByMobile) {
+    _CGroup root("");
+    _CPerson* a = AddPerson(root, "甲");
+    AddValue(a->GetInfo().m_personal.email, "a@example.com");
+    AddValue(a->GetInfo().m_personal.email, "a2@example.com");
+    a->GetInfo().m_personal.email.SetCurrentIndex(1);
+    _CGroup* sub = AddGroup(root, "子");
+    _CPerson* b = AddPerson(*sub, "乙");
+    AddValue(b->GetInfo().m_personal.email, "b@example.com");
+    AddValue(b->GetInfo().m_personal.mobiles, "13800000000");
+    AddPerson(*sub, "丙");
+    CString out;
+    root.CollectFieldValues(PF_EMAIL, out, TRUE, ";");
+    EXPECT_STREQ("a2@example.com;b@example.com", out);
+    EXPECT_EQ(b, root.FindPersonByMobile("13800000000"));
+    EXPECT_EQ(nullptr, root.FindPersonByMobile("1380000000"));
+    EXPECT_EQ(0, root.CountPersonSmsByState(-1));
+}
+
+} // namespace
