@@ -418,16 +418,22 @@ BOOL CWnd::IsZoomed() const {
     return w && w->isMaximized();
 }
 
+// Raises a window; the offscreen platform of the tests has no stacking of top-level windows.
+static void Raise(QWidget* w) {
+    if (!w->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen"))
+        w->raise();
+}
+
 void CWnd::BringWindowToTop() {
     if (QWidget* w = GetWidget())
-        w->raise();
+        Raise(w);
 }
 
 BOOL CWnd::SetForegroundWindow() {
     QWidget* w = GetWidget();
     if (!w)
         return FALSE;
-    w->raise();
+    Raise(w);
     w->activateWindow();
     return TRUE;
 }
@@ -513,11 +519,11 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
         if (after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
             bool top = after == HWND_TOPMOST;
             ModifyStyleEx(top ? 0 : WS_EX_TOPMOST, top ? WS_EX_TOPMOST : 0);
-            w->raise();
+            Raise(w);
         } else if (after == HWND_BOTTOM) {
             w->lower();
         } else if (after == HWND_TOP || !pWndInsertAfter->GetWidget()) {
-            w->raise();
+            Raise(w);
         } else {
             // Placed just behind the given window.
             w->stackUnder(pWndInsertAfter->GetWidget());
