@@ -120,6 +120,10 @@ public:
     void AddBirthdaysTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap);
     // Messages in the state in every contact's SMS box, sub-groups included.
     int CountPersonSmsByState(int nState);
+    // No contact (locked ones included) and no sub-group.
+    BOOL IsEmptyGroup() const { return IsEmpty(); }
+    // Every sub-group, then every contact, of the other group sorted into this one.
+    void TakeChildrenFrom(_CGroup* pOther) { MoveAllFrom(pOther); }
     // With bDelete deletes the sub-groups, otherwise only empties the list.
     void ClearSubgroups(BOOL bDelete);
     // The texts of one field of every contact, joined by the separator (e-mail: the current
@@ -134,6 +138,7 @@ public:
     BOOL ExportPersons(CStdioFile& file, const CArray<int, int>& fields, int nFormat,
                        DWORD dwFlags);
 
+    POSITION GetFirstPersonPosition() const { return GetFirstContentPosition(); }
     _CPerson* GetNextPerson(POSITION& pos) const {
         return static_cast<_CPerson*>(GetNextContent(pos));
     }
