@@ -559,7 +559,11 @@ public:
         data.insert(data.begin() + index, 0);
         QSignalBlocker b(combo);
         QString edit = combo->isEditable() ? combo->currentText() : QString();
+        bool noSelection = combo->currentIndex() < 0;
         combo->insertItem(index, AfxToQt(s));
+        // Qt selects the first row added to an empty box; the system leaves it unselected.
+        if (noSelection && !combo->isEditable())
+            combo->setCurrentIndex(-1);
         if (combo->isEditable() && combo->count() == 1) {
             combo->setCurrentIndex(-1);
             combo->setEditText(edit);
@@ -712,7 +716,7 @@ class ListAdapter;
 // Owner-drawn rows are drawn by the list box's parent (reflected to the list box).
 class OwnerDrawDelegate : public QStyledItemDelegate {
 public:
-    explicit OwnerDrawDelegate(ListAdapter* a) : adapter(a) {}
+    OwnerDrawDelegate(ListAdapter* a, QObject* parent) : QStyledItemDelegate(parent), adapter(a) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -1308,7 +1312,7 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
         ListAdapter* a = adapter.get();
         a->itemHeight = QFontMetrics(list->font()).height() + 2;
         if (style & LBS_OWNERDRAWFIXED) {
-            list->setItemDelegate(new OwnerDrawDelegate(a));
+            list->setItemDelegate(new OwnerDrawDelegate(a, list));
             // The parent fixes the row height once, when the list box is made.
             MEASUREITEMSTRUCT mis{ODT_LISTBOX, (UINT)(UINT_PTR)cs.hMenu, 0,
                                   0,           (UINT)a->itemHeight,      0};

@@ -303,7 +303,7 @@ static WndEventBridge* Bridge() {
 // Sends a message translated from a Qt event through the queue path; reports whether Qt must
 // still process the event itself.
 static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM lp,
-                           bool* defaultWanted) {
+                           bool* defaultWanted, QObject* receiver = nullptr) {
     MSG m{wnd->m_hWnd, message, wp, lp, 0, g_lastMessagePos};
     AfxNoteMessage(message);
     if (CWinApp* app = AfxGetApp()) {
@@ -315,7 +315,7 @@ static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM
     CWnd* target = CWnd::FromHandle(m.hwnd);
     if (!target)
         return false;
-    QtDispatch d{m.hwnd, m.message, e, false, false};
+    QtDispatch d{m.hwnd, m.message, e, receiver ? receiver : target->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
     target->WindowProc(m.message, m.wParam, m.lParam);
     g_qtDispatch.pop_back();
@@ -328,7 +328,7 @@ bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
     WndPrivate& p = *wnd->m_p;
     if (p.inPaint)
         return false;
-    QtDispatch d{wnd->m_hWnd, WM_PAINT, e, false, false};
+    QtDispatch d{wnd->m_hWnd, WM_PAINT, e, wnd->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
     p.inPaint = true;
     wnd->WindowProc(WM_PAINT, 0, 0);
@@ -371,7 +371,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
                 return true;
             }
         }
-        SendTranslated(wnd, e, msg, keys, clientPoint(me->position()), nullptr);
+        SendTranslated(wnd, e, msg, keys, clientPoint(me->position()), nullptr, from);
         return true;
     }
     case QEvent::Wheel: {
@@ -379,7 +379,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
         QPoint g = we->globalPosition().toPoint();
         WPARAM wp =
             MAKEWPARAM(MouseKeyFlags(we->buttons(), we->modifiers()), (short)we->angleDelta().y());
-        SendTranslated(wnd, e, WM_MOUSEWHEEL, wp, MAKELPARAM(g.x(), g.y()), nullptr);
+        SendTranslated(wnd, e, WM_MOUSEWHEEL, wp, MAKELPARAM(g.x(), g.y()), nullptr, from);
         return true;
     }
     case QEvent::KeyPress:
@@ -399,7 +399,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
         bool wantDefault = true;
         if (vk) {
             wantDefault = false;
-            SendTranslated(wnd, e, msg, vk, lp, &wantDefault);
+            SendTranslated(wnd, e, msg, vk, lp, &wantDefault, from);
             // A key swallowed by PreTranslateMessage or a handler produces no characters.
             if (!wantDefault)
                 return true;
@@ -413,7 +413,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
                 bool charDefault = false;
                 if (!CWnd::FromHandle(wnd->m_hWnd))
                     return true;
-                SendTranslated(wnd, e, WM_CHAR, ch, lp, &charDefault);
+                SendTranslated(wnd, e, WM_CHAR, ch, lp, &charDefault, from);
                 wantDefault = wantDefault && charDefault;
             }
         }
@@ -423,7 +423,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
         auto* ce = static_cast<QContextMenuEvent*>(e);
         QPoint g = ce->globalPos();
         SendTranslated(wnd, e, WM_CONTEXTMENU, (WPARAM)wnd->m_hWnd, MAKELPARAM(g.x(), g.y()),
-                       nullptr);
+                       nullptr, from);
         return true;
     }
     default:
@@ -943,7 +943,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             d->wantDefault = true;
             return 0;
         }
-        if (QWidget* w = GetWidget()) {
+        if (QObject* w = d->receiver) {
             d->forwarded = true;
             QObject* oldObj = g_bypassObject;
             QEvent* oldEv = g_bypassEvent;

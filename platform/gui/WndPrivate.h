@@ -46,8 +46,9 @@ struct QtDispatch {
     HWND hwnd;
     UINT message;
     QEvent* event;
-    bool forwarded;   // the widget already processed the event
-    bool wantDefault; // key events: Qt should process the event after the messages
+    QObject* receiver; // the widget Qt addressed the event to (a control's inner part, say)
+    bool forwarded;    // the widget already processed the event
+    bool wantDefault;  // key events: Qt should process the event after the messages
 };
 QtDispatch* AfxCurrentQtDispatch();
 
