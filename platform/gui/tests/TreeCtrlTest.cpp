@@ -1,0 +1,390 @@
+#include "NotifyRecorder.h"
+
+#include "platform/gui/TreeCtrl.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+class TreeCtrlTest : public GuiTest {
+protected:
+    CNotifyRecorder parent;
+    CTreeCtrl tree;
+    HTREEITEM a = nullptr, a1 = nullptr, a2 = nullptr, b = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateTop(240, 200));
+        ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
+                                    TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                                CRect(0, 0, 240, 200), &parent, 7));
+        for (UINT c : {TVN_SELCHANGING, TVN_SELCHANGED, TVN_ITEMEXPANDING, TVN_ITEMEXPANDED,
+                       TVN_DELETEITEM, TVN_BEGINDRAG})
+            parent.sizes[c] = sizeof(NMTREEVIEW);
+        for (UINT c : {TVN_BEGINLABELEDIT, TVN_ENDLABELEDIT})
+            parent.sizes[c] = sizeof(NMTVDISPINFO);
+        parent.sizes[NM_CUSTOMDRAW] = sizeof(NMTVCUSTOMDRAW);
+        a = tree.InsertItem("联系人");
+        a1 = tree.InsertItem("张三", a);
+        a2 = tree.InsertItem("李四", a);
+        b = tree.InsertItem("日程");
+        tree.SetItemData(a1, 11);
+        tree.SetItemData(a2, 22);
+        parent.notes.clear();
+    }
+    CPoint LabelCentre(HTREEITEM h) {
+        CRect r;
+        EXPECT_TRUE(tree.GetItemRect(h, &r, TRUE));
+        return r.CenterPoint();
+    }
+};
+
+TEST_F(TreeCtrlTest, SelectionAsksFirstAndCanBeRefused) {
+    ASSERT_TRUE(tree.SelectItem(b));
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{TVN_SELCHANGING, TVN_SELCHANGED}));
+    auto& changed = parent.notes.back().As<NMTREEVIEW>();
+    EXPECT_EQ(changed.itemNew.hItem, b);
+    EXPECT_EQ(changed.itemOld.hItem, nullptr);
+    EXPECT_EQ(changed.hdr.idFrom, 7u);
+    EXPECT_EQ(tree.GetItemState(b, TVIS_SELECTED), (UINT)TVIS_SELECTED);
+
+    parent.notes.clear();
+    parent.answers[TVN_SELCHANGING] = TRUE;
+    EXPECT_FALSE(tree.SelectItem(a1));
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{TVN_SELCHANGING}));
+    EXPECT_EQ(tree.GetSelectedItem(), b);
+    EXPECT_FALSE(tree.IsWindowVisible() && tree.GetItemState(a, TVIS_EXPANDED));
+
+    // A click is the same request, marked as coming from the mouse.
+    parent.answers.clear();
+    parent.notes.clear();
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(LabelCentre(a).x, LabelCentre(a).y));
+    ASSERT_FALSE(parent.notes.empty());
+    EXPECT_EQ(parent.notes.front().As<NMTREEVIEW>().action, (UINT)TVC_BYMOUSE);
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(tree.GetItemState(b, TVIS_SELECTED), 0u);
+}
+
+TEST_F(TreeCtrlTest, ProgramExpandNotifiesUntilExpandedOnceUnlessRearmed) {
+    ASSERT_TRUE(tree.Expand(a, TVE_EXPAND));
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING, TVN_ITEMEXPANDED}));
+    EXPECT_EQ(parent.notes[0].As<NMTREEVIEW>().action, (UINT)TVE_EXPAND);
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED | TVIS_EXPANDEDONCE),
+              (UINT)(TVIS_EXPANDED | TVIS_EXPANDEDONCE));
+    ASSERT_TRUE(tree.Expand(a, TVE_COLLAPSE));
+    parent.notes.clear();
+    ASSERT_TRUE(tree.Expand(a, TVE_EXPAND));
+    EXPECT_TRUE(parent.Codes().empty()) << "already expanded once: no questions";
+    tree.Expand(a, TVE_COLLAPSE);
+    tree.SetItemState(a, 0, TVIS_EXPANDEDONCE);
+    parent.notes.clear();
+    parent.answers[TVN_ITEMEXPANDING] = TRUE;
+    EXPECT_FALSE(tree.Expand(a, TVE_EXPAND));
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING}));
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), 0u);
+    EXPECT_EQ(tree.GetNextVisibleItem(a), b);
+
+    // The button always asks, and its refusal holds too.
+    parent.notes.clear();
+    UINT flags = 0;
+    CRect row;
+    tree.GetItemRect(a, &row, FALSE);
+    CPoint button(tree.GetIndent() / 2, row.CenterPoint().y);
+    ASSERT_EQ(tree.HitTest(button, &flags), a);
+    ASSERT_EQ(flags, (UINT)TVHT_ONITEMBUTTON);
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), 0u);
+    parent.answers.clear();
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
+    EXPECT_EQ(tree.GetNextVisibleItem(a), a1);
+}
+
+TEST_F(TreeCtrlTest, LabelEditingIsTwoPhaseAndTheParentDecides) {
+    struct Case {
+        LRESULT beginAnswer;
+        const char* typed;
+        bool cancel;
+        LRESULT endAnswer;
+        const char* expectText;
+    };
+    const Case cases[] = {
+        {TRUE, "x", false, TRUE, "日程"},         // refused before it starts
+        {FALSE, "日程表", false, TRUE, "日程表"}, // accepted
+        {FALSE, "行程", false, FALSE, "日程"},    // parent rejects the text
+        {FALSE, "行程", true, TRUE, "日程"},      // cancelled: the text is not offered
+    };
+    for (const Case& c : cases) {
+        tree.SetItemText(b, "日程");
+        parent.notes.clear();
+        parent.answers = {{TVN_BEGINLABELEDIT, c.beginAnswer}, {TVN_ENDLABELEDIT, c.endAnswer}};
+        CEdit* edit = tree.EditLabel(b);
+        auto begin = std::find_if(parent.notes.begin(), parent.notes.end(),
+                                  [](auto& n) { return n.code == TVN_BEGINLABELEDIT; });
+        ASSERT_NE(begin, parent.notes.end());
+        EXPECT_EQ(begin->As<NMTVDISPINFO>().item.hItem, b);
+        if (c.beginAnswer) {
+            EXPECT_EQ(edit, nullptr);
+            EXPECT_EQ(tree.GetEditControl(), nullptr);
+            EXPECT_EQ(tree.GetItemText(b), CString(c.expectText));
+            continue;
+        }
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(tree.GetEditControl(), edit);
+        CString shown;
+        edit->GetWindowText(shown);
+        EXPECT_EQ(shown, CString("日程"));
+        edit->SetWindowText(c.typed);
+        CString offered = "(none)";
+        bool offeredNull = false;
+        parent.handler = [&](NMHDR* nm) -> LRESULT {
+            if (nm->code == TVN_ENDLABELEDIT) {
+                auto* di = reinterpret_cast<NMTVDISPINFO*>(nm);
+                offeredNull = di->item.pszText == nullptr;
+                if (di->item.pszText)
+                    offered = di->item.pszText;
+            }
+            return 0;
+        };
+        EXPECT_TRUE(tree.EndEditLabelNow(c.cancel));
+        parent.handler = nullptr;
+        EXPECT_EQ(offeredNull, c.cancel);
+        if (!c.cancel) {
+            EXPECT_EQ(offered, CString(c.typed));
+        }
+        EXPECT_EQ(tree.GetItemText(b), CString(c.expectText));
+        EXPECT_EQ(tree.GetEditControl(), nullptr);
+        Pump();
+    }
+}
+
+TEST_F(TreeCtrlTest, EnterInTheEditorEndsTheEditAndEscapeCancelsIt) {
+    parent.answers[TVN_ENDLABELEDIT] = TRUE;
+    for (auto [key, expect] :
+         {std::pair{Qt::Key_Return, "新名"}, std::pair{Qt::Key_Escape, "新名"}}) {
+        CEdit* edit = tree.EditLabel(b);
+        ASSERT_NE(edit, nullptr);
+        auto* line = qobject_cast<QLineEdit*>(edit->GetWidget());
+        ASSERT_NE(line, nullptr);
+        line->setText(QString::fromUtf8(key == Qt::Key_Return ? u8"新名" : u8"别的"));
+        QTest::keyClick(line, key);
+        EXPECT_EQ(tree.GetEditControl(), nullptr);
+        EXPECT_EQ(tree.GetItemText(b), CString(expect));
+        Pump();
+    }
+}
+
+TEST_F(TreeCtrlTest, SortingByCallbackAndByPinyin) {
+    HTREEITEM c = tree.InsertItem("王五", a);
+    tree.SetItemData(c, 5);
+    // Descending by item data, with the sort parameter handed through.
+    static LPARAM seenParam;
+    TVSORTCB sort{a,
+                  [](LPARAM l, LPARAM r, LPARAM p) -> int {
+                      seenParam = p;
+                      return (int)(r - l);
+                  },
+                  42};
+    ASSERT_TRUE(tree.SortChildrenCB(&sort));
+    EXPECT_EQ(seenParam, 42);
+    std::vector<HTREEITEM> order;
+    for (HTREEITEM h = tree.GetChildItem(a); h; h = tree.GetNextSiblingItem(h))
+        order.push_back(h);
+    EXPECT_EQ(order, (std::vector<HTREEITEM>{a2, a1, c}));
+
+    ASSERT_TRUE(tree.SendMessage(TVM_SORTCHILDREN, 0, (LPARAM)a));
+    std::vector<CString> names;
+    for (HTREEITEM h = tree.GetChildItem(a); h; h = tree.GetNextSiblingItem(h))
+        names.push_back(tree.GetItemText(h));
+    EXPECT_EQ(names, (std::vector<CString>{"李四", "王五", "张三"}));
+}
+
+TEST_F(TreeCtrlTest, NavigationAndHitTestParts) {
+    EXPECT_EQ(tree.GetRootItem(), a);
+    EXPECT_EQ(tree.GetNextSiblingItem(a), b);
+    EXPECT_EQ(tree.GetPrevSiblingItem(b), a);
+    EXPECT_EQ(tree.GetParentItem(a2), a);
+    EXPECT_EQ(tree.GetParentItem(a), nullptr);
+    EXPECT_EQ(tree.GetChildItem(a), a1);
+    EXPECT_EQ(tree.GetNextVisibleItem(a), b) << "collapsed children are not visible";
+    tree.Expand(a, TVE_EXPAND);
+    EXPECT_EQ(tree.GetNextVisibleItem(a), a1);
+    EXPECT_EQ(tree.GetPrevVisibleItem(b), a2);
+    EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_LASTVISIBLE), b);
+    EXPECT_EQ(tree.GetCount(), 4u);
+    EXPECT_TRUE(tree.ItemHasChildren(a));
+    EXPECT_FALSE(tree.ItemHasChildren(b));
+    EXPECT_EQ((HTREEITEM)tree.SendMessage(TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)a), a1);
+
+    CRect label, row;
+    ASSERT_TRUE(tree.GetItemRect(a1, &label, TRUE));
+    ASSERT_TRUE(tree.GetItemRect(a1, &row, FALSE));
+    EXPECT_EQ(row.top, label.top);
+    EXPECT_GT(label.left, (int)tree.GetIndent()) << "a child is indented";
+    struct Probe {
+        int x;
+        UINT flags;
+    };
+    const Probe probes[] = {{label.left + 2, TVHT_ONITEMLABEL},
+                            {label.right + 5, TVHT_ONITEMRIGHT},
+                            {2, TVHT_ONITEMINDENT}};
+    for (const Probe& p : probes) {
+        TVHITTESTINFO hi{CPoint(p.x, label.CenterPoint().y), 0, nullptr};
+        EXPECT_EQ((HTREEITEM)tree.SendMessage(TVM_HITTEST, 0, (LPARAM)&hi), a1) << p.x;
+        EXPECT_EQ(hi.flags, p.flags) << p.x;
+    }
+    UINT flags = 0;
+    EXPECT_EQ(tree.HitTest(CPoint(10, 190), &flags), nullptr);
+    EXPECT_EQ(flags, (UINT)TVHT_NOWHERE);
+    EXPECT_EQ(tree.HitTest(CPoint(10, 500), &flags), nullptr);
+    EXPECT_EQ(flags, (UINT)TVHT_BELOW);
+}
+
+TEST_F(TreeCtrlTest, DeletingTellsAboutEveryItemAndMovesTheSelection) {
+    tree.SelectItem(a1);
+    parent.notes.clear();
+    ASSERT_TRUE(tree.DeleteItem(a));
+    std::vector<HTREEITEM> deleted;
+    for (auto& n : parent.notes)
+        if (n.code == TVN_DELETEITEM)
+            deleted.push_back(n.As<NMTREEVIEW>().itemOld.hItem);
+    EXPECT_EQ(deleted.size(), 3u);
+    EXPECT_EQ(deleted.back(), a) << "children go before their parent";
+    EXPECT_FALSE(tree.IsValidItem(a1));
+    EXPECT_FALSE(tree.IsValidItem(a));
+    EXPECT_EQ(tree.GetItemText(a1), CString()) << "a stale handle is refused, not followed";
+    EXPECT_EQ(tree.GetSelectedItem(), b);
+    EXPECT_EQ(tree.GetCount(), 1u);
+}
+
+TEST_F(TreeCtrlTest, DraggingAnItemBeginsADragOnce) {
+    CPoint p = LabelCentre(b);
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    parent.notes.clear();
+    tree.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 2, p.y));
+    EXPECT_TRUE(parent.Codes().empty()) << "a small wobble is not a drag";
+    tree.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 20, p.y + 8));
+    tree.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 30, p.y + 8));
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{TVN_BEGINDRAG}));
+    EXPECT_EQ(parent.notes[0].As<NMTREEVIEW>().itemNew.hItem, b);
+    EXPECT_EQ(parent.notes[0].As<NMTREEVIEW>().ptDrag.x, p.x);
+    std::unique_ptr<CImageList> drag(tree.CreateDragImage(b));
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(drag->GetImageCount(), 1);
+}
+
+TEST_F(TreeCtrlTest, CustomDrawStagesCarryTheRowAndPostPaintDrawsOverTheLabel) {
+    tree.Expand(a, TVE_EXPAND);
+    tree.SelectItem(a2);
+    parent.notes.clear();
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != NM_CUSTOMDRAW)
+            return 0;
+        auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(nm);
+        switch (cd->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPREPAINT:
+            if ((HTREEITEM)cd->nmcd.dwItemSpec == a1)
+                cd->clrText = RGB(255, 0, 0);
+            return CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPOSTPAINT:
+            if ((HTREEITEM)cd->nmcd.dwItemSpec == b) {
+                // Text after the label, as the group trees show their counts.
+                CRect label;
+                tree.GetItemRect(b, &label, TRUE);
+                CDC* dc = CDC::FromHandle(cd->nmcd.hdc);
+                dc->FillSolidRect(label.right + 4, label.top + 2, 10, 10, RGB(0, 0, 255));
+            }
+            return 0;
+        default:
+            return 0;
+        }
+    };
+    QImage img(240, 200, QImage::Format_RGB32);
+    CDC dc;
+    dc.AttachImage(&img);
+    tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    parent.handler = nullptr;
+    std::vector<DWORD> stages;
+    std::vector<HTREEITEM> items;
+    for (auto& n : parent.notes) {
+        stages.push_back(n.As<NMTVCUSTOMDRAW>().nmcd.dwDrawStage);
+        if (n.As<NMTVCUSTOMDRAW>().nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
+            items.push_back((HTREEITEM)n.As<NMTVCUSTOMDRAW>().nmcd.dwItemSpec);
+    }
+    std::vector<DWORD> expect{CDDS_PREPAINT};
+    for (int i = 0; i < 4; ++i) {
+        expect.push_back(CDDS_ITEMPREPAINT);
+        expect.push_back(CDDS_ITEMPOSTPAINT);
+    }
+    expect.push_back(CDDS_POSTPAINT);
+    EXPECT_EQ(stages, expect);
+    EXPECT_EQ(items, (std::vector<HTREEITEM>{a, a1, a2, b}));
+    auto& selectedPre = parent.notes[5].As<NMTVCUSTOMDRAW>();
+    EXPECT_EQ((HTREEITEM)selectedPre.nmcd.dwItemSpec, a2);
+    EXPECT_TRUE(selectedPre.nmcd.uItemState & CDIS_SELECTED);
+    EXPECT_EQ(selectedPre.iLevel, 1);
+
+    CRect label;
+    tree.GetItemRect(b, &label, TRUE);
+    EXPECT_EQ(QColor(img.pixel(label.right + 8, label.top + 6)), QColor(0, 0, 255));
+    // The first child's text came out red.
+    CRect l1;
+    tree.GetItemRect(a1, &l1, TRUE);
+    bool red = false;
+    for (int y = l1.top; y < l1.bottom && !red; ++y)
+        for (int x = l1.left; x < l1.right && !red; ++x)
+            red = qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 80;
+    EXPECT_TRUE(red);
+    ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("tree-control").c_str()));
+}
+
+TEST_F(TreeCtrlTest, ImagesOverlaysAndCheckBoxes) {
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 1));
+    QImage strip(48, 16, QImage::Format_RGB32);
+    strip.fill(QColor(255, 0, 255));
+    for (int i = 0; i < 3; ++i)
+        for (int y = 4; y < 12; ++y)
+            for (int x = 4; x < 12; ++x)
+                strip.setPixel(i * 16 + x, y,
+                               qRgb(i == 0 ? 200 : 0, i == 1 ? 200 : 0, i == 2 ? 200 : 0));
+    CBitmap bmp;
+    bmp.AttachImageData(strip);
+    ASSERT_EQ(images.Add(&bmp, RGB(255, 0, 255)), 0);
+    ASSERT_TRUE(images.SetOverlayImage(2, 1));
+    tree.SetImageList(&images, TVSIL_NORMAL);
+    tree.SetItemImage(b, 0, 1);
+    tree.SetItemState(b, INDEXTOOVERLAYMASK(1), TVIS_OVERLAYMASK);
+    UINT flags = 0;
+    CRect row;
+    tree.GetItemRect(b, &row, FALSE);
+    CRect label;
+    tree.GetItemRect(b, &label, TRUE);
+    EXPECT_EQ(tree.HitTest(CPoint(label.left - 10, row.CenterPoint().y), &flags), b);
+    EXPECT_EQ(flags, (UINT)TVHT_ONITEMICON);
+
+    QImage img(240, 200, QImage::Format_RGB32);
+    CDC dc;
+    dc.AttachImage(&img);
+    tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    // The overlay (blue) covers the item's own image (red) at the same place.
+    int ix = label.left - 3 - 16;
+    EXPECT_EQ(QColor(img.pixel(ix + 8, row.top + (row.Height() - 16) / 2 + 8)), QColor(0, 0, 200));
+    tree.SetImageList(nullptr, TVSIL_NORMAL);
+
+    tree.ModifyStyle(0, TVS_CHECKBOXES);
+    tree.SetCheck(b, TRUE);
+    EXPECT_TRUE(tree.GetCheck(b));
+    EXPECT_EQ(tree.GetItemState(b, TVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+    tree.GetItemRect(b, &label, TRUE);
+    CPoint box(label.left - 8, label.CenterPoint().y);
+    ASSERT_EQ(tree.HitTest(box, &flags), b);
+    ASSERT_EQ(flags, (UINT)TVHT_ONITEMSTATEICON);
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+    EXPECT_FALSE(tree.GetCheck(b));
+}
+
+} // namespace
