@@ -1,0 +1,206 @@
+#include "GuiTestSupport.h"
+
+#include "platform/gui/Dc.h"
+#include "platform/gui/Menu.h"
+#include "platform/gui/Resource.h"
+
+#include <QImage>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Menu 7001: a bar with two pop-ups; the second holds a nested pop-up.
+const ResMenuItem kMenuItems[] = {
+    {0, MF_POPUP, 0, "文件(&F)"}, {1, 0, 101, "新建(&N)\tCtrl+N"},
+    {1, MF_SEPARATOR, 0, ""},     {1, MF_GRAYED, 102, "打印(&P)"},
+    {0, MF_POPUP, 0, "查看(&V)"}, {1, MF_CHECKED, 201, "工具栏"},
+    {1, MF_POPUP, 0, "排列"},     {2, 0, 211, "按名称"},
+    {2, 0, 212, "按日期"},        {1, 0, 202, "状态栏"},
+};
+const ResMenu kMenus[] = {{7001, kMenuItems, (int)(sizeof kMenuItems / sizeof kMenuItems[0])}};
+const ResModule kModule = {nullptr, 0, nullptr, 0, kMenus, 1, nullptr, 0, nullptr, 0, nullptr, 0};
+
+class MenuTest : public GuiTest {
+protected:
+    static void SetUpTestSuite() {
+        GuiTest::SetUpTestSuite();
+        AfxRegisterResources(&kModule);
+    }
+    void TearDown() override { AfxSetPopupMenuHook(nullptr); }
+};
+
+// Records the pop-ups it is asked to update and the commands it gets; disables 202.
+class COwner : public CWnd {
+public:
+    std::vector<HMENU> initialised;
+    std::vector<UINT> commands;
+    std::vector<UINT> drawn;
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM) {
+        initialised.push_back((HMENU)wParam);
+        CMenu::FromHandle((HMENU)wParam)->EnableMenuItem(202, MF_GRAYED);
+        return 0;
+    }
+    BOOL OnAnyCommand(UINT id) {
+        commands.push_back(id);
+        return TRUE;
+    }
+    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) {
+        mis->itemWidth = 120;
+        mis->itemHeight = 30;
+    }
+    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
+        drawn.push_back(dis->itemID);
+        CDC* dc = CDC::FromHandle(dis->hDC);
+        dc->FillSolidRect(&dis->rcItem,
+                          (dis->itemState & ODS_SELECTED) ? RGB(255, 0, 0) : RGB(0, 0, 255));
+    }
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pInfo) override {
+        if (nCode == CN_COMMAND && !pExtra && !pInfo)
+            return OnAnyCommand(nID);
+        return CWnd::OnCmdMsg(nID, nCode, pExtra, pInfo);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(COwner, CWnd)
+ON_MESSAGE(WM_INITMENUPOPUP, &COwner::OnInitMenuPopup)
+ON_WM_MEASUREITEM()
+ON_WM_DRAWITEM()
+END_MESSAGE_MAP()
+
+TEST_F(MenuTest, LoadsNestedResourceAndAnswersItemsByCommandAndPosition) {
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(7001));
+    EXPECT_FALSE(menu.LoadMenu(7001)); // already holds a menu
+    EXPECT_EQ(2u, menu.GetMenuItemCount());
+    CMenu* view = menu.GetSubMenu(1);
+    ASSERT_NE(nullptr, view);
+    EXPECT_EQ(3u, view->GetMenuItemCount());
+    EXPECT_EQ((UINT)-1, view->GetMenuItemID(1)); // a pop-up
+    EXPECT_EQ(202u, view->GetMenuItemID(2));
+    EXPECT_EQ(0u, menu.GetSubMenu(0)->GetMenuItemID(1)); // separator
+    EXPECT_EQ(nullptr, view->GetSubMenu(0));
+
+    CString text;
+    menu.GetMenuString(211, text, MF_BYCOMMAND); // found in a nested pop-up
+    EXPECT_STREQ("按名称", (LPCTSTR)text);
+    EXPECT_EQ((UINT)MF_CHECKED, menu.GetMenuState(201, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ((UINT)MF_GRAYED, menu.GetMenuState(102, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_EQ((UINT)-1, menu.GetMenuState(999, MF_BYCOMMAND));
+    // A pop-up's state holds its item count in the high byte.
+    EXPECT_EQ(2u, (view->GetMenuState(1, MF_BYPOSITION) >> 8) & 0xFF);
+
+    EXPECT_EQ((UINT)MF_CHECKED, menu.CheckMenuItem(201, MF_UNCHECKED));
+    EXPECT_EQ(0u, menu.GetMenuState(201, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ((UINT)MF_GRAYED, menu.EnableMenuItem(102, MF_ENABLED));
+    EXPECT_EQ((UINT)-1, menu.EnableMenuItem(999, MF_GRAYED));
+    EXPECT_TRUE(menu.CheckMenuRadioItem(211, 212, 212, MF_BYCOMMAND));
+    EXPECT_EQ((UINT)MF_CHECKED, menu.GetMenuState(212, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ((UINT)MFT_RADIOCHECK, menu.GetMenuState(212, MF_BYCOMMAND) & MFT_RADIOCHECK);
+}
+
+TEST_F(MenuTest, EditsItemsAndDestroysSubMenusWithTheirMenu) {
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    CMenu sub;
+    ASSERT_TRUE(sub.CreatePopupMenu());
+    sub.AppendMenu(MF_STRING, 11, "甲");
+    HMENU hSub = sub.Detach();
+    menu.AppendMenu(MF_STRING, 1, "一");
+    menu.AppendMenu(MF_POPUP, (UINT_PTR)hSub, "子菜单");
+    menu.InsertMenu(0, MF_BYPOSITION | MF_STRING, 2, "二");
+    menu.InsertMenu(1, MF_BYCOMMAND | MF_SEPARATOR);
+    ASSERT_EQ(4u, menu.GetMenuItemCount());
+    EXPECT_EQ(2u, menu.GetMenuItemID(0));
+    EXPECT_EQ(0u, menu.GetMenuItemID(1));
+    EXPECT_EQ(1u, menu.GetMenuItemID(2));
+    menu.ModifyMenu(1, MF_BYCOMMAND | MF_STRING, 3, "三");
+    EXPECT_EQ(3u, menu.GetMenuItemID(2));
+
+    EXPECT_TRUE(menu.SetDefaultItem(0, TRUE));
+    EXPECT_EQ(2u, menu.GetDefaultItem(0));
+    EXPECT_FALSE(menu.SetDefaultItem(999));
+
+    MENUITEMINFO mii{};
+    char buf[3];
+    mii.fMask = MIIM_TYPE | MIIM_DATA | MIIM_SUBMENU;
+    mii.dwTypeData = buf;
+    mii.cch = sizeof buf;
+    ASSERT_TRUE(menu.GetMenuItemInfo(3, &mii, TRUE));
+    EXPECT_EQ(hSub, mii.hSubMenu);
+    EXPECT_EQ(6u, mii.cch);        // the full length of "子菜单"
+    EXPECT_STREQ("\xD7\xD3", buf); // cut to what fits, terminated
+    mii.fMask = MIIM_FTYPE | MIIM_DATA;
+    mii.fType = MFT_OWNERDRAW;
+    mii.dwItemData = (ULONG_PTR)menu.m_hMenu;
+    ASSERT_TRUE(menu.SetMenuItemInfo(3, &mii, TRUE));
+    EXPECT_EQ((UINT)MFT_OWNERDRAW, menu.GetMenuState(3, MF_BYPOSITION) & MFT_OWNERDRAW);
+
+    EXPECT_TRUE(menu.RemoveMenu(0, MF_BYPOSITION));
+    EXPECT_TRUE(IsMenu(hSub));
+    EXPECT_TRUE(menu.DeleteMenu(2, MF_BYPOSITION)); // the pop-up goes with its item
+    EXPECT_FALSE(IsMenu(hSub));
+    EXPECT_EQ(2u, menu.GetMenuItemCount());
+
+    CMenu other;
+    other.CreatePopupMenu();
+    CMenu inner;
+    inner.CreatePopupMenu();
+    HMENU hInner = inner.Detach();
+    other.AppendMenu(MF_POPUP, (UINT_PTR)hInner, "内");
+    HMENU hOther = other.m_hMenu;
+    EXPECT_TRUE(other.DestroyMenu());
+    EXPECT_FALSE(IsMenu(hOther));
+    EXPECT_FALSE(IsMenu(hInner));
+    EXPECT_EQ(nullptr, CMenu::FromHandle(hOther));
+}
+
+TEST_F(MenuTest, TrackPopupUpdatesFirstThenReturnsOrPostsTheCommand) {
+    COwner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(7001));
+    CMenu* view = menu.GetSubMenu(1);
+    UINT seenState = 0;
+    AfxSetPopupMenuHook([&](HMENU h, CWnd* pOwner, POINT, UINT) -> UINT {
+        EXPECT_EQ(&owner, pOwner);
+        seenState = CMenu::FromHandle(h)->GetMenuState(202, MF_BYCOMMAND);
+        return 201;
+    });
+    // TPM_RETURNCMD answers the command and sends nothing.
+    EXPECT_EQ(201, view->TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY, 10, 10, &owner));
+    ASSERT_EQ(1u, owner.initialised.size());
+    EXPECT_EQ(view->m_hMenu, owner.initialised[0]);
+    EXPECT_EQ((UINT)MF_GRAYED, seenState & MF_GRAYED); // the update ran before the choice
+    Pump();
+    EXPECT_TRUE(owner.commands.empty());
+
+    EXPECT_TRUE(view->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner));
+    EXPECT_TRUE(WaitFor([&] { return !owner.commands.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{201}, owner.commands);
+
+    // Dismissed: nothing chosen, nothing sent.
+    AfxSetPopupMenuHook([](HMENU, CWnd*, POINT, UINT) -> UINT { return 0; });
+    EXPECT_EQ(0, view->TrackPopupMenu(TPM_RETURNCMD, 0, 0, &owner));
+    owner.DestroyWindow();
+}
+
+TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
+    COwner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_OWNERDRAW, 301, (LPCTSTR)(void*)menu.m_hMenu);
+    menu.AppendMenu(MF_OWNERDRAW, 302, (LPCTSTR)(void*)menu.m_hMenu);
+    QImage img = AfxRenderPopupMenu(menu, &owner, 1);
+    EXPECT_EQ(QSize(120, 60), img.size());
+    EXPECT_EQ((std::vector<UINT>{301, 302}), owner.drawn);
+    EXPECT_EQ(QColor(0, 0, 255), img.pixelColor(5, 5));
+    EXPECT_EQ(QColor(255, 0, 0), img.pixelColor(5, 35)); // the selected item
+    img.save(QString::fromStdString(ScreenPath("menu-owner-drawn")));
+    owner.DestroyWindow();
+}
+
+} // namespace
