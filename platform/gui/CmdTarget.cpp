@@ -51,16 +51,13 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
 }
 
 void CCmdTarget::BeginWaitCursor() {
-    if (CWinApp* app = AfxGetApp())
-        app->DoWaitCursor(1);
+    AfxWaitCursor(1);
 }
 void CCmdTarget::EndWaitCursor() {
-    if (CWinApp* app = AfxGetApp())
-        app->DoWaitCursor(-1);
+    AfxWaitCursor(-1);
 }
 void CCmdTarget::RestoreWaitCursor() {
-    if (CWinApp* app = AfxGetApp())
-        app->DoWaitCursor(0);
+    AfxWaitCursor(0);
 }
 
 // ---- CCmdUI ---------------------------------------------------------------------------------

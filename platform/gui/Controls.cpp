@@ -2,6 +2,7 @@
 
 #include "platform/base/Collate.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QAbstractItemView>
@@ -109,8 +110,18 @@ public:
             if (kind != SS_BITMAP && kind != SS_ICON)
                 label->setText((wnd->GetStyle() & SS_NOPREFIX) ? AfxToQt(wnd->m_p->text)
                                                                : Caption(wnd->m_p->text));
+            else if (kind == SS_ICON && !wnd->m_p->text.IsEmpty())
+                // An icon static of a template names its icon: "#123", "123" or a name.
+                SetIcon(LoadIcon(nullptr, IconName(wnd->m_p->text)));
             handled = false; // the plain window keeps the text as well
             return TRUE;
+        case STM_SETICON: {
+            handled = true;
+            return (LRESULT)SetIcon((HICON)wp);
+        }
+        case STM_GETICON:
+            handled = true;
+            return (LRESULT)icon;
         case WM_LBUTTONUP:
             if (wnd->GetStyle() & SS_NOTIFY)
                 Notify(wnd, STN_CLICKED);
@@ -127,12 +138,13 @@ public:
             }
             return 0;
         case STM_SETIMAGE: {
+            handled = true;
+            if (wp == IMAGE_ICON || wp == IMAGE_CURSOR)
+                return (LRESULT)SetIcon((HICON)lp);
             HBITMAP old = bitmap;
             bitmap = (HBITMAP)lp;
             CBitmap* b = CBitmap::FromHandle(bitmap);
             label->setPixmap(b && b->GetImage() ? QPixmap::fromImage(*b->GetImage()) : QPixmap());
-            handled = true;
-            (void)wp;
             return (LRESULT)old;
         }
         case 0x0173: /* STM_GETIMAGE */
@@ -142,8 +154,23 @@ public:
             return 0;
         }
     }
+    HICON SetIcon(HICON h) {
+        HICON old = std::exchange(icon, h);
+        QImage img = AfxIconImage(h, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        label->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
+        return old;
+    }
+    static LPCTSTR IconName(const CString& text) {
+        const char* t = text.GetString();
+        if (*t == '#')
+            ++t;
+        if (*t >= '0' && *t <= '9')
+            return MAKEINTRESOURCE(std::atoi(t));
+        return text.GetString();
+    }
     QLabel* label;
     HBITMAP bitmap = nullptr;
+    HICON icon = nullptr;
 };
 
 // ---- Button ----
@@ -1366,6 +1393,14 @@ BOOL CStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pP
 HBITMAP CStatic::SetBitmap(HBITMAP hBitmap) {
     return (HBITMAP)SendMessage(STM_SETIMAGE, 0, (LPARAM)hBitmap);
 }
+HICON CStatic::SetIcon(HICON hIcon) {
+    return (HICON)SendMessage(STM_SETICON, (WPARAM)hIcon);
+}
+
+HICON CStatic::GetIcon() const {
+    return (HICON) const_cast<CStatic*>(this)->SendMessage(STM_GETICON);
+}
+
 HBITMAP CStatic::GetBitmap() const {
     return (HBITMAP) const_cast<CStatic*>(this)->SendMessage(0x0173);
 }

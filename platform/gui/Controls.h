@@ -77,6 +77,7 @@
 #define SS_CENTERIMAGE 0x00000200L
 #define SS_SUNKEN 0x00001000L
 #define STM_SETICON 0x0170
+#define STM_GETICON 0x0171
 #define STM_SETIMAGE 0x0172
 
 #define CBS_SIMPLE 0x0001L
@@ -181,6 +182,8 @@ public:
                 UINT nID = 0xFFFF);
     HBITMAP SetBitmap(HBITMAP hBitmap);
     HBITMAP GetBitmap() const;
+    HICON SetIcon(HICON hIcon);
+    HICON GetIcon() const;
 };
 
 class CButton : public CWnd {

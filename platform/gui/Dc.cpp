@@ -1,5 +1,6 @@
 #include "platform/gui/Dc.h"
 
+#include "platform/gui/Icon.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -1158,8 +1159,8 @@ COLORREF CDC::GetPixel(int x, int y) const {
     return ToColorRef(s->pixel(d));
 }
 
-BOOL CDC::DrawIcon(int, int, HICON) {
-    return FALSE;
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
+    return ::DrawIcon(m_hDC, x, y, hIcon);
 }
 
 // ---- Text -----------------------------------------------------------------------------------

@@ -420,6 +420,7 @@ public:
     COLORREF SetPixel(int x, int y, COLORREF crColor);
     COLORREF GetPixel(int x, int y) const;
     BOOL DrawIcon(int x, int y, HICON hIcon);
+    BOOL DrawIcon(POINT point, HICON hIcon) { return DrawIcon(point.x, point.y, hIcon); }
 
     // Text. DrawText answers the height of the text; with DT_CALCRECT it only measures and
     // widens or lengthens the rectangle.

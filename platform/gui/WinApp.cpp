@@ -1,5 +1,6 @@
 #include "platform/gui/WinApp.h"
 
+#include "platform/gui/Icon.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QAbstractEventDispatcher>
@@ -99,7 +100,7 @@ int CWinApp::Run() {
     return code ? code : exitCode;
 }
 
-void CWinApp::DoWaitCursor(int nCode) {
+static void ShowWaitCursor(int nCode) {
     AfxEnsureGuiApp();
     if (nCode > 0) {
         if (g_waitCursor++ == 0)
@@ -108,11 +109,40 @@ void CWinApp::DoWaitCursor(int nCode) {
         if (g_waitCursor > 0 && --g_waitCursor == 0)
             QApplication::restoreOverrideCursor();
     } else if (g_waitCursor > 0) {
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        QApplication::restoreOverrideCursor();
+        // Something replaced the override (or took it away) while the wait went on.
+        if (QApplication::overrideCursor())
+            QApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
 }
 
-HCURSOR CWinApp::LoadStandardCursor(LPCTSTR) const {
-    return nullptr;
+void AfxWaitCursor(int nCode) {
+    if (g_app)
+        g_app->DoWaitCursor(nCode);
+    else
+        ShowWaitCursor(nCode);
+}
+
+void CWinApp::DoWaitCursor(int nCode) {
+    ShowWaitCursor(nCode);
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const {
+    return ::LoadIcon(nullptr, MAKEINTRESOURCE(nIDResource));
+}
+HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const {
+    return ::LoadIcon(nullptr, lpszResourceName);
+}
+HICON CWinApp::LoadStandardIcon(LPCTSTR lpszIconName) const {
+    return ::LoadIcon(nullptr, lpszIconName);
+}
+HCURSOR CWinApp::LoadCursor(UINT nIDResource) const {
+    return ::LoadCursor(nullptr, MAKEINTRESOURCE(nIDResource));
+}
+HCURSOR CWinApp::LoadCursor(LPCTSTR lpszResourceName) const {
+    return ::LoadCursor(nullptr, lpszResourceName);
+}
+HCURSOR CWinApp::LoadStandardCursor(LPCTSTR lpszCursorName) const {
+    return ::LoadCursor(nullptr, lpszCursorName);
 }

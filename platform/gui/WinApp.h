@@ -26,7 +26,13 @@ public:
     // Whether a message is activity after which idle processing starts again from count 0.
     virtual BOOL IsIdleMessage(const MSG& msg);
 
-    void DoWaitCursor(int nCode);
+    // 1 shows the wait cursor (nested calls count), -1 takes one back, 0 shows it again.
+    virtual void DoWaitCursor(int nCode);
+    HICON LoadIcon(UINT nIDResource) const;
+    HICON LoadIcon(LPCTSTR lpszResourceName) const;
+    HICON LoadStandardIcon(LPCTSTR lpszIconName) const;
+    HCURSOR LoadCursor(UINT nIDResource) const;
+    HCURSOR LoadCursor(LPCTSTR lpszResourceName) const;
     HCURSOR LoadStandardCursor(LPCTSTR lpszCursorName) const;
     CWnd* GetMainWnd() { return m_pMainWnd; }
 
@@ -34,5 +40,7 @@ public:
 };
 
 CWinApp* AfxGetApp();
+// The wait cursor through the application when there is one (it may override DoWaitCursor).
+void AfxWaitCursor(int nCode);
 CWnd* AfxGetMainWnd();
 void AfxNoteMessage(UINT message);

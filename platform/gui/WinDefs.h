@@ -23,6 +23,22 @@ typedef HICON HCURSOR;
 struct HACCEL__;
 typedef HACCEL__* HACCEL;
 typedef int* LPINT;
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+// A window class: what windows created with its name start with.
+struct WNDCLASS {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+typedef WNDCLASS* LPWNDCLASS;
 
 struct MSG {
     HWND hwnd;
@@ -128,6 +144,7 @@ typedef CREATESTRUCT* LPCREATESTRUCT;
 #define WM_CAPTURECHANGED 0x0215
 #define WM_DROPFILES 0x0233
 #define WM_MOUSELEAVE 0x02A3
+#define WM_CTLCOLOR 0x0019
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
@@ -140,6 +157,13 @@ typedef CREATESTRUCT* LPCREATESTRUCT;
 
 // Offset that marks a notification reflected back to the control that sent it.
 #define WM_REFLECT_BASE 0xBC00
+
+// Hit-test codes.
+#define HTERROR (-2)
+#define HTTRANSPARENT (-1)
+#define HTNOWHERE 0
+#define HTCLIENT 1
+#define HTCAPTION 2
 
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002

@@ -5,6 +5,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -64,6 +65,8 @@ QHash<QWidget*, CWnd*>& WidgetTable() {
 }
 uintptr_t g_nextHandle = 0x1000;
 HWND g_capture = nullptr;
+// The window a WM_SETCURSOR in progress is about.
+HWND g_setCursorWnd = nullptr;
 
 struct CurrentMessage {
     HWND hwnd;
@@ -82,6 +85,9 @@ QEvent* g_lastInputEvent = nullptr;
 QPointer<QWidget> g_lastInputReceiver;
 
 std::set<int> g_keysDown;
+// The modifiers of the input event being turned into messages: what GetKeyState answers for the
+// shift keys while the messages of that event are handled.
+std::vector<Qt::KeyboardModifiers> g_eventModifiers;
 POINT g_lastMessagePos{0, 0};
 
 int PostedMessageType() {
@@ -124,6 +130,14 @@ struct MessageScope {
 };
 
 } // namespace
+
+QWidget* AfxCursorTarget() {
+    if (CWnd* w = CWnd::FromHandle(g_setCursorWnd))
+        return w->GetWidget();
+    if (CWnd* c = CWnd::FromHandle(g_capture))
+        return c->GetWidget();
+    return QApplication::widgetAt(QCursor::pos());
+}
 
 QtDispatch* AfxCurrentQtDispatch() {
     return g_qtDispatch.empty() ? nullptr : g_qtDispatch.back();
@@ -241,7 +255,8 @@ static UINT MouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) 
 }
 
 SHORT GetKeyState(int nVirtKey) {
-    Qt::KeyboardModifiers mods = QGuiApplication::keyboardModifiers();
+    Qt::KeyboardModifiers mods =
+        g_eventModifiers.empty() ? QGuiApplication::keyboardModifiers() : g_eventModifiers.back();
     bool down = g_keysDown.count(nVirtKey) != 0;
     switch (nVirtKey) {
     case VK_SHIFT:
@@ -339,6 +354,10 @@ bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
 }
 
 bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
+    struct ModifierScope {
+        explicit ModifierScope(Qt::KeyboardModifiers m) { g_eventModifiers.push_back(m); }
+        ~ModifierScope() { g_eventModifiers.pop_back(); }
+    } modifiers(static_cast<QInputEvent*>(e)->modifiers());
     QWidget* w = wnd->GetWidget();
     auto clientPoint = [&](QPointF pos) {
         QPoint pt = pos.toPoint();
@@ -371,6 +390,13 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
                 return true;
             }
         }
+        // The window under the pointer chooses its shape first (or lets its parent choose).
+        HWND self = wnd->m_hWnd;
+        HWND prev = std::exchange(g_setCursorWnd, self);
+        wnd->SendMessage(WM_SETCURSOR, (WPARAM)self, MAKELPARAM(HTCLIENT, msg));
+        g_setCursorWnd = prev;
+        if (!CWnd::FromHandle(self))
+            return true;
         SendTranslated(wnd, e, msg, keys, clientPoint(me->position()), nullptr, from);
         return true;
     }
@@ -619,8 +645,80 @@ UINT RegisterWindowMessage(LPCTSTR lpString) {
     return id;
 }
 
-LPCTSTR AfxRegisterWndClass(UINT, HCURSOR, HBRUSH, HICON) {
-    return "AfxWnd";
+namespace {
+struct WndClassEntry {
+    WNDCLASS wc;
+    std::string name;
+    std::string menuName;
+};
+std::map<std::string, WndClassEntry>& WndClasses() {
+    static std::map<std::string, WndClassEntry> classes;
+    return classes;
+}
+const WndClassEntry* FindWndClass(LPCTSTR name) {
+    if (!name || IS_INTRESOURCE(name))
+        return nullptr;
+    auto it = WndClasses().find(name);
+    return it == WndClasses().end() ? nullptr : &it->second;
+}
+// A class background given as a system colour index plus one, as the classic code writes it.
+bool BackgroundColour(HBRUSH brush, COLORREF& colour) {
+    if (!brush)
+        return false;
+    if ((ULONG_PTR)brush <= 64) {
+        colour = GetSysColor((int)(ULONG_PTR)brush - 1);
+        return true;
+    }
+    LOGBRUSH lb{};
+    CGdiObject* o = CGdiObject::FromHandle(brush);
+    if (!o || !o->GetObject(sizeof lb, &lb) || lb.lbStyle != BS_SOLID)
+        return false;
+    colour = lb.lbColor;
+    return true;
+}
+} // namespace
+
+BOOL RegisterClass(const WNDCLASS* lpWndClass) {
+    if (!lpWndClass || !lpWndClass->lpszClassName || IS_INTRESOURCE(lpWndClass->lpszClassName))
+        return FALSE;
+    std::string name = lpWndClass->lpszClassName;
+    if (WndClasses().count(name))
+        return FALSE;
+    WndClassEntry& e = WndClasses()[name];
+    e.wc = *lpWndClass;
+    e.name = name;
+    e.wc.lpszClassName = e.name.c_str();
+    if (lpWndClass->lpszMenuName && !IS_INTRESOURCE(lpWndClass->lpszMenuName)) {
+        e.menuName = lpWndClass->lpszMenuName;
+        e.wc.lpszMenuName = e.menuName.c_str();
+    }
+    return TRUE;
+}
+
+BOOL AfxRegisterClass(WNDCLASS* lpWndClass) {
+    // Registering a name again is fine when it is already there.
+    if (lpWndClass && FindWndClass(lpWndClass->lpszClassName))
+        return TRUE;
+    return RegisterClass(lpWndClass);
+}
+
+BOOL GetClassInfo(HINSTANCE, LPCTSTR lpClassName, LPWNDCLASS lpWndClass) {
+    const WndClassEntry* e = FindWndClass(lpClassName);
+    if (!e || !lpWndClass)
+        return FALSE;
+    *lpWndClass = e->wc;
+    return TRUE;
+}
+
+LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
+    char name[128];
+    std::snprintf(name, sizeof name, "Afx:%x:%p:%p:%p", nClassStyle, (void*)hCursor,
+                  (void*)hbrBackground, (void*)hIcon);
+    if (const WndClassEntry* e = FindWndClass(name))
+        return e->name.c_str();
+    WNDCLASS wc{nClassStyle, nullptr, 0, 0, nullptr, hIcon, hCursor, hbrBackground, nullptr, name};
+    RegisterClass(&wc);
+    return FindWndClass(name)->name.c_str();
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs) {
@@ -686,6 +784,17 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
         w->setParent(parentWidget, flags);
     if (!Attach(w, cs))
         return FALSE;
+    if (const WndClassEntry* wc = FindWndClass(cs.lpszClass)) {
+        m_p->classCursor = wc->wc.hCursor;
+        if (m_p->classCursor)
+            w->setCursor(AfxQCursor(m_p->classCursor));
+        COLORREF bg = 0;
+        if (dynamic_cast<PlainWidget*>(w) && BackgroundColour(wc->wc.hbrBackground, bg)) {
+            QPalette pal = w->palette();
+            pal.setColor(QPalette::Window, AfxQColor(bg));
+            w->setPalette(pal);
+        }
+    }
     if (!child && parent)
         m_p->owner = parent->GetTopLevelParent()->m_hWnd;
     OnWidgetCreated();
@@ -1006,6 +1115,18 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETCURSOR:
+        // A child's parent may choose for it; otherwise the class cursor, or the control's own.
+        if ((m_p->style & WS_CHILD) && GetParent() &&
+            GetParent()->SendMessage(WM_SETCURSOR, wParam, lParam))
+            return TRUE;
+        if ((HWND)wParam == m_hWnd && w && LOWORD(lParam) == HTCLIENT) {
+            if (m_p->classCursor)
+                w->setCursor(AfxQCursor(m_p->classCursor));
+            else
+                w->unsetCursor();
+        }
+        return FALSE;
     default:
         return 0;
     }

@@ -252,5 +252,11 @@ private:
 LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 BOOL PostMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// A class name for windows with this cursor, background and icon (the same name for the same
+// choice); the cursor shows over the window unless WM_SETCURSOR decides otherwise.
 LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr,
                             HBRUSH hbrBackground = nullptr, HICON hIcon = nullptr);
+// Registers a class by its name (a second registration of a name fails, as the system's does).
+BOOL AfxRegisterClass(WNDCLASS* lpWndClass);
+BOOL RegisterClass(const WNDCLASS* lpWndClass);
+BOOL GetClassInfo(HINSTANCE hInstance, LPCTSTR lpClassName, LPWNDCLASS lpWndClass);

@@ -31,6 +31,8 @@ struct WndPrivate {
     CString text;
     HWND owner = nullptr;
     HFONT font = nullptr;
+    // From the window class: the pointer's shape over the window and the background.
+    HCURSOR classCursor = nullptr;
     BOOL redraw = TRUE;
     std::map<int, UINT_PTR> qtTimerToId; // Qt timer id -> window timer id
     std::map<UINT_PTR, int> idToQtTimer;
@@ -51,6 +53,10 @@ struct QtDispatch {
     bool wantDefault;  // key events: Qt should process the event after the messages
 };
 QtDispatch* AfxCurrentQtDispatch();
+
+// The widget SetCursor shapes: the window a WM_SETCURSOR is about, else the window holding the
+// capture, else the widget under the pointer.
+QWidget* AfxCursorTarget();
 
 // Sends one queued-style message: PreTranslateMessage first, then the window procedure.
 void AfxDispatchQueued(MSG& msg);
