@@ -337,10 +337,12 @@ int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, voi
     CLunarDate lunarFrom;
     const BOOL bLunarFrom = lunarFrom.SetFromSolar(from);
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
-        _CPerson* pPerson = Resolve(GetNextPerson(pos));
-        if (pPerson == nullptr)
+        // A link is reported as itself, so that the list can mark it, with its source's birthday.
+        _CPerson* pPerson = GetNextPerson(pos);
+        _CPerson* pSource = Resolve(pPerson);
+        if (pSource == nullptr)
             continue;
-        const CBirthday& birthday = pPerson->GetBirthday();
+        const CBirthday& birthday = pSource->GetBirthday();
         if (!birthday.IsValid())
             continue;
         // A birthday kept as a lunar month and day has no solar anniversary of its own and is

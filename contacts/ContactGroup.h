@@ -44,8 +44,8 @@ BOOL GetGroupPropertyName(DWORD dwKey, CString& out);
 // Types 0..5; other types give an empty text.
 void GetGroupTypeName(int nType, CString& out);
 
-// Receives one upcoming birthday: the contact (a link's source), its birthday, 1 for a lunar
-// anniversary (0 solar) and the days until it.
+// Receives one upcoming birthday: the contact as listed (a link stays a link), the birthday (a
+// link's is its source's), 1 for a lunar anniversary (0 solar) and the days until it.
 typedef void (*BirthdayCallback)(void* pContext, _CPerson* pPerson, const CBirthday& birthday,
                                  int bLunar, int nDays);
 

@@ -202,6 +202,33 @@ TEST_F(ContactGroupTest, UpcomingBirthdaysFollowEachContactsOwnSettings) {
                                             Collect));
 }
 
+TEST_F(ContactGroupTest, UpcomingBirthdaysReportLinksAsThemselvesWithTheSourcesBirthday) {
+    _CGroup root("");
+    _CPerson* source = AddPerson(root, "甲");
+    ASSERT_TRUE(source->GetBirthday().SetBirthday(1990, 3, 1, FALSE, TRUE));
+    _CGroup* friends = AddGroup(root, "朋友");
+    auto* link = static_cast<_CPerson*>(source->CreateVirtualCopy());
+    friends->AddContent(link, FALSE, nullptr, TRUE, TRUE);
+    auto* dangling = new _CPerson("乙");
+    dangling->SetVirtualLink("不存在", nullptr);
+    friends->AddContent(dangling, FALSE, nullptr, TRUE, TRUE);
+
+    struct Hit {
+        _CPerson* person;
+        CDate birthday;
+    };
+    std::vector<Hit> hits;
+    auto collect = [](void* ctx, _CPerson* p, const CBirthday& b, int, int) {
+        static_cast<std::vector<Hit>*>(ctx)->push_back({p, b});
+    };
+    EXPECT_EQ(2, root.EnumUpcomingBirthdays(CDate(2024, 2, 27), 5, _CGroup::BIRTHDAY_SOLAR, &hits,
+                                            collect));
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_EQ(source, hits[0].person);
+    EXPECT_EQ(link, hits[1].person) << "the list marks a link, so it must see the link";
+    EXPECT_EQ(CDate(1990, 3, 1), hits[1].birthday);
+}
+
 TEST_F(ContactGroupTest, CsvExportQuotesAndReadsBack) {
     _CGroup root("");
     _CPerson* p = AddPerson(root, "张三 \"小张\", 经理");
