@@ -351,6 +351,54 @@ void GetSystemTime(LPSYSTEMTIME st) {
     FillSystemTime(st, false);
 }
 
+namespace {
+void CopyZoneName(WCHAR (&out)[32], const char* name) {
+    size_t i = 0;
+    for (; name && name[i] && i + 1 < 32; ++i)
+        out[i] = static_cast<unsigned char>(name[i]);
+    out[i] = 0;
+}
+} // namespace
+
+DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi) {
+    if (!ptzi)
+        return TIME_ZONE_ID_INVALID;
+    *ptzi = {};
+    const __time64_t now = Now();
+    struct tm current = {};
+    if (_localtime64_s(&current, &now) != 0)
+        return TIME_ZONE_ID_INVALID;
+    // The other kind of time of the zone, if it has one, is in force some months away in either
+    // hemisphere; probing the year round finds it from the zone's current rules.
+    struct tm standard = current, daylight = current;
+    bool hasStandard = current.tm_isdst <= 0, hasDaylight = current.tm_isdst > 0;
+    for (int month = 1; month < 12 && !(hasStandard && hasDaylight); ++month) {
+        const __time64_t probe = now + (__time64_t)month * 30 * 24 * 3600;
+        struct tm other = {};
+        if (_localtime64_s(&other, &probe) != 0)
+            continue;
+        if (other.tm_isdst > 0 && !hasDaylight) {
+            daylight = other;
+            hasDaylight = true;
+        } else if (other.tm_isdst <= 0 && !hasStandard) {
+            standard = other;
+            hasStandard = true;
+        }
+    }
+    if (!hasStandard) {
+        // Daylight time all year round: its offset is the zone's only one.
+        standard = current;
+        hasDaylight = false;
+    }
+    ptzi->Bias = (LONG)(-standard.tm_gmtoff / 60);
+    CopyZoneName(ptzi->StandardName, standard.tm_zone);
+    if (!hasDaylight)
+        return TIME_ZONE_ID_UNKNOWN;
+    ptzi->DaylightBias = (LONG)(-(daylight.tm_gmtoff - standard.tm_gmtoff) / 60);
+    CopyZoneName(ptzi->DaylightName, daylight.tm_zone);
+    return current.tm_isdst > 0 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+}
+
 ULONGLONG GetTickCount64() {
     auto d = std::chrono::steady_clock::now().time_since_epoch();
     return (ULONGLONG)std::chrono::duration_cast<std::chrono::milliseconds>(d).count();

@@ -140,6 +140,25 @@ __time64_t _mktime64(struct tm* ptm);
 
 void GetLocalTime(LPSYSTEMTIME st);
 void GetSystemTime(LPSYSTEMTIME st); // UTC
+
+// The local zone, in minutes: UTC = local time + Bias (+ DaylightBias while daylight time is in
+// force). Names are the zone's abbreviations; the transition dates are not filled (wMonth 0).
+struct TIME_ZONE_INFORMATION {
+    LONG Bias;
+    WCHAR StandardName[32];
+    SYSTEMTIME StandardDate;
+    LONG StandardBias;
+    WCHAR DaylightName[32];
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias;
+};
+typedef TIME_ZONE_INFORMATION* LPTIME_ZONE_INFORMATION;
+#define TIME_ZONE_ID_UNKNOWN 0u  // the zone has no daylight time
+#define TIME_ZONE_ID_STANDARD 1u // standard time is in force now
+#define TIME_ZONE_ID_DAYLIGHT 2u // daylight time is in force now
+#define TIME_ZONE_ID_INVALID 0xFFFFFFFFu
+// Which of the zone's times applies now (CTime::SetNowForTesting moves "now").
+DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
 // Milliseconds since an arbitrary start, monotonic; wraps after 49.7 days like the original.
 DWORD GetTickCount();
 ULONGLONG GetTickCount64();

@@ -147,6 +147,48 @@ TEST_F(CTimeTest, PinnedNowDrivesEveryClockReading) {
     EXPECT_GT(CTime::GetCurrentTime().GetYear(), 2020);
 }
 
+// The mail header's zone text is built from these values: the bias, plus the daylight bias while
+// daylight time is in force.
+TEST_F(CTimeTest, TimeZoneInformationGivesTheBiasInForceNow) {
+    const __time64_t january = 1705320000, july = 1721044800; // the 15th, 12:00 UTC, 2024
+    struct Case {
+        const char* zone;
+        __time64_t now;
+        DWORD id;
+        LONG bias, daylightBias;
+        const char* zoneText;
+        const wchar_t* standardName;
+    } cases[] = {
+        {"UTC0", january, TIME_ZONE_ID_UNKNOWN, 0, 0, "+0000", L"UTC"},
+        {"CST-8", july, TIME_ZONE_ID_UNKNOWN, -480, 0, "+0800", L"CST"},
+        {"IST-5:30", january, TIME_ZONE_ID_UNKNOWN, -330, 0, "+0530", L"IST"},
+        {"EST5EDT,M3.2.0,M11.1.0", january, TIME_ZONE_ID_STANDARD, 300, -60, "-0500", L"EST"},
+        {"EST5EDT,M3.2.0,M11.1.0", july, TIME_ZONE_ID_DAYLIGHT, 300, -60, "-0400", L"EST"},
+        {"NST3:30NDT,M3.2.0,M11.1.0", july, TIME_ZONE_ID_DAYLIGHT, 210, -60, "-0230", L"NST"},
+        // Southern hemisphere: daylight time in January.
+        {"ACST-9:30ACDT,M10.1.0,M4.1.0/3", january, TIME_ZONE_ID_DAYLIGHT, -570, -60, "+1030",
+         L"ACST"},
+        {"ACST-9:30ACDT,M10.1.0,M4.1.0/3", july, TIME_ZONE_ID_STANDARD, -570, -60, "+0930",
+         L"ACST"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + (c.now == july ? " in July" : " in January"));
+        UseZone(c.zone);
+        CTime::SetNowForTesting(c.now);
+        TIME_ZONE_INFORMATION tzi;
+        ASSERT_EQ(c.id, GetTimeZoneInformation(&tzi));
+        EXPECT_EQ(c.bias, tzi.Bias);
+        EXPECT_EQ(0, tzi.StandardBias);
+        EXPECT_EQ(c.daylightBias, tzi.DaylightBias);
+        EXPECT_EQ(std::wstring(c.standardName), std::wstring(tzi.StandardName));
+        LONG bias = tzi.Bias + (c.id == TIME_ZONE_ID_DAYLIGHT ? tzi.DaylightBias : 0);
+        CString text;
+        text.Format("%+.2d%.2d", bias / -60, std::abs(bias % 60));
+        EXPECT_STREQ(c.zoneText, text.GetString());
+    }
+    EXPECT_EQ(TIME_ZONE_ID_INVALID, GetTimeZoneInformation(nullptr));
+}
+
 TEST(TickCountTest, NeverRunsBackwardsAndCountsSleeps) {
     ULONGLONG before = GetTickCount64();
     Sleep(20);
