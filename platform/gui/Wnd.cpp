@@ -255,8 +255,10 @@ static UINT MouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) 
 }
 
 SHORT GetKeyState(int nVirtKey) {
+    // Outside an input event only the keys seen going down and not yet up count: Qt's remembered
+    // modifiers are those of the last event delivered, which need not have released them.
     Qt::KeyboardModifiers mods =
-        g_eventModifiers.empty() ? QGuiApplication::keyboardModifiers() : g_eventModifiers.back();
+        g_eventModifiers.empty() ? Qt::KeyboardModifiers() : g_eventModifiers.back();
     bool down = g_keysDown.count(nVirtKey) != 0;
     switch (nVirtKey) {
     case VK_SHIFT:
