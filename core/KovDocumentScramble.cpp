@@ -1,9 +1,15 @@
 #include "core/KovDocumentScramble.h"
 
+#include <cstring>
+
+#include "platform/base/File.h"
+
 namespace {
 
 // The first offset that is rotated.
 constexpr ULONGLONG kFirstScrambled = 5;
+// Block size of ScrambleCopy.
+constexpr UINT kCopyBlock = 4096;
 
 BYTE RotateByteLeft(BYTE b, int nBits) {
     nBits &= 7;
@@ -89,4 +95,28 @@ void ScrambleBytes(BYTE* pData, size_t nSize, ULONGLONG nStart, BOOL bSave) {
         int bits = rotation[p & 7];
         pData[i] = bSave ? RotateByteRight(pData[i], bits) : RotateByteLeft(pData[i], bits);
     }
+}
+
+BOOL ScrambleCopy(CFile* pSource, CFile* pTarget, LONGLONG nLimit, BOOL bSave) {
+    BYTE buffer[kCopyBlock];
+    ULONGLONG nCopied = 0;
+    for (;;) {
+        UINT nWant = kCopyBlock;
+        if (nLimit >= 0) {
+            ULONGLONG nLeft = (ULONGLONG)nLimit - nCopied;
+            if (nLeft == 0)
+                break;
+            if (nLeft < nWant)
+                nWant = (UINT)nLeft;
+        }
+        UINT n = pSource->Read(buffer, nWant);
+        if (n == 0)
+            break;
+        ScrambleBytes(buffer, n, nCopied, bSave);
+        pTarget->Write(buffer, n);
+        nCopied += n;
+    }
+    // One side of the copy is the document in the clear; a plain memset here could be dropped.
+    explicit_bzero(buffer, sizeof buffer);
+    return TRUE;
 }

@@ -131,6 +131,48 @@ TEST(Scramble, RotationsOfBuffersMoveBitsAcrossBytes) {
     EXPECT_EQ(one, Bytes("\x00\x80", 2));
 }
 
+// Copies start at each file's current position, count offsets from the start of the copy, and
+// run across block boundaries without restarting the rotation.
+TEST(Scramble, CopyBetweenFilesRotatesByOffsetInTheCopyAndStopsAtTheLimit) {
+    struct Row {
+        size_t size;
+        LONGLONG limit;
+        size_t copied;
+    } rows[] = {
+        {0, -1, 0}, {5, -1, 5}, {9000, -1, 9000}, {9000, 4100, 4100}, {9000, 0, 0}, {10, 64, 10},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.size << " bytes, limit " << row.limit);
+        Bytes data(row.size, '\0');
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = (char)(i * 37 + 11);
+        const Bytes prefix("ab");
+        CMemFile source;
+        source.Write((prefix + data).data(), (UINT)(prefix.size() + data.size()));
+        source.Seek((LONGLONG)prefix.size(), CFile::begin);
+        CMemFile target;
+        target.Write(prefix.data(), (UINT)prefix.size());
+
+        EXPECT_TRUE(ScrambleCopy(&source, &target, row.limit, TRUE));
+        Bytes expected = data.substr(0, row.copied);
+        ScrambleBytes(reinterpret_cast<BYTE*>(expected.data()), expected.size(), 0, TRUE);
+        ASSERT_EQ(target.GetLength(), prefix.size() + row.copied);
+        target.SeekToBegin();
+        Bytes written(target.GetLength(), '\0');
+        target.Read(written.data(), (UINT)written.size());
+        EXPECT_EQ(written, prefix + expected);
+
+        // Copying back the other way gives the bytes as they were.
+        target.Seek((LONGLONG)prefix.size(), CFile::begin);
+        CMemFile back;
+        EXPECT_TRUE(ScrambleCopy(&target, &back, -1, FALSE));
+        back.SeekToBegin();
+        Bytes restored(back.GetLength(), '\0');
+        back.Read(restored.data(), (UINT)restored.size());
+        EXPECT_EQ(restored, data.substr(0, row.copied));
+    }
+}
+
 TEST_F(KovDocumentTest, FirstFiveBytesArePlainAndTheRestRotatedRight) {
     CTestBookDoc doc;
     Fill(doc);
