@@ -308,6 +308,48 @@ TEST_F(ContactGroupTest, CardTextBlocks) {
     }
 }
 
+// Links are written only when asked for, with their source's fields and a mark that says
+// whether the source still exists.
+TEST_F(ContactGroupTest, ExportWritesLinksOnlyWhenAskedAndMarksMissingSources) {
+    _CGroup root("");
+    _CPerson* source = AddPerson(root, "甲");
+    AddValue(source->GetInfo().m_personal.mobiles, "13800138000");
+    root.AddContent(source->CreateVirtualCopy(), FALSE, nullptr, TRUE, TRUE);
+    auto* dangling = new _CPerson("乙");
+    dangling->SetVirtualLink("不存在", nullptr);
+    root.AddContent(dangling, FALSE, nullptr, TRUE, TRUE);
+
+    CArray<int, int> fields;
+    fields.Add(PF_NAME);
+    fields.Add(PF_MOBILE);
+    const std::string dashes(47, '-');
+    struct Case {
+        int format;
+        DWORD flags;
+        std::string want;
+    };
+    const Case cases[] = {
+        {_CGroup::EXPORT_CSV, 0, "甲,13800138000\r\n"},
+        {_CGroup::EXPORT_CSV, _CGroup::EXPORT_LINKS,
+         "甲,13800138000\r\n甲(虚拟联系人),13800138000\r\n乙(无效的虚拟联系人),\r\n"},
+        {_CGroup::EXPORT_CARD_TEXT, 0, dashes + "\r\n姓名:甲\r\n手机:13800138000\r\n"},
+        {_CGroup::EXPORT_CARD_TEXT, _CGroup::EXPORT_LINKS,
+         dashes + "\r\n姓名:甲\r\n手机:13800138000\r\n" + dashes +
+             "\r\n[虚拟联系人:甲]\r\n姓名:甲\r\n手机:13800138000\r\n" + dashes +
+             "\r\n[无效的虚拟联系人:乙]\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << c.format << ", flags " << c.flags);
+        const CString path = PathOf("links.txt");
+        {
+            CStdioFile file;
+            ASSERT_TRUE(file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+            EXPECT_TRUE(root.ExportPersons(file, fields, c.format, c.flags));
+        }
+        EXPECT_EQ(c.want, ReadBytes(path));
+    }
+}
+
 TEST_F(ContactGroupTest, CsvImportMapsColumnsPathsAndMerges) {
     const CString path = PathOf("in.csv");
     WriteBytes(path, "姓名,手机,分组,多余\r\n"
