@@ -12,6 +12,7 @@ class QWidget;
 class CDC;
 class CFont;
 class CScrollBar;
+class CFrameWnd;
 struct WndPrivate;
 
 // Creates the Qt application object when a test or tool has not made one yet.
@@ -113,6 +114,9 @@ public:
     CWnd* GetOwner() const;
     void SetOwner(CWnd* pOwnerWnd);
     CWnd* GetTopLevelParent() const;
+    // Defined with the frames.
+    CFrameWnd* GetParentFrame() const;
+    CFrameWnd* GetTopLevelFrame() const;
     CWnd* GetDlgItem(int nID) const;
     CWnd* GetWindow(UINT nCmd) const;
     CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;

@@ -429,3 +429,28 @@ TEST_F(WndTest, RunCallsOnIdleWithRisingCountAndEndsWithTheQuitCode) {
     EXPECT_EQ(app.counts[1], 1);
     EXPECT_EQ(app.counts[2], 2);
 }
+
+namespace {
+// Remembers the creation parameter its WM_CREATE carried.
+class CContextProbe : public CWnd {
+public:
+    void* seen = nullptr;
+    int OnCreate(LPCREATESTRUCT cs) {
+        seen = cs->lpCreateParams;
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CContextProbe, CWnd)
+ON_WM_CREATE()
+END_MESSAGE_MAP()
+} // namespace
+
+TEST_F(WndTest, CreateHandsItsContextToWmCreate) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+    int context = 0;
+    CContextProbe child;
+    ASSERT_TRUE(child.Create(nullptr, "c", WS_CHILD, CRect(0, 0, 10, 10), &parent, 1, &context));
+    EXPECT_EQ(child.seen, &context);
+}
