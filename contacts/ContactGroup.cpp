@@ -241,7 +241,10 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
     if ((nWhat & FIND_GROUPS) && stack.IsEmpty()) {
         bReported = TRUE;
         if (testGroup(this)) {
+            // The marker stands before the first contact: the next call goes on with this
+            // group's own contacts instead of passing over them to the sub-groups.
             stack.AddTail(-1);
+            bReported = FALSE;
             return this;
         }
     }

@@ -128,6 +128,34 @@ TEST_F(ContactGroupTest, FindNextResumesInsideTheSubGroupOfTheLastHit) {
     EXPECT_EQ((int)GP_NAME, hits[0].nField);
 }
 
+// Searching groups and contacts together: a group that matches is reported first, then the
+// matching contacts inside it, then its sub-groups.
+TEST_F(ContactGroupTest, FindNextGoesFromAMatchingGroupIntoItsOwnContacts) {
+    _CGroup root("");
+    _CGroup* family = AddGroup(root, "张家");
+    _CPerson* z3 = AddPerson(*family, "张三");
+    AddPerson(*family, "李四");
+    _CGroup* inner = AddGroup(*family, "张家小组");
+    _CPerson* z5 = AddPerson(*inner, "张五");
+
+    const DWORD masks[5] = {1, 0, 0, 0, 0};
+    const int what = _CGroup::FIND_CONTACTS | _CGroup::FIND_GROUPS;
+    CSearchItemArray hits;
+    _CGroup::CPositionStack stack;
+    BOOL reported = FALSE;
+    std::vector<CObject*> found;
+    for (int i = 0; i < 10; ++i) {
+        CObject* hit =
+            root.FindNext("张", stack, reported, masks, GP_NAME, hits, what, FALSE, TRUE);
+        if (hit == nullptr)
+            break;
+        found.push_back(hit);
+        stack.GetTail() += 1; // the find dialog steps past each hit
+    }
+    const std::vector<CObject*> want = {family, z3, inner, z5};
+    EXPECT_EQ(want, found);
+}
+
 TEST_F(ContactGroupTest, LinkContactsAreSearchedThroughTheirSource) {
     _CGroup root("");
     _CGroup* a = AddGroup(root, "A");
