@@ -66,7 +66,8 @@ BOOL DeleteDirectoryContents(LPCTSTR folder);
 BOOL DeleteDirectory(LPCTSTR folder);
 // Creates the folder, first its missing parents up to nDepth - 1 levels above it. FALSE for a root
 // or a depth of 0 or less, or when a folder cannot be created; TRUE when the folder exists
-// afterwards (also when it already did).
+// afterwards (also when it already did: callers want a folder to write into, and one that is
+// there already serves).
 BOOL CreateDirectoryPath(LPCTSTR folder, int nDepth);
 // Deletes one file. FALSE when it could not be deleted (or was not there).
 BOOL DeleteFileByPath(LPCTSTR path);

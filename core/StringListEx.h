@@ -17,10 +17,12 @@ public:
     BOOL RemoveAt(int nIndex);
     using CStringList::RemoveAt;
     // A negative index inserts at the head, one past the end or more at the tail, otherwise before
-    // the entry at that index. The current index keeps pointing at the same entry.
+    // the entry at that index. The current index keeps pointing at the same entry, also when it
+    // is the first one: an insertion must never quietly make another entry the current one.
     void InsertAt(int nIndex, LPCTSTR text);
     // Removes the entries at the given indexes, each index counted as the list was before the
-    // call; repeated and outside indexes are ignored.
+    // call; repeated and outside indexes are ignored. Callers pass the rows a user selected, so
+    // removing one must not shift what the later indexes name.
     void RemoveList(const CArray<int, int>& indexes);
     // FALSE when the index is outside the list.
     BOOL SetAt(int nIndex, LPCTSTR text);
