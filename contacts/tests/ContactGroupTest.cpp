@@ -181,6 +181,39 @@ TEST_F(ContactGroupTest, LinkContactsAreSearchedThroughTheirSource) {
         << "a link whose source is gone never matches";
 }
 
+TEST_F(ContactGroupTest, BirthdayFindWalksLikeFindNextThroughLinksAndPastLockedGroups) {
+    _CGroup root("");
+    _CPerson* a = AddPerson(root, "甲");
+    ASSERT_TRUE(a->GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+    ASSERT_TRUE(AddPerson(root, "乙")->GetBirthday().SetBirthday(1980, 5, 1, FALSE, TRUE));
+    _CGroup* sub = AddGroup(root, "A");
+    _CPerson* c = AddPerson(*sub, "丙");
+    ASSERT_TRUE(c->GetBirthday().SetBirthday(1990, 3, 20, FALSE, TRUE));
+    auto* link = static_cast<_CPerson*>(a->CreateVirtualCopy());
+    sub->AddContent(link, FALSE, nullptr, TRUE, TRUE);
+    _CGroup* locked = AddGroup(root, "C");
+    ASSERT_TRUE(AddPerson(*locked, "丁")->GetBirthday().SetBirthday(1990, 3, 10, FALSE, TRUE));
+    locked->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+
+    const CDate from(2024, 3, 1), to(2024, 3, 31);
+    _CGroup::CPositionStack stack;
+    CSearchItemArray hits;
+    std::vector<_CPerson*> found;
+    for (BOOL restart = TRUE; found.size() < 10; restart = FALSE) {
+        _CPerson* hit = root.FindNextBirthday(from, to, TRUE, stack, hits, restart);
+        if (hit == nullptr)
+            break;
+        found.push_back(hit);
+        ASSERT_EQ(1, hits.GetSize());
+        EXPECT_EQ(8, hits[0].nField);
+        stack.GetTail() += 1;
+    }
+    EXPECT_EQ((std::vector<_CPerson*>{a, c, link}), found);
+    EXPECT_TRUE(stack.IsEmpty());
+    EXPECT_EQ(nullptr, root.FindNextBirthday(from, to, FALSE, stack, hits, TRUE))
+        << "with the year the 1980 and 1990 birthdays are not in 2024";
+}
+
 struct BirthdayHit {
     CString name;
     int lunar;
