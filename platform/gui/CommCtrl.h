@@ -3,6 +3,7 @@
 // ones because the system's code sends and compares them as numbers.
 #pragma once
 
+#include "platform/gui/Dc.h"
 #include "platform/gui/WinDefs.h"
 
 class CWnd;
@@ -85,3 +86,59 @@ LRESULT AfxSendNotify(CWnd* pCtrl, NMHDR* pHdr, UINT code);
 // image number into the state-image bits.
 #define INDEXTOOVERLAYMASK(i) ((UINT)(i) << 8)
 #define INDEXTOSTATEIMAGEMASK(i) ((UINT)(i) << 12)
+
+// Position and size a window is to take; the header fills one in answer to HDM_LAYOUT.
+struct WINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+};
+typedef WINDOWPOS* LPWINDOWPOS;
+
+class CDC;
+class CFont;
+
+// The font a control draws with: the one set with WM_SETFONT, else the default GUI font.
+CFont* AfxControlFont(const CWnd* pCtrl);
+
+// A plain scroll bar painted by a control that keeps its own scrolling: the trough and a thumb
+// in proportion to the page. pos counts from 0 to range - page.
+void AfxDrawScrollBar(CDC* pDC, const RECT& bar, bool vertical, int pos, int page, int range);
+
+class CEdit;
+
+// Watches the edit of a label being edited: Enter or the edit losing the focus ends the edit
+// keeping the text, Escape ends it cancelled. The watch goes with the edit's widget.
+void AfxWatchLabelEdit(CEdit* pEdit, void (*onEnd)(void* context, bool cancel), void* context);
+
+// Hides a window now and deletes it (a heap object) once the event being handled is over: a
+// label edit ends while it is still handling its own key.
+void AfxDestroyLater(CWnd* pWnd);
+
+// Sends a custom-draw stage that covers the whole control (pre- or post-paint) to the parent, in
+// the control's own structure T whose first member is the NMCUSTOMDRAW; answers the parent.
+template <class T> LRESULT AfxCustomDrawStage(CWnd* pCtrl, DWORD stage, CDC* pDC, const RECT& rc) {
+    T cd{};
+    auto* nm = reinterpret_cast<NMCUSTOMDRAW*>(&cd);
+    nm->dwDrawStage = stage;
+    nm->hdc = pDC->GetSafeHdc();
+    nm->rc = rc;
+    return AfxSendNotify(pCtrl, &nm->hdr, NM_CUSTOMDRAW);
+}
+
+// WM_PAINT of a control that paints itself: into the DC that wParam names when a caller gives one
+// (an owner painting the control into its memory DC), else the window's own paint.
+template <class Paint> LRESULT AfxPaintControl(CWnd* pCtrl, WPARAM wParam, Paint paint) {
+    if (wParam) {
+        if (CDC* dc = CDC::FromHandle((HDC)wParam))
+            paint(dc);
+        return 0;
+    }
+    CPaintDC dc(pCtrl);
+    paint(&dc);
+    return 0;
+}

@@ -5,11 +5,9 @@
 #include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -95,10 +93,7 @@ struct TreeCtrlState {
         return p == rows.end() ? -1 : (int)(p - rows.begin());
     }
 
-    QFont Font() const {
-        HFONT f = self->m_hWnd ? (HFONT)self->m_p->font : nullptr;
-        return AfxQFont(f ? f : (HFONT)GetStockObject(DEFAULT_GUI_FONT));
-    }
+    QFont Font() const { return AfxQFont((HFONT)*AfxControlFont(self)); }
     int TextWidth(const CString& s) const {
         return QFontMetrics(Font()).horizontalAdvance(AfxToQt(s));
     }
@@ -355,8 +350,7 @@ struct TreeCtrlState {
         if (!e->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, r, self, 1))
             return nullptr;
         e->SetWindowText(it->text);
-        e->SetFont(CFont::FromHandle(self->m_p->font ? self->m_p->font
-                                                     : (HFONT)GetStockObject(DEFAULT_GUI_FONT)));
+        e->SetFont(AfxControlFont(self));
         e->SetSel(0, -1);
         editItem = it;
         edit = std::move(e);
@@ -383,14 +377,8 @@ struct TreeCtrlState {
             Repaint();
         }
         // The edit may be in the middle of handling its own key: it goes once that is over.
-        if (edit) {
-            edit->ShowWindow(SW_HIDE);
-            CEdit* old = edit.release();
-            QTimer::singleShot(0, [old] {
-                old->DestroyWindow();
-                delete old;
-            });
-        }
+        if (edit)
+            AfxDestroyLater(edit.release());
         editItem = nullptr;
         ending = false;
         return true;
@@ -399,34 +387,10 @@ struct TreeCtrlState {
     void Paint(CDC* dc);
 };
 
-namespace {
-
-// Ends the label edit on Enter, Escape or when the edit loses the focus.
-class EditWatcher : public QObject {
-public:
-    EditWatcher(TreeCtrlState* t, QObject* parent) : QObject(parent), m_t(t) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::KeyPress) {
-            int k = static_cast<QKeyEvent*>(e)->key();
-            if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
-                m_t->EndEdit(k == Qt::Key_Escape);
-                return true;
-            }
-        } else if (e->type() == QEvent::FocusOut) {
-            m_t->EndEdit(false);
-        }
-        return false;
-    }
-
-private:
-    TreeCtrlState* m_t;
-};
-
-} // namespace
-
 void TreeCtrlState::WatchEdit() {
-    if (QWidget* w = edit->GetWidget())
-        w->installEventFilter(new EditWatcher(this, w));
+    AfxWatchLabelEdit(
+        edit.get(), [](void* t, bool cancel) { static_cast<TreeCtrlState*>(t)->EndEdit(cancel); },
+        this);
 }
 
 void TreeCtrlState::Paint(CDC* dc) {
@@ -436,19 +400,13 @@ void TreeCtrlState::Paint(CDC* dc) {
     COLORREF bkColor = bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : bk;
     COLORREF textColor = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
     dc->FillSolidRect(&client, bkColor);
-    CFont* font = CFont::FromHandle(self->m_p->font ? self->m_p->font
-                                                    : (HFONT)GetStockObject(DEFAULT_GUI_FONT));
-    CFont* oldFont = dc->SelectObject(font);
+    CFont* oldFont = dc->SelectObject(AfxControlFont(self));
     DWORD st = Style();
     bool focused = CWnd::GetFocus() == self;
     bool enabled = self->IsWindowEnabled();
 
-    NMTVCUSTOMDRAW cd{};
-    cd.nmcd.dwDrawStage = CDDS_PREPAINT;
-    cd.nmcd.hdc = dc->GetSafeHdc();
-    cd.nmcd.rc = client;
     HWND hwnd = self->m_hWnd;
-    LRESULT pre = AfxSendNotify(self, &cd.nmcd.hdr, NM_CUSTOMDRAW);
+    LRESULT pre = AfxCustomDrawStage<NMTVCUSTOMDRAW>(self, CDDS_PREPAINT, dc, client);
     if (!IsWindow(hwnd))
         return;
     if (pre & CDRF_SKIPDEFAULT) {
@@ -589,26 +547,12 @@ void TreeCtrlState::Paint(CDC* dc) {
         }
     }
     if (hasVScroll) {
-        // A plain vertical bar: trough and a thumb in proportion to the rows shown.
-        CRect bar(c.right, client.top, client.right, client.bottom);
-        dc->FillSolidRect(&bar, GetSysColor(COLOR_SCROLLBAR));
-        int n = (int)rows.size();
         int perPage = std::max(1, (int)client.Height() / h);
-        if (n > 0) {
-            int thumbH = std::max(8, (int)(bar.Height() * perPage / n));
-            int thumbY = (int)((bar.Height() - thumbH) * top / std::max(1, n - perPage));
-            CRect thumb(bar.left + 1, bar.top + thumbY, bar.right - 1, bar.top + thumbY + thumbH);
-            dc->FillSolidRect(&thumb, GetSysColor(COLOR_BTNFACE));
-            dc->Draw3dRect(&thumb, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
-        }
+        AfxDrawScrollBar(dc, CRect(c.right, client.top, client.right, client.bottom), true, top,
+                         perPage, (int)rows.size());
     }
-    if (pre & CDRF_NOTIFYPOSTPAINT) {
-        NMTVCUSTOMDRAW pc{};
-        pc.nmcd.dwDrawStage = CDDS_POSTPAINT;
-        pc.nmcd.hdc = dc->GetSafeHdc();
-        pc.nmcd.rc = client;
-        AfxSendNotify(self, &pc.nmcd.hdr, NM_CUSTOMDRAW);
-    }
+    if (pre & CDRF_NOTIFYPOSTPAINT)
+        AfxCustomDrawStage<NMTVCUSTOMDRAW>(self, CDDS_POSTPAINT, dc, client);
     dc->SelectObject(oldFont);
 }
 
@@ -1134,9 +1078,7 @@ CImageList* CTreeCtrl::CreateDragImage(HTREEITEM hItem) {
         dc.SetViewportOrg(-r.left, -r.top);
         if (m_t->normal && m_t->normal->GetSafeHandle())
             m_t->normal->Draw(&dc, it->image, CPoint(p.icon.left, p.icon.top), ILD_TRANSPARENT);
-        CFont* f =
-            CFont::FromHandle(m_p->font ? m_p->font : (HFONT)GetStockObject(DEFAULT_GUI_FONT));
-        CFont* old = dc.SelectObject(f);
+        CFont* old = dc.SelectObject(AfxControlFont(this));
         dc.SetBkMode(TRANSPARENT);
         dc.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
         CRect tr = p.label;
@@ -1227,17 +1169,8 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return tv ? SetItemState((HTREEITEM)wParam, tv->state, tv->stateMask) : FALSE;
     }
 
-    case WM_PAINT: {
-        if (wParam) {
-            // Painting into a DC the caller gives (a memory DC of an owner painting over us).
-            if (CDC* dc = CDC::FromHandle((HDC)wParam))
-                t.Paint(dc);
-            return 0;
-        }
-        CPaintDC dc(this);
-        t.Paint(&dc);
-        return 0;
-    }
+    case WM_PAINT:
+        return AfxPaintControl(this, wParam, [&](CDC* dc) { t.Paint(dc); });
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:

@@ -24,12 +24,17 @@ public:
     std::function<LRESULT(NMHDR*)> handler;
     // How many bytes of each code's structure to keep (the header alone for codes not named).
     std::map<UINT, size_t> sizes;
+    // When set, only notifications of this window keep more than their header: controls that
+    // pass on a child's notifications (a list its header's) send the same code with another
+    // structure.
+    HWND sizedFrom = nullptr;
 
     BOOL OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) override {
         auto* nm = reinterpret_cast<NMHDR*>(lParam);
         Entry e{nm->code, nm->idFrom, {}};
         auto sz = sizes.find(nm->code);
-        e.bytes.resize(sz == sizes.end() ? sizeof(NMHDR) : sz->second);
+        bool sized = sz != sizes.end() && (!sizedFrom || nm->hwndFrom == sizedFrom);
+        e.bytes.resize(sized ? sz->second : sizeof(NMHDR));
         std::memcpy(e.bytes.data(), nm, e.bytes.size());
         notes.push_back(std::move(e));
         LRESULT r = 0;

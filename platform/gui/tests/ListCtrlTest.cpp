@@ -1,0 +1,655 @@
+#include "NotifyRecorder.h"
+
+#include "platform/gui/ListCtrl.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class ListCtrlTest : public GuiTest {
+protected:
+    CNotifyRecorder parent;
+    CListCtrl list;
+
+    void SetUp() override { Make(LVS_REPORT | LVS_SHOWSELALWAYS | LVS_EDITLABELS); }
+    void Make(DWORD style) {
+        if (!parent.m_hWnd) {
+            ASSERT_TRUE(parent.CreateTop(300, 200));
+        }
+        ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | style, CRect(0, 0, 300, 200), &parent, 9));
+        for (UINT c : {LVN_ITEMCHANGING, LVN_ITEMCHANGED, LVN_INSERTITEM, LVN_DELETEITEM,
+                       LVN_DELETEALLITEMS, LVN_COLUMNCLICK, LVN_BEGINDRAG})
+            parent.sizes[c] = sizeof(NMLISTVIEW);
+        for (UINT c : {(UINT)NM_CLICK, (UINT)NM_DBLCLK, (UINT)NM_RCLICK, LVN_ITEMACTIVATE})
+            parent.sizes[c] = sizeof(NMITEMACTIVATE);
+        for (UINT c : {LVN_BEGINLABELEDIT, LVN_ENDLABELEDIT})
+            parent.sizes[c] = sizeof(NMLVDISPINFO);
+        for (UINT c : {HDN_ITEMCHANGING, HDN_ITEMCHANGED})
+            parent.sizes[c] = sizeof(NMHEADER);
+        parent.sizes[NM_CUSTOMDRAW] = sizeof(NMLVCUSTOMDRAW);
+        parent.sizedFrom = list.m_hWnd;
+        list.InsertColumn(0, "姓名", LVCFMT_LEFT, 80);
+        list.InsertColumn(1, "电话", LVCFMT_LEFT, 100);
+        list.InsertColumn(2, "城市", LVCFMT_RIGHT, 70);
+        const char* rows[][3] = {{"张三", "13800000001", "北京"},
+                                 {"李四", "13800000002", "上海"},
+                                 {"王五", "13800000003", "广州"},
+                                 {"赵六", "13800000004", "深圳"}};
+        for (int i = 0; i < 4; ++i) {
+            list.InsertItem(i, rows[i][0]);
+            list.SetItemText(i, 1, rows[i][1]);
+            list.SetItemText(i, 2, rows[i][2]);
+            list.SetItemData(i, (DWORD_PTR)(100 + i));
+        }
+        parent.notes.clear();
+    }
+    void Click(int item, int sub = 0, WPARAM keys = 0) {
+        CRect r;
+        ASSERT_TRUE(list.GetSubItemRect(item, sub, LVIR_LABEL, r));
+        CPoint c = r.CenterPoint();
+        list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(c.x, c.y));
+        list.SendMessage(WM_LBUTTONUP, keys, MAKELPARAM(c.x, c.y));
+    }
+    std::vector<int> Selected() const {
+        std::vector<int> out;
+        for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0;
+             i = list.GetNextItem(i, LVNI_SELECTED))
+            out.push_back(i);
+        return out;
+    }
+    QImage Render() {
+        QImage img(300, 200, QImage::Format_RGB32);
+        img.fill(Qt::black);
+        CDC dc;
+        dc.AttachImage(&img);
+        list.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+        return img;
+    }
+};
+
+TEST_F(ListCtrlTest, ItemsColumnsAndSubItemsThroughMembersAndMessages) {
+    EXPECT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(list.GetItemText(1, 2), CString("上海"));
+    EXPECT_EQ(list.GetItemData(3), (DWORD_PTR)103);
+
+    // An index past the end appends; the parent hears of the insertion.
+    LVITEM lv{};
+    lv.mask = LVIF_TEXT | LVIF_PARAM | LVIF_INDENT | LVIF_IMAGE;
+    lv.iItem = 99;
+    lv.pszText = const_cast<LPSTR>("钱七");
+    lv.lParam = 7;
+    lv.iIndent = 2;
+    lv.iImage = 3;
+    ASSERT_EQ(list.SendMessage(LVM_INSERTITEM, 0, (LPARAM)&lv), 4);
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{LVN_INSERTITEM}));
+    EXPECT_EQ(parent.notes[0].As<NMLISTVIEW>().iItem, 4);
+
+    char buf[32] = {};
+    LVITEM get{};
+    get.mask = LVIF_TEXT | LVIF_PARAM | LVIF_INDENT | LVIF_IMAGE;
+    get.iItem = 4;
+    get.pszText = buf;
+    get.cchTextMax = sizeof buf;
+    ASSERT_TRUE(list.SendMessage(LVM_GETITEM, 0, (LPARAM)&get));
+    EXPECT_STREQ(buf, "钱七");
+    EXPECT_EQ(get.lParam, 7);
+    EXPECT_EQ(get.iIndent, 2);
+    EXPECT_EQ(get.iImage, 3);
+
+    // Texts of a short buffer are cut, never overrun.
+    char small[5] = {'x', 'x', 'x', 'x', 'x'};
+    LVITEM t{};
+    t.iSubItem = 1;
+    t.pszText = small;
+    t.cchTextMax = 5;
+    EXPECT_EQ(list.SendMessage(LVM_GETITEMTEXT, 0, (LPARAM)&t), 4);
+    EXPECT_STREQ(small, "1380");
+
+    // Deleting a column takes its texts along; a sub-item past the columns is refused.
+    ASSERT_TRUE(list.DeleteColumn(1));
+    EXPECT_EQ(list.GetItemText(0, 1), CString("北京"));
+    EXPECT_FALSE(list.SetItemText(0, 2, "x"));
+    LVCOLUMN col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH;
+    ASSERT_TRUE(list.SendMessage(LVM_GETCOLUMN, 1, (LPARAM)&col));
+    EXPECT_EQ(col.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
+    EXPECT_EQ(col.cx, 70);
+    EXPECT_EQ(list.GetHeaderCtrl()->GetItemCount(), 2);
+}
+
+TEST_F(ListCtrlTest, ItemChangingAsksFirstAndCanRefuse) {
+    ASSERT_TRUE(list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED));
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{LVN_ITEMCHANGING, LVN_ITEMCHANGED}));
+    auto& changed = parent.notes[1].As<NMLISTVIEW>();
+    EXPECT_EQ(changed.iItem, 1);
+    EXPECT_EQ(changed.uOldState, 0u);
+    EXPECT_EQ(changed.uNewState, (UINT)LVIS_SELECTED);
+    EXPECT_EQ(changed.uChanged, (UINT)LVIF_STATE);
+    EXPECT_EQ(changed.lParam, 101);
+    EXPECT_EQ(changed.hdr.idFrom, 9u);
+
+    // Setting what is already there says nothing.
+    parent.notes.clear();
+    ASSERT_TRUE(list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_TRUE(parent.Codes().empty());
+
+    // A refusal leaves the item as it was, for the program and for the mouse alike.
+    parent.answers[LVN_ITEMCHANGING] = TRUE;
+    EXPECT_FALSE(list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_FALSE(list.SetItemData(2, 5));
+    EXPECT_EQ(list.GetItemData(2), (DWORD_PTR)102);
+    Click(3);
+    EXPECT_EQ(Selected(), (std::vector<int>{1}));
+    for (UINT c : parent.Codes())
+        EXPECT_NE(c, LVN_ITEMCHANGED);
+}
+
+TEST_F(ListCtrlTest, MouseSelectionPlainCtrlAndShift) {
+    Click(1);
+    EXPECT_EQ(Selected(), (std::vector<int>{1}));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 1);
+    Click(3, 0, MK_CONTROL);
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 3);
+    Click(3, 0, MK_CONTROL);
+    EXPECT_EQ(Selected(), (std::vector<int>{1}));
+    // Shift extends from the anchor and drops what lies outside.
+    Click(0);
+    Click(2, 0, MK_SHIFT);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(list.GetSelectedCount(), 3u);
+    // Only one item has the focus at a time.
+    int focused = 0;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        focused += list.GetItemState(i, LVIS_FOCUSED) ? 1 : 0;
+    EXPECT_EQ(focused, 1);
+
+    // Click notifications carry the row and the column clicked.
+    parent.notes.clear();
+    Click(1, 2);
+    ASSERT_FALSE(parent.notes.empty());
+    auto& click = parent.notes.back().As<NMITEMACTIVATE>();
+    EXPECT_EQ(parent.notes.back().code, (UINT)NM_CLICK);
+    EXPECT_EQ(click.iItem, 1);
+    EXPECT_EQ(click.iSubItem, 2);
+
+    // A click beside the rows lets go of the selection.
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(290, 190));
+    EXPECT_TRUE(Selected().empty());
+}
+
+TEST_F(ListCtrlTest, SingleSelectionLetsTheOldItemGoFirst) {
+    list.DestroyWindow();
+    Make(LVS_REPORT | LVS_SINGLESEL);
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    parent.notes.clear();
+    list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    std::vector<std::pair<int, UINT>> seen;
+    for (auto& n : parent.notes)
+        if (n.code == LVN_ITEMCHANGED)
+            seen.push_back({n.As<NMLISTVIEW>().iItem, n.As<NMLISTVIEW>().uNewState});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair(0, 0u));
+    EXPECT_EQ(seen[1], std::make_pair(2, (UINT)(LVIS_SELECTED | LVIS_FOCUSED)));
+    Click(3, 0, MK_CONTROL);
+    EXPECT_EQ(Selected(), (std::vector<int>{3}));
+}
+
+TEST_F(ListCtrlTest, DeletingSelectedRowsOneByOneEnds) {
+    // The classic loop: delete the first selected row until none is left. The selection must
+    // not wander to the neighbours, or the loop would empty the list.
+    list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    parent.notes.clear();
+    int guard = 0;
+    for (int i;
+         (i = (int)list.SendMessage(LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED)) >= 0 && guard < 10;
+         ++guard)
+        list.SendMessage(LVM_DELETEITEM, (WPARAM)i);
+    EXPECT_EQ(guard, 2);
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(list.GetItemText(0, 0), CString("张三"));
+    EXPECT_EQ(list.GetItemText(1, 0), CString("赵六"));
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{LVN_DELETEITEM, LVN_DELETEITEM}));
+    EXPECT_EQ(parent.notes[0].As<NMLISTVIEW>().lParam, 101);
+
+    // Deleting everything: a parent answering TRUE to the first notification hears no more.
+    parent.notes.clear();
+    parent.answers[LVN_DELETEALLITEMS] = TRUE;
+    ASSERT_TRUE(list.DeleteAllItems());
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{LVN_DELETEALLITEMS}));
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(ListCtrlTest, GetNextItemByStateAndPosition) {
+    list.SetItemState(2, LVIS_SELECTED | LVIS_DROPHILITED, LVIS_SELECTED | LVIS_DROPHILITED);
+    list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    struct Case {
+        int from;
+        int flags;
+        int expect;
+    } cases[] = {
+        {-1, LVNI_ALL, 0},     {0, LVNI_ALL, 1},
+        {3, LVNI_ALL, -1},     {-1, LVNI_SELECTED, 2},
+        {2, LVNI_SELECTED, 3}, {-1, LVNI_SELECTED | LVNI_DROPHILITED, 2},
+        {2, LVNI_BELOW, 3},    {2, LVNI_ABOVE, 1},
+        {0, LVNI_ABOVE, -1},   {0, LVNI_BELOW | LVNI_SELECTED, 2},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(list.GetNextItem(c.from, c.flags), c.expect) << c.from << " " << c.flags;
+    POSITION pos = list.GetFirstSelectedItemPosition();
+    std::vector<int> walked;
+    while (pos)
+        walked.push_back(list.GetNextSelectedItem(pos));
+    EXPECT_EQ(walked, (std::vector<int>{2, 3}));
+}
+
+TEST_F(ListCtrlTest, SortItemsByCallbackCarriesStatesAlong) {
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    static LPARAM seenParam;
+    // Descending by item data, the parameter handed through (key and order packed, as the
+    // message views do).
+    auto descending = [](LPARAM l, LPARAM r, LPARAM p) -> int {
+        seenParam = p;
+        return (int)(r - l);
+    };
+    ASSERT_TRUE(
+        list.SendMessage(LVM_SORTITEMS, (WPARAM)((2 << 16) | 1), (LPARAM)(PFNLVCOMPARE)descending));
+    EXPECT_EQ(seenParam, (2 << 16) | 1);
+    std::vector<CString> names;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        names.push_back(list.GetItemText(i, 0));
+    EXPECT_EQ(names, (std::vector<CString>{"赵六", "王五", "李四", "张三"}));
+    EXPECT_EQ(list.GetItemText(3, 1), CString("13800000001"));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 3);
+    EXPECT_EQ(Selected(), (std::vector<int>{3}));
+    // Equal keys keep their order.
+    ASSERT_TRUE(list.SortItems([](LPARAM, LPARAM, LPARAM) { return 0; }, 0));
+    EXPECT_EQ(list.GetItemText(0, 0), CString("赵六"));
+}
+
+TEST_F(ListCtrlTest, HitTestsFindPartsRowsAndColumns) {
+    CImageList small;
+    small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    small.SetImageCount(1);
+    list.SetImageList(&small, LVSIL_SMALL);
+    CRect icon, label, phone;
+    ASSERT_TRUE(list.GetItemRect(1, &icon, LVIR_ICON));
+    ASSERT_TRUE(list.GetItemRect(1, &label, LVIR_LABEL));
+    ASSERT_TRUE(list.GetSubItemRect(1, 1, LVIR_LABEL, phone));
+    EXPECT_EQ(icon.Width(), 16);
+    EXPECT_EQ(label.left, icon.right);
+    EXPECT_EQ(label.right, 80) << "the label runs to the end of the first column";
+    EXPECT_EQ(phone.left, 80);
+    EXPECT_EQ(phone.right, 180);
+
+    struct Case {
+        CPoint pt;
+        int item;
+        UINT flags;
+        int subItem; // what LVM_SUBITEMHITTEST answers
+    } cases[] = {
+        {icon.CenterPoint(), 1, LVHT_ONITEMICON, 0},
+        {label.CenterPoint(), 1, LVHT_ONITEMLABEL, 0},
+        {phone.CenterPoint(), -1, LVHT_NOWHERE, 1},
+        {CPoint(260, label.CenterPoint().y), -1, LVHT_NOWHERE, -1},
+        {CPoint(40, 190), -1, LVHT_NOWHERE, -1},
+    };
+    for (auto& c : cases) {
+        LVHITTESTINFO hi{c.pt, 0, 0, 0};
+        EXPECT_EQ(list.SendMessage(LVM_HITTEST, 0, (LPARAM)&hi), c.item);
+        EXPECT_EQ(hi.flags, c.flags);
+        LVHITTESTINFO si{c.pt, 0, 0, 0};
+        int row = (int)list.SendMessage(LVM_SUBITEMHITTEST, 0, (LPARAM)&si);
+        EXPECT_EQ(row, c.subItem < 0 ? -1 : 1);
+        if (c.subItem >= 0) {
+            EXPECT_EQ(si.iSubItem, c.subItem);
+        }
+    }
+    // With full-row select the whole row is the item.
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    EXPECT_EQ(list.HitTest(phone.CenterPoint()), 1);
+    list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+TEST_F(ListCtrlTest, ViewModesSwitchAtRunTime) {
+    for (int i = 4; i < 40; ++i)
+        list.InsertItem(i, "某人");
+    CRect r0, r1;
+    list.GetItemRect(0, &r0, LVIR_BOUNDS);
+    list.GetItemRect(1, &r1, LVIR_BOUNDS);
+    EXPECT_EQ(r1.left, r0.left);
+    EXPECT_GT(r1.top, r0.top);
+    EXPECT_TRUE(list.GetHeaderCtrl()->IsWindowVisible());
+
+    // The list view flows down a column, then on to the next.
+    list.ModifyStyle(LVS_TYPEMASK, LVS_LIST);
+    list.SendMessage(WM_SIZE);
+    EXPECT_FALSE(list.GetHeaderCtrl()->IsWindowVisible());
+    list.GetItemRect(0, &r0, LVIR_BOUNDS);
+    list.GetItemRect(1, &r1, LVIR_BOUNDS);
+    EXPECT_EQ(r1.left, r0.left);
+    int perColumn = list.GetCountPerPage() / std::max(1, 300 / r0.Width());
+    CRect next;
+    list.GetItemRect(perColumn, &next, LVIR_BOUNDS);
+    EXPECT_EQ(next.left, r0.right);
+    EXPECT_EQ(next.top, r0.top);
+    // EnsureVisible scrolls sideways there.
+    ASSERT_TRUE(list.EnsureVisible(39, FALSE));
+    CRect last, client;
+    list.GetItemRect(39, &last, LVIR_BOUNDS);
+    list.GetClientRect(&client);
+    EXPECT_GE(last.left, 0);
+    EXPECT_LE(last.right, client.right);
+
+    // The icon views flow along a row.
+    for (DWORD mode : {(DWORD)LVS_ICON, (DWORD)LVS_SMALLICON}) {
+        list.ModifyStyle(LVS_TYPEMASK, mode);
+        list.EnsureVisible(0, FALSE);
+        list.GetItemRect(0, &r0, LVIR_BOUNDS);
+        list.GetItemRect(1, &r1, LVIR_BOUNDS);
+        EXPECT_EQ(r1.top, r0.top) << mode;
+        EXPECT_GT(r1.left, r0.left) << mode;
+        CRect label1;
+        list.GetItemRect(1, &label1, LVIR_LABEL);
+        EXPECT_EQ(list.HitTest(label1.CenterPoint()), 1) << mode;
+    }
+    // And back: report rows again, the texts untouched.
+    list.ModifyStyle(LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_EQ(list.GetItemText(2, 2), CString("广州"));
+    ASSERT_TRUE(list.EnsureVisible(39, FALSE));
+    EXPECT_GT(list.GetTopIndex(), 0);
+    list.GetItemRect(39, &last, LVIR_BOUNDS);
+    EXPECT_LE(last.bottom, client.bottom);
+}
+
+TEST_F(ListCtrlTest, LabelEditingAsksBeforeAndAfter) {
+    parent.answers[LVN_BEGINLABELEDIT] = TRUE;
+    EXPECT_EQ(list.EditLabel(1), nullptr);
+    parent.answers.clear();
+
+    struct Case {
+        const char* typed;
+        bool cancel;
+        LRESULT answer;
+        const char* expect;
+    } cases[] = {
+        {"李小四", false, TRUE, "李小四"},
+        {"不要", false, FALSE, "李小四"},
+        {"取消", true, TRUE, "李小四"},
+    };
+    for (auto& c : cases) {
+        parent.notes.clear();
+        CEdit* edit = list.EditLabel(1);
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ((HWND)list.SendMessage(LVM_GETEDITCONTROL), edit->m_hWnd);
+        edit->SetWindowText(c.typed);
+        bool offeredNull = false;
+        CString offered;
+        parent.handler = [&](NMHDR* nm) -> LRESULT {
+            if (nm->code != LVN_ENDLABELEDIT)
+                return 0;
+            auto* di = reinterpret_cast<NMLVDISPINFO*>(nm);
+            offeredNull = di->item.pszText == nullptr;
+            if (di->item.pszText)
+                offered = di->item.pszText;
+            EXPECT_EQ(di->item.iItem, 1);
+            return c.answer;
+        };
+        if (c.cancel)
+            list.CancelEditLabel();
+        else
+            QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+        parent.handler = nullptr;
+        EXPECT_EQ(offeredNull, c.cancel);
+        if (!c.cancel) {
+            EXPECT_EQ(offered, CString(c.typed));
+        }
+        EXPECT_EQ(list.GetItemText(1, 0), CString(c.expect));
+        EXPECT_EQ(list.GetEditControl(), nullptr);
+        Pump();
+    }
+}
+
+TEST_F(ListCtrlTest, CheckBoxesAreStateImagesTheParentCanRefuse) {
+    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
+    EXPECT_FALSE(list.GetCheck(0));
+    EXPECT_EQ(list.GetItemState(0, LVIS_STATEIMAGEMASK), (UINT)INDEXTOSTATEIMAGEMASK(1));
+    CRect label;
+    list.GetItemRect(0, &label, LVIR_LABEL);
+    CPoint box(label.left - 8, label.CenterPoint().y);
+    LVHITTESTINFO hi{box, 0, 0, 0};
+    ASSERT_EQ(list.HitTest(&hi), 0);
+    EXPECT_EQ(hi.flags, (UINT)LVHT_ONITEMSTATEICON);
+
+    parent.notes.clear();
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+    list.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
+    EXPECT_TRUE(list.GetCheck(0));
+    auto& changed = parent.notes[1].As<NMLISTVIEW>();
+    ASSERT_EQ(parent.notes[1].code, LVN_ITEMCHANGED);
+    EXPECT_EQ(changed.uOldState & LVIS_STATEIMAGEMASK, (UINT)INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(changed.uNewState & LVIS_STATEIMAGEMASK, (UINT)INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_TRUE(Selected().empty()) << "ticking a box does not select the row";
+
+    // Rows whose box must stay as it is: the parent says no.
+    parent.answers[LVN_ITEMCHANGING] = TRUE;
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+    EXPECT_TRUE(list.GetCheck(0));
+    parent.answers.clear();
+    // Space ticks the focused row.
+    list.SetItemState(2, LVIS_FOCUSED, LVIS_FOCUSED);
+    list.SendMessage(WM_KEYDOWN, VK_SPACE);
+    EXPECT_TRUE(list.GetCheck(2));
+    // Items added later come unticked.
+    EXPECT_FALSE(list.GetCheck(list.InsertItem(9, "新")));
+}
+
+TEST_F(ListCtrlTest, HeaderClicksAndWidthChangesReachTheParent) {
+    CHeaderCtrl* header = list.GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ((HWND)list.SendMessage(LVM_GETHEADER), header->m_hWnd);
+    CRect second;
+    header->GetItemRect(1, &second);
+    CPoint c = second.CenterPoint();
+    header->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+    header->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
+    auto codes = parent.Codes();
+    ASSERT_EQ(codes, (std::vector<UINT>{HDN_ITEMCLICK, LVN_COLUMNCLICK}));
+    EXPECT_EQ(parent.notes[1].As<NMLISTVIEW>().iSubItem, 1);
+    EXPECT_EQ(parent.notes[1].As<NMLISTVIEW>().iItem, -1);
+    EXPECT_EQ(parent.notes[0].As<NMHDR>().hwndFrom, header->m_hWnd);
+
+    // A width change asks first; the parent can refuse it.
+    parent.notes.clear();
+    parent.answers[HDN_ITEMCHANGING] = TRUE;
+    EXPECT_FALSE(list.SetColumnWidth(1, 150));
+    EXPECT_EQ(list.GetColumnWidth(1), 100);
+    parent.answers.clear();
+    ASSERT_TRUE(list.SendMessage(LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(150, 0)));
+    EXPECT_EQ(list.GetColumnWidth(1), 150);
+    CRect city;
+    list.GetSubItemRect(0, 2, LVIR_BOUNDS, city);
+    EXPECT_EQ(city.left, 230);
+
+    // Fitting a column to its texts uses the same widths as LVM_GETSTRINGWIDTH.
+    ASSERT_TRUE(list.SetColumnWidth(1, LVSCW_AUTOSIZE));
+    int w = (int)list.SendMessage(LVM_GETSTRINGWIDTH, 0, (LPARAM) "13800000001");
+    EXPECT_GT(w, 0);
+    EXPECT_EQ(list.GetColumnWidth(1), w + 12);
+
+    // Reordering the columns moves the cells with them.
+    int order[] = {2, 0, 1};
+    ASSERT_TRUE(list.SetColumnOrderArray(3, order));
+    list.GetSubItemRect(0, 2, LVIR_BOUNDS, city);
+    EXPECT_EQ(city.left, 0);
+    int back[3] = {};
+    ASSERT_TRUE(list.GetColumnOrderArray(back, 3));
+    EXPECT_EQ(std::vector<int>(back, back + 3), std::vector<int>(order, order + 3));
+}
+
+TEST_F(ListCtrlTest, CustomDrawStagesAndColours) {
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != NM_CUSTOMDRAW || nm->hwndFrom != list.m_hWnd)
+            return 0;
+        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(nm);
+        switch (cd->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        case CDDS_ITEMPREPAINT:
+            if (cd->nmcd.dwItemSpec == 2)
+                return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+            return 0;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            if (cd->iSubItem == 1)
+                cd->clrTextBk = RGB(255, 0, 0); // one red cell, as the unread rows stand out
+            return 0;
+        default:
+            return 0;
+        }
+    };
+    QImage img = Render();
+    parent.handler = nullptr;
+    std::vector<DWORD> stages;
+    for (auto& n : parent.notes)
+        if (n.code == NM_CUSTOMDRAW && n.As<NMHDR>().hwndFrom == list.m_hWnd)
+            stages.push_back(n.As<NMLVCUSTOMDRAW>().nmcd.dwDrawStage);
+    const DWORD sub = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    std::vector<DWORD> expect{
+        CDDS_PREPAINT, CDDS_ITEMPREPAINT,  CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT, sub, sub,
+        sub,           CDDS_ITEMPOSTPAINT, CDDS_ITEMPREPAINT, CDDS_POSTPAINT};
+    EXPECT_EQ(stages, expect);
+    CRect cell;
+    list.GetSubItemRect(2, 1, LVIR_BOUNDS, cell);
+    EXPECT_EQ(QColor(img.pixel(cell.right - 3, cell.top + 2)), QColor(255, 0, 0));
+    CRect other;
+    list.GetSubItemRect(3, 1, LVIR_BOUNDS, other);
+    EXPECT_NE(QColor(img.pixel(other.right - 3, other.top + 2)), QColor(255, 0, 0));
+    // The selected row's item pre-paint says so.
+    for (auto& n : parent.notes)
+        if (n.code == NM_CUSTOMDRAW && n.As<NMLVCUSTOMDRAW>().nmcd.dwItemSpec == 1 &&
+            n.As<NMLVCUSTOMDRAW>().nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            EXPECT_TRUE(n.As<NMLVCUSTOMDRAW>().nmcd.uItemState & CDIS_SELECTED);
+        }
+}
+
+// An owner-drawn list: rows as high as the owner says, each drawn by the control's DrawItem.
+class OwnerRows : public CListCtrl {
+public:
+    std::vector<std::pair<UINT, CRect>> drawn;
+    void MeasureItem(LPMEASUREITEMSTRUCT mis) override { mis->itemHeight = 40; }
+    void DrawItem(LPDRAWITEMSTRUCT dis) override {
+        drawn.push_back({dis->itemID, CRect(dis->rcItem)});
+        CDC* dc = CDC::FromHandle(dis->hDC);
+        dc->FillSolidRect(&dis->rcItem,
+                          (dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255) : RGB(0, 255, 0));
+        EXPECT_EQ(dis->CtlType, (UINT)ODT_LISTVIEW);
+        EXPECT_EQ(dis->itemData, (ULONG_PTR)(dis->itemID + 50));
+    }
+};
+
+TEST_F(ListCtrlTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheControl) {
+    OwnerRows rows;
+    ASSERT_TRUE(rows.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED,
+                            CRect(0, 0, 300, 200), &parent, 12));
+    rows.InsertColumn(0, "名称", LVCFMT_LEFT, 200);
+    for (int i = 0; i < 6; ++i)
+        rows.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "行", 0, 0, 0, 50 + i);
+    rows.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    CRect r;
+    rows.GetItemRect(1, &r, LVIR_BOUNDS);
+    EXPECT_EQ(r.Height(), 40);
+    QImage img(300, 200, QImage::Format_RGB32);
+    CDC dc;
+    dc.AttachImage(&img);
+    rows.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    CHeaderCtrl* h = rows.GetHeaderCtrl();
+    CRect hr;
+    h->GetWindowRect(&hr);
+    int visible = (200 - hr.Height() + 39) / 40;
+    ASSERT_EQ(rows.drawn.size(), (size_t)visible);
+    EXPECT_EQ(rows.drawn[1].second, r);
+    EXPECT_EQ(QColor(img.pixel(r.left + 5, r.top + 5)), QColor(0, 0, 255));
+    EXPECT_EQ(QColor(img.pixel(r.left + 5, r.bottom + 5)), QColor(0, 255, 0));
+}
+
+TEST_F(ListCtrlTest, BackgroundColourImageAndGridLines) {
+    list.SetBkColor(RGB(0, 0, 128));
+    list.SetTextBkColor(CLR_NONE);
+    QImage img = Render();
+    EXPECT_EQ(QColor(img.pixel(290, 190)), QColor(0, 0, 128));
+
+    // A tiled picture shows under the rows; a picture file works the same.
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(QColor(0, 200, 0));
+    CBitmap bmp;
+    bmp.AttachImageData(tile);
+    ASSERT_TRUE(list.SetBkImage((HBITMAP)bmp.GetSafeHandle(), TRUE));
+    img = Render();
+    EXPECT_EQ(QColor(img.pixel(290, 190)), QColor(0, 200, 0));
+    QTemporaryDir dir;
+    QString file = dir.filePath("bk.png");
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(QColor(220, 0, 0));
+    ASSERT_TRUE(red.save(file));
+    CString path(file.toLocal8Bit().constData());
+    ASSERT_TRUE(list.SetBkImage(path.GetBuffer(), FALSE, 100, 100));
+    path.ReleaseBuffer();
+    img = Render();
+    EXPECT_EQ(QColor(img.pixel(290, 190)), QColor(220, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(260, 150)), QColor(0, 0, 128)) << "not tiled: one picture";
+    EXPECT_FALSE(list.SetBkImage(const_cast<LPTSTR>("/no/such/picture.png")));
+
+    list.SetBkImage((HBITMAP) nullptr, FALSE);
+    list.SetExtendedStyle(LVS_EX_GRIDLINES);
+    img = Render();
+    CRect row;
+    list.GetItemRect(0, &row, LVIR_BOUNDS);
+    EXPECT_EQ(QColor(img.pixel(5, row.bottom - 1)), QColor(AfxQColor(GetSysColor(COLOR_BTNFACE))));
+    EXPECT_EQ(QColor(img.pixel(79, 190)), QColor(AfxQColor(GetSysColor(COLOR_BTNFACE))))
+        << "column lines run below the last row";
+}
+
+TEST_F(ListCtrlTest, DragStartsAfterTheMouseMovesAway) {
+    CRect label;
+    list.GetItemRect(2, &label, LVIR_LABEL);
+    CPoint c = label.CenterPoint();
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+    parent.notes.clear();
+    list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x + 2, c.y));
+    EXPECT_TRUE(parent.Codes().empty());
+    list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x + 20, c.y + 10));
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{LVN_BEGINDRAG}));
+    EXPECT_EQ(parent.notes[0].As<NMLISTVIEW>().iItem, 2);
+    EXPECT_EQ(CPoint(parent.notes[0].As<NMLISTVIEW>().ptAction), c);
+    std::unique_ptr<CImageList> drag(list.CreateDragImage(2, nullptr));
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(drag->GetImageCount(), 1);
+}
+
+TEST_F(ListCtrlTest, ReportViewScreenshot) {
+    CImageList small;
+    small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    QImage dot(16, 16, QImage::Format_ARGB32);
+    dot.fill(Qt::transparent);
+    for (int y = 4; y < 12; ++y)
+        for (int x = 4; x < 12; ++x)
+            dot.setPixel(x, y, qRgb(30, 120, 200));
+    CBitmap b;
+    b.AttachImageData(dot);
+    small.Add(&b, (CBitmap*)nullptr);
+    list.SetImageList(&small, LVSIL_SMALL);
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+    list.SetCheck(0);
+    list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetFocus();
+    Pump();
+    ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("list-control").c_str()));
+    list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+} // namespace
