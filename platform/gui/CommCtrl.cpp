@@ -89,3 +89,19 @@ void AfxDestroyLater(CWnd* pWnd) {
         delete pWnd;
     });
 }
+
+void AfxSendDrawItem(CWnd* pCtrl, UINT ctlType, UINT itemID, UINT itemState, CDC* pDC,
+                     const RECT& rcItem, ULONG_PTR itemData) {
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ctlType;
+    dis.CtlID = (UINT)pCtrl->GetDlgCtrlID();
+    dis.itemID = itemID;
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = itemState;
+    dis.hwndItem = pCtrl->m_hWnd;
+    dis.hDC = pDC->GetSafeHdc();
+    dis.rcItem = rcItem;
+    dis.itemData = itemData;
+    if (CWnd* parent = pCtrl->GetParent())
+        parent->SendMessage(WM_DRAWITEM, dis.CtlID, (LPARAM)&dis);
+}

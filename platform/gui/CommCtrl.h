@@ -142,3 +142,7 @@ template <class Paint> LRESULT AfxPaintControl(CWnd* pCtrl, WPARAM wParam, Paint
     paint(&dc);
     return 0;
 }
+
+// Asks the parent to draw one item of an owner-drawn control (WM_DRAWITEM, the whole item).
+void AfxSendDrawItem(CWnd* pCtrl, UINT ctlType, UINT itemID, UINT itemState, CDC* pDC,
+                     const RECT& rcItem, ULONG_PTR itemData);

@@ -196,18 +196,8 @@ struct HeaderCtrlState {
 void HeaderCtrlState::PaintItem(CDC* dc, int index, const CRect& r, bool down) {
     const Item& it = items[(size_t)index];
     if (it.fmt & HDF_OWNERDRAW) {
-        DRAWITEMSTRUCT dis{};
-        dis.CtlType = ODT_HEADER;
-        dis.CtlID = (UINT)self->GetDlgCtrlID();
-        dis.itemID = (UINT)index;
-        dis.itemAction = ODA_DRAWENTIRE;
-        dis.itemState = down ? ODS_SELECTED : 0;
-        dis.hwndItem = self->m_hWnd;
-        dis.hDC = dc->GetSafeHdc();
-        dis.rcItem = r;
-        dis.itemData = (ULONG_PTR)it.data;
-        if (CWnd* parent = self->GetParent())
-            parent->SendMessage(WM_DRAWITEM, dis.CtlID, (LPARAM)&dis);
+        AfxSendDrawItem(self, ODT_HEADER, (UINT)index, down ? ODS_SELECTED : 0, dc, r,
+                        (ULONG_PTR)it.data);
         return;
     }
     dc->FillSolidRect(&r, GetSysColor(COLOR_BTNFACE));

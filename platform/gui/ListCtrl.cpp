@@ -784,21 +784,11 @@ void ListCtrlState::Paint(CDC* dc) {
             cdis |= CDIS_DISABLED;
         if (Report() && (st & LVS_OWNERDRAWFIXED)) {
             // The owner draws the whole row.
-            DRAWITEMSTRUCT dis{};
-            dis.CtlType = ODT_LISTVIEW;
-            dis.CtlID = (UINT)self->GetDlgCtrlID();
-            dis.itemID = (UINT)i;
-            dis.itemAction = ODA_DRAWENTIRE;
-            dis.itemState = ((it.state & LVIS_SELECTED) ? ODS_SELECTED : 0) |
-                            ((it.state & LVIS_FOCUSED) && focused ? ODS_FOCUS : 0) |
-                            (i == hot ? ODS_HOTLIGHT : 0) | (enabled ? 0 : ODS_DISABLED);
-            dis.hwndItem = hwnd;
-            dis.hDC = dc->GetSafeHdc();
-            dis.rcItem = p.bounds;
-            dis.itemData = (ULONG_PTR)it.data;
+            UINT state = ((it.state & LVIS_SELECTED) ? ODS_SELECTED : 0) |
+                         ((it.state & LVIS_FOCUSED) && focused ? ODS_FOCUS : 0) |
+                         (i == hot ? ODS_HOTLIGHT : 0) | (enabled ? 0 : ODS_DISABLED);
             int saved = dc->SaveDC();
-            if (CWnd* parent = self->GetParent())
-                parent->SendMessage(WM_DRAWITEM, dis.CtlID, (LPARAM)&dis);
+            AfxSendDrawItem(self, ODT_LISTVIEW, (UINT)i, state, dc, p.bounds, (ULONG_PTR)it.data);
             if (!IsWindow(hwnd))
                 return;
             dc->RestoreDC(saved);

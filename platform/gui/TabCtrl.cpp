@@ -138,18 +138,8 @@ void TabCtrlState::PaintTab(CDC* dc, int i, CRect r) {
     if (selected)
         r.InflateRect(kLift, Bottom() ? 0 : kLift, kLift, Bottom() ? kLift : 0);
     if (Style() & TCS_OWNERDRAWFIXED) {
-        DRAWITEMSTRUCT dis{};
-        dis.CtlType = ODT_TAB;
-        dis.CtlID = (UINT)self->GetDlgCtrlID();
-        dis.itemID = (UINT)i;
-        dis.itemAction = ODA_DRAWENTIRE;
-        dis.itemState = selected ? ODS_SELECTED : 0;
-        dis.hwndItem = self->m_hWnd;
-        dis.hDC = dc->GetSafeHdc();
-        dis.rcItem = r;
-        dis.itemData = (ULONG_PTR)it.data;
-        if (CWnd* parent = self->GetParent())
-            parent->SendMessage(WM_DRAWITEM, dis.CtlID, (LPARAM)&dis);
+        AfxSendDrawItem(self, ODT_TAB, (UINT)i, selected ? ODS_SELECTED : 0, dc, r,
+                        (ULONG_PTR)it.data);
         return;
     }
     dc->FillSolidRect(&r, GetSysColor(COLOR_BTNFACE));
