@@ -283,7 +283,15 @@ protected:                                                                      
 #define ON_WM_MEASUREITEM()                                                                        \
     AFX_ON_WM(WM_MEASUREITEM,                                                                      \
               p->OnMeasureItem((int)c.wParam, reinterpret_cast<LPMEASUREITEMSTRUCT>(c.lParam)))
+// One entry serves every WM_CTLCOLOR* message; the kind comes from the message.
 #define ON_WM_CTLCOLOR()                                                                           \
-    AFX_ON_WM(WM_CTLCOLORSTATIC, c.result = (LRESULT)p->OnCtlColor(                                \
-                                     CDC::FromHandle((HDC)c.wParam),                               \
-                                     CWnd::FromHandle((HWND)c.lParam), CTLCOLOR_STATIC))
+    AFX_ON_WM(WM_CTLCOLOR, c.result = (LRESULT)p->OnCtlColor(CDC::FromHandle((HDC)c.wParam),       \
+                                                             CWnd::FromHandle((HWND)c.lParam),     \
+                                                             c.message - WM_CTLCOLORMSGBOX))
+// The control's own colours when its parent does not choose them: a null brush lets the
+// parent's default stand.
+#define ON_WM_CTLCOLOR_REFLECT()                                                                   \
+    AFX_ENTRY(WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0, nullptr,                                     \
+              c.result = (LRESULT)p->CtlColor(CDC::FromHandle((HDC)c.wParam),                      \
+                                              c.message - WM_CTLCOLORMSGBOX);                      \
+              return c.result != 0;)

@@ -1200,6 +1200,96 @@ public:
 
 } // namespace
 
+// ---- Colours chosen by the parent ----
+
+namespace {
+
+UINT CtlColorMessage(CWnd* wnd, QWidget* w, CWnd*& asked) {
+    CString cls = wnd->m_p->className;
+    cls.MakeUpper();
+    DWORD style = wnd->m_p->style;
+    asked = wnd->GetParent();
+    if (cls == "STATIC")
+        return WM_CTLCOLORSTATIC;
+    if (cls == "EDIT")
+        // A read-only or disabled edit is coloured as a static.
+        return (style & ES_READONLY) || !w->isEnabled() ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+    if (cls == "LISTBOX")
+        return WM_CTLCOLORLISTBOX;
+    if (cls == "SCROLLBAR")
+        return WM_CTLCOLORSCROLLBAR;
+    if (cls == "BUTTON") {
+        UINT kind = style & BS_TYPEMASK;
+        bool push = kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_OWNERDRAW;
+        return push ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
+    }
+    if (cls == "#32770") {
+        // A dialog asks itself for its background.
+        asked = wnd;
+        return WM_CTLCOLORDLG;
+    }
+    return 0;
+}
+
+} // namespace
+
+void AfxApplyCtlColor(CWnd* wnd) {
+    QWidget* w = wnd->GetWidget();
+    if (!w)
+        return;
+    CWnd* asked = nullptr;
+    UINT msg = CtlColorMessage(wnd, w, asked);
+    if (!msg || !asked)
+        return;
+    WndPrivate& p = *wnd->m_p;
+    QPalette own = p.ownPalette ? *p.ownPalette : w->palette();
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    CDC dc;
+    dc.AttachImage(&scratch);
+    QColor t = own.color(QPalette::WindowText), b = own.color(QPalette::Window);
+    dc.SetTextColor(RGB(t.red(), t.green(), t.blue()));
+    dc.SetBkColor(RGB(b.red(), b.green(), b.blue()));
+    HWND self = wnd->m_hWnd;
+    auto brush = (HBRUSH)asked->SendMessage(msg, (WPARAM)dc.GetSafeHdc(), (LPARAM)self);
+    if (!IsWindow(self) || wnd->GetWidget() != w)
+        return;
+    if (!brush) {
+        // Nobody chose: the widget's own colours come back.
+        if (p.ownPalette) {
+            w->setPalette(*p.ownPalette);
+            w->setAutoFillBackground(p.ownAutoFill);
+            p.ownPalette.reset();
+        }
+        return;
+    }
+    if (!p.ownPalette) {
+        p.ownPalette = w->palette();
+        p.ownAutoFill = w->autoFillBackground();
+    }
+    QPalette pal = own;
+    QColor text = AfxQColor(dc.GetTextColor());
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, text);
+    LOGBRUSH lb{};
+    CGdiObject* o = CGdiObject::FromHandle(brush);
+    bool known = o && o->GetObject(sizeof lb, &lb);
+    bool fill = p.ownAutoFill;
+    if (known && lb.lbStyle == BS_SOLID) {
+        QColor c = AfxQColor(lb.lbColor);
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            pal.setColor(role, c);
+        fill = true;
+    } else if (known && lb.lbStyle == BS_NULL) {
+        // A hollow brush lets the parent show through.
+        pal.setColor(QPalette::Base, Qt::transparent);
+        fill = false;
+    }
+    if (pal != w->palette())
+        w->setPalette(pal);
+    if (fill != w->autoFillBackground())
+        w->setAutoFillBackground(fill);
+}
+
 QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* parent) {
     if (!cs.lpszClass || !(cs.style & WS_CHILD))
         return nullptr;

@@ -316,6 +316,24 @@ public:
     int StepIt();
 };
 
+// A control of a dialog template that no class of the program takes over: it goes with its
+// window. Each is an object of its control class, so code may treat GetDlgItem's answer as one.
+template <class T> class CTemplateItem : public T {
+public:
+    CTemplateItem() { this->m_bTemplateItem = true; }
+    void PostNcDestroy() override { delete this; }
+};
+
+// The object a dialog template makes for a control of a class name (case does not matter);
+// the factory returns a new CTemplateItem<T>, AfxRegisterControlClass<T> registers just that.
+using AfxControlFactory = CWnd* (*)();
+void AfxRegisterControlClass(const char* className, AfxControlFactory factory);
+template <class T> void AfxRegisterControlClass(const char* className) {
+    AfxRegisterControlClass(className, []() -> CWnd* { return new CTemplateItem<T>; });
+}
+// A new template object for the class name: a registered one, a basic control, or a plain window.
+CWnd* AfxNewTemplateItem(const char* className);
+
 // Makes the Qt widget and the message behaviour of a window class ("BUTTON", "EDIT", ...); null
 // for a class that is not a control.
 QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* parent);

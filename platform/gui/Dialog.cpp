@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -29,17 +30,26 @@ ModalDialogHook& Hook() {
     return hook;
 }
 
-// The controls of a template that no class of the program takes over go with their window.
-// Each is an object of its control class, so code may treat GetDlgItem's answer as one.
-template <class T> class CTemplateItem : public T {
-public:
-    CTemplateItem() { this->m_bTemplateItem = true; }
-    void PostNcDestroy() override { delete this; }
-};
+std::map<CString, AfxControlFactory>& ControlFactories() {
+    static std::map<CString, AfxControlFactory> factories;
+    return factories;
+}
 
-CWnd* NewTemplateItem(const char* className) {
+} // namespace
+
+void AfxRegisterControlClass(const char* className, AfxControlFactory factory) {
     CString cls(className);
     cls.MakeUpper();
+    ControlFactories()[cls] = factory;
+}
+
+CWnd* AfxNewTemplateItem(const char* className) {
+    CString cls(className);
+    cls.MakeUpper();
+    auto it = ControlFactories().find(cls);
+    if (it != ControlFactories().end())
+        if (CWnd* w = it->second())
+            return w;
     if (cls == "BUTTON")
         return new CTemplateItem<CButton>;
     if (cls == "EDIT")
@@ -58,8 +68,6 @@ CWnd* NewTemplateItem(const char* className) {
         return new CTemplateItem<CProgressCtrl>;
     return new CTemplateItem<CWnd>;
 }
-
-} // namespace
 
 ModalDialogHook AfxSetModalDialogHook(ModalDialogHook hook) {
     ModalDialogHook old = std::move(Hook());
@@ -104,7 +112,7 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
     SetFont(&m_font, FALSE);
     for (int i = 0; i < t->itemCount; ++i) {
         const ResDialogItem& it = t->items[i];
-        CWnd* item = NewTemplateItem(it.className);
+        CWnd* item = AfxNewTemplateItem(it.className);
         if (!item->CreateEx(it.exStyle, it.className, it.text, it.style | WS_CHILD,
                             du.ToPixelsX(it.x), du.ToPixelsY(it.y), du.ToPixelsX(it.cx),
                             du.ToPixelsY(it.cy), m_hWnd, (HMENU)(INT_PTR)it.id)) {
@@ -114,6 +122,20 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
         item->SetFont(&m_font, FALSE);
         if ((it.style & 0x0F) == 0x01 && std::strcmp(it.className, "BUTTON") == 0)
             m_nDefID = (UINT)it.id;
+    }
+    // Initial list rows of the template's combo and list boxes.
+    if (const ResDlgInit* init = AfxFindDlgInit(m_nIDTemplate)) {
+        for (int i = 0; i < init->count; ++i) {
+            const ResDlgInitEntry& e = init->entries[i];
+            // Only the add-string messages carry text; others are not taken from a script.
+            UINT msg = e.message == 0x403   ? CB_ADDSTRING
+                       : e.message == 0x401 ? LB_ADDSTRING
+                                            : e.message;
+            if (msg != CB_ADDSTRING && msg != LB_ADDSTRING)
+                continue;
+            if (CWnd* c = GetDlgItem(e.control))
+                c->SendMessage(msg, 0, (LPARAM)e.text);
+        }
     }
     // A dialog at the template's origin is centred over its owner.
     if ((t->x == 0 && t->y == 0) || (t->style & DS_CENTER))
@@ -239,15 +261,113 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     return FALSE;
 }
 
+namespace {
+
+// The letter after a single '&' of a caption, upper-cased; 0 when there is none.
+char MnemonicOf(const CString& text) {
+    const char* s = text.GetString();
+    for (; *s; ++s) {
+        if ((BYTE)*s >= 0x80 && s[1]) {
+            ++s; // a GBK character is never a mnemonic
+            continue;
+        }
+        if (*s == '&') {
+            if (s[1] == '&') {
+                ++s;
+                continue;
+            }
+            char c = s[1];
+            return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
+        }
+    }
+    return 0;
+}
+
+bool IsLabel(CWnd* c) {
+    CString cls = c->GetClassName();
+    cls.MakeUpper();
+    return cls == "STATIC" || (c->SendMessage(WM_GETDLGCODE) & DLGC_STATIC);
+}
+
+bool Usable(CWnd* c) {
+    return c->IsWindowVisible() && c->IsWindowEnabled();
+}
+
+} // namespace
+
+BOOL CDialog::OnMnemonic(char key) {
+    if (key >= 'a' && key <= 'z')
+        key = (char)(key - 'a' + 'A');
+    for (CWnd* c = GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+        CString text;
+        c->GetWindowText(text);
+        if (MnemonicOf(text) != key || !Usable(c))
+            continue;
+        if (IsLabel(c)) {
+            // A label's letter leads to the control that follows it.
+            for (CWnd* n = c->GetWindow(GW_HWNDNEXT); n; n = n->GetWindow(GW_HWNDNEXT))
+                if (Usable(n) && !IsLabel(n)) {
+                    GotoDlgCtrl(n);
+                    return TRUE;
+                }
+            return TRUE;
+        }
+        UINT code = (UINT)c->SendMessage(WM_GETDLGCODE);
+        if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+            c->SendMessage(BM_CLICK);
+        } else if (code & (DLGC_BUTTON | DLGC_RADIOBUTTON)) {
+            GotoDlgCtrl(c);
+            c->SendMessage(BM_CLICK);
+        } else {
+            GotoDlgCtrl(c);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
 BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
-    if (lpMsg->message != WM_KEYDOWN)
+    UINT message = lpMsg->message;
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN && message != WM_CHAR)
         return FALSE;
     CWnd* target = FromHandle(lpMsg->hwnd);
     if (!target || (target != this && !IsChild(target)))
         return FALSE;
     UINT code =
         target != this ? (UINT)target->SendMessage(WM_GETDLGCODE, lpMsg->wParam, (LPARAM)lpMsg) : 0;
+    if (message == WM_SYSKEYDOWN) {
+        // Alt with a letter or digit: the control whose caption marks it.
+        WPARAM k = lpMsg->wParam;
+        bool letter = (k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9');
+        return letter && OnMnemonic((char)k);
+    }
+    if (message == WM_CHAR) {
+        // A control that takes no typing lets plain letters act as mnemonics.
+        if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL))
+            return FALSE;
+        char ch = (char)lpMsg->wParam;
+        bool letter =
+            (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9');
+        return letter && target != this && OnMnemonic(ch);
+    }
     switch (lpMsg->wParam) {
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN: {
+        // Arrows move within a group; an automatic radio button is chosen as it is reached.
+        if (target == this || (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)))
+            return FALSE;
+        bool back = lpMsg->wParam == VK_LEFT || lpMsg->wParam == VK_UP;
+        CWnd* next = GetNextDlgGroupItem(target, back);
+        if (!next || next == target)
+            return TRUE;
+        GotoDlgCtrl(next);
+        if ((next->SendMessage(WM_GETDLGCODE) & DLGC_RADIOBUTTON) &&
+            (next->GetStyle() & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+            next->SendMessage(BM_CLICK);
+        return TRUE;
+    }
     case VK_TAB:
         if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))
             return FALSE;

@@ -77,6 +77,8 @@ public:
 
 protected:
     LRESULT OnInitDialogMessage(WPARAM, LPARAM);
+    // Acts on the control whose caption marks key with '&'; FALSE when none does.
+    BOOL OnMnemonic(char key);
     void OnOKCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
     void OnClose();

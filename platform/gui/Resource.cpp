@@ -70,6 +70,27 @@ const ResToolBar* AfxFindToolBar(UINT id) {
                 [id](const ResToolBar& r) { return r.id == id; });
 }
 
+namespace {
+std::vector<std::pair<const ResDlgInit*, int>>& DlgInitTables() {
+    static std::vector<std::pair<const ResDlgInit*, int>> tables;
+    return tables;
+}
+} // namespace
+
+void AfxRegisterDlgInits(const ResDlgInit* table, int count) {
+    if (table && count > 0)
+        DlgInitTables().emplace_back(table, count);
+}
+
+const ResDlgInit* AfxFindDlgInit(UINT dialogId) {
+    auto& tables = DlgInitTables();
+    for (auto it = tables.rbegin(); it != tables.rend(); ++it)
+        for (int i = 0; i < it->second; ++i)
+            if (it->first[i].id == dialogId)
+                return &it->first[i];
+    return nullptr;
+}
+
 const ResImage* AfxFindImage(UINT kind, UINT id) {
     return Find(&ResModule::images, &ResModule::imageCount,
                 [=](const ResImage& r) { return r.kind == kind && !r.name && r.id == id; });

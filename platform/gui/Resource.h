@@ -75,6 +75,19 @@ struct ResImage {
     size_t size;
 };
 
+// Initial data of a dialog's controls: messages sent with their text once the dialog exists.
+struct ResDlgInitEntry {
+    int control;
+    UINT message; // CB_ADDSTRING or LB_ADDSTRING, or their 16-bit numbers 0x403 and 0x401
+    const char* text;
+};
+
+struct ResDlgInit {
+    UINT id; // the dialog's
+    const ResDlgInitEntry* entries;
+    int count;
+};
+
 struct ResModule {
     const ResString* strings;
     int stringCount;
@@ -126,6 +139,7 @@ const ResDialog* AfxFindDialog(UINT id);
 const ResMenu* AfxFindMenu(UINT id);
 const ResAccelTable* AfxFindAccelerators(UINT id);
 const ResToolBar* AfxFindToolBar(UINT id);
+const ResDlgInit* AfxFindDlgInit(UINT dialogId);
 const ResImage* AfxFindImage(UINT kind, UINT id);
 const ResImage* AfxFindImage(UINT kind, LPCTSTR name);
 
@@ -141,6 +155,14 @@ struct DialogUnits {
     int ToPixelsY(int y) const { return (y * baseY + 4) / 8; }
 };
 DialogUnits AfxDialogUnits(HFONT hFont);
+
+// Adds the initial data of a module's dialogs (later modules win, as for the other tables).
+void AfxRegisterDlgInits(const ResDlgInit* table, int count);
+
+class AfxDlgInitRegistrar {
+public:
+    AfxDlgInitRegistrar(const ResDlgInit* table, int count) { AfxRegisterDlgInits(table, count); }
+};
 
 class AfxResourceRegistrar {
 public:

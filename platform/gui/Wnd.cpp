@@ -345,6 +345,7 @@ bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
     WndPrivate& p = *wnd->m_p;
     if (p.inPaint)
         return false;
+    AfxApplyCtlColor(wnd);
     QtDispatch d{wnd->m_hWnd, WM_PAINT, e, wnd->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
     p.inPaint = true;
@@ -1020,7 +1021,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
             }
         }
     }
-    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), message);
+    const AFX_MSGMAP_ENTRY* e =
+        FindMessageEntry(GetMessageMap(), AfxIsCtlColorMessage(message) ? WM_CTLCOLOR : message);
     if (!e)
         return FALSE;
     AFX_MSGCALL call;
@@ -1119,6 +1121,20 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        // Nobody above chose: the control may choose its own colours.
+        CWnd* child = FromHandlePermanent((HWND)lParam);
+        LRESULT r = 0;
+        if (child && child != this && child->OnChildNotify(message, wParam, lParam, &r))
+            return r;
+        return 0;
+    }
     case WM_SETCURSOR:
         // A child's parent may choose for it; otherwise the class cursor, or the control's own.
         if ((m_p->style & WS_CHILD) && GetParent() &&
@@ -1214,7 +1230,8 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
         *pResult = TRUE;
         return TRUE;
     } else {
-        const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + message);
+        UINT reflected = AfxIsCtlColorMessage(message) ? WM_CTLCOLOR : message;
+        const AFX_MSGMAP_ENTRY* e = FindMessageEntry(GetMessageMap(), WM_REFLECT_BASE + reflected);
         if (!e || !e->pfn(this, call))
             return FALSE;
         *pResult = call.result;

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <optional>
+#include <QPalette>
 
 class QEvent;
 class QPainter;
@@ -33,6 +35,9 @@ struct WndPrivate {
     HFONT font = nullptr;
     // From the window class: the pointer's shape over the window and the background.
     HCURSOR classCursor = nullptr;
+    // The widget's own palette, kept while WM_CTLCOLOR* answers colour it.
+    std::optional<QPalette> ownPalette;
+    bool ownAutoFill = false;
     BOOL redraw = TRUE;
     std::map<int, UINT_PTR> qtTimerToId; // Qt timer id -> window timer id
     std::map<UINT_PTR, int> idToQtTimer;
@@ -57,6 +62,13 @@ QtDispatch* AfxCurrentQtDispatch();
 // The widget SetCursor shapes: the window a WM_SETCURSOR is about, else the window holding the
 // capture, else the widget under the pointer.
 QWidget* AfxCursorTarget();
+
+inline bool AfxIsCtlColorMessage(UINT message) {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+// Asks the parent (a dialog: itself) for the colours of the window with WM_CTLCOLOR* before it
+// paints, and gives the Qt widget the brush and text colour chosen.
+void AfxApplyCtlColor(CWnd* wnd);
 
 // Sends one queued-style message: PreTranslateMessage first, then the window procedure.
 void AfxDispatchQueued(MSG& msg);

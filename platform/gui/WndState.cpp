@@ -550,6 +550,14 @@ void CWnd::GetWindowRect(LPRECT lpRect) const {
 void CWnd::GetClientRect(LPRECT lpRect) const {
     QWidget* w = GetWidget();
     *lpRect = w ? RECT{0, 0, w->width(), w->height()} : RECT{0, 0, 0, 0};
+    // A window that draws its own scroll bars keeps them outside its client area; Qt controls
+    // (an adapter) place theirs themselves.
+    if (w && !m_p->adapter) {
+        if (m_p->style & WS_VSCROLL)
+            lpRect->right = std::max<LONG>(0, lpRect->right - GetSystemMetrics(SM_CXVSCROLL));
+        if (m_p->style & WS_HSCROLL)
+            lpRect->bottom = std::max<LONG>(0, lpRect->bottom - GetSystemMetrics(SM_CYHSCROLL));
+    }
 }
 
 void CWnd::ClientToScreen(LPPOINT p) const {

@@ -104,10 +104,24 @@ std::string EmitCpp(const Script& s) {
     }
     o << "    {0u, 0u, nullptr, nullptr, 0}};\n\n";
 
+    for (const DlgInit& d : s.dlgInits) {
+        o << "const ResDlgInitEntry kDlgInit" << d.id << "[] = {\n";
+        for (const DlgInitEntry& e : d.entries)
+            o << "    {" << e.control << ", 0x" << std::hex << e.message << std::dec << "u, "
+              << Literal(e.text) << "},\n";
+        o << "    {0, 0u, nullptr}};\n";
+    }
+    o << "const ResDlgInit kDlgInits[] = {\n";
+    for (const DlgInit& d : s.dlgInits)
+        o << "    {" << d.id << "u, kDlgInit" << d.id << ", " << d.entries.size() << "},\n";
+    o << "    {0u, nullptr, 0}};\n\n";
+
     o << "const ResModule kModule = {kStrings, " << s.strings.size() << ", kDialogs, "
       << s.dialogs.size() << ", kMenus, " << s.menus.size() << ", kAccels, " << s.accels.size()
       << ", kToolBars, " << s.toolbars.size() << ", kImages, " << s.images.size() << "};\n"
-      << "const AfxResourceRegistrar kRegistrar(&kModule);\n\n} // namespace\n";
+      << "const AfxResourceRegistrar kRegistrar(&kModule);\n"
+      << "const AfxDlgInitRegistrar kDlgInitRegistrar(kDlgInits, " << s.dlgInits.size()
+      << ");\n\n} // namespace\n";
     return o.str();
 }
 

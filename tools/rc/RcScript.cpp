@@ -387,6 +387,8 @@ private:
             AccelRes(id);
         else if (kind == "TOOLBAR")
             ToolBarRes(id);
+        else if (kind == "DLGINIT")
+            DlgInitRes(id);
         else if (isImage)
             ImageRes(kind == "ICON" ? 3 : kind == "BITMAP" ? 2 : 1, id, name);
         else
@@ -726,6 +728,55 @@ private:
             }
         }
         m_script.toolbars.push_back(std::move(tb));
+    }
+
+    // Entries "control, message, text" end with a lone 0. The text is a string, or in the form
+    // the classic editors write, its length, 0 and the bytes as little-endian 16-bit words.
+    void DlgInitRes(long id) {
+        SkipOptions();
+        DlgInit d;
+        d.id = id;
+        Begin();
+        while (!AtEnd()) {
+            int line = m_tok.line;
+            DlgInitEntry e;
+            e.control = Expr();
+            if (e.control == 0 && !IsPunct(',')) {
+                if (!IsName("END") && !IsPunct('}'))
+                    Fail("expected END after the closing 0, found " + Describe());
+                continue;
+            }
+            Expect(',');
+            e.message = Expr();
+            Expect(',');
+            if (m_tok.kind == Tok::String) {
+                e.text = Gbk(ExpectString());
+            } else {
+                long length = Expr();
+                Expect(',');
+                Expr();
+                if (length < 0 || length > 0xFFFF)
+                    m_lex.Fail(line, "bad initial data length " + std::to_string(length));
+                std::string bytes;
+                // The words start on the next line, without a comma.
+                while ((long)bytes.size() < length) {
+                    if (!bytes.empty())
+                        Expect(',');
+                    long word = Expr();
+                    bytes += (char)(word & 0xFF);
+                    bytes += (char)((word >> 8) & 0xFF);
+                }
+                Accept(',');
+                bytes.resize((size_t)length);
+                // The length counts the terminating zero.
+                while (!bytes.empty() && bytes.back() == 0)
+                    bytes.pop_back();
+                e.text = bytes;
+            }
+            Accept(',');
+            d.entries.push_back(e);
+        }
+        m_script.dlgInits.push_back(d);
     }
 
     void ImageRes(int kind, long id, const std::string& name) {

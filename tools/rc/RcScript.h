@@ -74,6 +74,19 @@ struct Image {
     std::vector<unsigned char> data;
 };
 
+// Initial data of a dialog's controls: each entry is a message (CB_ADDSTRING and kin) sent with
+// its text to one control once the dialog exists.
+struct DlgInitEntry {
+    long control = 0;
+    long message = 0;
+    std::string text; // GBK
+};
+
+struct DlgInit {
+    long id = 0;
+    std::vector<DlgInitEntry> entries;
+};
+
 struct Script {
     std::map<long, std::string> strings;
     std::vector<Dialog> dialogs;
@@ -81,6 +94,7 @@ struct Script {
     std::vector<AccelTable> accels;
     std::vector<ToolBar> toolbars;
     std::vector<Image> images;
+    std::vector<DlgInit> dlgInits;
     std::map<std::string, long> defines;
 };
 

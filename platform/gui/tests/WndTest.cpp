@@ -454,3 +454,32 @@ TEST_F(WndTest, CreateHandsItsContextToWmCreate) {
     ASSERT_TRUE(child.Create(nullptr, "c", WS_CHILD, CRect(0, 0, 10, 10), &parent, 1, &context));
     EXPECT_EQ(child.seen, &context);
 }
+
+TEST_F(WndTest, OwnScrollBarsStayOutsideTheClientArea) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr));
+    struct Case {
+        DWORD style;
+        int cx, cy;
+    } cases[] = {{0, 100, 80},
+                 {WS_VSCROLL, 100 - GetSystemMetrics(SM_CXVSCROLL), 80},
+                 {WS_HSCROLL, 100, 80 - GetSystemMetrics(SM_CYHSCROLL)},
+                 {WS_VSCROLL | WS_HSCROLL, 100 - GetSystemMetrics(SM_CXVSCROLL),
+                  80 - GetSystemMetrics(SM_CYHSCROLL)}};
+    UINT id = 10;
+    for (const Case& c : cases) {
+        CWnd w;
+        ASSERT_TRUE(
+            w.Create(nullptr, "w", WS_CHILD | c.style, CRect(0, 0, 100, 80), &parent, id++));
+        CRect r;
+        w.GetClientRect(&r);
+        EXPECT_EQ(r, CRect(0, 0, c.cx, c.cy)) << c.style;
+    }
+    // A Qt control places its own bars.
+    CEdit edit;
+    ASSERT_TRUE(
+        edit.Create(WS_CHILD | WS_VSCROLL | ES_MULTILINE, CRect(0, 0, 100, 80), &parent, 20));
+    CRect r;
+    edit.GetClientRect(&r);
+    EXPECT_EQ(r.Width(), 100);
+}

@@ -81,6 +81,28 @@ TEST(RcScript, MenusAcceleratorsToolbarsAndImages) {
     EXPECT_EQ(s.images[1].data.size(), 69u);
 }
 
+TEST(RcScript, DialogInitialDataAsTextOrAsWords) {
+    rc::Script s;
+    // "红" is GBK BA EC; the classic form spells the bytes as words and counts the zero.
+    // The script is UTF-8 text, as the files are.
+    const char* script = reinterpret_cast<const char*>(
+        u8"5 DLGINIT\nBEGIN\n  7, 0x403, \"绿色\"\n"
+        "  7, 0x403, 5, 0\n  0xecba, 0x4241, 0x0000,\n  8, 0x401, 3, 0\n"
+        "  0x4241, 0x0000,\n  0\nEND\n");
+    rc::ParseScript(script, kDir + "/init.rc", s);
+    ASSERT_EQ(s.dlgInits.size(), 1u);
+    const auto& e = s.dlgInits[0].entries;
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].control, 7);
+    EXPECT_EQ(e[0].message, 0x403);
+    EXPECT_EQ(e[0].text, "绿色");
+    EXPECT_EQ(e[1].text, "红AB");
+    EXPECT_EQ(e[2].control, 8);
+    EXPECT_EQ(e[2].text, "AB");
+    std::string cpp = rc::EmitCpp(s);
+    EXPECT_NE(cpp.find("kDlgInitRegistrar(kDlgInits, 1)"), std::string::npos);
+}
+
 TEST(RcScript, MalformedScriptsAreRejectedWithFileAndLine) {
     struct Row {
         const char* text;
@@ -99,6 +121,9 @@ TEST(RcScript, MalformedScriptsAreRejectedWithFileAndLine) {
         {"#if 0\n", 1, "unsupported directive"},
         {"7 ICON \"missing.png\"\n", 1, "cannot read"},
         {"/* never closed\n", 1, "unterminated comment"},
+        {"5 DLGINIT\nBEGIN\n  7, 0x403, 9, 0\n  0x4241\nEND\n", 5, "expected ','"},
+        {"5 DLGINIT\nBEGIN\n  7, 0x403, -1, 0\nEND\n", 3, "bad initial data length"},
+        {"5 DLGINIT\nBEGIN\n  0\n  7, 0x403, \"a\"\nEND\n", 4, "expected END"},
     };
     for (const Row& r : rows) {
         rc::Script s;

@@ -1,0 +1,167 @@
+#include "GuiTestSupport.h"
+
+#include "platform/gui/Dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+enum {
+    IDD_KEYS = 7110,
+    IDC_NAME = 7111,
+    IDC_SOLAR,
+    IDC_LUNAR,
+    IDC_UNKNOWN,
+    IDC_SAVE,
+    IDC_COLOUR,
+    IDC_CUSTOM,
+    IDC_APPLY,
+    IDC_NAME_LABEL,
+    IDC_ROWS
+};
+
+// A control class of the program that templates name by its class name.
+class CCustomCtl : public CWnd {};
+
+const bool kRegistered = [] {
+    AfxRegisterControlClass<CCustomCtl>("QuillmarTestClass");
+    return true;
+}();
+
+// Records the commands of its buttons and chooses colours for its controls.
+class CKeysDlg : public CDialog {
+public:
+    CKeysDlg() : CDialog(IDD_KEYS) {}
+    std::vector<UINT> clicks;
+    CBrush yellow{RGB(255, 255, 0)};
+    CBrush dialogGround{RGB(0, 0, 128)};
+    std::vector<UINT> kindsAsked;
+
+    void OnApply() { clicks.push_back(IDC_APPLY); }
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+        kindsAsked.push_back(nCtlColor);
+        if (nCtlColor == CTLCOLOR_DLG)
+            return dialogGround;
+        if (pWnd->GetDlgCtrlID() == IDC_NAME_LABEL || pWnd->GetDlgCtrlID() == IDC_NAME) {
+            pDC->SetTextColor(RGB(255, 0, 0));
+            pDC->SetBkMode(TRANSPARENT);
+            return yellow;
+        }
+        return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CKeysDlg, CDialog)
+ON_BN_CLICKED(IDC_APPLY, &CKeysDlg::OnApply)
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+class DialogKeysTest : public GuiTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dlg.Create(IDD_KEYS));
+        dlg.ShowWindow(SW_SHOW);
+        Pump();
+    }
+    void TearDown() override { dlg.DestroyWindow(); }
+    QWidget* Item(int id) const { return dlg.GetDlgItem(id)->GetWidget(); }
+    int FocusId() const {
+        CWnd* f = CWnd::GetFocus();
+        return f ? f->GetDlgCtrlID() : 0;
+    }
+    CKeysDlg dlg;
+};
+
+TEST_F(DialogKeysTest, TemplateDataFillsListsAndRegisteredClassesMakeTheirObjects) {
+    auto* colour = static_cast<CComboBox*>(dlg.GetDlgItem(IDC_COLOUR));
+    ASSERT_EQ(colour->GetCount(), 2);
+    CString s;
+    colour->GetLBText(1, s);
+    EXPECT_EQ(s, CString("绿色"));
+    auto* rows = static_cast<CListBox*>(dlg.GetDlgItem(IDC_ROWS));
+    ASSERT_EQ(rows->GetCount(), 2);
+    rows->GetText(0, s);
+    EXPECT_EQ(s, CString("甲"));
+    EXPECT_NE(dynamic_cast<CCustomCtl*>(dlg.GetDlgItem(IDC_CUSTOM)), nullptr);
+}
+
+TEST_F(DialogKeysTest, ArrowsMoveWithinTheRadioGroupAndChooseAsTheyGo) {
+    dlg.CheckRadioButton(IDC_SOLAR, IDC_UNKNOWN, IDC_SOLAR);
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_SOLAR));
+    struct Step {
+        Qt::Key key;
+        int focus;
+    } steps[] = {{Qt::Key_Right, IDC_LUNAR},
+                 {Qt::Key_Down, IDC_UNKNOWN},
+                 {Qt::Key_Down, IDC_SOLAR}, // the group wraps round
+                 {Qt::Key_Left, IDC_UNKNOWN},
+                 {Qt::Key_Up, IDC_LUNAR}};
+    for (const Step& s : steps) {
+        QTest::keyClick(QApplication::focusWidget(), s.key);
+        EXPECT_EQ(FocusId(), s.focus);
+        EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_SOLAR, IDC_UNKNOWN), s.focus);
+    }
+    // An edit keeps its arrows.
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_NAME));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(FocusId(), IDC_NAME);
+}
+
+TEST_F(DialogKeysTest, MnemonicsFocusClickOrLeadPastTheirLabel) {
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_COLOUR));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(FocusId(), IDC_SAVE);
+    EXPECT_EQ(dlg.IsDlgButtonChecked(IDC_SAVE), 1u) << "a check box is clicked";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(FocusId(), IDC_NAME) << "the label's letter leads to the edit after it";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(dlg.clicks, std::vector<UINT>{IDC_APPLY});
+    EXPECT_EQ(FocusId(), IDC_NAME) << "a push button is pressed where it is";
+
+    // Typing into the edit is typing, not a mnemonic.
+    QTest::keyClicks(QApplication::focusWidget(), "l");
+    EXPECT_EQ(FocusId(), IDC_NAME);
+    // From a button, a plain letter acts as its mnemonic.
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(IDC_SAVE));
+    QTest::keyClicks(QApplication::focusWidget(), "l");
+    EXPECT_EQ(FocusId(), IDC_LUNAR);
+    EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_SOLAR, IDC_UNKNOWN), IDC_LUNAR);
+
+    dlg.GetDlgItem(IDC_APPLY)->EnableWindow(FALSE);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(dlg.clicks.size(), 1u) << "a disabled control has no mnemonic";
+}
+
+TEST_F(DialogKeysTest, ParentColoursStaticsEditsAndTheDialog) {
+    // The first paint asks for the colours; the picture after it shows them.
+    dlg.GetWidget()->grab();
+    Pump();
+    QImage shot = dlg.GetWidget()->grab().toImage();
+    dlg.SaveScreenshot(GuiTest::ScreenPath("dialog-colours").c_str());
+    std::vector<UINT> kinds = dlg.kindsAsked;
+    auto asked = [&](UINT k) { return std::find(kinds.begin(), kinds.end(), k) != kinds.end(); };
+    EXPECT_TRUE(asked(CTLCOLOR_DLG));
+    EXPECT_TRUE(asked(CTLCOLOR_STATIC));
+    EXPECT_TRUE(asked(CTLCOLOR_EDIT));
+    EXPECT_TRUE(asked(CTLCOLOR_LISTBOX));
+
+    QWidget* label = Item(IDC_NAME_LABEL);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(label->palette().color(QPalette::Window), QColor(255, 255, 0));
+    EXPECT_TRUE(label->autoFillBackground());
+    EXPECT_EQ(Item(IDC_NAME)->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(Item(IDC_NAME)->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QPoint corner = dlg.GetWidget()->rect().bottomLeft() + QPoint(2, -2);
+    EXPECT_EQ(shot.pixelColor(corner * shot.devicePixelRatio()), QColor(0, 0, 128));
+
+    // Controls nobody colours keep their own palette.
+    EXPECT_NE(Item(IDC_ROWS)->palette().color(QPalette::Base), QColor(255, 255, 0));
+}
+
+} // namespace
