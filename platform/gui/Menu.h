@@ -2,6 +2,7 @@
 // as it reads and changes its own menus); Qt only shows it while it is open or on a menu bar.
 #pragma once
 
+#include "platform/gui/Resource.h"
 #include "platform/gui/Wnd.h"
 
 #include <functional>

@@ -17,8 +17,13 @@ const ResMenuItem kTrayMenuItems[] = {
     {1, 0, 57665, "退出(&X)"},
 };
 const ResMenu kTrayMenus[] = {{481, kTrayMenuItems, 3}};
-const ResModule kTrayModule = {nullptr, 0, nullptr, 0, kTrayMenus, 1,
-                               nullptr, 0, nullptr, 0, nullptr,    0};
+ResModule MakeModule() {
+    ResModule m{};
+    m.menus = kTrayMenus;
+    m.menuCount = 1;
+    return m;
+}
+const ResModule kTrayModule = MakeModule();
 
 class COwnerFrame : public CWnd {
 public:

@@ -19,7 +19,13 @@ const ResMenuItem kMenuItems[] = {
     {2, 0, 212, "按日期"},        {1, 0, 202, "状态栏"},
 };
 const ResMenu kMenus[] = {{7001, kMenuItems, (int)(sizeof kMenuItems / sizeof kMenuItems[0])}};
-const ResModule kModule = {nullptr, 0, nullptr, 0, kMenus, 1, nullptr, 0, nullptr, 0, nullptr, 0};
+ResModule MakeModule() {
+    ResModule m{};
+    m.menus = kMenus;
+    m.menuCount = 1;
+    return m;
+}
+const ResModule kModule = MakeModule();
 
 class MenuTest : public GuiTest {
 protected:

@@ -1,0 +1,110 @@
+#include "GuiTestSupport.h"
+
+#include "platform/gui/CommonDialogs.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class CommonDialogsTest : public GuiTest {
+protected:
+    void TearDown() override { AfxSetModalDialogHook(nullptr); }
+};
+
+TEST_F(CommonDialogsTest, AnswersComeBackInTheClassicBuffer) {
+    AfxSetModalDialogHook([](CDialog& d) {
+        auto& f = dynamic_cast<CFileDialog&>(d);
+        CStringArray paths;
+        paths.Add("/home/u/文档/a.psn");
+        paths.Add("/home/u/文档/b.psn");
+        f.Answer(paths, 2);
+    });
+    CFileDialog open(TRUE, "psn", nullptr, OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST,
+                     "联系人文件 (*.psn)|*.psn|所有文件 (*.*)|*.*||");
+    ASSERT_EQ(IDOK, open.DoModal());
+    EXPECT_EQ(2u, open.m_ofn.nFilterIndex);
+    std::vector<std::string> got;
+    for (POSITION pos = open.GetStartPosition(); pos;)
+        got.push_back((LPCTSTR)open.GetNextPathName(pos));
+    EXPECT_EQ((std::vector<std::string>{"/home/u/文档/a.psn", "/home/u/文档/b.psn"}), got);
+    EXPECT_EQ(0u, CommDlgExtendedError());
+    EXPECT_EQ(0, memcmp("联系人文件 (*.psn)\0*.psn\0", open.m_ofn.lpstrFilter, 25));
+
+    // A save gets the default extension; a single file has no folder part of its own.
+    AfxSetModalDialogHook([](CDialog& d) { dynamic_cast<CFileDialog&>(d).Answer("/tmp/新建"); });
+    CFileDialog save(FALSE, "psn");
+    ASSERT_EQ(IDOK, save.DoModal());
+    EXPECT_STREQ("/tmp/新建.psn", (LPCTSTR)save.GetPathName());
+    EXPECT_STREQ("新建.psn", (LPCTSTR)save.GetFileName());
+    EXPECT_STREQ("psn", (LPCTSTR)save.GetFileExt());
+    EXPECT_STREQ("新建", (LPCTSTR)save.GetFileTitle());
+    EXPECT_EQ(5, save.m_ofn.nFileOffset);
+
+    // Too many names for the caller's buffer: the dialog fails and says how much it needs, so
+    // the caller can retry with a larger one.
+    AfxSetModalDialogHook([](CDialog& d) {
+        CStringArray paths;
+        for (int i = 0; i < 40; ++i) {
+            CString p;
+            p.Format("/home/u/文件夹/名字很长的文件%02d.psn", i);
+            paths.Add(p);
+        }
+        dynamic_cast<CFileDialog&>(d).Answer(paths);
+    });
+    CFileDialog multi(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT);
+    char small[520];
+    multi.m_ofn.lpstrFile = small;
+    multi.m_ofn.nMaxFile = sizeof small;
+    EXPECT_EQ(IDCANCEL, multi.DoModal());
+    EXPECT_EQ((DWORD)FNERR_BUFFERTOOSMALL, CommDlgExtendedError());
+    WORD need;
+    memcpy(&need, small, 2);
+    EXPECT_GT(need, 520);
+    std::vector<char> big(need);
+    multi.m_ofn.lpstrFile = big.data();
+    multi.m_ofn.nMaxFile = need;
+    EXPECT_EQ(IDOK, multi.DoModal());
+    int count = 0;
+    for (POSITION pos = multi.GetStartPosition(); pos; multi.GetNextPathName(pos))
+        ++count;
+    EXPECT_EQ(40, count);
+}
+
+TEST_F(CommonDialogsTest, ColourAndFontDialogsKeepTheirAnswers) {
+    CColorDialog colour(RGB(1, 2, 3));
+    EXPECT_EQ(RGB(1, 2, 3), colour.GetColor());
+    AfxSetModalDialogHook(
+        [](CDialog& d) { dynamic_cast<CColorDialog&>(d).Answer(RGB(255, 0, 0)); });
+    ASSERT_EQ(IDOK, colour.DoModal());
+    EXPECT_EQ(RGB(255, 0, 0), colour.GetColor());
+
+    LOGFONT initial{};
+    initial.lfHeight = -12;
+    strcpy(initial.lfFaceName, "宋体");
+    CFontDialog font(&initial);
+    AfxSetModalDialogHook([](CDialog& d) {
+        LOGFONT lf{};
+        lf.lfHeight = -16;
+        lf.lfWeight = 700;
+        lf.lfItalic = 1;
+        strcpy(lf.lfFaceName, "黑体");
+        dynamic_cast<CFontDialog&>(d).Answer(lf, RGB(0, 0, 255));
+    });
+    ASSERT_EQ(IDOK, font.DoModal());
+    EXPECT_STREQ("黑体", (LPCTSTR)font.GetFaceName());
+    EXPECT_EQ(120, font.GetSize()); // 16 pixels are 12 points
+    EXPECT_TRUE(font.IsBold());
+    EXPECT_TRUE(font.IsItalic());
+    EXPECT_EQ(RGB(0, 0, 255), font.GetColor());
+    LOGFONT out{};
+    font.GetCurrentFont(&out);
+    EXPECT_EQ(-16, out.lfHeight);
+
+    AfxSetModalDialogHook([](CDialog&) {}); // no answer: cancelled, nothing changes
+    CColorDialog untouched(RGB(9, 9, 9));
+    EXPECT_EQ(IDCANCEL, untouched.DoModal());
+    EXPECT_EQ(RGB(9, 9, 9), untouched.GetColor());
+}
+
+} // namespace

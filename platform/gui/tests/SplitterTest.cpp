@@ -1,0 +1,114 @@
+#include "GuiTestSupport.h"
+
+#include "platform/gui/Frame.h"
+#include "platform/gui/Splitter.h"
+
+namespace {
+
+class CPaneView : public CView {
+    DECLARE_DYNCREATE(CPaneView)
+public:
+    void OnDraw(CDC* pDC) override {
+        CRect rc;
+        GetClientRect(&rc);
+        pDC->FillSolidRect(&rc, GetDlgCtrlID() == AFX_IDW_PANE_FIRST ? RGB(200, 230, 255)
+                                                                     : RGB(255, 240, 200));
+    }
+};
+IMPLEMENT_DYNCREATE(CPaneView, CView)
+
+// A frame whose client is a splitter of two views side by side.
+class CSplitFrame : public CFrameWnd {
+public:
+    CSplitterWnd split;
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
+        if (!split.CreateStatic(this, 1, 2))
+            return FALSE;
+        return split.CreateView(0, 0, RUNTIME_CLASS(CPaneView), CSize(120, 0), pContext) &&
+               split.CreateView(0, 1, RUNTIME_CLASS(CPaneView), CSize(0, 0), pContext);
+    }
+};
+
+class SplitterTest : public GuiTest {
+protected:
+    CSplitFrame* frame = nullptr;
+    void SetUp() override {
+        frame = new CSplitFrame;
+        ASSERT_TRUE(frame->Create(nullptr, "splitter", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 200)));
+        frame->ShowWindow(SW_SHOW);
+        frame->MoveWindow(0, 0, 400, 200);
+    }
+    void TearDown() override {
+        if (IsWindow(frame->m_hWnd))
+            frame->DestroyWindow(); // the frame deletes itself
+    }
+};
+
+TEST_F(SplitterTest, PanesTakeIdealSizesAndTheLastColumnTheRest) {
+    CSplitterWnd& s = frame->split;
+    CWnd* left = s.GetPane(0, 0);
+    CWnd* right = s.GetPane(0, 1);
+    ASSERT_NE(nullptr, left);
+    ASSERT_NE(nullptr, right);
+    EXPECT_EQ(AFX_IDW_PANE_FIRST + 1, right->GetDlgCtrlID());
+    EXPECT_EQ(AFX_IDW_PANE_FIRST, s.GetDlgCtrlID());
+    int cur, min;
+    s.GetColumnInfo(0, cur, min);
+    EXPECT_EQ(120, cur);
+    CRect inside;
+    s.GetClientRect(&inside);
+    s.GetColumnInfo(1, cur, min);
+    EXPECT_EQ(inside.Width() - 2 * 2 - 120 - 7, cur);
+
+    // A column below its minimum gets nothing and its pane is hidden.
+    s.SetColumnInfo(0, 30, 50);
+    s.RecalcLayout();
+    s.GetColumnInfo(0, cur, min);
+    EXPECT_EQ(0, cur);
+    EXPECT_FALSE(left->IsWindowVisible());
+    s.SetColumnInfo(0, 150, 50);
+    s.RecalcLayout();
+    EXPECT_TRUE(left->IsWindowVisible());
+    CRect rc;
+    left->GetClientRect(&rc);
+    EXPECT_EQ(150, rc.Width());
+}
+
+TEST_F(SplitterTest, DraggingTheBarResizesTheFirstColumn) {
+    CSplitterWnd& s = frame->split;
+    CRect bar;
+    s.GetHitRect(CSplitterWnd::vSplitterBar1, bar);
+    EXPECT_EQ(2 + 120, bar.left);
+    EXPECT_EQ(CSplitterWnd::vSplitterBar1, s.HitTest(CPoint(bar.left + 2, 50)));
+    EXPECT_EQ(CSplitterWnd::noHit, s.HitTest(CPoint(10, 50)));
+    s.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar.left + 2, 50));
+    s.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(bar.left + 42, 60));
+    s.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(bar.left + 42, 60));
+    int cur, min;
+    s.GetColumnInfo(0, cur, min);
+    EXPECT_EQ(160, cur);
+    // A drag past the edge stops at the splitter's inside.
+    s.GetHitRect(CSplitterWnd::vSplitterBar1, bar);
+    s.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar.left, 50));
+    s.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, 50));
+    s.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5000, 50));
+    s.GetColumnInfo(1, cur, min);
+    EXPECT_EQ(0, cur);
+    Pump();
+}
+
+TEST_F(SplitterTest, ActivePaneFollowsTheFramesActiveView) {
+    CSplitterWnd& s = frame->split;
+    int row = 9, col = 9;
+    EXPECT_EQ(nullptr, s.GetActivePane(&row, &col));
+    EXPECT_EQ(-1, row);
+    s.SetActivePane(0, 1);
+    EXPECT_EQ(s.GetPane(0, 1), frame->GetActiveView());
+    EXPECT_EQ(s.GetPane(0, 1), s.GetActivePane(&row, &col));
+    EXPECT_EQ(0, row);
+    EXPECT_EQ(1, col);
+    Pump();
+    EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("splitter-two-views").c_str()));
+}
+
+} // namespace
