@@ -219,3 +219,6 @@ typedef HINSTANCE HMODULE;
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_KEY_DELETED 1018L
 #endif
+
+// Sizes of memory blocks.
+typedef size_t SIZE_T;

@@ -12,6 +12,9 @@
 
 IMPLEMENT_DYNAMIC(CHeaderCtrl, CWnd)
 
+// Dialog templates name the control by its window class.
+static const bool s_registered = (AfxRegisterControlClass<CHeaderCtrl>("SysHeader32"), true);
+
 namespace {
 constexpr int kDividerGrip = 4; // pixels either side of a divider that grab it
 constexpr int kDragThreshold = 4;

@@ -14,6 +14,9 @@
 
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
+// Dialog templates name the control by its window class.
+static const bool s_registered = (AfxRegisterControlClass<CListCtrl>("SysListView32"), true);
+
 namespace {
 constexpr UINT kHeaderId = 0;
 constexpr UINT_PTR kEditTimer = 0x7E02; // a click on the focused label starts editing later

@@ -10,6 +10,9 @@
 
 IMPLEMENT_DYNAMIC(CTabCtrl, CWnd)
 
+// Dialog templates name the control by its window class.
+static const bool s_registered = (AfxRegisterControlClass<CTabCtrl>("SysTabControl32"), true);
+
 namespace {
 constexpr int kBorder = 2;      // the frame round the display area
 constexpr int kLift = 2;        // how far the selected tab stands out

@@ -15,6 +15,9 @@
 
 IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
 
+// Dialog templates name the control by its window class.
+static const bool s_registered = (AfxRegisterControlClass<CTreeCtrl>("SysTreeView32"), true);
+
 struct TreeItemData {
     CString text;
     int image = 0;
@@ -108,12 +111,11 @@ struct TreeCtrlState {
         }
         return std::max(h, 16);
     }
+    // With WS_VSCROLL the window layer keeps the bar outside the client area; we draw it there.
     CRect Client() const {
         CRect r;
         if (self->m_hWnd)
             self->GetClientRect(&r);
-        if (hasVScroll)
-            r.right = std::max(r.left, r.right - GetSystemMetrics(SM_CXVSCROLL));
         return r;
     }
     int ImageWidth(CImageList* il) const {
@@ -548,8 +550,9 @@ void TreeCtrlState::Paint(CDC* dc) {
     }
     if (hasVScroll) {
         int perPage = std::max(1, (int)client.Height() / h);
-        AfxDrawScrollBar(dc, CRect(c.right, client.top, client.right, client.bottom), true, top,
-                         perPage, (int)rows.size());
+        AfxDrawScrollBar(
+            dc, CRect(c.right, client.top, c.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom),
+            true, top, perPage, (int)rows.size());
     }
     if (pre & CDRF_NOTIFYPOSTPAINT)
         AfxCustomDrawStage<NMTVCUSTOMDRAW>(self, CDDS_POSTPAINT, dc, client);

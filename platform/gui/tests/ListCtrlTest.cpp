@@ -1,6 +1,8 @@
 #include "NotifyRecorder.h"
 
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/TabCtrl.h"
+#include "platform/gui/TreeCtrl.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -650,6 +652,27 @@ TEST_F(ListCtrlTest, ReportViewScreenshot) {
     Pump();
     ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("list-control").c_str()));
     list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommonControlClassesTest, TemplatesMakeTheControlOfTheirClassName) {
+    struct Case {
+        const char* className;
+        CRuntimeClass* expect;
+    } cases[] = {
+        {"SysListView32", RUNTIME_CLASS(CListCtrl)},
+        {"systreeview32", RUNTIME_CLASS(CTreeCtrl)},
+        {"SysHeader32", RUNTIME_CLASS(CHeaderCtrl)},
+        {"SysTabControl32", RUNTIME_CLASS(CTabCtrl)},
+    };
+    for (auto& c : cases) {
+        std::unique_ptr<CWnd> w(AfxNewTemplateItem(c.className));
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->IsKindOf(c.expect)) << c.className;
+    }
 }
 
 } // namespace

@@ -388,3 +388,28 @@ TEST_F(TreeCtrlTest, ImagesOverlaysAndCheckBoxes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreeCtrlTest, ManyRowsBringABarBesideTheClientArea) {
+    for (int i = 0; i < 30; ++i)
+        tree.InsertItem("行");
+    EXPECT_TRUE(tree.GetStyle() & WS_VSCROLL);
+    CRect client;
+    tree.GetClientRect(&client);
+    int bar = GetSystemMetrics(SM_CXVSCROLL);
+    EXPECT_EQ(client.right, 240 - bar);
+    // Rows end at the client area's edge; the bar is painted beyond it.
+    CRect row;
+    ASSERT_TRUE(tree.GetItemRect(a, &row, FALSE));
+    EXPECT_EQ(row.right, client.right);
+    QImage img(240, 200, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    CDC dc;
+    dc.AttachImage(&img);
+    tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    EXPECT_EQ(QColor(img.pixel(240 - bar / 2, 199)), AfxQColor(GetSysColor(COLOR_SCROLLBAR)));
+    EXPECT_EQ(QColor(img.pixel(client.right - 2, 199)), AfxQColor(GetSysColor(COLOR_WINDOW)));
+}
+
+} // namespace
