@@ -954,6 +954,8 @@ QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex
 class ScrollAdapter : public ControlAdapter {
 public:
     ScrollAdapter(CWnd* w, QScrollBar* b) : ControlAdapter(w), bar(b) {}
+    // The page and the classic maximum (Qt keeps the last thumb position instead).
+    SCROLLINFO info{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0};
     LRESULT DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
         handled = true;
         switch (msg) {
@@ -966,6 +968,7 @@ public:
         case SBM_GETPOS:
             return bar->value();
         case SBM_SETRANGE: {
+            info.nPage = 0;
             QSignalBlocker b(bar);
             bar->setRange((int)wp, (int)lp);
             return 0;
@@ -974,8 +977,36 @@ public:
             if (wp)
                 *reinterpret_cast<int*>(wp) = bar->minimum();
             if (lp)
-                *reinterpret_cast<int*>(lp) = bar->maximum();
+                *reinterpret_cast<int*>(lp) = info.nPage ? info.nMax : bar->maximum();
             return 0;
+        case SBM_SETSCROLLINFO: {
+            if (!lp)
+                return 0;
+            info.nMin = bar->minimum();
+            info.nPos = bar->value();
+            if (!info.nPage)
+                info.nMax = bar->maximum();
+            AfxMergeScrollInfo(info, *reinterpret_cast<SCROLLINFO*>(lp));
+            // Qt's range is the positions the thumb can take; its page step sizes the thumb.
+            QSignalBlocker b(bar);
+            bar->setRange(info.nMin, info.nMax - std::max(0, (int)info.nPage - 1));
+            bar->setPageStep(std::max(1, (int)info.nPage));
+            bar->setValue(info.nPos);
+            return info.nPos;
+        }
+        case SBM_GETSCROLLINFO: {
+            auto* out = reinterpret_cast<SCROLLINFO*>(lp);
+            if (!out)
+                return FALSE;
+            SCROLLINFO now = info;
+            now.nMin = bar->minimum();
+            now.nPos = bar->value();
+            now.nTrackPos = bar->sliderPosition();
+            if (!info.nPage)
+                now.nMax = bar->maximum();
+            AfxCopyScrollInfo(now, *out, out->fMask);
+            return TRUE;
+        }
         default:
             handled = false;
             return 0;
@@ -1740,6 +1771,12 @@ void CScrollBar::GetScrollRange(LPINT a, LPINT b) const {
 }
 void CScrollBar::SetScrollRange(int a, int b, BOOL) {
     SendMessage(SBM_SETRANGE, (WPARAM)a, (LPARAM)b);
+}
+BOOL CScrollBar::SetScrollInfo(LPSCROLLINFO lpScrollInfo, BOOL bRedraw) {
+    return CWnd::SetScrollInfo(SB_CTL, lpScrollInfo, bRedraw);
+}
+BOOL CScrollBar::GetScrollInfo(LPSCROLLINFO lpScrollInfo, UINT nMask) {
+    return CWnd::GetScrollInfo(SB_CTL, lpScrollInfo, nMask);
 }
 CScrollBar* CScrollBar::FromHandleScroll(HWND hWnd) {
     return dynamic_cast<CScrollBar*>(CWnd::FromHandle(hWnd));

@@ -148,6 +148,10 @@
 #define SBM_GETPOS 0x00E1
 #define SBM_SETRANGE 0x00E2
 #define SBM_GETRANGE 0x00E3
+#define SBM_SETSCROLLINFO 0x00E9
+#define SBM_GETSCROLLINFO 0x00EA
+#define SBS_BOTTOMALIGN 0x0004L
+#define SBS_RIGHTALIGN 0x0004L
 
 #define UDS_WRAP 0x0001
 #define UDS_SETBUDDYINT 0x0002
@@ -285,6 +289,8 @@ public:
     int SetScrollPos(int nPos, BOOL bRedraw = TRUE);
     void GetScrollRange(LPINT lpMinPos, LPINT lpMaxPos) const;
     void SetScrollRange(int nMinPos, int nMaxPos, BOOL bRedraw = TRUE);
+    BOOL SetScrollInfo(LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
+    BOOL GetScrollInfo(LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
     // The scroll bar control of a scroll message, null for a window's own bars.
     static CScrollBar* FromHandleScroll(HWND hWnd);
 };

@@ -564,6 +564,8 @@ struct DcState {
     QPoint org, brushOrg;
     QPoint cur;
     std::optional<QRegion> clip; // device coordinates
+    // What the window lets a paint change (the invalid region), whatever the program selects.
+    std::optional<QRegion> baseClip;
 
     struct Saved {
         GdiRef pen, brush, font;
@@ -624,8 +626,11 @@ struct DcState {
             return nullptr;
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setTransform(QTransform::fromTranslate(org.x(), org.y()));
-        if (clip)
-            painter->setClipRegion(clip->translated(-org));
+        std::optional<QRegion> effective = clip;
+        if (baseClip)
+            effective = effective ? (*effective & *baseClip) : *baseClip;
+        if (effective)
+            painter->setClipRegion(effective->translated(-org));
         else
             painter->setClipping(false);
         painter->setBrushOrigin(brushOrg - org);
@@ -887,8 +892,11 @@ int CDC::ExcludeClipRect(LPCRECT r) {
 
 int CDC::GetClipBox(LPRECT lpRect) const {
     QRect b;
-    if (m_d->clip)
-        b = m_d->clip->boundingRect();
+    std::optional<QRegion> clip = m_d->clip;
+    if (m_d->baseClip)
+        clip = clip ? (*clip & *m_d->baseClip) : *m_d->baseClip;
+    if (clip)
+        b = clip->boundingRect();
     else if (m_d->surface)
         b = m_d->surface->rect();
     else if (m_d->painter && m_d->painter->device())
@@ -1545,11 +1553,18 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
         m_ps.rcPaint = RECT{0, 0, w->width(), w->height()};
     QtDispatch* d = AfxCurrentQtDispatch();
     if (d && d->event && d->event->type() == QEvent::Paint && d->hwnd == m_hWnd) {
-        QRect r = static_cast<QPaintEvent*>(d->event)->rect();
+        QRect r = wp && wp->backed ? wp->paintRegion.boundingRect()
+                                   : static_cast<QPaintEvent*>(d->event)->rect();
         m_ps.rcPaint = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
     }
     if (wp && w && wp->inPaint && !wp->paintPainter) {
-        BeginOn(new QPainter(w), nullptr, true);
+        if (wp->backed) {
+            AfxEnsureBacking(*wp, w);
+            BeginOn(new QPainter(&wp->backing), &wp->backing, true);
+            m_d->baseClip = wp->paintRegion;
+        } else {
+            BeginOn(new QPainter(w), nullptr, true);
+        }
         wp->paintPainter = m_d->painter;
     } else {
         m_d->scratch = QImage(std::max(1, w ? w->width() : 1), std::max(1, w ? w->height() : 1),
@@ -1576,6 +1591,18 @@ CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
         pWnd->m_p->paintPainter->save();
         BeginOn(pWnd->m_p->paintPainter, nullptr, false);
         m_sharedPainter = true;
+    } else if (pWnd && pWnd->m_p && pWnd->m_p->backed && w) {
+        // Outside the paint a plain window is drawn on in its picture, which is then shown;
+        // the client DCs alive at the same time share one painter.
+        WndPrivate& wp = *pWnd->m_p;
+        AfxEnsureBacking(wp, w);
+        if (wp.directPainter) {
+            BeginOn(wp.directPainter, &wp.backing, false);
+        } else {
+            BeginOn(new QPainter(&wp.backing), &wp.backing, true);
+            wp.directPainter = m_d->painter;
+        }
+        m_direct = true;
     } else {
         m_d->scratch = QImage(std::max(1, w ? w->width() : 1), std::max(1, w ? w->height() : 1),
                               QImage::Format_RGB32);
@@ -1589,7 +1616,13 @@ CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
 CClientDC::~CClientDC() {
     if (m_sharedPainter && m_d->painter)
         m_d->painter->restore();
+    if (m_direct && m_d->ownsPainter)
+        if (CWnd* w = CWnd::FromHandle(m_hWnd);
+            w && w->m_p && w->m_p->directPainter == m_d->painter)
+            w->m_p->directPainter = nullptr;
     EndPainting();
+    if (m_direct)
+        AfxShowDirectDrawing(m_hWnd);
 }
 
 int DrawText(HDC hDC, LPCTSTR lpString, int nCount, LPRECT lpRect, UINT uFormat) {

@@ -464,8 +464,9 @@ protected:
     HWND m_hWnd = nullptr;
 };
 
-// Outside a paint of its window, a client or window DC draws on a scratch surface of the
-// window's size: measuring works, and nothing half-drawn reaches the screen.
+// Outside a paint of its window, a client or window DC of a plain window draws on the picture the
+// window shows, which reaches the screen once the DC is released and stays until the window is
+// invalidated. For a Qt control it draws on a scratch surface: measuring works, nothing shows.
 class CClientDC : public CDC {
     DECLARE_DYNAMIC(CClientDC)
 public:
@@ -475,6 +476,7 @@ public:
 protected:
     HWND m_hWnd = nullptr;
     bool m_sharedPainter = false;
+    bool m_direct = false;
 };
 
 class CWindowDC : public CClientDC {

@@ -488,6 +488,24 @@ typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
 #define SB_RIGHT 7
 #define SB_ENDSCROLL 8
 
+#define SIF_RANGE 0x0001
+#define SIF_PAGE 0x0002
+#define SIF_POS 0x0004
+#define SIF_DISABLENOSCROLL 0x0008
+#define SIF_TRACKPOS 0x0010
+#define SIF_ALL (SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS)
+
+struct SCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+};
+typedef SCROLLINFO* LPSCROLLINFO;
+
 // Notification codes carried by WM_COMMAND from the basic controls.
 #define BN_CLICKED 0
 #define BN_DOUBLECLICKED 5

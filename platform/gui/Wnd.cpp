@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -310,6 +311,7 @@ public:
 private:
     static bool Input(CWnd* wnd, QWidget* from, QEvent* e);
     static bool Paint(CWnd* wnd, QEvent* e);
+    static bool PaintMessage(CWnd* wnd, QEvent* e);
 };
 
 static WndEventBridge* Bridge() {
@@ -341,11 +343,95 @@ static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM
     return d.forwarded;
 }
 
+WndPrivate::~WndPrivate() {
+    // A client DC that outlives its window must not draw into the picture going away.
+    if (directPainter && directPainter->isActive())
+        directPainter->end();
+}
+
+namespace {
+// Ends the client DCs' painter while the picture is painted or replaced, and starts it again.
+struct DirectPause {
+    explicit DirectPause(WndPrivate& wp) : p(wp), painter(wp.directPainter) {
+        active = painter && painter->isActive();
+        if (active)
+            painter->end();
+    }
+    ~DirectPause() {
+        if (active)
+            painter->begin(&p.backing);
+    }
+    WndPrivate& p;
+    QPainter* painter;
+    bool active;
+};
+} // namespace
+
+bool AfxEnsureBacking(WndPrivate& p, QWidget* w) {
+    QSize size(std::max(1, w->width()), std::max(1, w->height()));
+    if (p.backing.size() == size)
+        return false;
+    DirectPause pause(p);
+    QImage fresh(size, QImage::Format_RGB32);
+    fresh.fill(w->palette().color(w->backgroundRole()));
+    if (!p.backing.isNull()) {
+        QPainter copy(&fresh);
+        copy.drawImage(0, 0, p.backing);
+    }
+    p.backing = fresh;
+    return true;
+}
+
+void AfxShowDirectDrawing(HWND hWnd) {
+    if (CWnd* wnd = CWnd::FromHandle(hWnd))
+        if (QWidget* w = wnd->GetWidget())
+            w->update();
+}
+
 bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
     WndPrivate& p = *wnd->m_p;
     if (p.inPaint)
         return false;
     AfxApplyCtlColor(wnd);
+    QWidget* w = wnd->GetWidget();
+    auto* pe = static_cast<QPaintEvent*>(e);
+    bool paint = true;
+    std::optional<DirectPause> pause;
+    if (p.backed) {
+        // Without an invalidation (Qt repaints to show a client DC's drawing, or to grab the
+        // window) the picture is shown again as it is, as the system shows its screen.
+        pause.emplace(p);
+        if (AfxEnsureBacking(p, w))
+            p.invalidRegion = QRegion(p.backing.rect());
+        paint = !p.invalidRegion.isEmpty();
+        if (paint) {
+            // The paint covers what was invalid, wherever Qt repaints; invalidations made while
+            // it runs wait for the next one.
+            p.paintRegion = p.invalidRegion & QRegion(p.backing.rect());
+            p.invalidRegion = QRegion();
+            // The invalid part starts from the background, as the class brush erases it.
+            QPainter erase(&p.backing);
+            erase.setClipRegion(p.paintRegion);
+            erase.fillRect(p.backing.rect(), w->palette().color(w->backgroundRole()));
+        }
+    }
+    if (paint && !PaintMessage(wnd, e)) {
+        if (pause)
+            pause->active = false;
+        return true;
+    }
+    if (p.backed && wnd->m_p && wnd->GetWidget() == w) {
+        QPainter show(w);
+        show.setClipRegion(pe->region());
+        show.drawImage(0, 0, wnd->m_p->backing);
+    }
+    return true;
+}
+
+// Sends WM_PAINT for a Qt paint event; false when the window went away meanwhile.
+bool WndEventBridge::PaintMessage(CWnd* wnd, QEvent* e) {
+    WndPrivate& p = *wnd->m_p;
+    HWND self = wnd->m_hWnd;
     QtDispatch d{wnd->m_hWnd, WM_PAINT, e, wnd->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
     p.inPaint = true;
@@ -353,7 +439,7 @@ bool WndEventBridge::Paint(CWnd* wnd, QEvent* e) {
     if (wnd->m_p)
         wnd->m_p->inPaint = false;
     g_qtDispatch.pop_back();
-    return true;
+    return CWnd::FromHandle(self) == wnd;
 }
 
 bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
@@ -532,6 +618,9 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
         return false;
     case QEvent::Show:
     case QEvent::Hide:
+        // A window shown again is painted again.
+        if (from == w && e->type() == QEvent::Show)
+            wnd->m_p->invalidRegion = QRegion(w->rect());
         if (from == w)
             wnd->SendMessage(WM_SHOWWINDOW, e->type() == QEvent::Show, 0);
         return false;
@@ -843,6 +932,7 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
         w->setAutoFillBackground(true);
     }
     if (dynamic_cast<PlainWidget*>(w)) {
+        m_p->backed = true;
         w->setAutoFillBackground(true);
         QPalette pal = w->palette();
         COLORREF c = GetSysColor((m_p->style & WS_CHILD) ? COLOR_WINDOW : COLOR_BTNFACE);
@@ -1100,7 +1190,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam)
                 w->setFont(AfxQFont((HFONT)wParam));
             if (lParam)
-                w->update();
+                InvalidateRect(nullptr);
         }
         return 0;
     case WM_GETFONT:

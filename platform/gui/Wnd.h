@@ -173,6 +173,17 @@ public:
     static CWnd* GetActiveWindow();
     CWnd* SetActiveWindow();
 
+    // ---- The window's own scroll bars (SB_HORZ, SB_VERT; SB_CTL for a scroll bar control) ----
+    // The window keeps the state; a window that shows bars draws them from it.
+    BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
+    BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
+    int GetScrollPos(int nBar) const;
+    void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE);
+    void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const;
+    // Shows or hides the bars by their styles (WS_HSCROLL, WS_VSCROLL).
+    void ShowScrollBar(UINT nBar, BOOL bShow = TRUE);
+
     // ---- Timers ----
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse,
                       void (*lpfnTimer)(HWND, UINT, UINT_PTR, DWORD));

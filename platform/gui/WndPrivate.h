@@ -7,7 +7,9 @@
 #include <QWidget>
 #include <map>
 #include <optional>
+#include <QImage>
 #include <QPalette>
+#include <QRegion>
 
 class QEvent;
 class QPainter;
@@ -38,11 +40,30 @@ struct WndPrivate {
     // The widget's own palette, kept while WM_CTLCOLOR* answers colour it.
     std::optional<QPalette> ownPalette;
     bool ownAutoFill = false;
+    // A plain window paints into this picture, which its widget then shows; a client DC used
+    // outside the paint draws here as well, so what it draws reaches the screen and stays until
+    // the window is invalidated.
+    bool backed = false;
+    QImage backing;
+    // What Invalidate and kin asked to paint again, and what the paint in progress paints.
+    QRegion invalidRegion;
+    QRegion paintRegion;
+    // The painter of the client DCs drawing outside the paint; a paint or a resize of the picture
+    // ends it for a moment.
+    QPainter* directPainter = nullptr;
+
+    WndPrivate() = default;
+    WndPrivate(const WndPrivate&) = delete;
+    WndPrivate& operator=(const WndPrivate&) = delete;
+    ~WndPrivate();
+
     BOOL redraw = TRUE;
     std::map<int, UINT_PTR> qtTimerToId; // Qt timer id -> window timer id
     std::map<UINT_PTR, int> idToQtTimer;
     std::map<UINT_PTR, void (*)(HWND, UINT, UINT_PTR, DWORD)> timerCallbacks;
     std::unique_ptr<ControlAdapter> adapter;
+    SCROLLINFO bars[2] = {{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0},
+                          {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}}; // SB_HORZ, SB_VERT
     // The painter of the paint event in progress, for CPaintDC.
     QPainter* paintPainter = nullptr;
     bool inPaint = false;
@@ -69,6 +90,17 @@ inline bool AfxIsCtlColorMessage(UINT message) {
 // Asks the parent (a dialog: itself) for the colours of the window with WM_CTLCOLOR* before it
 // paints, and gives the Qt widget the brush and text colour chosen.
 void AfxApplyCtlColor(CWnd* wnd);
+
+// Takes the fields of in that its mask names into bar, keeping the page within the range and
+// the position within what the page leaves.
+void AfxMergeScrollInfo(SCROLLINFO& bar, const SCROLLINFO& in);
+void AfxCopyScrollInfo(const SCROLLINFO& bar, SCROLLINFO& out, UINT mask);
+
+// Makes the window's picture the size of its widget, keeping what it shows; true when it had to
+// be made anew or resized (a WM_PAINT must fill it).
+bool AfxEnsureBacking(WndPrivate& p, QWidget* w);
+// Shows what a client DC drew outside the paint without asking the window to paint again.
+void AfxShowDirectDrawing(HWND hWnd);
 
 // Sends one queued-style message: PreTranslateMessage first, then the window procedure.
 void AfxDispatchQueued(MSG& msg);

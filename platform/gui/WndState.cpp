@@ -445,19 +445,18 @@ void CWnd::UpdateWindow() {
 }
 
 void CWnd::Invalidate(BOOL) {
-    if (QWidget* w = GetWidget())
-        w->update();
+    InvalidateRect(nullptr);
 }
 
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
     QWidget* w = GetWidget();
     if (!w)
         return;
-    if (lpRect)
-        w->update(QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-                        lpRect->bottom - lpRect->top));
-    else
-        w->update();
+    QRect r = lpRect ? QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                             lpRect->bottom - lpRect->top)
+                     : w->rect();
+    m_p->invalidRegion += r;
+    w->update(r);
 }
 
 void CWnd::ValidateRect(LPCRECT) {}
@@ -739,6 +738,99 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
 }
 
 // ---- Dialog item helpers --------------------------------------------------------------------
+
+// ---- Scroll bars -----------------------------------------------------------------------------
+
+void AfxMergeScrollInfo(SCROLLINFO& bar, const SCROLLINFO& in) {
+    if (in.fMask & SIF_RANGE) {
+        bar.nMin = in.nMin;
+        bar.nMax = std::max(in.nMin, in.nMax);
+    }
+    if (in.fMask & SIF_PAGE)
+        bar.nPage = in.nPage;
+    bar.nPage = std::min<UINT>(bar.nPage, (UINT)(bar.nMax - bar.nMin + 1));
+    if (in.fMask & SIF_POS)
+        bar.nPos = in.nPos;
+    int last = bar.nMax - std::max(0, (int)bar.nPage - 1);
+    bar.nPos = std::clamp(bar.nPos, bar.nMin, std::max(bar.nMin, last));
+    bar.nTrackPos = bar.nPos;
+}
+
+void AfxCopyScrollInfo(const SCROLLINFO& bar, SCROLLINFO& out, UINT mask) {
+    out.fMask = mask;
+    if (mask & SIF_RANGE)
+        out.nMin = bar.nMin, out.nMax = bar.nMax;
+    if (mask & SIF_PAGE)
+        out.nPage = bar.nPage;
+    if (mask & SIF_POS)
+        out.nPos = bar.nPos;
+    if (mask & SIF_TRACKPOS)
+        out.nTrackPos = bar.nTrackPos;
+}
+
+BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL) {
+    if (!lpScrollInfo || !m_hWnd)
+        return FALSE;
+    if (nBar == SB_CTL)
+        return (BOOL)SendMessage(SBM_SETSCROLLINFO, TRUE, (LPARAM)lpScrollInfo);
+    if (nBar != SB_HORZ && nBar != SB_VERT)
+        return FALSE;
+    AfxMergeScrollInfo(m_p->bars[nBar], *lpScrollInfo);
+    if (QWidget* w = GetWidget())
+        w->update();
+    return m_p->bars[nBar].nPos;
+}
+
+BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) {
+    if (!lpScrollInfo || !m_hWnd)
+        return FALSE;
+    if (nBar == SB_CTL) {
+        lpScrollInfo->fMask = nMask;
+        return (BOOL)SendMessage(SBM_GETSCROLLINFO, 0, (LPARAM)lpScrollInfo);
+    }
+    if (nBar != SB_HORZ && nBar != SB_VERT)
+        return FALSE;
+    AfxCopyScrollInfo(m_p->bars[nBar], *lpScrollInfo, nMask);
+    return TRUE;
+}
+
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
+    int old = GetScrollPos(nBar);
+    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, nPos, 0};
+    SetScrollInfo(nBar, &si, bRedraw);
+    return old;
+}
+
+int CWnd::GetScrollPos(int nBar) const {
+    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+    const_cast<CWnd*>(this)->GetScrollInfo(nBar, &si, SIF_POS);
+    return si.nPos;
+}
+
+void CWnd::SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw) {
+    SCROLLINFO si{sizeof si, SIF_RANGE, nMinPos, nMaxPos, 0, 0, 0};
+    SetScrollInfo(nBar, &si, bRedraw);
+}
+
+void CWnd::GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const {
+    SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+    const_cast<CWnd*>(this)->GetScrollInfo(nBar, &si, SIF_RANGE);
+    if (lpMinPos)
+        *lpMinPos = si.nMin;
+    if (lpMaxPos)
+        *lpMaxPos = si.nMax;
+}
+
+void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) {
+    if (nBar == SB_CTL) {
+        ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+        return;
+    }
+    DWORD bits = nBar == SB_HORZ   ? WS_HSCROLL
+                 : nBar == SB_VERT ? WS_VSCROLL
+                                   : WS_HSCROLL | WS_VSCROLL;
+    ModifyStyle(bShow ? 0 : bits, bShow ? bits : 0);
+}
 
 void CWnd::SetDlgItemText(int nID, LPCTSTR lpszString) {
     if (CWnd* c = GetDlgItem(nID))

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -265,4 +266,47 @@ TEST_F(ControlsTest, ProgressStepsAndStartsAgainPastTheEnd) {
     int lo = 0, hi = 0;
     bar.GetRange(lo, hi);
     EXPECT_EQ(hi, 25);
+}
+
+TEST(ScrollInfo, PageAndPositionStayWithinTheRangeForWindowsAndBars) {
+    AfxEnsureGuiApp();
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr));
+    CWnd view;
+    ASSERT_TRUE(view.Create(nullptr, "v", WS_CHILD, CRect(0, 0, 100, 100), &parent, 1));
+    CScrollBar bar;
+    ASSERT_TRUE(bar.Create(WS_CHILD | SBS_HORZ, CRect(0, 150, 200, 166), &parent, 2));
+    struct Case {
+        SCROLLINFO in;
+        int page, pos; // what the bar keeps
+    } cases[] = {
+        {{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 50, 0}, 10, 50},
+        {{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, 95, 0}, 10, 90}, // the page leaves 0..90
+        {{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, -5, 0}, 10, 0},
+        {{sizeof(SCROLLINFO), SIF_PAGE, 0, 0, 500, 0, 0}, 100, 0}, // no larger than the range
+    };
+    for (int nBar : {SB_VERT, SB_CTL}) {
+        CWnd& w = nBar == SB_CTL ? static_cast<CWnd&>(bar) : view;
+        for (const Case& c : cases) {
+            SCROLLINFO in = c.in;
+            w.SetScrollInfo(nBar, &in);
+            SCROLLINFO out{sizeof out, 0, -1, -1, 0, -1, -1};
+            ASSERT_TRUE(w.GetScrollInfo(nBar, &out));
+            EXPECT_EQ(out.nMin, 0) << nBar;
+            EXPECT_EQ(out.nMax, 99) << nBar;
+            EXPECT_EQ((int)out.nPage, c.page) << nBar << " " << c.in.nPos;
+            EXPECT_EQ(out.nPos, c.pos) << nBar << " " << c.in.nPos;
+        }
+    }
+    SCROLLINFO half{sizeof half, SIF_ALL, 0, 99, 50, 0, 0};
+    bar.SetScrollInfo(&half);
+    auto* q = qobject_cast<QScrollBar*>(bar.GetWidget());
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->maximum(), 50) << "the thumb's last position";
+    EXPECT_EQ(q->pageStep(), 50) << "the thumb is half the track";
+
+    view.ShowScrollBar(SB_BOTH, TRUE);
+    EXPECT_EQ(view.GetStyle() & (WS_HSCROLL | WS_VSCROLL), (DWORD)(WS_HSCROLL | WS_VSCROLL));
+    view.ShowScrollBar(SB_HORZ, FALSE);
+    EXPECT_EQ(view.GetStyle() & (WS_HSCROLL | WS_VSCROLL), (DWORD)WS_VSCROLL);
 }

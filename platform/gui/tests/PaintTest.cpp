@@ -79,3 +79,75 @@ TEST_F(PaintTest, ClientDcOutsidePaintMeasuresWithTheWindowFont) {
     plain.AttachImage(&img);
     EXPECT_GT(s.cy, plain.GetTextExtent("中").cy);
 }
+
+namespace {
+
+// Paints itself white and counts its paints.
+class CWhite : public CWnd {
+public:
+    int paints = 0;
+    void OnPaint() {
+        ++paints;
+        CPaintDC dc(this);
+        CRect rc;
+        GetClientRect(&rc);
+        dc.FillSolidRect(&rc, RGB(255, 255, 255));
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CWhite, CWnd)
+ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+class DirectDrawTest : public GuiTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            w.CreateEx(0, nullptr, "d", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 60), nullptr, 0));
+        Pump();
+        ASSERT_GT(w.paints, 0);
+    }
+    QColor At(int x, int y) {
+        Pump();
+        return QColor(w.GetWidget()->grab().toImage().pixel(x, y));
+    }
+    CWhite w;
+};
+
+} // namespace
+
+TEST_F(DirectDrawTest, ClientDcDrawingReachesTheWindowWithoutAPaint) {
+    int paints = w.paints;
+    {
+        CClientDC dc(&w);
+        dc.FillSolidRect(10, 10, 20, 20, RGB(255, 0, 0));
+    }
+    EXPECT_EQ(At(15, 15), QColor(255, 0, 0));
+    EXPECT_EQ(At(50, 15), QColor(255, 255, 255));
+    EXPECT_EQ(w.paints, paints) << "showing the drawing does not ask the window to paint";
+    // A window DC from GetDC, given back with ReleaseDC, shows the same way.
+    CDC* dc = w.GetDC();
+    dc->FillSolidRect(60, 10, 10, 10, RGB(0, 0, 255));
+    w.ReleaseDC(dc);
+    EXPECT_EQ(At(65, 15), QColor(0, 0, 255));
+}
+
+TEST_F(DirectDrawTest, InvertingTwiceRestoresAndInvalidatingRepaintsOnlyThatPart) {
+    CRect drag(5, 5, 45, 45);
+    for (int pass = 0; pass < 2; ++pass) {
+        CClientDC dc(&w);
+        dc.InvertRect(&drag);
+        EXPECT_EQ(At(20, 20), pass == 0 ? QColor(0, 0, 0) : QColor(255, 255, 255)) << pass;
+    }
+    {
+        CClientDC dc(&w);
+        dc.FillSolidRect(10, 10, 10, 10, RGB(255, 0, 0));
+        dc.FillSolidRect(70, 10, 10, 10, RGB(255, 0, 0));
+    }
+    int paints = w.paints;
+    CRect left(0, 0, 50, 60);
+    w.InvalidateRect(&left);
+    EXPECT_EQ(At(15, 15), QColor(255, 255, 255)) << "the invalid part was painted again";
+    EXPECT_EQ(At(75, 15), QColor(255, 0, 0)) << "the paint changed nothing outside it";
+    EXPECT_GT(w.paints, paints);
+}
