@@ -35,6 +35,12 @@ int TextWidth(CWnd* wnd, const CString& text) {
     return fm.horizontalAdvance(AfxToQt(text));
 }
 
+// Shown as far as the bar itself goes (its WS_VISIBLE), even while its frame is still hidden.
+bool Shown(const CWnd* wnd) {
+    QWidget* w = wnd->GetWidget();
+    return w && !w->isHidden();
+}
+
 int LineHeight(CWnd* wnd) {
     QWidget* w = wnd->GetWidget();
     return QFontMetrics(w ? w->font() : QFont()).height();
@@ -98,7 +104,7 @@ BOOL CControlBar::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 
 LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam) {
     auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lParam);
-    if (!IsWindowVisible() || !(m_dwStyle & CBRS_ALIGN_ANY))
+    if (!Shown(this) || !(m_dwStyle & CBRS_ALIGN_ANY))
         return 0;
     CRect& r = *reinterpret_cast<CRect*>(&layout->rect);
     BOOL horz = IsHorz();
@@ -131,7 +137,7 @@ LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CControlBar::OnIdleUpdateCmdUIMessage(WPARAM wParam, LPARAM) {
-    if (!IsWindowVisible())
+    if (!Shown(this))
         return 0;
     CFrameWnd* target = dynamic_cast<CFrameWnd*>(CommandTarget());
     if (!target)
