@@ -1,3 +1,4 @@
+#include "platform/gui/tests/FrameTestSupport.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/TrayIcon.h"
 
@@ -17,13 +18,7 @@ const ResMenuItem kTrayMenuItems[] = {
     {1, 0, 57665, "退出(&X)"},
 };
 const ResMenu kTrayMenus[] = {{481, kTrayMenuItems, 3}};
-ResModule MakeModule() {
-    ResModule m{};
-    m.menus = kTrayMenus;
-    m.menuCount = 1;
-    return m;
-}
-const ResModule kTrayModule = MakeModule();
+const ResModule kTrayModule = TestResources(nullptr, 0, kTrayMenus, 1);
 
 class COwnerFrame : public CWnd {
 public:

@@ -1,3 +1,4 @@
+#include "FrameTestSupport.h"
 #include "GuiTestSupport.h"
 
 #include "platform/gui/Controls.h"
@@ -12,25 +13,7 @@
 namespace {
 
 const ResString kStrings[] = {{0xE701, "大写"}, {0xE702, "数字"}, {8301, "就绪"}};
-ResModule MakeModule() {
-    ResModule m{};
-    m.strings = kStrings;
-    m.stringCount = 3;
-    return m;
-}
-const ResModule kModule = MakeModule();
-
-class CColourView : public CView {
-    DECLARE_DYNCREATE(CColourView)
-public:
-    void OnDraw(CDC* pDC) override {
-        CRect rc;
-        GetClientRect(&rc);
-        pDC->FillSolidRect(&rc, GetDlgCtrlID() == AFX_IDW_PANE_FIRST ? RGB(220, 235, 255)
-                                                                     : RGB(255, 250, 220));
-    }
-};
-IMPLEMENT_DYNCREATE(CColourView, CView)
+const ResModule kModule = TestResources(kStrings, 3, nullptr, 0);
 
 // A main frame as programs build one: tool bar, status bar, and a splitter of two views.
 class CMainFrame : public CFrameWnd {
@@ -47,8 +30,8 @@ public:
 
     BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
         return split.CreateStatic(this, 1, 2) &&
-               split.CreateView(0, 0, RUNTIME_CLASS(CColourView), CSize(140, 0), pContext) &&
-               split.CreateView(0, 1, RUNTIME_CLASS(CColourView), CSize(0, 0), pContext);
+               split.CreateView(0, 0, RUNTIME_CLASS(CPaneColourView), CSize(140, 0), pContext) &&
+               split.CreateView(0, 1, RUNTIME_CLASS(CPaneColourView), CSize(0, 0), pContext);
     }
     int OnCreate(LPCREATESTRUCT lpcs) {
         if (CFrameWnd::OnCreate(lpcs) == -1)

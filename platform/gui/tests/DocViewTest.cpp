@@ -1,3 +1,4 @@
+#include "FrameTestSupport.h"
 #include "GuiTestSupport.h"
 
 #include "platform/base/Archive.h"
@@ -24,15 +25,7 @@ const ResMenuItem kFrameMenu[] = {
     {1, 0, 8203, "无人处理"},     {1, 0, 0xE110, "最近的文件"}, {1, 0, 57665, "退出"},
 };
 const ResMenu kMenus[] = {{8101, kFrameMenu, 6}};
-ResModule MakeModule() {
-    ResModule m{};
-    m.strings = kStrings;
-    m.stringCount = 2;
-    m.menus = kMenus;
-    m.menuCount = 1;
-    return m;
-}
-const ResModule kModule = MakeModule();
+const ResModule kModule = TestResources(kStrings, 2, kMenus, 1);
 
 class CNoteDoc : public CDocument {
     DECLARE_DYNCREATE(CNoteDoc)

@@ -1,3 +1,4 @@
+#include "FrameTestSupport.h"
 #include "GuiTestSupport.h"
 
 #include "platform/gui/Dc.h"
@@ -19,13 +20,7 @@ const ResMenuItem kMenuItems[] = {
     {2, 0, 212, "按日期"},        {1, 0, 202, "状态栏"},
 };
 const ResMenu kMenus[] = {{7001, kMenuItems, (int)(sizeof kMenuItems / sizeof kMenuItems[0])}};
-ResModule MakeModule() {
-    ResModule m{};
-    m.menus = kMenus;
-    m.menuCount = 1;
-    return m;
-}
-const ResModule kModule = MakeModule();
+const ResModule kModule = TestResources(nullptr, 0, kMenus, 1);
 
 class MenuTest : public GuiTest {
 protected:

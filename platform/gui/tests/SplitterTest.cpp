@@ -1,21 +1,10 @@
+#include "FrameTestSupport.h"
 #include "GuiTestSupport.h"
 
 #include "platform/gui/Frame.h"
 #include "platform/gui/Splitter.h"
 
 namespace {
-
-class CPaneView : public CView {
-    DECLARE_DYNCREATE(CPaneView)
-public:
-    void OnDraw(CDC* pDC) override {
-        CRect rc;
-        GetClientRect(&rc);
-        pDC->FillSolidRect(&rc, GetDlgCtrlID() == AFX_IDW_PANE_FIRST ? RGB(200, 230, 255)
-                                                                     : RGB(255, 240, 200));
-    }
-};
-IMPLEMENT_DYNCREATE(CPaneView, CView)
 
 // A frame whose client is a splitter of two views side by side.
 class CSplitFrame : public CFrameWnd {
@@ -24,8 +13,8 @@ public:
     BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
         if (!split.CreateStatic(this, 1, 2))
             return FALSE;
-        return split.CreateView(0, 0, RUNTIME_CLASS(CPaneView), CSize(120, 0), pContext) &&
-               split.CreateView(0, 1, RUNTIME_CLASS(CPaneView), CSize(0, 0), pContext);
+        return split.CreateView(0, 0, RUNTIME_CLASS(CPaneColourView), CSize(120, 0), pContext) &&
+               split.CreateView(0, 1, RUNTIME_CLASS(CPaneColourView), CSize(0, 0), pContext);
     }
 };
 
