@@ -86,6 +86,8 @@ QEvent* g_lastInputEvent = nullptr;
 QPointer<QWidget> g_lastInputReceiver;
 
 std::set<int> g_keysDown;
+bool g_syntheticInput = false;
+BYTE g_pendingLeadByte = 0; // the first byte of a double-byte character sent as two WM_CHAR
 // The modifiers of the input event being turned into messages: what GetKeyState answers for the
 // shift keys while the messages of that event are handled.
 std::vector<Qt::KeyboardModifiers> g_eventModifiers;
@@ -549,6 +551,11 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
 bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
     if (obj == g_bypassObject && e == g_bypassEvent)
         return false;
+    // Input made from a message sent by code stays with the control (and the parents Qt offers
+    // it to): it is not turned into messages again.
+    if (g_syntheticInput &&
+        (dynamic_cast<QInputEvent*>(e) || e->type() == QEvent::ShortcutOverride))
+        return false;
     if (!obj->isWidgetType())
         return false;
     auto* from = static_cast<QWidget*>(obj);
@@ -666,6 +673,106 @@ void AfxDispatchQueued(MSG& m) {
     }
     if (CWnd* w = CWnd::FromHandle(m.hwnd))
         w->WindowProc(m.message, m.wParam, m.lParam);
+}
+
+// ---- Input sent by code to Qt controls ------------------------------------------------------
+
+static int QtKeyFromVirtualKey(UINT vk) {
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+        return (int)vk; // Qt's letters and digits are their ASCII codes
+    if (vk >= VK_F1 && vk <= VK_F12)
+        return Qt::Key_F1 + (int)(vk - VK_F1);
+    static const std::map<UINT, int> keys = {
+        {VK_BACK, Qt::Key_Backspace}, {VK_TAB, Qt::Key_Tab},       {VK_RETURN, Qt::Key_Return},
+        {VK_ESCAPE, Qt::Key_Escape},  {VK_SPACE, Qt::Key_Space},   {VK_PRIOR, Qt::Key_PageUp},
+        {VK_NEXT, Qt::Key_PageDown},  {VK_END, Qt::Key_End},       {VK_HOME, Qt::Key_Home},
+        {VK_LEFT, Qt::Key_Left},      {VK_UP, Qt::Key_Up},         {VK_RIGHT, Qt::Key_Right},
+        {VK_DOWN, Qt::Key_Down},      {VK_INSERT, Qt::Key_Insert}, {VK_DELETE, Qt::Key_Delete}};
+    auto it = keys.find(vk);
+    return it == keys.end() ? 0 : it->second;
+}
+
+void AfxSendInputToWidget(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::unique_ptr<QEvent> ev;
+    QWidget* target = w;
+    if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) {
+        QPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
+        if (QWidget* inner = w->childAt(pt)) {
+            pt = inner->mapFrom(w, pt);
+            target = inner;
+        }
+        Qt::MouseButtons buttons;
+        if (wParam & MK_LBUTTON)
+            buttons |= Qt::LeftButton;
+        if (wParam & MK_RBUTTON)
+            buttons |= Qt::RightButton;
+        if (wParam & MK_MBUTTON)
+            buttons |= Qt::MiddleButton;
+        Qt::KeyboardModifiers mods;
+        if (wParam & MK_SHIFT)
+            mods |= Qt::ShiftModifier;
+        if (wParam & MK_CONTROL)
+            mods |= Qt::ControlModifier;
+        QEvent::Type type = QEvent::MouseMove;
+        Qt::MouseButton button = Qt::NoButton;
+        switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            type = QEvent::MouseButtonPress;
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            type = QEvent::MouseButtonRelease;
+            break;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            type = QEvent::MouseButtonDblClick;
+            break;
+        default:
+            break;
+        }
+        if (type != QEvent::MouseMove) {
+            UINT kind = (message - WM_LBUTTONDOWN) / 3;
+            button = kind == 0 ? Qt::LeftButton : kind == 1 ? Qt::RightButton : Qt::MiddleButton;
+            // The button of a press is down, the button of a release is up, whatever wParam says.
+            if (type == QEvent::MouseButtonRelease)
+                buttons &= ~button;
+            else
+                buttons |= button;
+        }
+        ev = std::make_unique<QMouseEvent>(type, QPointF(pt), QPointF(target->mapToGlobal(pt)),
+                                           button, buttons, mods);
+    } else {
+        if (QWidget* focus = w->focusProxy())
+            target = focus;
+        if (message == WM_CHAR) {
+            BYTE b = (BYTE)wParam;
+            CString text;
+            if (g_pendingLeadByte) {
+                char pair[3] = {(char)g_pendingLeadByte, (char)b, 0};
+                text = pair;
+                g_pendingLeadByte = 0;
+            } else if (b >= 0x81 && b != 0xFF) {
+                g_pendingLeadByte = b;
+                return;
+            } else {
+                text = CString((char)b, 1);
+            }
+            ev = std::make_unique<QKeyEvent>(QEvent::KeyPress, 0, Qt::NoModifier, AfxToQt(text));
+        } else {
+            int key = QtKeyFromVirtualKey((UINT)wParam);
+            if (!key)
+                return;
+            ev = std::make_unique<QKeyEvent>(
+                message == WM_KEYDOWN ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier);
+        }
+    }
+    bool old = std::exchange(g_syntheticInput, true);
+    QCoreApplication::sendEvent(target, ev.get());
+    g_syntheticInput = old;
 }
 
 // ---- Lookup ---------------------------------------------------------------------------------
@@ -1237,6 +1344,22 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 w->unsetCursor();
         }
         return FALSE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        // Sent by code to a Qt control: the control does what the input would make it do.
+        if (m_p->adapter && w)
+            AfxSendInputToWidget(w, message, wParam, lParam);
+        return 0;
     default:
         return 0;
     }

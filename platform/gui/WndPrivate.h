@@ -102,6 +102,9 @@ bool AfxEnsureBacking(WndPrivate& p, QWidget* w);
 // Shows what a client DC drew outside the paint without asking the window to paint again.
 void AfxShowDirectDrawing(HWND hWnd);
 
+// Hands an input message sent by code to a Qt control's widget as the Qt event it stands for.
+void AfxSendInputToWidget(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Sends one queued-style message: PreTranslateMessage first, then the window procedure.
 void AfxDispatchQueued(MSG& msg);
 // Tells the idle logic that a real message arrived.

@@ -310,3 +310,28 @@ TEST(ScrollInfo, PageAndPositionStayWithinTheRangeForWindowsAndBars) {
     view.ShowScrollBar(SB_HORZ, FALSE);
     EXPECT_EQ(view.GetStyle() & (WS_HSCROLL | WS_VSCROLL), (DWORD)WS_VSCROLL);
 }
+
+TEST_F(ControlsTest, InputMessagesSentByCodeWorkTheQtControls) {
+    CButton check;
+    ASSERT_TRUE(check.Create("保存", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, CRect(0, 0, 80, 20),
+                             &parent, 31));
+    check.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    check.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(check.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(g_notes, std::vector<std::string>{"31:0"}) << "BN_CLICKED, and nothing else";
+
+    CEdit edit;
+    ASSERT_TRUE(
+        edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 30, 150, 54), &parent, 32));
+    edit.SetWindowText("ab");
+    edit.SetSel(0, 0);
+    edit.SendMessage(WM_KEYDOWN, VK_END, 1);
+    // A Chinese character arrives as its two GBK bytes, one WM_CHAR each.
+    const char* zhong = "中";
+    for (const char* c : {"x", zhong})
+        for (const char* p = c; *p; ++p)
+            edit.SendMessage(WM_CHAR, (BYTE)*p, 1);
+    CString text;
+    edit.GetWindowText(text);
+    EXPECT_EQ(text, CString("abx中"));
+}
