@@ -1,0 +1,337 @@
+#include "platform/gui/ToolTipCtrl.h"
+
+#include "platform/gui/Dc.h"
+#include "platform/gui/WndPrivate.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
+
+namespace {
+constexpr UINT_PTR kShowTimer = 1;
+constexpr UINT_PTR kPopTimer = 2;
+constexpr int kMargin = 3;
+} // namespace
+
+struct ToolTipCtrlState {
+    struct Tool {
+        UINT flags = 0;
+        HWND hwnd = nullptr;
+        UINT_PTR id = 0;
+        CRect rect;
+        CString text;
+        bool callback = false;
+        LPARAM data = 0;
+    };
+    CToolTipCtrl* self;
+    std::vector<Tool> tools;
+    bool active = true;
+    UINT initial = 500, autopop = 5000;
+    int maxWidth = -1;
+    int pending = -1; // the tool the pointer rests on
+    int shown = -1;
+    CString shownText;
+    CPoint lastScreen;
+
+    explicit ToolTipCtrlState(CToolTipCtrl* s) : self(s) {}
+
+    int Find(HWND hwnd, UINT_PTR id) const {
+        for (size_t i = 0; i < tools.size(); ++i)
+            if (tools[i].hwnd == hwnd && tools[i].id == id)
+                return (int)i;
+        return -1;
+    }
+    // The tool under a point of a window (client coordinates).
+    int Hit(HWND hwnd, CPoint pt) const {
+        for (size_t i = 0; i < tools.size(); ++i) {
+            const Tool& t = tools[i];
+            if (t.flags & TTF_IDISHWND) {
+                if ((HWND)t.id == hwnd)
+                    return (int)i;
+            } else if (t.hwnd == hwnd) {
+                CRect r = t.rect;
+                if (r.IsRectEmpty())
+                    if (CWnd* w = CWnd::FromHandle(hwnd))
+                        w->GetClientRect(&r);
+                if (r.PtInRect(pt))
+                    return (int)i;
+            }
+        }
+        return -1;
+    }
+    CString TextOf(int i) {
+        Tool t = tools[(size_t)i];
+        if (!t.callback)
+            return t.text;
+        // The tool's window says what to show.
+        NMTTDISPINFO di{};
+        di.hdr.hwndFrom = self->m_hWnd;
+        di.hdr.idFrom = t.id;
+        di.hdr.code = TTN_NEEDTEXT;
+        di.uFlags = t.flags;
+        di.lParam = t.data;
+        CWnd* to = CWnd::FromHandle(t.hwnd);
+        if (!to)
+            return CString();
+        to->SendMessage(WM_NOTIFY, (WPARAM)t.id, (LPARAM)&di);
+        if (di.lpszText && di.lpszText != LPSTR_TEXTCALLBACK)
+            return CString(di.lpszText);
+        di.szText[sizeof di.szText - 1] = 0;
+        return CString(di.szText);
+    }
+    void Hide() {
+        self->KillTimer(kShowTimer);
+        self->KillTimer(kPopTimer);
+        if (shown >= 0) {
+            UINT_PTR id = tools[(size_t)shown].id;
+            shown = -1;
+            self->ShowWindow(SW_HIDE);
+            NMHDR nm{self->m_hWnd, id, TTN_POP};
+            if (CWnd* owner = CWnd::FromHandle(self->m_p->owner))
+                owner->SendMessage(WM_NOTIFY, id, (LPARAM)&nm);
+        }
+    }
+    void Show(int i) {
+        CString text = TextOf(i);
+        if (!IsWindow(self->m_hWnd) || i >= (int)tools.size() || text.IsEmpty())
+            return;
+        shown = i;
+        shownText = text;
+        QFontMetrics fm(AfxQFont((HFONT)*AfxControlFont(self)));
+        QRect box = fm.boundingRect(QRect(0, 0, maxWidth > 0 ? maxWidth : 10000, 10000),
+                                    Qt::TextWordWrap, AfxToQt(text));
+        self->SetWindowPos(&CWnd::wndTopMost, lastScreen.x, lastScreen.y + 20,
+                           box.width() + 2 * kMargin + 2, box.height() + 2 * kMargin + 2,
+                           SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        self->Invalidate();
+        self->SetTimer(kPopTimer, autopop, nullptr);
+    }
+};
+
+CToolTipCtrl::CToolTipCtrl() : m_tt(std::make_unique<ToolTipCtrlState>(this)) {}
+
+CToolTipCtrl::~CToolTipCtrl() {
+    if (m_hWnd)
+        DestroyWindow();
+}
+
+BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
+    return CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, AfxRegisterWndClass(0), nullptr,
+                    WS_POPUP | WS_BORDER | dwStyle, CRect(0, 0, 10, 10), pParentWnd, 0);
+}
+
+BOOL CToolTipCtrl::AddTool(const TOOLINFO* p) {
+    if (!p)
+        return FALSE;
+    ToolTipCtrlState::Tool t;
+    t.flags = p->uFlags;
+    t.hwnd = p->hwnd;
+    t.id = p->uId;
+    t.rect = p->rect;
+    t.callback = p->lpszText == LPSTR_TEXTCALLBACK;
+    if (!t.callback && p->lpszText)
+        t.text = p->lpszText;
+    t.data = p->lParam;
+    int old = m_tt->Find(t.hwnd, t.id);
+    if (old >= 0)
+        m_tt->tools[(size_t)old] = t;
+    else
+        m_tt->tools.push_back(t);
+    return TRUE;
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
+    if (!pWnd)
+        return FALSE;
+    TOOLINFO ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = pWnd->m_hWnd;
+    ti.uId = nIDTool;
+    if (lpRectTool)
+        ti.rect = *lpRectTool;
+    ti.lpszText = const_cast<LPSTR>(lpszText);
+    return AddTool(&ti);
+}
+
+void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool) {
+    int i = pWnd ? m_tt->Find(pWnd->m_hWnd, nIDTool) : -1;
+    if (i < 0)
+        return;
+    if (m_tt->shown == i)
+        m_tt->Hide();
+    m_tt->tools.erase(m_tt->tools.begin() + i);
+    for (int* idx : {&m_tt->shown, &m_tt->pending})
+        *idx = *idx == i ? -1 : *idx > i ? *idx - 1 : *idx;
+}
+
+void CToolTipCtrl::UpdateTipText(LPCTSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool) {
+    int i = pWnd ? m_tt->Find(pWnd->m_hWnd, nIDTool) : -1;
+    if (i < 0)
+        return;
+    auto& t = m_tt->tools[(size_t)i];
+    t.callback = lpszText == LPSTR_TEXTCALLBACK;
+    t.text = t.callback || !lpszText ? CString() : CString(lpszText);
+    if (m_tt->shown == i) {
+        m_tt->shownText = m_tt->TextOf(i);
+        Invalidate();
+    }
+}
+
+void CToolTipCtrl::GetText(CString& str, CWnd* pWnd, UINT_PTR nIDTool) const {
+    int i = pWnd ? m_tt->Find(pWnd->m_hWnd, nIDTool) : -1;
+    str = i >= 0 ? m_tt->tools[(size_t)i].text : CString();
+}
+
+int CToolTipCtrl::GetToolCount() const {
+    return (int)m_tt->tools.size();
+}
+
+void CToolTipCtrl::Activate(BOOL bActivate) {
+    m_tt->active = bActivate != FALSE;
+    if (!m_tt->active)
+        m_tt->Hide();
+}
+
+void CToolTipCtrl::SetDelayTime(DWORD dwDuration, int iTime) {
+    UINT t = (UINT)std::max(0, iTime);
+    if (dwDuration == TTDT_INITIAL || dwDuration == TTDT_AUTOMATIC)
+        m_tt->initial = t;
+    if (dwDuration == TTDT_AUTOPOP)
+        m_tt->autopop = t;
+    if (dwDuration == TTDT_AUTOMATIC && iTime >= 0)
+        m_tt->autopop = t * 10;
+}
+
+int CToolTipCtrl::SetMaxTipWidth(int iWidth) {
+    std::swap(m_tt->maxWidth, iWidth);
+    return iWidth;
+}
+
+void CToolTipCtrl::RelayEvent(LPMSG msg) {
+    ToolTipCtrlState& t = *m_tt;
+    if (!msg || !m_hWnd)
+        return;
+    switch (msg->message) {
+    case WM_MOUSEMOVE: {
+        CPoint pt((short)LOWORD(msg->lParam), (short)HIWORD(msg->lParam));
+        int i = t.active ? t.Hit(msg->hwnd, pt) : -1;
+        if (CWnd* w = CWnd::FromHandle(msg->hwnd)) {
+            t.lastScreen = pt;
+            w->ClientToScreen(&t.lastScreen);
+        }
+        if (i == t.shown && i >= 0)
+            return;
+        if (t.shown >= 0)
+            t.Hide();
+        t.pending = i;
+        KillTimer(kShowTimer);
+        if (i >= 0)
+            SetTimer(kShowTimer, std::max(1u, t.initial), nullptr);
+        return;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MOUSELEAVE:
+        t.pending = -1;
+        t.Hide();
+        return;
+    default:
+        return;
+    }
+}
+
+void CToolTipCtrl::Pop() {
+    m_tt->pending = -1;
+    m_tt->Hide();
+}
+
+BOOL CToolTipCtrl::IsTipShown() const {
+    return m_tt->shown >= 0 && IsWindowVisible();
+}
+
+CString CToolTipCtrl::GetShownText() const {
+    return m_tt->shown >= 0 ? m_tt->shownText : CString();
+}
+
+LRESULT CToolTipCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    ToolTipCtrlState& t = *m_tt;
+    switch (message) {
+    case TTM_ACTIVATE:
+        Activate((BOOL)wParam);
+        return 0;
+    case TTM_SETDELAYTIME:
+        SetDelayTime((DWORD)wParam, (short)LOWORD(lParam));
+        return 0;
+    case TTM_ADDTOOL:
+        return AddTool(reinterpret_cast<TOOLINFO*>(lParam));
+    case TTM_DELTOOL: {
+        auto* ti = reinterpret_cast<TOOLINFO*>(lParam);
+        if (ti)
+            DelTool(CWnd::FromHandle(ti->hwnd), ti->uId);
+        return 0;
+    }
+    case TTM_RELAYEVENT:
+        RelayEvent(reinterpret_cast<LPMSG>(lParam));
+        return 0;
+    case TTM_GETTEXT: {
+        auto* ti = reinterpret_cast<TOOLINFO*>(lParam);
+        if (ti && ti->lpszText) {
+            CString s;
+            GetText(s, CWnd::FromHandle(ti->hwnd), ti->uId);
+            std::strcpy(ti->lpszText, s.GetString());
+        }
+        return 0;
+    }
+    case TTM_UPDATETIPTEXT: {
+        auto* ti = reinterpret_cast<TOOLINFO*>(lParam);
+        if (ti)
+            UpdateTipText(ti->lpszText, CWnd::FromHandle(ti->hwnd), ti->uId);
+        return 0;
+    }
+    case TTM_GETTOOLCOUNT:
+        return GetToolCount();
+    case TTM_SETMAXTIPWIDTH:
+        return SetMaxTipWidth((int)lParam);
+    case TTM_POP:
+        Pop();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kShowTimer) {
+            KillTimer(kShowTimer);
+            if (t.pending >= 0 && t.active)
+                t.Show(t.pending);
+            return 0;
+        }
+        if (wParam == kPopTimer) {
+            t.pending = -1;
+            t.Hide();
+            return 0;
+        }
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    case WM_PAINT:
+        return AfxPaintControl(this, wParam, [&](CDC* dc) {
+            CRect c;
+            GetClientRect(&c);
+            dc->FillSolidRect(&c, GetSysColor(COLOR_INFOBK));
+            CBrush frame(GetSysColor(COLOR_WINDOWFRAME));
+            dc->FrameRect(&c, &frame);
+            CFont* old = dc->SelectObject(AfxControlFont(this));
+            dc->SetBkMode(TRANSPARENT);
+            dc->SetTextColor(GetSysColor(COLOR_INFOTEXT));
+            c.DeflateRect(kMargin + 1, kMargin + 1);
+            dc->DrawText(t.shownText, &c,
+                         DT_WORDBREAK | ((GetStyle() & TTS_NOPREFIX) ? DT_NOPREFIX : 0));
+            dc->SelectObject(old);
+        });
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+}

@@ -1,0 +1,90 @@
+#include "NotifyRecorder.h"
+
+#include "platform/gui/ToolTipCtrl.h"
+
+namespace {
+
+class ToolTipCtrlTest : public GuiTest {
+protected:
+    CNotifyRecorder parent;
+    CToolTipCtrl tips;
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateTop(300, 200));
+        ASSERT_TRUE(tips.Create(&parent));
+        tips.SetDelayTime(TTDT_INITIAL, 5);
+        // The dialog's link: one rectangle with its own text; the rest asks when shown.
+        ASSERT_TRUE(tips.AddTool(&parent, "打开主页", CRect(10, 10, 110, 30), 1));
+        ASSERT_TRUE(tips.AddTool(&parent, LPSTR_TEXTCALLBACK, CRect(10, 50, 110, 70), 2));
+        parent.handler = [](NMHDR* nm) -> LRESULT {
+            if (nm->code == TTN_NEEDTEXT && nm->idFrom == 2)
+                std::strcpy(reinterpret_cast<NMTTDISPINFO*>(nm)->szText, "保存\t更改");
+            return 0;
+        };
+    }
+    void Move(int x, int y) {
+        MSG m{parent.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), 0, {x, y}};
+        tips.RelayEvent(&m);
+    }
+};
+
+TEST_F(ToolTipCtrlTest, ATipShowsAfterRestingOnAToolAndGoesWhenLeaving) {
+    EXPECT_EQ(tips.GetToolCount(), 2);
+    Move(50, 20);
+    EXPECT_FALSE(tips.IsTipShown()) << "not before the delay";
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    EXPECT_EQ(tips.GetShownText(), CString("打开主页"));
+    CRect r;
+    tips.GetWindowRect(&r);
+    CPoint at(50, 20);
+    parent.ClientToScreen(&at);
+    EXPECT_EQ(r.left, at.x);
+    EXPECT_GT(r.top, at.y) << "below the pointer";
+
+    // Moving onto the second tool asks its window for the text.
+    parent.notes.clear();
+    Move(50, 60);
+    EXPECT_FALSE(tips.IsTipShown());
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    EXPECT_EQ(tips.GetShownText(), CString("保存\t更改"));
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{TTN_POP, TTN_NEEDTEXT}));
+    EXPECT_EQ(parent.notes[1].As<NMHDR>().hwndFrom, tips.m_hWnd);
+    EXPECT_EQ(parent.notes[1].As<NMHDR>().idFrom, 2u);
+
+    Move(200, 150);
+    EXPECT_FALSE(tips.IsTipShown());
+    Pump();
+    EXPECT_FALSE(tips.IsTipShown()) << "nothing under the pointer";
+}
+
+TEST_F(ToolTipCtrlTest, ClicksInactiveTipsAndTextChanges) {
+    Move(50, 20);
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    MSG click{parent.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 20), 0, {50, 20}};
+    tips.RelayEvent(&click);
+    EXPECT_FALSE(tips.IsTipShown());
+
+    tips.UpdateTipText("访问网站", &parent, 1);
+    CString text;
+    tips.GetText(text, &parent, 1);
+    EXPECT_EQ(text, CString("访问网站"));
+
+    tips.Activate(FALSE);
+    Move(52, 21);
+    Pump();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 50)
+        Pump();
+    EXPECT_FALSE(tips.IsTipShown());
+    tips.Activate(TRUE);
+    Move(53, 22);
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    EXPECT_EQ(tips.GetShownText(), CString("访问网站"));
+    ASSERT_TRUE(tips.SaveScreenshot(ScreenPath("tool-tip").c_str()));
+
+    tips.DelTool(&parent, 1);
+    EXPECT_FALSE(tips.IsTipShown());
+    EXPECT_EQ(tips.GetToolCount(), 1);
+}
+
+} // namespace
