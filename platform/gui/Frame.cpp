@@ -434,3 +434,11 @@ void CFrameWnd::OnDestroy() {
 void CFrameWnd::PostNcDestroy() {
     delete this;
 }
+
+CFrameWnd* CWnd::GetParentFrame() const {
+    return AfxGetParentFrame(this);
+}
+
+CFrameWnd* CWnd::GetTopLevelFrame() const {
+    return AfxGetTopLevelFrame(this);
+}
