@@ -1,6 +1,9 @@
 #include "platform/gui/WinApp.h"
 
+#include "platform/gui/CommandLineInfo.h"
+#include "platform/gui/DocManager.h"
 #include "platform/gui/Icon.h"
+#include "platform/gui/RecentFileList.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QAbstractEventDispatcher>
@@ -40,8 +43,38 @@ CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName) {
 }
 
 CWinApp::~CWinApp() {
+    delete m_pRecentFileList;
     if (g_app == this)
         g_app = nullptr;
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) {
+    AfxGetDocManager()->AddDocTemplate(pTemplate);
+}
+
+CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName) {
+    return AfxGetDocManager()->OpenDocumentFile(lpszFileName);
+}
+
+void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName) {
+    if (m_pRecentFileList)
+        m_pRecentFileList->Add(lpszPathName);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
+    AfxParseCommandLine(rCmdInfo, m_lpCmdLine);
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+    return AfxProcessShellCommand(rCmdInfo);
+}
+
+void CWinApp::OnFileNew() {
+    AfxGetDocManager()->OnFileNew();
+}
+
+void CWinApp::OnFileOpen() {
+    AfxGetDocManager()->OnFileOpen();
 }
 
 BOOL CWinApp::InitInstance() {

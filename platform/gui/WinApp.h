@@ -3,6 +3,11 @@
 
 #include "platform/gui/Wnd.h"
 
+class CDocTemplate;
+class CDocument;
+class CRecentFileList;
+class CCommandLineInfo;
+
 class CWinApp : public CCmdTarget {
     DECLARE_DYNAMIC(CWinApp)
 public:
@@ -35,6 +40,17 @@ public:
     HCURSOR LoadCursor(LPCTSTR lpszResourceName) const;
     HCURSOR LoadStandardCursor(LPCTSTR lpszCursorName) const;
     CWnd* GetMainWnd() { return m_pMainWnd; }
+
+    // The document side, handed to the document manager.
+    void AddDocTemplate(CDocTemplate* pTemplate);
+    virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
+    // Adds to m_pRecentFileList when there is one (never back to the manager).
+    virtual void AddToRecentFileList(LPCTSTR lpszPathName);
+    CRecentFileList* m_pRecentFileList = nullptr; // owned
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+    void OnFileNew();
+    void OnFileOpen();
 
     LONG m_nIdleCount = 0; // current idle count, for the loop and the tests
 };

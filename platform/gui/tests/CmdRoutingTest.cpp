@@ -1,6 +1,8 @@
 #include "GuiTestSupport.h"
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/RecentFileList.h"
+#include "platform/gui/WinApp.h"
 
 #include <string>
 #include <vector>
@@ -158,4 +160,18 @@ TEST_F(CmdRoutingTest, NotifyReachesReflectionThenParentWithItsResult) {
     button.notifyResult = 9;
     EXPECT_EQ(host.SendMessage(WM_NOTIFY, 10, (LPARAM)&nm), 9);
     EXPECT_EQ(g_calls, (std::vector<std::string>{"button:notify-reflect"}));
+}
+
+// The profile and program folders are the test's own (GuiTest).
+class WinAppDocuments : public GuiTest {};
+
+TEST_F(WinAppDocuments, RecentFilesGoToTheAppsListAndBadPathsOpenNothing) {
+    CWinApp app("test");
+    app.AddToRecentFileList("C:\\a.qdb"); // no list yet: nothing happens
+    app.m_pRecentFileList = new CRecentFileList(0, "Recent", "File%d", 4);
+    app.AddToRecentFileList("C:\\a.qdb");
+    app.AddToRecentFileList("C:\\b.qdb");
+    EXPECT_EQ((*app.m_pRecentFileList)[0], CString("C:\\b.qdb"));
+    EXPECT_EQ((*app.m_pRecentFileList)[1], CString("C:\\a.qdb"));
+    EXPECT_EQ(app.OpenDocumentFile(""), nullptr);
 }
