@@ -1,0 +1,54 @@
+// Rich text as the rich edit control keeps it, and our reader and writer of its RTF form: fonts,
+// colours, bold, italic, underline, strike-out, sizes, paragraphs and their alignment. Text is
+// GBK; RTF carries it as \'hh bytes (taken as GBK), and \uN characters are turned into GBK. What
+// the reader does not understand it skips; it never trusts nesting or numbers.
+#pragma once
+
+#include "platform/base/CString.h"
+
+#include <vector>
+
+struct RichCharFormat {
+    CString face = "宋体";
+    BYTE charset = 134;  // GB2312
+    int sizeTwips = 200; // 10 points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool autoColor = true;
+    COLORREF color = 0;
+    bool operator==(const RichCharFormat& o) const;
+};
+
+struct RichRun {
+    CString text; // GBK, without paragraph ends
+    RichCharFormat format;
+};
+
+enum RichAlign { RichAlignLeft = 1, RichAlignRight = 2, RichAlignCenter = 3, RichAlignJustify = 4 };
+
+struct RichParagraph {
+    std::vector<RichRun> runs;
+    int align = RichAlignLeft;
+    int leftIndentTwips = 0;
+    int firstIndentTwips = 0;
+    // The plain text of the paragraph.
+    CString Text() const;
+};
+
+struct RichTextDoc {
+    std::vector<RichParagraph> paragraphs;
+    // Paragraphs joined with "\r\n", as the control gives its text.
+    CString Text() const;
+    // Runs of equal format next to each other become one, empty runs go.
+    void Normalize();
+};
+
+RichTextDoc RtfRead(const char* data, size_t size);
+inline RichTextDoc RtfRead(const CString& rtf) {
+    return RtfRead(rtf.GetString(), (size_t)rtf.GetLength());
+}
+CString RtfWrite(const RichTextDoc& doc);
+// Plain text in: one paragraph per line ("\r\n", "\n" or "\r"), all in one format.
+RichTextDoc RichTextFromPlain(const CString& text, const RichCharFormat& format = {});
