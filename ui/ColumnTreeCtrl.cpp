@@ -186,7 +186,7 @@ void CColumnTreeCtrl::CreateChildren() {
     m_tree.Create(WS_CHILD | WS_VISIBLE | TVS_NOHSCROLL | TVS_NOTOOLTIPS, none, this, kTreeId);
     m_header.Create(WS_CHILD | WS_VISIBLE | HDS_BUTTONS | HDS_FULLDRAG, none, this, kHeaderId);
     m_cornerHeader.Create(WS_CHILD, none, this, kCornerId);
-    m_hScroll.Create(WS_CHILD | SBS_HORZ, none, this, kScrollId);
+    m_hScroll.Create(WS_CHILD | SBS_HORZ | SBS_BOTTOMALIGN, none, this, kScrollId);
     CFont* font = AfxControlFont(&m_tree);
     m_header.SetFont(font);
     m_cornerHeader.SetFont(font);
@@ -261,9 +261,14 @@ void CColumnTreeCtrl::UpdateLayout() {
     int content = m_totalWidth + v;
     m_scrollOffset = std::clamp(m_scrollOffset, 0, std::max(0, content - W));
     bool showBar = W < content && H >= h + sy;
-    // The bar's range ends where the last page starts, so the thumb stops at the right end.
-    m_hScroll.SetScrollRange(0, std::max(0, content - W), FALSE);
-    m_hScroll.SetScrollPos(m_scrollOffset, FALSE);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = content;
+    si.nPage = (UINT)std::max(0, W);
+    si.nPos = m_scrollOffset;
+    m_hScroll.SetScrollInfo(&si, FALSE);
     int w = content > W ? W + m_scrollOffset : W;
     m_header.MoveWindow(-m_scrollOffset, 0, std::max(0, w - v), h, FALSE);
     m_cornerHeader.MoveWindow(W - sx, 0, sx, h, FALSE);

@@ -104,6 +104,10 @@ TEST_F(ColumnTreeCtrlTest, HorizontalBarOnlyWhenTheColumnsOverflow) {
     ctrl.GetTreeCtrl().GetWindowRect(&tree);
     EXPECT_EQ(tree.Height(), client.Height() - header.Height() - GetSystemMetrics(SM_CYHSCROLL));
 
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(ctrl.GetScrollBar().GetScrollInfo(&si));
+    EXPECT_EQ(si.nMax, 150 + 90 + 300);
+    EXPECT_EQ((int)si.nPage, client.Width());
     // Scrolling moves the header and the tree together, within the content.
     ctrl.SendMessage(WM_HSCROLL, SB_LINERIGHT, (LPARAM)ctrl.GetScrollBar().m_hWnd);
     EXPECT_EQ(ctrl.GetScrollOffset(), 15);
