@@ -12,18 +12,23 @@ namespace archive_bytes {
 
 using Bytes = std::vector<unsigned char>;
 
-// What the object's Serialize writes, as bytes.
-template <class T> Bytes Store(T& object) {
+// What `store` writes into an archive, as bytes.
+template <class F> Bytes Write(F&& store) {
     CMemFile file;
     {
         CArchive ar(&file, CArchive::store);
-        object.Serialize(ar);
+        store(ar);
         ar.Close();
     }
     Bytes bytes(static_cast<size_t>(file.GetLength()));
     file.SeekToBegin();
     file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
     return bytes;
+}
+
+// What the object's Serialize writes, as bytes.
+template <class T> Bytes Store(T& object) {
+    return Write([&](CArchive& ar) { object.Serialize(ar); });
 }
 
 // Loads the object from the bytes and answers how many were left unread.

@@ -5,8 +5,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/base/Archive.h"
-#include "platform/base/File.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace seed_files {
 
@@ -20,16 +19,8 @@ inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
 
 // What store writes into an archive, as bytes.
 template <class Store> Bytes Stored(Store&& store) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        store(ar);
-        ar.Close();
-    }
-    Bytes bytes((size_t)file.GetLength());
-    file.SeekToBegin();
-    file.Read(bytes.data(), (UINT)bytes.size());
-    return bytes;
+    const archive_bytes::Bytes bytes = archive_bytes::Write(store);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 } // namespace seed_files

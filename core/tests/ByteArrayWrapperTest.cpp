@@ -6,6 +6,7 @@
 
 #include "core/ByteArrayWrapper.h"
 #include "platform/base/Archive.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace {
 
@@ -15,18 +16,6 @@ std::string ReadAll(CByteArrayWrapper& b, int chunk) {
     for (int n; (n = b.Read(buf.data(), chunk)) > 0;)
         out.append(buf.data(), static_cast<size_t>(n));
     return out;
-}
-
-std::vector<BYTE> Stored(CByteArrayWrapper& b) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        b.Serialize(ar);
-    }
-    std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
 }
 
 } // namespace
@@ -82,13 +71,13 @@ TEST(ByteArrayWrapper, StoresTheBytesOnlyAndLoadsReadyToRead) {
     CByteArrayWrapper b;
     b.Write("abc", 3);
     b.SetStoredLength(99);
-    EXPECT_EQ(Stored(b), (std::vector<BYTE>{3, 0, 'a', 'b', 'c'}));
+    EXPECT_EQ(archive_bytes::Store(b), (std::vector<BYTE>{3, 0, 'a', 'b', 'c'}));
 
     // 0xFFFF bytes and more: the count escapes to four bytes.
     CByteArrayWrapper big;
     std::vector<char> data(70000, 'q');
     big.Write(data.data(), 70000);
-    const std::vector<BYTE> stored = Stored(big);
+    const std::vector<BYTE> stored = archive_bytes::Store(big);
     ASSERT_EQ(stored.size(), 2u + 4u + 70000u);
     EXPECT_EQ(std::vector<BYTE>(stored.begin(), stored.begin() + 6),
               (std::vector<BYTE>{0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));

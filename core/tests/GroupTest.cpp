@@ -9,6 +9,7 @@
 #include "core/tests/GroupTestRecords.h"
 #include "platform/base/Archive.h"
 #include "platform/base/File.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace {
 
@@ -345,33 +346,13 @@ TEST(Group, TreeQuestions) {
 // ---- Stored form -------------------------------------------------------------------------------
 
 std::string Store(CGroup& g) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        g.Serialize(ar);
-        ar.Close();
-    }
-    size_t n = (size_t)file.GetLength();
-    BYTE* p = file.Detach();
-    std::string bytes(reinterpret_cast<char*>(p), n);
-    free(p);
-    return bytes;
+    const archive_bytes::Bytes bytes = archive_bytes::Store(g);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Loads bytes into the group; the archive exception's cause, or -1 when it loaded.
 int Load(CGroup& g, const std::string& bytes) {
-    std::string copy = bytes;
-    CMemFile file(reinterpret_cast<BYTE*>(copy.data()), (UINT)copy.size());
-    try {
-        CArchive ar(&file, CArchive::load);
-        g.Serialize(ar);
-        ar.Close();
-    } catch (CArchiveException* e) {
-        int cause = e->m_cause;
-        e->Delete();
-        return cause;
-    }
-    return -1;
+    return archive_bytes::LoadFailure(g, archive_bytes::Bytes(bytes.begin(), bytes.end()));
 }
 
 std::string Dword(DWORD v) {
