@@ -85,18 +85,60 @@ CDialog::~CDialog() {
         DestroyWindow();
 }
 
+void AfxCreateTemplateFont(const ResDialog& t, CFont& font) {
+    // The template's font decides the size of a dialog unit.
+    LOGFONT lf{};
+    lf.lfHeight = t.pointSize > 0 ? -(t.pointSize * 96 + 36) / 72 : -12;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = GB2312_CHARSET;
+    std::strncpy(lf.lfFaceName, t.faceName ? t.faceName : "", LF_FACESIZE - 1);
+    font.DeleteObject();
+    font.CreateFontIndirect(&lf);
+}
+
+UINT AfxCreateTemplateControls(CWnd* pWnd, const ResDialog& t, CFont& font) {
+    DialogUnits du = AfxDialogUnits(font);
+    UINT defId = 0;
+    for (int i = 0; i < t.itemCount; ++i) {
+        const ResDialogItem& it = t.items[i];
+        CWnd* item = AfxNewTemplateItem(it.className);
+        if (!item->CreateEx(it.exStyle, it.className, it.text, it.style | WS_CHILD,
+                            du.ToPixelsX(it.x), du.ToPixelsY(it.y), du.ToPixelsX(it.cx),
+                            du.ToPixelsY(it.cy), pWnd->m_hWnd, (HMENU)(INT_PTR)it.id)) {
+            delete item;
+            continue;
+        }
+        item->SetFont(&font, FALSE);
+        if ((it.style & 0x0F) == 0x01 && std::strcmp(it.className, "BUTTON") == 0)
+            defId = (UINT)it.id;
+    }
+    // Initial list rows of the template's combo and list boxes.
+    if (const ResDlgInit* init = AfxFindDlgInit(t.id)) {
+        for (int i = 0; i < init->count; ++i) {
+            const ResDlgInitEntry& e = init->entries[i];
+            // Only the add-string messages carry text; others are not taken from a script.
+            UINT msg = e.message == 0x403   ? CB_ADDSTRING
+                       : e.message == 0x401 ? LB_ADDSTRING
+                                            : e.message;
+            if (msg != CB_ADDSTRING && msg != LB_ADDSTRING)
+                continue;
+            if (CWnd* c = pWnd->GetDlgItem(e.control))
+                c->SendMessage(msg, 0, (LPARAM)e.text);
+        }
+    }
+    return defId;
+}
+
+CSize AfxTemplateSize(const ResDialog& t, CFont& font) {
+    DialogUnits du = AfxDialogUnits(font);
+    return CSize(du.ToPixelsX(t.cx), du.ToPixelsY(t.cy));
+}
+
 BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
     const ResDialog* t = AfxFindDialog(m_nIDTemplate);
     if (!t)
         return FALSE;
-    // The template's font decides the size of a dialog unit.
-    LOGFONT lf{};
-    lf.lfHeight = t->pointSize > 0 ? -(t->pointSize * 96 + 36) / 72 : -12;
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = GB2312_CHARSET;
-    std::strncpy(lf.lfFaceName, t->faceName ? t->faceName : "", LF_FACESIZE - 1);
-    m_font.DeleteObject();
-    m_font.CreateFontIndirect(&lf);
+    AfxCreateTemplateFont(*t, m_font);
     DialogUnits du = AfxDialogUnits(m_font);
 
     DWORD style = t->style & ~(WS_VISIBLE | WS_CHILD);
@@ -110,33 +152,8 @@ BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
                   nullptr))
         return FALSE;
     SetFont(&m_font, FALSE);
-    for (int i = 0; i < t->itemCount; ++i) {
-        const ResDialogItem& it = t->items[i];
-        CWnd* item = AfxNewTemplateItem(it.className);
-        if (!item->CreateEx(it.exStyle, it.className, it.text, it.style | WS_CHILD,
-                            du.ToPixelsX(it.x), du.ToPixelsY(it.y), du.ToPixelsX(it.cx),
-                            du.ToPixelsY(it.cy), m_hWnd, (HMENU)(INT_PTR)it.id)) {
-            delete item;
-            continue;
-        }
-        item->SetFont(&m_font, FALSE);
-        if ((it.style & 0x0F) == 0x01 && std::strcmp(it.className, "BUTTON") == 0)
-            m_nDefID = (UINT)it.id;
-    }
-    // Initial list rows of the template's combo and list boxes.
-    if (const ResDlgInit* init = AfxFindDlgInit(m_nIDTemplate)) {
-        for (int i = 0; i < init->count; ++i) {
-            const ResDlgInitEntry& e = init->entries[i];
-            // Only the add-string messages carry text; others are not taken from a script.
-            UINT msg = e.message == 0x403   ? CB_ADDSTRING
-                       : e.message == 0x401 ? LB_ADDSTRING
-                                            : e.message;
-            if (msg != CB_ADDSTRING && msg != LB_ADDSTRING)
-                continue;
-            if (CWnd* c = GetDlgItem(e.control))
-                c->SendMessage(msg, 0, (LPARAM)e.text);
-        }
-    }
+    if (UINT defId = AfxCreateTemplateControls(this, *t, m_font))
+        m_nDefID = defId;
     // A dialog at the template's origin is centred over its owner.
     if ((t->x == 0 && t->y == 0) || (t->style & DS_CENTER))
         CenterWindow();
@@ -234,9 +251,16 @@ void CDialog::OnClose() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    CDataExchange dx(this, bSaveAndValidate);
+    return AfxExchangeData(this, bSaveAndValidate, [this](CDataExchange* pDX) {
+        DoDataExchange(pDX);
+    });
+}
+
+BOOL AfxExchangeData(CWnd* pWnd, BOOL bSaveAndValidate,
+                     const std::function<void(CDataExchange*)>& exchange) {
+    CDataExchange dx(pWnd, bSaveAndValidate);
     try {
-        DoDataExchange(&dx);
+        exchange(&dx);
     } catch (CException* e) {
         // The user has been told what is wrong; the exchange stops at that control.
         e->Delete();
@@ -295,10 +319,19 @@ bool Usable(CWnd* c) {
 
 } // namespace
 
-BOOL CDialog::OnMnemonic(char key) {
+void AfxGotoDlgCtrl(CWnd* pWndCtrl) {
+    if (!pWndCtrl)
+        return;
+    pWndCtrl->SetFocus();
+    // An edit control entered from the keyboard has its text selected.
+    if ((UINT)pWndCtrl->SendMessage(WM_GETDLGCODE) & DLGC_HASSETSEL)
+        pWndCtrl->SendMessage(EM_SETSEL, 0, -1);
+}
+
+static BOOL AfxDialogMnemonic(CWnd* pDlg, char key) {
     if (key >= 'a' && key <= 'z')
         key = (char)(key - 'a' + 'A');
-    for (CWnd* c = GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+    for (CWnd* c = pDlg->GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
         CString text;
         c->GetWindowText(text);
         if (MnemonicOf(text) != key || !Usable(c))
@@ -307,7 +340,7 @@ BOOL CDialog::OnMnemonic(char key) {
             // A label's letter leads to the control that follows it.
             for (CWnd* n = c->GetWindow(GW_HWNDNEXT); n; n = n->GetWindow(GW_HWNDNEXT))
                 if (Usable(n) && !IsLabel(n)) {
-                    GotoDlgCtrl(n);
+                    AfxGotoDlgCtrl(n);
                     return TRUE;
                 }
             return TRUE;
@@ -316,30 +349,30 @@ BOOL CDialog::OnMnemonic(char key) {
         if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
             c->SendMessage(BM_CLICK);
         } else if (code & (DLGC_BUTTON | DLGC_RADIOBUTTON)) {
-            GotoDlgCtrl(c);
+            AfxGotoDlgCtrl(c);
             c->SendMessage(BM_CLICK);
         } else {
-            GotoDlgCtrl(c);
+            AfxGotoDlgCtrl(c);
         }
         return TRUE;
     }
     return FALSE;
 }
 
-BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
+BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID) {
     UINT message = lpMsg->message;
     if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN && message != WM_CHAR)
         return FALSE;
-    CWnd* target = FromHandle(lpMsg->hwnd);
-    if (!target || (target != this && !IsChild(target)))
+    CWnd* target = CWnd::FromHandle(lpMsg->hwnd);
+    if (!target || (target != pDlg && !pDlg->IsChild(target)))
         return FALSE;
     UINT code =
-        target != this ? (UINT)target->SendMessage(WM_GETDLGCODE, lpMsg->wParam, (LPARAM)lpMsg) : 0;
+        target != pDlg ? (UINT)target->SendMessage(WM_GETDLGCODE, lpMsg->wParam, (LPARAM)lpMsg) : 0;
     if (message == WM_SYSKEYDOWN) {
         // Alt with a letter or digit: the control whose caption marks it.
         WPARAM k = lpMsg->wParam;
         bool letter = (k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9');
-        return letter && OnMnemonic((char)k);
+        return letter && AfxDialogMnemonic(pDlg, (char)k);
     }
     if (message == WM_CHAR) {
         // A control that takes no typing lets plain letters act as mnemonics.
@@ -348,7 +381,7 @@ BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
         char ch = (char)lpMsg->wParam;
         bool letter =
             (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9');
-        return letter && target != this && OnMnemonic(ch);
+        return letter && target != pDlg && AfxDialogMnemonic(pDlg, ch);
     }
     switch (lpMsg->wParam) {
     case VK_LEFT:
@@ -356,13 +389,13 @@ BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
     case VK_RIGHT:
     case VK_DOWN: {
         // Arrows move within a group; an automatic radio button is chosen as it is reached.
-        if (target == this || (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)))
+        if (target == pDlg || (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)))
             return FALSE;
         bool back = lpMsg->wParam == VK_LEFT || lpMsg->wParam == VK_UP;
-        CWnd* next = GetNextDlgGroupItem(target, back);
+        CWnd* next = pDlg->GetNextDlgGroupItem(target, back);
         if (!next || next == target)
             return TRUE;
-        GotoDlgCtrl(next);
+        AfxGotoDlgCtrl(next);
         if ((next->SendMessage(WM_GETDLGCODE) & DLGC_RADIOBUTTON) &&
             (next->GetStyle() & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
             next->SendMessage(BM_CLICK);
@@ -371,38 +404,35 @@ BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
     case VK_TAB:
         if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))
             return FALSE;
-        if (GetKeyState(VK_SHIFT) < 0)
-            PrevDlgCtrl();
-        else
-            NextDlgCtrl();
+        AfxGotoDlgCtrl(pDlg->GetNextDlgTabItem(CWnd::GetFocus(), GetKeyState(VK_SHIFT) < 0));
         return TRUE;
     case VK_RETURN: {
         if (code & DLGC_WANTALLKEYS)
             return FALSE;
         // A focused push button is pressed; otherwise the default button.
-        CWnd* focus = GetFocus();
-        UINT id = GetDefID() & 0xFFFF;
-        if (focus && IsChild(focus)) {
+        CWnd* focus = CWnd::GetFocus();
+        UINT id = nDefID;
+        if (focus && pDlg->IsChild(focus)) {
             UINT fcode = (UINT)focus->SendMessage(WM_GETDLGCODE);
             if (fcode & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
                 id = (UINT)focus->GetDlgCtrlID();
         }
-        CWnd* button = GetDlgItem((int)id);
+        CWnd* button = pDlg->GetDlgItem((int)id);
         if (button && !button->IsWindowEnabled()) {
             MessageBeep(0);
             return TRUE;
         }
-        SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+        pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                     (LPARAM)(button ? button->m_hWnd : nullptr));
         return TRUE;
     }
     case VK_ESCAPE: {
         if (code & DLGC_WANTALLKEYS)
             return FALSE;
-        CWnd* cancel = GetDlgItem(IDCANCEL);
+        CWnd* cancel = pDlg->GetDlgItem(IDCANCEL);
         if (cancel && !cancel->IsWindowEnabled())
             return TRUE;
-        SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+        pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                     (LPARAM)(cancel ? cancel->m_hWnd : nullptr));
         return TRUE;
     }
@@ -411,13 +441,16 @@ BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
     }
 }
 
+BOOL CDialog::OnMnemonic(char key) {
+    return AfxDialogMnemonic(this, key);
+}
+
+BOOL CDialog::IsDialogMessage(LPMSG lpMsg) {
+    return AfxIsDialogMessage(this, lpMsg, GetDefID() & 0xFFFF);
+}
+
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {
-    if (!pWndCtrl)
-        return;
-    pWndCtrl->SetFocus();
-    // An edit control entered from the keyboard has its text selected.
-    if ((UINT)pWndCtrl->SendMessage(WM_GETDLGCODE) & DLGC_HASSETSEL)
-        pWndCtrl->SendMessage(EM_SETSEL, 0, -1);
+    AfxGotoDlgCtrl(pWndCtrl);
 }
 
 void CDialog::NextDlgCtrl() const {

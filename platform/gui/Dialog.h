@@ -39,6 +39,28 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 
+// Runs one exchange between a window's members and its controls; FALSE when a control refused
+// its value (the user has been told and the focus is on it).
+BOOL AfxExchangeData(CWnd* pWnd, BOOL bSaveAndValidate,
+                     const std::function<void(CDataExchange*)>& exchange);
+
+// ---- Windows built from a dialog template (dialogs, form views, dialog bars, pages) ----
+struct ResDialog;
+// The font of the template's FONT statement; it decides the size of a dialog unit.
+void AfxCreateTemplateFont(const ResDialog& t, CFont& font);
+// Creates the template's controls as children of pWnd in font and fills their initial list rows.
+// Returns the id of the template's default push button, 0 when it has none.
+UINT AfxCreateTemplateControls(CWnd* pWnd, const ResDialog& t, CFont& font);
+// The template's own size in pixels of font.
+CSize AfxTemplateSize(const ResDialog& t, CFont& font);
+
+// Dialog keys for any window holding controls: Tab and Shift+Tab, arrows within a group,
+// mnemonics, Enter (the focused push button, else nDefID) and Escape (IDCANCEL), as the system's
+// dialogs handle them. TRUE when the key was used.
+BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID);
+// Puts the focus on a control; an edit entered this way has its text selected.
+void AfxGotoDlgCtrl(CWnd* pWndCtrl);
+
 class CDialog : public CWnd {
     DECLARE_DYNAMIC(CDialog)
 public:
