@@ -2,6 +2,7 @@
 
 #include "platform/base/Collate.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@ static const bool s_registered = (AfxRegisterControlClass<CListCtrl>("SysListVie
 namespace {
 constexpr UINT kHeaderId = 0;
 constexpr UINT_PTR kEditTimer = 0x7E02; // a click on the focused label starts editing later
-constexpr int kDragThreshold = 4;
 constexpr int kStateIconWidth = 16;
 constexpr int kLabelMargin = 2;
 constexpr int kCellMargin = 6;
@@ -77,9 +77,8 @@ struct ListCtrlState {
     int hot = -1;
     int anchor = -1;
     int measuredHeight = -1; // row height the owner gave for LVS_OWNERDRAWFIXED
-    std::unique_ptr<CEdit> edit;
+    CItemLabelEdit edit;
     int editItem = -1;
-    bool ending = false;
     int pendingEdit = -1;
     int pressItem = -1;
     int pressButton = 0;
@@ -98,12 +97,6 @@ struct ListCtrlState {
     QFont Font() const { return AfxQFont((HFONT)*AfxControlFont(self)); }
     int TextWidth(const CString& s) const {
         return QFontMetrics(Font()).horizontalAdvance(AfxToQt(s));
-    }
-    static CSize ImageSize(CImageList* il) {
-        IMAGEINFO ii{};
-        if (il && il->GetSafeHandle() && il->GetImageCount() > 0 && il->GetImageInfo(0, &ii))
-            return CSize(ii.rcImage.right - ii.rcImage.left, ii.rcImage.bottom - ii.rcImage.top);
-        return il && il->GetSafeHandle() ? CSize(16, 16) : CSize(0, 0);
     }
     CImageList* StateList() const {
         if (stateImages)
@@ -138,7 +131,7 @@ struct ListCtrlState {
     }
     int DefaultRowHeight() const {
         int h = QFontMetrics(Font()).height() + 3;
-        h = std::max(h, (int)ImageSize(small).cy + 1);
+        h = std::max(h, (int)AfxItemImageSize(small).cy + 1);
         if (StateList())
             h = std::max(h, 17);
         return h;
@@ -151,7 +144,7 @@ struct ListCtrlState {
         return DefaultRowHeight();
     }
     CSize IconCell() const {
-        CSize icon = ImageSize(normal);
+        CSize icon = AfxItemImageSize(normal);
         int h = std::max(32, (int)icon.cy) + 6 + 2 * QFontMetrics(Font()).height() + 4;
         return CSize(std::max(kIconCellWidth, (int)icon.cx + 16), h);
     }
@@ -159,7 +152,7 @@ struct ListCtrlState {
         int widest = 0;
         for (auto& it : items)
             widest = std::max(widest, TextWidth(Text(it, 0)));
-        return StateWidth() + ImageSize(small).cx + widest + 2 * kCellMargin;
+        return StateWidth() + AfxItemImageSize(small).cx + widest + 2 * kCellMargin;
     }
     int ListColumnWidth() const { return listColumnWidth > 0 ? listColumnWidth : SmallCellWidth(); }
     int TotalColumnWidth() const {
@@ -251,7 +244,7 @@ struct ListCtrlState {
         const ListItemData& it = items[(size_t)i];
         p.bounds = Bounds(i);
         if (IconView()) {
-            CSize icon = ImageSize(normal);
+            CSize icon = AfxItemImageSize(normal);
             CSize cell = IconCell();
             int iconH = std::max(32, (int)icon.cy);
             int x = p.bounds.left + (cell.cx - icon.cx) / 2;
@@ -266,10 +259,10 @@ struct ListCtrlState {
         CRect first = p.bounds;
         if (Report() && Columns() > 0)
             first = ColumnSpan(0, p.bounds);
-        int x = first.left + it.indent * std::max(16, (int)ImageSize(small).cx);
+        int x = first.left + it.indent * std::max(16, (int)AfxItemImageSize(small).cx);
         p.stateIcon = CRect(x, p.bounds.top, x + StateWidth(), p.bounds.bottom);
         x = p.stateIcon.right;
-        p.icon = CRect(x, p.bounds.top, x + ImageSize(small).cx, p.bounds.bottom);
+        p.icon = CRect(x, p.bounds.top, x + AfxItemImageSize(small).cx, p.bounds.bottom);
         x = p.icon.right;
         int right = Report() ? first.right
                              : std::min((int)p.bounds.right,
@@ -503,19 +496,13 @@ struct ListCtrlState {
                 std::max(r.right, r.left + std::max(60, TextWidth(Text(items[(size_t)i], 0)) + 20));
         else
             r.bottom = r.top + QFontMetrics(Font()).height() + 6;
-        auto e = std::make_unique<CEdit>();
-        if (!e->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, r, self, 1))
-            return nullptr;
-        e->SetWindowText(Text(items[(size_t)i], 0));
-        e->SetFont(AfxControlFont(self));
-        e->SetSel(0, -1);
         editItem = i;
-        edit = std::move(e);
-        AfxWatchLabelEdit(
-            edit.get(),
+        CEdit* e = edit.Open(
+            self, r, Text(items[(size_t)i], 0),
             [](void* l, bool cancel) { static_cast<ListCtrlState*>(l)->EndEdit(cancel); }, this);
-        edit->SetFocus();
-        return edit.get();
+        if (!e)
+            editItem = -1;
+        return e;
     }
     void FillDisp(LVITEM& lv, int i) const {
         const ListItemData& it = items[(size_t)i];
@@ -530,11 +517,9 @@ struct ListCtrlState {
         lv.iIndent = it.indent;
     }
     bool EndEdit(bool cancel) {
-        if (!edit || ending)
-            return false;
-        ending = true;
         CString newText;
-        edit->GetWindowText(newText);
+        if (!edit.Take(newText))
+            return false;
         int i = editItem;
         HWND hwnd = self->m_hWnd;
         if (Valid(i)) {
@@ -549,10 +534,8 @@ struct ListCtrlState {
                 Repaint();
             }
         }
-        if (edit)
-            AfxDestroyLater(edit.release());
+        edit.Close();
         editItem = -1;
-        ending = false;
         return true;
     }
 
@@ -588,6 +571,7 @@ struct ListCtrlState {
 
     BOOL SetColour(COLORREF& slot, COLORREF c);
     void Paint(CDC* dc);
+    bool PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORREF textColor);
     void PaintBackground(CDC* dc, const CRect& client, COLORREF bkColor);
     void PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLORREF back, LRESULT itemRes,
                    bool highlightRow);
@@ -632,7 +616,7 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
     }
     CImageList* il = IconView() ? normal : small;
     if (il && il->GetSafeHandle() && p.icon.Width() > 0) {
-        CSize sz = ImageSize(il);
+        CSize sz = AfxItemImageSize(il);
         UINT flags = ILD_TRANSPARENT | (it.state & LVIS_OVERLAYMASK);
         if ((it.state & LVIS_SELECTED) && focusedWnd)
             flags |= ILD_BLEND25;
@@ -645,14 +629,8 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             dc->FillSolidRect(&r, c);
     };
     CFont underline;
-    CFont* before = nullptr;
-    if ((exStyle & LVS_EX_UNDERLINEHOT) && i == hot) {
-        LOGFONT lf{};
-        dc->GetCurrentFont()->GetLogFont(&lf);
-        lf.lfUnderline = 1;
-        underline.CreateFontIndirect(&lf);
-        before = dc->SelectObject(&underline);
-    }
+    CFont* before =
+        AfxSelectStyledFont(dc, underline, false, (exStyle & LVS_EX_UNDERLINEHOT) && i == hot);
     if (!Report()) {
         CRect label = p.label;
         cellBack(label, back);
@@ -708,7 +686,7 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             tr.DeflateRect(col == 0 ? kLabelMargin : kCellMargin, 0);
             if (col > 0 && (exStyle & LVS_EX_SUBITEMIMAGES) && small && small->GetSafeHandle() &&
                 col < (int)it.images.size() && it.images[(size_t)col] >= 0) {
-                CSize sz = ImageSize(small);
+                CSize sz = AfxItemImageSize(small);
                 small->Draw(dc, it.images[(size_t)col],
                             CPoint(cell.left + 2, cell.top + (cell.Height() - sz.cy) / 2),
                             ILD_TRANSPARENT);
@@ -744,20 +722,17 @@ void ListCtrlState::Paint(CDC* dc) {
     COLORREF bkColor = bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : bk;
     COLORREF textColor = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
     PaintBackground(dc, client, bkColor);
-    CFont* oldFont = dc->SelectObject(AfxControlFont(self));
+    AfxPaintItemCtrl<NMLVCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
+        return PaintItems(dc, client, pre, textColor);
+    });
+}
+
+bool ListCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORREF textColor) {
     DWORD st = Style();
     bool focused = CWnd::GetFocus() == self;
     bool enabled = self->IsWindowEnabled();
     HWND hwnd = self->m_hWnd;
     CRect view = View();
-
-    LRESULT pre = AfxCustomDrawStage<NMLVCUSTOMDRAW>(self, CDDS_PREPAINT, dc, client);
-    if (!IsWindow(hwnd))
-        return;
-    if (pre & CDRF_SKIPDEFAULT) {
-        dc->SelectObject(oldFont);
-        return;
-    }
     int saveClip = dc->SaveDC();
     dc->IntersectClipRect(&view);
     for (int i = 0; i < (int)items.size(); ++i) {
@@ -793,46 +768,26 @@ void ListCtrlState::Paint(CDC* dc) {
             int saved = dc->SaveDC();
             AfxSendDrawItem(self, ODT_LISTVIEW, (UINT)i, state, dc, p.bounds, (ULONG_PTR)it.data);
             if (!IsWindow(hwnd))
-                return;
+                return false;
             dc->RestoreDC(saved);
             continue;
         }
-        LRESULT itemRes = 0;
-        int saved = 0;
-        auto itemDraw = [&](DWORD stage) {
-            NMLVCUSTOMDRAW ic{};
-            ic.nmcd.dwDrawStage = stage;
-            ic.nmcd.hdc = dc->GetSafeHdc();
-            ic.nmcd.rc = p.bounds;
-            ic.nmcd.dwItemSpec = (DWORD_PTR)i;
-            ic.nmcd.uItemState = cdis;
-            ic.nmcd.lItemlParam = it.data;
-            ic.clrText = fg;
-            ic.clrTextBk = back;
-            return ic;
-        };
-        if (pre & CDRF_NOTIFYITEMDRAW) {
-            NMLVCUSTOMDRAW ic = itemDraw(CDDS_ITEMPREPAINT);
-            saved = dc->SaveDC();
-            itemRes = AfxSendNotify(self, &ic.nmcd.hdr, NM_CUSTOMDRAW);
-            if (!IsWindow(hwnd) || !Valid(i))
-                return;
-            fg = ic.clrText;
-            back = ic.clrTextBk;
-        }
-        if (!(itemRes & CDRF_SKIPDEFAULT))
-            PaintItem(dc, i, p, fg, back, itemRes, highlight);
-        if (!IsWindow(hwnd) || !Valid(i))
-            return;
-        if (pre & CDRF_NOTIFYITEMDRAW) {
-            dc->RestoreDC(saved);
-            if (itemRes & CDRF_NOTIFYPOSTPAINT) {
-                NMLVCUSTOMDRAW ic = itemDraw(CDDS_ITEMPOSTPAINT);
-                AfxSendNotify(self, &ic.nmcd.hdr, NM_CUSTOMDRAW);
-                if (!IsWindow(hwnd))
-                    return;
-            }
-        }
+        NMLVCUSTOMDRAW ic{};
+        ic.nmcd.hdc = dc->GetSafeHdc();
+        ic.nmcd.rc = p.bounds;
+        ic.nmcd.dwItemSpec = (DWORD_PTR)i;
+        ic.nmcd.uItemState = cdis;
+        ic.nmcd.lItemlParam = it.data;
+        ic.clrText = fg;
+        ic.clrTextBk = back;
+        bool alive = AfxCustomDrawItem(
+            self, dc, pre, ic,
+            [&](COLORREF itemFg, COLORREF itemBack, LRESULT itemRes) {
+                PaintItem(dc, i, p, itemFg, itemBack, itemRes, highlight);
+            },
+            [&] { return IsWindow(hwnd) && Valid(i); });
+        if (!alive)
+            return false;
     }
     if (Report() && (exStyle & LVS_EX_GRIDLINES)) {
         // Lines under every row the view can hold and at every column's right end.
@@ -861,9 +816,7 @@ void ListCtrlState::Paint(CDC* dc) {
     if (hasHBar)
         AfxDrawScrollBar(dc, CRect(client.left, view.bottom, view.right, client.bottom), false,
                          scroll.x, view.Width(), content.cx);
-    if (pre & CDRF_NOTIFYPOSTPAINT)
-        AfxCustomDrawStage<NMLVCUSTOMDRAW>(self, CDDS_POSTPAINT, dc, client);
-    dc->SelectObject(oldFont);
+    return true;
 }
 
 // ---- CListCtrl ------------------------------------------------------------------------------
@@ -874,7 +827,7 @@ CListCtrl::~CListCtrl() {
     if (m_hWnd)
         DestroyWindow();
     m_l->destroying = true;
-    m_l->edit.reset();
+    m_l->edit.Drop();
 }
 
 BOOL CListCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
@@ -1320,7 +1273,7 @@ BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
             widest = std::max(widest, l.TextWidth(l.Text(it, nCol)));
         int w = widest + 2 * (nCol == 0 ? kLabelMargin : kCellMargin);
         if (nCol == 0)
-            w += l.StateWidth() + (int)ListCtrlState::ImageSize(l.small).cx;
+            w += l.StateWidth() + (int)AfxItemImageSize(l.small).cx;
         if (cx == LVSCW_AUTOSIZE_USEHEADER) {
             char buf[260] = {};
             HDITEM hd{};
@@ -1441,7 +1394,7 @@ BOOL CListCtrl::GetSubItemRect(int iItem, int iSubItem, int nArea, CRect& ref) c
     if (nArea == LVIR_ICON)
         cell.right =
             cell.left +
-            ((l.exStyle & LVS_EX_SUBITEMIMAGES) ? ListCtrlState::ImageSize(l.small).cx : 0);
+            ((l.exStyle & LVS_EX_SUBITEMIMAGES) ? AfxItemImageSize(l.small).cx : 0);
     ref = cell;
     return TRUE;
 }
@@ -1637,7 +1590,7 @@ CEdit* CListCtrl::EditLabel(int nItem) {
 }
 
 CEdit* CListCtrl::GetEditControl() const {
-    return m_l->edit.get();
+    return m_l->edit.Get();
 }
 
 void CListCtrl::CancelEditLabel() {
@@ -1807,32 +1760,19 @@ CImageList* CListCtrl::CreateDragImage(int nItem, LPPOINT lpPoint) {
     auto p = l.Layout(nItem);
     CRect r;
     r.UnionRect(&p.icon, &p.label);
-    QImage img(std::max(1, r.Width()), std::max(1, r.Height()), QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    {
-        CDC dc;
-        dc.AttachImage(&img);
-        dc.SetViewportOrg(-r.left, -r.top);
-        CFont* old = dc.SelectObject(AfxControlFont(this));
+    if (lpPoint)
+        *lpPoint = CPoint(r.left, r.top);
+    return AfxRenderDragImage(this, r, [&](CDC* dc) {
         ListCtrlState::Parts only = p;
         only.stateIcon =
             CRect(p.stateIcon.left, p.stateIcon.top, p.stateIcon.left, p.stateIcon.bottom);
         // Without full-row select only the first column's label goes with the drag.
         DWORD ex = l.exStyle;
         l.exStyle &= ~(DWORD)LVS_EX_FULLROWSELECT;
-        dc.IntersectClipRect(&r);
-        l.PaintItem(&dc, nItem, only, GetSysColor(COLOR_WINDOWTEXT), CLR_NONE, 0, false);
+        dc->IntersectClipRect(&r);
+        l.PaintItem(dc, nItem, only, GetSysColor(COLOR_WINDOWTEXT), CLR_NONE, 0, false);
         l.exStyle = ex;
-        dc.SelectObject(old);
-    }
-    if (lpPoint)
-        *lpPoint = CPoint(r.left, r.top);
-    auto* list = new CImageList;
-    list->Create(img.width(), img.height(), ILC_COLOR32 | ILC_MASK, 1, 1);
-    CBitmap bmp;
-    bmp.AttachImageData(img);
-    list->Add(&bmp, (CBitmap*)nullptr);
-    return list;
+    });
 }
 
 // ---- Messages -------------------------------------------------------------------------------
@@ -1899,7 +1839,7 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return (LRESULT)(e ? e->m_hWnd : nullptr);
     }
     case LVM_GETEDITCONTROL:
-        return (LRESULT)(l.edit ? l.edit->m_hWnd : nullptr);
+        return (LRESULT)(l.edit ? l.edit.Get()->m_hWnd : nullptr);
     case LVM_CANCELEDITLABEL:
         CancelEditLabel();
         return 0;
@@ -1998,12 +1938,9 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         l.measuredHeight = -1;
         return 0;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        Invalidate(FALSE);
-        NMHDR nm{};
-        AfxSendNotify(this, &nm, message == WM_SETFOCUS ? NM_SETFOCUS : NM_KILLFOCUS);
+    case WM_KILLFOCUS:
+        AfxItemFocusChanged(this, message);
         return 0;
-    }
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_VSCROLL:
@@ -2013,32 +1950,8 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         int line = vert ? l.RowHeight() : (l.Mode() == LVS_LIST ? l.ListColumnWidth() : kLineStep);
         int page = vert ? v.Height() : v.Width();
         LONG& pos = vert ? l.scroll.y : l.scroll.x;
-        switch (LOWORD(wParam)) {
-        case SB_LINEUP:
-            pos -= line;
-            break;
-        case SB_LINEDOWN:
-            pos += line;
-            break;
-        case SB_PAGEUP:
-            pos -= page;
-            break;
-        case SB_PAGEDOWN:
-            pos += page;
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            pos = (short)HIWORD(wParam);
-            break;
-        case SB_TOP:
-            pos = 0;
-            break;
-        case SB_BOTTOM:
-            pos = vert ? l.ContentSize().cy : l.ContentSize().cx;
-            break;
-        default:
-            break;
-        }
+        CSize content = l.ContentSize();
+        pos = AfxScrollRequestPos(wParam, pos, line, page, vert ? content.cy : content.cx);
         if (pos < 0)
             pos = 0;
         // Report rows scroll whole; round down so a line up really moves up.
@@ -2115,8 +2028,7 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         CPoint pt(lParam);
         bool down = (wParam & (MK_LBUTTON | MK_RBUTTON)) != 0;
         if (down && l.Valid(l.pressItem) && !l.dragSent &&
-            (std::abs(pt.x - l.pressPt.x) > kDragThreshold ||
-             std::abs(pt.y - l.pressPt.y) > kDragThreshold)) {
+            AfxBeyondDragThreshold(l.pressPt, pt)) {
             l.dragSent = true;
             KillTimer(kEditTimer);
             l.pendingEdit = -1;

@@ -2,6 +2,7 @@
 
 #include "platform/base/Collate.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
@@ -32,7 +33,6 @@ struct TreeItemData {
 namespace {
 constexpr UINT_PTR kEditTimer = 0x7E01; // a click on the selected label starts editing later
 constexpr int kStateIconWidth = 16;
-constexpr int kDragThreshold = 4;
 } // namespace
 
 struct TreeCtrlState {
@@ -50,14 +50,12 @@ struct TreeCtrlState {
     COLORREF text = CLR_NONE;
     int top = 0; // index of the first visible row
     bool hasVScroll = false;
-    std::unique_ptr<CEdit> edit;
+    CItemLabelEdit edit;
     TreeItemData* editItem = nullptr;
-    bool ending = false;
     TreeItemData* pendingEdit = nullptr;
     TreeItemData* pressItem = nullptr;
     CPoint pressPt;
     bool dragSent = false;
-    std::unique_ptr<CImageList> dragImage;
 
     explicit TreeCtrlState(CTreeCtrl* s) : self(s) {}
 
@@ -118,12 +116,6 @@ struct TreeCtrlState {
             self->GetClientRect(&r);
         return r;
     }
-    int ImageWidth(CImageList* il) const {
-        IMAGEINFO ii;
-        if (il && il->GetSafeHandle() && il->GetImageCount() > 0 && il->GetImageInfo(0, &ii))
-            return ii.rcImage.right - ii.rcImage.left;
-        return il && il->GetSafeHandle() ? 16 : 0;
-    }
 
     // The parts of a row, in client coordinates.
     struct Parts {
@@ -147,7 +139,7 @@ struct TreeCtrlState {
         } else {
             p.stateIcon = CRect(x, y, x, y + h);
         }
-        int iw = ImageWidth(normal);
+        int iw = AfxItemImageSize(normal).cx;
         p.icon = CRect(x, y, x + iw, y + h);
         x += iw ? iw + 3 : 0;
         p.label = CRect(x, y, x + TextWidth(it->text) + 6, y + h);
@@ -348,25 +340,18 @@ struct TreeCtrlState {
         CRect r = p.label;
         r.right = std::max(r.right + 20, r.left + 60);
         r.right = std::min(r.right, Client().right);
-        auto e = std::make_unique<CEdit>();
-        if (!e->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, r, self, 1))
-            return nullptr;
-        e->SetWindowText(it->text);
-        e->SetFont(AfxControlFont(self));
-        e->SetSel(0, -1);
         editItem = it;
-        edit = std::move(e);
-        WatchEdit();
-        edit->SetFocus();
-        return edit.get();
+        CEdit* e = edit.Open(
+            self, r, it->text,
+            [](void* t, bool cancel) { static_cast<TreeCtrlState*>(t)->EndEdit(cancel); }, this);
+        if (!e)
+            editItem = nullptr;
+        return e;
     }
-    void WatchEdit();
     bool EndEdit(bool cancel) {
-        if (!edit || ending)
-            return false;
-        ending = true;
         CString text;
-        edit->GetWindowText(text);
+        if (!edit.Take(text))
+            return false;
         TreeItemData* it = editItem;
         NMTVDISPINFO di{};
         Fill(di.item, it);
@@ -378,43 +363,36 @@ struct TreeCtrlState {
             it->text = text;
             Repaint();
         }
-        // The edit may be in the middle of handling its own key: it goes once that is over.
-        if (edit)
-            AfxDestroyLater(edit.release());
+        edit.Close();
         editItem = nullptr;
-        ending = false;
         return true;
     }
 
     void Paint(CDC* dc);
+    bool PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORREF bkColor,
+                    COLORREF textColor);
+    void PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORREF fg, COLORREF back,
+                   COLORREF bkColor, bool focused, const CRect& c);
 };
-
-void TreeCtrlState::WatchEdit() {
-    AfxWatchLabelEdit(
-        edit.get(), [](void* t, bool cancel) { static_cast<TreeCtrlState*>(t)->EndEdit(cancel); },
-        this);
-}
 
 void TreeCtrlState::Paint(CDC* dc) {
     CRect client;
     self->GetClientRect(&client);
-    CRect c = Client();
     COLORREF bkColor = bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : bk;
     COLORREF textColor = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
     dc->FillSolidRect(&client, bkColor);
-    CFont* oldFont = dc->SelectObject(AfxControlFont(self));
+    AfxPaintItemCtrl<NMTVCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
+        return PaintItems(dc, client, pre, bkColor, textColor);
+    });
+}
+
+bool TreeCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORREF bkColor,
+                               COLORREF textColor) {
+    CRect c = Client();
     DWORD st = Style();
     bool focused = CWnd::GetFocus() == self;
     bool enabled = self->IsWindowEnabled();
-
     HWND hwnd = self->m_hWnd;
-    LRESULT pre = AfxCustomDrawStage<NMTVCUSTOMDRAW>(self, CDDS_PREPAINT, dc, client);
-    if (!IsWindow(hwnd))
-        return;
-    if (pre & CDRF_SKIPDEFAULT) {
-        dc->SelectObject(oldFont);
-        return;
-    }
     auto rows = Rows();
     int h = RowHeight();
     for (int i = top; i < (int)rows.size(); ++i) {
@@ -441,112 +419,23 @@ void TreeCtrlState::Paint(CDC* dc) {
                       : bkColor;
         if (!enabled)
             fg = GetSysColor(COLOR_GRAYTEXT);
-        LRESULT itemRes = 0;
-        int saved = 0;
-        auto itemDraw = [&](DWORD stage) {
-            NMTVCUSTOMDRAW ic{};
-            ic.nmcd.dwDrawStage = stage;
-            ic.nmcd.hdc = dc->GetSafeHdc();
-            ic.nmcd.rc = p.row;
-            ic.nmcd.dwItemSpec = (DWORD_PTR)it;
-            ic.nmcd.uItemState = cdis;
-            ic.nmcd.lItemlParam = it->data;
-            ic.clrText = fg;
-            ic.clrTextBk = back;
-            ic.iLevel = Level(it);
-            return ic;
-        };
-        if (pre & CDRF_NOTIFYITEMDRAW) {
-            NMTVCUSTOMDRAW ic = itemDraw(CDDS_ITEMPREPAINT);
-            saved = dc->SaveDC();
-            itemRes = AfxSendNotify(self, &ic.nmcd.hdr, NM_CUSTOMDRAW);
-            if (!IsWindow(hwnd) || !live.count(it))
-                return;
-            fg = ic.clrText;
-            back = ic.clrTextBk;
-        }
-        if (!(itemRes & CDRF_SKIPDEFAULT)) {
-            // Lines and buttons.
-            if (st & TVS_HASLINES) {
-                CPen pen(PS_DOT, 1, GetSysColor(COLOR_GRAYTEXT));
-                CPen* oldPen = dc->SelectObject(&pen);
-                int cx = (p.button.left + p.button.right) / 2;
-                int cy = (p.row.top + p.row.bottom) / 2;
-                if (p.button.right > 0) {
-                    dc->MoveTo(cx, cy);
-                    dc->LineTo(p.button.right, cy);
-                    dc->MoveTo(cx, p.row.top);
-                    bool last = it->parent->kids.back() == it;
-                    dc->LineTo(cx, last ? cy : p.row.bottom);
-                }
-                dc->SelectObject(oldPen);
-            }
-            if ((st & TVS_HASBUTTONS) && HasKids(it) && p.button.right > 0) {
-                int cx = (p.button.left + p.button.right) / 2;
-                int cy = (p.row.top + p.row.bottom) / 2;
-                CRect b(cx - 4, cy - 4, cx + 5, cy + 5);
-                dc->FillSolidRect(&b, GetSysColor(COLOR_WINDOW));
-                CBrush frame(GetSysColor(COLOR_BTNSHADOW));
-                dc->FrameRect(&b, &frame);
-                CPen pen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-                CPen* oldPen = dc->SelectObject(&pen);
-                dc->MoveTo(cx - 2, cy);
-                dc->LineTo(cx + 3, cy);
-                if (!Expanded(it)) {
-                    dc->MoveTo(cx, cy - 2);
-                    dc->LineTo(cx, cy + 3);
-                }
-                dc->SelectObject(oldPen);
-            }
-            UINT stateImage = (it->state & TVIS_STATEIMAGEMASK) >> 12;
-            if (stateImages && stateImage > 0)
-                stateImages->Draw(dc, (int)stateImage,
-                                  CPoint(p.stateIcon.left, p.row.top + (h - 16) / 2),
-                                  ILD_TRANSPARENT);
-            if (normal && normal->GetSafeHandle()) {
-                int img = (it->state & TVIS_SELECTED) ? it->selImage : it->image;
-                IMAGEINFO ii{};
-                int ih = normal->GetImageInfo(0, &ii) ? ii.rcImage.bottom - ii.rcImage.top : 16;
-                normal->Draw(dc, img, CPoint(p.icon.left, p.row.top + (h - ih) / 2),
-                             ILD_TRANSPARENT | (it->state & TVIS_OVERLAYMASK));
-            }
-            CRect label = p.label;
-            if (st & TVS_FULLROWSELECT)
-                label.right = c.right;
-            if (back != bkColor)
-                dc->FillSolidRect(&label, back);
-            dc->SetBkMode(TRANSPARENT);
-            dc->SetTextColor(fg);
-            CFont bold;
-            CFont* before = nullptr;
-            bool underline = (st & TVS_TRACKSELECT) && it == hot;
-            if ((it->state & TVIS_BOLD) || underline) {
-                LOGFONT lf{};
-                dc->GetCurrentFont()->GetLogFont(&lf);
-                if (it->state & TVIS_BOLD)
-                    lf.lfWeight = FW_BOLD;
-                if (underline)
-                    lf.lfUnderline = 1;
-                bold.CreateFontIndirect(&lf);
-                before = dc->SelectObject(&bold);
-            }
-            CRect tr = p.label;
-            tr.DeflateRect(3, 0);
-            dc->DrawText(it->text, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
-            if (before)
-                dc->SelectObject(before);
-            if (it == caret && focused)
-                dc->DrawFocusRect(&label);
-        }
-        if (pre & CDRF_NOTIFYITEMDRAW) {
-            dc->RestoreDC(saved);
-            if (itemRes & CDRF_NOTIFYPOSTPAINT) {
-                NMTVCUSTOMDRAW ic = itemDraw(CDDS_ITEMPOSTPAINT);
-                AfxSendNotify(self, &ic.nmcd.hdr, NM_CUSTOMDRAW);
-                if (!IsWindow(hwnd))
-                    return;
-            }
-        }
+        NMTVCUSTOMDRAW ic{};
+        ic.nmcd.hdc = dc->GetSafeHdc();
+        ic.nmcd.rc = p.row;
+        ic.nmcd.dwItemSpec = (DWORD_PTR)it;
+        ic.nmcd.uItemState = cdis;
+        ic.nmcd.lItemlParam = it->data;
+        ic.clrText = fg;
+        ic.clrTextBk = back;
+        ic.iLevel = Level(it);
+        bool alive = AfxCustomDrawItem(
+            self, dc, pre, ic,
+            [&](COLORREF itemFg, COLORREF itemBack, LRESULT) {
+                PaintItem(dc, it, p, itemFg, itemBack, bkColor, focused, c);
+            },
+            [&] { return IsWindow(hwnd) && live.count(it) != 0; });
+        if (!alive)
+            return false;
     }
     if (hasVScroll) {
         int perPage = std::max(1, (int)client.Height() / h);
@@ -554,9 +443,75 @@ void TreeCtrlState::Paint(CDC* dc) {
             dc, CRect(c.right, client.top, c.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom),
             true, top, perPage, (int)rows.size());
     }
-    if (pre & CDRF_NOTIFYPOSTPAINT)
-        AfxCustomDrawStage<NMTVCUSTOMDRAW>(self, CDDS_POSTPAINT, dc, client);
-    dc->SelectObject(oldFont);
+    return true;
+}
+
+// The default look of one row: lines, button, state image, image and label.
+void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORREF fg,
+                              COLORREF back, COLORREF bkColor, bool focused, const CRect& c) {
+    DWORD st = Style();
+    int h = RowHeight();
+    // Lines and buttons.
+    if (st & TVS_HASLINES) {
+        CPen pen(PS_DOT, 1, GetSysColor(COLOR_GRAYTEXT));
+        CPen* oldPen = dc->SelectObject(&pen);
+        int cx = (p.button.left + p.button.right) / 2;
+        int cy = (p.row.top + p.row.bottom) / 2;
+        if (p.button.right > 0) {
+            dc->MoveTo(cx, cy);
+            dc->LineTo(p.button.right, cy);
+            dc->MoveTo(cx, p.row.top);
+            bool last = it->parent->kids.back() == it;
+            dc->LineTo(cx, last ? cy : p.row.bottom);
+        }
+        dc->SelectObject(oldPen);
+    }
+    if ((st & TVS_HASBUTTONS) && HasKids(it) && p.button.right > 0) {
+        int cx = (p.button.left + p.button.right) / 2;
+        int cy = (p.row.top + p.row.bottom) / 2;
+        CRect b(cx - 4, cy - 4, cx + 5, cy + 5);
+        dc->FillSolidRect(&b, GetSysColor(COLOR_WINDOW));
+        CBrush frame(GetSysColor(COLOR_BTNSHADOW));
+        dc->FrameRect(&b, &frame);
+        CPen pen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+        CPen* oldPen = dc->SelectObject(&pen);
+        dc->MoveTo(cx - 2, cy);
+        dc->LineTo(cx + 3, cy);
+        if (!Expanded(it)) {
+            dc->MoveTo(cx, cy - 2);
+            dc->LineTo(cx, cy + 3);
+        }
+        dc->SelectObject(oldPen);
+    }
+    UINT stateImage = (it->state & TVIS_STATEIMAGEMASK) >> 12;
+    if (stateImages && stateImage > 0)
+        stateImages->Draw(dc, (int)stateImage,
+                          CPoint(p.stateIcon.left, p.row.top + (h - 16) / 2),
+                          ILD_TRANSPARENT);
+    if (normal && normal->GetSafeHandle()) {
+        int img = (it->state & TVIS_SELECTED) ? it->selImage : it->image;
+        IMAGEINFO ii{};
+        int ih = normal->GetImageInfo(0, &ii) ? ii.rcImage.bottom - ii.rcImage.top : 16;
+        normal->Draw(dc, img, CPoint(p.icon.left, p.row.top + (h - ih) / 2),
+                     ILD_TRANSPARENT | (it->state & TVIS_OVERLAYMASK));
+    }
+    CRect label = p.label;
+    if (st & TVS_FULLROWSELECT)
+        label.right = c.right;
+    if (back != bkColor)
+        dc->FillSolidRect(&label, back);
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(fg);
+    CFont styled;
+    CFont* before = AfxSelectStyledFont(dc, styled, (it->state & TVIS_BOLD) != 0,
+                                        (st & TVS_TRACKSELECT) && it == hot);
+    CRect tr = p.label;
+    tr.DeflateRect(3, 0);
+    dc->DrawText(it->text, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+    if (before)
+        dc->SelectObject(before);
+    if (it == caret && focused)
+        dc->DrawFocusRect(&label);
 }
 
 // ---- CTreeCtrl --------------------------------------------------------------------------
@@ -567,7 +522,7 @@ CTreeCtrl::~CTreeCtrl() {
     if (m_hWnd)
         DestroyWindow();
     m_t->destroying = true;
-    m_t->edit.reset();
+    m_t->edit.Drop();
     while (!m_t->root.kids.empty()) {
         TreeItemData* it = m_t->root.kids.back();
         std::vector<TreeItemData*> all{it};
@@ -1005,7 +960,7 @@ CEdit* CTreeCtrl::EditLabel(HTREEITEM hItem) {
 }
 
 CEdit* CTreeCtrl::GetEditControl() const {
-    return m_t->edit.get();
+    return m_t->edit.Get();
 }
 
 BOOL CTreeCtrl::EndEditLabelNow(BOOL fCancelWithoutSave) {
@@ -1073,28 +1028,15 @@ CImageList* CTreeCtrl::CreateDragImage(HTREEITEM hItem) {
     // The icon and the label as they are drawn, on a transparent ground.
     auto p = m_t->Layout(it, row);
     CRect r(p.icon.left, p.row.top, p.label.right, p.row.bottom);
-    QImage img(std::max(1, r.Width()), std::max(1, r.Height()), QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    {
-        CDC dc;
-        dc.AttachImage(&img);
-        dc.SetViewportOrg(-r.left, -r.top);
+    return AfxRenderDragImage(this, r, [&](CDC* dc) {
         if (m_t->normal && m_t->normal->GetSafeHandle())
-            m_t->normal->Draw(&dc, it->image, CPoint(p.icon.left, p.icon.top), ILD_TRANSPARENT);
-        CFont* old = dc.SelectObject(AfxControlFont(this));
-        dc.SetBkMode(TRANSPARENT);
-        dc.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
+            m_t->normal->Draw(dc, it->image, CPoint(p.icon.left, p.icon.top), ILD_TRANSPARENT);
+        dc->SetBkMode(TRANSPARENT);
+        dc->SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
         CRect tr = p.label;
         tr.DeflateRect(3, 0);
-        dc.DrawText(it->text, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        dc.SelectObject(old);
-    }
-    auto* list = new CImageList;
-    list->Create(img.width(), img.height(), ILC_COLOR32 | ILC_MASK, 1, 1);
-    CBitmap bmp;
-    bmp.AttachImageData(img);
-    list->Add(&bmp, (CBitmap*)nullptr);
-    return list;
+        dc->DrawText(it->text, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    });
 }
 
 LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -1138,7 +1080,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return (LRESULT)(e ? e->m_hWnd : nullptr);
     }
     case TVM_GETEDITCONTROL:
-        return (LRESULT)(t.edit ? t.edit->m_hWnd : nullptr);
+        return (LRESULT)(t.edit ? t.edit.Get()->m_hWnd : nullptr);
     case TVM_GETVISIBLECOUNT:
         return GetVisibleCount();
     case TVM_HITTEST:
@@ -1190,8 +1132,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        Invalidate(FALSE);
-        t.NotifySimple(message == WM_SETFOCUS ? NM_SETFOCUS : NM_KILLFOCUS);
+        AfxItemFocusChanged(this, message);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -1200,32 +1141,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         GetClientRect(&r);
         int perPage = std::max(1, (int)r.Height() / t.RowHeight());
         int n = (int)t.Rows().size();
-        switch (LOWORD(wParam)) {
-        case SB_LINEUP:
-            --t.top;
-            break;
-        case SB_LINEDOWN:
-            ++t.top;
-            break;
-        case SB_PAGEUP:
-            t.top -= perPage;
-            break;
-        case SB_PAGEDOWN:
-            t.top += perPage;
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            t.top = (short)HIWORD(wParam);
-            break;
-        case SB_TOP:
-            t.top = 0;
-            break;
-        case SB_BOTTOM:
-            t.top = n;
-            break;
-        default:
-            break;
-        }
+        t.top = AfxScrollRequestPos(wParam, t.top, 1, perPage, n);
         t.Repaint();
         return 0;
     }
@@ -1282,8 +1198,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         CPoint pt(lParam);
         if ((wParam & MK_LBUTTON) && t.pressItem && !t.dragSent &&
             !(GetStyle() & TVS_DISABLEDRAGDROP) &&
-            (std::abs(pt.x - t.pressPt.x) > kDragThreshold ||
-             std::abs(pt.y - t.pressPt.y) > kDragThreshold)) {
+            AfxBeyondDragThreshold(t.pressPt, pt)) {
             t.dragSent = true;
             KillTimer(kEditTimer);
             t.pendingEdit = nullptr;
