@@ -185,6 +185,12 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
         EnableWindow(!(now & WS_DISABLED));
     if (QWidget* w = GetWidget())
         w->update();
+    if (old != now) {
+        // The window hears of it, as when its style is set directly (a view hosting a control
+        // keeps the control's style bits the same as its own).
+        STYLESTRUCT ss{old, now};
+        SendMessage(WM_STYLECHANGED, (WPARAM)GWL_STYLE, (LPARAM)&ss);
+    }
     return old != now;
 }
 
