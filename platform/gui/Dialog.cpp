@@ -484,16 +484,20 @@ void CDialog::MapDialogRect(LPRECT r) const {
 }
 
 void CDialog::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
-    for (CWnd* c = GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+    AfxUpdateDialogControls(this, pTarget, bDisableIfNoHndler);
+}
+
+void AfxUpdateDialogControls(CWnd* pDlg, CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
+    for (CWnd* c = pDlg->GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
         int id = c->GetDlgCtrlID();
         if (id == 0 || id == IDC_STATIC)
             continue;
         CCmdUI ui;
         ui.m_nID = (UINT)id;
         ui.m_pOther = c;
-        // Buttons with a handler in the dialog's own map are left enabled.
+        // Buttons with a handler in the window's own map are left enabled.
         AFX_CMDHANDLERINFO info{nullptr, nullptr};
-        BOOL own = OnCmdMsg((UINT)id, CN_COMMAND, nullptr, &info);
+        BOOL own = pDlg->OnCmdMsg((UINT)id, CN_COMMAND, nullptr, &info);
         ui.DoUpdate(pTarget, bDisableIfNoHndler && !own);
     }
 }

@@ -60,6 +60,9 @@ CSize AfxTemplateSize(const ResDialog& t, CFont& font);
 BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID);
 // Puts the focus on a control; an edit entered this way has its text selected.
 void AfxGotoDlgCtrl(CWnd* pWndCtrl);
+// Brings the enabled state of pDlg's controls up to date through ON_UPDATE_COMMAND_UI of
+// pTarget; with bDisableIfNoHndler a control nobody handles (pDlg's own map included) is disabled.
+void AfxUpdateDialogControls(CWnd* pDlg, CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 
 class CDialog : public CWnd {
     DECLARE_DYNAMIC(CDialog)
