@@ -605,7 +605,9 @@ LRESULT CHeaderCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ReleaseCapture();
         if (track >= 0) {
             i = track;
-            if (!(GetStyle() & HDS_FULLDRAG) && h.trackWidth != h.items[(size_t)i].width)
+            // Without full drag the width changes only now; with it, a parent may have refused the
+            // last step of the move, and the column still has to end where the mouse let go.
+            if (h.trackWidth != h.items[(size_t)i].width)
                 h.ChangeWidth(i, h.trackWidth);
             if (!IsWindow(self) || !h.ValidIndex(i))
                 return 0;

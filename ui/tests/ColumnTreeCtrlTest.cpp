@@ -90,6 +90,38 @@ TEST_F(ColumnTreeCtrlTest, FirstColumnKeepsItsMinimumAndTheChangeAfterARereadIsR
     EXPECT_EQ(ctrl.GetTreeCtrl().m_firstColumnWidth, 100);
 }
 
+// Every accepted step re-reads the widths and so gets the next step refused: whether the drag
+// has an odd or an even number of steps, the column must still end where the mouse let go.
+TEST_F(ColumnTreeCtrlTest, ADividerDragEndsAtTheMouseWhateverStepWasRefused) {
+    struct Case {
+        std::vector<int> steps; // x of each move; the first divider starts at 150
+        int expect;
+    } cases[] = {
+        {{160}, 160},
+        {{160, 170}, 170},
+        {{160, 170, 180}, 180},
+        {{160, 170, 180, 190}, 190},
+        {{140, 120, 130}, 130},
+        // Below the minimum: the last width the parent took stays.
+        {{140, 130, 95, 80}, 130},
+        {{110, 120, 90}, 120},
+    };
+    CHeaderCtrl& header = ctrl.GetHeaderCtrl();
+    for (auto& cs : cases) {
+        ctrl.UpdateColumns();
+        ChangeWidth(0, 150); // refused: the re-read above
+        ASSERT_TRUE(ChangeWidth(0, 150));
+        ASSERT_EQ(ctrl.GetColumnWidth(0), 150);
+        header.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 8));
+        for (int x : cs.steps)
+            header.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, 8));
+        header.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(cs.steps.back(), 8));
+        EXPECT_EQ(ctrl.GetColumnWidth(0), cs.expect) << cs.steps.size() << " steps";
+        EXPECT_GE(ctrl.GetColumnWidth(0), 100);
+        EXPECT_EQ(ctrl.GetTreeCtrl().m_firstColumnWidth, ctrl.GetColumnWidth(0));
+    }
+}
+
 TEST_F(ColumnTreeCtrlTest, HorizontalBarOnlyWhenTheColumnsOverflow) {
     CRect header, tree, client;
     ctrl.GetClientRect(&client);

@@ -108,6 +108,34 @@ TEST_F(HeaderCtrlTest, DraggingADividerAsksAtEveryStepAndTheParentMayAdjust) {
     EXPECT_EQ(parent.Codes(), (std::vector<UINT>{HDN_BEGINTRACK}));
 }
 
+TEST_F(HeaderCtrlTest, ReleaseAppliesTheWidthWhenTheLastStepWasRefused) {
+    // The parent refuses every other change, as a parent that re-reads the widths after each
+    // change does.
+    bool refuse = false;
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != HDN_ITEMCHANGING)
+            return 0;
+        refuse = !refuse;
+        return refuse ? TRUE : 0;
+    };
+    Mouse(WM_LBUTTONDOWN, 100, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 130, MK_LBUTTON);
+    EXPECT_EQ(Width(0), 100) << "refused";
+    Mouse(WM_LBUTTONUP, 130);
+    EXPECT_EQ(Width(0), 130);
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{HDN_BEGINTRACK, HDN_ITEMCHANGING,
+                                                 HDN_ITEMCHANGING, HDN_ITEMCHANGED, HDN_ENDTRACK}));
+
+    // A release that is refused too leaves the last accepted width.
+    parent.notes.clear();
+    parent.handler = [](NMHDR* nm) -> LRESULT { return nm->code == HDN_ITEMCHANGING; };
+    Mouse(WM_LBUTTONDOWN, 130, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 160, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, 160);
+    EXPECT_EQ(Width(0), 130);
+    EXPECT_EQ(parent.Codes().back(), HDN_ENDTRACK);
+}
+
 TEST_F(HeaderCtrlTest, WithoutFullDragTheWidthChangesOnRelease) {
     header.ModifyStyle(HDS_FULLDRAG, 0);
     Mouse(WM_LBUTTONDOWN, 180, MK_LBUTTON);
