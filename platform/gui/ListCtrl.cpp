@@ -26,6 +26,7 @@ constexpr int kLabelMargin = 2;
 constexpr int kCellMargin = 6;
 constexpr int kIconCellWidth = 76;
 constexpr int kLineStep = 15; // pixels a horizontal line scroll moves
+constexpr int kDispTextMax = 260; // the buffer a parent writes an asked-for text into
 
 LVITEM MakeItem(UINT mask, int item, int subItem, LPCTSTR text, int image, UINT state,
                 UINT stateMask, LPARAM lParam) {
@@ -49,10 +50,41 @@ int StateImageOf(UINT state) {
 struct ListItemData {
     std::vector<CString> texts; // by column
     std::vector<int> images;    // by column, for sub-item images; [0] is the item's image
+    // By column: the parent gives the text or the image when asked (LVN_GETDISPINFO).
+    std::vector<char> textAsked, imageAsked;
     UINT state = 0;
     LPARAM data = 0;
     int indent = 0;
     int groupId = 0;
+    bool placed = false; // pos was given (icon views); content coordinates of the cell
+    CPoint pos;
+
+    void SetColumns(size_t n) {
+        texts.assign(n, CString());
+        images.assign(n, -1);
+        textAsked.assign(n, 0);
+        imageAsked.assign(n, 0);
+    }
+    void InsertColumn(size_t at) {
+        texts.insert(texts.begin() + (long)at, CString());
+        images.insert(images.begin() + (long)at, -1);
+        textAsked.insert(textAsked.begin() + (long)at, 0);
+        imageAsked.insert(imageAsked.begin() + (long)at, 0);
+    }
+    void EraseColumn(size_t at) {
+        texts.erase(texts.begin() + (long)at);
+        images.erase(images.begin() + (long)at);
+        textAsked.erase(textAsked.begin() + (long)at);
+        imageAsked.erase(imageAsked.begin() + (long)at);
+    }
+    void SetText(size_t col, LPCTSTR text) {
+        textAsked[col] = text == LPSTR_TEXTCALLBACK;
+        texts[col] = text && text != LPSTR_TEXTCALLBACK ? text : "";
+    }
+    void SetImage(size_t col, int image) {
+        imageAsked[col] = image == I_IMAGECALLBACK;
+        images[col] = image;
+    }
 };
 
 struct ListCtrlState {
@@ -81,7 +113,9 @@ struct ListCtrlState {
     int editItem = -1;
     int pendingEdit = -1;
     int pressItem = -1;
+    int pressSub = 0;
     int pressButton = 0;
+    int placedMode = -1; // the view mode the items' given positions belong to
     CPoint pressPt;
     bool dragSent = false;
 
@@ -111,6 +145,30 @@ struct ListCtrlState {
         static const CString empty;
         return col >= 0 && col < (int)it.texts.size() ? it.texts[(size_t)col] : empty;
     }
+    // What an item shows in a column: the stored text and image, or what the parent gives for
+    // those it keeps itself (LPSTR_TEXTCALLBACK, I_IMAGECALLBACK), asked each time.
+    static bool Asked(const std::vector<char>& flags, int col) {
+        return col >= 0 && col < (int)flags.size() && flags[(size_t)col];
+    }
+    CString ShownText(int i, int col) const {
+        const ListItemData& it = items[(size_t)i];
+        if (!Asked(it.textAsked, col))
+            return Text(it, col);
+        CString text;
+        AskParent(i, col, LVIF_TEXT, &text, nullptr);
+        return text;
+    }
+    int ShownImage(int i, int col) const {
+        const ListItemData& it = items[(size_t)i];
+        if (col < 0 || col >= (int)it.images.size())
+            return -1;
+        if (!Asked(it.imageAsked, col))
+            return it.images[(size_t)col];
+        int image = -1;
+        AskParent(i, col, LVIF_IMAGE, nullptr, &image);
+        return image;
+    }
+    void AskParent(int i, int col, UINT mask, CString* text, int* image) const;
 
     // ---- Geometry ----
     int HeaderHeight() const {
@@ -150,8 +208,8 @@ struct ListCtrlState {
     }
     int SmallCellWidth() const {
         int widest = 0;
-        for (auto& it : items)
-            widest = std::max(widest, TextWidth(Text(it, 0)));
+        for (int i = 0; i < (int)items.size(); ++i)
+            widest = std::max(widest, TextWidth(ShownText(i, 0)));
         return StateWidth() + AfxItemImageSize(small).cx + widest + 2 * kCellMargin;
     }
     int ListColumnWidth() const { return listColumnWidth > 0 ? listColumnWidth : SmallCellWidth(); }
@@ -197,10 +255,14 @@ struct ListCtrlState {
         }
         case LVS_ICON: {
             CSize c = IconCell();
+            if (Placed(i))
+                return CRect(items[(size_t)i].pos, c);
             return CRect(CPoint((i % n) * c.cx, (i / n) * c.cy), c);
         }
         case LVS_SMALLICON: {
             int w = SmallCellWidth(), h = RowHeight();
+            if (Placed(i))
+                return CRect(items[(size_t)i].pos, CSize(w, h));
             return CRect(CPoint((i % n) * w, (i / n) * h), CSize(w, h));
         }
         default: {
@@ -217,7 +279,25 @@ struct ListCtrlState {
             return CSize(TotalColumnWidth(), last.bottom);
         if (Mode() == LVS_LIST)
             return CSize(last.right, PerLine() * RowHeight());
-        return CSize(PerLine() * Cell(0).Width(), last.bottom);
+        if (placedMode != Mode())
+            return CSize(PerLine() * Cell(0).Width(), last.bottom);
+        // Placed items reach as far as their cells do.
+        CSize size(0, 0);
+        for (int i = 0; i < (int)items.size(); ++i) {
+            CRect c = Cell(i);
+            size.cx = std::max(size.cx, c.right);
+            size.cy = std::max(size.cy, c.bottom);
+        }
+        return size;
+    }
+    // Whether an item stands where it was put rather than in the flow of the icon views.
+    bool Placed(int i) const {
+        return placedMode == Mode() && items[(size_t)i].placed && !(Style() & LVS_AUTOARRANGE);
+    }
+    void ForgetPlaces() {
+        placedMode = -1;
+        for (auto& it : items)
+            it.placed = false;
     }
     // Client coordinates of content coordinates.
     CPoint Origin() const {
@@ -251,7 +331,7 @@ struct ListCtrlState {
             p.icon = CRect(x, p.bounds.top + 2, x + icon.cx, p.bounds.top + 2 + iconH);
             p.stateIcon = CRect(p.icon.left - StateWidth(), p.icon.top, p.icon.left,
                                 p.icon.top + kStateIconWidth);
-            int tw = std::min(TextWidth(Text(it, 0)) + 2 * kLabelMargin, (int)cell.cx - 2);
+            int tw = std::min(TextWidth(ShownText(i, 0)) + 2 * kLabelMargin, (int)cell.cx - 2);
             int lx = p.bounds.left + (cell.cx - tw) / 2;
             p.label = CRect(lx, p.icon.bottom + 2, lx + tw, p.bounds.bottom - 2);
             return p;
@@ -266,7 +346,7 @@ struct ListCtrlState {
         x = p.icon.right;
         int right = Report() ? first.right
                              : std::min((int)p.bounds.right,
-                                        x + TextWidth(Text(it, 0)) + 2 * kLabelMargin + 2);
+                                        x + TextWidth(ShownText(i, 0)) + 2 * kLabelMargin + 2);
         p.label = CRect(x, p.bounds.top, std::max(x, right), p.bounds.bottom);
         return p;
     }
@@ -386,7 +466,7 @@ struct ListCtrlState {
         ListItemData& now = items[(size_t)i];
         now.state = newState;
         if (changed & LVIF_IMAGE)
-            now.images[0] = image;
+            now.SetImage(0, image);
         if (changed & LVIF_PARAM)
             now.data = data;
         if ((changed & LVIF_STATE) && (newState & LVIS_SELECTED) && !(oldState & LVIS_SELECTED))
@@ -493,12 +573,12 @@ struct ListCtrlState {
         CRect r = Layout(i).label;
         if (!IconView())
             r.right =
-                std::max(r.right, r.left + std::max(60, TextWidth(Text(items[(size_t)i], 0)) + 20));
+                std::max(r.right, r.left + std::max(60, TextWidth(ShownText(i, 0)) + 20));
         else
             r.bottom = r.top + QFontMetrics(Font()).height() + 6;
         editItem = i;
         CEdit* e = edit.Open(
-            self, r, Text(items[(size_t)i], 0),
+            self, r, ShownText(i, 0),
             [](void* l, bool cancel) { static_cast<ListCtrlState*>(l)->EndEdit(cancel); }, this);
         if (!e)
             editItem = -1;
@@ -529,8 +609,9 @@ struct ListCtrlState {
             di.item.cchTextMax = newText.GetLength();
             LRESULT accepted = AfxSendNotify(self, &di.hdr, LVN_ENDLABELEDIT);
             if (IsWindow(hwnd) && !cancel && accepted && Valid(i)) {
-                auto& texts = items[(size_t)i].texts;
-                texts[0] = newText;
+                // The parent keeps the texts it gives itself.
+                if (!items[(size_t)i].textAsked[0])
+                    items[(size_t)i].texts[0] = newText;
                 Repaint();
             }
         }
@@ -620,7 +701,7 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
         UINT flags = ILD_TRANSPARENT | (it.state & LVIS_OVERLAYMASK);
         if ((it.state & LVIS_SELECTED) && focusedWnd)
             flags |= ILD_BLEND25;
-        il->Draw(dc, it.images[0],
+        il->Draw(dc, ShownImage(i, 0),
                  CPoint(p.icon.left, p.icon.top + (IconView() ? 0 : (p.icon.Height() - sz.cy) / 2)),
                  flags);
     }
@@ -640,7 +721,7 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
         UINT fmt = IconView()
                        ? DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX
                        : DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
-        dc->DrawText(Text(it, 0), &tr, fmt);
+        dc->DrawText(ShownText(i, 0), &tr, fmt);
         if ((it.state & LVIS_FOCUSED) && focusedWnd)
             dc->DrawFocusRect(&label);
     } else {
@@ -684,10 +765,13 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             cellBack(area, cbk);
             CRect tr = area;
             tr.DeflateRect(col == 0 ? kLabelMargin : kCellMargin, 0);
-            if (col > 0 && (exStyle & LVS_EX_SUBITEMIMAGES) && small && small->GetSafeHandle() &&
-                col < (int)it.images.size() && it.images[(size_t)col] >= 0) {
+            int subImage = col > 0 && (exStyle & LVS_EX_SUBITEMIMAGES) && small &&
+                                   small->GetSafeHandle()
+                               ? ShownImage(i, col)
+                               : -1;
+            if (subImage >= 0) {
                 CSize sz = AfxItemImageSize(small);
-                small->Draw(dc, it.images[(size_t)col],
+                small->Draw(dc, subImage,
                             CPoint(cell.left + 2, cell.top + (cell.Height() - sz.cy) / 2),
                             ILD_TRANSPARENT);
                 tr.left = cell.left + 2 + sz.cx + 2;
@@ -701,7 +785,7 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             if (col == 0)
                 align = DT_LEFT;
             dc->SetTextColor(cfg);
-            dc->DrawText(Text(it, col), &tr,
+            dc->DrawText(ShownText(i, col), &tr,
                          align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
             if (saved)
                 dc->RestoreDC(saved);
@@ -855,13 +939,12 @@ int CListCtrl::InsertItem(const LVITEM* pItem) {
     if (!pItem || pItem->iSubItem != 0 || pItem->iItem < 0)
         return -1;
     ListItemData it;
-    it.texts.assign((size_t)std::max(1, l.Columns()), CString());
-    it.images.assign(it.texts.size(), -1);
+    it.SetColumns((size_t)std::max(1, l.Columns()));
     it.images[0] = 0;
     if ((pItem->mask & LVIF_TEXT) && pItem->pszText)
-        it.texts[0] = pItem->pszText;
+        it.SetText(0, pItem->pszText);
     if (pItem->mask & LVIF_IMAGE)
-        it.images[0] = pItem->iImage;
+        it.SetImage(0, pItem->iImage);
     if (pItem->mask & LVIF_PARAM)
         it.data = pItem->lParam;
     if (pItem->mask & LVIF_STATE)
@@ -967,15 +1050,18 @@ BOOL CListCtrl::GetItem(LVITEM* p) const {
     ListCtrlState& l = *m_l;
     if (!p || !l.Valid(p->iItem) || p->iSubItem < 0)
         return FALSE;
-    const ListItemData& it = l.items[(size_t)p->iItem];
+    // Texts and images the parent keeps are asked for first: the parent may change the item.
     if ((p->mask & LVIF_TEXT) && p->pszText && p->cchTextMax > 0) {
-        const CString& t = l.Text(it, p->iSubItem);
+        CString t = l.ShownText(p->iItem, p->iSubItem);
         int n = std::min(p->cchTextMax - 1, t.GetLength());
         std::memcpy(p->pszText, t.GetString(), (size_t)n);
         p->pszText[n] = 0;
     }
     if (p->mask & LVIF_IMAGE)
-        p->iImage = p->iSubItem < (int)it.images.size() ? it.images[(size_t)p->iSubItem] : -1;
+        p->iImage = l.Valid(p->iItem) ? l.ShownImage(p->iItem, p->iSubItem) : -1;
+    if (!l.Valid(p->iItem))
+        return FALSE;
+    const ListItemData& it = l.items[(size_t)p->iItem];
     if (p->mask & LVIF_PARAM)
         p->lParam = it.data;
     if (p->mask & LVIF_STATE)
@@ -999,16 +1085,20 @@ BOOL CListCtrl::SetItem(const LVITEM* p) {
             return FALSE;
         ListItemData& it = l.items[(size_t)i];
         if (p->mask & LVIF_TEXT)
-            it.texts[(size_t)p->iSubItem] = p->pszText ? p->pszText : "";
+            it.SetText((size_t)p->iSubItem, p->pszText);
         if (p->mask & LVIF_IMAGE)
-            it.images[(size_t)p->iSubItem] = p->iImage;
+            it.SetImage((size_t)p->iSubItem, p->iImage);
         l.Repaint();
         return TRUE;
     }
     if (p->mask & LVIF_TEXT) {
-        l.items[(size_t)i].texts[0] = p->pszText ? p->pszText : "";
+        l.items[(size_t)i].SetText(0, p->pszText);
         l.Repaint();
     }
+    // The image number of an item the parent gives its image is -1 too: mark it before the
+    // change compares numbers.
+    if ((p->mask & LVIF_IMAGE) && p->iImage == I_IMAGECALLBACK)
+        l.items[(size_t)i].imageAsked[0] = 1;
     if (p->mask & LVIF_INDENT)
         l.items[(size_t)i].indent = std::max(0, p->iIndent);
     if (p->mask & LVIF_GROUPID)
@@ -1026,7 +1116,7 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCTSTR lpszItem, i
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
-    return m_l->Valid(nItem) ? m_l->Text(m_l->items[(size_t)nItem], nSubItem) : CString();
+    return m_l->Valid(nItem) ? m_l->ShownText(nItem, nSubItem) : CString();
 }
 
 int CListCtrl::GetItemText(int nItem, int nSubItem, LPTSTR lpszText, int nLen) const {
@@ -1149,10 +1239,8 @@ int CListCtrl::InsertColumn(int nCol, const LVCOLUMN* p) {
                            (p->mask & LVCF_SUBITEM) ? p->iSubItem : at);
     // Item texts are kept by column; the first column ever inserted is the items' own text.
     if (l.Columns() > 1)
-        for (auto& it : l.items) {
-            it.texts.insert(it.texts.begin() + at, CString());
-            it.images.insert(it.images.begin() + at, -1);
-        }
+        for (auto& it : l.items)
+            it.InsertColumn((size_t)at);
     l.Repaint();
     return at;
 }
@@ -1182,8 +1270,7 @@ BOOL CListCtrl::DeleteColumn(int nCol) {
     l.columnSubItem.erase(l.columnSubItem.begin() + nCol);
     for (auto& it : l.items)
         if (it.texts.size() > 1 && nCol < (int)it.texts.size()) {
-            it.texts.erase(it.texts.begin() + nCol);
-            it.images.erase(it.images.begin() + nCol);
+            it.EraseColumn((size_t)nCol);
             if (nCol == 0)
                 it.images[0] = std::max(0, it.images[0]);
         }
@@ -1269,8 +1356,8 @@ BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
         return FALSE;
     if (cx == LVSCW_AUTOSIZE || cx == LVSCW_AUTOSIZE_USEHEADER) {
         int widest = 0;
-        for (auto& it : l.items)
-            widest = std::max(widest, l.TextWidth(l.Text(it, nCol)));
+        for (int i = 0; i < (int)l.items.size(); ++i)
+            widest = std::max(widest, l.TextWidth(l.ShownText(i, nCol)));
         int w = widest + 2 * (nCol == 0 ? kLabelMargin : kCellMargin);
         if (nCol == 0)
             w += l.StateWidth() + (int)AfxItemImageSize(l.small).cx;
@@ -1418,7 +1505,8 @@ int CListCtrl::HitTest(LVHITTESTINFO* hi) const {
         hi->flags |= LVHT_TORIGHT;
     if (hi->flags)
         return -1;
-    for (int i = 0; i < (int)l.items.size(); ++i) {
+    // From the last item, the one painted on top where placed icons overlap.
+    for (int i = (int)l.items.size() - 1; i >= 0; --i) {
         auto p = l.Layout(i);
         if (!p.bounds.PtInRect(pt))
             continue;
@@ -1541,10 +1629,62 @@ BOOL CListCtrl::Update(int nItem) {
     return TRUE;
 }
 
-// The icon views always flow their items in order, so arranging is laying out again.
+// The icon views flow their items in order: arranging lets go of the positions given.
 BOOL CListCtrl::Arrange(UINT) {
+    m_l->ForgetPlaces();
     m_l->Repaint();
     return TRUE;
+}
+
+BOOL CListCtrl::SetItemPosition(int nItem, POINT pt) {
+    ListCtrlState& l = *m_l;
+    if (!l.Valid(nItem) || (l.Mode() != LVS_ICON && l.Mode() != LVS_SMALLICON))
+        return FALSE;
+    if (l.placedMode != l.Mode())
+        l.ForgetPlaces();
+    l.placedMode = l.Mode();
+    ListItemData& it = l.items[(size_t)nItem];
+    it.pos = CPoint(pt) - l.Origin();
+    it.placed = true;
+    l.Repaint();
+    return TRUE;
+}
+
+BOOL CListCtrl::GetItemPosition(int nItem, LPPOINT lpPoint) const {
+    if (!lpPoint || !m_l->Valid(nItem))
+        return FALSE;
+    *lpPoint = m_l->Bounds(nItem).TopLeft();
+    return TRUE;
+}
+
+int CListCtrl::FindItem(LVFINDINFO* pFindInfo, int nStart) const {
+    ListCtrlState& l = *m_l;
+    if (!pFindInfo)
+        return -1;
+    UINT flags = pFindInfo->flags;
+    bool byData = (flags & LVFI_PARAM) != 0;
+    bool byText = !byData && (flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING));
+    if (!byData && (!byText || !pFindInfo->psz))
+        return -1;
+    CString key(pFindInfo->psz ? pFindInfo->psz : "");
+    key.MakeLower();
+    bool prefix = (flags & (LVFI_PARTIAL | LVFI_SUBSTRING)) != 0;
+    auto matches = [&](int i) {
+        if (byData)
+            return l.items[(size_t)i].data == pFindInfo->lParam;
+        CString text = l.ShownText(i, 0);
+        text.MakeLower();
+        return prefix ? text.Left(key.GetLength()) == key : text == key;
+    };
+    int start = std::max(-1, nStart);
+    for (int i = start + 1; i < (int)l.items.size(); ++i)
+        if (matches(i))
+            return i;
+    if (flags & LVFI_WRAP)
+        for (int i = 0; i <= start && i < (int)l.items.size(); ++i)
+            if (matches(i))
+                return i;
+    return -1;
 }
 
 int CListCtrl::GetStringWidth(LPCTSTR lpsz) const {
@@ -1653,6 +1793,38 @@ DWORD CListCtrl::SetExtendedStyleMasked(DWORD dwExMask, DWORD dwExStyle) {
     l.measuredHeight = -1;
     l.Repaint();
     return old;
+}
+
+void ListCtrlState::AskParent(int i, int col, UINT mask, CString* text, int* image) const {
+    char buf[kDispTextMax] = {};
+    NMLVDISPINFO di{};
+    di.item.mask = mask;
+    di.item.iItem = i;
+    di.item.iSubItem = col;
+    di.item.state = items[(size_t)i].state;
+    di.item.lParam = items[(size_t)i].data;
+    di.item.pszText = buf;
+    di.item.cchTextMax = (int)sizeof buf;
+    di.item.iImage = -1;
+    HWND hwnd = self->m_hWnd;
+    AfxSendNotify(self, &di.hdr, LVN_GETDISPINFO);
+    buf[sizeof buf - 1] = 0;
+    // The parent may write into our buffer or point at a text of its own.
+    LPCSTR given = di.item.pszText == LPSTR_TEXTCALLBACK ? nullptr : di.item.pszText;
+    if (text)
+        *text = given ? CString(given) : CString();
+    if (image)
+        *image = di.item.iImage;
+    // LVIF_DI_SETITEM: from now on the control keeps what the parent gave.
+    if ((di.item.mask & LVIF_DI_SETITEM) && IsWindow(hwnd) && Valid(i)) {
+        auto& it = const_cast<ListItemData&>(items[(size_t)i]);
+        if (text && col < (int)it.texts.size())
+            it.SetText((size_t)col, *text);
+        if (image && col < (int)it.images.size()) {
+            it.images[(size_t)col] = *image;
+            it.imageAsked[(size_t)col] = 0;
+        }
+    }
 }
 
 BOOL ListCtrlState::SetColour(COLORREF& slot, COLORREF c) {
@@ -1779,6 +1951,9 @@ CImageList* CListCtrl::CreateDragImage(int nItem, LPPOINT lpPoint) {
 
 LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     ListCtrlState& l = *m_l;
+    // Positions given in one icon view do not carry over into another view.
+    if (l.placedMode >= 0 && l.placedMode != l.Mode())
+        l.ForgetPlaces();
     switch (message) {
     case LVM_GETBKCOLOR:
         return (LRESULT)GetBkColor();
@@ -1806,6 +1981,16 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return DeleteAllItems();
     case LVM_GETNEXTITEM:
         return GetNextItem((int)wParam, (int)LOWORD(lParam));
+    case LVM_FINDITEM:
+        return FindItem(reinterpret_cast<LVFINDINFO*>(lParam), (int)wParam);
+    case LVM_SETITEMPOSITION:
+        return SetItemPosition((int)wParam, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    case LVM_SETITEMPOSITION32: {
+        auto* pt = reinterpret_cast<POINT*>(lParam);
+        return pt ? SetItemPosition((int)wParam, *pt) : FALSE;
+    }
+    case LVM_GETITEMPOSITION:
+        return GetItemPosition((int)wParam, reinterpret_cast<LPPOINT>(lParam));
     case LVM_GETITEMRECT: {
         auto* r = reinterpret_cast<RECT*>(lParam);
         return r ? GetItemRect((int)wParam, r, (UINT)r->left) : FALSE;
@@ -2013,7 +2198,10 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (!IsWindow(self) || !l.Valid(i))
             return 0;
+        LVHITTESTINFO sub{pt, 0, -1, 0};
+        SubItemHitTest(&sub);
         l.pressItem = i;
+        l.pressSub = sub.iItem == i ? sub.iSubItem : 0;
         l.pressButton = message == WM_LBUTTONDOWN ? 1 : 2;
         l.pressPt = pt;
         l.dragSent = false;
@@ -2032,8 +2220,8 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             l.dragSent = true;
             KillTimer(kEditTimer);
             l.pendingEdit = -1;
-            l.NotifyList(l.pressButton == 1 ? LVN_BEGINDRAG : LVN_BEGINRDRAG, l.pressItem, 0, 0, 0,
-                         0, l.pressPt);
+            l.NotifyList(l.pressButton == 1 ? LVN_BEGINDRAG : LVN_BEGINRDRAG, l.pressItem,
+                         l.pressSub, 0, 0, 0, l.pressPt);
             return 0;
         }
         if (l.exStyle & (LVS_EX_TRACKSELECT | LVS_EX_UNDERLINEHOT | LVS_EX_ONECLICKACTIVATE) ||

@@ -51,6 +51,17 @@
 #define LVIF_GROUPID 0x0100
 #define LVIF_COLUMNS 0x0200
 #define LVIF_NORECOMPUTE 0x0800
+#define LVIF_DI_SETITEM 0x1000
+
+// An item whose text or image the parent gives when asked (LVN_GETDISPINFO).
+#define LPSTR_TEXTCALLBACK ((LPSTR)(intptr_t)-1)
+#define I_IMAGECALLBACK (-1)
+
+#define LVFI_PARAM 0x0001
+#define LVFI_STRING 0x0002
+#define LVFI_SUBSTRING 0x0004
+#define LVFI_PARTIAL 0x0008
+#define LVFI_WRAP 0x0020
 
 #define LVIS_FOCUSED 0x0001
 #define LVIS_SELECTED 0x0002
@@ -137,7 +148,10 @@
 #define LVM_DELETEITEM (LVM_FIRST + 8)
 #define LVM_DELETEALLITEMS (LVM_FIRST + 9)
 #define LVM_GETNEXTITEM (LVM_FIRST + 12)
+#define LVM_FINDITEM (LVM_FIRST + 13)
 #define LVM_GETITEMRECT (LVM_FIRST + 14)
+#define LVM_SETITEMPOSITION (LVM_FIRST + 15)
+#define LVM_GETITEMPOSITION (LVM_FIRST + 16)
 #define LVM_GETSTRINGWIDTH (LVM_FIRST + 17)
 #define LVM_HITTEST (LVM_FIRST + 18)
 #define LVM_ENSUREVISIBLE (LVM_FIRST + 19)
@@ -166,6 +180,7 @@
 #define LVM_GETITEMTEXT (LVM_FIRST + 45)
 #define LVM_SETITEMTEXT (LVM_FIRST + 46)
 #define LVM_SORTITEMS (LVM_FIRST + 48)
+#define LVM_SETITEMPOSITION32 (LVM_FIRST + 49)
 #define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
 #define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
 #define LVM_GETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 55)
@@ -192,6 +207,7 @@
 #define LVN_BEGINRDRAG (LVN_FIRST - 11)
 #define LVN_ITEMACTIVATE (LVN_FIRST - 14)
 #define LVN_HOTTRACK (LVN_FIRST - 21)
+#define LVN_GETDISPINFO (LVN_FIRST - 50)
 #define LVN_KEYDOWN (LVN_FIRST - 55)
 
 struct LVITEM {
@@ -230,6 +246,15 @@ struct LVHITTESTINFO {
     int iSubItem;
 };
 typedef LVHITTESTINFO* LPLVHITTESTINFO;
+
+struct LVFINDINFO {
+    UINT flags;
+    LPCSTR psz;
+    LPARAM lParam;
+    POINT pt;
+    UINT vkDirection;
+};
+typedef LVFINDINFO* LPLVFINDINFO;
 
 struct LVBKIMAGE {
     ULONG ulFlags;
@@ -344,6 +369,17 @@ public:
     BOOL Update(int nItem);
     BOOL Arrange(UINT nCode);
     int GetStringWidth(LPCTSTR lpsz) const;
+    // Icon views: where an item's cell starts, in client coordinates. A position given keeps the
+    // item there (unless LVS_AUTOARRANGE keeps the icons arranged) until the view changes or the
+    // icons are arranged again.
+    BOOL SetItemPosition(int nItem, POINT pt);
+    BOOL GetItemPosition(int nItem, LPPOINT lpPoint) const;
+
+    // ---- Finding ----
+    // The next item after nStart (-1: from the first) with the item data (LVFI_PARAM) or the
+    // label (LVFI_STRING, whole; LVFI_PARTIAL, its beginning; case ignored); LVFI_WRAP goes on
+    // from the first item up to nStart. -1 when none.
+    int FindItem(LVFINDINFO* pFindInfo, int nStart = -1) const;
 
     // ---- Sorting ----
     // Orders the items by their item data through the callback (a stable sort).

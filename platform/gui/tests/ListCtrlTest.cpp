@@ -5,6 +5,8 @@
 #include "platform/gui/TreeCtrl.h"
 
 #include <QImage>
+#include <cstdio>
+#include <set>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -631,6 +633,243 @@ TEST_F(ListCtrlTest, DragStartsAfterTheMouseMovesAway) {
     std::unique_ptr<CImageList> drag(list.CreateDragImage(2, nullptr));
     ASSERT_NE(drag, nullptr);
     EXPECT_EQ(drag->GetImageCount(), 1);
+}
+
+TEST_F(ListCtrlTest, DragNotificationsNameTheItemCellAndPressPoint) {
+    struct Case {
+        UINT down;
+        WPARAM keys;
+        int item, column;
+        UINT code;
+    } cases[] = {
+        {WM_LBUTTONDOWN, MK_LBUTTON, 1, 0, LVN_BEGINDRAG},
+        {WM_LBUTTONDOWN, MK_LBUTTON, 2, 1, LVN_BEGINDRAG},
+        {WM_RBUTTONDOWN, MK_RBUTTON, 3, 2, LVN_BEGINRDRAG},
+    };
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    parent.sizes[LVN_BEGINRDRAG] = sizeof(NMLISTVIEW);
+    for (auto& c : cases) {
+        CRect cell;
+        ASSERT_TRUE(list.GetSubItemRect(c.item, c.column, LVIR_LABEL, cell));
+        CPoint at = cell.CenterPoint();
+        list.SendMessage(c.down, c.keys, MAKELPARAM(at.x, at.y));
+        parent.notes.clear();
+        list.SendMessage(WM_MOUSEMOVE, c.keys, MAKELPARAM(at.x + 10, at.y + 8));
+        list.SendMessage(WM_MOUSEMOVE, c.keys, MAKELPARAM(at.x + 30, at.y + 8));
+        ASSERT_EQ(parent.Codes(), (std::vector<UINT>{c.code})) << "one notification a press";
+        const auto& nm = parent.notes[0].As<NMLISTVIEW>();
+        EXPECT_EQ(nm.iItem, c.item);
+        EXPECT_EQ(nm.iSubItem, c.column);
+        EXPECT_EQ(CPoint(nm.ptAction), at);
+        EXPECT_EQ(nm.lParam, (LPARAM)(100 + c.item));
+        list.SendMessage(c.down == WM_LBUTTONDOWN ? WM_LBUTTONUP : WM_RBUTTONUP, 0,
+                         MAKELPARAM(at.x + 30, at.y + 8));
+    }
+    // The drag image of one row starts at the row's icon; the point says where that is.
+    CImageList small;
+    small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    list.SetImageList(&small, LVSIL_SMALL);
+    CPoint origin;
+    std::unique_ptr<CImageList> drag(list.CreateDragImage(1, &origin));
+    ASSERT_NE(drag, nullptr);
+    CRect icon, label;
+    list.GetItemRect(1, &icon, LVIR_ICON);
+    list.GetItemRect(1, &label, LVIR_LABEL);
+    EXPECT_EQ(origin, icon.TopLeft());
+    IMAGEINFO ii{};
+    ASSERT_TRUE(drag->GetImageInfo(0, &ii));
+    EXPECT_EQ(CRect(ii.rcImage).Width(), label.right - icon.left) << "the first column only";
+    EXPECT_EQ(list.CreateDragImage(9, &origin), nullptr);
+    EXPECT_EQ(list.SendMessage(LVM_CREATEDRAGIMAGE, 9, (LPARAM)&origin), 0);
+    list.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+TEST_F(ListCtrlTest, IconViewsKeepGivenPositionsUntilArrangedOrSwitched) {
+    list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
+    CPoint flow1;
+    ASSERT_TRUE(list.GetItemPosition(1, &flow1));
+    ASSERT_TRUE(list.SetItemPosition(2, CPoint(150, 90)));
+    CPoint p;
+    ASSERT_TRUE(list.GetItemPosition(2, &p));
+    EXPECT_EQ(p, CPoint(150, 90));
+    CRect label;
+    list.GetItemRect(2, &label, LVIR_LABEL);
+    EXPECT_EQ(list.HitTest(label.CenterPoint()), 2);
+    list.GetItemPosition(1, &p);
+    EXPECT_EQ(p, flow1) << "the others stay in the flow";
+
+    // The messages: packed coordinates and a point.
+    ASSERT_TRUE(list.SendMessage(LVM_SETITEMPOSITION, 0, MAKELPARAM(40, 100)));
+    list.SendMessage(LVM_GETITEMPOSITION, 0, (LPARAM)&p);
+    EXPECT_EQ(p, CPoint(40, 100));
+    POINT far{10, 500};
+    ASSERT_TRUE(list.SendMessage(LVM_SETITEMPOSITION32, 3, (LPARAM)&far));
+    // A position below the view stretches the content: scrolling reaches it.
+    list.Scroll(CSize(0, 200));
+    list.GetItemPosition(3, &p);
+    EXPECT_EQ(p, CPoint(10, 300));
+    list.Scroll(CSize(0, -200));
+
+    // Overlapping cells: the one painted last is the one hit.
+    list.SetItemPosition(1, CPoint(150, 90));
+    list.GetItemRect(2, &label, LVIR_LABEL);
+    EXPECT_EQ(list.HitTest(label.CenterPoint()), 2);
+
+    // Arranging lets go of every position.
+    ASSERT_TRUE(list.Arrange(LVA_DEFAULT));
+    list.GetItemPosition(1, &p);
+    EXPECT_EQ(p, flow1);
+
+    // Another view forgets them too: switching to small icons and back re-arranges.
+    list.SetItemPosition(1, CPoint(200, 100));
+    list.ModifyStyle(LVS_TYPEMASK, LVS_SMALLICON);
+    list.SendMessage(LVM_GETITEMCOUNT);
+    list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
+    list.GetItemPosition(1, &p);
+    EXPECT_EQ(p, flow1);
+
+    // Kept arranged, or not an icon view: positions have no effect or are refused.
+    list.ModifyStyle(0, LVS_AUTOARRANGE);
+    EXPECT_TRUE(list.SetItemPosition(1, CPoint(200, 100)));
+    list.GetItemPosition(1, &p);
+    EXPECT_EQ(p, flow1);
+    list.ModifyStyle(LVS_TYPEMASK | LVS_AUTOARRANGE, LVS_REPORT);
+    EXPECT_FALSE(list.SetItemPosition(1, CPoint(200, 100)));
+    EXPECT_FALSE(list.SetItemPosition(7, CPoint(0, 0)));
+    EXPECT_FALSE(list.GetItemPosition(7, &p));
+}
+
+TEST_F(ListCtrlTest, FindItemByDataOrLabelFromAStartWithWrapping) {
+    list.InsertItem(4, "Apple");
+    list.InsertItem(5, "apricot");
+    list.SetItemData(4, 200);
+    struct Case {
+        UINT flags;
+        const char* text;
+        LPARAM data;
+        int start;
+        int expect;
+    } cases[] = {
+        {LVFI_PARAM, nullptr, 102, -1, 2},
+        {LVFI_PARAM, nullptr, 102, 2, -1},
+        {LVFI_PARAM | LVFI_WRAP, nullptr, 102, 2, 2},
+        {LVFI_PARAM | LVFI_STRING, "李四", 200, -1, 4}, // the data decides
+        {LVFI_STRING, "李四", 0, -1, 1},
+        {LVFI_STRING, "李", 0, -1, -1},
+        {LVFI_PARTIAL | LVFI_STRING, "李", 0, -1, 1},
+        {LVFI_STRING, "APPLE", 0, -1, 4},
+        {LVFI_PARTIAL, "ap", 0, -1, 4},
+        {LVFI_PARTIAL, "ap", 0, 4, 5},
+        {LVFI_PARTIAL, "ap", 0, 5, -1},
+        {LVFI_PARTIAL | LVFI_WRAP, "ap", 0, 5, 4},
+        {LVFI_STRING | LVFI_WRAP, "张三", 0, 0, 0},
+        {LVFI_STRING, "张三", 0, -7, 0},
+        {LVFI_STRING, nullptr, 0, -1, -1},
+        {0, "张三", 0, -1, -1},
+    };
+    for (auto& c : cases) {
+        LVFINDINFO fi{c.flags, c.text, c.data, {0, 0}, 0};
+        EXPECT_EQ(list.FindItem(&fi, c.start), c.expect) << (c.text ? c.text : "") << c.start;
+        EXPECT_EQ(list.SendMessage(LVM_FINDITEM, (WPARAM)c.start, (LPARAM)&fi), c.expect);
+    }
+    EXPECT_EQ(list.FindItem(nullptr), -1);
+}
+
+TEST_F(ListCtrlTest, CallbackTextsAndImagesAreAskedOfTheParent) {
+    list.SetExtendedStyle(LVS_EX_SUBITEMIMAGES);
+    CImageList small;
+    small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1);
+    QImage dot(16, 16, QImage::Format_ARGB32);
+    for (QRgb c : {qRgb(200, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 200), qRgb(200, 200, 0)}) {
+        dot.fill(c);
+        CBitmap bmp;
+        bmp.AttachImageData(dot);
+        small.Add(&bmp, (CBitmap*)nullptr);
+    }
+    list.SetImageList(&small, LVSIL_SMALL);
+    ASSERT_EQ(list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, 4, LPSTR_TEXTCALLBACK, 0, 0,
+                              I_IMAGECALLBACK, 77),
+              4);
+    list.SetItemText(4, 1, LPSTR_TEXTCALLBACK);
+    list.SetItem(4, 2, LVIF_IMAGE, nullptr, I_IMAGECALLBACK, 0, 0, 0);
+    static const char kOwn[] = "父窗口的文字";
+    bool keep = false;
+    parent.sizes[LVN_GETDISPINFO] = sizeof(NMLVDISPINFO);
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != LVN_GETDISPINFO)
+            return 0;
+        auto* di = reinterpret_cast<NMLVDISPINFO*>(nm);
+        if (di->item.mask & LVIF_TEXT) {
+            if (di->item.iSubItem == 0)
+                std::snprintf(di->item.pszText, (size_t)di->item.cchTextMax, "回调%d",
+                              (int)di->item.lParam);
+            else
+                di->item.pszText = const_cast<LPSTR>(kOwn); // a text of its own
+        }
+        if (di->item.mask & LVIF_IMAGE)
+            di->item.iImage = di->item.iSubItem == 0 ? 1 : 3;
+        if (keep)
+            di->item.mask |= LVIF_DI_SETITEM;
+        return 0;
+    };
+    parent.notes.clear();
+    EXPECT_EQ(list.GetItemText(4, 0), CString("回调77"));
+    EXPECT_EQ(list.GetItemText(4, 1), CString(kOwn));
+    EXPECT_EQ(list.GetItemText(3, 1), CString("13800000004")) << "stored texts ask nothing";
+    char buf[32] = {};
+    LVITEM lv{};
+    lv.iSubItem = 1;
+    lv.pszText = buf;
+    lv.cchTextMax = sizeof buf;
+    EXPECT_EQ(list.SendMessage(LVM_GETITEMTEXT, 4, (LPARAM)&lv), (LRESULT)std::strlen(kOwn));
+    lv = LVITEM{};
+    lv.mask = LVIF_IMAGE;
+    lv.iItem = 4;
+    ASSERT_TRUE(list.GetItem(&lv));
+    EXPECT_EQ(lv.iImage, 1);
+    lv.iSubItem = 2;
+    ASSERT_TRUE(list.GetItem(&lv));
+    EXPECT_EQ(lv.iImage, 3);
+    std::vector<std::pair<int, int>> asked;
+    for (auto& n : parent.notes) {
+        ASSERT_EQ(n.code, LVN_GETDISPINFO);
+        asked.emplace_back(n.As<NMLVDISPINFO>().item.iItem, n.As<NMLVDISPINFO>().item.iSubItem);
+    }
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{4, 0}, {4, 1}, {4, 1}, {4, 0}, {4, 2}}));
+
+    // Painting asks for every cell the parent keeps, and shows what it gave.
+    parent.notes.clear();
+    QImage img = Render();
+    std::set<std::pair<int, int>> painted;
+    for (auto& n : parent.notes)
+        if (n.code == LVN_GETDISPINFO)
+            painted.emplace(n.As<NMLVDISPINFO>().item.iSubItem,
+                            (int)n.As<NMLVDISPINFO>().item.mask);
+    EXPECT_EQ(painted, (std::set<std::pair<int, int>>{
+                           {0, LVIF_TEXT}, {0, LVIF_IMAGE}, {1, LVIF_TEXT}, {2, LVIF_IMAGE}}));
+    CRect icon, third;
+    list.GetItemRect(4, &icon, LVIR_ICON);
+    list.GetSubItemRect(4, 2, LVIR_ICON, third);
+    EXPECT_EQ(QColor(img.pixel(icon.left + 8, icon.CenterPoint().y)), QColor(0, 160, 0));
+    EXPECT_EQ(QColor(img.pixel(third.left + 8, third.CenterPoint().y)), QColor(200, 200, 0));
+
+    // A find by label sees the asked-for text.
+    LVFINDINFO fi{LVFI_STRING, "回调77", 0, {0, 0}, 0};
+    EXPECT_EQ(list.FindItem(&fi), 4);
+
+    // LVIF_DI_SETITEM: the control keeps the answer and asks no more.
+    keep = true;
+    EXPECT_EQ(list.GetItemText(4, 1), CString(kOwn));
+    parent.notes.clear();
+    EXPECT_EQ(list.GetItemText(4, 1), CString(kOwn));
+    EXPECT_TRUE(parent.notes.empty());
+    // Setting a plain text ends the asking too.
+    keep = false;
+    list.SetItemText(4, 0, "普通");
+    parent.notes.clear();
+    EXPECT_EQ(list.GetItemText(4, 0), CString("普通"));
+    EXPECT_TRUE(parent.Codes().empty());
+    list.SetImageList(nullptr, LVSIL_SMALL);
 }
 
 TEST_F(ListCtrlTest, ReportViewScreenshot) {
