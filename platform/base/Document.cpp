@@ -77,10 +77,12 @@ CDocument::CDocument() = default;
 
 CDocument::~CDocument() = default;
 
-void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL) {
+void CDocument::SetPathName(LPCTSTR lpszPathName, BOOL bAddToMRU) {
     m_strPathName = lpszPathName != nullptr ? lpszPathName : "";
     int sep = FindLastPathSeparator(m_strPathName);
     SetTitle(m_strPathName.Mid(sep + 1));
+    if (bAddToMRU && !m_strPathName.IsEmpty() && g_viewHost != nullptr)
+        g_viewHost->OnDocumentPathSet(this, m_strPathName);
 }
 
 void CDocument::SetTitle(LPCTSTR lpszTitle) {

@@ -28,6 +28,8 @@ public:
     virtual ~IDocumentViewHost() = default;
     virtual void UpdateView(CView* pView, CView* pSender, LPARAM lHint, CObject* pHint) = 0;
     virtual void OnDocumentTitleChanged(CDocument* pDoc) = 0;
+    // The document was given a path it is to be remembered by (SetPathName with bAddToMRU).
+    virtual void OnDocumentPathSet(CDocument* /*pDoc*/, LPCTSTR /*lpszPathName*/) {}
 };
 
 // Runs work and answers TRUE when it failed. failure is then the exception to report (to be freed
@@ -42,7 +44,8 @@ public:
     ~CDocument() override;
 
     // The full path of the file the document was read from or last saved to; empty for a new
-    // document. Setting it also makes the title the path's file name.
+    // document. Setting it also makes the title the path's file name, and with bAddToMRU the
+    // path joins the recent-file list of the window layer.
     virtual void SetPathName(LPCTSTR lpszPathName, BOOL bAddToMRU = TRUE);
     const CString& GetPathName() const { return m_strPathName; }
     virtual void SetTitle(LPCTSTR lpszTitle);

@@ -5,6 +5,7 @@
 #include "platform/base/Profile.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/RecentFileList.h"
+#include "platform/gui/WinApp.h"
 
 #include <memory>
 #include <sys/stat.h>
@@ -142,6 +143,9 @@ BOOL CDocManager::DoPromptFileName(CString& fileName, UINT, DWORD, BOOL bOpenFil
 void CDocManager::AddToRecentFileList(LPCTSTR lpszPathName) {
     if (m_pRecentFileList)
         m_pRecentFileList->Add(lpszPathName);
+    // The application decides which of its lists the file joins.
+    if (CWinApp* app = AfxGetApp())
+        app->AddToRecentFileList(lpszPathName);
 }
 
 void CDocManager::RegisterShellFileTypes(BOOL) {

@@ -40,6 +40,8 @@ public:
 
     // The recent-file list the manager adds opened files to (not owned; null: none).
     CRecentFileList* m_pRecentFileList = nullptr;
+    // A file opened or saved under a new name: into m_pRecentFileList, and handed to the
+    // application's AddToRecentFileList.
     virtual void AddToRecentFileList(LPCTSTR lpszPathName);
 
     // Writes the file types of the templates into the profile's classes key: the type id with

@@ -258,10 +258,8 @@ static CDocument* OpenInNewFrame(CDocTemplate* tpl, LPCTSTR lpszPathName, BOOL b
         frame->DestroyWindow();
         return nullptr;
     }
-    if (lpszPathName) {
-        doc->SetPathName(lpszPathName);
-        AfxGetDocManager()->AddToRecentFileList(lpszPathName);
-    }
+    if (lpszPathName)
+        doc->SetPathName(lpszPathName); // and into the recent-file list
     tpl->InitialUpdateFrame(frame, doc, bMakeVisible);
     return doc;
 }
@@ -327,10 +325,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCTSTR lpszPathName, BOOL bMake
     }
     if (!ok)
         return nullptr;
-    if (lpszPathName) {
+    if (lpszPathName)
         doc->SetPathName(lpszPathName);
-        AfxGetDocManager()->AddToRecentFileList(lpszPathName);
-    }
     POSITION pos = doc->GetFirstViewPosition();
     if (CView* v = pos ? doc->GetNextView(pos) : nullptr)
         if (CFrameWnd* f = v->GetParentFrame())
@@ -340,10 +336,10 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCTSTR lpszPathName, BOOL bMake
 
 // ---- Closing and saving -----------------------------------------------------------------------
 
-BOOL AfxDoFileSave(CDocument* pDoc) {
+BOOL AfxDoFileSave(CDocument* pDoc, BOOL bSaveAs) {
     CString path = pDoc->GetPathName();
-    if (path.IsEmpty()) {
-        CString name = pDoc->GetTitle();
+    if (path.IsEmpty() || bSaveAs) {
+        CString name = path.IsEmpty() ? pDoc->GetTitle() : path;
         CDocTemplate* tpl = AfxGetDocTemplate(pDoc);
         if (!AfxGetDocManager()->DoPromptFileName(name, 0, 0, FALSE, tpl))
             return FALSE;
@@ -351,7 +347,9 @@ BOOL AfxDoFileSave(CDocument* pDoc) {
     }
     if (!pDoc->OnSaveDocument(path))
         return FALSE;
-    pDoc->SetPathName(path);
+    // Only a new name joins the recent files; saving in place leaves the list alone.
+    if (path != pDoc->GetPathName())
+        pDoc->SetPathName(path);
     return TRUE;
 }
 

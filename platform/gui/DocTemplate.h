@@ -116,8 +116,9 @@ CDocTemplate* AfxGetDocTemplate(CDocument* pDoc);
 // (FALSE when the save fails), No goes on, Cancel answers FALSE. An unmodified document answers
 // TRUE at once.
 BOOL AfxSaveModified(CDocument* pDoc);
-// Saves to its path, or asks for one when it has none (through the file dialog).
-BOOL AfxDoFileSave(CDocument* pDoc);
+// Saves to its path, or asks for one (through the file dialog) when it has none or bSaveAs is
+// set. A path chosen becomes the document's and joins the recent-file list.
+BOOL AfxDoFileSave(CDocument* pDoc, BOOL bSaveAs = FALSE);
 // Closes a document: its frames are destroyed, then the document is emptied and, when it deletes
 // itself, deleted.
 void AfxCloseDocument(CDocument* pDoc);

@@ -1,5 +1,6 @@
 #include "platform/gui/View.h"
 
+#include "platform/gui/DocManager.h"
 #include "platform/gui/DocTemplate.h"
 #include "platform/gui/Frame.h"
 
@@ -20,6 +21,9 @@ class ViewHost : public IDocumentViewHost {
 public:
     void UpdateView(CView* pView, CView* pSender, LPARAM lHint, CObject* pHint) override {
         pView->OnUpdate(pSender, lHint, pHint);
+    }
+    void OnDocumentPathSet(CDocument*, LPCTSTR lpszPathName) override {
+        AfxGetDocManager()->AddToRecentFileList(lpszPathName);
     }
     void OnDocumentTitleChanged(CDocument* pDoc) override {
         for (POSITION pos = pDoc->GetFirstViewPosition(); pos;) {

@@ -7,6 +7,7 @@
 #include "platform/gui/Frame.h"
 #include "platform/gui/RecentFileList.h"
 #include "platform/gui/Resource.h"
+#include "platform/gui/WinApp.h"
 
 #include <QTemporaryDir>
 #include <string>
@@ -299,6 +300,47 @@ TEST_F(DocViewTest, ClosingAModifiedDocumentAsksFirst) {
     EXPECT_EQ(0, dm->GetDocumentCount());
     EXPECT_FALSE(IsWindow(hFrame));
     EXPECT_TRUE(QFile::exists(AfxToQt(saved)));
+}
+
+TEST_F(DocViewTest, SavingUnderANewNameJoinsTheRecentFiles) {
+    // The application hears of every file that joins the list and picks its own list for it.
+    struct CRecordingApp : CWinApp {
+        std::vector<CString> added;
+        void AddToRecentFileList(LPCTSTR lpszPathName) override { added.push_back(lpszPathName); }
+    } app;
+    CRecentFileList mru(0, "Recent File List", "File%d", 4);
+    dm->m_pRecentFileList = &mru;
+    dm->OnFileNew();
+    POSITION pos = tpl->GetFirstDocPosition();
+    CDocument* doc = tpl->GetNextDoc(pos);
+    CString first = PathOf("first.psn"), copy = PathOf("copy.psn");
+    CString offered;
+    CString answer = first;
+    AfxSetFileNamePromptHook([&](CString& name, BOOL) {
+        offered = name;
+        name = answer;
+        return TRUE;
+    });
+
+    ASSERT_TRUE(AfxDoFileSave(doc)) << "the first save asks for a name";
+    EXPECT_STREQ("联系人1", (LPCTSTR)offered);
+    EXPECT_STREQ((LPCTSTR)first, (LPCTSTR)mru[0]);
+
+    offered.Empty();
+    ASSERT_TRUE(AfxDoFileSave(doc)) << "a later save keeps its path";
+    EXPECT_TRUE(offered.IsEmpty());
+
+    answer = copy;
+    ASSERT_TRUE(AfxDoFileSave(doc, TRUE));
+    EXPECT_STREQ((LPCTSTR)first, (LPCTSTR)offered) << "save as offers the present path";
+    EXPECT_STREQ((LPCTSTR)copy, (LPCTSTR)doc->GetPathName());
+    EXPECT_STREQ((LPCTSTR)copy, (LPCTSTR)mru[0]);
+    EXPECT_STREQ((LPCTSTR)first, (LPCTSTR)mru[1]);
+
+    doc->SetPathName(PathOf("quiet.psn"), FALSE);
+    EXPECT_STREQ((LPCTSTR)copy, (LPCTSTR)mru[0]) << "a path set without remembering it";
+    EXPECT_EQ((std::vector<CString>{first, copy}), app.added);
+    dm->m_pRecentFileList = nullptr;
 }
 
 TEST_F(DocViewTest, RecentFilesMoveToTheFrontAndSurviveInTheProfile) {
