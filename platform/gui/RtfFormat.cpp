@@ -11,7 +11,9 @@
 bool RichCharFormat::operator==(const RichCharFormat& o) const {
     return face == o.face && charset == o.charset && sizeTwips == o.sizeTwips && bold == o.bold &&
            italic == o.italic && underline == o.underline && strike == o.strike &&
-           autoColor == o.autoColor && (autoColor || color == o.color);
+           autoColor == o.autoColor && (autoColor || color == o.color) &&
+           vertical == o.vertical && offsetTwips == o.offsetTwips &&
+           autoBackColor == o.autoBackColor && (autoBackColor || backColor == o.backColor);
 }
 
 CString RichParagraph::Text() const {
@@ -82,7 +84,7 @@ struct GroupState {
     int font = 0;
     bool skip = false;   // inside a destination we do not read
     int ucSkip = 1;      // characters that stand in for a \uN
-    int destination = 0; // 0 text, 1 font table, 2 colour table
+    int destination = 0; // 0 text, 1 font table, 2 colour table, 3 paragraph numbering
 };
 
 struct FontEntry {
@@ -104,7 +106,8 @@ struct Reader {
     BYTE fontCharset = 0;
     int pendingSkip = 0;
     std::string bytes; // text bytes of the current run in the current font's code page
-    int align = RichAlignLeft, li = 0, fi = 0;
+    int align = RichAlignLeft, li = 0, fi = 0, ri = 0;
+    bool bullet = false;
 
     Reader(const char* data, size_t n) : p(data), end(data + n) {
         stack.push_back({});
@@ -129,6 +132,8 @@ struct Reader {
         para.align = align;
         para.leftIndentTwips = li;
         para.firstIndentTwips = fi;
+        para.rightIndentTwips = ri;
+        para.bullet = bullet;
         doc.paragraphs.emplace_back();
     }
     void AddChar(char c) {
@@ -147,7 +152,7 @@ struct Reader {
             }
             return;
         }
-        if (S().destination == 2)
+        if (S().destination >= 2)
             return;
         bytes += c;
     }
@@ -167,9 +172,10 @@ struct Reader {
     void Word(const std::string& w, bool has, long n) {
         GroupState& s = S();
         // Format changes close the run so far.
-        static const char* formatWords[] = {"b",  "i",  "ul",    "ulnone", "strike", "fs",
-                                            "f",  "cf", "plain", "pard",   "qc",     "qr",
-                                            "ql", "qj", "li",    "fi"};
+        static const char* formatWords[] = {
+            "b",  "i",  "ul", "ulnone", "strike", "fs",  "f",         "cf", "plain",
+            "pard", "qc", "qr", "ql",   "qj",     "li",  "fi",        "ri", "super",
+            "sub", "nosupersub", "up", "dn", "highlight", "cb", "chcbpat"};
         for (const char* fw : formatWords)
             if (w == fw) {
                 Flush();
@@ -215,6 +221,23 @@ struct Reader {
             } else {
                 s.fmt.autoColor = true;
             }
+        } else if (w == "highlight" || w == "cb" || w == "chcbpat") {
+            if (n > 0 && n < (long)colors.size()) {
+                s.fmt.autoBackColor = false;
+                s.fmt.backColor = colors[(size_t)n];
+            } else {
+                s.fmt.autoBackColor = true;
+            }
+        } else if (w == "super") {
+            s.fmt.vertical = RichSuperscript;
+        } else if (w == "sub") {
+            s.fmt.vertical = RichSubscript;
+        } else if (w == "nosupersub") {
+            s.fmt.vertical = RichVerticalNone;
+        } else if (w == "up" || w == "dn") {
+            // Half points; the default shift is three points.
+            int half = (int)std::clamp(has ? n : 6L, 0L, 3276L);
+            s.fmt.offsetTwips = (w == "up" ? half : -half) * 10;
         } else if (w == "red" || w == "green" || w == "blue") {
             int v = (int)std::clamp(n, 0L, 255L);
             (w == "red" ? colorR : w == "green" ? colorG : colorB) = v;
@@ -227,7 +250,8 @@ struct Reader {
             s.fmt.charset = cs;
         } else if (w == "pard") {
             align = RichAlignLeft;
-            li = fi = 0;
+            li = fi = ri = 0;
+            bullet = false;
         } else if (w == "qc") {
             align = RichAlignCenter;
         } else if (w == "qr") {
@@ -240,6 +264,15 @@ struct Reader {
             li = (int)std::clamp(n, -100000L, 100000L);
         } else if (w == "fi") {
             fi = (int)std::clamp(n, -100000L, 100000L);
+        } else if (w == "ri") {
+            ri = (int)std::clamp(n, -100000L, 100000L);
+        } else if (w == "pn") {
+            // Paragraph numbering: read for its bullet, its texts are not ours to show.
+            s.skip = false;
+            s.destination = 3;
+        } else if (w == "pnlvlblt") {
+            if (s.destination == 3)
+                bullet = true;
         } else if (w == "uc") {
             s.ucSkip = (int)std::clamp(n, 0L, 10L);
         } else if (w == "u") {
@@ -250,6 +283,7 @@ struct Reader {
             s.destination = 2;
         } else if (w == "stylesheet" || w == "info" || w == "pict" || w == "header" ||
                    w == "footer" || w == "object" || w == "listtable" || w == "generator" ||
+                   w == "pntext" || w == "listtext" || w == "fldinst" || w == "listoverridetable" ||
                    w == "themedata" || w == "xmlnstbl" || w == "latentstyles") {
             s.skip = true;
         }
@@ -289,6 +323,8 @@ struct Reader {
         last.align = align;
         last.leftIndentTwips = li;
         last.firstIndentTwips = fi;
+        last.rightIndentTwips = ri;
+        last.bullet = bullet;
         if (last.runs.empty() && doc.paragraphs.size() > 1)
             doc.paragraphs.pop_back();
         doc.Normalize();
@@ -385,14 +421,16 @@ RichTextDoc RtfRead(const char* data, size_t size) {
 // ---- Writing --------------------------------------------------------------------------------
 
 CString RtfWrite(const RichTextDoc& doc) {
-    std::vector<CString> faces;
+    // A font is its face with its character set: the same face in two scripts is two entries.
+    std::vector<std::pair<CString, BYTE>> fonts;
     std::vector<COLORREF> colors;
-    auto fontIndex = [&](const CString& face) {
-        auto it = std::find(faces.begin(), faces.end(), face);
-        if (it != faces.end())
-            return (int)(it - faces.begin());
-        faces.push_back(face);
-        return (int)faces.size() - 1;
+    auto fontIndex = [&](const RichCharFormat& f) {
+        std::pair<CString, BYTE> key{f.face, f.charset};
+        auto it = std::find(fonts.begin(), fonts.end(), key);
+        if (it != fonts.end())
+            return (int)(it - fonts.begin());
+        fonts.push_back(key);
+        return (int)fonts.size() - 1;
     };
     auto colorIndex = [&](COLORREF c) {
         auto it = std::find(colors.begin(), colors.end(), c);
@@ -401,12 +439,14 @@ CString RtfWrite(const RichTextDoc& doc) {
         colors.push_back(c);
         return (int)colors.size();
     };
-    fontIndex(RichCharFormat{}.face);
+    fontIndex(RichCharFormat{});
     for (auto& p : doc.paragraphs)
         for (auto& r : p.runs) {
-            fontIndex(r.format.face);
+            fontIndex(r.format);
             if (!r.format.autoColor)
                 colorIndex(r.format.color);
+            if (!r.format.autoBackColor)
+                colorIndex(r.format.backColor);
         }
     auto escape = [](const CString& s) {
         CString out;
@@ -429,10 +469,10 @@ CString RtfWrite(const RichTextDoc& doc) {
     };
     CString out = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl";
     char buf[96];
-    for (size_t i = 0; i < faces.size(); ++i) {
-        std::snprintf(buf, sizeof buf, "{\\f%d\\fnil\\fcharset134 ", (int)i);
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "{\\f%d\\fnil\\fcharset%d ", (int)i, (int)fonts[i].second);
         out += buf;
-        out += escape(faces[i]);
+        out += escape(fonts[i].first);
         out += ";}";
     }
     out += "}\r\n";
@@ -450,18 +490,20 @@ CString RtfWrite(const RichTextDoc& doc) {
     for (size_t pi = 0; pi < doc.paragraphs.size(); ++pi) {
         const RichParagraph& p = doc.paragraphs[pi];
         out += "\\pard";
+        if (p.bullet)
+            out += "{\\*\\pn\\pnlvlblt\\pnindent0}";
         out += alignWords[std::clamp(p.align, 1, 4)];
-        if (p.leftIndentTwips) {
-            std::snprintf(buf, sizeof buf, "\\li%d", p.leftIndentTwips);
-            out += buf;
-        }
-        if (p.firstIndentTwips) {
-            std::snprintf(buf, sizeof buf, "\\fi%d", p.firstIndentTwips);
-            out += buf;
-        }
+        const std::pair<const char*, int> indents[] = {{"li", p.leftIndentTwips},
+                                                       {"fi", p.firstIndentTwips},
+                                                       {"ri", p.rightIndentTwips}};
+        for (auto& [word, value] : indents)
+            if (value) {
+                std::snprintf(buf, sizeof buf, "\\%s%d", word, value);
+                out += buf;
+            }
         for (auto& r : p.runs) {
             const RichCharFormat& f = r.format;
-            std::snprintf(buf, sizeof buf, "\\plain\\f%d\\fs%d", fontIndex(f.face),
+            std::snprintf(buf, sizeof buf, "\\plain\\f%d\\fs%d", fontIndex(f),
                           std::max(2, f.sizeTwips / 10));
             out += buf;
             if (f.bold)
@@ -472,8 +514,21 @@ CString RtfWrite(const RichTextDoc& doc) {
                 out += "\\ul";
             if (f.strike)
                 out += "\\strike";
+            if (f.vertical == RichSuperscript)
+                out += "\\super";
+            else if (f.vertical == RichSubscript)
+                out += "\\sub";
+            if (f.offsetTwips) {
+                std::snprintf(buf, sizeof buf, "\\%s%d", f.offsetTwips > 0 ? "up" : "dn",
+                              std::abs(f.offsetTwips) / 10);
+                out += buf;
+            }
             if (!f.autoColor) {
                 std::snprintf(buf, sizeof buf, "\\cf%d", colorIndex(f.color));
+                out += buf;
+            }
+            if (!f.autoBackColor) {
+                std::snprintf(buf, sizeof buf, "\\highlight%d", colorIndex(f.backColor));
                 out += buf;
             }
             out += ' ';

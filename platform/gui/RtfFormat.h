@@ -1,7 +1,9 @@
 // Rich text as the rich edit control keeps it, and our reader and writer of its RTF form: fonts,
 // colours, bold, italic, underline, strike-out, sizes, paragraphs and their alignment. Text is
 // GBK; RTF carries it as \'hh bytes (taken as GBK), and \uN characters are turned into GBK. What
-// the reader does not understand it skips; it never trusts nesting or numbers.
+// the reader does not understand it skips; it never trusts nesting or numbers. Beside the character
+// formats it keeps sub- and superscript, a raised or lowered baseline, a highlight colour, right
+// indents and bulleted paragraphs.
 #pragma once
 
 #include "platform/base/CString.h"
@@ -18,8 +20,14 @@ struct RichCharFormat {
     bool strike = false;
     bool autoColor = true;
     COLORREF color = 0;
+    int vertical = 0;    // RichVerticalNone, RichSuperscript or RichSubscript
+    int offsetTwips = 0; // baseline raised (positive) or lowered
+    bool autoBackColor = true;
+    COLORREF backColor = 0;
     bool operator==(const RichCharFormat& o) const;
 };
+
+enum RichVertical { RichVerticalNone = 0, RichSuperscript = 1, RichSubscript = 2 };
 
 struct RichRun {
     CString text; // GBK, without paragraph ends
@@ -33,6 +41,8 @@ struct RichParagraph {
     int align = RichAlignLeft;
     int leftIndentTwips = 0;
     int firstIndentTwips = 0;
+    int rightIndentTwips = 0;
+    bool bullet = false;
     // The plain text of the paragraph.
     CString Text() const;
 };

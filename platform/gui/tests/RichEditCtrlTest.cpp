@@ -1,0 +1,889 @@
+#include "NotifyRecorder.h"
+
+#include "platform/gui/Clipboard.h"
+#include "platform/gui/RichEditCtrl.h"
+#include "platform/gui/RtfFormat.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QTest>
+#include <QTextEdit>
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Records the control's WM_COMMAND notifications among its WM_NOTIFY ones, in one sequence;
+// a command code is kept with the high bit set so the two kinds never mix up.
+constexpr UINT kCommand = 0x80000000;
+
+class CRecorder : public CNotifyRecorder {
+public:
+    BOOL OnCommand(WPARAM wParam, LPARAM) override {
+        notes.push_back({kCommand | HIWORD(wParam), LOWORD(wParam), {}});
+        return TRUE;
+    }
+    std::vector<UINT> Taken() {
+        std::vector<UINT> out = Codes();
+        notes.clear();
+        return out;
+    }
+};
+
+// A byte source or sink for the stream callbacks, moving at most chunk bytes per call.
+struct Buffer {
+    std::string data;
+    size_t pos = 0;
+    LONG chunk = 0x7FFFFFFF;
+    DWORD failWith = 0;
+    int calls = 0;
+};
+
+DWORD ReadFrom(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto* b = reinterpret_cast<Buffer*>(cookie);
+    ++b->calls;
+    if (b->failWith)
+        return b->failWith;
+    LONG n = std::min<LONG>({cb, b->chunk, (LONG)(b->data.size() - b->pos)});
+    std::memcpy(buf, b->data.data() + b->pos, (size_t)n);
+    b->pos += (size_t)n;
+    *pcb = n;
+    return 0;
+}
+
+DWORD WriteTo(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
+    auto* b = reinterpret_cast<Buffer*>(cookie);
+    ++b->calls;
+    if (b->failWith)
+        return b->failWith;
+    LONG n = std::min(cb, b->chunk);
+    b->data.append(reinterpret_cast<char*>(buf), (size_t)n);
+    *pcb = n;
+    return 0;
+}
+
+std::string Out(CRichEditCtrl& e, int format, LONG chunk = 0x7FFFFFFF) {
+    Buffer b;
+    b.chunk = chunk;
+    EDITSTREAM es{(DWORD_PTR)&b, 0, WriteTo};
+    long n = e.StreamOut(format, es);
+    EXPECT_EQ(n, (long)b.data.size());
+    return b.data;
+}
+
+long In(CRichEditCtrl& e, const std::string& data, int format, LONG chunk = 0x7FFFFFFF) {
+    Buffer b;
+    b.data = data;
+    b.chunk = chunk;
+    EDITSTREAM es{(DWORD_PTR)&b, 0, ReadFrom};
+    return e.StreamIn(format, es);
+}
+
+CString Text(CWnd& w) {
+    CString s;
+    w.GetWindowText(s);
+    return s;
+}
+
+CHARFORMAT2 Cf(DWORD mask, DWORD effects) {
+    CHARFORMAT2 cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = mask;
+    cf.dwEffects = effects;
+    return cf;
+}
+
+class RichEditTest : public GuiTest {
+protected:
+    static constexpr DWORD kStyle =
+        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL;
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateTop(420, 300));
+        ASSERT_TRUE(edit.Create(kStyle, CRect(0, 0, 420, 300), &parent, 101));
+        Pump();
+    }
+    void TearDown() override {
+        edit.DestroyWindow();
+        parent.DestroyWindow();
+    }
+    QTextEdit* Qt() { return qobject_cast<QTextEdit*>(edit.GetWidget()); }
+    // A point in the middle of a character, in the control's client coordinates.
+    CPoint PointOf(CRichEditCtrl& e, long ch) {
+        CPoint a = e.GetCharPos(ch), b = e.GetCharPos(ch + 1);
+        int h = qobject_cast<QTextEdit*>(e.GetWidget())->fontMetrics().height();
+        return CPoint((a.x + b.x) / 2, a.y + h / 2);
+    }
+    void Click(CRichEditCtrl& e, long ch) {
+        QWidget* vp = qobject_cast<QTextEdit*>(e.GetWidget())->viewport();
+        CPoint p = PointOf(e, ch);
+        QTest::mouseClick(vp, Qt::LeftButton, {}, vp->mapFrom(e.GetWidget(), QPoint(p.x, p.y)));
+    }
+
+    CRecorder parent;
+    CRichEditCtrl edit;
+};
+
+TEST_F(RichEditTest, TextAndSelectionCountCharactersWithOneForAParagraphEnd) {
+    edit.SetWindowText("第一行\r\n第二行 abc\nend");
+    EXPECT_EQ(Text(edit), CString("第一行\r\n第二行 abc\r\nend"));
+    EXPECT_EQ(edit.GetTextLength(), Text(edit).GetLength()) << "bytes, as the text is read";
+    EXPECT_EQ(edit.GetTextLengthEx(GTL_NUMCHARS), 3 + 1 + 7 + 1 + 3);
+    EXPECT_EQ(edit.GetTextLengthEx(GTL_NUMCHARS | GTL_USECRLF), 3 + 2 + 7 + 2 + 3);
+    EXPECT_FALSE(edit.GetModify()) << "setting the text is not an edit";
+
+    struct Case {
+        long from, to;
+        long selFrom, selTo;
+        const char* text;
+    } cases[] = {
+        {1, 3, 1, 3, "一行"},
+        {3, 5, 3, 5, "\r\n第"},
+        {0, -1, 0, 15, "第一行\r\n第二行 abc\r\nend"},
+        {12, 100, 12, 15, "end"},
+        {5, 2, 2, 5, "行\r\n第"}, // an anchor after the caret
+        {-1, 0, 2, 2, ""},         // the selection goes, the caret stays
+    };
+    for (auto& c : cases) {
+        edit.SetSel(c.from, c.to);
+        long a = -9, b = -9;
+        edit.GetSel(a, b);
+        EXPECT_EQ(a, c.selFrom) << c.from << "," << c.to;
+        EXPECT_EQ(b, c.selTo) << c.from << "," << c.to;
+        EXPECT_EQ(edit.GetSelText(), CString(c.text)) << c.from << "," << c.to;
+        // The messages answer what the members do.
+        DWORD ma = 0, mb = 0;
+        edit.SendMessage(EM_GETSEL, (WPARAM)&ma, (LPARAM)&mb);
+        EXPECT_EQ((long)ma, a);
+        EXPECT_EQ((long)mb, b);
+    }
+
+    CString range;
+    EXPECT_EQ(edit.GetTextRange(4, 7, range), 6);
+    EXPECT_EQ(range, CString("第二行"));
+    EXPECT_EQ(edit.GetTextRange(12, -1, range), 3);
+    EXPECT_EQ(range, CString("end"));
+
+    edit.SetSel(4, 7);
+    edit.ReplaceSel("新\r\n段落", TRUE);
+    EXPECT_EQ(Text(edit), CString("第一行\r\n新\r\n段落 abc\r\nend"));
+    long a, b;
+    edit.GetSel(a, b);
+    EXPECT_EQ(a, 8);
+    EXPECT_EQ(b, 8) << "the caret after what was put in";
+    EXPECT_TRUE(edit.GetModify());
+    EXPECT_TRUE(edit.CanUndo());
+    EXPECT_TRUE(edit.Undo());
+    EXPECT_EQ(Text(edit), CString("第一行\r\n第二行 abc\r\nend"));
+    EXPECT_TRUE(edit.Redo());
+    EXPECT_EQ(Text(edit), CString("第一行\r\n新\r\n段落 abc\r\nend"));
+    // A replacement that cannot be undone leaves nothing to undo.
+    edit.ReplaceSel("!");
+    EXPECT_FALSE(edit.CanUndo());
+}
+
+TEST_F(RichEditTest, LinesFollowTheLayout) {
+    edit.SetTargetDevice(nullptr, 1); // no wrapping: one line per paragraph
+    edit.SetWindowText("alpha\r\nbe\r\n\r\ngamma delta");
+    Pump();
+    EXPECT_EQ(edit.GetLineCount(), 4);
+    struct Case {
+        int line, index, length;
+        const char* text;
+    } cases[] = {{0, 0, 5, "alpha"}, {1, 6, 2, "be"}, {2, 9, 0, ""}, {3, 10, 11, "gamma delta"}};
+    for (auto& c : cases) {
+        EXPECT_EQ(edit.LineIndex(c.line), c.index) << c.line;
+        EXPECT_EQ(edit.LineFromChar(c.index), c.line) << c.line;
+        EXPECT_EQ(edit.LineLength(c.index), c.length) << c.line;
+        char buf[64] = {};
+        int n = edit.GetLine(c.line, buf, sizeof buf);
+        EXPECT_EQ(CString(buf, n), CString(c.text)) << c.line;
+    }
+    EXPECT_EQ(edit.LineIndex(9), -1);
+    EXPECT_EQ(edit.LineFromChar(8), 1) << "the end of a paragraph belongs to its line";
+
+    // Wrapped to a narrow window, one paragraph makes several lines.
+    edit.SetTargetDevice(nullptr, 0);
+    edit.MoveWindow(0, 0, 60, 300);
+    edit.SetWindowText("one two three four five six seven eight");
+    Pump();
+    EXPECT_GT(edit.GetLineCount(), 2);
+    EXPECT_GT(edit.LineIndex(1), 0);
+    EXPECT_EQ(edit.LineFromChar(edit.LineIndex(1)), 1);
+}
+
+TEST_F(RichEditTest, NotificationsFollowTheEventMaskAndComeInOrder) {
+    const UINT change = kCommand | EN_CHANGE;
+    edit.SetWindowText("abc");
+    parent.Taken();
+    // Nothing is told before the mask asks for it.
+    edit.ReplaceSel("x");
+    EXPECT_EQ(parent.Taken(), std::vector<UINT>{});
+
+    EXPECT_EQ(edit.SetEventMask(ENM_CHANGE | ENM_SELCHANGE), (DWORD)ENM_NONE);
+    EXPECT_EQ(edit.GetEventMask(), (DWORD)(ENM_CHANGE | ENM_SELCHANGE));
+    parent.sizes[EN_SELCHANGE] = sizeof(SELCHANGE);
+
+    edit.SetSel(0, 2);
+    ASSERT_EQ(parent.notes.size(), 1u);
+    const SELCHANGE& sc = parent.notes[0].As<SELCHANGE>();
+    EXPECT_EQ(sc.nmhdr.idFrom, 101u);
+    EXPECT_EQ(sc.chrg.cpMin, 0);
+    EXPECT_EQ(sc.chrg.cpMax, 2);
+    EXPECT_EQ(sc.seltyp, SEL_TEXT | SEL_MULTICHAR);
+    parent.Taken();
+    edit.SetSel(0, 2);
+    EXPECT_EQ(parent.Taken(), std::vector<UINT>{}) << "the same selection again is no change";
+
+    // One edit: the selection moves, then the text changed, each told once.
+    edit.ReplaceSel("12345");
+    EXPECT_EQ(parent.Taken(), (std::vector<UINT>{EN_SELCHANGE, change}));
+    edit.SetWindowText("new");
+    EXPECT_EQ(parent.Taken(), (std::vector<UINT>{EN_SELCHANGE, change}));
+
+    // Typed text goes the same way, a character at a time.
+    edit.SetSel(3, 3);
+    parent.Taken();
+    QTest::keyClicks(Qt(), "ab");
+    EXPECT_EQ(Text(edit), CString("newab"));
+    EXPECT_EQ(parent.Taken(), (std::vector<UINT>{EN_SELCHANGE, change, EN_SELCHANGE, change}));
+
+    // A format change marks the text modified but is not a change of the text.
+    edit.SetModify(FALSE);
+    edit.SetSel(0, 3);
+    parent.Taken();
+    CHARFORMAT2 bold = Cf(CFM_BOLD, CFE_BOLD);
+    edit.SetSelectionCharFormat(bold);
+    EXPECT_EQ(parent.Taken(), std::vector<UINT>{});
+    EXPECT_TRUE(edit.GetModify());
+
+    // With the change event alone, an edit tells just that.
+    edit.SetEventMask(ENM_CHANGE);
+    edit.SetSel(0, -1);
+    edit.ReplaceSel("z");
+    EXPECT_EQ(parent.Taken(), std::vector<UINT>{change});
+}
+
+TEST_F(RichEditTest, FocusAndLimitNotificationsComeWhateverTheMask) {
+    edit.SetWindowText("");
+    edit.LimitText(3);
+    EXPECT_EQ(edit.GetLimitText(), 3);
+    QTest::keyClicks(Qt(), "abcd");
+    EXPECT_EQ(Text(edit), CString("abc"));
+    auto codes = parent.Taken();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), kCommand | EN_MAXTEXT), 1);
+    // Pasting more than fits keeps what fits.
+    edit.SetSel(1, 2);
+    QGuiApplication::clipboard()->setText("XYZ");
+    edit.Paste();
+    EXPECT_EQ(Text(edit), CString("aXc"));
+    // The program's own text is not limited.
+    edit.SetWindowText("longer than three");
+    EXPECT_EQ(Text(edit), CString("longer than three"));
+    edit.LimitText(0);
+    EXPECT_EQ(edit.GetLimitText(), 65535);
+
+    parent.Taken();
+    edit.SendMessage(WM_SETFOCUS);
+    edit.SendMessage(WM_KILLFOCUS);
+    EXPECT_EQ(parent.Taken(), (std::vector<UINT>{kCommand | EN_SETFOCUS, kCommand | EN_KILLFOCUS}));
+}
+
+TEST_F(RichEditTest, ReadOnlyRefusesEditsButKeepsSelectionAndCopy) {
+    edit.SetWindowText("fixed text");
+    EXPECT_TRUE(edit.SetReadOnly(TRUE));
+    EXPECT_TRUE(edit.GetStyle() & ES_READONLY);
+    EXPECT_TRUE(edit.GetOptions() & ECO_READONLY);
+    edit.SetSel(0, 5);
+    QTest::keyClicks(Qt(), "zz");
+    edit.Cut();
+    edit.Clear();
+    EXPECT_EQ(Text(edit), CString("fixed text"));
+    edit.Copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString("fixed"));
+    // The options word carries the read-only flag both ways.
+    edit.SetOptions(ECOOP_XOR, ECO_READONLY);
+    EXPECT_FALSE(edit.GetStyle() & ES_READONLY);
+    EXPECT_EQ(edit.SetOptions(ECOOP_OR, ECO_AUTOWORDSELECTION), (UINT)ECO_AUTOWORDSELECTION);
+    QTest::keyClicks(Qt(), "F");
+    EXPECT_EQ(Text(edit), CString("F text"));
+}
+
+struct CharCase {
+    const char* name;
+    CHARFORMAT2 cf;
+};
+
+CharCase MakeCase(const char* name, DWORD mask, DWORD effects, void (*fill)(CHARFORMAT2&) = nullptr) {
+    CharCase c{name, Cf(mask, effects)};
+    if (fill)
+        fill(c.cf);
+    return c;
+}
+
+TEST_F(RichEditTest, SelectionFormatsComeBackAsTheyWereSet) {
+    CharCase cases[] = {
+        MakeCase("bold", CFM_BOLD, CFE_BOLD),
+        MakeCase("italic underline", CFM_ITALIC | CFM_UNDERLINE, CFE_ITALIC | CFE_UNDERLINE),
+        MakeCase("strike", CFM_STRIKEOUT, CFE_STRIKEOUT),
+        MakeCase("size", CFM_SIZE, 0, [](CHARFORMAT2& c) { c.yHeight = 330; }),
+        MakeCase("face", CFM_FACE | CFM_CHARSET, 0,
+                 [](CHARFORMAT2& c) {
+                     std::strcpy(c.szFaceName, "黑体");
+                     c.bCharSet = 134;
+                 }),
+        MakeCase("colour", CFM_COLOR, 0, [](CHARFORMAT2& c) { c.crTextColor = RGB(200, 10, 30); }),
+        MakeCase("background", CFM_BACKCOLOR, 0,
+                 [](CHARFORMAT2& c) { c.crBackColor = RGB(255, 255, 0); }),
+        MakeCase("superscript", CFM_SUPERSCRIPT, CFE_SUPERSCRIPT),
+        MakeCase("subscript", CFM_SUBSCRIPT, CFE_SUBSCRIPT),
+        MakeCase("offset", CFM_OFFSET, 0, [](CHARFORMAT2& c) { c.yOffset = -60; }),
+    };
+    for (auto& c : cases) {
+        edit.SetWindowText("一二三四五");
+        edit.SetSel(1, 4);
+        CHARFORMAT2 set = c.cf;
+        ASSERT_TRUE(edit.SetSelectionCharFormat(set)) << c.name;
+        CHARFORMAT2 got{};
+        DWORD mask = edit.GetSelectionCharFormat(got);
+        EXPECT_EQ(mask & c.cf.dwMask, c.cf.dwMask) << c.name << ": the whole selection agrees";
+        EXPECT_EQ(got.dwEffects & c.cf.dwMask & ~CFM_SIZE & ~CFM_FACE, c.cf.dwEffects & c.cf.dwMask)
+            << c.name;
+        if (c.cf.dwMask & CFM_SIZE)
+            EXPECT_EQ(got.yHeight, c.cf.yHeight);
+        if (c.cf.dwMask & CFM_FACE)
+            EXPECT_STREQ(got.szFaceName, c.cf.szFaceName);
+        if (c.cf.dwMask & CFM_COLOR) {
+            EXPECT_FALSE(got.dwEffects & CFE_AUTOCOLOR);
+            EXPECT_EQ(got.crTextColor, c.cf.crTextColor);
+        }
+        if (c.cf.dwMask & CFM_BACKCOLOR) {
+            EXPECT_FALSE(got.dwEffects & CFE_AUTOBACKCOLOR);
+            EXPECT_EQ(got.crBackColor, c.cf.crBackColor);
+        }
+        if (c.cf.dwMask & CFM_OFFSET)
+            EXPECT_EQ(got.yOffset, c.cf.yOffset);
+
+        // A selection reaching past the formatted text does not agree on what was set.
+        edit.SetSel(0, 4);
+        CHARFORMAT2 mixed{};
+        mixed.cbSize = sizeof mixed;
+        edit.GetSelectionCharFormat(mixed);
+        EXPECT_EQ(mixed.dwMask & c.cf.dwMask & ~CFM_CHARSET, 0u) << c.name;
+        // And what goes through RTF comes back the same.
+        CRichEditCtrl other;
+        ASSERT_TRUE(other.Create(kStyle, CRect(0, 0, 200, 100), &parent, 102));
+        In(other, Out(edit, SF_RTF), SF_RTF);
+        other.SetSel(1, 4);
+        CHARFORMAT2 again{};
+        other.GetSelectionCharFormat(again);
+        got.dwMask &= c.cf.dwMask;
+        EXPECT_EQ(again.dwMask & c.cf.dwMask, c.cf.dwMask) << c.name;
+        EXPECT_EQ(again.dwEffects & c.cf.dwMask, got.dwEffects & c.cf.dwMask) << c.name;
+        EXPECT_EQ(again.yHeight, got.yHeight) << c.name;
+        EXPECT_EQ(again.crTextColor, got.crTextColor) << c.name;
+        EXPECT_EQ(again.crBackColor, got.crBackColor) << c.name;
+        EXPECT_EQ(again.yOffset, got.yOffset) << c.name;
+        EXPECT_STREQ(again.szFaceName, got.szFaceName) << c.name;
+    }
+
+    // Setting superscript and then subscript leaves one of them.
+    edit.SetWindowText("x2");
+    edit.SetSel(1, 2);
+    CHARFORMAT2 sup = Cf(CFM_SUPERSCRIPT, CFE_SUPERSCRIPT), sub = Cf(CFM_SUBSCRIPT, CFE_SUBSCRIPT),
+                off = Cf(CFM_SUBSCRIPT, 0), got{};
+    edit.SetSelectionCharFormat(sup);
+    edit.SetSelectionCharFormat(sub);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_EQ(got.dwEffects & CFM_SUBSCRIPT, (DWORD)CFE_SUBSCRIPT);
+    edit.SetSelectionCharFormat(off);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_EQ(got.dwEffects & CFM_SUBSCRIPT, 0u);
+
+    // A wrong structure size is refused.
+    CHARFORMAT2 bad = Cf(CFM_BOLD, CFE_BOLD);
+    bad.cbSize = 12;
+    EXPECT_FALSE(edit.SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&bad));
+}
+
+TEST_F(RichEditTest, CaretWordAndDefaultFormats) {
+    edit.SetWindowText("hello world");
+    // At a caret inside a word, the word format goes to the whole word.
+    edit.SetSel(8, 8);
+    CHARFORMAT2 italic = Cf(CFM_ITALIC, CFE_ITALIC);
+    edit.SetWordCharFormat(italic);
+    edit.SetSel(6, 11);
+    CHARFORMAT2 got{};
+    EXPECT_TRUE(edit.GetSelectionCharFormat(got) & CFM_ITALIC);
+    EXPECT_TRUE(got.dwEffects & CFE_ITALIC);
+    edit.SetSel(0, 5);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_FALSE(got.dwEffects & CFE_ITALIC);
+
+    // At a plain caret, the format is what typing there produces.
+    edit.SetSel(5, 5);
+    CHARFORMAT2 bold = Cf(CFM_BOLD, CFE_BOLD);
+    edit.SetSelectionCharFormat(bold);
+    QTest::keyClicks(Qt(), "!");
+    edit.SetSel(5, 6);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
+    edit.SetSel(0, 5);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_FALSE(got.dwEffects & CFE_BOLD);
+
+    // The default format reaches the text that uses it, not the text formatted on its own.
+    CHARFORMAT2 def = Cf(CFM_SIZE | CFM_FACE | CFM_COLOR, 0);
+    def.yHeight = 280;
+    std::strcpy(def.szFaceName, "Courier New");
+    def.crTextColor = RGB(0, 128, 0);
+    ASSERT_TRUE(edit.SetDefaultCharFormat(def));
+    CHARFORMAT2 d{};
+    edit.GetDefaultCharFormat(d);
+    EXPECT_EQ(d.yHeight, 280);
+    EXPECT_STREQ(d.szFaceName, "Courier New");
+    EXPECT_EQ(d.crTextColor, RGB(0, 128, 0));
+    edit.SetSel(0, 5);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_EQ(got.yHeight, 280) << "plain text follows the default";
+    EXPECT_STREQ(got.szFaceName, "Courier New");
+    edit.SetSel(7, 12); // "world", after the "!"
+    edit.GetSelectionCharFormat(got);
+    EXPECT_EQ(got.yHeight, 200) << "formatted text keeps its own";
+    EXPECT_TRUE(got.dwEffects & CFE_ITALIC);
+    // Automatic colour again.
+    CHARFORMAT2 autoColor = Cf(CFM_COLOR, CFE_AUTOCOLOR);
+    edit.SetDefaultCharFormat(autoColor);
+    edit.GetDefaultCharFormat(d);
+    EXPECT_TRUE(d.dwEffects & CFE_AUTOCOLOR);
+    // Text put in later starts in the default format.
+    edit.SetWindowText("after");
+    edit.SetSel(0, -1);
+    edit.GetSelectionCharFormat(got);
+    EXPECT_EQ(got.yHeight, 280);
+    EXPECT_FALSE(edit.CanUndo()) << "setting defaults is not an edit to undo";
+}
+
+TEST_F(RichEditTest, ParagraphFormats) {
+    edit.SetWindowText("one\r\ntwo\r\nthree");
+    edit.SetSel(0, 6); // the first two paragraphs
+    PARAFORMAT pf{};
+    pf.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT;
+    pf.wAlignment = PFA_CENTER;
+    pf.dxStartIndent = 720;
+    pf.dxOffset = -360;
+    pf.dxRightIndent = 144;
+    ASSERT_TRUE(edit.SetParaFormat(pf));
+    PARAFORMAT got{};
+    DWORD mask = edit.GetParaFormat(got);
+    EXPECT_EQ(mask & (PFM_ALIGNMENT | PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT),
+              (DWORD)(PFM_ALIGNMENT | PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT));
+    EXPECT_EQ(got.wAlignment, PFA_CENTER);
+    EXPECT_EQ(got.dxStartIndent, 720);
+    EXPECT_EQ(got.dxOffset, -360);
+    EXPECT_EQ(got.dxRightIndent, 144);
+
+    // An indent relative to the present one, and bullets.
+    edit.SetSel(1, 1);
+    PARAFORMAT more{};
+    more.dwMask = PFM_OFFSETINDENT | PFM_NUMBERING;
+    more.dxStartIndent = 100;
+    more.wNumbering = PFN_BULLET;
+    edit.SetParaFormat(more);
+    edit.GetParaFormat(got);
+    EXPECT_EQ(got.dxStartIndent, 820);
+    EXPECT_EQ(got.dxOffset, -360) << "the other lines keep their place under the first";
+    EXPECT_EQ(got.wNumbering, PFN_BULLET);
+
+    // Across paragraphs that differ, the mask says which fields do.
+    edit.SetSel(0, -1);
+    mask = edit.GetParaFormat(got);
+    EXPECT_FALSE(mask & PFM_ALIGNMENT);
+    EXPECT_FALSE(mask & PFM_NUMBERING);
+
+    // Paragraph settings survive RTF.
+    CRichEditCtrl other;
+    ASSERT_TRUE(other.Create(kStyle, CRect(0, 0, 200, 100), &parent, 102));
+    In(other, Out(edit, SF_RTF), SF_RTF);
+    EXPECT_EQ(Text(other), Text(edit));
+    other.SetSel(0, 0);
+    other.GetParaFormat(got);
+    EXPECT_EQ(got.wAlignment, PFA_CENTER);
+    EXPECT_EQ(got.dxStartIndent, 820);
+    EXPECT_EQ(got.dxOffset, -360);
+    EXPECT_EQ(got.dxRightIndent, 144);
+    EXPECT_EQ(got.wNumbering, PFN_BULLET);
+    other.SetSel(5, 5);
+    other.GetParaFormat(got);
+    EXPECT_EQ(got.wNumbering, 0);
+    EXPECT_EQ(got.dxStartIndent, 720);
+    EXPECT_EQ(Out(other, SF_RTF), Out(edit, SF_RTF));
+}
+
+// Fills a control with text in several formats and paragraph settings.
+void FillFormatted(CRichEditCtrl& e) {
+    e.SetWindowText("会议纪要\r\n时间：周三 {9:00} \\ 10:00\ttab\r\n\r\nH2O 和 x2 http://example.com/a?b=1");
+    struct Span {
+        long from, to;
+        CHARFORMAT2 cf;
+    } spans[] = {
+        {0, 4, Cf(CFM_BOLD | CFM_SIZE | CFM_COLOR, CFE_BOLD)},
+        {8, 10, Cf(CFM_ITALIC | CFM_UNDERLINE, CFE_ITALIC | CFE_UNDERLINE)},
+        {27, 30, Cf(CFM_STRIKEOUT | CFM_BACKCOLOR, CFE_STRIKEOUT)},
+        {33, 34, Cf(CFM_SUBSCRIPT, CFE_SUBSCRIPT)},
+        {38, 39, Cf(CFM_SUPERSCRIPT, CFE_SUPERSCRIPT)},
+        {4, 5, Cf(CFM_FACE, 0)},
+    };
+    spans[0].cf.yHeight = 320;
+    spans[0].cf.crTextColor = RGB(200, 0, 0);
+    spans[2].cf.crBackColor = RGB(255, 255, 0);
+    std::strcpy(spans[5].cf.szFaceName, "Arial");
+    for (auto& s : spans) {
+        e.SetSel(s.from, s.to);
+        e.SetSelectionCharFormat(s.cf);
+    }
+    e.SetSel(0, 0);
+    PARAFORMAT center{};
+    center.dwMask = PFM_ALIGNMENT;
+    center.wAlignment = PFA_CENTER;
+    e.SetParaFormat(center);
+    e.SetSel(0, 0);
+}
+
+TEST_F(RichEditTest, WhatStreamsOutStreamsBackInTheSame) {
+    FillFormatted(edit);
+    std::string rtf = Out(edit, SF_RTF);
+    ASSERT_EQ(rtf.compare(0, 6, "{\\rtf1"), 0);
+    // Small pieces through the callback make the same bytes.
+    EXPECT_EQ(Out(edit, SF_RTF, 7), rtf);
+
+    CRichEditCtrl other;
+    ASSERT_TRUE(other.Create(kStyle, CRect(0, 0, 420, 300), &parent, 102));
+    other.SetWindowText("old content");
+    EXPECT_EQ(In(other, rtf, SF_RTF, 5), (long)rtf.size());
+    EXPECT_EQ(Text(other), Text(edit));
+    EXPECT_EQ(Out(other, SF_RTF), rtf);
+    EXPECT_FALSE(other.CanUndo()) << "the whole content replaced is a fresh start";
+    RichTextDoc a = RtfRead(rtf.data(), rtf.size());
+    EXPECT_EQ(a.paragraphs.size(), 4u);
+
+    // Plain text: GBK with CR LF, and back.
+    std::string text = Out(edit, SF_TEXT);
+    EXPECT_EQ(CString(text.data(), (int)text.size()), Text(edit));
+    CRichEditCtrl plain;
+    ASSERT_TRUE(plain.Create(kStyle, CRect(0, 0, 420, 300), &parent, 103));
+    In(plain, text, SF_TEXT, 3);
+    EXPECT_EQ(Text(plain), Text(edit));
+
+    // The selection alone, out and in.
+    edit.SetSel(0, 4);
+    std::string part = Out(edit, SF_RTF | SFF_SELECTION);
+    EXPECT_EQ(Out(edit, SF_TEXT | SFF_SELECTION), std::string("会议纪要"));
+    plain.SetWindowText("[]");
+    plain.SetSel(1, 1);
+    In(plain, part, SF_RTF | SFF_SELECTION);
+    EXPECT_EQ(Text(plain), CString("[会议纪要]"));
+    long s, e;
+    plain.GetSel(s, e);
+    EXPECT_EQ(s, 5) << "the caret after what came in";
+    plain.SetSel(1, 5);
+    CHARFORMAT2 got{};
+    plain.GetSelectionCharFormat(got);
+    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
+    EXPECT_EQ(got.yHeight, 320);
+    EXPECT_TRUE(plain.CanUndo()) << "text put into the selection can be taken back";
+}
+
+TEST_F(RichEditTest, StreamFailuresAndStrangeInput) {
+    edit.SetWindowText("keep me");
+    // A source that fails at once changes nothing.
+    Buffer failing;
+    failing.failWith = 5;
+    EDITSTREAM es{(DWORD_PTR)&failing, 0, ReadFrom};
+    EXPECT_EQ(edit.StreamIn(SF_RTF, es), 0);
+    EXPECT_EQ(es.dwError, 5u);
+    EXPECT_EQ(Text(edit), CString("keep me"));
+    // A sink that fails stops the stream and says so.
+    Buffer sink;
+    sink.failWith = 7;
+    EDITSTREAM out{(DWORD_PTR)&sink, 0, WriteTo};
+    EXPECT_EQ(edit.StreamOut(SF_TEXT, out), 0);
+    EXPECT_EQ(out.dwError, 7u);
+    EXPECT_EQ(sink.calls, 1);
+    // A sink that takes nothing ends the stream rather than spinning.
+    Buffer lazy;
+    lazy.chunk = 0;
+    EDITSTREAM none{(DWORD_PTR)&lazy, 0, WriteTo};
+    EXPECT_EQ(edit.StreamOut(SF_TEXT, none), 0);
+    EXPECT_EQ(lazy.calls, 1);
+
+    struct Case {
+        std::string data;
+        int format;
+        const char* text;
+    } cases[] = {
+        // Text given as RTF is read as text.
+        {"line one\r\nline two", SF_RTF, "line one\r\nline two"},
+        {"  {\\rtf1 a\\par b}", SF_RTF, "a\r\nb"},
+        // RTF given as text stays text.
+        {"{\\rtf1 x}", SF_TEXT, "{\\rtf1 x}"},
+        // Damaged RTF is read as far as it makes sense.
+        {"{\\rtf1{\\fonttbl{\\f0 A;}}\\f9\\cf77\\fs-5 broken\\'", SF_RTF, "broken"},
+        {"{\\rtf1 a" + std::string(5000, '{') + "deep" + std::string(5000, '}') + "b}", SF_RTF,
+         "ab"},
+        {std::string("nul\0inside", 10), SF_TEXT, "nulinside"},
+        {"", SF_RTF, ""},
+    };
+    for (auto& c : cases) {
+        In(edit, c.data, c.format, 64);
+        EXPECT_EQ(Text(edit), CString(c.text)) << c.data.substr(0, 30);
+    }
+}
+
+TEST_F(RichEditTest, LinksAreFoundAndToldWithTheirRange) {
+    struct Case {
+        const char* text;
+        std::vector<const char*> links;
+    } cases[] = {
+        {"see http://example.com/a?b=1. then", {"http://example.com/a?b=1"}},
+        {"www.example.org, mailto:me@example.org", {"www.example.org", "mailto:me@example.org"}},
+        {"ftp://files.example.net/x 和 https://a.example/", {"ftp://files.example.net/x", "https://a.example/"}},
+        {"no link: http: or www or example.com", {}},
+    };
+    edit.SetEventMask(ENM_LINK);
+    parent.sizes[EN_LINK] = sizeof(ENLINK);
+    edit.SendMessage(EM_AUTOURLDETECT, TRUE);
+    EXPECT_TRUE(edit.SendMessage(EM_GETAUTOURLDETECT));
+    for (auto& c : cases) {
+        edit.SetWindowText(c.text);
+        Pump();
+        QString all = AfxToQt(CString(c.text));
+        std::vector<CString> found;
+        // Every character of the text, clicked by code: a link answers with its range.
+        for (long i = 0; i < all.size(); ++i) {
+            parent.notes.clear();
+            CPoint p = PointOf(edit, i);
+            edit.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+            edit.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+            if (parent.notes.empty())
+                continue;
+            ASSERT_EQ(parent.notes.size(), 2u) << "down and up";
+            const ENLINK& link = parent.notes[0].As<ENLINK>();
+            EXPECT_EQ(link.msg, (UINT)WM_LBUTTONDOWN);
+            EXPECT_EQ(parent.notes[1].As<ENLINK>().msg, (UINT)WM_LBUTTONUP);
+            EXPECT_LE(link.chrg.cpMin, i);
+            EXPECT_GT(link.chrg.cpMax, i);
+            CString range;
+            edit.GetTextRange(link.chrg.cpMin, link.chrg.cpMax, range);
+            if (found.empty() || found.back() != range)
+                found.push_back(range);
+        }
+        ASSERT_EQ(found.size(), c.links.size()) << c.text;
+        for (size_t i = 0; i < found.size(); ++i)
+            EXPECT_EQ(found[i], CString(c.links[i])) << c.text;
+    }
+}
+
+TEST_F(RichEditTest, AClickOnALinkGoesToTheParentFirst) {
+    edit.SendMessage(EM_AUTOURLDETECT, TRUE);
+    edit.SetEventMask(ENM_LINK | ENM_SELCHANGE);
+    edit.SetWindowText("open http://example.com/ now");
+    parent.sizes[EN_LINK] = sizeof(ENLINK);
+    Pump();
+    std::vector<ENLINK> clicks;
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != EN_LINK)
+            return 0;
+        auto* l = reinterpret_cast<ENLINK*>(nm);
+        if (l->msg == WM_LBUTTONDOWN)
+            clicks.push_back(*l);
+        return l->msg == WM_LBUTTONDOWN; // the parent takes the press
+    };
+    edit.SetSel(0, 0);
+    Click(edit, 10);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].chrg.cpMin, 5);
+    EXPECT_EQ(clicks[0].chrg.cpMax, 24);
+    EXPECT_EQ(clicks[0].nmhdr.idFrom, 101u);
+    long s, e;
+    edit.GetSel(s, e);
+    EXPECT_EQ(s, 0) << "a press the parent took does not move the caret";
+
+    // Read-only text still tells about its links; text outside links is left to the control.
+    edit.SetReadOnly(TRUE);
+    Click(edit, 20);
+    EXPECT_EQ(clicks.size(), 2u);
+    Click(edit, 26);
+    EXPECT_EQ(clicks.size(), 2u);
+    edit.GetSel(s, e);
+    EXPECT_GE(s, 25);
+
+    // Without the link event, or without detection, nothing is told.
+    edit.SetEventMask(ENM_NONE);
+    Click(edit, 10);
+    edit.SetEventMask(ENM_LINK);
+    edit.SendMessage(EM_AUTOURLDETECT, FALSE);
+    Click(edit, 10);
+    EXPECT_EQ(clicks.size(), 2u);
+}
+
+TEST_F(RichEditTest, TheClipboardCarriesFormatsBetweenControls) {
+    FillFormatted(edit);
+    edit.SetSel(0, 4);
+    edit.Copy();
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(m->hasFormat("text/rtf"));
+    EXPECT_EQ(m->text(), QString::fromUtf8(u8"会议纪要"));
+    // The classic text format sees the same text.
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL h = GetClipboardData(CF_TEXT);
+    ASSERT_TRUE(h);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(h)), "会议纪要");
+    GlobalUnlock(h);
+    CloseClipboard();
+
+    CRichEditCtrl other;
+    ASSERT_TRUE(other.Create(kStyle, CRect(0, 0, 200, 100), &parent, 102));
+    EXPECT_TRUE(other.CanPaste());
+    other.SetWindowText("<>");
+    other.SetSel(1, 1);
+    other.Paste();
+    EXPECT_EQ(Text(other), CString("<会议纪要>"));
+    other.SetSel(1, 5);
+    CHARFORMAT2 got{};
+    other.GetSelectionCharFormat(got);
+    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
+    EXPECT_EQ(got.crTextColor, RGB(200, 0, 0));
+    EXPECT_TRUE(other.Undo());
+    EXPECT_EQ(Text(other), CString("<>"));
+
+    // Cut takes the text out; plain text from elsewhere comes in in the caret's format.
+    other.SetSel(0, 1);
+    other.Cut();
+    EXPECT_EQ(Text(other), CString(">"));
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(u8"纯文本\n第二行"));
+    other.SetSel(0, 0);
+    other.Paste();
+    EXPECT_EQ(Text(other), CString("纯文本\r\n第二行>"));
+}
+
+TEST_F(RichEditTest, LookAndLayoutSettings) {
+    // The background colour: the previous one comes back, the system's when asked for.
+    COLORREF window = GetSysColor(COLOR_WINDOW);
+    EXPECT_EQ(edit.SetBackgroundColor(FALSE, GetSysColor(COLOR_BTNFACE)), window);
+    EXPECT_EQ(Qt()->palette().color(QPalette::Base), AfxQColor(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(edit.SetBackgroundColor(TRUE, 0), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(Qt()->palette().color(QPalette::Base), AfxQColor(window));
+
+    // Wrapping: to the window, none, or a line width in twips.
+    struct Case {
+        long width;
+        QTextEdit::LineWrapMode mode;
+        int pixels;
+    } cases[] = {{1, QTextEdit::NoWrap, 0},
+                 {0, QTextEdit::WidgetWidth, 0},
+                 {1440 * 2, QTextEdit::FixedPixelWidth, 2 * Qt()->logicalDpiX()}};
+    for (auto& c : cases) {
+        EXPECT_TRUE(edit.SetTargetDevice(nullptr, c.width));
+        EXPECT_EQ(Qt()->lineWrapMode(), c.mode) << c.width;
+        if (c.pixels)
+            EXPECT_EQ(Qt()->lineWrapColumnOrWidth(), c.pixels);
+    }
+
+    // The formatting rectangle leaves margins round the text.
+    CRect client;
+    edit.GetClientRect(&client);
+    CRect r(15, 5, client.right, client.bottom);
+    edit.SetRect(&r);
+    CRect got;
+    edit.GetRect(&got);
+    EXPECT_EQ(got, r);
+    EXPECT_EQ(Qt()->viewport()->geometry().left() - Qt()->frameWidth(), 15);
+
+    // Options the control only keeps.
+    edit.SendMessage(EM_SETLANGOPTIONS, 0,
+                     edit.SendMessage(EM_GETLANGOPTIONS) & ~(LPARAM)IMF_AUTOFONT);
+    EXPECT_FALSE(edit.SendMessage(EM_GETLANGOPTIONS) & IMF_AUTOFONT);
+    EXPECT_EQ(edit.SendMessage(WM_GETDLGCODE) & DLGC_WANTCHARS, DLGC_WANTCHARS);
+}
+
+TEST_F(RichEditTest, FindsTextForwardAndBack) {
+    edit.SetWindowText("Abc abc ABC abcd");
+    struct Case {
+        DWORD flags;
+        LONG from, to;
+        const char* what;
+        long at;
+    } cases[] = {
+        {FR_DOWN, 0, -1, "abc", 0},
+        {FR_DOWN | FR_MATCHCASE, 0, -1, "abc", 4},
+        {FR_DOWN | FR_MATCHCASE, 5, -1, "abc", 12},
+        {FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, 5, -1, "abc", -1},
+        {FR_DOWN, 0, 3, "abc", 0},
+        {FR_DOWN, 1, 6, "abc", -1},
+        {0, 16, 0, "abc", 12},
+        {FR_DOWN, 0, -1, "none", -1},
+    };
+    for (auto& c : cases) {
+        FINDTEXTEX ft{{c.from, c.to}, c.what, {-1, -1}};
+        EXPECT_EQ(edit.FindText(c.flags, &ft), c.at) << c.what << " " << c.flags << " " << c.from;
+        if (c.at >= 0) {
+            EXPECT_EQ(ft.chrgText.cpMin, c.at);
+            EXPECT_EQ(ft.chrgText.cpMax, c.at + (LONG)std::strlen(c.what));
+        }
+    }
+}
+
+TEST_F(RichEditTest, DialogTemplatesAndFontsMakeRichEdits) {
+    CWnd* item = AfxNewTemplateItem("RichEdit20A");
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(item->IsKindOf(RUNTIME_CLASS(CRichEditCtrl)));
+    delete item;
+
+    // A font given to the control becomes its default format.
+    CFont font;
+    LOGFONT lf{};
+    lf.lfHeight = -16;
+    lf.lfWeight = 700;
+    std::strcpy(lf.lfFaceName, "宋体");
+    ASSERT_TRUE(font.CreateFontIndirect(&lf));
+    edit.SetWindowText("text");
+    edit.SetFont(&font);
+    EXPECT_EQ(edit.GetFont()->GetSafeHandle(), font.GetSafeHandle());
+    edit.SetSel(0, -1);
+    CHARFORMAT2 got{};
+    edit.GetSelectionCharFormat(got);
+    EXPECT_TRUE(got.dwEffects & CFE_BOLD);
+    EXPECT_STREQ(got.szFaceName, "宋体");
+    EXPECT_EQ(got.yHeight, 16 * 1440 / Qt()->logicalDpiY());
+}
+
+TEST_F(RichEditTest, FormattedTextAsAPersonSeesIt) {
+    edit.MoveWindow(0, 0, 420, 200);
+    FillFormatted(edit);
+    edit.SendMessage(EM_AUTOURLDETECT, TRUE);
+    CRect client;
+    edit.GetClientRect(&client);
+    CRect r(15, 5, client.right, client.bottom);
+    edit.SetRect(&r);
+    Pump();
+    ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("rich-edit-formatted").c_str()));
+    QImage shot(QString::fromStdString(ScreenPath("rich-edit-formatted")));
+    ASSERT_FALSE(shot.isNull());
+    // The red title and the blue link both show.
+    bool red = false, blue = false;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            QColor c = shot.pixelColor(x, y);
+            red = red || (c.red() > 150 && c.green() < 60 && c.blue() < 60);
+            blue = blue || (c.blue() > 150 && c.red() < 60 && c.green() < 60);
+        }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(blue);
+}
+
+} // namespace
