@@ -70,7 +70,65 @@ struct TabCtrlState {
             w += ImageSize().cx + padding.cx / 2;
         return std::max(w, 2 * padding.cx);
     }
+    bool MultiLine() const { return (Style() & TCS_MULTILINE) != 0; }
+    // The first tab shown: every tab is, on several rows.
+    int FirstShown() const { return MultiLine() ? 0 : first; }
+    // The rows of a multi-line control, each the tabs in order that fit across the width.
+    std::vector<std::vector<int>> TabRows() const {
+        std::vector<std::vector<int>> rows;
+        int avail = std::max(1, (int)Client().Width() - 2 * kBorder), used = 0;
+        for (int i = 0; i < (int)items.size(); ++i) {
+            int w = TabWidth(i);
+            if (rows.empty() || (used + w > avail && !rows.back().empty())) {
+                rows.emplace_back();
+                used = 0;
+            }
+            rows.back().push_back(i);
+            used += w;
+        }
+        return rows;
+    }
+    int RowCount() const {
+        if (items.empty())
+            return 0;
+        return MultiLine() ? (int)TabRows().size() : 1;
+    }
+    // Multi-line: every tab's rectangle. The row of the selected tab stands next to the display
+    // area and the others follow it in turn, as on the classic control; with several rows each
+    // is stretched across the width unless TCS_RAGGEDRIGHT.
+    std::vector<CRect> MultiLineRects() const {
+        std::vector<CRect> out(items.size());
+        auto rows = TabRows();
+        int n = (int)rows.size(), h = TabHeight();
+        int selRow = 0;
+        for (int r = 0; r < n; ++r)
+            if (std::find(rows[(size_t)r].begin(), rows[(size_t)r].end(), cur) !=
+                rows[(size_t)r].end())
+                selRow = r;
+        CRect c = Client();
+        int avail = std::max(1, (int)c.Width() - 2 * kBorder);
+        bool stretch = n > 1 && !(Style() & TCS_RAGGEDRIGHT);
+        for (int r = 0; r < n; ++r) {
+            const auto& row = rows[(size_t)r];
+            int away = (r - selRow + n) % n; // rows between this one and the display area
+            int top = Bottom() ? c.bottom - kLift - (n - away) * h : kLift + (n - 1 - away) * h;
+            int used = 0;
+            for (int i : row)
+                used += TabWidth(i);
+            int extra = stretch ? std::max(0, avail - used) : 0;
+            int x = kBorder;
+            for (size_t k = 0; k < row.size(); ++k) {
+                int w = TabWidth(row[k]) + extra / (int)row.size() +
+                        (k + 1 == row.size() ? extra % (int)row.size() : 0);
+                out[(size_t)row[k]] = CRect(x, top, x + w, top + h);
+                x += w;
+            }
+        }
+        return out;
+    }
     bool Overflows() const {
+        if (MultiLine())
+            return false;
         int total = kBorder;
         for (int i = 0; i < (int)items.size(); ++i)
             total += TabWidth(i);
@@ -78,6 +136,8 @@ struct TabCtrlState {
     }
     // A tab's rectangle in client coordinates; empty for tabs scrolled out of sight.
     CRect TabRect(int i) const {
+        if (Valid(i) && MultiLine())
+            return MultiLineRects()[(size_t)i];
         if (!Valid(i) || i < first)
             return CRect();
         CRect c = Client();
@@ -88,9 +148,11 @@ struct TabCtrlState {
         int top = Bottom() ? c.bottom - h - kLift : kLift;
         return CRect(x, top, x + TabWidth(i), top + h);
     }
+    // The height the tabs take from the window: their rows and the lift of the selected tab.
+    int Band() const { return std::max(1, RowCount()) * TabHeight() + kLift; }
     CRect Display() const {
         CRect r = Client();
-        int band = TabHeight() + kLift;
+        int band = Band();
         if (Bottom())
             r.bottom -= band;
         else
@@ -105,7 +167,7 @@ struct TabCtrlState {
         return CRect(c.right - 2 * kArrowWidth, tab.top, c.right, tab.bottom);
     }
     void EnsureShown(int i) {
-        if (!Valid(i))
+        if (!Valid(i) || MultiLine())
             return;
         if (i < first)
             first = i;
@@ -188,7 +250,7 @@ void TabCtrlState::Paint(CDC* dc) {
     int limit = c.right - (Overflows() ? 2 * kArrowWidth : 0);
     int saved = dc->SaveDC();
     dc->IntersectClipRect(c.left, c.top, limit, c.bottom);
-    for (int i = first; i < (int)items.size(); ++i) {
+    for (int i = FirstShown(); i < (int)items.size(); ++i) {
         CRect r = TabRect(i);
         if (r.left >= limit)
             break;
@@ -196,7 +258,7 @@ void TabCtrlState::Paint(CDC* dc) {
             PaintTab(dc, i, r);
     }
     // The selected tab last, over its neighbours and joined to the display area.
-    if (Valid(cur) && cur >= first && TabRect(cur).left < limit)
+    if (Valid(cur) && cur >= FirstShown() && TabRect(cur).left < limit)
         PaintTab(dc, cur, TabRect(cur));
     dc->RestoreDC(saved);
     if (Overflows()) {
@@ -364,7 +426,7 @@ int CTabCtrl::HitTest(TCHITTESTINFO* p) const {
     p->flags = TCHT_NOWHERE;
     if (t.Overflows() && t.Arrows().PtInRect(p->pt))
         return -1;
-    for (int i = t.first; i < (int)t.items.size(); ++i) {
+    for (int i = t.FirstShown(); i < (int)t.items.size(); ++i) {
         CRect r = t.TabRect(i);
         if (i == t.cur)
             r.InflateRect(kLift, 0);
@@ -383,7 +445,7 @@ void CTabCtrl::AdjustRect(BOOL bLarger, LPRECT lpRect) {
     if (!lpRect)
         return;
     TabCtrlState& t = *m_tab;
-    int band = t.TabHeight() + kLift;
+    int band = t.Band();
     int sign = bLarger ? -1 : 1;
     lpRect->left += sign * kBorder;
     lpRect->right -= sign * kBorder;
@@ -409,7 +471,7 @@ void CTabCtrl::SetPadding(CSize size) {
 }
 
 int CTabCtrl::GetRowCount() const {
-    return m_tab->items.empty() ? 0 : 1;
+    return m_tab->RowCount();
 }
 
 CImageList* CTabCtrl::GetImageList() const {

@@ -1,6 +1,7 @@
-// The tab control: one row of tabs above (or below) a display area. It keeps its items, paints
-// itself through a DC, and asks its parent before the user changes the tab (TCN_SELCHANGING can
-// refuse); the program's own SetCurSel changes it without asking.
+// The tab control: a row of tabs above (or below) a display area, or several rows with
+// TCS_MULTILINE. It keeps its items, paints itself through a DC, and asks its parent before the
+// user changes the tab (TCN_SELCHANGING can refuse); the program's own SetCurSel changes it
+// without asking.
 #pragma once
 
 #include "platform/gui/CommCtrl.h"
@@ -13,7 +14,9 @@
 #define TCS_RIGHT 0x0002
 #define TCS_HOTTRACK 0x0040
 #define TCS_BUTTONS 0x0100
+#define TCS_MULTILINE 0x0200
 #define TCS_FIXEDWIDTH 0x0400
+#define TCS_RAGGEDRIGHT 0x0800
 #define TCS_FOCUSNEVER 0x8000
 #define TCS_OWNERDRAWFIXED 0x2000
 #define TCS_TOOLTIPS 0x4000

@@ -3,6 +3,7 @@
 #include "platform/gui/TabCtrl.h"
 
 #include <QImage>
+#include <map>
 
 namespace {
 
@@ -122,6 +123,86 @@ TEST_F(TabCtrlTest, TabsThatDoNotFitScrollIntoView) {
     tabs.GetItemRect(0, &r);
     EXPECT_TRUE(r.IsRectEmpty()) << "the first tabs scrolled out of sight";
     ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("tab-control").c_str()));
+}
+
+// The row each tab is on, counted from the one next to the display area.
+std::vector<int> RowsAway(CTabCtrl& tabs, bool bottom) {
+    CRect area(0, 0, 320, 200);
+    tabs.AdjustRect(FALSE, &area);
+    std::vector<int> out;
+    for (int i = 0; i < tabs.GetItemCount(); ++i) {
+        CRect r;
+        tabs.GetItemRect(i, &r);
+        int gap = bottom ? r.top - area.bottom : area.top - r.bottom;
+        out.push_back(gap / std::max(1, (int)r.Height()));
+    }
+    return out;
+}
+
+TEST_F(TabCtrlTest, SeveralRowsWithTheSelectedRowNextToThePages) {
+    for (const char* name : {"家庭住址", "工作单位", "生日纪念", "照片"})
+        tabs.InsertItem(tabs.GetItemCount(), name);
+    EXPECT_EQ(tabs.GetRowCount(), 1) << "one scrolling row without the style";
+    tabs.ModifyStyle(0, TCS_MULTILINE);
+    int rows = (int)tabs.SendMessage(TCM_GETROWCOUNT);
+    ASSERT_GE(rows, 2);
+    CRect first, tab;
+    tabs.GetItemRect(0, &first);
+
+    for (DWORD bottom : {(DWORD)0, (DWORD)TCS_BOTTOM}) {
+        tabs.ModifyStyle(TCS_BOTTOM, bottom);
+        tabs.SetCurSel(0);
+        // The display area gives way to every row, and growing it back gives the window.
+        CRect area(0, 0, 320, 200);
+        tabs.AdjustRect(FALSE, &area);
+        EXPECT_EQ(bottom ? 200 - area.bottom : area.top, rows * first.Height() + 2 + 2);
+        tabs.AdjustRect(TRUE, &area);
+        EXPECT_EQ(area, CRect(0, 0, 320, 200));
+
+        std::vector<int> away = RowsAway(tabs, bottom != 0);
+        EXPECT_EQ(away[0], 0);
+        int last = tabs.GetItemCount() - 1;
+        ASSERT_GT(away[(size_t)last], 0) << "the last tab is on another row";
+        // Choosing a tab on a back row brings its row forward; the rows keep their turn.
+        ClickTab(last);
+        ASSERT_EQ(tabs.GetCurSel(), last);
+        std::vector<int> now = RowsAway(tabs, bottom != 0);
+        EXPECT_EQ(now[(size_t)last], 0);
+        for (size_t i = 0; i < now.size(); ++i)
+            EXPECT_EQ(now[i], (away[i] - away[(size_t)last] + rows) % rows) << i;
+        // Every tab can be hit where it is now drawn.
+        for (int i = 0; i <= last; ++i) {
+            tabs.GetItemRect(i, &tab);
+            TCHITTESTINFO hi{tab.CenterPoint(), 0};
+            EXPECT_EQ(tabs.HitTest(&hi), i);
+        }
+    }
+    tabs.ModifyStyle(TCS_BOTTOM, 0);
+
+    // Full rows are stretched to the width; TCS_RAGGEDRIGHT leaves them as they are.
+    auto rowEnds = [&] {
+        std::map<int, int> right; // top -> rightmost edge
+        for (int i = 0; i < tabs.GetItemCount(); ++i) {
+            tabs.GetItemRect(i, &tab);
+            right[tab.top] = std::max(right[tab.top], (int)tab.right);
+        }
+        return right;
+    };
+    for (auto [top, right] : rowEnds())
+        EXPECT_EQ(right, 318) << top;
+    tabs.ModifyStyle(0, TCS_RAGGEDRIGHT);
+    int shorter = 0;
+    for (auto [top, right] : rowEnds())
+        shorter += right < 318;
+    EXPECT_GT(shorter, 0);
+    ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("tab-control-rows").c_str()));
+
+    // Once they fit on one row there is one row again, and none without tabs.
+    while (tabs.GetItemCount() > 2)
+        tabs.DeleteItem(tabs.GetItemCount() - 1);
+    EXPECT_EQ(tabs.GetRowCount(), 1);
+    tabs.DeleteAllItems();
+    EXPECT_EQ(tabs.GetRowCount(), 0);
 }
 
 } // namespace
