@@ -1,6 +1,7 @@
 #include "platform/gui/HeaderCtrl.h"
 
 #include "platform/gui/Dc.h"
+#include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QFontMetrics>
@@ -17,7 +18,6 @@ static const bool s_registered = (AfxRegisterControlClass<CHeaderCtrl>("SysHeade
 
 namespace {
 constexpr int kDividerGrip = 4; // pixels either side of a divider that grab it
-constexpr int kDragThreshold = 4;
 constexpr int kTextMargin = 6;
 } // namespace
 
@@ -265,12 +265,8 @@ void HeaderCtrlState::Paint(CDC* dc) {
     CRect client;
     self->GetClientRect(&client);
     dc->FillSolidRect(&client, GetSysColor(COLOR_BTNFACE));
-    CFont* oldFont = dc->SelectObject(AfxControlFont(self));
     HWND hwnd = self->m_hWnd;
-    LRESULT pre = AfxCustomDrawStage<NMCUSTOMDRAW>(self, CDDS_PREPAINT, dc, client);
-    if (!IsWindow(hwnd))
-        return;
-    if (!(pre & CDRF_SKIPDEFAULT)) {
+    AfxPaintItemCtrl<NMCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
         int x = 0;
         for (int i : std::vector<int>(order)) {
             if (!ValidIndex(i))
@@ -293,7 +289,7 @@ void HeaderCtrlState::Paint(CDC* dc) {
                 saved = dc->SaveDC();
                 itemRes = AfxSendNotify(self, &ic.hdr, NM_CUSTOMDRAW);
                 if (!IsWindow(hwnd))
-                    return;
+                    return false;
             }
             if (!(itemRes & CDRF_SKIPDEFAULT))
                 PaintItem(dc, i, r, down);
@@ -303,7 +299,7 @@ void HeaderCtrlState::Paint(CDC* dc) {
                     ic.dwDrawStage = CDDS_ITEMPOSTPAINT;
                     AfxSendNotify(self, &ic.hdr, NM_CUSTOMDRAW);
                     if (!IsWindow(hwnd))
-                        return;
+                        return false;
                 }
             }
         }
@@ -317,10 +313,8 @@ void HeaderCtrlState::Paint(CDC* dc) {
             dc->FillSolidRect(left - 1, client.top, 2, client.Height(),
                               GetSysColor(COLOR_HIGHLIGHT));
         }
-    }
-    if (pre & CDRF_NOTIFYPOSTPAINT)
-        AfxCustomDrawStage<NMCUSTOMDRAW>(self, CDDS_POSTPAINT, dc, client);
-    dc->SelectObject(oldFont);
+        return true;
+    });
 }
 
 // ---- CHeaderCtrl ----------------------------------------------------------------------------
@@ -480,6 +474,13 @@ int CHeaderCtrl::OrderToIndex(int nOrder) const {
     return nOrder >= 0 && nOrder < (int)m_h->order.size() ? m_h->order[(size_t)nOrder] : nOrder;
 }
 
+CImageList* CHeaderCtrl::CreateDragImage(int nIndex) {
+    CRect r;
+    if (!m_h->ValidIndex(nIndex) || !GetItemRect(nIndex, &r) || r.Width() <= 0)
+        return nullptr;
+    return AfxRenderDragImage(this, r, [&](CDC* dc) { m_h->PaintItem(dc, nIndex, r, false); });
+}
+
 LRESULT CHeaderCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HeaderCtrlState& h = *m_h;
     switch (message) {
@@ -509,6 +510,14 @@ LRESULT CHeaderCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OrderToIndex((int)wParam);
     case HDM_GETORDERARRAY:
         return GetOrderArray(reinterpret_cast<LPINT>(lParam), (int)wParam);
+    case HDM_CREATEDRAGIMAGE: {
+        CImageList* il = CreateDragImage((int)wParam);
+        if (!il)
+            return 0;
+        HIMAGELIST handle = il->Detach();
+        delete il;
+        return (LRESULT)handle;
+    }
     case HDM_SETORDERARRAY:
         return SetOrderArray((int)wParam, reinterpret_cast<LPINT>(lParam));
 
@@ -565,7 +574,7 @@ LRESULT CHeaderCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (h.pressed >= 0 && (wParam & MK_LBUTTON)) {
             if (!h.dragging && (GetStyle() & HDS_DRAGDROP) &&
-                std::abs(pt.x - h.pressPt.x) > kDragThreshold) {
+                std::abs(pt.x - h.pressPt.x) > kItemDragThreshold) {
                 // A parent that answers non-zero does the dragging itself.
                 if (h.Notify(HDN_BEGINDRAG, h.pressed) || !IsWindow(self)) {
                     h.pressed = -1;

@@ -51,6 +51,7 @@
 #define HDM_GETIMAGELIST (HDM_FIRST + 9)
 #define HDM_ORDERTOINDEX (HDM_FIRST + 15)
 #define HDM_GETORDERARRAY (HDM_FIRST + 17)
+#define HDM_CREATEDRAGIMAGE (HDM_FIRST + 16)
 #define HDM_SETORDERARRAY (HDM_FIRST + 18)
 
 #define HDN_FIRST (0U - 300U)
@@ -137,6 +138,9 @@ public:
     int OrderToIndex(int nOrder) const;
     // The height the header wants for its font.
     int GetPreferredHeight() const;
+    // The item as it is drawn, as a one-image list the caller deletes; nullptr for an item that
+    // does not exist or has no width.
+    CImageList* CreateDragImage(int nIndex);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

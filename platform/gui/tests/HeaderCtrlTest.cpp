@@ -3,6 +3,7 @@
 #include "platform/gui/HeaderCtrl.h"
 
 #include <QImage>
+#include <memory>
 
 namespace {
 
@@ -187,6 +188,55 @@ TEST_F(HeaderCtrlTest, ClicksAndReorderingByDrag) {
     int good[] = {1, 2, 0};
     EXPECT_TRUE(header.SendMessage(HDM_SETORDERARRAY, 3, (LPARAM)good));
     EXPECT_EQ(header.OrderToIndex(0), 1);
+}
+
+TEST_F(HeaderCtrlTest, DragImageOfAColumnAndDragsThatDoNotReorder) {
+    CRect second;
+    header.GetItemRect(1, &second);
+    std::unique_ptr<CImageList> drag(header.CreateDragImage(1));
+    ASSERT_NE(drag, nullptr);
+    IMAGEINFO ii{};
+    ASSERT_TRUE(drag->GetImageInfo(0, &ii));
+    EXPECT_EQ(CRect(ii.rcImage).Size(), second.Size());
+    // The column as drawn: its face colour and some darker text.
+    QImage img(second.Width(), second.Height(), QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    {
+        CDC dc;
+        dc.AttachImage(&img);
+        drag->Draw(&dc, 0, CPoint(0, 0), ILD_TRANSPARENT);
+    }
+    int dark = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            dark += qGray(img.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 0);
+    CImageList byMessage;
+    ASSERT_TRUE(byMessage.Attach((HIMAGELIST)header.SendMessage(HDM_CREATEDRAGIMAGE, 0)));
+    EXPECT_EQ(byMessage.GetImageCount(), 1);
+    EXPECT_EQ(header.CreateDragImage(3), nullptr);
+    HDITEM zero{};
+    zero.mask = HDI_WIDTH;
+    header.SetItem(2, &zero);
+    EXPECT_EQ(header.CreateDragImage(2), nullptr) << "nothing to show";
+
+    // A parent refusing the start does the dragging itself: the columns stay.
+    parent.notes.clear();
+    parent.answers[HDN_BEGINDRAG] = TRUE;
+    Mouse(WM_LBUTTONDOWN, 20, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 150, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, 150);
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{HDN_BEGINDRAG}));
+    EXPECT_EQ(Order(), (std::vector<int>{0, 1, 2}));
+    // Without HDS_DRAGDROP a press that moves away is no drag and no click.
+    parent.answers.clear();
+    parent.notes.clear();
+    header.ModifyStyle(HDS_DRAGDROP, 0);
+    Mouse(WM_LBUTTONDOWN, 20, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 150, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, 150);
+    EXPECT_TRUE(parent.Codes().empty());
+    EXPECT_EQ(Order(), (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(HeaderCtrlTest, LayoutTakesItsBandOffTheTop) {
