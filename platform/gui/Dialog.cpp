@@ -498,7 +498,16 @@ void AfxUpdateDialogControls(CWnd* pDlg, CCmdTarget* pTarget, BOOL bDisableIfNoH
         // Buttons with a handler in the window's own map are left enabled.
         AFX_CMDHANDLERINFO info{nullptr, nullptr};
         BOOL own = pDlg->OnCmdMsg((UINT)id, CN_COMMAND, nullptr, &info);
-        ui.DoUpdate(pTarget, bDisableIfNoHndler && !own);
+        // Only a button that stands for a command is greyed for want of a handler: fields,
+        // lists and the buttons that keep their own state (automatic check boxes and radio
+        // buttons, group boxes) are for the user whether or not a command acts on them.
+        bool commandButton = false;
+        if (c->SendMessage(WM_GETDLGCODE) & DLGC_BUTTON) {
+            UINT kind = (UINT)(c->GetStyle() & 0x0F);
+            commandButton = kind != BS_AUTOCHECKBOX && kind != BS_AUTO3STATE &&
+                            kind != BS_GROUPBOX && kind != BS_AUTORADIOBUTTON;
+        }
+        ui.DoUpdate(pTarget, bDisableIfNoHndler && !own && commandButton);
     }
 }
 

@@ -61,7 +61,8 @@ BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID);
 // Puts the focus on a control; an edit entered this way has its text selected.
 void AfxGotoDlgCtrl(CWnd* pWndCtrl);
 // Brings the enabled state of pDlg's controls up to date through ON_UPDATE_COMMAND_UI of
-// pTarget; with bDisableIfNoHndler a control nobody handles (pDlg's own map included) is disabled.
+// pTarget; with bDisableIfNoHndler a command button nobody handles (pDlg's own map included) is
+// disabled.
 void AfxUpdateDialogControls(CWnd* pDlg, CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 
 class CDialog : public CWnd {
