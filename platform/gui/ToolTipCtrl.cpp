@@ -4,8 +4,11 @@
 #include "platform/gui/WndPrivate.h"
 
 #include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
@@ -14,6 +17,48 @@ namespace {
 constexpr UINT_PTR kShowTimer = 1;
 constexpr UINT_PTR kPopTimer = 2;
 constexpr int kMargin = 3;
+
+// Hands the mouse messages of a tool's window to its tip before the window gets them (tools
+// added with TTF_SUBCLASS), so that the owner need not relay them.
+class ToolWindowWatcher : public QObject {
+public:
+    ToolWindowWatcher(HWND tool, HWND tip, QWidget* widget)
+        : QObject(widget), m_tool(tool), m_tip(tip), m_widget(widget) {}
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (obj != m_widget)
+            return false;
+        auto* tip = dynamic_cast<CToolTipCtrl*>(CWnd::FromHandle(m_tip));
+        if (!tip)
+            return false;
+        MSG msg{m_tool, 0, 0, 0, 0, {0, 0}};
+        switch (e->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            bool left = me->button() == Qt::LeftButton, right = me->button() == Qt::RightButton;
+            msg.message = e->type() == QEvent::MouseMove ? WM_MOUSEMOVE
+                          : e->type() == QEvent::MouseButtonPress
+                              ? (left ? WM_LBUTTONDOWN : right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN)
+                              : (left ? WM_LBUTTONUP : right ? WM_RBUTTONUP : WM_MBUTTONUP);
+            QPoint pt = me->position().toPoint();
+            msg.lParam = MAKELPARAM(pt.x(), pt.y());
+            break;
+        }
+        case QEvent::Leave:
+            msg.message = WM_MOUSELEAVE;
+            break;
+        default:
+            return false;
+        }
+        tip->RelayEvent(&msg);
+        return false;
+    }
+
+private:
+    HWND m_tool, m_tip;
+    QWidget* m_widget;
+};
 } // namespace
 
 struct ToolTipCtrlState {
@@ -35,8 +80,36 @@ struct ToolTipCtrlState {
     int shown = -1;
     CString shownText;
     CPoint lastScreen;
+    // The watchers of windows with TTF_SUBCLASS tools, one a window.
+    std::map<HWND, QPointer<QObject>> watchers;
 
     explicit ToolTipCtrlState(CToolTipCtrl* s) : self(s) {}
+
+    // The window whose messages a tool is about.
+    static HWND WindowOf(const Tool& t) { return (t.flags & TTF_IDISHWND) ? (HWND)t.id : t.hwnd; }
+    // Watches exactly the windows that have a TTF_SUBCLASS tool.
+    void UpdateWatchers() {
+        std::map<HWND, bool> wanted;
+        for (const Tool& t : tools)
+            if (t.flags & TTF_SUBCLASS)
+                wanted[WindowOf(t)] = true;
+        for (auto it = watchers.begin(); it != watchers.end();) {
+            if (!wanted.count(it->first) || !it->second) {
+                delete it->second.data();
+                it = watchers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (auto& [hwnd, yes] : wanted) {
+            CWnd* w = CWnd::FromHandle(hwnd);
+            if (watchers.count(hwnd) || !w || !w->GetWidget() || !self->m_hWnd)
+                continue;
+            auto* watcher = new ToolWindowWatcher(hwnd, self->m_hWnd, w->GetWidget());
+            w->GetWidget()->installEventFilter(watcher);
+            watchers[hwnd] = watcher;
+        }
+    }
 
     int Find(HWND hwnd, UINT_PTR id) const {
         for (size_t i = 0; i < tools.size(); ++i)
@@ -116,6 +189,8 @@ CToolTipCtrl::CToolTipCtrl() : m_tt(std::make_unique<ToolTipCtrlState>(this)) {}
 CToolTipCtrl::~CToolTipCtrl() {
     if (m_hWnd)
         DestroyWindow();
+    m_tt->tools.clear();
+    m_tt->UpdateWatchers();
 }
 
 BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
@@ -140,6 +215,7 @@ BOOL CToolTipCtrl::AddTool(const TOOLINFO* p) {
         m_tt->tools[(size_t)old] = t;
     else
         m_tt->tools.push_back(t);
+    m_tt->UpdateWatchers();
     return TRUE;
 }
 
@@ -165,6 +241,7 @@ void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool) {
     m_tt->tools.erase(m_tt->tools.begin() + i);
     for (int* idx : {&m_tt->shown, &m_tt->pending})
         *idx = *idx == i ? -1 : *idx > i ? *idx - 1 : *idx;
+    m_tt->UpdateWatchers();
 }
 
 void CToolTipCtrl::UpdateTipText(LPCTSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool) {

@@ -2,6 +2,9 @@
 
 #include "platform/gui/ToolTipCtrl.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+
 namespace {
 
 class ToolTipCtrlTest : public GuiTest {
@@ -85,6 +88,75 @@ TEST_F(ToolTipCtrlTest, ClicksInactiveTipsAndTextChanges) {
     tips.DelTool(&parent, 1);
     EXPECT_FALSE(tips.IsTipShown());
     EXPECT_EQ(tips.GetToolCount(), 1);
+}
+
+// A window that keeps a note of the mouse messages it gets.
+class MouseNotes : public CWnd {
+public:
+    std::vector<UINT> seen;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+            seen.push_back(message);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+void SendMouse(CWnd& wnd, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton) {
+    QWidget* w = wnd.GetWidget();
+    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button,
+                  type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(ToolTipCtrlTest, SubclassedToolsSeeTheirWindowsMouseWithoutRelaying) {
+    MouseNotes tool, plain;
+    ASSERT_TRUE(tool.Create(nullptr, "tool", WS_CHILD | WS_VISIBLE, CRect(150, 10, 250, 60),
+                            &parent, 5));
+    ASSERT_TRUE(plain.Create(nullptr, "plain", WS_CHILD | WS_VISIBLE, CRect(150, 100, 250, 150),
+                             &parent, 6));
+    TOOLINFO ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = parent.m_hWnd;
+    ti.uId = (UINT_PTR)tool.m_hWnd;
+    ti.lpszText = const_cast<LPSTR>("联系人");
+    ASSERT_TRUE(tips.SendMessage(TTM_ADDTOOL, 0, (LPARAM)&ti));
+    ASSERT_TRUE(tips.AddTool(&plain, "不转发"));
+
+    SendMouse(tool, QEvent::MouseMove, QPoint(20, 20));
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    EXPECT_EQ(tips.GetShownText(), CString("联系人"));
+    EXPECT_EQ(tool.seen, (std::vector<UINT>{WM_MOUSEMOVE})) << "the window still gets it";
+    // Leaving the window or pressing a button takes the tip away.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(tool.GetWidget(), &leave);
+    EXPECT_FALSE(tips.IsTipShown());
+    SendMouse(tool, QEvent::MouseMove, QPoint(22, 20));
+    ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); }));
+    SendMouse(tool, QEvent::MouseButtonPress, QPoint(22, 20), Qt::LeftButton);
+    EXPECT_FALSE(tips.IsTipShown());
+    SendMouse(tool, QEvent::MouseButtonRelease, QPoint(22, 20), Qt::LeftButton);
+
+    // A tool without the flag hears only what the owner relays.
+    SendMouse(plain, QEvent::MouseMove, QPoint(20, 20));
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 50)
+        Pump();
+    EXPECT_FALSE(tips.IsTipShown());
+
+    // A deleted tool, or a tip that is gone, no longer watches the window.
+    tips.DelTool(&parent, (UINT_PTR)tool.m_hWnd);
+    SendMouse(tool, QEvent::MouseMove, QPoint(24, 20));
+    t.restart();
+    while (t.elapsed() < 50)
+        Pump();
+    EXPECT_FALSE(tips.IsTipShown());
+    tips.AddTool(&ti);
+    tips.DestroyWindow();
+    SendMouse(tool, QEvent::MouseMove, QPoint(26, 20));
+    EXPECT_EQ(tool.seen.back(), (UINT)WM_MOUSEMOVE);
 }
 
 } // namespace
