@@ -51,7 +51,11 @@ CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption) {
     Construct(nIDTemplate, nIDCaption);
 }
 
-CPropertyPage::~CPropertyPage() = default;
+CPropertyPage::~CPropertyPage() {
+    // Pages are often members of a derived sheet and die before the sheet's own destructor.
+    if (m_pOwnerSheet)
+        m_pOwnerSheet->ForgetPage(this);
+}
 
 void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption) {
     m_nIDTemplate = nIDTemplate;
@@ -228,6 +232,25 @@ CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelec
 CPropertySheet::~CPropertySheet() {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
         DestroyWindow();
+    for (CPropertyPage* p : m_pages)
+        p->m_pOwnerSheet = nullptr;
+}
+
+void CPropertySheet::ForgetPage(CPropertyPage* pPage) {
+    int i = GetPageIndex(pPage);
+    if (i < 0)
+        return;
+    m_pages.erase(m_pages.begin() + i);
+    m_psh.nPages = (UINT)m_pages.size();
+    if (m_wndTab.m_hWnd)
+        m_wndTab.DeleteItem(i);
+    if (m_nActive == i)
+        m_nActive = -1;
+    else if (m_nActive > i)
+        --m_nActive;
+    if (m_psh.nStartPage > (UINT)i)
+        --m_psh.nStartPage;
+    pPage->m_pOwnerSheet = nullptr;
 }
 
 void CPropertySheet::CommonConstruct(CWnd* pParentWnd, UINT iSelectPage) {
@@ -260,6 +283,7 @@ void CPropertySheet::AddPage(CPropertyPage* pPage) {
     if (!pPage || GetPageIndex(pPage) >= 0)
         return;
     m_pages.push_back(pPage);
+    pPage->m_pOwnerSheet = this;
     m_psh.nPages = (UINT)m_pages.size();
     if (m_wndTab.m_hWnd)
         m_wndTab.InsertItem(GetPageCount() - 1, pPage->GetCaption());
@@ -273,10 +297,7 @@ void CPropertySheet::RemovePage(int nPage) {
     if (nPage < 0 || nPage >= GetPageCount())
         return;
     if (!m_hWnd) {
-        m_pages.erase(m_pages.begin() + nPage);
-        m_psh.nPages = (UINT)m_pages.size();
-        if (m_psh.nStartPage > (UINT)nPage)
-            --m_psh.nStartPage;
+        ForgetPage(m_pages[(size_t)nPage]);
         return;
     }
     // The active page hands over to its neighbour before it goes.
@@ -288,13 +309,7 @@ void CPropertySheet::RemovePage(int nPage) {
     CPropertyPage* page = m_pages[(size_t)nPage];
     if (page->m_hWnd)
         page->DestroyWindow();
-    m_pages.erase(m_pages.begin() + nPage);
-    m_psh.nPages = (UINT)m_pages.size();
-    m_wndTab.DeleteItem(nPage);
-    if (m_nActive == nPage)
-        m_nActive = -1;
-    else if (m_nActive > nPage)
-        --m_nActive;
+    ForgetPage(page);
     if (m_nActive >= 0)
         m_wndTab.SetCurSel(m_nActive);
     ApplyButtonState();

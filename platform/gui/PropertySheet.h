@@ -163,12 +163,15 @@ private:
     friend class CPropertySheet;
     // Makes the page's window as a child of the sheet.
     BOOL CreateInSheet(CPropertySheet* pSheet);
+    // The sheet whose list holds the page; a page that goes first takes itself off the list.
+    CPropertySheet* m_pOwnerSheet = nullptr;
     bool m_bCreatingInSheet = false;
     bool m_bModified = false;
 };
 
 class CPropertySheet : public CDialog {
     DECLARE_DYNAMIC(CPropertySheet)
+    friend class CPropertyPage;
 public:
     CPropertySheet();
     explicit CPropertySheet(UINT nIDCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
@@ -218,6 +221,8 @@ public:
 
 protected:
     void CommonConstruct(CWnd* pParentWnd, UINT iSelectPage);
+    // Takes a page off the list without touching its window (the page is going away).
+    void ForgetPage(CPropertyPage* pPage);
     BOOL BuildSheet(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle);
     // The whole switch: the old page may refuse to go (when asked), a page that refuses to come
     // is passed over in the direction of travel, and when none comes the old page stays.

@@ -666,6 +666,41 @@ TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetStands) {
     EXPECT_EQ(sheet.GetActivePage()->m_hWnd, (HWND)sheet.SendMessage(PSM_GETCURRENTPAGEHWND));
 }
 
+// A sheet that holds its pages as members, as most derived sheets do: the members die before
+// the sheet's own destructor runs, while its window still stands.
+class CMemberSheet : public CPropertySheet {
+public:
+    Log log;
+    CLogPage first{"A", IDD_GENERAL, log};
+    CLogPage second{"B", IDD_ABOUT, log};
+    CMemberSheet() : CPropertySheet("成员") {
+        AddPage(&first);
+        AddPage(&second);
+    }
+};
+
+TEST_F(PropertySheetTest, PagesThatGoFirstLeaveTheSheetSound) {
+    {
+        CMemberSheet sheet;
+        ASSERT_TRUE(sheet.Create());
+        sheet.SetActivePage(1);
+    } // must not touch the dead pages
+
+    CTestSheet sheet("选项");
+    {
+        CLogPage shortLived{"X", IDD_ADVANCED, log};
+        sheet.AddPage(&general);
+        sheet.AddPage(&shortLived);
+        ASSERT_TRUE(sheet.Create());
+        ASSERT_TRUE(sheet.SetActivePage(1));
+    }
+    EXPECT_EQ(1, sheet.GetPageCount());
+    EXPECT_EQ(1, sheet.GetTabControl()->GetItemCount());
+    EXPECT_EQ(nullptr, sheet.GetActivePage());
+    EXPECT_TRUE(sheet.SetActivePage(0));
+    EXPECT_EQ(&general, sheet.GetActivePage());
+}
+
 TEST_F(PropertySheetTest, QuerySiblingsStopsAtTheFirstAnswer) {
     CTestSheet sheet("选项");
     AddAll(sheet);
