@@ -1,10 +1,12 @@
 #include "platform/gui/ComboBoxEx.h"
 
+#include "platform/gui/Dc.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QComboBox>
 #include <QIcon>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <cstring>
 
@@ -16,6 +18,33 @@ namespace {
 // The image numbers ride in the Qt item beside the text.
 constexpr int kImageRole = Qt::UserRole + 40;
 constexpr int kSelImageRole = Qt::UserRole + 41;
+constexpr int kOverlayRole = Qt::UserRole + 42;
+constexpr int kIndentRole = Qt::UserRole + 43;
+constexpr int kIndentStep = 10; // pixels per indent level in the drop-down list
+
+int Role(QComboBox* box, int i, int role, int none) {
+    QVariant v = box->itemData(i, role);
+    return v.isValid() ? v.toInt() : none;
+}
+
+// Draws each row of the drop-down list moved right by its item's indent.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem o = option;
+        o.rect.setLeft(o.rect.left() + Indent(index));
+        QStyledItemDelegate::paint(painter, o, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
+    }
+    static int Indent(const QModelIndex& index) {
+        QVariant v = index.data(kIndentRole);
+        return v.isValid() ? std::max(0, v.toInt()) * kIndentStep : 0;
+    }
+};
 
 QComboBox* Box(const CWnd* w) {
     return qobject_cast<QComboBox*>(w->GetWidget());
@@ -30,8 +59,18 @@ void CComboBoxEx::ShowImage(int i) {
     QComboBox* box = Box(this);
     if (!box || i < 0 || i >= box->count())
         return;
-    int image = box->itemData(i, kImageRole).isValid() ? box->itemData(i, kImageRole).toInt() : -1;
+    int image = Role(box, i, kImageRole, -1);
+    int overlay = Role(box, i, kOverlayRole, 0);
     QImage img = m_images && image >= 0 ? m_images->GetImage(image) : QImage();
+    if (!img.isNull() && overlay > 0) {
+        // The overlay image (1..15, as the list's SetOverlayImage names it) over the image.
+        QImage both(img.size(), QImage::Format_ARGB32);
+        both.fill(Qt::transparent);
+        CDC dc;
+        dc.AttachImage(&both);
+        m_images->Draw(&dc, image, CPoint(0, 0), ILD_TRANSPARENT | INDEXTOOVERLAYMASK(overlay));
+        img = both;
+    }
     box->setItemIcon(i, img.isNull() ? QIcon() : QIcon(QPixmap::fromImage(img)));
     if (!img.isNull())
         box->setIconSize(img.size());
@@ -68,14 +107,14 @@ BOOL CComboBoxEx::GetItem(COMBOBOXEXITEM* p) {
         std::memcpy(p->pszText, s.GetString(), (size_t)n);
         p->pszText[n] = 0;
     }
-    auto role = [&](int r) {
-        QVariant v = box->itemData(i, r);
-        return v.isValid() ? v.toInt() : -1;
-    };
     if (p->mask & CBEIF_IMAGE)
-        p->iImage = role(kImageRole);
+        p->iImage = Role(box, i, kImageRole, -1);
     if (p->mask & CBEIF_SELECTEDIMAGE)
-        p->iSelectedImage = role(kSelImageRole);
+        p->iSelectedImage = Role(box, i, kSelImageRole, -1);
+    if (p->mask & CBEIF_OVERLAY)
+        p->iOverlay = Role(box, i, kOverlayRole, 0);
+    if (p->mask & CBEIF_INDENT)
+        p->iIndent = Role(box, i, kIndentRole, 0);
     if (p->mask & CBEIF_LPARAM)
         p->lParam = (LPARAM)GetItemData(i);
     return TRUE;
@@ -92,6 +131,13 @@ BOOL CComboBoxEx::SetItem(const COMBOBOXEXITEM* p) {
         box->setItemData(i, p->iImage, kImageRole);
     if (p->mask & CBEIF_SELECTEDIMAGE)
         box->setItemData(i, p->iSelectedImage, kSelImageRole);
+    if (p->mask & CBEIF_OVERLAY)
+        box->setItemData(i, std::clamp(p->iOverlay, 0, 15), kOverlayRole);
+    if (p->mask & CBEIF_INDENT) {
+        box->setItemData(i, std::max(0, p->iIndent), kIndentRole);
+        if (p->iIndent > 0 && !dynamic_cast<IndentDelegate*>(box->itemDelegate()))
+            box->setItemDelegate(new IndentDelegate(box));
+    }
     if (p->mask & CBEIF_LPARAM)
         SetItemData(i, (DWORD_PTR)p->lParam);
     ShowImage(i);
