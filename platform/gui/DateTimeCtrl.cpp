@@ -2,6 +2,7 @@
 
 #include "platform/gui/WndPrivate.h"
 
+#include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QStyle>
@@ -127,6 +128,8 @@ struct DateTimeCtrlState {
     // A format of fixed text only ("不详"): the editor cannot show one, a label over its text
     // part does; the drop-down stays usable.
     QLabel* fixedText = nullptr;
+    // DTS_SHOWNONE: the box at the left; unticked means "no date".
+    QCheckBox* check = nullptr;
     bool none = false;
     bool quiet = false;
     std::unique_ptr<CEdit> userEdit;
@@ -139,6 +142,22 @@ struct DateTimeCtrlState {
         if (st & DTS_LONGDATEFORMAT)
             return QString::fromUtf8(u8"yyyy'年'M'月'd'日'");
         return QStringLiteral("yyyy-M-d");
+    }
+    // Shows the "no date" state: the box ticked or not, the text greyed while there is no date.
+    void ShowNone() {
+        if (!check)
+            return;
+        quiet = true;
+        check->setChecked(!none);
+        quiet = false;
+        if (QLineEdit* line = editor->findChild<QLineEdit*>()) {
+            QPalette pal = line->palette();
+            pal.setColor(QPalette::Text, editor->palette().color(
+                                             none ? QPalette::Disabled : QPalette::Active,
+                                             QPalette::Text));
+            line->setPalette(pal);
+        }
+        editor->update();
     }
     void NotifyChange() {
         NMDATETIMECHANGE nm{};
@@ -169,9 +188,11 @@ struct DateTimeCtrlState {
             none = false;
             editor->setDateTime(FromSystemTime(nm.st));
             quiet = false;
+            ShowNone();
             NotifyChange();
         } else if (nm.dwFlags == GDT_NONE && (self->GetStyle() & DTS_SHOWNONE)) {
             none = true;
+            ShowNone();
             NotifyChange();
         }
     }
@@ -204,9 +225,30 @@ void CDateTimeCtrl::OnWidgetCreated() {
     QObject::connect(d.editor, &QDateTimeEdit::dateTimeChanged, d.editor, [this] {
         if (m_dt->quiet)
             return;
+        // A date the user changes is a date again.
         m_dt->none = false;
+        m_dt->ShowNone();
         m_dt->NotifyChange();
     });
+    if (GetStyle() & DTS_SHOWNONE) {
+        d.check = new QCheckBox(d.editor);
+        d.check->setFocusPolicy(Qt::NoFocus);
+        QSize box = d.check->sizeHint();
+        d.check->setGeometry(3, std::max(0, (d.editor->height() - box.height()) / 2), box.width(),
+                             box.height());
+        if (QLineEdit* line = d.editor->findChild<QLineEdit*>())
+            line->setTextMargins(box.width() + 2, 0, 0, 0);
+        d.check->show();
+        // Ticking or clearing the box is the user's change of the time.
+        QObject::connect(d.check, &QCheckBox::toggled, d.check, [this](bool on) {
+            if (m_dt->quiet)
+                return;
+            m_dt->none = !on;
+            m_dt->ShowNone();
+            m_dt->NotifyChange();
+        });
+        d.ShowNone();
+    }
 }
 
 DWORD CDateTimeCtrl::GetTime(LPSYSTEMTIME pTimeDest) const {
@@ -234,7 +276,7 @@ BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* p) {
         if (!(GetStyle() & DTS_SHOWNONE))
             return FALSE;
         d.none = true;
-        d.editor->update();
+        d.ShowNone();
         return TRUE;
     }
     QDateTime t = FromSystemTime(*p);
@@ -245,6 +287,7 @@ BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* p) {
     d.none = false;
     d.editor->setDateTime(t);
     d.quiet = false;
+    d.ShowNone();
     return TRUE;
 }
 
@@ -272,7 +315,9 @@ BOOL CDateTimeCtrl::SetFormat(LPCTSTR pstrFormat) {
             d.fixedText->setIndent(2);
         }
         int button = d.editor->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        d.fixedText->setGeometry(2, 2, std::max(0, d.editor->width() - button - 4),
+        // The "no date" box stays visible beside the text.
+        int left = d.check ? d.check->geometry().right() + 3 : 2;
+        d.fixedText->setGeometry(left, 2, std::max(0, d.editor->width() - button - left - 2),
                                  std::max(0, d.editor->height() - 4));
         d.fixedText->setText(literal);
         d.fixedText->show();

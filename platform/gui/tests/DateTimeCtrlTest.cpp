@@ -2,6 +2,7 @@
 
 #include "platform/gui/DateTimeCtrl.h"
 
+#include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QString>
@@ -95,6 +96,62 @@ TEST_F(DateTimeCtrlTest, NoDateRangesAndTheUsersChanges) {
     EXPECT_EQ(nm.st.wYear, 2025);
     EXPECT_EQ(nm.st.wMonth, 5);
     EXPECT_EQ(picker.GetTime(&st), (DWORD)GDT_VALID);
+}
+
+TEST_F(DateTimeCtrlTest, TheNoDateBoxIsTheUsersWayToNoDateAndBack) {
+    auto* check = picker.GetWidget()->findChild<QCheckBox*>();
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->isChecked());
+    SYSTEMTIME st{};
+    EXPECT_EQ(picker.GetTime(&st), (DWORD)GDT_VALID);
+
+    // The program's "no date" clears the box and tells nothing.
+    ASSERT_TRUE(picker.SetTime((const SYSTEMTIME*)nullptr));
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_EQ(picker.SendMessage(DTM_GETSYSTEMTIME, 0, (LPARAM)&st), GDT_NONE);
+    EXPECT_TRUE(parent.Codes().empty());
+
+    // The user ticking the box brings the shown date back, and clearing it takes it away.
+    struct Step {
+        bool tick;
+        DWORD flags;
+    } steps[] = {{true, GDT_VALID}, {false, GDT_NONE}, {true, GDT_VALID}};
+    for (auto& step : steps) {
+        parent.notes.clear();
+        check->click();
+        EXPECT_EQ(check->isChecked(), step.tick);
+        ASSERT_EQ(parent.Codes(), (std::vector<UINT>{DTN_DATETIMECHANGE}));
+        const auto& nm = parent.notes[0].As<NMDATETIMECHANGE>();
+        EXPECT_EQ(nm.dwFlags, step.flags);
+        EXPECT_EQ(picker.GetTime(&st), step.flags);
+        if (step.flags == GDT_VALID) {
+            EXPECT_EQ(nm.st.wYear, 2024);
+            EXPECT_EQ(nm.st.wDay, 29);
+        }
+    }
+    // A date the user changes while there is none ticks the box.
+    ASSERT_TRUE(picker.SendMessage(DTM_SETSYSTEMTIME, GDT_NONE, 0));
+    parent.notes.clear();
+    qobject_cast<QDateTimeEdit*>(picker.GetWidget())
+        ->setDateTime(QDateTime(QDate(2025, 1, 2), QTime(0, 0)));
+    EXPECT_TRUE(check->isChecked());
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{DTN_DATETIMECHANGE}));
+    EXPECT_EQ(parent.notes[0].As<NMDATETIMECHANGE>().dwFlags, (DWORD)GDT_VALID);
+    // A time set by the program ticks it too, quietly.
+    ASSERT_TRUE(picker.SetTime((const SYSTEMTIME*)nullptr));
+    parent.notes.clear();
+    SYSTEMTIME day{2024, 3, 0, 1, 0, 0, 0, 0};
+    ASSERT_TRUE(picker.SetTime(&day));
+    EXPECT_TRUE(check->isChecked());
+    EXPECT_TRUE(parent.Codes().empty());
+
+    // Without the style there is no box and no "no date".
+    CDateTimeCtrl plain;
+    ASSERT_TRUE(plain.Create(WS_CHILD | WS_VISIBLE, CRect(0, 30, 180, 54), &parent, 9));
+    EXPECT_EQ(plain.GetWidget()->findChild<QCheckBox*>(), nullptr);
+    EXPECT_FALSE(plain.SetTime((const SYSTEMTIME*)nullptr));
+    EXPECT_EQ(plain.GetTime(&st), (DWORD)GDT_VALID);
+    ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("date-picker-no-date").c_str()));
 }
 
 TEST_F(DateTimeCtrlTest, FreeTextIsParsedByTheParent) {
