@@ -510,14 +510,8 @@ LRESULT CHeaderCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OrderToIndex((int)wParam);
     case HDM_GETORDERARRAY:
         return GetOrderArray(reinterpret_cast<LPINT>(lParam), (int)wParam);
-    case HDM_CREATEDRAGIMAGE: {
-        CImageList* il = CreateDragImage((int)wParam);
-        if (!il)
-            return 0;
-        HIMAGELIST handle = il->Detach();
-        delete il;
-        return (LRESULT)handle;
-    }
+    case HDM_CREATEDRAGIMAGE:
+        return AfxDragImageResult(CreateDragImage((int)wParam));
     case HDM_SETORDERARRAY:
         return SetOrderArray((int)wParam, reinterpret_cast<LPINT>(lParam));
 

@@ -66,6 +66,14 @@ CImageList* AfxImageListOfImage(const QImage& image) {
     return list;
 }
 
+LRESULT AfxDragImageResult(CImageList* pNewList) {
+    if (!pNewList)
+        return 0;
+    HIMAGELIST h = pNewList->Detach();
+    delete pNewList;
+    return (LRESULT)h;
+}
+
 CEdit* CItemLabelEdit::Open(CWnd* pCtrl, const CRect& r, const CString& text,
                             void (*onEnd)(void* context, bool cancel), void* context) {
     auto e = std::make_unique<CEdit>();

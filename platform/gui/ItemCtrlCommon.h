@@ -32,6 +32,29 @@ void AfxItemFocusChanged(CWnd* pCtrl, UINT message);
 // keeps it alive. Answers the font to select back, nullptr when neither was asked for.
 CFont* AfxSelectStyledFont(CDC* pDC, CFont& holder, bool bold, bool underline);
 
+// The handle a message answers for an image list (nullptr for none).
+inline LRESULT AfxImageListResult(CImageList* pImageList) {
+    return (LRESULT)(pImageList ? pImageList->GetSafeHandle() : nullptr);
+}
+
+// The answer of a create-drag-image message: the new list's handle, which the caller now owns;
+// the wrapping object goes.
+LRESULT AfxDragImageResult(CImageList* pNewList);
+
+// A colour the program set, or the system colour it stands for while none is set (CLR_NONE).
+inline COLORREF AfxColourOr(COLORREF colour, int sysColour) {
+    return colour == CLR_NONE ? GetSysColor(sysColour) : colour;
+}
+
+// Tells the parent of a key pressed in a list or tree (LVN_KEYDOWN / TVN_KEYDOWN, whose
+// structures are alike); answers the parent.
+template <class NM> LRESULT AfxNotifyKeyDown(CWnd* pCtrl, UINT code, WPARAM wParam, LPARAM lParam) {
+    NM kd{};
+    kd.wVKey = (WORD)wParam;
+    kd.flags = (UINT)lParam;
+    return AfxSendNotify(pCtrl, &kd.hdr, code);
+}
+
 // A heap image list holding the one image (the drag image of an item, a header column...).
 CImageList* AfxImageListOfImage(const QImage& image);
 

@@ -803,8 +803,8 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
 void ListCtrlState::Paint(CDC* dc) {
     CRect client;
     self->GetClientRect(&client);
-    COLORREF bkColor = bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : bk;
-    COLORREF textColor = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
+    COLORREF bkColor = AfxColourOr(bk, COLOR_WINDOW);
+    COLORREF textColor = AfxColourOr(text, COLOR_WINDOWTEXT);
     PaintBackground(dc, client, bkColor);
     AfxPaintItemCtrl<NMLVCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
         return PaintItems(dc, client, pre, textColor);
@@ -1959,14 +1959,11 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return (LRESULT)GetBkColor();
     case LVM_SETBKCOLOR:
         return SetBkColor((COLORREF)lParam);
-    case LVM_GETIMAGELIST: {
-        CImageList* il = GetImageList((int)wParam);
-        return (LRESULT)(il ? il->GetSafeHandle() : nullptr);
-    }
-    case LVM_SETIMAGELIST: {
-        CImageList* old = SetImageList(CImageList::FromHandle((HIMAGELIST)lParam), (int)wParam);
-        return (LRESULT)(old ? old->GetSafeHandle() : nullptr);
-    }
+    case LVM_GETIMAGELIST:
+        return AfxImageListResult(GetImageList((int)wParam));
+    case LVM_SETIMAGELIST:
+        return AfxImageListResult(
+            SetImageList(CImageList::FromHandle((HIMAGELIST)lParam), (int)wParam));
     case LVM_GETITEMCOUNT:
         return GetItemCount();
     case LVM_GETITEM:
@@ -2042,14 +2039,8 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return SetColumnWidth((int)wParam, (short)LOWORD(lParam));
     case LVM_GETHEADER:
         return (LRESULT)l.header.m_hWnd;
-    case LVM_CREATEDRAGIMAGE: {
-        CImageList* il = CreateDragImage((int)wParam, reinterpret_cast<LPPOINT>(lParam));
-        if (!il)
-            return 0;
-        HIMAGELIST h = il->Detach();
-        delete il;
-        return (LRESULT)h;
-    }
+    case LVM_CREATEDRAGIMAGE:
+        return AfxDragImageResult(CreateDragImage((int)wParam, reinterpret_cast<LPPOINT>(lParam)));
     case LVM_GETTEXTCOLOR:
         return (LRESULT)GetTextColor();
     case LVM_SETTEXTCOLOR:
@@ -2289,10 +2280,7 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return CWnd::DefWindowProc(message, wParam, lParam);
     case WM_KEYDOWN: {
         HWND self = m_hWnd;
-        NMLVKEYDOWN kd{};
-        kd.wVKey = (WORD)wParam;
-        kd.flags = (UINT)lParam;
-        AfxSendNotify(this, &kd.hdr, LVN_KEYDOWN);
+        AfxNotifyKeyDown<NMLVKEYDOWN>(this, LVN_KEYDOWN, wParam, lParam);
         if (!IsWindow(self))
             return 0;
         int f = l.Focused();

@@ -378,8 +378,8 @@ struct TreeCtrlState {
 void TreeCtrlState::Paint(CDC* dc) {
     CRect client;
     self->GetClientRect(&client);
-    COLORREF bkColor = bk == CLR_NONE ? GetSysColor(COLOR_WINDOW) : bk;
-    COLORREF textColor = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
+    COLORREF bkColor = AfxColourOr(bk, COLOR_WINDOW);
+    COLORREF textColor = AfxColourOr(text, COLOR_WINDOWTEXT);
     dc->FillSolidRect(&client, bkColor);
     AfxPaintItemCtrl<NMTVCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
         return PaintItems(dc, client, pre, bkColor, textColor);
@@ -1059,14 +1059,11 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case TVM_SETINDENT:
         SetIndent((UINT)wParam);
         return 0;
-    case TVM_GETIMAGELIST: {
-        CImageList* il = GetImageList((int)wParam);
-        return (LRESULT)(il ? il->GetSafeHandle() : nullptr);
-    }
-    case TVM_SETIMAGELIST: {
-        CImageList* old = SetImageList(CImageList::FromHandle((HIMAGELIST)lParam), (int)wParam);
-        return (LRESULT)(old ? old->GetSafeHandle() : nullptr);
-    }
+    case TVM_GETIMAGELIST:
+        return AfxImageListResult(GetImageList((int)wParam));
+    case TVM_SETIMAGELIST:
+        return AfxImageListResult(
+            SetImageList(CImageList::FromHandle((HIMAGELIST)lParam), (int)wParam));
     case TVM_GETNEXTITEM:
         return (LRESULT)GetNextItem((HTREEITEM)lParam, (UINT)wParam);
     case TVM_SELECTITEM:
@@ -1085,10 +1082,8 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return GetVisibleCount();
     case TVM_HITTEST:
         return (LRESULT)HitTest(reinterpret_cast<TVHITTESTINFO*>(lParam));
-    case TVM_CREATEDRAGIMAGE: {
-        CImageList* il = CreateDragImage((HTREEITEM)lParam);
-        return (LRESULT)(il ? il->Detach() : nullptr);
-    }
+    case TVM_CREATEDRAGIMAGE:
+        return AfxDragImageResult(CreateDragImage((HTREEITEM)lParam));
     case TVM_SORTCHILDREN:
         return SortChildren((HTREEITEM)lParam, (BOOL)wParam);
     case TVM_SORTCHILDRENCB:
@@ -1243,10 +1238,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return CWnd::DefWindowProc(message, wParam, lParam);
     case WM_KEYDOWN: {
         HWND self = m_hWnd;
-        NMTVKEYDOWN kd{};
-        kd.wVKey = (WORD)wParam;
-        kd.flags = (UINT)lParam;
-        if (AfxSendNotify(this, &kd.hdr, TVN_KEYDOWN) || !IsWindow(self))
+        if (AfxNotifyKeyDown<NMTVKEYDOWN>(this, TVN_KEYDOWN, wParam, lParam) || !IsWindow(self))
             return 0;
         TreeItemData* c = t.caret;
         auto rows = t.Rows();

@@ -272,6 +272,11 @@ TEST_F(TreeCtrlTest, DraggingAnItemBeginsADragOnce) {
     std::unique_ptr<CImageList> drag(tree.CreateDragImage(b));
     ASSERT_NE(drag, nullptr);
     EXPECT_EQ(drag->GetImageCount(), 1);
+    // Through the message the caller owns the list the handle names, and nothing else.
+    CImageList byMessage;
+    ASSERT_TRUE(byMessage.Attach((HIMAGELIST)tree.SendMessage(TVM_CREATEDRAGIMAGE, 0, (LPARAM)b)));
+    EXPECT_EQ(byMessage.GetImageCount(), 1);
+    EXPECT_EQ(tree.SendMessage(TVM_CREATEDRAGIMAGE, 0, 0), 0);
 }
 
 TEST_F(TreeCtrlTest, CustomDrawStagesCarryTheRowAndPostPaintDrawsOverTheLabel) {
