@@ -1,8 +1,10 @@
 #include "platform/gui/Frame.h"
 
 #include "platform/gui/Accel.h"
+#include "platform/gui/ControlBar.h"
 #include "platform/gui/DocManager.h"
 #include "platform/gui/Resource.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -152,6 +154,9 @@ ON_WM_DESTROY()
 ON_WM_SETFOCUS()
 ON_MESSAGE(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup)
 ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateMessage)
+ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
+ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
+ON_MESSAGE(WM_MENUSELECT, &CFrameWnd::OnMenuSelect)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() {
@@ -327,6 +332,10 @@ LRESULT CFrameWnd::OnIdleUpdateMessage(WPARAM, LPARAM) {
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI() {
+    // An empty message pane shows the idle message once the frame runs.
+    if (auto* bar = dynamic_cast<CStatusBar*>(GetMessageBar()))
+        if (m_nIDLastMessage == 0 && bar->GetCount() > 0 && bar->GetPaneText(0).IsEmpty())
+            SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
     for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
         UINT id = (UINT)child->GetDlgCtrlID();
         if (id >= AFX_IDW_CONTROLBAR_FIRST && id <= AFX_IDW_CONTROLBAR_LAST)
@@ -347,6 +356,94 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
     GetWindowText(current);
     if (current != title)
         SetWindowText(title);
+}
+
+// ---- Prompts and tips ---------------------------------------------------------------------------
+
+namespace {
+
+// The idle message of the string table, or the usual one.
+CString IdleMessage() {
+    const char* s = AfxFindString(AFX_IDS_IDLEMESSAGE);
+    return s ? CString(s) : CString("就绪");
+}
+
+// One part of a command's "prompt\ntip" string.
+CString CommandStringPart(UINT nID, bool tip) {
+    const char* s = nID ? AfxFindString(nID) : nullptr;
+    if (!s)
+        return CString();
+    CString all = s;
+    int nl = all.Find('\n');
+    if (tip)
+        return nl < 0 ? CString() : all.Mid(nl + 1);
+    return nl < 0 ? all : all.Left(nl);
+}
+
+} // namespace
+
+void CFrameWnd::GetMessageString(UINT nID, CString& rMessage) const {
+    rMessage = nID == AFX_IDS_IDLEMESSAGE ? IdleMessage() : CommandStringPart(nID, false);
+}
+
+CWnd* CFrameWnd::GetMessageBar() const {
+    return GetDlgItem(AFX_IDW_STATUS_BAR);
+}
+
+void CFrameWnd::SetMessageText(LPCTSTR lpszText) {
+    SendMessage(WM_SETMESSAGESTRING, 0, (LPARAM)lpszText);
+}
+
+void CFrameWnd::SetMessageText(UINT nID) {
+    SendMessage(WM_SETMESSAGESTRING, nID);
+}
+
+LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
+    // The status bar belongs to the outermost frame; inner frames hand their prompts up.
+    CFrameWnd* top = GetTopLevelFrame();
+    if (top && top != this && !GetMessageBar())
+        return top->SendMessage(WM_SETMESSAGESTRING, wParam, lParam);
+    UINT previous = m_nIDLastMessage;
+    CString text;
+    if (wParam)
+        GetMessageString((UINT)wParam, text);
+    else if (lParam)
+        text = reinterpret_cast<LPCTSTR>(lParam);
+    m_nIDLastMessage = (UINT)wParam;
+    if (auto* bar = dynamic_cast<CStatusBar*>(GetMessageBar()))
+        if (bar->GetCount() > 0)
+            bar->SetPaneText(0, text);
+    return (LRESULT)previous;
+}
+
+LRESULT CFrameWnd::OnPopMessageString(WPARAM, LPARAM) {
+    return SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
+}
+
+LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    UINT nID = LOWORD(wParam), nFlags = HIWORD(wParam);
+    if (nFlags == 0xFFFF && lParam == 0) // the menu closed
+        SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
+    else if (nFlags & (MF_POPUP | MF_SEPARATOR) || nID == 0)
+        SetMessageText(""); // pop-ups and separators have no prompt
+    else
+        SendMessage(WM_SETMESSAGESTRING, nID);
+    return 0;
+}
+
+BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (CWnd::OnNotify(wParam, lParam, pResult))
+        return TRUE;
+    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+    if (!hdr || hdr->code != TTN_NEEDTEXT)
+        return FALSE;
+    auto* info = reinterpret_cast<NMTTDISPINFO*>(lParam);
+    if (info->uFlags & TTF_IDISHWND)
+        return FALSE; // a tip for a window, not for a command
+    m_strTipText = CommandStringPart((UINT)hdr->idFrom, true);
+    info->lpszText = m_strTipText.GetBuffer();
+    *pResult = 0;
+    return TRUE;
 }
 
 void CFrameWnd::ShowControlBar(CWnd* pBar, BOOL bShow, BOOL) {

@@ -22,6 +22,13 @@ class QMenuBar;
 #define AFX_IDW_REBAR 0xE804
 #define AFX_IDW_DIALOGBAR 0xE805
 
+// The status bar's message pane: WM_SETMESSAGESTRING shows the prompt of the string id in wParam
+// (or the text lParam points to when wParam is 0) and answers the id shown before;
+// WM_POPMESSAGESTRING goes back to the idle message.
+#define WM_SETMESSAGESTRING 0x0362
+#define WM_POPMESSAGESTRING 0x0375
+#define AFX_IDS_IDLEMESSAGE 0xE001
+
 // WM_SIZEPARENT: a control bar takes its share of the layout rectangle.
 #define WM_SIZEPARENT 0x0361
 struct AFX_SIZEPARENTPARAMS {
@@ -82,7 +89,19 @@ public:
     void EndModalState();
     BOOL InModalState() const { return m_nModalCount > 0; }
 
+    // The prompt of a command: its string resource up to the first "\n" (the tip follows it).
+    virtual void GetMessageString(UINT nID, CString& rMessage) const;
+    // Shows a text, or the prompt of a command, in the message pane of the status bar (the
+    // status bar of the outermost frame).
+    void SetMessageText(LPCTSTR lpszText);
+    void SetMessageText(UINT nID);
+    // The status bar (AFX_IDW_STATUS_BAR) or null.
+    CWnd* GetMessageBar() const;
+
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+    // Tool tips that ask for their text (TTN_NEEDTEXT) and are not answered otherwise get the
+    // part of the command's string resource after "\n".
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void PostNcDestroy() override;
@@ -95,6 +114,9 @@ protected:
     void OnSetFocus(CWnd* pOldWnd);
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     LRESULT OnIdleUpdateMessage(WPARAM, LPARAM);
+    LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
     void EnsureMenuBar();
 
     CView* m_pViewActive = nullptr;
@@ -105,6 +127,8 @@ protected:
     QMenuBar* m_pMenuBar = nullptr;
     HMENU m_hShownMenu = nullptr;
     DWORD m_dwFrameStyle = 0; // the FWS_ styles LoadFrame was given
+    UINT m_nIDLastMessage = 0;  // the prompt shown in the message pane (0: a text or nothing)
+    CString m_strTipText;       // the text a tool tip was last answered with
     DECLARE_MESSAGE_MAP()
 };
 

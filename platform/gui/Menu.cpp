@@ -232,6 +232,22 @@ private:
 
 void FillQMenu(QMenu* qm, HMENU h, CWnd* owner, UINT* pChosen);
 
+// Tells the owner which item the highlight is on, so it can show the item's prompt.
+void NotifySelect(QAction* a, QObject* context, CWnd* owner, UINT idOrPos, UINT flags, HMENU h) {
+    HWND hOwner = owner ? owner->m_hWnd : nullptr;
+    if (!hOwner)
+        return;
+    QObject::connect(a, &QAction::hovered, context, [hOwner, idOrPos, flags, h] {
+        ::SendMessage(hOwner, WM_MENUSELECT, MAKEWPARAM(idOrPos, flags | MF_HILITE), (LPARAM)h);
+    });
+}
+
+// The menu closed: the owner goes back to its idle prompt.
+void NotifyClosed(HWND hOwner) {
+    if (hOwner)
+        ::SendMessage(hOwner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+}
+
 QAction* AddItem(QMenu* qm, HMENU h, int pos, CWnd* owner, UINT* pChosen) {
     const MenuItem& it = Find(h)->items[pos];
     if (it.type & MFT_SEPARATOR) {
@@ -249,6 +265,8 @@ QAction* AddItem(QMenu* qm, HMENU h, int pos, CWnd* owner, UINT* pChosen) {
             sub->clear();
             FillQMenu(sub, hs, owner, pChosen);
         });
+        NotifySelect(sub->menuAction(), qm, owner, index,
+                     MF_POPUP | (it.state & (MF_GRAYED | MF_DISABLED)), h);
         return sub->menuAction();
     }
     QAction* a;
@@ -269,6 +287,10 @@ QAction* AddItem(QMenu* qm, HMENU h, int pos, CWnd* owner, UINT* pChosen) {
     }
     a->setEnabled(enabled);
     UINT id = it.id;
+    NotifySelect(a, qm, owner, id,
+                 (it.type & MFT_SEPARATOR ? MF_SEPARATOR : 0) |
+                     (it.state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)),
+                 h);
     QObject::connect(a, &QAction::triggered, qm, [id, owner, pChosen] {
         if (pChosen)
             *pChosen = id;
@@ -619,6 +641,7 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT) {
         QMenu* qm = AfxBuildQMenu(m_hMenu, pWnd, nullptr, &chosen);
         qm->exec(QPoint(x, y));
         delete qm;
+        NotifyClosed(pWnd ? pWnd->m_hWnd : nullptr);
     }
     if (nFlags & TPM_RETURNCMD)
         return (BOOL)chosen;
@@ -667,6 +690,8 @@ void AfxFillMenuBar(QMenuBar* bar, HMENU hMenu, CWnd* pOwner) {
             sub->clear();
             FillQMenu(sub, hs, pOwner, nullptr);
         });
+        HWND hOwner = pOwner ? pOwner->m_hWnd : nullptr;
+        QObject::connect(sub, &QMenu::aboutToHide, sub, [hOwner] { NotifyClosed(hOwner); });
     }
 }
 

@@ -20,6 +20,10 @@ class QMenuBar;
 #define MF_OWNERDRAW 0x0100
 #define MF_DEFAULT 0x1000
 #define MF_HILITE 0x0080
+
+// Sent to a menu's owner as the highlight moves over its items: wParam the item's id (a pop-up's
+// position) and its MF_ flags, lParam the menu; flags 0xFFFF with no menu when the menu closes.
+#define WM_MENUSELECT 0x011F
 #endif
 
 #define MFT_STRING 0x0000

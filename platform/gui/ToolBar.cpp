@@ -1,7 +1,10 @@
 #include "platform/gui/ToolBar.h"
 
 #include "platform/gui/Resource.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "platform/gui/WndPrivate.h"
+
+#include <QEvent>
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
@@ -101,10 +104,87 @@ BOOL CToolBarCtrl::CheckButton(int nID, BOOL bCheck) {
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
+
+// The window layer reports no leaving of a window; the bar needs it to end fly-by prompts and tips.
+class ToolBarLeaveFilter : public QObject {
+public:
+    ToolBarLeaveFilter(CToolBar* bar, QObject* parent) : QObject(parent), m_hBar(bar->m_hWnd) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Leave)
+            if (auto* bar = dynamic_cast<CToolBar*>(CWnd::FromHandle(m_hBar)))
+                bar->OnPointerLeft();
+        return false;
+    }
+
+private:
+    HWND m_hBar;
+};
 
 CToolBar::CToolBar() = default;
 CToolBar::~CToolBar() = default;
+
+void CToolBar::OnWidgetCreated() {
+    if (QWidget* w = GetWidget())
+        w->installEventFilter(new ToolBarLeaveFilter(this, w));
+}
+
+void CToolBar::RelayToTips(UINT message, CPoint pt) {
+    if (!(m_dwStyle & CBRS_TOOLTIPS))
+        return;
+    if (!m_pTips) {
+        m_pTips = std::make_unique<CToolTipCtrl>();
+        if (!m_pTips->Create(this)) {
+            m_pTips.reset();
+            return;
+        }
+    }
+    // One tool per visible button, each asking the frame for its text when it shows.
+    std::vector<std::pair<UINT, CRect>> tools;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (m_buttons[i].style & (TBBS_SEPARATOR | TBBS_HIDDEN))
+            continue;
+        CRect r;
+        GetItemRect(i, &r);
+        tools.emplace_back(m_buttons[i].id, r);
+    }
+    if (tools != m_tipTools) {
+        for (const auto& t : m_tipTools)
+            m_pTips->DelTool(this, t.first);
+        for (const auto& t : tools)
+            m_pTips->AddTool(this, LPSTR_TEXTCALLBACK, &t.second, t.first);
+        m_tipTools = std::move(tools);
+    }
+    MSG msg{m_hWnd, message, 0, MAKELPARAM(pt.x, pt.y), 0, {pt.x, pt.y}};
+    m_pTips->RelayEvent(&msg);
+}
+
+void CToolBar::HoverButton(int nIndex) {
+    if (nIndex == m_nHover)
+        return;
+    m_nHover = nIndex;
+    if (!(m_dwStyle & CBRS_FLYBY))
+        return;
+    CFrameWnd* frame = GetTopLevelFrame();
+    if (!frame)
+        return;
+    if (nIndex >= 0)
+        frame->SendMessage(WM_SETMESSAGESTRING, m_buttons[nIndex].id);
+    else
+        frame->SendMessage(WM_POPMESSAGESTRING);
+}
+
+void CToolBar::OnMouseMove(UINT, CPoint pt) {
+    HoverButton(HitButton(pt));
+    RelayToTips(WM_MOUSEMOVE, pt);
+}
+
+void CToolBar::OnPointerLeft() {
+    HoverButton(-1);
+    if (m_pTips)
+        RelayToTips(WM_MOUSELEAVE, CPoint(0, 0));
+}
 
 BOOL CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
     return CreateEx(pParentWnd, 0, dwStyle, CRect(0, 0, 0, 0), nID);
@@ -280,6 +360,8 @@ int CToolBar::HitButton(CPoint pt) const {
 }
 
 void CToolBar::OnLButtonDown(UINT, CPoint pt) {
+    if (m_pTips)
+        RelayToTips(WM_LBUTTONDOWN, pt);
     int i = HitButton(pt);
     if (i < 0 || (m_buttons[i].style & TBBS_DISABLED))
         return;

@@ -7,6 +7,10 @@
 #include "platform/gui/ControlBar.h"
 #include "platform/gui/ImageList.h"
 
+#include <memory>
+
+class CToolTipCtrl;
+
 #define TBSTYLE_BUTTON 0x0000
 #define TBSTYLE_SEP 0x0001
 #define TBSTYLE_CHECK 0x0002
@@ -122,8 +126,16 @@ protected:
     void DoPaint(CDC* pDC) override;
     void OnLButtonDown(UINT nFlags, CPoint pt);
     void OnLButtonUp(UINT nFlags, CPoint pt);
+    // The pointer over a button: with CBRS_FLYBY its prompt goes to the frame's status bar,
+    // with CBRS_TOOLTIPS its tip (the command string after "\n") shows after a rest.
+    void OnMouseMove(UINT nFlags, CPoint pt);
+    void OnWidgetCreated() override;
+    void OnPointerLeft();
+    void HoverButton(int nIndex);
+    void RelayToTips(UINT message, CPoint pt);
     int HitButton(CPoint pt) const;
     BOOL HasDropArrow(const Button& b) const;
+    friend class ToolBarLeaveFilter;
 
     std::vector<Button> m_buttons;
     CSize m_sizeButton{23, 22};
@@ -134,6 +146,9 @@ protected:
     CImageList* m_pDisabledImageList = nullptr;
     CImageList m_ownImages; // from LoadToolBar / LoadBitmap
     int m_nPressed = -1;
+    int m_nHover = -1;
+    std::unique_ptr<CToolTipCtrl> m_pTips;
+    std::vector<std::pair<UINT, CRect>> m_tipTools; // the buttons the tips know, as they know them
     CToolBarCtrl m_ctrl{this};
     DECLARE_MESSAGE_MAP()
 };

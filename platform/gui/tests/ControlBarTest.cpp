@@ -4,6 +4,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Splitter.h"
 #include "platform/gui/ToolBar.h"
+#include "platform/gui/ToolTipCtrl.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,13 +13,23 @@
 
 namespace {
 
-const ResString kStrings[] = {{0xE701, "大写"}, {0xE702, "数字"}, {8301, "就绪"}};
-const ResModule kModule = TestResources(kStrings, 3, nullptr, 0);
+const ResString kStrings[] = {{0xE701, "大写"},
+                              {0xE702, "数字"},
+                              {8301, "就绪"},
+                              {101, "把选定的文字设为粗体\n加粗"},
+                              {102, "插入剪贴板的内容"}};
+const ResModule kModule = TestResources(kStrings, 5, nullptr, 0);
+
+// A tool bar that lets the test see its tips.
+class CTipToolBar : public CToolBar {
+public:
+    CToolTipCtrl* Tips() const { return m_pTips.get(); }
+};
 
 // A main frame as programs build one: tool bar, status bar, and a splitter of two views.
 class CMainFrame : public CFrameWnd {
 public:
-    CToolBar toolBar;
+    CTipToolBar toolBar;
     CStatusBar statusBar;
     CSplitterWnd split;
     CImageList images;
@@ -119,6 +130,103 @@ TEST_F(ControlBarTest, BarsTakeTheEdgesAndThePaneTheRest) {
     EXPECT_EQ(0, RectIn(&frame->split, frame).top);
     frame->ShowControlBar(&frame->toolBar, TRUE, FALSE);
     EXPECT_EQ(bar.bottom, RectIn(&frame->split, frame).top);
+}
+
+TEST_F(ControlBarTest, BarsAlongTheSidesNarrowThePane) {
+    CToolBar left, right;
+    static const UINT buttons[] = {101, 102};
+    ASSERT_TRUE(left.CreateEx(frame, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_LEFT,
+                              CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR + 10));
+    ASSERT_TRUE(right.CreateEx(frame, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_RIGHT,
+                               CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR + 11));
+    left.SetButtons(buttons, 2);
+    right.SetButtons(buttons, 2);
+    frame->RecalcLayout();
+    CRect l = RectIn(&left, frame), r = RectIn(&right, frame), pane = RectIn(&frame->split, frame);
+    CRect client;
+    frame->GetClientRect(&client);
+    EXPECT_EQ(0, l.left);
+    EXPECT_EQ(client.right, r.right);
+    EXPECT_EQ(l.right, pane.left);
+    EXPECT_EQ(r.left, pane.right);
+    EXPECT_EQ(RectIn(&frame->toolBar, frame).bottom, l.top) << "below the top bar";
+    EXPECT_EQ(RectIn(&frame->statusBar, frame).top, l.bottom) << "above the status bar";
+    left.DestroyWindow();
+    right.DestroyWindow();
+}
+
+TEST_F(ControlBarTest, ButtonsShowTheirPromptInTheStatusBarAndTheirTipAfterARest) {
+    CTipToolBar& tb = frame->toolBar;
+    CStatusBar& sb = frame->statusBar;
+    auto moveTo = [&](CPoint pt) { tb.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y)); };
+    CRect bold, paste, gap;
+    tb.GetItemRect(0, &bold);
+    tb.GetItemRect(1, &paste);
+    tb.GetItemRect(2, &gap);
+
+    // Without the fly-by style the status bar stays as it is.
+    moveTo(bold.CenterPoint());
+    EXPECT_STREQ("墨川已启动", (LPCTSTR)sb.GetPaneText(0));
+    EXPECT_EQ(nullptr, tb.Tips()) << "no tips without CBRS_TOOLTIPS";
+
+    tb.SetBarStyle(tb.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
+    struct Row {
+        CPoint at;
+        const char* prompt;
+    } rows[] = {
+        {paste.CenterPoint(), "插入剪贴板的内容"},
+        {bold.CenterPoint(), "把选定的文字设为粗体"},
+        {gap.CenterPoint(), "就绪"}, // a separator has no prompt
+        {CPoint(bold.left + 2, bold.top + 2), "把选定的文字设为粗体"},
+    };
+    for (const Row& r : rows) {
+        moveTo(r.at);
+        EXPECT_STREQ(r.prompt, (LPCTSTR)sb.GetPaneText(0)) << r.prompt;
+    }
+    ASSERT_NE(nullptr, tb.Tips());
+    tb.Tips()->SetDelayTime(TTDT_INITIAL, 5);
+    moveTo(bold.CenterPoint() + CPoint(1, 0));
+    ASSERT_TRUE(WaitFor([&] { return tb.Tips()->IsTipShown(); }));
+    EXPECT_STREQ("加粗", (LPCTSTR)tb.Tips()->GetShownText());
+
+    // Leaving the bar takes the tip and the prompt away.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(tb.GetWidget(), &leave);
+    EXPECT_FALSE(tb.Tips()->IsTipShown());
+    EXPECT_STREQ("就绪", (LPCTSTR)sb.GetPaneText(0));
+
+    // A command string without a tip part shows no tip.
+    moveTo(paste.CenterPoint());
+    EXPECT_FALSE(WaitFor([&] { return tb.Tips()->IsTipShown(); }, 100));
+}
+
+TEST_F(ControlBarTest, TheMessagePaneFollowsMenuSelectionAndMessageStrings) {
+    CStatusBar& sb = frame->statusBar;
+    struct Row {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* shown;
+    } rows[] = {
+        {WM_MENUSELECT, MAKEWPARAM(101, MF_HILITE), 1, "把选定的文字设为粗体"},
+        {WM_MENUSELECT, MAKEWPARAM(2, MF_POPUP | MF_HILITE), 1, ""},
+        {WM_MENUSELECT, MAKEWPARAM(0, MF_SEPARATOR | MF_HILITE), 1, ""},
+        {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0, "就绪"},
+        {WM_SETMESSAGESTRING, 102, 0, "插入剪贴板的内容"},
+        {WM_SETMESSAGESTRING, 0, (LPARAM) "正在保存...", "正在保存..."},
+        {WM_SETMESSAGESTRING, 9999, 0, ""}, // no string: an empty pane
+        {WM_POPMESSAGESTRING, 0, 0, "就绪"},
+    };
+    for (const Row& r : rows) {
+        frame->SendMessage(r.message, r.wParam, r.lParam);
+        EXPECT_STREQ(r.shown, (LPCTSTR)sb.GetPaneText(0)) << r.shown;
+    }
+    EXPECT_EQ(AFX_IDS_IDLEMESSAGE, (UINT)frame->SendMessage(WM_SETMESSAGESTRING, 101));
+
+    sb.SetPaneText(0, "");
+    frame->SendMessage(WM_SETMESSAGESTRING, 0, (LPARAM) "");
+    frame->OnIdleUpdateCmdUI();
+    EXPECT_STREQ("就绪", (LPCTSTR)sb.GetPaneText(0)) << "an empty pane shows the idle message";
 }
 
 TEST_F(ControlBarTest, IdleUpdateFollowsTheCommandHandlers) {

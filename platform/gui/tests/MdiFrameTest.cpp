@@ -8,6 +8,8 @@
 #include "platform/gui/WinApp.h"
 
 #include <QImage>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -409,6 +411,26 @@ TEST_F(MdiFrameTest, AFrameWithoutAClientMakesNoChildren) {
     EXPECT_EQ(0, CTextDoc::alive) << "no child frame, so no document either";
     split->DestroyWindow();
     MakeFrame();
+}
+
+TEST_F(MdiFrameTest, MenuItemsAndChildFramesShowPromptsInTheMainStatusBar) {
+    frame->DestroyWindow();
+    MakeFrame(true);
+    NewDoc();
+    auto* menuBar = frame->GetWidget()->findChild<QMenuBar*>();
+    ASSERT_NE(nullptr, menuBar);
+    QMenu* file = menuBar->actions().value(0)->menu();
+    ASSERT_NE(nullptr, file);
+    Q_EMIT file->aboutToShow(); // fills the pop-up as opening it does
+    ASSERT_EQ(2, file->actions().size());
+    file->actions()[1]->hover();
+    EXPECT_STREQ("在视图中处理", (LPCTSTR)frame->statusBar.GetPaneText(0));
+    Q_EMIT file->aboutToHide();
+    EXPECT_STREQ("就绪", (LPCTSTR)frame->statusBar.GetPaneText(0));
+
+    // A child frame has no status bar of its own: its prompts go to the main frame's.
+    frame->MDIGetActive()->SendMessage(WM_SETMESSAGESTRING, kViewCmd);
+    EXPECT_STREQ("在视图中处理", (LPCTSTR)frame->statusBar.GetPaneText(0));
 }
 
 TEST_F(MdiFrameTest, PictureOfTwoChildrenWithBars) {
