@@ -57,21 +57,15 @@ void CScrollWindow::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CScrollWindow::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    // Only the window's own bar scrolls it; a scroll-bar control among the children is given
-    // the message back to handle itself.
-    if (pScrollBar) {
-        pScrollBar->SendChildNotifyLastMsg();
-        return;
-    }
-    OnScroll(MAKEWORD(nSBCode, 0xFF), nPos);
+    UINT code = 0;
+    if (CScrollArea::OwnBarCode(SB_HORZ, nSBCode, pScrollBar, code))
+        OnScroll(code, nPos);
 }
 
 void CScrollWindow::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    if (pScrollBar) {
-        pScrollBar->SendChildNotifyLastMsg();
-        return;
-    }
-    OnScroll(MAKEWORD(0xFF, nSBCode), nPos);
+    UINT code = 0;
+    if (CScrollArea::OwnBarCode(SB_VERT, nSBCode, pScrollBar, code))
+        OnScroll(code, nPos);
 }
 
 BOOL CScrollWindow::OnMouseWheel(UINT nFlags, short zDelta, CPoint) {

@@ -183,6 +183,11 @@ INT_PTR CDialog::DoModal() {
         m_bModal = false;
         return -1;
     }
+    return RunModalLoop();
+}
+
+INT_PTR CDialog::RunModalLoop() {
+    m_bModal = true;
     QWidget* w = GetWidget();
     w->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;

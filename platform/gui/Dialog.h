@@ -109,6 +109,10 @@ protected:
     void OnCancelCommand() { OnCancel(); }
     void OnClose();
     BOOL CreateFromTemplate(CWnd* pParentWnd);
+    // For a dialog whose window exists: shows it application-modal and runs the nested loop
+    // (idle messages while it waits, the test hook once it shows) until EndDialog; then hides
+    // and destroys the window and returns the result.
+    INT_PTR RunModalLoop();
 
     CFont m_font;
     UINT m_nDefID = IDOK;

@@ -325,6 +325,15 @@ BOOL CScrollArea::Wheel(UINT nFlags, short zDelta, const ScrollByFn& scrollBy) {
     return moved;
 }
 
+bool CScrollArea::OwnBarCode(int nBar, UINT nSBCode, CScrollBar* pScrollBar, UINT& nScrollCode) {
+    if (pScrollBar) {
+        pScrollBar->SendChildNotifyLastMsg();
+        return false;
+    }
+    nScrollCode = nBar == SB_HORZ ? MAKEWORD(nSBCode, 0xFF) : MAKEWORD(0xFF, nSBCode);
+    return true;
+}
+
 void CScrollArea::UpdateBars() {
     if (m_bInsideUpdate || !m_pWnd->m_hWnd)
         return;
@@ -434,20 +443,15 @@ BOOL CScrollView::OnScrollBy(CSize sizeScroll, BOOL bDoScroll) {
 }
 
 void CScrollView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    // A scroll-bar control among the children speaks for itself.
-    if (pScrollBar) {
-        pScrollBar->SendChildNotifyLastMsg();
-        return;
-    }
-    OnScroll(MAKEWORD(nSBCode, 0xFF), nPos);
+    UINT code = 0;
+    if (CScrollArea::OwnBarCode(SB_HORZ, nSBCode, pScrollBar, code))
+        OnScroll(code, nPos);
 }
 
 void CScrollView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    if (pScrollBar) {
-        pScrollBar->SendChildNotifyLastMsg();
-        return;
-    }
-    OnScroll(MAKEWORD(0xFF, nSBCode), nPos);
+    UINT code = 0;
+    if (CScrollArea::OwnBarCode(SB_VERT, nSBCode, pScrollBar, code))
+        OnScroll(code, nPos);
 }
 
 BOOL CScrollView::OnMouseWheel(UINT nFlags, short zDelta, CPoint) {

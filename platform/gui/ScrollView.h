@@ -62,6 +62,11 @@ public:
     // the horizontal one; line steps per notch, at most a page, or a page with page scrolling.
     BOOL Wheel(UINT nFlags, short zDelta, const ScrollByFn& scrollBy);
 
+    // For WM_HSCROLL / WM_VSCROLL: the code pair OnScroll takes (the other axis 0xFF); false for
+    // a message from a scroll-bar control, which is given it back to handle itself, since only
+    // the window's own bars scroll it.
+    static bool OwnBarCode(int nBar, UINT nSBCode, CScrollBar* pScrollBar, UINT& nScrollCode);
+
     // Shows the bars the total needs in the space available (the parent's answer to
     // WM_RECALCPARENT, else the client area with the shown bars), sets their ranges and pages
     // and keeps the positions within the new limits.

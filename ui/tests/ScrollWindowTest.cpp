@@ -1,11 +1,10 @@
-#include "platform/base/Profile.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "platform/gui/tests/WheelLinesSetting.h"
 #include "ui/ScrollWindow.h"
 
 #include <QImage>
 #include <QScrollBar>
-#include <cstring>
 
 namespace {
 
@@ -36,17 +35,6 @@ public:
     }
 };
 
-void SetUserWheelLines(const char* value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key), ERROR_SUCCESS);
-    if (value)
-        RegSetValueEx(key, "WheelScrollLines", 0, REG_SZ, (const BYTE*)value,
-                      (DWORD)std::strlen(value) + 1);
-    else
-        RegDeleteValue(key, "WheelScrollLines");
-    RegCloseKey(key);
-}
-
 class ScrollWindowTest : public GuiTest {
 protected:
     CLayoutParent parent;
@@ -59,7 +47,6 @@ protected:
     }
     void TearDown() override {
         SetUserWheelLines(nullptr);
-        AfxResetMouseScrollLines();
         parent.DestroyWindow();
     }
     void Send(UINT message, UINT code) { wnd.SendMessage(message, MAKEWPARAM(code, 0), 0); }
@@ -105,7 +92,7 @@ TEST_F(ScrollWindowTest, WheelNotchWithPageScrollingMovesOnePage) {
     EXPECT_EQ(wnd.GetScrollPosition(), CPoint(0, 50));
     wnd.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)120), 0);
     EXPECT_EQ(wnd.GetScrollPosition(), CPoint(0, 0));
-    SetUserWheelLines("2");
+    SetUserWheelLines("2", true);
     wnd.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-120), 0);
     EXPECT_EQ(wnd.GetScrollPosition(), CPoint(0, 50)) << "kept until the settings change";
     wnd.SendMessage(WM_SETTINGCHANGE);

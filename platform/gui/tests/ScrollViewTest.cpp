@@ -1,11 +1,10 @@
 #include "GuiTestSupport.h"
+#include "WheelLinesSetting.h"
 
-#include "platform/base/Profile.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ScrollView.h"
 
 #include <QScrollBar>
-#include <cstring>
 
 namespace {
 
@@ -18,18 +17,6 @@ public:
         pDC->FillSolidRect(250, 180, 20, 20, RGB(220, 0, 0));
     }
 };
-
-void SetUserWheelLines(const char* value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKey(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key), ERROR_SUCCESS);
-    if (value)
-        RegSetValueEx(key, "WheelScrollLines", 0, REG_SZ, (const BYTE*)value,
-                      (DWORD)std::strlen(value) + 1);
-    else
-        RegDeleteValue(key, "WheelScrollLines");
-    RegCloseKey(key);
-    AfxResetMouseScrollLines();
-}
 
 class ScrollViewTest : public GuiTest {
 protected:
@@ -245,12 +232,7 @@ TEST_F(ScrollViewTest, WheelLinesAreKeptUntilTheSettingsChange) {
     EXPECT_EQ(AfxGetMouseScrollLines(), 5);
     SetUserWheelLines(nullptr);
     EXPECT_EQ(AfxGetMouseScrollLines(), 3) << "the system's value";
-    {
-        HKEY key = nullptr;
-        RegCreateKey(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key);
-        RegSetValueEx(key, "WheelScrollLines", 0, REG_SZ, (const BYTE*)"9", 2);
-        RegCloseKey(key);
-    }
+    SetUserWheelLines("9", true);
     EXPECT_EQ(AfxGetMouseScrollLines(), 3) << "kept";
     view->SendMessage(WM_SETTINGCHANGE, 0, 0);
     EXPECT_EQ(AfxGetMouseScrollLines(), 9);
