@@ -131,6 +131,7 @@ void CCtrlView::OnWidgetCreated() {
         return;
     if (QWidget* w = GetWidget())
         w->setFocusProxy(m_pCtrl->GetWidget());
+    m_p->invalidateAlso = m_pCtrl->m_hWnd;
 }
 
 int CCtrlView::OnCreate(LPCREATESTRUCT lpcs) {

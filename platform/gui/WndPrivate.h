@@ -48,6 +48,9 @@ struct WndPrivate {
     // What Invalidate and kin asked to paint again, and what the paint in progress paints.
     QRegion invalidRegion;
     QRegion paintRegion;
+    // A child covering the whole window that shows its content (a view's control): what is
+    // invalidated here is invalidated there too.
+    HWND invalidateAlso = nullptr;
     // The painter of the client DCs drawing outside the paint; a paint or a resize of the picture
     // ends it for a moment.
     QPainter* directPainter = nullptr;

@@ -463,6 +463,8 @@ void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
                      : w->rect();
     m_p->invalidRegion += r;
     w->update(r);
+    if (CWnd* inner = m_p->invalidateAlso ? FromHandlePermanent(m_p->invalidateAlso) : nullptr)
+        inner->InvalidateRect(lpRect);
 }
 
 void CWnd::ValidateRect(LPCRECT) {}

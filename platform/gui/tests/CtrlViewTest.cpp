@@ -141,11 +141,18 @@ public:
         }
     }
     void OnSelChanged(NMHDR*, LRESULT*) { log.push_back("selchanged"); }
+    // Accepts a new label unless it is empty.
+    void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult) {
+        auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+        log.push_back("endedit");
+        *pResult = di->item.pszText && *di->item.pszText;
+    }
     DECLARE_MESSAGE_MAP()
 };
 IMPLEMENT_DYNCREATE(CFolderView, CTreeView)
 BEGIN_MESSAGE_MAP(CFolderView, CTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CFolderView::OnSelChanged)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CFolderView::OnEndLabelEdit)
 END_MESSAGE_MAP()
 
 // A view class whose control object is missing: its window cannot be made.
@@ -346,6 +353,42 @@ TEST_F(CtrlViewTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheView) {
     ASSERT_TRUE(List().GetItemRect(0, &first, LVIR_BOUNDS));
     ASSERT_TRUE(List().GetItemRect(1, &second, LVIR_BOUNDS));
     EXPECT_EQ(30, second.top - first.top);
+
+    // Invalidating the view redraws the rows (their look may depend on what only the view knows).
+    view->UpdateWindow();
+    Pump();
+    int before = view->draws;
+    view->UpdateWindow();
+    EXPECT_EQ(before, view->draws); // nothing was invalid
+    view->Invalidate();
+    view->UpdateWindow();
+    EXPECT_GE(view->draws, before + 3);
+}
+
+TEST_F(CtrlViewTest, TreeLabelEditsEndInTheViewsReflectedHandler) {
+    auto* folders = new CFolderView;
+    ASSERT_TRUE(folders->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW | TVS_EDITLABELS,
+                                CRect(0, 0, 200, 150), &host, AFX_IDW_PANE_FIRST + 2, nullptr));
+    folders->SendMessage(WM_INITIALUPDATE);
+    CTreeCtrl& tree = folders->GetTreeCtrl();
+    EXPECT_TRUE(tree.GetStyle() & TVS_EDITLABELS);
+    HTREEITEM item = tree.GetChildItem(tree.GetRootItem());
+    ASSERT_NE(nullptr, item);
+    struct Case {
+        const char* typed;
+        const char* expect;
+    } cases[] = {{"家人", "家人"}, {"", "家人"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        folders->log.clear();
+        CEdit* edit = tree.EditLabel(item);
+        ASSERT_NE(nullptr, edit);
+        edit->SetWindowText(c.typed);
+        QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+        EXPECT_EQ(1, std::count(folders->log.begin(), folders->log.end(), "endedit"));
+        EXPECT_STREQ(c.expect, (LPCTSTR)tree.GetItemText(item));
+        EXPECT_EQ(0, host.Count(TVN_ENDLABELEDIT));
+    }
 }
 
 TEST_F(CtrlViewTest, AViewWithoutItsControlIsNotCreated) {
