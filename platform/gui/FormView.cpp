@@ -14,9 +14,10 @@ CFormView::CFormView(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
 CFormView::~CFormView() = default;
 
 BOOL CFormView::PreCreateWindow(CREATESTRUCT& cs) {
-    // The form has the face colour of a dialog behind its controls.
+    // The form is a dialog window: it has a dialog's background and asks itself for its colours
+    // (WM_CTLCOLORDLG) as a dialog does.
     if (!cs.lpszClass)
-        cs.lpszClass = AfxRegisterWndClass(0, nullptr, GetSysColorBrush(COLOR_BTNFACE));
+        cs.lpszClass = "#32770";
     return CScrollView::PreCreateWindow(cs);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/gui/FormView.h"
 #include "platform/gui/MessageBox.h"
 
+#include <QImage>
 #include <QTest>
 #include <vector>
 
@@ -13,6 +14,15 @@ enum { IDD_FORM = 7400, IDC_NAME = 7401, IDC_AGE, IDC_FAVOURITE, IDC_GROUP, IDC_
 class CContactForm : public CFormView {
 public:
     CContactForm() : CFormView(IDD_FORM) {}
+    CBrush ground{RGB(35, 132, 228)};
+    BOOL blue = FALSE;
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+        if (blue && nCtlColor == CTLCOLOR_DLG)
+            return ground;
+        return CFormView::OnCtlColor(pDC, pWnd, nCtlColor);
+    }
+    DECLARE_MESSAGE_MAP()
+public:
     CString name = "张三";
     int age = 30;
     int favourite = 1;
@@ -25,6 +35,10 @@ public:
         DDX_CBIndex(pDX, IDC_GROUP, group);
     }
 };
+
+BEGIN_MESSAGE_MAP(CContactForm, CFormView)
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
 
 class FormViewTest : public GuiTest {
 protected:
@@ -86,6 +100,13 @@ TEST_F(FormViewTest, TheTemplatesControlsFillTheFormWhichScrollsWhenLarger) {
     EXPECT_EQ(visible, RectOf(IDC_FAR)) << "wholly in view";
     Pump();
     ASSERT_TRUE(form->SaveScreenshot(ScreenPath("form-view-scrolled").c_str()));
+
+    // The form asks itself for its background, as a dialog does.
+    form->blue = TRUE;
+    form->Invalidate();
+    Pump();
+    QImage shot = form->GetWidget()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(10, 10)), QColor(35, 132, 228));
 
     // Room for the whole template: no bars, and the controls back where the template has them.
     form->MoveWindow(0, 0, 700, 500);
