@@ -26,6 +26,16 @@ bool IsKeyFor(const MSG* m, UINT vk) {
     return m->message == WM_KEYDOWN && m->wParam == vk;
 }
 
+// Tab or Shift+Tab without Ctrl (Ctrl+Tab turns pages).
+bool IsTabMove(const MSG* m) {
+    return IsKeyFor(m, VK_TAB) && GetKeyState(VK_CONTROL) >= 0;
+}
+
+bool IsTabStop(CWnd* w) {
+    DWORD s = w && w->m_hWnd ? w->GetStyle() : 0;
+    return (s & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE);
+}
+
 // Ctrl with Tab or Page Up/Down: the keys that turn the pages of a sheet; +1, -1 or 0.
 int PageTurnKey(const MSG* m) {
     if (m->message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0)
@@ -174,10 +184,11 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 }
 
 BOOL CPropertyPage::PreTranslateMessage(MSG* pMsg) {
-    // Inside a sheet, Enter and Escape belong to the sheet's buttons and the page-turning keys
-    // to its tabs; they pass on to the sheet, which sees the message next.
-    if (GetSheet() &&
-        (IsKeyFor(pMsg, VK_RETURN) || IsKeyFor(pMsg, VK_ESCAPE) || PageTurnKey(pMsg) != 0))
+    // Inside a sheet, Enter and Escape belong to the sheet's buttons, Tab moves through the
+    // tabs, the page and the buttons, and the page-turning keys belong to the tabs; they pass on
+    // to the sheet, which sees the message next.
+    if (GetSheet() && (IsKeyFor(pMsg, VK_RETURN) || IsKeyFor(pMsg, VK_ESCAPE) ||
+                       IsTabMove(pMsg) || PageTurnKey(pMsg) != 0))
         return FALSE;
     return CDialog::PreTranslateMessage(pMsg);
 }
@@ -757,7 +768,44 @@ BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg) {
             ActivatePage((m_nActive + turn + count) % count, true, turn);
         return TRUE;
     }
+    if (IsTabMove(pMsg)) {
+        CWnd* target = FromHandle(pMsg->hwnd);
+        UINT code = target && target != this ? (UINT)target->SendMessage(WM_GETDLGCODE) : 0;
+        if (!(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
+            return MoveFocus(target, GetKeyState(VK_SHIFT) < 0);
+    }
     return CDialog::PreTranslateMessage(pMsg);
+}
+
+BOOL CPropertySheet::MoveFocus(CWnd* pFrom, bool bBack) {
+    // The order is the tabs, the active page's fields, then the buttons from left to right.
+    std::vector<CWnd*> stops;
+    if (IsTabStop(&m_wndTab))
+        stops.push_back(&m_wndTab);
+    if (CPropertyPage* page = GetActivePage(); page && page->m_hWnd)
+        for (CWnd* c = page->GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT))
+            if (IsTabStop(c))
+                stops.push_back(c);
+    std::vector<CWnd*> buttons;
+    for (CButton& b : m_buttons)
+        if (IsTabStop(&b))
+            buttons.push_back(&b);
+    std::sort(buttons.begin(), buttons.end(), [](CWnd* a, CWnd* b) {
+        CRect ra, rb;
+        a->GetWindowRect(&ra);
+        b->GetWindowRect(&rb);
+        return ra.left < rb.left;
+    });
+    stops.insert(stops.end(), buttons.begin(), buttons.end());
+    if (stops.empty())
+        return FALSE;
+    int n = (int)stops.size(), at = -1;
+    for (int i = 0; i < n; ++i)
+        if (stops[(size_t)i] == pFrom || stops[(size_t)i]->IsChild(pFrom))
+            at = i;
+    int next = at < 0 ? (bBack ? n - 1 : 0) : (at + (bBack ? n - 1 : 1)) % n;
+    GotoDlgCtrl(stops[(size_t)next]);
+    return TRUE;
 }
 
 // ---- Buttons ----

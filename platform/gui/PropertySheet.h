@@ -234,6 +234,8 @@ protected:
     void WizardStep(bool bNext);
     void Finish();
     void ButtonCommand(UINT nID);
+    // Tab and Shift+Tab from pFrom; FALSE when nothing can take the focus.
+    BOOL MoveFocus(CWnd* pFrom, bool bBack);
     bool CanPress(UINT nID) const;
     void PlaceControls();
     void ShowWizardButtons();

@@ -53,7 +53,15 @@ const ResDialog kDialogs[] = {
     {IDD_ABOUT, "关于", kPageStyle, 0, 0, 0, 160, 60, 9, "宋体", kAboutItems, 1},
 };
 const ResString kStrings[] = {{IDS_ADVANCED_TAB, "高级"}, {IDS_SHEET_CAPTION, "选项"}};
-const ResModule kModule = {kStrings, 2, kDialogs, 3};
+ResModule MakeModule() {
+    ResModule m{};
+    m.strings = kStrings;
+    m.stringCount = 2;
+    m.dialogs = kDialogs;
+    m.dialogCount = 3;
+    return m;
+}
+const ResModule kModule = MakeModule();
 
 using Log = std::vector<std::string>;
 
@@ -494,6 +502,26 @@ TEST_F(PropertySheetTest, ControlTabTurnsThePages) {
     EXPECT_EQ(0, sheet.GetActiveIndex());
     Key(name, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(2, sheet.GetActiveIndex());
+}
+
+TEST_F(PropertySheetTest, TabRunsThroughTabsPageAndButtons) {
+    CTestSheet sheet("选项");
+    AddAll(sheet);
+    ASSERT_TRUE(sheet.Create());
+    ASSERT_TRUE(WaitFor([&] { return sheet.GetWidget()->isActiveWindow(); }, 1000));
+    general.GotoDlgCtrl(general.GetDlgItem(IDC_NAME));
+    ASSERT_EQ(general.GetDlgItem(IDC_NAME), CWnd::GetFocus());
+    // Apply is disabled while nothing changed, so Tab passes it by.
+    const CWnd* forward[] = {general.GetDlgItem(IDC_COUNT), general.GetDlgItem(IDC_SAVE),
+                             sheet.Button(IDOK),          sheet.Button(IDCANCEL),
+                             sheet.Button(IDHELP),        sheet.GetTabControl(),
+                             general.GetDlgItem(IDC_NAME)};
+    for (const CWnd* expected : forward) {
+        Key(CWnd::GetFocus(), Qt::Key_Tab);
+        EXPECT_EQ(expected, CWnd::GetFocus()) << expected->GetDlgCtrlID();
+    }
+    Key(CWnd::GetFocus(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(sheet.GetTabControl(), CWnd::GetFocus());
 }
 
 TEST_F(PropertySheetTest, WizardStepsFollowThePagesAnswers) {
