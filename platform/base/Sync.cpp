@@ -141,6 +141,10 @@ void SetLastError(DWORD dwErrCode) {
     t_lastError = dwErrCode;
 }
 
+bool GetRuntimeFolder(std::string& out) {
+    return RuntimeFolder(out);
+}
+
 namespace sync_detail {
 
 Guard::Guard() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/base/Types.h"
@@ -42,6 +43,10 @@ BOOL ResetEvent(HANDLE h);
 // ERROR_ALREADY_EXISTS until all holders have closed it or ended, even by a crash. This is what the
 // single-instance test needs; waiting on a mutex excludes the threads of this process only.
 HANDLE CreateMutex(LPSECURITY_ATTRIBUTES attrs, BOOL bInitialOwner, LPCSTR name);
+// The user's private folder for the lock files of named mutexes and other rendezvous points of
+// the program's copies ($XDG_RUNTIME_DIR, else a private folder in /tmp); false when there is none
+// that can be trusted.
+bool GetRuntimeFolder(std::string& out);
 BOOL ReleaseMutex(HANDLE h);
 
 struct CRITICAL_SECTION {

@@ -109,6 +109,29 @@ CDocument* CDocManager::OpenDocumentFile(LPCTSTR lpszFileName) {
     return best->OpenDocumentFile(lpszFileName);
 }
 
+BOOL CDocManager::OnDDECommand(LPTSTR lpszCommand) {
+    CString cmd = lpszCommand ? lpszCommand : "";
+    cmd.Trim();
+    const CString head = "[open(", tail = ")]";
+    if (cmd.GetLength() < head.GetLength() + tail.GetLength() ||
+        cmd.Left(head.GetLength()).CompareNoCase(head) != 0 || cmd.Right(tail.GetLength()) != tail)
+        return FALSE;
+    CString path = cmd.Mid(head.GetLength(), cmd.GetLength() - head.GetLength() - tail.GetLength());
+    path.Trim();
+    if (path.GetLength() >= 2 && path[0] == '"' && path[path.GetLength() - 1] == '"')
+        path = path.Mid(1, path.GetLength() - 2);
+    if (path.IsEmpty())
+        return FALSE;
+    CWinApp* app = AfxGetApp();
+    CDocument* doc = app ? app->OpenDocumentFile(path) : OpenDocumentFile(path);
+    if (!doc)
+        return FALSE;
+    CWnd* main = AfxGetMainWnd();
+    if (main && main->IsIconic())
+        main->ShowWindow(SW_RESTORE);
+    return TRUE;
+}
+
 void CDocManager::OnFileNew() {
     POSITION pos = GetFirstDocTemplatePosition();
     if (pos)

@@ -27,6 +27,10 @@ public:
     // The best template opens the file; an open document is activated (its frame shown and
     // brought forward) and returned instead. An empty or missing path fails.
     virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
+    // A shell command: [open("path")] opens the file through the application's
+    // OpenDocumentFile and brings a minimised main window back. FALSE for anything else or when
+    // the file did not open.
+    virtual BOOL OnDDECommand(LPTSTR lpszCommand);
     // A new document of the first template.
     virtual void OnFileNew();
     // Asks for a file (the file dialog) and opens it.

@@ -157,6 +157,7 @@ ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateMessage)
 ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
 ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
 ON_MESSAGE(WM_MENUSELECT, &CFrameWnd::OnMenuSelect)
+ON_MESSAGE(WM_DDE_EXECUTE, &CFrameWnd::OnDDEExecute)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() {
@@ -444,6 +445,16 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     info->lpszText = m_strTipText.GetBuffer();
     *pResult = 0;
     return TRUE;
+}
+
+LRESULT CFrameWnd::OnDDEExecute(WPARAM, LPARAM lParam) {
+    auto text = reinterpret_cast<LPCTSTR>(lParam);
+    CWinApp* app = AfxGetApp();
+    if (!text || !app || !IsWindowEnabled())
+        return 0;
+    CString command = text; // the command may change while it is carried out
+    app->OnDDECommand(command.GetBuffer());
+    return 0;
 }
 
 void CFrameWnd::ShowControlBar(CWnd* pBar, BOOL bShow, BOOL) {

@@ -29,6 +29,11 @@ class QMenuBar;
 #define WM_POPMESSAGESTRING 0x0375
 #define AFX_IDS_IDLEMESSAGE 0xE001
 
+// A shell command for the program's main window ([open("path")]): lParam points to its text.
+// What the desktop's DDE conversation delivered there; here the copies' hand-over sends it.
+#define WM_DDE_ACK 0x03E4
+#define WM_DDE_EXECUTE 0x03E8
+
 // WM_SIZEPARENT: a control bar takes its share of the layout rectangle.
 #define WM_SIZEPARENT 0x0361
 struct AFX_SIZEPARENTPARAMS {
@@ -117,6 +122,9 @@ protected:
     LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    // Carries the command out through the application's OnDDECommand unless a modal dialog
+    // has the frame disabled.
+    LRESULT OnDDEExecute(WPARAM wParam, LPARAM lParam);
     void EnsureMenuBar();
 
     CView* m_pViewActive = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/gui/DocManager.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/RecentFileList.h"
+#include "platform/gui/SingleInstance.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QAbstractEventDispatcher>
@@ -59,6 +60,23 @@ CDocument* CWinApp::OpenDocumentFile(LPCTSTR lpszFileName) {
 void CWinApp::AddToRecentFileList(LPCTSTR lpszPathName) {
     if (m_pRecentFileList)
         m_pRecentFileList->Add(lpszPathName);
+}
+
+BOOL CWinApp::OnDDECommand(LPTSTR lpszCommand) {
+    return AfxGetDocManager()->OnDDECommand(lpszCommand);
+}
+
+CString CWinApp::GetShellOpenChannel() const {
+    if (m_pszAppName && *m_pszAppName)
+        return m_pszAppName;
+    AfxEnsureGuiApp();
+    return AfxFromQt(QCoreApplication::applicationName());
+}
+
+BOOL CWinApp::EnableShellOpen() {
+    if (!m_pShellOpen)
+        m_pShellOpen = std::make_unique<CSingleInstance>(GetShellOpenChannel());
+    return m_pShellOpen->Listen();
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {

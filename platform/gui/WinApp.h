@@ -3,10 +3,13 @@
 
 #include "platform/gui/Wnd.h"
 
+#include <memory>
+
 class CDocTemplate;
 class CDocument;
 class CRecentFileList;
 class CCommandLineInfo;
+class CSingleInstance;
 
 class CWinApp : public CCmdTarget {
     DECLARE_DYNAMIC(CWinApp)
@@ -47,12 +50,23 @@ public:
     // Adds to m_pRecentFileList when there is one (never back to the manager).
     virtual void AddToRecentFileList(LPCTSTR lpszPathName);
     CRecentFileList* m_pRecentFileList = nullptr; // owned
+    // A shell command handed to the running program ([open("path")]); the document manager
+    // carries it out. FALSE when it was not understood or failed.
+    virtual BOOL OnDDECommand(LPTSTR lpszCommand);
+    // Lets later copies of the program hand their files to this one (see CSingleInstance):
+    // listens on the channel GetShellOpenChannel names. FALSE when another copy listens there.
+    BOOL EnableShellOpen();
+    // The application's name, or the program's when it has none.
+    CString GetShellOpenChannel() const;
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     void OnFileNew();
     void OnFileOpen();
 
     LONG m_nIdleCount = 0; // current idle count, for the loop and the tests
+
+private:
+    std::unique_ptr<CSingleInstance> m_pShellOpen;
 };
 
 CWinApp* AfxGetApp();
