@@ -12,8 +12,9 @@ IMPLEMENT_DYNCREATE(CTreeView, CCtrlView)
 
 namespace {
 
-// The style bits that belong to the control class (LVS_, TVS_, ES_, ...).
-constexpr DWORD kControlStyleBits = 0x0000FFFF;
+// The style bits that belong to the control: its class's own (LVS_, TVS_, ES_, ...) and its
+// scroll bars, which the control shows (a tree adds and removes WS_VSCROLL as it needs it).
+constexpr DWORD kControlStyleBits = 0x0000FFFF | WS_HSCROLL | WS_VSCROLL;
 
 // Edit messages below WM_USER (EM_GETSEL .. EM_GETIMESTATUS and kin) and the clipboard
 // messages (cut, copy, paste, clear, undo).
@@ -122,8 +123,7 @@ void CCtrlView::OnWidgetCreated() {
     if (!m_pCtrl || m_pCtrl->m_hWnd)
         return;
     // The control exists before the view's WM_CREATE, so a derived view may fill it there.
-    CRect rc;
-    GetClientRect(&rc);
+    CRect rc = WholeRect();
     DWORD style = WS_CHILD | WS_VISIBLE | (GetStyle() & kControlStyleBits);
     m_bControlFailed = !m_pCtrl->CreateEx(0, m_strClass, m_p->text, style, rc, this,
                                           (UINT)GetDlgCtrlID());
@@ -294,13 +294,18 @@ LRESULT CCtrlView::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CCtrlView::FitControl() {
     if (!m_pCtrl || !m_pCtrl->m_hWnd)
         return;
-    CRect want;
-    GetClientRect(&want);
+    CRect want = WholeRect();
     CRect have;
     m_pCtrl->GetWindowRect(&have);
     ScreenToClient(&have);
     if (have != want)
         m_pCtrl->MoveWindow(&want);
+}
+
+// The control covers the view's scroll bars too: they are the control's.
+CRect CCtrlView::WholeRect() const {
+    QWidget* w = GetWidget();
+    return w ? CRect(0, 0, w->width(), w->height()) : CRect(0, 0, 0, 0);
 }
 
 void CCtrlView::SyncStyle(CWnd* from, CWnd* to) {

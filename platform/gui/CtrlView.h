@@ -10,8 +10,8 @@
 //    had sent them: its parent sees the view's handle and id, reflects them to the view's
 //    ON_NOTIFY_REFLECT / ON_CONTROL_REFLECT entries, and handles the rest itself; owner-drawn
 //    items reach the view's DrawItem and MeasureItem;
-//  - the control-specific style bits (the low word) set in PreCreateWindow or by ModifyStyle on
-//    either window are the same on both.
+//  - the control's style bits (the low word, WS_HSCROLL, WS_VSCROLL) set in PreCreateWindow or by
+//    ModifyStyle on either window are the same on both.
 // The one visible seam: the window with the keyboard focus (GetFocus) is the control, not the view.
 #pragma once
 
@@ -81,6 +81,7 @@ private:
     LRESULT ToParent(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT CallControl(UINT message, WPARAM wParam, LPARAM lParam);
     void FitControl();
+    CRect WholeRect() const;
     void SyncStyle(CWnd* from, CWnd* to);
 
     std::unique_ptr<CWnd> m_pCtrl;

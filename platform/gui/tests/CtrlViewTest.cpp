@@ -227,6 +227,11 @@ TEST_F(CtrlViewTest, ControlTakesTheViewsStylesAndFillsIt) {
     EXPECT_TRUE(view->GetStyle() & LVS_EDITLABELS);
     EXPECT_TRUE(view->GetStyle() & WS_BORDER); // the view's own bits stay its own
     EXPECT_FALSE(list.GetStyle() & WS_BORDER);
+    // Scroll bars are the control's: it keeps covering the whole view.
+    view->ModifyStyle(0, WS_VSCROLL);
+    EXPECT_TRUE(list.GetStyle() & WS_VSCROLL);
+    view->MoveWindow(0, 0, 260, 130);
+    EXPECT_EQ(CRect(0, 0, 260, 130), ControlRect());
 }
 
 TEST_F(CtrlViewTest, MessagesSentToTheViewReachTheControl) {
