@@ -144,8 +144,10 @@ struct CScrollArea::Bars : QObject {
             wnd->m_p->bars[n].nTrackPos = track;
         Send(n, it->second, track);
         // Qt applies the slider's own idea of the step after this signal; the window's decides.
-        if (b && wnd->m_hWnd && it->second != SB_THUMBTRACK)
+        if (b && wnd->m_hWnd && it->second != SB_THUMBTRACK) {
+            QSignalBlocker block(b.data());
             b->setSliderPosition(wnd->m_p->bars[n].nPos);
+        }
     }
 
     void Show() {

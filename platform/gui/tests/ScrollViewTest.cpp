@@ -5,12 +5,18 @@
 #include "platform/gui/ScrollView.h"
 
 #include <QScrollBar>
+#include <vector>
 
 namespace {
 
 // Draws a white page with a red square at logical (250, 180).
 class CDrawingView : public CScrollView {
 public:
+    std::vector<UINT> codes; // what reached OnScroll
+    BOOL OnScroll(UINT nScrollCode, UINT nPos, BOOL bDoScroll) override {
+        codes.push_back(nScrollCode);
+        return CScrollView::OnScroll(nScrollCode, nPos, bDoScroll);
+    }
     void OnDraw(CDC* pDC) override {
         CSize total = GetTotalSize();
         pDC->FillSolidRect(0, 0, total.cx, total.cy, RGB(255, 255, 255));
@@ -146,6 +152,7 @@ TEST_F(ScrollViewTest, TheQtBarsClickAndTrackThroughTheWindowsMessages) {
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(Y(), 6);
     EXPECT_EQ(bar->value(), 6);
+    EXPECT_EQ(view->codes, std::vector<UINT>{MAKEWORD(0xFF, SB_LINEDOWN)}) << "one message";
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(Y(), 66) << "the view's page step, not the bar's";
     EXPECT_EQ(bar->value(), 66);
