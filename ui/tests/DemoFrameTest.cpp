@@ -87,23 +87,28 @@ ResModule MakeModule() {
 }
 const ResModule kModule = MakeModule();
 
-const char* const kNames[] = {"张三", "李四", "王五", "赵六", "钱七"};
+// Lines of text on a coloured ground, one of them highlighted (-1: none).
+void DrawLines(CWnd* view, CDC* pDC, COLORREF ground, const char* const* lines, int count,
+               int selected) {
+    CRect rc;
+    view->GetClientRect(&rc);
+    pDC->FillSolidRect(&rc, ground);
+    pDC->SetBkMode(TRANSPARENT);
+    for (int i = 0; i < count; ++i) {
+        CRect row(rc.left, 6 + i * 22, rc.right, 6 + (i + 1) * 22);
+        if (i == selected)
+            pDC->FillSolidRect(&row, RGB(200, 220, 255));
+        pDC->TextOut(row.left + 10, row.top + 4, lines[i]);
+    }
+}
 
 // The left pane: the contacts, the second one selected.
 class CNamesView : public CView {
     DECLARE_DYNCREATE(CNamesView)
 public:
     void OnDraw(CDC* pDC) override {
-        CRect rc;
-        GetClientRect(&rc);
-        pDC->FillSolidRect(&rc, RGB(255, 255, 255));
-        pDC->SetBkMode(TRANSPARENT);
-        for (int i = 0; i < 5; ++i) {
-            CRect row(rc.left, 4 + i * 22, rc.right, 4 + (i + 1) * 22);
-            if (i == 1)
-                pDC->FillSolidRect(&row, RGB(200, 220, 255));
-            pDC->TextOut(row.left + 8, row.top + 4, kNames[i]);
-        }
+        static const char* const names[] = {"张三", "李四", "王五", "赵六", "钱七"};
+        DrawLines(this, pDC, RGB(255, 255, 255), names, 5, 1);
     }
 };
 IMPLEMENT_DYNCREATE(CNamesView, CView)
@@ -113,14 +118,9 @@ class CDetailView : public CView {
     DECLARE_DYNCREATE(CDetailView)
 public:
     void OnDraw(CDC* pDC) override {
-        CRect rc;
-        GetClientRect(&rc);
-        pDC->FillSolidRect(&rc, RGB(255, 252, 235));
-        pDC->SetBkMode(TRANSPARENT);
-        const char* lines[] = {"姓名: 李四", "手机: 13900000000", "单位: 墨川公司",
-                               "生日: 1980年5月1日"};
-        for (int i = 0; i < 4; ++i)
-            pDC->TextOut(12, 12 + i * 22, lines[i]);
+        static const char* const lines[] = {"姓名: 李四", "手机: 13900000000", "单位: 墨川公司",
+                                            "生日: 1980年5月1日"};
+        DrawLines(this, pDC, RGB(255, 252, 235), lines, 4, -1);
     }
 };
 IMPLEMENT_DYNCREATE(CDetailView, CView)
@@ -242,12 +242,6 @@ protected:
     void TearDown() override {
         SetMenuImageList(nullptr);
         g_menuImageMap.RemoveAll();
-    }
-    static CRect RectIn(CWnd* w, CWnd* parent) {
-        CRect r;
-        w->GetWindowRect(&r);
-        parent->ScreenToClient(&r);
-        return r;
     }
 };
 

@@ -34,6 +34,13 @@ protected:
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
     }
+    // A window's rectangle in its parent's (or another window's) client coordinates.
+    static CRect RectIn(CWnd* w, CWnd* parent) {
+        CRect r;
+        w->GetWindowRect(&r);
+        parent->ScreenToClient(&r);
+        return r;
+    }
     static std::string ScreenPath(const char* name) {
         return std::string(QUILLMAR_SCREENS_DIR) + "/" + name + ".png";
     }

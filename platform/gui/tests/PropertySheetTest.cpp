@@ -203,12 +203,6 @@ protected:
             target = f;
         QTest::keyClick(target, key, mods);
     }
-    static CRect RectIn(CWnd* w, CWnd* parent) {
-        CRect r;
-        w->GetWindowRect(&r);
-        parent->ScreenToClient(&r);
-        return r;
-    }
 };
 
 } // namespace
