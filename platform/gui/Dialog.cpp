@@ -256,9 +256,8 @@ void CDialog::OnClose() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    return AfxExchangeData(this, bSaveAndValidate, [this](CDataExchange* pDX) {
-        DoDataExchange(pDX);
-    });
+    return AfxExchangeData(this, bSaveAndValidate,
+                           [this](CDataExchange* pDX) { DoDataExchange(pDX); });
 }
 
 BOOL AfxExchangeData(CWnd* pWnd, BOOL bSaveAndValidate,
@@ -428,7 +427,7 @@ BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID) {
             return TRUE;
         }
         pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                    (LPARAM)(button ? button->m_hWnd : nullptr));
+                          (LPARAM)(button ? button->m_hWnd : nullptr));
         return TRUE;
     }
     case VK_ESCAPE: {
@@ -438,7 +437,7 @@ BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID) {
         if (cancel && !cancel->IsWindowEnabled())
             return TRUE;
         pDlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                    (LPARAM)(cancel ? cancel->m_hWnd : nullptr));
+                          (LPARAM)(cancel ? cancel->m_hWnd : nullptr));
         return TRUE;
     }
     default:

@@ -21,8 +21,8 @@ BOOL CDialogBar::Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nI
     m_sizeDefault = AfxTemplateSize(*t, m_font);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ((nStyle | t->style) & WS_VISIBLE);
     CRect rc(0, 0, m_sizeDefault.cx, m_sizeDefault.cy);
-    if (!CWnd::CreateEx(t->exStyle & ~WS_EX_DLGMODALFRAME, nullptr, nullptr, style, rc,
-                        pParentWnd, nID))
+    if (!CWnd::CreateEx(t->exStyle & ~WS_EX_DLGMODALFRAME, nullptr, nullptr, style, rc, pParentWnd,
+                        nID))
         return FALSE;
     SetFont(&m_font, FALSE);
     AfxCreateTemplateControls(this, *t, m_font);

@@ -64,8 +64,7 @@ int AfxGetMouseScrollLines() {
     UINT spi = 0;
     if (driver)
         w.lines = (int)driver->SendMessage(w.driverMessage);
-    else if (!UserWheelLines(w.lines) &&
-             SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &spi, 0))
+    else if (!UserWheelLines(w.lines) && SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &spi, 0))
         w.lines = spi == WHEEL_PAGESCROLL ? -1 : (int)spi;
     w.cached = true;
     return w.lines;
@@ -122,7 +121,8 @@ struct CScrollArea::Bars : QObject {
 
     void Send(int n, UINT code, int pos) {
         if (wnd->m_hWnd)
-            wnd->SendMessage(n == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, (WORD)pos), 0);
+            wnd->SendMessage(n == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, (WORD)pos),
+                             0);
     }
 
     void Action(int n, int action) {

@@ -97,8 +97,7 @@ public:
     CPoint GetScrollPosition() const { return m_scroll.GetPosition(); }
     void ScrollToPosition(POINT pt) { m_scroll.ScrollTo(pt); }
     CSize GetTotalSize() const { return m_scroll.GetTotal(); }
-    void GetDeviceScrollSizes(int& nMapMode, SIZE& sizeTotal, SIZE& sizePage,
-                              SIZE& sizeLine) const;
+    void GetDeviceScrollSizes(int& nMapMode, SIZE& sizeTotal, SIZE& sizePage, SIZE& sizeLine) const;
     int GetMapMode() const { return m_nMapMode; }
 
     virtual BOOL OnScroll(UINT nScrollCode, UINT nPos, BOOL bDoScroll = TRUE);

@@ -42,8 +42,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(parent.CreateEx(0, nullptr, "parent", WS_POPUP | WS_VISIBLE,
                                     CRect(0, 0, 300, 240), nullptr, 0));
-        ASSERT_TRUE(wnd.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 150),
-                               &parent, 1));
+        ASSERT_TRUE(
+            wnd.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 150), &parent, 1));
     }
     void TearDown() override {
         SetUserWheelLines(nullptr);
@@ -60,11 +60,16 @@ TEST_F(ScrollWindowTest, TenthsGiveThePageAndLineSteps) {
         CPoint pos;
     };
     const Step steps[] = {
-        {WM_VSCROLL, SB_LINEDOWN, {0, 5}},   {WM_VSCROLL, SB_PAGEDOWN, {0, 55}},
-        {WM_HSCROLL, SB_LINERIGHT, {10, 55}}, {WM_HSCROLL, SB_PAGERIGHT, {110, 55}},
-        {WM_VSCROLL, SB_BOTTOM, {110, 500 - 133}}, {WM_HSCROLL, SB_RIGHT, {1000 - 183, 367}},
-        {WM_VSCROLL, SB_PAGEDOWN, {817, 367}}, {WM_HSCROLL, SB_LEFT, {0, 367}},
-        {WM_VSCROLL, SB_TOP, {0, 0}},        {WM_VSCROLL, SB_LINEUP, {0, 0}},
+        {WM_VSCROLL, SB_LINEDOWN, {0, 5}},
+        {WM_VSCROLL, SB_PAGEDOWN, {0, 55}},
+        {WM_HSCROLL, SB_LINERIGHT, {10, 55}},
+        {WM_HSCROLL, SB_PAGERIGHT, {110, 55}},
+        {WM_VSCROLL, SB_BOTTOM, {110, 500 - 133}},
+        {WM_HSCROLL, SB_RIGHT, {1000 - 183, 367}},
+        {WM_VSCROLL, SB_PAGEDOWN, {817, 367}},
+        {WM_HSCROLL, SB_LEFT, {0, 367}},
+        {WM_VSCROLL, SB_TOP, {0, 0}},
+        {WM_VSCROLL, SB_LINEUP, {0, 0}},
     };
     for (const Step& s : steps) {
         Send(s.message, s.code);
@@ -78,8 +83,8 @@ TEST_F(ScrollWindowTest, SizesSetBeforeTheWindowExistsApplyWhenItIsSized) {
     CSheetWindow late;
     late.SetScrollSizes(1000, 500);
     EXPECT_EQ(late.GetScrollPosition(), CPoint(0, 0));
-    ASSERT_TRUE(late.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 120, 90),
-                            &parent, 2));
+    ASSERT_TRUE(
+        late.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 120, 90), &parent, 2));
     late.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(late.GetScrollPosition(), CPoint(0, 500 - (90 - 17)));
 }

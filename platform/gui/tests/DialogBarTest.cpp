@@ -68,10 +68,8 @@ TEST_F(DialogBarTest, TheBarKeepsTheTemplatesDepthOnTheEdgeItIsGiven) {
         UINT edge;
         const char* name;
     };
-    const Case cases[] = {{CBRS_TOP, "top"},
-                          {CBRS_BOTTOM, "bottom"},
-                          {CBRS_LEFT, "left"},
-                          {CBRS_RIGHT, "right"}};
+    const Case cases[] = {
+        {CBRS_TOP, "top"}, {CBRS_BOTTOM, "bottom"}, {CBRS_LEFT, "left"}, {CBRS_RIGHT, "right"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Open(c.edge);

@@ -129,9 +129,9 @@ TEST_F(ScrollViewTest, ScrollCodesMoveByTheirStepsAndStopAtTheEnds) {
         UINT code;
         LONG y;
     };
-    const Step steps[] = {{SB_LINEDOWN, 6},   {SB_PAGEDOWN, 66}, {SB_PAGEUP, 6},
-                          {SB_LINEUP, 0},     {SB_LINEUP, 0},    {SB_BOTTOM, 467},
-                          {SB_LINEDOWN, 467}, {SB_PAGEDOWN, 467}, {SB_THUMBPOSITION, 467},
+    const Step steps[] = {{SB_LINEDOWN, 6},    {SB_PAGEDOWN, 66},  {SB_PAGEUP, 6},
+                          {SB_LINEUP, 0},      {SB_LINEUP, 0},     {SB_BOTTOM, 467},
+                          {SB_LINEDOWN, 467},  {SB_PAGEDOWN, 467}, {SB_THUMBPOSITION, 467},
                           {SB_ENDSCROLL, 467}, {SB_TOP, 0}};
     for (const Step& s : steps) {
         Vert(s.code);
@@ -199,16 +199,16 @@ TEST_F(ScrollViewTest, WheelScrollsLinesAtMostAPageAndPagesWhenSetSo) {
         LONG y;
     };
     const Case cases[] = {
-        {nullptr, -120, 0, 218},        // three lines down
-        {nullptr, 120, 0, 182},         // three lines up
-        {nullptr, -240, 0, 236},        // two notches at once
+        {nullptr, -120, 0, 218}, // three lines down
+        {nullptr, 120, 0, 182},  // three lines up
+        {nullptr, -240, 0, 236}, // two notches at once
         {nullptr, -120, MK_CONTROL, 200},
         {nullptr, -120, MK_SHIFT, 200},
         {"1", -120, 0, 206},
-        {"1", 120, 0, 194},             // one line up, as one line down
-        {"50", -120, 0, 260},           // at most a page
-        {"50", 120, 0, 140},            // either way
-        {"-1", -120, 0, 260},           // a page per notch
+        {"1", 120, 0, 194},   // one line up, as one line down
+        {"50", -120, 0, 260}, // at most a page
+        {"50", 120, 0, 140},  // either way
+        {"-1", -120, 0, 260}, // a page per notch
         {"-1", 120, 0, 140},
     };
     for (const Case& c : cases) {
@@ -247,8 +247,8 @@ TEST_F(ScrollViewTest, WheelLinesAreKeptUntilTheSettingsChange) {
     EXPECT_EQ(AfxGetMouseScrollLines(), 3) << "an unreadable setting counts as none";
 
     CWheelDriver driver;
-    ASSERT_TRUE(driver.CreateEx(0, "MouseZ", "Magellan MSWHEEL", WS_POPUP, CRect(0, 0, 1, 1),
-                                nullptr, 0));
+    ASSERT_TRUE(
+        driver.CreateEx(0, "MouseZ", "Magellan MSWHEEL", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0));
     AfxResetMouseScrollLines();
     EXPECT_EQ(AfxGetMouseScrollLines(), 7) << "the driver comes first";
     driver.DestroyWindow();
