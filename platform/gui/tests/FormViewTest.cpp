@@ -169,4 +169,11 @@ TEST_F(FormViewTest, TabWalksTheControlsAndTheViewHandsTheFocusOn) {
     EXPECT_EQ(FocusId(), IDC_FAR);
 }
 
+TEST_F(FormViewTest, AMissingTemplateMakesNoForm) {
+    auto* missing = new CFormView(7499); // gone with its window when the creation fails
+    EXPECT_FALSE(missing->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100),
+                                 &host, AFX_IDW_PANE_FIRST + 1));
+    EXPECT_EQ(host.GetDlgItem(AFX_IDW_PANE_FIRST + 1), nullptr);
+}
+
 } // namespace
