@@ -9,15 +9,21 @@
 
 namespace {
 
-using ComboBoxExTest = GuiTest;
+class ComboBoxExTest : public GuiTest {
+protected:
+    CWnd parent;
+    CComboBoxEx combo;
+    void SetUp() override {
+        ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200),
+                                    nullptr, 0));
+        ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 180, 200),
+                                 &parent, 3));
+    }
+    // The tests' image lists go before the combo box does.
+    void TearDown() override { combo.SetImageList(nullptr); }
+};
 
 TEST_F(ComboBoxExTest, ItemsCarryTextImageAndData) {
-    CWnd parent;
-    ASSERT_TRUE(
-        parent.CreateEx(0, nullptr, "p", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
-    CComboBoxEx combo;
-    ASSERT_TRUE(
-        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 180, 200), &parent, 3));
     CImageList faces;
     ASSERT_TRUE(faces.Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4));
     QImage strip(48, 16, QImage::Format_ARGB32);
@@ -89,12 +95,6 @@ int FirstColumnOf(QComboBox* box, int row, QColor colour) {
 }
 
 TEST_F(ComboBoxExTest, OverlaysAndIndentsOfItems) {
-    CWnd parent;
-    ASSERT_TRUE(
-        parent.CreateEx(0, nullptr, "p", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
-    CComboBoxEx combo;
-    ASSERT_TRUE(
-        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 180, 200), &parent, 3));
     // Image 0 a red face, image 1 a blue mark in the top left corner, used as overlay 1.
     CImageList faces;
     ASSERT_TRUE(faces.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2));
