@@ -19,7 +19,7 @@ protected:
         ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 180, 200),
                                  &parent, 3));
     }
-    // The tests' image lists go before the combo box does.
+    // The image lists of a test are gone by now: the combo box lets go of them.
     void TearDown() override { combo.SetImageList(nullptr); }
 };
 
