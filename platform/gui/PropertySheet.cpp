@@ -17,9 +17,9 @@ namespace {
 // Button slots of CPropertySheet::m_buttons, right to left as they stand in an ordinary sheet.
 enum { kHelp, kApply, kCancel, kOK, kFinish, kNext, kBack, kButtonCount };
 
-const UINT kButtonIds[kButtonCount] = {IDHELP,       ID_APPLY_NOW, IDCANCEL, IDOK,
+const UINT kButtonIds[kButtonCount] = {IDHELP,       ID_APPLY_NOW, IDCANCEL,  IDOK,
                                        ID_WIZFINISH, ID_WIZNEXT,   ID_WIZBACK};
-const char* const kButtonTexts[kButtonCount] = {"帮助", "应用(&A)",    "取消",        "确定",
+const char* const kButtonTexts[kButtonCount] = {"帮助", "应用(&A)",     "取消",        "确定",
                                                 "完成", "下一步(&N) >", "< 上一步(&B)"};
 
 bool IsKeyFor(const MSG* m, UINT vk) {
@@ -187,8 +187,8 @@ BOOL CPropertyPage::PreTranslateMessage(MSG* pMsg) {
     // Inside a sheet, Enter and Escape belong to the sheet's buttons, Tab moves through the
     // tabs, the page and the buttons, and the page-turning keys belong to the tabs; they pass on
     // to the sheet, which sees the message next.
-    if (GetSheet() && (IsKeyFor(pMsg, VK_RETURN) || IsKeyFor(pMsg, VK_ESCAPE) ||
-                       IsTabMove(pMsg) || PageTurnKey(pMsg) != 0))
+    if (GetSheet() && (IsKeyFor(pMsg, VK_RETURN) || IsKeyFor(pMsg, VK_ESCAPE) || IsTabMove(pMsg) ||
+                       PageTurnKey(pMsg) != 0))
         return FALSE;
     return CDialog::PreTranslateMessage(pMsg);
 }
@@ -266,8 +266,8 @@ void CPropertySheet::ForgetPage(CPropertyPage* pPage) {
 
 void CPropertySheet::CommonConstruct(CWnd* pParentWnd, UINT iSelectPage) {
     m_pParentWnd = pParentWnd;
-    m_psh = PROPSHEETHEADER{sizeof(PROPSHEETHEADER), PSH_PROPSHEETPAGE | PSH_HASHELP, nullptr,
-                            nullptr, 0, iSelectPage};
+    m_psh = PROPSHEETHEADER{
+        sizeof(PROPSHEETHEADER), PSH_PROPSHEETPAGE | PSH_HASHELP, nullptr, nullptr, 0, iSelectPage};
 }
 
 void CPropertySheet::Construct(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPage) {
@@ -365,7 +365,7 @@ BOOL CPropertySheet::SetActivePage(CPropertyPage* pPage) {
 CTabCtrl* CPropertySheet::GetTabControl() const {
     if (!m_hWnd)
         return nullptr;
-    auto h = (HWND)const_cast<CPropertySheet*>(this)->SendMessage(PSM_GETTABCONTROL);
+    auto h = (HWND) const_cast<CPropertySheet*>(this)->SendMessage(PSM_GETTABCONTROL);
     return static_cast<CTabCtrl*>(FromHandle(h));
 }
 
@@ -708,8 +708,10 @@ BOOL CPropertySheet::ActivatePage(int nPage, bool bAskOld, int nDirection) {
     int step = nDirection < 0 ? -1 : 1;
     for (int target = nPage; target >= 0 && target < count;) {
         CPropertyPage* page = m_pages[(size_t)target];
-        if (!page->m_hWnd && !page->CreateInSheet(this))
-            return FALSE;
+        if (!page->m_hWnd && !page->CreateInSheet(this)) {
+            target += step; // a page that cannot be made is passed over like one that refuses
+            continue;
+        }
         page->MoveWindow(&display);
         LRESULT r = NotifyPage(target, PSN_SETACTIVE);
         if (r == 0) {
@@ -878,10 +880,13 @@ void CPropertySheet::ButtonCommand(UINT nID) {
     // or disabled, ignores Enter, Escape and the button's command.
     if (!CanPress(nID))
         return;
-    static const std::pair<UINT, int> kPress[] = {
-        {IDOK, PSBTN_OK},           {IDCANCEL, PSBTN_CANCEL},    {ID_APPLY_NOW, PSBTN_APPLYNOW},
-        {IDHELP, PSBTN_HELP},       {ID_WIZBACK, PSBTN_BACK},    {ID_WIZNEXT, PSBTN_NEXT},
-        {ID_WIZFINISH, PSBTN_FINISH}};
+    static const std::pair<UINT, int> kPress[] = {{IDOK, PSBTN_OK},
+                                                  {IDCANCEL, PSBTN_CANCEL},
+                                                  {ID_APPLY_NOW, PSBTN_APPLYNOW},
+                                                  {IDHELP, PSBTN_HELP},
+                                                  {ID_WIZBACK, PSBTN_BACK},
+                                                  {ID_WIZNEXT, PSBTN_NEXT},
+                                                  {ID_WIZFINISH, PSBTN_FINISH}};
     for (auto [id, press] : kPress)
         if (id == nID)
             DefWindowProc(PSM_PRESSBUTTON, (WPARAM)press, 0);
@@ -948,7 +953,7 @@ LRESULT CPropertySheet::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam
         m_strFinishText = lParam ? reinterpret_cast<LPCTSTR>(lParam) : "";
         if (!m_bChild) {
             m_buttons[kFinish].SetWindowText(m_strFinishText.IsEmpty() ? kButtonTexts[kFinish]
-                                                                        : (LPCTSTR)m_strFinishText);
+                                                                       : (LPCTSTR)m_strFinishText);
             ShowWizardButtons();
         }
         return 0;

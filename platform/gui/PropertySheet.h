@@ -172,6 +172,7 @@ private:
 class CPropertySheet : public CDialog {
     DECLARE_DYNAMIC(CPropertySheet)
     friend class CPropertyPage;
+
 public:
     CPropertySheet();
     explicit CPropertySheet(UINT nIDCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
@@ -186,8 +187,7 @@ public:
     INT_PTR DoModal() override;
     // Modeless. (DWORD)-1 is a captioned pop-up with buttons; WS_CHILD makes a sheet without
     // buttons inside pParentWnd.
-    virtual BOOL Create(CWnd* pParentWnd = nullptr, DWORD dwStyle = (DWORD)-1,
-                        DWORD dwExStyle = 0);
+    virtual BOOL Create(CWnd* pParentWnd = nullptr, DWORD dwStyle = (DWORD)-1, DWORD dwExStyle = 0);
     BOOL DestroyWindow() override;
 
     void AddPage(CPropertyPage* pPage);
@@ -225,7 +225,8 @@ protected:
     void ForgetPage(CPropertyPage* pPage);
     BOOL BuildSheet(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle);
     // The whole switch: the old page may refuse to go (when asked), a page that refuses to come
-    // is passed over in the direction of travel, and when none comes the old page stays.
+    // (or cannot be made) is passed over in the direction of travel, and when none comes the old
+    // page stays.
     BOOL ActivatePage(int nPage, bool bAskOld, int nDirection);
     LRESULT NotifyPage(int nPage, UINT code, LPARAM lParam = 0);
     // The buttons' actions; FALSE when a page kept the sheet from acting.

@@ -36,12 +36,9 @@ enum {
 };
 
 const ResString kStrings[] = {
-    {ID_CONTACT_NEW, "新建一个联系人\n新建"},
-    {ID_CONTACT_EDIT, "修改选定的联系人\n修改"},
-    {ID_CONTACT_DELETE, "删除选定的联系人\n删除"},
-    {ID_VIEW_PHOTO, "显示或隐藏照片\n照片"},
-    {ID_SEND_SMS, "给选定的联系人发短信\n短信"},
-    {ID_INDICATOR_COUNT, "共 5 人"},
+    {ID_CONTACT_NEW, "新建一个联系人\n新建"},      {ID_CONTACT_EDIT, "修改选定的联系人\n修改"},
+    {ID_CONTACT_DELETE, "删除选定的联系人\n删除"}, {ID_VIEW_PHOTO, "显示或隐藏照片\n照片"},
+    {ID_SEND_SMS, "给选定的联系人发短信\n短信"},   {ID_INDICATOR_COUNT, "共 5 人"},
 };
 
 const ResMenuItem kMenuItems[] = {
@@ -70,8 +67,8 @@ const ResDialogItem kGeneralItems[] = {
 };
 const ResDialogItem kViewItems[] = {
     {"STATIC", "排序:", IDC_STATIC, 7, 10, 40, 8, kLabel, 0},
-    {"COMBOBOX", "", IDC_SORT, 52, 8, 90, 60,
-     WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0},
+    {"COMBOBOX", "", IDC_SORT, 52, 8, 90, 60, WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+     0},
     {"BUTTON", "显示照片", IDC_PHOTO, 7, 30, 100, 10, kCheck, 0},
 };
 const ResDialog kDialogs[] = {

@@ -38,8 +38,8 @@ const ResDialogItem kGeneralItems[] = {
 };
 const ResDialogItem kAdvancedItems[] = {
     {"STATIC", "类别:", IDC_STATIC, 7, 9, 40, 8, kLabel, 0},
-    {"COMBOBOX", "", IDC_KIND, 50, 7, 80, 60,
-     WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 0},
+    {"COMBOBOX", "", IDC_KIND, 50, 7, 80, 60, WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+     0},
     {"EDIT", "", IDC_NOTE, 7, 27, 150, 40,
      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_WANTRETURN, 0},
 };
@@ -224,13 +224,35 @@ TEST_F(PropertySheetTest, OkAppliesEveryPageThatWasShownInOrder) {
     EXPECT_FALSE(applyEnabledAtStart);
     EXPECT_TRUE(applyEnabledAfterChange);
     // The advanced page was never shown: it was never made and hears nothing.
-    EXPECT_EQ((Log{"A:init", "A:set", "A:kill", "C:init", "C:set", "C:kill", "A:apply",
-                   "C:apply"}),
+    EXPECT_EQ((Log{"A:init", "A:set", "A:kill", "C:init", "C:set", "C:kill", "A:apply", "C:apply"}),
               log);
     EXPECT_EQ(TRUE, general.lastApplyParam); // OK closes the sheet
     EXPECT_EQ(nullptr, sheet.m_hWnd);
     EXPECT_EQ(nullptr, general.m_hWnd);
     EXPECT_EQ(nullptr, about.m_hWnd);
+}
+
+TEST_F(PropertySheetTest, AModalSheetCanBeShownAgain) {
+    // As a caller does when what the sheet gathered cannot be used: the same sheet and pages
+    // run a second time, made afresh, with the members kept.
+    general.exchange = true;
+    general.m_count = 5;
+    CTestSheet sheet("导出文件");
+    sheet.AddPage(&general);
+    sheet.AddPage(&about);
+    EXPECT_EQ(IDOK, RunModal(sheet, [&](CTestSheet& s) {
+                  general.SetDlgItemInt(IDC_COUNT, 8);
+                  s.PressButton(PSBTN_OK);
+              }));
+    EXPECT_EQ(8, general.m_count);
+    log.clear();
+    UINT shownAgain = 0;
+    EXPECT_EQ(IDCANCEL, RunModal(sheet, [&](CTestSheet& s) {
+                  shownAgain = general.GetDlgItemInt(IDC_COUNT);
+                  s.PressButton(PSBTN_CANCEL);
+              }));
+    EXPECT_EQ(8u, shownAgain);
+    EXPECT_EQ((Log{"A:init", "A:set", "A:query-cancel", "A:reset"}), log);
 }
 
 TEST_F(PropertySheetTest, LayoutHoldsTheLargestPageAndTheButtonsOfTheFlags) {
@@ -506,10 +528,10 @@ TEST_F(PropertySheetTest, TabRunsThroughTabsPageAndButtons) {
     general.GotoDlgCtrl(general.GetDlgItem(IDC_NAME));
     ASSERT_EQ(general.GetDlgItem(IDC_NAME), CWnd::GetFocus());
     // Apply is disabled while nothing changed, so Tab passes it by.
-    const CWnd* forward[] = {general.GetDlgItem(IDC_COUNT), general.GetDlgItem(IDC_SAVE),
-                             sheet.Button(IDOK),          sheet.Button(IDCANCEL),
-                             sheet.Button(IDHELP),        sheet.GetTabControl(),
-                             general.GetDlgItem(IDC_NAME)};
+    const CWnd* forward[] = {
+        general.GetDlgItem(IDC_COUNT), general.GetDlgItem(IDC_SAVE), sheet.Button(IDOK),
+        sheet.Button(IDCANCEL),        sheet.Button(IDHELP),         sheet.GetTabControl(),
+        general.GetDlgItem(IDC_NAME)};
     for (const CWnd* expected : forward) {
         Key(CWnd::GetFocus(), Qt::Key_Tab);
         EXPECT_EQ(expected, CWnd::GetFocus()) << expected->GetDlgCtrlID();
@@ -560,10 +582,10 @@ TEST_F(PropertySheetTest, WizardStepsFollowThePagesAnswers) {
                       (LPARAM)s.Button(ID_WIZFINISH)->m_hWnd);
     });
     EXPECT_EQ(ID_WIZFINISH, r);
-    EXPECT_EQ((Log{"A:init", "A:set",  "A:next", "A:next", "A:kill", "C:init", "C:set",
-                   "C:back", "C:kill", "B:init", "B:set",  "B:next", "B:kill", "C:set",
-                   "C:finish", "C:finish"}),
-              log);
+    EXPECT_EQ(
+        (Log{"A:init", "A:set", "A:next", "A:next", "A:kill", "C:init", "C:set", "C:back", "C:kill",
+             "B:init", "B:set", "B:next", "B:kill", "C:set", "C:finish", "C:finish"}),
+        log);
 }
 
 TEST_F(PropertySheetTest, WizardButtonFlagsAndFinishText) {
@@ -681,6 +703,15 @@ TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetStands) {
     EXPECT_EQ(2, sheet.GetPageCount());
     sheet.SendMessage(PSM_SETCURSEL, 0, 1);
     EXPECT_EQ(1, sheet.GetActiveIndex());
+
+    // A page whose template is missing cannot be shown; the active page stays.
+    CLogPage missing{"M", 7699, log};
+    sheet.AddPage(&missing);
+    EXPECT_FALSE(sheet.SetActivePage(&missing));
+    EXPECT_EQ(&about, sheet.GetActivePage());
+    EXPECT_EQ(1, sheet.GetTabControl()->GetCurSel());
+    EXPECT_TRUE(about.GetStyle() & WS_VISIBLE);
+    sheet.RemovePage(&missing);
 
     sheet.RemovePage(1);
     EXPECT_EQ(&general, sheet.GetActivePage());
