@@ -152,9 +152,9 @@ struct DateTimeCtrlState {
         quiet = false;
         if (QLineEdit* line = editor->findChild<QLineEdit*>()) {
             QPalette pal = line->palette();
-            pal.setColor(QPalette::Text, editor->palette().color(
-                                             none ? QPalette::Disabled : QPalette::Active,
-                                             QPalette::Text));
+            pal.setColor(QPalette::Text,
+                         editor->palette().color(none ? QPalette::Disabled : QPalette::Active,
+                                                 QPalette::Text));
             line->setPalette(pal);
         }
         editor->update();

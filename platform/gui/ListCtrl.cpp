@@ -25,7 +25,7 @@ constexpr int kStateIconWidth = 16;
 constexpr int kLabelMargin = 2;
 constexpr int kCellMargin = 6;
 constexpr int kIconCellWidth = 76;
-constexpr int kLineStep = 15; // pixels a horizontal line scroll moves
+constexpr int kLineStep = 15;     // pixels a horizontal line scroll moves
 constexpr int kDispTextMax = 260; // the buffer a parent writes an asked-for text into
 
 LVITEM MakeItem(UINT mask, int item, int subItem, LPCTSTR text, int image, UINT state,
@@ -572,8 +572,7 @@ struct ListCtrlState {
             return nullptr;
         CRect r = Layout(i).label;
         if (!IconView())
-            r.right =
-                std::max(r.right, r.left + std::max(60, TextWidth(ShownText(i, 0)) + 20));
+            r.right = std::max(r.right, r.left + std::max(60, TextWidth(ShownText(i, 0)) + 20));
         else
             r.bottom = r.top + QFontMetrics(Font()).height() + 6;
         editItem = i;
@@ -765,10 +764,10 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             cellBack(area, cbk);
             CRect tr = area;
             tr.DeflateRect(col == 0 ? kLabelMargin : kCellMargin, 0);
-            int subImage = col > 0 && (exStyle & LVS_EX_SUBITEMIMAGES) && small &&
-                                   small->GetSafeHandle()
-                               ? ShownImage(i, col)
-                               : -1;
+            int subImage =
+                col > 0 && (exStyle & LVS_EX_SUBITEMIMAGES) && small && small->GetSafeHandle()
+                    ? ShownImage(i, col)
+                    : -1;
             if (subImage >= 0) {
                 CSize sz = AfxItemImageSize(small);
                 small->Draw(dc, subImage,
@@ -806,9 +805,8 @@ void ListCtrlState::Paint(CDC* dc) {
     COLORREF bkColor = AfxColourOr(bk, COLOR_WINDOW);
     COLORREF textColor = AfxColourOr(text, COLOR_WINDOWTEXT);
     PaintBackground(dc, client, bkColor);
-    AfxPaintItemCtrl<NMLVCUSTOMDRAW>(self, dc, client, [&](LRESULT pre) {
-        return PaintItems(dc, client, pre, textColor);
-    });
+    AfxPaintItemCtrl<NMLVCUSTOMDRAW>(
+        self, dc, client, [&](LRESULT pre) { return PaintItems(dc, client, pre, textColor); });
 }
 
 bool ListCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORREF textColor) {
@@ -1480,8 +1478,7 @@ BOOL CListCtrl::GetSubItemRect(int iItem, int iSubItem, int nArea, CRect& ref) c
     CRect cell = l.ColumnSpan(iSubItem, p.bounds);
     if (nArea == LVIR_ICON)
         cell.right =
-            cell.left +
-            ((l.exStyle & LVS_EX_SUBITEMIMAGES) ? AfxItemImageSize(l.small).cx : 0);
+            cell.left + ((l.exStyle & LVS_EX_SUBITEMIMAGES) ? AfxItemImageSize(l.small).cx : 0);
     ref = cell;
     return TRUE;
 }
@@ -2206,8 +2203,7 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: {
         CPoint pt(lParam);
         bool down = (wParam & (MK_LBUTTON | MK_RBUTTON)) != 0;
-        if (down && l.Valid(l.pressItem) && !l.dragSent &&
-            AfxBeyondDragThreshold(l.pressPt, pt)) {
+        if (down && l.Valid(l.pressItem) && !l.dragSent && AfxBeyondDragThreshold(l.pressPt, pt)) {
             l.dragSent = true;
             KillTimer(kEditTimer);
             l.pendingEdit = -1;

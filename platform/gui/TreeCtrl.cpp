@@ -447,8 +447,8 @@ bool TreeCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORR
 }
 
 // The default look of one row: lines, button, state image, image and label.
-void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORREF fg,
-                              COLORREF back, COLORREF bkColor, bool focused, const CRect& c) {
+void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORREF fg, COLORREF back,
+                              COLORREF bkColor, bool focused, const CRect& c) {
     DWORD st = Style();
     int h = RowHeight();
     // Lines and buttons.
@@ -485,8 +485,7 @@ void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORRE
     }
     UINT stateImage = (it->state & TVIS_STATEIMAGEMASK) >> 12;
     if (stateImages && stateImage > 0)
-        stateImages->Draw(dc, (int)stateImage,
-                          CPoint(p.stateIcon.left, p.row.top + (h - 16) / 2),
+        stateImages->Draw(dc, (int)stateImage, CPoint(p.stateIcon.left, p.row.top + (h - 16) / 2),
                           ILD_TRANSPARENT);
     if (normal && normal->GetSafeHandle()) {
         int img = (it->state & TVIS_SELECTED) ? it->selImage : it->image;
@@ -1192,8 +1191,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: {
         CPoint pt(lParam);
         if ((wParam & MK_LBUTTON) && t.pressItem && !t.dragSent &&
-            !(GetStyle() & TVS_DISABLEDRAGDROP) &&
-            AfxBeyondDragThreshold(t.pressPt, pt)) {
+            !(GetStyle() & TVS_DISABLEDRAGDROP) && AfxBeyondDragThreshold(t.pressPt, pt)) {
             t.dragSent = true;
             KillTimer(kEditTimer);
             t.pendingEdit = nullptr;

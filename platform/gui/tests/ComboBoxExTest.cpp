@@ -149,8 +149,7 @@ TEST_F(ComboBoxExTest, OverlaysAndIndentsOfItems) {
     none.iItem = 1;
     none.iOverlay = 0;
     ASSERT_TRUE(combo.SetItem(&none));
-    EXPECT_EQ(QColor(box->itemIcon(1).pixmap(16, 16).toImage().pixel(2, 2)),
-              QColor(200, 30, 30));
+    EXPECT_EQ(QColor(box->itemIcon(1).pixmap(16, 16).toImage().pixel(2, 2)), QColor(200, 30, 30));
     combo.SetImageList(nullptr);
 }
 

@@ -124,8 +124,8 @@ TEST_F(HeaderCtrlTest, ReleaseAppliesTheWidthWhenTheLastStepWasRefused) {
     EXPECT_EQ(Width(0), 100) << "refused";
     Mouse(WM_LBUTTONUP, 130);
     EXPECT_EQ(Width(0), 130);
-    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{HDN_BEGINTRACK, HDN_ITEMCHANGING,
-                                                 HDN_ITEMCHANGING, HDN_ITEMCHANGED, HDN_ENDTRACK}));
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{HDN_BEGINTRACK, HDN_ITEMCHANGING, HDN_ITEMCHANGING,
+                                                 HDN_ITEMCHANGED, HDN_ENDTRACK}));
 
     // A release that is refused too leaves the last accepted width.
     parent.notes.clear();

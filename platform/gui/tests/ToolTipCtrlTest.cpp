@@ -111,8 +111,8 @@ void SendMouse(CWnd& wnd, QEvent::Type type, QPoint pos, Qt::MouseButton button 
 
 TEST_F(ToolTipCtrlTest, SubclassedToolsSeeTheirWindowsMouseWithoutRelaying) {
     MouseNotes tool, plain;
-    ASSERT_TRUE(tool.Create(nullptr, "tool", WS_CHILD | WS_VISIBLE, CRect(150, 10, 250, 60),
-                            &parent, 5));
+    ASSERT_TRUE(
+        tool.Create(nullptr, "tool", WS_CHILD | WS_VISIBLE, CRect(150, 10, 250, 60), &parent, 5));
     ASSERT_TRUE(plain.Create(nullptr, "plain", WS_CHILD | WS_VISIBLE, CRect(150, 100, 250, 150),
                              &parent, 6));
     TOOLINFO ti{};
