@@ -445,21 +445,25 @@ TEST_F(PropertySheetTest, ApplyNowReachesEveryShownPageAndStopsAtARefusal) {
     EXPECT_FALSE(sheet.Usable(ID_APPLY_NOW));
     EXPECT_TRUE(sheet.IsWindowVisible());
 
-    // A page that is invalid and wants to be shown stops the apply and is shown.
+    // A page that answers the apply with invalid stops it, and is shown if it asks to be.
+    // So does an active page that refuses to be left (nothing is applied then).
     struct Case {
         LRESULT answer;
+        bool refuseLeaving;
         int activeAfter;
         Log expected;
     };
     const Case cases[] = {
-        {PSNRET_INVALID, 0, {"B:kill", "A:apply", "A:set"}},
-        {PSNRET_INVALID_NOCHANGEPAGE, 1, {"B:kill", "A:apply"}},
+        {PSNRET_INVALID, false, 0, {"B:kill", "A:apply", "A:set"}},
+        {PSNRET_INVALID_NOCHANGEPAGE, false, 1, {"B:kill", "A:apply"}},
+        {PSNRET_NOERROR, true, 1, {"B:kill"}},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(sheet.SetActivePage(1));
         advanced.SetModified();
         log.clear();
         general.applyAnswer = c.answer;
+        advanced.refuseKillActive = c.refuseLeaving;
         sheet.PressButton(PSBTN_OK);
         EXPECT_EQ(c.expected, log);
         EXPECT_EQ(c.activeAfter, sheet.GetActiveIndex());
