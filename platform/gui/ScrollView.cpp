@@ -225,6 +225,10 @@ void CScrollArea::ShowBars() {
         return;
     if (!m_bars)
         m_bars = std::make_unique<Bars>(m_pWnd);
+    // The wheel over a bar moves it by the window's own lines.
+    for (int n : {SB_HORZ, SB_VERT})
+        if (QScrollBar* b = m_bars->bar[n])
+            b->setSingleStep(std::max<LONG>(1, n == SB_HORZ ? m_line.cx : m_line.cy));
     m_bars->Show();
 }
 

@@ -5,6 +5,8 @@
 #include "platform/gui/ScrollView.h"
 
 #include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
 #include <vector>
 
 namespace {
@@ -166,6 +168,9 @@ TEST_F(ScrollViewTest, TheQtBarsClickAndTrackThroughTheWindowsMessages) {
     EXPECT_EQ(Y(), 467);
     QtBar(SB_HORZ)->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(view->GetScrollPosition(), CPoint(817, 467));
+    // A real click on the bar's upper end (its arrow) steps a line back.
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(8, 4));
+    EXPECT_EQ(Y(), 461);
 }
 
 TEST_F(ScrollViewTest, DrawingAndChildWindowsFollowThePosition) {
@@ -216,6 +221,16 @@ TEST_F(ScrollViewTest, WheelScrollsLinesAtMostAPageAndPagesWhenSetSo) {
         view->ScrollToPosition(CPoint(0, 200));
         Wheel(c.delta, c.keys);
         EXPECT_EQ(Y(), c.y) << (c.setting ? c.setting : "default") << " " << c.delta;
+    }
+    // A turn of the wheel over the drawing, and over the bar, as Qt delivers them.
+    SetUserWheelLines(nullptr);
+    for (QWidget* target : {view->GetWidget(), static_cast<QWidget*>(QtBar(SB_VERT))}) {
+        view->ScrollToPosition(CPoint(0, 200));
+        QPointF at(target->width() / 2, target->height() / 2);
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+        EXPECT_EQ(Y(), 218) << target->metaObject()->className();
     }
     // With only a horizontal bar the wheel scrolls across.
     SetUserWheelLines(nullptr);
