@@ -93,6 +93,18 @@ private:
     bool m_ending = false;
 };
 
+// A mouse press in an item control: an edit in progress ends keeping its text (endEdit) and the
+// control takes the focus. False when the control went away meanwhile.
+template <class EndEdit>
+bool AfxItemCtrlPressed(CWnd* pCtrl, const CItemLabelEdit& edit, EndEdit endEdit) {
+    HWND hwnd = pCtrl->m_hWnd;
+    if (edit)
+        endEdit();
+    if (CWnd::GetFocus() != pCtrl)
+        pCtrl->SetFocus();
+    return IsWindow(hwnd);
+}
+
 // The frame of an item control's paint after its background: the control's font, the pre-paint
 // and post-paint stages of custom draw (a parent answering CDRF_SKIPDEFAULT paints everything
 // itself). body(pre) paints the items and answers false when the control went away meanwhile.

@@ -2144,11 +2144,7 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
         HWND self = m_hWnd;
-        if (l.edit)
-            l.EndEdit(false);
-        if (GetFocus() != this)
-            SetFocus();
-        if (!IsWindow(self))
+        if (!AfxItemCtrlPressed(this, l.edit, [&] { l.EndEdit(false); }))
             return 0;
         KillTimer(kEditTimer);
         l.pendingEdit = -1;

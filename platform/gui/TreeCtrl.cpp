@@ -1148,11 +1148,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: {
         HWND self = m_hWnd;
-        if (t.edit)
-            t.EndEdit(false);
-        if (GetFocus() != this)
-            SetFocus();
-        if (!IsWindow(self))
+        if (!AfxItemCtrlPressed(this, t.edit, [&] { t.EndEdit(false); }))
             return 0;
         CPoint pt(lParam);
         UINT flags = 0;
