@@ -176,6 +176,26 @@ TEST_F(SingleInstanceTest, AHandedOverFileOpensAsTheShellsOpenCommandWould) {
     frame->DestroyWindow();
 }
 
+TEST_F(SingleInstanceTest, TheApplicationListensUnderItsName) {
+    bool had = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+    {
+        CRecordingApp app;
+        EXPECT_EQ(CString("墨川测试"), app.GetShellOpenChannel());
+        ASSERT_TRUE(app.EnableShellOpen());
+        EXPECT_TRUE(app.EnableShellOpen()) << "a second call keeps listening";
+        EXPECT_TRUE(QFile::exists(AfxToQt(CSingleInstance("墨川测试").GetServerName())));
+        EXPECT_FALSE(CSingleInstance("墨川测试").Listen()) << "a later copy finds it taken";
+    }
+    EXPECT_FALSE(QFile::exists(AfxToQt(CSingleInstance("墨川测试").GetServerName())))
+        << "the socket goes with the application";
+    if (had)
+        qputenv("XDG_RUNTIME_DIR", saved);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+}
+
 // The later copy of the cross-process test: run by that test in a process of its own.
 TEST(SingleInstanceHelper, DISABLED_HandOverAsALaterCopy) {
     const char* folder = std::getenv("QUILLMAR_HANDOVER_DIR");
