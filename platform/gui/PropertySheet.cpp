@@ -4,9 +4,6 @@
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
 
-#include <QAbstractEventDispatcher>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
@@ -422,39 +419,7 @@ INT_PTR CPropertySheet::DoModal() {
         m_bModal = false;
         return -1;
     }
-    // The same nested loop as a template dialog's: idle messages while it waits, and the test
-    // hook once the sheet shows.
-    ModalDialogHook hook = AfxSetModalDialogHook(nullptr);
-    AfxSetModalDialogHook(hook);
-    QWidget* w = GetWidget();
-    w->setWindowModality(Qt::ApplicationModal);
-    QEventLoop loop;
-    m_loop = &loop;
-    if (m_nModalResult == -1) {
-        ShowWindow(SW_SHOW);
-        LONG idleCount = 0;
-        HWND self = m_hWnd;
-        auto idle = QObject::connect(QAbstractEventDispatcher::instance(),
-                                     &QAbstractEventDispatcher::aboutToBlock, [&idleCount, self] {
-                                         if (CWnd* dlg = CWnd::FromHandle(self))
-                                             dlg->SendMessage(WM_KICKIDLE, 0, idleCount++);
-                                     });
-        if (hook)
-            QTimer::singleShot(0, w, [this, hook] {
-                if (m_hWnd)
-                    hook(*this);
-            });
-        if (m_nModalResult == -1)
-            loop.exec();
-        QObject::disconnect(idle);
-    }
-    m_loop = nullptr;
-    m_bModal = false;
-    if (m_hWnd) {
-        ShowWindow(SW_HIDE);
-        DestroyWindow();
-    }
-    return m_nModalResult;
+    return RunModalLoop();
 }
 
 BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD dwStyle, DWORD dwExStyle) {
