@@ -55,12 +55,6 @@ protected:
         if (frame && IsWindow(frame->m_hWnd))
             frame->DestroyWindow();
     }
-    static CRect RectIn(CWnd* w, CWnd* parent) {
-        CRect r;
-        w->GetWindowRect(&r);
-        parent->ScreenToClient(&r);
-        return r;
-    }
 };
 
 TEST_F(DialogBarTest, TheBarKeepsTheTemplatesDepthOnTheEdgeItIsGiven) {

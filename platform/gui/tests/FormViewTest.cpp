@@ -62,12 +62,7 @@ protected:
         host.DestroyWindow();
         AfxSetMessageBoxHook(oldHook);
     }
-    CRect RectOf(int id) const {
-        CRect r;
-        form->GetDlgItem(id)->GetWindowRect(&r);
-        form->ScreenToClient(&r);
-        return r;
-    }
+    CRect RectOf(int id) const { return RectIn(form->GetDlgItem(id), form); }
     int FocusId() const {
         CWnd* f = CWnd::GetFocus();
         return f ? f->GetDlgCtrlID() : 0;
