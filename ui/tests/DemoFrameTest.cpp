@@ -6,6 +6,9 @@
 #include "ui/KovMenu.h"
 
 #include "platform/gui/ControlBar.h"
+#include "platform/gui/CtrlView.h"
+#include "platform/gui/ListCtrl.h"
+#include "platform/gui/TreeCtrl.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/PropertySheet.h"
@@ -84,43 +87,67 @@ ResModule MakeModule() {
 }
 const ResModule kModule = MakeModule();
 
-// Lines of text on a coloured ground, one of them highlighted (-1: none).
-void DrawLines(CWnd* view, CDC* pDC, COLORREF ground, const char* const* lines, int count,
-               int selected) {
-    CRect rc;
-    view->GetClientRect(&rc);
-    pDC->FillSolidRect(&rc, ground);
-    pDC->SetBkMode(TRANSPARENT);
-    for (int i = 0; i < count; ++i) {
-        CRect row(rc.left, 6 + i * 22, rc.right, 6 + (i + 1) * 22);
-        if (i == selected)
-            pDC->FillSolidRect(&row, RGB(200, 220, 255));
-        pDC->TextOut(row.left + 10, row.top + 4, lines[i]);
-    }
-}
-
-// The left pane: the contacts, the second one selected.
-class CNamesView : public CView {
-    DECLARE_DYNCREATE(CNamesView)
+// The left pane: the groups of the address book.
+class CGroupsView : public CTreeView {
+    DECLARE_DYNCREATE(CGroupsView)
 public:
-    void OnDraw(CDC* pDC) override {
-        static const char* const names[] = {"张三", "李四", "王五", "赵六", "钱七"};
-        DrawLines(this, pDC, RGB(255, 255, 255), names, 5, 1);
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override {
+        cs.style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+        return CTreeView::PreCreateWindow(cs);
     }
+    int OnCreate(LPCREATESTRUCT lpcs) {
+        if (CTreeView::OnCreate(lpcs) == -1)
+            return -1;
+        CTreeCtrl& tree = GetTreeCtrl();
+        HTREEITEM all = tree.InsertItem("全部联系人");
+        for (const char* group : {"家人", "朋友", "同事"})
+            tree.InsertItem(group, all);
+        tree.Expand(all, TVE_EXPAND);
+        tree.SelectItem(tree.GetChildItem(all));
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
 };
-IMPLEMENT_DYNCREATE(CNamesView, CView)
+IMPLEMENT_DYNCREATE(CGroupsView, CTreeView)
+BEGIN_MESSAGE_MAP(CGroupsView, CTreeView)
+ON_WM_CREATE()
+END_MESSAGE_MAP()
 
-// The right pane: the details of the selected contact.
-class CDetailView : public CView {
-    DECLARE_DYNCREATE(CDetailView)
+// The right pane: the contacts of the selected group, the second one selected.
+class CContactsView : public CListView {
+    DECLARE_DYNCREATE(CContactsView)
 public:
-    void OnDraw(CDC* pDC) override {
-        static const char* const lines[] = {"姓名: 李四", "手机: 13900000000", "单位: 墨川公司",
-                                            "生日: 1980年5月1日"};
-        DrawLines(this, pDC, RGB(255, 252, 235), lines, 4, -1);
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override {
+        cs.style |= LVS_REPORT | LVS_SHOWSELALWAYS;
+        return CListView::PreCreateWindow(cs);
     }
+    int OnCreate(LPCREATESTRUCT lpcs) {
+        if (CListView::OnCreate(lpcs) == -1)
+            return -1;
+        CListCtrl& list = GetListCtrl();
+        list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+        list.InsertColumn(0, "姓名", LVCFMT_LEFT, 80);
+        list.InsertColumn(1, "手机", LVCFMT_LEFT, 120);
+        list.InsertColumn(2, "单位", LVCFMT_LEFT, 140);
+        static const char* const rows[][3] = {{"张三", "13900000001", "墨川公司"},
+                                              {"李四", "13900000002", "墨川公司"},
+                                              {"王五", "13700000003", "东城中学"},
+                                              {"赵六", "13600000004", "西河医院"},
+                                              {"钱七", "13500000005", ""}};
+        for (int i = 0; i < 5; ++i) {
+            list.InsertItem(i, rows[i][0]);
+            list.SetItemText(i, 1, rows[i][1]);
+            list.SetItemText(i, 2, rows[i][2]);
+        }
+        list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
 };
-IMPLEMENT_DYNCREATE(CDetailView, CView)
+IMPLEMENT_DYNCREATE(CContactsView, CListView)
+BEGIN_MESSAGE_MAP(CContactsView, CListView)
+ON_WM_CREATE()
+END_MESSAGE_MAP()
 
 class CDemoFrame : public CFrameWnd {
 public:
@@ -131,8 +158,8 @@ public:
 
     BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
         return split.CreateStatic(this, 1, 2) &&
-               split.CreateView(0, 0, RUNTIME_CLASS(CNamesView), CSize(160, 0), pContext) &&
-               split.CreateView(0, 1, RUNTIME_CLASS(CDetailView), CSize(0, 0), pContext);
+               split.CreateView(0, 0, RUNTIME_CLASS(CGroupsView), CSize(160, 0), pContext) &&
+               split.CreateView(0, 1, RUNTIME_CLASS(CContactsView), CSize(0, 0), pContext);
     }
     int OnCreate(LPCREATESTRUCT lpcs) {
         if (CFrameWnd::OnCreate(lpcs) == -1)
@@ -275,6 +302,11 @@ TEST_F(DemoFrameTest, FrameWithBarsSplitterOwnerDrawnMenuAndASheet) {
         ASSERT_TRUE(contacts->GetMenuItemInfo(pos, &mii, TRUE));
         EXPECT_TRUE(mii.fType & MFT_OWNERDRAW) << pos;
     }
+    // The highlighted item's prompt shows in the status bar.
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_CONTACT_EDIT, MF_HILITE),
+                       (LPARAM)contacts->m_hMenu);
+    EXPECT_STREQ("修改选定的联系人", (LPCTSTR)frame->statusBar.GetPaneText(0));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0); // the menu closes
     QImage menu = AfxRenderPopupMenu(contacts->m_hMenu, frame, 1);
     ASSERT_FALSE(menu.isNull());
     EXPECT_EQ(QColor(40, 150, 60), menu.pixelColor(8, 10)); // the first item's image
@@ -316,6 +348,9 @@ TEST_F(DemoFrameTest, FrameWithBarsSplitterOwnerDrawnMenuAndASheet) {
     }
     EXPECT_TRUE(withSheet.save(QString::fromStdString(ScreenPath("demo-frame")), "PNG"));
     sheet.ShowWindow(SW_HIDE);
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_CONTACT_EDIT, MF_HILITE),
+                       (LPARAM)contacts->m_hMenu);
+    Pump();
     QImage withMenu = w->grab().toImage();
     {
         QPainter p(&withMenu);
