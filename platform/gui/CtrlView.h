@@ -12,7 +12,8 @@
 //    items reach the view's DrawItem and MeasureItem;
 //  - the control's style bits (the low word, WS_HSCROLL, WS_VSCROLL) set in PreCreateWindow or by
 //    ModifyStyle on either window are the same on both.
-// The one visible seam: the window with the keyboard focus (GetFocus) is the control, not the view.
+// The visible seam: the window with the keyboard focus (GetFocus) and the window of the input
+// messages PreTranslateMessage sees are the control (GetControl()), not the view.
 #pragma once
 
 #include "platform/gui/View.h"
