@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QTest>
+#include <cstdio>
 #include <algorithm>
 #include <map>
 #include <string>
@@ -96,6 +97,12 @@ public:
         return !passItemChanging;
     }
     void OnListKey(NMHDR*, LRESULT*) { log.push_back("lvn-key"); }
+    // Texts the list asks for: "行" and the row number.
+    void OnGetDispInfo(NMHDR* pNMHDR, LRESULT*) {
+        auto* di = reinterpret_cast<NMLVDISPINFO*>(pNMHDR);
+        if (di->item.mask & LVIF_TEXT)
+            std::snprintf(di->item.pszText, (size_t)di->item.cchTextMax, "行%d", di->item.iItem);
+    }
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
         if (reinterpret_cast<NMHDR*>(lParam)->code == HDN_ITEMCLICK)
             log.push_back("header-click");
@@ -118,6 +125,7 @@ ON_WM_CONTEXTMENU()
 ON_NOTIFY_REFLECT(LVN_ITEMCHANGED, &CRowsView::OnItemChanged)
 ON_NOTIFY_REFLECT_EX(LVN_ITEMCHANGING, &CRowsView::OnItemChanging)
 ON_NOTIFY_REFLECT(LVN_KEYDOWN, &CRowsView::OnListKey)
+ON_NOTIFY_REFLECT(LVN_GETDISPINFO, &CRowsView::OnGetDispInfo)
 END_MESSAGE_MAP()
 
 class CFolderView : public CTreeView {
@@ -292,6 +300,11 @@ TEST_F(CtrlViewTest, NotificationsAreReflectedToTheViewThenReachTheParentAsTheVi
     host.notes.clear();
     EXPECT_TRUE(List().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED));
     EXPECT_EQ(0, host.Count(LVN_ITEMCHANGING));
+
+    // Texts the view gives when the list asks.
+    ASSERT_EQ(2, List().InsertItem(2, LPSTR_TEXTCALLBACK));
+    EXPECT_STREQ("行2", (LPCTSTR)List().GetItemText(2, 0));
+    EXPECT_EQ(0, host.Count(LVN_GETDISPINFO));
 }
 
 TEST_F(CtrlViewTest, InputToTheControlReachesTheViewsHandlersFirst) {
