@@ -260,6 +260,19 @@ bool LooksLikeRtf(const std::string& data) {
 
 class RichEditAdapter;
 
+// Scroll bars and frame as the window's styles ask.
+void AfxApplyRichEditBars(QTextEdit* e, DWORD style, DWORD exStyle) {
+    auto policy = [&](DWORD bar) {
+        if (!(style & bar))
+            return Qt::ScrollBarAlwaysOff;
+        return (style & ES_DISABLENOSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
+    };
+    e->setVerticalScrollBarPolicy(policy(WS_VSCROLL));
+    e->setHorizontalScrollBarPolicy(policy(WS_HSCROLL));
+    e->setFrameShape((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE) ? QFrame::StyledPanel
+                                                                         : QFrame::NoFrame);
+}
+
 // The Qt text edit: every change the user makes runs as one operation of the control, so its
 // notifications come once and in order; the clipboard carries RTF beside the plain text.
 class RichEditWidget : public QTextEdit {
@@ -1501,6 +1514,10 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         handled = false;
         Notify(EN_KILLFOCUS);
         return 0;
+    case WM_STYLECHANGED:
+        handled = false;
+        AfxApplyRichEditBars(edit, wnd->GetStyle(), wnd->GetExStyle());
+        return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS |
                ((wnd->m_p->style & ES_MULTILINE) && (wnd->m_p->style & ES_WANTRETURN)
@@ -1524,15 +1541,7 @@ QWidget* AfxCreateRichEditWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* pa
     bool multi = cs.style & ES_MULTILINE;
     e->setLineWrapMode(multi && !(cs.style & WS_HSCROLL) ? QTextEdit::WidgetWidth
                                                           : QTextEdit::NoWrap);
-    auto policy = [&](DWORD bar) {
-        if (!(cs.style & bar))
-            return Qt::ScrollBarAlwaysOff;
-        return (cs.style & ES_DISABLENOSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
-    };
-    e->setVerticalScrollBarPolicy(policy(WS_VSCROLL));
-    e->setHorizontalScrollBarPolicy(policy(WS_HSCROLL));
-    if (!(cs.style & WS_BORDER) && !(cs.dwExStyle & WS_EX_CLIENTEDGE))
-        e->setFrameShape(QFrame::NoFrame);
+    AfxApplyRichEditBars(e, (DWORD)cs.style, (DWORD)cs.dwExStyle);
     e->document()->setDocumentMargin(1);
     auto adapter = std::make_unique<RichEditAdapter>(pWnd, e, slot);
     RichEditAdapter* a = adapter.get();

@@ -384,7 +384,12 @@ struct Reader {
                     (std::isdigit((unsigned char)h) ? h - '0' : (std::tolower(h) - 'a' + 10));
                 ++got;
             }
-            if (got)
+            if (!got)
+                return;
+            // An escaped byte of a font name is part of the name, even a ';'.
+            if (S().destination == 1 && !S().skip && pendingSkip == 0)
+                fontName += (char)v;
+            else
                 AddChar((char)v);
             return;
         }
@@ -448,12 +453,15 @@ CString RtfWrite(const RichTextDoc& doc) {
             if (!r.format.autoBackColor)
                 colorIndex(r.format.backColor);
         }
-    auto escape = [](const CString& s) {
+    // In a font name ';' ends the name, so there it goes as a byte escape.
+    auto escape = [](const CString& s, bool name = false) {
         CString out;
         char buf[8];
         for (int i = 0; i < s.GetLength(); ++i) {
             unsigned char c = (unsigned char)s[i];
-            if (c == '\\' || c == '{' || c == '}') {
+            if (name && c == ';') {
+                out += "\\'3b";
+            } else if (c == '\\' || c == '{' || c == '}') {
                 out += '\\';
                 out += (char)c;
             } else if (c == '\t') {
@@ -472,7 +480,7 @@ CString RtfWrite(const RichTextDoc& doc) {
     for (size_t i = 0; i < fonts.size(); ++i) {
         std::snprintf(buf, sizeof buf, "{\\f%d\\fnil\\fcharset%d ", (int)i, (int)fonts[i].second);
         out += buf;
-        out += escape(fonts[i].first);
+        out += escape(fonts[i].first, true);
         out += ";}";
     }
     out += "}\r\n";
@@ -503,6 +511,10 @@ CString RtfWrite(const RichTextDoc& doc) {
             }
         for (auto& r : p.runs) {
             const RichCharFormat& f = r.format;
+            // A raised or lowered run is a group of its own: some readers let sub- and
+            // superscript outlast the \plain of the next run.
+            if (f.vertical != RichVerticalNone)
+                out += "{";
             std::snprintf(buf, sizeof buf, "\\plain\\f%d\\fs%d", fontIndex(f),
                           std::max(2, f.sizeTwips / 10));
             out += buf;
@@ -528,14 +540,19 @@ CString RtfWrite(const RichTextDoc& doc) {
                 out += buf;
             }
             if (!f.autoBackColor) {
-                std::snprintf(buf, sizeof buf, "\\highlight%d", colorIndex(f.backColor));
+                // Highlight for rich edits, shading for word processors: the same colour.
+                int c = colorIndex(f.backColor);
+                std::snprintf(buf, sizeof buf, "\\highlight%d\\chcbpat%d", c, c);
                 out += buf;
             }
             out += ' ';
             out += escape(r.text);
+            if (f.vertical != RichVerticalNone)
+                out += "}";
         }
-        if (pi + 1 < doc.paragraphs.size())
-            out += "\\par\r\n";
+        // Every paragraph ends with its mark, the last one too: a reader takes the mark at the
+        // very end as the end of the text, so an empty last paragraph survives.
+        out += "\\par\r\n";
     }
     out += "}\r\n";
     return out;

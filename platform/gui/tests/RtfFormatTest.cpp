@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 
 namespace {
@@ -49,6 +50,45 @@ RichTextDoc Sample() {
     return doc;
 }
 
+// Bulleted, indented on both sides, with sub- and superscript, a highlight and a raised run.
+RichTextDoc Effects() {
+    RichCharFormat plain, sub, sup, mark, up;
+    sub.vertical = RichSubscript;
+    sup.vertical = RichSuperscript;
+    mark.autoBackColor = false;
+    mark.backColor = RGB(255, 255, 0);
+    up.offsetTwips = 60;
+    RichParagraph p;
+    p.bullet = true;
+    p.leftIndentTwips = 360;
+    p.firstIndentTwips = -360;
+    p.rightIndentTwips = 240;
+    p.runs = {{"H", plain}, {"2", sub}, {"O x", plain}, {"2", sup}, {" mark", mark}, {" up", up}};
+    RichParagraph other;
+    other.runs = {{"next", plain}};
+    RichTextDoc doc;
+    doc.paragraphs = {p, other, RichParagraph{}};
+    return doc;
+}
+
+bool SameDoc(const RichTextDoc& a, const RichTextDoc& b) {
+    if (a.paragraphs.size() != b.paragraphs.size())
+        return false;
+    for (size_t i = 0; i < a.paragraphs.size(); ++i) {
+        const auto& pa = a.paragraphs[i];
+        const auto& pb = b.paragraphs[i];
+        if (pa.align != pb.align || pa.leftIndentTwips != pb.leftIndentTwips ||
+            pa.firstIndentTwips != pb.firstIndentTwips ||
+            pa.rightIndentTwips != pb.rightIndentTwips || pa.bullet != pb.bullet ||
+            pa.runs.size() != pb.runs.size())
+            return false;
+        for (size_t r = 0; r < pa.runs.size(); ++r)
+            if (pa.runs[r].text != pb.runs[r].text || !(pa.runs[r].format == pb.runs[r].format))
+                return false;
+    }
+    return true;
+}
+
 void ExpectSame(const RichTextDoc& a, const RichTextDoc& b) {
     ASSERT_EQ(a.paragraphs.size(), b.paragraphs.size());
     for (size_t i = 0; i < a.paragraphs.size(); ++i) {
@@ -57,6 +97,8 @@ void ExpectSame(const RichTextDoc& a, const RichTextDoc& b) {
         EXPECT_EQ(pa.align, pb.align) << i;
         EXPECT_EQ(pa.leftIndentTwips, pb.leftIndentTwips) << i;
         EXPECT_EQ(pa.firstIndentTwips, pb.firstIndentTwips) << i;
+        EXPECT_EQ(pa.rightIndentTwips, pb.rightIndentTwips) << i;
+        EXPECT_EQ(pa.bullet, pb.bullet) << i;
         ASSERT_EQ(pa.runs.size(), pb.runs.size()) << i;
         for (size_t r = 0; r < pa.runs.size(); ++r) {
             EXPECT_EQ(pa.runs[r].text, pb.runs[r].text) << i << "/" << r;
@@ -77,6 +119,19 @@ TEST(RtfFormatTest, WhatWeWriteReadsBackTheSame) {
     EXPECT_EQ(back.Text(), CString("会议纪要\r\n时间：周三 {9:00} \\ 10:00\t取消\r\n\r\n张三"));
     // And again: writing what was read gives the same bytes.
     EXPECT_EQ(RtfWrite(back), rtf);
+
+    // The other effects, an empty last paragraph, a font name with a ';' and the same face in
+    // two scripts come back too.
+    RichTextDoc effects = Effects();
+    RichParagraph fonts;
+    RichCharFormat odd, latin;
+    odd.face = "Odd;Name";
+    latin.charset = 0;
+    fonts.runs = {{"a", odd}, {"b", latin}, {"c", RichCharFormat{}}};
+    effects.paragraphs.insert(effects.paragraphs.begin() + 1, fonts);
+    CString more = RtfWrite(effects);
+    ExpectSame(effects, RtfRead(more));
+    EXPECT_EQ(RtfRead(more).Text(), CString("H2O x2 mark up\r\nabc\r\nnext\r\n"));
 }
 
 TEST(RtfFormatTest, ReadsWhatOtherWritersWrite) {
@@ -98,6 +153,28 @@ TEST(RtfFormatTest, ReadsWhatOtherWritersWrite) {
     };
     for (auto& c : cases)
         EXPECT_EQ(RtfRead(CString(c.rtf)).Text(), CString(c.text)) << c.rtf;
+
+    // Bullets, highlights, shading and vertical offsets of other writers.
+    RichTextDoc fx = RtfRead(CString(
+        "{\\rtf1{\\colortbl ;\\red0\\green0\\blue255;}\\pard{\\pntext\\f1\\'b7\\tab}"
+        "{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\ri100 A{\\highlight1 B}"
+        "{\\cb1 C}{\\chcbpat1\\super D}{\\sub E}{\\dn4 F}\\par\\pard G}"));
+    ASSERT_EQ(fx.paragraphs.size(), 2u);
+    EXPECT_TRUE(fx.paragraphs[0].bullet);
+    EXPECT_EQ(fx.paragraphs[0].rightIndentTwips, 100);
+    EXPECT_FALSE(fx.paragraphs[1].bullet);
+    EXPECT_EQ(fx.Text(), CString("ABCDEF\r\nG")) << "the bullet's stand-in text is not text";
+    // B and C have the same highlight: one run.
+    auto& fr = fx.paragraphs[0].runs;
+    ASSERT_EQ(fr.size(), 5u);
+    EXPECT_EQ(fr[1].text, CString("BC"));
+    for (int i : {1, 2}) {
+        EXPECT_FALSE(fr[i].format.autoBackColor) << i;
+        EXPECT_EQ(fr[i].format.backColor, RGB(0, 0, 255)) << i;
+    }
+    EXPECT_EQ(fr[2].format.vertical, RichSuperscript);
+    EXPECT_EQ(fr[3].format.vertical, RichSubscript);
+    EXPECT_EQ(fr[4].format.offsetTwips, -40);
 
     // Fonts and colours come from their tables; groups keep formats to themselves.
     RichTextDoc d = RtfRead(CString("{\\rtf1{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
@@ -157,36 +234,117 @@ TEST(RtfFormatTest, PlainTextBecomesParagraphs) {
     EXPECT_EQ(RtfRead(RtfWrite(d)).Text(), d.Text());
 }
 
-// LibreOffice, when installed, reads what we write as the same text.
-TEST(RtfFormatTest, AnIndependentReaderSeesTheSameText) {
-    QString office = QStandardPaths::findExecutable("soffice");
-    if (office.isEmpty())
-        office = QStandardPaths::findExecutable("libreoffice");
-    if (office.isEmpty())
-        GTEST_SKIP() << "LibreOffice is not installed";
+// Seeds cut, spliced and sprinkled with RTF's special characters: the reader survives them, and
+// what it makes of them writes and reads back the same.
+TEST(RtfFormatTest, MutatedInputIsSurvivedAndReadsBackAsWritten) {
+    auto bytes = [](const CString& s) { return std::string(s.GetString(), (size_t)s.GetLength()); };
+    const std::vector<std::string> seeds = {
+        bytes(RtfWrite(Sample())),
+        bytes(RtfWrite(Effects())),
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce;}{\\f1 A\\'3bB;}}{\\colortbl ;\\red1"
+        "\\green2\\blue3;}\\uc2\\f1\\cf1\\u24352??{\\*\\pn\\pnlvlblt}x\\line y\\par}",
+    };
+    const std::string specials = "{}\\;'*-0123456789abcdefu \r\n";
+    std::mt19937 rng(20261210);
+    auto pick = [&](size_t n) { return n ? (size_t)(rng() % n) : 0; };
+    for (int i = 0; i < 3000; ++i) {
+        std::string s = seeds[pick(seeds.size())];
+        for (int k = 1 + (int)pick(6); k > 0; --k) {
+            size_t at = pick(s.size() + 1);
+            switch (pick(5)) {
+            case 0:
+                if (at < s.size())
+                    s[at] = (char)(s[at] ^ (1 << pick(8)));
+                break;
+            case 1:
+                s.insert(at, 1, specials[pick(specials.size())]);
+                break;
+            case 2:
+                s.erase(at, pick(16));
+                break;
+            case 3:
+                s.insert(at, s.substr(pick(s.size()), pick(24)));
+                break;
+            default:
+                s.resize(at);
+            }
+        }
+        RichTextDoc d = RtfRead(s.data(), s.size());
+        CString w = RtfWrite(d);
+        ASSERT_TRUE(SameDoc(d, RtfRead(w))) << i << ": " << s;
+        for (auto& p : d.paragraphs)
+            for (auto& r : p.runs)
+                ASSERT_GE(r.format.sizeTwips, 20) << i;
+    }
+}
+
+// Runs LibreOffice, when installed, on an RTF file of ours; the converted file's text, or a
+// skip when there is no LibreOffice.
+class OfficeConversion {
+public:
+    bool Available() {
+        office = QStandardPaths::findExecutable("soffice");
+        if (office.isEmpty())
+            office = QStandardPaths::findExecutable("libreoffice");
+        return !office.isEmpty();
+    }
+    QString Convert(const CString& rtf, const QString& filter, const QString& ext) {
+        QFile f(dir.filePath("sample.rtf"));
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write(rtf.GetString(), rtf.GetLength());
+        f.close();
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());
+        p.setProcessEnvironment(env);
+        p.start(office, {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
+                         "--convert-to", filter, "--outdir", dir.path(), f.fileName()});
+        if (!p.waitForFinished(120000))
+            return {};
+        QFile out(dir.filePath("sample." + ext));
+        if (!out.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(out.readAll()).remove(QChar(0xFEFF));
+    }
+
+private:
+    QString office;
     QTemporaryDir dir;
-    QFile f(dir.filePath("sample.rtf"));
-    CString rtf = RtfWrite(Sample());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(rtf.GetString(), rtf.GetLength());
-    f.close();
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", dir.path());
-    p.setProcessEnvironment(env);
-    p.start(office,
-            {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
-             "--convert-to", "txt:Text (encoded):UTF8", "--outdir", dir.path(), f.fileName()});
-    ASSERT_TRUE(p.waitForFinished(120000));
-    QFile out(dir.filePath("sample.txt"));
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    QString text = QString::fromUtf8(out.readAll()).remove(QChar(0xFEFF)).trimmed();
+};
+
+// LibreOffice reads what we write as the same text in the same formats.
+TEST(RtfFormatTest, AnIndependentReaderSeesTheSameTextAndFormats) {
+    OfficeConversion office;
+    if (!office.Available())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    QString text = office.Convert(RtfWrite(Sample()), "txt:Text (encoded):UTF8", "txt").trimmed();
     QStringList lines = text.split(QRegularExpression("\r?\n"));
-    ASSERT_GE(lines.size(), 4);
+    ASSERT_GE(lines.size(), 4) << text.toStdString();
     EXPECT_EQ(lines[0], QString::fromUtf8(u8"会议纪要"));
     EXPECT_EQ(lines[1], QString::fromUtf8(u8"时间：周三 {9:00} \\ 10:00\t取消"));
     EXPECT_EQ(lines.last(), QString::fromUtf8(u8"张三"));
+
+    RichTextDoc both = Sample();
+    for (auto& p : Effects().paragraphs)
+        both.paragraphs.push_back(p);
+    QString html = office.Convert(RtfWrite(both), "html", "html");
+    auto has = [&](auto pattern) {
+        return html.contains(QRegularExpression(QString::fromUtf8(pattern),
+                                                QRegularExpression::DotMatchesEverythingOption));
+    };
+    // Within one paragraph: no "</p>" between the parts.
+    EXPECT_TRUE(has(u8"align=\"center\"((?!</p>).)*#c80000((?!</p>).)*<b>会议纪要</b>"))
+        << "centred red bold title";
+    EXPECT_TRUE(has(u8"#0000ff((?!</p>).)*<i><u>\\{9:00\\}\\s*\\\\ 10:00</u></i>"))
+        << "blue italic underlined";
+    EXPECT_TRUE(has("<strike>"));
+    EXPECT_TRUE(has("<sub>(<[^>]*>)*2")) << "subscript";
+    EXPECT_TRUE(has("<sup>(<[^>]*>)*2")) << "superscript";
+    EXPECT_TRUE(has("background: #ffff00")) << "highlight";
+    EXPECT_TRUE(has("<ul>\\s*<li>")) << "bullet";
+    EXPECT_TRUE(has(u8"align=\"right\".*张三"));
 }
 
 } // namespace
