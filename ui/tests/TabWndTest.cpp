@@ -4,6 +4,7 @@
 #include "platform/gui/CtrlView.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/Splitter.h"
 #include "platform/gui/TreeCtrl.h"
 
 #include <gtest/gtest.h>
@@ -130,12 +131,26 @@ class CNotAWindow : public CObject {
 IMPLEMENT_DYNCREATE(CNotAWindow, CObject)
 
 class CCountedTabWnd : public CTabWnd {
+    DECLARE_DYNCREATE(CCountedTabWnd)
 public:
     static int alive;
     CCountedTabWnd() { ++alive; }
     ~CCountedTabWnd() override { --alive; }
 };
+IMPLEMENT_DYNCREATE(CCountedTabWnd, CTabWnd)
 int CCountedTabWnd::alive = 0;
+
+// A tab window above a list view, both made by a splitter from their runtime classes.
+class CSplitTabFrame : public CFrameWnd {
+public:
+    CSplitterWnd split;
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
+        return split.CreateStatic(this, 2, 1) &&
+               split.CreateView(0, 0, RUNTIME_CLASS(CCountedTabWnd), CSize(0, 150), pContext) &&
+               split.CreateView(1, 0, RUNTIME_CLASS(CPeopleView), CSize(0, 100), pContext);
+    }
+    void PostNcDestroy() override {}
+};
 
 class CHostFrame : public CFrameWnd {
 public:
@@ -324,6 +339,23 @@ TEST_F(TabWndTest, DestroyingTheTabWindowDeletesItsOwnPagesAndItself) {
     EXPECT_EQ(0, CGroupsView::alive);
     EXPECT_EQ(nullptr, frame.GetActiveView());
     delete kept;
+}
+
+TEST_F(TabWndTest, ATabWindowMadeByASplitterHoldsViewsOfTheDocument) {
+    CSplitTabFrame split;
+    ASSERT_TRUE(split.Create(nullptr, "联系人", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300), nullptr,
+                             nullptr, 0, &ctx));
+    auto* pane = dynamic_cast<CTabWnd*>(split.split.GetPane(0, 0));
+    ASSERT_NE(nullptr, pane);
+    EXPECT_EQ(2, CCountedTabWnd::alive);
+    ASSERT_TRUE(pane->AddPage(RUNTIME_CLASS(CPeopleView), &ctx, "个人基本资料", FALSE, TRUE));
+    ASSERT_TRUE(pane->AddPage(RUNTIME_CLASS(CGroupsView), &ctx, "短信收发记录", FALSE, TRUE));
+    pane->SelectPage(1);
+    EXPECT_EQ(pane->GetPage(1), split.GetActiveView());
+    EXPECT_EQ(&doc, static_cast<CView*>(pane->GetPage(1))->GetDocument());
+    split.DestroyWindow();
+    EXPECT_EQ(1, CCountedTabWnd::alive);
+    EXPECT_EQ(0, CGroupsView::alive);
 }
 
 TEST_F(TabWndTest, ShowsAListViewPageAndATreeViewPage) {
