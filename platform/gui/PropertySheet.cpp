@@ -770,6 +770,10 @@ BOOL CPropertySheet::MoveFocus(CWnd* pFrom, bool bBack) {
     for (int i = 0; i < n; ++i)
         if (stops[(size_t)i] == pFrom || stops[(size_t)i]->IsChild(pFrom))
             at = i;
+    // A sheet inside another window hands the key on at its ends, so Tab leaves it for the
+    // host's next control instead of going round inside.
+    if (m_bChild && at >= 0 && (bBack ? at == 0 : at == n - 1))
+        return FALSE;
     int next = at < 0 ? (bBack ? n - 1 : 0) : (at + (bBack ? n - 1 : 1)) % n;
     GotoDlgCtrl(stops[(size_t)next]);
     return TRUE;
@@ -859,6 +863,18 @@ void CPropertySheet::ButtonCommand(UINT nID) {
 
 LRESULT CPropertySheet::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SETFOCUS: {
+        // The focus given to the sheet (a host's Tab, say) goes on to the active page's first
+        // field, else to the tabs.
+        LRESULT r = CDialog::DefWindowProc(message, wParam, lParam);
+        CPropertyPage* page = GetActivePage();
+        CWnd* first = page && page->m_hWnd ? page->GetNextDlgTabItem(nullptr) : nullptr;
+        if (first)
+            page->GotoDlgCtrl(first);
+        else if (IsTabStop(&m_wndTab))
+            m_wndTab.SetFocus();
+        return r;
+    }
     case WM_COMMAND:
         if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
             UINT id = LOWORD(wParam);

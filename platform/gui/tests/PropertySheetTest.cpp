@@ -14,6 +14,7 @@ enum {
     IDD_GENERAL = 7640,
     IDD_ADVANCED = 7641,
     IDD_ABOUT = 7642,
+    IDD_HOST = 7643,
     IDC_NAME = 7650,
     IDC_COUNT = 7651,
     IDC_SAVE = 7652,
@@ -46,11 +47,16 @@ const ResDialogItem kAdvancedItems[] = {
 const ResDialogItem kAboutItems[] = {
     {"STATIC", "墨川个人信息管理", IDC_TEXT, 7, 7, 150, 8, kLabel, 0},
 };
+const ResDialogItem kHostItems[] = {
+    {"EDIT", "", IDC_TEXT, 7, 7, 100, 13, kEdit, 0},
+};
 // The advanced page is the largest, so it sets the size of the page area.
 const ResDialog kDialogs[] = {
     {IDD_GENERAL, "常规", kPageStyle, 0, 0, 0, 180, 80, 9, "宋体", kGeneralItems, 5},
     {IDD_ADVANCED, "高级模板", kPageStyle, 0, 0, 0, 200, 100, 9, "宋体", kAdvancedItems, 3},
     {IDD_ABOUT, "关于", kPageStyle, 0, 0, 0, 160, 60, 9, "宋体", kAboutItems, 1},
+    {IDD_HOST, "主窗口", DS_SETFONT | WS_POPUP | WS_CAPTION, 0, 0, 0, 260, 180, 9, "宋体",
+     kHostItems, 1},
 };
 const ResString kStrings[] = {{IDS_ADVANCED_TAB, "高级"}, {IDS_SHEET_CAPTION, "选项"}};
 ResModule MakeModule() {
@@ -58,7 +64,7 @@ ResModule MakeModule() {
     m.strings = kStrings;
     m.stringCount = 2;
     m.dialogs = kDialogs;
-    m.dialogCount = 3;
+    m.dialogCount = 4;
     return m;
 }
 const ResModule kModule = MakeModule();
@@ -674,6 +680,27 @@ TEST_F(PropertySheetTest, ChildSheetStepsWithNextAndBackAndHasNoButtons) {
     EXPECT_EQ(display, RectIn(&general, &sheet));
     sheet.DestroyWindow();
     host.DestroyWindow();
+}
+
+TEST_F(PropertySheetTest, TabEntersAndLeavesASheetInsideAHost) {
+    CDialog host;
+    ASSERT_TRUE(host.Create(IDD_HOST));
+    host.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(WaitFor([&] { return host.GetWidget()->isActiveWindow(); }, 1000));
+    CTestSheet sheet;
+    AddAll(sheet);
+    ASSERT_TRUE(sheet.Create(&host, WS_CHILD | WS_VISIBLE | WS_TABSTOP));
+    sheet.MoveWindow(0, 30, 400, 250);
+    CWnd* hostEdit = host.GetDlgItem(IDC_TEXT);
+    host.GotoDlgCtrl(hostEdit);
+
+    // The host's Tab gives the sheet the focus, which goes on to the page's first field.
+    Key(hostEdit, Qt::Key_Tab);
+    EXPECT_EQ(general.GetDlgItem(IDC_NAME), CWnd::GetFocus());
+    // From the page's last field Tab goes round to the host's first control.
+    general.GotoDlgCtrl(general.GetDlgItem(IDC_SAVE));
+    Key(general.GetDlgItem(IDC_SAVE), Qt::Key_Tab);
+    EXPECT_EQ(hostEdit, CWnd::GetFocus());
 }
 
 TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetStands) {
