@@ -17,6 +17,8 @@ const RECT CFrameWnd::rectDefault = {0, 0, 800, 600};
 
 namespace {
 
+CString CommandStringPart(UINT nID, bool tip);
+
 // Frames that exist; a frame whose creation failed after its window existed is gone already.
 std::set<CFrameWnd*>& LiveFrames() {
     static std::set<CFrameWnd*> frames;
@@ -190,14 +192,15 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
                           pContext);
 }
 
+void CFrameWnd::LoadTitle(UINT nIDResource) {
+    m_nIDHelp = nIDResource;
+    if (AfxFindString(nIDResource))
+        m_strTitle = CommandStringPart(nIDResource, false); // the title is the first part
+}
+
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
                           CCreateContext* pContext) {
-    m_nIDHelp = nIDResource;
-    if (const char* s = AfxFindString(nIDResource)) {
-        CString all = s;
-        int nl = all.Find('\n');
-        m_strTitle = nl < 0 ? all : all.Left(nl);
-    }
+    LoadTitle(nIDResource);
     if (!m_hAccelTable)
         m_hAccelTable = LoadAccelerators(nullptr, MAKEINTRESOURCE(nIDResource));
     return Create(nullptr, m_strTitle, dwDefaultStyle, rectDefault, pParentWnd,

@@ -126,6 +126,8 @@ protected:
     // has the frame disabled.
     LRESULT OnDDEExecute(WPARAM wParam, LPARAM lParam);
     void EnsureMenuBar();
+    // Takes the title from the first part of the frame's string resource.
+    void LoadTitle(UINT nIDResource);
 
     CView* m_pViewActive = nullptr;
     CString m_strTitle;

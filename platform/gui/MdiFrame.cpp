@@ -192,16 +192,21 @@ public:
         }
     }
 
+    // The children to arrange, none of them maximised any more, and the area they share.
+    std::vector<CWnd*> StartArranging(int nType, CRect& client) {
+        LeaveMaximized();
+        GetClientRect(&client);
+        return Arrangeable(nType);
+    }
+
     // Each child a step lower and further right than the one behind it; the active child ends
     // up in front, lowest down.
     void Cascade(int nType) {
-        LeaveMaximized();
-        std::vector<CWnd*> list = Arrangeable(nType);
+        CRect client;
+        std::vector<CWnd*> list = StartArranging(nType, client);
         int n = (int)list.size();
         if (n == 0)
             return;
-        CRect client;
-        GetClientRect(&client);
         int w = std::max(client.Width() - (n - 1) * kCascadeStep, client.Width() * 2 / 3);
         int h = std::max(client.Height() - (n - 1) * kCascadeStep, client.Height() * 2 / 3);
         int room = std::max(1, (client.Height() - h) / kCascadeStep + 1);
@@ -214,13 +219,11 @@ public:
     // A grid: side by side (vertical) or one above the other (horizontal) for up to three
     // children, rows and columns for more; the last row or column takes what is left.
     void Tile(int nType) {
-        LeaveMaximized();
-        std::vector<CWnd*> list = Arrangeable(nType);
+        CRect client;
+        std::vector<CWnd*> list = StartArranging(nType, client);
         int n = (int)list.size();
         if (n == 0)
             return;
-        CRect client;
-        GetClientRect(&client);
         bool horizontal = (nType & MDITILE_HORIZONTAL) != 0;
         int across = n <= 3 ? n : (int)std::ceil(std::sqrt((double)n));
         int lines = (n + across - 1) / across;
@@ -657,12 +660,7 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
 
 BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
                              CCreateContext* pContext) {
-    m_nIDHelp = nIDResource;
-    if (const char* s = AfxFindString(nIDResource)) {
-        CString all = s;
-        int nl = all.Find('\n');
-        m_strTitle = nl < 0 ? all : all.Left(nl);
-    }
+    LoadTitle(nIDResource);
     // The template holds the menu the children of its documents share.
     auto* tpl = pContext ? dynamic_cast<CMultiDocTemplate*>(pContext->m_pNewDocTemplate) : nullptr;
     if (tpl && tpl->m_hMenuShared)

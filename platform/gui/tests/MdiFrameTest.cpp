@@ -333,8 +333,9 @@ TEST_F(MdiFrameTest, CascadeAndTileArrangeTheChildren) {
     for (CMDIChildWnd* k : kids) {
         CRect c = InClient(k);
         EXPECT_EQ(top.Size(), c.Size());
-        if (k != front)
+        if (k != front) {
             EXPECT_LT(c.top, top.top) << "the active child lies lowest, in front";
+        }
     }
 
     // Three children tile side by side.

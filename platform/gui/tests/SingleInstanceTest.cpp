@@ -165,10 +165,11 @@ TEST_F(SingleInstanceTest, AHandedOverFileOpensAsTheShellsOpenCommandWould) {
         CString cmd = r.command;
         BOOL ok = app.OnDDECommand(cmd.GetBuffer());
         EXPECT_EQ(r.opens != nullptr, ok) << r.command;
-        if (r.opens)
+        if (r.opens) {
             EXPECT_EQ(std::vector<CString>{r.opens}, app.opened) << r.command;
-        else
+        } else {
             EXPECT_TRUE(app.opened.empty()) << r.command;
+        }
     }
     app.refuse = TRUE;
     CString cmd = "[open(\"i.sms\")]";
