@@ -569,6 +569,14 @@ TEST_F(RichEditTest, WhatStreamsOutStreamsBackInTheSame) {
     RichTextDoc a = RtfRead(rtf.data(), rtf.size());
     EXPECT_EQ(a.paragraphs.size(), 4u);
 
+    // Texts whose paragraph ends are easy to lose on the way.
+    for (const char* t : {"", "x\r\n", "\r\n\r\n", "a\tb\r\n\r\nc", "{\\}"}) {
+        edit.SetWindowText(t);
+        In(other, Out(edit, SF_RTF), SF_RTF);
+        EXPECT_EQ(Text(other), CString(t)) << t;
+    }
+    FillFormatted(edit);
+
     // Plain text: GBK with CR LF, and back.
     std::string text = Out(edit, SF_TEXT);
     EXPECT_EQ(CString(text.data(), (int)text.size()), Text(edit));
@@ -842,7 +850,19 @@ TEST_F(RichEditTest, DialogTemplatesAndFontsMakeRichEdits) {
     CWnd* item = AfxNewTemplateItem("RichEdit20A");
     ASSERT_TRUE(item);
     EXPECT_TRUE(item->IsKindOf(RUNTIME_CLASS(CRichEditCtrl)));
-    delete item;
+    // A class of the program that takes the window over gets the control's behaviour with it.
+    ASSERT_TRUE(item->Create("RichEdit20A", nullptr, WS_CHILD | WS_VISIBLE | ES_MULTILINE,
+                             CRect(0, 0, 100, 50), &parent, 150));
+    CRichEditCtrl taken;
+    ASSERT_TRUE(taken.SubclassWindow(item->m_hWnd));
+    taken.SetEventMask(ENM_CHANGE);
+    parent.notes.clear();
+    taken.SetWindowText("taken over");
+    ASSERT_EQ(parent.notes.size(), 1u);
+    EXPECT_EQ(parent.notes[0].code, kCommand | EN_CHANGE);
+    EXPECT_EQ(parent.notes[0].id, 150u);
+    EXPECT_EQ(Text(taken), CString("taken over"));
+    taken.DestroyWindow();
 
     // A font given to the control becomes its default format.
     CFont font;
