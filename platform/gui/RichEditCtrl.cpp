@@ -517,11 +517,10 @@ public:
     double Pixels(int twips) const { return twips * edit->logicalDpiX() / 1440.0; }
     // The block format of a paragraph, keeping what else the block had (its list).
     QTextBlockFormat BlockFormat(const RichParagraph& p, QTextBlockFormat f = {}) const {
-        f.setAlignment(p.align == RichAlignRight    ? Qt::AlignRight
-                       : p.align == RichAlignCenter ? Qt::AlignHCenter
-                       : p.align == RichAlignJustify
-                           ? Qt::AlignJustify
-                           : Qt::AlignLeft);
+        f.setAlignment(p.align == RichAlignRight     ? Qt::AlignRight
+                       : p.align == RichAlignCenter  ? Qt::AlignHCenter
+                       : p.align == RichAlignJustify ? Qt::AlignJustify
+                                                     : Qt::AlignLeft);
         f.setLeftMargin(Pixels(p.leftIndentTwips));
         f.setTextIndent(Pixels(p.firstIndentTwips));
         f.setRightMargin(Pixels(p.rightIndentTwips));
@@ -562,7 +561,8 @@ public:
             d.paragraphs.push_back(ParagraphOf(b));
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 QTextFragment fr = it.fragment();
-                int s = std::max(from, fr.position()), e = std::min(to, fr.position() + fr.length());
+                int s = std::max(from, fr.position()),
+                    e = std::min(to, fr.position() + fr.length());
                 if (s >= e)
                     continue;
                 QString t = fr.text().mid(s - fr.position(), e - s);
@@ -572,7 +572,8 @@ public:
                 QStringList parts = t.split(QChar::LineSeparator);
                 for (int i = 0; i < parts.size(); ++i) {
                     if (i)
-                        d.paragraphs.push_back(d.paragraphs.back()), d.paragraphs.back().runs.clear();
+                        d.paragraphs.push_back(d.paragraphs.back()),
+                            d.paragraphs.back().runs.clear();
                     if (!parts[i].isEmpty())
                         d.paragraphs.back().runs.push_back({AfxFromQt(parts[i]), f});
                 }
@@ -643,7 +644,8 @@ public:
             std::vector<QTextCharFormat> formats;
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 QTextFragment fr = it.fragment();
-                int s = std::max(from, fr.position()), e = std::min(to, fr.position() + fr.length());
+                int s = std::max(from, fr.position()),
+                    e = std::min(to, fr.position() + fr.length());
                 if (s < e) {
                     pieces.push_back({s, e});
                     formats.push_back(fr.charFormat());
@@ -869,8 +871,8 @@ public:
         while (left > 0) {
             LONG n = std::min<LONG>(left, 4096), wrote = 0;
             std::string chunk(p + done, (size_t)n);
-            DWORD err = es->pfnCallback(es->dwCookie, reinterpret_cast<LPBYTE>(chunk.data()), n,
-                                        &wrote);
+            DWORD err =
+                es->pfnCallback(es->dwCookie, reinterpret_cast<LPBYTE>(chunk.data()), n, &wrote);
             if (err) {
                 es->dwError = err;
                 break;
@@ -1218,8 +1220,8 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         hideSelection = wp != 0;
         QPalette pal = edit->palette();
         QPalette base = edit->style()->standardPalette();
-        pal.setColor(QPalette::Highlight, hideSelection ? pal.color(QPalette::Base)
-                                                        : base.color(QPalette::Highlight));
+        pal.setColor(QPalette::Highlight,
+                     hideSelection ? pal.color(QPalette::Base) : base.color(QPalette::Highlight));
         pal.setColor(QPalette::HighlightedText, hideSelection
                                                     ? pal.color(QPalette::Text)
                                                     : base.color(QPalette::HighlightedText));
@@ -1243,7 +1245,8 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         if (!down)
             flags |= QTextDocument::FindBackward;
         int from = std::clamp((int)ft->chrg.cpMin, 0, End());
-        int limitPos = ft->chrg.cpMax < 0 ? (down ? End() : 0) : std::clamp((int)ft->chrg.cpMax, 0, End());
+        int limitPos =
+            ft->chrg.cpMax < 0 ? (down ? End() : 0) : std::clamp((int)ft->chrg.cpMax, 0, End());
         QTextCursor hit = Doc()->find(AfxToQt(ft->lpstrText), from, flags);
         if (hit.isNull() || (down && hit.selectionEnd() > limitPos) ||
             (!down && hit.selectionStart() < limitPos))
@@ -1287,10 +1290,16 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         return TRUE;
     }
     case EM_POSFROMCHAR: {
+        // The rich edit's form names a point to fill and the character in lParam; the plain
+        // edit's form gives the character in wParam and wants the point as the answer.
+        if (wp < 0x10000 && !lp) {
+            QPoint p = CharPoint((int)wp);
+            return MAKELONG(p.x(), p.y());
+        }
         QPoint p = CharPoint((int)lp);
         if (auto* pt = reinterpret_cast<POINT*>(wp))
             *pt = {p.x(), p.y()};
-        return MAKELONG(p.x(), p.y());
+        return 0;
     }
     case EM_CHARFROMPOS: {
         auto* pt = reinterpret_cast<POINT*>(lp);
@@ -1363,7 +1372,8 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
             edit->setLineWrapMode(QTextEdit::WidgetWidth);
         } else {
             edit->setLineWrapMode(QTextEdit::FixedPixelWidth);
-            edit->setLineWrapColumnOrWidth(std::max(1, (int)((long)lp * edit->logicalDpiX() / 1440)));
+            edit->setLineWrapColumnOrWidth(
+                std::max(1, (int)((long)lp * edit->logicalDpiX() / 1440)));
         }
         return TRUE;
     case EM_SETOPTIONS: {
@@ -1540,7 +1550,7 @@ QWidget* AfxCreateRichEditWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* pa
     e->setTabChangesFocus(false);
     bool multi = cs.style & ES_MULTILINE;
     e->setLineWrapMode(multi && !(cs.style & WS_HSCROLL) ? QTextEdit::WidgetWidth
-                                                          : QTextEdit::NoWrap);
+                                                         : QTextEdit::NoWrap);
     AfxApplyRichEditBars(e, (DWORD)cs.style, (DWORD)cs.dwExStyle);
     e->document()->setDocumentMargin(1);
     auto adapter = std::make_unique<RichEditAdapter>(pWnd, e, slot);

@@ -31,7 +31,7 @@ namespace {
 
 // Archive bytes through the stream callbacks.
 DWORD ReadArchive(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
-    *pcb = (LONG)reinterpret_cast<CArchive*>(cookie)->Read(buf, (UINT)cb);
+    *pcb = (LONG) reinterpret_cast<CArchive*>(cookie)->Read(buf, (UINT)cb);
     return 0;
 }
 DWORD WriteArchive(DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* pcb) {
@@ -94,9 +94,8 @@ void CRichEditView::WrapChanged() {
         break;
     case WrapToTargetDevice:
         // The page's width less its margins, as it would print.
-        ctrl.SetTargetDevice(nullptr,
-                             std::max(1L, (long)(m_sizePaper.cx - m_rectMargin.left -
-                                                 m_rectMargin.right)));
+        ctrl.SetTargetDevice(
+            nullptr, std::max(1L, (long)(m_sizePaper.cx - m_rectMargin.left - m_rectMargin.right)));
         break;
     default:
         ctrl.SetTargetDevice(nullptr, 0);

@@ -11,9 +11,9 @@
 bool RichCharFormat::operator==(const RichCharFormat& o) const {
     return face == o.face && charset == o.charset && sizeTwips == o.sizeTwips && bold == o.bold &&
            italic == o.italic && underline == o.underline && strike == o.strike &&
-           autoColor == o.autoColor && (autoColor || color == o.color) &&
-           vertical == o.vertical && offsetTwips == o.offsetTwips &&
-           autoBackColor == o.autoBackColor && (autoBackColor || backColor == o.backColor);
+           autoColor == o.autoColor && (autoColor || color == o.color) && vertical == o.vertical &&
+           offsetTwips == o.offsetTwips && autoBackColor == o.autoBackColor &&
+           (autoBackColor || backColor == o.backColor);
 }
 
 CString RichParagraph::Text() const {
@@ -173,9 +173,9 @@ struct Reader {
         GroupState& s = S();
         // Format changes close the run so far.
         static const char* formatWords[] = {
-            "b",  "i",  "ul", "ulnone", "strike", "fs",  "f",         "cf", "plain",
-            "pard", "qc", "qr", "ql",   "qj",     "li",  "fi",        "ri", "super",
-            "sub", "nosupersub", "up", "dn", "highlight", "cb", "chcbpat"};
+            "b",    "i",          "ul", "ulnone", "strike",    "fs", "f",      "cf", "plain",
+            "pard", "qc",         "qr", "ql",     "qj",        "li", "fi",     "ri", "super",
+            "sub",  "nosupersub", "up", "dn",     "highlight", "cb", "chcbpat"};
         for (const char* fw : formatWords)
             if (w == fw) {
                 Flush();
@@ -501,9 +501,8 @@ CString RtfWrite(const RichTextDoc& doc) {
         if (p.bullet)
             out += "{\\*\\pn\\pnlvlblt\\pnindent0}";
         out += alignWords[std::clamp(p.align, 1, 4)];
-        const std::pair<const char*, int> indents[] = {{"li", p.leftIndentTwips},
-                                                       {"fi", p.firstIndentTwips},
-                                                       {"ri", p.rightIndentTwips}};
+        const std::pair<const char*, int> indents[] = {
+            {"li", p.leftIndentTwips}, {"fi", p.firstIndentTwips}, {"ri", p.rightIndentTwips}};
         for (auto& [word, value] : indents)
             if (value) {
                 std::snprintf(buf, sizeof buf, "\\%s%d", word, value);

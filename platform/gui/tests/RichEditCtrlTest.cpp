@@ -144,7 +144,7 @@ TEST_F(RichEditTest, TextAndSelectionCountCharactersWithOneForAParagraphEnd) {
         {0, -1, 0, 15, "第一行\r\n第二行 abc\r\nend"},
         {12, 100, 12, 15, "end"},
         {5, 2, 2, 5, "行\r\n第"}, // an anchor after the caret
-        {-1, 0, 2, 2, ""},         // the selection goes, the caret stays
+        {-1, 0, 2, 2, ""},        // the selection goes, the caret stays
     };
     for (auto& c : cases) {
         edit.SetSel(c.from, c.to);
@@ -316,7 +316,8 @@ struct CharCase {
     CHARFORMAT2 cf;
 };
 
-CharCase MakeCase(const char* name, DWORD mask, DWORD effects, void (*fill)(CHARFORMAT2&) = nullptr) {
+CharCase MakeCase(const char* name, DWORD mask, DWORD effects,
+                  void (*fill)(CHARFORMAT2&) = nullptr) {
     CharCase c{name, Cf(mask, effects)};
     if (fill)
         fill(c.cf);
@@ -524,7 +525,8 @@ TEST_F(RichEditTest, ParagraphFormats) {
 
 // Fills a control with text in several formats and paragraph settings.
 void FillFormatted(CRichEditCtrl& e) {
-    e.SetWindowText("会议纪要\r\n时间：周三 {9:00} \\ 10:00\ttab\r\n\r\nH2O 和 x2 http://example.com/a?b=1");
+    e.SetWindowText(
+        "会议纪要\r\n时间：周三 {9:00} \\ 10:00\ttab\r\n\r\nH2O 和 x2 http://example.com/a?b=1");
     struct Span {
         long from, to;
         CHARFORMAT2 cf;
@@ -657,7 +659,8 @@ TEST_F(RichEditTest, LinksAreFoundAndToldWithTheirRange) {
     } cases[] = {
         {"see http://example.com/a?b=1. then", {"http://example.com/a?b=1"}},
         {"www.example.org, mailto:me@example.org", {"www.example.org", "mailto:me@example.org"}},
-        {"ftp://files.example.net/x 和 https://a.example/", {"ftp://files.example.net/x", "https://a.example/"}},
+        {"ftp://files.example.net/x 和 https://a.example/",
+         {"ftp://files.example.net/x", "https://a.example/"}},
         {"no link: http: or www or example.com", {}},
     };
     edit.SetEventMask(ENM_LINK);
@@ -811,6 +814,14 @@ TEST_F(RichEditTest, LookAndLayoutSettings) {
     edit.GetRect(&got);
     EXPECT_EQ(got, r);
     EXPECT_EQ(Qt()->viewport()->geometry().left() - Qt()->frameWidth(), 15);
+
+    // Character positions in either form of the message.
+    edit.SetWindowText("abc\r\ndef");
+    CPoint at = edit.GetCharPos(5);
+    EXPECT_GT(at.y, edit.GetCharPos(1).y);
+    LRESULT packed = edit.SendMessage(EM_POSFROMCHAR, 5);
+    EXPECT_EQ(CPoint((short)LOWORD(packed), (short)HIWORD(packed)), at);
+    EXPECT_EQ(edit.CharFromPos(at + CPoint(1, 2)), 5);
 
     // Options the control only keeps.
     edit.SendMessage(EM_SETLANGOPTIONS, 0,

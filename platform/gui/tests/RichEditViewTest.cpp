@@ -300,8 +300,8 @@ TEST_F(RichEditViewTest, LinksComeBackToTheViewAndSearchesGoRound) {
         BOOL matchCase, next;
         long from, to;
     } cases[] = {
-        {"one", TRUE, TRUE, 0, 3},   {"one", TRUE, TRUE, 8, 11},  {"one", TRUE, TRUE, 0, 3},
-        {"two", TRUE, TRUE, 4, 7},   {"two", FALSE, TRUE, 12, 15}, {"one", TRUE, FALSE, 8, 11},
+        {"one", TRUE, TRUE, 0, 3}, {"one", TRUE, TRUE, 8, 11},   {"one", TRUE, TRUE, 0, 3},
+        {"two", TRUE, TRUE, 4, 7}, {"two", FALSE, TRUE, 12, 15}, {"one", TRUE, FALSE, 8, 11},
     };
     for (auto& c : cases) {
         EXPECT_TRUE(view->FindText(c.what, c.matchCase, TRUE, c.next)) << c.what;

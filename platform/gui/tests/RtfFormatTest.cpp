@@ -155,10 +155,10 @@ TEST(RtfFormatTest, ReadsWhatOtherWritersWrite) {
         EXPECT_EQ(RtfRead(CString(c.rtf)).Text(), CString(c.text)) << c.rtf;
 
     // Bullets, highlights, shading and vertical offsets of other writers.
-    RichTextDoc fx = RtfRead(CString(
-        "{\\rtf1{\\colortbl ;\\red0\\green0\\blue255;}\\pard{\\pntext\\f1\\'b7\\tab}"
-        "{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\ri100 A{\\highlight1 B}"
-        "{\\cb1 C}{\\chcbpat1\\super D}{\\sub E}{\\dn4 F}\\par\\pard G}"));
+    RichTextDoc fx = RtfRead(
+        CString("{\\rtf1{\\colortbl ;\\red0\\green0\\blue255;}\\pard{\\pntext\\f1\\'b7\\tab}"
+                "{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\ri100 A{\\highlight1 B}"
+                "{\\cb1 C}{\\chcbpat1\\super D}{\\sub E}{\\dn4 F}\\par\\pard G}"));
     ASSERT_EQ(fx.paragraphs.size(), 2u);
     EXPECT_TRUE(fx.paragraphs[0].bullet);
     EXPECT_EQ(fx.paragraphs[0].rightIndentTwips, 100);
