@@ -323,6 +323,8 @@ public:
     bool sysBackground = true;
     COLORREF background = 0;
     bool hideSelection = false;
+    // The strip left of the text where a click selects a line (ES_SELECTIONBAR), in pixels.
+    int selectionBar = 0;
     // Operations in progress, and what they changed so far.
     int depth = 0;
     int quiet = 0;
@@ -496,6 +498,31 @@ public:
         nm.lParam = lp;
         nm.chrg = {link->first, link->second};
         return AfxSendNotify(wnd, &nm.nmhdr, EN_LINK) != 0;
+    }
+
+    // A press in the selection bar selects the line beside it, a double click its paragraph.
+    bool SelectionBarClick(UINT msg, LPARAM lp) {
+        QWidget* vp = edit->viewport();
+        QPoint client((short)LOWORD(lp), (short)HIWORD(lp));
+        if (!selectionBar || client.x() >= vp->geometry().left() ||
+            (msg != WM_LBUTTONDOWN && msg != WM_LBUTTONDBLCLK))
+            return false;
+        QPointF d(0, vp->mapFrom(edit, client).y() + edit->verticalScrollBar()->value());
+        int pos = std::clamp(Doc()->documentLayout()->hitTest(d, Qt::FuzzyHit), 0, End());
+        QTextBlock b = Doc()->findBlock(pos);
+        int from = b.position(), to = b.position() + b.length();
+        if (msg == WM_LBUTTONDOWN && b.layout() && b.layout()->lineCount() > 0) {
+            QTextLine line = b.layout()->lineForTextPosition(pos - b.position());
+            if (line.isValid()) {
+                from = b.position() + line.textStart();
+                // The paragraph's last line takes its end with it.
+                if (line.lineNumber() < b.layout()->lineCount() - 1)
+                    to = from + line.textLength();
+            }
+        }
+        Op op(this);
+        SetSel(from, std::min(to, End()));
+        return true;
     }
 
     // ---- Rich text in and out ----
@@ -1421,17 +1448,18 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case EM_SETRECTNP: {
         QRect client = edit->rect();
         if (auto* r = reinterpret_cast<const RECT*>(lp))
-            edit->SetMargins(std::max(0, (int)r->left), std::max(0, (int)r->top),
+            edit->SetMargins(std::max(0, (int)r->left) + selectionBar, std::max(0, (int)r->top),
                              std::max(0, client.width() - (int)r->right),
                              std::max(0, client.height() - (int)r->bottom));
         else
-            edit->SetMargins(0, 0, 0, 0);
+            edit->SetMargins(selectionBar, 0, 0, 0);
         return 0;
     }
     case EM_GETRECT: {
         if (auto* r = reinterpret_cast<RECT*>(lp)) {
             QMargins m = edit->Margins();
-            *r = {m.left(), m.top(), edit->width() - m.right(), edit->height() - m.bottom()};
+            *r = {m.left() - selectionBar, m.top(), edit->width() - m.right(),
+                  edit->height() - m.bottom()};
         }
         return 0;
     }
@@ -1514,7 +1542,7 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case WM_RBUTTONUP:
     case WM_RBUTTONDBLCLK:
         // A message the parent took over on a link does not reach the text.
-        handled = LinkMessage(msg, wp, lp);
+        handled = SelectionBarClick(msg, lp) || LinkMessage(msg, wp, lp);
         return 0;
     case WM_SETFOCUS:
         handled = false;
@@ -1565,6 +1593,10 @@ QWidget* AfxCreateRichEditWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* pa
     a->Connect();
     if (cs.style & ES_READONLY)
         a->SetReadOnly(true);
+    if (cs.style & ES_SELECTIONBAR) {
+        a->selectionBar = 8;
+        e->SetMargins(a->selectionBar, 0, 0, 0);
+    }
     return e;
 }
 

@@ -830,6 +830,39 @@ TEST_F(RichEditTest, LookAndLayoutSettings) {
     EXPECT_EQ(edit.SendMessage(WM_GETDLGCODE) & DLGC_WANTCHARS, DLGC_WANTCHARS);
 }
 
+TEST_F(RichEditTest, TheSelectionBarSelectsLinesAndParagraphs) {
+    CRichEditCtrl bar;
+    ASSERT_TRUE(bar.Create(kStyle | ES_SELECTIONBAR, CRect(0, 0, 80, 200), &parent, 102));
+    bar.SetWindowText("short\r\none two three four five six\r\nend");
+    Pump();
+    CRect r;
+    bar.GetRect(&r);
+    EXPECT_EQ(r.left, 0) << "the bar is not part of the formatting rectangle";
+    int h = qobject_cast<QTextEdit*>(bar.GetWidget())->fontMetrics().height();
+    auto pressBeside = [&](long ch, UINT msg) {
+        CPoint p = bar.GetCharPos(ch);
+        bar.SendMessage(msg, MK_LBUTTON, MAKELPARAM(3, p.y + h / 2));
+        long s, e;
+        bar.GetSel(s, e);
+        return std::make_pair(s, e);
+    };
+    EXPECT_EQ(pressBeside(2, WM_LBUTTONDOWN), std::make_pair(0L, 6L)) << "a line with its end";
+    // The long paragraph wraps; its first line alone, then the whole paragraph.
+    ASSERT_GT(bar.GetLineCount(), 3);
+    auto first = pressBeside(7, WM_LBUTTONDOWN);
+    EXPECT_EQ(first.first, 6);
+    EXPECT_LT(first.second, 33);
+    EXPECT_EQ(pressBeside(7, WM_LBUTTONDBLCLK), std::make_pair(6L, 34L));
+    EXPECT_EQ(pressBeside(35, WM_LBUTTONDOWN), std::make_pair(34L, 37L));
+    // A press on the text itself is the text's.
+    CPoint in = PointOf(bar, 1);
+    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    bar.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(in.x, in.y));
+    long s, e;
+    bar.GetSel(s, e);
+    EXPECT_EQ(e - s, 0);
+}
+
 TEST_F(RichEditTest, FindsTextForwardAndBack) {
     edit.SetWindowText("Abc abc ABC abcd");
     struct Case {
