@@ -1544,6 +1544,28 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         // A message the parent took over on a link does not reach the text.
         handled = SelectionBarClick(msg, lp) || LinkMessage(msg, wp, lp);
         return 0;
+    case WM_SETCURSOR: {
+        // Over a link the pointer is a hand, and the parent hears of it.
+        handled = false;
+        if ((HWND)wp != wnd->m_hWnd || LOWORD(lp) != HTCLIENT)
+            return 0;
+        DWORD pos = GetMessagePos();
+        const std::pair<int, int>* link =
+            LinkAt(edit->mapFromGlobal(QPoint((short)LOWORD(pos), (short)HIWORD(pos))));
+        if (!link)
+            return 0;
+        handled = true;
+        edit->viewport()->setCursor(Qt::PointingHandCursor);
+        if (eventMask & ENM_LINK) {
+            ENLINK nm{};
+            nm.msg = msg;
+            nm.wParam = wp;
+            nm.lParam = lp;
+            nm.chrg = {link->first, link->second};
+            AfxSendNotify(wnd, &nm.nmhdr, EN_LINK);
+        }
+        return TRUE;
+    }
     case WM_SETFOCUS:
         handled = false;
         Notify(EN_SETFOCUS);

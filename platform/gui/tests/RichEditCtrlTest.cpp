@@ -731,6 +731,31 @@ TEST_F(RichEditTest, AClickOnALinkGoesToTheParentFirst) {
     edit.GetSel(s, e);
     EXPECT_GE(s, 25);
 
+    // The pointer moving over a link: the parent hears of the cursor and the move.
+    std::vector<UINT> over;
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code != EN_LINK)
+            return 0;
+        auto* l = reinterpret_cast<ENLINK*>(nm);
+        if (l->msg == WM_LBUTTONDOWN)
+            clicks.push_back(*l);
+        else if (l->msg != WM_LBUTTONUP)
+            over.push_back(l->msg);
+        return 0;
+    };
+    QWidget* vp = Qt()->viewport();
+    CPoint p = PointOf(edit, 12);
+    QTest::mouseMove(vp, vp->mapFrom(Qt(), QPoint(p.x, p.y)));
+    Pump();
+    EXPECT_EQ(over, (std::vector<UINT>{WM_SETCURSOR, WM_MOUSEMOVE}));
+    EXPECT_EQ(vp->cursor().shape(), Qt::PointingHandCursor);
+    over.clear();
+    p = PointOf(edit, 1);
+    QTest::mouseMove(vp, vp->mapFrom(Qt(), QPoint(p.x, p.y)));
+    Pump();
+    EXPECT_TRUE(over.empty());
+    EXPECT_EQ(vp->cursor().shape(), Qt::IBeamCursor);
+
     // Without the link event, or without detection, nothing is told.
     edit.SetEventMask(ENM_NONE);
     Click(edit, 10);
@@ -738,6 +763,7 @@ TEST_F(RichEditTest, AClickOnALinkGoesToTheParentFirst) {
     edit.SendMessage(EM_AUTOURLDETECT, FALSE);
     Click(edit, 10);
     EXPECT_EQ(clicks.size(), 2u);
+    EXPECT_TRUE(over.empty());
 }
 
 TEST_F(RichEditTest, TheClipboardCarriesFormatsBetweenControls) {
