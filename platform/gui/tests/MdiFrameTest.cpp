@@ -228,6 +228,16 @@ TEST_F(MdiFrameTest, TheActiveChildGivesTheFrameItsMenuAndTitle) {
     EXPECT_EQ(CString("墨川"), Text(frame));
 }
 
+TEST_F(MdiFrameTest, DestroyingTheFrameTakesItsChildrenAndTheirDocuments) {
+    NewDoc();
+    frame->MDIMaximize(frame->MDIGetActive());
+    NewDoc();
+    frame->DestroyWindow();
+    EXPECT_EQ(0, CTextDoc::alive);
+    EXPECT_EQ(nullptr, app.m_pMainWnd);
+    MakeFrame();
+}
+
 TEST_F(MdiFrameTest, CommandsReachTheActiveChildBeforeTheFrame) {
     // Without a child the frame's own handler runs.
     frame->SendMessage(WM_COMMAND, kViewCmd);
