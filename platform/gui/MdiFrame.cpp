@@ -552,10 +552,14 @@ BOOL CMDIFrameWnd::TranslateMDISysAccel(MSG* pMsg) {
 }
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
-    // The active child (its view, its document, itself) comes first.
-    if (CMDIChildWnd* child = MDIGetActive())
-        if (child->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+    if (CMDIChildWnd* child = MDIGetActive()) {
+        CMDIChildWnd* outer = m_pRoutingChild;
+        m_pRoutingChild = child;
+        BOOL done = child->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+        m_pRoutingChild = outer;
+        if (done)
             return TRUE;
+    }
     return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
@@ -727,6 +731,19 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow) {
         ShowWindow(SW_SHOW);
     // A new child follows the maximised state of the one it replaces as the active child.
     client->Activate(m_hWnd);
+}
+
+BOOL CMDIChildWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    CMDIFrameWnd* frame = GetMDIFrame();
+    if (!frame)
+        return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+    if (m_pViewActive && m_pViewActive->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    if (frame->m_pRoutingChild == this)
+        return FALSE; // the main frame goes on with its own handlers and the application's
+    return frame->CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
 void CMDIChildWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {

@@ -75,10 +75,13 @@ public:
     // and the previous one. TRUE when the key was one of these.
     BOOL TranslateMDISysAccel(MSG* pMsg);
 
+    // The active child (its view, its document, itself), then this frame, then the application.
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
+    CMDIChildWnd* m_pRoutingChild = nullptr; // the child asked first by OnCmdMsg, while it is
+    friend class CMDIChildWnd;
     void OnWindowNew();
     BOOL OnMDIWindowCmd(UINT nID);
     void OnUpdateMDIWindowCmd(CCmdUI* pCmdUI);
@@ -117,6 +120,9 @@ public:
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
     void ActivateFrame(int nCmdShow = -1) override;
     void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) override;
+    // Its view, its document, itself; then, unless the main frame is asking, the main frame and
+    // the application (commands of the child's own bars come this way).
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     // The views and bars take the area below the caption.
     void RecalcLayout(BOOL bNotify = TRUE) override;
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;

@@ -19,7 +19,7 @@ namespace {
 std::vector<std::string> g_log;
 
 const UINT kMainRes = 8600, kDocRes = 8601;
-const UINT kViewCmd = 8610, kDocCmd = 8611, kChildCmd = 8612, kFrameCmd = 8613;
+const UINT kViewCmd = 8610, kDocCmd = 8611, kChildCmd = 8612, kFrameCmd = 8613, kAppCmd = 8614;
 
 const ResString kStrings[] = {
     {kMainRes, "墨川"},
@@ -125,13 +125,26 @@ ON_COMMAND(kFrameCmd, &CMainMdiFrame::OnFrameCmd)
 ON_COMMAND(kViewCmd, &CMainMdiFrame::OnViewCmdHere)
 END_MESSAGE_MAP()
 
+// The application handles kAppCmd, and kFrameCmd too, which the frame should take first.
+class CMdiApp : public CWinApp {
+public:
+    CMdiApp() : CWinApp("mdi") {}
+    void OnAppCmd() { g_log.push_back("app"); }
+    void OnFrameCmd() { g_log.push_back("app:frame-cmd"); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CMdiApp, CWinApp)
+ON_COMMAND(kAppCmd, &CMdiApp::OnAppCmd)
+ON_COMMAND(kFrameCmd, &CMdiApp::OnFrameCmd)
+END_MESSAGE_MAP()
+
 class MdiFrameTest : public GuiTest {
 protected:
     static void SetUpTestSuite() {
         GuiTest::SetUpTestSuite();
         AfxRegisterResources(&kModule);
     }
-    CWinApp app{"mdi"};
+    CMdiApp app;
     CMainMdiFrame* frame = nullptr;
     CMultiDocTemplate* tpl = nullptr;
 
@@ -245,14 +258,20 @@ TEST_F(MdiFrameTest, CommandsReachTheActiveChildBeforeTheFrame) {
     struct Row {
         UINT id;
         const char* handler;
-    } rows[] = {
-        {kViewCmd, "view:文档1"}, {kDocCmd, "doc"}, {kChildCmd, "child"}, {kFrameCmd, "frame"}};
+    } rows[] = {{kViewCmd, "view:文档1"}, {kDocCmd, "doc"},      {kChildCmd, "child"},
+                {kFrameCmd, "frame"},     {kAppCmd, "app"}};
     for (const Row& r : rows)
         frame->SendMessage(WM_COMMAND, r.id);
     std::vector<std::string> expected{"frame:view-cmd"};
     for (const Row& r : rows)
         expected.push_back(r.handler);
-    EXPECT_EQ(expected, g_log);
+    EXPECT_EQ(expected, g_log) << "the frame before the application, each asked once";
+
+    // A command of the child's own (its bars') goes the same way up to the application.
+    g_log.clear();
+    for (UINT id : {kFrameCmd, kAppCmd, kViewCmd})
+        frame->MDIGetActive()->SendMessage(WM_COMMAND, id);
+    EXPECT_EQ((std::vector<std::string>{"frame", "app", "view:文档1"}), g_log);
 
     // Idle updates of the frame's menu see the child's handlers.
     CMenu* file = frame->GetMenu()->GetSubMenu(0);
