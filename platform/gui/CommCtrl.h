@@ -22,6 +22,9 @@ class CWnd;
 #define NM_CUSTOMDRAW (NM_FIRST - 12)
 #define NM_HOVER (NM_FIRST - 13)
 
+// A text the parent gives when asked (the list's LVN_GETDISPINFO, the tip's TTN_GETDISPINFO).
+#define LPSTR_TEXTCALLBACK ((LPSTR)(intptr_t)-1)
+
 // ---- Custom draw ----------------------------------------------------------------------------
 
 #define CDDS_PREPAINT 0x00000001

@@ -421,13 +421,7 @@ public:
             return Gbk().GetLength();
         case WM_GETTEXT: {
             handled = true;
-            CString s = Gbk();
-            int n = std::min((int)wp - 1, s.GetLength());
-            if (n < 0 || !lp)
-                return 0;
-            std::memcpy(reinterpret_cast<char*>(lp), s.GetString(), (size_t)n);
-            reinterpret_cast<char*>(lp)[n] = 0;
-            return n;
+            return AfxCopyTextOut(Gbk(), wp, lp);
         }
         case EM_GETSEL: {
             handled = true;
@@ -713,13 +707,7 @@ public:
         case WM_GETTEXTLENGTH:
             return AfxFromQt(combo->currentText()).GetLength();
         case WM_GETTEXT: {
-            CString s = AfxFromQt(combo->currentText());
-            int len = std::min((int)wp - 1, s.GetLength());
-            if (len < 0 || !lp)
-                return 0;
-            std::memcpy(reinterpret_cast<char*>(lp), s.GetString(), (size_t)len);
-            reinterpret_cast<char*>(lp)[len] = 0;
-            return len;
+            return AfxCopyTextOut(AfxFromQt(combo->currentText()), wp, lp);
         }
         case WM_SETFOCUS:
             handled = false;

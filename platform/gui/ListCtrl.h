@@ -53,8 +53,8 @@
 #define LVIF_NORECOMPUTE 0x0800
 #define LVIF_DI_SETITEM 0x1000
 
-// An item whose text or image the parent gives when asked (LVN_GETDISPINFO).
-#define LPSTR_TEXTCALLBACK ((LPSTR)(intptr_t)-1)
+// An item whose image the parent gives when asked (LVN_GETDISPINFO); texts use
+// LPSTR_TEXTCALLBACK.
 #define I_IMAGECALLBACK (-1)
 
 #define LVFI_PARAM 0x0001

@@ -1174,13 +1174,7 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case WM_GETTEXTLENGTH:
         return TextRange(0, -1).GetLength();
     case WM_GETTEXT: {
-        CString s = TextRange(0, -1);
-        int n = std::min((int)wp - 1, s.GetLength());
-        if (n < 0 || !lp)
-            return 0;
-        std::memcpy(reinterpret_cast<char*>(lp), s.GetString(), (size_t)n);
-        reinterpret_cast<char*>(lp)[n] = 0;
-        return n;
+        return AfxCopyTextOut(TextRange(0, -1), wp, lp);
     }
     case EM_GETTEXTLENGTHEX: {
         auto* g = reinterpret_cast<GETTEXTLENGTHEX*>(wp);

@@ -21,8 +21,6 @@
 #define TTDT_AUTOPOP 2
 #define TTDT_INITIAL 3
 
-#define LPSTR_TEXTCALLBACK ((LPSTR)(intptr_t)-1)
-
 #define TTM_ACTIVATE (WM_USER + 1)
 #define TTM_SETDELAYTIME (WM_USER + 3)
 #define TTM_ADDTOOL (WM_USER + 4)

@@ -51,6 +51,15 @@ CString AfxFromQt(const QString& text) {
     return Utf8ToGbk(text.toStdString());
 }
 
+LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer) {
+    if (bufferSize == 0 || !buffer)
+        return 0;
+    size_t n = std::min((size_t)bufferSize - 1, (size_t)text.GetLength());
+    std::memcpy(reinterpret_cast<char*>(buffer), text.GetString(), n);
+    reinterpret_cast<char*>(buffer)[n] = 0;
+    return (LRESULT)n;
+}
+
 // ---- The handle table ---------------------------------------------------------------------------
 
 namespace {
@@ -1282,15 +1291,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_GETTEXTLENGTH:
         return m_p->text.GetLength();
-    case WM_GETTEXT: {
-        int n = (int)wParam;
-        if (n <= 0 || !lParam)
-            return 0;
-        int len = std::min(n - 1, m_p->text.GetLength());
-        std::memcpy(reinterpret_cast<char*>(lParam), m_p->text.GetString(), (size_t)len);
-        reinterpret_cast<char*>(lParam)[len] = 0;
-        return len;
-    }
+    case WM_GETTEXT:
+        return AfxCopyTextOut(m_p->text, wParam, lParam);
     case WM_SETFONT:
         m_p->font = (HFONT)wParam;
         if (w) {

@@ -113,6 +113,10 @@ void AfxDispatchQueued(MSG& msg);
 // Tells the idle logic that a real message arrived.
 void AfxNoteMessage(UINT message);
 
+// Answers WM_GETTEXT: copies as much of the text as fits a buffer of bufferSize bytes with its
+// terminating zero; returns the bytes copied.
+LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer);
+
 // GBK program text <-> Qt text, at the boundary only.
 QString AfxToQt(const char* gbk);
 QString AfxToQt(const CString& gbk);
