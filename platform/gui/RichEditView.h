@@ -45,9 +45,10 @@ public:
     CRichEditCtrl& GetRichEditCtrl() const;
     CRichEditDoc* GetDocument() const;
 
-    // The wrap mode WrapChanged applies; the page (twips) gives the width of WrapToTargetDevice.
+    // The wrap mode WrapChanged applies; the page (twips, A4) gives the width of
+    // WrapToTargetDevice.
     int m_nWordWrap = WrapToWindow;
-    CSize m_sizePaper{12240, 15840};
+    CSize m_sizePaper{11906, 16838};
     CRect m_rectMargin{1800, 1440, 1800, 1440};
     // How far a bulleted paragraph's text stands from its bullet (twips).
     int m_nBulletIndent = 720;

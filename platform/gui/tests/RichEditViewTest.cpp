@@ -270,10 +270,10 @@ TEST_F(RichEditViewTest, WordWrapModes) {
         view->WrapChanged();
         EXPECT_EQ(edit->lineWrapMode(), c.qt) << c.mode;
     }
-    // The page's width less its margins: 6 inches of a letter page.
+    // The page's width less its margins: an A4 page (11906 twips) less 1.25 inches each side.
     view->m_nWordWrap = CRichEditView::WrapToTargetDevice;
     view->WrapChanged();
-    EXPECT_EQ(edit->lineWrapColumnOrWidth(), 6 * edit->logicalDpiX());
+    EXPECT_EQ(edit->lineWrapColumnOrWidth(), (11906 - 2 * 1800) * edit->logicalDpiX() / 1440);
 }
 
 TEST_F(RichEditViewTest, LinksComeBackToTheViewAndSearchesGoRound) {
