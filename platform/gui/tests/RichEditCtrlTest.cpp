@@ -352,10 +352,12 @@ TEST_F(RichEditTest, SelectionFormatsComeBackAsTheyWereSet) {
         EXPECT_EQ(mask & c.cf.dwMask, c.cf.dwMask) << c.name << ": the whole selection agrees";
         EXPECT_EQ(got.dwEffects & c.cf.dwMask & ~CFM_SIZE & ~CFM_FACE, c.cf.dwEffects & c.cf.dwMask)
             << c.name;
-        if (c.cf.dwMask & CFM_SIZE)
+        if (c.cf.dwMask & CFM_SIZE) {
             EXPECT_EQ(got.yHeight, c.cf.yHeight);
-        if (c.cf.dwMask & CFM_FACE)
+        }
+        if (c.cf.dwMask & CFM_FACE) {
             EXPECT_STREQ(got.szFaceName, c.cf.szFaceName);
+        }
         if (c.cf.dwMask & CFM_COLOR) {
             EXPECT_FALSE(got.dwEffects & CFE_AUTOCOLOR);
             EXPECT_EQ(got.crTextColor, c.cf.crTextColor);
@@ -364,8 +366,9 @@ TEST_F(RichEditTest, SelectionFormatsComeBackAsTheyWereSet) {
             EXPECT_FALSE(got.dwEffects & CFE_AUTOBACKCOLOR);
             EXPECT_EQ(got.crBackColor, c.cf.crBackColor);
         }
-        if (c.cf.dwMask & CFM_OFFSET)
+        if (c.cf.dwMask & CFM_OFFSET) {
             EXPECT_EQ(got.yOffset, c.cf.yOffset);
+        }
 
         // A selection reaching past the formatted text does not agree on what was set.
         edit.SetSel(0, 4);
@@ -826,8 +829,9 @@ TEST_F(RichEditTest, LookAndLayoutSettings) {
     for (auto& c : cases) {
         EXPECT_TRUE(edit.SetTargetDevice(nullptr, c.width));
         EXPECT_EQ(Qt()->lineWrapMode(), c.mode) << c.width;
-        if (c.pixels)
+        if (c.pixels) {
             EXPECT_EQ(Qt()->lineWrapColumnOrWidth(), c.pixels);
+        }
     }
 
     // The formatting rectangle leaves margins round the text.
