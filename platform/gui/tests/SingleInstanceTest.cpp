@@ -227,6 +227,7 @@ TEST_F(SingleInstanceTest, ASecondProcessHandsItsFileToTheFirst) {
     // and might find its test in another shard, running nothing.
     env.remove("GTEST_TOTAL_SHARDS");
     env.remove("GTEST_SHARD_INDEX");
+    env.remove("GTEST_OUTPUT"); // nor write over the report of this run
     later.setProcessEnvironment(env);
     later.start(QCoreApplication::applicationFilePath(),
                 {"--gtest_filter=SingleInstanceHelper.DISABLED_HandOverAsALaterCopy",
