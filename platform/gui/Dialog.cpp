@@ -21,6 +21,7 @@ ON_MESSAGE(WM_INITDIALOG, &CDialog::OnInitDialogMessage)
 ON_COMMAND(IDOK, &CDialog::OnOKCommand)
 ON_COMMAND(IDCANCEL, &CDialog::OnCancelCommand)
 ON_WM_CLOSE()
+ON_WM_NCDESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -237,6 +238,15 @@ void CDialog::EndDialog(int nResult) {
         static_cast<QEventLoop*>(m_loop)->exit(0);
     else if (!m_bModal)
         ShowWindow(SW_HIDE);
+}
+
+void CDialog::OnNcDestroy() {
+    if (m_loop) {
+        if (m_nModalResult == -1)
+            m_nModalResult = IDABORT;
+        static_cast<QEventLoop*>(m_loop)->exit(0);
+    }
+    CWnd::OnNcDestroy();
 }
 
 void CDialog::OnOK() {

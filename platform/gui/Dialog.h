@@ -108,6 +108,9 @@ protected:
     void OnOKCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
     void OnClose();
+    // A dialog destroyed while its modal loop runs (by itself or with its owner) ends the loop;
+    // DoModal then answers IDABORT unless EndDialog gave an answer first.
+    void OnNcDestroy();
     BOOL CreateFromTemplate(CWnd* pParentWnd);
     // For a dialog whose window exists: shows it application-modal and runs the nested loop
     // (idle messages while it waits, the test hook once it shows) until EndDialog; then hides

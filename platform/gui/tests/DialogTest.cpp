@@ -227,6 +227,36 @@ TEST_F(DialogTest, ModalLoopSendsIdleMessages) {
     EXPECT_GT(dlg.kickIdles, 0);
 }
 
+TEST_F(DialogTest, ModalLoopEndsWhenTheDialogIsDestroyedWithoutAnAnswer) {
+    // The dialog goes by its own DestroyWindow or with the window that owns it; either way the
+    // nested loop must end instead of waiting for an EndDialog that can no longer come.
+    for (bool byOwner : {false, true}) {
+        CWnd owner;
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "主窗口", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                   nullptr, nullptr));
+        CExchangeDlg dlg;
+        dlg.m_pParentWnd = &owner;
+        bool rescued = false;
+        QObject rescuer; // takes its timer along when the case ends
+        AfxSetModalDialogHook([&](CDialog& d) {
+            // Ends a loop that did not end by itself, so that a fault fails instead of hanging.
+            QTimer::singleShot(2000, &rescuer, [&] {
+                rescued = true;
+                dlg.EndDialog(IDRETRY);
+            });
+            if (byOwner)
+                owner.DestroyWindow();
+            else
+                d.DestroyWindow();
+        });
+        EXPECT_EQ(dlg.DoModal(), IDABORT) << (byOwner ? "owner" : "self");
+        EXPECT_FALSE(rescued) << (byOwner ? "owner" : "self");
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+        AfxSetModalDialogHook(nullptr);
+        owner.DestroyWindow();
+    }
+}
+
 TEST_F(DialogTest, MissingTemplateFails) {
     CDialog dlg(9999);
     EXPECT_EQ(dlg.DoModal(), -1);
