@@ -671,7 +671,14 @@ BOOL CPropertySheet::ActivatePage(int nPage, bool bAskOld, int nDirection) {
         return FALSE;
     }
     int step = nDirection < 0 ? -1 : 1;
+    // Each page is asked once per switch, so pages that name one another cannot go round.
+    std::vector<bool> asked((size_t)count, false);
     for (int target = nPage; target >= 0 && target < count;) {
+        if (asked[(size_t)target]) {
+            target += step;
+            continue;
+        }
+        asked[(size_t)target] = true;
         CPropertyPage* page = m_pages[(size_t)target];
         if (!page->m_hWnd && !page->CreateInSheet(this)) {
             target += step; // a page that cannot be made is passed over like one that refuses

@@ -92,6 +92,7 @@ public:
     int m_count = 0;
     CString m_nameText;
     LRESULT siblingsAnswer = 0;
+    LRESULT setActiveAnswer = 0; // not 0: the answer to activation, e.g. another page's template
 
     void Note(const char* what) { m_log.push_back(m_name + ":" + what); }
     BOOL OnInitDialog() override {
@@ -118,6 +119,11 @@ public:
     }
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
         auto* n = reinterpret_cast<PSHNOTIFY*>(lParam);
+        if (n->hdr.code == PSN_SETACTIVE && setActiveAnswer != 0) {
+            Note("set");
+            *pResult = setActiveAnswer;
+            return TRUE;
+        }
         if (n->hdr.code == PSN_APPLY) {
             Note("apply");
             lastApplyParam = n->lParam;
@@ -373,6 +379,21 @@ TEST_F(PropertySheetTest, PagesMayRefuseToGoOrToCome) {
 
     EXPECT_FALSE(sheet.SetActivePage(7));
     EXPECT_FALSE(sheet.SetActivePage(-1));
+}
+
+TEST_F(PropertySheetTest, PagesThatNameEachOtherOnActivationEndTheSwitch) {
+    CTestSheet sheet("选项");
+    AddAll(sheet);
+    ASSERT_TRUE(sheet.Create());
+    log.clear();
+    // B sends the sheet on to A and A back to B: each is asked once, then the switch fails.
+    general.setActiveAnswer = IDD_ADVANCED;
+    advanced.setActiveAnswer = IDD_GENERAL;
+    about.refuseSetActive = true;
+    EXPECT_FALSE(sheet.SetActivePage(1));
+    EXPECT_EQ(0, sheet.GetActiveIndex());
+    EXPECT_EQ((Log{"A:kill", "B:init", "B:set", "A:set", "C:init", "C:set", "A:set"}), log);
+    general.setActiveAnswer = advanced.setActiveAnswer = 0;
 }
 
 TEST_F(PropertySheetTest, ClickingATabAsksThePageBeingLeft) {
