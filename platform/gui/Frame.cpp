@@ -8,6 +8,7 @@
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
 
+#include <QApplication>
 #include <QMenuBar>
 #include <set>
 
@@ -453,7 +454,8 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 LRESULT CFrameWnd::OnDDEExecute(WPARAM, LPARAM lParam) {
     auto text = reinterpret_cast<LPCTSTR>(lParam);
     CWinApp* app = AfxGetApp();
-    if (!text || !app || !IsWindowEnabled())
+    // A modal dialog keeps the frame from acting even where it leaves the frame enabled.
+    if (!text || !app || !IsWindowEnabled() || QApplication::activeModalWidget())
         return 0;
     CString command = text; // the command may change while it is carried out
     app->OnDDECommand(command.GetBuffer());

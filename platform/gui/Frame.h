@@ -122,8 +122,8 @@ protected:
     LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
-    // Carries the command out through the application's OnDDECommand unless a modal dialog
-    // has the frame disabled.
+    // Carries the command out through the application's OnDDECommand unless the frame is
+    // disabled or a modal dialog runs.
     LRESULT OnDDEExecute(WPARAM wParam, LPARAM lParam);
     void EnsureMenuBar();
     // Takes the title from the first part of the frame's string resource.

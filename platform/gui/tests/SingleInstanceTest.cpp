@@ -1,8 +1,10 @@
 #include "GuiTestSupport.h"
 
+#include "platform/gui/Dialog.h"
 #include "platform/gui/DocManager.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/SingleInstance.h"
+#include "platform/gui/Resource.h"
 #include "platform/gui/WinApp.h"
 
 #include <QFile>
@@ -15,6 +17,21 @@
 #include <vector>
 
 namespace {
+
+const UINT IDD_QUESTION = 7180;
+const ResDialogItem kQuestionItems[] = {
+    {"BUTTON", "确定", IDOK, 7, 7, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+};
+const ResDialog kQuestion[] = {{IDD_QUESTION, "问题", DS_SETFONT | WS_POPUP | WS_CAPTION, 0, 0, 0,
+                                120, 40, 9, "宋体", kQuestionItems, 1}};
+ResModule QuestionModule() {
+    ResModule m{};
+    m.dialogs = kQuestion;
+    m.dialogCount = 1;
+    return m;
+}
+const ResModule kQuestionModule = QuestionModule();
+const AfxResourceRegistrar kQuestionRegistrar(&kQuestionModule);
 
 // An application that records the files it is asked to open.
 class CRecordingApp : public CWinApp {
@@ -146,6 +163,18 @@ TEST_F(SingleInstanceTest, AHandedOverFileOpensAsTheShellsOpenCommandWould) {
     AfxCarryOutHandOver(req);
     EXPECT_EQ(1u, app.opened.size());
     frame->EnableWindow(TRUE);
+
+    // Nor while a modal dialog runs over the frame: the command would act under the question.
+    {
+        CDialog question(IDD_QUESTION, frame);
+        AfxSetModalDialogHook([&](CDialog& d) {
+            AfxCarryOutHandOver(req);
+            d.EndDialog(IDOK);
+        });
+        EXPECT_EQ(IDOK, question.DoModal());
+        AfxSetModalDialogHook(nullptr);
+        EXPECT_EQ(1u, app.opened.size()) << "nothing opened under the modal dialog";
+    }
 
     struct Row {
         const char* command;
