@@ -635,18 +635,22 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT) {
         return FALSE;
     AfxSendInitMenuPopup(pWnd, m_hMenu, 0);
     UINT chosen = 0;
+    // The owner may be destroyed (and deleted) while the menu runs its loop: it is reached by
+    // its handle afterwards.
+    HWND hOwner = pWnd ? pWnd->m_hWnd : nullptr;
     if (Hook()) {
         chosen = Hook()(m_hMenu, pWnd, POINT{x, y}, nFlags);
     } else {
         QMenu* qm = AfxBuildQMenu(m_hMenu, pWnd, nullptr, &chosen);
         qm->exec(QPoint(x, y));
         delete qm;
-        NotifyClosed(pWnd ? pWnd->m_hWnd : nullptr);
+        if (hOwner && IsWindow(hOwner))
+            NotifyClosed(hOwner);
     }
     if (nFlags & TPM_RETURNCMD)
         return (BOOL)chosen;
-    if (chosen && pWnd)
-        pWnd->PostMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    if (chosen && hOwner && IsWindow(hOwner))
+        ::PostMessage(hOwner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     return TRUE;
 }
 

@@ -5,7 +5,10 @@
 #include "platform/gui/Menu.h"
 #include "platform/gui/Resource.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMenu>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -185,6 +188,37 @@ TEST_F(MenuTest, TrackPopupUpdatesFirstThenReturnsOrPostsTheCommand) {
     AfxSetPopupMenuHook([](HMENU, CWnd*, POINT, UINT) -> UINT { return 0; });
     EXPECT_EQ(0, view->TrackPopupMenu(TPM_RETURNCMD, 0, 0, &owner));
     owner.DestroyWindow();
+}
+
+TEST_F(MenuTest, AnOwnerThatGoesWhileItsPopupIsOpenIsNotTouchedAfterwards) {
+    // A window that deletes itself when destroyed, as frames and views do.
+    struct CGoingOwner : COwner {
+        bool* gone = nullptr;
+        void PostNcDestroy() override {
+            *gone = true;
+            delete this;
+        }
+    };
+    bool gone = false;
+    auto* owner = new CGoingOwner;
+    owner->gone = &gone;
+    ASSERT_TRUE(owner->CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                nullptr));
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(7001));
+    QObject context;
+    // While the pop-up runs its own loop, the owner is destroyed and the pop-up dismissed.
+    QTimer::singleShot(50, &context, [owner] {
+        owner->DestroyWindow();
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    QTimer::singleShot(3000, &context, [] { // a pop-up left open must not hang the test
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    EXPECT_TRUE(menu.GetSubMenu(1)->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, owner));
+    EXPECT_TRUE(gone);
 }
 
 TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
