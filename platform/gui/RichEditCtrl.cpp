@@ -1,5 +1,6 @@
 #include "platform/gui/RichEditCtrl.h"
 
+#include "platform/base/Gbk.h"
 #include "platform/gui/RtfFormat.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -178,7 +179,7 @@ void FillCharFormat(const RichCharFormat& f, CHARFORMAT2& cf, bool cf2) {
     cf.bPitchAndFamily = 0;
     std::memset(cf.szFaceName, 0, sizeof cf.szFaceName);
     std::memcpy(cf.szFaceName, f.face.GetString(),
-                (size_t)std::min(f.face.GetLength(), LF_FACESIZE - 1));
+                GbkFitLength(f.face.GetString(), (size_t)f.face.GetLength(), LF_FACESIZE - 1));
     if (cf2) {
         if (f.autoBackColor)
             e |= CFE_AUTOBACKCOLOR;
@@ -304,11 +305,12 @@ public:
         *self = this;
     }
     ~RichEditAdapter() override {
-        if (*self == this)
+        if (self && *self == this)
             *self = nullptr;
     }
 
     RichEditWidget* edit;
+    // Null once the widget, and the slot with it, has gone before the state.
     RichEditAdapter** self;
     DWORD eventMask = 0;
     bool autoUrl = false;
@@ -1077,7 +1079,11 @@ void RichEditWidget::inputMethodEvent(QInputMethodEvent* e) {
     if (ad && !e->commitString().isEmpty()) {
         CHARRANGE s = ad->Sel();
         if (ad->End() - (s.cpMax - s.cpMin) + e->commitString().size() > ad->limit) {
+            HWND h = ad->wnd->m_hWnd;
             ad->Notify(EN_MAXTEXT);
+            // The parent may have closed the control (and its state) meanwhile.
+            if (!IsWindow(h))
+                return;
             e->setCommitString(QString());
         }
     }
@@ -1297,7 +1303,7 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         WORD room;
         std::memcpy(&room, buf, sizeof room);
         CString s = LineText((int)wp);
-        int n = std::min((int)room, s.GetLength());
+        int n = (int)GbkFitLength(s.GetString(), (size_t)s.GetLength(), room);
         std::memcpy(buf, s.GetString(), (size_t)n);
         return n;
     }
@@ -1589,7 +1595,11 @@ QWidget* AfxCreateRichEditWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* pa
     // The widget reaches its control's state through a slot the state clears when it goes.
     auto* slot = new RichEditAdapter*(nullptr);
     auto* e = new RichEditWidget(parent, slot);
-    QObject::connect(e, &QObject::destroyed, [slot] { delete slot; });
+    QObject::connect(e, &QObject::destroyed, [slot] {
+        if (*slot)
+            (*slot)->self = nullptr;
+        delete slot;
+    });
     e->setAcceptRichText(true);
     e->setTabChangesFocus(false);
     bool multi = cs.style & ES_MULTILINE;

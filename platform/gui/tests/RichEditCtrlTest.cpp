@@ -7,11 +7,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QTest>
 #include <QTextEdit>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -204,6 +207,13 @@ TEST_F(RichEditTest, LinesFollowTheLayout) {
     EXPECT_EQ(edit.LineIndex(9), -1);
     EXPECT_EQ(edit.LineFromChar(8), 1) << "the end of a paragraph belongs to its line";
 
+    // A buffer too small for the line takes whole characters only.
+    edit.SetWindowText("一二三");
+    Pump();
+    char small[5] = {};
+    int n = edit.GetLine(0, small, sizeof small);
+    EXPECT_EQ(CString(small, n), CString("一二"));
+
     // Wrapped to a narrow window, one paragraph makes several lines.
     edit.SetTargetDevice(nullptr, 0);
     edit.MoveWindow(0, 0, 60, 300);
@@ -289,6 +299,58 @@ TEST_F(RichEditTest, FocusAndLimitNotificationsComeWhateverTheMask) {
     edit.SendMessage(WM_SETFOCUS);
     edit.SendMessage(WM_KILLFOCUS);
     EXPECT_EQ(parent.Taken(), (std::vector<UINT>{kCommand | EN_SETFOCUS, kCommand | EN_KILLFOCUS}));
+}
+
+// A parent that closes the control when it is full.
+class CClosingParent : public CRecorder {
+public:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        CRecorder::OnCommand(wParam, lParam);
+        if (HIWORD(wParam) == EN_MAXTEXT)
+            if (CWnd* w = CWnd::FromHandlePermanent((HWND)lParam))
+                w->DestroyWindow();
+        return TRUE;
+    }
+};
+
+// A control that deletes itself with its window.
+class CSelfDeletingRichEdit : public CRichEditCtrl {
+    void PostNcDestroy() override { delete this; }
+};
+
+// The control goes while it handles the input; its object stays (a member) or goes with it, and
+// the event loop runs before the object's end.
+TEST_F(RichEditTest, AControlItsParentClosesOnAFullNoticeIsLeftAlone) {
+    CClosingParent host;
+    ASSERT_TRUE(host.CreateTop(200, 100));
+    struct Case {
+        bool typed, selfDeleting;
+    } cases[] = {{true, false}, {false, false}, {true, true}, {false, true}};
+    for (auto& c : cases) {
+        auto full = c.selfDeleting ? std::make_unique<CSelfDeletingRichEdit>()
+                                   : std::make_unique<CRichEditCtrl>();
+        ASSERT_TRUE(full->Create(kStyle, CRect(0, 0, 200, 100), &host, 104));
+        HWND h = full->m_hWnd;
+        if (c.selfDeleting)
+            full.release();
+        CRichEditCtrl* ctrl = static_cast<CRichEditCtrl*>(CWnd::FromHandlePermanent(h));
+        ctrl->LimitText(2);
+        ctrl->SetWindowText("ab");
+        QPointer<QWidget> w = ctrl->GetWidget();
+        if (c.typed) {
+            QTest::keyClick(w, Qt::Key_C);
+        } else {
+            QInputMethodEvent im;
+            im.setCommitString("中文");
+            QCoreApplication::sendEvent(w, &im);
+        }
+        EXPECT_FALSE(IsWindow(h)) << c.typed << c.selfDeleting;
+        EXPECT_EQ(host.Taken(), std::vector<UINT>{kCommand | EN_MAXTEXT})
+            << c.typed << c.selfDeleting;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(w.isNull());
+    }
+    host.DestroyWindow();
 }
 
 TEST_F(RichEditTest, ReadOnlyRefusesEditsButKeepsSelectionAndCopy) {
@@ -392,6 +454,14 @@ TEST_F(RichEditTest, SelectionFormatsComeBackAsTheyWereSet) {
         EXPECT_EQ(again.yOffset, got.yOffset) << c.name;
         EXPECT_STREQ(again.szFaceName, got.szFaceName) << c.name;
     }
+
+    // A face name longer than the structure holds (as RTF may bring) is cut between characters.
+    In(edit, "{\\rtf1{\\fonttbl{\\f0\\fcharset134 一二三四五六七八九十一二三四五六七八;}}\\f0 x}",
+       SF_RTF);
+    edit.SetSel(0, 1);
+    CHARFORMAT2 longFace{};
+    edit.GetSelectionCharFormat(longFace);
+    EXPECT_STREQ(longFace.szFaceName, "一二三四五六七八九十一二三四五");
 
     // Setting superscript and then subscript leaves one of them.
     edit.SetWindowText("x2");
