@@ -74,8 +74,8 @@ CSingleInstance::DecodeResult CSingleInstance::Decode(const std::string& bytes,
         switch (kind) {
         case 'R':
         case 'Z':
-            if (n != 0)
-                return decodeBad;
+            if (n != 0 || (kind == 'R' && request.bRestore))
+                return decodeBad; // restored once at most, which keeps a request bounded
             if (kind == 'Z')
                 return pos == bytes.size() ? decodeComplete : decodeBad;
             request.bRestore = TRUE;

@@ -96,6 +96,8 @@ TEST_F(SingleInstanceTest, RequestsSurviveTheWireAndDamagedOnesAreRefused) {
         {"wrong magic", "QMH2" + end},
         {"unknown kind", "QMH1" + record('X', "") + end},
         {"restore with a payload", "QMH1" + record('R', "x") + end},
+        // Only a bounded request is held: restore records cannot pile up without end.
+        {"restore twice", "QMH1" + record('R', "") + record('R', "") + end},
         {"empty command", "QMH1" + record('E', "") + end},
         {"over-long command",
          "QMH1" + record('E', std::string(CSingleInstance::kMaxCommandLength + 1, 'a')) + end},
