@@ -651,7 +651,11 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
                       step + std::max(120, area.Height() * 3 / 4));
     }
     bool show = (dwStyle & WS_VISIBLE) != 0;
+    // Ids run round after the last one; an id still held by a live child is passed over.
     UINT id = client->nextChildId;
+    for (int tries = 0; tries <= 0xFFFF - AFX_IDM_FIRST_MDICHILD && client->GetDlgItem((int)id);
+         ++tries)
+        id = id >= 0xFFFF ? AFX_IDM_FIRST_MDICHILD : id + 1;
     if (!CWnd::CreateEx(0, lpszClassName, lpszWindowName, (dwStyle & ~WS_VISIBLE) | WS_CHILD,
                         place, client, id, pContext))
         return FALSE;

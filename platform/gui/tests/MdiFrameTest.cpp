@@ -400,6 +400,25 @@ TEST_F(MdiFrameTest, TheWindowMenuListsTheChildrenAndActivatesThem) {
     EXPECT_EQ(CString("&1 文档2"), s);
 }
 
+TEST_F(MdiFrameTest, ChildIdsStayUniqueAfterManyChildrenCameAndWent) {
+    NewDoc();
+    CMDIChildWnd* first = frame->MDIGetActive();
+    // Children come and go while the first stays, until the ids run round to the first's again.
+    for (int i = 0; i < 0xFFFF - AFX_IDM_FIRST_MDICHILD; ++i) {
+        NewDoc();
+        frame->MDIGetActive()->SendMessage(WM_CLOSE);
+    }
+    NewDoc();
+    CMDIChildWnd* last = frame->MDIGetActive();
+    ASSERT_NE(first, last);
+    EXPECT_NE(first->GetDlgCtrlID(), last->GetDlgCtrlID());
+    // The window menu's command for each child activates that child.
+    frame->SendMessage(WM_COMMAND, (WPARAM)first->GetDlgCtrlID());
+    EXPECT_EQ(first, frame->MDIGetActive());
+    frame->SendMessage(WM_COMMAND, (WPARAM)last->GetDlgCtrlID());
+    EXPECT_EQ(last, frame->MDIGetActive());
+}
+
 TEST_F(MdiFrameTest, ControlKeysCloseAndCycleTheChildren) {
     NewDoc();
     CMDIChildWnd* first = frame->MDIGetActive();
