@@ -1,5 +1,6 @@
 #include "platform/gui/HeaderCtrl.h"
 
+#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
@@ -383,7 +384,7 @@ BOOL CHeaderCtrl::GetItem(int nPos, HDITEM* p) const {
         p->cxy = all.cxy;
     if ((p->mask & HDI_TEXT) && p->pszText && p->cchTextMax > 0) {
         const CString& t = m_h->items[(size_t)nPos].text;
-        int n = std::min(p->cchTextMax - 1, t.GetLength());
+        int n = (int)GbkFitLength(t.GetString(), (size_t)t.GetLength(), (size_t)p->cchTextMax - 1);
         std::memcpy(p->pszText, t.GetString(), (size_t)n);
         p->pszText[n] = 0;
     }

@@ -1,6 +1,7 @@
 #include "platform/gui/ListCtrl.h"
 
 #include "platform/base/Collate.h"
+#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
@@ -1051,7 +1052,7 @@ BOOL CListCtrl::GetItem(LVITEM* p) const {
     // Texts and images the parent keeps are asked for first: the parent may change the item.
     if ((p->mask & LVIF_TEXT) && p->pszText && p->cchTextMax > 0) {
         CString t = l.ShownText(p->iItem, p->iSubItem);
-        int n = std::min(p->cchTextMax - 1, t.GetLength());
+        int n = (int)GbkFitLength(t.GetString(), (size_t)t.GetLength(), (size_t)p->cchTextMax - 1);
         std::memcpy(p->pszText, t.GetString(), (size_t)n);
         p->pszText[n] = 0;
     }

@@ -1,6 +1,7 @@
 #include "platform/gui/TreeCtrl.h"
 
 #include "platform/base/Collate.h"
+#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
@@ -641,7 +642,8 @@ BOOL CTreeCtrl::GetItem(TVITEM* pItem) const {
         return FALSE;
     if (pItem->mask & TVIF_TEXT) {
         if (pItem->pszText && pItem->cchTextMax > 0) {
-            int n = std::min(pItem->cchTextMax - 1, it->text.GetLength());
+            int n = (int)GbkFitLength(it->text.GetString(), (size_t)it->text.GetLength(),
+                                      (size_t)pItem->cchTextMax - 1);
             std::memcpy(pItem->pszText, it->text.GetString(), (size_t)n);
             pItem->pszText[n] = 0;
         }

@@ -64,6 +64,11 @@ TEST_F(ComboBoxExTest, ItemsCarryTextImageAndData) {
     EXPECT_STREQ(buf, "大笑");
     EXPECT_EQ(get.iImage, 1);
     EXPECT_EQ(get.lParam, 71);
+    // A short buffer takes whole characters only.
+    get.cchTextMax = 4;
+    ASSERT_TRUE(combo.SendMessage(CBEM_GETITEM, 0, (LPARAM)&get));
+    EXPECT_STREQ(buf, "大");
+    get.cchTextMax = sizeof buf;
 
     auto* box = qobject_cast<QComboBox*>(combo.GetWidget());
     ASSERT_NE(box, nullptr);

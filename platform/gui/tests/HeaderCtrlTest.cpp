@@ -257,6 +257,10 @@ TEST_F(HeaderCtrlTest, LayoutTakesItsBandOffTheTop) {
     ASSERT_TRUE(header.GetItem(0, &hd));
     EXPECT_STREQ(buf, "发件人");
     EXPECT_EQ(hd.lParam, 11);
+    // A short buffer takes whole characters only.
+    hd.cchTextMax = 4;
+    ASSERT_TRUE(header.GetItem(0, &hd));
+    EXPECT_STREQ(buf, "发");
 }
 
 // A fully owner-drawn header draws each item through the parent's WM_DRAWITEM.

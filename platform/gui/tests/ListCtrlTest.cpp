@@ -111,6 +111,11 @@ TEST_F(ListCtrlTest, ItemsColumnsAndSubItemsThroughMembersAndMessages) {
     t.cchTextMax = 5;
     EXPECT_EQ(list.SendMessage(LVM_GETITEMTEXT, 0, (LPARAM)&t), 4);
     EXPECT_STREQ(small, "1380");
+    // and cut between characters: half of one is no character.
+    t.iSubItem = 0;
+    t.cchTextMax = 4;
+    EXPECT_EQ(list.SendMessage(LVM_GETITEMTEXT, 4, (LPARAM)&t), 2);
+    EXPECT_STREQ(small, "钱");
 
     // Deleting a column takes its texts along; a sub-item past the columns is refused.
     ASSERT_TRUE(list.DeleteColumn(1));

@@ -72,6 +72,11 @@ TEST_F(TabCtrlTest, ItemsKeepTheSelectionInStep) {
     get.cchTextMax = sizeof buf;
     ASSERT_TRUE(tabs.GetItem(2, &get));
     EXPECT_STREQ(buf, "联系方式");
+    // A short buffer takes whole characters only.
+    get.cchTextMax = 6;
+    ASSERT_TRUE(tabs.GetItem(2, &get));
+    EXPECT_STREQ(buf, "联系");
+    get.cchTextMax = sizeof buf;
     ASSERT_TRUE(tabs.GetItem(0, &get));
     EXPECT_EQ(get.lParam, 42);
     // Deleting the selected tab leaves none selected; deleting one before it shifts it.

@@ -258,6 +258,19 @@ TEST_F(TreeCtrlTest, DeletingTellsAboutEveryItemAndMovesTheSelection) {
     EXPECT_EQ(tree.GetCount(), 1u);
 }
 
+TEST_F(TreeCtrlTest, AShortBufferTakesWholeCharactersOfTheText) {
+    char buf[8] = {};
+    TVITEM tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = a;
+    tv.pszText = buf;
+    for (auto [room, want] : {std::pair{7, "联系人"}, {6, "联系"}, {4, "联"}, {2, ""}}) {
+        tv.cchTextMax = room;
+        ASSERT_TRUE(tree.GetItem(&tv));
+        EXPECT_STREQ(buf, want) << room;
+    }
+}
+
 TEST_F(TreeCtrlTest, DraggingAnItemBeginsADragOnce) {
     CPoint p = LabelCentre(b);
     tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
