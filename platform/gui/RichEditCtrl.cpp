@@ -1540,10 +1540,13 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-        // A message the parent took over on a link does not reach the text.
-        handled = SelectionBarClick(msg, lp) || LinkMessage(msg, wp, lp);
+    case WM_RBUTTONDBLCLK: {
+        // A message the parent took over on a link does not reach the text, nor does one whose
+        // link notice closed the control.
+        HWND h = wnd->m_hWnd;
+        handled = SelectionBarClick(msg, lp) || LinkMessage(msg, wp, lp) || !IsWindow(h);
         return 0;
+    }
     case WM_SETCURSOR: {
         // Over a link the pointer is a hand, and the parent hears of it.
         handled = false;

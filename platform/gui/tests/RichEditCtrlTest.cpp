@@ -836,6 +836,25 @@ TEST_F(RichEditTest, AClickOnALinkGoesToTheParentFirst) {
     Click(edit, 10);
     EXPECT_EQ(clicks.size(), 2u);
     EXPECT_TRUE(over.empty());
+
+    // A parent that closes a control deleting itself, on the release over a link, without
+    // taking the message.
+    auto* closing = new CSelfDeletingRichEdit;
+    ASSERT_TRUE(closing->Create(kStyle, CRect(0, 0, 420, 300), &parent, 105));
+    HWND h = closing->m_hWnd;
+    closing->SendMessage(EM_AUTOURLDETECT, TRUE);
+    closing->SetEventMask(ENM_LINK);
+    closing->SetWindowText("see www.example.com");
+    Pump();
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        auto* l = reinterpret_cast<ENLINK*>(nm);
+        if (nm->code == EN_LINK && l->msg == WM_LBUTTONUP)
+            CWnd::FromHandlePermanent(h)->DestroyWindow();
+        return 0;
+    };
+    Click(*closing, 8);
+    EXPECT_FALSE(IsWindow(h));
+    Pump();
 }
 
 TEST_F(RichEditTest, TheClipboardCarriesFormatsBetweenControls) {
