@@ -100,6 +100,8 @@ bool AfxItemCtrlPressed(CWnd* pCtrl, const CItemLabelEdit& edit, EndEdit endEdit
     HWND hwnd = pCtrl->m_hWnd;
     if (edit)
         endEdit();
+    if (!IsWindow(hwnd))
+        return false;
     if (CWnd::GetFocus() != pCtrl)
         pCtrl->SetFocus();
     return IsWindow(hwnd);

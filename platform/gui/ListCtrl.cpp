@@ -608,7 +608,10 @@ struct ListCtrlState {
             di.item.pszText = cancel ? nullptr : const_cast<LPSTR>(newText.GetString());
             di.item.cchTextMax = newText.GetLength();
             LRESULT accepted = AfxSendNotify(self, &di.hdr, LVN_ENDLABELEDIT);
-            if (IsWindow(hwnd) && !cancel && accepted && Valid(i)) {
+            // A parent that closed the list took its edit along (and maybe this state).
+            if (!IsWindow(hwnd))
+                return true;
+            if (!cancel && accepted && Valid(i)) {
                 // The parent keeps the texts it gives itself.
                 if (!items[(size_t)i].textAsked[0])
                     items[(size_t)i].texts[0] = newText;

@@ -360,7 +360,10 @@ struct TreeCtrlState {
         di.item.cchTextMax = text.GetLength();
         HWND hwnd = self->m_hWnd;
         LRESULT accepted = AfxSendNotify(self, &di.hdr, TVN_ENDLABELEDIT);
-        if (IsWindow(hwnd) && !cancel && accepted && live.count(it)) {
+        // A parent that closed the tree took its edit along (and maybe this state).
+        if (!IsWindow(hwnd))
+            return true;
+        if (!cancel && accepted && live.count(it)) {
             it->text = text;
             Repaint();
         }

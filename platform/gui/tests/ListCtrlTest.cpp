@@ -423,6 +423,30 @@ TEST_F(ListCtrlTest, LabelEditingAsksBeforeAndAfter) {
     }
 }
 
+// A list that deletes itself with its window, as a view's control goes with its view.
+class CSelfDeletingList : public CListCtrl {
+    void PostNcDestroy() override { delete this; }
+};
+
+TEST_F(ListCtrlTest, APressWhoseEndOfEditClosesTheListStopsThere) {
+    auto* gone = new CSelfDeletingList;
+    ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS,
+                             CRect(0, 0, 300, 200), &parent, 10));
+    HWND h = gone->m_hWnd;
+    gone->InsertColumn(0, "姓名", LVCFMT_LEFT, 100);
+    gone->InsertItem(0, "张三");
+    ASSERT_NE(gone->EditLabel(0), nullptr);
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code == LVN_ENDLABELEDIT && nm->hwndFrom == h)
+            CWnd::FromHandlePermanent(h)->DestroyWindow();
+        return TRUE;
+    };
+    gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 150));
+    parent.handler = nullptr;
+    EXPECT_FALSE(IsWindow(h));
+    Pump();
+}
+
 TEST_F(ListCtrlTest, CheckBoxesAreStateImagesTheParentCanRefuse) {
     list.SetExtendedStyle(LVS_EX_CHECKBOXES);
     EXPECT_FALSE(list.GetCheck(0));

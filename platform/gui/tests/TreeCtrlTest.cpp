@@ -258,6 +258,28 @@ TEST_F(TreeCtrlTest, DeletingTellsAboutEveryItemAndMovesTheSelection) {
     EXPECT_EQ(tree.GetCount(), 1u);
 }
 
+// A tree that deletes itself with its window, as a view's control goes with its view.
+class CSelfDeletingTree : public CTreeCtrl {
+    void PostNcDestroy() override { delete this; }
+};
+
+TEST_F(TreeCtrlTest, APressWhoseEndOfEditClosesTheTreeStopsThere) {
+    auto* gone = new CSelfDeletingTree;
+    ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, CRect(0, 0, 240, 200),
+                             &parent, 8));
+    HWND h = gone->m_hWnd;
+    ASSERT_NE(gone->EditLabel(gone->InsertItem("日程")), nullptr);
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code == TVN_ENDLABELEDIT && nm->hwndFrom == h)
+            CWnd::FromHandlePermanent(h)->DestroyWindow();
+        return TRUE;
+    };
+    gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 150));
+    parent.handler = nullptr;
+    EXPECT_FALSE(IsWindow(h));
+    Pump();
+}
+
 TEST_F(TreeCtrlTest, AShortBufferTakesWholeCharactersOfTheText) {
     char buf[8] = {};
     TVITEM tv{};
