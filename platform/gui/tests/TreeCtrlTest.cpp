@@ -265,8 +265,8 @@ class CSelfDeletingTree : public CTreeCtrl {
 
 TEST_F(TreeCtrlTest, APressWhoseEndOfEditClosesTheTreeStopsThere) {
     auto* gone = new CSelfDeletingTree;
-    ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, CRect(0, 0, 240, 200),
-                             &parent, 8));
+    ASSERT_TRUE(
+        gone->Create(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, CRect(0, 0, 240, 200), &parent, 8));
     HWND h = gone->m_hWnd;
     ASSERT_NE(gone->EditLabel(gone->InsertItem("日程")), nullptr);
     parent.handler = [&](NMHDR* nm) -> LRESULT {
