@@ -564,8 +564,12 @@ struct ListCtrlState {
     CEdit* BeginEdit(int i) {
         if (!Valid(i) || !self->m_hWnd)
             return nullptr;
-        if (edit)
+        if (edit) {
+            HWND hwnd = self->m_hWnd;
             EndEdit(false);
+            if (!IsWindow(hwnd))
+                return nullptr;
+        }
         MakeVisible(i, false);
         NMLVDISPINFO di{};
         FillDisp(di.item, i);
@@ -1725,8 +1729,12 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, DWORD_PTR dwData) {
 CEdit* CListCtrl::EditLabel(int nItem) {
     if (!m_l->Valid(nItem))
         return nullptr;
+    // Taking the focus ends an edit in progress, whose parent may close the list.
+    HWND hwnd = m_hWnd;
     if (GetFocus() != this)
         SetFocus();
+    if (!IsWindow(hwnd))
+        return nullptr;
     return m_l->BeginEdit(nItem);
 }
 

@@ -328,8 +328,12 @@ struct TreeCtrlState {
     CEdit* BeginEdit(TreeItemData* it) {
         if (!it || !self->m_hWnd)
             return nullptr;
-        if (edit)
+        if (edit) {
+            HWND hwnd = self->m_hWnd;
             EndEdit(false);
+            if (!IsWindow(hwnd))
+                return nullptr;
+        }
         MakeVisible(it);
         NMTVDISPINFO di{};
         Fill(di.item, it);

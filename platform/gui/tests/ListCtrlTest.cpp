@@ -428,23 +428,31 @@ class CSelfDeletingList : public CListCtrl {
     void PostNcDestroy() override { delete this; }
 };
 
-TEST_F(ListCtrlTest, APressWhoseEndOfEditClosesTheListStopsThere) {
-    auto* gone = new CSelfDeletingList;
-    ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS,
-                             CRect(0, 0, 300, 200), &parent, 10));
-    HWND h = gone->m_hWnd;
-    gone->InsertColumn(0, "姓名", LVCFMT_LEFT, 100);
-    gone->InsertItem(0, "张三");
-    ASSERT_NE(gone->EditLabel(0), nullptr);
-    parent.handler = [&](NMHDR* nm) -> LRESULT {
-        if (nm->code == LVN_ENDLABELEDIT && nm->hwndFrom == h)
+// Ending the edit in progress, by a press or by editing another label, the parent closes the list.
+TEST_F(ListCtrlTest, AnEndOfEditThatClosesTheListStopsThere) {
+    for (bool press : {true, false}) {
+        auto* gone = new CSelfDeletingList;
+        ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS,
+                                 CRect(0, 0, 300, 200), &parent, 10));
+        HWND h = gone->m_hWnd;
+        gone->InsertColumn(0, "姓名", LVCFMT_LEFT, 100);
+        gone->InsertItem(0, "张三");
+        gone->InsertItem(1, "李四");
+        ASSERT_NE(gone->EditLabel(0), nullptr);
+        parent.handler = [&](NMHDR* nm) -> LRESULT {
+            if (nm->code != LVN_ENDLABELEDIT || nm->hwndFrom != h)
+                return 0;
             CWnd::FromHandlePermanent(h)->DestroyWindow();
-        return TRUE;
-    };
-    gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 150));
-    parent.handler = nullptr;
-    EXPECT_FALSE(IsWindow(h));
-    Pump();
+            return TRUE;
+        };
+        if (press)
+            gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 150));
+        else
+            EXPECT_EQ(gone->EditLabel(1), nullptr);
+        parent.handler = nullptr;
+        EXPECT_FALSE(IsWindow(h)) << press;
+        Pump();
+    }
 }
 
 TEST_F(ListCtrlTest, CheckBoxesAreStateImagesTheParentCanRefuse) {

@@ -263,21 +263,29 @@ class CSelfDeletingTree : public CTreeCtrl {
     void PostNcDestroy() override { delete this; }
 };
 
-TEST_F(TreeCtrlTest, APressWhoseEndOfEditClosesTheTreeStopsThere) {
-    auto* gone = new CSelfDeletingTree;
-    ASSERT_TRUE(
-        gone->Create(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, CRect(0, 0, 240, 200), &parent, 8));
-    HWND h = gone->m_hWnd;
-    ASSERT_NE(gone->EditLabel(gone->InsertItem("日程")), nullptr);
-    parent.handler = [&](NMHDR* nm) -> LRESULT {
-        if (nm->code == TVN_ENDLABELEDIT && nm->hwndFrom == h)
+// Ending the edit in progress, by a press or by editing another label, the parent closes the tree.
+TEST_F(TreeCtrlTest, AnEndOfEditThatClosesTheTreeStopsThere) {
+    for (bool press : {true, false}) {
+        auto* gone = new CSelfDeletingTree;
+        ASSERT_TRUE(gone->Create(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, CRect(0, 0, 240, 200),
+                                 &parent, 8));
+        HWND h = gone->m_hWnd;
+        HTREEITEM other = gone->InsertItem("备忘");
+        ASSERT_NE(gone->EditLabel(gone->InsertItem("日程")), nullptr);
+        parent.handler = [&](NMHDR* nm) -> LRESULT {
+            if (nm->code != TVN_ENDLABELEDIT || nm->hwndFrom != h)
+                return 0;
             CWnd::FromHandlePermanent(h)->DestroyWindow();
-        return TRUE;
-    };
-    gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 150));
-    parent.handler = nullptr;
-    EXPECT_FALSE(IsWindow(h));
-    Pump();
+            return TRUE;
+        };
+        if (press)
+            gone->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 150));
+        else
+            EXPECT_EQ(gone->EditLabel(other), nullptr);
+        parent.handler = nullptr;
+        EXPECT_FALSE(IsWindow(h)) << press;
+        Pump();
+    }
 }
 
 TEST_F(TreeCtrlTest, AShortBufferTakesWholeCharactersOfTheText) {
