@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QTimer>
 #include <set>
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
@@ -451,15 +452,49 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     return TRUE;
 }
 
+namespace {
+// How often a frame busy with a dialog looks again for shell commands waiting on it, and how
+// many may wait (a later copy hands over one or two; more are dropped).
+constexpr int kShellRetryMs = 200;
+constexpr size_t kMostWaitingShellCommands = 64;
+} // namespace
+
 LRESULT CFrameWnd::OnDDEExecute(WPARAM, LPARAM lParam) {
     auto text = reinterpret_cast<LPCTSTR>(lParam);
     CWinApp* app = AfxGetApp();
-    // A modal dialog keeps the frame from acting even where it leaves the frame enabled.
-    if (!text || !app || !IsWindowEnabled() || QApplication::activeModalWidget())
+    if (!text || !app)
         return 0;
     CString command = text; // the command may change while it is carried out
+    // A modal dialog keeps the frame from acting even where it leaves the frame enabled. The
+    // command would act under the question; it waits instead, so the file the user opened from
+    // the desktop is not lost.
+    if (!IsWindowEnabled() || QApplication::activeModalWidget()) {
+        if (m_waitingShellCommands.size() >= kMostWaitingShellCommands)
+            return 0;
+        m_waitingShellCommands.push_back(command);
+        if (m_waitingShellCommands.size() == 1) {
+            HWND self = m_hWnd;
+            QTimer::singleShot(kShellRetryMs, qApp, [self] {
+                if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(self)))
+                    frame->RunWaitingShellCommands();
+            });
+        }
+        return 0;
+    }
     app->OnDDECommand(command.GetBuffer());
     return 0;
+}
+
+void CFrameWnd::RunWaitingShellCommands() {
+    // Taken out first: a command still refused joins the list again and schedules the next look.
+    std::vector<CString> waiting;
+    waiting.swap(m_waitingShellCommands);
+    HWND self = m_hWnd;
+    for (const CString& command : waiting) {
+        if (!::IsWindow(self))
+            return;
+        ::SendMessage(self, WM_DDE_EXECUTE, 0, (LPARAM)command.GetString());
+    }
 }
 
 void CFrameWnd::ShowControlBar(CWnd* pBar, BOOL bShow, BOOL) {

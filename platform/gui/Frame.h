@@ -6,6 +6,8 @@
 #include "platform/gui/Menu.h"
 #include "platform/gui/View.h"
 
+#include <vector>
+
 class QMenuBar;
 
 #define FWS_ADDTOTITLE 0x00008000L
@@ -122,9 +124,10 @@ protected:
     LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
-    // Carries the command out through the application's OnDDECommand unless the frame is
-    // disabled or a modal dialog runs.
+    // Carries the command out through the application's OnDDECommand; while the frame is
+    // disabled or a modal dialog runs, the command waits and is carried out once it is free.
     LRESULT OnDDEExecute(WPARAM wParam, LPARAM lParam);
+    void RunWaitingShellCommands();
     void EnsureMenuBar();
     // Takes the title from the first part of the frame's string resource.
     void LoadTitle(UINT nIDResource);
@@ -139,6 +142,7 @@ protected:
     DWORD m_dwFrameStyle = 0; // the FWS_ styles LoadFrame was given
     UINT m_nIDLastMessage = 0;  // the prompt shown in the message pane (0: a text or nothing)
     CString m_strTipText;       // the text a tool tip was last answered with
+    std::vector<CString> m_waitingShellCommands; // handed over while the frame was busy
     DECLARE_MESSAGE_MAP()
 };
 

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cstdlib>
@@ -160,13 +161,18 @@ TEST_F(SingleInstanceTest, AHandedOverFileOpensAsTheShellsOpenCommandWould) {
     EXPECT_FALSE(frame->IsIconic()) << "the window comes back";
     EXPECT_EQ(std::vector<CString>{"/tmp/甲.psn"}, app.opened) << "only open is understood";
 
-    // While a modal dialog has the frame disabled, commands wait for nobody: they are dropped.
+    // While the frame is disabled, a command waits and is carried out once it is enabled again.
     frame->EnableWindow(FALSE);
     AfxCarryOutHandOver(req);
     EXPECT_EQ(1u, app.opened.size());
+    QTest::qWait(500);
+    EXPECT_EQ(1u, app.opened.size()) << "still waiting while the frame is disabled";
     frame->EnableWindow(TRUE);
+    ASSERT_TRUE(WaitFor([&] { return app.opened.size() == 2; }));
+    EXPECT_EQ(CString("/tmp/甲.psn"), app.opened[1]);
 
     // Nor while a modal dialog runs over the frame: the command would act under the question.
+    // It is carried out after the question is answered.
     {
         CDialog question(IDD_QUESTION, frame);
         AfxSetModalDialogHook([&](CDialog& d) {
@@ -175,8 +181,10 @@ TEST_F(SingleInstanceTest, AHandedOverFileOpensAsTheShellsOpenCommandWould) {
         });
         EXPECT_EQ(IDOK, question.DoModal());
         AfxSetModalDialogHook(nullptr);
-        EXPECT_EQ(1u, app.opened.size()) << "nothing opened under the modal dialog";
+        EXPECT_EQ(2u, app.opened.size()) << "nothing opened under the modal dialog";
+        ASSERT_TRUE(WaitFor([&] { return app.opened.size() == 3; }));
     }
+    app.opened.resize(1);
 
     struct Row {
         const char* command;
