@@ -83,6 +83,8 @@ CEdit* CItemLabelEdit::Open(CWnd* pCtrl, const CRect& r, const CString& text,
     e->SetFont(AfxControlFont(pCtrl));
     e->SetSel(0, -1);
     m_edit = std::move(e);
+    // An edit left behind by a window that went while it ended is replaced, not still ending.
+    m_ending = false;
     AfxWatchLabelEdit(m_edit.get(), onEnd, context);
     m_edit->SetFocus();
     return m_edit.get();

@@ -453,6 +453,27 @@ TEST_F(ListCtrlTest, AnEndOfEditThatClosesTheListStopsThere) {
         EXPECT_FALSE(IsWindow(h)) << press;
         Pump();
     }
+
+    // A list object that outlived its window that way edits its labels as before once made again.
+    ASSERT_NE(list.EditLabel(0), nullptr);
+    HWND first = list.m_hWnd;
+    parent.handler = [&](NMHDR* nm) -> LRESULT {
+        if (nm->code == LVN_ENDLABELEDIT && nm->hwndFrom == first)
+            list.DestroyWindow();
+        return 0;
+    };
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 150));
+    parent.handler = nullptr;
+    ASSERT_FALSE(IsWindow(first));
+    Pump();
+    Make(LVS_REPORT | LVS_EDITLABELS);
+    CEdit* again = list.EditLabel(1);
+    ASSERT_NE(again, nullptr);
+    again->SetWindowText("李小四");
+    parent.answers[LVN_ENDLABELEDIT] = TRUE;
+    QTest::keyClick(again->GetWidget(), Qt::Key_Return);
+    EXPECT_EQ(list.GetItemText(1, 0), CString("李小四"));
+    EXPECT_EQ(list.GetEditControl(), nullptr);
 }
 
 TEST_F(ListCtrlTest, CheckBoxesAreStateImagesTheParentCanRefuse) {
