@@ -1570,13 +1570,13 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         return TRUE;
     }
     case WM_SETFOCUS:
-        handled = false;
-        Notify(EN_SETFOCUS);
+    case WM_KILLFOCUS: {
+        HWND h = wnd->m_hWnd;
+        Notify(msg == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
+        // A parent that closed the control on the notice leaves nothing more to do.
+        handled = !IsWindow(h);
         return 0;
-    case WM_KILLFOCUS:
-        handled = false;
-        Notify(EN_KILLFOCUS);
-        return 0;
+    }
     case WM_STYLECHANGED:
         handled = false;
         AfxApplyRichEditBars(edit, wnd->GetStyle(), wnd->GetExStyle());

@@ -301,12 +301,13 @@ TEST_F(RichEditTest, FocusAndLimitNotificationsComeWhateverTheMask) {
     EXPECT_EQ(parent.Taken(), (std::vector<UINT>{kCommand | EN_SETFOCUS, kCommand | EN_KILLFOCUS}));
 }
 
-// A parent that closes the control when it is full.
+// A parent that closes the control on one of its notices.
 class CClosingParent : public CRecorder {
 public:
+    UINT closeOn = EN_MAXTEXT;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
         CRecorder::OnCommand(wParam, lParam);
-        if (HIWORD(wParam) == EN_MAXTEXT)
+        if (HIWORD(wParam) == closeOn)
             if (CWnd* w = CWnd::FromHandlePermanent((HWND)lParam))
                 w->DestroyWindow();
         return TRUE;
@@ -318,14 +319,17 @@ class CSelfDeletingRichEdit : public CRichEditCtrl {
     void PostNcDestroy() override { delete this; }
 };
 
-// The control goes while it handles the input; its object stays (a member) or goes with it, and
-// the event loop runs before the object's end.
-TEST_F(RichEditTest, AControlItsParentClosesOnAFullNoticeIsLeftAlone) {
+// The control goes while it handles the input or the focus change; its object stays (a member)
+// or goes with it, and the event loop runs before the object's end.
+TEST_F(RichEditTest, AControlItsParentClosesOnANoticeIsLeftAlone) {
     CClosingParent host;
     ASSERT_TRUE(host.CreateTop(200, 100));
+    enum How { Typed, Composed, FocusLost };
     struct Case {
-        bool typed, selfDeleting;
-    } cases[] = {{true, false}, {false, false}, {true, true}, {false, true}};
+        How how;
+        bool selfDeleting;
+    } cases[] = {{Typed, false}, {Composed, false}, {FocusLost, false},
+                 {Typed, true},  {Composed, true},  {FocusLost, true}};
     for (auto& c : cases) {
         auto full = c.selfDeleting ? std::make_unique<CSelfDeletingRichEdit>()
                                    : std::make_unique<CRichEditCtrl>();
@@ -337,16 +341,19 @@ TEST_F(RichEditTest, AControlItsParentClosesOnAFullNoticeIsLeftAlone) {
         ctrl->LimitText(2);
         ctrl->SetWindowText("ab");
         QPointer<QWidget> w = ctrl->GetWidget();
-        if (c.typed) {
+        host.closeOn = c.how == FocusLost ? EN_KILLFOCUS : EN_MAXTEXT;
+        if (c.how == Typed) {
             QTest::keyClick(w, Qt::Key_C);
-        } else {
+        } else if (c.how == Composed) {
             QInputMethodEvent im;
             im.setCommitString("中文");
             QCoreApplication::sendEvent(w, &im);
+        } else {
+            ctrl->SendMessage(WM_KILLFOCUS);
         }
-        EXPECT_FALSE(IsWindow(h)) << c.typed << c.selfDeleting;
-        EXPECT_EQ(host.Taken(), std::vector<UINT>{kCommand | EN_MAXTEXT})
-            << c.typed << c.selfDeleting;
+        EXPECT_FALSE(IsWindow(h)) << c.how << c.selfDeleting;
+        EXPECT_EQ(host.Taken(), std::vector<UINT>{kCommand | host.closeOn})
+            << c.how << c.selfDeleting;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(w.isNull());
     }
