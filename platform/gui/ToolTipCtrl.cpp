@@ -364,7 +364,8 @@ LRESULT CToolTipCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         if (ti && ti->lpszText) {
             CString s;
             GetText(s, CWnd::FromHandle(ti->hwnd), ti->uId);
-            std::strcpy(ti->lpszText, s.GetString());
+            // wParam gives the buffer's size; callers that give none have the classic 80 bytes.
+            AfxCopyTextOut(s, wParam ? wParam : 80, (LPARAM)ti->lpszText);
         }
         return 0;
     }

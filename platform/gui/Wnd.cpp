@@ -54,7 +54,8 @@ CString AfxFromQt(const QString& text) {
 LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer) {
     if (bufferSize == 0 || !buffer)
         return 0;
-    size_t n = std::min((size_t)bufferSize - 1, (size_t)text.GetLength());
+    // Whole characters only: a buffer never ends on the first byte of a double-byte one.
+    size_t n = GbkFitLength(text.GetString(), (size_t)text.GetLength(), (size_t)bufferSize - 1);
     std::memcpy(reinterpret_cast<char*>(buffer), text.GetString(), n);
     reinterpret_cast<char*>(buffer)[n] = 0;
     return (LRESULT)n;

@@ -113,8 +113,8 @@ void AfxDispatchQueued(MSG& msg);
 // Tells the idle logic that a real message arrived.
 void AfxNoteMessage(UINT message);
 
-// Answers WM_GETTEXT: copies as much of the text as fits a buffer of bufferSize bytes with its
-// terminating zero; returns the bytes copied.
+// Answers WM_GETTEXT: copies as many whole characters of the text as fit a buffer of bufferSize
+// bytes with its terminating zero; returns the bytes copied.
 LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer);
 
 // GBK program text <-> Qt text, at the boundary only.

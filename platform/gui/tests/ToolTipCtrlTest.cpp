@@ -70,6 +70,24 @@ TEST_F(ToolTipCtrlTest, ClicksInactiveTipsAndTextChanges) {
     CString text;
     tips.GetText(text, &parent, 1);
     EXPECT_EQ(text, CString("访问网站"));
+    // TTM_GETTEXT keeps to the buffer it is given (80 bytes when no size is given), in whole
+    // characters.
+    {
+        char buffer[200];
+        TOOLINFO ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = parent.m_hWnd;
+        ti.uId = 1;
+        ti.lpszText = buffer;
+        tips.SendMessage(TTM_GETTEXT, 6, (LPARAM)&ti);
+        EXPECT_STREQ(buffer, "访问");
+        CString longText('a', 150);
+        tips.UpdateTipText(longText, &parent, 1);
+        std::memset(buffer, 'x', sizeof buffer);
+        tips.SendMessage(TTM_GETTEXT, 0, (LPARAM)&ti);
+        EXPECT_EQ(std::strlen(buffer), 79u);
+        tips.UpdateTipText("访问网站", &parent, 1);
+    }
 
     tips.Activate(FALSE);
     Move(52, 21);

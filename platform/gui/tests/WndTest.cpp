@@ -344,6 +344,22 @@ TEST_F(WndTest, RelationsAndDialogItems) {
     CString text;
     child.GetWindowText(text);
     EXPECT_EQ(text, "子窗口");
+
+    // A short buffer takes whole characters only (each of these takes two bytes).
+    struct Row {
+        WPARAM size;
+        const char* text;
+    } rows[] = {{1, ""}, {2, ""}, {3, "子"}, {4, "子"}, {6, "子窗"}, {7, "子窗口"}, {64, "子窗口"}};
+    for (const Row& r : rows) {
+        char buffer[64];
+        std::memset(buffer, 'x', sizeof buffer);
+        LRESULT n = child.SendMessage(WM_GETTEXT, r.size, (LPARAM)buffer);
+        EXPECT_STREQ(buffer, r.text) << r.size;
+        EXPECT_EQ((size_t)n, std::strlen(r.text)) << r.size;
+    }
+    char untouched[4] = "abc";
+    EXPECT_EQ(0, child.SendMessage(WM_GETTEXT, 0, (LPARAM)untouched));
+    EXPECT_STREQ(untouched, "abc");
 }
 
 TEST_F(WndTest, FindWindowByClassNameAndTitle) {
