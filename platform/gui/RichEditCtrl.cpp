@@ -1049,7 +1049,9 @@ void RichEditWidget::keyPressEvent(QKeyEvent* e) {
     RichEditAdapter::Op op(ad);
     bool ctrl = e->modifiers() & Qt::ControlModifier;
     if (ctrl && e->key() == Qt::Key_Y) {
-        redo();
+        // Like typing, the user's redo does not reach a read-only text.
+        if (!isReadOnly())
+            redo();
         return;
     }
     bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;

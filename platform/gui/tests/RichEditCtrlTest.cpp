@@ -370,6 +370,14 @@ TEST_F(RichEditTest, ReadOnlyRefusesEditsButKeepsSelectionAndCopy) {
     edit.Cut();
     edit.Clear();
     EXPECT_EQ(Text(edit), CString("fixed text"));
+    // Neither can the user undo or redo the program's own changes.
+    edit.SetSel(0, 0);
+    edit.ReplaceSel("very ", TRUE);
+    edit.Undo();
+    QTest::keyClick(Qt(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(Qt(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(edit), CString("fixed text"));
+    edit.SetSel(0, 5);
     edit.Copy();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString("fixed"));
     // The options word carries the read-only flag both ways.
