@@ -1,6 +1,5 @@
 #include "platform/gui/ComboBoxEx.h"
 
-#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -104,9 +103,7 @@ BOOL CComboBoxEx::GetItem(COMBOBOXEXITEM* p) {
     if ((p->mask & CBEIF_TEXT) && p->pszText && p->cchTextMax > 0) {
         CString s;
         GetLBText(i, s);
-        int n = (int)GbkFitLength(s.GetString(), (size_t)s.GetLength(), (size_t)p->cchTextMax - 1);
-        std::memcpy(p->pszText, s.GetString(), (size_t)n);
-        p->pszText[n] = 0;
+        AfxCopyTextOut(s, p->pszText, (size_t)p->cchTextMax);
     }
     if (p->mask & CBEIF_IMAGE)
         p->iImage = Role(box, i, kImageRole, -1);

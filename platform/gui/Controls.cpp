@@ -421,7 +421,7 @@ public:
             return Gbk().GetLength();
         case WM_GETTEXT: {
             handled = true;
-            return AfxCopyTextOut(Gbk(), wp, lp);
+            return AfxCopyTextOut(Gbk(), reinterpret_cast<char*>(lp), wp);
         }
         case EM_GETSEL: {
             handled = true;
@@ -707,7 +707,7 @@ public:
         case WM_GETTEXTLENGTH:
             return AfxFromQt(combo->currentText()).GetLength();
         case WM_GETTEXT: {
-            return AfxCopyTextOut(AfxFromQt(combo->currentText()), wp, lp);
+            return AfxCopyTextOut(AfxFromQt(combo->currentText()), reinterpret_cast<char*>(lp), wp);
         }
         case WM_SETFOCUS:
             handled = false;

@@ -1,6 +1,5 @@
 #include "platform/gui/HeaderCtrl.h"
 
-#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/ItemCtrlCommon.h"
 #include "platform/gui/WndPrivate.h"
@@ -383,10 +382,7 @@ BOOL CHeaderCtrl::GetItem(int nPos, HDITEM* p) const {
     if (p->mask & HDI_WIDTH)
         p->cxy = all.cxy;
     if ((p->mask & HDI_TEXT) && p->pszText && p->cchTextMax > 0) {
-        const CString& t = m_h->items[(size_t)nPos].text;
-        int n = (int)GbkFitLength(t.GetString(), (size_t)t.GetLength(), (size_t)p->cchTextMax - 1);
-        std::memcpy(p->pszText, t.GetString(), (size_t)n);
-        p->pszText[n] = 0;
+        AfxCopyTextOut(m_h->items[(size_t)nPos].text, p->pszText, (size_t)p->cchTextMax);
     }
     if (p->mask & HDI_FORMAT)
         p->fmt = all.fmt;

@@ -1058,10 +1058,7 @@ BOOL CListCtrl::GetItem(LVITEM* p) const {
         return FALSE;
     // Texts and images the parent keeps are asked for first: the parent may change the item.
     if ((p->mask & LVIF_TEXT) && p->pszText && p->cchTextMax > 0) {
-        CString t = l.ShownText(p->iItem, p->iSubItem);
-        int n = (int)GbkFitLength(t.GetString(), (size_t)t.GetLength(), (size_t)p->cchTextMax - 1);
-        std::memcpy(p->pszText, t.GetString(), (size_t)n);
-        p->pszText[n] = 0;
+        AfxCopyTextOut(l.ShownText(p->iItem, p->iSubItem), p->pszText, (size_t)p->cchTextMax);
     }
     if (p->mask & LVIF_IMAGE)
         p->iImage = l.Valid(p->iItem) ? l.ShownImage(p->iItem, p->iSubItem) : -1;

@@ -1182,7 +1182,7 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case WM_GETTEXTLENGTH:
         return TextRange(0, -1).GetLength();
     case WM_GETTEXT: {
-        return AfxCopyTextOut(TextRange(0, -1), wp, lp);
+        return AfxCopyTextOut(TextRange(0, -1), reinterpret_cast<char*>(lp), wp);
     }
     case EM_GETTEXTLENGTHEX: {
         auto* g = reinterpret_cast<GETTEXTLENGTHEX*>(wp);

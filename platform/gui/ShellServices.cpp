@@ -230,12 +230,8 @@ UINT DragQueryFile(HDROP hDrop, UINT iFile, LPSTR lpszFile, UINT cch) {
     if (iFile >= paths.size())
         return 0;
     const CString& p = paths[iFile];
-    if (lpszFile && cch > 0) {
-        size_t n = GbkFitLength(p, (size_t)p.GetLength(), cch - 1);
-        memcpy(lpszFile, (LPCTSTR)p, n);
-        lpszFile[n] = 0;
-        return (UINT)n;
-    }
+    if (lpszFile && cch > 0)
+        return (UINT)AfxCopyTextOut(p, lpszFile, cch);
     return (UINT)p.GetLength();
 }
 

@@ -1,6 +1,5 @@
 #include "platform/gui/TabCtrl.h"
 
-#include "platform/base/Gbk.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -359,10 +358,7 @@ BOOL CTabCtrl::GetItem(int nItem, TCITEM* p) const {
         return FALSE;
     const auto& it = t.items[(size_t)nItem];
     if ((p->mask & TCIF_TEXT) && p->pszText && p->cchTextMax > 0) {
-        int n = (int)GbkFitLength(it.text.GetString(), (size_t)it.text.GetLength(),
-                                  (size_t)p->cchTextMax - 1);
-        std::memcpy(p->pszText, it.text.GetString(), (size_t)n);
-        p->pszText[n] = 0;
+        AfxCopyTextOut(it.text, p->pszText, (size_t)p->cchTextMax);
     }
     if (p->mask & TCIF_IMAGE)
         p->iImage = it.image;

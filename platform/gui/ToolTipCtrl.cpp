@@ -365,7 +365,7 @@ LRESULT CToolTipCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             CString s;
             GetText(s, CWnd::FromHandle(ti->hwnd), ti->uId);
             // wParam gives the buffer's size; callers that give none have the classic 80 bytes.
-            AfxCopyTextOut(s, wParam ? wParam : 80, (LPARAM)ti->lpszText);
+            AfxCopyTextOut(s, ti->lpszText, wParam ? wParam : 80);
         }
         return 0;
     }

@@ -648,12 +648,8 @@ BOOL CTreeCtrl::GetItem(TVITEM* pItem) const {
     if (!it)
         return FALSE;
     if (pItem->mask & TVIF_TEXT) {
-        if (pItem->pszText && pItem->cchTextMax > 0) {
-            int n = (int)GbkFitLength(it->text.GetString(), (size_t)it->text.GetLength(),
-                                      (size_t)pItem->cchTextMax - 1);
-            std::memcpy(pItem->pszText, it->text.GetString(), (size_t)n);
-            pItem->pszText[n] = 0;
-        }
+        if (pItem->pszText && pItem->cchTextMax > 0)
+            AfxCopyTextOut(it->text, pItem->pszText, (size_t)pItem->cchTextMax);
     }
     if (pItem->mask & TVIF_IMAGE)
         pItem->iImage = it->image;

@@ -51,14 +51,14 @@ CString AfxFromQt(const QString& text) {
     return Utf8ToGbk(text.toStdString());
 }
 
-LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer) {
+int AfxCopyTextOut(const CString& text, char* buffer, size_t bufferSize) {
     if (bufferSize == 0 || !buffer)
         return 0;
     // Whole characters only: a buffer never ends on the first byte of a double-byte one.
-    size_t n = GbkFitLength(text.GetString(), (size_t)text.GetLength(), (size_t)bufferSize - 1);
-    std::memcpy(reinterpret_cast<char*>(buffer), text.GetString(), n);
-    reinterpret_cast<char*>(buffer)[n] = 0;
-    return (LRESULT)n;
+    size_t n = GbkFitLength(text.GetString(), (size_t)text.GetLength(), bufferSize - 1);
+    std::memcpy(buffer, text.GetString(), n);
+    buffer[n] = 0;
+    return (int)n;
 }
 
 // ---- The handle table ---------------------------------------------------------------------------
@@ -1293,7 +1293,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
         return m_p->text.GetLength();
     case WM_GETTEXT:
-        return AfxCopyTextOut(m_p->text, wParam, lParam);
+        return AfxCopyTextOut(m_p->text, reinterpret_cast<char*>(lParam), wParam);
     case WM_SETFONT:
         m_p->font = (HFONT)wParam;
         if (w) {

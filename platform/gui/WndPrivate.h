@@ -113,9 +113,10 @@ void AfxDispatchQueued(MSG& msg);
 // Tells the idle logic that a real message arrived.
 void AfxNoteMessage(UINT message);
 
-// Answers WM_GETTEXT: copies as many whole characters of the text as fit a buffer of bufferSize
-// bytes with its terminating zero; returns the bytes copied.
-LRESULT AfxCopyTextOut(const CString& text, WPARAM bufferSize, LPARAM buffer);
+// Copies as many whole characters of the text as fit a caller's buffer of bufferSize bytes, with
+// its terminating zero (WM_GETTEXT, the controls' item texts, dropped file names); returns the
+// bytes copied. A missing or empty buffer takes nothing.
+int AfxCopyTextOut(const CString& text, char* buffer, size_t bufferSize);
 
 // GBK program text <-> Qt text, at the boundary only.
 QString AfxToQt(const char* gbk);
