@@ -93,14 +93,22 @@ private:
     bool m_ending = false;
 };
 
+// Ends an edit in progress through endEdit, whose parent may close the control. False when the
+// control went away meanwhile.
+template <class EndEdit>
+bool AfxEndItemEdit(CWnd* pCtrl, const CItemLabelEdit& edit, EndEdit endEdit) {
+    HWND hwnd = pCtrl->m_hWnd;
+    if (edit)
+        endEdit();
+    return IsWindow(hwnd);
+}
+
 // A mouse press in an item control: an edit in progress ends keeping its text (endEdit) and the
 // control takes the focus. False when the control went away meanwhile.
 template <class EndEdit>
 bool AfxItemCtrlPressed(CWnd* pCtrl, const CItemLabelEdit& edit, EndEdit endEdit) {
     HWND hwnd = pCtrl->m_hWnd;
-    if (edit)
-        endEdit();
-    if (!IsWindow(hwnd))
+    if (!AfxEndItemEdit(pCtrl, edit, endEdit))
         return false;
     if (CWnd::GetFocus() != pCtrl)
         pCtrl->SetFocus();

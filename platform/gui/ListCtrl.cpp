@@ -564,12 +564,8 @@ struct ListCtrlState {
     CEdit* BeginEdit(int i) {
         if (!Valid(i) || !self->m_hWnd)
             return nullptr;
-        if (edit) {
-            HWND hwnd = self->m_hWnd;
-            EndEdit(false);
-            if (!IsWindow(hwnd))
-                return nullptr;
-        }
+        if (!AfxEndItemEdit(self, edit, [&] { EndEdit(false); }))
+            return nullptr;
         MakeVisible(i, false);
         NMLVDISPINFO di{};
         FillDisp(di.item, i);

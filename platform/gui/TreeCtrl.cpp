@@ -328,12 +328,8 @@ struct TreeCtrlState {
     CEdit* BeginEdit(TreeItemData* it) {
         if (!it || !self->m_hWnd)
             return nullptr;
-        if (edit) {
-            HWND hwnd = self->m_hWnd;
-            EndEdit(false);
-            if (!IsWindow(hwnd))
-                return nullptr;
-        }
+        if (!AfxEndItemEdit(self, edit, [&] { EndEdit(false); }))
+            return nullptr;
         MakeVisible(it);
         NMTVDISPINFO di{};
         Fill(di.item, it);
