@@ -36,14 +36,7 @@ public:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease: {
             auto* me = static_cast<QMouseEvent*>(e);
-            static const UINT kDown[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
-            static const UINT kUp[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
-            int button = me->button() == Qt::LeftButton    ? 0
-                         : me->button() == Qt::RightButton ? 1
-                                                           : 2;
-            msg.message = e->type() == QEvent::MouseMove          ? WM_MOUSEMOVE
-                          : e->type() == QEvent::MouseButtonPress ? kDown[button]
-                                                                  : kUp[button];
+            msg.message = AfxMouseMessageOf(me);
             QPoint pt = me->position().toPoint();
             msg.lParam = MAKELPARAM(pt.x(), pt.y());
             break;

@@ -51,6 +51,20 @@ CString AfxFromQt(const QString& text) {
     return Utf8ToGbk(text.toStdString());
 }
 
+UINT AfxMouseMessageOf(const QMouseEvent* e) {
+    bool left = e->button() == Qt::LeftButton, right = e->button() == Qt::RightButton;
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+        return left ? WM_LBUTTONDOWN : right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+    case QEvent::MouseButtonRelease:
+        return left ? WM_LBUTTONUP : right ? WM_RBUTTONUP : WM_MBUTTONUP;
+    case QEvent::MouseButtonDblClick:
+        return left ? WM_LBUTTONDBLCLK : right ? WM_RBUTTONDBLCLK : WM_MBUTTONDBLCLK;
+    default:
+        return WM_MOUSEMOVE;
+    }
+}
+
 int AfxCopyTextOut(const CString& text, char* buffer, size_t bufferSize) {
     if (bufferSize == 0 || !buffer)
         return 0;
@@ -474,14 +488,7 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
         auto* me = static_cast<QMouseEvent*>(e);
         QPoint g = me->globalPosition().toPoint();
         g_lastMessagePos = {g.x(), g.y()};
-        UINT msg = WM_MOUSEMOVE;
-        bool left = me->button() == Qt::LeftButton, right = me->button() == Qt::RightButton;
-        if (e->type() == QEvent::MouseButtonPress)
-            msg = left ? WM_LBUTTONDOWN : right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
-        else if (e->type() == QEvent::MouseButtonRelease)
-            msg = left ? WM_LBUTTONUP : right ? WM_RBUTTONUP : WM_MBUTTONUP;
-        else if (e->type() == QEvent::MouseButtonDblClick)
-            msg = left ? WM_LBUTTONDBLCLK : right ? WM_RBUTTONDBLCLK : WM_MBUTTONDBLCLK;
+        UINT msg = AfxMouseMessageOf(me);
         // While a window holds the capture, it gets the mouse wherever the pointer is.
         UINT keys = MouseKeyFlags(me->buttons(), me->modifiers());
         if (g_capture && g_capture != wnd->m_hWnd) {

@@ -12,6 +12,7 @@
 #include <QRegion>
 
 class QEvent;
+class QMouseEvent;
 class QPainter;
 
 // A Qt control's own behaviour for the messages the layer forwards to it (text, control
@@ -112,6 +113,10 @@ void AfxSendInputToWidget(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam
 void AfxDispatchQueued(MSG& msg);
 // Tells the idle logic that a real message arrived.
 void AfxNoteMessage(UINT message);
+
+// The mouse message a Qt mouse event stands for (a button other than left or right is the middle
+// one).
+UINT AfxMouseMessageOf(const QMouseEvent* e);
 
 // Copies as many whole characters of the text as fit a caller's buffer of bufferSize bytes, with
 // its terminating zero (WM_GETTEXT, the controls' item texts, dropped file names); returns the
