@@ -2,6 +2,8 @@
 # Installs the Debian packages the build needs; does nothing when they are all there.
 set -e
 PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb"
+# LibreOffice reads the RTF the program writes, as an independent check in the tests.
+PKGS="$PKGS libreoffice-writer-nogui"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
