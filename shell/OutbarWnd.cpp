@@ -64,8 +64,6 @@ COutbarWnd::COutbarWnd(int nStyle) {
 COutbarWnd::~COutbarWnd() {
     if (m_hWnd)
         DestroyWindow();
-    for (CWnd* pPage : m_ownedPages)
-        delete pPage;
     if (m_hCursor && !m_bSharedCursor)
         DestroyCursor(m_hCursor);
     if (g_pHotBar == this) {
@@ -134,9 +132,6 @@ void COutbarWnd::AppendFolder(CWnd* pWnd, LPCTSTR lpszCaption, int nImage, BOOL 
     info.pWnd = bView ? nullptr : pWnd;
     m_folders.push_back(info);
     ++m_nFolders;
-    // A window that is no view does not delete itself: the bar deletes it after its window.
-    if (!pWnd->IsKindOf(RUNTIME_CLASS(CView)))
-        m_ownedPages.push_back(pWnd);
 }
 
 CWnd* COutbarWnd::AddFolderPage(CRuntimeClass* pClass, CCreateContext* pContext,
@@ -144,14 +139,16 @@ CWnd* COutbarWnd::AddFolderPage(CRuntimeClass* pClass, CCreateContext* pContext,
     if (!pClass || !pParent || !pParent->GetSafeHwnd())
         return nullptr;
     CWnd* pWnd = nullptr;
-    CObject* pObject = nullptr;
-    try {
-        pObject = pClass->CreateObject();
-    } catch (...) {
-        return nullptr;
-    }
-    if (auto* pDialog = dynamic_cast<CDialog*>(pObject)) {
+    if (pClass->IsDerivedFrom(RUNTIME_CLASS(CDialog))) {
         // A page made from a dialog template: the class's constructor names the template.
+        CDialog* pDialog = nullptr;
+        try {
+            pDialog = dynamic_cast<CDialog*>(pClass->CreateObject());
+        } catch (...) {
+            return nullptr;
+        }
+        if (!pDialog)
+            return nullptr;
         if (!pDialog->m_nIDTemplate || !pDialog->Create(pDialog->m_nIDTemplate, pParent)) {
             delete pDialog;
             return nullptr;
@@ -160,7 +157,6 @@ CWnd* COutbarWnd::AddFolderPage(CRuntimeClass* pClass, CCreateContext* pContext,
         pDialog->SetDlgCtrlID((int)nID);
         pWnd = pDialog;
     } else {
-        delete pObject;
         CCreateContext context;
         if (pContext)
             context = *pContext;

@@ -58,7 +58,10 @@ public:
     // with that id exists already.
     CWnd* AddFolderView(CRuntimeClass* pClass, CCreateContext* pContext, LPCTSTR lpszCaption,
                         int nImage = 0);
-    // The same for a window of pClass created under pParent with id nID, kept by pointer.
+    // The same for a window of pClass created under pParent with id nID, kept by pointer (a
+    // dialog class is made from the template its constructor names).
+    // Folder windows go with their windows: views delete themselves, and a class of another
+    // kind deletes itself after its window (PostNcDestroy), as the bar never deletes one.
     CWnd* AddFolderPage(CRuntimeClass* pClass, CCreateContext* pContext, LPCTSTR lpszCaption,
                         UINT nID, CWnd* pParent, int nImage = 0);
 
@@ -140,9 +143,6 @@ protected:
     BOOL m_bSharedCursor = TRUE;
     CFont m_boldFont;
     int m_nStyle = StyleDrawer;
-    // Page objects the bar made and deletes once their windows are gone (views delete
-    // themselves).
-    std::vector<CWnd*> m_ownedPages;
 
     static int s_nHotButton;
 };

@@ -129,9 +129,8 @@ CWnd* CRightPaneFrame::MakeView(int kind, int nView, CDocument* pDoc, CWnd* pNot
         }
         if (!pFrame)
             return nullptr;
-        // A frame whose window fails deletes itself with it.
-        if (!pFrame->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), this, nullptr, 0,
-                            &context))
+        // Gone afterwards when it fails, whether or not its window came to exist.
+        if (!AfxCreateFrameSafely(pFrame, 0, WS_CHILD, this, &context))
             return nullptr;
         pFrame->SetDlgCtrlID((int)nID);
         pWnd = pFrame;

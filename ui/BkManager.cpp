@@ -77,7 +77,9 @@ BOOL CBkManager::ApplyDefaultBk() {
 }
 
 void CBkManager::ChooseBkColor() {
-    CColorDialog dlg(m_current.crColor, 0, m_pWnd);
+    // A setting that never had a colour (an image default) opens the dialog on white.
+    const COLORREF crStart = (m_current.crColor & 0xFF000000) ? kWhite : m_current.crColor;
+    CColorDialog dlg(crStart, 0, m_pWnd);
     if (dlg.DoModal() == IDOK) {
         CBkInfo info;
         info.nMethod = CBkInfo::MethodColor;
@@ -126,7 +128,8 @@ void CBkManager::ChooseBkImage() {
 }
 
 void CBkManager::ChooseTextColor() {
-    CColorDialog dlg(m_crText, 0, m_pWnd);
+    // The control's default colour is black text.
+    CColorDialog dlg((m_crText & 0xFF000000) ? 0 : m_crText, 0, m_pWnd);
     if (dlg.DoModal() == IDOK)
         SetTextColor(dlg.GetColor());
     if (m_pWnd && m_pWnd->GetSafeHwnd())

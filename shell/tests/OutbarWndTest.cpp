@@ -53,9 +53,11 @@ ON_MESSAGE(WM_OUTBAR_FOLDER, &CFolderView::OnFolder)
 ON_COMMAND(kTestCommand, &CFolderView::OnTestCommand)
 END_MESSAGE_MAP()
 
-// A page folder, a plain window kept by pointer.
+// A page folder, a plain window kept by pointer; it goes with its window.
 class CFolderPage : public CWnd {
     DECLARE_DYNCREATE(CFolderPage)
+public:
+    void PostNcDestroy() override { delete this; }
 };
 IMPLEMENT_DYNCREATE(CFolderPage, CWnd)
 

@@ -221,10 +221,12 @@ TEST_F(BkManagerTest, DialogsApplyTheirChoiceAndACancelChangesNothing) {
         c.Answer(RGB(10, 20, 30));
     });
     w.manager.OnCommand(CBkManager::IdChooseBkColor);
-    EXPECT_EQ(w.manager.GetDefaults().crColor, started); // the dialog opens on the current colour
+    EXPECT_EQ(0xFFFFFFu, started); // an image setting has no colour: the dialog opens on white
     EXPECT_EQ(CBkInfo::MethodColor, w.manager.GetCurrent().nMethod);
     EXPECT_EQ(RGB(10, 20, 30), w.list->GetBkColor());
     EXPECT_FALSE(w.HasImage());
+    w.manager.OnCommand(CBkManager::IdChooseBkColor);
+    EXPECT_EQ(RGB(10, 20, 30), started); // then on the colour in force
     EXPECT_TRUE(WaitFor([&] { return CWnd::GetFocus() == w.list.get(); }));
 
     // The image dialog lists the formats under an all-images entry and offers the filter
