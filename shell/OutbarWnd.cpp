@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-IMPLEMENT_DYNAMIC(COutbarWnd, CWnd)
+IMPLEMENT_DYNCREATE(COutbarWnd, CWnd)
 
 int COutbarWnd::s_nHotButton = -1;
 
@@ -130,6 +130,7 @@ void COutbarWnd::AppendFolder(CWnd* pWnd, LPCTSTR lpszCaption, int nImage, BOOL 
     info.nImage = nImage;
     info.bView = bView ? 1 : 0;
     info.pWnd = bView ? nullptr : pWnd;
+    info.hWnd = bView ? nullptr : pWnd->GetSafeHwnd();
     m_folders.push_back(info);
     ++m_nFolders;
 }
@@ -175,7 +176,8 @@ CWnd* COutbarWnd::GetFolderWnd(int i) const {
     const CFolderInfo& info = m_folders[(size_t)i];
     if (info.bView)
         return m_hWnd ? GetDlgItem((int)FolderViewId(i)) : nullptr;
-    return info.pWnd;
+    CWnd* pWnd = info.hWnd ? CWnd::FromHandlePermanent(info.hWnd) : nullptr;
+    return pWnd == info.pWnd ? pWnd : nullptr;
 }
 
 void COutbarWnd::SetFolderCaption(int i, LPCTSTR lpszCaption, BOOL bRelayout) {
@@ -612,6 +614,7 @@ void COutbarWnd::Serialize(CArchive& ar) {
         ar >> window; // never a window of this run
         ar >> info.bDisabled;
         info.pWnd = nullptr;
+        info.hWnd = nullptr;
     }
     m_folders.swap(folders);
     m_nFolders = count;

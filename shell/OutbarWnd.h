@@ -20,7 +20,7 @@ class CArchive;
 #define OUTBAR_FOLDER_DEACTIVATED 301
 
 class COutbarWnd : public CWnd, public CINavigationBarHost {
-    DECLARE_DYNAMIC(COutbarWnd)
+    DECLARE_DYNCREATE(COutbarWnd)
 public:
     enum { StyleDrawer = 0, StyleSingle = 1, StyleTabs = 2, StyleModernDrawer = 3 };
     // Hit-test answers besides a folder index.
@@ -38,6 +38,9 @@ public:
         int bView = 0;
         CWnd* pWnd = nullptr;
         int bDisabled = 0;
+        // The handle pWnd had: a page whose window has gone (and whose object went with it) is
+        // found no more.
+        HWND hWnd = nullptr;
     };
 
     explicit COutbarWnd(int nStyle = StyleDrawer);

@@ -104,8 +104,10 @@ CRightPaneFrame::CRightPaneFrame() = default;
 
 CRightPaneFrame::~CRightPaneFrame() = default;
 
-BOOL CRightPaneFrame::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) {
-    if (!CFrameWnd::OnCreateClient(lpcs, pContext))
+BOOL CRightPaneFrame::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) {
+    // A splitter makes the pane from a context naming the pane's own class: the context is not
+    // for making a view here, as the pane's views come from the registered classes.
+    if (!CFrameWnd::OnCreateClient(lpcs, nullptr))
         return FALSE;
     CreateViews(0, nullptr, KindFixed, nullptr);
     return TRUE;

@@ -273,6 +273,12 @@ TEST_F(OutbarWndTest, PageFoldersLiveUnderTheirOwnParentAndAreLaidOutThere) {
     ASSERT_TRUE(bar->SelectFolder(0, FALSE));
     EXPECT_EQ(CRect(100, 40, 300, 190), RectIn(page, &host));
     EXPECT_TRUE(page->IsWindowVisible());
+
+    // A page whose window went (and its object with it) is no longer the folder's window.
+    page->DestroyWindow();
+    EXPECT_EQ(nullptr, bar->GetFolderWnd(0));
+    bar->LayoutFolderWnds();
+    EXPECT_TRUE(bar->SelectFolder(0, TRUE));
     bar->DestroyWindow();
 }
 

@@ -155,6 +155,21 @@ TEST_F(RightPaneFrameTest, FixedViewsComeWithTheFrameAndUnregisteredOnesAreNotMa
     EXPECT_EQ(live, g_liveViews);
 }
 
+TEST_F(RightPaneFrameTest, ASplitterMakesThePaneFromItsClassAndItMakesOnlyTheFixedViews) {
+    const int live = g_liveViews;
+    CCreateContext context;
+    context.m_pNewViewClass = RUNTIME_CLASS(CRightPaneFrame);
+    CWnd* made = CView::CreateFromContext(&context, &main, AFX_IDW_PANE_FIRST + 1,
+                                          WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100));
+    auto* other = dynamic_cast<CRightPaneFrame*>(made);
+    ASSERT_NE(nullptr, other);
+    EXPECT_EQ(live + 2, g_liveViews);
+    EXPECT_NE(nullptr, other->GetView(2, CRightPaneFrame::KindFixed));
+    EXPECT_EQ(nullptr, other->GetDlgItem(AFX_IDW_PANE_FIRST));
+    other->DestroyWindow();
+    EXPECT_EQ(live, g_liveViews);
+}
+
 TEST_F(RightPaneFrameTest, FilesOfOneKindShareItsViewsUntilTheLastCloses) {
     const int fixed = g_liveViews;
     EXPECT_EQ(0, pane->CreateViews(1, &bookA, CRightPaneFrame::KindAddressBook, &main));
