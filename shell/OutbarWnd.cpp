@@ -238,12 +238,11 @@ void COutbarWnd::LayoutFolderWnds() {
             pWnd->ShowWindow(SW_HIDE);
     if (!m_hWnd)
         return;
-    if (m_nStyle != StyleSingle)
-        for (int i = 0; i < m_nFolders; ++i) {
-            CRect button;
-            if (GetButtonRect(i, button))
-                DrawFolderButton(nullptr, button, i, FALSE);
-        }
+    for (int i = 0; i < m_nFolders; ++i) {
+        CRect button;
+        if (GetButtonRect(i, button))
+            DrawFolderButton(nullptr, button, i, FALSE);
+    }
     CWnd* pSel = GetSelFolderWnd();
     if (!pSel || !pSel->GetSafeHwnd())
         return;
@@ -291,7 +290,8 @@ void COutbarWnd::GetFolderArea(CRect& rect) const {
 }
 
 BOOL COutbarWnd::GetButtonRect(int i, CRect& rect) const {
-    if (i < 0 || i >= m_nFolders || m_nStyle == StyleSingle)
+    // The single window (and a look the bar does not know) has no buttons.
+    if (i < 0 || i >= m_nFolders || m_nButtonHeight <= 0)
         return FALSE;
     CRect base;
     GetBaseRect(base);
@@ -340,7 +340,7 @@ int COutbarWnd::HitTest(CPoint point) const {
 }
 
 BOOL COutbarWnd::IsDrawn(int i) const {
-    return i >= 0 && i < m_nFolders && m_nStyle != StyleSingle;
+    return i >= 0 && i < m_nFolders && m_nButtonHeight > 0;
 }
 
 COLORREF COutbarWnd::DisabledText() const {
@@ -473,7 +473,7 @@ void COutbarWnd::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    if (m_nStyle == StyleSingle)
+    if (m_nButtonHeight <= 0)
         return;
     if (m_nStyle == StyleModernDrawer)
         dc.FillSolidRect(&client, RGB(255, 255, 255));
@@ -492,7 +492,7 @@ void COutbarWnd::OnPaint() {
 }
 
 BOOL COutbarWnd::OnEraseBkgnd(CDC* pDC) {
-    if (m_nStyle == StyleSingle)
+    if (m_nButtonHeight <= 0)
         return CWnd::OnEraseBkgnd(pDC);
     return TRUE;
 }

@@ -4,6 +4,9 @@
 
 #include "platform/gui/Frame.h"
 
+#include <QImage>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -163,6 +166,7 @@ TEST_F(OutbarWndTest, HitTestFindsButtonsTheFolderAreaAndNothing) {
         {COutbarWnd::StyleTabs, {10, 250}, COutbarWnd::HitNothing}, // below the last tab
         {COutbarWnd::StyleTabs, {40, 75}, COutbarWnd::HitFolderArea},
         {COutbarWnd::StyleSingle, {10, 5}, COutbarWnd::HitFolderArea},
+        {9, {10, 5}, COutbarWnd::HitFolderArea}, // a look it does not know: no buttons
     };
     for (const Case& c : cases) {
         bar->SetStyle(c.style);
@@ -234,6 +238,32 @@ TEST_F(OutbarWndTest, HoverTracksOneHotButtonAndLetsTheMouseGoOutside) {
     Hover(Area().CenterPoint());
     EXPECT_EQ(-1, COutbarWnd::GetHotButton());
     EXPECT_EQ(nullptr, CWnd::GetCapture());
+}
+
+TEST_F(OutbarWndTest, CaptionsTurnGreyWhileTheBarOrTheirFolderIsDisabled) {
+    MakeBar(COutbarWnd::StyleDrawer, 3);
+    bar->SelectFolder(0, FALSE);
+    bar->EnableFolder(2, FALSE);
+    QTemporaryDir dir;
+    // The darkest pixel of a button's caption: black text, or grey text when disabled.
+    auto darkest = [&](int i) {
+        const QString path = dir.filePath("bar.png");
+        EXPECT_TRUE(bar->SaveScreenshot(AfxFromQt(path)));
+        QImage img(path);
+        CRect r = Button(i);
+        r.DeflateRect(2, 2);
+        int dark = 255;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                dark = std::min(dark, qGray(img.pixel(x, y)));
+        return dark;
+    };
+    EXPECT_LT(darkest(1), 50);
+    EXPECT_GE(darkest(2), 90);
+    bar->EnableWindow(FALSE);
+    EXPECT_GE(darkest(1), 90);
+    bar->EnableWindow(TRUE);
+    EXPECT_LT(darkest(1), 50);
 }
 
 TEST_F(OutbarWndTest, FolderIndexesOutOfRangeGiveNothing) {
