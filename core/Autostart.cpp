@@ -224,3 +224,15 @@ BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand) {
         *pCommand = Utf8ToGbk(FirstExecArgument(exec));
     return TRUE;
 }
+
+namespace {
+const char* const kProgramEntryName = "Quillmar";
+}
+
+BOOL IsAutoStartSet() {
+    return GetRunAtStartup(kProgramEntryName);
+}
+
+BOOL SetAutoStart(BOOL bOn) {
+    return SetRunAtStartup(kProgramEntryName, nullptr, bOn);
+}

@@ -20,3 +20,8 @@ BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet,
 // TRUE when the entry exists and is not hidden; pCommand (may be null) then receives the
 // command it runs.
 BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand = nullptr);
+
+// The program's own start-up entry, named "Quillmar": whether it is set, and setting or removing
+// it for the program's executable. SetAutoStart answers FALSE when the entry could not be changed.
+BOOL IsAutoStartSet();
+BOOL SetAutoStart(BOOL bOn);
