@@ -189,21 +189,14 @@ std::string DesktopEntry(const std::vector<TypeToWrite>& types, const std::strin
         mimeTypes += std::string(t.type->mimeType) + ";";
     // One file per start: the program opens the file it is given, or hands it to the copy that
     // is already running.
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=" +
-           DesktopStringValue(GbkToUtf8("墨川")) +
-           "\n"
-           "Comment=" +
-           DesktopStringValue(GbkToUtf8("通讯录、短信、日程与记事的个人信息助手")) +
-           "\n"
-           "Exec=" +
-           DesktopExecValue(program) +
-           " %f\n"
-           "Terminal=false\n"
-           "Categories=Office;ContactManagement;\n"
-           "MimeType=" +
-           mimeTypes + "\n";
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + DesktopStringValue(GbkToUtf8("墨川")) + "\n";
+    text +=
+        "Comment=" + DesktopStringValue(GbkToUtf8("通讯录、短信、日程与记事的个人信息助手")) + "\n";
+    text += "Exec=" + DesktopExecValue(program) + " %f\n";
+    text += "Terminal=false\nCategories=Office;ContactManagement;\n";
+    text += "MimeType=" + mimeTypes + "\n";
+    return text;
 }
 
 // The user's mimeapps.list with our types' default application set; every other line as it was.
@@ -323,8 +316,8 @@ BOOL CQuillmarDocManager::RegisterDesktopFileTypes() {
     bool ok = WriteDesktopFile(data / kMimePackage, MimePackage(types));
     if (ok)
         UpdateMimeDatabase(data / "mime");
-    ok = WriteDesktopFile(data / "applications" / kDesktopEntry, DesktopEntry(types, program)) &&
-         ok;
+    ok =
+        WriteDesktopFile(data / "applications" / kDesktopEntry, DesktopEntry(types, program)) && ok;
     ok = WriteDesktopFile(defaults, DefaultsList(defaults, types)) && ok;
     return ok;
 }

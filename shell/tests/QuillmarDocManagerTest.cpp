@@ -205,8 +205,7 @@ TEST_F(DocManagerTest, RegisteringTwiceLeavesTheSameKeysAndFiles) {
 // The desktop's own tools read what was written: gio finds our types by extension and by the
 // leading version bytes, while a game ROM named *.sms keeps the type the system gives it.
 TEST_F(DocManagerTest, TheDesktopSeesOurTypesAndLeavesOtherSmsFilesAlone) {
-    if (!HaveTool("gio") || !HaveTool("update-mime-database") ||
-        !HaveTool("desktop-file-validate"))
+    if (!HaveTool("gio") || !HaveTool("update-mime-database") || !HaveTool("desktop-file-validate"))
         GTEST_SKIP() << "the desktop tools are not installed (scripts/install-deps.sh)";
     // The desktop lists only applications whose program exists: this test program stands in.
     CQuillmarDocManager::SetProgramPathForTesting(nullptr);
@@ -220,7 +219,8 @@ TEST_F(DocManagerTest, TheDesktopSeesOurTypesAndLeavesOtherSmsFilesAlone) {
     EXPECT_FALSE(AfxProcessShellCommand(cmd)) << "the program ends after registering";
     AfxSetDocManager(nullptr);
 
-    const fs::path entry = dir.path() / "data" / "applications" / CQuillmarDocManager::kDesktopEntry;
+    const fs::path entry =
+        dir.path() / "data" / "applications" / CQuillmarDocManager::kDesktopEntry;
     ASSERT_TRUE(fs::exists(entry));
     EXPECT_EQ(Run("desktop-file-validate '" + entry.string() + "'"), "");
 
