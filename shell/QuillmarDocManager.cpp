@@ -248,6 +248,18 @@ std::string DefaultsList(const fs::path& path, const std::vector<TypeToWrite>& t
     return text;
 }
 
+// A file the desktop reads is rewritten only when its text changes.
+bool WriteIfChanged(const fs::path& path, const std::string& text, bool& changed) {
+    std::ifstream in(path, std::ios::binary);
+    std::string old(std::istreambuf_iterator<char>(in), {});
+    if (in.is_open() && old == text) {
+        changed = false;
+        return true;
+    }
+    changed = true;
+    return WriteDesktopFile(path, text);
+}
+
 // Brings the desktop's database of types up to date with the package; a desktop without the
 // tool reads the package when its own database is next built.
 void UpdateMimeDatabase(const fs::path& mimeFolder) {
@@ -313,11 +325,15 @@ BOOL CQuillmarDocManager::RegisterDesktopFileTypes() {
                                     ? OwnExecutable()
                                     : OsPathFromProgramPath(ProgramPathOverride());
     const fs::path defaults = config / "mimeapps.list";
-    bool ok = WriteDesktopFile(data / kMimePackage, MimePackage(types));
-    if (ok)
+    bool changed = false;
+    bool ok = WriteIfChanged(data / kMimePackage, MimePackage(types), changed);
+    // The program registers at every start when asked to: the database is rebuilt only when the
+    // package changed or was never built.
+    if (ok && (changed || !fs::exists(data / "mime" / "mime.cache")))
         UpdateMimeDatabase(data / "mime");
-    ok =
-        WriteDesktopFile(data / "applications" / kDesktopEntry, DesktopEntry(types, program)) && ok;
-    ok = WriteDesktopFile(defaults, DefaultsList(defaults, types)) && ok;
+    ok = WriteIfChanged(data / "applications" / kDesktopEntry, DesktopEntry(types, program),
+                        changed) &&
+         ok;
+    ok = WriteIfChanged(defaults, DefaultsList(defaults, types), changed) && ok;
     return ok;
 }
