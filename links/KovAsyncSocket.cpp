@@ -1,7 +1,8 @@
 #include "links/KovAsyncSocket.h"
 
 void CKovAsyncSocket::SelectEvents(long clear, long set) {
-    m_eventMask = (m_eventMask & ~clear) | set;
+    // Starts from what the socket selects, which Create may have set without this class.
+    m_eventMask = (GetSelectedEvents() & ~clear) | set;
     AsyncSelect(m_eventMask);
 }
 

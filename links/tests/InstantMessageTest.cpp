@@ -154,6 +154,21 @@ TEST_F(InstantMessageTest, UnreachableAddressOrOversizedRecordFailsWith1000) {
     EXPECT_EQ(fits, b.delivered[0]->m_strContent);
 }
 
+TEST_F(InstantMessageTest, CompleteRecordIsTakenWithoutWaitingForThePeerToClose) {
+    RecordingSocket peer;
+    ASSERT_TRUE(peer.Create(0, 1, FD_CONNECT | FD_READ | FD_CLOSE));
+    peer.Connect("127.0.0.1", b.port);
+    ASSERT_TRUE(events.RunUntil([&] { return peer.Count("connect:0") == 1; }));
+    std::vector<BYTE> bytes = StoreInstantMessage({"不关的连接", "丁\n10.0.0.9", ""});
+    ASSERT_EQ(static_cast<int>(bytes.size()),
+              peer.Send(bytes.data(), static_cast<int>(bytes.size())));
+    ASSERT_TRUE(WaitForDelivered(b, 1));
+    EXPECT_EQ(CString("丁\n10.0.0.9"), b.delivered[0]->m_sender.m_str);
+    // The listener ends the connection itself.
+    ASSERT_TRUE(events.RunUntil([&] { return peer.Count("close:0") == 1; }));
+    EXPECT_EQ(0, b.listener->GetOpenConnections());
+}
+
 // ---- Bad peers ----------------------------------------------------------------------------
 
 // What a hostile or broken peer writes, and whether it closes afterwards.
