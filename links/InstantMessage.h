@@ -5,39 +5,20 @@
 // complete record on as a received short message.
 #pragma once
 
+#include "links/InstantMessageRecord.h"
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
-
-#include <vector>
 
 class _CSender;
 class _CSms;
 
 // The port both ends use.
 constexpr UINT kInstantMessagePort = 7086;
-// The most a record may take on the wire; the listener drops larger ones and the sender refuses
-// to send them.
-constexpr int kInstantMessageMaxRecord = 64 * 1024;
 
 // The port the sender connects to: kInstantMessagePort unless a test chose another.
 UINT GetInstantMessageSendPort();
 // For tests only (they never use the real port): answers the previous port; 0 restores the real.
 UINT SetInstantMessageSendPortForTesting(UINT nPort);
-
-// What a record holds.
-struct InstantMessageRecord {
-    CString content;
-    // The sender's stored name-and-code form: name, newline, address.
-    CString sender;
-    CString subject;
-};
-
-// The record's bytes.
-std::vector<BYTE> StoreInstantMessage(const InstantMessageRecord& record);
-// How far a buffer holds a record.
-enum class InstantMessageParse { complete, incomplete, damaged };
-InstantMessageParse ParseInstantMessage(const std::vector<BYTE>& bytes,
-                                        InstantMessageRecord& record);
 
 // The name a sending account signs its instant messages with: its signature, else its name.
 CString GetInstantMessageSenderName(_CSender& account);
