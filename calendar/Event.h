@@ -164,6 +164,5 @@ private:
     BOOL BaseSpanContains(const CDate& date) const;
     int GetDateTimeOf(const CDate& date, const CDateTime& base, CDateTime& out) const;
 
-    int m_nUnused = 0;
     CDateTime m_lastReminded;
 };

@@ -49,10 +49,11 @@ void CScheduleDoc::IndexEvent(_CEvent* pEvent) {
     if (pEvent->m_display.m_bShowOnCalendar) {
         CDate first, last;
         pEvent->GetDateRange(first, last);
-        // Spans that have no end, run backwards or lie outside the years a key can have are
-        // asked on every day instead of being walked key by key.
+        // Spans that have no end, run backwards, lie outside the years a key can have or would
+        // need more than a century of year keys are asked on every day instead of being walked
+        // key by key: a damaged file then costs time on each question, never memory without end.
         if (!_CEventSet::IsIndexable(first) || !_CEventSet::IsIndexable(last) || last < first ||
-            !ChooseDisplaySet(pEvent).AddEvent(pEvent))
+            pEvent->CountYears() > kMaxYearKeys || !ChooseDisplaySet(pEvent).AddEvent(pEvent))
             pElement->LinkInto(&m_undated);
     }
     FileReminder(pEvent, CDate(), TRUE);

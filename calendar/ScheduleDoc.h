@@ -12,6 +12,9 @@
 class CScheduleDoc : public CQuillmarBaseDoc {
     DECLARE_DYNCREATE(CScheduleDoc)
 public:
+    // The most year keys one event is filed under.
+    static constexpr int kMaxYearKeys = 100;
+
     explicit CScheduleDoc(void* pOwner = nullptr);
     ~CScheduleDoc() override;
 

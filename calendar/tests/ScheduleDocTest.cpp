@@ -222,14 +222,17 @@ TEST_F(ScheduleIndexTest, OpenEndedAndHostileSpansAreAskedEveryDay) {
     _CEvent* far = Add(MakeEvent("远", CDateTime(2024, 1, 1, 0, 0, 0), CDateTime(2000000000, 1, 1, 0, 0, 0)));
     // Nothing set at all: shown on no day.
     Add(MakeEvent("无", CDateTime(), CDateTime()));
-    EXPECT_EQ(doc.GetUndatedList().GetCount(), 4);
-    EXPECT_EQ(Day(2024, 3, 18), 2);  // a Monday: 周一 and 远
-    EXPECT_EQ(Day(2031, 9, 1), 3);   // a Monday and the 1st
-    EXPECT_EQ(Day(2023, 12, 25), 0); // before the first date
+    // Every year there is: no ten thousand year keys.
+    Add(MakeEvent("永远", CDateTime(1, 1, 1, 0, 0, 0), CDateTime(9999, 12, 31, 0, 0, 0)));
+    EXPECT_EQ(doc.GetUndatedList().GetCount(), 5);
+    EXPECT_EQ(doc.GetYearSet().GetKeyCount(), 0);
+    EXPECT_EQ(Day(2024, 3, 18), 3);  // a Monday: 周一, 远 and 永远
+    EXPECT_EQ(Day(2031, 9, 1), 4);   // a Monday and the 1st
+    EXPECT_EQ(Day(2023, 12, 25), 1); // before the first dates: only 永远
     // Unindexing takes an event out of every list.
     doc.UnindexEvent(far);
     EXPECT_EQ(far->GetLinkCount(), 0);
-    EXPECT_EQ(Day(2024, 3, 18), 1);
+    EXPECT_EQ(Day(2024, 3, 18), 2);
 }
 
 TEST_F(ScheduleIndexTest, ChangedEventsAreFiledAgainAndDeletedOnesLeave) {

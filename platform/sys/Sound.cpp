@@ -71,6 +71,14 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_device = device != nullptr ? device : "default";
     }
+    void SetBlockPause(DWORD ms) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nBlockPauseMs = ms;
+    }
+    std::vector<SSoundPlayedForTesting> TakePlayed() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::move(m_played);
+    }
 
 private:
     CPlayer() { snd_lib_error_set_handler(QuietAlsaErrors); }
@@ -83,6 +91,7 @@ private:
             m_request.reset();
             unsigned long long generation = m_nGeneration;
             std::string device = m_device;
+            m_nPauseMs = m_nBlockPauseMs;
             lock.unlock();
             if (wave != nullptr)
                 Play(*wave, device, generation);
@@ -104,16 +113,22 @@ private:
         snd_pcm_t* pcm = nullptr;
         if (snd_pcm_open(&pcm, device.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
             return;
+        size_t done = 0;
+        PlayOn(pcm, wave, generation, done);
+        snd_pcm_close(pcm);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_played.push_back({done, wave.GetFrameCount()});
+    }
+
+    void PlayOn(snd_pcm_t* pcm, const SWaveData& wave, unsigned long long generation,
+                size_t& done) {
         if (snd_pcm_set_params(pcm, AlsaFormat(wave), SND_PCM_ACCESS_RW_INTERLEAVED,
-                               (unsigned)wave.nChannels, wave.dwSampleRate, 1, 200000) < 0) {
-            snd_pcm_close(pcm);
+                               (unsigned)wave.nChannels, wave.dwSampleRate, 1, 200000) < 0)
             return;
-        }
         const char* data = wave.samples.data();
         const size_t frames = wave.GetFrameCount();
         // About 20 ms a block, so that a new sound cuts this one at once.
         const size_t block = wave.dwSampleRate / 50 + 1;
-        size_t done = 0;
         bool cancelled = false;
         while (done < frames) {
             if (Cancelled(generation)) {
@@ -129,6 +144,8 @@ private:
                 continue;
             }
             done += (size_t)written;
+            if (m_nPauseMs != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_nPauseMs));
         }
         if (!cancelled) {
             // Waits for the device to play what it holds, still listening for a new request.
@@ -144,7 +161,6 @@ private:
             snd_pcm_drop(pcm);
         else
             snd_pcm_drain(pcm);
-        snd_pcm_close(pcm);
     }
 
     std::mutex m_mutex;
@@ -156,6 +172,9 @@ private:
     unsigned long long m_nFinished = 0;
     bool m_bIdle = true;
     std::string m_device = "default";
+    DWORD m_nBlockPauseMs = 0;
+    DWORD m_nPauseMs = 0; // the playback thread's copy
+    std::vector<SSoundPlayedForTesting> m_played;
 };
 
 } // namespace
@@ -178,6 +197,14 @@ BOOL PlaySound(LPCTSTR pszSound, HMODULE, DWORD fdwSound) {
 
 void SetSoundDeviceForTesting(const char* pszDevice) {
     CPlayer::Get().SetDevice(pszDevice);
+}
+
+void SetSoundBlockPauseForTesting(DWORD dwMilliseconds) {
+    CPlayer::Get().SetBlockPause(dwMilliseconds);
+}
+
+std::vector<SSoundPlayedForTesting> TakeSoundsPlayedForTesting() {
+    return CPlayer::Get().TakePlayed();
 }
 
 BOOL WaitForSoundIdleForTesting(DWORD dwMilliseconds) {

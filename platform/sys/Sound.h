@@ -4,6 +4,9 @@
 // heard and nothing is printed.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "platform/base/Types.h"
 
 #define SND_SYNC 0x0000
@@ -28,3 +31,12 @@ inline BOOL PlaySoundA(LPCTSTR pszSound, HMODULE hmod, DWORD fdwSound) {
 // and a wait until the playback thread has finished what it was given (FALSE on time-out).
 void SetSoundDeviceForTesting(const char* pszDevice);
 BOOL WaitForSoundIdleForTesting(DWORD dwMilliseconds);
+// For tests of cutting a sound short: a pause after each block of about 20 ms written (0: none),
+// and, for each sound the device was opened for since the last call, the frames written and
+// the frames the sound has.
+void SetSoundBlockPauseForTesting(DWORD dwMilliseconds);
+struct SSoundPlayedForTesting {
+    size_t nWritten;
+    size_t nFrames;
+};
+std::vector<SSoundPlayedForTesting> TakeSoundsPlayedForTesting();

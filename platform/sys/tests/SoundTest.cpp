@@ -151,22 +151,45 @@ TEST_F(SoundTest, PlaysTheSamplesIntoTheDevice) {
     }
 }
 
-TEST_F(SoundTest, TheCallerDoesNotWaitAndTheDeviceEndsWithTheNewestSound) {
-    // Ten seconds of sound: an asynchronous call answers long before it could have played.
+TEST_F(SoundTest, TheCallerDoesNotWaitAndANewSoundCutsTheOld) {
+    // Ten seconds of sound, written slowly: an asynchronous call answers at once.
     std::string longData = Samples(2 * 8000 * 10);
     std::string longPath = File("long.wav", Wave(1, 1, 8000, 16, longData));
     std::string shortData = Samples(2 * 800, 5);
     std::string shortPath = File("short.wav", Wave(1, 1, 8000, 16, shortData));
-    auto before = std::chrono::steady_clock::now();
+    std::remove(m_out.c_str());
+    TakeSoundsPlayedForTesting();
+    SetSoundBlockPauseForTesting(5);
     ASSERT_TRUE(PlaySound(longPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    // Once some of it is in the device, the next sound replaces it.
+    for (int i = 0; i < 1000 && ReadAll(m_out).size() < 4 * 161; ++i)
+        usleep(2000);
     ASSERT_TRUE(PlaySound(shortPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
-    ASSERT_TRUE(WaitForSoundIdleForTesting(10000));
+    ASSERT_TRUE(WaitForSoundIdleForTesting(20000));
+    SetSoundBlockPauseForTesting(0);
+    std::vector<SSoundPlayedForTesting> played = TakeSoundsPlayedForTesting();
+    ASSERT_EQ(played.size(), 2u);
+    EXPECT_LT(played[0].nWritten, played[0].nFrames); // cut short
+    EXPECT_EQ(played[0].nFrames, 80000u);
+    EXPECT_EQ(played[1].nWritten, played[1].nFrames);
     // The device was opened again for the new sound, which is all it holds now.
     EXPECT_TRUE(ReadAll(m_out) == shortData) << ReadAll(m_out).size();
     // A synchronous call answers once the sound has played.
     ASSERT_TRUE(PlaySound(shortPath.c_str(), nullptr, SND_FILENAME | SND_SYNC));
     EXPECT_TRUE(ReadAll(m_out) == shortData);
+    // Stopping cuts a sound as well.
+    std::remove(m_out.c_str());
+    TakeSoundsPlayedForTesting();
+    SetSoundBlockPauseForTesting(5);
+    ASSERT_TRUE(PlaySound(longPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC));
+    for (int i = 0; i < 1000 && ReadAll(m_out).size() < 4 * 161; ++i)
+        usleep(2000);
+    ASSERT_TRUE(PlaySound(nullptr, nullptr, 0));
+    ASSERT_TRUE(WaitForSoundIdleForTesting(20000));
+    SetSoundBlockPauseForTesting(0);
+    played = TakeSoundsPlayedForTesting();
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_LT(played[0].nWritten, played[0].nFrames);
 }
 
 TEST_F(SoundTest, MissingOrUnplayableFilesGiveFalseAndStopNeedsNoFile) {
