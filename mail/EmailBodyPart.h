@@ -77,7 +77,7 @@ private:
     CKovPtrArray<CEmailBodyPart> m_children;
 };
 
-// A new boundary: a UUID's text, lower case, 8-4-4-4-12.
+// A new boundary: a new UUID's text, lower case, 8-4-4-4-12.
 CString NewMimeBoundary();
 // TRUE when the text holds no CR, LF or NUL: it can stand in a header line.
 BOOL IsSafeHeaderValue(const CString& value);
