@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build needs; does nothing when they are all there.
 set -e
-PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb"
+PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb python3"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

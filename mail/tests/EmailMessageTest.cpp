@@ -295,6 +295,23 @@ TEST_F(EmailMessageTest, EveryFieldRoundTripsThroughTheDatabase) {
     EXPECT_EQ("", S(rawLoaded.m_strSubject));
 }
 
+TEST_F(EmailMessageTest, ListTextsShowTheCorrespondentByTheMessagesBox) {
+    PinnedClockAndZone clock("CST-8");
+    std::unique_ptr<CEmailMessage> m = MakeFullMessage();
+    EXPECT_EQ("张三", S(m->GetText(CEmailMessage::FIELD_SENDER)));
+    EXPECT_EQ(S(m->m_strSubject), S(m->GetText(CEmailMessage::FIELD_SUBJECT)));
+    EXPECT_EQ("2026-03-14 17:26", S(m->GetText(CEmailMessage::FIELD_TIME)));
+    EXPECT_EQ("", S(m->GetText(4)));
+    const struct {
+        int state;
+        const char* correspondent;
+    } cases[] = {{0, "李四;Wang Wu"}, {1, "李四;Wang Wu"}, {2, "李四;Wang Wu"}, {3, "张三"}};
+    for (const auto& c : cases) {
+        m->SetState(c.state);
+        EXPECT_EQ(c.correspondent, S(m->GetText(CEmailMessage::FIELD_CORRESPONDENT))) << c.state;
+    }
+}
+
 TEST_F(EmailMessageTest, CloneCopiesTheContentButNotTheEnvelope) {
     std::unique_ptr<CEmailMessage> m = MakeFullMessage();
     std::unique_ptr<CContent> clone(m->Clone());

@@ -196,6 +196,17 @@ TEST_F(MiniDBGroupTest, SubBoxNamesThatAreNotPlainFileNamesAreDropped) {
     EXPECT_EQ((std::vector<std::string>{"in.box", "邮件.box", "ok2.box"}), kept);
 }
 
+// A damaged group file does not cost the box its mail: the ids still open.
+TEST_F(MiniDBGroupTest, ADamagedGroupFileStillOpensTheIds) {
+    WriteBytes(Path("in.gp"), IdListBytes({7}));
+    WriteBytes(Path("in.box"), "\x05\xFF\xFF\xFF\xFF\xFF");
+    NamedGroup group;
+    EXPECT_FALSE(group.Load(Path("in.box").c_str()));
+    EXPECT_EQ(0, group.GetSubgroupNames().GetCount());
+    ASSERT_TRUE(group.Open(Path("in.box").c_str()));
+    EXPECT_EQ((std::set<DWORD>{7}), IdsOf(group));
+}
+
 TEST_F(MiniDBGroupTest, DeleteFilesRemovesBothFiles) {
     NamedGroup group;
     ASSERT_TRUE(group.Create(Path("in.box").c_str()));
