@@ -155,10 +155,17 @@ void CEmailMessage::SetMime(BOOL bMime) {
     bMime = bMime ? TRUE : FALSE;
     if (m_bMime == bMime)
         return;
-    m_bMime = bMime;
-    m_root.ClearChildren();
-    if (!bMime)
+    if (!bMime) {
+        // The text comes back to the root, which is a plain text again: dropping the children
+        // must not drop what the user wrote, nor send the preamble as the mail's text.
+        const CString text = GetPlainText();
+        m_bMime = FALSE;
+        m_root.ClearChildren();
+        m_root.SetText(text);
         return;
+    }
+    m_bMime = TRUE;
+    m_root.ClearChildren();
     const CString text = m_root.m_strText;
     MakeRootMultipart();
     if (!text.IsEmpty())
@@ -197,6 +204,9 @@ void CEmailMessage::SetText(LPCTSTR lpszText) {
 }
 
 void CEmailMessage::SetHtml(LPCTSTR lpszHtml, LPCTSTR lpszContentBase) {
+    // A part beside the text needs a multipart body; a plain message would declare text/plain
+    // over it, and switching MIME on later would drop the part again.
+    SetMime(TRUE);
     const int index = m_root.FindChild("text/html");
     CEmailBodyPart* part = index >= 0 ? m_root.GetChild(index) : new CEmailBodyPart;
     if (index < 0)

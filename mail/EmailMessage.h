@@ -61,7 +61,7 @@ public:
     virtual BOOL IsMime() const { return m_bMime; }
     // Switching changes nothing when the flag has that value already. Otherwise the root's
     // children go; switched on, the root becomes multipart/mixed and its text moves into a
-    // text/plain child.
+    // text/plain child; switched off, the plain text moves back into the root.
     virtual void SetMime(BOOL bMime);
     // A copy of the record joins the list of the kind; answers its index (-1 for an unknown
     // kind).
@@ -69,7 +69,8 @@ public:
     virtual void AddHeaderLine(LPCTSTR lpszLine);
     // The plain text: the root's text, or in a MIME message the first text/plain child's.
     virtual void SetText(LPCTSTR lpszText);
-    // The first text/html child (made when there is none) takes the text and the content base.
+    // The first text/html child (made when there is none) takes the text and the content base;
+    // the message becomes a MIME message first.
     virtual void SetHtml(LPCTSTR lpszHtml, LPCTSTR lpszContentBase);
     virtual void AddAttachment(LPCTSTR lpszPath);
     virtual void AddAttachments(const CStringList& paths);

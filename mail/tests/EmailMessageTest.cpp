@@ -92,7 +92,6 @@ protected:
         m->m_strMailer = "Quillmar";
         m->m_bReadReceipt = TRUE;
         m->AddHeaderLine("X-Project: alpha");
-        m->SetMime(TRUE);
         m->SetText("各位好：\n.\n附件是报价单。\r\n.starts with a dot\rend");
         m->SetHtml("<p>各位好</p>", "http://example.com/");
         m->AddAttachment(CString(Path("报价单.txt").c_str()));
@@ -238,6 +237,16 @@ TEST_F(EmailMessageTest, SwitchingMimeOnMovesTheTextIntoOnePlainPart) {
     EXPECT_EQ("base", S(m.GetRoot().GetChild(1)->m_strContentBase));
     m.SetMime(FALSE);
     EXPECT_EQ(0, m.GetRoot().GetChildCount());
+    EXPECT_EQ("again", S(m.GetPlainText()));
+    EXPECT_EQ("text/plain", S(m.GetRoot().m_strContentType));
+
+    // HTML makes a plain message a MIME one, and the text stays.
+    CEmailMessage html;
+    html.SetText("plain");
+    html.SetHtml("<i>x</i>", "");
+    EXPECT_TRUE(html.IsMime());
+    ASSERT_EQ(2, html.GetRoot().GetChildCount());
+    EXPECT_EQ("plain", S(html.GetPlainText()));
 
     CEmailMessage empty;
     empty.SetMime(TRUE);
