@@ -33,6 +33,15 @@ BOOL CSmtpProtocol::Start() {
     m_strReply.Empty();
     m_bInReply = false;
     m_nState = STATE_CONNECTING;
+    m_tLastActivity = CTime::GetCurrentTime().GetTime();
+    return TRUE;
+}
+
+BOOL CSmtpProtocol::CheckSilence() {
+    if (m_nState == STATE_CLOSED ||
+        CTime::GetCurrentTime().GetTime() - m_tLastActivity < SILENCE_LIMIT)
+        return FALSE;
+    CloseSession();
     return TRUE;
 }
 
@@ -58,6 +67,7 @@ void CSmtpProtocol::CloseSession() {
 void CSmtpProtocol::OnReceive(const char* pData, int nLength) {
     if (pData == nullptr || nLength <= 0 || m_nState == STATE_CLOSED)
         return;
+    m_tLastActivity = CTime::GetCurrentTime().GetTime();
     m_received.append(pData, static_cast<size_t>(nLength));
     for (;;) {
         if (m_received.size() + static_cast<size_t>(m_strReply.GetLength()) > MAX_REPLY) {
@@ -119,6 +129,7 @@ CString CSmtpProtocol::CramMd5Answer(const CString& strReplyText, const CString&
 
 void CSmtpProtocol::Send(const CString& text, int nNextState) {
     m_nState = nNextState;
+    m_tLastActivity = CTime::GetCurrentTime().GetTime();
     if (m_pTransport != nullptr)
         m_pTransport->Send(text);
 }

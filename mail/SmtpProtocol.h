@@ -9,6 +9,7 @@
 
 #include "platform/base/Collections.h"
 #include "platform/base/CString.h"
+#include "platform/base/Time.h"
 #include "platform/base/Types.h"
 
 class CEmailMessage;
@@ -38,6 +39,9 @@ public:
     // A reply longer than this closes the session: a server that never ends its reply must not
     // fill the memory.
     enum : int { MAX_REPLY = 64 * 1024 };
+    // Seconds a running session waits for the server before it gives up: a silent server must
+    // not keep the session, and with it every later send, busy until the program restarts.
+    enum : int { SILENCE_LIMIT = 300 };
 
     class IListener {
     public:
@@ -75,6 +79,9 @@ public:
     // Ends the session: the connection is closed and the message in progress dropped without a
     // report (it stays wherever its account filed it); the queue waits for the next session.
     void CloseSession();
+    // Called now and then by the connection: ends a session that has heard nothing from the
+    // server for SILENCE_LIMIT seconds. TRUE when it ended one.
+    BOOL CheckSilence();
 
     // The queue's head becomes the current message; FALSE (and none current) when it is empty.
     BOOL NextMessage();
@@ -117,4 +124,6 @@ private:
     std::string m_received;
     CString m_strReply;
     bool m_bInReply = false;
+    // When the session last started, sent or heard something.
+    __time64_t m_tLastActivity = 0;
 };

@@ -315,6 +315,25 @@ TEST_F(SmtpProtocolTest, RepliesArriveInPiecesAndEndlessRepliesAreCut) {
     EXPECT_EQ(1, rec.closed);
 }
 
+TEST_F(SmtpProtocolTest, ASilentServerEndsTheSession) {
+    const __time64_t start = 1773480413;
+    CTime::SetNowForTesting(start);
+    auto m = Message("you@example.com");
+    smtp.Queue(m.get());
+    Connect();
+    CTime::SetNowForTesting(start + CSmtpProtocol::SILENCE_LIMIT - 1);
+    EXPECT_FALSE(smtp.CheckSilence());
+    EXPECT_EQ("EHLO Test\r\n", Reply("220 ready\r\n")); // hearing from the server starts again
+    CTime::SetNowForTesting(start + 2 * CSmtpProtocol::SILENCE_LIMIT - 2);
+    EXPECT_FALSE(smtp.CheckSilence());
+    CTime::SetNowForTesting(start + 2 * CSmtpProtocol::SILENCE_LIMIT);
+    EXPECT_TRUE(smtp.CheckSilence());
+    EXPECT_EQ(CSmtpProtocol::STATE_CLOSED, smtp.GetState());
+    EXPECT_EQ(1, rec.closed);
+    EXPECT_FALSE(smtp.CheckSilence());
+    CTime::ResetNowForTesting();
+}
+
 TEST(SmtpCramMd5, ShortChallengesAreEmpty) {
     // The answer to an empty challenge: HMAC-MD5 of nothing under the password.
     const CString answer = CSmtpProtocol::CramMd5Answer("334", "u", "");
