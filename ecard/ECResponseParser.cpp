@@ -203,7 +203,7 @@ void CECResponseParser::ParseECContactRecord(CECContact* pContact, CECContactMap
         return;
     }
     pContact->m_nExists = 1;
-    pContact->UpdateStatus(flags.Find("friend") >= 0 ? CECContact::STATUS_FRIEND : 0,
+    pContact->UpdateStatus(flags.Find("friend") >= 0 ? (DWORD)CECContact::STATUS_FRIEND : 0u,
                            CECContact::STATUS_DEREGISTERED | CECContact::STATUS_FRIEND);
     if (bUpToDate) {
         if (pContact->m_strUserName.IsEmpty())
