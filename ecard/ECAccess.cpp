@@ -6,8 +6,8 @@ namespace {
 
 const SECAccess kFullMasks = {{0x3FFCF, 0x3FF, 0xFFFF, 7, 3, 7}};
 
-const char* const kWireNames[EC_ACCESS_CATEGORY_COUNT] = {
-    "acc_indiv", "acc_family", "acc_work", "acc_comm", "acc_other", "acc_state"};
+const char* const kWireNames[EC_ACCESS_CATEGORY_COUNT] = {"acc_indiv", "acc_family", "acc_work",
+                                                          "acc_comm",  "acc_other",  "acc_state"};
 const char* const kShortNames[EC_ACCESS_CATEGORY_COUNT] = {"indiv", "family", "work",
                                                            "comm",  "other",  "state"};
 

@@ -154,11 +154,10 @@ BOOL CECContact::GetFieldName(int nField, CString& out) const {
 }
 
 void CECContact::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pLength,
-                              LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator,
-                              BOOL bCurrentOnly) {
+                              LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
     if (!IsExtraField(nField)) {
-        _CPerson::GetFieldText(out, nField, bWithLabel, pLength, lpszSeparator,
-                               lpszPartSeparator, bCurrentOnly);
+        _CPerson::GetFieldText(out, nField, bWithLabel, pLength, lpszSeparator, lpszPartSeparator,
+                               bCurrentOnly);
         return;
     }
     CString value;

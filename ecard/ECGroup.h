@@ -11,7 +11,13 @@ typedef CMap<UINT, UINT, CECContact*, CECContact*> CECContactMap;
 class CECGroup : public _CGroup {
     DECLARE_SERIAL(CECGroup)
 public:
-    enum { ROLE_NONE = 0, ROLE_FRIENDS = 1, ROLE_STRANGERS = 2, ROLE_DEREGISTERED = 3, ROLE_ROOT = 4 };
+    enum {
+        ROLE_NONE = 0,
+        ROLE_FRIENDS = 1,
+        ROLE_STRANGERS = 2,
+        ROLE_DEREGISTERED = 3,
+        ROLE_ROOT = 4
+    };
 
     explicit CECGroup(LPCTSTR lpszName = nullptr, int nRole = ROLE_NONE);
     ~CECGroup() override = default;

@@ -64,8 +64,8 @@ int ParseECReply(int nTransportCode, const CString& reply, CString& statusText) 
 CString LimitServerText(const CString& text) {
     if (text.GetLength() <= EC_MAX_SERVER_TEXT)
         return text;
-    return text.Left((int)GbkFitLength(text.GetString(), (size_t)text.GetLength(),
-                                       EC_MAX_SERVER_TEXT));
+    return text.Left(
+        (int)GbkFitLength(text.GetString(), (size_t)text.GetLength(), EC_MAX_SERVER_TEXT));
 }
 
 ECWaitHook SetECWaitHook(ECWaitHook hook) {

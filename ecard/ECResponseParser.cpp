@@ -135,8 +135,8 @@ void CECResponseParser::ParseECContactFields(CECContact& contact, CString fields
             auto& list = *static_cast<CXStringList*>(pData);
             if (!list.IsEmpty()) {
                 CString selections = cursels;
-                list.SetCurrentIndex(
-                    (int)ParseNumber(ExtractResponseValue(selections, GetECFieldName(nField), FALSE)));
+                list.SetCurrentIndex((int)ParseNumber(
+                    ExtractResponseValue(selections, GetECFieldName(nField), FALSE)));
             }
         }
     }
@@ -325,7 +325,8 @@ int CECResponseParser::ParseUserInfo(CECContact& card, SECAccess& defaultAccess)
     SECAccess values;
     if (!parts[1].IsEmpty())
         for (int j = 0; j < EC_ACCESS_CATEGORY_COUNT; ++j)
-            values[j] = (int)ParseNumber(ExtractResponseValue(parts[1], GetECAccessWireName(j), TRUE));
+            values[j] =
+                (int)ParseNumber(ExtractResponseValue(parts[1], GetECAccessWireName(j), TRUE));
     SECAccess::Merge(values, defaultAccess);
     return 0;
 }

@@ -150,8 +150,8 @@ void CECUser::NoteMadeContacts() {
     for (POSITION pos = m_made.GetHeadPosition(); pos != nullptr;)
         known.insert(m_made.GetNext(pos));
     auto note = [&](CECContact* pContact) {
-        if (pContact != nullptr && pContact->GetParent() == nullptr && placed.count(pContact) == 0 &&
-            known.insert(pContact).second)
+        if (pContact != nullptr && pContact->GetParent() == nullptr &&
+            placed.count(pContact) == 0 && known.insert(pContact).second)
             m_made.AddTail(pContact);
     };
     for (POSITION pos = m_requestSet.GetStartPosition(); pos != nullptr;) {
@@ -314,10 +314,9 @@ CString CECUser::BuildUploadBody() {
             break;
         case FIELD_MULTI_VALUE:
         case FIELD_CERTIFICATES: {
-            const CXStringList list =
-                nKind == FIELD_CERTIFICATES
-                    ? static_cast<CCertificateList*>(pData)->ToXStringList()
-                    : *static_cast<CXStringList*>(pData);
+            const CXStringList list = nKind == FIELD_CERTIFICATES
+                                          ? static_cast<CCertificateList*>(pData)->ToXStringList()
+                                          : *static_cast<CXStringList*>(pData);
             if (list.IsEmpty())
                 body.AppendFormat("&%s=", name);
             for (int item = 0; item < list.GetCount(); ++item) {
@@ -368,8 +367,7 @@ void CECUser::StartOperation(int nOperation) {
     case EC_OP_ADD_CONTACTS:
         m_nOperation = nOperation;
         nResult = PostRequestAsync(
-            nOperation == EC_OP_ADD_FRIENDS ? "addfriends.asp" : "addcontacts.asp",
-            BuildAddBody());
+            nOperation == EC_OP_ADD_FRIENDS ? "addfriends.asp" : "addcontacts.asp", BuildAddBody());
         break;
     case EC_OP_REMOVE_FRIENDS:
         m_nOperation = nOperation;

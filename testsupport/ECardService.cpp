@@ -96,9 +96,8 @@ std::string FormValue(const FormPairs& form, const std::string& name) {
 }
 
 void ECardService::Attach(ServiceStandIn& server) {
-    server.SetHandler([this](const RecordedRequest& request, Reply& reply) {
-        return Handle(request, reply);
-    });
+    server.SetHandler(
+        [this](const RecordedRequest& request, Reply& reply) { return Handle(request, reply); });
 }
 
 bool ECardService::Handle(const RecordedRequest& request, Reply& reply) {
@@ -126,7 +125,7 @@ std::string ECardService::ContactRecord(unsigned reader, unsigned uid) {
     std::string record = "{uid=" + std::to_string(uid) + "&username=" + FormEncode(user.name);
     for (const auto& field : user.card) {
         int category = Category(field.first);
-        int value = category < 0 ? 1
+        int value = category < 0                   ? 1
                     : granted != user.access.end() ? granted->second[category]
                                                    : user.defaultAccess[category];
         if (value != 0)
@@ -141,8 +140,8 @@ std::string ECardService::ContactRecord(unsigned reader, unsigned uid) {
     const auto mine = self.access.find(uid);
     for (int i = 0; i < 6; ++i)
         record += std::string(i ? "&" : "") + kAccessNames[i] + "=" +
-                  std::to_string(mine != self.access.end() ? mine->second[i]
-                                                           : self.defaultAccess[i]);
+                  std::to_string((unsigned)(mine != self.access.end() ? mine->second[i]
+                                                                      : self.defaultAccess[i]));
     return record + "&accmodify=2024-02-03%2004%3A05%3A06}";
 }
 
@@ -217,7 +216,7 @@ std::string ECardService::Page(const std::string& page, const FormPairs& form) {
         for (const std::string& to : Split(FormValue(form, "Contacts"), ',')) {
             auto it = users.find(Number(to));
             if (it == users.end()) {
-                refused += to + " ";
+                refused += (refused.empty() ? "" : ",") + to;
                 continue;
             }
             it->second.inbox.push_back({uid, Number(to), user->name, FormValue(form, "Title"),
@@ -304,7 +303,7 @@ std::string ECardService::Page(const std::string& page, const FormPairs& form) {
         out += "|";
         for (int i = 0; i < 6; ++i)
             out += std::string(i ? "&" : "") + kAccessNames[i] + "=" +
-                   std::to_string(user->defaultAccess[i]);
+                   std::to_string((unsigned)user->defaultAccess[i]);
         return out;
     }
     if (page == "sms/getsuffixcode.asp")

@@ -21,7 +21,9 @@ namespace ecard_test {
 // session owner as "owner begin" ...
 class EventLog : public CIECUserListener, public CECSessionOwner {
 public:
-    void OnECUserResult(CECUser*, int n) override { events.push_back("result " + std::to_string(n)); }
+    void OnECUserResult(CECUser*, int n) override {
+        events.push_back("result " + std::to_string(n));
+    }
     void OnECUserStartFailed(CECUser*, int n) override {
         events.push_back("failed " + std::to_string(n));
     }

@@ -55,8 +55,7 @@ TEST_F(ECRecordsTest, MergeTakesOnlySelectedBitsThatAreFields) {
 TEST_F(ECRecordsTest, ReadableFieldsTextListsLabelsOrEverything) {
     CECContact c;
     c.m_received = GetECAccessFullMasks();
-    EXPECT_EQ("[<全部资料>]",
-              GetECReadableFieldsText(c, TRUE, EC_RECORD_RECEIVED, "[%s]", ","));
+    EXPECT_EQ("[<全部资料>]", GetECReadableFieldsText(c, TRUE, EC_RECORD_RECEIVED, "[%s]", ","));
     EXPECT_EQ("", GetECReadableFieldsText(c, FALSE, EC_RECORD_RECEIVED, "%s", ","));
     c.m_access[3] = 2; // the current address only
     EXPECT_EQ("目前通信地址", GetECReadableFieldsText(c, TRUE, EC_RECORD_ACCESS, "%s", "、"));
@@ -231,8 +230,8 @@ TEST_F(ECRecordsTest, GroupsFindRolesNumbersAndCommonAccess) {
     BOOL first = TRUE;
     root.ReadPendingAccess(values, masks, first);
     EXPECT_FALSE(first);
-    EXPECT_EQ(0x0B, values[0]);                 // the first contact met gives the values
-    EXPECT_EQ(~0x04, masks[0]);                 // they disagree on bit 2 only
+    EXPECT_EQ(0x0B, values[0]); // the first contact met gives the values
+    EXPECT_EQ(~0x04, masks[0]); // they disagree on bit 2 only
     EXPECT_EQ(-1, masks[1]);
 
     // The search walks a group's contacts before its sub-groups and resumes after each hit.

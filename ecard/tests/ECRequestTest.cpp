@@ -97,9 +97,8 @@ TEST_F(ECRequestTest, RepliesGiveCodeAndTrimmedStatusText) {
         int code;
         const char* text;
     } rows[] = {
-        {"0", 0, ""},           {"0##ok##", 0, "ok"},      {"  12#a#b#", 12, "a#b"},
-        {"#0", 101, "0"},       {"abc", 101, "abc"},       {"210", 210, ""},
-        {"0 5 6", 0, " 5 6"},   {"", 101, ""},
+        {"0", 0, ""},        {"0##ok##", 0, "ok"}, {"  12#a#b#", 12, "a#b"}, {"#0", 101, "0"},
+        {"abc", 101, "abc"}, {"210", 210, ""},     {"0 5 6", 0, " 5 6"},     {"", 101, ""},
     };
     for (const Row& r : rows) {
         CString text;
@@ -118,9 +117,12 @@ TEST_F(ECRequestTest, AssignedNumbersMustBeUserNumbers) {
         UINT uid;
         int second;
     } rows[] = {
-        {"0#20000001#8", 0, 20000001, 8}, {"0#20000002", 0, 20000002, -1},
-        {"0", 101, 1, -1},                {"0#0", 101, 1, -1},
-        {"0#99999999999", 101, 1, -1},     {"210#used", 210, 1, -1},
+        {"0#20000001#8", 0, 20000001, 8},
+        {"0#20000002", 0, 20000002, -1},
+        {"0", 101, 1, -1},
+        {"0#0", 101, 1, -1},
+        {"0#99999999999", 101, 1, -1},
+        {"210#used", 210, 1, -1},
     };
     for (const Row& r : rows) {
         server.SetReply("ecard/assignuid.asp", Reply::Text(r.reply));

@@ -74,7 +74,8 @@ TEST_F(ECResponseParserTest, AccessPartChangesOnlyTheCategoriesItNames) {
 
 TEST_F(ECResponseParserTest, FullRecordReplacesFieldsAndClearsTheRest) {
     known->m_strLocation = "北京";
-    Contacts("{uid=5&psn_name=" + E("张") + "&psn_mobile=139&psn_mobile=137&username=new"
+    Contacts("{uid=5&psn_name=" + E("张") +
+             "&psn_mobile=139&psn_mobile=137&username=new"
              "&psn_qq=1^~`@2&psn_email=a%40b&psn_email=c%40d&cursels=psn_email%3D1"
              "&fml_city=&nosuch=1}");
     EXPECT_EQ("张", known->GetName());
@@ -116,9 +117,14 @@ TEST_F(ECResponseParserTest, ErrorWordsInTheirOrder) {
         BOOL notFriend;
         int code;
     } rows[] = {
-        {"", FALSE, 0},          {"ok", FALSE, 0},         {"failnotexist", FALSE, 101},
-        {"notpermit", FALSE, 102}, {"notfriend", FALSE, 0}, {"notfriend", TRUE, 103},
-        {"fail,notfriend", TRUE, 103}, {"xfail", FALSE, 110},
+        {"", FALSE, 0},
+        {"ok", FALSE, 0},
+        {"failnotexist", FALSE, 101},
+        {"notpermit", FALSE, 102},
+        {"notfriend", FALSE, 0},
+        {"notfriend", TRUE, 103},
+        {"fail,notfriend", TRUE, 103},
+        {"xfail", FALSE, 110},
     };
     for (const Row& r : rows)
         EXPECT_EQ(r.code, CECResponseParser::GetErrorCode(r.value, r.notFriend)) << r.value;
@@ -256,14 +262,16 @@ TEST_F(ECResponseParserTest, HostileRepliesLeaveTheContactAlone) {
     }();
     const std::string rows[] = {
         "",
-        "{uid=5&psn_name=x",                        // unbalanced: no record
-        "{{uid=5&psn_name=x}",                      // the key does not start the record
-        "}{uid",                                    //
-        "{uid}{uid&psn_name}{=}{&&&|||}",           // keys without "="
-        "{uid=18446744073709551621&psn_name=x}",    // wraps to 5 in 64 bits
-        "{uid=4294967301&psn_name=x}",              // wraps to 5 in 32 bits
-        std::string("{uid=\0" "5&psn_name=x}", 19), // a NUL before the digits
-        "{uid=%35&psn_name=x}",                     // numbers are not decoded
+        "{uid=5&psn_name=x",                     // unbalanced: no record
+        "{{uid=5&psn_name=x}",                   // the key does not start the record
+        "}{uid",                                 //
+        "{uid}{uid&psn_name}{=}{&&&|||}",        // keys without "="
+        "{uid=18446744073709551621&psn_name=x}", // wraps to 5 in 64 bits
+        "{uid=4294967301&psn_name=x}",           // wraps to 5 in 32 bits
+        std::string("{uid=\0"
+                    "5&psn_name=x}",
+                    19),        // a NUL before the digits
+        "{uid=%35&psn_name=x}", // numbers are not decoded
         "{uid=-5&psn_name=x}",
         millionEmpty,
     };
