@@ -1,6 +1,8 @@
 #include "ecard/ECResponseParser.h"
 
 #include <set>
+#include <string>
+#include <string_view>
 
 #include "core/DateTime.h"
 #include "core/StringUtil.h"
@@ -18,16 +20,17 @@ CString Decoded(const CString& value) {
 
 // Cuts at most nMax - 1 separators; the last part keeps the rest.
 int SplitParts(const CString& text, char separator, CString* parts, int nMax) {
-    int nStart = 0;
+    const std::string_view view(text.GetString(), (size_t)text.GetLength());
+    size_t nStart = 0;
     int n = 0;
     for (; n < nMax - 1; ++n) {
-        int at = text.Find(separator, nStart);
-        if (at < 0)
+        const size_t at = view.find(separator, nStart);
+        if (at == std::string_view::npos)
             break;
-        parts[n] = text.Mid(nStart, at - nStart);
+        parts[n] = CString(view.data() + nStart, (int)(at - nStart));
         nStart = at + 1;
     }
-    parts[n] = text.Mid(nStart);
+    parts[n] = CString(view.data() + nStart, (int)(view.size() - nStart));
     return n + 1;
 }
 
@@ -39,18 +42,22 @@ CECResponseParser::CECResponseParser(CString& text, int nOperation)
 // ---- Pieces -----------------------------------------------------------------------------------
 
 CString CECResponseParser::ExtractResponseValue(CString& record, LPCTSTR lpszKey, BOOL bRemove) {
-    const CString pattern = CString(lpszKey != nullptr ? lpszKey : "") + "=";
-    for (int at = record.Find(pattern); at >= 0; at = record.Find(pattern, at + 1)) {
-        if (at > 0 && record[at - 1] != '&')
+    // Keys, "=" and "&" are ASCII and values arrive percent-encoded, so the record is searched
+    // as bytes: replies run to megabytes.
+    const std::string pattern = std::string(lpszKey != nullptr ? lpszKey : "") + "=";
+    const std::string_view text(record.GetString(), (size_t)record.GetLength());
+    for (size_t at = text.find(pattern); at != std::string_view::npos;
+         at = text.find(pattern, at + 1)) {
+        if (at > 0 && text[at - 1] != '&')
             continue;
-        const int nValue = at + pattern.GetLength();
-        int nEnd = record.Find('&', nValue);
-        if (nEnd < 0)
-            nEnd = record.GetLength();
-        CString value = record.Mid(nValue, nEnd - nValue);
+        const size_t nValue = at + pattern.size();
+        size_t nEnd = text.find('&', nValue);
+        if (nEnd == std::string_view::npos)
+            nEnd = text.size();
+        CString value(text.data() + nValue, (int)(nEnd - nValue));
         if (bRemove) {
-            int nFrom = at > 0 ? at - 1 : at;
-            record.Delete(nFrom, nEnd - nFrom);
+            const size_t nFrom = at > 0 ? at - 1 : at;
+            record.Delete((int)nFrom, (int)(nEnd - nFrom));
         }
         return value;
     }
@@ -89,17 +96,17 @@ void CECResponseParser::ParseResponseTime(const CString& value, CTime& time) {
 }
 
 template <class Fn> void CECResponseParser::ForEachRecord(Fn fn) {
-    const int nLength = m_text.GetLength();
-    for (int nPos = 0; nPos < nLength;) {
-        int nOpen = m_text.Find('{', nPos);
-        if (nOpen < 0)
+    const std::string_view text(m_text.GetString(), (size_t)m_text.GetLength());
+    for (size_t nPos = 0; nPos < text.size();) {
+        const size_t nOpen = text.find('{', nPos);
+        if (nOpen == std::string_view::npos)
             return;
-        int nClose = m_text.Find('}', nOpen + 1);
-        if (nClose < 0)
+        const size_t nClose = text.find('}', nOpen + 1);
+        if (nClose == std::string_view::npos)
             return;
         nPos = nClose + 1;
         if (nClose > nOpen + 1)
-            fn(m_text.Mid(nOpen + 1, nClose - nOpen - 1));
+            fn(CString(text.data() + nOpen + 1, (int)(nClose - nOpen - 1)));
     }
 }
 
@@ -109,19 +116,19 @@ void CECResponseParser::ParseECContactFields(CECContact& contact, CString fields
     contact.m_received.Clear();
     const CString cursels = Decoded(ExtractResponseValue(fields, "cursels", TRUE));
     std::set<int> seen;
-    const int nLength = fields.GetLength();
-    for (int nStart = 0; nStart <= nLength;) {
-        int nEnd = fields.Find('&', nStart);
-        if (nEnd < 0)
-            nEnd = nLength;
-        const CString pair = fields.Mid(nStart, nEnd - nStart);
+    const std::string_view text(fields.GetString(), (size_t)fields.GetLength());
+    for (size_t nStart = 0; nStart <= text.size();) {
+        size_t nEnd = text.find('&', nStart);
+        if (nEnd == std::string_view::npos)
+            nEnd = text.size();
+        const std::string_view pair = text.substr(nStart, nEnd - nStart);
         nStart = nEnd + 1;
-        const int nEqual = pair.Find('=');
-        if (nEqual < 0)
+        const size_t nEqual = pair.find('=');
+        if (nEqual == std::string_view::npos)
             continue;
-        const int nField = GetECFieldId(pair.Left(nEqual));
+        const int nField = GetECFieldId(std::string(pair.substr(0, nEqual)).c_str());
         CString value;
-        if (nField < 0 || !UrlDecodeString(pair.Mid(nEqual + 1), value))
+        if (nField < 0 || !UrlDecodeString(std::string(pair.substr(nEqual + 1)).c_str(), value))
             continue;
         MarkECFieldReceived(contact.m_received, nField, TRUE);
         const BOOL bFirst = seen.insert(nField).second;
