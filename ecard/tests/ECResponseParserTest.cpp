@@ -213,7 +213,7 @@ TEST_F(ECResponseParserTest, MessagesGoToTheSendersInboxesAndMakeOneStrangerPerN
     CString text(("{fromuid=21&touid=1&title=" + E("你好") +
                   "&content=hi&sendtime=2022-3-4%205:06:07}{fromuid=33&fromname=" + E("生") +
                   "&content=1}{fromuid=33&content=2&sendtime=bad}{fromuid=0&content=x}"
-                  "{fromname=nobody}")
+                  "{fromname=nobody}{fromuid=4294967317&content=wraps to 21}")
                      .c_str());
     CECContactList added;
     CECResponseParser(text, 12).ParseMessages(self, root, *strangers, added);

@@ -417,9 +417,20 @@ TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
     EXPECT_EQ("", aAtB->m_strLocation); // the status category is closed to B now
     EXPECT_TRUE(aAtB->m_dwStatus & CECContact::STATUS_FRIEND);
 
+    // Synchronising all friends from an empty set hands the friends back as new contacts; one
+    // the window does not place is let go when the next request begins.
+    a.BeginRequest(nullptr);
+    a.AddToRequest(static_cast<CECContact*>(nullptr), TRUE);
+    a.StartOperation(EC_OP_SYNC_FRIENDS);
+    Run(a);
+    ASSERT_EQ(1, a.GetResultSet().GetCount());
+    ASSERT_NE(nullptr, a.GetResultSet()[b.m_nUid].pNew);
+    EXPECT_EQ("乙某", a.GetResultSet()[b.m_nUid].pNew->GetName());
+
     // 12 000 contacts download in one session of three requests.
     const size_t before = Requests().size();
     a.BeginRequest(nullptr);
+    EXPECT_EQ(nullptr, a.GetResultSet()[b.m_nUid].pNew);
     a.AddToRequest(bAtA, TRUE);
     for (UINT i = 1; i < 12000; ++i)
         a.AddNumberToRequest(30000000 + i);
