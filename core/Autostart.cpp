@@ -194,11 +194,11 @@ BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet, int nMet
                                     : OwnExecutable();
     if (command.empty())
         return FALSE;
-    return WriteDesktopFile(entry, "[Desktop Entry]\n"
-                                   "Type=Application\n"
-                                   "Name=" + EscapeValue(GbkToUtf8(valueName)) + "\n"
-                                   "Exec=" + DesktopExecValue(command) + "\n"
-                                   "X-GNOME-Autostart-enabled=true\n");
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + EscapeValue(GbkToUtf8(valueName)) + "\n";
+    text += "Exec=" + DesktopExecValue(command) + "\n";
+    text += "X-GNOME-Autostart-enabled=true\n";
+    return WriteDesktopFile(entry, text);
 }
 
 BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand) {

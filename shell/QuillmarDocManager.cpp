@@ -189,21 +189,14 @@ std::string DesktopEntry(const std::vector<TypeToWrite>& types, const std::strin
         mimeTypes += std::string(t.type->mimeType) + ";";
     // One file per start: the program opens the file it is given, or hands it to the copy that
     // is already running.
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=" +
-           DesktopStringValue(GbkToUtf8("墨川")) +
-           "\n"
-           "Comment=" +
-           DesktopStringValue(GbkToUtf8("通讯录、短信、日程与记事的个人信息助手")) +
-           "\n"
-           "Exec=" +
-           DesktopExecValue(program) +
-           " %f\n"
-           "Terminal=false\n"
-           "Categories=Office;ContactManagement;\n"
-           "MimeType=" +
-           mimeTypes + "\n";
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + DesktopStringValue(GbkToUtf8("墨川")) + "\n";
+    text +=
+        "Comment=" + DesktopStringValue(GbkToUtf8("通讯录、短信、日程与记事的个人信息助手")) + "\n";
+    text += "Exec=" + DesktopExecValue(program) + " %f\n";
+    text += "Terminal=false\nCategories=Office;ContactManagement;\n";
+    text += "MimeType=" + mimeTypes + "\n";
+    return text;
 }
 
 // The user's mimeapps.list with our types' default application set; every other line as it was.
@@ -253,6 +246,18 @@ std::string DefaultsList(const fs::path& path, const std::vector<TypeToWrite>& t
     for (const std::string& line : out)
         text += line + "\n";
     return text;
+}
+
+// A file the desktop reads is rewritten only when its text changes.
+bool WriteIfChanged(const fs::path& path, const std::string& text, bool& changed) {
+    std::ifstream in(path, std::ios::binary);
+    std::string old(std::istreambuf_iterator<char>(in), {});
+    if (in.is_open() && old == text) {
+        changed = false;
+        return true;
+    }
+    changed = true;
+    return WriteDesktopFile(path, text);
 }
 
 // Brings the desktop's database of types up to date with the package; a desktop without the
@@ -320,11 +325,15 @@ BOOL CQuillmarDocManager::RegisterDesktopFileTypes() {
                                     ? OwnExecutable()
                                     : OsPathFromProgramPath(ProgramPathOverride());
     const fs::path defaults = config / "mimeapps.list";
-    bool ok = WriteDesktopFile(data / kMimePackage, MimePackage(types));
-    if (ok)
+    bool changed = false;
+    bool ok = WriteIfChanged(data / kMimePackage, MimePackage(types), changed);
+    // The program registers at every start when asked to: the database is rebuilt only when the
+    // package changed or was never built.
+    if (ok && (changed || !fs::exists(data / "mime" / "mime.cache")))
         UpdateMimeDatabase(data / "mime");
-    ok = WriteDesktopFile(data / "applications" / kDesktopEntry, DesktopEntry(types, program)) &&
+    ok = WriteIfChanged(data / "applications" / kDesktopEntry, DesktopEntry(types, program),
+                        changed) &&
          ok;
-    ok = WriteDesktopFile(defaults, DefaultsList(defaults, types)) && ok;
+    ok = WriteIfChanged(defaults, DefaultsList(defaults, types), changed) && ok;
     return ok;
 }

@@ -246,7 +246,8 @@ void CProxyOptions::Save() const {
     WriteInt(s, "RememberPsw", m_bRememberPsw);
     CString scrambled = m_bRememberPsw ? m_strProxyPsw : CString();
     ScrambleString(scrambled, TRUE);
-    Profile().WriteProfileBinary(s, "ProxyPsw", reinterpret_cast<const BYTE*>(scrambled.GetString()),
+    Profile().WriteProfileBinary(s, "ProxyPsw",
+                                 reinterpret_cast<const BYTE*>(scrambled.GetString()),
                                  (UINT)scrambled.GetLength());
 }
 

@@ -29,10 +29,10 @@ struct FilledHolder : FieldValueHolder {
 TEST(FieldValue, KindSizes) {
     struct Row {
         int kind, size;
-    } rows[] = {{FIELD_INT, 4},  {FIELD_INT7, 4},          {FIELD_INT8, 4},
-                {FIELD_FLAGS, 4}, {FIELD_DATE, 16},        {FIELD_TIME, 8},
-                {FIELD_TEXT, -1}, {FIELD_MULTI_VALUE, -1}, {FIELD_CERTIFICATES, -1},
-                {FIELD_NONE, -1}, {0, -1},                 {10, -1}};
+    } rows[] = {
+        {FIELD_INT, 4},           {FIELD_INT7, 4},  {FIELD_INT8, 4},  {FIELD_FLAGS, 4},
+        {FIELD_DATE, 16},         {FIELD_TIME, 8},  {FIELD_TEXT, -1}, {FIELD_MULTI_VALUE, -1},
+        {FIELD_CERTIFICATES, -1}, {FIELD_NONE, -1}, {0, -1},          {10, -1}};
     for (const Row& r : rows)
         EXPECT_EQ(GetFieldKindSize(r.kind), r.size) << r.kind;
 }
@@ -40,7 +40,8 @@ TEST(FieldValue, KindSizes) {
 TEST(FieldValue, CopyTakesEveryCopiedKindWhole) {
     FilledHolder src("王五", 7);
     FieldValueHolder dst;
-    for (int kind : {FIELD_TEXT, FIELD_MULTI_VALUE, FIELD_INT, FIELD_DATE, FIELD_TIME, FIELD_INT8}) {
+    for (int kind :
+         {FIELD_TEXT, FIELD_MULTI_VALUE, FIELD_INT, FIELD_DATE, FIELD_TIME, FIELD_INT8}) {
         FieldValue d = dst.MakeValue(kind);
         EXPECT_TRUE(CopyFieldValue(d, src.MakeValue(kind))) << kind;
         EXPECT_EQ(CompareFieldValues(d, src.MakeValue(kind)), 0) << kind;
@@ -77,8 +78,8 @@ TEST(FieldValue, KindsNeverCopiedLeaveTheDestination) {
 TEST(FieldValue, ValuesOfDifferentStorageNeitherCopyNorCompare) {
     FilledHolder src("王五", 7);
     FilledHolder dst("赵六", 9);
-    const int kinds[] = {FIELD_TEXT, FIELD_MULTI_VALUE, FIELD_INT, FIELD_DATE, FIELD_TIME,
-                         FIELD_CERTIFICATES};
+    const int kinds[] = {FIELD_TEXT, FIELD_MULTI_VALUE, FIELD_INT,
+                         FIELD_DATE, FIELD_TIME,        FIELD_CERTIFICATES};
     for (int dk : kinds)
         for (int sk : kinds) {
             if (dk == sk)

@@ -62,8 +62,8 @@ TEST_F(OptionsTest, AFreshProfileGivesTheDefaults) {
     auto o = Reloaded();
     EXPECT_EQ(GeneralValues(o->m_general),
               std::vector<int>({1, 1, 1, 0, 1, 1, 0, 61488, 61488, 0, 0, 0, 0, 200, 3}));
-    for (const CFileListOptions* f : {(CFileListOptions*)&o->m_namebook, &o->m_sender,
-                                      &o->m_notebook, &o->m_task}) {
+    for (const CFileListOptions* f :
+         {(CFileListOptions*)&o->m_namebook, &o->m_sender, &o->m_notebook, &o->m_task}) {
         EXPECT_FALSE(f->m_bAutoLoadFile) << f->m_strSection;
         EXPECT_TRUE(f->m_fileList.IsEmpty());
         EXPECT_TRUE(f->m_bClickRename);
@@ -92,8 +92,8 @@ TEST_F(OptionsTest, EverySectionRoundTripsUnderItsKeys) {
     g.m_bAutoCheckVersion = 0;
     g.m_nMainFrmLeft = -30; // a window on a screen left of the first
     int n = 0;
-    for (CFileListOptions* f : {(CFileListOptions*)&o.m_namebook, &o.m_sender, &o.m_notebook,
-                                &o.m_task}) {
+    for (CFileListOptions* f :
+         {(CFileListOptions*)&o.m_namebook, &o.m_sender, &o.m_notebook, &o.m_task}) {
         f->m_bAutoLoadFile = TRUE;
         f->m_bClickRename = FALSE;
         f->m_fileList.AddTail("/home/用户/文件" + CString((char)('a' + n++)));
@@ -121,8 +121,8 @@ TEST_F(OptionsTest, EverySectionRoundTripsUnderItsKeys) {
     auto r = Reloaded();
     EXPECT_EQ(GeneralValues(r->m_general), GeneralValues(g));
     n = 0;
-    for (const CFileListOptions* f : {(CFileListOptions*)&r->m_namebook, &r->m_sender,
-                                      &r->m_notebook, &r->m_task}) {
+    for (const CFileListOptions* f :
+         {(CFileListOptions*)&r->m_namebook, &r->m_sender, &r->m_notebook, &r->m_task}) {
         EXPECT_TRUE(f->m_bAutoLoadFile) << f->m_strSection;
         EXPECT_FALSE(f->m_bClickRename) << f->m_strSection;
         std::string first = std::string("/home/用户/文件") + (char)('a' + n++);
@@ -150,17 +150,18 @@ TEST_F(OptionsTest, EverySectionRoundTripsUnderItsKeys) {
         const char* section;
         const char* entry;
         int value;
-    } keys[] = {{"General", "AutoCheckVersion", 0},  {"General", "MainFrmLeft", -30},
-                {"General", "LeftPaneMode", 1014},   {"General", "AssocFiles", 1006},
-                {"Namebook", "ClickRename", 0},      {"Namebook", "BirthdayRemindDays", 9},
-                {"Sender", "AutoLoadFile", 1},       {"NoteBook", "ClickRename", 0},
-                {"Task", "AutoLoadFile", 1},         {"SMS", "WideMaxSize", 60},
-                {"SMS", "AnsiMaxSize", 140},         {"Calendar", "StartWeekDay", 1},
-                {"Proxy", "ProxyScheme", 2},         {"Proxy", "RememberPsw", 1}};
+    } keys[] = {{"General", "AutoCheckVersion", 0}, {"General", "MainFrmLeft", -30},
+                {"General", "LeftPaneMode", 1014},  {"General", "AssocFiles", 1006},
+                {"Namebook", "ClickRename", 0},     {"Namebook", "BirthdayRemindDays", 9},
+                {"Sender", "AutoLoadFile", 1},      {"NoteBook", "ClickRename", 0},
+                {"Task", "AutoLoadFile", 1},        {"SMS", "WideMaxSize", 60},
+                {"SMS", "AnsiMaxSize", 140},        {"Calendar", "StartWeekDay", 1},
+                {"Proxy", "ProxyScheme", 2},        {"Proxy", "RememberPsw", 1}};
     for (const Key& k : keys)
         EXPECT_EQ((int)store.GetProfileInt(k.section, k.entry, -99), k.value)
             << k.section << "\\" << k.entry;
-    EXPECT_EQ(store.GetProfileString("Sender", "AutoLoadFileList"), "/home/用户/文件b\n/tmp/二.sms");
+    EXPECT_EQ(store.GetProfileString("Sender", "AutoLoadFileList"),
+              "/home/用户/文件b\n/tmp/二.sms");
     BYTE* raw = nullptr;
     UINT bytes = 0;
     ASSERT_TRUE(store.GetProfileBinary("Proxy", "ProxyPsw", &raw, &bytes));
@@ -220,7 +221,7 @@ TEST_F(OptionsTest, ColumnWidthsAlwaysCoverEveryField) {
 TEST_F(OptionsTest, SmsPartSizesAreReadWithinOneToTheLongest) {
     struct Row {
         int stored, wide, ansi;
-    } rows[] = {{100, 70, 100}, {10, 10, 10}, {0, 70, 160}, {-5, 70, 160},
+    } rows[] = {{100, 70, 100}, {10, 10, 10},   {0, 70, 160}, {-5, 70, 160},
                 {1, 1, 1},      {200, 70, 160}, {70, 70, 70}};
     for (const Row& r : rows) {
         store.WriteProfileInt("SMS", "WideMaxSize", r.stored);

@@ -14,10 +14,9 @@
 
 namespace {
 
-const char* const kPhrases[] = {"今天下午三点在会议室讨论新产品的发布计划，",
-                                "请大家提前准备好各自负责部分的材料。",
-                                "联系人：王芳，电话一三九一二三四五六七八，",
-                                "记得带上上个月的销售报表和客户反馈意见。"};
+const char* const kPhrases[] = {
+    "今天下午三点在会议室讨论新产品的发布计划，", "请大家提前准备好各自负责部分的材料。",
+    "联系人：王芳，电话一三九一二三四五六七八，", "记得带上上个月的销售报表和客户反馈意见。"};
 
 // A Chinese text as RTF escapes of its GBK bytes.
 std::string Escaped(const char* gbk) {

@@ -16,8 +16,8 @@ protected:
     test_folders::TempDir dir;
 
     void SetUp() override {
-        ASSERT_TRUE(parent.CreateEx(0, nullptr, "rich", WS_POPUP, CRect(0, 0, 300, 200), nullptr,
-                                    0));
+        ASSERT_TRUE(
+            parent.CreateEx(0, nullptr, "rich", WS_POPUP, CRect(0, 0, 300, 200), nullptr, 0));
         ASSERT_TRUE(edit.Create(kStyle, CRect(0, 0, 300, 100), &parent, 101));
         ASSERT_TRUE(other.Create(kStyle, CRect(0, 100, 300, 200), &parent, 102));
         // Two lines, the first word bold: what a note looks like.

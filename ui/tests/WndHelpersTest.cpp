@@ -12,12 +12,12 @@ protected:
     CWnd top, child, grandchild, stranger;
     void SetUp() override {
         ASSERT_TRUE(top.CreateEx(0, nullptr, "top", WS_POPUP, CRect(0, 0, 200, 100), nullptr, 0));
-        ASSERT_TRUE(child.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 50),
-                                   &top, 11));
-        ASSERT_TRUE(grandchild.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE,
-                                        CRect(0, 0, 50, 20), &child, 12));
-        ASSERT_TRUE(stranger.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE,
-                                      CRect(100, 0, 150, 20), &top, 13));
+        ASSERT_TRUE(
+            child.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 50), &top, 11));
+        ASSERT_TRUE(grandchild.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 20),
+                                        &child, 12));
+        ASSERT_TRUE(stranger.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(100, 0, 150, 20),
+                                      &top, 13));
     }
 };
 
@@ -26,9 +26,9 @@ TEST_F(WndHelpersTest, ParentDepth) {
         CWnd *ancestor, *wnd;
         int limit, depth;
     } rows[] = {
-        {&top, &top, 0, 0},        {&top, &child, 0, 1},      {&top, &grandchild, 0, 2},
+        {&top, &top, 0, 0},          {&top, &child, 0, 1},           {&top, &grandchild, 0, 2},
         {&child, &grandchild, 0, 1}, {&stranger, &grandchild, 0, 0}, {&top, &grandchild, 1, 0},
-        {&top, &grandchild, 2, 2}, {&grandchild, &top, 0, 0},
+        {&top, &grandchild, 2, 2},   {&grandchild, &top, 0, 0},
     };
     for (const Row& r : rows)
         EXPECT_EQ(GetParentDepth(r.ancestor->m_hWnd, r.wnd->m_hWnd, r.limit), r.depth)
