@@ -8,6 +8,8 @@
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/RecentFileList.h"
+#include "platform/gui/Icon.h"
+#include "platform/gui/Resource.h"
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/tests/GuiTestSupport.h"
@@ -19,7 +21,10 @@
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
 #include "sms/SmsBox.h"
+#include "ui/KovMenu.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -614,6 +619,68 @@ TEST_F(MainFrameTest, FacesKeepTheirNumbersAndUnknownOnesShowTheDefault) {
                  {-4, 0, base + 28},  {100000, 2, base + 29}};
     for (auto& c : cases)
         EXPECT_EQ(app->GetFaceIndex(c.face, c.sex), c.index) << c.face << "/" << c.sex;
+    ASSERT_TRUE(Exit(*app));
+}
+
+// Every picture is there (the tool bar's, the menus', the views', the faces) and the images of
+// each kind differ from one another; a contact sheet shows them with their ids.
+TEST_F(MainFrameTest, OurArtworkIsComplete) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    std::vector<UINT> ids;
+    for (UINT id : CMainFrame::kToolBarIcons)
+        ids.push_back(id);
+    for (int i = 0; i < CSmsApp::kMenuIconCount; ++i)
+        ids.push_back(CSmsApp::kMenuIcons[i].nIcon);
+    for (UINT id : {80u, 511u, 512u, 513u, 515u, 125u, 182u, 183u, 514u, 531u, 532u, 533u, 529u,
+                    528u, 526u, 527u, 581u, 582u, 583u, 584u})
+        ids.push_back(id);
+    for (UINT id : ids)
+        EXPECT_TRUE(AfxFindImage(RT_ICON, id)) << "icon " << id;
+    EXPECT_TRUE(AfxFindImage(RT_BITMAP, 237));
+    EXPECT_TRUE(AfxFindImage(RT_CURSOR, 218));
+    EXPECT_EQ(g_menuImageMap.GetCount(), CSmsApp::kMenuIconCount);
+
+    // The faces came from their files, each its own picture, not the stand-in.
+    EXPECT_EQ(app->m_imageList32.GetImage(1), app->m_imageList32.GetImage(CSmsApp::kFaceCount + 1))
+        << "the second set repeats the first";
+    for (int n = 1; n < CSmsApp::kFaceCount; ++n)
+        EXPECT_NE(app->m_imageList32.GetImage(n), app->m_imageList32.GetImage(n + 1)) << n;
+    EXPECT_EQ(app->m_imageList16.GetImage(5).size(), QSize(16, 16));
+
+    // The contact sheet: every icon at both sizes, then the faces.
+    std::vector<UINT> all;
+    for (UINT id = 1; id < 3000; ++id)
+        if (AfxFindImage(RT_ICON, id))
+            all.push_back(id);
+    const int cell = 56, perRow = 16;
+    int iconRows = ((int)all.size() + perRow - 1) / perRow;
+    int faceRows = (CSmsApp::kFaceCount + perRow - 1) / perRow;
+    QImage sheet(cell * perRow, cell * (iconRows + faceRows + 1), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    QFont f = p.font();
+    f.setPixelSize(10);
+    p.setFont(f);
+    for (size_t i = 0; i < all.size(); ++i) {
+        int x = (int)(i % perRow) * cell, y = (int)(i / perRow) * cell;
+        HICON h = ::LoadIcon(nullptr, MAKEINTRESOURCE(all[i]));
+        p.drawImage(x + 4, y + 4, AfxIconImage(h, 32, 32));
+        p.drawImage(x + 38, y + 4, AfxIconImage(h, 16, 16));
+        p.drawText(x + 4, y + 50, QString::number(all[i]));
+    }
+    for (int i = 0; i < 11; ++i) {
+        QImage part = app->m_imageList16.GetImage(app->m_nFaceBase16 + 8 + i);
+        p.drawImage(i * 20 + 4, cell * iconRows + 8, part);
+    }
+    p.drawText(11 * 20 + 8, cell * iconRows + 20, "237 (+8..+18)");
+    for (int n = 1; n <= CSmsApp::kFaceCount; ++n) {
+        int x = ((n - 1) % perRow) * cell, y = cell * (iconRows + 1 + (n - 1) / perRow);
+        p.drawImage(x + 4, y + 4, app->m_imageList32.GetImage(n));
+        p.drawText(x + 4, y + 50, QString("face %1").arg(n));
+    }
+    p.end();
+    EXPECT_TRUE(sheet.save(QString::fromStdString(ScreenPath("artwork"))));
     ASSERT_TRUE(Exit(*app));
 }
 
