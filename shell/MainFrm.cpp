@@ -30,6 +30,9 @@ const UINT kModuleCommands[FolderCount] = {ID_MODULE_ADDRESSBOOK, ID_MODULE_SMS,
                                            ID_MODULE_CALENDAR, ID_MODULE_INFO};
 const int kSeparatorWidth = 6;
 const int kStateUnread = 5;
+// The menu whose third pop-up the message-mode button drops down (the messages module's).
+const UINT kModeMenu = 170;
+const int kModeSubMenu = 2;
 
 CQuillmarOptions& Options() {
     if (CSmsApp* app = AfxGetSmsApp())
@@ -119,6 +122,7 @@ ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, &CMainFrame::OnUpdateDisabled)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CMainFrame::OnUpdateDisabled)
 ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_SETUP, &CMainFrame::OnUpdatePrintSetup)
 ON_COMMAND(ID_HELP, &CMainFrame::OnHelp)
+ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, &CMainFrame::OnToolBarDropDown)
 ON_COMMAND(ID_CONTEXT_HELP, &CMainFrame::OnHelp)
 END_MESSAGE_MAP()
 
@@ -471,7 +475,18 @@ void CMainFrame::OnUpdateDisabled(CCmdUI* pCmdUI) {
 }
 
 void CMainFrame::OnUpdatePrintSetup(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(!m_bBusy);
+    // The program does not print, so there is nothing to set up.
+    pCmdUI->Enable(FALSE);
+}
+
+void CMainFrame::OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* tb = reinterpret_cast<NMTOOLBAR*>(pNMHDR);
+    *pResult = TBDDRET_DEFAULT;
+    if ((UINT)tb->iItem != ID_MODE_SMS)
+        return;
+    CRect rc(tb->rcButton);
+    m_wndToolBar.ClientToScreen(&rc);
+    ShowPopupMenu(kModeMenu, kModeSubMenu, CPoint(rc.left, rc.bottom), TPM_LEFTALIGN, this, &rc);
 }
 
 void CMainFrame::OnHelp() {

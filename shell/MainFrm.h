@@ -114,6 +114,7 @@ protected:
     void OnUpdateDisabled(CCmdUI* pCmdUI);
     void OnUpdatePrintSetup(CCmdUI* pCmdUI);
     void OnHelp();
+    void OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
 
     BOOL CreateToolBar();
     void OpenPresetFiles();
