@@ -4,8 +4,11 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <cctype>
 #include <cstring>
+#include <mutex>
 #include <set>
+#include <string>
 #include <vector>
 
 struct GlobalBlock {
@@ -151,4 +154,22 @@ HGLOBAL GetClipboardData(UINT uFormat) {
 BOOL IsClipboardFormatAvailable(UINT format) {
     AfxEnsureGuiApp();
     return IsText(format) && !QGuiApplication::clipboard()->text().isEmpty();
+}
+
+UINT RegisterClipboardFormat(LPCTSTR lpszFormat) {
+    if (!lpszFormat || !*lpszFormat)
+        return 0;
+    static std::mutex lock;
+    static std::vector<std::string> names;
+    std::lock_guard<std::mutex> guard(lock);
+    std::string key(lpszFormat);
+    for (char& c : key)
+        c = (char)std::tolower((unsigned char)c);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == key)
+            return 0xC000u + (UINT)i;
+    if (names.size() >= 0x3FFF)
+        return 0;
+    names.push_back(key);
+    return 0xC000u + (UINT)(names.size() - 1);
 }

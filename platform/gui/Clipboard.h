@@ -36,3 +36,7 @@ HGLOBAL SetClipboardData(UINT uFormat, HGLOBAL hMem);
 // The clipboard's text as a GBK block the clipboard owns until it is emptied or closed.
 HGLOBAL GetClipboardData(UINT uFormat);
 BOOL IsClipboardFormatAvailable(UINT format);
+// A number for a named clipboard format, the same for the same name (letters compared without
+// case) for the life of the program; 0 for an empty name. Numbers start at 0xC000, clear of the
+// standard formats.
+UINT RegisterClipboardFormat(LPCTSTR lpszFormat);

@@ -1,5 +1,6 @@
 #include "platform/gui/ImageList.h"
 
+#include "platform/gui/Icon.h"
 #include "platform/gui/Wnd.h"
 
 #include <QImage>
@@ -222,6 +223,19 @@ int CImageList::Add(CBitmap* pbmImage, COLORREF crMask) {
     QRgb key = ToQ(crMask).rgb() & 0xFFFFFFu;
     return AddStrip(m_hImageList, *pbmImage->GetImage(),
                     [&](int, int, QRgb p) { return (p & 0xFFFFFFu) == key || qAlpha(p) == 0; });
+}
+
+int CImageList::Add(HICON hIcon) {
+    if (!m_hImageList || !hIcon)
+        return -1;
+    QImage img = AfxIconImage(hIcon, m_hImageList->cx, m_hImageList->cy);
+    if (img.isNull())
+        return -1;
+    if (img.width() != m_hImageList->cx || img.height() != m_hImageList->cy)
+        img = img.scaled(m_hImageList->cx, m_hImageList->cy, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+    m_hImageList->images.push_back(img.convertToFormat(QImage::Format_ARGB32));
+    return (int)m_hImageList->images.size() - 1;
 }
 
 BOOL CImageList::Replace(int nImage, CBitmap* pbmImage, CBitmap* pbmMask) {

@@ -67,6 +67,9 @@ public:
     // set (white) pixels are transparent. Answers the index of the first image, -1 on failure.
     int Add(CBitmap* pbmImage, CBitmap* pbmMask);
     int Add(CBitmap* pbmImage, COLORREF crMask);
+    // Adds an icon's picture of the list's size (scaled from the nearest one it has); -1 for a
+    // null or bad icon.
+    int Add(HICON hIcon);
     BOOL Replace(int nImage, CBitmap* pbmImage, CBitmap* pbmMask);
     BOOL Remove(int nImage); // -1 removes every image
     COLORREF SetBkColor(COLORREF cr);

@@ -139,3 +139,18 @@ void AfxClickTrayIcon(HWND hWnd, UINT uID, UINT mouseMessage) {
 void AfxResetTrayIcons() {
     Icons().clear();
 }
+
+namespace {
+int g_trayAvailable = -1;
+}
+
+BOOL AfxIsTrayAvailable() {
+    if (g_trayAvailable >= 0)
+        return g_trayAvailable != 0;
+    AfxEnsureGuiApp();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void AfxSetTrayAvailableForTesting(int nAvailable) {
+    g_trayAvailable = nAvailable;
+}

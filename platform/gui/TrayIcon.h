@@ -41,6 +41,12 @@ typedef NOTIFYICONDATA* PNOTIFYICONDATA;
 // that is not, fails, as it does when the shell has restarted and lost its icons.
 BOOL Shell_NotifyIcon(DWORD dwMessage, PNOTIFYICONDATA lpData);
 
+// Whether the desktop shows a notification area at all: without one an icon added there is never
+// seen, so a window hidden to it would have no way back. Tests set the answer (1 or 0; -1 asks
+// the desktop again).
+BOOL AfxIsTrayAvailable();
+void AfxSetTrayAvailableForTesting(int nAvailable);
+
 // What the notification area holds for one icon, for tests and pictures.
 struct TrayIconState {
     HICON hIcon = nullptr;
