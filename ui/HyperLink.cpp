@@ -6,9 +6,6 @@
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/WndPrivate.h"
 
-#include <QFontMetrics>
-#include <QWidget>
-
 BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
 ON_WM_CTLCOLOR_REFLECT()
 ON_WM_SETCURSOR()
@@ -57,13 +54,18 @@ void CHyperLink::PreSubclassWindow() {
     m_Font.CreateFontIndirect(&lf);
     SetFont(&m_Font);
     FitToText();
-    // The desktop's hand shape stands for the help program's link cursor.
-    m_hLinkCursor = LoadCursor(nullptr, IDC_HAND);
+    LoadHandCursor();
     CRect rc;
     GetClientRect(&rc);
     m_ToolTip.Create(this);
     m_ToolTip.AddTool(this, m_strURL, &rc, 1);
     CStatic::PreSubclassWindow();
+}
+
+void CHyperLink::LoadHandCursor() {
+    // The desktop's own hand shape is the link cursor; without one the arrow stays.
+    if (!m_hLinkCursor)
+        m_hLinkCursor = LoadCursor(nullptr, IDC_HAND);
 }
 
 void CHyperLink::FitToText() {
@@ -76,11 +78,16 @@ void CHyperLink::FitToText() {
         parent->ScreenToClient(&rc);
     CString text;
     GetWindowText(text);
-    // Measured with the font the control really draws with.
-    QFontMetrics fm(GetWidget() ? GetWidget()->font() : AfxQFont((HFONT)m_Font.m_hObject));
-    QString shown = AfxToQt(text);
-    // A pixel or two more than the text, so that the label does not wrap it.
-    CSize extent(fm.horizontalAdvance(shown) + 3, fm.height());
+    CSize extent;
+    {
+        CClientDC dc(this);
+        CFont* old = dc.SelectObject(&m_Font);
+        extent = dc.GetTextExtent(text);
+        dc.SelectObject(old);
+    }
+    // The label lays its text out with fractional advances and wraps it onto a second, hidden
+    // line at exactly the measured width; a few pixels more keep it on one line.
+    extent.cx += 3;
     DWORD style = GetStyle();
     if (style & SS_CENTERIMAGE) {
         rc.DeflateRect(0, (rc.Height() - extent.cy) / 2);
@@ -143,7 +150,7 @@ void CHyperLink::OnClicked() {
         return;
     }
     MessageBeep(MB_ICONEXCLAMATION);
-    AfxMessageBox(OpenErrorText(result), MB_ICONEXCLAMATION | MB_OK);
+    ShowOpenError(result);
 }
 
 INT_PTR CHyperLink::OpenLink(LPCTSTR lpszURL, int nShowCmd) {
@@ -178,7 +185,7 @@ INT_PTR CHyperLink::OpenLink(LPCTSTR lpszURL, int nShowCmd) {
     return (INT_PTR)WinExec(line, (UINT)nShowCmd);
 }
 
-CString CHyperLink::OpenErrorText(INT_PTR nError) {
+void CHyperLink::ShowOpenError(INT_PTR nError) {
     CString text;
     switch (nError) {
     case 0:
@@ -225,5 +232,5 @@ CString CHyperLink::OpenErrorText(INT_PTR nError) {
         text.Format("Unknown Error (%d) occurred.", (int)nError);
         break;
     }
-    return "Unable to open hyperlink:\n\n" + text;
+    AfxMessageBox("Unable to open hyperlink:\n\n" + text, MB_ICONEXCLAMATION | MB_OK);
 }

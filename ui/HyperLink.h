@@ -24,8 +24,8 @@ public:
     // Opens the address with the desktop; answers the shell's code (above 32: success). An
     // address the shell refuses to hand on is never given to a program either.
     static INT_PTR OpenLink(LPCTSTR lpszURL, int nShowCmd);
-    // "Unable to open hyperlink:\n\n" and the text of the code.
-    static CString OpenErrorText(INT_PTR nError);
+    // A warning box: "Unable to open hyperlink:\n\n" and the text of the code.
+    static void ShowOpenError(INT_PTR nError);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
@@ -37,6 +37,7 @@ public:
 protected:
     void PreSubclassWindow() override;
     void FitToText();
+    void LoadHandCursor();
     void OnClicked();
     void OnMouseMove(UINT nFlags, CPoint point);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);

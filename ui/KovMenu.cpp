@@ -2,9 +2,8 @@
 
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
+#include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/WinApp.h"
-
-#include <QImage>
 
 CMap<UINT, UINT, int, int> g_menuImageMap(10);
 int g_menuImageWidth = 16;
@@ -129,11 +128,17 @@ void MeasureMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, MEASUREITEMST
         lpMIS->itemHeight = 3;
         return;
     }
-    // Measured in the menu font on a scratch surface.
-    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
-    CDC dc;
-    dc.AttachImage(&scratch);
-    CFont* old = dc.SelectObject(CFont::FromHandle((HFONT)GetStockObject(DEFAULT_GUI_FONT)));
+    // Measured in the desktop's menu font, on the main window (the screen when there is none).
+    NONCLIENTMETRICS ncm{};
+    ncm.cbSize = sizeof ncm;
+    CFont menuFont;
+    CFont* font = CFont::FromHandle((HFONT)GetStockObject(DEFAULT_GUI_FONT));
+    if (SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0) &&
+        menuFont.CreateFontIndirect(&ncm.lfMenuFont))
+        font = &menuFont;
+    CWnd* main = AfxGetMainWnd();
+    CClientDC dc(main && main->m_hWnd ? main : nullptr);
+    CFont* old = dc.SelectObject(font);
     CRect r(0, 0, 0, 0);
     dc.DrawText(text, &r, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
     dc.SelectObject(old);

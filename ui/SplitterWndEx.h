@@ -25,12 +25,25 @@ public:
     // Where hidden panes keep their windows: outside the pane id range.
     static int HiddenId(int row, int col) { return 0xEA00 + 16 * row + col; }
 
+    // Bars are hit a border's width beyond their edges, on both sides.
+    void GetHitRect(int ht, CRect& rect) override;
+
+    // The window a nested splitter draws its bars and tracker on: 0 the main window, 2 the
+    // parent, 3 the top-level frame, 4 the top-level parent, 5 the parent frame, any other value
+    // the splitter itself.
+    int m_nDrawWindow = 0;
     COLORREF m_crBar = 0xB99D7F;
 
 protected:
     void OnDrawSplitter(CDC* pDC, ESplitType nType, const CRect& rect) override;
+    void DrawAllSplitBars(CDC* pDC, int cxInside, int cyInside) override;
+    void OnInvertTracker(const CRect& rect) override;
     void StartTracking(int ht) override;
     void StopTracking(BOOL bAccept) override;
+    void TrackColumnSize(int x, int col) override;
+    void TrackRowSize(int y, int row) override;
+    // The window drawing goes to: the chosen one when nested, else the splitter.
+    CWnd* GetDrawWindow();
 
     BOOL m_bNested = FALSE;
     HWND m_hFocusBeforeDrag = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/ToolTipWnd.h"
 
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
@@ -18,6 +19,7 @@ CToolTipWnd::~CToolTipWnd() {
     if (g_currentTip == this)
         g_currentTip = nullptr;
     delete m_timer;
+    delete m_screenTip;
 }
 
 CToolTipWnd* CToolTipWnd::GetCurrentTip() {
@@ -50,16 +52,38 @@ void CToolTipWnd::ShowTip(const CString& text, int x, int y, BOOL atPoint, BOOL 
 void CToolTipWnd::ShowNow() {
     if (m_timer)
         m_timer->stop();
-    if (m_owner && m_owner->m_hWnd) {
+    if (m_owner) {
+        // An owner whose window is gone has nowhere to show the tip.
+        if (!m_owner->m_hWnd)
+            return;
         CClientDC dc(m_owner);
         DrawTip(&dc, m_text, CPoint(m_x, m_y), m_atPoint, m_gradient);
-    } else {
-        CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        QImage scratch(1, 1, QImage::Format_RGB32);
-        CDC dc;
-        dc.AttachImage(&scratch);
-        m_tipRect = PlaceTip(&dc, m_text, CPoint(m_x, m_y), m_atPoint, screen);
+        m_shown = TRUE;
+        return;
     }
+    // No owner: the tip goes on the screen at screen coordinates. It is drawn into a picture of
+    // its own size that a borderless window, passing the mouse through, shows at its place.
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    CDC measure;
+    measure.AttachImage(&scratch);
+    CRect screen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    CRect place = PlaceTip(&measure, m_text, CPoint(m_x, m_y), m_atPoint, screen);
+    measure.DeleteDC();
+    QImage picture(std::max(1, place.Width()), std::max(1, place.Height()), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    CDC dc;
+    dc.AttachImage(&picture);
+    dc.SetViewportOrg(-place.left, -place.top);
+    DrawTip(&dc, m_text, CPoint(m_x, m_y), m_atPoint, m_gradient);
+    dc.DeleteDC();
+    if (!m_screenTip) {
+        m_screenTip = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
+                                              Qt::WindowTransparentForInput);
+        m_screenTip->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    m_screenTip->setPixmap(QPixmap::fromImage(picture));
+    m_screenTip->setGeometry(m_tipRect.left, m_tipRect.top, picture.width(), picture.height());
+    m_screenTip->show();
     m_shown = TRUE;
 }
 
@@ -72,7 +96,13 @@ void CToolTipWnd::HideTip() {
         m_owner->InvalidateRect(&m_tipRect, TRUE);
         m_owner->UpdateWindow();
     }
+    if (m_screenTip)
+        m_screenTip->hide();
     m_shown = FALSE;
+}
+
+QWidget* CToolTipWnd::GetScreenTip() const {
+    return m_screenTip;
 }
 
 CRect CToolTipWnd::PlaceTip(CDC* pDC, const CString& text, CPoint anchor, BOOL atPoint,

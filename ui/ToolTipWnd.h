@@ -1,11 +1,14 @@
 // A light-weight tip: a framed text box drawn straight onto an owner window after a delay, and
-// erased by letting the owner repaint. It is never a window of its own.
+// erased by letting the owner repaint. It is never a window of its own; without an owner the
+// box goes on the screen, shown by a small borderless window.
 #pragma once
 
 #include "platform/gui/Dc.h"
 #include "platform/gui/Wnd.h"
 
+class QLabel;
 class QTimer;
+class QWidget;
 
 class CToolTipWnd : public CWnd {
     DECLARE_DYNAMIC(CToolTipWnd)
@@ -25,6 +28,8 @@ public:
     const CString& GetText() const { return m_text; }
     // The tip that may still be drawn when its delay runs out (null when none).
     static CToolTipWnd* GetCurrentTip();
+    // The window that shows a tip without an owner on the screen (null before the first one).
+    QWidget* GetScreenTip() const;
 
     // Where a tip goes: text measured in the default GUI font, framed by the margin, 18 pixels
     // below the anchor unless atPoint, then moved back inside the owner's client area (never
@@ -46,6 +51,7 @@ protected:
     COLORREF m_background = 0xC8FFFF;
     COLORREF m_frameColour;
     QTimer* m_timer = nullptr;
+    QLabel* m_screenTip = nullptr;
     UINT m_delay = 750;
     BOOL m_atPoint = FALSE;
     BOOL m_gradient = FALSE;

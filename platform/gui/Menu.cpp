@@ -1,6 +1,7 @@
 #include "platform/gui/Menu.h"
 
 #include "platform/gui/Dc.h"
+#include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/Resource.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -181,10 +182,20 @@ void DrawOwnerDrawn(CWnd* owner, HMENU h, const MenuItem& it, CDC& dc, const QRe
     dis.hDC = dc.m_hDC;
     dis.rcItem = {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
     dis.itemData = it.data;
+    // The item is drawn with the menu font selected, as the desktop draws its menus.
+    NONCLIENTMETRICS ncm{};
+    ncm.cbSize = sizeof ncm;
+    CFont menuFont;
+    CFont* oldFont = nullptr;
+    if (SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0) &&
+        menuFont.CreateFontIndirect(&ncm.lfMenuFont))
+        oldFont = dc.SelectObject(&menuFont);
     if (owner && HandlesMessage(owner, WM_DRAWITEM))
         owner->SendMessage(WM_DRAWITEM, 0, (LPARAM)&dis);
     else
         CMenu::FromHandle(h)->DrawItem(&dis);
+    if (oldFont)
+        dc.SelectObject(oldFont);
 }
 
 QSize OwnerDrawnSize(CWnd* owner, HMENU h, const MenuItem& it) {

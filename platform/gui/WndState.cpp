@@ -1,6 +1,7 @@
 // The window's geometry, text, state, timers and dialog-item helpers; system colours and metrics.
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
@@ -8,12 +9,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 // ---- System colours and metrics -------------------------------------------------------------
 
@@ -135,6 +138,18 @@ int GetSystemMetrics(int nIndex) {
     }
 }
 
+// A desktop font as a logical font: its pixel height, weight, slant and family.
+static LOGFONT LogFontOf(const QFont& f) {
+    LOGFONT lf{};
+    lf.lfHeight = -QFontInfo(f).pixelSize();
+    lf.lfWeight = f.weight();
+    lf.lfItalic = f.italic() ? 1 : 0;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    CString face = AfxFromQt(f.family());
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return lf;
+}
+
 BOOL SystemParametersInfo(UINT uiAction, UINT, void* pvParam, UINT) {
     if (!pvParam)
         return FALSE;
@@ -147,6 +162,25 @@ BOOL SystemParametersInfo(UINT uiAction, UINT, void* pvParam, UINT) {
     case SPI_GETWHEELSCROLLLINES:
         *static_cast<UINT*>(pvParam) = 3;
         return TRUE;
+    case SPI_GETNONCLIENTMETRICS: {
+        auto* m = static_cast<NONCLIENTMETRICS*>(pvParam);
+        if (m->cbSize != sizeof(NONCLIENTMETRICS))
+            return FALSE;
+        AfxEnsureGuiApp();
+        m->iBorderWidth = GetSystemMetrics(SM_CXBORDER);
+        m->iScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+        m->iScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+        m->iCaptionWidth = m->iCaptionHeight = GetSystemMetrics(SM_CYCAPTION);
+        m->iSmCaptionWidth = m->iSmCaptionHeight = GetSystemMetrics(SM_CYCAPTION);
+        m->iMenuWidth = m->iMenuHeight = GetSystemMetrics(SM_CYMENU);
+        QFont caption = QApplication::font();
+        caption.setBold(true);
+        m->lfCaptionFont = m->lfSmCaptionFont = LogFontOf(caption);
+        m->lfMenuFont = LogFontOf(QApplication::font("QMenu"));
+        m->lfStatusFont = LogFontOf(QApplication::font("QStatusBar"));
+        m->lfMessageFont = LogFontOf(QApplication::font("QMessageBox"));
+        return TRUE;
+    }
     default:
         return FALSE;
     }

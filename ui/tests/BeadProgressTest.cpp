@@ -125,4 +125,28 @@ TEST_F(ToolTipTest, ASecondDelayedTipReplacesTheFirst) {
     EXPECT_EQ(CToolTipWnd::GetCurrentTip(), nullptr) << "a destroyed tip is forgotten";
 }
 
+TEST_F(GuiTest, TipWithoutOwnerIsShownOnTheScreen) {
+    CToolTipWnd tip;
+    tip.ShowTip("王五 13800138000", 30, 40, TRUE, FALSE);
+    ASSERT_TRUE(tip.IsShown());
+    QWidget* shown = tip.GetScreenTip();
+    ASSERT_NE(shown, nullptr) << "reported shown, so something must show it";
+    EXPECT_TRUE(shown->isVisible());
+    CRect r = tip.GetTipRect();
+    EXPECT_EQ(CRect(30, 40, 30 + r.Width(), 40 + r.Height()), r);
+    EXPECT_EQ(QRect(r.left, r.top, r.Width(), r.Height()), shown->geometry());
+    QImage img = shown->grab().toImage();
+    EXPECT_EQ(QColor(img.pixel(3, r.Height() / 2)), QColor(0xFF, 0xFF, 0xC8)) << "the tip's fill";
+    tip.HideTip();
+    EXPECT_FALSE(tip.IsShown());
+    EXPECT_FALSE(shown->isVisible());
+
+    // Near the bottom right corner of the screen it moves back inside.
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    tip.ShowTip("王五", cx - 5, cy - 5, FALSE, FALSE);
+    EXPECT_EQ(cx, tip.GetTipRect().right);
+    EXPECT_EQ(cy, tip.GetTipRect().bottom);
+    EXPECT_TRUE(shown->isVisible());
+}
+
 } // namespace

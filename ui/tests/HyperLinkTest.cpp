@@ -5,6 +5,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
 
+#include <QLabel>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ protected:
     CWnd parent;
     std::vector<std::string> opened, started;
     std::vector<std::string> boxes;
+    std::vector<UINT> boxTypes;
     bool openAnswer = true;
     void SetUp() override {
         ASSERT_TRUE(parent.CreateEx(0, nullptr, "about", WS_OVERLAPPEDWINDOW, 0, 0, 300, 120,
@@ -33,6 +35,7 @@ protected:
         });
         AfxSetMessageBoxHook([this](const MessageBoxCall& call) {
             boxes.push_back((LPCTSTR)call.text);
+            boxTypes.push_back(call.type);
             return IDOK;
         });
     }
@@ -65,8 +68,20 @@ TEST_F(HyperLinkTest, TextWithoutAddressBecomesTheAddressAndItsTip) {
     CRect r = RectInParent(link);
     EXPECT_EQ(10, r.left);
     EXPECT_EQ(10, r.top);
-    EXPECT_LT(r.Width(), 240); // fitted to the text
-    EXPECT_LT(r.Height(), 30);
+    // Fitted to the text in the link font, which still shows it on one line.
+    CSize extent;
+    {
+        CClientDC dc(&link);
+        CFont* old = dc.SelectObject(link.GetFont());
+        extent = dc.GetTextExtent("http://example.com/");
+        dc.SelectObject(old);
+    }
+    EXPECT_EQ(extent.cy, r.Height());
+    EXPECT_GE(r.Width(), extent.cx);
+    EXPECT_LE(r.Width(), extent.cx + 3);
+    auto* label = qobject_cast<QLabel*>(link.GetWidget());
+    ASSERT_NE(label, nullptr);
+    EXPECT_LT(label->heightForWidth(r.Width()), 2 * r.Height()) << "the text is not wrapped";
     link.SetLinkUrl("https://example.org/");
     EXPECT_STREQ("https://example.org/", (LPCTSTR)link.GetLinkUrl());
 }
@@ -99,10 +114,23 @@ TEST_F(HyperLinkTest, ClickOpensAndMarksVisitedOrTellsWhyNot) {
               "filename extension.",
               boxes[0]);
     EXPECT_TRUE(started.empty()); // a refused address never reaches a program
-    EXPECT_STREQ("Unable to open hyperlink:\n\nA sharing violation occurred. ",
-                 (LPCTSTR)CHyperLink::OpenErrorText(26));
-    EXPECT_STREQ("Unable to open hyperlink:\n\nUnknown Error (99) occurred.",
-                 (LPCTSTR)CHyperLink::OpenErrorText(99));
+    EXPECT_TRUE(boxTypes[0] & MB_ICONEXCLAMATION);
+}
+
+TEST_F(HyperLinkTest, OpenErrorBoxNamesTheCode) {
+    const std::pair<INT_PTR, const char*> rows[] = {
+        {0, "The operating system is out\nof memory or resources."},
+        {26, "A sharing violation occurred. "},
+        {32, "The specified dynamic-link library was not found."},
+        {99, "Unknown Error (99) occurred."},
+    };
+    for (auto [code, text] : rows) {
+        boxes.clear();
+        CHyperLink::ShowOpenError(code);
+        ASSERT_EQ(1u, boxes.size()) << code;
+        EXPECT_EQ(std::string("Unable to open hyperlink:\n\n") + text, boxes[0]);
+        EXPECT_TRUE(boxTypes.back() & MB_ICONEXCLAMATION);
+    }
 }
 
 TEST_F(HyperLinkTest, FallsBackToTheRegisteredPageProgramWithTheAddressQuoted) {

@@ -5,6 +5,8 @@
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
 
+#include <QApplication>
+#include <QFontInfo>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -189,6 +191,76 @@ TEST_F(KovMenuTest, DrawsImagesChecksAndStatesOfEachItem) {
     // A separator is background, etched line and icon column only.
     QImage sep = DrawOne(popup, 1, 0);
     EXPECT_EQ(faceColour, sep.pixelColor(8, 2));
+}
+
+TEST_F(KovMenuTest, ItemsAreMeasuredInTheDesktopMenuFont) {
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(9170));
+    CMenu* popup = menu.GetSubMenu(0);
+    auto width = [&] {
+        MEASUREITEMSTRUCT mis{ODT_MENU, 0, 0, 0, 0, 0};
+        MeasureMenuItem(popup, 0, FALSE, &mis);
+        return (int)mis.itemWidth;
+    };
+    int normal = width();
+    QFont saved = QApplication::font("QMenu");
+    QFont big = saved;
+    big.setPixelSize(QFontInfo(saved).pixelSize() * 2);
+    QApplication::setFont(big, "QMenu");
+    int doubled = width();
+    QApplication::setFont(saved, "QMenu");
+    EXPECT_GT(doubled, normal * 3 / 2) << normal;
+}
+
+// The tick is seven two-pixel strokes rising to the right after a dip, the radio mark a round
+// dot; both sit in a box lighter when selected, in gray when the item is disabled.
+TEST_F(KovMenuTest, CheckedItemsShowATickOrADot) {
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(9170));
+    CMenu* popup = menu.GetSubMenu(0);
+    COLORREF hl = GetSysColor(COLOR_HIGHLIGHT);
+    auto q = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
+    QColor text = q(GetSysColor(COLOR_MENUTEXT)), gray = q(GetSysColor(COLOR_GRAYTEXT));
+    // The image box of a 22 pixel high item is (1, 1)-(19, 21): the mark starts at (7, 8).
+    const int x = 7, y = 8;
+    const int rise[7] = {2, 3, 4, 3, 2, 1, 0};
+    struct Row {
+        UINT state;
+        QColor box, mark;
+    } rows[] = {
+        {ODS_CHECKED, q(LightenColor(hl, 0.85)), text},
+        {ODS_CHECKED | ODS_SELECTED, q(LightenColor(hl, 0.55)), text},
+        {ODS_CHECKED | ODS_DISABLED, q(LightenColor(hl, 0.85)), gray},
+    };
+    for (const Row& row : rows) {
+        QImage img = DrawOne(popup, 3, row.state);
+        EXPECT_EQ(row.box, img.pixelColor(3, 3)) << row.state;
+        EXPECT_EQ(q(hl), img.pixelColor(1, 10)) << "the box's frame";
+        for (int i = 0; i < 7; ++i) {
+            int top = y + rise[i];
+            EXPECT_EQ(row.mark, img.pixelColor(x + i, top)) << row.state << " stroke " << i;
+            EXPECT_EQ(row.mark, img.pixelColor(x + i, top + 1)) << row.state << " stroke " << i;
+            EXPECT_EQ(row.box, img.pixelColor(x + i, top - 1)) << row.state << " above " << i;
+            EXPECT_EQ(row.box, img.pixelColor(x + i, top + 2)) << row.state << " below " << i;
+        }
+    }
+
+    // An item with a checked-state bitmap is a radio item: a dot from (7, 8) to (13, 14).
+    CBitmap dotBitmap;
+    QImage dotImage(6, 6, QImage::Format_RGB32);
+    dotImage.fill(Qt::black);
+    dotBitmap.AttachImageData(dotImage);
+    MENUITEMINFO mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_CHECKMARKS;
+    mii.hbmpChecked = (HBITMAP)dotBitmap.m_hObject;
+    ASSERT_TRUE(popup->SetMenuItemInfo(3, &mii, TRUE));
+    QImage radio = DrawOne(popup, 3, ODS_CHECKED);
+    QColor box = q(LightenColor(hl, 0.85));
+    for (auto [px, py] : {std::pair{10, 11}, {9, 10}, {11, 12}, {8, 11}, {12, 11}, {10, 9}})
+        EXPECT_EQ(text, radio.pixelColor(px, py)) << "dot at " << px << "," << py;
+    for (auto [px, py] : {std::pair{7, 8}, {12, 8}, {7, 13}, {12, 13}, {14, 11}, {10, 15}})
+        EXPECT_EQ(box, radio.pixelColor(px, py)) << "outside the dot at " << px << "," << py;
 }
 
 TEST_F(KovMenuTest, PopupOfAMissingSubMenuShowsNothing) {

@@ -3,6 +3,7 @@
 
 #include "platform/gui/Dc.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/Resource.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ public:
     std::vector<HMENU> initialised;
     std::vector<UINT> commands;
     std::vector<UINT> drawn;
+    std::vector<LOGFONT> fonts; // the font of each item's DC
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM) {
         initialised.push_back((HMENU)wParam);
         CMenu::FromHandle((HMENU)wParam)->EnableMenuItem(202, MF_GRAYED);
@@ -56,6 +58,9 @@ public:
     void OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
         drawn.push_back(dis->itemID);
         CDC* dc = CDC::FromHandle(dis->hDC);
+        LOGFONT lf{};
+        dc->GetCurrentFont()->GetLogFont(&lf);
+        fonts.push_back(lf);
         dc->FillSolidRect(&dis->rcItem,
                           (dis->itemState & ODS_SELECTED) ? RGB(255, 0, 0) : RGB(0, 0, 255));
     }
@@ -234,6 +239,23 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
     EXPECT_EQ((std::vector<UINT>{301, 302}), owner.drawn);
     EXPECT_EQ(QColor(0, 0, 255), img.pixelColor(5, 5));
     EXPECT_EQ(QColor(255, 0, 0), img.pixelColor(5, 35)); // the selected item
+    // Each item's DC comes with the menu font of the desktop's metrics, whatever it is.
+    QFont saved = QApplication::font("QMenu");
+    QFont big = saved;
+    big.setPixelSize(23);
+    QApplication::setFont(big, "QMenu");
+    NONCLIENTMETRICS ncm{};
+    ncm.cbSize = sizeof ncm;
+    ASSERT_TRUE(SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0));
+    EXPECT_EQ(-23, ncm.lfMenuFont.lfHeight);
+    owner.fonts.clear();
+    AfxRenderPopupMenu(menu, &owner, 1);
+    QApplication::setFont(saved, "QMenu");
+    ASSERT_EQ(2u, owner.fonts.size());
+    for (const LOGFONT& lf : owner.fonts) {
+        EXPECT_EQ(-23, lf.lfHeight);
+        EXPECT_STREQ(ncm.lfMenuFont.lfFaceName, lf.lfFaceName);
+    }
     img.save(QString::fromStdString(ScreenPath("menu-owner-drawn")));
     owner.DestroyWindow();
 }
