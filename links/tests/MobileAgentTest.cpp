@@ -137,13 +137,14 @@ protected:
         CTime::ResetNowForTesting();
         CProfileStore::ReloadForTesting();
     }
-    // Starts the phone of this script on COM2 and connects; the waits are a tenth of the real.
+    // Starts the phone of this script on COM2 and connects. The waits keep their real lengths
+    // (they cost time only when the phone is silent, and a loaded machine may answer slowly);
+    // tests of silence shorten them.
     bool Connect(const std::string& script, bool setup = true) {
         modem = std::make_unique<FakeModem>(dir.path(), script);
         if (!modem->ok())
             return false;
         CProfileStore().WriteProfileString(COMM_PORT_PROFILE_SECTION, "COM2", modem->link.c_str());
-        agent.ScaleTimeoutsForTesting(1, 10);
         agent.SetIndicator(&indicator);
         agent.SetListener(&listener);
         if (!agent.Probe(2, 115200))
@@ -297,7 +298,7 @@ TEST_F(MobileAgentTest, SilenceEndsEachWaitAtItsTimeOut) {
     std::vector<MOBILE_SMS> list;
     EXPECT_EQ(0, agent.ListMessages(4, list));
     // Garbage before a reply does not stop the next command.
-    agent.ScaleTimeoutsForTesting(1, 10);
+    agent.ScaleTimeoutsForTesting(1, 1);
     EXPECT_TRUE(agent.DeleteMessages(1));
 }
 
@@ -318,7 +319,7 @@ TEST_F(MobileAgentTest, AVanishedPhoneEndsTheCommandAndTheLink) {
     CString centre;
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(agent.QueryServiceCentre(centre));
-    EXPECT_LT(ElapsedMs(start), 1500); // well before the time-out of 2000 ms
+    EXPECT_LT(ElapsedMs(start), 5000); // well before the time-out of 20 s
     EXPECT_FALSE(agent.IsOpen());
     EXPECT_GT(indicator.disconnected, disconnectedBefore);
     CString response;
