@@ -75,6 +75,25 @@ TEST(SmsDeliverTest, RefusesWhatIsNotACompleteDeliver) {
         EXPECT_FALSE(DecodeDeliverPdu(bad.c_str(), sms)) << bad;
 }
 
+// Whatever a phone sends, the decoder reads only inside the PDU: every cut of each fixture and
+// every value of each of its octets (the sanitizers watch the reads).
+TEST(SmsDeliverTest, DamagedPdusAreReadOnlyWithinTheirBytes) {
+    SM_DELIVERED sms;
+    for (const std::string& pdu :
+         {kHello, kUcs2, kUcs2Header, kSevenBitHeader, kGsmAlphabet, kEightBit}) {
+        for (size_t cut = 0; cut < pdu.size(); cut += 2)
+            EXPECT_FALSE(DecodeDeliverPdu(pdu.substr(0, cut).c_str(), sms)) << cut;
+        static const char hex[] = "0123456789ABCDEF";
+        for (size_t at = 0; at < pdu.size(); at += 2)
+            for (int value = 0; value < 256; value += 17) {
+                std::string damaged = pdu;
+                damaged[at] = hex[value >> 4];
+                damaged[at + 1] = hex[value & 15];
+                DecodeDeliverPdu(damaged.c_str(), sms);
+            }
+    }
+}
+
 // The fake phone of tests/support, on its own pseudo-terminal; ended with the test.
 class FakeModem {
 public:
