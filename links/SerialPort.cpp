@@ -112,8 +112,11 @@ void CSerialPort::Post(UINT message, WPARAM wParam) {
     std::function<void()> notify;
     {
         std::lock_guard<std::mutex> lock(m_queueLock);
+        // The owner takes every waiting message when told, so it is told only when the queue
+        // was empty: one posted wake-up per burst, not one per byte.
+        if (m_queue.empty())
+            notify = m_notify;
         m_queue.push_back(SERIALMSG{message, wParam, (LPARAM)m_nPort});
-        notify = m_notify;
     }
     m_queueSignal.notify_all();
     if (notify)

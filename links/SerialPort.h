@@ -48,7 +48,8 @@ public:
     // thread never calls into a part of the object that has gone.
     virtual ~CSerialPort();
 
-    // Called on the reader thread whenever messages were queued; must return at once.
+    // Called on the reader thread when a message is queued while none waited; must return at
+    // once. The owner then takes every waiting message.
     void SetNotify(std::function<void()> notify);
 
     // TRUE at once when the port is already open. Otherwise opens the device of "COM<nPort>",
