@@ -6,15 +6,28 @@ PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev li
 PKGS="$PKGS libreoffice-writer-nogui"
 # ALSA plays the sounds; python3-dateutil is the oracle of the calendar's recurrence tests.
 PKGS="$PKGS libasound2-dev python3 python3-dateutil"
+# The phone link's tests: an independent PDU encoder, a fake modem in Python, PDU parsers on node.
+PKGS="$PKGS gammu nodejs"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
         missing="$missing $p"
     fi
 done
-[ -z "$missing" ] && exit 0
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO=sudo
-echo "Installing:$missing"
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+# Some builds of nodejs bring npm along and refuse the separate package.
+command -v npm >/dev/null 2>&1 || missing="$missing npm"
+if [ -n "$missing" ]; then
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    echo "Installing:$missing"
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi
+# Two independent SMS PDU parsers, into the tests' own folder (never global).
+NODE_PEERS="$(dirname "$0")/../links/tests/support/node"
+if [ ! -d "$NODE_PEERS/node_modules/node-pdu" ] || [ ! -d "$NODE_PEERS/node_modules/node-sms-pdu" ]; then
+    echo "Installing the PDU parsers for the tests"
+    mkdir -p "$NODE_PEERS"
+    npm install --no-save --no-audit --no-fund --silent --prefix "$NODE_PEERS" \
+        node-sms-pdu@0.3.0 node-pdu@2.1.1
+fi
