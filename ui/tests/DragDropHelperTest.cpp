@@ -3,6 +3,9 @@
 #include "ui/ColumnTreeCtrl.h"
 #include "ui/DragDropHelper.h"
 
+#include <QDir>
+#include <QPainter>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -351,4 +354,23 @@ TEST_F(DragDropHelperTest, AMultipleSelectionTreeDragsEverySelectedItem) {
     mdrag.OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(ry.CenterPoint().x, ry.CenterPoint().y));
     EXPECT_EQ(dropped, (std::vector<DRAGITEM>{(DRAGITEM)x, (DRAGITEM)z}));
     ctree.DestroyWindow();
+}
+
+TEST(DragCursors, TheThreeDragCursorsAreInTheProgramsResources) {
+    AfxEnsureGuiApp();
+    QImage sheet(3 * 40, 40, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    int x = 4;
+    for (UINT id : {241u, 242u, 243u}) {
+        HCURSOR h = LoadCursor(nullptr, MAKEINTRESOURCE(id));
+        ASSERT_NE(h, nullptr) << id;
+        QImage img = AfxIconImage((HICON)h);
+        ASSERT_EQ(img.size(), QSize(32, 32)) << id;
+        p.drawImage(x, 4, img);
+        x += 40;
+    }
+    p.end();
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    sheet.save(QString::fromStdString(std::string(QUILLMAR_SCREENS_DIR) + "/drag-cursors.png"));
 }
