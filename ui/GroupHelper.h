@@ -91,6 +91,8 @@ public:
     void EnableLabelEdit(BOOL bPermanent);
     BOOL IsEditing() const { return m_nEditMode != EditNone; }
     int GetEditMode() const { return m_nEditMode; }
+    // A caller running an edit of its own (a new file) marks the helper as editing.
+    void SetEditMode(int mode) { m_nEditMode = mode; }
     // Ends an edit in progress keeping its text, through the tree's end-of-edit notification.
     void FinishLabelEdit();
     // The item a new record is placed before or after (set before a begin phase).
