@@ -3,6 +3,9 @@
 #include "platform/gui/CommCtrl.h"
 #include "platform/gui/Wnd.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 CGroupItem* NodeOf(CObject* pObject) {
@@ -467,30 +470,40 @@ HTREEITEM CGroupHelper::ResortItem(HTREEITEM hItem) {
 }
 
 // Takes every child that sorts before the last one kept in order out of the list (with its item),
-// then adds each back sorted with a new item. Answers how many were taken.
-template <class AddBack>
-static int ResortList(CGroupHelper& helper, CObList& list, AddBack addBack,
-                      void (CGroupHelper::*removeItem)(HTREEITEM)) {
-    CObList taken;
+// then puts each back in its sorted place (after any equal names) with a new item. Answers how
+// many were taken. The taken children are sorted first and merged in one pass, so a folder of
+// thousands of cards re-sorts without comparing each against the whole list.
+template <class Add, class Build>
+static int ResortList(CGroupHelper& helper, CObList& list, Add add, Build build) {
+    std::vector<CObject*> taken;
     CGroupItem* pLast = nullptr;
     for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
         POSITION here = pos;
-        CGroupItem* pNode = NodeOf(list.GetNext(pos));
+        CObject* pChild = list.GetNext(pos);
+        CGroupItem* pNode = NodeOf(pChild);
         if (pNode == nullptr)
             continue;
         if (pLast != nullptr && pNode->CompareName(pLast) < 0) {
-            taken.AddTail(list.GetAt(here));
+            taken.push_back(pChild);
             list.RemoveAt(here);
             if (HTREEITEM h = ItemOf(pNode))
-                (helper.*removeItem)(h);
+                helper.RemoveItemOnly(h);
         } else {
             pLast = pNode;
         }
     }
-    int count = (int)taken.GetCount();
-    while (!taken.IsEmpty())
-        addBack(taken.RemoveHead());
-    return count;
+    std::stable_sort(taken.begin(), taken.end(), [](CObject* a, CObject* b) {
+        return NodeOf(a)->CompareName(NodeOf(b)) < 0;
+    });
+    POSITION pos = list.GetHeadPosition();
+    for (CObject* pChild : taken) {
+        while (pos != nullptr && NodeOf(list.GetAt(pos))->CompareName(NodeOf(pChild)) <= 0)
+            list.GetNext(pos);
+        add(pChild, pos);
+    }
+    for (CObject* pChild : taken)
+        build(pChild);
+    return (int)taken.size();
 }
 
 void CGroupHelper::RemoveItemOnly(HTREEITEM hItem) {
@@ -503,13 +516,10 @@ int CGroupHelper::ResortContents(CGroup* pGroup) {
         return 0;
     return ResortList(
         *this, pGroup->GetContentList(),
-        [&](CObject* p) {
-            auto* pContent = static_cast<CContent*>(p);
-            pContent->SetParent(nullptr);
-            pGroup->AddContent(pContent, TRUE, nullptr, TRUE, TRUE);
-            InsertContent(pContent);
+        [&](CObject* p, POSITION before) {
+            pGroup->AddContent(static_cast<CContent*>(p), FALSE, before, before == nullptr, TRUE);
         },
-        &CGroupHelper::RemoveItemOnly);
+        [&](CObject* p) { InsertContent(static_cast<CContent*>(p)); });
 }
 
 int CGroupHelper::ResortSubgroups(CGroup* pGroup) {
@@ -517,12 +527,10 @@ int CGroupHelper::ResortSubgroups(CGroup* pGroup) {
         return 0;
     return ResortList(
         *this, *pGroup,
-        [&](CObject* p) {
-            auto* pSub = static_cast<CGroup*>(p);
-            pGroup->AddSubgroup(pSub, TRUE, nullptr, TRUE, TRUE);
-            InsertGroup(pSub, m_nInsertFlags);
+        [&](CObject* p, POSITION before) {
+            pGroup->AddSubgroup(static_cast<CGroup*>(p), FALSE, before, before == nullptr, TRUE);
         },
-        &CGroupHelper::RemoveItemOnly);
+        [&](CObject* p) { InsertGroup(static_cast<CGroup*>(p), m_nInsertFlags); });
 }
 
 void CGroupHelper::MoveChildren(CGroup* pTarget, CGroup* pSource) {
