@@ -262,10 +262,28 @@ protected:
     CContent* FindCard(CGroup* root, const char* name) {
         return static_cast<CContent*>(root->FindByName(name, FALSE, FALSE, TRUE));
     }
-    void Screenshot(const char* name) {
+    // The frame's client area under a drawn caption that shows the frame's title, with an
+    // optional popup drawn over it at a point of the tree.
+    void Screenshot(const char* name, const QImage* popup = nullptr, QPoint at = QPoint()) {
         QDir().mkpath(QUILLMAR_SCREENS_DIR);
         Pump();
-        frame->SaveScreenshot(ScreenPath(name).c_str());
+        QImage body = frame->GetWidget()->grab().toImage();
+        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        QRect caption(0, 0, img.width(), 22);
+        p.fillRect(caption, QColor(40, 80, 150));
+        p.setPen(Qt::white);
+        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
+        p.drawImage(0, 22, body);
+        if (popup != nullptr) {
+            QPoint where = at + QPoint(0, 22);
+            p.setPen(QColor(90, 90, 90));
+            p.drawRect(QRect(where - QPoint(1, 1), popup->size() + QSize(1, 1)));
+            p.drawImage(where, *popup);
+        }
+        p.end();
+        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
     }
 };
 
@@ -752,9 +770,12 @@ TEST_F(GroupTreeViewTest, TheContextMenuFollowsTheClickedKind) {
     CGroup* root = view->GetRootGroup(doc);
     Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);
     std::vector<UINT> firstItems;
+    QImage groupMenu;
     AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) {
         CMenu* m = CMenu::FromHandle(hMenu);
         firstItems.push_back(m->GetMenuItemID(0));
+        if (firstItems.size() == 2)
+            groupMenu = AfxRenderPopupMenu(hMenu, view, 0);
         return 0u;
     });
     for (HTREEITEM h : {Item(FindCard(root, "自己")), Item(FindGroup(root, "家人")),
@@ -770,6 +791,11 @@ TEST_F(GroupTreeViewTest, TheContextMenuFollowsTheClickedKind) {
     Tree().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(rc.CenterPoint().x, rc.CenterPoint().y));
     AfxSetPopupMenuHook(nullptr);
     EXPECT_EQ(firstItems, (std::vector<UINT>{453, 456, 57603, 57600}));
+    // The group's menu, over the tree with the group selected.
+    Tree().SelectItem(Item(FindGroup(root, "家人")));
+    CRect group;
+    Tree().GetItemRect(Item(FindGroup(root, "家人")), &group, TRUE);
+    Screenshot("group-tree-context-menu", &groupMenu, QPoint(group.CenterPoint().x, group.CenterPoint().y));
 }
 
 TEST_F(GroupTreeViewTest, CommandsFollowTheCurrentItemsKind) {
