@@ -374,3 +374,69 @@ TEST(DragCursors, TheThreeDragCursorsAreInTheProgramsResources) {
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
     sheet.save(QString::fromStdString(std::string(QUILLMAR_SCREENS_DIR) + "/drag-cursors.png"));
 }
+
+namespace {
+
+// A tree that shows another control's drop target the way the group views do.
+class TargetTree : public CTreeCtrl {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DRAG_HIGHLIGHT) {
+            SelectDropTarget(wParam ? (HTREEITEM)lParam : nullptr);
+            return 0;
+        }
+        return CTreeCtrl::WindowProc(message, wParam, lParam);
+    }
+};
+
+} // namespace
+
+TEST_F(DragDropHelperTest, DragsAnItemFromOneTreeIntoAnother) {
+    TargetTree second;
+    ASSERT_TRUE(second.Create(WS_CHILD | WS_VISIBLE, CRect(250, 50, 390, 250), &host, 5));
+    HTREEITEM folder = second.InsertItem("文件夹");
+    CTreeCtrlDragDropHelper tdrag;
+    tdrag.Attach(&host, &tree);
+    std::vector<std::string> moved;
+    tdrag.SetCallbacks(&host, nullptr,
+                       [&](CWnd*, DRAGITEM item, DWORD, int x, int y, int, BOOL test, int,
+                           HWND& hWnd, DRAGITEM& target, BOOL, BOOL, int&) {
+                           CPoint pt(x, y);
+                           tree.ClientToScreen(&pt);
+                           second.ScreenToClient(&pt);
+                           CRect rc;
+                           second.GetClientRect(&rc);
+                           if (!rc.PtInRect(pt))
+                               return FALSE;
+                           HTREEITEM hit = second.HitTest(pt);
+                           hWnd = second.m_hWnd;
+                           target = (DRAGITEM)hit;
+                           if (hit == nullptr)
+                               return FALSE;
+                           if (!test) {
+                               second.InsertItem(tree.GetItemText((HTREEITEM)item), hit);
+                               moved.push_back(tree.GetItemText((HTREEITEM)item).GetString());
+                               tree.DeleteItem((HTREEITEM)item);
+                           }
+                           return TRUE;
+                       });
+    NMTREEVIEW nm{};
+    nm.hdr.code = TVN_BEGINDRAG;
+    nm.itemNew.hItem = b;
+    nm.ptDrag = Center(b);
+    tdrag.OnMessage(WM_NOTIFY, 1, (LPARAM)&nm);
+    CRect rf;
+    second.GetItemRect(folder, &rf, TRUE);
+    CPoint pt = rf.CenterPoint();
+    second.ClientToScreen(&pt);
+    tree.ScreenToClient(&pt);
+    tdrag.OnMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+    EXPECT_EQ(second.GetDropHilightItem(), folder);
+    EXPECT_EQ(tdrag.GetCursorState(), DRAG_CURSOR_NORMAL);
+    tdrag.OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    EXPECT_EQ(second.GetDropHilightItem(), nullptr);
+    EXPECT_EQ(moved, std::vector<std::string>{"乙"});
+    EXPECT_EQ(second.GetItemText(second.GetChildItem(folder)), "乙");
+    EXPECT_FALSE(tree.IsValidItem(b));
+    second.DestroyWindow();
+}

@@ -870,3 +870,86 @@ TEST_F(GroupTreeViewTest, NewGroupsAndCardsAreEditedInPlace) {
     EXPECT_EQ(ChildNames(*FindGroup(root, "朋友")), (std::vector<std::string>{"啊", "新卡片"}));
     EXPECT_TRUE(FrameTitle().Find("（已修改）") >= 0);
 }
+
+namespace {
+
+// A list of the right pane that answers the tree's drop query with the tree item of its group.
+class ListStandIn : public CView {
+public:
+    HTREEITEM groupItem = nullptr;
+    int queries = 0;
+    void OnDraw(CDC*) override {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_GROUPVIEW_DROPQUERY) {
+            ++queries;
+            auto* q = reinterpret_cast<GROUPDROPQUERY*>(lParam);
+            q->hHit = groupItem;
+            return wParam != 0 ? (LRESULT)groupItem : 0;
+        }
+        return CView::WindowProc(message, wParam, lParam);
+    }
+};
+
+} // namespace
+
+TEST_F(GroupTreeViewTest, ADragLeavingTheTreeDropsOnTheGroupListOfThePane) {
+    CString a = WriteBook("甲簿", [](CTestFolder& root) {
+        Folder(&root, "阿");
+        Card(&root, "卡一");
+    });
+    CQuillmarBaseDoc* doc = view->OpenFile(a, FALSE);
+    CGroup* root = view->GetRootGroup(doc);
+    auto* list = new ListStandIn;
+    ASSERT_TRUE(list->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(200, 0, 340, 380), frame,
+                             AFX_IDW_PANE_FIRST + 1, nullptr));
+    list->groupItem = Item(FindGroup(root, "阿"));
+    pane.current = list;
+    HWND hWnd = nullptr;
+    DRAGITEM target = 0;
+    // A point of the list in the tree's client coordinates.
+    CPoint pt(20, 20);
+    list->ClientToScreen(&pt);
+    Tree().ScreenToClient(&pt);
+    HTREEITEM card = Item(FindCard(root, "卡一"));
+    EXPECT_TRUE(view->DropOnListView(card, pt.x, pt.y, 0, TRUE, hWnd, target, FALSE));
+    EXPECT_EQ(hWnd, list->m_hWnd);
+    EXPECT_EQ(target, (DRAGITEM)list->groupItem);
+    EXPECT_TRUE(view->DropOnListView(card, pt.x, pt.y, 0, FALSE, hWnd, target, FALSE));
+    EXPECT_EQ(ChildNames(*FindGroup(root, "阿")), std::vector<std::string>{"卡一"});
+    // Outside the list: nothing is asked.
+    int asked = list->queries;
+    EXPECT_FALSE(view->DropOnListView(card, -500, -500, 0, TRUE, hWnd, target, FALSE));
+    EXPECT_EQ(list->queries, asked);
+    pane.current = nullptr;
+    list->DestroyWindow();
+}
+
+TEST_F(GroupTreeViewTest, SaveAllWritesModifiedFilesAndCloseAllAsksFirst) {
+    CString a = WriteBook("甲簿", [](CTestFolder& root) { Card(&root, "卡一"); });
+    CString b = WriteBook("乙簿", [](CTestFolder& root) { Card(&root, "卡二"); });
+    CQuillmarBaseDoc* docA = view->OpenFile(a, FALSE);
+    CQuillmarBaseDoc* docB = view->OpenFile(b, FALSE);
+    Card(view->GetRootGroup(docB), "卡三");
+    docB->SetModifiedFlag(TRUE);
+    EXPECT_TRUE(Update(CGroupTreeView::ID_FILE_SAVE_ALL).enabled);
+    Run(CGroupTreeView::ID_FILE_SAVE_ALL);
+    EXPECT_FALSE(docA->IsModified());
+    EXPECT_FALSE(docB->IsModified());
+    CTestBookDoc reread;
+    ASSERT_TRUE(reread.OnOpenDocument(b));
+    EXPECT_EQ(ChildNames(reread.m_root), (std::vector<std::string>{"卡二", "卡三"}));
+
+    // No: nothing closes. Yes: all close, none asked about saving (none modified).
+    answers = {IDNO};
+    Run(CGroupTreeView::ID_FILE_CLOSE_ALL);
+    EXPECT_EQ(shown.back().text, "您真的想关闭所有已打开的测试卡片文件吗？");
+    EXPECT_EQ(shown.back().caption, "关闭全部文件");
+    EXPECT_EQ(view->GetFileCount(), 2);
+    answers = {IDYES};
+    size_t before = shown.size();
+    Run(CGroupTreeView::ID_FILE_CLOSE_ALL);
+    EXPECT_EQ(view->GetFileCount(), 0);
+    EXPECT_EQ(shown.size(), before + 1);
+    EXPECT_FALSE(Update(CGroupTreeView::ID_FILE_CLOSE_ALL).enabled);
+    EXPECT_EQ(view->GetCurrentItem(), view->GetTopItem());
+}
