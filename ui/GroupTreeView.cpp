@@ -79,6 +79,7 @@ ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CGroupTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CGroupTreeView::OnEndLabelEdit)
 ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CGroupTreeView::OnCustomDraw)
 ON_WM_RBUTTONDOWN()
+ON_WM_CAPTURECHANGED()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -408,10 +409,10 @@ BOOL CGroupTreeView::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam,
     return CTreeView::OnChildNotify(message, wParam, lParam, pResult);
 }
 
-LRESULT CGroupTreeView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CAPTURECHANGED)
-        m_dragHelper.OnMessage(message, wParam, lParam);
-    return CTreeView::WindowProc(message, wParam, lParam);
+void CGroupTreeView::OnCaptureChanged(CWnd* pWnd) {
+    // The tree lost the mouse: a drag in progress ends.
+    m_dragHelper.OnMessage(WM_CAPTURECHANGED, 0, (LPARAM)(pWnd != nullptr ? pWnd->m_hWnd : nullptr));
+    Default();
 }
 
 // ---- Command routing ------------------------------------------------------------------------

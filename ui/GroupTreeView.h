@@ -137,7 +137,6 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // ---- Settings a derived view fills before the first update ----
     CIRightPaneHost* m_pRightPane = nullptr;
@@ -248,6 +247,7 @@ protected:
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnCaptureChanged(CWnd* pWnd);
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };

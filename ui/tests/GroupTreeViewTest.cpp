@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <functional>
@@ -618,6 +619,12 @@ TEST_F(GroupTreeViewTest, DraggingInsideTheTreeHighlightsAndDrops) {
     drag.OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(rt.CenterPoint().x, rt.CenterPoint().y));
     EXPECT_EQ(ChildNames(*FindGroup(root, "波")), std::vector<std::string>{"卡一"});
     EXPECT_TRUE(doc->IsModified());
+    // Another window taking the mouse ends a drag of the tree.
+    AfxSendNotify(&Tree(), &nm.hdr, TVN_BEGINDRAG);
+    ASSERT_TRUE(drag.IsDragging());
+    frame->SetCapture();
+    EXPECT_FALSE(drag.IsDragging());
+    ReleaseCapture();
     // The other view of a drop: a list asks the tree by message.
     GROUPDROPQUERY q;
     q.pt = rt.CenterPoint();
@@ -952,4 +959,33 @@ TEST_F(GroupTreeViewTest, SaveAllWritesModifiedFilesAndCloseAllAsksFirst) {
     EXPECT_EQ(shown.size(), before + 1);
     EXPECT_FALSE(Update(CGroupTreeView::ID_FILE_CLOSE_ALL).enabled);
     EXPECT_EQ(view->GetCurrentItem(), view->GetTopItem());
+}
+
+TEST_F(GroupTreeViewTest, AMouseDragMovesACardIntoAGroup) {
+    CString a = WriteBook("甲簿", [](CTestFolder& root) {
+        Folder(&root, "阿");
+        Card(&root, "卡一");
+    });
+    CQuillmarBaseDoc* doc = view->OpenFile(a, FALSE);
+    CGroup* root = view->GetRootGroup(doc);
+    Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);
+    FocusTree();
+    CRect from, to;
+    Tree().GetItemRect(Item(FindCard(root, "卡一")), &from, TRUE);
+    Tree().GetItemRect(Item(FindGroup(root, "阿")), &to, TRUE);
+    QWidget* w = Tree().GetWidget();
+    auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+        QPointF local(pt.x, pt.y);
+        QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    send(QEvent::MouseButtonPress, from.CenterPoint(), Qt::LeftButton);
+    send(QEvent::MouseMove, from.CenterPoint() + CPoint(0, -8), Qt::LeftButton);
+    ASSERT_TRUE(view->GetDragHelper().IsDragging());
+    send(QEvent::MouseMove, to.CenterPoint(), Qt::LeftButton);
+    EXPECT_EQ(Tree().GetDropHilightItem(), Item(FindGroup(root, "阿")));
+    send(QEvent::MouseButtonRelease, to.CenterPoint(), Qt::NoButton);
+    EXPECT_FALSE(view->GetDragHelper().IsDragging());
+    EXPECT_EQ(ChildNames(*FindGroup(root, "阿")), std::vector<std::string>{"卡一"});
 }
