@@ -989,3 +989,33 @@ TEST_F(GroupTreeViewTest, AMouseDragMovesACardIntoAGroup) {
     EXPECT_FALSE(view->GetDragHelper().IsDragging());
     EXPECT_EQ(ChildNames(*FindGroup(root, "阿")), std::vector<std::string>{"卡一"});
 }
+
+TEST_F(GroupTreeViewTest, AFileRootDroppedIntoAnotherFileBecomesAGroupThere) {
+    CString a = WriteBook("甲簿", [](CTestFolder& root) { Folder(&root, "阿"); });
+    CString b = WriteBook("乙簿", [](CTestFolder& root) {
+        CTestFolder* x = Folder(&root, "波");
+        Card(x, "卡一");
+        Card(&root, "卡二");
+    });
+    CQuillmarBaseDoc* docA = view->OpenFile(a, FALSE);
+    CQuillmarBaseDoc* docB = view->OpenFile(b, FALSE);
+    CGroup* rootA = view->GetRootGroup(docA);
+    CGroup* rootB = view->GetRootGroup(docB);
+    HTREEITEM hB = view->GetFileAt(1)->hItem;
+    // Not into itself or below.
+    EXPECT_FALSE(view->DoDrop(hB, Item(FindGroup(rootB, "波")), 0, TRUE, FALSE, nullptr));
+    EXPECT_TRUE(view->DoDrop(hB, Item(FindGroup(rootA, "阿")), 0, FALSE, FALSE, nullptr));
+    // The file stays open, empty, with its root picture; its children live in a new group.
+    EXPECT_EQ(view->GetFileCount(), 2);
+    EXPECT_TRUE(rootB->IsEmpty());
+    EXPECT_EQ(Tree().GetChildItem(hB), nullptr);
+    int image = -1, sel = -1;
+    Tree().GetItemImage(hB, image, sel);
+    EXPECT_EQ(image, kFileImage);
+    CGroup* moved = FindGroup(rootA, "乙簿");
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->GetParent(), FindGroup(rootA, "阿"));
+    EXPECT_EQ(ChildNames(*moved), (std::vector<std::string>{"波", "卡二"}));
+    EXPECT_TRUE(docA->IsModified());
+    EXPECT_TRUE(docB->IsModified());
+}
