@@ -1162,7 +1162,8 @@ void CGroupTreeView::CutToClipboard(HTREEITEM hItem, BOOL bEmptyFirst) {
         CGroup* pNew = CreateGroupFor(pRoot);
         if (pNew == nullptr)
             return;
-        pNew->SetName(pRoot->GetName());
+        if (pNew->GetName().IsEmpty())
+            pNew->SetName(pRoot->GetName());
         pRoot->MoveContentsTo(pNew);
         // The items go first, unbound, then the records move.
         while (HTREEITEM hChild = Tree().GetChildItem(hItem))
@@ -1307,7 +1308,8 @@ BOOL CGroupTreeView::MoveFileRootInto(HTREEITEM hSource, HTREEITEM hTarget, int 
     CGroup* pNew = CreateGroupFor(pRoot);
     if (pNew == nullptr)
         return FALSE;
-    pNew->SetName(pRoot->GetName());
+    if (pNew->GetName().IsEmpty())
+        pNew->SetName(pRoot->GetName());
     pRoot->MoveContentsTo(pNew);
     if (!m_groupHelper.AddObjectToGroup(pNew, pTarget, TRUE)) {
         delete pNew;
