@@ -1019,3 +1019,38 @@ TEST_F(GroupTreeViewTest, AFileRootDroppedIntoAnotherFileBecomesAGroupThere) {
     EXPECT_TRUE(docA->IsModified());
     EXPECT_TRUE(docB->IsModified());
 }
+
+TEST_F(GroupTreeViewTest, MessagesAndFileLookupsOfOtherViews) {
+    CString a = WriteBook("甲簿", [](CTestFolder& root) { Card(&root, "卡一"); });
+    CString b = WriteBook("乙簿", [](CTestFolder&) {});
+    CString c = WriteBook("丙簿", [](CTestFolder&) {});
+    CQuillmarBaseDoc* docA = view->OpenFile(a, FALSE);
+    CQuillmarBaseDoc* docB = view->OpenFile(b, FALSE);
+    CQuillmarBaseDoc* docC = view->OpenFile(c, FALSE);
+    CGroup* rootA = view->GetRootGroup(docA);
+    // Another view selects an item by message; 0 means the top item.
+    HTREEITEM card = Item(FindCard(rootA, "卡一"));
+    view->SendMessage(WM_GROUPVIEW_SELECTITEM, 0, (LPARAM)card);
+    EXPECT_EQ(view->GetCurrentItem(), card);
+    EXPECT_EQ(docA->GetCurrentObject(), FindCard(rootA, "卡一"));
+    view->SendMessage(WM_GROUPVIEW_SETTEXT, 0, (LPARAM) "新名字");
+    EXPECT_EQ(Tree().GetItemText(card), "新名字");
+    Run(CGroupTreeView::ID_MOVE_UP);
+    EXPECT_EQ(view->GetCurrentItem(), view->GetFileAt(0)->hItem);
+    view->SendMessage(WM_GROUPVIEW_SELECTITEM, 0, 0);
+    EXPECT_EQ(view->GetCurrentItem(), view->GetTopItem());
+
+    EXPECT_TRUE(view->SelectFileByIndex(2));
+    EXPECT_EQ(view->GetCurrentDocument(), docC);
+    EXPECT_FALSE(view->SelectFileByIndex(3));
+    EXPECT_FALSE(view->SelectFileByIndex(-1));
+    EXPECT_EQ(view->FindDocumentOfGroup(view->GetRootGroup(docB)), docB);
+    CStringList names;
+    EXPECT_EQ(view->GetOpenFiles(names, FALSE), 3);
+    EXPECT_EQ(names.GetHead(), "甲簿");
+    // The next file that is not locked, wrapping round.
+    view->GetRootGroup(docA)->SetPassword("p");
+    view->GetRootGroup(docA)->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+    EXPECT_EQ(view->FindNextUnlockedFile(view->GetFileAt(2)), view->GetFileAt(1));
+    EXPECT_EQ(view->FindNextUnlockedFile(view->GetFileAt(1)), view->GetFileAt(2));
+}
