@@ -178,10 +178,25 @@ void ServiceStandIn::AcceptLoop() {
     }
 }
 
+void ServiceStandIn::SetHandler(Handler handler) {
+    std::lock_guard<std::mutex> lock(m_handlerLock);
+    m_handler = std::move(handler);
+}
+
 Reply ServiceStandIn::ReplyFor(const RecordedRequest& request) const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    auto it = m_replies.find(request.page);
-    return it != m_replies.end() ? it->second : DefaultReply(request.method, request.page);
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto it = m_replies.find(request.page);
+        if (it != m_replies.end())
+            return it->second;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_handlerLock);
+        Reply reply;
+        if (m_handler && m_handler(request, reply))
+            return reply;
+    }
+    return DefaultReply(request.method, request.page);
 }
 
 bool ServiceStandIn::WaitWhileConnected(int fd, int ms) {

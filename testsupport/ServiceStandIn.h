@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -69,6 +70,10 @@ public:
 
     // The reply of a page ("ecard/sms/sendsms.asp") from now on, in place of its default.
     void SetReply(const std::string& page, Reply reply);
+    // Answers the requests no scripted reply covers (before the defaults) when it returns true.
+    // It runs on the server's threads, one request at a time.
+    typedef std::function<bool(const RecordedRequest&, Reply&)> Handler;
+    void SetHandler(Handler handler);
     // The reply of the pages of the service's table, and 404 for any other page.
     static Reply DefaultReply(const std::string& method, const std::string& page);
 
@@ -99,6 +104,8 @@ private:
     mutable std::condition_variable m_changed;
     std::vector<std::thread> m_workers;
     std::map<std::string, Reply> m_replies;
+    Handler m_handler;
+    mutable std::mutex m_handlerLock;
     std::vector<RecordedRequest> m_requests;
     int m_abandoned = 0;
 };
