@@ -688,7 +688,17 @@ TEST_F(GroupTreeViewTest, WhileALabelIsEditedTheClipboardKeysWorkOnItsText) {
     EXPECT_NE(Tree().GetEditControl(), nullptr);
     EXPECT_FALSE(view->IsClipboardEmpty());
     EXPECT_TRUE(FindGroup(root, "阿")->IsEmpty());
+    // Del clears the selected text of the label, not the item.
+    edit->SetWindowText("阿组");
+    edit->SetSel(0, -1);
+    Run(CGroupTreeView::ID_DELETE);
+    CString text;
+    edit->GetWindowText(text);
+    EXPECT_EQ(text, "");
+    EXPECT_NE(FindGroup(root, "阿"), nullptr);
+    EXPECT_TRUE(Update(CGroupTreeView::ID_PASTE).enabled);
     Tree().EndEditLabelNow(TRUE);
+    EXPECT_EQ(Tree().GetItemText(Item(FindGroup(root, "阿"))), "阿");
 }
 
 TEST_F(GroupTreeViewTest, DeleteSelectsTheNextUnlockedSiblingOrTheParent) {
@@ -1053,4 +1063,16 @@ TEST_F(GroupTreeViewTest, MessagesAndFileLookupsOfOtherViews) {
     view->GetRootGroup(docA)->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
     EXPECT_EQ(view->FindNextUnlockedFile(view->GetFileAt(2)), view->GetFileAt(1));
     EXPECT_EQ(view->FindNextUnlockedFile(view->GetFileAt(1)), view->GetFileAt(2));
+
+    // A record form confirmed its edit: the renamed record goes to its sorted place.
+    Card(view->GetRootGroup(docB), "甲");
+    Card(view->GetRootGroup(docB), "乙");
+    HTREEITEM hB = view->GetFileAt(1)->hItem;
+    view->GetGroupHelper().InsertChildren(hB, view->GetRootGroup(docB), TVI_LAST, 3);
+    CContent* first = FindCard(view->GetRootGroup(docB), "甲");
+    Tree().SelectItem(Item(first));
+    first->SetName("赵");
+    view->SendMessage(WM_VIEW_BUSY, 102, 32821);
+    EXPECT_EQ(ChildNames(*view->GetRootGroup(docB)), (std::vector<std::string>{"乙", "赵"}));
+    EXPECT_EQ(view->GetCurrentItem(), Item(first));
 }
