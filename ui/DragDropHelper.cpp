@@ -17,12 +17,14 @@ int YOf(LPARAM lParam) {
     return (short)HIWORD(lParam);
 }
 
-// A drag image starts with the drag and the cursor image at the same hot spot.
+// A drag image starts with the drag and the cursor image, the cursor image being the drag image
+// itself: the window layer merges it at the offset given, so an offset of 0 lays it exactly over
+// the drag image (the hot spots coincide) instead of doubling the picture.
 void StartDragImage(CImageList* pImage, CPoint hot) {
     if (pImage == nullptr)
         return;
     pImage->BeginDrag(0, hot);
-    pImage->SetDragCursorImage(0, hot);
+    pImage->SetDragCursorImage(0, CPoint(0, 0));
 }
 
 // The distance outside a window within which a held pointer scrolls it.
