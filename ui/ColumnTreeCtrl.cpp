@@ -5,7 +5,7 @@
 #include <algorithm>
 
 IMPLEMENT_DYNAMIC(CCustomTreeChildCtrl, CTreeCtrl)
-IMPLEMENT_DYNAMIC(CColumnTreeCtrl, CStatic)
+IMPLEMENT_DYNCREATE(CColumnTreeCtrl, CStatic)
 
 namespace {
 constexpr UINT kHeaderId = 1;
@@ -31,6 +31,8 @@ CString ColumnTreeTextPart(const CString& text, int n) {
 // ---- CCustomTreeChildCtrl -------------------------------------------------------------------
 
 LRESULT CCustomTreeChildCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CAPTURECHANGED && m_pDragHelper != nullptr)
+        m_pDragHelper->OnMessage(message, wParam, lParam);
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST &&
         OfferToHooker(this, message, wParam, lParam))
         return 0;
@@ -184,6 +186,8 @@ void CColumnTreeCtrl::CreateChildren() {
         return;
     CRect none(0, 0, 0, 0);
     m_tree.Create(WS_CHILD | WS_VISIBLE | TVS_NOHSCROLL | TVS_NOTOOLTIPS, none, this, kTreeId);
+    m_tree.m_pDragHelper = &m_dragHelper;
+    m_dragHelper.SetTreeCtrl(&m_tree);
     m_header.Create(WS_CHILD | WS_VISIBLE | HDS_BUTTONS | HDS_FULLDRAG, none, this, kHeaderId);
     m_cornerHeader.Create(WS_CHILD, none, this, kCornerId);
     m_hScroll.Create(WS_CHILD | SBS_HORZ | SBS_BOTTOMALIGN, none, this, kScrollId);
@@ -371,12 +375,32 @@ BOOL CColumnTreeCtrl::OnEraseBkgnd(CDC*) {
     return TRUE;
 }
 
+BOOL CColumnTreeCtrl::PreTranslateMessage(MSG* pMsg) {
+    if (m_dragHelper.FilterMessage(pMsg))
+        return TRUE;
+    return CStatic::PreTranslateMessage(pMsg);
+}
+
+BOOL CColumnTreeCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam,
+                                    LRESULT* pResult) {
+    if (m_dragHelper.OnMessage(message, wParam, lParam)) {
+        if (pResult != nullptr)
+            *pResult = 0;
+        return TRUE;
+    }
+    return CStatic::OnChildNotify(message, wParam, lParam, pResult);
+}
+
 BOOL CColumnTreeCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     auto* nm = reinterpret_cast<NMHDR*>(lParam);
     if (!nm)
         return FALSE;
     if (nm->idFrom == kTreeId && nm->code == NM_CUSTOMDRAW) {
         OnCustomDraw(nm, pResult);
+        return TRUE;
+    }
+    if (nm->idFrom == kTreeId && m_dragHelper.OnMessage(WM_NOTIFY, wParam, lParam)) {
+        *pResult = 0;
         return TRUE;
     }
     if (nm->idFrom == kHeaderId && nm->code == HDN_ITEMCHANGING) {

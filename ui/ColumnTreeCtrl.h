@@ -7,6 +7,7 @@
 
 #include "platform/gui/HeaderCtrl.h"
 #include "platform/gui/TreeCtrl.h"
+#include "ui/DragDropHelper.h"
 #include "ui/HookedWnd.h"
 #include "ui/KovTreeCtrlEnhancer.h"
 
@@ -19,6 +20,8 @@ public:
 
     int m_firstColumnWidth = 0;
     int m_offset = 0; // the horizontal scroll offset
+    // Hears that the tree lost the mouse capture (a drag in progress then ends).
+    CDragDropHelper* m_pDragHelper = nullptr;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -33,7 +36,7 @@ protected:
 #define COLUMNTREE_MAX_COLUMNS 16
 
 class CColumnTreeCtrl : public CStatic {
-    DECLARE_DYNAMIC(CColumnTreeCtrl)
+    DECLARE_DYNCREATE(CColumnTreeCtrl)
 public:
     CColumnTreeCtrl();
     ~CColumnTreeCtrl() override;
@@ -62,6 +65,12 @@ public:
 
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void PreSubclassWindow() override;
+    // Both offer the drag engine the tree's messages first.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+    // Drags the selected rows; the owner attaches it to GetTreeCtrl() and gives the callbacks.
+    CTreeCtrlExDragDropHelper m_dragHelper;
 
 protected:
     CCustomTreeChildCtrl m_tree;

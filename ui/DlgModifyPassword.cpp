@@ -1,7 +1,7 @@
-#include "shell/DlgModifyPassword.h"
+#include "ui/DlgModifyPassword.h"
 
 #include "platform/gui/MessageBox.h"
-#include "shell/DlgInputPassword.h"
+#include "ui/DlgInputPassword.h"
 
 enum { IDC_PASSWORD_CONFIRM = 1007, IDC_PASSWORD = 1009 };
 

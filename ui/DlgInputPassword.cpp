@@ -1,4 +1,4 @@
-#include "shell/DlgInputPassword.h"
+#include "ui/DlgInputPassword.h"
 
 enum { IDC_PASSWORD = 1009 };
 

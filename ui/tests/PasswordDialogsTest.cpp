@@ -1,7 +1,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
-#include "shell/DlgInputPassword.h"
-#include "shell/DlgModifyPassword.h"
+#include "ui/DlgInputPassword.h"
+#include "ui/DlgModifyPassword.h"
 
 #include <QTemporaryDir>
 #include <QTimer>
