@@ -446,6 +446,11 @@ TEST_F(MainFrameTest, FilesOpenInTheirModulesByExtension) {
     EXPECT_TRUE((*app->m_pRecentFileList)[0].IsEmpty());
     EXPECT_TRUE((*app->m_pRecentNoteList)[0].IsEmpty());
     ASSERT_TRUE(Exit(*app));
+    app.reset();
+    app = Start();
+    ASSERT_TRUE(app);
+    EXPECT_EQ((*app->m_pRecentSenderList)[0], "/d/x.SDR") << "kept across starts";
+    ASSERT_TRUE(Exit(*app));
 }
 
 TEST_F(MainFrameTest, AStartWithFilesOpensThemAfterTheWindowShowsAndSkipsPresetFiles) {
