@@ -2,6 +2,7 @@
 
 #include "links/ServiceAddress.h"
 #include "platform/base/ModuleDir.h"
+#include "platform/base/Profile.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/CommandLineInfo.h"
 #include "platform/gui/Dc.h"
@@ -326,6 +327,8 @@ BOOL CSmsApp::OnIdle(LONG lCount) {
 int CSmsApp::ExitInstance() {
     for (CShellModule* module : AfxGetShellModules())
         module->OnExit(this);
+    // The options and lists go to the profile in one write of the file.
+    CProfileWriteBatch batch;
     m_options.SaveAll();
     for (CRecentFileList* list : {m_pRecentFileList, m_pRecentSenderList, m_pRecentNoteList,
                                   m_pRecentScheduleList})

@@ -340,7 +340,14 @@ bool SaveLocked() {
     return false;
 }
 
+int g_batchDepth = 0;     // live CProfileWriteBatch objects
+bool g_batchDirty = false; // a change waits for the batch to end
+
 LONG Saved() {
+    if (g_batchDepth > 0) {
+        g_batchDirty = true;
+        return ERROR_SUCCESS;
+    }
     return SaveLocked() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
@@ -723,6 +730,19 @@ BOOL CProfileStore::GetProfileBinary(LPCSTR section, LPCSTR entry, BYTE** ppData
 BOOL CProfileStore::WriteProfileBinary(LPCSTR section, LPCSTR entry, const BYTE* pData,
                                        UINT nBytes) {
     return WriteEntry(SectionPath(section), entry, REG_BINARY, pData, nBytes);
+}
+
+CProfileWriteBatch::CProfileWriteBatch() {
+    std::lock_guard<std::mutex> lock(g_lock);
+    ++g_batchDepth;
+}
+
+CProfileWriteBatch::~CProfileWriteBatch() {
+    std::lock_guard<std::mutex> lock(g_lock);
+    if (--g_batchDepth == 0 && g_batchDirty) {
+        g_batchDirty = false;
+        SaveLocked();
+    }
 }
 
 void CProfileStore::ReloadForTesting() {

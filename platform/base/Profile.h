@@ -104,3 +104,14 @@ private:
     CString m_company;
     CString m_app;
 };
+
+// Every change writes the whole file out (and waits for the disk). While a batch lives, changes
+// stay in memory and the file is written once, when the last batch goes: for a run of many values
+// written together (the options at exit). A change in a batch is never reported as failed.
+class CProfileWriteBatch {
+public:
+    CProfileWriteBatch();
+    ~CProfileWriteBatch();
+    CProfileWriteBatch(const CProfileWriteBatch&) = delete;
+    CProfileWriteBatch& operator=(const CProfileWriteBatch&) = delete;
+};

@@ -1,7 +1,6 @@
 // Start-up and exit figures of the program: from the application object's construction to a
 // shown main window whose first idle pass has run (faces and icons loaded, command states up to
-// date), and from the exit command to the end of the exit (most of which is the profile written
-// back value by value). Runs in a temporary folder of its own,
+// date), and from the exit command to the end of the exit (the profile written back). Runs in a temporary folder of its own,
 // as a first start (the shipped faces copied in) and then as later starts; prints the first, best
 // and median time of each (target: under 1 s each).
 #include "platform/gui/TrayIcon.h"

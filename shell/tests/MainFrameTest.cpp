@@ -204,6 +204,17 @@ TEST_F(MainFrameTest, StartsWithItsBarsFoldersAndTrayAndEndsInOrder) {
 
     EXPECT_EQ(frame->GetToolBar().GetCount(), 37);
     EXPECT_EQ(frame->GetToolBar().GetItemID(36), (UINT)ID_FILE_CLOSE);
+    // After the first idle pass the buttons follow their commands: those of modules not in this
+    // build stay disabled, the application's own are enabled.
+    app->OnIdle(0);
+    CToolBar& tools = frame->GetToolBar();
+    auto disabled = [&](UINT id) {
+        return (tools.GetButtonStyle(tools.CommandToIndex(id)) & TBBS_DISABLED) != 0;
+    };
+    EXPECT_TRUE(disabled(ID_SEND));
+    EXPECT_TRUE(disabled(ID_NEW_CONTACT));
+    EXPECT_TRUE(disabled(ID_FILE_SAVE));
+    EXPECT_FALSE(disabled(ID_SMS_CENTER));
     EXPECT_EQ(frame->GetStatusBar().GetCount(), 5);
     EXPECT_EQ(frame->GetStatusBar().GetItemID(1), (UINT)ID_INDICATOR_DEVICE);
 
@@ -244,6 +255,7 @@ TEST_F(MainFrameTest, ScreenshotsOfEachFolderAndStyle) {
     CMainFrame* frame = app->GetMainFrame();
     frame->SendMessage(WM_SYSCOMMAND, SC_RESTORE_CMD, 0);
     frame->MoveWindow(0, 0, 900, 600);
+    app->OnIdle(0); // the tool bar shows which commands work
     Pump();
     const UINT modules[] = {ID_MODULE_ADDRESSBOOK, ID_MODULE_SMS, ID_MODULE_NOTES,
                             ID_MODULE_CALENDAR, ID_MODULE_INFO};
@@ -445,6 +457,11 @@ TEST_F(MainFrameTest, FilesOpenInTheirModulesByExtension) {
     EXPECT_EQ((*app->m_pRecentSenderList)[0], "/d/x.SDR");
     EXPECT_TRUE((*app->m_pRecentFileList)[0].IsEmpty());
     EXPECT_TRUE((*app->m_pRecentNoteList)[0].IsEmpty());
+    ASSERT_TRUE(Exit(*app));
+    app.reset();
+    app = Start();
+    ASSERT_TRUE(app);
+    EXPECT_EQ((*app->m_pRecentSenderList)[0], "/d/x.SDR") << "kept across starts";
     ASSERT_TRUE(Exit(*app));
 }
 

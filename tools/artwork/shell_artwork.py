@@ -411,21 +411,8 @@ def reduce(canvas):
 
 
 def dib(canvas):
-    w, h = canvas.width, canvas.height
-    xor = bytearray()
-    for row in reversed(canvas.pixels):
-        for r, g, b, a in row:
-            xor += bytes((b, g, r, a))
-    stride = ((w + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(canvas.pixels):
-        line = bytearray(stride)
-        for x, p in enumerate(row):
-            if p[3] < 128:
-                line[x // 8] |= 0x80 >> (x % 8)
-        mask += line
-    info = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    return info + bytes(xor) + bytes(mask)
+    """The image of an icon: the one image of a cursor file of the same picture."""
+    return write_cursor(canvas, (0, 0))[6 + 16:]
 
 
 def write_icon(canvas):

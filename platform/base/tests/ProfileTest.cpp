@@ -281,6 +281,28 @@ TEST_F(ProfileTest, AChangeThatCannotBeSavedIsReported) {
     fs::remove(File());
 }
 
+TEST_F(ProfileTest, ABatchWritesTheFileOnceWhenTheLastBatchEnds) {
+    CProfileStore app;
+    app.WriteProfileInt("General", "A", 1);
+    const std::string before = FileText();
+    {
+        CProfileWriteBatch outer;
+        EXPECT_TRUE(app.WriteProfileInt("General", "A", 2));
+        {
+            CProfileWriteBatch inner;
+            EXPECT_TRUE(app.WriteProfileString("General", "B", "乙"));
+        }
+        EXPECT_EQ(FileText(), before) << "nothing written while a batch lives";
+        EXPECT_EQ(2u, app.GetProfileInt("General", "A", 0)) << "but in effect at once";
+    }
+    CProfileStore::ReloadForTesting();
+    EXPECT_EQ(2u, app.GetProfileInt("General", "A", 0));
+    EXPECT_STREQ("乙", (const char*)app.GetProfileString("General", "B"));
+    // A batch without changes leaves the file alone.
+    { CProfileWriteBatch idle; }
+    EXPECT_NE(FileText(), before);
+}
+
 // Written by the test below, read back by a fresh process.
 TEST(ProfileChild, ReadsSampleAfterRestart) {
     if (!child_process::Role())
