@@ -1,0 +1,176 @@
+#include "links/SmsGateway.h"
+
+#include <cstring>
+
+#include "core/DateTime.h"
+#include "core/ReplyStatus.h"
+#include "core/StringUtil.h"
+#include "links/AsyncInternet.h"
+#include "links/HttpRequest.h"
+#include "links/ServiceAddress.h"
+#include "platform/base/Sync.h"
+#include "sms/Sender.h"
+
+namespace {
+
+struct ResultText {
+    int code;
+    const char* text;
+};
+
+// Looked up in this order.
+const ResultText kResultTexts[] = {
+    {30, "服务器发送给对方手机时失败"},
+    {40, "操作被用户终止"},
+    {10, "接收方手机号码不正确"},
+    {13, "手机号码不正确"},
+    {11, "对方手机号码不存在或无效"},
+    {12, "不允许向对方手机发信"},
+    {20, "短信内容太长"},
+    {50, "短信内容中包含非法或不健康词汇"},
+    {101, "服务器的回应出错"},
+    {110, "系统维护中"},
+    {111, "系统升级中"},
+    {112, "业务暂停"},
+    {113, "发信接口已更改"},
+    {120, "用户名/密码错误"},
+    {121, "用户帐户被锁定"},
+    {122, "用户帐户被冻结"},
+    {125, "无法与短信服务器通信"},
+    {126, "短信服务器回应出错"},
+    {127, "移动与联通之间不能互发"},
+    {128, "中国移动暂停此项业务"},
+    {129, "中国联通暂停此项业务"},
+    {140, "本日发送的短信数目已超出限制"},
+    {141, "本次发送的短信数目已超出限制"},
+    {142, "本月发送的短信数目已超出限制"},
+};
+
+// Posts on a worker thread and pumps until its thread has ended.
+int PostPumping(const CString& url, const CString& form, CString& reply,
+                const GatewayPump& pump) {
+    CInetThread worker;
+    worker.m_bAutoDelete = FALSE;
+    worker.m_strUrl = url;
+    worker.m_strBody = form;
+    worker.m_strAgent = GetHttpAgentName();
+    worker.m_strHeaders = FormatFormPostHeaders(worker.m_strAgent);
+    if (!worker.CreateThread())
+        return HttpPostForm(url, form, reply); // no thread: the post still goes, unpumped
+    while (WaitForSingleObject(worker.m_hThread, 0) != WAIT_OBJECT_0) {
+        pump();
+        WaitForSingleObject(worker.m_hThread, 10);
+    }
+    if (worker.m_nResult == INET_RESULT_OK)
+        reply = worker.m_strReply;
+    return worker.m_nResult;
+}
+
+// The text between two keys of a received record (to the end without a second key); FALSE
+// when a key is missing.
+BOOL Between(const CString& piece, LPCTSTR from, LPCTSTR to, CString& out) {
+    int start = piece.Find(from);
+    if (start < 0)
+        return FALSE;
+    start += static_cast<int>(std::strlen(from));
+    if (!to) {
+        out = piece.Mid(start);
+        return TRUE;
+    }
+    int end = piece.Find(to, start);
+    if (end < 0)
+        return FALSE;
+    out = piece.Mid(start, end - start);
+    return TRUE;
+}
+
+} // namespace
+
+CString GetSmsResultText(int nCode) {
+    if (nCode >= INET_RESULT_NOT_HTTP && nCode <= INET_RESULT_NETWORK_ERROR)
+        return GetRequestErrorText(nCode);
+    for (const ResultText& r : kResultTexts)
+        if (r.code == nCode)
+            return r.text;
+    return "操作出错";
+}
+
+CString FormatGatewaySendForm(const _CSender& account, LPCTSTR content, LPCTSTR number,
+                              int nIllegal) {
+    const SSenderRemoteAccount& remote = account.GetRecord().m_remote;
+    CString form;
+    form.Format("\r\nN=n&AppType=%s&AppVer=%s&Illegal=%d&User=%s&Password=%s&Phone=%s&Content=%s",
+                "", UrlEncodeString(SMS_GATEWAY_APP_VERSION).GetString(), nIllegal,
+                UrlEncodeString(remote.m_strUserId).GetString(),
+                UrlEncodeString(remote.m_strPassword).GetString(),
+                UrlEncodeString(number).GetString(), UrlEncodeString(content).GetString());
+    return form;
+}
+
+CString FormatGatewayReceiveForm(const _CSender& account) {
+    const SSenderRemoteAccount& remote = account.GetRecord().m_remote;
+    CString form;
+    form.Format("\r\nN=n&AppType=%s&AppVer=%s&User=%s&Password=%s", "",
+                UrlEncodeString(SMS_GATEWAY_APP_VERSION).GetString(),
+                UrlEncodeString(remote.m_strUserId).GetString(),
+                UrlEncodeString(remote.m_strPassword).GetString());
+    return form;
+}
+
+int PostToGateway(LPCTSTR page, const CString& form, CString& strText, CString* pReply,
+                  const GatewayPump& pump) {
+    const CString url = GetServiceUrl(page);
+    CString reply;
+    int transport = pump ? PostPumping(url, form, reply, pump) : HttpPostForm(url, form, reply);
+    CReplyStatus status;
+    int code = status.Parse(transport, reply, TRUE);
+    strText = transport == INET_RESULT_OK ? status.m_strText : CString();
+    if (pReply)
+        *pReply = reply;
+    return code;
+}
+
+int GatewaySend(const _CSender& account, LPCTSTR content, LPCTSTR number, int nIllegal,
+                CString& strText, const GatewayPump& pump) {
+    return PostToGateway(SMS_GATEWAY_SEND_PAGE,
+                         FormatGatewaySendForm(account, content, number, nIllegal), strText,
+                         nullptr, pump);
+}
+
+int ParseReceivedSms(const CString& reply, _CSender& account, _CSmsBox& box) {
+    int sepStart = reply.Find("sep=");
+    if (sepStart < 0)
+        return 0;
+    sepStart += 4;
+    int fromPos = reply.Find("from=", sepStart);
+    if (fromPos <= sepStart)
+        return 0; // no separator: nothing can be split safely
+    const CString sep = reply.Mid(sepStart, fromPos - sepStart);
+
+    int added = 0;
+    int pos = reply.Find(sep, sepStart); // the header ends at the first separator
+    while (pos >= 0) {
+        int start = pos + sep.GetLength();
+        int next = reply.Find(sep, start);
+        CString piece = next >= 0 ? reply.Mid(start, next - start) : reply.Mid(start);
+        pos = next;
+        CString from, to, time, content;
+        if (!Between(piece, "from=", "to=", from) || !Between(piece, "to=", "time=", to) ||
+            !Between(piece, "time=", "content=", time) ||
+            !Between(piece, "content=", nullptr, content))
+            continue;
+        auto* sms = new _CSms();
+        sms->m_bBatch = FALSE;
+        sms->SetState(_CSms::STATE_HELD);
+        sms->m_nKind = _CSms::KIND_MOBILE;
+        sms->m_strContent = content;
+        sms->m_nSize = content.GetLength();
+        sms->m_sender = CNameCodeString(from);
+        sms->m_recipient.Set(account.GetName(), to);
+        CTime when;
+        sms->SetTime(ParseTimeText(time, when) ? when : CTime::GetCurrentTime());
+        box.AddSms(sms);
+        ++added;
+    }
+    return added;
+}
