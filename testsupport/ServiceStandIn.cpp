@@ -125,6 +125,12 @@ void ServiceStandIn::SetReply(const std::string& page, Reply reply) {
     m_replies[page] = std::move(reply);
 }
 
+void ServiceStandIn::SetResponder(const std::string& page,
+                                  std::function<Reply(const RecordedRequest&)> make) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_responders[page] = std::move(make);
+}
+
 std::vector<RecordedRequest> ServiceStandIn::Requests() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_requests;
@@ -179,6 +185,17 @@ void ServiceStandIn::AcceptLoop() {
 }
 
 Reply ServiceStandIn::ReplyFor(const RecordedRequest& request) const {
+    std::function<Reply(const RecordedRequest&)> make;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto found = m_responders.find(request.page);
+        if (found != m_responders.end())
+            make = found->second;
+    }
+    if (make) {
+        std::lock_guard<std::mutex> one(m_responderLock);
+        return make(request);
+    }
     std::lock_guard<std::mutex> lock(m_lock);
     auto it = m_replies.find(request.page);
     return it != m_replies.end() ? it->second : DefaultReply(request.method, request.page);

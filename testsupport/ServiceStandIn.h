@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -69,6 +70,9 @@ public:
 
     // The reply of a page ("ecard/sms/sendsms.asp") from now on, in place of its default.
     void SetReply(const std::string& page, Reply reply);
+    // From now on the page's reply is what the responder makes of each request (called on the
+    // server's threads, one request at a time); it takes the place of SetReply's.
+    void SetResponder(const std::string& page, std::function<Reply(const RecordedRequest&)> make);
     // The reply of the pages of the service's table, and 404 for any other page.
     static Reply DefaultReply(const std::string& method, const std::string& page);
 
@@ -99,6 +103,8 @@ private:
     mutable std::condition_variable m_changed;
     std::vector<std::thread> m_workers;
     std::map<std::string, Reply> m_replies;
+    std::map<std::string, std::function<Reply(const RecordedRequest&)>> m_responders;
+    mutable std::mutex m_responderLock;
     std::vector<RecordedRequest> m_requests;
     int m_abandoned = 0;
 };

@@ -8,6 +8,7 @@
 #include "platform/base/Profile.h"
 #include "platform/base/Time.h"
 #include "sms/Sender.h"
+#include "links/tests/CommDeviceTestSupport.h"
 #include "testsupport/NetTestEnv.h"
 
 using test_net::Reply;
@@ -15,23 +16,13 @@ using Kind = test_net::Reply::Kind;
 
 namespace {
 
-// The stand-in as the service, in a profile and program folder of the test's own.
-class SmsGatewayTest : public test_net::StandInTest {
+// The account's password holds bytes that must be encoded.
+class SmsGatewayTest : public commtest::GatewayTest {
 protected:
     void SetUp() override {
-        StandInTest::SetUp();
-        CProfileStore::ReloadForTesting();
-        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
-        account.GetRecord().m_remote.m_strUserId = "13800138000";
+        GatewayTest::SetUp();
         account.GetRecord().m_remote.m_strPassword = "p&w d";
     }
-    void TearDown() override { CProfileStore::ReloadForTesting(); }
-
-    test_folders::TempDir config;
-    test_folders::ScopedEnv configEnv{"QUILLMAR_CONFIG", config.str()};
-    test_folders::TempDir home;
-    test_folders::ScopedEnv homeEnv{"QUILLMAR_HOME", home.str()};
-    _CSender account{"小王"};
 };
 
 TEST_F(SmsGatewayTest, SendPostsTheFormByteForByte) {
