@@ -41,8 +41,22 @@ public:
     bool destroyed = false;
 };
 
-// The main window as far as the manager is concerned: new messages are filed unread into the
-// account's inbox.
+// What the main window does with new messages: each is filed unread into the account's inbox.
+// Answers the number filed.
+inline int FileHeldSms(_CSender* account, _CSmsBox* box) {
+    int filed = 0;
+    while (account && box && !box->IsSmsListEmpty()) {
+        POSITION pos = box->GetFirstSmsPosition();
+        _CSms* sms = box->GetNextSms(pos);
+        sms->SetState(_CSms::STATE_UNREAD);
+        if (!account->MoveSmsToStateBox(sms))
+            break;
+        ++filed;
+    }
+    return filed;
+}
+
+// The main window as far as the manager is concerned.
 class RecordingHost : public CICommDeviceHost {
 public:
     CISendProgress* CreateSendProgress(CISendProgressOwner*) override { return &progress; }
@@ -53,16 +67,7 @@ public:
         ++arrivals;
         if (onArrival)
             onArrival();
-        int filed = 0;
-        while (account && !refuse && !box->IsSmsListEmpty()) {
-            POSITION pos = box->GetFirstSmsPosition();
-            _CSms* sms = box->GetNextSms(pos);
-            sms->SetState(_CSms::STATE_UNREAD);
-            if (!account->MoveSmsToStateBox(sms))
-                break;
-            ++filed;
-        }
-        return filed > 0;
+        return !refuse && FileHeldSms(account, box) > 0;
     }
     _CSender* GetActiveSender() override { return active; }
     void PlayArrivalSound(const CString& path) override { sounds.push_back(path.GetString()); }
