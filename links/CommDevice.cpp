@@ -553,8 +553,11 @@ LRESULT CCommDevice::DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) {
     }
     LRESULT answer = m_pHost ? m_pHost->OnSmsArrived(pAccount, &m_holdingBox) : 0;
     // What left the box went to the account: it stays in the store until the account is saved.
+    std::set<const _CSms*> stillHeld;
+    for (POSITION pos = m_holdingBox.GetFirstSmsPosition(); pos;)
+        stillHeld.insert(m_holdingBox.GetNextSms(pos));
     for (auto& [held, copy] : before)
-        if (!m_holdingBox.Contains(held, FALSE))
+        if (!stillHeld.count(held))
             m_handed.push_back({pAccount, std::move(copy)});
 
     if (answer && pAccount && pAccount->GetRecord().m_receive.m_bPlaySound && m_pHost) {

@@ -1,8 +1,12 @@
 #include "links/SmsGateway.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/DateTime.h"
+#include "core/HanziString.h"
 #include "core/ReplyStatus.h"
 #include "core/StringUtil.h"
 #include "links/AsyncInternet.h"
@@ -145,15 +149,30 @@ int ParseReceivedSms(const CString& reply, _CSender& account, _CSmsBox& box) {
     int fromPos = reply.Find("from=", sepStart);
     if (fromPos <= sepStart)
         return 0; // no separator: nothing can be split safely
-    const CString sep = reply.Mid(sepStart, fromPos - sepStart);
+    const std::string sep(reply.GetString() + sepStart, fromPos - sepStart);
+
+    // One pass over the reply, character by character, so that a separator is only seen where a
+    // character starts and a long reply costs no more than its length.
+    const char* text = reply.GetString();
+    const size_t length = static_cast<size_t>(reply.GetLength());
+    std::vector<std::pair<size_t, size_t>> pieces; // after each separator, to the next
+    size_t pieceStart = std::string::npos;
+    for (size_t pos = static_cast<size_t>(sepStart); pos < length;) {
+        if (length - pos >= sep.size() && std::memcmp(text + pos, sep.data(), sep.size()) == 0) {
+            if (pieceStart != std::string::npos)
+                pieces.emplace_back(pieceStart, pos);
+            pos += sep.size();
+            pieceStart = pos;
+            continue;
+        }
+        pos += IsDoubleByteLead(static_cast<unsigned char>(text[pos])) && pos + 1 < length ? 2 : 1;
+    }
+    if (pieceStart != std::string::npos)
+        pieces.emplace_back(pieceStart, length);
 
     int added = 0;
-    int pos = reply.Find(sep, sepStart); // the header ends at the first separator
-    while (pos >= 0) {
-        int start = pos + sep.GetLength();
-        int next = reply.Find(sep, start);
-        CString piece = next >= 0 ? reply.Mid(start, next - start) : reply.Mid(start);
-        pos = next;
+    for (const auto& [start, end] : pieces) {
+        const CString piece(text + start, static_cast<int>(end - start));
         CString from, to, time, content;
         if (!Between(piece, "from=", "to=", from) || !Between(piece, "to=", "time=", to) ||
             !Between(piece, "time=", "content=", time) ||

@@ -1,6 +1,11 @@
 #include "links/SmsWordLists.h"
 
 #include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/HanziString.h"
 
 namespace {
 
@@ -58,18 +63,49 @@ const char* const* GetSmsWordList(int nList, int& nCount) {
     }
 }
 
+namespace {
+
+// The words lower-cased once, list by list.
+const std::vector<std::vector<std::string>>& LoweredLists() {
+    static const std::vector<std::vector<std::string>> lists = [] {
+        std::vector<std::vector<std::string>> out;
+        for (int list = 1; list <= kSmsWordListCount; ++list) {
+            int count = 0;
+            const char* const* words = GetSmsWordList(list, count);
+            std::vector<std::string> lowered;
+            for (int i = 0; i < count; ++i) {
+                CString word(words[i]);
+                word.MakeLower();
+                lowered.emplace_back(word.GetString());
+            }
+            out.push_back(std::move(lowered));
+        }
+        return out;
+    }();
+    return lists;
+}
+
+} // namespace
+
 int FindFilteredWord(const CString& content, CString& strFound) {
-    CString text(content);
-    text.MakeLower();
-    for (int list = 1; list <= kSmsWordListCount; ++list) {
-        int count = 0;
-        const char* const* words = GetSmsWordList(list, count);
-        for (int i = 0; i < count; ++i) {
-            CString word(words[i]);
-            word.MakeLower();
-            if (text.Find(word) >= 0) {
-                strFound += word;
-                return list;
+    CString lowered(content);
+    lowered.MakeLower();
+    const std::string_view text(lowered.GetString(), static_cast<size_t>(lowered.GetLength()));
+    // A word is found only where a character starts, never from the second byte of one.
+    std::vector<bool> starts(text.size() + 1, false);
+    for (size_t pos = 0; pos < text.size();) {
+        starts[pos] = true;
+        pos += IsDoubleByteLead(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+    }
+    const auto& lists = LoweredLists();
+    for (size_t list = 0; list < lists.size(); ++list) {
+        for (const std::string& word : lists[list]) {
+            for (size_t at = text.find(word); at != std::string_view::npos;
+                 at = text.find(word, at + 1)) {
+                if (starts[at]) {
+                    strFound += word.c_str();
+                    return static_cast<int>(list) + 1;
+                }
             }
         }
     }
