@@ -104,11 +104,13 @@ TEST_F(SmsWindowsTest, ProgressPaintsDuringAPostAndCancelStopsBeforeTheNextPart)
         watch.stop();
         CDlgSendSmsProgress* dlg = Progress();
         ASSERT_NE(nullptr, dlg);
+        CString counter;
+        dlg->GetDlgItemText(CDlgSendSmsProgress::IDC_PART_COUNTER, counter);
         QImage before = dlg->GetWidget()->grab().toImage();
         dlg->SetDlgItemText(CDlgSendSmsProgress::IDC_PART_COUNTER, "测试中");
         QCoreApplication::processEvents();
         paintedDuringPost = dlg->GetWidget()->grab().toImage() != before;
-        dlg->SaveScreenshot(ScreenPath("send-progress-running").c_str());
+        dlg->SetDlgItemText(CDlgSendSmsProgress::IDC_PART_COUNTER, counter);
         partsSentAtCancel = dlg->GetPartsSent();
         Click(dlg, IDCANCEL);
         stillSending = device.IsSending();
@@ -154,13 +156,27 @@ TEST_F(SmsWindowsTest, ProgressPaintsDuringAPostAndCancelStopsBeforeTheNextPart)
 TEST_F(SmsWindowsTest, RowsCountersAndBeadsFollowTheParts) {
     server.SetResponder(SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
         const bool last = r.body.find("Phone=13900000005") != std::string::npos;
-        return test_net::Reply::Text(last ? "120#密码错" : "0");
+        test_net::Reply reply = test_net::Reply::Text(last ? "120#密码错" : "0");
+        if (r.body.find("Phone=13900000003") != std::string::npos)
+            reply.delayMs = 150; // time to look at the window with a part in flight
+        return reply;
     });
     for (int i = 1; i <= 5; ++i)
         Pending(i == 3 ? std::string(320, 'x') + "y" : "你好，周末一起吃饭吧！",
                 (std::string("联系人") + std::to_string(i) + "\n1390000000" + std::to_string(i))
                     .c_str());
     CDlgSendSmsProgress* seen = nullptr;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        // The second part of the third recipient is on its way.
+        if (server.Requests().size() < 4 || !seen)
+            return;
+        watch.stop();
+        EXPECT_EQ(1, seen->GetPartsSent());
+        seen->SaveScreenshot(ScreenPath("send-progress-running").c_str());
+    });
+    watch.start();
     device.SetSender(&account);
     ASSERT_TRUE(device.BeginSend());
     seen = Progress();
