@@ -23,18 +23,23 @@ namespace {
 constexpr int kWideMaxDefault = 70;
 constexpr int kAnsiMaxDefault = 160;
 
-// The stored bytes of a message: what tells the store's messages apart.
+// Every stored field of a message, one after another: what tells the store's messages apart.
 std::string StoredKey(const _CSms& sms) {
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        const_cast<_CSms&>(sms).Serialize(ar);
-        ar.Close();
-    }
-    std::string bytes(static_cast<size_t>(file.GetLength()), '\0');
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-    return bytes;
+    std::string key;
+    auto add = [&key](const CString& text) {
+        key.append(text.GetString(), static_cast<size_t>(text.GetLength()));
+        key += '\x1f';
+    };
+    add(sms.m_sender.m_str);
+    add(sms.m_strSubject);
+    add(sms.m_strContent);
+    add(sms.m_recipient.m_str);
+    for (POSITION pos = sms.m_batchList.GetHeadPosition(); pos;)
+        add(sms.m_batchList.GetNext(pos));
+    key += std::to_string(sms.m_bBatch) + ',' + std::to_string(sms.GetState()) + ',' +
+           std::to_string(sms.m_nKind) + ',' + std::to_string(sms.m_nSize) + ',' +
+           std::to_string(sms.GetTime().GetTime());
+    return key;
 }
 
 BOOL SameMonth(const CTime& a, const CTime& b) {
