@@ -307,9 +307,7 @@ int CCommDevice::SendToRecipient(const std::vector<CString>& parts, const CStrin
         if (sms->m_nKind == _CSms::KIND_MOBILE) {
             result = SendPart(parts[i], number);
         } else if (sms->m_nKind == _CSms::KIND_INSTANT) {
-            // Direct messages to another running copy go over TCP; until that road exists
-            // nothing is attempted.
-            result = SMS_RESULT_NOT_TRIED;
+            result = SendDirectPart(parts[i], number);
         } else {
             result = SMS_RESULT_NOT_TRIED; // notes are left through the card service only
         }
@@ -414,6 +412,11 @@ int CCommDevice::SendPart(const CString& content, const CString& number) {
         m_dayLimits[user] = m_lastPartTime.GetTime();
     m_nLastResult = result;
     return result;
+}
+
+int CCommDevice::SendDirectPart(const CString&, const CString&) {
+    // The direct road over TCP to another running copy is not there yet: nothing is attempted.
+    return SMS_RESULT_NOT_TRIED;
 }
 
 void CCommDevice::FileSendResults(_CSmsBox* pBox) {

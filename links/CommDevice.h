@@ -165,8 +165,11 @@ public:
     BOOL CanClose(CString& strText) const;
 
 protected:
-    // One part to one number; virtual so a run can be driven without a gateway.
+    // One part to one number through the gateway (limits, word lists, post).
     virtual int SendPart(const CString& content, const CString& number);
+    // A direct message (kind 1) to another running copy at the address, over TCP; 1000 while
+    // that road is missing.
+    virtual int SendDirectPart(const CString& content, const CString& address);
 
 private:
     int SendToRecipient(const std::vector<CString>& parts, const CString* pEntry);
