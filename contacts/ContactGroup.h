@@ -4,7 +4,7 @@
 // import, export) start here.
 #pragma once
 
-#include "contacts/Birthday.h"
+#include "calendar/Birthday.h"
 #include "contacts/Person.h"
 #include "contacts/PersonFields.h"
 #include "core/Group.h"

@@ -1,6 +1,6 @@
 #include "contacts/FieldOps.h"
 
-#include "contacts/Birthday.h"
+#include "calendar/Birthday.h"
 #include "core/StringUtil.h"
 #include "platform/base/Time.h"
 

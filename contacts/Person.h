@@ -3,7 +3,7 @@
 // SMS box of the messages exchanged with it.
 #pragma once
 
-#include "contacts/Birthday.h"
+#include "calendar/Birthday.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonInfo.h"
 #include "core/Content.h"

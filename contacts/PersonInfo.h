@@ -4,7 +4,7 @@
 // both.
 #pragma once
 
-#include "contacts/Birthday.h"
+#include "calendar/Birthday.h"
 #include "core/StringListCertificate.h"
 #include "core/StringListEx.h"
 #include "core/StringListXString.h"

@@ -2,8 +2,8 @@
 // root group, plus the two birthday indexes the calendar asks for the entries of a day.
 #pragma once
 
-#include "contacts/Birthday.h"
-#include "contacts/CalendarCellItem.h"
+#include "calendar/Birthday.h"
+#include "calendar/CalendarCellItem.h"
 #include "contacts/ContactGroup.h"
 #include "core/QuillmarBaseDoc.h"
 

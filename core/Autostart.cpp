@@ -135,27 +135,33 @@ std::string FirstExecArgument(const std::string& exec) {
     return out;
 }
 
+} // namespace
+
 std::string OwnExecutable() {
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : self.string();
 }
 
-bool WriteEntry(const fs::path& entry, const std::string& name, const std::string& command) {
+std::string DesktopExecValue(const std::string& program) {
+    return EscapeValue(QuoteExecArgument(program));
+}
+
+std::string DesktopStringValue(const std::string& text) {
+    return EscapeValue(text);
+}
+
+bool WriteDesktopFile(const std::filesystem::path& path, const std::string& content) {
     std::error_code ec;
-    fs::create_directories(entry.parent_path(), ec);
+    fs::create_directories(path.parent_path(), ec);
     if (ec)
         return false;
-    // Written beside the entry and renamed over it, so the desktop never reads half an entry.
-    fs::path temp = entry;
+    // Written beside the file and renamed over it, so the desktop never reads half a file.
+    fs::path temp = path;
     temp += ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << "[Desktop Entry]\n"
-            << "Type=Application\n"
-            << "Name=" << EscapeValue(name) << "\n"
-            << "Exec=" << EscapeValue(QuoteExecArgument(command)) << "\n"
-            << "X-GNOME-Autostart-enabled=true\n";
+        out << content;
         out.flush();
         if (!out) {
             out.close();
@@ -163,7 +169,7 @@ bool WriteEntry(const fs::path& entry, const std::string& name, const std::strin
             return false;
         }
     }
-    fs::rename(temp, entry, ec);
+    fs::rename(temp, path, ec);
     if (ec) {
         std::error_code ignored;
         fs::remove(temp, ignored);
@@ -171,8 +177,6 @@ bool WriteEntry(const fs::path& entry, const std::string& name, const std::strin
     }
     return true;
 }
-
-} // namespace
 
 BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet, int nMethod) {
     if (nMethod != RUN_AT_STARTUP_ENTRY)
@@ -190,7 +194,11 @@ BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet, int nMet
                                     : OwnExecutable();
     if (command.empty())
         return FALSE;
-    return WriteEntry(entry, GbkToUtf8(valueName), command);
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + EscapeValue(GbkToUtf8(valueName)) + "\n";
+    text += "Exec=" + DesktopExecValue(command) + "\n";
+    text += "X-GNOME-Autostart-enabled=true\n";
+    return WriteDesktopFile(entry, text);
 }
 
 BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand) {
@@ -223,4 +231,16 @@ BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand) {
     if (pCommand != nullptr)
         *pCommand = Utf8ToGbk(FirstExecArgument(exec));
     return TRUE;
+}
+
+namespace {
+const char* const kProgramEntryName = "Quillmar";
+}
+
+BOOL IsAutoStartSet() {
+    return GetRunAtStartup(kProgramEntryName);
+}
+
+BOOL SetAutoStart(BOOL bOn) {
+    return SetRunAtStartup(kProgramEntryName, nullptr, bOn);
 }

@@ -5,6 +5,9 @@
 // reads when the session starts.
 #pragma once
 
+#include <filesystem>
+#include <string>
+
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
@@ -20,3 +23,21 @@ BOOL SetRunAtStartup(LPCTSTR valueName, LPCTSTR commandPath, BOOL bSet,
 // TRUE when the entry exists and is not hidden; pCommand (may be null) then receives the
 // command it runs.
 BOOL GetRunAtStartup(LPCTSTR valueName, CString* pCommand = nullptr);
+
+// The program's own start-up entry, named "Quillmar": whether it is set, and setting or removing
+// it for the program's executable. SetAutoStart answers FALSE when the entry could not be changed.
+BOOL IsAutoStartSet();
+BOOL SetAutoStart(BOOL bOn);
+
+// ---- Desktop files (UTF-8) ----------------------------------------------------------------------
+
+// The path of the running program's executable; empty when it cannot be found.
+std::string OwnExecutable();
+// The value of an Exec key that runs the program (quoted and escaped as the desktop reads it); a
+// field code such as " %f" may follow.
+std::string DesktopExecValue(const std::string& program);
+// A string value with the escapes of desktop entries.
+std::string DesktopStringValue(const std::string& text);
+// Writes a whole file beside its place and renames it over the old one, creating the folder, so
+// that the desktop never reads half a file. false when it could not be written.
+bool WriteDesktopFile(const std::filesystem::path& path, const std::string& content);

@@ -40,10 +40,68 @@ template <class T> const T& As(const FieldValue& v) {
     return *static_cast<const T*>(v.pValue);
 }
 
+template <class T> T& AsMutable(FieldValue& v) {
+    return *static_cast<T*>(v.pValue);
+}
+
+// The kind whose storage a value of nKind uses: 8 shares the integer of 3. Kinds 7 and 9 are
+// integers too but are never compared or copied, so they stand for themselves.
+int StorageKind(int nKind) {
+    return nKind == FIELD_INT8 ? FIELD_INT : nKind;
+}
+
+// Whether b may be read as a value of a's kind: reading it through another kind's type would
+// use its memory as an object it is not.
+bool SameStorage(const FieldValue& a, const FieldValue& b) {
+    return a.pValue != nullptr && b.pValue != nullptr &&
+           StorageKind(a.nKind) == StorageKind(b.nKind);
+}
+
 } // namespace
 
+int GetFieldKindSize(int nKind) {
+    switch (nKind) {
+    case FIELD_INT:
+    case FIELD_INT7:
+    case FIELD_INT8:
+    case FIELD_FLAGS:
+        return 4;
+    case FIELD_DATE:
+        return 16;
+    case FIELD_TIME:
+        return 8;
+    default:
+        return -1;
+    }
+}
+
+BOOL CopyFieldValue(FieldValue& dst, const FieldValue& src) {
+    if (!SameStorage(dst, src))
+        return FALSE;
+    switch (dst.nKind) {
+    case FIELD_TEXT:
+        AsMutable<CString>(dst) = As<CString>(src);
+        return TRUE;
+    case FIELD_MULTI_VALUE:
+        AsMutable<CXStringList>(dst) = As<CXStringList>(src);
+        return TRUE;
+    case FIELD_INT:
+    case FIELD_INT8:
+        AsMutable<int>(dst) = As<int>(src);
+        return TRUE;
+    case FIELD_DATE:
+        AsMutable<CDate>(dst) = As<CDate>(src);
+        return TRUE;
+    case FIELD_TIME:
+        AsMutable<CTime>(dst) = As<CTime>(src);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
 int CompareFieldValues(const FieldValue& a, const FieldValue& b) {
-    if (a.pValue == nullptr || b.pValue == nullptr)
+    if (!SameStorage(a, b))
         return 0;
     switch (a.nKind) {
     case FIELD_TEXT:

@@ -46,7 +46,19 @@ struct FieldValueHolder {
     FieldValue MakeValue(int nKind) { return FieldValue{nKind, GetSlot(nKind)}; }
 };
 
+// The bytes of a kind held in plain storage: 4 for the integers and the flag word (3, 7, 8, 9), 16
+// for a date, 8 for a time; -1 for kinds held in an object (text, lists, certificates) and for
+// unknown kinds.
+int GetFieldKindSize(int nKind);
+
 // Compares two values of the kind a carries: texts and lists by the Chinese collation (lists and
 // certificates as their values joined by newlines), integers 3 and 8 by difference, dates and
-// times by order; kinds 7, 9 and unknown ones, and missing storage, compare equal.
+// times by order; kinds 7, 9 and unknown ones, missing storage, and two values whose kinds are
+// held in different storage (a text against a date, say) compare equal.
 int CompareFieldValues(const FieldValue& a, const FieldValue& b);
+
+// Copies src into dst by dst's kind: a text, a multi-value list (values, parts per value and
+// current value), an integer (3 or 8), a date or a time. Only when src holds the same storage
+// (kinds 3 and 8 are both integers); otherwise, and for certificate lists, kinds 7 and 9 and
+// missing storage, dst stays unchanged and the answer is FALSE.
+BOOL CopyFieldValue(FieldValue& dst, const FieldValue& src);

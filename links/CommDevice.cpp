@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "core/HanziString.h"
+#include "links/ReceivedSmsReply.h"
 #include "links/SmsWordLists.h"
 #include "platform/base/Archive.h"
 #include "platform/base/Exception.h"
@@ -65,8 +66,7 @@ public:
 class CStoreLock {
 public:
     CStoreLock() {
-        std::filesystem::path folder =
-            OsPathFromProgramPath(GetModuleDirectory() + "\\Sms");
+        std::filesystem::path folder = OsPathFromProgramPath(GetModuleDirectory() + "\\Sms");
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         m_fd = open((folder / "incoming.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -103,8 +103,8 @@ CString KeepDamagedStore(const CString& path, const CString& reason) {
         text.Format("收到的短信存放文件“%s”无法读取(%s)，请检查该文件。", path.GetString(),
                     reason.GetString());
     else
-        text.Format("收到的短信存放文件“%s”无法读取(%s)，已改名保存为“%s.bad”。",
-                    path.GetString(), reason.GetString(), path.GetString());
+        text.Format("收到的短信存放文件“%s”无法读取(%s)，已改名保存为“%s.bad”。", path.GetString(),
+                    reason.GetString(), path.GetString());
     return text;
 }
 
@@ -245,8 +245,8 @@ int CCommDevice::SendSms(_CSms** ppSms) {
     _CSms* sms = m_pCurrentSms;
     int wideMax = 0, ansiMax = 0;
     GetSmsMaxSizes(wideMax, ansiMax);
-    const std::vector<CString> parts = SplitSmsContent(sms->m_strContent, sms->m_nKind, wideMax,
-                                                       ansiMax);
+    const std::vector<CString> parts =
+        SplitSmsContent(sms->m_strContent, sms->m_nKind, wideMax, ansiMax);
     if (!sms->m_bBatch)
         return SendToRecipient(parts, nullptr);
 

@@ -70,8 +70,7 @@ void GetSmsMaxSizes(int& nWideMax, int& nAnsiMax);
 // The parts a content is sent in. A mobile message with a double-byte character goes in parts of
 // nWideMax characters (a double-byte character is one and is never split), other mobile messages
 // in parts of nAnsiMax bytes; the other kinds go whole. An empty content gives no part.
-std::vector<CString> SplitSmsContent(const CString& content, int nKind, int nWideMax,
-                                     int nAnsiMax);
+std::vector<CString> SplitSmsContent(const CString& content, int nKind, int nWideMax, int nAnsiMax);
 
 // "86" or "+86" taken off the start of a number.
 CString StripCountryCode(const CString& number);
@@ -174,8 +173,7 @@ protected:
 private:
     int SendToRecipient(const std::vector<CString>& parts, const CString* pEntry);
     // Two messages for a recipient who got some of the parts: the sent ones, the others.
-    void SplitPartlySent(const std::vector<CString>& parts, size_t nSent,
-                         const CString& recipient);
+    void SplitPartlySent(const std::vector<CString>& parts, size_t nSent, const CString& recipient);
 
     CICommDeviceHost* m_pHost = nullptr;
     _CSmsBox m_sentBox;

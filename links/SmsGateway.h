@@ -23,15 +23,15 @@ class _CSmsBox;
 // Codes of a send or a request beyond the gateway's own.
 enum : int {
     SMS_RESULT_OK = 0,
-    SMS_RESULT_STOPPED = 40,        // the user stopped the run
-    SMS_RESULT_REFUSED_WORDS = 50,  // the content met a word list
-    SMS_RESULT_NO_NUMBER = 101,     // the reply did not begin with a number
+    SMS_RESULT_STOPPED = 40,       // the user stopped the run
+    SMS_RESULT_REFUSED_WORDS = 50, // the content met a word list
+    SMS_RESULT_NO_NUMBER = 101,    // the reply did not begin with a number
     SMS_RESULT_DAY_LIMIT = 140,
     SMS_RESULT_RUN_LIMIT = 141,
     SMS_RESULT_MONTH_LIMIT = 142,
-    SMS_RESULT_PARTLY_SENT = 900,   // some recipients or parts went, some did not
+    SMS_RESULT_PARTLY_SENT = 900, // some recipients or parts went, some did not
     SMS_RESULT_PHONE_ERROR = 990,
-    SMS_RESULT_NOT_TRIED = 1000,    // nothing was attempted
+    SMS_RESULT_NOT_TRIED = 1000, // nothing was attempted
 };
 
 // The text of a result code: the request error texts for 1 to 3, the gateway's table for its
@@ -58,7 +58,3 @@ int PostToGateway(LPCTSTR page, const CString& form, CString& strText, CString* 
 // Sends one part to one number; answers the code and leaves the reply's text in strText.
 int GatewaySend(const _CSender& account, LPCTSTR content, LPCTSTR number, int nIllegal,
                 CString& strText, const GatewayPump& pump = nullptr);
-
-// Takes the messages out of a successful receive reply: each becomes a held message of the
-// account, appended to the box. Answers how many were added.
-int ParseReceivedSms(const CString& reply, _CSender& account, _CSmsBox& box);

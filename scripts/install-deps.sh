@@ -1,7 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages the build needs; does nothing when they are all there.
 set -e
-PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb"
+PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb libglib2.0-bin desktop-file-utils shared-mime-info"
+# LibreOffice reads the RTF the program writes, as an independent check in the tests.
+PKGS="$PKGS libreoffice-writer-nogui"
+# ALSA plays the sounds; python3-dateutil is the oracle of the calendar's recurrence tests.
+PKGS="$PKGS libasound2-dev python3 python3-dateutil"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -125,12 +125,6 @@ void ServiceStandIn::SetReply(const std::string& page, Reply reply) {
     m_replies[page] = std::move(reply);
 }
 
-void ServiceStandIn::SetResponder(const std::string& page,
-                                  std::function<Reply(const RecordedRequest&)> make) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_responders[page] = std::move(make);
-}
-
 std::vector<RecordedRequest> ServiceStandIn::Requests() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_requests;
@@ -195,21 +189,25 @@ void ServiceStandIn::AcceptLoop() {
     }
 }
 
+void ServiceStandIn::SetHandler(Handler handler) {
+    std::lock_guard<std::mutex> lock(m_handlerLock);
+    m_handler = std::move(handler);
+}
+
 Reply ServiceStandIn::ReplyFor(const RecordedRequest& request) const {
-    std::function<Reply(const RecordedRequest&)> make;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        auto found = m_responders.find(request.page);
-        if (found != m_responders.end())
-            make = found->second;
+        auto it = m_replies.find(request.page);
+        if (it != m_replies.end())
+            return it->second;
     }
-    if (make) {
-        std::lock_guard<std::mutex> one(m_responderLock);
-        return make(request);
+    {
+        std::lock_guard<std::mutex> lock(m_handlerLock);
+        Reply reply;
+        if (m_handler && m_handler(request, reply))
+            return reply;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
-    auto it = m_replies.find(request.page);
-    return it != m_replies.end() ? it->second : DefaultReply(request.method, request.page);
+    return DefaultReply(request.method, request.page);
 }
 
 bool ServiceStandIn::WaitWhileConnected(int fd, int ms) {

@@ -71,9 +71,10 @@ public:
 
     // The reply of a page ("ecard/sms/sendsms.asp") from now on, in place of its default.
     void SetReply(const std::string& page, Reply reply);
-    // From now on the page's reply is what the responder makes of each request (called on the
-    // server's threads, one request at a time); it takes the place of SetReply's.
-    void SetResponder(const std::string& page, std::function<Reply(const RecordedRequest&)> make);
+    // Answers the requests no scripted reply covers (before the defaults) when it returns true.
+    // It runs on the server's threads, one request at a time.
+    typedef std::function<bool(const RecordedRequest&, Reply&)> Handler;
+    void SetHandler(Handler handler);
     // The reply of the pages of the service's table, and 404 for any other page.
     static Reply DefaultReply(const std::string& method, const std::string& page);
 
@@ -110,8 +111,8 @@ private:
     };
     std::vector<Worker> m_workers;
     std::map<std::string, Reply> m_replies;
-    std::map<std::string, std::function<Reply(const RecordedRequest&)>> m_responders;
-    mutable std::mutex m_responderLock;
+    Handler m_handler;
+    mutable std::mutex m_handlerLock;
     std::vector<RecordedRequest> m_requests;
     int m_abandoned = 0;
 };

@@ -517,6 +517,7 @@ LEAP_MONTHS = {
 MONTH_STARTS = {
     (1900, 11, False): (1900, 12, 22),
     (1900, 12, False): (1901, 1, 20),
+    (1906, 4, False): (1906, 4, 24),
     (2013, 5, False): (2013, 6, 8),
     (2025, 4, False): (2025, 4, 28),
     (2033, 11, False): (2033, 11, 22),
@@ -536,7 +537,14 @@ MONTH_LENGTHS = {
 # moon on the neighbouring day: computed day -> kept day.  Only for new
 # moons so close to midnight that the model cannot decide; every entry is
 # shown on each run, and the run fails if the computation stops needing it.
-KEPT_NEW_MOON_DAYS = {}
+#
+# 1906: the new moon falls 8 minutes before midnight by the modern
+# computation, but the calendar in force then was the imperial one, worked
+# out by its observatory's own methods, and every published table of that
+# year (the Hong Kong Observatory's among them) begins the fourth month on
+# 1906-04-24.  Users check dates against the published calendar.
+KEPT_NEW_MOON_DAYS = {"1906-04-23": "1906-04-24"}
+KEPT_REASON = {"1906-04-23": "as the published calendar of 1906 has it"}
 
 # ---------------------------------------------------------------------------
 # Checks
@@ -680,16 +688,18 @@ def describe_difference(year, computed_starts, reference_starts):
     return lines
 
 
-def doubtful_events(new_moons, terms, tables, margin):
+def doubtful_events(new_moons, terms, tables, margin, kept_days=None):
     """Events within margin minutes of midnight, each with the years whose
-    row would change if the event fell on the other side of midnight."""
+    row would change if the event fell on the other side of midnight.
+    kept_days: the new moon days the tables were built from (kept days
+    applied), so that flipping one event leaves the kept ones in place."""
     result = []
     for index, event in enumerate(new_moons + terms):
         minutes = minutes_from_midnight(event.jd_civil)
         if abs(minutes) >= margin:
             continue
         other = event.day + (1 if minutes < 0 else -1)
-        moon_days = [e.day for e in new_moons]
+        moon_days = list(kept_days) if kept_days else [e.day for e in new_moons]
         term_days = [e.day for e in terms]
         if index < len(new_moons):
             moon_days[index] = other
@@ -743,8 +753,9 @@ def new_moon_days(new_moons, errors):
             continue
         used.add(iso(event.day))
         days.append(day_of(*(int(x) for x in kept.split("-"))))
-        print("  computed %s, kept %s" % (format_moment(event.jd_civil),
-                                          kept))
+        print("  computed %s, kept %s (%s)" % (
+            format_moment(event.jd_civil), kept,
+            KEPT_REASON.get(iso(event.day), "too close to midnight")))
     for day in sorted(set(KEPT_NEW_MOON_DAYS) - used):
         errors.append("kept new moon day for %s: no new moon is computed on "
                       "that day any more; drop the entry" % day)
@@ -769,14 +780,18 @@ def print_differences(tables):
         iso(computed_starts[after])))
 
 
-def print_doubtful(new_moons, terms, tables, margin):
+def print_doubtful(new_moons, terms, tables, margin, kept_days=None):
     print("new moons and principal terms within %g minutes of midnight "
           "(China's civil time):" % margin)
     for event, minutes, changed in doubtful_events(new_moons, terms, tables,
-                                                   margin):
+                                                   margin, kept_days):
         side = ("%.2f min after midnight" % minutes if minutes >= 0
                 else "%.2f min before midnight" % -minutes)
-        if changed is None:
+        kept = KEPT_NEW_MOON_DAYS.get(iso(event.day))
+        if kept is not None and event.term is None:
+            effect = "kept on %s %s" % (
+                kept, KEPT_REASON.get(iso(event.day), "against the computation"))
+        elif changed is None:
             effect = "the calendar cannot be built then"
         elif changed:
             effect = "on the other day it changes " + ", ".join(
@@ -803,7 +818,7 @@ def main():
     tables, months = build_tables(moon_days, term_days, solstices)
     errors.extend(check_facts(tables, months))
     print_differences(tables)
-    print_doubtful(new_moons, terms, tables, options.margin)
+    print_doubtful(new_moons, terms, tables, options.margin, moon_days)
     if errors:
         return fail(errors)
 

@@ -125,6 +125,42 @@ TEST(PinyinInitials, TableFollowsTheCollation) {
     }
 }
 
+// Characters whose readings are known from dictionaries, not from the collation the table is
+// built from: the first and last character of each letter in GB2312's first level, characters
+// with two readings (the common one counts), rare characters of the second level, and characters
+// that only GBK has (traditional forms and the extension areas).
+TEST(PinyinInitials, KnownReadingsGiveTheirInitials) {
+    struct Row {
+        const char* chars;
+        char letter;
+    };
+    const Row rows[] = {
+        // first and last of each letter
+        {"啊澳", 'A'}, {"芭簿", 'B'}, {"擦错", 'C'}, {"搭", 'D'}, {"蛾贰", 'E'},
+        {"发", 'F'}, {"噶过", 'G'}, {"哈", 'H'}, {"击峻", 'J'}, {"喀廓", 'K'},
+        {"垃", 'L'}, {"妈穆", 'M'}, {"拿诺", 'N'}, {"哦沤", 'O'}, {"啪瀑", 'P'},
+        {"期群", 'Q'}, {"然弱", 'R'}, {"撒所", 'S'}, {"塌唾", 'T'}, {"挖务", 'W'},
+        {"昔逊", 'X'}, {"压孕", 'Y'}, {"匝座", 'Z'},
+        // two readings, the common one first: xíng/háng, lè/yuè, dān/shàn, zhòng/chóng,
+        // dōu/dū, hái/huán, huì/kuài, de/dì
+        {"行", 'X'}, {"乐", 'L'}, {"单", 'D'}, {"重", 'Z'}, {"都", 'D'}, {"还", 'H'},
+        {"会", 'H'}, {"地", 'D'},
+        // rare characters of the second level
+        {"丌", 'J'}, {"亍", 'C'}, {"乂", 'Y'}, {"爨", 'C'}, {"齉", 'N'}, {"鼗", 'T'},
+        {"黹", 'Z'}, {"鼹", 'Y'},
+        // only in GBK: traditional forms and the extension areas
+        {"國", 'G'}, {"學", 'X'}, {"龍", 'L'}, {"劉", 'L'}, {"東", 'D'}, {"陳", 'C'},
+        {"張", 'Z'}, {"黃", 'H'}, {"趙", 'Z'}, {"鄭", 'Z'}, {"謝", 'X'}, {"歐", 'O'},
+        {"錢", 'Q'}, {"羅", 'L'}, {"丂", 'K'}, {"丟", 'D'}, {"両", 'L'}, {"龘", 'D'},
+    };
+    for (const Row& row : rows) {
+        for (const char* p = row.chars; *p != 0; p += 2) {
+            const char ch[3] = {p[0], p[1], 0};
+            EXPECT_EQ(InitialOf(ch), row.letter) << GbkToUtf8(ch, 2);
+        }
+    }
+}
+
 // Every character of GB2312 (levels 1 and 2) gets the initial of its reading. The readings come
 // from ICU's Han to Latin transliteration, which is independent of the collation tables.
 TEST(PinyinInitials, EveryGb2312CharacterGetsTheInitialOfItsReading) {

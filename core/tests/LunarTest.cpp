@@ -52,8 +52,11 @@ TEST(LunarConversion, KnownDatesConvertToLunar) {
         {CDate(2021, 9, 21), {2021, 8, 15, false}},
         {CDate(2023, 9, 29), {2023, 8, 15, false}},
         {CDate(2024, 9, 17), {2024, 8, 15, false}},
+        // 1906 follows the calendar published for that year: the new moon fell
+        // minutes before midnight, yet the fourth month began on the 24th.
+        {CDate(1906, 4, 23), {1906, 3, 30, false}},
+        {CDate(1906, 4, 24), {1906, 4, 1, false}},
         // Months whose first day the printed month words had wrong.
-        {CDate(1906, 4, 23), {1906, 4, 1, false}},
         {CDate(1914, 11, 17), {1914, 10, 1, false}},
         {CDate(1916, 2, 3), {1916, 1, 1, false}},
         {CDate(1920, 11, 10), {1920, 10, 1, false}},

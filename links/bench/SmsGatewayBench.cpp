@@ -10,6 +10,7 @@
 
 #include "links/CommDevice.h"
 #include "links/HttpRequest.h"
+#include "links/ReceivedSmsReply.h"
 #include "links/ServiceAddress.h"
 #include "links/SmsWordLists.h"
 #include "platform/base/Profile.h"

@@ -77,8 +77,8 @@ TEST_F(CommDeviceTest, PartSizesComeFromTheProfileWithinTheirLimits) {
         int wide, ansi;
     };
     const Case cases[] = {
-        {-1000, -1000, 70, 160}, {0, 0, 70, 160}, {-3, -1, 70, 160},
-        {1, 1, 1, 1},            {50, 100, 50, 100}, {71, 161, 70, 160},
+        {-1000, -1000, 70, 160}, {0, 0, 70, 160},    {-3, -1, 70, 160}, {1, 1, 1, 1},
+        {50, 100, 50, 100},      {71, 161, 70, 160},
     };
     for (const Case& c : cases) {
         CProfileStore profile;
@@ -116,14 +116,14 @@ TEST_F(CommDeviceTest, SingleRecipientGetsEveryPartAndTheMessageIsFiledAsSent) {
     EXPECT_EQ(CTime(2026, 5, 6, 7, 8, 9).GetTime(), sms->GetTime().GetTime());
     EXPECT_TRUE(Box(2).Contains(sms, FALSE));
     EXPECT_TRUE(Box(1).IsSmsListEmpty());
-    EXPECT_EQ((std::vector<std::string>{"show “小王”发送短信", "row 张三<13912345678> 3",
-                                        "part 0", "part 0", "part 0 last", "step", "finished"}),
+    EXPECT_EQ((std::vector<std::string>{"show “小王”发送短信", "row 张三<13912345678> 3", "part 0",
+                                        "part 0", "part 0 last", "step", "finished"}),
               host.progress.calls);
 }
 
 TEST_F(CommDeviceTest, SecondOfThreePartsFailingSplitsTheMessage) {
     int n = 0;
-    server.SetResponder(SMS_GATEWAY_SEND_PAGE, [&n](const test_net::RecordedRequest&) {
+    commtest::Respond(server, SMS_GATEWAY_SEND_PAGE, [&n](const test_net::RecordedRequest&) {
         return test_net::Reply::Text(++n == 2 ? "120#密码错" : "0");
     });
     Pending("before");
@@ -210,7 +210,7 @@ TEST_F(CommDeviceTest, FatalResultStopsTheRunAndLeavesEveryRecipientWaiting) {
 }
 
 TEST_F(CommDeviceTest, NetworkFailuresAreNotFatalAndTheRunGoesOn) {
-    server.SetResponder(SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
+    commtest::Respond(server, SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
         if (FormField(r.body, "Phone") == "13900000001")
             return test_net::Reply::Of(test_net::Reply::Kind::Close);
         if (FormField(r.body, "Phone") == "13900000002")
@@ -231,7 +231,7 @@ TEST_F(CommDeviceTest, NetworkFailuresAreNotFatalAndTheRunGoesOn) {
 TEST_F(CommDeviceTest, DayAndMonthLimitsHoldPerUserNumberUntilTheDayOrMonthTurns) {
     _CSender other("小李");
     other.GetRecord().m_remote.m_strUserId = "13700000000";
-    server.SetResponder(SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
+    commtest::Respond(server, SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
         const std::string content = FormField(r.body, "Content");
         return test_net::Reply::Text(content == "day" ? "140" : content == "month" ? "142" : "0");
     });
@@ -261,8 +261,8 @@ TEST_F(CommDeviceTest, DayAndMonthLimitsHoldPerUserNumberUntilTheDayOrMonthTurns
     const Step steps[] = {
         {&account, CTime(2026, 1, 30, 23, 59, 0), "day", P(140, 1)},
         {&account, CTime(2026, 1, 30, 23, 59, 59), "ok", P(140, 0)}, // same day: no request
-        {&other, CTime(2026, 1, 30, 23, 59, 59), "ok", P(0, 1)},    // another user number
-        {&account, CTime(2026, 1, 31, 0, 0, 1), "ok", P(0, 1)},     // past midnight
+        {&other, CTime(2026, 1, 30, 23, 59, 59), "ok", P(0, 1)},     // another user number
+        {&account, CTime(2026, 1, 31, 0, 0, 1), "ok", P(0, 1)},      // past midnight
         {&account, CTime(2026, 1, 31, 12, 0, 0), "month", P(142, 1)},
         {&account, CTime(2026, 1, 31, 23, 59, 59), "ok", P(142, 0)},
         {&other, CTime(2026, 1, 31, 23, 59, 59), "ok", P(0, 1)},
@@ -348,9 +348,9 @@ TEST_F(CommDeviceTest, PendingMessagesOfTheRunAreEachSentOnce) {
     ASSERT_TRUE(device.BeginSend());
     EXPECT_TRUE(device.SendPendingInBox(&Box(1), TRUE));
     device.EndSend();
-    EXPECT_EQ((std::vector<std::string>{"13900000001", "13900000002", "13900000002",
-                                        "13900000004"}),
-              Phones());
+    EXPECT_EQ(
+        (std::vector<std::string>{"13900000001", "13900000002", "13900000002", "13900000004"}),
+        Phones());
     EXPECT_EQ("total 4", host.progress.calls[1]);
     // Left waiting: the copy for the failed batch recipient and the message that failed.
     EXPECT_EQ(2, Box(1).CountSmsByState(_CSms::STATE_PENDING, FALSE));
@@ -363,7 +363,7 @@ TEST_F(CommDeviceTest, WithoutASentBoxSentCopiesStayInPlaceAndAreNotSentAgain) {
     bare.GetRecord().m_remote.m_strUserId = "13800138000";
     _CSmsBox* outbox = bare.GetRootSmsBox().AddSubBox("发信箱", _CSmsBox::BOX_OUTBOX);
     int n = 0;
-    server.SetResponder(SMS_GATEWAY_SEND_PAGE, [&n](const test_net::RecordedRequest&) {
+    commtest::Respond(server, SMS_GATEWAY_SEND_PAGE, [&n](const test_net::RecordedRequest&) {
         return test_net::Reply::Text(++n == 2 ? "120" : "0");
     });
     auto* sms = new _CSms();

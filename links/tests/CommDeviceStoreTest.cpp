@@ -188,8 +188,8 @@ TEST_F(CommDeviceStoreTest, TwoRunningCopiesMergeTheirMessagesIntoTheStore) {
     CCommDevice second;
     second.SetHost(&refusingHost);
 
-    device.DeliverIncomingSms(Held("one"), &account);  // filed, not yet saved
-    second.DeliverIncomingSms(Held("two"), &account);  // held
+    device.DeliverIncomingSms(Held("one"), &account); // filed, not yet saved
+    second.DeliverIncomingSms(Held("two"), &account); // held
     EXPECT_EQ((Contents{"one", "two"}), StoreContents());
     device.OnSenderFileSaved(&account);
     EXPECT_EQ((Contents{"two"}), StoreContents());
@@ -197,8 +197,7 @@ TEST_F(CommDeviceStoreTest, TwoRunningCopiesMergeTheirMessagesIntoTheStore) {
     // Both writing at once: neither overwrites the other.
     auto deliverMany = [&](CCommDevice& d, const char* prefix) {
         for (int i = 0; i < 15; ++i)
-            d.DeliverIncomingSms(Held((std::string(prefix) + std::to_string(i)).c_str()),
-                                 nullptr);
+            d.DeliverIncomingSms(Held((std::string(prefix) + std::to_string(i)).c_str()), nullptr);
     };
     RecordingHost quiet;
     device.SetHost(&quiet);

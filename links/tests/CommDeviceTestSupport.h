@@ -84,6 +84,17 @@ public:
     std::vector<std::string> errors;
 };
 
+// From now on the page's reply is what make makes of each request (unless a reply is scripted).
+inline void Respond(test_net::ServiceStandIn& server, const std::string& page,
+                    std::function<test_net::Reply(const test_net::RecordedRequest&)> make) {
+    server.SetHandler([page, make](const test_net::RecordedRequest& r, test_net::Reply& reply) {
+        if (r.page != page)
+            return false;
+        reply = make(r);
+        return true;
+    });
+}
+
 // Field of a form body ("Phone", "Content"), still percent-encoded.
 inline std::string FormField(const std::string& body, const std::string& name) {
     size_t at = body.find("&" + name + "=");
@@ -156,10 +167,11 @@ protected:
     }
     // Answers by the number sent to: the code listed for it, else 0.
     void ReplyByPhone(std::map<std::string, std::string> codes) {
-        server.SetResponder(SMS_GATEWAY_SEND_PAGE, [codes](const test_net::RecordedRequest& r) {
-            auto it = codes.find(FormField(r.body, "Phone"));
-            return test_net::Reply::Text(it == codes.end() ? "0" : it->second);
-        });
+        commtest::Respond(server, SMS_GATEWAY_SEND_PAGE,
+                          [codes](const test_net::RecordedRequest& r) {
+                              auto it = codes.find(FormField(r.body, "Phone"));
+                              return test_net::Reply::Text(it == codes.end() ? "0" : it->second);
+                          });
     }
 
     RecordingHost host;

@@ -4,6 +4,7 @@
 
 #include "links/HttpRequest.h"
 #include "links/ServiceAddress.h"
+#include "links/ReceivedSmsReply.h"
 #include "links/SmsGateway.h"
 #include "platform/base/Profile.h"
 #include "platform/base/Time.h"

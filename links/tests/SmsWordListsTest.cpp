@@ -31,14 +31,19 @@ TEST(SmsWordLists, FirstListWithAMatchWinsAndItsWordIsReported) {
     };
     const Case cases[] = {
         {"明天下午三点开会", 0, ""},
-        {"Visit our CASINO tonight", 1, "casino"},     // English matched without regard to case
+        {"Visit our CASINO tonight", 1, "casino"}, // English matched without regard to case
         {"请转发给十个朋友", 2, "转发给"},
         {"中国移动提醒您：话费不足", 3, "中国移动"},
-        {"中国移动提醒您：您已中奖", 1, "您已中奖"},  // list 1 is searched first
+        {"中国移动提醒您：您已中奖", 1, "您已中奖"}, // list 1 is searched first
         {"拨打10086查询", 3, "10086"},
         // The bytes of a word after the lead byte of a Chinese character are not the word.
-        {"\xb0" "casino", 0, ""},
-        {"\xb0" "c" "CASINO", 1, "casino"},
+        {"\xb0"
+         "casino",
+         0, ""},
+        {"\xb0"
+         "c"
+         "CASINO",
+         1, "casino"},
     };
     for (const Case& c : cases) {
         CString found("x:");

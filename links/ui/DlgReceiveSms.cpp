@@ -51,8 +51,8 @@ void CDlgReceiveSms::Receive() {
     PumpWindowMessages(this);
 
     int received = 0;
-    const int code = m_device.FetchIncomingSms(m_account, received,
-                                               [this] { PumpWindowMessages(this); });
+    const int code =
+        m_device.FetchIncomingSms(m_account, received, [this] { PumpWindowMessages(this); });
     m_nReceived = received;
     CString text;
     int kind;

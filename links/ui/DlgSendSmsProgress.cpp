@@ -123,7 +123,7 @@ void CDlgSendSmsProgress::ReportPartResult(int nCode, BOOL bLastPart, LPCTSTR lp
     if (row < 0)
         return;
     if (nCode != 0) {
-        CString text = lpszText ? CString(lpszText)
+        CString text = lpszText   ? CString(lpszText)
                        : m_pOwner ? m_pOwner->GetSendResultText(nCode)
                                   : CString();
         m_list.SetItemText(row, COL_NOTE, text);

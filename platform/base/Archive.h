@@ -1,6 +1,7 @@
 // The binary archive every record is stored with: little-endian values without padding, strings
-// with a length prefix, times with a 64-bit marker form, element counts. Files written by the
-// original program load here and files written here load there.
+// with a length prefix, times with a 64-bit marker form, element counts. The layout is the one the
+// program's files have always had, byte for byte, so files from earlier versions load here and
+// files written here load there.
 //
 // A loading archive never trusts a count or a length it reads: before anything is allocated it is
 // checked against the bytes left in the file, and a short or damaged file ends in a

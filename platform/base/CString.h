@@ -23,7 +23,7 @@ namespace cstring_detail {
 // the number, and a conversion without an argument prints nothing instead of reading the stack.
 struct FormatArg {
     enum Kind { Signed, Unsigned, Float, Text, Pointer } kind;
-    int size; // bytes of the original integer, so "%d" of 0xFFFFFFFFu is -1 as on the original
+    int size; // bytes of the argument as passed, so "%d" of 0xFFFFFFFFu prints -1, a 32-bit int
     union {
         long long i;
         unsigned long long u;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -150,14 +152,14 @@ BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
     CString path = lpszPathName != nullptr ? lpszPathName : "";
     CFileStatus status;
     BOOL existed = !path.IsEmpty() && CFile::GetStatus(path, status);
-    // Held open while the new contents are prepared: another open of the file that denies
-    // writers makes the save fail here, before anything is written.
+    // An existing file is held open while the new contents are prepared: another open of it that
+    // denies writers makes the save fail here, before anything is written. A new file is never
+    // created ahead of its contents (a save killed part-way would leave it empty, and an empty
+    // book does not open); its folder is checked instead, so a bad name is still told as one.
     CFileException fe;
     CFile target;
-    if (!target.Open(path,
-                     CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
-                         CFile::shareExclusive,
-                     &fe)) {
+    if (existed ? !target.Open(path, CFile::modeReadWrite | CFile::shareExclusive, &fe)
+                : !CanCreateFileIn(path, &fe)) {
         ReportSaveLoadException(path, &fe, TRUE, AFX_IDP_INVALID_FILENAME);
         return FALSE;
     }
@@ -176,18 +178,71 @@ BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
             ReplaceFileContents(path, data.get(), nSize);
         },
         failure);
-    target.Abort();
+    if (existed)
+        target.Abort();
     if (failed) {
         ExceptionDeleter guard{failure};
-        // A file this save created for itself goes again; an older file is as it was.
-        if (!existed)
-            ::unlink(OsPathFromProgramPath(path).c_str());
         ReportSaveLoadException(path, failure, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
         return FALSE;
     }
     SetModifiedFlag(FALSE);
     return TRUE;
 }
+
+BOOL CDocument::CanCreateFileIn(const CString& path, CFileException* pError) {
+    std::string osPath = OsPathFromProgramPath(path);
+    size_t slash = osPath.find_last_of('/');
+    std::string name = slash == std::string::npos ? osPath : osPath.substr(slash + 1);
+    std::string dir = slash == std::string::npos ? "." : osPath.substr(0, slash + 1);
+    int err = 0;
+    struct stat st;
+    if (name.empty() || name == "." || name == "..")
+        err = EISDIR;
+    else if (name.size() > NAME_MAX)
+        err = ENAMETOOLONG;
+    else if (::stat(dir.c_str(), &st) != 0)
+        err = errno;
+    else if (!S_ISDIR(st.st_mode))
+        err = ENOTDIR;
+    else if (::access(dir.c_str(), W_OK | X_OK) != 0)
+        err = errno;
+    if (err == 0)
+        return TRUE;
+    pError->m_cause = CFileException::OsErrorToException(err);
+    pError->m_lOsError = err;
+    pError->m_strFileName = path;
+    return FALSE;
+}
+
+namespace {
+
+// Temporary files of saves whose process is gone (killed part-way) are left beside the file;
+// they are named "<name>.~<pid>-<n>". Those of live processes may be saves under way.
+void RemoveStaleTemporaries(const std::string& osPath) {
+    size_t slash = osPath.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : osPath.substr(0, slash);
+    std::string prefix = (slash == std::string::npos ? osPath : osPath.substr(slash + 1)) + ".~";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir.empty() ? "/" : dir, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const char* p = name.c_str() + prefix.size();
+        char* dash = nullptr;
+        long pid = std::strtol(p, &dash, 10);
+        if (dash == p || *dash != '-' || pid <= 0 || pid == ::getpid())
+            continue;
+        char* tail = nullptr;
+        std::strtoul(dash + 1, &tail, 10);
+        if (tail == dash + 1 || *tail != '\0')
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink(it->path().c_str());
+    }
+}
+
+} // namespace
 
 void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
     static std::atomic<unsigned> s_serial{0};
@@ -201,6 +256,7 @@ void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, siz
     }
     struct stat st;
     bool existed = ::stat(osPath.c_str(), &st) == 0;
+    RemoveStaleTemporaries(osPath);
     std::string tmpPath;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {

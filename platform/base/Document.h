@@ -99,7 +99,11 @@ public:
     BOOL WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode);
     // Puts nSize bytes in the file's place: written to a new file in the same folder, flushed to
     // the disk, then renamed over the path. Throws CFileException; the old file is untouched then.
+    // Temporary files that saves killed part-way left beside the file are removed first.
     static void ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize);
+    // Whether a new file of that path could be created (its folder exists and takes files);
+    // fills pError when not.
+    static BOOL CanCreateFileIn(const CString& path, CFileException* pError);
 
     BOOL m_bAutoDelete = TRUE;
 

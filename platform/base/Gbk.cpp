@@ -1,6 +1,8 @@
 #include "platform/base/Gbk.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 
 namespace {
@@ -114,19 +116,111 @@ void AppendUtf8(char32_t cp, std::string& out) {
     }
 }
 
-// Converts a run of well-formed UTF-8 to GBK; a character GBK cannot show becomes '?'.
-void AppendValidUtf8AsGbk(const char* p, size_t n, std::string& out) {
-    Iconv& cd = ToGbk();
-    while (n > 0) {
-        if (cd.Convert(&p, &n, out))
-            return;
-        out += '?';
-        size_t skip = Utf8SequenceLength(reinterpret_cast<const unsigned char*>(p), n);
-        skip = skip == 0 ? 1 : skip;
-        p += skip;
-        n -= skip;
+// Double-byte GBK characters, decoded once: one code point per (lead, trail) pair, 0 where CP936
+// has no character. Converting through a table keeps every conversion in one pass over its input:
+// iconv, asked again after each byte it refuses, goes back over much of what is left, so a text
+// full of bad bytes cost time with the square of its length.
+class GbkDecodeTable {
+public:
+    static const GbkDecodeTable& Get() {
+        static const GbkDecodeTable table;
+        return table;
     }
-}
+    // The code point of the pair (lead, trail), or 0.
+    char32_t Pair(unsigned char lead, unsigned char trail) const {
+        return m_pairs[(lead - 0x81) * kTrails + (trail - 0x40)];
+    }
+    // The code point of a byte 0x80..0xFF standing alone (CP936's euro sign), or 0.
+    char32_t Single(unsigned char c) const { return m_single[c - 0x80]; }
+
+private:
+    static constexpr int kTrails = 0xFF - 0x40;
+
+    GbkDecodeTable() {
+        Iconv& cd = FromGbk();
+        for (int c = 0x80; c <= 0xFF; ++c) {
+            char in[1] = {static_cast<char>(c)};
+            m_single[c - 0x80] = DecodeOne(cd, in, 1);
+        }
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                m_pairs[(lead - 0x81) * kTrails + (trail - 0x40)] = DecodeOne(cd, in, 2);
+            }
+        }
+    }
+
+    // The one code point iconv makes of exactly these n bytes, or 0.
+    static char32_t DecodeOne(Iconv& cd, const char* in, size_t n) {
+        std::string utf8;
+        const char* p = in;
+        size_t left = n;
+        if (!cd.Convert(&p, &left, utf8) || utf8.empty())
+            return 0;
+        const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+        size_t len = Utf8SequenceLength(s, utf8.size());
+        if (len == 0 || len != utf8.size())
+            return 0;
+        char32_t cp = len == 1 ? s[0] : s[0] & (0xFF >> (len + 1));
+        for (size_t i = 1; i < len; ++i)
+            cp = (cp << 6) | (s[i] & 0x3F);
+        return cp;
+    }
+
+    char32_t m_single[0x80] = {};
+    char32_t m_pairs[(0xFE - 0x81 + 1) * kTrails] = {};
+};
+
+// GBK forms of code points, found on first use of each: iconv is asked once per code point with
+// that character alone, so the answer is what it gives (one-way mappings included) and no text
+// makes it go back over its input. A slot holds 0 (not asked yet), kNoGbk, or the byte count in
+// bits 16.. and the bytes below.
+class GbkEncodeCache {
+public:
+    static GbkEncodeCache& Get() {
+        static GbkEncodeCache cache;
+        return cache;
+    }
+    // Appends the GBK form of the BMP code point cp, or '?' when GBK has none.
+    void Append(char32_t cp, std::string& out) {
+        uint32_t slot = m_slots[cp].load(std::memory_order_relaxed);
+        if (slot == 0) {
+            slot = Look(cp);
+            m_slots[cp].store(slot, std::memory_order_relaxed);
+        }
+        if (slot == kNoGbk) {
+            out += '?';
+        } else if ((slot >> 16) == 1) {
+            out += static_cast<char>(slot & 0xFF);
+        } else {
+            out += static_cast<char>((slot >> 8) & 0xFF);
+            out += static_cast<char>(slot & 0xFF);
+        }
+    }
+
+private:
+    static constexpr uint32_t kNoGbk = 0xFFFFFFFF;
+
+    static uint32_t Look(char32_t cp) {
+        std::string utf8;
+        AppendUtf8(cp, utf8);
+        std::string gbk;
+        const char* p = utf8.data();
+        size_t left = utf8.size();
+        if (!ToGbk().Convert(&p, &left, gbk))
+            return kNoGbk;
+        if (gbk.size() == 1)
+            return (1u << 16) | static_cast<unsigned char>(gbk[0]);
+        if (gbk.size() == 2)
+            return (2u << 16) | (static_cast<unsigned char>(gbk[0]) << 8) |
+                   static_cast<unsigned char>(gbk[1]);
+        return kNoGbk;
+    }
+
+    std::atomic<uint32_t> m_slots[0x10000] = {};
+};
 
 } // namespace
 
@@ -144,15 +238,35 @@ size_t GbkFitLength(const char* p, size_t n, size_t maxBytes) {
 std::string GbkToUtf8(const char* p, size_t n) {
     std::string out;
     out.reserve(n + n / 2);
-    Iconv& cd = FromGbk();
-    while (n > 0) {
-        if (cd.Convert(&p, &n, out))
+    const auto* s = reinterpret_cast<const unsigned char*>(p);
+    size_t i = 0;
+    while (i < n) {
+        size_t ascii = i;
+        while (ascii < n && s[ascii] < 0x80)
+            ++ascii;
+        out.append(p + i, ascii - i);
+        i = ascii;
+        if (i >= n)
             break;
-        // A byte iconv refuses (a lone lead byte, a bad trail, 0xFF) is replaced by itself alone,
-        // so the byte after it gets its own chance: a broken character never eats a line end.
-        out += kReplacementUtf8;
-        ++p;
-        --n;
+        const GbkDecodeTable& table = GbkDecodeTable::Get();
+        char32_t cp = 0;
+        size_t used = 1;
+        if (i + 1 < n && IsGbkLeadByte(s[i]) && IsGbkTrailByte(s[i + 1])) {
+            cp = table.Pair(s[i], s[i + 1]);
+            used = 2;
+        }
+        if (cp == 0) {
+            // A byte that starts no character (a lone lead byte, a bad trail, 0xFF) is replaced
+            // by itself alone, so the byte after it gets its own chance: a broken character never
+            // eats a line end.
+            cp = table.Single(s[i]);
+            used = 1;
+        }
+        if (cp == 0)
+            out += kReplacementUtf8;
+        else
+            AppendUtf8(cp, out);
+        i += used;
     }
     return out;
 }
@@ -201,20 +315,28 @@ CString Utf8ToGbk(std::string_view utf8) {
     out.reserve(utf8.size());
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     size_t n = utf8.size();
-    size_t runStart = 0;
     size_t i = 0;
     while (i < n) {
-        size_t len = Utf8SequenceLength(s + i, n - i);
-        if (len > 0) {
-            i += len;
+        if (s[i] < 0x80) {
+            out += static_cast<char>(s[i]);
+            ++i;
             continue;
         }
-        AppendValidUtf8AsGbk(utf8.data() + runStart, i - runStart, out);
-        out += '?';
-        ++i;
-        runStart = i;
+        size_t len = Utf8SequenceLength(s + i, n - i);
+        if (len == 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        char32_t cp = s[i] & (0xFF >> (len + 1));
+        for (size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        if (cp >= 0x10000)
+            out += '?'; // GBK has no characters beyond the basic plane
+        else
+            GbkEncodeCache::Get().Append(cp, out);
+        i += len;
     }
-    AppendValidUtf8AsGbk(utf8.data() + runStart, n - runStart, out);
     return CString(out.data(), static_cast<int>(out.size()));
 }
 

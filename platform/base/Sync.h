@@ -60,8 +60,8 @@ void EnterCriticalSection(LPCRITICAL_SECTION cs);
 BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs);
 void LeaveCriticalSection(LPCRITICAL_SECTION cs);
 
-// Each returns what the original does: the new value for Increment/Decrement, the old value for
-// Exchange/ExchangeAdd/CompareExchange.
+// Increment and Decrement answer the new value, Exchange, ExchangeAdd and CompareExchange the old
+// one: callers test the results that way.
 inline LONG InterlockedIncrement(volatile LONG* p) {
     return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST);
 }

@@ -95,7 +95,8 @@ std::string FormatTm(const char* format, const struct tm& tm) {
         case '%':
             piece = "%";
             break;
-        // The original's run-time library writes these short forms in the "C" locale.
+        // These short forms are always written as in the "C" locale, whatever the user's locale,
+        // since stored texts and their readers expect that form.
         case 'c':
             piece = StrftimeOne("%m/%d/%y %H:%M:%S", tm);
             break;

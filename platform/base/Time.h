@@ -159,7 +159,8 @@ typedef TIME_ZONE_INFORMATION* LPTIME_ZONE_INFORMATION;
 #define TIME_ZONE_ID_INVALID 0xFFFFFFFFu
 // Which of the zone's times applies now (CTime::SetNowForTesting moves "now").
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
-// Milliseconds since an arbitrary start, monotonic; wraps after 49.7 days like the original.
+// Milliseconds since an arbitrary start, monotonic, as a 32-bit count: it wraps after 49.7 days,
+// so callers compare tick counts by their difference.
 DWORD GetTickCount();
 ULONGLONG GetTickCount64();
 void Sleep(DWORD ms);

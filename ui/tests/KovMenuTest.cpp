@@ -160,7 +160,7 @@ TEST_F(KovMenuTest, MeasuresSeparatorsBarItemsAndPopupItems) {
     EXPECT_EQ(7u, other.itemWidth); // not a menu item: untouched
 }
 
-TEST_F(KovMenuTest, DrawsImagesChecksAndStatesAsTheRulesSay) {
+TEST_F(KovMenuTest, DrawsImagesChecksAndStatesOfEachItem) {
     CMenu menu;
     ASSERT_TRUE(menu.LoadMenu(9170));
     CMenu* popup = menu.GetSubMenu(0);

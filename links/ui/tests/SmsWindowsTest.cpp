@@ -154,7 +154,7 @@ TEST_F(SmsWindowsTest, ProgressPaintsDuringAPostAndCancelStopsBeforeTheNextPart)
 }
 
 TEST_F(SmsWindowsTest, RowsCountersAndBeadsFollowTheParts) {
-    server.SetResponder(SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
+    commtest::Respond(server, SMS_GATEWAY_SEND_PAGE, [](const test_net::RecordedRequest& r) {
         const bool last = r.body.find("Phone=13900000005") != std::string::npos;
         test_net::Reply reply = test_net::Reply::Text(last ? "120#密码错" : "0");
         if (r.body.find("Phone=13900000003") != std::string::npos)
@@ -282,8 +282,7 @@ TEST_F(SmsWindowsTest, ReceiveWindowShowsEachOutcomeInItsColourAndHandsMessagesO
     }
     EXPECT_EQ(1, mainWnd.arrivals);
     EXPECT_EQ(RGB(0, 210, 0), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_RECEIVED));
-    EXPECT_EQ(RGB(128, 0, 64),
-              CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_NOTHING_NEW));
+    EXPECT_EQ(RGB(128, 0, 64), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_NOTHING_NEW));
     EXPECT_EQ(RGB(255, 0, 0), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_ERROR));
 }
 

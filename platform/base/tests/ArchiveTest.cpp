@@ -488,8 +488,7 @@ namespace {
 
 // The fuzz corpus: seeds and damaged inputs that once caused trouble.
 TEST(Archive, FuzzCorpusInputsEndCleanly) {
-    std::filesystem::path corpus =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus";
+    std::filesystem::path corpus = QUILLMAR_ARCHIVE_CORPUS;
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         std::ifstream in(entry.path(), std::ios::binary);
@@ -501,3 +500,20 @@ TEST(Archive, FuzzCorpusInputsEndCleanly) {
 }
 
 } // namespace
+
+TEST(Archive, ReadsAHugeWideStringOfCharactersGbkCannotShow) {
+    // A 5 MB wide string: marker, 0xFFFF escape to the 4-byte length, then the units.
+    const uint32_t units = 2'500'000;
+    Bytes wide = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (int shift = 0; shift < 32; shift += 8)
+        wide.push_back(static_cast<uint8_t>(units >> shift));
+    for (uint32_t i = 0; i < units; ++i) {
+        wide.push_back(0x01); // U+0E01, a Thai letter
+        wide.push_back(0x0E);
+    }
+    CString s;
+    EXPECT_EQ(Load(wide, [&](CArchive& ar) { ar >> s; }), -1);
+    ASSERT_EQ(s.GetLength(), static_cast<int>(units));
+    EXPECT_EQ(s.Find('?'), 0);
+    EXPECT_EQ(std::string(s.GetString(), s.GetLength()).find_first_not_of('?'), std::string::npos);
+}

@@ -64,6 +64,29 @@ inline int Wait(pid_t pid) {
     return WEXITSTATUS(status);
 }
 
+// Starts the test with its output on a pipe and reads that output until it holds one of the words
+// or the child closes it; `out` receives what was read. Returns the child's pid, or -1.
+inline pid_t StartAndReadUntil(const std::string& testName, const std::string& role,
+                               const std::vector<std::string>& words, std::string& out) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    pid_t pid = Start(testName, role, fds[1]);
+    close(fds[1]);
+    auto found = [&] {
+        for (const std::string& w : words)
+            if (out.find(w) != std::string::npos)
+                return true;
+        return false;
+    };
+    char buf[256];
+    ssize_t n;
+    while (pid > 0 && !found() && (n = read(fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, (size_t)n);
+    close(fds[0]);
+    return pid;
+}
+
 inline int Run(const std::string& testName, const std::string& role) {
     pid_t pid = Start(testName, role);
     return pid < 0 ? -1 : Wait(pid);

@@ -12,6 +12,10 @@
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -133,6 +137,71 @@ TEST_F(DocumentTest, FailuresReportOnceAndKeepOldFilesWhole) {
     // A file that is not there names itself.
     EXPECT_FALSE(loaded.OnOpenDocument(PathOf("missing.dat")));
     EXPECT_NE(g_messages.back().find("missing.dat"), std::string::npos);
+}
+
+// A document whose storing tells a pipe it has begun and then waits to be killed.
+class CHangingDoc : public CDocument {
+public:
+    int startedFd = -1;
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring()) {
+            ar << 1;
+            char c = 's';
+            (void)!::write(startedFd, &c, 1);
+            for (;;)
+                ::pause();
+        }
+    }
+};
+
+TEST_F(DocumentTest, AFirstSaveKilledPartWayLeavesNoFile) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(fds[0]);
+        CHangingDoc doc;
+        doc.startedFd = fds[1];
+        doc.OnSaveDocument(PathOf("new.dat"));
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    ASSERT_EQ(::read(fds[0], &c, 1), 1);
+    ::close(fds[0]);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_FALSE(fs::exists(dir.path() / "new.dat"));
+
+    // A save into a folder that is not there is refused before storing, naming the file.
+    CNumbersDoc doc;
+    EXPECT_FALSE(doc.OnSaveDocument(PathOf("no-such-folder/n.dat")));
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_NE(g_messages.back().find("no-such-folder/n.dat"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path() / "no-such-folder"));
+}
+
+TEST_F(DocumentTest, SavingRemovesTemporariesOfSavesWhoseProcessIsGone) {
+    // A process that has ended: its pid names a save that was killed.
+    pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    std::string stale = "n.dat.~" + std::to_string(gone) + "-3";
+    std::string live = "n.dat.~" + std::to_string(::getppid()) + "-1"; // a live process's save
+    std::string other = "m.dat.~" + std::to_string(gone) + "-1";        // another file's
+    std::string odd = "n.dat.~" + std::to_string(gone) + "-x";          // not a save's name
+    for (const std::string& name : {stale, live, other, odd})
+        std::ofstream(dir.path() / name) << "partial";
+
+    CNumbersDoc doc;
+    doc.numbers = {1};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("n.dat")));
+    EXPECT_FALSE(fs::exists(dir.path() / stale));
+    for (const std::string& name : {live, other, odd})
+        EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
 }
 
 TEST_F(DocumentTest, ReportChoosesTheMessageByException) {

@@ -122,3 +122,20 @@ TEST(GbkChars, SizesAndFittingRespectCharacterBoundaries) {
 }
 
 } // namespace
+
+// Text made only of what the other side cannot show once took time with the square of its
+// length; a 5 MB note of it would keep a book from opening for most of a minute.
+TEST(GbkConvert, LongTextOfUnshowableCharactersConvertsWhole) {
+    const size_t count = 2'500'000; // 5 MB of UTF-16
+    std::u16string thai(count, char16_t(0x0E01));
+    CString gbk = Utf16ToGbk(thai);
+    ASSERT_EQ(static_cast<size_t>(gbk.GetLength()), count);
+    EXPECT_EQ(Bytes(gbk), std::string(count, '?'));
+
+    std::string badBytes(5'000'000, '\xFF');
+    badBytes += "张";
+    std::u16string wide = GbkToUtf16(badBytes);
+    ASSERT_EQ(wide.size(), badBytes.size() - 1);
+    EXPECT_EQ(wide.back(), u'张');
+    EXPECT_EQ(wide.front(), u'\uFFFD');
+}

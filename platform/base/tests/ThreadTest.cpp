@@ -284,18 +284,10 @@ TEST(NamedMutexTest, ACrashedHolderLeavesTheNameFree) {
     test_folders::TempDir runtime;
     test_folders::ScopedEnv env("XDG_RUNTIME_DIR", runtime.str());
 
-    int fds[2];
-    ASSERT_EQ(0, pipe(fds));
-    pid_t holder = child_process::Start("NamedMutexChild.HoldUntilKilled", "hold", fds[1]);
-    close(fds[1]);
-    ASSERT_GT(holder, 0);
     std::string out;
-    char buf[256];
-    ssize_t n;
-    while (out.find("\nheld\n") == std::string::npos && out.find("refused") == std::string::npos &&
-           (n = read(fds[0], buf, sizeof buf)) > 0)
-        out.append(buf, n);
-    close(fds[0]);
+    pid_t holder = child_process::StartAndReadUntil("NamedMutexChild.HoldUntilKilled", "hold",
+                                                    {"\nheld\n", "refused"}, out);
+    ASSERT_GT(holder, 0);
     ASSERT_NE(std::string::npos, out.find("\nheld\n")) << out;
 
     EXPECT_EQ(kProbeSawExisting, Probe());

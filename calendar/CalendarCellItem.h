@@ -1,5 +1,4 @@
-// One line shown in a calendar day cell (a birthday, an event). The calendar grid owns the type;
-// it lives here until the calendar records exist, with the members the grid will draw from.
+// One line shown in a calendar day cell (a birthday, an event), with the members the grid draws from.
 #pragma once
 
 #include "platform/base/Collections.h"
@@ -23,7 +22,8 @@ public:
     // Copies take everything but the state flags.
     CKovCalendarCellItem(const CKovCalendarCellItem& o)
         : m_rect(o.m_rect), m_nKind(o.m_nKind), m_nAltIcon(o.m_nAltIcon), m_strText(o.m_strText),
-          m_nColour(o.m_nColour), m_dwData(o.m_dwData), m_pHandler(o.m_pHandler) {}
+          m_nColour(o.m_nColour), m_dwData(o.m_dwData), m_dwOwner(o.m_dwOwner),
+          m_pHandler(o.m_pHandler) {}
     CKovCalendarCellItem& operator=(const CKovCalendarCellItem& o) {
         m_rect = o.m_rect;
         m_nKind = o.m_nKind;
@@ -31,6 +31,7 @@ public:
         m_strText = o.m_strText;
         m_nColour = o.m_nColour;
         m_dwData = o.m_dwData;
+        m_dwOwner = o.m_dwOwner;
         m_pHandler = o.m_pHandler;
         return *this;
     }
@@ -40,12 +41,15 @@ public:
 
     RECT m_rect{};
     int m_nKind = 0;
+    // Events: 1 when the event is done (已完成), which the grid shows with its own icon.
     int m_nAltIcon = 0;
     CString m_strText;
     // Birthdays: 1 for a solar birthday, 0 for a lunar one.
     int m_nColour = 1;
     int m_nState = 0;
+    // Events: the schedule element, and the document that filed it.
     DWORD_PTR m_dwData = 0;
+    DWORD_PTR m_dwOwner = 0;
     CKovCalendarCellItemHandler* m_pHandler = nullptr;
 };
 

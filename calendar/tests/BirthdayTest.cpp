@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "contacts/Birthday.h"
-#include "contacts/tests/ContactsTestSupport.h"
+#include "calendar/Birthday.h"
+#include "testsupport/ArchiveBytes.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ TEST(BirthdayTest, ArchiveKeepsFlagsInTheHighHalfOfTheMonthWord) {
     EXPECT_EQ(15u, words[2]);
 
     CBirthday back;
-    contacts_test::RoundTrip(b, back);
+    archive_bytes::Load(back, archive_bytes::Store(b));
     EXPECT_TRUE(back == b);
     back.Reset();
     EXPECT_TRUE(back.IsNull());

@@ -1,4 +1,4 @@
-#include "contacts/Birthday.h"
+#include "calendar/Birthday.h"
 
 #include "platform/base/Archive.h"
 

@@ -1,0 +1,73 @@
+#include "ecard/WebSmsAccount.h"
+
+#include "core/StringUtil.h"
+#include "ecard/ECRequest.h"
+
+namespace {
+
+// A changing request: the status text reaches the caller whatever the code.
+int PostChange(UINT nUid, LPCTSTR lpszPassword, LPCTSTR lpszPage, const CString& rest,
+               CString& out) {
+    out.Empty();
+    return PostECRequest(lpszPage, GetECAuthBody(nUid, lpszPassword) + rest, &out);
+}
+
+CString Enc(LPCTSTR text) {
+    return UrlEncodeString(text != nullptr ? text : "");
+}
+
+} // namespace
+
+int GetSmsSuffixCode(UINT nUid, LPCTSTR lpszPassword, CString& out) {
+    return PostECUserRequest(nUid, lpszPassword, "sms/getsuffixcode.asp", out);
+}
+
+int GenSmsCheckCode(UINT nUid, LPCTSTR lpszPassword, CString& out) {
+    return PostECUserRequest(nUid, lpszPassword, "sms/gencheckcode.asp", out);
+}
+
+int GetSmsBalance(UINT nUid, LPCTSTR lpszPassword, CString& out) {
+    return PostECUserRequest(nUid, lpszPassword, "sms/getsmsbalance.asp", out);
+}
+
+int GetSmsMaxSize(UINT nUid, LPCTSTR lpszPassword, int& nFirst, int& nSecond, CString& out) {
+    nFirst = nSecond = 0;
+    const int nCode = PostECUserRequest(nUid, lpszPassword, "sms/getsmsmaxsize.asp", out);
+    if (nCode != 0)
+        return nCode;
+    CStringEx scan(out);
+    int nPos = 0, nValue = 0;
+    if (scan.ScanInt(nPos, nValue)) {
+        nFirst = nValue;
+        if (nPos >= 0 && scan.ScanInt(nPos, nValue))
+            nSecond = nValue;
+    }
+    return 0;
+}
+
+int GetSmsSignature(UINT nUid, LPCTSTR lpszPassword, CString& out) {
+    return PostECUserRequest(nUid, lpszPassword, "sms/getsignature.asp", out);
+}
+
+int GetSmsSignNotif(UINT nUid, LPCTSTR lpszPassword, CString& out) {
+    return PostECUserRequest(nUid, lpszPassword, "sms/getsignnotif.asp", out);
+}
+
+int ChargeSms(UINT nUid, LPCTSTR lpszPassword, LPCTSTR lpszCardNo, LPCTSTR lpszCardPassword,
+              CString& out) {
+    return PostChange(nUid, lpszPassword, "sms/chargesms.asp",
+                      "&CardNo=" + Enc(lpszCardNo) + "&CardPwd=" + Enc(lpszCardPassword), out);
+}
+
+int EditSmsSuffixCode(UINT nUid, LPCTSTR lpszPassword, int nSuffixType, LPCTSTR lpszSuffixCode,
+                      LPCTSTR lpszCheckCode, CString& out) {
+    CString rest;
+    rest.Format("&SuffixType=%d&SuffixCode=%s&CheckCode=%s", nSuffixType,
+                (LPCTSTR)Enc(lpszSuffixCode), (LPCTSTR)Enc(lpszCheckCode));
+    return PostChange(nUid, lpszPassword, "sms/editsuffixcode.asp", rest, out);
+}
+
+int SetSmsSignature(UINT nUid, LPCTSTR lpszPassword, LPCTSTR lpszSignature, CString& out) {
+    return PostChange(nUid, lpszPassword, "sms/setsignature.asp",
+                      "&Signature=" + Enc(lpszSignature), out);
+}

@@ -1,0 +1,286 @@
+#include "shell/QuillmarOptions.h"
+
+#include <cstring>
+#include <memory>
+
+#include "core/Autostart.h"
+#include "core/Checksum.h"
+#include "core/StringUtil.h"
+
+namespace {
+
+// The profile of the application key "Quillmar".
+CProfileStore& Profile() {
+    static CProfileStore store;
+    return store;
+}
+
+void ReadInt(LPCTSTR section, LPCTSTR entry, int& value) {
+    value = (int)Profile().GetProfileInt(section, entry, value);
+}
+
+void ReadString(LPCTSTR section, LPCTSTR entry, CString& value) {
+    value = Profile().GetProfileString(section, entry, value);
+}
+
+void WriteInt(LPCTSTR section, LPCTSTR entry, int value) {
+    Profile().WriteProfileInt(section, entry, value);
+}
+
+// A stored array of 32-bit values; FALSE (the array unchanged) when the value is missing.
+BOOL ReadIntArray(LPCTSTR section, LPCTSTR entry, CArray<int, int>& values) {
+    BYTE* raw = nullptr;
+    UINT bytes = 0;
+    if (!Profile().GetProfileBinary(section, entry, &raw, &bytes))
+        return FALSE;
+    std::unique_ptr<BYTE[]> owned(raw);
+    const int count = (int)(bytes / 4);
+    values.SetSize(count);
+    for (int i = 0; i < count; ++i) {
+        int v;
+        std::memcpy(&v, raw + 4 * i, 4);
+        values[i] = v;
+    }
+    return TRUE;
+}
+
+void WriteIntArray(LPCTSTR section, LPCTSTR entry, const CArray<int, int>& values) {
+    Profile().WriteProfileBinary(section, entry, reinterpret_cast<const BYTE*>(values.GetData()),
+                                 (UINT)values.GetSize() * 4);
+}
+
+// A size read from the profile: above the longest it is the longest, below 1 the default.
+int ValidPartSize(int value, int longest) {
+    if (value > longest)
+        return longest;
+    return value < 1 ? longest : value;
+}
+
+} // namespace
+
+// ---- General -----------------------------------------------------------------------------------
+
+namespace {
+
+// The "General" keys in the order of the section.
+const struct {
+    const char* entry;
+    int CGeneralOptions::*member;
+} kGeneralKeys[] = {
+    {"AutoCheckVersion", &CGeneralOptions::m_bAutoCheckVersion},
+    {"AutoLoadOnFile", &CGeneralOptions::m_bAutoLoadOnFile},
+    {"MiniToTray", &CGeneralOptions::m_bMiniToTray},
+    {"CloseToTray", &CGeneralOptions::m_bCloseToTray},
+    {"TrayIcon", &CGeneralOptions::m_bTrayIcon},
+    {"OneInstance", &CGeneralOptions::m_bOneInstance},
+    {"AssocFiles", &CGeneralOptions::m_bAssocFiles},
+    {"MainFrmSizeCmd", &CGeneralOptions::m_nMainFrmSizeCmd},
+    {"MainFrmLastSizeCmd", &CGeneralOptions::m_nMainFrmLastSizeCmd},
+    {"MainFrmLeft", &CGeneralOptions::m_nMainFrmLeft},
+    {"MainFrmTop", &CGeneralOptions::m_nMainFrmTop},
+    {"MainFrmRight", &CGeneralOptions::m_nMainFrmRight},
+    {"MainFrmBottom", &CGeneralOptions::m_nMainFrmBottom},
+    {"LeftPaneWidth", &CGeneralOptions::m_nLeftPaneWidth},
+    {"LeftPaneMode", &CGeneralOptions::m_nLeftPaneMode},
+};
+
+} // namespace
+
+void CGeneralOptions::Load() {
+    for (const auto& key : kGeneralKeys)
+        ReadInt(m_strSection, key.entry, this->*key.member);
+}
+
+void CGeneralOptions::Save() const {
+    for (const auto& key : kGeneralKeys)
+        WriteInt(m_strSection, key.entry, this->*key.member);
+}
+
+// ---- File lists --------------------------------------------------------------------------------
+
+void CFileListOptions::Load() {
+    int on = m_bAutoLoadFile;
+    ReadInt(m_strSection, "AutoLoadFile", on);
+    m_bAutoLoadFile = on;
+    LoadFileList();
+    int rename = m_bClickRename;
+    ReadInt(m_strSection, "ClickRename", rename);
+    m_bClickRename = rename;
+}
+
+void CFileListOptions::Save() const {
+    SaveFileList();
+    WriteInt(m_strSection, "ClickRename", m_bClickRename);
+}
+
+void CFileListOptions::SaveFileList() const {
+    WriteInt(m_strSection, "AutoLoadFile", m_bAutoLoadFile);
+    CString joined;
+    for (POSITION pos = m_fileList.GetHeadPosition(); pos != nullptr;) {
+        if (!joined.IsEmpty())
+            joined += "\n";
+        joined += m_fileList.GetNext(pos);
+    }
+    Profile().WriteProfileString(m_strSection, "AutoLoadFileList", joined);
+}
+
+BOOL CFileListOptions::LoadFileList() {
+    CString joined = Profile().GetProfileString(m_strSection, "AutoLoadFileList", "");
+    m_fileList.RemoveAll();
+    if (joined.IsEmpty())
+        return FALSE;
+    CStringList pieces;
+    SplitString(joined, pieces, "\n");
+    // An empty piece (a doubled or trailing separator) names no file.
+    for (POSITION pos = pieces.GetHeadPosition(); pos != nullptr;) {
+        const CString& path = pieces.GetNext(pos);
+        if (!path.IsEmpty())
+            m_fileList.AddTail(path);
+    }
+    return TRUE;
+}
+
+// ---- Address books -----------------------------------------------------------------------------
+
+CNamebookOptions::CNamebookOptions() : CFileListOptions("Namebook") {
+    m_fieldWidths.SetSize(OPTIONS_FIELD_COUNT);
+    for (int i = 0; i < OPTIONS_FIELD_COUNT; ++i)
+        m_fieldWidths[i] = -1;
+}
+
+void CNamebookOptions::Load() {
+    CFileListOptions::Load();
+    LoadFieldList();
+    ReadInt(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
+    ReadInt(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+}
+
+void CNamebookOptions::Save() const {
+    CFileListOptions::Save();
+    SaveFieldList();
+    WriteInt(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
+    WriteInt(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+}
+
+void CNamebookOptions::LoadFieldList() {
+    // Widths are looked up by field number: a stored array of another length is cut or padded
+    // with "not set" so that every field has exactly one entry.
+    if (ReadIntArray(m_strSection, "FieldWidthList", m_fieldWidths)) {
+        const int stored = m_fieldWidths.GetSize();
+        m_fieldWidths.SetSize(OPTIONS_FIELD_COUNT);
+        for (int i = stored; i < OPTIONS_FIELD_COUNT; ++i)
+            m_fieldWidths[i] = -1;
+    }
+    ReadIntArray(m_strSection, "FieldList", m_fieldList);
+}
+
+void CNamebookOptions::SaveFieldList() const {
+    WriteIntArray(m_strSection, "FieldWidthList", m_fieldWidths);
+    WriteIntArray(m_strSection, "FieldList", m_fieldList);
+}
+
+int CNamebookOptions::GetFieldWidth(int nField) const {
+    if (nField < 0 || nField >= m_fieldWidths.GetSize())
+        return -1;
+    return m_fieldWidths[nField];
+}
+
+void CNamebookOptions::SetFieldWidth(int nField, int nWidth) {
+    if (nField >= 0 && nField < m_fieldWidths.GetSize())
+        m_fieldWidths[nField] = nWidth;
+}
+
+// ---- Calendar, SMS -----------------------------------------------------------------------------
+
+void CCalendarOptions::Load() {
+    ReadInt(m_strSection, "StartWeekDay", m_nStartWeekDay);
+}
+
+void CCalendarOptions::Save() const {
+    WriteInt(m_strSection, "StartWeekDay", m_nStartWeekDay);
+}
+
+void CSmsSizeOptions::Load() {
+    ReadInt(m_strSection, "WideMaxSize", m_nWideMaxSize);
+    ReadInt(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
+    m_nWideMaxSize = ValidPartSize(m_nWideMaxSize, OPTIONS_WIDE_MAX_SIZE);
+    m_nAnsiMaxSize = ValidPartSize(m_nAnsiMaxSize, OPTIONS_ANSI_MAX_SIZE);
+}
+
+void CSmsSizeOptions::Save() const {
+    WriteInt(m_strSection, "WideMaxSize", m_nWideMaxSize);
+    WriteInt(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
+}
+
+// ---- Proxy -------------------------------------------------------------------------------------
+
+void CProxyOptions::Load() {
+    LPCTSTR s = m_strSection;
+    ReadInt(s, "ProxyScheme", m_nProxyScheme);
+    ReadInt(s, "ProxyType", m_nProxyType);
+    ReadString(s, "ProxyAddr", m_strProxyAddr);
+    ReadString(s, "ProxyPort", m_strProxyPort);
+    ReadString(s, "ProxyUser", m_strProxyUser);
+    int remember = m_bRememberPsw;
+    ReadInt(s, "RememberPsw", remember);
+    m_bRememberPsw = remember != 0;
+    m_strProxyPsw.Empty();
+    if (!m_bRememberPsw)
+        return;
+    BYTE* raw = nullptr;
+    UINT bytes = 0;
+    if (!Profile().GetProfileBinary(s, "ProxyPsw", &raw, &bytes))
+        return;
+    std::unique_ptr<BYTE[]> owned(raw);
+    m_strProxyPsw = CString(reinterpret_cast<const char*>(raw), (int)bytes);
+    ScrambleString(m_strProxyPsw, FALSE);
+}
+
+void CProxyOptions::Save() const {
+    LPCTSTR s = m_strSection;
+    WriteInt(s, "ProxyScheme", m_nProxyScheme);
+    WriteInt(s, "ProxyType", m_nProxyType);
+    Profile().WriteProfileString(s, "ProxyAddr", m_strProxyAddr);
+    Profile().WriteProfileString(s, "ProxyPort", m_strProxyPort);
+    Profile().WriteProfileString(s, "ProxyUser", m_strProxyUser);
+    WriteInt(s, "RememberPsw", m_bRememberPsw);
+    CString scrambled = m_bRememberPsw ? m_strProxyPsw : CString();
+    ScrambleString(scrambled, TRUE);
+    Profile().WriteProfileBinary(s, "ProxyPsw",
+                                 reinterpret_cast<const BYTE*>(scrambled.GetString()),
+                                 (UINT)scrambled.GetLength());
+}
+
+// ---- The record --------------------------------------------------------------------------------
+
+CQuillmarOptions::CQuillmarOptions() : m_sender("Sender"), m_notebook("NoteBook"), m_task("Task") {}
+
+void CQuillmarOptions::Load() {
+    m_general.Load();
+    m_namebook.Load();
+    m_sender.Load();
+    m_sms.Load();
+    m_notebook.Load();
+    m_task.Load();
+    m_calendar.Load();
+    m_proxy.Load();
+}
+
+void CQuillmarOptions::SaveAll() const {
+    m_general.Save();
+    m_namebook.Save();
+    m_sender.Save();
+    m_sms.Save();
+    m_notebook.Save();
+    m_task.Save();
+    m_calendar.Save();
+    m_proxy.Save();
+}
+
+BOOL CQuillmarOptions::IsAutoStartSet() {
+    return ::IsAutoStartSet();
+}
+
+BOOL CQuillmarOptions::SetAutoStart(BOOL bOn) {
+    return ::SetAutoStart(bOn);
+}

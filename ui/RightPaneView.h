@@ -1,0 +1,33 @@
+// What the right pane asks of the module views it shows. A view implements these next to its
+// window class when it has more to do than the pane's defaults; the pane finds them with
+// dynamic_cast.
+#pragma once
+
+#include "platform/base/Types.h"
+
+class CDocument;
+class CWnd;
+
+class CIRightPaneView {
+public:
+    virtual ~CIRightPaneView() = default;
+
+    // The window told of what happens in the view (selection, activation), or null.
+    virtual void SetNotifyWnd(CWnd* pWnd) = 0;
+    // The view is about to show pDoc. TRUE when it took the document by its own means (views
+    // over several documents at once, the compose form); FALSE leaves the pane to move the view
+    // from its old document to pDoc.
+    virtual BOOL TakeDocument(CDocument* /*pDoc*/) { return FALSE; }
+};
+
+// The message compose form the right pane opens for a tree.
+class CIComposeView {
+public:
+    virtual ~CIComposeView() = default;
+
+    virtual void SetComposeMode(int nMode) = 0;
+    // Starts composing with what the mode names: recipients or a message to answer or pass on.
+    virtual void StartCompose(LPARAM lStart, int nOption) = 0;
+    // The window the form returns to when the user is done (the tree it was opened from).
+    virtual void SetReturnWnd(CWnd* pWnd) = 0;
+};
