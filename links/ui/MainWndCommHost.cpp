@@ -3,6 +3,7 @@
 #include "links/ui/DlgReceiveSms.h"
 #include "links/ui/DlgSendSmsProgress.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/sys/Sound.h"
 #include "platform/gui/Wnd.h"
 
 CISendProgress* CMainWndCommHost::CreateSendProgress(CISendProgressOwner* pOwner) {
@@ -26,7 +27,9 @@ LRESULT CMainWndCommHost::OnSmsArrived(_CSender* pAccount, _CSmsBox* pHoldingBox
                                    reinterpret_cast<LPARAM>(pHoldingBox));
 }
 
-void CMainWndCommHost::PlayArrivalSound(const CString&) {}
+void CMainWndCommHost::PlayArrivalSound(const CString& strPath) {
+    PlaySound(strPath, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+}
 
 void CMainWndCommHost::ReportError(const CString& strText) {
     AfxMessageBox(strText, MB_OK | MB_ICONEXCLAMATION);

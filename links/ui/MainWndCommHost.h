@@ -23,7 +23,7 @@ public:
     void RunReceiveDialog(CCommDevice& device, _CSender& account) override;
     LRESULT OnSmsArrived(_CSender* pAccount, _CSmsBox* pHoldingBox) override;
     _CSender* GetActiveSender() override { return m_pActive; }
-    // The sound is played by the main window once the program can play sounds.
+    // Played without waiting; a file that cannot be played gives no sound at all.
     void PlayArrivalSound(const CString& strPath) override;
     void ReportError(const CString& strText) override;
 

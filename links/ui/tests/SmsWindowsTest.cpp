@@ -12,8 +12,10 @@
 #include "links/ui/DlgSendSmsProgress.h"
 #include "links/tests/CommDeviceTestSupport.h"
 #include "links/ui/MainWndCommHost.h"
+#include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "platform/sys/Sound.h"
 #include "testsupport/NetTestEnv.h"
 
 namespace {
@@ -261,6 +263,11 @@ TEST_F(SmsWindowsTest, ReceiveWindowShowsEachOutcomeInItsColourAndHandsMessagesO
         {"receive-refused", test_net::Reply::Text("121#锁定"), CDlgReceiveSms::STATUS_ERROR,
          "用户帐户被锁定", 0},
     };
+    // The arrival sound goes to a file instead of a sound card.
+    ASSERT_GT(SeedProgramFolder(GetShippedDataFolderPath()), 0);
+    const std::string soundFile = "file:'" + (home.path() / "sound.raw").string() + "',raw";
+    SetSoundDeviceForTesting(soundFile.c_str());
+    TakeSoundsPlayedForTesting();
     for (const ReceiveCase& c : cases) {
         server.SetReply(SMS_GATEWAY_RECEIVE_PAGE, c.reply);
         Box(0).DeleteAllSms();
@@ -281,6 +288,9 @@ TEST_F(SmsWindowsTest, ReceiveWindowShowsEachOutcomeInItsColourAndHandsMessagesO
         EXPECT_EQ(c.filed, Box(0).CountSmsByState(_CSms::STATE_UNREAD, FALSE)) << c.name;
     }
     EXPECT_EQ(1, mainWnd.arrivals);
+    EXPECT_TRUE(WaitForSoundIdleForTesting(5000));
+    EXPECT_EQ(1u, TakeSoundsPlayedForTesting().size()); // once, for the messages filed
+    SetSoundDeviceForTesting(nullptr);
     EXPECT_EQ(RGB(0, 210, 0), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_RECEIVED));
     EXPECT_EQ(RGB(128, 0, 64), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_NOTHING_NEW));
     EXPECT_EQ(RGB(255, 0, 0), CDlgReceiveSms::GetStatusColour(CDlgReceiveSms::STATUS_ERROR));
