@@ -30,6 +30,7 @@ public:
 
     _CSmsBox& GetRootSmsBox() { return *m_pRootBox; }
     SSenderAccountRecord& GetRecord() { return m_record; }
+    const SSenderAccountRecord& GetRecord() const { return m_record; }
     SAccountPersonInfo& GetPersonInfo() { return m_record.m_person; }
     SSenderMobileInfo& GetMobileInfo() { return m_record.m_mobile; }
 

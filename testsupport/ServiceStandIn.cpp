@@ -150,13 +150,13 @@ void ServiceStandIn::Stop() {
         return;
     if (m_acceptThread.joinable())
         m_acceptThread.join();
-    std::vector<std::thread> workers;
+    std::vector<Worker> workers;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         workers.swap(m_workers);
     }
-    for (std::thread& t : workers)
-        t.join();
+    for (Worker& w : workers)
+        w.thread.join();
     if (m_listenFd >= 0)
         close(m_listenFd);
     m_listenFd = -1;
@@ -171,10 +171,21 @@ void ServiceStandIn::AcceptLoop() {
         if (fd < 0)
             continue;
         std::lock_guard<std::mutex> lock(m_lock);
-        m_workers.emplace_back([this, fd] {
-            Serve(fd);
-            close(fd);
-        });
+        for (auto it = m_workers.begin(); it != m_workers.end();) {
+            if (*it->done) {
+                it->thread.join();
+                it = m_workers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        m_workers.push_back({std::thread([this, fd, done] {
+                                 Serve(fd);
+                                 close(fd);
+                                 *done = true;
+                             }),
+                             done});
     }
 }
 

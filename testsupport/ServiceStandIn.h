@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -102,7 +103,13 @@ private:
     std::thread m_acceptThread;
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
-    std::vector<std::thread> m_workers;
+    // One thread per connection; those that have ended are joined as new ones start, so that a
+    // long run of requests does not pile up ended threads.
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Worker> m_workers;
     std::map<std::string, Reply> m_replies;
     Handler m_handler;
     mutable std::mutex m_handlerLock;

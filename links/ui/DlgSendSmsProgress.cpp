@@ -1,0 +1,220 @@
+#include "links/ui/DlgSendSmsProgress.h"
+
+#include <algorithm>
+
+#include "links/ui/DialogPump.h"
+
+#include <QWidget>
+
+namespace {
+
+enum { IDS_SENDING_NEXT = 169, IDS_COLUMN_FIRST = 171, IDS_ALL_SENT = 176, IDS_FINISHED = 909 };
+enum { IDB_BEADS = 123 };
+enum { BEAD_PENDING = 0, BEAD_CURRENT = 1, BEAD_DONE = 2 };
+
+const int kColumnWidths[] = {40, 100, 150, 80, 80};
+const COLORREF kHintColour = RGB(0, 0, 255);
+
+// Where the window stood when it was last closed, for the rest of the program's run.
+bool s_hasPlace = false;
+CPoint s_place;
+
+CString Res(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString Number(int n) {
+    CString text;
+    text.Format("%d", n);
+    return text;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CDlgSendSmsProgress, CDialog)
+ON_WM_DESTROY()
+ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+CDlgSendSmsProgress::CDlgSendSmsProgress(CISendProgressOwner* pOwner, CWnd* pParent)
+    : CDialog(IDD, pParent), m_pOwner(pOwner), m_pParent(pParent) {}
+
+BOOL CDlgSendSmsProgress::CreateModeless() {
+    return Create(IDD, m_pParent);
+}
+
+BOOL CDlgSendSmsProgress::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_list.SubclassDlgItem(IDC_SENT_LIST, this);
+    m_recipientBar.SubclassDlgItem(IDC_RECIPIENT_BAR, this);
+    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    for (int i = 0; i < 5; ++i)
+        m_list.InsertColumn(i, Res(IDS_COLUMN_FIRST + i), LVCFMT_LEFT, kColumnWidths[i]);
+
+    // The bead bar takes the place of its placeholder.
+    m_beadImages.Create(IDB_BEADS, 10, 1, RGB(255, 0, 255));
+    CWnd* place = GetDlgItem(IDC_BEAD_PLACE);
+    CRect rect;
+    place->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    place->ShowWindow(SW_HIDE);
+    m_beads.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, this, IDC_BEAD_PLACE + 100);
+    m_beads.SetImages(&m_beadImages, BEAD_PENDING, BEAD_CURRENT, BEAD_DONE);
+    return TRUE;
+}
+
+void CDlgSendSmsProgress::ShowForRun(LPCTSTR lpszTitle) {
+    if (lpszTitle && *lpszTitle)
+        SetWindowText(lpszTitle);
+    // A new run starts with an empty window.
+    m_list.DeleteAllItems();
+    m_nPartsSent = -1;
+    m_nPartsTotal = 0;
+    m_nRecipientsTotal = 0;
+    m_bCancelled = FALSE;
+    m_bStopAsked = FALSE;
+    m_recipientBar.SetRange32(0, 1);
+    m_recipientBar.SetPos(0);
+    m_beads.SetBeadCount(0);
+    m_beads.SetPos(-1);
+    m_beads.ShowWindow(SW_SHOW);
+    SetDlgItemText(IDC_STATUS, "");
+    SetDlgItemText(IDC_CURRENT_RECIPIENT, "");
+    SetDlgItemText(IDC_PART_COUNTER, "");
+    if (!IsWindowVisible()) {
+        if (s_hasPlace)
+            GetWidget()->move(s_place.x, s_place.y); // the frame's corner, as it was stored
+        else
+            CenterWindow(m_pParent);
+    }
+    ShowWindow(SW_SHOW);
+    UpdateWindow();
+}
+
+void CDlgSendSmsProgress::SetTotal(int n) {
+    if (n <= 0)
+        return;
+    m_nRecipientsTotal = n;
+    m_recipientBar.SetRange32(0, n);
+    m_recipientBar.SetPos(0);
+    m_recipientBar.SetStep(1);
+    ShowStatus();
+}
+
+void CDlgSendSmsProgress::BeginRecipient(LPCTSTR lpszRecipient, int nParts) {
+    const int row = m_list.GetItemCount();
+    m_list.InsertItem(row, Number(row + 1));
+    m_list.SetItemText(row, COL_RECIPIENT, lpszRecipient);
+    m_list.SetItemText(row, COL_PARTS, Number(nParts));
+    m_list.SetItemText(row, COL_NOTE, Res(IDS_SENDING_NEXT));
+    m_list.EnsureVisible(row, FALSE);
+    m_nPartsTotal = nParts;
+    m_beads.SetBeadCount(nParts);
+    SetDlgItemText(IDC_CURRENT_RECIPIENT, lpszRecipient);
+    m_nPartsSent = -1;
+    CountPartSent(row); // nothing sent yet, the first part on its way
+    ShowStatus();
+}
+
+void CDlgSendSmsProgress::ReportPartResult(int nCode, BOOL bLastPart, LPCTSTR lpszText) {
+    const int row = m_list.GetItemCount() - 1;
+    if (row < 0)
+        return;
+    if (nCode != 0) {
+        CString text = lpszText   ? CString(lpszText)
+                       : m_pOwner ? m_pOwner->GetSendResultText(nCode)
+                                  : CString();
+        m_list.SetItemText(row, COL_NOTE, text);
+        return;
+    }
+    CountPartSent(row);
+    if (bLastPart)
+        m_list.SetItemText(row, COL_NOTE, Res(IDS_ALL_SENT));
+}
+
+void CDlgSendSmsProgress::CountPartSent(int row) {
+    ++m_nPartsSent;
+    m_list.SetItemText(row, COL_SENT, Number(m_nPartsSent));
+    m_beads.SetPos(m_nPartsSent);
+    m_beads.Invalidate();
+    // The part on its way; once all went, the last one.
+    CString counter;
+    counter.Format("第%d条/共%d条", std::min(m_nPartsSent + 1, m_nPartsTotal), m_nPartsTotal);
+    SetDlgItemText(IDC_PART_COUNTER, counter);
+}
+
+void CDlgSendSmsProgress::StepProgress() {
+    m_recipientBar.StepIt();
+    ShowStatus();
+}
+
+void CDlgSendSmsProgress::ShowStatus() {
+    CString status;
+    status.Format("已处理%d人/共%d人", m_list.GetItemCount(), m_nRecipientsTotal);
+    SetDlgItemText(IDC_STATUS, status);
+}
+
+void CDlgSendSmsProgress::SetFinished() {
+    m_beads.ShowWindow(SW_HIDE);
+    SetDlgItemText(IDC_CURRENT_RECIPIENT, Res(IDS_FINISHED));
+}
+
+void CDlgSendSmsProgress::PumpMessages() {
+    PumpWindowMessages(this);
+}
+
+void CDlgSendSmsProgress::DestroyProgress() {
+    m_pOwner = nullptr;
+    DestroyWindow();
+}
+
+void CDlgSendSmsProgress::OnOK() {
+    if (m_pOwner && m_pOwner->IsSending())
+        return;
+    Close();
+}
+
+void CDlgSendSmsProgress::OnCancel() {
+    m_bCancelled = TRUE;
+    if (m_pOwner && m_pOwner->IsSending()) {
+        // The run ends before its next part; a part on its way is waited for.
+        if (!m_bStopAsked) {
+            m_bStopAsked = TRUE;
+            m_pOwner->SetStopRequested(TRUE);
+        }
+        return;
+    }
+    Close();
+}
+
+void CDlgSendSmsProgress::Close() {
+    DestroyWindow();
+}
+
+void CDlgSendSmsProgress::OnDestroy() {
+    // The frame's top-left corner (the window rectangle's), where the window shows next time.
+    const QPoint corner = GetWidget()->pos();
+    s_place = CPoint(corner.x(), corner.y());
+    s_hasPlace = true;
+    CDialog::OnDestroy();
+}
+
+void CDlgSendSmsProgress::PostNcDestroy() {
+    if (m_pOwner)
+        m_pOwner->OnProgressDestroyed(this);
+    if (m_pDestroyedFlag)
+        *m_pDestroyedFlag = FALSE;
+    delete this;
+}
+
+HBRUSH CDlgSendSmsProgress::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    if (pWnd && pWnd->GetDlgCtrlID() == IDC_HINT) {
+        pDC->SetTextColor(kHintColour);
+        pDC->SetBkMode(TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)); // the dialog's ground shows
+    }
+    return brush;
+}
