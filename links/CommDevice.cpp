@@ -1,4 +1,5 @@
 #include "links/CommDevice.h"
+#include "links/InstantMessage.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -414,9 +415,12 @@ int CCommDevice::SendPart(const CString& content, const CString& number) {
     return result;
 }
 
-int CCommDevice::SendDirectPart(const CString&, const CString&) {
-    // The direct road over TCP to another running copy is not there yet: nothing is attempted.
-    return SMS_RESULT_NOT_TRIED;
+int CCommDevice::SendDirectPart(const CString& strContent, const CString& strAddress) {
+    // Straight to the other copy's listener over TCP; a direct message is never split.
+    if (!m_pSender)
+        return SMS_RESULT_NOT_TRIED;
+    return SendInstantMessage(*m_pSender, strAddress, strContent,
+                              m_pCurrentSms ? m_pCurrentSms->m_strSubject : CString());
 }
 
 void CCommDevice::FileSendResults(_CSmsBox* pBox) {
@@ -581,18 +585,25 @@ LRESULT CCommDevice::DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) {
     return answer;
 }
 
-_CSms* CCommDevice::MakeSmsFromPhone(const SPhoneMessage& message) {
+_CSms* CCommDevice::MakeSmsFromPhone(const MOBILE_SMS& message) {
+    const SM_DELIVERED& m = message.message;
     auto* sms = new _CSms();
-    sms->m_sender = CNameCodeString(StripCountryCode(message.m_strNumber));
-    sms->m_strContent = message.m_strContent;
-    sms->m_nSize = message.m_strContent.GetLength();
+    sms->m_sender = CNameCodeString(StripCountryCode(m.originator));
+    sms->m_strContent = m.text;
+    sms->m_nSize = m.text.GetLength();
     sms->SetState(_CSms::STATE_HELD);
     sms->m_nKind = _CSms::KIND_MOBILE;
-    sms->SetTime(message.m_time);
+    // The centre's time stamp; a phone that gave none (or a bad one) gets the time it arrived.
+    CTime stamp = CTime::GetCurrentTime();
+    if (m.year >= 2000 && m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= 31 &&
+        m.hour >= 0 && m.hour < 24 && m.minute >= 0 && m.minute < 60 && m.second >= 0 &&
+        m.second < 60)
+        stamp = CTime(m.year, m.month, m.day, m.hour, m.minute, m.second);
+    sms->SetTime(stamp);
     return sms;
 }
 
-void CCommDevice::OnNewSms(const SPhoneMessage& message) {
+void CCommDevice::OnNewSms(const MOBILE_SMS& message) {
     _CSender* account = m_pHost ? m_pHost->GetActiveSender() : nullptr;
     DeliverIncomingSms(MakeSmsFromPhone(message), account);
 }

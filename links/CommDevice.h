@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "links/ListeningSocket.h"
+#include "links/MobileAgent.h"
 #include "links/SendProgress.h"
 #include "links/SmsGateway.h"
 #include "platform/base/Collections.h"
@@ -46,20 +48,6 @@ public:
     virtual void ReportError(const CString& strText) = 0;
 };
 
-// A message stored on a phone, as the phone link reports it.
-struct SPhoneMessage {
-    CString m_strNumber;
-    CString m_strContent;
-    CTime m_time;
-};
-
-// The phone link's listener: a new message arrived on the phone.
-class CIMobileAgentNewSMListener {
-public:
-    virtual ~CIMobileAgentNewSMListener() = default;
-    virtual void OnNewSms(const SPhoneMessage& message) = 0;
-};
-
 // Results that end a whole run.
 BOOL IsFatalResult(int nResult);
 
@@ -75,7 +63,9 @@ std::vector<CString> SplitSmsContent(const CString& content, int nKind, int nWid
 // "86" or "+86" taken off the start of a number.
 CString StripCountryCode(const CString& number);
 
-class CCommDevice : public CIMobileAgentNewSMListener, public CISendProgressOwner {
+class CCommDevice : public CIMobileAgentNewSMListener,
+                    public CISendProgressOwner,
+                    public CIIncomingSmsSink {
 public:
     // Where received messages wait to be filed, relative to the program folder.
     static constexpr const char* kIncomingFile = "Sms\\incoming.dat";
@@ -140,9 +130,10 @@ public:
     // Adds the message, if any, to the holding box, stores the box and hands it to the main
     // window; plays the arrival sound when the window filed any and the account asks for it.
     // Answers the main window's answer.
-    LRESULT DeliverIncomingSms(_CSms* pSms, _CSender* pAccount);
-    void OnNewSms(const SPhoneMessage& message) override;
-    static _CSms* MakeSmsFromPhone(const SPhoneMessage& message);
+    // Also where the listening socket hands the direct messages it took in.
+    LRESULT DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) override;
+    void OnNewSms(const MOBILE_SMS& message) override;
+    static _CSms* MakeSmsFromPhone(const MOBILE_SMS& message);
     _CSmsBox& GetHoldingBox() { return m_holdingBox; }
 
     // The sender file of the account has been saved: the messages the main window filed into it

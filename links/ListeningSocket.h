@@ -31,7 +31,7 @@ protected:
 class CIIncomingSmsSink {
 public:
     // Takes the message, held for filing in the account.
-    virtual int DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) = 0;
+    virtual LRESULT DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) = 0;
 
 protected:
     ~CIIncomingSmsSink() = default;

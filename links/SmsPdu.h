@@ -7,6 +7,7 @@
 // 7-bit text, 70 UTF-16 units).
 #pragma once
 
+#include "core/HanziString.h"
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
@@ -62,7 +63,3 @@ int PackSeptets(const BYTE* src, int nChars, BYTE* dst);
 int HexToBytes(LPCSTR src, BYTE* dst, int nChars);
 // Upper-case digits, zero-terminated; returns twice the number of bytes.
 int BytesToHex(const BYTE* src, char* dst, int nBytes);
-// A byte with bit 7 set starts a double-byte character.
-inline bool IsDoubleByteLead(BYTE c) {
-    return (c & 0x80) != 0;
-}

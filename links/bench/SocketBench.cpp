@@ -133,7 +133,7 @@ public:
     int count = 0;
     _CSender* GetListeningAccount() override { return &account; }
     void MarkModified() override {}
-    int DeliverIncomingSms(_CSms* pSms, _CSender*) override {
+    LRESULT DeliverIncomingSms(_CSms* pSms, _CSender*) override {
         delete pSms;
         ++count;
         return 1;

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "core/HanziString.h"
+#include "links/InstantMessage.h"
+#include "links/ListeningSocket.h"
 #include "links/tests/CommDeviceTestSupport.h"
+#include "testsupport/SocketTestSupport.h"
 #include "platform/base/Time.h"
 
 using commtest::CommDeviceTest;
@@ -316,7 +319,9 @@ TEST_F(CommDeviceTest, FlaggedWordsAreToldToTheGatewayAndShownWithItsRefusal) {
     EXPECT_STREQ("操作出错", device.GetSendResultText(900));
 }
 
-TEST_F(CommDeviceTest, KindsWithoutAGatewayRoadAttemptNothingAndEndTheRun) {
+// Notes go through the card service only; a direct message to an address no copy listens on (a
+// phone number is no host) cannot be sent: either ends the run with the messages still pending.
+TEST_F(CommDeviceTest, KindsThatCannotGoEndTheRunWithTheMessagesPending) {
     for (int kind : {_CSms::KIND_INSTANT, _CSms::KIND_NOTE}) {
         _CSms* sms = Pending("hi");
         sms->m_nKind = kind;
@@ -329,6 +334,48 @@ TEST_F(CommDeviceTest, KindsWithoutAGatewayRoadAttemptNothingAndEndTheRun) {
         Box(1).DeleteAllSms();
     }
     EXPECT_TRUE(server.Requests().empty());
+}
+
+// The other copy: its sender document owns the listener, its manager takes what arrives.
+class OtherCopy : public CIListeningSocketOwner {
+public:
+    OtherCopy() {
+        device.SetHost(&host);
+        host.active = &account;
+        listener = std::make_unique<CListeningSocket>(this, &device);
+        port = test_net::ListenOnLoopback(*listener, 5);
+    }
+    _CSender* GetListeningAccount() override { return &account; }
+    void MarkModified() override {}
+
+    _CSender account{"老李"};
+    commtest::RecordingHost host;
+    CCommDevice device;
+    std::unique_ptr<CListeningSocket> listener;
+    UINT port = 0;
+};
+
+TEST_F(CommDeviceTest, DirectMessagesGoWholeToTheOtherCopyAndAreFiledThere) {
+    test_net::ScopedPollSource events{2000, 2000};
+    OtherCopy other;
+    ASSERT_NE(0u, other.port);
+    UINT old = SetInstantMessageSendPortForTesting(other.port);
+    const CString text = CString('x', 300) + "今晚七点见"; // longer than any gateway part
+    _CSms* sms = Pending(text, "127.0.0.1");
+    sms->m_nKind = _CSms::KIND_INSTANT;
+    EXPECT_EQ(0, SendOne(sms));
+    SetInstantMessageSendPortForTesting(old == kInstantMessagePort ? 0 : old);
+    EXPECT_EQ(_CSms::STATE_SENT, sms->GetState());
+    EXPECT_TRUE(server.Requests().empty()); // nothing through the gateway
+
+    ASSERT_TRUE(events.RunUntil([&] { return other.host.arrivals > 0; }, 5000));
+    _CSmsBox& inbox = *other.account.GetRootSmsBox().GetSubBoxAt(0);
+    ASSERT_EQ(1, inbox.GetSmsCount());
+    POSITION pos = inbox.GetFirstSmsPosition();
+    const _CSms* got = inbox.GetNextSms(pos);
+    EXPECT_EQ(text, got->m_strContent);
+    EXPECT_EQ(_CSms::KIND_INSTANT, got->m_nKind);
+    EXPECT_EQ(CString("127.0.0.1"), got->m_sender.GetCode());
 }
 
 TEST_F(CommDeviceTest, PendingMessagesOfTheRunAreEachSentOnce) {

@@ -35,7 +35,7 @@ public:
 
     _CSender* GetListeningAccount() override { return &account; }
     void MarkModified() override { ++modified; }
-    int DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) override {
+    LRESULT DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) override {
         EXPECT_EQ(&account, pAccount);
         delivered.emplace_back(pSms);
         return 1;

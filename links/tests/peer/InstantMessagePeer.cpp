@@ -21,7 +21,7 @@ public:
 
     _CSender* GetListeningAccount() override { return &account; }
     void MarkModified() override {}
-    int DeliverIncomingSms(_CSms* pSms, _CSender*) override {
+    LRESULT DeliverIncomingSms(_CSms* pSms, _CSender*) override {
         received.reset(pSms);
         return 1;
     }
