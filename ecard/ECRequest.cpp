@@ -4,6 +4,7 @@
 #include "core/StringUtil.h"
 #include "links/HttpRequest.h"
 #include "links/ServiceAddress.h"
+#include "links/SmsGateway.h"
 #include "platform/base/Gbk.h"
 
 namespace {
@@ -19,7 +20,7 @@ ECWaitHook& WaitHook() {
 }
 
 ECGatewayTextSource& GatewayTexts() {
-    static ECGatewayTextSource s_source = nullptr;
+    static ECGatewayTextSource s_source = &GetSmsResultText;
     return s_source;
 }
 

@@ -67,8 +67,8 @@ CString GetECMessageBody(const CDWordArray& recipients, LPCTSTR lpszTitle, LPCTS
 int LeaveECMessage(UINT nUid, LPCTSTR lpszPassword, const CDWordArray& recipients,
                    LPCTSTR lpszTitle, LPCTSTR lpszText, DWORD dwMailFlags, CString& out);
 
-// The texts of the gateway's result codes come from the SMS sending layer, which registers them
-// here at start-up; without it those codes read as the HTTP layer's texts.
+// The texts of the gateway's result codes: the SMS sending layer's table unless a caller sets
+// another source; a null source reads them as the HTTP layer's texts.
 typedef CString (*ECGatewayTextSource)(int nCode);
 ECGatewayTextSource SetECGatewayTextSource(ECGatewayTextSource source);
 // 990: the kept server text; below 200 and from 900 up: the gateway's texts; 210, 220, 230 the

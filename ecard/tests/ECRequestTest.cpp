@@ -1,6 +1,7 @@
 // The synchronous requests of the e-card service: the exact bodies they post, how replies and
 // failures become codes and texts, the texts of the codes and the password rules.
 #include "ecard/tests/ECNetTestSupport.h"
+#include "links/SmsGateway.h"
 
 #include <cstdio>
 #include <fstream>
@@ -176,7 +177,9 @@ TEST_F(ECRequestTest, CodesReadAsGatewayNumberOrGeneralTexts) {
     EXPECT_EQ("保留的号码，您无权使用。", GetECErrorText(220));
     EXPECT_EQ("号码位数不对(目前必须为8位)。", GetECErrorText(230));
     EXPECT_EQ("操作出错", GetECErrorText(215));
-    EXPECT_EQ("网络连接出错", GetECErrorText(3)); // without the gateway's table
+    EXPECT_EQ("网络连接出错", GetECErrorText(3)); // the HTTP layer's text
+    EXPECT_EQ(GetSmsResultText(150), GetECErrorText(150)); // the gateway's table by default
+    EXPECT_EQ(GetSmsResultText(900), GetECErrorText(900));
     ECGatewayTextSource old = SetECGatewayTextSource(&FakeGatewayText);
     EXPECT_EQ("gateway 150", GetECErrorText(150));
     EXPECT_EQ("gateway 950", GetECErrorText(950));
