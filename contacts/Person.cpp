@@ -471,18 +471,26 @@ BOOL _CPerson::IsBirthdayInRange(const CDate& from, const CDate& to, BOOL bIgnor
     return TRUE;
 }
 
+const CString& _CPerson::NameInitials() {
+    const CString& name = GetName();
+    if (m_strInitialsOf != name) {
+        CHanziString(name).GetPinyinInitials(m_strInitials);
+        m_strInitialsOf = name;
+    }
+    return m_strInitials;
+}
+
 int _CPerson::MatchNameInitials(LPCTSTR lpszText) {
-    CString initials;
-    CHanziString(GetName()).GetPinyinInitials(initials);
-    return FindNoCase(initials, lpszText != nullptr ? lpszText : "");
+    return FindNoCase(NameInitials(), lpszText != nullptr ? lpszText : "");
 }
 
 BOOL _CPerson::MatchPinyinInitials(LPCTSTR lpszText, void* pStorage, int nKind, int* pPos,
                                    int* pLength) {
     if (nKind != FIELD_TEXT || pStorage == nullptr || lpszText == nullptr)
         return FALSE;
+    const CString& value = *static_cast<CString*>(pStorage);
     CString initials;
-    CHanziString(*static_cast<CString*>(pStorage)).GetPinyinInitials(initials);
+    AppendPinyinInitials(value, value.GetLength(), initials);
     int pos = FindNoCase(initials, lpszText);
     if (pos < 0)
         return FALSE;

@@ -110,6 +110,13 @@ public:
     void SetModifiedTime(const CTime& t) { m_timeModified = t; }
 
 private:
+    // The pinyin initials of the name, kept with the name they were read from: a search per key
+    // press reads them again only after the name has changed, whichever way it was changed.
+    const CString& NameInitials();
+
+    // First, next to the name in the base: an initials search touches these and nothing else.
+    CString m_strInitialsOf;
+    CString m_strInitials;
     _CPersonInfo m_info;
     _CSmsBox m_smsBox;
     CTime m_timeModified;

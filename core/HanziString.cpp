@@ -23,6 +23,13 @@ std::vector<PinyinBoundaryRow> BuildBoundaryTable() {
     return rows;
 }
 
+// The letter of the row before `row`: "?" before the first row.
+char InitialOfRow(const std::vector<PinyinBoundaryRow>& rows, size_t row) {
+    if (row == 0 || rows[row - 1].letter > 'Z')
+        return '?';
+    return rows[row - 1].letter;
+}
+
 } // namespace
 
 int FindFirstDoubleByteChar(const CString& text) {
@@ -83,7 +90,7 @@ const std::vector<PinyinBoundaryRow>& PinyinBoundaryTable() {
     return rows;
 }
 
-BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
+BOOL GetPinyinInitialByCollation(BYTE lead, BYTE trail, char& letter) {
     if (!IsDoubleByteLead(lead))
         return FALSE;
     const char ch[3] = {static_cast<char>(lead), static_cast<char>(trail), 0};
@@ -91,28 +98,71 @@ BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
     size_t row = 0;
     while (rows[row].letter != 0 && GbkCollate(ch, rows[row].boundary) >= 0)
         ++row;
-    if (row == 0 || rows[row - 1].letter > 'Z')
-        letter = '?';
-    else
-        letter = rows[row - 1].letter;
+    letter = InitialOfRow(rows, row);
     return TRUE;
 }
 
-void CHanziString::GetPinyinInitials(CString& initials) const {
-    const char* p = m_str;
-    int len = m_str.GetLength();
-    initials.Empty();
+namespace {
+
+// The initial of every pair (lead, trail) with the lead's top bit set, indexed by
+// (lead - 0x80) * 256 + trail. Filled once, on first use, by the rule of
+// GetPinyinInitialByCollation; the boundaries are compared by their collation keys, whose byte
+// order is the collation order, so that the fill converts each character once instead of
+// collating it against every row.
+struct InitialTable {
+    char letters[128 * 256];
+
+    InitialTable() {
+        const std::vector<PinyinBoundaryRow>& rows = PinyinBoundaryTable();
+        std::vector<std::string> keys;
+        for (const PinyinBoundaryRow& row : rows)
+            keys.push_back(row.letter != 0 ? GbkCollationKey(row.boundary) : std::string());
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const char ch[3] = {static_cast<char>(lead), static_cast<char>(trail), 0};
+                const std::string key = GbkCollationKey(ch);
+                size_t row = 0;
+                while (rows[row].letter != 0 && key.compare(keys[row]) >= 0)
+                    ++row;
+                letters[(lead - 0x80) * 256 + trail] = InitialOfRow(rows, row);
+            }
+        }
+    }
+};
+
+const InitialTable& GetInitialTable() {
+    static const InitialTable table;
+    return table;
+}
+
+} // namespace
+
+BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
+    if (!IsDoubleByteLead(lead))
+        return FALSE;
+    letter = GetInitialTable().letters[(lead - 0x80) * 256 + trail];
+    return TRUE;
+}
+
+void AppendPinyinInitials(const char* p, int len, CString& initials) {
+    const InitialTable* table = nullptr;
     for (int i = 0; i < len;) {
-        char letter;
-        if (i + 1 < len &&
-            GetPinyinInitial(static_cast<BYTE>(p[i]), static_cast<BYTE>(p[i + 1]), letter)) {
-            initials += letter;
+        const auto lead = static_cast<unsigned char>(p[i]);
+        if (i + 1 < len && IsDoubleByteLead(lead)) {
+            if (table == nullptr)
+                table = &GetInitialTable();
+            initials += table->letters[(lead - 0x80) * 256 + static_cast<unsigned char>(p[i + 1])];
             i += 2;
         } else {
             initials += p[i];
             ++i;
         }
     }
+}
+
+void CHanziString::GetPinyinInitials(CString& initials) const {
+    initials.Empty();
+    AppendPinyinInitials(m_str, m_str.GetLength(), initials);
 }
 
 CString CFilePathNameString::GetFileName() const {

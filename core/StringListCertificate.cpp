@@ -57,9 +57,30 @@ void CCertificateList::FromXStringList(const CXStringList& list) {
 }
 
 BOOL CCertificateList::Find(LPCTSTR text, int& nItem, int& nString, int& nPos, BOOL bPlain) const {
-    CXStringList list(3);
-    FillXStringList(*this, list);
-    return list.Find(text, nItem, nString, nPos, bPlain);
+    // The walk of CXStringList::Find over the three strings of each entry, without building the
+    // list.
+    const int first = nItem < 0 ? 0 : nItem;
+    int string = nString < 0 ? 0 : nString;
+    int item = 0;
+    for (POSITION pos = GetHeadPosition(); pos != nullptr; ++item) {
+        const SCertificate& entry = GetNext(pos);
+        if (item < first)
+            continue;
+        const CString* parts[3] = {&entry.strType, &entry.strNumber, &entry.strSummary};
+        for (; string < 3; ++string) {
+            int at = FindInValueText(*parts[string], text, bPlain);
+            if (at >= 0) {
+                nItem = item;
+                nString = string;
+                nPos = at;
+                return TRUE;
+            }
+        }
+        string = 0;
+    }
+    nItem = -1;
+    nString = -1;
+    return FALSE;
 }
 
 void CCertificateList::Serialize(CArchive& ar) {

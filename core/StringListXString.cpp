@@ -4,6 +4,7 @@
 
 #include "platform/base/Archive.h"
 #include "platform/base/Exception.h"
+#include "platform/base/Gbk.h"
 
 namespace {
 
@@ -17,16 +18,13 @@ void AppendPart(CString& out, const CString& part, LPCTSTR separator) {
     out += part;
 }
 
-int FindIn(const CString& text, LPCTSTR piece, BOOL bPlain) {
+} // namespace
+
+int FindInValueText(const CString& text, LPCTSTR piece, BOOL bPlain) {
     if (bPlain)
         return text.Find(piece);
-    CString upperText(text), upperPiece(piece);
-    upperText.MakeUpper();
-    upperPiece.MakeUpper();
-    return upperText.Find(upperPiece);
+    return GbkFindNoCase(text, text.GetLength(), piece);
 }
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // CXString
@@ -110,7 +108,7 @@ BOOL CXString::Contains(LPCTSTR text) const {
 
 BOOL CXString::FindFrom(LPCTSTR text, int& nIndex, int& nPos, BOOL bPlain) const {
     for (int i = nIndex < 0 ? 0 : nIndex; i < m_nCount; ++i) {
-        int at = FindIn(m_strings[i], text, bPlain);
+        int at = FindInValueText(m_strings[i], text, bPlain);
         if (at >= 0) {
             nIndex = i;
             nPos = at;

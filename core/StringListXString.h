@@ -11,6 +11,10 @@
 
 class CArchive;
 
+// Position of the piece in one stored string of a value: bytes as they are (bPlain) or with the
+// case of Latin letters ignored; -1 when absent. Searched in place.
+int FindInValueText(const CString& text, LPCTSTR piece, BOOL bPlain);
+
 class CXString {
 public:
     explicit CXString(int nCount = 0);

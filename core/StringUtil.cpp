@@ -349,16 +349,10 @@ int FindEndOf(LPCTSTR text, LPCTSTR piece, int nStart) {
     return at < 0 ? -1 : at + p.GetLength();
 }
 
-int FindNoCase(LPCTSTR text, LPCTSTR piece, int nStart, BOOL bUpper) {
-    CString s = Str(text), p = Str(piece);
-    if (bUpper) {
-        s.MakeUpper();
-        p.MakeUpper();
-    } else {
-        s.MakeLower();
-        p.MakeLower();
-    }
-    return s.Find(p, nStart < 0 ? 0 : nStart);
+int FindNoCase(LPCTSTR text, LPCTSTR piece, int nStart, BOOL) {
+    // Folding both texts to upper or to lower case finds the same places.
+    const char* s = text != nullptr ? text : "";
+    return GbkFindNoCase(s, static_cast<int>(std::strlen(s)), piece, nStart);
 }
 
 CString GetTextBetween(LPCTSTR text, LPCTSTR startMarker, LPCTSTR endMarker, int nStart,

@@ -56,6 +56,24 @@ TEST_F(PersonTest, NameIsTheNodeNameAndFieldZero) {
     EXPECT_EQ(nullptr, p.GetSmsBox(-1));
 }
 
+// The initials are kept between searches; every way of renaming must show in the next search,
+// also a write through the field's storage that the contact is not told about.
+TEST_F(PersonTest, NameInitialsFollowEveryRename) {
+    _CPerson p("张三");
+    EXPECT_EQ(0, p.MatchNameInitials("zs"));
+    p.SetName("李四");
+    EXPECT_EQ(-1, p.MatchNameInitials("ZS"));
+    EXPECT_EQ(0, p.MatchNameInitials("LS"));
+    int kind = 0;
+    *static_cast<CString*>(p.GetFieldData(PF_NAME, kind)) = "欧阳修";
+    EXPECT_EQ(1, p.MatchNameInitials("yx"));
+    ASSERT_TRUE(p.SetFieldText(PF_NAME, "Tom王", TRUE, 0, "\n", "-"));
+    EXPECT_EQ(2, p.MatchNameInitials("mw"));
+    p.SetName("");
+    EXPECT_EQ(-1, p.MatchNameInitials("T"));
+    EXPECT_EQ(0, p.MatchNameInitials(""));
+}
+
 TEST_F(PersonTest, EveryFieldKindRoundTrips) {
     _CPerson p("张三");
     FillEveryKind(p);

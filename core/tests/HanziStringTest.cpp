@@ -125,6 +125,25 @@ TEST(PinyinInitials, TableFollowsTheCollation) {
     }
 }
 
+// The table read by GetPinyinInitial is filled from collation keys; it must give what collating
+// the character against the boundary rows gives, for every pair of bytes a text can hold
+// (including lead bytes before invalid trail bytes and before the end of the text).
+TEST(PinyinInitials, TableAgreesWithTheCollationOverTheWholeCodeSpace) {
+    int mismatches = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            char fast = '*', slow = '*';
+            ASSERT_TRUE(GetPinyinInitial(static_cast<BYTE>(lead), static_cast<BYTE>(trail), fast));
+            ASSERT_TRUE(GetPinyinInitialByCollation(static_cast<BYTE>(lead),
+                                                    static_cast<BYTE>(trail), slow));
+            if (fast != slow && ++mismatches <= 10)
+                ADD_FAILURE() << std::hex << "lead " << lead << " trail " << trail << ": table "
+                              << fast << ", collation " << slow;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 // Characters whose readings are known from dictionaries, not from the collation the table is
 // built from: the first and last character of each letter in GB2312's first level, characters
 // with two readings (the common one counts), rare characters of the second level, and characters

@@ -322,6 +322,71 @@ CString CString::Right(int nCount) const {
     return Mid(GetLength() - nCount, nCount);
 }
 
+// The first character boundary at or after pos. Only a run of bytes that may all be lead bytes
+// is ambiguous, and the byte before such a run always ends a character, so the walk starts there
+// instead of at the beginning: repeated Find calls over a long text stay linear.
+static int GbkCharStartAtOrAfter(const char* p, int len, int pos) {
+    if (pos <= 0)
+        return 0;
+    if (pos >= len)
+        return len;
+    int start = pos;
+    while (start > 0 && IsGbkLeadByte(static_cast<unsigned char>(p[start - 1])))
+        --start;
+    while (start < pos)
+        start += GbkCharSize(p + start, len - start);
+    return start;
+}
+
+int GbkFindNoCase(const char* text, int len, const char* piece, int nStart) {
+    text = NonNull(text);
+    piece = NonNull(piece);
+    // The piece folded once, by its own characters; short pieces (what people type) stay on the
+    // stack.
+    const int pieceLen = static_cast<int>(std::strlen(piece));
+    char small[64];
+    std::string large;
+    char* folded = small;
+    if (pieceLen > static_cast<int>(sizeof small)) {
+        large.resize(pieceLen);
+        folded = large.data();
+    }
+    for (int i = 0; i < pieceLen;) {
+        int size = GbkCharSize(piece + i, pieceLen - i);
+        folded[i] = size == 1 ? AsciiUpper(piece[i]) : piece[i];
+        if (size == 2)
+            folded[i + 1] = piece[i + 1];
+        i += size;
+    }
+    if (nStart < 0)
+        nStart = 0;
+    if (nStart > len)
+        return -1;
+    // A match starts on a character boundary of the text, ends on one, and compares the text's
+    // single-byte characters folded and its double-byte characters as they are.
+    auto matchAt = [&](int pos) {
+        if (pieceLen > len - pos)
+            return false;
+        for (int i = pos, j = 0; j < pieceLen;) {
+            if (GbkCharSize(text + i, len - i) == 1) {
+                if (AsciiUpper(text[i]) != folded[j])
+                    return false;
+                ++i, ++j;
+            } else {
+                if (j + 1 >= pieceLen || text[i] != folded[j] || text[i + 1] != folded[j + 1])
+                    return false;
+                i += 2, j += 2;
+            }
+        }
+        return true;
+    };
+    for (int pos = GbkCharStartAtOrAfter(text, len, nStart); pos <= len;
+         pos += pos < len ? GbkCharSize(text + pos, len - pos) : 1)
+        if (matchAt(pos))
+            return pos;
+    return -1;
+}
+
 int CString::CharSizeAt(int pos) const {
     return GbkCharSize(m_s.data() + pos, m_s.size() - pos);
 }
@@ -343,16 +408,7 @@ CString CString::SpanExcluding(const char* pszCharSet) const {
 // is ambiguous, and the byte before such a run always ends a character, so the walk starts there
 // instead of at the beginning: repeated Find calls over a long text stay linear.
 int CString::CharStartAtOrAfter(int pos) const {
-    if (pos <= 0)
-        return 0;
-    if (pos >= GetLength())
-        return GetLength();
-    int start = pos;
-    while (start > 0 && IsGbkLeadByte(static_cast<unsigned char>(m_s[start - 1])))
-        --start;
-    while (start < pos)
-        start += CharSizeAt(start);
-    return start;
+    return GbkCharStartAtOrAfter(m_s.data(), GetLength(), pos);
 }
 
 int CString::Find(char ch, int nStart) const {

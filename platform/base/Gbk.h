@@ -31,6 +31,12 @@ inline int GbkCharSize(const char* p, size_t n) {
 // double-byte character. For fixed-size copies of GBK text (tips, buffers).
 size_t GbkFitLength(const char* p, size_t n, size_t maxBytes);
 
+// Position of the piece in the len bytes of text at or after nStart (negative counts as 0), with
+// the case of Latin letters ignored; -1 when absent. The rule of CString::Find on both texts
+// folded: a match starts and ends on character boundaries, and only single-byte characters fold
+// (a trail byte that looks like a letter never does). Nothing is copied or allocated.
+int GbkFindNoCase(const char* text, int len, const char* piece, int nStart = 0);
+
 // Invalid or truncated GBK bytes become U+FFFD each; the text after them is kept.
 std::string GbkToUtf8(const char* p, size_t n);
 std::string GbkToUtf8(std::string_view gbk);

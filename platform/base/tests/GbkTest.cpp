@@ -139,3 +139,29 @@ TEST(GbkConvert, LongTextOfUnshowableCharactersConvertsWhole) {
     EXPECT_EQ(wide.back(), u'张');
     EXPECT_EQ(wide.front(), u'\uFFFD');
 }
+
+// The in-place search must find exactly what folding copies of both texts and searching them with
+// CString::Find finds: the same boundaries, the same folding of single-byte characters only.
+TEST(GbkChars, FindNoCaseAgreesWithFindingInFoldedCopies) {
+    const std::string longPiece(70, 'b');
+    const std::string texts[] = {
+        "Hello World",  "hello 张三 WORLD", "癆",      "x癮a",     "a\xB0",         "\xB0",
+        "\x81\x61\x41", "张张三三",         "",        "BBB",      "a" + longPiece, "ab张\xB0",
+        "三a三A",       "\x81\x7F" "a",
+    };
+    const std::string pieces[] = {"",   "world", "O",  "a",      "A",  "张三",     "三",
+                                  "\xB0", "\x61", "三A", longPiece, "\xD5\xC5", "\x7F" "A"};
+    for (const std::string& text : texts) {
+        for (const std::string& piece : pieces) {
+            for (int start = -1; start <= static_cast<int>(text.size()) + 1; ++start) {
+                CString foldedText(text.c_str()), foldedPiece(piece.c_str());
+                foldedText.MakeUpper();
+                foldedPiece.MakeUpper();
+                EXPECT_EQ(GbkFindNoCase(text.c_str(), static_cast<int>(text.size()), piece.c_str(),
+                                        start),
+                          foldedText.Find(foldedPiece, start < 0 ? 0 : start))
+                    << "text \"" << text << "\" piece \"" << piece << "\" from " << start;
+            }
+        }
+    }
+}
