@@ -74,6 +74,8 @@ bool LoopbackProxy::Start() {
              << "Timeout 30\n"
              << "MaxClients 20\n"
              << "LogLevel Info\n";
+        if (!m_basicAuth.empty())
+            conf << "BasicAuth " << m_basicAuth << "\n";
         // Run as root (as in a container), the proxy insists on dropping to another user.
         if (geteuid() == 0)
             conf << "User nobody\nGroup nogroup\n";

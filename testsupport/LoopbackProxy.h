@@ -18,6 +18,10 @@ public:
     // Starts the proxy with its configuration and log in a temporary folder of its own; false
     // (with the reason in Error()) when it did not come up.
     bool Start();
+    // Makes the proxy ask for a user and password (407 without them); call before Start.
+    void SetBasicAuth(const std::string& user, const std::string& password) {
+        m_basicAuth = user + " " + password;
+    }
     ~LoopbackProxy();
 
     int Port() const { return m_port; }
@@ -33,6 +37,7 @@ private:
     int m_port = 0;
     std::string m_logPath;
     std::string m_error;
+    std::string m_basicAuth;
 };
 
 // A port that was free a moment ago on 127.0.0.1 (0 when none could be had).

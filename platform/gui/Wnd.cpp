@@ -3,6 +3,7 @@
 #include "platform/base/Exception.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/QtSocketEvents.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/Icon.h"
@@ -179,6 +180,8 @@ void AfxEnsureGuiApp() {
     new QApplication(argc, argv);
     // Exceptions report their messages in message boxes from now on.
     CException::SetReportHook([](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
+    // Sockets and their timers report through the event loop from now on.
+    AfxSetSocketEventSource(&CQtSocketEventSource::Instance());
     // The dialog font of the system is a 9-point Chinese face.
     QFont f(QStringLiteral("WenQuanYi Micro Hei"));
     f.setPixelSize(12);

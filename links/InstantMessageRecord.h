@@ -1,0 +1,28 @@
+// The record one instant message travels as: three archive strings (the content, the sender as
+// name and own address, the subject), nothing before or after them.
+#pragma once
+
+#include <vector>
+
+#include "platform/base/CString.h"
+#include "platform/base/Types.h"
+
+// The most a record may take on the wire; the listener drops larger ones and the sender refuses
+// to send them.
+constexpr int kInstantMessageMaxRecord = 64 * 1024;
+
+struct InstantMessageRecord {
+    CString content;
+    // The sender's stored name-and-code form: name, newline, address.
+    CString sender;
+    CString subject;
+};
+
+// The record's bytes.
+std::vector<BYTE> StoreInstantMessage(const InstantMessageRecord& record);
+
+// How far a buffer holds a record: complete (the first bytes make the three strings), incomplete
+// (the bytes stop early; more may come) or damaged (no more bytes can make a record of them).
+enum class InstantMessageParse { complete, incomplete, damaged };
+InstantMessageParse ParseInstantMessage(const std::vector<BYTE>& bytes,
+                                        InstantMessageRecord& record);
