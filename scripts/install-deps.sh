@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build needs; does nothing when they are all there.
 set -e
-PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb"
+PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb python3"
 # LibreOffice reads the RTF the program writes, as an independent check in the tests.
 PKGS="$PKGS libreoffice-writer-nogui"
 missing=""

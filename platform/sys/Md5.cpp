@@ -113,11 +113,39 @@ CString CMd5::HexDigest(const void* data, size_t n, BOOL bUpperCase) {
     md5.Update(data, n);
     BYTE digest[DigestSize];
     md5.Final(digest);
+    return ToHex(digest, bUpperCase);
+}
+
+CString CMd5::ToHex(const BYTE digest[DigestSize], BOOL bUpperCase) {
     const char* digits = bUpperCase ? "0123456789ABCDEF" : "0123456789abcdef";
     CString hex;
-    for (BYTE b : digest) {
-        hex += digits[b >> 4];
-        hex += digits[b & 0x0F];
+    for (int i = 0; i < DigestSize; ++i) {
+        hex += digits[digest[i] >> 4];
+        hex += digits[digest[i] & 0x0F];
     }
     return hex;
+}
+
+void CMd5::Hmac(const void* key, size_t nKey, const void* data, size_t n, BYTE digest[DigestSize]) {
+    enum { Block = 64 };
+    BYTE block[Block] = {};
+    CMd5 md5;
+    if (nKey > Block) {
+        md5.Update(key, nKey);
+        md5.Final(block);
+    } else if (nKey > 0) {
+        std::memcpy(block, key, nKey);
+    }
+    BYTE pad[Block];
+    for (int i = 0; i < Block; ++i)
+        pad[i] = block[i] ^ 0x36;
+    md5.Update(pad, Block);
+    md5.Update(data, n);
+    BYTE inner[DigestSize];
+    md5.Final(inner);
+    for (int i = 0; i < Block; ++i)
+        pad[i] = block[i] ^ 0x5C;
+    md5.Update(pad, Block);
+    md5.Update(inner, DigestSize);
+    md5.Final(digest);
 }

@@ -21,6 +21,12 @@ public:
 
     // The digest of one block of bytes as 32 hexadecimal digits, lower case unless asked.
     static CString HexDigest(const void* data, size_t n, BOOL bUpperCase = FALSE);
+    // HMAC-MD5 (RFC 2104) of the data under the key; a key longer than the 64-byte block is
+    // replaced by its own digest first.
+    static void Hmac(const void* key, size_t nKey, const void* data, size_t n,
+                     BYTE digest[DigestSize]);
+    // A digest as 32 hexadecimal digits, lower case unless asked.
+    static CString ToHex(const BYTE digest[DigestSize], BOOL bUpperCase = FALSE);
 
 private:
     void Transform(const BYTE block[64]);

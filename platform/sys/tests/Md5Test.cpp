@@ -54,4 +54,42 @@ TEST(Md5, PiecesGiveTheDigestOfTheWholeAndFinalStartsOver) {
     }
 }
 
+// RFC 2202's cases 1 to 7 (short keys, a 25-byte key, keys longer than the block, data longer
+// than the block) and RFC 2195's CRAM-MD5 example.
+TEST(Md5, HmacMatchesTheReferenceVectors) {
+    std::string key25;
+    for (char c = 1; c <= 25; ++c)
+        key25 += c;
+    const struct {
+        std::string key, data;
+        const char* digest;
+    } cases[] = {
+        {std::string(16, '\x0b'), "Hi There", "9294727a3638bb1c13f48ef8158bfc9d"},
+        {"Jefe", "what do ya want for nothing?", "750c783e6ab0b503eaa86e310a5db738"},
+        {std::string(16, '\xaa'), std::string(50, '\xdd'), "56be34521d144c88dbb8c733f0e8b3f6"},
+        {key25, std::string(50, '\xcd'), "697eaf0aca3a3aea3a75164746ffaa79"},
+        {std::string(16, '\x0c'), "Test With Truncation", "56461ef2342edc00f9bab995690efd4c"},
+        {std::string(80, '\xaa'), "Test Using Larger Than Block-Size Key - Hash Key First",
+         "6b1ab7fe4bd7bf8f0b62e6ce61b9d0cd"},
+        {std::string(80, '\xaa'),
+         "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data",
+         "6f630fad67cda0ee1fb1f562db3aa53e"},
+        {"tanstaaftanstaaf", "<1896.697170952@postoffice.reston.mci.net>",
+         "b913a602c7eda7a495b4e6e7334d3890"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        BYTE digest[CMd5::DigestSize];
+        CMd5::Hmac(c.key.data(), c.key.size(), c.data.data(), c.data.size(), digest);
+        EXPECT_STREQ(c.digest, CMd5::ToHex(digest).GetString());
+    }
+}
+
+TEST(Md5, HmacWithAnEmptyKeyUsesTheZeroBlock) {
+    BYTE digest[CMd5::DigestSize];
+    CMd5::Hmac(nullptr, 0, "", 0, digest);
+    EXPECT_STREQ("74e6f7298a9c2d168935f58c001bad88", CMd5::ToHex(digest).GetString());
+    EXPECT_STREQ("74E6F7298A9C2D168935F58C001BAD88", CMd5::ToHex(digest, TRUE).GetString());
+}
+
 } // namespace

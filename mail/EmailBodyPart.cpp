@@ -1,0 +1,208 @@
+#include "mail/EmailBodyPart.h"
+
+#include <algorithm>
+
+#include "mail/MimeCodec.h"
+#include "platform/base/Archive.h"
+#include "platform/base/Exception.h"
+#include "platform/sys/Uuid.h"
+
+CString NewMimeBoundary() {
+    UUID uuid;
+    RPC_CSTR text = nullptr;
+    CString boundary;
+    if (UuidCreate(&uuid) == RPC_S_OK && UuidToStringA(&uuid, &text) == RPC_S_OK) {
+        boundary = reinterpret_cast<const char*>(text);
+        RpcStringFreeA(&text);
+    }
+    return boundary;
+}
+
+BOOL IsSafeHeaderValue(const CString& value) {
+    for (int i = 0; i < value.GetLength(); ++i) {
+        const char c = value[i];
+        if (c == '\r' || c == '\n' || c == '\0')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+CEmailBodyPart::CEmailBodyPart()
+    : m_strBoundary(NewMimeBoundary()), m_dwSizeLimit(MAIL_ATTACHMENT_LIMIT) {}
+
+CEmailBodyPart::CEmailBodyPart(const CEmailBodyPart& other) {
+    CopyFrom(other);
+}
+
+CEmailBodyPart& CEmailBodyPart::operator=(const CEmailBodyPart& other) {
+    if (this != &other) {
+        const CEmailBodyPart copy(other); // other may be one of this part's children
+        m_children.RemoveAll();
+        CopyFrom(copy);
+    }
+    return *this;
+}
+
+void CEmailBodyPart::CopyFrom(const CEmailBodyPart& other) {
+    m_strFilePath = other.m_strFilePath;
+    m_strText = other.m_strText;
+    m_strName = other.m_strName;
+    m_strContentType = other.m_strContentType;
+    m_strCharset = other.m_strCharset;
+    m_strContentBase = other.m_strContentBase;
+    m_strContentId = other.m_strContentId;
+    m_strContentLocation = other.m_strContentLocation;
+    m_strBoundary = other.m_strBoundary;
+    m_nEncoding = other.m_nEncoding;
+    m_dwSizeLimit = other.m_dwSizeLimit;
+    for (int i = 0; i < other.GetChildCount(); ++i)
+        AddChild(new CEmailBodyPart(*other.GetChild(i)));
+}
+
+void CEmailBodyPart::SerializeAt(CArchive& ar, int nDepth) {
+    if (ar.IsStoring()) {
+        ar << m_strFilePath << m_strText << m_strName << m_strContentType << m_strCharset
+           << m_strContentBase << m_strContentId << m_strContentLocation << m_strBoundary;
+        ar << static_cast<DWORD>(m_nEncoding) << m_dwSizeLimit
+           << static_cast<DWORD>(m_children.GetCount());
+        for (int i = 0; i < m_children.GetCount(); ++i)
+            m_children.GetAt(i)->SerializeAt(ar, nDepth + 1);
+        return;
+    }
+    if (nDepth > MAX_DEPTH)
+        AfxThrowArchiveException(CArchiveException::badIndex);
+    m_children.RemoveAll();
+    DWORD encoding = 0, count = 0;
+    ar >> m_strFilePath >> m_strText >> m_strName >> m_strContentType >> m_strCharset >>
+        m_strContentBase >> m_strContentId >> m_strContentLocation >> m_strBoundary;
+    ar >> encoding >> m_dwSizeLimit >> count;
+    m_nEncoding = static_cast<int>(encoding);
+    ar.RequireBytes(static_cast<ULONGLONG>(count) * MIN_STORED_SIZE);
+    for (DWORD i = 0; i < count; ++i) {
+        auto* child = new CEmailBodyPart;
+        AddChild(child); // owned from here on, also when its loading throws
+        child->SerializeAt(ar, nDepth + 1);
+    }
+}
+
+void CEmailBodyPart::SetText(LPCTSTR lpszText) {
+    CString text = lpszText != nullptr ? lpszText : "";
+    text.Replace("\r\n", "\n");
+    text.Replace("\r", "\n");
+    text.Replace("\n", "\r\n");
+    m_strText = text;
+    m_strContentType = "text/plain";
+}
+
+void CEmailBodyPart::SetFile(LPCTSTR lpszPath) {
+    m_strFilePath = lpszPath != nullptr ? lpszPath : "";
+    // Backslashes inside double-byte characters are not separators; the GBK-aware search finds
+    // the real last one.
+    const int lastBackslash = m_strFilePath.ReverseFind('\\');
+    const int lastSlash = m_strFilePath.ReverseFind('/');
+    const int start = std::max(lastBackslash, lastSlash) + 1;
+    m_strName = m_strFilePath.Mid(start);
+    m_strContentType = "application/octet-stream";
+}
+
+int CEmailBodyPart::AddChild(CEmailBodyPart* pChild) {
+    pChild->m_pParent = this;
+    return m_children.Add(pChild);
+}
+
+int CEmailBodyPart::FindChild(LPCTSTR lpszContentType, int nStart) const {
+    for (int i = std::max(nStart, 0); i < m_children.GetCount(); ++i)
+        if (m_children.GetAt(i)->m_strContentType.CompareNoCase(lpszContentType) == 0)
+            return i;
+    return -1;
+}
+
+int CEmailBodyPart::GetAttachmentCount() const {
+    int count = 0;
+    for (int i = 0; i < m_children.GetCount(); ++i)
+        if (!m_children.GetAt(i)->m_strFilePath.IsEmpty())
+            ++count;
+    return count;
+}
+
+CString CEmailBodyPart::GetEncodingName(int nEncoding) {
+    switch (nEncoding) {
+    case ENCODING_BASE64:
+        return "base64";
+    case ENCODING_QP:
+        return "quoted-printable";
+    default:
+        return "";
+    }
+}
+
+void CEmailBodyPart::FormatPartHeader(CString& out) const {
+    if (!m_strFilePath.IsEmpty()) {
+        CString name;
+        EncodeWordB(&m_strName, &name, m_strCharset);
+        out.AppendFormat("Content-Type: %s; name=\"%s\"", m_strContentType.GetString(),
+                         name.GetString());
+        if (m_children.GetCount() > 0)
+            out.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
+        out.AppendFormat("\r\nContent-Transfer-Encoding: %s\r\nContent-Disposition: attachment; "
+                         "filename=\"%s\"\r\n",
+                         "base64", name.GetString());
+    } else {
+        out.AppendFormat("Content-Type: %s; charset=%s", m_strContentType.GetString(),
+                         m_strCharset.GetString());
+        if (m_children.GetCount() > 0)
+            out.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
+        if (m_nEncoding == ENCODING_BASE64 || m_nEncoding == ENCODING_QP)
+            out.AppendFormat("\r\nContent-Transfer-Encoding: %s\r\n",
+                             GetEncodingName(m_nEncoding).GetString());
+        else
+            out += "\r\n";
+    }
+    if (!m_strContentBase.IsEmpty())
+        out.AppendFormat("Content-Base: %s\r\n", m_strContentBase.GetString());
+    if (!m_strContentId.IsEmpty())
+        out.AppendFormat("Content-ID: %s\r\n", m_strContentId.GetString());
+    if (!m_strContentLocation.IsEmpty())
+        out.AppendFormat("Content-Location: %s\r\n", m_strContentLocation.GetString());
+    out += "\r\n";
+}
+
+BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
+    BOOL bResult = TRUE;
+    if (!m_strFilePath.IsEmpty()) {
+        // A stored limit of 0 would mean none at all: a record never lifts the usual one.
+        const DWORD limit = m_dwSizeLimit == 0 || m_dwSizeLimit > MAIL_ATTACHMENT_LIMIT
+                                ? MAIL_ATTACHMENT_LIMIT
+                                : m_dwSizeLimit;
+        bResult = EncodeBase64File(m_strFilePath, &out, 0, limit, TRUE, 0);
+    } else if (!m_strText.IsEmpty()) {
+        if (m_nEncoding == ENCODING_BASE64)
+            EncodeBase64(&m_strText, &out, TRUE, 0);
+        else if (m_nEncoding == ENCODING_QP)
+            EncodeQuotedPrintable(&m_strText, &out, TRUE, 0);
+        else
+            out += m_strText;
+    }
+    if (bRecurse && m_children.GetCount() > 0) {
+        for (int i = 0; i < m_children.GetCount(); ++i) {
+            const CEmailBodyPart* child = m_children.GetAt(i);
+            out.AppendFormat("\r\n--%s\r\n", m_strBoundary.GetString());
+            child->FormatPartHeader(out);
+            child->FormatPartBody(out, bRecurse);
+        }
+        out.AppendFormat("\r\n--%s--", m_strBoundary.GetString());
+    }
+    return bResult;
+}
+
+BOOL CEmailBodyPart::HasSafeHeaderValues() const {
+    // The name goes out as an encoded word, so any byte in it is safe.
+    for (const CString* value : {&m_strContentType, &m_strCharset, &m_strContentBase,
+                                 &m_strContentId, &m_strContentLocation, &m_strBoundary})
+        if (!IsSafeHeaderValue(*value))
+            return FALSE;
+    for (int i = 0; i < m_children.GetCount(); ++i)
+        if (!m_children.GetAt(i)->HasSafeHeaderValues())
+            return FALSE;
+    return TRUE;
+}

@@ -1,0 +1,332 @@
+#include "mail/EmailMessage.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "mail/MimeCodec.h"
+#include "platform/base/Archive.h"
+#include "platform/base/Exception.h"
+#include "platform/base/File.h"
+#include "platform/base/Time.h"
+
+IMPLEMENT_DYNCREATE(CEmailMessage, CMessageBase)
+IMPLEMENT_DYNCREATE(CTFEmailMessage, CEmailMessage)
+
+namespace {
+
+const char kPreamble[] = "This is a multi-part message in MIME format.\r\n";
+
+CString JoinFormatted(const CKovPtrArray<CRegEmailAddress>& list, LPCTSTR charset) {
+    CString text;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        if (i > 0)
+            text += ",";
+        text += list.GetAt(i)->Format('B', charset);
+    }
+    return text;
+}
+
+} // namespace
+
+CEmailMessage::CEmailMessage() = default;
+CEmailMessage::~CEmailMessage() = default;
+
+CKovPtrArray<CRegEmailAddress>* CEmailMessage::GetRecipients(int nKind) {
+    switch (nKind) {
+    case KIND_TO:
+        return &m_to;
+    case KIND_CC:
+        return &m_cc;
+    case KIND_BCC:
+        return &m_bcc;
+    default:
+        return nullptr;
+    }
+}
+
+const CKovPtrArray<CRegEmailAddress>* CEmailMessage::GetRecipients(int nKind) const {
+    return const_cast<CEmailMessage*>(this)->GetRecipients(nKind);
+}
+
+void CEmailMessage::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar << m_dwRecordId << static_cast<DWORD>(m_nState) << m_dwFlags;
+        ar << static_cast<DWORD>(m_strRawText.IsEmpty() ? 0 : 1);
+        if (!m_strRawText.IsEmpty()) {
+            ar << m_strRawText;
+            return;
+        }
+        ar << static_cast<DWORD>(m_nImportance) << m_dwNotify << static_cast<DWORD>(m_bReturnFull)
+           << static_cast<DWORD>(m_bReadReceipt) << static_cast<DWORD>(m_bMime);
+        ar << m_time << m_strSubject << m_strEnvelopeId << m_strMailer;
+        SerializeParts(ar);
+        return;
+    }
+    DWORD state = 0, shortForm = 0;
+    ar >> m_dwRecordId >> state >> m_dwFlags >> shortForm;
+    m_nState = static_cast<int>(state);
+    if (shortForm != 0) {
+        ar >> m_strRawText;
+        return;
+    }
+    m_strRawText.Empty();
+    DWORD importance = 0, returnFull = 0, readReceipt = 0, mime = 0;
+    ar >> importance >> m_dwNotify >> returnFull >> readReceipt >> mime;
+    m_nImportance = static_cast<int>(importance);
+    m_bReturnFull = returnFull != 0;
+    m_bReadReceipt = readReceipt != 0;
+    m_bMime = mime != 0;
+    ar >> m_time >> m_strSubject >> m_strEnvelopeId >> m_strMailer;
+    SerializeParts(ar);
+}
+
+void CEmailMessage::SerializeParts(CArchive& ar) {
+    m_headerLines.Serialize(ar);
+    m_sender.Serialize(ar);
+    m_replyTo.Serialize(ar);
+    m_to.Serialize(ar);
+    m_cc.Serialize(ar);
+    m_bcc.Serialize(ar);
+    m_root.Serialize(ar);
+}
+
+CContent* CEmailMessage::Clone() const {
+    auto* copy = static_cast<CEmailMessage*>(GetRuntimeClass()->CreateObject());
+    copy->m_bMime = m_bMime;
+    copy->m_to = m_to;
+    copy->m_cc = m_cc;
+    copy->m_bcc = m_bcc;
+    copy->m_strSubject = m_strSubject;
+    copy->m_nImportance = m_nImportance;
+    copy->m_headerLines.Copy(m_headerLines);
+    copy->m_root = m_root;
+    return copy;
+}
+
+CString CEmailMessage::GetText(int nField) const {
+    switch (nField) {
+    case FIELD_SENDER:
+        return m_sender.GetDisplayText();
+    case FIELD_TO: {
+        CString text;
+        for (int i = 0; i < m_to.GetCount(); ++i) {
+            if (i > 0)
+                text += ";";
+            text += m_to.GetAt(i)->GetDisplayText();
+        }
+        return text;
+    }
+    case FIELD_SUBJECT:
+        return m_strSubject;
+    case FIELD_TIME:
+        return m_time.Format("%Y-%m-%d %H:%M");
+    case FIELD_CORRESPONDENT:
+        // Received mail shows who sent it; mail the user writes shows whom it goes to.
+        return GetStateImage() != CMsgBoxBase::BOX_INBOX ? GetText(FIELD_TO)
+                                                         : GetText(FIELD_SENDER);
+    default:
+        return CString();
+    }
+}
+
+int CEmailMessage::GetAttachmentCount() const {
+    return m_root.GetAttachmentCount();
+}
+
+ULONGLONG CEmailMessage::GetStoredSize() {
+    CMemFile memory(16 * 1024);
+    return SaveToFile(&memory) ? memory.GetLength() : 0;
+}
+
+BOOL CEmailMessage::SaveToFile(CFile* pFile) {
+    return SerializeWithFile(pFile, CArchive::store, [this](CArchive& ar) { Serialize(ar); });
+}
+
+BOOL CEmailMessage::LoadFromFile(CFile* pFile) {
+    return SerializeWithFile(pFile, CArchive::load, [this](CArchive& ar) { Serialize(ar); });
+}
+
+void CEmailMessage::MakeRootMultipart() {
+    m_root.SetText(kPreamble);
+    m_root.m_strContentType.Format("multipart/%s", "mixed");
+}
+
+void CEmailMessage::SetMime(BOOL bMime) {
+    bMime = bMime ? TRUE : FALSE;
+    if (m_bMime == bMime)
+        return;
+    if (!bMime) {
+        // The text comes back to the root, which is a plain text again: dropping the children
+        // must not drop what the user wrote, nor send the preamble as the mail's text.
+        const CString text = GetPlainText();
+        m_bMime = FALSE;
+        m_root.ClearChildren();
+        m_root.SetText(text);
+        return;
+    }
+    m_bMime = TRUE;
+    m_root.ClearChildren();
+    const CString text = m_root.m_strText;
+    MakeRootMultipart();
+    if (!text.IsEmpty())
+        SetText(text);
+}
+
+int CEmailMessage::AddRecipient(const CRegEmailAddress& address, int nKind) {
+    CKovPtrArray<CRegEmailAddress>* list = GetRecipients(nKind);
+    return list != nullptr ? list->Add(new CRegEmailAddress(address)) : -1;
+}
+
+int CEmailMessage::AddRecipients(LPCTSTR lpszText, int nKind) {
+    CKovPtrArray<CRegEmailAddress>* list = GetRecipients(nKind);
+    return list != nullptr ? CRegEmailAddress::AddList(lpszText, *list) : 0;
+}
+
+void CEmailMessage::AddHeaderLine(LPCTSTR lpszLine) {
+    m_headerLines.Add(lpszLine != nullptr ? lpszLine : "");
+}
+
+void CEmailMessage::SetText(LPCTSTR lpszText) {
+    if (!m_bMime) {
+        m_root.SetText(lpszText);
+        return;
+    }
+    const int index = m_root.FindChild("text/plain");
+    if (index >= 0) {
+        m_root.GetChild(index)->SetText(lpszText);
+        return;
+    }
+    MakeRootMultipart();
+    auto* part = new CEmailBodyPart;
+    part->m_strCharset = m_root.m_strCharset;
+    part->SetText(lpszText);
+    m_root.AddChild(part);
+}
+
+void CEmailMessage::SetHtml(LPCTSTR lpszHtml, LPCTSTR lpszContentBase) {
+    // A part beside the text needs a multipart body; a plain message would declare text/plain
+    // over it, and switching MIME on later would drop the part again.
+    SetMime(TRUE);
+    const int index = m_root.FindChild("text/html");
+    CEmailBodyPart* part = index >= 0 ? m_root.GetChild(index) : new CEmailBodyPart;
+    if (index < 0)
+        part->m_strCharset = m_root.m_strCharset;
+    part->SetText(lpszHtml);
+    part->m_strContentType = "text/html";
+    part->m_strContentBase = lpszContentBase != nullptr ? lpszContentBase : "";
+    if (index < 0)
+        m_root.AddChild(part);
+}
+
+void CEmailMessage::AddAttachment(LPCTSTR lpszPath) {
+    auto* part = new CEmailBodyPart;
+    part->SetFile(lpszPath);
+    SetMime(TRUE);
+    m_root.AddChild(part);
+}
+
+void CEmailMessage::AddAttachments(const CStringList& paths) {
+    for (POSITION pos = paths.GetHeadPosition(); pos != nullptr;)
+        AddAttachment(paths.GetNext(pos));
+}
+
+CString CEmailMessage::GetPlainText() const {
+    if (!m_bMime)
+        return m_root.m_strText;
+    const int index = m_root.FindChild("text/plain");
+    return index >= 0 ? m_root.GetChild(index)->m_strText : CString();
+}
+
+CString CEmailMessage::GetSendProblem() const {
+    if (!m_sender.IsSendable())
+        return "发件人的邮件地址无效。";
+    for (int kind : {KIND_TO, KIND_CC, KIND_BCC}) {
+        const CKovPtrArray<CRegEmailAddress>& list = *GetRecipients(kind);
+        for (int i = 0; i < list.GetCount(); ++i) {
+            if (!list.GetAt(i)->IsSendable()) {
+                CString text;
+                text.Format("收件人的邮件地址无效：%s",
+                            list.GetAt(i)->GetDisplayText().GetString());
+                return text;
+            }
+        }
+    }
+    if (!m_replyTo.m_strAddress.IsEmpty() && !m_replyTo.IsSendable())
+        return "回复地址无效。";
+    bool safe = IsSafeHeaderValue(m_strMailer) && m_root.HasSafeHeaderValues();
+    for (int i = 0; safe && i < m_headerLines.GetSize(); ++i)
+        safe = IsSafeHeaderValue(m_headerLines[i]);
+    if (!safe)
+        return "邮件头中含有换行符或空字符。";
+    return CString();
+}
+
+CString CEmailMessage::FormatZone(int nMinutesEastOfUtc) {
+    const int minutes = std::abs(nMinutesEastOfUtc);
+    CString zone;
+    zone.Format("%c%.2d%.2d", nMinutesEastOfUtc < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return zone;
+}
+
+BOOL CEmailMessage::FormatHeaders(CString& out) const {
+    if (!GetSendProblem().IsEmpty())
+        return FALSE;
+    const CString charset = GetContentCharset();
+    // The names of the Date header are English whatever the locale; nothing global is switched.
+    const CTime now = CTime::GetCurrentTime();
+    struct tm local = {};
+    now.GetLocalTm(&local);
+    const CString date =
+        now.Format("%a, %d %b %Y %H:%M:%S ") + FormatZone(static_cast<int>(local.tm_gmtoff / 60));
+
+    CString head;
+    head.AppendFormat("From: %s\r\nTo: %s\r\n", m_sender.Format('B', charset).GetString(),
+                      JoinFormatted(m_to, charset).GetString());
+    const CString cc = JoinFormatted(m_cc, charset);
+    if (!cc.IsEmpty())
+        head.AppendFormat("Cc: %s\r\n", cc.GetString());
+    CString subject;
+    EncodeWordQ(&m_strSubject, &subject, charset);
+    head.AppendFormat("Subject: %s\r\n", subject.GetString());
+    head.AppendFormat("X-Mailer: %s\r\n", m_strMailer.GetString());
+    if (m_bReadReceipt)
+        head.AppendFormat("Disposition-Notification-To: %s\r\n",
+                          m_sender.Format('B', charset).GetString());
+    if (m_bMime && m_root.GetChildCount() == 0)
+        head.AppendFormat("MIME-Version: 1.0\r\nContent-Type: %s\r\n",
+                          m_root.m_strContentType.GetString());
+    else if (m_bMime)
+        head.AppendFormat("MIME-Version: 1.0\r\nContent-Type: %s; boundary=\"%s\"\r\n",
+                          m_root.m_strContentType.GetString(), m_root.m_strBoundary.GetString());
+    else
+        head.AppendFormat("Content-Type: %s;\r\n\tcharset=%s\r\n",
+                          m_root.m_strContentType.GetString(), charset.GetString());
+    if (!m_replyTo.m_strAddress.IsEmpty())
+        head.AppendFormat("Reply-To: %s\r\n", m_replyTo.Format(1, charset).GetString());
+    head.AppendFormat("Date: %s\r\n", date.GetString());
+    if (m_nImportance >= 1 && m_nImportance <= 3)
+        head.AppendFormat("X-Priority: %d\r\n", m_nImportance * 2 - 1);
+    for (int i = 0; i < m_headerLines.GetSize(); ++i)
+        head.AppendFormat("%s\r\n", m_headerLines[i].GetString());
+    out += head;
+    return TRUE;
+}
+
+BOOL CEmailMessage::FormatBody(CString& out) const {
+    if (m_root.GetChildCount() > 0 || m_bMime) {
+        m_root.FormatPartBody(out, TRUE);
+        return TRUE;
+    }
+    out += m_root.m_strText;
+    return TRUE;
+}
+
+BOOL CEmailMessage::FormatMessage(CString& out) const {
+    CString text;
+    if (!FormatHeaders(text))
+        return FALSE;
+    text += "\r\n";
+    FormatBody(text);
+    out += text;
+    return TRUE;
+}

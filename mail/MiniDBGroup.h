@@ -1,0 +1,79 @@
+// The group side of the mini record database: a mail box's own small files. The group file holds
+// the box's attributes (written by the owner's Serialize) and the file names of its sub-boxes; the
+// id list file beside it holds the ids of the records that belong to the box, one 4-byte slot per
+// id, -1 for a free slot.
+#pragma once
+
+#include "core/StringListEx.h"
+#include "mail/FixedRecordFile.h"
+#include "platform/base/Collections.h"
+#include "platform/base/CString.h"
+#include "platform/base/Types.h"
+
+class CArchive;
+
+class CMiniDBGroup {
+public:
+    CMiniDBGroup();
+    virtual ~CMiniDBGroup();
+    CMiniDBGroup(const CMiniDBGroup&) = delete;
+    CMiniDBGroup& operator=(const CMiniDBGroup&) = delete;
+
+    // Takes the path and creates the id list file; FALSE when that file exists already.
+    BOOL Create(LPCTSTR lpszPath);
+    // With a path: takes it and loads the group file (a group file that is missing or does not
+    // load leaves the group's attributes as they were). Then opens the id list and rebuilds the
+    // id map from it; FALSE when the id list cannot be opened.
+    virtual BOOL Open(LPCTSTR lpszPath);
+    // Reads the group file through Serialize; an empty file is an empty group. FALSE when the file
+    // cannot be read or does not load.
+    BOOL Load(LPCTSTR lpszPath);
+    // Writes the group file through Serialize, replacing the old file in one step: a failed save
+    // leaves the old file as it was.
+    BOOL Save();
+    // The sub-group names; a derived box stores its own fields first. Names read from a file that
+    // are not plain file names are dropped: they would reach outside the box's folder.
+    virtual void Serialize(CArchive& ar);
+
+    // TRUE when the id is there already or was written into a free or new slot.
+    BOOL AddId(DWORD dwId);
+    // Frees the id's slot; TRUE also when the id was not there.
+    BOOL RemoveId(DWORD dwId);
+    // Frees every slot.
+    void ClearIds();
+    BOOL HasId(DWORD dwId) const;
+    int GetIdCount() const { return static_cast<int>(m_idMap.GetCount()); }
+    // Iteration over the ids in the map's order.
+    POSITION GetFirstIdPosition() const { return m_idMap.GetStartPosition(); }
+    DWORD GetNextId(POSITION& pos) const;
+    int GetFreeSlotHint() const { return m_nFreeSlot; }
+
+    void AddSubgroupName(LPCTSTR lpszName) { m_subgroupNames.AddTail(lpszName); }
+    // Removes the first name equal to the given one, case ignored; FALSE when there is none.
+    BOOL RemoveSubgroupName(LPCTSTR lpszName);
+    const CStringListEx& GetSubgroupNames() const { return m_subgroupNames; }
+
+    // Deletes the group file (its path is emptied) and closes and deletes the id list file.
+    void DeleteFiles();
+
+    const CString& GetPath() const { return m_strPath; }
+    // Empty: the group file's path with the extension "gp"; a relative name lies in the group
+    // file's folder.
+    void SetIdListName(LPCTSTR lpszName) { m_strIdListName = lpszName; }
+    CString GetIdListPath() const;
+
+    // A name that stays inside the folder it is taken in: no separators, no drive, not "." or "..".
+    static BOOL IsPlainFileName(const CString& name);
+
+private:
+    BOOL WriteSlot(int nSlot, DWORD dwValue);
+    // The first free slot after the given one, or -1.
+    int FindFreeSlotAfter(int nSlot);
+
+    CString m_strPath;
+    CString m_strIdListName;
+    CStringListEx m_subgroupNames;
+    CFixedRecordFile m_idList;
+    int m_nFreeSlot = -1;
+    CMap<DWORD, DWORD, int, int> m_idMap;
+};

@@ -1,0 +1,37 @@
+// What the mail tests share: golden files, bytes and texts.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/base/CString.h"
+
+namespace mailtest {
+
+inline std::string TestData(const std::string& name) {
+    return std::string(MAIL_TESTDATA) + "/" + name;
+}
+
+// The file's bytes; an empty string when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline CString Bytes(const std::string& s) {
+    return CString(s.data(), static_cast<int>(s.size()));
+}
+
+inline std::string S(const CString& s) {
+    return std::string(s.GetString(), static_cast<size_t>(s.GetLength()));
+}
+
+} // namespace mailtest
