@@ -34,7 +34,7 @@ CString CMiniDBGroup::GetIdListPath() const {
 BOOL CMiniDBGroup::Create(LPCTSTR lpszPath) {
     m_strPath = lpszPath != nullptr ? lpszPath : "";
     m_idMap.RemoveAll();
-    m_nFreeSlot = -1;
+    m_freeSlots.clear();
     return !m_strPath.IsEmpty() && m_idList.Create(GetIdListPath());
 }
 
@@ -46,7 +46,7 @@ BOOL CMiniDBGroup::Open(LPCTSTR lpszPath) {
         Load(m_strPath);
     }
     m_idMap.RemoveAll();
-    m_nFreeSlot = -1;
+    m_freeSlots.clear();
     if (!m_idList.Open(GetIdListPath()))
         return FALSE;
     for (int slot = 0; slot < m_idList.GetCount(); ++slot) {
@@ -58,8 +58,7 @@ BOOL CMiniDBGroup::Open(LPCTSTR lpszPath) {
         DWORD id;
         std::memcpy(&id, m_idList.GetSlot(), sizeof id);
         if (id == kFree) {
-            if (m_nFreeSlot < 0 || slot < m_nFreeSlot)
-                m_nFreeSlot = slot;
+            m_freeSlots.insert(slot);
         } else {
             m_idMap[id] = slot;
         }
@@ -134,18 +133,6 @@ BOOL CMiniDBGroup::WriteSlot(int nSlot, DWORD dwValue) {
     return m_idList.SeekTo(nSlot) && m_idList.GetCurrent() == nSlot && m_idList.Write();
 }
 
-int CMiniDBGroup::FindFreeSlotAfter(int nSlot) {
-    for (int slot = nSlot + 1; slot < m_idList.GetCount(); ++slot) {
-        DWORD id;
-        if (!m_idList.SeekTo(slot) || !m_idList.Read())
-            return -1;
-        std::memcpy(&id, m_idList.GetSlot(), sizeof id);
-        if (id == kFree)
-            return slot;
-    }
-    return -1;
-}
-
 BOOL CMiniDBGroup::HasId(DWORD dwId) const {
     int slot;
     return m_idMap.Lookup(dwId, slot);
@@ -157,11 +144,11 @@ BOOL CMiniDBGroup::AddId(DWORD dwId) {
     if (dwId == kFree || !m_idList.IsOpen())
         return FALSE;
     int slot = -1;
-    if (m_nFreeSlot >= 0 && m_nFreeSlot < m_idList.GetCount()) {
-        if (!WriteSlot(m_nFreeSlot, dwId))
+    if (!m_freeSlots.empty()) {
+        slot = *m_freeSlots.begin();
+        if (!WriteSlot(slot, dwId))
             return FALSE;
-        slot = m_nFreeSlot;
-        m_nFreeSlot = FindFreeSlotAfter(slot);
+        m_freeSlots.erase(m_freeSlots.begin());
     } else {
         std::memcpy(m_idList.GetSlot(), &dwId, sizeof dwId);
         slot = m_idList.Append();
@@ -178,17 +165,17 @@ BOOL CMiniDBGroup::RemoveId(DWORD dwId) {
         return TRUE;
     if (!WriteSlot(slot, kFree))
         return FALSE;
-    if (m_nFreeSlot < 0 || slot < m_nFreeSlot)
-        m_nFreeSlot = slot;
+    m_freeSlots.insert(slot);
     m_idMap.RemoveKey(dwId);
     return TRUE;
 }
 
 void CMiniDBGroup::ClearIds() {
+    m_freeSlots.clear();
     for (int slot = 0; slot < m_idList.GetCount(); ++slot)
-        WriteSlot(slot, kFree);
+        if (WriteSlot(slot, kFree))
+            m_freeSlots.insert(slot);
     m_idMap.RemoveAll();
-    m_nFreeSlot = m_idList.GetCount() > 0 ? 0 : -1;
 }
 
 DWORD CMiniDBGroup::GetNextId(POSITION& pos) const {
@@ -220,5 +207,5 @@ void CMiniDBGroup::DeleteFiles() {
     }
     m_strPath.Empty();
     m_idMap.RemoveAll();
-    m_nFreeSlot = -1;
+    m_freeSlots.clear();
 }

@@ -4,6 +4,8 @@
 // id, -1 for a free slot.
 #pragma once
 
+#include <set>
+
 #include "core/StringListEx.h"
 #include "mail/FixedRecordFile.h"
 #include "platform/base/Collections.h"
@@ -46,7 +48,8 @@ public:
     // Iteration over the ids in the map's order.
     POSITION GetFirstIdPosition() const { return m_idMap.GetStartPosition(); }
     DWORD GetNextId(POSITION& pos) const;
-    int GetFreeSlotHint() const { return m_nFreeSlot; }
+    // The slot the next new id goes into: the lowest free one, -1 when none is free.
+    int GetFreeSlotHint() const { return m_freeSlots.empty() ? -1 : *m_freeSlots.begin(); }
 
     void AddSubgroupName(LPCTSTR lpszName) { m_subgroupNames.AddTail(lpszName); }
     // Removes the first name equal to the given one, case ignored; FALSE when there is none.
@@ -67,13 +70,12 @@ public:
 
 private:
     BOOL WriteSlot(int nSlot, DWORD dwValue);
-    // The first free slot after the given one, or -1.
-    int FindFreeSlotAfter(int nSlot);
 
     CString m_strPath;
     CString m_strIdListName;
     CStringListEx m_subgroupNames;
     CFixedRecordFile m_idList;
-    int m_nFreeSlot = -1;
+    // The free slots, known from the file, so that adding an id never searches it.
+    std::set<int> m_freeSlots;
     CMap<DWORD, DWORD, int, int> m_idMap;
 };

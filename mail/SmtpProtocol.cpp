@@ -139,25 +139,30 @@ BOOL CSmtpProtocol::NextMessage() {
     return m_pCurrent != nullptr;
 }
 
-void CSmtpProtocol::Report(BOOL bSuccess) {
+void CSmtpProtocol::ReportCurrent(BOOL bSuccess) {
     CEmailMessage* message = m_pCurrent;
     m_pCurrent = nullptr;
     if (m_pListener != nullptr && message != nullptr)
         m_pListener->OnMessageSent(message, bSuccess);
+}
+
+void CSmtpProtocol::Report(BOOL bSuccess) {
+    ReportCurrent(bSuccess);
     StartNextMessage();
 }
 
 void CSmtpProtocol::StartNextMessage() {
-    if (m_nState == STATE_CLOSED)
-        return; // the listener ended the session
-    if (!NextMessage()) {
-        Send("QUIT\r\n", STATE_QUIT);
-        return;
-    }
-    // A message whose addresses or header values could inject lines is never sent.
-    if (!m_pCurrent->GetSendProblem().IsEmpty()) {
-        Report(FALSE);
-        return;
+    for (;;) {
+        if (m_nState == STATE_CLOSED)
+            return; // the listener ended the session
+        if (!NextMessage()) {
+            Send("QUIT\r\n", STATE_QUIT);
+            return;
+        }
+        // A message whose addresses or header values could inject lines is never sent.
+        if (m_pCurrent->GetSendProblem().IsEmpty())
+            break;
+        ReportCurrent(FALSE);
     }
     CString command;
     const CString& from = m_pCurrent->m_sender.m_strAddress;

@@ -103,6 +103,8 @@ public:
 private:
     void Send(const CString& text, int nNextState);
     void StartNextMessage();
+    // Tells the listener the current message's outcome; none is current afterwards.
+    void ReportCurrent(BOOL bSuccess);
     // Reports the current message and starts the next one.
     void Report(BOOL bSuccess);
     // Sends RCPT for the recipient after the current one; FALSE when none is left.
