@@ -4,6 +4,8 @@ set -e
 PKGS="cmake g++ make ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev fonts-wqy-microhei libcurl4-openssl-dev tinyproxy xvfb python3"
 # LibreOffice reads the RTF the program writes, as an independent check in the tests.
 PKGS="$PKGS libreoffice-writer-nogui"
+# A real SMTP server the mail client's tests send to on loopback.
+PKGS="$PKGS python3-aiosmtpd"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
