@@ -37,6 +37,11 @@ std::vector<PeerKind> Peers() {
          {"/usr/bin/python3", std::string(MAIL_TESTS_DIR) + "/smtp_peer_aiosmtpd.py", kUser,
           kPassword},
          false},
+        {"smtp-server",
+         {"/usr/bin/env",
+          "NODE_PATH=" + std::string(MAIL_TESTS_DIR) + "/../../tools/smtp-peer/node_modules",
+          "node", std::string(MAIL_TESTS_DIR) + "/smtp_peer_node.js", kUser, kPassword},
+         true},
     };
 }
 
@@ -216,8 +221,8 @@ TEST_P(SmtpRealPeerTest, DeliveryNoticeParameters) {
     EXPECT_TRUE(outcomes.reports[0].second);
     const std::string notes = peer.Envelope(1);
     EXPECT_NE(std::string::npos, notes.find("RET=FULL")) << notes;
-    // RFC 3461 xtext of the GBK bytes.
-    EXPECT_NE(std::string::npos, notes.find("ENVID=+B1+A8+B8+E6+2042+2B+3D")) << notes;
+    // Sent as RFC 3461 xtext, decoded by the server back to the GBK bytes.
+    EXPECT_NE(std::string::npos, notes.find("RET=FULL ENVID=报告 42+=\n")) << notes;
     EXPECT_NE(std::string::npos, notes.find("NOTIFY=SUCCESS,FAILURE")) << notes;
 }
 
