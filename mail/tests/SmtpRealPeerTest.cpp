@@ -14,7 +14,9 @@
 #include "mail/tests/MailTestSupport.h"
 #include "mail/tests/SmtpPeer.h"
 #include "platform/base/OsPath.h"
+#include "platform/base/Time.h"
 #include "platform/base/tests/TempFolder.h"
+#include "platform/sys/Md5.h"
 #include "testsupport/SocketTestSupport.h"
 
 using namespace mailtest;
@@ -103,12 +105,18 @@ protected:
         return events.RunUntil([&] { return !client.IsBusy(); }, 20000);
     }
 
-    // What Python's email package reads in the n-th message the server took.
-    std::string ReadBack(int n) {
+    // What a reader program reads in the n-th message the server took: Python's email package
+    // (read_mail.py) or the npm package mailparser (read_mail.js).
+    std::string ReadBack(int n, const char* reader = "read_mail.py") {
         const std::string out = Path("read.txt");
-        // Debian's Python, not whatever comes first on PATH.
-        const std::string command = "/usr/bin/python3 " + std::string(MAIL_TESTS_DIR) +
-                                    "/read_mail.py " + peer.TextPath(n) + " > " + out + " 2>&1";
+        const std::string tests = MAIL_TESTS_DIR;
+        // Debian's programs, not whatever comes first on PATH.
+        const std::string program =
+            std::string(reader).find(".js") != std::string::npos
+                ? "/usr/bin/env NODE_PATH=" + tests + "/../../tools/smtp-peer/node_modules node "
+                : "/usr/bin/python3 ";
+        const std::string command =
+            program + tests + "/" + reader + " " + peer.TextPath(n) + " > " + out + " 2>&1";
         EXPECT_EQ(0, std::system(command.c_str())) << ReadBytes(out);
         return ReadBytes(out);
     }
@@ -182,6 +190,40 @@ TEST_P(SmtpRealPeerTest, EachLoginMethodDeliversTwoMessagesInOneSession) {
         EXPECT_NE(std::string::npos, ReadBack(taken + 2).find(Hex("第二封")));
         taken += 2;
     }
+}
+
+// A second reader, the npm package mailparser, reads the same: it decodes the "gb2312" label as
+// GBK, as mail clients do, so characters only GBK has come through too. The Date header is read
+// as the moment of sending.
+TEST_P(SmtpRealPeerTest, MailparserReadsWhatTheServerTook) {
+    const __time64_t sent = 1773480413; // 2026-03-14 09:26:53 UTC
+    CTime::SetNowForTesting(sent);
+    struct ClockReset {
+        ~ClockReset() { CTime::ResetNowForTesting(); }
+    } clockReset;
+    auto m = FullMessage("季度报告：鎔 & more?");
+    CSMTPClientSocket client;
+    client.AddMessage(m.get());
+    ASSERT_TRUE(Send(client, CSmtpProtocol::AUTH_LOGIN));
+    ASSERT_EQ(1u, outcomes.reports.size());
+    const std::string read = ReadBack(1, "read_mail.js");
+    const std::string data = ReadBytes(Path("data.bin"));
+    const std::string head =
+        "subject " + Hex("季度报告：鎔 & more?") + "\n" + "date 2026-03-14T09:26:53.000Z\n" +
+        "address from " + Hex("张三") + " zhang@example.com\n" + "address to " + Hex("李四") +
+        " li@example.com\n" + "address to - refused@example.com\n" +
+        "address cc - wang@example.com\n" +
+        // The reader joins the texts of the plain and the HTML part; line ends come as LF.
+        "text " + Hex("各位好：\n.\n附件是报价单。\n.starts with a dot\nend");
+    EXPECT_EQ(head, read.substr(0, head.size())) << read;
+    const std::string price = "price\r\n.\r\nend";
+    const std::string attachments =
+        "attachment " + Hex("报价单.txt") + " " + std::to_string(price.size()) + " " +
+        S(CMd5::HexDigest(price.data(), price.size())) + "\n" + "attachment " + Hex("data.bin") +
+        " " + std::to_string(data.size()) + " " + S(CMd5::HexDigest(data.data(), data.size())) +
+        "\n";
+    EXPECT_NE(std::string::npos, read.find("\n" + attachments)) << read;
+    EXPECT_EQ(read.size() - attachments.size(), read.find("\nattachment") + 1) << read;
 }
 
 // A wrong password ends the session at the login: nothing is taken or reported, and the
