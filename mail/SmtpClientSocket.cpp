@@ -32,6 +32,10 @@ BOOL CSMTPClientSocket::Connect() {
     m_smtp.m_strPassword = m_strPassword;
     m_smtp.Start();
     m_nState = STATE_IDLE;
+    // A block the last session was still sending when it ended belongs to that session: left
+    // pending, it would hold up every command of this one.
+    m_sendLeft = 0;
+    m_sendCursor = nullptr;
     if (!CTcpClientSocket::Connect()) {
         m_smtp.CloseSession();
         AfterStep();

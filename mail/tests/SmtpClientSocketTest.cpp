@@ -389,10 +389,22 @@ TEST_F(SmtpClientSocketTest, ABrokenSessionEndsAndTheNextConnectTakesTheRestOfTh
              server.Note(peer.ClientClosed() ? "(closed)" : "(still open)");
          },
          true},
+        // The rest of the text must not go out at the start of the next session.
+        {"the server goes while the message text is on its way",
+         [](ScriptedServer& server, ServerPeer& peer) {
+             GreetAndTakeEnvelope(server, peer, 1);
+             peer.Reply("250 ok\r\n");
+             server.Note(peer.Command());
+             peer.Reply("354 go on\r\n");
+             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+         },
+         true},
     };
+    // Far more than a socket takes at once.
+    const std::string longText(1024 * 1024, 'x');
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        auto first = Message("a@example.com");
+        auto first = Message("a@example.com", longText);
         auto second = Message("b@example.com");
         ScriptedServer server([&](ServerPeer& peer, int connection) {
             if (connection == 0) {
