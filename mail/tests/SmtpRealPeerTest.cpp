@@ -42,7 +42,7 @@ std::vector<PeerKind> Peers() {
         {"smtp-server",
          {"/usr/bin/env",
           "NODE_PATH=" + std::string(MAIL_TESTS_DIR) + "/../../tools/smtp-peer/node_modules",
-          "node", std::string(MAIL_TESTS_DIR) + "/smtp_peer_node.js", kUser, kPassword},
+          "/usr/bin/node", std::string(MAIL_TESTS_DIR) + "/smtp_peer_node.js", kUser, kPassword},
          true},
     };
 }
@@ -111,10 +111,10 @@ protected:
         const std::string out = Path("read.txt");
         const std::string tests = MAIL_TESTS_DIR;
         // Debian's programs, not whatever comes first on PATH.
-        const std::string program =
-            std::string(reader).find(".js") != std::string::npos
-                ? "/usr/bin/env NODE_PATH=" + tests + "/../../tools/smtp-peer/node_modules node "
-                : "/usr/bin/python3 ";
+        const std::string program = std::string(reader).find(".js") != std::string::npos
+                                        ? "/usr/bin/env NODE_PATH=" + tests +
+                                              "/../../tools/smtp-peer/node_modules /usr/bin/node "
+                                        : "/usr/bin/python3 ";
         const std::string command =
             program + tests + "/" + reader + " " + peer.TextPath(n) + " > " + out + " 2>&1";
         EXPECT_EQ(0, std::system(command.c_str())) << ReadBytes(out);
