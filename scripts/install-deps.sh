@@ -8,6 +8,9 @@ PKGS="$PKGS libreoffice-writer-nogui"
 PKGS="$PKGS libasound2-dev python3 python3-dateutil"
 # The phone link's tests: an independent PDU encoder, a fake modem in Python, PDU parsers on node.
 PKGS="$PKGS gammu nodejs"
+# Real SMTP servers the mail client's tests send to on loopback: aiosmtpd, and the npm package
+# smtp-server installed into tools/smtp-peer (never globally).
+PKGS="$PKGS python3-aiosmtpd"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -30,4 +33,10 @@ if [ ! -d "$NODE_PEERS/node_modules/node-pdu" ] || [ ! -d "$NODE_PEERS/node_modu
     mkdir -p "$NODE_PEERS"
     npm install --no-save --no-audit --no-fund --silent --prefix "$NODE_PEERS" \
         node-sms-pdu@0.3.0 node-pdu@2.1.1
+fi
+# The SMTP server and the mail reader of the mail tests, pinned by their lock file.
+SMTP_PEERS="$(dirname "$0")/../tools/smtp-peer"
+if [ ! -d "$SMTP_PEERS/node_modules/smtp-server" ] || [ ! -d "$SMTP_PEERS/node_modules/mailparser" ]; then
+    echo "Installing the SMTP peers for the tests"
+    (cd "$SMTP_PEERS" && npm ci --no-audit --no-fund --silent)
 fi

@@ -113,20 +113,24 @@ bool LoopbackProxy::Start() {
     return false;
 }
 
-LoopbackProxy::~LoopbackProxy() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        int status = 0;
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (waitpid(m_pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > until) {
-                kill(m_pid, SIGKILL);
-                waitpid(m_pid, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+void StopChildProcess(pid_t pid) {
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > until) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+LoopbackProxy::~LoopbackProxy() {
+    StopChildProcess(m_pid);
 }
 
 std::string LoopbackProxy::Log() const {

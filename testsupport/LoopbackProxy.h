@@ -43,4 +43,8 @@ private:
 // A port that was free a moment ago on 127.0.0.1 (0 when none could be had).
 int FreeLoopbackPort();
 
+// Asks a child process to end (SIGTERM), kills it after 5 seconds, and reaps it; nothing for a
+// pid of 0 or below.
+void StopChildProcess(pid_t pid);
+
 } // namespace test_net

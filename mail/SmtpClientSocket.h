@@ -1,0 +1,76 @@
+// The SMTP client's connection: queued e-mail messages go to one server over an asynchronous TCP
+// connection on the user-interface thread, driven by the server's replies through CSmtpProtocol.
+// The session's server, port (25), login method (LOGIN), user and password live in the session
+// part; the account sets them, queues messages, sets the listener and calls Connect, which does
+// nothing while a session runs. Each message's outcome goes to the listener. A session ends after
+// "221", on any failure, when the server closes, when a reply grows past 64 KiB, or when the
+// server has been silent for five minutes; the message in progress is then dropped from the
+// socket unreported and the rest of the queue waits for the next Connect.
+#pragma once
+
+#include "links/TcpClientSocket.h"
+#include "mail/SmtpProtocol.h"
+
+class CEmailMessage;
+
+class CSMTPClientSocket : public CTcpClientSocket {
+public:
+    using IListener = CSmtpProtocol::IListener;
+    // How often a running session checks whether the server has gone silent.
+    enum : UINT { SILENCE_CHECK_MS = 10000 };
+
+    CSMTPClientSocket();
+    ~CSMTPClientSocket() override;
+
+    // The listener must not destroy the socket while it is told of a message.
+    void SetListener(IListener* pListener) { m_smtp.SetListener(pListener); }
+    // The message waits for the session (a running one takes it before its QUIT); the socket
+    // does not own it.
+    void AddMessage(CEmailMessage* pMessage) { m_smtp.Queue(pMessage); }
+    int GetQueueCount() const { return m_smtp.GetQueueCount(); }
+
+    // Starts a session with the session part's settings: TRUE at once while one runs, TRUE once
+    // connecting, FALSE (the session idle) when the connection cannot even be tried.
+    BOOL Connect() override;
+
+    virtual CEmailMessage* GetCurrentMessage() const { return m_smtp.GetCurrentMessage(); }
+    virtual BOOL NextMessage();
+    int GetLastReplyCode() const { return m_smtp.GetLastReplyCode(); }
+    int GetAcceptedCount() const { return m_smtp.GetAcceptedCount(); }
+
+    // Tests check for silence more often than a user's session needs to.
+    UINT m_nSilenceCheckMs = SILENCE_CHECK_MS;
+
+protected:
+    void OnConnect(int nErrorCode) override;
+    // Each read goes straight to the dialogue, which keeps at most one reply.
+    void OnDataReceived(int length) override;
+    void OnSocketError() override;
+    void OnClosed() override;
+
+private:
+    // What the dialogue does through the socket.
+    class Transport : public CSmtpProtocol::ITransport {
+    public:
+        explicit Transport(CSMTPClientSocket& socket) : m_socket(socket) {}
+        void Send(const CString& text) override;
+        void Close() override;
+
+    private:
+        CSMTPClientSocket& m_socket;
+    };
+
+    // Ends the session from the socket's side (a socket error or the server gone).
+    void EndSession();
+    // After every step of the dialogue: the session part follows its state, a send that could
+    // not start ends the session, and an ended session stops its silence check.
+    void AfterStep();
+    void ArmSilenceCheck();
+    void KillSilenceCheck();
+
+    Transport m_transport{*this};
+    CSmtpProtocol m_smtp;
+    UINT_PTR m_silenceTimer = 0;
+    CISocketEventSource* m_pTimerSource = nullptr;
+    bool m_bSendFailed = false;
+};
