@@ -53,16 +53,6 @@ void FixBoundaries(CEmailBodyPart& part, int& n) {
         FixBoundaries(*part.GetChild(i), n);
 }
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out.empty() ? "-" : out;
-}
-
 class EmailMessageTest : public ::testing::Test {
 protected:
     std::string Path(const char* name) const { return m_dir.str() + "/" + name; }

@@ -34,4 +34,15 @@ inline std::string S(const CString& s) {
     return std::string(s.GetString(), static_cast<size_t>(s.GetLength()));
 }
 
+// Bytes as lower-case hexadecimal ("-" for none), the form the Python reader hands texts back in.
+inline std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out.empty() ? "-" : out;
+}
+
 } // namespace mailtest

@@ -47,16 +47,6 @@ std::vector<PeerKind> Peers() {
     };
 }
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out.empty() ? "-" : out;
-}
-
 class Outcomes : public CSMTPClientSocket::IListener {
 public:
     void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) override {
