@@ -1,0 +1,144 @@
+// The address pages of the contact sheet: home (address, phones, faxes, spouse, family), work
+// (employer, address, phones, department, position, office, mail, home page) and the current
+// postal address. The home and work pages fill the city list and the post code from the
+// province files (CAddressAutoFill).
+#pragma once
+
+#include "contacts/PersonInfo.h"
+#include "contacts/ui/AddressAutoFill.h"
+#include "contacts/ui/ContactPropertyPage.h"
+
+#include <memory>
+#include <vector>
+
+// A tall edit of an address page: its starting height is nNum / nDen of the page's height + 5.
+struct STallEdit {
+    UINT nID;
+    int nNum, nDen;
+};
+
+// What the address pages share: tall edits that shrink until the rows fit, and value lists shown
+// in combo boxes (one row per value, the current value selected).
+class CAddressPageBase : public CContactPropertyPage {
+    DECLARE_DYNAMIC(CAddressPageBase)
+public:
+    CAddressPageBase(UINT nIDTemplate, UINT nIDCaption);
+
+    BOOL OnInitDialog() override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The combo box of a value list, found by the combo's or its list button's id.
+    CComboBox* GetMultiValueCombo(UINT nID) override;
+
+    // Places the rows for the page's present size.
+    virtual void LayoutPage();
+
+protected:
+    struct SValueCombo {
+        UINT nComboId, nButtonId;
+        CXStringList* pList;
+    };
+    void AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList);
+    // The lists into their combo boxes, and the combo boxes' choice or new text back.
+    void ShowValueLists();
+    void CommitValueLists();
+    static void ShowValueList(CComboBox& box, const CXStringList& list);
+    static void CommitValueList(CComboBox& box, CXStringList& list);
+    // Stored text into a combo box: the first item that begins with it, else the text itself.
+    static void SetComboText(CComboBox& box, const CString& text);
+    CString GetText(UINT nID) const;
+    void SetText(UINT nID, const CString& text);
+
+    std::vector<SValueCombo> m_valueCombos;
+    std::vector<std::unique_ptr<CComboBox>> m_comboWnds;
+    std::vector<STallEdit> m_tallEdits;
+    std::vector<UINT> m_enterEscapeEdits;
+};
+
+// Country, province, city and post code of the home and work pages.
+class CLocationPage : public CAddressPageBase {
+    DECLARE_DYNAMIC(CLocationPage)
+public:
+    CLocationPage(UINT nIDTemplate, UINT nIDCaption);
+    // The window goes while the auto-fill and the boxes its notices reach still exist.
+    ~CLocationPage() override;
+
+    enum {
+        IDC_COUNTRY = 1043,
+        IDC_PROVINCE = 1045,
+        IDC_CITY = 1044,
+        IDC_POSTCODE = 1046,
+        IDC_ADDRESS = 1052,
+    };
+    BOOL OnInitDialog() override;
+    CAddressAutoFill& GetAutoFill() { return m_autoFill; }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void LoadLocation(const SPersonLocation& location);
+    void SaveLocation(SPersonLocation& location);
+
+    CAddressAutoFill m_autoFill;
+    CComboBox m_wndCountry, m_wndProvince, m_wndCity;
+    SPersonLocation m_location;
+};
+
+class CPageHome : public CLocationPage {
+public:
+    enum { IDD = 144 };
+    enum {
+        IDC_PHONES = 1047,
+        IDC_PHONES_BUTTON = 1063,
+        IDC_FAXES = 1061,
+        IDC_FAXES_BUTTON = 1062,
+        IDC_SPOUSE = 1049,
+        IDC_CUSTOM = 1050,
+        IDC_MEMBERS = 1051,
+    };
+    CPageHome();
+    BOOL OnInitDialog() override;
+    void ExchangeHome(SPersonHomeBlock& home, BOOL bToPage);
+
+private:
+    SPersonHomeBlock m_home;
+};
+
+class CPageUnit : public CLocationPage {
+public:
+    enum { IDD = 145 };
+    enum {
+        IDC_COMPANY = 1021,
+        IDC_PHONES = 1014,
+        IDC_PHONES_BUTTON = 1063,
+        IDC_DORM_PHONES = 1015,
+        IDC_DORM_PHONES_BUTTON = 1064,
+        IDC_FAXES = 1061,
+        IDC_FAXES_BUTTON = 1062,
+        IDC_DEPARTMENT = 1055,
+        IDC_TITLE = 1053,
+        IDC_OFFICE = 1056,
+        IDC_CUSTOM = 1050,
+        IDC_EMAIL = 1054,
+        IDC_EMAIL_BUTTON = 1024,
+        IDC_HOMEPAGE = 1017,
+        IDC_HOMEPAGE_BUTTON = 1025,
+    };
+    CPageUnit();
+    BOOL OnInitDialog() override;
+    void ExchangeWork(SPersonWorkBlock& work, BOOL bToPage);
+
+private:
+    SPersonWorkBlock m_work;
+};
+
+class CPageCommaddr : public CAddressPageBase {
+public:
+    enum { IDD = 146 };
+    enum { IDC_POSTCODE = 1046, IDC_ADDRESS = 1006, IDC_NOTE = 1037, IDC_IMPORT = 1021 };
+    CPageCommaddr();
+    BOOL OnInitDialog() override;
+    void LayoutPage() override;
+    void ExchangeCurrentAddress(SPersonAddressBlock& address, BOOL bToPage);
+
+private:
+    SPersonAddressBlock m_address;
+};
