@@ -1,5 +1,7 @@
 #include "contacts/ui/PageAddress.h"
 
+#include "contacts/ui/ValueListCombo.h"
+
 #include <algorithm>
 
 namespace {
@@ -54,11 +56,6 @@ const SFieldJump kUnitJumps[] = {
     {39, 1025, FIELD_JUMP_LIST_BUTTON}, {49, 1043, FIELD_JUMP_COMBO}};
 const SFieldJump kCommJumps[] = {
     {40, 1046, FIELD_JUMP_EDIT}, {41, 1006, FIELD_JUMP_EDIT}, {42, 1037, FIELD_JUMP_EDIT}};
-
-const char* const kProvinces[] = {
-    "北京", "上海", "天津", "重庆", "河北", "山西", "河南", "辽宁", "吉林", "黑龙江", "内蒙古",
-    "江苏", "山东", "安徽", "浙江", "福建", "湖北", "湖南", "广东", "广西", "江西", "四川",
-    "海南", "贵州", "云南", "西藏", "陕西", "甘肃", "青海", "宁夏", "新疆", "台湾"};
 
 constexpr UINT kReferenceItem = 1125;
 
@@ -134,44 +131,6 @@ void CAddressPageBase::AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList
     m_valueCombos.push_back({nComboId, nButtonId, pList});
 }
 
-void CAddressPageBase::ShowValueList(CComboBox& box, const CXStringList& list) {
-    box.ResetContent();
-    for (POSITION pos = list.GetHeadPosition(); pos;)
-        box.AddString(list.GetNext(pos).JoinStrings(" "));
-    box.SetCurSel(list.GetCurrentIndex());
-    if (list.GetCurrentIndex() < 0)
-        box.SetWindowText("");
-}
-
-void CAddressPageBase::CommitValueList(CComboBox& box, CXStringList& list) {
-    const int nSel = box.GetCurSel();
-    CString text;
-    box.GetWindowText(text);
-    if (nSel >= 0 && nSel < (int)list.GetCount()) {
-        CString shown;
-        box.GetLBText(nSel, shown);
-        if (shown == text) {
-            list.SetCurrentIndex(nSel);
-            return;
-        }
-    }
-    // A typed text becomes a new value, the current one, unless it is one already.
-    if (text.IsEmpty())
-        return;
-    int nItem = 0;
-    for (POSITION pos = list.GetHeadPosition(); pos; ++nItem) {
-        const CXString& value = list.GetNext(pos);
-        if (value.JoinStrings(" ") == text || value.Contains(text)) {
-            list.SetCurrentIndex(nItem);
-            return;
-        }
-    }
-    CXString value(list.GetItemSize());
-    value.SetAt(0, text);
-    list.AddTail(value);
-    list.SetCurrentIndex((int)list.GetCount() - 1);
-}
-
 void CAddressPageBase::ShowValueLists() {
     if (!m_hWnd)
         return;
@@ -188,16 +147,6 @@ void CAddressPageBase::CommitValueLists() {
     for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
         if (m_comboWnds[i])
             CommitValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
-}
-
-void CAddressPageBase::SetComboText(CComboBox& box, const CString& text) {
-    const int nFound = text.IsEmpty() ? CB_ERR : box.FindString(-1, text);
-    if (nFound != CB_ERR) {
-        box.SetCurSel(nFound);
-        return;
-    }
-    box.SetCurSel(-1);
-    box.SetWindowText(text);
 }
 
 CString CAddressPageBase::GetText(UINT nID) const {
@@ -228,8 +177,7 @@ BOOL CLocationPage::OnInitDialog() {
     m_wndCountry.SubclassDlgItem(IDC_COUNTRY, this);
     m_wndProvince.SubclassDlgItem(IDC_PROVINCE, this);
     m_wndCity.SubclassDlgItem(IDC_CITY, this);
-    for (const char* province : kProvinces)
-        m_wndProvince.AddString(province);
+    FillProvinceList(m_wndProvince);
     m_autoFill.Bind(this, &m_wndCity, &m_wndProvince, IDC_POSTCODE);
     CAddressPageBase::OnInitDialog();
     LoadLocation(m_location);

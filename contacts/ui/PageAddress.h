@@ -41,10 +41,6 @@ protected:
     // The lists into their combo boxes, and the combo boxes' choice or new text back.
     void ShowValueLists();
     void CommitValueLists();
-    static void ShowValueList(CComboBox& box, const CXStringList& list);
-    static void CommitValueList(CComboBox& box, CXStringList& list);
-    // Stored text into a combo box: the first item that begins with it, else the text itself.
-    static void SetComboText(CComboBox& box, const CString& text);
     CString GetText(UINT nID) const;
     void SetText(UINT nID, const CString& text);
 
