@@ -10,6 +10,7 @@
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/AddressAutoFill.h"
 #include "contacts/ui/PageAddress.h"
+#include "contacts/ui/tests/SheetHost.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/base/tests/TempFolder.h"
@@ -19,23 +20,6 @@ namespace {
 
 using contacts_test::AddValue;
 namespace fs = std::filesystem;
-
-// Hosts pages and records their change reports.
-class CHostSheet : public CPropertySheet {
-public:
-    CHostSheet() : CPropertySheet("联系人") {}
-    int changes = 0;
-    LRESULT OnPageChanged(WPARAM wParam, LPARAM) {
-        if (wParam != 100)
-            return Default();
-        ++changes;
-        return 0;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-BEGIN_MESSAGE_MAP(CHostSheet, CPropertySheet)
-ON_MESSAGE(WM_PAGEEXT_CHANGED, &CHostSheet::OnPageChanged)
-END_MESSAGE_MAP()
 
 class AddressPagesTest : public GuiTest {
 protected:
