@@ -61,17 +61,17 @@ constexpr UINT kReferenceItem = 1125;
 
 } // namespace
 
-// ---- CAddressPageBase ---------------------------------------------------------------------------
+// ---- CMultiValuePage ---------------------------------------------------------------------------
 
-IMPLEMENT_DYNAMIC(CAddressPageBase, CContactPropertyPage)
+IMPLEMENT_DYNAMIC(CMultiValuePage, CContactPropertyPage)
 
-CAddressPageBase::CAddressPageBase(UINT nIDTemplate, UINT nIDCaption)
+CMultiValuePage::CMultiValuePage(UINT nIDTemplate, UINT nIDCaption)
     : CContactPropertyPage(nIDTemplate, nIDCaption) {
     m_layoutTopItem = kReferenceItem;
     m_sideMargin = 5;
 }
 
-BOOL CAddressPageBase::OnInitDialog() {
+BOOL CMultiValuePage::OnInitDialog() {
     CContactPropertyPage::OnInitDialog();
     HookEnterEscapeItems(m_enterEscapeEdits.data(), (int)m_enterEscapeEdits.size());
     m_comboWnds.clear();
@@ -86,13 +86,13 @@ BOOL CAddressPageBase::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CAddressPageBase::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL CMultiValuePage::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_SIZE && m_initialized)
         LayoutPage();
     return CContactPropertyPage::OnWndMsg(message, wParam, lParam, pResult);
 }
 
-void CAddressPageBase::LayoutPage() {
+void CMultiValuePage::LayoutPage() {
     if (!m_hWnd)
         return;
     CRect client;
@@ -120,18 +120,18 @@ void CAddressPageBase::LayoutPage() {
     LayoutFieldRows();
 }
 
-CComboBox* CAddressPageBase::GetMultiValueCombo(UINT nID) {
+CComboBox* CMultiValuePage::GetMultiValueCombo(UINT nID) {
     for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
         if (m_valueCombos[i].nComboId == nID || m_valueCombos[i].nButtonId == nID)
             return m_comboWnds[i].get();
     return nullptr;
 }
 
-void CAddressPageBase::AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList) {
+void CMultiValuePage::AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList) {
     m_valueCombos.push_back({nComboId, nButtonId, pList});
 }
 
-void CAddressPageBase::ShowValueLists() {
+void CMultiValuePage::ShowValueLists() {
     if (!m_hWnd)
         return;
     m_loading = TRUE;
@@ -141,7 +141,7 @@ void CAddressPageBase::ShowValueLists() {
     m_loading = FALSE;
 }
 
-void CAddressPageBase::CommitValueLists() {
+void CMultiValuePage::CommitValueLists() {
     if (!m_hWnd)
         return;
     for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
@@ -149,24 +149,24 @@ void CAddressPageBase::CommitValueLists() {
             CommitValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
 }
 
-CString CAddressPageBase::GetText(UINT nID) const {
+CString CMultiValuePage::GetText(UINT nID) const {
     CString text;
     if (CWnd* pWnd = GetDlgItem((int)nID))
         pWnd->GetWindowText(text);
     return text;
 }
 
-void CAddressPageBase::SetText(UINT nID, const CString& text) {
+void CMultiValuePage::SetText(UINT nID, const CString& text) {
     if (CWnd* pWnd = GetDlgItem((int)nID))
         pWnd->SetWindowText(text);
 }
 
 // ---- CLocationPage ------------------------------------------------------------------------------
 
-IMPLEMENT_DYNAMIC(CLocationPage, CAddressPageBase)
+IMPLEMENT_DYNAMIC(CLocationPage, CMultiValuePage)
 
 CLocationPage::CLocationPage(UINT nIDTemplate, UINT nIDCaption)
-    : CAddressPageBase(nIDTemplate, nIDCaption) {}
+    : CMultiValuePage(nIDTemplate, nIDCaption) {}
 
 CLocationPage::~CLocationPage() {
     if (m_hWnd)
@@ -179,7 +179,7 @@ BOOL CLocationPage::OnInitDialog() {
     m_wndCity.SubclassDlgItem(IDC_CITY, this);
     FillProvinceList(m_wndProvince);
     m_autoFill.Bind(this, &m_wndCity, &m_wndProvince, IDC_POSTCODE);
-    CAddressPageBase::OnInitDialog();
+    CMultiValuePage::OnInitDialog();
     LoadLocation(m_location);
     return TRUE;
 }
@@ -190,7 +190,7 @@ BOOL CLocationPage::OnCommand(WPARAM wParam, LPARAM lParam) {
         m_autoFill.OnCityBoxFocus();
     else if (nID == IDC_POSTCODE && nCode == EN_SETFOCUS && IsChanged())
         m_autoFill.OnPostCodeFocus(); // only what the user is entering gets a post code
-    return CAddressPageBase::OnCommand(wParam, lParam);
+    return CMultiValuePage::OnCommand(wParam, lParam);
 }
 
 void CLocationPage::LoadLocation(const SPersonLocation& location) {
@@ -325,7 +325,7 @@ void CPageUnit::ExchangeWork(SPersonWorkBlock& work, BOOL bToPage) {
 
 // ---- CPageCommaddr ------------------------------------------------------------------------------
 
-CPageCommaddr::CPageCommaddr() : CAddressPageBase(IDD, 0) {
+CPageCommaddr::CPageCommaddr() : CMultiValuePage(IDD, 0) {
     m_pFieldJumps = kCommJumps;
     m_nFieldJumps = (int)std::size(kCommJumps);
     m_rowCount = (int)std::size(kCommLabels);
@@ -337,7 +337,7 @@ CPageCommaddr::CPageCommaddr() : CAddressPageBase(IDD, 0) {
 }
 
 BOOL CPageCommaddr::OnInitDialog() {
-    CAddressPageBase::OnInitDialog();
+    CMultiValuePage::OnInitDialog();
     // Nothing says yet what it would import: it stays visible, unavailable.
     if (CWnd* pImport = GetDlgItem(IDC_IMPORT))
         pImport->EnableWindow(FALSE);
@@ -346,7 +346,7 @@ BOOL CPageCommaddr::OnInitDialog() {
 }
 
 void CPageCommaddr::LayoutPage() {
-    CAddressPageBase::LayoutPage();
+    CMultiValuePage::LayoutPage();
     CRect code, button;
     if (GetItemRect(IDC_POSTCODE, &code) && GetItemRect(IDC_IMPORT, &button))
         GetDlgItem(IDC_IMPORT)->SetWindowPos(nullptr, code.right + 2, code.top, 0, 0,

@@ -17,12 +17,12 @@ struct STallEdit {
     int nNum, nDen;
 };
 
-// What the address pages share: tall edits that shrink until the rows fit, and value lists shown
-// in combo boxes (one row per value, the current value selected).
-class CAddressPageBase : public CContactPropertyPage {
-    DECLARE_DYNAMIC(CAddressPageBase)
+// What the pages with value lists share: tall edits that shrink until the rows fit, and value
+// lists shown in combo boxes (one row per value, the current value selected).
+class CMultiValuePage : public CContactPropertyPage {
+    DECLARE_DYNAMIC(CMultiValuePage)
 public:
-    CAddressPageBase(UINT nIDTemplate, UINT nIDCaption);
+    CMultiValuePage(UINT nIDTemplate, UINT nIDCaption);
 
     BOOL OnInitDialog() override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
@@ -51,7 +51,7 @@ protected:
 };
 
 // Country, province, city and post code of the home and work pages.
-class CLocationPage : public CAddressPageBase {
+class CLocationPage : public CMultiValuePage {
     DECLARE_DYNAMIC(CLocationPage)
 public:
     CLocationPage(UINT nIDTemplate, UINT nIDCaption);
@@ -126,7 +126,7 @@ private:
     SPersonWorkBlock m_work;
 };
 
-class CPageCommaddr : public CAddressPageBase {
+class CPageCommaddr : public CMultiValuePage {
 public:
     enum { IDD = 146 };
     enum { IDC_POSTCODE = 1046, IDC_ADDRESS = 1006, IDC_NOTE = 1037, IDC_IMPORT = 1021 };

@@ -433,7 +433,7 @@ TEST_F(AddressPagesTest, FieldNumbersLeadToTheirControls) {
 
 TEST_F(AddressPagesTest, TallEditsShrinkToTwentyPixelsOnASmallPage) {
     Open({&home, &comm});
-    for (CAddressPageBase* page : {(CAddressPageBase*)&home, (CAddressPageBase*)&comm}) {
+    for (CMultiValuePage* page : {(CMultiValuePage*)&home, (CMultiValuePage*)&comm}) {
         page->SetWindowPos(nullptr, 0, 0, 300, 120, SWP_NOMOVE | SWP_NOZORDER);
         page->LayoutPage();
         const UINT tall[2] = {page == &home ? 1052u : 1006u, page == &home ? 1051u : 1037u};

@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "contacts/tests/ContactsTestSupport.h"
+#include "contacts/ui/PagePerson.h"
+#include "contacts/ui/tests/SheetHost.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/tests/GuiTestSupport.h"
+
+namespace {
+
+using contacts_test::AddValue;
+
+class PersonPageTest : public GuiTest {
+protected:
+    void SetUp() override {
+        m_oldBox = AfxSetMessageBoxHook([this](const MessageBoxCall& call) {
+            messages.push_back(call.text.GetString());
+            return IDOK;
+        });
+        m_sheet.AddPage(&page);
+        ASSERT_TRUE(m_sheet.Create());
+        m_sheet.SetWindowPos(nullptr, 0, 0, 620, 520, SWP_NOMOVE | SWP_NOZORDER);
+        m_sheet.ShowWindow(SW_SHOW);
+        Pump();
+    }
+    void TearDown() override {
+        AfxSetModalDialogHook(nullptr);
+        AfxSetMessageBoxHook(m_oldBox);
+        m_sheet.DestroyWindow();
+    }
+    static std::string Bytes(_CPersonInfo& info) {
+        CMemFile mem;
+        {
+            CArchive ar(&mem, CArchive::store);
+            info.Serialize(ar);
+            ar.Close();
+        }
+        std::string bytes((size_t)mem.GetLength(), '\0');
+        mem.SeekToBegin();
+        mem.Read(bytes.data(), (UINT)bytes.size());
+        return bytes;
+    }
+    // Loads the block, stores it over a scrambled copy and answers whether the bytes match.
+    void ExpectRoundTrip(_CPersonInfo& in) {
+        page.ExchangePersonal(in.m_personal, TRUE);
+        _CPersonInfo out(in);
+        SPersonalBlock& p = out.m_personal;
+        out.Name() = "乱";
+        p.strNickname = p.strPager = p.strHobby = p.strSpeciality = p.strCustom = "乱";
+        p.nSex = 9;
+        p.nPicture = 3;
+        p.birthday.Reset();
+        for (CXStringList* list : {&p.mobiles, &p.phones, &p.web, &p.email, &p.homepage, &p.qq,
+                                   &p.icq})
+            list->RemoveAll();
+        page.ExchangePersonal(out.m_personal, FALSE);
+        EXPECT_EQ(Bytes(out), Bytes(in));
+    }
+    CString Text(UINT id) {
+        CString s;
+        page.GetDlgItem((int)id)->GetWindowText(s);
+        return s;
+    }
+    LRESULT Notify(NMHDR& hdr, UINT code) {
+        hdr.hwndFrom = page.GetDlgItem(CPagePerson::IDC_BIRTHDAY)->m_hWnd;
+        hdr.idFrom = CPagePerson::IDC_BIRTHDAY;
+        hdr.code = code;
+        return page.SendMessage(WM_NOTIFY, CPagePerson::IDC_BIRTHDAY, (LPARAM)&hdr);
+    }
+    // Types a text into the picker and leaves it: the parse, then the change it causes.
+    void TypeDate(const char* text, int y, int m, int d) {
+        NMDATETIMESTRING s{};
+        s.pszUserString = text;
+        Notify(s.nmhdr, DTN_USERSTRING);
+        NMDATETIMECHANGE c{};
+        c.dwFlags = s.dwFlags;
+        c.st = s.st;
+        if (s.dwFlags == GDT_VALID && y) {
+            c.st.wYear = (WORD)y; // a picker that rounds its date must not change it again
+            c.st.wMonth = (WORD)m;
+            c.st.wDay = (WORD)d;
+        }
+        Notify(c.nmhdr, DTN_DATETIMECHANGE);
+    }
+    // Runs the birthday dialog with the user's steps.
+    void RunBirthdayDialog(std::function<void(CDialog&)> steps) {
+        AfxSetModalDialogHook([steps](CDialog& d) { steps(d); });
+        page.EditBirthday();
+        AfxSetModalDialogHook(nullptr);
+    }
+
+    CPagePerson page;
+    CHostSheet m_sheet;
+    MessageBoxHook m_oldBox;
+    std::vector<std::string> messages;
+};
+
+TEST_F(PersonPageTest, EveryPersonalFieldComesBackByteIdentical) {
+    _CPerson person("张三");
+    contacts_test::FillEveryKind(person);
+    _CPersonInfo& info = person.GetInfo();
+    info.m_personal.strPager = "95555";
+    info.m_personal.strHobby = "围棋";
+    info.m_personal.strSpeciality = "书法";
+    info.m_personal.strCustom = "自定义";
+    AddValue(info.m_personal.icq, "7788", "老友");
+    info.m_personal.qq.GetHead().SetNote("工作");
+    AddValue(info.m_personal.web, "msn:zhang");
+    AddValue(info.m_personal.homepage, "www.example.com");
+    AddValue(info.m_personal.phones, "010-1234");
+    ExpectRoundTrip(info);
+    EXPECT_STREQ(Text(CPagePerson::IDC_NAME), "张三");
+    Pump();
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    EXPECT_TRUE(m_sheet.GetWidget()->grab().toImage().save(
+        QString::fromStdString(ScreenPath("contact-page-person")), "PNG"));
+
+    const struct {
+        int nSex, nPicture;
+        const char* sexShown;
+        UINT icon;
+    } cases[] = {{0, 0, "女", 183}, {1, 85, "男", 182}, {2, 1, "未知", 514},
+                 {7, -3, "", 514},  {1, 86, "男", 182}, {0, 1000, "女", 183}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nSex * 10000 + c.nPicture);
+        info.m_personal.nSex = c.nSex;
+        info.m_personal.nPicture = c.nPicture;
+        ExpectRoundTrip(info);
+        EXPECT_STREQ(Text(CPagePerson::IDC_SEX), c.sexShown);
+        EXPECT_EQ(page.GetSexIconId(), c.icon);
+        // A picture the list lacks shows the default face.
+        const int shown = c.nPicture >= 0 && c.nPicture < CPagePerson::kPictureCount ? c.nPicture : 0;
+        EXPECT_EQ(static_cast<CComboBox*>(page.GetDlgItem(CPagePerson::IDC_PICTURE))->GetCurSel(),
+                  shown);
+    }
+    // Birthdays of every form.
+    CBirthday lunarNoYear;
+    lunarNoYear.SetBirthday(-1, 8, 15, FALSE, FALSE);
+    lunarNoYear.SetShowLunar(TRUE);
+    lunarNoYear.SetRemindLunar(TRUE);
+    CBirthday solarNoYear;
+    solarNoYear.SetBirthday(-1, 2, 29, FALSE, TRUE);
+    for (const CBirthday& b : {lunarNoYear, solarNoYear, CBirthday()}) {
+        info.m_personal.birthday = b;
+        ExpectRoundTrip(info);
+    }
+}
+
+TEST_F(PersonPageTest, AChosenPictureIsStoredAndAnUnknownOneKept) {
+    _CPersonInfo info;
+    info.Name() = "李四";
+    info.m_personal.nPicture = 200;
+    page.ExchangePersonal(info.m_personal, TRUE);
+    auto* pictures = static_cast<CComboBox*>(page.GetDlgItem(CPagePerson::IDC_PICTURE));
+    pictures->SetCurSel(5);
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(CPagePerson::IDC_PICTURE, CBN_SELCHANGE),
+                     (LPARAM)pictures->m_hWnd);
+    page.ExchangePersonal(info.m_personal, FALSE);
+    EXPECT_EQ(info.m_personal.nPicture, 5);
+    EXPECT_TRUE(page.IsChanged());
+}
+
+TEST_F(PersonPageTest, ZodiacAndStarSignFollowTheBirthday) {
+    _CPersonInfo info;
+    info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE); // 庚申, the monkey's year
+    page.ExchangePersonal(info.m_personal, TRUE);
+    EXPECT_STREQ(Text(CPagePerson::IDC_ZODIAC), "猴(9 -申)");
+    EXPECT_STREQ(Text(CPagePerson::IDC_STAR), "双鱼座");
+    EXPECT_FALSE(Text(CPagePerson::IDC_LUNAR_TEXT).IsEmpty());
+    // Without a year there is no lunar year to name.
+    info.m_personal.birthday.Reset();
+    info.m_personal.birthday.SetBirthday(-1, 3, 5, FALSE, TRUE);
+    page.ExchangePersonal(info.m_personal, TRUE);
+    EXPECT_STREQ(Text(CPagePerson::IDC_ZODIAC), "");
+    // The form box only switches what is shown.
+    auto* form = static_cast<CComboBox*>(page.GetDlgItem(CPagePerson::IDC_FORM));
+    form->SetCurSel(1);
+    page.SetChanged(FALSE);
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(CPagePerson::IDC_FORM, CBN_SELCHANGE),
+                     (LPARAM)form->m_hWnd);
+    EXPECT_TRUE(page.GetDlgItem(CPagePerson::IDC_LUNAR_TEXT)->IsWindowVisible());
+    EXPECT_FALSE(page.GetDlgItem(CPagePerson::IDC_BIRTHDAY)->IsWindowVisible());
+    EXPECT_FALSE(page.IsChanged());
+}
+
+TEST_F(PersonPageTest, ATypedDateChangesTheBirthdayOnceAndNonsenseNotAtAll) {
+    _CPersonInfo info;
+    info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE);
+    page.ExchangePersonal(info.m_personal, TRUE);
+    page.SetChanged(FALSE);
+    const CBirthday before = page.GetWorkingBirthday();
+    for (const char* text : {"不是日期", "1999-13-40", "2001-2-29"}) {
+        SCOPED_TRACE(text);
+        TypeDate(text, 0, 0, 0);
+        EXPECT_TRUE(page.GetWorkingBirthday() == before);
+    }
+    TypeDate("1985-6-7", 2000, 1, 1);
+    EXPECT_EQ(page.GetWorkingBirthday().GetYear(), 1985);
+    EXPECT_EQ(page.GetWorkingBirthday().GetMonth(), 6);
+    EXPECT_EQ(page.GetWorkingBirthday().GetDay(), 7);
+    EXPECT_TRUE(page.IsChanged());
+    // A date picked afterwards is taken as it is.
+    NMDATETIMECHANGE c{};
+    c.dwFlags = GDT_VALID;
+    c.st.wYear = 1990;
+    c.st.wMonth = 10;
+    c.st.wDay = 1;
+    Notify(c.nmhdr, DTN_DATETIMECHANGE);
+    EXPECT_EQ(page.GetWorkingBirthday().GetYear(), 1990);
+    EXPECT_STREQ(Text(CPagePerson::IDC_STAR), "天秤座");
+}
+
+TEST_F(PersonPageTest, BirthdayDialogSetsSolarAndLunarBirthdays) {
+    _CPersonInfo info;
+    page.ExchangePersonal(info.m_personal, TRUE);
+    page.SetChanged(FALSE);
+    // A lunar birthday without a year is shown and reminded in the lunar calendar, whatever the
+    // boxes say.
+    RunBirthdayDialog([](CDialog& d) {
+        d.CheckRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR, CDlgBirthday::IDC_LUNAR);
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgBirthday::IDC_LUNAR, BN_CLICKED),
+                      (LPARAM)d.GetDlgItem(CDlgBirthday::IDC_LUNAR)->m_hWnd);
+        d.CheckDlgButton(CDlgBirthday::IDC_NO_YEAR, BST_CHECKED);
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgBirthday::IDC_NO_YEAR, BN_CLICKED),
+                      (LPARAM)d.GetDlgItem(CDlgBirthday::IDC_NO_YEAR)->m_hWnd);
+        d.SetDlgItemText(CDlgBirthday::IDC_MONTH, "8");
+        d.SetDlgItemText(CDlgBirthday::IDC_DAY, "15");
+        d.CheckDlgButton(CDlgBirthday::IDC_REMIND_SOLAR, BST_CHECKED);
+        EXPECT_TRUE(d.GetDlgItem(CDlgBirthday::IDC_LEAP)->IsWindowVisible());
+        EXPECT_FALSE(d.GetDlgItem(CDlgBirthday::IDC_YEAR)->IsWindowVisible());
+        d.SaveScreenshot(ScreenPath("birthday-lunar").c_str());
+        d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+    });
+    const CBirthday& b = page.GetWorkingBirthday();
+    EXPECT_EQ(b.GetYear(), -1);
+    EXPECT_TRUE(b.IsLunarMonthDay());
+    EXPECT_TRUE(b.IsShowLunar());
+    EXPECT_TRUE(b.IsRemindLunar());
+    EXPECT_FALSE(b.IsRemindSolar());
+    EXPECT_TRUE(page.IsChanged());
+
+    page.SetChanged(FALSE);
+    RunBirthdayDialog([](CDialog& d) {
+        EXPECT_EQ(d.GetCheckedRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR),
+                  CDlgBirthday::IDC_LUNAR);
+        d.CheckRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR, CDlgBirthday::IDC_SOLAR);
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgBirthday::IDC_SOLAR, BN_CLICKED),
+                      (LPARAM)d.GetDlgItem(CDlgBirthday::IDC_SOLAR)->m_hWnd);
+        d.CheckDlgButton(CDlgBirthday::IDC_NO_YEAR, BST_UNCHECKED);
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgBirthday::IDC_NO_YEAR, BN_CLICKED),
+                      (LPARAM)d.GetDlgItem(CDlgBirthday::IDC_NO_YEAR)->m_hWnd);
+        d.SetDlgItemText(CDlgBirthday::IDC_YEAR, "1975");
+        d.SetDlgItemText(CDlgBirthday::IDC_MONTH, "4");
+        d.SetDlgItemText(CDlgBirthday::IDC_DAY, "20");
+        d.CheckDlgButton(CDlgBirthday::IDC_SHOW_LUNAR, BST_UNCHECKED);
+        EXPECT_FALSE(d.GetDlgItem(CDlgBirthday::IDC_LEAP)->IsWindowVisible());
+        EXPECT_TRUE(d.GetDlgItem(CDlgBirthday::IDC_YEAR)->IsWindowVisible());
+        d.SaveScreenshot(ScreenPath("birthday-solar").c_str());
+        d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+    });
+    EXPECT_EQ(page.GetWorkingBirthday().GetYear(), 1975);
+    EXPECT_EQ(page.GetWorkingBirthday().GetMonth(), 4);
+    EXPECT_FALSE(page.GetWorkingBirthday().IsShowLunar());
+    EXPECT_TRUE(page.IsChanged());
+}
+
+TEST_F(PersonPageTest, BirthdayDialogRefusesBadDatesAndClears) {
+    _CPersonInfo info;
+    info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE);
+    page.ExchangePersonal(info.m_personal, TRUE);
+    page.SetChanged(FALSE);
+    bool stayedOpen = false;
+    // A solar date that does not exist: no message, the dialog stays.
+    RunBirthdayDialog([&](CDialog& d) {
+        d.SetDlgItemText(CDlgBirthday::IDC_MONTH, "13");
+        d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+        stayedOpen = d.m_hWnd && d.IsWindowVisible();
+        d.EndDialog(IDCANCEL);
+    });
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(messages.empty());
+    // A lunar year past the tables: the conversion's message, the dialog stays.
+    RunBirthdayDialog([&](CDialog& d) {
+        d.CheckRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR, CDlgBirthday::IDC_LUNAR);
+        d.SetDlgItemText(CDlgBirthday::IDC_YEAR, "2200");
+        d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+        stayedOpen = d.m_hWnd && d.IsWindowVisible();
+        d.EndDialog(IDCANCEL);
+    });
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(page.GetWorkingBirthday().GetYear(), 1980);
+    EXPECT_FALSE(page.IsChanged());
+    // Clearing: a null birthday, and a change only when there was one.
+    for (bool expectChange : {true, false}) {
+        page.SetChanged(FALSE);
+        RunBirthdayDialog([](CDialog& d) {
+            d.GetDlgItem(CDlgBirthday::IDC_CLEAR)->SendMessage(BM_CLICK);
+        });
+        EXPECT_TRUE(page.GetWorkingBirthday().IsNull());
+        EXPECT_EQ(page.GetWorkingBirthday().GetFlags(), 0);
+        EXPECT_EQ((bool)page.IsChanged(), expectChange);
+    }
+}
+
+TEST_F(PersonPageTest, FieldNumbersLeadToThePersonalControls) {
+    for (int nField : {0, 1, 2, 3, 4, 8, 9, 10}) {
+        EXPECT_TRUE(page.FocusField(nField)) << nField;
+    }
+    EXPECT_FALSE(page.FocusField(15));
+    EXPECT_FALSE(page.FocusField(46));
+    EXPECT_EQ(page.GetMultiValueCombo(CPagePerson::IDC_QQ_BUTTON),
+              page.GetMultiValueCombo(CPagePerson::IDC_QQ));
+}
+
+} // namespace
