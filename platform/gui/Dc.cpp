@@ -1,6 +1,7 @@
 #include "platform/gui/Dc.h"
 
 #include "platform/gui/Icon.h"
+#include "platform/gui/Image.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -428,7 +429,7 @@ BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT, UINT nBitcount, const 
 }
 
 BOOL CBitmap::LoadFromFile(LPCTSTR lpszPath) {
-    return AttachImageData(QImage(AfxToQt(lpszPath)));
+    return AttachImageData(AfxReadImageFile(lpszPath));
 }
 
 BOOL CBitmap::AttachImageData(const QImage& image) {
