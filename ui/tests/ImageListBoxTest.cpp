@@ -221,3 +221,25 @@ TEST_F(ImageListBoxTest, SelectionAndFocusFrameTheRow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ListBoxTest, ImageListsFillFromIconAndBitmapResources) {
+    CImageList list;
+    ASSERT_TRUE(list.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
+    AddIconResourceRepeated(list, 125, 3);
+    const UINT ids[] = {126, 127};
+    AddIconResources(list, ids, 2);
+    AddIconRepeated(list, nullptr, 2); // nothing to add
+    ASSERT_EQ(list.GetImageCount(), 5);
+    EXPECT_EQ(list.GetImage(0), list.GetImage(2));
+    EXPECT_NE(list.GetImage(2), list.GetImage(3));
+    EXPECT_NE(list.GetImage(3), list.GetImage(4));
+    // The bead strip: three 10-pixel images.
+    CImageList beads;
+    ASSERT_TRUE(beads.Create(10, 10, ILC_COLOR32 | ILC_MASK, 0, 3));
+    AddMaskedBitmapToImageList(beads, 123, RGB(255, 0, 255));
+    EXPECT_EQ(beads.GetImageCount(), 3);
+}
+
+} // namespace
