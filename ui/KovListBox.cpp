@@ -157,15 +157,11 @@ CImage* CImageListBox::MakeThumbnail(LPCTSTR lpszPath, int side) {
         pDC->SetTextColor(RGB(0, 0, 0));
         pDC->DrawText("Not Found!", &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else {
+        // Shrunk smoothly when it is larger, else at its own size; a transparent part shows
+        // the white underneath.
         CRect place;
-        double scale =
-            FitImageInRect(CSize(picture.GetWidth(), picture.GetHeight()), square, &place);
-        if (scale < 1) {
-            pDC->SetStretchBltMode(HALFTONE);
-            picture.StretchBlt(pDC->m_hDC, place.left, place.top, place.Width(), place.Height());
-        } else {
-            picture.BitBlt(pDC->m_hDC, place.left, place.top);
-        }
+        FitImageInRect(CSize(picture.GetWidth(), picture.GetHeight()), square, &place);
+        picture.Draw(pDC->m_hDC, place.left, place.top, place.Width(), place.Height());
     }
     thumb->ReleaseDC();
     return thumb.release();

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPainter>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -405,4 +406,17 @@ BOOL CImage::StretchBlt(HDC hDestDC, int xDest, int yDest, int nDestWidth, int n
         return FALSE;
     return dest->StretchBlt(xDest, yDest, nDestWidth, nDestHeight, src, xSrc, ySrc, nSrcWidth,
                             nSrcHeight, dwROP);
+}
+
+BOOL CImage::Draw(HDC hDestDC, int xDest, int yDest, int nDestWidth, int nDestHeight) const {
+    CDC* dest = CDC::FromHandle(hDestDC);
+    QPainter* p = dest && m_image ? dest->GetPainter() : nullptr;
+    if (!p)
+        return FALSE;
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p->drawImage(QRect(xDest, yDest, nDestWidth, nDestHeight), *m_image);
+    p->restore();
+    return TRUE;
 }

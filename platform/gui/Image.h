@@ -63,6 +63,10 @@ public:
     BOOL StretchBlt(HDC hDestDC, int xDest, int yDest, int nDestWidth, int nDestHeight, int xSrc,
                     int ySrc, int nSrcWidth, int nSrcHeight, DWORD dwROP = SRCCOPY) const;
 
+    // Draws the image over what is there, by its transparency, stretched smoothly into the
+    // rectangle when the sizes differ.
+    BOOL Draw(HDC hDestDC, int xDest, int yDest, int nDestWidth, int nDestHeight) const;
+
     // The pixels (null without an image).
     const QImage* GetQImage() const { return m_image.get(); }
     QImage* GetQImage() { return m_image.get(); }

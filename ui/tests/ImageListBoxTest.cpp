@@ -154,6 +154,17 @@ TEST_F(ImageListBoxTest, ThumbnailsAreFittedAndCentredOnWhite) {
     EXPECT_EQ(KindAt(small, 64, 59), 'b');
     EXPECT_EQ(KindAt(small, 65, 59), 'w');
     EXPECT_EQ(KindAt(small, 64, 60), 'w');
+    // A transparent part of a picture shows the white square.
+    QImage clear(40, 30, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 20; x < 40; ++x)
+            clear.setPixel(x, y, qRgb(0, 0, 200));
+    ASSERT_TRUE(clear.save(dir.filePath("clear.png"), "PNG"));
+    ASSERT_EQ(box.AddImage(Path("clear.png")), 3);
+    const QImage& cleared = *box.GetThumbnail(3)->GetQImage();
+    EXPECT_EQ(KindAt(cleared, 30, 45), 'w');
+    EXPECT_EQ(KindAt(cleared, 50, 45), 'b');
     // Rows are drawn with the thumbnail centred in the row (3 pixels all round).
     QImage shot = Shot(box);
     EXPECT_EQ(KindAt(shot, (120 - 90) / 2 + 25, 3 + 30), 'r');
