@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
