@@ -24,6 +24,8 @@ UINT CKovListBox::OnGetDlgCode() {
 }
 
 BOOL CKovListBox::SetImageList(CImageList* pList, BOOL bShared) {
+    if (bShared && pList == &m_ownImageList)
+        return m_imageList != nullptr; // the box's own copy stays its own
     if (bShared) {
         // The private copy is of no further use once the box draws from somebody's list.
         if (!m_sharedImageList)

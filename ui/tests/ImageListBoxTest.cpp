@@ -104,6 +104,9 @@ TEST_F(ListBoxTest, AnImageListIsCopiedBeforeTheOldCopyIsFreed) {
     ASSERT_TRUE(box.SetImageList(copy, FALSE));
     ASSERT_NE(box.GetImageList(), nullptr);
     EXPECT_EQ(box.GetImageList()->GetImageCount(), 3);
+    // Nor does its own copy, handed back as a shared list, go away.
+    ASSERT_TRUE(box.SetImageList(box.GetImageList(), TRUE));
+    EXPECT_EQ(box.GetImageList()->GetImageCount(), 3);
     // A second private copy replaces the first.
     ASSERT_TRUE(box.SetImageList(&other, FALSE));
     EXPECT_EQ(box.GetImageList()->GetImageCount(), 1);
