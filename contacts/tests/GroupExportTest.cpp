@@ -192,18 +192,10 @@ TEST_F(GroupExportTest, WriteFailureRemovesThePartialFile) {
     GetAllPersonFields(all);
     const CString path = PathOf("full.csv");
 
-    // A file size limit makes the disk "full" after 64 KB for this process alone.
-    rlimit old{};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-    const GroupExportResult result =
-        ExportGroupToPath(root, path, all, _CGroup::EXPORT_CSV, 0);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-
+    // The disk is "full" after 64 KB.
+    const GroupExportResult result = contacts_test::WithFileSizeLimit(64 * 1024, [&] {
+        return ExportGroupToPath(root, path, all, _CGroup::EXPORT_CSV, 0);
+    });
     EXPECT_EQ(GROUP_EXPORT_WRITE_FAILED, result);
     CFileStatus st;
     EXPECT_FALSE(CFile::GetStatus(path, st)) << "no cut-off file is left";
