@@ -12,6 +12,7 @@
 #include "contacts/ui/DlgFindPerson.h"
 #include "contacts/ui/DlgImportGroup.h"
 #include "contacts/ui/DlgModifyPerson.h"
+#include "contacts/ui/PersonFileDialogs.h"
 #include "contacts/ui/SheetExportGroup.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/CommonDialogs.h"
@@ -404,6 +405,37 @@ TEST_F(FindTest, TicksFollowTheTreeAndSurviveReopening) {
     EXPECT_NE(std::string::npos, messages[0].find("没有找到"));
 }
 
+// The window the find dialog reports its hits to.
+class HitRecorder : public CWnd {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == CDlgFindPerson::WM_FOUND_ITEM && wParam == CDlgFindPerson::FOUND_ITEM_CODE)
+            hits.push_back(reinterpret_cast<SFindResult*>(lParam)->pItem);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    std::vector<CObject*> hits;
+};
+
+TEST_F(FindTest, AutoOpenTellsTheOwnerOfEachHit) {
+    HitRecorder owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "墨川", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200),
+                               nullptr, 0));
+    SFindSettings::Get().bAutoOpen = TRUE;
+    CDlgFindPerson dlg(&root, &owner);
+    OnDialogs({[&](CDialog&) {
+        dlg.ShowTab(CDlgFindPerson::TAB_INITIALS);
+        dlg.SetDlgItemText(CDlgFindPerson::IDC_INITIALS, "z");
+        dlg.FindNext();
+        dlg.FindNext();
+        dlg.SendMessage(WM_COMMAND, IDOK, 0);
+    }});
+    dlg.DoModal();
+    ASSERT_EQ(2u, owner.hits.size());
+    EXPECT_STREQ("张一", static_cast<_CPerson*>(owner.hits[0])->GetName());
+    EXPECT_STREQ("张二", static_cast<_CPerson*>(owner.hits[1])->GetName());
+    owner.DestroyWindow();
+}
+
 // ---- Modify contacts ----------------------------------------------------------------------------
 
 TEST_F(ContactDialogsTest, ModifyDialogCollectsFieldsAndScheme) {
@@ -433,6 +465,55 @@ TEST_F(ContactDialogsTest, ModifyDialogCollectsFieldsAndScheme) {
     ASSERT_EQ(IDOK, nameOnly.DoModal());
     for (DWORD m : nameOnly.m_masks)
         EXPECT_EQ(0u, m);
+}
+
+} // namespace
+
+// ---- Contact cards ------------------------------------------------------------------------------
+
+namespace {
+
+class CardFilesTest : public ContactDialogsTest {};
+
+TEST_F(CardFilesTest, SavesUnderTheProposedNameAndImportsManyCards) {
+    _CPerson person("张?三");
+    CString proposed;
+    const CString path = PathOf("card.psn");
+    OnDialogs({[&](CDialog& dlg) {
+        auto& file = dynamic_cast<CFileDialog&>(dlg);
+        proposed = file.m_ofn.lpstrFile;
+        file.Answer(path);
+    }});
+    ASSERT_TRUE(SavePersonAs(&person));
+    EXPECT_STREQ("张三", proposed) << "the proposal leaves out what a file name cannot hold";
+
+    // Enough cards that their names overflow the first buffer of 520 characters.
+    CStringArray chosen;
+    for (int i = 0; i < 20; ++i) {
+        CString name;
+        name.Format("card-with-a-rather-long-file-name-%02d.psn", i);
+        chosen.Add(PathOf(name));
+        _CPerson p(CString("联系人") + name.Left(2));
+        ASSERT_TRUE(SavePersonAs(&p, PathOf(name)));
+    }
+    std::vector<DWORD> sizes;
+    OnDialogs({[&](CDialog& dlg) {
+                   auto& file = dynamic_cast<CFileDialog&>(dlg);
+                   sizes.push_back(file.m_ofn.nMaxFile);
+                   file.Answer(chosen);
+               },
+               [&](CDialog& dlg) {
+                   auto& file = dynamic_cast<CFileDialog&>(dlg);
+                   sizes.push_back(file.m_ofn.nMaxFile);
+                   file.Answer(chosen);
+               }});
+    messages.clear();
+    _CGroup group("");
+    EXPECT_EQ(20, ImportPersonFiles(&group));
+    EXPECT_EQ((std::vector<DWORD>{520, 1040}), sizes);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::string::npos, messages[0].find("缓存不够"));
+    EXPECT_EQ(20, group.GetContentCount(FALSE, TRUE));
 }
 
 } // namespace
