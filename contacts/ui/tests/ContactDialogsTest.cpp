@@ -297,6 +297,44 @@ TEST_F(ContactDialogsTest, FieldPageOpensOnADamagedListAndAppendsAtTheEnd) {
         EXPECT_EQ(want[i], chosen[i]) << i;
 }
 
+// A window that keeps the lParam of every message of one kind (and of one wParam, unless -1).
+class MessageRecorder : public CWnd {
+public:
+    MessageRecorder(UINT message, WPARAM wParam) : m_message(message), m_wParam(wParam) {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == m_message && (m_wParam == (WPARAM)-1 || wParam == m_wParam))
+            received.push_back(lParam);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    BOOL Create() {
+        return CreateEx(0, nullptr, "墨川", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr, 0);
+    }
+    std::vector<LPARAM> received;
+
+private:
+    UINT m_message;
+    WPARAM m_wParam;
+};
+
+TEST_F(ContactDialogsTest, ColumnSheetTellsItsParentOfEachApply) {
+    MessageRecorder parent(CPSheetPersonList::WM_PERSON_LIST_APPLIED, (WPARAM)-1);
+    ASSERT_TRUE(parent.Create());
+    CPSheetPersonList sheet(&parent);
+    CPersonFieldSource source;
+    sheet.m_pageFields.SetFieldSource(&source, CPersonFieldSource::kPositions);
+    sheet.m_pageFields.GetChosenList().Add(PF_NAME);
+    ASSERT_TRUE(sheet.Create(&parent));
+    sheet.SendMessage(WM_COMMAND, ID_APPLY_NOW, 0);
+    EXPECT_TRUE(parent.received.empty()) << "nothing changed: Apply cannot be pressed";
+    sheet.m_pageFields.AddAll();
+    sheet.SendMessage(WM_COMMAND, ID_APPLY_NOW, 0);
+    ASSERT_EQ(1u, parent.received.size());
+    EXPECT_EQ((LPARAM)&sheet, parent.received[0]);
+    EXPECT_EQ(PERSON_FIELD_COUNT, sheet.m_pageFields.GetChosenList().GetSize());
+    sheet.DestroyWindow();
+    parent.DestroyWindow();
+}
+
 // ---- Find ---------------------------------------------------------------------------------------
 
 class FindTest : public ContactDialogsTest {
@@ -405,21 +443,9 @@ TEST_F(FindTest, TicksFollowTheTreeAndSurviveReopening) {
     EXPECT_NE(std::string::npos, messages[0].find("没有找到"));
 }
 
-// The window the find dialog reports its hits to.
-class HitRecorder : public CWnd {
-public:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == CDlgFindPerson::WM_FOUND_ITEM && wParam == CDlgFindPerson::FOUND_ITEM_CODE)
-            hits.push_back(reinterpret_cast<SFindResult*>(lParam)->pItem);
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
-    std::vector<CObject*> hits;
-};
-
 TEST_F(FindTest, AutoOpenTellsTheOwnerOfEachHit) {
-    HitRecorder owner;
-    ASSERT_TRUE(owner.CreateEx(0, nullptr, "墨川", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200),
-                               nullptr, 0));
+    MessageRecorder owner(CDlgFindPerson::WM_FOUND_ITEM, CDlgFindPerson::FOUND_ITEM_CODE);
+    ASSERT_TRUE(owner.Create());
     SFindSettings::Get().bAutoOpen = TRUE;
     CDlgFindPerson dlg(&root, &owner);
     OnDialogs({[&](CDialog&) {
@@ -430,9 +456,13 @@ TEST_F(FindTest, AutoOpenTellsTheOwnerOfEachHit) {
         dlg.SendMessage(WM_COMMAND, IDOK, 0);
     }});
     dlg.DoModal();
-    ASSERT_EQ(2u, owner.hits.size());
-    EXPECT_STREQ("张一", static_cast<_CPerson*>(owner.hits[0])->GetName());
-    EXPECT_STREQ("张二", static_cast<_CPerson*>(owner.hits[1])->GetName());
+    ASSERT_EQ(2u, owner.received.size());
+    auto nameOf = [&](int i) {
+        return static_cast<_CPerson*>(reinterpret_cast<SFindResult*>(owner.received[i])->pItem)
+            ->GetName();
+    };
+    EXPECT_STREQ("张一", nameOf(0));
+    EXPECT_STREQ("张二", nameOf(1));
     owner.DestroyWindow();
 }
 
