@@ -79,6 +79,8 @@ BOOL CDlgFindPerson::OnInitDialog() {
     m_wndResults.InsertColumn(0, "姓名", LVCFMT_LEFT, 130);
     m_wndResults.InsertColumn(1, "待查文本所在的字段", LVCFMT_LEFT, 159);
     m_wndResults.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    if (m_pImages != nullptr)
+        m_wndResults.SetImageList(m_pImages, LVSIL_SMALL);
     if (CComboBox* pMode = static_cast<CComboBox*>(GetDlgItem(IDC_DATE_MODE))) {
         pMode->AddString("今天");
         pMode->AddString("指定日期");
@@ -187,7 +189,12 @@ void CDlgFindPerson::AddRow(std::unique_ptr<SFindResult> result) {
         m_pOwner->SendMessage(WM_FOUND_ITEM, FOUND_ITEM_CODE, (LPARAM)pResult);
     CString name = pResult->bPerson ? static_cast<_CPerson*>(pResult->pItem)->GetName()
                                     : static_cast<_CGroup*>(pResult->pItem)->GetName();
-    const int nRow = m_wndResults.InsertItem(m_wndResults.GetItemCount(), name);
+    const int nImage = m_imageOf ? m_imageOf(pResult->pItem) : -1;
+    const BOOL bLink =
+        pResult->bPerson && static_cast<_CPerson*>(pResult->pItem)->IsVirtual();
+    const int nRow = m_wndResults.InsertItem(
+        LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, m_wndResults.GetItemCount(), name,
+        bLink ? INDEXTOOVERLAYMASK(kLinkOverlay) : 0, LVIS_OVERLAYMASK, nImage, 0);
     m_wndResults.SetItemText(nRow, 1, GetFindResultFieldNames(*pResult));
     m_wndResults.SetItemData(nRow, (DWORD_PTR)pResult);
     m_wndResults.EnsureVisible(nRow, FALSE);

@@ -4,6 +4,7 @@
 // and when the user double-clicks a row.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -51,6 +52,15 @@ public:
     CDlgFindPerson(_CGroup* pGroup, CWnd* pOwner, CString* pLastText = nullptr);
     ~CDlgFindPerson() override;
 
+    // The images of the result rows: the contacts tree's image list and the image of an item
+    // (a contact's face, a group's folder). Without them the rows show no image.
+    void SetItemImages(CImageList* pImages, std::function<int(CObject*)> imageOf) {
+        m_pImages = pImages;
+        m_imageOf = std::move(imageOf);
+    }
+    // The overlay image a link contact's row carries.
+    static constexpr int kLinkOverlay = 5;
+
     void ShowTab(int nTab);
     int GetTab() const { return m_nTab; }
     // The buttons' work.
@@ -95,4 +105,6 @@ private:
     CTreeCtrl m_wndTree;
     CListCtrl m_wndResults;
     CFieldTree m_fieldTree{m_wndTree};
+    CImageList* m_pImages = nullptr;
+    std::function<int(CObject*)> m_imageOf;
 };

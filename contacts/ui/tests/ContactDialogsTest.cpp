@@ -447,22 +447,39 @@ TEST_F(FindTest, AutoOpenTellsTheOwnerOfEachHit) {
     MessageRecorder owner(CDlgFindPerson::WM_FOUND_ITEM, CDlgFindPerson::FOUND_ITEM_CODE);
     ASSERT_TRUE(owner.Create());
     SFindSettings::Get().bAutoOpen = TRUE;
+    // A link to 张二 in the root: its row carries the link overlay.
+    root.AddContent(static_cast<CContent*>(sub->GetContentList().GetHead())->CreateVirtualCopy(),
+                    FALSE, nullptr, TRUE, TRUE);
     CDlgFindPerson dlg(&root, &owner);
+    dlg.SetItemImages(nullptr, [](CObject* item) { return dynamic_cast<_CGroup*>(item) ? 1 : 7; });
+    std::vector<UINT> overlays;
+    std::vector<int> images;
     OnDialogs({[&](CDialog&) {
         dlg.ShowTab(CDlgFindPerson::TAB_INITIALS);
         dlg.SetDlgItemText(CDlgFindPerson::IDC_INITIALS, "z");
         dlg.FindNext();
         dlg.FindNext();
+        CListCtrl& list = dlg.GetResultList();
+        for (int i = 0; i < list.GetItemCount(); ++i) {
+            overlays.push_back(list.GetItemState(i, LVIS_OVERLAYMASK));
+            LVITEM item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = i;
+            list.GetItem(&item);
+            images.push_back(item.iImage);
+        }
         dlg.SendMessage(WM_COMMAND, IDOK, 0);
     }});
     dlg.DoModal();
+    EXPECT_EQ((std::vector<UINT>{0, INDEXTOOVERLAYMASK(CDlgFindPerson::kLinkOverlay)}), overlays);
+    EXPECT_EQ((std::vector<int>{7, 7}), images);
     ASSERT_EQ(2u, owner.received.size());
     auto nameOf = [&](int i) {
         return static_cast<_CPerson*>(reinterpret_cast<SFindResult*>(owner.received[i])->pItem)
             ->GetName();
     };
     EXPECT_STREQ("张一", nameOf(0));
-    EXPECT_STREQ("张二", nameOf(1));
+    EXPECT_STREQ("张二", nameOf(1)) << "the link, by its name";
     owner.DestroyWindow();
 }
 
