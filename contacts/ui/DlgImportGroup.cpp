@@ -6,6 +6,7 @@
 #include "contacts/CsvColumnMap.h"
 #include "contacts/CsvSource.h"
 #include "contacts/PersonFields.h"
+#include "contacts/SmsDoc.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
 
@@ -284,4 +285,8 @@ int ImportCsvIntoGroup(_CGroup* pGroup, CWnd* pParent) {
                              report.nLossyValues);
     AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
     return nCount;
+}
+
+int ImportCsvIntoSelectedGroup(CSmsDoc& doc, CWnd* pParent) {
+    return ImportCsvIntoGroup(doc.GetSelectedGroup(), pParent);
 }

@@ -73,3 +73,6 @@ private:
 // number of records imported, -1 when the user cancelled or nothing could be read (the reason is
 // shown). Characters that GBK lacks are reported in the closing message.
 int ImportCsvIntoGroup(_CGroup* pGroup, CWnd* pParent = nullptr);
+// The same into the group selected in the address book (-1 when no group is selected).
+class CSmsDoc;
+int ImportCsvIntoSelectedGroup(CSmsDoc& doc, CWnd* pParent = nullptr);

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "contacts/SmsDoc.h"
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/DlgFindPerson.h"
 #include "contacts/ui/DlgImportGroup.h"
@@ -178,6 +179,26 @@ TEST_F(ContactDialogsTest, ImportReportsLostCharactersAndRefusesNonText) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("不是文本格式"));
     EXPECT_EQ(2, group.GetContentCount(FALSE, TRUE));
+}
+
+TEST_F(ContactDialogsTest, ImportGoesIntoTheGroupSelectedInTheBook) {
+    const CString csv = PathOf("one.csv");
+    WriteBytes(csv, "姓名\r\n王五\r\n");
+    CSmsDoc doc;
+    auto* friends = new _CGroup("朋友");
+    doc.GetRootGroup().AddSubgroup(friends, FALSE, nullptr, TRUE, TRUE);
+    bool asked = false;
+    OnDialogs({[&](CDialog& dlg) {
+        asked = true;
+        dlg.EndDialog(IDCANCEL);
+    }});
+    EXPECT_EQ(-1, ImportCsvIntoSelectedGroup(doc)) << "no group selected";
+    EXPECT_FALSE(asked);
+    doc.SetCurrentObject(friends);
+    OnDialogs({ChooseFile(csv), [](CDialog& dlg) { dlg.SendMessage(WM_COMMAND, IDOK, 0); }});
+    EXPECT_EQ(1, ImportCsvIntoSelectedGroup(doc));
+    EXPECT_EQ(1, friends->GetContentCount(FALSE, TRUE));
+    EXPECT_EQ(0, doc.GetRootGroup().GetContentCount(FALSE, TRUE));
 }
 
 // ---- Group export -------------------------------------------------------------------------------
