@@ -115,6 +115,38 @@ TEST_F(ContactDialogsTest, ImportDialogGuessesMappingsFromAUtf8Header) {
     EXPECT_EQ(-1, dlg.m_resultMap[5]);
 }
 
+TEST_F(ContactDialogsTest, DoubleClicksJumpBetweenColumnsAndTheirField) {
+    const CString csv = PathOf("dbl.csv");
+    WriteBytes(csv, "手机,姓名,手机\r\n");
+    CDlgImportGroup dlg;
+    dlg.m_strCsvPath = csv;
+    std::vector<int> fieldSel, columnSel;
+    OnDialogs({[&](CDialog&) {
+        CListCtrl& cols = dlg.GetColumnList();
+        CListCtrl& fields = dlg.GetFieldList();
+        auto dblClick = [&](CListCtrl& list) {
+            NMITEMACTIVATE nm{};
+            nm.hdr.hwndFrom = list.m_hWnd;
+            nm.hdr.idFrom = (UINT_PTR)list.GetDlgCtrlID();
+            nm.hdr.code = NM_DBLCLK;
+            dlg.SendMessage(WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm);
+        };
+        auto selected = [](CListCtrl& list) { return list.GetNextItem(-1, LVNI_SELECTED); };
+        cols.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+        dblClick(cols);
+        fieldSel.push_back(selected(fields));
+        fields.SetItemState(PF_MOBILE, LVIS_SELECTED, LVIS_SELECTED);
+        dblClick(fields); // the next column after the selected one that maps to 手机
+        columnSel.push_back(selected(cols));
+        dblClick(fields); // and round again to the first
+        columnSel.push_back(selected(cols));
+        dlg.EndDialog(IDCANCEL);
+    }});
+    dlg.DoModal();
+    EXPECT_EQ((std::vector<int>{PF_NAME}), fieldSel);
+    EXPECT_EQ((std::vector<int>{2, 0}), columnSel);
+}
+
 TEST_F(ContactDialogsTest, SavedMapRestoresMappingsAndLeftOutColumns) {
     const CString csv = PathOf("c.csv");
     WriteBytes(csv, "名字,\"电话,手机\",附注\r\nx,y,z\r\n");
