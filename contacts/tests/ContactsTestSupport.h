@@ -109,6 +109,19 @@ inline void AddValue(CXStringList& list, const char* a, const char* b = nullptr)
     list.AddTail(v);
 }
 
+// Adds the text to a contact's field through the contact's own interface: a text field gets it
+// appended, a list one more value holding the whole text.
+inline void AddFieldText(_CPerson& p, int nField, const char* text) {
+    p.SetFieldText(nField, text, FALSE, 0, "\x01", "\x02");
+}
+
+// Makes value i of a contact's list field the current one.
+inline void SetCurrentValue(_CPerson& p, int nField, int i) {
+    int nKind = 0;
+    if (auto* list = static_cast<CXStringList*>(p.GetFieldData(nField, nKind)); nKind == 2)
+        list->SetCurrentIndex(i);
+}
+
 // A contact with a value in every field kind.
 inline void FillEveryKind(_CPerson& p) {
     _CPersonInfo& info = p.GetInfo();

@@ -22,7 +22,7 @@
 
 namespace {
 
-using contacts_test::AddValue;
+using contacts_test::AddFieldText;
 
 class ContactDialogsTest : public GuiTest {
 protected:
@@ -239,7 +239,7 @@ class ExportTest : public ContactDialogsTest {
 protected:
     void SetUp() override {
         ContactDialogsTest::SetUp();
-        AddValue(AddPerson("张三")->GetInfo().m_personal.mobiles, "13800138000");
+        AddFieldText(*AddPerson("张三"), PF_MOBILE, "13800138000");
         AddPerson("李四");
         current.Add(PF_NAME);
         current.Add(PF_MOBILE);
@@ -313,7 +313,7 @@ TEST_F(ExportTest, FullDiskIsReportedNeverCongratulated) {
     for (int i = 0; i < 1500; ++i) {
         CString name;
         name.Format("联系人%d", i);
-        AddPerson(name)->GetInfo().m_other.strNote = CString('x', 300);
+        AddFieldText(*AddPerson(name), PF_NOTE, CString('x', 300));
     }
     const CString path = PathOf("full.txt");
     OnDialogs({Sheet(path, 0)});
@@ -400,7 +400,7 @@ protected:
             g.AddContent(p, FALSE, nullptr, TRUE, TRUE);
             return p;
         };
-        add(root, "张一")->GetInfo().m_other.strNote = "北京大学";
+        AddFieldText(*add(root, "张一"), PF_NOTE, "北京大学");
         sub = new _CGroup("北京同学");
         root.AddSubgroup(sub, FALSE, nullptr, TRUE, TRUE);
         add(*sub, "张二")->GetBirthday().SetBirthday(1990, 12, 10, FALSE, TRUE);
