@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -631,6 +632,17 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
         g_lastInputEvent = e;
         g_lastInputReceiver = from;
         return Input(wnd, from, e);
+    case QEvent::InputMethod: {
+        // Text from an input method comes after the key-down the system gives it, so code that
+        // watches key-downs sees this typing too; the text itself is Qt's to insert.
+        if (static_cast<QInputMethodEvent*>(e)->commitString().isEmpty())
+            return false;
+        if (ControlAdapter* a = wnd->m_p->adapter.get())
+            if (CWnd* keys = a->KeyWindow(); keys && keys->m_hWnd)
+                wnd = keys;
+        SendTranslated(wnd, nullptr, WM_KEYDOWN, VK_PROCESSKEY, MAKELPARAM(1, 0), nullptr, from);
+        return false;
+    }
     case QEvent::FocusIn:
         wnd->SendMessage(WM_SETFOCUS, 0, 0);
         return false;
@@ -1075,8 +1087,10 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
         w->setFocusPolicy(Qt::ClickFocus);
         w->setMouseTracking(true);
     }
-    QObject::connect(w, &QObject::destroyed, [h = m_hWnd](QObject*) {
-        // Qt removed the widget under us (its parent went away): the window is gone too.
+    QObject::connect(w, &QObject::destroyed, [h = m_hWnd, w](QObject*) {
+        // Qt removed the widget under us (its parent went away): the window is gone too. Qt
+        // tells before it deletes the widget's children, whose last events must not find it.
+        WidgetTable().remove(w);
         if (CWnd* wnd = CWnd::FromHandlePermanent(h)) {
             wnd->m_p->widget = nullptr;
             wnd->SendMessage(WM_NCDESTROY);
@@ -1106,8 +1120,6 @@ BOOL AfxAttachInnerWidget(CWnd* pWnd, QWidget* w, const CREATESTRUCT& cs, bool f
     else
         w->removeEventFilter(Bridge());
     QObject::connect(w, &QObject::destroyed, [h = pWnd->m_hWnd, w](QObject*) {
-        // Qt tells before it deletes the widget's children, whose last events must not find
-        // the window.
         WidgetTable().remove(w);
         if (CWnd* wnd = CWnd::FromHandlePermanent(h)) {
             wnd->m_p->widget = nullptr;

@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -76,13 +76,11 @@ protected:
         return s;
     }
     void Type(CWnd& w, const char* latin) { QTest::keyClicks(w.GetWidget(), latin); }
-    // A Chinese character from the input method: its key-down, then the character.
+    // A Chinese character from the input method.
     void TypeHanzi(CKovComboBox& combo, const QString& text) {
-        MSG down{combo.GetWindow(GW_CHILD)->m_hWnd, WM_KEYDOWN, 0xE5 /* the IME's key */, 0, 0,
-                 {}};
-        CWnd::WalkPreTranslateTree(dlg.m_hWnd, &down);
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
-        QApplication::sendEvent(combo.GetWidget(), &press);
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(combo.GetWidget(), &commit);
     }
     static constexpr int kBeijing = 30;
     CAddressDlg dlg;
@@ -100,14 +98,25 @@ TEST_F(ComboBoxesTest, TypingCompletesFromTheListAndBackspaceDoesNotCompleteAgai
     EXPECT_FALSE(dlg.city.GetDroppedState());
     QTest::keyClick(dlg.city.GetWidget(), Qt::Key_Backspace);
     EXPECT_EQ(Text(dlg.city), CString("S"));
+
+    // A character from the input method completes as well.
+    dlg.city.SetWindowText("");
+    TypeHanzi(dlg.city, QString::fromUtf16(u"北"));
+    EXPECT_EQ(Text(dlg.city), CString("北京"));
+    ASSERT_TRUE(dlg.city.GetEditSel(start, end));
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(end, 4);
 }
 
 TEST_F(ComboBoxesTest, PinyinInitialsDropTheListAtTheMatchOnItsOwnColour) {
     FillCities();
     dlg.city.SetFocus();
-    Type(dlg.city, "bj");
+    Type(dlg.city, "b");
     ASSERT_TRUE(WaitFor([&] { return dlg.city.GetDroppedState() != FALSE; }));
+    // The dropped list has the keyboard; typing still goes to the edit.
+    QTest::keyClicks(Qt(dlg.city)->view(), "j");
     EXPECT_EQ(Text(dlg.city), CString("bj")) << "the typed text stays";
+    EXPECT_TRUE(dlg.city.GetDroppedState());
     CKovComboEmbededListBox& list = dlg.city.GetList();
     ASSERT_NE(list.m_hWnd, nullptr);
     EXPECT_EQ(list.m_forcedIndex, kBeijing);
