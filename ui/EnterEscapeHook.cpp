@@ -33,12 +33,11 @@ LRESULT EnterEscapeProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
-LRESULT CallKeepingEnterEscape(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam,
-                               LPARAM lParam, WPARAM& command) {
+LRESULT CallKeepingEnterEscape(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                               WPARAM& command) {
     command = 0;
     if (message == WM_GETDLGCODE)
-        return WantEnterEscape(AfxCallPreviousWndProc(hook, hWnd, message, wParam, lParam),
-                               lParam);
+        return WantEnterEscape(AfxCallPreviousWndProc(hook, hWnd, message, wParam, lParam), lParam);
     bool enterOrEscape = wParam == VK_RETURN || wParam == VK_ESCAPE;
     if (message == WM_KEYDOWN && enterOrEscape)
         KeysDown().insert({hook, hWnd, wParam});

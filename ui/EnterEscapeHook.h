@@ -16,5 +16,5 @@ LRESULT WantEnterEscape(LRESULT code, LPARAM lParam);
 // For a hook procedure that acts on Enter and Escape: calls the procedure the hook replaced,
 // keeps Enter and Escape from the dialog (WM_GETDLGCODE), and sets command to IDOK or IDCANCEL
 // for an Enter or Escape key-up whose key-down the window saw through this hook (0 otherwise).
-LRESULT CallKeepingEnterEscape(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam,
-                               LPARAM lParam, WPARAM& command);
+LRESULT CallKeepingEnterEscape(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                               WPARAM& command);

@@ -158,8 +158,8 @@ void CKovComboBox::Complete() {
             GetLBText(i, item);
             CHanziString(item).GetPinyinInitials(initials);
             if (initials.GetLength() >= typed.GetLength() &&
-                std::memcmp(initials.GetString(), typed.GetString(),
-                            (size_t)typed.GetLength()) == 0)
+                std::memcmp(initials.GetString(), typed.GetString(), (size_t)typed.GetLength()) ==
+                    0)
                 match = i;
         }
         if (match >= 0) {

@@ -7,7 +7,6 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/PropertySheet.h"
 
-
 // A page tells its sheet that its data changed: wParam 100, lParam 0.
 #define WM_PAGEEXT_CHANGED (WM_USER + 101)
 

@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,8 +24,6 @@
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
-#include <QKeyEvent>
-#include <QIcon>
 #include <QTextBlock>
 #include <algorithm>
 #include <cstring>
@@ -596,8 +596,8 @@ protected:
         opt.currentIcon = QIcon();
         QPainter painter(this);
         style()->drawComplexControl(QStyle::CC_ComboBox, &opt, &painter, this);
-        QRect field = style()->subControlRect(QStyle::CC_ComboBox, &opt,
-                                              QStyle::SC_ComboBoxEditField, this);
+        QRect field =
+            style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
         int row = currentIndex();
         UINT state = ODS_COMBOBOXEDIT | (hasFocus() ? ODS_SELECTED | ODS_FOCUS : 0) |
                      (isEnabled() ? 0 : ODS_DISABLED);
@@ -614,7 +614,7 @@ public:
 // The rows of an owner-drawn combo box's list are drawn by its parent (reflected to the combo).
 class ComboDrawDelegate : public QStyledItemDelegate {
 public:
-    ComboDrawDelegate(QmComboBox* c) : QStyledItemDelegate(c), combo(c) {}
+    explicit ComboDrawDelegate(QmComboBox* c) : QStyledItemDelegate(c), combo(c) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         if (!combo->Wnd())
@@ -656,8 +656,7 @@ public:
                 return LB_ERR;
             }
             cur = i;
-            view->selectionModel()->setCurrentIndex(Index(i),
-                                                    QItemSelectionModel::ClearAndSelect);
+            view->selectionModel()->setCurrentIndex(Index(i), QItemSelectionModel::ClearAndSelect);
             view->scrollTo(Index(i));
             return i;
         case LB_GETCURSEL:
@@ -695,8 +694,8 @@ public:
         static const int editing[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
                                       Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End};
         bool typing = !ke->text().isEmpty() && ke->text()[0].isPrint();
-        if (!typing && std::find(std::begin(editing), std::end(editing), ke->key()) ==
-                           std::end(editing))
+        if (!typing &&
+            std::find(std::begin(editing), std::end(editing), ke->key()) == std::end(editing))
             return false;
         QKeyEvent copy(ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->isAutoRepeat(),
                        (ushort)ke->count());

@@ -27,5 +27,4 @@ LRESULT CallWindowProc(WNDPROC lpPrevWndFunc, HWND hWnd, UINT message, WPARAM wP
 BOOL AfxHookWndProc(HWND hWnd, WNDPROC hook);
 // The procedure the hook replaced on this window; the hook calls it for what it does not keep.
 // Once the window is gone the entry goes too.
-LRESULT AfxCallPreviousWndProc(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam,
-                               LPARAM lParam);
+LRESULT AfxCallPreviousWndProc(WNDPROC hook, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

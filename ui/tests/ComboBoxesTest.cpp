@@ -144,8 +144,8 @@ TEST_F(ComboBoxesTest, PinyinInitialsDropTheListAtTheMatchOnItsOwnColour) {
     QImage shot = view->window()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() - 4), QColor(150, 210, 242));
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
-    EXPECT_TRUE(WithList(dlg.city).save(QString::fromStdString(ScreenPath("combo-pinyin-drop")),
-                                        "PNG"));
+    EXPECT_TRUE(
+        WithList(dlg.city).save(QString::fromStdString(ScreenPath("combo-pinyin-drop")), "PNG"));
 }
 
 TEST_F(ComboBoxesTest, AHanziAfterAPinyinMatchIsNotTurnedIntoTheMatchedItem) {
@@ -212,7 +212,8 @@ TEST_F(ComboBoxesTest, ResetKeepsTheTextAndFillAddsInOrder) {
 
 CXStringList Phones() {
     CXStringList list(2);
-    const char* rows[][2] = {{"010-12345678", "办公室"}, {"13800138000", "手机"}, {"021-7654321", "家"}};
+    const char* rows[][2] = {
+        {"010-12345678", "办公室"}, {"13800138000", "手机"}, {"021-7654321", "家"}};
     for (auto& r : rows) {
         CXString v(2);
         v.SetAt(0, r[0]);
@@ -263,8 +264,8 @@ TEST_F(ComboBoxesTest, ValuesDrawInColumnsWithAGridLine) {
         image.fill(Qt::white);
         CDC dc;
         dc.AttachImage(&image);
-        DRAWITEMSTRUCT dis{ODT_COMBOBOX,   kPhones,          0,
-                           ODA_DRAWENTIRE, ODS_SELECTED,     combo.m_hWnd,
+        DRAWITEMSTRUCT dis{ODT_COMBOBOX,    kPhones,         0,
+                           ODA_DRAWENTIRE,  ODS_SELECTED,    combo.m_hWnd,
                            dc.GetSafeHdc(), {0, 0, 200, 20}, 0};
         combo.DrawItem(&dis);
     };
@@ -300,8 +301,8 @@ TEST_F(ComboBoxesTest, TheColumnComboOpensWithItsGrid) {
     QAbstractItemView* view = Qt(dlg.phones)->view();
     ASSERT_TRUE(WaitFor([&] { return view->isVisible(); }));
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
-    EXPECT_TRUE(WithList(dlg.phones).save(
-        QString::fromStdString(ScreenPath("combo-columns-open")), "PNG"));
+    EXPECT_TRUE(
+        WithList(dlg.phones).save(QString::fromStdString(ScreenPath("combo-columns-open")), "PNG"));
     dlg.phones.ShowDropDown(FALSE);
 }
 

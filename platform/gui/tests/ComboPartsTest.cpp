@@ -67,8 +67,8 @@ protected:
 
 TEST_F(ComboPartsTest, EditableComboHasItsEditAsFirstChildAndTypingReachesIt) {
     CSwallowingCombo combo;
-    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_TABSTOP, CRect(10, 10, 200, 200),
-                             &parent, 31));
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | WS_TABSTOP,
+                             CRect(10, 10, 200, 200), &parent, 31));
     CWnd* edit = combo.GetWindow(GW_CHILD);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->GetClassName().CompareNoCase("Edit"), 0);
@@ -104,8 +104,8 @@ TEST_F(ComboPartsTest, EditableComboHasItsEditAsFirstChildAndTypingReachesIt) {
 
 TEST_F(ComboPartsTest, SelectionAndTopRowMovesPassThroughTheListWindow) {
     CSwallowingCombo combo;
-    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(10, 10, 200, 200), &parent,
-                             31));
+    ASSERT_TRUE(
+        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(10, 10, 200, 200), &parent, 31));
     for (int i = 0; i < 50; ++i) {
         CString s;
         s.Format("城市%02d", i);
@@ -139,9 +139,9 @@ TEST_F(ComboPartsTest, SelectionAndTopRowMovesPassThroughTheListWindow) {
 
 TEST_F(ComboPartsTest, OwnerDrawnComboDrawsItsSelectionFieldAndRows) {
     CSwallowingCombo combo;
-    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
-                                 CBS_HASSTRINGS,
-                             CRect(10, 10, 200, 200), &parent, 31));
+    ASSERT_TRUE(
+        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                     CRect(10, 10, 200, 200), &parent, 31));
     combo.AddString("甲");
     combo.AddString("乙");
     combo.SetCurSel(1);
