@@ -2117,6 +2117,13 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         l.Repaint();
         return 0;
+    case WM_STYLECHANGED: {
+        // Another view (or scroll or sort style) lays the items out anew.
+        LRESULT r = CWnd::DefWindowProc(message, wParam, lParam);
+        if (wParam == (WPARAM)GWL_STYLE)
+            l.Repaint();
+        return r;
+    }
     case WM_SETREDRAW: {
         LRESULT r = CWnd::DefWindowProc(message, wParam, lParam);
         if (wParam != 0 && l.scrollPending)
