@@ -114,6 +114,7 @@ protected:
     void OnUpdateDisabled(CCmdUI* pCmdUI);
     void OnUpdatePrintSetup(CCmdUI* pCmdUI);
     void OnHelp();
+    void OnOptions();
     void OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
 
     BOOL CreateToolBar();

@@ -1,7 +1,9 @@
 // The application started as the program starts it, offscreen, each test in its own folders:
 // start-up and exit, the window state across two starts, the tray, opening files through the
 // modules, the busy mode, refused closes, new messages and a second copy of the program.
+#include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
+#include "links/ui/DlgCheckVersion.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/ChildProcess.h"
 #include "platform/base/tests/TempFolder.h"
@@ -21,6 +23,7 @@
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
 #include "sms/SmsBox.h"
+#include "testsupport/NetTestEnv.h"
 #include "ui/KovMenu.h"
 
 #include <QImage>
@@ -752,6 +755,66 @@ TEST_F(MainFrameTest, ALaterCopyHandsItsFilesOverOrStepsAside) {
     auto app = Start();
     ASSERT_TRUE(app);
     ASSERT_TRUE(Exit(*app));
+}
+
+// With the option set, the version is checked once per run from idle time; a newer version
+// opens the version dialog (which asks again), the same version opens nothing.
+TEST_F(MainFrameTest, SilentVersionCheckRunsOncePerRunFromIdle) {
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    auto versionRequests = [&] {
+        int n = 0;
+        for (const auto& r : server.Requests())
+            n += r.page == CAppVersionChecker::kVersionPage;
+        return n;
+    };
+    std::vector<CString> shown;
+    AfxSetModalDialogHook([&](CDialog& dlg) {
+        auto* version = dynamic_cast<CDlgCheckVersion*>(&dlg);
+        ASSERT_TRUE(version);
+        WaitFor([&] { return version->GetChecker().GetChecks() > 0; }, 10000);
+        CString text;
+        dlg.GetDlgItemText(CDlgCheckVersion::IDC_NOTES, text);
+        shown.push_back(text);
+        dlg.EndDialog(IDCANCEL);
+    });
+    struct Row {
+        int option;
+        const char* page;
+        int requests; // the silent one, and the dialog's own
+        size_t dialogs;
+    } rows[] = {
+        {1, "Version3.10\r\n新版本说明", 2, 1},
+        {1, "Version3.00", 1, 0},
+        {0, "Version3.10", 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.page);
+        const int before = versionRequests();
+        shown.clear();
+        server.SetReply(CAppVersionChecker::kVersionPage, test_net::Reply::Text(r.page));
+        WriteGeneral("AutoCheckVersion", r.option);
+        auto app = Start();
+        ASSERT_TRUE(app);
+        LONG count = 0;
+        WaitFor([&] {
+            app->OnIdle(count++);
+            return app->GetVersionChecker() == nullptr && !app->m_bVersionCheckPending &&
+                   shown.size() == r.dialogs;
+        }, 10000);
+        for (int i = 0; i < 5; ++i) {
+            app->OnIdle(0);
+            Pump();
+        }
+        EXPECT_EQ(r.requests, versionRequests() - before);
+        ASSERT_EQ(r.dialogs, shown.size());
+        if (r.dialogs) {
+            EXPECT_STREQ("本程序版本是 3.00 ，当前的最新版本是 3.10 。\r\n新版本说明", shown[0]);
+        }
+        ASSERT_TRUE(Exit(*app));
+    }
+    AfxSetModalDialogHook(nullptr);
 }
 
 } // namespace
