@@ -18,7 +18,9 @@
 #include "res/mainframe.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
+#include "shell/OptionPages.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SheetOption.h"
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
@@ -815,6 +817,35 @@ TEST_F(MainFrameTest, SilentVersionCheckRunsOncePerRunFromIdle) {
         ASSERT_TRUE(Exit(*app));
     }
     AfxSetModalDialogHook(nullptr);
+}
+
+// The options open from the main window; taking the tray icon away while the window is hidden in
+// the tray brings the window back, or nothing would reach it any more.
+TEST_F(MainFrameTest, OptionsCommandOpensTheSheetAndATrayLessWindowComesBack) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    AfxClickTrayIcon(frame->m_hWnd, 1, WM_LBUTTONDOWN);
+    ASSERT_FALSE(frame->IsWindowVisible());
+    int sheets = 0;
+    AfxSetModalDialogHook([&](CDialog& dlg) {
+        auto* sheet = dynamic_cast<CSheetOption*>(&dlg);
+        ASSERT_TRUE(sheet);
+        ++sheets;
+        CWnd* general = sheet->GetPage(0);
+        auto* tray = static_cast<CButton*>(general->GetDlgItem(CPageOptionGeneral::IDC_TRAY_ICON));
+        tray->SetCheck(BST_UNCHECKED);
+        general->SendMessage(WM_COMMAND, MAKEWPARAM(CPageOptionGeneral::IDC_TRAY_ICON, BN_CLICKED),
+                             (LPARAM)tray->GetSafeHwnd());
+        sheet->SendMessage(WM_COMMAND, IDOK, 0);
+    });
+    Command(frame, ID_OPTIONS);
+    AfxSetModalDialogHook(nullptr);
+    EXPECT_EQ(1, sheets);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_EQ(0, app->m_options.m_general.m_bTrayIcon);
+    EXPECT_EQ(0, ReadGeneral("TrayIcon"));
+    ASSERT_TRUE(Exit(*app));
 }
 
 } // namespace
