@@ -415,7 +415,7 @@ int _CGroup::CountPersonSmsByState(int nState) {
     for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
         nCount += GetNextGroup(pos)->CountPersonSmsByState(nState);
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;)
-        nCount += GetNextPerson(pos)->GetSmsBox().CountSmsByState(nState, TRUE);
+        nCount += GetNextPerson(pos)->CountSmsByState(nState);
     return nCount;
 }
 

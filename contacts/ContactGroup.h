@@ -15,6 +15,15 @@
 
 class CStdioFile;
 
+// What a CSV import met besides its count: why nothing was imported (nStatus, a
+// CCsvSource::Status, with the message to show) and how many values lost characters that GBK
+// lacks.
+struct SCsvImportReport {
+    int nStatus = 0;
+    int nLossyValues = 0;
+    CString strMessage;
+};
+
 // The group's own record. Its name is the group's node name.
 struct SGroupInfo {
     int nType = 0; // 0 普通组 .. 5 学校
@@ -106,6 +115,17 @@ public:
     CObject* FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
                       const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,
                       int nWhat, BOOL bInitialsOnly, BOOL bMatchCase);
+    // The group's own search position: FindFirst resumes there, at the item found last, until the
+    // caller steps past it.
+    void StepPastLastHit() {
+        if (!m_findStack.IsEmpty())
+            m_findStack.GetTail() += 1;
+    }
+    void ClearFindState() {
+        m_findStack.RemoveAll();
+        m_bReported = FALSE;
+    }
+    CPositionStack& GetFindStack() { return m_findStack; }
     // The same walk over contacts whose birthday lies in the range.
     _CPerson* FindNextBirthday(const CDate& from, const CDate& to, BOOL bIgnoreYear,
                                CPositionStack& stack, CSearchItemArray& hits, BOOL bRestart);
@@ -130,10 +150,11 @@ public:
     // address only); sub-groups follow with bRecursive.
     void CollectFieldValues(int nField, CString& out, BOOL bRecursive, LPCTSTR lpszSeparator);
 
-    // Reads contacts from a CSV file whose columns map to fields (-1: not imported). Answers the
-    // number of data records, -1 when the file cannot be opened.
+    // Reads contacts from a CSV file (GBK, UTF-8 or UTF-16, see CCsvSource) whose columns map to
+    // fields (-1: not imported). Answers the number of data records; -1, with the reason in the
+    // report, when the file cannot be read, is not text or has no header record.
     int ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, DWORD dwFlags,
-                  int nGroupColumn);
+                  int nGroupColumn, SCsvImportReport* pReport = nullptr);
     // Writes the contacts as card text or CSV lines; FALSE for a locked group.
     BOOL ExportPersons(CStdioFile& file, const CArray<int, int>& fields, int nFormat,
                        DWORD dwFlags);

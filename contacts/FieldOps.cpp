@@ -157,3 +157,11 @@ void AddSearchHit(CSearchItemArray& hits, int nGroup, int nBit, int nValue, int 
     hit.nPos = nPos;
     hits.Add(hit);
 }
+
+CString QuoteCsvField(const CString& value) {
+    if (value.FindOneOf("\",\r\n") < 0)
+        return value;
+    CString quoted = value;
+    quoted.Replace("\"", "\"\"");
+    return "\"" + quoted + "\"";
+}

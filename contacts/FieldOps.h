@@ -25,6 +25,10 @@ BOOL AppendFieldValue(void* pTarget, const void* pSource, int nKind);
 // nIntDefault is what an integer field is cleared to. Times are left as they are.
 BOOL ClearFieldValue(void* pTarget, int nKind, int nIntDefault);
 
+// A CSV field as written to files: enclosed in quotes, inner quotes doubled, when it holds a
+// quote, a comma or a line break; otherwise as it is.
+CString QuoteCsvField(const CString& value);
+
 // Appends one search hit {0, group, bit, value, part, position}.
 void AddSearchHit(CSearchItemArray& hits, int nGroup, int nBit, int nValue, int nPart, int nPos);
 

@@ -1,6 +1,8 @@
 #include "contacts/Person.h"
 
+#include <cstdlib>
 #include <set>
+#include <string>
 
 #include "contacts/FieldOps.h"
 #include "core/DateTime.h"
@@ -8,10 +10,25 @@
 #include "core/LunarDate.h"
 #include "core/StringUtil.h"
 #include "platform/base/Archive.h"
+#include "platform/base/File.h"
 
 IMPLEMENT_SERIAL(_CPerson, CContent, 1)
 
 namespace {
+
+std::string StoredBytes(_CSmsBox& box) {
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        box.Serialize(ar);
+        ar.Close();
+    }
+    const size_t n = static_cast<size_t>(file.GetLength());
+    BYTE* p = file.Detach();
+    std::string bytes(reinterpret_cast<const char*>(p), n);
+    std::free(p);
+    return bytes;
+}
 
 std::set<const _CPerson*>& BoxesShownSet() {
     static std::set<const _CPerson*> s_set;
@@ -64,15 +81,31 @@ void AppendValuesFromText(CXStringList& list, LPCTSTR lpszText, BOOL bSkipPresen
         list.SetCurrentIndex(0);
 }
 
+// The stored form of an SMS box not made yet: exactly what such a box writes, so that reading
+// these bytes and writing them again are one and the same.
+const std::string& StoredPendingBox(int nPending) {
+    static const std::string s_forms[2] = {
+        [] {
+            _CSmsBox box("");
+            return StoredBytes(box);
+        }(),
+        [] {
+            _CSmsBox box("");
+            box.AddStandardSubBoxes();
+            return StoredBytes(box);
+        }(),
+    };
+    return s_forms[nPending];
+}
+
 } // namespace
 
 // ---- Construction -----------------------------------------------------------------------------
 
-_CPerson::_CPerson(LPCTSTR lpszName, BOOL bMakeBoxes) : CContent(lpszName), m_smsBox("") {
+_CPerson::_CPerson(LPCTSTR lpszName, BOOL bMakeBoxes)
+    : CContent(lpszName), m_nPendingBox(bMakeBoxes ? BOX_STANDARD : BOX_EMPTY) {
     m_info.BindName(&m_strName);
     SetName(lpszName);
-    if (bMakeBoxes)
-        m_smsBox.AddStandardSubBoxes();
     m_timeModified = CTime::GetCurrentTime();
 }
 
@@ -82,9 +115,31 @@ _CPerson::~_CPerson() {
 
 void _CPerson::Serialize(CArchive& ar) {
     m_info.Serialize(ar);
-    if (ar.IsLoading())
-        m_smsBox.RemoveAll(); // the stored box brings its own sub-boxes
-    m_smsBox.Serialize(ar);
+    if (ar.IsStoring()) {
+        if (m_pSmsBox != nullptr) {
+            m_pSmsBox->Serialize(ar);
+        } else {
+            const std::string& stored = StoredPendingBox(m_nPendingBox);
+            ar.Write(stored.data(), static_cast<UINT>(stored.size()));
+        }
+    } else {
+        // A box in one of the forms a box not made yet writes stays unmade; any other is read
+        // in full (the stored box brings its own sub-boxes).
+        m_pSmsBox.reset();
+        BOOL bPending = FALSE;
+        for (int nPending : {BOX_STANDARD, BOX_EMPTY}) {
+            const std::string& stored = StoredPendingBox(nPending);
+            if (ar.SkipIfNext(stored.data(), static_cast<UINT>(stored.size()))) {
+                m_nPendingBox = static_cast<BYTE>(nPending);
+                bPending = TRUE;
+                break;
+            }
+        }
+        if (!bPending) {
+            m_nPendingBox = BOX_EMPTY;
+            SmsBox().Serialize(ar);
+        }
+    }
     if (ar.IsStoring()) {
         ar << (LONGLONG)m_timeModified.GetTime();
     } else {
@@ -104,7 +159,10 @@ void _CPerson::CopyFrom(const CContent* pSource) {
     if (pSrc == nullptr || pSrc == this)
         return;
     m_info = pSrc->m_info;
-    m_smsBox.CopyFrom(&pSrc->m_smsBox);
+    if (m_pSmsBox == nullptr && pSrc->m_pSmsBox == nullptr)
+        m_nPendingBox = pSrc->m_nPendingBox;
+    else
+        SmsBox().CopyFrom(&pSrc->SmsBox());
     m_timeModified = pSrc->m_timeModified;
 }
 
@@ -539,8 +597,22 @@ void _CPerson::AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
 // ---- Boxes
 // ----------------------------------------------------------------------------------------
 
+_CSmsBox& _CPerson::SmsBox() const {
+    if (m_pSmsBox == nullptr) {
+        m_pSmsBox = std::make_unique<_CSmsBox>("");
+        if (m_nPendingBox == BOX_STANDARD)
+            m_pSmsBox->AddStandardSubBoxes();
+    }
+    return *m_pSmsBox;
+}
+
 _CSmsBox* _CPerson::GetSmsBox(int i) {
-    return m_smsBox.GetSubBoxAt(i);
+    return SmsBox().GetSubBoxAt(i);
+}
+
+int _CPerson::CountSmsByState(int nState) const {
+    // A box not made yet holds no messages.
+    return m_pSmsBox != nullptr ? m_pSmsBox->CountSmsByState(nState, TRUE) : 0;
 }
 
 void _CPerson::SetBoxesShown(BOOL b) {

@@ -3,6 +3,8 @@
 // SMS box of the messages exchanged with it.
 #pragma once
 
+#include <memory>
+
 #include "calendar/Birthday.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonInfo.h"
@@ -94,7 +96,9 @@ public:
 
     // Sub-box i (0 inbox, 1 outbox, 2 sent, 3 trash); null outside the sub-boxes.
     _CSmsBox* GetSmsBox(int i);
-    _CSmsBox& GetSmsBox() { return m_smsBox; }
+    _CSmsBox& GetSmsBox() { return SmsBox(); }
+    // Messages in the state (any when negative) in the SMS box and all its sub-boxes.
+    int CountSmsByState(int nState) const;
 
     // Whether the SMS boxes are shown under the contact; such contacts are also kept in one
     // program-wide set.
@@ -113,12 +117,18 @@ private:
     // The pinyin initials of the name, kept with the name they were read from: a search per key
     // press reads them again only after the name has changed, whichever way it was changed.
     const CString& NameInitials();
+    // The SMS box, made when first asked for: most contacts never exchange a message, and a
+    // large book would otherwise hold five empty boxes for each of them.
+    _CSmsBox& SmsBox() const;
+    // What the box not made yet will start with.
+    enum PendingBox : BYTE { BOX_EMPTY, BOX_STANDARD };
 
     // First, next to the name in the base: an initials search touches these and nothing else.
     CString m_strInitialsOf;
     CString m_strInitials;
     _CPersonInfo m_info;
-    _CSmsBox m_smsBox;
+    mutable std::unique_ptr<_CSmsBox> m_pSmsBox;
     CTime m_timeModified;
     BOOL m_bBoxesShown = FALSE;
+    BYTE m_nPendingBox = BOX_EMPTY;
 };

@@ -42,3 +42,9 @@ if [ ! -d "$SMTP_PEERS/node_modules/smtp-server" ] || [ ! -d "$SMTP_PEERS/node_m
     echo "Installing the SMTP peers for the tests"
     (cd "$SMTP_PEERS" && npm ci --no-audit --no-fund --silent)
 fi
+# The strict CSV parser the contacts tests read exported files with, pinned by its lock file.
+CSV_PEER="$(dirname "$0")/../tools/csv-peer"
+if [ ! -d "$CSV_PEER/node_modules/csv-parse" ]; then
+    echo "Installing the CSV peer for the tests"
+    (cd "$CSV_PEER" && npm ci --no-audit --no-fund --silent)
+fi

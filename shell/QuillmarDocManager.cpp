@@ -15,6 +15,10 @@
 #include "platform/base/Profile.h"
 #include "platform/gui/DocTemplate.h"
 #include "platform/gui/Icon.h"
+#include "res/mainframe.h"
+
+#include <QBuffer>
+#include <QImage>
 
 extern char** environ;
 
@@ -24,6 +28,8 @@ IMPLEMENT_DYNAMIC(CQuillmarDocManager, CDocManager)
 
 const char* const CQuillmarDocManager::kMimePackage = "mime/packages/quillmar.xml";
 const char* const CQuillmarDocManager::kDesktopEntry = "quillmar.desktop";
+const char* const CQuillmarDocManager::kIconFolder = "icons/hicolor/48x48";
+const char* const CQuillmarDocManager::kAppIconName = "quillmar";
 
 namespace {
 
@@ -155,7 +161,34 @@ struct TypeToWrite {
     const SDesktopFileType* type;
     std::string comment; // UTF-8
     std::string glob;    // "*.sms", empty when the template has no extension
+    bool bIcon = false;  // its own icon is in the icon theme
 };
+
+// The icon theme names a type's icon after the type, with a dash for the slash.
+std::string TypeIconName(const SDesktopFileType& type) {
+    std::string name = type.mimeType;
+    for (char& c : name)
+        if (c == '/')
+            c = '-';
+    return name;
+}
+
+// One of the program's icons as the PNG the icon theme wants; empty when there is no such icon.
+std::string IconPng(UINT id) {
+    HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(id));
+    if (icon == nullptr)
+        return {};
+    const QImage image = AfxIconImage(icon, 48, 48);
+    DestroyIcon(icon);
+    if (image.isNull())
+        return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return std::string(bytes.constData(), (size_t)bytes.size());
+}
 
 // Our files all start with the document file's version word (the current one, or the one of
 // older plain files). Only the address book shares its extension with another program's type (a
@@ -170,6 +203,8 @@ std::string MimePackage(const std::vector<TypeToWrite>& types) {
         xml << "  <mime-type type=\"" << t.type->mimeType << "\">\n"
             << "    <comment>" << XmlEscaped(t.comment) << "</comment>\n"
             << "    <generic-icon name=\"" << t.type->iconName << "\"/>\n";
+        if (t.bIcon)
+            xml << "    <icon name=\"" << TypeIconName(*t.type) << "\"/>\n";
         if (!t.glob.empty())
             xml << "    <glob pattern=\"" << XmlEscaped(t.glob) << "\" weight=\"40\"/>\n";
         if (t.type->bMagic)
@@ -183,7 +218,8 @@ std::string MimePackage(const std::vector<TypeToWrite>& types) {
     return xml.str();
 }
 
-std::string DesktopEntry(const std::vector<TypeToWrite>& types, const std::string& program) {
+std::string DesktopEntry(const std::vector<TypeToWrite>& types, const std::string& program,
+                         bool bIcon) {
     std::string mimeTypes;
     for (const TypeToWrite& t : types)
         mimeTypes += std::string(t.type->mimeType) + ";";
@@ -194,6 +230,8 @@ std::string DesktopEntry(const std::vector<TypeToWrite>& types, const std::strin
     text +=
         "Comment=" + DesktopStringValue(GbkToUtf8("通讯录、短信、日程与记事的个人信息助手")) + "\n";
     text += "Exec=" + DesktopExecValue(program) + " %f\n";
+    if (bIcon)
+        text += std::string("Icon=") + CQuillmarDocManager::kAppIconName + "\n";
     text += "Terminal=false\nCategories=Office;ContactManagement;\n";
     text += "MimeType=" + mimeTypes + "\n";
     return text;
@@ -276,11 +314,12 @@ void UpdateMimeDatabase(const fs::path& mimeFolder) {
 
 const std::vector<SDesktopFileType>& CQuillmarDocManager::GetDesktopFileTypes() {
     static const std::vector<SDesktopFileType> types = {
-        {"Receivers.Document", "application/x-quillmar-addressbook", "x-office-address-book", TRUE},
-        {"Senders.Document", "application/x-quillmar-senders", "x-office-document", FALSE},
-        {"Notebook.Document", "application/x-quillmar-notebook", "x-office-document", FALSE},
+        {"Receivers.Document", "application/x-quillmar-addressbook", "x-office-address-book", TRUE,
+         581},
+        {"Senders.Document", "application/x-quillmar-senders", "x-office-document", FALSE, 582},
+        {"Notebook.Document", "application/x-quillmar-notebook", "x-office-document", FALSE, 583},
         {"QuillmarPerson.Document", "application/x-quillmar-person", "x-office-address-book",
-         FALSE},
+         FALSE, 584},
     };
     return types;
 }
@@ -326,14 +365,64 @@ BOOL CQuillmarDocManager::RegisterDesktopFileTypes() {
                                     : OsPathFromProgramPath(ProgramPathOverride());
     const fs::path defaults = config / "mimeapps.list";
     bool changed = false;
-    bool ok = WriteIfChanged(data / kMimePackage, MimePackage(types), changed);
+    bool ok = true;
+    // The icons go first: the type package and the desktop entry name only icons that exist.
+    const fs::path icons = data / kIconFolder;
+    for (TypeToWrite& t : types) {
+        const std::string png = IconPng(t.type->nIconId);
+        if (png.empty())
+            continue;
+        t.bIcon = WriteIfChanged(icons / "mimetypes" / (TypeIconName(*t.type) + ".png"), png,
+                                 changed);
+        ok = t.bIcon && ok;
+    }
+    const std::string appPng = IconPng(IDI_APP);
+    const bool appIcon =
+        !appPng.empty() &&
+        WriteIfChanged(icons / "apps" / (std::string(kAppIconName) + ".png"), appPng, changed);
+    ok = (appPng.empty() || appIcon) && ok;
+    ok = WriteIfChanged(data / kMimePackage, MimePackage(types), changed) && ok;
     // The program registers at every start when asked to: the database is rebuilt only when the
     // package changed or was never built.
     if (ok && (changed || !fs::exists(data / "mime" / "mime.cache")))
         UpdateMimeDatabase(data / "mime");
-    ok = WriteIfChanged(data / "applications" / kDesktopEntry, DesktopEntry(types, program),
+    ok = WriteIfChanged(data / "applications" / kDesktopEntry, DesktopEntry(types, program, appIcon),
                         changed) &&
          ok;
     ok = WriteIfChanged(defaults, DefaultsList(defaults, types), changed) && ok;
     return ok;
+}
+
+void CQuillmarDocManager::UnregisterShellFileTypes() {
+    CDocManager::UnregisterShellFileTypes();
+    const fs::path data = XdgFolder("XDG_DATA_HOME", ".local/share");
+    const fs::path config = XdgFolder("XDG_CONFIG_HOME", ".config");
+    if (data.empty() || config.empty())
+        return;
+    std::error_code ec;
+    const bool hadPackage = fs::remove(data / kMimePackage, ec);
+    if (hadPackage)
+        UpdateMimeDatabase(data / "mime");
+    fs::remove(data / "applications" / kDesktopEntry, ec);
+    fs::remove(data / kIconFolder / "apps" / (std::string(kAppIconName) + ".png"), ec);
+    for (const SDesktopFileType& t : GetDesktopFileTypes())
+        fs::remove(data / kIconFolder / "mimetypes" / (TypeIconName(t) + ".png"), ec);
+    // Only the lines that name our desktop entry go; another program's choice stays.
+    const fs::path defaults = config / "mimeapps.list";
+    std::ifstream in(defaults, std::ios::binary);
+    if (!in.is_open())
+        return;
+    std::string text, line;
+    bool dropped = false;
+    while (std::getline(in, line)) {
+        bool ours = false;
+        for (const SDesktopFileType& t : GetDesktopFileTypes())
+            ours = ours || line == std::string(t.mimeType) + "=" + kDesktopEntry;
+        dropped = dropped || ours;
+        if (!ours)
+            text += line + "\n";
+    }
+    in.close();
+    if (dropped)
+        WriteDesktopFile(defaults, text);
 }

@@ -16,6 +16,7 @@ struct SDesktopFileType {
     const char* mimeType; // "application/x-quillmar-addressbook"
     const char* iconName; // a generic icon of the desktop's icon theme
     BOOL bMagic;          // told apart from another type of the same extension by its content
+    UINT nIconId;         // the program's own icon of the type, installed into the icon theme
 };
 
 class CQuillmarDocManager : public CDocManager {
@@ -31,11 +32,17 @@ public:
     // could not be written.
     BOOL RegisterDesktopFileTypes();
 
+    // The classes-root entries, then everything the desktop side wrote: the type package, the
+    // desktop entry, the icons and our lines of the user's default applications.
+    void UnregisterShellFileTypes() override;
+
     // The program's four document types.
     static const std::vector<SDesktopFileType>& GetDesktopFileTypes();
     // The names of what is written, under $XDG_DATA_HOME and $XDG_CONFIG_HOME.
     static const char* const kMimePackage;  // "mime/packages/quillmar.xml"
     static const char* const kDesktopEntry; // "quillmar.desktop" in "applications"
+    static const char* const kIconFolder;   // "icons/hicolor/48x48" under $XDG_DATA_HOME
+    static const char* const kAppIconName;  // "quillmar", the desktop entry's icon
 
     // The program the types open with; its own executable unless set (tests).
     static void SetProgramPathForTesting(const char* path);

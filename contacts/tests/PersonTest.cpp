@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "contacts/Person.h"
 #include "contacts/tests/ContactsTestSupport.h"
+#include "sms/Sms.h"
 
 namespace {
 
@@ -313,6 +317,71 @@ TEST_F(PersonTest, BirthdayRangeAndBoxesShownSet) {
     EXPECT_TRUE(_CPerson::IsInBoxesShownSet(pShown));
     delete pShown;
     EXPECT_FALSE(_CPerson::IsInBoxesShownSet(pShown));
+}
+
+std::string StoredForm(_CPerson& p) {
+    CMemFile mem;
+    {
+        CArchive ar(&mem, CArchive::store);
+        p.Serialize(ar);
+        ar.Close();
+    }
+    const size_t n = static_cast<size_t>(mem.GetLength());
+    BYTE* bytes = mem.Detach();
+    std::string out(reinterpret_cast<const char*>(bytes), n);
+    std::free(bytes);
+    return out;
+}
+
+// A contact's SMS box is only made when asked for; whatever shape it had, a contact read back
+// holds the same boxes and messages and stores the same bytes again.
+TEST_F(PersonTest, SmsBoxesOfEveryShapeComeBackAsStored) {
+    struct Case {
+        const char* name;
+        BOOL bMakeBoxes;
+        int nMessages;  // put into the inbox
+        bool bUserBox;  // a fifth box of the user's
+        bool bAskFirst; // the box is asked for before storing
+        int nBoxes;
+    };
+    const Case cases[] = {
+        {"standard, never asked for", TRUE, 0, false, false, 4},
+        {"standard, asked for", TRUE, 0, false, true, 4},
+        {"none, never asked for", FALSE, 0, false, false, 0},
+        {"none, asked for", FALSE, 0, false, true, 0},
+        {"a message in the inbox", TRUE, 2, false, true, 4},
+        {"a user box", TRUE, 0, true, true, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        _CPerson p("张三", c.bMakeBoxes);
+        if (c.bAskFirst) {
+            EXPECT_EQ(c.bMakeBoxes ? 4 : 0, p.GetSmsBox().GetSubBoxCount());
+        }
+        for (int i = 0; i < c.nMessages; ++i)
+            p.GetSmsBox(0)->AddSms(new _CSms("你好"));
+        if (c.bUserBox)
+            p.GetSmsBox().AddSubBox("我的", _CSmsBox::BOX_USER);
+        const std::string stored = StoredForm(p);
+        for (BOOL bTargetBoxes : {TRUE, FALSE}) {
+            _CPerson back(nullptr, bTargetBoxes);
+            CMemFile mem(reinterpret_cast<BYTE*>(const_cast<char*>(stored.data())),
+                         static_cast<UINT>(stored.size()));
+            CArchive ar(&mem, CArchive::load);
+            back.Serialize(ar);
+            ar.Close();
+            EXPECT_EQ(c.nMessages, back.CountSmsByState(-1));
+            EXPECT_EQ(stored, StoredForm(back));
+            EXPECT_EQ(c.nBoxes, back.GetSmsBox().GetSubBoxCount());
+            EXPECT_EQ(c.nMessages, back.GetSmsBox(0) != nullptr ? back.GetSmsBox(0)->GetSmsCount()
+                                                                 : 0);
+            EXPECT_EQ(stored, StoredForm(back));
+            // A copy takes the boxes as they are, made or not.
+            _CPerson copy(nullptr, !bTargetBoxes);
+            copy.CopyFrom(&back);
+            EXPECT_EQ(c.nBoxes, copy.GetSmsBox().GetSubBoxCount());
+        }
+    }
 }
 
 } // namespace

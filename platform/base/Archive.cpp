@@ -230,6 +230,30 @@ DWORD_PTR CArchive::ReadCountOf(ULONGLONG nMinElementSize) {
     return n;
 }
 
+BOOL CArchive::SkipIfNext(const void* pBytes, UINT nCount) {
+    if (!IsLoading() || m_pFile == nullptr || nCount > m_nBufSize)
+        return FALSE;
+    UINT avail = static_cast<UINT>(m_lpBufMax - m_lpBufCur);
+    if (avail < nCount) {
+        // The unread bytes move to the front and the rest of the buffer is filled behind them;
+        // the file stays just after the buffered bytes, as Flush expects.
+        std::memmove(m_lpBufStart, m_lpBufCur, avail);
+        m_lpBufCur = m_lpBufStart;
+        m_lpBufMax = m_lpBufStart + avail;
+        while (avail < nCount) {
+            UINT n = m_pFile->Read(m_lpBufMax, m_nBufSize - avail);
+            if (n == 0)
+                return FALSE;
+            m_lpBufMax += n;
+            avail += n;
+        }
+    }
+    if (std::memcmp(m_lpBufCur, pBytes, nCount) != 0)
+        return FALSE;
+    m_lpBufCur += nCount;
+    return TRUE;
+}
+
 ULONGLONG CArchive::ReadStringLength(bool& wide) {
     BYTE b = 0;
     *this >> b;

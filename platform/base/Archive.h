@@ -60,6 +60,10 @@ public:
     // A count of elements of at least nMinElementSize stored bytes each, checked against the
     // bytes left before the caller allocates for it.
     DWORD_PTR ReadCountOf(ULONGLONG nMinElementSize);
+    // Loading: consumes the next nCount bytes when they are exactly the given ones and answers
+    // TRUE; otherwise reads nothing (also when fewer bytes are left or nCount exceeds the
+    // buffer). Lets a reader recognise a common stored form without building it.
+    BOOL SkipIfNext(const void* pBytes, UINT nCount);
 
     // A line of text: up to "\n" (dropped with a "\r" before it). FALSE at the end of the data.
     BOOL ReadString(CString& rString);

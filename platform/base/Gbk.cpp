@@ -65,38 +65,6 @@ Iconv& ToGbk() {
     return cd;
 }
 
-// Length of the well-formed UTF-8 sequence at p (n bytes left), or 0 when the bytes there are not
-// one: overlong forms, surrogates and code points above U+10FFFF are refused.
-size_t Utf8SequenceLength(const unsigned char* p, size_t n) {
-    unsigned char c = p[0];
-    if (c < 0x80)
-        return 1;
-    size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        else if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        else if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (n < len || p[1] < lo || p[1] > hi)
-        return 0;
-    for (size_t i = 2; i < len; ++i)
-        if (p[i] < 0x80 || p[i] > 0xBF)
-            return 0;
-    return len;
-}
 
 void AppendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
@@ -223,6 +191,37 @@ private:
 };
 
 } // namespace
+
+size_t Utf8SequenceLength(const unsigned char* p, size_t n) {
+    unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0)
+            lo = 0xA0;
+        else if (c == 0xED)
+            hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (n < len || p[1] < lo || p[1] > hi)
+        return 0;
+    for (size_t i = 2; i < len; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    return len;
+}
 
 size_t GbkFitLength(const char* p, size_t n, size_t maxBytes) {
     size_t pos = 0;

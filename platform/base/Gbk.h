@@ -37,6 +37,10 @@ size_t GbkFitLength(const char* p, size_t n, size_t maxBytes);
 // (a trail byte that looks like a letter never does). Nothing is copied or allocated.
 int GbkFindNoCase(const char* text, int len, const char* piece, int nStart = 0);
 
+// Length of the well-formed UTF-8 sequence at p (n bytes left, n > 0), or 0 when the bytes there
+// are not one: overlong forms, surrogates and code points above U+10FFFF are refused.
+size_t Utf8SequenceLength(const unsigned char* p, size_t n);
+
 // Invalid or truncated GBK bytes become U+FFFD each; the text after them is kept.
 std::string GbkToUtf8(const char* p, size_t n);
 std::string GbkToUtf8(std::string_view gbk);

@@ -1,5 +1,6 @@
 #include "platform/gui/Dc.h"
 
+#include "platform/base/OsPath.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
@@ -428,7 +429,10 @@ BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT, UINT nBitcount, const 
 }
 
 BOOL CBitmap::LoadFromFile(LPCTSTR lpszPath) {
-    return AttachImageData(QImage(AfxToQt(lpszPath)));
+    // A program path: `\` separators and names in any ASCII case.
+    if (lpszPath == nullptr)
+        return FALSE;
+    return AttachImageData(QImage(QString::fromStdString(OsPathFromProgramPath(lpszPath))));
 }
 
 BOOL CBitmap::AttachImageData(const QImage& image) {

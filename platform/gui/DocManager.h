@@ -51,7 +51,7 @@ public:
     // Writes the file types of the templates into the profile's classes key: the type id with
     // its name and open command ("<program> \"%1\""), and the extension naming the type.
     virtual void RegisterShellFileTypes(BOOL bCompat = FALSE);
-    void UnregisterShellFileTypes();
+    virtual void UnregisterShellFileTypes();
 
 protected:
     CPtrList m_templateList;

@@ -42,7 +42,8 @@ std::string SchemeOf(const std::string& s) {
 }
 
 bool IsWebOrMail(const std::string& scheme) {
-    return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
+    return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto" ||
+           scheme == "tel";
 }
 
 bool OpenUrl(const std::string& url) {

@@ -1,8 +1,8 @@
 // What the desktop shell does for the program: opening an address or a file with the program the
 // desktop chooses, starting a command line, and files dropped on a window.
 //
-// Only web and mail addresses (http, https, ftp, mailto) and existing local files or folders are
-// opened; anything else (other schemes, programs) is refused with the shell's result code, so
+// Only web, mail and phone addresses (http, https, ftp, mailto, tel) and existing local files or
+// folders are opened; anything else (other schemes, programs) is refused with the shell's result code, so
 // text taken from documents can never start a program.
 #pragma once
 

@@ -5,6 +5,8 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/QuillmarDocManager.h"
 
+#include <QImage>
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -206,6 +208,40 @@ TEST_F(DocManagerTest, RegisteringTwiceLeavesTheSameKeysAndFiles) {
                     "text/plain=editor.desktop\n\n[Added Associations]\n"
                     "image/png=viewer.desktop;\n")
         << "other types keep their applications";
+}
+
+// Each type shows the program's own document icon, and the desktop entry the program's icon;
+// unregistering takes back everything the desktop side wrote and nothing of anyone else's.
+TEST_F(DocManagerTest, IconsAreInstalledAndUnregisteringRemovesOnlyOurs) {
+    fs::create_directories(dir.path() / "config");
+    std::ofstream(dir.path() / "config" / "mimeapps.list")
+        << "[Default Applications]\ntext/plain=editor.desktop\n"
+           "application/x-quillmar-senders=other.desktop\n";
+    manager.RegisterShellFileTypes(TRUE);
+    const fs::path data = dir.path() / "data";
+    const fs::path icons = data / CQuillmarDocManager::kIconFolder;
+    const std::string package = FileText(data / CQuillmarDocManager::kMimePackage);
+    for (const SDesktopFileType& t : CQuillmarDocManager::GetDesktopFileTypes()) {
+        std::string name = t.mimeType;
+        name[name.find('/')] = '-';
+        const fs::path png = icons / "mimetypes" / (name + ".png");
+        QImage image(QString::fromStdString(png.string()));
+        EXPECT_EQ(image.size(), QSize(48, 48)) << png;
+        EXPECT_NE(package.find("<icon name=\"" + name + "\"/>"), std::string::npos) << name;
+    }
+    EXPECT_FALSE(QImage(QString::fromStdString((icons / "apps" / "quillmar.png").string())).isNull());
+    const fs::path entry = data / "applications" / CQuillmarDocManager::kDesktopEntry;
+    EXPECT_NE(FileText(entry).find("\nIcon=quillmar\n"), std::string::npos);
+
+    manager.UnregisterShellFileTypes();
+    EXPECT_EQ(KeyText("Receivers.Document"), "(missing)");
+    EXPECT_EQ(KeyText(".sdr"), "(missing)");
+    EXPECT_FALSE(fs::exists(data / CQuillmarDocManager::kMimePackage));
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_TRUE(fs::is_empty(icons / "mimetypes"));
+    EXPECT_TRUE(fs::is_empty(icons / "apps"));
+    EXPECT_EQ(FileText(dir.path() / "config" / "mimeapps.list"),
+              "[Default Applications]\ntext/plain=editor.desktop\n");
 }
 
 // The desktop's own tools read what was written: gio finds our types by extension and by the

@@ -1,31 +1,16 @@
 // Times the group tree on a large card book: 50 000 cards in 500 folders, one folder holding
 // 5 000 of them. Prints each step; the target is every item built in under one second.
 #include "core/tests/GroupTestRecords.h"
-#include "platform/gui/WndPrivate.h"
+#include "ui/bench/GuiBench.h"
 #include "ui/GroupHelper.h"
 
-#include <QByteArray>
-#include <chrono>
-#include <cstdio>
-
-namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-} // namespace
-
 int main() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    AfxEnsureGuiApp();
+    StartGuiBenchmark();
     CWnd host;
     host.CreateEx(0, nullptr, "bench", WS_POPUP, CRect(0, 0, 300, 600), nullptr, 0);
     CTreeCtrl tree;
-    tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS, CRect(0, 0, 300, 600),
-                &host, 1);
+    tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS, CRect(0, 0, 300, 600), &host,
+                1);
     CGroupHelper helper;
     helper.Attach(&tree);
     helper.SetRuntimeClasses(RUNTIME_CLASS(CTestFolder), RUNTIME_CLASS(CTestCard));

@@ -7,6 +7,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "ui/GroupTreeView.h"
+#include "ui/tests/CardTreeView.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,113 +21,6 @@
 #include <vector>
 
 namespace {
-
-enum { kTopImage, kFileImage, kFileOpenImage, kGroupImage, kGroupOpenImage, kCardImage,
-       kCardSelImage, kLockImage, kKeyImage };
-
-// A tree of card books: the record kinds of the core tests.
-class CCardTreeView : public CGroupTreeView {
-    DECLARE_DYNCREATE(CCardTreeView)
-public:
-    CCardTreeView() {
-        m_nViewNameId = 9001;
-        m_nNewFileNameId = 9002;
-        m_nNewGroupNameId = 9003;
-        m_nNewContentNameId = 9004;
-        m_nFileTypeId = 9005;
-        m_nContextMenuId = 9100;
-        m_nMenuPosContent = 0;
-        m_nMenuPosGroup = 1;
-        m_nMenuPosFile = 2;
-        m_nMenuPosTop = 3;
-        m_strExtension = "tcb";
-        m_pGroupClass = RUNTIME_CLASS(CTestFolder);
-        m_pContentClass = RUNTIME_CLASS(CTestCard);
-        m_nTopImage = m_nTopSelImage = kTopImage;
-        m_nFileImage = kFileImage;
-        m_nFileExpandedImage = kFileOpenImage;
-        m_nGroupImage = kGroupImage;
-        m_nGroupExpandedImage = kGroupOpenImage;
-        m_nContentImage = kCardImage;
-        m_nContentSelImage = kCardSelImage;
-        m_nGroupViewNumber = 2;
-        m_nContentViewNumber = 3;
-        m_nModuleKind = 7;
-    }
-    void InitView() override {
-        // A strip of plain pictures: a book, files, folders, cards, then the lock and key
-        // overlays.
-        QImage strip(16 * 9, 16, QImage::Format_ARGB32);
-        strip.fill(QColor(255, 0, 255));
-        QPainter p(&strip);
-        const QColor colours[] = {QColor(40, 90, 200), QColor(230, 190, 60), QColor(240, 210, 90),
-                                  QColor(220, 140, 40), QColor(240, 170, 70), QColor(250, 250, 250),
-                                  QColor(180, 220, 250)};
-        for (int i = 0; i < 7; ++i) {
-            p.setPen(Qt::black);
-            p.setBrush(colours[i]);
-            p.drawRect(i * 16 + 2, 3, 11, 10);
-        }
-        p.setPen(QPen(QColor(200, 0, 0), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(kLockImage * 16 + 8, 9, 6, 5);
-        p.drawArc(kLockImage * 16 + 8, 5, 6, 8, 0, 180 * 16);
-        p.setPen(QPen(QColor(0, 130, 0), 2));
-        p.drawEllipse(kKeyImage * 16 + 8, 8, 4, 4);
-        p.drawLine(kKeyImage * 16 + 12, 10, kKeyImage * 16 + 15, 10);
-        p.end();
-        CBitmap bmp;
-        bmp.AttachImageData(strip);
-        m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 9, 0);
-        m_imageList.Add(&bmp, RGB(255, 0, 255));
-        m_imageList.SetOverlayImage(kLockImage, 1);
-        m_imageList.SetOverlayImage(kKeyImage, 2);
-    }
-    CQuillmarBaseDoc* CreateDocument() override { return new CTestBookDoc; }
-    CGroup* GetRootGroup(CQuillmarBaseDoc* pDoc) override {
-        return pDoc != nullptr ? &static_cast<CTestBookDoc*>(pDoc)->m_root : nullptr;
-    }
-    CGroup* CreateGroupFor(CObject*) override { return new CTestFolder; }
-    BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
-};
-IMPLEMENT_DYNCREATE(CCardTreeView, CGroupTreeView)
-
-// Stands in for the right-hand pane and keeps the calls.
-class PaneRecorder : public CIRightPaneHost {
-public:
-    std::vector<std::string> calls;
-    CView* current = nullptr;
-    int CreateViews(DWORD_PTR key, CDocument*, int kind, CWnd*) override {
-        return Add("create", (int)key, kind), 0;
-    }
-    BOOL DestroyViews(DWORD_PTR key, int kind, BOOL notify) override {
-        return Add("destroy", (int)key, kind, notify), TRUE;
-    }
-    BOOL ShowView(int n, DWORD_PTR key, CDocument*, int kind, CWnd*) override {
-        return Add("show", n, (int)key, kind), TRUE;
-    }
-    CWnd* GetView(int n, int kind) override { return Add("get", n, kind), nullptr; }
-    CView* GetCurrentView() override { return current; }
-
-private:
-    void Add(const char* what, int a, int b, int c = -1) {
-        std::string s = std::string(what) + " " + std::to_string(a) + " " + std::to_string(b);
-        if (c >= 0)
-            s += " " + std::to_string(c);
-        calls.push_back(s);
-    }
-};
-
-class TestCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    int check = -1;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-    void SetCheck(int nCheck) override { check = nCheck; }
-};
 
 class GroupTreeViewTest : public GuiTest {
 protected:

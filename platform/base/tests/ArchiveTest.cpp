@@ -517,3 +517,61 @@ TEST(Archive, ReadsAHugeWideStringOfCharactersGbkCannotShow) {
     EXPECT_EQ(s.Find('?'), 0);
     EXPECT_EQ(std::string(s.GetString(), s.GetLength()).find_first_not_of('?'), std::string::npos);
 }
+
+namespace {
+
+Bytes Sequence(size_t n) {
+    Bytes out(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<BYTE>(i);
+    return out;
+}
+
+struct SkipCase {
+    const char* name;
+    Bytes data;
+    size_t before; // bytes read first
+    Bytes expected;
+    int bufSize;
+    bool skipped;
+};
+
+class ArchiveSkipIfNext : public ::testing::TestWithParam<SkipCase> {};
+
+TEST_P(ArchiveSkipIfNext, ConsumesOnlyAnExactMatch) {
+    const SkipCase& c = GetParam();
+    BOOL skipped = FALSE;
+    Bytes rest;
+    EXPECT_EQ(Load(
+                  c.data,
+                  [&](CArchive& ar) {
+                      Bytes first(c.before);
+                      if (c.before > 0)
+                          ar.Read(first.data(), static_cast<UINT>(c.before));
+                      skipped = ar.SkipIfNext(c.expected.data(),
+                                              static_cast<UINT>(c.expected.size()));
+                      BYTE b = 0;
+                      while (ar.Read(&b, 1) == 1)
+                          rest.push_back(b);
+                  },
+                  c.bufSize),
+              -1);
+    EXPECT_EQ(skipped != FALSE, c.skipped);
+    size_t from = c.before + (c.skipped ? c.expected.size() : 0);
+    EXPECT_EQ(rest, Bytes(c.data.begin() + static_cast<long>(from), c.data.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ArchiveSkipIfNext,
+    ::testing::Values(
+        SkipCase{"InBuffer", {1, 2, 3, 4, 5}, 1, {2, 3}, 4096, true},
+        // The smallest buffer is 128 bytes: 126 read leave two buffered before the match.
+        SkipCase{"AcrossRefill", Sequence(200), 126, {126, 127, 128, 129}, 128, true},
+        SkipCase{"MismatchAcrossRefillReadsOn", Sequence(200), 126, {126, 127, 0, 129}, 128,
+                 false},
+        SkipCase{"Mismatch", {1, 2, 3}, 0, {1, 3}, 4096, false},
+        SkipCase{"FewerBytesLeft", {1, 2, 3}, 1, {2, 3, 4}, 4096, false},
+        SkipCase{"LongerThanBuffer", Filled(300, 7), 0, Filled(200, 7), 128, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -266,4 +266,9 @@ TEST_F(DcTest, BitmapsLoadFromImageFiles) {
     EXPECT_EQ(one.GetBitmapDimension(), CSize(1, 1));
     CBitmap missing;
     EXPECT_FALSE(missing.LoadFromFile(AfxFromQt(dir.filePath("none.png"))));
+    // The program's own paths: backslashes and a name in another ASCII case.
+    CString programPath = AfxFromQt(dir.path()) + "\\ONE.GIF";
+    programPath.Replace('/', '\\');
+    CBitmap again;
+    EXPECT_TRUE(again.LoadFromFile(programPath));
 }

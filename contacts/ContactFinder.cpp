@@ -1,0 +1,77 @@
+#include "contacts/ContactFinder.h"
+
+CString GetFindResultFieldNames(const SFindResult& result) {
+    CString names;
+    for (int k = 0; k < result.hits.GetSize(); ++k) {
+        const SSearchItemInfo& hit = result.hits[k];
+        CString name;
+        if (hit.nGroup == 0)
+            GetGroupPropertyName((DWORD)hit.nField, name);
+        else
+            GetPersonFieldName(GetPersonFieldAt(hit.nGroup, hit.nField), name);
+        if (name.IsEmpty())
+            continue;
+        if (!names.IsEmpty())
+            names += ",";
+        names += name;
+    }
+    return names;
+}
+
+void CContactFinder::Reset() {
+    if (m_pGroup != nullptr)
+        m_pGroup->ClearFindState();
+}
+
+int CContactFinder::Find(const SFindCriteria& criteria, BOOL bAll, BOOL bRestart,
+                         const std::function<void(std::unique_ptr<SFindResult>)>& onFound) {
+    if (m_pGroup == nullptr)
+        return 0;
+    if (bRestart)
+        Reset();
+    int nWhat = 0;
+    BOOL bAnyPersonField = FALSE;
+    for (DWORD mask : criteria.personMasks)
+        if (mask != 0)
+            bAnyPersonField = TRUE;
+    if (bAnyPersonField)
+        nWhat |= _CGroup::FIND_CONTACTS;
+    if (criteria.dwGroupMask != 0)
+        nWhat |= _CGroup::FIND_GROUPS;
+    const BOOL bInitials = criteria.nMode == SFindCriteria::MODE_INITIALS;
+    if (bInitials && nWhat == 0)
+        nWhat = _CGroup::FIND_CONTACTS | _CGroup::FIND_GROUPS; // names are always searched
+    CString text = criteria.strText;
+    if (bInitials)
+        text.MakeUpper();
+
+    int nFound = 0;
+    for (;;) {
+        auto result = std::make_unique<SFindResult>();
+        // The walk starts again at the item found last; step past it first, so that every call
+        // moves on by itself.
+        if (!bRestart || nFound > 0)
+            m_pGroup->StepPastLastHit();
+        bRestart = FALSE;
+        if (criteria.nMode == SFindCriteria::MODE_BIRTHDAY) {
+            result->pItem = m_pGroup->FindNextBirthday(criteria.from, criteria.to,
+                                                       criteria.bIgnoreYear,
+                                                       m_pGroup->GetFindStack(), result->hits,
+                                                       FALSE);
+        } else {
+            if (nWhat == 0)
+                break;
+            result->pItem = m_pGroup->FindFirst(text, criteria.personMasks, criteria.dwGroupMask,
+                                                result->hits, FALSE, nWhat, bInitials,
+                                                criteria.bMatchCase);
+        }
+        if (result->pItem == nullptr)
+            break;
+        result->bPerson = dynamic_cast<_CPerson*>(result->pItem) != nullptr;
+        ++nFound;
+        onFound(std::move(result));
+        if (!bAll)
+            break;
+    }
+    return nFound;
+}

@@ -1,0 +1,50 @@
+// Reading CSV files that other programs wrote, in whatever encoding they chose. The encoding is
+// decided once per file, before the first record is read, so that the header, the data records
+// and column-map files all come out as the same GBK text:
+//   a UTF-8 byte order mark means UTF-8 (the mark is dropped), a UTF-16 mark UTF-16 (either byte
+//   order); otherwise a file that is valid UTF-8 throughout and holds a byte above 0x7F is UTF-8,
+//   and anything else is GBK.
+// Characters GBK lacks become "?"; the reader counts the values that lost some. A file holding
+// NUL bytes that is not UTF-16 is not text (a spreadsheet picked by mistake) and is refused.
+#pragma once
+
+#include <string>
+
+#include "core/CsvFile.h"
+#include "platform/base/Collections.h"
+#include "platform/base/CString.h"
+
+class CCsvSource : public CCsvFile {
+public:
+    enum Encoding { ENC_GBK, ENC_UTF8, ENC_UTF8_BOM, ENC_UTF16LE, ENC_UTF16BE };
+    enum Status { CSV_OK, CSV_CANNOT_OPEN, CSV_NOT_TEXT, CSV_NO_HEADER };
+
+    // Reads the whole file and decides its encoding. CSV_CANNOT_OPEN when it cannot be read,
+    // CSV_NOT_TEXT for NUL bytes outside UTF-16.
+    Status Load(LPCTSTR lpszPath);
+    // The same from bytes in memory (tests, fuzzing).
+    Status LoadBytes(const std::string& bytes);
+
+    // The next record, as GBK text (see CCsvFile::ReadRecord); -1 when none is left.
+    int ReadRecord(CStringList& list);
+    // The next line of the decoded text without its line end (CR LF or LF).
+    BOOL ReadString(CString& rString) override;
+
+    Encoding GetEncoding() const { return m_encoding; }
+    // Values read so far in which a character had no GBK form.
+    int GetLossyValueCount() const { return m_nLossy; }
+
+    // The message a user sees for a status other than CSV_OK.
+    static CString GetStatusMessage(Status status);
+
+private:
+    // The decoded text: UTF-8 for the Unicode encodings, GBK bytes otherwise.
+    std::string m_text;
+    size_t m_nPos = 0;
+    Encoding m_encoding = ENC_GBK;
+    int m_nLossy = 0;
+};
+
+// Reads the first record of a CSV file by the rules above: the column titles of the file.
+// Answers the status; the list is empty unless it is CSV_OK.
+CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles);

@@ -1,0 +1,125 @@
+// CSV import, group export and find-all figures: `bench_contacts_csv [rows] [contacts]` (20 000
+// CSV rows and 50 000 contacts unless told). Prints wall time of each step:
+//   import of the rows from GBK and from UTF-8: plain, sorted by name, and merged into a group
+//   that already holds every contact of the file;
+//   export of the contacts as CSV and as card text (all 47 fields);
+//   "find all" by pinyin initials over the contacts, with the hits' field names as a result list
+//   shows them.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include <unistd.h>
+
+#include "contacts/ContactFinder.h"
+#include "contacts/ContactGroup.h"
+#include "contacts/GroupExport.h"
+#include "platform/base/Gbk.h"
+
+namespace {
+
+const char* const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周",
+                                 "徐", "孙", "马", "朱", "胡", "郭", "何", "高", "林", "罗"};
+const char* const kGiven[] = {"伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋",
+                              "勇", "艳", "杰", "娟", "涛", "明", "超", "秀", "霞", "平"};
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Name(int i, std::mt19937& rng) {
+    return std::string(kSurnames[rng() % 20]) + kGiven[rng() % 20] + kGiven[rng() % 20] +
+           std::to_string(i);
+}
+
+std::string MakeCsv(int rows) {
+    std::mt19937 rng(7);
+    std::string csv = "姓名,手机,E-mail,家庭地址,单位名称,附注\r\n";
+    for (int i = 0; i < rows; ++i)
+        csv += Name(i, rng) + ",1380013" + std::to_string(1000 + i % 9000) + ",u" +
+               std::to_string(i) + "@example.com,\"北京市海淀区中关村大街" + std::to_string(i) +
+               "号\",墨川公司,\"第一行\r\n第二行\"\r\n";
+    return csv;
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int nRows = argc > 1 ? atoi(argv[1]) : 20000;
+    const int nContacts = argc > 2 ? atoi(argv[2]) : 50000;
+    char dirTemplate[] = "/tmp/quillmar-csvbench-XXXXXX";
+    const std::string dir = mkdtemp(dirTemplate);
+    const std::string gbk = MakeCsv(nRows);
+    Write(dir + "/gbk.csv", gbk);
+    Write(dir + "/utf8.csv", GbkToUtf8(gbk));
+    CArray<int, int> map;
+    for (int f : {PF_NAME, PF_MOBILE, PF_EMAIL, PF_HOME_ADDRESS, PF_COMPANY, PF_NOTE})
+        map.Add(f);
+
+    printf("import of %d rows (target: under 5 s each)\n", nRows);
+    for (const char* file : {"gbk.csv", "utf8.csv"}) {
+        const CString path = (dir + "/" + file).c_str();
+        {
+            _CGroup group("");
+            auto t = std::chrono::steady_clock::now();
+            group.ImportCsv(path, map, 0, -1);
+            printf("  %-9s plain   %6.3f s\n", file, Seconds(t));
+        }
+        _CGroup group("");
+        auto t = std::chrono::steady_clock::now();
+        group.ImportCsv(path, map, _CGroup::IMPORT_SORTED, -1);
+        printf("  %-9s sorted  %6.3f s\n", file, Seconds(t));
+        t = std::chrono::steady_clock::now();
+        group.ImportCsv(path, map, _CGroup::IMPORT_SORTED | _CGroup::IMPORT_MERGE, -1);
+        printf("  %-9s merged  %6.3f s (%d contacts after)\n", file, Seconds(t),
+               group.GetContentCount(TRUE, TRUE));
+    }
+
+    _CGroup book("通讯录");
+    std::mt19937 rng(11);
+    for (int i = 0; i < nContacts; ++i) {
+        auto* p = new _CPerson(Name(i, rng).c_str());
+        CString mobile;
+        mobile.Format("139%08d", i);
+        p->SetFieldText(PF_MOBILE, mobile, FALSE, 0, "\r\n", "-");
+        p->SetFieldText(PF_EMAIL, "someone@example.com", FALSE, 0, "\r\n", "-");
+        p->SetFieldText(PF_HOME_ADDRESS, "上海市徐汇区漕溪北路88号", FALSE, 0, "\r\n", "-");
+        p->SetFieldText(PF_NOTE, "大学同学,\"老张\"介绍", FALSE, 0, "\r\n", "-");
+        book.AddContent(p, FALSE, nullptr, TRUE, TRUE);
+    }
+    CArray<int, int> all;
+    GetAllPersonFields(all);
+    printf("export of %d contacts (target: under 2 s each)\n", nContacts);
+    for (int format : {(int)_CGroup::EXPORT_CSV, (int)_CGroup::EXPORT_CARD_TEXT}) {
+        auto t = std::chrono::steady_clock::now();
+        ExportGroupToPath(book, (dir + "/out.txt").c_str(), all, format, _CGroup::EXPORT_SUBGROUPS);
+        printf("  %-9s %6.3f s (%ju bytes)\n", format == _CGroup::EXPORT_CSV ? "CSV" : "card text",
+               Seconds(t), (uintmax_t)std::filesystem::file_size(dir + "/out.txt"));
+    }
+
+    // Initials that about one contact in 25 has: the surname and given character of an index.
+    SFindCriteria criteria;
+    criteria.nMode = SFindCriteria::MODE_INITIALS;
+    criteria.strText = "ZW";
+    CContactFinder finder(&book);
+    int nHits = 0;
+    CString names;
+    auto t = std::chrono::steady_clock::now();
+    finder.Find(criteria, TRUE, TRUE, [&](std::unique_ptr<SFindResult> r) {
+        ++nHits;
+        names = GetFindResultFieldNames(*r);
+    });
+    printf("find all by initials over %d contacts (target: 2 000 hits under 2 s)\n", nContacts);
+    printf("  \"%s\": %d hits in %6.3f s\n", (LPCTSTR)criteria.strText, nHits, Seconds(t));
+    std::filesystem::remove_all(dir);
+    return 0;
+}

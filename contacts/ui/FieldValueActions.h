@@ -1,0 +1,31 @@
+// Acting on a contact's or a group's values from the windows: the menu of a multi-value field's
+// values, and dialling, writing to or opening one value through the desktop. One function,
+// OpenFieldActionValue, serves every window that offers such a link (the contact views, the
+// multi-value list editor), so that each hands the desktop only what BuildFieldActionAddress
+// allows.
+#pragma once
+
+#include "contacts/ContactGroup.h"
+#include "contacts/FieldActions.h"
+#include "contacts/Person.h"
+
+class CMenu;
+class CWnd;
+
+// Hands the value to the desktop (see BuildFieldActionAddress). A value that cannot be opened, or
+// an address no program on the desktop takes (no dialler for "tel:"), is explained in a message.
+// TRUE when the desktop took the address.
+BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
+                          BOOL bQuoted);
+
+// The values of a contact's multi-value field 5, 6, 13, 14, 20, 31, 32, 38 or 39 as menu items
+// with ids from nFirstId, the current value checked; with bWithCaption each item starts with the
+// field's caption. Answers the number of items added (0 for any other field).
+int FillFieldMenu(CMenu& menu, _CPerson& person, int nField, UINT nFirstId, BOOL bWithCaption);
+// The same for a group's properties 7 (phone), 9 (e-mail) and 10 (home page).
+int FillFieldMenu(CMenu& menu, _CGroup& group, int nProperty, UINT nFirstId, BOOL bWithCaption);
+
+// Value j (the current value when j < 0) of the contact's field; FALSE for another field, a j
+// outside the list or a value that was not opened. With bQuoted a mail carries the contact's name.
+BOOL OpenFieldValue(_CPerson& person, int nField, int j, BOOL bQuoted);
+BOOL OpenPropertyValue(_CGroup& group, int nProperty, int j, BOOL bQuoted);

@@ -1,0 +1,3 @@
+#include "ui/tests/CardTreeView.h"
+
+IMPLEMENT_DYNCREATE(CCardTreeView, CGroupTreeView)
