@@ -1,5 +1,6 @@
 #include "shell/OptionPages.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/Date.h"
@@ -112,7 +113,7 @@ ON_BN_CLICKED(CPageOptionNamebook::IDC_ADD, &CPageOptionNamebook::OnAdd)
 ON_BN_CLICKED(CPageOptionNamebook::IDC_ADD_OPEN, &CPageOptionNamebook::OnAddOpen)
 ON_BN_CLICKED(CPageOptionNamebook::IDC_REMOVE, &CPageOptionNamebook::OnRemove)
 ON_BN_CLICKED(CPageOptionNamebook::IDC_OPEN_FILES, &CPageOptionNamebook::OnOpenFiles)
-ON_WM_LBUTTONUP()
+ON_MESSAGE(WM_LIST_ROW_MOVED, &CPageOptionNamebook::OnRowMoved)
 END_MESSAGE_MAP()
 
 CPageOptionNamebook::CPageOptionNamebook() : CPageOptionNamebook(IDD, "sms", "通讯录文件") {}
@@ -136,8 +137,9 @@ std::vector<CString> ListPaths(const CListCtrl& list, BOOL bSelectedOnly) {
     return paths;
 }
 
-void PrepareList(CListCtrl& list, UINT nID, CWnd* pParent) {
+void PrepareList(CKovListCtrl& list, UINT nID, CWnd* pParent, BOOL bDragRows) {
     list.SubclassDlgItem(nID, pParent);
+    list.ModifyOptions(CKovListCtrl::OPTION_DRAG_ROWS, bDragRows ? CKovListCtrl::OPTION_DRAG_ROWS : 0);
     list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     list.InsertColumn(0, "", LVCFMT_LEFT, 300);
 }
@@ -145,8 +147,8 @@ void PrepareList(CListCtrl& list, UINT nID, CWnd* pParent) {
 } // namespace
 
 BOOL CPageOptionNamebook::OnInitDialog() {
-    PrepareList(m_openList, IDC_OPEN_LIST, this);
-    PrepareList(m_presetList, IDC_PRESET_LIST, this);
+    PrepareList(m_openList, IDC_OPEN_LIST, this, FALSE);
+    PrepareList(m_presetList, IDC_PRESET_LIST, this, TRUE);
     // The files open now: the module of the kind knows them (none while it is not built in).
     if (CShellModule* module = AfxFindExtensionModule("." + m_strExt))
         for (const CString& path : module->GetOpenFiles("." + m_strExt))
@@ -223,10 +225,6 @@ BOOL CPageOptionNamebook::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResul
             UpdateButtons();
         } else if (hdr->code == LVN_ITEMCHANGED) {
             UpdateButtons();
-        } else if (hdr->code == LVN_BEGINDRAG && hdr->idFrom == IDC_PRESET_LIST) {
-            m_nDragItem = reinterpret_cast<NMLISTVIEW*>(lParam)->iItem;
-            if (m_nDragItem >= 0)
-                SetCapture();
         }
     }
     return COptionPage::OnNotify(wParam, lParam, pResult);
@@ -257,35 +255,12 @@ void CPageOptionNamebook::UpdateButtons() {
             button->EnableWindow(presetSelected);
 }
 
-void CPageOptionNamebook::OnLButtonUp(UINT nFlags, CPoint point) {
-    const int from = m_nDragItem;
-    m_nDragItem = -1;
-    if (from < 0) {
-        COptionPage::OnLButtonUp(nFlags, point);
-        return;
+LRESULT CPageOptionNamebook::OnRowMoved(WPARAM wParam, LPARAM) {
+    if (wParam == IDC_PRESET_LIST) {
+        OnPageChanged();
+        UpdateButtons();
     }
-    if (GetCapture() == this)
-        ReleaseCapture();
-    MapWindowPoints(&m_presetList, &point, 1);
-    CRect client;
-    m_presetList.GetClientRect(&client);
-    if (!client.PtInRect(point) || from >= m_presetList.GetItemCount())
-        return;
-    int to = m_presetList.HitTest(point);
-    if (to < 0)
-        to = m_presetList.GetItemCount();
-    if (to == from || to == from + 1)
-        return;
-    const CString path = m_presetList.GetItemText(from, 0);
-    m_presetList.DeleteItem(from);
-    if (to > from)
-        --to;
-    for (int i = 0; i < m_presetList.GetItemCount(); ++i)
-        m_presetList.SetItemState(i, 0, LVIS_SELECTED);
-    int item = m_presetList.InsertItem(to, path);
-    m_presetList.SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    OnPageChanged();
-    UpdateButtons();
+    return 0;
 }
 
 void CPageOptionNamebook::AddPreset(const CString& path) {

@@ -3,7 +3,7 @@
 // sheet's OK reaches it; a page that was not changed applies nothing.
 #pragma once
 
-#include "platform/gui/ListCtrl.h"
+#include "ui/KovListCtrl.h"
 #include "shell/QuillmarOptions.h"
 #include "ui/KovPropertyPage.h"
 
@@ -100,17 +100,15 @@ protected:
     void OnOpenFiles();
     void UpdateButtons();
     void AddPreset(const CString& path);
-    // Dragging a preset file to another place in the list: the dragged row goes before the row
-    // it is dropped on, or last below the rows.
-    void OnLButtonUp(UINT nFlags, CPoint point);
+    // The preset list's rows were dragged into another order.
+    LRESULT OnRowMoved(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
-    int m_nDragItem = -1;
 
     CString m_strExt;      // "sms"
     CString m_strTypeName; // "通讯录文件"
-    CListCtrl m_openList;
-    CListCtrl m_presetList;
+    CKovListCtrl m_openList;
+    CKovListCtrl m_presetList; // reordered by dragging
 };
 
 class CPageOptionSender : public CPageOptionNamebook {

@@ -16,6 +16,7 @@
 #include "shell/SmsApp.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -592,34 +593,37 @@ TEST_F(OptionSheetTest, DraggingAPresetFileMovesIt) {
             order += p.Right(5).Left(1);
         return order;
     };
-    auto drag = [&](int from, CPoint inList) {
-        NMLISTVIEW nm{};
-        nm.hdr.hwndFrom = list->GetSafeHwnd();
-        nm.hdr.idFrom = CPageOptionNamebook::IDC_PRESET_LIST;
-        nm.hdr.code = LVN_BEGINDRAG;
-        nm.iItem = from;
-        page.SendMessage(WM_NOTIFY, CPageOptionNamebook::IDC_PRESET_LIST, (LPARAM)&nm);
-        list->MapWindowPoints(&page, &inList, 1);
-        page.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(inList.x, inList.y));
+    // Mouse input through the window layer, as a user's reaches the list.
+    auto mouse = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+        QWidget* w = list->GetWidget();
+        QPointF local(pt.x, pt.y);
+        QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
     };
     auto rowPoint = [&](int row) {
         CRect r;
         list->GetItemRect(row, &r, LVIR_BOUNDS);
-        return r.CenterPoint();
+        return CPoint(r.left + 30, r.CenterPoint().y);
+    };
+    auto drag = [&](int from, int to) {
+        list->SetFocus();
+        list->SetItemState(-1, 0, LVIS_SELECTED);
+        list->SetItemState(from, LVIS_SELECTED, LVIS_SELECTED);
+        mouse(QEvent::MouseButtonPress, rowPoint(from), Qt::LeftButton);
+        mouse(QEvent::MouseMove, rowPoint(from) + CPoint(0, 8), Qt::LeftButton);
+        mouse(QEvent::MouseMove, rowPoint(to), Qt::LeftButton);
+        mouse(QEvent::MouseMove, rowPoint(to) + CPoint(3, 0), Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, rowPoint(to), Qt::NoButton);
     };
     ASSERT_EQ("abc", names());
-    drag(2, rowPoint(0));
+    EXPECT_FALSE(page.IsPageModified());
+    drag(2, 0);
     EXPECT_EQ("cab", names());
     EXPECT_TRUE(page.IsPageModified());
-    CRect client;
-    list->GetClientRect(&client);
-    drag(0, CPoint(20, client.bottom - 3)); // below the rows: last
-    EXPECT_EQ("abc", names());
-    drag(1, CPoint(client.right + 40, 5)); // dropped outside the list: nothing moves
-    EXPECT_EQ("abc", names());
+    EXPECT_STREQ("请在此设置“通讯录”的有关信息（该项已修改）", CaptionLine());
     PressOK();
     EXPECT_STREQ(Program((dir.path() / "c.sms").string()),
-                 app->m_options.m_namebook.m_fileList.GetTail());
+                 app->m_options.m_namebook.m_fileList.GetHead());
 }
 
 } // namespace
