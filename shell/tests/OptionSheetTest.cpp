@@ -9,6 +9,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/Resource.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/OptionPages.h"
 #include "shell/SheetOption.h"
@@ -144,6 +145,9 @@ TEST_F(OptionSheetTest, ListsItsEightPagesAndNamesTheChosenOne) {
         EXPECT_EQ(i, Page(i).GetPageId());
     }
     EXPECT_TRUE(Page(7).IsKindOf(RUNTIME_CLASS(CPageOptionProxy)));
+    // Every picture of the image table is one of ours.
+    for (const OutbarSheetImage* row = CSheetOption::kImages; row->nID; ++row)
+        EXPECT_TRUE(AfxFindImage(row->bBitmap ? RT_BITMAP : RT_ICON, row->nID)) << row->nID;
     EXPECT_EQ(0, s.GetActivePage());
     EXPECT_STREQ("请在此设置“常规”的有关信息", CaptionLine());
     EXPECT_FALSE(Enabled(s, IDOK)) << "nothing changed yet";
