@@ -129,6 +129,10 @@ protected:
         return path;
     }
     static CString Program(const std::string& os) { return ProgramPathFromOsPath(os); }
+    static CString Lower(CString s) {
+        s.MakeLower();
+        return s;
+    }
 };
 
 TEST_F(OptionSheetTest, ListsItsEightPagesAndNamesTheChosenOne) {
@@ -305,6 +309,8 @@ TEST_F(OptionSheetTest, FileListPageShowsOpenAndPresetFilesAndChecksPaths) {
     } refusals[] = {
         {Program(Existing("a.txt")), "文件类型错误！", MB_ICONERROR, IDOK, 2},
         {capital, "文件已存在于列表中！", MB_ICONINFORMATION, IDOK, 2},
+        // Another spelling of a listed file names the same file.
+        {Lower(capital), "文件已存在于列表中！", MB_ICONINFORMATION, IDOK, 2},
         {Program((dir.path() / "Gone.sms").string()), "该文件在磁盘上不存在！真的需要加入吗？",
          MB_ICONQUESTION, IDNO, 2},
         {Program((dir.path() / "Gone.sms").string()), "该文件在磁盘上不存在！真的需要加入吗？",
