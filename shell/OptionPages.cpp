@@ -18,7 +18,7 @@
 
 // ---- Base ---------------------------------------------------------------------------------------
 
-IMPLEMENT_DYNAMIC(COptionPage, CKovPropertyPage)
+IMPLEMENT_DYNAMIC(COptionPage, CHostedOptionPage)
 
 CQuillmarOptions& COptionPage::Options() {
     // Without an application (a page shown on its own) the page edits a record of its own.

@@ -5,18 +5,15 @@
 
 #include "ui/KovListCtrl.h"
 #include "shell/QuillmarOptions.h"
-#include "ui/KovPropertyPage.h"
+#include "ui/HostedOptionPage.h"
 
-// The base of the pages: they go with their windows (the sheet's bar never deletes a page).
-class COptionPage : public CKovPropertyPage {
+// The base of the pages: they edit the application's options record.
+class COptionPage : public CHostedOptionPage {
     DECLARE_DYNAMIC(COptionPage)
 public:
-    explicit COptionPage(UINT nIDTemplate) : CKovPropertyPage(nIDTemplate) {}
+    explicit COptionPage(UINT nIDTemplate) : CHostedOptionPage(nIDTemplate) {}
 
 protected:
-    void PostNcDestroy() override { delete this; }
-    void OnControlChanged() { OnPageChanged(); }
-    void OnControlRangeChanged(UINT) { OnPageChanged(); }
     // The options record of the running program.
     static CQuillmarOptions& Options();
 };
@@ -103,7 +100,6 @@ protected:
     // The preset list's rows were dragged into another order.
     LRESULT OnRowMoved(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
-
 
     CString m_strExt;      // "sms"
     CString m_strTypeName; // "通讯录文件"

@@ -2,9 +2,9 @@
 
 #include "platform/gui/Controls.h"
 
-IMPLEMENT_DYNCREATE(CPageOptionProxy, CKovPropertyPage)
+IMPLEMENT_DYNCREATE(CPageOptionProxy, CHostedOptionPage)
 
-BEGIN_MESSAGE_MAP(CPageOptionProxy, CKovPropertyPage)
+BEGIN_MESSAGE_MAP(CPageOptionProxy, CHostedOptionPage)
 ON_CONTROL_RANGE(BN_CLICKED, CPageOptionProxy::IDC_SCHEME_DIRECT,
                  CPageOptionProxy::IDC_SCHEME_CUSTOM, &CPageOptionProxy::OnControlRangeChanged)
 ON_BN_CLICKED(CPageOptionProxy::IDC_REMEMBER, &CPageOptionProxy::OnControlChanged)
@@ -16,7 +16,7 @@ ON_EN_CHANGE(CPageOptionProxy::IDC_PASSWORD, &CPageOptionProxy::OnControlChanged
 END_MESSAGE_MAP()
 
 CPageOptionProxy::CPageOptionProxy(CProxyOptions* pOptions)
-    : CKovPropertyPage(IDD), m_pOptions(pOptions ? pOptions : GetProgramProxyOptions()) {}
+    : CHostedOptionPage(IDD), m_pOptions(pOptions ? pOptions : GetProgramProxyOptions()) {}
 
 BOOL CPageOptionProxy::OnInitDialog() {
     if (CComboBox* type = static_cast<CComboBox*>(GetDlgItem(IDC_PROXY_TYPE))) {
@@ -38,11 +38,11 @@ BOOL CPageOptionProxy::OnInitDialog() {
         m_nScheme = 0;
     if (m_nProxyType < 0 || m_nProxyType > 2)
         m_nProxyType = 0;
-    return CKovPropertyPage::OnInitDialog();
+    return CHostedOptionPage::OnInitDialog();
 }
 
 void CPageOptionProxy::DoDataExchange(CDataExchange* pDX) {
-    CKovPropertyPage::DoDataExchange(pDX);
+    CHostedOptionPage::DoDataExchange(pDX);
     DDX_Radio(pDX, IDC_SCHEME_DIRECT, m_nScheme);
     DDX_CBIndex(pDX, IDC_PROXY_TYPE, m_nProxyType);
     DDX_Text(pDX, IDC_SERVER, m_strServer);
@@ -67,9 +67,4 @@ void CPageOptionProxy::OnOK() {
     m_pOptions->m_bRememberPsw = m_bRememberPassword != 0;
     m_pOptions->Save();
     m_pOptions->ApplyToHttpRequests();
-}
-
-void CPageOptionProxy::PostNcDestroy() {
-    // The options sheet's bar never deletes its pages: each goes with its window.
-    delete this;
 }

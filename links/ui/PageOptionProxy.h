@@ -4,9 +4,9 @@
 #pragma once
 
 #include "links/ProxyOptions.h"
-#include "ui/KovPropertyPage.h"
+#include "ui/HostedOptionPage.h"
 
-class CPageOptionProxy : public CKovPropertyPage {
+class CPageOptionProxy : public CHostedOptionPage {
     DECLARE_DYNCREATE(CPageOptionProxy)
 public:
     enum { IDD = 392 };
@@ -37,9 +37,6 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
-    void PostNcDestroy() override;
-    void OnControlChanged() { OnPageChanged(); }
-    void OnControlRangeChanged(UINT) { OnPageChanged(); }
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -18,6 +18,7 @@
 #include "testsupport/NetTestEnv.h"
 
 #include <QMouseEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -634,6 +635,26 @@ TEST_F(OptionSheetTest, DraggingAPresetFileMovesIt) {
     PressOK();
     EXPECT_STREQ(Program((dir.path() / "c.sms").string()),
                  app->m_options.m_namebook.m_fileList.GetHead());
+}
+
+// Enter and Escape in a page are the dialog's: Enter is the dialog's OK (every page applies, the
+// dialog ends), Escape its Cancel; a page never applies itself on its own.
+TEST_F(OptionSheetTest, EnterAndEscapeInAPageAreTheDialogs) {
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        app->m_options.m_sms.m_nWideMaxSize = 70;
+        CSheetOption& s = Open();
+        s.SelectPage(3);
+        CWnd* edit = Page(3).GetDlgItem(CPageOptionSMS::IDC_WIDE_MAX);
+        Type(Page(3), CPageOptionSMS::IDC_WIDE_MAX, "40");
+        edit->SetFocus();
+        Pump();
+        QTest::keyClick(edit->GetWidget(), (Qt::Key)key);
+        Pump();
+        EXPECT_FALSE(s.IsWindowVisible()) << key;
+        EXPECT_EQ(key == Qt::Key_Return ? 1 << 3 : 0, s.GetAppliedFlags());
+        EXPECT_EQ(key == Qt::Key_Return ? 40 : 70, app->m_options.m_sms.m_nWideMaxSize);
+        CloseSheet();
+    }
 }
 
 } // namespace
