@@ -46,6 +46,9 @@ BOOL COutbarSheet::OnInitDialog() {
             m_hActiveView = view->GetSafeHwnd();
 
     m_pageList.SubclassDlgItem(IDC_PAGE_LIST, this);
+    m_pageList.SetImageList(&m_images, TRUE);
+    // The box was measured as it was made from the template, before it was ours.
+    m_pageList.SetItemHeight(0, (UINT)m_pageList.m_itemHeight);
 
     if (!m_pBar) {
         m_pBar = new COutbarWnd(COutbarWnd::StyleSingle);
@@ -65,7 +68,7 @@ BOOL COutbarSheet::OnInitDialog() {
             m_pBar->SetFolderCaption(page->GetPageId(), caption);
             if (OnPageCreated(page))
                 page->SendMessage(WM_INITDIALOG, 0, 0);
-            m_pageList.AddString(caption);
+            m_pageList.AddItem(caption, page->GetPageId());
         }
     }
     if (m_pBar) {

@@ -5,7 +5,7 @@
 // every page apply itself in order.
 #pragma once
 
-#include "platform/gui/Controls.h"
+#include "ui/KovListBox.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/ImageList.h"
 
@@ -65,7 +65,7 @@ private:
     void ShowCaptionLine();
     void UpdateOKButton();
 
-    CListBox m_pageList;
+    CKovListBox m_pageList; // each page's picture and caption
     CImageList m_images;
     COutbarWnd* m_pBar = nullptr;
     int m_nModified = 0;

@@ -3,6 +3,7 @@
 #include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
 #include "links/ui/DlgCheckVersion.h"
+#include "links/ui/DialogPump.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
 #include "platform/gui/Clipboard.h"
@@ -93,6 +94,7 @@ CSmsApp* AfxGetSmsApp() {
 
 CSmsApp::CSmsApp() : CWinApp("Quillmar") {
     SetProgramProxyOptions(&m_options.m_proxy);
+    m_commDevice.SetHost(&m_commHost);
 }
 
 CSmsApp::~CSmsApp() {
@@ -174,6 +176,14 @@ BOOL CSmsApp::InitInstance() {
         return FALSE;
     }
     m_pMainWnd = m_pMainFrame;
+    m_commHost.SetMainWnd(m_pMainFrame);
+    m_commHost.ConnectPhone(m_commDevice);
+    // While the phone answers a command the main window keeps painting; the program cannot
+    // close meanwhile (CanCloseApplication).
+    m_commDevice.SetAgentWaitPump([] {
+        if (CWnd* main = AfxGetMainWnd())
+            PumpWindowMessages(main);
+    });
     DragAcceptFiles(m_pMainFrame, TRUE);
     EnableShellOpen();
     if (m_options.m_general.m_bAssocFiles)
@@ -191,6 +201,8 @@ BOOL CSmsApp::InitInstance() {
     }
 
     m_pMainFrame->ShowInSavedState();
+    // The phone connects at start when its settings ask for it; the indicator shows the outcome.
+    m_commDevice.InitAgent();
 
     for (const CString& file : m_startFiles)
         OpenDocumentFile(file);
@@ -360,6 +372,8 @@ void CSmsApp::IdleVersionCheck() {
 int CSmsApp::ExitInstance() {
     for (CShellModule* module : AfxGetShellModules())
         module->OnExit(this);
+    m_commDevice.ShutdownAgent();
+    m_commHost.SetMainWnd(nullptr);
     // The options and lists go to the profile in one write of the file.
     CProfileWriteBatch batch;
     m_options.SaveAll();
@@ -394,6 +408,12 @@ void CSmsApp::AddToRecentFileList(LPCTSTR lpszPathName) {
 }
 
 BOOL CSmsApp::CanCloseApplication(CString& reason) {
+    if (!m_commDevice.CanClose(reason))
+        return FALSE;
+    if (m_commDevice.IsSending() || m_commDevice.IsReceiving()) {
+        reason = "正在收发短信，请稍后再尝试关闭！";
+        return FALSE;
+    }
     for (CShellModule* module : AfxGetShellModules())
         if (!module->CanClose(reason))
             return FALSE;

@@ -3,6 +3,8 @@
 // modules' idle steps, routes the global commands and shuts down in a fixed order.
 #pragma once
 
+#include "links/CommDevice.h"
+#include "links/ui/MainWndCommHost.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/WinApp.h"
 #include "shell/NamedMutex.h"
@@ -41,6 +43,9 @@ public:
     void SetStartFiles(const std::vector<CString>& files);
     // Whether the program may close now; a refusal may fill the reason.
     BOOL CanCloseApplication(CString& reason);
+    // The one manager of short messages and phone, and its link to the main window.
+    CCommDevice& GetCommDevice() { return m_commDevice; }
+    CMainWndCommHost& GetCommHost() { return m_commHost; }
     void EnableCommands(BOOL bOn) { m_bCommandsEnabled = bOn; }
     BOOL AreCommandsEnabled() const { return m_bCommandsEnabled; }
 
@@ -97,6 +102,9 @@ protected:
     CNamedMutex m_mutex;
     std::vector<CString> m_startFiles;
     std::unique_ptr<CAppVersionChecker> m_pVersionChecker;
+    // The host outlives the manager, whose phone thread calls through it.
+    CMainWndCommHost m_commHost;
+    CCommDevice m_commDevice;
 };
 
 // The application object when it is a CSmsApp, else null.

@@ -25,7 +25,6 @@ public:
 
     // The options become add | (options & ~remove).
     void ModifyOptions(UINT remove, UINT add);
-    UINT GetOptions() const { return m_options; }
     BOOL IsDragging() const { return m_dragHelper.IsDragging(); }
     // TRUE once a drop has moved rows.
     BOOL HaveRowsMoved() const { return m_rowsMoved; }

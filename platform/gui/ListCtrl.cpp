@@ -29,6 +29,26 @@ constexpr int kIconCellWidth = 76;
 constexpr int kLineStep = 15;     // pixels a horizontal line scroll moves
 constexpr int kDispTextMax = 260; // the buffer a parent writes an asked-for text into
 
+// The window layer reports no leaving of a window: without this a hot row would stay lit after
+// the pointer has left the list.
+class ListLeaveFilter : public QObject {
+public:
+    ListLeaveFilter(HWND hList, QObject* parent) : QObject(parent), m_hList(hList) {
+        setObjectName(kName);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Leave)
+            if (auto* list = dynamic_cast<CListCtrl*>(CWnd::FromHandlePermanent(m_hList)))
+                if (list->GetHotItem() >= 0)
+                    list->SetHotItem(-1);
+        return false;
+    }
+    static constexpr const char* kName = "listLeaveFilter";
+
+private:
+    HWND m_hList;
+};
+
 LVITEM MakeItem(UINT mask, int item, int subItem, LPCTSTR text, int image, UINT state,
                 UINT stateMask, LPARAM lParam) {
     LVITEM lv{};
@@ -924,6 +944,9 @@ void CListCtrl::OnWidgetCreated() {
     if (QWidget* w = GetWidget()) {
         w->setFocusPolicy(Qt::StrongFocus);
         w->setMouseTracking(true);
+        // A list that takes over a dialog's window finds the filter there already.
+        if (!w->findChild<QObject*>(ListLeaveFilter::kName, Qt::FindDirectChildrenOnly))
+            w->installEventFilter(new ListLeaveFilter(m_hWnd, w));
     }
     DWORD hs = WS_CHILD | HDS_HORZ | HDS_FULLDRAG;
     if (!(GetStyle() & LVS_NOSORTHEADER))

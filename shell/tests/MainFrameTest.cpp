@@ -3,7 +3,9 @@
 // modules, the busy mode, refused closes, new messages and a second copy of the program.
 #include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
+#include "links/tests/support/FakeModem.h"
 #include "links/ui/DlgCheckVersion.h"
+#include "links/ui/MEIndicatorWnd.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/ChildProcess.h"
 #include "platform/base/tests/TempFolder.h"
@@ -846,6 +848,73 @@ TEST_F(MainFrameTest, OptionsCommandOpensTheSheetAndATrayLessWindowComesBack) {
     EXPECT_EQ(0, app->m_options.m_general.m_bTrayIcon);
     EXPECT_EQ(0, ReadGeneral("TrayIcon"));
     ASSERT_TRUE(Exit(*app));
+}
+
+// The manager of short messages and the phone belong to the application: held messages come
+// back at start and go to the store at close, F4 receives for the active account, the close
+// waits for a send run, and the phone connects at start and from the menu, shown in the status
+// bar.
+TEST_F(MainFrameTest, TheMessageManagerAndThePhoneJoinTheMainWindow) {
+    {
+        CCommDevice before;
+        auto* held = new _CSms();
+        held->m_strContent = "昨天收到的";
+        held->SetState(_CSms::STATE_HELD);
+        before.GetHoldingBox().AddSms(held);
+        ASSERT_TRUE(before.SaveIncomingSms());
+    }
+    test_modem::FakeModem modem(folders->dir.path(), R"({"csca": "8613800100500"})");
+    ASSERT_TRUE(modem.ok());
+    CProfileStore profile;
+    profile.WriteProfileString(COMM_PORT_PROFILE_SECTION, "COM2", modem.link.c_str());
+    profile.WriteProfileInt(COMM_PORT_PROFILE_SECTION, "Port", 2);
+    profile.WriteProfileInt(COMM_PORT_PROFILE_SECTION, "AutoConnect", 1);
+
+    auto app = std::make_unique<CSmsApp>();
+    // A fake phone started moments ago on a busy machine may answer its first line late.
+    app->GetCommDevice().GetMobileAgent()->ScaleTimeoutsForTesting(10, 1);
+    ASSERT_TRUE(app->InitInstance());
+    Pump();
+    CMainFrame* frame = app->GetMainFrame();
+    CCommDevice& device = app->GetCommDevice();
+    ASSERT_EQ(1, device.GetHoldingBox().GetSmsCount());
+    EXPECT_TRUE(device.IsPhoneOpen());
+    ASSERT_TRUE(frame->GetDeviceIndicator());
+    EXPECT_EQ(CMEIndicatorWnd::FRAME_CONNECTED, frame->GetDeviceIndicator()->GetFrame());
+    EXPECT_FALSE(Update(frame, ID_DEVICE_CONNECT).enabled);
+    EXPECT_TRUE(Update(frame, ID_DEVICE_DISCONNECT).enabled);
+
+    // From the menu: off, then on again with the outcome in the phone's notice.
+    Command(frame, ID_DEVICE_DISCONNECT);
+    EXPECT_FALSE(device.IsPhoneOpen());
+    EXPECT_EQ(CMEIndicatorWnd::FRAME_DISCONNECTED, frame->GetDeviceIndicator()->GetFrame());
+    Command(frame, ID_DEVICE_CONNECT);
+    EXPECT_TRUE(device.IsPhoneOpen());
+    ASSERT_TRUE(frame->GetPhonePromptWnd());
+    EXPECT_EQ(frame->GetPhonePromptWnd()->GetTitle(), "开启成功");
+    EXPECT_EQ(frame->GetPhonePromptWnd()->GetKind(), CPromptInfoWnd::KIND_INFO);
+    Command(frame, ID_DEVICE_DISCONNECT);
+
+    // F4 needs an account to receive for; new messages reach the frame's modules.
+    _CSender account("小王");
+    EXPECT_FALSE(Update(frame, ID_RECEIVE_SMS).enabled);
+    app->GetCommHost().SetActiveSender(&account);
+    EXPECT_TRUE(Update(frame, ID_RECEIVE_SMS).enabled);
+    senders.m_bFiles = TRUE;
+    EXPECT_EQ(1, device.DeliverIncomingSms(nullptr, &account));
+    EXPECT_EQ(frame->GetNewMessageCount(), 1);
+
+    // No close while a send run goes on; afterwards the held message is kept for the next start.
+    device.SetSender(&account);
+    ASSERT_TRUE(device.BeginSend());
+    EXPECT_FALSE(Exit(*app));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, "正在收发短信，请稍后再尝试关闭！");
+    device.EndSend();
+    app->GetCommHost().SetActiveSender(nullptr);
+    ASSERT_TRUE(Exit(*app));
+    CCommDevice after;
+    EXPECT_EQ(1, after.LoadIncomingSms());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "platform/gui/Resource.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/OptionPages.h"
+#include "ui/KovListBox.h"
 #include "shell/SheetOption.h"
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
@@ -148,6 +149,7 @@ TEST_F(OptionSheetTest, ListsItsEightPagesAndNamesTheChosenOne) {
         list->GetText(i, text);
         EXPECT_STREQ(captions[i], text);
         EXPECT_EQ(i, Page(i).GetPageId());
+        EXPECT_EQ(i, static_cast<CKovListBox*>(list)->GetItemImage(i)) << "the page's picture";
     }
     EXPECT_TRUE(Page(7).IsKindOf(RUNTIME_CLASS(CPageOptionProxy)));
     // Every picture of the image table is one of ours.

@@ -16,7 +16,8 @@ import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from artwork import BLACK, CLEAR, RED, ROOT, WHITE, Canvas, write_cursor  # noqa: E402
+from artwork import (BLACK, CLEAR, RED, WHITE, Canvas, write_cursor,  # noqa: E402
+                     write_or_check)
 
 INK = (40, 48, 72, 255)
 PAPER = (250, 250, 244, 255)
@@ -539,25 +540,7 @@ def main():
     if args.rc:
         print("\n".join(rc_lines()))
         return 0
-    stale = []
-    for path, make in artwork():
-        data = make()
-        full = os.path.join(ROOT, path)
-        if args.check:
-            try:
-                with open(full, "rb") as f:
-                    if f.read() != data:
-                        stale.append(path)
-            except OSError:
-                stale.append(path)
-            continue
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-    if stale:
-        print("out of date:", " ".join(stale), file=sys.stderr)
-        return 1
-    return 0
+    return write_or_check(artwork(), args.check)
 
 
 if __name__ == "__main__":

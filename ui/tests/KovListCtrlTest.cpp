@@ -424,7 +424,6 @@ TEST_F(KovListCtrlTest, DraggingABlockMovesItAndRefusesDropsInsideIt) {
 
 TEST_F(KovListCtrlTest, WithoutTheDragOptionNothingIsDropped) {
     list->ModifyOptions(CKovListCtrl::OPTION_DRAG_ROWS, 0);
-    EXPECT_EQ(list->GetOptions(), 0u);
     list->SetFocus();
     Select({3});
     BeginDrag(3);
@@ -459,8 +458,15 @@ TEST_F(KovListCtrlTest, OwnerDrawnRowsShowTheirState) {
     list->GetItemRect(1, &r1, LVIR_BOUNDS);
     list->GetItemRect(2, &r2, LVIR_BOUNDS);
     EXPECT_EQ(r0.Height(), 36);
+    CRect r3;
+    list->GetItemRect(3, &r3, LVIR_BOUNDS);
     list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     list->SetHotItem(1);
+    dlg->ShowWindow(SW_SHOW);
+    list->SetFocus();
+    Pump();
+    ASSERT_EQ(CWnd::GetFocus(), list.get());
+    list->SetItemState(3, LVIS_FOCUSED, LVIS_FOCUSED);
     QImage img = Render();
     auto at = [&](int x, int y) { return QColor(img.pixel(x, y)); };
     COLORREF hl = GetSysColor(COLOR_HIGHLIGHT);
@@ -471,6 +477,9 @@ TEST_F(KovListCtrlTest, OwnerDrawnRowsShowTheirState) {
     // The line under each row.
     EXPECT_EQ(at(r2.right - 5, r2.bottom - 2), QColor(100, 100, 100));
     EXPECT_EQ(at(r2.right - 5, r2.bottom - 3), QColor(255, 255, 255));
+    // The focused row's dotted frame.
+    EXPECT_EQ(at(r3.left, r3.top), QColor(0, 0, 0));
+    EXPECT_EQ(at(r3.left + 1, r3.top), QColor(255, 255, 255));
 
     // A height given later still holds.
     list->SetRowHeight(50);
@@ -489,11 +498,11 @@ TEST_F(KovListCtrlTest, ScreenshotOfTheOwnerDrawnRows) {
     list->SetItemText(3, 0,
                       "赵六：北京市海淀区中关村大街一号，电话与传真号码都写在备注里，请注意查收");
     list->SetItemText(5, 0, "孙八（已调往上海分公司）");
+    dlg->ShowWindow(SW_SHOW);
     list->SetFocus();
     list->SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     list->SetItemState(4, LVIS_SELECTED, LVIS_SELECTED);
     list->SetHotItem(1);
-    dlg->ShowWindow(SW_SHOW);
     Pump();
     EXPECT_TRUE(dlg->SaveScreenshot(ScreenPath("kov-list-rows").c_str()));
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <set>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -612,15 +613,21 @@ public:
         EXPECT_EQ(dis->CtlType, (UINT)ODT_LISTVIEW);
         EXPECT_EQ(dis->itemData, (ULONG_PTR)(dis->itemID + 50));
     }
+    // Six rows in one column, each with its index + 50 as data.
+    bool Make(CWnd* parent) {
+        if (!Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED, CRect(0, 0, 300, 200),
+                    parent, 12))
+            return false;
+        InsertColumn(0, "名称", LVCFMT_LEFT, 200);
+        for (int i = 0; i < 6; ++i)
+            InsertItem(LVIF_TEXT | LVIF_PARAM, i, "行", 0, 0, 0, 50 + i);
+        return true;
+    }
 };
 
 TEST_F(ListCtrlTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheControl) {
     OwnerRows rows;
-    ASSERT_TRUE(rows.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED,
-                            CRect(0, 0, 300, 200), &parent, 12));
-    rows.InsertColumn(0, "名称", LVCFMT_LEFT, 200);
-    for (int i = 0; i < 6; ++i)
-        rows.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "行", 0, 0, 0, 50 + i);
+    ASSERT_TRUE(rows.Make(&parent));
     rows.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
     CRect r;
     rows.GetItemRect(1, &r, LVIR_BOUNDS);
@@ -637,6 +644,21 @@ TEST_F(ListCtrlTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheControl) {
     EXPECT_EQ(rows.drawn[1].second, r);
     EXPECT_EQ(QColor(img.pixel(r.left + 5, r.top + 5)), QColor(0, 0, 255));
     EXPECT_EQ(QColor(img.pixel(r.left + 5, r.bottom + 5)), QColor(0, 255, 0));
+}
+
+TEST_F(ListCtrlTest, TheHotRowFollowsThePointerAndGoesWhenItLeaves) {
+    OwnerRows rows;
+    ASSERT_TRUE(rows.Make(&parent));
+    CRect r;
+    rows.GetItemRect(1, &r, LVIR_BOUNDS);
+    QPointF at(r.left + 5, r.CenterPoint().y);
+    QMouseEvent move(QEvent::MouseMove, at, rows.GetWidget()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rows.GetWidget(), &move);
+    EXPECT_EQ(rows.GetHotItem(), 1);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(rows.GetWidget(), &leave);
+    EXPECT_EQ(rows.GetHotItem(), -1);
 }
 
 TEST_F(ListCtrlTest, BackgroundColourImageAndGridLines) {
