@@ -25,6 +25,14 @@ namespace {
 constexpr int kWideMaxDefault = 70;
 constexpr int kAnsiMaxDefault = 160;
 
+// The phone's settings in the profile (the section also names the device of each port).
+constexpr const char* kPhoneSection = COMM_PORT_PROFILE_SECTION;
+constexpr const char* kPhonePort = "Port";
+constexpr const char* kPhoneBaud = "BaudRate";
+constexpr const char* kPhoneCentre = "ServiceCentre";
+constexpr const char* kPhoneAutoConnect = "AutoConnect";
+constexpr const char* kPhoneAutoCentre = "AutoGetServiceCentre";
+
 // Every stored field of a message, one after another: what tells the store's messages apart.
 std::string StoredKey(const _CSms& sms) {
     std::string key;
@@ -171,9 +179,13 @@ CString StripCountryCode(const CString& number) {
     return number;
 }
 
-CCommDevice::CCommDevice() = default;
+CCommDevice::CCommDevice() : m_pAgent(std::make_unique<CMobileAgent>()) {
+    m_pAgent->SetListener(this);
+}
 
 CCommDevice::~CCommDevice() {
+    // The port's thread ends before anything it could call goes.
+    m_pAgent->Close();
     if (m_pProgress) {
         CISendProgress* progress = m_pProgress;
         m_pProgress = nullptr;
@@ -209,6 +221,11 @@ void CCommDevice::EndSend() {
     m_pSender = nullptr;
     if (m_pProgress)
         m_pProgress->SetFinished();
+    // A message the phone stored during the run is taken now.
+    if (m_bPhoneReceivePending && !m_bReceiving) {
+        m_bPhoneReceivePending = FALSE;
+        ReceiveSms(nullptr);
+    }
 }
 
 void CCommDevice::SetProgressTotal(int n) {
@@ -246,6 +263,9 @@ int CCommDevice::SendSms(_CSms** ppSms) {
     _CSms* sms = m_pCurrentSms;
     int wideMax = 0, ansiMax = 0;
     GetSmsMaxSizes(wideMax, ansiMax);
+    // The phone sends every part as UCS-2, where 70 characters fill a message.
+    if (IsPhoneOpen())
+        ansiMax = wideMax;
     const std::vector<CString> parts =
         SplitSmsContent(sms->m_strContent, sms->m_nKind, wideMax, ansiMax);
     if (!sms->m_bBatch)
@@ -394,9 +414,11 @@ int CCommDevice::SendPart(const CString& content, const CString& number) {
     }
 
     m_strFilteredWord.Empty();
-    const int illegal = FindFilteredWord(content, m_strFilteredWord);
     int result = SMS_RESULT_NOT_TRIED;
-    if (m_pSender) {
+    if (IsPhoneOpen()) {
+        result = AgentSend(content, number);
+    } else if (m_pSender) {
+        const int illegal = FindFilteredWord(content, m_strFilteredWord);
         GatewayPump pump;
         if (m_pProgress)
             pump = [this] {
@@ -534,8 +556,42 @@ void CCommDevice::ReceiveSms(_CSender* pAccount) {
     if (!pAccount || !m_pHost)
         return;
     m_bReceiving = TRUE;
-    m_pHost->RunReceiveDialog(*this, *pAccount);
+    if (IsPhoneOpen()) {
+        // Messages the phone stores meanwhile are taken in the same receive (a few rounds at
+        // most; later ones wait on the phone for the next).
+        for (int round = 0; round < 4; ++round) {
+            m_bPhoneReceivePending = FALSE;
+            ReceiveFromPhone(*pAccount);
+            if (!m_bPhoneReceivePending || !IsPhoneOpen())
+                break;
+        }
+    } else {
+        m_pHost->RunReceiveDialog(*this, *pAccount);
+    }
     m_bReceiving = FALSE;
+}
+
+void CCommDevice::ReceiveFromPhone(_CSender& account) {
+    std::vector<MOBILE_SMS> list;
+    m_pAgent->ListMessages(4, list);
+    // A phone marks what it lists as read: an account that keeps the phone's copies takes only
+    // the messages not listed before, so none is filed twice.
+    const BOOL keep = account.GetRecord().m_receive.m_bKeepServerCopy;
+    int taken = 0;
+    for (const MOBILE_SMS& message : list) {
+        if (keep && message.status != 0)
+            continue;
+        m_holdingBox.AddSms(MakeSmsFromPhone(message));
+        ++taken;
+    }
+    if (taken == 0)
+        return;
+    BOOL stored = FALSE;
+    HandOver(&account, &stored);
+    // Only the listed ones (read by now) leave the phone, and only once they are on disk: a
+    // message that came after the list is unread and stays.
+    if (stored && !keep && IsPhoneOpen())
+        m_pAgent->DeleteMessages(1);
 }
 
 int CCommDevice::FetchIncomingSms(_CSender& account, int& nReceived, const GatewayPump& pump) {
@@ -555,8 +611,14 @@ int CCommDevice::FetchIncomingSms(_CSender& account, int& nReceived, const Gatew
 LRESULT CCommDevice::DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) {
     if (pSms)
         m_holdingBox.AddSms(pSms);
+    return HandOver(pAccount, nullptr);
+}
+
+LRESULT CCommDevice::HandOver(_CSender* pAccount, BOOL* pStored) {
     // On disk before anyone is told: a crash from here on finds them again at the next start.
-    SaveIncomingSms();
+    const BOOL stored = SaveIncomingSms();
+    if (pStored)
+        *pStored = stored;
 
     std::vector<std::pair<_CSms*, std::unique_ptr<_CSms>>> before;
     for (POSITION pos = m_holdingBox.GetFirstSmsPosition(); pos;) {
@@ -601,6 +663,14 @@ _CSms* CCommDevice::MakeSmsFromPhone(const MOBILE_SMS& message) {
         stamp = CTime(m.year, m.month, m.day, m.hour, m.minute, m.second);
     sms->SetTime(stamp);
     return sms;
+}
+
+void CCommDevice::OnNewSmsStored() {
+    if (m_bSending || m_bReceiving) {
+        m_bPhoneReceivePending = TRUE;
+        return;
+    }
+    ReceiveSms(nullptr);
 }
 
 void CCommDevice::OnNewSms(const MOBILE_SMS& message) {
@@ -726,6 +796,87 @@ BOOL CCommDevice::DeleteIncomingFile() {
 }
 
 BOOL CCommDevice::CanClose(CString& strText) const {
+    if (m_pAgent->IsOpen() && m_pAgent->IsBusy()) {
+        strText = "移动设备正在通信，请稍后再尝试关闭！";
+        return FALSE;
+    }
     strText.Empty();
     return TRUE;
+}
+
+// ---- The phone link --------------------------------------------------------------------------
+
+int CCommDevice::AgentSend(const CString& content, const CString& number) {
+    // The progress window's Cancel stays alive while the phone takes the part.
+    if (m_pProgress)
+        m_pAgent->SetWaitPump([this] {
+            if (m_pProgress)
+                m_pProgress->PumpMessages();
+        });
+    const BOOL sent = m_pAgent->SendPduAndWait(content, number, PDU_DCS_UCS2);
+    m_pAgent->SetWaitPump(m_agentPump);
+    if (sent)
+        return SMS_RESULT_OK;
+    // The phone's last line is its verdict ("+CMS ERROR: 500"); lines before it are not.
+    CString response = m_pAgent->GetResponse();
+    response.Replace("\r", "\n");
+    response.TrimRight('\n');
+    const int lastBreak = response.ReverseFind('\n');
+    if (lastBreak >= 0)
+        response = response.Mid(lastBreak + 1);
+    response.Trim();
+    if (response.IsEmpty())
+        response = IsPhoneOpen() ? "无回应" : "移动设备已断开";
+    m_strResultText.Format("出错!(%s)", response.GetString());
+    return SMS_RESULT_PHONE_ERROR;
+}
+
+void CCommDevice::SetAgentWaitPump(std::function<void()> pump) {
+    m_agentPump = std::move(pump);
+    m_pAgent->SetWaitPump(m_agentPump);
+}
+
+void CCommDevice::ServicePhone(DWORD ms) {
+    // A running command takes the phone's lines itself.
+    if (m_pAgent->IsBusy())
+        return;
+    m_pAgent->ProcessPortMessages(ms);
+}
+
+BOOL CCommDevice::InitAgent() {
+    CProfileStore profile;
+    CMobileAgent& agent = *m_pAgent;
+    UINT port = profile.GetProfileInt(kPhoneSection, kPhonePort, 1);
+    agent.SetComPort(port >= 1 && port <= 9 ? port : 1);
+    UINT baud = profile.GetProfileInt(kPhoneSection, kPhoneBaud, 9600);
+    agent.SetBaudRate(baud > 0 ? baud : 9600);
+    agent.SetServiceCentre(profile.GetProfileString(kPhoneSection, kPhoneCentre, ""));
+    agent.SetAutoConnect(profile.GetProfileInt(kPhoneSection, kPhoneAutoConnect, 0) != 0);
+    agent.SetAutoGetServiceCentre(profile.GetProfileInt(kPhoneSection, kPhoneAutoCentre, 1) != 0);
+    if (!agent.GetAutoConnect() || agent.IsOpen())
+        return agent.IsOpen();
+    if (!agent.Reconnect())
+        return FALSE;
+    agent.Setup();
+    CString centre;
+    if (agent.GetAutoGetServiceCentre() && agent.QueryServiceCentre(centre))
+        agent.SetServiceCentre(centre);
+    ServicePhone();
+    return agent.IsOpen();
+}
+
+void CCommDevice::SaveAgentSettings() const {
+    CProfileStore profile;
+    const CMobileAgent& agent = *m_pAgent;
+    profile.WriteProfileInt(kPhoneSection, kPhonePort, (int)agent.GetComPort());
+    profile.WriteProfileInt(kPhoneSection, kPhoneBaud, (int)agent.GetBaudRate());
+    profile.WriteProfileString(kPhoneSection, kPhoneCentre, agent.GetServiceCentre());
+    profile.WriteProfileInt(kPhoneSection, kPhoneAutoConnect, agent.GetAutoConnect() ? 1 : 0);
+    profile.WriteProfileInt(kPhoneSection, kPhoneAutoCentre,
+                            agent.GetAutoGetServiceCentre() ? 1 : 0);
+}
+
+void CCommDevice::ShutdownAgent() {
+    SaveAgentSettings();
+    m_pAgent->Close();
 }

@@ -5,12 +5,18 @@
 // stops the whole run on a fatal result. It receives through the gateway into a holding box and
 // hands new messages to the main window.
 //
+// It owns the phone link, closed until the user (or the start-up, when the profile asks for it)
+// connects a phone. While the phone is open every mobile message goes through it, in parts of at
+// most 70 characters sent as UCS-2, and receiving lists the phone's messages instead of asking
+// the gateway; the phone's messages are deleted only once they are stored on disk.
+//
 // Received messages are never lost: the holding box is written to "Sms\incoming.dat" whenever
 // messages enter it, before the main window is told, and a message the main window took stays in
 // that file until the sender file that took it has been saved. Two running copies update the
 // file under a lock and merge their messages into it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -151,8 +157,31 @@ public:
     BOOL DeleteIncomingFile();
     static CString GetIncomingFilePath();
 
-    // Nothing keeps the program from closing: the phone link is not part of this program.
+    // FALSE, with the text to show, while the phone is open and a command runs.
     BOOL CanClose(CString& strText) const;
+
+    // ---- The phone link.
+    CMobileAgent* GetMobileAgent() const { return m_pAgent.get(); }
+    BOOL IsPhoneOpen() const { return m_pAgent->IsOpen(); }
+    // Reads the phone's settings from the profile and, when they ask for it, connects: probe,
+    // set-up and (when asked) the service centre. TRUE when the phone is open afterwards.
+    BOOL InitAgent();
+    // Keeps the phone's settings in the profile and closes the link.
+    void ShutdownAgent();
+    // Writes the phone's port, rate, service centre and set-up flags to the profile.
+    void SaveAgentSettings() const;
+    // Called on the port's thread when the phone has sent something; must return at once (the
+    // program posts itself a call of ServicePhone).
+    void SetAgentNotify(std::function<void()> notify) { m_pAgent->SetNotify(std::move(notify)); }
+    // Served while a command waits for the phone (outside a send run, whose progress window is
+    // served instead).
+    void SetAgentWaitPump(std::function<void()> pump);
+    // On the owner's thread: handles what the phone sent between commands (calls ringing, new
+    // messages), waiting up to ms milliseconds for it. Nothing while a command runs.
+    void ServicePhone(DWORD ms = 0);
+    // The phone stored a new message: it is received for the active account (once the send run
+    // or receive under way has ended).
+    void OnNewSmsStored() override;
 
 protected:
     // One part to one number through the gateway (limits, word lists, post).
@@ -163,6 +192,14 @@ protected:
 
 private:
     int SendToRecipient(const std::vector<CString>& parts, const CString* pEntry);
+    // One part to one number through the phone, as UCS-2.
+    int AgentSend(const CString& content, const CString& number);
+    // Takes the phone's received messages for the account, stores and hands them on, then
+    // deletes them from the phone (unless the account keeps them there).
+    void ReceiveFromPhone(_CSender& account);
+    // Stores the holding box and hands it to the main window; pStored tells whether the store
+    // was written.
+    LRESULT HandOver(_CSender* pAccount, BOOL* pStored);
     // Two messages for a recipient who got some of the parts: the sent ones, the others.
     void SplitPartlySent(const std::vector<CString>& parts, size_t nSent, const CString& recipient);
 
@@ -188,6 +225,10 @@ private:
     std::map<CString, __time64_t> m_dayLimits;
     CString m_strResultText;
     BOOL m_bReceiving = FALSE;
+    // The phone reported a stored message while a run or a receive went on.
+    BOOL m_bPhoneReceivePending = FALSE;
+    std::unique_ptr<CMobileAgent> m_pAgent;
+    std::function<void()> m_agentPump;
 
     // Copies of the messages the main window filed, by the account they went to, kept in the
     // store until that account's file is saved.

@@ -78,6 +78,11 @@ void CMobileAgent::WaitFor(int kind) {
         if (m_pump)
             m_pump();
     }
+    // What came after the reply is taken now: the port tells of new messages only when none
+    // wait, so lines left in the queue would otherwise sit there unseen.
+    SERIALMSG rest;
+    while (!m_commandBusy && PeekMessage(rest))
+        HandleMessage(rest);
     DeliverPendingStored();
 }
 
@@ -85,7 +90,8 @@ void CMobileAgent::ProcessPortMessages(DWORD ms) {
     SERIALMSG msg;
     if (GetMessage(msg, ms)) {
         HandleMessage(msg);
-        while (PeekMessage(msg))
+        // The rest of a line that has begun is waited for as long as the first byte was.
+        while (GetMessage(msg, m_line.empty() && !m_pduFollows ? 0 : ms))
             HandleMessage(msg);
     }
     if (!m_commandBusy)

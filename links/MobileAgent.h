@@ -76,6 +76,7 @@ public:
     void SetIndicator(CICommunicationsDeviceIndicator* p) { m_pIndicator = p; }
     // Called while a command waits, so that the owner's windows stay alive.
     void SetWaitPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    const std::function<void()>& GetWaitPump() const { return m_pump; }
 
     UINT GetComPort() const { return m_comPort; }
     void SetComPort(UINT n) { m_comPort = n; }
@@ -131,7 +132,8 @@ public:
     // Stops the port; no command runs afterwards.
     void Close();
 
-    // Handles what the port has queued, waiting up to ms milliseconds for the first message.
+    // Handles what the port has queued, waiting up to ms milliseconds for the first message (and
+    // as long again for the rest of a line that has begun).
     void ProcessPortMessages(DWORD ms = 0);
 
 private:

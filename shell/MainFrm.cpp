@@ -1,5 +1,9 @@
 #include "shell/MainFrm.h"
 
+#include "links/ui/DlgMEIncomingCallRecords.h"
+#include "links/ui/DlgSetMobileEquipment.h"
+#include "links/ui/MEIndicatorWnd.h"
+
 #include "platform/gui/Accel.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
@@ -9,6 +13,7 @@
 #include "res/mainframe.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SheetOption.h"
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
@@ -86,6 +91,7 @@ const UINT CMainFrame::kToolBarLayout[37] = {
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
 ON_WM_CREATE()
+ON_COMMAND(ID_OPTIONS, &CMainFrame::OnOptions)
 ON_WM_CLOSE()
 ON_WM_DESTROY()
 ON_WM_SYSCOMMAND()
@@ -117,7 +123,14 @@ ON_UPDATE_COMMAND_UI(ID_ALL_SUBNODES, &CMainFrame::OnUpdateUnchecked)
 ON_UPDATE_COMMAND_UI(ID_MODE_ADDRESSBOOK, &CMainFrame::OnUpdateUnchecked)
 ON_UPDATE_COMMAND_UI(ID_MODE_SMS, &CMainFrame::OnUpdateUnchecked)
 ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_SMALLICON, ID_VIEW_DETAILS, &CMainFrame::OnUpdateUnchecked)
-ON_UPDATE_COMMAND_UI(ID_RECEIVE_SMS, &CMainFrame::OnUpdateDisabled)
+ON_COMMAND(ID_RECEIVE_SMS, &CMainFrame::OnReceiveSms)
+ON_UPDATE_COMMAND_UI(ID_RECEIVE_SMS, &CMainFrame::OnUpdateReceiveSms)
+ON_COMMAND(ID_DEVICE_SETUP, &CMainFrame::OnDeviceSetup)
+ON_COMMAND(ID_DEVICE_CONNECT, &CMainFrame::OnDeviceConnect)
+ON_COMMAND(ID_DEVICE_DISCONNECT, &CMainFrame::OnDeviceDisconnect)
+ON_COMMAND(ID_CALL_RECORDS, &CMainFrame::OnCallRecords)
+ON_UPDATE_COMMAND_UI(ID_DEVICE_CONNECT, &CMainFrame::OnUpdateDeviceConnect)
+ON_UPDATE_COMMAND_UI(ID_DEVICE_DISCONNECT, &CMainFrame::OnUpdateDeviceDisconnect)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, &CMainFrame::OnUpdateDisabled)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CMainFrame::OnUpdateDisabled)
 ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_SETUP, &CMainFrame::OnUpdatePrintSetup)
@@ -145,6 +158,14 @@ CMainFrame::~CMainFrame() {
             m_pPromptWnd->DestroyWindow();
         m_pPromptWnd = nullptr;
     }
+    if (m_pPhonePrompt) {
+        m_pPhonePrompt->SetListener(nullptr);
+        if (m_pPhonePrompt->GetSafeHwnd())
+            m_pPhonePrompt->DestroyWindow();
+        m_pPhonePrompt = nullptr;
+    }
+    delete m_pIndicator;
+    m_pIndicator = nullptr;
 }
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
@@ -198,7 +219,32 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     m_wndToolBar.GetToolBarCtrl().SetExtendedStyle(TBSTYLE_EX_DRAWDDARROWS);
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     RecalcLayout();
+
+    // The phone's state sits in the status bar's device pane.
+    m_pIndicator = new CMEIndicatorWnd;
+    CRect pane;
+    m_wndStatusBar.GetItemRect(1, &pane);
+    if (m_pIndicator->Create(&m_wndStatusBar, pane, ID_INDICATOR_DEVICE)) {
+        if (CSmsApp* app = AfxGetSmsApp()) {
+            CMobileAgent* agent = app->GetCommDevice().GetMobileAgent();
+            agent->SetIndicator(m_pIndicator);
+            if (agent->IsOpen())
+                m_pIndicator->ShowConnected();
+        }
+    } else {
+        delete m_pIndicator;
+        m_pIndicator = nullptr;
+    }
     return 0;
+}
+
+void CMainFrame::PlaceDeviceIndicator() {
+    if (!m_pIndicator || !m_pIndicator->GetSafeHwnd() || !m_wndStatusBar.GetSafeHwnd())
+        return;
+    CRect pane;
+    m_wndStatusBar.GetItemRect(1, &pane);
+    pane.DeflateRect(1, 1);
+    m_pIndicator->MoveWindow(&pane);
 }
 
 BOOL CMainFrame::CreateToolBar() {
@@ -290,6 +336,9 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
         m_pTrayIcon->Show(TRUE);
 
     m_bNavigationReady = TRUE;
+    // Messages received before the last close wait in the holding box again.
+    if (CSmsApp* app = AfxGetSmsApp())
+        app->GetCommDevice().LoadIncomingSms();
     return TRUE;
 }
 
@@ -487,6 +536,11 @@ void CMainFrame::OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult) {
     CRect rc(tb->rcButton);
     m_wndToolBar.ClientToScreen(&rc);
     ShowPopupMenu(kModeMenu, kModeSubMenu, CPoint(rc.left, rc.bottom), TPM_LEFTALIGN, this, &rc);
+}
+
+void CMainFrame::OnOptions() {
+    CSheetOption sheet(this);
+    sheet.DoModal();
 }
 
 void CMainFrame::OnHelp() {
@@ -704,6 +758,7 @@ void CMainFrame::SaveWindowRect() {
 
 void CMainFrame::OnSize(UINT nType, int cx, int cy) {
     CMDIFrameWnd::OnSize(nType, cx, cy);
+    PlaceDeviceIndicator();
     if (m_wndSplitter.GetSafeHwnd())
         m_wndSplitter.RecalcLayout();
     if (cx > 0 && cy > 0)
@@ -757,6 +812,9 @@ void CMainFrame::OnClose() {
             return;
     for (CShellModule* module : AfxGetShellModules())
         module->BeforeCloseFiles(this);
+    // Received messages not yet filed go to the store before the files close.
+    if (app)
+        app->GetCommDevice().SaveIncomingSms();
     // The trees close their files in this order; a cancel stops the close there.
     for (int folder : {(int)FolderAddressBook, (int)FolderSms, (int)FolderNotes,
                        (int)FolderCalendar, (int)FolderInfo, -1})
@@ -774,6 +832,9 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::OnDestroy() {
+    if (CSmsApp* app = AfxGetSmsApp())
+        if (app->GetCommDevice().GetMobileAgent())
+            app->GetCommDevice().GetMobileAgent()->SetIndicator(nullptr);
     if (m_pTrayIcon)
         m_pTrayIcon->Show(FALSE);
     if (m_pMinimizeWatcher) {
@@ -788,4 +849,88 @@ void CMainFrame::OnDestroy() {
     // The program ends with its main window.
     if (CSmsApp* smsApp = AfxGetSmsApp(); main && smsApp)
         smsApp->OnMainWindowGone();
+}
+
+// ---- Short messages and the phone -----------------------------------------------------------
+
+void CMainFrame::OnReceiveSms() {
+    if (CSmsApp* app = AfxGetSmsApp())
+        app->GetCommDevice().ReceiveSms(nullptr);
+}
+
+void CMainFrame::OnUpdateReceiveSms(CCmdUI* pCmdUI) {
+    CSmsApp* app = AfxGetSmsApp();
+    pCmdUI->Enable(app && app->GetCommHost().GetActiveSender() &&
+                   !app->GetCommDevice().IsReceiving());
+}
+
+void CMainFrame::ShowPhonePrompt(const CString& title, const CString& text, int kind, UINT ms) {
+    if (!m_pPhonePrompt) {
+        m_pPhonePrompt = new CPromptInfoWnd;
+        m_pPhonePrompt->SetListener(&m_phonePromptListener);
+        if (!m_pPhonePrompt->Create()) {
+            delete m_pPhonePrompt;
+            m_pPhonePrompt = nullptr;
+            AfxMessageBox(text, MB_OK | (kind == CPromptInfoWnd::KIND_ERROR ? MB_ICONSTOP
+                                         : kind == CPromptInfoWnd::KIND_WARNING
+                                             ? MB_ICONEXCLAMATION
+                                             : MB_ICONINFORMATION));
+            return;
+        }
+    }
+    m_pPhonePrompt->SetTitle(title, kind);
+    m_pPhonePrompt->SetText(text);
+    m_pPhonePrompt->SetHoldTime(ms);
+    m_pPhonePrompt->ShowPrompt();
+}
+
+void CMainFrame::OnDeviceSetup() {
+    CSmsApp* app = AfxGetSmsApp();
+    if (!app)
+        return;
+    CDlgSetMobileEquipment dlg(app->GetCommDevice().GetMobileAgent(), this);
+    dlg.SetPrompt([this](const CString& title, const CString& text, int kind, UINT ms) {
+        ShowPhonePrompt(title, text, kind, ms);
+    });
+    if (dlg.DoModal() == IDOK)
+        app->GetCommDevice().SaveAgentSettings();
+}
+
+void CMainFrame::OnDeviceConnect() {
+    CSmsApp* app = AfxGetSmsApp();
+    if (!app)
+        return;
+    CMobileAgent& agent = *app->GetCommDevice().GetMobileAgent();
+    if (agent.IsOpen())
+        return;
+    PHONE_CONNECT_OUTCOME outcome;
+    {
+        CWaitCursor wait;
+        outcome = ConnectPhone(agent, agent.GetComPort(), agent.GetBaudRate(),
+                               agent.GetAutoGetServiceCentre());
+    }
+    if (outcome.open && !outcome.serviceCentre.IsEmpty())
+        agent.SetServiceCentre(outcome.serviceCentre);
+    ShowPhonePrompt(outcome.title, outcome.text, outcome.kind, PHONE_PROMPT_MS);
+}
+
+void CMainFrame::OnDeviceDisconnect() {
+    if (CSmsApp* app = AfxGetSmsApp())
+        app->GetCommDevice().GetMobileAgent()->Close();
+}
+
+void CMainFrame::OnCallRecords() {
+    CSmsApp* app = AfxGetSmsApp();
+    CDlgMEIncomingCallRecords dlg(app ? app->GetCommDevice().GetMobileAgent() : nullptr, this);
+    dlg.DoModal();
+}
+
+void CMainFrame::OnUpdateDeviceConnect(CCmdUI* pCmdUI) {
+    CSmsApp* app = AfxGetSmsApp();
+    pCmdUI->Enable(app && !app->GetCommDevice().IsPhoneOpen());
+}
+
+void CMainFrame::OnUpdateDeviceDisconnect(CCmdUI* pCmdUI) {
+    CSmsApp* app = AfxGetSmsApp();
+    pCmdUI->Enable(app && app->GetCommDevice().IsPhoneOpen());
 }

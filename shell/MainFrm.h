@@ -13,6 +13,7 @@
 #include "ui/PaneHosts.h"
 #include "ui/SplitterWndEx.h"
 
+class CMEIndicatorWnd;
 class COutbarWnd;
 class CRightPaneFrame;
 class CSysTrayIcon;
@@ -68,6 +69,11 @@ public:
     int GetLastSizeCmd() const { return m_nLastSizeCmd; }
     int GetNewMessageCount() const { return m_nNewMessages; }
     CPromptInfoWnd* GetPromptWnd() const { return m_pPromptWnd; }
+    // The phone's indicator in the status bar (null before the window is made).
+    CMEIndicatorWnd* GetDeviceIndicator() const { return m_pIndicator; }
+    // Shows the outcome of a phone command in a slide-in notice of its own.
+    void ShowPhonePrompt(const CString& title, const CString& text, int kind, UINT ms);
+    CPromptInfoWnd* GetPhonePromptWnd() const { return m_pPhonePrompt; }
 
     // Shows the window in the size state kept in the options, at the kept rectangle.
     void ShowInSavedState();
@@ -114,7 +120,17 @@ protected:
     void OnUpdateDisabled(CCmdUI* pCmdUI);
     void OnUpdatePrintSetup(CCmdUI* pCmdUI);
     void OnHelp();
+    void OnOptions();
     void OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnReceiveSms();
+    void OnUpdateReceiveSms(CCmdUI* pCmdUI);
+    void OnDeviceSetup();
+    void OnDeviceConnect();
+    void OnDeviceDisconnect();
+    void OnCallRecords();
+    void OnUpdateDeviceConnect(CCmdUI* pCmdUI);
+    void OnUpdateDeviceDisconnect(CCmdUI* pCmdUI);
+    void PlaceDeviceIndicator();
 
     BOOL CreateToolBar();
     void OpenPresetFiles();
@@ -140,5 +156,17 @@ protected:
     BOOL m_bKeyConsumed = FALSE;
     BOOL m_bExitRequested = FALSE;
     QObject* m_pMinimizeWatcher = nullptr;
+    CMEIndicatorWnd* m_pIndicator = nullptr;
+    CPromptInfoWnd* m_pPhonePrompt = nullptr;
+    // Forgets the phone's notice when it has gone.
+    class CPhonePromptListener : public CIPromptInfoWndListener {
+    public:
+        explicit CPhonePromptListener(CMainFrame* frame) : m_frame(frame) {}
+        void OnPromptClosed() override { m_frame->m_pPhonePrompt = nullptr; }
+
+    private:
+        CMainFrame* m_frame;
+    };
+    CPhonePromptListener m_phonePromptListener{this};
     DECLARE_MESSAGE_MAP()
 };

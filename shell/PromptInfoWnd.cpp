@@ -118,6 +118,27 @@ void CPromptInfoWnd::OnPaint() {
     // The text block is measured first, then centred in the client area less a margin.
     CRect area(rc);
     area.DeflateRect(5, 5);
+    if (!m_strTitle.IsEmpty()) {
+        static const COLORREF kKindColours[] = {RGB(0, 0, 0), RGB(0, 100, 0), RGB(180, 100, 0),
+                                                RGB(200, 0, 0)};
+        const int kind = m_nKind >= KIND_PLAIN && m_nKind <= KIND_ERROR ? m_nKind : KIND_PLAIN;
+        LOGFONT lf{};
+        if (CFont* gui = dc.GetCurrentFont())
+            gui->GetLogFont(&lf);
+        lf.lfWeight = FW_BOLD;
+        CFont bold;
+        bold.CreateFontIndirect(&lf);
+        CFont* before = dc.SelectObject(&bold);
+        dc.SetTextColor(kKindColours[kind]);
+        CRect title(area);
+        dc.DrawText(m_strTitle, &title, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_CALCRECT);
+        title.left = area.left;
+        title.right = area.right;
+        dc.DrawText(m_strTitle, &title, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER);
+        dc.SelectObject(before);
+        dc.SetTextColor(RGB(0, 0, 0));
+        area.top = title.bottom + 4;
+    }
     CRect block(area);
     dc.DrawText(m_strText, &block, format | DT_CALCRECT);
     block.OffsetRect(area.left + (area.Width() - block.Width()) / 2 - block.left,

@@ -19,6 +19,17 @@ public:
 
     BOOL Create();
     void SetText(LPCTSTR lpszText) { m_strText = lpszText; }
+    // A title drawn bold above the text; its colour tells the kind (KIND_ values).
+    enum { KIND_PLAIN = 0, KIND_INFO = 1, KIND_WARNING = 2, KIND_ERROR = 3 };
+    void SetTitle(LPCTSTR lpszTitle, int nKind) {
+        m_strTitle = lpszTitle;
+        m_nKind = nKind;
+    }
+    // How long the notice stays up before it slides down, in milliseconds.
+    void SetHoldTime(UINT ms) { m_nHoldTime = ms; }
+    const CString& GetTitle() const { return m_strTitle; }
+    int GetKind() const { return m_nKind; }
+    const CString& GetText() const { return m_strText; }
     void SetListener(CIPromptInfoWndListener* listener) { m_pListener = listener; }
     void ShowPrompt();
 
@@ -46,6 +57,8 @@ private:
     int m_nCurLeft = 0;
     int m_nCurTop = 0;
     CString m_strText;
+    CString m_strTitle;
+    int m_nKind = KIND_PLAIN;
     COLORREF m_crGradient = RGB(50, 50, 255);
     int m_nWidth = 169;
     int m_nHeight = 122;

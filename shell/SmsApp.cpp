@@ -1,6 +1,9 @@
 #include "shell/SmsApp.h"
 
+#include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
+#include "links/ui/DlgCheckVersion.h"
+#include "links/ui/DialogPump.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
 #include "platform/gui/Clipboard.h"
@@ -21,6 +24,7 @@
 #include "ui/KovMenu.h"
 
 #include <QImage>
+#include <QTimer>
 
 UINT g_cfEmbeddedObject = 0;
 UINT g_cfRichTextFormat = 0;
@@ -73,6 +77,7 @@ ON_COMMAND(ID_HOME_PAGE, &CSmsApp::OnHomePage)
 ON_COMMAND(ID_SMS_CENTER, &CSmsApp::OnSmsCenter)
 ON_COMMAND(ID_REGISTER_SMS, &CSmsApp::OnRegisterSms)
 ON_COMMAND(ID_NOTICE_BOARD, &CSmsApp::OnNoticeBoard)
+ON_COMMAND(ID_CHECK_VERSION, &CSmsApp::OnCheckVersion)
 ON_COMMAND_RANGE(ID_RECENT_SENDER_FIRST, ID_RECENT_SENDER_FIRST + 15, &CSmsApp::OnRecentFile)
 ON_COMMAND_RANGE(ID_RECENT_NOTE_FIRST, ID_RECENT_NOTE_FIRST + 15, &CSmsApp::OnRecentFile)
 ON_COMMAND_RANGE(ID_RECENT_SCHEDULE_FIRST, ID_RECENT_SCHEDULE_FIRST + 15, &CSmsApp::OnRecentFile)
@@ -87,9 +92,14 @@ CSmsApp* AfxGetSmsApp() {
     return dynamic_cast<CSmsApp*>(AfxGetApp());
 }
 
-CSmsApp::CSmsApp() : CWinApp("Quillmar") {}
+CSmsApp::CSmsApp() : CWinApp("Quillmar") {
+    SetProgramProxyOptions(&m_options.m_proxy);
+    m_commDevice.SetHost(&m_commHost);
+}
 
 CSmsApp::~CSmsApp() {
+    if (GetProgramProxyOptions() == &m_options.m_proxy)
+        SetProgramProxyOptions(nullptr);
     delete m_pRecentSenderList;
     delete m_pRecentNoteList;
     delete m_pRecentScheduleList;
@@ -125,6 +135,7 @@ BOOL CSmsApp::InitInstance() {
     }
 
     m_options.Load();
+    m_options.m_proxy.ApplyToHttpRequests();
 
     // One copy at a time: a later copy hands its files to the running one, or, started bare
     // while only one copy is allowed, brings the running one forward and ends.
@@ -165,6 +176,14 @@ BOOL CSmsApp::InitInstance() {
         return FALSE;
     }
     m_pMainWnd = m_pMainFrame;
+    m_commHost.SetMainWnd(m_pMainFrame);
+    m_commHost.ConnectPhone(m_commDevice);
+    // While the phone answers a command the main window keeps painting; the program cannot
+    // close meanwhile (CanCloseApplication).
+    m_commDevice.SetAgentWaitPump([] {
+        if (CWnd* main = AfxGetMainWnd())
+            PumpWindowMessages(main);
+    });
     DragAcceptFiles(m_pMainFrame, TRUE);
     EnableShellOpen();
     if (m_options.m_general.m_bAssocFiles)
@@ -182,6 +201,8 @@ BOOL CSmsApp::InitInstance() {
     }
 
     m_pMainFrame->ShowInSavedState();
+    // The phone connects at start when its settings ask for it; the indicator shows the outcome.
+    m_commDevice.InitAgent();
 
     for (const CString& file : m_startFiles)
         OpenDocumentFile(file);
@@ -320,13 +341,39 @@ BOOL CSmsApp::OnIdle(LONG lCount) {
     for (CShellModule* module : AfxGetShellModules())
         if (module->OnIdle(this, lCount))
             more = TRUE;
-    m_bVersionCheckPending = FALSE;
+    IdleVersionCheck();
     return more;
+}
+
+void CSmsApp::IdleVersionCheck() {
+    if (m_bVersionCheckPending) {
+        m_bVersionCheckPending = FALSE;
+        if (!m_pVersionChecker) {
+            m_pVersionChecker = std::make_unique<CAppVersionChecker>();
+            if (!m_pVersionChecker->StartCheck())
+                m_pVersionChecker.reset();
+        }
+    }
+    if (!m_pVersionChecker)
+        return;
+    if (!m_pVersionChecker->IsDone()) {
+        // The worker says nothing when it ends: look again in a moment even if the user does
+        // nothing meanwhile.
+        QTimer::singleShot(100, [] { AfxNoteMessage(WM_NULL); });
+        return;
+    }
+    m_pVersionChecker->DispatchResult();
+    const bool newer = m_pVersionChecker->GetStatus() == CAppVersionChecker::STATUS_NEWER;
+    m_pVersionChecker.reset();
+    if (newer && m_pMainWnd && m_pMainWnd->GetSafeHwnd())
+        m_pMainWnd->SendMessage(WM_COMMAND, ID_CHECK_VERSION, 0);
 }
 
 int CSmsApp::ExitInstance() {
     for (CShellModule* module : AfxGetShellModules())
         module->OnExit(this);
+    m_commDevice.ShutdownAgent();
+    m_commHost.SetMainWnd(nullptr);
     // The options and lists go to the profile in one write of the file.
     CProfileWriteBatch batch;
     m_options.SaveAll();
@@ -361,6 +408,12 @@ void CSmsApp::AddToRecentFileList(LPCTSTR lpszPathName) {
 }
 
 BOOL CSmsApp::CanCloseApplication(CString& reason) {
+    if (!m_commDevice.CanClose(reason))
+        return FALSE;
+    if (m_commDevice.IsSending() || m_commDevice.IsReceiving()) {
+        reason = "正在收发短信，请稍后再尝试关闭！";
+        return FALSE;
+    }
     for (CShellModule* module : AfxGetShellModules())
         if (!module->CanClose(reason))
             return FALSE;
@@ -396,6 +449,11 @@ void CSmsApp::OnSmsCenter() {
 void CSmsApp::OnRegisterSms() {
     ShellExecute(nullptr, "open", GetServiceUrl("/sms/#Register"), nullptr, nullptr,
                  SW_SHOWNORMAL);
+}
+
+void CSmsApp::OnCheckVersion() {
+    CDlgCheckVersion dlg(m_pMainWnd);
+    dlg.DoModal();
 }
 
 void CSmsApp::OnNoticeBoard() {

@@ -3,6 +3,8 @@
 // modules' idle steps, routes the global commands and shuts down in a fixed order.
 #pragma once
 
+#include "links/CommDevice.h"
+#include "links/ui/MainWndCommHost.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/WinApp.h"
 #include "shell/NamedMutex.h"
@@ -11,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CAppVersionChecker;
 class CMainFrame;
 class CRecentFileList;
 class CQuillmarDocManager;
@@ -40,6 +43,9 @@ public:
     void SetStartFiles(const std::vector<CString>& files);
     // Whether the program may close now; a refusal may fill the reason.
     BOOL CanCloseApplication(CString& reason);
+    // The one manager of short messages and phone, and its link to the main window.
+    CCommDevice& GetCommDevice() { return m_commDevice; }
+    CMainWndCommHost& GetCommHost() { return m_commHost; }
     void EnableCommands(BOOL bOn) { m_bCommandsEnabled = bOn; }
     BOOL AreCommandsEnabled() const { return m_bCommandsEnabled; }
 
@@ -52,6 +58,8 @@ public:
     CQuillmarOptions m_options;
     BOOL m_bOpenPresetFiles = TRUE;
     BOOL m_bVersionCheckPending = TRUE;
+    // The silent version check of this run while it is held, else null.
+    CAppVersionChecker* GetVersionChecker() const { return m_pVersionChecker.get(); }
     // Faces and item icons at 32 and 16 pixels; the menu icons.
     CImageList m_imageList32;
     CImageList m_imageList16;
@@ -81,6 +89,9 @@ protected:
     void OnSmsCenter();
     void OnRegisterSms();
     void OnNoticeBoard();
+    void OnCheckVersion();
+    // The silent check: started once, its result taken in on a later idle pass.
+    void IdleVersionCheck();
     void OnRecentFile(UINT nID);
     void OnUpdateRecentFile(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
@@ -90,6 +101,10 @@ protected:
     CMainFrame* m_pMainFrame = nullptr;
     CNamedMutex m_mutex;
     std::vector<CString> m_startFiles;
+    std::unique_ptr<CAppVersionChecker> m_pVersionChecker;
+    // The host outlives the manager, whose phone thread calls through it.
+    CMainWndCommHost m_commHost;
+    CCommDevice m_commDevice;
 };
 
 // The application object when it is a CSmsApp, else null.

@@ -12,12 +12,11 @@
 #include <vector>
 
 #include "links/MobileAgent.h"
+#include "links/tests/support/FakeModem.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/serial/tests/PseudoTerminal.h"
-
-extern char** environ;
 
 using test_serial::ElapsedMs;
 
@@ -27,20 +26,17 @@ const char* U8(const char8_t* s) {
     return reinterpret_cast<const char*>(s);
 }
 
-// Received messages as a phone lists them: centre +8613800100500, sender +8613912345678, time
-// stamp 2026-12-10 14:30:05 +08.
-const std::string kHead = "0891683108100005F0";
-const std::string kFrom = "0D91683119325476F8";
-const std::string kStamp = "62210141035023";
-const std::string kHello = kHead + "04" + kFrom + "0000" + kStamp + "05E8329BFD06";
-const std::string kUcs2 = kHead + "04" + kFrom + "0008" + kStamp + "044F60597D";
+using test_modem::kFrom;
+using test_modem::kHead;
+using test_modem::kHello;
+using test_modem::kStamp;
+using test_modem::kStoredSubmit;
+using test_modem::kUcs2;
 const std::string kUcs2Header = kHead + "44" + kFrom + "0008" + kStamp + "0A0500032A02014F60597D";
 const std::string kSevenBitHeader =
     kHead + "44" + kFrom + "0000" + kStamp + "0F0500032A0201D069101D5D969701";
 const std::string kGsmAlphabet = kHead + "04" + kFrom + "0000" + kStamp + "07E10D4ABC490100";
 const std::string kEightBit = kHead + "04" + kFrom + "0004" + kStamp + "03414243";
-// A message the phone keeps to send: an SMS-SUBMIT, not for the reader.
-const std::string kStoredSubmit = "0891683108100005F011000D91683108108300F00000FF05E8329BFD06";
 
 TEST(SmsDeliverTest, DecodesWhatPhonesHold) {
     struct Case {
@@ -94,46 +90,7 @@ TEST(SmsDeliverTest, DamagedPdusAreReadOnlyWithinTheirBytes) {
     }
 }
 
-// The fake phone of tests/support, on its own pseudo-terminal; ended with the test.
-class FakeModem {
-public:
-    FakeModem(const std::filesystem::path& dir, const std::string& script) {
-        link = (dir / "modem").string();
-        // Debian's interpreter when there is one: a version manager's shim in front of "python3"
-        // costs a large part of a second per start on a busy machine.
-        const char* python =
-            std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-        std::vector<std::string> args = {python, FAKE_MODEM_SCRIPT, link, script};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawnp(&pid, python, nullptr, nullptr, argv.data(), environ) != 0)
-            pid = -1;
-        for (int i = 0; i < 800 && !std::filesystem::exists(link); i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    ~FakeModem() { Kill(); }
-    bool ok() const { return pid > 0 && std::filesystem::exists(link); }
-    void Kill() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            pid = -1;
-        }
-    }
-    std::vector<std::string> Log(const char* kind = "CMD ") const {
-        std::vector<std::string> lines;
-        std::ifstream in(link + ".log");
-        for (std::string l; std::getline(in, l);)
-            if (l.rfind(kind, 0) == 0)
-                lines.push_back(l.substr(strlen(kind)));
-        return lines;
-    }
-
-    std::string link;
-    pid_t pid = -1;
-};
+using test_modem::FakeModem;
 
 class CountingIndicator : public CICommunicationsDeviceIndicator {
 public:

@@ -1,10 +1,28 @@
 #include "links/ui/MainWndCommHost.h"
 
+#include <QMetaObject>
+#include <QObject>
+
 #include "links/ui/DlgReceiveSms.h"
 #include "links/ui/DlgSendSmsProgress.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/sys/Sound.h"
 #include "platform/gui/Wnd.h"
+
+CMainWndCommHost::CMainWndCommHost(CWnd* pMainWnd) : m_pMainWnd(pMainWnd) {}
+
+CMainWndCommHost::~CMainWndCommHost() = default;
+
+void CMainWndCommHost::ConnectPhone(CCommDevice& device) {
+    if (!m_pPhoneTarget)
+        m_pPhoneTarget = std::make_unique<QObject>();
+    QObject* target = m_pPhoneTarget.get();
+    CCommDevice* pDevice = &device;
+    device.SetAgentNotify([target, pDevice] {
+        QMetaObject::invokeMethod(target, [pDevice] { pDevice->ServicePhone(); },
+                                  Qt::QueuedConnection);
+    });
+}
 
 CISendProgress* CMainWndCommHost::CreateSendProgress(CISendProgressOwner* pOwner) {
     auto* dialog = new CDlgSendSmsProgress(pOwner, m_pMainWnd);

@@ -3,9 +3,12 @@
 // account, and message boxes for the failures of the received-message store.
 #pragma once
 
+#include <memory>
+
 #include "links/CommDevice.h"
 
 class CWnd;
+class QObject;
 
 // Sent to the main window when new messages wait in the holding box: wParam the account, lParam
 // the holding box. It files the messages it takes and answers non-zero when it filed any.
@@ -13,7 +16,15 @@ constexpr UINT WM_SMS_ARRIVED = 0x0400 + 300;
 
 class CMainWndCommHost : public CICommDeviceHost {
 public:
-    explicit CMainWndCommHost(CWnd* pMainWnd = nullptr) : m_pMainWnd(pMainWnd) {}
+    explicit CMainWndCommHost(CWnd* pMainWnd = nullptr);
+    ~CMainWndCommHost() override;
+    CMainWndCommHost(const CMainWndCommHost&) = delete;
+    CMainWndCommHost& operator=(const CMainWndCommHost&) = delete;
+
+    // What the phone sends between commands is handled on this thread: the port's thread asks
+    // for a call of the device's ServicePhone, which runs once the thread's loop comes round.
+    // The device must not outlive this host while its phone is open.
+    void ConnectPhone(CCommDevice& device);
 
     void SetMainWnd(CWnd* pMainWnd) { m_pMainWnd = pMainWnd; }
     // The account sends and receives go to when none is named.
@@ -30,4 +41,5 @@ public:
 private:
     CWnd* m_pMainWnd;
     _CSender* m_pActive = nullptr;
+    std::unique_ptr<QObject> m_pPhoneTarget; // queued calls die with it
 };

@@ -1,7 +1,7 @@
 #include "platform/gui/Dc.h"
 
-#include "platform/base/OsPath.h"
 #include "platform/gui/Icon.h"
+#include "platform/gui/Image.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -429,10 +429,7 @@ BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT, UINT nBitcount, const 
 }
 
 BOOL CBitmap::LoadFromFile(LPCTSTR lpszPath) {
-    // A program path: `\` separators and names in any ASCII case.
-    if (lpszPath == nullptr)
-        return FALSE;
-    return AttachImageData(QImage(QString::fromStdString(OsPathFromProgramPath(lpszPath))));
+    return AttachImageData(AfxReadImageFile(lpszPath));
 }
 
 BOOL CBitmap::AttachImageData(const QImage& image) {
@@ -1465,14 +1462,30 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
     if (!mode || !pSrcDC || !pSrcDC->m_d->surface)
         return FALSE;
     DcState& s = *pSrcDC->m_d;
-    if (s.painter && s.ownsPainter)
-        s.painter->end();
-    QImage part = s.surface->copy(
-        QRect(QPoint(xSrc, ySrc) + s.org, QSize(nSrcWidth, nSrcHeight)).normalized());
-    if (s.painter && s.ownsPainter)
-        s.painter->begin(s.surface);
     bool srcMono = s.bitmap && s.bitmap->mono && s.surface == &s.bitmap->image;
     bool dstMono = m_d->bitmap && m_d->bitmap->mono && m_d->surface == &m_d->bitmap->image;
+    const QRect srcRect =
+        QRect(QPoint(xSrc, ySrc) + s.org, QSize(nSrcWidth, nSrcHeight)).normalized();
+    const QSize dstSize = QRect(x, y, nWidth, nHeight).normalized().size();
+    QImage part;
+    if (!srcMono && !dstMono && dwRop != MERGECOPY && nWidth >= 0 && nHeight >= 0 &&
+        nSrcWidth >= 0 && nSrcHeight >= 0 && srcRect.size() != dstSize &&
+        s.surface->depth() == 32 && s.surface->rect().contains(srcRect)) {
+        // Stretching (a part of) a large picture, a photo fitted into a window: scaled straight
+        // from the source's pixels, which are never copied whole.
+        const QImage view(s.surface->constScanLine(srcRect.top()) + (size_t)srcRect.left() * 4,
+                          srcRect.width(), srcRect.height(), s.surface->bytesPerLine(),
+                          s.surface->format());
+        part = view.scaled(dstSize, Qt::IgnoreAspectRatio,
+                           m_d->stretch == HALFTONE ? Qt::SmoothTransformation
+                                                    : Qt::FastTransformation);
+    } else {
+        if (s.painter && s.ownsPainter)
+            s.painter->end();
+        part = s.surface->copy(srcRect);
+        if (s.painter && s.ownsPainter)
+            s.painter->begin(s.surface);
+    }
     part = part.convertToFormat(QImage::Format_RGB32);
     if (dstMono && !srcMono) {
         // Colour to mask: the source's background colour becomes white, the rest black.

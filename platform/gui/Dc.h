@@ -298,7 +298,7 @@ public:
     BOOL CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits);
     BOOL LoadBitmap(UINT nIDResource);
     BOOL LoadBitmap(LPCTSTR lpszResourceName);
-    // Reads BMP, PNG, JPEG or GIF from a file (a program path in GBK).
+    // Reads a picture file (a program path in GBK; the formats of AfxReadImageFile).
     BOOL LoadFromFile(LPCTSTR lpszPath);
     int GetBitmap(BITMAP* pBitMap) const;
     CSize GetBitmapDimension() const;

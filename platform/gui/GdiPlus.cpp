@@ -1,5 +1,6 @@
 #include "platform/gui/GdiPlus.h"
 
+#include "platform/gui/Image.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QBrush>
@@ -46,14 +47,14 @@ Image::Image(const WCHAR* filename) {
 
 Image* Image::FromFile(LPCTSTR path) {
     auto* img = new Image;
-    img->m_image = std::make_unique<QImage>(AfxToQt(path));
+    img->m_image = std::make_unique<QImage>(AfxReadImageFile(path));
     img->m_status = img->m_image->isNull() ? FileNotFound : Ok;
     return img;
 }
 
 Bitmap* Bitmap::FromFile(LPCTSTR path) {
     auto* img = new Bitmap(nullptr);
-    img->m_image = std::make_unique<QImage>(AfxToQt(path));
+    img->m_image = std::make_unique<QImage>(AfxReadImageFile(path));
     img->m_status = img->m_image->isNull() ? FileNotFound : Ok;
     return img;
 }

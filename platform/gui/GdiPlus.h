@@ -90,7 +90,7 @@ public:
 class Image {
 public:
     explicit Image(const WCHAR* filename);
-    // A program path in GBK.
+    // A program path in GBK, read as AfxReadImageFile reads it.
     static Image* FromFile(LPCTSTR path);
     virtual ~Image();
     Status GetLastStatus() const { return m_status; }

@@ -71,6 +71,9 @@ public:
     // WM_RECALCPARENT, else the client area with the shown bars), sets their ranges and pages
     // and keeps the positions within the new limits.
     void UpdateBars();
+    // Shows the bars as the window's style and scroll state say, for a window that sets its
+    // ranges, pages and positions itself.
+    void ShowBars();
 
 private:
     struct Bars;
@@ -79,7 +82,6 @@ private:
     bool m_bInsideUpdate = false;
     std::unique_ptr<Bars> m_bars;
     bool HasBar(int nBar) const;
-    void ShowBars();
 };
 
 // A view that scrolls its drawing: OnDraw draws in logical coordinates, OnPrepareDC moves the

@@ -136,3 +136,28 @@ TEST_F(PromptInfoWndTest, PaintsAGradientAndTheTextCentred) {
             inked = qGray(shot.pixel(x, y)) < 60;
     EXPECT_TRUE(inked);
 }
+
+// A titled notice (the phone's outcomes): the title at the top in its kind's colour, the text
+// below it.
+TEST_F(PromptInfoWndTest, ATitleStandsAboveTheTextInTheColourOfItsKind) {
+    prompt->SetTitle("开启失败", CPromptInfoWnd::KIND_ERROR);
+    prompt->SetText("没有成功开启移动设备。\n请检查移动设备是否已经与电脑正确连接。");
+    prompt->SetHoldTime(15000);
+    prompt->ShowPrompt();
+    std::string path = ScreenPath("phone-prompt-failed");
+    ASSERT_TRUE(prompt->SaveScreenshot(path.c_str()));
+    QImage shot(QString::fromStdString(path));
+    auto rows = [&](int from, int to, auto pred) {
+        for (int y = from; y < to; ++y)
+            for (int x = 5; x < shot.width() - 5; ++x)
+                if (pred(QColor(shot.pixel(x, y))))
+                    return true;
+        return false;
+    };
+    auto red = [](const QColor& c) { return c.red() > 150 && c.green() < 60 && c.blue() < 60; };
+    auto black = [](const QColor& c) { return qGray(c.rgb()) < 60; };
+    EXPECT_TRUE(rows(3, 25, red)) << "the title, red for a failure";
+    EXPECT_FALSE(rows(3, 25, black)) << "no text over the title";
+    EXPECT_FALSE(rows(30, 117, red)) << "the title only once, at the top";
+    EXPECT_TRUE(rows(30, 117, black)) << "the text below";
+}

@@ -158,6 +158,30 @@ def render(entry):
     raise ValueError("unknown kind " + kind)
 
 
+def write_or_check(files, check):
+    """Writes each (path under ROOT, bytes maker) file, or with check only compares them; answers
+    the exit status: 1 when a committed file differs."""
+    stale = []
+    for path, make in files:
+        data = make()
+        full = os.path.join(ROOT, path)
+        if check:
+            try:
+                with open(full, "rb") as f:
+                    if f.read() != data:
+                        stale.append(path)
+            except OSError:
+                stale.append(path)
+            continue
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "wb") as f:
+            f.write(data)
+    if stale:
+        print("out of date:", " ".join(stale), file=sys.stderr)
+        return 1
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true", help="compare instead of writing")

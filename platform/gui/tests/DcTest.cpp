@@ -177,7 +177,13 @@ TEST_F(DcTest, TransparentAndStretchedBlits) {
     memDC.SetPixel(0, 0, RGB(0, 0, 255));
     dc.TransparentBlt(0, 0, 2, 2, &memDC, 0, 0, 2, 2, RGB(192, 192, 192));
     dc.StretchBlt(10, 10, 8, 8, &memDC, 0, 0, 2, 2, SRCCOPY);
+    // One pixel of the source's second column, and of its first, each stretched on its own.
+    dc.StretchBlt(20, 0, 3, 3, &memDC, 1, 0, 1, 1, SRCCOPY);
+    dc.StretchBlt(24, 0, 3, 3, &memDC, 0, 0, 1, 1, SRCCOPY);
     QImage px = Pixels();
+    EXPECT_EQ(px.pixel(22, 2), qRgb(192, 192, 192));
+    EXPECT_EQ(px.pixel(24, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(px.pixel(26, 2), qRgb(0, 0, 255));
     EXPECT_EQ(px.pixel(0, 0), qRgb(0, 0, 255));
     EXPECT_EQ(px.pixel(1, 1), qRgb(255, 255, 255)); // the key colour let the white through
     EXPECT_EQ(px.pixel(13, 13), qRgb(0, 0, 255));   // one source pixel became 4x4
