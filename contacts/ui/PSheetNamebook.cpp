@@ -1,0 +1,126 @@
+#include "contacts/ui/PSheetNamebook.h"
+
+#include "platform/gui/TabCtrl.h"
+#include "platform/gui/WinApp.h"
+
+namespace {
+const UINT kTabIcons[] = {163, 157, 161, 162, 165, 504};
+} // namespace
+
+BEGIN_MESSAGE_MAP(CPSheetNamebook, CPropertySheet)
+ON_MESSAGE(WM_PAGEEXT_CHANGED, &CPSheetNamebook::OnPageChanged)
+END_MESSAGE_MAP()
+
+CPSheetNamebook::CPSheetNamebook() : CPropertySheet("") {
+    AddPage(&m_pagePerson);
+    AddPage(&m_pageHome);
+    AddPage(&m_pageUnit);
+    AddPage(&m_pageCommaddr);
+    AddPage(&m_pageOther);
+    AddPage(&m_pagePhotoes);
+}
+
+CPSheetNamebook::~CPSheetNamebook() {
+    // The pages' windows go while the sheet and every page still exist.
+    if (m_hWnd)
+        DestroyWindow();
+}
+
+CContactPropertyPage* CPSheetNamebook::Page(int nIndex) {
+    CContactPropertyPage* pages[] = {&m_pagePerson,   &m_pageHome,  &m_pageUnit,
+                                     &m_pageCommaddr, &m_pageOther, &m_pagePhotoes};
+    return nIndex >= 0 && nIndex < 6 ? pages[nIndex] : nullptr;
+}
+
+BOOL CPSheetNamebook::OnInitDialog() {
+    CPropertySheet::OnInitDialog();
+    CTabCtrl* pTab = GetTabControl();
+    if (!pTab)
+        return TRUE;
+    m_pTabImages = std::make_unique<CImageList>();
+    if (!m_pTabImages->Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 3)) {
+        m_pTabImages.reset();
+        return TRUE;
+    }
+    for (UINT id : kTabIcons)
+        if (HICON hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(id) : nullptr)
+            m_pTabImages->Add(hIcon);
+    pTab->SetImageList(m_pTabImages.get());
+    for (int i = 0; i < pTab->GetItemCount(); ++i) {
+        TCITEM item{};
+        item.mask = TCIF_IMAGE;
+        item.iImage = i;
+        pTab->SetItem(i, &item);
+    }
+    return TRUE;
+}
+
+void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages) {
+    m_pagePerson.ExchangePersonal(info.m_personal, bToPages);
+    m_pageHome.ExchangeHome(info.m_home, bToPages);
+    m_pageUnit.ExchangeWork(info.m_work, bToPages);
+    m_pageCommaddr.ExchangeCurrentAddress(info.m_address, bToPages);
+    m_pageOther.ExchangeOther(info.m_other, bToPages);
+    m_pagePhotoes.ExchangePhotos(info.m_extra, bToPages);
+}
+
+BOOL CPSheetNamebook::IsAnyPageChanged() {
+    for (int i : {PAGE_COMMADDR, PAGE_HOME, PAGE_OTHER, PAGE_PERSON, PAGE_UNIT, PAGE_PHOTOS})
+        if (Page(i)->IsChanged())
+            return TRUE;
+    return FALSE;
+}
+
+LRESULT CPSheetNamebook::SetAllPagesChanged(BOOL bChanged) {
+    LRESULT r = 0;
+    for (int i = 0; i < 6; ++i)
+        r = Page(i)->SetChanged(bChanged);
+    return r;
+}
+
+int CPSheetNamebook::GetFieldPage(int nField) {
+    if (nField >= 0 && nField <= 14)
+        return PAGE_PERSON;
+    if ((nField >= 15 && nField <= 24) || nField == 48)
+        return PAGE_HOME;
+    if ((nField >= 25 && nField <= 39) || nField == 49)
+        return PAGE_UNIT;
+    if (nField >= 40 && nField <= 42)
+        return PAGE_COMMADDR;
+    if (nField == 43 || nField == 44)
+        return PAGE_OTHER;
+    return -1;
+}
+
+BOOL CPSheetNamebook::ShowField(int nField) {
+    const int nTarget = GetFieldPage(nField);
+    if (nTarget < 0 || !m_hWnd)
+        return FALSE;
+    for (int nActive = GetActiveIndex(); nActive != nTarget;) {
+        SendMessage(PSM_PRESSBUTTON, nActive < nTarget ? PSBTN_NEXT : PSBTN_BACK, 0);
+        const int nNow = GetActiveIndex();
+        if (nNow == nActive)
+            return FALSE; // a page refused to be left
+        nActive = nNow;
+    }
+    return Page(nTarget)->FocusField(nField);
+}
+
+LRESULT CPSheetNamebook::OnPageChanged(WPARAM wParam, LPARAM lParam) {
+    // The pages' change report shares its number with the sheet's own page selection: only the
+    // report's wParam 100 is taken here, everything else selects pages as usual.
+    if (wParam != 100)
+        return Default();
+    m_changed = TRUE;
+    if (CWnd* pParent = GetParent())
+        pParent->SendMessage(WM_PAGEEXT_CHANGED, 100, lParam);
+    return 0;
+}
+
+BOOL CPSheetNamebook::PreTranslateMessage(MSG* pMsg) {
+    // The main window's accelerators first; a key they take is done with.
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+        if (CWnd* pMain = AfxGetMainWnd(); pMain && pMain != this && pMain->PreTranslateMessage(pMsg))
+            return TRUE;
+    return CPropertySheet::PreTranslateMessage(pMsg);
+}

@@ -1,0 +1,52 @@
+// The contact detail sheet: six pages (personal, home, work, current address, other, photos)
+// that load one contact's details and store them back. A page's change report (WM_USER + 101,
+// wParam 100) marks the sheet changed and goes on to the sheet's parent.
+#pragma once
+
+#include "contacts/ui/PageAddress.h"
+#include "contacts/ui/PageOther.h"
+#include "contacts/ui/PagePerson.h"
+#include "contacts/ui/PagePhotoes.h"
+#include "platform/gui/ImageList.h"
+
+#include <memory>
+
+class CPSheetNamebook : public CPropertySheet {
+public:
+    enum { PAGE_PERSON, PAGE_HOME, PAGE_UNIT, PAGE_COMMADDR, PAGE_OTHER, PAGE_PHOTOS };
+
+    CPSheetNamebook();
+    ~CPSheetNamebook() override;
+
+    // TRUE loads the pages from the contact's details, FALSE stores them back.
+    void ExchangeContact(_CPersonInfo& info, BOOL bToPages);
+    BOOL IsAnyPageChanged();
+    LRESULT SetAllPagesChanged(BOOL bChanged);
+    BOOL IsChanged() const { return m_changed; }
+    void SetChanged(BOOL bChanged) { m_changed = bChanged; }
+    // Steps to the page of a contact field (Next and Back, one page at a time) and focuses it;
+    // other numbers do nothing. FALSE when nothing was focused.
+    BOOL ShowField(int nField);
+    // The page that shows a contact field, or -1.
+    static int GetFieldPage(int nField);
+
+    CPagePerson m_pagePerson;
+    CPageHome m_pageHome;
+    CPageUnit m_pageUnit;
+    CPageCommaddr m_pageCommaddr;
+    CPageOther m_pageOther;
+    CPagePhotoes m_pagePhotoes;
+
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    LRESULT OnPageChanged(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CContactPropertyPage* Page(int nIndex);
+
+    BOOL m_changed = FALSE;
+    std::unique_ptr<CImageList> m_pTabImages;
+};
