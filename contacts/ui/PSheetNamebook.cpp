@@ -1,7 +1,10 @@
 #include "contacts/ui/PSheetNamebook.h"
 
+#include "platform/gui/Icon.h"
 #include "platform/gui/TabCtrl.h"
 #include "platform/gui/WinApp.h"
+
+#include <iterator>
 
 namespace {
 const UINT kTabIcons[] = {163, 157, 161, 162, 165, 504};
@@ -42,14 +45,17 @@ BOOL CPSheetNamebook::OnInitDialog() {
         m_pTabImages.reset();
         return TRUE;
     }
-    for (UINT id : kTabIcons)
-        if (HICON hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(id) : nullptr)
-            m_pTabImages->Add(hIcon);
+    // An icon that cannot be had leaves its tab (and only its tab) without a picture.
+    int images[std::size(kTabIcons)];
+    for (size_t i = 0; i < std::size(kTabIcons); ++i) {
+        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(kTabIcons[i]));
+        images[i] = hIcon ? m_pTabImages->Add(hIcon) : -1;
+    }
     pTab->SetImageList(m_pTabImages.get());
-    for (int i = 0; i < pTab->GetItemCount(); ++i) {
+    for (int i = 0; i < pTab->GetItemCount() && i < (int)std::size(kTabIcons); ++i) {
         TCITEM item{};
         item.mask = TCIF_IMAGE;
-        item.iImage = i;
+        item.iImage = images[i];
         pTab->SetItem(i, &item);
     }
     return TRUE;
