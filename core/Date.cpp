@@ -325,6 +325,23 @@ int CDate::DaysToNextAnniversary(const CDate& from, int month, int day) {
     // Without a real starting date there is nothing to count from.
     if (!from.IsValid())
         return -1;
+    // A day that no year holds never comes.
+    if (!IsValidMonthDay(month, day))
+        return -1;
+    // Any day but 29 February comes every year: this year's or else next year's, counted by day
+    // of the year (a reminder list asks this for every contact of a large book).
+    if (month != 2 || day != 29) {
+        const int year = from.m_nYear;
+        auto dayOfYear = [](int y, int m, int d) {
+            return kDaysBeforeMonth[m - 1] + d + (m > 2 && IsLeap(y) ? 1 : 0);
+        };
+        const int fromDay = dayOfYear(year, from.m_nMonth, from.m_nDay);
+        if (month > from.m_nMonth || (month == from.m_nMonth && day >= from.m_nDay))
+            return dayOfYear(year, month, day) - fromDay;
+        if (year == INT_MAX)
+            return -1;
+        return (IsLeap(year) ? 366 : 365) - fromDay + dayOfYear(year + 1, month, day);
+    }
     for (long long year = from.m_nYear; year < (long long)from.m_nYear + 8 && year <= INT_MAX;
          ++year) {
         CDate candidate((int)year, month, day);

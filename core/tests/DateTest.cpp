@@ -374,6 +374,35 @@ TEST(Date, DaysToNextAnniversary) {
     EXPECT_EQ(-1, CDate::DaysToNextAnniversary(CDate(2001, 2, 30), 3, 1));
     // The last years of the representable range do not overflow the candidate year.
     EXPECT_EQ(-1, CDate::DaysToNextAnniversary(CDate(INT_MAX, 12, 31), 12, 30));
+    EXPECT_EQ(0, CDate::DaysToNextAnniversary(CDate(INT_MAX, 12, 31), 12, 31));
+    EXPECT_EQ(364, CDate::DaysToNextAnniversary(CDate(INT_MAX, 1, 1), 12, 31));
+}
+
+// Every month and day (and some that no year holds) from starting days around month ends, in
+// common, leap and century years, against the plain rule: the first year from the starting one
+// whose date exists and is not before the start.
+TEST(Date, DaysToNextAnniversaryAgreesWithTheCalendarEverywhere) {
+    auto reference = [](const CDate& from, int m, int d) {
+        for (int year = from.GetYear(); year < from.GetYear() + 8; ++year) {
+            CDate candidate(year, m, d);
+            if (candidate.IsValid() && candidate >= from)
+                return candidate.DaysSince(from);
+        }
+        return -1;
+    };
+    for (int year : {2003, 2004, 2000, 2100}) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day : {1, 15, 28, 29, 30, 31}) {
+                const CDate from(year, month, day);
+                if (!from.IsValid())
+                    continue;
+                for (int m = 0; m <= 13; ++m)
+                    for (int d = 0; d <= 32; ++d)
+                        ASSERT_EQ(reference(from, m, d), CDate::DaysToNextAnniversary(from, m, d))
+                            << Text(from) << " -> " << m << "-" << d;
+            }
+        }
+    }
 }
 
 TEST(Date, KeysHashMapsByXorOfParts) {

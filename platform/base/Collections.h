@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -13,6 +15,36 @@
 #include "platform/base/CString.h"
 #include "platform/base/Object.h"
 #include "platform/base/Types.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLMAR_COLLECTIONS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLMAR_COLLECTIONS_ASAN 1
+#endif
+#endif
+#ifdef QUILLMAR_COLLECTIONS_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace collections_detail {
+// Memory kept for reuse inside a container is marked unusable under the address sanitizer, so a
+// stale handle into it is reported as if the memory had been freed.
+inline void Poison(const void* p, size_t n) {
+#ifdef QUILLMAR_COLLECTIONS_ASAN
+    ASAN_POISON_MEMORY_REGION(p, n);
+#else
+    (void)p, (void)n;
+#endif
+}
+inline void Unpoison(const void* p, size_t n) {
+#ifdef QUILLMAR_COLLECTIONS_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(p, n);
+#else
+    (void)p, (void)n;
+#endif
+}
+} // namespace collections_detail
 
 struct __POSITION {};
 typedef __POSITION* POSITION;
@@ -76,14 +108,24 @@ public:
     typedef ARG_TYPE BASE_ARG_TYPE;
 
 protected:
+    // The element lives in a union so that a node can sit in a block, unconstructed, until it is
+    // handed out; Link constructs the element and FreeNode destroys it.
     struct CNode {
         CNode* pNext;
         CNode* pPrev;
-        TYPE data;
+        union {
+            TYPE data;
+        };
+        CNode() {}
+        ~CNode() {}
     };
 
 public:
-    explicit CList(int nBlockSize = 10) { (void)nBlockSize; }
+    // Nodes are carved from blocks of up to nBlockSize nodes, so that walking a long list reads
+    // neighbouring memory instead of one scattered allocation per element. The first blocks of a
+    // list are smaller (as many nodes as the list already holds), so that the many lists holding
+    // one or two elements cost no more than a node each.
+    explicit CList(int nBlockSize = 10) : m_nBlockSize(nBlockSize < 1 ? 1 : nBlockSize) {}
     ~CList() override { RemoveAll(); }
 
     int GetCount() const { return m_nCount; }
@@ -116,14 +158,11 @@ public:
     }
 
     void RemoveAll() {
-        CNode* pNode = m_pNodeHead;
-        while (pNode != nullptr) {
-            CNode* pNext = pNode->pNext;
-            delete pNode;
-            pNode = pNext;
-        }
+        for (CNode* pNode = m_pNodeHead; pNode != nullptr; pNode = pNode->pNext)
+            std::destroy_at(&pNode->data);
         m_pNodeHead = m_pNodeTail = nullptr;
         m_nCount = 0;
+        FreeBlocks();
     }
 
     POSITION GetHeadPosition() const { return (POSITION)m_pNodeHead; }
@@ -190,23 +229,102 @@ protected:
     }
 
     POSITION Link(ARG_TYPE newElement, CNode* pPrev, CNode* pNext) {
-        CNode* pNode = new CNode{pNext, pPrev, TYPE(newElement)};
+        CNode* pNode = NewNode();
+        try {
+            std::construct_at(&pNode->data, newElement);
+        } catch (...) {
+            FreeNode(pNode);
+            if (m_nCount == 0)
+                FreeBlocks();
+            throw;
+        }
+        pNode->pNext = pNext;
+        pNode->pPrev = pPrev;
         (pPrev != nullptr ? pPrev->pNext : m_pNodeHead) = pNode;
         (pNext != nullptr ? pNext->pPrev : m_pNodeTail) = pNode;
         ++m_nCount;
         return (POSITION)pNode;
     }
 
+    // The element is destroyed at once; its node waits on the free list for the next element,
+    // and an emptied list gives all its blocks back.
     void Unlink(CNode* pOld) {
         (pOld->pPrev != nullptr ? pOld->pPrev->pNext : m_pNodeHead) = pOld->pNext;
         (pOld->pNext != nullptr ? pOld->pNext->pPrev : m_pNodeTail) = pOld->pPrev;
-        delete pOld;
-        --m_nCount;
+        std::destroy_at(&pOld->data);
+        FreeNode(pOld);
+        if (--m_nCount == 0)
+            FreeBlocks();
     }
 
+private:
+    // A block: this header, then its nodes. Blocks are chained from m_pBlocks.
+    struct CBlock {
+        CBlock* pNext;
+    };
+    static constexpr size_t kNodesOffset =
+        (sizeof(CBlock) + alignof(CNode) - 1) / alignof(CNode) * alignof(CNode);
+    static constexpr bool kOverAligned =
+        std::max(alignof(CBlock), alignof(CNode)) > __STDCPP_DEFAULT_NEW_ALIGNMENT__;
+    static constexpr std::align_val_t kBlockAlign{std::max(alignof(CBlock), alignof(CNode))};
+
+    CNode* NewNode() {
+        if (m_pNodeFree == nullptr) {
+            const int nNodes = std::clamp(m_nCount, 1, m_nBlockSize);
+            const size_t nBytes = kNodesOffset + sizeof(CNode) * (size_t)nNodes;
+            void* pMemory;
+            if constexpr (kOverAligned)
+                pMemory = ::operator new(nBytes, kBlockAlign);
+            else
+                pMemory = ::operator new(nBytes);
+            CBlock* pBlock = ::new (pMemory) CBlock{m_pBlocks};
+            m_pBlocks = pBlock;
+            // Chained so that the block's nodes are handed out lowest address first: a list
+            // filled in order is then laid out in order.
+            char* pNodes = static_cast<char*>(pMemory) + kNodesOffset;
+            for (int i = nNodes - 1; i >= 0; --i) {
+                CNode* pNode = ::new (static_cast<void*>(pNodes + sizeof(CNode) * i)) CNode;
+                pNode->pNext = m_pNodeFree;
+                m_pNodeFree = pNode;
+            }
+        }
+        CNode* pNode = m_pNodeFree;
+        collections_detail::Unpoison(pNode, sizeof(CNode));
+        m_pNodeFree = pNode->pNext;
+        return pNode;
+    }
+
+    // Puts a node whose element is already destroyed on the free list; under the address
+    // sanitizer everything but its link is poisoned, so a stale POSITION still gets caught.
+    void FreeNode(CNode* pNode) {
+        pNode->pNext = m_pNodeFree;
+        m_pNodeFree = pNode;
+        collections_detail::Poison(reinterpret_cast<char*>(pNode) + sizeof(CNode*),
+                                   sizeof(CNode) - sizeof(CNode*));
+    }
+
+    // Only when no element is left (the nodes' own destructors do nothing).
+    void FreeBlocks() {
+        while (m_pBlocks != nullptr) {
+            CBlock* pBlock = m_pBlocks;
+            m_pBlocks = pBlock->pNext;
+            if constexpr (kOverAligned)
+                ::operator delete(static_cast<void*>(pBlock), kBlockAlign);
+            else
+                ::operator delete(static_cast<void*>(pBlock));
+        }
+        m_pNodeFree = nullptr;
+    }
+
+protected:
     CNode* m_pNodeHead = nullptr;
     CNode* m_pNodeTail = nullptr;
     int m_nCount = 0;
+
+private:
+    int m_nBlockSize;
+    CNode* m_pNodeFree = nullptr;
+    CBlock* m_pBlocks = nullptr;
 };
 
 class CPtrList : public CList<void*, void*> {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -219,6 +221,110 @@ TEST(List, TypedPointerListsHandBackTheirType) {
     EXPECT_EQ(obs.GetPrev(pos)->m_n, 2);
     EXPECT_EQ(obs.GetPrev(pos)->m_n, 1);
     EXPECT_EQ(pos, nullptr);
+}
+
+// Nodes come from blocks and go back on a free list: random adds, inserts and removals, checked
+// against a model as they go, must keep every handed-out position on its own element.
+TEST(List, PositionsStayOnTheirElementsWhileNodesAreReused) {
+    for (int nBlockSize : {1, 3, 10, 64}) {
+        SCOPED_TRACE(nBlockSize);
+        CList<int, int> list(nBlockSize);
+        std::vector<std::pair<POSITION, int>> model; // in list order
+        std::mt19937 rng(7 + nBlockSize);
+        int next = 0;
+        for (int step = 0; step < 600; ++step) {
+            const int op = (int)(rng() % 6);
+            const size_t at = model.empty() ? 0 : rng() % model.size();
+            const int value = next++;
+            if (op == 0 || model.empty()) {
+                model.insert(model.begin(), {list.AddHead(value), value});
+            } else if (op == 1) {
+                model.push_back({list.AddTail(value), value});
+            } else if (op == 2) {
+                POSITION pos = list.InsertBefore(model[at].first, value);
+                model.insert(model.begin() + (long)at, {pos, value});
+            } else if (op == 3) {
+                POSITION pos = list.InsertAfter(model[at].first, value);
+                model.insert(model.begin() + (long)at + 1, {pos, value});
+            } else {
+                list.RemoveAt(model[at].first);
+                model.erase(model.begin() + (long)at);
+            }
+            ASSERT_EQ(list.GetCount(), (int)model.size());
+            if (step % 50 == 0 || model.size() < 3) {
+                std::vector<int> expected;
+                for (const auto& [pos, v] : model) {
+                    ASSERT_EQ(list.GetAt(pos), v);
+                    expected.push_back(v);
+                }
+                ASSERT_EQ(Ints(list), expected);
+                std::vector<int> backward;
+                for (POSITION pos = list.GetTailPosition(); pos != nullptr;)
+                    backward.push_back(list.GetPrev(pos));
+                ASSERT_EQ(backward, IntVec(expected.rbegin(), expected.rend()));
+            }
+            if (step == 300) { // emptied half way: the list starts again from nothing
+                list.RemoveAll();
+                model.clear();
+                EXPECT_EQ(list.GetHeadPosition(), nullptr);
+            }
+        }
+    }
+}
+
+namespace {
+
+// Counts live copies, and refuses to be copied while copies are refused.
+struct CCounted {
+    static inline int s_nLive = 0;
+    static inline bool s_bRefuseCopies = false;
+    int n;
+    explicit CCounted(int value) : n(value) { ++s_nLive; }
+    CCounted(const CCounted& other) : n(other.n) {
+        if (s_bRefuseCopies)
+            throw std::runtime_error("copy refused");
+        ++s_nLive;
+    }
+    CCounted& operator=(const CCounted&) = default;
+    ~CCounted() { --s_nLive; }
+};
+
+} // namespace
+
+TEST(List, DestroysEveryElementOnceWhateverRemovesIt) {
+    {
+        CList<CCounted, const CCounted&> list(4);
+        for (int i = 0; i < 10; ++i)
+            list.AddTail(CCounted(i));
+        EXPECT_EQ(CCounted::s_nLive, 10);
+        list.RemoveAt(list.FindIndex(3));
+        EXPECT_EQ(list.RemoveHead().n, 0);
+        EXPECT_EQ(list.RemoveTail().n, 9);
+        EXPECT_EQ(CCounted::s_nLive, 7);
+        // A copy that throws leaves the list as it was, and usable.
+        CCounted::s_bRefuseCopies = true;
+        EXPECT_THROW(list.AddTail(CCounted(99)), std::runtime_error);
+        EXPECT_THROW(list.InsertAfter(list.GetHeadPosition(), CCounted(98)), std::runtime_error);
+        CCounted::s_bRefuseCopies = false;
+        EXPECT_EQ(list.GetCount(), 7);
+        EXPECT_EQ(CCounted::s_nLive, 7);
+        list.AddTail(CCounted(10));
+        std::vector<int> values;
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+            values.push_back(list.GetNext(pos).n);
+        EXPECT_EQ(values, (IntVec{1, 2, 4, 5, 6, 7, 8, 10}));
+        list.RemoveAll();
+        EXPECT_EQ(CCounted::s_nLive, 0);
+        list.AddTail(CCounted(1));
+        list.AddTail(CCounted(2));
+        // An empty list whose first copy throws holds nothing afterwards either.
+        CList<CCounted, const CCounted&> other;
+        CCounted::s_bRefuseCopies = true;
+        EXPECT_THROW(other.AddHead(CCounted(5)), std::runtime_error);
+        CCounted::s_bRefuseCopies = false;
+        EXPECT_TRUE(other.IsEmpty());
+    }
+    EXPECT_EQ(CCounted::s_nLive, 0); // the rest went with the list
 }
 
 // ---------------------------------------------------------------------------------------------
