@@ -85,8 +85,6 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr COLORREF kStarSavedColour = 0xFF0000;   // blue: the file has a path
-constexpr COLORREF kStarNewColour = 0x0000FF;     // red: never saved
 constexpr COLORREF kFileCountColour = 0xFF0000;   // blue
 constexpr COLORREF kItemCountColour = 0x2D40D4;
 constexpr int kNewFileNameTries = 100;
@@ -224,7 +222,7 @@ CGroup* CGroupTreeView::GetGroupOfItem(HTREEITEM hItem) {
 
 int CGroupTreeView::NextFileId() {
     if (!m_releasedIds.IsEmpty())
-        return (int)m_releasedIds.RemoveTail();
+        return (int)(m_bReuseOldestFreedId ? m_releasedIds.RemoveHead() : m_releasedIds.RemoveTail());
     int largest = m_nFirstFileId - 1;
     for (POSITION pos = m_files.GetHeadPosition(); pos != nullptr;)
         largest = std::max(largest, m_files.GetNext(pos)->nFileId);
@@ -852,11 +850,13 @@ BOOL CGroupTreeView::CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) {
     }
     if (m_pCurrentFile == pInfo)
         m_pCurrentFile = nullptr;
+    // The right pane's views are shared by every open file: they let go of this document (or
+    // move on to another file's) while it still exists.
+    UnregisterFileView(pInfo->nFileId, !bQuiet);
     if (pDoc != nullptr) {
         pDoc->DeleteContents();
         delete pDoc;
     }
-    UnregisterFileView(pInfo->nFileId, !bQuiet);
     delete pInfo;
     return TRUE;
 }
@@ -1554,7 +1554,7 @@ void CGroupTreeView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
         CFileInfo* pInfo = GetFileInfo(hItem);
         if (pInfo != nullptr && pInfo->pDoc->IsModified()) {
             COLORREF colour =
-                pInfo->pDoc->GetPathName().IsEmpty() ? kStarNewColour : kStarSavedColour;
+                pInfo->pDoc->GetPathName().IsEmpty() ? m_crStarNew : m_crStarSaved;
             offset += m_drawHelper.DrawTextAfterItem(pDC, hItem, "*", colour, 0);
         }
     }
