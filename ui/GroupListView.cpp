@@ -147,6 +147,7 @@ void CGroupListView::Refill() {
             pGroup->SetFocusRow(-1);
         }
     }
+    OnRefilled();
     if (m_nViewMode == ModeSmallIcons) {
         // Icons first, then small icons: the switch arranges the rows anew.
         list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);

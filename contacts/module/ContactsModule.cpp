@@ -1,9 +1,11 @@
 #include "contacts/module/ContactsModule.h"
 
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/ViewPersonList.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SmsApp.h"
 
 CRuntimeClass* CContactsModule::GetFolderClass() const {
     return RUNTIME_CLASS(CLeftView);
@@ -11,6 +13,16 @@ CRuntimeClass* CContactsModule::GetFolderClass() const {
 
 void CContactsModule::RegisterViews() {
     // The book views join here as they are built; a view without a class shows nothing.
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewPersonList,
+                                       RUNTIME_CLASS(CViewPersonList));
+    if (CSmsApp* pApp = AfxGetSmsApp())
+        CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
+                                                 &pApp->m_options.m_namebook.m_fieldWidths);
+}
+
+void CContactsModule::OnExit(CSmsApp*) {
+    // The settings go with the application; the list has stored its columns into them.
+    CViewPersonList::SetSharedColumnSettings(nullptr, nullptr);
 }
 
 CLeftView* CContactsModule::GetTree() const {

@@ -15,6 +15,7 @@ public:
     void ConnectFrame(CMainFrame* pFrame) override;
     CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;
     BOOL CloseFiles(CMainFrame* pFrame) override;
+    void OnExit(CSmsApp* pApp) override;
 
     // The tree of the frame connected last (null before or after it).
     CLeftView* GetTree() const;

@@ -4,6 +4,7 @@
 #include "contacts/SmsDoc.h"
 #include "contacts/module/ContactsModule.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/ViewPersonList.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
@@ -12,6 +13,7 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
+#include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +143,18 @@ TEST_F(ContactsModuleTest, TheFirstFolderOpensCreatesSavesAndClosesBooks) {
     tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
     tree->SendMessage(WM_GROUPVIEW_MODIFIED);
     tree->GetTreeCtrl().Expand(tree->GetFileAt(0)->hItem, TVE_EXPAND);
+
+    // A group shows its contacts in the right pane's list, in the default columns.
+    auto* docA = static_cast<CSmsDoc*>(tree->GetFileAt(0)->pDoc);
+    CObject* family = docA->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE);
+    ASSERT_NE(family, nullptr);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM) dynamic_cast<CGroupItem*>(family)->GetTreeItem());
+    auto* list = dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetListCtrl().GetItemCount(), 1);
+    EXPECT_EQ(list->GetListCtrl().GetItemText(0, 0), "王芳");
+    EXPECT_EQ(list->GetColumnFields().GetSize(), 9);
+    EXPECT_EQ(app->m_options.m_namebook.m_fieldList.GetSize(), 9);
     Pump();
     frame->SaveScreenshot(ScreenPath("contacts-folder-three-books").c_str());
 
