@@ -1009,7 +1009,8 @@ BOOL CGroupTreeView::RemoveItem(HTREEITEM hItem) {
     int kind = GetItemType(hItem);
     if (kind == KindTop || kind == KindNone)
         return FALSE;
-    BOOL bWasCurrent = hItem == m_hCurrent;
+    // The selection leaves the item first when it is on the item or anywhere below it.
+    BOOL bWasCurrent = m_hCurrent != nullptr && IsBelow(m_hCurrent, hItem);
     if (bWasCurrent) {
         // The next sibling that is not a locked group, else the parent.
         HTREEITEM hNext = Tree().GetNextSiblingItem(hItem);
@@ -1023,6 +1024,10 @@ BOOL CGroupTreeView::RemoveItem(HTREEITEM hItem) {
             hNext = Tree().GetParentItem(hItem);
         if (hNext != nullptr)
             Tree().SelectItem(hNext);
+        // A view that keeps unsaved edits of this record may refuse to be left: the record
+        // stays, or the view would later write into a freed one.
+        if (IsBelow(Tree().GetSelectedItem(), hItem))
+            return FALSE;
         m_hPrevious = nullptr;
     }
     if (kind == KindFileRoot) {

@@ -10,6 +10,10 @@
 
 IMPLEMENT_DYNCREATE(CLeftView, CGroupTreeView)
 
+BEGIN_MESSAGE_MAP(CLeftView, CGroupTreeView)
+ON_NOTIFY_REFLECT(TVN_SELCHANGING, &CLeftView::OnSelChanging)
+END_MESSAGE_MAP()
+
 CLeftView::CLeftView() {
     m_nViewNameId = 248;
     m_nNewFileNameId = 261;
@@ -69,6 +73,22 @@ void CLeftView::InitView() {
             *pImage = *pSelImage = m_nGroupImage;
         }
     };
+}
+
+BOOL CLeftView::CanLeaveRightPaneView() {
+    CView* pView = m_pRightPane != nullptr ? m_pRightPane->GetCurrentView() : nullptr;
+    return pView == nullptr || pView->GetSafeHwnd() == nullptr ||
+           pView->SendMessage(WM_QUERY_KEEP_VIEW) == 0;
+}
+
+void CLeftView::OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* nm = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
+    *pResult = 0;
+    // Closing the window always lets the selection go.
+    if (m_bClosing)
+        return;
+    if (!CanLeaveRightPaneView() || !UnlockItem(nm->itemNew.hItem))
+        *pResult = 1;
 }
 
 CGroup* CLeftView::GetRootGroup(CQuillmarBaseDoc* pDoc) {

@@ -63,6 +63,15 @@ public:
     CGroup* GetRootGroup(CQuillmarBaseDoc* pDoc) override;
     CGroup* CreateGroupFor(CObject*) override;
     BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
+
+    // Asked of the right pane's view before the selection leaves it; non-zero keeps it there.
+    static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
+
+protected:
+    // FALSE while the right pane's view refuses to be left (it holds unsaved edits).
+    BOOL CanLeaveRightPaneView();
+    void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
 };
 
 // Fills the list with the drawn pictures of the contacts set (ImgCount images of size pixels)

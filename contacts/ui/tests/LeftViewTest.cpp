@@ -58,8 +58,21 @@ public:
         return TRUE;
     }
     CWnd* GetView(int, int) override { return nullptr; }
-    CView* GetCurrentView() override { return nullptr; }
+    CView* GetCurrentView() override { return current; }
+    CView* current = nullptr;
 };
+
+// A right-pane view holding unsaved edits: it refuses to be left while told so.
+class CKeepingView : public CView {
+public:
+    BOOL m_bKeep = TRUE;
+    void OnDraw(CDC*) override {}
+    LRESULT OnQueryKeep(WPARAM, LPARAM) { return m_bKeep; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CKeepingView, CView)
+ON_MESSAGE(CLeftView::WM_QUERY_KEEP_VIEW, &CKeepingView::OnQueryKeep)
+END_MESSAGE_MAP()
 
 class LeftViewTest : public GuiTest {
 protected:
@@ -441,4 +454,47 @@ TEST_F(LeftViewTest, DamagedOrHostileBooksAddNoRootAndShowTheDocumentsMessage) {
     // The good book still opens with id 1.
     ASSERT_NE(view->OpenFile(good, FALSE), nullptr);
     EXPECT_EQ(FileIds(), (std::vector<int>{1}));
+}
+
+TEST_F(LeftViewTest, AViewThatKeepsItsEditsKeepsTheRecordFromBeingRemoved) {
+    CString a = WriteFamilyBook("family.sms", "家");
+    auto* doc = dynamic_cast<CSmsDoc*>(view->OpenFile(a, FALSE));
+    ASSERT_NE(doc, nullptr);
+    _CGroup& root = doc->GetRootGroup();
+    auto item = [&](const char* name, BOOL group) {
+        return (HTREEITEM) dynamic_cast<CGroupItem*>(root.FindByName(name, group, FALSE, TRUE))
+            ->GetTreeItem();
+    };
+    Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);
+    Tree().SelectItem(item("自己", FALSE));
+    auto* keeping = new CKeepingView;
+    ASSERT_TRUE(
+        keeping->Create(nullptr, "", WS_CHILD, CRect(0, 0, 10, 10), frame, 0x7001, nullptr));
+    pane.current = keeping;
+
+    // The form refuses: neither the contact nor its group nor the book goes.
+    for (const char* name : {"自己", "家人"}) {
+        SCOPED_TRACE(name);
+        keeping->m_bKeep = FALSE;
+        Tree().SelectItem(item(name, name == std::string("家人")));
+        keeping->m_bKeep = TRUE;
+        HTREEITEM h = view->GetCurrentItem();
+        EXPECT_FALSE(view->RemoveItem(h));
+        EXPECT_EQ(view->GetCurrentItem(), h);
+        EXPECT_NE(root.FindByName(name, name == std::string("家人"), FALSE, TRUE), nullptr);
+        EXPECT_FALSE(doc->IsModified());
+    }
+    EXPECT_FALSE(view->RemoveItem(view->GetFileAt(0)->hItem) && view->GetFileCount() == 0);
+    EXPECT_EQ(view->GetFileCount(), 1);
+
+    // Once it lets go, the contact is removed and the selection has moved on.
+    keeping->m_bKeep = FALSE;
+    Tree().SelectItem(item("自己", FALSE));
+    HTREEITEM self = view->GetCurrentItem();
+    EXPECT_TRUE(view->RemoveItem(self));
+    EXPECT_NE(view->GetCurrentItem(), self);
+    EXPECT_EQ(root.FindByName("自己", FALSE, FALSE, TRUE), nullptr);
+    EXPECT_TRUE(doc->IsModified());
+    pane.current = nullptr;
+    answers = {IDNO};
 }
