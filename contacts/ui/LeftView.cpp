@@ -12,6 +12,8 @@ IMPLEMENT_DYNCREATE(CLeftView, CGroupTreeView)
 
 BEGIN_MESSAGE_MAP(CLeftView, CGroupTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGING, &CLeftView::OnSelChanging)
+ON_COMMAND(ID_SHOW_ALL_SUBNODES, &CLeftView::OnShowAllSubNodes)
+ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_SUBNODES, &CLeftView::OnUpdateShowAllSubNodes)
 END_MESSAGE_MAP()
 
 CLeftView::CLeftView() {
@@ -73,6 +75,17 @@ void CLeftView::InitView() {
             *pImage = *pSelImage = m_nGroupImage;
         }
     };
+}
+
+void CLeftView::OnShowAllSubNodes() {
+    m_bShowAllSubNodes = !m_bShowAllSubNodes;
+    if (CQuillmarBaseDoc* pDoc = GetCurrentDocument())
+        pDoc->UpdateAllViews(this, GetItemType(m_hCurrent),
+                             m_groupHelper.GetItemObject(m_hCurrent));
+}
+
+void CLeftView::OnUpdateShowAllSubNodes(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_bShowAllSubNodes ? 1 : 0);
 }
 
 BOOL CLeftView::CanLeaveRightPaneView() {

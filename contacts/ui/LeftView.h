@@ -64,10 +64,18 @@ public:
     CGroup* CreateGroupFor(CObject*) override;
     BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
 
+    // Command: the group lists show the contacts of every group below as well.
+    static constexpr UINT ID_SHOW_ALL_SUBNODES = 484;
+    BOOL IsShowAllSubNodes() const { return m_bShowAllSubNodes; }
+
     // Asked of the right pane's view before the selection leaves it; non-zero keeps it there.
     static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
 
 protected:
+    BOOL m_bShowAllSubNodes = FALSE;
+
+    void OnShowAllSubNodes();
+    void OnUpdateShowAllSubNodes(CCmdUI* pCmdUI);
     // FALSE while the right pane's view refuses to be left (it holds unsaved edits).
     BOOL CanLeaveRightPaneView();
     void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);

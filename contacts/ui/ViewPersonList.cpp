@@ -139,6 +139,10 @@ void CViewPersonList::InsertContentItem(CContent* pContent) {
         CGroupListView::InsertContentItem(pContent);
         return;
     }
+    InsertPersonRow(pPerson, pPerson->IsVirtual() ? 5 : 0);
+}
+
+int CViewPersonList::InsertPersonRow(_CPerson* pPerson, int overlay) {
     CListCtrl& list = List();
     // A virtual contact shows its source's values; one whose source is gone only its name.
     auto* pSource =
@@ -146,17 +150,34 @@ void CViewPersonList::InsertContentItem(CContent* pContent) {
     int image = m_nContentImage, selImage = m_nContentImage;
     CLeftView::ContactImages((pSource != nullptr ? pSource : pPerson)->GetInfo().m_personal.nSex,
                              image, selImage);
-    int overlay = pPerson->IsVirtual() ? 5 : 0;
     int row = list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE, list.GetItemCount(),
                               pPerson->GetName(), INDEXTOOVERLAYMASK(overlay), LVIS_OVERLAYMASK,
                               image, (LPARAM) static_cast<CObject*>(pPerson));
     if (row < 0 || pSource == nullptr)
-        return;
+        return row;
     for (int i = 1; i < m_fields.GetSize(); ++i)
         list.SetItemText(row, i, GetFieldText(pSource, m_fields[i], m_bDefaultOnly));
+    return row;
+}
+
+void CViewPersonList::AppendSubNodeContacts(CGroup* pGroup) {
+    for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;) {
+        CGroup* pSub = pGroup->GetNextSubgroup(pos);
+        // A locked group keeps its contacts to itself here too.
+        if (pSub->IsLocked())
+            continue;
+        for (POSITION c = pSub->GetFirstContentPosition(); c != nullptr;)
+            if (auto* pPerson = dynamic_cast<_CPerson*>(pSub->GetNextContent(c)))
+                InsertPersonRow(pPerson, pPerson->IsVirtual() ? 6 : 4);
+        AppendSubNodeContacts(pSub);
+    }
 }
 
 void CViewPersonList::OnRefilled() {
+    auto* pTree = dynamic_cast<CLeftView*>(GetTreeView());
+    if (pTree != nullptr && pTree->IsShowAllSubNodes())
+        if (CGroup* pGroup = GetGroup())
+            AppendSubNodeContacts(pGroup);
     if (m_nSortColumn >= 0)
         Sort(m_nSortColumn, m_bAscending);
 }

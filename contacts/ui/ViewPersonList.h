@@ -56,6 +56,9 @@ protected:
     BOOL m_bDefaultOnly = FALSE;
 
     void BuildColumns();
+    // With the tree's show-all-sub-nodes switch on, the contacts of the groups below follow.
+    void AppendSubNodeContacts(CGroup* pGroup);
+    int InsertPersonRow(_CPerson* pPerson, int overlay);
     CArray<int, int>* Widths();
     void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnSortCommand(UINT nID);

@@ -246,3 +246,49 @@ TEST_F(ViewPersonListTest, CellsShowEveryValueOrOnlyTheDefaultOneAndTheSex) {
     EXPECT_EQ(Column(1)[2], "13800000000");
     EXPECT_EQ(Column(1)[3], "13900000002");
 }
+
+TEST_F(ViewPersonListTest, AllSubNodesListDeepContactsAndDeletingAGroupWithThemRemovesItOnce) {
+    MakeList();
+    CSmsDoc book;
+    _CGroup& root = book.GetRootGroup();
+    root.SetName("通讯录");
+    auto* family = new _CGroup("家人");
+    root.AddSubgroup(family);
+    Person(family, "王芳");
+    auto* cousins = new _CGroup("表亲");
+    family->AddSubgroup(cousins);
+    Person(cousins, "李明");
+    auto* work = new _CGroup("同事");
+    root.AddSubgroup(work);
+    Person(work, "赵敏");
+    Person(&root, "自己");
+    CString path = (dir.str() + "/deep.sms").c_str();
+    ASSERT_TRUE(book.OnSaveDocument(path));
+    doc = dynamic_cast<CSmsDoc*>(tree->OpenFile(path, FALSE));
+    ASSERT_NE(doc, nullptr);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    view->OnUpdate(nullptr, 0, nullptr);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"家人", "同事", "自己"}));
+
+    tree->OnCmdMsg(CLeftView::ID_SHOW_ALL_SUBNODES, CN_COMMAND, nullptr, nullptr);
+    ASSERT_TRUE(tree->IsShowAllSubNodes());
+    view->OnUpdate(nullptr, 0, nullptr); // the book's views hear it; this one stands alone
+    std::vector<std::string> all = Column(0);
+    EXPECT_EQ(all, (std::vector<std::string>{"家人", "同事", "自己", "王芳", "李明", "赵敏"}));
+    // Contacts of groups below carry overlay 4.
+    EXPECT_EQ(List().GetItemState(3, LVIS_OVERLAYMASK), (UINT)INDEXTOOVERLAYMASK(4));
+    EXPECT_EQ(List().GetItemState(2, LVIS_OVERLAYMASK), 0u);
+
+    // Every row selected and deleted: 家人 goes once with 王芳 and 李明 inside it.
+    AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDYES; });
+    for (int i = 0; i < List().GetItemCount(); ++i)
+        List().SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+    frame->SetForegroundWindow();
+    List().SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &List(); }));
+    view->OnCmdMsg(CViewPersonList::ID_DELETE, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_TRUE(doc->GetRootGroup().IsEmpty());
+    EXPECT_TRUE(doc->IsModified());
+    AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
+}
