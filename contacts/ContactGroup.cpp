@@ -322,7 +322,7 @@ _CPerson* _CGroup::FindNextBirthday(const CDate& from, const CDate& to, BOOL bIg
 _CPerson* _CGroup::FindPersonByMobile(LPCTSTR lpszNumber) {
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
         _CPerson* pPerson = GetNextPerson(pos);
-        if (pPerson->GetInfo().m_personal.mobiles.ContainsValue(lpszNumber))
+        if (pPerson->HasMobile(lpszNumber))
             return pPerson;
     }
     for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
@@ -345,7 +345,7 @@ int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, voi
         _CPerson* pSource = Resolve(pPerson);
         if (pSource == nullptr)
             continue;
-        const CBirthday& birthday = pSource->GetBirthday();
+        const CBirthday& birthday = static_cast<const _CPerson*>(pSource)->GetBirthday();
         if (!birthday.IsValid())
             continue;
         // A birthday kept as a lunar month and day has no solar anniversary of its own and is

@@ -104,7 +104,6 @@ const std::string& StoredPendingBox(int nPending) {
 
 _CPerson::_CPerson(LPCTSTR lpszName, BOOL bMakeBoxes)
     : CContent(lpszName), m_nPendingBox(bMakeBoxes ? BOX_STANDARD : BOX_EMPTY) {
-    m_info.BindName(&m_strName);
     SetName(lpszName);
     m_timeModified = CTime::GetCurrentTime();
 }
@@ -113,8 +112,54 @@ _CPerson::~_CPerson() {
     BoxesShownSet().erase(this);
 }
 
+_CPersonInfo& _CPerson::Info() const {
+    if (m_pInfo == nullptr) {
+        auto pInfo = std::make_unique<_CPersonInfo>();
+        if (m_pPacked != nullptr)
+            DecodePacked(*pInfo);
+        else
+            pInfo->Name() = m_strName;
+        // Binding hands the record's name to the node, which holds it already.
+        pInfo->BindName(const_cast<CString*>(&m_strName));
+        m_pInfo = std::move(pInfo);
+        m_pPacked.reset();
+        m_nPackedSize = 0;
+    }
+    return *m_pInfo;
+}
+
+const CBirthday& _CPerson::GetBirthday() const {
+    static const CBirthday s_none;
+    if (m_pInfo != nullptr)
+        return m_pInfo->m_personal.birthday;
+    return m_pPacked != nullptr ? m_packedBirthday : s_none;
+}
+
+BOOL _CPerson::HasMobile(LPCTSTR lpszNumber) const {
+    // Read only, whatever form the details are in: the details of a new contact have no
+    // numbers, and kept ones are read into a record of this call's own.
+    if (m_pInfo != nullptr)
+        return m_pInfo->m_personal.mobiles.ContainsValue(lpszNumber);
+    if (m_pPacked == nullptr)
+        return FALSE;
+    const char* number = lpszNumber != nullptr ? lpszNumber : "";
+    if (!PackedMayContain(number))
+        return FALSE;
+    _CPersonInfo info;
+    DecodePacked(info);
+    return info.m_personal.mobiles.ContainsValue(number);
+}
+
 void _CPerson::Serialize(CArchive& ar) {
-    m_info.Serialize(ar);
+    if (ar.IsStoring()) {
+        if (IsPacked())
+            StorePacked(ar);
+        else
+            Info().Serialize(ar);
+    } else if (m_pInfo != nullptr || !LoadPacked(ar)) {
+        // Details already made are read in place, as are stored forms that cannot be kept.
+        Info().Serialize(ar);
+    }
     if (ar.IsStoring()) {
         if (m_pSmsBox != nullptr) {
             m_pSmsBox->Serialize(ar);
@@ -158,7 +203,18 @@ void _CPerson::CopyFrom(const CContent* pSource) {
     const _CPerson* pSrc = dynamic_cast<const _CPerson*>(pSource);
     if (pSrc == nullptr || pSrc == this)
         return;
-    m_info = pSrc->m_info;
+    if (m_pInfo == nullptr && pSrc->IsPacked()) {
+        m_pPacked.reset(new BYTE[pSrc->m_nPackedSize]);
+        std::memcpy(m_pPacked.get(), pSrc->m_pPacked.get(), pSrc->m_nPackedSize);
+        m_nPackedSize = pSrc->m_nPackedSize;
+        m_nPackedNameAt = pSrc->m_nPackedNameAt;
+        m_dwPackedSexPicture = pSrc->m_dwPackedSexPicture;
+        m_nPackedLink = pSrc->m_nPackedLink;
+        m_packedBirthday = pSrc->m_packedBirthday;
+        m_strName = pSrc->m_strName;
+    } else {
+        Info() = pSrc->Info();
+    }
     if (m_pSmsBox == nullptr && pSrc->m_pSmsBox == nullptr)
         m_nPendingBox = pSrc->m_nPendingBox;
     else
@@ -177,21 +233,23 @@ CContent* _CPerson::CreateInstance(LPCTSTR lpszName) const {
 }
 
 BOOL _CPerson::IsVirtual() const {
-    return m_info.m_personal.nLinkMarker == kLinkMarker;
+    if (m_pInfo != nullptr)
+        return m_pInfo->m_personal.nLinkMarker == kLinkMarker;
+    return m_pPacked != nullptr && m_nPackedLink == kLinkMarker;
 }
 
 void _CPerson::GetVirtualPath(CString& strPath) const {
-    strPath = m_info.m_personal.strNickname;
+    strPath = Info().m_personal.strNickname;
 }
 
 void _CPerson::SetVirtualLink(LPCTSTR lpszPath, CContent* pSource) {
-    SPersonalBlock& personal = m_info.m_personal;
+    SPersonalBlock& personal = Info().m_personal;
     personal.nLinkMarker = kLinkMarker;
     personal.strNickname = lpszPath != nullptr ? lpszPath : "";
     if (auto* pSrc = dynamic_cast<_CPerson*>(pSource)) {
         SetName(pSrc->GetName());
-        personal.nSex = pSrc->m_info.m_personal.nSex;
-        personal.nPicture = pSrc->m_info.m_personal.nPicture;
+        personal.nSex = pSrc->Info().m_personal.nSex;
+        personal.nPicture = pSrc->Info().m_personal.nPicture;
     }
 }
 
@@ -207,7 +265,7 @@ void* _CPerson::GetFieldData(int nField, int& nKind) {
         nKind = 0;
         return nullptr;
     }
-    return m_info.Lookup(nGroup, nBit, nKind);
+    return Info().Lookup(nGroup, nBit, nKind);
 }
 
 BOOL _CPerson::GetFieldValue(int nField, FieldValue& value) {
@@ -238,7 +296,8 @@ void _CPerson::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pLen
     LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "";
 
     CString value;
-    const SPersonalBlock& personal = m_info.m_personal;
+    const _CPersonInfo& info = Info();
+    const SPersonalBlock& personal = info.m_personal;
     switch (nField) {
     case PF_SEX:
         if (personal.nSex == 0 || personal.nSex == 1)
@@ -253,14 +312,14 @@ void _CPerson::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pLen
     case PF_PICTURE:
         break;
     case PF_CERTIFICATES:
-        value = JoinMultiValue(m_info.m_other.certificates.ToXStringList(), separator,
+        value = JoinMultiValue(info.m_other.certificates.ToXStringList(), separator,
                                partSeparator, bCurrentOnly);
         break;
     case PF_HOME_LOCATION:
-        value = m_info.m_home.strCountry + m_info.m_home.strProvince + m_info.m_home.strCity;
+        value = info.m_home.strCountry + info.m_home.strProvince + info.m_home.strCity;
         break;
     case PF_WORK_LOCATION:
-        value = m_info.m_work.strCountry + m_info.m_work.strProvince + m_info.m_work.strCity;
+        value = info.m_work.strCountry + info.m_work.strProvince + info.m_work.strCity;
         break;
     default: {
         int nKind = 0;
@@ -488,6 +547,20 @@ BOOL _CPerson::Search(LPCTSTR lpszText, const DWORD* pMasks, CSearchItemArray& h
     hits.RemoveAll();
     if (lpszText == nullptr || pMasks == nullptr)
         return FALSE;
+    if (!IsPacked())
+        return SearchDetails(Info(), lpszText, pMasks, hits, bMatchCase);
+    // Kept details are looked at in their stored bytes first; only a contact that may hold the
+    // text has them read, into a record of the search's own, so that a search leaves the
+    // contacts as compact as it found them.
+    if (!PackedMayContain(lpszText))
+        return FALSE;
+    _CPersonInfo info;
+    DecodePacked(info);
+    return SearchDetails(info, lpszText, pMasks, hits, bMatchCase);
+}
+
+BOOL _CPerson::SearchDetails(_CPersonInfo& info, LPCTSTR lpszText, const DWORD* pMasks,
+                             CSearchItemArray& hits, BOOL bMatchCase) {
     BOOL bFound = FALSE;
     for (int g = 0; g < kPersonGroupCount; ++g) {
         const int nGroup = kPersonGroupOrder[g];
@@ -496,7 +569,7 @@ BOOL _CPerson::Search(LPCTSTR lpszText, const DWORD* pMasks, CSearchItemArray& h
             if ((pMasks[g] & (DWORD)nBit) == 0)
                 continue;
             int nKind = 0;
-            void* pData = m_info.Lookup(nGroup, nBit, nKind);
+            void* pData = info.Lookup(nGroup, nBit, nKind);
             if (pData == nullptr)
                 continue;
             if (SearchFieldValue(pData, nKind, lpszText, bMatchCase, hits, nGroup, nBit))
@@ -510,7 +583,7 @@ BOOL _CPerson::IsBirthdayInRange(const CDate& from, const CDate& to, BOOL bIgnor
                                  CSearchItemArray& hits) {
     if (!from.IsValid() || !to.IsValid())
         return FALSE;
-    const CBirthday& birthday = m_info.m_personal.birthday;
+    const CBirthday& birthday = static_cast<const _CPerson*>(this)->GetBirthday();
     CDate day(birthday.GetYear(), birthday.GetMonth(), birthday.GetDay());
     CDate first = from, last = to;
     if (bIgnoreYear) {
@@ -563,7 +636,7 @@ BOOL _CPerson::MatchPinyinInitials(LPCTSTR lpszText, void* pStorage, int nKind, 
 // ------------------------------------------------------------------------------------
 
 void _CPerson::AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
-    const CBirthday& birthday = m_info.m_personal.birthday;
+    const CBirthday& birthday = static_cast<const _CPerson*>(this)->GetBirthday();
     if (!birthday.IsValid())
         return;
     BOOL bSolar = birthday.IsRemindSolar();

@@ -106,10 +106,12 @@ public:
     BOOL AreBoxesShown() const { return m_bBoxesShown; }
     static BOOL IsInBoxesShownSet(const _CPerson* pPerson);
 
-    _CPersonInfo& GetInfo() { return m_info; }
-    const _CPersonInfo& GetInfo() const { return m_info; }
-    CBirthday& GetBirthday() { return m_info.m_personal.birthday; }
-    const CBirthday& GetBirthday() const { return m_info.m_personal.birthday; }
+    _CPersonInfo& GetInfo() { return Info(); }
+    const _CPersonInfo& GetInfo() const { return Info(); }
+    CBirthday& GetBirthday() { return Info().m_personal.birthday; }
+    const CBirthday& GetBirthday() const;
+    // Whether one of the mobile numbers is the text, byte for byte.
+    BOOL HasMobile(LPCTSTR lpszNumber) const;
     CTime GetModifiedTime() const { return m_timeModified; }
     void SetModifiedTime(const CTime& t) { m_timeModified = t; }
 
@@ -120,13 +122,37 @@ private:
     // The SMS box, made when first asked for: most contacts never exchange a message, and a
     // large book would otherwise hold five empty boxes for each of them.
     _CSmsBox& SmsBox() const;
+    // The details. A contact read from a file keeps them as the bytes they were stored in (less
+    // the name, which lives in the node) until something asks for them: opening, saving and
+    // searching a large book then cost little more than those bytes. Unread and never stored,
+    // the details are the empty ones of a new contact.
+    _CPersonInfo& Info() const;
+    // Takes the stored details as they are when they are in the form a save writes back
+    // unchanged; FALSE, with nothing read, otherwise.
+    BOOL LoadPacked(CArchive& ar);
+    void StorePacked(CArchive& ar) const;
+    // Reads the kept bytes into the record (whose name is its own or bound).
+    void DecodePacked(_CPersonInfo& info) const;
+    // FALSE only when no field of the kept bytes can hold the text, by any search rule.
+    BOOL PackedMayContain(LPCTSTR lpszText) const;
+    BOOL IsPacked() const { return m_pInfo == nullptr && m_pPacked != nullptr; }
+    // The field walk of Search over a record.
+    static BOOL SearchDetails(_CPersonInfo& info, LPCTSTR lpszText, const DWORD* pMasks,
+                              CSearchItemArray& hits, BOOL bMatchCase);
+
     // What the box not made yet will start with.
     enum PendingBox : BYTE { BOX_EMPTY, BOX_STANDARD };
 
     // First, next to the name in the base: an initials search touches these and nothing else.
     CString m_strInitialsOf;
     CString m_strInitials;
-    _CPersonInfo m_info;
+    mutable std::unique_ptr<_CPersonInfo> m_pInfo;
+    mutable std::unique_ptr<BYTE[]> m_pPacked; // dropped once the details are made
+    mutable UINT m_nPackedSize = 0;
+    UINT m_nPackedNameAt = 0; // where the name's stored form goes back in
+    DWORD m_dwPackedSexPicture = 0;
+    int m_nPackedLink = -1;
+    CBirthday m_packedBirthday;
     mutable std::unique_ptr<_CSmsBox> m_pSmsBox;
     CTime m_timeModified;
     BOOL m_bBoxesShown = FALSE;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "links/HttpProxy.h"
 #include "platform/net/HttpFile.h"
 #include "platform/net/InternetException.h"
 #include "platform/net/ParseUrl.h"
@@ -21,17 +22,16 @@ CString FormatFormPostHeaders(LPCTSTR agent) {
 
 int HttpRequest(LPCTSTR url, CString& reply, LPCTSTR agent, DWORD verb, LPCTSTR headers,
                 LPCVOID data, DWORD length, const std::atomic<bool>* cancel) {
-    CInternetSession session(agent, 1, PRE_CONFIG_INTERNET_ACCESS, nullptr, nullptr,
-                             INTERNET_FLAG_DONT_CACHE);
-    session.SetCancelFlag(cancel);
-
     DWORD service = 0;
     CString server, object;
     INTERNET_PORT port = 0;
-    if (!AfxParseURL(url, service, server, object, port) || service != AFX_INET_SERVICE_HTTP) {
-        session.Close();
+    if (!AfxParseURL(url, service, server, object, port) || service != AFX_INET_SERVICE_HTTP)
         return INET_RESULT_NOT_HTTP;
-    }
+    std::unique_ptr<CInternetSession> owned = MakeHttpSession(agent, INTERNET_FLAG_DONT_CACHE);
+    if (!owned)
+        return INET_RESULT_NETWORK_ERROR;
+    CInternetSession& session = *owned;
+    session.SetCancelFlag(cancel);
 
     int result = INET_RESULT_NETWORK_ERROR;
     std::unique_ptr<CHttpConnection> connection;

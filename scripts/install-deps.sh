@@ -11,6 +11,8 @@ PKGS="$PKGS gammu nodejs"
 # Real SMTP servers the mail client's tests send to on loopback: aiosmtpd, and the npm package
 # smtp-server installed into tools/smtp-peer (never globally).
 PKGS="$PKGS python3-aiosmtpd"
+# A real SOCKS 5 server for the tests of the HTTP requests' proxy settings.
+PKGS="$PKGS microsocks"
 # TIFF among the image formats pictures load from; ImageMagick made the sample images once.
 PKGS="$PKGS qt6-image-formats-plugins imagemagick"
 missing=""

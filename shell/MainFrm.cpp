@@ -13,6 +13,7 @@
 #include "res/mainframe.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SheetOption.h"
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
@@ -90,6 +91,7 @@ const UINT CMainFrame::kToolBarLayout[37] = {
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
 ON_WM_CREATE()
+ON_COMMAND(ID_OPTIONS, &CMainFrame::OnOptions)
 ON_WM_CLOSE()
 ON_WM_DESTROY()
 ON_WM_SYSCOMMAND()
@@ -534,6 +536,11 @@ void CMainFrame::OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult) {
     CRect rc(tb->rcButton);
     m_wndToolBar.ClientToScreen(&rc);
     ShowPopupMenu(kModeMenu, kModeSubMenu, CPoint(rc.left, rc.bottom), TPM_LEFTALIGN, this, &rc);
+}
+
+void CMainFrame::OnOptions() {
+    CSheetOption sheet(this);
+    sheet.DoModal();
 }
 
 void CMainFrame::OnHelp() {

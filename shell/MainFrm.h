@@ -120,6 +120,7 @@ protected:
     void OnUpdateDisabled(CCmdUI* pCmdUI);
     void OnUpdatePrintSetup(CCmdUI* pCmdUI);
     void OnHelp();
+    void OnOptions();
     void OnToolBarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
     void OnReceiveSms();
     void OnUpdateReceiveSms(CCmdUI* pCmdUI);

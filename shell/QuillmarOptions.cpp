@@ -5,33 +5,16 @@
 
 #include "core/Autostart.h"
 #include "core/Checksum.h"
+#include "core/ProfileValues.h"
 #include "core/StringUtil.h"
 
 namespace {
-
-// The profile of the application key "Quillmar".
-CProfileStore& Profile() {
-    static CProfileStore store;
-    return store;
-}
-
-void ReadInt(LPCTSTR section, LPCTSTR entry, int& value) {
-    value = (int)Profile().GetProfileInt(section, entry, value);
-}
-
-void ReadString(LPCTSTR section, LPCTSTR entry, CString& value) {
-    value = Profile().GetProfileString(section, entry, value);
-}
-
-void WriteInt(LPCTSTR section, LPCTSTR entry, int value) {
-    Profile().WriteProfileInt(section, entry, value);
-}
 
 // A stored array of 32-bit values; FALSE (the array unchanged) when the value is missing.
 BOOL ReadIntArray(LPCTSTR section, LPCTSTR entry, CArray<int, int>& values) {
     BYTE* raw = nullptr;
     UINT bytes = 0;
-    if (!Profile().GetProfileBinary(section, entry, &raw, &bytes))
+    if (!OptionsProfile().GetProfileBinary(section, entry, &raw, &bytes))
         return FALSE;
     std::unique_ptr<BYTE[]> owned(raw);
     const int count = (int)(bytes / 4);
@@ -45,7 +28,7 @@ BOOL ReadIntArray(LPCTSTR section, LPCTSTR entry, CArray<int, int>& values) {
 }
 
 void WriteIntArray(LPCTSTR section, LPCTSTR entry, const CArray<int, int>& values) {
-    Profile().WriteProfileBinary(section, entry, reinterpret_cast<const BYTE*>(values.GetData()),
+    OptionsProfile().WriteProfileBinary(section, entry, reinterpret_cast<const BYTE*>(values.GetData()),
                                  (UINT)values.GetSize() * 4);
 }
 
@@ -88,44 +71,44 @@ const struct {
 
 void CGeneralOptions::Load() {
     for (const auto& key : kGeneralKeys)
-        ReadInt(m_strSection, key.entry, this->*key.member);
+        ReadProfileValue(m_strSection, key.entry, this->*key.member);
 }
 
 void CGeneralOptions::Save() const {
     for (const auto& key : kGeneralKeys)
-        WriteInt(m_strSection, key.entry, this->*key.member);
+        WriteProfileValue(m_strSection, key.entry, this->*key.member);
 }
 
 // ---- File lists --------------------------------------------------------------------------------
 
 void CFileListOptions::Load() {
     int on = m_bAutoLoadFile;
-    ReadInt(m_strSection, "AutoLoadFile", on);
+    ReadProfileValue(m_strSection, "AutoLoadFile", on);
     m_bAutoLoadFile = on;
     LoadFileList();
     int rename = m_bClickRename;
-    ReadInt(m_strSection, "ClickRename", rename);
+    ReadProfileValue(m_strSection, "ClickRename", rename);
     m_bClickRename = rename;
 }
 
 void CFileListOptions::Save() const {
     SaveFileList();
-    WriteInt(m_strSection, "ClickRename", m_bClickRename);
+    WriteProfileValue(m_strSection, "ClickRename", m_bClickRename);
 }
 
 void CFileListOptions::SaveFileList() const {
-    WriteInt(m_strSection, "AutoLoadFile", m_bAutoLoadFile);
+    WriteProfileValue(m_strSection, "AutoLoadFile", m_bAutoLoadFile);
     CString joined;
     for (POSITION pos = m_fileList.GetHeadPosition(); pos != nullptr;) {
         if (!joined.IsEmpty())
             joined += "\n";
         joined += m_fileList.GetNext(pos);
     }
-    Profile().WriteProfileString(m_strSection, "AutoLoadFileList", joined);
+    OptionsProfile().WriteProfileString(m_strSection, "AutoLoadFileList", joined);
 }
 
 BOOL CFileListOptions::LoadFileList() {
-    CString joined = Profile().GetProfileString(m_strSection, "AutoLoadFileList", "");
+    CString joined = OptionsProfile().GetProfileString(m_strSection, "AutoLoadFileList", "");
     m_fileList.RemoveAll();
     if (joined.IsEmpty())
         return FALSE;
@@ -151,15 +134,15 @@ CNamebookOptions::CNamebookOptions() : CFileListOptions("Namebook") {
 void CNamebookOptions::Load() {
     CFileListOptions::Load();
     LoadFieldList();
-    ReadInt(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
-    ReadInt(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+    ReadProfileValue(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
+    ReadProfileValue(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
 }
 
 void CNamebookOptions::Save() const {
     CFileListOptions::Save();
     SaveFieldList();
-    WriteInt(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
-    WriteInt(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+    WriteProfileValue(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
+    WriteProfileValue(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
 }
 
 void CNamebookOptions::LoadFieldList() {
@@ -193,62 +176,23 @@ void CNamebookOptions::SetFieldWidth(int nField, int nWidth) {
 // ---- Calendar, SMS -----------------------------------------------------------------------------
 
 void CCalendarOptions::Load() {
-    ReadInt(m_strSection, "StartWeekDay", m_nStartWeekDay);
+    ReadProfileValue(m_strSection, "StartWeekDay", m_nStartWeekDay);
 }
 
 void CCalendarOptions::Save() const {
-    WriteInt(m_strSection, "StartWeekDay", m_nStartWeekDay);
+    WriteProfileValue(m_strSection, "StartWeekDay", m_nStartWeekDay);
 }
 
 void CSmsSizeOptions::Load() {
-    ReadInt(m_strSection, "WideMaxSize", m_nWideMaxSize);
-    ReadInt(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
+    ReadProfileValue(m_strSection, "WideMaxSize", m_nWideMaxSize);
+    ReadProfileValue(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
     m_nWideMaxSize = ValidPartSize(m_nWideMaxSize, OPTIONS_WIDE_MAX_SIZE);
     m_nAnsiMaxSize = ValidPartSize(m_nAnsiMaxSize, OPTIONS_ANSI_MAX_SIZE);
 }
 
 void CSmsSizeOptions::Save() const {
-    WriteInt(m_strSection, "WideMaxSize", m_nWideMaxSize);
-    WriteInt(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
-}
-
-// ---- Proxy -------------------------------------------------------------------------------------
-
-void CProxyOptions::Load() {
-    LPCTSTR s = m_strSection;
-    ReadInt(s, "ProxyScheme", m_nProxyScheme);
-    ReadInt(s, "ProxyType", m_nProxyType);
-    ReadString(s, "ProxyAddr", m_strProxyAddr);
-    ReadString(s, "ProxyPort", m_strProxyPort);
-    ReadString(s, "ProxyUser", m_strProxyUser);
-    int remember = m_bRememberPsw;
-    ReadInt(s, "RememberPsw", remember);
-    m_bRememberPsw = remember != 0;
-    m_strProxyPsw.Empty();
-    if (!m_bRememberPsw)
-        return;
-    BYTE* raw = nullptr;
-    UINT bytes = 0;
-    if (!Profile().GetProfileBinary(s, "ProxyPsw", &raw, &bytes))
-        return;
-    std::unique_ptr<BYTE[]> owned(raw);
-    m_strProxyPsw = CString(reinterpret_cast<const char*>(raw), (int)bytes);
-    ScrambleString(m_strProxyPsw, FALSE);
-}
-
-void CProxyOptions::Save() const {
-    LPCTSTR s = m_strSection;
-    WriteInt(s, "ProxyScheme", m_nProxyScheme);
-    WriteInt(s, "ProxyType", m_nProxyType);
-    Profile().WriteProfileString(s, "ProxyAddr", m_strProxyAddr);
-    Profile().WriteProfileString(s, "ProxyPort", m_strProxyPort);
-    Profile().WriteProfileString(s, "ProxyUser", m_strProxyUser);
-    WriteInt(s, "RememberPsw", m_bRememberPsw);
-    CString scrambled = m_bRememberPsw ? m_strProxyPsw : CString();
-    ScrambleString(scrambled, TRUE);
-    Profile().WriteProfileBinary(s, "ProxyPsw",
-                                 reinterpret_cast<const BYTE*>(scrambled.GetString()),
-                                 (UINT)scrambled.GetLength());
+    WriteProfileValue(m_strSection, "WideMaxSize", m_nWideMaxSize);
+    WriteProfileValue(m_strSection, "AnsiMaxSize", m_nAnsiMaxSize);
 }
 
 // ---- The record --------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/base/Collections.h"
+#include "links/ProxyOptions.h"
 #include "platform/base/Profile.h"
 
 // Number of contact fields, and so of contact-list column widths.
@@ -105,24 +106,6 @@ public:
     int m_nWideMaxSize = OPTIONS_WIDE_MAX_SIZE;
     int m_nAnsiMaxSize = OPTIONS_ANSI_MAX_SIZE;
     CString m_strSection = "SMS";
-};
-
-class CProxyOptions {
-public:
-    // The password is read only when it is to be remembered; it is kept scrambled in the profile.
-    void Load();
-    // Writes the section; the password is written (scrambled) only when it is to be remembered,
-    // an empty value otherwise.
-    void Save() const;
-
-    int m_nProxyScheme = 0;
-    int m_nProxyType = 0;
-    CString m_strProxyAddr;
-    CString m_strProxyPort;
-    CString m_strProxyUser;
-    CString m_strProxyPsw; // in clear text, in memory only
-    BOOL m_bRememberPsw = FALSE;
-    CString m_strSection = "Proxy";
 };
 
 class CQuillmarOptions {

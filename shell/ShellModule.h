@@ -74,6 +74,13 @@ public:
     virtual void OnExit(CSmsApp* /*pApp*/) {}
     // Adds the module's pages to the options sheet.
     virtual void AddOptionPages(CPropertySheet* /*pSheet*/) {}
+    // The paths of the files of this extension open in the module now, in the module's order.
+    virtual std::vector<CString> GetOpenFiles(const CString& /*ext*/) const { return {}; }
+    // The options changed the files of this extension opened at start (the module marks its
+    // open files that are among them).
+    virtual void OnPresetFilesChanged(const CString& /*ext*/) {}
+    // The options changed the first day of the week (0 Sunday).
+    virtual void OnStartWeekDayChanged(int /*nDay*/) {}
 };
 
 // Adds a module (the caller keeps it alive). Later registrations for the same folder win.

@@ -1,6 +1,8 @@
 #include "shell/SmsApp.h"
 
+#include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
+#include "links/ui/DlgCheckVersion.h"
 #include "links/ui/DialogPump.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
@@ -22,6 +24,7 @@
 #include "ui/KovMenu.h"
 
 #include <QImage>
+#include <QTimer>
 
 UINT g_cfEmbeddedObject = 0;
 UINT g_cfRichTextFormat = 0;
@@ -74,6 +77,7 @@ ON_COMMAND(ID_HOME_PAGE, &CSmsApp::OnHomePage)
 ON_COMMAND(ID_SMS_CENTER, &CSmsApp::OnSmsCenter)
 ON_COMMAND(ID_REGISTER_SMS, &CSmsApp::OnRegisterSms)
 ON_COMMAND(ID_NOTICE_BOARD, &CSmsApp::OnNoticeBoard)
+ON_COMMAND(ID_CHECK_VERSION, &CSmsApp::OnCheckVersion)
 ON_COMMAND_RANGE(ID_RECENT_SENDER_FIRST, ID_RECENT_SENDER_FIRST + 15, &CSmsApp::OnRecentFile)
 ON_COMMAND_RANGE(ID_RECENT_NOTE_FIRST, ID_RECENT_NOTE_FIRST + 15, &CSmsApp::OnRecentFile)
 ON_COMMAND_RANGE(ID_RECENT_SCHEDULE_FIRST, ID_RECENT_SCHEDULE_FIRST + 15, &CSmsApp::OnRecentFile)
@@ -89,10 +93,13 @@ CSmsApp* AfxGetSmsApp() {
 }
 
 CSmsApp::CSmsApp() : CWinApp("Quillmar") {
+    SetProgramProxyOptions(&m_options.m_proxy);
     m_commDevice.SetHost(&m_commHost);
 }
 
 CSmsApp::~CSmsApp() {
+    if (GetProgramProxyOptions() == &m_options.m_proxy)
+        SetProgramProxyOptions(nullptr);
     delete m_pRecentSenderList;
     delete m_pRecentNoteList;
     delete m_pRecentScheduleList;
@@ -128,6 +135,7 @@ BOOL CSmsApp::InitInstance() {
     }
 
     m_options.Load();
+    m_options.m_proxy.ApplyToHttpRequests();
     // A document that cannot read or write its file says why in a message box.
     CDocument::SetMessageHook([](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
 
@@ -335,8 +343,32 @@ BOOL CSmsApp::OnIdle(LONG lCount) {
     for (CShellModule* module : AfxGetShellModules())
         if (module->OnIdle(this, lCount))
             more = TRUE;
-    m_bVersionCheckPending = FALSE;
+    IdleVersionCheck();
     return more;
+}
+
+void CSmsApp::IdleVersionCheck() {
+    if (m_bVersionCheckPending) {
+        m_bVersionCheckPending = FALSE;
+        if (!m_pVersionChecker) {
+            m_pVersionChecker = std::make_unique<CAppVersionChecker>();
+            if (!m_pVersionChecker->StartCheck())
+                m_pVersionChecker.reset();
+        }
+    }
+    if (!m_pVersionChecker)
+        return;
+    if (!m_pVersionChecker->IsDone()) {
+        // The worker says nothing when it ends: look again in a moment even if the user does
+        // nothing meanwhile.
+        QTimer::singleShot(100, [] { AfxNoteMessage(WM_NULL); });
+        return;
+    }
+    m_pVersionChecker->DispatchResult();
+    const bool newer = m_pVersionChecker->GetStatus() == CAppVersionChecker::STATUS_NEWER;
+    m_pVersionChecker.reset();
+    if (newer && m_pMainWnd && m_pMainWnd->GetSafeHwnd())
+        m_pMainWnd->SendMessage(WM_COMMAND, ID_CHECK_VERSION, 0);
 }
 
 int CSmsApp::ExitInstance() {
@@ -419,6 +451,11 @@ void CSmsApp::OnSmsCenter() {
 void CSmsApp::OnRegisterSms() {
     ShellExecute(nullptr, "open", GetServiceUrl("/sms/#Register"), nullptr, nullptr,
                  SW_SHOWNORMAL);
+}
+
+void CSmsApp::OnCheckVersion() {
+    CDlgCheckVersion dlg(m_pMainWnd);
+    dlg.DoModal();
 }
 
 void CSmsApp::OnNoticeBoard() {

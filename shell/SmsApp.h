@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CAppVersionChecker;
 class CMainFrame;
 class CRecentFileList;
 class CQuillmarDocManager;
@@ -57,6 +58,8 @@ public:
     CQuillmarOptions m_options;
     BOOL m_bOpenPresetFiles = TRUE;
     BOOL m_bVersionCheckPending = TRUE;
+    // The silent version check of this run while it is held, else null.
+    CAppVersionChecker* GetVersionChecker() const { return m_pVersionChecker.get(); }
     // Faces and item icons at 32 and 16 pixels; the menu icons.
     CImageList m_imageList32;
     CImageList m_imageList16;
@@ -86,6 +89,9 @@ protected:
     void OnSmsCenter();
     void OnRegisterSms();
     void OnNoticeBoard();
+    void OnCheckVersion();
+    // The silent check: started once, its result taken in on a later idle pass.
+    void IdleVersionCheck();
     void OnRecentFile(UINT nID);
     void OnUpdateRecentFile(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
@@ -95,6 +101,7 @@ protected:
     CMainFrame* m_pMainFrame = nullptr;
     CNamedMutex m_mutex;
     std::vector<CString> m_startFiles;
+    std::unique_ptr<CAppVersionChecker> m_pVersionChecker;
     // The host outlives the manager, whose phone thread calls through it.
     CMainWndCommHost m_commHost;
     CCommDevice m_commDevice;

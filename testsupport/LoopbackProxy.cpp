@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -111,6 +112,67 @@ bool LoopbackProxy::Start() {
     }
     m_error = "the proxy did not listen";
     return false;
+}
+
+namespace {
+
+// Waits until the child listens on the port; false (with the reason) when it ended or never did.
+bool WaitUntilListening(pid_t& pid, int port, std::string& error) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until) {
+        if (CanConnect(port))
+            return true;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            error = "the server ended at once";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    error = "the server did not listen";
+    return false;
+}
+
+const char* kSocksProgram = "/usr/bin/microsocks";
+
+} // namespace
+
+bool LoopbackSocks5::IsAvailable() {
+    return access(kSocksProgram, X_OK) == 0;
+}
+
+bool LoopbackSocks5::Start() {
+    m_port = FreeLoopbackPort();
+    if (m_port == 0) {
+        m_error = "no free port";
+        return false;
+    }
+    std::vector<std::string> args = {kSocksProgram, "-i", "127.0.0.1", "-p",
+                                     std::to_string(m_port)};
+    if (!m_user.empty()) {
+        args.insert(args.end(), {"-u", m_user, "-P", m_password});
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    int rc = posix_spawn(&m_pid, kSocksProgram, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        m_pid = -1;
+        m_error = "cannot start the SOCKS server";
+        return false;
+    }
+    return WaitUntilListening(m_pid, m_port, m_error);
+}
+
+LoopbackSocks5::~LoopbackSocks5() {
+    StopChildProcess(m_pid);
 }
 
 void StopChildProcess(pid_t pid) {

@@ -40,6 +40,30 @@ private:
     std::string m_basicAuth;
 };
 
+// A real SOCKS 5 server (microsocks) run by a test on a free loopback port, stopped by the
+// destructor.
+class LoopbackSocks5 {
+public:
+    static bool IsAvailable();
+    // Makes the server ask for a user and password; call before Start.
+    void SetAuth(const std::string& user, const std::string& password) {
+        m_user = user;
+        m_password = password;
+    }
+    bool Start();
+    ~LoopbackSocks5();
+
+    int Port() const { return m_port; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+    std::string m_user;
+    std::string m_password;
+    std::string m_error;
+};
+
 // A port that was free a moment ago on 127.0.0.1 (0 when none could be had).
 int FreeLoopbackPort();
 

@@ -35,6 +35,7 @@ ON_WM_KEYDOWN()
 ON_WM_TIMER()
 ON_WM_DESTROY()
 ON_WM_GETDLGCODE()
+ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
 CContentView::CContentView()
@@ -427,9 +428,22 @@ void CContentView::OnLButtonUp(UINT, CPoint) {
         Invalidate(FALSE);
     m_bUpPushed = m_bDownPushed = FALSE;
     StopAutoScroll();
+    BOOL bHeld = m_bMouseDown;
     m_bMouseDown = FALSE;
-    if (GetCapture() == this)
+    if (bHeld && GetCapture() == this)
         ReleaseCapture();
+}
+
+void CContentView::OnCaptureChanged(CWnd* pWnd) {
+    // Someone else took the mouse (a dialog, say): the button-up will not come here.
+    if (pWnd != this && m_bMouseDown) {
+        if (m_bUpPushed || m_bDownPushed)
+            Invalidate(FALSE);
+        m_bUpPushed = m_bDownPushed = FALSE;
+        StopAutoScroll();
+        m_bMouseDown = FALSE;
+    }
+    CWnd::OnCaptureChanged(pWnd);
 }
 
 void CContentView::OnLButtonDblClk(UINT nFlags, CPoint point) {

@@ -119,6 +119,7 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
     UINT OnGetDlgCode();
+    void OnCaptureChanged(CWnd* pWnd);
     DECLARE_MESSAGE_MAP()
 
     CImageList* m_pRowImages = nullptr;

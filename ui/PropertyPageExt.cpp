@@ -3,36 +3,35 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ToolTipCtrl.h"
 #include "platform/gui/WndPrivate.h"
+#include "platform/gui/WndProc.h"
+#include "ui/EnterEscapeHook.h"
 #include "ui/KovPropertyPage.h"
+#include "ui/MultiComboBox.h"
 
 namespace {
 
-// Stands between an edit and its own processing: Enter and Escape become commands for the page.
-class CEnterEscapeHook : public CWnd {
-public:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_GETDLGCODE) {
-            // The dialog must leave Enter and Escape to the field, or the sheet would act on them.
-            LRESULT code = CWnd::WindowProc(message, wParam, lParam);
-            auto* msg = reinterpret_cast<const MSG*>(lParam);
-            if (msg && msg->message == WM_KEYDOWN &&
-                (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
-                code |= DLGC_WANTALLKEYS;
-            return code;
-        }
-        LRESULT r = CWnd::WindowProc(message, wParam, lParam);
-        if (message == WM_KEYUP && m_hWnd) {
-            CWnd* parent = GetParent();
-            if (parent && wParam == VK_RETURN && !(GetStyle() & ES_WANTRETURN))
-                parent->PostMessage(WM_COMMAND, IDOK, 0);
-            else if (parent && wParam == VK_ESCAPE)
-                parent->PostMessage(WM_COMMAND, IDCANCEL, 0);
-        }
-        return r;
-    }
-};
+// A combo box turns Enter and Escape (its own keys, or the commands its edit posts) into
+// commands for its parent.
+LRESULT ComboEnterEscapeProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WPARAM command = 0;
+    LRESULT r =
+        CallKeepingEnterEscape(&ComboEnterEscapeProc, hWnd, message, wParam, lParam, command);
+    if (message == WM_COMMAND && (wParam == IDOK || wParam == IDCANCEL))
+        command = wParam;
+    CWnd* w = command ? CWnd::FromHandle(hWnd) : nullptr;
+    if (CWnd* parent = w ? w->GetParent() : nullptr)
+        parent->PostMessage(WM_COMMAND, command, 0);
+    return r;
+}
 
 } // namespace
+
+BOOL HookComboEnterEscape(CComboBox* pCombo) {
+    if (!pCombo || !pCombo->m_hWnd)
+        return FALSE;
+    CMultiComboBox::HookEditKeys(pCombo);
+    return AfxHookWndProc(pCombo->m_hWnd, &ComboEnterEscapeProc);
+}
 
 IMPLEMENT_DYNAMIC(CPropertyPageExt, CPropertyPage)
 
@@ -237,11 +236,7 @@ void CPropertyPageExt::LayoutFieldRows() {
 }
 
 BOOL CPropertyPageExt::HookEnterEscape(UINT nID) {
-    auto hook = std::make_unique<CEnterEscapeHook>();
-    if (!hook->SubclassDlgItem(nID, this))
-        return FALSE;
-    m_hooks.push_back(std::move(hook));
-    return TRUE;
+    return HookEnterEscapeKeys(GetDlgItem((int)nID));
 }
 
 int CPropertyPageExt::HookEnterEscapeItems(const UINT* pIDs, int count) {
@@ -249,4 +244,8 @@ int CPropertyPageExt::HookEnterEscapeItems(const UINT* pIDs, int count) {
     for (int i = 0; i < count; ++i)
         hooked += HookEnterEscape(pIDs[i]) ? 1 : 0;
     return hooked;
+}
+
+BOOL CPropertyPageExt::HookComboItem(UINT nID) {
+    return HookComboEnterEscape(dynamic_cast<CComboBox*>(GetDlgItem((int)nID)));
 }

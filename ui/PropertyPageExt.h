@@ -4,10 +4,8 @@
 // columns.
 #pragma once
 
+#include "platform/gui/Controls.h"
 #include "platform/gui/PropertySheet.h"
-
-#include <memory>
-#include <vector>
 
 // A page tells its sheet that its data changed: wParam 100, lParam 0.
 #define WM_PAGEEXT_CHANGED (WM_USER + 101)
@@ -53,6 +51,8 @@ public:
     // field instead of acting on the sheet.
     BOOL HookEnterEscape(UINT nID);
     int HookEnterEscapeItems(const UINT* pIDs, int count);
+    // The same for the child combo box nID (see HookComboEnterEscape).
+    BOOL HookComboItem(UINT nID);
 
     BOOL IsActive() const { return m_active; }
 
@@ -76,7 +76,10 @@ protected:
     const SFieldItem* m_fieldItems2 = nullptr;
 
 private:
-    // One per hooked edit: each keeps its own chain to the edit's own processing.
-    std::vector<std::unique_ptr<CWnd>> m_hooks;
     DECLARE_MESSAGE_MAP()
 };
+
+// Enter and Escape in a combo box become IDOK and IDCANCEL commands for its parent: in its edit
+// (through the edit's hook, which tells the combo box) and, for a drop-down list, on the combo
+// box itself. An Enter that picks an item in the dropped list stays with the list.
+BOOL HookComboEnterEscape(CComboBox* pCombo);

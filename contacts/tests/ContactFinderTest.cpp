@@ -9,19 +9,18 @@
 
 namespace {
 
-using contacts_test::AddValue;
+using contacts_test::AddFieldText;
 using contacts_test::ContactsTest;
 
 class ContactFinderTest : public ContactsTest {
 protected:
     void SetUp() override {
         ContactsTest::SetUp();
-        m_root.GetInfo().nType = 0;
-        AddPerson(m_root, "张一")->GetInfo().m_other.strNote = "北京";
+        AddFieldText(*AddPerson(m_root, "张一"), PF_NOTE, "北京");
         m_sub = new _CGroup("北京同学");
         m_root.AddSubgroup(m_sub, FALSE, nullptr, TRUE, TRUE);
         _CPerson* z2 = AddPerson(*m_sub, "张二");
-        AddValue(z2->GetInfo().m_personal.mobiles, "13800138000");
+        AddFieldText(*z2, PF_MOBILE, "13800138000");
         z2->GetBirthday().SetBirthday(1990, 5, 20, FALSE, TRUE);
         AddPerson(*m_sub, "李三")->GetBirthday().SetBirthday(1985, 5, 25, FALSE, TRUE);
         AddPerson(*m_sub, "张四");

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "contacts/ContactGroup.h"
 #include "contacts/Person.h"
@@ -27,6 +30,32 @@ inline std::vector<std::string>& Messages() {
 inline int RecordMessage(LPCTSTR text, UINT) {
     Messages().push_back(text != nullptr ? text : "");
     return 1;
+}
+
+inline void WriteBytes(const CString& path, const std::string& bytes) {
+    std::ofstream(path.GetString(), std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const CString& path) {
+    std::ifstream in(path.GetString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the action with files limited to the size for this process alone, so that writing beyond
+// it fails as on a full disk; the limit is lifted afterwards.
+template <class Action> auto WithFileSizeLimit(rlim_t bytes, Action action) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+    auto result = action();
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    return result;
 }
 
 class ContactsTest : public ::testing::Test {
@@ -49,14 +78,9 @@ protected:
         return p;
     }
     static void WriteBytes(const CString& path, const std::string& bytes) {
-        std::ofstream(path.GetString(), std::ios::binary) << bytes;
+        contacts_test::WriteBytes(path, bytes);
     }
-    static std::string ReadBytes(const CString& path) {
-        std::ifstream in(path.GetString(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string ReadBytes(const CString& path) { return contacts_test::ReadBytes(path); }
 
     test_folders::TempDir m_dir;
     std::optional<test_folders::ScopedEnv> m_home, m_config;
@@ -83,6 +107,19 @@ inline void AddValue(CXStringList& list, const char* a, const char* b = nullptr)
     if (b != nullptr && list.GetItemSize() > 1)
         v.ElementAt(1) = b;
     list.AddTail(v);
+}
+
+// Adds the text to a contact's field through the contact's own interface: a text field gets it
+// appended, a list one more value holding the whole text.
+inline void AddFieldText(_CPerson& p, int nField, const char* text) {
+    p.SetFieldText(nField, text, FALSE, 0, "\x01", "\x02");
+}
+
+// Makes value i of a contact's list field the current one.
+inline void SetCurrentValue(_CPerson& p, int nField, int i) {
+    int nKind = 0;
+    if (auto* list = static_cast<CXStringList*>(p.GetFieldData(nField, nKind)); nKind == 2)
+        list->SetCurrentIndex(i);
 }
 
 // A contact with a value in every field kind.

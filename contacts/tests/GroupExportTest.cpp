@@ -14,7 +14,7 @@
 
 namespace {
 
-using contacts_test::AddValue;
+using contacts_test::AddFieldText;
 using contacts_test::ContactsTest;
 using contacts_test::FillEveryKind;
 
@@ -69,13 +69,13 @@ protected:
         FillEveryKind(*full);
         root.AddContent(full, FALSE, nullptr, TRUE, TRUE);
         _CPerson* tricky = AddPerson(root, "李\"四\",小李");
-        tricky->GetInfo().m_other.strNote = "第一行\r\n第二行, 还有\"引号\"";
-        AddValue(tricky->GetInfo().m_personal.phones, "010-1,2");
-        AddValue(tricky->GetInfo().m_personal.phones, "020\"3\"");
-        tricky->GetInfo().m_home.strAddress = "  前后空格  ";
+        AddFieldText(*tricky, PF_NOTE, "第一行\r\n第二行, 还有\"引号\"");
+        AddFieldText(*tricky, PF_PHONE, "010-1,2");
+        AddFieldText(*tricky, PF_PHONE, "020\"3\"");
+        AddFieldText(*tricky, PF_HOME_ADDRESS, "  前后空格  ");
         auto* sub = new _CGroup("子组");
         root.AddSubgroup(sub, FALSE, nullptr, TRUE, TRUE);
-        AddPerson(*sub, "王五")->GetInfo().m_work.strCompany = "甲,乙";
+        AddFieldText(*AddPerson(*sub, "王五"), PF_COMPANY, "甲,乙");
         CContent* link = static_cast<CContent*>(sub->GetContentList().GetHead())->CreateVirtualCopy();
         root.AddContent(link, FALSE, nullptr, TRUE, TRUE);
     }
@@ -186,24 +186,16 @@ TEST_F(GroupExportTest, WriteFailureRemovesThePartialFile) {
     for (int i = 0; i < 2000; ++i) {
         CString name;
         name.Format("联系人%04d", i);
-        AddPerson(root, name)->GetInfo().m_other.strNote = CString('x', 200);
+        AddFieldText(*AddPerson(root, name), PF_NOTE, CString('x', 200));
     }
     CArray<int, int> all;
     GetAllPersonFields(all);
     const CString path = PathOf("full.csv");
 
-    // A file size limit makes the disk "full" after 64 KB for this process alone.
-    rlimit old{};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-    const GroupExportResult result =
-        ExportGroupToPath(root, path, all, _CGroup::EXPORT_CSV, 0);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-
+    // The disk is "full" after 64 KB.
+    const GroupExportResult result = contacts_test::WithFileSizeLimit(64 * 1024, [&] {
+        return ExportGroupToPath(root, path, all, _CGroup::EXPORT_CSV, 0);
+    });
     EXPECT_EQ(GROUP_EXPORT_WRITE_FAILED, result);
     CFileStatus st;
     EXPECT_FALSE(CFile::GetStatus(path, st)) << "no cut-off file is left";

@@ -149,8 +149,12 @@ CPSheetPersonList::CPSheetPersonList(CWnd* pParent) : CPropertySheet("选择字�
 }
 
 BOOL CPSheetPersonList::OnCommand(WPARAM wParam, LPARAM lParam) {
+    // Only an Apply the user could press (the button shown and enabled) applies and is told.
+    CWnd* pApply = GetDlgItem(kApplyId);
+    const BOOL bApply = LOWORD(wParam) == kApplyId && pApply != nullptr &&
+                        pApply->IsWindowEnabled() && pApply->IsWindowVisible();
     const BOOL bDone = CPropertySheet::OnCommand(wParam, lParam);
-    if (LOWORD(wParam) == kApplyId) {
+    if (bApply) {
         CWnd* pTarget = GetParent() != nullptr ? GetParent() : GetOwner();
         if (pTarget != nullptr)
             pTarget->SendMessage(WM_PERSON_LIST_APPLIED, 0, (LPARAM)this);

@@ -227,6 +227,37 @@ TEST_F(KovDocumentTest, SavedDocumentLoadsBackWithEveryField) {
     EXPECT_TRUE(messages.Messages().empty());
 }
 
+// A file of some hundred kilobytes is written and read in pieces: every piece must be scrambled
+// and turned back by the offsets it has in the file.
+TEST_F(KovDocumentTest, LargeDocumentLoadsBackWhole) {
+    CTestBookDoc saved;
+    Fill(saved);
+    auto* many = new CTestFolder("多");
+    saved.m_root.AddSubgroup(many);
+    for (int i = 0; i < 6000; ++i) {
+        CString name;
+        name.Format("卡%d", i);
+        many->AddContent(MakeFullCard(name, i), FALSE);
+    }
+    // Notes far longer than any buffer are read in one piece that spans several; being of odd
+    // lengths, they leave the later reads at every offset modulo eight.
+    for (int n : {40000, 30001}) {
+        CTestCard* pLong = MakeFullCard("长", n);
+        for (int i = 0; i < n; ++i)
+            pLong->m_strNote += "附注abc";
+        many->AddContent(pLong, FALSE);
+    }
+    ASSERT_TRUE(saved.OnSaveDocument(DocPath("big.sms")));
+    // Written in pieces too, each scrambled by its own offsets.
+    const Bytes file = ReadBytes(PathOf("big.sms"));
+    ASSERT_GT(file.size(), 600u << 10);
+    EXPECT_TRUE(file == Scrambled(PlainArchive(saved)));
+    CTestBookDoc loaded;
+    ASSERT_TRUE(loaded.OnOpenDocument(DocPath("big.sms")));
+    EXPECT_EQ(PlainArchive(loaded), PlainArchive(saved));
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
 TEST_F(KovDocumentTest, OldPlainFileLoadsWithoutRotation) {
     CTestBookDoc saved;
     Fill(saved);

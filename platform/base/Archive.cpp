@@ -230,25 +230,40 @@ DWORD_PTR CArchive::ReadCountOf(ULONGLONG nMinElementSize) {
     return n;
 }
 
-BOOL CArchive::SkipIfNext(const void* pBytes, UINT nCount) {
-    if (!IsLoading() || m_pFile == nullptr || nCount > m_nBufSize)
-        return FALSE;
+UINT CArchive::PeekBuffered(const BYTE*& pBytes, UINT nAtLeast) {
+    if (!IsLoading() || m_pFile == nullptr) {
+        pBytes = m_lpBufCur;
+        return 0;
+    }
+    nAtLeast = std::min(nAtLeast, m_nBufSize);
     UINT avail = static_cast<UINT>(m_lpBufMax - m_lpBufCur);
-    if (avail < nCount) {
+    if (avail < nAtLeast) {
         // The unread bytes move to the front and the rest of the buffer is filled behind them;
         // the file stays just after the buffered bytes, as Flush expects.
         std::memmove(m_lpBufStart, m_lpBufCur, avail);
         m_lpBufCur = m_lpBufStart;
         m_lpBufMax = m_lpBufStart + avail;
-        while (avail < nCount) {
+        while (avail < nAtLeast) {
             UINT n = m_pFile->Read(m_lpBufMax, m_nBufSize - avail);
             if (n == 0)
-                return FALSE;
+                break;
             m_lpBufMax += n;
             avail += n;
         }
     }
-    if (std::memcmp(m_lpBufCur, pBytes, nCount) != 0)
+    pBytes = m_lpBufCur;
+    return avail;
+}
+
+void CArchive::SkipBuffered(UINT nCount) {
+    m_lpBufCur += std::min(nCount, static_cast<UINT>(m_lpBufMax - m_lpBufCur));
+}
+
+BOOL CArchive::SkipIfNext(const void* pBytes, UINT nCount) {
+    if (nCount > m_nBufSize)
+        return FALSE;
+    const BYTE* p = nullptr;
+    if (PeekBuffered(p, nCount) < nCount || std::memcmp(p, pBytes, nCount) != 0)
         return FALSE;
     m_lpBufCur += nCount;
     return TRUE;

@@ -64,6 +64,11 @@ public:
     // TRUE; otherwise reads nothing (also when fewer bytes are left or nCount exceeds the
     // buffer). Lets a reader recognise a common stored form without building it.
     BOOL SkipIfNext(const void* pBytes, UINT nCount);
+    // Loading: makes at least nAtLeast bytes readable from the buffer when the data has them
+    // (never more than the buffer holds) and answers how many are buffered, pBytes pointing at
+    // them; nothing is consumed. SkipBuffered then consumes some of them.
+    UINT PeekBuffered(const BYTE*& pBytes, UINT nAtLeast);
+    void SkipBuffered(UINT nCount);
 
     // A line of text: up to "\n" (dropped with a "\r" before it). FALSE at the end of the data.
     BOOL ReadString(CString& rString);

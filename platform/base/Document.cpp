@@ -1,5 +1,6 @@
 #include "platform/base/Document.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -15,6 +17,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/base/Archive.h"
 #include "platform/base/File.h"
@@ -45,6 +48,56 @@ struct ExceptionDeleter {
             e->Delete();
     }
 };
+
+void WriteAll(int fd, const BYTE* pData, size_t nSize);
+
+// The new contents of a document on their way to the file: gathered a window at a time, each
+// window encoded at its offset and written. However large the document, it is never held whole.
+class CEncodingWriter : public CFile {
+public:
+    CEncodingWriter(int fd, CDocument::ImageEncoder pfnEncode) : m_fd(fd), m_pfnEncode(pfnEncode) {}
+
+    void Write(const void* lpBuf, UINT nCount) override {
+        const BYTE* in = static_cast<const BYTE*>(lpBuf);
+        while (nCount > 0) {
+            if (m_window.empty())
+                m_window.resize(kWindow);
+            UINT n = std::min<UINT>(nCount, kWindow - m_nFilled);
+            std::memcpy(m_window.data() + m_nFilled, in, n);
+            m_nFilled += n;
+            in += n;
+            nCount -= n;
+            if (m_nFilled == kWindow)
+                WriteWindow();
+        }
+    }
+    ULONGLONG GetPosition() const override { return m_nOffset + m_nFilled; }
+    ULONGLONG GetLength() const override { return GetPosition(); }
+    void Flush() override { WriteWindow(); }
+    void Close() override {}
+    void Abort() override {}
+
+private:
+    void WriteWindow() {
+        if (m_nFilled == 0)
+            return;
+        if (m_pfnEncode != nullptr)
+            m_pfnEncode(m_window.data(), m_nFilled, m_nOffset);
+        WriteAll(m_fd, m_window.data(), m_nFilled);
+        m_nOffset += m_nFilled;
+        m_nFilled = 0;
+    }
+
+    static constexpr UINT kWindow = 256 * 1024;
+    int m_fd;
+    CDocument::ImageEncoder m_pfnEncode;
+    std::vector<BYTE> m_window;
+    UINT m_nFilled = 0;
+    ULONGLONG m_nOffset = 0;
+};
+
+// Puts what `fill` writes to the descriptor in the file's place (see ReplaceFileContents).
+void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill);
 
 void WriteAll(int fd, const BYTE* pData, size_t nSize) {
     while (nSize > 0) {
@@ -166,16 +219,14 @@ BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
     CException* failure = nullptr;
     BOOL failed = CatchLoadSaveFailure(
         [&] {
-            CMemFile image(64 * 1024);
-            CArchive ar(&image, CArchive::store | CArchive::bNoFlushOnDelete);
-            ar.m_pDocument = this;
-            Serialize(ar);
-            ar.Close();
-            size_t nSize = static_cast<size_t>(image.GetLength());
-            std::unique_ptr<BYTE, decltype(&std::free)> data(image.Detach(), &std::free);
-            if (pfnEncode != nullptr && nSize > 0)
-                pfnEncode(data.get(), nSize);
-            ReplaceFileContents(path, data.get(), nSize);
+            ReplaceFile(path, [&](int fd) {
+                CEncodingWriter image(fd, pfnEncode);
+                CArchive ar(&image, CArchive::store | CArchive::bNoFlushOnDelete);
+                ar.m_pDocument = this;
+                Serialize(ar);
+                ar.Close();
+                image.Flush();
+            });
         },
         failure);
     if (existed)
@@ -244,7 +295,9 @@ void RemoveStaleTemporaries(const std::string& osPath) {
 
 } // namespace
 
-void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
+namespace {
+
+void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) {
     static std::atomic<unsigned> s_serial{0};
     std::string osPath = OsPathFromProgramPath(lpszPathName);
     // A link stays a link: the file it points at is the one replaced.
@@ -270,7 +323,7 @@ void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, siz
     try {
         if (existed)
             ::fchmod(fd, st.st_mode & 07777);
-        WriteAll(fd, pData, nSize);
+        fill(fd);
         if (::fsync(fd) != 0)
             throw errno;
         if (::close(fd) != 0) {
@@ -285,6 +338,12 @@ void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, siz
             ::close(fd);
         ::unlink(tmpPath.c_str());
         CFileException::ThrowErrno(err, lpszPathName);
+    } catch (...) {
+        // What was to be written failed on its way: the new file goes, the old one stays.
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(tmpPath.c_str());
+        throw;
     }
     // The rename itself reaches the disk with the folder.
     std::string dir = osPath.substr(
@@ -294,6 +353,12 @@ void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, siz
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+} // namespace
+
+void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
+    ReplaceFile(lpszPathName, [&](int fd) { WriteAll(fd, pData, nSize); });
 }
 
 CString CDocument::GetDefaultPromptText(UINT nIDPrompt) {

@@ -93,9 +93,10 @@ public:
     // document, reads pFile from its current position through Serialize, and on an error
     // empties the document again and reports with the open-failure prompt.
     BOOL ReadArchiveFrom(CFile* pFile, LPCTSTR lpszPathName);
-    // The saving half of OnSaveDocument: Serialize into memory, let pfnEncode change the bytes
-    // in place (null: none), then replace the file. Reports and answers FALSE on failure.
-    typedef void (*ImageEncoder)(BYTE* pData, size_t nSize);
+    // The saving half of OnSaveDocument: Serialize, let pfnEncode change the bytes in place (null:
+    // none; it is given pieces of the file with the offset each stands at), and replace the file
+    // as ReplaceFileContents does. Reports and answers FALSE on failure.
+    typedef void (*ImageEncoder)(BYTE* pData, size_t nSize, ULONGLONG nOffset);
     BOOL WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode);
     // Puts nSize bytes in the file's place: written to a new file in the same folder, flushed to
     // the disk, then renamed over the path. Throws CFileException; the old file is untouched then.

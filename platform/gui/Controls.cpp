@@ -8,7 +8,10 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <algorithm>
@@ -551,9 +555,15 @@ public:
     ControlAdapter* owner = nullptr;
     CWnd* Wnd() const { return owner ? owner->wnd : nullptr; }
     bool dropped = false;
+    bool ownerDrawn = false;
+    // The window of the drop-down list (see ComboListAdapter).
+    HWND listWnd = nullptr;
     void showPopup() override {
         if (Wnd())
             Notify(Wnd(), CBN_DROPDOWN);
+        // The list's colours are the combo box's (or its parent's) answer to WM_CTLCOLORLISTBOX.
+        if (CWnd* list = CWnd::FromHandlePermanent(listWnd))
+            AfxApplyCtlColor(list);
         dropped = true;
         QComboBox::showPopup();
     }
@@ -563,6 +573,136 @@ public:
         if (Wnd())
             Notify(Wnd(), CBN_CLOSEUP);
     }
+
+protected:
+    // Enter in the edit selects nothing (Qt would pick the item the text names): the system's
+    // combo box leaves Enter to the dialog.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (isEditable() && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+            e->ignore();
+            return;
+        }
+        QComboBox::keyPressEvent(e);
+    }
+    // An owner-drawn drop-down list box shows its selection as the parent draws it.
+    void paintEvent(QPaintEvent* e) override {
+        if (!ownerDrawn || isEditable() || !Wnd()) {
+            QComboBox::paintEvent(e);
+            return;
+        }
+        QStyleOptionComboBox opt;
+        initStyleOption(&opt);
+        opt.currentText.clear();
+        opt.currentIcon = QIcon();
+        QPainter painter(this);
+        style()->drawComplexControl(QStyle::CC_ComboBox, &opt, &painter, this);
+        QRect field =
+            style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+        int row = currentIndex();
+        UINT state = ODS_COMBOBOXEDIT | (hasFocus() ? ODS_SELECTED | ODS_FOCUS : 0) |
+                     (isEnabled() ? 0 : ODS_DISABLED);
+        painter.save();
+        painter.setClipRect(field);
+        OwnerDraw(Wnd(), painter, ODT_COMBOBOX, (UINT)row, state, field, ItemData(row));
+        painter.restore();
+    }
+
+public:
+    ULONG_PTR ItemData(int row) const;
+};
+
+// The rows of an owner-drawn combo box's list are drawn by its parent (reflected to the combo).
+class ComboDrawDelegate : public QStyledItemDelegate {
+public:
+    explicit ComboDrawDelegate(QmComboBox* c) : QStyledItemDelegate(c), combo(c) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (!combo->Wnd())
+            return;
+        UINT state = ((option.state & QStyle::State_Selected) ? ODS_SELECTED : 0) |
+                     ((option.state & QStyle::State_HasFocus) ? ODS_FOCUS : 0) |
+                     (!(option.state & QStyle::State_Enabled) ? ODS_DISABLED : 0);
+        painter->save();
+        OwnerDraw(combo->Wnd(), *painter, ODT_COMBOBOX, (UINT)index.row(), state, option.rect,
+                  combo->ItemData(index.row()));
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return QSize(10, QFontMetrics(combo->font()).height() + 4);
+    }
+    QmComboBox* combo;
+};
+
+// The drop-down list as a window of its own: the combo box moves its selection and its top row
+// through the list's window procedure (LB_SETCURSEL, LB_SETTOPINDEX), as the system's combo box
+// does, so whoever subclasses the list sees, and may change, those moves.
+class ComboListAdapter : public ControlAdapter {
+public:
+    ComboListAdapter(CWnd* w, QmComboBox* c) : ControlAdapter(w), combo(c) {}
+    QmComboBox* combo;
+    int cur = -1;
+
+    QModelIndex Index(int i) const { return combo->model()->index(i, combo->modelColumn()); }
+    LRESULT DefProc(UINT msg, WPARAM wp, LPARAM, bool& handled) override {
+        handled = true;
+        int n = combo->count();
+        int i = (int)wp;
+        QAbstractItemView* view = combo->view();
+        switch (msg) {
+        case LB_SETCURSEL:
+            if (i < 0 || i >= n) {
+                cur = -1;
+                view->selectionModel()->clear();
+                return LB_ERR;
+            }
+            cur = i;
+            view->selectionModel()->setCurrentIndex(Index(i), QItemSelectionModel::ClearAndSelect);
+            view->scrollTo(Index(i));
+            return i;
+        case LB_GETCURSEL:
+            return cur;
+        case LB_SETTOPINDEX:
+            if (i < 0 || i >= n)
+                return LB_ERR;
+            view->scrollTo(Index(i), QAbstractItemView::PositionAtTop);
+            return 0;
+        case LB_GETTOPINDEX: {
+            QModelIndex top = view->indexAt(QPoint(1, 1));
+            return top.isValid() ? top.row() : 0;
+        }
+        case LB_GETCOUNT:
+            return n;
+        default:
+            handled = false;
+            return 0;
+        }
+    }
+};
+
+// While the list is down the keyboard belongs to it; typing and the editing keys still go to
+// the edit, as they do with the system's list, and only the list's own keys stay.
+class PopupTypingFilter : public QObject {
+public:
+    explicit PopupTypingFilter(QmComboBox* c) : QObject(c), combo(c) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if ((e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) ||
+            !combo->isEditable())
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        static const int editing[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
+                                      Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End};
+        bool typing = !ke->text().isEmpty() && ke->text()[0].isPrint();
+        if (!typing &&
+            std::find(std::begin(editing), std::end(editing), ke->key()) == std::end(editing))
+            return false;
+        QKeyEvent copy(ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->isAutoRepeat(),
+                       (ushort)ke->count());
+        QCoreApplication::sendEvent(combo, &copy);
+        return true;
+    }
+    QmComboBox* combo;
 };
 
 class ComboAdapter : public ControlAdapter {
@@ -572,6 +712,73 @@ public:
     std::vector<DWORD_PTR> data;
     QmComboBox* combo;
     UINT limit = 0;
+    HWND editWnd = nullptr;
+
+    // The edit of an editable combo box is its first child window (id 1001, as the system's),
+    // and its drop-down list a window of class "ComboLBox".
+    void OnAttached() override {
+        if (QLineEdit* line = combo->lineEdit()) {
+            auto* edit = new CTemplateItem<CEdit>;
+            CREATESTRUCT cs{};
+            cs.lpszClass = "Edit";
+            cs.style = WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL;
+            cs.hMenu = (HMENU)(UINT_PTR)1001;
+            if (AfxAttachInnerWidget(edit, line, cs, true)) {
+                edit->m_p->adapter = std::make_unique<EditAdapter>(edit, line, nullptr);
+                editWnd = edit->m_hWnd;
+            } else {
+                delete edit;
+            }
+        }
+        QAbstractItemView* view = combo->view();
+        auto* list = new CTemplateItem<CListBox>;
+        CREATESTRUCT cs{};
+        cs.lpszClass = "ComboLBox";
+        cs.style = WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY;
+        if (AfxAttachInnerWidget(list, view, cs, false)) {
+            auto adapter = std::make_unique<ComboListAdapter>(list, combo);
+            ComboListAdapter* a = adapter.get();
+            list->m_p->adapter = std::move(adapter);
+            combo->listWnd = list->m_hWnd;
+            QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged,
+                             [a](const QModelIndex& now, const QModelIndex&) {
+                                 a->cur = now.isValid() ? now.row() : -1;
+                             });
+            view->installEventFilter(new PopupTypingFilter(combo));
+        } else {
+            delete list;
+        }
+    }
+    CWnd* KeyWindow() override { return CWnd::FromHandlePermanent(editWnd); }
+
+    // Selects a row the way the system's combo box does: through its list, whose answer is the
+    // selection (the edit shows that row's text).
+    LRESULT Select(int i) {
+        int n = (int)texts.size();
+        int sel = i;
+        if (CWnd* list = CWnd::FromHandlePermanent(combo->listWnd)) {
+            list->SendMessage(LB_SETCURSEL, (WPARAM)i, 0);
+            sel = (int)list->SendMessage(LB_GETCURSEL, 0, 0);
+        }
+        QSignalBlocker b(combo);
+        if (sel < 0 || sel >= n) {
+            combo->setCurrentIndex(-1);
+            if (combo->isEditable())
+                combo->setEditText(QString());
+            return CB_ERR;
+        }
+        combo->setCurrentIndex(sel);
+        return sel;
+    }
+    // Typing with the list down moves the list's selection to the first row the text begins.
+    void EditChangedWhileDropped() {
+        CWnd* list = CWnd::FromHandlePermanent(combo->listWnd);
+        if (!combo->dropped || !list)
+            return;
+        CString text = AfxFromQt(combo->currentText());
+        int k = text.IsEmpty() ? -1 : FindText(texts, -1, text, false);
+        list->SendMessage(LB_SETCURSEL, (WPARAM)k, 0);
+    }
 
     int Insert(int index, const CString& s) {
         if (index < 0 || index > (int)texts.size())
@@ -623,17 +830,8 @@ public:
             return n;
         case CB_GETCURSEL:
             return combo->currentIndex();
-        case CB_SETCURSEL: {
-            QSignalBlocker b(combo);
-            if (i < 0 || i >= n) {
-                combo->setCurrentIndex(-1);
-                if (combo->isEditable())
-                    combo->setEditText(QString());
-                return CB_ERR;
-            }
-            combo->setCurrentIndex(i);
-            return i;
-        }
+        case CB_SETCURSEL:
+            return Select(i);
         case CB_GETLBTEXT:
             return (i < 0 || i >= n) ? CB_ERR : CopyOut(texts[(size_t)i], lp);
         case CB_GETLBTEXTLEN:
@@ -644,11 +842,7 @@ public:
             return FindText(texts, i, TextArg(lp), true);
         case CB_SELECTSTRING: {
             int k = FindText(texts, i, TextArg(lp), false);
-            if (k >= 0) {
-                QSignalBlocker b(combo);
-                combo->setCurrentIndex(k);
-            }
-            return k;
+            return k >= 0 ? Select(k) : k;
         }
         case CB_GETITEMDATA:
             return (i < 0 || i >= n) ? CB_ERR : (LRESULT)data[(size_t)i];
@@ -695,7 +889,16 @@ public:
         case CB_LIMITTEXT:
             limit = (UINT)wp;
             return TRUE;
-        case CB_SETTOPINDEX:
+        case CB_SETTOPINDEX: {
+            CWnd* list = CWnd::FromHandlePermanent(combo->listWnd);
+            if (i < 0 || i >= n || !list)
+                return CB_ERR;
+            return list->SendMessage(LB_SETTOPINDEX, (WPARAM)i, 0);
+        }
+        case WM_CTLCOLORLISTBOX:
+            // Unanswered, the list's colours are the parent's choice.
+            if (CWnd* parent = wnd->GetParent())
+                return parent->SendMessage(msg, wp, lp);
             return 0;
         case WM_SETTEXT: {
             if (!combo->isEditable())
@@ -723,6 +926,11 @@ public:
         }
     }
 };
+
+ULONG_PTR QmComboBox::ItemData(int row) const {
+    auto* a = static_cast<ComboAdapter*>(owner);
+    return a && row >= 0 && row < (int)a->data.size() ? a->data[(size_t)row] : 0;
+}
 
 // ---- List box ----
 
@@ -1235,6 +1443,12 @@ UINT CtlColorMessage(CWnd* wnd, QWidget* w, CWnd*& asked) {
         return (style & ES_READONLY) || !w->isEnabled() ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
     if (cls == "LISTBOX")
         return WM_CTLCOLORLISTBOX;
+    if (cls == "COMBOLBOX") {
+        // A combo box's list asks the combo box.
+        auto* list = dynamic_cast<ComboListAdapter*>(wnd->m_p->adapter.get());
+        asked = list ? list->combo->Wnd() : nullptr;
+        return WM_CTLCOLORLISTBOX;
+    }
     if (cls == "SCROLLBAR")
         return WM_CTLCOLORSCROLLBAR;
     if (cls == "BUTTON") {
@@ -1260,8 +1474,7 @@ void AfxApplyCtlColor(CWnd* wnd) {
     UINT msg = CtlColorMessage(wnd, w, asked);
     if (!msg || !asked)
         return;
-    WndPrivate& p = *wnd->m_p;
-    QPalette own = p.ownPalette ? *p.ownPalette : w->palette();
+    QPalette own = wnd->m_p->ownPalette ? *wnd->m_p->ownPalette : w->palette();
     QImage scratch(1, 1, QImage::Format_RGB32);
     CDC dc;
     dc.AttachImage(&scratch);
@@ -1270,8 +1483,11 @@ void AfxApplyCtlColor(CWnd* wnd) {
     dc.SetBkColor(RGB(b.red(), b.green(), b.blue()));
     HWND self = wnd->m_hWnd;
     auto brush = (HBRUSH)asked->SendMessage(msg, (WPARAM)dc.GetSafeHdc(), (LPARAM)self);
-    if (!IsWindow(self) || wnd->GetWidget() != w)
+    // The answer may have gone with the window, or handed it to another object (subclassing).
+    wnd = CWnd::FromHandlePermanent(self);
+    if (!wnd || wnd->GetWidget() != w)
         return;
+    WndPrivate& p = *wnd->m_p;
     if (!brush) {
         // Nobody chose: the widget's own colours come back.
         if (p.ownPalette) {
@@ -1421,6 +1637,9 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
         UINT kind = style & 0x3;
         combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // The system's combo box completes nothing by itself; programs do it where they want it.
+        if (combo->isEditable())
+            combo->setCompleter(nullptr);
         combo->setMaxVisibleItems(30);
         auto adapter = std::make_unique<ComboAdapter>(pWnd, combo);
         ComboAdapter* a = adapter.get();
@@ -1431,9 +1650,18 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
         });
         if (QLineEdit* e = combo->lineEdit()) {
             QObject::connect(e, &QLineEdit::textEdited, [a](const QString&) {
+                HWND self = a->wnd->m_hWnd;
                 Notify(a->wnd, CBN_EDITUPDATE);
+                if (!IsWindow(self))
+                    return;
                 Notify(a->wnd, CBN_EDITCHANGE);
+                if (IsWindow(self))
+                    a->EditChangedWhileDropped();
             });
+        }
+        if (style & CBS_OWNERDRAWFIXED) {
+            combo->ownerDrawn = true;
+            combo->setItemDelegate(new ComboDrawDelegate(combo));
         }
         p.adapter = std::move(adapter);
         return combo;

@@ -109,6 +109,8 @@
 #define CB_FINDSTRINGEXACT 0x0158
 #define CB_GETDROPPEDSTATE 0x0157
 #define CB_SETTOPINDEX 0x015C
+// The state of an owner-drawn combo box's item drawn in its selection field.
+#define ODS_COMBOBOXEDIT 0x1000
 
 #define LBS_NOTIFY 0x0001L
 #define LBS_SORT 0x0002L

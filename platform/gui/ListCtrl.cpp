@@ -228,11 +228,20 @@ struct ListCtrlState {
         return CSize(std::max(kIconCellWidth, (int)icon.cx + 16), h);
     }
     int SmallCellWidth() const {
+        // Every cell of the small-icon and list views is as wide as the widest text: measured
+        // once per change of the list (each change repaints), not once per cell.
+        if (smallWidthStamp == changeStamp && smallWidth >= 0)
+            return smallWidth;
         int widest = 0;
         for (int i = 0; i < (int)items.size(); ++i)
             widest = std::max(widest, TextWidth(ShownText(i, 0)));
-        return StateWidth() + AfxItemImageSize(small).cx + widest + 2 * kCellMargin;
+        smallWidth = StateWidth() + AfxItemImageSize(small).cx + widest + 2 * kCellMargin;
+        smallWidthStamp = changeStamp;
+        return smallWidth;
     }
+    unsigned changeStamp = 0;
+    mutable unsigned smallWidthStamp = 0;
+    mutable int smallWidth = -1;
     int ListColumnWidth() const { return listColumnWidth > 0 ? listColumnWidth : SmallCellWidth(); }
     int TotalColumnWidth() const {
         int w = 0;
@@ -413,13 +422,22 @@ struct ListCtrlState {
         header.ShowWindow(SW_SHOWNA);
     }
     void Repaint() {
+        ++changeStamp;
         if (destroying)
             return;
+        // With redrawing off (a caller filling many items) the scroll range waits for redrawing
+        // to come back: measuring every item on each change would make a fill quadratic.
+        if (self->m_hWnd && !self->m_p->redraw) {
+            scrollPending = true;
+            return;
+        }
+        scrollPending = false;
         UpdateScroll();
         if (self->m_hWnd)
             self->Invalidate(FALSE);
     }
     bool destroying = false;
+    bool scrollPending = false;
 
     // ---- Notifications ----
     LRESULT NotifyList(UINT code, int item, int sub = 0, UINT newState = 0, UINT oldState = 0,
@@ -2122,6 +2140,19 @@ LRESULT CListCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         l.Repaint();
         return 0;
+    case WM_STYLECHANGED: {
+        // Another view (or scroll or sort style) lays the items out anew.
+        LRESULT r = CWnd::DefWindowProc(message, wParam, lParam);
+        if (wParam == (WPARAM)GWL_STYLE)
+            l.Repaint();
+        return r;
+    }
+    case WM_SETREDRAW: {
+        LRESULT r = CWnd::DefWindowProc(message, wParam, lParam);
+        if (wParam != 0 && l.scrollPending)
+            l.Repaint();
+        return r;
+    }
     case WM_SETFONT: {
         LRESULT r = CWnd::DefWindowProc(message, wParam, lParam);
         if (l.header.m_hWnd)

@@ -488,9 +488,17 @@ void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORRE
         dc->SelectObject(oldPen);
     }
     UINT stateImage = (it->state & TVIS_STATEIMAGEMASK) >> 12;
-    if (stateImages && stateImage > 0)
+    if (stateImages && stateImage > 0) {
         stateImages->Draw(dc, (int)stateImage, CPoint(p.stateIcon.left, p.row.top + (h - 16) / 2),
                           ILD_TRANSPARENT);
+    } else if (!stateImages && stateImage > 0 && (Style() & TVS_CHECKBOXES)) {
+        // A check-box tree without its own state images draws the system's check boxes: state 1
+        // clear, state 2 ticked.
+        CRect box(p.stateIcon.left + 2, p.row.top + (h - 13) / 2, p.stateIcon.left + 15,
+                  p.row.top + (h - 13) / 2 + 13);
+        dc->DrawFrameControl(&box, DFC_BUTTON,
+                             DFCS_BUTTONCHECK | (stateImage == 2 ? DFCS_CHECKED : 0));
+    }
     if (normal && normal->GetSafeHandle()) {
         int img = (it->state & TVIS_SELECTED) ? it->selImage : it->image;
         IMAGEINFO ii{};

@@ -227,6 +227,8 @@ typedef CREATESTRUCT* LPCREATESTRUCT;
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+// The key-down that comes before text from an input method.
+#define VK_PROCESSKEY 0xE5
 
 // Window styles.
 #define WS_OVERLAPPED 0x00000000L

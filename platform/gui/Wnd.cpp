@@ -9,6 +9,7 @@
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
+#include "platform/gui/WndProc.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -365,7 +367,7 @@ static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM
         return false;
     QtDispatch d{m.hwnd, m.message, e, receiver ? receiver : target->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
-    target->WindowProc(m.message, m.wParam, m.lParam);
+    AfxCallWndProc(target, m.message, m.wParam, m.lParam);
     g_qtDispatch.pop_back();
     if (defaultWanted)
         *defaultWanted = d.wantDefault;
@@ -464,7 +466,7 @@ bool WndEventBridge::PaintMessage(CWnd* wnd, QEvent* e) {
     QtDispatch d{wnd->m_hWnd, WM_PAINT, e, wnd->GetWidget(), false, false};
     g_qtDispatch.push_back(&d);
     p.inPaint = true;
-    wnd->WindowProc(WM_PAINT, 0, 0);
+    AfxCallWndProc(wnd, WM_PAINT, 0, 0);
     if (wnd->m_p)
         wnd->m_p->inPaint = false;
     g_qtDispatch.pop_back();
@@ -618,6 +620,10 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
     }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+        // A control may hand its keys to an inner window (a combo box's edit).
+        if (ControlAdapter* a = wnd->m_p->adapter.get())
+            if (CWnd* keys = a->KeyWindow(); keys && keys->m_hWnd)
+                wnd = keys;
         // A key the focus widget ignored is offered to its parents again: the same event
         // arriving at an ancestor of the widget that already had it.
         if (e == g_lastInputEvent && g_lastInputReceiver && from != g_lastInputReceiver &&
@@ -626,6 +632,17 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
         g_lastInputEvent = e;
         g_lastInputReceiver = from;
         return Input(wnd, from, e);
+    case QEvent::InputMethod: {
+        // Text from an input method comes after the key-down the system gives it, so code that
+        // watches key-downs sees this typing too; the text itself is Qt's to insert.
+        if (static_cast<QInputMethodEvent*>(e)->commitString().isEmpty())
+            return false;
+        if (ControlAdapter* a = wnd->m_p->adapter.get())
+            if (CWnd* keys = a->KeyWindow(); keys && keys->m_hWnd)
+                wnd = keys;
+        SendTranslated(wnd, nullptr, WM_KEYDOWN, VK_PROCESSKEY, MAKELPARAM(1, 0), nullptr, from);
+        return false;
+    }
     case QEvent::FocusIn:
         wnd->SendMessage(WM_SETFOCUS, 0, 0);
         return false;
@@ -692,7 +709,7 @@ void AfxDispatchQueued(MSG& m) {
         return;
     }
     if (CWnd* w = CWnd::FromHandle(m.hwnd))
-        w->WindowProc(m.message, m.wParam, m.lParam);
+        AfxCallWndProc(w, m.message, m.wParam, m.lParam);
 }
 
 // ---- Input sent by code to Qt controls ------------------------------------------------------
@@ -1005,6 +1022,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
         w->setParent(parentWidget, flags);
     if (!Attach(w, cs))
         return FALSE;
+    if (m_p->adapter)
+        m_p->adapter->OnAttached();
     if (const WndClassEntry* wc = FindWndClass(cs.lpszClass)) {
         m_p->classCursor = wc->wc.hCursor;
         if (m_p->classCursor)
@@ -1068,8 +1087,10 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
         w->setFocusPolicy(Qt::ClickFocus);
         w->setMouseTracking(true);
     }
-    QObject::connect(w, &QObject::destroyed, [h = m_hWnd](QObject*) {
-        // Qt removed the widget under us (its parent went away): the window is gone too.
+    QObject::connect(w, &QObject::destroyed, [h = m_hWnd, w](QObject*) {
+        // Qt removed the widget under us (its parent went away): the window is gone too. Qt
+        // tells before it deletes the widget's children, whose last events must not find it.
+        WidgetTable().remove(w);
         if (CWnd* wnd = CWnd::FromHandlePermanent(h)) {
             wnd->m_p->widget = nullptr;
             wnd->SendMessage(WM_NCDESTROY);
@@ -1078,6 +1099,33 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
     m_p->text = cs.lpszName ? cs.lpszName : "";
     if (cs.lpszName)
         SendMessage(WM_SETTEXT, 0, (LPARAM)cs.lpszName);
+    return TRUE;
+}
+
+BOOL AfxAttachInnerWidget(CWnd* pWnd, QWidget* w, const CREATESTRUCT& cs, bool filterInput) {
+    if (!pWnd || pWnd->m_hWnd || !w || WidgetTable().contains(w))
+        return FALSE;
+    pWnd->m_hWnd = (HWND)(g_nextHandle += 4);
+    HandleTable()[(uintptr_t)pWnd->m_hWnd] = pWnd;
+    WidgetTable().insert(w, pWnd);
+    WndPrivate& p = *pWnd->m_p;
+    p.widget = w;
+    p.style = (DWORD)cs.style;
+    p.exStyle = cs.dwExStyle;
+    p.id = (int)(UINT_PTR)cs.hMenu;
+    p.className = cs.lpszClass ? cs.lpszClass : "";
+    p.inner = true;
+    if (filterInput)
+        w->installEventFilter(Bridge());
+    else
+        w->removeEventFilter(Bridge());
+    QObject::connect(w, &QObject::destroyed, [h = pWnd->m_hWnd, w](QObject*) {
+        WidgetTable().remove(w);
+        if (CWnd* wnd = CWnd::FromHandlePermanent(h)) {
+            wnd->m_p->widget = nullptr;
+            wnd->SendMessage(WM_NCDESTROY);
+        }
+    });
     return TRUE;
 }
 
@@ -1142,6 +1190,11 @@ BOOL CWnd::DestroyWindow() {
         m_p->idToQtTimer.clear();
         WidgetTable().remove(w);
         m_p->widget = nullptr;
+        if (m_p->inner) {
+            // The widget belongs to the control it is a part of.
+            SendMessage(WM_NCDESTROY);
+            return TRUE;
+        }
         w->hide();
         // The widget may be in the middle of delivering the event that destroys it.
         w->deleteLater();
@@ -1483,7 +1536,7 @@ void CWnd::MeasureItem(LPMEASUREITEMSTRUCT) {}
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!m_hWnd)
         return 0;
-    return WindowProc(message, wParam, lParam);
+    return AfxCallWndProc(this, message, wParam, lParam);
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -25,7 +25,17 @@ public:
     CWnd* wnd;
     // Handles a message the control understands; handled=false leaves it to the plain window.
     virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
+    // Called once the window has its handle (a control makes its inner windows here).
+    virtual void OnAttached() {}
+    // The window that gets the keyboard messages of the control's widget (an editable combo
+    // box's edit); null: the control's own window.
+    virtual CWnd* KeyWindow() { return nullptr; }
 };
+
+// Makes w, a part of another window's widget (a combo box's edit or list), the widget of the
+// window pWnd, with the class, style and id of cs; its size and place stay Qt's. With
+// filterInput false its mouse and keys stay with Qt.
+BOOL AfxAttachInnerWidget(CWnd* pWnd, QWidget* w, const CREATESTRUCT& cs, bool filterInput);
 
 struct WndPrivate {
     QPointer<QWidget> widget;
@@ -66,6 +76,10 @@ struct WndPrivate {
     std::map<UINT_PTR, int> idToQtTimer;
     std::map<UINT_PTR, void (*)(HWND, UINT, UINT_PTR, DWORD)> timerCallbacks;
     std::unique_ptr<ControlAdapter> adapter;
+    // A procedure put in front of the window object's own processing (null: none).
+    WNDPROC proc = nullptr;
+    // The widget is a part of another window's widget, which owns it.
+    bool inner = false;
     SCROLLINFO bars[2] = {{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0},
                           {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}}; // SB_HORZ, SB_VERT
     // The painter of the paint event in progress, for CPaintDC.

@@ -300,6 +300,10 @@ void CHttpFile::Prepare(const void* body, DWORD bodyLength) {
         CString bypass = BypassList(m_settings.proxyBypass);
         if (!bypass.IsEmpty())
             curl_easy_setopt(e, CURLOPT_NOPROXY, bypass.GetString());
+        if (!m_settings.proxyUser.IsEmpty()) {
+            curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, m_settings.proxyUser.GetString());
+            curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, m_settings.proxyPassword.GetString());
+        }
     } // preconfigured: curl reads http_proxy and no_proxy from the environment
 
     // Only the headers the caller set go out, besides Host and Content-Length: curl's own

@@ -48,6 +48,9 @@ typedef WORD INTERNET_PORT;
 // the size of a reply body, so that an endless or hostile reply cannot exhaust memory (0: none).
 #define INTERNET_OPTION_CONNECT_TIMEOUT 2u
 #define INTERNET_OPTION_RECEIVE_TIMEOUT 6u
+// The user and password a proxy asking for them is given (text options).
+#define INTERNET_OPTION_PROXY_USERNAME 43u
+#define INTERNET_OPTION_PROXY_PASSWORD 44u
 #define QM_INTERNET_OPTION_REQUEST_TIMEOUT 0x7F000001u
 #define QM_INTERNET_OPTION_MAX_REPLY_SIZE 0x7F000002u
 

@@ -89,6 +89,19 @@ BOOL CInternetSession::SetOption(DWORD dwOption, DWORD dwValue, DWORD) {
     return setting != nullptr;
 }
 
+BOOL CInternetSession::SetOption(DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength, DWORD) {
+    CString InternetRequestSettings::*setting = nullptr;
+    if (dwOption == INTERNET_OPTION_PROXY_USERNAME)
+        setting = &InternetRequestSettings::proxyUser;
+    else if (dwOption == INTERNET_OPTION_PROXY_PASSWORD)
+        setting = &InternetRequestSettings::proxyPassword;
+    if (!setting)
+        return FALSE;
+    const char* text = static_cast<const char*>(lpBuffer);
+    m_settings.*setting = text ? CString(text, static_cast<int>(dwBufferLength)) : CString();
+    return TRUE;
+}
+
 BOOL CInternetSession::QueryOption(DWORD dwOption, DWORD& dwValue) const {
     DWORD InternetRequestSettings::*setting = SettingOf(dwOption);
     if (setting)

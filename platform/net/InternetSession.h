@@ -21,6 +21,8 @@ struct InternetRequestSettings {
     DWORD accessType = INTERNET_OPEN_TYPE_PRECONFIG;
     CString proxyName;
     CString proxyBypass;
+    CString proxyUser;     // given to a proxy that asks (empty: none)
+    CString proxyPassword;
     DWORD connectTimeoutMs = 0;
     DWORD receiveTimeoutMs = 0;
     DWORD requestTimeoutMs = 0;
@@ -53,6 +55,9 @@ public:
     // The options of InternetDefs.h; FALSE (ERROR_INTERNET_INVALID_OPTION) for any other.
     BOOL SetOption(DWORD dwOption, DWORD dwValue, DWORD dwFlags = 0);
     BOOL QueryOption(DWORD dwOption, DWORD& dwValue) const;
+    // The text options INTERNET_OPTION_PROXY_USERNAME and INTERNET_OPTION_PROXY_PASSWORD (the
+    // buffer holds the text, the length counts its bytes); FALSE for any other.
+    BOOL SetOption(DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength, DWORD dwFlags = 0);
 
     // Requests check the flag while they wait; the flag must outlive the session.
     void SetCancelFlag(const std::atomic<bool>* flag) { m_settings.cancel = flag; }

@@ -1,8 +1,10 @@
 // The application started as the program starts it, offscreen, each test in its own folders:
 // start-up and exit, the window state across two starts, the tray, opening files through the
 // modules, the busy mode, refused closes, new messages and a second copy of the program.
+#include "links/AppVersionChecker.h"
 #include "links/ServiceAddress.h"
 #include "links/tests/support/FakeModem.h"
+#include "links/ui/DlgCheckVersion.h"
 #include "links/ui/MEIndicatorWnd.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/ChildProcess.h"
@@ -18,11 +20,14 @@
 #include "res/mainframe.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
+#include "shell/OptionPages.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SheetOption.h"
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
 #include "sms/SmsBox.h"
+#include "testsupport/NetTestEnv.h"
 #include "ui/KovMenu.h"
 
 #include <QImage>
@@ -753,6 +758,95 @@ TEST_F(MainFrameTest, ALaterCopyHandsItsFilesOverOrStepsAside) {
     // Alone again, a copy starts normally; and with one copy allowed off, a second one too.
     auto app = Start();
     ASSERT_TRUE(app);
+    ASSERT_TRUE(Exit(*app));
+}
+
+// With the option set, the version is checked once per run from idle time; a newer version
+// opens the version dialog (which asks again), the same version opens nothing.
+TEST_F(MainFrameTest, SilentVersionCheckRunsOncePerRunFromIdle) {
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    auto versionRequests = [&] {
+        int n = 0;
+        for (const auto& r : server.Requests())
+            n += r.page == CAppVersionChecker::kVersionPage;
+        return n;
+    };
+    std::vector<CString> shown;
+    AfxSetModalDialogHook([&](CDialog& dlg) {
+        auto* version = dynamic_cast<CDlgCheckVersion*>(&dlg);
+        ASSERT_TRUE(version);
+        WaitFor([&] { return version->GetChecker().GetChecks() > 0; }, 10000);
+        CString text;
+        dlg.GetDlgItemText(CDlgCheckVersion::IDC_NOTES, text);
+        shown.push_back(text);
+        dlg.EndDialog(IDCANCEL);
+    });
+    struct Row {
+        int option;
+        const char* page;
+        int requests; // the silent one, and the dialog's own
+        size_t dialogs;
+    } rows[] = {
+        {1, "Version3.10\r\n新版本说明", 2, 1},
+        {1, "Version3.00", 1, 0},
+        {0, "Version3.10", 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.page);
+        const int before = versionRequests();
+        shown.clear();
+        server.SetReply(CAppVersionChecker::kVersionPage, test_net::Reply::Text(r.page));
+        WriteGeneral("AutoCheckVersion", r.option);
+        auto app = Start();
+        ASSERT_TRUE(app);
+        LONG count = 0;
+        WaitFor([&] {
+            app->OnIdle(count++);
+            return app->GetVersionChecker() == nullptr && !app->m_bVersionCheckPending &&
+                   shown.size() == r.dialogs;
+        }, 10000);
+        for (int i = 0; i < 5; ++i) {
+            app->OnIdle(0);
+            Pump();
+        }
+        EXPECT_EQ(r.requests, versionRequests() - before);
+        ASSERT_EQ(r.dialogs, shown.size());
+        if (r.dialogs) {
+            EXPECT_STREQ("本程序版本是 3.00 ，当前的最新版本是 3.10 。\r\n新版本说明", shown[0]);
+        }
+        ASSERT_TRUE(Exit(*app));
+    }
+    AfxSetModalDialogHook(nullptr);
+}
+
+// The options open from the main window; taking the tray icon away while the window is hidden in
+// the tray brings the window back, or nothing would reach it any more.
+TEST_F(MainFrameTest, OptionsCommandOpensTheSheetAndATrayLessWindowComesBack) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    AfxClickTrayIcon(frame->m_hWnd, 1, WM_LBUTTONDOWN);
+    ASSERT_FALSE(frame->IsWindowVisible());
+    int sheets = 0;
+    AfxSetModalDialogHook([&](CDialog& dlg) {
+        auto* sheet = dynamic_cast<CSheetOption*>(&dlg);
+        ASSERT_TRUE(sheet);
+        ++sheets;
+        CWnd* general = sheet->GetPage(0);
+        auto* tray = static_cast<CButton*>(general->GetDlgItem(CPageOptionGeneral::IDC_TRAY_ICON));
+        tray->SetCheck(BST_UNCHECKED);
+        general->SendMessage(WM_COMMAND, MAKEWPARAM(CPageOptionGeneral::IDC_TRAY_ICON, BN_CLICKED),
+                             (LPARAM)tray->GetSafeHwnd());
+        sheet->SendMessage(WM_COMMAND, IDOK, 0);
+    });
+    Command(frame, ID_OPTIONS);
+    AfxSetModalDialogHook(nullptr);
+    EXPECT_EQ(1, sheets);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_EQ(0, app->m_options.m_general.m_bTrayIcon);
+    EXPECT_EQ(0, ReadGeneral("TrayIcon"));
     ASSERT_TRUE(Exit(*app));
 }
 

@@ -30,6 +30,7 @@ GREY = (150, 150, 160, 255)
 BROWN = (150, 100, 60, 255)
 PURPLE = (130, 80, 170, 255)
 TEAL_MASK = (0, 128, 128, 255)
+MAGENTA_MASK = (255, 0, 255, 255)
 
 
 # ---- Drawing helpers on top of Canvas --------------------------------------------------------
@@ -387,7 +388,24 @@ ICONS = {
     582: ("doc-senders", compose(page, small(phone, 11, 11))),
     583: ("doc-notebook", compose(page, small(notepad, 11, 11))),
     584: ("doc-contact", compose(page, small(lambda c: person(c, 16), 11, 11))),
+    # The pages of the options dialog.
+    431: ("opt-general", compose(lambda c: window(c, False), small(gear, 14, 14))),
+    122: ("opt-sender", compose(lambda c: person(c, 12), small(phone, 14, 10))),
+    578: ("opt-sms", compose(phone, small(lambda c: bubble(c, GREEN), 14, 0))),
+    505: ("opt-notebook", compose(notepad, small(gear, 16, 16))),
+    586: ("opt-task", compose(calendar, small(check, 14, 14))),
+    572: ("opt-calendar", compose(calendar)),
 }
+
+
+def proxy_picture():
+    """Bitmap 118: the globe reached through a relay box (the proxy page)."""
+    c = Canvas(32, 32)
+    small(globe, 13, 0, 0.6)(c)
+    c.rect(1, 18, 14, 30, GREY, INK)
+    c.rect(4, 21, 11, 23, GREEN, GREEN)
+    arrow(c, 10, 18, 20, 12, BLUE, 2)
+    return c
 
 # The eleven 16 x 16 images of bitmap 237 (message kinds and states), in order.
 STRIP = [envelope, lambda c: envelope(c, fill=(255, 250, 200, 255)), phone, bubble, card,
@@ -497,6 +515,7 @@ def artwork():
     out.append(("res/bitmaps/237-itemstrip.bmp",
                 lambda: write_bmp(strip_canvas(), (255, 255, 255, 255))))
     out.append(("res/cursors/218-hand.cur", lambda: write_cursor(hand_cursor(), (8, 2))))
+    out.append(("res/bitmaps/118-proxy.bmp", lambda: write_bmp(proxy_picture(), MAGENTA_MASK)))
     for n in range(1, 86):
         out.append(("res/app/face/%d-1.bmp" % n, lambda n=n: write_bmp(face(n), TEAL_MASK)))
     return out
@@ -509,6 +528,7 @@ def rc_lines():
         lines_out.append('%d ICON "icons/%d-%s.ico"' % (rid, rid, name))
     lines_out.append('237 BITMAP "bitmaps/237-itemstrip.bmp"')
     lines_out.append('218 CURSOR "cursors/218-hand.cur"')
+    lines_out.append('118 BITMAP "bitmaps/118-proxy.bmp"')
     return lines_out
 
 

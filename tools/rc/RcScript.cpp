@@ -297,8 +297,12 @@ private:
     }
 
     // A style: the defaults, with "NOT X" taking X away.
-    uint32_t Style(uint32_t defaults) {
+    // typeMask: the bits that make a control's type, a number rather than flags (a combo box's
+    // simple, drop-down and drop-list kinds): a type given replaces the default type instead of
+    // being or-ed into it.
+    uint32_t Style(uint32_t defaults, uint32_t typeMask = 0) {
         uint32_t v = defaults;
+        uint32_t added = 0;
         bool first = true;
         do {
             if (!first)
@@ -308,9 +312,13 @@ private:
                 Advance();
                 v &= ~(uint32_t)Term();
             } else {
-                v |= (uint32_t)Term();
+                const uint32_t term = (uint32_t)Term();
+                added |= term;
+                v |= term;
             }
         } while (IsPunct('|'));
+        if ((added & typeMask) != 0)
+            v = (v & ~typeMask) | (added & typeMask);
         return v;
     }
 
@@ -482,10 +490,10 @@ private:
         }
     }
 
-    void Styles(DialogItem& it, uint32_t defaults) {
+    void Styles(DialogItem& it, uint32_t defaults, uint32_t typeMask = 0) {
         it.style = WS_CHILD_ | WS_VISIBLE_ | defaults;
         if (Accept(',')) {
-            it.style = Style(it.style);
+            it.style = Style(it.style, typeMask);
             if (Accept(','))
                 it.exStyle = Style(0);
         }
@@ -533,12 +541,14 @@ private:
             const char* name;
             const char* cls;
             uint32_t defaults;
+            uint32_t typeMask;
         };
         static const PlainKind plainKinds[] = {
-            {"EDITTEXT", "EDIT", WS_BORDER_ | WS_TABSTOP_},
-            {"COMBOBOX", "COMBOBOX", 0x1u | WS_TABSTOP_},
-            {"LISTBOX", "LISTBOX", 0x1u | WS_BORDER_ | WS_VSCROLL_ | WS_TABSTOP_},
-            {"SCROLLBAR", "SCROLLBAR", 0},
+            {"EDITTEXT", "EDIT", WS_BORDER_ | WS_TABSTOP_, 0},
+            // Simple (1), drop-down (2) or drop list (3).
+            {"COMBOBOX", "COMBOBOX", 0x1u | WS_TABSTOP_, 0x3u},
+            {"LISTBOX", "LISTBOX", 0x1u | WS_BORDER_ | WS_VSCROLL_ | WS_TABSTOP_, 0},
+            {"SCROLLBAR", "SCROLLBAR", 0, 0},
         };
         for (const PlainKind& k : plainKinds) {
             if (kind != k.name)
@@ -547,7 +557,7 @@ private:
             it.id = Expr();
             Expect(',');
             Rect(it);
-            Styles(it, k.defaults);
+            Styles(it, k.defaults, k.typeMask);
             return it;
         }
         if (kind == "ICON") {

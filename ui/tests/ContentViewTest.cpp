@@ -222,6 +222,15 @@ TEST_F(ContentViewTest, HeldArrowButtonsScrollEveryTickAndStopAtTheEnd) {
     Mouse(WM_LBUTTONUP, up);
     EXPECT_FALSE(view->IsUpButtonPushed());
     EXPECT_FALSE(view->IsAutoScrolling());
+    // Another window taking the mouse ends the hold as a release would.
+    Mouse(WM_LBUTTONDOWN, up, MK_LBUTTON);
+    ASSERT_TRUE(view->IsAutoScrolling());
+    owner.SetCapture();
+    EXPECT_FALSE(view->IsUpButtonPushed());
+    EXPECT_FALSE(view->IsAutoScrolling());
+    ReleaseCapture();
+    EXPECT_EQ(view->GetFirstVisible(), 1);
+    view->ScrollLines(1, TRUE, FALSE);
     view->SendMessage(WM_TIMER, CContentView::TimerAutoScroll);
     EXPECT_EQ(view->GetFirstVisible(), 2);
 

@@ -197,6 +197,18 @@ protected:
         List().GetItemRect(row, &rc, LVIR_ICON);
         return rc.CenterPoint();
     }
+    // The list control's begin-drag notification for a press on the row.
+    void BeginDrag(int row) {
+        NMLISTVIEW nm{};
+        nm.hdr.hwndFrom = List().m_hWnd;
+        nm.hdr.idFrom = list->GetDlgCtrlID();
+        nm.hdr.code = LVN_BEGINDRAG;
+        nm.iItem = row;
+        nm.ptAction = RowCenter(row);
+        LRESULT r = 0;
+        list->OnChildNotify(WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm, &r);
+        ASSERT_TRUE(list->GetDragHelper().IsDragging());
+    }
     void Screenshot(const char* name) {
         QDir().mkpath(QUILLMAR_SCREENS_DIR);
         Pump();
@@ -466,10 +478,14 @@ TEST_F(GroupListViewTest, TheContextMenuIsTheConfiguredPopupAndCancelsADrag) {
         picture = AfxRenderPopupMenu(hMenu, list, 0);
         return 0u;
     });
+    Select({0});
+    BeginDrag(0);
     CPoint pt = RowCenter(0);
     List().ClientToScreen(&pt);
     list->SendMessage(WM_CONTEXTMENU, (WPARAM)list->m_hWnd, MAKELPARAM(pt.x, pt.y));
     AfxSetPopupMenuHook(nullptr);
+    EXPECT_FALSE(list->GetDragHelper().IsDragging());
+    ReleaseCapture();
     ASSERT_FALSE(ids.empty());
     EXPECT_EQ(ids[0], 311u);
     EXPECT_FALSE(picture.isNull());
@@ -498,17 +514,6 @@ TEST_F(GroupListViewTest, RowsDragOntoTheTreeAndBackWithCtrlAndShift) {
     CTreeCtrl& t = tree->GetTreeCtrl();
     t.Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
     CListCtrlDragDropHelper& drag = list->GetDragHelper();
-    auto beginDrag = [&](int row) {
-        NMLISTVIEW nm{};
-        nm.hdr.hwndFrom = List().m_hWnd;
-        nm.hdr.idFrom = list->GetDlgCtrlID();
-        nm.hdr.code = LVN_BEGINDRAG;
-        nm.iItem = row;
-        nm.ptAction = RowCenter(row);
-        LRESULT r = 0;
-        list->OnChildNotify(WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm, &r);
-        ASSERT_TRUE(drag.IsDragging());
-    };
     // A tree item's point in the list's client coordinates.
     auto onTree = [&](HTREEITEM h) {
         CRect rc;
@@ -527,19 +532,19 @@ TEST_F(GroupListViewTest, RowsDragOntoTheTreeAndBackWithCtrlAndShift) {
 
     // Two rows moved onto the 工作 group of the tree.
     Select({1, 2});
-    beginDrag(1);
+    BeginDrag(1);
     dropAt(onTree((HTREEITEM)Group("工作")->GetTreeItem()), 0);
     EXPECT_EQ(Names(Group("工作")), (std::vector<std::string>{"爸爸", "弟弟"}));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"表亲", "姐姐", "妈妈"}));
     // Ctrl copies: the row stays.
     Select({2});
-    beginDrag(2);
+    BeginDrag(2);
     dropAt(onTree((HTREEITEM)Group("工作")->GetTreeItem()), MK_CONTROL);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"表亲", "姐姐", "妈妈"}));
     EXPECT_EQ(Names(Group("工作")).size(), 3u);
     // Shift puts a group beside the target group instead of into it.
     Select({0});
-    beginDrag(0);
+    BeginDrag(0);
     dropAt(onTree((HTREEITEM)Group("工作")->GetTreeItem()), MK_SHIFT);
     std::vector<std::string> top = Names(root);
     EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 3),
@@ -561,11 +566,18 @@ TEST_F(GroupListViewTest, RowsDragOntoTheTreeAndBackWithCtrlAndShift) {
     t.GetItemRect(mum, &mr, TRUE);
     nt.ptDrag = mr.CenterPoint();
     ASSERT_TRUE(tdrag.OnMessage(WM_NOTIFY, 1, (LPARAM)&nt));
+    // Over a row: the row lights up as the target, and goes dark when the pointer moves on.
+    CPoint overRow = RowCenter(0);
+    List().ClientToScreen(&overRow);
+    t.ScreenToClient(&overRow);
+    tdrag.OnMessage(WM_MOUSEMOVE, MK_CONTROL, MAKELPARAM(overRow.x, overRow.y));
+    EXPECT_EQ(List().GetItemState(0, LVIS_DROPHILITED), (UINT)LVIS_DROPHILITED);
     // Over the list's empty space: the group shown takes it.
     CPoint below(300, 360);
     List().ClientToScreen(&below);
     t.ScreenToClient(&below);
     tdrag.OnMessage(WM_MOUSEMOVE, MK_CONTROL, MAKELPARAM(below.x, below.y));
+    EXPECT_EQ(List().GetItemState(0, LVIS_DROPHILITED), 0u);
     tdrag.OnMessage(WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(below.x, below.y));
     ReleaseCapture();
     Show(family);
@@ -574,7 +586,7 @@ TEST_F(GroupListViewTest, RowsDragOntoTheTreeAndBackWithCtrlAndShift) {
 
     // Inside the list: a card row dropped on the empty space goes to the end of the group.
     Select({0});
-    beginDrag(0);
+    BeginDrag(0);
     drag.OnMessage(WM_MOUSEMOVE, 0, MAKELPARAM(300, 360));
     drag.OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(300, 360));
     ReleaseCapture();

@@ -1,6 +1,10 @@
 #include "platform/gui/ToolTipCtrl.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "platform/gui/Dialog.h"
 #include "ui/PropertyPageExt.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
 
 #include <QApplication>
 #include <QDir>
@@ -226,6 +230,73 @@ TEST_F(PropertyPageExtTest, ToolTipsComeFromTheStringTable) {
         }
     }
     sheet.DestroyWindow();
+}
+
+// A page with an edit, a drop-down list, an editable combo box and an edit, all hooked.
+class COptionsPage : public CPropertyPageExt {
+public:
+    COptionsPage() : CPropertyPageExt(8410, 0) {}
+    BOOL OnInitDialog() override {
+        CPropertyPageExt::OnInitDialog();
+        const UINT edits[] = {8411, 8414};
+        HookEnterEscapeItems(edits, 2);
+        for (UINT id : {8412u, 8413u}) {
+            auto* combo = static_cast<CComboBox*>(GetDlgItem((int)id));
+            combo->AddString("甲");
+            combo->AddString("乙");
+            hooked += HookComboItem(id) ? 1 : 0;
+        }
+        return TRUE;
+    }
+    void FocusNextItem() override {
+        ++nexts;
+        CPropertyPageExt::FocusNextItem();
+    }
+    int hooked = 0;
+    int nexts = 0;
+};
+
+TEST_F(PropertyPageExtTest, EnterAndEscapeInHookedCombosOfAModalSheet) {
+    CPropertySheet sheet("选项");
+    COptionsPage page;
+    sheet.AddPage(&page);
+    bool ran = false;
+    AfxSetModalDialogHook([&](CDialog& d) {
+        ran = true;
+        EXPECT_EQ(page.hooked, 2);
+        page.GetDlgItem(8411)->SetFocus();
+        ASSERT_TRUE(WaitFor([] { return FocusId() == 8411; }));
+        struct Step {
+            Qt::Key key;
+            int focus;
+        } steps[] = {{Qt::Key_Return, 8412}, {Qt::Key_Return, 8413}, {Qt::Key_Return, 8414},
+                     {Qt::Key_Escape, 8413}, {Qt::Key_Escape, 8412}, {Qt::Key_Escape, 8411}};
+        for (const Step& st : steps) {
+            QTest::keyClick(QApplication::focusWidget(), st.key);
+            EXPECT_TRUE(WaitFor([&] { return FocusId() == st.focus; }, 500)) << st.focus;
+            ASSERT_TRUE(d.m_hWnd && d.IsWindowVisible()) << "the sheet stays open";
+        }
+        // Enter in the dropped list picks the item and goes no further, even when its release
+        // reaches the combo box once the list is gone.
+        auto* combo = static_cast<CComboBox*>(page.GetDlgItem(8413));
+        combo->SetFocus();
+        ASSERT_TRUE(WaitFor([] { return FocusId() == 8413; }));
+        combo->SetCurSel(0);
+        int nextsBefore = page.nexts;
+        combo->ShowDropDown(TRUE);
+        auto* qt = static_cast<QComboBox*>(combo->GetWidget());
+        QTest::keyClick(qt->view(), Qt::Key_Down);
+        QTest::keyClick(qt->view(), Qt::Key_Return);
+        QTest::keyRelease(qt, Qt::Key_Return);
+        Pump();
+        EXPECT_FALSE(combo->GetDroppedState());
+        EXPECT_EQ(combo->GetCurSel(), 1);
+        EXPECT_EQ(page.nexts, nextsBefore) << "the page did not move on";
+        d.EndDialog(IDOK);
+    });
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    AfxSetModalDialogHook(nullptr);
+    EXPECT_TRUE(ran);
 }
 
 } // namespace

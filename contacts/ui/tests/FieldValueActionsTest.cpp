@@ -12,6 +12,7 @@
 
 namespace {
 
+using contacts_test::AddFieldText;
 using contacts_test::AddValue;
 
 class FieldValueActionsTest : public GuiTest {
@@ -38,12 +39,10 @@ protected:
 
 TEST_F(FieldValueActionsTest, ValuesReachTheDesktopOnlyAsSafeAddresses) {
     _CPerson person("张三");
-    _CPersonInfo& info = person.GetInfo();
-    AddValue(info.m_personal.mobiles, "138 0013 8000");
-    AddValue(info.m_personal.email, "zhang@example.com?cc=x@y.cn");
-    AddValue(info.m_personal.homepage, "www.example.com");
-    AddValue(info.m_work.homepage, "/usr/bin/xterm");
-    info.m_personal.email.SetCurrentIndex(0);
+    AddFieldText(person, PF_MOBILE, "138 0013 8000");
+    AddFieldText(person, PF_EMAIL, "zhang@example.com?cc=x@y.cn");
+    AddFieldText(person, PF_HOMEPAGE, "www.example.com");
+    AddFieldText(person, PF_WORK_HOMEPAGE, "/usr/bin/xterm");
 
     EXPECT_TRUE(OpenFieldValue(person, PF_MOBILE, 0, FALSE));
     EXPECT_TRUE(OpenFieldValue(person, PF_EMAIL, -1, TRUE));
@@ -68,9 +67,9 @@ TEST_F(FieldValueActionsTest, ValuesReachTheDesktopOnlyAsSafeAddresses) {
 
 TEST_F(FieldValueActionsTest, MenusListTheValuesWithTheCurrentOneChecked) {
     _CPerson person("张三");
-    AddValue(person.GetInfo().m_work.phones, "010-1111");
-    AddValue(person.GetInfo().m_work.phones, "010-2222");
-    person.GetInfo().m_work.phones.SetCurrentIndex(1);
+    AddFieldText(person, PF_OFFICE_PHONE, "010-1111");
+    AddFieldText(person, PF_OFFICE_PHONE, "010-2222");
+    contacts_test::SetCurrentValue(person, PF_OFFICE_PHONE, 1);
     CMenu menu;
     ASSERT_TRUE(menu.CreatePopupMenu());
     EXPECT_EQ(2, FillFieldMenu(menu, person, PF_OFFICE_PHONE, 500, TRUE));

@@ -952,6 +952,28 @@ TEST_F(ListCtrlTest, CallbackTextsAndImagesAreAskedOfTheParent) {
     list.SetImageList(nullptr, LVSIL_SMALL);
 }
 
+TEST_F(ListCtrlTest, TheScreenFollowsAViewSwitchAndAFillWithRedrawingOff) {
+    Pump();
+    auto shown = [&] {
+        Pump();
+        return list.GetWidget()->grab().toImage();
+    };
+    QImage report = shown();
+    // Another view lays the items out anew on the screen, not only in the geometry.
+    list.ModifyStyle(LVS_TYPEMASK, LVS_LIST);
+    QImage listed = shown();
+    EXPECT_NE(listed, report);
+    EXPECT_EQ(listed.convertToFormat(QImage::Format_RGB32), Render());
+    // Rows added while redrawing is off show once it is back on.
+    list.SetRedraw(FALSE);
+    for (int i = 0; i < 20; ++i)
+        list.InsertItem(list.GetItemCount(), "孙七");
+    list.SetRedraw(TRUE);
+    QImage filled = shown();
+    EXPECT_NE(filled, listed);
+    EXPECT_EQ(filled.convertToFormat(QImage::Format_RGB32), Render());
+}
+
 TEST_F(ListCtrlTest, ReportViewScreenshot) {
     CImageList small;
     small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);

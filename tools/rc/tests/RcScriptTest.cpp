@@ -103,6 +103,27 @@ TEST(RcScript, DialogInitialDataAsTextOrAsWords) {
     EXPECT_NE(cpp.find("kDlgInitRegistrar(kDlgInits, 1)"), std::string::npos);
 }
 
+// A combo box's kind is a number in its two low bits: a kind given replaces the default simple
+// box instead of being or-ed into it (drop-down | simple would make a drop list).
+TEST(RcScript, ComboBoxKindGivenReplacesTheDefaultKind) {
+    rc::Script s;
+    rc::ParseScript("9 DIALOGEX 0, 0, 100, 100\nBEGIN\n"
+                    "  COMBOBOX 1, 0, 0, 50, 50\n"
+                    "  COMBOBOX 2, 0, 0, 50, 50, CBS_DROPDOWN | WS_VSCROLL\n"
+                    "  COMBOBOX 3, 0, 0, 50, 50, CBS_DROPDOWNLIST\n"
+                    "  COMBOBOX 4, 0, 0, 50, 50, WS_VSCROLL | CBS_SORT\n"
+                    "  LISTBOX 5, 0, 0, 50, 50, LBS_SORT\nEND\n",
+                    kDir + "/combo.rc", s);
+    ASSERT_EQ(s.dialogs.size(), 1u);
+    const auto& items = s.dialogs[0].items;
+    ASSERT_EQ(items.size(), 5u);
+    const uint32_t kinds[] = {1, 2, 3, 1};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(items[i].style & 3u, kinds[i]) << "combo " << i + 1;
+    EXPECT_NE(items[1].style & 0x00200000u, 0u) << "the other styles still count";
+    EXPECT_EQ(items[4].style & 0x3u, 0x3u) << "a list box's style bits are flags: or-ed";
+}
+
 TEST(RcScript, MalformedScriptsAreRejectedWithFileAndLine) {
     struct Row {
         const char* text;
