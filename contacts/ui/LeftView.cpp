@@ -1,6 +1,8 @@
 #include "contacts/ui/LeftView.h"
 
+#include "contacts/ContactFinder.h"
 #include "contacts/Person.h"
+#include "contacts/ui/DlgFindPerson.h"
 #include "platform/gui/Dc.h"
 
 #include <QColor>
@@ -8,11 +10,16 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <vector>
+
 IMPLEMENT_DYNCREATE(CLeftView, CGroupTreeView)
 
 BEGIN_MESSAGE_MAP(CLeftView, CGroupTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGING, &CLeftView::OnSelChanging)
 ON_COMMAND(ID_SHOW_ALL_SUBNODES, &CLeftView::OnShowAllSubNodes)
+ON_COMMAND(ID_FIND, &CLeftView::OnFind)
+ON_UPDATE_COMMAND_UI(ID_FIND, &CLeftView::OnUpdateFind)
+ON_MESSAGE(WM_VIEW_BUSY, &CLeftView::OnViewNews)
 ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_SUBNODES, &CLeftView::OnUpdateShowAllSubNodes)
 END_MESSAGE_MAP()
 
@@ -86,6 +93,60 @@ void CLeftView::OnShowAllSubNodes() {
 
 void CLeftView::OnUpdateShowAllSubNodes(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bShowAllSubNodes ? 1 : 0);
+}
+
+CAllFilesGroup::CAllFilesGroup(CLeftView& tree) {
+    CString name;
+    name.LoadString(154);
+    m_group.SetName(name);
+    for (int i = 0; i < tree.GetFileCount(); ++i)
+        if (CGroup* pRoot = tree.GetRootGroup(tree.GetFileAt(i)->pDoc))
+            m_group.AddSubgroup(pRoot, FALSE, nullptr, TRUE, FALSE);
+}
+
+CAllFilesGroup::~CAllFilesGroup() {
+    // Let go of the books' root groups without deleting them.
+    std::vector<CGroup*> roots;
+    for (POSITION pos = m_group.GetFirstSubgroupPosition(); pos != nullptr;)
+        roots.push_back(m_group.GetNextSubgroup(pos));
+    for (CGroup* pRoot : roots)
+        m_group.RemoveSubgroup(pRoot, FALSE);
+}
+
+void CLeftView::OnUpdateFind(CCmdUI* pCmdUI) {
+    int kind = GetItemType(m_hCurrent);
+    pCmdUI->Enable(GetFileCount() > 0 &&
+                   (kind == KindTop || kind == KindGroup || kind == KindFileRoot));
+}
+
+void CLeftView::OnFind() {
+    if (GetFileCount() == 0)
+        return;
+    CAllFilesGroup all(*this);
+    _CGroup* pGroup = GetItemType(m_hCurrent) == KindTop
+                          ? all.Get()
+                          : dynamic_cast<_CGroup*>(GetGroupOfItem(m_hCurrent));
+    if (pGroup == nullptr)
+        return;
+    CDlgFindPerson dlg(pGroup, this, &m_strLastLabelText);
+    dlg.SetItemImages(&m_imageList, [](CObject* pRecord) {
+        int image = ImgGroup, selImage = ImgGroup;
+        if (auto* pPerson = dynamic_cast<_CPerson*>(pRecord))
+            ContactImages(pPerson->GetInfo().m_personal.nSex, image, selImage);
+        return image;
+    });
+    dlg.DoModal();
+}
+
+LRESULT CLeftView::OnViewNews(WPARAM wParam, LPARAM lParam) {
+    if (wParam != CDlgFindPerson::FOUND_ITEM_CODE)
+        return OnBusy(wParam, lParam);
+    auto* pFound = reinterpret_cast<SFindResult*>(lParam);
+    auto* pNode = pFound != nullptr ? dynamic_cast<CGroupItem*>(pFound->pItem) : nullptr;
+    HTREEITEM hItem = pNode != nullptr ? (HTREEITEM)pNode->GetTreeItem() : nullptr;
+    if (hItem != nullptr && Tree().IsValidItem(hItem))
+        Tree().SelectItem(hItem);
+    return 0;
 }
 
 BOOL CLeftView::CanLeaveRightPaneView() {

@@ -64,6 +64,11 @@ public:
     CGroup* CreateGroupFor(CObject*) override;
     BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
 
+    // Command: find contacts and groups in the current group, or in every open book.
+    static constexpr UINT ID_FIND = 57636;
+    // The text last given to a label, proposed to the find dialog.
+    CString m_strLastLabelText;
+
     // Command: the group lists show the contacts of every group below as well.
     static constexpr UINT ID_SHOW_ALL_SUBNODES = 484;
     BOOL IsShowAllSubNodes() const { return m_bShowAllSubNodes; }
@@ -75,11 +80,29 @@ protected:
     BOOL m_bShowAllSubNodes = FALSE;
 
     void OnShowAllSubNodes();
+    void OnFind();
+    void OnUpdateFind(CCmdUI* pCmdUI);
+    // The busy and idle news of the pane's views; a found record (105) is selected.
+    LRESULT OnViewNews(WPARAM wParam, LPARAM lParam);
     void OnUpdateShowAllSubNodes(CCmdUI* pCmdUI);
     // FALSE while the right pane's view refuses to be left (it holds unsaved edits).
     BOOL CanLeaveRightPaneView();
     void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
+};
+
+// A group named 所有文件 listing the root group of every open book for as long as it lives,
+// without becoming their parent or owner: the books keep their root groups when it goes.
+class CAllFilesGroup {
+public:
+    explicit CAllFilesGroup(CLeftView& tree);
+    ~CAllFilesGroup();
+    CAllFilesGroup(const CAllFilesGroup&) = delete;
+    CAllFilesGroup& operator=(const CAllFilesGroup&) = delete;
+    _CGroup* Get() { return &m_group; }
+
+private:
+    _CGroup m_group;
 };
 
 // Fills the list with the drawn pictures of the contacts set (ImgCount images of size pixels)

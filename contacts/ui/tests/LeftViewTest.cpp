@@ -3,6 +3,8 @@
 #include "contacts/Person.h"
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/SmsDoc.h"
+#include "contacts/ui/DlgFindPerson.h"
+#include "contacts/ui/FieldTree.h"
 #include "contacts/ui/LeftView.h"
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
@@ -497,4 +499,43 @@ TEST_F(LeftViewTest, AViewThatKeepsItsEditsKeepsTheRecordFromBeingRemoved) {
     EXPECT_TRUE(doc->IsModified());
     pane.current = nullptr;
     answers = {IDNO};
+}
+
+TEST_F(LeftViewTest, FindFromTheTopItemSearchesEveryBookWithoutTakingTheirRootGroups) {
+    CString a = WriteFamilyBook("family.sms", "家");
+    CString b = WriteBook("school.sms", "同学", [](_CGroup& root) { Person(&root, "王小明"); });
+    auto* docA = dynamic_cast<CSmsDoc*>(view->OpenFile(a, FALSE));
+    auto* docB = dynamic_cast<CSmsDoc*>(view->OpenFile(b, FALSE));
+    ASSERT_TRUE(docA && docB);
+    Tree().SelectItem(view->GetTopItem());
+
+    std::vector<std::string> rows, groupNames;
+    onDialog = [&](CDialog& d) {
+        auto* find = dynamic_cast<CDlgFindPerson*>(&d);
+        ASSERT_NE(find, nullptr);
+        // Settings other finds of this process left: text search in every contact field.
+        find->ShowTab(CDlgFindPerson::TAB_TEXT);
+        find->GetFieldTree().Tick(find->GetFieldTree().GetPersonRoot(), TRUE);
+        find->SetDlgItemText(CDlgFindPerson::IDC_TEXT, "王");
+        find->FindAll();
+        for (int i = 0; i < find->GetResultCount(); ++i)
+            rows.push_back(find->GetResultList().GetItemText(i, 0).GetString());
+        // Opening a result selects its record in the tree.
+        find->GetResultList().SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+        NMHDR nm{find->GetResultList().m_hWnd, CDlgFindPerson::IDC_RESULTS, NM_DBLCLK};
+        find->SendMessage(WM_NOTIFY, nm.idFrom, (LPARAM)&nm);
+        d.EndDialog(IDOK);
+    };
+    ASSERT_TRUE(Run(CLeftView::ID_FIND));
+    EXPECT_EQ(rows, (std::vector<std::string>{"王芳", "王强", "王小明"}));
+    EXPECT_EQ(view->GetSmsDoc(nullptr), docB) << "the third result, in the second book";
+    EXPECT_EQ(Tree().GetItemText(view->GetCurrentItem()), "王小明");
+
+    // The books keep their root groups: no parent, still open, and they close cleanly.
+    EXPECT_EQ(docA->GetRootGroup().GetParent(), nullptr);
+    EXPECT_EQ(docB->GetRootGroup().GetParent(), nullptr);
+    EXPECT_EQ(docA->GetRootGroup().GetSubgroupCount(), 2);
+    EXPECT_EQ(view->GetFileCount(), 2);
+    onDialog = nullptr;
+    EXPECT_TRUE(view->CloseAllFiles());
 }
