@@ -2,7 +2,10 @@
 
 #include "contacts/ContactFinder.h"
 #include "contacts/Person.h"
+#include "contacts/FieldChoice.h"
 #include "contacts/ui/DlgFindPerson.h"
+#include "contacts/ui/SheetExportGroup.h"
+#include "contacts/ui/ViewPersonList.h"
 #include "platform/gui/Dc.h"
 
 #include <QColor>
@@ -18,6 +21,8 @@ BEGIN_MESSAGE_MAP(CLeftView, CGroupTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGING, &CLeftView::OnSelChanging)
 ON_COMMAND(ID_SHOW_ALL_SUBNODES, &CLeftView::OnShowAllSubNodes)
 ON_COMMAND(ID_FIND, &CLeftView::OnFind)
+ON_COMMAND_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnExport)
+ON_UPDATE_COMMAND_UI_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnUpdateExport)
 ON_UPDATE_COMMAND_UI(ID_FIND, &CLeftView::OnUpdateFind)
 ON_MESSAGE(WM_VIEW_BUSY, &CLeftView::OnViewNews)
 ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_SUBNODES, &CLeftView::OnUpdateShowAllSubNodes)
@@ -136,6 +141,30 @@ void CLeftView::OnFind() {
         return image;
     });
     dlg.DoModal();
+}
+
+void CLeftView::OnUpdateExport(CCmdUI* pCmdUI) {
+    // A personal box's card export belongs to the message windows, not in this build.
+    int kind = GetItemType(m_hCurrent);
+    pCmdUI->Enable(kind == KindGroup || kind == KindFileRoot ||
+                   (kind == KindTop && GetFileCount() > 0));
+}
+
+void CLeftView::OnExport(UINT nID) {
+    CAllFilesGroup all(*this);
+    CFileInfo* pInfo = GetFileInfo(m_hCurrent);
+    _CGroup* pGroup = nullptr;
+    if (pInfo != nullptr)
+        pGroup = dynamic_cast<_CGroup*>(GetRootGroup(pInfo->pDoc));
+    else if (GetItemType(m_hCurrent) == KindTop && GetFileCount() > 0)
+        pGroup = all.Get();
+    if (pGroup == nullptr)
+        return;
+    CArray<int, int> columns;
+    CViewPersonList::GetColumnSettings(columns);
+    CPersonFieldSource source;
+    ExportGroup(pGroup, nID == ID_EXPORT_CSV ? _CGroup::EXPORT_CSV : _CGroup::EXPORT_CARD_TEXT,
+                columns, &source, CPersonFieldSource::kPositions, this);
 }
 
 LRESULT CLeftView::OnViewNews(WPARAM wParam, LPARAM lParam) {

@@ -66,6 +66,8 @@ public:
 
     // Command: find contacts and groups in the current group, or in every open book.
     static constexpr UINT ID_FIND = 57636;
+    // Commands: export the current book, or every open book, as CSV or as card text.
+    static constexpr UINT ID_EXPORT_CSV = 329, ID_EXPORT_CARDS = 330;
     // The text last given to a label, proposed to the find dialog.
     CString m_strLastLabelText;
 
@@ -81,6 +83,8 @@ protected:
 
     void OnShowAllSubNodes();
     void OnFind();
+    void OnExport(UINT nID);
+    void OnUpdateExport(CCmdUI* pCmdUI);
     void OnUpdateFind(CCmdUI* pCmdUI);
     // The busy and idle news of the pane's views; a found record (105) is selected.
     LRESULT OnViewNews(WPARAM wParam, LPARAM lParam);

@@ -50,6 +50,11 @@ void CViewPersonList::SetSharedColumnSettings(CArray<int, int>* pFields,
     g_pSharedWidths = pWidths;
 }
 
+void CViewPersonList::GetColumnSettings(CArray<int, int>& fields) {
+    CArray<int, int> none;
+    ValidPersonColumns(g_pSharedFields != nullptr ? *g_pSharedFields : none, fields);
+}
+
 CArray<int, int>* CViewPersonList::Widths() {
     return g_pSharedWidths != nullptr ? g_pSharedWidths : &m_ownWidths;
 }
@@ -91,8 +96,7 @@ void CViewPersonList::InitView() {
 }
 
 void CViewPersonList::OnViewReady() {
-    CArray<int, int> none;
-    ValidPersonColumns(g_pSharedFields != nullptr ? *g_pSharedFields : none, m_fields);
+    GetColumnSettings(m_fields);
     BuildColumns();
     SetMode(ModeDetails);
 }

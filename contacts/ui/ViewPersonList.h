@@ -24,6 +24,8 @@ public:
     // them the view keeps its own. Read when the columns are built, written back when they are
     // stored.
     static void SetSharedColumnSettings(CArray<int, int>* pFields, CArray<int, int>* pWidths);
+    // The column fields the list shows (or would show) from those settings.
+    static void GetColumnSettings(CArray<int, int>& fields);
 
     // The text of a contact field as a cell shows it: the sex as 男, 女 or 未知, several values
     // one per line (only the default one with bDefaultOnly).

@@ -6,6 +6,7 @@
 #include "contacts/ui/DlgFindPerson.h"
 #include "contacts/ui/FieldTree.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/SheetExportGroup.h"
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -158,6 +160,14 @@ protected:
             Person(work, "赵敏", 0);
             Person(&root, "自己");
         });
+    }
+    // The family book and a book of one schoolmate, open, with the top item selected.
+    void OpenTwoBooksAtTheTop(CSmsDoc*& docA, CSmsDoc*& docB) {
+        CString a = WriteFamilyBook("family.sms", "家");
+        CString b = WriteBook("school.sms", "同学", [](_CGroup& root) { Person(&root, "王小明"); });
+        docA = dynamic_cast<CSmsDoc*>(view->OpenFile(a, FALSE));
+        docB = dynamic_cast<CSmsDoc*>(view->OpenFile(b, FALSE));
+        Tree().SelectItem(view->GetTopItem());
     }
     std::vector<std::string> Texts(HTREEITEM parent) {
         std::vector<std::string> out;
@@ -502,14 +512,11 @@ TEST_F(LeftViewTest, AViewThatKeepsItsEditsKeepsTheRecordFromBeingRemoved) {
 }
 
 TEST_F(LeftViewTest, FindFromTheTopItemSearchesEveryBookWithoutTakingTheirRootGroups) {
-    CString a = WriteFamilyBook("family.sms", "家");
-    CString b = WriteBook("school.sms", "同学", [](_CGroup& root) { Person(&root, "王小明"); });
-    auto* docA = dynamic_cast<CSmsDoc*>(view->OpenFile(a, FALSE));
-    auto* docB = dynamic_cast<CSmsDoc*>(view->OpenFile(b, FALSE));
+    CSmsDoc *docA = nullptr, *docB = nullptr;
+    OpenTwoBooksAtTheTop(docA, docB);
     ASSERT_TRUE(docA && docB);
-    Tree().SelectItem(view->GetTopItem());
 
-    std::vector<std::string> rows, groupNames;
+    std::vector<std::string> rows;
     onDialog = [&](CDialog& d) {
         auto* find = dynamic_cast<CDlgFindPerson*>(&d);
         ASSERT_NE(find, nullptr);
@@ -536,6 +543,35 @@ TEST_F(LeftViewTest, FindFromTheTopItemSearchesEveryBookWithoutTakingTheirRootGr
     EXPECT_EQ(docB->GetRootGroup().GetParent(), nullptr);
     EXPECT_EQ(docA->GetRootGroup().GetSubgroupCount(), 2);
     EXPECT_EQ(view->GetFileCount(), 2);
+    onDialog = nullptr;
+    EXPECT_TRUE(view->CloseAllFiles());
+}
+
+TEST_F(LeftViewTest, ExportFromTheTopItemWritesEveryBookAndLeavesTheBooksTheirGroups) {
+    CSmsDoc *docA = nullptr, *docB = nullptr;
+    OpenTwoBooksAtTheTop(docA, docB);
+    ASSERT_TRUE(docA && docB);
+    CString out = Path("all.csv");
+    onDialog = [&](CDialog& d) {
+        if (auto* sheet = dynamic_cast<CPSheetExportGroup*>(&d)) {
+            sheet->m_pageExport.SetDlgItemText(CPageExportGroup::IDC_PATH, out);
+            sheet->m_pageExport.CheckRadioButton(1213, 1215,
+                                                 1213 + CPageExportGroup::FIELDS_CURRENT);
+            sheet->SendMessage(WM_COMMAND, IDOK, 0);
+        } else {
+            d.EndDialog(IDCANCEL);
+        }
+    };
+    answers = {IDOK};
+    ASSERT_TRUE(Run(CLeftView::ID_EXPORT_CSV));
+    std::ifstream in(out.GetString(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("姓名,手机"), 0u) << "the list's columns";
+    for (const char* name : {"王芳", "李明", "赵敏", "自己", "王小明"})
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+    EXPECT_EQ(docA->GetRootGroup().GetParent(), nullptr);
+    EXPECT_EQ(docB->GetRootGroup().GetParent(), nullptr);
+    EXPECT_EQ(docA->GetRootGroup().GetSubgroupCount(), 2);
     onDialog = nullptr;
     EXPECT_TRUE(view->CloseAllFiles());
 }
