@@ -85,7 +85,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr COLORREF kFileCountColour = 0xFF0000;   // blue
+constexpr COLORREF kFileCountColour = 0xFF0000; // blue
 constexpr COLORREF kItemCountColour = 0x2D40D4;
 constexpr int kNewFileNameTries = 100;
 
@@ -222,7 +222,8 @@ CGroup* CGroupTreeView::GetGroupOfItem(HTREEITEM hItem) {
 
 int CGroupTreeView::NextFileId() {
     if (!m_releasedIds.IsEmpty())
-        return (int)(m_bReuseOldestFreedId ? m_releasedIds.RemoveHead() : m_releasedIds.RemoveTail());
+        return (int)(m_bReuseOldestFreedId ? m_releasedIds.RemoveHead()
+                                           : m_releasedIds.RemoveTail());
     int largest = m_nFirstFileId - 1;
     for (POSITION pos = m_files.GetHeadPosition(); pos != nullptr;)
         largest = std::max(largest, m_files.GetNext(pos)->nFileId);
@@ -999,7 +1000,10 @@ void CGroupTreeView::OnDelete() {
     int kind = GetItemType(m_hCurrent);
     if (kind == KindTop || kind == KindNone)
         return;
-    LPCTSTR prompt = kind == KindFileRoot ? "即将关闭该文件。确定码？" : "您真的要删除该项吗？";
+    CString prompt = "您真的要删除该项吗？";
+    if (kind == KindFileRoot)
+        prompt = m_nCloseFilePromptId != 0 ? LoadText(m_nCloseFilePromptId)
+                                           : CString("即将关闭该文件。确定码？");
     if (AfxMessageBox(prompt, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     RemoveItem(m_hCurrent);

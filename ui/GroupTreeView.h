@@ -156,6 +156,8 @@ public:
          m_nFileTypeId = 0, m_nContextMenuId = 0;
     int m_nMenuPosTop = -1, m_nMenuPosFile = -1, m_nMenuPosGroup = -1, m_nMenuPosContent = -1;
     CString m_strExtension; // without the dot
+    // The question before a file root is deleted (closed); 0 asks the shared text.
+    UINT m_nCloseFilePromptId = 0;
     int m_nFirstFileId = 1;
     // Freed file ids come back oldest first (else the last freed first).
     BOOL m_bReuseOldestFreedId = FALSE;

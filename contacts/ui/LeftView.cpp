@@ -34,6 +34,7 @@ CLeftView::CLeftView() {
     m_nNewGroupNameId = 159;
     m_nNewContentNameId = 249;
     m_nFileTypeId = 254;
+    m_nCloseFilePromptId = 259;
     m_strExtension = "sms";
     m_pGroupClass = RUNTIME_CLASS(_CGroup);
     m_pContentClass = RUNTIME_CLASS(_CPerson);

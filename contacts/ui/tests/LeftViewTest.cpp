@@ -422,6 +422,17 @@ TEST_F(LeftViewTest, ClosingABookLetsThePaneLeaveItsDocumentFirstAndCancelKeepsI
     Tree().SelectItem(view->GetFileAt(0)->hItem);
     view->SendMessage(WM_GROUPVIEW_MODIFIED);
 
+    // Deleting a book's root asks first; No keeps it open.
+    frame->SetForegroundWindow();
+    Tree().SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &Tree(); }));
+    shown.clear();
+    answers = {IDNO};
+    Run(CGroupTreeView::ID_DELETE);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "即将关闭该通讯录文件。确定吗？");
+    EXPECT_EQ(view->GetFileCount(), 2);
+
     // Cancel at the save prompt: nothing closes, CloseAllFiles reports it.
     answers = {IDCANCEL};
     EXPECT_FALSE(view->CloseAllFiles());
