@@ -19,6 +19,7 @@ IMPLEMENT_DYNCREATE(CLeftView, CGroupTreeView)
 
 BEGIN_MESSAGE_MAP(CLeftView, CGroupTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGING, &CLeftView::OnSelChanging)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CLeftView::OnEndLabelEditText)
 ON_COMMAND(ID_SHOW_ALL_SUBNODES, &CLeftView::OnShowAllSubNodes)
 ON_COMMAND(ID_FIND, &CLeftView::OnFind)
 ON_COMMAND_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnExport)
@@ -177,6 +178,13 @@ LRESULT CLeftView::OnViewNews(WPARAM wParam, LPARAM lParam) {
     if (hItem != nullptr && Tree().IsValidItem(hItem))
         Tree().SelectItem(hItem);
     return 0;
+}
+
+void CLeftView::OnEndLabelEditText(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    if (di->item.pszText != nullptr && di->item.pszText[0] != 0)
+        m_strLastLabelText = di->item.pszText;
+    OnEndLabelEdit(pNMHDR, pResult);
 }
 
 BOOL CLeftView::CanLeaveRightPaneView() {

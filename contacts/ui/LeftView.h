@@ -92,6 +92,8 @@ protected:
     // FALSE while the right pane's view refuses to be left (it holds unsaved edits).
     BOOL CanLeaveRightPaneView();
     void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    // Keeps the text a label edit ended with, then lets the shared handling run.
+    void OnEndLabelEditText(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 };
 

@@ -341,6 +341,7 @@ TEST_F(LeftViewTest, FreedIdsAndProposedNamesOfNewBooks) {
     Tree().EndEditLabelNow(FALSE);
     ASSERT_EQ(view->GetFileCount(), 3);
     EXPECT_EQ(FileIds(), (std::vector<int>{1, 3, 2}));
+    EXPECT_EQ(view->m_strLastLabelText, "通讯录1") << "the find dialog's proposal";
     // 通讯录 is open, 通讯录1 was closed: the counter's first free name.
     EXPECT_EQ(Texts(view->GetTopItem()), (std::vector<std::string>{"通讯录", "朋友", "通讯录1"}));
     // With 通讯录1 open again the next proposal is 通讯录2.
