@@ -61,9 +61,9 @@ int main(int argc, char** argv) {
             root.AddSubgroup(group, FALSE);
             const int n = g == 0 ? big : perGroup;
             for (int i = 0; i < n; ++i, ++made) {
-                name.Format("联系人%06d", (made * 7919) % 1000003);
+                name.Format("联系人%06d", (int)((long long)made * 7919 % 1000003));
                 auto* person = new _CPerson(name);
-                mobile.Format("139%08d", (made * 104729) % 100000000);
+                mobile.Format("139%08d", (int)((long long)made * 104729 % 100000000));
                 person->SetFieldText(PF_MOBILE, mobile, TRUE, 0, "\n", "-");
                 group->AddContent(person, FALSE);
             }
