@@ -136,6 +136,8 @@ BOOL CSmsApp::InitInstance() {
 
     m_options.Load();
     m_options.m_proxy.ApplyToHttpRequests();
+    // A document that cannot read or write its file says why in a message box.
+    CDocument::SetMessageHook([](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
 
     // One copy at a time: a later copy hands its files to the running one, or, started bare
     // while only one copy is allowed, brings the running one forward and ends.

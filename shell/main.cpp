@@ -1,4 +1,5 @@
 // The program: the application object starts, runs its message loop and ends.
+#include "contacts/module/ContactsModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
 
@@ -27,6 +28,8 @@ bool IsSwitch(std::string arg) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The modules of this build join the shell before the application starts.
+    RegisterContactsModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

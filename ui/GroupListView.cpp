@@ -1,5 +1,7 @@
 #include "ui/GroupListView.h"
 
+#include <algorithm>
+
 #include "platform/base/ModuleDir.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
@@ -147,6 +149,7 @@ void CGroupListView::Refill() {
             pGroup->SetFocusRow(-1);
         }
     }
+    OnRefilled();
     if (m_nViewMode == ModeSmallIcons) {
         // Icons first, then small icons: the switch arranges the rows anew.
         list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
@@ -189,6 +192,21 @@ std::vector<HTREEITEM> CGroupListView::TakeSelectedTreeItems() {
             pGroup->SetFocusRow(-1);
         if (HTREEITEM h = GetRowTreeItem(i))
             items.push_back(h);
+    }
+    // A row whose record lies inside a selected group goes with that group: handing it on as
+    // well would reach a record freed with the group.
+    if (CGroupTreeView* pTree = GetTreeView()) {
+        CTreeCtrl& tree = pTree->GetTreeCtrl();
+        std::vector<HTREEITEM> outer;
+        for (HTREEITEM h : items) {
+            bool inside = false;
+            for (HTREEITEM p = tree.GetParentItem(h); p != nullptr && !inside;
+                 p = tree.GetParentItem(p))
+                inside = std::find(items.begin(), items.end(), p) != items.end();
+            if (!inside)
+                outer.push_back(h);
+        }
+        items.swap(outer);
     }
     return items;
 }

@@ -42,6 +42,8 @@ public:
     virtual CGroup* GetGroup() { return nullptr; }
     // At the end of the first update.
     virtual void OnViewReady() {}
+    // After the rows are filled, before the list is drawn again (a derived view sorts them).
+    virtual void OnRefilled() {}
 
     // The group tree view the rows belong to: the owner window, else the parent window, when it
     // is one.

@@ -85,9 +85,7 @@ END_MESSAGE_MAP()
 
 namespace {
 
-constexpr COLORREF kStarSavedColour = 0xFF0000;   // blue: the file has a path
-constexpr COLORREF kStarNewColour = 0x0000FF;     // red: never saved
-constexpr COLORREF kFileCountColour = 0xFF0000;   // blue
+constexpr COLORREF kFileCountColour = 0xFF0000; // blue
 constexpr COLORREF kItemCountColour = 0x2D40D4;
 constexpr int kNewFileNameTries = 100;
 
@@ -224,7 +222,8 @@ CGroup* CGroupTreeView::GetGroupOfItem(HTREEITEM hItem) {
 
 int CGroupTreeView::NextFileId() {
     if (!m_releasedIds.IsEmpty())
-        return (int)m_releasedIds.RemoveTail();
+        return (int)(m_bReuseOldestFreedId ? m_releasedIds.RemoveHead()
+                                           : m_releasedIds.RemoveTail());
     int largest = m_nFirstFileId - 1;
     for (POSITION pos = m_files.GetHeadPosition(); pos != nullptr;)
         largest = std::max(largest, m_files.GetNext(pos)->nFileId);
@@ -852,11 +851,13 @@ BOOL CGroupTreeView::CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) {
     }
     if (m_pCurrentFile == pInfo)
         m_pCurrentFile = nullptr;
+    // The right pane's views are shared by every open file: they let go of this document (or
+    // move on to another file's) while it still exists.
+    UnregisterFileView(pInfo->nFileId, !bQuiet);
     if (pDoc != nullptr) {
         pDoc->DeleteContents();
         delete pDoc;
     }
-    UnregisterFileView(pInfo->nFileId, !bQuiet);
     delete pInfo;
     return TRUE;
 }
@@ -999,7 +1000,10 @@ void CGroupTreeView::OnDelete() {
     int kind = GetItemType(m_hCurrent);
     if (kind == KindTop || kind == KindNone)
         return;
-    LPCTSTR prompt = kind == KindFileRoot ? "即将关闭该文件。确定码？" : "您真的要删除该项吗？";
+    CString prompt = "您真的要删除该项吗？";
+    if (kind == KindFileRoot)
+        prompt = m_nCloseFilePromptId != 0 ? LoadText(m_nCloseFilePromptId)
+                                           : CString("即将关闭该文件。确定码？");
     if (AfxMessageBox(prompt, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     RemoveItem(m_hCurrent);
@@ -1009,7 +1013,8 @@ BOOL CGroupTreeView::RemoveItem(HTREEITEM hItem) {
     int kind = GetItemType(hItem);
     if (kind == KindTop || kind == KindNone)
         return FALSE;
-    BOOL bWasCurrent = hItem == m_hCurrent;
+    // The selection leaves the item first when it is on the item or anywhere below it.
+    BOOL bWasCurrent = m_hCurrent != nullptr && IsBelow(m_hCurrent, hItem);
     if (bWasCurrent) {
         // The next sibling that is not a locked group, else the parent.
         HTREEITEM hNext = Tree().GetNextSiblingItem(hItem);
@@ -1023,6 +1028,10 @@ BOOL CGroupTreeView::RemoveItem(HTREEITEM hItem) {
             hNext = Tree().GetParentItem(hItem);
         if (hNext != nullptr)
             Tree().SelectItem(hNext);
+        // A view that keeps unsaved edits of this record may refuse to be left: the record
+        // stays, or the view would later write into a freed one.
+        if (IsBelow(Tree().GetSelectedItem(), hItem))
+            return FALSE;
         m_hPrevious = nullptr;
     }
     if (kind == KindFileRoot) {
@@ -1554,7 +1563,7 @@ void CGroupTreeView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
         CFileInfo* pInfo = GetFileInfo(hItem);
         if (pInfo != nullptr && pInfo->pDoc->IsModified()) {
             COLORREF colour =
-                pInfo->pDoc->GetPathName().IsEmpty() ? kStarNewColour : kStarSavedColour;
+                pInfo->pDoc->GetPathName().IsEmpty() ? m_crStarNew : m_crStarSaved;
             offset += m_drawHelper.DrawTextAfterItem(pDC, hItem, "*", colour, 0);
         }
     }

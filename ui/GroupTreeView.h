@@ -146,6 +146,8 @@ public:
     int m_nGroupViewNumber = 0;
     int m_nContentViewNumber = 0;
     COLORREF m_crBackground = RGB(0xFF, 0xFF, 0xE1); // 0xE1FFFF
+    // The modified mark of a file root: a file with a path, and a file never saved.
+    COLORREF m_crStarSaved = RGB(0, 0, 0xFF), m_crStarNew = RGB(0xFF, 0, 0);
     BOOL m_bShowCounts = TRUE;
     int m_nTopImage = -1, m_nTopSelImage = -1, m_nFileImage = -1, m_nFileExpandedImage = -1;
     int m_nGroupImage = -1, m_nGroupExpandedImage = -1, m_nContentImage = -1,
@@ -154,7 +156,11 @@ public:
          m_nFileTypeId = 0, m_nContextMenuId = 0;
     int m_nMenuPosTop = -1, m_nMenuPosFile = -1, m_nMenuPosGroup = -1, m_nMenuPosContent = -1;
     CString m_strExtension; // without the dot
+    // The question before a file root is deleted (closed); 0 asks the shared text.
+    UINT m_nCloseFilePromptId = 0;
     int m_nFirstFileId = 1;
+    // Freed file ids come back oldest first (else the last freed first).
+    BOOL m_bReuseOldestFreedId = FALSE;
     CRuntimeClass* m_pGroupClass = nullptr;
     CRuntimeClass* m_pContentClass = nullptr;
     CImageList m_imageList;

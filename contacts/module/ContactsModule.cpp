@@ -1,0 +1,59 @@
+#include "contacts/module/ContactsModule.h"
+
+#include "contacts/ui/LeftView.h"
+#include "contacts/ui/ViewPersonList.h"
+#include "shell/MainFrm.h"
+#include "shell/OutbarWnd.h"
+#include "shell/RightPaneFrame.h"
+#include "shell/SmsApp.h"
+
+CRuntimeClass* CContactsModule::GetFolderClass() const {
+    return RUNTIME_CLASS(CLeftView);
+}
+
+void CContactsModule::RegisterViews() {
+    // The book views join here as they are built; a view without a class shows nothing.
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewPersonList,
+                                       RUNTIME_CLASS(CViewPersonList));
+    if (CSmsApp* pApp = AfxGetSmsApp())
+        CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
+                                                 &pApp->m_options.m_namebook.m_fieldWidths);
+}
+
+void CContactsModule::OnExit(CSmsApp*) {
+    // The settings go with the application; the list has stored its columns into them.
+    CViewPersonList::SetSharedColumnSettings(nullptr, nullptr);
+}
+
+CLeftView* CContactsModule::GetTree() const {
+    // The tree goes with its window: a handle that is no window any more finds nothing.
+    return m_hTree != nullptr && ::IsWindow(m_hTree)
+               ? dynamic_cast<CLeftView*>(CWnd::FromHandle(m_hTree))
+               : nullptr;
+}
+
+void CContactsModule::ConnectFrame(CMainFrame* pFrame) {
+    m_hTree = nullptr;
+    if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
+        return;
+    auto* pTree = dynamic_cast<CLeftView*>(pFrame->GetOutbar()->GetFolderWnd(FolderAddressBook));
+    if (pTree == nullptr)
+        return;
+    pTree->m_pRightPane = pFrame->GetRightPane();
+    m_hTree = pTree->GetSafeHwnd();
+}
+
+CDocument* CContactsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CString&) {
+    CLeftView* pTree = GetTree();
+    return pTree != nullptr ? pTree->OpenFile(lpszPath, FALSE) : nullptr;
+}
+
+BOOL CContactsModule::CloseFiles(CMainFrame*) {
+    CLeftView* pTree = GetTree();
+    return pTree == nullptr || pTree->CloseAllFiles();
+}
+
+void RegisterContactsModule() {
+    static CContactsModule s_module;
+    AfxRegisterShellModule(&s_module);
+}

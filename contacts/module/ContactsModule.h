@@ -1,0 +1,28 @@
+// The address book joined to the main window: its navigation folder is the address-book tree,
+// it opens ".sms" files given to the program and closes its books when the program ends.
+#pragma once
+
+#include "shell/ShellModule.h"
+
+class CLeftView;
+
+class CContactsModule : public CShellModule {
+public:
+    int GetFolder() const override { return FolderAddressBook; }
+    CRuntimeClass* GetFolderClass() const override;
+    std::vector<CString> GetExtensions() const override { return {".sms"}; }
+    void RegisterViews() override;
+    void ConnectFrame(CMainFrame* pFrame) override;
+    CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;
+    BOOL CloseFiles(CMainFrame* pFrame) override;
+    void OnExit(CSmsApp* pApp) override;
+
+    // The tree of the frame connected last (null before or after it).
+    CLeftView* GetTree() const;
+
+private:
+    HWND m_hTree = nullptr;
+};
+
+// Registers the program's one address-book module (once).
+void RegisterContactsModule();

@@ -1,0 +1,116 @@
+// The address-book tree on the left of the main window: every open address book (".sms") as one
+// root under a single top item, with its groups and contacts below. It opens, creates, saves and
+// closes the books, picks the right-pane view of the current item and keeps the window caption.
+#pragma once
+
+#include "contacts/SmsDoc.h"
+#include "ui/GroupTreeView.h"
+
+class _CPerson;
+
+class CLeftView : public CGroupTreeView {
+    DECLARE_DYNCREATE(CLeftView)
+public:
+    // The right-pane views of a book: the contact form and the group's contact list.
+    enum {
+        ViewSplitter = 1,
+        ViewForm = 2,
+        ViewPersonList = 3,
+        ViewPerson = 4,
+        ViewGroup = 5,
+        ViewInvalidVirtual = 6
+    };
+    // Images of the contacts set (normal / selected or expanded) and the overlays they carry.
+    enum {
+        ImgTop = 1,
+        ImgTopOpen = 3,
+        ImgMale = 4,
+        ImgFemale = 5,
+        ImgFile = 10,
+        ImgFileOpen = 11,
+        ImgBoxFirst = 13,
+        ImgGroup = 17,
+        ImgGroupOpen = 18,
+        ImgMaleSel = 19,
+        ImgOther = 20,
+        ImgFemaleSel = 21,
+        ImgOtherSel = 22,
+        ImgLock = 23,
+        ImgKey = 24,
+        ImgCurrent = 25,
+        ImgLink = 26,
+        ImgCount = 27
+    };
+    // The module kind under which the right pane keeps the books' views.
+    static constexpr int kModuleKind = 0;
+
+    CLeftView();
+
+    // A book's document (null for the top item or no item).
+    CSmsDoc* GetSmsDoc(HTREEITEM hItem) { return static_cast<CSmsDoc*>(GetItemDocument(hItem)); }
+    // Closes every book in turn, asking to save modified ones; FALSE at the first that stays.
+    BOOL CloseAllFiles();
+    // Per open book in order, its path (bPaths) or its root group's name; answers the count.
+    int ListOpenFiles(CStringList& list, BOOL bPaths) { return GetOpenFiles(list, bPaths); }
+    // The first contact of the open books, in order, with the mobile number.
+    _CPerson* FindContactByNumber(LPCTSTR lpszNumber);
+    // The normal and selected image of a contact by its sex code.
+    static void ContactImages(int nSex, int& nImage, int& nSelImage);
+
+    CQuillmarBaseDoc* OpenFile(LPCTSTR lpszPath, BOOL bCreateNew) override;
+    void InitView() override;
+    CQuillmarBaseDoc* CreateDocument() override { return new CSmsDoc; }
+    CGroup* GetRootGroup(CQuillmarBaseDoc* pDoc) override;
+    CGroup* CreateGroupFor(CObject*) override;
+    BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
+
+    // Command: find contacts and groups in the current group, or in every open book.
+    static constexpr UINT ID_FIND = 57636;
+    // Commands: export the current book, or every open book, as CSV or as card text.
+    static constexpr UINT ID_EXPORT_CSV = 329, ID_EXPORT_CARDS = 330;
+    // The text last given to a label, proposed to the find dialog.
+    CString m_strLastLabelText;
+
+    // Command: the group lists show the contacts of every group below as well.
+    static constexpr UINT ID_SHOW_ALL_SUBNODES = 484;
+    BOOL IsShowAllSubNodes() const { return m_bShowAllSubNodes; }
+
+    // Asked of the right pane's view before the selection leaves it; non-zero keeps it there.
+    static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
+
+protected:
+    BOOL m_bShowAllSubNodes = FALSE;
+
+    void OnShowAllSubNodes();
+    void OnFind();
+    void OnExport(UINT nID);
+    void OnUpdateExport(CCmdUI* pCmdUI);
+    void OnUpdateFind(CCmdUI* pCmdUI);
+    // The busy and idle news of the pane's views; a found record (105) is selected.
+    LRESULT OnViewNews(WPARAM wParam, LPARAM lParam);
+    void OnUpdateShowAllSubNodes(CCmdUI* pCmdUI);
+    // FALSE while the right pane's view refuses to be left (it holds unsaved edits).
+    BOOL CanLeaveRightPaneView();
+    void OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    // Keeps the text a label edit ended with, then lets the shared handling run.
+    void OnEndLabelEditText(NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+};
+
+// A group named 所有文件 listing the root group of every open book for as long as it lives,
+// without becoming their parent or owner: the books keep their root groups when it goes.
+class CAllFilesGroup {
+public:
+    explicit CAllFilesGroup(CLeftView& tree);
+    ~CAllFilesGroup();
+    CAllFilesGroup(const CAllFilesGroup&) = delete;
+    CAllFilesGroup& operator=(const CAllFilesGroup&) = delete;
+    _CGroup* Get() { return &m_group; }
+
+private:
+    _CGroup m_group;
+};
+
+// Fills the list with the drawn pictures of the contacts set (ImgCount images of size pixels)
+// and binds the lock, key, current and link overlays (1, 2, 3 and 5).
+void MakeContactImages(CImageList& list, int size);
