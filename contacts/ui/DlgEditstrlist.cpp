@@ -182,6 +182,11 @@ void CDlgEditstrlist::Reload(BOOL bLoad) {
     }
 }
 
+void CDlgEditstrlist::DropEdits() {
+    SetDirty(FALSE);
+    LoadRows();
+}
+
 void CDlgEditstrlist::Detach() {
     SetDirty(FALSE);
     m_pList = nullptr;

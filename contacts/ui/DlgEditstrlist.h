@@ -49,6 +49,8 @@ public:
     // Leaves the list: uncommitted rows are dropped without a question (the owner loads another
     // contact, whose lists these rows were never made on).
     void Detach();
+    // Drops the uncommitted rows without a question and shows the list's own rows again.
+    void DropEdits();
     // Appends a value as a new row and commits; uncommitted rows are first kept or dropped.
     void AddValue(LPCTSTR lpszText, BOOL bMakeDefault);
     void SetReadOnly(BOOL bReadOnly);

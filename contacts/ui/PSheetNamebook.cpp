@@ -61,7 +61,11 @@ BOOL CPSheetNamebook::OnInitDialog() {
     return TRUE;
 }
 
-void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages) {
+void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bSameContact) {
+    if (bToPages)
+        for (CMultiValuePage* page : {(CMultiValuePage*)&m_pagePerson,
+                                      (CMultiValuePage*)&m_pageHome, (CMultiValuePage*)&m_pageUnit})
+            page->SetReloadingSameContact(bSameContact);
     m_pagePerson.ExchangePersonal(info.m_personal, bToPages);
     m_pageHome.ExchangeHome(info.m_home, bToPages);
     m_pageUnit.ExchangeWork(info.m_work, bToPages);

@@ -18,8 +18,10 @@ public:
     CPSheetNamebook();
     ~CPSheetNamebook() override;
 
-    // TRUE loads the pages from the contact's details, FALSE stores them back.
-    void ExchangeContact(_CPersonInfo& info, BOOL bToPages);
+    // TRUE loads the pages from the contact's details, FALSE stores them back. bSameContact: the
+    // details are those of the contact already shown, so rows left uncommitted in a list editor
+    // are offered for saving; for another contact they are dropped.
+    void ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bSameContact = FALSE);
     BOOL IsAnyPageChanged();
     LRESULT SetAllPagesChanged(BOOL bChanged);
     BOOL IsChanged() const { return m_changed; }
