@@ -74,6 +74,18 @@ void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bS
     m_pagePhotoes.ExchangePhotos(info.m_extra, bToPages);
 }
 
+void CPSheetNamebook::ShowActiveListEditor(BOOL bShow) {
+    CPropertyPage* pActive = GetActivePage();
+    for (CMultiValuePage* page : {(CMultiValuePage*)&m_pagePerson, (CMultiValuePage*)&m_pageHome,
+                                  (CMultiValuePage*)&m_pageUnit})
+        if (page == pActive) {
+            page->ShowListEditor(bShow, TRUE);
+            return;
+        }
+    if (!bShow && pActive == &m_pageOther && m_pageOther.m_hWnd)
+        m_pageOther.OnKillActive();
+}
+
 BOOL CPSheetNamebook::IsAnyPageChanged() {
     for (int i : {PAGE_COMMADDR, PAGE_HOME, PAGE_OTHER, PAGE_PERSON, PAGE_UNIT, PAGE_PHOTOS})
         if (Page(i)->IsChanged())

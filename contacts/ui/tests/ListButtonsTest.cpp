@@ -107,6 +107,19 @@ TEST_F(ListButtonsTest, EachButtonOpensItsListAndACommitReachesTheContact) {
     EXPECT_NE(unit.GetListEditor(), editor);
     EXPECT_EQ(unit.GetListEditor()->GetList().GetItemCount(), 1);
     EXPECT_FALSE(editor->IsWindowVisible());
+
+    // Leaving the form hides the open editor; coming back shows it again.
+    EXPECT_TRUE(unit.GetListEditor()->IsWindowVisible());
+    sheet.ShowActiveListEditor(FALSE);
+    EXPECT_FALSE(unit.GetListEditor()->IsWindowVisible());
+    sheet.ShowActiveListEditor(TRUE);
+    EXPECT_TRUE(unit.GetListEditor()->IsWindowVisible());
+    // A closed editor stays closed.
+    unit.GetListEditor()->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                                      (LPARAM)unit.GetListEditor()->GetDlgItem(IDCANCEL)->m_hWnd);
+    EXPECT_FALSE(unit.GetListEditor()->IsWindowVisible());
+    sheet.ShowActiveListEditor(TRUE);
+    EXPECT_FALSE(unit.GetListEditor()->IsWindowVisible());
 }
 
 // Rows typed for one contact never reach another contact's list; the same contact loaded again
