@@ -161,3 +161,33 @@ TEST_F(ListButtonsTest, ReadOnlyPagesKeepTheirEditorReadOnly) {
 }
 
 } // namespace
+
+namespace {
+
+// A value entered in a box whose list the editor shows becomes the editor's ticked row; a box
+// the editor is not showing leaves the editor alone.
+TEST_F(ListButtonsTest, AValueEnteredInTheBoxReachesTheEditorShowingItsList) {
+    sheet.ExchangeContact(zhang, TRUE);
+    CPagePerson& person = sheet.m_pagePerson;
+    CDlgEditstrlist* editor = person.GetListEditor();
+    Press(person, CPagePerson::IDC_EMAIL_BUTTON);
+    auto enter = [&](UINT comboId, const char* text) {
+        person.SetDlgItemText((int)comboId, text);
+        NMHDR hdr{person.GetDlgItem((int)comboId)->m_hWnd, comboId, (UINT)NM_RETURN};
+        person.SendMessage(WM_NOTIFY, comboId, (LPARAM)&hdr);
+    };
+    enter(CPagePerson::IDC_QQ, "99999");
+    EXPECT_EQ(editor->GetList().GetItemCount(), 1);
+    enter(CPagePerson::IDC_EMAIL, "new@example.com");
+    ASSERT_EQ(editor->GetList().GetItemCount(), 2);
+    EXPECT_TRUE(editor->GetList().GetCheck(1));
+    EXPECT_FALSE(editor->IsDirty());
+    EXPECT_TRUE(person.IsChanged());
+    _CPersonInfo out;
+    sheet.ExchangeContact(out, FALSE);
+    EXPECT_EQ(Values(out.m_personal.email),
+              (std::vector<std::string>{"zhang@example.com", "new@example.com"}));
+    EXPECT_EQ(out.m_personal.email.GetCurrentIndex(), 1);
+}
+
+} // namespace
