@@ -7,6 +7,9 @@
 
 #include "platform/gui/Controls.h"
 
+// Asks a page (or the form for its pages) whether a list editor holds uncommitted rows.
+#define WM_QUERY_UNSAVED_LIST_EDITS (WM_USER + 82)
+
 // One row of a page's field-jump table.
 struct SFieldJump {
     int nField;

@@ -39,16 +39,94 @@ BOOL CDlgGroupProperty::OnInitDialog() {
     }
     FillProvinceList(m_wndProvince);
     m_autoFill.Bind(this, &m_wndCity, &m_wndProvince, IDC_POSTCODE);
+    // Without its editor the dialog still opens; the list buttons then do nothing.
+    m_pEditor = std::make_unique<CDlgEditstrlist>(this);
+    if (!m_pEditor->Create())
+        m_pEditor.reset();
     SetModified(FALSE);
     return TRUE;
 }
 
+namespace {
+
+struct SGroupList {
+    UINT nButtonId, nComboId;
+    const char* pszTitle;
+    int nLink;
+};
+const SGroupList kGroupLists[] = {
+    {CDlgGroupProperty::IDC_PHONES_BUTTON, CDlgGroupProperty::IDC_PHONES, "电话",
+     CDlgEditstrlist::LINK_NONE},
+    {CDlgGroupProperty::IDC_FAXES_BUTTON, CDlgGroupProperty::IDC_FAXES, "传真",
+     CDlgEditstrlist::LINK_NONE},
+    {CDlgGroupProperty::IDC_EMAIL_BUTTON, CDlgGroupProperty::IDC_EMAIL, "E-mail",
+     CDlgEditstrlist::LINK_MAIL},
+    {CDlgGroupProperty::IDC_HOMEPAGE_BUTTON, CDlgGroupProperty::IDC_HOMEPAGE, "主页",
+     CDlgEditstrlist::LINK_WEB},
+};
+
+} // namespace
+
+void CDlgGroupProperty::ShowLists() {
+    ShowValueList(m_wndPhones, m_info.phones);
+    ShowValueList(m_wndFaxes, m_info.faxes);
+    ShowValueList(m_wndEmail, m_info.email);
+    ShowValueList(m_wndHomepage, m_info.homepage);
+}
+
+void CDlgGroupProperty::OpenListEditor(UINT nButtonId) {
+    if (!m_pEditor)
+        return;
+    for (const SGroupList& row : kGroupLists) {
+        if (row.nButtonId != nButtonId)
+            continue;
+        CComboBox* pBox = nullptr;
+        CXStringList* pList = nullptr;
+        switch (row.nComboId) {
+        case IDC_PHONES: pBox = &m_wndPhones; pList = &m_info.phones; break;
+        case IDC_FAXES: pBox = &m_wndFaxes; pList = &m_info.faxes; break;
+        case IDC_EMAIL: pBox = &m_wndEmail; pList = &m_info.email; break;
+        default: pBox = &m_wndHomepage; pList = &m_info.homepage; break;
+        }
+        // The editor starts at the value the box shows.
+        CommitValueList(*pBox, *pList);
+        m_pEditor->Configure(FALSE, row.pszTitle, row.pszTitle, nullptr,
+                             CString(row.pszTitle) + ":", pList, row.nLink);
+        if (m_pEditor->GetEditedList() == pList)
+            m_nEditorButton = nButtonId;
+        m_bEditorShown = TRUE;
+        m_pEditor->ShowWindow(SW_SHOW);
+        return;
+    }
+}
+
+LRESULT CDlgGroupProperty::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LIST_EDITOR_NOTIFY) {
+        if (wParam == CDlgEditstrlist::NOTIFY_COMMITTED && m_pEditor) {
+            m_pEditor->Reload(FALSE);
+            m_loading = TRUE;
+            ShowLists();
+            m_loading = FALSE;
+            SetModified(TRUE);
+        } else if (wParam == CDlgEditstrlist::NOTIFY_CLOSED) {
+            m_bEditorShown = FALSE;
+        }
+        return 0;
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
 void CDlgGroupProperty::ForgetGroup(const _CGroup* pGroup) {
-    if (pGroup && pGroup == m_pGroup)
+    if (pGroup && pGroup == m_pGroup) {
         m_pGroup = nullptr;
+        // Rows typed for a group that goes have nowhere to go.
+        if (m_pEditor)
+            m_pEditor->DropEdits();
+    }
 }
 
 BOOL CDlgGroupProperty::Exchange(_CGroup* pGroup, BOOL bLoad, BOOL* pNameChanged) {
+    const BOOL bSameGroup = !pGroup || pGroup == m_pGroup;
     if (pGroup)
         m_pGroup = pGroup;
     if (!m_pGroup || !m_hWnd)
@@ -67,12 +145,15 @@ BOOL CDlgGroupProperty::Exchange(_CGroup* pGroup, BOOL bLoad, BOOL* pNameChanged
         SetDlgItemText(IDC_ADDRESS, m_info.strAddress);
         SetDlgItemText(IDC_NOTE, m_info.strNote);
         SetDlgItemText(IDC_MODIFIED, m_pGroup->GetModifiedTime().Format("%Y-%m-%d %H:%M:%S"));
-        ShowValueList(m_wndPhones, m_info.phones);
-        ShowValueList(m_wndFaxes, m_info.faxes);
-        ShowValueList(m_wndEmail, m_info.email);
-        ShowValueList(m_wndHomepage, m_info.homepage);
+        ShowLists();
         m_loading = FALSE;
         SetModified(FALSE);
+        if (m_pEditor && m_pEditor->GetEditedList()) {
+            // Rows typed for another group never go into this one's lists.
+            if (!bSameGroup)
+                m_pEditor->DropEdits();
+            m_pEditor->Reload(TRUE);
+        }
         return TRUE;
     }
     // A type outside the list (from a damaged file) stays as it was unless the user picks one.
@@ -125,6 +206,12 @@ BOOL CDlgGroupProperty::OnCommand(WPARAM wParam, LPARAM lParam) {
         m_autoFill.OnCityBoxFocus();
     else if (nID == IDC_POSTCODE && nCode == EN_SETFOCUS)
         m_autoFill.OnPostCodeFocus();
+    if (nCode == BN_CLICKED && lParam &&
+        (nID == IDC_PHONES_BUTTON || nID == IDC_FAXES_BUTTON || nID == IDC_EMAIL_BUTTON ||
+         nID == IDC_HOMEPAGE_BUTTON)) {
+        OpenListEditor(nID);
+        return TRUE;
+    }
     if (nID == IDC_APPLY && (nCode == BN_CLICKED || !lParam)) {
         Notify(NOTIFY_APPLY);
         SetModified(FALSE);

@@ -6,8 +6,11 @@
 
 #include "contacts/ContactGroup.h"
 #include "contacts/ui/AddressAutoFill.h"
+#include "contacts/ui/DlgEditstrlist.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dialog.h"
+
+#include <memory>
 
 #define WM_GROUP_PROPERTY_NOTIFY (WM_USER + 101)
 
@@ -48,6 +51,8 @@ public:
     _CGroup* GetGroup() const { return m_pGroup; }
     BOOL IsModified() const { return m_modified; }
     CAddressAutoFill& GetAutoFill() { return m_autoFill; }
+    // The editor of the value lists; null when it could not be made.
+    CDlgEditstrlist* GetListEditor() const { return m_pEditor.get(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -55,8 +60,11 @@ protected:
     void OnCancel() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void OpenListEditor(UINT nButtonId);
+    void ShowLists();
     void SetModified(BOOL bModified);
     void Notify(WPARAM wParam);
     CComboBox* ValueCombo(HWND hWnd);
@@ -70,4 +78,7 @@ private:
     CComboBox m_wndHomepage, m_wndPhones, m_wndFaxes, m_wndEmail;
     CComboBox m_wndCountry, m_wndType, m_wndProvince, m_wndCity;
     SGroupInfo m_info;
+    std::unique_ptr<CDlgEditstrlist> m_pEditor;
+    UINT m_nEditorButton = 0;
+    BOOL m_bEditorShown = FALSE;
 };

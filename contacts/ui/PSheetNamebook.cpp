@@ -61,13 +61,29 @@ BOOL CPSheetNamebook::OnInitDialog() {
     return TRUE;
 }
 
-void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages) {
+void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bSameContact) {
+    if (bToPages)
+        for (CMultiValuePage* page : {(CMultiValuePage*)&m_pagePerson,
+                                      (CMultiValuePage*)&m_pageHome, (CMultiValuePage*)&m_pageUnit})
+            page->SetReloadingSameContact(bSameContact);
     m_pagePerson.ExchangePersonal(info.m_personal, bToPages);
     m_pageHome.ExchangeHome(info.m_home, bToPages);
     m_pageUnit.ExchangeWork(info.m_work, bToPages);
     m_pageCommaddr.ExchangeCurrentAddress(info.m_address, bToPages);
     m_pageOther.ExchangeOther(info.m_other, bToPages);
     m_pagePhotoes.ExchangePhotos(info.m_extra, bToPages);
+}
+
+void CPSheetNamebook::ShowActiveListEditor(BOOL bShow) {
+    CPropertyPage* pActive = GetActivePage();
+    for (CMultiValuePage* page : {(CMultiValuePage*)&m_pagePerson, (CMultiValuePage*)&m_pageHome,
+                                  (CMultiValuePage*)&m_pageUnit})
+        if (page == pActive) {
+            page->ShowListEditor(bShow, TRUE);
+            return;
+        }
+    if (!bShow && pActive == &m_pageOther && m_pageOther.m_hWnd)
+        m_pageOther.OnKillActive();
 }
 
 BOOL CPSheetNamebook::IsAnyPageChanged() {

@@ -18,8 +18,10 @@ public:
     CPSheetNamebook();
     ~CPSheetNamebook() override;
 
-    // TRUE loads the pages from the contact's details, FALSE stores them back.
-    void ExchangeContact(_CPersonInfo& info, BOOL bToPages);
+    // TRUE loads the pages from the contact's details, FALSE stores them back. bSameContact: the
+    // details are those of the contact already shown, so rows left uncommitted in a list editor
+    // are offered for saving; for another contact they are dropped.
+    void ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bSameContact = FALSE);
     BOOL IsAnyPageChanged();
     LRESULT SetAllPagesChanged(BOOL bChanged);
     BOOL IsChanged() const { return m_changed; }
@@ -27,6 +29,10 @@ public:
     // Steps to the page of a contact field (Next and Back, one page at a time) and focuses it;
     // other numbers do nothing. FALSE when nothing was focused.
     BOOL ShowField(int nField);
+    // The form was activated (TRUE) or left (FALSE): the active page's list editor comes back
+    // when the user had it open, or hides; leaving the form while the other page is active runs
+    // that page's leaving.
+    void ShowActiveListEditor(BOOL bShow);
     // The page that shows a contact field, or -1.
     static int GetFieldPage(int nField);
 

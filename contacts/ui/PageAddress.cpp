@@ -73,6 +73,14 @@ CMultiValuePage::CMultiValuePage(UINT nIDTemplate, UINT nIDCaption)
 
 BOOL CMultiValuePage::OnInitDialog() {
     CContactPropertyPage::OnInitDialog();
+    if (!m_valueCombos.empty()) {
+        m_pEditor = std::make_unique<CDlgEditstrlist>(this);
+        if (!m_pEditor->Create()) {
+            m_pEditor.reset();
+            return FALSE;
+        }
+        m_pEditor->SetReadOnly(m_readOnly);
+    }
     HookEnterEscapeItems(m_enterEscapeEdits.data(), (int)m_enterEscapeEdits.size());
     m_comboWnds.clear();
     for (const SValueCombo& combo : m_valueCombos) {
@@ -89,6 +97,31 @@ BOOL CMultiValuePage::OnInitDialog() {
 BOOL CMultiValuePage::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_SIZE && m_initialized)
         LayoutPage();
+    if (message == WM_LIST_EDITOR_NOTIFY) {
+        if (wParam == CDlgEditstrlist::NOTIFY_COMMITTED && m_pEditor) {
+            for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i) {
+                if (m_valueCombos[i].nButtonId != m_nEditorButton || m_nEditorButton == 0)
+                    continue;
+                m_pEditor->Reload(FALSE);
+                if (m_comboWnds[i]) {
+                    m_loading = TRUE;
+                    ShowValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
+                    m_loading = FALSE;
+                }
+                SetChanged(TRUE);
+            }
+        } else if (wParam == CDlgEditstrlist::NOTIFY_CLOSED) {
+            m_bEditorOpen = FALSE;
+        }
+        if (pResult)
+            *pResult = 0;
+        return TRUE;
+    }
+    if (message == WM_QUERY_UNSAVED_LIST_EDITS) {
+        if (pResult)
+            *pResult = HasUnsavedListEdits();
+        return TRUE;
+    }
     return CContactPropertyPage::OnWndMsg(message, wParam, lParam, pResult);
 }
 
@@ -127,8 +160,89 @@ CComboBox* CMultiValuePage::GetMultiValueCombo(UINT nID) {
     return nullptr;
 }
 
-void CMultiValuePage::AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList) {
-    m_valueCombos.push_back({nComboId, nButtonId, pList});
+void CMultiValuePage::AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList,
+                                    const char* pszCaption, const char* pszHeader,
+                                    const char* pszHeader2, int nLink) {
+    m_valueCombos.push_back({nComboId, nButtonId, pList, pszCaption, pszHeader, pszHeader2, nLink});
+}
+
+void CMultiValuePage::OpenListEditor(size_t nCombo) {
+    if (!m_pEditor || nCombo >= m_valueCombos.size())
+        return;
+    const SValueCombo& combo = m_valueCombos[nCombo];
+    m_bEditorOpen = TRUE;
+    // The choice or the text in the box is the list's current value when the editor opens.
+    if (nCombo < m_comboWnds.size() && m_comboWnds[nCombo])
+        CommitValueList(*m_comboWnds[nCombo], *combo.pList);
+    const CString label = CString(combo.pszHeader) + ":";
+    m_pEditor->Configure(combo.pszHeader2 != nullptr, combo.pszCaption, combo.pszHeader,
+                         combo.pszHeader2, label, combo.pList, combo.nLink);
+    // A save question answered Cancel keeps the editor on its list and its button.
+    if (m_pEditor->GetEditedList() == combo.pList)
+        m_nEditorButton = combo.nButtonId;
+    m_pEditor->ShowWindow(SW_SHOW);
+}
+
+void CMultiValuePage::ShowListEditor(BOOL bShow, BOOL bOnlyIfOpen) {
+    if (!m_pEditor || !m_pEditor->m_hWnd)
+        return;
+    if (bShow && bOnlyIfOpen && !m_bEditorOpen)
+        return;
+    m_pEditor->ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+}
+
+BOOL CMultiValuePage::HasUnsavedListEdits() const {
+    return m_pEditor && m_pEditor->IsDirty();
+}
+
+void CMultiValuePage::SetReadOnly(BOOL bReadOnly) {
+    CContactPropertyPage::SetReadOnly(bReadOnly);
+    if (m_pEditor)
+        m_pEditor->SetReadOnly(bReadOnly);
+}
+
+BOOL CMultiValuePage::OnSetActive() {
+    ShowListEditor(TRUE, TRUE);
+    return CContactPropertyPage::OnSetActive();
+}
+
+BOOL CMultiValuePage::OnKillActive() {
+    // Hidden with the page; it comes back when the page does.
+    ShowListEditor(FALSE, FALSE);
+    return CContactPropertyPage::OnKillActive();
+}
+
+BOOL CMultiValuePage::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == BN_CLICKED && lParam) {
+        for (size_t i = 0; i < m_valueCombos.size(); ++i)
+            if (m_valueCombos[i].nButtonId == LOWORD(wParam)) {
+                OpenListEditor(i);
+                return TRUE;
+            }
+    }
+    return CContactPropertyPage::OnCommand(wParam, lParam);
+}
+
+BOOL CMultiValuePage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    const NMHDR* pHdr = reinterpret_cast<const NMHDR*>(lParam);
+    if (pHdr && pHdr->code == (UINT)NM_RETURN)
+        OnMultiValueAdded((UINT)pHdr->idFrom);
+    return CContactPropertyPage::OnNotify(wParam, lParam, pResult);
+}
+
+void CMultiValuePage::OnMultiValueAdded(UINT nComboId) {
+    if (!m_pEditor)
+        return;
+    for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i) {
+        if (m_valueCombos[i].nComboId != nComboId || !m_comboWnds[i])
+            continue;
+        if (m_pEditor->GetEditedList() == m_valueCombos[i].pList &&
+            m_nEditorButton == m_valueCombos[i].nButtonId) {
+            CString text;
+            m_comboWnds[i]->GetWindowText(text);
+            m_pEditor->AddValue(text, TRUE);
+        }
+    }
 }
 
 void CMultiValuePage::ShowValueLists() {
@@ -139,6 +253,13 @@ void CMultiValuePage::ShowValueLists() {
         if (m_comboWnds[i])
             ShowValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
     m_loading = FALSE;
+    if (m_pEditor && m_pEditor->GetEditedList()) {
+        // Rows typed for the contact shown before are never stored into another contact's list.
+        if (!m_bSameContact)
+            m_pEditor->DropEdits();
+        m_pEditor->Reload(TRUE);
+    }
+    m_bSameContact = FALSE;
 }
 
 void CMultiValuePage::CommitValueLists() {
@@ -231,8 +352,8 @@ CPageHome::CPageHome() : CLocationPage(IDD, 0) {
     m_fieldItems2 = kHomeFields2;
     m_tallEdits = {{IDC_ADDRESS, 1, 4}, {IDC_MEMBERS, 1, 5}};
     m_enterEscapeEdits = {IDC_POSTCODE, IDC_ADDRESS, IDC_SPOUSE, IDC_CUSTOM, IDC_MEMBERS};
-    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_home.phones);
-    AddValueCombo(IDC_FAXES, IDC_FAXES_BUTTON, &m_home.faxes);
+    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_home.phones, "家庭电话", "家庭电话");
+    AddValueCombo(IDC_FAXES, IDC_FAXES_BUTTON, &m_home.faxes, "家庭传真", "家庭传真");
 }
 
 BOOL CPageHome::OnInitDialog() {
@@ -281,11 +402,13 @@ CPageUnit::CPageUnit() : CLocationPage(IDD, 0) {
     m_tallEdits = {{IDC_ADDRESS, 1, 5}};
     m_enterEscapeEdits = {IDC_COMPANY, IDC_POSTCODE, IDC_ADDRESS, IDC_DEPARTMENT,
                           IDC_TITLE,   IDC_OFFICE,   IDC_CUSTOM};
-    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_work.phones);
-    AddValueCombo(IDC_DORM_PHONES, IDC_DORM_PHONES_BUTTON, &m_work.dormPhones);
-    AddValueCombo(IDC_FAXES, IDC_FAXES_BUTTON, &m_work.faxes);
-    AddValueCombo(IDC_EMAIL, IDC_EMAIL_BUTTON, &m_work.email);
-    AddValueCombo(IDC_HOMEPAGE, IDC_HOMEPAGE_BUTTON, &m_work.homepage);
+    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_work.phones, "办公电话", "办公电话");
+    AddValueCombo(IDC_DORM_PHONES, IDC_DORM_PHONES_BUTTON, &m_work.dormPhones, "宿舍电话", "宿舍电话");
+    AddValueCombo(IDC_FAXES, IDC_FAXES_BUTTON, &m_work.faxes, "单位传真", "单位传真");
+    AddValueCombo(IDC_EMAIL, IDC_EMAIL_BUTTON, &m_work.email, "单位邮箱", "电子信箱", nullptr,
+                  CDlgEditstrlist::LINK_MAIL);
+    AddValueCombo(IDC_HOMEPAGE, IDC_HOMEPAGE_BUTTON, &m_work.homepage, "单位主页", "单位主页", nullptr,
+                  CDlgEditstrlist::LINK_WEB);
 }
 
 BOOL CPageUnit::OnInitDialog() {

@@ -7,6 +7,7 @@
 #include "contacts/PersonInfo.h"
 #include "contacts/ui/AddressAutoFill.h"
 #include "contacts/ui/ContactPropertyPage.h"
+#include "contacts/ui/DlgEditstrlist.h"
 
 #include <memory>
 #include <vector>
@@ -32,12 +33,36 @@ public:
     // Places the rows for the page's present size.
     virtual void LayoutPage();
 
+    // Shows or hides the list editor; with bOnlyIfOpen it is shown only when the user had it open.
+    void ShowListEditor(BOOL bShow, BOOL bOnlyIfOpen);
+    BOOL HasUnsavedListEdits() const override;
+    void SetReadOnly(BOOL bReadOnly) override;
+    // The next load of the lists is the contact already shown (its uncommitted editor rows are
+    // offered for saving) rather than another one (they are dropped).
+    void SetReloadingSameContact(BOOL bSame) { m_bSameContact = bSame; }
+    CDlgEditstrlist* GetListEditor() const { return m_pEditor.get(); }
+    BOOL OnSetActive() override;
+    BOOL OnKillActive() override;
+
 protected:
+    // A value list, its combo box and the button that opens it in the list editor with the
+    // editor's caption, column headers (a second one for two-string values) and link kind.
     struct SValueCombo {
         UINT nComboId, nButtonId;
         CXStringList* pList;
+        const char* pszCaption;
+        const char* pszHeader;
+        const char* pszHeader2;
+        int nLink;
     };
-    void AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList);
+    void AddValueCombo(UINT nComboId, UINT nButtonId, CXStringList* pList, const char* pszCaption,
+                       const char* pszHeader, const char* pszHeader2 = nullptr,
+                       int nLink = CDlgEditstrlist::LINK_NONE);
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void OpenListEditor(size_t nCombo);
+    // A value typed into a combo box that the editor shows goes into the editor as well.
+    void OnMultiValueAdded(UINT nComboId);
     // The lists into their combo boxes, and the combo boxes' choice or new text back.
     void ShowValueLists();
     void CommitValueLists();
@@ -48,6 +73,10 @@ protected:
     std::vector<std::unique_ptr<CComboBox>> m_comboWnds;
     std::vector<STallEdit> m_tallEdits;
     std::vector<UINT> m_enterEscapeEdits;
+    std::unique_ptr<CDlgEditstrlist> m_pEditor;
+    UINT m_nEditorButton = 0;
+    BOOL m_bEditorOpen = FALSE;
+    BOOL m_bSameContact = FALSE;
 };
 
 // Country, province, city and post code of the home and work pages.

@@ -169,13 +169,15 @@ CPagePerson::CPagePerson() : CMultiValuePage(IDD, 0) {
     m_iconIds2 = kIcons2;
     m_fieldItems2 = kFields2;
     m_enterEscapeEdits = {IDC_NAME, IDC_NICKNAME, IDC_PAGER, IDC_HOBBY, IDC_SPECIALITY, IDC_CUSTOM};
-    AddValueCombo(IDC_MOBILES, IDC_MOBILES_BUTTON, &m_personal.mobiles);
-    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_personal.phones);
-    AddValueCombo(IDC_WEB, IDC_WEB_BUTTON, &m_personal.web);
-    AddValueCombo(IDC_QQ, IDC_QQ_BUTTON, &m_personal.qq);
-    AddValueCombo(IDC_ICQ, IDC_ICQ_BUTTON, &m_personal.icq);
-    AddValueCombo(IDC_EMAIL, IDC_EMAIL_BUTTON, &m_personal.email);
-    AddValueCombo(IDC_HOMEPAGE, IDC_HOMEPAGE_BUTTON, &m_personal.homepage);
+    AddValueCombo(IDC_MOBILES, IDC_MOBILES_BUTTON, &m_personal.mobiles, "手机", "手机号码");
+    AddValueCombo(IDC_PHONES, IDC_PHONES_BUTTON, &m_personal.phones, "电话", "电话号码");
+    AddValueCombo(IDC_WEB, IDC_WEB_BUTTON, &m_personal.web, "网络地址", "网络地址");
+    AddValueCombo(IDC_QQ, IDC_QQ_BUTTON, &m_personal.qq, "QQ", "QQ昵称", "QQ号码");
+    AddValueCombo(IDC_ICQ, IDC_ICQ_BUTTON, &m_personal.icq, "ICQ", "ICQ昵称", "ICQ号码");
+    AddValueCombo(IDC_EMAIL, IDC_EMAIL_BUTTON, &m_personal.email, "E-mail", "E-mail地址", nullptr,
+                  CDlgEditstrlist::LINK_MAIL);
+    AddValueCombo(IDC_HOMEPAGE, IDC_HOMEPAGE_BUTTON, &m_personal.homepage, "个人主页", "个人主页", nullptr,
+                  CDlgEditstrlist::LINK_WEB);
 }
 
 CPagePerson::~CPagePerson() {

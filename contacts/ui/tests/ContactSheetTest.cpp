@@ -7,6 +7,7 @@
 
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/PSheetNamebook.h"
+#include "contacts/ui/tests/SheetHost.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
 namespace {
@@ -30,15 +31,7 @@ END_MESSAGE_MAP()
 class ContactSheetTest : public GuiTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(form.CreateEx(0, nullptr, "联系人", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                  560, nullptr, nullptr));
-        ASSERT_TRUE(sheet.Create(&form, WS_CHILD | WS_VISIBLE, 0));
-        sheet.SetWindowPos(nullptr, 0, 0, 620, 540, SWP_NOZORDER);
-        // As the form does: every page window is made from the start.
-        for (int i = 0; i < 5; ++i)
-            sheet.PressButton(PSBTN_NEXT);
-        for (int i = 0; i < 5; ++i)
-            sheet.PressButton(PSBTN_BACK);
+        ASSERT_TRUE(OpenSheetInForm(form, sheet));
         Pump();
     }
     void TearDown() override {

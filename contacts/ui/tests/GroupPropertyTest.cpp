@@ -234,3 +234,44 @@ TEST_F(GroupPropertyTest, PostCodeFollowsTheCityFromTheProvinceFile) {
 }
 
 } // namespace
+
+namespace {
+
+// The list buttons open the dialog's list editor; a commit reaches the box and the group, and rows
+// typed for one group never go into another group's lists.
+TEST_F(GroupPropertyTest, ListButtonsEditTheGroupsListsAndNeverMixGroups) {
+    CDlgEditstrlist* editor = dlg.GetListEditor();
+    ASSERT_NE(editor, nullptr);
+    Click(CDlgGroupProperty::IDC_PHONES_BUTTON);
+    EXPECT_TRUE(editor->IsWindowVisible());
+    ASSERT_EQ(editor->GetList().GetItemCount(), 2);
+    EXPECT_TRUE(editor->GetList().GetCheck(1));
+    editor->SetDlgItemText(CDlgEditstrlist::IDC_FIRST, "0571-0000");
+    editor->SendMessage(WM_COMMAND, MAKEWPARAM(CDlgEditstrlist::IDC_ADD, BN_CLICKED),
+                        (LPARAM)editor->GetDlgItem(CDlgEditstrlist::IDC_ADD)->m_hWnd);
+    editor->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                        (LPARAM)editor->GetDlgItem(IDOK)->m_hWnd);
+    EXPECT_TRUE(dlg.IsModified());
+    ASSERT_TRUE(dlg.Exchange(nullptr, FALSE));
+    EXPECT_EQ(group.GetInfo().phones.GetCount(), 3);
+    EXPECT_EQ(group.GetInfo().phones.GetCurrentIndex(), 1);
+
+    Click(CDlgGroupProperty::IDC_EMAIL_BUTTON);
+    CString link;
+    editor->GetDlgItemText(CDlgEditstrlist::IDC_LINK, link);
+    EXPECT_STREQ(link, "给他写信");
+    editor->SetDlgItemText(CDlgEditstrlist::IDC_FIRST, "other@example.com");
+    editor->SendMessage(WM_COMMAND, MAKEWPARAM(CDlgEditstrlist::IDC_ADD, BN_CLICKED),
+                        (LPARAM)editor->GetDlgItem(CDlgEditstrlist::IDC_ADD)->m_hWnd);
+    _CGroup other("同事");
+    questions.clear();
+    ASSERT_TRUE(dlg.Exchange(&other, TRUE));
+    EXPECT_TRUE(questions.empty());
+    EXPECT_FALSE(editor->IsDirty());
+    EXPECT_EQ(editor->GetList().GetItemCount(), 0);
+    ASSERT_TRUE(dlg.Exchange(nullptr, FALSE));
+    EXPECT_EQ(other.GetInfo().email.GetCount(), 0);
+    EXPECT_EQ(group.GetInfo().email.GetCount(), 1);
+}
+
+} // namespace
