@@ -3,6 +3,7 @@
 #include "contacts/Person.h"
 #include "contacts/ui/LeftView.h"
 #include "core/QuillmarBaseDoc.h"
+#include "platform/gui/Frame.h"
 #include "platform/gui/MessageBox.h"
 #include "ui/GroupTreeView.h"
 
@@ -17,6 +18,9 @@ ON_COMMAND(CFormNamebook::ID_DISCARD_EDIT, &CFormNamebook::OnDiscard)
 ON_COMMAND(CFormNamebook::ID_RELOAD, &CFormNamebook::OnReload)
 ON_UPDATE_COMMAND_UI(CFormNamebook::ID_CONFIRM_EDIT, &CFormNamebook::OnUpdateModified)
 ON_UPDATE_COMMAND_UI(CFormNamebook::ID_DISCARD_EDIT, &CFormNamebook::OnUpdateModified)
+ON_COMMAND(CFormNamebook::ID_GO_UP, &CFormNamebook::OnGoUp)
+ON_UPDATE_COMMAND_UI(CFormNamebook::ID_GO_UP, &CFormNamebook::OnUpdateGoUp)
+ON_MESSAGE(CFormNamebook::WM_SHOW_FIELD, &CFormNamebook::OnShowField)
 ON_MESSAGE(WM_PAGEEXT_CHANGED, &CFormNamebook::OnSheetChanged)
 ON_MESSAGE(CLeftView::WM_QUERY_KEEP_VIEW, &CFormNamebook::OnQueryKeep)
 END_MESSAGE_MAP()
@@ -148,6 +152,25 @@ void CFormNamebook::OnDiscard() {
 
 void CFormNamebook::OnUpdateModified(CCmdUI* pCmdUI) {
     pCmdUI->Enable(m_pPerson != nullptr && IsEditModified());
+}
+
+void CFormNamebook::OnGoUp() {
+    CGroup* pGroup = m_pPerson != nullptr ? m_pPerson->GetParent() : nullptr;
+    CWnd* pTree = Tree();
+    if (pGroup == nullptr || pTree == nullptr || IsEditModified())
+        return;
+    pTree->SendMessage(WM_GROUPVIEW_SELECTITEM, 0, (LPARAM)pGroup->GetTreeItem());
+    if (CFrameWnd* pFrame = GetParentFrame())
+        if (CView* pView = pFrame->GetActiveView())
+            pView->SetFocus();
+}
+
+void CFormNamebook::OnUpdateGoUp(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_pPerson != nullptr && !IsEditModified());
+}
+
+LRESULT CFormNamebook::OnShowField(WPARAM wParam, LPARAM) {
+    return m_sheet.GetSafeHwnd() != nullptr && m_sheet.ShowField((int)wParam);
 }
 
 LRESULT CFormNamebook::OnSheetChanged(WPARAM wParam, LPARAM lParam) {

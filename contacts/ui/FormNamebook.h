@@ -16,8 +16,12 @@ public:
         ID_CONFIRM_EDIT = 32821,
         ID_DISCARD_EDIT = 32822,
         ID_RELOAD = 32793,
+        ID_GO_UP = 32846,
         IDC_SHEET = 1005
     };
+
+    // Shows the page and control of the contact field in wParam.
+    static constexpr UINT WM_SHOW_FIELD = 0x591;
 
     CFormNamebook();
 
@@ -47,6 +51,10 @@ protected:
     void OnDiscard();
     void OnReload();
     void OnUpdateModified(CCmdUI* pCmdUI);
+    // Selects the contact's group in the tree.
+    void OnGoUp();
+    void OnUpdateGoUp(CCmdUI* pCmdUI);
+    LRESULT OnShowField(WPARAM wParam, LPARAM lParam);
     LRESULT OnSheetChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryKeep(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

@@ -282,8 +282,12 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
         d->SendMessage(WM_COMMAND, IDCANCEL, 0);
     sheet.SetActivePage((int)CPSheetNamebook::PAGE_PERSON);
 
-    // Nothing unsaved: the selection moves to the group's list.
-    ctrl.SelectItem(hFamily);
+    // A field shown from elsewhere brings its page forward.
+    form->SendMessage(CFormNamebook::WM_SHOW_FIELD, 43);
+    EXPECT_EQ(sheet.GetActiveIndex(), (int)CPSheetNamebook::PAGE_OTHER);
+
+    // Nothing unsaved: going up selects the contact's group and shows its list.
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_GO_UP, 0);
     EXPECT_EQ(ctrl.GetSelectedItem(), hFamily);
     EXPECT_NE(dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView()), nullptr);
     answers = {IDNO};
