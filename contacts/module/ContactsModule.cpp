@@ -1,5 +1,6 @@
 #include "contacts/module/ContactsModule.h"
 
+#include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "shell/MainFrm.h"
@@ -15,6 +16,8 @@ void CContactsModule::RegisterViews() {
     // The book views join here as they are built; a view without a class shows nothing.
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewPersonList,
                                        RUNTIME_CLASS(CViewPersonList));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewForm,
+                                       RUNTIME_CLASS(CFormNamebook));
     if (CSmsApp* pApp = AfxGetSmsApp())
         CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
                                                  &pApp->m_options.m_namebook.m_fieldWidths);

@@ -3,6 +3,7 @@
 // commands, and the close of the program asking for modified books.
 #include "contacts/SmsDoc.h"
 #include "contacts/module/ContactsModule.h"
+#include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "platform/base/Profile.h"
@@ -181,4 +182,114 @@ TEST_F(ContactsModuleTest, TheFirstFolderOpensCreatesSavesAndClosesBooks) {
     EXPECT_TRUE(Exit(*app));
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(module.GetTree(), nullptr);
+}
+
+TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsAreUnsaved) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CLeftView* tree = module.GetTree();
+    ASSERT_NE(tree, nullptr);
+    CString path = WriteBook("family.sms", "我的通讯录", "王芳");
+    ASSERT_NE(frame->OpenFileByExtension(path), nullptr);
+    CTreeCtrl& ctrl = tree->GetTreeCtrl();
+    auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(0)->pDoc);
+    auto* family = dynamic_cast<_CGroup*>(doc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
+    ASSERT_NE(family, nullptr);
+    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
+    ASSERT_NE(person, nullptr);
+    person->GetInfo().m_personal.strNickname = "芳芳";
+    ctrl.Expand(tree->GetFileAt(0)->hItem, TVE_EXPAND);
+    ctrl.Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
+    const HTREEITEM hPerson = (HTREEITEM)person->GetTreeItem();
+    const HTREEITEM hFamily = (HTREEITEM)family->GetTreeItem();
+    ASSERT_NE(hPerson, nullptr);
+    auto text = [](CWnd* w) {
+        CString t;
+        w->GetWindowText(t);
+        return t;
+    };
+    ctrl.SelectItem(hPerson);
+    Pump();
+
+    // The contact's form, its sheet filled from the contact and nothing to save.
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CPSheetNamebook& sheet = form->GetSheet();
+    ASSERT_NE(sheet.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(form->GetPerson(), person);
+    EXPECT_EQ(sheet.GetActiveIndex(), (int)CPSheetNamebook::PAGE_PERSON);
+    CWnd* name = sheet.m_pagePerson.GetDlgItem(CPagePerson::IDC_NAME);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(text(name), "王芳");
+    EXPECT_FALSE(form->IsEditModified());
+    frame->SaveScreenshot(ScreenPath("contacts-form").c_str());
+
+    // An edit: the tree may not leave the contact; the user is told to save first.
+    name->SetWindowText("王小芳");
+    EXPECT_TRUE(form->IsEditModified());
+    boxes.clear();
+    ctrl.SelectItem(hFamily);
+    EXPECT_EQ(ctrl.GetSelectedItem(), hPerson);
+    EXPECT_EQ(frame->GetRightPane()->GetCurrentView(), form);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "目前的联系人有数据被修改，请先保存！");
+    EXPECT_EQ(person->GetName(), "王芳");
+
+    // Confirmed: written into the contact, the book and the item follow, the form may be left.
+    CTime::SetNowForTesting(1700000000);
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_CONFIRM_EDIT, 0);
+    CTime::ResetNowForTesting();
+    EXPECT_EQ(person->GetName(), "王小芳");
+    EXPECT_EQ(person->GetInfo().m_personal.strNickname, "芳芳");
+    EXPECT_EQ(person->GetModifiedTime().GetTime(), 1700000000);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(ctrl.GetItemText((HTREEITEM)person->GetTreeItem()), "王小芳");
+    EXPECT_FALSE(form->IsEditModified());
+
+    // Discarding asks first; No keeps the edit, Yes reloads the contact.
+    name = sheet.m_pagePerson.GetDlgItem(CPagePerson::IDC_NAME);
+    name->SetWindowText("张三");
+    boxes.clear();
+    answers = {IDNO, IDYES};
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
+    EXPECT_TRUE(form->IsEditModified());
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "您真的想放弃修改吗？");
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_EQ(text(name), "王小芳");
+    EXPECT_EQ(person->GetName(), "王小芳");
+
+    // Resizing fits the page in place: an open certificate dialog on the other page stays.
+    sheet.SetActivePage((int)CPSheetNamebook::PAGE_OTHER);
+    sheet.m_pageOther.OnNew();
+    ASSERT_NE(sheet.m_pageOther.GetCertificateDialog(), nullptr);
+    CRect before;
+    sheet.m_pageOther.GetWindowRect(&before);
+    CRect rc;
+    form->GetWindowRect(&rc);
+    form->SetWindowPos(nullptr, 0, 0, rc.Width() + 120, rc.Height() + 80,
+                       SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(sheet.GetActiveIndex(), (int)CPSheetNamebook::PAGE_OTHER);
+    EXPECT_NE(sheet.m_pageOther.GetCertificateDialog(), nullptr);
+    CRect after;
+    sheet.m_pageOther.GetWindowRect(&after);
+    EXPECT_EQ(after.Width(), before.Width() + 120);
+    EXPECT_EQ(after.Height(), before.Height() + 80);
+    if (CEditCertificateDlg* d = sheet.m_pageOther.GetCertificateDialog())
+        d->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    sheet.SetActivePage((int)CPSheetNamebook::PAGE_PERSON);
+
+    // A field shown from elsewhere brings its page forward.
+    form->SendMessage(CFormNamebook::WM_SHOW_FIELD, 43);
+    EXPECT_EQ(sheet.GetActiveIndex(), (int)CPSheetNamebook::PAGE_OTHER);
+
+    // Nothing unsaved: going up selects the contact's group and shows its list.
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_GO_UP, 0);
+    EXPECT_EQ(ctrl.GetSelectedItem(), hFamily);
+    EXPECT_NE(dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView()), nullptr);
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*app));
 }
