@@ -27,6 +27,20 @@ ON_UPDATE_COMMAND_UI_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnUpdateE
 ON_UPDATE_COMMAND_UI(ID_FIND, &CLeftView::OnUpdateFind)
 ON_MESSAGE(WM_VIEW_BUSY, &CLeftView::OnViewNews)
 ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_SUBNODES, &CLeftView::OnUpdateShowAllSubNodes)
+ON_COMMAND(ID_BOOK_NEW_GROUP, &CLeftView::OnNewGroup)
+ON_COMMAND(ID_BOOK_ADD_GROUP, &CLeftView::OnNewGroup)
+ON_COMMAND(ID_BOOK_NEW_CONTACT, &CLeftView::OnNewContent)
+ON_COMMAND(ID_BOOK_RENAME, &CLeftView::OnRename)
+ON_COMMAND(ID_BOOK_CONTACT_BEFORE, &CLeftView::OnNewContentBefore)
+ON_COMMAND(ID_BOOK_CONTACT_AFTER, &CLeftView::OnNewContentAfter)
+ON_COMMAND(ID_BOOK_GROUP_BEFORE, &CLeftView::OnNewGroupBefore)
+ON_COMMAND(ID_BOOK_GROUP_AFTER, &CLeftView::OnNewGroupAfter)
+ON_UPDATE_COMMAND_UI(ID_NEW_GROUP, &CLeftView::OnUpdateNewOrRename)
+ON_UPDATE_COMMAND_UI_RANGE(ID_BOOK_NEW_CONTACT, ID_BOOK_NEW_GROUP, &CLeftView::OnUpdateNewOrRename)
+ON_UPDATE_COMMAND_UI(ID_BOOK_ADD_GROUP, &CLeftView::OnUpdateNewOrRename)
+ON_UPDATE_COMMAND_UI(ID_BOOK_RENAME, &CLeftView::OnUpdateNewOrRename)
+ON_UPDATE_COMMAND_UI_RANGE(ID_BOOK_CONTACT_BEFORE, ID_BOOK_GROUP_AFTER,
+                           &CLeftView::OnUpdateNewOrRename)
 END_MESSAGE_MAP()
 
 CLeftView::CLeftView() {
@@ -143,6 +157,34 @@ void CLeftView::OnFind() {
         return image;
     });
     dlg.DoModal();
+}
+
+void CLeftView::OnUpdateNewOrRename(CCmdUI* pCmdUI) {
+    const int kind = GetItemType(m_hCurrent);
+    const BOOL bGroup = kind == KindGroup || kind == KindFileRoot;
+    BOOL bEnable = FALSE;
+    switch (pCmdUI->m_nID) {
+    case ID_NEW_GROUP:
+    case ID_BOOK_NEW_GROUP:
+    case ID_BOOK_ADD_GROUP:
+        bEnable = bGroup;
+        break;
+    case ID_BOOK_NEW_CONTACT:
+    case ID_BOOK_RENAME:
+        bEnable = bGroup || kind == KindContent;
+        break;
+    case ID_BOOK_CONTACT_BEFORE:
+    case ID_BOOK_CONTACT_AFTER:
+        bEnable = kind == KindContent;
+        break;
+    case ID_BOOK_GROUP_BEFORE:
+    case ID_BOOK_GROUP_AFTER:
+        bEnable = kind == KindGroup;
+        break;
+    default:
+        break;
+    }
+    pCmdUI->Enable(bEnable);
 }
 
 void CLeftView::OnUpdateExport(CCmdUI* pCmdUI) {

@@ -68,6 +68,13 @@ public:
     static constexpr UINT ID_FIND = 57636;
     // Commands: export the current book, or every open book, as CSV or as card text.
     static constexpr UINT ID_EXPORT_CSV = 329, ID_EXPORT_CARDS = 330;
+    // Commands of the book menus: a new contact or group edited in place (32779 from the tree's
+    // own menu), renaming the current contact or group, and new ones before or after the
+    // current contact or group. The shared new-group command (456) acts as 32777.
+    static constexpr UINT ID_BOOK_NEW_CONTACT = 32776, ID_BOOK_NEW_GROUP = 32777,
+                          ID_BOOK_ADD_GROUP = 32779, ID_BOOK_RENAME = 32841,
+                          ID_BOOK_CONTACT_BEFORE = 1546, ID_BOOK_CONTACT_AFTER = 1547,
+                          ID_BOOK_GROUP_BEFORE = 1548, ID_BOOK_GROUP_AFTER = 1549;
     // The text last given to a label, proposed to the find dialog.
     CString m_strLastLabelText;
 
@@ -85,6 +92,7 @@ protected:
     void OnFind();
     void OnExport(UINT nID);
     void OnUpdateExport(CCmdUI* pCmdUI);
+    void OnUpdateNewOrRename(CCmdUI* pCmdUI);
     void OnUpdateFind(CCmdUI* pCmdUI);
     // The busy and idle news of the pane's views; a found record (105) is selected.
     LRESULT OnViewNews(WPARAM wParam, LPARAM lParam);

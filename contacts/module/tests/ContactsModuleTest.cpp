@@ -293,3 +293,111 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
     answers = {IDNO};
     EXPECT_TRUE(Exit(*app));
 }
+
+namespace {
+
+class RecordingCmdUI : public CCmdUI {
+public:
+    BOOL enabled = FALSE;
+    void Enable(BOOL bOn) override {
+        enabled = bOn;
+        m_bEnableChanged = TRUE;
+    }
+};
+
+} // namespace
+
+TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CLeftView* tree = module.GetTree();
+    ASSERT_NE(tree, nullptr);
+    CString path = WriteBook("family.sms", "我的通讯录", "王芳");
+    ASSERT_NE(frame->OpenFileByExtension(path), nullptr);
+    CTreeCtrl& ctrl = tree->GetTreeCtrl();
+    auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(0)->pDoc);
+    _CGroup& root = doc->GetRootGroup();
+    auto* family = dynamic_cast<_CGroup*>(root.FindByName("家人", TRUE, FALSE, TRUE));
+    ASSERT_NE(family, nullptr);
+    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
+    ASSERT_NE(person, nullptr);
+    const HTREEITEM hRoot = tree->GetFileAt(0)->hItem;
+    ctrl.Expand(hRoot, TVE_EXPAND);
+    ctrl.Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
+
+    // Which commands each kind of item offers.
+    struct Case {
+        HTREEITEM item;
+        bool newContact, newGroup, rename, contactBeside, groupBeside;
+    };
+    const Case cases[] = {
+        {ctrl.GetParentItem(hRoot), false, false, false, false, false},
+        {hRoot, true, true, true, false, false},
+        {(HTREEITEM)family->GetTreeItem(), true, true, true, false, true},
+        {(HTREEITEM)person->GetTreeItem(), true, false, true, true, false},
+    };
+    auto enabled = [&](UINT id) {
+        RecordingCmdUI ui;
+        ui.m_nID = id;
+        tree->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+        EXPECT_TRUE(ui.m_bEnableChanged) << id;
+        return bool(ui.enabled);
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.item, nullptr);
+        ctrl.SelectItem(c.item);
+        const CString text = ctrl.GetItemText(c.item);
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_NEW_CONTACT), c.newContact) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_NEW_GROUP), c.newGroup) << text.GetString();
+        EXPECT_EQ(enabled(CGroupTreeView::ID_NEW_GROUP), c.newGroup) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_ADD_GROUP), c.newGroup) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_RENAME), c.rename) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_CONTACT_BEFORE), c.contactBeside) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_CONTACT_AFTER), c.contactBeside) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_GROUP_BEFORE), c.groupBeside) << text.GetString();
+        EXPECT_EQ(enabled(CLeftView::ID_BOOK_GROUP_AFTER), c.groupBeside) << text.GetString();
+    }
+
+    // A new contact through the frame, in the group of the current contact, keeps the proposed
+    // name and is selected with its form in the right pane.
+    ctrl.SelectItem((HTREEITEM)person->GetTreeItem());
+    frame->SendMessage(WM_COMMAND, CLeftView::ID_BOOK_NEW_CONTACT, 0);
+    ASSERT_NE(ctrl.GetEditControl(), nullptr);
+    ctrl.EndEditLabelNow(FALSE);
+    Pump();
+    auto* fresh = dynamic_cast<_CPerson*>(family->FindByName("新联系人", FALSE, TRUE, TRUE));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(ctrl.GetSelectedItem(), (HTREEITEM)fresh->GetTreeItem());
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->GetPerson(), fresh);
+    EXPECT_TRUE(doc->IsModified());
+
+    // Renamed through the frame.
+    frame->SendMessage(WM_COMMAND, CLeftView::ID_BOOK_RENAME, 0);
+    ASSERT_NE(ctrl.GetEditControl(), nullptr);
+    ctrl.GetEditControl()->SetWindowText("李雷");
+    ctrl.EndEditLabelNow(FALSE);
+    EXPECT_EQ(fresh->GetName(), "李雷");
+
+    // A new group under the book's root by the toolbar's command, named in place.
+    ctrl.SelectItem(hRoot);
+    frame->SendMessage(WM_COMMAND, CGroupTreeView::ID_NEW_GROUP, 0);
+    ASSERT_NE(ctrl.GetEditControl(), nullptr);
+    ctrl.GetEditControl()->SetWindowText("同事");
+    ctrl.EndEditLabelNow(FALSE);
+    auto* work = dynamic_cast<_CGroup*>(root.FindByName("同事", TRUE, FALSE, FALSE));
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(ctrl.GetSelectedItem(), (HTREEITEM)work->GetTreeItem());
+
+    // A contact inserted beside the current one goes into the current one's group.
+    ctrl.SelectItem((HTREEITEM)person->GetTreeItem());
+    frame->SendMessage(WM_COMMAND, CLeftView::ID_BOOK_CONTACT_BEFORE, 0);
+    ASSERT_NE(ctrl.GetEditControl(), nullptr);
+    ctrl.GetEditControl()->SetWindowText("安娜");
+    ctrl.EndEditLabelNow(FALSE);
+    EXPECT_NE(family->FindByName("安娜", FALSE, TRUE, FALSE), nullptr);
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*app));
+}
