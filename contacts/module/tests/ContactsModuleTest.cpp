@@ -94,6 +94,36 @@ protected:
         EXPECT_TRUE(doc.OnSaveDocument(path));
         return path;
     }
+    // The program started with one book whose group 家人 holds 王芳, its root and the group
+    // expanded; person stays null when any step failed.
+    struct FamilyBook {
+        std::unique_ptr<CSmsApp> app;
+        CMainFrame* frame = nullptr;
+        CLeftView* tree = nullptr;
+        CSmsDoc* doc = nullptr;
+        _CGroup* family = nullptr;
+        _CPerson* person = nullptr;
+    };
+    FamilyBook StartWithFamilyBook() {
+        FamilyBook b;
+        b.app = Start();
+        if (!b.app)
+            return b;
+        b.frame = b.app->GetMainFrame();
+        b.tree = module.GetTree();
+        CString path = WriteBook("family.sms", "我的通讯录", "王芳");
+        if (b.tree == nullptr || b.frame->OpenFileByExtension(path) == nullptr)
+            return b;
+        b.doc = static_cast<CSmsDoc*>(b.tree->GetFileAt(0)->pDoc);
+        b.family =
+            dynamic_cast<_CGroup*>(b.doc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
+        if (b.family == nullptr)
+            return b;
+        b.tree->GetTreeCtrl().Expand(b.tree->GetFileAt(0)->hItem, TVE_EXPAND);
+        b.tree->GetTreeCtrl().Expand((HTREEITEM)b.family->GetTreeItem(), TVE_EXPAND);
+        b.person = dynamic_cast<_CPerson*>(b.family->FindByName("王芳", FALSE, TRUE, TRUE));
+        return b;
+    }
     void AnswerFile(const CString& path) {
         onDialog = [path](CDialog& d) {
             if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
@@ -185,22 +215,15 @@ TEST_F(ContactsModuleTest, TheFirstFolderOpensCreatesSavesAndClosesBooks) {
 }
 
 TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsAreUnsaved) {
-    auto app = Start();
-    ASSERT_TRUE(app);
-    CMainFrame* frame = app->GetMainFrame();
-    CLeftView* tree = module.GetTree();
-    ASSERT_NE(tree, nullptr);
-    CString path = WriteBook("family.sms", "我的通讯录", "王芳");
-    ASSERT_NE(frame->OpenFileByExtension(path), nullptr);
-    CTreeCtrl& ctrl = tree->GetTreeCtrl();
-    auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(0)->pDoc);
-    auto* family = dynamic_cast<_CGroup*>(doc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
-    ASSERT_NE(family, nullptr);
-    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
-    ASSERT_NE(person, nullptr);
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    auto& app = b.app;
+    CMainFrame* frame = b.frame;
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    CSmsDoc* doc = b.doc;
+    _CGroup* family = b.family;
+    _CPerson* person = b.person;
     person->GetInfo().m_personal.strNickname = "芳芳";
-    ctrl.Expand(tree->GetFileAt(0)->hItem, TVE_EXPAND);
-    ctrl.Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
     const HTREEITEM hPerson = (HTREEITEM)person->GetTreeItem();
     const HTREEITEM hFamily = (HTREEITEM)family->GetTreeItem();
     ASSERT_NE(hPerson, nullptr);
@@ -308,23 +331,17 @@ public:
 } // namespace
 
 TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
-    auto app = Start();
-    ASSERT_TRUE(app);
-    CMainFrame* frame = app->GetMainFrame();
-    CLeftView* tree = module.GetTree();
-    ASSERT_NE(tree, nullptr);
-    CString path = WriteBook("family.sms", "我的通讯录", "王芳");
-    ASSERT_NE(frame->OpenFileByExtension(path), nullptr);
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    auto& app = b.app;
+    CMainFrame* frame = b.frame;
+    CLeftView* tree = b.tree;
     CTreeCtrl& ctrl = tree->GetTreeCtrl();
-    auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(0)->pDoc);
+    CSmsDoc* doc = b.doc;
     _CGroup& root = doc->GetRootGroup();
-    auto* family = dynamic_cast<_CGroup*>(root.FindByName("家人", TRUE, FALSE, TRUE));
-    ASSERT_NE(family, nullptr);
-    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
-    ASSERT_NE(person, nullptr);
+    _CGroup* family = b.family;
+    _CPerson* person = b.person;
     const HTREEITEM hRoot = tree->GetFileAt(0)->hItem;
-    ctrl.Expand(hRoot, TVE_EXPAND);
-    ctrl.Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
 
     // Which commands each kind of item offers.
     struct Case {
