@@ -22,31 +22,15 @@
 
 namespace {
 
-class GroupTreeViewTest : public GuiTest {
+class GroupTreeViewTest : public ScriptedUserTest {
 protected:
     CFrameWnd* frame = nullptr;
     CCardTreeView* view = nullptr;
     PaneRecorder pane;
     QTemporaryDir dir;
-    std::vector<MessageBoxCall> shown;
-    std::vector<int> answers; // given in turn; IDNO once they run out
-    std::function<void(CDialog&)> onDialog;
 
     void SetUp() override {
-        AfxSetMessageBoxHook([this](const MessageBoxCall& c) {
-            shown.push_back(c);
-            if (answers.empty())
-                return IDNO;
-            int a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
-        AfxSetModalDialogHook([this](CDialog& d) {
-            if (onDialog)
-                onDialog(d);
-            else
-                d.EndDialog(IDCANCEL);
-        });
+        InstallScriptedUser(IDNO);
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   CRect(0, 0, 360, 420)));
@@ -57,12 +41,10 @@ protected:
         view->OnInitialUpdate();
     }
     void TearDown() override {
-        answers.clear();
-        onDialog = nullptr;
+        ForgetScript();
         if (frame != nullptr && frame->m_hWnd != nullptr)
             frame->DestroyWindow();
-        AfxSetMessageBoxHook(nullptr);
-        AfxSetModalDialogHook(nullptr);
+        RemoveScriptedUser();
     }
     CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
     // name is GBK, as every text of the program.

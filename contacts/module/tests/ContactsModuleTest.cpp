@@ -27,15 +27,12 @@
 
 namespace {
 
-class ContactsModuleTest : public GuiTest {
+class ContactsModuleTest : public ScriptedUserTest {
 protected:
     test_folders::TempDir dir;
     test_folders::ScopedEnv home{"QUILLMAR_HOME", (dir.path() / "home").string()};
     test_folders::ScopedEnv config{"QUILLMAR_CONFIG", (dir.path() / "config").string()};
     test_folders::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str()};
-    std::vector<MessageBoxCall> boxes;
-    std::vector<int> answers; // in turn; IDOK once they run out
-    std::function<void(CDialog&)> onDialog;
     CDocument::MessageHook oldDocHook = nullptr;
     CContactsModule module;
 
@@ -43,26 +40,12 @@ protected:
         CProfileStore::ReloadForTesting();
         AfxSetTrayAvailableForTesting(0);
         oldDocHook = CDocument::SetMessageHook(nullptr);
-        AfxSetMessageBoxHook([this](const MessageBoxCall& c) {
-            boxes.push_back(c);
-            if (answers.empty())
-                return IDOK;
-            int a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
-        AfxSetModalDialogHook([this](CDialog& d) {
-            if (onDialog)
-                onDialog(d);
-            else
-                d.EndDialog(IDCANCEL);
-        });
+        InstallScriptedUser(IDOK);
         AfxRegisterShellModule(&module);
     }
     void TearDown() override {
         AfxUnregisterShellModule(nullptr);
-        AfxSetMessageBoxHook(nullptr);
-        AfxSetModalDialogHook(nullptr);
+        RemoveScriptedUser();
         CDocument::SetMessageHook(oldDocHook);
         AfxSetTrayAvailableForTesting(-1);
         CProfileStore::ReloadForTesting();
@@ -159,11 +142,11 @@ TEST_F(ContactsModuleTest, TheFirstFolderOpensCreatesSavesAndClosesBooks) {
     // A damaged book: the document's message in a box, no root.
     CString bad = (dir.str() + "/bad.sms").c_str();
     std::ofstream(bad.GetString(), std::ios::binary) << std::string(64, '\x5a');
-    boxes.clear();
+    shown.clear();
     EXPECT_EQ(frame->OpenFileByExtension(bad), nullptr);
     EXPECT_EQ(tree->GetFileCount(), 2);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].text.Find("打开文档失败。"), -1) << boxes[0].text.GetString();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("打开文档失败。"), -1) << shown[0].text.GetString();
 
     // New through the frame's command: a third book, modified and without a path.
     frame->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_NEW, 0);
@@ -199,18 +182,18 @@ TEST_F(ContactsModuleTest, TheFirstFolderOpensCreatesSavesAndClosesBooks) {
     onDialog = nullptr;
 
     // Closing the program asks for the modified book; Cancel keeps everything open.
-    boxes.clear();
+    shown.clear();
     answers = {IDCANCEL};
     EXPECT_FALSE(Exit(*app));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "是否保存对 我的通讯录 的更改?");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "是否保存对 我的通讯录 的更改?");
     EXPECT_EQ(tree->GetFileCount(), 3);
 
     // No: the books close unsaved and the program ends.
-    boxes.clear();
+    shown.clear();
     answers = {IDNO};
     EXPECT_TRUE(Exit(*app));
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(module.GetTree(), nullptr);
 }
 
@@ -251,12 +234,12 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
     // An edit: the tree may not leave the contact; the user is told to save first.
     name->SetWindowText("王小芳");
     EXPECT_TRUE(form->IsEditModified());
-    boxes.clear();
+    shown.clear();
     ctrl.SelectItem(hFamily);
     EXPECT_EQ(ctrl.GetSelectedItem(), hPerson);
     EXPECT_EQ(frame->GetRightPane()->GetCurrentView(), form);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "目前的联系人有数据被修改，请先保存！");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "目前的联系人有数据被修改，请先保存！");
     EXPECT_EQ(person->GetName(), "王芳");
 
     // Confirmed: written into the contact, the book and the item follow, the form may be left.
@@ -273,13 +256,13 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
     // Discarding asks first; No keeps the edit, Yes reloads the contact.
     name = sheet.m_pagePerson.GetDlgItem(CPagePerson::IDC_NAME);
     name->SetWindowText("张三");
-    boxes.clear();
+    shown.clear();
     answers = {IDNO, IDYES};
     form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
     EXPECT_TRUE(form->IsEditModified());
     form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "您真的想放弃修改吗？");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "您真的想放弃修改吗？");
     EXPECT_FALSE(form->IsEditModified());
     EXPECT_EQ(text(name), "王小芳");
     EXPECT_EQ(person->GetName(), "王小芳");

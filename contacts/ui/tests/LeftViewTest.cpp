@@ -78,34 +78,18 @@ BEGIN_MESSAGE_MAP(CKeepingView, CView)
 ON_MESSAGE(CLeftView::WM_QUERY_KEEP_VIEW, &CKeepingView::OnQueryKeep)
 END_MESSAGE_MAP()
 
-class LeftViewTest : public GuiTest {
+class LeftViewTest : public ScriptedUserTest {
 protected:
     test_folders::TempDir dir;
     CFrameWnd* frame = nullptr;
     CLeftView* view = nullptr;
     PaneStandIn pane;
-    std::vector<MessageBoxCall> shown;
-    std::vector<int> answers; // given in turn; IDNO once they run out
-    std::function<void(CDialog&)> onDialog;
     CDocument::MessageHook oldDocHook = nullptr;
 
     void SetUp() override {
         g_docMessages.clear();
         oldDocHook = CDocument::SetMessageHook(&RecordDocMessage);
-        AfxSetMessageBoxHook([this](const MessageBoxCall& c) {
-            shown.push_back(c);
-            if (answers.empty())
-                return IDNO;
-            int a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
-        AfxSetModalDialogHook([this](CDialog& d) {
-            if (onDialog)
-                onDialog(d);
-            else
-                d.EndDialog(IDCANCEL);
-        });
+        InstallScriptedUser(IDNO);
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   CRect(0, 0, 300, 420)));
@@ -116,12 +100,10 @@ protected:
         view->OnInitialUpdate();
     }
     void TearDown() override {
-        answers.clear();
-        onDialog = nullptr;
+        ForgetScript();
         if (frame != nullptr && frame->m_hWnd != nullptr)
             frame->DestroyWindow();
-        AfxSetMessageBoxHook(nullptr);
-        AfxSetModalDialogHook(nullptr);
+        RemoveScriptedUser();
         CDocument::SetMessageHook(oldDocHook);
     }
     CTreeCtrl& Tree() { return view->GetTreeCtrl(); }

@@ -2,6 +2,8 @@
 // and the folder where windows leave their pictures.
 #pragma once
 
+#include "platform/gui/Dialog.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
 
@@ -9,7 +11,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
+#include <vector>
 
 class GuiTest : public ::testing::Test {
 protected:
@@ -43,5 +47,42 @@ protected:
     }
     static std::string ScreenPath(const char* name) {
         return std::string(QUILLMAR_SCREENS_DIR) + "/" + name + ".png";
+    }
+};
+
+// A window test with a stand-in user: each message box is recorded in `shown` and answered from
+// `answers` in turn (with the fallback once they run out); each modal dialog goes to `onDialog`,
+// or is cancelled when there is none.
+class ScriptedUserTest : public GuiTest {
+protected:
+    std::vector<MessageBoxCall> shown;
+    std::vector<int> answers;
+    std::function<void(CDialog&)> onDialog;
+
+    void InstallScriptedUser(int fallback) {
+        AfxSetMessageBoxHook([this, fallback](const MessageBoxCall& c) {
+            shown.push_back(c);
+            if (answers.empty())
+                return fallback;
+            int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+        AfxSetModalDialogHook([this](CDialog& d) {
+            if (onDialog)
+                onDialog(d);
+            else
+                d.EndDialog(IDCANCEL);
+        });
+    }
+    // Whatever the windows ask from now on gets the fallback answer or a cancel.
+    void ForgetScript() {
+        answers.clear();
+        onDialog = nullptr;
+    }
+    void RemoveScriptedUser() {
+        ForgetScript();
+        AfxSetMessageBoxHook(nullptr);
+        AfxSetModalDialogHook(nullptr);
     }
 };
