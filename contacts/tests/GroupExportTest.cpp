@@ -35,6 +35,12 @@ Rows ReadWithPeer(const std::string& command, int* pStatus) {
     while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
         out.append(buf, n);
     *pStatus = pclose(pipe);
+    // A peer that failed (not installed, say) printed its error, not hexadecimal rows: hand the
+    // text back whole so that the status check shows it.
+    if (*pStatus != 0) {
+        rows.push_back({out});
+        return rows;
+    }
     size_t start = 0;
     while (start < out.size()) {
         size_t end = out.find('\n', start);
