@@ -65,25 +65,17 @@ void WriteBackground(const char* name) {
     img.save(path, "PNG");
 }
 
-class GroupListViewTest : public GuiTest {
+class GroupListViewTest : public ScriptedUserTest {
 protected:
     CFrameWnd* frame = nullptr;
     CCardTreeView* tree = nullptr;
     CCardListView* list = nullptr;
     PaneRecorder pane;
     QTemporaryDir dir;
-    std::vector<MessageBoxCall> shown;
-    std::vector<int> answers;
     CGroup* root = nullptr;
 
     void SetUp() override {
-        AfxSetMessageBoxHook([this](const MessageBoxCall& c) {
-            shown.push_back(c);
-            int a = answers.empty() ? IDNO : answers.front();
-            if (!answers.empty())
-                answers.erase(answers.begin());
-            return a;
-        });
+        InstallScriptedUser(IDNO);
         WriteBackground("卡片背景.png");
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -101,7 +93,7 @@ protected:
         pane.current = nullptr;
         if (frame != nullptr && frame->m_hWnd != nullptr)
             frame->DestroyWindow();
-        AfxSetMessageBoxHook(nullptr);
+        RemoveScriptedUser();
     }
     CCardListView* MakeList(CWnd* owner, const char* bkImage, const char* section) {
         auto* v = new CCardListView(bkImage);

@@ -11,24 +11,10 @@
 
 namespace {
 
-class PasswordDialogsTest : public GuiTest {
+class PasswordDialogsTest : public ScriptedUserTest {
 protected:
-    std::vector<MessageBoxCall> shown;
-    std::vector<int> answers; // given in turn; IDOK once they run out
-    void SetUp() override {
-        AfxSetMessageBoxHook([this](const MessageBoxCall& c) {
-            shown.push_back(c);
-            if (answers.empty())
-                return IDOK;
-            int a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
-    }
-    void TearDown() override {
-        AfxSetMessageBoxHook(nullptr);
-        AfxSetModalDialogHook(nullptr);
-    }
+    void SetUp() override { InstallScriptedUser(IDOK); }
+    void TearDown() override { RemoveScriptedUser(); }
 };
 
 enum { IDC_PASSWORD_CONFIRM = 1007, IDC_PASSWORD = 1009 };
