@@ -265,6 +265,28 @@ BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwn
     return popup->TrackPopupMenu(nFlags, pt.x, pt.y, owner, pExcludeRect);
 }
 
+CMenu* FindNamedSubMenu(CMenu& menu, LPCTSTR lpszName) {
+    for (UINT i = 0; i < menu.GetMenuItemCount(); ++i) {
+        CString name;
+        menu.GetMenuString(i, name, MF_BYPOSITION);
+        if (name == lpszName)
+            if (CMenu* sub = menu.GetSubMenu((int)i))
+                return sub;
+    }
+    return nullptr;
+}
+
+BOOL ShowNamedPopupMenu(UINT nMenuId, LPCTSTR lpszName, POINT pt, UINT nFlags, CWnd* pOwner) {
+    CMenu menu;
+    if (!menu.LoadMenu(nMenuId))
+        return FALSE;
+    CMenu* popup = FindNamedSubMenu(menu, lpszName);
+    if (!popup)
+        return FALSE;
+    CWnd* owner = pOwner ? pOwner : AfxGetMainWnd();
+    return popup->TrackPopupMenu(nFlags, pt.x, pt.y, owner);
+}
+
 void CKovMenu::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     CDC* pDC = CDC::FromHandle(lpDrawItemStruct->hDC);
     CRect r = lpDrawItemStruct->rcItem;

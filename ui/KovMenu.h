@@ -38,6 +38,15 @@ void DrawMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, BOOL bIsSubmenu,
 BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwner,
                    const RECT* pExcludeRect = nullptr);
 
+// The pop-up of pMenu whose own text is lpszName (the shared context-menu resource holds the
+// pop-ups of many windows, each found by its name); null when there is none.
+CMenu* FindNamedSubMenu(CMenu& menu, LPCTSTR lpszName);
+// As ShowPopupMenu, for the pop-up named lpszName of menu nMenuId.
+BOOL ShowNamedPopupMenu(UINT nMenuId, LPCTSTR lpszName, POINT pt, UINT nFlags, CWnd* pOwner);
+
+// The shared context-menu resource and the names of its pop-ups.
+constexpr UINT IDR_CONTEXT_MENUS = 170;
+
 // The main frame's own menu: its items get a red frame when drawn through it.
 class CKovMenu : public CMenu {
 public:

@@ -3,6 +3,7 @@
 #include "platform/gui/Frame.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
+#include "ui/KovMenu.h"
 
 IMPLEMENT_DYNAMIC(CMEIndicatorWnd, CAnimateImageWnd)
 
@@ -71,14 +72,8 @@ void CMEIndicatorWnd::ShowDeviceMenu(CPoint ptScreen) {
     CMenu menu;
     if (!menu.LoadMenu(IDR_DEVICE_MENU))
         return;
-    // The pop-up is found by its name: the menu holds the pop-ups of other windows too.
-    CMenu* popup = nullptr;
-    for (UINT i = 0; i < menu.GetMenuItemCount() && !popup; ++i) {
-        CString name;
-        menu.GetMenuString(i, name, MF_BYPOSITION);
-        if (name == kDeviceMenuName)
-            popup = menu.GetSubMenu((int)i);
-    }
+    // The resource holds the pop-ups of other windows too: this one is found by its name.
+    CMenu* popup = FindNamedSubMenu(menu, kDeviceMenuName);
     if (!popup)
         return;
     popup->SetDefaultItem(0, TRUE);
