@@ -41,6 +41,14 @@ ON_UPDATE_COMMAND_UI(ID_BOOK_ADD_GROUP, &CLeftView::OnUpdateNewOrRename)
 ON_UPDATE_COMMAND_UI(ID_BOOK_RENAME, &CLeftView::OnUpdateNewOrRename)
 ON_UPDATE_COMMAND_UI_RANGE(ID_BOOK_CONTACT_BEFORE, ID_BOOK_GROUP_AFTER,
                            &CLeftView::OnUpdateNewOrRename)
+// ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+// ---- end ----
+
+// ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+// ---- end ----
+
+// ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+// ---- end ----
 END_MESSAGE_MAP()
 
 CLeftView::CLeftView() {

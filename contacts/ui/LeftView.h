@@ -85,7 +85,25 @@ public:
     // Asked of the right pane's view before the selection leaves it; non-zero keeps it there.
     static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
 
+    // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // ---- end ----
+
+    // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // ---- end ----
+
+    // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    // ---- end ----
+
 protected:
+    // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // ---- end ----
+
+    // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // ---- end ----
+
+    // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    // ---- end ----
+
     BOOL m_bShowAllSubNodes = FALSE;
 
     void OnShowAllSubNodes();
