@@ -14,6 +14,9 @@ namespace {
 class PrivateUserFolders {
 public:
     PrivateUserFolders() {
+        // A test program started by a test (a second instance, a child) inherits its folders.
+        if (std::getenv("QUILLMAR_CONFIG") && std::getenv("QUILLMAR_HOME"))
+            return;
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillmar-test-XXXXXX";
         if (!::mkdtemp(pattern.data()))
