@@ -1590,7 +1590,12 @@ void CGroupTreeView::OnRButtonDown(UINT nFlags, CPoint point) {
         m_hPendingParent = hItem;
         Tree().SelectItem(hItem);
     }
-    if (m_nContextMenuId == 0 || hItem == nullptr)
+    if (hItem != nullptr)
+        ShowItemMenu(hItem, point);
+}
+
+void CGroupTreeView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
+    if (m_nContextMenuId == 0)
         return;
     int pos = -1;
     switch (GetItemType(hItem)) {

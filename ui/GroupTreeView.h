@@ -97,6 +97,9 @@ public:
     virtual void SetModified(BOOL bModified, BOOL bUpdateTitle, BOOL bUpdateViews);
     // Opens the file (asks for files without a path); creates it anew with bCreateNew.
     virtual CQuillmarBaseDoc* OpenFile(LPCTSTR lpszPath, BOOL bCreateNew);
+    // The context menu of the item right-clicked (already selected unless it is the top item),
+    // at the click's client point.
+    virtual void ShowItemMenu(HTREEITEM hItem, CPoint point);
 
     // ---- Other operations ----
     CQuillmarBaseDoc* GetItemDocument(HTREEITEM hItem);

@@ -86,6 +86,45 @@ public:
     static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
 
     // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // The context menus: the top item's, a contact's and a group's or book's, found by name.
+    static constexpr UINT IDR_TREE_MENU = 306;
+    // Commands of the context menus and the address-book menu.
+    static constexpr UINT ID_SEND_MAIL = 345, ID_GROUP_MAIL = 431, ID_MAIL_ALL = 485,
+                          ID_OPEN_ALL_PAGES = 486, ID_COLLAPSE_BOOKS = 385,
+                          ID_SHOW_GROUP_COUNTS = 379, ID_ALLOW_RENAME = 489,
+                          ID_GROUP_PROPERTIES = 32848, ID_QUICK_VIEW = 470,
+                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559,
+                          ID_TREE_MENU_DELETE = 32790, ID_DELETE_CURRENT = 32778;
+    // A value entry of a context menu: its field's base plus the value's index.
+    static constexpr UINT ID_VALUE_FIRST = 0x10000, ID_VALUE_LAST = 0x2FFFFF;
+    // The field (a group's property for bGroup) and value index of a value entry's id; FALSE for
+    // an id that is no value entry of that kind of item.
+    static BOOL DecodeValueCommand(UINT nID, BOOL bGroup, int& nField, int& nIndex);
+    // Runs value entry nID of the item's contact (its source when virtual) or group; with
+    // bQuoted a mail carries the name. FALSE when nothing was handed to the desktop.
+    BOOL RunValueCommand(HTREEITEM hItem, UINT nID, BOOL bQuoted);
+    // One mail to every address of the item's contact (fields 13 and 38) or group, each as
+    // "\"name\"<address>" with bQuoted; the failure message tells the desktop's error number.
+    BOOL MailAllAddresses(HTREEITEM hItem, BOOL bQuoted);
+    // Opens every home page of the item's contact (fields 14 and 39) or group; answers how many.
+    int OpenAllPages(HTREEITEM hItem);
+    // The mail recommending the program to the group's members, then the thanks.
+    BOOL MailGroupRecommendation(HTREEITEM hItem);
+    // The text the quick view shows for a contact (its source's for a virtual contact).
+    CString QuickViewText(HTREEITEM hItem);
+    // Whether labels may be edited by clicking them; shared by the trees of the process, each
+    // starting from the value the last one left.
+    BOOL IsRenameAllowed() const { return m_bAllowRename; }
+    static BOOL& SharedAllowRename();
+    ~CLeftView() override;
+    void ShowItemMenu(HTREEITEM hItem, CPoint point) override;
+    // The group property dialog's reports: OK or Apply store its changes, closing forgets it.
+    LRESULT OnGroupPropertyNews(WPARAM wParam, LPARAM lParam);
+    // A book that closes takes its groups along: the dialog lets go of them first.
+    BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) override;
+    class CDlgGroupProperty* GetGroupDialog() const {
+        return m_pGroupDialog;
+    }
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
@@ -96,6 +135,43 @@ public:
 
 protected:
     // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    BOOL m_bAllowRename = SharedAllowRename();
+    // The contact whose values the item offers: the contact, or a virtual contact's source (null
+    // when the source is gone).
+    _CPerson* ValueContact(HTREEITEM hItem);
+    void FillValueMenus(CMenu& popup, HTREEITEM hItem);
+    // The values of two fields of the item's contact, or of a property of its group, and the
+    // name they belong to.
+    void ValuesOfItem(HTREEITEM hItem, int nField, int nWorkField, int nProperty,
+                      CStringArray& values, CString& strName);
+    void OnSendMail();
+    void OnUpdateSendMail(CCmdUI* pCmdUI);
+    void OnGroupMail();
+    void OnMailAll();
+    void OnOpenAllPages();
+    void OnUpdateGroupOnly(CCmdUI* pCmdUI);
+    void OnUpdateContactOnly(CCmdUI* pCmdUI);
+    void OnUpdateGroupOrRoot(CCmdUI* pCmdUI);
+    void OnCollapseBooks();
+    void OnUpdateCollapseBooks(CCmdUI* pCmdUI);
+    void OnUpdateShowGroupCounts(CCmdUI* pCmdUI);
+    void OnAllowRename();
+    void OnUpdateAllowRename(CCmdUI* pCmdUI);
+    void OnQuickView();
+    void OnTreeMenuDelete();
+    void OnBeginLabelEditGate(NMHDR* pNMHDR, LRESULT* pResult);
+    LRESULT OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam);
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
+    void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS);
+    // The modeless group property dialog (null before the first opening); it follows the
+    // selection while it is open.
+    class CDlgGroupProperty* m_pGroupDialog = nullptr;
+    BOOL IsGroupDialogOpen() const;
+    void OnGroupProperties();
+    void OnUpdateGroupProperties(CCmdUI* pCmdUI);
+    void OnSelChangedFollow(NMHDR* pNMHDR, LRESULT* pResult);
+    // Stores the dialog's changes into its group and rebuilds the group's item.
+    void ApplyGroupDialog();
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
