@@ -71,6 +71,16 @@ protected:
     CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
     CString Path(const std::string& name) { return CString((dir.str() + "/" + name).c_str()); }
     BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
+    // Whether the tree enables the command for the current item.
+    BOOL Enabled(UINT id) {
+        struct : CCmdUI {
+            BOOL on = FALSE;
+            void Enable(BOOL bOn) override { on = bOn; }
+        } ui;
+        ui.m_nID = id;
+        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+        return ui.on;
+    }
     void FocusTree() {
         frame->SetForegroundWindow();
         Tree().SetFocus();
@@ -567,6 +577,8 @@ TEST_F(LeftViewEditTest, LinksAreMadeInTheContactsGroupAndLeadBackToTheirSource)
     ASSERT_NE(doc, nullptr);
     auto* self = Find(doc, "自己", FALSE);
     Tree().SelectItem(ItemOf(self));
+    EXPECT_TRUE(Enabled(CLeftView::ID_MAKE_LINK));
+    EXPECT_FALSE(Enabled(CLeftView::ID_GOTO_SOURCE));
     EXPECT_TRUE(Run(CLeftView::ID_MAKE_LINK));
     EXPECT_EQ(Names(&doc->GetRootGroup()),
               (std::vector<std::string>{"[家人]", "[同事]", "自己", "自己"}));
@@ -577,8 +589,17 @@ TEST_F(LeftViewEditTest, LinksAreMadeInTheContactsGroupAndLeadBackToTheirSource)
             hLink = h;
     ASSERT_NE(hLink, nullptr);
     Tree().SelectItem(hLink);
+    EXPECT_FALSE(Enabled(CLeftView::ID_MAKE_LINK)) << "no link to a link";
+    EXPECT_TRUE(Enabled(CLeftView::ID_GOTO_SOURCE));
     EXPECT_TRUE(Run(CLeftView::ID_GOTO_SOURCE));
     EXPECT_EQ(view->GetCurrentItem(), ItemOf(self));
+
+    // Its source gone, the link leads nowhere.
+    EXPECT_TRUE(view->RemoveItem(ItemOf(self)));
+    Tree().SelectItem(hLink);
+    EXPECT_FALSE(Enabled(CLeftView::ID_GOTO_SOURCE));
+    EXPECT_TRUE(Run(CLeftView::ID_GOTO_SOURCE));
+    EXPECT_EQ(view->GetCurrentItem(), hLink);
     EXPECT_TRUE(CloseAll());
 }
 
