@@ -336,8 +336,6 @@ BOOL CLeftView::DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL 
     // The records of a book's root moving into a group follow it as they are.
     if (m_bMovingRoot)
         return CGroupTreeView::DoDrop(hSource, hTarget, keyFlags, bTest, bHasNext, pState);
-    if (hTarget == nullptr)
-        return FALSE;
     if (pState != nullptr)
         m_dragHelper.SetDragState(*pState);
     const DropAction action = GetDropAction(hSource, hTarget, keyFlags);
@@ -364,6 +362,7 @@ BOOL CLeftView::DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL 
         break;
     }
     if (!bHasNext) {
+        // The next drop asks for its own merge choice again.
         m_nMergePass = 0;
         if (m_pCurrentFile != nullptr && (ok || CDragDropHelper::GetDroppedCount() > 0))
             m_pCurrentFile->pDoc->UpdateAllViews(nullptr);

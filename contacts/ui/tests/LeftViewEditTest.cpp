@@ -555,6 +555,17 @@ TEST_F(LeftViewEditTest, AltDropMergesTheChosenFieldsOfTheTargetIntoTheDraggedCo
     CLeftView::s_bMergeWithoutAsking = FALSE;
     EXPECT_EQ(text(dynamic_cast<_CPerson*>(Find(doc, "赵敏", FALSE)), 5), "13900000001");
 
+    // Two contacts dropped at once: one question serves both.
+    proposed.clear();
+    choose(128, TRUE, _CPerson::MODE_REPLACE);
+    auto* self = dynamic_cast<_CPerson*>(Find(doc, "自己", FALSE));
+    auto* ming = dynamic_cast<_CPerson*>(Find(doc, "李明", FALSE));
+    EXPECT_TRUE(view->DoDrop(ItemOf(self), hQiang, kAlt, FALSE, TRUE, nullptr));
+    EXPECT_TRUE(view->DoDrop(ItemOf(ming), hQiang, kAlt, FALSE, FALSE, nullptr));
+    EXPECT_EQ(proposed.size(), 1u);
+    EXPECT_EQ(text(self, 5), "13900000001");
+    EXPECT_EQ(text(ming, 5), "13900000001");
+
     // A link dragged: its source takes the fields; a new name rebuilds the items, and the link
     // follows its source.
     Tree().SelectItem(hFang);
