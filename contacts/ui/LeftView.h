@@ -128,6 +128,31 @@ public:
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // Commands: the current contact saved as a card; cards or a CSV file imported into the
+    // current group; where to find the separate import tool; a link to the current contact in
+    // its own group; a link's source selected; deleting the current item (also from the tree's
+    // own menu).
+    static constexpr UINT ID_EXPORT_CARD = 499, ID_IMPORT_CSV = 397, ID_IMPORT_CARDS = 1503,
+                          ID_IMPORT_MORE = 471, ID_MAKE_LINK = 488, ID_GOTO_SOURCE = 493,
+                          ID_DELETE_CURRENT = 32778, ID_TREE_DELETE = 32790;
+    // What a drop of one item onto another does.
+    enum DropAction { DropNone, DropCopy, DropMove, DropLink, DropMerge };
+    // While set, a field merge by drop takes the last accepted choice without asking.
+    static BOOL s_bMergeWithoutAsking;
+
+    // Imports a contact card into the current group (the first book's root group when no book
+    // item is current). Answers the book it went into, null when nothing came in.
+    CQuillmarBaseDoc* AddContactFromFile(LPCTSTR lpszPath);
+    // The action the keys (DRAG_KEY_*) choose for the drop, DropNone when it is refused.
+    DropAction GetDropAction(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest, BOOL bHasNext,
+                DRAGSTATE* pState) override;
+    void CopyToClipboard(BOOL bCopy) override;
+    // A link's item carries the link overlay.
+    void OnContentItemBuilt(HTREEITEM hItem, CContent* pContent) override;
+    // The field choice of the last accepted merge: one mask per field group and the mode.
+    const DWORD* GetMergeMasks() const { return m_mergeMasks; }
+    int GetMergeScheme() const { return m_nMergeScheme; }
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
@@ -175,6 +200,32 @@ protected:
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    DWORD m_mergeMasks[5] = {};
+    int m_nMergeScheme = 1;
+    // The merge choice of the drop pass under way: 0 not asked yet, 1 accepted, -1 cancelled.
+    int m_nMergePass = 0;
+    // Set while a book's root moves into a group: its records follow it whatever they are.
+    BOOL m_bMovingRoot = FALSE;
+
+    BOOL OnDeleteCurrent(UINT nID);
+    void OnUpdateDeleteCurrent(CCmdUI* pCmdUI);
+    void OnExportCard();
+    void OnImportCsv();
+    void OnImportCards();
+    void OnImportMore();
+    void OnMakeLink();
+    void OnGotoSource();
+    void OnUpdateEditCommand(CCmdUI* pCmdUI);
+    // The contact of an item (null for any other record).
+    _CPerson* GetPersonOfItem(HTREEITEM hItem);
+    BOOL BaseDropRule(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL CanLinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL LinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL MergeDrop(HTREEITEM hSource, HTREEITEM hTarget);
+    // Gives every record of the group below it that has no item yet its item (after an import).
+    void AddMissingItems(CGroup* pGroup);
+    // Marks the book modified, shows the selection again and says how many contacts came in.
+    void AfterImport(CQuillmarBaseDoc* pDoc, int nCount);
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
