@@ -93,8 +93,7 @@ public:
                           ID_OPEN_ALL_PAGES = 486, ID_COLLAPSE_BOOKS = 385,
                           ID_SHOW_GROUP_COUNTS = 379, ID_ALLOW_RENAME = 489,
                           ID_GROUP_PROPERTIES = 32848, ID_QUICK_VIEW = 470,
-                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559,
-                          ID_TREE_MENU_DELETE = 32790, ID_DELETE_CURRENT = 32778;
+                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559;
     // A value entry of a context menu: its field's base plus the value's index.
     static constexpr UINT ID_VALUE_FIRST = 0x10000, ID_VALUE_LAST = 0x2FFFFF;
     // The field (a group's property for bGroup) and value index of a value entry's id; FALSE for
@@ -183,7 +182,6 @@ protected:
     void OnAllowRename();
     void OnUpdateAllowRename(CCmdUI* pCmdUI);
     void OnQuickView();
-    void OnTreeMenuDelete();
     void OnBeginLabelEditGate(NMHDR* pNMHDR, LRESULT* pResult);
     LRESULT OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam);
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
