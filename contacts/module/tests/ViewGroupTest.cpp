@@ -12,6 +12,7 @@
 #include "contacts/ui/ViewPersonsBox.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Frame.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/RightPaneFrame.h"
 #include "sms/Sms.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -184,6 +186,37 @@ TEST_F(ViewGroupTest, CommandsOpenTheIconsContactAndGoUpInTheTree) {
     EXPECT_FALSE(view->GetContentView()->IsIconLayout());
     view->SendMessage(WM_COMMAND, CViewGroup::ID_LARGE_ICONS, 0);
     EXPECT_TRUE(view->GetContentView()->IsIconLayout());
+}
+
+TEST_F(ViewGroupTest, TheIconMenuActsOnTheIconUnderTheCursor) {
+    _CGroup* family = Group("家人");
+    ASSERT_NE(family, nullptr);
+    Show(family);
+    CContentView* icons = view->GetContentView();
+    std::vector<UINT> firstItems;
+    AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) {
+        firstItems.push_back(CMenu::FromHandle(hMenu)->GetMenuItemID(0));
+        return firstItems.size() == 1 ? (UINT)CViewGroup::ID_OPEN : 0u;
+    });
+    auto rightClick = [&](CPoint client) {
+        icons->ClientToScreen(&client);
+        icons->SendMessage(WM_CONTEXTMENU, (WPARAM)icons->GetSafeHwnd(),
+                           MAKELPARAM(client.x, client.y));
+    };
+    // Over 王强's icon: the contact menu, and 打开 opens 王强.
+    rightClick(icons->GetImageRect(2).CenterPoint());
+    CRect rc;
+    icons->GetClientRect(&rc);
+    rightClick(CPoint(rc.right - 3, rc.bottom - 3));
+    // Outside the icons no menu of this view shows.
+    view->SendMessage(WM_CONTEXTMENU, (WPARAM)view->GetSafeHwnd(), MAKELPARAM(5, 5));
+    AfxSetPopupMenuHook(nullptr);
+    EXPECT_EQ(firstItems, (std::vector<UINT>{CViewGroup::ID_SEND_SMS, CViewGroup::ID_LARGE_ICONS}));
+    auto* wang = dynamic_cast<_CPerson*>(family->FindByName("王强", FALSE, TRUE, TRUE));
+    ASSERT_NE(wang, nullptr);
+    // The chosen command arrives as a posted message.
+    EXPECT_TRUE(WaitFor(
+        [&] { return tree->GetTreeCtrl().GetSelectedItem() == (HTREEITEM)wang->GetTreeItem(); }));
 }
 
 TEST(ContactsModuleViewsTest, EveryBookViewIsRegistered) {
