@@ -228,6 +228,22 @@ TEST_F(PsnInfoTest, TheSelectedFieldIsKeptCopiedAndOpenedInTheForm) {
     EXPECT_EQ(form->GetSheet().GetActiveIndex(), (int)CPSheetNamebook::PAGE_OTHER);
 }
 
+TEST_F(ContactViewsTest, TheFormsSheetIsNeverLaidOutBelowItsMinimum) {
+    auto* form = MakeView<CFormNamebook>(RUNTIME_CLASS(CFormNamebook));
+    ASSERT_NE(form, nullptr);
+    Show(Person(doc->GetRootGroup(), "王芳"));
+    struct Case {
+        int cx, cy, wantCx, wantCy;
+    } cases[] = {{150, 80, 200, 100}, {640, 90, 640, 100}, {520, 360, 520, 360}};
+    for (const Case& c : cases) {
+        form->SetWindowPos(nullptr, 0, 0, c.cx, c.cy, SWP_NOZORDER | SWP_NOMOVE);
+        CRect rc;
+        form->GetSheet().GetWindowRect(&rc);
+        EXPECT_EQ(rc.Width(), c.wantCx) << c.cx << "x" << c.cy;
+        EXPECT_EQ(rc.Height(), c.wantCy) << c.cx << "x" << c.cy;
+    }
+}
+
 TEST_F(ContactViewsTest, ThePersonViewShowsTheInformationTabAndEmptyRecordPanes) {
     _CPerson* p = Person(doc->GetRootGroup(), "王芳");
     contacts_test::AddFieldText(*p, PF_MOBILE, "13900000001");
