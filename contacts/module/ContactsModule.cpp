@@ -1,7 +1,10 @@
 #include "contacts/module/ContactsModule.h"
 
+#include "contacts/module/ViewGroup.h"
 #include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/ViewInvalidVirtualItem.h"
+#include "contacts/ui/ViewPerson.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
@@ -18,6 +21,13 @@ void CContactsModule::RegisterViews() {
                                        RUNTIME_CLASS(CViewPersonList));
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewForm,
                                        RUNTIME_CLASS(CFormNamebook));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewPerson,
+                                       RUNTIME_CLASS(CViewPerson));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewGroup,
+                                       RUNTIME_CLASS(CViewGroup));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook,
+                                       CLeftView::ViewInvalidVirtual,
+                                       RUNTIME_CLASS(CViewInvalidVirtualItem));
     if (CSmsApp* pApp = AfxGetSmsApp())
         CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
                                                  &pApp->m_options.m_namebook.m_fieldWidths);

@@ -5,7 +5,9 @@
 #include "core/QuillmarBaseDoc.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WinApp.h"
 #include "ui/GroupTreeView.h"
+#include "ui/KovMenu.h"
 
 #include <algorithm>
 
@@ -23,6 +25,7 @@ ON_UPDATE_COMMAND_UI(CFormNamebook::ID_GO_UP, &CFormNamebook::OnUpdateGoUp)
 ON_MESSAGE(CFormNamebook::WM_SHOW_FIELD, &CFormNamebook::OnShowField)
 ON_MESSAGE(WM_PAGEEXT_CHANGED, &CFormNamebook::OnSheetChanged)
 ON_MESSAGE(CLeftView::WM_QUERY_KEEP_VIEW, &CFormNamebook::OnQueryKeep)
+ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 CFormNamebook::CFormNamebook() = default;
@@ -65,6 +68,8 @@ void CFormNamebook::OnSize(UINT nType, int cx, int cy) {
 void CFormNamebook::FitSheet(int cx, int cy) {
     if (m_sheet.GetSafeHwnd() == nullptr || cx <= 0 || cy <= 0)
         return;
+    cx = std::max<int>(cx, kMinSheetWidth);
+    cy = std::max<int>(cy, kMinSheetHeight);
     m_sheet.SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
     // The tabs keep their margin and take the rest; the current page is then fitted to them in
     // place. It is not left and shown again, which would run its leave handling and close an
@@ -142,7 +147,9 @@ void CFormNamebook::OnConfirm() {
 void CFormNamebook::OnDiscard() {
     if (!IsEditModified())
         return;
-    if (AfxMessageBox("您真的想放弃修改吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    CString question;
+    question.LoadString(916);
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     LoadPerson();
     ClearModified();
@@ -186,6 +193,22 @@ LRESULT CFormNamebook::OnQueryKeep(WPARAM, LPARAM) {
     if (!m_sheet.m_pagePerson.IsChanged() && !m_sheet.m_pageHome.IsChanged() &&
         !m_sheet.m_pageUnit.IsChanged())
         return 0;
-    AfxMessageBox("目前的联系人有数据被修改，请先保存！", MB_OK | MB_ICONEXCLAMATION);
+    CString warning;
+    warning.LoadString(247);
+    AfxMessageBox(warning, MB_OK | MB_ICONEXCLAMATION);
     return 1;
+}
+
+BOOL CFormNamebook::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if (m_sheet.GetSafeHwnd() != nullptr)
+        if (CPropertyPage* pPage = m_sheet.GetActivePage())
+            if (pPage->GetSafeHwnd() != nullptr &&
+                pPage->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+                return TRUE;
+    return CView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+void CFormNamebook::OnContextMenu(CWnd*, CPoint point) {
+    ShowNamedPopupMenu(IDR_CONTEXT_MENUS, "编辑个人", point, TPM_LEFTALIGN | TPM_RIGHTBUTTON,
+                       AfxGetMainWnd());
 }

@@ -22,6 +22,8 @@ public:
 
     // Shows the page and control of the contact field in wParam.
     static constexpr UINT WM_SHOW_FIELD = 0x591;
+    // The sheet is never laid out smaller: a smaller form shows a part of it.
+    static constexpr int kMinSheetWidth = 200, kMinSheetHeight = 100;
 
     CFormNamebook();
 
@@ -36,6 +38,8 @@ public:
     void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     void OnDraw(CDC* pDC) override;
+    // Commands go to the sheet's active page first.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
 protected:
     CPSheetNamebook m_sheet;
@@ -57,5 +61,6 @@ protected:
     LRESULT OnShowField(WPARAM wParam, LPARAM lParam);
     LRESULT OnSheetChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryKeep(WPARAM wParam, LPARAM lParam);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
     DECLARE_MESSAGE_MAP()
 };
