@@ -234,10 +234,18 @@ BOOL CPagePerson::OnInitDialog() {
     m_wndForm.AddString("阳历");
     m_wndForm.AddString("农历");
     m_wndForm.SetCurSel(0);
+    if (m_pHeadImages)
+        m_wndPicture.SetImageList(m_pHeadImages);
     for (int i = 0; i < kPictureCount; ++i) {
         CString s;
         s.Format("%d", i);
-        m_wndPicture.AddString(s);
+        COMBOBOXEXITEM item{};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = -1;
+        item.pszText = s.GetBuffer();
+        item.iImage = item.iSelectedImage = i;
+        m_wndPicture.InsertItem(&item);
+        s.ReleaseBuffer();
     }
     if (CWnd* pLunar = GetDlgItem(IDC_LUNAR_TEXT))
         pLunar->ShowWindow(SW_HIDE);
@@ -370,6 +378,12 @@ void CPagePerson::RefreshSigns() {
     m_wndZodiac.SetCurSel(bDate ? m_birthday.GetLunarZodiacIndex() : -1);
     m_wndStar.SetCurSel(m_birthday.IsValid() ? m_birthday.GetConstellationIndex() : -1);
     m_loading = FALSE;
+}
+
+void CPagePerson::SetHeadImages(CImageList* pImages) {
+    m_pHeadImages = pImages;
+    if (m_wndPicture.m_hWnd)
+        m_wndPicture.SetImageList(pImages);
 }
 
 void CPagePerson::EditBirthday() {
