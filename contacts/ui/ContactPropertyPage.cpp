@@ -7,7 +7,7 @@ CContactPropertyPage::CContactPropertyPage(UINT nIDTemplate, UINT nIDCaption)
 
 CContactPropertyPage::~CContactPropertyPage() = default;
 
-CComboBox* CContactPropertyPage::GetMultiValueCombo(UINT) {
+CMultiComboBox* CContactPropertyPage::GetMultiValueCombo(UINT) {
     return nullptr;
 }
 

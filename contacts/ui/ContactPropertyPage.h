@@ -7,6 +7,8 @@
 
 #include "platform/gui/Controls.h"
 
+class CMultiComboBox;
+
 // Asks a page (or the form for its pages) whether a list editor holds uncommitted rows.
 #define WM_QUERY_UNSAVED_LIST_EDITS (WM_USER + 82)
 
@@ -32,7 +34,7 @@ public:
     ~CContactPropertyPage() override;
 
     // The combo box a control belongs to (the combo itself or its list button); null here.
-    virtual CComboBox* GetMultiValueCombo(UINT nID);
+    virtual CMultiComboBox* GetMultiValueCombo(UINT nID);
     virtual void SetReadOnly(BOOL bReadOnly);
     virtual BOOL IsReadOnly() const { return m_readOnly; }
     // Focuses the control of a contact field; FALSE when the field is not on this page.

@@ -9,6 +9,8 @@ namespace {
 
 constexpr UINT kStateUnticked = INDEXTOSTATEIMAGEMASK(1);
 constexpr UINT kStateTicked = INDEXTOSTATEIMAGEMASK(2);
+// String table: the save question (the caption for %s) and the link button's two texts.
+constexpr UINT kSaveQuestion = 138, kWriteMailText = 139, kOpenPageText = 140;
 
 } // namespace
 
@@ -109,9 +111,9 @@ void CDlgEditstrlist::Refresh() {
 
     CString linkText;
     if (m_nLinkKind == LINK_WEB)
-        linkText = "打开主页";
+        linkText.LoadString(kOpenPageText);
     else if (m_nLinkKind == LINK_MAIL)
-        linkText = "给他写信";
+        linkText.LoadString(kWriteMailText);
     if (CWnd* pLink = GetDlgItem(IDC_LINK)) {
         pLink->SetWindowText(linkText);
         pLink->ShowWindow(linkText.IsEmpty() ? SW_HIDE : SW_SHOW);
@@ -270,7 +272,7 @@ void CDlgEditstrlist::Commit() {
 
 int CDlgEditstrlist::AskSave(BOOL bWithCancel, BOOL bCommit) {
     CString text;
-    text.Format("%s的数据已被修改，需要保存吗？", (LPCTSTR)m_strCaption);
+    text.Format(kSaveQuestion, (LPCTSTR)m_strCaption);
     CFrameWnd* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
     if (pFrame)
         pFrame->BeginModalState();

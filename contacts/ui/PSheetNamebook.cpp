@@ -2,7 +2,6 @@
 
 #include "platform/gui/Icon.h"
 #include "platform/gui/TabCtrl.h"
-#include "platform/gui/WinApp.h"
 
 #include <iterator>
 
@@ -137,12 +136,4 @@ LRESULT CPSheetNamebook::OnPageChanged(WPARAM wParam, LPARAM lParam) {
     if (CWnd* pParent = GetParent())
         pParent->SendMessage(WM_PAGEEXT_CHANGED, 100, lParam);
     return 0;
-}
-
-BOOL CPSheetNamebook::PreTranslateMessage(MSG* pMsg) {
-    // The main window's accelerators first; a key they take is done with.
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
-        if (CWnd* pMain = AfxGetMainWnd(); pMain && pMain != this && pMain->PreTranslateMessage(pMsg))
-            return TRUE;
-    return CPropertySheet::PreTranslateMessage(pMsg);
 }

@@ -44,7 +44,9 @@ public:
     CPagePhotoes m_pagePhotoes;
 
     BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Keys in the fields reach the main window's accelerators through the application, which
+    // offers every key to the main window once (at the end of the walk up from the field); the
+    // sheet does not offer them again, or the command of a key would run twice.
 
 protected:
     LRESULT OnPageChanged(WPARAM wParam, LPARAM lParam);

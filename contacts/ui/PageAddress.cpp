@@ -84,8 +84,10 @@ BOOL CMultiValuePage::OnInitDialog() {
     HookEnterEscapeItems(m_enterEscapeEdits.data(), (int)m_enterEscapeEdits.size());
     m_comboWnds.clear();
     for (const SValueCombo& combo : m_valueCombos) {
-        auto pBox = std::make_unique<CComboBox>();
-        if (!pBox->SubclassDlgItem(combo.nComboId, this))
+        auto pBox = std::make_unique<CMultiComboBox>(combo.pszHeader2 ? 2 : 1);
+        if (pBox->SubclassDlgItem(combo.nComboId, this))
+            CMultiComboBox::HookEditKeys(pBox.get());
+        else
             pBox.reset();
         m_comboWnds.push_back(std::move(pBox));
     }
@@ -103,11 +105,7 @@ BOOL CMultiValuePage::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESU
                 if (m_valueCombos[i].nButtonId != m_nEditorButton || m_nEditorButton == 0)
                     continue;
                 m_pEditor->Reload(FALSE);
-                if (m_comboWnds[i]) {
-                    m_loading = TRUE;
-                    ShowValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
-                    m_loading = FALSE;
-                }
+                RefreshValueCombo(i);
                 SetChanged(TRUE);
             }
         } else if (wParam == CDlgEditstrlist::NOTIFY_CLOSED) {
@@ -153,7 +151,7 @@ void CMultiValuePage::LayoutPage() {
     LayoutFieldRows();
 }
 
-CComboBox* CMultiValuePage::GetMultiValueCombo(UINT nID) {
+CMultiComboBox* CMultiValuePage::GetMultiValueCombo(UINT nID) {
     for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
         if (m_valueCombos[i].nComboId == nID || m_valueCombos[i].nButtonId == nID)
             return m_comboWnds[i].get();
@@ -172,8 +170,10 @@ void CMultiValuePage::OpenListEditor(size_t nCombo) {
     const SValueCombo& combo = m_valueCombos[nCombo];
     m_bEditorOpen = TRUE;
     // The choice or the text in the box is the list's current value when the editor opens.
-    if (nCombo < m_comboWnds.size() && m_comboWnds[nCombo])
+    if (nCombo < m_comboWnds.size() && m_comboWnds[nCombo]) {
         CommitValueList(*m_comboWnds[nCombo], *combo.pList);
+        RefreshValueCombo(nCombo);
+    }
     const CString label = CString(combo.pszHeader) + ":";
     m_pEditor->Configure(combo.pszHeader2 != nullptr, combo.pszCaption, combo.pszHeader,
                          combo.pszHeader2, label, combo.pList, combo.nLink);
@@ -231,28 +231,32 @@ BOOL CMultiValuePage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 }
 
 void CMultiValuePage::OnMultiValueAdded(UINT nComboId) {
-    if (!m_pEditor)
-        return;
-    for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i) {
-        if (m_valueCombos[i].nComboId != nComboId || !m_comboWnds[i])
+    CMultiComboBox* pBox = GetMultiValueCombo(nComboId);
+    for (size_t i = 0; pBox && i < m_valueCombos.size() && i < m_comboWnds.size(); ++i) {
+        if (m_comboWnds[i].get() != pBox)
             continue;
-        if (m_pEditor->GetEditedList() == m_valueCombos[i].pList &&
+        if (m_pEditor && m_pEditor->GetEditedList() == m_valueCombos[i].pList &&
             m_nEditorButton == m_valueCombos[i].nButtonId) {
+            // The editor commits the new row, and its commit refills the box.
             CString text;
-            m_comboWnds[i]->GetWindowText(text);
+            pBox->GetWindowText(text);
             m_pEditor->AddValue(text, TRUE);
+        } else if (m_readOnly) {
+            RefreshValueCombo(i); // a read-only page keeps its lists
+        } else {
+            // The box has taken the value into its own list: the page's list follows.
+            *m_valueCombos[i].pList = pBox->GetValueList();
+            SetChanged(TRUE);
         }
+        return;
     }
 }
 
 void CMultiValuePage::ShowValueLists() {
     if (!m_hWnd)
         return;
-    m_loading = TRUE;
-    for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
-        if (m_comboWnds[i])
-            ShowValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
-    m_loading = FALSE;
+    for (size_t i = 0; i < m_valueCombos.size(); ++i)
+        RefreshValueCombo(i);
     if (m_pEditor && m_pEditor->GetEditedList()) {
         // Rows typed for the contact shown before are never stored into another contact's list.
         if (!m_bSameContact)
@@ -266,8 +270,19 @@ void CMultiValuePage::CommitValueLists() {
     if (!m_hWnd)
         return;
     for (size_t i = 0; i < m_valueCombos.size() && i < m_comboWnds.size(); ++i)
-        if (m_comboWnds[i])
+        if (m_comboWnds[i]) {
             CommitValueList(*m_comboWnds[i], *m_valueCombos[i].pList);
+            RefreshValueCombo(i);
+        }
+}
+
+void CMultiValuePage::RefreshValueCombo(size_t nCombo) {
+    if (nCombo >= m_comboWnds.size() || !m_comboWnds[nCombo] || !m_comboWnds[nCombo]->m_hWnd)
+        return;
+    const BOOL bLoading = m_loading;
+    m_loading = TRUE;
+    m_comboWnds[nCombo]->SetValueList(*m_valueCombos[nCombo].pList);
+    m_loading = bLoading;
 }
 
 CString CMultiValuePage::GetText(UINT nID) const {
@@ -296,8 +311,11 @@ CLocationPage::~CLocationPage() {
 
 BOOL CLocationPage::OnInitDialog() {
     m_wndCountry.SubclassDlgItem(IDC_COUNTRY, this);
+    HookComboItem(IDC_COUNTRY);
     m_wndProvince.SubclassDlgItem(IDC_PROVINCE, this);
+    m_wndProvince.SubclassEdit();
     m_wndCity.SubclassDlgItem(IDC_CITY, this);
+    m_wndCity.SubclassEdit();
     FillProvinceList(m_wndProvince);
     m_autoFill.Bind(this, &m_wndCity, &m_wndProvince, IDC_POSTCODE);
     CMultiValuePage::OnInitDialog();

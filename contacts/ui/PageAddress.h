@@ -8,6 +8,8 @@
 #include "contacts/ui/AddressAutoFill.h"
 #include "contacts/ui/ContactPropertyPage.h"
 #include "contacts/ui/DlgEditstrlist.h"
+#include "ui/KovComboBox.h"
+#include "ui/MultiComboBox.h"
 
 #include <memory>
 #include <vector>
@@ -19,7 +21,8 @@ struct STallEdit {
 };
 
 // What the pages with value lists share: tall edits that shrink until the rows fit, and value
-// lists shown in combo boxes (one row per value, the current value selected).
+// lists shown in column combo boxes (one row per value, the current value selected; Enter in a
+// box's edit adds its text as a value).
 class CMultiValuePage : public CContactPropertyPage {
     DECLARE_DYNAMIC(CMultiValuePage)
 public:
@@ -28,7 +31,7 @@ public:
     BOOL OnInitDialog() override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     // The combo box of a value list, found by the combo's or its list button's id.
-    CComboBox* GetMultiValueCombo(UINT nID) override;
+    CMultiComboBox* GetMultiValueCombo(UINT nID) override;
 
     // Places the rows for the page's present size.
     virtual void LayoutPage();
@@ -61,16 +64,19 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OpenListEditor(size_t nCombo);
-    // A value typed into a combo box that the editor shows goes into the editor as well.
+    // A value entered in a combo box (Enter in its edit) joins its list; when the editor shows
+    // that list, it goes in as the editor's ticked row.
     void OnMultiValueAdded(UINT nComboId);
     // The lists into their combo boxes, and the combo boxes' choice or new text back.
     void ShowValueLists();
     void CommitValueLists();
+    // One list into its box again.
+    void RefreshValueCombo(size_t nCombo);
     CString GetText(UINT nID) const;
     void SetText(UINT nID, const CString& text);
 
     std::vector<SValueCombo> m_valueCombos;
-    std::vector<std::unique_ptr<CComboBox>> m_comboWnds;
+    std::vector<std::unique_ptr<CMultiComboBox>> m_comboWnds;
     std::vector<STallEdit> m_tallEdits;
     std::vector<UINT> m_enterEscapeEdits;
     std::unique_ptr<CDlgEditstrlist> m_pEditor;
@@ -103,7 +109,8 @@ protected:
     void SaveLocation(SPersonLocation& location);
 
     CAddressAutoFill m_autoFill;
-    CComboBox m_wndCountry, m_wndProvince, m_wndCity;
+    CComboBox m_wndCountry;
+    CKovComboBox m_wndProvince, m_wndCity;
     SPersonLocation m_location;
 };
 

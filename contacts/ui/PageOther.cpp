@@ -11,8 +11,15 @@
 namespace {
 const SFieldJump kOtherJumps[] = {{43, 1030, FIELD_JUMP_LIST}, {44, 1037, FIELD_JUMP_EDIT}};
 constexpr UINT kReferenceItem = 1125;
-const char* const kNothingEntered = "您尚未输入任何数据！请重新输入。";
-const char* const kNothingChanged = "您尚未修改任何数据！请重新输入。";
+// String table: the OK button's refusals, the captions and the OK button's texts.
+constexpr UINT kNothingEntered = 189, kNothingChanged = 190;
+constexpr UINT kAddText = 193, kConfirmChangeText = 195, kNewCaption = 196, kChangeCaption = 197;
+
+CString Text(UINT nID) {
+    CString text;
+    text.LoadString(nID);
+    return text;
+}
 } // namespace
 
 // ---- CEditCertificateDlg ------------------------------------------------------------------------
@@ -65,8 +72,8 @@ void CEditCertificateDlg::Reset(BOOL bClear) {
         SetStrings(CString(), CString(), CString());
     if (!m_hWnd)
         return;
-    SetWindowText(m_bNewMode ? "新建证件" : "修改证件");
-    SetDlgItemText(IDOK, m_bNewMode ? "添加" : "确认修改");
+    SetWindowText(Text(m_bNewMode ? kNewCaption : kChangeCaption));
+    SetDlgItemText(IDOK, Text(m_bNewMode ? kAddText : kConfirmChangeText));
     m_loading = TRUE;
     SetDlgItemText(IDC_TYPE, m_strType);
     SetDlgItemText(IDC_NUMBER, m_strNumber);

@@ -39,7 +39,15 @@ const char* const kZodiac[] = {"鼠(1 -子)", "牛(2 -丑)", "虎(3 -寅)", "兔
                                "猴(9 -申)", "鸡(10-酉)", "狗(11-戌)", "猪(12-亥)"};
 const char* const kStars[] = {"魔羯座", "水瓶座", "双鱼座", "牡羊座", "金牛座", "双子座",
                               "巨蟹座", "狮子座", "处女座", "天秤座", "天蝎座", "射手座"};
-const char* const kInvalidDateFormat = "yyy'年'M'月'd'日'";
+// The picker's format while the birthday is no valid date (string table), loaded once.
+const CString& InvalidDateFormat() {
+    static const CString format = [] {
+        CString text;
+        text.LoadString(332);
+        return text;
+    }();
+    return format;
+}
 constexpr UINT kReferenceItem = 1125;
 
 } // namespace
@@ -214,6 +222,9 @@ BOOL CPagePerson::OnInitDialog() {
     m_wndZodiac.SubclassDlgItem(IDC_ZODIAC, this);
     m_wndStar.SubclassDlgItem(IDC_STAR, this);
     m_wndPicture.SubclassDlgItem(IDC_PICTURE, this);
+    // Enter and Escape in these boxes move through the fields as in the edits.
+    for (UINT nID : {IDC_SEX, IDC_FORM, IDC_ZODIAC, IDC_STAR})
+        HookComboItem(nID);
     for (const char* s : kSexes)
         m_wndSex.AddString(s);
     for (const char* s : kZodiac)
@@ -223,10 +234,18 @@ BOOL CPagePerson::OnInitDialog() {
     m_wndForm.AddString("阳历");
     m_wndForm.AddString("农历");
     m_wndForm.SetCurSel(0);
+    if (m_pHeadImages)
+        m_wndPicture.SetImageList(m_pHeadImages);
     for (int i = 0; i < kPictureCount; ++i) {
         CString s;
         s.Format("%d", i);
-        m_wndPicture.AddString(s);
+        COMBOBOXEXITEM item{};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = -1;
+        item.pszText = s.GetBuffer();
+        item.iImage = item.iSelectedImage = i;
+        m_wndPicture.InsertItem(&item);
+        s.ReleaseBuffer();
     }
     if (CWnd* pLunar = GetDlgItem(IDC_LUNAR_TEXT))
         pLunar->ShowWindow(SW_HIDE);
@@ -361,6 +380,12 @@ void CPagePerson::RefreshSigns() {
     m_loading = FALSE;
 }
 
+void CPagePerson::SetHeadImages(CImageList* pImages) {
+    m_pHeadImages = pImages;
+    if (m_wndPicture.m_hWnd)
+        m_wndPicture.SetImageList(pImages);
+}
+
 void CPagePerson::EditBirthday() {
     CDlgBirthday dlg(this);
     dlg.Prepare(m_birthday);
@@ -427,7 +452,7 @@ BOOL CPagePerson::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
                 m_birthday.SetFromSystemTime(&nm->st);
             m_loading = TRUE;
             if (!m_birthday.IsValid())
-                m_wndPicker.SetFormat(kInvalidDateFormat);
+                m_wndPicker.SetFormat(InvalidDateFormat());
             else if (m_birthday.GetYear() == -1) {
                 CString text;
                 m_birthday.GetText(text, m_birthday.IsLunarMonthDay());

@@ -5,6 +5,7 @@
 
 #include "contacts/PersonInfo.h"
 #include "contacts/ui/PageAddress.h"
+#include "platform/gui/ComboBoxEx.h"
 #include "platform/gui/DateTimeCtrl.h"
 #include "platform/gui/Dialog.h"
 
@@ -98,6 +99,9 @@ public:
     UINT GetSexIconId() const;
     // Runs the birthday dialog on the working birthday (the birthday button).
     void EditBirthday();
+    // The head pictures (image i is picture i) that the picture box shows beside the numbers;
+    // the list stays its owner's.
+    void SetHeadImages(CImageList* pImages);
 
     // The record's sex code (1 male, 0 female, 2 not given) and the list's index, both ways.
     static int SexToIndex(int nSex);
@@ -116,7 +120,9 @@ private:
     CBirthday m_birthday;
     CString m_strLoadedName;
     CDateTimeCtrl m_wndPicker;
-    CComboBox m_wndSex, m_wndForm, m_wndZodiac, m_wndStar, m_wndPicture;
+    CComboBox m_wndSex, m_wndForm, m_wndZodiac, m_wndStar;
+    CComboBoxEx m_wndPicture;
+    CImageList* m_pHeadImages = nullptr;
     // What the record stores, kept when the page cannot show it.
     int m_nPicture = 0;
     BOOL m_bPictureChosen = FALSE;

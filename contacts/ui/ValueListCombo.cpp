@@ -6,6 +6,16 @@ const char* const kProvinces[] = {
     "江苏", "山东", "安徽", "浙江", "福建", "湖北", "湖南", "广东", "广西", "江西", "四川",
     "海南", "贵州", "云南", "西藏", "陕西", "甘肃", "青海", "宁夏", "新疆", "台湾"};
 
+// A value reads as the text when its display form or one of its strings (note left out) does.
+bool Reads(const CXString& value, const CString& text) {
+    if (value.JoinStrings(" ") == text)
+        return true;
+    for (int i = 0; i < value.GetCount(); ++i)
+        if (value.GetValue(i) == text)
+            return true;
+    return false;
+}
+
 } // namespace
 
 void ShowValueList(CComboBox& box, const CXStringList& list) {
@@ -34,8 +44,7 @@ void CommitValueList(CComboBox& box, CXStringList& list) {
         return;
     int nItem = 0;
     for (POSITION pos = list.GetHeadPosition(); pos; ++nItem) {
-        const CXString& value = list.GetNext(pos);
-        if (value.JoinStrings(" ") == text || value.Contains(text)) {
+        if (Reads(list.GetNext(pos), text)) {
             list.SetCurrentIndex(nItem);
             return;
         }

@@ -17,6 +17,7 @@
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -400,4 +401,70 @@ TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
     EXPECT_NE(family->FindByName("安娜", FALSE, TRUE, FALSE), nullptr);
     answers = {IDNO};
     EXPECT_TRUE(Exit(*app));
+}
+
+// Keys pressed in a field of the contact's sheet: the clipboard keys and Del edit the field,
+// never the address-book records, and a key of the main window's table acts once.
+TEST_F(ContactsModuleTest, ClipboardKeysAndDelInASheetFieldEditTheFieldAndFrameKeysActOnce) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CMainFrame* frame = b.frame;
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    const int contacts = b.family->GetContentCount(FALSE, TRUE);
+    auto text = [](CWnd* w) {
+        CString t;
+        w->GetWindowText(t);
+        return t;
+    };
+    // As the user presses it on the focused field: through the program's pre-translation.
+    auto press = [](CWnd* field, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(field->GetWidget(), key, mods);
+        Pump();
+    };
+
+    // The contact copied in the tree: the tree's clipboard holds a record a paste could drop.
+    ctrl.SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    ctrl.SetFocus();
+    frame->SendMessage(WM_COMMAND, CGroupTreeView::ID_COPY, 0);
+    Pump();
+
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CWnd* nickname = form->GetSheet().m_pagePerson.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    ASSERT_NE(nickname, nullptr);
+    frame->SetForegroundWindow();
+    nickname->SetFocus();
+    Pump();
+    ASSERT_EQ(CWnd::GetFocus(), nickname);
+    nickname->SetWindowText("芳芳");
+    nickname->SendMessage(EM_SETSEL, 0, -1);
+
+    press(nickname, Qt::Key_C, Qt::ControlModifier);
+    nickname->SendMessage(EM_SETSEL, 4, 4);
+    press(nickname, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(text(nickname), "芳芳芳芳") << "copied from the field and pasted into it";
+    nickname->SendMessage(EM_SETSEL, 0, 4);
+    press(nickname, Qt::Key_Delete);
+    EXPECT_EQ(text(nickname), "芳芳") << "Del removed the field's selection";
+
+    // The records stayed where they were: nothing deleted, nothing pasted, the contact shown.
+    EXPECT_EQ(b.family->GetContentCount(FALSE, TRUE), contacts);
+    EXPECT_EQ(b.family->FindByName("王芳", FALSE, TRUE, TRUE), b.person);
+    EXPECT_EQ(form->GetPerson(), b.person);
+    EXPECT_EQ(CWnd::GetFocus(), nickname);
+
+    // F12 belongs to the main window: pressed in the field it hides the left pane once, it
+    // does not hide it and show it again.
+    ASSERT_TRUE(frame->IsLeftPaneVisible());
+    press(nickname, Qt::Key_F12);
+    EXPECT_FALSE(frame->IsLeftPaneVisible());
+    press(nickname, Qt::Key_F12);
+    EXPECT_TRUE(frame->IsLeftPaneVisible());
+
+    // The edit dropped, the program ends.
+    answers = {IDYES};
+    form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
 }

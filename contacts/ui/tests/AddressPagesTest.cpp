@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTest>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -352,6 +353,35 @@ TEST_F(AddressPagesTest, ProvinceBoxTakesTheFirstItemBeginningWithTheStoredText)
         home.ExchangeHome(in, TRUE);
         home.ExchangeHome(out, FALSE);
         EXPECT_STREQ(out.strProvince, c.saved);
+    }
+}
+
+// The province and city boxes complete what is typed: from the start of an item, or from the
+// pinyin initials of the items with the list dropped at the match.
+TEST_F(AddressPagesTest, ProvinceAndCityBoxesCompleteTheTypedText) {
+    Open({&home, &unit});
+    for (CLocationPage* page : {(CLocationPage*)&home, (CLocationPage*)&unit}) {
+        m_sheet.SetActivePage(page);
+        m_sheet.SetForegroundWindow();
+        Pump();
+        auto* pProvince = dynamic_cast<CKovComboBox*>(page->GetDlgItem(CLocationPage::IDC_PROVINCE));
+        auto* pCity = dynamic_cast<CKovComboBox*>(page->GetDlgItem(CLocationPage::IDC_CITY));
+        ASSERT_TRUE(pProvince && pCity);
+        CKovComboBox& province = *pProvince;
+        province.SetFocus();
+        province.SetWindowText("");
+        QTest::keyClicks(province.GetWidget(), "hlj");
+        ASSERT_TRUE(WaitFor([&] { return province.GetDroppedState() != FALSE; }));
+        EXPECT_EQ(province.GetList().m_forcedIndex, 9) << "黑龙江";
+        province.ShowDropDown(FALSE);
+
+        CKovComboBox& city = *pCity;
+        city.SetFocus(); // the focus fills the list from the province: the item comes after
+        city.ResetContent();
+        city.AddString("Hangzhou");
+        city.SetWindowText("");
+        QTest::keyClicks(city.GetWidget(), "Ha");
+        EXPECT_STREQ(Text(*page, CLocationPage::IDC_CITY), "Hangzhou");
     }
 }
 

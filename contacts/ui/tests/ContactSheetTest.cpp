@@ -8,6 +8,7 @@
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/PSheetNamebook.h"
 #include "contacts/ui/tests/SheetHost.h"
+#include "platform/gui/TabCtrl.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
 namespace {
@@ -91,6 +92,18 @@ TEST_F(ContactSheetTest, AContactWithEveryFieldKindIsStoredBackByteIdentical) {
     sheet.ExchangeContact(out, FALSE);
     EXPECT_EQ(Bytes(out), before);
     EXPECT_FALSE(sheet.IsAnyPageChanged());
+
+    // Each of the six tabs shows its own picture.
+    CTabCtrl* tabs = sheet.GetTabControl();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_NE(tabs->GetImageList(), nullptr);
+    EXPECT_EQ(tabs->GetImageList()->GetImageCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        TCITEM item{};
+        item.mask = TCIF_IMAGE;
+        ASSERT_TRUE(tabs->GetItem(i, &item));
+        EXPECT_EQ(item.iImage, i) << "tab " << i;
+    }
 
     sheet.SetActivePage(CPSheetNamebook::PAGE_PERSON);
     Pump();

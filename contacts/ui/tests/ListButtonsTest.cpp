@@ -9,6 +9,8 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
+#include <QTest>
+
 namespace {
 
 using contacts_test::AddValue;
@@ -188,6 +190,52 @@ TEST_F(ListButtonsTest, AValueEnteredInTheBoxReachesTheEditorShowingItsList) {
     EXPECT_EQ(Values(out.m_personal.email),
               (std::vector<std::string>{"zhang@example.com", "new@example.com"}));
     EXPECT_EQ(out.m_personal.email.GetCurrentIndex(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// Enter typed in a box's edit, as the user presses it: the box takes the text as a new value and
+// tells its page, which hands it to the editor showing that list or else keeps it in the
+// contact's list. A text the list already has adds nothing.
+TEST_F(ListButtonsTest, EnterInABoxAddsItsTextAsTheCurrentValue) {
+    sheet.ExchangeContact(zhang, TRUE);
+    sheet.SetAllPagesChanged(FALSE);
+    CPagePerson& person = sheet.m_pagePerson;
+    CDlgEditstrlist* editor = person.GetListEditor();
+    Press(person, CPagePerson::IDC_QQ_BUTTON);
+    form.SetForegroundWindow();
+    auto enter = [&](UINT comboId, const char* text) {
+        CWnd* box = person.GetDlgItem((int)comboId);
+        box->SetFocus();
+        box->SetWindowText("");
+        QTest::keyClicks(box->GetWidget(), text);
+        QTest::keyClick(box->GetWidget(), Qt::Key_Return);
+        Pump();
+    };
+    enter(CPagePerson::IDC_QQ, "abc");
+    ASSERT_EQ(editor->GetList().GetItemCount(), 2);
+    EXPECT_EQ(std::string(editor->GetList().GetItemText(1, 0).GetString()), "abc");
+    EXPECT_TRUE(editor->GetList().GetCheck(1));
+    EXPECT_FALSE(editor->IsDirty());
+    EXPECT_TRUE(person.IsChanged());
+
+    // A box the editor does not show: its list takes the value.
+    person.SetChanged(FALSE);
+    enter(CPagePerson::IDC_MOBILES, "13900000000");
+    EXPECT_TRUE(person.IsChanged());
+    EXPECT_EQ(editor->GetList().GetItemCount(), 2) << "the editor keeps showing the QQ list";
+    const int mobiles = person.GetMultiValueCombo(CPagePerson::IDC_MOBILES)->GetCount();
+    enter(CPagePerson::IDC_MOBILES, "13900000000");
+    EXPECT_EQ(person.GetMultiValueCombo(CPagePerson::IDC_MOBILES)->GetCount(), mobiles);
+
+    _CPersonInfo out(zhang);
+    sheet.ExchangeContact(out, FALSE);
+    EXPECT_EQ(Values(out.m_personal.qq), (std::vector<std::string>{"阿三", "abc"}));
+    EXPECT_EQ(out.m_personal.qq.GetCurrentIndex(), 1);
+    EXPECT_EQ(Values(out.m_personal.mobiles), (std::vector<std::string>{"13900000000"}));
+    EXPECT_EQ(out.m_personal.mobiles.GetCurrentIndex(), 0);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/PagePerson.h"
 #include "contacts/ui/tests/SheetHost.h"
+#include "platform/gui/ImageList.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
@@ -164,6 +165,38 @@ TEST_F(PersonPageTest, AChosenPictureIsStoredAndAnUnknownOneKept) {
     page.ExchangePersonal(info.m_personal, FALSE);
     EXPECT_EQ(info.m_personal.nPicture, 5);
     EXPECT_TRUE(page.IsChanged());
+}
+
+// The picture box shows head picture i beside number i, from the list its owner hands over.
+TEST_F(PersonPageTest, EachPictureNumberShowsItsHeadPicture) {
+    QImage strip(16 * CPagePerson::kPictureCount, 16, QImage::Format_ARGB32);
+    for (int i = 0; i < CPagePerson::kPictureCount; ++i)
+        for (int x = 0; x < 16; ++x)
+            for (int y = 0; y < 16; ++y)
+                strip.setPixelColor(i * 16 + x, y, QColor(i * 3, 255 - i * 2, 100));
+    CBitmap bmp;
+    bmp.AttachImageData(strip);
+    CImageList heads;
+    ASSERT_TRUE(heads.Create(16, 16, ILC_COLOR32, CPagePerson::kPictureCount, 0));
+    heads.Add(&bmp, RGB(255, 0, 255));
+    ASSERT_EQ(heads.GetImageCount(), CPagePerson::kPictureCount);
+    page.SetHeadImages(&heads);
+
+    auto* pictures = dynamic_cast<CComboBoxEx*>(page.GetDlgItem(CPagePerson::IDC_PICTURE));
+    ASSERT_NE(pictures, nullptr);
+    EXPECT_EQ(pictures->GetImageList(), &heads);
+    ASSERT_EQ(pictures->GetCount(), CPagePerson::kPictureCount);
+    for (int i : {0, 1, 42, CPagePerson::kPictureCount - 1}) {
+        EXPECT_EQ(pictures->GetItemImage(i), i);
+        CString number;
+        pictures->GetLBText(i, number);
+        EXPECT_EQ(number, CString(std::to_string(i).c_str()));
+    }
+    _CPersonInfo info;
+    info.m_personal.nPicture = 42;
+    page.ExchangePersonal(info.m_personal, TRUE);
+    EXPECT_EQ(pictures->GetCurSel(), 42);
+    page.SetHeadImages(nullptr); // the list goes before the page
 }
 
 TEST_F(PersonPageTest, ZodiacAndStarSignFollowTheBirthday) {
