@@ -281,6 +281,37 @@ TEST_F(PhotoPageTest, MenuAndToolBarAddChangeStepAndDelete) {
     EXPECT_TRUE(out.GetHead().Right(5) == "a.png");
 }
 
+TEST_F(PhotoPageTest, ALargePhotoIsFittedAndShownAtItsOwnSize) {
+    // The picture window reads a large photo at its own size only when it is shown so; the zoom
+    // text always speaks of the photo's own size.
+    WritePicture(m_dir.str() + "/big.jpg", QColor(30, 60, 90), 3200, 2400);
+    CStringListEx in;
+    in.AddTail("big.jpg");
+    page.ExchangePhotos(in, TRUE);
+    CImageWnd& wnd = page.GetImageWnd();
+    CRect client;
+    wnd.GetClientRect(&client);
+    auto zoomText = [&] {
+        page.GetImageWnd().GetWidget()->grab();
+        CString zoom;
+        page.GetDlgItemText(CPagePhotoes::IDC_ZOOM, zoom);
+        return std::string((LPCTSTR)zoom);
+    };
+    const int fitted = (int)(FitImageInRect(CSize(3200, 2400), client, nullptr) * 100 + 0.5);
+    ASSERT_LT(fitted, 50);
+    EXPECT_EQ(zoomText(), std::to_string(fitted) + "%");
+    EXPECT_NEAR(wnd.GetZoom() * 100, fitted, 0.5);
+    ClickButton(CPagePhotoes::ID_PHOTO_ACTUAL_SIZE);
+    EXPECT_EQ(zoomText(), "100%");
+    EXPECT_TRUE(wnd.GetStyle() & WS_HSCROLL) << "the whole photo is wider than the window";
+    SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+    wnd.GetScrollInfo(SB_HORZ, &si, SIF_RANGE);
+    EXPECT_EQ(si.nMax, 3199);
+    ClickButton(CPagePhotoes::ID_PHOTO_ACTUAL_SIZE);
+    EXPECT_EQ(zoomText(), std::to_string(fitted) + "%");
+    EXPECT_FALSE(wnd.GetStyle() & WS_HSCROLL);
+}
+
 TEST_F(PhotoPageTest, AMissingPictureSaysSo) {
     CString text;
     ASSERT_TRUE(text.LoadString(119));
