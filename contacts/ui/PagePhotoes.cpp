@@ -2,9 +2,11 @@
 
 #include "contacts/ui/DlgEditPhotoes.h"
 #include "core/FileUtil.h"
+#include "platform/base/Document.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
+#include "platform/gui/View.h"
 #include "ui/KovMenu.h"
 #include "ui/WndHelpers.h"
 
@@ -115,8 +117,18 @@ CString CPagePhotoes::GetAbsolutePath(int nIndex) const {
     return ConvertPhotoPath(m_photos.GetAt(m_photos.FindIndex(nIndex)), m_strDocumentPath, FALSE);
 }
 
+void CPagePhotoes::RefreshDocumentPath() {
+    for (CWnd* pWnd = GetParent(); pWnd; pWnd = pWnd->GetParent())
+        if (auto* pView = dynamic_cast<CView*>(pWnd)) {
+            if (CDocument* pDoc = pView->GetDocument())
+                m_strDocumentPath = pDoc->GetPathName();
+            return;
+        }
+}
+
 void CPagePhotoes::ExchangePhotos(CStringListEx& photos, BOOL bToPage) {
     if (bToPage) {
+        RefreshDocumentPath();
         m_photos.RemoveAll();
         for (POSITION pos = photos.GetHeadPosition(); pos;)
             m_photos.AddTail(photos.GetNext(pos));

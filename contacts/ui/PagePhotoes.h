@@ -45,7 +45,8 @@ public:
     // The menu of this page opens on a right-button release; the sheet's context menu has none.
     void ShowContextMenu(CWnd* pWnd, CPoint point) override;
     void ExchangePhotos(CStringListEx& photos, BOOL bToPage);
-    // The address book's file: the base of relative photo paths.
+    // The address book's file: the base of relative photo paths. Loading photos takes it afresh
+    // from the document of the view that holds the sheet, when there is one.
     void SetDocumentPath(LPCTSTR lpszPath) { m_strDocumentPath = lpszPath ? lpszPath : ""; }
     // Shows photo nIndex (outside the list: none). TRUE when the picture loaded.
     BOOL ShowPhoto(int nIndex);
@@ -81,6 +82,7 @@ private:
     void UpdateTexts();
     void LayoutPage();
     void CreateToolBar();
+    void RefreshDocumentPath();
 
     CPhotoImageWnd m_wndImage;
     CPhotoToolBar m_toolBar;

@@ -14,10 +14,13 @@
 #include "contacts/ui/PagePhotoes.h"
 #include "contacts/ui/tests/SheetHost.h"
 #include "platform/base/tests/TempFolder.h"
+#include "core/FileUtil.h"
+#include "platform/base/Document.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
+#include "platform/gui/View.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
 namespace {
@@ -310,6 +313,39 @@ TEST_F(PhotoPageTest, ALargePhotoIsFittedAndShownAtItsOwnSize) {
     ClickButton(CPagePhotoes::ID_PHOTO_ACTUAL_SIZE);
     EXPECT_EQ(zoomText(), std::to_string(fitted) + "%");
     EXPECT_FALSE(wnd.GetStyle() & WS_HSCROLL);
+}
+
+// A view of an address book, as the contacts form is.
+class CBookView : public CView {
+    DECLARE_DYNCREATE(CBookView)
+};
+IMPLEMENT_DYNCREATE(CBookView, CView)
+
+TEST_F(PhotoPageTest, RelativePhotosFollowTheBookOfTheViewThatHoldsTheSheet) {
+    std::filesystem::create_directories(m_dir.path() / "books");
+    CDocument doc;
+    doc.m_bAutoDelete = FALSE;
+    doc.SetPathName(PathOf("books/list.sms"), FALSE);
+    CCreateContext ctx;
+    ctx.m_pCurrentDoc = &doc;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CBookView);
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "联系人", WS_POPUP, CRect(0, 0, 500, 400), nullptr, 0));
+    CWnd* view = CView::CreateFromContext(&ctx, &host, AFX_IDW_PANE_FIRST, WS_CHILD | WS_VISIBLE,
+                                          CRect(0, 0, 500, 400));
+    ASSERT_NE(view, nullptr);
+    CPagePhotoes inView;
+    inView.SetDocumentPath(PathOf("elsewhere.sms")); // the view's book counts
+    CHostSheet sheet;
+    sheet.AddPage(&inView);
+    ASSERT_TRUE(sheet.Create(view, WS_CHILD | WS_VISIBLE, 0));
+    CStringListEx in;
+    in.AddTail("..\\a.png");
+    inView.ExchangePhotos(in, TRUE);
+    EXPECT_EQ(inView.GetAbsolutePath(0).CompareNoCase(CanonicalizePath(PathOf("a.png"))), 0)
+        << (LPCTSTR)inView.GetAbsolutePath(0);
+    sheet.DestroyWindow();
+    host.DestroyWindow();
 }
 
 TEST_F(PhotoPageTest, AMissingPictureSaysSo) {
