@@ -1,6 +1,7 @@
 #include "core/FileUtil.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -207,6 +208,45 @@ BOOL ResolveRelativePath(CString& path, LPCTSTR base, BOOL bBaseIsFile) {
     if (result.IsEmpty())
         return FALSE;
     path = result;
+    return TRUE;
+}
+
+namespace {
+// The drive of a path ("X:"), empty for none.
+CString DriveOf(LPCTSTR path) {
+    if (path && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+        return CString(path, 2);
+    return CString();
+}
+} // namespace
+
+BOOL IsRelativePath(LPCTSTR path) {
+    return !StartsWithSeparator(path) && DriveOf(path).IsEmpty();
+}
+
+BOOL MakeRelativePath(CString& path, LPCTSTR base, BOOL bBaseIsFile) {
+    if (IsRelativePath(path) || IsRelativePath(base))
+        return FALSE;
+    const CString drive = DriveOf(path);
+    if (drive.CompareNoCase(DriveOf(base)) != 0)
+        return FALSE;
+    // Past the drive both are rooted paths of one file system.
+    std::vector<CString> to =
+        SplitComponents(CanonicalizePath(CString(path).Mid(drive.GetLength())));
+    std::vector<CString> from =
+        SplitComponents(CanonicalizePath(CString(base).Mid(drive.GetLength())));
+    if (bBaseIsFile && !from.empty())
+        from.pop_back();
+    size_t common = 0;
+    while (common < to.size() && common < from.size() &&
+           to[common].CompareNoCase(from[common]) == 0)
+        ++common;
+    CString out = common == from.size() ? CString(".") : CString();
+    for (size_t i = common; i < from.size(); ++i)
+        out += i == common ? ".." : "\\..";
+    for (size_t i = common; i < to.size(); ++i)
+        out += "\\" + to[i];
+    path = out;
     return TRUE;
 }
 

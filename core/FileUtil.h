@@ -39,6 +39,14 @@ void ChangeFileExtension(CString& path, LPCTSTR extension);
 // The base (with bBaseIsFile: the base's folder) joined with the path and canonicalised. TRUE, and
 // the path replaced, when the result is not empty.
 BOOL ResolveRelativePath(CString& path, LPCTSTR base, BOOL bBaseIsFile);
+// TRUE when the path names no root: it starts neither with a separator nor with a drive ("X:").
+BOOL IsRelativePath(LPCTSTR path);
+// The path written relative to the base (with bBaseIsFile: the base's folder): ".\" and the steps
+// down for a path inside that folder, one "..\" for each step up. TRUE, and the path replaced,
+// when both are absolute under the same root (one drive, compared without regard to case, or both
+// without a drive); components are compared without regard to ASCII case. A path on another
+// root has no relative form and stays as it is.
+BOOL MakeRelativePath(CString& path, LPCTSTR base, BOOL bBaseIsFile);
 
 // ---- File names ----------------------------------------------------------------------------
 

@@ -1,6 +1,9 @@
 #include "ui/ImageWnd.h"
 
+#include "platform/base/OsPath.h"
 #include "platform/gui/Controls.h"
+
+#include <QImageReader>
 
 #include <algorithm>
 
@@ -37,14 +40,60 @@ CImageWnd::CImageWnd()
 
 CImageWnd::~CImageWnd() = default;
 
+namespace {
+// The size a picture file declares, without reading its pixels; empty when it tells none.
+CSize DeclaredImageSize(LPCTSTR lpszPath) {
+    QImageReader reader(QString::fromStdString(OsPathFromProgramPath(lpszPath)));
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    return size.isValid() ? CSize(size.width(), size.height()) : CSize(0, 0);
+}
+} // namespace
+
 BOOL CImageWnd::LoadImage(LPCTSTR lpszPath) {
     m_image.Destroy();
-    BOOL loaded = SUCCEEDED(m_image.Load(lpszPath));
-    if (loaded)
+    m_path = lpszPath ? lpszPath : "";
+    CRect client;
+    if (m_hWnd)
+        GetClientRect(&client);
+    BOOL loaded;
+    if ((m_style & IWS_FIT) && client.Width() > 0 && client.Height() > 0)
+        loaded = SUCCEEDED(m_image.Load(m_path, client.Width(), client.Height()));
+    else
+        loaded = SUCCEEDED(m_image.Load(m_path));
+    m_fullSize = CSize(0, 0);
+    if (loaded) {
         m_zoom = 0;
+        m_fullSize = DeclaredImageSize(m_path);
+        // A picture whose size cannot be told beforehand was read whole.
+        if (m_fullSize.cx < m_image.GetWidth() || m_fullSize.cy < m_image.GetHeight())
+            m_fullSize = CSize(m_image.GetWidth(), m_image.GetHeight());
+    }
     m_mode = 2;
     UpdateScrollBars(TRUE);
     return loaded;
+}
+
+void CImageWnd::EnsureResolution() {
+    if (m_mode != 2 || m_image.IsNull() || !m_hWnd)
+        return;
+    const CSize held(m_image.GetWidth(), m_image.GetHeight());
+    if (held == m_fullSize)
+        return;
+    CRect client;
+    GetClientRect(&client);
+    CRect place;
+    FitImageInRect(m_fullSize, client, &place);
+    if (m_style & IWS_FIT) {
+        if (place.Width() <= held.cx && place.Height() <= held.cy)
+            return;
+        m_image.Load(m_path, client.Width(), client.Height());
+    } else {
+        m_image.Load(m_path);
+    }
+    // A file that went away in the meantime leaves nothing to show.
+    if (!m_image.IsNull() && m_fullSize.cx < m_image.GetWidth())
+        m_fullSize = CSize(m_image.GetWidth(), m_image.GetHeight());
 }
 
 void CImageWnd::Clear() {
@@ -59,7 +108,7 @@ double CImageWnd::GetZoom() {
         return 0;
     CRect client;
     GetClientRect(&client);
-    return FitImageInRect(CSize(m_image.GetWidth(), m_image.GetHeight()), client, nullptr);
+    return FitImageInRect(m_fullSize, client, nullptr);
 }
 
 void CImageWnd::UpdateScrollBars(BOOL bRedraw) {
@@ -70,6 +119,7 @@ void CImageWnd::UpdateScrollBars(BOOL bRedraw) {
     SetScrollInfo(SB_HORZ, &none, FALSE);
     SetScrollInfo(SB_VERT, &none, FALSE);
     ShowScrollBar(SB_BOTH, FALSE);
+    EnsureResolution();
     if (m_mode == 2 && !m_image.IsNull() && !(m_style & IWS_FIT)) {
         CRect client;
         GetClientRect(&client);
@@ -118,6 +168,7 @@ void CImageWnd::OnPaint() {
     }
     if (m_mode != 2)
         return;
+    EnsureResolution();
     if (m_image.IsNull()) {
         CFont* font = GetFont();
         CFont* old = font ? dc.SelectObject(font) : nullptr;
@@ -133,7 +184,7 @@ void CImageWnd::OnPaint() {
     if (scale < 1 && (m_style & IWS_FIT)) {
         dc.SetStretchBltMode(COLORONCOLOR);
         m_image.StretchBlt(dc.m_hDC, place.left, place.top, place.Width(), place.Height());
-        m_zoom = scale;
+        m_zoom = FitImageInRect(m_fullSize, client, nullptr);
     } else if (scale < 1) {
         // The client-sized part at the scroll offsets; a negative offset centres a dimension the
         // picture does not fill, and only the picture's own pixels are copied.
@@ -146,7 +197,8 @@ void CImageWnd::OnPaint() {
         m_zoom = 1;
     } else {
         m_image.BitBlt(dc.m_hDC, place.left, place.top);
-        m_zoom = 1;
+        // A fitted picture may be held at the window's size already.
+        m_zoom = (m_style & IWS_FIT) ? FitImageInRect(m_fullSize, client, nullptr) : 1;
     }
 }
 

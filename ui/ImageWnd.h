@@ -24,7 +24,8 @@ public:
     ~CImageWnd() override;
 
     // Shows the picture in the file; without a readable picture the empty text shows. TRUE when
-    // the picture loaded.
+    // the picture loaded. A fitted picture larger than the window is read at the window's size
+    // (much faster for a large photo) and read again at its own size when it is shown so.
     BOOL LoadImage(LPCTSTR lpszPath);
     // Shows nothing at all.
     void Clear();
@@ -47,6 +48,8 @@ public:
 
 protected:
     CImage m_image;
+    CString m_path;   // the file of the picture shown
+    CSize m_fullSize; // the picture's own size; m_image may hold it smaller
     double m_zoom = 0;
     CString m_emptyText;
     DWORD m_style = 0;
@@ -55,6 +58,8 @@ protected:
     // Shows the window's own scroll bars.
     CScrollArea m_scrollArea;
 
+    // The picture read again when the one held is smaller than the window now needs.
+    void EnsureResolution();
     void OnPaint();
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);

@@ -1,19 +1,66 @@
 #include "contacts/ui/PagePhotoes.h"
 
+#include "contacts/ui/DlgEditPhotoes.h"
 #include "core/FileUtil.h"
-#include "platform/gui/CommonDialogs.h"
+#include "platform/base/Document.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
+#include "platform/gui/View.h"
+#include "ui/KovMenu.h"
+#include "ui/WndHelpers.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr UINT kReferenceItem = 1125;
-const char* const kPictureFilter =
-    "所有图像文件|*.bmp;*.jpg;*.jpeg;*.jpe;*.png;*.gif;*.tif;*.tiff|BMP (*.bmp)|*.bmp|"
-    "JPEG (*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|PNG (*.png)|*.png|GIF (*.gif)|*.gif|"
-    "TIFF (*.tif;*.tiff)|*.tif;*.tiff||";
-const char* const kPictureTypes[] = {".bmp", ".jpg", ".jpeg", ".jpe", ".png", ".gif", ".tif",
-                                     ".tiff"};
+constexpr char kMenuName[] = "照片信息";
+// The tool bar's buttons and, in the same order, the pictures of the buttons that are no
+// separators.
+const UINT kToolButtons[] = {CPagePhotoes::ID_PHOTO_PREVIOUS, CPagePhotoes::ID_PHOTO_NEXT,       0,
+                             CPagePhotoes::ID_PHOTO_ADD,      CPagePhotoes::ID_PHOTO_DELETE,     0,
+                             CPagePhotoes::ID_PHOTO_EDIT,     CPagePhotoes::ID_PHOTO_ACTUAL_SIZE};
+const UINT kToolIcons[] = {500, 501, 503, 502, 525, 524};
+
+void CopyList(CStringList& to, const CStringList& from) {
+    to.RemoveAll();
+    for (POSITION pos = from.GetHeadPosition(); pos;)
+        to.AddTail(from.GetNext(pos));
+}
 } // namespace
+
+void CPhotoToolBar::OnUpdateCmdUI(CFrameWnd*, BOOL bDisableIfNoHndler) {
+    if (CWnd* pOwner = GetOwner())
+        UpdateButtonsFrom(pOwner, bDisableIfNoHndler);
+}
+
+BOOL CPhotoImageWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if ((message == WM_LBUTTONDBLCLK || message == WM_RBUTTONUP) && GetParent()) {
+        CPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
+        ClientToScreen(&pt);
+        GetParent()->ScreenToClient(&pt);
+        GetParent()->SendMessage(message, wParam, MAKELPARAM(pt.x, pt.y));
+        if (pResult)
+            *pResult = 0;
+        return TRUE;
+    }
+    return CImageWnd::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+BEGIN_MESSAGE_MAP(CPagePhotoes, CContactPropertyPage)
+ON_COMMAND(ID_PHOTO_PREVIOUS, &CPagePhotoes::OnPrevious)
+ON_COMMAND(ID_PHOTO_NEXT, &CPagePhotoes::OnNext)
+ON_COMMAND(ID_PHOTO_ADD, &CPagePhotoes::OnAdd)
+ON_COMMAND(ID_PHOTO_CHANGE, &CPagePhotoes::OnChange)
+ON_COMMAND(ID_PHOTO_DELETE, &CPagePhotoes::OnDelete)
+ON_COMMAND(ID_PHOTO_ACTUAL_SIZE, &CPagePhotoes::OnActualSize)
+ON_COMMAND(ID_PHOTO_EDIT, &CPagePhotoes::OnEdit)
+ON_UPDATE_COMMAND_UI(ID_PHOTO_DELETE, &CPagePhotoes::OnUpdateNeedsPhoto)
+ON_UPDATE_COMMAND_UI(ID_PHOTO_PREVIOUS, &CPagePhotoes::OnUpdatePrevious)
+ON_UPDATE_COMMAND_UI(ID_PHOTO_NEXT, &CPagePhotoes::OnUpdateNext)
+ON_UPDATE_COMMAND_UI(ID_PHOTO_ACTUAL_SIZE, &CPagePhotoes::OnUpdateActualSize)
+END_MESSAGE_MAP()
 
 CPagePhotoes::CPagePhotoes() : CContactPropertyPage(IDD, 0) {
     m_layoutTopItem = kReferenceItem;
@@ -30,34 +77,58 @@ BOOL CPagePhotoes::OnInitDialog() {
     GetLayoutRect(&rc);
     m_wndImage.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rc, this, IDC_IMAGE);
     m_wndImage.SetImageStyle(0, IWS_FIT);
-    m_wndImage.SetEmptyText("找不到图片文件！");
+    CString missing;
+    missing.LoadString(119);
+    m_wndImage.SetEmptyText(missing);
+    CreateToolBar();
     LayoutPage();
     ShowPhoto(m_nCurrent);
     return TRUE;
 }
 
-BOOL CPagePhotoes::IsPictureFile(LPCTSTR lpszPath) {
-    CString path(lpszPath ? lpszPath : "");
-    path.MakeLower();
-    for (const char* type : kPictureTypes) {
-        const int n = (int)strlen(type);
-        if (path.GetLength() > n && path.Right(n) == type)
-            return TRUE;
-    }
-    return FALSE;
+void CPagePhotoes::CreateToolBar() {
+    if (m_toolImages.Create(16, 16, ILC_COLOR32 | ILC_MASK, 7, 5))
+        for (UINT id : kToolIcons)
+            if (HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(id)))
+                m_toolImages.Add(hIcon);
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT,
+                            WS_CHILD | WS_VISIBLE | CBRS_ALIGN_BOTTOM | CBRS_TOOLTIPS,
+                            CRect(0, 0, 0, 0), IDC_TOOLBAR))
+        return;
+    m_toolBar.SetOwner(this);
+    m_toolBar.SetSizes(CSize(23, 22), CSize(16, 16));
+    m_toolBar.SetButtons(kToolButtons, (int)std::size(kToolButtons));
+    if (m_toolImages.GetSafeHandle())
+        m_toolBar.GetToolBarCtrl().SetImageList(&m_toolImages);
 }
+
+BOOL CPagePhotoes::PreTranslateMessage(MSG* pMsg) {
+    // The sheet is part of the form: a close request must not take the page away.
+    if (pMsg->message == WM_CLOSE)
+        return TRUE;
+    return CWnd::PreTranslateMessage(pMsg);
+}
+
+void CPagePhotoes::ShowContextMenu(CWnd*, CPoint) {}
 
 CString CPagePhotoes::GetAbsolutePath(int nIndex) const {
     if (nIndex < 0 || nIndex >= (int)m_photos.GetCount())
         return CString();
-    CString path = m_photos.GetAt(m_photos.FindIndex(nIndex));
-    if (!m_strDocumentPath.IsEmpty())
-        ResolveRelativePath(path, m_strDocumentPath, TRUE);
-    return path;
+    return ConvertPhotoPath(m_photos.GetAt(m_photos.FindIndex(nIndex)), m_strDocumentPath, FALSE);
+}
+
+void CPagePhotoes::RefreshDocumentPath() {
+    for (CWnd* pWnd = GetParent(); pWnd; pWnd = pWnd->GetParent())
+        if (auto* pView = dynamic_cast<CView*>(pWnd)) {
+            if (CDocument* pDoc = pView->GetDocument())
+                m_strDocumentPath = pDoc->GetPathName();
+            return;
+        }
 }
 
 void CPagePhotoes::ExchangePhotos(CStringListEx& photos, BOOL bToPage) {
     if (bToPage) {
+        RefreshDocumentPath();
         m_photos.RemoveAll();
         for (POSITION pos = photos.GetHeadPosition(); pos;)
             m_photos.AddTail(photos.GetNext(pos));
@@ -81,16 +152,20 @@ BOOL CPagePhotoes::ShowPhoto(int nIndex) {
     BOOL bLoaded = FALSE;
     if (nIndex < 0 || nIndex >= (int)m_photos.GetCount()) {
         m_nCurrent = -1;
-        if (m_wndImage.m_hWnd)
+        if (m_wndImage.m_hWnd) {
             m_wndImage.Clear();
+            m_wndImage.Invalidate(); // the last picture or its text goes too
+        }
     } else {
         m_nCurrent = nIndex;
         if (m_wndImage.m_hWnd) {
             bLoaded = m_wndImage.LoadImage(GetAbsolutePath(nIndex));
+            m_wndImage.UpdateScrollBars(TRUE);
             m_wndImage.Invalidate();
         }
     }
     UpdateTexts();
+    UpdateToolBar();
     return bLoaded;
 }
 
@@ -115,11 +190,72 @@ void CPagePhotoes::AddPhoto(LPCTSTR lpszPath, BOOL bChange) {
 }
 
 void CPagePhotoes::DeletePhoto() {
-    if (m_nCurrent < 0 || AfxMessageBox("您真的要删除该项吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (m_nCurrent < 0)
+        return;
+    CString question;
+    question.LoadString(260);
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     m_photos.RemoveAt(m_photos.FindIndex(m_nCurrent));
     ShowPhoto(std::min(m_nCurrent, (int)m_photos.GetCount() - 1));
     SetChanged(TRUE);
+}
+
+void CPagePhotoes::ChoosePhoto(BOOL bChange) {
+    if (bChange && m_nCurrent < 0)
+        return;
+    CString path;
+    if (ChoosePictureFile(this, m_nFilterIndex, path))
+        AddPhoto(path, bChange);
+}
+
+void CPagePhotoes::OnActualSize() {
+    if (m_nCurrent < 0 || !m_wndImage.m_hWnd)
+        return;
+    m_wndImage.SetImageStyle(IWS_FIT, (m_wndImage.GetImageStyle() & IWS_FIT) ? 0 : IWS_FIT);
+    m_wndImage.Invalidate();
+    m_wndImage.UpdateScrollBars(TRUE);
+    UpdateTexts();
+    UpdateToolBar();
+}
+
+void CPagePhotoes::OnEdit() {
+    CDlgEditPhotoes dlg(m_photos, m_nCurrent, m_strDocumentPath, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    const int nSelected = dlg.GetSelected();
+    if (dlg.IsChanged()) {
+        CopyList(m_photos, dlg.GetPhotos());
+        SetChanged(TRUE);
+    } else if (nSelected == m_nCurrent) {
+        return;
+    }
+    ShowPhoto(nSelected < 0 ? 0 : nSelected);
+}
+
+void CPagePhotoes::OnUpdateNeedsPhoto(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_nCurrent >= 0);
+}
+
+void CPagePhotoes::OnUpdatePrevious(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_nCurrent > 0);
+}
+
+void CPagePhotoes::OnUpdateNext(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_nCurrent < (int)m_photos.GetCount() - 1);
+}
+
+void CPagePhotoes::OnUpdateActualSize(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_nCurrent >= 0);
+    if (m_nCurrent < 0)
+        pCmdUI->SetCheck(2);
+    else
+        pCmdUI->SetCheck(m_wndImage.m_hWnd && !(m_wndImage.GetImageStyle() & IWS_FIT) ? 1 : 0);
+}
+
+void CPagePhotoes::UpdateToolBar() {
+    if (m_toolBar.m_hWnd)
+        m_toolBar.UpdateButtonsFrom(this, TRUE);
 }
 
 void CPagePhotoes::UpdateTexts() {
@@ -132,50 +268,30 @@ void CPagePhotoes::UpdateTexts() {
     SetDlgItemText(IDC_ZOOM, zoom);
 }
 
-BOOL CPagePhotoes::OnCommand(WPARAM wParam, LPARAM lParam) {
-    switch (LOWORD(wParam)) {
-    case ID_PHOTO_PREVIOUS:
-    case ID_PHOTO_NEXT:
-        StepPhoto(LOWORD(wParam) == ID_PHOTO_NEXT);
-        return TRUE;
-    case ID_PHOTO_DELETE:
-        DeletePhoto();
-        return TRUE;
-    case ID_PHOTO_ACTUAL_SIZE:
-        if (m_nCurrent >= 0) {
-            m_wndImage.SetImageStyle(IWS_FIT, (m_wndImage.GetImageStyle() & IWS_FIT) ? 0 : IWS_FIT);
-            m_wndImage.UpdateScrollBars(TRUE);
-            m_wndImage.Invalidate();
-            UpdateTexts();
-        }
-        return TRUE;
-    case ID_PHOTO_ADD:
-    case ID_PHOTO_CHANGE: {
-        const BOOL bChange = LOWORD(wParam) == ID_PHOTO_CHANGE;
-        if (bChange && m_nCurrent < 0)
-            return TRUE;
-        CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                        kPictureFilter, this);
-        if (m_nFilterIndex > 0)
-            dlg.m_ofn.nFilterIndex = (DWORD)m_nFilterIndex;
-        if (dlg.DoModal() == IDOK) {
-            AddPhoto(dlg.GetPathName(), bChange);
-            m_nFilterIndex = (int)dlg.m_ofn.nFilterIndex;
-        }
-        return TRUE;
-    }
-    }
-    return CContactPropertyPage::OnCommand(wParam, lParam);
-}
-
 BOOL CPagePhotoes::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_SIZE && m_initialized)
         LayoutPage();
+    const CPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
+    if (message == WM_RBUTTONUP) {
+        CPoint screen = pt;
+        ClientToScreen(&screen);
+        ShowNamedPopupMenu(IDR_CONTEXT_MENUS, kMenuName, screen, TPM_LEFTALIGN | TPM_RIGHTBUTTON,
+                           this);
+        if (pResult)
+            *pResult = 0;
+        return TRUE;
+    }
+    if (message == WM_INITMENUPOPUP) {
+        if (CMenu* pMenu = CMenu::FromHandle((HMENU)wParam))
+            UpdateMenuItemsUI(this, pMenu);
+        if (pResult)
+            *pResult = 0;
+        return TRUE;
+    }
     if (message == WM_LBUTTONDBLCLK && m_nCurrent >= 0 && m_wndImage.m_hWnd) {
         CRect rc;
         m_wndImage.GetWindowRect(&rc);
         ScreenToClient(&rc);
-        const CPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
         const CString path = GetAbsolutePath(m_nCurrent);
         // Only a picture goes to the desktop: a stored path could name any program.
         if (rc.PtInRect(pt) && IsPictureFile(path))
@@ -187,10 +303,24 @@ BOOL CPagePhotoes::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 void CPagePhotoes::LayoutPage() {
     if (!m_wndImage.m_hWnd)
         return;
-    CRect area;
-    GetLayoutRect(&area);
-    m_wndImage.SetWindowPos(nullptr, area.left, area.top, area.Width(), area.Height(),
-                            SWP_NOZORDER | SWP_NOACTIVATE);
+    CRect client;
+    GetClientRect(&client);
+    CRect area = client;
+    CRect reference;
+    if (GetItemRect(kReferenceItem, &reference))
+        area.top = reference.bottom + 2;
+    area.bottom -= std::max(0, area.Height()) / 20;
+    area.DeflateRect(2, 0);
+    int nImageBottom = area.bottom;
+    if (m_toolBar.m_hWnd) {
+        const CSize size = m_toolBar.CalcFixedLayout(FALSE, TRUE);
+        const int x = area.left + (area.Width() - size.cx) / 2;
+        m_toolBar.SetWindowPos(nullptr, x, area.bottom - size.cy, size.cx, size.cy,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+        nImageBottom = area.bottom - size.cy - 2;
+    }
+    m_wndImage.SetWindowPos(nullptr, area.left, area.top, area.Width(),
+                            std::max(0, nImageBottom - area.top), SWP_NOZORDER | SWP_NOACTIVATE);
     m_wndImage.UpdateScrollBars(TRUE);
     UpdateTexts();
 }

@@ -102,6 +102,39 @@ TEST(FileUtilPaths, ResolveRelativePathAgainstFolderOrFile) {
     EXPECT_STREQ(path, "..");
 }
 
+TEST(FileUtilPaths, RelativePathsFromAFileRoundTrip) {
+    const char* const book = "\\home\\u\\book\\list.sms";
+    const struct {
+        const char* base;
+        const char* path;
+        const char* relative; // null: no relative form, the path stays absolute
+    } cases[] = {
+        {book, "\\home\\u\\book\\me.jpg", ".\\me.jpg"},
+        {book, "/home/u/book/pics/me.jpg", ".\\pics\\me.jpg"},
+        {book, "\\home\\u\\me.jpg", "..\\me.jpg"},
+        {book, "\\home\\x\\pics\\me.jpg", "..\\..\\x\\pics\\me.jpg"},
+        {book, "\\HOME\\U\\Book\\me.jpg", ".\\me.jpg"}, // the file system ignores case
+        {"C:\\Books\\list.sms", "c:\\books\\pics\\me.jpg", ".\\pics\\me.jpg"},
+        {"C:\\Books\\list.sms", "D:\\pics\\me.jpg", nullptr},
+        {book, "D:\\pics\\me.jpg", nullptr},
+        {"C:\\Books\\list.sms", "\\pics\\me.jpg", nullptr},
+        {book, "me.jpg", nullptr},               // already relative
+        {"list.sms", "\\pics\\me.jpg", nullptr}, // a base without a root
+    };
+    for (const auto& c : cases) {
+        CString path = c.path;
+        EXPECT_EQ(MakeRelativePath(path, c.base, TRUE) != FALSE, c.relative != nullptr) << c.path;
+        EXPECT_STREQ(path, c.relative ? c.relative : c.path) << c.path;
+        EXPECT_EQ(IsRelativePath(path) != FALSE, c.relative != nullptr || IsRelativePath(c.path))
+            << c.path;
+        if (!c.relative)
+            continue;
+        EXPECT_TRUE(ResolveRelativePath(path, c.base, TRUE));
+        EXPECT_EQ(path.CompareNoCase(CanonicalizePath(c.path)), 0)
+            << c.path << " came back as " << (LPCTSTR)path;
+    }
+}
+
 TEST(FileUtilNames, ValidityStepsOverDoubleByteCharacters) {
     const struct {
         const char* name;

@@ -337,6 +337,10 @@ CSize CToolBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
 }
 
 void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) {
+    UpdateButtonsFrom(pTarget, bDisableIfNoHndler);
+}
+
+void CToolBar::UpdateButtonsFrom(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
     CToolCmdUI state;
     state.bar = this;
     state.m_pOther = this;

@@ -113,6 +113,9 @@ public:
 
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    // The buttons enabled and checked as pTarget's update handlers decide (a bar in a dialog
+    // asks the dialog rather than a frame).
+    void UpdateButtonsFrom(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 
 protected:
     struct Button {

@@ -2,50 +2,24 @@
 // temporary folder, their thumbnails in an image list box, and one fitted paint of a photo in an
 // image window. Targets: the 20 thumbnails in under a second, a paint in under 50 ms.
 #include "platform/gui/WndPrivate.h"
+#include "ui/bench/GuiBench.h"
 #include "ui/ImageWnd.h"
 #include "ui/KovListBox.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <chrono>
 #include <cstdio>
 
-namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// A photo-like picture: soft gradients with a little detail, so the encoder has real work.
-QImage Photo(int seed) {
-    QImage image(4000, 3000, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            line[x] = qRgb((x / 16 + seed * 13) & 0xFF, (y / 12 + seed * 7) & 0xFF,
-                           ((x ^ y) >> 3) & 0xFF);
-    }
-    QPainter p(&image);
-    p.setBrush(QColor(200, 40, 40));
-    p.drawEllipse(1000 + seed * 40, 800, 1600, 1400);
-    return image;
-}
-
-} // namespace
-
 int main() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    AfxEnsureGuiApp();
+    StartGuiBenchmark();
     QTemporaryDir dir;
     std::vector<CString> paths;
     auto t = std::chrono::steady_clock::now();
     for (int i = 0; i < 20; ++i) {
         QString path = dir.filePath(QString("photo%1.jpg").arg(i, 2, 10, QChar('0')));
-        Photo(i).save(path, "JPEG", 90);
+        BenchPhoto(i).save(path, "JPEG", 90);
         paths.push_back(AfxFromQt(path));
     }
     std::printf("made 20 photos of 4000 x 3000:  %.3f s\n", Seconds(t));
