@@ -498,6 +498,13 @@ void CLeftView::OnGroupProperties() {
     m_pGroupDialog->ShowWindow(SW_SHOW);
 }
 
+void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    const int kind = GetItemType(m_hCurrent);
+    if ((kind == KindGroup || kind == KindFileRoot) && !IsGroupDialogOpen())
+        OnGroupProperties();
+}
+
 void CLeftView::ApplyGroupDialog() {
     _CGroup* pGroup = m_pGroupDialog != nullptr ? m_pGroupDialog->GetGroup() : nullptr;
     if (pGroup == nullptr || !m_pGroupDialog->IsModified())
