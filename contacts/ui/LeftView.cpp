@@ -278,7 +278,7 @@ void CLeftView::OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult) {
     // Closing the window always lets the selection go.
     if (m_bClosing)
         return;
-    if (!CanLeaveRightPaneView() || !UnlockItem(nm->itemNew.hItem))
+    if (!CanLeaveRightPaneView() || !CanLeaveGroupDialog() || !UnlockItem(nm->itemNew.hItem))
         *pResult = 1;
 }
 

@@ -505,6 +505,14 @@ void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
         OnGroupProperties();
 }
 
+BOOL CLeftView::CanLeaveGroupDialog() {
+    if (!IsGroupDialogOpen() || m_pGroupDialog->GetGroup() == nullptr ||
+        !m_pGroupDialog->IsModified())
+        return TRUE;
+    AfxMessageBox(LoadText(264), MB_OK | MB_ICONQUESTION);
+    return FALSE;
+}
+
 void CLeftView::ApplyGroupDialog() {
     _CGroup* pGroup = m_pGroupDialog != nullptr ? m_pGroupDialog->GetGroup() : nullptr;
     if (pGroup == nullptr || !m_pGroupDialog->IsModified())

@@ -491,8 +491,14 @@ TEST_F(LeftViewMenuTest, TheGroupPropertyDialogStoresIntoTheGroupAndFollowsTheSe
     ASSERT_NE(nullptr, friends);
     EXPECT_STREQ("朋友", friends->GetName());
 
-    // Apply stores the new name, relabels the item and marks the book.
+    // Unstored changes keep the selection (and the group it shows) where it is.
     dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "好友");
+    shown.clear();
+    Tree().SelectItem(Item("张三"));
+    EXPECT_EQ(Item("朋友"), view->GetCurrentItem());
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_STREQ("当前的组属性已修改，请先选择保存或放弃修改。", shown[0].text.GetString());
+    // Apply stores the new name, relabels the item and marks the book.
     dlg->SendMessage(WM_COMMAND, MAKEWPARAM(CDlgGroupProperty::IDC_APPLY, BN_CLICKED),
                      (LPARAM)dlg->GetDlgItem(CDlgGroupProperty::IDC_APPLY)->m_hWnd);
     EXPECT_STREQ("好友", friends->GetName());
