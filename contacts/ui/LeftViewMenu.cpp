@@ -200,10 +200,13 @@ void CLeftView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
                                                   screen.x, screen.y, this);
     if (nID == 0 || m_hWnd == nullptr)
         return;
-    if (nID >= ID_VALUE_FIRST && nID <= ID_VALUE_LAST)
-        RunValueCommand(hItem, nID, GetKeyState(VK_CONTROL) < 0);
-    else
+    // The item may have gone while the menu was open.
+    if (nID >= ID_VALUE_FIRST && nID <= ID_VALUE_LAST) {
+        if (Tree().IsValidItem(hItem))
+            RunValueCommand(hItem, nID, GetKeyState(VK_CONTROL) < 0);
+    } else {
         SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    }
 }
 
 LRESULT CLeftView::OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam) {
