@@ -60,7 +60,6 @@ ON_COMMAND(ID_RESORT_SUBGROUPS, &CLeftView::OnResortGroups)
 ON_COMMAND(ID_RESORT_GROUP_CONTACTS, &CLeftView::OnResortContents)
 ON_UPDATE_COMMAND_UI_RANGE(ID_RESORT_SUBGROUPS, ID_RESORT_GROUP_CONTACTS,
                            &CLeftView::OnUpdateGroupOrRoot)
-ON_COMMAND(ID_TREE_MENU_DELETE, &CLeftView::OnTreeMenuDelete)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CLeftView::OnBeginLabelEditGate)
 ON_MESSAGE(WM_INITMENUPOPUP, &CLeftView::OnInitTreeMenuPopup)
 ON_WM_MEASUREITEM()
@@ -72,6 +71,20 @@ ON_NOTIFY_REFLECT(NM_RETURN, &CLeftView::OnReturnKey)
 // ---- end ----
 
 // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+ON_COMMAND_EX(ID_DELETE_CURRENT, &CLeftView::OnDeleteCurrent)
+ON_COMMAND_EX(ID_TREE_DELETE, &CLeftView::OnDeleteCurrent)
+ON_UPDATE_COMMAND_UI(ID_DELETE_CURRENT, &CLeftView::OnUpdateDeleteCurrent)
+ON_COMMAND(ID_EXPORT_CARD, &CLeftView::OnExportCard)
+ON_COMMAND(ID_IMPORT_CSV, &CLeftView::OnImportCsv)
+ON_COMMAND(ID_IMPORT_CARDS, &CLeftView::OnImportCards)
+ON_COMMAND(ID_IMPORT_MORE, &CLeftView::OnImportMore)
+ON_COMMAND(ID_MAKE_LINK, &CLeftView::OnMakeLink)
+ON_COMMAND(ID_GOTO_SOURCE, &CLeftView::OnGotoSource)
+ON_UPDATE_COMMAND_UI(ID_EXPORT_CARD, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_IMPORT_CSV, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_IMPORT_CARDS, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_MAKE_LINK, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_GOTO_SOURCE, &CLeftView::OnUpdateEditCommand)
 // ---- end ----
 
 // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----

@@ -93,8 +93,7 @@ public:
                           ID_OPEN_ALL_PAGES = 486, ID_COLLAPSE_BOOKS = 385,
                           ID_SHOW_GROUP_COUNTS = 379, ID_ALLOW_RENAME = 489,
                           ID_GROUP_PROPERTIES = 32848, ID_QUICK_VIEW = 470,
-                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559,
-                          ID_TREE_MENU_DELETE = 32790, ID_DELETE_CURRENT = 32778;
+                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559;
     // A value entry of a context menu: its field's base plus the value's index.
     static constexpr UINT ID_VALUE_FIRST = 0x10000, ID_VALUE_LAST = 0x2FFFFF;
     // The field (a group's property for bGroup) and value index of a value entry's id; FALSE for
@@ -128,6 +127,31 @@ public:
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // Commands: the current contact saved as a card; cards or a CSV file imported into the
+    // current group; where to find the separate import tool; a link to the current contact in
+    // its own group; a link's source selected; deleting the current item (also from the tree's
+    // own menu).
+    static constexpr UINT ID_EXPORT_CARD = 499, ID_IMPORT_CSV = 397, ID_IMPORT_CARDS = 1503,
+                          ID_IMPORT_MORE = 471, ID_MAKE_LINK = 488, ID_GOTO_SOURCE = 493,
+                          ID_DELETE_CURRENT = 32778, ID_TREE_DELETE = 32790;
+    // What a drop of one item onto another does.
+    enum DropAction { DropNone, DropCopy, DropMove, DropLink, DropMerge };
+    // While set, a field merge by drop takes the last accepted choice without asking.
+    static BOOL s_bMergeWithoutAsking;
+
+    // Imports a contact card into the current group (the first book's root group when no book
+    // item is current). Answers the book it went into, null when nothing came in.
+    CQuillmarBaseDoc* AddContactFromFile(LPCTSTR lpszPath);
+    // The action the keys (DRAG_KEY_*) choose for the drop, DropNone when it is refused.
+    DropAction GetDropAction(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest, BOOL bHasNext,
+                DRAGSTATE* pState) override;
+    void CopyToClipboard(BOOL bCopy) override;
+    // A link's item carries the link overlay.
+    void OnContentItemBuilt(HTREEITEM hItem, CContent* pContent) override;
+    // The field choice of the last accepted merge: one mask per field group and the mode.
+    const DWORD* GetMergeMasks() const { return m_mergeMasks; }
+    int GetMergeScheme() const { return m_nMergeScheme; }
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
@@ -158,7 +182,6 @@ protected:
     void OnAllowRename();
     void OnUpdateAllowRename(CCmdUI* pCmdUI);
     void OnQuickView();
-    void OnTreeMenuDelete();
     void OnBeginLabelEditGate(NMHDR* pNMHDR, LRESULT* pResult);
     LRESULT OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam);
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
@@ -179,6 +202,32 @@ protected:
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    DWORD m_mergeMasks[5] = {};
+    int m_nMergeScheme = 1;
+    // The merge choice of the drop pass under way: 0 not asked yet, 1 accepted, -1 cancelled.
+    int m_nMergePass = 0;
+    // Set while a book's root moves into a group: its records follow it whatever they are.
+    BOOL m_bMovingRoot = FALSE;
+
+    BOOL OnDeleteCurrent(UINT nID);
+    void OnUpdateDeleteCurrent(CCmdUI* pCmdUI);
+    void OnExportCard();
+    void OnImportCsv();
+    void OnImportCards();
+    void OnImportMore();
+    void OnMakeLink();
+    void OnGotoSource();
+    void OnUpdateEditCommand(CCmdUI* pCmdUI);
+    // The contact of an item (null for any other record).
+    _CPerson* GetPersonOfItem(HTREEITEM hItem);
+    BOOL BaseDropRule(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL CanLinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL LinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL MergeDrop(HTREEITEM hSource, HTREEITEM hTarget);
+    // Gives every record of the group below it that has no item yet its item (after an import).
+    void AddMissingItems(CGroup* pGroup);
+    // Marks the book modified, shows the selection again and says how many contacts came in.
+    void AfterImport(CQuillmarBaseDoc* pDoc, int nCount);
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----

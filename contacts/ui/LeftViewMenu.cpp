@@ -470,10 +470,6 @@ void CLeftView::OnQuickView() {
     dlg.DoModal();
 }
 
-void CLeftView::OnTreeMenuDelete() {
-    SendMessage(WM_COMMAND, MAKEWPARAM(ID_DELETE_CURRENT, 0), 0);
-}
-
 // ---- Group property dialog --------------------------------------------------------------------
 
 BOOL CLeftView::IsGroupDialogOpen() const {
