@@ -67,6 +67,7 @@ ON_WM_DRAWITEM()
 ON_COMMAND(ID_GROUP_PROPERTIES, &CLeftView::OnGroupProperties)
 ON_UPDATE_COMMAND_UI(ID_GROUP_PROPERTIES, &CLeftView::OnUpdateGroupProperties)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CLeftView::OnSelChangedFollow)
+ON_NOTIFY_REFLECT(NM_RETURN, &CLeftView::OnReturnKey)
 // ---- end ----
 
 // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
@@ -290,7 +291,7 @@ void CLeftView::OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult) {
     // Closing the window always lets the selection go.
     if (m_bClosing)
         return;
-    if (!CanLeaveRightPaneView() || !UnlockItem(nm->itemNew.hItem))
+    if (!CanLeaveRightPaneView() || !CanLeaveGroupDialog() || !UnlockItem(nm->itemNew.hItem))
         *pResult = 1;
 }
 

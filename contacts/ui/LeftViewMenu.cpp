@@ -200,10 +200,13 @@ void CLeftView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
                                                   screen.x, screen.y, this);
     if (nID == 0 || m_hWnd == nullptr)
         return;
-    if (nID >= ID_VALUE_FIRST && nID <= ID_VALUE_LAST)
-        RunValueCommand(hItem, nID, GetKeyState(VK_CONTROL) < 0);
-    else
+    // The item may have gone while the menu was open.
+    if (nID >= ID_VALUE_FIRST && nID <= ID_VALUE_LAST) {
+        if (Tree().IsValidItem(hItem))
+            RunValueCommand(hItem, nID, GetKeyState(VK_CONTROL) < 0);
+    } else {
         SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    }
 }
 
 LRESULT CLeftView::OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam) {
@@ -492,6 +495,21 @@ void CLeftView::OnGroupProperties() {
     }
     m_pGroupDialog->Exchange(pGroup, TRUE);
     m_pGroupDialog->ShowWindow(SW_SHOW);
+}
+
+void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    const int kind = GetItemType(m_hCurrent);
+    if ((kind == KindGroup || kind == KindFileRoot) && !IsGroupDialogOpen())
+        OnGroupProperties();
+}
+
+BOOL CLeftView::CanLeaveGroupDialog() {
+    if (!IsGroupDialogOpen() || m_pGroupDialog->GetGroup() == nullptr ||
+        !m_pGroupDialog->IsModified())
+        return TRUE;
+    AfxMessageBox(LoadText(264), MB_OK | MB_ICONQUESTION);
+    return FALSE;
 }
 
 void CLeftView::ApplyGroupDialog() {

@@ -474,19 +474,31 @@ TEST_F(LeftViewMenuTest, TheGroupPropertyDialogStoresIntoTheGroupAndFollowsTheSe
         view->OnCmdMsg(CLeftView::ID_GROUP_PROPERTIES, CN_UPDATE_COMMAND_UI, &probe, nullptr);
         return on;
     };
+    // Enter on a contact opens nothing; on a group, its properties.
+    Tree().SelectItem(Item("张三"));
+    Tree().SendMessage(WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(nullptr, view->GetGroupDialog());
     Tree().SelectItem(Item("朋友"));
     EXPECT_TRUE(enabled());
-    Run(CLeftView::ID_GROUP_PROPERTIES);
+    Tree().SendMessage(WM_KEYDOWN, VK_RETURN, 0);
     CDlgGroupProperty* dlg = view->GetGroupDialog();
     ASSERT_NE(nullptr, dlg);
     ASSERT_NE(nullptr, dlg->m_hWnd);
     EXPECT_FALSE(enabled()) << "one dialog at a time";
+    Run(CLeftView::ID_GROUP_PROPERTIES);
+    EXPECT_EQ(dlg, view->GetGroupDialog());
     _CGroup* friends = dlg->GetGroup();
     ASSERT_NE(nullptr, friends);
     EXPECT_STREQ("朋友", friends->GetName());
 
-    // Apply stores the new name, relabels the item and marks the book.
+    // Unstored changes keep the selection (and the group it shows) where it is.
     dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "好友");
+    shown.clear();
+    Tree().SelectItem(Item("张三"));
+    EXPECT_EQ(Item("朋友"), view->GetCurrentItem());
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_STREQ("当前的组属性已修改，请先选择保存或放弃修改。", shown[0].text.GetString());
+    // Apply stores the new name, relabels the item and marks the book.
     dlg->SendMessage(WM_COMMAND, MAKEWPARAM(CDlgGroupProperty::IDC_APPLY, BN_CLICKED),
                      (LPARAM)dlg->GetDlgItem(CDlgGroupProperty::IDC_APPLY)->m_hWnd);
     EXPECT_STREQ("好友", friends->GetName());
@@ -505,4 +517,30 @@ TEST_F(LeftViewMenuTest, TheGroupPropertyDialogStoresIntoTheGroupAndFollowsTheSe
     answers = {IDNO};
     EXPECT_TRUE(view->CloseAllFiles());
     EXPECT_EQ(nullptr, dlg->GetGroup());
+}
+
+TEST_F(LeftViewMenuTest, TheMainMenuCarriesTheCommandsTheTreeHandles) {
+    CMenu bar;
+    ASSERT_TRUE(bar.LoadMenu(80));
+    std::vector<std::string> names;
+    for (int i = 0; i < (int)bar.GetMenuItemCount(); ++i) {
+        CString text;
+        bar.GetMenuString((UINT)i, text, MF_BYPOSITION);
+        names.push_back(text.GetString());
+    }
+    auto at = std::find(names.begin(), names.end(), "编辑(&E)");
+    ASSERT_NE(names.end(), at);
+    ASSERT_NE(names.end(), at + 1);
+    EXPECT_EQ("通讯录(&A)", *(at + 1));
+    // The edit menu's clipboard and delete entries reach the tree's handlers.
+    const std::vector<UINT> edit = Ids(bar.GetSubMenu((int)(at - names.begin())));
+    for (UINT id : {(UINT)CGroupTreeView::ID_CUT, (UINT)CGroupTreeView::ID_COPY,
+                    (UINT)CGroupTreeView::ID_PASTE, (UINT)CGroupTreeView::ID_DELETE})
+        EXPECT_NE(edit.end(), std::find(edit.begin(), edit.end(), id)) << id;
+    // The view menu holds the tree's view switches.
+    CMenu* viewMenu = Sub(bar.m_hMenu, "查看(&V)");
+    ASSERT_NE(nullptr, viewMenu);
+    const std::vector<UINT> views = Ids(viewMenu);
+    for (UINT id : {385u, 379u, 380u, 484u})
+        EXPECT_NE(views.end(), std::find(views.begin(), views.end(), id)) << id;
 }
