@@ -476,10 +476,20 @@ TEST_F(LeftViewModesTest, UnsavedGroupPropertiesKeepTheSelectionUntilApplied) {
     Select(Contact("赵敏"));
     EXPECT_FALSE(dlg->IsWindowVisible());
 
-    // Closing the dialog forgets it; the next group shows none.
+    // OK stores the change and ends the dialog; Cancel ends it without storing.
     Select(family);
+    EXPECT_TRUE(dlg->IsWindowVisible());
+    dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "家里人");
+    dlg->SendMessage(WM_COMMAND, IDOK);
+    EXPECT_EQ(view->GetGroupDialog(), nullptr);
+    EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "家里人");
+    ASSERT_TRUE(view->OpenGroupDialog());
+    dlg = view->GetGroupDialog();
+    dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "不要");
+    answers = {IDYES}; // give the changes up
     dlg->SendMessage(WM_COMMAND, IDCANCEL);
     EXPECT_EQ(view->GetGroupDialog(), nullptr);
+    EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "家里人");
     Select(work);
     EXPECT_EQ(view->GetGroupDialog(), nullptr);
     answers = {IDNO};
