@@ -521,6 +521,9 @@ void CLeftView::EnableNavigationPages(BOOL bEnable) {
 }
 
 LRESULT CLeftView::OnPickBegin(WPARAM, LPARAM) {
+    // No label is edited while picking: the showing of the selection gives the style back.
+    m_groupHelper.FinishLabelEdit();
+    Tree().ModifyStyle(TVS_EDITLABELS, 0);
     SetViewMode(ViewModePicking);
     EnableCommands(FALSE);
     SendToMainFrame(kBusy, 0);

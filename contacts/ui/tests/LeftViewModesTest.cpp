@@ -10,6 +10,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
+#include <QDir>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -338,6 +339,7 @@ TEST_F(LeftViewModesTest, PickingRoutesOnlyFindAndGivesThePaneBackAfterwards) {
     EXPECT_EQ(view->GetShownKind(), CLeftView::ShownPicking);
     EXPECT_EQ(frame->news, (std::vector<WPARAM>{100}));
     EXPECT_EQ(frame->enabled, (std::vector<BOOL>{TRUE, FALSE, FALSE}));
+    EXPECT_FALSE(Tree().GetStyle() & TVS_EDITLABELS) << "no label is edited while picking";
     EXPECT_FALSE(Run(CGroupTreeView::ID_FILE_NEW));
     EXPECT_FALSE(Run(CLeftView::ID_MODE_MESSAGES));
     EXPECT_EQ(view->GetMode(), CLeftView::ModeContacts);
@@ -359,6 +361,7 @@ TEST_F(LeftViewModesTest, PickingRoutesOnlyFindAndGivesThePaneBackAfterwards) {
     EXPECT_EQ(frame->enabled, (std::vector<BOOL>{TRUE, TRUE, TRUE}));
     EXPECT_EQ(frame->news, (std::vector<WPARAM>{100, 102}));
     EXPECT_EQ(view->GetViewMode(), CLeftView::ViewModeNormal);
+    EXPECT_TRUE(Tree().GetStyle() & TVS_EDITLABELS);
     EXPECT_TRUE(Run(CLeftView::ID_MODE_MESSAGES));
 }
 
@@ -554,6 +557,9 @@ TEST_F(LeftViewModesTest, BoxCountsAreRedWithUnreadMessagesAndContactsWithMailSa
     Tree().SelectItem(view->GetTopItem());
     auto boxes = colours();
     EXPECT_GT(boxes.first, messages.first) << "the inbox's unread count";
+    Pump();
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("contacts-tree-personal-boxes").c_str()));
     Run(CLeftView::ID_SHOW_MESSAGE_COUNTS);
     auto off = colours();
     EXPECT_EQ(off.first, contacts.first);
