@@ -4,6 +4,7 @@
 #include "contacts/SmsDoc.h"
 #include "contacts/ui/DlgGroupProperty.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/tests/TreePaintCount.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
@@ -530,23 +531,7 @@ TEST_F(LeftViewModesTest, TheFormsEditHoldsTheTreeAndItsConfirmRebuildsTheContac
 TEST_F(LeftViewModesTest, BoxCountsAreRedWithUnreadMessagesAndContactsWithMailSayBlueOutsideMode1) {
     OpenBook();
     Tree().Expand(ItemOf(Record("家人", TRUE)), TVE_EXPAND);
-    auto colours = [&] {
-        QImage img(300, 400, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        {
-            CDC dc;
-            dc.AttachImage(&img);
-            Tree().SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
-        }
-        int red = 0, blue = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) {
-                QColor c = img.pixelColor(x, y);
-                red += c.red() > 200 && c.green() < 40 && c.blue() < 40;
-                blue += c.blue() > 200 && c.red() < 40 && c.green() < 40;
-            }
-        return std::make_pair(red, blue);
-    };
+    auto colours = [&] { return CountRedAndBluePixels(Tree()); };
     auto contacts = colours();
     Run(CLeftView::ID_MODE_MESSAGES);
     auto messages = colours();
