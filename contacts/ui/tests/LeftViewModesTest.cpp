@@ -325,8 +325,17 @@ TEST_F(LeftViewModesTest, AVirtualContactShowsItsSourceOrView6WhenTheSourceIsGon
         EXPECT_EQ(doc->GetCurrentObject(), r.current);
         EXPECT_EQ(doc->GetCurrentBox(), r.box);
     }
+    // The selected real contact carries the current mark; links keep their own.
+    auto overlay = [&](CGroupItem* r) {
+        return Tree().GetItemState(ItemOf(r), TVIS_OVERLAYMASK) & TVIS_OVERLAYMASK;
+    };
+    Select(qiang);
+    EXPECT_EQ(overlay(qiang), (UINT)INDEXTOOVERLAYMASK(3));
+    EXPECT_EQ(overlay(link), (UINT)INDEXTOOVERLAYMASK(5));
     // A link has no boxes of its own to show.
     Select(link);
+    EXPECT_EQ(overlay(qiang), 0u);
+    EXPECT_EQ(overlay(link), (UINT)INDEXTOOVERLAYMASK(5));
     view->ShowPersonBoxes(ItemOf(link), TRUE, TRUE);
     EXPECT_TRUE(Children(ItemOf(link)).empty());
 }
@@ -415,6 +424,12 @@ TEST_F(LeftViewModesTest, GoingToAContactFieldSwitchesToContactsButNotForTheModi
     EXPECT_EQ(form.fields[0], std::make_pair(WPARAM(13), LPARAM(77)));
     EXPECT_EQ(pane.Last(), "show 2 1 0");
     EXPECT_EQ(view->SendMessage(CLeftView::WM_TREE_PRESENT), 1);
+    // Another window selects an item, or the top item with none.
+    HTREEITEM hWork = ItemOf(Record("同事", TRUE));
+    view->SendMessage(WM_GROUPVIEW_SELECTITEM, 0, (LPARAM)hWork);
+    EXPECT_EQ(view->GetCurrentItem(), hWork);
+    view->SendMessage(WM_GROUPVIEW_SELECTITEM);
+    EXPECT_EQ(view->GetCurrentItem(), view->GetTopItem());
 }
 
 TEST_F(LeftViewModesTest, CaptionsNameTheGroupTheContactOrTheBoxAndTheChange) {
