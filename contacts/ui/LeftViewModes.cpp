@@ -1,6 +1,6 @@
 // The address-book tree's modes (contacts alone, or with their messages), the personal message
-// boxes below contacts, picking contacts for another pane, the group property dialog that follows
-// the selection, and the messages the pane's views send the tree.
+// boxes below contacts, picking contacts for another pane, the checks before the selection moves,
+// and the messages the pane's views send the tree.
 #include "contacts/ui/LeftView.h"
 
 #include "contacts/Person.h"
@@ -19,18 +19,9 @@ constexpr UINT kConfirmEdit = 32821;
 // WM_VIEW_BUSY codes: a view starts and ends an edit, the tree runs the form's confirm, the
 // selection is shown again.
 constexpr WPARAM kBusy = 100, kIdle = 102, kConfirmByTree = 104, kShowAgain = 300;
-// The group property dialog reports OK, Apply and its end.
-constexpr WPARAM kDialogOk = CDlgGroupProperty::NOTIFY_OK,
-                 kDialogApply = CDlgGroupProperty::NOTIFY_APPLY,
-                 kDialogClosed = CDlgGroupProperty::NOTIFY_CLOSED;
 constexpr UINT kModeTexts[] = {0, 198, 0, 252, 253};
 
 } // namespace
-
-CLeftView::~CLeftView() {
-    delete m_pGroupDialog;
-    delete m_pEndedGroupDialog;
-}
 
 // ---- Item kinds -----------------------------------------------------------------------------
 
@@ -182,10 +173,7 @@ void CLeftView::ShowMarkedBoxes(CGroup* pGroup, BOOL bShow) {
         ShowMarkedBoxes(pGroup->GetNextSubgroup(pos), bShow);
 }
 
-void CLeftView::OnContentItemBuilt(HTREEITEM hItem, CContent* pContent) {
-    if (pContent->IsVirtual())
-        Tree().SetItemState(hItem, INDEXTOOVERLAYMASK(5), TVIS_OVERLAYMASK);
-    // A contact whose item was rebuilt (moved, re-sorted) keeps showing its boxes.
+void CLeftView::KeepBoxesShown(HTREEITEM hItem, CContent* pContent) {
     auto* pPerson = dynamic_cast<_CPerson*>(pContent);
     if (pPerson != nullptr && pPerson->AreBoxesShown() && m_nMode == ModeMessages)
         ShowPersonBoxes(hItem, TRUE, FALSE);
@@ -322,10 +310,8 @@ void CLeftView::OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) {
     if (hItem == m_hCurrent && c.nShownKind != 0)
         m_nShownKind = c.nShownKind;
     CGroupTreeView::OnCurrentItemChanged(hItem, bUpdateViews);
-    if (hItem == m_hCurrent && m_hCurrent != nullptr) {
+    if (hItem == m_hCurrent && m_hCurrent != nullptr)
         MoveSelectionOverlay(hItem);
-        FollowGroupDialog(hItem);
-    }
 }
 
 void CLeftView::SetDocumentCurrentRecord(CQuillmarBaseDoc* pDoc, HTREEITEM hItem) {
@@ -397,112 +383,20 @@ void CLeftView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
     CGroupTreeView::DrawItemExtras(pDC, hItem);
 }
 
-// ---- The group property dialog --------------------------------------------------------------
-
-BOOL CLeftView::OpenGroupDialog() {
-    const int kind = GetItemType(m_hCurrent);
-    auto* pGroup = kind == KindGroup || kind == KindFileRoot
-                       ? dynamic_cast<_CGroup*>(m_groupHelper.GetGroup(m_hCurrent))
-                       : nullptr;
-    if (pGroup == nullptr)
-        return FALSE;
-    if (m_pGroupDialog == nullptr) {
-        delete m_pEndedGroupDialog;
-        m_pEndedGroupDialog = nullptr;
-        auto* pDialog = new CDlgGroupProperty;
-        if (!pDialog->Create(this)) {
-            delete pDialog;
-            return FALSE;
-        }
-        m_pGroupDialog = pDialog;
-    }
-    m_bShowGroupDialog = TRUE;
-    m_pGroupDialog->Exchange(pGroup, TRUE);
-    m_pGroupDialog->ShowWindow(SW_SHOW);
-    return TRUE;
-}
-
-void CLeftView::OnGroupProperties() {
-    OpenGroupDialog();
-}
-
-void CLeftView::OnUpdateGroupProperties(CCmdUI* pCmdUI) {
-    const int kind = GetItemType(m_hCurrent);
-    pCmdUI->Enable((kind == KindGroup || kind == KindFileRoot) && m_pGroupDialog == nullptr);
-}
+// ---- The group property dialog -------------------------------------------------------------
 
 void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
     const int kind = GetItemType(m_hCurrent);
-    if ((kind == KindGroup || kind == KindFileRoot) && m_pGroupDialog == nullptr)
-        OpenGroupDialog();
+    if ((kind == KindGroup || kind == KindFileRoot) && !IsGroupDialogOpen())
+        OnGroupProperties();
 }
 
 BOOL CLeftView::CanLeaveGroupDialog() {
-    if (m_bClosing || m_pGroupDialog == nullptr || m_pGroupDialog->GetSafeHwnd() == nullptr ||
-        !m_pGroupDialog->IsModified())
+    if (m_bClosing || !IsGroupDialogOpen() || !m_pGroupDialog->IsModified())
         return TRUE;
     AfxMessageBox(LoadText(264), MB_OK | MB_ICONQUESTION);
     return FALSE;
-}
-
-void CLeftView::ApplyGroupDialog() {
-    CDlgGroupProperty* pDialog = m_pGroupDialog;
-    if (pDialog == nullptr || !pDialog->IsModified() || pDialog->GetGroup() == nullptr)
-        return;
-    _CGroup* pGroup = pDialog->GetGroup();
-    pDialog->Exchange(nullptr, FALSE);
-    // The dialog shows what its group now holds, with nothing left unsaved.
-    pDialog->Exchange(nullptr, TRUE);
-    HTREEITEM hItem = (HTREEITEM)pGroup->GetTreeItem();
-    if (hItem == nullptr)
-        return;
-    MarkDocumentModified(GetItemDocument(hItem));
-    if (GetKeyState(VK_CONTROL) < 0 || pGroup->GetParent() == nullptr) {
-        m_groupHelper.UpdateItemText(hItem);
-        return;
-    }
-    const BOOL bWasCurrent = hItem == m_hCurrent;
-    HTREEITEM hNew = m_groupHelper.ResortItem(hItem);
-    if (bWasCurrent && hNew != nullptr)
-        SelectItemIfNot(hNew);
-}
-
-void CLeftView::FollowGroupDialog(HTREEITEM hItem) {
-    CDlgGroupProperty* pDialog = m_pGroupDialog;
-    if (pDialog == nullptr || pDialog->GetSafeHwnd() == nullptr)
-        return;
-    const int kind = GetItemType(hItem);
-    auto* pGroup = kind == KindGroup || kind == KindFileRoot
-                       ? dynamic_cast<_CGroup*>(m_groupHelper.GetGroup(hItem))
-                       : nullptr;
-    if (pGroup == nullptr) {
-        pDialog->ShowWindow(SW_HIDE);
-        // Hidden, it keeps no hold on a group that may go meanwhile.
-        if (!pDialog->IsModified() && pDialog->GetGroup() != nullptr)
-            pDialog->ForgetGroup(pDialog->GetGroup());
-        return;
-    }
-    if (pDialog->GetGroup() != nullptr && pDialog->GetGroup() != pGroup &&
-        pDialog->IsModified() &&
-        AfxMessageBox(LoadText(255), MB_YESNO | MB_ICONQUESTION) == IDYES)
-        ApplyGroupDialog();
-    if (m_pGroupDialog != pDialog || pDialog->GetSafeHwnd() == nullptr)
-        return;
-    pDialog->Exchange(pGroup, TRUE);
-    if (m_bShowGroupDialog)
-        pDialog->ShowWindow(SW_SHOWNA);
-}
-
-void CLeftView::EndGroupDialog(BOOL bShowAgain) {
-    if (m_pGroupDialog == nullptr)
-        return;
-    // The dialog is still inside its own handling: it is deleted later.
-    delete m_pEndedGroupDialog;
-    m_pEndedGroupDialog = m_pGroupDialog;
-    m_pGroupDialog = nullptr;
-    if (!bShowAgain)
-        m_bShowGroupDialog = FALSE;
 }
 
 // ---- Messages -------------------------------------------------------------------------------
@@ -560,16 +454,6 @@ LRESULT CLeftView::OnGoToField(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CLeftView::OnTreeNews(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
-    case kDialogOk:
-    case kDialogApply:
-        ApplyGroupDialog();
-        if (wParam == kDialogOk)
-            EndGroupDialog(TRUE);
-        OnCurrentItemChanged(m_hCurrent, TRUE);
-        return 0;
-    case kDialogClosed:
-        EndGroupDialog(FALSE);
-        return 0;
     case kBusy:
         // An edit in the contact form holds the tree until it ends.
         if (m_nShownKind == ShownForm) {

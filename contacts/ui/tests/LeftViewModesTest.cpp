@@ -467,7 +467,7 @@ TEST_F(LeftViewModesTest, UnsavedGroupPropertiesKeepTheSelectionUntilApplied) {
     CGroupItem* family = Record("家人", TRUE);
     CGroupItem* work = Record("同事", TRUE);
     Select(family);
-    ASSERT_TRUE(view->OpenGroupDialog());
+    ASSERT_TRUE(Run(CLeftView::ID_GROUP_PROPERTIES));
     CDlgGroupProperty* dlg = view->GetGroupDialog();
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->GetGroup(), family);
@@ -496,21 +496,22 @@ TEST_F(LeftViewModesTest, UnsavedGroupPropertiesKeepTheSelectionUntilApplied) {
     EXPECT_FALSE(dlg->IsWindowVisible());
 
     // OK stores the change and ends the dialog; Cancel ends it without storing.
+    auto open = [&] { return view->GetGroupDialog() && view->GetGroupDialog()->m_hWnd; };
     Select(family);
     EXPECT_TRUE(dlg->IsWindowVisible());
     dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "家里人");
     dlg->SendMessage(WM_COMMAND, IDOK);
-    EXPECT_EQ(view->GetGroupDialog(), nullptr);
+    EXPECT_FALSE(open());
     EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "家里人");
-    ASSERT_TRUE(view->OpenGroupDialog());
+    ASSERT_TRUE(Run(CLeftView::ID_GROUP_PROPERTIES));
     dlg = view->GetGroupDialog();
     dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "不要");
     answers = {IDYES}; // give the changes up
     dlg->SendMessage(WM_COMMAND, IDCANCEL);
-    EXPECT_EQ(view->GetGroupDialog(), nullptr);
+    EXPECT_FALSE(open());
     EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "家里人");
     Select(work);
-    EXPECT_EQ(view->GetGroupDialog(), nullptr);
+    EXPECT_FALSE(open());
     answers = {IDNO};
 }
 
