@@ -18,6 +18,7 @@ void CSmsDoc::Serialize(CArchive& ar) {
 void CSmsDoc::DeleteContents() {
     // The selection pointed into the tree that is going away.
     SetCurrentObject(nullptr);
+    SetCurrentBox(nullptr);
     m_root.RemoveAll();
     m_solarBirthdays.RemoveAll();
     m_lunarBirthdays.RemoveAll();

@@ -33,6 +33,9 @@ public:
     _CSmsBox* GetSelectedPersonBox() const;
     // The current object when it is a group.
     _CGroup* GetSelectedGroup() const;
+    // The message box the tree shows (a contact's box or one of its sub-boxes), or null.
+    void SetCurrentBox(_CSmsBox* pBox) { m_pCurrentBox = pBox; }
+    _CSmsBox* GetCurrentBox() const { return static_cast<_CSmsBox*>(m_pCurrentBox); }
 
     _CGroup& GetRootGroup() { return m_root; }
     const CBirthdayMap& GetSolarBirthdays() const { return m_solarBirthdays; }

@@ -53,7 +53,7 @@ public:
     void SetStyle(int nStyle);
     int GetStyle() const { return m_nStyle; }
     int GetSelFolder() const { return m_nSelFolder; }
-    int GetFolderCount() const { return m_nFolders; }
+    int GetFolderCount() const override { return m_nFolders; }
     const CString& GetFolderCaption(int i) const;
 
     // A view of pClass as a child with id FolderViewId(index), told its initial update, and a
@@ -71,8 +71,8 @@ public:
     // Null outside 0..count-1.
     CWnd* GetFolderWnd(int i) const;
     CWnd* GetSelFolderWnd() const { return GetFolderWnd(m_nSelFolder); }
-    void SetFolderCaption(int i, LPCTSTR lpszCaption, BOOL bRelayout = FALSE);
-    void EnableFolder(int i, BOOL bEnable);
+    void SetFolderCaption(int i, LPCTSTR lpszCaption, BOOL bRelayout = FALSE) override;
+    void EnableFolder(int i, BOOL bEnable) override;
     // A folder that does not exist counts as disabled.
     BOOL IsFolderEnabled(int i) const;
 

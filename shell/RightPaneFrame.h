@@ -56,7 +56,7 @@ public:
     CWnd* GetCurrentWnd() const { return m_pCurrent; }
     // Shows again the view shown before the current one. FALSE when there is none, also when
     // its file has been closed since.
-    BOOL RestoreView();
+    BOOL RestoreView() override;
     BOOL DestroyViews(DWORD_PTR key, int kind, BOOL bNotify) override;
     // Shows the compose form over pDoc, sets its mode, starts it with lStart and remembers
     // pSourceWnd as the window it returns to. FALSE when there is no compose form.

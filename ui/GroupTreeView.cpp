@@ -418,7 +418,7 @@ void CGroupTreeView::OnCaptureChanged(CWnd* pWnd) {
 
 BOOL CGroupTreeView::OnCmdMsg(UINT nID, int nCode, void* pExtra,
                               AFX_CMDHANDLERINFO* pHandlerInfo) {
-    if (!m_bCommandsEnabled)
+    if (!m_bCommandsEnabled && (nID != m_nAlwaysRoutedCommand || nID == 0))
         return FALSE;
     bool clipboardOrDelete = nID == ID_DELETE || nID == ID_DELETE2 || nID == ID_COPY ||
                              nID == ID_CUT || nID == ID_PASTE;
@@ -939,17 +939,22 @@ void CGroupTreeView::SetFrameTitle(const CString& title) {
         pFrame->SetWindowText(title);
 }
 
+BOOL CGroupTreeView::GetCaptionText(CObject* pRecord, CString& text) {
+    text.Empty();
+    if (pRecord == nullptr)
+        return FALSE;
+    if (pRecord->IsKindOf(RUNTIME_CLASS(CGroup)))
+        static_cast<CGroup*>(pRecord)->GetPath(text, nullptr, TRUE);
+    else if (pRecord->IsKindOf(RUNTIME_CLASS(CContent)))
+        static_cast<CContent*>(pRecord)->GetPath(text, nullptr, TRUE, " - ", TRUE);
+    return TRUE;
+}
+
 void CGroupTreeView::UpdateTitle() {
     CString title = m_strTitleBase;
-    CObject* pRecord = m_groupHelper.GetItemObject(m_hCurrent);
-    if (pRecord != nullptr) {
-        CString path;
-        if (pRecord->IsKindOf(RUNTIME_CLASS(CGroup)))
-            static_cast<CGroup*>(pRecord)->GetPath(path, nullptr, TRUE);
-        else if (pRecord->IsKindOf(RUNTIME_CLASS(CContent)))
-            static_cast<CContent*>(pRecord)->GetPath(path, nullptr, TRUE, " - ", TRUE);
-        title += " - " + path;
-    }
+    CString text;
+    if (GetCaptionText(m_groupHelper.GetItemObject(m_hCurrent), text))
+        title += " - " + text;
     if (m_pCurrentFile != nullptr && m_pCurrentFile->pDoc->IsModified())
         title += "（已修改）";
     SetFrameTitle(title);

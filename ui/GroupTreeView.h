@@ -75,6 +75,9 @@ public:
     virtual CFileInfo* GetFileInfo(HTREEITEM hItem);
     virtual BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave);
     virtual void UpdateTitle();
+    // The caption's text for a record after the view's name (a group's path, a content's path
+    // with " - "); FALSE when the record gives none.
+    virtual BOOL GetCaptionText(CObject* pRecord, CString& text);
     virtual void DrawItemExtras(CDC* pDC, HTREEITEM hItem);
     virtual void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews);
     virtual void InitView() {}
@@ -167,6 +170,9 @@ public:
     CRuntimeClass* m_pGroupClass = nullptr;
     CRuntimeClass* m_pContentClass = nullptr;
     CImageList m_imageList;
+
+    // The one command still routed while commands are disabled (0: none).
+    UINT m_nAlwaysRoutedCommand = 0;
 
     // The open dialog's first buffer, in characters (doubled whenever it is too small).
     int m_nOpenBufferSize = 520;

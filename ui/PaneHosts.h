@@ -35,6 +35,8 @@ public:
     virtual CWnd* GetView(int nView, int kind) = 0;
     // The view shown now, null before the first one is shown.
     virtual CView* GetCurrentView() = 0;
+    // Shows again the view shown before the current one; FALSE when there is none.
+    virtual BOOL RestoreView() { return FALSE; }
 };
 
 // The navigation bar on the left of the main window: its folders are the module trees. A tree
@@ -46,6 +48,11 @@ public:
     // Hides every folder window, redraws the buttons and shows the selected folder's window sized
     // to the folder area.
     virtual void LayoutFolderWnds() = 0;
+    // The folders a tree may relabel or close off while it changes what it offers (a bar without
+    // folders of its own ignores them).
+    virtual int GetFolderCount() const { return 0; }
+    virtual void SetFolderCaption(int /*i*/, LPCTSTR /*lpszCaption*/, BOOL /*bRelayout*/ = FALSE) {}
+    virtual void EnableFolder(int /*i*/, BOOL /*bEnable*/) {}
 };
 
 // The main window's keyboard filter: a view whose command ran from an accelerator key (Close with

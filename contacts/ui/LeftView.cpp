@@ -88,6 +88,35 @@ ON_UPDATE_COMMAND_UI(ID_GOTO_SOURCE, &CLeftView::OnUpdateEditCommand)
 // ---- end ----
 
 // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+ON_MESSAGE(CLeftView::WM_PICK_BEGIN, &CLeftView::OnPickBegin)
+ON_MESSAGE(CLeftView::WM_PICK_END, &CLeftView::OnPickEnd)
+ON_MESSAGE(CLeftView::WM_TREE_PRESENT, &CLeftView::OnTreePresent)
+ON_MESSAGE(CLeftView::WM_GO_TO_FIELD, &CLeftView::OnGoToField)
+ON_COMMAND_RANGE(CLeftView::ID_MODE_MESSAGES, CLeftView::ID_MODE_MESSAGES, &CLeftView::OnModeCommand)
+ON_COMMAND_RANGE(CLeftView::ID_MODE_MOBILE, CLeftView::ID_MODE_CONTACTS, &CLeftView::OnModeCommand)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_MODE_MESSAGES, &CLeftView::OnUpdateModeCommand)
+ON_UPDATE_COMMAND_UI_RANGE(CLeftView::ID_MODE_MOBILE, CLeftView::ID_MODE_CONTACTS,
+                           &CLeftView::OnUpdateModeCommand)
+ON_COMMAND_RANGE(CLeftView::ID_MODE_BUTTON_CONTACTS, CLeftView::ID_MODE_BUTTON_CONTACTS,
+                 &CLeftView::OnModeButton)
+ON_COMMAND_RANGE(CLeftView::ID_MODE_BUTTON_MESSAGES, CLeftView::ID_MODE_BUTTON_MOBILE,
+                 &CLeftView::OnModeButton)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_MODE_BUTTON_CONTACTS, &CLeftView::OnUpdateModeCommand)
+ON_UPDATE_COMMAND_UI_RANGE(CLeftView::ID_MODE_BUTTON_MESSAGES, CLeftView::ID_MODE_BUTTON_MOBILE,
+                           &CLeftView::OnUpdateModeCommand)
+ON_COMMAND(CLeftView::ID_MODE_TOGGLE, &CLeftView::OnModeToggle)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_MODE_TOGGLE, &CLeftView::OnUpdateModeCommand)
+ON_COMMAND(CLeftView::ID_SHOW_BOXES, &CLeftView::OnShowBoxes)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_SHOW_BOXES, &CLeftView::OnUpdateShowBoxes)
+ON_COMMAND(CLeftView::ID_SHOW_MESSAGE_COUNTS, &CLeftView::OnShowMessageCounts)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_SHOW_MESSAGE_COUNTS, &CLeftView::OnUpdateShowMessageCounts)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_REMIND_BIRTHDAYS, &CLeftView::OnUpdateRemindBirthdays)
+ON_COMMAND(CLeftView::ID_SHOW_SELECTION, &CLeftView::OnShowSelectionCommand)
+ON_NOTIFY_REFLECT(TVN_ITEMEXPANDING, &CLeftView::OnItemExpandingChecked)
+ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CLeftView::OnItemExpandedImages)
+ON_NOTIFY_REFLECT(NM_DBLCLK, &CLeftView::OnDoubleClick)
+ON_NOTIFY_REFLECT(NM_RETURN, &CLeftView::OnReturnKey)
+ON_WM_TIMER()
 // ---- end ----
 END_MESSAGE_MAP()
 
@@ -116,6 +145,7 @@ CLeftView::CLeftView() {
     m_crStarNew = RGB(0, 0, 0xFF);
     m_crStarSaved = RGB(0xFF, 0, 0);
     m_bReuseOldestFreedId = TRUE;
+    m_nAlwaysRoutedCommand = ID_FIND;
 }
 
 void CLeftView::ContactImages(int nSex, int& nImage, int& nSelImage) {
@@ -263,7 +293,7 @@ LRESULT CLeftView::OnViewNews(WPARAM wParam, LPARAM lParam) {
     if (wParam == 1 || wParam == 2 || wParam == 12321) // from the group property dialog
         return OnGroupPropertyNews(wParam, lParam);
     if (wParam != CDlgFindPerson::FOUND_ITEM_CODE)
-        return OnBusy(wParam, lParam);
+        return OnTreeNews(wParam, lParam);
     auto* pFound = reinterpret_cast<SFindResult*>(lParam);
     auto* pNode = pFound != nullptr ? dynamic_cast<CGroupItem*>(pFound->pItem) : nullptr;
     HTREEITEM hItem = pNode != nullptr ? (HTREEITEM)pNode->GetTreeItem() : nullptr;
@@ -291,7 +321,7 @@ void CLeftView::OnSelChanging(NMHDR* pNMHDR, LRESULT* pResult) {
     // Closing the window always lets the selection go.
     if (m_bClosing)
         return;
-    if (!CanLeaveRightPaneView() || !CanLeaveGroupDialog() || !UnlockItem(nm->itemNew.hItem))
+    if (!CanLeaveGroupDialog() || !CanLeaveRightPaneView() || !UnlockItem(nm->itemNew.hItem))
         *pResult = 1;
 }
 

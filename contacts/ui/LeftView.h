@@ -155,6 +155,69 @@ public:
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    // Item kinds as the views of a book read them (the update hints): a personal message box is
+    // 9 + its box kind (0 inbox, 1 outbox, 2 sent, 3 recycle); 8 to 14 all count as boxes.
+    enum { ItemContact = 1, ItemGroup = 2, ItemFileRoot = 3, ItemTop = 6, ItemBoxFirst = 9 };
+    static BOOL IsBoxKind(int nKind) { return nKind >= 8 && nKind <= 14; }
+    int GetItemKind(HTREEITEM hItem);
+    // The tree's own kinds, with the personal boxes told apart from the contacts.
+    int GetItemType(HTREEITEM hItem) override;
+
+    // Tree modes: managing contacts, contacts with their messages, the mobile-messaging mode.
+    enum { ModeContacts = 1, ModeMessages = 3, ModeMobile = 4 };
+    void SetMode(int nMode);
+    int GetMode() const { return m_nMode; }
+    int GetPreviousMode() const { return m_nPreviousMode; }
+    // View modes: normal, and picking contacts for another pane (the right pane stays, labels
+    // are not edited and nothing is dropped). Answers the mode before.
+    enum { ViewModeNormal = 0, ViewModePicking = 2 };
+    int SetViewMode(int nMode);
+    int GetViewMode() const { return m_nViewMode; }
+    // What the right pane was last asked to show.
+    enum {
+        ShownDefault = 1,
+        ShownGroupList = 2,
+        ShownForm = 3,
+        ShownPicking = 4,
+        ShownMessageGroup = 5,
+        ShownMessageContact = 6
+    };
+    int GetShownKind() const { return m_nShownKind; }
+    BOOL IsShowingMessageCounts() const { return m_bShowMessageCounts; }
+
+    // Shows (one item per sub-box of the contact's message box) or hides the personal boxes
+    // below a contact's item; bMark sets or clears the contact's boxes-shown mark.
+    void ShowPersonBoxes(HTREEITEM hItem, BOOL bShow, BOOL bMark);
+    // The personal box the current book's document holds as current, or null.
+    _CSmsBox* GetCurrentBox();
+    // Picks the right-pane view of the item and tells the document its current contact and box.
+    void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) override;
+    void SetDocumentCurrentRecord(CQuillmarBaseDoc* pDoc, HTREEITEM hItem) override;
+    // A personal box's caption text: its owner's, then the box's name in braces.
+    BOOL GetCaptionText(CObject* pRecord, CString& text) override;
+    void DrawItemExtras(CDC* pDC, HTREEITEM hItem) override;
+    // The birthday entries of the day over every open book (with bStopAtFirst: 1 as soon as
+    // one book has any). Answers the number of entries.
+    int GetDayInfo(const CDate& date, CKovCalendarCellItemList* pItems, BOOL bStopAtFirst);
+    // Whether the selection may leave the group shown in the group property dialog (asks 264
+    // when it holds unsaved changes).
+    BOOL CanLeaveGroupDialog();
+    // A contact's item was built anew (moved, re-sorted, pasted): in the messages mode it gets
+    // its boxes back when they were shown.
+    void KeepBoxesShown(HTREEITEM hItem, CContent* pContent);
+
+    // Commands.
+    static constexpr UINT ID_MODE_MESSAGES = 32772, ID_MODE_MOBILE = 32838,
+                          ID_MODE_CONTACTS = 32839, ID_MODE_BUTTON_CONTACTS = 32773,
+                          ID_MODE_BUTTON_MESSAGES = 32804, ID_MODE_BUTTON_MOBILE = 32805,
+                          ID_MODE_TOGGLE = 32801, ID_SHOW_BOXES = 312,
+                          ID_SHOW_MESSAGE_COUNTS = 380, ID_REMIND_BIRTHDAYS = 494,
+                          ID_SHOW_SELECTION = 32849;
+    // Messages.
+    static constexpr UINT WM_PICK_BEGIN = 0x450, WM_PICK_END = 0x451, WM_TREE_PRESENT = 0x437,
+                          WM_GO_TO_FIELD = 0x591;
+    // The field of a contact that is never gone to (its modification time).
+    static constexpr int kUnreachableField = 45;
     // ---- end ----
 
 protected:
@@ -231,6 +294,50 @@ protected:
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    int m_nMode = ModeContacts;
+    int m_nPreviousMode = ModeMessages;
+    int m_nViewMode = ViewModeNormal;
+    int m_nShownKind = ShownDefault;
+    BOOL m_bShowMessageCounts = TRUE;
+    // The contact carrying the selection overlay.
+    HTREEITEM m_hMarkedContact = nullptr;
+    int m_nTimerTicks = 0;
+    BOOL m_bTimerRunning = FALSE;
+
+    // The view number, shown-object kind and current contact and box of an item in this mode.
+    struct SShownChoice {
+        int nView = 0;
+        int nShownKind = 0;
+        CObject* pCurrent = nullptr;
+        _CSmsBox* pBox = nullptr;
+    };
+    SShownChoice ChooseShown(HTREEITEM hItem);
+    // Every contact marked as showing its boxes gets its box items (bShow) or loses them.
+    void ShowMarkedBoxes(CGroup* pGroup, BOOL bShow);
+    void MoveSelectionOverlay(HTREEITEM hItem);
+    void EnableNavigationPages(BOOL bEnable);
+    void SendToMainFrame(WPARAM wParam, LPARAM lParam);
+    // 0x465 from the views (100, 102, 104, 300).
+    LRESULT OnTreeNews(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPickBegin(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPickEnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTreePresent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGoToField(WPARAM wParam, LPARAM lParam);
+    void OnModeCommand(UINT nID);
+    void OnUpdateModeCommand(CCmdUI* pCmdUI);
+    void OnModeButton(UINT nID);
+    void OnModeToggle();
+    void OnShowBoxes();
+    void OnUpdateShowBoxes(CCmdUI* pCmdUI);
+    void OnShowMessageCounts();
+    void OnUpdateShowMessageCounts(CCmdUI* pCmdUI);
+    void OnUpdateRemindBirthdays(CCmdUI* pCmdUI);
+    void OnShowSelectionCommand();
+    void OnItemExpandingChecked(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemExpandedImages(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnReturnKey(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnTimer(UINT_PTR nIDEvent);
     // ---- end ----
 
     BOOL m_bShowAllSubNodes = FALSE;

@@ -33,6 +33,7 @@ _CPerson* CLeftView::GetPersonOfItem(HTREEITEM hItem) {
 void CLeftView::OnContentItemBuilt(HTREEITEM hItem, CContent* pContent) {
     if (pContent != nullptr && pContent->IsVirtual())
         Tree().SetItemState(hItem, INDEXTOOVERLAYMASK(kLinkOverlay), TVIS_OVERLAYMASK);
+    KeepBoxesShown(hItem, pContent);
 }
 
 // ---- Commands -------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/SheetExportGroup.h"
 #include "contacts/ui/tests/KeepingView.h"
+#include "contacts/ui/tests/TreePaintCount.h"
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
@@ -255,28 +256,7 @@ TEST_F(LeftViewTest, OpensBooksWithGroupsContactsAndSexImagesAndShowsTheirPaneVi
 }
 
 TEST_F(LeftViewTest, ModifiedMarksAreBlueForANewBookAndRedForASavedOne) {
-    auto colours = [&] {
-        QImage img(300, 400, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        {
-            CDC dc;
-            dc.AttachImage(&img);
-            Tree().SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
-        }
-        int red = 0, blue = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) {
-                QColor c = img.pixelColor(x, y);
-                auto near = [&](int r, int g, int b) {
-                    return std::abs(c.red() - r) + std::abs(c.green() - g) +
-                               std::abs(c.blue() - b) <
-                           50;
-                };
-                red += near(0xFF, 0, 0);
-                blue += near(0, 0, 0xFF);
-            }
-        return std::make_pair(red, blue);
-    };
+    auto colours = [&] { return CountRedAndBluePixels(Tree()); };
     EXPECT_EQ(colours(), std::make_pair(0, 0)) << "no book: no count after the top item";
     Run(CGroupTreeView::ID_FILE_NEW);
     Tree().EndEditLabelNow(FALSE);
