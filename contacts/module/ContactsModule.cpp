@@ -19,8 +19,9 @@ void CContactsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewForm,
                                        RUNTIME_CLASS(CFormNamebook));
     if (CSmsApp* pApp = AfxGetSmsApp())
-        CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
-                                                 &pApp->m_options.m_namebook.m_fieldWidths);
+        CViewPersonList::SetSharedColumnSettings(
+            &pApp->m_options.m_namebook.m_fieldList, &pApp->m_options.m_namebook.m_fieldWidths,
+            [pApp] { pApp->m_options.m_namebook.SaveFieldList(); });
 }
 
 void CContactsModule::OnExit(CSmsApp*) {
