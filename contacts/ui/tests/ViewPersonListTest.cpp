@@ -15,7 +15,9 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -626,7 +628,8 @@ TEST_F(ViewPersonListTest, TheContextMenuIsTheNamedListMenuOwnedByTheFrame) {
     });
     CRect row;
     ASSERT_TRUE(List().GetItemRect(3, &row, LVIR_LABEL));
-    CPoint at = row.CenterPoint();
+    // Right of the filled cells, so that the picture shows them.
+    CPoint at(row.left + 520, row.CenterPoint().y);
     List().ClientToScreen(&at);
     view->SendMessage(WM_CONTEXTMENU, (WPARAM)view->m_hWnd, MAKELPARAM(at.x, at.y));
     AfxSetPopupMenuHook(nullptr);
@@ -639,13 +642,43 @@ TEST_F(ViewPersonListTest, TheContextMenuIsTheNamedListMenuOwnedByTheFrame) {
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
     List().Invalidate();
     Pump();
-    QImage body = frame->GetWidget()->grab().toImage();
-    QPainter p(&body);
+    QImage window = frame->GetWidget()->grab().toImage();
     CPoint inFrame = at;
     frame->ScreenToClient(&inFrame);
+    QImage body(window.width(), std::max(window.height(), inFrame.y + menu.height() + 2),
+                QImage::Format_ARGB32);
+    body.fill(Qt::white);
+    QPainter p(&body);
+    p.drawImage(0, 0, window);
     p.setPen(QColor(90, 90, 90));
     p.drawRect(QRect(QPoint(inFrame.x - 1, inFrame.y - 1), menu.size() + QSize(1, 1)));
     p.drawImage(QPoint(inFrame.x, inFrame.y), menu);
     p.end();
     EXPECT_TRUE(body.save(QString::fromStdString(ScreenPath("contacts-list-context-menu")), "PNG"));
+}
+
+TEST_F(ViewPersonListTest, KeysOpenTheFocusedRowAndSelectEveryRowOncePerPress) {
+    MakeList();
+    OpenBook();
+    QWidget* w = List().GetWidget();
+    ASSERT_NE(w, nullptr);
+    auto key = [&](QEvent::Type type, int k, Qt::KeyboardModifiers mods, bool repeat = false) {
+        QKeyEvent e(type, k, mods, QString(), repeat);
+        QApplication::sendEvent(w, &e);
+    };
+    key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    key(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, true); // a held key repeating
+    EXPECT_EQ(List().GetSelectedCount(), 0u);
+    key(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List().GetSelectedCount(), 6u);
+    key(QEvent::KeyRelease, Qt::Key_A, Qt::ControlModifier);
+    key(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+
+    for (int i = 0; i < List().GetItemCount(); ++i)
+        List().SetItemState(i, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    List().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    auto* group = dynamic_cast<CGroupItem*>(reinterpret_cast<CObject*>(List().GetItemData(1)));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(tree->GetCurrentItem(), (HTREEITEM)group->GetTreeItem()) << "Enter opens the row";
 }
