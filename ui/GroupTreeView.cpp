@@ -1009,31 +1009,40 @@ void CGroupTreeView::OnDelete() {
     RemoveItem(m_hCurrent);
 }
 
+BOOL CGroupTreeView::LeaveItem(HTREEITEM hItem, BOOL* pbLeft) {
+    // The selection leaves the item first when it is on the item or anywhere below it.
+    BOOL bWasCurrent = m_hCurrent != nullptr && IsBelow(m_hCurrent, hItem);
+    if (pbLeft != nullptr)
+        *pbLeft = bWasCurrent;
+    if (!bWasCurrent)
+        return TRUE;
+    // The next sibling that is not a locked group, else the parent.
+    HTREEITEM hNext = Tree().GetNextSiblingItem(hItem);
+    while (hNext != nullptr) {
+        CGroup* pGroup = m_groupHelper.GetGroup(hNext);
+        if (pGroup == nullptr || !pGroup->IsLocked())
+            break;
+        hNext = Tree().GetNextSiblingItem(hNext);
+    }
+    if (hNext == nullptr)
+        hNext = Tree().GetParentItem(hItem);
+    if (hNext != nullptr)
+        Tree().SelectItem(hNext);
+    // A view that keeps unsaved edits of this record may refuse to be left: the record
+    // stays, or the view would later write into a freed one.
+    if (IsBelow(Tree().GetSelectedItem(), hItem))
+        return FALSE;
+    m_hPrevious = nullptr;
+    return TRUE;
+}
+
 BOOL CGroupTreeView::RemoveItem(HTREEITEM hItem) {
     int kind = GetItemType(hItem);
     if (kind == KindTop || kind == KindNone)
         return FALSE;
-    // The selection leaves the item first when it is on the item or anywhere below it.
-    BOOL bWasCurrent = m_hCurrent != nullptr && IsBelow(m_hCurrent, hItem);
-    if (bWasCurrent) {
-        // The next sibling that is not a locked group, else the parent.
-        HTREEITEM hNext = Tree().GetNextSiblingItem(hItem);
-        while (hNext != nullptr) {
-            CGroup* pGroup = m_groupHelper.GetGroup(hNext);
-            if (pGroup == nullptr || !pGroup->IsLocked())
-                break;
-            hNext = Tree().GetNextSiblingItem(hNext);
-        }
-        if (hNext == nullptr)
-            hNext = Tree().GetParentItem(hItem);
-        if (hNext != nullptr)
-            Tree().SelectItem(hNext);
-        // A view that keeps unsaved edits of this record may refuse to be left: the record
-        // stays, or the view would later write into a freed one.
-        if (IsBelow(Tree().GetSelectedItem(), hItem))
-            return FALSE;
-        m_hPrevious = nullptr;
-    }
+    BOOL bWasCurrent = FALSE;
+    if (!LeaveItem(hItem, &bWasCurrent))
+        return FALSE;
     if (kind == KindFileRoot) {
         CFileInfo* pInfo = GetFileInfo(hItem);
         BOOL ok = CloseFile(pInfo, FALSE, TRUE);
@@ -1590,7 +1599,12 @@ void CGroupTreeView::OnRButtonDown(UINT nFlags, CPoint point) {
         m_hPendingParent = hItem;
         Tree().SelectItem(hItem);
     }
-    if (m_nContextMenuId == 0 || hItem == nullptr)
+    if (hItem != nullptr)
+        ShowItemMenu(hItem, point);
+}
+
+void CGroupTreeView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
+    if (m_nContextMenuId == 0)
         return;
     int pos = -1;
     switch (GetItemType(hItem)) {

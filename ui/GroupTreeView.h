@@ -97,6 +97,9 @@ public:
     virtual void SetModified(BOOL bModified, BOOL bUpdateTitle, BOOL bUpdateViews);
     // Opens the file (asks for files without a path); creates it anew with bCreateNew.
     virtual CQuillmarBaseDoc* OpenFile(LPCTSTR lpszPath, BOOL bCreateNew);
+    // The context menu of the item right-clicked (already selected unless it is the top item),
+    // at the click's client point.
+    virtual void ShowItemMenu(HTREEITEM hItem, CPoint point);
 
     // ---- Other operations ----
     CQuillmarBaseDoc* GetItemDocument(HTREEITEM hItem);
@@ -117,8 +120,8 @@ public:
     void CutToClipboard(HTREEITEM hItem, BOOL bEmptyFirst);
     void CopyObjectsToClipboard(const CObArray& records);
     BOOL CanDrop(HTREEITEM hSource, HTREEITEM hTarget, BOOL bCopy, BOOL bNextToTarget);
-    BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest, BOOL bHasNext,
-                DRAGSTATE* pState);
+    virtual BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest,
+                        BOOL bHasNext, DRAGSTATE* pState);
     // The tree's callback for a drag that leaves it: a group list view shown in the right pane.
     BOOL DropOnListView(HTREEITEM hSource, int x, int y, int keyFlags, BOOL bTest,
                         HWND& hTargetWnd, DRAGITEM& target, BOOL bHasNext);
@@ -203,6 +206,10 @@ protected:
     void SetLockOverlay(HTREEITEM hItem, CGroup* pGroup);
     BOOL MoveFileRootInto(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
     BOOL IsBelow(HTREEITEM hItem, HTREEITEM hAncestor);
+    // Moves the selection off the item and everything below it (to the next sibling that is not
+    // a locked group, else the parent); FALSE when the selection stayed because the view shown
+    // refused to be left. *pbLeft tells whether the selection had to move.
+    BOOL LeaveItem(HTREEITEM hItem, BOOL* pbLeft = nullptr);
     CEdit* LabelEdit() const;
     void RedrawItem(HTREEITEM hItem);
 

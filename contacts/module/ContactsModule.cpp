@@ -47,8 +47,10 @@ void CContactsModule::ConnectFrame(CMainFrame* pFrame) {
     m_hTree = pTree->GetSafeHwnd();
 }
 
-CDocument* CContactsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CString&) {
+CDocument* CContactsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CString& ext) {
     CLeftView* pTree = GetTree();
+    if (pTree != nullptr && ext.CompareNoCase(".psn") == 0)
+        return pTree->AddContactFromFile(lpszPath); // a contact card joins the current group
     return pTree != nullptr ? pTree->OpenFile(lpszPath, FALSE) : nullptr;
 }
 

@@ -75,6 +75,14 @@ BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwn
     return FALSE;
 }
 
+CXStringList* GetFieldValueList(_CPerson& person, int nField) {
+    return PersonList(person, nField);
+}
+
+CXStringList* GetPropertyValueList(_CGroup& group, int nProperty) {
+    return GroupList(group, nProperty);
+}
+
 int FillFieldMenu(CMenu& menu, _CPerson& person, int nField, UINT nFirstId, BOOL bWithCaption) {
     return FillMenu(menu, PersonList(person, nField), GetPersonFieldMenuCaption(nField), nFirstId,
                     bWithCaption);

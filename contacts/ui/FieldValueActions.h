@@ -18,6 +18,11 @@ class CWnd;
 BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
                           BOOL bQuoted);
 
+// The value list of a contact's field with an action (see above), or of a group's property 7, 9
+// or 10; null for any other field.
+CXStringList* GetFieldValueList(_CPerson& person, int nField);
+CXStringList* GetPropertyValueList(_CGroup& group, int nProperty);
+
 // The values of a contact's multi-value field 5, 6, 13, 14, 20, 31, 32, 38 or 39 as menu items
 // with ids from nFirstId, the current value checked; with bWithCaption each item starts with the
 // field's caption. Answers the number of items added (0 for any other field).

@@ -42,9 +42,48 @@ ON_UPDATE_COMMAND_UI(ID_BOOK_RENAME, &CLeftView::OnUpdateNewOrRename)
 ON_UPDATE_COMMAND_UI_RANGE(ID_BOOK_CONTACT_BEFORE, ID_BOOK_GROUP_AFTER,
                            &CLeftView::OnUpdateNewOrRename)
 // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+ON_COMMAND(ID_SEND_MAIL, &CLeftView::OnSendMail)
+ON_UPDATE_COMMAND_UI(ID_SEND_MAIL, &CLeftView::OnUpdateSendMail)
+ON_COMMAND(ID_GROUP_MAIL, &CLeftView::OnGroupMail)
+ON_UPDATE_COMMAND_UI(ID_GROUP_MAIL, &CLeftView::OnUpdateGroupOnly)
+ON_COMMAND(ID_MAIL_ALL, &CLeftView::OnMailAll)
+ON_COMMAND(ID_OPEN_ALL_PAGES, &CLeftView::OnOpenAllPages)
+ON_COMMAND(ID_COLLAPSE_BOOKS, &CLeftView::OnCollapseBooks)
+ON_UPDATE_COMMAND_UI(ID_COLLAPSE_BOOKS, &CLeftView::OnUpdateCollapseBooks)
+ON_COMMAND(ID_SHOW_GROUP_COUNTS, &CLeftView::OnShowCounts)
+ON_UPDATE_COMMAND_UI(ID_SHOW_GROUP_COUNTS, &CLeftView::OnUpdateShowGroupCounts)
+ON_COMMAND(ID_ALLOW_RENAME, &CLeftView::OnAllowRename)
+ON_UPDATE_COMMAND_UI(ID_ALLOW_RENAME, &CLeftView::OnUpdateAllowRename)
+ON_COMMAND(ID_QUICK_VIEW, &CLeftView::OnQuickView)
+ON_UPDATE_COMMAND_UI(ID_QUICK_VIEW, &CLeftView::OnUpdateContactOnly)
+ON_COMMAND(ID_RESORT_SUBGROUPS, &CLeftView::OnResortGroups)
+ON_COMMAND(ID_RESORT_GROUP_CONTACTS, &CLeftView::OnResortContents)
+ON_UPDATE_COMMAND_UI_RANGE(ID_RESORT_SUBGROUPS, ID_RESORT_GROUP_CONTACTS,
+                           &CLeftView::OnUpdateGroupOrRoot)
+ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CLeftView::OnBeginLabelEditGate)
+ON_MESSAGE(WM_INITMENUPOPUP, &CLeftView::OnInitTreeMenuPopup)
+ON_WM_MEASUREITEM()
+ON_WM_DRAWITEM()
+ON_COMMAND(ID_GROUP_PROPERTIES, &CLeftView::OnGroupProperties)
+ON_UPDATE_COMMAND_UI(ID_GROUP_PROPERTIES, &CLeftView::OnUpdateGroupProperties)
+ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CLeftView::OnSelChangedFollow)
 // ---- end ----
 
 // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+ON_COMMAND_EX(ID_DELETE_CURRENT, &CLeftView::OnDeleteCurrent)
+ON_COMMAND_EX(ID_TREE_DELETE, &CLeftView::OnDeleteCurrent)
+ON_UPDATE_COMMAND_UI(ID_DELETE_CURRENT, &CLeftView::OnUpdateDeleteCurrent)
+ON_COMMAND(ID_EXPORT_CARD, &CLeftView::OnExportCard)
+ON_COMMAND(ID_IMPORT_CSV, &CLeftView::OnImportCsv)
+ON_COMMAND(ID_IMPORT_CARDS, &CLeftView::OnImportCards)
+ON_COMMAND(ID_IMPORT_MORE, &CLeftView::OnImportMore)
+ON_COMMAND(ID_MAKE_LINK, &CLeftView::OnMakeLink)
+ON_COMMAND(ID_GOTO_SOURCE, &CLeftView::OnGotoSource)
+ON_UPDATE_COMMAND_UI(ID_EXPORT_CARD, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_IMPORT_CSV, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_IMPORT_CARDS, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_MAKE_LINK, &CLeftView::OnUpdateEditCommand)
+ON_UPDATE_COMMAND_UI(ID_GOTO_SOURCE, &CLeftView::OnUpdateEditCommand)
 // ---- end ----
 
 // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
@@ -220,6 +259,8 @@ void CLeftView::OnExport(UINT nID) {
 }
 
 LRESULT CLeftView::OnViewNews(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1 || wParam == 2 || wParam == 12321) // from the group property dialog
+        return OnGroupPropertyNews(wParam, lParam);
     if (wParam != CDlgFindPerson::FOUND_ITEM_CODE)
         return OnBusy(wParam, lParam);
     auto* pFound = reinterpret_cast<SFindResult*>(lParam);

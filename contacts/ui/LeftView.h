@@ -86,9 +86,72 @@ public:
     static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
 
     // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // The context menus: the top item's, a contact's and a group's or book's, found by name.
+    static constexpr UINT IDR_TREE_MENU = 306;
+    // Commands of the context menus and the address-book menu.
+    static constexpr UINT ID_SEND_MAIL = 345, ID_GROUP_MAIL = 431, ID_MAIL_ALL = 485,
+                          ID_OPEN_ALL_PAGES = 486, ID_COLLAPSE_BOOKS = 385,
+                          ID_SHOW_GROUP_COUNTS = 379, ID_ALLOW_RENAME = 489,
+                          ID_GROUP_PROPERTIES = 32848, ID_QUICK_VIEW = 470,
+                          ID_RESORT_SUBGROUPS = 1558, ID_RESORT_GROUP_CONTACTS = 1559;
+    // A value entry of a context menu: its field's base plus the value's index.
+    static constexpr UINT ID_VALUE_FIRST = 0x10000, ID_VALUE_LAST = 0x2FFFFF;
+    // The field (a group's property for bGroup) and value index of a value entry's id; FALSE for
+    // an id that is no value entry of that kind of item.
+    static BOOL DecodeValueCommand(UINT nID, BOOL bGroup, int& nField, int& nIndex);
+    // Runs value entry nID of the item's contact (its source when virtual) or group; with
+    // bQuoted a mail carries the name. FALSE when nothing was handed to the desktop.
+    BOOL RunValueCommand(HTREEITEM hItem, UINT nID, BOOL bQuoted);
+    // One mail to every address of the item's contact (fields 13 and 38) or group, each as
+    // "\"name\"<address>" with bQuoted; the failure message tells the desktop's error number.
+    BOOL MailAllAddresses(HTREEITEM hItem, BOOL bQuoted);
+    // Opens every home page of the item's contact (fields 14 and 39) or group; answers how many.
+    int OpenAllPages(HTREEITEM hItem);
+    // The mail recommending the program to the group's members, then the thanks.
+    BOOL MailGroupRecommendation(HTREEITEM hItem);
+    // The text the quick view shows for a contact (its source's for a virtual contact).
+    CString QuickViewText(HTREEITEM hItem);
+    // Whether labels may be edited by clicking them; shared by the trees of the process, each
+    // starting from the value the last one left.
+    BOOL IsRenameAllowed() const { return m_bAllowRename; }
+    static BOOL& SharedAllowRename();
+    ~CLeftView() override;
+    void ShowItemMenu(HTREEITEM hItem, CPoint point) override;
+    // The group property dialog's reports: OK or Apply store its changes, closing forgets it.
+    LRESULT OnGroupPropertyNews(WPARAM wParam, LPARAM lParam);
+    // A book that closes takes its groups along: the dialog lets go of them first.
+    BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) override;
+    class CDlgGroupProperty* GetGroupDialog() const {
+        return m_pGroupDialog;
+    }
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // Commands: the current contact saved as a card; cards or a CSV file imported into the
+    // current group; where to find the separate import tool; a link to the current contact in
+    // its own group; a link's source selected; deleting the current item (also from the tree's
+    // own menu).
+    static constexpr UINT ID_EXPORT_CARD = 499, ID_IMPORT_CSV = 397, ID_IMPORT_CARDS = 1503,
+                          ID_IMPORT_MORE = 471, ID_MAKE_LINK = 488, ID_GOTO_SOURCE = 493,
+                          ID_DELETE_CURRENT = 32778, ID_TREE_DELETE = 32790;
+    // What a drop of one item onto another does.
+    enum DropAction { DropNone, DropCopy, DropMove, DropLink, DropMerge };
+    // While set, a field merge by drop takes the last accepted choice without asking.
+    static BOOL s_bMergeWithoutAsking;
+
+    // Imports a contact card into the current group (the first book's root group when no book
+    // item is current). Answers the book it went into, null when nothing came in.
+    CQuillmarBaseDoc* AddContactFromFile(LPCTSTR lpszPath);
+    // The action the keys (DRAG_KEY_*) choose for the drop, DropNone when it is refused.
+    DropAction GetDropAction(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest, BOOL bHasNext,
+                DRAGSTATE* pState) override;
+    void CopyToClipboard(BOOL bCopy) override;
+    // A link's item carries the link overlay.
+    void OnContentItemBuilt(HTREEITEM hItem, CContent* pContent) override;
+    // The field choice of the last accepted merge: one mask per field group and the mode.
+    const DWORD* GetMergeMasks() const { return m_mergeMasks; }
+    int GetMergeScheme() const { return m_nMergeScheme; }
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
@@ -96,9 +159,71 @@ public:
 
 protected:
     // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    BOOL m_bAllowRename = SharedAllowRename();
+    // The contact whose values the item offers: the contact, or a virtual contact's source (null
+    // when the source is gone).
+    _CPerson* ValueContact(HTREEITEM hItem);
+    void FillValueMenus(CMenu& popup, HTREEITEM hItem);
+    // The values of two fields of the item's contact, or of a property of its group, and the
+    // name they belong to.
+    void ValuesOfItem(HTREEITEM hItem, int nField, int nWorkField, int nProperty,
+                      CStringArray& values, CString& strName);
+    void OnSendMail();
+    void OnUpdateSendMail(CCmdUI* pCmdUI);
+    void OnGroupMail();
+    void OnMailAll();
+    void OnOpenAllPages();
+    void OnUpdateGroupOnly(CCmdUI* pCmdUI);
+    void OnUpdateContactOnly(CCmdUI* pCmdUI);
+    void OnUpdateGroupOrRoot(CCmdUI* pCmdUI);
+    void OnCollapseBooks();
+    void OnUpdateCollapseBooks(CCmdUI* pCmdUI);
+    void OnUpdateShowGroupCounts(CCmdUI* pCmdUI);
+    void OnAllowRename();
+    void OnUpdateAllowRename(CCmdUI* pCmdUI);
+    void OnQuickView();
+    void OnBeginLabelEditGate(NMHDR* pNMHDR, LRESULT* pResult);
+    LRESULT OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam);
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
+    void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS);
+    // The modeless group property dialog (null before the first opening); it follows the
+    // selection while it is open.
+    class CDlgGroupProperty* m_pGroupDialog = nullptr;
+    BOOL IsGroupDialogOpen() const;
+    void OnGroupProperties();
+    void OnUpdateGroupProperties(CCmdUI* pCmdUI);
+    void OnSelChangedFollow(NMHDR* pNMHDR, LRESULT* pResult);
+    // Stores the dialog's changes into its group and rebuilds the group's item.
+    void ApplyGroupDialog();
     // ---- end ----
 
     // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    DWORD m_mergeMasks[5] = {};
+    int m_nMergeScheme = 1;
+    // The merge choice of the drop pass under way: 0 not asked yet, 1 accepted, -1 cancelled.
+    int m_nMergePass = 0;
+    // Set while a book's root moves into a group: its records follow it whatever they are.
+    BOOL m_bMovingRoot = FALSE;
+
+    BOOL OnDeleteCurrent(UINT nID);
+    void OnUpdateDeleteCurrent(CCmdUI* pCmdUI);
+    void OnExportCard();
+    void OnImportCsv();
+    void OnImportCards();
+    void OnImportMore();
+    void OnMakeLink();
+    void OnGotoSource();
+    void OnUpdateEditCommand(CCmdUI* pCmdUI);
+    // The contact of an item (null for any other record).
+    _CPerson* GetPersonOfItem(HTREEITEM hItem);
+    BOOL BaseDropRule(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags);
+    BOOL CanLinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL LinkInto(HTREEITEM hSource, HTREEITEM hTarget);
+    BOOL MergeDrop(HTREEITEM hSource, HTREEITEM hTarget);
+    // Gives every record of the group below it that has no item yet its item (after an import).
+    void AddMissingItems(CGroup* pGroup);
+    // Marks the book modified, shows the selection again and says how many contacts came in.
+    void AfterImport(CQuillmarBaseDoc* pDoc, int nCount);
     // ---- end ----
 
     // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----

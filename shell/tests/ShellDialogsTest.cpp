@@ -3,7 +3,7 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/AboutDlg.h"
 #include "shell/DlgNoticeBoard.h"
-#include "shell/DlgViewInfo.h"
+#include "ui/DlgViewInfo.h"
 #include "testsupport/NetTestEnv.h"
 
 #include <QElapsedTimer>

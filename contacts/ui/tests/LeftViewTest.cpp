@@ -7,6 +7,7 @@
 #include "contacts/ui/FieldTree.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/SheetExportGroup.h"
+#include "contacts/ui/tests/KeepingView.h"
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
@@ -65,18 +66,6 @@ public:
     CView* GetCurrentView() override { return current; }
     CView* current = nullptr;
 };
-
-// A right-pane view holding unsaved edits: it refuses to be left while told so.
-class CKeepingView : public CView {
-public:
-    BOOL m_bKeep = TRUE;
-    void OnDraw(CDC*) override {}
-    LRESULT OnQueryKeep(WPARAM, LPARAM) { return m_bKeep; }
-    DECLARE_MESSAGE_MAP()
-};
-BEGIN_MESSAGE_MAP(CKeepingView, CView)
-ON_MESSAGE(CLeftView::WM_QUERY_KEEP_VIEW, &CKeepingView::OnQueryKeep)
-END_MESSAGE_MAP()
 
 class LeftViewTest : public ScriptedUserTest {
 protected:

@@ -1,4 +1,4 @@
-#include "shell/DlgViewInfo.h"
+#include "ui/DlgViewInfo.h"
 
 enum { IDC_INFO_TEXT = 1006 };
 

@@ -1,0 +1,47 @@
+// Linked into every test program: before any test runs, the program's settings folder and its
+// user folder point into a fresh temporary folder of this process, so tests never read or write
+// the settings of the person running them, and test programs running side by side never share
+// (and race on) one settings file. A test that sets these variables itself still wins for as
+// long as it holds them. The folder is removed when the process that made it ends.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+class PrivateUserFolders {
+public:
+    PrivateUserFolders() {
+        // A test program started by a test (a second instance, a child) inherits its folders.
+        if (std::getenv("QUILLMAR_CONFIG") && std::getenv("QUILLMAR_HOME"))
+            return;
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillmar-test-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            return;
+        m_root = pattern;
+        m_owner = ::getpid();
+        std::error_code ec;
+        for (const char* name : {"config", "home"})
+            std::filesystem::create_directories(m_root / name, ec);
+        ::setenv("QUILLMAR_CONFIG", (m_root / "config").c_str(), 0);
+        ::setenv("QUILLMAR_HOME", (m_root / "home").c_str(), 0);
+    }
+    ~PrivateUserFolders() {
+        // A child made by fork() that ends through exit() must not take its parent's folder.
+        if (m_root.empty() || ::getpid() != m_owner)
+            return;
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+
+private:
+    std::filesystem::path m_root;
+    pid_t m_owner = 0;
+};
+
+PrivateUserFolders g_folders;
+
+} // namespace
