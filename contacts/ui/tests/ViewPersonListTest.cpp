@@ -431,6 +431,12 @@ TEST_F(PersonListTipTest, TheTipFollowsTheCellUnderTheMouseAndLetsGoAboveTheRows
     List().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.CenterPoint().x, cell.CenterPoint().y));
     List().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(cell.CenterPoint().x, cell.CenterPoint().y));
     EXPECT_FALSE(view->GetTip().IsShown());
+    // So does the wheel.
+    ASSERT_TRUE(List().GetSubItemRect(2, 1, LVIR_BOUNDS, cell));
+    view->TrackHover(cell.CenterPoint());
+    ASSERT_TRUE(WaitFor([&] { return view->GetTip().IsShown() != FALSE; }));
+    view->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(cell.left, cell.top));
+    EXPECT_FALSE(view->GetTip().IsShown());
 
     // Over the header: the tip goes, the hover is forgotten and the mouse let go.
     view->TrackHover(cell.CenterPoint());
@@ -603,6 +609,14 @@ TEST_F(ViewPersonListTest, ListCommandsFollowTheSelectionAndUseTheirTexts) {
     auto* li = dynamic_cast<CGroupItem*>(reinterpret_cast<CObject*>(List().GetItemData(2)));
     ASSERT_NE(li, nullptr);
     EXPECT_EQ(tree->GetCurrentItem(), (HTREEITEM)li->GetTreeItem());
+    // Up from a group: its parent, the book's root.
+    auto* jia = dynamic_cast<CGroupItem*>(doc->GetRootGroup().FindByName("甲组", TRUE, FALSE, FALSE));
+    ASSERT_NE(jia, nullptr);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)jia->GetTreeItem());
+    ASSERT_EQ(tree->GetCurrentItem(), (HTREEITEM)jia->GetTreeItem());
+    view->OnUpdate(nullptr, 0, nullptr);
+    view->OnCmdMsg(CViewPersonList::ID_GO_UP, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(tree->GetCurrentItem(), tree->GetFileAt(0)->hItem);
     AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
 }
 
