@@ -215,7 +215,10 @@ void CGroupListView::OnDelete() {
     CGroupTreeView* pTree = GetTreeView();
     if (pTree == nullptr || List().GetSelectedCount() == 0)
         return;
-    if (AfxMessageBox("您真的要删除所有选择的项吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    CString question;
+    if (m_nDeleteQuestionId == 0 || !question.LoadString(m_nDeleteQuestionId))
+        question = "您真的要删除所有选择的项吗？";
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     std::vector<HTREEITEM> items = TakeSelectedTreeItems();
     HWND hTree = pTree->m_hWnd;

@@ -69,6 +69,8 @@ public:
     CImageList m_normalImages;
     // The default background image, a file of the program folder ("Images\\background.bmp").
     CString m_strDefaultBkImage;
+    // The string asking whether the selected rows go (0: the common question).
+    UINT m_nDeleteQuestionId = 0;
 
 protected:
     BOOL m_bInitialized = FALSE;

@@ -29,8 +29,9 @@ void CContactsModule::RegisterViews() {
                                        CLeftView::ViewInvalidVirtual,
                                        RUNTIME_CLASS(CViewInvalidVirtualItem));
     if (CSmsApp* pApp = AfxGetSmsApp())
-        CViewPersonList::SetSharedColumnSettings(&pApp->m_options.m_namebook.m_fieldList,
-                                                 &pApp->m_options.m_namebook.m_fieldWidths);
+        CViewPersonList::SetSharedColumnSettings(
+            &pApp->m_options.m_namebook.m_fieldList, &pApp->m_options.m_namebook.m_fieldWidths,
+            [pApp] { pApp->m_options.m_namebook.SaveFieldList(); });
 }
 
 void CContactsModule::OnExit(CSmsApp*) {

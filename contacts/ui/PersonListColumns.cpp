@@ -18,10 +18,6 @@ void GetDefaultPersonColumns(CArray<int, int>& fields) {
 }
 
 void ValidPersonColumns(const CArray<int, int>& stored, CArray<int, int>& fields) {
-    if (stored.GetSize() == 0) {
-        GetDefaultPersonColumns(fields);
-        return;
-    }
     bool seen[kPersonColumnFieldCount] = {};
     fields.RemoveAll();
     fields.Add(PF_NAME);
@@ -33,6 +29,12 @@ void ValidPersonColumns(const CArray<int, int>& stored, CArray<int, int>& fields
         seen[f] = true;
         fields.Add(f);
     }
+    // Nothing usable stored (none at all, or only damaged entries): the defaults.
+    bool any = false;
+    for (int i = 0; i < stored.GetSize() && !any; ++i)
+        any = stored[i] >= 0 && stored[i] < kPersonColumnFieldCount;
+    if (!any)
+        GetDefaultPersonColumns(fields);
 }
 
 int DefaultPersonColumnWidth(int nField) {
@@ -53,7 +55,8 @@ int DefaultPersonColumnWidth(int nField) {
 int PersonColumnWidth(const CArray<int, int>* pWidths, int nField) {
     if (pWidths != nullptr && nField >= 0 && nField < pWidths->GetSize()) {
         int w = (*pWidths)[nField];
-        if (w > 0)
+        // A damaged width (none, or wider than any screen) takes the default.
+        if (w > 0 && w <= kMaxPersonColumnWidth)
             return w;
     }
     return DefaultPersonColumnWidth(nField);

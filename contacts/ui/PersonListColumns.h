@@ -12,17 +12,21 @@ class CObject;
 // The fields a column may show (the modification time is the last).
 constexpr int kPersonColumnFieldCount = 46;
 
+// The widest column a stored width may ask for.
+constexpr int kMaxPersonColumnWidth = 4096;
+
 // The columns shown when none are stored: name, mobile, pager, e-mail, QQ, home, office and
 // dormitory telephone, birthday.
 void GetDefaultPersonColumns(CArray<int, int>& fields);
 
-// The stored column list made usable: the defaults when it is empty, fields outside the table
-// and repeated ones dropped, the name first.
+// The stored column list made usable: the defaults when it holds no field of the table, fields
+// outside the table and repeated ones dropped, the name first.
 void ValidPersonColumns(const CArray<int, int>& stored, CArray<int, int>& fields);
 
 // A field's default column width in pixels.
 int DefaultPersonColumnWidth(int nField);
-// The stored width of a field when the array holds one (not -1 and above 0), else the default.
+// The stored width of a field when the array holds one (above 0, at most the widest), else the
+// default.
 int PersonColumnWidth(const CArray<int, int>* pWidths, int nField);
 
 // The order of two list rows (groups and contacts) sorted by a field (-1: by name): groups come

@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     AfxEnsureGuiApp();
     AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
     QTemporaryDir dir;
-    const int big = count / 10, groups = 500, perGroup = (count - big) / (groups - 1);
+    // The other groups share the rest evenly, the first ones one more each: count in all.
+    const int big = count / 10, groups = 500, perGroup = (count - big) / (groups - 1),
+              extra = (count - big) % (groups - 1);
 
     CString path = (dir.path() + "/big.sms").toUtf8().constData();
     {
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
             name.Format("组%03d", g);
             auto* group = new _CGroup(name);
             root.AddSubgroup(group, FALSE);
-            const int n = g == 0 ? big : perGroup;
+            const int n = g == 0 ? big : perGroup + (g <= extra ? 1 : 0);
             for (int i = 0; i < n; ++i, ++made) {
                 name.Format("联系人%06d", (int)((long long)made * 7919 % 1000003));
                 auto* person = new _CPerson(name);
@@ -96,15 +98,17 @@ int main(int argc, char** argv) {
     auto* bigGroup =
         dynamic_cast<CGroupItem*>(doc->GetRootGroup().FindByName("组000", TRUE, FALSE, FALSE));
     tree->GetTreeCtrl().SelectItem((HTREEITEM)bigGroup->GetTreeItem());
-    t = std::chrono::steady_clock::now();
+    const auto fillStart = std::chrono::steady_clock::now();
+    t = fillStart;
     list->OnUpdate(nullptr, 0, nullptr);
     std::printf("list %d contacts: %.1f ms\n", list->GetListCtrl().GetItemCount(), Millis(t));
     for (int field : {(int)PF_NAME, (int)PF_MOBILE}) {
         t = std::chrono::steady_clock::now();
         list->Sort(ColumnOf(*list, field), TRUE);
-        std::printf("  sorted by %s: %.1f ms (fill and sort target < 500 ms)\n",
-                    field == PF_NAME ? "name" : "mobile", Millis(t));
+        std::printf("  sorted by %s: %.1f ms\n", field == PF_NAME ? "name" : "mobile", Millis(t));
     }
+    std::printf("%d rows filled and sorted by name then by mobile: %.1f ms (target < 500 ms)\n",
+                list->GetListCtrl().GetItemCount(), Millis(fillStart));
 
     tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
     tree->OnCmdMsg(CLeftView::ID_SHOW_ALL_SUBNODES, CN_COMMAND, nullptr, nullptr);

@@ -5,15 +5,20 @@
 #include "contacts/SmsDoc.h"
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/PageCfgPsnFields.h"
 #include "contacts/ui/PersonListColumns.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/HeaderCtrl.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,6 +51,7 @@ TEST(PersonListColumnsTest, StoredListsOfAnyShapeGiveUsableColumnsAndWidths) {
         {{5, 0}, {0, 5}},                                 // the name leads
         {{7}, {0, 7}},                                    // and is there even when not stored
         {{0, 46, 99, -1, 5, 5, 45, 1 << 30}, {0, 5, 45}}, // out of the table, repeated
+        {{46, -3, 1 << 30}, defaults},                   // nothing usable at all
     };
     for (const Row& r : rows) {
         CArray<int, int> stored, fields;
@@ -63,6 +69,7 @@ TEST(PersonListColumnsTest, StoredListsOfAnyShapeGiveUsableColumnsAndWidths) {
         {{}, PF_MOBILE, 100},       {{200, -1, 0}, PF_NAME, 200},
         {{200, -1, 0}, PF_SEX, 40}, {{200, -1, 0}, PF_NICKNAME, 100}, // 0 is no width
         {{200}, PF_BIRTHDAY, 98},   {{55}, -1, 100},                  // short list, bad field
+        {{1 << 30}, PF_NAME, 120},  {{-7}, PF_NAME, 120},             // damaged widths
     };
     for (const Width& w : widthRows)
         EXPECT_EQ(PersonColumnWidth(Array(w.stored, widths), w.field), w.want)
@@ -149,11 +156,15 @@ protected:
         }
         return out;
     }
-    int SortFormat(int col) {
+    // The arrow image on a column's header: 0 ascending, 1 descending, -1 none.
+    int SortArrow(int col) {
         HDITEM item{};
-        item.mask = HDI_FORMAT;
+        item.mask = HDI_FORMAT | HDI_IMAGE;
         List().GetHeaderCtrl()->GetItem(col, &item);
-        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+        if (!(item.fmt & HDF_IMAGE))
+            return -1;
+        EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT) << "the arrow goes at the right edge";
+        return item.iImage;
     }
     // A header click as the list reports it to its parent, which hands it back to the view.
     void ClickHeader(int col) {
@@ -193,7 +204,7 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
     ClickHeader(1); // 手机, ascending: groups first, an empty value before the numbers
     EXPECT_EQ(view->GetSortColumn(), 1);
     EXPECT_TRUE(view->IsSortAscending());
-    EXPECT_EQ(SortFormat(1), HDF_SORTUP);
+    EXPECT_EQ(SortArrow(1), 0);
     std::vector<std::string> ascending = Column(0);
     ASSERT_EQ(ascending.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(ascending.begin(), ascending.begin() + 2),
@@ -204,14 +215,14 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
 
     ClickHeader(1); // the same column again: descending, groups at the bottom
     EXPECT_FALSE(view->IsSortAscending());
-    EXPECT_EQ(SortFormat(1), HDF_SORTDOWN);
+    EXPECT_EQ(SortArrow(1), 1);
     EXPECT_EQ(Column(0),
               (std::vector<std::string>{"张三", "王五", "李四", "赵六", "乙组", "甲组"}));
 
     ClickHeader(0); // another column: ascending again, its arrow only
     EXPECT_TRUE(view->IsSortAscending());
-    EXPECT_EQ(SortFormat(0), HDF_SORTUP);
-    EXPECT_EQ(SortFormat(1), 0);
+    EXPECT_EQ(SortArrow(0), 0);
+    EXPECT_EQ(SortArrow(1), -1);
 
     // A refill keeps the order; "none" goes back to groups first, then by name.
     ClickHeader(1);
@@ -219,7 +230,7 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
     EXPECT_EQ(Column(0)[2], "赵六");
     view->OnCmdMsg(CViewPersonList::ID_SORT_NONE, CN_COMMAND, nullptr, nullptr);
     EXPECT_EQ(view->GetSortColumn(), -1);
-    EXPECT_EQ(SortFormat(1), 0);
+    EXPECT_EQ(SortArrow(1), -1);
     EXPECT_EQ(Column(0)[0], "甲组");
     ClickHeader(1);
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
@@ -291,4 +302,397 @@ TEST_F(ViewPersonListTest, AllSubNodesListDeepContactsAndDeletingAGroupWithThemR
     EXPECT_TRUE(doc->GetRootGroup().IsEmpty());
     EXPECT_TRUE(doc->IsModified());
     AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
+}
+
+namespace {
+
+class TestCmdUI : public CCmdUI {
+public:
+    BOOL enabled = FALSE;
+    int check = -1;
+    void Enable(BOOL bOn) override {
+        enabled = bOn;
+        m_bEnableChanged = TRUE;
+    }
+    void SetCheck(int nCheck) override { check = nCheck; }
+};
+
+// A book with a family group (and cousins below it), a link to a contact of the family and a
+// link whose source is gone, for the hover texts.
+class PersonListTipTest : public ViewPersonListTest {
+protected:
+    _CGroup* family = nullptr;
+    _CGroup* cousins = nullptr;
+    _CPerson *wang = nullptr, *li = nullptr, *link = nullptr, *dangling = nullptr;
+
+    void OpenLinkedBook() {
+        CSmsDoc book;
+        _CGroup& root = book.GetRootGroup();
+        root.SetName("通讯录");
+        auto* f = new _CGroup("家人");
+        root.AddSubgroup(f);
+        Person(f, "王芳", {"13900000001", "13700000002"});
+        auto* c = new _CGroup("表亲");
+        f->AddSubgroup(c);
+        Person(c, "李明", {"13600000003"});
+        auto* l = static_cast<_CPerson*>(
+            dynamic_cast<_CPerson*>(f->FindByName("王芳", FALSE, FALSE, FALSE))->CreateVirtualCopy());
+        root.AddContent(l, FALSE, nullptr, TRUE, TRUE);
+        auto* d = new _CPerson("旧友");
+        d->SetVirtualLink("家人\\不在了", nullptr);
+        root.AddContent(d, FALSE, nullptr, TRUE, TRUE);
+        CString path = (dir.str() + "/links.sms").c_str();
+        ASSERT_TRUE(book.OnSaveDocument(path));
+        doc = dynamic_cast<CSmsDoc*>(tree->OpenFile(path, FALSE));
+        ASSERT_NE(doc, nullptr);
+        _CGroup& r = doc->GetRootGroup();
+        family = dynamic_cast<_CGroup*>(r.FindByName("家人", TRUE, FALSE, FALSE));
+        cousins = dynamic_cast<_CGroup*>(r.FindByName("表亲", TRUE, FALSE, TRUE));
+        ASSERT_NE(family, nullptr);
+        ASSERT_NE(cousins, nullptr);
+        wang = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, FALSE, FALSE));
+        li = dynamic_cast<_CPerson*>(cousins->FindByName("李明", FALSE, FALSE, FALSE));
+        link = dynamic_cast<_CPerson*>(r.FindByName("王芳", FALSE, TRUE, FALSE));
+        dangling = dynamic_cast<_CPerson*>(r.FindByName("旧友", FALSE, TRUE, FALSE));
+        ASSERT_TRUE(wang && li && link && dangling);
+        ASSERT_TRUE(link->IsVirtual());
+        ASSERT_TRUE(dangling->IsVirtual());
+    }
+    static std::string Summary(CObject* p) {
+        CString s;
+        if (auto* g = dynamic_cast<_CGroup*>(p))
+            g->GetSummaryText(s);
+        else
+            dynamic_cast<_CPerson*>(p)->GetSummaryText(s);
+        return s.GetString();
+    }
+};
+
+} // namespace
+
+TEST_F(PersonListTipTest, HoverTextsNameTheGroupBelowAndTheSourceOfALink) {
+    MakeList();
+    OpenLinkedBook();
+    _CGroup* root = &doc->GetRootGroup();
+    CString linkPath;
+    link->GetVirtualPath(linkPath);
+    const std::string linkLine = std::string("\r\n\r\n虚拟联系人:") + linkPath.GetString();
+    struct Row {
+        const char* what;
+        CObject* record;
+        CGroup* shown;
+        int field;
+        BOOL first;
+        std::string want;
+    } rows[] = {
+        {"group summary", family, root, -1, FALSE, Summary(family)},
+        {"group over a cell", family, root, PF_MOBILE, FALSE, Summary(family)},
+        {"own contact", wang, family, -1, FALSE, Summary(wang)},
+        {"contact of a group below", li, family, -1, FALSE, Summary(li) + " - 家人\\表亲"},
+        {"its name cell", li, family, PF_NAME, TRUE, "李明 - 家人\\表亲"},
+        {"its mobile cell", li, family, PF_MOBILE, FALSE, "13600000003"},
+        {"every value of a cell", wang, family, PF_MOBILE, FALSE, "13900000001\n13700000002"},
+        {"link summary", link, root, -1, FALSE, Summary(wang) + linkLine},
+        {"link name cell", link, root, PF_NAME, TRUE, "王芳" + linkLine},
+        {"link value cell", link, root, PF_MOBILE, FALSE, "13900000001\n13700000002"},
+        {"gone source", dangling, root, PF_NAME, TRUE,
+         "旧友\r\n\r\n无效的虚拟联系人:家人\\不在了"},
+        {"gone source's other cell", dangling, root, PF_MOBILE, FALSE, ""},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(CViewPersonList::GetTipText(r.record, r.shown, r.field, r.first).GetString(),
+                  r.want)
+            << r.what;
+    EXPECT_NE(Summary(family).find("组内成员"), std::string::npos);
+}
+
+TEST_F(PersonListTipTest, TheTipFollowsTheCellUnderTheMouseAndLetsGoAboveTheRows) {
+    MakeList();
+    OpenLinkedBook();
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)family->GetTreeItem());
+    tree->OnCmdMsg(CLeftView::ID_SHOW_ALL_SUBNODES, CN_COMMAND, nullptr, nullptr);
+    view->OnUpdate(nullptr, 0, nullptr);
+    ASSERT_EQ(Column(0), (std::vector<std::string>{"表亲", "王芳", "李明"}));
+    frame->SetForegroundWindow();
+    Pump();
+    CRect cell;
+    ASSERT_TRUE(List().GetSubItemRect(2, 0, LVIR_LABEL, cell));
+    view->TrackHover(cell.CenterPoint());
+    EXPECT_EQ(view->GetHoverItem(), 2);
+    EXPECT_EQ(view->GetHoverSubItem(), 0);
+    EXPECT_EQ(std::string(view->GetTip().GetText().GetString()), "李明 - 家人\\表亲");
+    EXPECT_EQ(CWnd::GetCapture(), &List()) << "the list holds the mouse over its rows";
+
+    ASSERT_TRUE(List().GetSubItemRect(1, 1, LVIR_BOUNDS, cell));
+    view->TrackHover(cell.CenterPoint());
+    EXPECT_EQ(std::string(view->GetTip().GetText().GetString()), "13900000001\n13700000002");
+    ASSERT_TRUE(WaitFor([&] { return view->GetTip().IsShown() != FALSE; }));
+    // A button hides it.
+    List().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.CenterPoint().x, cell.CenterPoint().y));
+    List().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(cell.CenterPoint().x, cell.CenterPoint().y));
+    EXPECT_FALSE(view->GetTip().IsShown());
+    // So does the wheel.
+    ASSERT_TRUE(List().GetSubItemRect(2, 1, LVIR_BOUNDS, cell));
+    view->TrackHover(cell.CenterPoint());
+    ASSERT_TRUE(WaitFor([&] { return view->GetTip().IsShown() != FALSE; }));
+    view->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(cell.left, cell.top));
+    EXPECT_FALSE(view->GetTip().IsShown());
+
+    // Over the header: the tip goes, the hover is forgotten and the mouse let go.
+    view->TrackHover(cell.CenterPoint());
+    view->TrackHover(CPoint(cell.left + 5, 2));
+    EXPECT_EQ(view->GetHoverItem(), -1);
+    EXPECT_NE(CWnd::GetCapture(), &List());
+
+    // In the icon styles the tip is the record's summary wherever it is.
+    view->OnCmdMsg(CGroupListView::ID_VIEW_LIST, CN_COMMAND, nullptr, nullptr);
+    CRect item;
+    ASSERT_TRUE(List().GetItemRect(0, &item, LVIR_BOUNDS));
+    view->TrackHover(item.CenterPoint());
+    EXPECT_EQ(std::string(view->GetTip().GetText().GetString()), Summary(cousins));
+    view->HideHoverTip();
+    if (CWnd::GetCapture() != nullptr)
+        ReleaseCapture();
+}
+
+TEST_F(ViewPersonListTest, AMovedHeaderBecomesTheColumnListAndGoesToTheProfileAtTheEnd) {
+    int writes = 0;
+    std::vector<int> written;
+    CViewPersonList::SetSharedColumnSettings(&fields, &widths, [&] {
+        ++writes;
+        written = Ints(fields);
+    });
+    MakeList();
+    OpenBook();
+    List().SetColumnWidth(2, 150); // 小灵通/传呼
+    // 手机 dragged by its header to the right of QQ.
+    CHeaderCtrl* header = List().GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    EXPECT_TRUE(header->GetStyle() & HDS_DRAGDROP);
+    EXPECT_FALSE(header->GetStyle() & HDS_FULLDRAG);
+    CRect from, to;
+    header->GetItemRect(1, &from);
+    header->GetItemRect(4, &to);
+    const int y = from.CenterPoint().y;
+    header->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.CenterPoint().x, y));
+    header->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.CenterPoint().x + 30, y));
+    header->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.CenterPoint().x - 10, y));
+    header->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.CenterPoint().x - 10, y));
+    ASSERT_TRUE(WaitFor([&] { return Ints(fields).size() == 9 && fields[1] != PF_MOBILE; }));
+    EXPECT_EQ(Ints(fields), (std::vector<int>{PF_NAME, PF_PAGER, PF_EMAIL, PF_QQ, PF_MOBILE,
+                                              PF_HOME_PHONE, PF_OFFICE_PHONE, PF_DORM_PHONE,
+                                              PF_BIRTHDAY}));
+    EXPECT_EQ(widths[PF_PAGER], 150);
+    EXPECT_EQ(writes, 0) << "the profile is written when the list goes";
+
+    // The cells stay under their own headers, and sorting still goes by the clicked field.
+    EXPECT_EQ(Column(1)[2], "13900000001\n13700000000\n13800000000");
+    frame->DestroyWindow();
+    frame = nullptr;
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(written, Ints(fields));
+
+    // The next list shows the stored order.
+    ASSERT_TRUE((frame = new CFrameWnd)->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                CRect(0, 0, 1180, 360)));
+    tree = new CLeftView;
+    ASSERT_TRUE(tree->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 340), frame,
+                             AFX_IDW_PANE_FIRST, nullptr));
+    tree->OnInitialUpdate();
+    MakeList();
+    EXPECT_EQ(Headers()[4], "手机");
+    EXPECT_EQ(List().GetColumnWidth(1), 150);
+    CViewPersonList::SetSharedColumnSettings(&fields, &widths); // the counters go now
+}
+
+TEST_F(ViewPersonListTest, NewColumnsKeepTheSortedFieldSorted) {
+    MakeList();
+    OpenBook();
+    ClickHeader(1); // 手机, ascending
+    const std::vector<std::string> byMobile = Column(0);
+    CPSheetPersonList sheet;
+    Array({PF_NAME, PF_EMAIL, PF_MOBILE}, sheet.m_pageFields.GetChosenList());
+    view->SendMessage(CViewPersonList::WM_APPLY_COLUMNS, 0, (LPARAM)&sheet);
+    EXPECT_EQ(Headers(), (std::vector<std::string>{"姓名", "E-mail", "手机"}));
+    EXPECT_EQ(view->GetSortColumn(), 2);
+    EXPECT_TRUE(view->IsSortAscending());
+    EXPECT_EQ(SortArrow(2), 0);
+    EXPECT_EQ(SortArrow(1), -1);
+    EXPECT_EQ(Column(0), byMobile);
+    EXPECT_EQ(Column(2)[4], "13900000002"); // 王五 under the moved 手机 header
+    EXPECT_EQ(Ints(fields), (std::vector<int>{PF_NAME, PF_EMAIL, PF_MOBILE}));
+
+    // A list without the sorted field keeps it, after the name.
+    ClickHeader(2); // descending now
+    Array({PF_BIRTHDAY}, sheet.m_pageFields.GetChosenList());
+    view->SendMessage(CViewPersonList::WM_APPLY_COLUMNS, 0, (LPARAM)&sheet);
+    EXPECT_EQ(Headers(), (std::vector<std::string>{"姓名", "手机", "生日"}));
+    EXPECT_EQ(view->GetSortColumn(), 1);
+    EXPECT_FALSE(view->IsSortAscending());
+    EXPECT_EQ(SortArrow(1), 1);
+    EXPECT_EQ(Column(0).back(), "甲组");
+}
+
+TEST_F(ViewPersonListTest, TheOptionsSheetShowsTheColumnListAndItsOkApplies) {
+    MakeList();
+    OpenBook();
+    std::string caption;
+    std::vector<int> offered;
+    AfxSetModalDialogHook([&](CDialog& dlg) {
+        CString text;
+        dlg.GetWindowText(text);
+        caption = text.GetString();
+        auto* sheet = dynamic_cast<CPSheetPersonList*>(&dlg);
+        ASSERT_NE(sheet, nullptr);
+        CPageCfgPsnFields& page = sheet->m_pageFields;
+        offered = Ints(page.GetChosenList());
+        auto* available = static_cast<CListBox*>(page.GetDlgItem(CPageCfgPsnFields::IDC_AVAILABLE));
+        available->SetSel(0, TRUE); // 性别, the first field not shown
+        page.AddSelected();
+        dlg.SendMessage(WM_COMMAND, IDOK, 0);
+    });
+    view->OnCmdMsg(CViewPersonList::ID_OPTIONS, CN_COMMAND, nullptr, nullptr);
+    AfxSetModalDialogHook(nullptr);
+    EXPECT_EQ(caption, "选项: 浏览名片");
+    EXPECT_EQ(offered.size(), 9u);
+    EXPECT_EQ(Headers().size(), 10u);
+    EXPECT_EQ(Headers().back(), "性别");
+    EXPECT_EQ(Column(9)[2], "未知");
+}
+
+TEST_F(ViewPersonListTest, ListCommandsFollowTheSelectionAndUseTheirTexts) {
+    MakeList();
+    OpenBook();
+    std::vector<MessageBoxCall> boxes;
+    AfxSetMessageBoxHook([&](const MessageBoxCall& c) {
+        boxes.push_back(c);
+        return IDNO;
+    });
+    frame->SetForegroundWindow();
+    List().SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &List(); }));
+    auto state = [&](UINT id) {
+        TestCmdUI ui;
+        ui.m_nID = id;
+        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
+        return ui.enabled;
+    };
+    EXPECT_FALSE(state(CViewPersonList::ID_OPEN));
+    EXPECT_FALSE(state(CViewPersonList::ID_BATCH_MODIFY));
+    EXPECT_TRUE(state(CViewPersonList::ID_OPTIONS));
+    EXPECT_TRUE(state(CGroupListView::ID_VIEW_DETAILS));
+    EXPECT_TRUE(state(CGroupListView::ID_VIEW_GRIDLINES));
+    view->OnCmdMsg(CGroupListView::ID_VIEW_LIST, CN_COMMAND, nullptr, nullptr);
+    EXPECT_TRUE(state(CGroupListView::ID_VIEW_GRIDLINES)) << "list style has lines too";
+    view->OnCmdMsg(CGroupListView::ID_VIEW_LARGEICON, CN_COMMAND, nullptr, nullptr);
+    EXPECT_FALSE(state(CGroupListView::ID_VIEW_GRIDLINES));
+    view->OnCmdMsg(CGroupListView::ID_VIEW_DETAILS, CN_COMMAND, nullptr, nullptr);
+    EXPECT_TRUE(state(CViewPersonList::ID_GO_UP));
+    List().SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(state(CViewPersonList::ID_OPEN));
+    EXPECT_TRUE(state(CViewPersonList::ID_BATCH_MODIFY));
+    EXPECT_FALSE(state(CViewPersonList::ID_SEND_MAIL)) << "no message window to send from";
+    List().SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_FALSE(state(CViewPersonList::ID_OPEN)) << "one row only";
+
+    view->OnCmdMsg(CViewPersonList::ID_BATCH_MODIFY, CN_COMMAND, nullptr, nullptr);
+    view->OnCmdMsg(CViewPersonList::ID_DELETE, CN_COMMAND, nullptr, nullptr);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(std::string(boxes[0].text.GetString()).rfind("批量修改：", 0), 0u);
+    EXPECT_EQ(boxes[0].type & MB_ICONMASK, (UINT)MB_ICONINFORMATION);
+    EXPECT_EQ(std::string(boxes[1].text.GetString()), "您真的要删除所选定的组或个人记录吗？");
+    EXPECT_EQ(List().GetItemCount(), 6) << "answered no";
+
+    // Open: the tree goes to the row's record.
+    List().SetItemState(3, 0, LVIS_SELECTED);
+    view->OnCmdMsg(CViewPersonList::ID_OPEN, CN_COMMAND, nullptr, nullptr);
+    auto* li = dynamic_cast<CGroupItem*>(reinterpret_cast<CObject*>(List().GetItemData(2)));
+    ASSERT_NE(li, nullptr);
+    EXPECT_EQ(tree->GetCurrentItem(), (HTREEITEM)li->GetTreeItem());
+    // Up from a group: its parent, the book's root.
+    auto* jia = dynamic_cast<CGroupItem*>(doc->GetRootGroup().FindByName("甲组", TRUE, FALSE, FALSE));
+    ASSERT_NE(jia, nullptr);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)jia->GetTreeItem());
+    ASSERT_EQ(tree->GetCurrentItem(), (HTREEITEM)jia->GetTreeItem());
+    view->OnUpdate(nullptr, 0, nullptr);
+    view->OnCmdMsg(CViewPersonList::ID_GO_UP, CN_COMMAND, nullptr, nullptr);
+    EXPECT_EQ(tree->GetCurrentItem(), tree->GetFileAt(0)->hItem);
+    AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
+}
+
+TEST_F(ViewPersonListTest, TheContextMenuIsTheNamedListMenuOwnedByTheFrame) {
+    MakeList();
+    OpenBook();
+    ClickHeader(1);
+    frame->SetActiveView(view); // the frame hands the menu's commands to the list
+    frame->SetForegroundWindow();
+    List().SetFocus();
+    List().SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(view->GetBkManager().GetSection(), CString("Bkground\\ViewPersonList"));
+    std::vector<UINT> items;
+    CWnd* owner = nullptr;
+    QImage menu;
+    AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* pOwner, POINT, UINT) {
+        CMenu* m = CMenu::FromHandle(hMenu);
+        for (int i = 0; i < (int)m->GetMenuItemCount(); ++i)
+            items.push_back(m->GetMenuItemID(i));
+        owner = pOwner;
+        menu = AfxRenderPopupMenu(hMenu, pOwner, 0);
+        return 0u;
+    });
+    CRect row;
+    ASSERT_TRUE(List().GetItemRect(3, &row, LVIR_LABEL));
+    // Right of the filled cells, so that the picture shows them.
+    CPoint at(row.left + 520, row.CenterPoint().y);
+    List().ClientToScreen(&at);
+    view->SendMessage(WM_CONTEXTMENU, (WPARAM)view->m_hWnd, MAKELPARAM(at.x, at.y));
+    AfxSetPopupMenuHook(nullptr);
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items.front(), (UINT)CViewPersonList::ID_OPEN);
+    EXPECT_EQ(items.back(), (UINT)CViewPersonList::ID_OPTIONS);
+    EXPECT_EQ(owner, frame);
+
+    // The list with its default columns, the sort arrow on 手机 and the menu open over a row.
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    List().Invalidate();
+    Pump();
+    QImage window = frame->GetWidget()->grab().toImage();
+    CPoint inFrame = at;
+    frame->ScreenToClient(&inFrame);
+    QImage body(window.width(), std::max(window.height(), inFrame.y + menu.height() + 2),
+                QImage::Format_ARGB32);
+    body.fill(Qt::white);
+    QPainter p(&body);
+    p.drawImage(0, 0, window);
+    p.setPen(QColor(90, 90, 90));
+    p.drawRect(QRect(QPoint(inFrame.x - 1, inFrame.y - 1), menu.size() + QSize(1, 1)));
+    p.drawImage(QPoint(inFrame.x, inFrame.y), menu);
+    p.end();
+    EXPECT_TRUE(body.save(QString::fromStdString(ScreenPath("contacts-list-context-menu")), "PNG"));
+}
+
+TEST_F(ViewPersonListTest, KeysOpenTheFocusedRowAndSelectEveryRowOncePerPress) {
+    MakeList();
+    OpenBook();
+    QWidget* w = List().GetWidget();
+    ASSERT_NE(w, nullptr);
+    auto key = [&](QEvent::Type type, int k, Qt::KeyboardModifiers mods, bool repeat = false) {
+        QKeyEvent e(type, k, mods, QString(), repeat);
+        QApplication::sendEvent(w, &e);
+    };
+    key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    key(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, true); // a held key repeating
+    EXPECT_EQ(List().GetSelectedCount(), 0u);
+    key(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List().GetSelectedCount(), 6u);
+    key(QEvent::KeyRelease, Qt::Key_A, Qt::ControlModifier);
+    key(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+
+    for (int i = 0; i < List().GetItemCount(); ++i)
+        List().SetItemState(i, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    List().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    auto* group = dynamic_cast<CGroupItem*>(reinterpret_cast<CObject*>(List().GetItemData(1)));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(tree->GetCurrentItem(), (HTREEITEM)group->GetTreeItem()) << "Enter opens the row";
 }
