@@ -3,6 +3,7 @@
 #include "contacts/module/ViewGroup.h"
 #include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/PagePerson.h"
 #include "contacts/ui/ViewInvalidVirtualItem.h"
 #include "contacts/ui/ViewPerson.h"
 #include "contacts/ui/ViewPersonList.h"
@@ -28,15 +29,19 @@ void CContactsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook,
                                        CLeftView::ViewInvalidVirtual,
                                        RUNTIME_CLASS(CViewInvalidVirtualItem));
-    if (CSmsApp* pApp = AfxGetSmsApp())
+    if (CSmsApp* pApp = AfxGetSmsApp()) {
         CViewPersonList::SetSharedColumnSettings(
             &pApp->m_options.m_namebook.m_fieldList, &pApp->m_options.m_namebook.m_fieldWidths,
             [pApp] { pApp->m_options.m_namebook.SaveFieldList(); });
+        // Image i of the program's small list is face i (0 the empty picture).
+        CPagePerson::SetSharedHeadImages(&pApp->m_imageList16);
+    }
 }
 
 void CContactsModule::OnExit(CSmsApp*) {
     // The settings go with the application; the list has stored its columns into them.
     CViewPersonList::SetSharedColumnSettings(nullptr, nullptr);
+    CPagePerson::SetSharedHeadImages(nullptr);
 }
 
 CLeftView* CContactsModule::GetTree() const {

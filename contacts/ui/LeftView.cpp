@@ -67,7 +67,6 @@ ON_WM_DRAWITEM()
 ON_COMMAND(ID_GROUP_PROPERTIES, &CLeftView::OnGroupProperties)
 ON_UPDATE_COMMAND_UI(ID_GROUP_PROPERTIES, &CLeftView::OnUpdateGroupProperties)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CLeftView::OnSelChangedFollow)
-ON_NOTIFY_REFLECT(NM_RETURN, &CLeftView::OnReturnKey)
 // ---- end ----
 
 // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----

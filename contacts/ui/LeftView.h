@@ -256,10 +256,6 @@ protected:
     void OnGroupProperties();
     void OnUpdateGroupProperties(CCmdUI* pCmdUI);
     void OnSelChangedFollow(NMHDR* pNMHDR, LRESULT* pResult);
-    // Enter on a group or book opens its properties.
-    void OnReturnKey(NMHDR* pNMHDR, LRESULT* pResult);
-    // FALSE, after saying so, while the dialog holds changes not yet stored.
-    BOOL CanLeaveGroupDialog();
     // Stores the dialog's changes into its group and rebuilds the group's item.
     void ApplyGroupDialog();
     // ---- end ----

@@ -497,21 +497,6 @@ void CLeftView::OnGroupProperties() {
     m_pGroupDialog->ShowWindow(SW_SHOW);
 }
 
-void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-    const int kind = GetItemType(m_hCurrent);
-    if ((kind == KindGroup || kind == KindFileRoot) && !IsGroupDialogOpen())
-        OnGroupProperties();
-}
-
-BOOL CLeftView::CanLeaveGroupDialog() {
-    if (!IsGroupDialogOpen() || m_pGroupDialog->GetGroup() == nullptr ||
-        !m_pGroupDialog->IsModified())
-        return TRUE;
-    AfxMessageBox(LoadText(264), MB_OK | MB_ICONQUESTION);
-    return FALSE;
-}
-
 void CLeftView::ApplyGroupDialog() {
     _CGroup* pGroup = m_pGroupDialog != nullptr ? m_pGroupDialog->GetGroup() : nullptr;
     if (pGroup == nullptr || !m_pGroupDialog->IsModified())

@@ -393,7 +393,8 @@ void CLeftView::OnReturnKey(NMHDR*, LRESULT* pResult) {
 }
 
 BOOL CLeftView::CanLeaveGroupDialog() {
-    if (m_bClosing || !IsGroupDialogOpen() || !m_pGroupDialog->IsModified())
+    if (m_bClosing || !IsGroupDialogOpen() || m_pGroupDialog->GetGroup() == nullptr ||
+        !m_pGroupDialog->IsModified())
         return TRUE;
     AfxMessageBox(LoadText(264), MB_OK | MB_ICONQUESTION);
     return FALSE;

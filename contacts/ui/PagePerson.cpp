@@ -234,6 +234,8 @@ BOOL CPagePerson::OnInitDialog() {
     m_wndForm.AddString("阳历");
     m_wndForm.AddString("农历");
     m_wndForm.SetCurSel(0);
+    if (m_pHeadImages == nullptr)
+        m_pHeadImages = s_pSharedHeadImages;
     if (m_pHeadImages)
         m_wndPicture.SetImageList(m_pHeadImages);
     for (int i = 0; i < kPictureCount; ++i) {
@@ -378,6 +380,12 @@ void CPagePerson::RefreshSigns() {
     m_wndZodiac.SetCurSel(bDate ? m_birthday.GetLunarZodiacIndex() : -1);
     m_wndStar.SetCurSel(m_birthday.IsValid() ? m_birthday.GetConstellationIndex() : -1);
     m_loading = FALSE;
+}
+
+CImageList* CPagePerson::s_pSharedHeadImages = nullptr;
+
+void CPagePerson::SetSharedHeadImages(CImageList* pImages) {
+    s_pSharedHeadImages = pImages;
 }
 
 void CPagePerson::SetHeadImages(CImageList* pImages) {

@@ -102,6 +102,9 @@ public:
     // The head pictures (image i is picture i) that the picture box shows beside the numbers;
     // the list stays its owner's.
     void SetHeadImages(CImageList* pImages);
+    // The head pictures every page shows unless it is given its own (the program's faces, set
+    // while the program runs; null clears them before the list goes).
+    static void SetSharedHeadImages(CImageList* pImages);
 
     // The record's sex code (1 male, 0 female, 2 not given) and the list's index, both ways.
     static int SexToIndex(int nSex);
@@ -123,6 +126,7 @@ private:
     CComboBox m_wndSex, m_wndForm, m_wndZodiac, m_wndStar;
     CComboBoxEx m_wndPicture;
     CImageList* m_pHeadImages = nullptr;
+    static CImageList* s_pSharedHeadImages;
     // What the record stores, kept when the page cannot show it.
     int m_nPicture = 0;
     BOOL m_bPictureChosen = FALSE;
