@@ -10,7 +10,8 @@ class CContactsModule : public CShellModule {
 public:
     int GetFolder() const override { return FolderAddressBook; }
     CRuntimeClass* GetFolderClass() const override;
-    std::vector<CString> GetExtensions() const override { return {".sms"}; }
+    // Address books open as books; a contact card joins the current group of the open book.
+    std::vector<CString> GetExtensions() const override { return {".sms", ".psn"}; }
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
     CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;

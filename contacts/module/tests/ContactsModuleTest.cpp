@@ -1,6 +1,7 @@
 // The address book in the running program: the application started offscreen in folders of its
 // own with the module registered, books opened by extension, new and saved through the frame's
 // commands, and the close of the program asking for modified books.
+#include "contacts/PersonDoc.h"
 #include "contacts/SmsDoc.h"
 #include "contacts/module/ContactsModule.h"
 #include "contacts/ui/FormNamebook.h"
@@ -465,6 +466,26 @@ TEST_F(ContactsModuleTest, ClipboardKeysAndDelInASheetFieldEditTheFieldAndFrameK
     // The edit dropped, the program ends.
     answers = {IDYES};
     form->SendMessage(WM_COMMAND, CFormNamebook::ID_DISCARD_EDIT, 0);
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
+
+TEST_F(ContactsModuleTest, AContactCardGivenToTheProgramJoinsTheOpenBook) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    _CPerson card("李梅");
+    const CString path = (dir.str() + "/li.psn").c_str();
+    ASSERT_TRUE(CPersonDoc::SavePersonAs(&card, path));
+
+    // Opened as the shell opens a file by its type: the folder of the books takes it into the
+    // group of the current contact, and the book is marked changed rather than a second book.
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    b.doc->SetModifiedFlag(FALSE);
+    EXPECT_EQ(b.frame->OpenFileByExtension(path), b.doc);
+    EXPECT_EQ(b.tree->GetFileCount(), 1);
+    EXPECT_NE(b.family->FindByName("李梅", FALSE, TRUE, TRUE), nullptr);
+    EXPECT_TRUE(b.doc->IsModified());
+
     answers = {IDNO};
     EXPECT_TRUE(Exit(*b.app));
 }
