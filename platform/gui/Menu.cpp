@@ -760,6 +760,17 @@ QImage AfxRenderPopupMenu(HMENU hMenu, CWnd* pOwner, int nSelected) {
                 painter.drawText(r.adjusted(6, 0, 0, 0), Qt::AlignVCenter,
                                  QStringLiteral("\u2713"));
         }
+        // A pop-up item shows the arrow its menu opens towards, as the menus on screen do.
+        if (it.sub) {
+            const QColor c = (it.state & MF_GRAYED) ? QColor(128, 128, 128) : QColor(0, 0, 0);
+            const int cy = r.center().y(), x = r.right() - 8;
+            const QPoint arrow[] = {{x, cy - 4}, {x + 4, cy}, {x, cy + 4}};
+            painter.save();
+            painter.setPen(c);
+            painter.setBrush(c);
+            painter.drawPolygon(arrow, 3);
+            painter.restore();
+        }
         y += r.height();
     }
     return img;
