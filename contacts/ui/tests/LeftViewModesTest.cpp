@@ -638,6 +638,17 @@ TEST_F(LeftViewModesTest, CutContactsPutTheirBoxesAwayAndMovedContactsKeepThem) 
     EXPECT_EQ(Children(ItemOf(fang)), BoxNames());
     EXPECT_TRUE(boxesBound(fang));
     EXPECT_TRUE(fang->AreBoxesShown());
+    EXPECT_EQ(view->GetCurrentItem(), ItemOf(fang)) << "the selection went along";
+    // So do the contacts of a moved group; and back again.
+    auto* secret = dynamic_cast<CGroup*>(Record("秘密", TRUE));
+    ASSERT_TRUE(view->DoDrop(ItemOf(family), ItemOf(work), 0, FALSE, FALSE, nullptr));
+    EXPECT_EQ(family->GetParent(), work);
+    ASSERT_TRUE(view->DoDrop(ItemOf(family), ItemOf(secret), DRAG_KEY_SHIFT, FALSE,
+                             FALSE, nullptr));
+    EXPECT_EQ(family->GetParent(), &doc->GetRootGroup());
+    Tree().Expand(ItemOf(family), TVE_EXPAND);
+    EXPECT_EQ(Children(ItemOf(qiang)), BoxNames());
+    EXPECT_TRUE(boxesBound(qiang));
 
     // Cut, then pasted back: the contact comes back without its boxes.
     Select(fang);
