@@ -368,8 +368,11 @@ BOOL CGroupHelper::MoveItem(HTREEITEM& hSource, HTREEITEM hTarget, BOOL bSorted,
         // Into itself or below itself would cut the subtree loose from every root.
         if (pTarget->IsSelfOrDescendantOf(pGroup))
             return FALSE;
-        if (m_pListener != nullptr)
+        if (m_pListener != nullptr) {
             m_pListener->OnBeforeMove(hOld, hTarget);
+            // The listener may have moved the selection from the item's children onto it.
+            bWasSelected = m_pTree->GetSelectedItem() == hOld;
+        }
         if (CGroup* pOldParent = pGroup->GetParent())
             pOldParent->RemoveSubgroup(pGroup, FALSE);
         Unbind(hOld);
@@ -377,8 +380,11 @@ BOOL CGroupHelper::MoveItem(HTREEITEM& hSource, HTREEITEM hTarget, BOOL bSorted,
         hNew = InsertGroupItem(ItemOf(pTarget), pGroup, GetInsertAfterItem(pGroup), m_nInsertFlags);
     } else if (pObject->IsKindOf(RUNTIME_CLASS(CContent))) {
         auto* pContent = static_cast<CContent*>(pObject);
-        if (m_pListener != nullptr)
+        if (m_pListener != nullptr) {
             m_pListener->OnBeforeMove(hOld, hTarget);
+            // The listener may have moved the selection from the item's children onto it.
+            bWasSelected = m_pTree->GetSelectedItem() == hOld;
+        }
         if (CGroup* pOldGroup = pContent->GetParent())
             pOldGroup->RemoveContent(pContent, FALSE);
         Unbind(hOld);

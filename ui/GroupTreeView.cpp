@@ -1202,10 +1202,10 @@ void CGroupTreeView::CutToClipboard(HTREEITEM hItem, BOOL bEmptyFirst) {
     CQuillmarBaseDoc* pDoc = GetItemDocument(hItem);
     if (pDoc != nullptr)
         pDoc->SetModifiedFlag(TRUE);
+    OnGroupCut(pRecord);
     m_groupHelper.RemoveItemOnly(hItem);
     if (kind == KindGroup) {
         auto* pGroup = static_cast<CGroup*>(pRecord);
-        OnGroupCut(pGroup);
         if (CGroup* pParent = pGroup->GetParent())
             pParent->RemoveSubgroup(pGroup, FALSE);
         m_clipboard.AddSubgroup(pGroup, FALSE, nullptr, TRUE, TRUE);

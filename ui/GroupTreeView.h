@@ -96,6 +96,7 @@ public:
     virtual void CopyToClipboard(BOOL bCopy);
     virtual BOOL PasteInto(CGroup* pGroup);
     virtual BOOL IsClipboardEmpty();
+    // A file root, group or content is about to be cut; its items are still in the tree.
     virtual void OnGroupCut(CObject*) {}
     virtual void SetModified(BOOL bModified, BOOL bUpdateTitle, BOOL bUpdateViews);
     // Opens the file (asks for files without a path); creates it anew with bCreateNew.

@@ -147,6 +147,14 @@ CLeftView::CLeftView() {
     m_nAlwaysRoutedCommand = ID_FIND;
 }
 
+BOOL CLeftView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    // Asked only whether it has a handler, the tree says none for Shift+Del and mail (the base
+    // does so for Del, Ctrl+C and Ctrl+X): the frame greys them unless another view has one.
+    if (pHandlerInfo != nullptr && (nID == ID_SEND_MAIL || nID == ID_DELETE_CURRENT))
+        return FALSE;
+    return CGroupTreeView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 void CLeftView::ContactImages(int nSex, int& nImage, int& nSelImage) {
     switch (nSex) {
     case 0:

@@ -63,6 +63,10 @@ public:
     CGroup* GetRootGroup(CQuillmarBaseDoc* pDoc) override;
     CGroup* CreateGroupFor(CObject*) override;
     BOOL ShouldResortAfterEdit(CQuillmarBaseDoc*) override { return TRUE; }
+    // The commands that act on a selection in the tree or in the view beside it (Del, Ctrl+C,
+    // Ctrl+X, Shift+Del, mail): the tree says it has no handler for them when only asked, so
+    // that the frame keeps them enabled for the other views.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     // Command: find contacts and groups in the current group, or in every open book.
     static constexpr UINT ID_FIND = 57636;
@@ -205,6 +209,12 @@ public:
     // A contact's item was built anew (moved, re-sorted, pasted): in the messages mode it gets
     // its boxes back when they were shown.
     void KeepBoxesShown(HTREEITEM hItem, CContent* pContent);
+    // A cut contact puts its boxes away for good; a cut group or book root puts away every
+    // contact's boxes in the open books.
+    void OnGroupCut(CObject* pRecord) override;
+    // A moved contact (or every contact of a moved group) hides its boxes; they come back on
+    // the new item (KeepBoxesShown).
+    void OnBeforeMove(HTREEITEM hSource, HTREEITEM hTarget) override;
 
     // Commands.
     static constexpr UINT ID_MODE_MESSAGES = 32772, ID_MODE_MOBILE = 32838,
@@ -310,6 +320,8 @@ protected:
     SShownChoice ChooseShown(HTREEITEM hItem);
     // Every contact marked as showing its boxes gets its box items (bShow) or loses them.
     void ShowMarkedBoxes(CGroup* pGroup, BOOL bShow);
+    // Every contact below the group hides its boxes and loses its boxes-shown mark.
+    void ForgetShownBoxes(CGroup* pGroup);
     void MoveSelectionOverlay(HTREEITEM hItem);
     void EnableNavigationPages(BOOL bEnable);
     void SendToMainFrame(WPARAM wParam, LPARAM lParam);

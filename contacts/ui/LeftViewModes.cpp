@@ -173,6 +173,41 @@ void CLeftView::ShowMarkedBoxes(CGroup* pGroup, BOOL bShow) {
         ShowMarkedBoxes(pGroup->GetNextSubgroup(pos), bShow);
 }
 
+void CLeftView::ForgetShownBoxes(CGroup* pGroup) {
+    for (POSITION pos = pGroup->GetFirstContentPosition(); pos != nullptr;) {
+        auto* pPerson = dynamic_cast<_CPerson*>(pGroup->GetNextContent(pos));
+        if (pPerson == nullptr || !pPerson->AreBoxesShown())
+            continue;
+        // Outside the messages mode the boxes have no items, only the mark.
+        if (pPerson->GetTreeItem() != 0)
+            ShowPersonBoxes((HTREEITEM)pPerson->GetTreeItem(), FALSE, TRUE);
+        pPerson->SetBoxesShown(FALSE);
+    }
+    for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;)
+        ForgetShownBoxes(pGroup->GetNextSubgroup(pos));
+}
+
+void CLeftView::OnGroupCut(CObject* pRecord) {
+    if (auto* pPerson = dynamic_cast<_CPerson*>(pRecord)) {
+        if (pPerson->GetTreeItem() != 0)
+            ShowPersonBoxes((HTREEITEM)pPerson->GetTreeItem(), FALSE, TRUE);
+        pPerson->SetBoxesShown(FALSE);
+        return;
+    }
+    for (int i = 0; i < GetFileCount(); ++i)
+        if (CGroup* pRoot = GetRootGroup(GetFileDocument(GetFileAt(i))))
+            ForgetShownBoxes(pRoot);
+}
+
+void CLeftView::OnBeforeMove(HTREEITEM hSource, HTREEITEM) {
+    // The box items would go with the old item and leave their boxes bound to it.
+    CObject* pRecord = m_groupHelper.GetItemObject(hSource);
+    if (dynamic_cast<_CPerson*>(pRecord) != nullptr)
+        ShowPersonBoxes(hSource, FALSE, FALSE);
+    else if (auto* pGroup = dynamic_cast<CGroup*>(pRecord))
+        ShowMarkedBoxes(pGroup, FALSE);
+}
+
 void CLeftView::KeepBoxesShown(HTREEITEM hItem, CContent* pContent) {
     auto* pPerson = dynamic_cast<_CPerson*>(pContent);
     if (pPerson != nullptr && pPerson->AreBoxesShown() && m_nMode == ModeMessages)

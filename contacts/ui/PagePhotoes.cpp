@@ -1,6 +1,8 @@
 #include "contacts/ui/PagePhotoes.h"
 
+#include "contacts/Person.h"
 #include "contacts/ui/DlgEditPhotoes.h"
+#include "contacts/ui/FormNamebook.h"
 #include "core/FileUtil.h"
 #include "platform/base/Document.h"
 #include "platform/gui/Icon.h"
@@ -82,7 +84,9 @@ BOOL CPagePhotoes::OnInitDialog() {
     m_wndImage.SetEmptyText(missing);
     CreateToolBar();
     LayoutPage();
+    m_bLoading = TRUE; // the photo loaded before the window was there
     ShowPhoto(m_nCurrent);
+    m_bLoading = FALSE;
     return TRUE;
 }
 
@@ -136,7 +140,10 @@ void CPagePhotoes::ExchangePhotos(CStringListEx& photos, BOOL bToPage) {
         int nShow = std::max(0, m_nStoredCurrent);
         if (nShow >= (int)m_photos.GetCount())
             nShow = (int)m_photos.GetCount() - 1;
+        // Loading shows a photo without storing its index: the stored one stays as it was.
+        m_bLoading = TRUE;
         ShowPhoto(nShow);
+        m_bLoading = FALSE;
         m_nLoadedCurrent = m_nCurrent;
         return;
     }
@@ -166,7 +173,20 @@ BOOL CPagePhotoes::ShowPhoto(int nIndex) {
     }
     UpdateTexts();
     UpdateToolBar();
+    if (!m_bLoading)
+        StoreCurrentIndex();
     return bLoaded;
+}
+
+void CPagePhotoes::StoreCurrentIndex() {
+    // The photo the user went to is remembered at once, without a save of the other fields
+    // and without marking the contact or its book changed.
+    for (CWnd* pWnd = GetParent(); pWnd; pWnd = pWnd->GetParent())
+        if (auto* pForm = dynamic_cast<CFormNamebook*>(pWnd)) {
+            if (_CPerson* pPerson = pForm->GetPerson())
+                pPerson->GetInfo().m_extra.SetCurrentIndex(m_nCurrent);
+            return;
+        }
 }
 
 void CPagePhotoes::StepPhoto(BOOL bForward) {

@@ -83,6 +83,8 @@ private:
     void LayoutPage();
     void CreateToolBar();
     void RefreshDocumentPath();
+    // Writes the current index into the contact the contacts form holding the page shows.
+    void StoreCurrentIndex();
 
     CPhotoImageWnd m_wndImage;
     CPhotoToolBar m_toolBar;
@@ -92,4 +94,5 @@ private:
     int m_nLoadedCurrent = -1;
     int m_nStoredCurrent = -1;
     int m_nFilterIndex = -1;
+    BOOL m_bLoading = FALSE;
 };

@@ -302,3 +302,43 @@ TEST_F(ContactViewsTest, TheInvalidLinkViewSaysSoInRedOnTheWorkspace) {
 }
 
 } // namespace
+
+TEST_F(ContactViewsTest, ThePhotoTheUserStepsToIsStoredInTheContactAtOnceWithoutAChange) {
+    auto* form = MakeView<CFormNamebook>(RUNTIME_CLASS(CFormNamebook));
+    ASSERT_NE(form, nullptr);
+    auto photosOf = [&](const char* name, int stored) {
+        _CPerson* p = Person(doc->GetRootGroup(), name);
+        for (const char* photo : {"a.png", "b.png", "c.png"})
+            p->GetInfo().m_extra.AddTail(photo);
+        p->GetInfo().m_extra.SetCurrentIndex(stored);
+        return p;
+    };
+    _CPerson* fang = photosOf("王芳", 1);
+    _CPerson* qiang = photosOf("王强", -1);
+    doc->SetModifiedFlag(FALSE);
+    Show(fang);
+    CPSheetNamebook& sheet = form->GetSheet();
+    ASSERT_TRUE(sheet.SetActivePage(CPSheetNamebook::PAGE_PHOTOS));
+    CPagePhotoes& page = sheet.m_pagePhotoes;
+    ASSERT_NE(page.GetSafeHwnd(), nullptr);
+    ASSERT_EQ(page.GetCurrent(), 1);
+
+    auto step = [&](UINT id) { form->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); };
+    step(CPagePhotoes::ID_PHOTO_NEXT);
+    EXPECT_EQ(fang->GetInfo().m_extra.GetCurrentIndex(), 2);
+    step(CPagePhotoes::ID_PHOTO_PREVIOUS);
+    step(CPagePhotoes::ID_PHOTO_PREVIOUS);
+    EXPECT_EQ(fang->GetInfo().m_extra.GetCurrentIndex(), 0);
+    // Nothing counts as an edit: neither the form nor the book is changed.
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_FALSE(doc->IsModified());
+
+    // Showing a contact stores nothing: its unset index stays unset though its first photo shows.
+    Show(qiang);
+    EXPECT_EQ(page.GetCurrent(), 0);
+    EXPECT_EQ(qiang->GetInfo().m_extra.GetCurrentIndex(), -1);
+    EXPECT_EQ(fang->GetInfo().m_extra.GetCurrentIndex(), 0);
+    step(CPagePhotoes::ID_PHOTO_NEXT);
+    EXPECT_EQ(qiang->GetInfo().m_extra.GetCurrentIndex(), 1);
+    EXPECT_EQ(fang->GetInfo().m_extra.GetCurrentIndex(), 0);
+}

@@ -691,3 +691,107 @@ TEST_F(LeftViewEditTest, CsvImportShowsTheNewContactsAndTellsHowMany) {
     EXPECT_TRUE(shown.empty());
     EXPECT_TRUE(CloseAll());
 }
+
+namespace {
+
+// The main window's command route: the tree first, then the view beside it.
+class CTreeThenList : public CCmdTarget {
+public:
+    CTreeThenList(CCmdTarget* pTree, CCmdTarget* pList) : m_pTree(pTree), m_pList(pList) {}
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pInfo) override {
+        return m_pTree->OnCmdMsg(nID, nCode, pExtra, pInfo) ||
+               m_pList->OnCmdMsg(nID, nCode, pExtra, pInfo);
+    }
+
+private:
+    CCmdTarget* m_pTree;
+    CCmdTarget* m_pList;
+};
+
+} // namespace
+
+TEST_F(LeftViewEditTest, WithTheListFocusedItsSelectionCommandsPassTheTreeAndReachTheList) {
+    CArray<int, int> fields, widths;
+    CViewPersonList::SetSharedColumnSettings(&fields, &widths);
+    auto* list = new CViewPersonList;
+    ASSERT_TRUE(list->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 200, 300, 400), frame,
+                             AFX_IDW_PANE_FIRST + 1, nullptr));
+    list->SetOwner(view);
+    list->OnInitialUpdate();
+    CSmsDoc* doc = OpenFamilyBook();
+    ASSERT_NE(doc, nullptr);
+    CTreeThenList route(view, list);
+    // Whether the menu item is enabled as the frame updates it (greyed when nobody handles it).
+    auto enabled = [&](UINT id) {
+        struct : CCmdUI {
+            BOOL on = TRUE;
+            void Enable(BOOL bOn) override { on = bOn; }
+        } ui;
+        ui.m_nID = id;
+        ui.DoUpdate(&route, TRUE);
+        return ui.on;
+    };
+
+    Tree().SelectItem(ItemOf(doc, "家人", TRUE));
+    list->OnUpdate(nullptr, 0, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_GT(rows.GetItemCount(), 0);
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const std::string firstRow = rows.GetItemText(0, 0).GetString();
+    frame->SetForegroundWindow();
+    rows.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &rows; }));
+
+    // Ctrl+C copies the list's row, not the tree's group; Shift+Del, which the list has no use
+    // for, is greyed rather than enabled for a tree that would not act; the group's mail is the
+    // list's to decide (it has none).
+    EXPECT_TRUE(enabled(CGroupTreeView::ID_COPY));
+    EXPECT_TRUE(enabled(CGroupTreeView::ID_CUT));
+    EXPECT_TRUE(enabled(CGroupTreeView::ID_DELETE));
+    EXPECT_FALSE(enabled(CLeftView::ID_DELETE_CURRENT));
+    EXPECT_FALSE(enabled(CLeftView::ID_SEND_MAIL));
+    EXPECT_TRUE(route.OnCmdMsg(CGroupTreeView::ID_COPY, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(Plain(Names(&view->GetClipboard())), (std::vector<std::string>{firstRow}));
+    // Del: the list asks about its row; No keeps everything.
+    shown.clear();
+    answers = {IDNO};
+    EXPECT_TRUE(route.OnCmdMsg(CGroupTreeView::ID_DELETE, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_NE(Find(doc, "家人", TRUE), nullptr);
+
+    // With the focus back in the tree, the tree acts on its own item again.
+    FocusTree();
+    EXPECT_TRUE(enabled(CLeftView::ID_DELETE_CURRENT));
+    EXPECT_TRUE(enabled(CLeftView::ID_SEND_MAIL));
+    EXPECT_TRUE(route.OnCmdMsg(CGroupTreeView::ID_COPY, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(Names(&view->GetClipboard()), (std::vector<std::string>{"[家人]"}));
+    // On a contact the tree keeps its mail and Shift+Del whatever has the focus.
+    Tree().SelectItem(ItemOf(doc, "自己", FALSE));
+    frame->SetForegroundWindow();
+    rows.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &rows; }));
+    EXPECT_TRUE(enabled(CLeftView::ID_SEND_MAIL));
+    EXPECT_TRUE(CloseAll());
+    CViewPersonList::SetSharedColumnSettings(nullptr, nullptr);
+}
+
+TEST_F(LeftViewEditTest, ALabelEditEndsBeforeATreeCommandRunsButNotBeforeDel) {
+    CSmsDoc* doc = OpenFamilyBook();
+    ASSERT_NE(doc, nullptr);
+    Tree().SelectItem(ItemOf(doc, "同事", TRUE));
+    FocusTree();
+    ASSERT_TRUE(Run(CLeftView::ID_BOOK_RENAME));
+    CEdit* edit = Tree().GetEditControl();
+    ASSERT_NE(edit, nullptr);
+    // Del works on the label's text.
+    edit->SetWindowText("TeamX");
+    edit->SetSel(4, -1);
+    Run(CGroupTreeView::ID_DELETE);
+    ASSERT_NE(Tree().GetEditControl(), nullptr);
+    // A command of the tree ends the edit first, keeping its text.
+    Run(CLeftView::ID_SHOW_ALL_SUBNODES);
+    EXPECT_EQ(Tree().GetEditControl(), nullptr);
+    EXPECT_NE(Find(doc, "Team", TRUE), nullptr);
+    EXPECT_TRUE(view->IsShowAllSubNodes());
+    EXPECT_TRUE(CloseAll());
+}

@@ -603,3 +603,81 @@ TEST_F(LeftViewModesTest, DoubleClickingAContactShowsItsBoxesOnlyInTheMessagesMo
     EXPECT_EQ(Children(hQiang), BoxNames());
     EXPECT_TRUE(Tree().GetItemState(hQiang, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
+
+TEST_F(LeftViewModesTest, CutContactsPutTheirBoxesAwayAndMovedContactsKeepThem) {
+    OpenBook();
+    ASSERT_TRUE(Run(CLeftView::ID_MODE_MESSAGES));
+    _CPerson* fang = Contact("王芳");
+    _CPerson* qiang = Contact("王强");
+    _CPerson* zhao = Contact("赵敏");
+    auto* family = dynamic_cast<CGroup*>(Record("家人", TRUE));
+    auto* work = dynamic_cast<CGroup*>(Record("同事", TRUE));
+    ASSERT_TRUE(fang && qiang && zhao && family && work);
+    Tree().Expand(ItemOf(family), TVE_EXPAND);
+    Tree().Expand(ItemOf(work), TVE_EXPAND);
+    auto showBoxes = [&](_CPerson* p) {
+        Select(p);
+        ASSERT_TRUE(Run(CLeftView::ID_SHOW_BOXES));
+        ASSERT_EQ(Children(ItemOf(p)), BoxNames());
+    };
+    // Every sub-box of the contact is bound to the item shown for it.
+    auto boxesBound = [&](_CPerson* p) {
+        int i = 0;
+        for (HTREEITEM h = Tree().GetChildItem(ItemOf(p)); h; h = Tree().GetNextSiblingItem(h))
+            if (p->GetSmsBox(i++)->GetTreeItem() != (DWORD_PTR)h)
+                return false;
+        return i == 4;
+    };
+    showBoxes(fang);
+    showBoxes(qiang);
+
+    // Moved while one of its boxes is selected: the boxes come along on the new item.
+    Tree().SelectItem(Tree().GetChildItem(ItemOf(fang)));
+    ASSERT_TRUE(view->DoDrop(ItemOf(fang), ItemOf(work), 0, FALSE, FALSE, nullptr));
+    EXPECT_EQ(fang->GetParent(), work);
+    EXPECT_EQ(Children(ItemOf(fang)), BoxNames());
+    EXPECT_TRUE(boxesBound(fang));
+    EXPECT_TRUE(fang->AreBoxesShown());
+    EXPECT_EQ(view->GetCurrentItem(), ItemOf(fang)) << "the selection went along";
+    // So do the contacts of a moved group; and back again.
+    auto* secret = dynamic_cast<CGroup*>(Record("秘密", TRUE));
+    ASSERT_TRUE(view->DoDrop(ItemOf(family), ItemOf(work), 0, FALSE, FALSE, nullptr));
+    EXPECT_EQ(family->GetParent(), work);
+    ASSERT_TRUE(view->DoDrop(ItemOf(family), ItemOf(secret), DRAG_KEY_SHIFT, FALSE,
+                             FALSE, nullptr));
+    EXPECT_EQ(family->GetParent(), &doc->GetRootGroup());
+    Tree().Expand(ItemOf(family), TVE_EXPAND);
+    EXPECT_EQ(Children(ItemOf(qiang)), BoxNames());
+    EXPECT_TRUE(boxesBound(qiang));
+
+    // Cut, then pasted back: the contact comes back without its boxes.
+    Select(fang);
+    view->CopyToClipboard(FALSE);
+    EXPECT_FALSE(fang->AreBoxesShown());
+    Select(family);
+    ASSERT_TRUE(Run(CGroupTreeView::ID_PASTE));
+    EXPECT_EQ(fang->GetParent(), family);
+    ASSERT_NE(ItemOf(fang), nullptr);
+    EXPECT_TRUE(Children(ItemOf(fang)).empty());
+
+    // A cut group takes its contacts' boxes away as well.
+    Select(family);
+    view->CopyToClipboard(FALSE);
+    EXPECT_EQ(Record("家人", TRUE), nullptr);
+    EXPECT_FALSE(qiang->AreBoxesShown());
+    Run(CGroupTreeView::ID_PASTE);
+
+    // A book's root cut outside the messages mode: the marks go though no box had an item.
+    showBoxes(zhao);
+    ASSERT_TRUE(Run(CLeftView::ID_MODE_CONTACTS));
+    EXPECT_TRUE(Children(ItemOf(zhao)).empty());
+    EXPECT_TRUE(zhao->AreBoxesShown());
+    Tree().SelectItem(view->GetFileAt(0)->hItem);
+    view->CopyToClipboard(FALSE);
+    EXPECT_FALSE(zhao->AreBoxesShown());
+    ASSERT_TRUE(Run(CLeftView::ID_MODE_MESSAGES));
+    Tree().SelectItem(view->GetFileAt(0)->hItem);
+    ASSERT_TRUE(Run(CGroupTreeView::ID_PASTE));
+    ASSERT_NE(ItemOf(zhao), nullptr);
+    EXPECT_TRUE(Children(ItemOf(zhao)).empty());
+}
