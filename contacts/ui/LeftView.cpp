@@ -41,7 +41,7 @@ ON_UPDATE_COMMAND_UI(ID_BOOK_ADD_GROUP, &CLeftView::OnUpdateNewOrRename)
 ON_UPDATE_COMMAND_UI(ID_BOOK_RENAME, &CLeftView::OnUpdateNewOrRename)
 ON_UPDATE_COMMAND_UI_RANGE(ID_BOOK_CONTACT_BEFORE, ID_BOOK_GROUP_AFTER,
                            &CLeftView::OnUpdateNewOrRename)
-// ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+// Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp)
 ON_COMMAND(ID_SEND_MAIL, &CLeftView::OnSendMail)
 ON_UPDATE_COMMAND_UI(ID_SEND_MAIL, &CLeftView::OnUpdateSendMail)
 ON_COMMAND(ID_GROUP_MAIL, &CLeftView::OnGroupMail)
@@ -67,9 +67,8 @@ ON_WM_DRAWITEM()
 ON_COMMAND(ID_GROUP_PROPERTIES, &CLeftView::OnGroupProperties)
 ON_UPDATE_COMMAND_UI(ID_GROUP_PROPERTIES, &CLeftView::OnUpdateGroupProperties)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CLeftView::OnSelChangedFollow)
-// ---- end ----
 
-// ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+// Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp)
 ON_COMMAND_EX(ID_DELETE_CURRENT, &CLeftView::OnDeleteCurrent)
 ON_COMMAND_EX(ID_TREE_DELETE, &CLeftView::OnDeleteCurrent)
 ON_UPDATE_COMMAND_UI(ID_DELETE_CURRENT, &CLeftView::OnUpdateDeleteCurrent)
@@ -84,9 +83,8 @@ ON_UPDATE_COMMAND_UI(ID_IMPORT_CSV, &CLeftView::OnUpdateEditCommand)
 ON_UPDATE_COMMAND_UI(ID_IMPORT_CARDS, &CLeftView::OnUpdateEditCommand)
 ON_UPDATE_COMMAND_UI(ID_MAKE_LINK, &CLeftView::OnUpdateEditCommand)
 ON_UPDATE_COMMAND_UI(ID_GOTO_SOURCE, &CLeftView::OnUpdateEditCommand)
-// ---- end ----
 
-// ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+// Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp)
 ON_MESSAGE(CLeftView::WM_PICK_BEGIN, &CLeftView::OnPickBegin)
 ON_MESSAGE(CLeftView::WM_PICK_END, &CLeftView::OnPickEnd)
 ON_MESSAGE(CLeftView::WM_TREE_PRESENT, &CLeftView::OnTreePresent)
@@ -116,7 +114,6 @@ ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CLeftView::OnItemExpandedImages)
 ON_NOTIFY_REFLECT(NM_DBLCLK, &CLeftView::OnDoubleClick)
 ON_NOTIFY_REFLECT(NM_RETURN, &CLeftView::OnReturnKey)
 ON_WM_TIMER()
-// ---- end ----
 END_MESSAGE_MAP()
 
 CLeftView::CLeftView() {

@@ -89,7 +89,7 @@ public:
     // Asked of the right pane's view before the selection leaves it; non-zero keeps it there.
     static constexpr UINT WM_QUERY_KEEP_VIEW = 0x452;
 
-    // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp)
     // The context menus: the top item's, a contact's and a group's or book's, found by name.
     static constexpr UINT IDR_TREE_MENU = 306;
     // Commands of the context menus and the address-book menu.
@@ -128,9 +128,8 @@ public:
     class CDlgGroupProperty* GetGroupDialog() const {
         return m_pGroupDialog;
     }
-    // ---- end ----
 
-    // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp)
     // Commands: the current contact saved as a card; cards or a CSV file imported into the
     // current group; where to find the separate import tool; a link to the current contact in
     // its own group; a link's source selected; deleting the current item (also from the tree's
@@ -156,9 +155,8 @@ public:
     // The field choice of the last accepted merge: one mask per field group and the mode.
     const DWORD* GetMergeMasks() const { return m_mergeMasks; }
     int GetMergeScheme() const { return m_nMergeScheme; }
-    // ---- end ----
 
-    // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    // Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp)
     // Item kinds as the views of a book read them (the update hints): a personal message box is
     // 9 + its box kind (0 inbox, 1 outbox, 2 sent, 3 recycle); 8 to 14 all count as boxes.
     enum { ItemContact = 1, ItemGroup = 2, ItemFileRoot = 3, ItemTop = 6, ItemBoxFirst = 9 };
@@ -228,10 +226,9 @@ public:
                           WM_GO_TO_FIELD = 0x591;
     // The field of a contact that is never gone to (its modification time).
     static constexpr int kUnreachableField = 45;
-    // ---- end ----
 
 protected:
-    // ---- Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp) ----
+    // Context menus, field actions and the main menu's book commands (LeftViewMenu.cpp)
     BOOL m_bAllowRename = SharedAllowRename();
     // The contact whose values the item offers: the contact, or a virtual contact's source (null
     // when the source is gone).
@@ -268,9 +265,8 @@ protected:
     void OnSelChangedFollow(NMHDR* pNMHDR, LRESULT* pResult);
     // Stores the dialog's changes into its group and rebuilds the group's item.
     void ApplyGroupDialog();
-    // ---- end ----
 
-    // ---- Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp) ----
+    // Editing: cut and paste, imports, links, merges and drops (LeftViewEdit.cpp)
     DWORD m_mergeMasks[5] = {};
     int m_nMergeScheme = 1;
     // The merge choice of the drop pass under way: 0 not asked yet, 1 accepted, -1 cancelled.
@@ -297,9 +293,8 @@ protected:
     void AddMissingItems(CGroup* pGroup);
     // Marks the book modified, shows the selection again and says how many contacts came in.
     void AfterImport(CQuillmarBaseDoc* pDoc, int nCount);
-    // ---- end ----
 
-    // ---- Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp) ----
+    // Modes, personal boxes, picking and the tree's messages (LeftViewModes.cpp)
     int m_nMode = ModeContacts;
     int m_nPreviousMode = ModeMessages;
     int m_nViewMode = ViewModeNormal;
@@ -346,7 +341,6 @@ protected:
     void OnDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnReturnKey(NMHDR* pNMHDR, LRESULT* pResult);
     void OnTimer(UINT_PTR nIDEvent);
-    // ---- end ----
 
     BOOL m_bShowAllSubNodes = FALSE;
 
