@@ -1,0 +1,83 @@
+// A group tree view in a visible frame, for the tree tests: the frame, the view joined to a
+// stand-in right pane, the stand-in user of ScriptedUserTest, and the few reads and commands every
+// tree test uses. Frame may be a frame of the test's own that stands in for the main window.
+#pragma once
+
+#include "platform/gui/CommonDialogs.h"
+#include "platform/gui/Frame.h"
+#include "platform/gui/tests/GuiTestSupport.h"
+#include "ui/GroupTreeView.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+template <class View, class Frame = CFrameWnd>
+class TreeViewFixture : public ScriptedUserTest {
+protected:
+    Frame* frame = nullptr;
+    View* view = nullptr;
+
+    // A visible frame of width by height at the screen's corner.
+    void OpenFrame(int width, int height) {
+        frame = new Frame;
+        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  CRect(0, 0, width, height)));
+    }
+    // The tree as the frame's pane, width by height, telling pane (may be null) what to show.
+    void OpenTree(CIRightPaneHost* pane, int width, int height) {
+        view = new View;
+        view->m_pRightPane = pane;
+        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, width, height),
+                                 frame, AFX_IDW_PANE_FIRST, nullptr));
+        view->OnInitialUpdate();
+    }
+    // The stand-in user answering IDNO, the frame, then the tree 20 pixels shorter than it.
+    void OpenFrameAndTree(CIRightPaneHost* pane, int width, int height) {
+        InstallScriptedUser(IDNO);
+        ASSERT_NO_FATAL_FAILURE(OpenFrame(width, height));
+        ASSERT_NO_FATAL_FAILURE(OpenTree(pane, width, height - 20));
+    }
+    void TearDown() override {
+        ForgetScript();
+        if (frame != nullptr && frame->m_hWnd != nullptr)
+            frame->DestroyWindow();
+        RemoveScriptedUser();
+    }
+
+    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
+    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
+    void FocusTree() {
+        frame->SetForegroundWindow();
+        Tree().SetFocus();
+        ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &Tree(); }));
+    }
+    // The texts of parent's children, in the tree's order.
+    std::vector<std::string> Texts(HTREEITEM parent) {
+        std::vector<std::string> out;
+        for (HTREEITEM h = Tree().GetChildItem(parent); h; h = Tree().GetNextSiblingItem(h))
+            out.push_back(Tree().GetItemText(h).GetString());
+        return out;
+    }
+    CString FrameTitle() {
+        CString s;
+        frame->GetWindowText(s);
+        return s;
+    }
+    // A file dialog answers with the paths; any other dialog goes to next (or is cancelled).
+    void AnswerFiles(std::vector<CString> paths, std::function<void(CDialog&)> next = nullptr) {
+        onDialog = [paths, next](CDialog& d) {
+            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
+                CStringArray a;
+                for (const CString& p : paths)
+                    a.Add(p);
+                f->Answer(a);
+                f->EndDialog(IDOK);
+            } else if (next) {
+                next(d);
+            } else {
+                d.EndDialog(IDCANCEL);
+            }
+        };
+    }
+};
