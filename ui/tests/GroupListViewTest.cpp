@@ -178,12 +178,7 @@ protected:
         ASSERT_EQ((List().GetExtendedStyle() & LVS_EX_GRIDLINES) != 0, on);
     }
     BOOL Run(UINT id) { return list->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    TestCmdUI Update(UINT id) {
-        TestCmdUI ui;
-        ui.m_nID = id;
-        list->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui;
-    }
+    TestCmdUI Update(UINT id) { return UpdateOf(list, id); }
     CPoint RowCenter(int row) {
         CRect rc;
         List().GetItemRect(row, &rc, LVIR_ICON);

@@ -58,12 +58,6 @@ protected:
     }
     static CTestBookDoc* Book(CQuillmarBaseDoc* doc) { return static_cast<CTestBookDoc*>(doc); }
     static HTREEITEM Item(CGroupItem* n) { return (HTREEITEM)n->GetTreeItem(); }
-    TestCmdUI Update(UINT id) {
-        TestCmdUI ui;
-        ui.m_nID = id;
-        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui;
-    }
     // The standard library of the tests: a book with a group holding three cards of its own and
     // two more below, one with none of its own and four below, and an empty one.
     CString WriteStandardBook(const char* name) {

@@ -7,6 +7,7 @@
 #include "platform/gui/Frame.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "ui/GroupTreeView.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <functional>
 #include <string>
@@ -47,6 +48,7 @@ protected:
 
     CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
     BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
+    TestCmdUI Update(UINT id) { return UpdateOf(view, id); }
     void FocusTree() {
         frame->SetForegroundWindow();
         Tree().SetFocus();

@@ -17,6 +17,7 @@
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -213,19 +214,6 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
     EXPECT_TRUE(Exit(*app));
 }
 
-namespace {
-
-class RecordingCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-};
-
-} // namespace
-
 TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
     FamilyBook b = StartWithFamilyBook();
     ASSERT_NE(b.person, nullptr);
@@ -251,7 +239,7 @@ TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
         {(HTREEITEM)person->GetTreeItem(), true, false, true, true, false},
     };
     auto enabled = [&](UINT id) {
-        RecordingCmdUI ui;
+        TestCmdUI ui;
         ui.m_nID = id;
         tree->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
         EXPECT_TRUE(ui.m_bEnableChanged) << id;

@@ -18,6 +18,7 @@
 #include "sms/Sms.h"
 #include "sms/SmsBox.h"
 #include "ui/ContentView.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -26,15 +27,6 @@
 #include <vector>
 
 namespace {
-
-class EnableProbe : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-};
 
 class ViewGroupTest : public GuiTest {
 protected:
@@ -153,7 +145,7 @@ TEST_F(ViewGroupTest, CommandsOpenTheIconsContactAndGoUpInTheTree) {
     Show(family);
     CTreeCtrl& ctrl = tree->GetTreeCtrl();
     auto enabled = [this](UINT id) {
-        EnableProbe probe;
+        TestCmdUI probe;
         probe.m_nID = id;
         view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe, nullptr);
         return probe.enabled;

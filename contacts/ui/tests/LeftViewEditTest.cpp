@@ -56,15 +56,7 @@ protected:
         CDocument::SetMessageHook(oldDocHook);
     }
     // Whether the tree enables the command for the current item.
-    BOOL Enabled(UINT id) {
-        struct : CCmdUI {
-            BOOL on = FALSE;
-            void Enable(BOOL bOn) override { on = bOn; }
-        } ui;
-        ui.m_nID = id;
-        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui.on;
-    }
+    BOOL Enabled(UINT id) { return Update(id).enabled; }
     // Opens a new book file named by its root group, filled by fill.
     CSmsDoc* OpenBook(const char* name, const std::function<void(_CGroup&)>& fill) {
         CString path = WriteBook("book" + std::to_string(++fileCounter) + ".sms", name, fill);

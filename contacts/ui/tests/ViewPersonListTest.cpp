@@ -14,6 +14,7 @@
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -305,17 +306,6 @@ TEST_F(ViewPersonListTest, AllSubNodesListDeepContactsAndDeletingAGroupWithThemR
 }
 
 namespace {
-
-class TestCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    int check = -1;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-    void SetCheck(int nCheck) override { check = nCheck; }
-};
 
 // A book with a family group (and cousins below it), a link to a contact of the family and a
 // link whose source is gone, for the hover texts.
