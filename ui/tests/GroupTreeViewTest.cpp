@@ -88,29 +88,6 @@ protected:
     CContent* FindCard(CGroup* root, const char* name) {
         return static_cast<CContent*>(root->FindByName(name, FALSE, FALSE, TRUE));
     }
-    // The frame's client area under a drawn caption that shows the frame's title, with an
-    // optional popup drawn over it at a point of the tree.
-    void Screenshot(const char* name, const QImage* popup = nullptr, QPoint at = QPoint()) {
-        QDir().mkpath(QUILLMAR_SCREENS_DIR);
-        Pump();
-        QImage body = frame->GetWidget()->grab().toImage();
-        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        QRect caption(0, 0, img.width(), 22);
-        p.fillRect(caption, QColor(40, 80, 150));
-        p.setPen(Qt::white);
-        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
-        p.drawImage(0, 22, body);
-        if (popup != nullptr) {
-            QPoint where = at + QPoint(0, 22);
-            p.setPen(QColor(90, 90, 90));
-            p.drawRect(QRect(where - QPoint(1, 1), popup->size() + QSize(1, 1)));
-            p.drawImage(where, *popup);
-        }
-        p.end();
-        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
-    }
 };
 
 } // namespace

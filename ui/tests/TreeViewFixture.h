@@ -9,6 +9,11 @@
 #include "ui/GroupTreeView.h"
 #include "ui/tests/CmdUIProbe.h"
 
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -65,6 +70,29 @@ protected:
         CString s;
         frame->GetWindowText(s);
         return s;
+    }
+    // Saves build/screens/<name>.png: the frame's client area under a drawn caption that shows the
+    // frame's title, with popup (when given) drawn over it at the point at of the client area.
+    void Screenshot(const char* name, const QImage* popup = nullptr, QPoint at = QPoint()) {
+        QDir().mkpath(QUILLMAR_SCREENS_DIR);
+        Pump();
+        QImage body = frame->GetWidget()->grab().toImage();
+        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        QRect caption(0, 0, img.width(), 22);
+        p.fillRect(caption, QColor(40, 80, 150));
+        p.setPen(Qt::white);
+        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
+        p.drawImage(0, 22, body);
+        if (popup != nullptr) {
+            QPoint where = at + QPoint(0, 22);
+            p.setPen(QColor(90, 90, 90));
+            p.drawRect(QRect(where - QPoint(1, 1), popup->size() + QSize(1, 1)));
+            p.drawImage(where, *popup);
+        }
+        p.end();
+        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
     }
     // A file dialog answers with the paths; any other dialog goes to next (or is cancelled).
     void AnswerFiles(std::vector<CString> paths, std::function<void(CDialog&)> next = nullptr) {

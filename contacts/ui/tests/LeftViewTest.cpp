@@ -102,21 +102,6 @@ protected:
     }
     // A file dialog answers with path; any other dialog is cancelled.
     void AnswerFile(const CString& path) { AnswerFiles({path}); }
-    void Screenshot(const char* name) {
-        QDir().mkpath(QUILLMAR_SCREENS_DIR);
-        Pump();
-        QImage body = frame->GetWidget()->grab().toImage();
-        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        QRect caption(0, 0, img.width(), 22);
-        p.fillRect(caption, QColor(40, 80, 150));
-        p.setPen(Qt::white);
-        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
-        p.drawImage(0, 22, body);
-        p.end();
-        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
-    }
 };
 
 } // namespace
