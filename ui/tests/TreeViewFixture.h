@@ -18,6 +18,27 @@
 #include <string>
 #include <vector>
 
+// A visible frame of width by height at the screen's corner; null when it could not be made.
+template <class Frame = CFrameWnd>
+Frame* NewTestFrame(int width, int height, const char* title = "frame") {
+    auto* frame = new Frame;
+    if (!frame->Create(nullptr, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                       CRect(0, 0, width, height)))
+        return nullptr;
+    return frame;
+}
+
+// A group tree view as frame's first pane in rc, telling pane (may be null) what to show, its
+// initial update done; null when it could not be made.
+template <class View> View* NewTestTree(CFrameWnd* frame, CIRightPaneHost* pane, const CRect& rc) {
+    auto* view = new View;
+    view->m_pRightPane = pane;
+    if (!view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, rc, frame, AFX_IDW_PANE_FIRST, nullptr))
+        return nullptr;
+    view->OnInitialUpdate();
+    return view;
+}
+
 template <class View, class Frame = CFrameWnd>
 class TreeViewFixture : public ScriptedUserTest {
 protected:
@@ -26,17 +47,11 @@ protected:
 
     // A visible frame of width by height at the screen's corner.
     void OpenFrame(int width, int height) {
-        frame = new Frame;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, width, height)));
+        ASSERT_NE(frame = NewTestFrame<Frame>(width, height), nullptr);
     }
     // The tree as the frame's pane, width by height, telling pane (may be null) what to show.
     void OpenTree(CIRightPaneHost* pane, int width, int height) {
-        view = new View;
-        view->m_pRightPane = pane;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, width, height),
-                                 frame, AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
+        ASSERT_NE(view = NewTestTree<View>(frame, pane, CRect(0, 0, width, height)), nullptr);
     }
     // The stand-in user answering IDNO, the frame, then the tree 20 pixels shorter than it.
     void OpenFrameAndTree(CIRightPaneHost* pane, int width, int height) {
