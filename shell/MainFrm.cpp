@@ -551,17 +551,11 @@ void CMainFrame::OnHelp() {
 // ---- Menus ----------------------------------------------------------------------------------
 
 void CMainFrame::OnMeasureItem(int, LPMEASUREITEMSTRUCT lpMIS) {
-    int pos;
-    BOOL bar, sub;
-    if (HMENU h = LocateMenuItem(lpMIS->itemID, (HMENU)lpMIS->itemData, &pos, &bar, &sub, this))
-        MeasureMenuItem(CMenu::FromHandle(h), pos, bar, lpMIS);
+    MeasureOwnerDrawnMenuItem(this, lpMIS);
 }
 
 void CMainFrame::OnDrawItem(int, LPDRAWITEMSTRUCT lpDIS) {
-    int pos;
-    BOOL bar, sub;
-    if (HMENU h = LocateMenuItem(lpDIS->itemID, (HMENU)lpDIS->itemData, &pos, &bar, &sub, this))
-        DrawMenuItem(CMenu::FromHandle(h), pos, bar, sub, lpDIS);
+    DrawOwnerDrawnMenuItem(this, lpDIS);
 }
 
 LRESULT CMainFrame::OnInitMenuPopupOwnerDraw(WPARAM wParam, LPARAM lParam) {

@@ -169,6 +169,10 @@ std::vector<CString> CPageOptionNamebook::GetOpenPaths() const {
     return ListPaths(m_openList, FALSE);
 }
 
+// Stricter than the core IsRelativePath, which takes any drive ("X:") as a root because it only
+// decides whether a photo path can be written against a book's folder: a preset file must name
+// one file wherever the program runs, and "X:name" or "X:" alone still depends on the working
+// folder, so here only a separator or "X:" with a separator makes a path absolute.
 BOOL CPageOptionNamebook::IsRelativePath(const CString& path) {
     if (path.IsEmpty())
         return TRUE;

@@ -118,6 +118,30 @@ HMENU LocateMenuItem(UINT itemId, HMENU hMenu, int* pPosition, BOOL* pIsMenuBar,
     return nullptr;
 }
 
+BOOL MeasureOwnerDrawnMenuItem(CWnd* pWnd, MEASUREITEMSTRUCT* lpMIS) {
+    int pos = 0;
+    BOOL bar = FALSE, sub = FALSE;
+    HMENU h = lpMIS != nullptr && lpMIS->CtlType == ODT_MENU
+                  ? LocateMenuItem(lpMIS->itemID, (HMENU)lpMIS->itemData, &pos, &bar, &sub, pWnd)
+                  : nullptr;
+    if (h == nullptr)
+        return FALSE;
+    MeasureMenuItem(CMenu::FromHandle(h), pos, bar, lpMIS);
+    return TRUE;
+}
+
+BOOL DrawOwnerDrawnMenuItem(CWnd* pWnd, DRAWITEMSTRUCT* lpDIS) {
+    int pos = 0;
+    BOOL bar = FALSE, sub = FALSE;
+    HMENU h = lpDIS != nullptr && lpDIS->CtlType == ODT_MENU
+                  ? LocateMenuItem(lpDIS->itemID, (HMENU)lpDIS->itemData, &pos, &bar, &sub, pWnd)
+                  : nullptr;
+    if (h == nullptr)
+        return FALSE;
+    DrawMenuItem(CMenu::FromHandle(h), pos, bar, sub, lpDIS);
+    return TRUE;
+}
+
 void MeasureMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, MEASUREITEMSTRUCT* lpMIS) {
     if (!pMenu || !lpMIS || lpMIS->CtlType != ODT_MENU)
         return;

@@ -32,6 +32,11 @@ HMENU LocateMenuItem(UINT itemId, HMENU hMenu, int* pPosition, BOOL* pIsMenuBar,
 void MeasureMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, MEASUREITEMSTRUCT* lpMIS);
 void DrawMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, BOOL bIsSubmenu,
                   DRAWITEMSTRUCT* lpDIS);
+// The WM_MEASUREITEM and WM_DRAWITEM handling of pWnd for the menus it marked owner-drawn: the
+// item is located in the menu its item data names and measured or drawn. FALSE when the item is
+// no item of such a menu: the window's own handling is left to do it.
+BOOL MeasureOwnerDrawnMenuItem(CWnd* pWnd, MEASUREITEMSTRUCT* lpMIS);
+BOOL DrawOwnerDrawnMenuItem(CWnd* pWnd, DRAWITEMSTRUCT* lpDIS);
 // Loads menu nMenuId and tracks its sub-menu nSubMenu (the whole menu when negative) for pOwner
 // (the main window when null). A missing sub-menu shows nothing. Answers what TrackPopupMenu
 // answered, 0 when nothing was shown.

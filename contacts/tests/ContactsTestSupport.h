@@ -101,6 +101,20 @@ template <class T> void RoundTrip(T& from, T& to) {
     ar.Close();
 }
 
+// The bytes the objects store, one after the other into one archive.
+template <class... T> std::string StoredBytes(T&... objects) {
+    CMemFile mem;
+    {
+        CArchive ar(&mem, CArchive::store);
+        (objects.Serialize(ar), ...);
+        ar.Close();
+    }
+    std::string bytes((size_t)mem.GetLength(), '\0');
+    mem.SeekToBegin();
+    mem.Read(bytes.data(), (UINT)bytes.size());
+    return bytes;
+}
+
 inline void AddValue(CXStringList& list, const char* a, const char* b = nullptr) {
     CXString v(list.GetItemSize());
     v.ElementAt(0) = a;

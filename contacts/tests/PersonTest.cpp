@@ -320,17 +320,7 @@ TEST_F(PersonTest, BirthdayRangeAndBoxesShownSet) {
 }
 
 std::string StoredForm(_CPerson& p) {
-    CMemFile mem;
-    {
-        CArchive ar(&mem, CArchive::store);
-        p.Serialize(ar);
-        ar.Close();
-    }
-    const size_t n = static_cast<size_t>(mem.GetLength());
-    BYTE* bytes = mem.Detach();
-    std::string out(reinterpret_cast<const char*>(bytes), n);
-    std::free(bytes);
-    return out;
+    return contacts_test::StoredBytes(p);
 }
 
 // A contact's SMS box is only made when asked for; whatever shape it had, a contact read back

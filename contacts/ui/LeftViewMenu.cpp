@@ -220,26 +220,12 @@ LRESULT CLeftView::OnInitTreeMenuPopup(WPARAM wParam, LPARAM lParam) {
 }
 
 void CLeftView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS) {
-    int pos = 0;
-    BOOL bar = FALSE, sub = FALSE;
-    HMENU h = lpMIS->CtlType == ODT_MENU
-                  ? LocateMenuItem(lpMIS->itemID, (HMENU)lpMIS->itemData, &pos, &bar, &sub, this)
-                  : nullptr;
-    if (h != nullptr)
-        MeasureMenuItem(CMenu::FromHandle(h), pos, bar, lpMIS);
-    else
+    if (!MeasureOwnerDrawnMenuItem(this, lpMIS))
         CTreeView::OnMeasureItem(nIDCtl, lpMIS);
 }
 
 void CLeftView::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS) {
-    int pos = 0;
-    BOOL bar = FALSE, sub = FALSE;
-    HMENU h = lpDIS->CtlType == ODT_MENU
-                  ? LocateMenuItem(lpDIS->itemID, (HMENU)lpDIS->itemData, &pos, &bar, &sub, this)
-                  : nullptr;
-    if (h != nullptr)
-        DrawMenuItem(CMenu::FromHandle(h), pos, bar, sub, lpDIS);
-    else
+    if (!DrawOwnerDrawnMenuItem(this, lpDIS))
         CTreeView::OnDrawItem(nIDCtl, lpDIS);
 }
 

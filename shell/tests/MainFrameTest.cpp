@@ -26,6 +26,7 @@
 #include "shell/ShellModule.h"
 #include "shell/SmsApp.h"
 #include "shell/TrayIcon.h"
+#include "shell/tests/ProgramRun.h"
 #include "sms/SmsBox.h"
 #include "testsupport/NetTestEnv.h"
 #include "ui/KovMenu.h"
@@ -109,17 +110,6 @@ private:
     std::string m_name;
 };
 
-// Every test runs with folders of its own and says whether the desktop shows a tray.
-class AppFolders {
-public:
-    test_folders::TempDir dir;
-    test_folders::ScopedEnv home{"QUILLMAR_HOME", (dir.path() / "home").string()};
-    test_folders::ScopedEnv config{"QUILLMAR_CONFIG", (dir.path() / "config").string()};
-    test_folders::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str()};
-    AppFolders() { CProfileStore::ReloadForTesting(); }
-    ~AppFolders() { CProfileStore::ReloadForTesting(); }
-};
-
 class MainFrameTest : public GuiTest {
 protected:
     std::unique_ptr<AppFolders> folders = std::make_unique<AppFolders>();
@@ -147,25 +137,8 @@ protected:
         SetServiceBaseAddress(nullptr);
     }
 
-    // Starts the application as main() does; null when start-up ended it.
-    std::unique_ptr<CSmsApp> Start(std::vector<CString> files = {}) {
-        auto app = std::make_unique<CSmsApp>();
-        app->SetStartFiles(files);
-        if (!app->InitInstance())
-            return nullptr;
-        Pump();
-        return app;
-    }
-    // Closes as the exit command does and runs the exit; FALSE when the window stayed.
-    static BOOL Exit(CSmsApp& app) {
-        CMainFrame* frame = app.GetMainFrame();
-        HWND h = frame->GetSafeHwnd();
-        frame->CloseForExit();
-        if (::IsWindow(h))
-            return FALSE;
-        app.ExitInstance();
-        return TRUE;
-    }
+    std::unique_ptr<CSmsApp> Start(std::vector<CString> files = {}) { return StartProgram(files); }
+    static BOOL Exit(CSmsApp& app) { return ExitProgram(app); }
     static void WriteGeneral(const char* entry, int value) {
         CProfileStore().WriteProfileInt("General", entry, value);
         CProfileStore::ReloadForTesting();

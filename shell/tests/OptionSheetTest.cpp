@@ -286,6 +286,7 @@ TEST_F(OptionSheetTest, FileListPageShowsOpenAndPresetFilesAndChecksPaths) {
         {preset, FALSE},
         {"  " + preset + " ", FALSE},
         {"", FALSE},
+        {"C:Friends.sms", FALSE}, // a drive without a separator still hangs on the working folder
         {Program((dir.path() / "Missing.SMS").string()), TRUE},
     };
     for (const Row& r : rows) {

@@ -1,10 +1,11 @@
 // The group tree of the view tests: a tree of card books over the record kinds of the core tests,
-// a stand-in for the right-hand pane that keeps its calls, and a command-update probe.
+// a stand-in for the right-hand pane that keeps its calls, and the command-update probe.
 #pragma once
 
 #include "core/tests/GroupTestRecords.h"
 #include "platform/gui/CmdTarget.h"
 #include "ui/GroupTreeView.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QColor>
 #include <QImage>
@@ -108,15 +109,4 @@ private:
             s += " " + std::to_string(c);
         calls.push_back(s);
     }
-};
-
-class TestCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    int check = -1;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-    void SetCheck(int nCheck) override { check = nCheck; }
 };

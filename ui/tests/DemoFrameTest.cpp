@@ -179,18 +179,8 @@ public:
         return 0;
     }
     // Menu items are measured and drawn the program's way.
-    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) {
-        int pos;
-        BOOL bar, sub;
-        if (HMENU h = LocateMenuItem(mis->itemID, (HMENU)mis->itemData, &pos, &bar, &sub, this))
-            MeasureMenuItem(CMenu::FromHandle(h), pos, bar, mis);
-    }
-    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
-        int pos;
-        BOOL bar, sub;
-        if (HMENU h = LocateMenuItem(dis->itemID, (HMENU)dis->itemData, &pos, &bar, &sub, this))
-            DrawMenuItem(CMenu::FromHandle(h), pos, bar, sub, dis);
-    }
+    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) { MeasureOwnerDrawnMenuItem(this, mis); }
+    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) { DrawOwnerDrawnMenuItem(this, dis); }
     void OnNewContact() {}
     void OnUpdateEdit(CCmdUI* ui) { ui->Enable(TRUE); }
     DECLARE_MESSAGE_MAP()

@@ -5,6 +5,7 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "ui/GroupListView.h"
 #include "ui/tests/CardTreeView.h"
+#include "ui/tests/TreeViewFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,14 +78,8 @@ protected:
     void SetUp() override {
         InstallScriptedUser(IDNO);
         WriteBackground("卡片背景.png");
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 620, 420)));
-        tree = new CCardTreeView;
-        tree->m_pRightPane = &pane;
-        ASSERT_TRUE(tree->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 220, 380), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        tree->OnInitialUpdate();
+        ASSERT_NE(frame = NewTestFrame(620, 420, "墨川"), nullptr);
+        ASSERT_NE(tree = NewTestTree<CCardTreeView>(frame, &pane, CRect(0, 0, 220, 380)), nullptr);
         list = MakeList(tree, "卡片背景.png", "Bkground\\ViewCardList");
         pane.current = list;
         root = OpenStandardBook();
@@ -178,12 +173,7 @@ protected:
         ASSERT_EQ((List().GetExtendedStyle() & LVS_EX_GRIDLINES) != 0, on);
     }
     BOOL Run(UINT id) { return list->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    TestCmdUI Update(UINT id) {
-        TestCmdUI ui;
-        ui.m_nID = id;
-        list->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui;
-    }
+    TestCmdUI Update(UINT id) { return UpdateOf(list, id); }
     CPoint RowCenter(int row) {
         CRect rc;
         List().GetItemRect(row, &rc, LVIR_ICON);

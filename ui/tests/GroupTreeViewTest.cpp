@@ -8,6 +8,7 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "ui/GroupTreeView.h"
 #include "ui/tests/CardTreeView.h"
+#include "ui/tests/TreeViewFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,39 +23,19 @@
 
 namespace {
 
-class GroupTreeViewTest : public ScriptedUserTest {
+class GroupTreeViewTest : public TreeViewFixture<CCardTreeView> {
 protected:
-    CFrameWnd* frame = nullptr;
-    CCardTreeView* view = nullptr;
     PaneRecorder pane;
     QTemporaryDir dir;
 
     void SetUp() override {
         InstallScriptedUser(IDNO);
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 360, 420)));
-        view = new CCardTreeView;
-        view->m_pRightPane = &pane;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 340, 380), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
+        ASSERT_NO_FATAL_FAILURE(OpenFrame(360, 420));
+        OpenTree(&pane, 340, 380);
     }
-    void TearDown() override {
-        ForgetScript();
-        if (frame != nullptr && frame->m_hWnd != nullptr)
-            frame->DestroyWindow();
-        RemoveScriptedUser();
-    }
-    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
     // name is GBK, as every text of the program.
     CString Path(const char* name) {
         return AfxFromQt(dir.path()) + "/" + name;
-    }
-    void FocusTree() {
-        frame->SetForegroundWindow();
-        Tree().SetFocus();
-        ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &Tree(); }));
     }
     // Writes a card book: fill builds its root.
     CString WriteBook(const char* name, const std::function<void(CTestFolder&)>& fill) {
@@ -77,38 +58,6 @@ protected:
     }
     static CTestBookDoc* Book(CQuillmarBaseDoc* doc) { return static_cast<CTestBookDoc*>(doc); }
     static HTREEITEM Item(CGroupItem* n) { return (HTREEITEM)n->GetTreeItem(); }
-    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    TestCmdUI Update(UINT id) {
-        TestCmdUI ui;
-        ui.m_nID = id;
-        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui;
-    }
-    CString FrameTitle() {
-        CString s;
-        frame->GetWindowText(s);
-        return s;
-    }
-    std::vector<std::string> Texts(HTREEITEM parent) {
-        std::vector<std::string> out;
-        for (HTREEITEM h = Tree().GetChildItem(parent); h; h = Tree().GetNextSiblingItem(h))
-            out.push_back(Tree().GetItemText(h).GetString());
-        return out;
-    }
-    // A file dialog answers with these paths; any other dialog is cancelled.
-    void AnswerFiles(std::vector<CString> paths) {
-        onDialog = [paths](CDialog& d) {
-            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
-                CStringArray a;
-                for (const CString& p : paths)
-                    a.Add(p);
-                f->Answer(a);
-                f->EndDialog(IDOK);
-            } else {
-                d.EndDialog(IDCANCEL);
-            }
-        };
-    }
     // The standard library of the tests: a book with a group holding three cards of its own and
     // two more below, one with none of its own and four below, and an empty one.
     CString WriteStandardBook(const char* name) {
@@ -138,29 +87,6 @@ protected:
     }
     CContent* FindCard(CGroup* root, const char* name) {
         return static_cast<CContent*>(root->FindByName(name, FALSE, FALSE, TRUE));
-    }
-    // The frame's client area under a drawn caption that shows the frame's title, with an
-    // optional popup drawn over it at a point of the tree.
-    void Screenshot(const char* name, const QImage* popup = nullptr, QPoint at = QPoint()) {
-        QDir().mkpath(QUILLMAR_SCREENS_DIR);
-        Pump();
-        QImage body = frame->GetWidget()->grab().toImage();
-        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        QRect caption(0, 0, img.width(), 22);
-        p.fillRect(caption, QColor(40, 80, 150));
-        p.setPen(Qt::white);
-        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
-        p.drawImage(0, 22, body);
-        if (popup != nullptr) {
-            QPoint where = at + QPoint(0, 22);
-            p.setPen(QColor(90, 90, 90));
-            p.drawRect(QRect(where - QPoint(1, 1), popup->size() + QSize(1, 1)));
-            p.drawImage(where, *popup);
-        }
-        p.end();
-        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
     }
 };
 

@@ -28,20 +28,8 @@ const ResModule kModule = TestResources(nullptr, 0, kMenus, 1);
 // A window that draws its menus the program's way.
 class CMenuOwner : public CFrameWnd {
 public:
-    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) {
-        int pos;
-        BOOL bar, sub;
-        HMENU h = LocateMenuItem(mis->itemID, (HMENU)mis->itemData, &pos, &bar, &sub, this);
-        if (h)
-            MeasureMenuItem(CMenu::FromHandle(h), pos, bar, mis);
-    }
-    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
-        int pos;
-        BOOL bar, sub;
-        HMENU h = LocateMenuItem(dis->itemID, (HMENU)dis->itemData, &pos, &bar, &sub, this);
-        if (h)
-            DrawMenuItem(CMenu::FromHandle(h), pos, bar, sub, dis);
-    }
+    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) { MeasureOwnerDrawnMenuItem(this, mis); }
+    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) { DrawOwnerDrawnMenuItem(this, dis); }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CMenuOwner, CFrameWnd)
@@ -131,6 +119,30 @@ TEST_F(KovMenuTest, OwnerDrawMarksEveryItemWithItsMenu) {
     EXPECT_TRUE(sub);
     EXPECT_EQ(nullptr, LocateMenuItem(999, popup->m_hMenu, &pos, &bar, &sub, nullptr));
     EXPECT_EQ(nullptr, LocateMenuItem(310, nullptr, &pos, &bar, &sub, nullptr));
+
+    // A window's handlers measure only items of the menus they marked; the rest (another menu's
+    // id, a control's item whose data is no menu) is left to the window's own handling.
+    const struct {
+        UINT type, id;
+        HMENU data;
+        BOOL measured;
+    } items[] = {
+        {ODT_MENU, 311, popup->m_hMenu, TRUE},
+        {ODT_MENU, 999, popup->m_hMenu, FALSE},
+        {ODT_LISTBOX, 311, popup->m_hMenu, FALSE},
+    };
+    for (const auto& item : items) {
+        MEASUREITEMSTRUCT mis{item.type, 0, item.id, 0, 0, (ULONG_PTR)item.data};
+        EXPECT_EQ(item.measured, MeasureOwnerDrawnMenuItem(nullptr, &mis)) << item.id;
+        EXPECT_EQ(item.measured, mis.itemHeight > 0) << item.id;
+        DRAWITEMSTRUCT dis{};
+        dis.CtlType = item.type;
+        dis.itemID = item.id;
+        dis.itemData = (ULONG_PTR)item.data;
+        if (!item.measured) { // drawing needs a device context; a refused item never reaches it
+            EXPECT_FALSE(DrawOwnerDrawnMenuItem(nullptr, &dis)) << item.id;
+        }
+    }
 
     auto* frame = new CMenuOwner;
     ASSERT_TRUE(frame->Create(nullptr, "menu", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200), nullptr,

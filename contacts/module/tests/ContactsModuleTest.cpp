@@ -4,6 +4,7 @@
 #include "contacts/PersonDoc.h"
 #include "contacts/SmsDoc.h"
 #include "contacts/module/ContactsModule.h"
+#include "contacts/module/tests/ProgramTest.h"
 #include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/ViewPersonList.h"
@@ -17,6 +18,7 @@
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -29,98 +31,9 @@
 
 namespace {
 
-class ContactsModuleTest : public ScriptedUserTest {
+class ContactsModuleTest : public ContactsProgramTest {
 protected:
-    test_folders::TempDir dir;
-    test_folders::ScopedEnv home{"QUILLMAR_HOME", (dir.path() / "home").string()};
-    test_folders::ScopedEnv config{"QUILLMAR_CONFIG", (dir.path() / "config").string()};
-    test_folders::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str()};
-    CDocument::MessageHook oldDocHook = nullptr;
-    CContactsModule module;
-
-    void SetUp() override {
-        CProfileStore::ReloadForTesting();
-        AfxSetTrayAvailableForTesting(0);
-        oldDocHook = CDocument::SetMessageHook(nullptr);
-        InstallScriptedUser(IDOK);
-        AfxRegisterShellModule(&module);
-    }
-    void TearDown() override {
-        AfxUnregisterShellModule(nullptr);
-        RemoveScriptedUser();
-        CDocument::SetMessageHook(oldDocHook);
-        AfxSetTrayAvailableForTesting(-1);
-        CProfileStore::ReloadForTesting();
-    }
-    std::unique_ptr<CSmsApp> Start() {
-        auto app = std::make_unique<CSmsApp>();
-        if (!app->InitInstance())
-            return nullptr;
-        Pump();
-        return app;
-    }
-    // Closes as the exit command does; FALSE when the window stayed.
-    static BOOL Exit(CSmsApp& app) {
-        CMainFrame* frame = app.GetMainFrame();
-        HWND h = frame->GetSafeHwnd();
-        frame->CloseForExit();
-        if (::IsWindow(h))
-            return FALSE;
-        app.ExitInstance();
-        return TRUE;
-    }
-    CString WriteBook(const char* file, const char* name, const char* person) {
-        CSmsDoc doc;
-        doc.GetRootGroup().SetName(name);
-        auto* family = new _CGroup("家人");
-        doc.GetRootGroup().AddSubgroup(family);
-        family->AddContent(new _CPerson(person));
-        CString path = (dir.str() + "/" + file).c_str();
-        EXPECT_TRUE(doc.OnSaveDocument(path));
-        return path;
-    }
-    // The program started with one book whose group 家人 holds 王芳, its root and the group
-    // expanded; person stays null when any step failed.
-    struct FamilyBook {
-        std::unique_ptr<CSmsApp> app;
-        CMainFrame* frame = nullptr;
-        CLeftView* tree = nullptr;
-        CSmsDoc* doc = nullptr;
-        _CGroup* family = nullptr;
-        _CPerson* person = nullptr;
-    };
-    FamilyBook StartWithFamilyBook() {
-        FamilyBook b;
-        b.app = Start();
-        if (!b.app)
-            return b;
-        b.frame = b.app->GetMainFrame();
-        b.tree = module.GetTree();
-        CString path = WriteBook("family.sms", "我的通讯录", "王芳");
-        if (b.tree == nullptr || b.frame->OpenFileByExtension(path) == nullptr)
-            return b;
-        b.doc = static_cast<CSmsDoc*>(b.tree->GetFileAt(0)->pDoc);
-        b.family =
-            dynamic_cast<_CGroup*>(b.doc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
-        if (b.family == nullptr)
-            return b;
-        b.tree->GetTreeCtrl().Expand(b.tree->GetFileAt(0)->hItem, TVE_EXPAND);
-        b.tree->GetTreeCtrl().Expand((HTREEITEM)b.family->GetTreeItem(), TVE_EXPAND);
-        b.person = dynamic_cast<_CPerson*>(b.family->FindByName("王芳", FALSE, TRUE, TRUE));
-        return b;
-    }
-    void AnswerFile(const CString& path) {
-        onDialog = [path](CDialog& d) {
-            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
-                CStringArray a;
-                a.Add(path);
-                f->Answer(a);
-                f->EndDialog(IDOK);
-            } else {
-                d.EndDialog(IDCANCEL);
-            }
-        };
-    }
+    ContactsModuleTest() : ContactsProgramTest(IDOK) {}
 };
 
 } // namespace
@@ -302,19 +215,6 @@ TEST_F(ContactsModuleTest, AContactShowsItsFormWhichKeepsTheSelectionWhileEditsA
     EXPECT_TRUE(Exit(*app));
 }
 
-namespace {
-
-class RecordingCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-};
-
-} // namespace
-
 TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
     FamilyBook b = StartWithFamilyBook();
     ASSERT_NE(b.person, nullptr);
@@ -340,7 +240,7 @@ TEST_F(ContactsModuleTest, ContactsAndGroupsAreCreatedAndRenamedFromTheFrame) {
         {(HTREEITEM)person->GetTreeItem(), true, false, true, true, false},
     };
     auto enabled = [&](UINT id) {
-        RecordingCmdUI ui;
+        TestCmdUI ui;
         ui.m_nID = id;
         tree->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
         EXPECT_TRUE(ui.m_bEnableChanged) << id;

@@ -18,6 +18,8 @@
 #include "sms/Sms.h"
 #include "sms/SmsBox.h"
 #include "ui/ContentView.h"
+#include "ui/tests/CmdUIProbe.h"
+#include "ui/tests/TreeViewFixture.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -26,15 +28,6 @@
 #include <vector>
 
 namespace {
-
-class EnableProbe : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-};
 
 class ViewGroupTest : public GuiTest {
 protected:
@@ -47,13 +40,8 @@ protected:
 
     void SetUp() override {
         AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 1100, 400)));
-        tree = new CLeftView;
-        ASSERT_TRUE(tree->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 380), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        tree->OnInitialUpdate();
+        ASSERT_NE(frame = NewTestFrame(1100, 400, "墨川"), nullptr);
+        ASSERT_NE(tree = NewTestTree<CLeftView>(frame, nullptr, CRect(0, 0, 200, 380)), nullptr);
         // 家人 holds three contacts and two groups, 空组 nothing.
         CSmsDoc book;
         _CGroup& root = book.GetRootGroup();
@@ -153,7 +141,7 @@ TEST_F(ViewGroupTest, CommandsOpenTheIconsContactAndGoUpInTheTree) {
     Show(family);
     CTreeCtrl& ctrl = tree->GetTreeCtrl();
     auto enabled = [this](UINT id) {
-        EnableProbe probe;
+        TestCmdUI probe;
         probe.m_nID = id;
         view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe, nullptr);
         return probe.enabled;

@@ -3,6 +3,7 @@
 #include "contacts/PersonFields.h"
 #include "contacts/SmsDoc.h"
 #include "contacts/module/ContactsModule.h"
+#include "contacts/module/tests/ProgramTest.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "platform/base/Profile.h"
@@ -21,29 +22,10 @@
 
 namespace {
 
-class ViewPersonListProfileTest : public ScriptedUserTest {
+class ViewPersonListProfileTest : public ContactsProgramTest {
 protected:
-    test_folders::TempDir dir;
-    test_folders::ScopedEnv home{"QUILLMAR_HOME", (dir.path() / "home").string()};
-    test_folders::ScopedEnv config{"QUILLMAR_CONFIG", (dir.path() / "config").string()};
-    test_folders::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str()};
-    CDocument::MessageHook oldDocHook = nullptr;
-    CContactsModule module;
+    ViewPersonListProfileTest() : ContactsProgramTest(IDNO) {}
 
-    void SetUp() override {
-        CProfileStore::ReloadForTesting();
-        AfxSetTrayAvailableForTesting(0);
-        oldDocHook = CDocument::SetMessageHook(nullptr);
-        InstallScriptedUser(IDNO);
-        AfxRegisterShellModule(&module);
-    }
-    void TearDown() override {
-        AfxUnregisterShellModule(nullptr);
-        RemoveScriptedUser();
-        CDocument::SetMessageHook(oldDocHook);
-        AfxSetTrayAvailableForTesting(-1);
-        CProfileStore::ReloadForTesting();
-    }
     // Values of 32 bits, and extra bytes that are no whole value.
     static void StoreInts(const char* entry, const std::vector<int>& values, int extraBytes) {
         std::vector<BYTE> bytes(values.size() * 4 + (size_t)extraBytes, 0xAB);
@@ -72,9 +54,8 @@ TEST_F(ViewPersonListProfileTest, DamagedStoredColumnsGiveTheRestByDefaultAndThe
     StoreInts("FieldList", {99, PF_MOBILE, -1, PF_BIRTHDAY, PF_MOBILE}, 2);
     StoreInts("FieldWidthList", {150, -1, 1 << 30, -5}, 3);
     CProfileStore::ReloadForTesting();
-    auto app = std::make_unique<CSmsApp>();
-    ASSERT_TRUE(app->InitInstance());
-    Pump();
+    auto app = Start();
+    ASSERT_TRUE(app);
     CMainFrame* frame = app->GetMainFrame();
     CLeftView* tree = module.GetTree();
     ASSERT_NE(tree, nullptr);
@@ -98,10 +79,7 @@ TEST_F(ViewPersonListProfileTest, DamagedStoredColumnsGiveTheRestByDefaultAndThe
     EXPECT_EQ(ctrl.GetColumnWidth(2), 98);
 
     ctrl.SetColumnWidth(1, 130);
-    HWND h = frame->GetSafeHwnd();
-    frame->CloseForExit();
-    ASSERT_FALSE(::IsWindow(h));
-    app->ExitInstance();
+    ASSERT_TRUE(Exit(*app));
     EXPECT_EQ(StoredInts("FieldList"), (std::vector<int>{PF_NAME, PF_MOBILE, PF_BIRTHDAY}));
     std::vector<int> widths = StoredInts("FieldWidthList");
     ASSERT_GT(widths.size(), (size_t)PF_MODIFIED);

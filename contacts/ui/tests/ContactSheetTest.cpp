@@ -39,18 +39,7 @@ protected:
         sheet.DestroyWindow();
         form.DestroyWindow();
     }
-    static std::string Bytes(_CPersonInfo& info) {
-        CMemFile mem;
-        {
-            CArchive ar(&mem, CArchive::store);
-            info.Serialize(ar);
-            ar.Close();
-        }
-        std::string bytes((size_t)mem.GetLength(), '\0');
-        mem.SeekToBegin();
-        mem.Read(bytes.data(), (UINT)bytes.size());
-        return bytes;
-    }
+    static std::string Bytes(_CPersonInfo& info) { return contacts_test::StoredBytes(info); }
     int FocusId() {
         CWnd* f = CWnd::GetFocus();
         if (f && f->GetParent() && f->GetParent()->IsKindOf(RUNTIME_CLASS(CComboBox)))

@@ -84,19 +84,8 @@ protected:
     static std::string Bytes(SGroupInfo& info) {
         _CGroup copy("x");
         copy.GetInfo() = info;
-        CMemFile mem;
-        {
-            CArchive ar(&mem, CArchive::store);
-            copy.GetInfo().phones.Serialize(ar);
-            copy.GetInfo().faxes.Serialize(ar);
-            copy.GetInfo().email.Serialize(ar);
-            copy.GetInfo().homepage.Serialize(ar);
-            ar.Close();
-        }
-        std::string bytes((size_t)mem.GetLength(), '\0');
-        mem.SeekToBegin();
-        mem.Read(bytes.data(), (UINT)bytes.size());
-        const SGroupInfo& i = copy.GetInfo();
+        SGroupInfo& i = copy.GetInfo();
+        const std::string bytes = contacts_test::StoredBytes(i.phones, i.faxes, i.email, i.homepage);
         return bytes + "|" + std::to_string(i.nType) + "|" + i.strCountry.GetString() + "|" +
                i.strProvince.GetString() + "|" + i.strCity.GetString() + "|" +
                i.strPostCode.GetString() + "|" + i.strAddress.GetString() + "|" +

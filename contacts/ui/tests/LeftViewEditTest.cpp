@@ -8,6 +8,7 @@
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "contacts/ui/tests/KeepingView.h"
+#include "contacts/ui/tests/TreeFixture.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
@@ -39,88 +40,32 @@ public:
 
 constexpr int kCtrl = DRAG_KEY_CTRL, kShift = DRAG_KEY_SHIFT, kAlt = DRAG_KEY_ALT;
 
-class LeftViewEditTest : public ScriptedUserTest {
+class LeftViewEditTest : public ContactsTreeFixture<> {
 protected:
-    test_folders::TempDir dir;
-    CFrameWnd* frame = nullptr;
-    CLeftView* view = nullptr;
     PaneOfOneView pane;
     CDocument::MessageHook oldDocHook = nullptr;
     int fileCounter = 0;
 
     void SetUp() override {
         oldDocHook = CDocument::SetMessageHook([](LPCTSTR, UINT) { return 1; });
-        InstallScriptedUser(IDNO);
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 300, 420)));
-        view = new CLeftView;
-        view->m_pRightPane = &pane;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 400), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
+        OpenFrameAndTree(&pane, 300, 420);
     }
     void TearDown() override {
-        ForgetScript();
         pane.current = nullptr;
-        if (frame != nullptr && frame->m_hWnd != nullptr)
-            frame->DestroyWindow();
-        RemoveScriptedUser();
+        ContactsTreeFixture::TearDown();
         CDocument::SetMessageHook(oldDocHook);
     }
-    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
-    CString Path(const std::string& name) { return CString((dir.str() + "/" + name).c_str()); }
-    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
     // Whether the tree enables the command for the current item.
-    BOOL Enabled(UINT id) {
-        struct : CCmdUI {
-            BOOL on = FALSE;
-            void Enable(BOOL bOn) override { on = bOn; }
-        } ui;
-        ui.m_nID = id;
-        view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui, nullptr);
-        return ui.on;
-    }
-    void FocusTree() {
-        frame->SetForegroundWindow();
-        Tree().SetFocus();
-        ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &Tree(); }));
-    }
-    static _CGroup* Group(_CGroup* parent, const char* name) {
-        auto* g = new _CGroup(name);
-        parent->AddSubgroup(g);
-        return g;
-    }
-    static _CPerson* Person(_CGroup* parent, const char* name, int sex = 2) {
-        auto* p = new _CPerson(name);
-        p->GetInfo().m_personal.nSex = sex;
-        parent->AddContent(p);
-        return p;
-    }
+    BOOL Enabled(UINT id) { return Update(id).enabled; }
     // Opens a new book file named by its root group, filled by fill.
     CSmsDoc* OpenBook(const char* name, const std::function<void(_CGroup&)>& fill) {
-        CSmsDoc doc;
-        doc.GetRootGroup().SetName(name);
-        fill(doc.GetRootGroup());
-        CString path = Path("book" + std::to_string(++fileCounter) + ".sms");
-        EXPECT_TRUE(doc.OnSaveDocument(path));
+        CString path = WriteBook("book" + std::to_string(++fileCounter) + ".sms", name, fill);
         auto* open = dynamic_cast<CSmsDoc*>(view->OpenFile(path, FALSE));
         EXPECT_NE(open, nullptr);
         return open;
     }
     // 家: 家人 {王芳, 王强, 表亲 {李明}}, 同事 {赵敏}, 自己.
-    CSmsDoc* OpenFamilyBook() {
-        return OpenBook("家", [](_CGroup& root) {
-            _CGroup* family = Group(&root, "家人");
-            Person(family, "王芳", 0);
-            Person(family, "王强", 1);
-            _CGroup* cousins = Group(family, "表亲");
-            Person(cousins, "李明", 1);
-            _CGroup* work = Group(&root, "同事");
-            Person(work, "赵敏", 0);
-            Person(&root, "自己");
-        });
-    }
+    CSmsDoc* OpenFamilyBook() { return OpenBook("家", FillFamily); }
     // 同学: 班级 {王小明}.
     CSmsDoc* OpenSchoolBook() {
         return OpenBook("同学", [](_CGroup& root) { Person(Group(&root, "班级"), "王小明"); });
@@ -129,9 +74,7 @@ protected:
         return dynamic_cast<CGroupItem*>(
             doc->GetRootGroup().FindByName(name, group, FALSE, TRUE));
     }
-    static HTREEITEM ItemOf(CGroupItem* record) {
-        return record != nullptr ? (HTREEITEM)record->GetTreeItem() : nullptr;
-    }
+    using ContactsTreeFixture::ItemOf;
     HTREEITEM ItemOf(CSmsDoc* doc, const char* name, BOOL group) {
         return ItemOf(Find(doc, name, group));
     }
@@ -159,31 +102,10 @@ protected:
         }
         return nullptr;
     }
-    std::vector<std::string> ItemTexts(HTREEITEM parent) {
-        std::vector<std::string> out;
-        for (HTREEITEM h = Tree().GetChildItem(parent); h; h = Tree().GetNextSiblingItem(h))
-            out.push_back(Tree().GetItemText(h).GetString());
-        return out;
-    }
+    std::vector<std::string> ItemTexts(HTREEITEM parent) { return Texts(parent); }
     BOOL CloseAll() {
         ForgetScript();
         return view->CloseAllFiles();
-    }
-    // A file dialog answers with the paths; any other dialog goes to next (or is cancelled).
-    void AnswerFiles(std::vector<CString> paths, std::function<void(CDialog&)> next = nullptr) {
-        onDialog = [paths, next](CDialog& d) {
-            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
-                CStringArray a;
-                for (const CString& p : paths)
-                    a.Add(p);
-                f->Answer(a);
-                f->EndDialog(IDOK);
-            } else if (next) {
-                next(d);
-            } else {
-                d.EndDialog(IDCANCEL);
-            }
-        };
     }
 };
 

@@ -7,6 +7,7 @@
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/DlgGroupProperty.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/tests/TreeFixture.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/Menu.h"
@@ -73,11 +74,8 @@ std::vector<UINT> Ids(CMenu* m) {
     return ids;
 }
 
-class LeftViewMenuTest : public ScriptedUserTest {
+class LeftViewMenuTest : public ContactsTreeFixture<> {
 protected:
-    test_folders::TempDir dir;
-    CFrameWnd* frame = nullptr;
-    CLeftView* view = nullptr;
     std::vector<std::string> opened;
     bool desktopTakes = true;
     ShellOpenHook oldOpen;
@@ -88,7 +86,6 @@ protected:
     QImage lastPicture, lastMailPicture;
 
     void SetUp() override {
-        InstallScriptedUser(IDNO);
         oldOpen = AfxSetShellOpenHook([this](const std::string& url) {
             opened.push_back(url);
             return desktopTakes;
@@ -102,28 +99,12 @@ protected:
                 mail != nullptr ? AfxRenderPopupMenu(mail->m_hMenu, view, 0) : QImage();
             return pick ? pick(hMenu) : 0u;
         });
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 420, 460)));
-        view = new CLeftView;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 420, 440), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
+        OpenFrameAndTree(nullptr, 420, 460);
     }
     void TearDown() override {
-        ForgetScript();
-        if (frame != nullptr && frame->m_hWnd != nullptr)
-            frame->DestroyWindow();
+        ContactsTreeFixture::TearDown();
         AfxSetPopupMenuHook(nullptr);
         AfxSetShellOpenHook(oldOpen);
-        RemoveScriptedUser();
-    }
-    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
-    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    static _CPerson* Person(_CGroup* parent, const char* name) {
-        auto* p = new _CPerson(name);
-        parent->AddContent(p);
-        return p;
     }
     // A book of friends: 张三 with one mail address, 李四 with a private and a work address and
     // two home pages, a virtual copy of 李四 in the root (called 王五 here: it shows its source's
@@ -152,7 +133,7 @@ protected:
         root.AddSubgroup(secret);
         secret->SetPassword("p");
         secret->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
-        CString path((dir.str() + "/friends.sms").c_str());
+        CString path = Path("friends.sms");
         EXPECT_TRUE(doc.OnSaveDocument(path));
         CDocument* pDoc = view->OpenFile(path, FALSE);
         Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);

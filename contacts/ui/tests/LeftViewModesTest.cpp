@@ -4,6 +4,7 @@
 #include "contacts/SmsDoc.h"
 #include "contacts/ui/DlgGroupProperty.h"
 #include "contacts/ui/LeftView.h"
+#include "contacts/ui/tests/TreeFixture.h"
 #include "contacts/ui/tests/TreePaintCount.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Dc.h"
@@ -86,46 +87,18 @@ public:
     std::string Last() const { return calls.empty() ? "" : calls.back(); }
 };
 
-class LeftViewModesTest : public ScriptedUserTest {
+class LeftViewModesTest : public ContactsTreeFixture<CBarFrame> {
 protected:
-    test_folders::TempDir dir;
-    CBarFrame* frame = nullptr;
-    CLeftView* view = nullptr;
     CFormStandIn form;
     PaneStandIn pane;
     CSmsDoc* doc = nullptr;
 
     void SetUp() override {
         InstallScriptedUser(IDNO);
-        frame = new CBarFrame;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 300, 420)));
+        ASSERT_NO_FATAL_FAILURE(OpenFrame(300, 420));
         ASSERT_TRUE(form.Create(nullptr, "", WS_CHILD, CRect(0, 0, 10, 10), frame, 0x7002));
         pane.form = &form;
-        view = new CLeftView;
-        view->m_pRightPane = &pane;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 400), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
-    }
-    void TearDown() override {
-        ForgetScript();
-        if (frame != nullptr && frame->m_hWnd != nullptr)
-            frame->DestroyWindow();
-        RemoveScriptedUser();
-    }
-    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
-    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    static _CGroup* Group(_CGroup* parent, const char* name) {
-        auto* g = new _CGroup(name);
-        parent->AddSubgroup(g);
-        return g;
-    }
-    static _CPerson* Person(_CGroup* parent, const char* name, int sex = 2) {
-        auto* p = new _CPerson(name);
-        p->GetInfo().m_personal.nSex = sex;
-        parent->AddContent(p);
-        return p;
+        OpenTree(&pane, 300, 400);
     }
     // The book 家: 家人 (王芳 with an unread message, 王强), 同事 (赵敏, a link to 王强 and a
     // link whose source 旧友 is gone), and 秘密 locked behind the password "abc".
@@ -152,7 +125,7 @@ protected:
         Person(secret, "某人");
         secret->SetPassword("abc");
         secret->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
-        CString path((dir.str() + "/home.sms").c_str());
+        CString path = Path("home.sms");
         ASSERT_TRUE(book.OnSaveDocument(path));
         doc = dynamic_cast<CSmsDoc*>(view->OpenFile(path, FALSE));
         ASSERT_NE(doc, nullptr);
@@ -182,26 +155,13 @@ protected:
                 return p;
         return nullptr;
     }
-    static HTREEITEM ItemOf(CGroupItem* record) {
-        return record != nullptr ? (HTREEITEM)record->GetTreeItem() : nullptr;
-    }
     void Select(CGroupItem* record) {
         HTREEITEM h = ItemOf(record);
         ASSERT_NE(h, nullptr);
         Tree().EnsureVisible(h);
         Tree().SelectItem(h);
     }
-    std::vector<std::string> Children(HTREEITEM parent) {
-        std::vector<std::string> out;
-        for (HTREEITEM h = Tree().GetChildItem(parent); h; h = Tree().GetNextSiblingItem(h))
-            out.push_back(Tree().GetItemText(h).GetString());
-        return out;
-    }
-    CString FrameTitle() {
-        CString s;
-        frame->GetWindowText(s);
-        return s;
-    }
+    std::vector<std::string> Children(HTREEITEM parent) { return Texts(parent); }
     static std::vector<std::string> BoxNames() {
         std::vector<std::string> names;
         for (int i = 0; i < 4; ++i)

@@ -8,6 +8,7 @@
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/SheetExportGroup.h"
 #include "contacts/ui/tests/KeepingView.h"
+#include "contacts/ui/tests/TreeFixture.h"
 #include "contacts/ui/tests/TreePaintCount.h"
 #include "platform/base/Document.h"
 #include "platform/base/tests/TempFolder.h"
@@ -68,70 +69,22 @@ public:
     CView* current = nullptr;
 };
 
-class LeftViewTest : public ScriptedUserTest {
+class LeftViewTest : public ContactsTreeFixture<> {
 protected:
-    test_folders::TempDir dir;
-    CFrameWnd* frame = nullptr;
-    CLeftView* view = nullptr;
     PaneStandIn pane;
     CDocument::MessageHook oldDocHook = nullptr;
 
     void SetUp() override {
         g_docMessages.clear();
         oldDocHook = CDocument::SetMessageHook(&RecordDocMessage);
-        InstallScriptedUser(IDNO);
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 300, 420)));
-        view = new CLeftView;
-        view->m_pRightPane = &pane;
-        ASSERT_TRUE(view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 400), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        view->OnInitialUpdate();
+        OpenFrameAndTree(&pane, 300, 420);
     }
     void TearDown() override {
-        ForgetScript();
-        if (frame != nullptr && frame->m_hWnd != nullptr)
-            frame->DestroyWindow();
-        RemoveScriptedUser();
+        ContactsTreeFixture::TearDown();
         CDocument::SetMessageHook(oldDocHook);
     }
-    CTreeCtrl& Tree() { return view->GetTreeCtrl(); }
-    CString Path(const std::string& name) { return CString((dir.str() + "/" + name).c_str()); }
-    BOOL Run(UINT id) { return view->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr); }
-    static _CGroup* Group(_CGroup* parent, const char* name) {
-        auto* g = new _CGroup(name);
-        parent->AddSubgroup(g);
-        return g;
-    }
-    static _CPerson* Person(_CGroup* parent, const char* name, int sex = 2) {
-        auto* p = new _CPerson(name);
-        p->GetInfo().m_personal.nSex = sex;
-        parent->AddContent(p);
-        return p;
-    }
-    // Writes a book named name (the root group's name) to file, filled by fill.
-    CString WriteBook(const std::string& file, const char* name,
-                      const std::function<void(_CGroup&)>& fill = nullptr) {
-        CSmsDoc doc;
-        doc.GetRootGroup().SetName(name);
-        if (fill)
-            fill(doc.GetRootGroup());
-        CString path = Path(file);
-        EXPECT_TRUE(doc.OnSaveDocument(path));
-        return path;
-    }
     CString WriteFamilyBook(const std::string& file, const char* name) {
-        return WriteBook(file, name, [](_CGroup& root) {
-            _CGroup* family = Group(&root, "家人");
-            Person(family, "王芳", 0);
-            Person(family, "王强", 1);
-            _CGroup* cousins = Group(family, "表亲");
-            Person(cousins, "李明", 1);
-            _CGroup* work = Group(&root, "同事");
-            Person(work, "赵敏", 0);
-            Person(&root, "自己");
-        });
+        return WriteBook(file, name, FillFamily);
     }
     // The family book and a book of one schoolmate, open, with the top item selected.
     void OpenTwoBooksAtTheTop(CSmsDoc*& docA, CSmsDoc*& docB) {
@@ -141,12 +94,6 @@ protected:
         docB = dynamic_cast<CSmsDoc*>(view->OpenFile(b, FALSE));
         Tree().SelectItem(view->GetTopItem());
     }
-    std::vector<std::string> Texts(HTREEITEM parent) {
-        std::vector<std::string> out;
-        for (HTREEITEM h = Tree().GetChildItem(parent); h; h = Tree().GetNextSiblingItem(h))
-            out.push_back(Tree().GetItemText(h).GetString());
-        return out;
-    }
     std::vector<int> FileIds() {
         std::vector<int> ids;
         for (int i = 0; i < view->GetFileCount(); ++i)
@@ -154,38 +101,7 @@ protected:
         return ids;
     }
     // A file dialog answers with path; any other dialog is cancelled.
-    void AnswerFile(const CString& path) {
-        onDialog = [path](CDialog& d) {
-            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
-                CStringArray a;
-                a.Add(path);
-                f->Answer(a);
-                f->EndDialog(IDOK);
-            } else {
-                d.EndDialog(IDCANCEL);
-            }
-        };
-    }
-    CString FrameTitle() {
-        CString s;
-        frame->GetWindowText(s);
-        return s;
-    }
-    void Screenshot(const char* name) {
-        QDir().mkpath(QUILLMAR_SCREENS_DIR);
-        Pump();
-        QImage body = frame->GetWidget()->grab().toImage();
-        QImage img(body.width(), body.height() + 22, QImage::Format_ARGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        QRect caption(0, 0, img.width(), 22);
-        p.fillRect(caption, QColor(40, 80, 150));
-        p.setPen(Qt::white);
-        p.drawText(caption.adjusted(8, 0, 0, 0), Qt::AlignVCenter, AfxToQt(FrameTitle()));
-        p.drawImage(0, 22, body);
-        p.end();
-        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(name)), "PNG"));
-    }
+    void AnswerFile(const CString& path) { AnswerFiles({path}); }
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/PageOther.h"
 #include "contacts/ui/tests/SheetHost.h"
 #include "platform/base/Archive.h"
@@ -51,18 +52,7 @@ protected:
         AfxSetMessageBoxHook(m_oldBox);
         m_sheet.DestroyWindow();
     }
-    static std::string Bytes(SPersonOtherBlock& block) {
-        CMemFile mem;
-        {
-            CArchive ar(&mem, CArchive::store);
-            block.Serialize(ar);
-            ar.Close();
-        }
-        std::string bytes((size_t)mem.GetLength(), '\0');
-        mem.SeekToBegin();
-        mem.Read(bytes.data(), (UINT)bytes.size());
-        return bytes;
-    }
+    static std::string Bytes(SPersonOtherBlock& block) { return contacts_test::StoredBytes(block); }
     void Click(CWnd& wnd, UINT id) {
         wnd.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                         (LPARAM)wnd.GetDlgItem((int)id)->m_hWnd);

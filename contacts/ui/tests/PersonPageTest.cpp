@@ -35,18 +35,7 @@ protected:
         AfxSetMessageBoxHook(m_oldBox);
         m_sheet.DestroyWindow();
     }
-    static std::string Bytes(_CPersonInfo& info) {
-        CMemFile mem;
-        {
-            CArchive ar(&mem, CArchive::store);
-            info.Serialize(ar);
-            ar.Close();
-        }
-        std::string bytes((size_t)mem.GetLength(), '\0');
-        mem.SeekToBegin();
-        mem.Read(bytes.data(), (UINT)bytes.size());
-        return bytes;
-    }
+    static std::string Bytes(_CPersonInfo& info) { return contacts_test::StoredBytes(info); }
     // Loads the block, stores it over a scrambled copy and answers whether the bytes match.
     void ExpectRoundTrip(_CPersonInfo& in) {
         page.ExchangePersonal(in.m_personal, TRUE);

@@ -14,6 +14,8 @@
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "ui/tests/CmdUIProbe.h"
+#include "ui/tests/TreeViewFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,14 +90,13 @@ protected:
 
     void SetUp() override {
         AfxSetMessageBoxHook([](const MessageBoxCall&) { return IDNO; });
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  CRect(0, 0, 1180, 360)));
-        tree = new CLeftView;
-        ASSERT_TRUE(tree->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 340), frame,
-                                 AFX_IDW_PANE_FIRST, nullptr));
-        tree->OnInitialUpdate();
+        ASSERT_NO_FATAL_FAILURE(OpenFrameAndTree());
         CViewPersonList::SetSharedColumnSettings(&fields, &widths);
+    }
+    // The frame with the tree on its left, room for the list beside it.
+    void OpenFrameAndTree() {
+        ASSERT_NE(frame = NewTestFrame(1180, 360, "墨川"), nullptr);
+        ASSERT_NE(tree = NewTestTree<CLeftView>(frame, nullptr, CRect(0, 0, 200, 340)), nullptr);
     }
     void TearDown() override {
         if (frame != nullptr && frame->m_hWnd != nullptr)
@@ -306,17 +307,6 @@ TEST_F(ViewPersonListTest, AllSubNodesListDeepContactsAndDeletingAGroupWithThemR
 
 namespace {
 
-class TestCmdUI : public CCmdUI {
-public:
-    BOOL enabled = FALSE;
-    int check = -1;
-    void Enable(BOOL bOn) override {
-        enabled = bOn;
-        m_bEnableChanged = TRUE;
-    }
-    void SetCheck(int nCheck) override { check = nCheck; }
-};
-
 // A book with a family group (and cousins below it), a link to a contact of the family and a
 // link whose source is gone, for the hover texts.
 class PersonListTipTest : public ViewPersonListTest {
@@ -493,12 +483,7 @@ TEST_F(ViewPersonListTest, AMovedHeaderBecomesTheColumnListAndGoesToTheProfileAt
     EXPECT_EQ(written, Ints(fields));
 
     // The next list shows the stored order.
-    ASSERT_TRUE((frame = new CFrameWnd)->Create(nullptr, "墨川", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                                CRect(0, 0, 1180, 360)));
-    tree = new CLeftView;
-    ASSERT_TRUE(tree->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 340), frame,
-                             AFX_IDW_PANE_FIRST, nullptr));
-    tree->OnInitialUpdate();
+    ASSERT_NO_FATAL_FAILURE(OpenFrameAndTree());
     MakeList();
     EXPECT_EQ(Headers()[4], "手机");
     EXPECT_EQ(List().GetColumnWidth(1), 150);
