@@ -181,6 +181,8 @@ BOOL CDlgGroupProperty::Exchange(_CGroup* pGroup, BOOL bLoad, BOOL* pNameChanged
     if (pNameChanged)
         *pNameChanged = name != m_strLoadedName;
     m_strLoadedName = name;
+    // Stored: nothing is left to ask about when the owner moves the group's item around.
+    SetModified(FALSE);
     return TRUE;
 }
 

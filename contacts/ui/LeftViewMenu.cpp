@@ -545,6 +545,20 @@ BOOL CLeftView::CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) {
         while (pRoot->GetParent() != nullptr)
             pRoot = pRoot->GetParent();
         if (pRoot == GetRootGroup(pInfo->pDoc)) {
+            // Changes typed into the dialog go into the book before its save prompt, when the
+            // user wants them; forgetting the group would drop them unasked. The label changes
+            // in place: the selection stays put while the book closes.
+            if (bAskSave && !bQuiet && IsGroupDialogOpen() && m_pGroupDialog->IsModified() &&
+                AfxMessageBox(LoadText(255), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+                _CGroup* pGroup = m_pGroupDialog->GetGroup();
+                BOOL bNameChanged = FALSE;
+                if (m_pGroupDialog->Exchange(pGroup, FALSE, &bNameChanged)) {
+                    MarkDocumentModified(pInfo->pDoc);
+                    auto hItem = (HTREEITEM)pGroup->GetTreeItem();
+                    if (bNameChanged && hItem != nullptr && Tree().IsValidItem(hItem))
+                        m_groupHelper.UpdateItemText(hItem);
+                }
+            }
             m_pGroupDialog->ForgetGroup(m_pGroupDialog->GetGroup());
             if (m_pGroupDialog->m_hWnd != nullptr)
                 m_pGroupDialog->ShowWindow(SW_HIDE);

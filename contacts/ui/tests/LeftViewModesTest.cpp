@@ -641,3 +641,85 @@ TEST_F(LeftViewModesTest, CutContactsPutTheirBoxesAwayAndMovedContactsKeepThem) 
     ASSERT_NE(ItemOf(zhao), nullptr);
     EXPECT_TRUE(Children(ItemOf(zhao)).empty());
 }
+
+namespace {
+
+// The book with the property dialog open on its group 家人.
+class GroupDialogOnBookTest : public LeftViewModesTest {
+protected:
+    CGroupItem* family = nullptr;
+    CDlgGroupProperty* dlg = nullptr;
+    void SetUp() override {
+        LeftViewModesTest::SetUp();
+        OpenBook();
+        family = Record("家人", TRUE);
+        Select(family);
+        ASSERT_TRUE(Run(CLeftView::ID_GROUP_PROPERTIES));
+        dlg = view->GetGroupDialog();
+        ASSERT_NE(dlg, nullptr);
+    }
+};
+
+} // namespace
+
+// Closing a book while the group property dialog holds unstored changes to one of its groups:
+// the user is asked whether they go into the book first, so the save prompt after it can keep
+// them; cancelling that prompt keeps the book open with the change in it.
+TEST_F(GroupDialogOnBookTest, ClosingABookAsksForTheGroupPropertiesItsDialogHolds) {
+    dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "亲人");
+    ASSERT_TRUE(dlg->IsModified());
+
+    shown.clear();
+    answers = {IDYES, IDCANCEL}; // store the change; then keep the book open
+    EXPECT_FALSE(view->CloseFile(view->GetFileAt(0), FALSE, TRUE));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "您上次所作的修改需要保存吗？");
+    EXPECT_EQ(shown[1].text, "是否保存对 家 的更改?");
+    ASSERT_EQ(view->GetFileCount(), 1);
+    EXPECT_EQ(static_cast<CGroup*>(family)->GetName(), "亲人");
+    EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "亲人");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(dlg->GetGroup(), nullptr) << "the dialog lets go of the book's group all the same";
+
+    // Asked again with the dialog on the group, No drops the typing and the book closes unsaved.
+    CString path = doc->GetPathName();
+    Select(Record("同事", TRUE));
+    ASSERT_EQ(dlg->GetGroup(), Record("同事", TRUE)) << "the open dialog follows the selection";
+    dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, "旧同事");
+    shown.clear();
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(view->CloseFile(view->GetFileAt(0), FALSE, TRUE));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(view->GetFileCount(), 0);
+    CSmsDoc reread;
+    ASSERT_TRUE(reread.OnOpenDocument(path));
+    EXPECT_NE(reread.GetRootGroup().FindByName("同事", TRUE, FALSE, TRUE), nullptr);
+    EXPECT_EQ(reread.GetRootGroup().FindByName("亲人", TRUE, FALSE, TRUE), nullptr);
+}
+
+// A new name that moves the group to another place in the tree: Apply and OK store it without
+// asking about the very changes they store, and the selection and dialog stay on the group.
+TEST_F(GroupDialogOnBookTest, StoringARenameThatMovesTheGroupAsksNothing) {
+    const std::vector<std::string> before = Children(view->GetFileAt(0)->hItem);
+    struct Case {
+        const char* name;
+        UINT command;
+    } cases[] = {{"亲人", CDlgGroupProperty::IDC_APPLY}, {"阿家人", IDOK}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (view->GetGroupDialog() == nullptr || view->GetGroupDialog()->m_hWnd == nullptr) {
+            ASSERT_TRUE(Run(CLeftView::ID_GROUP_PROPERTIES));
+        }
+        dlg = view->GetGroupDialog();
+        dlg->SetDlgItemText(CDlgGroupProperty::IDC_NAME, c.name);
+        shown.clear();
+        answers = {IDYES};
+        dlg->SendMessage(WM_COMMAND, c.command);
+        EXPECT_TRUE(shown.empty()) << (shown.empty() ? "" : shown[0].text.GetString());
+        EXPECT_EQ(static_cast<CGroup*>(family)->GetName(), c.name);
+        EXPECT_EQ(view->GetCurrentItem(), ItemOf(family));
+        EXPECT_NE(Children(view->GetFileAt(0)->hItem), before) << "the group moved";
+    }
+    EXPECT_EQ(Tree().GetItemText(ItemOf(family)), "阿家人");
+    answers = {IDNO};
+}

@@ -681,3 +681,41 @@ TEST_F(ViewPersonListTest, KeysOpenTheFocusedRowAndSelectEveryRowOncePerPress) {
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(tree->GetCurrentItem(), (HTREEITEM)group->GetTreeItem()) << "Enter opens the row";
 }
+
+// A group locked behind its password keeps its contacts out of the list: as the listed group
+// itself and as a group below it with every sub-node shown.
+TEST_F(ViewPersonListTest, ALockedGroupListsNothingAndItsContactsStayOutOfTheSubNodes) {
+    MakeList();
+    CSmsDoc book;
+    _CGroup& root = book.GetRootGroup();
+    root.SetName("通讯录");
+    auto* family = new _CGroup("家人");
+    root.AddSubgroup(family);
+    Person(family, "王芳");
+    auto* cousins = new _CGroup("表亲");
+    family->AddSubgroup(cousins);
+    Person(cousins, "李明");
+    auto* work = new _CGroup("同事");
+    root.AddSubgroup(work);
+    Person(work, "赵敏");
+    family->SetPassword("123");
+    family->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+    ASSERT_TRUE(family->IsLocked());
+    CString path = (dir.str() + "/locked.sms").c_str();
+    ASSERT_TRUE(book.OnSaveDocument(path));
+    doc = dynamic_cast<CSmsDoc*>(tree->OpenFile(path, FALSE));
+    ASSERT_NE(doc, nullptr);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->OnCmdMsg(CLeftView::ID_SHOW_ALL_SUBNODES, CN_COMMAND, nullptr, nullptr);
+    ASSERT_TRUE(tree->IsShowAllSubNodes());
+    view->OnUpdate(nullptr, 0, nullptr);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"家人", "同事", "赵敏"}));
+
+    // The book's root locked in its turn: the list shows nothing of it.
+    _CGroup& opened = doc->GetRootGroup();
+    opened.SetPassword("456");
+    opened.ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+    view->OnUpdate(nullptr, 0, nullptr);
+    EXPECT_EQ(List().GetItemCount(), 0);
+    opened.ModifyFlags(CGroup::FLAG_LOCKED, 0);
+}
