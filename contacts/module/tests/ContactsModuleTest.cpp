@@ -680,6 +680,30 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     EXPECT_EQ(form->GetPerson(), zhang);
     EXPECT_EQ(school->GetContentCount(FALSE, TRUE), 2) << "copying left the records as they were";
 
+    // The contact's menu in the tree, right-clicked: 创建虚拟联系人 puts a link to it beside it.
+    PopupMenuHook oldTreePopup = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        offered.push_back(CMenu::FromHandle(hMenu)->GetMenuState(488, MF_BYCOMMAND));
+        return 488u;
+    });
+    offered.clear();
+    CRect itemRect;
+    ASSERT_TRUE(ctrl.GetItemRect((HTREEITEM)zhang->GetTreeItem(), &itemRect, TRUE));
+    ctrl.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON,
+                     MAKELPARAM(itemRect.CenterPoint().x, itemRect.CenterPoint().y));
+    Pump();
+    AfxSetPopupMenuHook(oldTreePopup);
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_FALSE(offered[0] & (MF_GRAYED | MF_DISABLED));
+    auto links = [](_CGroup* g) {
+        int n = 0;
+        for (POSITION pos = g->GetContentList().GetHeadPosition(); pos != nullptr;)
+            if (auto* p = dynamic_cast<_CPerson*>(g->GetContentList().GetNext(pos));
+                p != nullptr && p->IsVirtual())
+                ++n;
+        return n;
+    };
+    EXPECT_EQ(links(school), 1);
+
     // 文件 > 另存为 into the temporary folder, then 文件 > 关闭.
     const CString path = (dir.str() + "/friends.sms").c_str();
     AnswerFile(path);
@@ -704,6 +728,7 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     zhang = dynamic_cast<_CPerson*>(school->FindByName("张伟强", FALSE, TRUE, FALSE));
     ASSERT_NE(zhang, nullptr);
     EXPECT_NE(school->FindByName("艾米", FALSE, TRUE, FALSE), nullptr);
+    EXPECT_EQ(links(school), 1) << "the link was saved with the book";
     ASSERT_EQ(zhang->GetInfo().m_personal.mobiles.GetCount(), 1);
     EXPECT_STREQ(zhang->GetInfo().m_personal.mobiles.GetHead().GetValue(0), "13912345678");
     EXPECT_EQ(zhang->GetInfo().m_personal.birthday.GetYear(), 1990);
