@@ -620,6 +620,7 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     ASSERT_TRUE(ChooseFromMenuBar(frame, {"编辑(&E)", "确认修改(&M)"}));
     EXPECT_FALSE(form->IsEditModified());
     EXPECT_STREQ(zhang->GetName(), "张伟强");
+    EXPECT_EQ(ctrl.GetItemText((HTREEITEM)zhang->GetTreeItem()), "张伟强");
     ASSERT_EQ(zhang->GetInfo().m_personal.mobiles.GetCount(), 1);
     EXPECT_STREQ(zhang->GetInfo().m_personal.mobiles.GetHead().GetValue(0), "13912345678");
     const CBirthday& birthday = zhang->GetInfo().m_personal.birthday;
@@ -715,6 +716,13 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "关闭(&C)"}));
     EXPECT_TRUE(shown.empty()) << "a saved book closes without asking";
     ASSERT_EQ(tree->GetFileCount(), books);
+    // Nothing of the closed book stays on screen.
+    frame->SaveScreenshot(ScreenPath("contacts-walk-closed").c_str());
+    CView* shownView = frame->GetRightPane()->GetCurrentView();
+    if (auto* closedForm = dynamic_cast<CFormNamebook*>(shownView))
+        EXPECT_EQ(closedForm->GetPerson(), nullptr);
+    if (auto* closedList = dynamic_cast<CViewPersonList*>(shownView))
+        EXPECT_EQ(closedList->GetListCtrl().GetItemCount(), 0);
 
     // 文件 > 打开 the same file: the contact with its fields.
     AnswerFile(path);
