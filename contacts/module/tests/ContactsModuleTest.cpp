@@ -11,6 +11,8 @@
 #include "platform/base/Profile.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
+#include "platform/gui/HeaderCtrl.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/tests/GuiTestSupport.h"
@@ -20,6 +22,9 @@
 #include "shell/SmsApp.h"
 #include "ui/tests/CmdUIProbe.h"
 
+#include <QDateTimeEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -388,4 +393,256 @@ TEST_F(ContactsModuleTest, AContactCardGivenToTheProgramJoinsTheOpenBook) {
 
     answers = {IDNO};
     EXPECT_TRUE(Exit(*b.app));
+}
+
+namespace {
+
+class ContactsWalkTest : public ContactsModuleTest {
+protected:
+    // Chooses an entry of the main window's menu bar as a user does: each pop-up on the way
+    // opens (its entries updated by the windows first), the entry must be enabled, and its
+    // command reaches the windows through the message queue. path holds the entries' texts up
+    // to their tab.
+    static bool ChooseFromMenuBar(CMainFrame* frame, const std::vector<const char*>& path) {
+        QMenuBar* bar = frame->GetWidget()->findChild<QMenuBar*>();
+        CMenu* menu = frame->GetMenu();
+        if (bar == nullptr || menu == nullptr) {
+            ADD_FAILURE() << "the main window has no menu bar";
+            return false;
+        }
+        QList<QAction*> actions = bar->actions();
+        for (const char* want : path) {
+            int pos = -1;
+            for (int i = 0; i < (int)menu->GetMenuItemCount() && pos < 0; ++i) {
+                CString text;
+                menu->GetMenuString((UINT)i, text, MF_BYPOSITION);
+                const int tab = text.Find('\t');
+                if ((tab < 0 ? text : text.Left(tab)) == want)
+                    pos = i;
+            }
+            if (pos < 0 || pos >= actions.size()) {
+                ADD_FAILURE() << "no menu entry " << want;
+                return false;
+            }
+            QAction* action = actions[pos];
+            if (QMenu* sub = action->menu()) {
+                emit sub->aboutToShow();
+                actions = sub->actions();
+                menu = menu->GetSubMenu(pos);
+                continue;
+            }
+            if (!action->isEnabled()) {
+                ADD_FAILURE() << "menu entry " << want << " is disabled";
+                return false;
+            }
+            action->trigger();
+            Pump();
+            return true;
+        }
+        ADD_FAILURE() << "the menu path ends in a pop-up";
+        return false;
+    }
+};
+
+} // namespace
+
+// A user's first session with the address book, every step through the main window's menus:
+// a new book, a group and contacts in it, a contact filled in the form and confirmed, the list
+// sorted and its context menu used, the book saved as a file, closed and opened again.
+TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopening) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CLeftView* tree = module.GetTree();
+    ASSERT_NE(tree, nullptr);
+    CTreeCtrl& ctrl = tree->GetTreeCtrl();
+    auto text = [](CWnd* w) {
+        CString t;
+        w->GetWindowText(t);
+        return t;
+    };
+    // Names the item the tree is editing in place, as typed and confirmed with Enter.
+    auto typeLabel = [&](const char* label) {
+        CEdit* edit = ctrl.GetEditControl();
+        if (edit == nullptr)
+            return false;
+        edit->SetWindowText(label);
+        ctrl.EndEditLabelNow(FALSE);
+        Pump();
+        return true;
+    };
+
+    // 文件 > 新建: a book of its own, named in place.
+    const int books = tree->GetFileCount();
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "新建(&N)"}));
+    ASSERT_TRUE(typeLabel("我的朋友"));
+    ASSERT_EQ(tree->GetFileCount(), books + 1);
+    auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(books)->pDoc);
+    EXPECT_STREQ(doc->GetRootGroup().GetName(), "我的朋友");
+
+    // 通讯录 > 新建组 on the book's root, then 新建联系人 in that group.
+    ctrl.SelectItem(tree->GetFileAt(books)->hItem);
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"通讯录(&A)", "新建组(&G)"}));
+    ASSERT_TRUE(typeLabel("同学"));
+    auto* school =
+        dynamic_cast<_CGroup*>(doc->GetRootGroup().FindByName("同学", TRUE, FALSE, FALSE));
+    ASSERT_NE(school, nullptr);
+    EXPECT_EQ(ctrl.GetSelectedItem(), (HTREEITEM)school->GetTreeItem());
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"通讯录(&A)", "新建联系人(&N)"}));
+    ASSERT_TRUE(typeLabel("张伟"));
+    auto* zhang = dynamic_cast<_CPerson*>(school->FindByName("张伟", FALSE, TRUE, FALSE));
+    ASSERT_NE(zhang, nullptr);
+
+    // The form: name, a mobile number entered in its box and a birthday picked, confirmed by
+    // 编辑 > 确认修改.
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->GetPerson(), zhang);
+    CPagePerson& page = form->GetSheet().m_pagePerson;
+    CWnd* name = page.GetDlgItem(CPagePerson::IDC_NAME);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(text(name), "张伟");
+    name->SetWindowText("张伟强");
+    frame->SetForegroundWindow();
+    CWnd* mobiles = page.GetDlgItem(CPagePerson::IDC_MOBILES);
+    ASSERT_NE(mobiles, nullptr);
+    mobiles->SetFocus();
+    QTest::keyClicks(mobiles->GetWidget(), "13912345678");
+    QTest::keyClick(mobiles->GetWidget(), Qt::Key_Return);
+    Pump();
+    auto* picker =
+        qobject_cast<QDateTimeEdit*>(page.GetDlgItem(CPagePerson::IDC_BIRTHDAY)->GetWidget());
+    ASSERT_NE(picker, nullptr);
+    picker->setDate(QDate(1990, 10, 1));
+    Pump();
+    EXPECT_TRUE(form->IsEditModified());
+    frame->SaveScreenshot(ScreenPath("contacts-walk-form").c_str());
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"编辑(&E)", "确认修改(&M)"}));
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_STREQ(zhang->GetName(), "张伟强");
+    EXPECT_EQ(ctrl.GetItemText((HTREEITEM)zhang->GetTreeItem()), "张伟强");
+    ASSERT_EQ(zhang->GetInfo().m_personal.mobiles.GetCount(), 1);
+    EXPECT_STREQ(zhang->GetInfo().m_personal.mobiles.GetHead().GetValue(0), "13912345678");
+    const CBirthday& birthday = zhang->GetInfo().m_personal.birthday;
+    EXPECT_EQ(birthday.GetYear(), 1990);
+    EXPECT_EQ(birthday.GetMonth(), 10);
+    EXPECT_EQ(birthday.GetDay(), 1);
+
+    // A second contact, then the group's list sorted by name with a click on its header.
+    ctrl.SelectItem((HTREEITEM)school->GetTreeItem());
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"通讯录(&A)", "新建联系人(&N)"}));
+    ASSERT_TRUE(typeLabel("艾米"));
+    ctrl.SelectItem((HTREEITEM)school->GetTreeItem());
+    Pump();
+    auto* list = dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_EQ(rows.GetItemCount(), 2);
+    CHeaderCtrl* header = rows.GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    auto clickName = [&] {
+        CRect rc;
+        ASSERT_TRUE(header->GetItemRect(0, &rc));
+        QTest::mouseClick(header->GetWidget(), Qt::LeftButton, {},
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+    };
+    clickName();
+    EXPECT_EQ(rows.GetItemText(0, 0), "艾米");
+    clickName();
+    EXPECT_EQ(rows.GetItemText(0, 0), "张伟强") << "a second click sorts the other way";
+
+    // The first row's context menu: details view, copy, then open, which shows the contact's
+    // form.
+    std::vector<UINT> picks = {59411, 57634, 32847};
+    std::vector<UINT> offered;
+    PopupMenuHook oldPopup = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        CMenu* m = CMenu::FromHandle(hMenu);
+        UINT pick = picks.empty() ? 0u : picks.front();
+        if (!picks.empty())
+            picks.erase(picks.begin());
+        offered.push_back(m->GetMenuState(pick, MF_BYCOMMAND));
+        return pick;
+    });
+    // The row clicked with the right button: selected, the list focused.
+    frame->SetForegroundWindow();
+    rows.SetFocus();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int i = 0; i < 3; ++i) {
+        list->SendMessage(WM_CONTEXTMENU, (WPARAM)rows.m_hWnd, MAKELPARAM(-1, -1));
+        Pump();
+    }
+    AfxSetPopupMenuHook(oldPopup);
+    ASSERT_EQ(offered.size(), 3u);
+    for (size_t i = 0; i < offered.size(); ++i)
+        EXPECT_FALSE(offered[i] & (MF_GRAYED | MF_DISABLED)) << "entry " << i << " is disabled";
+    form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr) << "打开 shows the contact's form";
+    EXPECT_EQ(form->GetPerson(), zhang);
+    EXPECT_EQ(school->GetContentCount(FALSE, TRUE), 2) << "copying left the records as they were";
+
+    // The contact's menu in the tree, right-clicked: 创建虚拟联系人 puts a link to it beside it.
+    PopupMenuHook oldTreePopup = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        offered.push_back(CMenu::FromHandle(hMenu)->GetMenuState(488, MF_BYCOMMAND));
+        return 488u;
+    });
+    offered.clear();
+    CRect itemRect;
+    ASSERT_TRUE(ctrl.GetItemRect((HTREEITEM)zhang->GetTreeItem(), &itemRect, TRUE));
+    ctrl.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON,
+                     MAKELPARAM(itemRect.CenterPoint().x, itemRect.CenterPoint().y));
+    Pump();
+    AfxSetPopupMenuHook(oldTreePopup);
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_FALSE(offered[0] & (MF_GRAYED | MF_DISABLED));
+    auto links = [](_CGroup* g) {
+        int n = 0;
+        for (POSITION pos = g->GetContentList().GetHeadPosition(); pos != nullptr;)
+            if (auto* p = dynamic_cast<_CPerson*>(g->GetContentList().GetNext(pos));
+                p != nullptr && p->IsVirtual())
+                ++n;
+        return n;
+    };
+    EXPECT_EQ(links(school), 1);
+
+    // 文件 > 另存为 into the temporary folder, then 文件 > 关闭.
+    const CString path = (dir.str() + "/friends.sms").c_str();
+    AnswerFile(path);
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "另存为(&A)..."}));
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_FALSE(doc->IsModified());
+    onDialog = nullptr;
+    shown.clear();
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "关闭(&C)"}));
+    EXPECT_TRUE(shown.empty()) << "a saved book closes without asking";
+    ASSERT_EQ(tree->GetFileCount(), books);
+    // Nothing of the closed book stays on screen.
+    frame->SaveScreenshot(ScreenPath("contacts-walk-closed").c_str());
+    CView* shownView = frame->GetRightPane()->GetCurrentView();
+    if (auto* closedForm = dynamic_cast<CFormNamebook*>(shownView))
+        EXPECT_EQ(closedForm->GetPerson(), nullptr);
+    if (auto* closedList = dynamic_cast<CViewPersonList*>(shownView))
+        EXPECT_EQ(closedList->GetListCtrl().GetItemCount(), 0);
+
+    // 文件 > 打开 the same file: the contact with its fields.
+    AnswerFile(path);
+    ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "打开(&O)..."}));
+    onDialog = nullptr;
+    ASSERT_EQ(tree->GetFileCount(), books + 1);
+    doc = static_cast<CSmsDoc*>(tree->GetFileAt(books)->pDoc);
+    EXPECT_STREQ(doc->GetRootGroup().GetName(), "我的朋友");
+    school = dynamic_cast<_CGroup*>(doc->GetRootGroup().FindByName("同学", TRUE, FALSE, FALSE));
+    ASSERT_NE(school, nullptr);
+    zhang = dynamic_cast<_CPerson*>(school->FindByName("张伟强", FALSE, TRUE, FALSE));
+    ASSERT_NE(zhang, nullptr);
+    EXPECT_NE(school->FindByName("艾米", FALSE, TRUE, FALSE), nullptr);
+    EXPECT_EQ(links(school), 1) << "the link was saved with the book";
+    ASSERT_EQ(zhang->GetInfo().m_personal.mobiles.GetCount(), 1);
+    EXPECT_STREQ(zhang->GetInfo().m_personal.mobiles.GetHead().GetValue(0), "13912345678");
+    EXPECT_EQ(zhang->GetInfo().m_personal.birthday.GetYear(), 1990);
+    EXPECT_EQ(zhang->GetInfo().m_personal.birthday.GetMonth(), 10);
+    EXPECT_EQ(zhang->GetInfo().m_personal.birthday.GetDay(), 1);
+
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*app));
 }
