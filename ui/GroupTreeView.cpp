@@ -1560,17 +1560,26 @@ void CGroupTreeView::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     }
 }
 
+CString CGroupTreeView::FileCountText() const {
+    CString text;
+    if (m_files.IsEmpty())
+        return text;
+    CString format = m_nFileCountFormatId != 0 ? LoadText(m_nFileCountFormatId) : CString();
+    if (format.IsEmpty())
+        format = "（%d文件）";
+    text.Format(format, (int)m_files.GetCount());
+    return text;
+}
+
 void CGroupTreeView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
     if (pDC == nullptr || hItem == nullptr || !m_bInitialized)
         return;
     int kind = GetItemType(hItem);
     int offset = 2;
     if (kind == KindTop) {
-        if (!m_files.IsEmpty()) {
-            CString text;
-            text.Format("（%d文件）", (int)m_files.GetCount());
+        const CString text = FileCountText();
+        if (!text.IsEmpty())
             m_drawHelper.DrawTextAfterItem(pDC, hItem, text, kFileCountColour, 2);
-        }
         return;
     }
     if (kind == KindFileRoot) {

@@ -139,6 +139,8 @@ public:
     CGroup& GetClipboard() { return m_clipboard; }
     const CString& GetBaseTitle() const { return m_strTitleBase; }
     BOOL IsShowingCounts() const { return m_bShowCounts; }
+    // The text after the top item: the number of open files, empty when none is open.
+    CString FileCountText() const;
 
     void OnInitialUpdate() override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
@@ -163,6 +165,8 @@ public:
          m_nFileTypeId = 0, m_nContextMenuId = 0;
     int m_nMenuPosTop = -1, m_nMenuPosFile = -1, m_nMenuPosGroup = -1, m_nMenuPosContent = -1;
     CString m_strExtension; // without the dot
+    // The format of the open files' count after the top item; 0 takes the shared text.
+    UINT m_nFileCountFormatId = 0;
     // The question before a file root is deleted (closed); 0 asks the shared text.
     UINT m_nCloseFilePromptId = 0;
     int m_nFirstFileId = 1;

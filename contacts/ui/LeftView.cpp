@@ -123,6 +123,7 @@ CLeftView::CLeftView() {
     m_nNewContentNameId = 249;
     m_nFileTypeId = 254;
     m_nCloseFilePromptId = 259;
+    m_nFileCountFormatId = 262;
     m_strExtension = "sms";
     m_pGroupClass = RUNTIME_CLASS(_CGroup);
     m_pContentClass = RUNTIME_CLASS(_CPerson);

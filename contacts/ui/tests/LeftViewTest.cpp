@@ -174,6 +174,7 @@ TEST_F(LeftViewTest, OpensBooksWithGroupsContactsAndSexImagesAndShowsTheirPaneVi
 TEST_F(LeftViewTest, ModifiedMarksAreBlueForANewBookAndRedForASavedOne) {
     auto colours = [&] { return CountRedAndBluePixels(Tree()); };
     EXPECT_EQ(colours(), std::make_pair(0, 0)) << "no book: no count after the top item";
+    EXPECT_EQ(view->FileCountText(), "");
     Run(CGroupTreeView::ID_FILE_NEW);
     Tree().EndEditLabelNow(FALSE);
     auto fresh = colours();
@@ -202,6 +203,7 @@ TEST_F(LeftViewTest, FreedIdsAndProposedNamesOfNewBooks) {
     Tree().SelectItem(view->GetFileAt(1)->hItem);
     Run(CGroupTreeView::ID_FILE_CLOSE);
     EXPECT_EQ(FileIds(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(view->FileCountText(), "（2文件）");
     EXPECT_NE(std::find(pane.calls.begin(), pane.calls.end(), "destroy 2 0"), pane.calls.end());
     Run(CGroupTreeView::ID_FILE_NEW);
     ASSERT_NE(Tree().GetEditControl(), nullptr);
