@@ -145,6 +145,10 @@ CWnd* CRightPaneFrame::MakeView(int kind, int nView, CDocument* pDoc, CWnd* pNot
     pWnd->ShowWindow(SW_HIDE);
     if (auto* pPaneView = dynamic_cast<CIRightPaneView*>(pWnd))
         pPaneView->SetNotifyWnd(pNotifyWnd);
+    // A new view gets its one initial update, as a frame gives the views it makes, once it
+    // knows the window it tells (a frame initialises its own views).
+    if (auto* pView = dynamic_cast<CView*>(pWnd))
+        pView->OnInitialUpdate();
     return pWnd;
 }
 

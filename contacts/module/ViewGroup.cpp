@@ -114,8 +114,6 @@ void CViewGroup::SetNotifyWnd(CWnd* pWnd) {
         SetOwner(pWnd);
     if (CViewPersonsBox* pBox = GetPersonsBox())
         pBox->SetNotifyWnd(pWnd != nullptr ? pWnd : this);
-    if (m_hWnd != nullptr)
-        OnInitialUpdate();
 }
 
 void CViewGroup::OnInitialUpdate() {

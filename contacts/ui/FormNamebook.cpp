@@ -33,8 +33,6 @@ CFormNamebook::CFormNamebook() = default;
 void CFormNamebook::SetNotifyWnd(CWnd* pWnd) {
     if (pWnd != nullptr)
         SetOwner(pWnd);
-    if (m_hWnd != nullptr)
-        CreateSheet();
 }
 
 void CFormNamebook::OnInitialUpdate() {

@@ -33,7 +33,7 @@ public:
     // TRUE while the sheet holds edits not written into the contact.
     BOOL IsEditModified();
 
-    // The pane makes its views without an initial update: the sheet is made here.
+    // The window the form tells of its edits (the tree).
     void SetNotifyWnd(CWnd* pWnd) override;
     void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;

@@ -92,8 +92,6 @@ void CViewPerson::SetNotifyWnd(CWnd* pWnd) {
         SetOwner(pWnd);
     if (m_pInfo != nullptr)
         m_pInfo->SetNotifyWnd(pWnd != nullptr ? pWnd : this);
-    if (m_hWnd != nullptr)
-        OnInitialUpdate();
 }
 
 void CViewPerson::OnInitialUpdate() {

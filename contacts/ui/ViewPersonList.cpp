@@ -116,8 +116,6 @@ CString CViewPersonList::GetFieldText(_CPerson* pPerson, int nField, BOOL bDefau
 void CViewPersonList::SetNotifyWnd(CWnd* pWnd) {
     if (pWnd != nullptr)
         SetOwner(pWnd);
-    if (m_hWnd != nullptr)
-        OnInitialUpdate();
 }
 
 CGroup* CViewPersonList::GetGroup() {

@@ -73,8 +73,7 @@ public:
     void TrackHover(CPoint ptClient);
     void HideHoverTip();
 
-    // The right pane tells the view its tree: the tree owns the rows' records. The pane makes
-    // its views without an initial update, so the view gets ready here.
+    // The right pane tells the view its tree: the tree owns the rows' records.
     void SetNotifyWnd(CWnd* pWnd) override;
 
     CGroup* GetGroup() override;

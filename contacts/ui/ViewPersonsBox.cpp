@@ -74,8 +74,6 @@ void CViewPersonsBox::GetBoxTexts(_CPerson* pPerson, CString texts[4], int* pSum
 void CViewPersonsBox::SetNotifyWnd(CWnd* pWnd) {
     if (pWnd != nullptr)
         SetOwner(pWnd);
-    if (m_hWnd != nullptr)
-        OnInitialUpdate();
 }
 
 void CViewPersonsBox::OnInitialUpdate() {

@@ -82,8 +82,6 @@ CViewPsnInfo::CViewPsnInfo() = default;
 void CViewPsnInfo::SetNotifyWnd(CWnd* pWnd) {
     if (pWnd != nullptr)
         SetOwner(pWnd);
-    if (m_hWnd != nullptr)
-        OnInitialUpdate();
 }
 
 void CViewPsnInfo::OnInitialUpdate() {

@@ -18,11 +18,17 @@ class CPaneView : public CView, public CIRightPaneView {
 public:
     CWnd* m_pNotify = nullptr;
     int m_nNotifySet = 0;
+    int m_nInitialUpdates = 0;
+    CWnd* m_pNotifyAtInitialUpdate = nullptr;
     CPaneView() { ++g_liveViews; }
     ~CPaneView() override { --g_liveViews; }
     void SetNotifyWnd(CWnd* pWnd) override {
         m_pNotify = pWnd;
         ++m_nNotifySet;
+    }
+    void OnInitialUpdate() override {
+        ++m_nInitialUpdates;
+        m_pNotifyAtInitialUpdate = m_pNotify;
     }
     void OnDraw(CDC*) override {}
     void OnCommand() { g_commands.push_back((UINT)GetDlgCtrlID()); }
@@ -177,11 +183,16 @@ TEST_F(RightPaneFrameTest, FilesOfOneKindShareItsViewsUntilTheLastCloses) {
     for (int n = 1; n <= 6; ++n) {
         ASSERT_NE(nullptr, View(n, 0)) << n;
         EXPECT_EQ(8 + n, View(n, 0)->GetDlgCtrlID());
-        EXPECT_EQ(&main, dynamic_cast<CPaneView*>(View(n, 0))->m_pNotify);
+        auto* view = dynamic_cast<CPaneView*>(View(n, 0));
+        EXPECT_EQ(&main, view->m_pNotify);
+        // Each view is made ready once, already knowing the window it tells.
+        EXPECT_EQ(1, view->m_nInitialUpdates) << n;
+        EXPECT_EQ(&main, view->m_pNotifyAtInitialUpdate) << n;
     }
     EXPECT_EQ(-1, pane->CreateViews(1, &bookB, CRightPaneFrame::KindAddressBook, nullptr));
     EXPECT_EQ(0, pane->CreateViews(2, &bookB, CRightPaneFrame::KindAddressBook, nullptr));
     EXPECT_EQ(fixed + 6, g_liveViews); // the second book reuses the six views
+    EXPECT_EQ(1, dynamic_cast<CPaneView*>(View(3, 0))->m_nInitialUpdates);
     CWnd* list = View(3, 0);
 
     CMainStandIn* m = &main;

@@ -72,6 +72,7 @@ protected:
         ASSERT_NE(view, nullptr);
         hView = view->GetSafeHwnd();
         view->SetNotifyWnd(tree);
+        view->OnInitialUpdate();
     }
     void TearDown() override {
         // The view leaves the book before the tree closes it, and the book stays the tree's, as

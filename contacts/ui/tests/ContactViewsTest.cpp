@@ -57,8 +57,10 @@ protected:
         frame->GetClientRect(&rc);
         auto* view = dynamic_cast<T*>(
             CView::CreateFromContext(&context, frame, nextId++, WS_CHILD | WS_VISIBLE, rc));
-        if (view != nullptr)
+        if (view != nullptr) {
             view->SetNotifyWnd(nullptr);
+            view->OnInitialUpdate();
+        }
         return view;
     }
     void Show(CObject* pObject) {
