@@ -289,15 +289,19 @@ BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwn
     return popup->TrackPopupMenu(nFlags, pt.x, pt.y, owner, pExcludeRect);
 }
 
-CMenu* FindNamedSubMenu(CMenu& menu, LPCTSTR lpszName) {
-    for (UINT i = 0; i < menu.GetMenuItemCount(); ++i) {
+int FindNamedSubMenuPosition(CMenu& menu, LPCTSTR lpszName) {
+    for (int i = 0; i < (int)menu.GetMenuItemCount(); ++i) {
         CString name;
-        menu.GetMenuString(i, name, MF_BYPOSITION);
-        if (name == lpszName)
-            if (CMenu* sub = menu.GetSubMenu((int)i))
-                return sub;
+        menu.GetMenuString((UINT)i, name, MF_BYPOSITION);
+        if (name == lpszName && menu.GetSubMenu(i) != nullptr)
+            return i;
     }
-    return nullptr;
+    return -1;
+}
+
+CMenu* FindNamedSubMenu(CMenu& menu, LPCTSTR lpszName) {
+    const int pos = FindNamedSubMenuPosition(menu, lpszName);
+    return pos >= 0 ? menu.GetSubMenu(pos) : nullptr;
 }
 
 BOOL ShowNamedPopupMenu(UINT nMenuId, LPCTSTR lpszName, POINT pt, UINT nFlags, CWnd* pOwner) {

@@ -46,6 +46,8 @@ BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwn
 // The pop-up of pMenu whose own text is lpszName (the shared context-menu resource holds the
 // pop-ups of many windows, each found by its name); null when there is none.
 CMenu* FindNamedSubMenu(CMenu& menu, LPCTSTR lpszName);
+// The position of that pop-up in pMenu; -1 when there is none.
+int FindNamedSubMenuPosition(CMenu& menu, LPCTSTR lpszName);
 // As ShowPopupMenu, for the pop-up named lpszName of menu nMenuId.
 BOOL ShowNamedPopupMenu(UINT nMenuId, LPCTSTR lpszName, POINT pt, UINT nFlags, CWnd* pOwner);
 

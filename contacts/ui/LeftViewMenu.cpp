@@ -53,17 +53,6 @@ constexpr ValueMenu kGroupMenus[] = {
     {"拔打电话(&O)", kGroupBases + 2, 1, 0},
 };
 
-// The pop-up of the menu named lpszName and its position; -1 when there is none.
-int FindNamedPosition(CMenu& menu, LPCTSTR lpszName) {
-    for (int i = 0; i < (int)menu.GetMenuItemCount(); ++i) {
-        CString text;
-        menu.GetMenuString((UINT)i, text, MF_BYPOSITION);
-        if (menu.GetSubMenu(i) != nullptr && text == lpszName)
-            return i;
-    }
-    return -1;
-}
-
 // The mail address part of a "mailto:" address built by the field actions; empty when the value
 // cannot be mailed.
 CString MailPart(LPCTSTR lpszValue, LPCTSTR lpszName, BOOL bQuoted) {
@@ -147,7 +136,7 @@ void CLeftView::FillValueMenus(CMenu& popup, HTREEITEM hItem) {
     _CPerson* pPerson = bGroup ? nullptr : ValueContact(hItem);
     auto* pGroup = bGroup ? dynamic_cast<_CGroup*>(GetGroupOfItem(hItem)) : nullptr;
     for (const ValueMenu& vm : bGroup ? kGroupMenus : kContactMenus) {
-        const int pos = FindNamedPosition(popup, vm.name);
+        const int pos = FindNamedSubMenuPosition(popup, vm.name);
         if (pos < 0)
             continue;
         CMenu* pSub = popup.GetSubMenu(pos);
