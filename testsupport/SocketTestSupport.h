@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -106,6 +113,16 @@ inline UINT ListenOnLoopback(CAsyncSocket& listener, int backlog = 5, long lEven
     return port;
 }
 
+// A listener on 127.0.0.1 that takes every connection and closes it at once: a peer that only
+// answers connection attempts.
+inline UINT ListenAndDropOnLoopback(RecordingSocket& listener) {
+    listener.onAccept = [](RecordingSocket& l, int) {
+        CAsyncSocket connection;
+        l.Accept(connection);
+    };
+    return ListenOnLoopback(listener);
+}
+
 // A blocking client of type C connected to the accepted end of its connection, on one thread:
 // a test writes first, then reads. `ok` tells whether all of it worked.
 template <class C = CSocket> struct BlockingPair {
@@ -119,6 +136,70 @@ template <class C = CSocket> struct BlockingPair {
     CSocket server;
     UINT port = 0;
     bool ok = false;
+};
+
+// Stands in for the name servers while it lives: a name in `answers` resolves to its dotted
+// address, any other name is unknown, and a name in `silent` gets no answer until the stand-in
+// goes (as a dead name server would). On leaving it lets every waiting lookup end and waits for
+// them, so that no lookup outlives the test.
+class ScopedResolver {
+public:
+    ScopedResolver(std::map<std::string, std::string> answers, std::vector<std::string> silent = {})
+        : m_state(std::make_shared<State>()) {
+        m_state->answers = std::move(answers);
+        m_state->silent = std::move(silent);
+        m_old = AfxSetHostResolver([state = m_state](const char* host, uint32_t& addr) {
+            std::unique_lock<std::mutex> lock(state->lock);
+            ++state->asked;
+            ++state->running;
+            for (const auto& name : state->silent)
+                if (name == host)
+                    state->changed.wait(lock, [&] { return state->released; });
+            auto it = state->answers.find(host);
+            bool found =
+                it != state->answers.end() && inet_pton(AF_INET, it->second.c_str(), &addr) == 1;
+            --state->running;
+            state->changed.notify_all();
+            return found;
+        });
+    }
+    ~ScopedResolver() {
+        AfxSetHostResolver(std::move(m_old));
+        Release();
+    }
+    // The silent names answer now; waits (up to 5 s) until every lookup has ended.
+    void Release() {
+        std::unique_lock<std::mutex> lock(m_state->lock);
+        m_state->released = true;
+        m_state->changed.notify_all();
+        m_state->changed.wait_for(lock, std::chrono::seconds(5),
+                                  [&] { return m_state->running == 0; });
+    }
+    ScopedResolver(const ScopedResolver&) = delete;
+    ScopedResolver& operator=(const ScopedResolver&) = delete;
+
+    // How many lookups were asked for, and how many are still waiting.
+    int Asked() const {
+        std::lock_guard<std::mutex> lock(m_state->lock);
+        return m_state->asked;
+    }
+    int Waiting() const {
+        std::lock_guard<std::mutex> lock(m_state->lock);
+        return m_state->running;
+    }
+
+private:
+    struct State {
+        std::mutex lock;
+        std::condition_variable changed;
+        std::map<std::string, std::string> answers;
+        std::vector<std::string> silent;
+        bool released = false;
+        int asked = 0;
+        int running = 0;
+    };
+    std::shared_ptr<State> m_state;
+    HostResolver m_old;
 };
 
 } // namespace test_net

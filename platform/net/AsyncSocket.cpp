@@ -6,10 +6,16 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
 
 IMPLEMENT_DYNAMIC(CAsyncSocket, CObject)
 IMPLEMENT_DYNAMIC(CSocket, CAsyncSocket)
@@ -28,33 +34,57 @@ int FailWithErrno() {
     return FailWith(AfxWsaErrorFromErrno(errno));
 }
 
-// A dotted address or a host name. A text that can only be meant as an address (digits and dots)
-// is never handed to the resolver, and one that cannot be a host name at all (blanks, control or
-// non-ASCII bytes) fails at once: neither goes out to a name server.
-bool ResolveHost(LPCTSTR lpszHost, in_addr& addr) {
+// What a host text is. A text that can only be meant as an address (digits and dots) is never
+// handed to the resolver, and one that cannot be a host name at all (blanks, control or non-ASCII
+// bytes) fails at once: neither goes out to a name server.
+enum class HostKind { address, name, invalid };
+
+HostKind ClassifyHost(LPCTSTR lpszHost, in_addr& addr) {
     if (lpszHost == nullptr || *lpszHost == '\0')
-        return false;
+        return HostKind::invalid;
     if (inet_pton(AF_INET, lpszHost, &addr) == 1)
-        return true;
+        return HostKind::address;
     bool numeric = true;
     for (const char* p = lpszHost; *p != '\0'; ++p) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (c <= ' ' || c >= 0x7F)
-            return false;
+            return HostKind::invalid;
         if (!(c == '.' || (c >= '0' && c <= '9')))
             numeric = false;
     }
-    if (numeric)
-        return false;
+    return numeric ? HostKind::invalid : HostKind::name;
+}
+
+// The checks both flavours make before connecting: 0, with the kind of host (never invalid), or
+// the error to fail with.
+int CheckConnectTarget(SOCKET hSocket, LPCTSTR lpszHost, UINT nPort, in_addr& addr,
+                       HostKind& kind) {
+    if (hSocket == INVALID_SOCKET)
+        return WSAENOTSOCK;
+    if (nPort == 0 || nPort > 0xFFFF)
+        return WSAEADDRNOTAVAIL;
+    kind = ClassifyHost(lpszHost, addr);
+    return kind == HostKind::invalid ? WSAHOST_NOT_FOUND : 0;
+}
+
+bool SystemResolve(const char* host, uint32_t& addr) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
-    if (getaddrinfo(lpszHost, nullptr, &hints, &result) != 0 || result == nullptr)
+    if (getaddrinfo(host, nullptr, &hints, &result) != 0 || result == nullptr)
         return false;
-    addr = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr;
+    addr = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(result);
     return true;
+}
+
+std::mutex g_resolverLock;
+HostResolver g_resolver;
+
+HostResolver CurrentResolver() {
+    std::lock_guard<std::mutex> lock(g_resolverLock);
+    return g_resolver ? g_resolver : HostResolver(SystemResolve);
 }
 
 BOOL AddressText(const sockaddr_in& sa, CString& rAddress, UINT& rPort) {
@@ -145,6 +175,28 @@ SocketTimeouts AfxGetSocketTimeouts() {
     return g_timeouts;
 }
 
+HostResolver AfxSetHostResolver(HostResolver resolver) {
+    std::lock_guard<std::mutex> lock(g_resolverLock);
+    HostResolver old = std::move(g_resolver);
+    g_resolver = std::move(resolver);
+    return old;
+}
+
+// One name being looked up. The looking-up thread and the socket share it; the thread signals
+// the end through the event descriptor, which the socket watches on its own event source. A
+// socket that is closed meanwhile just lets go of it, and the thread's late answer goes nowhere.
+struct CAsyncSocket::Lookup {
+    int fd = -1;
+    UINT port = 0;
+    uint32_t addr = 0;
+    std::atomic<bool> found{false};
+
+    ~Lookup() {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
 // ---- CAsyncSocket ----------------------------------------------------------------------------
 
 CAsyncSocket::CAsyncSocket() = default;
@@ -201,6 +253,7 @@ SOCKET CAsyncSocket::Detach() {
     if (fd != INVALID_SOCKET && m_watchedMask != 0)
         m_pSource->WatchSocket(fd, 0, nullptr);
     StopConnectTimer();
+    AbandonLookup();
     m_watchedMask = 0;
     m_hSocket = INVALID_SOCKET;
     m_state = State::none;
@@ -237,25 +290,78 @@ BOOL CAsyncSocket::Bind(UINT nSocketPort, LPCTSTR lpszSocketAddress) {
 }
 
 BOOL CAsyncSocket::Connect(LPCTSTR lpszHostAddress, UINT nHostPort) {
-    if (m_hSocket == INVALID_SOCKET)
-        return FailWith(WSAENOTSOCK), FALSE;
+    in_addr addr{};
+    HostKind kind = HostKind::invalid;
+    if (int err = CheckConnectTarget(m_hSocket, lpszHostAddress, nHostPort, addr, kind))
+        return FailWith(err), FALSE;
+    if (kind == HostKind::address)
+        return ConnectToAddress(addr.s_addr, nHostPort);
+    AbandonLookup();
+    auto lookup = std::make_shared<Lookup>();
+    lookup->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (lookup->fd < 0)
+        return FailWithErrno(), FALSE;
+    lookup->port = nHostPort;
+    try {
+        std::thread([lookup, host = std::string(lpszHostAddress), resolve = CurrentResolver()] {
+            uint32_t found = 0;
+            if (resolve(host.c_str(), found)) {
+                lookup->addr = found;
+                lookup->found.store(true, std::memory_order_release);
+            }
+            uint64_t one = 1;
+            (void)!write(lookup->fd, &one, sizeof one);
+        }).detach();
+    } catch (const std::system_error&) {
+        return FailWith(WSAENOBUFS), FALSE;
+    }
+    m_pLookup = std::move(lookup);
+    m_state = State::resolving;
+    StopConnectTimer();
+    m_connectTimer = m_pSource->SetTimer(g_timeouts.connectMs, [this] { OnConnectTimeout(); });
+    m_pSource->WatchSocket(m_pLookup->fd, CISocketEventSource::readable, this);
+    UpdateWatch();
+    return FailWith(WSAEWOULDBLOCK), FALSE;
+}
+
+BOOL CAsyncSocket::ConnectToAddress(uint32_t addr, UINT nHostPort) {
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(static_cast<uint16_t>(nHostPort));
-    if (nHostPort == 0 || nHostPort > 0xFFFF)
-        return FailWith(WSAEADDRNOTAVAIL), FALSE;
-    if (!ResolveHost(lpszHostAddress, sa.sin_addr))
-        return FailWith(WSAHOST_NOT_FOUND), FALSE;
+    sa.sin_addr.s_addr = addr;
     if (connect(m_hSocket, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 &&
         errno != EINPROGRESS)
         return FailWithErrno(), FALSE;
     // Even a connection made at once is reported by a connect notice, so that callers have one
     // road for both.
+    bool timing = m_state == State::resolving && m_connectTimer != 0;
     m_state = State::connecting;
-    StopConnectTimer();
-    m_connectTimer = m_pSource->SetTimer(g_timeouts.connectMs, [this] { OnConnectTimeout(); });
+    if (!timing) {
+        StopConnectTimer();
+        m_connectTimer = m_pSource->SetTimer(g_timeouts.connectMs, [this] { OnConnectTimeout(); });
+    }
     UpdateWatch();
     return FailWith(WSAEWOULDBLOCK), FALSE;
+}
+
+void CAsyncSocket::AbandonLookup() {
+    if (m_pLookup == nullptr)
+        return;
+    m_pSource->WatchSocket(m_pLookup->fd, 0, nullptr);
+    m_pLookup.reset();
+}
+
+void CAsyncSocket::OnLookupDone() {
+    std::shared_ptr<Lookup> lookup = m_pLookup;
+    AbandonLookup();
+    if (m_state != State::resolving)
+        return;
+    if (!lookup->found.load(std::memory_order_acquire)) {
+        FinishConnect(WSAHOST_NOT_FOUND);
+        return;
+    }
+    if (!ConnectToAddress(lookup->addr, lookup->port) && GetLastError() != WSAEWOULDBLOCK)
+        FinishConnect(GetLastError());
 }
 
 BOOL CAsyncSocket::Listen(int nConnectionBacklog) {
@@ -410,12 +516,13 @@ void CAsyncSocket::StopConnectTimer() {
 
 void CAsyncSocket::OnConnectTimeout() {
     m_connectTimer = 0;
-    if (m_state == State::connecting)
+    if (m_state == State::connecting || m_state == State::resolving)
         FinishConnect(WSAETIMEDOUT);
 }
 
 void CAsyncSocket::FinishConnect(int nError) {
     StopConnectTimer();
+    AbandonLookup();
     if (nError == 0) {
         MarkConnected();
     } else {
@@ -442,6 +549,10 @@ template <class F> bool CAsyncSocket::Notify(F&& notice) {
 }
 
 void CAsyncSocket::OnSocketReady(int fd, UINT events) {
+    if (m_pLookup != nullptr && fd == m_pLookup->fd) {
+        OnLookupDone();
+        return;
+    }
     if (fd != m_hSocket)
         return;
     if (m_state == State::connecting) {
@@ -511,7 +622,14 @@ bool CSocket::WaitFor(short events, UINT timeoutMs) {
 }
 
 BOOL CSocket::Connect(LPCTSTR lpszHostAddress, UINT nHostPort) {
-    if (CAsyncSocket::Connect(lpszHostAddress, nHostPort))
+    in_addr addr{};
+    HostKind kind = HostKind::invalid;
+    if (int err = CheckConnectTarget(m_hSocket, lpszHostAddress, nHostPort, addr, kind))
+        return FailWith(err), FALSE;
+    // The blocking flavour waits for its answer anyway, so a name is looked up right here.
+    if (kind == HostKind::name && !CurrentResolver()(lpszHostAddress, addr.s_addr))
+        return FailWith(WSAHOST_NOT_FOUND), FALSE;
+    if (ConnectToAddress(addr.s_addr, nHostPort))
         return TRUE;
     if (GetLastError() != WSAEWOULDBLOCK)
         return FALSE;

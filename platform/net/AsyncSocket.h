@@ -16,6 +16,10 @@
 // an error, never a signal.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 #include "platform/base/CString.h"
 #include "platform/base/Object.h"
 #include "platform/base/Types.h"
@@ -80,6 +84,13 @@ struct SocketTimeouts {
 SocketTimeouts AfxSetSocketTimeouts(const SocketTimeouts& timeouts);
 SocketTimeouts AfxGetSocketTimeouts();
 
+// Turns a host name into an IPv4 address (network byte order); answers false when the name is
+// unknown. It may wait on a name server for as long as that takes, so the non-blocking flavour
+// calls it on a thread of its own, never on the thread its notices come to. Tests replace it;
+// answers the previous one (an empty one means the system's resolver).
+using HostResolver = std::function<bool(const char* host, uint32_t& addr)>;
+HostResolver AfxSetHostResolver(HostResolver resolver);
+
 class CAsyncSocket : public CObject, private CISocketWatcher {
     DECLARE_DYNAMIC(CAsyncSocket)
 public:
@@ -104,7 +115,8 @@ public:
 
     BOOL Bind(UINT nSocketPort, LPCTSTR lpszSocketAddress = nullptr);
     // A host name or a dotted address. Answers FALSE with WSAEWOULDBLOCK while the attempt goes
-    // on; OnConnect tells how it ended.
+    // on; OnConnect tells how it ended (WSAHOST_NOT_FOUND for a name nobody knows). A name is
+    // looked up on a thread of its own; the connect time-out counts from this call.
     virtual BOOL Connect(LPCTSTR lpszHostAddress, UINT nHostPort);
     BOOL Listen(int nConnectionBacklog = 5);
     // Hands the next waiting connection to rConnectedSocket (which must have no socket), which
@@ -145,15 +157,20 @@ protected:
     // What the blocking flavour needs of the socket's state.
     bool IsConnecting() const { return m_state == State::connecting; }
     void MarkConnected();
+    // Connects to an address already known; the attempt then goes on as Connect describes.
+    BOOL ConnectToAddress(uint32_t addr, UINT nHostPort);
 
 private:
-    enum class State { none, created, connecting, connected, listening };
+    enum class State { none, created, resolving, connecting, connected, listening };
+    struct Lookup;
 
     void OnSocketReady(int fd, UINT events) override;
     void UpdateWatch();
     void StopConnectTimer();
     void OnConnectTimeout();
     void FinishConnect(int nError);
+    void OnLookupDone();
+    void AbandonLookup();
     // Runs a notice; false when the socket was destroyed inside it.
     template <class F> bool Notify(F&& notice);
 
@@ -164,6 +181,7 @@ private:
     bool m_bEndSeen = false;    // the close notice was given
     UINT m_watchedMask = 0;
     UINT_PTR m_connectTimer = 0;
+    std::shared_ptr<Lookup> m_pLookup; // the name being looked up, while resolving
     CISocketEventSource* m_pSource = nullptr;
     bool* m_pDestroyed = nullptr;
 };

@@ -1,13 +1,17 @@
 // Sockets and timers driven by the Qt event loop, as they run in the program.
 #include "GuiTestSupport.h"
 
+#include <QTimer>
+
 #include <memory>
 
 #include "platform/gui/QtSocketEvents.h"
 #include "testsupport/SocketTestSupport.h"
 
+using test_net::ListenAndDropOnLoopback;
 using test_net::ListenOnLoopback;
 using test_net::RecordingSocket;
+using test_net::ScopedResolver;
 
 namespace {
 
@@ -78,6 +82,34 @@ TEST_F(QtSocketEvents, SocketDestroyedInItsOwnNoticeAndTimersAreSafe) {
     ASSERT_TRUE(WaitFor([&] { return ran == 2; }));
     Pump();
     EXPECT_EQ(2, ran);
+}
+
+// A name server that never answers leaves the window thread free: its timers keep firing, a
+// socket waiting for the name closes cleanly, and a name that is answered connects.
+TEST_F(QtSocketEvents, NameLookupsLeaveTheWindowThreadFree) {
+    RecordingSocket listener;
+    UINT port = ListenAndDropOnLoopback(listener);
+    ScopedResolver names({{"mail.example", "127.0.0.1"}}, {"dead.example"});
+    auto waiting = std::make_unique<RecordingSocket>();
+    ASSERT_TRUE(waiting->Create());
+    EXPECT_FALSE(waiting->Connect("dead.example", port));
+    EXPECT_EQ(WSAEWOULDBLOCK, CAsyncSocket::GetLastError());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    EXPECT_TRUE(WaitFor([&] { return ticks >= 10; }));
+    timer.stop();
+    EXPECT_TRUE(waiting->notices.empty());
+    waiting.reset();
+
+    RecordingSocket client;
+    ASSERT_TRUE(client.Create(0, 1, FD_CONNECT));
+    EXPECT_FALSE(client.Connect("mail.example", port));
+    ASSERT_TRUE(WaitFor([&] { return !client.notices.empty(); }));
+    EXPECT_EQ((std::vector<std::string>{"connect:0"}), client.notices);
+    names.Release();
+    Pump();
 }
 
 } // namespace

@@ -11,9 +11,11 @@
 #include "testsupport/SocketTestSupport.h"
 
 using test_net::BlockingPair;
+using test_net::ListenAndDropOnLoopback;
 using test_net::ListenOnLoopback;
 using test_net::RecordingSocket;
 using test_net::ScopedPollSource;
+using test_net::ScopedResolver;
 
 namespace {
 
@@ -229,6 +231,69 @@ TEST(AsyncSocket, HostThatCannotBeAnAddressFailsWithoutAskingANameServer) {
         EXPECT_FALSE(s.Connect(host, 7)) << host;
         EXPECT_EQ(WSAHOST_NOT_FOUND, CAsyncSocket::GetLastError()) << host;
     }
+}
+
+TEST(AsyncSocket, HostNameIsLookedUpOffTheNoticeThreadAndEndsInTheConnectNotice) {
+    ScopedPollSource events(400);
+    RecordingSocket listener;
+    UINT port = ListenAndDropOnLoopback(listener);
+    ScopedResolver names({{"mail.example", "127.0.0.1"}}, {"dead.example"});
+    struct Case {
+        const char* host;
+        const char* notice;
+    };
+    for (const Case& c :
+         {Case{"mail.example", "connect:0"}, Case{"nobody.example", "connect:11001"},
+          Case{"dead.example", "connect:10060"}}) {
+        RecordingSocket client;
+        ASSERT_TRUE(client.Create(0, 1, FD_CONNECT));
+        long long start = AfxSocketClockMs();
+        EXPECT_FALSE(client.Connect(c.host, port)) << c.host;
+        EXPECT_EQ(WSAEWOULDBLOCK, CAsyncSocket::GetLastError()) << c.host;
+        EXPECT_LT(AfxSocketClockMs() - start, 200) << c.host;
+        ASSERT_TRUE(events.RunUntil([&] { return !client.notices.empty(); })) << c.host;
+        events.Settle(50);
+        EXPECT_EQ((std::vector<std::string>{c.notice}), client.notices) << c.host;
+    }
+    // The blocking flavour asks the same resolver.
+    CSocket blocking;
+    ASSERT_TRUE(blocking.Create());
+    EXPECT_TRUE(blocking.Connect("mail.example", port));
+    CSocket unknown;
+    ASSERT_TRUE(unknown.Create());
+    EXPECT_FALSE(unknown.Connect("nobody.example", port));
+    EXPECT_EQ(WSAHOST_NOT_FOUND, CAsyncSocket::GetLastError());
+}
+
+TEST(AsyncSocket, NameServerThatNeverAnswersLeavesTimersRunningAndTheSocketClosable) {
+    ScopedPollSource events(60000);
+    ScopedResolver names({{"dead.example", "127.0.0.1"}}, {"dead.example"});
+    CISocketEventSource* source = AfxGetSocketEventSource();
+    int ticks = 0;
+    std::function<void()> tick = [&] {
+        ++ticks;
+        source->SetTimer(10, tick);
+    };
+    source->SetTimer(10, tick);
+    auto closed = std::make_unique<RecordingSocket>();
+    auto destroyed = std::make_unique<RecordingSocket>();
+    ASSERT_TRUE(closed->Create() && destroyed->Create());
+    EXPECT_FALSE(closed->Connect("dead.example", 25));
+    EXPECT_FALSE(destroyed->Connect("dead.example", 25));
+    ASSERT_TRUE(events.RunUntil([&] { return ticks >= 10; }, 2000));
+    EXPECT_EQ(2, names.Waiting());
+    // Both let go of the lookup: one closed and used again for a known address, one destroyed.
+    closed->Close();
+    destroyed.reset();
+    RecordingSocket listener;
+    UINT port = ListenAndDropOnLoopback(listener);
+    ASSERT_TRUE(closed->Create(0, 1, FD_CONNECT));
+    EXPECT_FALSE(closed->Connect("127.0.0.1", port));
+    ASSERT_TRUE(events.RunUntil([&] { return !closed->notices.empty(); }));
+    // The late answers reach nobody.
+    names.Release();
+    events.Settle(50);
+    EXPECT_EQ((std::vector<std::string>{"connect:0"}), closed->notices);
 }
 
 TEST(AsyncSocket, AcceptNoticeComesAgainOnlyAfterAccept) {
