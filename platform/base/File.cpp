@@ -66,17 +66,21 @@ int OpenFd(LPCTSTR lpszFileName, UINT nOpenFlags, int& err) {
     if (nOpenFlags & CFile::modeCreate) {
         flags |= O_CREAT;
     }
-    int fd = ::open(osPath.c_str(), flags, 0666);
+    // Only regular files are documents: a pipe would hang the open (or the first read) for as
+    // long as nobody writes to it, and a device reads as an endless or empty file. The open itself
+    // must not wait, so it is made non-blocking and turned back once the file is known.
+    int fd = ::open(osPath.c_str(), flags | O_NONBLOCK, 0666);
     if (fd < 0) {
-        err = errno;
+        err = errno == ENXIO ? EACCES : errno; // a pipe nobody reads, opened for writing
         return -1;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         err = EACCES;
         ::close(fd);
         return -1;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (flock(fd, LockFor(nOpenFlags) | LOCK_NB) != 0) {
         err = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
         ::close(fd);

@@ -59,7 +59,8 @@ public:
 
     // Sharing: shareExclusive (and shareCompat, which the framework treats the same way) lets no
     // other open of the file succeed; shareDenyWrite lets others read only. Other opens that
-    // conflict fail with sharingViolation, in this process and in others.
+    // conflict fail with sharingViolation, in this process and in others. Only a regular file
+    // opens: a folder, a pipe or a device fails at once with accessDenied.
     virtual BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
 
     // Reads up to nCount bytes; fewer only at the end of the file.
