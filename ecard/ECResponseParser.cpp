@@ -168,8 +168,11 @@ void CECResponseParser::ParseECContactRecord(CECContact* pContact, CECContactMap
     if (pContact == nullptr && fields.IsEmpty())
         return;
 
+    // Reading the categories takes their pairs out of the access part: whether it came at all is
+    // decided before.
+    const BOOL bHasAccess = !access.IsEmpty();
     SECAccess values, masks;
-    if (!access.IsEmpty()) {
+    if (bHasAccess) {
         for (int j = 0; j < EC_ACCESS_CATEGORY_COUNT; ++j) {
             CString value = ExtractResponseValue(access, GetECAccessWireName(j), TRUE);
             if (value.IsEmpty())
@@ -218,7 +221,7 @@ void CECResponseParser::ParseECContactRecord(CECContact* pContact, CECContactMap
     } else {
         ParseECContactFields(*pContact, fields, bPartial);
     }
-    if (!access.IsEmpty()) {
+    if (bHasAccess) {
         SECAccess::Merge(values, pContact->m_access, &masks);
         ParseResponseTime(ExtractResponseValue(access, "accmodify", FALSE),
                           pContact->m_timeAccessModify);

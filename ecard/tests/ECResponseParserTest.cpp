@@ -3,6 +3,7 @@
 #include "ecard/tests/ECardTestSupport.h"
 
 #include <string>
+#include <vector>
 
 #include "core/StringUtil.h"
 #include "ecard/ECResponseParser.h"
@@ -70,6 +71,14 @@ TEST_F(ECResponseParserTest, AccessPartChangesOnlyTheCategoriesItNames) {
 
     Contacts("{uid=5&psn_name=a|||accmodify=never}");
     EXPECT_EQ(CTime(0), known->m_timeAccessModify);
+
+    // Categories alone, without a modification time, are taken all the same.
+    Contacts("{uid=5&username=other|uptodate||acc_indiv=15&acc_family=3&acc_work=255&"
+             "acc_comm=7&acc_other=3&acc_state=7}");
+    EXPECT_EQ((std::vector<int>{15, 3, 255, 7, 3, 7}),
+              (std::vector<int>{known->m_access[0], known->m_access[1], known->m_access[2],
+                                known->m_access[3], known->m_access[4], known->m_access[5]}));
+    EXPECT_EQ(CTime(0), known->m_timeAccessModify); // absent: kept
 }
 
 TEST_F(ECResponseParserTest, FullRecordReplacesFieldsAndClearsTheRest) {
