@@ -21,8 +21,13 @@ struct InstantMessageRecord {
 // The record's bytes.
 std::vector<BYTE> StoreInstantMessage(const InstantMessageRecord& record);
 
-// How far a buffer holds a record: complete (the first bytes make the three strings), incomplete
-// (the bytes stop early; more may come) or damaged (no more bytes can make a record of them).
+// Whether a sender text has the stored name-and-code form: a name, a newline and a dotted IPv4
+// address, or the name or the address alone. A name is GBK text without control characters.
+bool IsInstantMessageSender(const CString& sender);
+
+// How far a buffer holds a record: complete (the bytes are exactly the three strings, with a
+// sender of the form above), incomplete (the bytes stop early; more may come) or damaged (no more
+// bytes can make a record of them: a bad sender, bytes after the third string, a broken string).
 enum class InstantMessageParse { complete, incomplete, damaged };
 InstantMessageParse ParseInstantMessage(const std::vector<BYTE>& bytes,
                                         InstantMessageRecord& record);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -246,6 +247,55 @@ TEST_F(InstantMessageTest, BadInputIsDroppedWithoutHoldingUpTheNextGoodMessage) 
         events.Settle(50);
         EXPECT_EQ(1u, b.delivered.size());
     }
+}
+
+TEST(InstantMessageRecord, OnlyTheStoredSenderFormAndNothingAfterTheRecordIsTaken) {
+    struct Case {
+        const char* sender;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"丁\n10.0.0.9", true},
+        {"丁", true},
+        {"10.0.0.9", true},
+        {"1.2.3.4\n255.255.255.255", true},
+        {"", false},
+        {"丁\n", false},
+        {"\n10.0.0.9", false},
+        {"丁\nhost.example", false},
+        {"丁\n10.0.0", false},
+        {"丁\n10.0.0.256", false},
+        {"丁\n10.0.0.9\n", false},
+        {"丁\n10.0.0.9 ", false},
+        {"丁\n0010.0.0.9", false},
+        {"a\x01b", false},
+        {"a\x7F", false},
+        {"\x81", false},
+        {"\xFF\xA1", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> bytes = StoreInstantMessage({"内容", c.sender, "主题"});
+        InstantMessageRecord record;
+        EXPECT_EQ(c.taken ? InstantMessageParse::complete : InstantMessageParse::damaged,
+                  ParseInstantMessage(bytes, record))
+            << c.sender;
+        // One byte more is never a record.
+        if (c.taken) {
+            bytes.push_back(0);
+            EXPECT_EQ(InstantMessageParse::damaged, ParseInstantMessage(bytes, record)) << c.sender;
+        }
+    }
+    // Random bytes practically never make a record.
+    srand(7086);
+    int taken = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::vector<BYTE> noise(static_cast<size_t>(1 + rand() % 64));
+        for (BYTE& b : noise)
+            b = static_cast<BYTE>(rand());
+        InstantMessageRecord record;
+        taken += ParseInstantMessage(noise, record) == InstantMessageParse::complete;
+    }
+    EXPECT_EQ(0, taken);
 }
 
 TEST_F(InstantMessageTest, AtMostEightConnectionsAreReadAtOnce) {
