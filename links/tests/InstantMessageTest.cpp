@@ -298,6 +298,33 @@ TEST(InstantMessageRecord, OnlyTheStoredSenderFormAndNothingAfterTheRecordIsTake
     EXPECT_EQ(0, taken);
 }
 
+TEST_F(InstantMessageTest, RecordPastTheCapEndsTheConnectionAtOnce) {
+    // The usual time a connection has for its record: far longer than the wait below.
+    static_assert(CListeningSocket::kDefaultReadLimitMs >= 10000);
+    RecordingSocket peer;
+    ASSERT_TRUE(peer.Create(0, 1, FD_CONNECT | FD_CLOSE));
+    peer.Connect("127.0.0.1", b.port);
+    ASSERT_TRUE(events.RunUntil([&] { return peer.Count("connect:0") == 1; }));
+    ASSERT_TRUE(events.RunUntil([&] { return b.listener->GetOpenConnections() == 1; }));
+    // A string announced as 70000 bytes; the peer keeps the connection open.
+    const std::string bytes = "\xFF" + Le(0xFFFF, 2) + Le(70000, 4) + std::string(70000, 'o');
+    size_t written = 0;
+    long long passedCap = 0;
+    ASSERT_TRUE(events.RunUntil([&] {
+        if (written < bytes.size()) {
+            int n = peer.Send(bytes.data() + written, static_cast<int>(bytes.size() - written));
+            if (n > 0)
+                written += static_cast<size_t>(n);
+            if (passedCap == 0 && written > static_cast<size_t>(kInstantMessageMaxRecord))
+                passedCap = AfxSocketClockMs();
+        }
+        return passedCap != 0;
+    }));
+    ASSERT_TRUE(events.RunUntil([&] { return b.listener->GetOpenConnections() == 0; }, 1000));
+    EXPECT_LT(AfxSocketClockMs() - passedCap, 1000);
+    EXPECT_TRUE(b.delivered.empty());
+}
+
 TEST_F(InstantMessageTest, AtMostEightConnectionsAreReadAtOnce) {
     ScopedReadLimit limit(1500);
     // A queue long enough for every attempt to be accepted at once.
