@@ -12,6 +12,19 @@ int PostChange(UINT nUid, LPCTSTR lpszPassword, LPCTSTR lpszPage, const CString&
     return PostECRequest(lpszPage, GetECAuthBody(nUid, lpszPassword) + rest, &out);
 }
 
+const char* const kSmsMaxSizePage = "sms/getsmsmaxsize.asp";
+
+// The first two numbers of the text (the second is read only after a first).
+void ScanSmsMaxSizes(const CString& text, int& nFirst, int& nSecond) {
+    CStringEx scan(text);
+    int nPos = 0, nValue = 0;
+    if (scan.ScanInt(nPos, nValue)) {
+        nFirst = nValue;
+        if (nPos >= 0 && scan.ScanInt(nPos, nValue))
+            nSecond = nValue;
+    }
+}
+
 CString Enc(LPCTSTR text) {
     return UrlEncodeString(text != nullptr ? text : "");
 }
@@ -32,16 +45,34 @@ int GetSmsBalance(UINT nUid, LPCTSTR lpszPassword, CString& out) {
 
 int GetSmsMaxSize(UINT nUid, LPCTSTR lpszPassword, int& nFirst, int& nSecond, CString& out) {
     nFirst = nSecond = 0;
-    const int nCode = PostECUserRequest(nUid, lpszPassword, "sms/getsmsmaxsize.asp", out);
+    const int nCode = PostECUserRequest(nUid, lpszPassword, kSmsMaxSizePage, out);
     if (nCode != 0)
         return nCode;
-    CStringEx scan(out);
-    int nPos = 0, nValue = 0;
-    if (scan.ScanInt(nPos, nValue)) {
-        nFirst = nValue;
-        if (nPos >= 0 && scan.ScanInt(nPos, nValue))
-            nSecond = nValue;
+    ScanSmsMaxSizes(out, nFirst, nSecond);
+    return 0;
+}
+
+CString GetSmsMaxSizeUrl() {
+    return GetECPageUrl(kSmsMaxSizePage);
+}
+
+CString GetSmsMaxSizeBody(UINT nUid, LPCTSTR lpszPassword) {
+    return GetECAuthBody(nUid, lpszPassword);
+}
+
+int ParseSmsMaxSizeReply(int nTransportCode, const CString& reply, int& nFirst, int& nSecond,
+                         CString& out) {
+    nFirst = nSecond = 0;
+    CString text;
+    const int nCode = ParseECReply(nTransportCode, reply, text);
+    out.Empty();
+    if (nCode != 0) {
+        if (nTransportCode == 0)
+            out = LimitServerText(text);
+        return nCode;
     }
+    out = text;
+    ScanSmsMaxSizes(out, nFirst, nSecond);
     return 0;
 }
 

@@ -14,6 +14,13 @@ int GetSmsBalance(UINT nUid, LPCTSTR lpszPassword, CString& out);
 // The first two numbers of the status text (0 when missing; the second is read only after a
 // first).
 int GetSmsMaxSize(UINT nUid, LPCTSTR lpszPassword, int& nFirst, int& nSecond, CString& out);
+// The same request in pieces, for a caller that posts it on a worker thread: the page's address,
+// the form body, and the reading of the transport code and reply into the sizes. The code and
+// out are what GetSmsMaxSize answers, except that a failure's out holds the server's text.
+CString GetSmsMaxSizeUrl();
+CString GetSmsMaxSizeBody(UINT nUid, LPCTSTR lpszPassword);
+int ParseSmsMaxSizeReply(int nTransportCode, const CString& reply, int& nFirst, int& nSecond,
+                         CString& out);
 int GetSmsSignature(UINT nUid, LPCTSTR lpszPassword, CString& out);
 int GetSmsSignNotif(UINT nUid, LPCTSTR lpszPassword, CString& out);
 int ChargeSms(UINT nUid, LPCTSTR lpszPassword, LPCTSTR lpszCardNo, LPCTSTR lpszCardPassword,

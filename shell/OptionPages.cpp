@@ -377,9 +377,21 @@ ON_EN_CHANGE(CPageOptionSMS::IDC_WIDE_MAX, &CPageOptionSMS::OnControlChanged)
 ON_EN_CHANGE(CPageOptionSMS::IDC_ANSI_MAX, &CPageOptionSMS::OnControlChanged)
 ON_BN_CLICKED(CPageOptionSMS::IDC_ASK_SERVER, &CPageOptionSMS::OnAskServer)
 ON_BN_CLICKED(CPageOptionSMS::IDC_DEFAULTS, &CPageOptionSMS::OnDefaults)
+ON_WM_TIMER()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CPageOptionSMS::CPageOptionSMS() : COptionPage(IDD) {}
+namespace {
+// How often the page looks whether the server's answer has come.
+const UINT kAskPollMs = 50;
+} // namespace
+
+CPageOptionSMS::CPageOptionSMS() : COptionPage(IDD), m_request(this) {}
+
+CPageOptionSMS::~CPageOptionSMS() {
+    // A request still running is cancelled by the runner and freed once its thread ends.
+    m_request.SetListener(nullptr);
+}
 
 BOOL CPageOptionSMS::OnInitDialog() {
     // Filled before the page counts changes as the user's.
@@ -420,12 +432,47 @@ void CPageOptionSMS::OnDefaults() {
 }
 
 void CPageOptionSMS::OnAskServer() {
+    // A second click while the first is answered asks nothing more.
+    if (m_request.HasWorker())
+        return;
+    const int started = m_request.StartRequest(GetSmsMaxSizeUrl(), GetSmsMaxSizeBody(0, ""));
+    if (started != 0) {
+        ShowAnswer(started, 0, 0, CString());
+        return;
+    }
+    SetTimer(TIMER_ASK_POLL, kAskPollMs, nullptr);
+}
+
+void CPageOptionSMS::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != TIMER_ASK_POLL) {
+        COptionPage::OnTimer(nIDEvent);
+        return;
+    }
+    if (!m_request.IsDone())
+        return;
+    KillTimer(TIMER_ASK_POLL);
+    m_request.DispatchResult();
+}
+
+void CPageOptionSMS::OnDestroy() {
+    KillTimer(TIMER_ASK_POLL);
+    // The answer of a request still running has no page to go to.
+    m_request.SetListener(nullptr);
+    COptionPage::OnDestroy();
+}
+
+void CPageOptionSMS::OnInetResponse(int nResult, const CString& strReply) {
     int first = 0, second = 0;
     CString text;
-    CWaitCursor wait;
-    const int code = GetSmsMaxSize(0, "", first, second, text);
-    if (code != 0) {
-        AfxMessageBox(text.IsEmpty() ? GetECErrorText(code) : text, MB_OK | MB_ICONSTOP);
+    const int code = ParseSmsMaxSizeReply(nResult, strReply, first, second, text);
+    ShowAnswer(code, first, second, text);
+}
+
+void CPageOptionSMS::ShowAnswer(int nCode, int first, int second, const CString& text) {
+    if (GetSafeHwnd() == nullptr)
+        return;
+    if (nCode != 0) {
+        AfxMessageBox(GetECErrorText(nCode, text), MB_OK | MB_ICONSTOP);
         return;
     }
     if (first > 0)

@@ -3,6 +3,7 @@
 // sheet's OK reaches it; a page that was not changed applies nothing.
 #pragma once
 
+#include "links/AsyncInternet.h"
 #include "ui/KovListCtrl.h"
 #include "shell/QuillmarOptions.h"
 #include "ui/HostedOptionPage.h"
@@ -138,22 +139,37 @@ protected:
     CFileListOptions& Section() override;
 };
 
-class CPageOptionSMS : public COptionPage {
+// Asking the server for the sizes runs on a worker thread: the page stays live while the server
+// is slow or silent, and a page closed before the answer never hears of it.
+class CPageOptionSMS : public COptionPage, private CIAsyncInetListener {
     DECLARE_DYNCREATE(CPageOptionSMS)
 public:
     enum { IDD = 4024 };
     enum { IDC_WIDE_MAX = 1006, IDC_ANSI_MAX = 1007, IDC_ASK_SERVER = 1021, IDC_DEFAULTS = 1022 };
+    enum { TIMER_ASK_POLL = 1 };
     CPageOptionSMS();
+    ~CPageOptionSMS() override;
 
     // A part size typed by the user: the number when the text is one in 1..longest, else -1.
     static int ParsePartSize(const CString& text, int longest);
+    // TRUE while the server's answer is awaited.
+    BOOL IsAsking() const { return m_request.HasWorker(); }
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnAskServer();
     void OnDefaults();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
+
+private:
+    void OnInetResponse(int nResult, const CString& strReply) override;
+    void OnInetStateChanged() override {}
+    void ShowAnswer(int nCode, int first, int second, const CString& text);
+
+    CAsyncInternet m_request;
 };
 
 class CPageOptionCalendar : public COptionPage {

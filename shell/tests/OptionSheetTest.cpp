@@ -19,6 +19,7 @@
 #include "testsupport/NetTestEnv.h"
 
 #include <QMouseEvent>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -452,7 +453,12 @@ TEST_F(OptionSheetTest, SmsPageAsksTheServerForTheSizes) {
         CSheetOption& s = Open();
         s.SelectPage(3);
         CKovPropertyPage& page = Page(3);
+        auto& sms = dynamic_cast<CPageOptionSMS&>(page);
         Click(page, CPageOptionSMS::IDC_ASK_SERVER);
+        // The click returns at once; the answer comes later through the event loop.
+        EXPECT_TRUE(sms.IsAsking());
+        EXPECT_TRUE(boxes.empty());
+        ASSERT_TRUE(WaitFor([&] { return !sms.IsAsking(); }, 5000));
         CString wide, ansi;
         page.GetDlgItemText(CPageOptionSMS::IDC_WIDE_MAX, wide);
         page.GetDlgItemText(CPageOptionSMS::IDC_ANSI_MAX, ansi);
@@ -469,6 +475,34 @@ TEST_F(OptionSheetTest, SmsPageAsksTheServerForTheSizes) {
         }
         CloseSheet();
     }
+
+    // While the server keeps silent the program goes on: a window timer keeps firing, a second
+    // click asks nothing more, and the sheet closed before the answer hears nothing of it.
+    server.SetReply("ecard/sms/getsmsmaxsize.asp", Reply::Of(Reply::Kind::Silent));
+    auto asked = [&] {
+        size_t n = 0;
+        for (const auto& request : server.Requests())
+            n += request.page == "ecard/sms/getsmsmaxsize.asp";
+        return n;
+    };
+    const size_t before = asked();
+    boxes.clear();
+    CSheetOption& s = Open();
+    s.SelectPage(3);
+    auto& sms = dynamic_cast<CPageOptionSMS&>(Page(3));
+    Click(sms, CPageOptionSMS::IDC_ASK_SERVER);
+    Click(sms, CPageOptionSMS::IDC_ASK_SERVER);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    EXPECT_TRUE(WaitFor([&] { return ticks >= 5; }, 2000));
+    ticker.stop();
+    EXPECT_TRUE(sms.IsAsking());
+    CloseSheet();
+    WaitFor([] { return false; }, 600); // past the receive time-out: the late answer arrives
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(before + 1, asked());
     SetServiceBaseAddress(nullptr);
     SetHttpProxySettings(HttpProxySettings());
 }
