@@ -152,7 +152,8 @@ public:
 
     // Reads contacts from a CSV file (GBK, UTF-8 or UTF-16, see CCsvSource) whose columns map to
     // fields (-1: not imported). Answers the number of data records; -1, with the reason in the
-    // report, when the file cannot be read, is not text or has no header record.
+    // report, when the file cannot be read, is not text or has no header record, or memory runs
+    // out: then the group and every contact in it are as they were.
     int ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, DWORD dwFlags,
                   int nGroupColumn, SCsvImportReport* pReport = nullptr);
     // Writes the contacts as card text or CSV lines; FALSE for a locked group.
@@ -185,3 +186,7 @@ private:
     CPositionStack m_findStack;
     BOOL m_bReported = FALSE;
 };
+
+// For tests only: the next imports fail as if memory ran out after reading that many records
+// (negative: never). Answers the previous number.
+int SetCsvImportFailureForTesting(int nRecords);

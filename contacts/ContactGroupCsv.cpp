@@ -1,5 +1,6 @@
 // CSV import into a group and the per-contact export as card text or CSV lines.
 #include <algorithm>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -7,10 +8,16 @@
 #include "contacts/ContactGroup.h"
 #include "contacts/CsvSource.h"
 #include "contacts/FieldOps.h"
+#include "platform/base/Archive.h"
+#include "platform/base/Exception.h"
+#include "platform/base/File.h"
 
 namespace {
 
 const char* const kUnnamed = "未命名";
+
+// Records an import reads before memory "runs out"; negative: never.
+int g_nImportRecordsBeforeFailure = -1;
 const char* const kVirtualContact = "虚拟联系人";
 const char* const kInvalid = "无效的";
 
@@ -64,29 +71,70 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
     if (pReport == nullptr)
         pReport = &report;
     *pReport = SCsvImportReport();
-    CCsvSource source;
-    const CCsvSource::Status status = source.Load(lpszPath);
-    CStringList record;
-    if (status != CCsvSource::CSV_OK || source.ReadRecord(record) < 0) {
-        // A file that is not text, or holds not even the header, imports nothing at all.
-        pReport->nStatus = status != CCsvSource::CSV_OK ? status : CCsvSource::CSV_NO_HEADER;
-        pReport->strMessage = CCsvSource::GetStatusMessage((CCsvSource::Status)pReport->nStatus);
+    auto fail = [&](CCsvSource::Status status) {
+        pReport->nStatus = status;
+        pReport->strMessage = CCsvSource::GetStatusMessage(status);
         return -1;
+    };
+    CCsvSource source;
+    CStringList record;
+    try {
+        const CCsvSource::Status status = source.Load(lpszPath);
+        // A file that is not text, or holds not even the header, imports nothing at all.
+        if (status != CCsvSource::CSV_OK)
+            return fail(status);
+        if (source.ReadRecord(record) < 0)
+            return fail(source.HasReadFailed() ? CCsvSource::CSV_READ_ERROR
+                                               : CCsvSource::CSV_NO_HEADER);
+    } catch (const std::bad_alloc&) {
+        return fail(CCsvSource::CSV_NO_MEMORY);
+    } catch (CMemoryException* e) {
+        e->Delete();
+        return fail(CCsvSource::CSV_NO_MEMORY);
     }
     int nKeyColumn = -1;
     if (dwFlags & IMPORT_MERGE)
         for (int i = 0; i < columnFields.GetSize() && nKeyColumn < 0; ++i)
             if (columnFields[i] == PF_NAME)
                 nKeyColumn = i;
-    std::unordered_map<std::string, _CPerson*> byName;
-    if (nKeyColumn >= 0)
-        IndexByName(this, byName);
 
-    std::vector<PendingGroup> pending;
+    // Nothing of the book changes until every record is read: new contacts wait with the path
+    // of their group, and a contact already there keeps its stored details from before its first
+    // merge. A file that cannot be read to its end, or memory that runs out, then leaves the
+    // book as it was.
+    struct NewPerson {
+        _CPerson* pPerson;
+        CString path;
+    };
+    struct MergedPerson {
+        _CPerson* pPerson;
+        std::vector<BYTE> details;
+        CTime modified;
+    };
+    std::vector<NewPerson> added;
+    std::vector<MergedPerson> merged;
+    std::unordered_map<std::string, _CPerson*> byName;
+    std::unordered_map<_CPerson*, bool> isNew; // with merging: each contact met, new or not
     int nRecords = 0;
-    std::vector<CString> values;
+    auto rollBack = [&] {
+        for (NewPerson& n : added)
+            delete n.pPerson;
+        added.clear();
+        for (MergedPerson& m : merged) {
+            CMemFile file(m.details.data(), (UINT)m.details.size());
+            CArchive ar(&file, CArchive::load);
+            m.pPerson->GetInfo().Serialize(ar);
+            ar.Close();
+            m.pPerson->SetModifiedTime(m.modified);
+        }
+    };
     try {
+        if (nKeyColumn >= 0)
+            IndexByName(this, byName);
+        std::vector<CString> values;
         while (source.ReadRecord(record) >= 0) {
+            if (g_nImportRecordsBeforeFailure >= 0 && nRecords >= g_nImportRecordsBeforeFailure)
+                throw std::bad_alloc();
             values.clear();
             for (POSITION pos = record.GetHeadPosition(); pos != nullptr;)
                 values.push_back(record.GetNext(pos));
@@ -99,8 +147,31 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
                     pPerson = it->second;
             }
             const BOOL bNew = pPerson == nullptr;
-            if (bNew)
+            if (bNew) {
                 pPerson = new _CPerson(nullptr, TRUE);
+                try {
+                    added.push_back(NewPerson{pPerson, CString()});
+                } catch (...) {
+                    delete pPerson;
+                    throw;
+                }
+                if (nKeyColumn >= 0)
+                    isNew.emplace(pPerson, true);
+            } else if (isNew.emplace(pPerson, false).second) {
+                // The first change to a contact of the book: its details as they were.
+                CMemFile file;
+                {
+                    CArchive ar(&file, CArchive::store);
+                    pPerson->GetInfo().Serialize(ar);
+                    ar.Close();
+                }
+                MergedPerson m{pPerson, std::vector<BYTE>((size_t)file.GetLength()),
+                               pPerson->GetModifiedTime()};
+                file.SeekToBegin();
+                if (!m.details.empty())
+                    file.Read(m.details.data(), (UINT)m.details.size());
+                merged.push_back(std::move(m));
+            }
 
             // Columns beyond the map, and map entries beyond the row, are ignored.
             const int nColumns =
@@ -108,43 +179,69 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
             for (int i = 0; i < nColumns; ++i)
                 if (columnFields[i] >= 0)
                     pPerson->SetFieldText(columnFields[i], values[i], FALSE, dwFlags, "\r\n", "-");
-            CString path;
-            if (nGroupColumn >= 0 && nGroupColumn < nValues)
-                path = values[nGroupColumn];
             if (pPerson->GetName().IsEmpty())
                 pPerson->SetName(kUnnamed);
-
             if (bNew) {
-                CGroup* pTarget = this;
-                if (!path.IsEmpty()) {
-                    BOOL bCreate = TRUE;
-                    if (CGroup* pFound = FindOrCreateSubgroupByPath(path, bCreate))
-                        pTarget = pFound;
-                }
-                if (dwFlags & IMPORT_SORTED) {
-                    auto it = std::find_if(pending.begin(), pending.end(),
-                                           [&](const PendingGroup& g) { return g.pGroup == pTarget; });
-                    if (it == pending.end())
-                        it = pending.insert(pending.end(), PendingGroup{pTarget, {}});
-                    it->persons.push_back(pPerson);
-                } else {
-                    pTarget->AddContent(pPerson, FALSE, nullptr, TRUE, TRUE);
-                }
+                if (nGroupColumn >= 0 && nGroupColumn < nValues)
+                    added.back().path = values[nGroupColumn];
                 if (nKeyColumn >= 0)
                     byName.emplace(Key(pPerson->GetName()), pPerson);
             }
+            // A new contact waits in the compact form a contact read from a book has.
+            if (bNew || isNew[pPerson])
+                pPerson->PackDetails();
             ++nRecords;
         }
+        if (source.HasReadFailed()) {
+            rollBack();
+            return fail(CCsvSource::CSV_READ_ERROR);
+        }
+    } catch (const std::bad_alloc&) {
+        rollBack();
+        return fail(CCsvSource::CSV_NO_MEMORY);
+    } catch (CMemoryException* e) {
+        e->Delete();
+        rollBack();
+        return fail(CCsvSource::CSV_NO_MEMORY);
     } catch (...) {
-        for (PendingGroup& group : pending)
-            for (_CPerson* pPerson : group.persons)
-                delete pPerson;
+        rollBack();
         throw;
+    }
+
+    // Every record is read: the new contacts go into their groups.
+    std::vector<PendingGroup> pending;
+    std::unordered_map<std::string, CGroup*> groups;
+    for (NewPerson& n : added) {
+        CGroup* pTarget = this;
+        if (!n.path.IsEmpty()) {
+            auto it = groups.find(Key(n.path));
+            if (it == groups.end()) {
+                BOOL bCreate = TRUE;
+                CGroup* pFound = FindOrCreateSubgroupByPath(n.path, bCreate);
+                it = groups.emplace(Key(n.path), pFound != nullptr ? pFound : this).first;
+            }
+            pTarget = it->second;
+        }
+        if (dwFlags & IMPORT_SORTED) {
+            auto it = std::find_if(pending.begin(), pending.end(),
+                                   [&](const PendingGroup& g) { return g.pGroup == pTarget; });
+            if (it == pending.end())
+                it = pending.insert(pending.end(), PendingGroup{pTarget, {}});
+            it->persons.push_back(n.pPerson);
+        } else {
+            pTarget->AddContent(n.pPerson, FALSE, nullptr, TRUE, TRUE);
+        }
     }
     for (PendingGroup& group : pending)
         InsertSortedBatch(group.pGroup, group.persons);
     pReport->nLossyValues = source.GetLossyValueCount();
     return nRecords;
+}
+
+int SetCsvImportFailureForTesting(int nRecords) {
+    const int old = g_nImportRecordsBeforeFailure;
+    g_nImportRecordsBeforeFailure = nRecords;
+    return old;
 }
 
 BOOL _CGroup::ExportPersons(CStdioFile& file, const CArray<int, int>& fields, int nFormat,

@@ -1,29 +1,13 @@
 #include "contacts/CsvSource.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
 #include "platform/base/Gbk.h"
 
 namespace {
-
-// Whether the bytes are valid UTF-8 holding at least one byte above 0x7F.
-bool IsNonAsciiUtf8(const std::string& bytes, size_t start) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
-    bool any = false;
-    for (size_t i = start; i < n;) {
-        if (s[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const size_t len = Utf8SequenceLength(s + i, n - i);
-        if (len == 0)
-            return false;
-        any = true;
-        i += len;
-    }
-    return any;
-}
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -43,34 +27,41 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// UTF-16 bytes (after the mark) as UTF-8; unpaired surrogates and an odd last byte become
-// U+FFFD, which has no GBK form and so counts as lost.
-std::string Utf16BytesToUtf8(const std::string& bytes, size_t start, bool bigEndian) {
-    std::string out;
-    out.reserve(bytes.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
+// UTF-16 bytes as UTF-8, appended to out; unpaired surrogates and an odd last byte become
+// U+FFFD, which has no GBK form and so counts as lost. Unless the bytes are the last, a unit
+// that may still be completed by the next piece (an odd byte, a high surrogate at the end) is
+// left: answers how many bytes were used.
+size_t AppendUtf16AsUtf8(std::string& out, const unsigned char* s, size_t n, bool bigEndian,
+                         bool last) {
     auto unit = [&](size_t i) -> char32_t {
         return bigEndian ? (char32_t)((s[i] << 8) | s[i + 1]) : (char32_t)(s[i] | (s[i + 1] << 8));
     };
-    size_t i = start;
+    size_t i = 0;
     for (; i + 1 < n; i += 2) {
         char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
-            char32_t low = unit(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 3 < n) {
+                char32_t low = unit(i + 2);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                    i += 2;
+                    continue;
+                }
+            } else if (!last) {
+                return i; // its low half may be in the next piece
             }
         }
         if (u >= 0xD800 && u <= 0xDFFF)
             u = 0xFFFD;
         AppendUtf8(out, u);
     }
-    if (i < n)
+    if (i < n) {
+        if (!last)
+            return i;
         AppendUtf8(out, 0xFFFD);
-    return out;
+        ++i;
+    }
+    return i;
 }
 
 int CountChar(const CString& s, char c) {
@@ -83,58 +74,164 @@ int CountChar(const CString& s, char c) {
 
 } // namespace
 
+CCsvSource::CCsvSource() = default;
+CCsvSource::~CCsvSource() = default;
+
 CCsvSource::Status CCsvSource::Load(LPCTSTR lpszPath) {
-    std::string bytes;
-    try {
-        CFile file;
-        if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
-            return CSV_CANNOT_OPEN;
-        const ULONGLONG nLength = file.GetLength();
-        bytes.resize((size_t)nLength);
-        const UINT nRead = bytes.empty() ? 0 : file.Read(bytes.data(), (UINT)bytes.size());
-        bytes.resize(nRead);
-        file.Close();
-    } catch (CException* e) {
-        e->Delete();
+    m_memory.clear();
+    m_pFile = std::make_unique<CFile>();
+    if (!m_pFile->Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite)) {
+        m_pFile.reset();
         return CSV_CANNOT_OPEN;
     }
-    return LoadBytes(bytes);
+    const Status status = Classify();
+    if (status == CSV_OK && m_bReadFailed)
+        return CSV_CANNOT_OPEN;
+    return status;
 }
 
 CCsvSource::Status CCsvSource::LoadBytes(const std::string& bytes) {
+    m_pFile.reset();
+    m_memory = bytes;
+    return Classify();
+}
+
+size_t CCsvSource::ReadRaw(char* pBuf, size_t n) {
+    if (m_pFile == nullptr) {
+        const size_t take = std::min(n, m_memory.size() - m_nMemoryPos);
+        std::memcpy(pBuf, m_memory.data() + m_nMemoryPos, take);
+        m_nMemoryPos += take;
+        return take;
+    }
+    if (m_bReadFailed)
+        return 0;
+    try {
+        return m_pFile->Read(pBuf, (UINT)n);
+    } catch (CException* e) {
+        e->Delete();
+        m_bReadFailed = TRUE;
+        return 0;
+    }
+}
+
+void CCsvSource::Rewind(size_t nSkip) {
     m_text.clear();
     m_nPos = 0;
+    m_carry.clear();
     m_nLossy = 0;
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
+    m_bEnd = FALSE;
+    if (m_pFile == nullptr) {
+        m_nMemoryPos = std::min(nSkip, m_memory.size());
+        return;
+    }
+    try {
+        m_pFile->Seek((LONGLONG)nSkip, CFile::begin);
+    } catch (CException* e) {
+        e->Delete();
+        m_bReadFailed = TRUE;
+    }
+}
+
+CCsvSource::Status CCsvSource::Classify() {
+    m_bReadFailed = FALSE;
+    m_nMemoryPos = 0;
+    std::string piece(kPieceSize, '\0');
+    size_t n = ReadRaw(piece.data(), piece.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(piece.data());
     if (n >= 2 && s[0] == 0xFF && s[1] == 0xFE) {
         m_encoding = ENC_UTF16LE;
-        m_text = Utf16BytesToUtf8(bytes, 2, false);
+        Rewind(2);
         return CSV_OK;
     }
     if (n >= 2 && s[0] == 0xFE && s[1] == 0xFF) {
         m_encoding = ENC_UTF16BE;
-        m_text = Utf16BytesToUtf8(bytes, 2, true);
+        Rewind(2);
         return CSV_OK;
     }
-    if (bytes.find('\0') != std::string::npos)
-        return CSV_NOT_TEXT;
-    if (n >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF) {
+    const bool bom = n >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF;
+    // Valid UTF-8 so far, and whether a byte above 0x7F was met; a character a piece cuts in two
+    // is looked at again with the next piece.
+    bool utf8 = true, nonAscii = false;
+    std::string held;
+    for (; n > 0; n = ReadRaw(piece.data(), piece.size())) {
+        if (std::memchr(piece.data(), '\0', n) != nullptr)
+            return CSV_NOT_TEXT;
+        if (!utf8)
+            continue;
+        std::string bytes = held + piece.substr(0, n);
+        held.clear();
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (size_t i = 0; i < bytes.size();) {
+            if (b[i] < 0x80) {
+                ++i;
+                continue;
+            }
+            if (bytes.size() - i < 4) {
+                const size_t len = Utf8SequenceLength(b + i, bytes.size() - i);
+                if (len == 0) {
+                    held = bytes.substr(i); // may be completed by the next piece
+                    break;
+                }
+                nonAscii = true;
+                i += len;
+                continue;
+            }
+            const size_t len = Utf8SequenceLength(b + i, bytes.size() - i);
+            if (len == 0) {
+                utf8 = false;
+                break;
+            }
+            nonAscii = true;
+            i += len;
+        }
+    }
+    if (!held.empty())
+        utf8 = false; // the text ends inside a character
+    if (bom) {
         m_encoding = ENC_UTF8_BOM;
-        m_text = bytes.substr(3);
+        Rewind(3);
     } else {
-        m_encoding = IsNonAsciiUtf8(bytes, 0) ? ENC_UTF8 : ENC_GBK;
-        m_text = bytes;
+        m_encoding = utf8 && nonAscii ? ENC_UTF8 : ENC_GBK;
+        Rewind(0);
     }
     return CSV_OK;
 }
 
+BOOL CCsvSource::Refill() {
+    if (m_bEnd)
+        return FALSE;
+    std::string piece(kPieceSize, '\0');
+    const size_t n = ReadRaw(piece.data(), piece.size());
+    piece.resize(n);
+    const bool last = n == 0;
+    if (m_encoding == ENC_UTF16LE || m_encoding == ENC_UTF16BE) {
+        std::string bytes = m_carry + piece;
+        const size_t used =
+            AppendUtf16AsUtf8(m_text, reinterpret_cast<const unsigned char*>(bytes.data()),
+                              bytes.size(), m_encoding == ENC_UTF16BE, last);
+        m_carry = bytes.substr(used);
+    } else {
+        m_text += piece;
+    }
+    if (last)
+        m_bEnd = TRUE;
+    return TRUE;
+}
+
 BOOL CCsvSource::ReadString(CString& rString) {
+    size_t end = m_text.find('\n', m_nPos);
+    while (end == std::string::npos && !m_bEnd) {
+        // What was read goes; the line's start stays.
+        m_text.erase(0, m_nPos);
+        m_nPos = 0;
+        const size_t searched = m_text.size();
+        Refill();
+        end = m_text.find('\n', searched);
+    }
     if (m_nPos >= m_text.size()) {
         rString.Empty();
         return FALSE;
     }
-    size_t end = m_text.find('\n', m_nPos);
     size_t next = end == std::string::npos ? m_text.size() : end + 1;
     if (end == std::string::npos)
         end = m_text.size();
@@ -170,6 +267,10 @@ CString CCsvSource::GetStatusMessage(Status status) {
                "请先在电子表格程序中将其另存为CSV文件。";
     case CSV_NO_HEADER:
         return "所选的文件中没有标题行（第一行应是各列的名称），没有导入任何联系人。";
+    case CSV_READ_ERROR:
+        return "读取所选的文件时出错，没有导入任何联系人。";
+    case CSV_NO_MEMORY:
+        return "内存不足，无法导入所选的文件，没有导入任何联系人。";
     default:
         return "";
     }

@@ -6,8 +6,12 @@
 //   and anything else is GBK.
 // Characters GBK lacks become "?"; the reader counts the values that lost some. A file holding
 // NUL bytes that is not UTF-16 is not text (a spreadsheet picked by mistake) and is refused.
+//
+// The file is read twice in pieces, never held whole: once to decide the encoding, then record
+// by record as they are asked for.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/CsvFile.h"
@@ -17,13 +21,28 @@
 class CCsvSource : public CCsvFile {
 public:
     enum Encoding { ENC_GBK, ENC_UTF8, ENC_UTF8_BOM, ENC_UTF16LE, ENC_UTF16BE };
-    enum Status { CSV_OK, CSV_CANNOT_OPEN, CSV_NOT_TEXT, CSV_NO_HEADER };
+    enum Status {
+        CSV_OK,
+        CSV_CANNOT_OPEN,
+        CSV_NOT_TEXT,
+        CSV_NO_HEADER,
+        CSV_READ_ERROR,
+        CSV_NO_MEMORY
+    };
 
-    // Reads the whole file and decides its encoding. CSV_CANNOT_OPEN when it cannot be read,
-    // CSV_NOT_TEXT for NUL bytes outside UTF-16.
+    CCsvSource();
+    ~CCsvSource() override;
+
+    // Opens the file, reads it through to decide its encoding and keeps it open for the records.
+    // CSV_CANNOT_OPEN when it cannot be opened or read (or is no regular file), CSV_NOT_TEXT for
+    // NUL bytes outside UTF-16.
     Status Load(LPCTSTR lpszPath);
     // The same from bytes in memory (tests, fuzzing).
     Status LoadBytes(const std::string& bytes);
+    // Whether reading the records stopped early because the file could no longer be read.
+    BOOL HasReadFailed() const { return m_bReadFailed; }
+    // How many bytes the reader reads at a time.
+    static constexpr size_t kPieceSize = 64 * 1024;
 
     // The next record, as GBK text (see CCsvFile::ReadRecord); -1 when none is left.
     int ReadRecord(CStringList& list);
@@ -38,9 +57,24 @@ public:
     static CString GetStatusMessage(Status status);
 
 private:
-    // The decoded text: UTF-8 for the Unicode encodings, GBK bytes otherwise.
+    // Decides the encoding from the first byte to the last, then goes back to the first byte of
+    // the text (after any mark).
+    Status Classify();
+    // The next raw bytes, up to n; 0 at the end. A read error counts as the end.
+    size_t ReadRaw(char* pBuf, size_t n);
+    void Rewind(size_t nSkip);
+    // Appends the next piece of decoded text; FALSE at the end of the data.
+    BOOL Refill();
+
+    std::unique_ptr<CFile> m_pFile; // the file, or null when the bytes are in m_memory
+    std::string m_memory;
+    size_t m_nMemoryPos = 0;
+    BOOL m_bReadFailed = FALSE;
+    // Decoded text not yet read: UTF-8 for the Unicode encodings, GBK bytes otherwise.
     std::string m_text;
     size_t m_nPos = 0;
+    std::string m_carry; // raw bytes of a character a piece cut in two
+    BOOL m_bEnd = TRUE;
     Encoding m_encoding = ENC_GBK;
     int m_nLossy = 0;
 };

@@ -106,6 +106,11 @@ public:
     BOOL AreBoxesShown() const { return m_bBoxesShown; }
     static BOOL IsInBoxesShownSet(const _CPerson* pPerson);
 
+    // Keeps the details in the compact stored form a contact read from a file has, until
+    // something asks for them again; FALSE when they stay as they are (a form a save would not
+    // write back unchanged).
+    BOOL PackDetails();
+
     _CPersonInfo& GetInfo() { return Info(); }
     const _CPersonInfo& GetInfo() const { return Info(); }
     CBirthday& GetBirthday() { return Info().m_personal.birthday; }

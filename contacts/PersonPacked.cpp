@@ -213,6 +213,24 @@ BOOL _CPerson::LoadPacked(CArchive& ar) {
     return TRUE;
 }
 
+BOOL _CPerson::PackDetails() {
+    if (m_pInfo == nullptr)
+        return m_pPacked != nullptr;
+    CMemFile image(4096);
+    {
+        CArchive ar(&image, CArchive::store);
+        m_pInfo->Serialize(ar);
+        ar.Close();
+    }
+    image.SeekToBegin();
+    CArchive ar(&image, CArchive::load);
+    const BOOL bPacked = LoadPacked(ar);
+    ar.Abort();
+    if (bPacked)
+        m_pInfo.reset(); // the name it was bound to stays in the node
+    return bPacked;
+}
+
 void _CPerson::StorePacked(CArchive& ar) const {
     ar.Write(m_pPacked.get(), m_nPackedNameAt);
     ar << m_strName;

@@ -229,6 +229,104 @@ TEST_F(CsvImportTest, MergeFindsContactsAnywhereBelowAndOnlyOnce) {
     EXPECT_STREQ("13800138000", mobiles) << "a number already there is not added twice";
 }
 
+TEST_F(CsvImportTest, FilesLongerThanOnePieceReadTheSameWhereverThePiecesCut) {
+    // Rows of uneven lengths, so that the reader's pieces cut characters, surrogate pairs,
+    // line ends and quoted fields at every kind of place.
+    std::string text = "姓名,附注\r\n";
+    const int rows = 4 * (int)CCsvSource::kPieceSize / 40;
+    for (int i = 0; i < rows; ++i)
+        text += "张" + std::string(i % 7, 'x') + std::to_string(i) + ",\"第" + std::to_string(i) +
+                "行\r\n续\"\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        CCsvSource::Encoding encoding;
+    } cases[] = {
+        {"gbk", text, CCsvSource::ENC_GBK},
+        {"utf8", Utf8(text.c_str()), CCsvSource::ENC_UTF8},
+        {"utf16le", Utf16Le(text.c_str()), CCsvSource::ENC_UTF16LE},
+        {"utf16be", Utf16Be(text.c_str()), CCsvSource::ENC_UTF16BE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GT(c.bytes.size(), 2 * CCsvSource::kPieceSize);
+        const CString path = PathOf("long.csv");
+        WriteBytes(path, c.bytes);
+        CCsvSource source;
+        ASSERT_EQ(CCsvSource::CSV_OK, source.Load(path));
+        EXPECT_EQ(c.encoding, source.GetEncoding());
+        CStringList record;
+        ASSERT_EQ(2, source.ReadRecord(record));
+        int n = 0;
+        for (; source.ReadRecord(record) >= 0 && n < rows; ++n) {
+            ASSERT_EQ(2, record.GetCount()) << n;
+            CString want;
+            want.Format("张%s%d", std::string(n % 7, 'x').c_str(), n);
+            EXPECT_STREQ(want, record.GetHead()) << n;
+            want.Format("第%d行\r\n续", n);
+            EXPECT_STREQ(want, record.GetTail()) << n;
+        }
+        EXPECT_EQ(rows, n);
+        EXPECT_EQ(0, source.GetLossyValueCount());
+    }
+    // A byte that is no UTF-8 only in the last piece still makes the file GBK.
+    {
+        const CString path = PathOf("late.csv");
+        WriteBytes(path, Utf8(text.c_str()) + "\xD5\xC5,\r\n");
+        CCsvSource source;
+        ASSERT_EQ(CCsvSource::CSV_OK, source.Load(path));
+        EXPECT_EQ(CCsvSource::ENC_GBK, source.GetEncoding());
+    }
+
+    // A surrogate pair (a character GBK lacks) split by the piece boundary is one lost value.
+    std::string wide = "\xFF\xFE";
+    for (size_t i = 2; i < CCsvSource::kPieceSize - 2; i += 2)
+        wide += std::string("a\0", 2);
+    wide += std::string("\x3D\xD8\x00\xDE\n\0", 6); // U+1F600, then a line end
+    const CString path = PathOf("pair.csv");
+    WriteBytes(path, wide);
+    CCsvSource source;
+    ASSERT_EQ(CCsvSource::CSV_OK, source.Load(path));
+    CStringList record;
+    ASSERT_EQ(1, source.ReadRecord(record));
+    EXPECT_EQ(std::string(CCsvSource::kPieceSize / 2 - 2, 'a') + "?",
+              std::string(record.GetHead().GetString()));
+    EXPECT_EQ(1, source.GetLossyValueCount());
+}
+
+TEST_F(CsvImportTest, MemoryRunningOutLeavesTheBookAsItWas) {
+    const CString path = PathOf("big.csv");
+    WriteBytes(path, "姓名,手机,组\r\n"
+                     "张三,13800138000,同事\r\n"
+                     "新人,13700137000,朋友/大学\r\n"
+                     "李四,13600136000,\r\n");
+    _CGroup root("");
+    auto* sub = new _CGroup("同事");
+    root.AddSubgroup(sub, FALSE, nullptr, TRUE, TRUE);
+    AddPerson(*sub, "张三")->SetFieldText(PF_MOBILE, "13900139000", FALSE, 0, "\r\n", "-");
+    AddPerson(root, "王五");
+    const std::string before = Describe(root) + Describe(*sub);
+    const CTime modified =
+        static_cast<_CPerson*>(sub->FindByName("张三", FALSE, FALSE, FALSE))->GetModifiedTime();
+    for (int failAfter : {0, 1, 2}) {
+        SCOPED_TRACE(failAfter);
+        const int old = SetCsvImportFailureForTesting(failAfter);
+        SCsvImportReport report;
+        EXPECT_EQ(-1, root.ImportCsv(path, Map({PF_NAME, PF_MOBILE, -1}), _CGroup::IMPORT_MERGE, 2,
+                                     &report));
+        SetCsvImportFailureForTesting(old);
+        EXPECT_EQ(CCsvSource::CSV_NO_MEMORY, report.nStatus);
+        EXPECT_NE(-1, report.strMessage.Find("内存不足"));
+        EXPECT_EQ(before, Describe(root) + Describe(*sub));
+        EXPECT_EQ(1, root.GetSubgroupCount()) << "no group made";
+        EXPECT_EQ(modified, static_cast<_CPerson*>(sub->FindByName("张三", FALSE, FALSE, FALSE))
+                                ->GetModifiedTime());
+    }
+    // Without the failure the same import goes through.
+    EXPECT_EQ(3, root.ImportCsv(path, Map({PF_NAME, PF_MOBILE, -1}), _CGroup::IMPORT_MERGE, 2));
+    EXPECT_EQ(2, root.GetSubgroupCount());
+}
+
 TEST_F(CsvImportTest, ColumnMapsReadBackTitlesWithCommasAndQuotes) {
     const std::vector<SColumnMapEntry> entries = {
         {"姓名", PF_NAME, TRUE},
