@@ -719,7 +719,7 @@ CQuillmarBaseDoc* CGroupTreeView::OpenOneFile(const CString& path, BOOL bCreateN
         if (ok)
             pDoc->SetPathName(path, FALSE);
         else if (bTooShort)
-            AfxMessageBox("打开文档失败。", MB_ICONEXCLAMATION);
+            AfxMessageBox(CDocument::GetFailedToOpenText(path), MB_ICONEXCLAMATION);
     }
     if (!ok || GetRootGroup(pDoc) == nullptr) {
         delete pDoc;

@@ -130,7 +130,7 @@ TEST_F(ScheduleDocTest, DamagedFilesFailWithTheOpenMessageAndLeaveNothing) {
         Messages().clear();
         ASSERT_FALSE(bad.OnOpenDocument(cut)) << n;
         ASSERT_EQ(Messages().size(), 1u) << n;
-        EXPECT_EQ(Messages()[0], "打开文档失败。") << n;
+        EXPECT_EQ(Messages()[0], "打开文档失败。\n" + std::string(cut)) << n;
         EXPECT_TRUE(bad.GetRootGroup().IsEmpty()) << n;
     }
     // A huge task count in the first group's holder: refused before anything is allocated.
@@ -151,7 +151,7 @@ TEST_F(ScheduleDocTest, DamagedFilesFailWithTheOpenMessageAndLeaveNothing) {
     Messages().clear();
     EXPECT_FALSE(bad.OnOpenDocument(cut));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0], "打开文档失败。");
+    EXPECT_EQ(Messages()[0], "打开文档失败。\n" + std::string(cut));
 }
 
 // ---- Indexes -----------------------------------------------------------------------------------

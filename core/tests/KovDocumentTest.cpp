@@ -367,7 +367,7 @@ TEST_F(KovDocumentTest, FileCutAtAnyOffsetFailsAndLeavesNothingHalfRead) {
         ASSERT_FALSE(doc.OnOpenDocument(DocPath("cut.sms"))) << n;
         EXPECT_TRUE(doc.m_root.IsEmpty()) << n;
         ASSERT_EQ(messages.Messages().size(), shown + 1) << n;
-        EXPECT_EQ(messages.Messages().back(), "打开文档失败。") << n;
+        EXPECT_EQ(messages.Messages().back(), "打开文档失败。\n" + PathOf("cut.sms").string()) << n;
     }
 }
 
@@ -388,7 +388,8 @@ TEST_F(KovDocumentTest, HostileCountsAndNestingFailWithTheOpenMessage) {
         WriteBytes(PathOf("bad.sms"), Scrambled(prefix + row.body));
         CTestBookDoc doc;
         EXPECT_FALSE(doc.OnOpenDocument(DocPath("bad.sms"))) << row.what;
-        EXPECT_EQ(messages.Messages().back(), "打开文档失败。") << row.what;
+        EXPECT_EQ(messages.Messages().back(), "打开文档失败。\n" + PathOf("bad.sms").string())
+            << row.what;
         EXPECT_TRUE(doc.m_root.IsEmpty());
     }
     // Groups nested far deeper than any real file: one empty name, no flags, no checksum.
@@ -399,7 +400,7 @@ TEST_F(KovDocumentTest, HostileCountsAndNestingFailWithTheOpenMessage) {
     WriteBytes(PathOf("deep.sms"), Scrambled(deep));
     CTestBookDoc doc;
     EXPECT_FALSE(doc.OnOpenDocument(DocPath("deep.sms")));
-    EXPECT_EQ(messages.Messages().back(), "打开文档失败。");
+    EXPECT_EQ(messages.Messages().back(), "打开文档失败。\n" + PathOf("deep.sms").string());
     EXPECT_TRUE(doc.m_root.IsEmpty());
 }
 

@@ -131,7 +131,7 @@ TEST_F(ECUserStoreTest, HostileFilesFailAndChangeNothing) {
         Messages().clear();
         EXPECT_FALSE(doc.LoadUser(7));
         ASSERT_EQ(1u, Messages().size());
-        EXPECT_EQ("打开文档失败。", Messages()[0]);
+        EXPECT_EQ("打开文档失败。\n" + (UsersFolder() / "7" / "User.dat").string(), Messages()[0]);
         EXPECT_EQ(before, archive_bytes::Store(doc.GetUser()));
     }
     WriteFile(UsersFolder() / "7" / "User.dat", valid);

@@ -374,6 +374,16 @@ CString CDocument::GetDefaultPromptText(UINT nIDPrompt) {
     }
 }
 
+CString CDocument::GetFailedToOpenText(LPCTSTR lpszPathName) {
+    CString prompt;
+    if (!prompt.LoadString(AFX_IDP_FAILED_TO_OPEN_DOC))
+        prompt = GetDefaultPromptText(AFX_IDP_FAILED_TO_OPEN_DOC);
+    // Several files may fail one after the other: each message names its own.
+    if (lpszPathName != nullptr && *lpszPathName != '\0')
+        prompt += "\n" + DisplayPathFromProgramPath(lpszPathName);
+    return prompt;
+}
+
 void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOOL,
                                         UINT nIDPDefault) {
     if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CUserException)))
@@ -392,6 +402,8 @@ void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOO
     } else if (e != nullptr && e->IsKindOf(RUNTIME_CLASS(CMemoryException))) {
         prompt = e->GetErrorMessage();
     }
+    if (prompt.IsEmpty() && nIDPDefault == AFX_IDP_FAILED_TO_OPEN_DOC)
+        prompt = GetFailedToOpenText(lpszPathName);
     if (prompt.IsEmpty() && !prompt.LoadString(nIDPDefault))
         prompt = GetDefaultPromptText(nIDPDefault);
     if (prompt.IsEmpty())

@@ -70,6 +70,8 @@ public:
                                          UINT nIDPDefault);
     // The built-in text of a default prompt id; empty for other ids.
     static CString GetDefaultPromptText(UINT nIDPrompt);
+    // "打开文档失败。" and, on a line of its own, the file's path as the user knows it.
+    static CString GetFailedToOpenText(LPCTSTR lpszPathName);
 
     // Views: kept for the window layer, which owns them.
     virtual void AddView(CView* pView);

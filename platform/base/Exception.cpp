@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/base/Gbk.h"
+#include "platform/base/OsPath.h"
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
@@ -47,8 +48,11 @@ BOOL CopyMessage(const std::string& text, LPTSTR buf, UINT max, UINT* helpId) {
 
 // Fills the file name into a message with one %s; an exception without a name speaks of an
 // unnamed file, as the user has no better word for it.
+// The name is shown in the system's form, whatever form the program holds it in.
 std::string WithFileName(const char* format, const CString& fileName) {
-    const char* name = fileName.IsEmpty() ? "未命名文件" : (LPCTSTR)fileName;
+    const CString shown =
+        fileName.IsEmpty() ? CString("未命名文件") : DisplayPathFromProgramPath(fileName);
+    const char* name = shown;
     int n = std::snprintf(nullptr, 0, format, name);
     std::string out(n > 0 ? n : 0, '\0');
     std::snprintf(out.data(), out.size() + 1, format, name);

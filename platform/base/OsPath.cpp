@@ -167,6 +167,10 @@ std::string OsPathFromProgramPath(const char* path) {
     return out;
 }
 
+CString DisplayPathFromProgramPath(const char* path) {
+    return Utf8ToGbk(OsPathFromProgramPath(path));
+}
+
 CString ProgramPathFromOsPath(std::string_view osPath) {
     CString out = Utf8ToGbk(osPath);
     out.Replace('/', '\\');

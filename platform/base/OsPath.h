@@ -21,6 +21,10 @@ int FindLastPathSeparator(const char* path);
 // create a file. A trailing separator is kept.
 std::string OsPathFromProgramPath(const char* path);
 
+// A path as the user is shown it in messages: the operating-system path (`/` separators, the
+// names as they exist on disk) in GBK text.
+CString DisplayPathFromProgramPath(const char* path);
+
 // The program path for an operating-system path. Paths the platform builds for the program use
 // `\`, because the system's code splits names off with ReverseFind('\\') and joins them with "\\";
 // `/` never occurs as a GBK trail byte, so each one is a separator and is turned into `\`.

@@ -101,9 +101,7 @@ CDocument* CDocManager::OpenDocumentFile(LPCTSTR lpszFileName) {
     if (!best)
         return nullptr;
     if (!FileExists(lpszFileName)) {
-        CString text = CDocument::GetDefaultPromptText(AFX_IDP_FAILED_TO_OPEN_DOC);
-        CDocument::ShowMessage(text.IsEmpty() ? CString("无法打开文档。") : text,
-                               MB_ICONEXCLAMATION);
+        CDocument::ShowMessage(CDocument::GetFailedToOpenText(lpszFileName), MB_ICONEXCLAMATION);
         return nullptr;
     }
     return best->OpenDocumentFile(lpszFileName);

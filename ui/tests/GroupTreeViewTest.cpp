@@ -269,7 +269,7 @@ TEST_F(GroupTreeViewTest, DamagedAndShortFilesOpenNothing) {
         for (const MessageBoxCall& c : shown)
             all.push_back(c.text.GetString());
         ASSERT_FALSE(all.empty()) << r.name;
-        EXPECT_EQ(all.back(), "打开文档失败。") << r.name;
+        EXPECT_EQ(all.back(), "打开文档失败。\n" + std::string(Path(r.name))) << r.name;
     }
     EXPECT_EQ(Tree().GetChildItem(view->GetTopItem()), nullptr);
 }

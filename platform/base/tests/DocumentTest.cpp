@@ -132,11 +132,23 @@ TEST_F(DocumentTest, FailuresReportOnceAndKeepOldFilesWhole) {
     loaded.numbers = {42};
     EXPECT_FALSE(loaded.OnOpenDocument(PathOf("bad.dat")));
     EXPECT_TRUE(loaded.numbers.empty());
-    EXPECT_EQ(g_messages.back(), "打开文档失败。");
+    EXPECT_EQ(g_messages.back(), "打开文档失败。\n" + (dir.path() / "bad.dat").string());
 
     // A file that is not there names itself.
     EXPECT_FALSE(loaded.OnOpenDocument(PathOf("missing.dat")));
     EXPECT_NE(g_messages.back().find("missing.dat"), std::string::npos);
+
+    // Paths the program holds in its own form are shown in the system's, with the names as they
+    // are on disk.
+    fs::create_directory(dir.path() / "Folder");
+    std::ofstream(dir.path() / "Folder" / "Bad.dat", std::ios::binary)
+        << std::string("\x05\0\x01\0\0\0", 6);
+    const std::string shown = (dir.path() / "Folder").string();
+    CString held = CString(dir.str().c_str()) + "\\folder\\bad.dat";
+    EXPECT_FALSE(loaded.OnOpenDocument(held));
+    EXPECT_EQ(g_messages.back(), "打开文档失败。\n" + shown + "/Bad.dat");
+    EXPECT_FALSE(loaded.OnOpenDocument(CString(dir.str().c_str()) + "\\folder\\none.dat"));
+    EXPECT_EQ(g_messages.back(), "找不到文件 " + shown + "/none.dat。");
 }
 
 // A document whose storing tells a pipe it has begun and then waits to be killed.
@@ -213,7 +225,7 @@ TEST_F(DocumentTest, ReportChoosesTheMessageByException) {
     } rows[] = {
         {new CUserException, AFX_IDP_FAILED_TO_SAVE_DOC, ""},
         {new CArchiveException(CArchiveException::endOfFile), AFX_IDP_FAILED_TO_OPEN_DOC,
-         "打开文档失败。"},
+         "打开文档失败。\na.sms"},
         {new CFileException(CFileException::genericException), AFX_IDP_FAILED_TO_SAVE_DOC,
          "保存文档失败。"},
         {new CFileException(CFileException::fileNotFound), AFX_IDP_INVALID_FILENAME,

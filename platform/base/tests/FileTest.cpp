@@ -40,7 +40,8 @@ TEST_F(FileTest, OpenReportsTheCauseAndTheName) {
     EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
     EXPECT_STREQ(e.m_strFileName, Path("missing.dat"));
     EXPECT_EQ(f.m_hFile, CFile::hFileNull);
-    EXPECT_STREQ(e.GetErrorMessage(), "找不到文件 " + Path("missing.dat") + "。");
+    // The message shows the path in the system's form.
+    EXPECT_EQ(std::string(e.GetErrorMessage()), "找不到文件 " + OsPath("missing.dat") + "。");
 
     EXPECT_EQ(ThrownCause<CFileException>([&] {
                   CFile thrown(Path("no\\such\\folder.dat"), CFile::modeCreate | CFile::modeWrite);
