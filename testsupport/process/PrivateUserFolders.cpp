@@ -1,8 +1,9 @@
-// Linked into every test program: before any test runs, the program's settings folder and its
-// user folder point into a fresh temporary folder of this process, so tests never read or write
-// the settings of the person running them, and test programs running side by side never share
-// (and race on) one settings file. A test that sets these variables itself still wins for as
-// long as it holds them. The folder is removed when the process that made it ends.
+// Linked into every test program and every benchmark: before any test runs, the program's
+// settings folder and its user folder point into a fresh temporary folder of this process, so
+// tests and benchmarks never read or write the settings of the person running them, and programs
+// running side by side never share (and race on) one settings file. A test that sets these
+// variables itself still wins for as long as it holds them. The folder is removed when the
+// process that made it ends.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
