@@ -233,7 +233,7 @@ TEST_F(AsyncInternetTest, DeletingTheRunnerDuringARequestCancelsIt) {
 
 TEST_F(AsyncInternetTest, WorkerRequestsGoThroughTheEnvironmentsProxy) {
     if (!test_net::LoopbackProxy::IsAvailable())
-        GTEST_SKIP() << "tinyproxy is not installed";
+        FAIL() << "tinyproxy is not installed (scripts/install-deps.sh installs it)";
     test_net::LoopbackProxy proxy;
     ASSERT_TRUE(proxy.Start()) << proxy.Error();
     test_folders::ScopedEnv viaProxy("http_proxy", proxy.Url());

@@ -97,7 +97,7 @@ TEST_F(HttpProxyTest, ACustomProxyWithoutServerReachesNothing) {
 
 TEST_F(HttpProxyTest, HttpProxyAskingForAPasswordGetsTheUsersOne) {
     if (!test_net::LoopbackProxy::IsAvailable())
-        GTEST_SKIP() << "tinyproxy is not installed";
+        FAIL() << "tinyproxy is not installed (scripts/install-deps.sh installs it)";
     test_net::LoopbackProxy proxy;
     proxy.SetBasicAuth("alice", "s3cret");
     ASSERT_TRUE(proxy.Start()) << proxy.Error();
@@ -132,7 +132,7 @@ TEST_F(HttpProxyTest, HttpProxyAskingForAPasswordGetsTheUsersOne) {
 
 TEST_F(HttpProxyTest, Socks5ServerCarriesTheRequestWithUserAndPassword) {
     if (!test_net::LoopbackSocks5::IsAvailable())
-        GTEST_SKIP() << "microsocks is not installed";
+        FAIL() << "microsocks is not installed (scripts/install-deps.sh installs it)";
     test_net::LoopbackSocks5 socks;
     socks.SetAuth("bob", "pw");
     ASSERT_TRUE(socks.Start()) << socks.Error();

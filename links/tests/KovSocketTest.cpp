@@ -384,7 +384,7 @@ TEST(HttpClientSocket, HostThatWouldBreakTheConnectLineIsRefusedBeforeAnythingIs
 
 TEST(HttpClientSocket, TunnelsThroughARealProxyAndMeetsItsPasswordDemand) {
     if (!test_net::LoopbackProxy::IsAvailable())
-        GTEST_SKIP() << "tinyproxy is not installed";
+        FAIL() << "tinyproxy is not installed (scripts/install-deps.sh installs it)";
     ScopedPollSource events(5000, 5000);
     CSocket target;
     UINT targetPort = ListenOnLoopback(target);

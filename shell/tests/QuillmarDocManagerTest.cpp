@@ -248,7 +248,7 @@ TEST_F(DocManagerTest, IconsAreInstalledAndUnregisteringRemovesOnlyOurs) {
 // leading version bytes, while a game ROM named *.sms keeps the type the system gives it.
 TEST_F(DocManagerTest, TheDesktopSeesOurTypesAndLeavesOtherSmsFilesAlone) {
     if (!HaveTool("gio") || !HaveTool("update-mime-database") || !HaveTool("desktop-file-validate"))
-        GTEST_SKIP() << "the desktop tools are not installed (scripts/install-deps.sh)";
+        FAIL() << "the desktop tools are not installed (scripts/install-deps.sh installs them)";
     // The desktop lists only applications whose program exists: this test program stands in.
     CQuillmarDocManager::SetProgramPathForTesting(nullptr);
     // What the program does on "/register".

@@ -290,7 +290,7 @@ class HttpFileProxyTest : public HttpFileTest {};
 
 TEST_F(HttpFileProxyTest, ProxyAccessGoesThroughTheProxyAndDirectAccessIgnoresTheEnvironment) {
     if (!test_net::LoopbackProxy::IsAvailable())
-        GTEST_SKIP() << "tinyproxy is not installed";
+        FAIL() << "tinyproxy is not installed (scripts/install-deps.sh installs it)";
     test_net::LoopbackProxy proxy;
     ASSERT_TRUE(proxy.Start()) << proxy.Error();
 
