@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -283,6 +285,88 @@ TEST_F(LeftViewEditTest, DropsCopyMoveOrLinkByTheKeysHeld) {
         }
         ASSERT_TRUE(CloseAll());
     }
+}
+
+// The keys reach the drop the way the user holds them: in the mouse events of a real drag.
+TEST_F(LeftViewEditTest, MouseDragsWithCtrlShiftOrAltCopyLinkOrMerge) {
+    auto drag = [&](HTREEITEM hSource, HTREEITEM hTarget, Qt::KeyboardModifiers keys) {
+        CRect from, to;
+        Tree().EnsureVisible(hSource);
+        Tree().EnsureVisible(hTarget);
+        Tree().GetItemRect(hSource, &from, TRUE);
+        Tree().GetItemRect(hTarget, &to, TRUE);
+        QWidget* w = Tree().GetWidget();
+        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons,
+                        Qt::KeyboardModifiers mods) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, mods);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        // The key goes down once the drag has begun, as a user presses it on the way.
+        send(QEvent::MouseButtonPress, from.CenterPoint(), Qt::LeftButton, Qt::NoModifier);
+        send(QEvent::MouseMove, from.CenterPoint() + CPoint(0, 8), Qt::LeftButton, Qt::NoModifier);
+        ASSERT_TRUE(view->GetDragHelper().IsDragging());
+        send(QEvent::MouseMove, to.CenterPoint(), Qt::LeftButton, keys);
+        EXPECT_EQ(Tree().GetDropHilightItem(), hTarget);
+        send(QEvent::MouseButtonRelease, to.CenterPoint(), Qt::NoButton, keys);
+        EXPECT_FALSE(view->GetDragHelper().IsDragging());
+        Pump();
+    };
+    auto open = [&] {
+        CSmsDoc* doc = OpenFamilyBook();
+        Tree().Expand(RootItem(doc), TVE_EXPAND);
+        Tree().Expand(ItemOf(doc, "家人", TRUE), TVE_EXPAND);
+        FocusTree();
+        return doc;
+    };
+
+    // Ctrl copies the group: the original stays at the root.
+    CSmsDoc* doc = open();
+    ASSERT_NE(doc, nullptr);
+    drag(ItemOf(doc, "同事", TRUE), ItemOf(doc, "家人", TRUE), Qt::ControlModifier);
+    EXPECT_EQ(Names(dynamic_cast<CGroup*>(Find(doc, "家人", TRUE))),
+              (std::vector<std::string>{"[表亲]", "[同事]", "王芳", "王强"}));
+    EXPECT_EQ(Names(&doc->GetRootGroup()), (std::vector<std::string>{"[家人]", "[同事]", "自己"}));
+    ASSERT_TRUE(CloseAll());
+
+    // Shift links the contact into the group.
+    doc = open();
+    ASSERT_NE(doc, nullptr);
+    drag(ItemOf(doc, "自己", FALSE), ItemOf(doc, "家人", TRUE), Qt::ShiftModifier);
+    _CPerson* link = LinkIn(dynamic_cast<CGroup*>(Find(doc, "家人", TRUE)));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->GetVirtualSource(), Find(doc, "自己", FALSE));
+    EXPECT_EQ(Names(&doc->GetRootGroup()), (std::vector<std::string>{"[家人]", "[同事]", "自己"}));
+    ASSERT_TRUE(CloseAll());
+
+    // Alt merges the chosen field of the target into the dragged contact.
+    doc = open();
+    ASSERT_NE(doc, nullptr);
+    auto* fang = dynamic_cast<_CPerson*>(Find(doc, "王芳", FALSE));
+    auto* qiang = dynamic_cast<_CPerson*>(Find(doc, "王强", FALSE));
+    ASSERT_TRUE(fang && qiang);
+    ASSERT_TRUE(qiang->SetFieldText(5, "13900000001", TRUE, 0, "\n", "-"));
+    int dialogs = 0;
+    onDialog = [&dialogs](CDialog& d) {
+        ++dialogs;
+        auto* dlg = dynamic_cast<CDlgModifyPerson*>(&d);
+        ASSERT_NE(dlg, nullptr);
+        CFieldTree& tree = dlg->GetFieldTree();
+        tree.Tick(tree.GetPersonRoot(), FALSE);
+        tree.Tick(tree.FindItem(1, 128), TRUE);
+        dlg->CheckDlgButton(CDlgModifyPerson::IDC_IGNORE_NAME, TRUE);
+        dlg->CheckRadioButton(CDlgModifyPerson::IDC_ADD, CDlgModifyPerson::IDC_ADD + 2,
+                              CDlgModifyPerson::IDC_ADD);
+        dlg->SendMessage(WM_COMMAND, IDOK, 0);
+    };
+    drag(ItemOf(fang), ItemOf(qiang), Qt::AltModifier);
+    EXPECT_EQ(1, dialogs);
+    CString mobile;
+    fang->GetText(mobile, 5);
+    EXPECT_STREQ("13900000001", mobile);
+    EXPECT_EQ(Names(dynamic_cast<CGroup*>(Find(doc, "家人", TRUE))),
+              (std::vector<std::string>{"[表亲]", "王芳", "王强"}));
+    ASSERT_TRUE(CloseAll());
 }
 
 TEST_F(LeftViewEditTest, ABookRootDroppedOnAGroupOfAnotherBookMovesEverythingIntoANewGroup) {
