@@ -314,7 +314,7 @@ void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) 
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         tmpPath = osPath + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++s_serial);
-        fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             CFileException::ThrowErrno(errno, lpszPathName);
     }

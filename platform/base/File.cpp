@@ -66,7 +66,8 @@ int OpenFd(LPCTSTR lpszFileName, UINT nOpenFlags, int& err) {
     if (nOpenFlags & CFile::modeCreate) {
         flags |= O_CREAT;
     }
-    int fd = ::open(osPath.c_str(), flags, 0666);
+    // A new file is the user's alone; an existing one keeps its mode.
+    int fd = ::open(osPath.c_str(), flags, 0600);
     if (fd < 0) {
         err = errno;
         return -1;

@@ -110,6 +110,47 @@ TEST_F(DocumentTest, SavesAndOpensThePlainArchive) {
     EXPECT_TRUE(loaded.numbers.empty());
 }
 
+// Notes the mode of each save's temporary file while the document is being written.
+class CModeWatchingDoc : public CNumbersDoc {
+public:
+    fs::path folder;
+    std::vector<int> temporaryModes;
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring())
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path().filename().string().find(".~") != std::string::npos)
+                    temporaryModes.push_back(test_folders::ModeOf(e.path()));
+        CNumbersDoc::Serialize(ar);
+    }
+};
+
+// Under the usual umask every file the program makes is the user's alone, its temporary copies
+// included; a save over a file someone made readable to others keeps that file's mode.
+TEST_F(DocumentTest, NewFilesAreTheUsersAloneAndASaveKeepsAnExistingFilesMode) {
+    test_folders::ScopedUmask mask(022);
+    CModeWatchingDoc doc;
+    doc.folder = dir.path();
+    doc.numbers = {1, 2};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("book.dat")));
+    const BYTE bytes[] = {1, 2, 3};
+    CDocument::ReplaceFileContents(PathOf("store.dat"), bytes, sizeof bytes);
+    CFile created;
+    ASSERT_TRUE(created.Open(PathOf("box.dat"), CFile::modeCreate | CFile::modeWrite));
+    created.Close();
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        EXPECT_EQ(0600, test_folders::ModeOf(dir.path() / name)) << name;
+    EXPECT_EQ(std::vector<int>{0600}, doc.temporaryModes);
+
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        fs::permissions(dir.path() / name, fs::perms(0640));
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("book.dat")));
+    CDocument::ReplaceFileContents(PathOf("store.dat"), bytes, sizeof bytes);
+    ASSERT_TRUE(created.Open(PathOf("box.dat"), CFile::modeCreate | CFile::modeWrite));
+    created.Close();
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        EXPECT_EQ(0640, test_folders::ModeOf(dir.path() / name)) << name;
+}
+
 TEST_F(DocumentTest, FailuresReportOnceAndKeepOldFilesWhole) {
     CNumbersDoc doc;
     doc.numbers = {1, 2, 3, 4};
