@@ -9,6 +9,7 @@
 
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
+#include "platform/base/ModuleDir.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/OsPath.h"
 
@@ -328,8 +329,7 @@ BOOL CreateDirectoryPath(LPCTSTR folder, int nDepth) {
         if (!Exists(OsPath(parent)) && !CreateDirectoryPath(parent, nDepth - 1))
             return FALSE;
     }
-    fs::create_directory(OsPath(path), ec);
-    return !ec && fs::is_directory(OsPath(path), ec);
+    return CreatePrivateFolders(OsPath(path));
 }
 
 BOOL DeleteFileByPath(LPCTSTR path) {

@@ -76,8 +76,7 @@ class CStoreLock {
 public:
     CStoreLock() {
         std::filesystem::path folder = OsPathFromProgramPath(GetModuleDirectory() + "\\Sms");
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
+        CreatePrivateFolders(folder);
         m_fd = open((folder / "incoming.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_fd >= 0)
             while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {

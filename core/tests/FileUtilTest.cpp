@@ -310,6 +310,14 @@ TEST(FileUtilFolders, CreateDirectoryPathWithinDepth) {
     EXPECT_FALSE(CreateDirectoryPath(base + "\\file\\sub", 2));
 }
 
+TEST(FileUtilFolders, CreatedFoldersAreTheUsersAlone) {
+    test_folders::ScopedUmask mask(022);
+    TempDir tmp;
+    EXPECT_TRUE(CreateDirectoryPath(P(tmp.path()) + "\\p\\q", 2));
+    EXPECT_EQ(0700, test_folders::ModeOf(tmp.path() / "p"));
+    EXPECT_EQ(0700, test_folders::ModeOf(tmp.path() / "p" / "q"));
+}
+
 TEST(FileUtilFiles, RenameFileInPlaceNeverReplaces) {
     TempDir tmp;
     Touch(tmp.path() / "old.txt", "old");

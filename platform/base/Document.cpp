@@ -297,16 +297,44 @@ void RemoveStaleTemporaries(const std::string& osPath) {
 
 namespace {
 
+// Whether the kernel's rule for links in shared folders lets the user follow the link at `link`:
+// in a sticky, world-writable folder only the user's own links and the folder owner's are
+// followed, so another user's link planted there cannot choose which file is written.
+bool MayFollowLink(const std::filesystem::path& link, const struct stat& linkStat) {
+    std::filesystem::path folder = link.parent_path();
+    struct stat dir;
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0)
+        return false;
+    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH))
+        return true;
+    return linkStat.st_uid == ::geteuid() || linkStat.st_uid == dir.st_uid;
+}
+
+// The file a save through `osPath` replaces: a link stays a link and the file it points at (through
+// any further links) is the one replaced; a link to nothing is replaced itself. Throws the save's access error for a link the rule
+// above does not let the user follow.
+std::string SaveTarget(const std::string& osPath, LPCTSTR lpszPathName) {
+    std::filesystem::path path = osPath;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0)
+            return hops == 0 ? path.string() : osPath; // a dangling link is replaced as a file
+        if (!S_ISLNK(st.st_mode))
+            return path.string();
+        if (!MayFollowLink(path, st))
+            CFileException::ThrowErrno(EACCES, lpszPathName);
+        std::error_code ec;
+        std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            CFileException::ThrowErrno(ec.value(), lpszPathName);
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    CFileException::ThrowErrno(ELOOP, lpszPathName);
+}
+
 void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) {
     static std::atomic<unsigned> s_serial{0};
-    std::string osPath = OsPathFromProgramPath(lpszPathName);
-    // A link stays a link: the file it points at is the one replaced.
-    std::error_code ec;
-    if (std::filesystem::is_symlink(osPath, ec)) {
-        std::filesystem::path target = std::filesystem::canonical(osPath, ec);
-        if (!ec)
-            osPath = target.string();
-    }
+    std::string osPath = SaveTarget(OsPathFromProgramPath(lpszPathName), lpszPathName);
     struct stat st;
     bool existed = ::stat(osPath.c_str(), &st) == 0;
     RemoveStaleTemporaries(osPath);
@@ -314,7 +342,7 @@ void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) 
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         tmpPath = osPath + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++s_serial);
-        fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             CFileException::ThrowErrno(errno, lpszPathName);
     }

@@ -69,7 +69,8 @@ int OpenFd(LPCTSTR lpszFileName, UINT nOpenFlags, int& err) {
     // Only regular files are documents: a pipe would hang the open (or the first read) for as
     // long as nobody writes to it, and a device reads as an endless or empty file. The open itself
     // must not wait, so it is made non-blocking and turned back once the file is known.
-    int fd = ::open(osPath.c_str(), flags | O_NONBLOCK, 0666);
+    // A new file is the user's alone; an existing one keeps its mode.
+    int fd = ::open(osPath.c_str(), flags | O_NONBLOCK, 0600);
     if (fd < 0) {
         err = errno == ENXIO ? EACCES : errno; // a pipe nobody reads, opened for writing
         return -1;

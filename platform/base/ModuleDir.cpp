@@ -5,9 +5,12 @@
 #include <string>
 #include <system_error>
 
+#include <cerrno>
+
 #include <dlfcn.h>
 #include <link.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/base/Gbk.h"
@@ -39,8 +42,7 @@ fs::path UserFolder(const char* own, const char* xdg, const char* fallback) {
         folder = fs::path(base) / "Quillmar";
     else
         folder = HomeFolder() / fallback / "Quillmar";
-    std::error_code ec;
-    fs::create_directories(folder, ec);
+    CreatePrivateFolders(folder);
     return folder;
 }
 
@@ -67,12 +69,29 @@ bool CopyWithoutReplacing(const fs::path& from, const fs::path& to) {
     fs::remove(temp, ec);
     if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec))
         return false;
+    // Once in the program folder the copy is the user's own file, like those the program writes.
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, ec);
     bool linked = ::link(temp.c_str(), to.c_str()) == 0;
     fs::remove(temp, ec);
     return linked;
 }
 
 } // namespace
+
+bool CreatePrivateFolders(const fs::path& folder) {
+    if (folder.empty())
+        return false;
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return true;
+    fs::path parent = folder.parent_path();
+    if (!parent.empty() && parent != folder && !CreatePrivateFolders(parent))
+        return false;
+    // The umask may only take bits away from 0700, never add them.
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return fs::is_directory(folder, ec);
+}
 
 fs::path GetProgramFolderPath() {
     return UserFolder("QUILLMAR_HOME", "XDG_DATA_HOME", ".local/share");
@@ -113,9 +132,9 @@ int SeedProgramFolder(const fs::path& shippedDir) {
             break;
         std::error_code statEc;
         if (entry.is_directory(statEc)) {
-            fs::create_directories(dest, statEc);
+            CreatePrivateFolders(dest);
         } else if (entry.is_regular_file(statEc) && !fs::exists(fs::symlink_status(dest, statEc))) {
-            fs::create_directories(dest.parent_path(), statEc);
+            CreatePrivateFolders(dest.parent_path());
             if (CopyWithoutReplacing(entry.path(), dest))
                 ++copied;
         }

@@ -15,6 +15,11 @@
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
+// Creates a folder and whichever folders above it are missing, each for the user alone (0700,
+// whatever the umask): the program's data and stores live in them. Folders already there keep
+// their mode. True when the folder exists afterwards.
+bool CreatePrivateFolders(const std::filesystem::path& folder);
+
 // Operating-system paths (UTF-8).
 std::filesystem::path GetProgramFolderPath();
 std::filesystem::path GetConfigFolderPath();

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include "platform/base/ModuleDir.h"
 #include "platform/base/OsPath.h"
 #include "platform/base/Sync.h"
 
@@ -13,10 +14,11 @@ HMODULE LoadLibrary(LPCSTR lpLibFileName) {
         return nullptr;
     }
     std::string path = OsPathFromProgramPath(lpLibFileName);
-    // A bare name would make the loader search the system's library folders; a plug-in is always
-    // named by its path, so a name without a folder means the current folder.
+    // A bare name would make the loader search the system's library folders, and the current
+    // folder of a desktop launch is whatever folder the user happened to be in: a name without a
+    // folder means the program folder, and only that.
     if (path.find('/') == std::string::npos)
-        path = "./" + path;
+        path = (GetProgramFolderPath() / path).string();
     // RTLD_LOCAL keeps one plug-in's symbols from resolving another's.
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     SetLastError(handle ? ERROR_SUCCESS : ERROR_MOD_NOT_FOUND);

@@ -110,6 +110,98 @@ TEST_F(DocumentTest, SavesAndOpensThePlainArchive) {
     EXPECT_TRUE(loaded.numbers.empty());
 }
 
+// Notes the mode of each save's temporary file while the document is being written.
+class CModeWatchingDoc : public CNumbersDoc {
+public:
+    fs::path folder;
+    std::vector<int> temporaryModes;
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring())
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path().filename().string().find(".~") != std::string::npos)
+                    temporaryModes.push_back(test_folders::ModeOf(e.path()));
+        CNumbersDoc::Serialize(ar);
+    }
+};
+
+// Under the usual umask every file the program makes is the user's alone, its temporary copies
+// included; a save over a file someone made readable to others keeps that file's mode.
+TEST_F(DocumentTest, NewFilesAreTheUsersAloneAndASaveKeepsAnExistingFilesMode) {
+    test_folders::ScopedUmask mask(022);
+    CModeWatchingDoc doc;
+    doc.folder = dir.path();
+    doc.numbers = {1, 2};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("book.dat")));
+    const BYTE bytes[] = {1, 2, 3};
+    CDocument::ReplaceFileContents(PathOf("store.dat"), bytes, sizeof bytes);
+    CFile created;
+    ASSERT_TRUE(created.Open(PathOf("box.dat"), CFile::modeCreate | CFile::modeWrite));
+    created.Close();
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        EXPECT_EQ(0600, test_folders::ModeOf(dir.path() / name)) << name;
+    EXPECT_EQ(std::vector<int>{0600}, doc.temporaryModes);
+
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        fs::permissions(dir.path() / name, fs::perms(0640));
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("book.dat")));
+    CDocument::ReplaceFileContents(PathOf("store.dat"), bytes, sizeof bytes);
+    ASSERT_TRUE(created.Open(PathOf("box.dat"), CFile::modeCreate | CFile::modeWrite));
+    created.Close();
+    for (const char* name : {"book.dat", "store.dat", "box.dat"})
+        EXPECT_EQ(0640, test_folders::ModeOf(dir.path() / name)) << name;
+}
+
+// In a shared sticky folder a save follows a link only when the kernel's rule for such folders
+// would: the link is the user's own or the folder owner's. Another user's link planted there
+// cannot choose which of the user's files is replaced; elsewhere links are followed as before.
+TEST_F(DocumentTest, ASaveFollowsALinkInASharedStickyFolderOnlyUnderTheKernelsRule) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a link another owner needs root";
+    const uid_t stranger = 4242, folderOwner = 4343;
+    fs::path shared = dir.path() / "shared", plain = dir.path() / "plain";
+    fs::create_directory(shared);
+    fs::create_directory(plain);
+    fs::permissions(shared, fs::perms(01777));
+    fs::permissions(plain, fs::perms(0777));
+    ASSERT_EQ(0, ::chown(shared.c_str(), folderOwner, folderOwner));
+    struct Case {
+        fs::path folder;
+        uid_t linkOwner;
+        bool followed;
+    } cases[] = {
+        {shared, stranger, false},
+        {shared, ::geteuid(), true},
+        {shared, folderOwner, true},
+        {plain, stranger, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string name = "target" + std::to_string(++n) + ".dat";
+        std::ofstream(dir.path() / name) << "precious";
+        fs::path link = c.folder / ("link" + std::to_string(n) + ".dat");
+        fs::create_symlink(dir.path() / name, link);
+        ASSERT_EQ(0, ::lchown(link.c_str(), c.linkOwner, c.linkOwner));
+        CNumbersDoc doc;
+        doc.numbers = {5};
+        g_messages.clear();
+        EXPECT_EQ(c.followed, (bool)doc.OnSaveDocument(link.string().c_str())) << link;
+        EXPECT_EQ(c.followed, Read(name.c_str()) != "precious") << link;
+        EXPECT_EQ(c.followed ? 0u : 1u, g_messages.size()) << link;
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+        const BYTE bytes[] = {'n', 'e', 'w'};
+        bool replaced = true;
+        try {
+            CDocument::ReplaceFileContents(link.string().c_str(), bytes, sizeof bytes);
+        } catch (CFileException* e) {
+            EXPECT_EQ(CFileException::accessDenied, e->m_cause);
+            e->Delete();
+            replaced = false;
+        }
+        EXPECT_EQ(c.followed, replaced) << link;
+        EXPECT_EQ(c.followed ? "new" : "precious", Read(name.c_str())) << link;
+    }
+}
+
 TEST_F(DocumentTest, FailuresReportOnceAndKeepOldFilesWhole) {
     CNumbersDoc doc;
     doc.numbers = {1, 2, 3, 4};

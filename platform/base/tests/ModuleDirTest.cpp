@@ -108,6 +108,26 @@ TEST(SeedProgramFolderTest, CopiesMissingFilesAndKeepsTheUsers) {
         EXPECT_EQ(std::string::npos, e.path().string().find(".seeding")) << e.path();
 }
 
+// Under the usual umask the program's folders are the user's alone, and so are the files a
+// first start seeds into them.
+TEST(SeedProgramFolderTest, AFirstStartMakesPrivateFoldersAndFiles) {
+    test_folders::ScopedUmask mask(022);
+    TempDir tmp;
+    fs::path shipped = tmp.path() / "shipped";
+    WriteFile(shipped / "Profiles" / "Certificates.inf", "list");
+    fs::create_directories(shipped / "Sms");
+    fs::path home = tmp.path() / "data" / "home", config = tmp.path() / "config";
+    ScopedEnv homeEnv("QUILLMAR_HOME", home.string());
+    ScopedEnv configEnv("QUILLMAR_CONFIG", config.string());
+
+    EXPECT_EQ(home, GetProgramFolderPath());
+    EXPECT_EQ(config, GetConfigFolderPath());
+    EXPECT_EQ(1, SeedProgramFolder(shipped));
+    for (const fs::path& p : {tmp.path() / "data", home, config, home / "Profiles", home / "Sms"})
+        EXPECT_EQ(0700, test_folders::ModeOf(p)) << p;
+    EXPECT_EQ(0600, test_folders::ModeOf(home / "Profiles" / "Certificates.inf"));
+}
+
 TEST(SeedProgramFolderTest, MissingShippedFolderCopiesNothing) {
     TempDir tmp;
     ScopedEnv env("QUILLMAR_HOME", (tmp.path() / "home").string());

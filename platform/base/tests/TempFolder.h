@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace test_folders {
 
 class TempDir {
@@ -53,5 +55,25 @@ private:
     std::string m_name;
     std::optional<std::string> m_old;
 };
+
+// Sets the process's file-creation mask for one test and restores it on destruction.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_old;
+};
+
+// The permission bits of a file or folder (of a link itself with `ofLink`); -1 when it is missing.
+inline int ModeOf(const std::filesystem::path& p, bool ofLink = false) {
+    struct stat st;
+    return (ofLink ? ::lstat(p.c_str(), &st) : ::stat(p.c_str(), &st)) == 0
+               ? static_cast<int>(st.st_mode & 07777)
+               : -1;
+}
 
 } // namespace test_folders

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/base/ModuleDir.h"
+#include "platform/base/tests/TempFolder.h"
 #include "platform/base/Sync.h"
 #include "platform/sys/DynLib.h"
 
@@ -45,6 +49,29 @@ TEST(DynLibTest, MissingOrBrokenLibraryGivesNull) {
     }
     EXPECT_EQ(nullptr, GetProcAddress(nullptr, "GetGatewayList"));
     EXPECT_FALSE(FreeLibrary(nullptr));
+}
+
+// A name without a folder is looked for in the program folder and nowhere else: the current
+// folder of a desktop launch is often the home folder or the folder of the file being opened.
+TEST(DynLibTest, ABareNameIsLookedForInTheProgramFolderOnly) {
+    namespace fs = std::filesystem;
+    test_folders::TempDir program, current;
+    test_folders::ScopedEnv home("QUILLMAR_HOME", program.str());
+    fs::path here = fs::current_path();
+    ASSERT_EQ(0, ::chdir(current.path().c_str()));
+    struct Back {
+        fs::path to;
+        ~Back() { std::error_code ec; fs::current_path(to, ec); }
+    } back{here};
+
+    fs::copy_file(TEST_PLUGIN_PATH, current.path() / "gateway.so");
+    EXPECT_EQ(nullptr, LoadLibrary("gateway.so"));
+
+    fs::copy_file(TEST_PLUGIN_PATH, program.path() / "gateway.so");
+    HMODULE lib = LoadLibrary("gateway.so");
+    ASSERT_NE(nullptr, lib);
+    EXPECT_STREQ(ProgramStyle(program.str()).c_str(), (const char*)GetModuleDirectory(lib));
+    EXPECT_TRUE(FreeLibrary(lib));
 }
 
 } // namespace
