@@ -220,7 +220,7 @@ public:
                           ID_MODE_BUTTON_MESSAGES = 32804, ID_MODE_BUTTON_MOBILE = 32805,
                           ID_MODE_TOGGLE = 32801, ID_SHOW_BOXES = 312,
                           ID_SHOW_MESSAGE_COUNTS = 380, ID_REMIND_BIRTHDAYS = 494,
-                          ID_SHOW_SELECTION = 32849;
+                          ID_SHOW_SELECTION = 32849, ID_WRITE_SMS = 32807;
     // Messages.
     static constexpr UINT WM_PICK_BEGIN = 0x450, WM_PICK_END = 0x451, WM_TREE_PRESENT = 0x437,
                           WM_GO_TO_FIELD = 0x591;
@@ -336,6 +336,9 @@ protected:
     void OnUpdateShowMessageCounts(CCmdUI* pCmdUI);
     void OnUpdateRemindBirthdays(CCmdUI* pCmdUI);
     void OnShowSelectionCommand();
+    // A new message to the current contact in the right pane's compose form.
+    void OnWriteSms();
+    void OnUpdateWriteSms(CCmdUI* pCmdUI);
     void OnItemExpandingChecked(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemExpandedImages(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);

@@ -129,6 +129,21 @@ void CLeftView::OnShowSelectionCommand() {
         OnCurrentItemChanged(m_hCurrent, TRUE);
 }
 
+void CLeftView::OnUpdateWriteSms(CCmdUI* pCmdUI) {
+    const int kind = GetItemType(m_hCurrent);
+    pCmdUI->Enable(m_nMode == ModeMessages && m_nViewMode != ViewModePicking &&
+                   m_pRightPane != nullptr && (kind == KindContent || IsBoxKind(GetItemKind(m_hCurrent))));
+}
+
+void CLeftView::OnWriteSms() {
+    // The form writes to the document's current contact and files into its current box; it
+    // puts the tree into picking itself, whoever opens it.
+    if (m_nMode != ModeMessages || m_nViewMode == ViewModePicking || m_pRightPane == nullptr ||
+        m_pCurrentFile == nullptr)
+        return;
+    m_pRightPane->OpenSmsEditor(m_pCurrentFile->pDoc, 0, this, 0, 0);
+}
+
 // ---- Personal boxes -------------------------------------------------------------------------
 
 void CLeftView::ShowPersonBoxes(HTREEITEM hItem, BOOL bShow, BOOL bMark) {
