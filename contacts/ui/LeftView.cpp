@@ -111,6 +111,8 @@ ON_UPDATE_COMMAND_UI(CLeftView::ID_REMIND_BIRTHDAYS, &CLeftView::OnUpdateRemindB
 ON_COMMAND(CLeftView::ID_SHOW_SELECTION, &CLeftView::OnShowSelectionCommand)
 ON_COMMAND(CLeftView::ID_WRITE_SMS, &CLeftView::OnWriteSms)
 ON_UPDATE_COMMAND_UI(CLeftView::ID_WRITE_SMS, &CLeftView::OnUpdateWriteSms)
+ON_COMMAND(CLeftView::ID_SEND_SMS, &CLeftView::OnSendSms)
+ON_UPDATE_COMMAND_UI(CLeftView::ID_SEND_SMS, &CLeftView::OnUpdateSendSms)
 ON_NOTIFY_REFLECT(TVN_ITEMEXPANDING, &CLeftView::OnItemExpandingChecked)
 ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CLeftView::OnItemExpandedImages)
 ON_NOTIFY_REFLECT(NM_DBLCLK, &CLeftView::OnDoubleClick)

@@ -5,6 +5,7 @@
 #include "shell/MainFrm.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
+#include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
 
 namespace {
@@ -21,6 +22,10 @@ void CSmsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, 2,
                                        RUNTIME_CLASS(CEditSmsForm));
     SetSmsComposeHost(this);
+    CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
+        CPersonSmsManager manager(pPerson, pDoc);
+        return manager.SendSmsToPerson();
+    };
 }
 
 void CSmsModule::ConnectFrame(CMainFrame* pFrame) {
@@ -33,6 +38,7 @@ void CSmsModule::ConnectFrame(CMainFrame* pFrame) {
 void CSmsModule::OnExit(CSmsApp*) {
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
+    CLeftView::SmsToContact() = nullptr;
 }
 
 _CSender* CSmsModule::GetActiveSender() {

@@ -360,6 +360,7 @@ void CEditSmsForm::OnSmsTypeChanged() {
     for (int i = 0; i < m_batchList.GetItemCount(); ++i)
         if (auto* pPerson = reinterpret_cast<_CPerson*>(m_batchList.GetItemData(i)))
             m_batchList.SetItemText(i, 1, PersonNumber(pPerson));
+    ForgetNumbers();
     RefreshNameCodeDialog();
     if (m_pDoc != nullptr)
         if (_CSender* pSender = CurrentSender()) {
@@ -485,23 +486,36 @@ int CEditSmsForm::AddRecipient(LPCTSTR lpszName, LPCTSTR lpszNumber, BOOL bShowM
         nResult = AddIllegal;
         message = Text(203);
     }
-    if (GetOption(OptDuplicates) && !number.IsEmpty()) {
-        for (int i = 0; i < m_batchList.GetItemCount(); ++i)
-            if (m_batchList.GetItemText(i, 1) == number) {
-                nResult = AddDuplicate;
-                message.Format(Text(204), (LPCTSTR)number);
-                break;
-            }
+    if (GetOption(OptDuplicates) && !number.IsEmpty() && HasNumber(number)) {
+        nResult = AddDuplicate;
+        message.Format(Text(204), (LPCTSTR)number);
     }
     if (nResult < 0) {
         if (bShowMessages)
             AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
         return nResult;
     }
+    const BOOL bIndexed = m_nIndexedRows == m_batchList.GetItemCount();
     const int nRow = m_batchList.InsertItem(m_batchList.GetItemCount(), lpszName);
     m_batchList.SetItemText(nRow, 1, number);
+    if (bIndexed) {
+        m_numbers.insert(std::string((LPCTSTR)number));
+        m_nIndexedRows = m_batchList.GetItemCount();
+    }
     UpdateRowCount();
     return nRow;
+}
+
+BOOL CEditSmsForm::HasNumber(const CString& number) {
+    // A generated list of thousands of numbers checks each one against all rows before it.
+    const int nRows = m_batchList.GetItemCount();
+    if (m_nIndexedRows != nRows) {
+        m_numbers.clear();
+        for (int i = 0; i < nRows; ++i)
+            m_numbers.insert(std::string((LPCTSTR)m_batchList.GetItemText(i, 1)));
+        m_nIndexedRows = nRows;
+    }
+    return m_numbers.count(std::string((LPCTSTR)number)) > 0;
 }
 
 int CEditSmsForm::AddPersonRecipient(_CPerson* pPerson, BOOL bShowMessages) {
@@ -540,7 +554,7 @@ void CEditSmsForm::AddGroupRecipients(_CGroup* pGroup, BOOL bRecursive, CStringL
             AddGroupRecipients(dynamic_cast<_CGroup*>(pGroup->GetNextSubgroup(pos)), TRUE, refused);
 }
 
-BOOL CEditSmsForm::DropRecord(CObject* pRecord, CPoint point, BOOL bAdd) {
+BOOL CEditSmsForm::DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest) {
     auto* pPerson = dynamic_cast<_CPerson*>(pRecord);
     auto* pGroup = dynamic_cast<_CGroup*>(pRecord);
     if (pPerson == nullptr && pGroup == nullptr)
@@ -549,6 +563,8 @@ BOOL CEditSmsForm::DropRecord(CObject* pRecord, CPoint point, BOOL bAdd) {
     const BOOL bOnList = ChildRect(this, &m_batchList).PtInRect(point);
     if (!bOnSingle && !bOnList)
         return FALSE;
+    if (bTest)
+        return TRUE;
     CStringList refused;
     m_batchList.SetRedraw(FALSE);
     if (bOnSingle && pPerson != nullptr) {
@@ -726,6 +742,7 @@ void CEditSmsForm::OnBatchKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
     auto* pKey = reinterpret_cast<NMLVKEYDOWN*>(pNMHDR);
     *pResult = 0;
     if (pKey->wVKey == VK_DELETE) {
+        ForgetNumbers();
         int nLast = -1;
         for (int i = m_batchList.GetItemCount() - 1; i >= 0; --i)
             if (m_batchList.GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) {
@@ -787,6 +804,7 @@ void CEditSmsForm::OnNameCodeApply() {
             }
     m_batchList.SetItemText(nRow, 0, name);
     m_batchList.SetItemText(nRow, 1, number);
+    ForgetNumbers();
     if (GetOption(OptEmail))
         m_batchList.SetItemText(nRow, 2, m_pNameCode->m_strEmail);
 }
@@ -1058,6 +1076,7 @@ void CEditSmsForm::OnImportRecipients() {
             m_batchList.SetItemText(nRow, c, fields.GetNext(f));
     }
     m_batchList.SetRedraw(TRUE);
+    ForgetNumbers();
     UpdateRowCount();
 }
 

@@ -15,6 +15,9 @@
 #include "ui/KovRichEditCtrl.h"
 #include "ui/RightPaneView.h"
 
+#include <string>
+#include <unordered_set>
+
 class CDlgEditNameCode;
 class CQuillmarBaseDoc;
 class _CGroup;
@@ -26,7 +29,8 @@ class _CSmsBox;
 class CEditSmsForm : public CFormView,
                      public CIRightPaneView,
                      public CIComposeView,
-                     public CINumberPicker {
+                     public CINumberPicker,
+                     public CIRecordDropTarget {
     DECLARE_DYNCREATE(CEditSmsForm)
 public:
     enum { IDD = 105 };
@@ -114,9 +118,9 @@ public:
     void AddGroupRecipients(_CGroup* pGroup, BOOL bRecursive, CStringList& refused);
     // A contact or group dropped at the point (client coordinates): on the single recipient it
     // becomes the recipient (a group joins the list), on the list it joins it; bAdd takes a
-    // group's sub-groups too. FALSE when the point lies elsewhere. Refused contacts are reported
-    // in one message.
-    BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd);
+    // group's sub-groups too. FALSE when the point lies elsewhere (with bTest nothing is added).
+    // Refused contacts are reported in one message.
+    BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest = FALSE) override;
     CListCtrl& GetBatchList() { return m_batchList; }
     int GetRowCount() const { return m_batchList.GetItemCount(); }
     // The e-mail addresses of the rows, each "\"name\"<address>" when names go with them, joined
@@ -233,6 +237,13 @@ protected:
     CNameCodeString m_sender;
     CString m_strSubject;
     int m_nBatch = -1;
+
+    // The numbers of the batch list's rows, for the duplicate check of long lists; valid while
+    // the list has m_nIndexedRows rows (changes made elsewhere drop it).
+    std::unordered_multiset<std::string> m_numbers;
+    int m_nIndexedRows = -1;
+    BOOL HasNumber(const CString& number);
+    void ForgetNumbers() { m_nIndexedRows = -1; }
 
     // The message type, one setting for every compose form.
     static int s_nSmsType;
