@@ -24,6 +24,10 @@ public:
     void SetCurrentObject(CObject* pObject) { m_pCurrentObject = pObject; }
     // There is a current object and it is of the class or derived from it.
     BOOL IsCurrentObjectKindOf(const CRuntimeClass* pClass) const;
+    // The box and the message the document's views show now (null for none), whatever the kind
+    // of document: the windows that write messages file into that box or edit that message.
+    CObject* GetCurrentBoxObject() const { return m_pCurrentBox; }
+    CObject* GetCurrentMessageObject() const { return m_pCurrentMessage; }
 
 protected:
     CView* m_pOwnerView = nullptr;

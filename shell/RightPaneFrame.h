@@ -60,7 +60,8 @@ public:
     BOOL DestroyViews(DWORD_PTR key, int kind, BOOL bNotify) override;
     // Shows the compose form over pDoc, sets its mode, starts it with lStart and remembers
     // pSourceWnd as the window it returns to. FALSE when there is no compose form.
-    BOOL OpenSmsEditor(CDocument* pDoc, int nMode, CWnd* pSourceWnd, LPARAM lStart, int nOption);
+    BOOL OpenSmsEditor(CDocument* pDoc, int nMode, CWnd* pSourceWnd, LPARAM lStart,
+                       int nOption) override;
     BOOL IsRegistered(DWORD_PTR key, int kind) const;
 
     // The windows the main frame hands over: navigation folders 0 and 1 and the navigation bar.

@@ -2,6 +2,7 @@
 #include "contacts/module/ContactsModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
+#include "sms/module/SmsModule.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,6 +31,7 @@ bool IsSwitch(std::string arg) {
 int main(int argc, char** argv) {
     // The modules of this build join the shell before the application starts.
     RegisterContactsModule();
+    RegisterSmsModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

@@ -1,5 +1,7 @@
 #include "ui/GroupTreeView.h"
 
+#include "ui/RightPaneView.h"
+
 #include "core/ui/OpenFolder.h"
 #include "platform/base/File.h"
 #include "platform/base/OsPath.h"
@@ -1441,6 +1443,15 @@ BOOL CGroupTreeView::DropOnListView(HTREEITEM hSource, int x, int y, int keyFlag
     pView->GetClientRect(&rc);
     if (!rc.PtInRect(pt))
         return FALSE;
+    // A view that takes records itself (the compose form) is given the dragged record.
+    if (auto* pTarget = dynamic_cast<CIRecordDropTarget*>(pView)) {
+        if (!pTarget->DropRecord(m_groupHelper.GetItemObject(hSource), pt,
+                                 (keyFlags & DRAG_KEY_CTRL) != 0, bTest))
+            return FALSE;
+        hTargetWnd = pView->m_hWnd;
+        target = (DRAGITEM)hSource;
+        return TRUE;
+    }
     GROUPDROPQUERY q;
     q.pt = pt;
     q.hSource = hSource;

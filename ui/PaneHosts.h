@@ -37,6 +37,13 @@ public:
     virtual CView* GetCurrentView() = 0;
     // Shows again the view shown before the current one; FALSE when there is none.
     virtual BOOL RestoreView() { return FALSE; }
+    // Shows the message compose form (fixed view 2) over pDoc in the mode, starts it with lStart
+    // (a list of contacts, or a message) and remembers pSourceWnd as the window it returns to.
+    // FALSE when there is no compose form.
+    virtual BOOL OpenSmsEditor(CDocument* /*pDoc*/, int /*nMode*/, CWnd* /*pSourceWnd*/,
+                               LPARAM /*lStart*/, int /*nOption*/) {
+        return FALSE;
+    }
 };
 
 // The navigation bar on the left of the main window: its folders are the module trees. A tree

@@ -6,6 +6,7 @@
 #include "platform/base/Types.h"
 
 class CDocument;
+class CObject;
 class CWnd;
 
 class CIRightPaneView {
@@ -30,4 +31,15 @@ public:
     virtual void StartCompose(LPARAM lStart, int nOption) = 0;
     // The window the form returns to when the user is done (the tree it was opened from).
     virtual void SetReturnWnd(CWnd* pWnd) = 0;
+};
+
+// A view that takes records dragged from a tree onto it (the compose form takes contacts and
+// groups as recipients).
+class CIRecordDropTarget {
+public:
+    virtual ~CIRecordDropTarget() = default;
+
+    // The record dropped at the point (the view's client coordinates); bAdd is the Ctrl key.
+    // With bTest only whether it would be taken. FALSE when the view takes nothing there.
+    virtual BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest) = 0;
 };

@@ -23,6 +23,7 @@ ON_WM_SETFOCUS()
 ON_WM_CONTEXTMENU()
 ON_MESSAGE(WM_CONTENTVIEW_NOTIFY, &CViewGroup::OnContentNotify)
 ON_COMMAND(CViewGroup::ID_SEND_EMAIL, &CViewGroup::OnSendEmail)
+ON_COMMAND(CViewGroup::ID_SEND_SMS, &CViewGroup::OnSendSms)
 ON_COMMAND(CViewGroup::ID_OPEN, &CViewGroup::OnOpen)
 ON_COMMAND(CViewGroup::ID_GO_UP, &CViewGroup::OnGoUp)
 ON_COMMAND_RANGE(CViewGroup::ID_SMALL_ICONS, CViewGroup::ID_LARGE_ICONS, &CViewGroup::OnIconSize)
@@ -219,6 +220,13 @@ void CViewGroup::OnSendEmail() {
         OpenFieldValue(*SourceOf(pPerson), PF_EMAIL, -1, TRUE);
 }
 
+void CViewGroup::OnSendSms() {
+    // The tree writes the message, so that its caption and boxes follow.
+    auto* pTree = dynamic_cast<CLeftView*>(Tree());
+    if (_CPerson* pPerson = GetTargetPerson(); pTree != nullptr && pPerson != nullptr)
+        pTree->SendSmsToContact(pPerson);
+}
+
 void CViewGroup::OnOpen() {
     if (_CPerson* pPerson = GetTargetPerson())
         SelectInTree(pPerson->GetTreeItem());
@@ -242,8 +250,7 @@ void CViewGroup::OnIconSize(UINT nID) {
 void CViewGroup::OnUpdateCommand(CCmdUI* pCmdUI) {
     switch (pCmdUI->m_nID) {
     case ID_SEND_SMS:
-        // Composing an SMS belongs to the message windows.
-        pCmdUI->Enable(FALSE);
+        pCmdUI->Enable(GetTargetPerson() != nullptr && CLeftView::SmsToContact() != nullptr);
         break;
     case ID_SEND_EMAIL:
     case ID_OPEN:

@@ -70,6 +70,7 @@ protected:
     void OnContextMenu(CWnd* pWnd, CPoint point);
     LRESULT OnContentNotify(WPARAM wParam, LPARAM lParam);
     void OnSendEmail();
+    void OnSendSms();
     void OnOpen();
     void OnGoUp();
     void OnIconSize(UINT nID);

@@ -220,7 +220,16 @@ public:
                           ID_MODE_BUTTON_MESSAGES = 32804, ID_MODE_BUTTON_MOBILE = 32805,
                           ID_MODE_TOGGLE = 32801, ID_SHOW_BOXES = 312,
                           ID_SHOW_MESSAGE_COUNTS = 380, ID_REMIND_BIRTHDAYS = 494,
-                          ID_SHOW_SELECTION = 32849;
+                          ID_SHOW_SELECTION = 32849, ID_WRITE_SMS = 32807;
+    // One message to a contact (364) is written in the message windows, which set the handler
+    // when they join the program: it answers 0 when cancelled, 1 when the message went into the
+    // contact's box, 2 into the sender's.
+    static constexpr UINT ID_SEND_SMS = 364;
+    using SmsToContactHandler = int (*)(_CPerson* pPerson, CDocument* pDoc);
+    static SmsToContactHandler& SmsToContact();
+    // Writes to the contact (its source when virtual) through the handler; refreshes the caption
+    // and, when a personal outbox or sent box is shown, the box. Answers the handler's result.
+    int SendSmsToContact(_CPerson* pPerson);
     // Messages.
     static constexpr UINT WM_PICK_BEGIN = 0x450, WM_PICK_END = 0x451, WM_TREE_PRESENT = 0x437,
                           WM_GO_TO_FIELD = 0x591;
@@ -336,6 +345,11 @@ protected:
     void OnUpdateShowMessageCounts(CCmdUI* pCmdUI);
     void OnUpdateRemindBirthdays(CCmdUI* pCmdUI);
     void OnShowSelectionCommand();
+    // A new message to the current contact in the right pane's compose form.
+    void OnWriteSms();
+    void OnUpdateWriteSms(CCmdUI* pCmdUI);
+    void OnSendSms();
+    void OnUpdateSendSms(CCmdUI* pCmdUI);
     void OnItemExpandingChecked(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemExpandedImages(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);

@@ -129,6 +129,57 @@ void CLeftView::OnShowSelectionCommand() {
         OnCurrentItemChanged(m_hCurrent, TRUE);
 }
 
+void CLeftView::OnUpdateWriteSms(CCmdUI* pCmdUI) {
+    const int kind = GetItemType(m_hCurrent);
+    pCmdUI->Enable(m_nMode == ModeMessages && m_nViewMode != ViewModePicking &&
+                   m_pRightPane != nullptr && (kind == KindContent || IsBoxKind(GetItemKind(m_hCurrent))));
+}
+
+void CLeftView::OnWriteSms() {
+    // The form writes to the document's current contact and files into its current box; it
+    // puts the tree into picking itself, whoever opens it.
+    if (m_nMode != ModeMessages || m_nViewMode == ViewModePicking || m_pRightPane == nullptr ||
+        m_pCurrentFile == nullptr)
+        return;
+    m_pRightPane->OpenSmsEditor(m_pCurrentFile->pDoc, 0, this, 0, 0);
+}
+
+CLeftView::SmsToContactHandler& CLeftView::SmsToContact() {
+    static SmsToContactHandler s_handler = nullptr;
+    return s_handler;
+}
+
+int CLeftView::SendSmsToContact(_CPerson* pPerson) {
+    if (pPerson != nullptr && pPerson->IsVirtual())
+        pPerson = dynamic_cast<_CPerson*>(pPerson->GetVirtualSource());
+    if (pPerson == nullptr || SmsToContact() == nullptr)
+        return 0;
+    CQuillmarBaseDoc* pDoc = m_pCurrentFile != nullptr ? m_pCurrentFile->pDoc : nullptr;
+    const int nResult = SmsToContact()(pPerson, pDoc);
+    if (nResult == 1) {
+        const int kind = GetItemKind(m_hCurrent);
+        if (kind == ItemBoxFirst + 1 || kind == ItemBoxFirst + 2)
+            SendMessage(WM_COMMAND, ID_SHOW_SELECTION);
+    }
+    if (nResult != 0)
+        UpdateTitle();
+    return nResult;
+}
+
+// The contact of the current item: a contact, or the owner of a personal box.
+void CLeftView::OnSendSms() {
+    HTREEITEM hItem = m_hCurrent;
+    if (IsBoxKind(GetItemKind(hItem)))
+        hItem = Tree().GetParentItem(hItem);
+    if (GetItemType(hItem) == KindContent)
+        SendSmsToContact(dynamic_cast<_CPerson*>(m_groupHelper.GetItemObject(hItem)));
+}
+
+void CLeftView::OnUpdateSendSms(CCmdUI* pCmdUI) {
+    const BOOL bContact = GetItemType(m_hCurrent) == KindContent || IsBoxKind(GetItemKind(m_hCurrent));
+    pCmdUI->Enable(bContact && SmsToContact() != nullptr);
+}
+
 // ---- Personal boxes -------------------------------------------------------------------------
 
 void CLeftView::ShowPersonBoxes(HTREEITEM hItem, BOOL bShow, BOOL bMark) {

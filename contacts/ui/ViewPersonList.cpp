@@ -528,6 +528,23 @@ void CViewPersonList::OnListCommand(UINT nID) {
         AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
         break;
     }
+    case ID_SEND_MAIL: {
+        // The selected contacts become the recipients of a group mail written in the compose
+        // form; the form keeps the tree still until it is done.
+        CGroupTreeView* pTree = GetTreeView();
+        CGroupTreeView::CFileInfo* pFile = pTree != nullptr ? pTree->GetCurrentFile() : nullptr;
+        if (pTree == nullptr || pTree->m_pRightPane == nullptr || pFile == nullptr ||
+            pFile->pDoc == nullptr || pFile->pDoc->GetCurrentObject() == nullptr)
+            break;
+        CObList contacts;
+        for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0;
+             row = list.GetNextItem(row, LVNI_SELECTED))
+            if (auto* pPerson = dynamic_cast<_CPerson*>(reinterpret_cast<CObject*>(list.GetItemData(row))))
+                contacts.AddTail(pPerson);
+        pTree->m_pRightPane->OpenSmsEditor(pFile->pDoc, kComposeMailMode, pTree,
+                                           (LPARAM)&contacts, 0);
+        break;
+    }
     case ID_OPEN:
         if (list.GetSelectedCount() == 1)
             OpenRow(list.GetNextItem(-1, LVNI_SELECTED));
@@ -557,7 +574,6 @@ void CViewPersonList::OnListCommand(UINT nID) {
         break;
     }
     default:
-        // Sending to the selected contacts is the message window's, which this program lacks.
         break;
     }
 }
@@ -586,9 +602,12 @@ void CViewPersonList::OnUpdateListCommand(CCmdUI* pCmdUI) {
         pCmdUI->Enable(m_nViewMode == ModeDetails || m_nViewMode == ModeList);
         pCmdUI->SetCheck((list.GetExtendedStyle() & LVS_EX_GRIDLINES) != 0);
         break;
-    default: // ID_SEND_MAIL
-        pCmdUI->Enable(FALSE);
+    default: { // ID_SEND_MAIL
+        CGroupTreeView* pTree = GetTreeView();
+        pCmdUI->Enable(list.GetSelectedCount() > 0 && pTree != nullptr &&
+                       pTree->m_pRightPane != nullptr);
         break;
+    }
     }
 }
 

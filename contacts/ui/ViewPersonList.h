@@ -28,6 +28,8 @@ public:
         // From the column options sheet (lParam the sheet): its field list becomes the columns.
         WM_APPLY_COLUMNS = WM_USER + 20,
     };
+    // The mode the compose form writes a group mail in (to the selected contacts).
+    static constexpr int kComposeMailMode = 2;
     // The sort arrows of the header: bitmap 244, ascending then descending.
     enum { IDB_SORT_ARROWS = 244, kSortArrowSize = 14 };
 

@@ -147,7 +147,8 @@ TEST_F(ViewGroupTest, CommandsOpenTheIconsContactAndGoUpInTheTree) {
         view->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe, nullptr);
         return probe.enabled;
     };
-    // Without a selected or hot icon there is nothing to open; an SMS is never offered here.
+    // Without a selected or hot icon there is nothing to open; without the message windows no SMS
+    // is offered.
     EXPECT_FALSE(enabled(CViewGroup::ID_OPEN));
     EXPECT_FALSE(enabled(CViewGroup::ID_SEND_EMAIL));
     EXPECT_TRUE(enabled(CViewGroup::ID_GO_UP));

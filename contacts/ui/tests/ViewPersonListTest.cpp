@@ -576,7 +576,7 @@ TEST_F(ViewPersonListTest, ListCommandsFollowTheSelectionAndUseTheirTexts) {
     List().SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_TRUE(state(CViewPersonList::ID_OPEN));
     EXPECT_TRUE(state(CViewPersonList::ID_BATCH_MODIFY));
-    EXPECT_FALSE(state(CViewPersonList::ID_SEND_MAIL)) << "no message window to send from";
+    EXPECT_FALSE(state(CViewPersonList::ID_SEND_MAIL)) << "no right pane to write the mail in";
     List().SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_FALSE(state(CViewPersonList::ID_OPEN)) << "one row only";
 
