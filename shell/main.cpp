@@ -1,4 +1,5 @@
 // The program: the application object starts, runs its message loop and ends.
+#include "calendar/module/CalendarModule.h"
 #include "contacts/module/ContactsModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
@@ -30,6 +31,7 @@ bool IsSwitch(std::string arg) {
 int main(int argc, char** argv) {
     // The modules of this build join the shell before the application starts.
     RegisterContactsModule();
+    RegisterCalendarModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;
