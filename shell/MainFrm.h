@@ -5,6 +5,7 @@
 // their extension through the modules, and closes in a fixed order.
 #pragma once
 
+#include "calendar/CalendarExtInfo.h"
 #include "platform/gui/ControlBar.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/MdiFrame.h"
@@ -36,7 +37,10 @@ class QObject;
 #define SC_MAXIMIZE_CMD 0xF030
 #define SC_RESTORE_CMD 0xF120
 
-class CMainFrame : public CMDIFrameWnd, public CIPromptInfoWndListener, public CIMainFrameHost {
+class CMainFrame : public CMDIFrameWnd,
+                   public CIPromptInfoWndListener,
+                   public CIMainFrameHost,
+                   public CCalendarExtInfoManager {
     DECLARE_DYNAMIC(CMainFrame)
 public:
     CMainFrame();
@@ -55,6 +59,8 @@ public:
     CDocument* OpenFileByExtension(LPCTSTR lpszPath);
 
     COutbarWnd* GetOutbar() const { return m_pOutbar; }
+    // The sources of the calendar's day entries (the open address books, the open schedules).
+    CCalendarExtInfoManager* GetCalendarExtInfoManager() { return this; }
     CRightPaneFrame* GetRightPane() const { return m_pRightPane; }
     CWnd* GetFolderWnd(int i) const;
     CSysTrayIcon* GetTrayIcon() const { return m_pTrayIcon; }

@@ -136,6 +136,7 @@ void CNamebookOptions::Load() {
     LoadFieldList();
     ReadProfileValue(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
     ReadProfileValue(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+    ReadProfileValue(m_strSection, "BirthdayRemindMode", m_nBirthdayRemindMode);
 }
 
 void CNamebookOptions::Save() const {
@@ -143,6 +144,7 @@ void CNamebookOptions::Save() const {
     SaveFieldList();
     WriteProfileValue(m_strSection, "BirthdayRemindDays", m_nBirthdayRemindDays);
     WriteProfileValue(m_strSection, "AutoRemindBirthday", m_bAutoRemindBirthday);
+    WriteProfileValue(m_strSection, "BirthdayRemindMode", m_nBirthdayRemindMode);
 }
 
 void CNamebookOptions::LoadFieldList() {

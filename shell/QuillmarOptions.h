@@ -84,6 +84,7 @@ public:
     CArray<int, int> m_fieldWidths;
     int m_nBirthdayRemindDays = 5;
     int m_bAutoRemindBirthday = 1;
+    int m_nBirthdayRemindMode = 0; // the birthday reminder's calendar form (0..4)
 };
 
 class CCalendarOptions {

@@ -1,4 +1,5 @@
 // The program: the application object starts, runs its message loop and ends.
+#include "calendar/module/CalendarModule.h"
 #include "contacts/module/ContactsModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     // The modules of this build join the shell before the application starts.
     RegisterContactsModule();
     RegisterSmsModule();
+    RegisterCalendarModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

@@ -1,6 +1,7 @@
 #include "contacts/module/ContactsModule.h"
 
 #include "contacts/module/ViewGroup.h"
+#include "contacts/ui/DlgBirthdayRemind.h"
 #include "contacts/ui/FormNamebook.h"
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/PagePerson.h"
@@ -11,6 +12,11 @@
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
+
+namespace {
+// The main window's command that brings up the address book.
+const UINT kSwitchToAddressBook = 32833;
+} // namespace
 
 CRuntimeClass* CContactsModule::GetFolderClass() const {
     return RUNTIME_CLASS(CLeftView);
@@ -35,6 +41,13 @@ void CContactsModule::RegisterViews() {
             [pApp] { pApp->m_options.m_namebook.SaveFieldList(); });
         // Image i of the program's small list is face i (0 the empty picture).
         CPagePerson::SetSharedHeadImages(&pApp->m_imageList16);
+        CNamebookOptions& namebook = pApp->m_options.m_namebook;
+        CDlgBirthdayRemind::CSettings settings;
+        settings.pDays = &namebook.m_nBirthdayRemindDays;
+        settings.pAutoRemind = &namebook.m_bAutoRemindBirthday;
+        settings.pMode = &namebook.m_nBirthdayRemindMode;
+        settings.save = [pApp] { pApp->m_options.m_namebook.Save(); };
+        CDlgBirthdayRemind::SetSharedSettings(settings);
     }
 }
 
@@ -42,6 +55,17 @@ void CContactsModule::OnExit(CSmsApp*) {
     // The settings go with the application; the list has stored its columns into them.
     CViewPersonList::SetSharedColumnSettings(nullptr, nullptr);
     CPagePerson::SetSharedHeadImages(nullptr);
+    CDlgBirthdayRemind::SetSharedSettings({});
+}
+
+void CContactsModule::OnStartup(CSmsApp* pApp) {
+    CLeftView* pTree = GetTree();
+    if (pApp == nullptr || pTree == nullptr || !pApp->m_options.m_namebook.m_bAutoRemindBirthday ||
+        pTree->GetFileCount() == 0)
+        return;
+    if (CWnd* pMain = pTree->GetTopLevelFrame())
+        pMain->SendMessage(WM_COMMAND, kSwitchToAddressBook);
+    pTree->RemindBirthdays(nullptr, TRUE);
 }
 
 CLeftView* CContactsModule::GetTree() const {
@@ -59,6 +83,8 @@ void CContactsModule::ConnectFrame(CMainFrame* pFrame) {
     if (pTree == nullptr)
         return;
     pTree->m_pRightPane = pFrame->GetRightPane();
+    // The birthdays of the open books show in the calendar.
+    pFrame->GetCalendarExtInfoManager()->AddExtInfo(pTree);
     m_hTree = pTree->GetSafeHwnd();
 }
 

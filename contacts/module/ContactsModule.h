@@ -17,6 +17,9 @@ public:
     CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;
     BOOL CloseFiles(CMainFrame* pFrame) override;
     void OnExit(CSmsApp* pApp) override;
+    // With "AutoRemindBirthday" set and a book open: the address book comes up with the
+    // birthday reminder over every open book.
+    void OnStartup(CSmsApp* pApp) override;
 
     // The tree of the frame connected last (null before or after it).
     CLeftView* GetTree() const;

@@ -3,12 +3,13 @@
 // closes the books, picks the right-pane view of the current item and keeps the window caption.
 #pragma once
 
+#include "calendar/CalendarExtInfo.h"
 #include "contacts/SmsDoc.h"
 #include "ui/GroupTreeView.h"
 
 class _CPerson;
 
-class CLeftView : public CGroupTreeView {
+class CLeftView : public CGroupTreeView, public CCalendarExtInfo {
     DECLARE_DYNCREATE(CLeftView)
 public:
     // The right-pane views of a book: the contact form and the group's contact list.
@@ -200,7 +201,10 @@ public:
     void DrawItemExtras(CDC* pDC, HTREEITEM hItem) override;
     // The birthday entries of the day over every open book (with bStopAtFirst: 1 as soon as
     // one book has any). Answers the number of entries.
-    int GetDayInfo(const CDate& date, CKovCalendarCellItemList* pItems, BOOL bStopAtFirst);
+    int GetDayInfo(const CDate& date, CKovCalendarCellItemList* pItems, BOOL bStopAtFirst) override;
+    // The birthday reminder over the item's group, or over every open book for the top item or
+    // no item (nothing when no book is open); bAutoOpened: opened at start-up.
+    void RemindBirthdays(HTREEITEM hItem, BOOL bAutoOpened);
     // Whether the selection may leave the group shown in the group property dialog (asks 264
     // when it holds unsaved changes).
     BOOL CanLeaveGroupDialog();
@@ -344,6 +348,7 @@ protected:
     void OnShowMessageCounts();
     void OnUpdateShowMessageCounts(CCmdUI* pCmdUI);
     void OnUpdateRemindBirthdays(CCmdUI* pCmdUI);
+    void OnRemindBirthdays();
     void OnShowSelectionCommand();
     // A new message to the current contact in the right pane's compose form.
     void OnWriteSms();

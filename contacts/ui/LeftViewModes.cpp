@@ -4,6 +4,7 @@
 #include "contacts/ui/LeftView.h"
 
 #include "contacts/Person.h"
+#include "contacts/ui/DlgBirthdayRemind.h"
 #include "contacts/ui/DlgGroupProperty.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/MessageBox.h"
@@ -120,8 +121,28 @@ void CLeftView::OnUpdateShowMessageCounts(CCmdUI* pCmdUI) {
 }
 
 void CLeftView::OnUpdateRemindBirthdays(CCmdUI* pCmdUI) {
-    // The reminder dialog belongs to the calendar windows, not in this build.
-    pCmdUI->Enable(FALSE);
+    const int kind = GetItemType(m_hCurrent);
+    pCmdUI->Enable(kind == KindTop || kind == KindGroup || kind == KindFileRoot);
+}
+
+void CLeftView::OnRemindBirthdays() {
+    RemindBirthdays(m_hCurrent, FALSE);
+}
+
+void CLeftView::RemindBirthdays(HTREEITEM hItem, BOOL bAutoOpened) {
+    const int kind = hItem != nullptr ? GetItemType(hItem) : KindNone;
+    if (kind == KindGroup || kind == KindFileRoot) {
+        if (auto* pGroup = dynamic_cast<_CGroup*>(GetGroupOfItem(hItem))) {
+            CDlgBirthdayRemind dlg(pGroup, this, bAutoOpened);
+            dlg.DoModal();
+        }
+        return;
+    }
+    if (GetFileCount() == 0)
+        return;
+    CAllFilesGroup all(*this);
+    CDlgBirthdayRemind dlg(all.Get(), this, bAutoOpened);
+    dlg.DoModal();
 }
 
 void CLeftView::OnShowSelectionCommand() {

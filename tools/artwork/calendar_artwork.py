@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Draws the calendar's pictures in the style of shell_artwork.py: the tool-bar icons next year
+521 (a double arrow to the right), previous year 522 (to the left) and today 523 (a calendar leaf
+with a red ring), the calendar page cursor 7000 (an arrow with a small calendar), and the entry
+icons of the program folder: Icons/Birthday.ico (a cake), Icons/Task.ico (a task sheet) and
+Icons/TaskDone.ico (the sheet ticked). Only the standard library is used.
+
+    python3 tools/artwork/calendar_artwork.py            # writes every file
+    python3 tools/artwork/calendar_artwork.py --check    # fails when a committed file differs
+"""
+
+import argparse
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from artwork import Canvas, write_cursor, write_or_check  # noqa: E402
+from phone_artwork import write_icon  # noqa: E402
+from shell_artwork import (BLUE, GREEN, GREY, INK, PAPER, RED, YELLOW, arrow,  # noqa: E402
+                           calendar, disc, lines, page, reduce)
+
+PINK = (240, 150, 180, 255)
+CREAM = (255, 236, 200, 255)
+FLAME = (250, 160, 40, 255)
+WHITE = (255, 255, 255, 255)
+
+
+def double_arrow(forward):
+    c = Canvas(32, 32)
+    if forward:
+        arrow(c, 3, 16, 17, 16, BLUE, 4)
+        arrow(c, 13, 16, 28, 16, BLUE, 4)
+    else:
+        arrow(c, 28, 16, 14, 16, BLUE, 4)
+        arrow(c, 18, 16, 3, 16, BLUE, 4)
+    return c
+
+
+def today():
+    c = Canvas(32, 32)
+    calendar(c)
+    c.ring(16, 20, 6, 2, RED)
+    return c
+
+
+def cake():
+    c = Canvas(32, 32)
+    c.rect(4, 18, 27, 28, PINK, INK)
+    c.rect(4, 18, 27, 21, CREAM, INK)
+    c.rect(7, 11, 24, 18, CREAM, INK)
+    for x in (10, 15, 20):
+        c.rect(x, 5, x + 1, 11, BLUE, INK)
+        disc(c, x + 0.5, 3, 1.6, FLAME, None)
+    for x in (8, 14, 20):
+        c.rect(x, 24, x + 2, 25, WHITE, WHITE)
+    return c
+
+
+def task(done):
+    c = Canvas(32, 32)
+    page(c, 5, 2, 26, 29)
+    lines(c, 9, 8, 22, 5, 4, GREY)
+    if done:
+        c.thick_line(9, 19, 15, 25, 4, GREEN)
+        c.thick_line(15, 25, 28, 9, 4, GREEN)
+    else:
+        c.rect(17, 20, 24, 27, YELLOW, INK)
+    return c
+
+
+def page_cursor():
+    c = Canvas(32, 32)
+    points = [(0, 0), (0, 17), (4, 13), (7, 20), (10, 19), (7, 12), (12, 12)]
+    c.polygon(points, WHITE, INK)
+    c.rect(14, 15, 29, 29, PAPER, INK)
+    c.rect(14, 15, 29, 19, RED, INK)
+    for row in range(2):
+        for col in range(3):
+            x = 16 + col * 4
+            y = 21 + row * 4
+            c.rect(x, y, x + 1, y + 1, GREY, GREY)
+    return c
+
+
+def artwork():
+    icons = [(521, "nextyear", lambda: double_arrow(True)),
+             (522, "prevyear", lambda: double_arrow(False)),
+             (523, "today", today)]
+    out = [("res/icons/%d-%s.ico" % (number, name),
+            lambda draw=draw: write_icon([draw(), reduce(draw())]))
+           for number, name, draw in icons]
+    out.append(("res/cursors/7000-calendar.cur", lambda: write_cursor(page_cursor(), (0, 0))))
+    for name, draw in (("Birthday", cake), ("Task", lambda: task(False)),
+                       ("TaskDone", lambda: task(True))):
+        out.append(("res/app/Icons/%s.ico" % name,
+                     lambda draw=draw: write_icon([draw(), reduce(draw())])))
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", action="store_true", help="compare instead of writing")
+    args = parser.parse_args()
+    return write_or_check(artwork(), args.check)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
