@@ -1,5 +1,7 @@
 #include "notes/module/NotesModule.h"
 
+#include "notes/ui/InfoListView.h"
+#include "notes/ui/InfoView.h"
 #include "notes/ui/NoteFrame.h"
 #include "notes/ui/NoteListView.h"
 #include "notes/ui/NoteTreeView.h"
@@ -56,7 +58,25 @@ std::vector<CString> CNotesModule::GetOpenFiles(const CString&) const {
     return files;
 }
 
+CRuntimeClass* CInfoModule::GetFolderClass() const {
+    return RUNTIME_CLASS(CInfoView);
+}
+
+void CInfoModule::RegisterViews() {
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, CInfoView::ListViewNumber,
+                                       RUNTIME_CLASS(CInfoListView));
+}
+
+void CInfoModule::ConnectFrame(CMainFrame* pFrame) {
+    if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
+        return;
+    if (auto* pTree = dynamic_cast<CInfoView*>(pFrame->GetOutbar()->GetFolderWnd(FolderInfo)))
+        pTree->m_pRightPane = pFrame->GetRightPane();
+}
+
 void RegisterNotesModule() {
-    static CNotesModule s_module;
-    AfxRegisterShellModule(&s_module);
+    static CNotesModule s_notes;
+    static CInfoModule s_info;
+    AfxRegisterShellModule(&s_notes);
+    AfxRegisterShellModule(&s_info);
 }

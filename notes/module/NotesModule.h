@@ -23,4 +23,14 @@ private:
     HWND m_hTree = nullptr;
 };
 
+// The information base: the "信息大全" folder's tree and the right pane's information list.
+class CInfoModule : public CShellModule {
+public:
+    int GetFolder() const override { return FolderInfo; }
+    CRuntimeClass* GetFolderClass() const override;
+    void RegisterViews() override;
+    void ConnectFrame(CMainFrame* pFrame) override;
+};
+
+// Registers the notes and the information base.
 void RegisterNotesModule();
