@@ -1,19 +1,12 @@
-// What a click on a contact's value does: dial a phone number, write to a mail address or open a
-// web page. The values come from files, CSV imports and other users, so the address handed to the
-// desktop is built here with care: web pages only as http, https or ftp addresses; mail addresses
-// percent-encoded so that nothing in a name or an address can add fields to the mail; phone
-// numbers as "tel:" addresses of their dialling characters alone.
+// What a click on a contact's or a group's value does: which fields dial a phone number, write
+// to a mail address or open a web page, and the captions of their value menus. The address handed
+// to the desktop is built with care by BuildFieldActionAddress.
 #pragma once
 
+#include "core/FieldActionAddress.h"
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
-enum FieldAction {
-    FIELD_ACTION_NONE,
-    FIELD_ACTION_DIAL,
-    FIELD_ACTION_MAIL,
-    FIELD_ACTION_WEB,
-};
 
 // Phones 5, 6, 20, 31 and 32 dial; e-mail 13 and 38 write; home pages 14 and 39 open.
 FieldAction GetPersonFieldAction(int nField);
@@ -24,13 +17,3 @@ FieldAction GetGroupPropertyAction(int nProperty);
 CString GetPersonFieldMenuCaption(int nField);
 // The same for a group's property.
 CString GetGroupPropertyMenuCaption(int nProperty);
-
-// The address to hand to the desktop for a value. For mail, with bQuoted the owner's name comes
-// first as "\"name\"<address>". FALSE, with the reason in strError, when the value cannot be
-// opened (a web value of another kind, a phone value without a digit, an empty value).
-BOOL BuildFieldActionAddress(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
-                             BOOL bQuoted, CString& strAddress, CString& strError);
-
-// Percent-encodes text for a URL: GBK is turned into UTF-8 first; letters, digits and "-._~"
-// stay, as does every character of lpszKeep; control characters are dropped.
-CString PercentEncodeUtf8(LPCTSTR lpszText, LPCTSTR lpszKeep = "");

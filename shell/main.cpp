@@ -1,6 +1,7 @@
 // The program: the application object starts, runs its message loop and ends.
 #include "calendar/module/CalendarModule.h"
 #include "contacts/module/ContactsModule.h"
+#include "notes/module/NotesModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
 #include "sms/module/SmsModule.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     RegisterContactsModule();
     RegisterSmsModule();
     RegisterCalendarModule();
+    RegisterNotesModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

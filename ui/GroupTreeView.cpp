@@ -890,6 +890,17 @@ void CGroupTreeView::OnFileCloseAll() {
     OnCurrentItemChanged(m_hCurrent, TRUE);
 }
 
+BOOL CGroupTreeView::CloseAllFiles() {
+    if (m_hTopItem != nullptr)
+        SelectItemIfNot(m_hTopItem);
+    while (GetFileCount() > 0) {
+        if (!CloseFile(GetFileAt(0), FALSE, TRUE))
+            return FALSE;
+    }
+    OnCurrentItemChanged(m_hCurrent, TRUE);
+    return TRUE;
+}
+
 void CGroupTreeView::OnOpenFolder() {
     CQuillmarBaseDoc* pDoc = GetItemDocument(m_hCurrent);
     if (pDoc != nullptr && !pDoc->GetPathName().IsEmpty())

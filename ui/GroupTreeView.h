@@ -111,6 +111,9 @@ public:
     CQuillmarBaseDoc* GetCurrentDocument() { return GetItemDocument(m_hCurrent); }
     void EnableCommands(BOOL bEnable) { m_bCommandsEnabled = bEnable; }
     int GetOpenFiles(CStringList& list, BOOL bPathsOnly);
+    // Closes every open file at program close, asking to save each one changed (the top item is
+    // selected first); FALSE when the user cancelled.
+    BOOL CloseAllFiles();
     void SetFileModified(HTREEITEM hItem, BOOL bModified);
     BOOL FindFileByPath(LPCTSTR lpszPath, CFileInfo*& pInfo);
     CQuillmarBaseDoc* FindDocumentOfGroup(CGroup* pRoot);

@@ -54,27 +54,6 @@ BOOL ValueAt(CXStringList* pList, int j, CString& value) {
 
 } // namespace
 
-BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
-                          BOOL bQuoted) {
-    CString address, error;
-    if (!BuildFieldActionAddress(action, lpszValue, lpszOwnerName, bQuoted, address, error)) {
-        if (!error.IsEmpty())
-            AfxMessageBox(error, MB_OK | MB_ICONEXCLAMATION);
-        return FALSE;
-    }
-    if (ShellExecute(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL) > 32)
-        return TRUE;
-    CString message;
-    if (action == FIELD_ACTION_DIAL)
-        message.Format("本机没有可以拨打电话的程序，无法拨打 %s。", lpszValue);
-    else if (action == FIELD_ACTION_MAIL)
-        message.Format("本机没有可以写邮件的程序，无法给 %s 写信。", lpszValue);
-    else
-        message.Format("无法打开网址 %s。", (LPCTSTR)address);
-    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
-    return FALSE;
-}
-
 CXStringList* GetFieldValueList(_CPerson& person, int nField) {
     return PersonList(person, nField);
 }

@@ -8,15 +8,10 @@
 #include "contacts/ContactGroup.h"
 #include "contacts/FieldActions.h"
 #include "contacts/Person.h"
+#include "ui/FieldActionOpen.h"
 
 class CMenu;
 class CWnd;
-
-// Hands the value to the desktop (see BuildFieldActionAddress). A value that cannot be opened, or
-// an address no program on the desktop takes (no dialler for "tel:"), is explained in a message.
-// TRUE when the desktop took the address.
-BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
-                          BOOL bQuoted);
 
 // The value list of a contact's field with an action (see above), or of a group's property 7, 9
 // or 10; null for any other field.

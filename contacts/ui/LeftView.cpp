@@ -354,17 +354,6 @@ CQuillmarBaseDoc* CLeftView::OpenFile(LPCTSTR lpszPath, BOOL bCreateNew) {
     return pDoc;
 }
 
-BOOL CLeftView::CloseAllFiles() {
-    if (m_hTopItem != nullptr)
-        SelectItemIfNot(m_hTopItem);
-    while (GetFileCount() > 0) {
-        if (!CloseFile(GetFileAt(0), FALSE, TRUE))
-            return FALSE;
-    }
-    OnCurrentItemChanged(m_hCurrent, TRUE);
-    return TRUE;
-}
-
 _CPerson* CLeftView::FindContactByNumber(LPCTSTR lpszNumber) {
     for (int i = 0; i < GetFileCount(); ++i)
         if (auto* pSms = dynamic_cast<CSmsDoc*>(GetFileAt(i)->pDoc))

@@ -49,8 +49,6 @@ public:
 
     // A book's document (null for the top item or no item).
     CSmsDoc* GetSmsDoc(HTREEITEM hItem) { return static_cast<CSmsDoc*>(GetItemDocument(hItem)); }
-    // Closes every book in turn, asking to save modified ones; FALSE at the first that stays.
-    BOOL CloseAllFiles();
     // Per open book in order, its path (bPaths) or its root group's name; answers the count.
     int ListOpenFiles(CStringList& list, BOOL bPaths) { return GetOpenFiles(list, bPaths); }
     // The first contact of the open books, in order, with the mobile number.

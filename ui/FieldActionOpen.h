@@ -1,0 +1,12 @@
+// Opening a value through the desktop, for every window that offers a value as a link (the
+// contact views, the value list editor, the information base's web and mail cells): the desktop
+// is handed only what BuildFieldActionAddress allows.
+#pragma once
+
+#include "core/FieldActionAddress.h"
+
+// Hands the value to the desktop. A value that cannot be opened, or an address no program on the
+// desktop takes (no dialler for "tel:"), is explained in a message. TRUE when the desktop took
+// the address.
+BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
+                          BOOL bQuoted);
