@@ -1,5 +1,6 @@
 // The program: the application object starts, runs its message loop and ends.
 #include "contacts/module/ContactsModule.h"
+#include "ecard/module/ECardModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
 
@@ -30,6 +31,7 @@ bool IsSwitch(std::string arg) {
 int main(int argc, char** argv) {
     // The modules of this build join the shell before the application starts.
     RegisterContactsModule();
+    RegisterECardModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;
