@@ -7,6 +7,13 @@
 #include "links/SmsGateway.h"
 #include "platform/base/Gbk.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 namespace {
 
 CString& ServerText() {
@@ -17,6 +24,51 @@ CString& ServerText() {
 ECWaitHook& WaitHook() {
     static ECWaitHook s_hook = nullptr;
     return s_hook;
+}
+
+ECWaitPump& WaitPump() {
+    static ECWaitPump s_pump = nullptr;
+    return s_pump;
+}
+
+// Posts on a worker so that the window thread can go on painting while the service answers; the
+// worker's state is shared so that it may end after the caller in any order.
+int PostOnWorker(const CString& url, const CString& body, CString& reply) {
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+        int nResult = 0;
+        CString reply;
+    };
+    auto shared = std::make_shared<Shared>();
+    try {
+        std::thread([shared, url, body] {
+            CString text;
+            const int n = HttpPostForm(url, body, text);
+            std::lock_guard<std::mutex> g(shared->lock);
+            shared->nResult = n;
+            shared->reply = text;
+            shared->finished = true;
+            shared->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return HttpPostForm(url, body, reply); // no thread to be had: wait here
+    }
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> g(shared->lock);
+            if (shared->finished || WaitPump() == nullptr) {
+                shared->done.wait(g, [&] { return shared->finished; });
+                reply = shared->reply;
+                return shared->nResult;
+            }
+            shared->done.wait_for(g, std::chrono::milliseconds(5), [&] { return shared->finished; });
+            if (shared->finished)
+                continue;
+        }
+        WaitPump()();
+    }
 }
 
 ECGatewayTextSource& GatewayTexts() {
@@ -40,6 +92,10 @@ CString Enc(LPCTSTR text) {
 }
 
 } // namespace
+
+BOOL IsECServiceAddressSet() {
+    return GetServiceBaseAddress() != QUILLMAR_DEFAULT_SERVICE_ADDRESS;
+}
 
 CString GetECPageUrl(LPCTSTR lpszPage) {
     return GetServiceUrl(CString("ecard/") + (lpszPage != nullptr ? lpszPage : ""));
@@ -75,14 +131,23 @@ ECWaitHook SetECWaitHook(ECWaitHook hook) {
     return old;
 }
 
+ECWaitPump SetECWaitPump(ECWaitPump pump) {
+    ECWaitPump old = WaitPump();
+    WaitPump() = pump;
+    return old;
+}
+
 int PostECRequest(LPCTSTR lpszPage, LPCTSTR lpszBody, CString* pStatus) {
     ServerText().Empty();
     const CString url = GetECPageUrl(lpszPage);
     CString reply;
     int nTransport = 0;
-    {
+    if (!IsECServiceAddressSet()) {
+        // No service host has been set: nothing of the user's goes to the placeholder name.
+        nTransport = INET_RESULT_NETWORK_ERROR;
+    } else {
         WaitScope wait;
-        nTransport = HttpPostForm(url, lpszBody, reply);
+        nTransport = PostOnWorker(url, lpszBody != nullptr ? lpszBody : "", reply);
     }
     CString text;
     const int nCode = ParseECReply(nTransport, reply, text);
@@ -218,10 +283,17 @@ CString GetECErrorText(int nCode, const CString& serverText) {
     if (nCode == EC_RESULT_SERVER_TEXT)
         return serverText;
     if (nCode < 200 || nCode >= 900) {
+        CString text;
         if (GatewayTexts() != nullptr)
-            return GatewayTexts()(nCode);
-        CString text = GetRequestErrorText(nCode);
-        return text.IsEmpty() ? CString("操作出错") : text;
+            text = GatewayTexts()(nCode);
+        else
+            text = GetRequestErrorText(nCode);
+        if (text.IsEmpty())
+            text = "操作出错";
+        // The likely reason a request never reached anyone.
+        if (nCode > 0 && nCode < 100 && !IsECServiceAddressSet())
+            text += "尚未设置服务器地址。";
+        return text;
     }
     switch (nCode) {
     case 210:

@@ -21,6 +21,8 @@ enum {
 // Longest server text kept for display: a server must not fill a message box with megabytes.
 constexpr int EC_MAX_SERVER_TEXT = 1024;
 
+// Whether the service's host has been set (the default address names nobody).
+BOOL IsECServiceAddressSet();
 // The service's address of a page ("checkuid.asp"): the service setting, "ecard/", the page.
 CString GetECPageUrl(LPCTSTR lpszPage);
 
@@ -34,6 +36,11 @@ CString LimitServerText(const CString& text);
 // Around every synchronous request: the window layer shows the wait cursor (TRUE) and restores it.
 typedef void (*ECWaitHook)(BOOL bWaiting);
 ECWaitHook SetECWaitHook(ECWaitHook hook);
+// While a synchronous request waits for its worker, the window layer keeps the program painting:
+// the pump is called again and again (it should return within a few milliseconds and take no
+// input). Without a pump the caller simply waits.
+typedef void (*ECWaitPump)();
+ECWaitPump SetECWaitPump(ECWaitPump pump);
 
 // Posts the body to the page and answers the code. The status text goes to pStatus when given;
 // the kept server text is emptied first and, when the server answered a failure, becomes its

@@ -344,6 +344,8 @@ CString CECUser::BuildUploadBody() {
 // ---- Operations -------------------------------------------------------------------------------
 
 int CECUser::PostRequestAsync(LPCTSTR lpszPage, const CString& body) {
+    if (!IsECServiceAddressSet())
+        return EC_RESULT_NOT_STARTED;
     return m_runner.StartRequest(GetECPageUrl(lpszPage), body) == 0 ? 0 : EC_RESULT_NOT_STARTED;
 }
 

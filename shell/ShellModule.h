@@ -81,6 +81,14 @@ public:
     virtual void OnPresetFilesChanged(const CString& /*ext*/) {}
     // The options changed the first day of the week (0 Sunday).
     virtual void OnStartWeekDayChanged(int /*nDay*/) {}
+    // An application command (tool bar, menus) as the command routing asks it after the
+    // application itself: CN_COMMAND carries it out (only answers whether it is the module's when
+    // pHandlerInfo is given), CN_UPDATE_COMMAND_UI sets its state through the CCmdUI in pExtra.
+    // TRUE when the command is the module's.
+    virtual BOOL OnAppCommand(CSmsApp* /*pApp*/, UINT /*nID*/, int /*nCode*/, void* /*pExtra*/,
+                              AFX_CMDHANDLERINFO* /*pHandlerInfo*/) {
+        return FALSE;
+    }
 };
 
 // Adds a module (the caller keeps it alive). Later registrations for the same folder win.

@@ -426,7 +426,12 @@ BOOL CSmsApp::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pH
     // While a view is in edit mode the application's commands are neither run nor enabled.
     if (!m_bCommandsEnabled)
         return FALSE;
-    return CWinApp::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+    if (CWinApp::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    for (CShellModule* module : AfxGetShellModules())
+        if (module->OnAppCommand(this, nID, nCode, pExtra, pHandlerInfo))
+            return TRUE;
+    return FALSE;
 }
 
 void CSmsApp::OnAppAbout() {

@@ -2,6 +2,7 @@
 #include "calendar/module/CalendarModule.h"
 #include "contacts/module/ContactsModule.h"
 #include "notes/module/NotesModule.h"
+#include "ecard/module/ECardModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
 #include "sms/module/SmsModule.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     RegisterSmsModule();
     RegisterCalendarModule();
     RegisterNotesModule();
+    RegisterECardModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

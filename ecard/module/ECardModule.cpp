@@ -1,0 +1,85 @@
+#include "ecard/module/ECardModule.h"
+
+#include "ecard/ECRequest.h"
+#include "ecard/ui/ECUsersManager.h"
+#include "platform/gui/Icon.h"
+#include "platform/gui/WinApp.h"
+#include "shell/SmsApp.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace {
+
+// The wait cursor over a synchronous request, and painting (no input) while it waits.
+void ShowWaitCursor(BOOL bWaiting) {
+    static CWaitCursor* s_pCursor = nullptr;
+    if (bWaiting && s_pCursor == nullptr) {
+        s_pCursor = new CWaitCursor;
+    } else if (!bWaiting && s_pCursor != nullptr) {
+        delete s_pCursor;
+        s_pCursor = nullptr;
+    }
+}
+
+void PaintWhileWaiting() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+}
+
+} // namespace
+
+CECardModule::CECardModule() = default;
+
+CECardModule::~CECardModule() = default;
+
+CECUsersManager& CECardModule::EnsureUsersManager() {
+    if (!m_pManager) {
+        m_pManager = std::make_unique<CECUsersManager>();
+        m_pManager->LoadAutoShowLogin();
+    }
+    SetECWaitHook(&ShowWaitCursor);
+    SetECWaitPump(&PaintWhileWaiting);
+    return *m_pManager;
+}
+
+void CECardModule::ShowLogin() {
+    EnsureUsersManager().ShowLoginDialog(AfxGetMainWnd());
+}
+
+BOOL CECardModule::OnAppCommand(CSmsApp*, UINT nID, int nCode, void* pExtra,
+                                AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if (nID != (UINT)ID_ECARD_LOGIN)
+        return FALSE;
+    if (nCode == CN_UPDATE_COMMAND_UI) {
+        static_cast<CCmdUI*>(pExtra)->Enable(TRUE);
+        return TRUE;
+    }
+    if (nCode != CN_COMMAND)
+        return FALSE;
+    if (pHandlerInfo == nullptr)
+        ShowLogin();
+    return TRUE;
+}
+
+void CECardModule::OnStartup(CSmsApp*) {
+    if (EnsureUsersManager().LoadAutoShowLogin())
+        ShowLogin();
+}
+
+BOOL CECardModule::CanClose(CString& reason) {
+    return !m_pManager || m_pManager->CanCloseAll(&reason);
+}
+
+void CECardModule::OnExit(CSmsApp*) {
+    if (m_pManager) {
+        m_pManager->CloseAll();
+        m_pManager.reset();
+    }
+    SetECWaitHook(nullptr);
+    SetECWaitPump(nullptr);
+}
+
+void RegisterECardModule() {
+    static CECardModule s_module;
+    AfxRegisterShellModule(&s_module);
+}

@@ -1,0 +1,515 @@
+#include "ecard/ui/ECContactsTreeView.h"
+
+#include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECDialogs.h"
+#include "ecard/ui/ECRightPaneFrame.h"
+#include "platform/gui/Menu.h"
+#include "platform/gui/MessageBox.h"
+
+namespace {
+
+BOOL IsDeregistered(const CECContact& contact) {
+    return (contact.m_dwStatus & CECContact::STATUS_DEREGISTERED) != 0 || contact.m_nExists == 0 ||
+           contact.m_nResult == EC_CONTACT_NOT_EXIST;
+}
+
+// Removes the object from wherever it is held and puts it into the group.
+void MoveContactTo(CECContact* pContact, CECGroup* pGroup) {
+    if (pContact->GetParent() == pGroup)
+        return;
+    if (pContact->GetParent() != nullptr)
+        CGroup::MoveContent(pContact, pGroup, FALSE);
+    else
+        pGroup->AddContent(pContact, FALSE);
+}
+
+} // namespace
+
+CString GetContactLabel(const CECContact& contact) {
+    // A contact the service has just brought may carry no name of its own yet.
+    if (!contact.GetName().IsEmpty())
+        return contact.GetName();
+    if (!contact.m_strUserName.IsEmpty())
+        return contact.m_strUserName;
+    CString text;
+    text.Format("%u", contact.m_nUid);
+    return text;
+}
+
+IMPLEMENT_DYNCREATE(CECContactsTreeView, CTreeView)
+
+BEGIN_MESSAGE_MAP(CECContactsTreeView, CTreeView)
+ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CECContactsTreeView::OnSelChanged)
+ON_NOTIFY_REFLECT(NM_RCLICK, &CECContactsTreeView::OnRClick)
+ON_COMMAND(1513, &CECContactsTreeView::OnCmdAddFriends)
+ON_COMMAND(1514, &CECContactsTreeView::OnCmdAddStrangers)
+ON_COMMAND(1516, &CECContactsTreeView::OnCmdDelete)
+ON_COMMAND(311, &CECContactsTreeView::OnCmdDelete)
+ON_COMMAND(1518, &CECContactsTreeView::OnCmdRefresh)
+ON_COMMAND(1525, &CECContactsTreeView::OnCmdSync)
+ON_COMMAND(1528, &CECContactsTreeView::OnCmdFindID)
+ON_COMMAND(32846, &CECContactsTreeView::OnCmdGoUp)
+ON_COMMAND(489, &CECContactsTreeView::OnCmdAllowRename)
+ON_UPDATE_COMMAND_UI(1516, &CECContactsTreeView::OnUpdateDelete)
+ON_UPDATE_COMMAND_UI(311, &CECContactsTreeView::OnUpdateDelete)
+ON_UPDATE_COMMAND_UI(32846, &CECContactsTreeView::OnUpdateGoUp)
+ON_UPDATE_COMMAND_UI(489, &CECContactsTreeView::OnUpdateAllowRename)
+ON_UPDATE_COMMAND_UI(1513, &CECContactsTreeView::OnUpdateRequest)
+ON_UPDATE_COMMAND_UI(1514, &CECContactsTreeView::OnUpdateRequest)
+ON_UPDATE_COMMAND_UI(1518, &CECContactsTreeView::OnUpdateRequest)
+ON_UPDATE_COMMAND_UI(1525, &CECContactsTreeView::OnUpdateRequest)
+ON_MESSAGE(WM_USER + 400, &CECContactsTreeView::OnSelectItem)
+END_MESSAGE_MAP()
+
+CECContactsTreeView::CECContactsTreeView() = default;
+
+CECContactsTreeView::~CECContactsTreeView() = default;
+
+CECUserDoc* CECContactsTreeView::GetUserDoc() const {
+    return dynamic_cast<CECUserDoc*>(GetDocument());
+}
+
+CECUser* CECContactsTreeView::GetUser() const {
+    CECUserDoc* pDoc = GetUserDoc();
+    return pDoc != nullptr ? &pDoc->GetUser() : nullptr;
+}
+
+BOOL CECContactsTreeView::IsBusy() const {
+    CECUser* pUser = GetUser();
+    return pUser == nullptr || pUser->IsBusy();
+}
+
+void CECContactsTreeView::OnInitialUpdate() {
+    CTreeView::OnInitialUpdate();
+    if (m_bSetUp)
+        return;
+    m_bSetUp = TRUE;
+    CTreeCtrl& tree = GetTreeCtrl();
+    tree.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
+    tree.SetBkColor(kGround);
+    if (CECUser* pUser = GetUser())
+        m_nOwnID = pUser->GetAccount().m_nUid;
+    Rebuild();
+}
+
+CECGroup* CECContactsTreeView::GroupOfKind(int nKind) const {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr)
+        return nullptr;
+    switch (nKind) {
+    case KindFriends: return &pUser->GetFriends();
+    case KindStrangers: return &pUser->GetStrangers();
+    case KindDeregistered: return &pUser->GetDeregistered();
+    default: return nullptr;
+    }
+}
+
+HTREEITEM CECContactsTreeView::InsertObject(HTREEITEM hParent, CObject* pObject, int nImage) {
+    CString text;
+    if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+        text = GetContactLabel(*pContact);
+    else if (auto* pGroup = dynamic_cast<CGroup*>(pObject))
+        text = pGroup->GetName();
+    HTREEITEM h = GetTreeCtrl().InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
+                                           text, nImage, nImage, 0, 0, (LPARAM)pObject, hParent,
+                                           TVI_LAST);
+    return h;
+}
+
+void CECContactsTreeView::InsertGroupContents(HTREEITEM hParent, CECGroup* pGroup, int nDepth) {
+    POSITION pos = pGroup->GetFirstSubgroupPosition();
+    while (pos != nullptr) {
+        auto* pSub = dynamic_cast<CECGroup*>(pGroup->GetNextSubgroup(pos));
+        if (pSub == nullptr)
+            continue;
+        HTREEITEM h = InsertObject(hParent, pSub, 17);
+        InsertGroupContents(h, pSub, nDepth + 1);
+    }
+    pos = pGroup->GetFirstContentPosition();
+    while (pos != nullptr)
+        if (auto* pContact = dynamic_cast<CECContact*>(pGroup->GetNextContent(pos)))
+            InsertObject(hParent, pContact, 0);
+}
+
+void CECContactsTreeView::Rebuild() {
+    CTreeCtrl& tree = GetTreeCtrl();
+    CObject* pSelected = GetItemObject(tree.GetSelectedItem());
+    const int nSelectedKind = GetItemKind(tree.GetSelectedItem());
+    m_hRoot = nullptr;
+    tree.DeleteAllItems();
+    m_hRoot = tree.InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
+                              "电子名片联系人", 3, 3, 0, 0, 0, TVI_ROOT, TVI_LAST);
+    const int kinds[3] = {KindFriends, KindStrangers, KindDeregistered};
+    for (int i = 0; i < 3; ++i) {
+        CECGroup* pGroup = GroupOfKind(kinds[i]);
+        if (pGroup == nullptr)
+            continue;
+        m_hGroups[i] = InsertObject(m_hRoot, pGroup, 17);
+        InsertGroupContents(m_hGroups[i], pGroup, 1);
+    }
+    tree.Expand(m_hRoot, TVE_EXPAND);
+    HTREEITEM hSelect = nSelectedKind == KindRoot ? m_hRoot : FindItemOf(pSelected);
+    if (hSelect != nullptr)
+        tree.SelectItem(hSelect);
+}
+
+int CECContactsTreeView::GetItemKind(HTREEITEM hItem) const {
+    if (hItem == nullptr)
+        return KindNone;
+    if (hItem == m_hRoot)
+        return KindRoot;
+    for (int i = 0; i < 3; ++i)
+        if (hItem == m_hGroups[i])
+            return KindFriends + i;
+    CObject* pObject = GetItemObject(hItem);
+    if (dynamic_cast<CECContact*>(pObject) != nullptr)
+        return KindContact;
+    if (dynamic_cast<CECGroup*>(pObject) != nullptr)
+        return KindSubgroup;
+    return KindNone;
+}
+
+CObject* CECContactsTreeView::GetItemObject(HTREEITEM hItem) const {
+    return hItem != nullptr ? reinterpret_cast<CObject*>(GetTreeCtrl().GetItemData(hItem)) : nullptr;
+}
+
+HTREEITEM CECContactsTreeView::GetGroupItem(int nKind) const {
+    return nKind >= KindFriends && nKind <= KindDeregistered ? m_hGroups[nKind - KindFriends]
+                                                              : nullptr;
+}
+
+void CECContactsTreeView::FindItem(HTREEITEM hStart, const CObject* pObject,
+                                   HTREEITEM& hFound) const {
+    const CTreeCtrl& tree = GetTreeCtrl();
+    for (HTREEITEM h = hStart; h != nullptr && hFound == nullptr; h = tree.GetNextSiblingItem(h)) {
+        if (GetItemObject(h) == pObject) {
+            hFound = h;
+            return;
+        }
+        FindItem(tree.GetChildItem(h), pObject, hFound);
+    }
+}
+
+HTREEITEM CECContactsTreeView::FindItemOf(const CObject* pObject) const {
+    if (pObject == nullptr)
+        return nullptr;
+    HTREEITEM hFound = nullptr;
+    FindItem(m_hRoot, pObject, hFound);
+    return hFound;
+}
+
+HTREEITEM CECContactsTreeView::GetTopGroupItem(HTREEITEM hItem) const {
+    const CTreeCtrl& tree = GetTreeCtrl();
+    while (hItem != nullptr && hItem != m_hRoot) {
+        HTREEITEM hParent = tree.GetParentItem(hItem);
+        if (hParent == m_hRoot)
+            return hItem;
+        hItem = hParent;
+    }
+    return nullptr;
+}
+
+CECGroup* CECContactsTreeView::TargetGroup(HTREEITEM hItem) const {
+    if (GetItemKind(hItem) == KindContact)
+        hItem = GetTreeCtrl().GetParentItem(hItem);
+    return dynamic_cast<CECGroup*>(GetItemObject(hItem));
+}
+
+void CECContactsTreeView::OnSelChanged(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    CECUserDoc* pDoc = GetUserDoc();
+    if (pDoc == nullptr)
+        return;
+    CObject* pObject = GetItemObject(hItem);
+    if (nKind == KindRoot)
+        pObject = &pDoc->GetUser().GetRootGroup();
+    pDoc->SetCurrentObject(pObject);
+    if (m_pRightPane != nullptr)
+        m_pRightPane->SetMode(nKind == KindContact ? EC_MODE_CONTACT : EC_MODE_GROUP, this);
+    pDoc->UpdateAllViews(this, 0);
+}
+
+LRESULT CECContactsTreeView::OnSelectItem(WPARAM, LPARAM lParam) {
+    HTREEITEM hItem = lParam != 0 ? reinterpret_cast<HTREEITEM>(lParam) : m_hRoot;
+    if (GetTreeCtrl().GetSelectedItem() != hItem)
+        GetTreeCtrl().SelectItem(hItem);
+    return 0;
+}
+
+void CECContactsTreeView::OnRClick(NMHDR*, LRESULT* pResult) {
+    *pResult = 1;
+    CPoint point;
+    ::GetCursorPos(&point);
+    CPoint client = point;
+    ScreenToClient(&client);
+    UINT nFlags = 0;
+    HTREEITEM hItem = GetTreeCtrl().HitTest(client, &nFlags);
+    if (hItem == nullptr)
+        return;
+    GetTreeCtrl().SelectItem(hItem);
+    CMenu menu;
+    if (!menu.LoadMenu(2002))
+        return;
+    const int nKind = GetItemKind(hItem);
+    CMenu* pPopup = menu.GetSubMenu(nKind == KindRoot ? 0 : nKind == KindContact ? 2 : 1);
+    if (pPopup == nullptr)
+        return;
+    if (CWnd* pTop = GetTopLevelParent())
+        pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, pTop);
+}
+
+// ---- commands ----
+
+void CECContactsTreeView::ForgetPending() {
+    m_pending.clear();
+    m_pTarget = nullptr;
+}
+
+void CECContactsTreeView::AddContacts(BOOL bFriends) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || pUser->IsBusy())
+        return;
+    CECDlgAddContacts dlg(this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    ForgetPending();
+    pUser->BeginRequest(this);
+    dlg.FillRequestSet(*pUser);
+    // A number the user holds already goes with its contact.
+    CECContactMap& set = pUser->GetRequestSet();
+    CDWordArray numbers;
+    POSITION pos = set.GetStartPosition();
+    while (pos != nullptr) {
+        UINT nUid = 0;
+        CECContact* pContact = nullptr;
+        set.GetNextAssoc(pos, nUid, pContact);
+        numbers.Add(nUid);
+    }
+    for (INT_PTR i = 0; i < numbers.GetSize(); ++i) {
+        const UINT nUid = (UINT)numbers[i];
+        if (CECContact* pHeld = pUser->GetRootGroup().FindByNumber(nUid)) {
+            set.SetAt(nUid, pHeld);
+            m_pending.push_back(pHeld);
+        }
+    }
+    if (set.IsEmpty())
+        return;
+    HTREEITEM hSelected = GetTreeCtrl().GetSelectedItem();
+    CECGroup* pTarget = TargetGroup(hSelected);
+    const int nWanted = bFriends ? KindFriends : KindStrangers;
+    if (pTarget == nullptr || GetItemKind(GetTopGroupItem(FindItemOf(pTarget))) != nWanted)
+        pTarget = GroupOfKind(nWanted);
+    m_pTarget = pTarget;
+    pUser->StartOperation(bFriends ? EC_OP_ADD_FRIENDS : EC_OP_ADD_CONTACTS);
+}
+
+void CECContactsTreeView::DeleteSelected() {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || pUser->IsBusy())
+        return;
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    if (nKind != KindContact && nKind != KindSubgroup)
+        return;
+    if (AfxMessageBox("您真的要删除该项吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    CObject* pObject = GetItemObject(hItem);
+    const int nTop = GetItemKind(GetTopGroupItem(hItem));
+    CECUserDoc* pDoc = GetUserDoc();
+    if (nTop != KindFriends) {
+        // Strangers and deregistered users are only this user's records: removed here, nothing
+        // is sent. Nothing may keep pointing at them afterwards.
+        ForgetPending();
+        pDoc->SetCurrentObject(nullptr);
+        GetTreeCtrl().SelectItem(nullptr);
+        if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+            pContact->GetParent()->RemoveContent(pContact, TRUE);
+        else if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+            pGroup->RemoveFromParent(TRUE);
+        pDoc->SetModifiedFlag();
+        Rebuild();
+        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
+        return;
+    }
+    auto* pGroup = dynamic_cast<CECGroup*>(pObject);
+    if (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0) {
+        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
+        pDoc->SetCurrentObject(nullptr);
+        pGroup->RemoveFromParent(TRUE);
+        pDoc->SetModifiedFlag();
+        Rebuild();
+        return;
+    }
+    ForgetPending();
+    pUser->BeginRequest(this);
+    if (pGroup != nullptr)
+        pUser->AddToRequest(pGroup, TRUE);
+    else
+        pUser->AddToRequest(static_cast<CECContact*>(pObject), TRUE);
+    m_pending.push_back(pObject);
+    m_pTarget = &pUser->GetStrangers();
+    pUser->StartOperation(EC_OP_REMOVE_FRIENDS);
+}
+
+void CECContactsTreeView::Refresh(BOOL bAll) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || pUser->IsBusy())
+        return;
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    ForgetPending();
+    pUser->BeginRequest(this);
+    if (bAll || nKind == KindRoot || nKind == KindNone) {
+        pUser->AddToRequest(&pUser->GetRootGroup(), TRUE);
+    } else if (auto* pContact = dynamic_cast<CECContact*>(GetItemObject(hItem))) {
+        pUser->AddToRequest(pContact, TRUE);
+        m_pending.push_back(pContact);
+    } else if (auto* pGroup = dynamic_cast<CECGroup*>(GetItemObject(hItem))) {
+        pUser->AddToRequest(pGroup, TRUE);
+        m_pending.push_back(pGroup);
+    }
+    pUser->StartOperation(bAll ? EC_OP_SYNC_FRIENDS : EC_OP_DOWNLOAD);
+}
+
+void CECContactsTreeView::FindByID() {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr)
+        return;
+    CECDlgFindContactID dlg(this);
+    for (;;) {
+        if (dlg.DoModal() != IDOK)
+            return;
+        CECGroup* pScope = nullptr;
+        if (dlg.m_nScope == 0)
+            pScope = TargetGroup(GetTreeCtrl().GetSelectedItem());
+        CECContact* pFound = nullptr;
+        if (pScope != nullptr) {
+            pFound = pScope->FindByNumber(dlg.m_nID);
+        } else {
+            pFound = pUser->GetRootGroup().FindByNumber(dlg.m_nID);
+        }
+        if (pFound != nullptr) {
+            if (HTREEITEM h = FindItemOf(pFound))
+                GetTreeCtrl().SelectItem(h);
+            return;
+        }
+        if (AfxMessageBox("未找到指定的联系人！需要重新查找吗？", MB_YESNO | MB_ICONSTOP) != IDYES)
+            return;
+    }
+}
+
+void CECContactsTreeView::GoUp() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (hItem != nullptr && hItem != m_hRoot)
+        GetTreeCtrl().SelectItem(GetTreeCtrl().GetParentItem(hItem));
+}
+
+void CECContactsTreeView::OnUpdateDelete(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(!IsBusy() && (nKind == KindContact || nKind == KindSubgroup));
+}
+
+void CECContactsTreeView::OnUpdateGoUp(CCmdUI* pCmdUI) {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    pCmdUI->Enable(hItem != nullptr && hItem != m_hRoot);
+}
+
+void CECContactsTreeView::OnUpdateAllowRename(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(TRUE);
+    pCmdUI->SetCheck(m_bAllowRename);
+}
+
+void CECContactsTreeView::OnUpdateRequest(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(!IsBusy());
+}
+
+// ---- answers ----
+
+void CECContactsTreeView::OnECSessionBegin(CECUser*) {}
+
+void CECContactsTreeView::OnECSessionEnd(CECUser*) {}
+
+void CECContactsTreeView::PlaceByState(CECContact* pContact) {
+    CECUser* pUser = GetUser();
+    CECGroup* pProper = IsDeregistered(*pContact)
+                            ? &pUser->GetDeregistered()
+                            : (pContact->m_dwStatus & CECContact::STATUS_FRIEND) != 0
+                                  ? &pUser->GetFriends()
+                                  : &pUser->GetStrangers();
+    auto* pParent = dynamic_cast<CECGroup*>(pContact->GetParent());
+    const int nTop = pParent != nullptr ? pParent->GetTopRole() : -1;
+    if (pParent == nullptr || nTop != pProper->GetRole())
+        MoveContactTo(pContact, pProper);
+}
+
+void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
+    if (nResult != 0) {
+        AfxMessageBox(pUser->GetErrorText(nResult), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const int nOperation = pUser->GetOperation();
+    CECContactMap& set = pUser->GetRequestSet();
+    switch (nOperation) {
+    case EC_OP_ADD_FRIENDS:
+    case EC_OP_ADD_CONTACTS:
+    case EC_OP_REMOVE_FRIENDS: {
+        CECGroup* pTarget = m_pTarget;
+        if (pTarget == nullptr)
+            pTarget = nOperation == EC_OP_ADD_FRIENDS ? &pUser->GetFriends() : &pUser->GetStrangers();
+        POSITION pos = set.GetStartPosition();
+        while (pos != nullptr) {
+            UINT nUid = 0;
+            CECContact* pContact = nullptr;
+            set.GetNextAssoc(pos, nUid, pContact);
+            if (pContact == nullptr)
+                continue;
+            if (IsDeregistered(*pContact)) {
+                MoveContactTo(pContact, &pUser->GetDeregistered());
+                continue;
+            }
+            if (pContact->m_nResult != 0 && pContact->GetParent() == nullptr)
+                continue; // refused: it stays out, and the user frees it
+            if (nOperation == EC_OP_ADD_CONTACTS && pContact->GetParent() != nullptr)
+                continue; // a contact held already keeps its place
+            if (pContact->m_nResult != 0)
+                continue;
+            MoveContactTo(pContact, pTarget);
+        }
+        break;
+    }
+    case EC_OP_DOWNLOAD:
+    case EC_OP_SYNC_FRIENDS: {
+        POSITION pos = pUser->GetCurrentSet().GetStartPosition();
+        while (pos != nullptr) {
+            UINT nUid = 0;
+            CECContact* pContact = nullptr;
+            pUser->GetCurrentSet().GetNextAssoc(pos, nUid, pContact);
+            if (pContact != nullptr && pContact->GetParent() != nullptr)
+                PlaceByState(pContact);
+        }
+        if (nOperation == EC_OP_SYNC_FRIENDS) {
+            // Contacts the answer brought that the user did not hold go under their group.
+            CECResultMap& result = pUser->GetResultSet();
+            POSITION r = result.GetStartPosition();
+            while (r != nullptr) {
+                UINT nUid = 0;
+                SECResultEntry entry;
+                result.GetNextAssoc(r, nUid, entry);
+                if (entry.pNew != nullptr && entry.pNew->GetParent() == nullptr)
+                    PlaceByState(entry.pNew);
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    ForgetPending();
+    if (CECUserDoc* pDoc = GetUserDoc()) {
+        pDoc->SetModifiedFlag();
+        Rebuild();
+        pDoc->UpdateAllViews(this, 0);
+    }
+}

@@ -1,0 +1,84 @@
+// The window of one logged-in e-card user: tool bar, status bar and busy animation above a
+// navigation bar (the contacts tree and the account page) and the right pane. It owns the user's
+// document, hands the user's finished requests back on the window thread and carries the account
+// commands. While the user talks to the service it takes no command.
+#pragma once
+
+#include "ecard/ECUser.h"
+#include "platform/gui/ControlBar.h"
+#include "platform/gui/Frame.h"
+#include "platform/gui/ImageList.h"
+#include "platform/gui/Splitter.h"
+#include "platform/gui/ToolBar.h"
+#include "ui/AnimateImageWnd.h"
+
+class CECContactsTreeView;
+class CECOutbarWnd;
+class CECRightPaneFrame;
+class CECUserDoc;
+class CECUserManagerView;
+class CECUsersManager;
+
+class CECFrame : public CFrameWnd, public CIECUserListener, public CECSessionOwner {
+public:
+    enum { IDR_ECFRAME = 2000, LeftPaneWidth = 200, AnimationTimerMs = 150 };
+
+    CECFrame(CECUsersManager* pManager, CECUserDoc* pDoc);
+    ~CECFrame() override;
+
+    UINT GetUserNumber() const;
+    CECUserDoc* GetUserDoc() const { return m_pDoc; }
+    BOOL IsBusy() const { return m_bBusy; }
+    CECContactsTreeView* GetTree() const { return m_pTree; }
+    CECUserManagerView* GetAccountView() const { return m_pAccountView; }
+    CECRightPaneFrame* GetRightPane() const { return m_pRightPane; }
+    CECOutbarWnd* GetOutbar() const { return m_pOutbar; }
+    CToolBar& GetToolBar() { return m_wndToolBar; }
+    CAnimateImageWnd& GetAnimation() { return m_wndAnimate; }
+
+    // Cleared when the account is deregistered: the window then closes without writing.
+    BOOL m_bSaveOnClose = TRUE;
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+    void OnUpdateFrameTitle(BOOL bAddToTitle) override;
+
+    void OnECUserResult(CECUser*, int) override {}
+    void OnECUserStartFailed(CECUser*, int) override {}
+    void OnECUserSessionBegin(CECUser* pUser) override;
+    void OnECUserSessionEnd(CECUser* pUser) override;
+    void OnECSessionBegin(CECUser*) override {}
+    void OnECSessionResult(CECUser* pUser, int nResult) override;
+    void OnECSessionEnd(CECUser*) override {}
+
+    // Hands a finished request of the user back; TRUE when one was.
+    BOOL PollUser();
+
+protected:
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnClose();
+    void OnDestroy();
+    LRESULT OnRelayout(WPARAM, LPARAM);
+    void OnNewUser();
+    void OnReceiveMessages();
+    void OnOnlineHelp();
+    void OnExitWindow();
+    BOOL CreateToolBar();
+
+    CECUsersManager* m_pManager;
+    CECUserDoc* m_pDoc;
+    BOOL m_bBusy = FALSE;
+    HANDLE m_hUserLock = nullptr;
+    CStatusBar m_wndStatusBar;
+    CReBar m_wndReBar;
+    CToolBar m_wndToolBar;
+    CImageList m_toolImages;
+    CAnimateImageWnd m_wndAnimate;
+    CSplitterWnd m_wndSplitter;
+    CECOutbarWnd* m_pOutbar = nullptr;
+    CECContactsTreeView* m_pTree = nullptr;
+    CECUserManagerView* m_pAccountView = nullptr;
+    CECRightPaneFrame* m_pRightPane = nullptr;
+    DECLARE_MESSAGE_MAP()
+};

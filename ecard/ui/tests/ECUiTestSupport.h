@@ -1,0 +1,127 @@
+// The e-card window tests: folders and settings of the test's own, the e-card service standing
+// in on loopback with two users, a stand-in user for message boxes and dialogs, and helpers that
+// act on a dialog as a person does (typing into its controls, clicking its buttons).
+#pragma once
+
+#include "ecard/ECRequest.h"
+#include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECUsersManager.h"
+#include "links/ServiceAddress.h"
+#include "platform/base/File.h"
+#include "platform/gui/tests/GuiTestSupport.h"
+#include "shell/tests/ProgramRun.h"
+#include "testsupport/ECardService.h"
+#include "testsupport/NetTestEnv.h"
+
+#include <QTest>
+
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+namespace ecard_ui_test {
+
+constexpr UINT kAlice = 20000001;
+constexpr UINT kBob = 20000002;
+
+// A loopback address where nobody listens: a port bound and closed again.
+inline std::string ClosedPortAddress() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/";
+}
+
+// Whether a modal dialog has been given its answer (its loop ends when the event loop next runs).
+struct DialogProbe : CDialog {
+    static bool Ended(CDialog& d) {
+        int CDialog::*result = &DialogProbe::m_nModalResult;
+        return d.*result != -1;
+    }
+};
+
+class ECUiTest : public ScriptedUserTest {
+protected:
+    AppFolders folders;
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    test_net::ECardService service;
+
+    void SetUp() override {
+        ASSERT_TRUE(server.IsListening());
+        service.Attach(server);
+        {
+            std::lock_guard<std::mutex> g(service.lock);
+            service.users[kAlice].password = "alice1";
+            service.users[kAlice].name = "爱丽丝";
+            service.users[kBob].password = "bob123";
+            service.users[kBob].name = "鲍勃";
+            service.nextNumber = 30000001;
+        }
+        UseService();
+        InstallScriptedUser(IDOK);
+    }
+    void TearDown() override { RemoveScriptedUser(); }
+
+    void UseService() { ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str())); }
+    void UseNoService() { ASSERT_TRUE(SetServiceBaseAddress(ClosedPortAddress().c_str())); }
+
+    // The pages the service was asked for, in order.
+    std::vector<std::string> Pages() const {
+        std::vector<std::string> pages;
+        for (const auto& r : server.Requests())
+            pages.push_back(r.page.substr(r.page.rfind('/') + 1));
+        return pages;
+    }
+    std::vector<CString> Texts() const {
+        std::vector<CString> texts;
+        for (const auto& c : shown)
+            texts.push_back(c.text);
+        return texts;
+    }
+    BOOL Shown(const char* text) const {
+        for (const auto& c : shown)
+            if (c.text == text)
+                return TRUE;
+        return FALSE;
+    }
+
+    static void Click(CWnd* pDlg, int nID) {
+        CWnd* pButton = pDlg->GetDlgItem(nID);
+        ASSERT_NE(nullptr, pButton) << nID;
+        ASSERT_TRUE(pButton->IsWindowEnabled()) << nID;
+        // Near the left edge: a check box or radio button takes clicks only on its mark and text.
+        QWidget* w = pButton->GetWidget();
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
+    }
+    // Replaces the control's text as a person does: select all, type.
+    static void Type(CWnd* pDlg, int nID, const char* text) {
+        CWnd* pCtrl = pDlg->GetDlgItem(nID);
+        ASSERT_NE(nullptr, pCtrl) << nID;
+        pCtrl->SetWindowText("");
+        QTest::keyClicks(pCtrl->GetWidget(), QString::fromUtf8(text));
+    }
+    static void SetText(CWnd* pDlg, int nID, const char* gbkText) {
+        pDlg->SetDlgItemText(nID, gbkText);
+    }
+
+    // Writes a user file as a finished log-in leaves it.
+    static void StoreUser(UINT nUid, const char* password) {
+        CECUserDoc doc;
+        doc.GetUser().SetUserNumber(nUid);
+        doc.GetUser().GetAccount().m_strPassword = password;
+        ASSERT_TRUE(doc.SaveUser());
+    }
+    static BOOL FileExists(const CString& path) {
+        CFileStatus status;
+        return CFile::GetStatus(path, status);
+    }
+};
+
+} // namespace ecard_ui_test
