@@ -589,6 +589,47 @@ TEST_F(LeftViewEditTest, AltDropMergesTheChosenFieldsOfTheTargetIntoTheDraggedCo
     EXPECT_TRUE(CloseAll());
 }
 
+// Two books open: the dragged contact's book is the one changed, marked and saved with the
+// merged fields; the book the fields were read from stays as it was.
+TEST_F(LeftViewEditTest, AnAltDropOntoAContactOfAnotherBookChangesOnlyTheDraggedContactsBook) {
+    CSmsDoc* family = OpenFamilyBook();
+    CSmsDoc* school = OpenSchoolBook();
+    ASSERT_TRUE(family && school);
+    auto* fang = dynamic_cast<_CPerson*>(Find(family, "王芳", FALSE));
+    auto* xiaoming = dynamic_cast<_CPerson*>(Find(school, "王小明", FALSE));
+    ASSERT_TRUE(fang && xiaoming);
+    ASSERT_TRUE(xiaoming->SetFieldText(5, "13900000002", TRUE, 0, "\n", "-"));
+    onDialog = [](CDialog& d) {
+        auto* dlg = dynamic_cast<CDlgModifyPerson*>(&d);
+        ASSERT_NE(dlg, nullptr);
+        CFieldTree& tree = dlg->GetFieldTree();
+        tree.Tick(tree.GetPersonRoot(), FALSE);
+        tree.Tick(tree.FindItem(1, 128), TRUE); // the mobile number
+        dlg->CheckRadioButton(CDlgModifyPerson::IDC_ADD, CDlgModifyPerson::IDC_ADD + 2,
+                              CDlgModifyPerson::IDC_ADD + _CPerson::MODE_REPLACE - 1);
+        dlg->SendMessage(WM_COMMAND, IDOK, 0);
+    };
+    HTREEITEM hFang = ItemOf(fang), hXiaoming = ItemOf(xiaoming);
+    ASSERT_EQ(view->GetDropAction(hFang, hXiaoming, kAlt), CLeftView::DropMerge);
+    EXPECT_TRUE(view->DoDrop(hFang, hXiaoming, kAlt, FALSE, FALSE, nullptr));
+    CString mobile;
+    fang->GetText(mobile, 5);
+    EXPECT_STREQ(mobile, "13900000002");
+    EXPECT_TRUE(family->IsModified());
+    EXPECT_FALSE(school->IsModified());
+
+    const CString path = family->GetPathName();
+    ASSERT_TRUE(family->OnSaveDocument(path));
+    EXPECT_TRUE(CloseAll());
+    CSmsDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path));
+    auto* saved = dynamic_cast<_CPerson*>(
+        reopened.GetRootGroup().FindByName("王芳", FALSE, FALSE, TRUE));
+    ASSERT_NE(saved, nullptr);
+    saved->GetText(mobile, 5);
+    EXPECT_STREQ(mobile, "13900000002");
+}
+
 TEST_F(LeftViewEditTest, LinksAreMadeInTheContactsGroupAndLeadBackToTheirSource) {
     CSmsDoc* doc = OpenFamilyBook();
     ASSERT_NE(doc, nullptr);

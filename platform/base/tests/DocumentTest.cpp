@@ -367,4 +367,22 @@ TEST_F(DocumentTest, ViewsAreUpdatedThroughTheHostExceptTheSender) {
     CDocument::SetViewHost(previous);
 }
 
+// A save replaces the file by a new one; the user's permissions on the old one must come along,
+// whatever they were set to after the file was first written.
+TEST_F(DocumentTest, ASaveKeepsTheModeTheFileWasGiven) {
+    for (fs::perms mode : {fs::perms(0600), fs::perms(0640), fs::perms(0755)}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        CNumbersDoc doc;
+        doc.numbers = {1};
+        ASSERT_TRUE(doc.OnSaveDocument(PathOf("m.dat")));
+        fs::permissions(dir.path() / "m.dat", mode, fs::perm_options::replace);
+        doc.numbers.push_back(2);
+        doc.SetModifiedFlag();
+        ASSERT_TRUE(doc.OnSaveDocument(PathOf("m.dat")));
+        EXPECT_EQ(fs::status(dir.path() / "m.dat").permissions() & fs::perms::mask, mode);
+        EXPECT_EQ(Read("m.dat").size(), 10u);
+        fs::remove(dir.path() / "m.dat");
+    }
+}
+
 } // namespace
