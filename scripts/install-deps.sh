@@ -15,6 +15,8 @@ PKGS="$PKGS python3-aiosmtpd"
 PKGS="$PKGS microsocks"
 # TIFF among the image formats pictures load from; ImageMagick made the sample images once.
 PKGS="$PKGS qt6-image-formats-plugins imagemagick"
+# clang and its libFuzzer run-time build the fuzz targets, which CI runs from their seeds.
+PKGS="$PKGS clang libclang-rt-dev"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

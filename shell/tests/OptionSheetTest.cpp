@@ -479,6 +479,8 @@ TEST_F(OptionSheetTest, SmsPageAsksTheServerForTheSizes) {
     // While the server keeps silent the program goes on: a window timer keeps firing, a second
     // click asks nothing more, and the sheet closed before the answer hears nothing of it.
     server.SetReply("ecard/sms/getsmsmaxsize.asp", Reply::Of(Reply::Kind::Silent));
+    // Long enough for the checks below to run while the request still waits.
+    test_net::ScopedInternetDefault patient(INTERNET_OPTION_RECEIVE_TIMEOUT, 3000);
     auto asked = [&] {
         size_t n = 0;
         for (const auto& request : server.Requests())
@@ -500,7 +502,7 @@ TEST_F(OptionSheetTest, SmsPageAsksTheServerForTheSizes) {
     ticker.stop();
     EXPECT_TRUE(sms.IsAsking());
     CloseSheet();
-    WaitFor([] { return false; }, 600); // past the receive time-out: the late answer arrives
+    WaitFor([] { return false; }, 3500); // past the receive time-out: the late answer arrives
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(before + 1, asked());
     SetServiceBaseAddress(nullptr);

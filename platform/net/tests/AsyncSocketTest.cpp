@@ -250,7 +250,7 @@ TEST(AsyncSocket, HostNameIsLookedUpOffTheNoticeThreadAndEndsInTheConnectNotice)
         long long start = AfxSocketClockMs();
         EXPECT_FALSE(client.Connect(c.host, port)) << c.host;
         EXPECT_EQ(WSAEWOULDBLOCK, CAsyncSocket::GetLastError()) << c.host;
-        EXPECT_LT(AfxSocketClockMs() - start, 200) << c.host;
+        EXPECT_LT(AfxSocketClockMs() - start, 1000) << c.host; // never the lookup's wait
         ASSERT_TRUE(events.RunUntil([&] { return !client.notices.empty(); })) << c.host;
         events.Settle(50);
         EXPECT_EQ((std::vector<std::string>{c.notice}), client.notices) << c.host;
