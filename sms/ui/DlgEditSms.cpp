@@ -10,12 +10,11 @@
 #include "sms/Sender.h"
 #include "sms/SmsBox.h"
 #include "sms/SmsCounter.h"
+#include "sms/ui/ComposeControls.h"
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/DlgMessageBank.h"
 
-#include <QColor>
-#include <QPalette>
-#include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -122,17 +121,7 @@ void CDlgEditSms::InitDialogControls() {
     }
     auto* pSubject = static_cast<CComboBox*>(GetDlgItem(IDC_SUBJECT));
     pSubject->ResetContent();
-    CStdioFile file;
-    if (file.Open(GetAppFilePath("Profiles\\SmsSubjects.inf"), CFile::modeRead)) {
-        try {
-            CString line;
-            while (file.ReadString(line))
-                if (!line.IsEmpty())
-                    pSubject->AddString(line);
-        } catch (CException* e) {
-            e->Delete();
-        }
-    }
+    FillSmsSubjects(pSubject);
     CheckRadioButton(IDC_PLACE_CONTACT, IDC_PLACE_SENDER,
                      SavePlace() == PlaceContact ? IDC_PLACE_CONTACT : IDC_PLACE_SENDER);
     if (!m_strCaption.IsEmpty())
@@ -236,14 +225,7 @@ void CDlgEditSms::OnTypeChanged() {
         if (m_pSender != nullptr)
             SetDlgItemText(IDC_SENDER, m_pSender->GetName());
     }
-    if (QWidget* w = GetDlgItem(IDC_TYPE)->GetWidget()) {
-        QPalette pal = w->palette();
-        const QColor colour = bMobile ? QColor(255, 0, 0) : QColor(0, 0, 255);
-        pal.setColor(QPalette::ButtonText, colour);
-        pal.setColor(QPalette::Text, colour);
-        pal.setColor(QPalette::WindowText, colour);
-        w->setPalette(pal);
-    }
+    ColourSmsType(GetDlgItem(IDC_TYPE), bMobile);
     OnLimitChanged();
 }
 
@@ -261,10 +243,7 @@ void CDlgEditSms::OnCountInputChange() {
 }
 
 void CDlgEditSms::OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult) {
-    auto* pUD = reinterpret_cast<NMUPDOWN*>(pNMHDR);
-    const int n = pUD->iPos + pUD->iDelta;
-    if (n >= 1 && n <= 100)
-        SetDlgItemInt(IDC_MESSAGES, (UINT)n);
+    ApplySpinDelta(this, pNMHDR, IDC_MESSAGES);
     UpdateCounts();
     *pResult = 0;
 }
@@ -282,38 +261,25 @@ void CDlgEditSms::UpdateCounts() {
         return;
     CString text;
     m_text.GetWindowText(text);
-    m_nLimit = static_cast<CComboBox*>(GetDlgItem(IDC_LIMIT))->GetCurSel();
-    if (m_nLimit < 0)
-        m_nLimit = 0;
+    static const SCountControls ids = {IDC_CURRENT, IDC_ALLOWED, IDC_PARTS, IDC_CODING_CHINESE,
+                                       IDC_CODING_ENGLISH};
+    const SSmsCount c = CountAndShow(this, text, SmsType(), m_nCoding, IDC_LIMIT, IDC_MESSAGES,
+                                     m_nWideSize, m_nAnsiSize, ids);
     m_nMessages = GetDlgItemInt(IDC_MESSAGES);
-    const int nMessages = m_nMessages == 0 ? 1 : (int)m_nMessages;
-    if (SmsType() != 0)
-        m_nCoding = IsDlgButtonChecked(IDC_CODING_ENGLISH) ? 1 : 0;
-    SSmsCount c = CountSms(text, SmsType(), m_nCoding, m_nLimit, nMessages, m_nWideSize,
-                           m_nAnsiSize);
-    m_nCoding = c.nCoding;
     m_nTextLength = c.nLength;
     m_fCurrent = c.fCurrent;
     m_nParts = c.nParts;
-    m_bTooLong = c.IsTooLong(nMessages);
-    if (c.nAllowed < 0)
-        m_strAllowed = Text(137);
-    else
-        m_strAllowed.Format("%d", c.nAllowed);
-    CString current;
-    current.Format("%g", (double)m_fCurrent);
-    SetDlgItemText(IDC_CURRENT, current);
-    SetDlgItemText(IDC_ALLOWED, m_strAllowed);
-    SetDlgItemInt(IDC_PARTS, (UINT)m_nParts);
-    CheckRadioButton(IDC_CODING_CHINESE, IDC_CODING_ENGLISH,
-                     m_nCoding == 0 ? IDC_CODING_CHINESE : IDC_CODING_ENGLISH);
-    GetDlgItem(IDC_CURRENT)->Invalidate();
+    m_bTooLong = c.IsTooLong((int)m_nMessages);
 }
 
 HBRUSH CDlgEditSms::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong)
+    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong) {
+        // A count beyond the limit is red on the window's own background.
         pDC->SetTextColor(RGB(255, 0, 0));
+        if (hbr == nullptr)
+            hbr = (HBRUSH)GetStockObject(NULL_BRUSH);
+    }
     return hbr;
 }
 

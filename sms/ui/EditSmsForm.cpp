@@ -16,15 +16,14 @@
 #include "sms/SenderDoc.h"
 #include "sms/SmsBox.h"
 #include "sms/SmsCounter.h"
+#include "sms/ui/ComposeControls.h"
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/DlgEditNameCode.h"
 #include "sms/ui/DlgGenerateGroupNumber.h"
 #include "sms/ui/DlgMessageBank.h"
 #include "ui/DlgViewInfo.h"
 
-#include <QColor>
-#include <QPalette>
-#include <QWidget>
+#include <algorithm>
 
 IMPLEMENT_DYNCREATE(CEditSmsForm, CFormView)
 
@@ -203,6 +202,10 @@ void CEditSmsForm::OnInitialUpdate() {
         delete m_pNameCode;
         m_pNameCode = nullptr;
     }
+    // The controls exist now: a form larger than its template spreads them out.
+    CRect client;
+    GetClientRect(&client);
+    OnSize(SIZE_RESTORED, client.Width(), client.Height());
     m_spin.SetBuddy(GetDlgItem(IDC_MESSAGES));
     m_spin.SetRange(1, 100);
     m_spin.SetPos(1);
@@ -219,15 +222,7 @@ void CEditSmsForm::OnInitialUpdate() {
     m_editorFont.CreateFontIndirect(&lf);
     m_text.SetFont(&m_editorFont);
 
-    // Subjects: one a line; the file may be missing.
-    CComboBox* pSubject = static_cast<CComboBox*>(GetDlgItem(IDC_SUBJECT));
-    CStringList subjects;
-    if (ReadLines(GetAppFilePath("Profiles\\SmsSubjects.inf"), subjects))
-        for (POSITION pos = subjects.GetHeadPosition(); pos != nullptr;) {
-            const CString& s = subjects.GetNext(pos);
-            if (!s.IsEmpty())
-                pSubject->AddString(s);
-        }
+    FillSmsSubjects(static_cast<CComboBox*>(GetDlgItem(IDC_SUBJECT)));
 }
 
 void CEditSmsForm::OnUpdate(CView*, LPARAM, CObject*) {}
@@ -384,15 +379,7 @@ void CEditSmsForm::OnSmsTypeChanged() {
             m_nRememberedLimit = pLimit->GetCurSel();
         pLimit->SetCurSel(SmsLimitNone);
     }
-    // The type shows its colour: red for mobile messages, blue for instant ones.
-    if (QWidget* w = GetDlgItem(IDC_TYPE)->GetWidget()) {
-        QPalette pal = w->palette();
-        const QColor colour = bMobile ? QColor(255, 0, 0) : QColor(0, 0, 255);
-        pal.setColor(QPalette::ButtonText, colour);
-        pal.setColor(QPalette::Text, colour);
-        pal.setColor(QPalette::WindowText, colour);
-        w->setPalette(pal);
-    }
+    ColourSmsType(GetDlgItem(IDC_TYPE), bMobile);
     OnLimitChanged();
 }
 
@@ -418,10 +405,7 @@ void CEditSmsForm::OnCountInputChange() {
 }
 
 void CEditSmsForm::OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult) {
-    auto* pUD = reinterpret_cast<NMUPDOWN*>(pNMHDR);
-    const int n = pUD->iPos + pUD->iDelta;
-    if (n >= 1 && n <= 100)
-        SetDlgItemInt(IDC_MESSAGES, (UINT)n);
+    ApplySpinDelta(this, pNMHDR, IDC_MESSAGES);
     UpdateCounts();
     *pResult = 0;
 }
@@ -430,40 +414,28 @@ void CEditSmsForm::UpdateCounts() {
     if (m_text.GetSafeHwnd() == nullptr)
         return;
     m_text.GetWindowText(m_strText);
-    m_nLimit = static_cast<CComboBox*>(GetDlgItem(IDC_LIMIT))->GetCurSel();
-    if (m_nLimit < 0)
-        m_nLimit = 0;
+    static const SCountControls ids = {IDC_CURRENT, IDC_ALLOWED, IDC_PARTS, IDC_CODING_CHINESE,
+                                       IDC_CODING_ENGLISH};
+    const SSmsCount c = CountAndShow(this, m_strText, s_nSmsType, m_nCoding, IDC_LIMIT,
+                                     IDC_MESSAGES, m_nWideSize, m_nAnsiSize, ids);
+    m_nLimit = std::max(0, static_cast<CComboBox*>(GetDlgItem(IDC_LIMIT))->GetCurSel());
     m_nMessages = GetDlgItemInt(IDC_MESSAGES);
-    const int nMessages = m_nMessages == 0 ? 1 : (int)m_nMessages;
-    if (s_nSmsType != 0)
-        m_nCoding = IsDlgButtonChecked(IDC_CODING_ENGLISH) ? 1 : 0;
-    SSmsCount c = CountSms(m_strText, s_nSmsType, m_nCoding, m_nLimit, nMessages, m_nWideSize,
-                           m_nAnsiSize);
-    m_nCoding = c.nCoding;
     m_nTextLength = c.nLength;
     m_fCurrent = c.fCurrent;
     m_nAllowed = c.nAllowed;
     m_nParts = c.nParts;
-    m_bTooLong = c.IsTooLong(nMessages);
-    if (m_nAllowed < 0)
-        m_strAllowed = Text(137);
-    else
-        m_strAllowed.Format("%d", m_nAllowed);
-    CString current;
-    current.Format("%g", (double)m_fCurrent);
-    SetDlgItemText(IDC_CURRENT, current);
-    SetDlgItemText(IDC_ALLOWED, m_strAllowed);
-    SetDlgItemInt(IDC_PARTS, (UINT)m_nParts);
-    CheckRadioButton(IDC_CODING_CHINESE, IDC_CODING_ENGLISH,
-                     m_nCoding == 0 ? IDC_CODING_CHINESE : IDC_CODING_ENGLISH);
-    if (CWnd* pCount = GetDlgItem(IDC_CURRENT))
-        pCount->Invalidate();
+    m_bTooLong = c.IsTooLong((int)m_nMessages);
+    GetDlgItemText(IDC_ALLOWED, m_strAllowed);
 }
 
 HBRUSH CEditSmsForm::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CFormView::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong)
+    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong) {
+        // A count beyond the limit is red on the window's own background.
         pDC->SetTextColor(RGB(255, 0, 0));
+        if (hbr == nullptr)
+            hbr = (HBRUSH)GetStockObject(NULL_BRUSH);
+    }
     return hbr;
 }
 
@@ -1133,4 +1105,55 @@ void CEditSmsForm::OnPhrases() {
 
 void CEditSmsForm::OnSize(UINT nType, int cx, int cy) {
     CFormView::OnSize(nType, cx, cy);
+    if (m_batchList.GetSafeHwnd() == nullptr || cx <= 0 || cy <= 0)
+        return;
+    // The template's places are the smallest layout (the form scrolls below it). Room beyond it
+    // goes to the recipients and the text: the right column keeps to the right edge, the batch
+    // list takes 0.6 of the extra height and the text the rest, both the extra width.
+    if (m_places.empty()) {
+        for (CWnd* p = GetWindow(GW_CHILD); p != nullptr; p = p->GetWindow(GW_HWNDNEXT)) {
+            CRect rc;
+            p->GetWindowRect(&rc);
+            ScreenToClient(&rc);
+            rc.OffsetRect(GetScrollPosition());
+            m_places.push_back({p->GetSafeHwnd(), rc});
+        }
+        CRect options;
+        GetDlgItem(IDC_OPTIONS)->GetWindowRect(&options);
+        ScreenToClient(&options);
+        m_nRightColumn = options.left + GetScrollPosition().x;
+        CRect phrases;
+        GetDlgItem(IDC_PHRASES)->GetWindowRect(&phrases);
+        ScreenToClient(&phrases);
+        m_nCountsTop = phrases.top + GetScrollPosition().y;
+    }
+    const CSize total = GetTotalSize();
+    const int dx = std::max(0, cx - total.cx);
+    const int dy = std::max(0, cy - total.cy);
+    const int dyList = dy * 6 / 10;
+    for (const SPlace& place : m_places) {
+        CWnd* p = CWnd::FromHandle(place.hWnd);
+        if (p == nullptr || !::IsWindow(place.hWnd))
+            continue;
+        CRect rc = place.rect;
+        const UINT id = (UINT)p->GetDlgCtrlID();
+        if (id == IDC_TEXT) {
+            rc.top += dyList;
+            rc.right += dx;
+            rc.bottom += dy;
+        } else if (rc.top >= m_nCountsTop) {
+            // The counts row and the phrase button above the text.
+            rc.OffsetRect(rc.left >= m_nRightColumn ? dx : 0, dyList);
+        } else if (rc.left >= m_nRightColumn) {
+            rc.OffsetRect(dx, 0); // the right column
+        } else if (id == IDC_SINGLE) {
+            rc.right += dx;
+        } else if (id == IDC_BATCH) {
+            rc.right += dx;
+            rc.bottom += dyList;
+        }
+        rc.OffsetRect(-GetScrollPosition());
+        p->MoveWindow(&rc, FALSE);
+    }
+    Invalidate();
 }

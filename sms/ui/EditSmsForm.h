@@ -17,6 +17,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 class CDlgEditNameCode;
 class CQuillmarBaseDoc;
@@ -244,6 +245,15 @@ protected:
     int m_nIndexedRows = -1;
     BOOL HasNumber(const CString& number);
     void ForgetNumbers() { m_nIndexedRows = -1; }
+
+    // Where the controls stand in the template, for the layout of a larger form.
+    struct SPlace {
+        HWND hWnd;
+        CRect rect;
+    };
+    std::vector<SPlace> m_places;
+    int m_nRightColumn = 0;
+    int m_nCountsTop = 0;
 
     // The message type, one setting for every compose form.
     static int s_nSmsType;

@@ -791,12 +791,12 @@ TEST_F(LeftViewEditTest, WithTheListFocusedItsSelectionCommandsPassTheTreeAndRea
 
     // Ctrl+C copies the list's row, not the tree's group; Shift+Del, which the list has no use
     // for, is greyed rather than enabled for a tree that would not act; the group's mail is the
-    // list's to decide (it has none).
+    // list's to decide (a mail to its selected rows).
     EXPECT_TRUE(enabled(CGroupTreeView::ID_COPY));
     EXPECT_TRUE(enabled(CGroupTreeView::ID_CUT));
     EXPECT_TRUE(enabled(CGroupTreeView::ID_DELETE));
     EXPECT_FALSE(enabled(CLeftView::ID_DELETE_CURRENT));
-    EXPECT_FALSE(enabled(CLeftView::ID_SEND_MAIL));
+    EXPECT_TRUE(enabled(CLeftView::ID_SEND_MAIL));
     EXPECT_TRUE(route.OnCmdMsg(CGroupTreeView::ID_COPY, CN_COMMAND, nullptr, nullptr));
     EXPECT_EQ(Plain(Names(&view->GetClipboard())), (std::vector<std::string>{firstRow}));
     // Del: the list asks about its row; No keeps everything.

@@ -84,7 +84,8 @@ TEST_F(SmsModuleTest, AMessageWrittenToTheCurrentContactIsFiledAndReachesTheGate
     Exit(*b.app);
 }
 
-// A book whose root holds 家人 (王芳) and 同学 (甲, with the sub-group 大学 holding 乙).
+// A book whose root holds 家人 (王芳) and 同学 (甲, with the sub-group 大学 holding 乙 and a
+// link to 王芳).
 struct WalkBook {
     std::unique_ptr<CSmsApp> app;
     CMainFrame* frame = nullptr;
@@ -115,6 +116,8 @@ protected:
         auto* yi = new _CPerson("乙");
         yi->GetInfo().m_personal.mobiles.AddTail(CXString(CString("13722222222")));
         college->AddContent(yi);
+        // A link to 王芳 among the college friends: its row carries the link overlay.
+        college->AddContent(static_cast<_CPerson*>(fang->CreateVirtualCopy()), FALSE);
         const CString path = (dir.str() + "/walk.sms").c_str();
         EXPECT_TRUE(book.OnSaveDocument(path));
         w.app = ContactsProgramTest::Start();
@@ -175,8 +178,12 @@ TEST_F(SmsProgramWalkTest, ABatchMessageIsWrittenFromTheTreeTheGeneratorAndThePh
     form->ScreenToClient(&list);
     DragOnto(w.tree, (HTREEITEM)w.classmates->GetTreeItem(), form, list.CenterPoint());
     Pump();
-    ASSERT_EQ(2, form->GetRowCount());
+    ASSERT_EQ(3, form->GetRowCount());
     EXPECT_EQ(form->GetBatchList().GetItemText(1, 0), "乙");
+    EXPECT_EQ(form->GetBatchList().GetItemText(2, 0), "王芳");
+    EXPECT_EQ(form->GetBatchList().GetItemText(2, 1), "13912345678");
+    EXPECT_EQ(form->GetBatchList().GetItemState(2, LVIS_OVERLAYMASK), INDEXTOOVERLAYMASK(5));
+    EXPECT_EQ(form->GetBatchList().GetItemState(1, LVIS_OVERLAYMASK), 0u);
 
     // Ten generated numbers.
     onDialog = [](CDialog& d) {
@@ -184,7 +191,7 @@ TEST_F(SmsProgramWalkTest, ABatchMessageIsWrittenFromTheTreeTheGeneratorAndThePh
         d.SendMessage(WM_COMMAND, IDOK);
     };
     form->SendMessage(WM_COMMAND, MAKEWPARAM(CEditSmsForm::IDC_GENERATOR, BN_CLICKED));
-    EXPECT_EQ(12, form->GetRowCount());
+    EXPECT_EQ(13, form->GetRowCount());
 
     // A phrase from the shipped bank.
     CString phrase;
@@ -221,7 +228,7 @@ TEST_F(SmsProgramWalkTest, ABatchMessageIsWrittenFromTheTreeTheGeneratorAndThePh
     _CSms* sms = outbox->GetNextSms(pos);
     EXPECT_EQ(sms->GetState(), _CSms::STATE_PENDING);
     EXPECT_TRUE(sms->m_bBatch);
-    EXPECT_EQ(12, (int)sms->m_batchList.GetCount());
+    EXPECT_EQ(13, (int)sms->m_batchList.GetCount());
     EXPECT_EQ(sms->m_strContent, phrase);
     EXPECT_EQ(w.tree->GetViewMode(), CLeftView::ViewModeNormal);
     EXPECT_TRUE(w.doc->IsModified());

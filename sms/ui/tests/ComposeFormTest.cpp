@@ -281,6 +281,19 @@ TEST_F(ComposeFormTest, TheMailListIsEncodedSoThatNoDataAddsMailFields) {
     EXPECT_EQ(decoded, std::string(reinterpret_cast<const char*>(expected)));
 }
 
+TEST_F(ComposeFormTest, MailModeTakesTheGivenContactsWithTheirAddresses) {
+    CObList contacts;
+    contacts.AddTail(person);
+    form->SetComposeMode(CEditSmsForm::ModeMail);
+    form->StartCompose((LPARAM)&contacts, 0);
+    EXPECT_TRUE(form->IsMailMode());
+    EXPECT_EQ(Item(CEditSmsForm::IDC_SINGLE), "");
+    ASSERT_EQ(1, form->GetRowCount());
+    EXPECT_EQ(Row(0), (std::vector<std::string>{"王芳", "13912345678", "wf@example.com"}));
+    Pump();
+    form->SaveScreenshot(ScreenPath("sms-compose-mail").c_str());
+}
+
 TEST_F(ComposeFormTest, TheGeneratorFillsTheListAndItsLimitsAreKept) {
     form->SetOption(CEditSmsForm::OptDuplicates, TRUE);
     struct Case {
@@ -321,6 +334,7 @@ TEST_F(ComposeFormTest, TheGeneratorFillsTheListAndItsLimitsAreKept) {
     form->GetBatchList().DeleteAllItems();
     onDialog = [](CDialog& d) {
         d.SetDlgItemText(1006, "136****0000");
+        d.SaveScreenshot(ScreenPath("sms-number-generator").c_str());
         d.SendMessage(WM_COMMAND, IDOK);
     };
     form->SendMessage(WM_COMMAND, MAKEWPARAM(CEditSmsForm::IDC_GENERATOR, BN_CLICKED));
