@@ -54,7 +54,7 @@ int main() {
                 service.users[uid].password = "x";
                 // One in ten no longer keeps this user as a friend: it moves to the strangers.
                 if (i % 10 != 0)
-                    service.users[kUser].friends.insert(uid);
+                    service.users[uid].friends.insert(kUser);
                 ++uid;
             }
         }
