@@ -1,6 +1,7 @@
 #include "ecard/module/ECardModule.h"
 
 #include "ecard/ECRequest.h"
+#include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECUsersManager.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
@@ -50,11 +51,11 @@ BOOL CECardModule::OnAppCommand(CSmsApp*, UINT nID, int nCode, void* pExtra,
                                 AFX_CMDHANDLERINFO* pHandlerInfo) {
     if (nID != (UINT)ID_ECARD_LOGIN)
         return FALSE;
-    if (nCode == CN_UPDATE_COMMAND_UI) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
         static_cast<CCmdUI*>(pExtra)->Enable(TRUE);
         return TRUE;
     }
-    if (nCode != CN_COMMAND)
+    if (nCode != (int)CN_COMMAND)
         return FALSE;
     if (pHandlerInfo == nullptr)
         ShowLogin();
@@ -64,6 +65,16 @@ BOOL CECardModule::OnAppCommand(CSmsApp*, UINT nID, int nCode, void* pExtra,
 void CECardModule::OnStartup(CSmsApp*) {
     if (EnsureUsersManager().LoadAutoShowLogin())
         ShowLogin();
+}
+
+BOOL CECardModule::OnIdle(CSmsApp*, LONG lCount) {
+    if (lCount > 0 || !m_pManager)
+        return FALSE;
+    for (int i = 0; i < m_pManager->GetWindowCount(); ++i)
+        if (CECFrame* pFrame = m_pManager->GetWindow(i))
+            if (pFrame->GetSafeHwnd() != nullptr)
+                pFrame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    return FALSE;
 }
 
 BOOL CECardModule::CanClose(CString& reason) {

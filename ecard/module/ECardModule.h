@@ -19,6 +19,8 @@ public:
     BOOL OnAppCommand(CSmsApp* pApp, UINT nID, int nCode, void* pExtra,
                       AFX_CMDHANDLERINFO* pHandlerInfo) override;
     void OnStartup(CSmsApp* pApp) override;
+    // The users' windows bring their tool bars up to date, as the main window does.
+    BOOL OnIdle(CSmsApp* pApp, LONG lCount) override;
     BOOL CanClose(CString& reason) override;
     void OnExit(CSmsApp* pApp) override;
 

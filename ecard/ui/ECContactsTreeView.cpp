@@ -3,7 +3,9 @@
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECDialogs.h"
 #include "ecard/ui/ECRightPaneFrame.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/WinApp.h"
 #include "platform/gui/MessageBox.h"
 
 namespace {
@@ -41,6 +43,7 @@ IMPLEMENT_DYNCREATE(CECContactsTreeView, CTreeView)
 BEGIN_MESSAGE_MAP(CECContactsTreeView, CTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CECContactsTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(NM_RCLICK, &CECContactsTreeView::OnRClick)
+ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CECContactsTreeView::OnCustomDraw)
 ON_COMMAND(1513, &CECContactsTreeView::OnCmdAddFriends)
 ON_COMMAND(1514, &CECContactsTreeView::OnCmdAddStrangers)
 ON_COMMAND(1516, &CECContactsTreeView::OnCmdDelete)
@@ -87,6 +90,12 @@ void CECContactsTreeView::OnInitialUpdate() {
     CTreeCtrl& tree = GetTreeCtrl();
     tree.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
     tree.SetBkColor(kGround);
+    m_drawHelper.m_pTree = &tree;
+    m_drawHelper.SetBackgroundColor(kGround);
+    m_badge.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    if (CWinApp* pApp = AfxGetApp())
+        if (HICON h = pApp->LoadIcon(550))
+            m_badge.Add(h);
     if (CECUser* pUser = GetUser())
         m_nOwnID = pUser->GetAccount().m_nUid;
     Rebuild();
@@ -148,6 +157,9 @@ void CECContactsTreeView::Rebuild() {
         InsertGroupContents(m_hGroups[i], pGroup, 1);
     }
     tree.Expand(m_hRoot, TVE_EXPAND);
+    for (HTREEITEM hGroup : m_hGroups)
+        if (hGroup != nullptr)
+            tree.Expand(hGroup, TVE_EXPAND);
     HTREEITEM hSelect = nSelectedKind == KindRoot ? m_hRoot : FindItemOf(pSelected);
     if (hSelect != nullptr)
         tree.SelectItem(hSelect);
@@ -258,6 +270,91 @@ void CECContactsTreeView::OnRClick(NMHDR*, LRESULT* pResult) {
         return;
     if (CWnd* pTop = GetTopLevelParent())
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, pTop);
+}
+
+// ---- drawing ----
+
+int CECContactsTreeView::CountUnread(const CObject* pObject) {
+    if (const auto* pContact = dynamic_cast<const CECContact*>(pObject))
+        return pContact->CountSmsByState(_CSms::STATE_UNREAD);
+    const auto* pGroup = dynamic_cast<const CGroup*>(pObject);
+    if (pGroup == nullptr)
+        return 0;
+    int n = 0;
+    for (POSITION pos = pGroup->GetFirstContentPosition(); pos != nullptr;)
+        n += CountUnread(pGroup->GetNextContent(pos));
+    for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;)
+        n += CountUnread(pGroup->GetNextSubgroup(pos));
+    return n;
+}
+
+CString CECContactsTreeView::GetItemExtraText(HTREEITEM hItem, COLORREF& colour,
+                                              int& nUnread) const {
+    CString text;
+    nUnread = 0;
+    const int nKind = GetItemKind(hItem);
+    CObject* pObject = GetItemObject(hItem);
+    if (nKind == KindContact) {
+        const auto* pContact = static_cast<const CECContact*>(pObject);
+        nUnread = CountUnread(pContact);
+        colour = RGB(0, 0, 255);
+        if (nUnread > 0) {
+            text.Format("%d", nUnread);
+        } else {
+            text.Format("(%u)", pContact->m_nUid);
+            if (pContact->m_nUid == m_nOwnID)
+                colour = RGB(255, 0, 0); // the user's own card
+        }
+    } else if (nKind >= KindFriends && nKind <= KindSubgroup && nKind != KindContact) {
+        const auto* pGroup = static_cast<const CGroup*>(pObject);
+        colour = 0x2D40D4;
+        FormatItemCount(pGroup->GetContentCount(FALSE, TRUE), pGroup->GetContentCount(TRUE, TRUE),
+                        text);
+        nUnread = CountUnread(pGroup);
+    }
+    return text;
+}
+
+void CECContactsTreeView::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(pNMHDR);
+    switch (cd->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        *pResult = CDRF_NOTIFYITEMDRAW;
+        break;
+    case CDDS_ITEMPREPAINT:
+        *pResult = CDRF_NOTIFYPOSTPAINT;
+        break;
+    case CDDS_ITEMPOSTPAINT:
+        DrawItemExtras(CDC::FromHandle(cd->nmcd.hdc), (HTREEITEM)cd->nmcd.dwItemSpec);
+        *pResult = CDRF_DODEFAULT;
+        break;
+    default:
+        *pResult = CDRF_DODEFAULT;
+        break;
+    }
+}
+
+void CECContactsTreeView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
+    if (pDC == nullptr || hItem == nullptr)
+        return;
+    COLORREF colour = 0;
+    int nUnread = 0;
+    CString text = GetItemExtraText(hItem, colour, nUnread);
+    const int nKind = GetItemKind(hItem);
+    int offset = 2;
+    if (!text.IsEmpty())
+        offset += m_drawHelper.DrawTextAfterItem(pDC, hItem, text, colour, offset);
+    if (nUnread > 0 && nKind != KindContact) {
+        CString count;
+        count.Format(" %d", nUnread);
+        offset += m_drawHelper.DrawTextAfterItem(pDC, hItem, count, RGB(0, 0, 255), offset);
+    }
+    if (nUnread > 0 && m_badge.GetImageCount() > 0) {
+        CRect rect;
+        if (GetTreeCtrl().GetItemRect(hItem, &rect, TRUE))
+            m_badge.Draw(pDC, 0, CPoint(rect.right + offset + 2, rect.top + (rect.Height() - 16) / 2),
+                         ILD_TRANSPARENT);
+    }
 }
 
 // ---- commands ----

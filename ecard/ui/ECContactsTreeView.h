@@ -6,7 +6,9 @@
 
 #include "ecard/ECUser.h"
 #include "platform/gui/CtrlView.h"
+#include "platform/gui/ImageList.h"
 #include "platform/gui/TreeCtrl.h"
+#include "ui/TreeViewDrawHelper.h"
 
 #include <vector>
 
@@ -42,6 +44,11 @@ public:
     HTREEITEM GetTopGroupItem(HTREEITEM hItem) const;
     // Builds the items again from the user's groups, keeping the selected object selected.
     void Rebuild();
+    // What is drawn behind an item's label: the contact's number or its unread messages, a
+    // group's counts; the colour of the first part.
+    CString GetItemExtraText(HTREEITEM hItem, COLORREF& colour, int& nUnread) const;
+    // Unread messages of a contact, or of all contacts of a group.
+    static int CountUnread(const CObject* pObject);
 
     void OnInitialUpdate() override;
     void OnECSessionBegin(CECUser* pUser) override;
@@ -66,6 +73,8 @@ protected:
     void ForgetPending();
 
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
+    void DrawItemExtras(CDC* pDC, HTREEITEM hItem);
     void OnRClick(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCmdAddFriends() { AddContacts(TRUE); }
     void OnCmdAddStrangers() { AddContacts(FALSE); }
@@ -88,5 +97,7 @@ protected:
     std::vector<CObject*> m_pending;
     CECGroup* m_pTarget = nullptr;
     UINT m_nOwnID = 0;
+    CTreeViewDrawHelper m_drawHelper;
+    CImageList m_badge;
     DECLARE_MESSAGE_MAP()
 };

@@ -13,6 +13,8 @@
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 
+#include <algorithm>
+
 namespace {
 
 const UINT kButtons[] = {1526,  ID_SEPARATOR, 57636, 1528,  32846, ID_SEPARATOR, 32777,
@@ -108,8 +110,8 @@ int CECFrame::OnCreate(LPCREATESTRUCT lpcs) {
         !m_wndReBar.AddBar(&m_wndToolBar, nullptr, nullptr, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP))
         return -1;
     // The busy animation stands at the right end of the bar row.
-    if (m_wndAnimate.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 28, 28),
-                            &m_wndReBar, 0x7001)) {
+    if (m_wndAnimate.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 28, 28), this,
+                            0x7001)) {
         CImageList& images = m_wndAnimate.GetImageList();
         images.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 1);
         CWinApp* pApp = AfxGetApp();
@@ -124,6 +126,22 @@ int CECFrame::OnCreate(LPCREATESTRUCT lpcs) {
     }
     RecalcLayout();
     return 0;
+}
+
+void CECBusyWnd::FillBackground(CDC* pDC, const RECT* pRect) {
+    pDC->FillSolidRect(pRect, ::GetSysColor(COLOR_BTNFACE));
+}
+
+void CECFrame::RecalcLayout(BOOL bNotify) {
+    CFrameWnd::RecalcLayout(bNotify);
+    if (m_wndAnimate.GetSafeHwnd() == nullptr || m_wndReBar.GetSafeHwnd() == nullptr)
+        return;
+    CRect bar;
+    m_wndReBar.GetWindowRect(&bar);
+    ScreenToClient(&bar);
+    const int size = 28;
+    m_wndAnimate.MoveWindow(bar.right - size - 4, bar.top + std::max(0, (bar.Height() - size) / 2),
+                            size, size);
 }
 
 BOOL CECFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext*) {

@@ -19,6 +19,12 @@ class CECUserDoc;
 class CECUserManagerView;
 class CECUsersManager;
 
+// The busy animation on the ground of the tool bar row.
+class CECBusyWnd : public CAnimateImageWnd {
+public:
+    void FillBackground(CDC* pDC, const RECT* pRect) override;
+};
+
 class CECFrame : public CFrameWnd, public CIECUserListener, public CECSessionOwner {
 public:
     enum { IDR_ECFRAME = 2000, LeftPaneWidth = 200, AnimationTimerMs = 150 };
@@ -35,6 +41,8 @@ public:
     CECOutbarWnd* GetOutbar() const { return m_pOutbar; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
     CAnimateImageWnd& GetAnimation() { return m_wndAnimate; }
+    // The bars, then the busy animation at the right end of the tool bar row.
+    void RecalcLayout(BOOL bNotify = TRUE) override;
 
     // Cleared when the account is deregistered: the window then closes without writing.
     BOOL m_bSaveOnClose = TRUE;
@@ -74,7 +82,7 @@ protected:
     CReBar m_wndReBar;
     CToolBar m_wndToolBar;
     CImageList m_toolImages;
-    CAnimateImageWnd m_wndAnimate;
+    CECBusyWnd m_wndAnimate;
     CSplitterWnd m_wndSplitter;
     CECOutbarWnd* m_pOutbar = nullptr;
     CECContactsTreeView* m_pTree = nullptr;

@@ -205,8 +205,11 @@ void CECPageRegSelectID::OnAction() {
 HBRUSH CECPageRegSelectID::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CECPageRegBase::OnCtlColor(pDC, pWnd, nCtlColor);
     if (pWnd != nullptr &&
-        (pWnd->GetDlgCtrlID() == IDC_NOTE_NET || pWnd->GetDlgCtrlID() == IDC_NOTE_SPECIAL))
+        (pWnd->GetDlgCtrlID() == IDC_NOTE_NET || pWnd->GetDlgCtrlID() == IDC_NOTE_SPECIAL)) {
         pDC->SetTextColor(RGB(255, 0, 0));
+        pDC->SetBkMode(TRANSPARENT);
+        return (HBRUSH)::GetStockObject(HOLLOW_BRUSH);
+    }
     return hbr;
 }
 
@@ -357,4 +360,5 @@ CECWizardRegister::CECWizardRegister(LPCTSTR lpszCaption, CWnd* pParent)
     AddPage(&m_pageCheckup);
     AddPage(&m_pageFinish);
     SetWizardMode();
+    m_psh.dwFlags &= ~PSH_HASHELP;
 }

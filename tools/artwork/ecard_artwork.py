@@ -64,14 +64,14 @@ def unread_badge():
 
 def banner():
     """The login dialog's banner: a blue band with a card and a person."""
-    w, h = 280, 56
+    w, h = 416, 58
     c = Canvas(w, h)
     for y in range(h):
         for x in range(w):
             t = x / w
             c.put(x, y, (int(40 + 60 * t), int(90 + 70 * t), int(170 + 60 * t), 255))
     for k in range(6):
-        c.ring(230 + 6 * k, 28, 18 + 6 * k, 1, (255, 255, 255, 60))
+        c.ring(360 + 6 * k, 29, 18 + 6 * k, 1, (255, 255, 255, 60))
     c.rect(14, 8, 70, 48, (255, 240, 200, 255), INK)
     for i in range(3):
         c.line(40, 18 + 8 * i, 64, 18 + 8 * i, GREY)

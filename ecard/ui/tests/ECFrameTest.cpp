@@ -31,16 +31,10 @@ protected:
             CECUser& u = doc.GetUser();
             u.SetUserNumber(kAlice);
             u.GetAccount().m_strPassword = "alice1";
-            auto add = [](CECGroup& g, UINT uid, const char* name) {
-                auto* p = new CECContact(name);
-                p->m_nUid = uid;
-                g.InsertPerson(p);
-                return p;
-            };
             if (withBob)
-                add(u.GetFriends(), kBob, "鲍勃")->m_dwStatus = CECContact::STATUS_FRIEND;
-            add(u.GetStrangers(), 20000003, "路人");
-            add(u.GetDeregistered(), 20000004, "旧友")->m_dwStatus = CECContact::STATUS_DEREGISTERED;
+                AddContact(u.GetFriends(), kBob, "鲍勃")->m_dwStatus = CECContact::STATUS_FRIEND;
+            AddContact(u.GetStrangers(), 20000003, "路人");
+            AddContact(u.GetDeregistered(), 20000004, "旧友")->m_dwStatus = CECContact::STATUS_DEREGISTERED;
             ASSERT_TRUE(doc.SaveUser());
         }
         ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
@@ -170,6 +164,8 @@ TEST_F(ECFrameTest, WhileBusyTheWindowTakesNoCommandAndDoesNotClose) {
     CString reason;
     EXPECT_FALSE(manager.CanCloseAll(&reason));
     EXPECT_EQ("电子名片窗口正在与服务器通信，请稍候再关闭程序！", reason);
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    EXPECT_FALSE(frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(1513));
     HWND h = frame->GetSafeHwnd();
     frame->SendMessage(WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(h));
@@ -185,6 +181,10 @@ TEST_F(ECFrameTest, WhileBusyTheWindowTakesNoCommandAndDoesNotClose) {
     WaitIdle();
     EXPECT_FALSE(frame->GetAnimation().IsAnimating());
     EXPECT_TRUE(manager.CanCloseAll(nullptr));
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    EXPECT_TRUE(frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(1513));
+    // The next issue's commands have no handler yet: they stay disabled.
+    EXPECT_FALSE(frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(32807));
     frame->SendMessage(WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(h));
     EXPECT_EQ(0, manager.GetWindowCount());

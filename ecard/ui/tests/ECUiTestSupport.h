@@ -118,6 +118,13 @@ protected:
         doc.GetUser().GetAccount().m_strPassword = password;
         ASSERT_TRUE(doc.SaveUser());
     }
+    // A contact of the number and name put into the group.
+    static CECContact* AddContact(CECGroup& group, UINT uid, const char* name) {
+        auto* p = new CECContact(name);
+        p->m_nUid = uid;
+        group.InsertPerson(p);
+        return p;
+    }
     static BOOL FileExists(const CString& path) {
         CFileStatus status;
         return CFile::GetStatus(path, status);

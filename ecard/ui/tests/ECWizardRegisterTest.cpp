@@ -63,6 +63,7 @@ TEST_F(ECWizardTest, OwnNumbersAreCheckedBeforeAndOnceAtTheService) {
     Register([this](CECWizardRegister* w) {
         EXPECT_EQ(0, w->GetActiveIndex());
         EXPECT_FALSE(NextEnabled(w)) << "no button on the first showing";
+        EXPECT_FALSE(w->GetDlgItem(IDHELP) != nullptr && w->GetDlgItem(IDHELP)->IsWindowVisible());
         Click(Page(w), CECPageRegSelectID::IDC_OWN);
         struct {
             const char* typed;

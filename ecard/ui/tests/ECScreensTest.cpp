@@ -1,0 +1,139 @@
+// Pictures of the e-card windows with their real texts, for a person to look at: the log-in with
+// local users, each page of the registration wizard, and the user's window (three groups, a
+// friend, the own card, a stranger with unread messages, the account page, busy).
+#include "ECUiTestSupport.h"
+
+#include "ecard/ui/ECContactsTreeView.h"
+#include "ecard/ui/ECDlgLogin.h"
+#include "ecard/ui/ECFrame.h"
+#include "ecard/ui/ECRightPaneFrame.h"
+#include "ecard/ui/ECWizardRegister.h"
+#include "shell/OutbarWnd.h"
+#include "sms/Sms.h"
+#include "sms/SmsBox.h"
+
+#include <QDir>
+
+using namespace ecard_ui_test;
+
+namespace {
+
+class ECScreensTest : public ECUiTest {
+protected:
+    CECUsersManager manager;
+
+    void SetUp() override {
+        ECUiTest::SetUp();
+        QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    }
+    void TearDown() override {
+        manager.CloseAll();
+        ECUiTest::TearDown();
+    }
+    static void Save(CWnd* w, const char* name) {
+        Pump();
+        EXPECT_TRUE(w->GetWidget()->grab().toImage().save(
+            QString::fromStdString(ScreenPath(name)), "PNG"))
+            << name;
+    }
+};
+
+TEST_F(ECScreensTest, LogInAndEachWizardPage) {
+    StoreUser(kAlice, "alice1");
+    StoreUser(kBob, "bob123");
+    int logins = 0;
+    onDialog = [&logins](CDialog& d) {
+        if (dynamic_cast<CECDlgLogin*>(&d) != nullptr && logins++ == 0) {
+            SetText(&d, CECDlgLogin::IDC_NUMBER, "20000001");
+            Save(&d, "ecard-login");
+            Click(&d, CECDlgLogin::IDC_NEW_USER);
+        } else if (auto* w = dynamic_cast<CECWizardRegister*>(&d)) {
+            Save(w, "ecard-wizard-1-auto");
+            Click(w->GetActivePage(), CECPageRegSelectID::IDC_OWN);
+            Type(w->GetActivePage(), CECPageRegSelectID::IDC_NUMBER, "12345678");
+            Click(w->GetActivePage(), CECPageRegSelectID::IDC_ACTION);
+            Save(w, "ecard-wizard-1-own");
+            Click(w, ID_WIZNEXT);
+            Type(w->GetActivePage(), 1007, "newuser");
+            Type(w->GetActivePage(), 1012, "pass12");
+            Type(w->GetActivePage(), 1013, "pass12");
+            Type(w->GetActivePage(), 1020, "new@example.org");
+            Save(w, "ecard-wizard-2-account");
+            Click(w, ID_WIZNEXT);
+            Save(w, "ecard-wizard-3-security");
+            Click(w, ID_WIZNEXT);
+            Save(w, "ecard-wizard-4-checkup");
+            Click(w, ID_WIZNEXT);
+            Save(w, "ecard-wizard-5-finish");
+            w->EndDialog(IDCANCEL);
+        } else {
+            d.EndDialog(IDCANCEL);
+        }
+    };
+    manager.ShowLoginDialog();
+    EXPECT_EQ(2, logins);
+}
+
+TEST_F(ECScreensTest, TheUsersWindow) {
+    {
+        CECUserDoc doc;
+        CECUser& u = doc.GetUser();
+        u.SetUserNumber(kAlice);
+        u.GetAccount().m_strPassword = "alice1";
+        auto* colleagues = static_cast<CECGroup*>(u.GetFriends().CreateSubGroup("同事"));
+        u.GetFriends().AddSubgroup(colleagues);
+        AddContact(u.GetFriends(), kBob, "鲍勃")->m_dwStatus = CECContact::STATUS_FRIEND;
+        AddContact(u.GetFriends(), kAlice, "我自己")->m_dwStatus = CECContact::STATUS_FRIEND;
+        AddContact(*colleagues, 20000005, "王工");
+        CECContact* stranger = AddContact(u.GetStrangers(), 20000003, "路人");
+        for (int i = 0; i < 2; ++i) {
+            auto* sms = new _CSms("");
+            sms->SetState(_CSms::STATE_UNREAD);
+            sms->m_strContent = "你好";
+            stranger->GetSmsBox(0)->AddSms(sms);
+        }
+        AddContact(u.GetDeregistered(), 20000004, "旧友");
+        ASSERT_TRUE(doc.SaveUser());
+    }
+    ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
+    CECFrame* frame = manager.GetWindow(0);
+    frame->MoveWindow(0, 0, 900, 560);
+    CECContactsTreeView* tree = frame->GetTree();
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    for (int k = CECContactsTreeView::KindFriends; k <= CECContactsTreeView::KindDeregistered; ++k)
+        t.Expand(tree->GetGroupItem(k), TVE_EXPAND);
+    CECUser& user = frame->GetUserDoc()->GetUser();
+    HTREEITEM hStranger = tree->FindItemOf(user.GetRootGroup().FindByNumber(20000003));
+    t.SelectItem(hStranger);
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+
+    COLORREF colour = 0;
+    int unread = 0;
+    EXPECT_EQ("2", tree->GetItemExtraText(hStranger, colour, unread));
+    EXPECT_EQ(2, unread);
+    HTREEITEM hBob = tree->FindItemOf(user.GetRootGroup().FindByNumber(kBob));
+    EXPECT_EQ("(20000002)", tree->GetItemExtraText(hBob, colour, unread));
+    EXPECT_EQ(RGB(0, 0, 255), colour);
+    HTREEITEM hOwn = tree->FindItemOf(user.GetRootGroup().FindByNumber(kAlice));
+    EXPECT_EQ("(20000001)", tree->GetItemExtraText(hOwn, colour, unread));
+    EXPECT_EQ(RGB(255, 0, 0), colour);
+    EXPECT_EQ("(2/3)", tree->GetItemExtraText(tree->GetGroupItem(CECContactsTreeView::KindFriends),
+                                              colour, unread));
+    EXPECT_EQ(0, unread);
+    EXPECT_EQ(2, CECContactsTreeView::CountUnread(&user.GetStrangers()));
+    Save(frame, "ecard-window-tree");
+
+    // Busy: the animation runs and the commands are off.
+    test_net::Reply slow = test_net::Reply::Text("0#");
+    slow.delayMs = 800;
+    server.SetReply("ecard/syncallfriends.asp", slow);
+    frame->SendMessage(WM_COMMAND, 1525, 0);
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    Save(frame, "ecard-window-busy");
+    ASSERT_TRUE(WaitFor([frame] { return !frame->IsBusy(); }, 20000));
+
+    frame->GetOutbar()->SelectFolder(1, TRUE);
+    Save(frame, "ecard-window-account");
+}
+
+} // namespace
