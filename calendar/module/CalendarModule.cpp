@@ -53,11 +53,9 @@ void CCalendarModule::OnExit(CSmsApp*) {
 }
 
 void CCalendarModule::OnStartWeekDayChanged(int nDay) {
-    CCalendarPane::SetDefaults(nDay, nullptr);
-    if (CCalendarPane* pPane = CCalendarPane::GetCurrent()) {
-        CCalendarPane::SetDefaults(nDay, pPane->m_pExtInfo);
+    CCalendarPane::SetDefaults(nDay, CCalendarPane::GetDefaultExtInfo());
+    if (CCalendarPane* pPane = CCalendarPane::GetCurrent())
         pPane->SetFirstDayOfWeek(nDay, TRUE);
-    }
 }
 
 void RegisterCalendarModule() {

@@ -30,6 +30,10 @@ int CCalendarPane::GetDefaultFirstDayOfWeek() {
     return g_nDefaultFirstDay;
 }
 
+CCalendarExtInfo* CCalendarPane::GetDefaultExtInfo() {
+    return g_pDefaultExtInfo;
+}
+
 CCalendarPane* CCalendarPane::GetCurrent() {
     return g_pCurrent;
 }

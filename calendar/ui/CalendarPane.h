@@ -28,6 +28,7 @@ public:
     // the day entries (the main window's).
     static void SetDefaults(int nFirstDayOfWeek, CCalendarExtInfo* pExtInfo);
     static int GetDefaultFirstDayOfWeek();
+    static CCalendarExtInfo* GetDefaultExtInfo();
     // The pane the calendar window shows now (null when there is none).
     static CCalendarPane* GetCurrent();
     static void SetCurrent(CCalendarPane* pPane);

@@ -177,8 +177,12 @@ TEST_F(CalendarProgramTest, TheFirstWeekdayOptionRepaintsTheOpenCalendar) {
     CCalendarPane* pane = CCalendarPane::GetCurrent();
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->GetFirstDayOfWeek(), 0); // the option's default, Sunday
+    EXPECT_EQ(pane->m_pExtInfo, frame->GetCalendarExtInfoManager());
     calendar.OnStartWeekDayChanged(1);
     EXPECT_EQ(pane->GetFirstDayOfWeek(), 1);
+    // Panes made later still ask the main window's sources.
+    EXPECT_EQ(CCalendarPane::GetDefaultExtInfo(), frame->GetCalendarExtInfoManager());
+    EXPECT_EQ(CCalendarPane::GetDefaultFirstDayOfWeek(), 1);
     ASSERT_TRUE(Exit(*app));
     EXPECT_EQ(CCalendarPane::GetCurrent(), nullptr);
 }

@@ -255,6 +255,50 @@ TEST_F(CalendarFrameTest, DayInformationListsEverySection) {
     EXPECT_EQ(info.GetHighlightedItem(), first);
 }
 
+TEST_F(CalendarFrameTest, ScreensOfTheMonthForBothFirstWeekdaysAndOfTheDayInformation) {
+    // March 2024: 惊蛰 on the 5th and 春分 on the 20th, 妇女节 and 植树节, 龙抬头 on the 11th.
+    entries.Set(2024, 3, 8, 4, true);
+    entries.Set(2024, 3, 18, 2);
+    entries.Set(2024, 3, 21, 9, true); // more than the cell holds
+    entries.Set(2024, 3, 27, 1);
+    Pane().SelectDate(2024, 3, 8);
+    Pump();
+    frame->SetWindowPos(nullptr, 0, 0, 1100, 760, SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+    ASSERT_TRUE(frame->SaveScreenshot(ScreenPath("calendar-month-monday").c_str()));
+    int row = 0, column = 0;
+    ASSERT_TRUE(Pane().GetCellOfDay(21, row, column));
+    EXPECT_FALSE(Pane().GetCell(row * 7 + column).rcMore.IsRectEmpty());
+    ASSERT_TRUE(Pane().GetCellOfDay(8, row, column));
+    EXPECT_EQ(Pane().GetCell(row * 7 + column).items.GetCount(), 4);
+    Pane().SetFirstDayOfWeek(0, TRUE);
+    Pump();
+    ASSERT_TRUE(frame->SaveScreenshot(ScreenPath("calendar-month-sunday").c_str()));
+    // The 8th: every section of the day information.
+    info.Refresh();
+    Pump();
+    ASSERT_TRUE(infoParent.SaveScreenshot(ScreenPath("calendar-day-info").c_str()));
+    EXPECT_EQ(Titles(info.GetSections()), (std::vector<std::string>{"阳历", "阴历", "星期", "星座",
+                                                                     "节日", "生日", "任务"}));
+    EXPECT_EQ(Lines(*Section("生日")), (std::vector<std::string>{"李雷", "韩梅梅"}));
+    // A solar-term day names its term in the lunar section.
+    Pane().SelectDate(2024, 3, 20);
+    Pump();
+    info.GetWidget()->grab();
+    const std::vector<std::string> lunar = Lines(*Section("阴历"));
+    EXPECT_NE(std::find(lunar.begin(), lunar.end(), "节气: 春分"), lunar.end());
+}
+
+TEST_F(CalendarFrameTest, SpanDialogScreen) {
+    onDialog = [&](CDialog& d) {
+        d.SetDlgItemInt(CDlgCalendarGotoSpan::IDC_DAYS, 100, FALSE);
+        EXPECT_TRUE(d.SaveScreenshot(ScreenPath("calendar-goto-span").c_str()));
+        d.SendMessage(WM_COMMAND, IDCANCEL);
+    };
+    frame->SendMessage(WM_COMMAND, CCalendarPane::ID_GOTO_AFTER);
+    EXPECT_EQ(Selected(Pane()), CDate(2024, 3, 15));
+}
+
 TEST_F(CalendarFrameTest, YearBoxEscapePutsTheGridYearBackAndEnterReturnsToTheGrid) {
     CYearComboBox& box = frame->GetToolbar().GetYearBox();
     box.SetFocus();

@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <map>
+#include <set>
 #include <vector>
 
 namespace calendar_ui_test {
@@ -32,7 +33,8 @@ public:
     int count = 0;
 };
 
-// Entries by date: n entries of kind 3 titled "事件1".."事件n".
+// Entries by date: n entries titled "事件1".."事件n", all events (odd n) or all birthdays (even
+// n); dates set mixed get birthdays and events in turn, named as such.
 class CTableInfo : public CCalendarExtInfo {
 public:
     int GetDayInfo(const CDate& date, CKovCalendarCellItemList* pItems, BOOL bCountOnly) override {
@@ -41,19 +43,33 @@ public:
             return 0;
         if (bCountOnly)
             return 1;
+        const bool mix = mixed.count(it->first) != 0;
         for (int i = 1; i <= it->second; ++i) {
             CKovCalendarCellItem item;
             item.m_nKind = it->second % 2 ? CKovCalendarCellItem::KIND_EVENT
                                           : CKovCalendarCellItem::KIND_BIRTHDAY;
             item.m_strText.Format("事件%d", i);
+            if (mix) {
+                const bool birthday = i % 2 == 1;
+                item.m_nKind = birthday ? CKovCalendarCellItem::KIND_BIRTHDAY
+                                        : CKovCalendarCellItem::KIND_EVENT;
+                item.m_strText = birthday ? (i == 1 ? "李雷" : "韩梅梅") : "项目周会";
+                item.m_nColour = i == 3 ? 0 : 1; // the second birthday is a lunar one
+                item.m_nAltIcon = i == 4 ? 1 : 0; // and the second event is done
+            }
             item.m_pHandler = handler;
             if (pItems)
                 pItems->AddTail(item);
         }
         return it->second;
     }
-    void Set(int y, int m, int d, int n) { counts[y * 10000 + m * 100 + d] = n; }
+    void Set(int y, int m, int d, int n, bool mix = false) {
+        counts[y * 10000 + m * 100 + d] = n;
+        if (mix)
+            mixed.insert(y * 10000 + m * 100 + d);
+    }
     std::map<int, int> counts;
+    std::set<int> mixed;
     CKovCalendarCellItemHandler* handler = nullptr;
 };
 
