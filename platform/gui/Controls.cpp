@@ -1534,6 +1534,8 @@ QWidget* AfxCreateControlWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* par
     WndPrivate& p = *pWnd->m_p;
     if (cls == "STATIC") {
         auto* label = new QLabel(parent);
+        // A static shows its text as it is: data in it never becomes markup or a link.
+        label->setTextFormat(Qt::PlainText);
         DWORD kind = style & SS_TYPEMASK;
         label->setAlignment((kind == SS_CENTER  ? Qt::AlignHCenter
                              : kind == SS_RIGHT ? Qt::AlignRight

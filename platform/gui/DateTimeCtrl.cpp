@@ -319,6 +319,7 @@ BOOL CDateTimeCtrl::SetFormat(LPCTSTR pstrFormat) {
         int left = d.check ? d.check->geometry().right() + 3 : 2;
         d.fixedText->setGeometry(left, 2, std::max(0, d.editor->width() - button - left - 2),
                                  std::max(0, d.editor->height() - 4));
+        d.fixedText->setTextFormat(Qt::PlainText);
         d.fixedText->setText(literal);
         d.fixedText->show();
         return TRUE;

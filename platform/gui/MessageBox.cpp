@@ -58,6 +58,8 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
         break;
     }
     box.setWindowTitle(AfxToQt(call.caption));
+    // The text often carries data (a name, an address): shown as it is, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(AfxToQt(call.text));
     if (CWnd* owner = CWnd::FromHandle(hOwner); owner && owner->GetWidget())
         box.setParent(owner->GetWidget()->window(), Qt::Dialog);

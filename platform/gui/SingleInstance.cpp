@@ -44,7 +44,13 @@ CString SafeChannel(LPCTSTR lpszChannel) {
     return out;
 }
 
+UINT g_readLimitMs = 3000;
+
 } // namespace
+
+UINT CSingleInstance::SetReadLimitMs(UINT nMs) {
+    return std::exchange(g_readLimitMs, nMs);
+}
 
 std::string CSingleInstance::Encode(const CHandOverRequest& request) {
     std::string out(kMagic, kMagicSize);
@@ -160,9 +166,25 @@ BOOL CSingleInstance::Listen() {
 
 void CSingleInstance::OnConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        if (m_nOpen >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_nOpen;
+        // Counted until the socket goes, however the connection ends.
+        QObject::connect(socket, &QObject::destroyed, m_server.get(), [this] { --m_nOpen; });
         auto buffer = std::make_shared<std::string>();
+        auto answered = std::make_shared<bool>(false);
+        // A peer that has not sent its whole request within the read limit is dropped.
+        QTimer::singleShot((int)g_readLimitMs, socket, [socket, answered] {
+            if (*answered)
+                return;
+            socket->abort();
+            socket->deleteLater();
+        });
         QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer, answered] {
             QByteArray chunk = socket->readAll();
             buffer->append(chunk.constData(), (size_t)chunk.size());
             CHandOverRequest request;
@@ -171,11 +193,13 @@ void CSingleInstance::OnConnection() {
                 return;
             case decodeBad:
                 socket->abort();
+                socket->deleteLater();
                 return;
             case decodeComplete:
                 break;
             }
             buffer->clear();
+            *answered = true;
             socket->write("A", 1);
             socket->flush();
             socket->disconnectFromServer();

@@ -57,6 +57,12 @@ public:
     // Limits a running copy holds a request to.
     static const int kMaxCommandLength = 4096;
     static const int kMaxCommands = 64;
+    // At most this many connections are read at once (more are closed as they arrive), and one
+    // whose request is not complete within the read limit is dropped, so that silent or slow
+    // peers can neither use up the running copy's descriptors nor hold the channel.
+    static const int kMaxConnections = 8;
+    // The read limit in milliseconds (a few seconds); answers the old one. For tests.
+    static UINT SetReadLimitMs(UINT nMs);
 
 private:
     void OnConnection();
@@ -65,6 +71,7 @@ private:
     CString m_strServer;
     std::unique_ptr<QLocalServer> m_server;
     Handler m_handler;
+    int m_nOpen = 0; // connections being read
 };
 
 // Restores and raises the main window (SW_RESTORE when it is minimised or hidden) and sends it

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 
 #include <map>
 #include <memory>
@@ -63,7 +64,8 @@ void ShowOnDesktop(HWND hWnd, UINT uID, TrayEntry& e, bool balloon) {
     }
     if (e.state.hIcon)
         e.qt->setIcon(QIcon(QPixmap::fromImage(AfxIconImage(e.state.hIcon))));
-    e.qt->setToolTip(AfxToQt(e.state.tip));
+    // The desktop reads a tip that looks like markup as markup: this one is always plain text.
+    e.qt->setToolTip(Qt::convertFromPlainText(AfxToQt(e.state.tip)));
     e.qt->show();
     if (balloon) {
         static const QSystemTrayIcon::MessageIcon kinds[] = {

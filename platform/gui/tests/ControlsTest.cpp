@@ -2,9 +2,16 @@
 
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/ShellServices.h"
 
+#include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
@@ -334,4 +341,71 @@ TEST_F(ControlsTest, InputMessagesSentByCodeWorkTheQtControls) {
     CString text;
     edit.GetWindowText(text);
     EXPECT_EQ(text, CString("abx中"));
+}
+
+namespace {
+
+// Markup that would make a link to a local program and restyle the text if it were read as rich.
+const char kMarkup[] = "<b>x</b><a href=\"file:///bin/sh\">y</a>";
+
+// Clicks all over a label, as a user hunting for a link would.
+void ClickAllOver(QLabel* label) {
+    for (int y = 2; y < label->height(); y += 4)
+        for (int x = 2; x < label->width(); x += 4)
+            QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(x, y));
+}
+
+// Catches whatever asks the desktop to open a local address, whichever way it asks.
+struct OpenRecorder {
+    QTextBrowser sink; // its setSource(QUrl) slot takes the desktop's requests
+    std::vector<std::string> shellOpened;
+    ShellOpenHook old;
+    OpenRecorder() {
+        QDesktopServices::setUrlHandler("file", &sink, "setSource");
+        old = AfxSetShellOpenHook([this](const std::string& url) {
+            shellOpened.push_back(url);
+            return true;
+        });
+    }
+    ~OpenRecorder() {
+        QDesktopServices::unsetUrlHandler("file");
+        AfxSetShellOpenHook(old);
+    }
+    bool NothingOpened() const { return sink.source().isEmpty() && shellOpened.empty(); }
+};
+
+} // namespace
+
+// Texts the system shows come from data (a contact's home page, a message): they are shown as
+// they are, never read as markup, and a click on them opens nothing.
+TEST_F(ControlsTest, MessageBoxesAndStaticsShowMarkupAsPlainTextAndOpenNothing) {
+    OpenRecorder opens;
+    CStatic text;
+    ASSERT_TRUE(text.Create(kMarkup, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX,
+                            CRect(0, 0, 200, 40), &parent, 50));
+    auto* label = qobject_cast<QLabel*>(text.GetWidget());
+    ASSERT_NE(nullptr, label);
+    Pump();
+    EXPECT_EQ(Qt::PlainText, label->textFormat());
+    EXPECT_EQ(QString::fromUtf8(kMarkup), label->text());
+    ClickAllOver(label);
+    text.SetWindowText(kMarkup);
+    EXPECT_EQ(Qt::PlainText, label->textFormat());
+
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, box);
+        auto* boxLabel = box->findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(nullptr, boxLabel);
+        shown = boxLabel->text();
+        format = boxLabel->textFormat();
+        ClickAllOver(boxLabel);
+        box->done(0);
+    });
+    AfxShowMessageBox(parent.m_hWnd, kMarkup, "提示", MB_OK);
+    EXPECT_EQ(Qt::PlainText, format);
+    EXPECT_EQ(QString::fromUtf8(kMarkup), shown);
+    EXPECT_TRUE(opens.NothingOpened()) << opens.sink.source().toString().toStdString();
 }

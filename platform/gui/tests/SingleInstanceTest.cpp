@@ -17,6 +17,13 @@
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 const UINT IDD_QUESTION = 7180;
@@ -132,6 +139,79 @@ TEST_F(SingleInstanceTest, TheRunningCopyGetsTheLaterCopysRequest) {
 
     // Nobody listening: the later copy goes on by itself.
     EXPECT_FALSE(HandOverFromThread("nobody", req));
+}
+
+namespace {
+
+int OpenDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+// A connection that says nothing, as a hung or hostile copy's would.
+int IdleConnection(const CString& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", AfxToQt(path).toLocal8Bit().data());
+    if (fd >= 0 && ::connect(fd, (sockaddr*)&addr, sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+// Connections that never say anything take at most a few descriptors, each only for a while:
+// they can neither use up the running copy's descriptors (which would cost it the socket) nor
+// keep a later copy's real request from getting through.
+TEST_F(SingleInstanceTest, IdleConnectionsCannotShutTheChannel) {
+    UINT oldLimit = CSingleInstance::SetReadLimitMs(300);
+    CSingleInstance first("busy", Folder());
+    ASSERT_TRUE(first.Listen());
+    std::vector<CHandOverRequest> got;
+    first.SetHandler([&](const CHandOverRequest& r) { got.push_back(r); });
+
+    // Room for the idle connections' own ends and a few more, not for the running copy to
+    // hold one descriptor for each of them as well.
+    const int kIdle = 150;
+    rlimit old{};
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = (rlim_t)(OpenDescriptors() + kIdle + 24);
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_NOFILE, &tight));
+    std::vector<int> idle;
+    for (int i = 0; i < kIdle; ++i) {
+        int fd = IdleConnection(first.GetServerName());
+        if (fd >= 0)
+            idle.push_back(fd);
+        if (i % 10 == 9)
+            Pump();
+    }
+    QTest::qWait(100);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_GT(idle.size(), (size_t)kIdle / 2);
+    EXPECT_TRUE(first.IsListening());
+    EXPECT_TRUE(QFile::exists(AfxToQt(first.GetServerName())));
+
+    // Once the silent ones have had their time, a real request gets through.
+    QTest::qWait(400);
+    CHandOverRequest req;
+    req.ddeCommands = {CSingleInstance::OpenCommand("/home/用户/b.sms")};
+    EXPECT_TRUE(HandOverFromThread("busy", req));
+    EXPECT_TRUE(WaitFor([&] { return !got.empty(); }));
+    ASSERT_EQ(1u, got.size());
+    EXPECT_EQ(req.ddeCommands, got[0].ddeCommands);
+
+    for (int fd : idle)
+        ::close(fd);
+    CSingleInstance::SetReadLimitMs(oldLimit);
 }
 
 TEST_F(SingleInstanceTest, ASocketLeftBehindIsTakenOver) {
