@@ -374,4 +374,48 @@ TEST_F(PersonTest, SmsBoxesOfEveryShapeComeBackAsStored) {
     }
 }
 
+// A single-text field is searched by bytes with match case, with Latin letters folded without it;
+// the hit names the note and where in it the text starts. The same for a contact as edited and
+// for one whose details are still kept as read from a file.
+TEST_F(PersonTest, SearchInANoteFollowsMatchCase) {
+    int noteGroup = 0, noteBit = 0;
+    ASSERT_TRUE(GetPersonFieldLocation(PF_NOTE, noteGroup, noteBit));
+    _CPerson edited("张三");
+    ASSERT_TRUE(edited.SetFieldText(PF_NOTE, "Zhang Office", TRUE, 0, "\n", "-"));
+    _CPerson kept(nullptr, TRUE);
+    contacts_test::RoundTrip(edited, kept);
+
+    struct Case {
+        const char* text;
+        BOOL bMatchCase;
+        int pos; // -1: no hit
+    };
+    const Case cases[] = {
+        {"zhang", FALSE, 0}, {"zhang", TRUE, -1}, {"Zhang", TRUE, 0},
+        {"OFFICE", FALSE, 6}, {"OFFICE", TRUE, -1}, {"Office", TRUE, 6},
+    };
+    DWORD onlyNote[kPersonGroupCount] = {};
+    for (int g = 0; g < kPersonGroupCount; ++g)
+        if (kPersonGroupOrder[g] == noteGroup)
+            onlyNote[g] = (DWORD)noteBit;
+    for (_CPerson* p : {&edited, &kept}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.text) + (c.bMatchCase ? " matching case" : "") +
+                         (p == &kept ? " kept" : " edited"));
+            CSearchItemArray hits;
+            EXPECT_EQ(c.pos >= 0, !!p->Search(c.text, onlyNote, hits, c.bMatchCase));
+            if (c.pos < 0) {
+                EXPECT_EQ(0, hits.GetSize());
+                continue;
+            }
+            ASSERT_EQ(1, hits.GetSize());
+            EXPECT_EQ(noteGroup, hits[0].nGroup);
+            EXPECT_EQ(noteBit, hits[0].nField);
+            EXPECT_EQ(0, hits[0].nValue);
+            EXPECT_EQ(0, hits[0].nPart);
+            EXPECT_EQ(c.pos, hits[0].nPos);
+        }
+    }
+}
+
 } // namespace
