@@ -418,4 +418,35 @@ TEST_F(PersonTest, SearchInANoteFollowsMatchCase) {
     }
 }
 
+// A range holds its first and its last day, with the year and without it; the days just
+// outside it are outside.
+TEST_F(PersonTest, ABirthdayOnTheFirstOrLastDayOfARangeIsInIt) {
+    _CPerson p("甲");
+    ASSERT_TRUE(p.GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+    struct Case {
+        CDate from, to;
+        BOOL ignoreYear;
+        BOOL inside;
+    };
+    const Case cases[] = {
+        {CDate(1980, 3, 5), CDate(1980, 3, 31), FALSE, TRUE},
+        {CDate(1980, 3, 1), CDate(1980, 3, 5), FALSE, TRUE},
+        {CDate(1980, 3, 5), CDate(1980, 3, 5), FALSE, TRUE},
+        {CDate(1980, 3, 6), CDate(1980, 3, 31), FALSE, FALSE},
+        {CDate(1980, 3, 1), CDate(1980, 3, 4), FALSE, FALSE},
+        {CDate(2024, 3, 5), CDate(2024, 3, 31), TRUE, TRUE},
+        {CDate(2024, 3, 1), CDate(2024, 3, 5), TRUE, TRUE},
+        {CDate(2024, 3, 6), CDate(2024, 3, 31), TRUE, FALSE},
+        {CDate(2024, 3, 1), CDate(2024, 3, 4), TRUE, FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from.GetMonth()) + "-" + std::to_string(c.from.GetDay()) +
+                     " .. " + std::to_string(c.to.GetMonth()) + "-" +
+                     std::to_string(c.to.GetDay()) + (c.ignoreYear ? " any year" : ""));
+        CSearchItemArray hits;
+        EXPECT_EQ(c.inside, p.IsBirthdayInRange(c.from, c.to, c.ignoreYear, hits));
+        EXPECT_EQ(c.inside ? 1 : 0, hits.GetSize());
+    }
+}
+
 } // namespace
