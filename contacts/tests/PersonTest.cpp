@@ -391,7 +391,7 @@ TEST_F(PersonTest, SearchInANoteFollowsMatchCase) {
         int pos; // -1: no hit
     };
     const Case cases[] = {
-        {"zhang", FALSE, 0}, {"zhang", TRUE, -1}, {"Zhang", TRUE, 0},
+        {"zhang", FALSE, 0},  {"zhang", TRUE, -1},  {"Zhang", TRUE, 0},
         {"OFFICE", FALSE, 6}, {"OFFICE", TRUE, -1}, {"Office", TRUE, 6},
     };
     DWORD onlyNote[kPersonGroupCount] = {};

@@ -332,8 +332,8 @@ TEST_F(DocManagerTest, ATypeNameWithMarkupCharactersReadsBackWhole) {
     marked.AddDocTemplate(new CTestTemplate(
         90, "\nNotebookView\nNotebookView\nA (*.ntp)\n.ntp\nNotebook.Document\nA&B <x> \"y\""));
     ASSERT_TRUE(marked.RegisterDesktopFileTypes());
-    QFile package(QString::fromStdString(
-        (dir.path() / "data" / CQuillmarDocManager::kMimePackage).string()));
+    QFile package(
+        QString::fromStdString((dir.path() / "data" / CQuillmarDocManager::kMimePackage).string()));
     ASSERT_TRUE(package.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&package);
     QStringList comments;

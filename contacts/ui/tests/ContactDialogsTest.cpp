@@ -548,7 +548,10 @@ TEST_F(FindTest, TheYearAndCaseOptionsNarrowTheSearchWhenSet) {
         std::vector<std::string> rows;
     };
     const std::vector<BirthdayCase> birthdayCases = {
-        {TRUE, CTime(2024, 12, 1, 0, 0, 0), CTime(2024, 12, 31, 0, 0, 0), {"张二|生日", "张四|生日"}},
+        {TRUE,
+         CTime(2024, 12, 1, 0, 0, 0),
+         CTime(2024, 12, 31, 0, 0, 0),
+         {"张二|生日", "张四|生日"}},
         {FALSE, CTime(1990, 12, 1, 0, 0, 0), CTime(1990, 12, 31, 0, 0, 0), {"张二|生日"}},
         {FALSE, CTime(1980, 12, 1, 0, 0, 0), CTime(1980, 12, 31, 0, 0, 0), {"张四|生日"}},
         {FALSE, CTime(2024, 12, 1, 0, 0, 0), CTime(2024, 12, 31, 0, 0, 0), {}},
@@ -573,7 +576,8 @@ TEST_F(FindTest, TheYearAndCaseOptionsNarrowTheSearchWhenSet) {
             dlg.ClearAll();
             messages.clear();
             dlg.CheckDlgButton(CDlgFindPerson::IDC_IGNORE_YEAR, c.ignoreYear);
-            dynamic_cast<CDateTimeCtrl&>(*dlg.GetDlgItem(CDlgFindPerson::IDC_FROM)).SetTime(&c.from);
+            dynamic_cast<CDateTimeCtrl&>(*dlg.GetDlgItem(CDlgFindPerson::IDC_FROM))
+                .SetTime(&c.from);
             dynamic_cast<CDateTimeCtrl&>(*dlg.GetDlgItem(CDlgFindPerson::IDC_TO)).SetTime(&c.to);
             dlg.FindAll();
             birthdays.push_back(Rows(dlg));
