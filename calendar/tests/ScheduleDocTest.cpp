@@ -308,6 +308,16 @@ protected:
         std::copy(when, when + 6, e->m_remind.m_when);
         return Add(e);
     }
+    // Mondays at 09:00, half an hour ahead (the base date is years away and ignored), filed at
+    // 07:00 on Monday 18 March.
+    _CEvent* AddMondayMeeting() {
+        _CEvent* e = MakeRule("晨会", CEventPeriodInfo::BY_WEEK, 1, 1, CDate(2024, 1, 1));
+        e->m_base.m_start = CDateTime(2030, 6, 1, 9, 0, 0);
+        e->m_remind.m_bEnabled = TRUE;
+        e->m_remind.m_when[1] = 30;
+        PinLocal(2024, 3, 18, 7, 0, 0);
+        return Add(e);
+    }
 };
 
 TEST_F(ScheduleReminderTest, AFixedReminderFiresOnceFromFiveSecondsBefore) {
@@ -338,13 +348,7 @@ TEST_F(ScheduleReminderTest, APassedReminderOfTodayFiresOnTheNextTickButNotOther
 }
 
 TEST_F(ScheduleReminderTest, RecurringEventsRemindBeforeEveryOccurrence) {
-    // Mondays at 09:00, half an hour ahead; the base date is years away and ignored.
-    _CEvent* e = MakeRule("晨会", CEventPeriodInfo::BY_WEEK, 1, 1, CDate(2024, 1, 1));
-    e->m_base.m_start = CDateTime(2030, 6, 1, 9, 0, 0);
-    e->m_remind.m_bEnabled = TRUE;
-    e->m_remind.m_when[1] = 30;
-    PinLocal(2024, 3, 18, 7, 0, 0); // a Monday
-    Add(e);
+    AddMondayMeeting();
     EXPECT_TRUE(Collect(8, 29, 54, 18).empty());
     EXPECT_EQ(Collect(8, 29, 55, 18).size(), 1u);
     EXPECT_TRUE(Collect(8, 45, 0, 18).empty());
@@ -372,4 +376,39 @@ TEST_F(ScheduleReminderTest, TaskRemindersNameTheTask) {
     EXPECT_EQ(prompts.GetHead().m_pElement->GetElementObject(), task);
     EXPECT_EQ(prompts.GetHead().m_nPopup, -1);
     EXPECT_EQ(prompts.GetHead().m_nSound, 1);
+}
+
+// An occurrence reminded is not reminded again when its event is filed again the same day, by
+// being indexed afresh, by the schedule being opened again or by the day being filed again after
+// the clock went back; the next occurrence still is, and an event whose mark is cleared (as an
+// edit of it does) is reminded again.
+TEST_F(ScheduleReminderTest, ARecurringEventFiledAgainOnItsDayIsRemindedOnce) {
+    _CEvent* e = AddMondayMeeting();
+    EXPECT_EQ(Collect(8, 30, 0, 18).size(), 1u);
+
+    doc.UnindexEvent(e);
+    doc.IndexEvent(e);
+    EXPECT_TRUE(Collect(8, 40, 0, 18).empty()) << "indexed again";
+
+    const CString path = PathOf("r.sch");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.IndexGroup(&doc.GetRootGroup(), TRUE, TRUE);
+    EXPECT_TRUE(Collect(8, 50, 0, 18).empty()) << "opened again";
+
+    EXPECT_EQ(Collect(8, 30, 0, 25).size(), 1u) << "the next Monday";
+    EXPECT_TRUE(Collect(8, 40, 0, 25).empty());
+
+    auto* reopened =
+        dynamic_cast<CScheduleGroup*>(doc.GetRootGroup().FindByName("组", TRUE, FALSE, FALSE));
+    ASSERT_NE(reopened, nullptr);
+    auto* again = dynamic_cast<_CEvent*>(reopened->GetContentList().GetHead());
+    ASSERT_NE(again, nullptr);
+    again->SetLastReminded(CDateTime());
+    doc.IndexEvent(again);
+    EXPECT_EQ(Collect(8, 45, 0, 25).size(), 1u) << "the mark cleared";
+
+    // The clock put back a day and forward again: the day is filed afresh, its reminder given.
+    EXPECT_TRUE(Collect(9, 0, 0, 24).empty());
+    EXPECT_TRUE(Collect(9, 5, 0, 25).empty()) << "the clock back on the day reminded";
 }

@@ -374,4 +374,79 @@ TEST_F(PersonTest, SmsBoxesOfEveryShapeComeBackAsStored) {
     }
 }
 
+// A single-text field is searched by bytes with match case, with Latin letters folded without it;
+// the hit names the note and where in it the text starts. The same for a contact as edited and
+// for one whose details are still kept as read from a file.
+TEST_F(PersonTest, SearchInANoteFollowsMatchCase) {
+    int noteGroup = 0, noteBit = 0;
+    ASSERT_TRUE(GetPersonFieldLocation(PF_NOTE, noteGroup, noteBit));
+    _CPerson edited("张三");
+    ASSERT_TRUE(edited.SetFieldText(PF_NOTE, "Zhang Office", TRUE, 0, "\n", "-"));
+    _CPerson kept(nullptr, TRUE);
+    contacts_test::RoundTrip(edited, kept);
+
+    struct Case {
+        const char* text;
+        BOOL bMatchCase;
+        int pos; // -1: no hit
+    };
+    const Case cases[] = {
+        {"zhang", FALSE, 0},  {"zhang", TRUE, -1},  {"Zhang", TRUE, 0},
+        {"OFFICE", FALSE, 6}, {"OFFICE", TRUE, -1}, {"Office", TRUE, 6},
+    };
+    DWORD onlyNote[kPersonGroupCount] = {};
+    for (int g = 0; g < kPersonGroupCount; ++g)
+        if (kPersonGroupOrder[g] == noteGroup)
+            onlyNote[g] = (DWORD)noteBit;
+    for (_CPerson* p : {&edited, &kept}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.text) + (c.bMatchCase ? " matching case" : "") +
+                         (p == &kept ? " kept" : " edited"));
+            CSearchItemArray hits;
+            EXPECT_EQ(c.pos >= 0, !!p->Search(c.text, onlyNote, hits, c.bMatchCase));
+            if (c.pos < 0) {
+                EXPECT_EQ(0, hits.GetSize());
+                continue;
+            }
+            ASSERT_EQ(1, hits.GetSize());
+            EXPECT_EQ(noteGroup, hits[0].nGroup);
+            EXPECT_EQ(noteBit, hits[0].nField);
+            EXPECT_EQ(0, hits[0].nValue);
+            EXPECT_EQ(0, hits[0].nPart);
+            EXPECT_EQ(c.pos, hits[0].nPos);
+        }
+    }
+}
+
+// A range holds its first and its last day, with the year and without it; the days just
+// outside it are outside.
+TEST_F(PersonTest, ABirthdayOnTheFirstOrLastDayOfARangeIsInIt) {
+    _CPerson p("甲");
+    ASSERT_TRUE(p.GetBirthday().SetBirthday(1980, 3, 5, FALSE, TRUE));
+    struct Case {
+        CDate from, to;
+        BOOL ignoreYear;
+        BOOL inside;
+    };
+    const Case cases[] = {
+        {CDate(1980, 3, 5), CDate(1980, 3, 31), FALSE, TRUE},
+        {CDate(1980, 3, 1), CDate(1980, 3, 5), FALSE, TRUE},
+        {CDate(1980, 3, 5), CDate(1980, 3, 5), FALSE, TRUE},
+        {CDate(1980, 3, 6), CDate(1980, 3, 31), FALSE, FALSE},
+        {CDate(1980, 3, 1), CDate(1980, 3, 4), FALSE, FALSE},
+        {CDate(2024, 3, 5), CDate(2024, 3, 31), TRUE, TRUE},
+        {CDate(2024, 3, 1), CDate(2024, 3, 5), TRUE, TRUE},
+        {CDate(2024, 3, 6), CDate(2024, 3, 31), TRUE, FALSE},
+        {CDate(2024, 3, 1), CDate(2024, 3, 4), TRUE, FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from.GetMonth()) + "-" + std::to_string(c.from.GetDay()) +
+                     " .. " + std::to_string(c.to.GetMonth()) + "-" +
+                     std::to_string(c.to.GetDay()) + (c.ignoreYear ? " any year" : ""));
+        CSearchItemArray hits;
+        EXPECT_EQ(c.inside, p.IsBirthdayInRange(c.from, c.to, c.ignoreYear, hits));
+        EXPECT_EQ(c.inside ? 1 : 0, hits.GetSize());
+    }
+}
+
 } // namespace

@@ -734,6 +734,19 @@ TEST_F(MainFrameTest, ALaterCopyHandsItsFilesOverOrStepsAside) {
     ASSERT_TRUE(Exit(*app));
 }
 
+// The lock says a copy runs but nothing listens for files (it hung or died before listening):
+// the files given are not lost; this copy opens them itself, without a word.
+TEST_F(MainFrameTest, AFileWhoseHandOverFailsIsOpenedByTheNewCopy) {
+    CNamedMutex held;
+    ASSERT_TRUE(held.Create());
+    auto app = Start({"/d/given.sms"});
+    ASSERT_TRUE(app);
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_FALSE(g_events.empty());
+    EXPECT_EQ(g_events[0], "contacts open /d/given.sms folder 0");
+    ASSERT_TRUE(Exit(*app));
+}
+
 // With the option set, the version is checked once per run from idle time; a newer version
 // opens the version dialog (which asks again), the same version opens nothing.
 TEST_F(MainFrameTest, SilentVersionCheckRunsOncePerRunFromIdle) {

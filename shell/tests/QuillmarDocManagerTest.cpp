@@ -5,7 +5,9 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/QuillmarDocManager.h"
 
+#include <QFile>
 #include <QImage>
+#include <QXmlStreamReader>
 
 #include <cstdio>
 #include <fstream>
@@ -295,6 +297,53 @@ TEST_F(DocManagerTest, TheDesktopSeesOurTypesAndLeavesOtherSmsFilesAlone) {
     }
     std::string rom = Run("gio mime application/x-sms-rom");
     EXPECT_EQ(rom.find("quillmar.desktop"), std::string::npos) << rom;
+}
+
+// The user's own lines for our types outside the defaults (an application added beside ours, one
+// removed) are theirs: registering leaves them, and unregistering gives the file back as it was.
+TEST_F(DocManagerTest, OurTypesLinesInOtherSectionsOfTheUsersListStay) {
+    fs::create_directories(dir.path() / "config");
+    const std::string own = "[Added Associations]\n"
+                            "application/x-quillmar-notebook=viewer.desktop;quillmar.desktop;\n"
+                            "\n[Default Applications]\ntext/plain=editor.desktop\n"
+                            "\n[Removed Associations]\n"
+                            "application/x-quillmar-senders=other.desktop;\n";
+    std::ofstream(dir.path() / "config" / "mimeapps.list") << own;
+    manager.RegisterShellFileTypes(TRUE);
+    EXPECT_EQ(FileText(dir.path() / "config" / "mimeapps.list"),
+              "[Added Associations]\n"
+              "application/x-quillmar-notebook=viewer.desktop;quillmar.desktop;\n"
+              "\n[Default Applications]\n"
+              "application/x-quillmar-addressbook=quillmar.desktop\n"
+              "application/x-quillmar-senders=quillmar.desktop\n"
+              "application/x-quillmar-notebook=quillmar.desktop\n"
+              "application/x-quillmar-person=quillmar.desktop\n"
+              "text/plain=editor.desktop\n"
+              "\n[Removed Associations]\n"
+              "application/x-quillmar-senders=other.desktop;\n");
+    manager.UnregisterShellFileTypes();
+    EXPECT_EQ(FileText(dir.path() / "config" / "mimeapps.list"), own);
+}
+
+// A type's name is the package's text, not its markup: one with XML's own characters reads back
+// whole.
+TEST_F(DocManagerTest, ATypeNameWithMarkupCharactersReadsBackWhole) {
+    CQuillmarDocManager marked;
+    marked.AddDocTemplate(new CTestTemplate(
+        90, "\nNotebookView\nNotebookView\nA (*.ntp)\n.ntp\nNotebook.Document\nA&B <x> \"y\""));
+    ASSERT_TRUE(marked.RegisterDesktopFileTypes());
+    QFile package(
+        QString::fromStdString((dir.path() / "data" / CQuillmarDocManager::kMimePackage).string()));
+    ASSERT_TRUE(package.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&package);
+    QStringList comments;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("comment"))
+            comments << xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(comments, QStringList{"A&B <x> \"y\""});
 }
 
 } // namespace

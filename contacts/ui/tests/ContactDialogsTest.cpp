@@ -536,6 +536,81 @@ TEST_F(FindTest, AutoOpenTellsTheOwnerOfEachHit) {
     owner.DestroyWindow();
 }
 
+// The options away from their defaults: without "ignore year" a range holds only the birthdays of
+// its own years; with "match case" a text differing in case is no hit.
+TEST_F(FindTest, TheYearAndCaseOptionsNarrowTheSearchWhenSet) {
+    auto* wang = new _CPerson("王五");
+    AddFieldText(*wang, PF_NOTE, "Beijing Road");
+    root.AddContent(wang, FALSE, nullptr, TRUE, TRUE);
+    struct BirthdayCase {
+        BOOL ignoreYear;
+        CTime from, to;
+        std::vector<std::string> rows;
+    };
+    const std::vector<BirthdayCase> birthdayCases = {
+        {TRUE,
+         CTime(2024, 12, 1, 0, 0, 0),
+         CTime(2024, 12, 31, 0, 0, 0),
+         {"张二|生日", "张四|生日"}},
+        {FALSE, CTime(1990, 12, 1, 0, 0, 0), CTime(1990, 12, 31, 0, 0, 0), {"张二|生日"}},
+        {FALSE, CTime(1980, 12, 1, 0, 0, 0), CTime(1980, 12, 31, 0, 0, 0), {"张四|生日"}},
+        {FALSE, CTime(2024, 12, 1, 0, 0, 0), CTime(2024, 12, 31, 0, 0, 0), {}},
+    };
+    struct TextCase {
+        const char* text;
+        BOOL matchCase;
+        std::vector<std::string> rows;
+    };
+    const std::vector<TextCase> textCases = {
+        {"beijing", FALSE, {"王五|附注"}},
+        {"beijing", TRUE, {}},
+        {"Beijing", TRUE, {"王五|附注"}},
+    };
+    std::vector<std::vector<std::string>> birthdays, texts;
+    std::vector<size_t> birthdayMessages, textMessages;
+    CDlgFindPerson dlg(&root, nullptr);
+    OnDialogs({[&](CDialog&) {
+        dlg.ShowTab(CDlgFindPerson::TAB_BIRTHDAY);
+        static_cast<CComboBox*>(dlg.GetDlgItem(CDlgFindPerson::IDC_DATE_MODE))->SetCurSel(1);
+        for (const BirthdayCase& c : birthdayCases) {
+            dlg.ClearAll();
+            messages.clear();
+            dlg.CheckDlgButton(CDlgFindPerson::IDC_IGNORE_YEAR, c.ignoreYear);
+            dynamic_cast<CDateTimeCtrl&>(*dlg.GetDlgItem(CDlgFindPerson::IDC_FROM))
+                .SetTime(&c.from);
+            dynamic_cast<CDateTimeCtrl&>(*dlg.GetDlgItem(CDlgFindPerson::IDC_TO)).SetTime(&c.to);
+            dlg.FindAll();
+            birthdays.push_back(Rows(dlg));
+            birthdayMessages.push_back(messages.size());
+        }
+        dlg.ClearAll();
+        dlg.ShowTab(CDlgFindPerson::TAB_TEXT);
+        for (const TextCase& c : textCases) {
+            dlg.ClearAll();
+            messages.clear();
+            dlg.SetDlgItemText(CDlgFindPerson::IDC_TEXT, c.text);
+            dlg.CheckDlgButton(CDlgFindPerson::IDC_MATCH_CASE, c.matchCase);
+            dlg.FindAll();
+            texts.push_back(Rows(dlg));
+            textMessages.push_back(messages.size());
+        }
+        dlg.SendMessage(WM_COMMAND, IDOK, 0);
+    }});
+    dlg.DoModal();
+    ASSERT_EQ(birthdayCases.size(), birthdays.size());
+    for (size_t i = 0; i < birthdayCases.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(birthdayCases[i].rows, birthdays[i]);
+        EXPECT_EQ(birthdayCases[i].rows.empty() ? 1u : 0u, birthdayMessages[i]) << "没有找到";
+    }
+    ASSERT_EQ(textCases.size(), texts.size());
+    for (size_t i = 0; i < textCases.size(); ++i) {
+        SCOPED_TRACE(textCases[i].text);
+        EXPECT_EQ(textCases[i].rows, texts[i]);
+        EXPECT_EQ(textCases[i].rows.empty() ? 1u : 0u, textMessages[i]) << "没有找到";
+    }
+}
+
 // ---- Modify contacts ----------------------------------------------------------------------------
 
 TEST_F(ContactDialogsTest, ModifyDialogCollectsFieldsAndScheme) {

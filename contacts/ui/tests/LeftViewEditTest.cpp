@@ -623,8 +623,8 @@ TEST_F(LeftViewEditTest, AnAltDropOntoAContactOfAnotherBookChangesOnlyTheDragged
     EXPECT_TRUE(CloseAll());
     CSmsDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(path));
-    auto* saved = dynamic_cast<_CPerson*>(
-        reopened.GetRootGroup().FindByName("王芳", FALSE, FALSE, TRUE));
+    auto* saved =
+        dynamic_cast<_CPerson*>(reopened.GetRootGroup().FindByName("王芳", FALSE, FALSE, TRUE));
     ASSERT_NE(saved, nullptr);
     saved->GetText(mobile, 5);
     EXPECT_STREQ(mobile, "13900000002");

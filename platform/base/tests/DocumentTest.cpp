@@ -385,4 +385,24 @@ TEST_F(DocumentTest, ASaveKeepsTheModeTheFileWasGiven) {
     }
 }
 
+// A document kept elsewhere and reached through a relative link of the user's: the save writes
+// the file the link names and the link itself stays as it was.
+TEST_F(DocumentTest, ASaveThroughALinkWritesItsTargetAndKeepsTheLink) {
+    fs::create_directory(dir.path() / "real");
+    CNumbersDoc doc;
+    doc.numbers = {5};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("real/n.dat")));
+    fs::create_symlink("real/n.dat", dir.path() / "n.dat");
+
+    doc.numbers = {5, 6};
+    ASSERT_TRUE(doc.OnSaveDocument(PathOf("n.dat")));
+    ASSERT_TRUE(fs::is_symlink(fs::symlink_status(dir.path() / "n.dat")));
+    EXPECT_EQ(fs::read_symlink(dir.path() / "n.dat"), fs::path("real/n.dat"));
+    EXPECT_EQ(Read("real/n.dat"), std::string("\x02\0\x05\0\0\0\x06\0\0\0", 10));
+    // Nothing of the save is left beside the link or the target.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), fs::directory_iterator()),
+              1);
+}
+
 } // namespace

@@ -229,6 +229,33 @@ TEST_F(HttpFileTest, FailuresInTheBodyThrowAfterTheBytesThatCame) {
     }
 }
 
+// The size limit is the largest reply taken: a reply of exactly that size comes whole, one byte
+// more is refused even when it all arrives at once.
+TEST_F(HttpFileTest, AReplyOfTheSizeLimitIsTakenAndOneByteMoreIsNot) {
+    const size_t kLimit = 1000;
+    session.SetOption(QM_INTERNET_OPTION_MAX_REPLY_SIZE, kLimit);
+    struct Case {
+        size_t size;
+        DWORD error;
+    };
+    for (const Case& c : {Case{kLimit, 0}, Case{kLimit + 1, ERROR_NOT_ENOUGH_MEMORY}}) {
+        SCOPED_TRACE(c.size);
+        const std::string body(c.size, 'x');
+        server.SetReply("sized", Reply::Text(body));
+        auto file = Open(CHttpConnection::HTTP_VERB_GET, "/sized");
+        std::string got;
+        EXPECT_EQ(c.error, ErrorOf([&] {
+                      file->SendRequest();
+                      char buf[4096];
+                      while (UINT n = file->Read(buf, sizeof buf))
+                          got.append(buf, n);
+                  }));
+        if (c.error == 0) {
+            EXPECT_EQ(body, got);
+        }
+    }
+}
+
 TEST_F(HttpFileTest, TricklingReplyEndsAtTheRequestTimeLimit) {
     session.SetOption(QM_INTERNET_OPTION_REQUEST_TIMEOUT, 500);
     server.SetReply("trickle", Reply::Of(Kind::Endless, "."));
