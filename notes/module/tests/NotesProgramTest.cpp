@@ -586,3 +586,69 @@ TEST_F(NotesProgramTest, ScreensShowTheNotesWindows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NotesProgramTest, TheFormatBarShowsAndSetsTheSelectionsFormat) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    auto* noteFrame = dynamic_cast<CNoteFrame*>(o.editor->GetParentFrame());
+    CFormatBar& bar = noteFrame->GetFormatBar();
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    bar.SyncFromOwner();
+    CString size, face;
+    bar.m_sizeBox.GetWindowText(size);
+    bar.m_fontBox.GetWindowText(face);
+    EXPECT_EQ(size, "10");
+    EXPECT_EQ(face, "宋体");
+
+    // Refused sizes: the message, and the text keeps its format.
+    struct Case {
+        const char* text;
+        const char* message; // null: nothing said
+        long twips;          // the selection's size afterwards
+    } cases[] = {
+        {"abc", "This is not a valid number.", 200},
+        {"0.5", "The number must be between 1 and 1638.", 200},
+        {"1639", "The number must be between 1 and 1638.", 200},
+        {"", nullptr, 200},
+        {"10.5", nullptr, 210},
+        {"1", nullptr, 20},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        bar.m_sizeBox.SetWindowText(c.text);
+        bar.ApplySize();
+        if (c.message != nullptr) {
+            ASSERT_EQ(shown.size(), 1u) << c.text;
+            EXPECT_EQ(shown[0].text, c.message);
+        } else {
+            EXPECT_TRUE(shown.empty()) << c.text;
+        }
+        o.editor->GetRichEditCtrl().SetSel(0, 3);
+        EXPECT_EQ(o.editor->GetCharFormatSelection().yHeight, c.twips) << c.text;
+    }
+    // The size shown afterwards is the selection's, never an entry that only begins with it.
+    bar.SyncFromOwner();
+    bar.m_sizeBox.GetWindowText(size);
+    EXPECT_EQ(size, "1");
+
+    // While the size box has the focus, what is typed there stays.
+    bar.m_sizeBox.SetFocus();
+    Pump();
+    bar.m_sizeBox.SetWindowText("2");
+    bar.SyncFromOwner();
+    bar.m_sizeBox.GetWindowText(size);
+    EXPECT_EQ(size, "2");
+
+    // A face applied from the box reaches the selection, cut to a whole character.
+    o.editor->SetFocus();
+    bar.m_fontBox.SetWindowText("微软雅黑微软雅黑微软雅黑微软雅黑");
+    bar.ApplyFace();
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    EXPECT_STREQ(o.editor->GetCharFormatSelection().szFaceName, "微软雅黑微软雅黑微软雅黑微软雅");
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+} // namespace
