@@ -652,3 +652,28 @@ TEST_F(NotesProgramTest, TheFormatBarShowsAndSetsTheSelectionsFormat) {
 }
 
 } // namespace
+
+// The font box's entries: a face offered in several scripts shows once per script, each with its
+// script; a face in one script shows its name alone.
+TEST(FormatBarFacesTest, AFaceInSeveralScriptsShowsEachWithItsScript) {
+    std::vector<CFontItem> fonts(4);
+    fonts[0].face = "文泉驿正黑";
+    fonts[0].script = "中文 GB2312";
+    fonts[1].face = "文泉驿正黑";
+    fonts[1].script = "西方";
+    fonts[2].face = "DejaVu Sans";
+    fonts[2].script = "西方";
+    fonts[3].face = "Symbolic";
+    fonts[3].script = "";
+    std::vector<CFontItem> twice = {fonts[3], fonts[3]};
+    auto shown = CFormatBar::ListFaces(fonts);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].first, "文泉驿正黑 (中文 GB2312)");
+    EXPECT_EQ(shown[1].first, "文泉驿正黑 (西方)");
+    EXPECT_EQ(shown[2].first, "DejaVu Sans");
+    EXPECT_EQ(shown[3].first, "Symbolic");
+    // Without a script name the duplicates keep the bare name.
+    auto bare = CFormatBar::ListFaces(twice);
+    EXPECT_EQ(bare[0].first, "Symbolic");
+    EXPECT_EQ(bare[1].second.face, "Symbolic");
+}
