@@ -155,8 +155,11 @@ CWnd* CRightPaneFrame::MakeView(int kind, int nView, CDocument* pDoc, CWnd* pNot
 int CRightPaneFrame::CreateViews(DWORD_PTR key, CDocument* pDoc, int kind, CWnd* pNotifyWnd) {
     if (!key) {
         for (int n = 1; n <= 3; ++n)
-            if (!m_fixed[(size_t)(n - 1)])
-                m_fixed[(size_t)(n - 1)] = MakeView(KindFixed, n, pDoc, pNotifyWnd);
+            if (!m_fixed[(size_t)(n - 1)]) {
+                CWnd* pView = MakeView(KindFixed, n, pDoc, pNotifyWnd);
+                m_fixed[(size_t)(n - 1)] = pView;
+                m_fixedHandles[(size_t)(n - 1)] = pView ? pView->GetSafeHwnd() : nullptr;
+            }
         return 0;
     }
     if (kind < 0 || kind >= KindCount || kind == KindFixed)
@@ -177,7 +180,7 @@ CWnd* CRightPaneFrame::GetView(int nView, int kind) {
     if (!ValidView(kind, nView))
         return nullptr;
     if (kind == KindFixed)
-        return m_fixed[(size_t)(nView - 1)];
+        return LiveFixedView(nView - 1);
     return m_sets[(size_t)kind][(size_t)(nView - 1)];
 }
 
@@ -342,13 +345,28 @@ void CRightPaneFrame::OnDestroy() {
         if (CView* pInner = pView && pView->GetSafeHwnd() ? ViewOf(pView) : nullptr)
             MoveView(pInner, nullptr);
     };
-    for (CWnd* pView : m_fixed)
-        detach(pView);
+    for (int i = 0; i < (int)m_fixed.size(); ++i)
+        detach(LiveFixedView(i));
     for (const CViewSet& set : m_sets)
         for (CWnd* pView : set)
             detach(pView);
     m_pCurrent = nullptr;
     CFrameWnd::OnDestroy();
+}
+
+CWnd* CRightPaneFrame::LiveFixedView(int i) {
+    // A fixed view a tree took as its own (its owner) goes when that tree goes, possibly before
+    // this frame: its handle tells whether the object is still there.
+    CWnd* pView = m_fixed[(size_t)i];
+    HWND h = m_fixedHandles[(size_t)i];
+    if (pView && (!h || !::IsWindow(h) || CWnd::FromHandlePermanent(h) != pView)) {
+        m_fixed[(size_t)i] = nullptr;
+        m_fixedHandles[(size_t)i] = nullptr;
+        if (m_pCurrent == pView)
+            m_pCurrent = nullptr;
+        return nullptr;
+    }
+    return pView;
 }
 
 void CRightPaneFrame::SetFrameWindows(CWnd* pFolder0, CWnd* pFolder1, CWnd* pOutbar) {

@@ -97,7 +97,11 @@ protected:
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
+    // The fixed view i while its window lives, else null.
+    CWnd* LiveFixedView(int i);
+
     std::array<CWnd*, 3> m_fixed{};
+    std::array<HWND, 3> m_fixedHandles{};
     std::array<CViewSet, KindCount> m_sets{};
     std::array<bool, KindCount> m_hasSet{};
     std::vector<CRegistration> m_registrations;

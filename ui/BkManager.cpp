@@ -1,5 +1,6 @@
 #include "ui/BkManager.h"
 
+#include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/ListCtrl.h"
@@ -244,6 +245,19 @@ BOOL CListCtrlBkManager::SetBkImage(LPCTSTR lpszPath, BOOL bTile, int nXOffset, 
         path.ReleaseBuffer();
     m_pWnd->SendMessage(LVM_SETTEXTBKCOLOR, 0, (LPARAM)CLR_NONE);
     return bResult;
+}
+
+void CListCtrlBkManager::AttachList(CWnd* pList, LPCTSTR lpszSection,
+                                    LPCTSTR lpszDefaultImage) {
+    if (lpszSection != nullptr)
+        SetSection(lpszSection);
+    SetWindow(pList, 2);
+    // A missing or unreadable default image leaves the list plain.
+    CBkInfo defaults;
+    defaults.nMethod = CBkInfo::MethodImage;
+    defaults.strImagePath = GetModuleDirectory() + "\\" + lpszDefaultImage;
+    SetDefaultBkInfo(defaults);
+    LoadFromProfile();
 }
 
 void CListCtrlBkManager::LoadFromProfile() {

@@ -104,6 +104,9 @@ public:
     void LoadFromProfile() override;
     void SaveToProfile() override;
     BOOL IsShowGrid() const { return m_bShowGrid; }
+    // Takes the list, the default (a tiled image of the program folder, "Images\x.gif") and the
+    // settings stored in the section (null keeps the section set before).
+    void AttachList(CWnd* pList, LPCTSTR lpszSection, LPCTSTR lpszDefaultImage);
 
 protected:
     BOOL m_bShowGrid = FALSE;

@@ -81,14 +81,7 @@ void CGroupListView::OnInitialUpdate() {
         list.SetImageList(&m_smallImages, LVSIL_SMALL);
     if (m_normalImages.GetSafeHandle() != nullptr)
         list.SetImageList(&m_normalImages, LVSIL_NORMAL);
-    // The default is an image of the program folder; a missing or unreadable one leaves the
-    // list plain.
-    m_bkManager.SetWindow(&list, 2);
-    CBkInfo defaults;
-    defaults.nMethod = CBkInfo::MethodImage;
-    defaults.strImagePath = GetModuleDirectory() + "\\" + m_strDefaultBkImage;
-    m_bkManager.SetDefaultBkInfo(defaults);
-    m_bkManager.LoadFromProfile();
+    m_bkManager.AttachList(&list, nullptr, m_strDefaultBkImage);
     OnViewReady();
     m_dragHelper.Attach(this, &list);
     m_dragHelper.SetDragCursors(LoadCursor(nullptr, MAKEINTRESOURCE(242)),

@@ -1,5 +1,6 @@
 #include "notes/module/NotesModule.h"
 
+#include "notes/ui/BrowseFileView.h"
 #include "notes/ui/InfoListView.h"
 #include "notes/ui/InfoView.h"
 #include "notes/ui/NoteFrame.h"
@@ -18,6 +19,9 @@ void CNotesModule::RegisterViews() {
                                        RUNTIME_CLASS(CNoteListView));
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindNotes, CNoteTreeView::ViewEditor,
                                        RUNTIME_CLASS(CNoteFrame));
+    // The file list every module tree shows for its top item.
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, 1,
+                                       RUNTIME_CLASS(CBrowseFileView));
 }
 
 CNoteTreeView* CNotesModule::GetTree() const {

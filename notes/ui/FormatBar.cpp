@@ -27,6 +27,15 @@ CString FromQt(const QString& s) {
 
 } // namespace
 
+void CFormatBar::ShowText(CComboBox& box, const CString& text) {
+    // The entry of exactly that text, else the text alone: never an entry it only begins
+    // (size 1 is not 10), and nothing at all rather than the first entry.
+    int n = text.IsEmpty() ? -1 : box.FindStringExact(-1, text);
+    box.SetCurSel(n);
+    if (n < 0)
+        box.SetWindowText(text);
+}
+
 CFormatBar::CFormatBar() = default;
 
 CFormatBar::~CFormatBar() = default;
@@ -105,8 +114,8 @@ void CFormatBar::FillFontBox() {
         (void)item;
         m_fontBox.AddString(text);
     }
-    if (m_fontBox.SelectString(-1, current) < 0)
-        m_fontBox.SetWindowText(current);
+    // A box shows nothing until it is told a face (it would otherwise show its first entry).
+    ShowText(m_fontBox, current);
 }
 
 void CFormatBar::FillSizeBox() {
@@ -119,17 +128,15 @@ void CFormatBar::FillSizeBox() {
         int n = m_sizeBox.AddString(s);
         m_sizeBox.SetItemData(n, (DWORD_PTR)(pt * 20));
     }
-    m_sizeBox.SetWindowText(current);
+    ShowText(m_sizeBox, current);
 }
 
 void CFormatBar::SetSizeText(long lTwips) {
     CString text = FormatSizeText(lTwips);
     CString shown;
     m_sizeBox.GetWindowText(shown);
-    if (shown != text) {
-        if (m_sizeBox.SelectString(-1, text) < 0 || shown.IsEmpty())
-            m_sizeBox.SetWindowText(text);
-    }
+    if (shown != text)
+        ShowText(m_sizeBox, text);
     m_nLastTwips = lTwips;
 }
 
@@ -177,14 +184,14 @@ void CFormatBar::SyncFromOwner(BOOL bEvenWithFocus) {
         if (found >= 0)
             m_fontBox.SetCurSel(found);
         else
-            m_fontBox.SetWindowText(cf.szFaceName);
+            ShowText(m_fontBox, cf.szFaceName);
     } else {
-        m_fontBox.SetWindowText("");
+        ShowText(m_fontBox, "");
     }
     if (cf.dwMask & CFM_SIZE)
         SetSizeText(cf.yHeight);
     else {
-        m_sizeBox.SetWindowText("");
+        ShowText(m_sizeBox, "");
         m_nLastTwips = -1;
     }
 }

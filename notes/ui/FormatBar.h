@@ -60,6 +60,7 @@ public:
 
 protected:
     LRESULT NotifyOwner(UINT code, CHARFORMAT2* pcf);
+    static void ShowText(CComboBox& box, const CString& text);
     BOOL BoxHasFocus() const;
     void FillSizeBox();
 

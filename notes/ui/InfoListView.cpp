@@ -3,7 +3,6 @@
 #include "notes/InfoGroup.h"
 #include "notes/ui/DlgFindText.h"
 #include "notes/ui/InfoView.h"
-#include "notes/ui/NoteImages.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Menu.h"
@@ -25,8 +24,8 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The images of the list: the groups' folder, the items' page, the rows' lines.
-enum { ImgGroup = NoteImgGroup, ImgItem = NoteImgPage, ImgRow = NoteImgPageSel };
+// The images of bitmap 110 the list uses: the groups' folder, the items' page, the rows.
+enum { ImgGroup = 2, ImgItem = 4, ImgRow = 6 };
 
 void AddRow(CListCtrl& list, const CInfoRow& row, int nColumns, int nImage) {
     if (row.empty())
@@ -72,15 +71,9 @@ void CInfoListView::OnInitialUpdate() {
     list.ModifyStyle(LVS_TYPEMASK, LVS_REPORT | LVS_SHOWSELALWAYS);
     list.SetExtendedStyleMasked(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    MakeNoteImages(m_images, 16);
+    m_images.Create(110, 16, 1, RGB(255, 0, 255));
     list.SetImageList(&m_images, LVSIL_SMALL);
-    m_bkManager.SetSection("Bkground\\ViewInfoList");
-    m_bkManager.SetWindow(&list, 2);
-    CBkInfo defaults;
-    defaults.nMethod = CBkInfo::MethodImage;
-    defaults.strImagePath = GetModuleDirectory() + "\\Images\\background20.gif";
-    m_bkManager.SetDefaultBkInfo(defaults);
-    m_bkManager.LoadFromProfile();
+    m_bkManager.AttachList(&list, "Bkground\\ViewInfoList", "Images\\background20.gif");
 }
 
 void CInfoListView::Show(CObject* pObject) {

@@ -3,6 +3,8 @@
 #include "notes/ui/InfoListView.h"
 #include "notes/ui/NoteImages.h"
 #include "platform/base/ModuleDir.h"
+#include "platform/gui/Frame.h"
+#include "platform/gui/WinApp.h"
 #include "ui/PaneHosts.h"
 
 IMPLEMENT_DYNCREATE(CInfoView, CTreeView)
@@ -34,7 +36,9 @@ void CInfoView::LoadOnce() {
         return;
     m_bLoaded = TRUE;
     m_root.LoadFile(GetModuleDirectory() + "\\info\\info.inf");
-    MakeNoteImages(m_images, 16);
+    // Bitmap 110: base, open base, group, open group, item, selected item, row, web, mail.
+    if (!m_images.Create(110, 16, 1, RGB(255, 0, 255)))
+        MakeNoteImages(m_images, 16);
     CTreeCtrl& tree = GetTreeCtrl();
     tree.SetImageList(&m_images, TVSIL_NORMAL);
     Fill(&m_root, TVI_ROOT);
@@ -48,6 +52,7 @@ LRESULT CInfoView::OnFolderNews(WPARAM wParam, LPARAM) {
     if (wParam != 300)
         return 0;
     LoadOnce();
+    UpdateTitle();
     CTreeCtrl& tree = GetTreeCtrl();
     if (tree.GetSelectedItem() == nullptr && tree.GetRootItem() != nullptr) {
         tree.SelectItem(tree.GetRootItem());
@@ -63,14 +68,15 @@ LRESULT CInfoView::OnFolderNews(WPARAM wParam, LPARAM) {
 
 void CInfoView::Fill(CGroup* pGroup, HTREEITEM hParent) {
     CTreeCtrl& tree = GetTreeCtrl();
-    HTREEITEM hItem = tree.InsertItem(pGroup->GetName(), NoteImgGroup, NoteImgGroupOpen, hParent);
+    const bool top = pGroup->GetParent() == nullptr;
+    HTREEITEM hItem = tree.InsertItem(pGroup->GetName(), top ? 0 : 2, top ? 1 : 3, hParent);
     tree.SetItemData(hItem, (DWORD_PTR)static_cast<CObject*>(pGroup));
     pGroup->SetTreeItem((DWORD_PTR)hItem);
     for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;)
         Fill(pGroup->GetNextSubgroup(pos), hItem);
     for (POSITION pos = pGroup->GetFirstContentPosition(); pos != nullptr;) {
         CContent* pItem = pGroup->GetNextContent(pos);
-        HTREEITEM h = tree.InsertItem(pItem->GetName(), NoteImgPage, NoteImgPageSel, hItem);
+        HTREEITEM h = tree.InsertItem(pItem->GetName(), 4, 5, hItem);
         tree.SetItemData(h, (DWORD_PTR)static_cast<CObject*>(pItem));
         pItem->SetTreeItem((DWORD_PTR)h);
     }
@@ -99,8 +105,24 @@ BOOL CInfoView::SelectObject(CObject* pObject) {
     return GetTreeCtrl().SelectItem(h);
 }
 
+void CInfoView::UpdateTitle() {
+    // The main window's caption names the folder and what is selected in it.
+    CFrameWnd* pFrame = GetParentFrame();
+    if (pFrame == nullptr)
+        return;
+    CString title;
+    title.LoadString(0xE000); // the application's title
+    if (title.IsEmpty() && AfxGetApp() != nullptr && AfxGetApp()->m_pszAppName != nullptr)
+        title = AfxGetApp()->m_pszAppName;
+    title += " - 信息大全";
+    if (auto* pNode = dynamic_cast<CGroupItem*>(GetSelectedObject()))
+        title += " - " + pNode->GetName();
+    pFrame->SetWindowText(title);
+}
+
 void CInfoView::OnSelChanged(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
+    UpdateTitle();
     CInfoListView* pList = GetListView();
     if (pList == nullptr)
         return;

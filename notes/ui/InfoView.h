@@ -36,6 +36,7 @@ public:
 
 protected:
     void Fill(CGroup* pGroup, HTREEITEM hParent);
+    void UpdateTitle();
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnShowWindow(BOOL bShow, UINT nStatus);
     LRESULT OnFolderNews(WPARAM wParam, LPARAM lParam);

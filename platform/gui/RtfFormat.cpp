@@ -85,6 +85,11 @@ struct GroupState {
     bool skip = false;   // inside a destination we do not read
     int ucSkip = 1;      // characters that stand in for a \uN
     int destination = 0; // 0 text, 1 font table, 2 colour table, 3 paragraph numbering
+    // Double-byte text (\dbch) takes the associated bold and italic (\ab, \ai): writers mark
+    // Chinese text bold or italic that way.
+    bool dbch = false;
+    bool assocBold = false;
+    bool assocItalic = false;
 };
 
 struct FontEntry {
@@ -123,7 +128,12 @@ struct Reader {
     void Flush() {
         if (bytes.empty())
             return;
-        doc.paragraphs.back().runs.push_back({CString(bytes.data(), (int)bytes.size()), S().fmt});
+        RichCharFormat fmt = S().fmt;
+        if (S().dbch) {
+            fmt.bold = fmt.bold || S().assocBold;
+            fmt.italic = fmt.italic || S().assocItalic;
+        }
+        doc.paragraphs.back().runs.push_back({CString(bytes.data(), (int)bytes.size()), fmt});
         bytes.clear();
     }
     void EndParagraph() {
@@ -175,7 +185,8 @@ struct Reader {
         static const char* formatWords[] = {
             "b",    "i",          "ul", "ulnone", "strike",    "fs", "f",      "cf", "plain",
             "pard", "qc",         "qr", "ql",     "qj",        "li", "fi",     "ri", "super",
-            "sub",  "nosupersub", "up", "dn",     "highlight", "cb", "chcbpat"};
+            "sub",  "nosupersub", "up", "dn",     "highlight", "cb", "chcbpat", "ab",
+            "ai",   "dbch",       "loch", "hich"};
         for (const char* fw : formatWords)
             if (w == fw) {
                 Flush();
@@ -190,6 +201,14 @@ struct Reader {
             s.fmt.bold = !has || n != 0;
         } else if (w == "i") {
             s.fmt.italic = !has || n != 0;
+        } else if (w == "ab") {
+            s.assocBold = !has || n != 0;
+        } else if (w == "ai") {
+            s.assocItalic = !has || n != 0;
+        } else if (w == "dbch") {
+            s.dbch = true;
+        } else if (w == "loch" || w == "hich") {
+            s.dbch = false;
         } else if (w == "ul") {
             s.fmt.underline = !has || n != 0;
         } else if (w == "ulnone") {
@@ -248,6 +267,7 @@ struct Reader {
             s.fmt = RichCharFormat{};
             s.fmt.face = face;
             s.fmt.charset = cs;
+            s.assocBold = s.assocItalic = false;
         } else if (w == "pard") {
             align = RichAlignLeft;
             li = fi = ri = 0;

@@ -90,6 +90,9 @@ TEST_F(InfoProgramTest, Ctrl5BrowsesFindsAndOpensCells) {
     EXPECT_EQ(rows.GetItemText(0, 0), "无标题组");
     EXPECT_EQ(rows.GetItemText(2, 0), "区号");
     EXPECT_EQ(frame->GetRightPane()->GetCurrentWnd(), list);
+    CString caption;
+    frame->GetWindowText(caption);
+    EXPECT_NE(caption.Find("信息大全 - 根"), -1);
     EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("info-list").c_str()));
     // "转到上一级" on the top group does nothing.
     list->SendMessage(WM_COMMAND, CInfoListView::ID_UP);
@@ -162,6 +165,40 @@ TEST_F(InfoProgramTest, TheShippedBaseShowsItsGroups) {
     EXPECT_EQ(tree->GetListView()->GetListCtrl().GetItemText(0, 1), "110");
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
     EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("info-tree").c_str()));
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
+    WriteBase();
+    auto app = StartProgram();
+    ASSERT_NE(app, nullptr);
+    CMainFrame* frame = app->GetMainFrame();
+    frame->SendMessage(WM_COMMAND, 32834);
+    Pump();
+    auto* tree = dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    ASSERT_NE(tree, nullptr);
+    POSITION pos = tree->GetRoot().GetFirstContentPosition();
+    ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
+    Pump();
+    CInfoListView* list = tree->GetListView();
+    int selected = -1;
+    bool grabbed = false;
+    onDialog = [&](CDialog& d) {
+        d.SetDlgItemText(1006, "乙");
+        d.SendMessage(WM_COMMAND, IDOK); // 查找下一个
+        selected = list->GetListCtrl().GetNextItem(-1, LVNI_SELECTED);
+        Pump();
+        QDir().mkpath(QUILLMAR_SCREENS_DIR);
+        grabbed = d.SaveScreenshot(ScreenPath("info-find-448").c_str());
+        d.EndDialog(IDCANCEL);
+    };
+    list->SendMessage(WM_COMMAND, CInfoListView::ID_FIND);
+    EXPECT_EQ(selected, 1);
+    EXPECT_TRUE(grabbed);
     EXPECT_TRUE(ExitProgram(*app));
 }
 

@@ -6,9 +6,12 @@
 #include "notes/WordPadDoc.h"
 
 #include "notes/module/NotesModule.h"
+#include "notes/ui/BrowseFileView.h"
+#include "notes/ui/DlgExportRtftxt.h"
 #include "notes/ui/NoteFrame.h"
 #include "notes/ui/NoteTreeView.h"
 #include "notes/ui/WordPadView.h"
+#include "platform/base/File.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/RtfFormat.h"
 #include "platform/gui/TrayIcon.h"
@@ -18,12 +21,19 @@
 #include "shell/tests/ProgramRun.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QDir>
 #include <QImage>
 #include <QTest>
 #include <QWidget>
 
 #include <fstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <memory>
 
 namespace {
@@ -85,6 +95,52 @@ protected:
         ASSERT_NE(w, nullptr);
         QTest::keyClicks(w, text);
         Pump();
+    }
+    // The program with the notebook open and its page 周报 in the editor.
+    struct Open {
+        std::unique_ptr<CSmsApp> app;
+        CNoteTreeView* tree = nullptr;
+        CWordPadDoc* doc = nullptr;
+        CNoteContent* page = nullptr;
+        CWordPadView* editor = nullptr;
+    };
+    Open OpenPage(const CString& body = "{\\rtf1 旧内容}") {
+        Open o;
+        o.app = StartProgram({WriteNotebook("book.ntp", body)});
+        if (!o.app)
+            return o;
+        o.tree = module.GetTree();
+        if (o.tree == nullptr || o.tree->GetFileCount() != 1)
+            return o;
+        o.doc = dynamic_cast<CWordPadDoc*>(o.tree->GetFileAt(0)->pDoc);
+        o.page = Page(o.doc, "周报");
+        o.tree->GetTreeCtrl().Expand(o.tree->GetFileAt(0)->hItem, TVE_EXPAND);
+        o.tree->GetTreeCtrl().Expand((HTREEITEM)o.page->GetParent()->GetTreeItem(), TVE_EXPAND);
+        if (SelectRecord(o.tree, o.page))
+            o.editor = o.tree->GetEditor();
+        return o;
+    }
+    // The dialog gets the file name and the format, then OK; a dialog that stays open after OK
+    // is cancelled.
+    void AnswerFileDialog(const CString& path, int nFormat, int nRange = 1) {
+        onDialog = [path, nFormat, nRange](CDialog& d) {
+            auto* dlg = dynamic_cast<CDlgExportRtftxt*>(&d);
+            if (dlg == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            dlg->m_strFileName = path;
+            dlg->m_nFormat = nFormat;
+            dlg->m_nRange = nRange;
+            dlg->UpdateData(FALSE);
+            d.SendMessage(WM_COMMAND, IDOK);
+            // A dialog that refused the OK stays open: it is cancelled once the OK is handled.
+            HWND h = d.m_hWnd;
+            QTimer::singleShot(0, [h] {
+                if (auto* open = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h)))
+                    open->EndDialog(IDCANCEL);
+            });
+        };
     }
     static void SaveScreen(CWnd* wnd, const char* name) {
         QDir().mkpath(QUILLMAR_SCREENS_DIR);
@@ -290,4 +346,334 @@ TEST_F(NotesProgramTest, ADamagedNotebookAddsNoRoot) {
     EXPECT_TRUE(ExitProgram(*app));
 }
 
+TEST_F(NotesProgramTest, ExportAsksBeforeReplacingAndAFailedWriteLeavesNothing) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    const CString path = PathOf("out.txt");
+    std::ofstream((LPCTSTR)path) << "keep";
+
+    // No at the replace question: the dialog stays and the file keeps its text.
+    answers = {IDNO};
+    AnswerFileDialog(path, 1);
+    shown.clear();
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_EXPORT);
+    ASSERT_GE(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("已经存在"), -1);
+    for (const auto& m : shown)
+        EXPECT_EQ(m.text.Find("导出成功"), -1);
+    std::ifstream in((LPCTSTR)path);
+    std::string kept((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(kept, "keep");
+
+    // Yes: replaced with the page's text and the success message.
+    answers = {IDYES, IDOK};
+    shown.clear();
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_EXPORT);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "恭喜您，导出成功！");
+    std::ifstream in2((LPCTSTR)path);
+    std::string text((std::istreambuf_iterator<char>(in2)), {});
+    EXPECT_EQ(CString(text.c_str()), "旧内容");
+
+    // An empty name is refused with its message.
+    answers = {IDOK};
+    AnswerFileDialog("", 0);
+    shown.clear();
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_EXPORT);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "您没有输入文件名！请重新输入。");
+
+    // The disk fills up during the write: the failure is told and no partial file stays.
+    o.editor->SetStreamText(SF_TEXT, CString('x', 300000));
+    const CString big = PathOf("big.rtf");
+    AnswerFileDialog(big, 0);
+    shown.clear();
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_EXPORT);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("导出失败"), -1);
+    CFileStatus st;
+    EXPECT_FALSE(CFile::GetStatus(big, st));
+    ForgetScript();
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+// LibreOffice, when installed, as an independent reader and writer of the editor's rich text.
+TEST_F(NotesProgramTest, LibreOfficeReadsTheExportAndItsRtfImports) {
+    QString office = QStandardPaths::findExecutable("soffice");
+    if (office.isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    Open o = OpenPage("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                      "\\f0 第一行 \\b bold\\b0\\par 第二行}");
+    ASSERT_NE(o.editor, nullptr);
+    QTemporaryDir dir;
+    auto convert = [&](const QString& input, const QString& filter) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());
+        p.setProcessEnvironment(env);
+        p.start(office, {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
+                         "--convert-to", filter, "--outdir", dir.path(), input});
+        return p.waitForFinished(180000) && p.exitCode() == 0;
+    };
+    // The export, read by Writer, gives the page's text.
+    const CString rtfPath = (dir.path().toStdString() + "/note.rtf").c_str();
+    ASSERT_TRUE(o.editor->ExportToFile(rtfPath, SF_RTF));
+    ASSERT_TRUE(convert(dir.filePath("note.rtf"), "txt:Text (encoded):UTF8"));
+    QFile txt(dir.filePath("note.txt"));
+    ASSERT_TRUE(txt.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(txt.readAll()).remove(QChar(0xFEFF)).remove('\r').trimmed();
+    EXPECT_EQ(text, QString::fromUtf8(u8"第一行 bold\n第二行")) << text.toStdString();
+
+    // An RTF Writer made from HTML imports with its text, bold, italic and colour.
+    QFile html(dir.filePath("made.html"));
+    ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+    html.write(reinterpret_cast<const char*>(u8"<html><body><p>普通 <b>粗体</b> <i>斜体</i> "
+               u8"<font color=\"#ff0000\">红色</font></p></body></html>"));
+    html.close();
+    ASSERT_TRUE(convert(dir.filePath("made.html"), "rtf:Rich Text Format"));
+    const CString made = (dir.path().toStdString() + "/made.rtf").c_str();
+    ASSERT_TRUE(o.editor->ImportFromFile(made, SF_RTF));
+    RichTextDoc doc = RtfRead(o.editor->GetStreamText(SF_RTF));
+    bool bold = false, italic = false, red = false;
+    for (const RichParagraph& para : doc.paragraphs)
+        for (const RichRun& run : para.runs) {
+            bold |= run.text.Find("粗体") >= 0 && run.format.bold;
+            italic |= run.text.Find("斜体") >= 0 && run.format.italic;
+            red |= run.text.Find("红色") >= 0 && !run.format.autoColor &&
+                   run.format.color == RGB(255, 0, 0);
+        }
+    EXPECT_NE(doc.Text().Find("普通"), -1);
+    EXPECT_TRUE(bold);
+    EXPECT_TRUE(italic);
+    EXPECT_TRUE(red);
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 } // namespace
+
+namespace {
+
+// The file list of the right pane, shown for a tree's top item.
+TEST_F(NotesProgramTest, TheFileListRemembersEachTreesChoice) {
+    CString first = WriteNotebook("a.ntp");
+    CString second = WriteNotebook("b.ntp");
+    auto app = StartProgram({first, second});
+    ASSERT_NE(app, nullptr);
+    CNoteTreeView* tree = module.GetTree();
+    ASSERT_EQ(tree->GetFileCount(), 2);
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    Pump();
+    auto* files = dynamic_cast<CBrowseFileView*>(
+        app->GetMainFrame()->GetRightPane()->GetView(1, CRightPaneFrame::KindFixed));
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(app->GetMainFrame()->GetRightPane()->GetCurrentWnd(), files);
+    CListCtrl& list = files->GetListCtrl();
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(files->GetSlot(), CBrowseFileView::SlotNotes);
+    EXPECT_EQ(list.GetItemText(1, 1), second);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+    // Enter with nothing selected does nothing.
+    files->SendMessage(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(tree->GetTreeCtrl().GetSelectedItem(), tree->GetTopItem());
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    EXPECT_TRUE(app->GetMainFrame()->SaveScreenshot(ScreenPath("notes-file-list").c_str()));
+
+    // The second file chosen is remembered for this tree; Enter opens it.
+    list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(files->GetRemembered(CBrowseFileView::SlotNotes), 1);
+    files->SendMessage(WM_KEYDOWN, VK_RETURN);
+    Pump();
+    EXPECT_EQ(tree->GetTreeCtrl().GetSelectedItem(), tree->GetFileAt(1)->hItem);
+    // Back at the top item the choice is selected again.
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    Pump();
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
+
+    // A remembered entry beyond the files now open is forgotten.
+    answers = {IDNO};
+    ASSERT_TRUE(tree->CloseFile(tree->GetFileAt(1), FALSE, TRUE));
+    files->Refill();
+    EXPECT_EQ(list.GetItemCount(), 1);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+    EXPECT_EQ(files->GetRemembered(CBrowseFileView::SlotNotes), -1);
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+// Pictures of the notes' windows with their texts, for a person to look at.
+TEST_F(NotesProgramTest, ScreensShowTheNotesWindows) {
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    CString second = WriteNotebook("second.ntp");
+    CString first;
+    {
+        CWordPadDoc doc;
+        doc.OnNewDocument();
+        doc.GetRootGroup().SetName("日记");
+        auto* locked = new CNoteGroup("私人");
+        locked->SetPassword("secret");
+        locked->ModifyFlags(0, CGroup::FLAG_PASSWORD);
+        doc.GetRootGroup().AddSubgroup(locked, FALSE);
+        auto* work = new CNoteGroup("工作");
+        for (const char* name : {"周一", "周二", "周三"})
+            work->AddContent(new CNoteContent(name), FALSE);
+        doc.GetRootGroup().AddSubgroup(work, FALSE);
+        first = PathOf("diary.ntp");
+        ASSERT_TRUE(doc.OnSaveDocument(first));
+    }
+    auto app = StartProgram({first, second});
+    ASSERT_NE(app, nullptr);
+    CMainFrame* frame = app->GetMainFrame();
+    CNoteTreeView* tree = module.GetTree();
+    ASSERT_EQ(tree->GetFileCount(), 2);
+    for (int i = 0; i < 2; ++i)
+        tree->GetTreeCtrl().Expand(tree->GetFileAt(i)->hItem, TVE_EXPAND);
+    auto* doc = dynamic_cast<CWordPadDoc*>(tree->GetFileAt(0)->pDoc);
+    CGroup* work = dynamic_cast<CGroup*>(doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+    ASSERT_NE(work, nullptr);
+    ASSERT_TRUE(SelectRecord(tree, work));
+    tree->GetTreeCtrl().Expand((HTREEITEM)work->GetTreeItem(), TVE_EXPAND);
+    Pump();
+    EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("notes-tree-and-page-list").c_str()));
+
+    POSITION pos = work->GetFirstContentPosition();
+    auto* page = static_cast<CNoteContent*>(work->GetNextContent(pos));
+    ASSERT_TRUE(SelectRecord(tree, page));
+    CWordPadView* editor = tree->GetEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->SetStreamText(
+        SF_RTF, "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                "{\\colortbl;\\red200\\green0\\blue0;\\red255\\green255\\blue0;}"
+                "\\f0\\fs24 \\cf1 红色的字\\cf0  \\highlight2 高亮\\highlight0  H\\sub 2\\nosupersub O "
+                "x\\super 2\\nosupersub  \\strike 删除线\\strike0 \\par "
+                "\\b 粗体\\b0  \\i 斜体\\i0  \\ul 下划线\\ulnone\\par 链接 https://www.example.org/ \\par}");
+    Pump();
+    EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("notes-editor-formats").c_str()));
+    editor->SendMessage(WM_COMMAND, CWordPadView::ID_READ_ONLY);
+    Pump();
+    EXPECT_TRUE(editor->IsReadOnly());
+    EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("notes-editor-read-only").c_str()));
+    editor->SendMessage(WM_COMMAND, CWordPadView::ID_READ_ONLY);
+
+    // The export and import dialogs.
+    for (auto [id, name] : {std::pair<UINT, const char*>{CWordPadView::ID_EXPORT, "notes-export-483"},
+                            {CWordPadView::ID_IMPORT, "notes-import-497"}}) {
+        bool grabbed = false;
+        onDialog = [&grabbed, name = name](CDialog& d) {
+            Pump();
+            grabbed = d.SaveScreenshot(ScreenPath(name).c_str());
+            d.EndDialog(IDCANCEL);
+        };
+        editor->SendMessage(WM_COMMAND, id);
+        EXPECT_TRUE(grabbed) << name;
+    }
+    ForgetScript();
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NotesProgramTest, TheFormatBarShowsAndSetsTheSelectionsFormat) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    auto* noteFrame = dynamic_cast<CNoteFrame*>(o.editor->GetParentFrame());
+    CFormatBar& bar = noteFrame->GetFormatBar();
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    bar.SyncFromOwner();
+    CString size, face;
+    bar.m_sizeBox.GetWindowText(size);
+    bar.m_fontBox.GetWindowText(face);
+    EXPECT_EQ(size, "10");
+    EXPECT_EQ(face, "宋体");
+
+    // Refused sizes: the message, and the text keeps its format.
+    struct Case {
+        const char* text;
+        const char* message; // null: nothing said
+        long twips;          // the selection's size afterwards
+    } cases[] = {
+        {"abc", "This is not a valid number.", 200},
+        {"0.5", "The number must be between 1 and 1638.", 200},
+        {"1639", "The number must be between 1 and 1638.", 200},
+        {"", nullptr, 200},
+        {"10.5", nullptr, 210},
+        {"1", nullptr, 20},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        bar.m_sizeBox.SetWindowText(c.text);
+        bar.ApplySize();
+        if (c.message != nullptr) {
+            ASSERT_EQ(shown.size(), 1u) << c.text;
+            EXPECT_EQ(shown[0].text, c.message);
+        } else {
+            EXPECT_TRUE(shown.empty()) << c.text;
+        }
+        o.editor->GetRichEditCtrl().SetSel(0, 3);
+        EXPECT_EQ(o.editor->GetCharFormatSelection().yHeight, c.twips) << c.text;
+    }
+    // The size shown afterwards is the selection's, never an entry that only begins with it.
+    bar.SyncFromOwner();
+    bar.m_sizeBox.GetWindowText(size);
+    EXPECT_EQ(size, "1");
+
+    // While the size box has the focus, what is typed there stays.
+    bar.m_sizeBox.SetFocus();
+    Pump();
+    bar.m_sizeBox.SetWindowText("2");
+    bar.SyncFromOwner();
+    bar.m_sizeBox.GetWindowText(size);
+    EXPECT_EQ(size, "2");
+
+    // A face applied from the box reaches the selection, cut to a whole character.
+    o.editor->SetFocus();
+    bar.m_fontBox.SetWindowText("微软雅黑微软雅黑微软雅黑微软雅黑");
+    bar.ApplyFace();
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    EXPECT_STREQ(o.editor->GetCharFormatSelection().szFaceName, "微软雅黑微软雅黑微软雅黑微软雅");
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+} // namespace
+
+// The font box's entries: a face offered in several scripts shows once per script, each with its
+// script; a face in one script shows its name alone.
+TEST(FormatBarFacesTest, AFaceInSeveralScriptsShowsEachWithItsScript) {
+    std::vector<CFontItem> fonts(4);
+    fonts[0].face = "文泉驿正黑";
+    fonts[0].script = "中文 GB2312";
+    fonts[1].face = "文泉驿正黑";
+    fonts[1].script = "西方";
+    fonts[2].face = "DejaVu Sans";
+    fonts[2].script = "西方";
+    fonts[3].face = "Symbolic";
+    fonts[3].script = "";
+    std::vector<CFontItem> twice = {fonts[3], fonts[3]};
+    auto shown = CFormatBar::ListFaces(fonts);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].first, "文泉驿正黑 (中文 GB2312)");
+    EXPECT_EQ(shown[1].first, "文泉驿正黑 (西方)");
+    EXPECT_EQ(shown[2].first, "DejaVu Sans");
+    EXPECT_EQ(shown[3].first, "Symbolic");
+    // Without a script name the duplicates keep the bare name.
+    auto bare = CFormatBar::ListFaces(twice);
+    EXPECT_EQ(bare[0].first, "Symbolic");
+    EXPECT_EQ(bare[1].second.face, "Symbolic");
+}

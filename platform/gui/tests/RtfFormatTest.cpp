@@ -348,3 +348,16 @@ TEST(RtfFormatTest, AnIndependentReaderSeesTheSameTextAndFormats) {
 }
 
 } // namespace
+
+// Writers mark double-byte text bold or italic with the associated properties.
+TEST(RtfFormatTest, DoubleByteTextTakesTheAssociatedBoldAndItalic) {
+    RichTextDoc doc = RtfRead("{\\rtf1 {\\dbch\\ab\\dbch \\u31895\\'3f}{\\loch\\ab x}"
+                              "{\\dbch\\ai \\u26012\\'3f}{\\dbch\\ab\\plain \\dbch y}}");
+    ASSERT_EQ(doc.paragraphs.size(), 1u);
+    const auto& runs = doc.paragraphs[0].runs;
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_TRUE(runs[0].format.bold);   // 粗, double-byte with \ab
+    EXPECT_FALSE(runs[1].format.bold);  // x, low-ANSI text ignores \ab
+    EXPECT_TRUE(runs[2].format.italic); // 斜
+    EXPECT_FALSE(runs[3].format.bold);  // \plain ends the associated bold
+}

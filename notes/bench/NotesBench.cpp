@@ -1,0 +1,97 @@
+// Prints how long the notes take with large data: a notebook of 2 000 pages, 200 of them 200 KB
+// to 1 MB of formatted rich text, opened; its largest page read and written back as the editor
+// does when it shows and confirms it; 100 000 rows of an information data file read.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "notes/InfoReader.h"
+#include "notes/WordPadDoc.h"
+#include "platform/base/OsPath.h"
+#include "platform/gui/RtfFormat.h"
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+int Ignore(LPCTSTR, UINT) {
+    return 1;
+}
+
+// Formatted rich text of about nBytes bytes: paragraphs of bold, coloured and plain runs.
+CString MakeRtf(size_t nBytes) {
+    std::string s = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce;}}"
+                    "{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs20 ";
+    while (s.size() < nBytes)
+        s += "\\b \\'d6\\'d0\\'ce\\'c4 bold\\b0  \\cf1 red text\\cf0  plain words here\\par ";
+    s += "}";
+    return CString(s.data(), (int)s.size());
+}
+
+} // namespace
+
+int main() {
+    CDocument::SetMessageHook(&Ignore);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillmar-bench-notes";
+    std::filesystem::create_directories(dir);
+    const CString book = ProgramPathFromOsPath((dir / "bench.ntp").string());
+    CString largest;
+    {
+        CWordPadDoc doc;
+        doc.OnNewDocument();
+        for (int g = 0; g < 20; ++g) {
+            auto* group = new CNoteGroup;
+            CString name;
+            name.Format("组%d", g);
+            group->SetName(name);
+            for (int p = 0; p < 100; ++p) {
+                name.Format("页%d", p);
+                auto* page = new CNoteContent(name);
+                const int n = g * 100 + p;
+                if (n % 10 == 0) {
+                    CString rtf = MakeRtf(200 * 1024 + (size_t)(n % 9) * 100 * 1024);
+                    if (rtf.GetLength() > largest.GetLength())
+                        largest = rtf;
+                    page->SetBodyText(rtf);
+                } else {
+                    page->SetBodyText("{\\rtf1 short page}");
+                }
+                group->AddContent(page, FALSE);
+            }
+            doc.GetRootGroup().AddSubgroup(group, FALSE);
+        }
+        doc.OnSaveDocument(book);
+    }
+    auto t = std::chrono::steady_clock::now();
+    {
+        CWordPadDoc doc;
+        if (!doc.OnOpenDocument(book)) {
+            std::printf("the notebook did not open\n");
+            return 1;
+        }
+        std::printf("notebook of 2000 pages (%lld MB) opened: %.3f s\n",
+                    (long long)(std::filesystem::file_size(dir / "bench.ntp") >> 20), Seconds(t));
+    }
+    t = std::chrono::steady_clock::now();
+    RichTextDoc page = RtfRead(largest);
+    std::printf("largest page (%d KB) read: %.3f s\n", largest.GetLength() / 1024, Seconds(t));
+    t = std::chrono::steady_clock::now();
+    CString back = RtfWrite(page);
+    std::printf("largest page written back: %.3f s\n", Seconds(t));
+
+    {
+        std::ofstream rows(dir / "rows.txt", std::ios::binary);
+        for (int i = 0; i < 100000; ++i)
+            rows << "city" << i << ",100" << i % 1000 << ",0" << i % 100 << "\r\n";
+    }
+    t = std::chrono::steady_clock::now();
+    CInfoRows rows;
+    LoadInfoRows(ProgramPathFromOsPath((dir / "rows.txt").string()), 3, ',', TRUE, rows);
+    std::printf("%zu data-file rows read: %.3f s\n", rows.size(), Seconds(t));
+    std::filesystem::remove_all(dir);
+    return 0;
+}
