@@ -32,6 +32,8 @@ instant_message_fuzz links/fuzz/corpus
 received_sms_fuzz links/fuzz/received-sms-corpus
 schedule_fuzz calendar/fuzz/corpus-schedule
 festival_fuzz res/app/Calendar/Festivals
+notebook_fuzz notes/fuzz/corpus-notebook
+info_fuzz res/app/info
 "
 
 CXX=clang++ CC=clang cmake -S . -B "$DIR" -G Ninja -DQUILLMAR_FUZZ=ON >/dev/null
