@@ -15,6 +15,9 @@ PKGS="$PKGS python3-aiosmtpd"
 PKGS="$PKGS microsocks"
 # TIFF among the image formats pictures load from; ImageMagick made the sample images once.
 PKGS="$PKGS qt6-image-formats-plugins imagemagick"
+# A real window manager (openbox) with xdotool and xprop for the tests of what a window manager
+# does with the program's windows.
+PKGS="$PKGS openbox xdotool x11-utils"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

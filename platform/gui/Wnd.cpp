@@ -649,7 +649,13 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::FocusOut:
         wnd->SendMessage(WM_KILLFOCUS, 0, 0);
         return false;
+    case QEvent::WindowStateChange:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
+        return false;
     case QEvent::Resize:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
         if (from == w) {
             QSize s = w->size();
             wnd->SendMessage(WM_SIZE, w->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED,
@@ -657,6 +663,8 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
         }
         return false;
     case QEvent::Move:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
         if (from == w)
             wnd->SendMessage(WM_MOVE, 0, MAKELPARAM(w->x(), w->y()));
         return false;
@@ -1071,7 +1079,10 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
     // A drop-down combo box's height in a template includes its list; the box is one line.
     if (auto* combo = qobject_cast<QComboBox*>(w); combo && (cs.style & 0x3) != 0x1)
         height = std::min(height, combo->sizeHint().height());
-    w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), height);
+    if (w->isWindow())
+        AfxPlaceFrame(this, QRect(cs.x, cs.y, std::max(0, cs.cx), height));
+    else
+        w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), height);
     if (cs.style & WS_DISABLED)
         w->setEnabled(false);
     if (!w->autoFillBackground() && w->metaObject() == &QWidget::staticMetaObject) {
