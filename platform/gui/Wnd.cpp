@@ -1013,7 +1013,19 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
             CWnd* top = parent->GetTopLevelParent();
             parentWidget = top ? top->GetWidget() : nullptr;
         }
-        flags = Qt::Window;
+        // A dialog is a dialog to the window manager too: it stays above the window that owns
+        // it and offers only the buttons its style asks for.
+        bool dialog = cs.lpszClass && strcmp(cs.lpszClass, "#32770") == 0;
+        flags = dialog ? Qt::Dialog : Qt::Window;
+        if (dialog) {
+            // Spelled out: without it the window manager is told every function is allowed.
+            flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                     Qt::WindowCloseButtonHint;
+            if (cs.style & WS_MINIMIZEBOX)
+                flags |= Qt::WindowMinimizeButtonHint;
+            if (cs.style & WS_MAXIMIZEBOX)
+                flags |= Qt::WindowMaximizeButtonHint;
+        }
         if ((cs.style & WS_CAPTION) != WS_CAPTION)
             flags |= Qt::FramelessWindowHint;
         if (cs.dwExStyle & WS_EX_TOOLWINDOW)

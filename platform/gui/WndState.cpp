@@ -576,10 +576,19 @@ void AfxPlaceFrame(CWnd* wnd, const QRect& r) {
     QRect to(r.topLeft(), QSize(std::max(0, r.width()), std::max(0, r.height())));
     bool known = FrameKnown(w);
     QMargins m = known ? FrameMargins(w) : QMargins();
+    // A dialog without a sizing border keeps the size the program gives it: the window
+    // manager is told so, and offers no maximise box for it.
+    bool fixed = IsDialogClass(wnd) && !(wnd->m_p->style & WS_THICKFRAME);
+    if (fixed) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     // Qt places a window by its frame when it is moved; its size is the client's.
     w->move(to.topLeft());
     w->resize(std::max(0, to.width() - m.left() - m.right()),
               std::max(0, to.height() - m.top() - m.bottom()));
+    if (fixed)
+        w->setFixedSize(w->size());
     if (known) {
         wnd->m_p->wantedFrame.reset();
     } else {

@@ -21,6 +21,52 @@ protected:
     }
 };
 
+TEST_F(WindowManagerTest, DialogsAreOwnedDialogsWithoutMinimiseOrMaximise) {
+    CWnd owner;
+    MakeWindow(owner, 40, 40);
+    CDialog dlg(7100, &owner);
+    ASSERT_TRUE(dlg.Create(7100, &owner));
+    dlg.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(WaitFramed(&dlg));
+    // Owner and type as the window manager reads them.
+    std::string transient = Prop(&dlg, "WM_TRANSIENT_FOR");
+    EXPECT_NE(std::string::npos, transient.find(XId(&owner))) << transient;
+    std::string type = Prop(&dlg, "_NET_WM_WINDOW_TYPE");
+    EXPECT_NE(std::string::npos, type.find("_NET_WM_WINDOW_TYPE_DIALOG")) << type;
+    // The decorations asked of the window manager are the buttons its frame draws: a title
+    // and a close box, no minimise or maximise box.
+    std::string hints = Prop(&dlg, "_MOTIF_WM_HINTS");
+    std::vector<unsigned long> v;
+    for (size_t p = hints.find("0x"); p != std::string::npos; p = hints.find("0x", p + 2))
+        v.push_back(std::stoul(hints.substr(p), nullptr, 16));
+    ASSERT_GE(v.size(), 3u) << hints;
+    const unsigned long kDecorations = 0x2, kTitle = 0x8, kMinimise = 0x20, kMaximise = 0x40;
+    EXPECT_TRUE(v[0] & kDecorations) << hints;
+    EXPECT_TRUE(v[2] & kTitle) << hints;
+    EXPECT_FALSE(v[2] & (kMinimise | kMaximise)) << hints;
+    // Not sizeable, the dialog cannot be maximised by the window manager either. (Openbox
+    // keeps a minimise box on every dialog whatever it is asked.)
+    ASSERT_TRUE(WaitFor([&] {
+        return Prop(&dlg, "_NET_WM_ALLOWED_ACTIONS").find("_NET_WM_ACTION_CLOSE") !=
+               std::string::npos;
+    }));
+    std::string actions = Prop(&dlg, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_EQ(std::string::npos, actions.find("_NET_WM_ACTION_MAXIMIZE")) << actions;
+    EXPECT_EQ(std::string::npos, actions.find("_NET_WM_ACTION_RESIZE")) << actions;
+    WmSession::Run("command -v import >/dev/null && import -window root " +
+                   ScreenPath("wm-dialog-with-frame"));
+
+    // A modeless dialog stays above its owner when the user brings the owner forward.
+    QWidget* o = owner.GetWidget();
+    QPoint inOwner = o->mapToGlobal(QPoint(o->width() - 20, o->height() - 20));
+    Click(inOwner.x(), inOwner.y());
+    ASSERT_TRUE(WaitFor([&] { return StackIndex(&owner) >= 0 && StackIndex(&dlg) >= 0; }));
+    Settle();
+    EXPECT_GT(StackIndex(&dlg), StackIndex(&owner));
+    dlg.DestroyWindow();
+    owner.DestroyWindow();
+}
+
 TEST_F(WindowManagerTest, AWindowsRectangleIsItsFrameWhenReadAndWhenSet) {
     CWnd wnd;
     MakeWindow(wnd, 120, 90);
