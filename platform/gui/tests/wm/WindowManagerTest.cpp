@@ -4,8 +4,12 @@
 
 #include "platform/gui/CmdTarget.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -122,6 +126,50 @@ TEST_F(WindowManagerTest, TheFramesButtonsReachTheWindowAsSystemCommands) {
     Settle();
     EXPECT_EQ(2u, wnd.commands.size());
     wnd.DestroyWindow();
+}
+
+// A message box asked for as soon as its owner is shown, before the owner has been framed or
+// painted (a damaged file named on the command line): it comes up centred on the owner.
+TEST_F(WindowManagerTest, AMessageBoxIsCentredOnItsOwnerEvenBeforeTheOwnerIsFramed) {
+    struct Case {
+        const char* name;
+        CRect owner;
+    } cases[] = {{"right-low", CRect(640, 420, 1240, 860)}, {"left-high", CRect(20, 30, 520, 330)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CWnd owner;
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "主窗口", WS_OVERLAPPEDWINDOW, c.owner.left,
+                                   c.owner.top, c.owner.Width(), c.owner.Height(), nullptr,
+                                   nullptr));
+        owner.ShowWindow(SW_SHOW);
+        QRect box;
+        QObject context;
+        QElapsedTimer waited;
+        waited.start();
+        std::function<void()> look = [&] {
+            auto* w = QApplication::activeModalWidget();
+            bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+            if (!framed && waited.elapsed() < 5000) {
+                QTimer::singleShot(20, &context, look);
+                return;
+            }
+            if (!framed) { // never framed: the test fails on the empty rectangle
+                if (w)
+                    w->close();
+                return;
+            }
+            Settle(200);
+            box = w->frameGeometry();
+            w->close();
+        };
+        QTimer::singleShot(0, &context, look);
+        AfxShowMessageBox(owner.m_hWnd, "文件已损坏，无法打开。", nullptr, MB_OK | MB_ICONERROR);
+        ASSERT_FALSE(box.isEmpty());
+        CPoint ownerCentre = WindowRect(&owner).CenterPoint();
+        EXPECT_NEAR(ownerCentre.x, box.center().x(), 12) << Text(WindowRect(&owner));
+        EXPECT_NEAR(ownerCentre.y, box.center().y(), 12) << Text(WindowRect(&owner));
+        owner.DestroyWindow();
+    }
 }
 
 } // namespace
