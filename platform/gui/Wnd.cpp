@@ -20,11 +20,13 @@
 #include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimerEvent>
+#include <QTranslator>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
@@ -188,6 +190,14 @@ void AfxEnsureGuiApp() {
     QFont f(QStringLiteral("WenQuanYi Micro Hei"));
     f.setPixelSize(12);
     QApplication::setFont(f);
+    // Qt's own dialogs (files, colours, fonts, the overwrite question) speak Chinese like the
+    // rest of the program, in Qt's own translation.
+    auto* qtTexts = new QTranslator(QCoreApplication::instance());
+    if (qtTexts->load(QStringLiteral("qtbase_zh_CN"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
 }
 
 // ---- Key codes ------------------------------------------------------------------------------
