@@ -2,6 +2,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/NonClientMetrics.h"
+#include "platform/gui/Resource.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
@@ -367,20 +368,41 @@ static bool IsTabStop(CWnd* c) {
     return (s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
 }
 
+// A child that holds controls of the dialog's own (a property page, a pane laid over the
+// dialog): Tab goes through its controls in their place instead of stopping at it.
+static bool IsControlParent(CWnd* c) {
+    DWORD s = c->GetStyle();
+    return ((c->GetExStyle() & WS_EX_CONTROLPARENT) ||
+            ((s & DS_CONTROL) && c->GetClassName() == "#32770")) &&
+           (s & WS_CHILD) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
+}
+
+// The controls of a dialog in Tab order: its children in order, with the controls of each
+// control parent in its place.
+static void TabOrder(const CWnd* parent, std::vector<CWnd*>& out) {
+    for (CWnd* c : ChildWindows(parent)) {
+        if (!(c->GetStyle() & WS_TABSTOP) && IsControlParent(c))
+            TabOrder(c, out);
+        else
+            out.push_back(c);
+    }
+}
+
 CWnd* CWnd::GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious) const {
-    auto kids = ChildWindows(this);
+    std::vector<CWnd*> kids;
+    TabOrder(this, kids);
     if (kids.empty())
         return nullptr;
     int n = (int)kids.size();
     int start = -1;
     for (int i = 0; i < n; ++i)
-        if (kids[(size_t)i] == pWndCtl)
+        if (kids[(size_t)i] == pWndCtl || (pWndCtl && kids[(size_t)i]->IsChild(pWndCtl)))
             start = i;
     for (int step = 1; step <= n; ++step) {
         int i = start < 0 ? (bPrevious ? n - step : step - 1)
                           : ((start + (bPrevious ? -step : step)) % n + n) % n;
         CWnd* c = kids[(size_t)i];
-        if (IsTabStop(c))
+        if (IsTabStop(c) && c->IsWindowVisible())
             return c;
     }
     return nullptr;
