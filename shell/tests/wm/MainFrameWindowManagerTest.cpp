@@ -48,16 +48,14 @@ TEST_F(MainFrameWindowManagerTest, WhatTheUserDoesWithTheFrameIsKeptForTheNextSt
         ASSERT_TRUE(WaitFor([&] { return frame->IsZoomed(); })); // a first start is maximised
         ASSERT_TRUE(WaitFramed(frame));
         // Restored with a double click on the title bar: the whole frame is on the screen.
-        QPoint title = TitleBar(frame);
-        Click(title.x(), title.y(), 2);
-        ASSERT_TRUE(WaitFor([&] { return !frame->IsZoomed(); }));
+        ASSERT_TRUE(DoubleClickTitle(frame, [&] { return !frame->IsZoomed(); }));
         EXPECT_TRUE(WaitFor([&] { return frame->GetSizeCmd() == SC_RESTORE_CMD; }));
         Settle();
         CRect r = WindowRect(frame);
         EXPECT_GE(r.top, 0) << Text(r);
         EXPECT_GE(r.left, 0) << Text(r);
         // Dragged by its title bar and made smaller by its lower right corner.
-        title = TitleBar(frame);
+        QPoint title = TitleBar(frame);
         Drag(title.x(), title.y(), title.x() + 60, title.y() + 45);
         EXPECT_TRUE(WaitFor([&] { return WindowRect(frame).TopLeft() != r.TopLeft(); }));
         Settle();

@@ -108,15 +108,11 @@ TEST_F(WindowManagerTest, TheFramesButtonsReachTheWindowAsSystemCommands) {
     CCommandsSeen wnd;
     MakeWindow(wnd, 100, 100);
     // A double click on the title bar maximises, a second one restores.
-    QPoint title = TitleBar(&wnd);
-    Click(title.x(), title.y(), 2);
-    ASSERT_TRUE(WaitFor([&] { return wnd.IsZoomed(); }));
+    ASSERT_TRUE(DoubleClickTitle(&wnd, [&] { return wnd.IsZoomed(); }));
     EXPECT_TRUE(WaitFor([&] { return !wnd.commands.empty(); }));
     EXPECT_EQ(std::vector<UINT>{SC_MAXIMIZE}, wnd.commands);
     Settle();
-    title = TitleBar(&wnd);
-    Click(title.x(), title.y(), 2);
-    ASSERT_TRUE(WaitFor([&] { return !wnd.IsZoomed(); }));
+    ASSERT_TRUE(DoubleClickTitle(&wnd, [&] { return !wnd.IsZoomed(); }));
     EXPECT_TRUE(WaitFor([&] { return wnd.commands.size() == 2; }));
     EXPECT_EQ((std::vector<UINT>{SC_MAXIMIZE, SC_RESTORE}), wnd.commands);
     // The program's own changes are no commands of the user.

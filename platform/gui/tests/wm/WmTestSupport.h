@@ -72,6 +72,18 @@ protected:
         QRect f = q->frameGeometry();
         return QPoint(f.left() + f.width() / 3, f.top() + (q->geometry().top() - f.top()) / 2);
     }
+    // Double-clicks the title bar until pred holds: a double click that a busy window manager
+    // took for two single ones is given again.
+    template <class Pred> static bool DoubleClickTitle(CWnd* w, Pred pred) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Settle(200);
+            QPoint t = TitleBar(w);
+            Click(t.x(), t.y(), 2);
+            if (WaitFor(pred, 3000))
+                return true;
+        }
+        return false;
+    }
     // The stacking order of the managed windows, bottom first, as the window manager keeps it.
     static int StackIndex(CWnd* w) {
         std::string s = WmSession::Run("xprop -root _NET_CLIENT_LIST_STACKING");
