@@ -17,6 +17,11 @@ PKGS="$PKGS microsocks"
 PKGS="$PKGS qt6-image-formats-plugins imagemagick"
 # clang and its libFuzzer run-time build the fuzz targets, which CI runs from their seeds.
 PKGS="$PKGS clang libclang-rt-dev"
+# A real window manager (openbox) with xdotool and xprop for the tests of what a window manager
+# does with the program's windows.
+PKGS="$PKGS openbox xdotool x11-utils"
+# Qt's own Chinese texts for its standard dialogs.
+PKGS="$PKGS qt6-translations-l10n"
 missing=""
 for p in $PKGS; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

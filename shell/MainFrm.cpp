@@ -20,10 +20,6 @@
 #include "sms/SmsBox.h"
 #include "ui/KovMenu.h"
 
-#include <QEvent>
-#include <QObject>
-#include <QWidget>
-
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 
 namespace {
@@ -52,24 +48,6 @@ CString LoadText(UINT id) {
     s.LoadString(id);
     return s;
 }
-
-// The desktop's own minimise button changes the window's state without a system command; the
-// frame hears it as one, so that minimising to the tray works from the title bar too.
-class CMinimizeWatcher : public QObject {
-public:
-    explicit CMinimizeWatcher(CMainFrame* frame) : m_frame(frame) {}
-    bool eventFilter(QObject* obj, QEvent* e) override {
-        if (e->type() == QEvent::WindowStateChange) {
-            auto* w = static_cast<QWidget*>(obj);
-            if (w->isMinimized() && m_frame->GetSizeCmd() != SC_MINIMIZE_CMD)
-                m_frame->PostMessage(WM_SYSCOMMAND, SC_MINIMIZE_CMD, 0);
-        }
-        return false;
-    }
-
-private:
-    CMainFrame* m_frame;
-};
 
 } // namespace
 
@@ -196,10 +174,6 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
     if (!CMDIFrameWnd::LoadFrame(nIDResource, dwDefaultStyle, pParentWnd, pContext))
         return FALSE;
     SetMenuOwnerDraw(GetMenu());
-    if (QWidget* w = GetWidget()) {
-        m_pMinimizeWatcher = new CMinimizeWatcher(this);
-        w->installEventFilter(m_pMinimizeWatcher);
-    }
     return TRUE;
 }
 
@@ -366,25 +340,11 @@ void CMainFrame::SetFolderCaption(int i, LPCTSTR lpszCaption) {
 
 void CMainFrame::ShowInSavedState() {
     const CGeneralOptions& g = Options().m_general;
-    CRect saved(g.m_nMainFrmLeft, g.m_nMainFrmTop, g.m_nMainFrmRight, g.m_nMainFrmBottom);
     bool normal = g.m_nMainFrmSizeCmd == SC_RESTORE_CMD ||
                   (g.m_nMainFrmSizeCmd == SC_MINIMIZE_CMD &&
                    g.m_nMainFrmLastSizeCmd == SC_RESTORE_CMD);
+    // The window was made with its frame at the kept rectangle (PreCreateWindow).
     ShowWindow(normal ? SW_SHOW : SW_SHOWMAXIMIZED);
-    // The window was made at the kept place; once the desktop has framed it, the frame itself
-    // goes there, so that the rectangle does not creep by the frame's width at each start.
-    if (normal && saved.Width() > 0 && saved.Height() > 0) {
-        CRect now;
-        GetWindowRect(&now);
-        QWidget* w = GetWidget();
-        if (w && now != saved) {
-            QRect geometry = w->geometry();
-            geometry.translate(saved.left - now.left, saved.top - now.top);
-            geometry.setWidth(geometry.width() + saved.Width() - now.Width());
-            geometry.setHeight(geometry.height() + saved.Height() - now.Height());
-            w->setGeometry(geometry);
-        }
-    }
     if (g.m_nMainFrmSizeCmd == SC_MINIMIZE_CMD)
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE_CMD, 0);
     UpdateWindow();
@@ -831,12 +791,6 @@ void CMainFrame::OnDestroy() {
             app->GetCommDevice().GetMobileAgent()->SetIndicator(nullptr);
     if (m_pTrayIcon)
         m_pTrayIcon->Show(FALSE);
-    if (m_pMinimizeWatcher) {
-        if (QWidget* w = GetWidget())
-            w->removeEventFilter(m_pMinimizeWatcher);
-        delete m_pMinimizeWatcher;
-        m_pMinimizeWatcher = nullptr;
-    }
     CWinApp* app = AfxGetApp();
     bool main = app && app->m_pMainWnd == this;
     CMDIFrameWnd::OnDestroy();

@@ -19,7 +19,6 @@ class COutbarWnd;
 class CRightPaneFrame;
 class CSysTrayIcon;
 class CDocument;
-class QObject;
 
 // Messages the frame answers.
 #define WM_SET_CMD_ROUTING (WM_USER + 54)
@@ -161,7 +160,6 @@ protected:
     int m_nNewMessages = 0;
     BOOL m_bKeyConsumed = FALSE;
     BOOL m_bExitRequested = FALSE;
-    QObject* m_pMinimizeWatcher = nullptr;
     CMEIndicatorWnd* m_pIndicator = nullptr;
     CPromptInfoWnd* m_pPhonePrompt = nullptr;
     // Forgets the phone's notice when it has gone.

@@ -74,12 +74,16 @@ BOOL COutbarSheet::OnInitDialog() {
     if (m_pBar) {
         m_pBar->SelectFolder(0, FALSE);
         m_pageList.SetCurSel(0);
+        // The pages' controls are the dialog's own to the keyboard, in the place of the
+        // placeholder the bar covers: Tab goes from the page list through the page to OK.
+        m_pBar->ModifyStyleEx(0, WS_EX_CONTROLPARENT);
         if (CWnd* area = GetDlgItem(IDC_PAGE_AREA)) {
             CRect rect;
             area->GetWindowRect(&rect);
             ScreenToClient(&rect);
             area->ShowWindow(SW_HIDE);
-            m_pBar->MoveWindow(&rect);
+            m_pBar->SetWindowPos(area, rect.left, rect.top, rect.Width(), rect.Height(),
+                                 SWP_NOACTIVATE);
         }
         m_pBar->LayoutFolderWnds();
     }

@@ -149,7 +149,13 @@ INT_PTR CFileDialog::RunQtDialog() {
     for (const auto& f : m_filters) {
         CString patterns = f.second;
         patterns.Replace(';', ' ');
-        filters << AfxToQt(f.first) + " (" + AfxToQt(patterns) + ")";
+        // Qt reads the patterns from the brackets at the end of the name; a name that already
+        // ends with them ("通讯录文件 (*.sms)") shows them once.
+        QString name = AfxToQt(f.first).trimmed();
+        QString given = "(" + AfxToQt(f.second) + ")";
+        if (name.endsWith(given))
+            name = name.left(name.size() - given.size()).trimmed();
+        filters << name + " (" + AfxToQt(patterns) + ")";
     }
     if (!filters.isEmpty()) {
         dlg.setNameFilters(filters);

@@ -804,6 +804,10 @@ public:
         int n = (int)texts.size();
         int i = (int)wp;
         switch (msg) {
+        case WM_GETDLGCODE:
+            // The arrows go through the choices; an open list takes every key.
+            return DLGC_WANTARROWS | DLGC_WANTCHARS |
+                   (combo->view()->isVisible() ? DLGC_WANTALLKEYS : 0);
         case CB_ADDSTRING: {
             CString s = TextArg(lp);
             return Insert((wnd->m_p->style & CBS_SORT) ? SortedIndex(texts, s) : n, s);
@@ -982,6 +986,9 @@ public:
         int i = (int)wp;
         auto inRange = [&](int k) { return k >= 0 && k < n; };
         switch (msg) {
+        case WM_GETDLGCODE:
+            // The arrows move in the list (and so choose), typing finds a row.
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
         case LB_ADDSTRING:
             return Insert(
                 (wnd->m_p->style & LBS_SORT) && HasStrings() ? SortedIndex(texts, TextArg(lp)) : n,

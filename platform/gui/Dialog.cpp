@@ -331,6 +331,27 @@ bool Usable(CWnd* c) {
     return c->IsWindowVisible() && c->IsWindowEnabled();
 }
 
+bool IsDialogWindow(CWnd* w) {
+    return w->GetClassName() == "#32770";
+}
+
+// The dialog whose Tab order a child dialog's controls belong to: a page laid into a dialog (a
+// control parent, directly or through other control parents) is part of that dialog's order,
+// so Tab leaves the page for the dialog's next control.
+CWnd* TabRoot(CWnd* pDlg) {
+    CWnd* root = pDlg;
+    while (root->GetStyle() & WS_CHILD) {
+        bool inParent = (root->GetExStyle() & WS_EX_CONTROLPARENT) ||
+                        ((root->GetStyle() & DS_CONTROL) && IsDialogWindow(root));
+        CWnd* parent = root->GetParent();
+        if (!inParent || !parent ||
+            !(IsDialogWindow(parent) || (parent->GetExStyle() & WS_EX_CONTROLPARENT)))
+            break;
+        root = parent;
+    }
+    return root;
+}
+
 } // namespace
 
 void AfxGotoDlgCtrl(CWnd* pWndCtrl) {
@@ -415,11 +436,13 @@ BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID) {
             next->SendMessage(BM_CLICK);
         return TRUE;
     }
-    case VK_TAB:
+    case VK_TAB: {
         if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))
             return FALSE;
-        AfxGotoDlgCtrl(pDlg->GetNextDlgTabItem(CWnd::GetFocus(), GetKeyState(VK_SHIFT) < 0));
+        CWnd* root = TabRoot(pDlg);
+        AfxGotoDlgCtrl(root->GetNextDlgTabItem(CWnd::GetFocus(), GetKeyState(VK_SHIFT) < 0));
         return TRUE;
+    }
     case VK_RETURN: {
         if (code & DLGC_WANTALLKEYS)
             return FALSE;

@@ -4,6 +4,7 @@
 #include "platform/gui/ControlBar.h"
 #include "platform/gui/DocManager.h"
 #include "platform/gui/Resource.h"
+#include "platform/gui/Splitter.h"
 #include "platform/gui/ToolTipCtrl.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/WndPrivate.h"
@@ -162,6 +163,8 @@ ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
 ON_MESSAGE(WM_POPMESSAGESTRING, &CFrameWnd::OnPopMessageString)
 ON_MESSAGE(WM_MENUSELECT, &CFrameWnd::OnMenuSelect)
 ON_MESSAGE(WM_DDE_EXECUTE, &CFrameWnd::OnDDEExecute)
+ON_COMMAND_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnNextPane)
+ON_UPDATE_COMMAND_UI_RANGE(ID_NEXT_PANE, ID_PREV_PANE, &CFrameWnd::OnUpdateNextPane)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() {
@@ -589,4 +592,30 @@ CFrameWnd* CWnd::GetParentFrame() const {
 
 CFrameWnd* CWnd::GetTopLevelFrame() const {
     return AfxGetTopLevelFrame(this);
+}
+
+// ---- Panes ----------------------------------------------------------------------------------
+
+// The splitter whose panes F6 goes round: the nearest one above the focus, else the first one
+// inside this frame.
+static CSplitterWnd* PaneSplitter(CFrameWnd* frame) {
+    for (CWnd* w = CWnd::GetFocus(); w; w = w->GetParent())
+        if (auto* s = dynamic_cast<CSplitterWnd*>(w); s && frame->IsChild(s))
+            return s;
+    if (QWidget* fw = frame->GetWidget())
+        for (QWidget* c : fw->findChildren<QWidget*>())
+            if (auto* s = dynamic_cast<CSplitterWnd*>(CWnd::FromWidget(c));
+                s && s->GetWidget() == c)
+                return s;
+    return nullptr;
+}
+
+void CFrameWnd::OnNextPane(UINT nID) {
+    if (CSplitterWnd* s = PaneSplitter(this))
+        s->ActivateNext(nID == ID_PREV_PANE);
+}
+
+void CFrameWnd::OnUpdateNextPane(CCmdUI* pCmdUI) {
+    CSplitterWnd* s = PaneSplitter(this);
+    pCmdUI->Enable(s && s->CanActivateNext(pCmdUI->m_nID == ID_PREV_PANE));
 }

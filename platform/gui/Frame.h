@@ -27,6 +27,9 @@ class QMenuBar;
 // The status bar's message pane: WM_SETMESSAGESTRING shows the prompt of the string id in wParam
 // (or the text lParam points to when wParam is 0) and answers the id shown before;
 // WM_POPMESSAGESTRING goes back to the idle message.
+// The commands of F6 and Shift+F6 in a frame with panes.
+#define ID_NEXT_PANE 0xE150
+#define ID_PREV_PANE 0xE151
 #define WM_SETMESSAGESTRING 0x0362
 #define WM_POPMESSAGESTRING 0x0375
 #define AFX_IDS_IDLEMESSAGE 0xE001
@@ -124,6 +127,10 @@ protected:
     LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    // F6 and Shift+F6 (ID_NEXT_PANE, ID_PREV_PANE): the focus moves between the panes of the
+    // splitter that holds it, or of the frame's first splitter.
+    void OnNextPane(UINT nID);
+    void OnUpdateNextPane(CCmdUI* pCmdUI);
     // Carries the command out through the application's OnDDECommand; while the frame is
     // disabled or a modal dialog runs, the command waits and is carried out once it is free.
     LRESULT OnDDEExecute(WPARAM wParam, LPARAM lParam);

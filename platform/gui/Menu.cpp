@@ -7,11 +7,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QWidgetAction>
 
+#include <cctype>
 #include <map>
 #include <memory>
 #include <vector>
@@ -225,7 +227,11 @@ protected:
         QPainter painter(this);
         CDC dc;
         dc.AttachPainter(&painter);
-        DrawOwnerDrawn(m_owner, m_menu, m->items[m_pos], dc, rect(), underMouse());
+        // The highlight follows the menu's current item, which the keyboard moves as well.
+        auto* menu = qobject_cast<QMenu*>(m_action->parent());
+        QAction* active = menu ? menu->activeAction() : nullptr;
+        bool selected = active ? active == m_action : underMouse();
+        DrawOwnerDrawn(m_owner, m_menu, m->items[m_pos], dc, rect(), selected);
     }
     void enterEvent(QEnterEvent*) override { update(); }
     void leaveEvent(QEvent*) override { update(); }
@@ -311,10 +317,122 @@ QAction* AddItem(QMenu* qm, HMENU h, int pos, CWnd* owner, UINT* pChosen) {
     return a;
 }
 
+// The underlined letter of an item's text (after a single '&'), upper case; 0 when none.
+char MnemonicOf(const CString& text) {
+    const unsigned char* p = (const unsigned char*)(LPCTSTR)text;
+    for (; *p; ++p) {
+        if (*p >= 0x80) { // a two-byte character holds no mnemonic marker
+            if (!*++p)
+                break;
+            continue;
+        }
+        if (*p != '&')
+            continue;
+        if (p[1] == '&') {
+            ++p;
+            continue;
+        }
+        return p[1] && p[1] < 0x80 ? (char)toupper(p[1]) : 0;
+    }
+    return 0;
+}
+
+// Letters typed into an open pop-up choose items as the desktop's menus do: an item whose text
+// underlines the letter runs (or opens its sub-menu); when several items share the letter, each
+// press moves the highlight to the next of them. A letter no item underlines goes to the owner
+// as WM_MENUCHAR, whose answer runs, selects, closes or ignores. Owner-drawn items show no text
+// of their own, so without this their letters would do nothing.
+class MenuLetters : public QObject {
+public:
+    MenuLetters(QMenu* qm, HMENU h, CWnd* owner)
+        : QObject(qm), m_menu(h), m_owner(owner ? owner->m_hWnd : nullptr) {}
+
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if (ke->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+            return false;
+        QString text = ke->text();
+        if (text.size() != 1 || !text[0].isPrint() || text[0].isSpace())
+            return false;
+        auto* qm = qobject_cast<QMenu*>(obj);
+        MenuData* m = Find(m_menu);
+        QList<QAction*> actions = qm ? qm->actions() : QList<QAction*>();
+        if (!m || actions.size() != (int)m->items.size())
+            return false;
+        ushort typed = text[0].unicode();
+        char letter = typed < 0x80 ? (char)toupper(typed) : 0;
+        std::vector<int> hits;
+        for (int i = 0; letter && i < (int)m->items.size(); ++i)
+            if (!(m->items[i].type & MFT_SEPARATOR) && MnemonicOf(m->items[i].text) == letter)
+                hits.push_back(i);
+        int pick = -1;
+        bool run = false;
+        if (hits.size() == 1) {
+            pick = hits[0];
+            run = true;
+        } else if (hits.size() > 1) {
+            int current = (int)actions.indexOf(qm->activeAction());
+            pick = hits[0];
+            for (int i : hits)
+                if (i > current) {
+                    pick = i;
+                    break;
+                }
+        } else {
+            CWnd* owner = m_owner ? CWnd::FromHandlePermanent(m_owner) : nullptr;
+            LRESULT r =
+                owner ? owner->SendMessage(WM_MENUCHAR, MAKEWPARAM(typed, MF_POPUP), (LPARAM)m_menu)
+                      : 0;
+            switch (HIWORD(r)) {
+            case MNC_EXECUTE:
+                pick = LOWORD(r);
+                run = true;
+                break;
+            case MNC_SELECT:
+                pick = LOWORD(r);
+                break;
+            case MNC_CLOSE:
+                qm->close();
+                return true;
+            default:
+                return true;
+            }
+        }
+        if (pick < 0 || pick >= (int)actions.size())
+            return true;
+        qm->setActiveAction(actions[pick]);
+        if (run && actions[pick]->isEnabled()) {
+            // Enter on the current item: the menu runs it (or opens it) and closes as usual.
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(qm, &enter);
+        }
+        return true;
+    }
+
+private:
+    HMENU m_menu;
+    HWND m_owner;
+};
+
+void WatchMenuLetters(QMenu* qm, HMENU h, CWnd* owner) {
+    if (qm->property("quillmarMenuLetters").toBool())
+        return;
+    qm->setProperty("quillmarMenuLetters", true);
+    qm->installEventFilter(new MenuLetters(qm, h, owner));
+    QObject::connect(qm, &QMenu::hovered, qm, [qm] {
+        for (QAction* a : qm->actions())
+            if (auto* wa = qobject_cast<QWidgetAction*>(a); wa && wa->defaultWidget())
+                wa->defaultWidget()->update();
+    });
+}
+
 void FillQMenu(QMenu* qm, HMENU h, CWnd* owner, UINT* pChosen) {
     MenuData* m = Find(h);
     if (!m)
         return;
+    WatchMenuLetters(qm, h, owner);
     for (int i = 0; i < (int)m->items.size(); ++i)
         AddItem(qm, h, i, owner, pChosen);
 }

@@ -24,6 +24,13 @@ class QMenuBar;
 // Sent to a menu's owner as the highlight moves over its items: wParam the item's id (a pop-up's
 // position) and its MF_ flags, lParam the menu; flags 0xFFFF with no menu when the menu closes.
 #define WM_MENUSELECT 0x011F
+// A letter typed into an open menu that no item underlines: wParam the character and MF_POPUP,
+// lParam the menu; the answer is MAKELRESULT(item position, one of MNC_*).
+#define WM_MENUCHAR 0x0120
+#define MNC_IGNORE 0
+#define MNC_CLOSE 1
+#define MNC_EXECUTE 2
+#define MNC_SELECT 3
 #endif
 
 #define MFT_STRING 0x0000

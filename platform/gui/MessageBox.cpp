@@ -7,12 +7,67 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
 }
+
+// The border and title bar the window manager puts round a window, as far as any shown window
+// tells them; none before the first window has been framed.
+QMargins TypicalFrameMargins(QWidget* preferred) {
+    std::vector<QWidget*> windows{preferred};
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows.push_back(w);
+    for (QWidget* w : windows) {
+        if (!w || !w->isVisible() || (w->windowFlags() & Qt::FramelessWindowHint))
+            continue;
+        QRect f = w->frameGeometry(), g = w->geometry();
+        QMargins m(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                   f.bottom() - g.bottom());
+        if (!m.isNull())
+            return m;
+    }
+    return QMargins();
+}
+
+// A message box comes up centred on its owner's frame, as the system places it; also when the
+// owner has only just been shown and the window manager has not framed it yet (Qt would leave
+// the box to the window manager then). Without a visible owner it is centred on the work area.
+class OwnerCentredBox : public QMessageBox {
+public:
+    explicit OwnerCentredBox(HWND hOwner) : m_owner(hOwner) {}
+
+protected:
+    void showEvent(QShowEvent* e) override {
+        QMessageBox::showEvent(e); // the box takes its size here
+        if (e->spontaneous())
+            return;
+        CRect work, area;
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        area = work;
+        CWnd* owner = m_owner ? CWnd::FromHandlePermanent(m_owner) : nullptr;
+        CWnd* top = owner ? owner->GetTopLevelParent() : nullptr;
+        if (top && top->IsWindowVisible() && !top->IsIconic() && !top->IsZoomed())
+            top->GetWindowRect(&area);
+        QMargins m = TypicalFrameMargins(top ? top->GetWidget() : nullptr);
+        QSize outer = size().grownBy(m);
+        CPoint centre = area.CenterPoint();
+        int x = std::clamp(centre.x - outer.width() / 2, (int)work.left,
+                           std::max((int)work.left, (int)work.right - outer.width()));
+        int y = std::clamp(centre.y - outer.height() / 2, (int)work.top,
+                           std::max((int)work.top, (int)work.bottom - outer.height()));
+        setGeometry(QRect(QPoint(x + m.left(), y + m.top()), size()));
+    }
+
+private:
+    HWND m_owner;
+};
 } // namespace
 
 MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook) {
@@ -40,7 +95,7 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
         return Hook()(call);
 
     AfxEnsureGuiApp();
-    QMessageBox box;
+    OwnerCentredBox box(hOwner);
     switch (nType & MB_ICONMASK) {
     case MB_ICONERROR:
         box.setIcon(QMessageBox::Critical);

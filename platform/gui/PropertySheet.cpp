@@ -576,10 +576,14 @@ void CPropertySheet::PlaceControls() {
         }
         height = y + bh + my;
     }
-    CRect client;
+    CRect client, window;
     GetClientRect(&client);
+    GetWindowRect(&window);
+    // The window's size is its frame's: title bar and borders come on top of the client.
     if (client.Width() != width || client.Height() != height)
-        SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(nullptr, 0, 0, width + window.Width() - client.Width(),
+                     height + window.Height() - client.Height(),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPropertySheet::ShowWizardButtons() {

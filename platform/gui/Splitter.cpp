@@ -167,6 +167,59 @@ void CSplitterWnd::SetActivePane(int row, int col, CWnd* pWnd) {
         pane->SetFocus();
 }
 
+namespace {
+
+// The window of a pane that takes the keyboard: a frame's active view, else the first shown
+// control in the pane that Tab could reach, else the pane itself.
+CWnd* PaneFocusTarget(CWnd* pane) {
+    if (auto* frame = dynamic_cast<CFrameWnd*>(pane))
+        if (CView* view = frame->GetActiveView(); view && view->IsWindowVisible())
+            return view;
+    QWidget* w = pane->GetWidget();
+    if (!w)
+        return pane;
+    if (!(w->focusPolicy() & Qt::TabFocus))
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus))
+                if (CWnd* wnd = CWnd::FromWidget(c))
+                    return wnd;
+    return pane;
+}
+
+} // namespace
+
+std::vector<CWnd*> CSplitterWnd::ShownPanes() const {
+    std::vector<CWnd*> panes;
+    for (int r = 0; r < m_nRows; ++r)
+        for (int c = 0; c < m_nCols; ++c)
+            if (CWnd* pane = GetPane(r, c); pane && pane->IsWindowVisible())
+                panes.push_back(pane);
+    return panes;
+}
+
+BOOL CSplitterWnd::CanActivateNext(BOOL) {
+    return ShownPanes().size() > 1;
+}
+
+void CSplitterWnd::ActivateNext(BOOL bPrev) {
+    std::vector<CWnd*> panes = ShownPanes();
+    if (panes.empty())
+        return;
+    int n = (int)panes.size(), at = -1;
+    CWnd* focus = CWnd::GetFocus();
+    for (int i = 0; i < n; ++i)
+        if (focus && (panes[(size_t)i] == focus || panes[(size_t)i]->IsChild(focus)))
+            at = i;
+    int next = at < 0 ? 0 : (at + (bPrev ? n - 1 : 1)) % n;
+    CWnd* pane = panes[(size_t)next];
+    CWnd* target = PaneFocusTarget(pane);
+    CFrameWnd* frame = AfxGetParentFrame(this);
+    if (auto* view = dynamic_cast<CView*>(target); view && frame && view->GetParent() == this)
+        frame->SetActiveView(view);
+    // The view may have been the active one already, with the focus elsewhere.
+    target->SetFocus();
+}
+
 void CSplitterWnd::GetInsideRect(CRect& rect) const {
     GetClientRect(&rect);
     rect.DeflateRect(m_cxBorder, m_cyBorder);

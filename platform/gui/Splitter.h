@@ -6,6 +6,8 @@
 
 #include "platform/gui/View.h"
 
+#include <vector>
+
 class CSplitterWnd : public CWnd {
     DECLARE_DYNCREATE(CSplitterWnd)
 public:
@@ -31,6 +33,11 @@ public:
     int IdFromRowCol(int row, int col) const { return AFX_IDW_PANE_FIRST + row * 16 + col; }
     virtual CWnd* GetActivePane(int* pRow = nullptr, int* pCol = nullptr);
     virtual void SetActivePane(int row, int col, CWnd* pWnd = nullptr);
+    // F6 and Shift+F6: the keyboard focus goes to the next (previous) shown pane, to the pane's
+    // view when it has one, else to the first control in it that takes the focus from the
+    // keyboard. CanActivateNext tells whether there is another pane to go to.
+    virtual BOOL CanActivateNext(BOOL bPrev = FALSE);
+    virtual void ActivateNext(BOOL bPrev = FALSE);
 
     virtual void RecalcLayout();
 
@@ -69,6 +76,8 @@ protected:
     virtual void TrackRowSize(int y, int row);
     virtual void TrackColumnSize(int x, int col);
     void GetInsideRect(CRect& rect) const;
+    // The panes now shown, row by row.
+    std::vector<CWnd*> ShownPanes() const;
 
     void OnPaint();
     void OnSize(UINT nType, int cx, int cy);

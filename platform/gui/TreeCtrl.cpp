@@ -511,6 +511,13 @@ void TreeCtrlState::PaintItem(CDC* dc, TreeItemData* it, const Parts& p, COLORRE
         label.right = c.right;
     if (back != bkColor)
         dc->FillSolidRect(&label, back);
+    // The selection a tree keeps while another window has the focus is framed as well: its
+    // pale fill alone is lost on a light background.
+    if (!focused && (it->state & TVIS_SELECTED) && (st & TVS_SHOWSELALWAYS) &&
+        !(it->state & TVIS_DROPHILITED)) {
+        CBrush frame(GetSysColor(COLOR_BTNSHADOW));
+        dc->FrameRect(&label, &frame);
+    }
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(fg);
     CFont styled;

@@ -20,11 +20,13 @@
 #include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimerEvent>
+#include <QTranslator>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
@@ -188,6 +190,14 @@ void AfxEnsureGuiApp() {
     QFont f(QStringLiteral("WenQuanYi Micro Hei"));
     f.setPixelSize(12);
     QApplication::setFont(f);
+    // Qt's own dialogs (files, colours, fonts, the overwrite question) speak Chinese like the
+    // rest of the program, in Qt's own translation.
+    auto* qtTexts = new QTranslator(QCoreApplication::instance());
+    if (qtTexts->load(QStringLiteral("qtbase_zh_CN"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
 }
 
 // ---- Key codes ------------------------------------------------------------------------------
@@ -649,7 +659,13 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::FocusOut:
         wnd->SendMessage(WM_KILLFOCUS, 0, 0);
         return false;
+    case QEvent::WindowStateChange:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
+        return false;
     case QEvent::Resize:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
         if (from == w) {
             QSize s = w->size();
             wnd->SendMessage(WM_SIZE, w->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED,
@@ -657,6 +673,8 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
         }
         return false;
     case QEvent::Move:
+        if (from == w && w->isWindow())
+            AfxTopLevelChanged(wnd, e);
         if (from == w)
             wnd->SendMessage(WM_MOVE, 0, MAKELPARAM(w->x(), w->y()));
         return false;
@@ -1005,7 +1023,19 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
             CWnd* top = parent->GetTopLevelParent();
             parentWidget = top ? top->GetWidget() : nullptr;
         }
-        flags = Qt::Window;
+        // A dialog is a dialog to the window manager too: it stays above the window that owns
+        // it and offers only the buttons its style asks for.
+        bool dialog = cs.lpszClass && strcmp(cs.lpszClass, "#32770") == 0;
+        flags = dialog ? Qt::Dialog : Qt::Window;
+        if (dialog) {
+            // Spelled out: without it the window manager is told every function is allowed.
+            flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                     Qt::WindowCloseButtonHint;
+            if (cs.style & WS_MINIMIZEBOX)
+                flags |= Qt::WindowMinimizeButtonHint;
+            if (cs.style & WS_MAXIMIZEBOX)
+                flags |= Qt::WindowMaximizeButtonHint;
+        }
         if ((cs.style & WS_CAPTION) != WS_CAPTION)
             flags |= Qt::FramelessWindowHint;
         if (cs.dwExStyle & WS_EX_TOOLWINDOW)
@@ -1071,7 +1101,10 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
     // A drop-down combo box's height in a template includes its list; the box is one line.
     if (auto* combo = qobject_cast<QComboBox*>(w); combo && (cs.style & 0x3) != 0x1)
         height = std::min(height, combo->sizeHint().height());
-    w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), height);
+    if (w->isWindow())
+        AfxPlaceFrame(this, QRect(cs.x, cs.y, std::max(0, cs.cx), height));
+    else
+        w->setGeometry(cs.x, cs.y, std::max(0, cs.cx), height);
     if (cs.style & WS_DISABLED)
         w->setEnabled(false);
     if (!w->autoFillBackground() && w->metaObject() == &QWidget::staticMetaObject) {

@@ -85,7 +85,23 @@ struct WndPrivate {
     // The painter of the paint event in progress, for CPaintDC.
     QPainter* paintPainter = nullptr;
     bool inPaint = false;
+    // A top-level window placed before the window manager framed it: the frame rectangle asked
+    // for, and the client geometry it was given meanwhile (while the widget still has that
+    // geometry, the asked-for rectangle is the window's rectangle).
+    std::optional<QRect> wantedFrame;
+    QRect provisionalGeometry;
+    // ShowWindow is changing the window's state: that change is the program's, not the user's.
+    bool settingState = false;
 };
+
+// Places a top-level window so that its frame (title bar and borders) covers r, as the system
+// places windows; until the window manager has framed the window, r is kept and its frame goes
+// there once the frame is known.
+void AfxPlaceFrame(CWnd* wnd, const QRect& r);
+// A top-level window moved, was resized or changed its state: a frame placement still waiting
+// is done once the frame is known, and a state the user gave it with the window manager's
+// buttons reaches the window as the system command it stands for.
+void AfxTopLevelChanged(CWnd* wnd, QEvent* e);
 
 // The Qt event currently turned into a message for a window, so DefWindowProc can hand it back.
 struct QtDispatch {

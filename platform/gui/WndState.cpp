@@ -2,18 +2,22 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/NonClientMetrics.h"
+#include "platform/gui/Resource.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -364,20 +368,41 @@ static bool IsTabStop(CWnd* c) {
     return (s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
 }
 
+// A child that holds controls of the dialog's own (a property page, a pane laid over the
+// dialog): Tab goes through its controls in their place instead of stopping at it.
+static bool IsControlParent(CWnd* c) {
+    DWORD s = c->GetStyle();
+    return ((c->GetExStyle() & WS_EX_CONTROLPARENT) ||
+            ((s & DS_CONTROL) && c->GetClassName() == "#32770")) &&
+           (s & WS_CHILD) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
+}
+
+// The controls of a dialog in Tab order: its children in order, with the controls of each
+// control parent in its place.
+static void TabOrder(const CWnd* parent, std::vector<CWnd*>& out) {
+    for (CWnd* c : ChildWindows(parent)) {
+        if (!(c->GetStyle() & WS_TABSTOP) && IsControlParent(c))
+            TabOrder(c, out);
+        else
+            out.push_back(c);
+    }
+}
+
 CWnd* CWnd::GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious) const {
-    auto kids = ChildWindows(this);
+    std::vector<CWnd*> kids;
+    TabOrder(this, kids);
     if (kids.empty())
         return nullptr;
     int n = (int)kids.size();
     int start = -1;
     for (int i = 0; i < n; ++i)
-        if (kids[(size_t)i] == pWndCtl)
+        if (kids[(size_t)i] == pWndCtl || (pWndCtl && kids[(size_t)i]->IsChild(pWndCtl)))
             start = i;
     for (int step = 1; step <= n; ++step) {
         int i = start < 0 ? (bPrevious ? n - step : step - 1)
                           : ((start + (bPrevious ? -step : step)) % n + n) % n;
         CWnd* c = kids[(size_t)i];
-        if (IsTabStop(c))
+        if (IsTabStop(c) && c->IsWindowVisible())
             return c;
     }
     return nullptr;
@@ -419,6 +444,8 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     if (!w)
         return FALSE;
     BOOL wasVisible = !w->isHidden();
+    bool wasSetting = m_p->settingState;
+    m_p->settingState = true;
     switch (nCmdShow) {
     case SW_HIDE:
         w->hide();
@@ -439,6 +466,7 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
         w->show();
         break;
     }
+    m_p->settingState = wasSetting;
     if (w->isWindow() && nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA &&
         nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != SW_SHOWMINNOACTIVE)
         w->activateWindow();
@@ -531,11 +559,117 @@ int CWnd::ReleaseDC(CDC* pDC) {
 
 // ---- Geometry -------------------------------------------------------------------------------
 
+// A top-level window's rectangles are its frame's, title bar and borders included; the widget's
+// geometry is its client area. The margins between the two are known once the window manager
+// has framed the window (none for a window without a frame).
+static QMargins FrameMargins(QWidget* w) {
+    QRect f = w->frameGeometry(), g = w->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                    f.bottom() - g.bottom());
+}
+
+static bool FrameKnown(QWidget* w) {
+    return (w->windowFlags() & Qt::FramelessWindowHint) || !FrameMargins(w).isNull();
+}
+
+static bool NormalState(Qt::WindowStates s) {
+    return !(s & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+static bool NormalState(QWidget* w) {
+    return NormalState(w->windowState());
+}
+
+static bool IsDialogClass(const CWnd* wnd) {
+    return wnd->m_p->className == "#32770";
+}
+
+static QRect FrameRect(const CWnd* wnd, QWidget* w) {
+    const WndPrivate& p = *wnd->m_p;
+    if (p.wantedFrame && !FrameKnown(w) && w->geometry() == p.provisionalGeometry)
+        return *p.wantedFrame;
+    return w->frameGeometry();
+}
+
+void AfxPlaceFrame(CWnd* wnd, const QRect& r) {
+    QWidget* w = wnd->GetWidget();
+    if (!w)
+        return;
+    QRect to(r.topLeft(), QSize(std::max(0, r.width()), std::max(0, r.height())));
+    bool known = FrameKnown(w);
+    QMargins m = known ? FrameMargins(w) : QMargins();
+    // A dialog without a sizing border keeps the size the program gives it: the window
+    // manager is told so, and offers no maximise box for it.
+    bool fixed = IsDialogClass(wnd) && !(wnd->m_p->style & WS_THICKFRAME);
+    if (fixed) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    // Qt places a window by its frame when it is moved; its size is the client's.
+    w->move(to.topLeft());
+    w->resize(std::max(0, to.width() - m.left() - m.right()),
+              std::max(0, to.height() - m.top() - m.bottom()));
+    if (fixed)
+        w->setFixedSize(w->size());
+    if (known) {
+        wnd->m_p->wantedFrame.reset();
+    } else {
+        wnd->m_p->wantedFrame = to;
+        wnd->m_p->provisionalGeometry = w->geometry();
+    }
+}
+
+void AfxTopLevelChanged(CWnd* wnd, QEvent* e) {
+    QWidget* w = wnd->GetWidget();
+    WndPrivate& p = *wnd->m_p;
+    if (p.wantedFrame && !(w->windowFlags() & Qt::FramelessWindowHint) &&
+        !FrameMargins(w).isNull() && NormalState(w)) {
+        QRect to = *p.wantedFrame;
+        p.wantedFrame.reset();
+        // A dialog is measured by its client area (its template, a sheet's pages): framed, it
+        // keeps that size and only its place is the frame's.
+        if (IsDialogClass(wnd))
+            to.setSize(w->frameGeometry().size());
+        if (w->frameGeometry() != to)
+            AfxPlaceFrame(wnd, to);
+    }
+    if (e->type() != QEvent::WindowStateChange || p.settingState)
+        return;
+    // The user used the frame's buttons (or the task bar): the window hears of it as of the
+    // system command, and then of its new size, in the order the system tells them.
+    Qt::WindowStates old = static_cast<QWindowStateChangeEvent*>(e)->oldState();
+    Qt::WindowStates now = w->windowState();
+    UINT cmd = 0;
+    if ((now & Qt::WindowMinimized) && !(old & Qt::WindowMinimized))
+        cmd = SC_MINIMIZE;
+    else if ((now & Qt::WindowMaximized) && !(now & Qt::WindowMinimized) &&
+             (old & (Qt::WindowMinimized | Qt::WindowMaximized)) != Qt::WindowMaximized)
+        cmd = SC_MAXIMIZE;
+    else if (NormalState(w) && !NormalState(old))
+        cmd = SC_RESTORE;
+    if (!cmd)
+        return;
+    QTimer::singleShot(0, w, [h = wnd->m_hWnd, cmd] {
+        CWnd* target = CWnd::FromHandlePermanent(h);
+        if (!target)
+            return;
+        target->SendMessage(WM_SYSCOMMAND, cmd, 0);
+        target = CWnd::FromHandlePermanent(h);
+        QWidget* q = target ? target->GetWidget() : nullptr;
+        if (q && cmd != SC_MINIMIZE)
+            target->SendMessage(WM_SIZE, q->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                                MAKELPARAM(q->width(), q->height()));
+    });
+}
+
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     QWidget* w = GetWidget();
     if (!w)
         return;
-    w->setGeometry(x, y, std::max(0, nWidth), std::max(0, nHeight));
+    if (w->isWindow())
+        AfxPlaceFrame(this, QRect(x, y, nWidth, nHeight));
+    else
+        w->setGeometry(x, y, std::max(0, nWidth), std::max(0, nHeight));
     if (bRepaint)
         w->update();
 }
@@ -548,13 +682,26 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
     QWidget* w = GetWidget();
     if (!w)
         return FALSE;
-    QRect g = w->geometry();
+    QRect g = w->isWindow() ? FrameRect(this, w) : w->geometry();
+    QRect was = g;
     if (!(nFlags & SWP_NOMOVE))
         g.moveTo(x, y);
     if (!(nFlags & SWP_NOSIZE))
         g.setSize(QSize(std::max(0, cx), std::max(0, cy)));
-    if (g != w->geometry())
-        w->setGeometry(g);
+    if (g != was) {
+        if (!w->isWindow()) {
+            w->setGeometry(g);
+        } else if (nFlags & SWP_NOSIZE) {
+            // Only the place changes; the size stays whatever the frame turns out to be.
+            w->move(g.topLeft());
+            if (m_p->wantedFrame) {
+                m_p->wantedFrame->moveTopLeft(g.topLeft());
+                m_p->provisionalGeometry = w->geometry();
+            }
+        } else {
+            AfxPlaceFrame(this, g);
+        }
+    }
     if (!(nFlags & SWP_NOZORDER)) {
         HWND after = pWndInsertAfter ? pWndInsertAfter->m_hWnd : HWND_TOP;
         if (after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
@@ -583,8 +730,8 @@ void CWnd::GetWindowRect(LPRECT lpRect) const {
         *lpRect = RECT{0, 0, 0, 0};
         return;
     }
-    QPoint tl = w->isWindow() ? w->frameGeometry().topLeft() : w->mapToGlobal(QPoint(0, 0));
-    QSize s = w->isWindow() ? w->frameGeometry().size() : w->size();
+    QPoint tl = w->isWindow() ? FrameRect(this, w).topLeft() : w->mapToGlobal(QPoint(0, 0));
+    QSize s = w->isWindow() ? FrameRect(this, w).size() : w->size();
     *lpRect = RECT{tl.x(), tl.y(), tl.x() + s.width(), tl.y() + s.height()};
 }
 

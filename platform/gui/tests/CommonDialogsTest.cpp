@@ -2,6 +2,18 @@
 
 #include "platform/gui/CommonDialogs.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -105,6 +117,56 @@ TEST_F(CommonDialogsTest, ColourAndFontDialogsKeepTheirAnswers) {
     CColorDialog untouched(RGB(9, 9, 9));
     EXPECT_EQ(IDCANCEL, untouched.DoModal());
     EXPECT_EQ(RGB(9, 9, 9), untouched.GetColor());
+}
+
+// The real file dialog, as a user meets it: Qt's own texts in Chinese, each type's patterns
+// shown once, and the question before a file is replaced asked in Chinese too.
+TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
+    QTemporaryDir dir;
+    std::ofstream(dir.filePath("old.sms").toStdString()) << "x";
+    CFileDialog save(FALSE, "sms", dir.filePath("old.sms").toUtf8().constData(),
+                     OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
+                     "通讯录文件 (*.sms)|*.sms|全部文件|*.*;*.bak||");
+    QString title, lookIn, question, saveText;
+    QStringList types;
+    std::function<void()> user = [&] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {
+            QTimer::singleShot(20, user);
+            return;
+        }
+        title = dlg->windowTitle();
+        if (auto* label = dlg->findChild<QLabel*>("lookInLabel"))
+            lookIn = label->text();
+        if (auto* combo = dlg->findChild<QComboBox*>("fileTypeCombo"))
+            for (int i = 0; i < combo->count(); ++i)
+                types << combo->itemText(i);
+        // Saving over the existing file asks first; the answer "no" keeps the dialog open.
+        QTimer::singleShot(50, [&, dlg] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                question = box->text();
+                box->reject();
+            }
+            QTimer::singleShot(50, dlg, [dlg] { dlg->reject(); });
+        });
+        // The user presses the dialog's save button.
+        if (auto* box = dlg->findChild<QDialogButtonBox*>())
+            for (QAbstractButton* b : box->buttons())
+                if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) {
+                    saveText = b->text();
+                    b->click();
+                    return;
+                }
+    };
+    QTimer::singleShot(0, user);
+    EXPECT_EQ(IDCANCEL, save.DoModal());
+    EXPECT_EQ(QStringLiteral("另存为"), title);
+    EXPECT_TRUE(lookIn.contains(QStringLiteral("查找范围"))) << lookIn.toStdString();
+    EXPECT_EQ(
+        (QStringList{QStringLiteral("通讯录文件 (*.sms)"), QStringLiteral("全部文件 (*.* *.bak)")}),
+        types);
+    EXPECT_TRUE(saveText.contains(QStringLiteral("保存"))) << saveText.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("已存在"))) << question.toStdString();
 }
 
 } // namespace

@@ -164,4 +164,48 @@ TEST_F(DialogKeysTest, ParentColoursStaticsEditsAndTheDialog) {
     EXPECT_NE(Item(IDC_ROWS)->palette().color(QPalette::Base), QColor(255, 255, 0));
 }
 
+TEST_F(DialogKeysTest, ArrowsInAListOrACombinedBoxChooseTheirRows) {
+    auto* rows = static_cast<CListBox*>(dlg.GetDlgItem(IDC_ROWS));
+    rows->SetCurSel(0);
+    dlg.GotoDlgCtrl(rows);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(IDC_ROWS, FocusId());
+    EXPECT_EQ(1, rows->GetCurSel());
+    auto* colour = static_cast<CComboBox*>(dlg.GetDlgItem(IDC_COLOUR));
+    colour->SetCurSel(0);
+    dlg.GotoDlgCtrl(colour);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(IDC_COLOUR, FocusId());
+    EXPECT_EQ(1, colour->GetCurSel());
+}
+
+// A page laid into the dialog (inside a holder window, as a navigation bar holds it): Tab goes
+// through the page's controls in the holder's place and on out of the page again.
+TEST_F(DialogKeysTest, TabEntersAPageLaidIntoTheDialogAndLeavesItAgain) {
+    CWnd holder;
+    ASSERT_TRUE(holder.CreateEx(WS_EX_CONTROLPARENT, nullptr, "", WS_CHILD | WS_VISIBLE,
+                                CRect(0, 0, 200, 100), &dlg, 7429));
+    CDialog page;
+    ASSERT_TRUE(page.Create(7420, &holder));
+    page.ShowWindow(SW_SHOW);
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(IDOK));
+    struct Step {
+        Qt::KeyboardModifiers mods;
+        int focus;
+    } steps[] = {{Qt::NoModifier, 7421},     {Qt::NoModifier, 7422},
+                 {Qt::NoModifier, IDC_NAME}, // round to the dialog's first control
+                 {Qt::ShiftModifier, 7422},  {Qt::ShiftModifier, 7421},
+                 {Qt::ShiftModifier, IDOK}};
+    for (const Step& s : steps) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, s.mods);
+        EXPECT_EQ(s.focus, FocusId());
+    }
+    // A hidden page is passed over.
+    page.ShowWindow(SW_HIDE);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(IDC_NAME, FocusId());
+    page.DestroyWindow();
+    holder.DestroyWindow();
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -257,6 +258,97 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
         EXPECT_STREQ(ncm.lfMenuFont.lfFaceName, lf.lfFaceName);
     }
     img.save(QString::fromStdString(ScreenPath("menu-owner-drawn")));
+    owner.DestroyWindow();
+}
+
+// Answers the letters its menus do not underline: 'z' runs the last item, 'y' only selects the
+// first; others are not known here.
+class CLetterOwner : public COwner {
+public:
+    std::vector<std::pair<UINT, HMENU>> asked;
+    LRESULT OnMenuChar(WPARAM wParam, LPARAM lParam) {
+        asked.push_back({LOWORD(wParam), (HMENU)lParam});
+        if (LOWORD(wParam) == 'z')
+            return MAKELRESULT(4, MNC_EXECUTE);
+        if (LOWORD(wParam) == 'y')
+            return MAKELRESULT(0, MNC_SELECT);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CLetterOwner, COwner)
+ON_MESSAGE(WM_MENUCHAR, &CLetterOwner::OnMenuChar)
+END_MESSAGE_MAP()
+
+// Letters typed into an open pop-up of owner-drawn items (which show no text of their own).
+TEST_F(MenuTest, LettersChooseOwnerDrawnItemsAndUnknownLettersAskTheOwner) {
+    CLetterOwner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 301, "打开(&O)...");
+    menu.AppendMenu(MF_STRING, 302, "关闭(&C)");
+    menu.AppendMenu(MF_STRING, 303, "复制(&C)");
+    menu.AppendMenu(MF_STRING, 304, "退出(&X)");
+    menu.AppendMenu(MF_STRING, 305, "无字母");
+    for (UINT i = 0; i < 5; ++i) { // owner-drawn as the program's menus are, keeping their texts
+        MENUITEMINFO mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(menu.GetMenuItemInfo(i, &mii, TRUE));
+        mii.fType |= MFT_OWNERDRAW;
+        ASSERT_TRUE(menu.SetMenuItemInfo(i, &mii, TRUE));
+    }
+    struct Case {
+        const char* keys; // typed in turn; '\r' is Enter
+        UINT chosen;
+    };
+    const Case cases[] = {
+        {"x", 304},     // a letter of one item runs it
+        {"X", 304},     // in either case
+        {"c\r", 302},   // a shared letter selects the first of its items ...
+        {"cc\r", 303},  // ... and then the next
+        {"ccc\r", 302}, // ... and round again
+        {"z", 305},     // a letter no item has: the owner's answer runs an item
+        {"y\r", 301},   // or selects one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        QObject context;
+        std::string keys = c.keys;
+        QTimer::singleShot(50, &context, [keys] {
+            for (char k : keys) {
+                QWidget* popup = QApplication::activePopupWidget();
+                if (!popup)
+                    return;
+                if (k == '\r')
+                    QTest::keyClick(popup, Qt::Key_Return);
+                else
+                    QTest::keyClicks(popup, QString(QChar(k)));
+            }
+        });
+        QTimer::singleShot(2000, &context, [] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        EXPECT_EQ((BOOL)c.chosen, menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner));
+    }
+    // The owner was asked only about letters no item has, with the menu they were typed in.
+    ASSERT_EQ(2u, owner.asked.size());
+    EXPECT_EQ((UINT)'z', owner.asked[0].first);
+    EXPECT_EQ(menu.m_hMenu, owner.asked[0].second);
+    // A letter nobody knows leaves the menu open; Escape then closes it with no choice.
+    QObject context;
+    QTimer::singleShot(50, &context, [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            QTest::keyClicks(popup, "q");
+            if (QApplication::activePopupWidget() == popup)
+                QTest::keyClick(popup, Qt::Key_Escape);
+        }
+    });
+    EXPECT_EQ(0, menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner));
+    EXPECT_EQ(3u, owner.asked.size());
     owner.DestroyWindow();
 }
 

@@ -1,8 +1,12 @@
 #include "FrameTestSupport.h"
 #include "GuiTestSupport.h"
 
+#include "platform/gui/Accel.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/Splitter.h"
+#include "platform/gui/TreeCtrl.h"
+
+#include <QTest>
 
 namespace {
 
@@ -98,6 +102,61 @@ TEST_F(SplitterTest, ActivePaneFollowsTheFramesActiveView) {
     EXPECT_EQ(1, col);
     Pump();
     EXPECT_TRUE(frame->SaveScreenshot(ScreenPath("splitter-two-views").c_str()));
+}
+
+// A frame like the program's main window: on the left a pane window that holds a tree, on the
+// right a view; F6 and Shift+F6 are the frame's accelerators.
+class CPanesFrame : public CFrameWnd {
+public:
+    CSplitterWnd split;
+    CWnd holder;
+    CTreeCtrl tree;
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
+        if (!split.CreateStatic(this, 1, 2))
+            return FALSE;
+        CRect r(0, 0, 100, 100);
+        if (!holder.Create(nullptr, "", WS_CHILD | WS_VISIBLE, r, &split,
+                           split.IdFromRowCol(0, 0)) ||
+            !tree.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, r, &holder, 100))
+            return FALSE;
+        split.SetColumnInfo(0, 120, 10);
+        return split.CreateView(0, 1, RUNTIME_CLASS(CPaneColourView), CSize(0, 0), pContext);
+    }
+};
+
+TEST_F(SplitterTest, F6MovesTheFocusRoundThePanesAndShiftF6Back) {
+    auto* f = new CPanesFrame;
+    ASSERT_TRUE(f->Create(nullptr, "panes", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 200)));
+    ACCEL keys[] = {{FVIRTKEY, VK_F6, ID_NEXT_PANE}, {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE}};
+    f->m_hAccelTable = CreateAcceleratorTable(keys, 2);
+    f->ShowWindow(SW_SHOW);
+    f->tree.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &f->tree; }));
+    CWnd* view = f->split.GetPane(0, 1);
+    auto press = [](Qt::KeyboardModifiers mods) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(nullptr, focus);
+        QTest::keyClick(focus, Qt::Key_F6, mods);
+        Pump();
+    };
+    press(Qt::NoModifier);
+    EXPECT_EQ(view, CWnd::GetFocus());
+    EXPECT_EQ(view, f->GetActiveView());
+    press(Qt::NoModifier); // round again, into the control inside the left pane
+    EXPECT_EQ(&f->tree, CWnd::GetFocus());
+    press(Qt::ShiftModifier);
+    EXPECT_EQ(view, CWnd::GetFocus());
+    press(Qt::ShiftModifier);
+    EXPECT_EQ(&f->tree, CWnd::GetFocus());
+    // With the left pane hidden there is nowhere else to go: the focus stays in the view.
+    f->holder.ShowWindow(SW_HIDE);
+    view->SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == view; }));
+    press(Qt::NoModifier);
+    EXPECT_EQ(view, CWnd::GetFocus());
+    press(Qt::ShiftModifier);
+    EXPECT_EQ(view, CWnd::GetFocus());
+    f->DestroyWindow();
 }
 
 } // namespace

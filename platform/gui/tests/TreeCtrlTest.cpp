@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdlib>
 
 namespace {
 
@@ -387,6 +388,35 @@ TEST_F(TreeCtrlTest, CustomDrawStagesCarryTheRowAndPostPaintDrawsOverTheLabel) {
             red = qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 80;
     EXPECT_TRUE(red);
     ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("tree-control").c_str()));
+}
+
+// While the focus is elsewhere, the tree still shows which item is current, on its own light
+// background too.
+TEST_F(TreeCtrlTest, TheSelectionShowsWhileTheTreeHasNoFocus) {
+    tree.SetBkColor(RGB(255, 255, 225));
+    tree.SelectItem(b);
+    CEdit other;
+    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 180, 100, 198), &parent, 8));
+    other.SetFocus();
+    ASSERT_NE(&tree, CWnd::GetFocus());
+    QImage img(240, 200, QImage::Format_RGB32);
+    CDC dc;
+    dc.AttachImage(&img);
+    tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    CRect label;
+    ASSERT_TRUE(tree.GetItemRect(b, &label, TRUE));
+    // The label's edge stands out from the background by more than a shade.
+    auto distance = [](QRgb p, QRgb q) {
+        return std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+               std::abs(qBlue(p) - qBlue(q));
+    };
+    QRgb ground = qRgb(255, 255, 225);
+    int marked = 0;
+    for (int x = label.left; x < label.right; ++x)
+        if (distance(img.pixel(x, label.top), ground) > 60)
+            ++marked;
+    EXPECT_GT(marked, label.Width() / 2);
+    other.DestroyWindow();
 }
 
 TEST_F(TreeCtrlTest, ImagesOverlaysAndCheckBoxes) {

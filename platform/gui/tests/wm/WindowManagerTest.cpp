@@ -1,0 +1,171 @@
+// Windows as a window manager sees and handles them: dialog types and owners, frames, the
+// state a user gives a window with the frame's buttons.
+#include "WmTestSupport.h"
+
+#include "platform/gui/CmdTarget.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class WindowManagerTest : public WmTest {
+protected:
+    static void MakeWindow(CWnd& wnd, int x, int y) {
+        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "主窗口", WS_OVERLAPPEDWINDOW, x, y, 600, 400, nullptr,
+                                 nullptr));
+        wnd.ShowWindow(SW_SHOW);
+        ASSERT_TRUE(WaitFramed(&wnd));
+    }
+};
+
+TEST_F(WindowManagerTest, DialogsAreOwnedDialogsWithoutMinimiseOrMaximise) {
+    CWnd owner;
+    MakeWindow(owner, 40, 40);
+    CDialog dlg(7100, &owner);
+    ASSERT_TRUE(dlg.Create(7100, &owner));
+    dlg.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(WaitFramed(&dlg));
+    // Owner and type as the window manager reads them.
+    std::string transient = Prop(&dlg, "WM_TRANSIENT_FOR");
+    EXPECT_NE(std::string::npos, transient.find(XId(&owner))) << transient;
+    std::string type = Prop(&dlg, "_NET_WM_WINDOW_TYPE");
+    EXPECT_NE(std::string::npos, type.find("_NET_WM_WINDOW_TYPE_DIALOG")) << type;
+    // The decorations asked of the window manager are the buttons its frame draws: a title
+    // and a close box, no minimise or maximise box.
+    std::string hints = Prop(&dlg, "_MOTIF_WM_HINTS");
+    std::vector<unsigned long> v;
+    for (size_t p = hints.find("0x"); p != std::string::npos; p = hints.find("0x", p + 2))
+        v.push_back(std::stoul(hints.substr(p), nullptr, 16));
+    ASSERT_GE(v.size(), 3u) << hints;
+    const unsigned long kDecorations = 0x2, kTitle = 0x8, kMinimise = 0x20, kMaximise = 0x40;
+    EXPECT_TRUE(v[0] & kDecorations) << hints;
+    EXPECT_TRUE(v[2] & kTitle) << hints;
+    EXPECT_FALSE(v[2] & (kMinimise | kMaximise)) << hints;
+    // Not sizeable, the dialog cannot be maximised by the window manager either. (Openbox
+    // keeps a minimise box on every dialog whatever it is asked.)
+    ASSERT_TRUE(WaitFor([&] {
+        return Prop(&dlg, "_NET_WM_ALLOWED_ACTIONS").find("_NET_WM_ACTION_CLOSE") !=
+               std::string::npos;
+    }));
+    std::string actions = Prop(&dlg, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_EQ(std::string::npos, actions.find("_NET_WM_ACTION_MAXIMIZE")) << actions;
+    EXPECT_EQ(std::string::npos, actions.find("_NET_WM_ACTION_RESIZE")) << actions;
+    WmSession::Run("command -v import >/dev/null && import -window root " +
+                   ScreenPath("wm-dialog-with-frame"));
+
+    // A modeless dialog stays above its owner when the user brings the owner forward.
+    QWidget* o = owner.GetWidget();
+    QPoint inOwner = o->mapToGlobal(QPoint(o->width() - 20, o->height() - 20));
+    Click(inOwner.x(), inOwner.y());
+    ASSERT_TRUE(WaitFor([&] { return StackIndex(&owner) >= 0 && StackIndex(&dlg) >= 0; }));
+    Settle();
+    EXPECT_GT(StackIndex(&dlg), StackIndex(&owner));
+    dlg.DestroyWindow();
+    owner.DestroyWindow();
+}
+
+TEST_F(WindowManagerTest, AWindowsRectangleIsItsFrameWhenReadAndWhenSet) {
+    CWnd wnd;
+    MakeWindow(wnd, 120, 90);
+    // Made at a rectangle, the frame is there.
+    EXPECT_TRUE(WaitRect(&wnd, CRect(120, 90, 720, 490))) << Text(WindowRect(&wnd));
+    // Put back where it says it is, it stays there.
+    CRect r = WindowRect(&wnd);
+    wnd.MoveWindow(&r);
+    Settle();
+    EXPECT_EQ(r, WindowRect(&wnd)) << Text(WindowRect(&wnd));
+    wnd.SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER);
+    Settle();
+    EXPECT_EQ(r, WindowRect(&wnd)) << Text(WindowRect(&wnd));
+    // A new place and size: the frame takes both.
+    CRect to(200, 150, 700, 550);
+    wnd.MoveWindow(&to);
+    EXPECT_TRUE(WaitRect(&wnd, to)) << Text(WindowRect(&wnd));
+    wnd.SetWindowPos(nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_TRUE(WaitRect(&wnd, CRect(30, 40, 530, 440))) << Text(WindowRect(&wnd));
+    wnd.DestroyWindow();
+}
+
+// Records the system commands a window gets.
+class CCommandsSeen : public CWnd {
+public:
+    std::vector<UINT> commands;
+    void OnSysCommand(UINT nID, LPARAM) { commands.push_back(nID & 0xFFF0); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CCommandsSeen, CWnd)
+ON_WM_SYSCOMMAND()
+END_MESSAGE_MAP()
+
+TEST_F(WindowManagerTest, TheFramesButtonsReachTheWindowAsSystemCommands) {
+    CCommandsSeen wnd;
+    MakeWindow(wnd, 100, 100);
+    // A double click on the title bar maximises, a second one restores.
+    ASSERT_TRUE(DoubleClickTitle(&wnd, [&] { return wnd.IsZoomed(); }));
+    EXPECT_TRUE(WaitFor([&] { return !wnd.commands.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{SC_MAXIMIZE}, wnd.commands);
+    Settle();
+    ASSERT_TRUE(DoubleClickTitle(&wnd, [&] { return !wnd.IsZoomed(); }));
+    EXPECT_TRUE(WaitFor([&] { return wnd.commands.size() == 2; }));
+    EXPECT_EQ((std::vector<UINT>{SC_MAXIMIZE, SC_RESTORE}), wnd.commands);
+    // The program's own changes are no commands of the user.
+    wnd.ShowWindow(SW_SHOWMAXIMIZED);
+    Settle();
+    wnd.ShowWindow(SW_RESTORE);
+    Settle();
+    EXPECT_EQ(2u, wnd.commands.size());
+    wnd.DestroyWindow();
+}
+
+// A message box asked for as soon as its owner is shown, before the owner has been framed or
+// painted (a damaged file named on the command line): it comes up centred on the owner.
+TEST_F(WindowManagerTest, AMessageBoxIsCentredOnItsOwnerEvenBeforeTheOwnerIsFramed) {
+    struct Case {
+        const char* name;
+        CRect owner;
+    } cases[] = {{"right-low", CRect(640, 420, 1240, 860)}, {"left-high", CRect(20, 30, 520, 330)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CWnd owner;
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "主窗口", WS_OVERLAPPEDWINDOW, c.owner.left,
+                                   c.owner.top, c.owner.Width(), c.owner.Height(), nullptr,
+                                   nullptr));
+        owner.ShowWindow(SW_SHOW);
+        QRect box;
+        QObject context;
+        QElapsedTimer waited;
+        waited.start();
+        std::function<void()> look = [&] {
+            auto* w = QApplication::activeModalWidget();
+            bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+            if (!framed && waited.elapsed() < 5000) {
+                QTimer::singleShot(20, &context, look);
+                return;
+            }
+            if (!framed) { // never framed: the test fails on the empty rectangle
+                if (w)
+                    w->close();
+                return;
+            }
+            Settle(200);
+            box = w->frameGeometry();
+            w->close();
+        };
+        QTimer::singleShot(0, &context, look);
+        AfxShowMessageBox(owner.m_hWnd, "文件已损坏，无法打开。", nullptr, MB_OK | MB_ICONERROR);
+        ASSERT_FALSE(box.isEmpty());
+        CPoint ownerCentre = WindowRect(&owner).CenterPoint();
+        EXPECT_NEAR(ownerCentre.x, box.center().x(), 12) << Text(WindowRect(&owner));
+        EXPECT_NEAR(ownerCentre.y, box.center().y(), 12) << Text(WindowRect(&owner));
+        owner.DestroyWindow();
+    }
+}
+
+} // namespace
