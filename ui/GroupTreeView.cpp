@@ -553,7 +553,7 @@ LRESULT CGroupTreeView::OnBusy(WPARAM wParam, LPARAM lParam) {
             pParent->EnableWindow(TRUE);
         m_bCommandsEnabled = TRUE;
     } else if (wParam == 300) {
-        OnCurrentItemChanged(m_hCurrent, FALSE);
+        ShowCurrentItemAgain();
         return 0;
     }
     if ((wParam == 100 || wParam == 102) && GetParentFrame() != nullptr)
@@ -945,6 +945,13 @@ void CGroupTreeView::OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) {
     Tree().ModifyStyle(kind == KindTop ? TVS_EDITLABELS : 0, kind == KindTop ? 0 : TVS_EDITLABELS);
     if (bHadFocus && !TreeHasFocus() && LabelEdit() == nullptr)
         Tree().SetFocus();
+}
+
+void CGroupTreeView::ShowCurrentItemAgain() {
+    if (m_hCurrent == nullptr && m_hTopItem != nullptr && Tree().SelectItem(m_hTopItem) &&
+        m_hCurrent != nullptr)
+        return; // the selection notice showed it
+    OnCurrentItemChanged(m_hCurrent, FALSE);
 }
 
 void CGroupTreeView::SetFrameTitle(const CString& title) {

@@ -80,6 +80,10 @@ public:
     virtual BOOL GetCaptionText(CObject* pRecord, CString& text);
     virtual void DrawItemExtras(CDC* pDC, HTREEITEM hItem);
     virtual void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews);
+    // Shows the current item's view again (the tree's folder became the active one). A tree
+    // without a current item makes its top item current, so that the pane never keeps showing
+    // the folder left before.
+    void ShowCurrentItemAgain();
     virtual void InitView() {}
     virtual CQuillmarBaseDoc* CreateDocument() { return nullptr; }
     virtual CGroup* CreateGroupFor(CObject*) { return nullptr; }

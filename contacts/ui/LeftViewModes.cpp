@@ -605,7 +605,7 @@ LRESULT CLeftView::OnTreeNews(WPARAM wParam, LPARAM lParam) {
         return 0;
     case kShowAgain:
         if (m_nViewMode != ViewModePicking)
-            OnCurrentItemChanged(m_hCurrent, FALSE);
+            ShowCurrentItemAgain();
         return 0;
     default:
         return 0;

@@ -651,6 +651,34 @@ TEST_F(NotesProgramTest, TheFormatBarShowsAndSetsTheSelectionsFormat) {
     EXPECT_TRUE(ExitProgram(*o.app));
 }
 
+TEST_F(NotesProgramTest, ComingBackFromAnotherFolderShowsNothingOfIt) {
+    // Before any item of the notebooks was chosen, and with a notebook's item current.
+    CInfoModule info;
+    AfxRegisterShellModule(&info);
+    for (bool withBook : {false, true}) {
+        auto app = withBook ? StartProgram({WriteNotebook("book.ntp")}) : StartProgram();
+        ASSERT_NE(app, nullptr);
+        CMainFrame* frame = app->GetMainFrame();
+        CRightPaneFrame* pane = frame->GetRightPane();
+        frame->SendMessage(WM_COMMAND, 32834); // 信息大全, Ctrl+5
+        Pump();
+        CWnd* infoList = pane->GetCurrentWnd();
+        ASSERT_NE(infoList, nullptr);
+        frame->SendMessage(WM_COMMAND, 32836); // 日常记事, Ctrl+3
+        Pump();
+        CNoteTreeView* tree = module.GetTree();
+        ASSERT_NE(tree, nullptr);
+        EXPECT_NE(pane->GetCurrentWnd(), infoList) << withBook;
+        EXPECT_NE(tree->GetCurrentItem(), nullptr) << withBook;
+        if (!withBook)
+            EXPECT_EQ(pane->GetCurrentWnd(), pane->GetView(1, CRightPaneFrame::KindFixed));
+        CString title;
+        frame->GetWindowText(title);
+        EXPECT_EQ(title.Find("信息大全"), -1) << (LPCTSTR)title;
+        EXPECT_TRUE(ExitProgram(*app));
+    }
+}
+
 } // namespace
 
 // The font box's entries: a face offered in several scripts shows once per script, each with its
