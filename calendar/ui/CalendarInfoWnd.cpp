@@ -13,12 +13,7 @@ ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CCalendarInfoWnd::CCalendarInfoWnd() {
-    LOGFONT lf{};
-    if (CFont* pStock = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT)))
-        pStock->GetLogFont(&lf);
-    m_fontText.CreateFontIndirect(&lf);
-    lf.lfWeight = FW_BOLD;
-    m_fontTitle.CreateFontIndirect(&lf);
+    CreateCalendarFonts(m_fontText, m_fontTitle);
     m_date = CDate::GetToday(TRUE);
 }
 

@@ -61,13 +61,17 @@ CKovCalendar* CKovCalendarRef::Get() const {
                                                                                : nullptr;
 }
 
-CKovCalendar::CKovCalendar() {
+void CreateCalendarFonts(CFont& normal, CFont& bold) {
     LOGFONT lf{};
     if (CFont* pStock = CFont::FromHandle((HFONT)::GetStockObject(DEFAULT_GUI_FONT)))
         pStock->GetLogFont(&lf);
-    m_fontNormal.CreateFontIndirect(&lf);
+    normal.CreateFontIndirect(&lf);
     lf.lfWeight = FW_BOLD;
-    m_fontBold.CreateFontIndirect(&lf);
+    bold.CreateFontIndirect(&lf);
+}
+
+CKovCalendar::CKovCalendar() {
+    CreateCalendarFonts(m_fontNormal, m_fontBold);
     const CDate today = CDate::GetToday(TRUE);
     SetYearMonth(today.GetYear(), today.GetMonth(), TRUE);
     m_nDay = today.GetDay();

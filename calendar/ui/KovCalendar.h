@@ -49,6 +49,9 @@ private:
     HWND m_hWnd = nullptr;
 };
 
+// The calendar windows write in the desktop's interface font, plain and bold.
+void CreateCalendarFonts(CFont& normal, CFont& bold);
+
 class CKovCalendar : public CWnd {
     DECLARE_DYNCREATE(CKovCalendar)
 public:
