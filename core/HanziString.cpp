@@ -144,20 +144,37 @@ BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
     return TRUE;
 }
 
-void AppendPinyinInitials(const char* p, int len, CString& initials) {
+namespace {
+
+// Hands out the initial of each character: the letter of a double-byte character, any other byte
+// as it stands.
+template <class Out> void ForEachPinyinInitial(const char* p, int len, Out out) {
     const InitialTable* table = nullptr;
     for (int i = 0; i < len;) {
         const auto lead = static_cast<unsigned char>(p[i]);
         if (i + 1 < len && IsDoubleByteLead(lead)) {
             if (table == nullptr)
                 table = &GetInitialTable();
-            initials += table->letters[(lead - 0x80) * 256 + static_cast<unsigned char>(p[i + 1])];
+            out(table->letters[(lead - 0x80) * 256 + static_cast<unsigned char>(p[i + 1])]);
             i += 2;
         } else {
-            initials += p[i];
+            out(p[i]);
             ++i;
         }
     }
+}
+
+} // namespace
+
+void AppendPinyinInitials(const char* p, int len, CString& initials) {
+    ForEachPinyinInitial(p, len, [&](char c) { initials += c; });
+}
+
+int CopyPinyinInitials(const char* p, int len, char* out) {
+    char* q = out;
+    ForEachPinyinInitial(p, len, [&](char c) { *q++ = c; });
+    *q = '\0';
+    return static_cast<int>(q - out);
 }
 
 void CHanziString::GetPinyinInitials(CString& initials) const {

@@ -56,6 +56,9 @@ BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter);
 BOOL GetPinyinInitialByCollation(BYTE lead, BYTE trail, char& letter);
 // Appends the initials of the len bytes at p (see CHanziString::GetPinyinInitials).
 void AppendPinyinInitials(const char* p, int len, CString& initials);
+// Writes the same initials to out, which has room for len + 1 bytes, ends them with a zero and
+// answers their length (never more than len).
+int CopyPinyinInitials(const char* p, int len, char* out);
 
 class CHanziString {
 public:
