@@ -45,33 +45,44 @@ int CContactFinder::Find(const SFindCriteria& criteria, BOOL bAll, BOOL bRestart
     if (bInitials)
         text.MakeUpper();
 
-    int nFound = 0;
-    for (;;) {
-        auto result = std::make_unique<SFindResult>();
-        // The walk starts again at the item found last; step past it first, so that every call
-        // moves on by itself.
-        if (!bRestart || nFound > 0)
+    if (bAll) {
+        // One walk from the search position to the end.
+        if (!bRestart)
             m_pGroup->StepPastLastHit();
-        bRestart = FALSE;
-        if (criteria.nMode == SFindCriteria::MODE_BIRTHDAY) {
-            result->pItem = m_pGroup->FindNextBirthday(criteria.from, criteria.to,
-                                                       criteria.bIgnoreYear,
-                                                       m_pGroup->GetFindStack(), result->hits,
-                                                       FALSE);
-        } else {
-            if (nWhat == 0)
-                break;
-            result->pItem = m_pGroup->FindFirst(text, criteria.personMasks, criteria.dwGroupMask,
-                                                result->hits, FALSE, nWhat, bInitials,
-                                                criteria.bMatchCase);
-        }
-        if (result->pItem == nullptr)
-            break;
-        result->bPerson = dynamic_cast<_CPerson*>(result->pItem) != nullptr;
-        ++nFound;
-        onFound(std::move(result));
-        if (!bAll)
-            break;
+        auto take = [&](CObject* pItem, CSearchItemArray& hits) {
+            auto result = std::make_unique<SFindResult>();
+            result->pItem = pItem;
+            result->bPerson = dynamic_cast<_CPerson*>(pItem) != nullptr;
+            result->hits.Copy(hits);
+            onFound(std::move(result));
+        };
+        if (criteria.nMode == SFindCriteria::MODE_BIRTHDAY)
+            return m_pGroup->FindAllBirthdays(criteria.from, criteria.to, criteria.bIgnoreYear,
+                                              m_pGroup->GetFindStack(), take);
+        if (nWhat == 0)
+            return 0;
+        return m_pGroup->FindAll(text, m_pGroup->GetFindStack(), m_pGroup->FindReported(),
+                                 criteria.personMasks, criteria.dwGroupMask, nWhat, bInitials,
+                                 criteria.bMatchCase, take);
     }
-    return nFound;
+
+    // The walk starts again at the item found last; step past it first, so that every call
+    // moves on by itself.
+    if (!bRestart)
+        m_pGroup->StepPastLastHit();
+    auto result = std::make_unique<SFindResult>();
+    if (criteria.nMode == SFindCriteria::MODE_BIRTHDAY) {
+        result->pItem = m_pGroup->FindNextBirthday(criteria.from, criteria.to,
+                                                   criteria.bIgnoreYear, m_pGroup->GetFindStack(),
+                                                   result->hits, FALSE);
+    } else if (nWhat != 0) {
+        result->pItem = m_pGroup->FindFirst(text, criteria.personMasks, criteria.dwGroupMask,
+                                            result->hits, FALSE, nWhat, bInitials,
+                                            criteria.bMatchCase);
+    }
+    if (result->pItem == nullptr)
+        return 0;
+    result->bPerson = dynamic_cast<_CPerson*>(result->pItem) != nullptr;
+    onFound(std::move(result));
+    return 1;
 }

@@ -1,5 +1,8 @@
 #include "contacts/ContactGroup.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "contacts/FieldOps.h"
 #include "core/HanziString.h"
 #include "core/LunarDate.h"
@@ -260,12 +263,16 @@ CObject* _CGroup::FindFirst(LPCTSTR lpszText, const DWORD* pPersonMasks, DWORD d
                     bInitialsOnly, bMatchCase);
 }
 
-template <class GroupTest, class PersonTest>
+template <class GroupTest, class PersonTest, class Found>
 CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupTest& testGroup,
-                       PersonTest& testPerson) {
+                       PersonTest& testPerson, Found& found) {
+    // Going on past an item is resuming at once where the next call, the item stepped past,
+    // would resume: after a group, at its first contact (or first sub-group); after a contact,
+    // at the one behind it. Resuming in place, instead of walking the group again from its start
+    // to the stored index, keeps a find-all linear.
     if ((nWhat & FIND_GROUPS) && stack.IsEmpty()) {
         bReported = TRUE;
-        if (testGroup(this)) {
+        if (testGroup(this) && !found(static_cast<CObject*>(this))) {
             // The marker stands before the first contact: the next call goes on with this
             // group's own contacts instead of passing over them to the sub-groups.
             stack.AddTail(-1);
@@ -282,7 +289,7 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
             lookahead.Advance();
             if (nIndex < nStart)
                 continue;
-            if (testPerson(pPerson)) {
+            if (testPerson(pPerson) && !found(static_cast<CObject*>(pPerson))) {
                 stack.AddTail(nIndex);
                 bReported = FALSE;
                 return pPerson;
@@ -299,7 +306,8 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
         _CGroup* pGroup = GetNextGroup(pos);
         if (nIndex < nStart || pGroup->IsLocked())
             continue;
-        if (CObject* pFound = pGroup->Walk(stack, bReported, nWhat, testGroup, testPerson)) {
+        if (CObject* pFound =
+                pGroup->Walk(stack, bReported, nWhat, testGroup, testPerson, found)) {
             stack.AddHead(nIndex);
             return pFound;
         }
@@ -308,9 +316,11 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
     return nullptr;
 }
 
-CObject* _CGroup::FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
-                           const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,
-                           int nWhat, BOOL bInitialsOnly, BOOL bMatchCase) {
+template <class Found>
+CObject* _CGroup::WalkMatching(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                               const DWORD* pPersonMasks, DWORD dwGroupMask,
+                               CSearchItemArray& hits, int nWhat, BOOL bInitialsOnly,
+                               BOOL bMatchCase, Found& found) {
     if (lpszText == nullptr)
         return nullptr;
     static const DWORD kNoMasks[kPersonGroupCount] = {0, 0, 0, 0, 0};
@@ -328,14 +338,12 @@ CObject* _CGroup::FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bRepor
         return pTarget->Search(lpszText, pPersonMasks != nullptr ? pPersonMasks : kNoMasks, hits,
                                bMatchCase) != FALSE;
     };
-    return Walk(stack, bReported, nWhat, testGroup, testPerson);
+    return Walk(stack, bReported, nWhat, testGroup, testPerson, found);
 }
 
-_CPerson* _CGroup::FindNextBirthday(const CDate& from, const CDate& to, BOOL bIgnoreYear,
-                                    CPositionStack& stack, CSearchItemArray& hits, BOOL bRestart) {
-    if (bRestart)
-        stack.RemoveAll();
-    hits.RemoveAll();
+template <class Found>
+CObject* _CGroup::WalkBirthdays(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                                CPositionStack& stack, CSearchItemArray& hits, Found& found) {
     BOOL bReported = FALSE;
     auto testGroup = [](_CGroup*) { return false; };
     auto testPerson = [&](_CPerson* pPerson) {
@@ -343,7 +351,66 @@ _CPerson* _CGroup::FindNextBirthday(const CDate& from, const CDate& to, BOOL bIg
         return pTarget != nullptr &&
                pTarget->IsBirthdayInRange(from, to, bIgnoreYear, hits) != FALSE;
     };
-    return static_cast<_CPerson*>(Walk(stack, bReported, FIND_CONTACTS, testGroup, testPerson));
+    return Walk(stack, bReported, FIND_CONTACTS, testGroup, testPerson, found);
+}
+
+namespace {
+
+// A single step stops at the first item.
+struct StopAtFirst {
+    bool operator()(CObject*) const { return false; }
+};
+
+// A find-all hands each item on with its hits and goes on.
+struct ReportEach {
+    CSearchItemArray& hits;
+    const _CGroup::FoundCallback& onFound;
+    int nCount = 0;
+    bool operator()(CObject* pItem) {
+        ++nCount;
+        onFound(pItem, hits);
+        hits.RemoveAll();
+        return true;
+    }
+};
+
+} // namespace
+
+CObject* _CGroup::FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                           const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,
+                           int nWhat, BOOL bInitialsOnly, BOOL bMatchCase) {
+    StopAtFirst stop;
+    return WalkMatching(lpszText, stack, bReported, pPersonMasks, dwGroupMask, hits, nWhat,
+                        bInitialsOnly, bMatchCase, stop);
+}
+
+int _CGroup::FindAll(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                     const DWORD* pPersonMasks, DWORD dwGroupMask, int nWhat,
+                     BOOL bInitialsOnly, BOOL bMatchCase, const FoundCallback& onFound) {
+    CSearchItemArray hits;
+    ReportEach each{hits, onFound};
+    if (lpszText == nullptr)
+        return 0;
+    WalkMatching(lpszText, stack, bReported, pPersonMasks, dwGroupMask, hits, nWhat,
+                 bInitialsOnly, bMatchCase, each);
+    return each.nCount;
+}
+
+_CPerson* _CGroup::FindNextBirthday(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                                    CPositionStack& stack, CSearchItemArray& hits, BOOL bRestart) {
+    if (bRestart)
+        stack.RemoveAll();
+    hits.RemoveAll();
+    StopAtFirst stop;
+    return static_cast<_CPerson*>(WalkBirthdays(from, to, bIgnoreYear, stack, hits, stop));
+}
+
+int _CGroup::FindAllBirthdays(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                              CPositionStack& stack, const FoundCallback& onFound) {
+    CSearchItemArray hits;
+    ReportEach each{hits, onFound};
+    WalkBirthdays(from, to, bIgnoreYear, stack, hits, each);
+    return each.nCount;
 }
 
 _CPerson* _CGroup::FindPersonByMobile(LPCTSTR lpszNumber) {
@@ -361,11 +428,61 @@ _CPerson* _CGroup::FindPersonByMobile(LPCTSTR lpszNumber) {
 // ---- Birthdays
 // ------------------------------------------------------------------------------------
 
+namespace {
+
+// The days to each lunar anniversary within one listing, worked out once per lunar month, day and
+// leap flag instead of once per contact: counting one means converting candidate dates of
+// several years, and a large book holds every month and day many times.
+class CLunarAnniversaries {
+public:
+    explicit CLunarAnniversaries(const CDate& from) {
+        m_bValid = m_from.SetFromSolar(from);
+        std::fill(std::begin(m_days), std::end(m_days), kUnknown);
+    }
+    // Whether lunar anniversaries can be counted from the date at all.
+    BOOL IsValid() const { return m_bValid; }
+    int DaysTo(int month, int day, BOOL leap) {
+        if (month < 1 || month > 12 || day < 1 || day > 30)
+            return CLunarDate::DaysToNextAnniversary(m_from, month, day, leap);
+        int& days = m_days[((month - 1) * 30 + day - 1) * 2 + (leap ? 1 : 0)];
+        if (days == kUnknown)
+            days = CLunarDate::DaysToNextAnniversary(m_from, month, day, leap);
+        return days;
+    }
+
+private:
+    static constexpr int kUnknown = -2;
+    CLunarDate m_from;
+    BOOL m_bValid = FALSE;
+    int m_days[12 * 30 * 2];
+};
+
+} // namespace
+
+// What one listing of upcoming birthdays carries down the tree.
+struct _CGroup::SBirthdayListing {
+    const CDate& from;
+    int nDays;
+    int nFlags;
+    void* pContext;
+    BirthdayCallback pfnCallback;
+    CLunarAnniversaries lunar;
+};
+
 int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, void* pContext,
                                    BirthdayCallback pfnCallback) {
+    SBirthdayListing listing{from, nDays, nFlags, pContext, pfnCallback, CLunarAnniversaries(from)};
+    return ListBirthdays(listing);
+}
+
+int _CGroup::ListBirthdays(SBirthdayListing& listing) {
+    const CDate& from = listing.from;
+    const int nDays = listing.nDays;
+    const int nFlags = listing.nFlags;
+    void* const pContext = listing.pContext;
+    const BirthdayCallback pfnCallback = listing.pfnCallback;
     int nCount = 0;
-    CLunarDate lunarFrom;
-    const BOOL bLunarFrom = lunarFrom.SetFromSolar(from);
+    const BOOL bLunarFrom = listing.lunar.IsValid();
     CContactLookahead lookahead(*this);
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
         // A link is reported as itself, so that the list can mark it, with its source's birthday.
@@ -411,8 +528,8 @@ int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, voi
                 bHave = lunar.SetFromSolar(birthday);
             }
             if (bHave) {
-                int n = CLunarDate::DaysToNextAnniversary(lunarFrom, lunar.GetMonth(),
-                                                          lunar.GetDay(), lunar.IsLeapMonth());
+                int n = listing.lunar.DaysTo(lunar.GetMonth(), lunar.GetDay(),
+                                             lunar.IsLeapMonth());
                 if (n >= 0 && n <= nDays) {
                     if (pfnCallback != nullptr)
                         pfnCallback(pContext, pPerson, birthday, 1, n);
@@ -424,7 +541,7 @@ int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, voi
     for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;) {
         _CGroup* pGroup = GetNextGroup(pos);
         if (!pGroup->IsLocked())
-            nCount += pGroup->EnumUpcomingBirthdays(from, nDays, nFlags, pContext, pfnCallback);
+            nCount += pGroup->ListBirthdays(listing);
     }
     return nCount;
 }

@@ -13,6 +13,8 @@
 #include "platform/base/CString.h"
 #include "platform/base/Time.h"
 
+#include <functional>
+
 class CStdioFile;
 
 // What a CSV import met besides its count: why nothing was imported (nStatus, a
@@ -126,9 +128,22 @@ public:
         m_bReported = FALSE;
     }
     CPositionStack& GetFindStack() { return m_findStack; }
+    BOOL& FindReported() { return m_bReported; }
     // The same walk over contacts whose birthday lies in the range.
     _CPerson* FindNextBirthday(const CDate& from, const CDate& to, BOOL bIgnoreYear,
                                CPositionStack& stack, CSearchItemArray& hits, BOOL bRestart);
+    // Receives one item of a find-all with the places it matched at (the callback may take
+    // them); it must leave the tree as it is.
+    typedef std::function<void(CObject* pItem, CSearchItemArray& hits)> FoundCallback;
+    // Every item FindNext would give, one call after another with each last item stepped past,
+    // from the resume position in the stack to the end, in one walk over the tree. The stack is
+    // left empty, as after the last FindNext. Answers the number of items.
+    int FindAll(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                const DWORD* pPersonMasks, DWORD dwGroupMask, int nWhat, BOOL bInitialsOnly,
+                BOOL bMatchCase, const FoundCallback& onFound);
+    // The same for FindNextBirthday.
+    int FindAllBirthdays(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                         CPositionStack& stack, const FoundCallback& onFound);
 
     // The first contact, here then in the sub-groups depth-first, with the number among its
     // mobile numbers.
@@ -172,10 +187,23 @@ private:
     // The storage of a property key within the record; null for the type and unknown keys.
     void* LookupInfo(DWORD dwKey, int& nKind);
     void CopyInfoFrom(const _CGroup& source);
-    // The resumable walk shared by FindNext and FindNextBirthday.
-    template <class GroupTest, class PersonTest>
+    // The resumable walk shared by the finds. Each item that passes its test goes to `found`,
+    // which answers whether the walk goes on past it; where it does not, the walk stops at the
+    // item, its position in the stack, and answers it. Null, with the stack emptied, at the end.
+    template <class GroupTest, class PersonTest, class Found>
     CObject* Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupTest& testGroup,
-                  PersonTest& testPerson);
+                  PersonTest& testPerson, Found& found);
+    // FindNext's tests over the hits array, handed to the walk.
+    template <class Found>
+    CObject* WalkMatching(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
+                          const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,
+                          int nWhat, BOOL bInitialsOnly, BOOL bMatchCase, Found& found);
+    template <class Found>
+    CObject* WalkBirthdays(const CDate& from, const CDate& to, BOOL bIgnoreYear,
+                           CPositionStack& stack, CSearchItemArray& hits, Found& found);
+    struct SBirthdayListing;
+    // EnumUpcomingBirthdays for this group and its sub-groups.
+    int ListBirthdays(SBirthdayListing& listing);
     void ExportPerson(CStdioFile& file, _CPerson* pPerson, const CArray<int, int>& fields,
                       int nFormat, DWORD dwFlags);
 

@@ -602,17 +602,19 @@ BOOL _CPerson::IsBirthdayInRange(const CDate& from, const CDate& to, BOOL bIgnor
     return TRUE;
 }
 
-const CString& _CPerson::NameInitials() {
-    const CString& name = GetName();
-    if (m_strInitialsOf != name) {
-        CHanziString(name).GetPinyinInitials(m_strInitials);
-        m_strInitialsOf = name;
-    }
-    return m_strInitials;
-}
-
 int _CPerson::MatchNameInitials(LPCTSTR lpszText) {
-    return FindNoCase(NameInitials(), lpszText != nullptr ? lpszText : "");
+    // Made afresh each time: a table look-up per character costs a search no more than comparing
+    // a kept copy, and keeping none spares the memory, the open and the first search.
+    const CString& name = GetName();
+    const int len = name.GetLength();
+    char buffer[64];
+    if (len < (int)sizeof buffer) {
+        CopyPinyinInitials(name, len, buffer);
+        return FindNoCase(buffer, lpszText != nullptr ? lpszText : "");
+    }
+    CString initials;
+    AppendPinyinInitials(name, len, initials);
+    return FindNoCase(initials, lpszText != nullptr ? lpszText : "");
 }
 
 BOOL _CPerson::MatchPinyinInitials(LPCTSTR lpszText, void* pStorage, int nKind, int* pPos,

@@ -121,9 +121,6 @@ public:
     void SetModifiedTime(const CTime& t) { m_timeModified = t; }
 
 private:
-    // The pinyin initials of the name, kept with the name they were read from: a search per key
-    // press reads them again only after the name has changed, whichever way it was changed.
-    const CString& NameInitials();
     // The SMS box, made when first asked for: most contacts never exchange a message, and a
     // large book would otherwise hold five empty boxes for each of them.
     _CSmsBox& SmsBox() const;
@@ -148,9 +145,6 @@ private:
     // What the box not made yet will start with.
     enum PendingBox : BYTE { BOX_EMPTY, BOX_STANDARD };
 
-    // First, next to the name in the base: an initials search touches these and nothing else.
-    CString m_strInitialsOf;
-    CString m_strInitials;
     mutable std::unique_ptr<_CPersonInfo> m_pInfo;
     mutable std::unique_ptr<BYTE[]> m_pPacked; // dropped once the details are made
     mutable UINT m_nPackedSize = 0;

@@ -102,37 +102,41 @@ BOOL GetPinyinInitialByCollation(BYTE lead, BYTE trail, char& letter) {
     return TRUE;
 }
 
+void FillPinyinInitialTable(char* letters) {
+    // The boundaries are compared by their collation keys, whose byte order is the collation
+    // order, so that each character is converted once instead of collated against every row.
+    const std::vector<PinyinBoundaryRow>& rows = PinyinBoundaryTable();
+    std::vector<std::string> keys;
+    for (const PinyinBoundaryRow& row : rows)
+        keys.push_back(row.letter != 0 ? GbkCollationKey(row.boundary) : std::string());
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            const char ch[3] = {static_cast<char>(lead), static_cast<char>(trail), 0};
+            const std::string key = GbkCollationKey(ch);
+            size_t row = 0;
+            while (rows[row].letter != 0 && key.compare(keys[row]) >= 0)
+                ++row;
+            letters[(lead - 0x80) * 256 + trail] = InitialOfRow(rows, row);
+        }
+    }
+}
+
 namespace {
 
 // The initial of every pair (lead, trail) with the lead's top bit set, indexed by
-// (lead - 0x80) * 256 + trail. Filled once, on first use, by the rule of
-// GetPinyinInitialByCollation; the boundaries are compared by their collation keys, whose byte
-// order is the collation order, so that the fill converts each character once instead of
-// collating it against every row.
+// (lead - 0x80) * 256 + trail, as FillPinyinInitialTable makes it. It is written out by
+// tools/pinyin and built in, so that the first search by initials costs no more than any other
+// (filling it takes the collator tens of milliseconds).
 struct InitialTable {
-    char letters[128 * 256];
+    char letters[128 * 256 + 1];
+};
 
-    InitialTable() {
-        const std::vector<PinyinBoundaryRow>& rows = PinyinBoundaryTable();
-        std::vector<std::string> keys;
-        for (const PinyinBoundaryRow& row : rows)
-            keys.push_back(row.letter != 0 ? GbkCollationKey(row.boundary) : std::string());
-        for (int lead = 0x80; lead <= 0xFF; ++lead) {
-            for (int trail = 0; trail <= 0xFF; ++trail) {
-                const char ch[3] = {static_cast<char>(lead), static_cast<char>(trail), 0};
-                const std::string key = GbkCollationKey(ch);
-                size_t row = 0;
-                while (rows[row].letter != 0 && key.compare(keys[row]) >= 0)
-                    ++row;
-                letters[(lead - 0x80) * 256 + trail] = InitialOfRow(rows, row);
-            }
-        }
-    }
+constexpr InitialTable kInitialTable = {
+#include "core/PinyinInitialTable.inc"
 };
 
 const InitialTable& GetInitialTable() {
-    static const InitialTable table;
-    return table;
+    return kInitialTable;
 }
 
 } // namespace
@@ -144,20 +148,37 @@ BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter) {
     return TRUE;
 }
 
-void AppendPinyinInitials(const char* p, int len, CString& initials) {
+namespace {
+
+// Hands out the initial of each character: the letter of a double-byte character, any other byte
+// as it stands.
+template <class Out> void ForEachPinyinInitial(const char* p, int len, Out out) {
     const InitialTable* table = nullptr;
     for (int i = 0; i < len;) {
         const auto lead = static_cast<unsigned char>(p[i]);
         if (i + 1 < len && IsDoubleByteLead(lead)) {
             if (table == nullptr)
                 table = &GetInitialTable();
-            initials += table->letters[(lead - 0x80) * 256 + static_cast<unsigned char>(p[i + 1])];
+            out(table->letters[(lead - 0x80) * 256 + static_cast<unsigned char>(p[i + 1])]);
             i += 2;
         } else {
-            initials += p[i];
+            out(p[i]);
             ++i;
         }
     }
+}
+
+} // namespace
+
+void AppendPinyinInitials(const char* p, int len, CString& initials) {
+    ForEachPinyinInitial(p, len, [&](char c) { initials += c; });
+}
+
+int CopyPinyinInitials(const char* p, int len, char* out) {
+    char* q = out;
+    ForEachPinyinInitial(p, len, [&](char c) { *q++ = c; });
+    *q = '\0';
+    return static_cast<int>(q - out);
 }
 
 void CHanziString::GetPinyinInitials(CString& initials) const {

@@ -48,14 +48,20 @@ const std::vector<PinyinBoundaryRow>& PinyinBoundaryTable();
 
 // The capital initial of the pinyin reading of the double-byte character (lead, trail): "?" for a
 // character that sorts before the first letter, "-" for one after the last. FALSE, leaving letter
-// alone, when lead is not a lead byte. Read from a table of the whole code space, filled once on
-// first use (a few milliseconds); safe to call from any thread.
+// alone, when lead is not a lead byte. Read from a built-in table of the whole code space; safe
+// to call from any thread.
 BOOL GetPinyinInitial(BYTE lead, BYTE trail, char& letter);
 // The same initial found by collating the character against the boundary rows: the rule the
 // table is filled by, kept to check the table against.
 BOOL GetPinyinInitialByCollation(BYTE lead, BYTE trail, char& letter);
+// Fills the 128 x 256 initials of every pair (lead - 0x80, trail) by the rule of
+// GetPinyinInitialByCollation: what tools/pinyin writes out as the built-in table.
+void FillPinyinInitialTable(char* letters);
 // Appends the initials of the len bytes at p (see CHanziString::GetPinyinInitials).
 void AppendPinyinInitials(const char* p, int len, CString& initials);
+// Writes the same initials to out, which has room for len + 1 bytes, ends them with a zero and
+// answers their length (never more than len).
+int CopyPinyinInitials(const char* p, int len, char* out);
 
 class CHanziString {
 public:

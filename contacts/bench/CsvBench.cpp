@@ -6,13 +6,18 @@
 //   "find all" by pinyin initials over the contacts, with the hits' field names as a result list
 //   shows them;
 //   the peak memory of importing 100 000 rows (target: the file is never held whole, and each
-//   contact stays near the size of one read from a book).
+//   contact stays near the size of one read from a book);
+//   import of the GBK file and CSV export of the contacts beside Python's csv module reading the
+//   same file and writing the same records (Debian's /usr/bin/python3, median of 5 runs each;
+//   target: no slower than Python, with Python's output byte-identical to ours).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -84,6 +89,36 @@ long PeakImportKb(const CString& path, const CArray<int, int>& map, int& nImport
     return result[0];
 }
 
+double MedianMs(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return ms.empty() ? 0 : ms[ms.size() / 2];
+}
+
+// The line the Python script prints for the arguments; empty when it could not be run.
+std::string RunPython(const std::string& args) {
+    const std::string command = "/usr/bin/python3 '" CSV_PYTHON_SCRIPT "' " + args;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return std::string();
+    char line[256] = {};
+    const bool ok = fgets(line, sizeof line, pipe) != nullptr;
+    pclose(pipe);
+    return ok ? std::string(line) : std::string();
+}
+
+void PrintBeside(const char* what, double oursMs, const std::string& python) {
+    const double pythonMs = python.empty() ? 0 : atof(python.c_str());
+    printf("  %-34s ours %9.1f ms, Python %9.1f ms", what, oursMs, pythonMs);
+    if (pythonMs > 0)
+        printf(", ratio %.2f (%s)", oursMs / pythonMs, oursMs <= pythonMs ? "met" : "NOT MET");
+    else
+        printf(" (Python not run)");
+    const size_t space = python.find(' ');
+    if (space != std::string::npos)
+        printf(", Python's output %s", python.substr(space + 1, python.find('\n') - space - 1).c_str());
+    printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +175,36 @@ int main(int argc, char** argv) {
         ExportGroupToPath(book, (dir + "/out.txt").c_str(), all, format, _CGroup::EXPORT_SUBGROUPS);
         printf("  %-9s %6.3f s (%ju bytes)\n", format == _CGroup::EXPORT_CSV ? "CSV" : "card text",
                Seconds(t), (uintmax_t)std::filesystem::file_size(dir + "/out.txt"));
+    }
+
+    const int kRuns = 5;
+    printf("beside Python's csv module (median of %d runs; target: ratio at most 1)\n", kRuns);
+    {
+        const std::string file = dir + "/gbk.csv";
+        std::vector<double> ms;
+        for (int r = 0; r < kRuns; ++r) {
+            _CGroup group("");
+            auto t = std::chrono::steady_clock::now();
+            group.ImportCsv(file.c_str(), map, 0, -1);
+            ms.push_back(Seconds(t) * 1e3);
+        }
+        char what[64];
+        snprintf(what, sizeof what, "import of %d rows", nRows);
+        PrintBeside(what, MedianMs(ms), RunPython("read '" + file + "' " + std::to_string(kRuns)));
+    }
+    {
+        const std::string ours = dir + "/ours.csv";
+        std::vector<double> ms;
+        for (int r = 0; r < kRuns; ++r) {
+            auto t = std::chrono::steady_clock::now();
+            ExportGroupToPath(book, ours.c_str(), all, _CGroup::EXPORT_CSV, _CGroup::EXPORT_SUBGROUPS);
+            ms.push_back(Seconds(t) * 1e3);
+        }
+        char what[64];
+        snprintf(what, sizeof what, "CSV export of %d contacts", nContacts);
+        PrintBeside(what, MedianMs(ms),
+                    RunPython("write '" + ours + "' '" + dir + "/python.csv' " +
+                              std::to_string(kRuns)));
     }
 
     SFindCriteria criteria;

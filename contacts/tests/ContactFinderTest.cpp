@@ -91,3 +91,184 @@ TEST_F(ContactFinderTest, BirthdaysWithinTheRange) {
 }
 
 } // namespace
+
+// Find-all and the step-by-step find against a walk written out here on its own: the group
+// first (when groups are searched), then its contacts in order (a link by its source, a link
+// without one never), then its sub-groups in order, passing over locked ones below the top.
+class FindOrderTest : public ContactsTest {
+protected:
+    struct Item {
+        CObject* pItem;
+        std::string fields;
+        bool operator==(const Item& o) const { return pItem == o.pItem && fields == o.fields; }
+    };
+
+    void SetUp() override {
+        ContactsTest::SetUp();
+        const char* const names[] = {"张三", "李四", "王五", "赵六", "北京人", "Zhang"};
+        _CPerson* first = AddPerson(m_root, "张一");
+        AddFieldText(*first, PF_NOTE, "北京路1号");
+        AddPerson(m_root, "李二")->GetBirthday().SetBirthday(1980, 5, 21, FALSE, TRUE);
+        auto* school = AddGroup(m_root, "北京同学");
+        for (int i = 0; i < 30; ++i) {
+            _CPerson* p = AddPerson(*school, names[i % 6]);
+            if (i % 4 == 0)
+                AddFieldText(*p, PF_HOME_ADDRESS, "北京市人民路12号");
+            if (i % 5 == 0)
+                p->GetBirthday().SetBirthday(1990, 5, 18 + i % 7, FALSE, TRUE);
+        }
+        auto* small = AddGroup(*school, "一班");
+        AddFieldText(*AddPerson(*small, "王北"), PF_NOTE, "北京");
+        AddGroup(*small, "空组");
+        auto* locked = AddGroup(*school, "北京锁");
+        AddFieldText(*AddPerson(*locked, "张锁"), PF_NOTE, "北京");
+        locked->ModifyFlags(0, CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED);
+        // A group large enough that resuming by index would be seen to repeat or skip.
+        auto* large = AddGroup(m_root, "大组");
+        for (int i = 0; i < 400; ++i) {
+            _CPerson* p = AddPerson(*large, names[(i * 7) % 6]);
+            if (i % 9 == 0)
+                AddFieldText(*p, PF_NOTE, "来自北京");
+            if (i % 11 == 0)
+                p->GetBirthday().SetBirthday(1975, 5, 20, FALSE, TRUE);
+        }
+        // Links at the top: one to a contact in the large group, one whose source is gone.
+        POSITION pos = large->GetFirstPersonPosition();
+        auto* link = static_cast<_CPerson*>(large->GetNextPerson(pos)->CreateVirtualCopy());
+        m_root.AddContent(link, FALSE, nullptr, TRUE, TRUE);
+        auto* dangling = new _CPerson("北京断链");
+        dangling->SetVirtualLink("不存在", nullptr);
+        m_root.AddContent(dangling, FALSE, nullptr, TRUE, TRUE);
+    }
+
+    static _CGroup* AddGroup(_CGroup& parent, const char* name) {
+        auto* g = new _CGroup(name);
+        parent.AddSubgroup(g, FALSE, nullptr, TRUE, TRUE);
+        return g;
+    }
+
+    static std::string Fields(CObject* pItem, const CSearchItemArray& hits) {
+        SFindResult r;
+        r.pItem = pItem;
+        r.hits.Copy(hits);
+        return GetFindResultFieldNames(r).GetString();
+    }
+
+    // What the finder should give, by the independent walk.
+    void Expected(_CGroup& group, bool top, const SFindCriteria& c, std::vector<Item>& out) {
+        if (!top && group.IsLocked())
+            return;
+        const bool initials = c.nMode == SFindCriteria::MODE_INITIALS;
+        const bool birthday = c.nMode == SFindCriteria::MODE_BIRTHDAY;
+        bool anyPerson = false;
+        for (DWORD m : c.personMasks)
+            anyPerson = anyPerson || m != 0;
+        const bool groups = !birthday && (c.dwGroupMask != 0 || (initials && !anyPerson));
+        const bool persons = birthday || anyPerson || (initials && c.dwGroupMask == 0);
+        CString text = c.strText;
+        if (initials)
+            text.MakeUpper();
+        if (groups) {
+            CSearchItemArray hits;
+            if (initials ? group.MatchNameInitials(text) >= 0
+                         : group.SearchInfoFields(text, c.dwGroupMask, hits, c.bMatchCase))
+                out.push_back({&group, Fields(&group, hits)});
+        }
+        if (persons) {
+            for (POSITION pos = group.GetFirstPersonPosition(); pos != nullptr;) {
+                _CPerson* p = group.GetNextPerson(pos);
+                _CPerson* target =
+                    p->IsVirtual() ? dynamic_cast<_CPerson*>(p->GetVirtualSource()) : p;
+                if (target == nullptr)
+                    continue;
+                CSearchItemArray hits;
+                bool match = birthday  ? target->IsBirthdayInRange(c.from, c.to, c.bIgnoreYear,
+                                                                   hits) != FALSE
+                             : initials ? target->MatchNameInitials(text) >= 0
+                                        : target->Search(text, c.personMasks, hits,
+                                                         c.bMatchCase) != FALSE;
+                if (match)
+                    out.push_back({p, Fields(p, hits)});
+            }
+        }
+        for (POSITION pos = group.GetFirstSubgroupPosition(); pos != nullptr;)
+            Expected(*group.GetNextGroup(pos), false, c, out);
+    }
+
+    std::vector<Item> Run(const SFindCriteria& c, BOOL bAll, BOOL bRestart) {
+        std::vector<Item> items;
+        m_finder.Find(c, bAll, bRestart, [&](std::unique_ptr<SFindResult> r) {
+            items.push_back({r->pItem, Fields(r->pItem, r->hits)});
+        });
+        return items;
+    }
+
+    _CGroup m_root{""};
+    CContactFinder m_finder{&m_root};
+};
+
+TEST_F(FindOrderTest, FindAllAndSteppingGiveTheWalkOrderFromAnyResumePoint) {
+    struct Case {
+        const char* label;
+        SFindCriteria::Mode mode;
+        const char* text;
+        bool persons;
+        DWORD groupMask;
+        BOOL matchCase;
+    };
+    const Case cases[] = {
+        {"text in contacts and group names", SFindCriteria::MODE_TEXT, "北京", true, GP_NAME, FALSE},
+        {"text in contacts only", SFindCriteria::MODE_TEXT, "人民路1", true, 0, FALSE},
+        {"group names only", SFindCriteria::MODE_TEXT, "组", false, GP_NAME, FALSE},
+        {"no hit", SFindCriteria::MODE_TEXT, "不存在的", true, GP_NAME, FALSE},
+        {"case matters", SFindCriteria::MODE_TEXT, "zhang", true, 0, TRUE},
+        {"case ignored", SFindCriteria::MODE_TEXT, "zhang", true, 0, FALSE},
+        {"initials, names of both", SFindCriteria::MODE_INITIALS, "bj", false, 0, FALSE},
+        {"initials of contacts", SFindCriteria::MODE_INITIALS, "z", true, 0, FALSE},
+        {"initials, no hit", SFindCriteria::MODE_INITIALS, "uv", true, 0, FALSE},
+        {"birthdays", SFindCriteria::MODE_BIRTHDAY, "", true, 0, FALSE},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.label);
+        SFindCriteria c;
+        c.nMode = k.mode;
+        c.strText = k.text;
+        if (k.persons)
+            for (int g = 0; g < kPersonGroupCount; ++g)
+                c.personMasks[g] = GetPersonGroupFullMask(kPersonGroupOrder[g]);
+        c.dwGroupMask = k.groupMask;
+        c.bMatchCase = k.matchCase;
+        c.from = CDate(2024, 5, 19);
+        c.to = CDate(2024, 5, 21);
+
+        std::vector<Item> expected;
+        Expected(m_root, true, c, expected);
+        EXPECT_EQ(expected, Run(c, TRUE, TRUE));
+
+        // One item per call up to the end, where the search has nothing more.
+        std::vector<Item> stepped = Run(c, FALSE, TRUE);
+        while (!stepped.empty()) {
+            std::vector<Item> next = Run(c, FALSE, FALSE);
+            if (next.empty())
+                break;
+            stepped.push_back(next[0]);
+            ASSERT_LE(stepped.size(), expected.size() + 1);
+        }
+        EXPECT_EQ(expected, stepped);
+
+        // Find-all after some steps takes exactly the rest.
+        for (size_t k2 : {size_t(1), expected.size() / 2, expected.size()}) {
+            if (k2 == 0 || k2 > expected.size())
+                continue;
+            Run(c, FALSE, TRUE);
+            for (size_t i = 1; i < k2; ++i)
+                Run(c, FALSE, FALSE);
+            std::vector<Item> rest = Run(c, TRUE, FALSE);
+            EXPECT_EQ(std::vector<Item>(expected.begin() + (long)k2, expected.end()), rest)
+                << "after " << k2 << " steps";
+            // The search is then at its end: the next call starts from the top again.
+            std::vector<Item> again = Run(c, FALSE, FALSE);
+            EXPECT_EQ(std::vector<Item>(expected.begin(), expected.begin() + 1), again);
+        }
+    }
+}

@@ -2,8 +2,10 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "contacts/ContactGroup.h"
+#include "core/LunarDate.h"
 #include "contacts/tests/ContactsTestSupport.h"
 
 namespace {
@@ -261,6 +263,62 @@ TEST_F(ContactGroupTest, UpcomingBirthdaysFollowEachContactsOwnSettings) {
     EXPECT_EQ(0, root.EnumUpcomingBirthdays(from, 0, _CGroup::BIRTHDAY_SOLAR, &hits, Collect));
     EXPECT_EQ(1, root.EnumUpcomingBirthdays(CDate(2024, 3, 1), 0, _CGroup::BIRTHDAY_SOLAR, &hits,
                                             Collect));
+}
+
+// Lunar anniversaries of every month, day and leap flag, kept as a month and day or as a solar
+// date with a year, each counted as the lunar calendar counts it from two starting days (one
+// late in a lunar year, so that the next anniversary often falls in the next year).
+TEST_F(ContactGroupTest, UpcomingLunarBirthdaysCountEachMonthAndDayOnItsOwn) {
+    _CGroup root("");
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 1; day <= 30; ++day)
+            for (BOOL leap : {FALSE, TRUE}) {
+                _CPerson* p = AddPerson(root, "农历");
+                p->GetBirthday().SetBirthday(-1, month, day, leap, FALSE);
+                p->GetBirthday().SetRemindLunar(TRUE);
+            }
+    for (int i = 0; i < 400; ++i) {
+        _CPerson* p = AddPerson(root, "公历存农历");
+        p->GetBirthday().SetBirthday(1950 + i % 60, 1 + i % 12, 1 + (i * 7) % 28, FALSE, TRUE);
+        p->GetBirthday().SetShowLunar(TRUE);
+    }
+    struct Listed {
+        _CPerson* person;
+        int days;
+    };
+    auto collect = [](void* ctx, _CPerson* p, const CBirthday& b, int bLunar, int n) {
+        if (bLunar)
+            static_cast<std::vector<Listed>*>(ctx)->push_back({p, n});
+        (void)b;
+    };
+    for (const CDate& from : {CDate(2024, 2, 1), CDate(2023, 6, 15)}) {
+        for (int window : {30, 400}) {
+            CLunarDate lunarFrom;
+            ASSERT_TRUE(lunarFrom.SetFromSolar(from));
+            std::vector<Listed> expected;
+            for (POSITION pos = root.GetFirstPersonPosition(); pos != nullptr;) {
+                _CPerson* p = root.GetNextPerson(pos);
+                const CBirthday& b = static_cast<const _CPerson*>(p)->GetBirthday();
+                if (!b.IsValid())
+                    continue;
+                CLunarDate lunar(-1, b.GetMonth(), b.GetDay(), b.IsLeapMonth());
+                if (!b.IsLunarMonthDay() && !lunar.SetFromSolar(b))
+                    continue;
+                int n = CLunarDate::DaysToNextAnniversary(lunarFrom, lunar.GetMonth(),
+                                                          lunar.GetDay(), lunar.IsLeapMonth());
+                if (n >= 0 && n <= window)
+                    expected.push_back({p, n});
+            }
+            std::vector<Listed> listed;
+            root.EnumUpcomingBirthdays(from, window, _CGroup::BIRTHDAY_AS_SHOWN, &listed, collect);
+            ASSERT_EQ(expected.size(), listed.size()) << window << " days";
+            ASSERT_GT(expected.size(), 10u);
+            for (size_t i = 0; i < expected.size(); ++i) {
+                EXPECT_EQ(expected[i].person, listed[i].person);
+                EXPECT_EQ(expected[i].days, listed[i].days) << "contact " << i;
+            }
+        }
+    }
 }
 
 TEST_F(ContactGroupTest, UpcomingBirthdaysReportLinksAsThemselvesWithTheSourcesBirthday) {
