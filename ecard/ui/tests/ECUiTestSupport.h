@@ -5,6 +5,8 @@
 
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECContactsTreeView.h"
+#include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECUsersManager.h"
 #include "links/ServiceAddress.h"
 #include "platform/base/File.h"
@@ -129,6 +131,37 @@ protected:
         CFileStatus status;
         return CFile::GetStatus(path, status);
     }
+};
+
+// The window of a logged-in user opened from a stored file: its tree, its user, and the commands
+// and waits of the window tests.
+class ECWindowTest : public ECUiTest {
+protected:
+    CECUsersManager manager;
+    CECFrame* frame = nullptr;
+    CECContactsTreeView* tree = nullptr;
+    CECUser* user = nullptr;
+
+    void TearDown() override {
+        manager.CloseAll();
+        ECUiTest::TearDown();
+    }
+    // Opens the user's window over the stored file.
+    void OpenWindow(UINT nUid) {
+        ASSERT_TRUE(manager.OpenUserWindow(nUid, nullptr));
+        frame = manager.GetWindow(manager.GetWindowCount() - 1);
+        tree = frame->GetTree();
+        user = &frame->GetUserDoc()->GetUser();
+        Pump();
+    }
+    HTREEITEM ItemOf(UINT uid) const {
+        return tree->FindItemOf(user->GetRootGroup().FindByNumber(uid));
+    }
+    CString ParentText(HTREEITEM h) const {
+        return tree->GetTreeCtrl().GetItemText(tree->GetTreeCtrl().GetParentItem(h));
+    }
+    void WaitIdle() { ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 20000)); }
+    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
 };
 
 } // namespace ecard_ui_test
