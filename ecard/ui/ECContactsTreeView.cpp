@@ -3,12 +3,18 @@
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECDialogs.h"
 #include "contacts/PersonFields.h"
+#include "contacts/PersonDoc.h"
+#include "contacts/SmsDoc.h"
 #include "contacts/ui/FieldValueActions.h"
+#include "contacts/ui/PersonFileDialogs.h"
+#include "platform/gui/CommonDialogs.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/MessageBox.h"
+
+#include <memory>
 
 namespace {
 
@@ -54,6 +60,24 @@ CECContact* CardOf(CObject* pObject) {
         if (auto* pSource = dynamic_cast<CECContact*>(pContact->GetVirtualSource()))
             return pSource;
     return pContact;
+}
+
+// The contacts program's own records for an e-card group: its name, its sub-groups and each
+// contact's card, without the e-card extras a contacts file has no place for.
+_CPerson* PlainCard(const CECContact& contact) {
+    auto* pCard = new _CPerson(contact.GetName());
+    pCard->CopyFrom(&contact);
+    return pCard;
+}
+
+_CGroup* PlainGroup(const CGroup& group) {
+    auto* pCopy = new _CGroup(group.GetName());
+    for (POSITION pos = group.GetFirstSubgroupPosition(); pos != nullptr;)
+        pCopy->AddSubgroup(PlainGroup(*group.GetNextSubgroup(pos)), FALSE);
+    for (POSITION pos = group.GetFirstContentPosition(); pos != nullptr;)
+        if (auto* pContact = dynamic_cast<const CECContact*>(group.GetNextContent(pos)))
+            pCopy->AddContent(PlainCard(*CardOf(const_cast<CECContact*>(pContact))), FALSE);
+    return pCopy;
 }
 
 } // namespace
@@ -111,6 +135,10 @@ ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CECContactsTreeView::OnEndLabelEdit)
 ON_WM_CAPTURECHANGED()
 ON_COMMAND(1517, &CECContactsTreeView::OnCmdRename)
 ON_COMMAND(485, &CECContactsTreeView::OnCmdMailAll)
+ON_COMMAND(499, &CECContactsTreeView::OnCmdExportContact)
+ON_COMMAND(1506, &CECContactsTreeView::OnCmdExportGroup)
+ON_UPDATE_COMMAND_UI(499, &CECContactsTreeView::OnUpdateContactCommand)
+ON_UPDATE_COMMAND_UI(1506, &CECContactsTreeView::OnUpdateExportGroup)
 ON_COMMAND(486, &CECContactsTreeView::OnCmdOpenAllPages)
 ON_UPDATE_COMMAND_UI(485, &CECContactsTreeView::OnUpdateContactCommand)
 ON_UPDATE_COMMAND_UI(486, &CECContactsTreeView::OnUpdateContactCommand)
@@ -709,6 +737,40 @@ void CECContactsTreeView::OnCmdMailAll() {
 void CECContactsTreeView::OnCmdOpenAllPages() {
     if (CECContact* pCard = CardOf(GetItemObject(GetTreeCtrl().GetSelectedItem())))
         OpenAllFieldValues(*pCard, kPageFields, 2);
+}
+
+void CECContactsTreeView::OnCmdExportContact() {
+    CECContact* pCard = CardOf(GetItemObject(GetTreeCtrl().GetSelectedItem()));
+    if (pCard == nullptr)
+        return;
+    std::unique_ptr<_CPerson> plain(PlainCard(*pCard));
+    SavePersonAs(plain.get(), nullptr, this);
+}
+
+void CECContactsTreeView::OnCmdExportGroup() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || nKind == KindContact || nKind == KindNone)
+        return;
+    const CGroup* pGroup = nKind == KindRoot ? &pUser->GetRootGroup()
+                                             : dynamic_cast<const CGroup*>(GetItemObject(hItem));
+    if (pGroup == nullptr)
+        return;
+    CString filter;
+    filter.Format("%s (*.sms)|*.sms||", "通讯录文件");
+    CFileDialog dlg(FALSE, "sms", CPersonDoc::MakeFileName(GetTreeCtrl().GetItemText(hItem)),
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    CSmsDoc doc;
+    doc.GetRootGroup().AddSubgroup(PlainGroup(*pGroup), FALSE);
+    doc.OnSaveDocument(dlg.GetPathName()); // a failure is told by the document
+}
+
+void CECContactsTreeView::OnUpdateExportGroup(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(nKind != KindContact && nKind != KindNone);
 }
 
 void CECContactsTreeView::OnUpdateContactCommand(CCmdUI* pCmdUI) {

@@ -116,6 +116,10 @@ protected:
     void OnCmdMailAll();
     void OnCmdOpenAllPages();
     void OnUpdateContactCommand(CCmdUI* pCmdUI);
+    // A contact's card as a contacts file, a group as an address book holding it.
+    void OnCmdExportContact();
+    void OnCmdExportGroup();
+    void OnUpdateExportGroup(CCmdUI* pCmdUI);
     void OnCmdAddFriends() { AddContacts(TRUE); }
     void OnCmdAddStrangers() { AddContacts(FALSE); }
     void OnCmdDelete() { DeleteSelected(); }

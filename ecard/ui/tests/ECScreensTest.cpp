@@ -147,11 +147,12 @@ TEST_F(ECScreensTest, TheUsersWindow) {
     AfxSetPopupMenuHook([&menuName](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
         QImage img = AfxRenderPopupMenu(hMenu, pOwner);
         EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(menuName)), "PNG")) << menuName;
-        if (CMenu* mail = CMenu::FromHandle(hMenu)->GetSubMenu(0))
-            if (std::string(menuName) == "ecard-menu-contact")
-                EXPECT_TRUE(AfxRenderPopupMenu(mail->GetSafeHmenu(), pOwner)
-                                .save(QString::fromStdString(ScreenPath("ecard-menu-contact-mail")),
-                                      "PNG"));
+        CMenu* mail = CMenu::FromHandle(hMenu)->GetSubMenu(0);
+        if (mail != nullptr && std::string(menuName) == "ecard-menu-contact") {
+            EXPECT_TRUE(AfxRenderPopupMenu(mail->GetSafeHmenu(), pOwner)
+                            .save(QString::fromStdString(ScreenPath("ecard-menu-contact-mail")),
+                                  "PNG"));
+        }
         return 0;
     });
     const struct {

@@ -3,9 +3,13 @@
 // values other users set.
 #include "ECUiTestSupport.h"
 
+#include "contacts/PersonDoc.h"
 #include "contacts/PersonFields.h"
+#include "contacts/SmsDoc.h"
 #include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECFrame.h"
+#include "platform/base/tests/TempFolder.h"
+#include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/WndPrivate.h"
@@ -80,12 +84,8 @@ protected:
         QTest::keyClick(w, Qt::Key_Return);
         Pump();
     }
-    // Drags one item onto another with the left button, as a person does.
     void Drag(HTREEITEM from, HTREEITEM to) {
-        CRect a, b;
-        ASSERT_TRUE(Tree().GetItemRect(from, &a, TRUE));
-        ASSERT_TRUE(Tree().GetItemRect(to, &b, TRUE));
-        DragWithMouse(Tree().GetWidget(), a.CenterPoint(), b.CenterPoint());
+        DragItem(from, to);
         EXPECT_FALSE(tree->GetDragHelper().IsDragging());
     }
     // Reopens Alice's window from her file.
@@ -296,6 +296,55 @@ TEST_F(ECTreeEditTest, AContactsMenuOffersItsValuesAndOpensThemSafely) {
     EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE}), enabled);
     EXPECT_TRUE(Shown("您真的要删除该项吗？"));
     EXPECT_NE(nullptr, ItemOf(20000003));
+}
+
+// A contact leaves as a contacts file and a group as an address book, both readable by the
+// contacts program: the cards only, without the e-card records.
+TEST_F(ECTreeEditTest, ExportsACardAndAGroupAsContactsFiles) {
+    OpenAlice([](CECUser& u) {
+        u.GetFriends().FindByNumber(20000005)->SetFieldText(PF_EMAIL, "carol@example.com", FALSE,
+                                                            0, "\x01", "\x02");
+        CGroup& friends = u.GetFriends();
+        POSITION pos = friends.FindSubgroupNode("同学");
+        friends.GetNextSubgroup(pos)->SetName("同学/旧:友");
+    });
+    test_folders::TempDir dir;
+    CString proposed;
+    auto saveAs = [&proposed](const CString& path) {
+        return [&proposed, path](CDialog& d) {
+            auto* file = dynamic_cast<CFileDialog*>(&d);
+            ASSERT_NE(nullptr, file);
+            proposed = file->m_ofn.lpstrFile;
+            file->Answer(path);
+        };
+    };
+    const CString card = (dir.str() + "/carol.psn").c_str();
+    const CString book = (dir.str() + "/classmates.sms").c_str();
+    Tree().SelectItem(ItemOf(20000005));
+    onDialog = saveAs(card);
+    Command(499);
+    EXPECT_EQ("卡萝", proposed);
+    _CPerson read;
+    CPersonDoc personDoc;
+    ASSERT_TRUE(personDoc.LoadPerson(&read, card));
+    EXPECT_EQ("卡萝", read.GetName());
+    CString mail;
+    read.GetFieldText(mail, PF_EMAIL);
+    EXPECT_EQ("carol@example.com", mail);
+
+    Tree().SelectItem(GroupItem("同学/旧:友"));
+    onDialog = saveAs(book);
+    Command(1506);
+    EXPECT_EQ("同学旧友", proposed) << "a file name cannot hold / or :";
+    CSmsDoc bookDoc;
+    ASSERT_TRUE(bookDoc.OnOpenDocument(book));
+    POSITION pos = bookDoc.GetRootGroup().FindSubgroupNode("同学/旧:友");
+    ASSERT_NE(nullptr, pos);
+    CGroup* group = bookDoc.GetRootGroup().GetNextSubgroup(pos);
+    ASSERT_EQ(1, group->GetContentCount(FALSE, TRUE));
+    CObject* person = group->GetContentList().GetHead();
+    EXPECT_EQ(RUNTIME_CLASS(_CPerson), person->GetRuntimeClass());
+    EXPECT_EQ("卡萝", static_cast<_CPerson*>(person)->GetName());
 }
 
 } // namespace

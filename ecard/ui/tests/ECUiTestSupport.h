@@ -15,6 +15,7 @@
 #include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QMouseEvent>
 #include <QTest>
 
 #include <sys/socket.h>
@@ -162,6 +163,25 @@ protected:
     }
     void WaitIdle() { ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 20000)); }
     void Command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
+    // Drags one item of the tree onto another with the left button, as a person does: press, a
+    // first move past the drag threshold, the move to the target, release.
+    void DragItem(HTREEITEM from, HTREEITEM to) {
+        CTreeCtrl& t = tree->GetTreeCtrl();
+        CRect a, b;
+        ASSERT_TRUE(t.GetItemRect(from, &a, TRUE));
+        ASSERT_TRUE(t.GetItemRect(to, &b, TRUE));
+        QWidget* w = t.GetWidget();
+        auto send = [w](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, a.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseMove, a.CenterPoint() + CPoint(0, -8), Qt::LeftButton);
+        send(QEvent::MouseMove, b.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, b.CenterPoint(), Qt::NoButton);
+    }
 };
 
 } // namespace ecard_ui_test

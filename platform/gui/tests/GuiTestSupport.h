@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <functional>
@@ -45,20 +44,6 @@ protected:
         w->GetWindowRect(&r);
         parent->ScreenToClient(&r);
         return r;
-    }
-    // Drags with the left button from one point of a widget to another, as a person does: press,
-    // a first move past the drag threshold, the move to the target, release.
-    static void DragWithMouse(QWidget* w, CPoint from, CPoint to,
-                              Qt::KeyboardModifiers keys = Qt::NoModifier) {
-        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
-            QPointF local(pt.x, pt.y);
-            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, keys);
-            QCoreApplication::sendEvent(w, &e);
-        };
-        send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-        send(QEvent::MouseMove, from + CPoint(0, -8), Qt::LeftButton);
-        send(QEvent::MouseMove, to, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
     }
     static std::string ScreenPath(const char* name) {
         return std::string(QUILLMAR_SCREENS_DIR) + "/" + name + ".png";
