@@ -194,9 +194,8 @@ void CECContactsTreeView::OnInitialUpdate() {
     m_drawHelper.m_pTree = &tree;
     m_drawHelper.SetBackgroundColor(kGround);
     m_badge.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
-    if (CWinApp* pApp = AfxGetApp())
-        if (HICON h = pApp->LoadIcon(550))
-            m_badge.Add(h);
+    if (HICON h = ::LoadIcon(nullptr, MAKEINTRESOURCE(550)))
+        m_badge.Add(h);
     if (CECUser* pUser = GetUser())
         m_nOwnID = pUser->GetAccount().m_nUid;
     m_groupHelper.Attach(&tree);
