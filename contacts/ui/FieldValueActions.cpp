@@ -86,3 +86,56 @@ BOOL OpenPropertyValue(_CGroup& group, int nProperty, int j, BOOL bQuoted) {
     return OpenFieldActionValue(GetGroupPropertyAction(nProperty), value, group.GetName(),
                                 bQuoted);
 }
+
+CString JoinMailRecipients(const CStringArray& values, LPCTSTR lpszName, BOOL bQuoted) {
+    CString recipients;
+    for (int i = 0; i < values.GetSize(); ++i) {
+        CString address, error;
+        if (!BuildFieldActionAddress(FIELD_ACTION_MAIL, values[i], lpszName, bQuoted, address,
+                                     error))
+            continue;
+        if (!recipients.IsEmpty())
+            recipients += ";";
+        recipients += address.Mid(7); // after "mailto:"
+    }
+    return recipients;
+}
+
+BOOL OpenMailtoAddress(const CString& address) {
+    INT_PTR result = ShellExecute(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    if (result > 32)
+        return TRUE;
+    CString format, message;
+    format.LoadString(209);
+    message.Format(format, (int)result);
+    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    return FALSE;
+}
+
+namespace {
+
+void CollectValues(_CPerson& person, const int* pFields, int nFields, CStringArray& values) {
+    for (int i = 0; i < nFields; ++i)
+        if (CXStringList* pList = PersonList(person, pFields[i]))
+            for (int j = 0; j < (int)pList->GetCount(); ++j)
+                values.Add(pList->GetValue(j, 0));
+}
+
+} // namespace
+
+BOOL MailAllFieldValues(_CPerson& person, const int* pFields, int nFields, BOOL bQuoted) {
+    CStringArray values;
+    CollectValues(person, pFields, nFields, values);
+    const CString recipients = JoinMailRecipients(values, person.GetName(), bQuoted);
+    return !recipients.IsEmpty() && OpenMailtoAddress("mailto:" + recipients);
+}
+
+int OpenAllFieldValues(_CPerson& person, const int* pFields, int nFields) {
+    CStringArray values;
+    CollectValues(person, pFields, nFields, values);
+    int opened = 0;
+    for (int i = 0; i < values.GetSize(); ++i)
+        if (OpenFieldActionValue(FIELD_ACTION_WEB, values[i], person.GetName(), FALSE))
+            ++opened;
+    return opened;
+}

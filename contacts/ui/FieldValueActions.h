@@ -29,3 +29,13 @@ int FillFieldMenu(CMenu& menu, _CGroup& group, int nProperty, UINT nFirstId, BOO
 // outside the list or a value that was not opened. With bQuoted a mail carries the contact's name.
 BOOL OpenFieldValue(_CPerson& person, int nField, int j, BOOL bQuoted);
 BOOL OpenPropertyValue(_CGroup& group, int nProperty, int j, BOOL bQuoted);
+
+// The recipients part of one mail to all the values ("a;b"), each value built as a single mail
+// address is (a value that cannot be mailed is left out); empty when none is left.
+CString JoinMailRecipients(const CStringArray& values, LPCTSTR lpszName, BOOL bQuoted);
+// Hands a "mailto:" address to the desktop; a refusal shows string 209 with the desktop's code.
+BOOL OpenMailtoAddress(const CString& address);
+// One mail to every address held in the contact's fields; FALSE when none could be written to.
+BOOL MailAllFieldValues(_CPerson& person, const int* pFields, int nFields, BOOL bQuoted);
+// Opens every value of the contact's fields (home pages); answers how many were opened.
+int OpenAllFieldValues(_CPerson& person, const int* pFields, int nFields);

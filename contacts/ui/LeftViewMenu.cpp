@@ -53,27 +53,6 @@ constexpr ValueMenu kGroupMenus[] = {
     {"拔打电话(&O)", kGroupBases + 2, 1, 0},
 };
 
-// The mail address part of a "mailto:" address built by the field actions; empty when the value
-// cannot be mailed.
-CString MailPart(LPCTSTR lpszValue, LPCTSTR lpszName, BOOL bQuoted) {
-    CString address, error;
-    if (!BuildFieldActionAddress(FIELD_ACTION_MAIL, lpszValue, lpszName, bQuoted, address, error))
-        return CString();
-    return address.Mid(7); // after "mailto:"
-}
-
-// Hands a "mailto:" address to the desktop; a refusal is shown with the desktop's error number.
-BOOL OpenMailto(const CString& address) {
-    INT_PTR result = ShellExecute(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
-    if (result > 32)
-        return TRUE;
-    CString format, message;
-    format.LoadString(209);
-    message.Format(format, (int)result);
-    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
-    return FALSE;
-}
-
 // The default mail address of every contact in the group and the unlocked groups below it,
 // each once.
 void CollectMemberAddresses(CGroup* pGroup, std::vector<CString>& out,
@@ -255,18 +234,10 @@ BOOL CLeftView::MailAllAddresses(HTREEITEM hItem, BOOL bQuoted) {
     CString name;
     CStringArray values;
     ValuesOfItem(hItem, PF_EMAIL, PF_WORK_EMAIL, 9, values, name);
-    CString recipients;
-    for (int i = 0; i < values.GetSize(); ++i) {
-        CString part = MailPart(values[i], name, bQuoted);
-        if (part.IsEmpty())
-            continue;
-        if (!recipients.IsEmpty())
-            recipients += ";";
-        recipients += part;
-    }
+    const CString recipients = JoinMailRecipients(values, name, bQuoted);
     if (recipients.IsEmpty())
         return FALSE;
-    return OpenMailto("mailto:" + recipients);
+    return OpenMailtoAddress("mailto:" + recipients);
 }
 
 int CLeftView::OpenAllPages(HTREEITEM hItem) {
@@ -289,22 +260,17 @@ BOOL CLeftView::MailGroupRecommendation(HTREEITEM hItem) {
     std::vector<CString> addresses;
     std::set<std::string> seen;
     CollectMemberAddresses(pGroup, addresses, seen);
-    CString recipients;
-    for (const CString& a : addresses) {
-        CString part = MailPart(a, nullptr, FALSE);
-        if (part.IsEmpty())
-            continue;
-        if (!recipients.IsEmpty())
-            recipients += ";";
-        recipients += part;
-    }
+    CStringArray values;
+    for (const CString& a : addresses)
+        values.Add(a);
+    const CString recipients = JoinMailRecipients(values, nullptr, FALSE);
     static const char kSubject[] = "向您推荐一个好用的通讯录软件：墨川";
     static const char kBody[] =
         "您好！\r\n\r\n我一直在用墨川管理通讯录、短信和日常记事，觉得很方便，"
         "特地推荐给您，希望您也喜欢。";
     CString address = "mailto:" + recipients + "?subject=" + PercentEncodeUtf8(kSubject) +
                       "&body=" + PercentEncodeUtf8(kBody);
-    if (!OpenMailto(address))
+    if (!OpenMailtoAddress(address))
         return FALSE;
     AfxMessageBox(LoadText(110), MB_OK | MB_ICONINFORMATION);
     return TRUE;

@@ -2,11 +2,19 @@
 
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECDialogs.h"
+#include "contacts/PersonFields.h"
+#include "contacts/PersonDoc.h"
+#include "contacts/SmsDoc.h"
+#include "contacts/ui/FieldValueActions.h"
+#include "contacts/ui/PersonFileDialogs.h"
+#include "platform/gui/CommonDialogs.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/WinApp.h"
 #include "platform/gui/MessageBox.h"
+
+#include <memory>
 
 namespace {
 
@@ -25,7 +33,85 @@ void MoveContactTo(CECContact* pContact, CECGroup* pGroup) {
         pGroup->AddContent(pContact, FALSE);
 }
 
+// The value sub-menus of a contact's menu: the fields each offers and the command range of each
+// field's values (the value's index added to the range's start).
+struct ValueField {
+    int nField;
+    UINT nFirst;
+};
+struct ValueMenu {
+    ValueField fields[5];
+    int nFields;
+    UINT nAllId; // acting on every value; 0 for none
+};
+constexpr UINT kValueRange = 0x10000;
+constexpr ValueMenu kValueMenus[3] = {
+    {{{PF_EMAIL, 0x10000}, {PF_WORK_EMAIL, 0x210000}}, 2, 485},
+    {{{PF_HOMEPAGE, 0x20000}, {PF_WORK_HOMEPAGE, 0x220000}}, 2, 486},
+    {{{6, 0x30000}, {20, 0x130000}, {31, 0x230000}, {32, 0x240000}, {5, 0x40000}}, 5, 0},
+};
+constexpr int kMailFields[] = {PF_EMAIL, PF_WORK_EMAIL};
+constexpr int kPageFields[] = {PF_HOMEPAGE, PF_WORK_HOMEPAGE};
+
+// The contact whose card the values come from: the source of a link.
+CECContact* CardOf(CObject* pObject) {
+    auto* pContact = dynamic_cast<CECContact*>(pObject);
+    if (pContact != nullptr && pContact->IsVirtual())
+        if (auto* pSource = dynamic_cast<CECContact*>(pContact->GetVirtualSource()))
+            return pSource;
+    return pContact;
+}
+
+// The contacts program's own records for an e-card group: its name, its sub-groups and each
+// contact's card, without the e-card extras a contacts file has no place for.
+_CPerson* PlainCard(const CECContact& contact) {
+    auto* pCard = new _CPerson(contact.GetName());
+    pCard->CopyFrom(&contact);
+    return pCard;
+}
+
+_CGroup* PlainGroup(const CGroup& group) {
+    auto* pCopy = new _CGroup(group.GetName());
+    for (POSITION pos = group.GetFirstSubgroupPosition(); pos != nullptr;)
+        pCopy->AddSubgroup(PlainGroup(*group.GetNextSubgroup(pos)), FALSE);
+    for (POSITION pos = group.GetFirstContentPosition(); pos != nullptr;)
+        if (auto* pContact = dynamic_cast<const CECContact*>(group.GetNextContent(pos)))
+            pCopy->AddContent(PlainCard(*CardOf(const_cast<CECContact*>(pContact))), FALSE);
+    return pCopy;
+}
+
 } // namespace
+
+BOOL FillContactValueMenus(CMenu& popup, CECContact& contact) {
+    BOOL bAny = FALSE;
+    for (int i = 0; i < 3; ++i) {
+        CMenu* pSub = popup.GetSubMenu(i);
+        if (pSub == nullptr)
+            continue;
+        while (pSub->GetMenuItemCount() > 0)
+            pSub->DeleteMenu(0, MF_BYPOSITION);
+        const ValueMenu& menu = kValueMenus[i];
+        int n = 0;
+        for (int f = 0; f < menu.nFields; ++f)
+            n += FillFieldMenu(*pSub, contact, menu.fields[f].nField, menu.fields[f].nFirst, TRUE);
+        if (n > 1 && menu.nAllId != 0) {
+            pSub->AppendMenu(MF_SEPARATOR);
+            pSub->AppendMenu(MF_STRING, menu.nAllId, i == 0 ? "发送所有Email" : "打开所有网址");
+        }
+        popup.EnableMenuItem(i, MF_BYPOSITION | (n > 0 ? MF_ENABLED : MF_GRAYED));
+        bAny = bAny || n > 0;
+    }
+    return bAny;
+}
+
+BOOL OpenContactValueCommand(CECContact& contact, UINT nID) {
+    for (const ValueMenu& menu : kValueMenus)
+        for (int f = 0; f < menu.nFields; ++f)
+            if (nID >= menu.fields[f].nFirst && nID < menu.fields[f].nFirst + kValueRange)
+                return OpenFieldValue(contact, menu.fields[f].nField,
+                                      (int)(nID - menu.fields[f].nFirst), FALSE);
+    return FALSE;
+}
 
 CString GetContactLabel(const CECContact& contact) {
     // A contact the service has just brought may carry no name of its own yet.
@@ -44,6 +130,21 @@ BEGIN_MESSAGE_MAP(CECContactsTreeView, CTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CECContactsTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(NM_RCLICK, &CECContactsTreeView::OnRClick)
 ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CECContactsTreeView::OnCustomDraw)
+ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CECContactsTreeView::OnBeginLabelEdit)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CECContactsTreeView::OnEndLabelEdit)
+ON_WM_CAPTURECHANGED()
+ON_COMMAND(1517, &CECContactsTreeView::OnCmdRename)
+ON_COMMAND(485, &CECContactsTreeView::OnCmdMailAll)
+ON_COMMAND(499, &CECContactsTreeView::OnCmdExportContact)
+ON_COMMAND(1506, &CECContactsTreeView::OnCmdExportGroup)
+ON_UPDATE_COMMAND_UI(499, &CECContactsTreeView::OnUpdateContactCommand)
+ON_UPDATE_COMMAND_UI(1506, &CECContactsTreeView::OnUpdateExportGroup)
+ON_COMMAND(486, &CECContactsTreeView::OnCmdOpenAllPages)
+ON_UPDATE_COMMAND_UI(485, &CECContactsTreeView::OnUpdateContactCommand)
+ON_UPDATE_COMMAND_UI(486, &CECContactsTreeView::OnUpdateContactCommand)
+ON_COMMAND(32777, &CECContactsTreeView::OnCmdNewSubgroup)
+ON_UPDATE_COMMAND_UI(1517, &CECContactsTreeView::OnUpdateRename)
+ON_UPDATE_COMMAND_UI(32777, &CECContactsTreeView::OnUpdateNewSubgroup)
 ON_COMMAND(1513, &CECContactsTreeView::OnCmdAddFriends)
 ON_COMMAND(1514, &CECContactsTreeView::OnCmdAddStrangers)
 ON_COMMAND(1516, &CECContactsTreeView::OnCmdDelete)
@@ -93,11 +194,28 @@ void CECContactsTreeView::OnInitialUpdate() {
     m_drawHelper.m_pTree = &tree;
     m_drawHelper.SetBackgroundColor(kGround);
     m_badge.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
-    if (CWinApp* pApp = AfxGetApp())
-        if (HICON h = pApp->LoadIcon(550))
-            m_badge.Add(h);
+    if (HICON h = ::LoadIcon(nullptr, MAKEINTRESOURCE(550)))
+        m_badge.Add(h);
     if (CECUser* pUser = GetUser())
         m_nOwnID = pUser->GetAccount().m_nUid;
+    m_groupHelper.Attach(&tree);
+    m_groupHelper.SetRuntimeClasses(RUNTIME_CLASS(CECGroup), RUNTIME_CLASS(CECContact));
+    m_groupHelper.m_strDefaultGroupName = "新组";
+    m_groupHelper.m_strDefaultContentName = "新联系人";
+    m_groupHelper.SetImageIndexes(17, 17, 0, 0);
+    m_groupHelper.EnableLabelEdit(FALSE);
+    m_dragHelper.Attach(this, &tree);
+    m_dragHelper.SetDragCursors(LoadCursor(nullptr, MAKEINTRESOURCE(242)), nullptr,
+                                LoadCursor(nullptr, MAKEINTRESOURCE(241)));
+    m_dragHelper.SetCallbacks(
+        this,
+        [this](CWnd*, DRAGITEM item, DWORD, DRAGITEM target, int, int, BOOL bTest,
+               BOOL bHasNext, int&) {
+            if (bTest)
+                return CanDrop((HTREEITEM)item, (HTREEITEM)target);
+            return DropItem((HTREEITEM)item, (HTREEITEM)target, !bHasNext);
+        },
+        nullptr);
     Rebuild();
 }
 
@@ -122,6 +240,9 @@ HTREEITEM CECContactsTreeView::InsertObject(HTREEITEM hParent, CObject* pObject,
     HTREEITEM h = GetTreeCtrl().InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
                                            text, nImage, nImage, 0, 0, (LPARAM)pObject, hParent,
                                            TVI_LAST);
+    // The records know their items: the label edits find a record's item through it.
+    if (auto* pNode = dynamic_cast<CGroupItem*>(pObject))
+        pNode->SetTreeItem((DWORD_PTR)h);
     return h;
 }
 
@@ -258,7 +379,19 @@ void CECContactsTreeView::OnRClick(NMHDR*, LRESULT* pResult) {
     ScreenToClient(&client);
     UINT nFlags = 0;
     HTREEITEM hItem = GetTreeCtrl().HitTest(client, &nFlags);
-    if (hItem == nullptr)
+    if (hItem != nullptr)
+        ShowItemMenu(hItem, point);
+}
+
+void CECContactsTreeView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
+    // A group hidden behind its password offers nothing.
+    const DWORD locked = CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED;
+    CObject* pObject = GetItemObject(hItem);
+    const CGroup* pGroup = dynamic_cast<const CGroup*>(pObject);
+    if (pGroup == nullptr && pObject != nullptr)
+        if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+            pGroup = pContact->GetParent();
+    if (pGroup != nullptr && (pGroup->GetFlags() & locked) == locked)
         return;
     GetTreeCtrl().SelectItem(hItem);
     CMenu menu;
@@ -266,10 +399,22 @@ void CECContactsTreeView::OnRClick(NMHDR*, LRESULT* pResult) {
         return;
     const int nKind = GetItemKind(hItem);
     CMenu* pPopup = menu.GetSubMenu(nKind == KindRoot ? 0 : nKind == KindContact ? 2 : 1);
-    if (pPopup == nullptr)
+    CWnd* pTop = GetTopLevelParent();
+    if (pPopup == nullptr || pTop == nullptr)
         return;
-    if (CWnd* pTop = GetTopLevelParent())
+    if (nKind != KindContact) {
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, pTop);
+        return;
+    }
+    CECContact* pCard = CardOf(pObject);
+    FillContactValueMenus(*pPopup, *pCard);
+    // The values' commands are ours alone; every other choice goes to the window as usual.
+    const UINT nID = pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                            point.x, point.y, pTop);
+    if (nID == 0)
+        return;
+    if (!OpenContactValueCommand(*pCard, nID) && nID < kValueRange)
+        pTop->SendMessage(WM_COMMAND, nID, 0);
 }
 
 // ---- drawing ----
@@ -503,6 +648,227 @@ void CECContactsTreeView::GoUp() {
         GetTreeCtrl().SelectItem(GetTreeCtrl().GetParentItem(hItem));
 }
 
+// ---- label edits ----
+
+void CECContactsTreeView::OnCmdAllowRename() {
+    m_bAllowRename = !m_bAllowRename;
+    m_groupHelper.EnableLabelEdit(m_bAllowRename);
+}
+
+void CECContactsTreeView::Rename() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    if (nKind == KindContact)
+        m_groupHelper.RenameContent(hItem, TRUE);
+    else if (nKind == KindSubgroup)
+        m_groupHelper.RenameGroup(hItem, TRUE);
+}
+
+void CECContactsTreeView::NewSubgroup() {
+    CTreeCtrl& tree = GetTreeCtrl();
+    m_groupHelper.FinishLabelEdit();
+    HTREEITEM hItem = tree.GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    if (nKind == KindRoot || nKind == KindNone)
+        return;
+    if (nKind == KindContact) {
+        hItem = tree.GetParentItem(hItem);
+        tree.SelectItem(hItem);
+    }
+    m_hEditParent = hItem;
+    m_groupHelper.NewGroup(TRUE, hItem);
+}
+
+void CECContactsTreeView::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    const int nKind = GetItemKind(di->item.hItem);
+    BOOL bAllow = FALSE;
+    if (m_groupHelper.IsEditing())
+        bAllow = TRUE; // a rename or a new sub-group asked for by command
+    else if (m_bAllowRename && (nKind == KindContact || nKind == KindSubgroup))
+        bAllow = m_groupHelper.BeginRename(di->item.hItem);
+    *pResult = bAllow ? 0 : 1;
+}
+
+void CECContactsTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    *pResult = 0;
+    HTREEITEM hItem = di->item.hItem;
+    const BOOL bNew = m_groupHelper.GetEditMode() == CGroupHelper::EditNewGroup;
+    // An emptied label keeps the old name; a new sub-group keeps the proposed one.
+    if (di->item.pszText != nullptr && di->item.pszText[0] != 0)
+        GetTreeCtrl().SetItemText(hItem, di->item.pszText);
+    HTREEITEM hParent = m_hEditParent;
+    m_hEditParent = nullptr;
+    HTREEITEM hDone = m_groupHelper.EndLabelEdit(hParent, hItem);
+    CObject* pDone = GetItemObject(hDone);
+    if (pDone == nullptr && !bNew)
+        pDone = GetItemObject(hItem);
+    if (CECUserDoc* pDoc = GetUserDoc()) {
+        if (hDone != nullptr)
+            pDoc->SetModifiedFlag();
+        Rebuild();
+        if (HTREEITEM h = FindItemOf(pDone))
+            GetTreeCtrl().SelectItem(h);
+        else if (bNew && hParent != nullptr)
+            GetTreeCtrl().SelectItem(FindItemOf(GetItemObject(hParent)));
+        pDoc->UpdateAllViews(this, 0);
+    }
+}
+
+void CECContactsTreeView::OnUpdateRename(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(nKind == KindContact || nKind == KindSubgroup);
+}
+
+void CECContactsTreeView::OnUpdateNewSubgroup(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(nKind != KindRoot && nKind != KindNone);
+}
+
+// ---- a contact's values ----
+
+void CECContactsTreeView::OnCmdMailAll() {
+    if (CECContact* pCard = CardOf(GetItemObject(GetTreeCtrl().GetSelectedItem())))
+        MailAllFieldValues(*pCard, kMailFields, 2, FALSE);
+}
+
+void CECContactsTreeView::OnCmdOpenAllPages() {
+    if (CECContact* pCard = CardOf(GetItemObject(GetTreeCtrl().GetSelectedItem())))
+        OpenAllFieldValues(*pCard, kPageFields, 2);
+}
+
+void CECContactsTreeView::OnCmdExportContact() {
+    CECContact* pCard = CardOf(GetItemObject(GetTreeCtrl().GetSelectedItem()));
+    if (pCard == nullptr)
+        return;
+    std::unique_ptr<_CPerson> plain(PlainCard(*pCard));
+    SavePersonAs(plain.get(), nullptr, this);
+}
+
+void CECContactsTreeView::OnCmdExportGroup() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || nKind == KindContact || nKind == KindNone)
+        return;
+    const CGroup* pGroup = nKind == KindRoot ? &pUser->GetRootGroup()
+                                             : dynamic_cast<const CGroup*>(GetItemObject(hItem));
+    if (pGroup == nullptr)
+        return;
+    CString filter;
+    filter.Format("%s (*.sms)|*.sms||", "通讯录文件");
+    CFileDialog dlg(FALSE, "sms", CPersonDoc::MakeFileName(GetTreeCtrl().GetItemText(hItem)),
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    CSmsDoc doc;
+    doc.GetRootGroup().AddSubgroup(PlainGroup(*pGroup), FALSE);
+    doc.OnSaveDocument(dlg.GetPathName()); // a failure is told by the document
+}
+
+void CECContactsTreeView::OnUpdateExportGroup(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(nKind != KindContact && nKind != KindNone);
+}
+
+void CECContactsTreeView::OnUpdateContactCommand(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(GetItemKind(GetTreeCtrl().GetSelectedItem()) == KindContact);
+}
+
+// ---- drag and drop ----
+
+BOOL CECContactsTreeView::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->hwnd == GetTreeCtrl().m_hWnd && m_dragHelper.FilterMessage(pMsg))
+        return TRUE;
+    return CTreeView::PreTranslateMessage(pMsg);
+}
+
+BOOL CECContactsTreeView::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT* pResult) {
+    if (m_dragHelper.OnMessage(message, wParam, lParam)) {
+        if (pResult != nullptr)
+            *pResult = 0;
+        return TRUE;
+    }
+    return CTreeView::OnChildNotify(message, wParam, lParam, pResult);
+}
+
+void CECContactsTreeView::OnCaptureChanged(CWnd* pWnd) {
+    m_dragHelper.OnMessage(WM_CAPTURECHANGED, 0,
+                           (LPARAM)(pWnd != nullptr ? pWnd->m_hWnd : nullptr));
+    Default();
+}
+
+BOOL CECContactsTreeView::CanDrop(HTREEITEM hSource, HTREEITEM hTarget) const {
+    if (IsBusy() || hSource == nullptr || hTarget == nullptr)
+        return FALSE;
+    const int nSource = GetItemKind(hSource);
+    if (nSource != KindContact && nSource != KindSubgroup)
+        return FALSE;
+    const int nTarget = GetItemKind(hTarget);
+    if (nTarget != KindFriends && nTarget != KindStrangers && nTarget != KindSubgroup)
+        return FALSE;
+    const CTreeCtrl& tree = GetTreeCtrl();
+    const int nTargetTop = GetItemKind(GetTopGroupItem(hTarget));
+    if (nTargetTop == KindDeregistered)
+        return FALSE;
+    if (tree.GetParentItem(hSource) == hTarget)
+        return FALSE;
+    for (HTREEITEM h = hTarget; h != nullptr; h = tree.GetParentItem(h))
+        if (h == hSource)
+            return FALSE;
+    if (GetItemKind(GetTopGroupItem(hSource)) == KindDeregistered && nTargetTop == KindStrangers)
+        return FALSE;
+    const auto* pGroup = dynamic_cast<const CGroup*>(GetItemObject(hTarget));
+    const DWORD locked = CGroup::FLAG_PASSWORD | CGroup::FLAG_LOCKED;
+    return pGroup != nullptr && (pGroup->GetFlags() & locked) != locked;
+}
+
+BOOL CECContactsTreeView::DropItem(HTREEITEM hSource, HTREEITEM hTarget, BOOL bLast) {
+    CECUser* pUser = GetUser();
+    BOOL bDone = FALSE;
+    if (pUser != nullptr && CanDrop(hSource, hTarget)) {
+        CObject* pObject = GetItemObject(hSource);
+        auto* pTarget = static_cast<CECGroup*>(GetItemObject(hTarget));
+        auto* pGroup = dynamic_cast<CECGroup*>(pObject);
+        auto* pContact = dynamic_cast<CECContact*>(pObject);
+        const BOOL bSameTop = GetTopGroupItem(hSource) == GetTopGroupItem(hTarget);
+        if (bSameTop || (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0)) {
+            // Within one top group, or a sub-group with nobody in it: nothing to ask the service.
+            if (pGroup != nullptr)
+                pGroup->MoveTo(pTarget, FALSE);
+            else
+                MoveContactTo(pContact, pTarget);
+            GetUserDoc()->SetModifiedFlag();
+            Rebuild();
+            GetTreeCtrl().SelectItem(FindItemOf(pObject));
+        } else {
+            if (!m_bDropRequest) {
+                ForgetPending();
+                pUser->BeginRequest(this);
+                pUser->AddToRequest(static_cast<CECContact*>(nullptr), TRUE);
+                m_bDropRequest = TRUE;
+            }
+            if (pGroup != nullptr)
+                pUser->AddToRequest(pGroup, FALSE);
+            else
+                pUser->AddToRequest(pContact, FALSE);
+            m_pending.push_back(pObject);
+            m_pTarget = pTarget;
+        }
+        bDone = TRUE;
+    }
+    if (bLast && m_bDropRequest && pUser != nullptr) {
+        m_bDropRequest = FALSE;
+        if (!pUser->GetRequestSet().IsEmpty() && m_pTarget != nullptr)
+            pUser->StartOperation(m_pTarget->GetTopRole() == CECGroup::ROLE_FRIENDS
+                                      ? EC_OP_ADD_FRIENDS
+                                      : EC_OP_REMOVE_FRIENDS);
+    }
+    return bDone;
+}
+
 void CECContactsTreeView::OnUpdateDelete(CCmdUI* pCmdUI) {
     const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
     pCmdUI->Enable(!IsBusy() && (nKind == KindContact || nKind == KindSubgroup));
@@ -541,6 +907,23 @@ void CECContactsTreeView::PlaceByState(CECContact* pContact) {
         MoveContactTo(pContact, pProper);
 }
 
+BOOL CECContactsTreeView::PlaceGroup(CECGroup* pGroup, CECGroup* pTarget) {
+    if (pGroup->GetParent() == nullptr || pGroup->GetTopRole() == pTarget->GetTopRole() ||
+        pGroup == pTarget || pTarget->IsSelfOrDescendantOf(pGroup))
+        return FALSE;
+    CECContactMap contacts;
+    pGroup->CollectContacts(contacts);
+    POSITION pos = contacts.GetStartPosition();
+    while (pos != nullptr) {
+        UINT nUid = 0;
+        CECContact* pContact = nullptr;
+        contacts.GetNextAssoc(pos, nUid, pContact);
+        if (pContact == nullptr || pContact->m_nResult != 0 || IsDeregistered(*pContact))
+            return FALSE; // placed one by one below
+    }
+    return pGroup->MoveTo(pTarget, FALSE);
+}
+
 void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
     if (nResult != 0) {
         AfxMessageBox(pUser->GetErrorText(nResult), MB_OK | MB_ICONSTOP);
@@ -555,6 +938,20 @@ void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
         CECGroup* pTarget = m_pTarget;
         if (pTarget == nullptr)
             pTarget = nOperation == EC_OP_ADD_FRIENDS ? &pUser->GetFriends() : &pUser->GetStrangers();
+        std::vector<CECGroup*> moved;
+        for (CObject* pObject : m_pending) {
+            auto* pGroup = dynamic_cast<CECGroup*>(pObject);
+            if (pGroup != nullptr && pGroup->GetRole() == CECGroup::ROLE_NONE &&
+                PlaceGroup(pGroup, pTarget))
+                moved.push_back(pGroup);
+        }
+        auto inMoved = [&moved](const CECContact* pContact) {
+            for (const CGroup* p = pContact->GetParent(); p != nullptr; p = p->GetParent())
+                for (CECGroup* pGroup : moved)
+                    if (p == pGroup)
+                        return true;
+            return false;
+        };
         POSITION pos = set.GetStartPosition();
         while (pos != nullptr) {
             UINT nUid = 0;
@@ -570,7 +967,7 @@ void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
                 continue; // refused: it stays out, and the user frees it
             if (nOperation == EC_OP_ADD_CONTACTS && pContact->GetParent() != nullptr)
                 continue; // a contact held already keeps its place
-            if (pContact->m_nResult != 0)
+            if (pContact->m_nResult != 0 || inMoved(pContact))
                 continue;
             MoveContactTo(pContact, pTarget);
         }

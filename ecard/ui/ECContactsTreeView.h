@@ -8,6 +8,8 @@
 #include "platform/gui/CtrlView.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/TreeCtrl.h"
+#include "ui/DragDropHelper.h"
+#include "ui/GroupHelper.h"
 #include "ui/TreeViewDrawHelper.h"
 
 #include <vector>
@@ -18,6 +20,15 @@ class CECGroup;
 CString GetContactLabel(const CECContact& contact);
 class CECRightPaneFrame;
 class CECUserDoc;
+class CMenu;
+
+// Fills the three value sub-menus (mail, home page, telephone) at the head of a contact's menu
+// from its card, each value with a command of its field's range, and greys those left empty;
+// TRUE when any value was added.
+BOOL FillContactValueMenus(CMenu& popup, CECContact& contact);
+// Acts on the value a command of those ranges names (writes to, opens or dials it through the
+// desktop's checked address); FALSE for any other command or a value that was not opened.
+BOOL OpenContactValueCommand(CECContact& contact, UINT nID);
 
 class CECContactsTreeView : public CTreeView, public CECSessionOwner {
     DECLARE_DYNCREATE(CECContactsTreeView)
@@ -61,6 +72,21 @@ public:
     void Refresh(BOOL bAll);
     void FindByID();
     void GoUp();
+    // Opens the label editor on the selected contact or sub-group.
+    void Rename();
+    // A sub-group "新组" under the selected group (a contact's group), its label opened.
+    void NewSubgroup();
+    BOOL IsRenameAllowed() const { return m_bAllowRename; }
+
+    // Whether the item may be dropped on the target: only contacts and sub-groups move, only
+    // into a fixed group or a sub-group outside the deregistered users, never into itself or
+    // where it is already, never from the deregistered users into the strangers.
+    BOOL CanDrop(HTREEITEM hSource, HTREEITEM hTarget) const;
+    // One item of a dropped batch: inside its top group it moves at once; into another top group
+    // it joins a request (add friends into the friends, remove friends otherwise) that the last
+    // item of the batch starts.
+    BOOL DropItem(HTREEITEM hSource, HTREEITEM hTarget, BOOL bLast);
+    CTreeCtrlDragDropHelper& GetDragHelper() { return m_dragHelper; }
 
 protected:
     void InsertGroupContents(HTREEITEM hParent, CECGroup* pGroup, int nDepth);
@@ -72,10 +98,28 @@ protected:
     void PlaceByState(CECContact* pContact);
     void ForgetPending();
 
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void OnCaptureChanged(CWnd* pWnd);
+    void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    // A pending sub-group moves whole when the service took every contact in it.
+    BOOL PlaceGroup(CECGroup* pGroup, CECGroup* pTarget);
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void DrawItemExtras(CDC* pDC, HTREEITEM hItem);
     void OnRClick(NMHDR* pNMHDR, LRESULT* pResult);
+public:
+    // The item's menu at a screen point, as a right click opens it.
+    void ShowItemMenu(HTREEITEM hItem, CPoint point);
+protected:
+    void OnCmdMailAll();
+    void OnCmdOpenAllPages();
+    void OnUpdateContactCommand(CCmdUI* pCmdUI);
+    // A contact's card as a contacts file, a group as an address book holding it.
+    void OnCmdExportContact();
+    void OnCmdExportGroup();
+    void OnUpdateExportGroup(CCmdUI* pCmdUI);
     void OnCmdAddFriends() { AddContacts(TRUE); }
     void OnCmdAddStrangers() { AddContacts(FALSE); }
     void OnCmdDelete() { DeleteSelected(); }
@@ -83,7 +127,11 @@ protected:
     void OnCmdSync() { Refresh(TRUE); }
     void OnCmdFindID() { FindByID(); }
     void OnCmdGoUp() { GoUp(); }
-    void OnCmdAllowRename() { m_bAllowRename = !m_bAllowRename; }
+    void OnCmdAllowRename();
+    void OnCmdRename() { Rename(); }
+    void OnCmdNewSubgroup() { NewSubgroup(); }
+    void OnUpdateRename(CCmdUI* pCmdUI);
+    void OnUpdateNewSubgroup(CCmdUI* pCmdUI);
     void OnUpdateDelete(CCmdUI* pCmdUI);
     void OnUpdateGoUp(CCmdUI* pCmdUI);
     void OnUpdateAllowRename(CCmdUI* pCmdUI);
@@ -99,5 +147,9 @@ protected:
     UINT m_nOwnID = 0;
     CTreeViewDrawHelper m_drawHelper;
     CImageList m_badge;
+    CGroupHelper m_groupHelper;
+    CTreeCtrlDragDropHelper m_dragHelper;
+    HTREEITEM m_hEditParent = nullptr; // the group item a new sub-group goes under
+    BOOL m_bDropRequest = FALSE;        // a dropped batch has begun a request
     DECLARE_MESSAGE_MAP()
 };

@@ -11,6 +11,7 @@
 #include "platform/base/Sync.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WinApp.h"
 
 namespace {
 
@@ -103,6 +104,9 @@ BOOL CECUsersManager::OpenUserWindow(UINT nUid, const SECAccount* pAccount) {
                               nullptr, nullptr))
         return FALSE;
     pFrame->m_bSaveOnClose = !bLoadFailed;
+    // A size that shows the tree and the right pane side by side, over the program's window.
+    pFrame->SetWindowPos(nullptr, 0, 0, 820, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pFrame->CenterWindow(AfxGetMainWnd());
     pFrame->ShowWindow(SW_SHOW);
     pFrame->UpdateWindow();
     m_windows.Add(pFrame);

@@ -5,12 +5,15 @@
 #include "platform/gui/WndPrivate.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
 namespace {
 
 const int kDropArrowWidth = 12;
+// Space between a button's image and its text, and after the text.
+const int kTextGap = 2, kTextMargin = 6;
 
 // A button being brought up to date.
 class CToolCmdUI : public CCmdUI {
@@ -264,13 +267,28 @@ BOOL CToolBar::HasDropArrow(const Button& b) const {
     return (b.style & TBBS_DROPDOWN) && (m_dwExStyle & TBSTYLE_EX_DRAWDDARROWS);
 }
 
+namespace {
+
+// The width a button's text adds beside its image (a list-style bar); 0 for no text.
+int TextBesideWidth(const CWnd* bar, DWORD ctrlStyle, const CString& text) {
+    if (!(ctrlStyle & TBSTYLE_LIST) || text.IsEmpty())
+        return 0;
+    QWidget* w = const_cast<CWnd*>(bar)->GetWidget();
+    return kTextGap + QFontMetrics(w ? w->font() : QFont()).horizontalAdvance(AfxToQt(text)) +
+           kTextMargin;
+}
+
+} // namespace
+
 void CToolBar::GetItemRect(int nIndex, LPRECT lpRect) const {
     int x = m_cxLeftBorder;
     for (int i = 0; i < GetCount(); ++i) {
         const Button& b = m_buttons[i];
         int w = 0;
         if (!(b.style & TBBS_HIDDEN)) {
-            w = (b.style & TBBS_SEPARATOR) ? b.image : m_sizeButton.cx;
+            w = (b.style & TBBS_SEPARATOR) ? b.image
+                                           : m_sizeButton.cx +
+                                                 TextBesideWidth(this, m_dwCtrlStyle, b.text);
             if (HasDropArrow(b))
                 w += kDropArrowWidth;
         }
@@ -436,6 +454,16 @@ void CToolBar::DoPaint(CDC* pDC) {
             images->Draw(pDC, b.image, at,
                          (b.style & TBBS_DISABLED) && !m_pDisabledImageList ? ILD_BLEND50
                                                                             : ILD_TRANSPARENT);
+        if (TextBesideWidth(this, m_dwCtrlStyle, b.text) > 0) {
+            // A list-style bar shows the text right of the image.
+            CRect text(r.left + buttonWidth - 1 + kTextGap, r.top,
+                       r.right - (HasDropArrow(b) ? kDropArrowWidth : 0), r.bottom);
+            if (b.style & TBBS_PRESSED)
+                text.OffsetRect(1, 1);
+            pDC->SetBkMode(TRANSPARENT);
+            pDC->SetTextColor(GetSysColor((b.style & TBBS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+            pDC->DrawText(b.text, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
         if (HasDropArrow(b)) {
             // A small down-pointing triangle right of the image.
             int ax = r.right - kDropArrowWidth + 3, ay = r.top + r.Height() / 2 - 1;

@@ -791,7 +791,10 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     CRect area;
     CWnd* center = pAlternateOwner ? pAlternateOwner : GetOwner();
     if (w->isWindow()) {
-        if (center && center->IsWindowVisible())
+        // A maximized owner covers the work area, also before the window manager has given it
+        // that size (a dialog opened as the program starts).
+        QWidget* cw = center ? center->GetWidget() : nullptr;
+        if (center && center->IsWindowVisible() && !(cw && cw->isMaximized()))
             center->GetWindowRect(&area);
         else
             SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);

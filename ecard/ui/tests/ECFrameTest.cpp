@@ -12,17 +12,8 @@ using namespace ecard_ui_test;
 
 namespace {
 
-class ECFrameTest : public ECUiTest {
+class ECFrameTest : public ECWindowTest {
 protected:
-    CECUsersManager manager;
-    CECFrame* frame = nullptr;
-    CECContactsTreeView* tree = nullptr;
-    CECUser* user = nullptr;
-
-    void TearDown() override {
-        manager.CloseAll();
-        ECUiTest::TearDown();
-    }
     // Alice's window over a stored file with a friend (Bob), a stranger (20000003) and a
     // deregistered user (20000004).
     void OpenAlice(bool withBob = true) {
@@ -37,20 +28,8 @@ protected:
             AddContact(u.GetDeregistered(), 20000004, "旧友")->m_dwStatus = CECContact::STATUS_DEREGISTERED;
             ASSERT_TRUE(doc.SaveUser());
         }
-        ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
-        frame = manager.GetWindow(0);
-        tree = frame->GetTree();
-        user = &frame->GetUserDoc()->GetUser();
-        Pump();
+        OpenWindow(kAlice);
     }
-    HTREEITEM ItemOf(UINT uid) const {
-        return tree->FindItemOf(user->GetRootGroup().FindByNumber(uid));
-    }
-    CString ParentText(HTREEITEM h) const {
-        return tree->GetTreeCtrl().GetItemText(tree->GetTreeCtrl().GetParentItem(h));
-    }
-    void WaitIdle() { ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 20000)); }
-    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
     void AnswerAdd(const char* ids) {
         onDialog = [ids](CDialog& d) {
             if (dynamic_cast<CECDlgAddContacts*>(&d) == nullptr) {
@@ -190,6 +169,26 @@ TEST_F(ECFrameTest, WhileBusyTheWindowTakesNoCommandAndDoesNotClose) {
     EXPECT_EQ(0, manager.GetWindowCount());
 }
 
+TEST_F(ECFrameTest, TheToolBarShowsItsLabelsBesideTheIconsAndTheirClicksCount) {
+    OpenAlice();
+    CToolBar& bar = frame->GetToolBar();
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    const int sync = bar.CommandToIndex(1525), up = bar.CommandToIndex(32846);
+    ASSERT_GE(sync, 0);
+    ASSERT_GE(up, 0);
+    EXPECT_EQ("同步", bar.GetButtonText(sync));
+    CRect withText, iconOnly;
+    bar.GetItemRect(sync, &withText);
+    bar.GetItemRect(up, &iconOnly);
+    EXPECT_GT(withText.Width(), iconOnly.Width() + 10);
+    // A click on the label starts the synchronisation.
+    server.SetReply("ecard/syncallfriends.asp", test_net::Reply::Text("0#"));
+    QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(withText.right - 6, withText.CenterPoint().y));
+    WaitIdle();
+    EXPECT_EQ(std::vector<std::string>{"syncallfriends.asp"}, Pages());
+}
+
 TEST_F(ECFrameTest, TheAccountPageSendsItsCommands) {
     EXPECT_EQ(1524u, CECUserManagerView::GetItemCommand(0));
     EXPECT_EQ(1509u, CECUserManagerView::GetItemCommand(1));
@@ -210,10 +209,7 @@ TEST_F(ECFrameTest, ClosingSavesTheUserAndReopensTheSameTree) {
     Command(1516);
     frame->SendMessage(WM_CLOSE, 0, 0);
     EXPECT_EQ(0, manager.GetWindowCount());
-    ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
-    frame = manager.GetWindow(0);
-    tree = frame->GetTree();
-    user = &frame->GetUserDoc()->GetUser();
+    OpenWindow(kAlice);
     EXPECT_NE(nullptr, ItemOf(kBob));
     EXPECT_EQ(nullptr, ItemOf(20000003));
     EXPECT_NE(nullptr, ItemOf(20000004));

@@ -8,6 +8,8 @@
 #include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "ecard/ui/ECWizardRegister.h"
+#include "contacts/PersonFields.h"
+#include "platform/gui/Menu.h"
 #include "shell/OutbarWnd.h"
 #include "sms/Sms.h"
 #include "sms/SmsBox.h"
@@ -53,6 +55,19 @@ TEST_F(ECScreensTest, LogInAndEachWizardPage) {
             Type(w->GetActivePage(), CECPageRegSelectID::IDC_NUMBER, "12345678");
             Click(w->GetActivePage(), CECPageRegSelectID::IDC_ACTION);
             Save(w, "ecard-wizard-1-own");
+            // The two notes under the number are written in red.
+            for (int id : {CECPageRegSelectID::IDC_NOTE_NET, CECPageRegSelectID::IDC_NOTE_SPECIAL}) {
+                CWnd* note = w->GetActivePage()->GetDlgItem(id);
+                ASSERT_NE(nullptr, note);
+                QImage img = note->GetWidget()->grab().toImage();
+                bool red = false;
+                for (int y = 0; y < img.height() && !red; ++y)
+                    for (int x = 0; x < img.width() && !red; ++x) {
+                        QColor c = img.pixelColor(x, y);
+                        red = c.red() > 180 && c.green() < 90 && c.blue() < 90;
+                    }
+                EXPECT_TRUE(red) << id;
+            }
             Click(w, ID_WIZNEXT);
             Type(w->GetActivePage(), 1007, "newuser");
             Type(w->GetActivePage(), 1012, "pass12");
@@ -82,7 +97,11 @@ TEST_F(ECScreensTest, TheUsersWindow) {
         u.GetAccount().m_strPassword = "alice1";
         auto* colleagues = static_cast<CECGroup*>(u.GetFriends().CreateSubGroup("同事"));
         u.GetFriends().AddSubgroup(colleagues);
-        AddContact(u.GetFriends(), kBob, "鲍勃")->m_dwStatus = CECContact::STATUS_FRIEND;
+        CECContact* bob = AddContact(u.GetFriends(), kBob, "鲍勃");
+        bob->m_dwStatus = CECContact::STATUS_FRIEND;
+        bob->SetFieldText(PF_EMAIL, "bob@example.com", FALSE, 0, "\x01", "\x02");
+        bob->SetFieldText(PF_WORK_EMAIL, "bob@work.example.com", FALSE, 0, "\x01", "\x02");
+        bob->SetFieldText(6, "13800001111", FALSE, 0, "\x01", "\x02");
         AddContact(u.GetFriends(), kAlice, "我自己")->m_dwStatus = CECContact::STATUS_FRIEND;
         AddContact(*colleagues, 20000005, "王工");
         CECContact* stranger = AddContact(u.GetStrangers(), 20000003, "路人");
@@ -122,6 +141,31 @@ TEST_F(ECScreensTest, TheUsersWindow) {
     EXPECT_EQ(0, unread);
     EXPECT_EQ(2, CECContactsTreeView::CountUnread(&user.GetStrangers()));
     Save(frame, "ecard-window-tree");
+
+    // The tree's three menus (the contact's with its values), as they open.
+    const char* menuName = nullptr;
+    AfxSetPopupMenuHook([&menuName](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
+        QImage img = AfxRenderPopupMenu(hMenu, pOwner);
+        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(menuName)), "PNG")) << menuName;
+        CMenu* mail = CMenu::FromHandle(hMenu)->GetSubMenu(0);
+        if (mail != nullptr && std::string(menuName) == "ecard-menu-contact") {
+            EXPECT_TRUE(AfxRenderPopupMenu(mail->GetSafeHmenu(), pOwner)
+                            .save(QString::fromStdString(ScreenPath("ecard-menu-contact-mail")),
+                                  "PNG"));
+        }
+        return 0;
+    });
+    const struct {
+        const char* name;
+        HTREEITEM item;
+    } menus[] = {{"ecard-menu-root", tree->GetRootItem()},
+                 {"ecard-menu-group", tree->GetGroupItem(CECContactsTreeView::KindFriends)},
+                 {"ecard-menu-contact", hBob}};
+    for (const auto& m : menus) {
+        menuName = m.name;
+        tree->ShowItemMenu(m.item, CPoint(100, 100));
+    }
+    AfxSetPopupMenuHook(nullptr);
 
     // Busy: the animation runs and the commands are off.
     test_net::Reply slow = test_net::Reply::Text("0#");

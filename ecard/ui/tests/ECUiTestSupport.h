@@ -5,6 +5,8 @@
 
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECContactsTreeView.h"
+#include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECUsersManager.h"
 #include "links/ServiceAddress.h"
 #include "platform/base/File.h"
@@ -13,6 +15,7 @@
 #include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QMouseEvent>
 #include <QTest>
 
 #include <sys/socket.h>
@@ -128,6 +131,56 @@ protected:
     static BOOL FileExists(const CString& path) {
         CFileStatus status;
         return CFile::GetStatus(path, status);
+    }
+};
+
+// The window of a logged-in user opened from a stored file: its tree, its user, and the commands
+// and waits of the window tests.
+class ECWindowTest : public ECUiTest {
+protected:
+    CECUsersManager manager;
+    CECFrame* frame = nullptr;
+    CECContactsTreeView* tree = nullptr;
+    CECUser* user = nullptr;
+
+    void TearDown() override {
+        manager.CloseAll();
+        ECUiTest::TearDown();
+    }
+    // Opens the user's window over the stored file.
+    void OpenWindow(UINT nUid) {
+        ASSERT_TRUE(manager.OpenUserWindow(nUid, nullptr));
+        frame = manager.GetWindow(manager.GetWindowCount() - 1);
+        tree = frame->GetTree();
+        user = &frame->GetUserDoc()->GetUser();
+        Pump();
+    }
+    HTREEITEM ItemOf(UINT uid) const {
+        return tree->FindItemOf(user->GetRootGroup().FindByNumber(uid));
+    }
+    CString ParentText(HTREEITEM h) const {
+        return tree->GetTreeCtrl().GetItemText(tree->GetTreeCtrl().GetParentItem(h));
+    }
+    void WaitIdle() { ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 20000)); }
+    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
+    // Drags one item of the tree onto another with the left button, as a person does: press, a
+    // first move past the drag threshold, the move to the target, release.
+    void DragItem(HTREEITEM from, HTREEITEM to) {
+        CTreeCtrl& t = tree->GetTreeCtrl();
+        CRect a, b;
+        ASSERT_TRUE(t.GetItemRect(from, &a, TRUE));
+        ASSERT_TRUE(t.GetItemRect(to, &b, TRUE));
+        QWidget* w = t.GetWidget();
+        auto send = [w](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, a.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseMove, a.CenterPoint() + CPoint(0, -8), Qt::LeftButton);
+        send(QEvent::MouseMove, b.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, b.CenterPoint(), Qt::NoButton);
     }
 };
 
