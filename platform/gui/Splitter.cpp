@@ -217,6 +217,7 @@ void CSplitterWnd::ActivateNext(BOOL bPrev) {
     if (auto* view = dynamic_cast<CView*>(target); view && frame && view->GetParent() == this)
         frame->SetActiveView(view);
     // The view may have been the active one already, with the focus elsewhere.
+    AfxShowKeyboardCues(target);
     target->SetFocus();
 }
 
