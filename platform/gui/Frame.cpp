@@ -11,8 +11,6 @@
 
 #include <QApplication>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QTimer>
 #include <set>
 
@@ -528,15 +526,12 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
     return app && app->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
-static BOOL TabToNextPane(CFrameWnd* frame, MSG* pMsg);
-
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
     if (CWnd::PreTranslateMessage(pMsg))
         return TRUE;
-    if (m_hAccelTable && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST &&
-        TranslateAccelerator(m_hWnd, m_hAccelTable, pMsg))
-        return TRUE;
-    return TabToNextPane(this, pMsg);
+    if (m_hAccelTable && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+        return TranslateAccelerator(m_hWnd, m_hAccelTable, pMsg) != 0;
+    return FALSE;
 }
 
 void CFrameWnd::OnSetFocus(CWnd* pOldWnd) {
@@ -613,40 +608,6 @@ static CSplitterWnd* PaneSplitter(CFrameWnd* frame) {
                 s && s->GetWidget() == c)
                 return s;
     return nullptr;
-}
-
-// Whether the window uses Tab itself: a control that asks for it, an edit, a text view.
-static bool TakesTab(CWnd* w) {
-    UINT code = (UINT)w->SendMessage(WM_GETDLGCODE, VK_TAB, 0);
-    if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_HASSETSEL))
-        return true;
-    QWidget* qw = w->GetWidget();
-    if (auto* text = qobject_cast<QTextEdit*>(qw))
-        return !text->tabChangesFocus() && !text->isReadOnly();
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(qw))
-        return !plain->tabChangesFocus() && !plain->isReadOnly();
-    return false;
-}
-
-// Tab and Shift+Tab in a pane's window that has no use for Tab (a list, a tree) go to the next
-// or the previous pane of the splitter that holds it, as F6 and Shift+F6 do.
-static BOOL TabToNextPane(CFrameWnd* frame, MSG* pMsg) {
-    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_TAB || GetKeyState(VK_CONTROL) < 0 ||
-        GetKeyState(VK_MENU) < 0)
-        return FALSE;
-    CWnd* focus = CWnd::FromHandle(pMsg->hwnd);
-    if (!focus || !frame->IsChild(focus) || TakesTab(focus))
-        return FALSE;
-    // Only the panes of a splitter of this frame that holds the focus; a window outside
-    // any splitter (or in an inner frame's) is left to whoever holds it.
-    for (CWnd* w = focus->GetParent(); w && w != frame; w = w->GetParent())
-        if (auto* s = dynamic_cast<CSplitterWnd*>(w)) {
-            if (!s->CanActivateNext(GetKeyState(VK_SHIFT) < 0))
-                return FALSE;
-            s->ActivateNext(GetKeyState(VK_SHIFT) < 0);
-            return TRUE;
-        }
-    return FALSE;
 }
 
 void CFrameWnd::OnNextPane(UINT nID) {
