@@ -357,6 +357,7 @@ CWnd* TabRoot(CWnd* pDlg) {
 void AfxGotoDlgCtrl(CWnd* pWndCtrl) {
     if (!pWndCtrl)
         return;
+    AfxShowKeyboardCues(pWndCtrl);
     pWndCtrl->SetFocus();
     // An edit control entered from the keyboard has its text selected.
     if ((UINT)pWndCtrl->SendMessage(WM_GETDLGCODE) & DLGC_HASSETSEL)

@@ -3,6 +3,8 @@
 #include "platform/gui/Frame.h"
 #include "platform/gui/WndPrivate.h"
 
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 IMPLEMENT_DYNCREATE(CSplitterWnd, CWnd)
@@ -217,7 +219,37 @@ void CSplitterWnd::ActivateNext(BOOL bPrev) {
     if (auto* view = dynamic_cast<CView*>(target); view && frame && view->GetParent() == this)
         frame->SetActiveView(view);
     // The view may have been the active one already, with the focus elsewhere.
+    AfxShowKeyboardCues(target);
     target->SetFocus();
+}
+
+// Whether the window uses Tab itself: a control that asks for it, an edit, a text view.
+static bool TakesTab(CWnd* w) {
+    UINT code = (UINT)w->SendMessage(WM_GETDLGCODE, VK_TAB, 0);
+    if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_HASSETSEL))
+        return true;
+    QWidget* qw = w->GetWidget();
+    if (auto* text = qobject_cast<QTextEdit*>(qw))
+        return !text->tabChangesFocus() && !text->isReadOnly();
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(qw))
+        return !plain->tabChangesFocus() && !plain->isReadOnly();
+    return false;
+}
+
+BOOL CSplitterWnd::PreTranslateMessage(MSG* pMsg) {
+    // Walked up from the focused window: the nearest splitter above it answers first. A form
+    // view's dialog keys (below the splitter) have had the key before.
+    // (With Alt held the key comes as WM_SYSKEYDOWN.)
+    if (pMsg->message != WM_KEYDOWN || pMsg->wParam != VK_TAB || GetKeyState(VK_CONTROL) < 0)
+        return FALSE;
+    CWnd* focus = CWnd::FromHandle(pMsg->hwnd);
+    if (!focus || !IsChild(focus) || TakesTab(focus))
+        return FALSE;
+    const BOOL bPrev = GetKeyState(VK_SHIFT) < 0;
+    if (!CanActivateNext(bPrev))
+        return FALSE;
+    ActivateNext(bPrev);
+    return TRUE;
 }
 
 void CSplitterWnd::GetInsideRect(CRect& rect) const {

@@ -38,6 +38,9 @@ public:
     // keyboard. CanActivateNext tells whether there is another pane to go to.
     virtual BOOL CanActivateNext(BOOL bPrev = FALSE);
     virtual void ActivateNext(BOOL bPrev = FALSE);
+    // Tab and Shift+Tab pressed in a pane's window that has no use for Tab (a list, a tree) go
+    // to the next or previous pane, as F6 and Shift+F6 do.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     virtual void RecalcLayout();
 

@@ -200,6 +200,19 @@ void AfxEnsureGuiApp() {
         delete qtTexts;
 }
 
+void AfxShowKeyboardCues(CWnd* pWnd) {
+    QWidget* w = pWnd ? pWnd->GetWidget() : nullptr;
+    if (!w)
+        return;
+    // Qt marks the window itself only when its own Tab handling moves the focus.
+    QWidget* top = w->window();
+    if (top->testAttribute(Qt::WA_KeyboardFocusChange))
+        return;
+    top->setAttribute(Qt::WA_KeyboardFocusChange);
+    if (QWidget* focus = top->focusWidget())
+        focus->update();
+}
+
 // ---- Key codes ------------------------------------------------------------------------------
 
 UINT AfxVirtualKeyFromQt(int k) {

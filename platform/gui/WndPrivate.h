@@ -125,6 +125,11 @@ inline bool AfxIsCtlColorMessage(UINT message) {
 // paints, and gives the Qt widget the brush and text colour chosen.
 void AfxApplyCtlColor(CWnd* wnd);
 
+// From now on the window that holds pWnd marks its focused control, as after the keyboard has
+// been used in it (Qt's styles draw a button's or a drop-down list's focus frame only then).
+// Called wherever our keys move the focus: Tab, arrows, mnemonics, F6.
+void AfxShowKeyboardCues(CWnd* pWnd);
+
 // Takes the fields of in that its mask names into bar, keeping the page within the range and
 // the position within what the page leaves.
 void AfxMergeScrollInfo(SCROLLINFO& bar, const SCROLLINFO& in);

@@ -712,9 +712,26 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
             w->lower();
         } else if (after == HWND_TOP || !pWndInsertAfter->GetWidget()) {
             Raise(w);
+        } else if (QWidget* behind = pWndInsertAfter->GetWidget();
+                   !w->isWindow() && w->parentWidget() && behind->parentWidget() == w->parentWidget()) {
+            // A child comes next after the given sibling in its parent's order (the order
+            // GetWindow and the Tab key follow: Qt's children list, first made first).
+            QWidget* next = nullptr;
+            bool passed = false;
+            for (QObject* o : w->parentWidget()->children()) {
+                if (passed && o != w && o->isWidgetType()) {
+                    next = static_cast<QWidget*>(o);
+                    break;
+                }
+                passed = passed || o == behind;
+            }
+            if (next)
+                w->stackUnder(next);
+            else
+                w->raise();
         } else {
             // Placed just behind the given window.
-            w->stackUnder(pWndInsertAfter->GetWidget());
+            w->stackUnder(behind);
         }
     }
     if (nFlags & SWP_SHOWWINDOW)

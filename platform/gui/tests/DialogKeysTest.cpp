@@ -208,4 +208,57 @@ TEST_F(DialogKeysTest, TabEntersAPageLaidIntoTheDialogAndLeavesItAgain) {
     holder.DestroyWindow();
 }
 
+class DialogFocusMarksTest : public GuiTest {};
+
+// Every kind of control that Tab reaches shows that it has the focus: its picture changes
+// (Qt's styles frame a focused button or drop-down list only once the keyboard has been used).
+TEST_F(DialogFocusMarksTest, EveryKindOfControlReachedByTabShowsItsFocus) {
+    CDialog dlg(7430);
+    ASSERT_TRUE(dlg.Create(7430));
+    dlg.ShowWindow(SW_SHOW);
+    Pump();
+    dlg.GetDlgItem(7431)->SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == dlg.GetDlgItem(7431); }));
+    const struct {
+        int id;
+        const char* kind;
+    } kinds[] = {{7432, "push button"}, {7433, "drop-down list"}, {7434, "combo box"},
+                 {7435, "check box"},   {7436, "radio button"},   {7437, "date picker"},
+                 {7438, "last push button"}};
+    for (const auto& k : kinds) {
+        QWidget* w = dlg.GetDlgItem(k.id)->GetWidget();
+        QImage without = w->grab().toImage();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        CWnd* focus = CWnd::GetFocus();
+        ASSERT_TRUE(focus && (focus->GetDlgCtrlID() == k.id ||
+                              dlg.GetDlgItem(k.id)->IsChild(focus)))
+            << k.kind;
+        EXPECT_NE(without, w->grab().toImage()) << k.kind << " shows no focus";
+    }
+    dlg.DestroyWindow();
+}
+
+// A control placed after a sibling (SetWindowPos with that sibling) comes right after it in
+// the dialog's order, so Tab reaches it next, and the rest keep their order.
+TEST_F(DialogFocusMarksTest, AControlPlacedAfterASiblingComesNextInTabOrder) {
+    CDialog dlg(7430);
+    ASSERT_TRUE(dlg.Create(7430));
+    dlg.ShowWindow(SW_SHOW);
+    Pump();
+    CWnd* last = dlg.GetDlgItem(7438);
+    last->SetWindowPos(dlg.GetDlgItem(7431), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(last, dlg.GetDlgItem(7431)->GetWindow(GW_HWNDNEXT));
+    EXPECT_EQ(dlg.GetDlgItem(7432), last->GetWindow(GW_HWNDNEXT));
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(7431));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(last, CWnd::GetFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dlg.GetDlgItem(7432), CWnd::GetFocus());
+    // Placed after the last control, it becomes the last one.
+    last->SetWindowPos(dlg.GetDlgItem(7437), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(last, dlg.GetDlgItem(7437)->GetWindow(GW_HWNDNEXT));
+    EXPECT_EQ(nullptr, last->GetWindow(GW_HWNDNEXT));
+    dlg.DestroyWindow();
+}
+
 } // namespace

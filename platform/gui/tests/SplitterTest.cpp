@@ -3,6 +3,7 @@
 
 #include "platform/gui/Accel.h"
 #include "platform/gui/Frame.h"
+#include "platform/gui/RichEditCtrl.h"
 #include "platform/gui/Splitter.h"
 #include "platform/gui/TreeCtrl.h"
 
@@ -156,6 +157,56 @@ TEST_F(SplitterTest, F6MovesTheFocusRoundThePanesAndShiftF6Back) {
     EXPECT_EQ(view, CWnd::GetFocus());
     press(Qt::ShiftModifier);
     EXPECT_EQ(view, CWnd::GetFocus());
+    f->DestroyWindow();
+}
+
+// The program's main window translates its keys itself, without the frame's own translation.
+class COwnKeysFrame : public CPanesFrame {
+public:
+    BOOL PreTranslateMessage(MSG*) override { return FALSE; }
+};
+
+TEST_F(SplitterTest, TabGoesRoundThePanesUnlessTheFocusedWindowUsesIt) {
+    auto* f = new COwnKeysFrame;
+    ASSERT_TRUE(f->Create(nullptr, "panes", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 200)));
+    f->ShowWindow(SW_SHOW);
+    CWnd* view = f->split.GetPane(0, 1);
+    auto tab = [](Qt::KeyboardModifiers mods) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(nullptr, focus);
+        QTest::keyClick(focus, Qt::Key_Tab, mods);
+        Pump();
+    };
+    f->tree.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &f->tree; }));
+    // An Alt whose release went elsewhere (to a menu opened with it) must not stop Tab.
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Alt);
+    const struct {
+        Qt::KeyboardModifiers mods;
+        CWnd* to;
+    } steps[] = {{Qt::NoModifier, view},
+                 {Qt::NoModifier, &f->tree},
+                 {Qt::ShiftModifier, view},
+                 {Qt::ShiftModifier, &f->tree}};
+    for (const auto& step : steps) {
+        tab(step.mods);
+        EXPECT_EQ(step.to, CWnd::GetFocus());
+    }
+    EXPECT_EQ(view, f->GetActiveView());
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt);
+
+    // A text field in a pane types the Tab: the focus stays.
+    CRichEditCtrl text;
+    ASSERT_TRUE(text.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, CRect(0, 0, 80, 40),
+                            &f->holder, 101));
+    text.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &text; }));
+    tab(Qt::NoModifier);
+    EXPECT_EQ(&text, CWnd::GetFocus());
+    CString typed;
+    text.GetWindowText(typed);
+    EXPECT_EQ(CString("\t"), typed);
+    text.DestroyWindow();
     f->DestroyWindow();
 }
 
