@@ -504,8 +504,19 @@ BOOL _CPerson::ApplyFieldValue(int nField, const void* pValue, int nValueKind, i
         return ClearFieldValue(pData, nKind, nField == PF_SEX ? 2 : 0);
     if (nKind != nValueKind)
         return FALSE;
-    if (nMode == MODE_APPEND)
+    if (nMode == MODE_APPEND) {
+        // Adding nothing keeps what is there: an unset birthday or an unknown sex does not
+        // replace the contact's own.
+        if (nKind == FIELD_DATE) {
+            auto* pDate = static_cast<const CDate*>(pValue);
+            auto* pBirthday = dynamic_cast<const CBirthday*>(pDate);
+            if (pBirthday != nullptr ? !pBirthday->IsValid() : pDate->IsNull())
+                return FALSE;
+        }
+        if (nField == PF_SEX && *static_cast<const int*>(pValue) == 2)
+            return FALSE;
         return AppendFieldValue(pData, pValue, nKind);
+    }
     return AssignFieldValue(pData, pValue, nKind);
 }
 

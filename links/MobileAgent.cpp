@@ -132,6 +132,7 @@ BOOL CMobileAgent::Probe(UINT nPort, UINT nBaud) {
         return FALSE;
     if (!Open(nPort, nBaud, 'N', 8, 1, EV_RXCHAR | EV_CTS, 512))
         return FALSE;
+    m_closeKnown = false;
     m_line.clear();
     m_pduFollows = 0;
     CString response;
@@ -251,6 +252,7 @@ BOOL CMobileAgent::QueryServiceCentre(CString& text) {
 }
 
 void CMobileAgent::Close() {
+    m_closeKnown = true;
     CSerialPort::Close(TRUE);
     m_commandBusy = FALSE;
     m_busy = m_expected = AGENT_CMD_NONE;
@@ -267,7 +269,14 @@ void CMobileAgent::Disconnected() {
     }
     m_line.clear();
     m_pduFollows = 0;
-    if (m_pIndicator)
+    const bool lost = !m_closeKnown && !IsOpen();
+    if (lost)
+        m_closeKnown = true;
+    if (m_pIndicator == nullptr)
+        return;
+    if (lost)
+        m_pIndicator->ShowLinkLost();
+    else
         m_pIndicator->ShowDisconnected();
 }
 

@@ -65,6 +65,8 @@ public:
     virtual void StartAnimation() = 0; // busy
     virtual void ShowConnected() = 0;
     virtual void ShowDisconnected() = 0;
+    // The link went away by itself (the phone was unplugged or switched off).
+    virtual void ShowLinkLost() { ShowDisconnected(); }
 };
 
 class CMobileAgent : public CSerialPort {
@@ -172,6 +174,9 @@ private:
     int m_listedStatus = 0;
     __time64_t m_lastRing = 0; // time of the last RING or +CLIP of the current call, 0 when none
     bool m_storedPending = false;
+    // The port's end is already known (closed here, or its loss told once): its closing notice
+    // is not news.
+    bool m_closeKnown = true;
     CIMobileAgentNewSMListener* m_pListener = nullptr;
     CICommunicationsDeviceIndicator* m_pIndicator = nullptr;
     std::function<void()> m_pump;

@@ -88,6 +88,8 @@ ON_MESSAGE(WM_RELAYOUT_SPLITTER, &CMainFrame::OnRelayoutSplitter)
 ON_MESSAGE(WM_NEW_MESSAGES, &CMainFrame::OnNewMessages)
 ON_COMMAND(ID_VIEW_LEFTPANE, &CMainFrame::OnViewLeftPane)
 ON_UPDATE_COMMAND_UI(ID_VIEW_LEFTPANE, &CMainFrame::OnUpdateViewLeftPane)
+ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnViewBar)
+ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnUpdateViewBar)
 ON_COMMAND_RANGE(ID_OUTBAR_DRAWER, ID_OUTBAR_SINGLE, &CMainFrame::OnOutbarStyle)
 ON_COMMAND_RANGE(ID_OUTBAR_MODERN, ID_OUTBAR_MODERN, &CMainFrame::OnOutbarStyle)
 ON_UPDATE_COMMAND_UI_RANGE(ID_OUTBAR_DRAWER, ID_OUTBAR_SINGLE, &CMainFrame::OnUpdateOutbarStyle)
@@ -202,6 +204,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
         if (CSmsApp* app = AfxGetSmsApp()) {
             CMobileAgent* agent = app->GetCommDevice().GetMobileAgent();
             agent->SetIndicator(m_pIndicator);
+            // A link that drops by itself is said as a failed connect is.
+            m_pIndicator->SetLinkLostHandler([this] {
+                ShowPhonePrompt("连接断开",
+                                "与移动设备的连接已断开。\n请检查移动设备是否已经与电脑正确连接。",
+                                CPromptInfoWnd::KIND_ERROR, PHONE_PROMPT_MS);
+            });
             if (agent->IsOpen())
                 m_pIndicator->ShowConnected();
         }
@@ -384,8 +392,10 @@ BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
         HWND target = pMsg->hwnd;
         if (TranslateAccelerator(m_hWnd, m_hAccelTable, pMsg)) {
             // The command ran; the key still reaches the focused control (Ctrl+C in an edit
-            // copies its text) unless a view took it or its window is gone.
-            if (m_bKeyConsumed || !target || !::IsWindow(target) || target == m_hWnd)
+            // copies its text) unless a view took it or its window is gone. A key with Alt
+            // (Ctrl+Alt+Q) would only type a character there.
+            if (m_bKeyConsumed || !target || !::IsWindow(target) || target == m_hWnd ||
+                pMsg->message == WM_SYSKEYDOWN)
                 return TRUE;
             return FALSE;
         }
@@ -400,6 +410,23 @@ BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
 void CMainFrame::OnViewLeftPane() {
     m_bLeftPaneVisible = !m_bLeftPaneVisible;
     m_wndSplitter.HideColumn(0, !m_bLeftPaneVisible);
+}
+
+// The tool bar sits in the band bar: showing or hiding the band bar shows or hides it.
+CWnd* CMainFrame::BarOfCommand(UINT nID) {
+    CWnd* pBar = nID == ID_VIEW_TOOLBAR ? static_cast<CWnd*>(&m_wndReBar) : &m_wndStatusBar;
+    return pBar->GetSafeHwnd() != nullptr ? pBar : nullptr;
+}
+
+void CMainFrame::OnViewBar(UINT nID) {
+    if (CWnd* pBar = BarOfCommand(nID))
+        ShowControlBar(pBar, !(pBar->GetStyle() & WS_VISIBLE), FALSE);
+}
+
+void CMainFrame::OnUpdateViewBar(CCmdUI* pCmdUI) {
+    CWnd* pBar = BarOfCommand(pCmdUI->m_nID);
+    pCmdUI->Enable(pBar != nullptr);
+    pCmdUI->SetCheck(pBar != nullptr && (pBar->GetStyle() & WS_VISIBLE) ? 1 : 0);
 }
 
 void CMainFrame::OnUpdateViewLeftPane(CCmdUI* pCmdUI) {

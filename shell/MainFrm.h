@@ -116,6 +116,9 @@ protected:
 
     void OnViewLeftPane();
     void OnUpdateViewLeftPane(CCmdUI* pCmdUI);
+    CWnd* BarOfCommand(UINT nID);
+    void OnViewBar(UINT nID);
+    void OnUpdateViewBar(CCmdUI* pCmdUI);
     void OnOutbarStyle(UINT nID);
     void OnUpdateOutbarStyle(CCmdUI* pCmdUI);
     void OnModule(UINT nID);

@@ -373,8 +373,8 @@ CFileListOptions& CPageOptionTask::Section() {
 IMPLEMENT_DYNCREATE(CPageOptionSMS, COptionPage)
 
 BEGIN_MESSAGE_MAP(CPageOptionSMS, COptionPage)
-ON_EN_CHANGE(CPageOptionSMS::IDC_WIDE_MAX, &CPageOptionSMS::OnControlChanged)
-ON_EN_CHANGE(CPageOptionSMS::IDC_ANSI_MAX, &CPageOptionSMS::OnControlChanged)
+ON_EN_CHANGE(CPageOptionSMS::IDC_WIDE_MAX, &CPageOptionSMS::OnSizeChanged)
+ON_EN_CHANGE(CPageOptionSMS::IDC_ANSI_MAX, &CPageOptionSMS::OnSizeChanged)
 ON_BN_CLICKED(CPageOptionSMS::IDC_ASK_SERVER, &CPageOptionSMS::OnAskServer)
 ON_BN_CLICKED(CPageOptionSMS::IDC_DEFAULTS, &CPageOptionSMS::OnDefaults)
 ON_WM_TIMER()
@@ -428,6 +428,22 @@ void CPageOptionSMS::OnOK() {
 void CPageOptionSMS::OnDefaults() {
     SetDlgItemInt(IDC_WIDE_MAX, OPTIONS_WIDE_MAX_SIZE, FALSE);
     SetDlgItemInt(IDC_ANSI_MAX, OPTIONS_ANSI_MAX_SIZE, FALSE);
+    OnSizeChanged();
+}
+
+void CPageOptionSMS::OnSizeChanged() {
+    if (!m_initialized)
+        return;
+    // Sizes brought back to the stored ones leave nothing to apply.
+    CString wide, ansi;
+    GetDlgItemText(IDC_WIDE_MAX, wide);
+    GetDlgItemText(IDC_ANSI_MAX, ansi);
+    if (ParsePartSize(wide, OPTIONS_WIDE_MAX_SIZE) == Options().m_sms.m_nWideMaxSize &&
+        ParsePartSize(ansi, OPTIONS_ANSI_MAX_SIZE) == Options().m_sms.m_nAnsiMaxSize) {
+        if (IsPageModified())
+            SetPageModified(FALSE, TRUE);
+        return;
+    }
     OnPageChanged();
 }
 
@@ -479,7 +495,7 @@ void CPageOptionSMS::ShowAnswer(int nCode, int first, int second, const CString&
         SetDlgItemInt(IDC_WIDE_MAX, (UINT)first, FALSE);
     if (second > 0)
         SetDlgItemInt(IDC_ANSI_MAX, (UINT)second, FALSE);
-    OnPageChanged();
+    OnSizeChanged();
 }
 
 // ---- Calendar -----------------------------------------------------------------------------------

@@ -160,6 +160,8 @@ protected:
     void OnOK() override;
     void OnAskServer();
     void OnDefaults();
+    // A size was typed, restored or answered by the server.
+    void OnSizeChanged();
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
     DECLARE_MESSAGE_MAP()

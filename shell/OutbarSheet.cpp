@@ -142,7 +142,11 @@ void COutbarSheet::ShowCaptionLine() {
 }
 
 LRESULT COutbarSheet::OnPageChanged(WPARAM, LPARAM lParam) {
+    // A page back to its stored values leaves OK on while another page holds changes.
     m_nModified = (int)lParam;
+    for (int i = 0; i < GetPageCount() && m_nModified == 0; ++i)
+        if (CKovPropertyPage* page = GetPage(i); page != nullptr && page->IsPageModified())
+            m_nModified = 1;
     ShowCaptionLine();
     UpdateOKButton();
     return 0;

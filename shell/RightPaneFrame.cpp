@@ -252,9 +252,15 @@ BOOL CRightPaneFrame::ShowView(int nView, DWORD_PTR key, CDocument* pDoc, int ki
         pView->SetDlgCtrlID(AFX_IDW_PANE_FIRST);
         m_pCurrent = pView;
     }
+    // The pane changes under the user's hand in the tree: the window that has the focus outside
+    // the pane keeps it (Ctrl+C after a click in the tree copies the tree's item).
+    CWnd* pFocus = GetFocus();
+    HWND hKeep = pFocus != nullptr && pFocus != this && !IsChild(pFocus) ? pFocus->m_hWnd : nullptr;
     SetActiveView(ViewOf(pView));
     pView->ShowWindow(SW_SHOW);
     RecalcLayout();
+    if (hKeep != nullptr && ::IsWindow(hKeep) && GetFocus() != CWnd::FromHandle(hKeep))
+        CWnd::FromHandle(hKeep)->SetFocus();
     return TRUE;
 }
 

@@ -21,10 +21,14 @@
 #include "shell/MainFrm.h"
 #include "shell/QuillmarDocManager.h"
 #include "shell/ShellModule.h"
+#include "ui/FieldActionOpen.h"
 #include "ui/KovMenu.h"
 
 #include <QImage>
 #include <QTimer>
+
+#include <memory>
+#include <vector>
 
 UINT g_cfEmbeddedObject = 0;
 UINT g_cfRichTextFormat = 0;
@@ -40,6 +44,32 @@ class CRegisteringDocManager : public CQuillmarDocManager {
 public:
     ~CRegisteringDocManager() override { m_templateList.RemoveAll(); }
 };
+
+// The program's document type strings (filter name, extension, type id, type name), one per
+// file type the desktop may hand the program.
+const UINT kFileTypeStrings[] = {81, 82, 83, 84};
+
+// The type string whose extension is ext, 0 when none.
+UINT FindFileTypeString(const CString& ext) {
+    for (UINT id : kFileTypeStrings) {
+        CMultiDocTemplate probe(id, nullptr, nullptr, nullptr);
+        CString filterExt;
+        if (probe.GetDocString(filterExt, CDocTemplate::filterExt) &&
+            filterExt.CompareNoCase(ext) == 0)
+            return id;
+    }
+    return 0;
+}
+
+BOOL HasTemplateFor(CDocManager& manager, const CString& ext) {
+    for (POSITION pos = manager.GetFirstDocTemplatePosition(); pos != nullptr;) {
+        CString filterExt;
+        if (manager.GetNextDocTemplate(pos)->GetDocString(filterExt, CDocTemplate::filterExt) &&
+            filterExt.CompareNoCase(ext) == 0)
+            return TRUE;
+    }
+    return FALSE;
+}
 
 const int kRecentFiles = 16;
 const int kRecentDisplayLength = 30;
@@ -163,6 +193,17 @@ BOOL CSmsApp::InitInstance() {
         }
         module->RegisterViews();
     }
+    // The file types of modules that open their files themselves still reach the desktop's
+    // registration, described by the program's type strings.
+    std::vector<std::unique_ptr<CDocTemplate>> typeTemplates;
+    for (CShellModule* module : AfxGetShellModules())
+        for (const CString& ext : module->GetExtensions())
+            if (!HasTemplateFor(docManager, ext))
+                if (UINT id = FindFileTypeString(ext)) {
+                    typeTemplates.push_back(
+                        std::make_unique<CMultiDocTemplate>(id, nullptr, nullptr, nullptr));
+                    docManager.AddDocTemplate(typeTemplates.back().get());
+                }
 
     LoadImageLists();
     LoadMenuIcons();
@@ -194,7 +235,15 @@ BOOL CSmsApp::InitInstance() {
     CCommandLineInfo cmdInfo;
     cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     ParseCommandLine(cmdInfo);
-    if (!ProcessShellCommand(cmdInfo)) {
+    // Registering with the desktop goes through the manager that knows every module's types.
+    BOOL bContinue = FALSE;
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::AppRegister)
+        docManager.RegisterShellFileTypes(TRUE);
+    else if (cmdInfo.m_nShellCommand == CCommandLineInfo::AppUnregister)
+        docManager.UnregisterShellFileTypes();
+    else
+        bContinue = ProcessShellCommand(cmdInfo);
+    if (!bContinue) {
         if (m_pMainFrame && m_pMainFrame->GetSafeHwnd())
             m_pMainFrame->DestroyWindow();
         m_pMainFrame = nullptr;
@@ -446,16 +495,15 @@ void CSmsApp::OnAppExit() {
 }
 
 void CSmsApp::OnHomePage() {
-    ShellExecute(nullptr, "open", GetServiceUrl(""), nullptr, nullptr, SW_SHOWNORMAL);
+    OpenWebAddress(GetServiceUrl(""));
 }
 
 void CSmsApp::OnSmsCenter() {
-    ShellExecute(nullptr, "open", GetServiceUrl("/sms/"), nullptr, nullptr, SW_SHOWNORMAL);
+    OpenWebAddress(GetServiceUrl("/sms/"));
 }
 
 void CSmsApp::OnRegisterSms() {
-    ShellExecute(nullptr, "open", GetServiceUrl("/sms/#Register"), nullptr, nullptr,
-                 SW_SHOWNORMAL);
+    OpenWebAddress(GetServiceUrl("/sms/#Register"));
 }
 
 void CSmsApp::OnCheckVersion() {

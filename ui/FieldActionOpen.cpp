@@ -19,7 +19,16 @@ BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwn
     else if (action == FIELD_ACTION_MAIL)
         message.Format("本机没有可以写邮件的程序，无法给 %s 写信。", lpszValue);
     else
-        message.Format("无法打开网址 %s。", (LPCTSTR)address);
+        return OpenWebAddress(address);
+    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    return FALSE;
+}
+
+BOOL OpenWebAddress(LPCTSTR lpszAddress) {
+    if (ShellExecute(nullptr, "open", lpszAddress, nullptr, nullptr, SW_SHOWNORMAL) > 32)
+        return TRUE;
+    CString message;
+    message.Format("无法打开网址 %s。", lpszAddress);
     AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     return FALSE;
 }

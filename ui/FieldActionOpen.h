@@ -10,3 +10,7 @@
 // the address.
 BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwnerName,
                           BOOL bQuoted);
+
+// Hands a web address to the desktop's browser; when none takes it, a message says so and shows
+// the address, so that it can be typed elsewhere. TRUE when the desktop took it.
+BOOL OpenWebAddress(LPCTSTR lpszAddress);

@@ -434,6 +434,9 @@ BOOL CGroupTreeView::OnCmdMsg(UINT nID, int nCode, void* pExtra,
             return TRUE;
         }
         if (nCode == (int)CN_COMMAND) {
+            // Done here: a key that brought the command must not reach the edit as well.
+            if (auto* pFrame = dynamic_cast<CIMainFrameHost*>(AfxGetMainWnd()))
+                pFrame->SetKeyConsumed();
             if (nID == ID_COPY)
                 pEdit->Copy();
             else if (nID == ID_CUT)
@@ -727,6 +730,8 @@ CQuillmarBaseDoc* CGroupTreeView::OpenOneFile(const CString& path, BOOL bCreateN
         delete pDoc;
         return nullptr;
     }
+    // A file opened or made here joins the program's recently used files.
+    pDoc->SetPathName(path, TRUE);
     CWaitCursor wait;
     CGroup* pRoot = GetRootGroup(pDoc);
     if (pRoot->GetName().IsEmpty()) {
@@ -798,7 +803,7 @@ BOOL CGroupTreeView::SaveFile(CFileInfo* pInfo, BOOL bSaveAs) {
             // changes, unless the copy is the file itself.
             bCopyElsewhere = !IsSameProgramPath(chosen, path);
         } else {
-            pDoc->SetPathName(chosen, FALSE);
+            pDoc->SetPathName(chosen, TRUE);
             pInfo->strPath = chosen;
         }
         path = chosen;
@@ -987,10 +992,9 @@ void CGroupTreeView::SetFileModified(HTREEITEM hItem, BOOL bModified) {
     if (pInfo == nullptr)
         return;
     pInfo->pDoc->SetModifiedFlag(bModified);
-    if (bModified && pInfo == m_pCurrentFile && IsWindowVisible()) {
-        SetFrameTitle(m_strTitleBase + "（已修改）");
-        RedrawItem(pInfo->hItem);
-    }
+    // The caption keeps the current item's path and gains the modified mark.
+    if (bModified && pInfo == m_pCurrentFile && IsWindowVisible())
+        UpdateTitle();
 }
 
 void CGroupTreeView::SetModified(BOOL bModified, BOOL bUpdateTitle, BOOL bUpdateViews) {
@@ -1007,10 +1011,8 @@ void CGroupTreeView::MarkDocumentModified(CQuillmarBaseDoc* pDoc) {
     if (pDoc == nullptr)
         return;
     pDoc->SetModifiedFlag(TRUE);
-    if (m_pCurrentFile != nullptr && m_pCurrentFile->pDoc == pDoc) {
-        SetFrameTitle(m_strTitleBase + "（已修改）");
-        RedrawItem(m_pCurrentFile->hItem);
-    }
+    if (m_pCurrentFile != nullptr && m_pCurrentFile->pDoc == pDoc)
+        UpdateTitle();
 }
 
 void CGroupTreeView::RedrawItem(HTREEITEM hItem) {

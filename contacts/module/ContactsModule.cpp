@@ -95,6 +95,20 @@ CDocument* CContactsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CStrin
     return pTree != nullptr ? pTree->OpenFile(lpszPath, FALSE) : nullptr;
 }
 
+std::vector<CString> CContactsModule::GetOpenFiles(const CString& ext) const {
+    std::vector<CString> paths;
+    CLeftView* pTree = GetTree();
+    if (pTree == nullptr || ext.CompareNoCase(".sms") != 0)
+        return paths;
+    for (int i = 0; i < pTree->GetFileCount(); ++i) {
+        CGroupTreeView::CFileInfo* pInfo = pTree->GetFileAt(i);
+        CString path = pInfo->pDoc != nullptr ? pInfo->pDoc->GetPathName() : CString();
+        if (!path.IsEmpty())
+            paths.push_back(path);
+    }
+    return paths;
+}
+
 BOOL CContactsModule::CloseFiles(CMainFrame*) {
     CLeftView* pTree = GetTree();
     return pTree == nullptr || pTree->CloseAllFiles();

@@ -20,6 +20,8 @@ public:
     // With "AutoRemindBirthday" set and a book open: the address book comes up with the
     // birthday reminder over every open book.
     void OnStartup(CSmsApp* pApp) override;
+    // The books open in the tree that have a file, in the tree's order.
+    std::vector<CString> GetOpenFiles(const CString& ext) const override;
 
     // The tree of the frame connected last (null before or after it).
     CLeftView* GetTree() const;

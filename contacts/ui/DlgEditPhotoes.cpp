@@ -223,6 +223,9 @@ void CDlgEditPhotoes::ConvertAll(BOOL bRelative) {
         m_photos.SetAt(at, ConvertPhotoPath(path, m_strDocumentPath, bRelative));
     }
     m_bChanged = TRUE;
+    // The path shown takes the form every stored path has now.
+    m_nPathForm = bRelative ? 1 : 0;
+    CheckRadioButton(IDC_ABSOLUTE, IDC_RELATIVE, bRelative ? IDC_RELATIVE : IDC_ABSOLUTE);
     Select(m_nSelected);
 }
 

@@ -283,11 +283,13 @@ void CLeftView::OnUpdateExport(CCmdUI* pCmdUI) {
 }
 
 void CLeftView::OnExport(UINT nID) {
+    // The current group with what lies below it; a book's root is the whole book, and the top
+    // item gathers every open book.
     CAllFilesGroup all(*this);
-    CFileInfo* pInfo = GetFileInfo(m_hCurrent);
     _CGroup* pGroup = nullptr;
-    if (pInfo != nullptr)
-        pGroup = dynamic_cast<_CGroup*>(GetRootGroup(pInfo->pDoc));
+    int kind = GetItemType(m_hCurrent);
+    if (kind == KindGroup || kind == KindFileRoot)
+        pGroup = dynamic_cast<_CGroup*>(GetGroupOfItem(m_hCurrent));
     else if (GetItemType(m_hCurrent) == KindTop && GetFileCount() > 0)
         pGroup = all.Get();
     if (pGroup == nullptr)

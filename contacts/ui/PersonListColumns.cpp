@@ -52,14 +52,14 @@ int DefaultPersonColumnWidth(int nField) {
     }
 }
 
-int PersonColumnWidth(const CArray<int, int>* pWidths, int nField) {
+int PersonColumnWidth(const CArray<int, int>* pWidths, int nField, int nDefault) {
     if (pWidths != nullptr && nField >= 0 && nField < pWidths->GetSize()) {
         int w = (*pWidths)[nField];
         // A damaged width (none, or wider than any screen) takes the default.
         if (w > 0 && w <= kMaxPersonColumnWidth)
             return w;
     }
-    return DefaultPersonColumnWidth(nField);
+    return nDefault >= 0 ? nDefault : DefaultPersonColumnWidth(nField);
 }
 
 int ComparePersonRows(CObject* a, CObject* b, int nField, BOOL bAscending) {

@@ -25,9 +25,9 @@ void ValidPersonColumns(const CArray<int, int>& stored, CArray<int, int>& fields
 
 // A field's default column width in pixels.
 int DefaultPersonColumnWidth(int nField);
-// The stored width of a field when the array holds one (above 0, at most the widest), else the
-// default.
-int PersonColumnWidth(const CArray<int, int>* pWidths, int nField);
+// The stored width of a field when the array holds one (above 0, at most the widest), else
+// nDefault (the field's default width when negative).
+int PersonColumnWidth(const CArray<int, int>* pWidths, int nField, int nDefault = -1);
 
 // The order of two list rows (groups and contacts) sorted by a field (-1: by name): groups come
 // before contacts when ascending and after them when descending; groups by name; contacts by

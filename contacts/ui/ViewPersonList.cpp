@@ -7,6 +7,7 @@
 #include "contacts/ui/LeftView.h"
 #include "contacts/ui/PersonListColumns.h"
 #include "contacts/ui/PageCfgPsnFields.h"
+#include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/HeaderCtrl.h"
 #include "platform/gui/MessageBox.h"
@@ -156,6 +157,25 @@ void CViewPersonList::OnViewReady() {
     m_tip.SetOwner(&list);
 }
 
+// A column's width when none is stored: the birthday shows its solar and lunar dates and star
+// sign, and its column starts wide enough for such a text in the list's font.
+static int FittingDefaultWidth(CListCtrl& list, int nField) {
+    int width = DefaultPersonColumnWidth(nField);
+    if (nField != PF_BIRTHDAY || list.GetSafeHwnd() == nullptr)
+        return width;
+    CBirthday sample;
+    sample.SetBirthday(2000, 12, 28, FALSE, TRUE);
+    CString text;
+    sample.GetDisplayText(text);
+    CClientDC dc(&list);
+    CFont* font = list.GetFont();
+    CFont* old = font != nullptr ? dc.SelectObject(font) : nullptr;
+    width = std::max(width, (int)dc.GetTextExtent(text).cx + 16);
+    if (font != nullptr)
+        dc.SelectObject(old);
+    return width;
+}
+
 void CViewPersonList::BuildColumns() {
     CListCtrl& list = List();
     while (list.DeleteColumn(0)) {
@@ -163,7 +183,9 @@ void CViewPersonList::BuildColumns() {
     for (int i = 0; i < m_fields.GetSize(); ++i) {
         CString name;
         GetPersonFieldName(m_fields[i], name);
-        list.InsertColumn(i, name, LVCFMT_LEFT, PersonColumnWidth(Widths(), m_fields[i]));
+        list.InsertColumn(i, name, LVCFMT_LEFT,
+                          PersonColumnWidth(Widths(), m_fields[i],
+                                            FittingDefaultWidth(list, m_fields[i])));
         if (CHeaderCtrl* pHeader = list.GetHeaderCtrl()) {
             HDITEM item{};
             item.mask = HDI_LPARAM;

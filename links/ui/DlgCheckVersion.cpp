@@ -1,7 +1,7 @@
 #include "links/ui/DlgCheckVersion.h"
 
 #include "links/ServiceAddress.h"
-#include "platform/gui/ShellServices.h"
+#include "ui/FieldActionOpen.h"
 
 namespace {
 enum { TIMER_POLL = 1 };
@@ -84,6 +84,5 @@ void CDlgCheckVersion::OnVersionChecked() {
 }
 
 void CDlgCheckVersion::OnDownload() {
-    ShellExecute(GetSafeHwnd(), "open", GetServiceUrl(CAppVersionChecker::kDownloadPage), nullptr,
-                 nullptr, SW_SHOWNORMAL);
+    OpenWebAddress(GetServiceUrl(CAppVersionChecker::kDownloadPage));
 }

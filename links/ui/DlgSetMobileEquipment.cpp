@@ -35,16 +35,24 @@ private:
 
 } // namespace
 
+namespace {
+
+PHONE_CONNECT_OUTCOME ConnectFailed(CMobileAgent& agent) {
+    PHONE_CONNECT_OUTCOME outcome;
+    outcome.title = "开启失败";
+    outcome.text = "没有成功开启移动设备。\n请检查移动设备是否已经与电脑正确连接。";
+    outcome.kind = PHONE_PROMPT_ERROR;
+    outcome.open = agent.IsOpen();
+    return outcome;
+}
+
+} // namespace
+
 PHONE_CONNECT_OUTCOME ConnectPhone(CMobileAgent& agent, UINT nPort, UINT nBaud,
                                    BOOL bGetServiceCentre) {
     PHONE_CONNECT_OUTCOME outcome;
-    if (!agent.Probe(nPort, nBaud)) {
-        outcome.title = "开启失败";
-        outcome.text = "没有成功开启移动设备。\n请检查移动设备是否已经与电脑正确连接。";
-        outcome.kind = PHONE_PROMPT_ERROR;
-        outcome.open = agent.IsOpen();
-        return outcome;
-    }
+    if (!agent.Probe(nPort, nBaud))
+        return ConnectFailed(agent);
     agent.SetComPort(nPort);
     agent.SetBaudRate(nBaud);
     CString errors;
@@ -59,6 +67,9 @@ PHONE_CONNECT_OUTCOME ConnectPhone(CMobileAgent& agent, UINT nPort, UINT nBaud,
                 errors += "\n- 自动获取短信中心号码失败。";
         }
     }
+    // The phone went away while it was being set up.
+    if (!agent.IsOpen())
+        return ConnectFailed(agent);
     outcome.title = "开启成功";
     outcome.text = "移动设备已成功开启。";
     if (!errors.IsEmpty()) {

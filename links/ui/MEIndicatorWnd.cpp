@@ -54,6 +54,12 @@ void CMEIndicatorWnd::ShowDisconnected() {
     SetFrame(FRAME_DISCONNECTED, TRUE);
 }
 
+void CMEIndicatorWnd::ShowLinkLost() {
+    ShowDisconnected();
+    if (m_onLinkLost)
+        m_onLinkLost();
+}
+
 void CMEIndicatorWnd::FillBackground(CDC* pDC, const RECT* pRect) {
     pDC->FillSolidRect(pRect, GetSysColor(COLOR_BTNFACE)); // the status bar's face
 }

@@ -6,6 +6,8 @@
 #include "links/MobileAgent.h"
 #include "ui/AnimateImageWnd.h"
 
+#include <functional>
+
 class CMEIndicatorWnd : public CAnimateImageWnd, public CICommunicationsDeviceIndicator {
     DECLARE_DYNAMIC(CMEIndicatorWnd)
 public:
@@ -24,6 +26,9 @@ public:
     void StartAnimation() override;
     void ShowConnected() override;
     void ShowDisconnected() override;
+    // Shows the link disconnected, then tells the owner (SetLinkLostHandler).
+    void ShowLinkLost() override;
+    void SetLinkLostHandler(std::function<void()> handler) { m_onLinkLost = std::move(handler); }
 
     void FillBackground(CDC* pDC, const RECT* pRect) override;
 
@@ -34,4 +39,7 @@ protected:
     void OnLButtonDblClk(UINT nFlags, CPoint point);
     void OnRButtonUp(UINT nFlags, CPoint point);
     DECLARE_MESSAGE_MAP()
+
+private:
+    std::function<void()> m_onLinkLost;
 };

@@ -405,7 +405,10 @@ BOOL AfxIsDialogMessage(CWnd* pDlg, LPMSG lpMsg, UINT nDefID) {
     UINT code =
         target != pDlg ? (UINT)target->SendMessage(WM_GETDLGCODE, lpMsg->wParam, (LPARAM)lpMsg) : 0;
     if (message == WM_SYSKEYDOWN) {
-        // Alt with a letter or digit: the control whose caption marks it.
+        // Alt with a letter or digit: the control whose caption marks it. With Ctrl held too the
+        // key is an accelerator's, never a mnemonic.
+        if (GetKeyState(VK_CONTROL) < 0)
+            return FALSE;
         WPARAM k = lpMsg->wParam;
         bool letter = (k >= 'A' && k <= 'Z') || (k >= '0' && k <= '9');
         return letter && AfxDialogMnemonic(pDlg, (char)k);

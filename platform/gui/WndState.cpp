@@ -317,9 +317,11 @@ static std::vector<CWnd*> ChildWindows(const CWnd* parent) {
     QWidget* w = parent->GetWidget();
     if (!w)
         return out;
-    // Qt keeps children in creation order, which is the z-order of a dialog's controls.
+    // Qt keeps children in creation order, which is the z-order of a dialog's controls. A
+    // pop-up the window owns is a Qt child too, but no child window: it would end a walk through
+    // the children (it has no next sibling) before the controls made after it.
     for (QObject* o : w->children())
-        if (o->isWidgetType())
+        if (o->isWidgetType() && !static_cast<QWidget*>(o)->isWindow())
             if (CWnd* c = CWnd::FromWidget(static_cast<QWidget*>(o));
                 c && c != parent && c->GetWidget() == o)
                 out.push_back(c);

@@ -595,9 +595,56 @@ TEST_F(MainFrameTest, FrameCommandsKeysAndTheirStates) {
     });
     Command(frame, ID_SMS_CENTER);
     Command(frame, ID_REGISTER_SMS);
-    AfxSetShellOpenHook(oldOpen);
     EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1:9/sms/",
                                                 "http://127.0.0.1:9/sms/#Register"}));
+    // With no browser on the desktop each says so and shows the address.
+    AfxSetShellOpenHook([](const std::string&) { return false; });
+    boxes.clear();
+    for (UINT id : {(UINT)ID_HOME_PAGE, (UINT)ID_SMS_CENTER, (UINT)ID_REGISTER_SMS})
+        Command(frame, id);
+    AfxSetShellOpenHook(oldOpen);
+    std::vector<std::string> said;
+    for (const MessageBoxCall& b : boxes)
+        said.push_back(b.text.GetString());
+    EXPECT_EQ(said, (std::vector<std::string>{"无法打开网址 http://127.0.0.1:9/。",
+                                              "无法打开网址 http://127.0.0.1:9/sms/。",
+                                              "无法打开网址 http://127.0.0.1:9/sms/#Register。"}));
+    ASSERT_TRUE(Exit(*app));
+}
+
+// 查看 > 工具栏 and 状态栏 show whether the bars are shown and hide or show them; the view area
+// takes the room a hidden bar leaves.
+TEST_F(MainFrameTest, TheViewMenuShowsAndTogglesTheToolBarAndStatusBar) {
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    auto paneHeight = [&] {
+        CRect r;
+        frame->GetSplitter().GetWindowRect(&r);
+        return r.Height();
+    };
+    struct {
+        UINT id;
+        CWnd* bar;
+    } bars[] = {{ID_VIEW_TOOLBAR, frame->GetToolBar().GetParent()},
+                {ID_VIEW_STATUS_BAR, &frame->GetStatusBar()}};
+    for (const auto& b : bars) {
+        SCOPED_TRACE(b.id);
+        ASSERT_NE(b.bar, nullptr);
+        EXPECT_TRUE(b.bar->IsWindowVisible());
+        State shown = Update(frame, b.id);
+        EXPECT_TRUE(shown.enabled);
+        EXPECT_EQ(shown.checked, 1);
+        const int before = paneHeight();
+        Command(frame, b.id);
+        EXPECT_FALSE(b.bar->IsWindowVisible());
+        EXPECT_EQ(Update(frame, b.id).checked, 0);
+        EXPECT_GT(paneHeight(), before);
+        Command(frame, b.id);
+        EXPECT_TRUE(b.bar->IsWindowVisible());
+        EXPECT_EQ(Update(frame, b.id).checked, 1);
+        EXPECT_EQ(paneHeight(), before);
+    }
     ASSERT_TRUE(Exit(*app));
 }
 
@@ -880,6 +927,8 @@ TEST_F(MainFrameTest, TheMessageManagerAndThePhoneJoinTheMainWindow) {
     EXPECT_EQ(frame->GetPhonePromptWnd()->GetTitle(), "开启成功");
     EXPECT_EQ(frame->GetPhonePromptWnd()->GetKind(), CPromptInfoWnd::KIND_INFO);
     Command(frame, ID_DEVICE_DISCONNECT);
+    Pump();
+    EXPECT_EQ(frame->GetPhonePromptWnd()->GetTitle(), "开启成功") << "a close asked for is no news";
 
     // F4 needs an account to receive for; new messages reach the frame's modules.
     _CSender account("小王");
@@ -889,6 +938,15 @@ TEST_F(MainFrameTest, TheMessageManagerAndThePhoneJoinTheMainWindow) {
     senders.m_bFiles = TRUE;
     EXPECT_EQ(1, device.DeliverIncomingSms(nullptr, &account));
     EXPECT_EQ(frame->GetNewMessageCount(), 1);
+
+    // The phone that goes away by itself is said, not only drawn in the status bar.
+    Command(frame, ID_DEVICE_CONNECT);
+    ASSERT_TRUE(device.IsPhoneOpen());
+    modem.Kill();
+    EXPECT_TRUE(WaitFor([&] { return !device.IsPhoneOpen(); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return frame->GetPhonePromptWnd()->GetTitle() == "连接断开"; }, 10000));
+    EXPECT_EQ(frame->GetPhonePromptWnd()->GetKind(), CPromptInfoWnd::KIND_ERROR);
+    EXPECT_EQ(CMEIndicatorWnd::FRAME_DISCONNECTED, frame->GetDeviceIndicator()->GetFrame());
 
     // No close while a send run goes on; afterwards the held message is kept for the next start.
     device.SetSender(&account);

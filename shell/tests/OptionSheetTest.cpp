@@ -192,6 +192,33 @@ TEST_F(OptionSheetTest, OkWithoutChangesAppliesNothing) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Sizes brought back to the stored ones, by 还原为默认值 or by typing, leave the page unmarked;
+// OK stays on only while another page holds a change.
+TEST_F(OptionSheetTest, SmsSizesBackToTheStoredOnesLeaveThePageUnmodified) {
+    app->m_options.m_sms.m_nWideMaxSize = OPTIONS_WIDE_MAX_SIZE;
+    app->m_options.m_sms.m_nAnsiMaxSize = OPTIONS_ANSI_MAX_SIZE;
+    CSheetOption& s = Open();
+    s.SelectPage(3);
+    const CString plain = "请在此设置“短信”的有关信息";
+    Type(Page(3), CPageOptionSMS::IDC_WIDE_MAX, "50");
+    EXPECT_STREQ(plain + "（该项已修改）", CaptionLine());
+    Click(Page(3), CPageOptionSMS::IDC_DEFAULTS);
+    EXPECT_STREQ(plain, CaptionLine());
+    EXPECT_FALSE(Page(3).IsPageModified());
+    EXPECT_FALSE(Enabled(s, IDOK));
+
+    s.SelectPage(0);
+    Click(Page(0), CPageOptionGeneral::IDC_AUTO_CHECK_VERSION);
+    s.SelectPage(3);
+    Type(Page(3), CPageOptionSMS::IDC_ANSI_MAX, "100");
+    EXPECT_STREQ(plain + "（该项已修改）", CaptionLine());
+    Type(Page(3), CPageOptionSMS::IDC_ANSI_MAX, "160");
+    EXPECT_STREQ(plain, CaptionLine());
+    EXPECT_TRUE(Enabled(s, IDOK)) << "the general page still holds a change";
+    PressOK();
+    EXPECT_EQ(1 << 0, s.GetAppliedFlags());
+}
+
 TEST_F(OptionSheetTest, ChangesOnSeveralPagesSurviveSwitchingAndOkAppliesThem) {
     CSheetOption& s = Open();
     s.SelectPage(3);
@@ -441,7 +468,8 @@ TEST_F(OptionSheetTest, SmsPageAsksTheServerForTheSizes) {
     } rows[] = {
         {"two numbers", Reply::Text("0#60,150"), "60", "150", false, true},
         {"one number", Reply::Text("0#最大65字"), "65", "160", false, true},
-        {"no number", Reply::Text("0#"), "70", "160", false, true},
+        // The sizes stay the stored ones: nothing to apply.
+        {"no number", Reply::Text("0#"), "70", "160", false, false},
         {"error with text", Reply::Text("990#帐户已停用"), "70", "160", true, false},
         {"error without text", Reply::Text("101"), "70", "160", true, false},
         {"silence", Reply::Of(Reply::Kind::Silent), "70", "160", true, false},
@@ -537,6 +565,10 @@ TEST_F(OptionSheetTest, ProxyPageSavesTheSectionAndTheRequestsFollowIt) {
     CString server;
     page.GetDlgItemText(CPageOptionProxy::IDC_SERVER, server);
     EXPECT_STREQ("old.example", server);
+    // The second choice takes the desktop's own proxy settings and says so.
+    CString system;
+    page.GetDlgItemText(CPageOptionProxy::IDC_SCHEME_SYSTEM, system);
+    EXPECT_STREQ("使用系统的代理设置", system);
     for (int id : {CPageOptionProxy::IDC_SCHEME_DIRECT, CPageOptionProxy::IDC_SCHEME_SYSTEM})
         static_cast<CButton*>(page.GetDlgItem(id))->SetCheck(BST_UNCHECKED);
     Click(page, CPageOptionProxy::IDC_SCHEME_CUSTOM);

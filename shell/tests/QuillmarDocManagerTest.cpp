@@ -3,7 +3,12 @@
 #include "platform/gui/CommandLineInfo.h"
 #include "platform/gui/DocTemplate.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "platform/gui/TrayIcon.h"
+#include "shell/MainFrm.h"
 #include "shell/QuillmarDocManager.h"
+#include "shell/ShellModule.h"
+#include "shell/SmsApp.h"
+#include "shell/tests/ProgramRun.h"
 
 #include <QFile>
 #include <QImage>
@@ -344,6 +349,56 @@ TEST_F(DocManagerTest, ATypeNameWithMarkupCharactersReadsBackWhole) {
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(comments, QStringList{"A&B <x> \"y\""});
+}
+
+// The running program registers the types of the modules it is built with, whose files the
+// modules open themselves: on "/register", and at start when the option asks for it.
+TEST_F(DocManagerTest, TheProgramRegistersItsModulesTypesWithTheDesktop) {
+    if (!HaveTool("gio") || !HaveTool("update-mime-database"))
+        FAIL() << "the desktop tools are not installed (scripts/install-deps.sh installs them)";
+    // The desktop lists only applications whose program exists: this test program stands in.
+    CQuillmarDocManager::SetProgramPathForTesting(nullptr);
+    struct ModuleOfFiles : CShellModule {
+        int folder;
+        std::vector<CString> exts;
+        ModuleOfFiles(int f, std::vector<CString> e) : folder(f), exts(std::move(e)) {}
+        int GetFolder() const override { return folder; }
+        std::vector<CString> GetExtensions() const override { return exts; }
+    } contacts{FolderAddressBook, {".sms", ".psn"}}, senders{FolderSms, {".sdr"}};
+    AfxRegisterShellModule(&contacts);
+    AfxRegisterShellModule(&senders);
+    test_folders::ScopedEnv home{"QUILLMAR_HOME", (dir.path() / "home").string()};
+    test_folders::ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str()};
+    AfxSetTrayAvailableForTesting(0);
+    struct Case {
+        const char* how;
+        const char* commandLine;
+        int assocFiles;
+    } cases[] = {{"/register", "/register", 0}, {"the option at start", "", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        fs::remove_all(dir.path() / "data");
+        fs::remove_all(dir.path() / "config");
+        CProfileStore().WriteProfileInt("General", "AssocFiles", c.assocFiles);
+        CProfileStore::ReloadForTesting();
+        CSmsApp app;
+        std::string line = c.commandLine;
+        app.m_lpCmdLine = line.data();
+        const BOOL started = app.InitInstance();
+        EXPECT_EQ(started, c.commandLine[0] == '\0') << "the program ends after registering";
+        if (started)
+            EXPECT_TRUE(ExitProgram(app));
+        else
+            app.ExitInstance(); // what start-up set up goes
+        for (const char* type : {"application/x-quillmar-addressbook",
+                                 "application/x-quillmar-person", "application/x-quillmar-senders"}) {
+            std::string out = Run(std::string("gio mime ") + type);
+            EXPECT_NE(out.find(": quillmar.desktop"), std::string::npos) << type << "\n" << out;
+        }
+        EXPECT_EQ(KeyText(".sms"), "Receivers.Document");
+    }
+    AfxSetTrayAvailableForTesting(-1);
+    AfxUnregisterShellModule(nullptr);
 }
 
 } // namespace

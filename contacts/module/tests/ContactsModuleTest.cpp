@@ -18,11 +18,16 @@
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
+#include "shell/OptionPages.h"
 #include "shell/RightPaneFrame.h"
+#include "shell/SheetOption.h"
 #include "shell/SmsApp.h"
 #include "ui/tests/CmdUIProbe.h"
 
+#include <QClipboard>
 #include <QDateTimeEdit>
+#include <QGuiApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -395,6 +400,141 @@ TEST_F(ContactsModuleTest, AContactCardGivenToTheProgramJoinsTheOpenBook) {
     EXPECT_TRUE(Exit(*b.app));
 }
 
+// The user's keys after a click on a contact in the tree: Ctrl+C copies it, Ctrl+X cuts it. In
+// the contact's form Ctrl+Alt+Q is the main window's 放弃修改, not the 'Q' of a button's caption.
+TEST_F(ContactsModuleTest, ClipboardKeysAfterAClickInTheTreeAndTheDiscardKeyInTheForm) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CMainFrame* frame = b.frame;
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    frame->SetForegroundWindow();
+    Pump();
+    auto click = [&](HTREEITEM item) {
+        CRect r;
+        ASSERT_TRUE(ctrl.GetItemRect(item, &r, TRUE));
+        QTest::mouseClick(ctrl.GetWidget(), Qt::LeftButton, {}, QPoint(r.CenterPoint().x, r.CenterPoint().y));
+        Pump();
+    };
+    auto pressOnFocus = [](Qt::Key key, Qt::KeyboardModifiers mods) {
+        CWnd* focus = CWnd::GetFocus();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus->GetWidget(), key, mods);
+        Pump();
+    };
+    click((HTREEITEM)b.person->GetTreeItem());
+    EXPECT_EQ(ctrl.GetSelectedItem(), (HTREEITEM)b.person->GetTreeItem());
+    pressOnFocus(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_NE(b.tree->GetClipboard().FindByName("王芳", FALSE, TRUE, TRUE), nullptr)
+        << "Ctrl+C copied the contact";
+    EXPECT_EQ(b.family->FindByName("王芳", FALSE, TRUE, TRUE), b.person);
+
+    // The form: an edit, then Ctrl+Alt+Q in one of its fields asks to discard it.
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CWnd* nickname = form->GetSheet().m_pagePerson.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    ASSERT_NE(nickname, nullptr);
+    nickname->SetFocus();
+    Pump();
+    nickname->SetWindowText("芳芳");
+    ASSERT_TRUE(form->IsEditModified());
+    std::vector<std::string> dialogs;
+    onDialog = [&](CDialog& d) {
+        CString title;
+        d.GetWindowText(title);
+        dialogs.push_back(title.GetString());
+        d.EndDialog(IDCANCEL);
+    };
+    shown.clear();
+    answers = {IDYES};
+    pressOnFocus(Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+    onDialog = nullptr;
+    EXPECT_TRUE(dialogs.empty()) << dialogs.front();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "您真的想放弃修改吗？");
+    EXPECT_FALSE(form->IsEditModified());
+    CString nick;
+    nickname->GetWindowText(nick);
+    EXPECT_STREQ(nick, "") << "the key typed nothing into the field";
+
+    // Back in the tree: Ctrl+X takes the contact out of its group.
+    click((HTREEITEM)b.person->GetTreeItem());
+    pressOnFocus(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(b.family->FindByName("王芳", FALSE, TRUE, TRUE), nullptr) << "Ctrl+X cut the contact";
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
+
+// The tree's label editor takes a paste once, by Ctrl+V and by Shift+Insert alike.
+TEST_F(ContactsModuleTest, TheTreesLabelEditorPastesOnce) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.family, nullptr);
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    b.frame->SetForegroundWindow();
+    ctrl.SelectItem((HTREEITEM)b.family->GetTreeItem());
+    ctrl.SetFocus();
+    Pump();
+    struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    } keys[] = {{Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        b.tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_RENAME, 0);
+        CEdit* edit = ctrl.GetEditControl();
+        ASSERT_NE(edit, nullptr);
+        edit->SetWindowText("");
+        QGuiApplication::clipboard()->setText("AB");
+        edit->SetFocus();
+        Pump();
+        QTest::keyClick(edit->GetWidget(), k.key, k.mods);
+        Pump();
+        CString text;
+        edit->GetWindowText(text);
+        EXPECT_STREQ(text, "AB");
+        ctrl.EndEditLabelNow(TRUE);
+        Pump();
+    }
+    EXPECT_STREQ(b.family->GetName(), "家人");
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
+
+// 选项 > 通讯录 lists the books open in the tree, and 往上添加 takes one into the books opened
+// at start.
+TEST_F(ContactsModuleTest, TheOptionsAddressBookPageListsTheOpenBooks) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.doc, nullptr);
+    std::vector<CString> open, presets;
+    bool addEnabled = false;
+    onDialog = [&](CDialog& d) {
+        auto* sheet = dynamic_cast<CSheetOption*>(&d);
+        if (sheet == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        sheet->SelectPage(1);
+        auto* page = dynamic_cast<CPageOptionNamebook*>(sheet->GetPage(1));
+        ASSERT_NE(page, nullptr);
+        open = page->GetOpenPaths();
+        auto* list = static_cast<CListCtrl*>(page->GetDlgItem(CPageOptionNamebook::IDC_OPEN_LIST));
+        list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+        CWnd* add = page->GetDlgItem(CPageOptionNamebook::IDC_ADD_OPEN);
+        addEnabled = add->IsWindowEnabled();
+        page->SendMessage(WM_COMMAND, MAKEWPARAM(CPageOptionNamebook::IDC_ADD_OPEN, BN_CLICKED),
+                          (LPARAM)add->GetSafeHwnd());
+        presets = page->GetPresetPaths();
+        sheet->SaveScreenshot(ScreenPath("options-open-books").c_str());
+        d.EndDialog(IDCANCEL);
+    };
+    const UINT kOptions = 388; // the main window's 选项 command
+    b.frame->SendMessage(WM_COMMAND, kOptions, 0);
+    onDialog = nullptr;
+    EXPECT_EQ(open, (std::vector<CString>{b.doc->GetPathName()}));
+    EXPECT_TRUE(addEnabled);
+    EXPECT_EQ(presets, (std::vector<CString>{b.doc->GetPathName()}));
+    EXPECT_TRUE(Exit(*b.app));
+}
+
 namespace {
 
 class ContactsWalkTest : public ContactsModuleTest {
@@ -441,6 +581,37 @@ protected:
         }
         ADD_FAILURE() << "the menu path ends in a pop-up";
         return false;
+    }
+    // The entries of the menu bar's pop-up named top, updated as when it opens: their texts and
+    // actions.
+    struct Entry {
+        CString text;
+        QAction* action;
+    };
+    static std::vector<Entry> OpenMenu(CMainFrame* frame, const char* top) {
+        QMenuBar* bar = frame->GetWidget()->findChild<QMenuBar*>();
+        CMenu* menu = frame->GetMenu();
+        if (bar == nullptr || menu == nullptr)
+            return {};
+        for (int i = 0; i < (int)menu->GetMenuItemCount() && i < bar->actions().size(); ++i) {
+            CString text;
+            menu->GetMenuString((UINT)i, text, MF_BYPOSITION);
+            QMenu* sub = bar->actions()[i]->menu();
+            if (text != top || sub == nullptr)
+                continue;
+            emit sub->aboutToShow();
+            CMenu* popup = menu->GetSubMenu(i);
+            std::vector<Entry> entries;
+            for (int k = 0; popup != nullptr && k < (int)popup->GetMenuItemCount() &&
+                            k < sub->actions().size();
+                 ++k) {
+                Entry e{CString(), sub->actions()[k]};
+                popup->GetMenuString((UINT)k, e.text, MF_BYPOSITION);
+                entries.push_back(e);
+            }
+            return entries;
+        }
+        return {};
     }
 };
 
@@ -644,5 +815,53 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     EXPECT_EQ(zhang->GetInfo().m_personal.birthday.GetDay(), 1);
 
     answers = {IDNO};
+    EXPECT_TRUE(Exit(*app));
+}
+
+// Books opened and saved are offered under 文件 > 最近的文件, newest first, after a restart too,
+// and choosing one opens it.
+TEST_F(ContactsWalkTest, OpenedAndSavedBooksAreOfferedAsRecentFilesAcrossRestarts) {
+    // The recent books offered, by file name: enabled entries "&1 name" and so on.
+    auto recent = [](const std::vector<Entry>& entries) {
+        std::vector<std::string> names;
+        for (const Entry& e : entries)
+            if (e.action->isEnabled() && e.text.Left(1) == "&" && e.text.Right(4) == ".sms")
+                names.push_back(QFileInfo(QString::fromLocal8Bit(e.text.Mid(3).GetString()))
+                                    .fileName()
+                                    .toStdString());
+        return names;
+    };
+    const CString family = WriteBook("family.sms", "我的通讯录", "王芳");
+    const CString saved = (dir.str() + "/friends.sms").c_str();
+    {
+        auto app = Start();
+        ASSERT_TRUE(app);
+        CMainFrame* frame = app->GetMainFrame();
+        EXPECT_TRUE(recent(OpenMenu(frame, "文件(&F)")).empty());
+        ASSERT_NE(frame->OpenFileByExtension(family), nullptr);
+        EXPECT_EQ(recent(OpenMenu(frame, "文件(&F)")), (std::vector<std::string>{"family.sms"}));
+        ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "新建(&N)"}));
+        module.GetTree()->GetTreeCtrl().EndEditLabelNow(FALSE);
+        AnswerFile(saved);
+        ASSERT_TRUE(ChooseFromMenuBar(frame, {"文件(&F)", "另存为(&A)..."}));
+        onDialog = nullptr;
+        EXPECT_EQ(recent(OpenMenu(frame, "文件(&F)")),
+                  (std::vector<std::string>{"friends.sms", "family.sms"}));
+        ASSERT_TRUE(Exit(*app));
+    }
+    auto app = Start();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    std::vector<Entry> entries = OpenMenu(frame, "文件(&F)");
+    ASSERT_EQ(recent(entries), (std::vector<std::string>{"friends.sms", "family.sms"}));
+    for (const Entry& e : entries)
+        if (e.text.Right(10) == "family.sms")
+            e.action->trigger();
+    Pump();
+    CLeftView* tree = module.GetTree();
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    EXPECT_EQ(tree->GetFileAt(0)->pDoc->GetPathName(), family);
+    EXPECT_EQ(recent(OpenMenu(frame, "文件(&F)")),
+              (std::vector<std::string>{"family.sms", "friends.sms"}));
     EXPECT_TRUE(Exit(*app));
 }

@@ -76,7 +76,9 @@ TEST_F(ViewPersonListProfileTest, DamagedStoredColumnsGiveTheRestByDefaultAndThe
     CListCtrl& ctrl = list->GetListCtrl();
     EXPECT_EQ(ctrl.GetColumnWidth(0), 150);
     EXPECT_EQ(ctrl.GetColumnWidth(1), 100);
-    EXPECT_EQ(ctrl.GetColumnWidth(2), 98);
+    // The damaged birthday width gives way to the default, which fits a birthday's full text.
+    const int birthdayWidth = ctrl.GetColumnWidth(2);
+    EXPECT_GT(birthdayWidth, 98);
 
     ctrl.SetColumnWidth(1, 130);
     ASSERT_TRUE(Exit(*app));
@@ -85,5 +87,5 @@ TEST_F(ViewPersonListProfileTest, DamagedStoredColumnsGiveTheRestByDefaultAndThe
     ASSERT_GT(widths.size(), (size_t)PF_MODIFIED);
     EXPECT_EQ(widths[PF_NAME], 150);
     EXPECT_EQ(widths[PF_MOBILE], 130);
-    EXPECT_EQ(widths[PF_BIRTHDAY], 98);
+    EXPECT_EQ(widths[PF_BIRTHDAY], birthdayWidth);
 }

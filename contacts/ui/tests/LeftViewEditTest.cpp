@@ -337,6 +337,12 @@ TEST_F(LeftViewEditTest, MouseDragsWithCtrlShiftOrAltCopyLinkOrMerge) {
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->GetVirtualSource(), Find(doc, "自己", FALSE));
     EXPECT_EQ(Names(&doc->GetRootGroup()), (std::vector<std::string>{"[家人]", "[同事]", "自己"}));
+    // The caption keeps the current item's place in the book and gains the modified mark.
+    const CString afterDrop = FrameTitle();
+    EXPECT_NE(afterDrop.Find("（已修改）"), -1) << afterDrop.GetString();
+    view->UpdateTitle();
+    EXPECT_STREQ(afterDrop, FrameTitle());
+    EXPECT_NE(afterDrop.Find(" - 家"), -1) << afterDrop.GetString();
     ASSERT_TRUE(CloseAll());
 
     // Alt merges the chosen field of the target into the dragged contact.
@@ -586,6 +592,45 @@ TEST_F(LeftViewEditTest, AltDropMergesTheChosenFieldsOfTheTargetIntoTheDraggedCo
     EXPECT_EQ(link->GetVirtualSource(), fang);
     EXPECT_EQ(Tree().GetItemText(ItemOf(link)), "李明");
     EXPECT_EQ(text(fang, 5), "13900000001") << "only the name was chosen";
+    EXPECT_TRUE(CloseAll());
+}
+
+// 增加 keeps the dragged contact's single values where the template has none; 替换 takes the
+// template's values, empty ones too.
+TEST_F(LeftViewEditTest, AnAltDropThatAddsKeepsTheBirthdayAndSexTheTemplateLacks) {
+    CSmsDoc* doc = OpenFamilyBook();
+    ASSERT_NE(doc, nullptr);
+    auto* fang = dynamic_cast<_CPerson*>(Find(doc, "王芳", FALSE));
+    auto* self = dynamic_cast<_CPerson*>(Find(doc, "自己", FALSE)); // no birthday, sex unknown
+    ASSERT_TRUE(fang && self);
+    ASSERT_TRUE(self->SetFieldText(5, "13900000003", TRUE, 0, "\n", "-"));
+    for (int scheme : {_CPerson::MODE_APPEND, _CPerson::MODE_REPLACE}) {
+        SCOPED_TRACE(scheme);
+        ASSERT_TRUE(fang->GetBirthday().SetBirthday(1988, 5, 20, FALSE, TRUE));
+        fang->GetInfo().m_personal.nSex = 0;
+        onDialog = [scheme](CDialog& d) {
+            auto* dlg = dynamic_cast<CDlgModifyPerson*>(&d);
+            ASSERT_NE(dlg, nullptr);
+            CFieldTree& tree = dlg->GetFieldTree();
+            tree.Tick(tree.GetPersonRoot(), FALSE);
+            for (DWORD bit : {2u, 8u, 128u}) // sex, birthday, mobile
+                tree.Tick(tree.FindItem(1, bit), TRUE);
+            dlg->CheckRadioButton(CDlgModifyPerson::IDC_ADD, CDlgModifyPerson::IDC_ADD + 2,
+                                  CDlgModifyPerson::IDC_ADD + scheme - 1);
+            dlg->SendMessage(WM_COMMAND, IDOK, 0);
+        };
+        EXPECT_TRUE(view->DoDrop(ItemOf(fang), ItemOf(self), kAlt, FALSE, FALSE, nullptr));
+        fang = dynamic_cast<_CPerson*>(Find(doc, "王芳", FALSE));
+        ASSERT_NE(fang, nullptr);
+        CString birthday, mobile;
+        fang->GetText(birthday, 3);
+        fang->GetText(mobile, 5);
+        EXPECT_NE(mobile.Find("13900000003"), -1) << "the template's mobile is added";
+        const bool kept = scheme == _CPerson::MODE_APPEND;
+        EXPECT_EQ(fang->GetBirthday().IsValid() != FALSE, kept) << birthday.GetString();
+        EXPECT_EQ(birthday.Find("1988") != -1, kept) << birthday.GetString();
+        EXPECT_EQ(fang->GetInfo().m_personal.nSex, kept ? 0 : 2);
+    }
     EXPECT_TRUE(CloseAll());
 }
 

@@ -428,28 +428,59 @@ TEST_F(LeftViewTest, FindFromTheTopItemSearchesEveryBookWithoutTakingTheirRootGr
     EXPECT_TRUE(view->CloseAllFiles());
 }
 
-TEST_F(LeftViewTest, ExportFromTheTopItemWritesEveryBookAndLeavesTheBooksTheirGroups) {
+TEST_F(LeftViewTest, ExportWritesTheCurrentGroupAndTheTopItemEveryBook) {
     CSmsDoc *docA = nullptr, *docB = nullptr;
     OpenTwoBooksAtTheTop(docA, docB);
     ASSERT_TRUE(docA && docB);
-    CString out = Path("all.csv");
-    onDialog = [&](CDialog& d) {
-        if (auto* sheet = dynamic_cast<CPSheetExportGroup*>(&d)) {
-            sheet->m_pageExport.SetDlgItemText(CPageExportGroup::IDC_PATH, out);
-            sheet->m_pageExport.CheckRadioButton(1213, 1215,
-                                                 1213 + CPageExportGroup::FIELDS_CURRENT);
-            sheet->SendMessage(WM_COMMAND, IDOK, 0);
-        } else {
-            d.EndDialog(IDCANCEL);
-        }
+    _CGroup& rootA = docA->GetRootGroup();
+    HTREEITEM family =
+        ItemOf(dynamic_cast<CGroupItem*>(rootA.FindByName("家人", TRUE, FALSE, TRUE)));
+    ASSERT_NE(family, nullptr);
+    const std::vector<std::string> everyone = {"王芳", "王强", "李明", "赵敏", "自己", "王小明"};
+    struct Case {
+        const char* what;
+        HTREEITEM item;
+        bool subgroups;
+        const char* offered; // the name the sheet gives what it exports
+        std::vector<std::string> written;
+    } cases[] = {
+        {"the top item", view->GetTopItem(), true, "所有文件", everyone},
+        {"a book's root", view->GetFileAt(0)->hItem, true, "家",
+         {"王芳", "王强", "李明", "赵敏", "自己"}},
+        {"a group with its sub-groups", family, true, "家人", {"王芳", "王强", "李明"}},
+        {"a group alone", family, false, "家人", {"王芳", "王强"}},
     };
-    answers = {IDOK};
-    ASSERT_TRUE(Run(CLeftView::ID_EXPORT_CSV));
-    std::ifstream in(out.GetString(), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text.find("姓名,手机"), 0u) << "the list's columns";
-    for (const char* name : {"王芳", "李明", "赵敏", "自己", "王小明"})
-        EXPECT_NE(text.find(name), std::string::npos) << name;
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Tree().SelectItem(c.item);
+        CString out = Path(("export" + std::to_string(n++) + ".csv").c_str());
+        CString offered;
+        onDialog = [&](CDialog& d) {
+            if (auto* sheet = dynamic_cast<CPSheetExportGroup*>(&d)) {
+                offered = sheet->m_pageExport.m_strGroupName;
+                sheet->m_pageExport.SetDlgItemText(CPageExportGroup::IDC_PATH, out);
+                sheet->m_pageExport.CheckRadioButton(1213, 1215,
+                                                     1213 + CPageExportGroup::FIELDS_CURRENT);
+                sheet->m_pageExport.CheckDlgButton(CPageExportGroup::IDC_SUBGROUPS,
+                                                   c.subgroups ? BST_CHECKED : BST_UNCHECKED);
+                sheet->SendMessage(WM_COMMAND, IDOK, 0);
+            } else {
+                d.EndDialog(IDCANCEL);
+            }
+        };
+        answers = {IDOK};
+        EXPECT_TRUE(Update(CLeftView::ID_EXPORT_CSV).enabled);
+        ASSERT_TRUE(Run(CLeftView::ID_EXPORT_CSV));
+        EXPECT_STREQ(offered, c.offered);
+        std::ifstream in(out.GetString(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text.find("姓名,手机"), 0u) << "the list's columns";
+        for (const std::string& name : everyone) {
+            bool expected = std::find(c.written.begin(), c.written.end(), name) != c.written.end();
+            EXPECT_EQ(text.find(name) != std::string::npos, expected) << name;
+        }
+    }
     EXPECT_EQ(docA->GetRootGroup().GetParent(), nullptr);
     EXPECT_EQ(docB->GetRootGroup().GetParent(), nullptr);
     EXPECT_EQ(docA->GetRootGroup().GetSubgroupCount(), 2);

@@ -439,7 +439,14 @@ TEST_F(PhotoPageTest, EditorListsThumbnailsAndWritesTheListBack) {
         EXPECT_FALSE(d.GetDlgItem(CDlgEditPhotoes::IDC_UP)->IsWindowEnabled());
         select(1);
         click(CDlgEditPhotoes::IDC_DELETE);
+        // Shown in absolute form, then every path made relative: the form shown follows.
+        d.CheckRadioButton(CDlgEditPhotoes::IDC_ABSOLUTE, CDlgEditPhotoes::IDC_RELATIVE,
+                           CDlgEditPhotoes::IDC_ABSOLUTE);
+        click(CDlgEditPhotoes::IDC_ABSOLUTE);
         click(CDlgEditPhotoes::IDC_ALL_RELATIVE);
+        EXPECT_TRUE(d.IsDlgButtonChecked(CDlgEditPhotoes::IDC_RELATIVE));
+        EXPECT_FALSE(d.IsDlgButtonChecked(CDlgEditPhotoes::IDC_ABSOLUTE));
+        EXPECT_EQ(text(CDlgEditPhotoes::IDC_PATH), ".\\b.png");
         select(2);
         EXPECT_EQ(text(CDlgEditPhotoes::IDC_STORED), "D:\\elsewhere\\x.jpg");
         d.GetDlgItem(CDlgEditPhotoes::IDC_STORED)->GetWidget()->grab();

@@ -9,6 +9,7 @@
 #include "contacts/ui/PersonListColumns.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "platform/base/tests/TempFolder.h"
+#include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/HeaderCtrl.h"
 #include "platform/gui/Menu.h"
@@ -186,7 +187,17 @@ TEST_F(ViewPersonListTest, NoStoredColumnsGiveTheNineDefaultsAndTheyAreKeptBack)
     EXPECT_EQ(Headers(), (std::vector<std::string>{"姓名", "手机", "小灵通/传呼", "E-mail", "QQ",
                                                    "家庭电话", "办公电话", "宿舍电话", "生日"}));
     EXPECT_EQ(List().GetColumnWidth(0), 120);
-    EXPECT_EQ(List().GetColumnWidth(8), 98);
+    // The birthday column shows a birthday whole: its solar and lunar dates and star sign.
+    CBirthday birthday;
+    ASSERT_TRUE(birthday.SetBirthday(1988, 5, 20, FALSE, TRUE));
+    CString text;
+    birthday.GetDisplayText(text);
+    CClientDC dc(&List());
+    CFont* font = List().GetFont();
+    CFont* old = font != nullptr ? dc.SelectObject(font) : nullptr;
+    EXPECT_GE(List().GetColumnWidth(8), (int)dc.GetTextExtent(text).cx + 8) << text.GetString();
+    if (font != nullptr)
+        dc.SelectObject(old);
     EXPECT_EQ(fields.GetSize(), 9) << "the columns shown become the stored list";
     List().SetColumnWidth(1, 150);
     view->StoreColumnLayout();

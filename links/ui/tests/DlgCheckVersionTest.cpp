@@ -7,6 +7,7 @@
 
 #include "links/ServiceAddress.h"
 #include "links/ui/DlgCheckVersion.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "testsupport/NetTestEnv.h"
@@ -75,6 +76,20 @@ TEST_F(DlgCheckVersionTest, ANewerVersionShowsItsNotesAndOffersTheDownloadPage) 
         reinterpret_cast<LPARAM>(dlg.GetDlgItem(CDlgCheckVersion::IDC_DOWNLOAD)->GetSafeHwnd()));
     ASSERT_EQ(1u, opened.size());
     EXPECT_EQ(server.Url("download.htm"), opened[0]);
+
+    // No browser on the desktop: the address is shown instead of nothing happening.
+    std::vector<CString> said;
+    MessageBoxHook oldBox = AfxSetMessageBoxHook([&](const MessageBoxCall& c) {
+        said.push_back(c.text);
+        return IDOK;
+    });
+    AfxSetShellOpenHook([](const std::string&) { return false; });
+    dlg.SendMessage(
+        WM_COMMAND, MAKEWPARAM(CDlgCheckVersion::IDC_DOWNLOAD, BN_CLICKED),
+        reinterpret_cast<LPARAM>(dlg.GetDlgItem(CDlgCheckVersion::IDC_DOWNLOAD)->GetSafeHwnd()));
+    AfxSetMessageBoxHook(oldBox);
+    ASSERT_EQ(1u, said.size());
+    EXPECT_STREQ(said[0], ("无法打开网址 " + server.Url("download.htm") + "。").c_str());
     dlg.DestroyWindow();
 }
 

@@ -86,6 +86,9 @@ TEST_F(PhoneWindowsTest, SetupDialogConnectsAndTellsHowItWent) {
          true, "8613900000000"},
         {"phone-setup-failed", "", PHONE_PROMPT_ERROR, "开启失败",
          "没有成功开启移动设备。\n请检查移动设备是否已经与电脑正确连接。", false, "8613900000000"},
+        // The phone answers the probe, then goes away while it is set up.
+        {"phone-setup-vanished", R"({"vanish": "AT+CMGF=0"})", PHONE_PROMPT_ERROR, "开启失败",
+         "没有成功开启移动设备。\n请检查移动设备是否已经与电脑正确连接。", false, "8613900000000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,8 +138,9 @@ TEST_F(PhoneWindowsTest, SetupDialogConnectsAndTellsHowItWent) {
         EXPECT_EQ(c.centreAfter, centreShown);
         EXPECT_EQ(c.open, (bool)agent.IsOpen());
         // A failed probe leaves the stored port and rate as they were.
-        EXPECT_EQ(c.open ? 2u : 5u, agent.GetComPort());
-        EXPECT_EQ(c.open ? 115200u : 19200u, agent.GetBaudRate());
+        const bool answered = !c.script.empty();
+        EXPECT_EQ(answered ? 2u : 5u, agent.GetComPort());
+        EXPECT_EQ(answered ? 115200u : 19200u, agent.GetBaudRate());
         EXPECT_STREQ(c.centreAfter, agent.GetServiceCentre());
         agent.Close();
         modem.reset();

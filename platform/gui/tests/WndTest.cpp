@@ -331,6 +331,23 @@ TEST_F(WndTest, DestroyedWindowStopsItsTimers) {
 
 // ---- Relations, lookup, geometry ----
 
+// A pop-up owned by a window sits among its Qt children; the walk through the child windows
+// (a frame laying out its bars) passes over it and reaches the controls made after it.
+TEST_F(WndTest, AWalkThroughTheChildrenPassesOverAnOwnedPopup) {
+    MakeTopAndChild();
+    CProbe popup("popup");
+    ASSERT_TRUE(popup.CreateEx(0, nullptr, "pop", WS_POPUP, CRect(0, 0, 20, 20), &top, 0));
+    CProbe later("later");
+    ASSERT_TRUE(later.CreateEx(0, nullptr, "later", WS_CHILD | WS_VISIBLE, CRect(0, 0, 20, 20),
+                               &top, 43));
+    std::vector<CWnd*> walked;
+    for (CWnd* c = top.GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT))
+        walked.push_back(c);
+    EXPECT_EQ(walked, (std::vector<CWnd*>{&child, &later}));
+    EXPECT_EQ(top.GetDlgItem(43), &later);
+    EXPECT_EQ(popup.GetOwner(), &top);
+}
+
 TEST_F(WndTest, RelationsAndDialogItems) {
     MakeTopAndChild();
     EXPECT_EQ(child.GetParent(), &top);
