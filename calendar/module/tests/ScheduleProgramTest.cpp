@@ -6,6 +6,7 @@
 #include "calendar/module/CalendarModule.h"
 #include "calendar/tests/CalendarTestSupport.h"
 #include "calendar/ui/CalendarFrame.h"
+#include "calendar/ui/CalendarInfoWnd.h"
 #include "calendar/ui/ScheduleTreeView.h"
 #include "calendar/ui/SheetEvent.h"
 #include "calendar/ui/TaskListView.h"
@@ -15,6 +16,8 @@
 
 #include <QApplication>
 #include <QTest>
+
+#include <fstream>
 
 namespace {
 
@@ -93,6 +96,20 @@ protected:
             last->SetTime(&end);
             s->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         };
+    }
+    // A schedule whose group 工作 holds a one-off task on 2024-03-15.
+    CString WriteSchedule(const char* file) {
+        CScheduleDoc doc;
+        auto* work = new CScheduleGroup("工作");
+        doc.GetRootGroup().AddSubgroup(work);
+        auto* task = new CAdvTask;
+        task->GetEvent()->SetName("交材料");
+        task->GetEvent()->m_base.m_start = CDateTime(2024, 3, 15, 14, 0, 0);
+        task->GetEvent()->m_base.m_end = CDateTime(2024, 3, 15, 15, 0, 0);
+        work->AddTask(task);
+        CString path = (dir.str() + "/" + file).c_str();
+        EXPECT_TRUE(doc.OnSaveDocument(path));
+        return path;
     }
     static CTaskListView* ShownList(CMainFrame* frame) {
         return dynamic_cast<CTaskListView*>(frame->GetRightPane()->GetCurrentWnd());
@@ -237,6 +254,80 @@ TEST_F(ScheduleProgramTest, AWeeklyTaskWithAReminderIsMadeSavedRemindedAndClosed
     ASSERT_NE(work, nullptr);
     ASSERT_EQ(work->GetTaskHolder().GetSubgroupCount(), 1);
     EXPECT_EQ(static_cast<CTask*>(work->GetTaskHolder().GetHead())->GetEvent()->m_base.m_nState, 1);
+}
+
+TEST_F(ScheduleProgramTest, AnEntryOfATaskDeletedInTheListIsGoneFromTheDayInformation) {
+    const CString path = WriteSchedule("材料.sch");
+    auto app = StartProgram({path});
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CCalendarManagerWnd* page = calendar.GetPage();
+    ASSERT_NE(page, nullptr);
+    // The file opened into the schedule folder.
+    EXPECT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    CScheduleTreeView* tree = page->GetScheduleTree();
+    ASSERT_EQ(tree->GetFileCount(), 1);
+
+    // The day information of today lists the task; its line is where a double click goes.
+    CRect button;
+    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderInfo, button));
+    ClickAt(page, button.CenterPoint());
+    CCalendarInfoWnd* info = page->GetInfoWnd();
+    ASSERT_NE(info, nullptr);
+    info->Refresh();
+    info->GetWidget()->grab();
+    const CCalendarInfoWnd::CSection* tasks = nullptr;
+    for (const auto& section : info->GetSections())
+        if (section.strTitle == "任务")
+            tasks = &section;
+    ASSERT_NE(tasks, nullptr);
+    ASSERT_EQ(tasks->items.size(), 1u);
+    const CPoint line = CRect(tasks->items[0]->m_rect).CenterPoint() - info->GetScrollPosition();
+
+    // Deleted in the task list (Yes to the question) ...
+    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderSchedules, button));
+    ClickAt(page, button.CenterPoint());
+    auto* work = dynamic_cast<CScheduleGroup*>(
+        tree->GetScheduleDoc(0)->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+    ASSERT_NE(work, nullptr);
+    ASSERT_TRUE(tree->SelectGroup(work));
+    CTaskListView* list = ShownList(frame);
+    ASSERT_NE(list, nullptr);
+    list->Tree().CTreeCtrl::SelectItem(list->Tree().GetRootItem());
+    answers = {IDYES};
+    list->SendMessage(WM_COMMAND, CTaskListView::ID_DELETE);
+    EXPECT_EQ(work->GetTaskHolder().GetSubgroupCount(), 0);
+
+    // ... a double click on its old line in the day information finds nothing to open.
+    shown.clear();
+    onDialog = [](CDialog& d) {
+        ADD_FAILURE() << "no sheet may open";
+        d.EndDialog(IDCANCEL);
+    };
+    EXPECT_EQ(info->GetHighlightedItem(), nullptr);
+    QTest::mouseDClick(info->GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(line.x, line.y));
+    Pump();
+    info->GetWidget()->grab();
+    for (const auto& section : info->GetSections())
+        EXPECT_NE(calendar_test::Text(section.strTitle), "任务");
+    onDialog = nullptr;
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+TEST_F(ScheduleProgramTest, ADamagedScheduleFileAddsNoRoot) {
+    const CString bad = (dir.str() + "/damaged.sch").c_str();
+    {
+        std::ofstream out((LPCTSTR)bad, std::ios::binary);
+        out << "这不是日程文件\x01\x02\x03";
+    }
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    CScheduleTreeView* tree = calendar.GetScheduleTree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(bad), nullptr);
+    EXPECT_EQ(tree->GetFileCount(), 0);
+    EXPECT_TRUE(ExitProgram(*app));
 }
 
 } // namespace

@@ -411,4 +411,46 @@ TEST_F(SheetEventTest, TheEventsManagerCreatesNothingOnCancelAndMakesAnEditedRem
     EXPECT_EQ(doc.GetDayInfo(date, nullptr, TRUE), 0);
 }
 
+TEST_F(SheetEventTest, ScreensOfEachPageTheYearTreeAndTheFilterDialog) {
+    _CEvent event;
+    event.SetName("每周例会");
+    event.m_base.m_bRecurring = TRUE;
+    event.m_remind.m_bEnabled = TRUE;
+    event.m_period.m_nKind = CEventPeriodInfo::BY_WEEK;
+    event.m_period.m_values[0] = 0x5;
+    RunSheet(&event, nullptr, [&](CSheetEvent& s) {
+        const char* names[] = {"event-sheet-general", "event-sheet-remind", "event-sheet-period",
+                               "event-sheet-display"};
+        for (int page = 0; page < 4; ++page) {
+            s.SelectPage(page);
+            Pump();
+            EXPECT_TRUE(s.SaveScreenshot(ScreenPath(names[page]).c_str()));
+        }
+        const char* kinds[] = {"event-sheet-period-day", nullptr, "event-sheet-period-xun",
+                               "event-sheet-period-month", "event-sheet-period-season",
+                               "event-sheet-period-year"};
+        for (int kind = 0; kind < 6; ++kind) {
+            if (kinds[kind] == nullptr)
+                continue;
+            ClickBox(s.GetPeriodPage(), CPageEventPeriod::IDC_KIND_FIRST + kind);
+            if (kind == CEventPeriodInfo::BY_YEAR) {
+                CTreeEventSelectDays& tree = s.GetPeriodPage().GetModePage(kind)->GetTree();
+                tree.Expand(tree.ItemAt(1), TVE_EXPAND);
+                tree.EnsureVisible(tree.ItemAt(1, 28));
+            }
+            Pump();
+            EXPECT_TRUE(s.SaveScreenshot(ScreenPath(kinds[kind]).c_str()));
+        }
+    });
+    CTaskFilter filter;
+    onDialog = [&](CDialog& d) {
+        ClickBox(d, 1024);
+        ClickBox(d, 1216);
+        EXPECT_TRUE(d.SaveScreenshot(ScreenPath("task-filter").c_str()));
+        d.EndDialog(IDCANCEL);
+    };
+    CDlgTaskFilter dlg(&filter);
+    dlg.DoModal();
+}
+
 } // namespace

@@ -273,4 +273,55 @@ TEST_F(TaskListViewTest, StateCommandsSetEverySelectedTaskAndCheckTheFocusedOnes
     EXPECT_EQ(b->GetEvent()->m_base.m_nImportance, 2);
 }
 
+// Two files: the sink knows each group's document by its root.
+class TwoDocSink : public CEventsManager::CSink {
+public:
+    CScheduleDoc* docs[2] = {};
+    CScheduleDoc* GetDocumentOfGroup(CGroup* g) override {
+        while (g != nullptr && g->GetParent() != nullptr)
+            g = g->GetParent();
+        for (CScheduleDoc* d : docs)
+            if (d != nullptr && &d->GetRootGroup() == g)
+                return d;
+        return nullptr;
+    }
+    CScheduleDoc* GetDocumentOf(CScheduleElement* e) override {
+        CTask* t = AsTask(e);
+        return t != nullptr ? GetDocumentOfGroup(CEventsManager::GroupOf(t)) : nullptr;
+    }
+};
+
+TEST(ScheduleUIManagerTest, AMoveToAnotherFileMarksBothModifiedAndRefilesTheTask) {
+    CScheduleDoc from, to;
+    auto* a = new CScheduleGroup("甲");
+    auto* b = new CScheduleGroup("乙");
+    from.GetRootGroup().AddSubgroup(a);
+    to.GetRootGroup().AddSubgroup(b);
+    auto* task = new CAdvTask;
+    task->GetEvent()->SetName("搬走的");
+    task->GetEvent()->m_base.m_start = CDateTime(2024, 3, 15, 9, 0, 0);
+    task->GetEvent()->m_base.m_end = CDateTime(2024, 3, 15, 10, 0, 0);
+    a->AddTask(task);
+    from.IndexTask(task, TRUE, TRUE);
+    TwoDocSink sink;
+    sink.docs[0] = &from;
+    sink.docs[1] = &to;
+    CScheduleUIManager manager;
+    manager.GetEventsManager().m_pSink = &sink;
+    Recorder recorder;
+    manager.AddListener(&recorder);
+    ASSERT_TRUE(manager.MoveToGroup(nullptr, task, b));
+    EXPECT_TRUE(from.IsModified());
+    EXPECT_TRUE(to.IsModified());
+    EXPECT_EQ(a->GetTaskHolder().GetSubgroupCount(), 0);
+    EXPECT_EQ(b->GetTaskHolder().GetSubgroupCount(), 1);
+    EXPECT_EQ(from.GetDayInfo(CDate(2024, 3, 15), nullptr, TRUE), 0);
+    EXPECT_EQ(to.GetDayInfo(CDate(2024, 3, 15), nullptr, TRUE), 1);
+    // Before and after the move, in that order.
+    ASSERT_EQ(recorder.heard.size(), 2u);
+    EXPECT_EQ(recorder.heard[0].first, ScheduleMoving);
+    EXPECT_EQ(recorder.heard[1].first, ScheduleMoving);
+    manager.RemoveAllListeners();
+}
+
 } // namespace
