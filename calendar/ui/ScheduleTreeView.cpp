@@ -67,8 +67,14 @@ UINT CScheduleTreeView::MapCommand(UINT nID) {
 
 void CScheduleTreeView::InitView() {
     m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 6);
-    for (UINT id : {505u, 507u, 508u, 125u, 509u, 506u, 512u, 513u}) {
-        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(id));
+    // Each picture, or a near one of the program's own where it is missing, so that the
+    // numbering holds and no empty square shows.
+    const UINT ids[][2] = {{505, 165}, {507, 165}, {508, 165}, {125, 125},
+                           {509, 125}, {506, 506}, {512, 512}, {513, 513}};
+    for (const auto& pair : ids) {
+        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(pair[0]));
+        if (hIcon == nullptr)
+            hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(pair[1]));
         if (hIcon != nullptr && m_imageList.Add(hIcon) >= 0)
             continue;
         CCalendarPane::AddIconFile(m_imageList, ""); // a blank keeps the numbering

@@ -3,6 +3,8 @@
 #include "calendar/ui/CalendarPane.h"
 #include "calendar/ui/DlgTaskFilter.h"
 #include "calendar/ui/ScheduleTreeView.h"
+#include "platform/base/ModuleDir.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
 #include "ui/KovMenu.h"
 
@@ -29,14 +31,28 @@ void CTaskColumnTreeCtrl::FlagPlaces(const _CEvent& event, int xs[4]) {
     xs[3] = event.m_remind.m_bEnabled ? 2 * LevelWidth + MarkWidth : -1;
 }
 
+namespace {
+// The icon file of the program folder at the size given; FALSE (nothing added) when it is
+// missing, so that its flag is simply not drawn.
+BOOL AddFlagIcon(CImageList& images, LPCTSTR lpszRelativePath, int cx) {
+    const CString path = GetModuleDirectory() + "\\" + lpszRelativePath;
+    HICON hIcon = (HICON)::LoadImage(nullptr, path, IMAGE_ICON, cx, 16, LR_LOADFROMFILE);
+    if (hIcon == nullptr)
+        return FALSE;
+    const BOOL bAdded = images.Add(hIcon) >= 0;
+    ::DestroyIcon(hIcon);
+    return bAdded;
+}
+} // namespace
+
 void CTaskColumnTreeCtrl::CreateChildren() {
     CColumnTreeCtrl::CreateChildren();
     m_levels.Create(LevelWidth, 16, ILC_COLOR32 | ILC_MASK, 4, 5);
-    CCalendarPane::AddIconFile(m_levels, "Icons\\LowImportance.ico");
-    CCalendarPane::AddIconFile(m_levels, "Icons\\HighImportance.ico");
+    m_bLevels = AddFlagIcon(m_levels, "Icons\\LowImportance.ico", LevelWidth) &&
+                AddFlagIcon(m_levels, "Icons\\HighImportance.ico", LevelWidth);
     m_marks.Create(MarkWidth, 16, ILC_COLOR32 | ILC_MASK, 4, 5);
-    CCalendarPane::AddIconFile(m_marks, "Icons\\Recurrence.ico");
-    CCalendarPane::AddIconFile(m_marks, "Icons\\Remind.ico");
+    m_bMarks = AddFlagIcon(m_marks, "Icons\\Recurrence.ico", MarkWidth) &&
+               AddFlagIcon(m_marks, "Icons\\Remind.ico", MarkWidth);
 }
 
 void CTaskColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -55,13 +71,13 @@ void CTaskColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     int xs[4];
     FlagPlaces(*pTask->GetEvent(), xs);
     const _CEvent& e = *pTask->GetEvent();
-    if (xs[0] >= 0)
+    if (xs[0] >= 0 && m_bLevels)
         m_levels.Draw(pDC, e.m_base.m_nImportance == 0 ? 0 : 1, CPoint(left + xs[0], y), ILD_TRANSPARENT);
-    if (xs[1] >= 0)
+    if (xs[1] >= 0 && m_bLevels)
         m_levels.Draw(pDC, e.m_base.m_nUrgency == 0 ? 0 : 1, CPoint(left + xs[1], y), ILD_TRANSPARENT);
-    if (xs[2] >= 0)
+    if (xs[2] >= 0 && m_bMarks)
         m_marks.Draw(pDC, 0, CPoint(left + xs[2], y), ILD_TRANSPARENT);
-    if (xs[3] >= 0)
+    if (xs[3] >= 0 && m_bMarks)
         m_marks.Draw(pDC, 1, CPoint(left + xs[3], y), ILD_TRANSPARENT);
 }
 

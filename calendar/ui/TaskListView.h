@@ -34,6 +34,7 @@ protected:
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) override;
     CImageList m_levels;
     CImageList m_marks;
+    BOOL m_bLevels = FALSE, m_bMarks = FALSE;
 };
 
 class CTaskListView : public CKovColumnTreeView, public CTasksUI, public CIGroupManager,
