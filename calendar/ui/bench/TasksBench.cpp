@@ -135,9 +135,10 @@ int main() {
     });
     std::printf("mode change: median %.1f ms, p95 %.1f ms (target 300)\n", mode.median, mode.p95);
     QWidget* w = month->GetWidget();
+    // A grab paints the control whether or not the screen shows it now.
     Figures paint = Measure(100, [&](int) {
         month->Invalidate(FALSE);
-        w->repaint();
+        w->grab();
     });
     std::printf("month calendar paint: median %.2f ms, p95 %.2f ms (target 5)\n", paint.median,
                 paint.p95);
