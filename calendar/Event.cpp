@@ -488,15 +488,21 @@ int _CEvent::CompareName(const CGroupItem* pOther) const {
 
 void _CEvent::CopySettings(const _CEvent& other) {
     m_base = other.m_base;
-    m_remind.m_bEnabled = other.m_remind.m_bEnabled;
-    m_remind.m_nMode = other.m_remind.m_nMode;
-    for (int i = 0; i < 6; ++i)
-        m_remind.m_when[i] = other.m_remind.m_when[i];
-    m_remind.m_nPopup = other.m_remind.m_nPopup;
-    m_remind.m_nSound = other.m_remind.m_nSound;
-    m_remind.m_nSoundSource = other.m_remind.m_nSoundSource;
-    m_remind.m_strSoundFile = other.m_remind.m_strSoundFile;
-    m_remind.m_extra.RemoveAll();
-    m_remind.m_extra.AddTail(&other.m_remind.m_extra);
+    m_remind.CopyFrom(other.m_remind);
     m_period = other.m_period;
+}
+
+void CEventRemindInfo::CopyFrom(const CEventRemindInfo& other) {
+    if (&other == this)
+        return;
+    m_bEnabled = other.m_bEnabled;
+    m_nMode = other.m_nMode;
+    for (int i = 0; i < 6; ++i)
+        m_when[i] = other.m_when[i];
+    m_nPopup = other.m_nPopup;
+    m_nSound = other.m_nSound;
+    m_nSoundSource = other.m_nSoundSource;
+    m_strSoundFile = other.m_strSoundFile;
+    m_extra.RemoveAll();
+    m_extra.AddTail(&other.m_extra);
 }

@@ -53,6 +53,8 @@ public:
 
     // The amount the reminder comes before the start (advance mode).
     CTimeOfDay GetAdvance() const { return CTimeOfDay(m_when[0], m_when[1], 0); }
+    // Every setting, the extra list too (the list makes the block no plain copy).
+    void CopyFrom(const CEventRemindInfo& other);
 };
 
 // 重复周期: which days of which periods an event recurs on.

@@ -15,9 +15,12 @@ void CReminder::Stop() {
 }
 
 void CReminder::Check() {
-    m_pending.RemoveAll();
-    if (m_pSink == nullptr)
+    // A tick that comes while the prompts are given (a prompt or its outcome may run a message
+    // loop) is skipped: the list being walked stays as it is.
+    if (m_bChecking || m_pSink == nullptr)
         return;
+    m_bChecking = TRUE;
+    m_pending.RemoveAll();
     CDateTime now = CDateTime::GetCurrent();
     m_pSink->GetDuePrompts(m_pending, now);
     for (POSITION pos = m_pending.GetHeadPosition(); pos != nullptr;) {
@@ -25,6 +28,7 @@ void CReminder::Check() {
         int nResult = Prompt(prompt);
         m_pSink->OnPromptResult(nResult, prompt.m_pElement);
     }
+    m_bChecking = FALSE;
 }
 
 CString CReminder::GetStandardSoundPath() {
@@ -33,7 +37,10 @@ CString CReminder::GetStandardSoundPath() {
 
 int CReminder::Prompt(const CPrompt& prompt) {
     if (prompt.m_nSound != 0) {
-        CString file = prompt.m_nSoundSource < 0 ? prompt.m_strSoundFile : GetStandardSoundPath();
+        // A file of its own that has no name (the file keeps none) takes the standard sound.
+        CString file = prompt.m_nSoundSource < 0 && !prompt.m_strSoundFile.IsEmpty()
+                           ? prompt.m_strSoundFile
+                           : GetStandardSoundPath();
         // No fallback sound: a file that cannot be played stays silent.
         PlaySound(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     }

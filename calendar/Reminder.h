@@ -67,11 +67,13 @@ public:
     virtual int Prompt(const CPrompt& prompt);
 
     const CPromptList& GetPending() const { return m_pending; }
+    BOOL IsChecking() const { return m_bChecking; }
     // The full path of the standard reminder sound in the program folder.
     static CString GetStandardSoundPath();
 
 private:
     UINT m_nPeriod = kCheckPeriod;
+    BOOL m_bChecking = FALSE;
     CPromptList m_pending;
     ISink* m_pSink = nullptr;
     ITimer* m_pTimer = nullptr;

@@ -849,6 +849,7 @@ BOOL CGroupTreeView::CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) {
         if (answer == IDYES && !SaveFile(pInfo, FALSE))
             return FALSE;
     }
+    OnFileClosing(pInfo);
     m_releasedIds.AddTail((UINT)pInfo->nFileId);
     if (POSITION pos = m_files.Find(pInfo))
         m_files.RemoveAt(pos);

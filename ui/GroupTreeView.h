@@ -74,6 +74,8 @@ public:
     // The file of an item (0: the current item); null for the top item.
     virtual CFileInfo* GetFileInfo(HTREEITEM hItem);
     virtual BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave);
+    // The file will close (the save question is behind it): its records still exist.
+    virtual void OnFileClosing(CFileInfo* /*pInfo*/) {}
     virtual void UpdateTitle();
     // The caption's text for a record after the view's name (a group's path, a content's path
     // with " - "); FALSE when the record gives none.

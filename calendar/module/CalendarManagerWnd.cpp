@@ -2,6 +2,9 @@
 
 #include "calendar/ui/CalendarFrame.h"
 #include "calendar/ui/CalendarInfoWnd.h"
+#include "calendar/ui/CalendarPane.h"
+#include "calendar/ui/ScheduleTreeView.h"
+#include "calendar/ui/TaskListView.h"
 #include "platform/gui/Icon.h"
 #include "shell/RightPaneFrame.h"
 
@@ -20,7 +23,9 @@ DWORD_PTR KeyOf(const CCalendarManagerWnd* p) {
 }
 } // namespace
 
-CCalendarManagerWnd::CCalendarManagerWnd() : COutbarWnd(StyleDrawer) {}
+CCalendarManagerWnd::CCalendarManagerWnd() : COutbarWnd(StyleDrawer) {
+    m_calendarViews.m_pPage = this;
+}
 
 CCalendarManagerWnd::~CCalendarManagerWnd() = default;
 
@@ -36,6 +41,13 @@ int CCalendarManagerWnd::OnCreate(LPCREATESTRUCT lpcs) {
     if (pInfo == nullptr)
         return -1;
     static_cast<CCalendarInfoWnd*>(pInfo)->m_bAutoDelete = TRUE;
+    CString schedules;
+    schedules.LoadString(931);
+    if (schedules.IsEmpty())
+        schedules = "任务日程";
+    if (AddFolderPage(RUNTIME_CLASS(CScheduleNavigatorWnd), nullptr, schedules, IDC_NAVIGATOR,
+                      this) == nullptr)
+        return -1;
     SelectFolder(FolderInfo, FALSE);
     ActivateFolderWnd(FolderInfo);
     return 0;
@@ -47,14 +59,38 @@ void CCalendarManagerWnd::PostNcDestroy() {
 }
 
 void CCalendarManagerWnd::OnDestroy() {
-    if (m_pRightPane != nullptr && m_pRightPane->GetSafeHwnd())
+    if (CScheduleNavigatorWnd* pNavigator = GetNavigator())
+        pNavigator->GetUIManager().RemoveAllListeners();
+    if (CTaskListView* pList = GetTaskList()) {
+        pList->m_pCalendar = nullptr;
+        pList->m_pScheduleTree = nullptr;
+    }
+    if (m_pRightPane != nullptr && m_pRightPane->GetSafeHwnd()) {
         m_pRightPane->DestroyViews(KeyOf(this), CRightPaneFrame::KindCalendar, FALSE);
+        m_pRightPane->DestroyViews(KeyOf(this), CRightPaneFrame::KindSchedules, FALSE);
+    }
     m_pRightPane = nullptr;
     COutbarWnd::OnDestroy();
 }
 
 CCalendarInfoWnd* CCalendarManagerWnd::GetInfoWnd() const {
     return dynamic_cast<CCalendarInfoWnd*>(GetFolderWnd(FolderInfo));
+}
+
+CScheduleNavigatorWnd* CCalendarManagerWnd::GetNavigator() const {
+    return dynamic_cast<CScheduleNavigatorWnd*>(GetFolderWnd(FolderSchedules));
+}
+
+CScheduleTreeView* CCalendarManagerWnd::GetScheduleTree() const {
+    CScheduleNavigatorWnd* pNavigator = GetNavigator();
+    return pNavigator != nullptr ? pNavigator->GetTree() : nullptr;
+}
+
+CTaskListView* CCalendarManagerWnd::GetTaskList() const {
+    return m_pRightPane != nullptr
+               ? dynamic_cast<CTaskListView*>(
+                     m_pRightPane->GetView(CScheduleTreeView::ViewTaskList, CRightPaneFrame::KindSchedules))
+               : nullptr;
 }
 
 CCalendarFrame* CCalendarManagerWnd::GetCalendarFrame() const {
@@ -73,12 +109,27 @@ void CCalendarManagerWnd::ConnectRightPane(CRightPaneFrame* pRightPane, CWnd* pM
     if (m_pRightPane == nullptr)
         return;
     m_pRightPane->CreateViews(KeyOf(this), nullptr, CRightPaneFrame::KindCalendar, this);
+    m_pRightPane->CreateViews(KeyOf(this), nullptr, CRightPaneFrame::KindSchedules, this);
+    if (CScheduleTreeView* pTree = GetScheduleTree())
+        pTree->m_pRightPane = m_pRightPane;
     LinkViews();
 }
 
 void CCalendarManagerWnd::LinkViews() {
     CCalendarFrame* pFrame = GetCalendarFrame();
     CCalendarInfoWnd* pInfo = GetInfoWnd();
+    CScheduleNavigatorWnd* pNavigator = GetNavigator();
+    CTaskListView* pList = GetTaskList();
+    if (pNavigator != nullptr && pList != nullptr) {
+        pList->OnInitialUpdate();
+        CScheduleMonthCalendarWnd* pMonth = pNavigator->GetMonthCalendar();
+        pList->m_pCalendar = pMonth;
+        pList->m_pScheduleTree = pNavigator->GetTree();
+        if (pMonth != nullptr)
+            pMonth->m_pOwner = pList;
+        pNavigator->GetUIManager().AddListener(&m_calendarViews);
+        pNavigator->GetUIManager().AddListener(pList);
+    }
     if (pFrame == nullptr || pInfo == nullptr)
         return;
     pInfo->SetCalendar(pFrame->GetPane());
@@ -95,10 +146,47 @@ BOOL CCalendarManagerWnd::ShowCalendar() {
     return m_pRightPane->ShowView(1, KeyOf(this), nullptr, CRightPaneFrame::KindCalendar, this);
 }
 
+BOOL CCalendarManagerWnd::ShowTaskList() {
+    if (m_pRightPane == nullptr)
+        return FALSE;
+    if (!m_pRightPane->IsRegistered(KeyOf(this), CRightPaneFrame::KindSchedules))
+        m_pRightPane->CreateViews(KeyOf(this), nullptr, CRightPaneFrame::KindSchedules, this);
+    LinkViews();
+    return m_pRightPane->ShowView(CScheduleTreeView::ViewTaskList, KeyOf(this), nullptr,
+                                  CRightPaneFrame::KindSchedules, this);
+}
+
+void CCalendarManagerWnd::CCalendarViews::OnScheduleChanged(CScheduleUI*, int nKind,
+                                                            CScheduleElement*, CGroup*, int nFlag,
+                                                            CGroup*) {
+    if (nKind == ScheduleGroupChosen)
+        return;
+    CCalendarFrame* pFrame = m_pPage->GetCalendarFrame();
+    CCalendarPane* pPane = pFrame != nullptr ? pFrame->GetPane() : nullptr;
+    CCalendarInfoWnd* pInfo = m_pPage->GetInfoWnd();
+    // Before a change (a deletion, a move, a file closing) nothing may keep pointing at the
+    // records; after it the entries are asked afresh at the next paint.
+    if (pPane != nullptr)
+        pPane->DropEntries();
+    if (pInfo != nullptr)
+        pInfo->DropEntries();
+    (void)nFlag;
+}
+
 LRESULT CCalendarManagerWnd::OnFolderMessage(WPARAM wParam, LPARAM) {
+    if (wParam == OUTBAR_FOLDER_ACTIVATED && GetSelFolder() == FolderSchedules) {
+        ShowTaskList();
+        SelectFolder(FolderSchedules, FALSE);
+        return 0;
+    }
     if (wParam == OUTBAR_FOLDER_ACTIVATED) {
         ShowCalendar();
         SelectFolder(GetSelFolder() < 0 ? FolderInfo : GetSelFolder(), FALSE);
+        // The bar gave the focus to the day information; keys belong to the month grid, so
+        // that Page Down right after the page opens turns the month.
+        if (GetSelFolder() == FolderInfo)
+            if (CCalendarFrame* pFrame = GetCalendarFrame(); pFrame != nullptr && pFrame->GetPane())
+                pFrame->GetPane()->SetFocus();
         if (m_pMainFrame != nullptr && m_pMainFrame->GetSafeHwnd()) {
             CString title, caption;
             title.LoadString(0xE000);
@@ -114,6 +202,11 @@ LRESULT CCalendarManagerWnd::OnFolderMessage(WPARAM wParam, LPARAM) {
 }
 
 void CCalendarManagerWnd::OnFolderChanged(int i) {
-    if (i == FolderInfo)
+    if (i == FolderInfo) {
         ShowCalendar();
+    } else if (i == FolderSchedules) {
+        ShowTaskList();
+        if (CScheduleTreeView* pTree = GetScheduleTree())
+            pTree->Refresh();
+    }
 }

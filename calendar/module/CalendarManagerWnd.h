@@ -3,16 +3,20 @@
 // is chosen.
 #pragma once
 
+#include "calendar/ui/ScheduleUI.h"
 #include "shell/OutbarWnd.h"
 
 class CCalendarFrame;
 class CCalendarInfoWnd;
 class CRightPaneFrame;
+class CScheduleNavigatorWnd;
+class CScheduleTreeView;
+class CTaskListView;
 
 class CCalendarManagerWnd : public COutbarWnd {
     DECLARE_DYNCREATE(CCalendarManagerWnd)
 public:
-    enum { FolderInfo = 0, IDC_INFO_WND = 100 };
+    enum { FolderInfo = 0, FolderSchedules = 1, IDC_INFO_WND = 100, IDC_NAVIGATOR = 101 };
     enum { IDC_PAGE_CURSOR = 7000 };
 
     CCalendarManagerWnd();
@@ -24,8 +28,14 @@ public:
     // Shows the calendar window in the right pane.
     BOOL ShowCalendar();
 
+    // Shows the task list in the right pane.
+    BOOL ShowTaskList();
+
     CCalendarInfoWnd* GetInfoWnd() const;
     CCalendarFrame* GetCalendarFrame() const;
+    CScheduleNavigatorWnd* GetNavigator() const;
+    CScheduleTreeView* GetScheduleTree() const;
+    CTaskListView* GetTaskList() const;
     CRightPaneFrame* GetRightPane() const { return m_pRightPane; }
 
 protected:
@@ -36,6 +46,16 @@ protected:
     void PostNcDestroy() override;
     void LinkViews();
     DECLARE_MESSAGE_MAP()
+
+    // The calendar window and the day information hear of schedule changes through this: their
+    // entries are dropped before the records behind them change or go.
+    class CCalendarViews : public CScheduleUI {
+    public:
+        CCalendarManagerWnd* m_pPage = nullptr;
+        void OnScheduleChanged(CScheduleUI* pSource, int nKind, CScheduleElement* pElement,
+                               CGroup* pParent, int nFlag, CGroup* pOld) override;
+    };
+    CCalendarViews m_calendarViews;
 
     CRightPaneFrame* m_pRightPane = nullptr;
     CWnd* m_pMainFrame = nullptr;

@@ -182,3 +182,40 @@ TEST_F(ReminderTest, APromptWindowThatCannotBeMadeIsSkipped) {
     TickAt(10, 0, 0);
     EXPECT_EQ(sink.results.size(), 2u); // both prompts went on and were reported
 }
+
+TEST_F(ReminderTest, AnOwnSoundWithNoFileNameAfterAReloadPlaysTheStandardSound) {
+    // The file keeps no sound file name: what was read back asks for its own sound, unnamed.
+    AddFixed("读回的", 10, 0, -1, 1, -1);
+    TickAt(10, 0, 0);
+    EXPECT_TRUE(Played() == SamplesOf(m_dir.str() + "/Sound/WAVE0025.wav"));
+}
+
+namespace {
+// A sink whose outcome handling runs the timer again, as a message loop inside it would.
+class ReenteringSink : public DocSink {
+public:
+    ReenteringSink(CScheduleDoc& doc, CReminder& reminder) : DocSink(doc), m_reminder(reminder) {}
+    int reentered = 0;
+    void OnPromptResult(int nResult, CScheduleElement* pElement) override {
+        DocSink::OnPromptResult(nResult, pElement);
+        ++reentered;
+        m_reminder.Check();
+    }
+
+private:
+    CReminder& m_reminder;
+};
+} // namespace
+
+TEST_F(ReminderTest, ATickDuringThePromptsIsSkippedAndTheListStaysWhole) {
+    ReenteringSink reentering(doc, reminder);
+    reminder.SetSink(&reentering);
+    AddFixed("甲", 10, 0, 0, 0, 0);
+    AddFixed("乙", 10, 0, 0, 0, 0);
+    TickAt(10, 0, 0);
+    EXPECT_EQ(reentering.reentered, 2);
+    EXPECT_EQ(reentering.results.size(), 2u);
+    EXPECT_EQ(windows.texts.size(), 2u);
+    EXPECT_FALSE(reminder.IsChecking());
+    reminder.SetSink(&sink);
+}

@@ -255,3 +255,12 @@ void CCalendarInfoWnd::OnLButtonDblClk(UINT nFlags, CPoint point) {
     }
     CScrollWindow::OnLButtonDblClk(nFlags, point);
 }
+
+void CCalendarInfoWnd::DropEntries() {
+    m_cell.Reset();
+    m_cell.pOwnerData = nullptr;
+    m_sections.clear();
+    m_bRefreshEntries = TRUE;
+    if (GetSafeHwnd() != nullptr)
+        Invalidate(FALSE);
+}

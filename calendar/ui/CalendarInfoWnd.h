@@ -32,6 +32,8 @@ public:
     CKovCalendar* GetCalendar() const { return m_calendar.Get(); }
     // Takes the grid's selected date and draws it with its entries asked afresh.
     void Refresh();
+    // Forgets the entries (and the highlighted one) until the next paint asks afresh.
+    void DropEntries();
     const CDate& GetShownDate() const { return m_date; }
 
     // The sections of the shown date, in order (the entries as last asked).

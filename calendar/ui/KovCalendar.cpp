@@ -673,3 +673,13 @@ BOOL CKovCalendar::OnMouseWheel(UINT, short zDelta, CPoint) {
         forward ? NextDay() : PrevDay();
     return TRUE;
 }
+
+void CKovCalendar::DropEntries() {
+    for (CKovCalendarCell& cell : m_cells) {
+        cell.Reset();
+        cell.pOwnerData = nullptr;
+    }
+    m_pHighlighted = nullptr;
+    if (GetSafeHwnd() != nullptr)
+        Invalidate(FALSE);
+}

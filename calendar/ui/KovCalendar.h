@@ -128,6 +128,9 @@ public:
     CFestivalTable* GetFestivalTable() const { return m_pFestivals; }
     CKovCalendarCell& GetCell(int index) { return m_cells[index]; }
     CKovCalendarCellItem* GetHighlightedItem() const { return m_pHighlighted; }
+    // Forgets every entry (and the highlighted one) until the next paint asks afresh: the
+    // records behind them are about to change or go.
+    void DropEntries();
     CImageList& GetImageList() { return m_images; }
     CFont* GetNormalFont() { return &m_fontNormal; }
 

@@ -3,7 +3,9 @@
 521 (a double arrow to the right), previous year 522 (to the left) and today 523 (a calendar leaf
 with a red ring), the calendar page cursor 7000 (an arrow with a small calendar), and the entry
 icons of the program folder: Icons/Birthday.ico (a cake), Icons/Task.ico (a task sheet) and
-Icons/TaskDone.ico (the sheet ticked). Only the standard library is used.
+Icons/TaskDone.ico (the sheet ticked), and the task list's flags: Icons/LowImportance.ico and Icons/HighImportance.ico (9 x 16:
+a blue arrow down, a red exclamation mark), Icons/Recurrence.ico (two arrows in a circle) and
+Icons/Remind.ico (a bell). Only the standard library is used.
 
     python3 tools/artwork/calendar_artwork.py            # writes every file
     python3 tools/artwork/calendar_artwork.py --check    # fails when a committed file differs
@@ -82,6 +84,34 @@ def page_cursor():
     return c
 
 
+def level(high):
+    c = Canvas(9, 16)
+    if high:
+        c.rect(3, 2, 5, 10, RED, RED)
+        c.rect(3, 12, 5, 14, RED, RED)
+    else:
+        c.rect(3, 2, 5, 9, BLUE, BLUE)
+        c.polygon([(0, 9), (8, 9), (4, 14)], BLUE, BLUE)
+    return c
+
+
+def recurrence():
+    c = Canvas(32, 32)
+    c.ring(16, 16, 11, 3, GREEN)
+    c.polygon([(22, 2), (30, 8), (20, 11)], GREEN, GREEN)
+    c.polygon([(10, 30), (2, 24), (12, 21)], GREEN, GREEN)
+    return c
+
+
+def bell():
+    c = Canvas(32, 32)
+    c.polygon([(10, 24), (10, 13), (13, 7), (19, 7), (22, 13), (22, 24)], YELLOW, INK)
+    c.rect(5, 24, 27, 26, YELLOW, INK)
+    disc(c, 16, 28.5, 2.5, FLAME)
+    disc(c, 16, 5, 2, YELLOW)
+    return c
+
+
 def artwork():
     icons = [(521, "nextyear", lambda: double_arrow(True)),
              (522, "prevyear", lambda: double_arrow(False)),
@@ -91,9 +121,12 @@ def artwork():
            for number, name, draw in icons]
     out.append(("res/cursors/7000-calendar.cur", lambda: write_cursor(page_cursor(), (0, 0))))
     for name, draw in (("Birthday", cake), ("Task", lambda: task(False)),
-                       ("TaskDone", lambda: task(True))):
+                       ("TaskDone", lambda: task(True)), ("Recurrence", recurrence),
+                       ("Remind", bell)):
         out.append(("res/app/Icons/%s.ico" % name,
                      lambda draw=draw: write_icon([draw(), reduce(draw())])))
+    for name, high in (("LowImportance", False), ("HighImportance", True)):
+        out.append(("res/app/Icons/%s.ico" % name, lambda high=high: write_icon([level(high)])))
     return out
 
 

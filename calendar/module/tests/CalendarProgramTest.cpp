@@ -91,6 +91,16 @@ TEST_F(CalendarProgramTest, AUserWalksFromTheBirthdayReminderThroughTheCalendar)
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->GetYear(), 2024);
     EXPECT_EQ(pane->GetMonth(), 3);
+    // The keys typed next go to the month grid: Page Down wherever the focus is turns the
+    // month, Page Up turns it back.
+    ASSERT_EQ(CWnd::GetFocus(), pane);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    Pump();
+    EXPECT_EQ(pane->GetMonth(), 4);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+    Pump();
+    EXPECT_EQ(pane->GetMonth(), 3);
     auto* page = calendar.GetPage();
     ASSERT_NE(page, nullptr);
     CCalendarInfoWnd* info = page->GetInfoWnd();
