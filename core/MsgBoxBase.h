@@ -77,10 +77,6 @@ public:
     // The first direct sub-box of the type, or null.
     CMsgBoxBase* FindSubBoxByType(int nType) const;
 
-    // The row a list of the box had focused last, -1 for none; kept while the program runs.
-    int GetCurrentRow() const { return m_nCurrentRow; }
-    void SetCurrentRow(int nRow) { m_nCurrentRow = nRow; }
-
     // The type's name; empty outside 0 to 5.
     static CString GetTypeName(int nType);
     // Inbox, outbox, sent box and recycle box: made by the account, never moved.
@@ -90,5 +86,4 @@ protected:
     int m_nBoxType = BOX_UNTYPED;
     // The account the box belongs to; derived boxes set it. Not owning.
     CMsgAccountBase* m_pOwner = nullptr;
-    int m_nCurrentRow = -1;
 };

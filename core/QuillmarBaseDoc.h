@@ -28,12 +28,6 @@ public:
     // of document: the windows that write messages file into that box or edit that message.
     CObject* GetCurrentBoxObject() const { return m_pCurrentBox; }
     CObject* GetCurrentMessageObject() const { return m_pCurrentMessage; }
-    // Written by the message lists: the box they list, the message of their focused row and
-    // whether any row is selected.
-    void SetCurrentBoxObject(CObject* pBox) { m_pCurrentBox = pBox; }
-    void SetCurrentMessageObject(CObject* pMessage) { m_pCurrentMessage = pMessage; }
-    BOOL HasSelection() const { return m_dwHasSelection != 0; }
-    void SetHasSelection(BOOL bSelected) { m_dwHasSelection = bSelected ? 1 : 0; }
 
 protected:
     CView* m_pOwnerView = nullptr;

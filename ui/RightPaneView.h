@@ -43,22 +43,3 @@ public:
     // With bTest only whether it would be taken. FALSE when the view takes nothing there.
     virtual BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest) = 0;
 };
-
-class CContent;
-
-// The pane below a contact's details that shows one field of the record or one message; the
-// contact view makes it from a class another module registers.
-class CIRecordContentPane {
-public:
-    virtual ~CIRecordContentPane() = default;
-    // One field of the record with its text and title (record mode); a null record empties it.
-    virtual void ShowRecordContent(CContent* pRecord, int nField, LPCTSTR lpszText,
-                                   LPCTSTR lpszTitle) = 0;
-};
-
-// A pane that shows its selection in a content pane (the contact's message records).
-class CIContentPaneUser {
-public:
-    virtual ~CIContentPaneUser() = default;
-    virtual void LinkContentPane(CWnd* pPane) = 0;
-};

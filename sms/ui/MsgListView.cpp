@@ -9,6 +9,7 @@
 #include "ui/GroupTreeView.h"
 
 #include <algorithm>
+#include <map>
 
 IMPLEMENT_DYNAMIC(CMsgListView, CListView)
 IMPLEMENT_DYNAMIC(CMsgSplitView, CView)
@@ -49,7 +50,55 @@ CMsgBoxBase* RootBoxOf(CMsgBoxBase* pBox) {
     return pRoot;
 }
 
+// The rows the lists had focused, by box. A box that goes away may leave its entry: a list
+// only takes a remembered row that is inside its rows.
+std::map<const CMsgBoxBase*, int>& RememberedRows() {
+    static std::map<const CMsgBoxBase*, int> s_rows;
+    return s_rows;
+}
+
+// Pointers to the document's fields for its message views, taken where they may be named.
+struct CMessageDocFields : CQuillmarBaseDoc {
+    static constexpr CObject* CQuillmarBaseDoc::*kBox = &CMessageDocFields::m_pCurrentBox;
+    static constexpr CObject* CQuillmarBaseDoc::*kMessage = &CMessageDocFields::m_pCurrentMessage;
+    static constexpr DWORD_PTR CQuillmarBaseDoc::*kSelection =
+        &CMessageDocFields::m_dwHasSelection;
+};
+
 } // namespace
+
+void SetDocCurrentBox(CQuillmarBaseDoc* pDoc, CObject* pBox) {
+    if (pDoc != nullptr)
+        pDoc->*CMessageDocFields::kBox = pBox;
+}
+
+void SetDocCurrentMessage(CQuillmarBaseDoc* pDoc, CObject* pMessage) {
+    if (pDoc != nullptr)
+        pDoc->*CMessageDocFields::kMessage = pMessage;
+}
+
+void SetDocHasSelection(CQuillmarBaseDoc* pDoc, BOOL bSelected) {
+    if (pDoc != nullptr)
+        pDoc->*CMessageDocFields::kSelection = bSelected ? 1 : 0;
+}
+
+BOOL DocHasSelection(const CQuillmarBaseDoc* pDoc) {
+    return pDoc != nullptr && pDoc->*CMessageDocFields::kSelection != 0;
+}
+
+int CMsgListView::GetRememberedRow(const CMsgBoxBase* pBox) {
+    auto it = RememberedRows().find(pBox);
+    return it != RememberedRows().end() ? it->second : -1;
+}
+
+void CMsgListView::SetRememberedRow(const CMsgBoxBase* pBox, int nRow) {
+    if (pBox == nullptr)
+        return;
+    if (nRow < 0)
+        RememberedRows().erase(pBox);
+    else
+        RememberedRows()[pBox] = nRow;
+}
 
 CMsgListView::CMsgListView() {
     m_removedRows.SetSize(0, 10);
@@ -95,7 +144,7 @@ void CMsgListView::UpdateDocViews() {
 
 void CMsgListView::SetSelectionFlag(BOOL bSelected) {
     if (CQuillmarBaseDoc* pDoc = GetBaseDoc())
-        pDoc->SetHasSelection(bSelected);
+        SetDocHasSelection(pDoc, bSelected);
 }
 
 void CMsgListView::StopReadTimer() {
@@ -263,14 +312,14 @@ void CMsgListView::OnFocusChanged(int nRow) {
     if (nRow < 0) {
         // Published again: the focused row's message becomes current once more.
         if (pDoc != nullptr)
-            pDoc->SetCurrentMessageObject(GetMessageAt(m_nCurRow));
+            SetDocCurrentMessage(pDoc, GetMessageAt(m_nCurRow));
         UpdateDocViews();
         return;
     }
     m_nCurRow = nRow;
     CMessageBase* pMessage = GetMessageAt(nRow);
     if (pDoc != nullptr)
-        pDoc->SetCurrentMessageObject(pMessage);
+        SetDocCurrentMessage(pDoc, pMessage);
     if (m_bAutoUpdate)
         UpdateDocViews();
     SetSelectionFlag(List().GetSelectedCount() > 0);
@@ -280,8 +329,7 @@ void CMsgListView::OnFocusChanged(int nRow) {
         SetTimer(TIMER_READ, m_nReadDelay, nullptr);
         m_bReadTimer = TRUE;
     }
-    if (CMsgBoxBase* pBox = GetBox())
-        pBox->SetCurrentRow(nRow);
+    SetRememberedRow(GetBox(), nRow);
 }
 
 void CMsgListView::OnTimer(UINT_PTR nIDEvent) {
@@ -316,7 +364,7 @@ void CMsgListView::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult) {
         --m_nCurRow;
     if (m_nCurRow < 0)
         if (CQuillmarBaseDoc* pDoc = GetBaseDoc())
-            pDoc->SetCurrentMessageObject(nullptr);
+            SetDocCurrentMessage(pDoc, nullptr);
 }
 
 void CMsgListView::SyncFocusedRow() {
@@ -325,11 +373,10 @@ void CMsgListView::SyncFocusedRow() {
     if (nFocused >= 0)
         list.SetItemState(nFocused, LVIS_SELECTED, LVIS_SELECTED);
     m_nCurRow = nFocused;
-    if (CMsgBoxBase* pBox = GetBox())
-        pBox->SetCurrentRow(nFocused);
+    SetRememberedRow(GetBox(), nFocused);
     CQuillmarBaseDoc* pDoc = GetBaseDoc();
     if (pDoc != nullptr)
-        pDoc->SetCurrentMessageObject(nFocused >= 0 ? GetMessageAt(nFocused) : nullptr);
+        SetDocCurrentMessage(pDoc, nFocused >= 0 ? GetMessageAt(nFocused) : nullptr);
     UpdateDocViews();
     if (CWnd* pParent = GetParent())
         pParent->Invalidate();

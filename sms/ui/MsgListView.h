@@ -26,6 +26,13 @@ enum { MSGDROP_KIND_MESSAGES = 1, MSGDROP_KIND_TREE_ITEMS = 2 };
 
 class CMsgListView;
 
+// The fields the application's documents keep for their message views: the box listed, the
+// message of the focused row and whether any row is selected. The message lists write them.
+void SetDocCurrentBox(CQuillmarBaseDoc* pDoc, CObject* pBox);
+void SetDocCurrentMessage(CQuillmarBaseDoc* pDoc, CObject* pMessage);
+void SetDocHasSelection(CQuillmarBaseDoc* pDoc, BOOL bSelected);
+BOOL DocHasSelection(const CQuillmarBaseDoc* pDoc);
+
 struct MSGDROPQUERY : GROUPDROPQUERY {
     int nKind = MSGDROP_KIND_MESSAGES;
     CMsgListView* pSourceList = nullptr; // the list the messages come from
@@ -102,6 +109,9 @@ public:
     // The delay before an unread message focused is marked read: 2 s, or 2 s per 160 bytes of
     // text when that is longer.
     static UINT GetReadDelay(const CMessageBase* pMessage);
+    // The row a list of the box had focused last (-1 none), kept while the program runs.
+    static int GetRememberedRow(const CMsgBoxBase* pBox);
+    static void SetRememberedRow(const CMsgBoxBase* pBox, int nRow);
 
     int GetCurRow() const { return m_nCurRow; }
     BOOL IsReadTimerRunning() const { return m_bReadTimer; }

@@ -9,6 +9,7 @@
 #include "platform/gui/ListCtrl.h"
 #include "platform/gui/RichEditCtrl.h"
 #include "ui/BkManager.h"
+#include "contacts/ui/ViewPerson.h"
 #include "ui/RightPaneView.h"
 
 class CContent;

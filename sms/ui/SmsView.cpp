@@ -282,13 +282,13 @@ void CSmsView::OnUpdate(CView* pSender, LPARAM, CObject*) {
     SetSelectionFlag(list.GetSelectedCount() > 0);
     if (m_nSortColumn >= 0)
         SortItems(m_nSortColumn, m_bSortAscending);
-    const int nRemembered = pBox->GetCurrentRow();
+    const int nRemembered = GetRememberedRow(pBox);
     if (nRemembered >= 0 && nRemembered < list.GetItemCount()) {
         list.SetItemState(nRemembered, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
         list.EnsureVisible(nRemembered, FALSE);
     } else {
-        pBox->SetCurrentRow(-1);
+        SetRememberedRow(pBox, -1);
     }
     m_bAutoUpdate = TRUE;
     list.SetRedraw(TRUE);

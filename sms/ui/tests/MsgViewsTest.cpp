@@ -38,6 +38,8 @@ protected:
 
     void SetUp() override {
         InstallScriptedUser(IDNO);
+        // The document is the test's: the views going away must not delete it.
+        doc.m_bAutoDelete = FALSE;
         ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE,
                                   CRect(0, 0, 900, 600), nullptr, 0));
         CCreateContext context;
@@ -60,7 +62,7 @@ protected:
         return *static_cast<_CSmsBox*>(doc.GetRootBox().FindSubBoxByType(nType));
     }
     void Show(_CSmsBox& box) {
-        doc.SetCurrentBoxObject(&box);
+        SetDocCurrentBox(&doc, &box);
         doc.UpdateAllViews(nullptr);
         Pump();
     }
@@ -286,7 +288,7 @@ TEST_F(MsgViewsTest, APlainDeleteWithoutARecycleBoxAsksBeforeDeletingForGood) {
     answers = {IDYES};
     Command(CMsgListView::ID_DELETE);
     EXPECT_EQ(out->GetSmsCount(), 0);
-    doc.SetCurrentBoxObject(nullptr);
+    SetDocCurrentBox(&doc, nullptr);
 }
 
 TEST_F(MsgViewsTest, ClicksOnTheKindAndTimeCellsSelectTheRowAndLeaveTheFlagsAlone) {
@@ -396,11 +398,32 @@ TEST_F(MsgViewsTest, ABoxThatChangesRefillsTheListSoNoRowOutlivesItsMessage) {
     Box(1).DeleteAllSms();
     doc.UpdateAllViews(nullptr);
     EXPECT_EQ(L().GetItemCount(), 0);
-    doc.SetCurrentBoxObject(nullptr);
+    SetDocCurrentBox(&doc, nullptr);
     Box(2).AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "s"));
     Show(Box(2));
     EXPECT_EQ(L().GetItemCount(), 1);
-    doc.SetCurrentBoxObject(nullptr);
+    SetDocCurrentBox(&doc, nullptr);
     doc.UpdateAllViews(nullptr);
     EXPECT_EQ(L().GetItemCount(), 0);
+}
+
+TEST_F(MsgViewsTest, PicturesOfTheListInEveryStateAndOfTheRecycleBox) {
+    _CSmsBox& in = Box(0);
+    in.AddSms(MakeSms(_CSms::STATE_READ, "张三", "我", "已经读过的短信"));
+    in.AddSms(MakeSms(_CSms::STATE_UNREAD, "李四", "我", "还没有读的短信，显示为粗体蓝字"));
+    in.AddSms(MakeSms(_CSms::STATE_PENDING, "我", "王五", "等待发送"));
+    in.AddSms(MakeSms(_CSms::STATE_DRAFT, "我", "赵六", "草稿"));
+    in.AddSms(MakeSms(_CSms::STATE_SENT, "我", "钱七", "已经发出"));
+    Show(in);
+    list->SortByColumn(6);
+    Focus(1);
+    Pump();
+    host.SaveScreenshot(ScreenPath("sms-list-states").c_str());
+    EXPECT_FALSE(Str(view->GetSplitter().GetCaption()).empty());
+
+    Box(3).AddSms(MakeSms(_CSms::STATE_SENT, "我", "孙八", "删除的短信"));
+    Box(3).AddSms(MakeSms(_CSms::STATE_READ, "周九", "我", "也删除了"));
+    Show(Box(3));
+    Focus(0);
+    host.SaveScreenshot(ScreenPath("sms-list-recycle").c_str());
 }
