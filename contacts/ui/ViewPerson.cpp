@@ -1,10 +1,35 @@
 #include "contacts/ui/ViewPerson.h"
 
+#include "contacts/Person.h"
 #include "contacts/ui/ViewPsnInfo.h"
 #include "platform/gui/ImageList.h"
 #include "ui/TabWnd.h"
 
 #include <algorithm>
+
+namespace {
+
+// The information list of the contact view: the field it selects is shown in the pane below.
+class CPersonInfoList : public CViewPsnInfo {
+    DECLARE_DYNCREATE(CPersonInfoList)
+public:
+    CIRecordContentPane* m_pContentPane = nullptr;
+
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+        const BOOL bDone = CViewPsnInfo::OnChildNotify(message, wParam, lParam, pResult);
+        auto* pNotify = reinterpret_cast<NMLISTVIEW*>(lParam);
+        if (message == WM_NOTIFY && pNotify != nullptr &&
+            pNotify->hdr.code == (UINT)LVN_ITEMCHANGED && (pNotify->uChanged & LVIF_STATE) &&
+            ((pNotify->uOldState ^ pNotify->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
+            m_pContentPane != nullptr)
+            m_pContentPane->ShowRecordContent(CurrentPerson(), GetSelectedField(),
+                                              GetSelectedValue(), GetSelectedLabel());
+        return bDone;
+    }
+};
+IMPLEMENT_DYNCREATE(CPersonInfoList, CViewPsnInfo)
+
+} // namespace
 
 IMPLEMENT_DYNCREATE(CPersonBlankPane, CView)
 IMPLEMENT_DYNCREATE(CViewPerson, CView)
@@ -47,7 +72,23 @@ CWnd* FocusedAmong(std::initializer_list<CWnd*> candidates) {
     return nullptr;
 }
 
+CRuntimeClass* CViewPerson::s_pRecordsClass = nullptr;
+CRuntimeClass* CViewPerson::s_pContentClass = nullptr;
+
 CViewPerson::CViewPerson() = default;
+
+void CViewPerson::SetPaneClasses(CRuntimeClass* pRecords, CRuntimeClass* pContent) {
+    s_pRecordsClass = pRecords;
+    s_pContentClass = pContent;
+}
+
+CWnd* CViewPerson::GetRecordsPane() const {
+    return m_pTabs != nullptr ? m_pTabs->GetPage(1) : nullptr;
+}
+
+CWnd* CViewPerson::GetContentPane() const {
+    return m_splitter.GetSafeHwnd() != nullptr ? m_splitter.GetPane(1, 0) : nullptr;
+}
 
 int CViewPerson::OnCreate(LPCREATESTRUCT lpcs) {
     if (CView::OnCreate(lpcs) == -1)
@@ -62,17 +103,28 @@ void CViewPerson::CreatePanes() {
     // The inner views join no document: this view passes its updates on.
     CCreateContext context;
     m_splitter.CreateView(0, 0, RUNTIME_CLASS(CTabWnd), CSize(0, 150), &context);
-    m_splitter.CreateView(1, 0, RUNTIME_CLASS(CPersonBlankPane), CSize(0, 20), &context);
+    m_splitter.CreateView(1, 0,
+                          s_pContentClass != nullptr ? s_pContentClass
+                                                     : RUNTIME_CLASS(CPersonBlankPane),
+                          CSize(0, 20), &context);
     m_splitter.SetRowInfo(1, 20, 20);
     m_pTabs = dynamic_cast<CTabWnd*>(m_splitter.GetPane(0, 0));
     if (m_pTabs == nullptr)
         return;
     CString title;
     title.LoadString(269);
-    m_pTabs->AddPage(RUNTIME_CLASS(CViewPsnInfo), &context, title, FALSE, FALSE);
+    m_pTabs->AddPage(RUNTIME_CLASS(CPersonInfoList), &context, title, FALSE, FALSE);
     title.LoadString(270);
-    m_pTabs->AddPage(RUNTIME_CLASS(CPersonBlankPane), &context, title, FALSE, FALSE);
+    m_pTabs->AddPage(s_pRecordsClass != nullptr ? s_pRecordsClass
+                                                : RUNTIME_CLASS(CPersonBlankPane),
+                     &context, title, FALSE, FALSE);
     m_pInfo = dynamic_cast<CViewPsnInfo*>(m_pTabs->GetPage(0));
+    // Both lists show their selection in the pane below.
+    CWnd* pContent = GetContentPane();
+    if (auto* pInfoList = dynamic_cast<CPersonInfoList*>(m_pInfo))
+        pInfoList->m_pContentPane = dynamic_cast<CIRecordContentPane*>(pContent);
+    if (auto* pUser = dynamic_cast<CIContentPaneUser*>(GetRecordsPane()))
+        pUser->LinkContentPane(pContent);
     if (CTabCtrl* pTab = m_pTabs->GetTabCtrl()) {
         if (m_tabImages.Create(IDB_TAB_IMAGES, 16, 1, RGB(255, 255, 255)))
             pTab->SetImageList(&m_tabImages);
@@ -100,6 +152,10 @@ void CViewPerson::OnInitialUpdate() {
     m_bInitialized = TRUE;
     if (m_pInfo != nullptr)
         m_pInfo->OnInitialUpdate();
+    if (auto* pRecords = dynamic_cast<CView*>(GetRecordsPane()))
+        pRecords->OnInitialUpdate();
+    if (auto* pContent = dynamic_cast<CView*>(GetContentPane()))
+        pContent->OnInitialUpdate();
 }
 
 void CViewPerson::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
@@ -107,6 +163,9 @@ void CViewPerson::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
         OnInitialUpdate();
     if (m_pInfo != nullptr && pSender != m_pInfo)
         m_pInfo->OnUpdate(pSender, lHint, pHint);
+    auto* pRecords = dynamic_cast<CView*>(GetRecordsPane());
+    if (pRecords != nullptr && pSender != pRecords)
+        pRecords->OnUpdate(pSender, lHint, pHint);
 }
 
 void CViewPerson::OnDraw(CDC* pDC) {

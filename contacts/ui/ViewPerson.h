@@ -11,8 +11,26 @@
 
 #include <initializer_list>
 
+class CContent;
 class CTabWnd;
 class CViewPsnInfo;
+
+// The pane below a contact's details that shows one field of the record or one message; the
+// contact view makes it from a class another module registers.
+class CIRecordContentPane {
+public:
+    virtual ~CIRecordContentPane() = default;
+    // One field of the record with its text and title (record mode); field -1 empties it.
+    virtual void ShowRecordContent(CContent* pRecord, int nField, LPCTSTR lpszText,
+                                   LPCTSTR lpszTitle) = 0;
+};
+
+// A pane that shows its selection in a content pane (the contact's message records).
+class CIContentPaneUser {
+public:
+    virtual ~CIContentPaneUser() = default;
+    virtual void LinkContentPane(CWnd* pPane) = 0;
+};
 
 // An empty pane: what the message records and the message content show is built elsewhere.
 class CPersonBlankPane : public CView {
@@ -29,6 +47,12 @@ public:
 
     CViewPerson();
 
+    // The classes of the message-record tab and of the content pane below the tabs, registered
+    // by the module that shows messages; without them both are blank panes.
+    static void SetPaneClasses(CRuntimeClass* pRecords, CRuntimeClass* pContent);
+    CWnd* GetRecordsPane() const;
+    CWnd* GetContentPane() const;
+
     CTabWnd* GetTabs() const { return m_pTabs; }
     CViewPsnInfo* GetInfoList() const { return m_pInfo; }
     CSplitterWndEx& GetSplitter() { return m_splitter; }
@@ -43,6 +67,8 @@ protected:
     CSplitterWndEx m_splitter;
     CTabWnd* m_pTabs = nullptr;
     CViewPsnInfo* m_pInfo = nullptr;
+    static CRuntimeClass* s_pRecordsClass;
+    static CRuntimeClass* s_pContentClass;
     CImageList m_tabImages;
     BOOL m_bInitialized = FALSE;
     int m_nLastHeight = -1;

@@ -7,6 +7,9 @@
 #include "shell/SmsApp.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
+#include "sms/Sender.h"
+#include "sms/ui/SmsRecordViews.h"
+#include "contacts/ui/ViewPerson.h"
 
 namespace {
 // The contacts' pictures for the batch list, made once with the program's first form.
@@ -21,7 +24,15 @@ CImageList& ContactImages() {
 void CSmsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, 2,
                                        RUNTIME_CLASS(CEditSmsForm));
+    // A contact's boxes and a sender's boxes list their messages over the focused one's text;
+    // a contact's details show its message records and the content pane.
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewSplitter,
+                                       RUNTIME_CLASS(CSplitterView));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, 2,
+                                       RUNTIME_CLASS(CSplitterView));
+    CViewPerson::SetPaneClasses(RUNTIME_CLASS(CViewSmsRecord), RUNTIME_CLASS(CFormContent));
     SetSmsComposeHost(this);
+    SetSmsListHost(this);
     CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
         CPersonSmsManager manager(pPerson, pDoc);
         return manager.SendSmsToPerson();
@@ -39,6 +50,35 @@ void CSmsModule::OnExit(CSmsApp*) {
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
     CLeftView::SmsToContact() = nullptr;
+    if (GetSmsListHost() == this)
+        SetSmsListHost(nullptr);
+    CViewPerson::SetPaneClasses(nullptr, nullptr);
+    m_clipboard.DeleteAllSms();
+}
+
+namespace {
+CRightPaneFrame* RightPane() {
+    auto* pFrame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    return pFrame != nullptr ? pFrame->GetRightPane() : nullptr;
+}
+} // namespace
+
+CEditSmsForm* CSmsModule::OpenComposeForm(CDocument* pDoc, CWnd* pSource) {
+    CRightPaneFrame* pPane = RightPane();
+    if (pPane == nullptr ||
+        !pPane->OpenSmsEditor(pDoc, CEditSmsForm::ModeNew, pSource, 0, 0))
+        return nullptr;
+    return dynamic_cast<CEditSmsForm*>(pPane->GetView(2, CRightPaneFrame::KindFixed));
+}
+
+BOOL CSmsModule::EditCurrentSms(CDocument* pDoc, CWnd* pSource) {
+    CRightPaneFrame* pPane = RightPane();
+    return pPane != nullptr &&
+           pPane->OpenSmsEditor(pDoc, CEditSmsForm::ModeEditExisting, pSource, 0, 0);
+}
+
+CMsgAccountBase* CSmsModule::GetCurrentSender() {
+    return GetActiveSender();
 }
 
 _CSender* CSmsModule::GetActiveSender() {

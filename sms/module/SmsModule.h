@@ -4,9 +4,11 @@
 #pragma once
 
 #include "shell/ShellModule.h"
+#include "sms/SmsBox.h"
 #include "sms/ui/ComposeHost.h"
+#include "sms/ui/SmsView.h"
 
-class CSmsModule : public CShellModule, public CISmsComposeHost {
+class CSmsModule : public CShellModule, public CISmsComposeHost, public CISmsListHost {
 public:
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
@@ -18,8 +20,15 @@ public:
     CImageList* GetContactImages() override;
     int GetContactImage(_CPerson* pPerson) override;
 
+    // The program's message clipboard box, and the compose form of the right pane.
+    _CSmsBox* GetClipboardBox() override { return &m_clipboard; }
+    CEditSmsForm* OpenComposeForm(CDocument* pDoc, CWnd* pSource) override;
+    BOOL EditCurrentSms(CDocument* pDoc, CWnd* pSource) override;
+    CMsgAccountBase* GetCurrentSender() override;
+
 private:
     HWND m_hTree = nullptr;
+    _CSmsBox m_clipboard;
 };
 
 // Registers the program's one message-writing module (once).

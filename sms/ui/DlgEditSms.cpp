@@ -363,7 +363,7 @@ BOOL CDlgEditSms::Save(int nState) {
         pOutbox = pRoot->FindNextSubBoxByType(1, pos);
     }
     if (pOutbox == nullptr) {
-        AfxMessageBox(Text(222), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(Text(212), MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     if (m_pSms == nullptr)

@@ -330,7 +330,7 @@ void CDlgMessageBank::FinishNewGroup(HTREEITEM hItem, const CString& name) {
     m_pNewParent = nullptr;
     // A name that is no file name could reach outside the bank ("..\x") or fail on the disk.
     if (name.IsEmpty() || !IsValidFileName(name) || name == "." || name == "..") {
-        AfxMessageBox(Text(223), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(Text(213), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (SubdirectoryExists(pParent->GetPath(), name)) {
@@ -361,7 +361,7 @@ void CDlgMessageBank::FinishRename(HTREEITEM hItem, const CString& typed) {
     if (typed == oldName)
         return;
     if (!IsValidFileName(typed) || typed == "." || typed == "..") {
-        AfxMessageBox(Text(223), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(Text(213), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CString message;

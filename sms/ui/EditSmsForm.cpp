@@ -278,6 +278,38 @@ void CEditSmsForm::StartEdit(const CObList* pContacts, BOOL bMailMode) {
     BeginPicking();
 }
 
+void CEditSmsForm::StartAnswer(const _CSms* pLoad, const CStringArray& names,
+                               const CStringArray& codes, int nKind, LPCTSTR lpszText) {
+    if (!m_bInitialised)
+        OnInitialUpdate();
+    m_bEditExisting = FALSE;
+    m_batchList.SetRedraw(FALSE);
+    ExchangeSms(const_cast<_CSms*>(pLoad), FALSE);
+    if (pLoad == nullptr) {
+        const INT_PTR nCount = std::min(names.GetSize(), codes.GetSize());
+        if (nCount == 1) {
+            m_strSingle = CNameCodeString(names[0], codes[0]).GetDisplayText();
+            SetDlgItemText(IDC_SINGLE, m_strSingle);
+        } else {
+            for (INT_PTR i = 0; i < nCount; ++i)
+                AddRecipient(names[i], codes[i], FALSE);
+        }
+        m_nBatch = nCount > 1 ? 1 : 0;
+        s_nSmsType = nKind == 1 ? 1 : 0;
+        static_cast<CComboBox*>(GetDlgItem(IDC_TYPE))->SetCurSel(s_nSmsType);
+        CheckRadioButton(IDC_RADIO_SINGLE, IDC_RADIO_BATCH,
+                         m_nBatch == 1 ? IDC_RADIO_BATCH : IDC_RADIO_SINGLE);
+        if (lpszText != nullptr) {
+            m_strText = lpszText;
+            m_text.SetWindowText(m_strText);
+        }
+    }
+    OnSmsTypeChanged();
+    UpdateCounts();
+    UpdateRowCount();
+    m_batchList.SetRedraw(TRUE);
+}
+
 void CEditSmsForm::BeginPicking() {
     // Whoever opened the form, the address-book tree keeps still while a message is written: no
     // contact a row points to may go, nor its book close.
@@ -907,7 +939,7 @@ _CSms* CEditSmsForm::BuildSms(int nState, BOOL bSetState) {
         }
         pTarget = pBox;
         if (pTarget == nullptr) {
-            AfxMessageBox(Text(222), MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(Text(212), MB_OK | MB_ICONEXCLAMATION);
             return nullptr;
         }
     }

@@ -104,6 +104,11 @@ public:
     // Starts writing: the document's current message when editing one, else a new message; the
     // contacts join the batch list.
     void StartEdit(const CObList* pContacts, BOOL bMailMode);
+    // Turns the form just started into an answer to messages of a list: loaded from pLoad (a
+    // message sent again), or with the recipients (one name and number each), the kind and, when
+    // given, the text (a reply, a forward). Saving makes a new message either way.
+    void StartAnswer(const _CSms* pLoad, const CStringArray& names, const CStringArray& codes,
+                     int nKind, LPCTSTR lpszText);
     CQuillmarBaseDoc* GetDoc() const { return m_pDoc; }
     BOOL IsMailMode() const { return m_bMailMode; }
     BOOL IsWriting() const { return m_bPicking; }

@@ -4,7 +4,16 @@
 Bitmap 110, six 16 x 16 images on the mask colour RGB(255, 0, 255): 0 a closed folder (a phrase
 group), 1 an open folder (the group selected), 2 and 3 unused blanks, 4 a page of lines (a phrase
 set) and 5 the page with a pencil (the set selected). Images\\background5.bmp is the pale lined
-paper tiled behind the phrase list (64 x 64). Only the Python 3 standard library is used.
+paper tiled behind the phrase list (64 x 64).
+
+The message lists: bitmap 245, five 16 x 14 state pictures on magenta (0 an opened envelope, a
+read message; 1 a closed blue envelope, unread; 2 an envelope with an orange arrow, waiting to be
+sent; 3 a page with a pencil, a draft; 4 an envelope with a green tick, sent); bitmaps 246 and 247,
+two 16 x 14 bar pictures (a small box and a small stack of pages); icon 597, the recycle mark laid
+over the rows of a recycle box (a red cross in the lower left corner, the rest transparent); and
+the tiles behind the lists: Images\\background4.bmp (faint blue checks), background9.gif (a
+contact's messages, pale green stripes) and background13.gif (pale blue stripes). Only the Python
+3 standard library is used.
 
     python3 tools/artwork/sms_artwork.py            # writes the files
     python3 tools/artwork/sms_artwork.py --check    # fails when a committed file differs
@@ -16,8 +25,10 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_or_check  # noqa: E402
-from shell_artwork import (INK, MAGENTA_MASK, ORANGE, folder,  # noqa: E402
-                           lines, page, reduce, write_bmp)
+from shell_artwork import (BLUE, GREEN, INK, MAGENTA_MASK, ORANGE, PAPER,  # noqa: E402
+                           arrow, check, envelope, folder, lines, page, reduce, write_bmp,
+                           write_icon)
+from notes_artwork import write_gif  # noqa: E402
 
 
 def closed_folder(c):
@@ -66,8 +77,87 @@ def lined_paper():
     return c
 
 
+def opened_envelope(c):
+    c.polygon([(3, 13), (15, 4), (28, 13)], (236, 236, 226, 255), INK)
+    envelope(c, t=13, b=27)
+
+
+def closed_envelope(c):
+    envelope(c, fill=(170, 200, 245, 255))
+
+
+def waiting_envelope(c):
+    envelope(c)
+    arrow(c, 8, 28, 28, 28, ORANGE)
+
+
+def draft_page(c):
+    page(c)
+    lines(c, 10, 9, 21, 4)
+    c.thick_line(13, 27, 27, 13, 3, ORANGE)
+
+
+def sent_envelope(c):
+    envelope(c)
+    check(c)
+
+
+def strip_of(parts, height=14):
+    strip = Canvas(16 * len(parts), height)
+    for i, part in enumerate(parts):
+        big = Canvas(32, 32)
+        part(big)
+        little = reduce(big)
+        for y in range(height):
+            for x in range(16):
+                strip.put(16 * i + x, y, little.pixels[y + (16 - height) // 2][x])
+    return strip
+
+
+def bar_box(c):
+    c.rect(6, 8, 25, 25, (200, 210, 230, 255), INK)
+
+
+def bar_pages(c):
+    page(c, 10, 3, 27, 24)
+    page(c, 5, 8, 22, 29)
+
+
+def recycle_mark():
+    c = Canvas(32, 32)
+    c.thick_line(2, 18, 14, 30, 4, (210, 40, 40, 255))
+    c.thick_line(14, 18, 2, 30, 4, (210, 40, 40, 255))
+    return c
+
+
+def stripes(colour, step):
+    c = Canvas(64, 64)
+    for y in range(64):
+        for x in range(64):
+            c.put(x, y, colour if (x + y) % step < 2 else (255, 255, 255, 255))
+    return c
+
+
+def checks():
+    c = Canvas(64, 64)
+    for y in range(64):
+        for x in range(64):
+            c.put(x, y, (240, 244, 252, 255) if (x // 16 + y // 16) % 2 else (252, 253, 255, 255))
+    return c
+
+
 def artwork():
     return [
+        ("res/bitmaps/245-smsstates.bmp",
+         lambda: write_bmp(strip_of([opened_envelope, closed_envelope, waiting_envelope,
+                                     draft_page, sent_envelope]), MAGENTA_MASK)),
+        ("res/bitmaps/246-smsbar1.bmp", lambda: write_bmp(strip_of([bar_box]), MAGENTA_MASK)),
+        ("res/bitmaps/247-smsbar2.bmp", lambda: write_bmp(strip_of([bar_pages]), MAGENTA_MASK)),
+        ("res/icons/597-recycle-overlay.ico", lambda: write_icon(recycle_mark())),
+        ("res/app/Images/background4.bmp", lambda: write_bmp(checks(), (255, 255, 255, 255))),
+        ("res/app/Images/background9.gif", lambda: write_gif(stripes((232, 246, 232, 255), 16))),
+        ("res/app/Images/background13.gif",
+         lambda: write_gif(stripes((232, 240, 252, 255), 16))),
         ("res/bitmaps/110-phrasebank.bmp", lambda: write_bmp(images(), MAGENTA_MASK)),
         ("res/app/Images/background5.bmp", lambda: write_bmp(lined_paper(), (255, 255, 255, 255))),
     ]

@@ -1,0 +1,348 @@
+// A box in words, on disk and from a CSV file, and a contact's messages in its record list and
+// the content form.
+#include "contacts/Person.h"
+#include "contacts/SmsDoc.h"
+#include "platform/base/File.h"
+#include "platform/gui/CommonDialogs.h"
+#include "platform/gui/tests/GuiTestSupport.h"
+#include "sms/Sms.h"
+#include "sms/SmsBox.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
+#include "sms/ui/SmsBoxFiles.h"
+#include "sms/ui/SmsRecordViews.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+_CSms* NewSms(int nState, const char* text, BOOL bBatch = FALSE, int nRecipients = 0) {
+    auto* p = new _CSms;
+    p->SetState(nState);
+    p->m_sender.Set("张三", "13800000001");
+    p->m_recipient.Set("李四", "13900000002");
+    p->m_strContent = text;
+    p->SetTime(CTime(2024, 1, 2, 3, 4, 5));
+    p->m_bBatch = bBatch;
+    for (int i = 0; i < nRecipients; ++i)
+        p->m_batchList.AddTail(CNameCodeString("某人", "1390000000" + CString('0' + i)).m_str);
+    return p;
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string S(const CString& s) {
+    return s.GetString();
+}
+
+} // namespace
+
+class BoxViewsTest : public ScriptedUserTest {
+protected:
+    QTemporaryDir dir;
+    std::string Path(const char* name) { return (dir.path() + "/" + name).toStdString(); }
+    void SetUp() override { InstallScriptedUser(IDOK); }
+    void TearDown() override { RemoveScriptedUser(); }
+    // The file dialog is answered with the path.
+    void AnswerFile(const std::string& path) {
+        onDialog = [path](CDialog& d) {
+            if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
+                f->Answer(path.c_str());
+                return;
+            }
+            d.EndDialog(IDCANCEL);
+        };
+    }
+};
+
+TEST_F(BoxViewsTest, StatisticsDescribeSubBoxesTotalsAndStates) {
+    _CSmsBox empty("空");
+    EXPECT_EQ(S(CDlgSmsBoxInfo::BuildStatistics(empty)), "本信箱是空的！");
+
+    _CSmsBox parent("上");
+    _CSmsBox* child = parent.AddSubBox("下", CMsgBoxBase::BOX_USER);
+    child->AddSms(NewSms(_CSms::STATE_DRAFT, "a"));
+    child->AddSms(NewSms(_CSms::STATE_SENT, "b"));
+    EXPECT_EQ(S(CDlgSmsBoxInfo::BuildStatistics(parent)),
+              "本信箱中共有1个子信箱，在这些子信箱中共有2条短信。\r\n"
+              "本信箱中共有短信2条，但没有直接属于本信箱的短信。");
+
+    parent.AddSms(NewSms(_CSms::STATE_UNREAD, "c"));
+    parent.AddSms(NewSms(_CSms::STATE_UNREAD, "d"));
+    parent.AddSms(NewSms(_CSms::STATE_DRAFT, "e"));
+    EXPECT_EQ(S(CDlgSmsBoxInfo::BuildStatistics(parent)),
+              "本信箱中共有1个子信箱，在这些子信箱中共有2条短信。\r\n"
+              "本信箱中共有短信5条，其中直接属于本信箱的有3条，如下所示:\r\n"
+              "草稿:1条\r\n未读短信:2条\r\n");
+
+    _CSmsBox own("自己");
+    _CSmsBox* bare = own.AddSubBox("空子箱", CMsgBoxBase::BOX_USER);
+    (void)bare;
+    own.AddSms(NewSms(_CSms::STATE_SENT, "x"));
+    EXPECT_EQ(S(CDlgSmsBoxInfo::BuildStatistics(own)),
+              "本信箱中共有1个子信箱，所有子信箱中均不含有短信。\r\n"
+              "本信箱中共有短信1条，且全部直接属于本信箱。如下所示:\r\n已发短信:1条\r\n");
+}
+
+TEST_F(BoxViewsTest, BasicMessagesCountEachRecipientOfABatch) {
+    _CSmsBox box("发件箱");
+    box.SetBoxType(CMsgBoxBase::BOX_OUTBOX);
+    box.AddSms(NewSms(_CSms::STATE_PENDING, "群", TRUE, 3));
+    EXPECT_EQ(S(CDlgSmsBoxInfoEx::BuildCaption(box)), "基本短信统计信息[3/3]");
+    EXPECT_EQ(S(CDlgSmsBoxInfoEx::BuildStatistics(box)).substr(0, 50),
+              std::string("共有基本短信3条，其中直接属于本信箱的基本短信3条。").substr(0, 50));
+
+    // The dialog itself shows the name, the type and the caption.
+    std::string caption, name, type;
+    onDialog = [&](CDialog& d) {
+        CString s;
+        d.GetWindowText(s);
+        caption = s.GetString();
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_NAME, s);
+        name = s.GetString();
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_TYPE, s);
+        type = s.GetString();
+        d.EndDialog(IDOK);
+    };
+    CDlgSmsBoxInfoEx dialog(&box);
+    dialog.DoModal();
+    EXPECT_EQ(caption, "基本短信统计信息[3/3]");
+    EXPECT_EQ(name, "发件箱");
+    EXPECT_EQ(type, S(CMsgBoxBase::GetTypeName(CMsgBoxBase::BOX_OUTBOX)));
+}
+
+TEST_F(BoxViewsTest, CardExportWritesEveryMessageAndReportsAFileThatCannotBeMade) {
+    _CSmsBox box("收件箱");
+    box.AddSms(NewSms(_CSms::STATE_READ, "第一条"));
+    box.AddSms(NewSms(_CSms::STATE_UNREAD, "第二条"));
+    const std::string path = Path("cards.txt");
+    AnswerFile(path);
+    EXPECT_TRUE(ExportBoxAsCards(&box));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(S(shown[0].text), "恭喜，短信文件已成功制作并保存!");
+    const std::string card = "发信人:张三<13800000001>  收信人:李四<13900000002>  时间:"
+                             "2024-01-02 03:04:05\r\n";
+    EXPECT_EQ(Read(path), card + "第一条\r\n\r\n" + card + "第二条\r\n\r\n");
+
+    // A folder that does not exist: said so, nothing claimed, nothing left.
+    shown.clear();
+    const std::string bad = Path("missing/cards.txt");
+    AnswerFile(bad);
+    EXPECT_FALSE(ExportBoxAsCards(&box));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(S(shown[0].text).find("无法创建文件"), std::string::npos);
+    EXPECT_FALSE(std::ifstream(bad).good());
+
+    // A cancelled dialog writes and says nothing.
+    shown.clear();
+    onDialog = nullptr;
+    EXPECT_FALSE(ExportBoxAsCards(&box));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(BoxViewsTest, CsvRowsBecomePendingMessagesInTheOutboxWithAbsentFieldsEmpty) {
+    _CSmsBox root("根");
+    root.AddStandardSubBoxes();
+    _CSmsBox* inbox = root.GetSubBoxAt(0);
+    _CSmsBox* outbox = root.GetSubBoxAt(1);
+    // UTF-8 with a mark, a quoted comma, a row of one field and one of two.
+    // The test's own narrow literals are GBK: the UTF-8 file is written from u8 literals.
+    const std::string utf8 = std::string("\xEF\xBB\xBF") +
+                             reinterpret_cast<const char*>(u8"姓名,号码,内容\r\n"
+                                                           u8"王芳,13912345678,\"晚上好,明天见\"\r\n"
+                                                           u8"只有名字\r\n"
+                                                           u8"赵六,13700000000\r\n");
+    Write(Path("a.csv"), utf8);
+    CString error;
+    // Imported into the inbox's account: the messages go to the outbox.
+    EXPECT_EQ(ImportSmsFromCsvFile(inbox, "我", Path("a.csv").c_str(), error), 3);
+    EXPECT_TRUE(error.IsEmpty());
+    EXPECT_EQ(inbox->GetSmsCount(), 0);
+    ASSERT_EQ(outbox->GetSmsCount(), 3);
+    POSITION pos = outbox->GetFirstSmsPosition();
+    _CSms* first = outbox->GetNextSms(pos);
+    EXPECT_EQ(S(first->m_recipient.GetName()), "王芳");
+    EXPECT_EQ(S(first->m_recipient.GetCode()), "13912345678");
+    EXPECT_EQ(S(first->m_strContent), "晚上好,明天见");
+    EXPECT_EQ(first->GetState(), _CSms::STATE_PENDING);
+    EXPECT_EQ(first->m_nSize, first->m_strContent.GetLength());
+    // A name without a number is stored as the text alone.
+    EXPECT_EQ(S(first->m_sender.m_str), "我");
+    _CSms* second = outbox->GetNextSms(pos);
+    EXPECT_EQ(S(second->m_recipient.m_str), "只有名字");
+    EXPECT_EQ(S(second->m_strContent), "");
+    _CSms* third = outbox->GetNextSms(pos);
+    EXPECT_EQ(S(third->m_recipient.GetCode()), "13700000000");
+    EXPECT_EQ(S(third->m_strContent), "");
+
+    // GBK without a mark.
+    Write(Path("g.csv"), std::string("a,b,c\r\n") + S(CString("钱七")) + ",1,内容\r\n");
+    EXPECT_EQ(ImportSmsFromCsvFile(outbox, "我", Path("g.csv").c_str(), error), 1);
+
+    // Files that hold nothing to import say so and add nothing.
+    const struct {
+        const char* name;
+        std::string bytes;
+    } kBad[] = {{"nul.csv", std::string("a,b\0c\r\n1,2,3\r\n", 14)},
+                {"empty.csv", ""},
+                {"header.csv", "姓名,号码,内容\r\n"}};
+    for (auto& c : kBad) {
+        Write(Path(c.name), c.bytes);
+        const int before = outbox->GetSmsCount();
+        const int n = ImportSmsFromCsvFile(outbox, "我", Path(c.name).c_str(), error);
+        EXPECT_LE(n, 0) << c.name;
+        EXPECT_FALSE(error.IsEmpty()) << c.name;
+        EXPECT_EQ(outbox->GetSmsCount(), before) << c.name;
+    }
+    // A box without an outbox to take them.
+    _CSmsBox lone("孤");
+    EXPECT_EQ(ImportSmsFromCsvFile(&lone, "我", Path("a.csv").c_str(), error), -1);
+}
+
+class RecordViewsTest : public ScriptedUserTest {
+protected:
+    CWnd host;
+    CSmsDoc doc;
+    CViewSmsRecord* records = nullptr;
+    CFormContent* form = nullptr;
+    _CPerson* person = nullptr;
+
+    void SetUp() override {
+        InstallScriptedUser(IDOK);
+        // The document is the test's: the views going away must not delete it.
+        doc.m_bAutoDelete = FALSE;
+        ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE,
+                                  CRect(0, 0, 800, 600), nullptr, 0));
+        CCreateContext context;
+        context.m_pCurrentDoc = &doc;
+        records = new CViewSmsRecord;
+        ASSERT_TRUE(records->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 800, 300),
+                                    &host, 1, &context));
+        form = new CFormContent;
+        ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 300, 800, 600),
+                                 &host, 2, nullptr));
+        form->OnInitialUpdate();
+        records->OnInitialUpdate();
+        records->LinkContentPane(form);
+        person = new _CPerson("王芳");
+        doc.GetRootGroup().AddContent(person);
+        person->GetSmsBox(0)->AddSms(NewSms(_CSms::STATE_UNREAD, "来信"));
+        person->GetSmsBox(1)->AddSms(NewSms(_CSms::STATE_DRAFT, "草稿不列"));
+        person->GetSmsBox(2)->AddSms(NewSms(_CSms::STATE_SENT, "去信"));
+        Pump();
+    }
+    void TearDown() override {
+        host.DestroyWindow();
+        RemoveScriptedUser();
+    }
+    CString Item(UINT id) {
+        CString s;
+        form->GetDlgItemText(id, s);
+        return s;
+    }
+};
+
+TEST_F(RecordViewsTest, AContactsReceivedAndSentMessagesAreListedAndShownInTheForm) {
+    doc.SetCurrentObject(person);
+    doc.UpdateAllViews(nullptr);
+    CListCtrl& list = records->GetListCtrl();
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(S(list.GetItemText(0, 2)), "来信");
+    EXPECT_EQ(S(list.GetItemText(1, 2)), "去信");
+    EXPECT_EQ(S(list.GetItemText(0, 3)), "2024-01-02 03:04:05");
+    EXPECT_EQ(form->GetMode(), (int)CFormContent::ModeMessage);
+    EXPECT_EQ(S(Item(CFormContent::IDC_SENDER)), "");
+
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    EXPECT_EQ(S(Item(CFormContent::IDC_SENDER)), "张三<13800000001>");
+    EXPECT_EQ(S(Item(CFormContent::IDC_RECIPIENT)), "李四<13900000002>");
+    EXPECT_EQ(S(Item(CFormContent::IDC_DATE)), "2024-01-02");
+    EXPECT_EQ(S(Item(CFormContent::IDC_TIME)), "03:04:05");
+    CString text;
+    form->GetEditor().GetWindowText(text);
+    EXPECT_EQ(S(text), "来信");
+
+    // Another object current: no row, no message left that may be gone.
+    doc.SetCurrentObject(&doc.GetRootGroup());
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_EQ(records->GetSelectedSms(), nullptr);
+    EXPECT_EQ(S(Item(CFormContent::IDC_SENDER)), "");
+    form->GetEditor().GetWindowText(text);
+    EXPECT_EQ(S(text), "");
+
+    // A contact without messages: an empty list and an empty form.
+    auto* quiet = new _CPerson("李静");
+    doc.GetRootGroup().AddContent(quiet);
+    doc.SetCurrentObject(quiet);
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(RecordViewsTest, TheFormShowsARecordFieldInRecordModeAndTheDefaultFontTwiceIsTheSame) {
+    form->ShowRecordContent(person, 0, "王芳", "姓名");
+    EXPECT_EQ(form->GetMode(), (int)CFormContent::ModeRecord);
+    EXPECT_EQ(S(Item(CFormContent::IDC_TITLE)), "姓名");
+    EXPECT_TRUE(form->GetDlgItem(CFormContent::IDC_TITLE)->IsWindowVisible());
+    EXPECT_FALSE(form->GetDlgItem(CFormContent::IDC_SENDER_LABEL)->IsWindowVisible());
+    CString text;
+    form->GetEditor().GetWindowText(text);
+    EXPECT_EQ(S(text), "王芳");
+    // A message is not shown in record mode.
+    POSITION pos = person->GetSmsBox(0)->GetFirstSmsPosition();
+    form->ShowMessage(person->GetSmsBox(0)->GetNextSms(pos));
+    EXPECT_EQ(S(Item(CFormContent::IDC_SENDER)), "");
+
+    form->SetMode(CFormContent::ModeMessage);
+    EXPECT_FALSE(form->GetDlgItem(CFormContent::IDC_TITLE)->IsWindowVisible());
+    EXPECT_TRUE(form->GetDlgItem(CFormContent::IDC_SENDER_LABEL)->IsWindowVisible());
+
+    form->SendMessage(WM_COMMAND, CFormContent::ID_DEFAULT_FONT, 0);
+    const LOGFONT once = form->GetEditorFont();
+    form->SendMessage(WM_COMMAND, CFormContent::ID_DEFAULT_FONT, 0);
+    EXPECT_EQ(form->GetEditorFont().lfHeight, once.lfHeight);
+    EXPECT_STREQ(form->GetEditorFont().lfFaceName, "Fixedsys");
+    LOGFONT base{};
+    form->GetFont()->GetLogFont(&base);
+    EXPECT_EQ(once.lfHeight, base.lfHeight * 3 / 2);
+}
+
+TEST_F(BoxViewsTest, PicturesOfBothStatisticsDialogs) {
+    _CSmsBox box("发件箱");
+    box.SetBoxType(CMsgBoxBase::BOX_OUTBOX);
+    box.AddSubBox("子信箱", CMsgBoxBase::BOX_USER)->AddSms(NewSms(_CSms::STATE_DRAFT, "a"));
+    box.AddSms(NewSms(_CSms::STATE_PENDING, "群", TRUE, 3));
+    std::string shot;
+    onDialog = [&](CDialog& d) {
+        d.SaveScreenshot(ScreenPath(shot.c_str()).c_str());
+        d.EndDialog(IDOK);
+    };
+    shot = "sms-box-statistics";
+    CDlgSmsBoxInfo(&box).DoModal();
+    shot = "sms-box-basic-statistics";
+    CDlgSmsBoxInfoEx(&box).DoModal();
+}
+
+TEST_F(RecordViewsTest, PicturesOfTheRecordsAndTheFormInBothModes) {
+    doc.SetCurrentObject(person);
+    doc.UpdateAllViews(nullptr);
+    records->GetListCtrl().SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED,
+                                        LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    host.SaveScreenshot(ScreenPath("sms-records-message-mode").c_str());
+    form->ShowRecordContent(person, 0, "王芳", "姓名");
+    Pump();
+    host.SaveScreenshot(ScreenPath("sms-records-record-mode").c_str());
+}

@@ -1,0 +1,429 @@
+// The message list, its split view and the content pane over a sender file: rows, sorting, the
+// read delay, deleting in and out of the recycle box, the focused row, drops, and the panes.
+#include "platform/gui/tests/GuiTestSupport.h"
+#include "sms/Sms.h"
+#include "sms/SmsBox.h"
+#include "sms/SenderDoc.h"
+#include "sms/ui/SmsView.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+_CSms* MakeSms(int nState, const char* sender, const char* recipient, const char* text,
+               int nYear = 2024, int nSize = -1) {
+    auto* p = new _CSms;
+    p->SetState(nState);
+    p->m_sender.Set(sender, "13800000001");
+    p->m_recipient.Set(recipient, "13900000002");
+    p->m_strContent = text;
+    p->m_nSize = nSize >= 0 ? nSize : (int)strlen(text);
+    p->SetTime(CTime(nYear, 5, 6, 7, 8, 9));
+    return p;
+}
+
+std::string Str(const CString& s) {
+    return std::string(s.GetString());
+}
+
+} // namespace
+
+class MsgViewsTest : public ScriptedUserTest {
+protected:
+    CWnd host;
+    CSenderDoc doc;
+    CSplitterView* view = nullptr; // deletes itself with its window
+    CSmsView* list = nullptr;
+
+    void SetUp() override {
+        InstallScriptedUser(IDNO);
+        // The document is the test's: the views going away must not delete it.
+        doc.m_bAutoDelete = FALSE;
+        ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE,
+                                  CRect(0, 0, 900, 600), nullptr, 0));
+        CCreateContext context;
+        context.m_pCurrentDoc = &doc;
+        view = new CSplitterView;
+        ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 900, 600),
+                                 &host, AFX_IDW_PANE_FIRST, &context));
+        view->OnInitialUpdate();
+        list = view->GetSmsList();
+        ASSERT_NE(list, nullptr);
+        list->SetOwner(&host);
+        Pump();
+    }
+    void TearDown() override {
+        host.DestroyWindow();
+        RemoveScriptedUser();
+    }
+
+    _CSmsBox& Box(int nType) {
+        return *static_cast<_CSmsBox*>(doc.GetRootBox().FindSubBoxByType(nType));
+    }
+    void Show(_CSmsBox& box) {
+        SetDocCurrentBox(&doc, &box);
+        doc.UpdateAllViews(nullptr);
+        Pump();
+    }
+    CListCtrl& L() { return list->List(); }
+    std::vector<std::string> Column(int c) {
+        std::vector<std::string> v;
+        for (int i = 0; i < L().GetItemCount(); ++i)
+            v.push_back(Str(L().GetItemText(i, c)));
+        return v;
+    }
+    void Focus(int row) {
+        L().SetItemState(-1, 0, LVIS_SELECTED);
+        L().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Pump();
+    }
+    BOOL Enabled(UINT id) {
+        BOOL on = FALSE;
+        struct Probe : CCmdUI {
+            BOOL* pOn;
+            void Enable(BOOL b) override { *pOn = b; }
+        } probe;
+        probe.m_nID = id;
+        probe.pOn = &on;
+        list->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe, nullptr);
+        return on;
+    }
+    void Command(UINT id) {
+        list->SendMessage(WM_COMMAND, id, 0);
+        Pump();
+    }
+    void FillOutbox() {
+        Box(1).AddSms(MakeSms(_CSms::STATE_DRAFT, "甲", "乙", "ccc", 2022));
+        Box(1).AddSms(MakeSms(_CSms::STATE_PENDING, "丙", "丁", "a", 2024));
+        Box(1).AddSms(MakeSms(_CSms::STATE_DRAFT, "戊", "己", "bbbbb", 2023));
+    }
+};
+
+TEST_F(MsgViewsTest, RowsShowEachMessageWithItsPictureTextsAndInsertionKey) {
+    _CSms* unread = MakeSms(_CSms::STATE_UNREAD, "张三", "我", "你好");
+    unread->m_strSubject = "问候";
+    Box(0).AddSms(unread);
+    _CSms* batch = MakeSms(_CSms::STATE_READ, "李四", "我", "第二条");
+    batch->m_bBatch = TRUE;
+    Box(0).AddSms(batch);
+    Show(Box(0));
+
+    ASSERT_EQ(L().GetItemCount(), 2);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"张三<13800000001>", "李四<13800000001>"}));
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"手机短信", "手机短信"}));
+    EXPECT_EQ(Column(4), (std::vector<std::string>{"单发", "群发"}));
+    // The subject when there is one, else the text.
+    EXPECT_EQ(Column(5), (std::vector<std::string>{"问候", "第二条"}));
+    EXPECT_EQ(Column(6)[0], "2024-05-06 07:08:09");
+    EXPECT_EQ(Column(7), (std::vector<std::string>{"4", "6"}));
+    LVITEM item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 0;
+    L().GetItem(&item);
+    EXPECT_EQ(item.iImage, 1);
+    EXPECT_EQ(unread->GetKey(), 0);
+    EXPECT_EQ(batch->GetKey(), 1);
+    // Outside a recycle box no row carries the recycle mark.
+    EXPECT_EQ(L().GetItemState(0, LVIS_OVERLAYMASK), 0u);
+
+    // The state pictures, by state.
+    const int kImages[][2] = {{0, 3}, {1, -1}, {2, 2}, {3, 4}, {4, 0}, {5, 1}, {6, -1}, {7, -1}};
+    for (auto& c : kImages)
+        EXPECT_EQ(CSmsView::GetStateImageIndex(c[0]), c[1]) << "state " << c[0];
+}
+
+TEST_F(MsgViewsTest, RowsOfARecycleBoxCarryTheRecycleMark) {
+    Box(3).AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "x"));
+    Show(Box(3));
+    ASSERT_EQ(L().GetItemCount(), 1);
+    EXPECT_EQ(L().GetItemState(0, LVIS_OVERLAYMASK), (UINT)INDEXTOOVERLAYMASK(1));
+}
+
+TEST_F(MsgViewsTest, HeaderClicksSortDescendingThenAscendingAndNoneRestoresInsertionOrder) {
+    FillOutbox();
+    Show(Box(1));
+    list->SortByColumn(7);
+    EXPECT_EQ(Column(7), (std::vector<std::string>{"5", "3", "1"}));
+    EXPECT_EQ(Str(L().GetHeaderCtrl() != nullptr ? [&] {
+                  LVCOLUMN c{};
+                  char buf[64] = {};
+                  c.mask = LVCF_TEXT;
+                  c.pszText = buf;
+                  c.cchTextMax = sizeof buf;
+                  L().GetColumn(7, &c);
+                  return CString(buf);
+              }()
+                                                 : CString()),
+              "大小  ");
+    EXPECT_FALSE(list->IsSortAscending());
+    list->SortByColumn(7);
+    EXPECT_TRUE(list->IsSortAscending());
+    EXPECT_EQ(Column(7), (std::vector<std::string>{"1", "3", "5"}));
+    // Another column starts descending again, and the old title loses its blanks.
+    list->SortByColumn(6);
+    EXPECT_EQ(Column(6)[0].substr(0, 4), "2024");
+    LVCOLUMN c{};
+    char buf[64] = {};
+    c.mask = LVCF_TEXT;
+    c.pszText = buf;
+    c.cchTextMax = sizeof buf;
+    L().GetColumn(7, &c);
+    EXPECT_STREQ(buf, "大小");
+
+    Command(CSmsView::ID_SORT_NONE);
+    EXPECT_EQ(list->GetSortColumn(), -1);
+    EXPECT_EQ(Column(7), (std::vector<std::string>{"3", "1", "5"}));
+    EXPECT_FALSE(Enabled(CSmsView::ID_SORT_ASCENDING));
+
+    // A refill keeps the sort.
+    list->SortByColumn(2);
+    doc.UpdateAllViews(nullptr);
+    // Descending by the recipients' names in pinyin: yi, ji, ding.
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"乙<13900000002>", "己<13900000002>",
+                                                   "丁<13900000002>"}));
+}
+
+TEST_F(MsgViewsTest, AnUnreadMessageIsMarkedReadAfterADelayThatGrowsWithItsLength) {
+    const struct {
+        int nLength;
+        UINT nDelay;
+    } kCases[] = {{0, 2000}, {160, 2000}, {161, 2012}, {320, 4000}, {2000, 25000}};
+    for (auto& c : kCases) {
+        _CSms sms;
+        sms.m_strContent = CString('x', c.nLength);
+        EXPECT_EQ(CMsgListView::GetReadDelay(&sms), c.nDelay) << c.nLength;
+    }
+
+    Box(0).AddSms(MakeSms(_CSms::STATE_READ, "甲", "我", "old"));
+    _CSms* longOne = MakeSms(_CSms::STATE_UNREAD, "乙", "我", "");
+    longOne->m_strContent = CString('y', 2000);
+    Box(0).AddSms(longOne);
+    Show(Box(0));
+    Focus(0);
+    EXPECT_FALSE(list->IsReadTimerRunning());
+    Focus(1);
+    ASSERT_TRUE(list->IsReadTimerRunning());
+    EXPECT_EQ(list->GetReadTimerDelay(), 25000u);
+    EXPECT_EQ(doc.GetCurrentMessageObject(), longOne);
+    EXPECT_FALSE(doc.IsModified());
+    // Moving on stops the timer: the message stays unread.
+    Focus(0);
+    EXPECT_FALSE(list->IsReadTimerRunning());
+    EXPECT_EQ(longOne->GetState(), _CSms::STATE_UNREAD);
+    Focus(1);
+    list->OnReadTimer();
+    EXPECT_EQ(longOne->GetState(), _CSms::STATE_READ);
+    EXPECT_FALSE(list->IsReadTimerRunning());
+    EXPECT_TRUE(doc.IsModified());
+    LVITEM item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 1;
+    L().GetItem(&item);
+    EXPECT_EQ(item.iImage, 0);
+}
+
+TEST_F(MsgViewsTest, APlainDeleteMovesToTheRecycleBoxAndTheNextRowBecomesCurrent) {
+    FillOutbox();
+    Show(Box(1));
+    _CSms* second = static_cast<_CSms*>(list->GetMessageAt(1));
+    _CSms* third = static_cast<_CSms*>(list->GetMessageAt(2));
+    Focus(1);
+    ASSERT_TRUE(Enabled(CMsgListView::ID_DELETE));
+    Command(CMsgListView::ID_DELETE);
+    EXPECT_TRUE(shown.empty()) << "a move into the recycle box asks nothing";
+    EXPECT_EQ(Box(1).GetSmsCount(), 2);
+    EXPECT_EQ(Box(3).GetSmsCount(), 1);
+    EXPECT_TRUE(Box(3).Contains(second, FALSE));
+    ASSERT_EQ(L().GetItemCount(), 2);
+    // The row that followed keeps the focus, selected, and is the current message.
+    EXPECT_EQ(list->GetCurRow(), 1);
+    EXPECT_EQ(L().GetNextItem(-1, LVNI_FOCUSED), 1);
+    EXPECT_TRUE(L().GetItemState(1, LVIS_SELECTED));
+    EXPECT_EQ(doc.GetCurrentMessageObject(), third);
+    EXPECT_TRUE(doc.IsModified());
+
+    // In the recycle box the plain delete is refused and the permanent one asks first.
+    Show(Box(3));
+    Focus(0);
+    EXPECT_FALSE(Enabled(CMsgListView::ID_DELETE));
+    answers = {IDNO};
+    Command(CMsgListView::ID_DELETE_PERMANENT);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(Str(shown[0].text), "您确实要删除这些短信吗？(将无法恢复)");
+    EXPECT_EQ(Box(3).GetSmsCount(), 1);
+    answers = {IDYES};
+    Command(CMsgListView::ID_DELETE_PERMANENT2);
+    EXPECT_EQ(Box(3).GetSmsCount(), 0);
+    EXPECT_EQ(L().GetItemCount(), 0);
+    EXPECT_EQ(list->GetCurRow(), -1);
+    EXPECT_EQ(doc.GetCurrentMessageObject(), nullptr);
+}
+
+TEST_F(MsgViewsTest, RemovingInsideTheRecycleTreeDeletesForGood) {
+    _CSmsBox* inner = Box(3).AddSubBox("旧的", CMsgBoxBase::BOX_USER);
+    inner->AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "x"));
+    inner->AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "y"));
+    Show(*inner);
+    L().SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    list->RemoveSelected(FALSE, nullptr);
+    EXPECT_EQ(inner->GetSmsCount(), 0);
+    EXPECT_EQ(Box(3).GetSmsCount(), 0);
+    EXPECT_EQ(doc.GetCurrentMessageObject(), nullptr);
+}
+
+TEST_F(MsgViewsTest, APlainDeleteWithoutARecycleBoxAsksBeforeDeletingForGood) {
+    // A root that lost its recycle box (an old file): the plain delete would destroy.
+    _CSmsBox root("根");
+    _CSmsBox* out = root.AddSubBox("发件箱", CMsgBoxBase::BOX_OUTBOX);
+    out->AddSms(MakeSms(_CSms::STATE_DRAFT, "甲", "乙", "keep"));
+    Show(*out);
+    Focus(0);
+    answers = {IDNO};
+    Command(CMsgListView::ID_DELETE2);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(Str(shown[0].text), "您确实要删除这些短信吗？(将无法恢复)");
+    EXPECT_EQ(out->GetSmsCount(), 1);
+    EXPECT_EQ(L().GetItemCount(), 1);
+    answers = {IDYES};
+    Command(CMsgListView::ID_DELETE);
+    EXPECT_EQ(out->GetSmsCount(), 0);
+    SetDocCurrentBox(&doc, nullptr);
+}
+
+TEST_F(MsgViewsTest, ClicksOnTheKindAndTimeCellsSelectTheRowAndLeaveTheFlagsAlone) {
+    FillOutbox();
+    Show(Box(1));
+    for (int column : {4, 6}) {
+        L().SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        CRect cell;
+        ASSERT_TRUE(L().GetSubItemRect(2, column, LVIR_BOUNDS, cell));
+        CMessageBase* message = list->GetMessageAt(2);
+        const DWORD flags = message->GetFlags();
+        const LPARAM at = MAKELPARAM(cell.left + 5, cell.CenterPoint().y);
+        L().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        L().SendMessage(WM_LBUTTONUP, 0, at);
+        Pump();
+        EXPECT_EQ(message->GetFlags(), flags) << "column " << column;
+        EXPECT_TRUE(L().GetItemState(2, LVIS_SELECTED)) << "column " << column;
+        EXPECT_EQ(doc.GetCurrentMessageObject(), message) << "column " << column;
+    }
+}
+
+TEST_F(MsgViewsTest, ACopyDropIntoAnOutboxDuplicatesTheMessageDatedNow) {
+    FillOutbox();
+    Show(Box(1));
+    const CTime before = CTime::GetCurrentTime();
+    EXPECT_FALSE(list->DropInList(0, 0, TRUE, FALSE));
+    EXPECT_FALSE(list->DropInList(0, 0, FALSE, FALSE));
+    EXPECT_EQ(Box(1).GetSmsCount(), 3);
+    EXPECT_TRUE(list->DropInList(0, DRAG_KEY_CTRL, TRUE, FALSE));
+    EXPECT_EQ(Box(1).GetSmsCount(), 3) << "a query changes nothing";
+    EXPECT_TRUE(list->DropInList(0, DRAG_KEY_CTRL, FALSE, FALSE));
+    ASSERT_EQ(Box(1).GetSmsCount(), 4);
+    ASSERT_EQ(L().GetItemCount(), 4);
+    int copies = 0;
+    for (POSITION pos = Box(1).GetFirstSmsPosition(); pos != nullptr;) {
+        _CSms* p = Box(1).GetNextSms(pos);
+        if (p->m_strContent == "ccc" && p->GetTime() >= before)
+            ++copies;
+    }
+    EXPECT_EQ(copies, 1);
+    EXPECT_TRUE(doc.IsModified());
+
+    // Outside the outbox tree even the copy key is refused.
+    Box(2).AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "s"));
+    Show(Box(2));
+    EXPECT_FALSE(list->DropInList(0, DRAG_KEY_CTRL, FALSE, FALSE));
+    EXPECT_EQ(Box(2).GetSmsCount(), 1);
+}
+
+TEST_F(MsgViewsTest, RestoreSendsEachMessageBackToTheBoxItsStateBelongsIn) {
+    Box(3).AddSms(MakeSms(_CSms::STATE_UNREAD, "甲", "我", "in"));
+    Box(3).AddSms(MakeSms(_CSms::STATE_SENT, "我", "乙", "sent"));
+    Box(3).AddSms(MakeSms(_CSms::STATE_DRAFT, "我", "丙", "draft"));
+    Show(Box(3));
+    EXPECT_FALSE(Enabled(CSmsView::ID_RESTORE));
+    L().SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_TRUE(Enabled(CSmsView::ID_RESTORE));
+    Command(CSmsView::ID_RESTORE);
+    EXPECT_EQ(Box(3).GetSmsCount(), 0);
+    EXPECT_EQ(Box(0).GetSmsCount(), 1);
+    EXPECT_EQ(Box(2).GetSmsCount(), 1);
+    EXPECT_EQ(Box(1).GetSmsCount(), 1);
+    EXPECT_EQ(L().GetItemCount(), 0);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(MsgViewsTest, TheSplitViewGivesTheContentAQuarterOfTheHeightAndCaptionsTheMessage) {
+    const struct {
+        int cy;
+        int lower;
+    } kCases[] = {{400, 100}, {403, 100}, {60, 20}};
+    for (auto& c : kCases) {
+        view->MoveWindow(0, 0, 600, c.cy);
+        Pump();
+        int cur = 0, min = 0;
+        view->GetSplitter().GetRowInfo(1, cur, min);
+        int upper = 0;
+        view->GetSplitter().GetRowInfo(0, upper, min);
+        CRect rc;
+        view->GetContentPane()->GetWindowRect(&rc);
+        CRect whole;
+        view->GetSplitter().GetWindowRect(&whole);
+        EXPECT_EQ(rc.Height(), c.lower) << c.cy << " upper " << upper << " lower " << cur
+                                        << " splitter " << whole.Height();
+    }
+
+    _CSms* sms = MakeSms(_CSms::STATE_UNREAD, "张三", "李四", "今晚见");
+    Box(0).AddSms(sms);
+    view->MoveWindow(0, 0, 900, 600);
+    Show(Box(0));
+    EXPECT_EQ(Str(view->GetSplitter().GetCaption()), "");
+    Focus(0);
+    EXPECT_EQ(Str(view->GetSplitter().GetCaption()),
+              "张三<13800000001> -> 李四<13900000002> [未读 2024-05-06 07:08:09]");
+    // The content pane shows the text of the focused message.
+    auto* content = dynamic_cast<CViewSmsContent*>(view->GetContentPane());
+    ASSERT_NE(content, nullptr);
+    CString text;
+    content->GetRichEditCtrl().GetWindowText(text);
+    EXPECT_EQ(Str(text), "今晚见");
+}
+
+TEST_F(MsgViewsTest, ABoxThatChangesRefillsTheListSoNoRowOutlivesItsMessage) {
+    FillOutbox();
+    Show(Box(1));
+    ASSERT_EQ(L().GetItemCount(), 3);
+    Box(1).DeleteAllSms();
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(L().GetItemCount(), 0);
+    SetDocCurrentBox(&doc, nullptr);
+    Box(2).AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "s"));
+    Show(Box(2));
+    EXPECT_EQ(L().GetItemCount(), 1);
+    SetDocCurrentBox(&doc, nullptr);
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(L().GetItemCount(), 0);
+}
+
+TEST_F(MsgViewsTest, PicturesOfTheListInEveryStateAndOfTheRecycleBox) {
+    _CSmsBox& in = Box(0);
+    in.AddSms(MakeSms(_CSms::STATE_READ, "张三", "我", "已经读过的短信"));
+    in.AddSms(MakeSms(_CSms::STATE_UNREAD, "李四", "我", "还没有读的短信，显示为粗体蓝字"));
+    in.AddSms(MakeSms(_CSms::STATE_PENDING, "我", "王五", "等待发送"));
+    in.AddSms(MakeSms(_CSms::STATE_DRAFT, "我", "赵六", "草稿"));
+    in.AddSms(MakeSms(_CSms::STATE_SENT, "我", "钱七", "已经发出"));
+    Show(in);
+    list->SortByColumn(6);
+    Focus(1);
+    Pump();
+    host.SaveScreenshot(ScreenPath("sms-list-states").c_str());
+    EXPECT_FALSE(Str(view->GetSplitter().GetCaption()).empty());
+
+    Box(3).AddSms(MakeSms(_CSms::STATE_SENT, "我", "孙八", "删除的短信"));
+    Box(3).AddSms(MakeSms(_CSms::STATE_READ, "周九", "我", "也删除了"));
+    Show(Box(3));
+    Focus(0);
+    host.SaveScreenshot(ScreenPath("sms-list-recycle").c_str());
+}
