@@ -136,7 +136,7 @@ CSize AfxTemplateSize(const ResDialog& t, CFont& font) {
 }
 
 BOOL CDialog::CreateFromTemplate(CWnd* pParentWnd) {
-    const ResDialog* t = m_pTemplate ? m_pTemplate : AfxFindDialog(m_nIDTemplate);
+    const ResDialog* t = AfxFindDialog(m_nIDTemplate);
     if (!t)
         return FALSE;
     AfxCreateTemplateFont(*t, m_font);
@@ -228,17 +228,6 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     if (!CreateFromTemplate(pParentWnd))
         return FALSE;
     if (const ResDialog* t = AfxFindDialog(nIDTemplate); t && (t->style & WS_VISIBLE))
-        ShowWindow(SW_SHOW);
-    return TRUE;
-}
-
-BOOL CDialog::CreateIndirect(const ResDialog* pTemplate, CWnd* pParentWnd) {
-    m_pTemplate = pTemplate;
-    m_pParentWnd = pParentWnd;
-    m_bModal = false;
-    if (!pTemplate || !CreateFromTemplate(pParentWnd))
-        return FALSE;
-    if (pTemplate->style & WS_VISIBLE)
         ShowWindow(SW_SHOW);
     return TRUE;
 }

@@ -78,9 +78,6 @@ public:
     virtual INT_PTR DoModal();
     // A modeless dialog; it stays until DestroyWindow.
     virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
-    // A modeless dialog from a template that is not in the resource tables (the platform's own
-    // dialogs carry theirs in code).
-    BOOL CreateIndirect(const ResDialog* pTemplate, CWnd* pParentWnd = nullptr);
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
@@ -121,7 +118,6 @@ protected:
     INT_PTR RunModalLoop();
 
     CFont m_font;
-    const ResDialog* m_pTemplate = nullptr; // else the template of m_nIDTemplate
     UINT m_nDefID = IDOK;
     int m_nModalResult = -1;
     bool m_bModal = false;

@@ -42,11 +42,28 @@ const ResDialogItem kReplaceItems[] = {
     {"BUTTON", "取消", IDCANCEL, 176, 60, 54, 14, kButton, 0},
 };
 
-const ResDialog kFindTemplate = {0, "查找", kDialogStyle, 0, 0, 0, 236, 62, 9, "宋体",
-                                 kFindItems, (int)(sizeof kFindItems / sizeof kFindItems[0])};
-const ResDialog kReplaceTemplate = {0, "替换", kDialogStyle, 0, 0, 0, 236, 82, 9, "宋体",
-                                    kReplaceItems,
-                                    (int)(sizeof kReplaceItems / sizeof kReplaceItems[0])};
+// The desktop's own numbers for the two layouts.
+constexpr UINT kFindDialogId = 1540;
+constexpr UINT kReplaceDialogId = 1541;
+
+const ResDialog kTemplates[] = {
+    {kFindDialogId, "查找", kDialogStyle, 0, 0, 0, 236, 62, 9, "宋体",
+     kFindItems, (int)(sizeof kFindItems / sizeof kFindItems[0])},
+    {kReplaceDialogId, "替换", kDialogStyle, 0, 0, 0, 236, 82, 9, "宋体", kReplaceItems,
+     (int)(sizeof kReplaceItems / sizeof kReplaceItems[0])},
+};
+
+// The layouts join the program's resource tables once, before the first dialog is made.
+void RegisterTemplates() {
+    static const ResModule module = [] {
+        ResModule m{};
+        m.dialogs = kTemplates;
+        m.dialogCount = 2;
+        return m;
+    }();
+    static const bool registered = (AfxRegisterResources(&module), true);
+    (void)registered;
+}
 
 UINT FindMessage() {
     static const UINT msg = RegisterWindowMessage(FINDMSGSTRING);
@@ -79,7 +96,8 @@ BOOL CFindReplaceDialog::Create(BOOL bFindDialogOnly, LPCTSTR lpszFindWhat,
                  sizeof m_szReplaceWith - 1);
     CWnd* pOwner = pParentWnd ? pParentWnd : AfxGetMainWnd();
     m_fr.hwndOwner = pOwner ? pOwner->m_hWnd : nullptr;
-    if (!CreateIndirect(bFindDialogOnly ? &kFindTemplate : &kReplaceTemplate, pOwner))
+    RegisterTemplates();
+    if (!CDialog::Create(bFindDialogOnly ? kFindDialogId : kReplaceDialogId, pOwner))
         return FALSE;
     ShowWindow(SW_SHOW);
     return TRUE;
