@@ -1,6 +1,8 @@
 // Prints how long the notes take with large data: a notebook of 2 000 pages, 200 of them 200 KB
 // to 1 MB of formatted rich text, opened; its largest page read and written back as the editor
-// does when it shows and confirms it; 100 000 rows of an information data file read.
+// does when it shows and confirms it, and through the editor's control; 100 000 rows of an
+// information data file read; the font box filled with the screen's faces. Run it with
+// QT_QPA_PLATFORM=offscreen where there is no display.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -9,8 +11,13 @@
 
 #include "notes/InfoReader.h"
 #include "notes/WordPadDoc.h"
+#include "notes/ui/FontComboBox.h"
 #include "platform/base/OsPath.h"
+#include "platform/gui/RichEditCtrl.h"
 #include "platform/gui/RtfFormat.h"
+#include "platform/gui/Wnd.h"
+
+#include <cstring>
 
 namespace {
 
@@ -32,9 +39,25 @@ CString MakeRtf(size_t nBytes) {
     return CString(s.data(), (int)s.size());
 }
 
+DWORD ReadBytes(DWORD_PTR cookie, LPBYTE pb, LONG cb, LONG* pcb) {
+    auto* src = reinterpret_cast<std::pair<const CString*, size_t>*>(cookie);
+    size_t n = std::min((size_t)cb, (size_t)src->first->GetLength() - src->second);
+    std::memcpy(pb, src->first->GetString() + src->second, n);
+    src->second += n;
+    *pcb = (LONG)n;
+    return 0;
+}
+
+DWORD CountBytes(DWORD_PTR cookie, LPBYTE, LONG cb, LONG* pcb) {
+    *reinterpret_cast<size_t*>(cookie) += (size_t)cb;
+    *pcb = cb;
+    return 0;
+}
+
 } // namespace
 
 int main() {
+    AfxEnsureGuiApp();
     CDocument::SetMessageHook(&Ignore);
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillmar-bench-notes";
     std::filesystem::create_directories(dir);
@@ -82,6 +105,31 @@ int main() {
     t = std::chrono::steady_clock::now();
     CString back = RtfWrite(page);
     std::printf("largest page written back: %.3f s\n", Seconds(t));
+
+    // The same page through the editor's control: shown (streamed in) and confirmed (out).
+    CWnd host;
+    host.CreateEx(0, nullptr, "bench", WS_POPUP, CRect(0, 0, 800, 600), nullptr, 0);
+    CRichEditCtrl edit;
+    edit.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 800, 600), &host, 1);
+    std::pair<const CString*, size_t> source{&largest, 0};
+    EDITSTREAM in{(DWORD_PTR)&source, 0, &ReadBytes};
+    t = std::chrono::steady_clock::now();
+    edit.StreamIn(SF_RTF, in);
+    std::printf("largest page shown in the editor: %.3f s\n", Seconds(t));
+    size_t written = 0;
+    EDITSTREAM out{(DWORD_PTR)&written, 0, &CountBytes};
+    t = std::chrono::steady_clock::now();
+    edit.StreamOut(SF_RTF, out);
+    std::printf("largest page confirmed from the editor (%zu KB): %.3f s\n", written / 1024,
+                Seconds(t));
+
+    CFontComboBox fonts;
+    fonts.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT, CRect(0, 0, 300, 300), &host,
+                 600);
+    t = std::chrono::steady_clock::now();
+    fonts.Fill();
+    std::printf("font box filled (%d entries): %.3f s\n", fonts.GetCount(), Seconds(t));
+    host.DestroyWindow();
 
     {
         std::ofstream rows(dir / "rows.txt", std::ios::binary);

@@ -4,28 +4,11 @@
 #include "platform/base/Gbk.h"
 #include "platform/gui/MessageBox.h"
 
-#include <QFontDatabase>
-#include <QList>
-#include <QStringList>
-#include <QString>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 
 IMPLEMENT_DYNAMIC(CFormatBar, CToolBar)
-
-const int CFormatBar::kStandardSizes[16] = {8, 9, 10, 11, 12, 14, 16, 18,
-                                            20, 22, 24, 26, 28, 36, 48, 72};
-
-namespace {
-
-CString FromQt(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    return Utf8ToGbk(std::string_view(utf8.constData(), (size_t)utf8.size()));
-}
-
-} // namespace
 
 void CFormatBar::ShowText(CComboBox& box, const CString& text) {
     // The entry of exactly that text, else the text alone: never an entry it only begins
@@ -55,89 +38,43 @@ BOOL CFormatBar::Create(CWnd* pParent, UINT nID) {
     m_fontBox.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT |
                          CBS_AUTOHSCROLL | WS_TABSTOP,
                      rc, this, IDC_FONTNAME);
+    const int rowHeight = CFontComboBox::GetRowHeight(m_fontBox);
     m_fontBox.LimitText(32);
     GetItemRect(2, &rc);
     rc.bottom = rc.top + 300;
     m_sizeBox.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | WS_TABSTOP, rc, this,
                      IDC_FONTSIZE);
     m_sizeBox.LimitText(4);
+    CFontComboBox::SetRowHeight(m_sizeBox, rowHeight);
     FillFontBox();
-    FillSizeBox();
+    m_sizeBox.FillSizes(CString());
     return TRUE;
 }
 
-std::vector<std::pair<CString, CFontItem>>
-CFormatBar::ListFaces(const std::vector<CFontItem>& all) {
-    // A face offered in several scripts shows each with its script in parentheses.
-    std::map<CString, int> count;
-    for (const CFontItem& f : all)
-        ++count[f.face];
-    std::vector<std::pair<CString, CFontItem>> shown;
-    for (const CFontItem& f : all) {
-        CString text = f.face;
-        if (count[f.face] > 1 && !f.script.IsEmpty())
-            text += " (" + f.script + ")";
-        shown.emplace_back(text, f);
-    }
-    return shown;
-}
-
-void CFormatBar::FillFontBox() {
-    CString current;
-    m_fontBox.GetWindowText(current);
-    m_fontBox.ResetContent();
-    m_fonts.clear();
-    for (const QString& family : QFontDatabase::families()) {
-        // Faces meant for vertical writing are left out, as are bitmap-only faces.
-        if (family.startsWith('@') || QFontDatabase::isBitmapScalable(family) &&
-                                          !QFontDatabase::isSmoothlyScalable(family))
-            continue;
-        const auto systems = QFontDatabase::writingSystems(family);
-        CFontItem item;
-        item.face = CutFaceName(FromQt(family));
-        item.type = QFontDatabase::isSmoothlyScalable(family) ? 0x200 : 0;
-        item.pitchAndFamily = QFontDatabase::isFixedPitch(family) ? 1 : 2;
-        bool any = false;
-        if (systems.contains(QFontDatabase::SimplifiedChinese)) {
-            item.script = "中文 GB2312";
-            item.charSet = 134;
-            m_fonts.push_back(item);
-            any = true;
-        }
-        if (systems.contains(QFontDatabase::Latin) || !any) {
-            item.script = systems.contains(QFontDatabase::Latin) ? "西方" : "";
-            item.charSet = 0;
-            m_fonts.push_back(item);
-        }
-    }
-    for (auto& [text, item] : ListFaces(m_fonts)) {
-        (void)item;
-        m_fontBox.AddString(text);
-    }
-    // A box shows nothing until it is told a face (it would otherwise show its first entry).
-    ShowText(m_fontBox, current);
-}
-
 void CFormatBar::FillSizeBox() {
-    CString current;
-    m_sizeBox.GetWindowText(current);
-    m_sizeBox.ResetContent();
-    for (int pt : kStandardSizes) {
-        CString s;
-        s.Format("%d", pt);
-        int n = m_sizeBox.AddString(s);
-        m_sizeBox.SetItemData(n, (DWORD_PTR)(pt * 20));
+    // The size read first: a refused text says so and the last size accepted comes back.
+    CString text;
+    m_sizeBox.GetWindowText(text);
+    int twips = ParseSizeText(text);
+    bool refused = false;
+    if (twips == SizeTextInvalid || (twips >= 0 && !IsSizeInRange(twips))) {
+        AfxMessageBox(twips == SizeTextInvalid ? "This is not a valid number."
+                                               : "The number must be between 1 and 1638.",
+                      MB_ICONINFORMATION);
+        twips = m_sizeBox.m_nTwipsLast;
+        refused = true;
     }
-    ShowText(m_sizeBox, current);
+    CString shown;
+    m_fontBox.GetWindowText(shown);
+    const CFontItem* item = m_fontBox.FindItem(shown);
+    m_sizeBox.FillSizes(item != nullptr ? item->face : shown);
+    // The refused text goes (for nothing when no size was accepted yet).
+    if (refused || twips != SizeTextEmpty)
+        m_sizeBox.SetTwips(twips);
 }
 
 void CFormatBar::SetSizeText(long lTwips) {
-    CString text = FormatSizeText(lTwips);
-    CString shown;
-    m_sizeBox.GetWindowText(shown);
-    if (shown != text)
-        ShowText(m_sizeBox, text);
-    m_nLastTwips = lTwips;
+    m_sizeBox.SetTwips(lTwips);
 }
 
 LRESULT CFormatBar::NotifyOwner(UINT code, CHARFORMAT2* pcf) {
@@ -174,11 +111,12 @@ void CFormatBar::SyncFromOwner(BOOL bEvenWithFocus) {
     CHARFORMAT2 cf{};
     NotifyOwner(FN_GETFORMAT, &cf);
     if ((cf.dwMask & (CFM_FACE | CFM_CHARSET)) == (CFM_FACE | CFM_CHARSET)) {
+        // The entry of that face in that script (any script for the default set).
         int found = -1;
         for (int i = 0; i < m_fontBox.GetCount() && found < 0; ++i) {
-            CString text;
-            m_fontBox.GetLBText(i, text);
-            if (text == cf.szFaceName || text.Find(CString(cf.szFaceName) + " (") == 0)
+            const auto* item = reinterpret_cast<const CFontItem*>(m_fontBox.GetItemData(i));
+            if (item != nullptr && item->face == cf.szFaceName &&
+                (cf.bCharSet == DEFAULT_CHARSET || item->charSet == cf.bCharSet))
                 found = i;
         }
         if (found >= 0)
@@ -192,7 +130,7 @@ void CFormatBar::SyncFromOwner(BOOL bEvenWithFocus) {
         SetSizeText(cf.yHeight);
     else {
         ShowText(m_sizeBox, "");
-        m_nLastTwips = -1;
+        m_sizeBox.m_nTwipsLast = -1;
     }
 }
 
@@ -215,7 +153,7 @@ BOOL CFormatBar::ApplySize() {
     cf.dwMask = CFM_SIZE;
     cf.yHeight = twips;
     NotifyOwner(FN_SETFORMAT, &cf);
-    m_nLastTwips = twips;
+    m_sizeBox.m_nTwipsLast = twips;
     return TRUE;
 }
 
@@ -229,14 +167,11 @@ void CFormatBar::ApplyFace() {
     CHARFORMAT2 cf{};
     cf.dwMask = CFM_FACE | CFM_CHARSET;
     CString face = text;
-    cf.bCharSet = 1;
-    for (auto& [shown, item] : ListFaces(m_fonts)) {
-        if (shown == text) {
-            face = item.face;
-            cf.bCharSet = item.charSet;
-            cf.bPitchAndFamily = item.pitchAndFamily;
-            break;
-        }
+    cf.bCharSet = DEFAULT_CHARSET;
+    if (const CFontItem* item = m_fontBox.FindItem(text)) {
+        face = item->face;
+        cf.bCharSet = item->charSet;
+        cf.bPitchAndFamily = item->pitchAndFamily;
     }
     face = CutFaceName(face);
     std::strncpy(cf.szFaceName, face.GetString(), LF_FACESIZE - 1);
@@ -253,6 +188,10 @@ BOOL CFormatBar::OnCommand(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case CBN_CLOSEUP:
             NotifyOwner((UINT)NM_RETURN, nullptr);
+            return TRUE;
+        case CBN_DROPDOWN:
+            if (nID == IDC_FONTSIZE)
+                FillSizeBox();
             return TRUE;
         case CBN_SELENDOK:
             if (nID == IDC_FONTNAME)
@@ -287,8 +226,21 @@ BOOL CFormatBar::PreTranslateMessage(MSG* pMsg) {
             SyncFromOwner(TRUE);
             NotifyOwner((UINT)NM_RETURN, nullptr);
             return TRUE;
+        case VK_UP:
+        case VK_DOWN: {
+            // Up or Down opens a closed list; with Alt or Ctrl the box has the key.
+            if (::GetKeyState(VK_MENU) < 0 || ::GetKeyState(VK_CONTROL) < 0)
+                break;
+            CComboBox& box = inSize ? static_cast<CComboBox&>(m_sizeBox)
+                                    : static_cast<CComboBox&>(m_fontBox);
+            if (box.GetDroppedState())
+                break;
+            box.ShowDropDown(TRUE);
+            return TRUE;
+        }
         case VK_TAB:
-            (inSize ? m_fontBox : m_sizeBox).SetFocus();
+            (inSize ? static_cast<CComboBox&>(m_fontBox) : static_cast<CComboBox&>(m_sizeBox))
+                .SetFocus();
             return TRUE;
         default:
             break;

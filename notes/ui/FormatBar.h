@@ -4,6 +4,7 @@
 // for the selection's format, and tells when a box took or gave up the focus.
 #pragma once
 
+#include "notes/ui/FontComboBox.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/RichEditCtrl.h"
 #include "platform/gui/ToolBar.h"
@@ -19,30 +20,20 @@ struct CHARHDR {
     CHARFORMAT2 cf;
 };
 
-// One face of the font box.
-struct CFontItem {
-    CString face;
-    CString script; // empty when the system names none
-    BYTE charSet = 1;
-    BYTE pitchAndFamily = 0;
-    int type = 0; // 0x200 scalable outline font
-};
-
 class CFormatBar : public CToolBar {
     DECLARE_DYNAMIC(CFormatBar)
 public:
     enum { IDC_FONTNAME = 600, IDC_FONTSIZE = 601 };
-    static const int kStandardSizes[16];
-
     CFormatBar();
     ~CFormatBar() override;
 
     BOOL Create(CWnd* pParent, UINT nID);
     // Fills the font box from the screen's fonts, keeping the text shown.
-    void FillFontBox();
-    // The faces listed, each with its shown text.
-    const std::vector<CFontItem>& GetFontItems() const { return m_fonts; }
-    static std::vector<std::pair<CString, CFontItem>> ListFaces(const std::vector<CFontItem>& all);
+    void FillFontBox() { m_fontBox.Fill(); }
+    // Refills the size box with the sizes of the face the font box shows.
+    void FillSizeBox();
+    // The faces listed.
+    const std::vector<CFontItem>& GetFontItems() const { return m_fontBox.GetItems(); }
 
     // Shows the owner's selection format (unless a box has the focus).
     void SyncFromOwner(BOOL bEvenWithFocus = FALSE);
@@ -51,8 +42,8 @@ public:
     void ApplyFace();
     void SetSizeText(long lTwips);
 
-    CComboBox m_fontBox;
-    CComboBox m_sizeBox;
+    CFontComboBox m_fontBox;
+    CSizeComboBox m_sizeBox;
 
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -62,8 +53,4 @@ protected:
     LRESULT NotifyOwner(UINT code, CHARFORMAT2* pcf);
     static void ShowText(CComboBox& box, const CString& text);
     BOOL BoxHasFocus() const;
-    void FillSizeBox();
-
-    std::vector<CFontItem> m_fonts;
-    int m_nLastTwips = -1;
 };

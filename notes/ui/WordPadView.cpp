@@ -148,6 +148,11 @@ void CWordPadView::ShowPage(CNoteContent* pPage, CQuillmarBaseDoc* pNotebook) {
     }
 }
 
+void CWordPadView::OnTextNotFound(LPCTSTR) {
+    MessageBeep(MB_ICONHAND);
+    AfxMessageBox(LoadText(120), MB_ICONINFORMATION);
+}
+
 BOOL CWordPadView::HasUnsavedEdits() const {
     return m_pPage != nullptr && !m_bKeepsObjects && m_hWnd != nullptr &&
            GetRichEditCtrl().GetModify();

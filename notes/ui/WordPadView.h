@@ -55,6 +55,9 @@ public:
     BOOL IsReadOnly() const { return m_bReadOnly; }
     BOOL IsAutoLink() const { return m_bAutoLink; }
 
+    // A search that came to its end says so.
+    void OnTextNotFound(LPCTSTR lpszFind) override;
+
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     void OnInitialUpdate() override;
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

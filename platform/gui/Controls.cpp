@@ -38,6 +38,11 @@ IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 IMPLEMENT_DYNAMIC(CSpinButtonCtrl, CWnd)
 IMPLEMENT_DYNAMIC(CProgressCtrl, CWnd)
 
+#ifndef CB_SETITEMHEIGHT
+#define CB_SETITEMHEIGHT 0x0153
+#define CB_GETITEMHEIGHT 0x0154
+#endif
+
 namespace {
 
 // Positions the system counts in bytes of GBK text; Qt counts UTF-16 units.
@@ -556,6 +561,7 @@ public:
     CWnd* Wnd() const { return owner ? owner->wnd : nullptr; }
     bool dropped = false;
     bool ownerDrawn = false;
+    int itemHeight = 0; // of an owner-drawn list's rows; 0: the font's
     // The window of the drop-down list (see ComboListAdapter).
     HWND listWnd = nullptr;
     void showPopup() override {
@@ -628,7 +634,8 @@ public:
         painter->restore();
     }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return QSize(10, QFontMetrics(combo->font()).height() + 4);
+        return QSize(10, combo->itemHeight > 0 ? combo->itemHeight
+                                               : QFontMetrics(combo->font()).height() + 4);
     }
     QmComboBox* combo;
 };
@@ -893,6 +900,16 @@ public:
         case CB_LIMITTEXT:
             limit = (UINT)wp;
             return TRUE;
+        case CB_SETITEMHEIGHT:
+            // The list's rows (the edit field keeps the height of its font).
+            if ((int)wp >= 0 && (int)lp > 0) {
+                combo->itemHeight = (int)lp;
+                combo->view()->doItemsLayout();
+            }
+            return 0;
+        case CB_GETITEMHEIGHT:
+            return combo->itemHeight > 0 ? combo->itemHeight
+                                         : QFontMetrics(combo->font()).height() + 4;
         case CB_SETTOPINDEX: {
             CWnd* list = CWnd::FromHandlePermanent(combo->listWnd);
             if (i < 0 || i >= n || !list)

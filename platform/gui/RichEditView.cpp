@@ -1,6 +1,8 @@
 #include "platform/gui/RichEditView.h"
 
 #include "platform/base/Archive.h"
+#include "platform/gui/FindReplaceDialog.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
 
 #include <algorithm>
@@ -9,8 +11,18 @@
 IMPLEMENT_DYNCREATE(CRichEditView, CCtrlView)
 IMPLEMENT_DYNAMIC(CRichEditDoc, CDocument)
 
+namespace {
+const UINT kFindReplaceMessage = RegisterWindowMessage(FINDMSGSTRING);
+}
+
 BEGIN_MESSAGE_MAP(CRichEditView, CCtrlView)
 ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_COMMAND(ID_EDIT_FIND, &CRichEditView::OnEditFind)
+ON_COMMAND(ID_EDIT_REPLACE, &CRichEditView::OnEditReplace)
+ON_UPDATE_COMMAND_UI(ID_EDIT_FIND, &CRichEditView::OnUpdateNeedText)
+ON_UPDATE_COMMAND_UI(ID_EDIT_REPLACE, &CRichEditView::OnUpdateNeedText)
+ON_REGISTERED_MESSAGE(kFindReplaceMessage, &CRichEditView::OnFindReplaceCmd)
 ON_COMMAND(ID_EDIT_UNDO, &CRichEditView::OnEditUndo)
 ON_COMMAND(ID_EDIT_REDO, &CRichEditView::OnEditRedo)
 ON_COMMAND(ID_EDIT_CUT, &CRichEditView::OnEditCut)
@@ -210,6 +222,166 @@ BOOL CRichEditView::FindText(LPCTSTR lpszFind, BOOL bCase, BOOL bWord, BOOL bNex
 
 void CRichEditView::OnTextNotFound(LPCTSTR) {
     MessageBeep(MB_ICONHAND);
+}
+
+void CRichEditView::OnDestroy() {
+    // The dialog searches this view only; it goes with it, without telling a view that is
+    // being destroyed.
+    if (CFindReplaceDialog* dlg = std::exchange(m_pFindReplaceDlg, nullptr))
+        dlg->DestroyWindow();
+    CCtrlView::OnDestroy();
+}
+
+void CRichEditView::OnEditFindReplace(BOOL bFindOnly) {
+    if (m_pFindReplaceDlg) {
+        if (m_pFindReplaceDlg->IsFindOnly() == bFindOnly) {
+            m_pFindReplaceDlg->ShowWindow(SW_SHOW);
+            m_pFindReplaceDlg->SetActiveWindow();
+            return;
+        }
+        std::exchange(m_pFindReplaceDlg, nullptr)->DestroyWindow();
+    }
+    CString find = GetRichEditCtrl().GetSelText();
+    int lineBreak = find.FindOneOf("\r\n");
+    if (lineBreak >= 0)
+        find = find.Left(lineBreak);
+    if (find.IsEmpty())
+        find = m_strFind;
+    DWORD flags = (m_bNext ? FR_DOWN : 0) | (m_bCase ? FR_MATCHCASE : 0) |
+                  (m_bWord ? FR_WHOLEWORD : 0);
+    auto* dlg = new CFindReplaceDialog;
+    if (!dlg->Create(bFindOnly, find, m_strReplace, flags, this)) {
+        delete dlg;
+        return;
+    }
+    m_pFindReplaceDlg = dlg;
+    m_lInitialSearchPos = -1;
+}
+
+LRESULT CRichEditView::OnFindReplaceCmd(WPARAM, LPARAM lParam) {
+    CFindReplaceDialog* dlg = CFindReplaceDialog::GetNotifier(lParam);
+    if (!dlg || dlg != m_pFindReplaceDlg)
+        return 0;
+    if (dlg->IsTerminating()) {
+        m_pFindReplaceDlg = nullptr;
+        return 0;
+    }
+    CString find = dlg->GetFindString();
+    BOOL bNext = dlg->SearchDown(), bCase = dlg->MatchCase(), bWord = dlg->MatchWholeWord();
+    // Another text or other options begin a new search.
+    if (find != m_strFind || bNext != m_bNext || bCase != m_bCase || bWord != m_bWord)
+        m_lInitialSearchPos = -1;
+    m_strFind = find;
+    m_strReplace = dlg->GetReplaceString();
+    m_bNext = bNext;
+    m_bCase = bCase;
+    m_bWord = bWord;
+    if (dlg->FindNext())
+        OnFindNext(m_strFind, bNext, bCase, bWord);
+    else if (dlg->ReplaceCurrent())
+        OnReplaceSel(m_strFind, bNext, bCase, bWord, m_strReplace);
+    else if (dlg->ReplaceAll())
+        OnReplaceAll(m_strFind, m_strReplace, bCase, bWord);
+    return 0;
+}
+
+BOOL CRichEditView::SameAsSelected(LPCTSTR lpszFind, BOOL bCase) {
+    CString sel = GetRichEditCtrl().GetSelText();
+    return bCase ? sel == lpszFind : sel.CompareNoCase(lpszFind) == 0;
+}
+
+BOOL CRichEditView::FindInSession(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord) {
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    CHARRANGE sel;
+    ctrl.GetSel(sel);
+    if (m_lInitialSearchPos >= 0 &&
+        (sel.cpMin != m_lastFound.cpMin || sel.cpMax != m_lastFound.cpMax))
+        m_lInitialSearchPos = -1; // the selection moved: a new search from here
+    if (m_lInitialSearchPos < 0) {
+        m_lInitialSearchPos = bNext ? sel.cpMin : sel.cpMax;
+        m_bWrapped = FALSE;
+    }
+    const long begin = m_lInitialSearchPos;
+    const long end = GetTextLength();
+    const DWORD flags = (bCase ? FR_MATCHCASE : 0) | (bWord ? FR_WHOLEWORD : 0) |
+                        (bNext ? FR_DOWN : 0);
+    FINDTEXTEX ft{};
+    ft.lpstrText = lpszFind;
+    ft.chrg = bNext ? CHARRANGE{sel.cpMax, -1} : CHARRANGE{sel.cpMin, 0};
+    long at = ctrl.FindText(flags, &ft);
+    if (at < 0 && !m_bWrapped) {
+        m_bWrapped = TRUE;
+        ft.chrg = bNext ? CHARRANGE{0, -1} : CHARRANGE{(LONG)end, 0};
+        at = ctrl.FindText(flags, &ft);
+    }
+    // Once round, a match at or beyond where the search began has been seen already.
+    bool seen = m_bWrapped && at >= 0 &&
+                (bNext ? ft.chrgText.cpMin >= begin : ft.chrgText.cpMax <= begin);
+    if (at < 0 || seen) {
+        m_lInitialSearchPos = -1;
+        m_lastFound = CHARRANGE{-1, -1};
+        return FALSE;
+    }
+    ctrl.SetSel(ft.chrgText);
+    ctrl.SendMessage(EM_SCROLLCARET);
+    m_lastFound = ft.chrgText;
+    return TRUE;
+}
+
+void CRichEditView::OnFindNext(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord) {
+    if (!lpszFind || !*lpszFind || !FindInSession(lpszFind, bNext, bCase, bWord))
+        OnTextNotFound(lpszFind);
+}
+
+void CRichEditView::OnReplaceSel(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord,
+                                 LPCTSTR lpszReplace) {
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    if (ctrl.GetStyle() & ES_READONLY) {
+        MessageBeep(MB_ICONHAND);
+        return;
+    }
+    // The first press finds the text; a press with the text selected replaces it and moves on.
+    if (SameAsSelected(lpszFind, bCase)) {
+        ctrl.ReplaceSel(lpszReplace, TRUE);
+        // The search goes on after the replacement, which counts as the match it replaced.
+        CHARRANGE now;
+        ctrl.GetSel(now);
+        long len = now.cpMax - m_lastFound.cpMin;
+        if (m_lInitialSearchPos >= 0 && m_lastFound.cpMin >= 0 && len >= 0) {
+            if (m_lInitialSearchPos > m_lastFound.cpMin)
+                m_lInitialSearchPos += len - (m_lastFound.cpMax - m_lastFound.cpMin);
+            m_lastFound = now;
+        }
+    }
+    OnFindNext(lpszFind, bNext, bCase, bWord);
+}
+
+void CRichEditView::OnReplaceAll(LPCTSTR lpszFind, LPCTSTR lpszReplace, BOOL bCase,
+                                 BOOL bWord) {
+    CRichEditCtrl& ctrl = GetRichEditCtrl();
+    if (ctrl.GetStyle() & ES_READONLY) {
+        MessageBeep(MB_ICONHAND);
+        return;
+    }
+    CWaitCursor wait;
+    const DWORD flags = FR_DOWN | (bCase ? FR_MATCHCASE : 0) | (bWord ? FR_WHOLEWORD : 0);
+    // Every match from the start to the end, each searched for after the text that replaced the
+    // one before, so a replacement holding the text looked for is not replaced again.
+    long from = 0;
+    for (;;) {
+        FINDTEXTEX ft{};
+        ft.lpstrText = lpszFind;
+        ft.chrg = CHARRANGE{(LONG)from, -1};
+        if (ctrl.FindText(flags, &ft) < 0)
+            break;
+        ctrl.SetSel(ft.chrgText);
+        ctrl.ReplaceSel(lpszReplace, TRUE);
+        CHARRANGE now;
+        ctrl.GetSel(now);
+        from = now.cpMax;
+    }
+    m_lInitialSearchPos = -1;
+    OnTextNotFound(lpszFind);
 }
 
 void CRichEditView::Serialize(CArchive& ar) {

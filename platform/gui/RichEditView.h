@@ -3,7 +3,8 @@
 // flag is the document's. The view has the framework's standard editing commands (undo, redo,
 // cut, copy, paste, clear, select all), character effects, paragraph alignment and bullets for
 // its derived views' maps, word wrap (none, to the window, to the page width) and a find that
-// tells when nothing more is found. Embedded objects, printing and the find dialog are not here.
+// tells when nothing more is found, with the find and replace dialog. Embedded objects and
+// printing are not here.
 #pragma once
 
 #include "platform/base/Document.h"
@@ -11,6 +12,7 @@
 #include "platform/gui/RichEditCtrl.h"
 
 class CArchive;
+class CFindReplaceDialog;
 class CRichEditDoc;
 
 #ifndef ID_EDIT_CLEAR
@@ -33,6 +35,12 @@ class CRichEditDoc;
 #endif
 #ifndef ID_EDIT_REDO
 #define ID_EDIT_REDO 0xE12C
+#endif
+#ifndef ID_EDIT_FIND
+#define ID_EDIT_FIND 0xE124
+#endif
+#ifndef ID_EDIT_REPLACE
+#define ID_EDIT_REPLACE 0xE129
 #endif
 
 class CRichEditView : public CCtrlView {
@@ -67,6 +75,19 @@ public:
     // What a search that found nothing does: the system beep.
     virtual void OnTextNotFound(LPCTSTR lpszFind);
 
+    // The find (or replace) dialog of this view, null while none is open.
+    CFindReplaceDialog* GetFindReplaceDialog() const { return m_pFindReplaceDlg; }
+    // Opens the find dialog (bFindOnly) or the replace dialog, preset with the selected text (up
+    // to its first line break) or else the text last looked for. A dialog of the other kind
+    // closes first; one of the same kind comes to the front.
+    void OnEditFindReplace(BOOL bFindOnly);
+    // The dialog's requests. A search started from the dialog goes round the text once: after
+    // the last match before where it began, it ends with OnTextNotFound. Replacing changes
+    // nothing in read-only text.
+    void OnFindNext(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord);
+    void OnReplaceSel(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord, LPCTSTR lpszReplace);
+    void OnReplaceAll(LPCTSTR lpszFind, LPCTSTR lpszReplace, BOOL bCase, BOOL bWord);
+
     // Reads or writes the whole text: RTF when the document says so, else plain text.
     void Serialize(CArchive& ar) override;
     // The same through any archive, for the whole text or just the selection.
@@ -99,6 +120,14 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCT lpcs);
+    void OnDestroy();
+    void OnEditFind() { OnEditFindReplace(TRUE); }
+    void OnEditReplace() { OnEditFindReplace(FALSE); }
+    LRESULT OnFindReplaceCmd(WPARAM, LPARAM lParam);
+    // Whether the selection is the text looked for (in its case when bCase).
+    BOOL SameAsSelected(LPCTSTR lpszFind, BOOL bCase);
+    // One step of a search that goes round once; FALSE at its end (nothing is selected then).
+    BOOL FindInSession(LPCTSTR lpszFind, BOOL bNext, BOOL bCase, BOOL bWord);
     void OnEditUndo();
     void OnEditRedo();
     void OnEditCut();
@@ -114,6 +143,15 @@ protected:
 
     CHARFORMAT2 m_charformat{};
     PARAFORMAT m_paraformat{};
+
+    CFindReplaceDialog* m_pFindReplaceDlg = nullptr;
+    CString m_strFind, m_strReplace;
+    BOOL m_bCase = FALSE, m_bWord = FALSE, m_bNext = TRUE;
+    // The search going round: where it began (-1: none), whether it has gone past the end, and
+    // the match it selected last (another selection begins a new search).
+    long m_lInitialSearchPos = -1;
+    BOOL m_bWrapped = FALSE;
+    CHARRANGE m_lastFound{-1, -1};
     DECLARE_MESSAGE_MAP()
 };
 

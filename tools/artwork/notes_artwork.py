@@ -10,6 +10,9 @@
     res/app/Images/background6.png   the page list's background tile (ruled paper); the program
                                      names "background6.jpg", made from it with ImageMagick
     res/app/Images/background20.gif  the information list's background tile (faint dots)
+    res/bitmaps/1400-fontmarks.bmp   the font box's marks, 16 x 15 each on white (they are
+                                     blended in with AND): a printer for a device font, an
+                                     outlined letter with its curve handles for an outline font
 
 Only the Python 3 standard library is used, except the JPEG, which ImageMagick's `convert`
 writes from the PNG when it is installed (the check leaves it out: encoders differ).
@@ -144,10 +147,39 @@ def write_gif(canvas):
             b"," + struct.pack("<HHHHB", 0, 0, w, h, 0) + bytes((7,)) + bytes(blocks) + b";")
 
 
+WHITE = (255, 255, 255)
+MARK_INK = (40, 70, 150, 255)
+MARK_HANDLE = (200, 60, 40, 255)
+PRINTER = (110, 110, 110, 255)
+PRINTER_PAPER = (235, 235, 235, 255)
+
+
+def font_marks():
+    c = Canvas(32, 15)
+    # Device font: a small printer with a sheet coming out.
+    c.rect(4, 1, 11, 5, PRINTER_PAPER, PRINTER)
+    c.rect(1, 5, 14, 11, PRINTER, PRINTER)
+    c.rect(3, 7, 12, 8, PRINTER_PAPER, PRINTER_PAPER)
+    c.rect(4, 11, 11, 13, PRINTER_PAPER, PRINTER)
+    # Outline font: a letter drawn as its outline, with two curve handles.
+    x = 16
+    c.line(x + 2, 13, x + 7, 1, MARK_INK)
+    c.line(x + 7, 1, x + 12, 13, MARK_INK)
+    c.line(x + 4, 13, x + 7, 5, MARK_INK)
+    c.line(x + 7, 5, x + 10, 13, MARK_INK)
+    c.line(x + 5, 9, x + 9, 9, MARK_INK)
+    for hx, hy in ((x + 1, 13), (x + 13, 13)):
+        c.rect(hx - 1, hy - 1, hx, hy, MARK_HANDLE, MARK_HANDLE)
+    c.line(x + 13, 13, x + 14, 3, MARK_HANDLE)
+    c.rect(x + 14, 2, x + 15, 3, MARK_HANDLE, MARK_HANDLE)
+    return c
+
+
 def artwork(check=False):
     files = [
         ("res/bitmaps/110-infotree.bmp", lambda: write_bmp(info_tree(), MAGENTA_MASK)),
         ("res/bitmaps/112-browsefiles.bmp", lambda: write_bmp(browse_files(), MAGENTA_MASK)),
+        ("res/bitmaps/1400-fontmarks.bmp", lambda: write_bmp(font_marks(), WHITE)),
         ("res/app/Images/background1.png", lambda: write_png(tile("squares"))),
         ("res/app/Images/background6.png", lambda: write_png(tile("ruled"))),
         ("res/app/Images/background20.gif", lambda: write_gif(tile("dots"))),

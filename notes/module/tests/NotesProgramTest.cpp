@@ -13,6 +13,8 @@
 #include "notes/ui/WordPadView.h"
 #include "platform/base/File.h"
 #include "platform/base/Gbk.h"
+#include "platform/gui/FindReplaceDialog.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/RtfFormat.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/tests/GuiTestSupport.h"
@@ -20,7 +22,11 @@
 #include "shell/RightPaneFrame.h"
 #include "shell/tests/ProgramRun.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -651,6 +657,140 @@ TEST_F(NotesProgramTest, TheFormatBarShowsAndSetsTheSelectionsFormat) {
     EXPECT_TRUE(ExitProgram(*o.app));
 }
 
+TEST_F(NotesProgramTest, CtrlFAndCtrlHFindAndReplaceInThePage) {
+    Open o = OpenPage("{\\rtf1 \\'d6\\'dc\\'b1\\'a8 one two one}");
+    ASSERT_NE(o.editor, nullptr);
+    o.editor->SetFocus();
+    o.editor->GetRichEditCtrl().SetSel(0, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    Pump();
+    CFindReplaceDialog* dlg = o.editor->GetFindReplaceDialog();
+    ASSERT_NE(dlg, nullptr) << "Ctrl+F opens the find dialog over the page";
+    EXPECT_TRUE(dlg->IsFindOnly());
+    QWidget* what = dlg->GetDlgItem(CFindReplaceDialog::IDC_FINDWHAT)->GetWidget();
+    QTest::keyClicks(what, "one");
+    shown.clear();
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(what, Qt::Key_Return);
+        Pump();
+    }
+    ASSERT_EQ(shown.size(), 1u) << "two matches, then the end of the search";
+    EXPECT_EQ(shown[0].text, "查找完毕。");
+
+    // Ctrl+H: the replace dialog takes the find dialog's place; replacing marks the page edited.
+    o.editor->SetFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
+    Pump();
+    dlg = o.editor->GetFindReplaceDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(dlg->IsFindOnly());
+    QTest::keyClicks(dlg->GetDlgItem(CFindReplaceDialog::IDC_REPLACEWITH)->GetWidget(), "1");
+    QTest::mouseClick(dlg->GetDlgItem(CFindReplaceDialog::IDC_REPLACEALL)->GetWidget(),
+                      Qt::LeftButton);
+    Pump();
+    CString text;
+    o.editor->GetRichEditCtrl().GetWindowText(text);
+    EXPECT_EQ(text, "周报 1 two 1");
+    EXPECT_TRUE(o.editor->HasUnsavedEdits());
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+TEST_F(NotesProgramTest, TheFontBoxDropsWithItsMarksAndTheSizeListFollowsTheFace) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    auto* noteFrame = dynamic_cast<CNoteFrame*>(o.editor->GetParentFrame());
+    CFormatBar& bar = noteFrame->GetFormatBar();
+    auto* fontBox = qobject_cast<QComboBox*>(bar.m_fontBox.GetWidget());
+    auto* sizeBox = qobject_cast<QComboBox*>(bar.m_sizeBox.GetWidget());
+    ASSERT_TRUE(fontBox && sizeBox);
+    ASSERT_GT(bar.m_fontBox.GetCount(), 0);
+    EXPECT_GE(CFontComboBox::GetRowHeight(bar.m_fontBox), 15);
+
+    // Every entry carries its face; a face in two scripts shows each with its script.
+    const CString cjk = "WenQuanYi Micro Hei";
+    int chinese = bar.m_fontBox.FindStringExact(-1, cjk + " (中文 GB2312)");
+    for (int i = 0; i < bar.m_fontBox.GetCount(); ++i) {
+        CString text;
+        bar.m_fontBox.GetLBText(i, text);
+        const auto* item = reinterpret_cast<const CFontItem*>(bar.m_fontBox.GetItemData(i));
+        ASSERT_NE(item, nullptr) << i;
+        EXPECT_EQ(text.Find(item->face), 0) << i;
+    }
+    if (chinese >= 0)
+        EXPECT_GE(bar.m_fontBox.FindStringExact(-1, cjk + " (西方)"), 0);
+
+    // Dropped with the keyboard, the list draws each outline face's mark at its left edge.
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    bar.m_fontBox.SetFocus();
+    Pump();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
+    Pump();
+    ASSERT_TRUE(fontBox->view()->isVisible()) << "Alt+Down drops the list";
+    QAbstractItemView* list = fontBox->view();
+    const int row = chinese >= 0 ? chinese : 0;
+    list->scrollTo(list->model()->index(row, 0));
+    Pump();
+    QImage popup = list->viewport()->grab().toImage();
+    QRect rowRect = list->visualRect(list->model()->index(row, 0));
+    int inked = 0;
+    for (int y = rowRect.top(); y <= rowRect.bottom(); ++y)
+        for (int x = rowRect.left(); x < rowRect.left() + 16; ++x) {
+            QColor c = popup.pixelColor(x, y);
+            if (c.blue() > c.red() + 60 || c.red() > c.blue() + 100)
+                ++inked;
+        }
+    EXPECT_GT(inked, 4) << "the outline-font mark";
+    // The picture of the window with its list dropped.
+    {
+        QImage shot = noteFrame->GetTopLevelFrame()->GetWidget()->grab().toImage();
+        QPainter p(&shot);
+        QWidget* top = noteFrame->GetTopLevelFrame()->GetWidget();
+        QPoint at = top->mapFromGlobal(list->window()->mapToGlobal(QPoint(0, 0)));
+        p.drawImage(at, list->window()->grab().toImage());
+        p.end();
+        EXPECT_TRUE(shot.save(QString::fromStdString(ScreenPath("notes-font-box-dropped"))));
+    }
+    // A click on an entry applies its face to the selection.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowRect.center());
+    Pump();
+    EXPECT_FALSE(list->isVisible());
+    const auto* chosen = reinterpret_cast<const CFontItem*>(bar.m_fontBox.GetItemData(row));
+    o.editor->GetRichEditCtrl().SetSel(0, 3);
+    EXPECT_EQ(CString(o.editor->GetCharFormatSelection().szFaceName), chosen->face);
+
+    // Dropping the size list refills it for the face; a refused size says so and the last
+    // size accepted comes back.
+    bar.SyncFromOwner();
+    bar.m_sizeBox.SetFocus();
+    Pump();
+    bar.m_sizeBox.SetWindowText("abc");
+    shown.clear();
+    // A click on the box's arrow.
+    QTest::mouseClick(sizeBox, Qt::LeftButton, {},
+                      QPoint(sizeBox->width() - 6, sizeBox->height() / 2));
+    Pump();
+    EXPECT_TRUE(sizeBox->view()->isVisible());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "This is not a valid number.");
+    EXPECT_EQ(bar.m_sizeBox.GetCount(), 16) << "an outline face has the standard sizes";
+    CString size;
+    bar.m_sizeBox.GetWindowText(size);
+    EXPECT_EQ(size, "10");
+    EXPECT_EQ(bar.m_sizeBox.GetItemData(bar.m_sizeBox.FindStringExact(-1, "72")), 1440u);
+    QTest::keyClick(sizeBox->view(), Qt::Key_Escape);
+    Pump();
+
+    // The context menu as it opens.
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(CWordPadView::kContextMenuId));
+    QImage menuImage = AfxRenderPopupMenu(menu.GetSubMenu(0)->m_hMenu, noteFrame, 2);
+    EXPECT_FALSE(menuImage.isNull());
+    EXPECT_TRUE(menuImage.save(QString::fromStdString(ScreenPath("notes-menu-101"))));
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 TEST_F(NotesProgramTest, ComingBackFromAnotherFolderShowsNothingOfIt) {
     // Before any item of the notebooks was chosen, and with a notebook's item current.
     CInfoModule info;
@@ -694,14 +834,14 @@ TEST(FormatBarFacesTest, AFaceInSeveralScriptsShowsEachWithItsScript) {
     fonts[3].face = "Symbolic";
     fonts[3].script = "";
     std::vector<CFontItem> twice = {fonts[3], fonts[3]};
-    auto shown = CFormatBar::ListFaces(fonts);
+    auto shown = CFontComboBox::ListFaces(fonts);
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[0].first, "文泉驿正黑 (中文 GB2312)");
     EXPECT_EQ(shown[1].first, "文泉驿正黑 (西方)");
     EXPECT_EQ(shown[2].first, "DejaVu Sans");
     EXPECT_EQ(shown[3].first, "Symbolic");
     // Without a script name the duplicates keep the bare name.
-    auto bare = CFormatBar::ListFaces(twice);
+    auto bare = CFontComboBox::ListFaces(twice);
     EXPECT_EQ(bare[0].first, "Symbolic");
     EXPECT_EQ(bare[1].second.face, "Symbolic");
 }
