@@ -3,10 +3,12 @@
 #include "contacts/Person.h"
 #include "contacts/ui/LeftView.h"
 #include "shell/MainFrm.h"
+#include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
+#include "sms/ui/SendersView.h"
 
 namespace {
 // The contacts' pictures for the batch list, made once with the program's first form.
@@ -28,14 +30,68 @@ void CSmsModule::RegisterViews() {
     };
 }
 
+CRuntimeClass* CSmsModule::GetFolderClass() const {
+    return RUNTIME_CLASS(CSendersView);
+}
+
 void CSmsModule::ConnectFrame(CMainFrame* pFrame) {
     m_hTree = nullptr;
+    m_hSenders = nullptr;
     if (pFrame != nullptr && pFrame->GetRightPane() != nullptr)
         if (CWnd* pTree = pFrame->GetRightPane()->GetFolderWnd(0))
             m_hTree = pTree->GetSafeHwnd();
+    if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
+        return;
+    auto* pSenders = dynamic_cast<CSendersView*>(pFrame->GetOutbar()->GetFolderWnd(FolderSms));
+    if (pSenders == nullptr)
+        return;
+    pSenders->m_pRightPane = pFrame->GetRightPane();
+    m_hSenders = pSenders->GetSafeHwnd();
 }
 
-void CSmsModule::OnExit(CSmsApp*) {
+CSendersView* CSmsModule::GetSendersTree() const {
+    return m_hSenders != nullptr && ::IsWindow(m_hSenders)
+               ? dynamic_cast<CSendersView*>(CWnd::FromHandle(m_hSenders))
+               : nullptr;
+}
+
+CDocument* CSmsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CString&) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree != nullptr ? pTree->OpenSenderFile(lpszPath, FALSE) : nullptr;
+}
+
+BOOL CSmsModule::CloseFiles(CMainFrame*) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree == nullptr || pTree->CloseAllFiles();
+}
+
+std::vector<CString> CSmsModule::GetOpenFiles(const CString&) const {
+    std::vector<CString> files;
+    if (CSendersView* pTree = GetSendersTree()) {
+        CStringList list;
+        pTree->GetOpenFiles(list, TRUE);
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+            files.push_back(list.GetNext(pos));
+    }
+    return files;
+}
+
+void CSmsModule::OnPresetFilesChanged(const CString&) {
+    CSendersView* pTree = GetSendersTree();
+    CSmsApp* pApp = AfxGetSmsApp();
+    if (pTree != nullptr && pApp != nullptr)
+        pTree->RefreshAccountFlags(pApp->m_options.m_sender.m_bAutoLoadFile,
+                                   pApp->m_options.m_sender.m_fileList);
+}
+
+int CSmsModule::FileNewMessages(CMainFrame*, void* pAccount, _CSmsBox* pBox) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree != nullptr ? pTree->FileNewMessages(static_cast<_CSender*>(pAccount), pBox) : 0;
+}
+
+void CSmsModule::OnExit(CSmsApp* pApp) {
+    if (pApp != nullptr)
+        pApp->GetCommHost().SetActiveSender(nullptr);
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
     CLeftView::SmsToContact() = nullptr;
@@ -44,6 +100,11 @@ void CSmsModule::OnExit(CSmsApp*) {
 _CSender* CSmsModule::GetActiveSender() {
     CSmsApp* pApp = AfxGetSmsApp();
     return pApp != nullptr ? pApp->GetCommHost().GetActiveSender() : nullptr;
+}
+
+void CSmsModule::SetActiveSender(_CSender* pAccount) {
+    if (CSmsApp* pApp = AfxGetSmsApp())
+        pApp->GetCommHost().SetActiveSender(pAccount);
 }
 
 CCommDevice* CSmsModule::GetCommDevice() {

@@ -6,20 +6,35 @@
 #include "shell/ShellModule.h"
 #include "sms/ui/ComposeHost.h"
 
+class CSendersView;
+
 class CSmsModule : public CShellModule, public CISmsComposeHost {
 public:
+    int GetFolder() const override { return FolderSms; }
+    CRuntimeClass* GetFolderClass() const override;
+    std::vector<CString> GetExtensions() const override { return {".sdr"}; }
+    CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;
+    BOOL CloseFiles(CMainFrame* pFrame) override;
+    std::vector<CString> GetOpenFiles(const CString& ext) const override;
+    void OnPresetFilesChanged(const CString& ext) override;
+    int FileNewMessages(CMainFrame* pFrame, void* pAccount, _CSmsBox* pBox) override;
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
     void OnExit(CSmsApp* pApp) override;
 
     _CSender* GetActiveSender() override;
+    void SetActiveSender(_CSender* pAccount) override;
     CCommDevice* GetCommDevice() override;
     CWnd* GetPickTree() override;
     CImageList* GetContactImages() override;
     int GetContactImage(_CPerson* pPerson) override;
 
+    // The senders tree of the folder, null before the frame exists.
+    CSendersView* GetSendersTree() const;
+
 private:
     HWND m_hTree = nullptr;
+    HWND m_hSenders = nullptr;
 };
 
 // Registers the program's one message-writing module (once).

@@ -1,0 +1,342 @@
+// The "短信管理" folder in the running program: sender files made, opened, saved and closed in the
+// senders tree, the active account that listens and sends through the service's stand-in, and
+// the boxes of an account.
+#include "contacts/module/tests/ProgramTest.h"
+#include "links/CommDevice.h"
+#include "links/ServiceAddress.h"
+#include "platform/base/File.h"
+#include "platform/base/OsPath.h"
+#include "shell/OutbarWnd.h"
+#include "shell/RightPaneFrame.h"
+#include "sms/Sms.h"
+#include "sms/module/SmsModule.h"
+#include "sms/ui/SendersView.h"
+#include "testsupport/NetTestEnv.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+// A loopback port free at the time of asking.
+UINT FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+class SendersProgramTest : public ContactsProgramTest {
+protected:
+    SendersProgramTest() : ContactsProgramTest(IDOK) {}
+
+    CSmsModule smsModule;
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    UINT oldPort = 0;
+    std::unique_ptr<CSmsApp> app;
+    CSendersView* tree = nullptr;
+
+    void SetUp() override {
+        ContactsProgramTest::SetUp();
+        AfxRegisterShellModule(&smsModule);
+        oldPort = CSendersView::SetListenPort(FreePort());
+        app = Start();
+        ASSERT_NE(app, nullptr);
+        tree = smsModule.GetSendersTree();
+        ASSERT_NE(tree, nullptr);
+    }
+    void TearDown() override {
+        if (app) {
+            answers.assign(8, IDNO);
+            Exit(*app);
+        }
+        app.reset();
+        CSendersView::SetListenPort(oldPort);
+        ContactsProgramTest::TearDown();
+    }
+
+    CString Path(const char* name) { return (dir.str() + "/" + name).c_str(); }
+    CSenderTreeDoc* Doc(int i) {
+        CGroupTreeView::CFileInfo* p = tree->GetFileAt(i);
+        return p != nullptr ? dynamic_cast<CSenderTreeDoc*>(p->pDoc) : nullptr;
+    }
+    // A new account made through the tree's command and a save dialog answered with the path.
+    CSenderTreeDoc* NewAccount(const char* name) {
+        AnswerFile(Path(name));
+        int before = tree->GetFileCount();
+        tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_NEW);
+        onDialog = nullptr;
+        return tree->GetFileCount() > before ? Doc(tree->GetFileCount() - 1) : nullptr;
+    }
+    // A sender file on disk, written outside the program.
+    CString WriteAccount(const char* file, const char* name, int nInbox = 0) {
+        CSenderDoc doc(TRUE);
+        doc.GetSender().GetName() = name;
+        auto* inbox = static_cast<_CSmsBox*>(doc.GetRootBox().FindSubBoxByType(0));
+        for (int i = 0; i < nInbox; ++i) {
+            auto* sms = new _CSms("主题");
+            sms->m_strContent = "来信";
+            sms->SetState(_CSms::STATE_UNREAD);
+            inbox->AddSms(sms);
+        }
+        CString path = Path(file);
+        EXPECT_TRUE(doc.OnSaveDocument(path));
+        return path;
+    }
+    bool Shown(const char* text) const {
+        for (const auto& c : shown)
+            if (c.text.Find(text) >= 0)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(SendersProgramTest, ANewAccountIsSavedAtOnceNamedAfterItsFileAndBecomesActive) {
+    CSenderTreeDoc* doc = NewAccount("张三.sdr");
+    ASSERT_NE(doc, nullptr);
+    CFileStatus status;
+    EXPECT_TRUE(CFile::GetStatus(Path("张三.sdr"), status)) << "made on disk at once";
+    EXPECT_EQ(doc->GetSender().GetName(), "张三");
+    EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount()) << "the standard boxes";
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender()) << "the only file";
+    EXPECT_TRUE(doc->IsListening());
+    EXPECT_EQ(tree->GetItemKind(tree->GetCurrentItem()), CSendersView::KindAccount);
+    // The title names the folder and the account.
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find(" - 短信管理 - 张三"), -1) << title.GetString();
+}
+
+TEST_F(SendersProgramTest, TheListenerMovesWithTheActiveAccountAndClosingItMakesTheNextActive) {
+    CSenderTreeDoc* first = NewAccount("甲.sdr");
+    CSenderTreeDoc* second = NewAccount("乙.sdr");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &first->GetSender()) << "the first stays";
+    EXPECT_FALSE(second->IsListening());
+
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(1)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SET_ACTIVE);
+    EXPECT_FALSE(first->IsListening()) << "the old listener stops before the new one starts";
+    EXPECT_TRUE(second->IsListening());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &second->GetSender());
+
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_CANCEL_ACTIVE);
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), nullptr);
+    EXPECT_FALSE(second->IsListening());
+
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SET_ACTIVE);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_CLOSE);
+    ASSERT_EQ(1, tree->GetFileCount());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &first->GetSender());
+    EXPECT_TRUE(first->IsListening());
+}
+
+TEST_F(SendersProgramTest, APortTakenByAnotherProgramIsReportedAndTheAccountStaysActive) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(0, ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a));
+    socklen_t n = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ASSERT_EQ(0, ::listen(fd, 1));
+    CSendersView::SetListenPort(ntohs(a.sin_port));
+
+    CSenderTreeDoc* doc = NewAccount("丙.sdr");
+    ::close(fd);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(Shown("发信人侦听失败!"));
+    EXPECT_FALSE(doc->IsListening());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender());
+}
+
+TEST_F(SendersProgramTest, ANewAccountAsksBeforeReplacingAFileAndRefusesAnOpenOne) {
+    CString other = WriteAccount("李四.sdr", "李四", 2);
+    std::ifstream in(OsPathFromProgramPath(other), std::ios::binary);
+    ASSERT_TRUE(in.good());
+    std::string before((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+
+    answers = {IDNO};
+    EXPECT_EQ(NewAccount("李四.sdr"), nullptr);
+    EXPECT_TRUE(Shown("要替换它吗"));
+    std::ifstream again(OsPathFromProgramPath(other), std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(again)), {});
+    EXPECT_FALSE(before.empty());
+    EXPECT_EQ(before, after) << "the other account's file is untouched";
+
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(other), nullptr);
+    shown.clear();
+    EXPECT_EQ(NewAccount("李四.sdr"), nullptr);
+    EXPECT_TRUE(Shown("已经被打开"));
+    EXPECT_EQ(1, tree->GetFileCount());
+    EXPECT_EQ(2, Doc(0)->GetRootBox().CountSmsByState(-1, TRUE));
+}
+
+TEST_F(SendersProgramTest, AFileNamedAnotherWayIsTheSameOpenFile) {
+    CString path = WriteAccount("王五.sdr", "王五");
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    ::mkdir((dir.str() + "/sub").c_str(), 0700);
+    for (CString other : {Path("sub/../王五.sdr"), Path("./王五.sdr")}) {
+        shown.clear();
+        EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(other), nullptr) << other.GetString();
+        EXPECT_TRUE(Shown("已经被打开"));
+        EXPECT_EQ(1, tree->GetFileCount());
+    }
+}
+
+TEST_F(SendersProgramTest, ThreeFilesOpenAtOnceAndOneAlreadyOpenIsReported) {
+    CString a = WriteAccount("a.sdr", "帐户A"), b = WriteAccount("b.sdr", "帐户B"),
+            c = WriteAccount("c.sdr", "帐户C", 3);
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(b), nullptr);
+    onDialog = [&](CDialog& d) {
+        auto* f = dynamic_cast<CFileDialog*>(&d);
+        ASSERT_NE(f, nullptr);
+        CStringArray paths;
+        paths.Add(a);
+        paths.Add(b);
+        paths.Add(c);
+        f->Answer(paths);
+        f->EndDialog(IDOK);
+    };
+    shown.clear();
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_OPEN);
+    onDialog = nullptr;
+    ASSERT_EQ(3, tree->GetFileCount());
+    EXPECT_TRUE(Shown("已经被打开"));
+    EXPECT_EQ(Doc(2)->GetSender().GetName(), "帐户C");
+    EXPECT_EQ(3, Doc(2)->GetRootBox().CountSmsByState(_CSms::STATE_UNREAD, TRUE));
+    std::vector<CString> open = smsModule.GetOpenFiles(".sdr");
+    EXPECT_EQ(3u, open.size());
+}
+
+TEST_F(SendersProgramTest, ADamagedFileFailsToOpenAndAddsNoRoot) {
+    CString path = Path("坏.sdr");
+    {
+        std::ofstream out(OsPathFromProgramPath(path), std::ios::binary);
+        out << std::string("\x3c\x00\x01\x00garbage that is not an account", 34);
+    }
+    EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    EXPECT_EQ(0, tree->GetFileCount());
+    EXPECT_TRUE(Shown("打开文档失败")) << (shown.empty() ? "nothing shown" : shown[0].text.GetString());
+}
+
+TEST_F(SendersProgramTest, SavedBoxesMessagesAndSettingsComeBackWhenReopened) {
+    CSenderTreeDoc* doc = NewAccount("往返.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* mine = outbox->AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "明天见";
+    sms->SetState(_CSms::STATE_PENDING);
+    mine->AddSms(sms);
+    doc->SetModifiedFlag(TRUE);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_SAVE);
+    EXPECT_FALSE(doc->IsModified());
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_CLOSE);
+    ASSERT_EQ(0, tree->GetFileCount());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), nullptr);
+
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(Path("往返.sdr")), nullptr);
+    CSenderTreeDoc* back = Doc(0);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetSender().GetMobileInfo().m_strMobileNumber, "13800138000");
+    auto* outbox2 = static_cast<_CSmsBox*>(back->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(outbox2, nullptr);
+    ASSERT_EQ(1, outbox2->GetSubBoxCount());
+    EXPECT_EQ(1, outbox2->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &back->GetSender());
+}
+
+TEST_F(SendersProgramTest, PendingMessagesOfTheOutboxGoThroughTheGatewayAndAreFiledAsSent) {
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    CSenderTreeDoc* doc = NewAccount("发送.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    doc->GetSender().GetRecord().m_remote.m_strPassword = "pw";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* sub = outbox->AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    for (const char* text : {"first", "second"}) {
+        auto* sms = new _CSms("主题");
+        sms->m_strContent = text;
+        sms->m_recipient = CNameCodeString("13912345678");
+        sms->SetState(_CSms::STATE_PENDING);
+        (text[0] == 'f' ? outbox : sub)->AddSms(sms);
+    }
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SEND_PENDING);
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() >= 2; }, 5000));
+    EXPECT_EQ(0, outbox->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
+    EXPECT_EQ(2, sent->CountSmsByState(_CSms::STATE_SENT, TRUE));
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(SendersProgramTest, ArrivedMessagesAreFiledInTheActiveInboxAndLeaveTheStoreOnSave) {
+    CSenderTreeDoc* doc = NewAccount("收信.sdr");
+    ASSERT_NE(doc, nullptr);
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "你好";
+    LRESULT r = app->GetCommDevice().DeliverIncomingSms(sms, &doc->GetSender());
+    EXPECT_NE(0, r);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    EXPECT_EQ(1, inbox->CountSmsByState(_CSms::STATE_UNREAD, TRUE));
+    EXPECT_TRUE(doc->IsModified());
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_SAVE);
+    EXPECT_EQ(0, app->GetCommDevice().LoadIncomingSms()) << "the store let go of it";
+}
+
+TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFirst) {
+    CSenderTreeDoc* doc = NewAccount("信箱.sdr");
+    ASSERT_NE(doc, nullptr);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    HTREEITEM hInbox = (HTREEITEM)inbox->GetTreeItem();
+    EXPECT_EQ(tree->NewBoxName(tree->GetFileAt(0)->hItem), "新信箱");
+    EXPECT_EQ(tree->NewBoxName(hInbox), "新" + CMsgBoxBase::GetTypeName(0));
+
+    // A standard box stays.
+    t.SelectItem(hInbox);
+    shown.clear();
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_DELETE);
+    EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount());
+
+    // A user box with a message in a sub-box, shown in the pane, asks; "no" keeps it.
+    _CSmsBox* box = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    _CSmsBox* inner = box->AddSubBox("老同学", CMsgBoxBase::BOX_USER);
+    inner->AddSms(new _CSms("主题"));
+    HTREEITEM hBox = tree->GetGroupHelper().InsertGroupItem(hInbox, box, TVI_LAST,
+                                                            tree->GetGroupHelper().m_nInsertFlags);
+    ASSERT_NE(hBox, nullptr);
+    t.Expand(hBox, TVE_EXPAND);
+    t.SelectItem((HTREEITEM)inner->GetTreeItem());
+    EXPECT_EQ(doc->GetCurrentBoxObject(), inner);
+    answers = {IDNO};
+    EXPECT_FALSE(tree->DeleteBox(hBox));
+    EXPECT_EQ(1, inbox->GetSubBoxCount());
+    answers = {IDYES};
+    EXPECT_TRUE(tree->DeleteBox(hBox));
+    EXPECT_EQ(0, inbox->GetSubBoxCount());
+    EXPECT_EQ(t.GetSelectedItem(), hInbox) << "the parent is shown";
+    EXPECT_EQ(doc->GetCurrentBoxObject(), inbox);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+} // namespace
