@@ -8,6 +8,7 @@
 #include "shell/SmsApp.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
+#include "sms/ui/SendersPaneSeam.h"
 #include "sms/ui/SendersView.h"
 
 namespace {
@@ -23,6 +24,11 @@ CImageList& ContactImages() {
 void CSmsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, 2,
                                        RUNTIME_CLASS(CEditSmsForm));
+    // The account pages and the box's message list are not in this build: their places say so.
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewAccount,
+                                       RUNTIME_CLASS(CSenderAccountSeam));
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewBox,
+                                       RUNTIME_CLASS(CSenderBoxSeam));
     SetSmsComposeHost(this);
     CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
         CPersonSmsManager manager(pPerson, pDoc);

@@ -8,6 +8,7 @@
 #include "platform/gui/WinApp.h"
 #include "sms/Sms.h"
 #include "sms/ui/ComposeHost.h"
+#include "sms/ui/DlgSmsAccount.h"
 
 namespace {
 // Images of the tree's strip.
@@ -320,6 +321,10 @@ ON_COMMAND(ID_RECEIVE_SMS, &CSendersView::OnReceive)
 ON_COMMAND(ID_WRITE_SMS, &CSendersView::OnWriteSms)
 ON_COMMAND(ID_SHOW_ALL_COUNTS, &CSendersView::OnShowAllCounts)
 ON_COMMAND(ID_SHOW_PENDING_COUNTS, &CSendersView::OnShowPendingCounts)
+ON_COMMAND_RANGE(ID_GATEWAY_CHARGE, ID_GATEWAY_CODE, &CSendersView::OnGatewayDialog)
+ON_COMMAND(ID_GATEWAY_SIGNATURE, &CSendersView::OnGatewayDialogSignature)
+ON_UPDATE_COMMAND_UI_RANGE(ID_GATEWAY_CHARGE, ID_GATEWAY_CODE, &CSendersView::OnUpdateSendersCommand)
+ON_UPDATE_COMMAND_UI(ID_GATEWAY_SIGNATURE, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_ACCOUNT_NEW, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_SET_ACTIVE, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_CANCEL_ACTIVE, &CSendersView::OnUpdateSendersCommand)
@@ -766,6 +771,13 @@ void CSendersView::OnUpdateSendersCommand(CCmdUI* pCmdUI) {
     case ID_RECEIVE_SMS:
         pCmdUI->Enable(GetFileCount() > 0);
         break;
+    case ID_GATEWAY_CHARGE:
+    case ID_GATEWAY_SUFFIX:
+    case ID_GATEWAY_BALANCE:
+    case ID_GATEWAY_CODE:
+    case ID_GATEWAY_SIGNATURE:
+        pCmdUI->Enable(pInfo != nullptr && !IsFileLocked(pInfo->pDoc));
+        break;
     case ID_SHOW_ALL_COUNTS:
         pCmdUI->SetCheck(m_bShowAllCounts ? 1 : 0);
         break;
@@ -775,4 +787,28 @@ void CSendersView::OnUpdateSendersCommand(CCmdUI* pCmdUI) {
     default:
         pCmdUI->Enable(TRUE);
     }
+}
+
+void CSendersView::OnGatewayDialog(UINT nID) {
+    CFileInfo* pInfo = GetFileInfo(m_hCurrent);
+    auto* pDoc = pInfo != nullptr ? dynamic_cast<CSenderDoc*>(pInfo->pDoc) : nullptr;
+    if (pDoc == nullptr || pDoc->GetSender().IsLocked())
+        return;
+    std::unique_ptr<CDlgSmsAccountBase> pDlg;
+    switch (nID) {
+    case ID_GATEWAY_CHARGE: pDlg = std::make_unique<CDlgSmsAccountChargeSms>(this); break;
+    case ID_GATEWAY_SUFFIX: pDlg = std::make_unique<CDlgSmsAccountEditSuffixCode>(this); break;
+    case ID_GATEWAY_BALANCE: pDlg = std::make_unique<CDlgSmsAccountGetSmsBalance>(this); break;
+    case ID_GATEWAY_CODE: pDlg = std::make_unique<CDlgSmsAccountGetSmsCode>(this); break;
+    case ID_GATEWAY_SIGNATURE: pDlg = std::make_unique<CDlgSmsAccountSignature>(this); break;
+    default: return;
+    }
+    const SSenderAccountRecord& record = pDoc->GetSender().GetRecord();
+    pDlg->m_strUser = record.m_remote.m_strUserId;
+    pDlg->m_strPassword = record.m_remote.m_strPassword;
+    pDlg->DoModal();
+}
+
+void CSendersView::OnGatewayDialogSignature() {
+    OnGatewayDialog(ID_GATEWAY_SIGNATURE);
 }

@@ -96,7 +96,8 @@ public:
     enum : UINT {
         ID_SEND_PENDING = 349, ID_WRITE_SMS = 32807, ID_RECEIVE_SMS = 32812,
         ID_SET_ACTIVE = 32819, ID_CANCEL_ACTIVE = 32837, ID_SHOW_ALL_COUNTS = 32835,
-        ID_SHOW_PENDING_COUNTS = 381,
+        ID_SHOW_PENDING_COUNTS = 381, ID_GATEWAY_CHARGE = 1542, ID_GATEWAY_SUFFIX = 1543,
+        ID_GATEWAY_BALANCE = 1544, ID_GATEWAY_CODE = 1545, ID_GATEWAY_SIGNATURE = 1564,
     };
     static constexpr UINT kListenPort = 7086;
     static constexpr int kModuleKind = 1; // the right pane's senders kind
@@ -145,6 +146,9 @@ protected:
     void OnShowAllCounts();
     void OnShowPendingCounts();
     void OnUpdateSendersCommand(CCmdUI* pCmdUI);
+    // The gateway account dialogs, given the selected account's gateway user and password.
+    void OnGatewayDialog(UINT nID);
+    void OnGatewayDialogSignature();
     // Makes the account of the file active for the program (null: none).
     void TellActiveSender();
     DECLARE_MESSAGE_MAP()

@@ -10,6 +10,7 @@
 #include "shell/RightPaneFrame.h"
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
+#include "sms/ui/DlgSmsAccount.h"
 #include "sms/ui/SendersView.h"
 #include "testsupport/NetTestEnv.h"
 
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -337,6 +339,113 @@ TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFir
     EXPECT_EQ(t.GetSelectedItem(), hInbox) << "the parent is shown";
     EXPECT_EQ(doc->GetCurrentBoxObject(), inbox);
     EXPECT_TRUE(doc->IsModified());
+}
+
+// The gateway account dialogs opened from an account, each run by the scripted user.
+class GatewayDialogsTest : public SendersProgramTest {
+protected:
+    CSenderTreeDoc* doc = nullptr;
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+        doc = NewAccount("网关.sdr");
+        ASSERT_NE(doc, nullptr);
+        doc->GetSender().GetRecord().m_remote.m_strUserId = "20000001";
+        doc->GetSender().GetRecord().m_remote.m_strPassword = "secret";
+        tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    }
+    // Opens the dialog of the command and lets body act on it before Cancel closes it.
+    void Run(UINT nID, const std::function<void(CDlgSmsAccountBase&)>& body) {
+        bool ran = false;
+        onDialog = [&](CDialog& d) {
+            auto* dlg = dynamic_cast<CDlgSmsAccountBase*>(&d);
+            ASSERT_NE(dlg, nullptr);
+            ran = true;
+            body(*dlg);
+            d.EndDialog(IDCANCEL);
+        };
+        tree->SendMessage(WM_COMMAND, nID);
+        onDialog = nullptr;
+        EXPECT_TRUE(ran);
+    }
+    static void Click(CDialog& d, int id) {
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)d.GetDlgItem(id)->GetSafeHwnd());
+    }
+    static CString Result(CDialog& d) {
+        CString text;
+        d.GetDlgItemText(CDlgSmsAccountBase::IDC_RESULT, text);
+        return text;
+    }
+};
+
+TEST_F(GatewayDialogsTest, AFailedRechargeStaysOpenWithItsReasonAndASecondTrySucceeds) {
+    server.SetReply("ecard/sms/chargesms.asp", test_net::Reply::Text("990#充值卡密码错误"));
+    Run(CSendersView::ID_GATEWAY_CHARGE, [&](CDlgSmsAccountBase& d) {
+        CString user;
+        d.GetDlgItemText(CDlgSmsAccountBase::IDC_USER, user);
+        EXPECT_EQ(user, "20000001") << "the account's gateway user";
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD1, "8001");
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD2, "bad");
+        Click(d, IDOK);
+        EXPECT_TRUE(d.IsWindowVisible() || d.GetSafeHwnd() != nullptr) << "OK never closes";
+        EXPECT_EQ(Result(d), "充值卡密码错误");
+        EXPECT_NE(0, d.m_nResult) << "drawn in red";
+        server.SetReply("ecard/sms/chargesms.asp", test_net::Reply::Text("0#充值成功"));
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD2, "good");
+        Click(d, IDOK);
+        EXPECT_EQ(Result(d), "充值成功");
+        EXPECT_EQ(0, d.m_nResult);
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_NE(requests[1].body.find("UserID=20000001&Password=secret&CardNo=8001&CardPwd=good"),
+              std::string::npos)
+        << requests[1].body;
+}
+
+TEST_F(GatewayDialogsTest, TheServiceNumberAndTheSuffixInformationAskTheSamePage) {
+    server.SetReply("ecard/sms/getsuffixcode.asp", test_net::Reply::Text("0#1065800020000001"));
+    Run(CSendersView::ID_GATEWAY_CODE, [&](CDlgSmsAccountBase& d) {
+        Click(d, IDOK);
+        EXPECT_EQ(Result(d), "1065800020000001");
+    });
+    Run(CSendersView::ID_GATEWAY_SUFFIX, [&](CDlgSmsAccountBase& d) {
+        // The number, the check code and "我想获取" only for a new phone.
+        for (int choice : {CDlgSmsAccountEditSuffixCode::IDC_CHOICE_CARD,
+                           CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW}) {
+            d.CheckRadioButton(CDlgSmsAccountEditSuffixCode::IDC_CHOICE_CARD,
+                               CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW, choice);
+            Click(d, choice);
+            BOOL bNew = choice == CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW;
+            for (int id : {(int)CDlgSmsAccountBase::IDC_FIELD1, (int)CDlgSmsAccountBase::IDC_FIELD2,
+                           (int)CDlgSmsAccountBase::IDC_BUTTON2})
+                EXPECT_EQ(bNew, d.GetDlgItem(id)->IsWindowEnabled()) << id;
+        }
+        Click(d, CDlgSmsAccountBase::IDC_BUTTON1);
+        EXPECT_EQ(Result(d), "1065800020000001");
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(requests[0].page, requests[1].page);
+}
+
+TEST_F(GatewayDialogsTest, AUserNumberThatIsNoDigitsWithin32BitsIsRefusedBeforeAnyRequest) {
+    struct Row {
+        const char* user;
+        bool ok;
+    } rows[] = {{"4294967295", true}, {"4294967296", false}, {"99999999999", false},
+                {"12a4", false},      {"", false},           {"-1", false}};
+    for (const Row& r : rows) {
+        UINT n = 0;
+        EXPECT_EQ(r.ok, CDlgSmsAccountBase::ParseUserNumber(r.user, n) != FALSE) << r.user;
+    }
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "4294967297";
+    Run(CSendersView::ID_GATEWAY_BALANCE, [&](CDlgSmsAccountBase& d) {
+        Click(d, IDOK);
+        EXPECT_NE(0, d.m_nResult);
+        EXPECT_FALSE(Result(d).IsEmpty());
+    });
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 } // namespace
