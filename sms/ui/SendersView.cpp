@@ -1,6 +1,7 @@
 #include "sms/ui/SendersView.h"
 
 #include "links/CommDevice.h"
+#include "core/Checksum.h"
 #include "platform/base/File.h"
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
@@ -9,6 +10,8 @@
 #include "sms/Sms.h"
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "ui/DlgInputPassword.h"
+#include "ui/DlgModifyPassword.h"
 
 namespace {
 // Images of the tree's strip.
@@ -100,6 +103,10 @@ ON_UPDATE_COMMAND_UI(ID_BOX_NEW, &CMessageAccountTreeView::OnUpdateAccountComman
 ON_UPDATE_COMMAND_UI(ID_BOX_DELETE, &CMessageAccountTreeView::OnUpdateAccountCommand)
 ON_UPDATE_COMMAND_UI(ID_BOX_RENAME, &CMessageAccountTreeView::OnUpdateAccountCommand)
 ON_UPDATE_COMMAND_UI(ID_ACCOUNT_RENAME, &CMessageAccountTreeView::OnUpdateAccountCommand)
+ON_COMMAND(ID_PASSWORD, &CMessageAccountTreeView::OnAccountPassword)
+ON_UPDATE_COMMAND_UI(ID_PASSWORD, &CMessageAccountTreeView::OnUpdateAccountCommand)
+ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CMessageAccountTreeView::OnItemExpandedAccount)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CMessageAccountTreeView::OnEndLabelEditAccount)
 END_MESSAGE_MAP()
 
 CMessageAccountTreeView::CMessageAccountTreeView() = default;
@@ -210,6 +217,89 @@ BOOL CMessageAccountTreeView::CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAsk
     return CGroupTreeView::CloseFile(pInfo, bQuiet, FALSE);
 }
 
+BOOL CMessageAccountTreeView::UnlockItem(HTREEITEM hItem) {
+    if (GetItemKind(hItem) != KindAccount)
+        return CGroupTreeView::UnlockItem(hItem);
+    CMsgAccountBase* pAccount = GetAccountOfItem(hItem);
+    if (pAccount == nullptr || !pAccount->IsLocked())
+        return TRUE;
+    CDlgInputPassword dlg(this);
+    dlg.m_strName = pAccount->GetName();
+    if (dlg.DoModal() != IDOK)
+        return FALSE;
+    if (CalcStringChecksum(dlg.m_strPassword) != pAccount->GetPasswordChecksum()) {
+        AfxMessageBox(LoadText(234), MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    pAccount->ModifyFlags(CMsgAccountBase::FLAG_LOCKED, 0);
+    Tree().SetItemState(hItem, 0, TVIS_OVERLAYMASK);
+    if (m_pActiveFile == nullptr)
+        SetActiveFile(hItem);
+    return TRUE;
+}
+
+void CMessageAccountTreeView::OnAccountPassword() {
+    HTREEITEM hItem = m_hCurrent;
+    CMsgAccountBase* pAccount = GetAccountOfItem(hItem);
+    if (pAccount == nullptr || !UnlockItem(hItem))
+        return;
+    CDlgModifyPassword dlg(this);
+    dlg.m_strName = pAccount->GetName();
+    if (dlg.DoModal() != IDOK)
+        return;
+    BOOL bHad = (pAccount->GetFlags() & CMsgAccountBase::FLAG_PASSWORD) != 0;
+    pAccount->SetPasswordChecksum(CalcStringChecksum(dlg.m_strPassword));
+    if (!dlg.m_strPassword.IsEmpty())
+        pAccount->ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD);
+    else
+        pAccount->ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
+    // Clearing a password that was never set changes nothing.
+    if (!dlg.m_strPassword.IsEmpty() || bHad) {
+        MarkDocumentModified(GetItemDocument(hItem));
+        UpdateTitle();
+    }
+}
+
+void CMessageAccountTreeView::OnItemExpandedAccount(NMHDR* pNMHDR, LRESULT* pResult) {
+    OnItemExpanded(pNMHDR, pResult);
+    auto* nm = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
+    HTREEITEM hItem = nm->itemNew.hItem;
+    if (m_bClosing || !(nm->action & TVE_COLLAPSE) || GetItemKind(hItem) != KindAccount)
+        return;
+    CMsgAccountBase* pAccount = GetAccountOfItem(hItem);
+    if (pAccount == nullptr || !(pAccount->GetFlags() & CMsgAccountBase::FLAG_PASSWORD))
+        return;
+    if (m_hCurrent != nullptr && IsBelow(m_hCurrent, hItem) && m_hTopItem != nullptr)
+        Tree().SelectItem(m_hTopItem);
+    pAccount->ModifyFlags(0, CMsgAccountBase::FLAG_LOCKED);
+    Tree().SetItemState(hItem, INDEXTOOVERLAYMASK(1), TVIS_OVERLAYMASK);
+}
+
+void CMessageAccountTreeView::OnEndLabelEditAccount(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    HTREEITEM hItem = di->item.hItem;
+    CMsgAccountBase* pAccount = m_bNewFilePending ? nullptr : GetAccountOfItem(hItem);
+    if (pAccount == nullptr) {
+        OnEndLabelEdit(pNMHDR, pResult);
+        return;
+    }
+    *pResult = 0;
+    m_groupHelper.SetEditMode(CGroupHelper::EditNone);
+    CString text = di->item.pszText != nullptr ? CString(di->item.pszText) : CString();
+    if (text.IsEmpty() || text == pAccount->GetName())
+        return;
+    pAccount->GetName() = text;
+    Tree().SetItemText(hItem, text);
+    CQuillmarBaseDoc* pDoc = GetItemDocument(hItem);
+    if (pDoc != nullptr) {
+        pDoc->SetTitle(text);
+        MarkDocumentModified(pDoc);
+        if (pDoc->GetFirstViewPosition() != nullptr)
+            pDoc->UpdateAllViews(nullptr);
+    }
+    UpdateTitle();
+}
+
 CString CMessageAccountTreeView::NewBoxName(HTREEITEM hItem) {
     CString name = LoadText(235);
     CMsgBoxBase* pBox = GetBoxOfItem(hItem);
@@ -299,6 +389,7 @@ void CMessageAccountTreeView::OnUpdateAccountCommand(CCmdUI* pCmdUI) {
         pCmdUI->Enable(kind == KindUserBox);
         break;
     case ID_ACCOUNT_RENAME:
+    case ID_PASSWORD:
         pCmdUI->Enable(kind == KindAccount);
         break;
     default:

@@ -72,6 +72,8 @@ public:
     void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) override;
     void SetDocumentCurrentRecord(CQuillmarBaseDoc* pDoc, HTREEITEM hItem) override;
     BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) override;
+    // A locked account asks for its password before it is selected or expanded.
+    BOOL UnlockItem(HTREEITEM hItem) override;
 
     // The name proposed for a new box under the item: "新" and the standard box it lies in.
     CString NewBoxName(HTREEITEM hItem);
@@ -87,6 +89,10 @@ protected:
     void OnDeleteBox();
     void OnRenameBox();
     void OnUpdateAccountCommand(CCmdUI* pCmdUI);
+    void OnAccountPassword();
+    // A collapsed account with a password locks again; an account's label edit renames it.
+    void OnItemExpandedAccount(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEditAccount(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 };
 

@@ -12,6 +12,8 @@
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsAccount.h"
 #include "sms/ui/SendersView.h"
+#include "ui/DlgInputPassword.h"
+#include "ui/DlgModifyPassword.h"
 #include "testsupport/NetTestEnv.h"
 
 #include <QTest>
@@ -339,6 +341,77 @@ TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFir
     EXPECT_EQ(t.GetSelectedItem(), hInbox) << "the parent is shown";
     EXPECT_EQ(doc->GetCurrentBoxObject(), inbox);
     EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(SendersProgramTest, AProtectedAccountLocksWhenCollapsedAndOpensOnlyWithItsPassword) {
+    enum { IDC_PASSWORD_CONFIRM = 1007, IDC_PASSWORD = 1009 };
+    CSenderTreeDoc* doc = NewAccount("口令.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->SetModifiedFlag(FALSE);
+    HTREEITEM hAccount = tree->GetFileAt(0)->hItem;
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    // The user types the password twice in the access password dialog, or once to unlock.
+    auto typing = [this](const char* password) {
+        onDialog = [password](CDialog& d) {
+            d.SetDlgItemText(IDC_PASSWORD, password);
+            if (d.GetDlgItem(IDC_PASSWORD_CONFIRM) != nullptr &&
+                dynamic_cast<CDlgModifyPassword*>(&d) != nullptr)
+                d.SetDlgItemText(IDC_PASSWORD_CONFIRM, password);
+            d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+        };
+    };
+    t.SelectItem(hAccount);
+    typing("mima1");
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_PASSWORD);
+    EXPECT_TRUE(doc->GetSender().GetFlags() & CMsgAccountBase::FLAG_PASSWORD);
+    EXPECT_TRUE(doc->IsModified());
+
+    t.Expand(hAccount, TVE_COLLAPSE);
+    EXPECT_TRUE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), tree->GetTopItem()) << "the top item is shown instead";
+
+    shown.clear();
+    typing("wrong");
+    t.SelectItem(hAccount);
+    EXPECT_TRUE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), tree->GetTopItem());
+    EXPECT_TRUE(Shown("对不起，密码错误，您无权访问！"));
+
+    typing("mima1");
+    t.SelectItem(hAccount);
+    EXPECT_FALSE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), hAccount);
+
+    // Clearing the password removes the protection and marks the file modified.
+    doc->SetModifiedFlag(FALSE);
+    answers = {IDYES};
+    typing("");
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_PASSWORD);
+    onDialog = nullptr;
+    EXPECT_FALSE(doc->GetSender().GetFlags() & CMsgAccountBase::FLAG_PASSWORD);
+    EXPECT_TRUE(doc->IsModified());
+    t.Expand(hAccount, TVE_COLLAPSE);
+    EXPECT_FALSE(doc->GetSender().IsLocked());
+}
+
+TEST_F(SendersProgramTest, RenamingAnAccountRenamesItsAccountAndMarksTheFile) {
+    CSenderTreeDoc* doc = NewAccount("改名.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->SetModifiedFlag(FALSE);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_RENAME);
+    CEdit* edit = t.GetEditControl();
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("工作帐户");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(doc->GetSender().GetName(), "工作帐户");
+    EXPECT_TRUE(doc->IsModified());
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find("工作帐户"), -1) << title.GetString();
+    EXPECT_NE(title.Find("（已修改）"), -1);
 }
 
 // The gateway account dialogs opened from an account, each run by the scripted user.
