@@ -68,8 +68,12 @@ void CDlgSmsAccountBase::ShowResult() {
 
 HBRUSH CDlgSmsAccountBase::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_RESULT && m_nResult != 0)
+    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_RESULT && m_nResult != 0) {
         pDC->SetTextColor(RGB(255, 0, 0));
+        // The box keeps its own background; only the text turns red.
+        if (hbr == nullptr)
+            hbr = GetSysColorBrush(COLOR_WINDOW);
+    }
     return hbr;
 }
 

@@ -10,6 +10,7 @@
 #include "sms/Sms.h"
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/WizardRegsmsuser.h"
 #include "ui/DlgInputPassword.h"
 #include "ui/DlgModifyPassword.h"
 
@@ -414,6 +415,7 @@ ON_COMMAND(ID_SHOW_ALL_COUNTS, &CSendersView::OnShowAllCounts)
 ON_COMMAND(ID_SHOW_PENDING_COUNTS, &CSendersView::OnShowPendingCounts)
 ON_COMMAND_RANGE(ID_GATEWAY_CHARGE, ID_GATEWAY_CODE, &CSendersView::OnGatewayDialog)
 ON_COMMAND(ID_GATEWAY_SIGNATURE, &CSendersView::OnGatewayDialogSignature)
+ON_COMMAND(ID_GATEWAY_REGISTER, &CSendersView::OnGatewayRegister)
 ON_UPDATE_COMMAND_UI_RANGE(ID_GATEWAY_CHARGE, ID_GATEWAY_CODE, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_GATEWAY_SIGNATURE, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_ACCOUNT_NEW, &CSendersView::OnUpdateSendersCommand)
@@ -902,4 +904,9 @@ void CSendersView::OnGatewayDialog(UINT nID) {
 
 void CSendersView::OnGatewayDialogSignature() {
     OnGatewayDialog(ID_GATEWAY_SIGNATURE);
+}
+
+void CSendersView::OnGatewayRegister() {
+    CWizardRegsmsuser wizard(this);
+    wizard.DoModal();
 }

@@ -104,6 +104,7 @@ public:
         ID_SET_ACTIVE = 32819, ID_CANCEL_ACTIVE = 32837, ID_SHOW_ALL_COUNTS = 32835,
         ID_SHOW_PENDING_COUNTS = 381, ID_GATEWAY_CHARGE = 1542, ID_GATEWAY_SUFFIX = 1543,
         ID_GATEWAY_BALANCE = 1544, ID_GATEWAY_CODE = 1545, ID_GATEWAY_SIGNATURE = 1564,
+        ID_GATEWAY_REGISTER = 495,
     };
     static constexpr UINT kListenPort = 7086;
     static constexpr int kModuleKind = 1; // the right pane's senders kind
@@ -155,6 +156,7 @@ protected:
     // The gateway account dialogs, given the selected account's gateway user and password.
     void OnGatewayDialog(UINT nID);
     void OnGatewayDialogSignature();
+    void OnGatewayRegister();
     // Makes the account of the file active for the program (null: none).
     void TellActiveSender();
     DECLARE_MESSAGE_MAP()

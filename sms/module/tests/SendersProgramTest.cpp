@@ -12,6 +12,7 @@
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsAccount.h"
 #include "sms/ui/SendersView.h"
+#include "sms/ui/WizardRegsmsuser.h"
 #include "ui/DlgInputPassword.h"
 #include "ui/DlgModifyPassword.h"
 #include "testsupport/NetTestEnv.h"
@@ -463,11 +464,13 @@ TEST_F(GatewayDialogsTest, AFailedRechargeStaysOpenWithItsReasonAndASecondTrySuc
         EXPECT_TRUE(d.IsWindowVisible() || d.GetSafeHwnd() != nullptr) << "OK never closes";
         EXPECT_EQ(Result(d), "充值卡密码错误");
         EXPECT_NE(0, d.m_nResult) << "drawn in red";
+        d.SaveScreenshot(ScreenPath("sms-gateway-charge-failed").c_str());
         server.SetReply("ecard/sms/chargesms.asp", test_net::Reply::Text("0#充值成功"));
         d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD2, "good");
         Click(d, IDOK);
         EXPECT_EQ(Result(d), "充值成功");
         EXPECT_EQ(0, d.m_nResult);
+        d.SaveScreenshot(ScreenPath("sms-gateway-charge-done").c_str());
     });
     const auto requests = server.Requests();
     ASSERT_EQ(2u, requests.size());
@@ -519,6 +522,138 @@ TEST_F(GatewayDialogsTest, AUserNumberThatIsNoDigitsWithin32BitsIsRefusedBeforeA
         EXPECT_FALSE(Result(d).IsEmpty());
     });
     EXPECT_TRUE(server.Requests().empty());
+}
+
+// The gateway registration wizard, run from the senders tree.
+class RegisterWizardTest : public SendersProgramTest {
+protected:
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    }
+    void Run(const std::function<void(CWizardRegsmsuser*)>& body) {
+        bool ran = false;
+        onDialog = [&](CDialog& d) {
+            auto* w = dynamic_cast<CWizardRegsmsuser*>(&d);
+            if (w == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            ran = true;
+            CString caption;
+            w->GetWindowText(caption);
+            EXPECT_EQ(caption, "注册短信向导");
+            body(w);
+            w->EndDialog(IDCANCEL);
+        };
+        tree->SendMessage(WM_COMMAND, CSendersView::ID_GATEWAY_REGISTER);
+        onDialog = nullptr;
+        EXPECT_TRUE(ran);
+    }
+    static void Next(CPropertySheet* w) {
+        w->GetDlgItem(ID_WIZNEXT)->SendMessage(BM_CLICK);
+        Pump();
+    }
+    static void Set(CPropertySheet* w, int id, const char* text) {
+        w->GetActivePage()->SetDlgItemText(id, text);
+    }
+};
+
+TEST_F(RegisterWizardTest, TheNumberMustBeElevenDigitsBeginningWith13BeforeAnyRequest) {
+    server.SetReply("sms/user/sendcheckcode.asp", test_net::Reply::Text("0#已发送"));
+    Run([&](CWizardRegsmsuser* w) {
+        for (const char* bad : {"1391234567", "15912345678", "1391234567a", "139123456789"}) {
+            shown.clear();
+            Set(w, CPageRegsmsuserPhone::IDC_NUMBER, bad);
+            Next(w);
+            EXPECT_EQ(0, w->GetActiveIndex()) << bad;
+            EXPECT_TRUE(Shown("无效的手机号码！")) << bad;
+        }
+        EXPECT_TRUE(server.Requests().empty());
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        Next(w);
+        EXPECT_EQ(1, w->GetActiveIndex());
+    });
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ("sms/user/sendcheckcode.asp", server.Requests()[0].page);
+    EXPECT_EQ("\r\nN=n&Phone=13912345678", server.Requests()[0].body);
+}
+
+TEST_F(RegisterWizardTest, AWholeRegistrationShowsTheAnswerAndTheRedHint) {
+    server.SetReply("sms/user/checkcode.asp", test_net::Reply::Text("0#验证通过"));
+    server.SetReply("sms/user/submitpsw.asp",
+                    test_net::Reply::Text("0#注册成功，您的用户名是20000009。#请牢记您的密码"));
+    Run([&](CWizardRegsmsuser* w) {
+        // The code has come already: no new one is asked for.
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        w->GetActivePage()->CheckDlgButton(CPageRegsmsuserPhone::IDC_HAVE_CODE, 1);
+        Next(w);
+        ASSERT_EQ(1, w->GetActiveIndex());
+        EXPECT_TRUE(server.Requests().empty());
+        Set(w, CPageRegsmsuserCheckcode::IDC_CODE, "4711");
+        Next(w);
+        ASSERT_EQ(2, w->GetActiveIndex());
+        struct {
+            const char* password;
+            const char* repeat;
+            const char* told;
+        } refused[] = {
+            {"abc123", "abc124", "两次输入的密码不一致！请重新输入。"},
+            {"abcde", "abcde", "密码位数必须在6位以上！请重新输入。"},
+            {"abc,12", "abc,12", "密码只能包含字母与数字！请重新输入。"},
+        };
+        for (const auto& r : refused) {
+            shown.clear();
+            Set(w, CPageRegsmsuserPassword::IDC_PASSWORD, r.password);
+            Set(w, CPageRegsmsuserPassword::IDC_REPEAT, r.repeat);
+            Next(w);
+            EXPECT_EQ(2, w->GetActiveIndex()) << r.password;
+            EXPECT_TRUE(Shown(r.told)) << r.password;
+        }
+        Set(w, CPageRegsmsuserPassword::IDC_PASSWORD, "Abc123");
+        Set(w, CPageRegsmsuserPassword::IDC_REPEAT, "Abc123");
+        Set(w, CPageRegsmsuserPassword::IDC_EMAIL, "me@example.org");
+        Next(w);
+        ASSERT_EQ(3, w->GetActiveIndex());
+        CWnd* page = w->GetActivePage();
+        CString answer, hint;
+        page->GetDlgItemText(CPageRegsmsuserComplete::IDC_ANSWER, answer);
+        page->GetDlgItemText(CPageRegsmsuserComplete::IDC_HINT, hint);
+        EXPECT_EQ(answer, "注册成功，您的用户名是20000009。");
+        EXPECT_EQ(hint, "请牢记您的密码");
+        EXPECT_TRUE(page->GetDlgItem(CPageRegsmsuserComplete::IDC_HINT)->IsWindowVisible());
+        w->SaveScreenshot(ScreenPath("sms-register-wizard-done").c_str());
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("\r\nN=n&Phone=13912345678&Checkcode=4711", requests[0].body);
+    EXPECT_EQ("\r\nN=n&Phone=13912345678&Checkcode=4711&Password=Abc123&Email=me%40example.org",
+              requests[1].body);
+}
+
+TEST_F(RegisterWizardTest, TheServicesRefusalKeepsTheStepAndSaysWhy) {
+    server.SetReply("sms/user/sendcheckcode.asp", test_net::Reply::Text("12#该手机号已注册"));
+    Run([&](CWizardRegsmsuser* w) {
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        Next(w);
+        EXPECT_EQ(0, w->GetActiveIndex());
+        EXPECT_TRUE(Shown("该手机号已注册"));
+    });
+}
+
+TEST(RegisterWizardTexts, TheFinalTextSplitsAtItsLastHash) {
+    struct {
+        const char* text;
+        const char* answer;
+        const char* hint;
+    } rows[] = {{"完成", "完成", ""}, {"完成#注意", "完成", "注意"}, {"完成#", "完成", ""},
+                {"a#b#c", "a#b", "c"}};
+    for (const auto& r : rows) {
+        CString answer, hint;
+        CPageRegsmsuserComplete::SplitFinalText(r.text, answer, hint);
+        EXPECT_EQ(answer, r.answer) << r.text;
+        EXPECT_EQ(hint, r.hint) << r.text;
+    }
 }
 
 } // namespace
