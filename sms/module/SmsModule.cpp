@@ -2,12 +2,14 @@
 
 #include "contacts/Person.h"
 #include "contacts/ui/LeftView.h"
+#include "platform/base/OsPath.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
+#include "sms/ui/SenderForm.h"
 #include "sms/ui/SendersPaneSeam.h"
 #include "sms/ui/SendersView.h"
 
@@ -24,12 +26,31 @@ CImageList& ContactImages() {
 void CSmsModule::RegisterViews() {
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindFixed, 2,
                                        RUNTIME_CLASS(CEditSmsForm));
-    // The account pages and the box's message list are not in this build: their places say so.
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewAccount,
-                                       RUNTIME_CLASS(CSenderAccountSeam));
+                                       RUNTIME_CLASS(CSenderForm));
+    // The box's message list is not in this build: its place says so.
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewBox,
                                        RUNTIME_CLASS(CSenderBoxSeam));
     SetSmsComposeHost(this);
+    CSenderForm::StartupListUpdater() = [](const CString& path, BOOL bListed) {
+        CSmsApp* pApp = AfxGetSmsApp();
+        if (pApp == nullptr)
+            return;
+        CStringList& list = pApp->m_options.m_sender.m_fileList;
+        POSITION found = nullptr;
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr && found == nullptr;) {
+            POSITION at = pos;
+            if (IsSameProgramPath(list.GetNext(pos), path))
+                found = at;
+        }
+        if (bListed && found == nullptr)
+            list.AddTail(path);
+        else if (!bListed && found != nullptr)
+            list.RemoveAt(found);
+        else
+            return;
+        pApp->m_options.m_sender.SaveFileList();
+    };
     CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
         CPersonSmsManager manager(pPerson, pDoc);
         return manager.SendSmsToPerson();
@@ -101,6 +122,7 @@ void CSmsModule::OnExit(CSmsApp* pApp) {
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
     CLeftView::SmsToContact() = nullptr;
+    CSenderForm::StartupListUpdater() = nullptr;
 }
 
 _CSender* CSmsModule::GetActiveSender() {

@@ -3,7 +3,6 @@
 #include "platform/gui/Dc.h"
 
 IMPLEMENT_DYNAMIC(CSendersPaneSeam, CView)
-IMPLEMENT_DYNCREATE(CSenderAccountSeam, CSendersPaneSeam)
 IMPLEMENT_DYNCREATE(CSenderBoxSeam, CSendersPaneSeam)
 
 void CSendersPaneSeam::OnDraw(CDC* pDC) {

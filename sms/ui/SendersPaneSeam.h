@@ -1,6 +1,6 @@
-// Stand-ins for the right pane's senders views that this build does not have yet: the account's
-// setting pages and a box's message list. Each says so in grey, so that selecting an account or a
-// box never leaves the pane showing the folder left before.
+// A stand-in for the right pane's senders view that this build does not have yet: a box's
+// message list. It says so in grey, so that selecting a box never leaves the pane showing the
+// folder left before.
 #pragma once
 
 #include "platform/gui/View.h"
@@ -12,12 +12,6 @@ public:
 
 protected:
     virtual CString GetText() const = 0;
-};
-
-class CSenderAccountSeam : public CSendersPaneSeam {
-    DECLARE_DYNCREATE(CSenderAccountSeam)
-protected:
-    CString GetText() const override { return "帐户设置页不在本版本中。"; }
 };
 
 class CSenderBoxSeam : public CSendersPaneSeam {

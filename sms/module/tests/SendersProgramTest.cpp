@@ -11,6 +11,7 @@
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/SenderForm.h"
 #include "sms/ui/SendersView.h"
 #include "sms/ui/WizardRegsmsuser.h"
 #include "ui/DlgInputPassword.h"
@@ -26,6 +27,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include "platform/gui/Controls.h"
 #include <functional>
 
 namespace {
@@ -413,6 +415,135 @@ TEST_F(SendersProgramTest, RenamingAnAccountRenamesItsAccountAndMarksTheFile) {
     app->GetMainFrame()->GetWindowText(title);
     EXPECT_NE(title.Find("工作帐户"), -1) << title.GetString();
     EXPECT_NE(title.Find("（已修改）"), -1);
+}
+
+// The account's setting pages in the right pane.
+class SenderFormTest : public SendersProgramTest {
+protected:
+    CSenderTreeDoc* doc = nullptr;
+    CSenderForm* form = nullptr;
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        CPageSenderSendScheme::ForgetTrustedLibraries();
+        doc = NewAccount("设置.sdr");
+        ASSERT_NE(doc, nullptr);
+        doc->SetModifiedFlag(FALSE);
+        tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+        tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+        Pump();
+        form = dynamic_cast<CSenderForm*>(
+            app->GetMainFrame()->GetRightPane()->GetView(1, CRightPaneFrame::KindSenders));
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(app->GetMainFrame()->GetRightPane()->GetCurrentWnd(), form);
+    }
+    void TearDown() override {
+        CPageSenderSendScheme::ForgetTrustedLibraries();
+        SendersProgramTest::TearDown();
+    }
+    CWnd* Page(int i) {
+        form->SelectPage(i);
+        return form->GetPage(i);
+    }
+    static void Type(CWnd* page, int id, const char* text) {
+        CWnd* edit = page->GetDlgItem(id);
+        edit->SetFocus();
+        edit->SetWindowText("");
+        bool ascii = true;
+        for (const char* p = text; *p; ++p)
+            ascii = ascii && (unsigned char)*p < 0x80;
+        if (ascii)
+            QTest::keyClicks(edit->GetWidget(), text);
+        else
+            edit->SetWindowText(text); // typed text in GBK comes as one change
+    }
+    static void Click(CWnd* page, int id) {
+        page->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          (LPARAM)page->GetDlgItem(id)->GetSafeHwnd());
+    }
+};
+
+TEST_F(SenderFormTest, TwoModifiedPagesAreCancelledTogetherAndConfirmedIntoTheAccount) {
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    doc->UpdateAllViews(nullptr);
+    CWnd* mobile = Page(2);
+    CString number;
+    mobile->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    Type(mobile, CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    Type(Page(0), CPageSenderAccount::IDC_USER, "20000001");
+    EXPECT_EQ(form->GetModifiedPages(), 2 | 16);
+    CString frame;
+    form->GetDlgItemText(CSenderForm::IDC_FRAME, frame);
+    EXPECT_EQ(frame, "短信帐户（已修改）");
+    form->SaveScreenshot(ScreenPath("sms-sender-form-modified").c_str());
+
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CANCEL_EDIT);
+    EXPECT_EQ(form->GetModifiedPages(), 0);
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    EXPECT_FALSE(doc->IsModified());
+
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    Type(Page(1), CPageSenderPersonInfo::IDC_NAME, "新名字");
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    EXPECT_EQ(doc->GetSender().GetMobileInfo().m_strMobileNumber, "13900139000");
+    EXPECT_EQ(doc->GetSender().GetName(), "新名字");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetFileAt(0)->hItem), "新名字");
+}
+
+TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
+    struct {
+        int unit;
+        const char* typed;
+        int saved;
+    } rows[] = {{1, "3", 5}, {0, "3", 3}, {0, "0", 1}, {1, "7", 7}};
+    for (const auto& r : rows) {
+        CWnd* recv = Page(5);
+        static_cast<CComboBox*>(recv->GetDlgItem(CPageSenderRecvScheme::IDC_UNIT))->SetCurSel(r.unit);
+        recv->CheckDlgButton(CPageSenderRecvScheme::IDC_AUTO, 1);
+        Type(recv, CPageSenderRecvScheme::IDC_INTERVAL, r.typed);
+        form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+        EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nInterval, r.saved) << r.typed;
+        EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nIntervalUnit, r.unit);
+    }
+}
+
+TEST_F(SenderFormTest, UncheckingLoadAtStartRemovesTheAccountFromTheStartupList) {
+    CWnd* person = Page(1);
+    Click(person, CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 1);
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    CStringList& list = app->m_options.m_sender.m_fileList;
+    ASSERT_EQ(1, (int)list.GetCount());
+    EXPECT_TRUE(IsSameProgramPath(list.GetHead(), Path("设置.sdr")));
+    person = Page(1);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 0);
+    Click(person, CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 0);
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    EXPECT_EQ(0, (int)list.GetCount());
+    EXPECT_EQ(0u, doc->GetSender().GetPersonInfo().m_dwValue);
+}
+
+TEST_F(SenderFormTest, APlugInNamedByAFileIsLoadedOnlyOnceTheUserChoseIt) {
+    // An account file from elsewhere names a library: showing the server page must not run it.
+    doc->GetSender().GetRecord().m_send.m_strGatewayLibrary = GATEWAY_PLUGIN1;
+    doc->UpdateAllViews(nullptr);
+    Page(3);
+    auto* combo = static_cast<CComboBox*>(form->GetPage(3)->GetDlgItem(CPageSenderSmsServer::IDC_SEND_SERVER));
+    EXPECT_EQ(0, combo->GetCount());
+    EXPECT_EQ(doc->GetSender().GetRecord().m_send.m_strGatewayLibrary, GATEWAY_PLUGIN1)
+        << "the stored path stays";
+
+    AnswerFile(GATEWAY_PLUGIN1);
+    Click(Page(4), CPageSenderSendScheme::IDC_CHOOSE);
+    onDialog = nullptr;
+    Page(3);
+    ASSERT_EQ(2, combo->GetCount()) << "chosen with 选择... it lists its gateways";
+    CString first;
+    combo->GetLBText(0, first);
+    EXPECT_EQ(first, "移动网关");
 }
 
 // The gateway account dialogs opened from an account, each run by the scripted user.
