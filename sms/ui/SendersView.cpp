@@ -6,6 +6,7 @@
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 #include "sms/Sms.h"
 #include "sms/ui/ComposeHost.h"
@@ -265,6 +266,14 @@ void CMessageAccountTreeView::OnItemExpandedAccount(NMHDR* pNMHDR, LRESULT* pRes
     OnItemExpanded(pNMHDR, pResult);
     auto* nm = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
     HTREEITEM hItem = nm->itemNew.hItem;
+    // A box keeps the picture of its type, an account that of being active, open or closed.
+    if (CGroup* pGroup = m_groupHelper.GetGroup(hItem);
+        pGroup != nullptr && m_groupHelper.m_imageCallback) {
+        int image = -1, selected = -1;
+        m_groupHelper.m_imageCallback(pGroup, 0, &image, &selected);
+        if (image >= 0)
+            Tree().SetItemImage(hItem, image, selected);
+    }
     if (m_bClosing || !(nm->action & TVE_COLLAPSE) || GetItemKind(hItem) != KindAccount)
         return;
     CMsgAccountBase* pAccount = GetAccountOfItem(hItem);
@@ -455,6 +464,8 @@ UINT CSendersView::SetListenPort(UINT nPort) {
 }
 
 void CSendersView::InitView() {
+    // The tree shows boxes only; their messages are the right pane's list.
+    m_groupHelper.m_nInsertFlags = CGroupHelper::InsertGroups;
     m_imageList.Create(237, 16, 10, RGB(255, 255, 255));
     m_hUnreadIcon = AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(kUnreadIcon) : nullptr;
     m_groupHelper.m_imageCallback = [this](CObject* pRecord, int, int* pImage, int* pSelImage) {
@@ -790,7 +801,9 @@ void CSendersView::DrawItemExtras(CDC* pDC, HTREEITEM hItem) {
         if (m_hUnreadIcon != nullptr) {
             CRect rc;
             if (Tree().GetItemRect(hItem, &rc, TRUE))
-                pDC->DrawIcon(rc.right + offset, rc.top, m_hUnreadIcon);
+                ::DrawIconEx(pDC->GetSafeHdc(), rc.right + offset,
+                             rc.top + (rc.Height() - 16) / 2, m_hUnreadIcon, 16, 16, 0, nullptr,
+                             DI_NORMAL);
         }
         offset += 16 + 2;
     };

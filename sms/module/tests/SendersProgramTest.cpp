@@ -2,6 +2,7 @@
 // senders tree, the active account that listens and sends through the service's stand-in, and
 // the boxes of an account.
 #include "contacts/module/tests/ProgramTest.h"
+#include "core/Checksum.h"
 #include "links/CommDevice.h"
 #include "links/ServiceAddress.h"
 #include "platform/base/File.h"
@@ -16,6 +17,7 @@
 #include "sms/ui/WizardRegsmsuser.h"
 #include "ui/DlgInputPassword.h"
 #include "ui/DlgModifyPassword.h"
+#include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
 
 #include <QTest>
@@ -295,6 +297,40 @@ TEST_F(SendersProgramTest, PendingMessagesOfTheOutboxGoThroughTheGatewayAndAreFi
     EXPECT_TRUE(doc->IsModified());
 }
 
+TEST_F(SendersProgramTest, AMessageSentByOneAccountArrivesInTheInboxOfTheNumbersAccount) {
+    test_net::ECardService service;
+    service.Attach(server);
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    CSenderTreeDoc* from = NewAccount("小王.sdr");
+    CSenderTreeDoc* to = NewAccount("小李.sdr");
+    ASSERT_NE(from, nullptr);
+    ASSERT_NE(to, nullptr);
+    from->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    to->GetSender().GetRecord().m_remote.m_strUserId = "13900139000";
+    auto* outbox = static_cast<_CSmsBox*>(from->GetRootBox().FindSubBoxByType(1));
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "see you";
+    sms->m_recipient = CNameCodeString("13900139000");
+    sms->SetState(_CSms::STATE_PENDING);
+    outbox->AddSms(sms);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SEND_PENDING);
+
+    int received = 0;
+    EXPECT_EQ(0, app->GetCommDevice().FetchIncomingSms(to->GetSender(), received));
+    EXPECT_EQ(1, received);
+    auto* inbox = static_cast<_CSmsBox*>(to->GetRootBox().FindSubBoxByType(0));
+    ASSERT_EQ(1, inbox->CountSmsByState(_CSms::STATE_UNREAD, TRUE)) << "filed for its account";
+    POSITION pos = inbox->GetFirstSmsPosition();
+    EXPECT_EQ(inbox->GetNextSms(pos)->m_strContent, "see you");
+    EXPECT_TRUE(to->IsModified());
+    EXPECT_EQ(0, app->GetCommDevice().FetchIncomingSms(to->GetSender(), received));
+    EXPECT_EQ(0, received) << "handed over once";
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-after-receiving").c_str());
+}
+
 TEST_F(SendersProgramTest, ArrivedMessagesAreFiledInTheActiveInboxAndLeaveTheStoreOnSave) {
     CSenderTreeDoc* doc = NewAccount("收信.sdr");
     ASSERT_NE(doc, nullptr);
@@ -415,6 +451,42 @@ TEST_F(SendersProgramTest, RenamingAnAccountRenamesItsAccountAndMarksTheFile) {
     app->GetMainFrame()->GetWindowText(title);
     EXPECT_NE(title.Find("工作帐户"), -1) << title.GetString();
     EXPECT_NE(title.Find("（已修改）"), -1);
+}
+
+TEST_F(SendersProgramTest, ThreeAccountsShowTheActiveOneTheModifiedMarkTheCountsAndTheLock) {
+    CString a = WriteAccount("工作.sdr", "工作", 2), b = WriteAccount("家庭.sdr", "家庭", 1);
+    {
+        CSenderDoc locked(TRUE);
+        locked.GetSender().GetName() = "私人";
+        locked.GetSender().SetPasswordChecksum(CalcStringChecksum("mima1"));
+        locked.GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD);
+        ASSERT_TRUE(locked.OnSaveDocument(Path("私人.sdr")));
+    }
+    for (const CString& path : {a, b, Path("私人.sdr")})
+        ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    ASSERT_EQ(3, tree->GetFileCount());
+    EXPECT_TRUE(Doc(2)->GetSender().IsLocked()) << "a protected account comes back locked";
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &Doc(0)->GetSender());
+    // The second account's box with 2 messages and a sub-box with 3.
+    auto* inbox = static_cast<_CSmsBox*>(Doc(1)->GetRootBox().FindSubBoxByType(0));
+    _CSmsBox* sub = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    for (int i = 0; i < 3; ++i)
+        sub->AddSms(new _CSms("主题"));
+    tree->GetGroupHelper().InsertGroupItem((HTREEITEM)inbox->GetTreeItem(), sub, TVI_LAST,
+                                           tree->GetGroupHelper().m_nInsertFlags);
+    Doc(1)->SetModifiedFlag(TRUE);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.Expand((HTREEITEM)inbox->GetTreeItem(), TVE_EXPAND);
+    t.SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find(" - 短信管理 - 家庭 {收信箱}（已修改）"), -1) << title.GetString();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-tree-all-counts").c_str());
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_PENDING_COUNTS);
+    EXPECT_FALSE(tree->m_bShowAllCounts);
+    Pump();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-tree-unread-counts").c_str());
 }
 
 // The account's setting pages in the right pane.
