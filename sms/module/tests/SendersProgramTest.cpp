@@ -355,6 +355,21 @@ TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFir
     EXPECT_EQ(tree->NewBoxName(tree->GetFileAt(0)->hItem), "新信箱");
     EXPECT_EQ(tree->NewBoxName(hInbox), "新" + CMsgBoxBase::GetTypeName(0));
 
+    // A new box under the inbox, named in its label edit.
+    t.SelectItem(hInbox);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_NEW);
+    CEdit* edit = t.GetEditControl();
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("work");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    Pump();
+    _CSmsBox* made = inbox->GetSubBoxCount() == 1 ? inbox->GetSubBoxAt(0) : nullptr;
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetName(), "work");
+    EXPECT_EQ(made->GetBoxType(), CMsgBoxBase::BOX_USER);
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_TRUE(tree->DeleteBox((HTREEITEM)made->GetTreeItem()));
+
     // A standard box stays.
     t.SelectItem(hInbox);
     shown.clear();
