@@ -326,6 +326,7 @@ TEST_F(SendersProgramTest, AMessageSentByOneAccountArrivesInTheInboxOfTheNumbers
     EXPECT_TRUE(to->IsModified());
     EXPECT_EQ(0, app->GetCommDevice().FetchIncomingSms(to->GetSender(), received));
     EXPECT_EQ(0, received) << "handed over once";
+    app->GetMainFrame()->GetOutbar()->SelectFolder(FolderSms, TRUE);
     tree->GetTreeCtrl().SelectItem((HTREEITEM)inbox->GetTreeItem());
     Pump();
     app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-after-receiving").c_str());
