@@ -19,6 +19,10 @@ public:
     _CSender& GetSender() { return m_sender; }
     _CSmsBox& GetRootBox() { return m_sender.GetRootSmsBox(); }
 
+    // The box and the message the document's views show (null for none); not stored.
+    void SetCurrentBox(CObject* pBox) { m_pCurrentBox = pBox; }
+    void SetCurrentMessage(CObject* pMessage) { m_pCurrentMessage = pMessage; }
+
 protected:
     _CSender m_sender;
 };

@@ -183,6 +183,21 @@ std::string ECardService::Page(const std::string& page, const FormPairs& form) {
         user.cert = FormValue(form, "Cert");
         return "0#注册成功";
     }
+    // The gateway's user is named by its mobile number: what was sent to that number is its mail.
+    if (page == "sms/sendsms.asp") {
+        gatewayQueue[FormValue(form, "Phone")].push_back(
+            {FormValue(form, "User"), FormValue(form, "Content")});
+        return "0#短信已提交";
+    }
+    if (page == "sms/incoming.asp") {
+        std::string out = "0\r\nsep=|||";
+        auto& queue = gatewayQueue[FormValue(form, "User")];
+        for (const GatewaySms& sms : queue)
+            out += "from=" + sms.from + "to=" + FormValue(form, "User") +
+                   "time=2026-01-02 03:04:05content=" + sms.content + "|||";
+        queue.clear();
+        return out;
+    }
     User* user = Authenticated(form, uid);
     if (user == nullptr)
         return "990#用户号码或密码错误";

@@ -55,6 +55,12 @@ public:
     std::mutex lock;
     std::map<unsigned, User> users;
     unsigned nextNumber = 20000001;
+    // The SMS gateway: what was sent to each mobile number (sender, content), handed over once
+    // to the gateway user of that number.
+    struct GatewaySms {
+        std::string from, content;
+    };
+    std::map<std::string, std::vector<GatewaySms>> gatewayQueue;
 
     bool Handle(const RecordedRequest& request, Reply& reply);
 

@@ -2,7 +2,9 @@
 
 #include "contacts/Person.h"
 #include "contacts/ui/LeftView.h"
+#include "platform/base/OsPath.h"
 #include "shell/MainFrm.h"
+#include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
 #include "sms/ui/DlgEditSms.h"
@@ -10,6 +12,8 @@
 #include "sms/Sender.h"
 #include "sms/ui/SmsRecordViews.h"
 #include "contacts/ui/ViewPerson.h"
+#include "sms/ui/SenderForm.h"
+#include "sms/ui/SendersView.h"
 
 namespace {
 // The contacts' pictures for the batch list, made once with the program's first form.
@@ -28,25 +32,100 @@ void CSmsModule::RegisterViews() {
     // a contact's details show its message records and the content pane.
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindAddressBook, CLeftView::ViewSplitter,
                                        RUNTIME_CLASS(CSplitterView));
-    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, 2,
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewBox,
                                        RUNTIME_CLASS(CSplitterView));
     CViewPerson::SetPaneClasses(RUNTIME_CLASS(CViewSmsRecord), RUNTIME_CLASS(CFormContent));
     SetSmsComposeHost(this);
     SetSmsListHost(this);
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSenders, CSendersView::ViewAccount,
+                                       RUNTIME_CLASS(CSenderForm));
+    CSenderForm::StartupListUpdater() = [](const CString& path, BOOL bListed) {
+        CSmsApp* pApp = AfxGetSmsApp();
+        if (pApp == nullptr)
+            return;
+        CStringList& list = pApp->m_options.m_sender.m_fileList;
+        POSITION found = nullptr;
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr && found == nullptr;) {
+            POSITION at = pos;
+            if (IsSameProgramPath(list.GetNext(pos), path))
+                found = at;
+        }
+        if (bListed && found == nullptr)
+            list.AddTail(path);
+        else if (!bListed && found != nullptr)
+            list.RemoveAt(found);
+        else
+            return;
+        pApp->m_options.m_sender.SaveFileList();
+    };
     CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
         CPersonSmsManager manager(pPerson, pDoc);
         return manager.SendSmsToPerson();
     };
 }
 
+CRuntimeClass* CSmsModule::GetFolderClass() const {
+    return RUNTIME_CLASS(CSendersView);
+}
+
 void CSmsModule::ConnectFrame(CMainFrame* pFrame) {
     m_hTree = nullptr;
+    m_hSenders = nullptr;
     if (pFrame != nullptr && pFrame->GetRightPane() != nullptr)
         if (CWnd* pTree = pFrame->GetRightPane()->GetFolderWnd(0))
             m_hTree = pTree->GetSafeHwnd();
+    if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
+        return;
+    auto* pSenders = dynamic_cast<CSendersView*>(pFrame->GetOutbar()->GetFolderWnd(FolderSms));
+    if (pSenders == nullptr)
+        return;
+    pSenders->m_pRightPane = pFrame->GetRightPane();
+    m_hSenders = pSenders->GetSafeHwnd();
 }
 
-void CSmsModule::OnExit(CSmsApp*) {
+CSendersView* CSmsModule::GetSendersTree() const {
+    return m_hSenders != nullptr && ::IsWindow(m_hSenders)
+               ? dynamic_cast<CSendersView*>(CWnd::FromHandle(m_hSenders))
+               : nullptr;
+}
+
+CDocument* CSmsModule::OpenFile(CMainFrame*, LPCTSTR lpszPath, const CString&) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree != nullptr ? pTree->OpenSenderFile(lpszPath, FALSE) : nullptr;
+}
+
+BOOL CSmsModule::CloseFiles(CMainFrame*) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree == nullptr || pTree->CloseAllFiles();
+}
+
+std::vector<CString> CSmsModule::GetOpenFiles(const CString&) const {
+    std::vector<CString> files;
+    if (CSendersView* pTree = GetSendersTree()) {
+        CStringList list;
+        pTree->GetOpenFiles(list, TRUE);
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+            files.push_back(list.GetNext(pos));
+    }
+    return files;
+}
+
+void CSmsModule::OnPresetFilesChanged(const CString&) {
+    CSendersView* pTree = GetSendersTree();
+    CSmsApp* pApp = AfxGetSmsApp();
+    if (pTree != nullptr && pApp != nullptr)
+        pTree->RefreshAccountFlags(pApp->m_options.m_sender.m_bAutoLoadFile,
+                                   pApp->m_options.m_sender.m_fileList);
+}
+
+int CSmsModule::FileNewMessages(CMainFrame*, void* pAccount, _CSmsBox* pBox) {
+    CSendersView* pTree = GetSendersTree();
+    return pTree != nullptr ? pTree->FileNewMessages(static_cast<_CSender*>(pAccount), pBox) : 0;
+}
+
+void CSmsModule::OnExit(CSmsApp* pApp) {
+    if (pApp != nullptr)
+        pApp->GetCommHost().SetActiveSender(nullptr);
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
     CLeftView::SmsToContact() = nullptr;
@@ -54,6 +133,7 @@ void CSmsModule::OnExit(CSmsApp*) {
         SetSmsListHost(nullptr);
     CViewPerson::SetPaneClasses(nullptr, nullptr);
     m_clipboard.DeleteAllSms();
+    CSenderForm::StartupListUpdater() = nullptr;
 }
 
 namespace {
@@ -84,6 +164,11 @@ CMsgAccountBase* CSmsModule::GetCurrentSender() {
 _CSender* CSmsModule::GetActiveSender() {
     CSmsApp* pApp = AfxGetSmsApp();
     return pApp != nullptr ? pApp->GetCommHost().GetActiveSender() : nullptr;
+}
+
+void CSmsModule::SetActiveSender(_CSender* pAccount) {
+    if (CSmsApp* pApp = AfxGetSmsApp())
+        pApp->GetCommHost().SetActiveSender(pAccount);
 }
 
 CCommDevice* CSmsModule::GetCommDevice() {

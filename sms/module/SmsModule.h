@@ -8,13 +8,24 @@
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/SmsView.h"
 
+class CSendersView;
+
 class CSmsModule : public CShellModule, public CISmsComposeHost, public CISmsListHost {
 public:
+    int GetFolder() const override { return FolderSms; }
+    CRuntimeClass* GetFolderClass() const override;
+    std::vector<CString> GetExtensions() const override { return {".sdr"}; }
+    CDocument* OpenFile(CMainFrame* pFrame, LPCTSTR lpszPath, const CString& ext) override;
+    BOOL CloseFiles(CMainFrame* pFrame) override;
+    std::vector<CString> GetOpenFiles(const CString& ext) const override;
+    void OnPresetFilesChanged(const CString& ext) override;
+    int FileNewMessages(CMainFrame* pFrame, void* pAccount, _CSmsBox* pBox) override;
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
     void OnExit(CSmsApp* pApp) override;
 
     _CSender* GetActiveSender() override;
+    void SetActiveSender(_CSender* pAccount) override;
     CCommDevice* GetCommDevice() override;
     CWnd* GetPickTree() override;
     CImageList* GetContactImages() override;
@@ -26,8 +37,12 @@ public:
     BOOL EditCurrentSms(CDocument* pDoc, CWnd* pSource) override;
     CMsgAccountBase* GetCurrentSender() override;
 
+    // The senders tree of the folder, null before the frame exists.
+    CSendersView* GetSendersTree() const;
+
 private:
     HWND m_hTree = nullptr;
+    HWND m_hSenders = nullptr;
     _CSmsBox m_clipboard;
 };
 

@@ -18,6 +18,8 @@ public:
     virtual ~CISmsComposeHost() = default;
     // The main window's active sender account, or null.
     virtual _CSender* GetActiveSender() = 0;
+    // Makes the account (null: none) the one that sends, receives and listens.
+    virtual void SetActiveSender(_CSender* /*pAccount*/) {}
     virtual CCommDevice* GetCommDevice() = 0;
     // The address-book tree told when writing begins (0x450) and ends (0x451), or null.
     virtual CWnd* GetPickTree() { return nullptr; }

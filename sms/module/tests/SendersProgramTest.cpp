@@ -1,0 +1,878 @@
+// The "短信管理" folder in the running program: sender files made, opened, saved and closed in the
+// senders tree, the active account that listens and sends through the service's stand-in, and
+// the boxes of an account.
+#include "contacts/module/tests/ProgramTest.h"
+#include "core/Checksum.h"
+#include "links/CommDevice.h"
+#include "links/ServiceAddress.h"
+#include "platform/base/File.h"
+#include "platform/base/OsPath.h"
+#include "shell/OutbarWnd.h"
+#include "shell/RightPaneFrame.h"
+#include "sms/Sms.h"
+#include "sms/module/SmsModule.h"
+#include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/SenderForm.h"
+#include "sms/ui/SendersView.h"
+#include "sms/ui/WizardRegsmsuser.h"
+#include "ui/DlgInputPassword.h"
+#include "ui/DlgModifyPassword.h"
+#include "testsupport/ECardService.h"
+#include "testsupport/NetTestEnv.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include "platform/gui/Controls.h"
+#include <functional>
+
+namespace {
+
+// A loopback port free at the time of asking.
+UINT FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+class SendersProgramTest : public ContactsProgramTest {
+protected:
+    SendersProgramTest() : ContactsProgramTest(IDOK) {}
+
+    CSmsModule smsModule;
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    UINT oldPort = 0;
+    std::unique_ptr<CSmsApp> app;
+    CSendersView* tree = nullptr;
+
+    void SetUp() override {
+        ContactsProgramTest::SetUp();
+        AfxRegisterShellModule(&smsModule);
+        oldPort = CSendersView::SetListenPort(FreePort());
+        app = Start();
+        ASSERT_NE(app, nullptr);
+        tree = smsModule.GetSendersTree();
+        ASSERT_NE(tree, nullptr);
+    }
+    void TearDown() override {
+        if (app) {
+            answers.assign(8, IDNO);
+            Exit(*app);
+        }
+        app.reset();
+        CSendersView::SetListenPort(oldPort);
+        ContactsProgramTest::TearDown();
+    }
+
+    CString Path(const char* name) { return (dir.str() + "/" + name).c_str(); }
+    CSenderTreeDoc* Doc(int i) {
+        CGroupTreeView::CFileInfo* p = tree->GetFileAt(i);
+        return p != nullptr ? dynamic_cast<CSenderTreeDoc*>(p->pDoc) : nullptr;
+    }
+    // A new account made through the tree's command and a save dialog answered with the path.
+    CSenderTreeDoc* NewAccount(const char* name) {
+        AnswerFile(Path(name));
+        int before = tree->GetFileCount();
+        tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_NEW);
+        onDialog = nullptr;
+        return tree->GetFileCount() > before ? Doc(tree->GetFileCount() - 1) : nullptr;
+    }
+    // A sender file on disk, written outside the program.
+    CString WriteAccount(const char* file, const char* name, int nInbox = 0) {
+        CSenderDoc doc(TRUE);
+        doc.GetSender().GetName() = name;
+        auto* inbox = static_cast<_CSmsBox*>(doc.GetRootBox().FindSubBoxByType(0));
+        for (int i = 0; i < nInbox; ++i) {
+            auto* sms = new _CSms("主题");
+            sms->m_strContent = "来信";
+            sms->SetState(_CSms::STATE_UNREAD);
+            inbox->AddSms(sms);
+        }
+        CString path = Path(file);
+        EXPECT_TRUE(doc.OnSaveDocument(path));
+        return path;
+    }
+    bool Shown(const char* text) const {
+        for (const auto& c : shown)
+            if (c.text.Find(text) >= 0)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(SendersProgramTest, ANewAccountIsSavedAtOnceNamedAfterItsFileAndBecomesActive) {
+    CSenderTreeDoc* doc = NewAccount("张三.sdr");
+    ASSERT_NE(doc, nullptr);
+    CFileStatus status;
+    EXPECT_TRUE(CFile::GetStatus(Path("张三.sdr"), status)) << "made on disk at once";
+    EXPECT_EQ(doc->GetSender().GetName(), "张三");
+    EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount()) << "the standard boxes";
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender()) << "the only file";
+    EXPECT_TRUE(doc->IsListening());
+    EXPECT_EQ(tree->GetItemKind(tree->GetCurrentItem()), CSendersView::KindAccount);
+    // The title names the folder and the account.
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find(" - 短信管理 - 张三"), -1) << title.GetString();
+}
+
+TEST_F(SendersProgramTest, TheListenerMovesWithTheActiveAccountAndClosingItMakesTheNextActive) {
+    CSenderTreeDoc* first = NewAccount("甲.sdr");
+    CSenderTreeDoc* second = NewAccount("乙.sdr");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &first->GetSender()) << "the first stays";
+    EXPECT_FALSE(second->IsListening());
+
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(1)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SET_ACTIVE);
+    EXPECT_FALSE(first->IsListening()) << "the old listener stops before the new one starts";
+    EXPECT_TRUE(second->IsListening());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &second->GetSender());
+
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_CANCEL_ACTIVE);
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), nullptr);
+    EXPECT_FALSE(second->IsListening());
+
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SET_ACTIVE);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_CLOSE);
+    ASSERT_EQ(1, tree->GetFileCount());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &first->GetSender());
+    EXPECT_TRUE(first->IsListening());
+}
+
+TEST_F(SendersProgramTest, APortTakenByAnotherProgramIsReportedAndTheAccountStaysActive) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(0, ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a));
+    socklen_t n = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ASSERT_EQ(0, ::listen(fd, 1));
+    CSendersView::SetListenPort(ntohs(a.sin_port));
+
+    CSenderTreeDoc* doc = NewAccount("丙.sdr");
+    ::close(fd);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(Shown("发信人侦听失败!"));
+    EXPECT_FALSE(doc->IsListening());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender());
+}
+
+TEST_F(SendersProgramTest, ANewAccountAsksBeforeReplacingAFileAndRefusesAnOpenOne) {
+    CString other = WriteAccount("李四.sdr", "李四", 2);
+    std::ifstream in(OsPathFromProgramPath(other), std::ios::binary);
+    ASSERT_TRUE(in.good());
+    std::string before((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+
+    answers = {IDNO};
+    EXPECT_EQ(NewAccount("李四.sdr"), nullptr);
+    EXPECT_TRUE(Shown("要替换它吗"));
+    std::ifstream again(OsPathFromProgramPath(other), std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(again)), {});
+    EXPECT_FALSE(before.empty());
+    EXPECT_EQ(before, after) << "the other account's file is untouched";
+
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(other), nullptr);
+    shown.clear();
+    EXPECT_EQ(NewAccount("李四.sdr"), nullptr);
+    EXPECT_TRUE(Shown("已经被打开"));
+    EXPECT_EQ(1, tree->GetFileCount());
+    EXPECT_EQ(2, Doc(0)->GetRootBox().CountSmsByState(-1, TRUE));
+}
+
+TEST_F(SendersProgramTest, AFileNamedAnotherWayIsTheSameOpenFile) {
+    CString path = WriteAccount("王五.sdr", "王五");
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    ::mkdir((dir.str() + "/sub").c_str(), 0700);
+    for (CString other : {Path("sub/../王五.sdr"), Path("./王五.sdr")}) {
+        shown.clear();
+        EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(other), nullptr) << other.GetString();
+        EXPECT_TRUE(Shown("已经被打开"));
+        EXPECT_EQ(1, tree->GetFileCount());
+    }
+}
+
+TEST_F(SendersProgramTest, ThreeFilesOpenAtOnceAndOneAlreadyOpenIsReported) {
+    CString a = WriteAccount("a.sdr", "帐户A"), b = WriteAccount("b.sdr", "帐户B"),
+            c = WriteAccount("c.sdr", "帐户C", 3);
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(b), nullptr);
+    onDialog = [&](CDialog& d) {
+        auto* f = dynamic_cast<CFileDialog*>(&d);
+        ASSERT_NE(f, nullptr);
+        CStringArray paths;
+        paths.Add(a);
+        paths.Add(b);
+        paths.Add(c);
+        f->Answer(paths);
+        f->EndDialog(IDOK);
+    };
+    shown.clear();
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_OPEN);
+    onDialog = nullptr;
+    ASSERT_EQ(3, tree->GetFileCount());
+    EXPECT_TRUE(Shown("已经被打开"));
+    EXPECT_EQ(Doc(2)->GetSender().GetName(), "帐户C");
+    EXPECT_EQ(3, Doc(2)->GetRootBox().CountSmsByState(_CSms::STATE_UNREAD, TRUE));
+    std::vector<CString> open = smsModule.GetOpenFiles(".sdr");
+    EXPECT_EQ(3u, open.size());
+}
+
+TEST_F(SendersProgramTest, ADamagedFileFailsToOpenAndAddsNoRoot) {
+    CString path = Path("坏.sdr");
+    {
+        std::ofstream out(OsPathFromProgramPath(path), std::ios::binary);
+        out << std::string("\x3c\x00\x01\x00garbage that is not an account", 34);
+    }
+    EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    EXPECT_EQ(0, tree->GetFileCount());
+    EXPECT_TRUE(Shown("打开文档失败")) << (shown.empty() ? "nothing shown" : shown[0].text.GetString());
+}
+
+TEST_F(SendersProgramTest, SavedBoxesMessagesAndSettingsComeBackWhenReopened) {
+    CSenderTreeDoc* doc = NewAccount("往返.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* mine = outbox->AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "明天见";
+    sms->SetState(_CSms::STATE_PENDING);
+    mine->AddSms(sms);
+    doc->SetModifiedFlag(TRUE);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_SAVE);
+    EXPECT_FALSE(doc->IsModified());
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_CLOSE);
+    ASSERT_EQ(0, tree->GetFileCount());
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), nullptr);
+
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(Path("往返.sdr")), nullptr);
+    CSenderTreeDoc* back = Doc(0);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetSender().GetMobileInfo().m_strMobileNumber, "13800138000");
+    auto* outbox2 = static_cast<_CSmsBox*>(back->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(outbox2, nullptr);
+    ASSERT_EQ(1, outbox2->GetSubBoxCount());
+    EXPECT_EQ(1, outbox2->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &back->GetSender());
+}
+
+TEST_F(SendersProgramTest, PendingMessagesOfTheOutboxGoThroughTheGatewayAndAreFiledAsSent) {
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    CSenderTreeDoc* doc = NewAccount("发送.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    doc->GetSender().GetRecord().m_remote.m_strPassword = "pw";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* sub = outbox->AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    for (const char* text : {"first", "second"}) {
+        auto* sms = new _CSms("主题");
+        sms->m_strContent = text;
+        sms->m_recipient = CNameCodeString("13912345678");
+        sms->SetState(_CSms::STATE_PENDING);
+        (text[0] == 'f' ? outbox : sub)->AddSms(sms);
+    }
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SEND_PENDING);
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() >= 2; }, 5000));
+    EXPECT_EQ(0, outbox->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
+    EXPECT_EQ(2, sent->CountSmsByState(_CSms::STATE_SENT, TRUE));
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(SendersProgramTest, AMessageSentByOneAccountArrivesInTheInboxOfTheNumbersAccount) {
+    test_net::ECardService service;
+    service.Attach(server);
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    CSenderTreeDoc* from = NewAccount("小王.sdr");
+    CSenderTreeDoc* to = NewAccount("小李.sdr");
+    ASSERT_NE(from, nullptr);
+    ASSERT_NE(to, nullptr);
+    from->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    to->GetSender().GetRecord().m_remote.m_strUserId = "13900139000";
+    auto* outbox = static_cast<_CSmsBox*>(from->GetRootBox().FindSubBoxByType(1));
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "see you";
+    sms->m_recipient = CNameCodeString("13900139000");
+    sms->SetState(_CSms::STATE_PENDING);
+    outbox->AddSms(sms);
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SEND_PENDING);
+
+    int received = 0;
+    EXPECT_EQ(0, app->GetCommDevice().FetchIncomingSms(to->GetSender(), received));
+    EXPECT_EQ(1, received);
+    auto* inbox = static_cast<_CSmsBox*>(to->GetRootBox().FindSubBoxByType(0));
+    ASSERT_EQ(1, inbox->CountSmsByState(_CSms::STATE_UNREAD, TRUE)) << "filed for its account";
+    POSITION pos = inbox->GetFirstSmsPosition();
+    EXPECT_EQ(inbox->GetNextSms(pos)->m_strContent, "see you");
+    EXPECT_TRUE(to->IsModified());
+    EXPECT_EQ(0, app->GetCommDevice().FetchIncomingSms(to->GetSender(), received));
+    EXPECT_EQ(0, received) << "handed over once";
+    app->GetMainFrame()->GetOutbar()->SelectFolder(FolderSms, TRUE);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-after-receiving").c_str());
+}
+
+TEST_F(SendersProgramTest, ArrivedMessagesAreFiledInTheActiveInboxAndLeaveTheStoreOnSave) {
+    CSenderTreeDoc* doc = NewAccount("收信.sdr");
+    ASSERT_NE(doc, nullptr);
+    auto* sms = new _CSms("主题");
+    sms->m_strContent = "你好";
+    LRESULT r = app->GetCommDevice().DeliverIncomingSms(sms, &doc->GetSender());
+    EXPECT_NE(0, r);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    EXPECT_EQ(1, inbox->CountSmsByState(_CSms::STATE_UNREAD, TRUE));
+    EXPECT_TRUE(doc->IsModified());
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_SAVE);
+    EXPECT_EQ(0, app->GetCommDevice().LoadIncomingSms()) << "the store let go of it";
+}
+
+TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFirst) {
+    CSenderTreeDoc* doc = NewAccount("信箱.sdr");
+    ASSERT_NE(doc, nullptr);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    HTREEITEM hInbox = (HTREEITEM)inbox->GetTreeItem();
+    EXPECT_EQ(tree->NewBoxName(tree->GetFileAt(0)->hItem), "新信箱");
+    EXPECT_EQ(tree->NewBoxName(hInbox), "新" + CMsgBoxBase::GetTypeName(0));
+
+    // A new box under the inbox, named in its label edit.
+    t.SelectItem(hInbox);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_NEW);
+    CEdit* edit = t.GetEditControl();
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("work");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    Pump();
+    _CSmsBox* made = inbox->GetSubBoxCount() == 1 ? inbox->GetSubBoxAt(0) : nullptr;
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetName(), "work");
+    EXPECT_EQ(made->GetBoxType(), CMsgBoxBase::BOX_USER);
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_TRUE(tree->DeleteBox((HTREEITEM)made->GetTreeItem()));
+
+    // A standard box stays.
+    t.SelectItem(hInbox);
+    shown.clear();
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_DELETE);
+    EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount());
+
+    // A user box with a message in a sub-box, shown in the pane, asks; "no" keeps it.
+    _CSmsBox* box = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    _CSmsBox* inner = box->AddSubBox("老同学", CMsgBoxBase::BOX_USER);
+    inner->AddSms(new _CSms("主题"));
+    HTREEITEM hBox = tree->GetGroupHelper().InsertGroupItem(hInbox, box, TVI_LAST,
+                                                            tree->GetGroupHelper().m_nInsertFlags);
+    ASSERT_NE(hBox, nullptr);
+    t.Expand(hBox, TVE_EXPAND);
+    t.SelectItem((HTREEITEM)inner->GetTreeItem());
+    EXPECT_EQ(doc->GetCurrentBoxObject(), inner);
+    answers = {IDNO};
+    EXPECT_FALSE(tree->DeleteBox(hBox));
+    EXPECT_EQ(1, inbox->GetSubBoxCount());
+    answers = {IDYES};
+    EXPECT_TRUE(tree->DeleteBox(hBox));
+    EXPECT_EQ(0, inbox->GetSubBoxCount());
+    EXPECT_EQ(t.GetSelectedItem(), hInbox) << "the parent is shown";
+    EXPECT_EQ(doc->GetCurrentBoxObject(), inbox);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(SendersProgramTest, AProtectedAccountLocksWhenCollapsedAndOpensOnlyWithItsPassword) {
+    enum { IDC_PASSWORD_CONFIRM = 1007, IDC_PASSWORD = 1009 };
+    CSenderTreeDoc* doc = NewAccount("口令.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->SetModifiedFlag(FALSE);
+    HTREEITEM hAccount = tree->GetFileAt(0)->hItem;
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    // The user types the password twice in the access password dialog, or once to unlock.
+    auto typing = [this](const char* password) {
+        onDialog = [password](CDialog& d) {
+            d.SetDlgItemText(IDC_PASSWORD, password);
+            if (d.GetDlgItem(IDC_PASSWORD_CONFIRM) != nullptr &&
+                dynamic_cast<CDlgModifyPassword*>(&d) != nullptr)
+                d.SetDlgItemText(IDC_PASSWORD_CONFIRM, password);
+            d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+        };
+    };
+    t.SelectItem(hAccount);
+    typing("mima1");
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_PASSWORD);
+    EXPECT_TRUE(doc->GetSender().GetFlags() & CMsgAccountBase::FLAG_PASSWORD);
+    EXPECT_TRUE(doc->IsModified());
+
+    t.Expand(hAccount, TVE_COLLAPSE);
+    EXPECT_TRUE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), tree->GetTopItem()) << "the top item is shown instead";
+
+    shown.clear();
+    typing("wrong");
+    t.SelectItem(hAccount);
+    EXPECT_TRUE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), tree->GetTopItem());
+    EXPECT_TRUE(Shown("对不起，密码错误，您无权访问！"));
+
+    typing("mima1");
+    t.SelectItem(hAccount);
+    EXPECT_FALSE(doc->GetSender().IsLocked());
+    EXPECT_EQ(t.GetSelectedItem(), hAccount);
+
+    // Clearing the password removes the protection and marks the file modified.
+    doc->SetModifiedFlag(FALSE);
+    answers = {IDYES};
+    typing("");
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_PASSWORD);
+    onDialog = nullptr;
+    EXPECT_FALSE(doc->GetSender().GetFlags() & CMsgAccountBase::FLAG_PASSWORD);
+    EXPECT_TRUE(doc->IsModified());
+    t.Expand(hAccount, TVE_COLLAPSE);
+    EXPECT_FALSE(doc->GetSender().IsLocked());
+}
+
+TEST_F(SendersProgramTest, RenamingAnAccountRenamesItsAccountAndMarksTheFile) {
+    CSenderTreeDoc* doc = NewAccount("改名.sdr");
+    ASSERT_NE(doc, nullptr);
+    doc->SetModifiedFlag(FALSE);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.SelectItem(tree->GetFileAt(0)->hItem);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_RENAME);
+    CEdit* edit = t.GetEditControl();
+    ASSERT_NE(edit, nullptr);
+    edit->SetWindowText("工作帐户");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(doc->GetSender().GetName(), "工作帐户");
+    EXPECT_TRUE(doc->IsModified());
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find("工作帐户"), -1) << title.GetString();
+    EXPECT_NE(title.Find("（已修改）"), -1);
+}
+
+TEST_F(SendersProgramTest, ThreeAccountsShowTheActiveOneTheModifiedMarkTheCountsAndTheLock) {
+    CString a = WriteAccount("工作.sdr", "工作", 2), b = WriteAccount("家庭.sdr", "家庭", 1);
+    {
+        CSenderDoc locked(TRUE);
+        locked.GetSender().GetName() = "私人";
+        locked.GetSender().SetPasswordChecksum(CalcStringChecksum("mima1"));
+        locked.GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD);
+        ASSERT_TRUE(locked.OnSaveDocument(Path("私人.sdr")));
+    }
+    for (const CString& path : {a, b, Path("私人.sdr")})
+        ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(path), nullptr);
+    ASSERT_EQ(3, tree->GetFileCount());
+    EXPECT_TRUE(Doc(2)->GetSender().IsLocked()) << "a protected account comes back locked";
+    EXPECT_EQ(app->GetCommHost().GetActiveSender(), &Doc(0)->GetSender());
+    // The second account's box with 2 messages and a sub-box with 3.
+    auto* inbox = static_cast<_CSmsBox*>(Doc(1)->GetRootBox().FindSubBoxByType(0));
+    _CSmsBox* sub = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    for (int i = 0; i < 3; ++i)
+        sub->AddSms(new _CSms("主题"));
+    tree->GetGroupHelper().InsertGroupItem((HTREEITEM)inbox->GetTreeItem(), sub, TVI_LAST,
+                                           tree->GetGroupHelper().m_nInsertFlags);
+    Doc(1)->SetModifiedFlag(TRUE);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.Expand((HTREEITEM)inbox->GetTreeItem(), TVE_EXPAND);
+    t.SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    CString title;
+    app->GetMainFrame()->GetWindowText(title);
+    EXPECT_NE(title.Find(" - 短信管理 - 家庭 {收信箱}（已修改）"), -1) << title.GetString();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-tree-all-counts").c_str());
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_PENDING_COUNTS);
+    EXPECT_FALSE(tree->m_bShowAllCounts);
+    Pump();
+    app->GetMainFrame()->SaveScreenshot(ScreenPath("sms-senders-tree-unread-counts").c_str());
+}
+
+// The account's setting pages in the right pane.
+class SenderFormTest : public SendersProgramTest {
+protected:
+    CSenderTreeDoc* doc = nullptr;
+    CSenderForm* form = nullptr;
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        CPageSenderSendScheme::ForgetTrustedLibraries();
+        doc = NewAccount("设置.sdr");
+        ASSERT_NE(doc, nullptr);
+        doc->SetModifiedFlag(FALSE);
+        tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+        tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+        Pump();
+        form = dynamic_cast<CSenderForm*>(
+            app->GetMainFrame()->GetRightPane()->GetView(1, CRightPaneFrame::KindSenders));
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(app->GetMainFrame()->GetRightPane()->GetCurrentWnd(), form);
+    }
+    void TearDown() override {
+        CPageSenderSendScheme::ForgetTrustedLibraries();
+        SendersProgramTest::TearDown();
+    }
+    CWnd* Page(int i) {
+        form->SelectPage(i);
+        return form->GetPage(i);
+    }
+    static void Type(CWnd* page, int id, const char* text) {
+        CWnd* edit = page->GetDlgItem(id);
+        edit->SetFocus();
+        edit->SetWindowText("");
+        bool ascii = true;
+        for (const char* p = text; *p; ++p)
+            ascii = ascii && (unsigned char)*p < 0x80;
+        if (ascii)
+            QTest::keyClicks(edit->GetWidget(), text);
+        else
+            edit->SetWindowText(text); // typed text in GBK comes as one change
+    }
+    static void Click(CWnd* page, int id) {
+        page->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          (LPARAM)page->GetDlgItem(id)->GetSafeHwnd());
+    }
+};
+
+TEST_F(SenderFormTest, TwoModifiedPagesAreCancelledTogetherAndConfirmedIntoTheAccount) {
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    doc->UpdateAllViews(nullptr);
+    CWnd* mobile = Page(2);
+    CString number;
+    mobile->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    Type(mobile, CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    Type(Page(0), CPageSenderAccount::IDC_USER, "20000001");
+    EXPECT_EQ(form->GetModifiedPages(), 2 | 16);
+    CString frame;
+    form->GetDlgItemText(CSenderForm::IDC_FRAME, frame);
+    EXPECT_EQ(frame, "短信帐户（已修改）");
+    form->SaveScreenshot(ScreenPath("sms-sender-form-modified").c_str());
+
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CANCEL_EDIT);
+    EXPECT_EQ(form->GetModifiedPages(), 0);
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    EXPECT_FALSE(doc->IsModified());
+
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    Type(Page(1), CPageSenderPersonInfo::IDC_NAME, "新名字");
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    EXPECT_EQ(doc->GetSender().GetMobileInfo().m_strMobileNumber, "13900139000");
+    EXPECT_EQ(doc->GetSender().GetName(), "新名字");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetFileAt(0)->hItem), "新名字");
+}
+
+TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
+    struct {
+        int unit;
+        const char* typed;
+        int saved;
+    } rows[] = {{1, "3", 5}, {0, "3", 3}, {0, "0", 1}, {1, "7", 7}};
+    for (const auto& r : rows) {
+        CWnd* recv = Page(5);
+        static_cast<CComboBox*>(recv->GetDlgItem(CPageSenderRecvScheme::IDC_UNIT))->SetCurSel(r.unit);
+        recv->CheckDlgButton(CPageSenderRecvScheme::IDC_AUTO, 1);
+        Type(recv, CPageSenderRecvScheme::IDC_INTERVAL, r.typed);
+        form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+        EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nInterval, r.saved) << r.typed;
+        EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nIntervalUnit, r.unit);
+    }
+}
+
+TEST_F(SenderFormTest, UncheckingLoadAtStartRemovesTheAccountFromTheStartupList) {
+    CWnd* person = Page(1);
+    Click(person, CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 1);
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    CStringList& list = app->m_options.m_sender.m_fileList;
+    ASSERT_EQ(1, (int)list.GetCount());
+    EXPECT_TRUE(IsSameProgramPath(list.GetHead(), Path("设置.sdr")));
+    person = Page(1);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 0);
+    Click(person, CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    person->CheckDlgButton(CPageSenderPersonInfo::IDC_LOAD_AT_START, 0);
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    EXPECT_EQ(0, (int)list.GetCount());
+    EXPECT_EQ(0u, doc->GetSender().GetPersonInfo().m_dwValue);
+}
+
+TEST_F(SenderFormTest, APlugInNamedByAFileIsLoadedOnlyOnceTheUserChoseIt) {
+    // An account file from elsewhere names a library: showing the server page must not run it.
+    doc->GetSender().GetRecord().m_send.m_strGatewayLibrary = GATEWAY_PLUGIN1;
+    doc->UpdateAllViews(nullptr);
+    Page(3);
+    auto* combo = static_cast<CComboBox*>(form->GetPage(3)->GetDlgItem(CPageSenderSmsServer::IDC_SEND_SERVER));
+    EXPECT_EQ(0, combo->GetCount());
+    EXPECT_EQ(doc->GetSender().GetRecord().m_send.m_strGatewayLibrary, GATEWAY_PLUGIN1)
+        << "the stored path stays";
+
+    AnswerFile(GATEWAY_PLUGIN1);
+    Click(Page(4), CPageSenderSendScheme::IDC_CHOOSE);
+    onDialog = nullptr;
+    Page(3);
+    ASSERT_EQ(2, combo->GetCount()) << "chosen with 选择... it lists its gateways";
+    CString first;
+    combo->GetLBText(0, first);
+    EXPECT_EQ(first, "移动网关");
+}
+
+// The gateway account dialogs opened from an account, each run by the scripted user.
+class GatewayDialogsTest : public SendersProgramTest {
+protected:
+    CSenderTreeDoc* doc = nullptr;
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+        doc = NewAccount("网关.sdr");
+        ASSERT_NE(doc, nullptr);
+        doc->GetSender().GetRecord().m_remote.m_strUserId = "20000001";
+        doc->GetSender().GetRecord().m_remote.m_strPassword = "secret";
+        tree->GetTreeCtrl().SelectItem(tree->GetFileAt(0)->hItem);
+    }
+    // Opens the dialog of the command and lets body act on it before Cancel closes it.
+    void Run(UINT nID, const std::function<void(CDlgSmsAccountBase&)>& body) {
+        bool ran = false;
+        onDialog = [&](CDialog& d) {
+            auto* dlg = dynamic_cast<CDlgSmsAccountBase*>(&d);
+            ASSERT_NE(dlg, nullptr);
+            ran = true;
+            body(*dlg);
+            d.EndDialog(IDCANCEL);
+        };
+        tree->SendMessage(WM_COMMAND, nID);
+        onDialog = nullptr;
+        EXPECT_TRUE(ran);
+    }
+    static void Click(CDialog& d, int id) {
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)d.GetDlgItem(id)->GetSafeHwnd());
+    }
+    static CString Result(CDialog& d) {
+        CString text;
+        d.GetDlgItemText(CDlgSmsAccountBase::IDC_RESULT, text);
+        return text;
+    }
+};
+
+TEST_F(GatewayDialogsTest, AFailedRechargeStaysOpenWithItsReasonAndASecondTrySucceeds) {
+    server.SetReply("ecard/sms/chargesms.asp", test_net::Reply::Text("990#充值卡密码错误"));
+    Run(CSendersView::ID_GATEWAY_CHARGE, [&](CDlgSmsAccountBase& d) {
+        CString user;
+        d.GetDlgItemText(CDlgSmsAccountBase::IDC_USER, user);
+        EXPECT_EQ(user, "20000001") << "the account's gateway user";
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD1, "8001");
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD2, "bad");
+        Click(d, IDOK);
+        EXPECT_TRUE(d.IsWindowVisible() || d.GetSafeHwnd() != nullptr) << "OK never closes";
+        EXPECT_EQ(Result(d), "充值卡密码错误");
+        EXPECT_NE(0, d.m_nResult) << "drawn in red";
+        d.SaveScreenshot(ScreenPath("sms-gateway-charge-failed").c_str());
+        server.SetReply("ecard/sms/chargesms.asp", test_net::Reply::Text("0#充值成功"));
+        d.SetDlgItemText(CDlgSmsAccountBase::IDC_FIELD2, "good");
+        Click(d, IDOK);
+        EXPECT_EQ(Result(d), "充值成功");
+        EXPECT_EQ(0, d.m_nResult);
+        d.SaveScreenshot(ScreenPath("sms-gateway-charge-done").c_str());
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_NE(requests[1].body.find("UserID=20000001&Password=secret&CardNo=8001&CardPwd=good"),
+              std::string::npos)
+        << requests[1].body;
+}
+
+TEST_F(GatewayDialogsTest, TheServiceNumberAndTheSuffixInformationAskTheSamePage) {
+    server.SetReply("ecard/sms/getsuffixcode.asp", test_net::Reply::Text("0#1065800020000001"));
+    Run(CSendersView::ID_GATEWAY_CODE, [&](CDlgSmsAccountBase& d) {
+        Click(d, IDOK);
+        EXPECT_EQ(Result(d), "1065800020000001");
+    });
+    Run(CSendersView::ID_GATEWAY_SUFFIX, [&](CDlgSmsAccountBase& d) {
+        // The number, the check code and "我想获取" only for a new phone.
+        for (int choice : {CDlgSmsAccountEditSuffixCode::IDC_CHOICE_CARD,
+                           CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW}) {
+            d.CheckRadioButton(CDlgSmsAccountEditSuffixCode::IDC_CHOICE_CARD,
+                               CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW, choice);
+            Click(d, choice);
+            BOOL bNew = choice == CDlgSmsAccountEditSuffixCode::IDC_CHOICE_NEW;
+            for (int id : {(int)CDlgSmsAccountBase::IDC_FIELD1, (int)CDlgSmsAccountBase::IDC_FIELD2,
+                           (int)CDlgSmsAccountBase::IDC_BUTTON2})
+                EXPECT_EQ(bNew, d.GetDlgItem(id)->IsWindowEnabled()) << id;
+        }
+        Click(d, CDlgSmsAccountBase::IDC_BUTTON1);
+        EXPECT_EQ(Result(d), "1065800020000001");
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(requests[0].page, requests[1].page);
+}
+
+TEST_F(GatewayDialogsTest, AUserNumberThatIsNoDigitsWithin32BitsIsRefusedBeforeAnyRequest) {
+    struct Row {
+        const char* user;
+        bool ok;
+    } rows[] = {{"4294967295", true}, {"4294967296", false}, {"99999999999", false},
+                {"12a4", false},      {"", false},           {"-1", false}};
+    for (const Row& r : rows) {
+        UINT n = 0;
+        EXPECT_EQ(r.ok, CDlgSmsAccountBase::ParseUserNumber(r.user, n) != FALSE) << r.user;
+    }
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "4294967297";
+    Run(CSendersView::ID_GATEWAY_BALANCE, [&](CDlgSmsAccountBase& d) {
+        Click(d, IDOK);
+        EXPECT_NE(0, d.m_nResult);
+        EXPECT_FALSE(Result(d).IsEmpty());
+    });
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+// The gateway registration wizard, run from the senders tree.
+class RegisterWizardTest : public SendersProgramTest {
+protected:
+    void SetUp() override {
+        SendersProgramTest::SetUp();
+        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    }
+    void Run(const std::function<void(CWizardRegsmsuser*)>& body) {
+        bool ran = false;
+        onDialog = [&](CDialog& d) {
+            auto* w = dynamic_cast<CWizardRegsmsuser*>(&d);
+            if (w == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            ran = true;
+            CString caption;
+            w->GetWindowText(caption);
+            EXPECT_EQ(caption, "注册短信向导");
+            body(w);
+            w->EndDialog(IDCANCEL);
+        };
+        tree->SendMessage(WM_COMMAND, CSendersView::ID_GATEWAY_REGISTER);
+        onDialog = nullptr;
+        EXPECT_TRUE(ran);
+    }
+    static void Next(CPropertySheet* w) {
+        w->GetDlgItem(ID_WIZNEXT)->SendMessage(BM_CLICK);
+        Pump();
+    }
+    static void Set(CPropertySheet* w, int id, const char* text) {
+        w->GetActivePage()->SetDlgItemText(id, text);
+    }
+};
+
+TEST_F(RegisterWizardTest, TheNumberMustBeElevenDigitsBeginningWith13BeforeAnyRequest) {
+    server.SetReply("sms/user/sendcheckcode.asp", test_net::Reply::Text("0#已发送"));
+    Run([&](CWizardRegsmsuser* w) {
+        for (const char* bad : {"1391234567", "15912345678", "1391234567a", "139123456789"}) {
+            shown.clear();
+            Set(w, CPageRegsmsuserPhone::IDC_NUMBER, bad);
+            Next(w);
+            EXPECT_EQ(0, w->GetActiveIndex()) << bad;
+            EXPECT_TRUE(Shown("无效的手机号码！")) << bad;
+        }
+        EXPECT_TRUE(server.Requests().empty());
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        Next(w);
+        EXPECT_EQ(1, w->GetActiveIndex());
+    });
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ("sms/user/sendcheckcode.asp", server.Requests()[0].page);
+    EXPECT_EQ("\r\nN=n&Phone=13912345678", server.Requests()[0].body);
+}
+
+TEST_F(RegisterWizardTest, AWholeRegistrationShowsTheAnswerAndTheRedHint) {
+    server.SetReply("sms/user/checkcode.asp", test_net::Reply::Text("0#验证通过"));
+    server.SetReply("sms/user/submitpsw.asp",
+                    test_net::Reply::Text("0#注册成功，您的用户名是20000009。#请牢记您的密码"));
+    Run([&](CWizardRegsmsuser* w) {
+        // The code has come already: no new one is asked for.
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        w->GetActivePage()->CheckDlgButton(CPageRegsmsuserPhone::IDC_HAVE_CODE, 1);
+        Next(w);
+        ASSERT_EQ(1, w->GetActiveIndex());
+        EXPECT_TRUE(server.Requests().empty());
+        Set(w, CPageRegsmsuserCheckcode::IDC_CODE, "4711");
+        Next(w);
+        ASSERT_EQ(2, w->GetActiveIndex());
+        struct {
+            const char* password;
+            const char* repeat;
+            const char* told;
+        } refused[] = {
+            {"abc123", "abc124", "两次输入的密码不一致！请重新输入。"},
+            {"abcde", "abcde", "密码位数必须在6位以上！请重新输入。"},
+            {"abc,12", "abc,12", "密码只能包含字母与数字！请重新输入。"},
+        };
+        for (const auto& r : refused) {
+            shown.clear();
+            Set(w, CPageRegsmsuserPassword::IDC_PASSWORD, r.password);
+            Set(w, CPageRegsmsuserPassword::IDC_REPEAT, r.repeat);
+            Next(w);
+            EXPECT_EQ(2, w->GetActiveIndex()) << r.password;
+            EXPECT_TRUE(Shown(r.told)) << r.password;
+        }
+        Set(w, CPageRegsmsuserPassword::IDC_PASSWORD, "Abc123");
+        Set(w, CPageRegsmsuserPassword::IDC_REPEAT, "Abc123");
+        Set(w, CPageRegsmsuserPassword::IDC_EMAIL, "me@example.org");
+        Next(w);
+        ASSERT_EQ(3, w->GetActiveIndex());
+        CWnd* page = w->GetActivePage();
+        CString answer, hint;
+        page->GetDlgItemText(CPageRegsmsuserComplete::IDC_ANSWER, answer);
+        page->GetDlgItemText(CPageRegsmsuserComplete::IDC_HINT, hint);
+        EXPECT_EQ(answer, "注册成功，您的用户名是20000009。");
+        EXPECT_EQ(hint, "请牢记您的密码");
+        EXPECT_TRUE(page->GetDlgItem(CPageRegsmsuserComplete::IDC_HINT)->IsWindowVisible());
+        w->SaveScreenshot(ScreenPath("sms-register-wizard-done").c_str());
+    });
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("\r\nN=n&Phone=13912345678&Checkcode=4711", requests[0].body);
+    EXPECT_EQ("\r\nN=n&Phone=13912345678&Checkcode=4711&Password=Abc123&Email=me%40example.org",
+              requests[1].body);
+}
+
+TEST_F(RegisterWizardTest, TheServicesRefusalKeepsTheStepAndSaysWhy) {
+    server.SetReply("sms/user/sendcheckcode.asp", test_net::Reply::Text("12#该手机号已注册"));
+    Run([&](CWizardRegsmsuser* w) {
+        Set(w, CPageRegsmsuserPhone::IDC_NUMBER, "13912345678");
+        Next(w);
+        EXPECT_EQ(0, w->GetActiveIndex());
+        EXPECT_TRUE(Shown("该手机号已注册"));
+    });
+}
+
+TEST(RegisterWizardTexts, TheFinalTextSplitsAtItsLastHash) {
+    struct {
+        const char* text;
+        const char* answer;
+        const char* hint;
+    } rows[] = {{"完成", "完成", ""}, {"完成#注意", "完成", "注意"}, {"完成#", "完成", ""},
+                {"a#b#c", "a#b", "c"}};
+    for (const auto& r : rows) {
+        CString answer, hint;
+        CPageRegsmsuserComplete::SplitFinalText(r.text, answer, hint);
+        EXPECT_EQ(answer, r.answer) << r.text;
+        EXPECT_EQ(hint, r.hint) << r.text;
+    }
+}
+
+} // namespace

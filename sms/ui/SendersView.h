@@ -1,0 +1,166 @@
+// The message accounts tree and the senders tree of the "短信管理" folder. Every open sender file
+// (".sdr") is a root item with its boxes beneath; one account at a time is the active one: it
+// sends, receives and listens for direct messages. Selecting an account shows the account pane
+// of the right-hand side, selecting a box the box pane, the top item the list of open files.
+#pragma once
+
+#include "links/ListeningSocket.h"
+#include "sms/SenderDoc.h"
+#include "ui/GroupTreeView.h"
+
+#include <memory>
+
+class CMsgAccountBase;
+class CMsgBoxBase;
+
+// A sender document as the tree keeps it: the account's file, and while the account is active
+// the listener on which direct messages arrive. Each save tells the communications device, which
+// then lets go of the received messages the file now holds.
+class CSenderTreeDoc : public CSenderDoc, public CIListeningSocketOwner {
+    DECLARE_DYNCREATE(CSenderTreeDoc)
+public:
+    CSenderTreeDoc();
+    ~CSenderTreeDoc() override;
+
+    // Stops any listener, then listens on the port (all addresses) with the backlog. FALSE, with
+    // no listener left, when the port cannot be bound or listened on.
+    BOOL StartListening(UINT nPort, int nBacklog);
+    void StopListening();
+    BOOL IsListening() const { return m_pListenSocket != nullptr; }
+    // The port listened on (the one asked, or the system's choice for 0); 0 when not listening.
+    UINT GetListeningPort() const;
+
+    BOOL OnSaveDocument(LPCTSTR lpszPathName) override;
+
+    _CSender* GetListeningAccount() override { return &m_sender; }
+    void MarkModified() override { SetModifiedFlag(TRUE); }
+
+private:
+    std::unique_ptr<CListeningSocket> m_pListenSocket;
+};
+
+class CMessageAccountTreeView : public CGroupTreeView {
+    DECLARE_DYNAMIC(CMessageAccountTreeView)
+public:
+    // Item kinds: 4 the top item, 3 an account, 101-104 a standard box, 105 any other box.
+    enum { KindAccount = 3, KindInbox = 101, KindOutbox = 102, KindSentBox = 103,
+           KindRecycle = 104, KindUserBox = 105 };
+    // The right pane's views of the senders kind.
+    enum { ViewAccount = 1, ViewBox = 2 };
+    enum : UINT {
+        ID_ACCOUNT_NEW = 32814, ID_ACCOUNT_DELETE = 32815, ID_ACCOUNT_RENAME = 399,
+        ID_ACCOUNT_PROPERTIES = 1571, ID_BOX_NEW = 32816, ID_BOX_RENAME = 32820,
+        ID_BOX_DELETE = 32817,
+    };
+
+    CMessageAccountTreeView();
+
+    int GetItemKind(HTREEITEM hItem);
+    // The account of a document (null in this class), of an account item, of the active file.
+    virtual CMsgAccountBase* GetDocAccount(CQuillmarBaseDoc* pDoc);
+    CMsgAccountBase* GetAccountOfItem(HTREEITEM hItem);
+    CMsgAccountBase* GetActiveAccount();
+    CQuillmarBaseDoc* GetActiveDocument();
+    CFileInfo* GetActiveFile() const { return m_pActiveFile; }
+    // For an account item its top box, for a box item its box, else null.
+    CMsgBoxBase* GetBoxOfItem(HTREEITEM hItem);
+    virtual void SetActiveFile(HTREEITEM hItem);
+
+    CGroup* GetRootGroup(CQuillmarBaseDoc* pDoc) override;
+    void GetDocumentName(CString& strName, CQuillmarBaseDoc* pDoc) override;
+    BOOL IsFileLocked(CQuillmarBaseDoc* pDoc) override;
+    void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) override;
+    void SetDocumentCurrentRecord(CQuillmarBaseDoc* pDoc, HTREEITEM hItem) override;
+    BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) override;
+    // A locked account asks for its password before it is selected or expanded.
+    BOOL UnlockItem(HTREEITEM hItem) override;
+
+    // The name proposed for a new box under the item: "新" and the standard box it lies in.
+    CString NewBoxName(HTREEITEM hItem);
+    // Deletes the box of the item after the rules (standard boxes stay, a box with messages
+    // asks first); the selection leaves it before it goes. TRUE when it was deleted.
+    BOOL DeleteBox(HTREEITEM hItem);
+
+protected:
+    CFileInfo* m_pActiveFile = nullptr;
+    int m_nPaneMode = 0;
+
+    void OnNewBox();
+    void OnDeleteBox();
+    void OnRenameBox();
+    void OnUpdateAccountCommand(CCmdUI* pCmdUI);
+    void OnAccountPassword();
+    // A collapsed account with a password locks again; an account's label edit renames it.
+    void OnItemExpandedAccount(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEditAccount(NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+};
+
+class CSendersView : public CMessageAccountTreeView {
+    DECLARE_DYNCREATE(CSendersView)
+public:
+    enum : UINT {
+        ID_SEND_PENDING = 349, ID_WRITE_SMS = 32807, ID_RECEIVE_SMS = 32812,
+        ID_SET_ACTIVE = 32819, ID_CANCEL_ACTIVE = 32837, ID_SHOW_ALL_COUNTS = 32835,
+        ID_SHOW_PENDING_COUNTS = 381, ID_GATEWAY_CHARGE = 1542, ID_GATEWAY_SUFFIX = 1543,
+        ID_GATEWAY_BALANCE = 1544, ID_GATEWAY_CODE = 1545, ID_GATEWAY_SIGNATURE = 1564,
+        ID_GATEWAY_REGISTER = 495,
+    };
+    static constexpr UINT kListenPort = 7086;
+    static constexpr int kModuleKind = 1; // the right pane's senders kind
+
+    CSendersView();
+
+    // The port an active account listens on (tests take a free one); answers the old one.
+    static UINT SetListenPort(UINT nPort);
+
+    // The open and new account road: the file dialog, then each chosen file.
+    void OpenSenderFiles(BOOL bNew);
+    // Opens one sender file, or with bNew makes it (asking before it replaces another file and
+    // refusing one that is open). Null when nothing opened.
+    CSenderTreeDoc* OpenSenderFile(const CString& path, BOOL bNew);
+    // New messages arrived for the account: its file is marked modified and repainted.
+    void OnSmsArrived(_CSender* pAccount);
+    // Files the held messages of the box in the account's inbox (the active account when null).
+    // Answers how many it filed.
+    int FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding);
+    // Each open account's load-at-start flag follows the start-up list.
+    void RefreshAccountFlags(BOOL bListOn, const CStringList& list);
+    _CSender* GetActiveSender();
+    CSenderTreeDoc* FindAccountDocument(_CSender* pAccount);
+
+    void SetActiveFile(HTREEITEM hItem) override;
+    CMsgAccountBase* GetDocAccount(CQuillmarBaseDoc* pDoc) override;
+    CQuillmarBaseDoc* CreateDocument() override;
+    CQuillmarBaseDoc* OpenFile(LPCTSTR lpszPath, BOOL bCreateNew) override;
+    BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave) override;
+    void UpdateTitle() override;
+    void DrawItemExtras(CDC* pDC, HTREEITEM hItem) override;
+    void ShowItemMenu(HTREEITEM hItem, CPoint point) override;
+    void InitView() override;
+
+    BOOL m_bShowAllCounts = TRUE;
+    BOOL m_bShowPendingCounts = FALSE;
+
+protected:
+    void OnNewAccount();
+    void OnOpenAccounts();
+    void OnSetActive();
+    void OnCancelActive();
+    void OnSendPending();
+    void OnReceive();
+    void OnWriteSms();
+    void OnShowAllCounts();
+    void OnShowPendingCounts();
+    void OnUpdateSendersCommand(CCmdUI* pCmdUI);
+    // The gateway account dialogs, given the selected account's gateway user and password.
+    void OnGatewayDialog(UINT nID);
+    void OnGatewayDialogSignature();
+    void OnGatewayRegister();
+    // Makes the account of the file active for the program (null: none).
+    void TellActiveSender();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    HICON m_hUnreadIcon = nullptr;
+};
