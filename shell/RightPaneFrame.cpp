@@ -27,27 +27,8 @@ bool ValidView(int kind, int nView) {
            nView <= kViewCounts[kind];
 }
 
-// The view's document pointer is the framework's own; the pane moves shared views from one open
-// file's document to another's, which the framework's views do not offer themselves.
-struct CViewDocumentSlot : CView {
-    static CDocument*& Of(CView* pView) { return pView->*(&CViewDocumentSlot::m_pDocument); }
-};
-
-// Moves a view to pDoc (null: to none). The document it leaves stays open even when this was its
-// last view: it belongs to the tree that opened it.
 void MoveView(CView* pView, CDocument* pDoc) {
-    CDocument*& slot = CViewDocumentSlot::Of(pView);
-    if (slot == pDoc)
-        return;
-    if (CDocument* pOld = slot) {
-        const BOOL bAutoDelete = pOld->m_bAutoDelete;
-        pOld->m_bAutoDelete = FALSE;
-        pOld->RemoveView(pView);
-        pOld->m_bAutoDelete = bAutoDelete;
-    }
-    slot = pDoc;
-    if (pDoc)
-        pDoc->AddView(pView);
+    MoveViewToDocument(pView, pDoc);
 }
 
 // The view a pane window stands for: itself, or a frame's active view.
@@ -334,9 +315,17 @@ BOOL CRightPaneFrame::DestroyViews(DWORD_PTR key, int kind, BOOL bNotify) {
     } else if (pGone) {
         // The shared views may still show the closed file's document, which is about to go:
         // they move on to a file of their kind that stays open.
+        // A view with panes of its own moves them along; the closing file's document stays for
+        // its tree to delete.
+        const BOOL bAutoDelete = pGone->m_bAutoDelete;
+        pGone->m_bAutoDelete = FALSE;
         for (CWnd* pView : m_sets[(size_t)kind])
-            if (CView* pInner = ViewOf(pView); pInner && pInner->GetDocument() == pGone)
+            if (CView* pInner = ViewOf(pView); pInner && pInner->GetDocument() == pGone) {
+                if (auto* pPaneView = dynamic_cast<CIRightPaneView*>(pView); pPaneView && pRemaining)
+                    pPaneView->TakeDocument(pRemaining);
                 MoveView(pInner, pRemaining);
+            }
+        pGone->m_bAutoDelete = bAutoDelete;
     }
     // The main window holds the splitter the pane lies in.
     if (bNotify)

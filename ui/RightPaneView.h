@@ -3,7 +3,9 @@
 // dynamic_cast.
 #pragma once
 
+#include "platform/base/Document.h"
 #include "platform/base/Types.h"
+#include "platform/gui/View.h"
 
 class CDocument;
 class CObject;
@@ -43,3 +45,26 @@ public:
     // With bTest only whether it would be taken. FALSE when the view takes nothing there.
     virtual BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest) = 0;
 };
+
+// Moves a view to pDoc (null: to none). The document it leaves stays open even when this was its
+// last view: it belongs to the tree that opened it. The framework's views keep their document
+// pointer to themselves; views shared by several open files move between their documents.
+inline void MoveViewToDocument(CView* pView, CDocument* pDoc) {
+    struct Slot : CView {
+        static CDocument*& Of(CView* p) { return p->*(&Slot::m_pDocument); }
+    };
+    if (pView == nullptr)
+        return;
+    CDocument*& slot = Slot::Of(pView);
+    if (slot == pDoc)
+        return;
+    if (CDocument* pOld = slot) {
+        const BOOL bAutoDelete = pOld->m_bAutoDelete;
+        pOld->m_bAutoDelete = FALSE;
+        pOld->RemoveView(pView);
+        pOld->m_bAutoDelete = bAutoDelete;
+    }
+    slot = pDoc;
+    if (pDoc)
+        pDoc->AddView(pView);
+}

@@ -750,33 +750,14 @@ void CMsgSplitView::SetNotifyWnd(CWnd* pWnd) {
     SetPaneOwner(pWnd);
 }
 
-void CMsgSplitView::AttachPaneView(CDocument* pDoc, BOOL bAdd) {
-    if (pDoc == nullptr || m_pContentPane == nullptr)
-        return;
-    if (bAdd) {
-        if (m_pContentPane->GetDocument() == nullptr)
-            pDoc->AddView(m_pContentPane);
-    } else if (m_pContentPane->GetDocument() == pDoc) {
-        pDoc->RemoveView(m_pContentPane);
-    }
-}
-
 CDocument* CMsgSplitView::SetDocument(CDocument* pDoc) {
+    // The view and both panes show one document; each leaves the old one's list for the new.
     CDocument* pOld = GetDocument();
     if (pOld == pDoc)
         return pOld;
-    if (pOld != nullptr) {
-        pOld->RemoveView(this);
-        if (m_pListPane != nullptr && m_pListPane->GetDocument() == pOld)
-            pOld->RemoveView(m_pListPane);
-        AttachPaneView(pOld, FALSE);
-    }
-    if (pDoc != nullptr) {
-        pDoc->AddView(this);
-        if (m_pListPane != nullptr && m_pListPane->GetDocument() == nullptr)
-            pDoc->AddView(m_pListPane);
-        AttachPaneView(pDoc, TRUE);
-    }
+    MoveViewToDocument(this, pDoc);
+    MoveViewToDocument(m_pListPane, pDoc);
+    MoveViewToDocument(m_pContentPane, pDoc);
     return pOld;
 }
 

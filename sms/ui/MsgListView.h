@@ -186,8 +186,6 @@ public:
     CMsgSplitView();
     ~CMsgSplitView() override;
 
-    // Adds the content pane to the document's views (bAdd) or takes it off.
-    virtual void AttachPaneView(CDocument* pDoc, BOOL bAdd);
     // Moves this view and both panes to the document; answers the old one.
     virtual CDocument* SetDocument(CDocument* pDoc);
     virtual int GetSplitKind() const { return 0; }

@@ -876,3 +876,25 @@ TEST(RegisterWizardTexts, TheFinalTextSplitsAtItsLastHash) {
 }
 
 } // namespace
+
+// A box picked in the senders tree shows its messages in the right pane's list, and another box
+// of the same account refills it.
+TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("列表.sdr", "列表", 3), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    outbox->AddSms(new _CSms("草稿"));
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    auto* view = dynamic_cast<CSplitterView*>(app->GetMainFrame()->GetRightPane()->GetCurrentView());
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->GetSmsList(), nullptr);
+    EXPECT_EQ(3, view->GetSmsList()->GetListCtrl().GetItemCount());
+    t.SelectItem((HTREEITEM)outbox->GetTreeItem());
+    Pump();
+    view = dynamic_cast<CSplitterView*>(app->GetMainFrame()->GetRightPane()->GetCurrentView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(1, view->GetSmsList()->GetListCtrl().GetItemCount());
+}
