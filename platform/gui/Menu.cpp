@@ -235,12 +235,21 @@ protected:
     }
     void enterEvent(QEnterEvent*) override { update(); }
     void leaveEvent(QEvent*) override { update(); }
+    // An item runs on a click inside the menu. A pop-up opened on a button press comes up under
+    // the pointer, so the release of that same press lands on an item and must not run it.
+    void mousePressEvent(QMouseEvent* e) override {
+        m_pressed = true;
+        e->accept();
+    }
     void mouseReleaseEvent(QMouseEvent*) override {
-        if (m_action->isEnabled())
+        const bool pressed = m_pressed;
+        m_pressed = false;
+        if (pressed && m_action->isEnabled())
             m_action->trigger();
     }
 
 private:
+    bool m_pressed = false;
     CWnd* m_owner;
     HMENU m_menu;
     int m_pos;

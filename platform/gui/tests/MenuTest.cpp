@@ -353,3 +353,55 @@ TEST_F(MenuTest, LettersChooseOwnerDrawnItemsAndUnknownLettersAskTheOwner) {
 }
 
 } // namespace
+
+// A context menu opens on the button press under the pointer: the release of that press must not
+// run the item it lands on; a click inside the menu does.
+TEST_F(MenuTest, TheReleaseOfThePressThatOpenedAMenuRunsNoItem) {
+    COwner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_OWNERDRAW, 301, (LPCTSTR)(void*)menu.m_hMenu);
+    menu.AppendMenu(MF_OWNERDRAW, 302, (LPCTSTR)(void*)menu.m_hMenu);
+    // The item widget under the centre of the menu's item at pos.
+    auto item = [](QMenu* popup, int pos) -> QWidget* {
+        if (!popup || pos >= popup->actions().size())
+            return nullptr;
+        return popup->childAt(popup->actionGeometry(popup->actions()[pos]).center());
+    };
+    struct Case {
+        const char* name;
+        bool press; // a press inside the menu before the release
+        int pos;
+        UINT chosen;
+    };
+    const Case cases[] = {
+        {"release only", false, 0, 0},
+        {"click on the first", true, 0, 301},
+        {"click on the second", true, 1, 302},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QObject context;
+        bool reached = false;
+        QTimer::singleShot(50, &context, [&] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QWidget* w = item(popup, c.pos);
+            if (!w)
+                return;
+            reached = true;
+            QPoint at = w->rect().center();
+            if (c.press)
+                QTest::mousePress(w, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(w, c.press ? Qt::LeftButton : Qt::RightButton, {}, at);
+        });
+        QTimer::singleShot(600, &context, [] {
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        EXPECT_EQ((BOOL)c.chosen, menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner));
+        EXPECT_TRUE(reached);
+    }
+    owner.DestroyWindow();
+}
