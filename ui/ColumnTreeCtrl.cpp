@@ -517,6 +517,10 @@ void CColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
         dc->SelectObject(before);
     if (enabled && !(treeStyle & TVS_FULLROWSELECT))
         dc->SetTextColor(GetSysColor(COLOR_MENUTEXT));
+    else if (selected)
+        // The highlight ends with the first column: the other cells stand on the window's ground
+        // and would vanish in the highlight's text colour.
+        dc->SetTextColor(GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     CRect client;
     m_tree.GetClientRect(&client);
     x = n > 0 ? m_columnWidths[0] : 0;

@@ -257,6 +257,15 @@ TEST_F(ColumnTreeCtrlTest, CellsAreDrawnInTheirColumns) {
     EXPECT_TRUE(inked(c, 280, 297));
     EXPECT_FALSE(inked(c, 240 + 10, 262));
     ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("column-tree").c_str()));
+
+    // A selected row of a full-row tree: the highlight stays in the first column and the other
+    // cells keep readable text on the window's ground.
+    tree.ModifyStyle(0, TVS_FULLROWSELECT);
+    tree.SelectItem(c);
+    img.fill(Qt::white);
+    tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    EXPECT_TRUE(inked(c, 150 + 9, 240 - 3)) << "the selected row's start time";
+    EXPECT_TRUE(inked(c, 240 + 9, 300 - 3)) << "the selected row's share done";
 }
 
 } // namespace
