@@ -386,8 +386,10 @@ BOOL _CEvent::ShowsOn(const CDate& date) const {
 BOOL _CEvent::OccursInRange(const CDate& from, const CDate& to) const {
     CDate first, last;
     GetDateRange(first, last);
-    // A null date sorts below every date: an unset last date never reaches the range.
-    if (last < from || first > to)
+    // A rule's unset bound is open, as when a single day is matched; an event's own span needs
+    // both its dates. (A null date sorts below every date.)
+    const bool openEnd = IsRecurring() && !last.IsValid();
+    if ((!openEnd && last < from) || first > to)
         return FALSE;
     if (!IsRecurring())
         return TRUE;

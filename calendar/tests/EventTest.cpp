@@ -308,9 +308,17 @@ TEST_F(EventDatesTest, OccursInRangeWalksOnlyTheOverlap) {
     EXPECT_TRUE(monthly->OccursInRange(CDate(2024, 5, 1), CDate(2024, 5, 31)));
     EXPECT_FALSE(monthly->OccursInRange(CDate(2024, 5, 21), CDate(2024, 6, 19)));
     EXPECT_FALSE(monthly->OccursInRange(CDate(2025, 1, 1), CDate(2025, 12, 31)));
-    // A rule without a last date never reaches a range.
+    // A rule without a last date goes on (a weekly task with no end is in every week after its
+    // start), as a single day is matched; without a first date it reaches back.
     monthly->m_period.m_last.SetNull();
-    EXPECT_FALSE(monthly->OccursInRange(CDate(2024, 5, 1), CDate(2024, 5, 31)));
+    EXPECT_TRUE(monthly->OccursInRange(CDate(2024, 5, 1), CDate(2024, 5, 31)));
+    EXPECT_TRUE(monthly->OccursInRange(CDate(2031, 7, 1), CDate(2031, 7, 31)));
+    EXPECT_FALSE(monthly->OccursInRange(CDate(2031, 7, 21), CDate(2031, 8, 19)));
+    EXPECT_FALSE(monthly->OccursInRange(CDate(2023, 1, 1), CDate(2023, 12, 31)));
+    for (const CDate& d : {CDate(2024, 5, 20), CDate(2031, 7, 20)})
+        EXPECT_EQ(monthly->OccursOn(d), monthly->OccursInRange(d, d));
+    monthly->m_period.m_first.SetNull();
+    EXPECT_TRUE(monthly->OccursInRange(CDate(2023, 1, 1), CDate(2023, 1, 31)));
     std::unique_ptr<_CEvent> once(MakeEvent("会", CDateTime(2024, 5, 3, 9, 0, 0),
                                             CDateTime(2024, 5, 4, 9, 0, 0)));
     EXPECT_TRUE(once->OccursInRange(CDate(2024, 5, 4), CDate(2024, 6, 1)));

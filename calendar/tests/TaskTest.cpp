@@ -75,7 +75,8 @@ TEST_F(TaskFilterTest, DateAndRecurrenceChoices) {
     EXPECT_TRUE(filter.Accepts(weekly.get()));
     EXPECT_FALSE(filter.Accepts(dated.get()));
 
-    // A single date: the day test. A recurring task recurs on it; an open end is no range.
+    // A single date: the day test. A recurring task recurs on it; an event's open end is no
+    // range, a rule's goes on.
     filter.SetCriteria(0xFF, CTaskFilter::BY_DATE);
     filter.SetRange(CDate(2024, 3, 4), CDate());
     EXPECT_TRUE(filter.Accepts(weekly.get()));
@@ -84,9 +85,11 @@ TEST_F(TaskFilterTest, DateAndRecurrenceChoices) {
     EXPECT_TRUE(filter.Accepts(dated.get()));
     filter.SetRange(CDate(2024, 2, 1), CDate(2024, 3, 31));
     EXPECT_FALSE(filter.Accepts(dated.get())); // its last date is unset
-    EXPECT_FALSE(filter.Accepts(weekly.get()));
+    EXPECT_TRUE(filter.Accepts(weekly.get()));  // Mondays with no end: every week has one
     weekly->GetEvent()->m_period.m_last.m_date = CDate(2024, 12, 31);
     EXPECT_TRUE(filter.Accepts(weekly.get()));
+    weekly->GetEvent()->m_period.m_last.m_date = CDate(2024, 1, 31);
+    EXPECT_FALSE(filter.Accepts(weekly.get()));
     CDate from, to;
     filter.GetRange(from, to);
     EXPECT_EQ(to, CDate(2024, 3, 31));
