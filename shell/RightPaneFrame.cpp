@@ -27,10 +27,6 @@ bool ValidView(int kind, int nView) {
            nView <= kViewCounts[kind];
 }
 
-void MoveView(CView* pView, CDocument* pDoc) {
-    MoveViewToDocument(pView, pDoc);
-}
-
 // The view a pane window stands for: itself, or a frame's active view.
 CView* ViewOf(CWnd* pWnd) {
     if (auto* pView = dynamic_cast<CView*>(pWnd))
@@ -188,7 +184,7 @@ void CRightPaneFrame::AttachDocument(CWnd* pView, CDocument* pDoc) {
         if (pPaneView->TakeDocument(pDoc))
             return;
     if (CView* pInner = ViewOf(pView); pInner && pDoc)
-        MoveView(pInner, pDoc);
+        MoveViewToDocument(pInner, pDoc);
 }
 
 BOOL CRightPaneFrame::ShowView(int nView, DWORD_PTR key, CDocument* pDoc, int kind,
@@ -285,7 +281,7 @@ void CRightPaneFrame::DestroyViewSet(int kind) {
         }
         // The documents belong to their trees: a view going away never closes one.
         if (CView* pInner = ViewOf(pView))
-            MoveView(pInner, nullptr);
+            MoveViewToDocument(pInner, nullptr);
         if (pView->GetSafeHwnd())
             pView->DestroyWindow(); // views and frames delete themselves
         pView = nullptr;
@@ -317,15 +313,12 @@ BOOL CRightPaneFrame::DestroyViews(DWORD_PTR key, int kind, BOOL bNotify) {
         // they move on to a file of their kind that stays open.
         // A view with panes of its own moves them along; the closing file's document stays for
         // its tree to delete.
-        const BOOL bAutoDelete = pGone->m_bAutoDelete;
-        pGone->m_bAutoDelete = FALSE;
         for (CWnd* pView : m_sets[(size_t)kind])
             if (CView* pInner = ViewOf(pView); pInner && pInner->GetDocument() == pGone) {
                 if (auto* pPaneView = dynamic_cast<CIRightPaneView*>(pView); pPaneView && pRemaining)
                     pPaneView->TakeDocument(pRemaining);
-                MoveView(pInner, pRemaining);
+                MoveViewToDocument(pInner, pRemaining);
             }
-        pGone->m_bAutoDelete = bAutoDelete;
     }
     // The main window holds the splitter the pane lies in.
     if (bNotify)
@@ -338,7 +331,7 @@ void CRightPaneFrame::OnDestroy() {
     // The views go with the frame; the documents they show stay with the trees that own them.
     auto detach = [](CWnd* pView) {
         if (CView* pInner = pView && pView->GetSafeHwnd() ? ViewOf(pView) : nullptr)
-            MoveView(pInner, nullptr);
+            MoveViewToDocument(pInner, nullptr);
     };
     for (int i = 0; i < (int)m_fixed.size(); ++i)
         detach(LiveFixedView(i));
