@@ -22,30 +22,12 @@
 #include "calendar/ui/KovMonthCalendarCtrl.h"
 #include "contacts/Person.h"
 #include "contacts/SmsDoc.h"
+#include "calendar/ui/bench/BenchTiming.h"
 #include "platform/gui/WndPrivate.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point since) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-struct Figures {
-    double median, p95;
-};
-
-template <class F> Figures Measure(int runs, F f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = Clock::now();
-        f(i);
-        t.push_back(Ms(t0));
-    }
-    std::sort(t.begin(), t.end());
-    return {t[t.size() / 2], t[std::min(t.size() - 1, t.size() * 95 / 100)]};
-}
+using namespace bench;
 
 // A book's birthdays, as the address-book tree answers for each open book.
 class CBookInfo : public CCalendarExtInfo {
