@@ -5,6 +5,17 @@
 #include "sms/SmsBox.h"
 #include "sms/SenderDoc.h"
 #include "sms/ui/SmsView.h"
+#include "links/CommDevice.h"
+#include "links/ServiceAddress.h"
+#include "links/ui/DlgSendSmsProgress.h"
+#include "links/ui/MainWndCommHost.h"
+#include "platform/base/Profile.h"
+#include "sms/ui/tests/ComposeTestSupport.h"
+#include "testsupport/NetTestEnv.h"
+
+#include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -426,4 +437,169 @@ TEST_F(MsgViewsTest, PicturesOfTheListInEveryStateAndOfTheRecycleBox) {
     Show(Box(3));
     Focus(0);
     host.SaveScreenshot(ScreenPath("sms-list-recycle").c_str());
+}
+
+// ---- Sending the selected rows through the manager, its progress window and the stand-in for
+// the service's gateway.
+
+class SendRunTest : public MsgViewsTest {
+protected:
+    test_net::NetTestEnv env;
+    test_net::ServiceStandIn server;
+    test_folders::TempDir config;
+    test_folders::ScopedEnv configEnv{"QUILLMAR_CONFIG", config.str()};
+    test_folders::TempDir home;
+    test_folders::ScopedEnv homeEnv{"QUILLMAR_HOME", home.str()};
+    FakeComposeHost composeHost;
+    CMainWndCommHost commHost;
+    CCommDevice device;
+
+    void SetUp() override {
+        MsgViewsTest::SetUp();
+        ASSERT_TRUE(server.IsListening());
+        CProfileStore::ReloadForTesting();
+        ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+        doc.GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+        doc.GetSender().GetRecord().m_remote.m_strPassword = "pw";
+        commHost.SetMainWnd(&host);
+        commHost.SetActiveSender(&doc.GetSender());
+        device.SetHost(&commHost);
+        composeHost.device = &device;
+        SetSmsComposeHost(&composeHost);
+    }
+    void TearDown() override {
+        SetSmsComposeHost(nullptr);
+        MsgViewsTest::TearDown();
+        CProfileStore::ReloadForTesting();
+    }
+    // The gateway's answer to each part: made from the number and the part's text.
+    void Gateway(std::function<const char*(const std::string& phone, const std::string& text)> f) {
+        server.SetHandler([f](const test_net::RecordedRequest& r, test_net::Reply& reply) {
+            if (r.page != SMS_GATEWAY_SEND_PAGE)
+                return false;
+            reply = test_net::Reply::Text(f(FormField(r.body, "Phone"), FormField(r.body, "Content")));
+            return true;
+        });
+    }
+    static std::string FormField(const std::string& body, const std::string& name) {
+        for (size_t at = 0; at < body.size();) {
+            size_t end = body.find('&', at);
+            if (end == std::string::npos)
+                end = body.size();
+            const std::string field = body.substr(at, end - at);
+            if (field.compare(0, name.size() + 1, name + "=") == 0)
+                return field.substr(name.size() + 1);
+            at = end + 1;
+        }
+        return std::string();
+    }
+    void SelectAll() {
+        for (int i = 0; i < L().GetItemCount(); ++i)
+            L().SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    CDlgSendSmsProgress* Progress() {
+        return dynamic_cast<CDlgSendSmsProgress*>(device.GetProgress());
+    }
+    int AsSmsState(int row) {
+        auto* p = dynamic_cast<_CSms*>(list->GetMessageAt(row));
+        return p != nullptr ? p->GetState() : -1;
+    }
+    std::vector<std::string> Contents(_CSmsBox& box) {
+        std::vector<std::string> v;
+        for (POSITION pos = box.GetFirstSmsPosition(); pos != nullptr;)
+            v.push_back(Str(box.GetNextSms(pos)->m_strContent));
+        return v;
+    }
+};
+
+// A message to two people in two parts: the first gets one part, the second none. The row keeps
+// the message (now to the second person only) and a new selected row below it holds the part
+// the first person still lacks; a message that went whole leaves the list; a row not selected
+// stays as it was.
+TEST_F(SendRunTest, APartlySentMessageLeavesTheQueuedMessagesInItsPlaceAndASentOneLeaves) {
+    const std::string first(160, 'a');
+    Gateway([](const std::string& phone, const std::string& text) {
+        if (phone == "13900000001" && text[0] == 'a')
+            return "0";
+        if (phone == "13900000003")
+            return "0";
+        return "30#失败";
+    });
+    auto* batch = MakeSms(_CSms::STATE_PENDING, "我", "", (first + "bbb").c_str());
+    batch->m_bBatch = TRUE;
+    batch->m_batchList.AddTail(CString("张三\n13900000001"));
+    batch->m_batchList.AddTail(CString("李四\n13900000002"));
+    Box(1).AddSms(batch);
+    auto* whole = MakeSms(_CSms::STATE_DRAFT, "我", "王五", "整条发出");
+    whole->m_recipient = CNameCodeString("王五\n13900000003");
+    Box(1).AddSms(whole);
+    Box(1).AddSms(MakeSms(_CSms::STATE_DRAFT, "我", "赵六", "不发"));
+    Show(Box(1));
+    ASSERT_EQ(L().GetItemCount(), 3);
+    L().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    L().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ASSERT_TRUE(Enabled(CSmsView::ID_SEND_SMS));
+
+    Command(CSmsView::ID_SEND_SMS);
+
+    // Part one to 张三, part one to 李四 (refused), 王五's message.
+    EXPECT_EQ(server.Requests().size(), 4u);
+    ASSERT_EQ(L().GetItemCount(), 3);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"李四<13900000002>,共1人", "张三<13900000001>",
+                                                  "赵六<13900000002>"}));
+    EXPECT_EQ(Column(5)[1], "bbb");
+    EXPECT_EQ(list->GetMessageAt(0), batch);
+    EXPECT_EQ(L().GetItemState(1, LVIS_SELECTED), (UINT)LVIS_SELECTED);
+    EXPECT_EQ(L().GetItemState(2, LVIS_SELECTED), 0u);
+    // The box holds what the rows show (the manager files the part still owed just before the
+    // message it came from).
+    EXPECT_EQ(Contents(Box(1)), (std::vector<std::string>{"bbb", first + "bbb", "不发"}));
+    EXPECT_EQ(Contents(Box(2)), (std::vector<std::string>{first, "整条发出"}));
+    EXPECT_TRUE(doc.IsModified());
+    // The progress window shows each recipient's row.
+    CDlgSendSmsProgress* dlg = Progress();
+    ASSERT_NE(dlg, nullptr);
+    CListCtrl& rows = dlg->GetList();
+    ASSERT_EQ(rows.GetItemCount(), 3);
+    EXPECT_EQ(Str(rows.GetItemText(0, CDlgSendSmsProgress::COL_SENT)), "1");
+    EXPECT_EQ(Str(rows.GetItemText(1, CDlgSendSmsProgress::COL_SENT)), "0");
+    EXPECT_EQ(Str(rows.GetItemText(2, CDlgSendSmsProgress::COL_NOTE)), "全部成功发送 :)");
+}
+
+// Cancel in the progress window while the first message is on its way: that message still counts
+// and leaves the list; the rows after it are not sent and stay, unchanged.
+TEST_F(SendRunTest, CancelDuringTheFirstMessageLeavesTheOtherRowsUnsent) {
+    test_net::Reply slow = test_net::Reply::Text("0");
+    slow.delayMs = 300;
+    server.SetReply(SMS_GATEWAY_SEND_PAGE, slow);
+    const char* texts[] = {"第一条", "第二条", "第三条"};
+    for (const char* text : texts) {
+        auto* sms = MakeSms(_CSms::STATE_PENDING, "我", "某人", text);
+        sms->m_recipient = CNameCodeString("某人\n13900000009");
+        Box(1).AddSms(sms);
+    }
+    Show(Box(1));
+    SelectAll();
+    bool cancelled = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (server.Requests().empty() || Progress() == nullptr)
+            return;
+        watch.stop();
+        QTest::mouseClick(Progress()->GetDlgItem(IDCANCEL)->GetWidget(), Qt::LeftButton);
+        cancelled = Progress()->IsCancelled();
+    });
+    watch.start();
+
+    Command(CSmsView::ID_SEND_SMS);
+
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(Column(5), (std::vector<std::string>{"第二条", "第三条"}));
+    EXPECT_EQ(Contents(Box(1)), (std::vector<std::string>{"第二条", "第三条"}));
+    EXPECT_EQ(Contents(Box(2)), (std::vector<std::string>{"第一条"}));
+    for (int i = 0; i < L().GetItemCount(); ++i)
+        EXPECT_EQ(AsSmsState(i), _CSms::STATE_PENDING);
+    EXPECT_FALSE(device.IsSending());
 }
