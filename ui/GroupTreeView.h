@@ -40,6 +40,7 @@ struct GROUPDROPQUERY {
     BOOL bNoDrop = FALSE;
     DRAGSTATE* pDragState = nullptr;
     int nRow = -1; // a list's row under the point
+    int nKind = 2;  // 2: a record of a tree or list (hSource); 1: rows of a message list
 };
 
 class CGroupTreeView : public CTreeView, public CIGroupManager {

@@ -26,6 +26,11 @@ ON_COMMAND_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnExport)
 ON_UPDATE_COMMAND_UI_RANGE(ID_EXPORT_CSV, ID_EXPORT_CARDS, &CLeftView::OnUpdateExport)
 ON_UPDATE_COMMAND_UI(ID_FIND, &CLeftView::OnUpdateFind)
 ON_MESSAGE(WM_VIEW_BUSY, &CLeftView::OnViewNews)
+ON_COMMAND(ID_BOX_STATISTICS, &CLeftView::OnBoxStatistics)
+ON_UPDATE_COMMAND_UI(ID_BOX_STATISTICS, &CLeftView::OnUpdateBoxStatistics)
+ON_COMMAND(ID_PASTE, &CLeftView::OnPasteMessages)
+ON_UPDATE_COMMAND_UI(ID_PASTE, &CLeftView::OnUpdatePasteMessages)
+ON_MESSAGE(WM_GROUPVIEW_DROPQUERY, &CLeftView::OnDropQueryKinds)
 ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_SUBNODES, &CLeftView::OnUpdateShowAllSubNodes)
 ON_COMMAND(ID_BOOK_NEW_GROUP, &CLeftView::OnNewGroup)
 ON_COMMAND(ID_BOOK_ADD_GROUP, &CLeftView::OnNewGroup)
@@ -276,7 +281,12 @@ void CLeftView::OnUpdateNewOrRename(CCmdUI* pCmdUI) {
 }
 
 void CLeftView::OnUpdateExport(CCmdUI* pCmdUI) {
-    // A personal box's card export belongs to the message windows, not in this build.
+    // A personal box that holds messages exports them as cards through the message windows.
+    if (_CSmsBox* pBox = GetBoxOfItem(m_hCurrent)) {
+        pCmdUI->Enable(pCmdUI->m_nID == ID_EXPORT_CARDS && PersonalBoxActions() != nullptr &&
+                       pBox->GetSmsCount() > 0);
+        return;
+    }
     int kind = GetItemType(m_hCurrent);
     pCmdUI->Enable(kind == KindGroup || kind == KindFileRoot ||
                    (kind == KindTop && GetFileCount() > 0));
@@ -285,6 +295,11 @@ void CLeftView::OnUpdateExport(CCmdUI* pCmdUI) {
 void CLeftView::OnExport(UINT nID) {
     // The current group with what lies below it; a book's root is the whole book, and the top
     // item gathers every open book.
+    if (_CSmsBox* pBox = GetBoxOfItem(m_hCurrent)) {
+        if (nID == ID_EXPORT_CARDS && PersonalBoxActions() != nullptr && pBox->GetSmsCount() > 0)
+            PersonalBoxActions()->ExportCards(pBox, this);
+        return;
+    }
     CAllFilesGroup all(*this);
     _CGroup* pGroup = nullptr;
     int kind = GetItemType(m_hCurrent);

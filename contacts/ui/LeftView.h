@@ -232,6 +232,24 @@ public:
     // Writes to the contact (its source when virtual) through the handler; refreshes the caption
     // and, when a personal outbox or sent box is shown, the box. Answers the handler's result.
     int SendSmsToContact(_CPerson* pPerson);
+    // A personal box's statistics (368), card export (330), paste of the program's message
+    // clipboard (57637) and the rows of a message list dropped on it (WM_USER+30, kind 1) are
+    // carried out by the message windows, which set the actions when they join the program.
+    static constexpr UINT ID_BOX_STATISTICS = 368;
+    class CIPersonalBoxActions {
+    public:
+        virtual ~CIPersonalBoxActions() = default;
+        virtual void ShowStatistics(_CSmsBox* pBox, CWnd* pParent) = 0;
+        virtual void ExportCards(_CSmsBox* pBox, CWnd* pParent) = 0;
+        // Whether the clipboard holds messages; moving them into the box answers whether any came.
+        virtual BOOL CanPasteMessages() = 0;
+        virtual BOOL PasteMessages(_CSmsBox* pBox) = 0;
+        // A drop record of kind 1 on the box: whether it may go (a test) or went.
+        virtual BOOL DropMessages(GROUPDROPQUERY& query, _CSmsBox* pBox) = 0;
+    };
+    static CIPersonalBoxActions*& PersonalBoxActions();
+    // The personal box of an item, or null.
+    _CSmsBox* GetBoxOfItem(HTREEITEM hItem);
     // Messages.
     static constexpr UINT WM_PICK_BEGIN = 0x450, WM_PICK_END = 0x451, WM_TREE_PRESENT = 0x437,
                           WM_GO_TO_FIELD = 0x591;
@@ -348,6 +366,12 @@ protected:
     void OnUpdateRemindBirthdays(CCmdUI* pCmdUI);
     void OnRemindBirthdays();
     void OnShowSelectionCommand();
+    // The personal box commands and the drop of a message list's rows (LeftViewModes.cpp).
+    void OnBoxStatistics();
+    void OnUpdateBoxStatistics(CCmdUI* pCmdUI);
+    void OnPasteMessages();
+    void OnUpdatePasteMessages(CCmdUI* pCmdUI);
+    LRESULT OnDropQueryKinds(WPARAM wParam, LPARAM lParam);
     // A new message to the current contact in the right pane's compose form.
     void OnWriteSms();
     void OnUpdateWriteSms(CCmdUI* pCmdUI);

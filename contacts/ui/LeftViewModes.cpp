@@ -642,3 +642,74 @@ int CLeftView::GetDayInfo(const CDate& date, CKovCalendarCellItemList* pItems, B
     }
     return total;
 }
+
+// ---- Personal boxes: statistics, card export, paste and dropped messages ---------------------
+
+CLeftView::CIPersonalBoxActions*& CLeftView::PersonalBoxActions() {
+    static CIPersonalBoxActions* s_pActions = nullptr;
+    return s_pActions;
+}
+
+_CSmsBox* CLeftView::GetBoxOfItem(HTREEITEM hItem) {
+    if (hItem == nullptr || !IsBoxKind(GetItemKind(hItem)))
+        return nullptr;
+    return dynamic_cast<_CSmsBox*>(m_groupHelper.GetItemObject(hItem));
+}
+
+void CLeftView::OnBoxStatistics() {
+    if (_CSmsBox* pBox = GetBoxOfItem(m_hCurrent); pBox != nullptr && PersonalBoxActions() != nullptr)
+        PersonalBoxActions()->ShowStatistics(pBox, this);
+}
+
+void CLeftView::OnUpdateBoxStatistics(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(GetBoxOfItem(m_hCurrent) != nullptr && PersonalBoxActions() != nullptr);
+}
+
+void CLeftView::OnPasteMessages() {
+    _CSmsBox* pBox = GetBoxOfItem(m_hCurrent);
+    if (pBox == nullptr) {
+        OnPaste();
+        return;
+    }
+    if (PersonalBoxActions() == nullptr || !PersonalBoxActions()->PasteMessages(pBox))
+        return;
+    if (CQuillmarBaseDoc* pDoc = GetItemDocument(m_hCurrent))
+        pDoc->SetModifiedFlag(TRUE);
+    UpdateTitle();
+    OnShowSelectionCommand();
+}
+
+void CLeftView::OnUpdatePasteMessages(CCmdUI* pCmdUI) {
+    if (GetBoxOfItem(m_hCurrent) == nullptr) {
+        OnUpdateCommand(pCmdUI);
+        return;
+    }
+    pCmdUI->Enable(PersonalBoxActions() != nullptr && PersonalBoxActions()->CanPasteMessages());
+}
+
+LRESULT CLeftView::OnDropQueryKinds(WPARAM wParam, LPARAM lParam) {
+    auto* q = reinterpret_cast<GROUPDROPQUERY*>(lParam);
+    if (q == nullptr || q->nKind != 1)
+        return OnDropQuery(wParam, lParam);
+    // Rows of a message list: they may go only onto a personal box, and never while picking.
+    if (wParam != 0 || q->bHitTest) {
+        if (!q->bNoDrop)
+            q->hHit = Tree().HitTest(CPoint(q->pt));
+        if (wParam != 0)
+            return 1;
+    }
+    if (q->bNoDrop || m_nViewMode == ViewModePicking || PersonalBoxActions() == nullptr)
+        return FALSE;
+    HTREEITEM hTarget = q->hHit != nullptr ? q->hHit : Tree().HitTest(CPoint(q->pt));
+    _CSmsBox* pBox = GetBoxOfItem(hTarget);
+    if (pBox == nullptr || !PersonalBoxActions()->DropMessages(*q, pBox))
+        return FALSE;
+    if (!q->bTest) {
+        if (CQuillmarBaseDoc* pDoc = GetItemDocument(hTarget))
+            pDoc->SetModifiedFlag(TRUE);
+        UpdateTitle();
+        if (!q->bHasNext)
+            OnShowSelectionCommand();
+    }
+    return TRUE;
+}

@@ -7,6 +7,7 @@
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
 #include "shell/SmsApp.h"
+#include "sms/ui/PersonalBoxActions.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/EditSmsForm.h"
 #include "sms/Sender.h"
@@ -58,6 +59,8 @@ void CSmsModule::RegisterViews() {
             return;
         pApp->m_options.m_sender.SaveFileList();
     };
+    static CPersonalBoxActions s_boxActions;
+    CLeftView::PersonalBoxActions() = &s_boxActions;
     CLeftView::SmsToContact() = [](_CPerson* pPerson, CDocument* pDoc) {
         CPersonSmsManager manager(pPerson, pDoc);
         return manager.SendSmsToPerson();
@@ -129,6 +132,7 @@ void CSmsModule::OnExit(CSmsApp* pApp) {
     if (GetSmsComposeHost() == this)
         SetSmsComposeHost(nullptr);
     CLeftView::SmsToContact() = nullptr;
+    CLeftView::PersonalBoxActions() = nullptr;
     if (GetSmsListHost() == this)
         SetSmsListHost(nullptr);
     CViewPerson::SetPaneClasses(nullptr, nullptr);

@@ -623,6 +623,18 @@ LRESULT CMsgListView::DropOnOwner(int nDragged, CPoint ptScreen, int nKeyFlags, 
     return lResult;
 }
 
+BOOL DropMessageOnBox(MSGDROPQUERY& query, CMsgBoxBase* pBox) {
+    CMsgListView* pList = query.pSourceList;
+    if (pList == nullptr || pBox == nullptr || (query.keyFlags & DRAG_KEY_CTRL) != 0)
+        return FALSE;
+    CMessageBase* pMessage = pList->GetMessageAt(query.nRow);
+    if (pMessage == nullptr || !pBox->CanAcceptMessage(pMessage))
+        return FALSE;
+    if (!query.bTest)
+        pList->RemoveRow(query.nRow, pBox, query.bHasNext);
+    return TRUE;
+}
+
 // ---- Splitter ----------------------------------------------------------------------------------
 
 void CMsgSplitterWnd::SetCaption(const CString& strCaption) {

@@ -33,10 +33,17 @@ void SetDocCurrentMessage(CQuillmarBaseDoc* pDoc, CObject* pMessage);
 void SetDocHasSelection(CQuillmarBaseDoc* pDoc, BOOL bSelected);
 BOOL DocHasSelection(const CQuillmarBaseDoc* pDoc);
 
+// The drop query with nKind MSGDROP_KIND_MESSAGES: a window told of a drop reads the kind of the
+// base record before it takes the list's part.
 struct MSGDROPQUERY : GROUPDROPQUERY {
-    int nKind = MSGDROP_KIND_MESSAGES;
+    MSGDROPQUERY() { nKind = MSGDROP_KIND_MESSAGES; }
     CMsgListView* pSourceList = nullptr; // the list the messages come from
 };
+
+// A drop of a list's row on a box: refused with the copy key held, for a row without a message or
+// when the box does not take that message; a test answers whether it may go, a real drop has the
+// list remove the row with its message moved into the box.
+BOOL DropMessageOnBox(MSGDROPQUERY& query, CMsgBoxBase* pBox);
 
 class CMsgListView : public CListView {
     DECLARE_DYNAMIC(CMsgListView)

@@ -1,12 +1,15 @@
 // A contact's message boxes in the running program: the list beside the address-book tree in the
 // messages mode, answered, resent and forwarded through its context menu with the user's mouse
-// and keys.
+// and keys; the tree's statistics, export, paste and drop on a box.
 #include "contacts/module/tests/ProgramTest.h"
+#include "platform/base/File.h"
 #include "shell/RightPaneFrame.h"
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/EditSmsForm.h"
 #include "sms/ui/SmsView.h"
+#include "sms/ui/tests/CommandProbe.h"
 
 #include <QApplication>
 #include <QTest>
@@ -98,6 +101,7 @@ protected:
         QTest::mouseClick(w, Qt::RightButton, {}, RowPoint(list, row));
         Pump();
     }
+    static BOOL Enabled(CWnd* target, UINT id) { return IsCommandEnabled(target, id); }
     static std::string Text(CWnd* form, int id) {
         CString s;
         form->GetDlgItemText(id, s);
@@ -138,6 +142,128 @@ TEST_F(MessageViewsProgramTest, ReplyResendAndForwardFromTheListsMenuFillTheComp
         Pump();
         EXPECT_EQ(Box(0).GetSmsCount() + Box(1).GetSmsCount() + Box(2).GetSmsCount(), 2);
     }
+}
+
+// The tree's commands on a contact's box: the statistics dialog, the card export (only for a box
+// that holds messages), and the paste of the messages the list cut.
+TEST_F(MessageViewsProgramTest, TheTreeShowsABoxsStatisticsExportsItAndPastesTheCutMessages) {
+    Box(0).AddSms(MakeSms(_CSms::STATE_READ, "王芳\n13912345678", "我\n13800138000", "明天见"));
+    Box(0).AddSms(MakeSms(_CSms::STATE_UNREAD, "王芳\n13912345678", "我\n13800138000", "在吗"));
+    CSmsView* list = Open(Box(0));
+    ASSERT_NE(list, nullptr);
+
+    std::string statistics;
+    onDialog = [&](CDialog& d) {
+        CString s;
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_STATISTICS, s);
+        statistics = s.GetString();
+        d.EndDialog(IDOK);
+    };
+    EXPECT_TRUE(Enabled(b.tree, CLeftView::ID_BOX_STATISTICS));
+    b.tree->SendMessage(WM_COMMAND, CLeftView::ID_BOX_STATISTICS);
+    EXPECT_EQ(statistics, CDlgSmsBoxInfo::BuildStatistics(Box(0)).GetString());
+    EXPECT_NE(statistics.find('2'), std::string::npos) << statistics;
+
+    const CString path = (dir.str() + "/收件箱.txt").c_str();
+    AnswerFile(path);
+    ASSERT_TRUE(Enabled(b.tree, CLeftView::ID_EXPORT_CARDS));
+    EXPECT_FALSE(Enabled(b.tree, CLeftView::ID_EXPORT_CSV));
+    b.tree->SendMessage(WM_COMMAND, CLeftView::ID_EXPORT_CARDS);
+    CFile file;
+    ASSERT_TRUE(file.Open(path, CFile::modeRead));
+    std::string bytes(file.GetLength(), '\0');
+    file.Read(&bytes[0], (UINT)bytes.size());
+    EXPECT_NE(bytes.find(std::string(CString("明天见").GetString())), std::string::npos);
+    EXPECT_NE(bytes.find(std::string(CString("在吗").GetString())), std::string::npos);
+    // The sent box holds nothing: nothing to export.
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)Box(2).GetTreeItem());
+    Pump();
+    EXPECT_FALSE(Enabled(b.tree, CLeftView::ID_EXPORT_CARDS));
+
+    // Cut in the list, paste on the sent box in the tree: the message moves, the book is marked.
+    list = Open(Box(0));
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(Enabled(b.tree, CLeftView::ID_PASTE));
+    QWidget* rows = list->List().GetWidget();
+    QTest::mouseClick(rows, Qt::LeftButton, {}, RowPoint(list, 0));
+    Pump();
+    QTest::keyClick(rows, Qt::Key_X, Qt::ControlModifier);
+    Pump();
+    EXPECT_EQ(Box(0).GetSmsCount(), 1);
+    b.doc->SetModifiedFlag(FALSE);
+    CSmsView* sent = Open(Box(3));
+    ASSERT_NE(sent, nullptr);
+    EXPECT_TRUE(Enabled(b.tree, CLeftView::ID_PASTE));
+    b.tree->SendMessage(WM_COMMAND, CLeftView::ID_PASTE);
+    Pump();
+    EXPECT_EQ(Box(3).GetSmsCount(), 1);
+    EXPECT_EQ(sent->List().GetItemCount(), 1) << "the list shows what came in";
+    EXPECT_TRUE(b.doc->IsModified());
+    EXPECT_FALSE(Enabled(b.tree, CLeftView::ID_PASTE)) << "the clipboard is empty now";
+}
+
+// A row of the list dropped on a box item of the tree: it moves when that box takes the message;
+// the copy key, the box it is already in and a box of another kind refuse it, and a test moves
+// nothing.
+TEST_F(MessageViewsProgramTest, ARowDroppedOnABoxOfTheTreeMovesThereWhenTheBoxTakesIt) {
+    Box(0).AddSms(MakeSms(_CSms::STATE_READ, "王芳\n13912345678", "我\n13800138000", "明天见"));
+    CSmsView* list = Open(Box(0));
+    ASSERT_NE(list, nullptr);
+    auto query = [&](int box, int keys, BOOL test) {
+        MSGDROPQUERY q;
+        CRect rc;
+        b.tree->GetTreeCtrl().GetItemRect((HTREEITEM)Box(box).GetTreeItem(), &rc, TRUE);
+        q.pt = rc.CenterPoint();
+        q.nRow = 0;
+        q.keyFlags = keys;
+        q.bTest = test;
+        q.pSourceList = list;
+        return b.tree->SendMessage(WM_MSGLIST_DROP, 0, (LPARAM)&q);
+    };
+    struct Case {
+        int box, keys;
+        BOOL test;
+        LRESULT answer;
+    } refused[] = {
+        {3, DRAG_KEY_CTRL, FALSE, 0}, // the copy key
+        {0, 0, FALSE, 0},             // where it is
+        {1, 0, FALSE, 0},             // a received message into the outbox
+        {3, 0, TRUE, 1},              // a test only
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.box);
+        EXPECT_EQ(query(c.box, c.keys, c.test), c.answer);
+        EXPECT_EQ(Box(0).GetSmsCount(), 1);
+    }
+    // A plain query of another kind of record is the tree's own drop and takes no message.
+    GROUPDROPQUERY plain;
+    plain.pt = CPoint(1, 1);
+    EXPECT_EQ(b.tree->SendMessage(WM_MSGLIST_DROP, 0, (LPARAM)&plain), 0);
+
+    // The user drags the row onto the recycle box with the mouse.
+    b.doc->SetModifiedFlag(FALSE);
+    CListCtrl& rows = list->List();
+    CRect from;
+    rows.GetItemRect(0, &from, LVIR_LABEL);
+    CRect to;
+    b.tree->GetTreeCtrl().GetItemRect((HTREEITEM)Box(3).GetTreeItem(), &to, TRUE);
+    CPoint target = to.CenterPoint();
+    b.tree->GetTreeCtrl().ClientToScreen(&target);
+    rows.ScreenToClient(&target);
+    QWidget* w = rows.GetWidget();
+    auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+        QPointF local(pt.x, pt.y);
+        QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    send(QEvent::MouseButtonPress, from.CenterPoint(), Qt::LeftButton);
+    send(QEvent::MouseMove, from.CenterPoint() + CPoint(0, 12), Qt::LeftButton);
+    send(QEvent::MouseMove, target, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, target, Qt::NoButton);
+    Pump();
+    EXPECT_EQ(Box(0).GetSmsCount(), 0);
+    EXPECT_EQ(Box(3).GetSmsCount(), 1);
+    EXPECT_TRUE(b.doc->IsModified());
 }
 
 } // namespace

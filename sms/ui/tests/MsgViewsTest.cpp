@@ -10,6 +10,7 @@
 #include "links/ui/DlgSendSmsProgress.h"
 #include "links/ui/MainWndCommHost.h"
 #include "platform/base/Profile.h"
+#include "sms/ui/tests/CommandProbe.h"
 #include "sms/ui/tests/ComposeTestSupport.h"
 #include "testsupport/NetTestEnv.h"
 
@@ -89,17 +90,7 @@ protected:
         L().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Pump();
     }
-    BOOL Enabled(UINT id) {
-        BOOL on = FALSE;
-        struct Probe : CCmdUI {
-            BOOL* pOn;
-            void Enable(BOOL b) override { *pOn = b; }
-        } probe;
-        probe.m_nID = id;
-        probe.pOn = &on;
-        list->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe, nullptr);
-        return on;
-    }
+    BOOL Enabled(UINT id) { return IsCommandEnabled(list, id); }
     void Command(UINT id) {
         list->SendMessage(WM_COMMAND, id, 0);
         Pump();
