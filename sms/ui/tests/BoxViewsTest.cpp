@@ -12,6 +12,7 @@
 #include "sms/ui/SmsRecordViews.h"
 
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -151,46 +152,45 @@ TEST_F(BoxViewsTest, CardExportWritesEveryMessageAndReportsAFileThatCannotBeMade
     EXPECT_TRUE(shown.empty());
 }
 
+// The import files are written by Python's csv module in GBK and in UTF-8 with and without the
+// mark: quoted commas, doubled quotes and a text over two lines come back as written, absent
+// fields as empty texts.
 TEST_F(BoxViewsTest, CsvRowsBecomePendingMessagesInTheOutboxWithAbsentFieldsEmpty) {
     _CSmsBox root("根");
     root.AddStandardSubBoxes();
     _CSmsBox* inbox = root.GetSubBoxAt(0);
     _CSmsBox* outbox = root.GetSubBoxAt(1);
-    // UTF-8 with a mark, a quoted comma, a row of one field and one of two.
-    // The test's own narrow literals are GBK: the UTF-8 file is written from u8 literals.
-    const std::string utf8 = std::string("\xEF\xBB\xBF") +
-                             reinterpret_cast<const char*>(u8"姓名,号码,内容\r\n"
-                                                           u8"王芳,13912345678,\"晚上好,明天见\"\r\n"
-                                                           u8"只有名字\r\n"
-                                                           u8"赵六,13700000000\r\n");
-    Write(Path("a.csv"), utf8);
-    CString error;
-    // Imported into the inbox's account: the messages go to the outbox.
-    EXPECT_EQ(ImportSmsFromCsvFile(inbox, "我", Path("a.csv").c_str(), error), 3);
-    EXPECT_TRUE(error.IsEmpty());
-    EXPECT_EQ(inbox->GetSmsCount(), 0);
-    ASSERT_EQ(outbox->GetSmsCount(), 3);
-    POSITION pos = outbox->GetFirstSmsPosition();
-    _CSms* first = outbox->GetNextSms(pos);
-    EXPECT_EQ(S(first->m_recipient.GetName()), "王芳");
-    EXPECT_EQ(S(first->m_recipient.GetCode()), "13912345678");
-    EXPECT_EQ(S(first->m_strContent), "晚上好,明天见");
-    EXPECT_EQ(first->GetState(), _CSms::STATE_PENDING);
-    EXPECT_EQ(first->m_nSize, first->m_strContent.GetLength());
-    // A name without a number is stored as the text alone.
-    EXPECT_EQ(S(first->m_sender.m_str), "我");
-    _CSms* second = outbox->GetNextSms(pos);
-    EXPECT_EQ(S(second->m_recipient.m_str), "只有名字");
-    EXPECT_EQ(S(second->m_strContent), "");
-    _CSms* third = outbox->GetNextSms(pos);
-    EXPECT_EQ(S(third->m_recipient.GetCode()), "13700000000");
-    EXPECT_EQ(S(third->m_strContent), "");
-
-    // GBK without a mark.
-    Write(Path("g.csv"), std::string("a,b,c\r\n") + S(CString("钱七")) + ",1,内容\r\n");
-    EXPECT_EQ(ImportSmsFromCsvFile(outbox, "我", Path("g.csv").c_str(), error), 1);
+    const std::string command =
+        std::string(QUILLMAR_PYTHON3) + " " + CSV_PEER_SCRIPT + " '" + dir.path().toStdString() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const char* file : {"gbk.csv", "utf8.csv", "utf8-bom.csv"}) {
+        SCOPED_TRACE(file);
+        outbox->DeleteAllSms();
+        CString error;
+        // Imported into the inbox's account: the messages go to the outbox.
+        ASSERT_EQ(ImportSmsFromCsvFile(inbox, "我", Path(file).c_str(), error), 5);
+        EXPECT_TRUE(error.IsEmpty());
+        EXPECT_EQ(inbox->GetSmsCount(), 0);
+        ASSERT_EQ(outbox->GetSmsCount(), 5);
+        std::vector<std::string> recipients, texts;
+        for (POSITION pos = outbox->GetFirstSmsPosition(); pos != nullptr;) {
+            _CSms* sms = outbox->GetNextSms(pos);
+            recipients.push_back(S(sms->m_recipient.m_str));
+            texts.push_back(S(sms->m_strContent));
+            EXPECT_EQ(sms->GetState(), _CSms::STATE_PENDING);
+            EXPECT_EQ(sms->m_nSize, sms->m_strContent.GetLength());
+            EXPECT_EQ(S(sms->m_sender.m_str), "我");
+        }
+        // A name without a number is stored as the text alone.
+        EXPECT_EQ(recipients,
+                  (std::vector<std::string>{"王芳\n13912345678", "李四\n13800000002",
+                                            "孙八\n13600000000", "只有名字", "赵六\n13700000000"}));
+        EXPECT_EQ(texts, (std::vector<std::string>{"晚上好,明天见", "他说\"好\"",
+                                                   "第一行\r\n第二行", "", ""}));
+    }
 
     // Files that hold nothing to import say so and add nothing.
+    CString error;
     const struct {
         const char* name;
         std::string bytes;
@@ -200,6 +200,7 @@ TEST_F(BoxViewsTest, CsvRowsBecomePendingMessagesInTheOutboxWithAbsentFieldsEmpt
     for (auto& c : kBad) {
         Write(Path(c.name), c.bytes);
         const int before = outbox->GetSmsCount();
+        error.Empty();
         const int n = ImportSmsFromCsvFile(outbox, "我", Path(c.name).c_str(), error);
         EXPECT_LE(n, 0) << c.name;
         EXPECT_FALSE(error.IsEmpty()) << c.name;
@@ -207,7 +208,7 @@ TEST_F(BoxViewsTest, CsvRowsBecomePendingMessagesInTheOutboxWithAbsentFieldsEmpt
     }
     // A box without an outbox to take them.
     _CSmsBox lone("孤");
-    EXPECT_EQ(ImportSmsFromCsvFile(&lone, "我", Path("a.csv").c_str(), error), -1);
+    EXPECT_EQ(ImportSmsFromCsvFile(&lone, "我", Path("gbk.csv").c_str(), error), -1);
 }
 
 class RecordViewsTest : public ScriptedUserTest {
