@@ -266,4 +266,87 @@ TEST_F(MessageViewsProgramTest, ARowDroppedOnABoxOfTheTreeMovesThereWhenTheBoxTa
     EXPECT_TRUE(b.doc->IsModified());
 }
 
+// The walk of a user through a contact's boxes: a draft of the outbox edited, a received message
+// answered, deleted into the recycle box, restored, and the outbox exported.
+TEST_F(MessageViewsProgramTest, AUserEditsADraftRepliesDeletesRestoresAndExportsTheBox) {
+    Box(0).AddSms(MakeSms(_CSms::STATE_READ, "王芳\n13912345678", "我\n13800138000", "明天见"));
+    Box(1).AddSms(MakeSms(_CSms::STATE_DRAFT, "我\n13800138000", "王芳\n13912345678", "草稿原文"));
+
+    // A double click on the draft opens it in the compose form; the user rewrites the text.
+    CSmsView* list = Open(Box(1));
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(list->List().GetWidget(), Qt::LeftButton, {}, RowPoint(list, 0));
+    Pump();
+    QTest::mouseDClick(list->List().GetWidget(), Qt::LeftButton, {}, RowPoint(list, 0));
+    Pump();
+    CEditSmsForm* form = Form();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(b.frame->GetRightPane()->GetCurrentWnd(), form);
+    EXPECT_EQ(Text(form, CEditSmsForm::IDC_TEXT), "草稿原文");
+    QWidget* text = form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget();
+    form->GetDlgItem(CEditSmsForm::IDC_TEXT)->SetFocus();
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(text, "see you at 8");
+    Pump();
+    b.frame->SendMessage(WM_COMMAND, CEditSmsForm::ID_CONFIRM);
+    Pump();
+    ASSERT_EQ(Box(1).GetSmsCount(), 1);
+    POSITION first = Box(1).GetFirstSmsPosition();
+    _CSms* edited = Box(1).GetNextSms(first);
+    EXPECT_EQ(std::string(edited->m_strContent.GetString()), "see you at 8");
+    EXPECT_EQ(edited->GetState(), _CSms::STATE_DRAFT) << "an edited message keeps its state";
+
+    // The received message answered from its context menu and kept as a draft.
+    list = Open(Box(0));
+    ASSERT_NE(list, nullptr);
+    ChooseFromMenu(list, 0, "a");
+    form = Form();
+    ASSERT_NE(form, nullptr);
+    form->GetDlgItem(CEditSmsForm::IDC_TEXT)->SetFocus();
+    QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "ok");
+    Pump();
+    b.frame->SendMessage(WM_COMMAND, CEditSmsForm::ID_SAVE_DRAFT);
+    Pump();
+    ASSERT_EQ(Box(1).GetSmsCount(), 2);
+    POSITION pos = Box(1).GetFirstSmsPosition();
+    Box(1).GetNextSms(pos);
+    _CSms* reply = Box(1).GetNextSms(pos);
+    EXPECT_EQ(std::string(reply->m_strContent.GetString()), "ok");
+    EXPECT_EQ(std::string(reply->m_recipient.GetCode().GetString()), "13912345678");
+
+    // Del in the inbox's list: the message goes into the recycle box.
+    list = Open(Box(0));
+    ASSERT_NE(list, nullptr);
+    QWidget* rows = list->List().GetWidget();
+    QTest::mouseClick(rows, Qt::LeftButton, {}, RowPoint(list, 0));
+    QTest::keyClick(rows, Qt::Key_Delete);
+    Pump();
+    EXPECT_EQ(Box(0).GetSmsCount(), 0);
+    EXPECT_EQ(list->List().GetItemCount(), 0);
+    ASSERT_EQ(Box(3).GetSmsCount(), 1);
+
+    // Restored from the recycle box's menu ("t" selects the first of two entries, Return runs it).
+    list = Open(Box(3));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->List().GetItemCount(), 1);
+    ChooseFromMenu(list, 0, "t\r");
+    EXPECT_EQ(Box(3).GetSmsCount(), 0);
+    EXPECT_EQ(list->List().GetItemCount(), 0);
+    EXPECT_EQ(Box(0).GetSmsCount(), 1);
+
+    // The outbox exported from the tree as cards.
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)Box(1).GetTreeItem());
+    Pump();
+    const CString path = (dir.str() + "/outbox.txt").c_str();
+    AnswerFile(path);
+    b.tree->SendMessage(WM_COMMAND, CLeftView::ID_EXPORT_CARDS);
+    CFile file;
+    ASSERT_TRUE(file.Open(path, CFile::modeRead));
+    std::string bytes(file.GetLength(), '\0');
+    file.Read(&bytes[0], (UINT)bytes.size());
+    EXPECT_NE(bytes.find("see you at 8"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nok"), std::string::npos) << bytes;
+    EXPECT_TRUE(b.doc->IsModified());
+}
+
 } // namespace
