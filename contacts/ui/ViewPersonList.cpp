@@ -331,7 +331,8 @@ void CViewPersonList::ShowSortArrow() {
         item.iImage = -1;
         if (i == m_nSortColumn) {
             item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-            item.iImage = m_bAscending ? 0 : 1;
+            // Bitmap 244 holds the descending arrow first, then the ascending one.
+            item.iImage = m_bAscending ? 1 : 0;
         }
         pHeader->SetItem(i, &item);
     }

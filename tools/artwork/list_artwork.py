@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the contact list's sort arrows (bitmap 244) on the Canvas of artwork.py.
+"""Draws the lists' sort arrows (bitmap 244) on the Canvas of artwork.py.
 
-Two 14 x 14 images side by side on the mask colour RGB(255, 0, 255): image 0 a triangle pointing
-up (ascending), image 1 a triangle pointing down (descending), each a grey body with a darker
-outline so that it reads on the header's button face. Only the Python 3 standard library is used.
+Two 14 x 14 images side by side on the mask colour RGB(255, 0, 255): image 0 the descending
+arrow, a triangle pointing down, and image 1 the ascending arrow, a triangle pointing up, each a
+grey body with a darker outline so that it reads on the header's button face. The contact list
+and the message list both take them in this order. Only the Python 3 standard library is used.
 
     python3 tools/artwork/list_artwork.py            # writes the file
     python3 tools/artwork/list_artwork.py --check    # fails when the committed file differs
@@ -35,8 +36,8 @@ def arrow(c, left, up):
 
 def sort_arrows():
     c = Canvas(2 * SIZE, SIZE)
-    arrow(c, 0, True)
-    arrow(c, SIZE, False)
+    arrow(c, 0, False)
+    arrow(c, SIZE, True)
     return c
 
 

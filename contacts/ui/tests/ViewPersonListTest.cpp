@@ -8,6 +8,7 @@
 #include "contacts/ui/PageCfgPsnFields.h"
 #include "contacts/ui/PersonListColumns.h"
 #include "contacts/ui/ViewPersonList.h"
+#include "ui/tests/SortArrowPixels.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
@@ -158,15 +159,14 @@ protected:
         }
         return out;
     }
-    // The arrow image on a column's header: 0 ascending, 1 descending, -1 none.
+    // The arrow painted on a column's header: 1 pointing up (ascending), -1 down, 0 none.
     int SortArrow(int col) {
         HDITEM item{};
         item.mask = HDI_FORMAT | HDI_IMAGE;
         List().GetHeaderCtrl()->GetItem(col, &item);
-        if (!(item.fmt & HDF_IMAGE))
-            return -1;
-        EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT) << "the arrow goes at the right edge";
-        return item.iImage;
+        if (item.fmt & HDF_IMAGE)
+            EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT) << "the arrow goes at the right edge";
+        return HeaderArrowDirection(*List().GetHeaderCtrl(), col);
     }
     // A header click as the list reports it to its parent, which hands it back to the view.
     void ClickHeader(int col) {
@@ -216,7 +216,7 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
     ClickHeader(1); // 手机, ascending: groups first, an empty value before the numbers
     EXPECT_EQ(view->GetSortColumn(), 1);
     EXPECT_TRUE(view->IsSortAscending());
-    EXPECT_EQ(SortArrow(1), 0);
+    EXPECT_EQ(SortArrow(1), 1);
     std::vector<std::string> ascending = Column(0);
     ASSERT_EQ(ascending.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(ascending.begin(), ascending.begin() + 2),
@@ -227,14 +227,14 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
 
     ClickHeader(1); // the same column again: descending, groups at the bottom
     EXPECT_FALSE(view->IsSortAscending());
-    EXPECT_EQ(SortArrow(1), 1);
+    EXPECT_EQ(SortArrow(1), -1);
     EXPECT_EQ(Column(0),
               (std::vector<std::string>{"张三", "王五", "李四", "赵六", "乙组", "甲组"}));
 
     ClickHeader(0); // another column: ascending again, its arrow only
     EXPECT_TRUE(view->IsSortAscending());
-    EXPECT_EQ(SortArrow(0), 0);
-    EXPECT_EQ(SortArrow(1), -1);
+    EXPECT_EQ(SortArrow(0), 1);
+    EXPECT_EQ(SortArrow(1), 0);
 
     // A refill keeps the order; "none" goes back to groups first, then by name.
     ClickHeader(1);
@@ -242,7 +242,7 @@ TEST_F(ViewPersonListTest, HeaderClicksSortAscendingThenDescendingWithGroupsToge
     EXPECT_EQ(Column(0)[2], "赵六");
     view->OnCmdMsg(CViewPersonList::ID_SORT_NONE, CN_COMMAND, nullptr, nullptr);
     EXPECT_EQ(view->GetSortColumn(), -1);
-    EXPECT_EQ(SortArrow(1), -1);
+    EXPECT_EQ(SortArrow(1), 0);
     EXPECT_EQ(Column(0)[0], "甲组");
     ClickHeader(1);
     QDir().mkpath(QUILLMAR_SCREENS_DIR);
@@ -512,8 +512,8 @@ TEST_F(ViewPersonListTest, NewColumnsKeepTheSortedFieldSorted) {
     EXPECT_EQ(Headers(), (std::vector<std::string>{"姓名", "E-mail", "手机"}));
     EXPECT_EQ(view->GetSortColumn(), 2);
     EXPECT_TRUE(view->IsSortAscending());
-    EXPECT_EQ(SortArrow(2), 0);
-    EXPECT_EQ(SortArrow(1), -1);
+    EXPECT_EQ(SortArrow(2), 1);
+    EXPECT_EQ(SortArrow(1), 0);
     EXPECT_EQ(Column(0), byMobile);
     EXPECT_EQ(Column(2)[4], "13900000002"); // 王五 under the moved 手机 header
     EXPECT_EQ(Ints(fields), (std::vector<int>{PF_NAME, PF_EMAIL, PF_MOBILE}));
@@ -525,7 +525,7 @@ TEST_F(ViewPersonListTest, NewColumnsKeepTheSortedFieldSorted) {
     EXPECT_EQ(Headers(), (std::vector<std::string>{"姓名", "手机", "生日"}));
     EXPECT_EQ(view->GetSortColumn(), 1);
     EXPECT_FALSE(view->IsSortAscending());
-    EXPECT_EQ(SortArrow(1), 1);
+    EXPECT_EQ(SortArrow(1), -1);
     EXPECT_EQ(Column(0).back(), "甲组");
 }
 

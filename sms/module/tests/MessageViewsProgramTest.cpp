@@ -9,7 +9,7 @@
 #include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/EditSmsForm.h"
 #include "sms/ui/SmsView.h"
-#include "sms/ui/tests/CommandProbe.h"
+#include "ui/tests/CmdUIProbe.h"
 
 #include <QApplication>
 #include <QTest>
@@ -101,7 +101,7 @@ protected:
         QTest::mouseClick(w, Qt::RightButton, {}, RowPoint(list, row));
         Pump();
     }
-    static BOOL Enabled(CWnd* target, UINT id) { return IsCommandEnabled(target, id); }
+    static BOOL Enabled(CWnd* target, UINT id) { return UpdateOf(target, id).enabled; }
     static std::string Text(CWnd* form, int id) {
         CString s;
         form->GetDlgItemText(id, s);

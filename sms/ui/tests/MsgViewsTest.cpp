@@ -10,7 +10,8 @@
 #include "links/ui/DlgSendSmsProgress.h"
 #include "links/ui/MainWndCommHost.h"
 #include "platform/base/Profile.h"
-#include "sms/ui/tests/CommandProbe.h"
+#include "ui/tests/CmdUIProbe.h"
+#include "ui/tests/SortArrowPixels.h"
 #include "sms/ui/tests/ComposeTestSupport.h"
 #include "testsupport/NetTestEnv.h"
 
@@ -90,7 +91,7 @@ protected:
         L().SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         Pump();
     }
-    BOOL Enabled(UINT id) { return IsCommandEnabled(list, id); }
+    BOOL Enabled(UINT id) { return UpdateOf(list, id).enabled; }
     void Command(UINT id) {
         list->SendMessage(WM_COMMAND, id, 0);
         Pump();
@@ -159,8 +160,12 @@ TEST_F(MsgViewsTest, HeaderClicksSortDescendingThenAscendingAndNoneRestoresInser
                                                  : CString()),
               "大小  ");
     EXPECT_FALSE(list->IsSortAscending());
+    // The arrow points down while descending, up while ascending, as in the contact list.
+    CHeaderCtrl& header = *L().GetHeaderCtrl();
+    EXPECT_EQ(HeaderArrowDirection(header, 7), -1);
     list->SortByColumn(7);
     EXPECT_TRUE(list->IsSortAscending());
+    EXPECT_EQ(HeaderArrowDirection(header, 7), 1);
     EXPECT_EQ(Column(7), (std::vector<std::string>{"1", "3", "5"}));
     // Another column starts descending again, and the old title loses its blanks.
     list->SortByColumn(6);
@@ -172,6 +177,7 @@ TEST_F(MsgViewsTest, HeaderClicksSortDescendingThenAscendingAndNoneRestoresInser
     c.cchTextMax = sizeof buf;
     L().GetColumn(7, &c);
     EXPECT_STREQ(buf, "大小");
+    EXPECT_EQ(HeaderArrowDirection(header, 7), 0);
 
     Command(CSmsView::ID_SORT_NONE);
     EXPECT_EQ(list->GetSortColumn(), -1);
