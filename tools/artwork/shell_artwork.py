@@ -407,10 +407,12 @@ def proxy_picture():
     arrow(c, 10, 18, 20, 12, BLUE, 2)
     return c
 
-# The eleven 16 x 16 images of bitmap 237 (message kinds and states), in order.
+# The eleven 16 x 16 images of bitmap 237 (message kinds and states), in order. The senders tree
+# gives its inbox, outbox, sent box and recycle box images 5 to 8: the outbox's messages have not
+# gone yet (a red cross), the sent box's have (a tick).
 STRIP = [envelope, lambda c: envelope(c, fill=(255, 250, 200, 255)), phone, bubble, card,
-         lambda c: envelope(c, fill=SKY), lambda c: (envelope(c), check(c)),
-         lambda c: (envelope(c), cross(c)), folder, notepad, calendar]
+         lambda c: envelope(c, fill=SKY), lambda c: (envelope(c), cross(c)),
+         lambda c: (envelope(c), check(c)), folder, notepad, calendar]
 
 
 # ---- Writers -------------------------------------------------------------------------------

@@ -347,3 +347,28 @@ TEST_F(RecordViewsTest, PicturesOfTheRecordsAndTheFormInBothModes) {
     Pump();
     host.SaveScreenshot(ScreenPath("sms-records-record-mode").c_str());
 }
+
+// The senders tree shows a box of type n with image 5 + n of bitmap 237: the outbox's messages
+// have not gone yet and carry the red cross, the sent box's have and carry the green tick.
+TEST(BoxPicturesTest, TheOutboxCarriesTheRedCrossAndTheSentBoxTheGreenTick) {
+    CImageList strip;
+    ASSERT_TRUE(strip.Create(237, 16, 10, RGB(255, 255, 255)));
+    auto count = [&](int image, bool red) {
+        const QImage picture = strip.GetImage(image);
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = picture.pixel(x, y);
+                if (qAlpha(c) < 128)
+                    continue;
+                const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+                n += red ? (r > g + 80 && r > b + 80) : (g > r + 60 && g > b + 40);
+            }
+        return n;
+    };
+    const int kOutbox = 5 + CMsgBoxBase::BOX_OUTBOX, kSent = 5 + CMsgBoxBase::BOX_SENT;
+    EXPECT_GT(count(kOutbox, true), 10);
+    EXPECT_EQ(count(kOutbox, false), 0);
+    EXPECT_GT(count(kSent, false), 10);
+    EXPECT_EQ(count(kSent, true), 0);
+}
