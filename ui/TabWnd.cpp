@@ -63,8 +63,10 @@ CWnd* CTabWnd::CreatePage(int nIndex, CRuntimeClass* pClass, CCreateContext* pCo
     // window; an object whose window fails is gone afterwards.
     CWnd* page = CView::CreateFromContext(&context, this, AFX_IDW_PANE_FIRST + (UINT)nIndex,
                                           WS_CHILD | WS_BORDER, rc);
-    // A class may add WS_VISIBLE itself (views do); only the selected page shows.
-    if (page && page->IsWindowVisible())
+    // A class may add WS_VISIBLE itself (views do); only the selected page shows. The style is
+    // asked, not the visibility: while the tab window itself is hidden no page is visible yet,
+    // and a page left with the style would show over the selected one with the tab window.
+    if (page && (page->GetStyle() & WS_VISIBLE))
         page->ShowWindow(SW_HIDE);
     return page;
 }

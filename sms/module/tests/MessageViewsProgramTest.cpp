@@ -8,7 +8,11 @@
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/EditSmsForm.h"
+#include "sms/ui/SmsRecordViews.h"
 #include "sms/ui/SmsView.h"
+#include "contacts/ui/ViewPerson.h"
+#include "contacts/ui/ViewPsnInfo.h"
+#include "ui/TabWnd.h"
 #include "ui/tests/CmdUIProbe.h"
 
 #include <QApplication>
@@ -347,6 +351,49 @@ TEST_F(MessageViewsProgramTest, AUserEditsADraftRepliesDeletesRestoresAndExports
     EXPECT_NE(bytes.find("see you at 8"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nok"), std::string::npos) << bytes;
     EXPECT_TRUE(b.doc->IsModified());
+}
+
+// A contact picked in the messages mode: the person view's first tab lists the details, the
+// second the messages to and from the contact; a click on a message shows it in the pane below.
+TEST_F(MessageViewsProgramTest, ThePersonViewsSecondTabListsTheContactsMessages) {
+    Box(0).AddSms(MakeSms(_CSms::STATE_READ, "王芳\n13912345678", "我\n13800138000", "明天见"));
+    Box(2).AddSms(MakeSms(_CSms::STATE_SENT, "我\n13800138000", "王芳\n13912345678", "好的，八点"));
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    auto* view = dynamic_cast<CViewPerson*>(b.frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->GetTabs(), nullptr);
+    EXPECT_EQ(view->GetTabs()->GetCurrentPageIndex(), 0);
+    // Only the page of the current tab shows.
+    ASSERT_NE(view->GetInfoList(), nullptr);
+    EXPECT_TRUE(view->GetInfoList()->IsWindowVisible());
+    ASSERT_NE(view->GetRecordsPane(), nullptr);
+    EXPECT_FALSE(view->GetRecordsPane()->IsWindowVisible());
+    b.frame->SaveScreenshot(ScreenPath("person-view-details").c_str());
+
+    CTabCtrl* tabs = view->GetTabs()->GetTabCtrl();
+    CRect tabRect;
+    ASSERT_TRUE(tabs->GetItemRect(1, &tabRect));
+    QTest::mouseClick(tabs->GetWidget(), Qt::LeftButton, {},
+                      QPoint(tabRect.CenterPoint().x, tabRect.CenterPoint().y));
+    Pump();
+    EXPECT_EQ(view->GetTabs()->GetCurrentPageIndex(), 1);
+    auto* records = dynamic_cast<CViewSmsRecord*>(view->GetRecordsPane());
+    ASSERT_NE(records, nullptr);
+    ASSERT_TRUE(records->IsWindowVisible());
+    EXPECT_FALSE(view->GetInfoList()->IsWindowVisible());
+    CListCtrl& rows = records->GetListCtrl();
+    ASSERT_EQ(rows.GetItemCount(), 2);
+    CRect rowRect;
+    rows.GetItemRect(1, &rowRect, LVIR_LABEL);
+    QTest::mouseClick(rows.GetWidget(), Qt::LeftButton, {},
+                      QPoint(rowRect.CenterPoint().x, rowRect.CenterPoint().y));
+    Pump();
+    ASSERT_NE(records->GetSelectedSms(), nullptr);
+    CFormContent* form = records->GetContentForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(Text(form, CFormContent::IDC_TEXT), records->GetSelectedSms()->m_strContent.GetString());
+    b.frame->SaveScreenshot(ScreenPath("person-view-messages").c_str());
 }
 
 } // namespace
