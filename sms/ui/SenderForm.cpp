@@ -378,7 +378,17 @@ void CSenderForm::LoadPages() {
 void CSenderForm::ClearModified() {
     for (CSenderPageBase* pPage : m_pages)
         pPage->SetPageModified(FALSE, FALSE);
-    m_nModifiedPages = 0;
+    SetModifiedPages(0);
+}
+
+void CSenderForm::SetModifiedPages(int nPages) {
+    const int nOld = m_nModifiedPages;
+    m_nModifiedPages = nPages;
+    // The tree stays closed while the account is edited: from the first changed page until the
+    // changes are confirmed or cancelled.
+    if ((nOld == 0) == (nPages == 0) || m_hNotify == nullptr || !::IsWindow(m_hNotify))
+        return;
+    ::SendMessage(m_hNotify, nPages != 0 ? kBeginEdit : kEndEdit, 0, 0);
 }
 
 void CSenderForm::OnUpdate(CView*, LPARAM lHint, CObject*) {
@@ -450,10 +460,8 @@ void CSenderForm::OnListChange() {
 }
 
 LRESULT CSenderForm::OnPageChanged(WPARAM wParam, LPARAM lParam) {
-    if (lParam != 0)
-        m_nModifiedPages |= (int)wParam;
-    else
-        m_nModifiedPages &= ~(int)wParam;
+    SetModifiedPages(lParam != 0 ? m_nModifiedPages | (int)wParam
+                                 : m_nModifiedPages & ~(int)wParam);
     SelectPage(m_nCurrent);
     return 0;
 }

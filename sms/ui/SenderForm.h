@@ -169,6 +169,10 @@ protected:
     _CSender* GetSender();
     void LoadPages();
     void ClearModified();
+    // Sets the changed pages; the first change and the last one undone tell the tree
+    // (WM_USER+105 and WM_USER+106).
+    void SetModifiedPages(int nPages);
+    static constexpr UINT kBeginEdit = WM_USER + 105, kEndEdit = WM_USER + 106;
     void Layout(int cx, int cy);
     void OnSize(UINT nType, int cx, int cy);
     void OnListChange();

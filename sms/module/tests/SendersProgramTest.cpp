@@ -12,6 +12,9 @@
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
+#include "sms/ui/SmsView.h"
+#include "platform/gui/Menu.h"
 #include "sms/ui/SenderForm.h"
 #include "sms/ui/SendersView.h"
 #include "sms/ui/WizardRegsmsuser.h"
@@ -104,6 +107,60 @@ protected:
         CString path = Path(file);
         EXPECT_TRUE(doc.OnSaveDocument(path));
         return path;
+    }
+    // The user clicks the "短信管理" button of the navigation bar.
+    void OpenSmsFolder() {
+        COutbarWnd* bar = app->GetMainFrame()->GetOutbar();
+        CRect rc;
+        ASSERT_TRUE(bar->GetButtonRect(FolderSms, rc));
+        QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(bar->GetSelFolder(), (int)FolderSms);
+    }
+    // A right click on the item with the menu answered by picking the command (when it is
+    // enabled). Answers the command's state in the menu, -1 when no menu came.
+    UINT PickFromMenu(HTREEITEM hItem, UINT nCmd) {
+        UINT state = (UINT)-1;
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+            state = CMenu::FromHandle(hMenu)->GetMenuState(nCmd, MF_BYCOMMAND);
+            return state & (MF_GRAYED | MF_DISABLED) ? 0u : nCmd;
+        });
+        CRect rc;
+        tree->GetTreeCtrl().GetItemRect(hItem, &rc, TRUE);
+        QTest::mouseClick(tree->GetTreeCtrl().GetWidget(), Qt::RightButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        AfxSetPopupMenuHook(old);
+        return state;
+    }
+    // The message list the right pane shows for the selected box.
+    CSmsView* ShownList() {
+        auto* view = dynamic_cast<CSplitterView*>(
+            app->GetMainFrame()->GetRightPane()->GetCurrentView());
+        return view != nullptr ? view->GetSmsList() : nullptr;
+    }
+    // A real mouse drag of a list row onto a tree item (the list's subject column is grabbed).
+    void DragRow(CListCtrl& list, int row, HTREEITEM target,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        CRect from, to;
+        list.GetItemRect(row, &from, LVIR_BOUNDS);
+        tree->GetTreeCtrl().GetItemRect(target, &to, TRUE);
+        CPoint start(200, from.CenterPoint().y);
+        CPoint end = to.CenterPoint();
+        tree->GetTreeCtrl().ClientToScreen(&end);
+        list.ScreenToClient(&end);
+        QWidget* w = list.GetWidget();
+        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, mods);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+        send(QEvent::MouseMove, start + CPoint(0, 8), Qt::LeftButton);
+        send(QEvent::MouseMove, end, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, end, Qt::NoButton);
+        Pump();
     }
     bool Shown(const char* text) const {
         for (const auto& c : shown)
@@ -526,6 +583,9 @@ protected:
     }
     void TearDown() override {
         CPageSenderSendScheme::ForgetTrustedLibraries();
+        // Changes left on the pages hold the program in its editing mode, which refuses to close.
+        if (form != nullptr && form->GetModifiedPages() != 0)
+            form->SendMessage(WM_COMMAND, 32822);
         SendersProgramTest::TearDown();
     }
     CWnd* Page(int i) {
@@ -897,4 +957,128 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
     view = dynamic_cast<CSplitterView*>(app->GetMainFrame()->GetRightPane()->GetCurrentView());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(1, view->GetSmsList()->GetListCtrl().GetItemCount());
+}
+
+// Messages dragged out of a box's list land in the box they are dropped on, when that box takes
+// them and the copy key is not held; the program's clipboard is pasted into a box from its menu.
+TEST_F(SendersProgramTest, MessagesDraggedOntoABoxMoveThereAndTheClipboardIsPastedIntoABox) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("拖放.sdr", "拖放", 3), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* friends = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    HTREEITEM hFriends = tree->GetGroupHelper().InsertGroupItem(
+        (HTREEITEM)inbox->GetTreeItem(), friends, TVI_LAST, tree->GetGroupHelper().m_nInsertFlags);
+    ASSERT_NE(hFriends, nullptr);
+    t.Expand((HTREEITEM)inbox->GetTreeItem(), TVE_EXPAND);
+    doc->SetModifiedFlag(FALSE);
+    t.SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    CSmsView* list = ShownList();
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_EQ(3, rows.GetItemCount());
+
+    struct Case {
+        const char* what;
+        HTREEITEM target;
+        Qt::KeyboardModifiers mods;
+        int inInbox, inFriends;
+    } cases[] = {
+        {"a received message never goes to the outbox", (HTREEITEM)outbox->GetTreeItem(),
+         Qt::NoModifier, 3, 0},
+        {"the copy key refuses the drop", hFriends, Qt::ControlModifier, 3, 0},
+        {"onto the account item itself", tree->GetFileAt(0)->hItem, Qt::NoModifier, 3, 0},
+        {"into the user box under the inbox", hFriends, Qt::NoModifier, 2, 1},
+    };
+    for (const Case& c : cases) {
+        DragRow(rows, 0, c.target, c.mods);
+        EXPECT_EQ(c.inInbox, inbox->GetSmsCount()) << c.what;
+        EXPECT_EQ(c.inFriends, friends->GetSmsCount()) << c.what;
+        EXPECT_EQ(c.inInbox, rows.GetItemCount()) << c.what << ": the list shows what is left";
+    }
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(inbox->CountSmsByState(-1, TRUE), 3) << "nothing lost";
+
+    // Paste: disabled with an empty clipboard, then the clipboard's messages move into the box.
+    _CSmsBox* clip = smsModule.GetClipboardBox();
+    ASSERT_NE(clip, nullptr);
+    t.SelectItem(hFriends);
+    Pump();
+    EXPECT_TRUE(PickFromMenu(hFriends, CGroupTreeView::ID_PASTE) & MF_GRAYED);
+    clip->AddSms(new _CSms("甲"));
+    clip->AddSms(new _CSms("乙"));
+    UINT state = PickFromMenu(hFriends, CGroupTreeView::ID_PASTE);
+    EXPECT_FALSE(state & MF_GRAYED);
+    EXPECT_EQ(0, clip->GetSmsCount());
+    EXPECT_EQ(3, friends->GetSmsCount());
+    ASSERT_NE(ShownList(), nullptr);
+    EXPECT_EQ(3, ShownList()->GetListCtrl().GetItemCount()) << "the box is shown again";
+}
+
+// A box's two statistics dialogs come from its menu; the CSV import files pending messages into
+// a user box of the account, and the inbox takes none.
+TEST_F(SendersProgramTest, TheBoxMenuShowsItsStatisticsAndImportsACsvFileAsPendingMessages) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("导入.sdr", "导入", 2), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    HTREEITEM hInbox = (HTREEITEM)inbox->GetTreeItem();
+    tree->GetTreeCtrl().SelectItem(hInbox);
+    Pump();
+
+    std::vector<std::string> opened;
+    onDialog = [&](CDialog& d) {
+        auto* info = dynamic_cast<CDlgSmsBoxInfo*>(&d);
+        if (info != nullptr) {
+            CString name;
+            d.GetDlgItemText(CDlgSmsBoxInfo::IDC_NAME, name);
+            opened.push_back(std::string(dynamic_cast<CDlgSmsBoxInfoEx*>(&d) ? "basic " : "") +
+                             name.GetString());
+        }
+        d.EndDialog(IDCANCEL);
+    };
+    PickFromMenu(hInbox, CSendersView::ID_BOX_STATISTICS);
+    PickFromMenu(hInbox, CSendersView::ID_BOX_BASIC_STATISTICS);
+    EXPECT_EQ(opened, (std::vector<std::string>{inbox->GetName().GetString(),
+                                                std::string("basic ") + inbox->GetName().GetString()}));
+    onDialog = nullptr;
+
+    bool asked = false;
+    onDialog = [&](CDialog& d) {
+        asked = true;
+        d.EndDialog(IDCANCEL);
+    };
+    PickFromMenu(hInbox, CSendersView::ID_IMPORT_CSV);
+    EXPECT_FALSE(asked) << "the inbox takes no import";
+    CString csv = Path("名单.csv");
+    {
+        const char text[] = "name,number,content\n"
+                            "\xd5\xc5\xc8\xfd,13900000001,hello\n"
+                            "b,13900000002,second\n"
+                            "c,13900000003,third\n";
+        CFile out(csv, CFile::modeCreate | CFile::modeWrite);
+        out.Write(text, sizeof text - 1);
+    }
+    // A user box of the account's own: the import stays in it.
+    _CSmsBox* root = &doc->GetRootBox();
+    _CSmsBox* mine = root->AddSubBox("名单", CMsgBoxBase::BOX_USER);
+    HTREEITEM hMine = tree->GetGroupHelper().InsertGroupItem(
+        tree->GetFileAt(0)->hItem, mine, TVI_LAST, tree->GetGroupHelper().m_nInsertFlags);
+    tree->GetTreeCtrl().SelectItem(hMine);
+    Pump();
+    doc->SetModifiedFlag(FALSE);
+    AnswerFile(csv);
+    UINT state = PickFromMenu(hMine, CSendersView::ID_IMPORT_CSV);
+    onDialog = nullptr;
+    EXPECT_FALSE(state & MF_GRAYED);
+    EXPECT_EQ(3, mine->CountSmsByState(_CSms::STATE_PENDING, FALSE));
+    EXPECT_EQ(0, outbox->GetSmsCount());
+    EXPECT_EQ(0, inbox->GetSubBoxCount());
+    EXPECT_TRUE(doc->IsModified());
+    for (const auto& c : shown)
+        ADD_FAILURE() << c.text.GetString();
 }
