@@ -15,6 +15,9 @@
 #include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/SmsView.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/DocManager.h"
+#include "platform/gui/DocTemplate.h"
+#include "sms/ui/EditSmsForm.h"
 #include "sms/ui/SenderForm.h"
 #include "sms/ui/SendersView.h"
 #include "sms/ui/WizardRegsmsuser.h"
@@ -117,6 +120,24 @@ protected:
                           QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
         Pump();
         ASSERT_EQ(bar->GetSelFolder(), (int)FolderSms);
+    }
+    // A real mouse drag of one tree item onto another.
+    void DragItem(HTREEITEM item, HTREEITEM target, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        CTreeCtrl& ctrl = tree->GetTreeCtrl();
+        CRect from, to;
+        ctrl.GetItemRect(item, &from, TRUE);
+        ctrl.GetItemRect(target, &to, TRUE);
+        QWidget* w = ctrl.GetWidget();
+        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, mods);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, from.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseMove, from.CenterPoint() + CPoint(0, 8), Qt::LeftButton);
+        send(QEvent::MouseMove, to.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to.CenterPoint(), Qt::NoButton);
+        Pump();
     }
     // A right click on the item with the menu answered by picking the command (when it is
     // enabled). Answers the command's state in the menu, -1 when no menu came.
@@ -1081,4 +1102,169 @@ TEST_F(SendersProgramTest, TheBoxMenuShowsItsStatisticsAndImportsACsvFileAsPendi
     EXPECT_TRUE(doc->IsModified());
     for (const auto& c : shown)
         ADD_FAILURE() << c.text.GetString();
+}
+
+// Boxes are dragged within their account: a move into another kind of box asks first (and "no"
+// keeps it), while a box of the recycle box or of the account's own moves without a question;
+// standard boxes, copies and moves below the box itself are refused.
+TEST_F(SendersProgramTest, BoxesMoveByDraggingAndAMoveIntoAnotherKindOfBoxAsksFirst) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = NewAccount("移动.sdr");
+    ASSERT_NE(doc, nullptr);
+    _CSmsBox& root = doc->GetRootBox();
+    auto* inbox = static_cast<_CSmsBox*>(root.FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(root.FindSubBoxByType(1));
+    auto* recycle = static_cast<_CSmsBox*>(root.FindSubBoxByType(3));
+    _CSmsBox* friends = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    _CSmsBox* school = friends->AddSubBox("同学", CMsgBoxBase::BOX_USER);
+    school->AddSms(new _CSms("来信"));
+    _CSmsBox* old = recycle->AddSubBox("旧", CMsgBoxBase::BOX_USER);
+    _CSmsBox* mine = root.AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    // The tree shows the account as the file dialog left it: rebuild its items.
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    HTREEITEM hRoot = tree->GetFileAt(0)->hItem;
+    while (HTREEITEM h = t.GetChildItem(hRoot))
+        t.DeleteItem(h);
+    tree->GetGroupHelper().InsertChildren(hRoot, &root, TVI_LAST,
+                                          tree->GetGroupHelper().m_nInsertFlags);
+    for (CGroup* g : {(CGroup*)inbox, (CGroup*)friends, (CGroup*)recycle})
+        t.Expand((HTREEITEM)g->GetTreeItem(), TVE_EXPAND);
+    auto item = [](CGroup* g) { return (HTREEITEM)g->GetTreeItem(); };
+    auto parentOf = [](CGroup* g) { return g->GetParent(); };
+    doc->SetModifiedFlag(FALSE);
+
+    struct Case {
+        const char* what;
+        CGroup* box;
+        CGroup* target;
+        Qt::KeyboardModifiers mods;
+        std::vector<int> answers;
+        bool asked;
+        CGroup* parentAfter;
+    } cases[] = {
+        {"a box of the inbox never goes into the outbox", friends, outbox, Qt::NoModifier, {},
+         false, inbox},
+        {"a standard box stays", inbox, recycle, Qt::NoModifier, {}, false, &root},
+        {"never below itself", friends, school, Qt::NoModifier, {}, false, inbox},
+        {"the copy key moves nothing", friends, recycle, Qt::ControlModifier, {}, false, inbox},
+        {"into the recycle box: asked, and no keeps it", friends, recycle, Qt::NoModifier, {IDNO},
+         true, inbox},
+        {"into the recycle box: asked, yes moves it", friends, recycle, Qt::NoModifier, {IDYES},
+         true, recycle},
+        {"within the recycle box: no question", friends, old, Qt::NoModifier, {}, false, old},
+        {"the account's own box into the recycle box: no question", mine, recycle,
+         Qt::NoModifier, {}, false, recycle},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        answers.assign(c.answers.begin(), c.answers.end());
+        DragItem(item(c.box), item(c.target), c.mods);
+        bool asked = false;
+        for (const auto& m : shown)
+            asked = asked || (m.caption == "移动信箱" &&
+                              m.text == "您正在进行的信箱移动是无法恢复的，继续吗?");
+        EXPECT_EQ(asked, c.asked) << c.what;
+        EXPECT_EQ(parentOf(c.box), c.parentAfter) << c.what;
+        ASSERT_NE(item(c.box), nullptr) << c.what;
+        EXPECT_EQ(t.GetParentItem(item(c.box)), item(c.parentAfter)) << c.what;
+    }
+    EXPECT_EQ(school->GetParent(), friends) << "the sub-box went along";
+    EXPECT_EQ(1, school->GetSmsCount());
+    EXPECT_TRUE(doc->IsModified());
+}
+
+// Writing a message or changing the account's pages closes the tree off (and the later
+// folders, and the program's close) until the message is done with or the changes are
+// confirmed or cancelled.
+TEST_F(SenderFormTest, TheTreeIsClosedOffWhileTheAccountIsEditedOrAMessageWritten) {
+    OpenSmsFolder();
+    CMainFrame* frame = app->GetMainFrame();
+    COutbarWnd* bar = frame->GetOutbar();
+    auto idle = [&](const char* when) {
+        EXPECT_EQ(tree->GetBusy(), 0) << when;
+        EXPECT_TRUE(tree->IsWindowEnabled()) << when;
+        EXPECT_TRUE(bar->IsWindowEnabled()) << when;
+        EXPECT_TRUE(bar->IsFolderEnabled(bar->GetFolderCount() - 1)) << when;
+        EXPECT_FALSE(frame->IsBusy()) << when;
+    };
+    idle("at first");
+
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    EXPECT_EQ(tree->GetBusy(), 3);
+    EXPECT_EQ(tree->GetPaneMode(), (int)CSendersView::PaneEditing);
+    EXPECT_FALSE(bar->IsWindowEnabled()) << "the bar that holds the tree";
+    EXPECT_FALSE(bar->IsFolderEnabled(2));
+    EXPECT_TRUE(frame->IsBusy());
+    CString reason;
+    EXPECT_FALSE(smsModule.CanClose(reason));
+    EXPECT_FALSE(reason.IsEmpty());
+    frame->SendMessage(WM_COMMAND, CSenderForm::ID_CANCEL_EDIT);
+    idle("after cancelling");
+    EXPECT_EQ(tree->GetPaneMode(), 2) << "the account pane again";
+    EXPECT_TRUE(smsModule.CanClose(reason));
+
+    // Writing from the account's menu: the compose form, the tree closed off; discarding the
+    // message brings the account pane back.
+    HTREEITEM hAccount = tree->GetFileAt(0)->hItem;
+    EXPECT_FALSE(PickFromMenu(hAccount, CSendersView::ID_WRITE_SMS) & MF_GRAYED);
+    EXPECT_NE(dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd()), nullptr);
+    EXPECT_EQ(tree->GetBusy(), 3);
+    EXPECT_FALSE(tree->IsWindowEnabled());
+    EXPECT_FALSE(bar->IsFolderEnabled(2));
+    EXPECT_TRUE(frame->IsBusy());
+    // A pane refresh asked meanwhile leaves the message being written.
+    tree->SendMessage(WM_VIEW_BUSY, 300);
+    EXPECT_NE(dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd()), nullptr);
+    answers = {IDYES};
+    frame->SendMessage(WM_COMMAND, CEditSmsForm::ID_DISCARD);
+    Pump();
+    idle("after discarding the message");
+    EXPECT_EQ(frame->GetRightPane()->GetCurrentWnd(), form);
+}
+
+// The main window's queries are answered from the senders tree: the selected account (none
+// while it is locked), its document and its top box; a list without an account of its own
+// sends with it.
+TEST_F(SendersProgramTest, TheMainWindowAsksTheTreeForTheSelectedAccountAndItsDocument) {
+    CMainFrame* frame = app->GetMainFrame();
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr) << "no file open";
+    CSenderTreeDoc* first = NewAccount("一.sdr");
+    CSenderTreeDoc* second = NewAccount("二.sdr");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    auto* outbox = second->GetRootBox().FindSubBoxByType(1);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
+    Pump();
+    EXPECT_EQ(frame->GetCurrentSender(), &second->GetSender()) << "selected, not the active one";
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_DOCUMENT), (LRESULT)second);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ITEM_DOCUMENT), (LRESULT)second);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_BOX), (LRESULT)&second->GetRootBox());
+    EXPECT_EQ(smsModule.GetCurrentSender(), &second->GetSender());
+
+    // The top item: no account selected; a list then sends with the active account.
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    Pump();
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ITEM_DOCUMENT), 0);
+    EXPECT_EQ(smsModule.GetCurrentSender(), &first->GetSender());
+
+    // A selected account that is locked gives neither its account nor its boxes.
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(1)->hItem);
+    Pump();
+    second->GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED);
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_BOX), 0);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_DOCUMENT), (LRESULT)second);
+    second->GetSender().ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
+
+    // The sender file's type is the program's.
+    bool found = false;
+    CDocManager* manager = AfxGetDocManager();
+    for (POSITION pos = manager->GetFirstDocTemplatePosition(); pos != nullptr;) {
+        CString ext;
+        CDocTemplate* tpl = manager->GetNextDocTemplate(pos);
+        if (tpl->GetDocString(ext, CDocTemplate::filterExt) && ext == ".sdr")
+            found = tpl->GetDocString(ext, CDocTemplate::regFileTypeName) && ext == "墨川发信人文件";
+    }
+    EXPECT_TRUE(found);
 }
