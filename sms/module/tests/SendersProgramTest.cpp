@@ -1268,3 +1268,39 @@ TEST_F(SendersProgramTest, TheMainWindowAsksTheTreeForTheSelectedAccountAndItsDo
     }
     EXPECT_TRUE(found);
 }
+
+// "帐户管理" on the gateway page offers the gateway commands below the button; one picked opens
+// its dialog for the account's gateway user.
+TEST_F(SenderFormTest, TheManageButtonOffersTheGatewayCommandsForTheAccount) {
+    OpenSmsFolder();
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "20000001";
+    CWnd* page = Page(0);
+    ASSERT_NE(page, nullptr);
+    CWnd* button = page->GetDlgItem(CPageSenderAccount::IDC_MANAGE);
+    ASSERT_NE(button, nullptr);
+    std::vector<UINT> offered;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        CMenu* m = CMenu::FromHandle(hMenu);
+        for (int i = 0; i < m->GetMenuItemCount(); ++i)
+            if (m->GetMenuItemID(i) != 0)
+                offered.push_back(m->GetMenuItemID(i));
+        return CSendersView::ID_GATEWAY_BALANCE;
+    });
+    CString user;
+    bool balance = false;
+    onDialog = [&](CDialog& d) {
+        if (auto* dlg = dynamic_cast<CDlgSmsAccountGetSmsBalance*>(&d)) {
+            balance = true;
+            user = dlg->m_strUser;
+        }
+        d.EndDialog(IDCANCEL);
+    };
+    QTest::mouseClick(button->GetWidget(), Qt::LeftButton);
+    Pump();
+    AfxSetPopupMenuHook(old);
+    EXPECT_EQ(offered, (std::vector<UINT>{1542, 1543, 1544, 1545, 1564, 495}));
+    EXPECT_TRUE(balance);
+    EXPECT_EQ(user, "20000001");
+    EXPECT_EQ(form->GetModifiedPages(), 0) << "opening the menu changes nothing";
+    EXPECT_EQ(tree->GetBusy(), 0);
+}
