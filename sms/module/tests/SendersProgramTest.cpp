@@ -1304,3 +1304,53 @@ TEST_F(SenderFormTest, TheManageButtonOffersTheGatewayCommandsForTheAccount) {
     EXPECT_EQ(form->GetModifiedPages(), 0) << "opening the menu changes nothing";
     EXPECT_EQ(tree->GetBusy(), 0);
 }
+
+// A right click offers the menu of the item under the mouse: the folder's for the top item, the
+// account's, the box's; a locked account offers none. The menus are kept as pictures.
+TEST_F(SendersProgramTest, EachKindOfItemOffersItsOwnMenuAndALockedAccountNone) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("菜单.sdr", "菜单", 2), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = doc->GetRootBox().FindSubBoxByType(0);
+    struct Case {
+        const char* screen;
+        HTREEITEM item;
+        UINT present, absent;
+    } cases[] = {
+        {"sms-senders-menu-top", tree->GetTopItem(), CSendersView::ID_ACCOUNT_NEW,
+         CSendersView::ID_SET_ACTIVE},
+        {"sms-senders-menu-account", tree->GetFileAt(0)->hItem, CSendersView::ID_CANCEL_ACTIVE,
+         CSendersView::ID_BOX_DELETE},
+        {"sms-senders-menu-box", (HTREEITEM)inbox->GetTreeItem(), CSendersView::ID_BOX_STATISTICS,
+         CSendersView::ID_SET_ACTIVE},
+    };
+    for (const Case& c : cases) {
+        UINT present = (UINT)-1, absent = 0;
+        bool rendered = false;
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* owner, POINT, UINT) -> UINT {
+            CMenu* m = CMenu::FromHandle(hMenu);
+            present = m->GetMenuState(c.present, MF_BYCOMMAND);
+            absent = m->GetMenuState(c.absent, MF_BYCOMMAND);
+            QImage image = AfxRenderPopupMenu(hMenu, owner);
+            rendered = !image.isNull() &&
+                       image.save(QString::fromStdString(ScreenPath(c.screen)), "PNG");
+            return 0u;
+        });
+        CRect rc;
+        tree->GetTreeCtrl().GetItemRect(c.item, &rc, TRUE);
+        QTest::mouseClick(tree->GetTreeCtrl().GetWidget(), Qt::RightButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        AfxSetPopupMenuHook(old);
+        EXPECT_NE(present, (UINT)-1) << c.screen;
+        EXPECT_FALSE(present & MF_GRAYED) << c.screen;
+        EXPECT_EQ(absent, (UINT)-1) << c.screen;
+        EXPECT_TRUE(rendered) << c.screen;
+    }
+
+    // A locked account: the right click brings no menu.
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    doc->GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED);
+    EXPECT_EQ(PickFromMenu(tree->GetFileAt(0)->hItem, CSendersView::ID_CANCEL_ACTIVE), (UINT)-1);
+    doc->GetSender().ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
+}
