@@ -86,6 +86,10 @@ ON_MESSAGE(WM_EDIT_MODE, &CMainFrame::OnEditMode)
 ON_MESSAGE(WM_SET_CMD_ROUTING, &CMainFrame::OnSetCmdRouting)
 ON_MESSAGE(WM_RELAYOUT_SPLITTER, &CMainFrame::OnRelayoutSplitter)
 ON_MESSAGE(WM_NEW_MESSAGES, &CMainFrame::OnNewMessages)
+ON_MESSAGE(WM_SENDERS_ACCOUNT, &CMainFrame::OnSendersAccount)
+ON_MESSAGE(WM_SENDERS_ROOT_DOCUMENT, &CMainFrame::OnSendersRootDocument)
+ON_MESSAGE(WM_SENDERS_ROOT_BOX, &CMainFrame::OnSendersRootBox)
+ON_MESSAGE(WM_SENDERS_ITEM_DOCUMENT, &CMainFrame::OnSendersItemDocument)
 ON_COMMAND(ID_VIEW_LEFTPANE, &CMainFrame::OnViewLeftPane)
 ON_UPDATE_COMMAND_UI(ID_VIEW_LEFTPANE, &CMainFrame::OnUpdateViewLeftPane)
 ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnViewBar)
@@ -623,6 +627,19 @@ LRESULT CMainFrame::OnSetCmdRouting(WPARAM wParam, LPARAM) {
 LRESULT CMainFrame::OnRelayoutSplitter(WPARAM, LPARAM) {
     m_wndSplitter.RecalcLayout();
     return 0;
+}
+
+LRESULT CMainFrame::AskSendersTree(UINT message) {
+    // The senders tree answers the same message; without the module there is no answer.
+    CWnd* pTree = GetFolderWnd(FolderSms);
+    if (pTree == nullptr || pTree->GetSafeHwnd() == nullptr ||
+        AfxFindFolderModule(FolderSms) == nullptr)
+        return 0;
+    return pTree->SendMessage(message, 0, 0);
+}
+
+CMsgAccountBase* CMainFrame::GetCurrentSender() {
+    return reinterpret_cast<CMsgAccountBase*>(SendMessage(WM_SENDERS_ACCOUNT));
 }
 
 LRESULT CMainFrame::OnNewMessages(WPARAM wParam, LPARAM lParam) {

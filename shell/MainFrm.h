@@ -26,6 +26,13 @@ class CDocument;
 #define EDIT_MODE_ENTER 100
 #define EDIT_MODE_LEAVE 102
 #define WM_NEW_MESSAGES (WM_USER + 300)
+// Queries of the senders tree, asked of the frame and answered by the tree of the "短信管理"
+// folder: the current account, the current root's document, the current account's top box
+// (null when locked), the selected item's document.
+#define WM_SENDERS_ACCOUNT (WM_USER + 60)
+#define WM_SENDERS_ROOT_DOCUMENT (WM_USER + 61)
+#define WM_SENDERS_ROOT_BOX (WM_USER + 62)
+#define WM_SENDERS_ITEM_DOCUMENT (WM_USER + 63)
 #define WM_TRAY_CALLBACK (WM_USER + 1000)
 
 // The window class of the main window, by which a copy of the program finds it.
@@ -62,6 +69,8 @@ public:
     CCalendarExtInfoManager* GetCalendarExtInfoManager() { return this; }
     CRightPaneFrame* GetRightPane() const { return m_pRightPane; }
     CWnd* GetFolderWnd(int i) const;
+    // The account of the item selected in the senders tree, or null.
+    class CMsgAccountBase* GetCurrentSender();
     CSysTrayIcon* GetTrayIcon() const { return m_pTrayIcon; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
@@ -113,6 +122,11 @@ protected:
     LRESULT OnSetCmdRouting(WPARAM wParam, LPARAM lParam);
     LRESULT OnRelayoutSplitter(WPARAM wParam, LPARAM lParam);
     LRESULT OnNewMessages(WPARAM wParam, LPARAM lParam);
+    LRESULT AskSendersTree(UINT message);
+    LRESULT OnSendersAccount(WPARAM, LPARAM) { return AskSendersTree(WM_SENDERS_ACCOUNT); }
+    LRESULT OnSendersRootDocument(WPARAM, LPARAM) { return AskSendersTree(WM_SENDERS_ROOT_DOCUMENT); }
+    LRESULT OnSendersRootBox(WPARAM, LPARAM) { return AskSendersTree(WM_SENDERS_ROOT_BOX); }
+    LRESULT OnSendersItemDocument(WPARAM, LPARAM) { return AskSendersTree(WM_SENDERS_ITEM_DOCUMENT); }
 
     void OnViewLeftPane();
     void OnUpdateViewLeftPane(CCmdUI* pCmdUI);

@@ -169,6 +169,9 @@ INT_PTR CFileDialog::RunQtDialog() {
         dlg.selectFile(QString::fromStdString(OsPathFromProgramPath(m_szFileName)));
     if (!m_strDefExt.IsEmpty())
         dlg.setDefaultSuffix(AfxToQt(m_strDefExt));
+    // The caller's caption replaces the dialog's own ("打开", "另存为").
+    if (m_ofn.lpstrTitle != nullptr && m_ofn.lpstrTitle[0] != '\0')
+        dlg.setWindowTitle(AfxToQt(m_ofn.lpstrTitle));
     if (dlg.exec() != QDialog::Accepted)
         return IDCANCEL;
     CStringArray paths;

@@ -3,6 +3,7 @@
 #include "contacts/Person.h"
 #include "contacts/ui/LeftView.h"
 #include "platform/base/OsPath.h"
+#include "platform/gui/DocTemplate.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
@@ -162,7 +163,25 @@ BOOL CSmsModule::EditCurrentSms(CDocument* pDoc, CWnd* pSource) {
 }
 
 CMsgAccountBase* CSmsModule::GetCurrentSender() {
-    return GetActiveSender();
+    // The account selected in the senders tree; with none selected, the active one.
+    auto* pFrame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    CMsgAccountBase* pAccount = pFrame != nullptr ? pFrame->GetCurrentSender() : nullptr;
+    return pAccount != nullptr ? pAccount : GetActiveSender();
+}
+
+CDocTemplate* CSmsModule::CreateDocTemplate() {
+    return new CMultiDocTemplate(82, RUNTIME_CLASS(CSenderTreeDoc), nullptr,
+                                 RUNTIME_CLASS(CSendersView));
+}
+
+BOOL CSmsModule::CanClose(CString& reason) {
+    CSendersView* pTree = GetSendersTree();
+    if (pTree == nullptr || pTree->GetBusy() != 3)
+        return TRUE;
+    reason = pTree->GetPaneMode() == CSendersView::PaneWriting
+                 ? "正在编写短信，请先发送、保存或放弃后再关闭！"
+                 : "正在编辑发信人帐户，请先确认或取消修改后再关闭！";
+    return FALSE;
 }
 
 _CSender* CSmsModule::GetActiveSender() {

@@ -23,6 +23,10 @@ public:
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
     void OnExit(CSmsApp* pApp) override;
+    // The sender document's type (template 82): its file type, described to the desktop.
+    CDocTemplate* CreateDocTemplate() override;
+    // Refused while a message is written or an account edited in the senders folder.
+    BOOL CanClose(CString& reason) override;
 
     _CSender* GetActiveSender() override;
     void SetActiveSender(_CSender* pAccount) override;

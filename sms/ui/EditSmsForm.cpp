@@ -336,8 +336,19 @@ void CEditSmsForm::EndWriting() {
     const BOOL bPicking = m_bPicking;
     m_bPicking = FALSE;
     m_hPickTree = nullptr;
-    if (CWnd* pParent = GetParent())
+    // The window that opened the form (the senders tree) leaves its writing mode as well; the
+    // tree that picked is told once, below.
+    HWND hReturn = m_pReturnWnd != nullptr ? m_pReturnWnd->GetSafeHwnd() : nullptr;
+    m_pReturnWnd = nullptr;
+    CWnd* pParent = GetParent();
+    if (pParent != nullptr)
         pParent->SendMessage(WM_WRITING_ENDED);
+    CISmsComposeHost* pHost = GetSmsComposeHost();
+    CWnd* pPickTree = pHost != nullptr ? pHost->GetPickTree() : nullptr;
+    if (hReturn != nullptr && ::IsWindow(hReturn) && hReturn != hTree &&
+        (pPickTree == nullptr || hReturn != pPickTree->GetSafeHwnd()) &&
+        (pParent == nullptr || hReturn != pParent->GetSafeHwnd()))
+        ::SendMessage(hReturn, WM_WRITING_ENDED, 0, 0);
     if (bPicking && ::IsWindow(hTree))
         CWnd::FromHandle(hTree)->SendMessage(WM_PICK_END);
 }

@@ -1,5 +1,8 @@
 #include "sms/ui/SenderForm.h"
 
+#include "platform/gui/Frame.h"
+#include "platform/gui/Menu.h"
+
 #include "core/QuillmarBaseDoc.h"
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
@@ -51,7 +54,7 @@ void CSenderPageBase::Exchange(SSenderAccountRecord& record, BOOL bToPage) {
 BOOL CSenderPageBase::OnCommand(WPARAM wParam, LPARAM lParam) {
     BOOL bHandled = CKovPropertyPage::OnCommand(wParam, lParam);
     const UINT code = HIWORD(wParam);
-    if (!m_bLoading && lParam != 0 &&
+    if (!m_bLoading && lParam != 0 && ChangesData(LOWORD(wParam)) &&
         (code == EN_CHANGE || code == BN_CLICKED || code == CBN_SELCHANGE ||
          code == CBN_EDITCHANGE)) {
         UpdateEnabling();
@@ -197,6 +200,30 @@ void CPageSenderSmsServer::RefreshGateways() {
 }
 
 // ---- Gateway account -------------------------------------------------------------------------
+
+BEGIN_MESSAGE_MAP(CPageSenderAccount, CSenderPageBase)
+ON_BN_CLICKED(IDC_MANAGE, &CPageSenderAccount::OnManage)
+END_MESSAGE_MAP()
+
+void CPageSenderAccount::OnManage() {
+    // The account menu of the senders tree holds the gateway commands in its one sub-menu.
+    CMenu menu;
+    if (!menu.LoadMenu(398))
+        return;
+    CMenu* pAccount = menu.GetSubMenu(0);
+    CMenu* pPopup = nullptr;
+    for (int i = 0; pAccount != nullptr && pPopup == nullptr && i < pAccount->GetMenuItemCount();
+         ++i)
+        pPopup = pAccount->GetSubMenu(i);
+    CWnd* pButton = GetDlgItem(IDC_MANAGE);
+    if (pPopup == nullptr || pButton == nullptr)
+        return;
+    CRect rc;
+    pButton->GetWindowRect(&rc);
+    CWnd* pFrame = GetTopLevelFrame();
+    pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, rc.left, rc.bottom,
+                           pFrame != nullptr ? pFrame : this);
+}
 
 BOOL CPageSenderAccount::OnInitDialog() {
     FillCombo(IDC_ACTION, {"保存到服务器", "转发给本人手机(收方收费),若成功则不再在服务器上保存",
@@ -378,7 +405,17 @@ void CSenderForm::LoadPages() {
 void CSenderForm::ClearModified() {
     for (CSenderPageBase* pPage : m_pages)
         pPage->SetPageModified(FALSE, FALSE);
-    m_nModifiedPages = 0;
+    SetModifiedPages(0);
+}
+
+void CSenderForm::SetModifiedPages(int nPages) {
+    const int nOld = m_nModifiedPages;
+    m_nModifiedPages = nPages;
+    // The tree stays closed while the account is edited: from the first changed page until the
+    // changes are confirmed or cancelled.
+    if ((nOld == 0) == (nPages == 0) || m_hNotify == nullptr || !::IsWindow(m_hNotify))
+        return;
+    ::SendMessage(m_hNotify, nPages != 0 ? kBeginEdit : kEndEdit, 0, 0);
 }
 
 void CSenderForm::OnUpdate(CView*, LPARAM lHint, CObject*) {
@@ -450,10 +487,8 @@ void CSenderForm::OnListChange() {
 }
 
 LRESULT CSenderForm::OnPageChanged(WPARAM wParam, LPARAM lParam) {
-    if (lParam != 0)
-        m_nModifiedPages |= (int)wParam;
-    else
-        m_nModifiedPages &= ~(int)wParam;
+    SetModifiedPages(lParam != 0 ? m_nModifiedPages | (int)wParam
+                                 : m_nModifiedPages & ~(int)wParam);
     SelectPage(m_nCurrent);
     return 0;
 }

@@ -30,6 +30,9 @@ protected:
     // The page's own fields to and from the block.
     virtual void CopyFields(SSenderAccountRecord& record, BOOL bToPage) = 0;
     virtual void UpdateEnabling() {}
+    // Whether a control's notification changes the page's data (a button that only opens a
+    // menu or dialog does not).
+    virtual BOOL ChangesData(UINT /*nID*/) const { return TRUE; }
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void FillCombo(int nID, std::initializer_list<const char*> items);
 
@@ -91,7 +94,8 @@ protected:
 class CPageSenderAccount : public CSenderPageBase {
 public:
     enum { IDD = 372, IDC_USER = 1022, IDC_PASSWORD = 1009, IDC_ACTION = 1197,
-           IDC_APPEND_SIGNATURE = 1198, IDC_APPEND_NUMBER = 1202, IDC_SIGNATURE = 1192 };
+           IDC_APPEND_SIGNATURE = 1198, IDC_APPEND_NUMBER = 1202, IDC_SIGNATURE = 1192,
+           IDC_MANAGE = 1106 };
     CPageSenderAccount() : CSenderPageBase(IDD, 16, "短信帐户") {}
     SSenderRemoteAccount m_remote;
     BOOL OnInitDialog() override;
@@ -100,6 +104,10 @@ public:
 protected:
     void CopyFields(SSenderAccountRecord& record, BOOL bToPage) override;
     void UpdateEnabling() override;
+    BOOL ChangesData(UINT nID) const override { return nID != IDC_MANAGE; }
+    // "帐户管理": the gateway account commands of the senders tree, in a menu below the button.
+    void OnManage();
+    DECLARE_MESSAGE_MAP()
 };
 
 class CPageSenderSendScheme : public CSenderPageBase {
@@ -169,6 +177,10 @@ protected:
     _CSender* GetSender();
     void LoadPages();
     void ClearModified();
+    // Sets the changed pages; the first change and the last one undone tell the tree
+    // (WM_USER+105 and WM_USER+106).
+    void SetModifiedPages(int nPages);
+    static constexpr UINT kBeginEdit = WM_USER + 105, kEndEdit = WM_USER + 106;
     void Layout(int cx, int cy);
     void OnSize(UINT nType, int cx, int cy);
     void OnListChange();

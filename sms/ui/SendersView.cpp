@@ -6,11 +6,16 @@
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/Frame.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 #include "sms/Sms.h"
 #include "sms/ui/ComposeHost.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
+#include "sms/ui/SmsBoxFiles.h"
+#include "sms/ui/SmsView.h"
+#include "ui/PaneHosts.h"
 #include "sms/ui/WizardRegsmsuser.h"
 #include "ui/DlgInputPassword.h"
 #include "ui/DlgModifyPassword.h"
@@ -109,6 +114,7 @@ ON_COMMAND(ID_PASSWORD, &CMessageAccountTreeView::OnAccountPassword)
 ON_UPDATE_COMMAND_UI(ID_PASSWORD, &CMessageAccountTreeView::OnUpdateAccountCommand)
 ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CMessageAccountTreeView::OnItemExpandedAccount)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CMessageAccountTreeView::OnEndLabelEditAccount)
+ON_MESSAGE(WM_MSGLIST_DROP, &CMessageAccountTreeView::OnDropRecord)
 END_MESSAGE_MAP()
 
 CMessageAccountTreeView::CMessageAccountTreeView() = default;
@@ -147,6 +153,12 @@ CMsgAccountBase* CMessageAccountTreeView::GetActiveAccount() {
     return pAccount != nullptr && !pAccount->IsLocked() ? pAccount : nullptr;
 }
 
+CMsgAccountBase* CMessageAccountTreeView::GetSelectedAccount() {
+    CFileInfo* pInfo = GetSelectedFileInfo();
+    CMsgAccountBase* pAccount = pInfo != nullptr ? GetDocAccount(pInfo->pDoc) : nullptr;
+    return pAccount != nullptr && !pAccount->IsLocked() ? pAccount : nullptr;
+}
+
 CQuillmarBaseDoc* CMessageAccountTreeView::GetActiveDocument() {
     return m_pActiveFile != nullptr ? m_pActiveFile->pDoc : nullptr;
 }
@@ -176,6 +188,9 @@ BOOL CMessageAccountTreeView::IsFileLocked(CQuillmarBaseDoc* pDoc) {
 }
 
 void CMessageAccountTreeView::OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) {
+    // While a message is written or an account edited the pane stays as it is.
+    if (m_nBusy == 3)
+        return;
     // An account shows the account pane, a box the box pane.
     int kind = GetItemKind(hItem);
     m_nPaneMode = kind == KindAccount ? 2 : kind == KindTop ? 3 : 1;
@@ -387,6 +402,79 @@ void CMessageAccountTreeView::OnRenameBox() {
     Tree().EditLabel(m_hCurrent);
 }
 
+// ---- Drag and drop --------------------------------------------------------------------------
+
+LRESULT CMessageAccountTreeView::OnDropRecord(WPARAM wParam, LPARAM lParam) {
+    auto* q = reinterpret_cast<GROUPDROPQUERY*>(lParam);
+    // A message list's record names a row and no tree item; the group views' queries name the
+    // dragged item, or ask a hit test only (wParam non-zero).
+    if (q == nullptr || wParam != 0 || q->hSource != nullptr || q->nRow < 0)
+        return OnDropQuery(wParam, lParam);
+    auto& msg = *static_cast<MSGDROPQUERY*>(q);
+    // The list gives the point in this window; the item under it is the target.
+    if (!msg.bNoDrop && (msg.bHitTest || msg.hHit == nullptr))
+        msg.hHit = Tree().HitTest(CPoint(msg.pt));
+    if (msg.bNoDrop)
+        return 0;
+    return DropMessage(msg) ? 1 : 0;
+}
+
+BOOL CMessageAccountTreeView::DropMessage(MSGDROPQUERY& q) {
+    CMsgListView* pList = q.nKind == MSGDROP_KIND_MESSAGES ? q.pSourceList : nullptr;
+    CMessageBase* pMessage = pList != nullptr ? pList->GetMessageAt(q.nRow) : nullptr;
+    CMsgBoxBase* pBox = IsBoxKind(GetItemKind(q.hHit)) ? GetBoxOfItem(q.hHit) : nullptr;
+    const BOOL bOk = (q.keyFlags & DRAG_KEY_CTRL) == 0 && pBox != nullptr && pMessage != nullptr &&
+                     pBox->CanAcceptMessage(pMessage);
+    if (q.bTest)
+        return bOk;
+    if (!bOk) {
+        // Rows moved earlier in the batch leave the list now.
+        if (!q.bHasNext && m_nDroppedInBatch > 0 && pList != nullptr) {
+            m_nDroppedInBatch = 0;
+            if (CDocument* pDoc = pList->GetDocument())
+                pDoc->UpdateAllViews(nullptr);
+        }
+        return FALSE;
+    }
+    CQuillmarBaseDoc* pDoc = GetItemDocument(q.hHit);
+    pList->RemoveRow(q.nRow, pBox, q.bHasNext);
+    m_nDroppedInBatch = q.bHasNext ? m_nDroppedInBatch + 1 : 0;
+    MarkDocumentModified(pDoc);
+    UpdateTitle();
+    Invalidate();
+    return TRUE;
+}
+
+BOOL CMessageAccountTreeView::DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags,
+                                     BOOL bTest, BOOL, DRAGSTATE* pState) {
+    if (pState != nullptr)
+        m_dragHelper.SetDragState(*pState);
+    CMsgBoxBase* pBox = IsBoxKind(GetItemKind(hSource)) ? GetBoxOfItem(hSource) : nullptr;
+    CMsgBoxBase* pTarget = GetBoxOfItem(hTarget);
+    const BOOL bOk = (keyFlags & DRAG_KEY_CTRL) == 0 && pBox != nullptr && pTarget != nullptr &&
+                     hSource != hTarget && !IsBelow(hTarget, hSource) && pBox->CanMoveTo(pTarget);
+    if (bTest || !bOk)
+        return bOk;
+    const int nOwn = pBox->GetTopLevelType();
+    if (nOwn != pTarget->GetTopLevelType() && nOwn != CMsgBoxBase::BOX_USER &&
+        nOwn != CMsgBoxBase::BOX_RECYCLE &&
+        AfxShowMessageBox(m_hWnd, "您正在进行的信箱移动是无法恢复的，继续吗?", "移动信箱",
+                          MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return FALSE;
+    CQuillmarBaseDoc* pSourceDoc = GetItemDocument(hSource);
+    CQuillmarBaseDoc* pTargetDoc = GetItemDocument(hTarget);
+    HTREEITEM hMoved = hSource;
+    if (!m_groupHelper.MoveItem(hMoved, hTarget, TRUE, nullptr, TRUE))
+        return FALSE;
+    MarkDocumentModified(pSourceDoc);
+    MarkDocumentModified(pTargetDoc);
+    UpdateTitle();
+    if (pTargetDoc != nullptr && pTargetDoc->GetFirstViewPosition() != nullptr)
+        pTargetDoc->UpdateAllViews(nullptr);
+    Invalidate();
+    return TRUE;
+}
+
 void CMessageAccountTreeView::OnUpdateAccountCommand(CCmdUI* pCmdUI) {
     int kind = GetItemKind(m_hCurrent);
     BOOL bBox = kind >= KindInbox && kind <= KindUserBox;
@@ -435,6 +523,23 @@ ON_UPDATE_COMMAND_UI(ID_RECEIVE_SMS, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_WRITE_SMS, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_SHOW_ALL_COUNTS, &CSendersView::OnUpdateSendersCommand)
 ON_UPDATE_COMMAND_UI(ID_SHOW_PENDING_COUNTS, &CSendersView::OnUpdateSendersCommand)
+ON_COMMAND(ID_PASTE, &CSendersView::OnPasteSms)
+ON_UPDATE_COMMAND_UI(ID_PASTE, &CSendersView::OnUpdatePasteSms)
+ON_COMMAND_RANGE(ID_BOX_STATISTICS, ID_BOX_STATISTICS, &CSendersView::OnBoxStatistics)
+ON_COMMAND_RANGE(ID_BOX_BASIC_STATISTICS, ID_BOX_BASIC_STATISTICS, &CSendersView::OnBoxStatistics)
+ON_COMMAND(ID_IMPORT_CSV, &CSendersView::OnImportCsv)
+ON_UPDATE_COMMAND_UI(ID_BOX_STATISTICS, &CSendersView::OnUpdateBoxCommand)
+ON_UPDATE_COMMAND_UI(ID_BOX_BASIC_STATISTICS, &CSendersView::OnUpdateBoxCommand)
+ON_UPDATE_COMMAND_UI(ID_IMPORT_CSV, &CSendersView::OnUpdateBoxCommand)
+ON_MESSAGE(WM_BEGIN_WRITING, &CSendersView::OnBeginWriting)
+ON_MESSAGE(WM_END_WRITING, &CSendersView::OnEndWriting)
+ON_MESSAGE(WM_BEGIN_ACCOUNT_EDIT, &CSendersView::OnBeginAccountEdit)
+ON_MESSAGE(WM_END_ACCOUNT_EDIT, &CSendersView::OnEndAccountEdit)
+ON_MESSAGE(WM_VIEW_BUSY, &CSendersView::OnViewBusy)
+ON_MESSAGE(WM_QUERY_ACCOUNT, &CSendersView::OnQueryAccount)
+ON_MESSAGE(WM_QUERY_ROOT_DOCUMENT, &CSendersView::OnQueryRootDocument)
+ON_MESSAGE(WM_QUERY_ROOT_BOX, &CSendersView::OnQueryRootBox)
+ON_MESSAGE(WM_QUERY_ITEM_DOCUMENT, &CSendersView::OnQueryItemDocument)
 END_MESSAGE_MAP()
 
 CSendersView::CSendersView() {
@@ -701,9 +806,178 @@ void CSendersView::OnReceive() {
 
 void CSendersView::OnWriteSms() {
     CFileInfo* pInfo = GetFileInfo(m_hCurrent);
-    if (pInfo == nullptr || m_pRightPane == nullptr)
+    if (pInfo == nullptr || m_pRightPane == nullptr || m_nPaneMode == 3 ||
+        m_nPaneMode == PaneWriting)
         return;
-    m_pRightPane->OpenSmsEditor(pInfo->pDoc, 0, this, 0, 0);
+    if (m_pRightPane->OpenSmsEditor(pInfo->pDoc, 0, this, 0, 0))
+        SendMessage(WM_BEGIN_WRITING);
+}
+
+// ---- Busy while the right pane writes or edits ----------------------------------------------
+
+void CSendersView::EnterBusy(BOOL bDisableParent, int nPaneMode) {
+    if (m_nBusy == 3)
+        return;
+    m_groupHelper.FinishLabelEdit();
+    auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent());
+    if (bDisableParent && GetParent() != nullptr)
+        GetParent()->EnableWindow(FALSE);
+    else
+        EnableWindow(FALSE);
+    SetBusy(3);
+    EnableCommands(FALSE);
+    if (CFrameWnd* pFrame = GetParentFrame())
+        pFrame->SendMessage(WM_VIEW_BUSY, 100, 0);
+    if (pBar != nullptr)
+        for (int i = 2; i < pBar->GetFolderCount(); ++i)
+            pBar->EnableFolder(i, FALSE);
+    m_nSavedPaneMode = m_nPaneMode;
+    m_nPaneMode = nPaneMode;
+}
+
+void CSendersView::LeaveBusy() {
+    if (m_nBusy != 3)
+        return;
+    if (CWnd* pParent = GetParent())
+        pParent->EnableWindow(TRUE);
+    EnableWindow(TRUE);
+    SetBusy(0);
+    EnableCommands(TRUE);
+    if (CFrameWnd* pFrame = GetParentFrame())
+        pFrame->SendMessage(WM_VIEW_BUSY, 102, 0);
+    m_nPaneMode = m_nSavedPaneMode;
+    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent()))
+        pBar->LayoutFolderWnds();
+    if (m_hCurrent != nullptr)
+        OnCurrentItemChanged(m_hCurrent, TRUE);
+}
+
+LRESULT CSendersView::OnBeginWriting(WPARAM, LPARAM) {
+    EnterBusy(FALSE, PaneWriting);
+    return 0;
+}
+
+LRESULT CSendersView::OnEndWriting(WPARAM, LPARAM) {
+    if (m_nBusy != 3)
+        return 0;
+    if (m_pRightPane != nullptr)
+        m_pRightPane->RestoreView();
+    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent()))
+        for (int i = 2; i < pBar->GetFolderCount(); ++i)
+            pBar->EnableFolder(i, TRUE);
+    LeaveBusy();
+    return 0;
+}
+
+LRESULT CSendersView::OnBeginAccountEdit(WPARAM wParam, LPARAM) {
+    EnterBusy(TRUE, wParam != 0 ? (int)wParam : PaneEditing);
+    return 0;
+}
+
+LRESULT CSendersView::OnEndAccountEdit(WPARAM, LPARAM) {
+    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent()))
+        for (int i = 2; i < pBar->GetFolderCount(); ++i)
+            pBar->EnableFolder(i, TRUE);
+    LeaveBusy();
+    return 0;
+}
+
+LRESULT CSendersView::OnViewBusy(WPARAM wParam, LPARAM lParam) {
+    // A refresh asked while busy waits for the mode's end, which shows the item again.
+    if (wParam == 300 && m_nBusy == 3)
+        return 0;
+    return OnBusy(wParam, lParam);
+}
+
+// ---- The main window's queries --------------------------------------------------------------
+
+LRESULT CSendersView::OnQueryAccount(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(GetSelectedAccount());
+}
+
+LRESULT CSendersView::OnQueryRootDocument(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_pCurrentFile != nullptr ? m_pCurrentFile->pDoc : nullptr);
+}
+
+LRESULT CSendersView::OnQueryRootBox(WPARAM, LPARAM) {
+    CMsgAccountBase* pAccount = GetSelectedAccount();
+    return reinterpret_cast<LRESULT>(pAccount != nullptr ? pAccount->GetRootBox() : nullptr);
+}
+
+LRESULT CSendersView::OnQueryItemDocument(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(GetSelectedDocument());
+}
+
+// ---- Boxes: paste, statistics, import -------------------------------------------------------
+
+namespace {
+_CSmsBox* ProgramClipboard() {
+    CISmsListHost* pHost = GetSmsListHost();
+    return pHost != nullptr ? pHost->GetClipboardBox() : nullptr;
+}
+} // namespace
+
+void CSendersView::OnPasteSms() {
+    auto* pBox = IsBoxKind(GetItemKind(m_hCurrent))
+                     ? dynamic_cast<_CSmsBox*>(GetBoxOfItem(m_hCurrent))
+                     : nullptr;
+    _CSmsBox* pClip = ProgramClipboard();
+    if (pBox == nullptr || pClip == nullptr || pClip->GetSmsCount() == 0)
+        return;
+    for (POSITION pos = pClip->GetFirstSmsPosition(); pos != nullptr;) {
+        _CSms* pSms = pClip->GetNextSms(pos);
+        if (pClip->RemoveMessage(pSms, FALSE))
+            pBox->AddSms(pSms);
+    }
+    MarkDocumentModified(GetItemDocument(m_hCurrent));
+    OnCurrentItemChanged(m_hCurrent, TRUE);
+    Invalidate();
+}
+
+void CSendersView::OnUpdatePasteSms(CCmdUI* pCmdUI) {
+    _CSmsBox* pClip = ProgramClipboard();
+    pCmdUI->Enable(IsBoxKind(GetItemKind(m_hCurrent)) && pClip != nullptr &&
+                   pClip->GetSmsCount() > 0);
+}
+
+void CSendersView::OnBoxStatistics(UINT nID) {
+    auto* pBox = IsBoxKind(GetItemKind(m_hCurrent))
+                     ? dynamic_cast<_CSmsBox*>(GetBoxOfItem(m_hCurrent))
+                     : nullptr;
+    if (pBox == nullptr)
+        return;
+    if (nID == ID_BOX_BASIC_STATISTICS) {
+        CDlgSmsBoxInfoEx dlg(pBox, this);
+        dlg.DoModal();
+    } else {
+        CDlgSmsBoxInfo dlg(pBox, this);
+        dlg.DoModal();
+    }
+}
+
+void CSendersView::OnImportCsv() {
+    int kind = GetItemKind(m_hCurrent);
+    CMsgBoxBase* pBox = kind == KindOutbox || kind == KindUserBox ? GetBoxOfItem(m_hCurrent)
+                                                                  : nullptr;
+    CQuillmarBaseDoc* pDoc = GetItemDocument(m_hCurrent);
+    CMsgAccountBase* pAccount = GetDocAccount(pDoc);
+    if (pBox == nullptr || pAccount == nullptr)
+        return;
+    if (ImportSmsFromCsv(pBox, pAccount->GetName(), this) <= 0)
+        return;
+    MarkDocumentModified(pDoc);
+    UpdateTitle();
+    if (pDoc->GetFirstViewPosition() != nullptr)
+        pDoc->UpdateAllViews(nullptr);
+    Invalidate();
+}
+
+void CSendersView::OnUpdateBoxCommand(CCmdUI* pCmdUI) {
+    int kind = GetItemKind(m_hCurrent);
+    if (pCmdUI->m_nID == ID_IMPORT_CSV)
+        pCmdUI->Enable(kind == KindOutbox || kind == KindUserBox);
+    else
+        pCmdUI->Enable(IsBoxKind(kind));
 }
 
 int CSendersView::FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding) {
@@ -871,11 +1145,13 @@ void CSendersView::OnUpdateSendersCommand(CCmdUI* pCmdUI) {
         pCmdUI->Enable(pInfo != nullptr && pInfo == m_pActiveFile);
         break;
     case ID_SEND_PENDING:
-    case ID_WRITE_SMS:
         pCmdUI->Enable(pInfo != nullptr);
         break;
+    case ID_WRITE_SMS:
+        pCmdUI->Enable(pInfo != nullptr && m_nPaneMode != 3 && m_nPaneMode != PaneWriting);
+        break;
     case ID_RECEIVE_SMS:
-        pCmdUI->Enable(GetFileCount() > 0);
+        pCmdUI->Enable(GetFileCount() > 0 && m_nPaneMode != PaneWriting);
         break;
     case ID_GATEWAY_CHARGE:
     case ID_GATEWAY_SUFFIX:

@@ -6,6 +6,7 @@
 
 #include "links/ListeningSocket.h"
 #include "sms/SenderDoc.h"
+#include "sms/ui/MsgListView.h"
 #include "ui/GroupTreeView.h"
 
 #include <memory>
@@ -62,6 +63,10 @@ public:
     CMsgAccountBase* GetActiveAccount();
     CQuillmarBaseDoc* GetActiveDocument();
     CFileInfo* GetActiveFile() const { return m_pActiveFile; }
+    // The file, document and account (null when locked) of the selected item.
+    CFileInfo* GetSelectedFileInfo() { return GetFileInfo(m_hCurrent); }
+    CQuillmarBaseDoc* GetSelectedDocument() { return GetItemDocument(m_hCurrent); }
+    CMsgAccountBase* GetSelectedAccount();
     // For an account item its top box, for a box item its box, else null.
     CMsgBoxBase* GetBoxOfItem(HTREEITEM hItem);
     virtual void SetActiveFile(HTREEITEM hItem);
@@ -80,10 +85,35 @@ public:
     // Deletes the box of the item after the rules (standard boxes stay, a box with messages
     // asks first); the selection leaves it before it goes. TRUE when it was deleted.
     BOOL DeleteBox(HTREEITEM hItem);
+    BOOL IsBoxKind(int kind) const { return kind >= KindInbox && kind <= KindUserBox; }
+
+    // Boxes move within their account by dragging: never copied, never below themselves, only
+    // where the box's rules let it go; a move into another kind of box asks first.
+    BOOL DoDrop(HTREEITEM hSource, HTREEITEM hTarget, int keyFlags, BOOL bTest, BOOL bHasNext,
+                DRAGSTATE* pState) override;
+    // A message of a list dropped on the item: tested (bTest) or moved into its box by the list.
+    // Only a box that takes the message, and never with the copy key held.
+    BOOL DropMessage(MSGDROPQUERY& q);
+
+    // 0 idle, 3 busy (a message is written or an account edited in the right pane).
+    int GetBusy() const { return m_nBusy; }
+    int SetBusy(int nBusy) {
+        int old = m_nBusy;
+        m_nBusy = nBusy;
+        return old;
+    }
+    int GetPaneMode() const { return m_nPaneMode; }
 
 protected:
     CFileInfo* m_pActiveFile = nullptr;
     int m_nPaneMode = 0;
+    int m_nBusy = 0;
+    // Messages moved by the drops of one batch, so that a batch whose last drop fails still
+    // refreshes the list it came from.
+    int m_nDroppedInBatch = 0;
+
+    // WM_USER+30: a drop record of a message list, or a drop query of another group view.
+    LRESULT OnDropRecord(WPARAM wParam, LPARAM lParam);
 
     void OnNewBox();
     void OnDeleteBox();
@@ -104,8 +134,17 @@ public:
         ID_SET_ACTIVE = 32819, ID_CANCEL_ACTIVE = 32837, ID_SHOW_ALL_COUNTS = 32835,
         ID_SHOW_PENDING_COUNTS = 381, ID_GATEWAY_CHARGE = 1542, ID_GATEWAY_SUFFIX = 1543,
         ID_GATEWAY_BALANCE = 1544, ID_GATEWAY_CODE = 1545, ID_GATEWAY_SIGNATURE = 1564,
-        ID_GATEWAY_REGISTER = 495,
+        ID_GATEWAY_REGISTER = 495, ID_BOX_STATISTICS = 368, ID_BOX_BASIC_STATISTICS = 1539,
+        ID_IMPORT_CSV = 397,
     };
+    // The modes of the right pane kept beside the base's 1 box, 2 account and 3 top item.
+    enum { PaneWriting = 4, PaneEditing = 6 };
+    // Entering and leaving the busy modes (sent to the tree).
+    static constexpr UINT WM_BEGIN_WRITING = WM_USER + 80, WM_END_WRITING = WM_USER + 81,
+                          WM_BEGIN_ACCOUNT_EDIT = WM_USER + 105,
+                          WM_END_ACCOUNT_EDIT = WM_USER + 106;
+    static constexpr UINT WM_QUERY_ACCOUNT = WM_USER + 60, WM_QUERY_ROOT_DOCUMENT = WM_USER + 61,
+                          WM_QUERY_ROOT_BOX = WM_USER + 62, WM_QUERY_ITEM_DOCUMENT = WM_USER + 63;
     static constexpr UINT kListenPort = 7086;
     static constexpr int kModuleKind = 1; // the right pane's senders kind
 
@@ -157,10 +196,30 @@ protected:
     void OnGatewayDialog(UINT nID);
     void OnGatewayDialogSignature();
     void OnGatewayRegister();
+    void OnPasteSms();
+    void OnUpdatePasteSms(CCmdUI* pCmdUI);
+    void OnBoxStatistics(UINT nID);
+    void OnImportCsv();
+    void OnUpdateBoxCommand(CCmdUI* pCmdUI);
+    LRESULT OnBeginWriting(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndWriting(WPARAM wParam, LPARAM lParam);
+    LRESULT OnBeginAccountEdit(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndAccountEdit(WPARAM wParam, LPARAM lParam);
+    LRESULT OnViewBusy(WPARAM wParam, LPARAM lParam);
+    // The main window's queries (WM_USER+60 to 63).
+    LRESULT OnQueryAccount(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryRootDocument(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryRootBox(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryItemDocument(WPARAM wParam, LPARAM lParam);
+    // Enters a busy mode: the tree (or, editing an account, the bar that holds it) disabled,
+    // the group commands off, the frame told, the later folders closed off.
+    void EnterBusy(BOOL bDisableParent, int nPaneMode);
+    void LeaveBusy();
     // Makes the account of the file active for the program (null: none).
     void TellActiveSender();
     DECLARE_MESSAGE_MAP()
 
 private:
     HICON m_hUnreadIcon = nullptr;
+    int m_nSavedPaneMode = 0;
 };

@@ -169,4 +169,35 @@ TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
     EXPECT_TRUE(question.contains(QStringLiteral("已存在"))) << question.toStdString();
 }
 
+// The caption the caller sets is the one shown, for opening and for saving; without one the
+// dialog keeps its own.
+TEST_F(CommonDialogsTest, TheFileDialogShowsTheCaptionItsCallerGives) {
+    struct {
+        BOOL bOpen;
+        const char* caption;
+        QString expected;
+    } cases[] = {
+        {FALSE, "新建发信人文件", QStringLiteral("新建发信人文件")},
+        {TRUE, "打开发信人文件", QStringLiteral("打开发信人文件")},
+        {FALSE, "", QStringLiteral("另存为")},
+    };
+    for (const auto& c : cases) {
+        CFileDialog dlg(c.bOpen, "sdr", nullptr, OFN_HIDEREADONLY, "发信人文件 (*.sdr)|*.sdr||");
+        dlg.m_ofn.lpstrTitle = c.caption;
+        QString title;
+        std::function<void()> user = [&] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!shown) {
+                QTimer::singleShot(20, user);
+                return;
+            }
+            title = shown->windowTitle();
+            shown->reject();
+        };
+        QTimer::singleShot(0, user);
+        EXPECT_EQ(IDCANCEL, dlg.DoModal());
+        EXPECT_EQ(c.expected, title) << c.caption;
+    }
+}
+
 } // namespace

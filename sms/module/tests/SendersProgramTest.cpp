@@ -12,6 +12,12 @@
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
 #include "sms/ui/DlgSmsAccount.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
+#include "sms/ui/SmsView.h"
+#include "platform/gui/Menu.h"
+#include "platform/gui/DocManager.h"
+#include "platform/gui/DocTemplate.h"
+#include "sms/ui/EditSmsForm.h"
 #include "sms/ui/SenderForm.h"
 #include "sms/ui/SendersView.h"
 #include "sms/ui/WizardRegsmsuser.h"
@@ -104,6 +110,78 @@ protected:
         CString path = Path(file);
         EXPECT_TRUE(doc.OnSaveDocument(path));
         return path;
+    }
+    // The user clicks the "短信管理" button of the navigation bar.
+    void OpenSmsFolder() {
+        COutbarWnd* bar = app->GetMainFrame()->GetOutbar();
+        CRect rc;
+        ASSERT_TRUE(bar->GetButtonRect(FolderSms, rc));
+        QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(bar->GetSelFolder(), (int)FolderSms);
+    }
+    // A real mouse drag of one tree item onto another.
+    void DragItem(HTREEITEM item, HTREEITEM target, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        CTreeCtrl& ctrl = tree->GetTreeCtrl();
+        CRect from, to;
+        ctrl.GetItemRect(item, &from, TRUE);
+        ctrl.GetItemRect(target, &to, TRUE);
+        QWidget* w = ctrl.GetWidget();
+        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, mods);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, from.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseMove, from.CenterPoint() + CPoint(0, 8), Qt::LeftButton);
+        send(QEvent::MouseMove, to.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to.CenterPoint(), Qt::NoButton);
+        Pump();
+    }
+    // A right click on the item with the menu answered by picking the command (when it is
+    // enabled). Answers the command's state in the menu, -1 when no menu came.
+    UINT PickFromMenu(HTREEITEM hItem, UINT nCmd) {
+        UINT state = (UINT)-1;
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+            state = CMenu::FromHandle(hMenu)->GetMenuState(nCmd, MF_BYCOMMAND);
+            return state & (MF_GRAYED | MF_DISABLED) ? 0u : nCmd;
+        });
+        CRect rc;
+        tree->GetTreeCtrl().GetItemRect(hItem, &rc, TRUE);
+        QTest::mouseClick(tree->GetTreeCtrl().GetWidget(), Qt::RightButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        AfxSetPopupMenuHook(old);
+        return state;
+    }
+    // The message list the right pane shows for the selected box.
+    CSmsView* ShownList() {
+        auto* view = dynamic_cast<CSplitterView*>(
+            app->GetMainFrame()->GetRightPane()->GetCurrentView());
+        return view != nullptr ? view->GetSmsList() : nullptr;
+    }
+    // A real mouse drag of a list row onto a tree item (the list's subject column is grabbed).
+    void DragRow(CListCtrl& list, int row, HTREEITEM target,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        CRect from, to;
+        list.GetItemRect(row, &from, LVIR_BOUNDS);
+        tree->GetTreeCtrl().GetItemRect(target, &to, TRUE);
+        CPoint start(200, from.CenterPoint().y);
+        CPoint end = to.CenterPoint();
+        tree->GetTreeCtrl().ClientToScreen(&end);
+        list.ScreenToClient(&end);
+        QWidget* w = list.GetWidget();
+        auto send = [&](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, mods);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+        send(QEvent::MouseMove, start + CPoint(0, 8), Qt::LeftButton);
+        send(QEvent::MouseMove, end, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, end, Qt::NoButton);
+        Pump();
     }
     bool Shown(const char* text) const {
         for (const auto& c : shown)
@@ -526,6 +604,9 @@ protected:
     }
     void TearDown() override {
         CPageSenderSendScheme::ForgetTrustedLibraries();
+        // Changes left on the pages hold the program in its editing mode, which refuses to close.
+        if (form != nullptr && form->GetModifiedPages() != 0)
+            form->SendMessage(WM_COMMAND, 32822);
         SendersProgramTest::TearDown();
     }
     CWnd* Page(int i) {
@@ -897,4 +978,379 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
     view = dynamic_cast<CSplitterView*>(app->GetMainFrame()->GetRightPane()->GetCurrentView());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(1, view->GetSmsList()->GetListCtrl().GetItemCount());
+}
+
+// Messages dragged out of a box's list land in the box they are dropped on, when that box takes
+// them and the copy key is not held; the program's clipboard is pasted into a box from its menu.
+TEST_F(SendersProgramTest, MessagesDraggedOntoABoxMoveThereAndTheClipboardIsPastedIntoABox) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("拖放.sdr", "拖放", 3), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    _CSmsBox* friends = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    HTREEITEM hFriends = tree->GetGroupHelper().InsertGroupItem(
+        (HTREEITEM)inbox->GetTreeItem(), friends, TVI_LAST, tree->GetGroupHelper().m_nInsertFlags);
+    ASSERT_NE(hFriends, nullptr);
+    t.Expand((HTREEITEM)inbox->GetTreeItem(), TVE_EXPAND);
+    doc->SetModifiedFlag(FALSE);
+    t.SelectItem((HTREEITEM)inbox->GetTreeItem());
+    Pump();
+    CSmsView* list = ShownList();
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_EQ(3, rows.GetItemCount());
+
+    struct Case {
+        const char* what;
+        HTREEITEM target;
+        Qt::KeyboardModifiers mods;
+        int inInbox, inFriends;
+    } cases[] = {
+        {"a received message never goes to the outbox", (HTREEITEM)outbox->GetTreeItem(),
+         Qt::NoModifier, 3, 0},
+        {"the copy key refuses the drop", hFriends, Qt::ControlModifier, 3, 0},
+        {"onto the account item itself", tree->GetFileAt(0)->hItem, Qt::NoModifier, 3, 0},
+        {"into the user box under the inbox", hFriends, Qt::NoModifier, 2, 1},
+    };
+    for (const Case& c : cases) {
+        DragRow(rows, 0, c.target, c.mods);
+        EXPECT_EQ(c.inInbox, inbox->GetSmsCount()) << c.what;
+        EXPECT_EQ(c.inFriends, friends->GetSmsCount()) << c.what;
+        EXPECT_EQ(c.inInbox, rows.GetItemCount()) << c.what << ": the list shows what is left";
+    }
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(inbox->CountSmsByState(-1, TRUE), 3) << "nothing lost";
+
+    // Paste: disabled with an empty clipboard, then the clipboard's messages move into the box.
+    _CSmsBox* clip = smsModule.GetClipboardBox();
+    ASSERT_NE(clip, nullptr);
+    t.SelectItem(hFriends);
+    Pump();
+    EXPECT_TRUE(PickFromMenu(hFriends, CGroupTreeView::ID_PASTE) & MF_GRAYED);
+    clip->AddSms(new _CSms("甲"));
+    clip->AddSms(new _CSms("乙"));
+    UINT state = PickFromMenu(hFriends, CGroupTreeView::ID_PASTE);
+    EXPECT_FALSE(state & MF_GRAYED);
+    EXPECT_EQ(0, clip->GetSmsCount());
+    EXPECT_EQ(3, friends->GetSmsCount());
+    ASSERT_NE(ShownList(), nullptr);
+    EXPECT_EQ(3, ShownList()->GetListCtrl().GetItemCount()) << "the box is shown again";
+}
+
+// A box's two statistics dialogs come from its menu; the CSV import files pending messages into
+// a user box of the account, and the inbox takes none.
+TEST_F(SendersProgramTest, TheBoxMenuShowsItsStatisticsAndImportsACsvFileAsPendingMessages) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("导入.sdr", "导入", 2), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    HTREEITEM hInbox = (HTREEITEM)inbox->GetTreeItem();
+    tree->GetTreeCtrl().SelectItem(hInbox);
+    Pump();
+
+    std::vector<std::string> opened;
+    onDialog = [&](CDialog& d) {
+        auto* info = dynamic_cast<CDlgSmsBoxInfo*>(&d);
+        if (info != nullptr) {
+            CString name;
+            d.GetDlgItemText(CDlgSmsBoxInfo::IDC_NAME, name);
+            opened.push_back(std::string(dynamic_cast<CDlgSmsBoxInfoEx*>(&d) ? "basic " : "") +
+                             name.GetString());
+        }
+        d.EndDialog(IDCANCEL);
+    };
+    PickFromMenu(hInbox, CSendersView::ID_BOX_STATISTICS);
+    PickFromMenu(hInbox, CSendersView::ID_BOX_BASIC_STATISTICS);
+    EXPECT_EQ(opened, (std::vector<std::string>{inbox->GetName().GetString(),
+                                                std::string("basic ") + inbox->GetName().GetString()}));
+    onDialog = nullptr;
+
+    bool asked = false;
+    onDialog = [&](CDialog& d) {
+        asked = true;
+        d.EndDialog(IDCANCEL);
+    };
+    PickFromMenu(hInbox, CSendersView::ID_IMPORT_CSV);
+    EXPECT_FALSE(asked) << "the inbox takes no import";
+    CString csv = Path("名单.csv");
+    {
+        const char text[] = "name,number,content\n"
+                            "\xd5\xc5\xc8\xfd,13900000001,hello\n"
+                            "b,13900000002,second\n"
+                            "c,13900000003,third\n";
+        CFile out(csv, CFile::modeCreate | CFile::modeWrite);
+        out.Write(text, sizeof text - 1);
+    }
+    // A user box of the account's own: the import stays in it.
+    _CSmsBox* root = &doc->GetRootBox();
+    _CSmsBox* mine = root->AddSubBox("名单", CMsgBoxBase::BOX_USER);
+    HTREEITEM hMine = tree->GetGroupHelper().InsertGroupItem(
+        tree->GetFileAt(0)->hItem, mine, TVI_LAST, tree->GetGroupHelper().m_nInsertFlags);
+    tree->GetTreeCtrl().SelectItem(hMine);
+    Pump();
+    doc->SetModifiedFlag(FALSE);
+    AnswerFile(csv);
+    UINT state = PickFromMenu(hMine, CSendersView::ID_IMPORT_CSV);
+    onDialog = nullptr;
+    EXPECT_FALSE(state & MF_GRAYED);
+    EXPECT_EQ(3, mine->CountSmsByState(_CSms::STATE_PENDING, FALSE));
+    EXPECT_EQ(0, outbox->GetSmsCount());
+    EXPECT_EQ(0, inbox->GetSubBoxCount());
+    EXPECT_TRUE(doc->IsModified());
+    for (const auto& c : shown)
+        ADD_FAILURE() << c.text.GetString();
+}
+
+// Boxes are dragged within their account: a move into another kind of box asks first (and "no"
+// keeps it), while a box of the recycle box or of the account's own moves without a question;
+// standard boxes, copies and moves below the box itself are refused.
+TEST_F(SendersProgramTest, BoxesMoveByDraggingAndAMoveIntoAnotherKindOfBoxAsksFirst) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = NewAccount("移动.sdr");
+    ASSERT_NE(doc, nullptr);
+    _CSmsBox& root = doc->GetRootBox();
+    auto* inbox = static_cast<_CSmsBox*>(root.FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(root.FindSubBoxByType(1));
+    auto* recycle = static_cast<_CSmsBox*>(root.FindSubBoxByType(3));
+    _CSmsBox* friends = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);
+    _CSmsBox* school = friends->AddSubBox("同学", CMsgBoxBase::BOX_USER);
+    school->AddSms(new _CSms("来信"));
+    _CSmsBox* old = recycle->AddSubBox("旧", CMsgBoxBase::BOX_USER);
+    _CSmsBox* mine = root.AddSubBox("我的", CMsgBoxBase::BOX_USER);
+    // The tree shows the account as the file dialog left it: rebuild its items.
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    HTREEITEM hRoot = tree->GetFileAt(0)->hItem;
+    while (HTREEITEM h = t.GetChildItem(hRoot))
+        t.DeleteItem(h);
+    tree->GetGroupHelper().InsertChildren(hRoot, &root, TVI_LAST,
+                                          tree->GetGroupHelper().m_nInsertFlags);
+    for (CGroup* g : {(CGroup*)inbox, (CGroup*)friends, (CGroup*)recycle})
+        t.Expand((HTREEITEM)g->GetTreeItem(), TVE_EXPAND);
+    auto item = [](CGroup* g) { return (HTREEITEM)g->GetTreeItem(); };
+    auto parentOf = [](CGroup* g) { return g->GetParent(); };
+    doc->SetModifiedFlag(FALSE);
+
+    struct Case {
+        const char* what;
+        CGroup* box;
+        CGroup* target;
+        Qt::KeyboardModifiers mods;
+        std::vector<int> answers;
+        bool asked;
+        CGroup* parentAfter;
+    } cases[] = {
+        {"a box of the inbox never goes into the outbox", friends, outbox, Qt::NoModifier, {},
+         false, inbox},
+        {"a standard box stays", inbox, recycle, Qt::NoModifier, {}, false, &root},
+        {"never below itself", friends, school, Qt::NoModifier, {}, false, inbox},
+        {"the copy key moves nothing", friends, recycle, Qt::ControlModifier, {}, false, inbox},
+        {"into the recycle box: asked, and no keeps it", friends, recycle, Qt::NoModifier, {IDNO},
+         true, inbox},
+        {"into the recycle box: asked, yes moves it", friends, recycle, Qt::NoModifier, {IDYES},
+         true, recycle},
+        {"within the recycle box: no question", friends, old, Qt::NoModifier, {}, false, old},
+        {"the account's own box into the recycle box: no question", mine, recycle,
+         Qt::NoModifier, {}, false, recycle},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        answers.assign(c.answers.begin(), c.answers.end());
+        DragItem(item(c.box), item(c.target), c.mods);
+        bool asked = false;
+        for (const auto& m : shown)
+            asked = asked || (m.caption == "移动信箱" &&
+                              m.text == "您正在进行的信箱移动是无法恢复的，继续吗?");
+        EXPECT_EQ(asked, c.asked) << c.what;
+        EXPECT_EQ(parentOf(c.box), c.parentAfter) << c.what;
+        ASSERT_NE(item(c.box), nullptr) << c.what;
+        EXPECT_EQ(t.GetParentItem(item(c.box)), item(c.parentAfter)) << c.what;
+    }
+    EXPECT_EQ(school->GetParent(), friends) << "the sub-box went along";
+    EXPECT_EQ(1, school->GetSmsCount());
+    EXPECT_TRUE(doc->IsModified());
+}
+
+// Writing a message or changing the account's pages closes the tree off (and the later
+// folders, and the program's close) until the message is done with or the changes are
+// confirmed or cancelled.
+TEST_F(SenderFormTest, TheTreeIsClosedOffWhileTheAccountIsEditedOrAMessageWritten) {
+    OpenSmsFolder();
+    CMainFrame* frame = app->GetMainFrame();
+    COutbarWnd* bar = frame->GetOutbar();
+    auto idle = [&](const char* when) {
+        EXPECT_EQ(tree->GetBusy(), 0) << when;
+        EXPECT_TRUE(tree->IsWindowEnabled()) << when;
+        EXPECT_TRUE(bar->IsWindowEnabled()) << when;
+        EXPECT_TRUE(bar->IsFolderEnabled(bar->GetFolderCount() - 1)) << when;
+        EXPECT_FALSE(frame->IsBusy()) << when;
+    };
+    idle("at first");
+
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    EXPECT_EQ(tree->GetBusy(), 3);
+    EXPECT_EQ(tree->GetPaneMode(), (int)CSendersView::PaneEditing);
+    EXPECT_FALSE(bar->IsWindowEnabled()) << "the bar that holds the tree";
+    EXPECT_FALSE(bar->IsFolderEnabled(2));
+    EXPECT_TRUE(frame->IsBusy());
+    CString reason;
+    EXPECT_FALSE(smsModule.CanClose(reason));
+    EXPECT_FALSE(reason.IsEmpty());
+    frame->SendMessage(WM_COMMAND, CSenderForm::ID_CANCEL_EDIT);
+    idle("after cancelling");
+    EXPECT_EQ(tree->GetPaneMode(), 2) << "the account pane again";
+    EXPECT_TRUE(smsModule.CanClose(reason));
+
+    // Writing from the account's menu: the compose form, the tree closed off; discarding the
+    // message brings the account pane back.
+    HTREEITEM hAccount = tree->GetFileAt(0)->hItem;
+    EXPECT_FALSE(PickFromMenu(hAccount, CSendersView::ID_WRITE_SMS) & MF_GRAYED);
+    EXPECT_NE(dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd()), nullptr);
+    EXPECT_EQ(tree->GetBusy(), 3);
+    EXPECT_FALSE(tree->IsWindowEnabled());
+    EXPECT_FALSE(bar->IsFolderEnabled(2));
+    EXPECT_TRUE(frame->IsBusy());
+    // A pane refresh asked meanwhile leaves the message being written.
+    tree->SendMessage(WM_VIEW_BUSY, 300);
+    EXPECT_NE(dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd()), nullptr);
+    answers = {IDYES};
+    frame->SendMessage(WM_COMMAND, CEditSmsForm::ID_DISCARD);
+    Pump();
+    idle("after discarding the message");
+    EXPECT_EQ(frame->GetRightPane()->GetCurrentWnd(), form);
+}
+
+// The main window's queries are answered from the senders tree: the selected account (none
+// while it is locked), its document and its top box; a list without an account of its own
+// sends with it.
+TEST_F(SendersProgramTest, TheMainWindowAsksTheTreeForTheSelectedAccountAndItsDocument) {
+    CMainFrame* frame = app->GetMainFrame();
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr) << "no file open";
+    CSenderTreeDoc* first = NewAccount("一.sdr");
+    CSenderTreeDoc* second = NewAccount("二.sdr");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    auto* outbox = second->GetRootBox().FindSubBoxByType(1);
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
+    Pump();
+    EXPECT_EQ(frame->GetCurrentSender(), &second->GetSender()) << "selected, not the active one";
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_DOCUMENT), (LRESULT)second);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ITEM_DOCUMENT), (LRESULT)second);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_BOX), (LRESULT)&second->GetRootBox());
+    EXPECT_EQ(smsModule.GetCurrentSender(), &second->GetSender());
+
+    // The top item: no account selected; a list then sends with the active account.
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    Pump();
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ITEM_DOCUMENT), 0);
+    EXPECT_EQ(smsModule.GetCurrentSender(), &first->GetSender());
+
+    // A selected account that is locked gives neither its account nor its boxes.
+    tree->GetTreeCtrl().SelectItem(tree->GetFileAt(1)->hItem);
+    Pump();
+    second->GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED);
+    EXPECT_EQ(frame->GetCurrentSender(), nullptr);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_BOX), 0);
+    EXPECT_EQ(frame->SendMessage(WM_SENDERS_ROOT_DOCUMENT), (LRESULT)second);
+    second->GetSender().ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
+
+    // The sender file's type is the program's.
+    bool found = false;
+    CDocManager* manager = AfxGetDocManager();
+    for (POSITION pos = manager->GetFirstDocTemplatePosition(); pos != nullptr;) {
+        CString ext;
+        CDocTemplate* tpl = manager->GetNextDocTemplate(pos);
+        if (tpl->GetDocString(ext, CDocTemplate::filterExt) && ext == ".sdr")
+            found = tpl->GetDocString(ext, CDocTemplate::regFileTypeName) && ext == "墨川发信人文件";
+    }
+    EXPECT_TRUE(found);
+}
+
+// "帐户管理" on the gateway page offers the gateway commands below the button; one picked opens
+// its dialog for the account's gateway user.
+TEST_F(SenderFormTest, TheManageButtonOffersTheGatewayCommandsForTheAccount) {
+    OpenSmsFolder();
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "20000001";
+    CWnd* page = Page(0);
+    ASSERT_NE(page, nullptr);
+    CWnd* button = page->GetDlgItem(CPageSenderAccount::IDC_MANAGE);
+    ASSERT_NE(button, nullptr);
+    std::vector<UINT> offered;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        CMenu* m = CMenu::FromHandle(hMenu);
+        for (int i = 0; i < m->GetMenuItemCount(); ++i)
+            if (m->GetMenuItemID(i) != 0)
+                offered.push_back(m->GetMenuItemID(i));
+        return CSendersView::ID_GATEWAY_BALANCE;
+    });
+    CString user;
+    bool balance = false;
+    onDialog = [&](CDialog& d) {
+        if (auto* dlg = dynamic_cast<CDlgSmsAccountGetSmsBalance*>(&d)) {
+            balance = true;
+            user = dlg->m_strUser;
+        }
+        d.EndDialog(IDCANCEL);
+    };
+    QTest::mouseClick(button->GetWidget(), Qt::LeftButton);
+    Pump();
+    AfxSetPopupMenuHook(old);
+    EXPECT_EQ(offered, (std::vector<UINT>{1542, 1543, 1544, 1545, 1564, 495}));
+    EXPECT_TRUE(balance);
+    EXPECT_EQ(user, "20000001");
+    EXPECT_EQ(form->GetModifiedPages(), 0) << "opening the menu changes nothing";
+    EXPECT_EQ(tree->GetBusy(), 0);
+}
+
+// A right click offers the menu of the item under the mouse: the folder's for the top item, the
+// account's, the box's; a locked account offers none. The menus are kept as pictures.
+TEST_F(SendersProgramTest, EachKindOfItemOffersItsOwnMenuAndALockedAccountNone) {
+    OpenSmsFolder();
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("菜单.sdr", "菜单", 2), FALSE);
+    ASSERT_NE(doc, nullptr);
+    auto* inbox = doc->GetRootBox().FindSubBoxByType(0);
+    struct Case {
+        const char* screen;
+        HTREEITEM item;
+        UINT present, absent;
+    } cases[] = {
+        {"sms-senders-menu-top", tree->GetTopItem(), CSendersView::ID_ACCOUNT_NEW,
+         CSendersView::ID_SET_ACTIVE},
+        {"sms-senders-menu-account", tree->GetFileAt(0)->hItem, CSendersView::ID_CANCEL_ACTIVE,
+         CSendersView::ID_BOX_DELETE},
+        {"sms-senders-menu-box", (HTREEITEM)inbox->GetTreeItem(), CSendersView::ID_BOX_STATISTICS,
+         CSendersView::ID_SET_ACTIVE},
+    };
+    for (const Case& c : cases) {
+        UINT present = (UINT)-1, absent = 0;
+        bool rendered = false;
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* owner, POINT, UINT) -> UINT {
+            CMenu* m = CMenu::FromHandle(hMenu);
+            present = m->GetMenuState(c.present, MF_BYCOMMAND);
+            absent = m->GetMenuState(c.absent, MF_BYCOMMAND);
+            QImage image = AfxRenderPopupMenu(hMenu, owner);
+            rendered = !image.isNull() &&
+                       image.save(QString::fromStdString(ScreenPath(c.screen)), "PNG");
+            return 0u;
+        });
+        CRect rc;
+        tree->GetTreeCtrl().GetItemRect(c.item, &rc, TRUE);
+        QTest::mouseClick(tree->GetTreeCtrl().GetWidget(), Qt::RightButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        AfxSetPopupMenuHook(old);
+        EXPECT_NE(present, (UINT)-1) << c.screen;
+        EXPECT_FALSE(present & MF_GRAYED) << c.screen;
+        EXPECT_EQ(absent, (UINT)-1) << c.screen;
+        EXPECT_TRUE(rendered) << c.screen;
+    }
+
+    // A locked account: the right click brings no menu.
+    tree->GetTreeCtrl().SelectItem(tree->GetTopItem());
+    doc->GetSender().ModifyFlags(0, CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED);
+    EXPECT_EQ(PickFromMenu(tree->GetFileAt(0)->hItem, CSendersView::ID_CANCEL_ACTIVE), (UINT)-1);
+    doc->GetSender().ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
 }
