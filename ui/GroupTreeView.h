@@ -40,6 +40,7 @@ struct GROUPDROPQUERY {
     BOOL bNoDrop = FALSE;
     DRAGSTATE* pDragState = nullptr;
     int nRow = -1; // a list's row under the point
+    void* pRecord = nullptr; // a dragged record that has no tree item (a task of a task list)
 };
 
 class CGroupTreeView : public CTreeView, public CIGroupManager {
