@@ -319,7 +319,7 @@ const std::vector<SDesktopFileType>& CQuillmarDocManager::GetDesktopFileTypes() 
         {"Senders.Document", "application/x-quillmar-senders", "x-office-document", FALSE, 582},
         {"Notebook.Document", "application/x-quillmar-notebook", "x-office-document", FALSE, 583},
         {"QuillmarPerson.Document", "application/x-quillmar-person", "x-office-address-book",
-         FALSE, 584},
+         FALSE, 590},
     };
     return types;
 }

@@ -1,6 +1,8 @@
 #include "ui/ColumnTreeCtrl.h"
 
+#include "platform/gui/CommCtrl.h"
 #include "platform/gui/Dc.h"
+#include "platform/gui/ItemCtrlCommon.h"
 
 #include <algorithm>
 
@@ -108,8 +110,11 @@ LRESULT CCustomTreeChildCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM 
             SetFocus();
         if (!IsWindow(self))
             return 0;
-        if (HTREEITEM item = ItemAt(pt))
-            ClickItem(item, (wParam & MK_CONTROL) != 0, (wParam & MK_SHIFT) != 0);
+        m_hPressed = ItemAt(pt);
+        m_ptPressed = pt;
+        m_bDragSent = false;
+        if (m_hPressed != nullptr)
+            ClickItem(m_hPressed, (wParam & MK_CONTROL) != 0, (wParam & MK_SHIFT) != 0);
         return 0;
     }
     case WM_LBUTTONDBLCLK: {
@@ -123,10 +128,27 @@ LRESULT CCustomTreeChildCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM 
         return 0;
     }
     case WM_MOUSEMOVE:
+        if (m_hPressed != nullptr && !IsValidItem(m_hPressed))
+            m_hPressed = nullptr; // deleted since the press
+        if ((wParam & MK_LBUTTON) && m_hPressed != nullptr && !m_bDragSent &&
+            !(GetStyle() & TVS_DISABLEDRAGDROP) && AfxBeyondDragThreshold(m_ptPressed, CPoint(lParam))) {
+            m_bDragSent = true;
+            NMTREEVIEW nm{};
+            nm.itemNew.mask = TVIF_HANDLE | TVIF_PARAM;
+            nm.itemNew.hItem = m_hPressed;
+            nm.itemNew.lParam = (LPARAM)GetItemData(m_hPressed);
+            nm.ptDrag = m_ptPressed;
+            AfxSendNotify(this, &nm.hdr, TVN_BEGINDRAG);
+            return 0;
+        }
+        if (!(wParam & MK_LBUTTON))
+            m_hPressed = nullptr;
         if (!ItemAt(CPoint(lParam)))
             return 0;
         return CTreeCtrl::DefWindowProc(message, wParam, lParam);
     case WM_LBUTTONUP:
+        m_hPressed = nullptr;
+        return 0;
     case WM_TIMER:
         return 0;
     case WM_KEYDOWN:

@@ -31,6 +31,11 @@ protected:
     // (column 0's text and 6 pixels more), or anywhere in the row with full-row select.
     HTREEITEM ItemAt(CPoint pt) const;
     void ClickItem(HTREEITEM item, bool ctrl, bool shift);
+    // The row pressed with the left button: moved far enough with the button held, it begins
+    // a drag (the control handles presses itself, so the tree's own drag start never comes).
+    HTREEITEM m_hPressed = nullptr;
+    CPoint m_ptPressed;
+    bool m_bDragSent = false;
 };
 
 #define COLUMNTREE_MAX_COLUMNS 16

@@ -41,6 +41,7 @@ struct GROUPDROPQUERY {
     DRAGSTATE* pDragState = nullptr;
     int nRow = -1; // a list's row under the point
     int nKind = 2;  // 2: a record of a tree or list (hSource); 1: rows of a message list
+    void* pRecord = nullptr; // a dragged record that has no tree item (a task of a task list)
 };
 
 class CGroupTreeView : public CTreeView, public CIGroupManager {

@@ -3,6 +3,7 @@
 #include "calendar/ui/CalendarFrame.h"
 #include "calendar/ui/CalendarInfoWnd.h"
 #include "calendar/ui/CalendarPane.h"
+#include "calendar/ui/ScheduleFrame.h"
 #include "calendar/ui/ScheduleTreeView.h"
 #include "calendar/ui/TaskListView.h"
 #include "platform/gui/Icon.h"
@@ -23,9 +24,7 @@ DWORD_PTR KeyOf(const CCalendarManagerWnd* p) {
 }
 } // namespace
 
-CCalendarManagerWnd::CCalendarManagerWnd() : COutbarWnd(StyleDrawer) {
-    m_calendarViews.m_pPage = this;
-}
+CCalendarManagerWnd::CCalendarManagerWnd() : COutbarWnd(StyleDrawer) {}
 
 CCalendarManagerWnd::~CCalendarManagerWnd() = default;
 
@@ -86,11 +85,16 @@ CScheduleTreeView* CCalendarManagerWnd::GetScheduleTree() const {
     return pNavigator != nullptr ? pNavigator->GetTree() : nullptr;
 }
 
-CTaskListView* CCalendarManagerWnd::GetTaskList() const {
+CScheduleFrame* CCalendarManagerWnd::GetScheduleFrame() const {
     return m_pRightPane != nullptr
-               ? dynamic_cast<CTaskListView*>(
+               ? dynamic_cast<CScheduleFrame*>(
                      m_pRightPane->GetView(CScheduleTreeView::ViewTaskList, CRightPaneFrame::KindSchedules))
                : nullptr;
+}
+
+CTaskListView* CCalendarManagerWnd::GetTaskList() const {
+    CScheduleFrame* pFrame = GetScheduleFrame();
+    return pFrame != nullptr ? pFrame->GetTaskList() : nullptr;
 }
 
 CCalendarFrame* CCalendarManagerWnd::GetCalendarFrame() const {
@@ -127,11 +131,18 @@ void CCalendarManagerWnd::LinkViews() {
         pList->m_pScheduleTree = pNavigator->GetTree();
         if (pMonth != nullptr)
             pMonth->m_pOwner = pList;
-        pNavigator->GetUIManager().AddListener(&m_calendarViews);
         pNavigator->GetUIManager().AddListener(pList);
     }
     if (pFrame == nullptr || pInfo == nullptr)
         return;
+    // The grid and the day information serve the task commands on their entries and drop those
+    // entries before the records behind them change or go.
+    if (pNavigator != nullptr) {
+        pNavigator->GetUIManager().AddListener(pFrame->GetPane());
+        pNavigator->GetUIManager().AddListener(pInfo);
+    }
+    pFrame->GetPane()->m_pManagerUI = this;
+    pInfo->m_pManagerUI = this;
     pInfo->SetCalendar(pFrame->GetPane());
     pFrame->GetToolbar().SetInfoWnd(pInfo);
     pInfo->Refresh();
@@ -156,27 +167,26 @@ BOOL CCalendarManagerWnd::ShowTaskList() {
                                   CRightPaneFrame::KindSchedules, this);
 }
 
-void CCalendarManagerWnd::CCalendarViews::OnScheduleChanged(CScheduleUI*, int nKind,
-                                                            CScheduleElement*, CGroup*, int nFlag,
-                                                            CGroup*) {
-    if (nKind == ScheduleGroupChosen)
+void CCalendarManagerWnd::ShowManagement(CScheduleElement* pElement) {
+    SelectFolder(FolderSchedules, FALSE);
+    CScheduleTreeView* pTree = GetScheduleTree();
+    if (pTree == nullptr)
         return;
-    CCalendarFrame* pFrame = m_pPage->GetCalendarFrame();
-    CCalendarPane* pPane = pFrame != nullptr ? pFrame->GetPane() : nullptr;
-    CCalendarInfoWnd* pInfo = m_pPage->GetInfoWnd();
-    // Before a change (a deletion, a move, a file closing) nothing may keep pointing at the
-    // records; after it the entries are asked afresh at the next paint.
-    if (pPane != nullptr)
-        pPane->DropEntries();
-    if (pInfo != nullptr)
-        pInfo->DropEntries();
-    (void)nFlag;
+    pTree->SetFocus();
+    if (pElement != nullptr)
+        pTree->ShowElement(pElement);
+}
+
+void CCalendarManagerWnd::UpdateScheduleTitle() {
+    if (CScheduleTreeView* pTree = GetScheduleTree())
+        pTree->UpdateTitle();
 }
 
 LRESULT CCalendarManagerWnd::OnFolderMessage(WPARAM wParam, LPARAM) {
     if (wParam == OUTBAR_FOLDER_ACTIVATED && GetSelFolder() == FolderSchedules) {
         ShowTaskList();
         SelectFolder(FolderSchedules, FALSE);
+        UpdateScheduleTitle();
         return 0;
     }
     if (wParam == OUTBAR_FOLDER_ACTIVATED) {
@@ -208,5 +218,7 @@ void CCalendarManagerWnd::OnFolderChanged(int i) {
         ShowTaskList();
         if (CScheduleTreeView* pTree = GetScheduleTree())
             pTree->Refresh();
+        // The caption names the folder at once, before any item of the tree is chosen.
+        UpdateScheduleTitle();
     }
 }

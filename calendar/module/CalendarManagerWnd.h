@@ -3,17 +3,19 @@
 // is chosen.
 #pragma once
 
+#include "calendar/ui/CalendarItemsHandler.h"
 #include "calendar/ui/ScheduleUI.h"
 #include "shell/OutbarWnd.h"
 
 class CCalendarFrame;
 class CCalendarInfoWnd;
 class CRightPaneFrame;
+class CScheduleFrame;
 class CScheduleNavigatorWnd;
 class CScheduleTreeView;
 class CTaskListView;
 
-class CCalendarManagerWnd : public COutbarWnd {
+class CCalendarManagerWnd : public COutbarWnd, public CCalendarManagerUI {
     DECLARE_DYNCREATE(CCalendarManagerWnd)
 public:
     enum { FolderInfo = 0, FolderSchedules = 1, IDC_INFO_WND = 100, IDC_NAVIGATOR = 101 };
@@ -35,8 +37,13 @@ public:
     CCalendarFrame* GetCalendarFrame() const;
     CScheduleNavigatorWnd* GetNavigator() const;
     CScheduleTreeView* GetScheduleTree() const;
+    // The right pane's task list window (its tool bar over the list) and the list in it.
+    CScheduleFrame* GetScheduleFrame() const;
     CTaskListView* GetTaskList() const;
     CRightPaneFrame* GetRightPane() const { return m_pRightPane; }
+
+    // CCalendarManagerUI: the schedule folder, its tree focused, the element's group and row.
+    void ShowManagement(CScheduleElement* pElement) override;
 
 protected:
     int OnCreate(LPCREATESTRUCT lpcs);
@@ -47,15 +54,8 @@ protected:
     void LinkViews();
     DECLARE_MESSAGE_MAP()
 
-    // The calendar window and the day information hear of schedule changes through this: their
-    // entries are dropped before the records behind them change or go.
-    class CCalendarViews : public CScheduleUI {
-    public:
-        CCalendarManagerWnd* m_pPage = nullptr;
-        void OnScheduleChanged(CScheduleUI* pSource, int nKind, CScheduleElement* pElement,
-                               CGroup* pParent, int nFlag, CGroup* pOld) override;
-    };
-    CCalendarViews m_calendarViews;
+    // The main window's caption names the schedule folder and the tree's current item.
+    void UpdateScheduleTitle();
 
     CRightPaneFrame* m_pRightPane = nullptr;
     CWnd* m_pMainFrame = nullptr;

@@ -3,6 +3,7 @@
 #include "calendar/module/CalendarManagerWnd.h"
 #include "calendar/ui/CalendarFrame.h"
 #include "calendar/ui/CalendarPane.h"
+#include "calendar/ui/ScheduleFrame.h"
 #include "calendar/ui/ScheduleTreeView.h"
 #include "calendar/ui/TaskListView.h"
 #include "shell/MainFrm.h"
@@ -50,7 +51,7 @@ void CCalendarModule::RegisterViews() {
                                        RUNTIME_CLASS(CCalendarFrame));
     CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindSchedules,
                                        CScheduleTreeView::ViewTaskList,
-                                       RUNTIME_CLASS(CTaskListView));
+                                       RUNTIME_CLASS(CScheduleFrame));
     // The navigator made with the page hands its tree to the reminder and the frame's registry.
     CScheduleNavigatorWnd::SetDefaultReminder(&m_reminder);
 }

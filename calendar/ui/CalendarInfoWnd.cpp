@@ -2,6 +2,7 @@
 
 #include "calendar/FestivalTable.h"
 #include "ui/DrawHelpers.h"
+#include "ui/KovMenu.h"
 
 IMPLEMENT_DYNCREATE(CCalendarInfoWnd, CWnd)
 
@@ -10,6 +11,9 @@ ON_WM_SIZE()
 ON_WM_ERASEBKGND()
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONDBLCLK()
+ON_WM_CONTEXTMENU()
+ON_WM_RBUTTONDOWN()
+ON_MESSAGE(WM_INITMENUPOPUP, &CCalendarInfoWnd::OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 CCalendarInfoWnd::CCalendarInfoWnd() {
@@ -263,4 +267,35 @@ void CCalendarInfoWnd::DropEntries() {
     m_bRefreshEntries = TRUE;
     if (GetSafeHwnd() != nullptr)
         Invalidate(FALSE);
+}
+
+BOOL CCalendarInfoWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if ((nCode == (int)CN_UPDATE_COMMAND_UI || nCode == (int)CN_COMMAND) && IsTaskCommand(nID)) {
+        // Without an entry here, the grid (or the view shown) may still have one.
+        if (nID != ID_NEW_TASK && GetSelectedElement() == nullptr)
+            return CScrollWindow::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+        if (nCode == (int)CN_UPDATE_COMMAND_UI)
+            return OnUpdateCommand(nID, static_cast<CCmdUI*>(pExtra));
+        if (pHandlerInfo == nullptr)
+            CCalendarItemsHandler::OnCommand(nID);
+        return TRUE;
+    }
+    return CScrollWindow::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+void CCalendarInfoWnd::OnContextMenu(CWnd*, CPoint point) {
+    if (point.x == -1 && point.y == -1) { // from the keyboard: at the entry, or the corner
+        CPoint at(MarginX, MarginY);
+        if (CKovCalendarCellItem* pItem = GetHighlightedItem())
+            at = CRect(pItem->m_rect).CenterPoint() - GetScrollPosition();
+        point = at;
+        ClientToScreen(&point);
+    }
+    ShowPopupMenu(IDR_ITEMS_MENU, 0, point, TPM_LEFTALIGN | TPM_RIGHTBUTTON, this);
+}
+
+LRESULT CCalendarInfoWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(lParam) == 0)
+        CCalendarItemsHandler::UpdatePopupMenu((HMENU)wParam, this);
+    return 0;
 }

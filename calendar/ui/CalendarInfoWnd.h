@@ -1,8 +1,9 @@
 // The day information ("万年历") beside the calendar: the selected date's Gregorian and lunar
 // facts, its weekday and star sign, its festivals, and the birthdays and tasks of the day in
-// titled sections on a scrolling page.
+// titled sections on a scrolling page. The task commands act on the entry highlighted here.
 #pragma once
 
+#include "calendar/ui/CalendarItemsHandler.h"
 #include "calendar/ui/KovCalendar.h"
 #include "ui/ScrollWindow.h"
 
@@ -10,7 +11,7 @@
 
 class CKovCalendar;
 
-class CCalendarInfoWnd : public CScrollWindow {
+class CCalendarInfoWnd : public CScrollWindow, public CCalendarItemsHandler {
     DECLARE_DYNCREATE(CCalendarInfoWnd)
 public:
     enum { MarginX = 6, MarginY = 6, TextInset = 6, TitleHeight = 22, LineHeight = 18 };
@@ -43,6 +44,9 @@ public:
     CKovCalendarCellItem* GetHighlightedItem() const {
         return static_cast<CKovCalendarCellItem*>(m_cell.pOwnerData);
     }
+    CKovCalendarCellItem* GetSelectedItem() override { return GetHighlightedItem(); }
+    // Task commands that need an entry go on to the grid when none is highlighted here.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     CKovCalendarCellItem* ItemAt(CPoint point);
 
     void OnDraw(CDC* pDC) override;
@@ -55,12 +59,20 @@ public:
     }
 
 protected:
+    CKovCalendar* GetGrid() override { return GetCalendar(); }
+    CWnd* GetHandlerWnd() override { return this; }
+    void DropAndRedraw(BOOL /*bNow*/ = TRUE) override { DropEntries(); }
+    void OnContextMenu(CWnd* pWnd, CPoint point);
     void DrawSection(CDC* pDC, CSection& section, int& y, const CRect& layout);
     void FillEntries();
     void OnSize(UINT nType, int cx, int cy);
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnLButtonDblClk(UINT nFlags, CPoint point);
+    // The right button highlights the entry under it, as the left does, before the menu.
+    void OnRButtonDown(UINT nFlags, CPoint point) { OnLButtonDown(nFlags, point); }
+    // The menu's items enabled and checked as the commands stand.
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     CKovCalendarRef m_calendar;

@@ -4,6 +4,7 @@
 #include "platform/base/ModuleDir.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
+#include "ui/KovMenu.h"
 
 #include <QImage>
 
@@ -11,7 +12,9 @@ IMPLEMENT_DYNCREATE(CCalendarPane, CKovCalendar)
 
 BEGIN_MESSAGE_MAP(CCalendarPane, CKovCalendar)
 ON_WM_CONTEXTMENU()
+ON_WM_RBUTTONDOWN()
 ON_WM_DESTROY()
+ON_MESSAGE(WM_INITMENUPOPUP, &CCalendarPane::OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 namespace {
@@ -88,27 +91,30 @@ void CCalendarPane::OnDestroy() {
 }
 
 void CCalendarPane::OnContextMenu(CWnd*, CPoint point) {
-    CMenu menu;
-    if (!menu.CreatePopupMenu())
-        return;
-    for (UINT id : {(UINT)ID_GOTO_AFTER, (UINT)ID_GOTO_BEFORE, (UINT)ID_GOTO_LUNAR}) {
-        CString text;
-        text.LoadString(id);
-        menu.AppendMenu(MF_STRING, id, text);
-    }
-    menu.AppendMenu(MF_SEPARATOR);
-    CString today;
-    today.LoadString(ID_TODAY);
-    menu.AppendMenu(MF_STRING, ID_TODAY, today.Mid(today.Find('\n') + 1));
-    if (point.x == -1 && point.y == -1) { // from the keyboard: at the selected cell
-        int row = 0, column = 0;
-        CDate date;
-        GetDate(date);
-        GetCellOfDay(date.GetDay(), row, column);
-        point = GetCellRect(row, column).CenterPoint();
+    if (point.x == -1 && point.y == -1) { // from the keyboard: at the entry or the selected cell
+        CRect at;
+        if (CKovCalendarCellItem* pItem = GetHighlightedItem()) {
+            at = pItem->m_rect;
+        } else {
+            int row = 0, column = 0;
+            CDate date;
+            GetDate(date);
+            GetCellOfDay(date.GetDay(), row, column);
+            at = GetCellRect(row, column);
+        }
+        point = at.CenterPoint();
         ClientToScreen(&point);
     }
-    menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+    ShowPopupMenu(IDR_ITEMS_MENU, 0, point, TPM_LEFTALIGN | TPM_RIGHTBUTTON, this);
+}
+
+void CCalendarPane::DropAndRedraw(BOOL bNow) {
+    DropEntries();
+    if (GetSafeHwnd() != nullptr && IsWindowVisible()) {
+        Invalidate(FALSE);
+        if (bNow)
+            UpdateWindow();
+    }
 }
 
 BOOL CCalendarPane::SelectDaysFromSelection(int nDays) {
@@ -148,11 +154,18 @@ BOOL CCalendarPane::GotoLunarDate() {
 }
 
 BOOL CCalendarPane::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
-    if (nCode == CN_COMMAND || nCode == CN_UPDATE_COMMAND_UI) {
+    if (nCode == (int)CN_UPDATE_COMMAND_UI && OnUpdateCommand(nID, static_cast<CCmdUI*>(pExtra)))
+        return TRUE;
+    if (nCode == (int)CN_COMMAND && IsTaskCommand(nID)) {
+        if (pHandlerInfo == nullptr)
+            CCalendarItemsHandler::OnCommand(nID);
+        return TRUE;
+    }
+    if (nCode == (int)CN_COMMAND || nCode == (int)CN_UPDATE_COMMAND_UI) {
         const BOOL ours = (nID >= ID_PREV_MONTH && nID <= ID_TODAY) ||
                           (nID >= ID_GOTO_AFTER && nID <= ID_GOTO_LUNAR);
         if (ours) {
-            if (nCode == CN_UPDATE_COMMAND_UI) {
+            if (nCode == (int)CN_UPDATE_COMMAND_UI) {
                 if (auto* pCmdUI = static_cast<CCmdUI*>(pExtra))
                     pCmdUI->Enable(TRUE);
                 return TRUE;
@@ -174,4 +187,10 @@ BOOL CCalendarPane::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERIN
         }
     }
     return CKovCalendar::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+LRESULT CCalendarPane::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(lParam) == 0)
+        CCalendarItemsHandler::UpdatePopupMenu((HMENU)wParam, this);
+    return 0;
 }

@@ -1,11 +1,13 @@
 // The calendar window's month grid: the grid with the shipped festivals, the entry icons and the
-// commands that move it (months, years, today, a span of days, a lunar date).
+// commands that move it (months, years, today, a span of days, a lunar date) and the task
+// commands on the highlighted entry.
 #pragma once
 
 #include "calendar/FestivalTable.h"
+#include "calendar/ui/CalendarItemsHandler.h"
 #include "calendar/ui/KovCalendar.h"
 
-class CCalendarPane : public CKovCalendar {
+class CCalendarPane : public CKovCalendar, public CCalendarItemsHandler {
     DECLARE_DYNCREATE(CCalendarPane)
 public:
     enum {
@@ -53,9 +55,16 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
 protected:
+    CKovCalendar* GetGrid() override { return this; }
+    CWnd* GetHandlerWnd() override { return this; }
+    void DropAndRedraw(BOOL bNow = TRUE) override;
     void OnDestroy();
-    // The grid's go-to commands at the mouse.
+    // The task commands and the go-to commands at the mouse.
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    // The right button chooses the day and entry under it, as the left does, before the menu.
+    void OnRButtonDown(UINT nFlags, CPoint point) { CKovCalendar::OnLButtonDown(nFlags, point); }
+    // The menu's items enabled and checked as the commands stand.
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     CFestivalTable m_festivals;

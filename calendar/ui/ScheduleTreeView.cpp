@@ -26,6 +26,7 @@ IMPLEMENT_DYNCREATE(CScheduleTreeView, CGroupTreeView)
 
 BEGIN_MESSAGE_MAP(CScheduleTreeView, CGroupTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CScheduleTreeView::OnSelChangedBroadcast)
+ON_MESSAGE(WM_GROUPVIEW_DROPQUERY, &CScheduleTreeView::OnTaskDropQuery)
 END_MESSAGE_MAP()
 
 void CScheduleTreeView::SetDefaultExtInfoManager(CCalendarExtInfoManager* pManager) {
@@ -49,6 +50,10 @@ CScheduleTreeView::CScheduleTreeView() {
     m_nGroupViewNumber = ViewTaskList;
     m_nContentViewNumber = ViewTaskList;
     m_nModuleKind = kModuleKind;
+    m_nContextMenuId = IDR_TREE_MENU;
+    m_nMenuPosGroup = 0;
+    m_nMenuPosFile = 1;
+    m_nMenuPosTop = 2;
 }
 
 CScheduleTreeView::~CScheduleTreeView() {
@@ -67,14 +72,10 @@ UINT CScheduleTreeView::MapCommand(UINT nID) {
 
 void CScheduleTreeView::InitView() {
     m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 6);
-    // Each picture, or a near one of the program's own where it is missing, so that the
-    // numbering holds and no empty square shows.
-    const UINT ids[][2] = {{505, 165}, {507, 165}, {508, 165}, {125, 125},
-                           {509, 125}, {506, 506}, {512, 512}, {513, 513}};
-    for (const auto& pair : ids) {
-        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(pair[0]));
-        if (hIcon == nullptr)
-            hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(pair[1]));
+    // The top item, a file closed and open, a group closed and open, a task, and the lock and
+    // shared overlays.
+    for (UINT id : {505u, 507u, 508u, 125u, 509u, 506u, 512u, 513u}) {
+        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(id));
         if (hIcon != nullptr && m_imageList.Add(hIcon) >= 0)
             continue;
         CCalendarPane::AddIconFile(m_imageList, ""); // a blank keeps the numbering
@@ -329,7 +330,12 @@ void CScheduleTreeView::GetDuePrompts(CReminder::CPromptList& list, const CDateT
 void CScheduleTreeView::OnPromptResult(int nResult, CScheduleElement* pElement) {
     // The element is shown, never opened: a sheet inside the timer's tick would run the timer
     // again while the reminder walks its list.
-    if (nResult == 0 || pElement == nullptr || GetDocumentOf(pElement) == nullptr)
+    if (nResult != 0)
+        ShowElement(pElement);
+}
+
+void CScheduleTreeView::ShowElement(CScheduleElement* pElement) {
+    if (pElement == nullptr || GetDocumentOf(pElement) == nullptr)
         return;
     CTask* pTask = AsTask(pElement);
     CGroup* pGroup = pTask != nullptr ? static_cast<CGroup*>(CEventsManager::GroupOf(pTask))
@@ -338,6 +344,58 @@ void CScheduleTreeView::OnPromptResult(int nResult, CScheduleElement* pElement) 
     if (m_pUIManager != nullptr)
         for (CScheduleUI* pUI : m_pUIManager->GetListeners())
             pUI->SelectElement(pElement);
+}
+
+BOOL CScheduleTreeView::DropTask(CTask* pTask, CPoint point, BOOL bCopy, BOOL bTest,
+                                 HTREEITEM* phHit) {
+    HTREEITEM hHit = Tree().HitTest(point);
+    if (phHit != nullptr)
+        *phHit = hHit;
+    auto* pTarget = hHit != nullptr ? dynamic_cast<CScheduleGroup*>(GetGroupOfItem(hHit)) : nullptr;
+    if (pTask == nullptr || pTarget == nullptr || m_pUIManager == nullptr ||
+        GetDocumentOf(pTask) == nullptr)
+        return FALSE;
+    if (!bCopy && CEventsManager::GroupOf(pTask) == pTarget)
+        return FALSE;
+    if (bTest)
+        return TRUE;
+    BOOL bDone = FALSE;
+    if (!bCopy) {
+        bDone = m_pUIManager->MoveToGroup(this, pTask, pTarget);
+    } else {
+        CScheduleDoc* pDoc = GetDocumentOfGroup(pTarget);
+        if (CTask* pCopy = m_pUIManager->GetEventsManager().NewTask(pTarget, pDoc, pTask, nullptr, this)) {
+            m_pUIManager->Tell(pDoc, this, ScheduleCreated, pCopy, pTarget);
+            bDone = TRUE;
+        }
+    }
+    // The tree hears nothing of its own change: its counts and modified marks are drawn anew.
+    if (bDone) {
+        for (int i = 0; i < GetFileCount(); ++i)
+            if (GetFileAt(i)->pDoc->IsModified())
+                SetFileModified(GetFileAt(i)->hItem, TRUE);
+        Tree().Invalidate();
+    }
+    return bDone;
+}
+
+LRESULT CScheduleTreeView::OnTaskDropQuery(WPARAM wParam, LPARAM lParam) {
+    auto* q = reinterpret_cast<GROUPDROPQUERY*>(lParam);
+    if (q == nullptr || q->pRecord == nullptr)
+        return OnDropQuery(wParam, lParam);
+    auto* pTask = static_cast<CTask*>(q->pRecord);
+    if (q->bNoDrop) {
+        q->hHit = nullptr;
+        return 0;
+    }
+    HTREEITEM hHit = nullptr;
+    const BOOL bCopy = (q->keyFlags & DRAG_KEY_CTRL) != 0;
+    // A hit test only, or the test pass: nothing changes.
+    const BOOL bResult = DropTask(pTask, CPoint(q->pt), bCopy, wParam != 0 || q->bTest, &hHit);
+    q->hHit = hHit;
+    if (wParam != 0)
+        return hHit != nullptr ? 1 : 0;
+    return bResult;
 }
 
 // ---- Month calendar -------------------------------------------------------------------------

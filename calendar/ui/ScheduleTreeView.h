@@ -22,6 +22,8 @@ public:
     enum : UINT { ID_NEW_TASK_PAGE = 450, ID_NEW_GROUP_MENU = 451, ID_DELETE_MENU = 800 };
     // The right pane's task list.
     enum { ViewTaskList = 1 };
+    // The context menu: a group's, a file's and the top item's pop-ups.
+    enum : UINT { IDR_TREE_MENU = 2009 };
 
     CScheduleTreeView();
     ~CScheduleTreeView() override;
@@ -61,6 +63,8 @@ public:
     CScheduleDoc* GetScheduleDoc(int nFile);
     // Selects the tree item of the group.
     BOOL SelectGroup(CGroup* pGroup);
+    // Selects the element's group and has every schedule view show the element.
+    void ShowElement(CScheduleElement* pElement);
     // Selects the current item again so that kind 5 goes out again.
     void Refresh();
     // The frame's calendar registry (null: none) the tree joins at its first update.
@@ -73,10 +77,17 @@ public:
     // Deletes the cut tasks never pasted and empties the list.
     void EmptyTaskClipboard(BOOL bDeleteCut);
 
+    // A task dropped on the group under a point of the tree: moved there, or (bCopy) copied.
+    // With bTest nothing changes; the answer says whether the drop would be taken. A move onto
+    // the task's own group is refused.
+    BOOL DropTask(CTask* pTask, CPoint point, BOOL bCopy, BOOL bTest, HTREEITEM* phHit = nullptr);
+
 protected:
     void OnFileClosing(CFileInfo* pInfo) override;
     void OnNewTaskPage();
     void OnSelChangedBroadcast(NMHDR* pNMHDR, LRESULT* pResult);
+    // WM_USER+30: a task of the task list over the tree; other drops are the base's.
+    LRESULT OnTaskDropQuery(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     CScheduleUIManager* m_pUIManager = nullptr;

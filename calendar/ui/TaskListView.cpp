@@ -1,5 +1,6 @@
 #include "calendar/ui/TaskListView.h"
 
+#include "calendar/ui/CalendarItemsHandler.h"
 #include "calendar/ui/CalendarPane.h"
 #include "calendar/ui/DlgTaskFilter.h"
 #include "calendar/ui/ScheduleTreeView.h"
@@ -87,6 +88,7 @@ IMPLEMENT_DYNCREATE(CTaskListView, CKovColumnTreeView)
 
 BEGIN_MESSAGE_MAP(CTaskListView, CKovColumnTreeView)
 ON_WM_CONTEXTMENU()
+ON_MESSAGE(WM_INITMENUPOPUP, &CTaskListView::OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 CTaskListView::CTaskListView() {
@@ -115,6 +117,73 @@ void CTaskListView::OnInitialUpdate() {
     m_pColumnTree->InsertColumn(ColEnd, "结束时间", HDF_LEFT, 180);
     m_pColumnTree->SetItemHeight((SHORT)std::max<int>(20, m_pColumnTree->GetItemHeight()));
     Tree().SetHooker(this);
+    CTreeCtrlExDragDropHelper& drag = m_pColumnTree->m_dragHelper;
+    drag.Attach(this, &Tree());
+    drag.SetDragCursors(LoadCursor(nullptr, MAKEINTRESOURCE(242)),
+                        LoadCursor(nullptr, MAKEINTRESOURCE(243)),
+                        LoadCursor(nullptr, MAKEINTRESOURCE(241)));
+    // Rows do not move inside the list (its order is the tasks' own); they go to the tree.
+    drag.SetCallbacks(this, nullptr,
+                      [this](CWnd*, DRAGITEM item, DWORD, int x, int y, int keyFlags, BOOL bTest, int,
+                             HWND& hTargetWnd, DRAGITEM& target, BOOL bHasNext, BOOL bFirst, int&) {
+                          return DropOnTree(item, x, y, keyFlags, bTest, bHasNext, bFirst,
+                                            hTargetWnd, target);
+                      });
+    drag.Enable(TRUE);
+}
+
+BOOL CTaskListView::DropOnTree(DRAGITEM item, int x, int y, int keyFlags, BOOL bTest,
+                               BOOL bHasNext, BOOL bFirst, HWND& hTargetWnd, DRAGITEM& target) {
+    hTargetWnd = nullptr;
+    target = 0;
+    CScheduleTreeView* pTree = m_pScheduleTree;
+    if (pTree == nullptr || pTree->GetSafeHwnd() == nullptr)
+        return FALSE;
+    if (!bTest && bFirst) {
+        m_dropped.clear();
+        for (INT_PTR i = 0; i < m_pColumnTree->m_dragHelper.GetItems().GetSize(); ++i) {
+            const DRAGITEM d = m_pColumnTree->m_dragHelper.GetItems()[i];
+            m_dropped.emplace_back(d, GetItemTask((HTREEITEM)d));
+        }
+    }
+    CTask* pTask = nullptr;
+    if (bTest) {
+        pTask = GetItemTask((HTREEITEM)item);
+    } else {
+        for (const auto& [d, t] : m_dropped)
+            if (d == item)
+                pTask = t;
+    }
+    if (pTask == nullptr)
+        return FALSE;
+    // A sub-task dragged along with its task goes with it.
+    if (!bTest)
+        for (CGroup* p = RawParent(pTask); p != nullptr; p = p->CGroupItem::GetParent())
+            for (const auto& dropped : m_dropped)
+                if (dropped.second == p)
+                    return TRUE;
+    CPoint pt(x, y);
+    Tree().ClientToScreen(&pt);
+    pTree->ScreenToClient(&pt);
+    CRect client;
+    pTree->GetClientRect(&client);
+    if (!client.PtInRect(pt))
+        return FALSE;
+    GROUPDROPQUERY q;
+    q.pt = pt;
+    q.keyFlags = keyFlags;
+    q.bTest = bTest;
+    q.bHasNext = bHasNext;
+    q.pRecord = pTask;
+    const HWND hTree = pTree->m_hWnd;
+    const BOOL bResult = (BOOL)pTree->SendMessage(WM_GROUPVIEW_DROPQUERY, 0, (LPARAM)&q);
+    if (!::IsWindow(hTree))
+        return FALSE;
+    hTargetWnd = q.hHit != nullptr ? hTree : nullptr;
+    target = (DRAGITEM)q.hHit;
+    if (!bTest && !bHasNext)
+        m_dropped.clear();
+    return bResult;
 }
 
 CTask* CTaskListView::GetItemTask(HTREEITEM hItem) const {
@@ -644,7 +713,22 @@ BOOL CTaskListView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERIN
 BOOL CTaskListView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     auto* nm = reinterpret_cast<NMHDR*>(lParam);
     if (nm != nullptr && nm->idFrom == kTreeId) {
-        if (nm->code == NM_DBLCLK || nm->code == NM_RCLICK) {
+        if (nm->code == NM_DBLCLK) {
+            *pResult = 1;
+            return TRUE;
+        }
+        if (nm->code == NM_RCLICK) {
+            // The tree shows no menu of its own: the row under the pointer joins the selection
+            // (alone, when it was not in it) and the list's menu comes up there.
+            const DWORD pos = ::GetMessagePos();
+            const CPoint screen((short)LOWORD(pos), (short)HIWORD(pos));
+            CPoint client = screen;
+            Tree().ScreenToClient(&client);
+            if (HTREEITEM h = Tree().HitTest(client); h != nullptr && !Tree().IsSelected(h)) {
+                Tree().SelectAll(FALSE);
+                Tree().CTreeCtrl::SelectItem(h);
+            }
+            OnContextMenu(this, screen);
             *pResult = 1;
             return TRUE;
         }
@@ -666,4 +750,10 @@ void CTaskListView::OnContextMenu(CWnd*, CPoint point) {
         point = rc.TopLeft();
     }
     ShowPopupMenu(kPopupMenu, 0, point, TPM_LEFTALIGN | TPM_RIGHTBUTTON, this);
+}
+
+LRESULT CTaskListView::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(lParam) == 0)
+        CCalendarItemsHandler::UpdatePopupMenu((HMENU)wParam, this);
+    return 0;
 }

@@ -79,6 +79,12 @@ public:
     CScheduleGroup* GetCurrentGroup() const { return m_pGroup; }
     void SetCurrentGroup(CScheduleGroup* pGroup);
 
+    // A dragged row over another window: the schedule tree takes its task into the group under
+    // the point (x, y in the list's tree coordinates). The answer says whether it did (or, with
+    // bTest, would).
+    BOOL DropOnTree(DRAGITEM item, int x, int y, int keyFlags, BOOL bTest, BOOL bHasNext,
+                    BOOL bFirst, HWND& hTargetWnd, DRAGITEM& target);
+
     // Operations of the commands.
     CTask* NewTask(CGroup* pParent);
     void CutOrCopy(BOOL bCut);
@@ -115,6 +121,8 @@ protected:
     BOOL DoCommand(UINT nID);
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    // The menu's items enabled and checked as the commands stand.
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     CTaskFilter m_filter;
@@ -122,4 +130,7 @@ protected:
     int m_nViewMode = ModeNone;
     CScheduleGroup* m_pGroup = nullptr;
     CGroup m_ownClipboard;
+    // The tasks of the rows a real drop carries, read before the first of them moves (a move
+    // takes rows, sub-task rows too, out of the list).
+    std::vector<std::pair<DRAGITEM, CTask*>> m_dropped;
 };

@@ -676,7 +676,7 @@ TEST_F(MainFrameTest, OurArtworkIsComplete) {
     for (int i = 0; i < CSmsApp::kMenuIconCount; ++i)
         ids.push_back(CSmsApp::kMenuIcons[i].nIcon);
     for (UINT id : {80u, 511u, 512u, 513u, 515u, 125u, 182u, 183u, 514u, 531u, 532u, 533u, 529u,
-                    528u, 526u, 527u, 581u, 582u, 583u, 584u})
+                    528u, 526u, 527u, 581u, 582u, 583u, 590u})
         ids.push_back(id);
     for (UINT id : ids)
         EXPECT_TRUE(AfxFindImage(RT_ICON, id)) << "icon " << id;

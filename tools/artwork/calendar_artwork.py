@@ -5,7 +5,11 @@ with a red ring), the calendar page cursor 7000 (an arrow with a small calendar)
 icons of the program folder: Icons/Birthday.ico (a cake), Icons/Task.ico (a task sheet) and
 Icons/TaskDone.ico (the sheet ticked), and the task list's flags: Icons/LowImportance.ico and Icons/HighImportance.ico (9 x 16:
 a blue arrow down, a red exclamation mark), Icons/Recurrence.ico (two arrows in a circle) and
-Icons/Remind.ico (a bell). Only the standard library is used.
+Icons/Remind.ico (a bell). The schedule windows' pictures: the tree's file 507 (a page with a
+calendar), open file 508 (the page opened behind it), open group 509 (an open folder), and the
+task list's tool bar: day mode 584 (one day marked), filter 585 (a funnel), new sub-task 587 (a
+task sheet under another with a plus), week mode 588 (a row marked) and month mode 589 (every
+day marked). Only the standard library is used.
 
     python3 tools/artwork/calendar_artwork.py            # writes every file
     python3 tools/artwork/calendar_artwork.py --check    # fails when a committed file differs
@@ -19,7 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_cursor, write_or_check  # noqa: E402
 from phone_artwork import write_icon  # noqa: E402
 from shell_artwork import (BLUE, GREEN, GREY, INK, PAPER, RED, YELLOW, arrow,  # noqa: E402
-                           calendar, disc, lines, page, reduce)
+                           calendar, disc, folder, lines, page, plus, reduce, small)
 
 PINK = (240, 150, 180, 255)
 CREAM = (255, 236, 200, 255)
@@ -112,10 +116,68 @@ def bell():
     return c
 
 
+def schedule_file(opened):
+    c = Canvas(32, 32)
+    if opened:
+        c.polygon([(2, 6), (18, 2), (22, 26), (6, 30)], (230, 230, 230, 255), INK)
+    page(c, 7 if opened else 5, 3, 28 if opened else 26, 29)
+    small(calendar, 11 if opened else 9, 12, 0.5)(c)
+    return c
+
+
+def open_folder():
+    c = Canvas(32, 32)
+    folder(c, 3, 6, 26, 26)
+    c.polygon([(3, 26), (8, 14), (30, 14), (26, 26)], (255, 226, 120, 255), INK)
+    return c
+
+
+def mode(cells):
+    """A month leaf whose marked cells (row, column) of its 3 x 4 days are blue."""
+    c = Canvas(32, 32)
+    c.rect(3, 5, 28, 28, PAPER, INK)
+    c.rect(3, 5, 28, 11, RED, INK)
+    for row in range(3):
+        for col in range(4):
+            x = 6 + col * 6
+            y = 14 + row * 5
+            if (row, col) in cells:
+                c.rect(x - 1, y - 1, x + 3, y + 3, BLUE, BLUE)
+            else:
+                c.rect(x, y, x + 2, y + 2, GREY, GREY)
+    c.rect(9, 2, 10, 7, INK, INK)
+    c.rect(21, 2, 22, 7, INK, INK)
+    return c
+
+
+def funnel():
+    c = Canvas(32, 32)
+    c.polygon([(3, 4), (28, 4), (18, 16), (18, 28), (13, 24), (13, 16)], (120, 170, 230, 255), INK)
+    return c
+
+
+def new_subtask():
+    c = Canvas(32, 32)
+    page(c, 2, 1, 20, 22)
+    lines(c, 5, 7, 15, 3, 4, GREY)
+    page(c, 10, 9, 28, 30)
+    lines(c, 13, 15, 23, 2, 4, GREY)
+    plus(c, 22, 25)
+    return c
+
+
 def artwork():
     icons = [(521, "nextyear", lambda: double_arrow(True)),
              (522, "prevyear", lambda: double_arrow(False)),
-             (523, "today", today)]
+             (523, "today", today),
+             (507, "schedule-file", lambda: schedule_file(False)),
+             (508, "schedule-file-open", lambda: schedule_file(True)),
+             (509, "group-open", open_folder),
+             (584, "day-mode", lambda: mode({(1, 1)})),
+             (585, "task-filter", funnel),
+             (587, "new-subtask", new_subtask),
+             (588, "week-mode", lambda: mode({(1, c) for c in range(4)})),
+             (589, "month-mode", lambda: mode({(r, c) for r in range(3) for c in range(4)}))]
     out = [("res/icons/%d-%s.ico" % (number, name),
             lambda draw=draw: write_icon([draw(), reduce(draw())]))
            for number, name, draw in icons]

@@ -387,7 +387,7 @@ ICONS = {
     581: ("doc-addressbook", compose(page, small(book, 11, 11))),
     582: ("doc-senders", compose(page, small(phone, 11, 11))),
     583: ("doc-notebook", compose(page, small(notepad, 11, 11))),
-    584: ("doc-contact", compose(page, small(lambda c: person(c, 16), 11, 11))),
+    590: ("doc-contact", compose(page, small(lambda c: person(c, 16), 11, 11))),
     # The pages of the options dialog.
     431: ("opt-general", compose(lambda c: window(c, False), small(gear, 14, 14))),
     122: ("opt-sender", compose(lambda c: person(c, 12), small(phone, 14, 10))),

@@ -224,6 +224,45 @@ TEST_F(ColumnTreeCtrlTest, ParentHearsTheTreeAsTheControlAndAHookSeesMouseFirst)
     EXPECT_EQ(ctrl.GetTreeCtrl().GetAnchor(), nullptr);
 }
 
+TEST_F(ColumnTreeCtrlTest, APressedRowMovedWithTheButtonHeldBeginsADrag) {
+    CTreeCtrl& tree = ctrl.GetTreeCtrl();
+    parent.sizes[TVN_BEGINDRAG] = sizeof(NMTREEVIEW);
+    auto begun = [&] {
+        std::vector<HTREEITEM> items;
+        for (auto& n : parent.notes)
+            if (n.code == TVN_BEGINDRAG)
+                items.push_back(n.As<NMTREEVIEW>().itemNew.hItem);
+        parent.notes.clear();
+        return items;
+    };
+    CRect r;
+    tree.GetItemRect(b, &r, TRUE);
+    const CPoint p(r.left + 4, r.CenterPoint().y);
+    auto move = [&](CPoint to, WPARAM keys) {
+        tree.SendMessage(WM_MOUSEMOVE, keys, MAKELPARAM(to.x, to.y));
+    };
+    // A small move is still a click; past the threshold the drag begins, once.
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    move(p + CPoint(1, 1), MK_LBUTTON);
+    EXPECT_TRUE(begun().empty());
+    move(p + CPoint(0, 30), MK_LBUTTON);
+    move(p + CPoint(0, 40), MK_LBUTTON);
+    EXPECT_EQ(begun(), (std::vector<HTREEITEM>{b}));
+    tree.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y + 40));
+    // Moves without the button, after the release, or from a press on no row begin nothing.
+    move(p + CPoint(0, 30), 0);
+    move(p + CPoint(0, 60), MK_LBUTTON);
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, 200));
+    move(CPoint(p.x, 150), MK_LBUTTON);
+    tree.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(p.x, 150));
+    EXPECT_TRUE(begun().empty());
+    // A row deleted between the press and the move is not dragged.
+    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    tree.DeleteItem(b);
+    move(p + CPoint(0, 40), MK_LBUTTON);
+    EXPECT_TRUE(begun().empty());
+}
+
 TEST_F(ColumnTreeCtrlTest, CellsAreDrawnInTheirColumns) {
     for (int i = 3; i < COLUMNTREE_MAX_COLUMNS; ++i)
         ASSERT_EQ(ctrl.InsertColumn(i, "", HDF_LEFT, 0), i);

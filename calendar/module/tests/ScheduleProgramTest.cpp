@@ -7,17 +7,27 @@
 #include "calendar/tests/CalendarTestSupport.h"
 #include "calendar/ui/CalendarFrame.h"
 #include "calendar/ui/CalendarInfoWnd.h"
+#include "calendar/ui/CalendarPane.h"
+#include "calendar/ui/DlgTaskFilter.h"
+#include "calendar/ui/ScheduleFrame.h"
 #include "calendar/ui/ScheduleTreeView.h"
 #include "calendar/ui/SheetEvent.h"
 #include "calendar/ui/TaskListView.h"
 #include "contacts/module/tests/ProgramTest.h"
 #include "platform/gui/DateTimeCtrl.h"
+#include "platform/gui/Menu.h"
+#include "shell/PromptInfoWnd.h"
 #include "shell/RightPaneFrame.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTest>
 
 #include <fstream>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -111,8 +121,162 @@ protected:
         EXPECT_TRUE(doc.OnSaveDocument(path));
         return path;
     }
+    // A schedule whose groups 工作 (one task, 交材料) and 家务 (none) are both shown in the
+    // tree, 工作 chosen.
+    struct TwoGroups {
+        std::unique_ptr<CSmsApp> app;
+        CMainFrame* frame = nullptr;
+        CCalendarManagerWnd* page = nullptr;
+        CScheduleTreeView* tree = nullptr;
+        CScheduleDoc* doc = nullptr;
+        CScheduleGroup* work = nullptr;
+        CScheduleGroup* home = nullptr;
+        CTaskListView* list = nullptr;
+    };
+    TwoGroups StartWithTwoGroups() {
+        TwoGroups t;
+        const CString path = WriteSchedule("两组.sch");
+        {
+            CScheduleDoc doc;
+            if (!doc.OnOpenDocument(path))
+                return t;
+            doc.GetRootGroup().AddSubgroup(new CScheduleGroup("家务"));
+            if (!doc.OnSaveDocument(path))
+                return t;
+        }
+        t.app = StartProgram({path});
+        if (!t.app)
+            return t;
+        t.frame = t.app->GetMainFrame();
+        t.page = calendar.GetPage();
+        t.tree = t.page != nullptr ? t.page->GetScheduleTree() : nullptr;
+        if (t.tree == nullptr || t.tree->GetFileCount() != 1)
+            return t;
+        t.doc = t.tree->GetScheduleDoc(0);
+        t.work = dynamic_cast<CScheduleGroup*>(t.doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+        t.home = dynamic_cast<CScheduleGroup*>(t.doc->GetRootGroup().FindByName("家务", TRUE, FALSE, TRUE));
+        if (t.work == nullptr || t.home == nullptr)
+            return t;
+        t.tree->GetTreeCtrl().Expand(t.tree->GetFileAt(0)->hItem, TVE_EXPAND);
+        t.tree->SelectGroup(t.work);
+        t.list = ShownList(t.frame);
+        return t;
+    }
+    static CPoint ItemPoint(CTreeCtrl& tree, HTREEITEM h) {
+        CRect rc;
+        EXPECT_TRUE(tree.GetItemRect(h, &rc, TRUE));
+        return rc.CenterPoint();
+    }
+    // A row of the task list dragged with the mouse onto a tree item and let go there (with
+    // the modifiers held at the release); during the drag, before the release, `over` runs.
+    static void DragRowOnto(CTaskListView* list, HTREEITEM hRow, CTreeCtrl& tree, HTREEITEM hTarget,
+                            Qt::KeyboardModifiers mods, const std::function<void()>& over = nullptr) {
+        QWidget* w = list->Tree().GetWidget();
+        const CPoint from = ItemPoint(list->Tree(), hRow);
+        CPoint to = ItemPoint(tree, hTarget);
+        tree.ClientToScreen(&to);
+        list->Tree().ScreenToClient(&to);
+        Mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        Mouse(w, QEvent::MouseMove, from + CPoint(12, 12), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        EXPECT_TRUE(list->GetColumnTreeCtrl()->m_dragHelper.IsDragging()) << "the drag began";
+        Mouse(w, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, mods);
+        if (over)
+            over();
+        Mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, mods);
+    }
     static CTaskListView* ShownList(CMainFrame* frame) {
-        return dynamic_cast<CTaskListView*>(frame->GetRightPane()->GetCurrentWnd());
+        auto* window = dynamic_cast<CScheduleFrame*>(frame->GetRightPane()->GetCurrentWnd());
+        return window != nullptr ? window->GetTaskList() : nullptr;
+    }
+    // The sheet takes the title and OK.
+    void AnswerSheetWithTitle(const char* title) {
+        onDialog = [title = std::string(title)](CDialog& d) {
+            auto* s = dynamic_cast<CSheetEvent*>(&d);
+            if (s == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            s->GetGeneralPage().SetDlgItemText(CPageEventGeneral::IDC_TITLE, title.c_str());
+            s->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        };
+    }
+    // The calendar window shown through the "万年历" folder button, painted once.
+    static CCalendarPane* ShowGrid(CMainFrame* frame, CCalendarManagerWnd* page) {
+        CRect button;
+        EXPECT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderInfo, button));
+        ClickAt(page, button.CenterPoint());
+        auto* window = dynamic_cast<CCalendarFrame*>(frame->GetRightPane()->GetCurrentWnd());
+        if (window == nullptr)
+            return nullptr;
+        window->GetPane()->GetWidget()->grab();
+        return window->GetPane();
+    }
+    static CKovCalendarCell& CellOf(CCalendarPane* pane, int day) {
+        int row = 0, column = 0;
+        EXPECT_TRUE(pane->GetCellOfDay(day, row, column));
+        return pane->GetCell(row * 7 + column);
+    }
+    // Where a click lands on the day's entry of the task titled so (the first entry when no
+    // title is given), the grid painted afresh first.
+    static CPoint EntryPoint(CCalendarPane* pane, int day, const char* title = nullptr) {
+        pane->GetWidget()->grab();
+        CKovCalendarCell& cell = CellOf(pane, day);
+        for (POSITION pos = cell.items.GetHeadPosition(); pos != nullptr;) {
+            const CKovCalendarCellItem& item = cell.items.GetNext(pos);
+            if (title == nullptr || calendar_test::Text(item.m_strText) == title)
+                return CRect(item.m_rect).CenterPoint();
+        }
+        ADD_FAILURE() << "no entry " << (title != nullptr ? title : "") << " on day " << day;
+        return CPoint();
+    }
+    // The right button pressed and let go, then (as the desktop follows a right click) the
+    // context-menu event; a tree shows its menu on the press itself.
+    static void RightClick(QWidget* w, CPoint at, bool contextEvent) {
+        QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+        Pump();
+        if (contextEvent) {
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(at.x, at.y),
+                                   w->mapToGlobal(QPoint(at.x, at.y)));
+            QApplication::sendEvent(w, &menu);
+            Pump();
+        }
+    }
+    // A mouse event where the pointer is: to the deepest widget there, as the desktop sends it
+    // (the press, then moves and the release go to the widget the press went to).
+    static void Mouse(QWidget* w, QEvent::Type type, CPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons held, Qt::KeyboardModifiers mods) {
+        static QPointer<QWidget> pressed;
+        QPoint p(at.x, at.y);
+        QWidget* target = w;
+        if (type == QEvent::MouseButtonPress || pressed.isNull()) {
+            while (QWidget* child = target->childAt(target->mapFrom(w, p)))
+                target = child;
+            pressed = target;
+        } else {
+            target = pressed;
+        }
+        const QPointF local = target->mapFrom(w, p);
+
+        QMouseEvent e(type, local, target->mapToGlobal(local), button, held, mods);
+        QApplication::sendEvent(target, &e);
+        if (type == QEvent::MouseButtonRelease)
+            pressed = nullptr;
+        Pump();
+    }
+    // A right click at the point whose context menu picks the command; the states the menu
+    // showed for the commands asked about are kept.
+    std::map<UINT, UINT> RightClickPick(CWnd* w, CPoint at, UINT pick, std::vector<UINT> asked = {}) {
+        std::map<UINT, UINT> states;
+        asked.push_back(pick);
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+            for (UINT id : asked)
+                states[id] = CMenu::FromHandle(hMenu)->GetMenuState(id, MF_BYCOMMAND);
+            return pick;
+        });
+        RightClick(w->GetWidget(), at, dynamic_cast<CTreeCtrl*>(w) == nullptr);
+        AfxSetPopupMenuHook(old);
+        EXPECT_EQ(states.count(pick), 1u) << "no context menu came";
+        return states;
     }
     static std::vector<std::string> Listed(CTaskListView* list) {
         std::vector<std::string> out;
@@ -235,6 +399,16 @@ TEST_F(ScheduleProgramTest, AWeeklyTaskWithAReminderIsMadeSavedRemindedAndClosed
     CTask* task = list->GetFocusedTask();
     ASSERT_NE(task, nullptr);
     EXPECT_EQ(calendar_test::Text(task->GetEvent()->GetTitle()), "交周报");
+    // The notice at the bottom right, as it shows once it has slid in.
+    CPromptInfoWnd* notice = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = dynamic_cast<CPromptInfoWnd*>(CWnd::FromWidget(w)); p != nullptr && w->isVisible())
+            notice = p;
+    ASSERT_NE(notice, nullptr);
+    EXPECT_NE(calendar_test::Text(notice->GetText()).find("交周报"), std::string::npos);
+    for (int i = 0; i < 500 && (notice->GetRunningTimers() & CPromptInfoWnd::TIMER_SLIDE_IN); ++i)
+        notice->SendMessage(WM_TIMER, CPromptInfoWnd::TIMER_SLIDE_IN);
+    EXPECT_TRUE(notice->GetWidget()->grab().save(ScreenPath("schedule-reminder-prompt").c_str()));
     // Once given, the next tick is silent.
     frame->SendMessage(WM_TIMER, CCalendarModule::ReminderTimer);
     EXPECT_EQ(calendar.GetReminder().GetPending().GetCount(), 0);
@@ -328,6 +502,301 @@ TEST_F(ScheduleProgramTest, ADamagedScheduleFileAddsNoRoot) {
     EXPECT_EQ(app->GetMainFrame()->OpenFileByExtension(bad), nullptr);
     EXPECT_EQ(tree->GetFileCount(), 0);
     EXPECT_TRUE(ExitProgram(*app));
+}
+
+TEST_F(ScheduleProgramTest, TheGridsMenuActsOnTheTaskUnderTheMouse) {
+    const CString path = WriteSchedule("材料.sch");
+    auto app = StartProgram({path});
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CCalendarManagerWnd* page = calendar.GetPage();
+    ASSERT_NE(page, nullptr);
+    CScheduleTreeView* tree = page->GetScheduleTree();
+    CScheduleDoc* doc = tree->GetScheduleDoc(0);
+    ASSERT_NE(doc, nullptr);
+    auto* work = dynamic_cast<CScheduleGroup*>(doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+    ASSERT_NE(work, nullptr);
+    CTask* task = static_cast<CTask*>(work->GetTaskHolder().GetHead());
+    CCalendarPane* pane = ShowGrid(frame, page);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_FALSE(doc->IsModified());
+
+    // An empty day offers only a new task.
+    pane->GetWidget()->grab();
+    auto states = RightClickPick(pane, CPoint(pane->GetCellRect(3, 3).CenterPoint()), 0,
+                                 {1573, 1574, 1576, 1577, 1578, 311});
+    EXPECT_FALSE(states[1573] & MF_GRAYED);
+    for (UINT id : {1574u, 1576u, 1577u, 1578u, 311u})
+        EXPECT_TRUE(states[id] & MF_GRAYED) << id;
+
+    // 已完成 on the task's entry: the state that was checked, the new one stored and shown.
+    states = RightClickPick(pane, EntryPoint(pane, 15), 1580, {1578});
+    EXPECT_TRUE(states[1578] & MF_CHECKED) << "未开始 is the task's state";
+    EXPECT_FALSE(states[1580] & (MF_GRAYED | MF_CHECKED));
+    EXPECT_EQ(task->GetEvent()->m_base.m_nState, 2);
+    EXPECT_TRUE(doc->IsModified());
+    pane->GetWidget()->grab();
+    ASSERT_EQ(CellOf(pane, 15).items.GetCount(), 1);
+    EXPECT_EQ(CellOf(pane, 15).items.GetHead().m_nAltIcon, 1) << "drawn as done";
+
+    // 新建子任务: the sheet's task goes under it, on the selected day.
+    AnswerSheetWithTitle("复印材料");
+    RightClickPick(pane, EntryPoint(pane, 15), 1574);
+    ASSERT_EQ(task->GetSubgroupCount(), 1);
+    auto* sub = static_cast<CTask*>(task->GetHead());
+    EXPECT_EQ(calendar_test::Text(sub->GetEvent()->GetTitle()), "复印材料");
+    EXPECT_EQ(sub->GetEvent()->m_base.m_start.m_date, CDate(2024, 3, 15));
+
+    // 修改: the sheet edits it; the entry shows the new title.
+    AnswerSheetWithTitle("交材料两份");
+    RightClickPick(pane, EntryPoint(pane, 15, "交材料"), 1577);
+    EXPECT_EQ(calendar_test::Text(task->GetEvent()->GetTitle()), "交材料两份");
+    pane->GetWidget()->grab();
+    bool shown = false;
+    for (POSITION pos = CellOf(pane, 15).items.GetHeadPosition(); pos != nullptr;)
+        shown = shown || calendar_test::Text(CellOf(pane, 15).items.GetNext(pos).m_strText) == "交材料两份";
+    EXPECT_TRUE(shown);
+    onDialog = nullptr;
+
+    // 转到高级管理界面: the schedule folder, its tree focused, the task's group and row.
+    RightClickPick(pane, EntryPoint(pane, 15, "交材料两份"), 1576);
+    EXPECT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    EXPECT_EQ(CWnd::GetFocus(), &tree->GetTreeCtrl());
+    EXPECT_EQ(tree->GetCurrentGroup(), work);
+    CTaskListView* list = ShownList(frame);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetFocusedTask(), task);
+
+    // The day information passes a command it has no entry for on to the grid: the grid's
+    // highlighted entry becomes 暂停 from the main window's menu route.
+    pane = ShowGrid(frame, page);
+    ASSERT_NE(pane, nullptr);
+    ClickAt(pane, EntryPoint(pane, 15, "交材料两份"));
+    ASSERT_NE(pane->GetHighlightedItem(), nullptr);
+    CCalendarInfoWnd* info = page->GetInfoWnd();
+    ASSERT_EQ(info->GetHighlightedItem(), nullptr);
+    frame->SendMessage(WM_COMMAND, 1581);
+    Pump();
+    EXPECT_EQ(task->GetEvent()->m_base.m_nState, 3);
+
+    // 删除 on the day information's line: the task and its sub-task go, with every entry
+    // shown for them.
+    info->Refresh();
+    info->GetWidget()->grab();
+    CKovCalendarCellItem* line = nullptr;
+    for (const auto& section : info->GetSections())
+        for (CKovCalendarCellItem* item : section.items)
+            if (calendar_test::Text(item->m_strText) == "交材料两份")
+                line = item;
+    ASSERT_NE(line, nullptr);
+    const CPoint at = CRect(line->m_rect).CenterPoint() - info->GetScrollPosition();
+    RightClickPick(info, at, 311);
+    EXPECT_EQ(work->GetTaskHolder().GetSubgroupCount(), 0);
+    EXPECT_EQ(info->GetHighlightedItem(), nullptr);
+    EXPECT_EQ(pane->GetHighlightedItem(), nullptr);
+    pane->GetWidget()->grab();
+    info->GetWidget()->grab();
+    EXPECT_EQ(CellOf(pane, 15).items.GetCount(), 0);
+    for (const auto& section : info->GetSections())
+        EXPECT_NE(calendar_test::Text(section.strTitle), "任务");
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+// The main window's caption names the schedule folder as soon as the folder is chosen.
+TEST_F(ScheduleProgramTest, ANewTaskFromTheGridGoesIntoTheTreesGroupOrAsksForOne) {
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    frame->SetFocus();
+    Key(frame, Qt::Key_4, Qt::ControlModifier);
+    CCalendarManagerWnd* page = calendar.GetPage();
+    ASSERT_NE(page, nullptr);
+    CCalendarPane* pane = ShowGrid(frame, page);
+    ASSERT_NE(pane, nullptr);
+    ASSERT_TRUE(pane->SelectDate(2024, 3, 20));
+    int row = 0, column = 0;
+    ASSERT_TRUE(pane->GetCellOfDay(20, row, column));
+    const CPoint day20 = pane->GetCellRect(row, column).CenterPoint();
+
+    // No group chosen anywhere: the question; No stays, Yes goes to the schedule folder.
+    onDialog = [](CDialog& d) {
+        ADD_FAILURE() << "no sheet without a group";
+        d.EndDialog(IDCANCEL);
+    };
+    answers = {IDNO};
+    RightClickPick(pane, day20, 1573);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(calendar_test::Text(shown[0].text).find("当前没有选定的日程组"), std::string::npos);
+    EXPECT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderInfo);
+    CString title;
+    frame->GetWindowText(title);
+    EXPECT_EQ(calendar_test::Text(title), "墨川 - 万年历");
+    answers = {IDYES};
+    RightClickPick(pane, day20, 1573);
+    EXPECT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    frame->GetWindowText(title);
+    EXPECT_EQ(calendar_test::Text(title), "墨川 - 任务日程") << "no tree item chosen yet";
+    EXPECT_EQ(ShownList(frame), page->GetTaskList());
+    EXPECT_NE(ShownList(frame), nullptr);
+
+    // With the tree's group chosen, the sheet's task goes there, dated on the grid's day.
+    const CString path = WriteSchedule("材料.sch");
+    ASSERT_NE(frame->OpenFileByExtension(path), nullptr);
+    CScheduleTreeView* tree = page->GetScheduleTree();
+    CScheduleDoc* doc = tree->GetScheduleDoc(0);
+    auto* work = dynamic_cast<CScheduleGroup*>(doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+    ASSERT_NE(work, nullptr);
+    ASSERT_TRUE(tree->SelectGroup(work));
+    pane = ShowGrid(frame, page);
+    ASSERT_NE(pane, nullptr);
+    ClickAt(pane, day20);
+    AnswerSheetWithTitle("新会议");
+    RightClickPick(pane, day20, 1573);
+    onDialog = nullptr;
+    ASSERT_EQ(work->GetTaskHolder().GetSubgroupCount(), 2);
+    CTask* made = nullptr;
+    for (POSITION pos = work->GetTaskHolder().GetHeadPosition(); pos != nullptr;) {
+        auto* t = static_cast<CTask*>(work->GetTaskHolder().GetNext(pos));
+        if (calendar_test::Text(t->GetEvent()->GetTitle()) == "新会议")
+            made = t;
+    }
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetEvent()->m_base.m_start.m_date, CDate(2024, 3, 20));
+    EXPECT_TRUE(doc->IsModified());
+    pane->GetWidget()->grab();
+    ASSERT_EQ(CellOf(pane, 20).items.GetCount(), 1);
+    EXPECT_EQ(calendar_test::Text(CellOf(pane, 20).items.GetHead().m_strText), "新会议");
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+TEST_F(ScheduleProgramTest, TasksDragFromTheListOntoTheTreesGroups) {
+    TwoGroups t = StartWithTwoGroups();
+    ASSERT_NE(t.list, nullptr);
+    CTreeCtrl& tree = t.tree->GetTreeCtrl();
+    const HTREEITEM workItem = (HTREEITEM)t.work->GetTreeItem();
+    const HTREEITEM homeItem = (HTREEITEM)t.home->GetTreeItem();
+    ASSERT_EQ(Listed(t.list), std::vector<std::string>{"交材料"});
+    CTask* task = t.list->GetItemTask(t.list->Tree().GetRootItem());
+
+    // Onto its own group: refused, nothing changes.
+    DragRowOnto(t.list, t.list->Tree().GetRootItem(), tree, workItem, Qt::NoModifier);
+    EXPECT_EQ(t.work->GetTaskHolder().GetSubgroupCount(), 1);
+    EXPECT_FALSE(t.doc->IsModified());
+    // With Ctrl onto its own group: a copy there.
+    DragRowOnto(t.list, t.list->Tree().GetRootItem(), tree, workItem, Qt::ControlModifier);
+    ASSERT_EQ(t.work->GetTaskHolder().GetSubgroupCount(), 2);
+    EXPECT_EQ(Listed(t.list), (std::vector<std::string>{"交材料", "交材料"}));
+    EXPECT_TRUE(t.doc->IsModified());
+
+    // The original onto 家务: it moves; the tree item lights up under the pointer meanwhile.
+    HTREEITEM hRow = t.list->FindItem(task);
+    ASSERT_NE(hRow, nullptr);
+    DragRowOnto(t.list, hRow, tree, homeItem, Qt::NoModifier, [&] {
+        EXPECT_EQ(tree.GetItemState(homeItem, TVIS_DROPHILITED), (UINT)TVIS_DROPHILITED);
+        ASSERT_TRUE(t.frame->SaveScreenshot(ScreenPath("schedule-drag-over-tree").c_str()));
+    });
+    EXPECT_EQ(t.work->GetTaskHolder().GetSubgroupCount(), 1);
+    ASSERT_EQ(t.home->GetTaskHolder().GetSubgroupCount(), 1);
+    EXPECT_EQ(t.home->GetTaskHolder().GetHead(), task);
+    EXPECT_EQ(t.list->FindItem(task), nullptr);
+    EXPECT_EQ(Listed(t.list), std::vector<std::string>{"交材料"});
+    // Filed in the document under its new group: choosing 家务 lists it.
+    ASSERT_TRUE(t.tree->SelectGroup(t.home));
+    EXPECT_EQ(t.list->FindItem(task) != nullptr, true);
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
+TEST_F(ScheduleProgramTest, TheTreesContextMenuFollowsTheClickedItem) {
+    TwoGroups t = StartWithTwoGroups();
+    ASSERT_NE(t.list, nullptr);
+    CTreeCtrl& tree = t.tree->GetTreeCtrl();
+    // The first command of each item's menu: the top item's, a file's, a group's.
+    std::vector<UINT> first;
+    QImage groupMenu;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
+        first.push_back(CMenu::FromHandle(hMenu)->GetMenuItemID(0));
+        if (first.size() == 3)
+            groupMenu = AfxRenderPopupMenu(hMenu, pOwner, 0);
+        return 0u;
+    });
+    for (HTREEITEM h : {t.tree->GetTopItem(), t.tree->GetFileAt(0)->hItem, (HTREEITEM)t.home->GetTreeItem()}) {
+        const CPoint at = ItemPoint(tree, h);
+        QTest::mouseClick(tree.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+        Pump();
+    }
+    AfxSetPopupMenuHook(old);
+    EXPECT_EQ(first, (std::vector<UINT>{57600, 450, 450}));
+    ASSERT_FALSE(groupMenu.isNull());
+    EXPECT_TRUE(groupMenu.save(ScreenPath("schedule-tree-menu").c_str()));
+    EXPECT_EQ(t.tree->GetCurrentGroup(), t.home) << "the right click chose the group";
+
+    // 新建页 from the group's menu: the sheet's task goes into that group and the list.
+    AnswerSheetWithTitle("买菜");
+    RightClickPick(&tree, ItemPoint(tree, (HTREEITEM)t.home->GetTreeItem()), 450);
+    onDialog = nullptr;
+    ASSERT_EQ(t.home->GetTaskHolder().GetSubgroupCount(), 1);
+    EXPECT_EQ(Listed(t.list), std::vector<std::string>{"买菜"});
+    EXPECT_TRUE(t.doc->IsModified());
+
+    // The list's own menu, as it shows over a row.
+    t.list->Tree().CTreeCtrl::SelectItem(t.list->Tree().GetRootItem());
+    QImage listMenu;
+    old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
+        listMenu = AfxRenderPopupMenu(hMenu, pOwner, 0);
+        return 0u;
+    });
+    RightClick(t.list->Tree().GetWidget(), ItemPoint(t.list->Tree(), t.list->Tree().GetRootItem()), false);
+    AfxSetPopupMenuHook(old);
+    ASSERT_FALSE(listMenu.isNull());
+    EXPECT_TRUE(listMenu.save(ScreenPath("schedule-task-list-menu").c_str()));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
+TEST_F(ScheduleProgramTest, TheTaskListsToolBarRunsTheListsCommands) {
+    TwoGroups t = StartWithTwoGroups();
+    ASSERT_NE(t.list, nullptr);
+    auto* window = dynamic_cast<CScheduleFrame*>(t.frame->GetRightPane()->GetCurrentWnd());
+    ASSERT_NE(window, nullptr);
+    CToolBar& bar = window->GetToolBar();
+    ASSERT_EQ(bar.GetCount(), 8);
+    const UINT order[] = {484, 1575, 1623, 1624, 1622, 0, 1573, 1574};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(bar.GetItemID(i), order[i]) << i;
+    auto click = [&](UINT id) {
+        CRect rc;
+        bar.GetItemRect(bar.CommandToIndex(id), &rc);
+        QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+    };
+    click(1623);
+    EXPECT_EQ(t.list->GetViewMode(), CTaskListView::ModeWeek);
+    bar.OnUpdateCmdUI(window, FALSE);
+    EXPECT_TRUE(bar.GetToolBarCtrl().IsButtonChecked(1623));
+    EXPECT_FALSE(bar.GetToolBarCtrl().IsButtonChecked(1624));
+    click(484);
+    EXPECT_TRUE(t.list->IsAllLevels());
+    // The filter button opens the filter dialog.
+    int filters = 0;
+    onDialog = [&](CDialog& d) {
+        filters += dynamic_cast<CDlgTaskFilter*>(&d) != nullptr;
+        d.EndDialog(IDCANCEL);
+    };
+    click(1622);
+    onDialog = nullptr;
+    EXPECT_EQ(filters, 1);
+    // 新建任务 makes a task in the chosen group.
+    AnswerSheetWithTitle("整理文件");
+    click(1573);
+    onDialog = nullptr;
+    EXPECT_EQ(t.work->GetTaskHolder().GetSubgroupCount(), 2);
+    ASSERT_TRUE(t.frame->SaveScreenshot(ScreenPath("schedule-task-list-toolbar").c_str()));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
 }
 
 } // namespace
