@@ -659,7 +659,9 @@ void CGroupTreeView::NewFileEnd(HTREEITEM hItem) {
     m_files.AddTail(pInfo);
     m_groupHelper.InsertChildren(hItem, pRoot, TVI_LAST, m_groupHelper.m_nInsertFlags);
     m_pCurrentFile = pInfo;
-    if (m_hCurrent == m_hTopItem)
+    // Editing the label selected the new item before it had a file: now that it has one, the
+    // pane shows that file's view instead of staying as it was.
+    if (m_hCurrent == m_hTopItem || m_hCurrent == hItem)
         OnCurrentItemChanged(m_hCurrent, TRUE);
     else
         UpdateTitle();

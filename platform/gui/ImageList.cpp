@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 #include <map>
 #include <vector>
@@ -50,6 +51,25 @@ DragState& Drag() {
     return *d;
 }
 
+// The pixels of a drag image that show: those drawn at least half opaque.
+QRegion DragImageShape(const QImage& img) {
+    QRegion shape;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width();) {
+            if (qAlpha(line[x]) < 128) {
+                ++x;
+                continue;
+            }
+            int from = x;
+            while (x < img.width() && qAlpha(line[x]) >= 128)
+                ++x;
+            shape += QRect(from, y, x - from, 1);
+        }
+    }
+    return shape;
+}
+
 void PlaceDragWindow() {
     DragState& d = Drag();
     if (!d.shown || d.list.GetImageCount() == 0) {
@@ -57,19 +77,33 @@ void PlaceDragWindow() {
             d.window->hide();
         return;
     }
-    QImage img = d.list.GetImage(0);
+    QImage img = d.list.GetImage(0).convertToFormat(QImage::Format_ARGB32);
+    const QRegion shape = DragImageShape(img);
+    if (shape.isEmpty()) {
+        if (d.window)
+            d.window->hide();
+        return;
+    }
     if (!d.window) {
         auto* w = new QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
                                            Qt::WindowTransparentForInput);
-        w->setAttribute(Qt::WA_TranslucentBackground);
         w->setAttribute(Qt::WA_ShowWithoutActivating);
         d.window = w;
     }
     QWidget* w = d.window;
+    // The window is shaped to the image's drawn pixels, which it paints opaque: a translucent
+    // window shows black wherever the desktop composites nothing, hiding the drop target.
+    const COLORREF ground = GetSysColor(COLOR_WINDOW);
+    QImage opaque(img.size(), QImage::Format_RGB32);
+    opaque.fill(QColor(GetRValue(ground), GetGValue(ground), GetBValue(ground)));
+    {
+        QPainter p(&opaque);
+        p.drawImage(0, 0, img);
+    }
     w->setFixedSize(img.size());
-    w->setAutoFillBackground(false);
+    w->setMask(shape);
     QPalette pal;
-    pal.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(img)));
+    pal.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(opaque)));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
     w->move(d.pos.x - d.hotSpot.x, d.pos.y - d.hotSpot.y);

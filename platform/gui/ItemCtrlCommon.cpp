@@ -60,9 +60,17 @@ CFont* AfxSelectStyledFont(CDC* pDC, CFont& holder, bool bold, bool underline) {
 CImageList* AfxImageListOfImage(const QImage& image) {
     auto* list = new CImageList;
     list->Create(image.width(), image.height(), ILC_COLOR32 | ILC_MASK, 1, 1);
-    CBitmap bmp;
-    bmp.AttachImageData(image);
-    list->Add(&bmp, (CBitmap*)nullptr);
+    // Bitmaps carry no alpha: the image's transparent ground goes in as the mask (white where
+    // nothing is drawn), so that the item shows without a black box around it.
+    QImage mask(image.size(), QImage::Format_RGB32);
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            mask.setPixel(x, y, qAlpha(argb.pixel(x, y)) < 128 ? 0xFFFFFFFFu : 0xFF000000u);
+    CBitmap bmp, maskBmp;
+    bmp.AttachImageData(argb);
+    maskBmp.AttachImageData(mask);
+    list->Add(&bmp, &maskBmp);
     return list;
 }
 

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
 
@@ -543,16 +544,22 @@ public:
         p.bullet = b.textList() != nullptr;
         return p;
     }
-    double Pixels(int twips) const { return twips * edit->logicalDpiX() / 1440.0; }
+    // The screen's resolution is asked once per call: asking costs a walk over the screens, which
+    // a page of many thousand paragraphs would pay for each of them.
+    double Pixels(int twips, int dpi = 0) const {
+        return twips * (dpi ? dpi : edit->logicalDpiX()) / 1440.0;
+    }
     // The block format of a paragraph, keeping what else the block had (its list).
-    QTextBlockFormat BlockFormat(const RichParagraph& p, QTextBlockFormat f = {}) const {
+    QTextBlockFormat BlockFormat(const RichParagraph& p, QTextBlockFormat f = {}, int dpi = 0) const {
+        if (!dpi)
+            dpi = edit->logicalDpiX();
         f.setAlignment(p.align == RichAlignRight     ? Qt::AlignRight
                        : p.align == RichAlignCenter  ? Qt::AlignHCenter
                        : p.align == RichAlignJustify ? Qt::AlignJustify
                                                      : Qt::AlignLeft);
-        f.setLeftMargin(Pixels(p.leftIndentTwips));
-        f.setTextIndent(Pixels(p.firstIndentTwips));
-        f.setRightMargin(Pixels(p.rightIndentTwips));
+        f.setLeftMargin(Pixels(p.leftIndentTwips, dpi));
+        f.setTextIndent(Pixels(p.firstIndentTwips, dpi));
+        f.setRightMargin(Pixels(p.rightIndentTwips, dpi));
         f.setProperty(kLeftTwips, p.leftIndentTwips);
         f.setProperty(kFirstTwips, p.firstIndentTwips);
         f.setProperty(kRightTwips, p.rightIndentTwips);
@@ -585,6 +592,8 @@ public:
 
     RichTextDoc RichOf(int from, int to) const {
         RichTextDoc d;
+        // Fragments share a few formats; each is converted once, by its index in the document.
+        std::unordered_map<int, RichCharFormat> converted;
         QTextBlock b = Doc()->findBlock(from);
         for (; b.isValid() && b.position() <= to; b = b.next()) {
             d.paragraphs.push_back(ParagraphOf(b));
@@ -596,7 +605,12 @@ public:
                     continue;
                 QString t = fr.text().mid(s - fr.position(), e - s);
                 t.remove(QChar::ObjectReplacementCharacter);
-                RichCharFormat f = FromQt(fr.charFormat(), defaults);
+                auto known = converted.find(fr.charFormatIndex());
+                if (known == converted.end())
+                    known =
+                        converted.emplace(fr.charFormatIndex(), FromQt(fr.charFormat(), defaults))
+                            .first;
+                const RichCharFormat& f = known->second;
                 // A line break inside a paragraph starts a new one with the same settings.
                 QStringList parts = t.split(QChar::LineSeparator);
                 for (int i = 0; i < parts.size(); ++i) {
@@ -615,20 +629,40 @@ public:
     }
     // Puts rich text at the cursor, in place of its selection. With whole, the first paragraph's
     // settings go to the block the text starts in as well.
+    // A new paragraph takes its settings and mark with insertBlock; only a bullet needs more.
+    // Runs mostly repeat a few formats, so the formats converted last are kept.
     void InsertRich(QTextCursor& c, const RichTextDoc& d, bool whole) {
         c.removeSelectedText();
+        const int dpi = edit->logicalDpiX();
+        std::vector<std::pair<const RichCharFormat*, QTextCharFormat>> converted;
+        size_t next = 0;
+        auto qtFormat = [&](const RichCharFormat& f) -> const QTextCharFormat& {
+            for (auto& known : converted)
+                if (*known.first == f)
+                    return known.second;
+            constexpr size_t kKept = 16;
+            if (converted.size() < kKept) {
+                converted.emplace_back(&f, ToQt(f));
+                return converted.back().second;
+            }
+            auto& slot = converted[next++ % kKept];
+            slot = {&f, ToQt(f)};
+            return slot.second;
+        };
         for (size_t i = 0; i < d.paragraphs.size(); ++i) {
             const RichParagraph& p = d.paragraphs[i];
             QTextCharFormat mark = p.runs.empty() ? (i ? c.charFormat() : c.blockCharFormat())
-                                                  : ToQt(p.runs.back().format);
-            if (i)
-                c.insertBlock(BlockFormat(p), mark);
-            if (i || whole) {
+                                                  : qtFormat(p.runs.back().format);
+            if (i) {
+                c.insertBlock(BlockFormat(p, {}, dpi), mark);
+                if (p.bullet)
+                    SetBullet(c.block(), true);
+            } else if (whole) {
                 SetParagraph(c.block(), p);
                 c.setBlockCharFormat(mark);
             }
             for (const RichRun& r : p.runs)
-                c.insertText(AfxToQt(r.text), ToQt(r.format));
+                c.insertText(AfxToQt(r.text), qtFormat(r.format));
         }
     }
     void InsertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& f) {
@@ -868,6 +902,10 @@ public:
             data.erase(0, data.find('{'));
         bool selection = format & SFF_SELECTION;
         Op op(this);
+        // Content replaced whole starts with no undo history, so none is recorded on the way.
+        const bool undo = Doc()->isUndoRedoEnabled();
+        if (!selection)
+            Doc()->setUndoRedoEnabled(false);
         QTextCursor c = selection ? edit->textCursor() : Cleared();
         c.beginEditBlock();
         if (rtf)
@@ -879,7 +917,7 @@ public:
         if (selection) {
             edit->setTextCursor(c);
         } else {
-            Doc()->clearUndoRedoStacks();
+            Doc()->setUndoRedoEnabled(undo);
             SetCaret(0);
         }
         return (LRESULT)data.size();

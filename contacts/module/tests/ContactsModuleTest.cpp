@@ -650,6 +650,12 @@ TEST_F(ContactsWalkTest, AUserMakesABookFromTheMenusAndFindsItAgainAfterReopenin
     ASSERT_EQ(tree->GetFileCount(), books + 1);
     auto* doc = static_cast<CSmsDoc*>(tree->GetFileAt(books)->pDoc);
     EXPECT_STREQ(doc->GetRootGroup().GetName(), "我的朋友");
+    // The new book is the selected item and the pane shows its (empty) list, not nothing.
+    EXPECT_EQ(ctrl.GetSelectedItem(), tree->GetFileAt(books)->hItem);
+    auto* bookList = dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(bookList, nullptr);
+    EXPECT_TRUE(bookList->IsWindowVisible());
+    EXPECT_EQ(bookList->GetListCtrl().GetItemCount(), 0);
 
     // 通讯录 > 新建组 on the book's root, then 新建联系人 in that group.
     ctrl.SelectItem(tree->GetFileAt(books)->hItem);

@@ -766,9 +766,8 @@ TEST_F(NotesProgramTest, TheFontBoxDropsWithItsMarksAndTheSizeListFollowsTheFace
     Pump();
     bar.m_sizeBox.SetWindowText("abc");
     shown.clear();
-    // A click on the box's arrow.
-    QTest::mouseClick(sizeBox, Qt::LeftButton, {},
-                      QPoint(sizeBox->width() - 6, sizeBox->height() / 2));
+    // Down, without Alt, drops the closed list.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     Pump();
     EXPECT_TRUE(sizeBox->view()->isVisible());
     ASSERT_EQ(shown.size(), 1u);
@@ -780,6 +779,19 @@ TEST_F(NotesProgramTest, TheFontBoxDropsWithItsMarksAndTheSizeListFollowsTheFace
     EXPECT_EQ(bar.m_sizeBox.GetItemData(bar.m_sizeBox.FindStringExact(-1, "72")), 1440u);
     QTest::keyClick(sizeBox->view(), Qt::Key_Escape);
     Pump();
+    // Up drops the font box's closed list too, and leaves the face shown as it was.
+    bar.m_fontBox.SetFocus();
+    Pump();
+    CString face;
+    bar.m_fontBox.GetWindowText(face);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    Pump();
+    EXPECT_TRUE(fontBox->view()->isVisible());
+    QTest::keyClick(fontBox->view(), Qt::Key_Escape);
+    Pump();
+    CString faceAfter;
+    bar.m_fontBox.GetWindowText(faceAfter);
+    EXPECT_EQ(faceAfter, face);
 
     // The context menu as it opens.
     CMenu menu;

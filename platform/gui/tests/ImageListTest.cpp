@@ -1,8 +1,12 @@
 #include "GuiTestSupport.h"
 
 #include "platform/gui/ImageList.h"
+#include "platform/gui/TreeCtrl.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QWidget>
+#include <memory>
 
 namespace {
 
@@ -103,6 +107,69 @@ TEST_F(ImageListTest, DragImageFollowsEnterMoveLeaveAndEnd) {
     EXPECT_FALSE(AfxGetDragImageState(nullptr));
     EXPECT_EQ(CImageList::GetDragImage(nullptr, nullptr), nullptr);
     EXPECT_TRUE(il.BeginDrag(0, CPoint(0, 0))) << "a new drag may start after the end";
+    CImageList::EndDrag();
+}
+
+// The window of a drag image lets the screen behind show wherever the image is transparent and
+// paints its drawn pixels in their own colour, whether or not the desktop composites
+// translucent windows (without compositing a translucent window shows black there).
+// An item's drag image is its label drawn on a transparent ground: drawn over something, that
+// shows through around the letters (it was a black box).
+TEST_F(ImageListTest, AnItemsDragImageShowsWhatIsBehindAroundItsLabel) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "tree", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 100),
+                                nullptr, 0));
+    CTreeCtrl tree;
+    ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), &parent, 1));
+    HTREEITEM item = tree.InsertItem("新联系人");
+    std::unique_ptr<CImageList> image(tree.CreateDragImage(item));
+    ASSERT_NE(image, nullptr);
+    IMAGEINFO info{};
+    ASSERT_TRUE(image->GetImageInfo(0, &info));
+    const int w = info.rcImage.right - info.rcImage.left, h = info.rcImage.bottom - info.rcImage.top;
+    QImage drawn(w, h, QImage::Format_RGB32);
+    drawn.fill(QColor(0, 128, 0));
+    {
+        CDC dc;
+        dc.AttachImage(&drawn);
+        image->Draw(&dc, 0, CPoint(0, 0), ILD_TRANSPARENT);
+    }
+    int ground = 0, letters = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            QColor c = drawn.pixelColor(x, y);
+            ground += c == QColor(0, 128, 0);
+            letters += c.green() < 60;
+        }
+    EXPECT_GT(ground, w * h / 2) << "what is behind shows around the label";
+    EXPECT_GT(letters, 10) << "the label's letters";
+}
+
+TEST_F(ImageListTest, TheDragWindowShowsOnlyTheImagesDrawnPixels) {
+    CImageList il;
+    il.Create(8, 8, ILC_COLOR32 | ILC_MASK, 1, 1);
+    CBitmap bmp;
+    MakeStrip(bmp, {qRgb(255, 0, 0)});
+    il.Add(&bmp, RGB(255, 0, 255));
+    ASSERT_TRUE(il.BeginDrag(0, CPoint(0, 0)));
+    ASSERT_TRUE(CImageList::DragEnter(nullptr, CPoint(300, 200)));
+    Pump();
+    QWidget* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (w->windowFlags() & Qt::WindowTransparentForInput) &&
+            w->pos() == QPoint(300, 200))
+            shown = w;
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->testAttribute(Qt::WA_TranslucentBackground));
+    const QRegion shape = shown->mask();
+    EXPECT_FALSE(shape.contains(QPoint(0, 0))) << "the transparent ground is not part of it";
+    EXPECT_FALSE(shape.contains(QPoint(7, 7)));
+    EXPECT_TRUE(shape.contains(QPoint(3, 3)));
+    EXPECT_TRUE(shape.contains(QPoint(5, 2)));
+    QImage drawn = shown->grab().toImage();
+    EXPECT_EQ(QColor(drawn.pixel(3, 3)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(drawn.pixel(5, 2)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(drawn.pixel(4, 4)), QColor(255, 255, 255));
     CImageList::EndDrag();
 }
 

@@ -1,8 +1,10 @@
 #include "NotifyRecorder.h"
 
+#include "platform/base/Gbk.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/RichEditCtrl.h"
 #include "platform/gui/RtfFormat.h"
+#include "platform/gui/tests/RichTextExpect.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -692,6 +694,59 @@ TEST_F(RichEditTest, WhatStreamsOutStreamsBackInTheSame) {
     EXPECT_TRUE(got.dwEffects & CFE_BOLD);
     EXPECT_EQ(got.yHeight, 320);
     EXPECT_TRUE(plain.CanUndo()) << "text put into the selection can be taken back";
+}
+
+// A page streamed in whole keeps every paragraph's settings and every run's format, also with
+// more distinct formats than the control keeps converted at once and with bullets that run over
+// several paragraphs; what streams out reads back as what went in.
+TEST_F(RichEditTest, AStreamedInPageKeepsEachParagraphAndRunFormat) {
+    RichTextDoc page;
+    const int kParagraphs = 12, kRunsEach = 5;
+    for (int i = 0; i < kParagraphs; ++i) {
+        RichParagraph p;
+        p.align = i % 3 == 0 ? RichAlignCenter : i % 3 == 1 ? RichAlignRight : RichAlignLeft;
+        p.leftIndentTwips = 360 * (i % 2);
+        p.firstIndentTwips = i % 4 == 0 ? 240 : 0;
+        p.rightIndentTwips = i == 5 ? 720 : 0;
+        p.bullet = i >= 2 && i <= 4; // a list of three, then plain paragraphs again
+        if (i != 7) // one empty paragraph among them
+            for (int r = 0; r < kRunsEach; ++r) {
+                RichRun run;
+                run.text.Format("段%d字%d ", i, r);
+                int n = i * kRunsEach + r; // 55 distinct colours, each twice across the page
+                run.format.autoColor = false;
+                run.format.color = RGB(n % 28 * 9, 40, 100);
+                run.format.bold = r % 2;
+                run.format.sizeTwips = 200 + 40 * (r % 3);
+                p.runs.push_back(run);
+            }
+        page.paragraphs.push_back(p);
+    }
+    page.Normalize();
+    const CString rtf = RtfWrite(page);
+    edit.SetWindowText("old text");
+    In(edit, std::string(rtf.GetString(), (size_t)rtf.GetLength()), SF_RTF, 100);
+    EXPECT_EQ(Text(edit), page.Text());
+    EXPECT_FALSE(edit.CanUndo());
+
+    std::string out = Out(edit, SF_RTF);
+    ExpectSame(RtfRead(out.data(), out.size()), page);
+    // The control tells the same settings for a paragraph as the page has.
+    long fifth = 0; // characters, one for each paragraph end
+    for (int i = 0; i < 4; ++i) {
+        CString t = page.paragraphs[i].Text();
+        fifth += (long)GbkToUtf16(t.GetString(), (size_t)t.GetLength()).size() + 1;
+    }
+    edit.SetSel(fifth, fifth);
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    edit.GetParaFormat(pf);
+    EXPECT_EQ(pf.wNumbering, PFN_BULLET);
+    EXPECT_EQ(pf.wAlignment, PFA_RIGHT);
+    EXPECT_EQ(pf.dxStartIndent, 240);
+    // Streamed in once more, the page comes out byte for byte the same.
+    In(edit, out, SF_RTF);
+    EXPECT_EQ(Out(edit, SF_RTF), out);
 }
 
 TEST_F(RichEditTest, StreamFailuresAndStrangeInput) {
