@@ -105,23 +105,8 @@ void CEmailAccount::Serialize(CArchive& ar) {
 BOOL CEmailAccount::SaveSettings() {
     if (m_strFolder.IsEmpty())
         return FALSE;
-    CMemFile memory(4096);
-    if (!SerializeWithFile(&memory, CArchive::store, [this](CArchive& ar) { Serialize(ar); }))
-        return FALSE;
-    try {
-        const ULONGLONG size = memory.GetLength();
-        BYTE* data = memory.Detach();
-        struct Freer {
-            BYTE* p;
-            ~Freer() { free(p); }
-        } freer{data};
-        CDocument::ReplaceFileContents(InFolder(m_strFolder, kSettingsFile), data,
-                                       static_cast<size_t>(size));
-    } catch (CException* e) {
-        e->Delete();
-        return FALSE;
-    }
-    return TRUE;
+    return SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
+                              [this](CArchive& ar) { Serialize(ar); });
 }
 
 BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
