@@ -48,6 +48,19 @@ BEGIN_MESSAGE_MAP(CEditEmailHeaderBar, CDialogBar)
 ON_WM_SIZE()
 END_MESSAGE_MAP()
 
+BOOL CEditEmailHeaderBar::Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nID) {
+    if (!CDialogBar::Create(pParentWnd, nIDTemplate, nStyle, nID))
+        return FALSE;
+    // The recipient fields are rich edits; checking them also links the rich-edit control's code,
+    // which makes its window class known to the templates.
+    for (UINT nField : {IDC_TO, IDC_CC, IDC_BCC}) {
+        CWnd* pField = GetDlgItem(nField);
+        if (pField == nullptr || !pField->IsKindOf(RUNTIME_CLASS(CRichEditCtrl)))
+            return FALSE;
+    }
+    return TRUE;
+}
+
 CString CEditEmailHeaderBar::GetField(UINT nID) const {
     CString text;
     if (CWnd* pField = GetDlgItem(nID))

@@ -44,6 +44,8 @@ public:
         IDC_BCC = 1256,
         IDC_SUBJECT = 1006,
     };
+    // FALSE when the template or its rich-edit fields cannot be made.
+    BOOL Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nID) override;
     CString GetField(UINT nID) const;
     void SetField(UINT nID, LPCTSTR lpszText);
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
