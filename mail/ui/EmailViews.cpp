@@ -92,8 +92,7 @@ void CMsgHeaderCtrl::Bind(CMsgListView* pView, CHeaderCtrl* pHeader, const int* 
         m_images.Create(IDB_HEADER_IMAGES, 16, 0, RGB(255, 0, 255));
     for (int i = 0; i < nCount && i < pHeader->GetItemCount(); ++i) {
         HDITEM item{};
-        item.mask = HDI_FORMAT | HDI_LPARAM;
-        item.fmt = HDF_OWNERDRAW;
+        item.mask = HDI_LPARAM;
         item.lParam = pFields[i];
         pHeader->SetItem(i, &item);
     }
@@ -127,6 +126,37 @@ void CMsgHeaderCtrl::OnItemDoubleClick(int nColumn) {
         m_pHeader->Invalidate();
     if (m_pView != nullptr)
         m_pView->SortItems(-1, TRUE);
+}
+
+void CMsgHeaderCtrl::OnCustomDraw(NMCUSTOMDRAW* pCD, LRESULT* pResult) {
+    *pResult = CDRF_DODEFAULT;
+    switch (pCD->dwDrawStage) {
+    case CDDS_PREPAINT:
+        *pResult = CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        break;
+    case CDDS_ITEMPREPAINT: {
+        // Every item is drawn here, in place of the header's own drawing.
+        HDITEM item{};
+        item.mask = HDI_LPARAM;
+        m_pHeader->GetItem((int)pCD->dwItemSpec, &item);
+        DRAWITEMSTRUCT dis{};
+        dis.CtlType = ODT_HEADER;
+        dis.itemID = (UINT)pCD->dwItemSpec;
+        dis.itemState = (pCD->uItemState & CDIS_SELECTED) ? ODS_SELECTED : 0;
+        dis.hwndItem = m_pHeader->GetSafeHwnd();
+        dis.hDC = pCD->hdc;
+        dis.rcItem = pCD->rc;
+        dis.itemData = (ULONG_PTR)item.lParam;
+        DrawItem(&dis);
+        *pResult = CDRF_SKIPDEFAULT;
+        break;
+    }
+    case CDDS_POSTPAINT:
+        DrawFrame(CDC::FromHandle(pCD->hdc));
+        break;
+    default:
+        break;
+    }
 }
 
 void CMsgHeaderCtrl::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
@@ -431,6 +461,9 @@ BOOL CEmailListView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
             m_header.OnItemDoubleClick(reinterpret_cast<NMHEADER*>(lParam)->iItem);
             *pResult = 0;
             return TRUE;
+        case NM_CUSTOMDRAW:
+            m_header.OnCustomDraw(reinterpret_cast<NMCUSTOMDRAW*>(lParam), pResult);
+            return TRUE;
         default:
             break;
         }
@@ -441,10 +474,6 @@ BOOL CEmailListView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 LRESULT CEmailListView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DRAWITEM && lParam != 0) {
         auto* pDIS = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
-        if (pDIS->CtlType == ODT_HEADER) {
-            m_header.DrawItem(pDIS);
-            return TRUE;
-        }
         if (pDIS->CtlType == ODT_LISTVIEW) {
             DrawItem(pDIS);
             return TRUE;

@@ -16,16 +16,19 @@ class CEmailListView;
 
 // The header of a message list. The list control keeps its header window and items itself, so
 // this object is bound to that window rather than taking it over: it keeps the pictures, the sort
-// column and direction, draws the owner-drawn items and turns clicks into sorting.
+// column and direction, draws every item itself (through the header's custom drawing, which
+// reaches the list's view) and turns clicks into sorting.
 class CMsgHeaderCtrl {
 public:
-    // Binds to the list's header: every item becomes owner-drawn and carries its field index.
+    // Binds to the list's header: every item carries its field index.
     void Bind(CMsgListView* pView, CHeaderCtrl* pHeader, const int* pFields, int nCount);
     // A click on a column: it becomes the sort column (clicked again, the direction flips) and
     // the view sorts.
     void OnItemClick(int nColumn);
     // A double click on the sort column clears the sort.
     void OnItemDoubleClick(int nColumn);
+    // The header's NM_CUSTOMDRAW: each item is drawn by DrawItem, then the frame.
+    void OnCustomDraw(NMCUSTOMDRAW* pCD, LRESULT* pResult);
     void DrawItem(LPDRAWITEMSTRUCT lpDIS);
     // Frames the whole header after it painted.
     void DrawFrame(CDC* pDC);

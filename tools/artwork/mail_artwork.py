@@ -36,7 +36,8 @@ GREY_MASK = (192, 192, 192, 255)
 
 
 def halve(canvas):
-    """Each pixel the alpha-weighted average of the four it covers."""
+    """Each pixel the alpha-weighted average of the four it covers, kept whole or dropped: the
+    bitmaps carry no alpha, and a half-covered pixel would show the mask colour at the edges."""
     out = Canvas(canvas.width // 2, canvas.height // 2)
     for y in range(out.height):
         for x in range(out.width):
@@ -45,7 +46,8 @@ def halve(canvas):
             if a == 0:
                 continue
             rgb = tuple(round(sum(p[k] * p[3] for p in quad) / a) for k in range(3))
-            out.put(x, y, rgb + (round(a / 4),))
+            if a >= 2 * 255:
+                out.put(x, y, rgb + (255,))
     return out
 
 
