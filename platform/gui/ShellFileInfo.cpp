@@ -37,10 +37,19 @@ QImage DrawPlainIcon(int size, bool bFolder) {
 }
 
 QImage IconImage(const QMimeType& mime, bool bFolder, int size) {
-    // Lists that ask the desktop first look in its theme; a desktop without a theme of its own
-    // still has the freedesktop default one installed.
-    if (QIcon::fallbackThemeName().isEmpty())
-        QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    // The desktop's own theme comes first. Without one (a bare window manager), the first common
+    // full theme installed serves, before the freedesktop default that has few file-type icons.
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == "hicolor") {
+        for (const char* name : {"Adwaita", "breeze", "gnome", "hicolor"}) {
+            bool found = false;
+            for (const QString& root : QIcon::themeSearchPaths())
+                found = found || QFileInfo::exists(root + "/" + name + "/index.theme");
+            if (found) {
+                QIcon::setFallbackThemeName(QString::fromLatin1(name));
+                break;
+            }
+        }
+    }
     QIcon icon;
     if (mime.isValid()) {
         icon = QIcon::fromTheme(mime.iconName());

@@ -124,6 +124,10 @@ TEST_F(ComposeFrameTest, DroppedFoldersAndFilesBecomeTheAttachmentsOfAMimeMail) 
     ASSERT_EQ(4, f->GetFileList().GetItemCount());
     EXPECT_EQ(S(paths[3]), S(f->GetFileList().GetPath(3)));
     EXPECT_TRUE(f->IsChanged());
+    TypeHanzi(Field(f, CEditEmailHeaderBar::IDC_SUBJECT), "附件");
+    f->MoveWindow(0, 0, 760, 520);
+    Pump();
+    f->SaveScreenshot(ScreenPath("mail-compose").c_str());
 
     const HWND hFrame = f->m_hWnd;
     f->SendMessage(WM_COMMAND, CEditEmailFrame::ID_SAVE_DRAFT, 0);
