@@ -68,6 +68,11 @@ CEmailAccount::CEmailAccount() : m_root(this, "", CMsgBoxBase::BOX_UNTYPED) {
 
 CEmailAccount::~CEmailAccount() {
     m_bClosing = true;
+    // Whoever watches the account lets go of it before it goes.
+    const std::vector<IObserver*> observers = m_observers;
+    m_observers.clear();
+    for (IObserver* pObserver : observers)
+        pObserver->OnEmailAccountClosing(this);
     // The mail being sent stays in the outbox, stored as waiting: nothing is lost by quitting.
     m_smtp.SetListener(nullptr);
     m_smtp.Abandon();

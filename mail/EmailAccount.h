@@ -82,6 +82,8 @@ public:
         // The message's state or box changed; pOldBox is the box it was in (may equal its box).
         virtual void OnEmailMessageChanged(CEmailAccount* pAccount, CEmailMessage* pMessage,
                                            CEmailBox* pOldBox) = 0;
+        // The account is being destroyed: forget it (it is removed from the observers itself).
+        virtual void OnEmailAccountClosing(CEmailAccount* /*pAccount*/) {}
     };
 
     // Opens a compose frame for the account with the message (null: a new mail) and shows it;

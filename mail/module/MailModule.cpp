@@ -1,6 +1,8 @@
 #include "mail/module/MailModule.h"
 
+#include "mail/ui/EditEmailFrame.h"
 #include "mail/ui/EmailAccountsView.h"
+#include "mail/ui/EmailViews.h"
 #include "shell/MainFrm.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
@@ -12,7 +14,18 @@ CRuntimeClass* CMailModule::GetFolderClass() const {
     return RUNTIME_CLASS(CEmailAccountsView);
 }
 
-void CMailModule::RegisterViews() {}
+void CMailModule::RegisterViews() {
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindEmail, CEmailAccountsView::ViewMessages,
+                                       RUNTIME_CLASS(CEmailSplitView));
+    CEmailAccount::SetComposeFactory(
+        [](CEmailAccount* pAccount, CEmailMessage* pMessage) -> CIEmailComposeFrame* {
+            return CEditEmailFrame::Open(pAccount, pMessage);
+        });
+}
+
+void CMailModule::OnExit(CSmsApp*) {
+    CEmailAccount::SetComposeFactory(nullptr);
+}
 
 CEmailAccountsView* CMailModule::GetTree() const {
     return m_hTree != nullptr && ::IsWindow(m_hTree)

@@ -13,6 +13,7 @@ public:
     void RegisterViews() override;
     void ConnectFrame(CMainFrame* pFrame) override;
     void OnStartup(CSmsApp* pApp) override;
+    void OnExit(CSmsApp* pApp) override;
     // Every compose frame is asked first, then the accounts close.
     BOOL CloseFiles(CMainFrame* pFrame) override;
 

@@ -14,7 +14,10 @@ std::unique_ptr<CEmailAccount> MakeAccount() {
 }
 } // namespace
 
-CEmailAccountDoc::CEmailAccountDoc() = default;
+CEmailAccountDoc::CEmailAccountDoc() {
+    // The tree owns the document: the right pane's views come and go without closing it.
+    m_bAutoDelete = FALSE;
+}
 
 CEmailAccountDoc::~CEmailAccountDoc() = default;
 

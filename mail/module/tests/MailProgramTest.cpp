@@ -53,12 +53,6 @@ protected:
     void SetUp() override {
         ContactsProgramTest::SetUp();
         AfxRegisterShellModule(&mailModule);
-        CEmailAccount::SetComposeFactory([this](CEmailAccount* pAccount, CEmailMessage* pMessage) {
-            frames.push_back(std::make_unique<FakeFrame>());
-            frames.back()->account = pAccount;
-            frames.back()->message = pMessage;
-            return frames.back().get();
-        });
         StartApp();
     }
     void TearDown() override {
@@ -77,6 +71,13 @@ protected:
         ASSERT_NE(app, nullptr);
         tree = mailModule.GetTree();
         ASSERT_NE(tree, nullptr);
+        // These tests hold the program's close with frames that answer as told.
+        CEmailAccount::SetComposeFactory([this](CEmailAccount* pAccount, CEmailMessage* pMessage) {
+            frames.push_back(std::make_unique<FakeFrame>());
+            frames.back()->account = pAccount;
+            frames.back()->message = pMessage;
+            return frames.back().get();
+        });
     }
     void Restart() {
         ASSERT_TRUE(Exit(*app));
