@@ -134,6 +134,9 @@ public:
     // stayed open.
     BOOL CloseComposeFrames();
     int GetComposeFrameCount() const { return static_cast<int>(m_composers.size()); }
+    CIEmailComposeFrame* GetComposeFrameAt(int i) const {
+        return i >= 0 && i < GetComposeFrameCount() ? m_composers[static_cast<size_t>(i)] : nullptr;
+    }
     // The frame that holds the message, or null.
     CIEmailComposeFrame* FindComposeFrame(const CEmailMessage* pMessage) const;
     // A message that is being composed or sent may be neither deleted nor moved.
