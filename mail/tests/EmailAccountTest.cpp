@@ -288,6 +288,49 @@ TEST_F(EmailAccountTest, ASentMessageMovesToTheSentBoxOrKeepsItsPlaceWithoutOne)
     EXPECT_EQ(std::vector<CString>{"二"}, Subjects(account->FindBox(1)));
 }
 
+// What a list showing the account hears: filing, moving, sending, and the account going.
+class Watcher : public CEmailAccount::IObserver {
+public:
+    void OnEmailMessageChanged(CEmailAccount*, CEmailMessage* pMessage, CEmailBox* pOld) override {
+        events.push_back({pMessage, pOld, pMessage->GetBox()});
+    }
+    void OnEmailAccountClosing(CEmailAccount* pAccount) override { gone = pAccount; }
+    struct Event {
+        CEmailMessage* message;
+        CMsgBoxBase* from;
+        CMsgBoxBase* to;
+    };
+    std::vector<Event> events;
+    CEmailAccount* gone = nullptr;
+};
+
+TEST_F(EmailAccountTest, ObserversHearEveryMoveAndTheAccountGoing) {
+    auto account = Make();
+    Watcher watcher;
+    account->AddObserver(&watcher);
+    account->AddObserver(&watcher); // once is enough
+    CEmailMessage* m = NewMail("观察");
+    ASSERT_TRUE(account->SaveMessage(m));
+    ASSERT_TRUE(account->MoveMessage(m, account->FindBox(3)));
+    ASSERT_TRUE(account->MoveMessage(m, account->FindBox(1)));
+    account->OnMessageSent(m, TRUE);
+    ASSERT_EQ(4u, watcher.events.size());
+    CMsgBoxBase* out = account->FindBox(1);
+    CMsgBoxBase* recycle = account->FindBox(3);
+    CMsgBoxBase* sent = account->FindBox(2);
+    const std::vector<std::pair<CMsgBoxBase*, CMsgBoxBase*>> expected = {
+        {nullptr, out}, {out, recycle}, {recycle, out}, {out, sent}};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(m, watcher.events[i].message);
+        EXPECT_EQ(expected[i].first, watcher.events[i].from);
+        EXPECT_EQ(expected[i].second, watcher.events[i].to);
+    }
+    CEmailAccount* raw = account.get();
+    account.reset();
+    EXPECT_EQ(raw, watcher.gone);
+}
+
 TEST_F(EmailAccountTest, UserBoxesAreNamedByKindAndTheirDeletionTakesTheirMail) {
     DWORD id;
     {
