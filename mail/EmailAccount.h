@@ -54,8 +54,13 @@ class CEmailAccount : public CMsgAccountBase, public CSMTPClientSocket::IListene
     DECLARE_DYNCREATE(CEmailAccount)
 public:
     // Fields of SAccountPersonInfo as this account uses them.
-    enum { PERSON_NAME = 0, PERSON_ORGANIZATION = 1, PERSON_EMAIL = 2, PERSON_REPLY_TO = 3,
-           PERSON_ICON = 4 };
+    enum {
+        PERSON_NAME = 0,
+        PERSON_ORGANIZATION = 1,
+        PERSON_EMAIL = 2,
+        PERSON_REPLY_TO = 3,
+        PERSON_ICON = 4
+    };
     // Server record options: log on to the SMTP server with the POP3 user and password.
     enum : DWORD { OPTION_SMTP_USES_POP3_LOGIN = 1 };
     // Fields UpdateMessageField writes: the state and the flags.

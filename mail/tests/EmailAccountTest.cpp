@@ -245,7 +245,9 @@ TEST_F(EmailAccountTest, TheSmtpLogOnComesFromThePop3RecordWhenTheOptionIsSet) {
         DWORD options;
         const char* user;
         const char* password;
-    } cases[] = {{1, "pop-user", "pop-pw"}, {3, "pop-user", "pop-pw"}, {0, "smtp-user", "smtp-pw"},
+    } cases[] = {{1, "pop-user", "pop-pw"},
+                 {3, "pop-user", "pop-pw"},
+                 {0, "smtp-user", "smtp-pw"},
                  {2, "smtp-user", "smtp-pw"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options);
@@ -483,9 +485,9 @@ protected:
 
     void SetUp() override {
         EmailAccountTest::SetUp();
-        ASSERT_TRUE(peer.Start({"/usr/bin/python3",
-                                std::string(MAIL_TESTS_DIR) + "/smtp_peer_aiosmtpd.py", kUser,
-                                kPassword}))
+        ASSERT_TRUE(
+            peer.Start({"/usr/bin/python3", std::string(MAIL_TESTS_DIR) + "/smtp_peer_aiosmtpd.py",
+                        kUser, kPassword}))
             << peer.Error();
     }
     void SetUpAccount(CEmailAccount& account, UINT port) {
@@ -507,7 +509,10 @@ protected:
         frame->action = CIEmailComposeFrame::ActionSend;
         EXPECT_TRUE(account.OnComposeClosed(frame));
         EXPECT_TRUE(events.RunUntil(
-            [&] { return !account.GetSmtpClient().IsBusy() && account.GetSmtpClient().GetQueueCount() == 0; },
+            [&] {
+                return !account.GetSmtpClient().IsBusy() &&
+                       account.GetSmtpClient().GetQueueCount() == 0;
+            },
             20000))
             << subject << " state " << account.GetSmtpClient().m_nState << " queue "
             << account.GetSmtpClient().GetQueueCount() << "\n"

@@ -204,7 +204,8 @@ BOOL CEmailAccountsView::EditAccount(HTREEITEM hItem) {
 
 BOOL CEmailAccountsView::CloseAllComposeFrames() {
     for (int i = 0; i < GetFileCount(); ++i)
-        if (CEmailAccount* pAccount = dynamic_cast<CEmailAccount*>(GetDocAccount(GetFileAt(i)->pDoc)))
+        if (CEmailAccount* pAccount =
+                dynamic_cast<CEmailAccount*>(GetDocAccount(GetFileAt(i)->pDoc)))
             if (!pAccount->CloseComposeFrames())
                 return FALSE;
     return TRUE;

@@ -10,8 +10,14 @@
 class CEmailAccountsView : public CMessageAccountTreeView {
     DECLARE_DYNCREATE(CEmailAccountsView)
 public:
-    enum : UINT { ID_WRITE_EMAIL = 32840, IDR_CONTEXT_MENU = 4211, IDS_VIEW_NAME = 4212,
-                  IDS_FILE_TYPE = 4213, IDS_NEW_ACCOUNT_NAME = 4214, IDS_ACCOUNT_COUNT = 4215 };
+    enum : UINT {
+        ID_WRITE_EMAIL = 32840,
+        IDR_CONTEXT_MENU = 4211,
+        IDS_VIEW_NAME = 4212,
+        IDS_FILE_TYPE = 4213,
+        IDS_NEW_ACCOUNT_NAME = 4214,
+        IDS_ACCOUNT_COUNT = 4215
+    };
     // The right pane's e-mail kind and the view that lists a box.
     static constexpr int kModuleKind = 6;
     enum { ViewMessages = 1 };

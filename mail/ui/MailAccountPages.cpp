@@ -24,10 +24,12 @@ BOOL CPageMailAccountBase::OnCommand(WPARAM wParam, LPARAM lParam) {
     const UINT code = HIWORD(wParam);
     const UINT id = LOWORD(wParam);
     // The buttons that open dialogs mark the page only when their dialog changed something.
-    const bool opensDialog = m_nKind == KindServer && (id == CPageMailAccountServer::IDC_AUTH_SETTINGS ||
-                                                       id == CPageMailAccountServer::IDC_ADVANCED);
-    const bool iconButton = m_nKind == KindPerson && (id == CPageMailAccountPerson::IDC_CHOOSE_ICON ||
-                                                      id == CPageMailAccountPerson::IDC_CLEAR_ICON);
+    const bool opensDialog =
+        m_nKind == KindServer && (id == CPageMailAccountServer::IDC_AUTH_SETTINGS ||
+                                  id == CPageMailAccountServer::IDC_ADVANCED);
+    const bool iconButton =
+        m_nKind == KindPerson && (id == CPageMailAccountPerson::IDC_CHOOSE_ICON ||
+                                  id == CPageMailAccountPerson::IDC_CLEAR_ICON);
     if (!m_bLoading && lParam != 0 && !opensDialog && !iconButton &&
         (code == EN_CHANGE || code == BN_CLICKED)) {
         UpdateEnabling();

@@ -37,8 +37,16 @@ protected:
 class CPageMailAccountPerson : public CPageMailAccountBase {
     DECLARE_DYNCREATE(CPageMailAccountPerson)
 public:
-    enum { IDD = 4201, IDC_NAME = 1006, IDC_ORGANIZATION = 1007, IDC_EMAIL = 1012,
-           IDC_REPLY_TO = 1013, IDC_USE_ICON = 1024, IDC_CHOOSE_ICON = 1021, IDC_CLEAR_ICON = 1022 };
+    enum {
+        IDD = 4201,
+        IDC_NAME = 1006,
+        IDC_ORGANIZATION = 1007,
+        IDC_EMAIL = 1012,
+        IDC_REPLY_TO = 1013,
+        IDC_USE_ICON = 1024,
+        IDC_CHOOSE_ICON = 1021,
+        IDC_CLEAR_ICON = 1022
+    };
 
     CPageMailAccountPerson();
     BOOL OnInitDialog() override;
@@ -52,9 +60,17 @@ public:
 class CPageMailAccountServer : public CPageMailAccountBase {
     DECLARE_DYNCREATE(CPageMailAccountServer)
 public:
-    enum { IDD = 4202, IDC_SMTP_HOST = 1006, IDC_NEEDS_AUTH = 1024, IDC_AUTH_SETTINGS = 1021,
-           IDC_POP3_HOST = 1007, IDC_POP3_USER = 1012, IDC_POP3_PASSWORD = 1013,
-           IDC_WEBMAIL = 1207, IDC_ADVANCED = 1022 };
+    enum {
+        IDD = 4202,
+        IDC_SMTP_HOST = 1006,
+        IDC_NEEDS_AUTH = 1024,
+        IDC_AUTH_SETTINGS = 1021,
+        IDC_POP3_HOST = 1007,
+        IDC_POP3_USER = 1012,
+        IDC_POP3_PASSWORD = 1013,
+        IDC_WEBMAIL = 1207,
+        IDC_ADVANCED = 1022
+    };
 
     CPageMailAccountServer();
     BOOL OnInitDialog() override;
@@ -75,8 +91,13 @@ protected:
 // How the SMTP server is logged on to: as the POP3 user, or with a user and password of its own.
 class CDlgSmtpAuthConfig : public CDialog {
 public:
-    enum { IDD = 4204, IDC_SAME_AS_POP3 = 1213, IDC_OWN_LOGIN = 1214, IDC_USER = 1006,
-           IDC_PASSWORD = 1007 };
+    enum {
+        IDD = 4204,
+        IDC_SAME_AS_POP3 = 1213,
+        IDC_OWN_LOGIN = 1214,
+        IDC_USER = 1006,
+        IDC_PASSWORD = 1007
+    };
 
     explicit CDlgSmtpAuthConfig(CWnd* pParent = nullptr);
     BOOL OnInitDialog() override;
@@ -97,8 +118,14 @@ protected:
 // The server ports and their secure-connection flags; "默认(&D)" puts back 25 and 110.
 class CDlgMailServerAdvConfig : public CDialog {
 public:
-    enum { IDD = 4205, IDC_SMTP_PORT = 1006, IDC_SMTP_SSL = 1024, IDC_POP3_PORT = 1007,
-           IDC_POP3_SSL = 1025, IDC_DEFAULTS = 1021 };
+    enum {
+        IDD = 4205,
+        IDC_SMTP_PORT = 1006,
+        IDC_SMTP_SSL = 1024,
+        IDC_POP3_PORT = 1007,
+        IDC_POP3_SSL = 1025,
+        IDC_DEFAULTS = 1021
+    };
 
     explicit CDlgMailServerAdvConfig(CWnd* pParent = nullptr);
     BOOL OnInitDialog() override;

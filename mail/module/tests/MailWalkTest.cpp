@@ -45,9 +45,9 @@ protected:
 
     void SetUp() override {
         ContactsProgramTest::SetUp();
-        ASSERT_TRUE(peer.Start({"/usr/bin/python3",
-                                std::string(MAIL_TESTS_DIR) + "/smtp_peer_aiosmtpd.py", kUser,
-                                kPassword}))
+        ASSERT_TRUE(
+            peer.Start({"/usr/bin/python3", std::string(MAIL_TESTS_DIR) + "/smtp_peer_aiosmtpd.py",
+                        kUser, kPassword}))
             << peer.Error();
         AfxRegisterShellModule(&mailModule);
         StartApp();
@@ -93,10 +93,9 @@ protected:
         tree->SendMessage(WM_COMMAND, CEmailAccountsView::ID_WRITE_EMAIL);
         Pump();
         CEmailAccount* account = Account();
-        return account != nullptr
-                   ? dynamic_cast<CEditEmailFrame*>(
-                         account->GetComposeFrameAt(account->GetComposeFrameCount() - 1))
-                   : nullptr;
+        return account != nullptr ? dynamic_cast<CEditEmailFrame*>(account->GetComposeFrameAt(
+                                        account->GetComposeFrameCount() - 1))
+                                  : nullptr;
     }
     CWnd* Field(CEditEmailFrame* f, UINT id) { return f->GetHeaderBar().GetDlgItem(id); }
     CWnd* Body(CEditEmailFrame* f) { return &f->GetBodyView()->GetEditCtrl(); }
