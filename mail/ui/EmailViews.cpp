@@ -8,6 +8,8 @@
 #include "ui/RightPaneView.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 IMPLEMENT_DYNCREATE(CEmailListView, CMsgListView)
 IMPLEMENT_DYNCREATE(CViewEmailTxtContent, CTxtEditView)
@@ -33,11 +35,17 @@ CFont g_fontBold;
 CFont g_fontBoldItalic;
 CFont g_fontPlain;
 
-// The sort a header click asked for, handed to the comparison.
+// The sort a header click asked for, handed to the comparison. Text fields are compared through
+// collation keys made once per row, not by collating the texts at every comparison.
 struct SortKey {
     int nField;
     BOOL bAscending;
+    std::unordered_map<const CEmailMessage*, std::string> texts;
 };
+
+bool IsTextField(int nField) {
+    return nField == 2 || nField == 3 || nField == 5 || nField == 11;
+}
 
 int CompareField(const CEmailMessage* a, const CEmailMessage* b, int nField) {
     switch (nField) {
@@ -69,7 +77,11 @@ int CompareMails(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort) {
     const auto* key = reinterpret_cast<const SortKey*>(lParamSort);
     if (a == nullptr || b == nullptr)
         return CompareSign(a != nullptr, b != nullptr);
-    int r = key->nField >= 0 ? CompareField(a, b, key->nField) : 0;
+    int r = 0;
+    if (IsTextField(key->nField) && !key->texts.empty())
+        r = CompareSign(key->texts.at(a), key->texts.at(b));
+    else if (key->nField >= 0)
+        r = CompareField(a, b, key->nField);
     if (r == 0) // equal rows keep the order they were listed in
         return CompareSign(a->GetKey(), b->GetKey());
     return key->bAscending ? r : -r;
@@ -361,7 +373,14 @@ void CEmailListView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
 void CEmailListView::SortItems(int nColumn, int nOrder) {
     if (GetSafeHwnd() == nullptr)
         return;
-    SortKey key{nColumn >= 0 ? MapColumn(nColumn) : -1, nOrder != 0};
+    SortKey key{nColumn >= 0 ? MapColumn(nColumn) : -1, nOrder != 0, {}};
+    if (IsTextField(key.nField)) {
+        const int nCount = List().GetItemCount();
+        key.texts.reserve((size_t)nCount);
+        for (int i = 0; i < nCount; ++i)
+            if (auto* pMail = dynamic_cast<CEmailMessage*>(GetMessageAt(i)))
+                key.texts.emplace(pMail, GbkCollationKey(pMail->GetText(key.nField)));
+    }
     List().SortItems(&CompareMails, (DWORD_PTR)&key);
 }
 
