@@ -125,6 +125,12 @@ int CEmailBodyPart::GetAttachmentCount() const {
     return count;
 }
 
+void CEmailBodyPart::RemoveAttachments() {
+    for (int i = m_children.GetCount() - 1; i >= 0; --i)
+        if (!m_children.GetAt(i)->m_strFilePath.IsEmpty())
+            m_children.RemoveAt(i);
+}
+
 CString CEmailBodyPart::GetEncodingName(int nEncoding) {
     switch (nEncoding) {
     case ENCODING_BASE64:

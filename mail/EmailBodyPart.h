@@ -38,6 +38,8 @@ public:
     int FindChild(LPCTSTR lpszContentType, int nStart = 0) const;
     // The children that are attachments.
     int GetAttachmentCount() const;
+    // Deletes the children that are attachments (a message filled again from its attachment list).
+    void RemoveAttachments();
     void ClearChildren() { m_children.RemoveAll(); }
 
     // The part's header lines and the empty line after them.

@@ -1,5 +1,8 @@
 #include "mail/EmailMessage.h"
 
+#include "mail/EmailAccount.h"
+#include "mail/EmailBox.h"
+
 #include <cstdlib>
 #include <ctime>
 
@@ -329,4 +332,11 @@ BOOL CEmailMessage::FormatMessage(CString& out) const {
     FormatBody(text);
     out += text;
     return TRUE;
+}
+
+BOOL CEmailMessage::MoveToBox(CMsgBoxBase* pDest) {
+    auto* pBox = dynamic_cast<CEmailBox*>(pDest);
+    if (pBox == nullptr || pBox->GetAccount() == nullptr)
+        return CMessageBase::MoveToBox(pDest);
+    return pBox->GetAccount()->MoveMessage(this, pBox);
 }

@@ -52,6 +52,9 @@ public:
     void SetImportance(int nImportance) override { m_nImportance = nImportance; }
     // The root part's children that are attachments.
     int GetAttachmentCount() const override;
+    // Into another box of its account: through the account, which keeps both boxes' id lists
+    // and refuses a message that is being composed or sent.
+    BOOL MoveToBox(CMsgBoxBase* pDest) override;
 
     ULONGLONG GetStoredSize() override;
     BOOL SaveToFile(CFile* pFile) override;

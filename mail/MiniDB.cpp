@@ -137,6 +137,21 @@ BOOL CMiniDB::LocateLive(DWORD dwId) {
     return Locate(dwId) && !(m_header.wFlags & FLAG_DELETED);
 }
 
+BOOL CMiniDB::WriteInRecord(DWORD dwId, DWORD dwOffset, const void* pData, UINT nCount) {
+    if (pData == nullptr || nCount == 0 || !LocateLive(dwId))
+        return FALSE;
+    if (dwOffset > m_header.dwLength || nCount > m_header.dwLength - dwOffset)
+        return FALSE;
+    try {
+        // Locate left the file at the record's header.
+        m_data.PokeAt(pData, nCount, static_cast<LONGLONG>(RECORD_HEADER_SIZE) + dwOffset);
+    } catch (CFileException* e) {
+        e->Delete();
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CMiniDB::Load(DWORD dwId, CMiniDBRecord* pRecord) {
     if (pRecord == nullptr || !LocateLive(dwId))
         return FALSE;

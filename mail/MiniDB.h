@@ -64,6 +64,10 @@ public:
     int Append(CMiniDBRecord* pRecord, int nLength = -1, int nMinimum = -1);
     // Stores a new copy of a stored record, points its slot at it and gives the old one up.
     BOOL Rewrite(CMiniDBRecord* pRecord);
+    // Overwrites bytes of a live record's current copy in place, at an offset into its data.
+    // FALSE, with nothing written, when the bytes would not lie wholly inside the record's
+    // stored data (a short or damaged record) or the record cannot be found.
+    BOOL WriteInRecord(DWORD dwId, DWORD dwOffset, const void* pData, UINT nCount);
     // Marks the record deleted and zeroes its data; its slot stays.
     BOOL Delete(DWORD dwId);
 

@@ -83,22 +83,7 @@ BOOL CMiniDBGroup::Load(LPCTSTR lpszPath) {
 BOOL CMiniDBGroup::Save() {
     if (m_strPath.IsEmpty())
         return FALSE;
-    CMemFile memory(4096);
-    if (!SerializeWithFile(&memory, CArchive::store, [this](CArchive& ar) { Serialize(ar); }))
-        return FALSE;
-    try {
-        const ULONGLONG size = memory.GetLength();
-        BYTE* data = memory.Detach();
-        struct Freer {
-            BYTE* p;
-            ~Freer() { free(p); }
-        } freer{data};
-        CDocument::ReplaceFileContents(m_strPath, data, static_cast<size_t>(size));
-    } catch (CException* e) {
-        e->Delete();
-        return FALSE;
-    }
-    return TRUE;
+    return SaveSerializedFile(m_strPath, [this](CArchive& ar) { Serialize(ar); });
 }
 
 BOOL CMiniDBGroup::IsPlainFileName(const CString& name) {

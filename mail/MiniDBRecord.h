@@ -14,6 +14,10 @@ class CFile;
 // buffer) and closes it; FALSE, with the exception swallowed, when anything throws.
 BOOL SerializeWithFile(CFile* pFile, UINT nMode, const std::function<void(CArchive&)>& serialize);
 
+// Stores what serialize writes as the file's new contents in one step: a failure leaves the old
+// file as it was. FALSE when anything fails.
+BOOL SaveSerializedFile(LPCTSTR lpszPath, const std::function<void(CArchive&)>& serialize);
+
 class CMiniDBRecord : public CUnknownObject {
 public:
     enum : DWORD { NO_ID = 0xFFFFFFFF };

@@ -28,6 +28,14 @@ public:
     // does not own it.
     void AddMessage(CEmailMessage* pMessage) { m_smtp.Queue(pMessage); }
     int GetQueueCount() const { return m_smtp.GetQueueCount(); }
+    BOOL IsQueued(const CEmailMessage* pMessage) const { return m_smtp.IsQueued(pMessage); }
+    void ClearQueue() { m_smtp.ClearQueue(); }
+    // Ends a running session at once, unreported, and forgets the waiting messages: their owner
+    // is about to go.
+    void Abandon() {
+        EndSession();
+        m_smtp.ClearQueue();
+    }
 
     // Starts a session with the session part's settings: TRUE at once while one runs, TRUE once
     // connecting, FALSE (the session idle) when the connection cannot even be tried.

@@ -62,6 +62,8 @@ void CSmtpProtocol::CloseSession() {
     m_bInReply = false;
     if (m_pTransport != nullptr)
         m_pTransport->Close();
+    if (m_pListener != nullptr)
+        m_pListener->OnSessionEnded();
 }
 
 void CSmtpProtocol::OnReceive(const char* pData, int nLength) {

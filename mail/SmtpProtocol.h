@@ -47,6 +47,9 @@ public:
     public:
         virtual ~IListener() = default;
         virtual void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) = 0;
+        // The session ended (after QUIT or on any failure); the queue still holds what it did
+        // not reach. The listener must not destroy the connection here.
+        virtual void OnSessionEnded() {}
     };
     // What the connection does for the dialogue.
     class ITransport {
@@ -65,6 +68,14 @@ public:
     // The message waits for the session; the queue does not own it.
     void Queue(CEmailMessage* pMessage) { m_queue.AddTail(pMessage); }
     int GetQueueCount() const { return static_cast<int>(m_queue.GetCount()); }
+    // Whether the message waits in the queue or is the one being sent.
+    BOOL IsQueued(const CEmailMessage* pMessage) const {
+        return pMessage != nullptr &&
+               (pMessage == m_pCurrent ||
+                m_queue.Find(const_cast<CEmailMessage*>(pMessage)) != nullptr);
+    }
+    // Forgets the waiting messages (the one being sent stays current).
+    void ClearQueue() { m_queue.RemoveAll(); }
 
     // A session starts (the connection is being made); FALSE when one is running already.
     BOOL Start();

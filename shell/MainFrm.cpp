@@ -26,9 +26,10 @@ namespace {
 
 const UINT kTaskbarCreated = RegisterWindowMessage("TaskbarCreated");
 const UINT kFolderCaptions[FolderCount] = {IDS_FOLDER_ADDRESSBOOK, IDS_FOLDER_SMS,
-                                           IDS_FOLDER_NOTES, IDS_FOLDER_CALENDAR, IDS_FOLDER_INFO};
+                                           IDS_FOLDER_NOTES, IDS_FOLDER_CALENDAR, IDS_FOLDER_INFO,
+                                           IDS_FOLDER_MAIL};
 const UINT kModuleCommands[FolderCount] = {ID_MODULE_ADDRESSBOOK, ID_MODULE_SMS, ID_MODULE_NOTES,
-                                           ID_MODULE_CALENDAR, ID_MODULE_INFO};
+                                           ID_MODULE_CALENDAR, ID_MODULE_INFO, ID_MODULE_MAIL};
 const int kSeparatorWidth = 6;
 const int kStateUnread = 5;
 // The menu whose third pop-up the message-mode button drops down (the messages module's).
@@ -100,6 +101,8 @@ ON_UPDATE_COMMAND_UI_RANGE(ID_OUTBAR_DRAWER, ID_OUTBAR_SINGLE, &CMainFrame::OnUp
 ON_UPDATE_COMMAND_UI(ID_OUTBAR_MODERN, &CMainFrame::OnUpdateOutbarStyle)
 ON_COMMAND_RANGE(ID_MODULE_SMS, ID_MODULE_CALENDAR, &CMainFrame::OnModule)
 ON_UPDATE_COMMAND_UI_RANGE(ID_MODULE_SMS, ID_MODULE_CALENDAR, &CMainFrame::OnUpdateModule)
+ON_COMMAND_RANGE(ID_MODULE_MAIL, ID_MODULE_MAIL, &CMainFrame::OnModule)
+ON_UPDATE_COMMAND_UI_RANGE(ID_MODULE_MAIL, ID_MODULE_MAIL, &CMainFrame::OnUpdateModule)
 ON_COMMAND(ID_SHOW_MAINWND, &CMainFrame::OnShowMainWnd)
 ON_UPDATE_COMMAND_UI(ID_SORT_ASCENDING, &CMainFrame::OnUpdateUnchecked)
 ON_UPDATE_COMMAND_UI(ID_SORT_DESCENDING, &CMainFrame::OnUpdateUnchecked)
@@ -815,7 +818,7 @@ void CMainFrame::OnClose() {
         app->GetCommDevice().SaveIncomingSms();
     // The trees close their files in this order; a cancel stops the close there.
     for (int folder : {(int)FolderAddressBook, (int)FolderSms, (int)FolderNotes,
-                       (int)FolderCalendar, (int)FolderInfo, -1})
+                       (int)FolderCalendar, (int)FolderInfo, (int)FolderMail, -1})
         for (CShellModule* module : AfxGetShellModules())
             if (module->GetFolder() == folder && !module->CloseFiles(this))
                 return;

@@ -25,14 +25,15 @@ enum {
     FolderNotes = 2,
     FolderCalendar = 3,
     FolderInfo = 4,
-    FolderCount = 5
+    FolderMail = 5,
+    FolderCount = 6
 };
 
 class CShellModule {
 public:
     virtual ~CShellModule() = default;
 
-    // The navigation folder the module fills (FolderAddressBook..FolderInfo), -1 for none.
+    // The navigation folder the module fills (FolderAddressBook..FolderMail), -1 for none.
     virtual int GetFolder() const { return -1; }
     // The class of the folder's window (a view or a window made from its class).
     virtual CRuntimeClass* GetFolderClass() const { return nullptr; }

@@ -3,6 +3,7 @@
 #include "contacts/module/ContactsModule.h"
 #include "notes/module/NotesModule.h"
 #include "ecard/module/ECardModule.h"
+#include "mail/module/MailModule.h"
 #include "platform/base/OsPath.h"
 #include "shell/SmsApp.h"
 #include "sms/module/SmsModule.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     RegisterCalendarModule();
     RegisterNotesModule();
     RegisterECardModule();
+    RegisterMailModule();
     CSmsApp app;
     std::vector<CString> files;
     std::string switches;

@@ -554,8 +554,9 @@ TEST_F(EmailMessageTest, PythonsMailReaderReadsTheMessageBack) {
         pos = end;
     }
     WriteBytes(Path("mail.eml"), received);
-    const std::string command = "python3 " + std::string(MAIL_TESTS_DIR) + "/read_mail.py " +
-                                Path("mail.eml") + " > " + Path("read.txt") + " 2>&1";
+    const std::string command = "/usr/bin/python3 " + std::string(MAIL_TESTS_DIR) +
+                                "/read_mail.py " + Path("mail.eml") + " > " + Path("read.txt") +
+                                " 2>&1";
     ASSERT_EQ(0, std::system(command.c_str())) << ReadBytes(Path("read.txt"));
 
     const std::string expected = "defects 0\n"

@@ -201,9 +201,10 @@ TEST_F(MainFrameTest, StartsWithItsBarsFoldersAndTrayAndEndsInOrder) {
     COutbarWnd* bar = frame->GetOutbar();
     ASSERT_TRUE(bar);
     EXPECT_EQ(bar->GetStyle(), COutbarWnd::StyleModernDrawer);
-    const char* captions[] = {"通讯录管理", "短信管理", "日常记事", "任务日历", "信息大全"};
-    ASSERT_EQ(bar->GetFolderCount(), 5);
-    for (int i = 0; i < 5; ++i) {
+    const char* captions[] = {"通讯录管理", "短信管理", "日常记事", "任务日历", "信息大全",
+                              "电子邮件"};
+    ASSERT_EQ(bar->GetFolderCount(), 6);
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(bar->GetFolderCaption(i), captions[i]);
         bool registered = i <= FolderSms;
         EXPECT_EQ(bar->GetFolderWnd(i)->IsKindOf(RUNTIME_CLASS(CModuleMissingView)), !registered)

@@ -1,0 +1,459 @@
+#include "mail/EmailAccount.h"
+
+#include <algorithm>
+
+#include "core/FileUtil.h"
+#include "mail/EmailMessage.h"
+#include "mail/RegEmailAddress.h"
+#include "platform/base/Archive.h"
+#include "platform/base/Document.h"
+#include "platform/base/Exception.h"
+#include "platform/base/File.h"
+
+IMPLEMENT_DYNCREATE(CEmailAccount, CMsgAccountBase)
+
+const char* const CEmailAccount::kSettingsFile = "account.dat";
+const char* const CEmailAccount::kDataFile = "mail.dat";
+const char* const CEmailAccount::kIndexFile = "mail.idx";
+const char* const CEmailAccount::kRootBoxFile = "root.box";
+
+namespace {
+CEmailAccount::ComposeFactory& Factory() {
+    static CEmailAccount::ComposeFactory s_factory;
+    return s_factory;
+}
+
+BOOL FileExists(const CString& path) {
+    CFileStatus status;
+    return CFile::GetStatus(path, status);
+}
+
+CString InFolder(const CString& folder, LPCTSTR name) {
+    CString path;
+    CombinePath(folder, name, path);
+    return path;
+}
+} // namespace
+
+// ---- Server record -------------------------------------------------------------------------
+
+void CEmailAccount::SServerInfo::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar << m_strHost << m_dwPort << m_dwAuthMode << m_strUser << m_strPassword << m_dwSsl
+           << m_dwOptions;
+    } else {
+        ar >> m_strHost >> m_dwPort >> m_dwAuthMode >> m_strUser >> m_strPassword >> m_dwSsl >>
+            m_dwOptions;
+    }
+}
+
+bool CEmailAccount::SServerInfo::operator==(const SServerInfo& o) const {
+    return m_strHost == o.m_strHost && m_dwPort == o.m_dwPort && m_dwAuthMode == o.m_dwAuthMode &&
+           m_strUser == o.m_strUser && m_strPassword == o.m_strPassword && m_dwSsl == o.m_dwSsl &&
+           m_dwOptions == o.m_dwOptions;
+}
+
+// ---- Life ----------------------------------------------------------------------------------
+
+void CEmailAccount::SetComposeFactory(ComposeFactory factory) {
+    Factory() = std::move(factory);
+}
+
+CEmailAccount::CEmailAccount() : m_root(this, "", CMsgBoxBase::BOX_UNTYPED) {
+    m_smtpServer.m_dwPort = 25;
+    m_smtpServer.m_dwAuthMode = 2;
+    m_smtpServer.m_dwOptions = OPTION_SMTP_USES_POP3_LOGIN;
+    m_pop3Server.m_dwPort = 110;
+}
+
+CEmailAccount::~CEmailAccount() {
+    m_bClosing = true;
+    // Whoever watches the account lets go of it before it goes.
+    const std::vector<IObserver*> observers = m_observers;
+    m_observers.clear();
+    for (IObserver* pObserver : observers)
+        pObserver->OnEmailAccountClosing(this);
+    // The mail being sent stays in the outbox, stored as waiting: nothing is lost by quitting.
+    m_smtp.SetListener(nullptr);
+    m_smtp.Abandon();
+    const std::vector<CIEmailComposeFrame*> frames = m_composers;
+    m_composers.clear();
+    for (CIEmailComposeFrame* pFrame : frames) {
+        CEmailMessage* pMessage = pFrame->GetComposeMessage();
+        pFrame->SetComposeMessage(nullptr);
+        pFrame->OnAccountClosing();
+        // A message the cache does not own is the frame's: it goes with the frame.
+        if (pMessage != nullptr && FindCachedMessage(pMessage->GetRecordId()) != pMessage)
+            delete pMessage;
+    }
+    for (POSITION pos = m_cache.GetStartPosition(); pos != nullptr;) {
+        DWORD id;
+        CEmailMessage* pMessage;
+        m_cache.GetNextAssoc(pos, id, pMessage);
+        delete pMessage;
+    }
+    m_cache.RemoveAll();
+    m_db.Close();
+}
+
+void CEmailAccount::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar << m_strName << m_strExtra1 << m_strExtra2;
+    } else {
+        ar >> m_strName >> m_strExtra1 >> m_strExtra2;
+    }
+    m_person.Serialize(ar);
+    m_smtpServer.Serialize(ar);
+    m_pop3Server.Serialize(ar);
+}
+
+BOOL CEmailAccount::SaveSettings() {
+    if (m_strFolder.IsEmpty())
+        return FALSE;
+    return SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
+                              [this](CArchive& ar) { Serialize(ar); });
+}
+
+BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
+    if (lpszFolder == nullptr || *lpszFolder == '\0' || m_db.IsOpen())
+        return FALSE;
+    const CString folder = lpszFolder;
+    const CString settings = InFolder(folder, kSettingsFile);
+    const CString rootPath = InFolder(folder, kRootBoxFile);
+    if (bCreate) {
+        if (!CreateDirectoryPath(folder, 2) || FileExists(settings) || FileExists(rootPath))
+            return FALSE;
+    } else {
+        CFile file;
+        if (!file.Open(settings, CFile::modeRead | CFile::shareDenyWrite))
+            return FALSE;
+        // The settings load into a scratch account first: a damaged file changes nothing here.
+        CEmailAccount loaded;
+        if (!SerializeWithFile(&file, CArchive::load,
+                               [&loaded](CArchive& ar) { loaded.Serialize(ar); }))
+            return FALSE;
+        m_strName = loaded.m_strName;
+        m_strExtra1 = loaded.m_strExtra1;
+        m_strExtra2 = loaded.m_strExtra2;
+        m_person = loaded.m_person;
+        m_smtpServer = loaded.m_smtpServer;
+        m_pop3Server = loaded.m_pop3Server;
+    }
+    m_strFolder = folder;
+    if (!m_db.Open(InFolder(folder, kDataFile), InFolder(folder, kIndexFile)))
+        return FALSE;
+    if (bCreate) {
+        if (!m_root.Create(rootPath) || !m_root.Save() || !SaveSettings()) {
+            m_db.Close();
+            return FALSE;
+        }
+        // The standard boxes keep their kinds: adding a new box names its files by the kind and
+        // then makes it a user box.
+        for (int kind = CMsgBoxBase::BOX_INBOX; kind <= CMsgBoxBase::BOX_RECYCLE; ++kind) {
+            auto* pBox = new CEmailBox(this, CMsgBoxBase::GetTypeName(kind), kind);
+            if (m_root.AddSubgroup(pBox, FALSE) == nullptr) {
+                delete pBox;
+                m_db.Close();
+                return FALSE;
+            }
+            pBox->SetBoxType(kind);
+            pBox->Save();
+        }
+        return TRUE;
+    }
+    if (!m_root.Open(rootPath)) {
+        m_db.Close();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CEmailAccount::Create(LPCTSTR lpszFolder) {
+    return OpenStore(lpszFolder, TRUE);
+}
+
+BOOL CEmailAccount::Open(LPCTSTR lpszFolder) {
+    return OpenStore(lpszFolder, FALSE);
+}
+
+CEmailBox* CEmailAccount::FindBox(int nKind) {
+    return dynamic_cast<CEmailBox*>(m_root.FindSubBoxByType(nKind));
+}
+
+// ---- Sending -------------------------------------------------------------------------------
+
+BOOL CEmailAccount::PrepareSending() {
+    m_smtp.SetListener(this);
+    m_smtp.m_strHost = m_smtpServer.m_strHost;
+    m_smtp.m_nPort = m_smtpServer.m_dwPort;
+    m_smtp.m_nAuthMethod = static_cast<int>(m_smtpServer.m_dwAuthMode);
+    const SServerInfo& login =
+        (m_smtpServer.m_dwOptions & OPTION_SMTP_USES_POP3_LOGIN) ? m_pop3Server : m_smtpServer;
+    m_smtp.m_strUser = login.m_strUser;
+    m_smtp.m_strPassword = login.m_strPassword;
+    return TRUE;
+}
+
+CString CEmailAccount::GetSendProblem(const CEmailMessage* pMessage) const {
+    if (m_smtpServer.m_strHost.IsEmpty())
+        return "帐户没有设置发送邮件服务器（SMTP）。";
+    if (m_person.m_strText[PERSON_EMAIL].IsEmpty())
+        return "帐户没有设置电子邮件地址。";
+    if (pMessage == nullptr)
+        return "没有要发送的邮件。";
+    if (pMessage->m_to.GetCount() + pMessage->m_cc.GetCount() + pMessage->m_bcc.GetCount() == 0)
+        return "请至少填写一个收件人。";
+    return pMessage->GetSendProblem();
+}
+
+void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
+    if (pMessage == nullptr || !bSuccess || m_bClosing)
+        return;
+    CEmailBox* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
+    pMessage->SetState(2);
+    UpdateMessageField(pMessage, FIELD_STATE);
+    if (CEmailBox* pSent = FindBox(CMsgBoxBase::BOX_SENT)) {
+        if (pOld != pSent && pOld != nullptr) {
+            pOld->RemoveMessage(pMessage, FALSE);
+            pSent->AddMessage(pMessage);
+        }
+    }
+    Notify(pMessage, pOld);
+}
+
+void CEmailAccount::OnSessionEnded() {
+    m_smtp.ClearQueue();
+}
+
+// ---- Compose frames ------------------------------------------------------------------------
+
+CIEmailComposeFrame* CEmailAccount::FindComposeFrame(const CEmailMessage* pMessage) const {
+    if (pMessage == nullptr)
+        return nullptr;
+    for (CIEmailComposeFrame* pFrame : m_composers)
+        if (pFrame->GetComposeMessage() == pMessage)
+            return pFrame;
+    return nullptr;
+}
+
+BOOL CEmailAccount::IsMessageBusy(const CEmailMessage* pMessage) const {
+    return pMessage != nullptr && (FindComposeFrame(pMessage) != nullptr ||
+                                   const_cast<CSMTPClientSocket&>(m_smtp).IsQueued(pMessage));
+}
+
+CIEmailComposeFrame* CEmailAccount::Compose(CEmailMessage* pMessage) {
+    if (CIEmailComposeFrame* pOpen = FindComposeFrame(pMessage)) {
+        pOpen->ActivateFrame();
+        return pOpen;
+    }
+    // A message the SMTP client is about to send cannot be edited underneath it.
+    if (pMessage != nullptr && m_smtp.IsQueued(pMessage))
+        return nullptr;
+    if (!Factory())
+        return nullptr;
+    CIEmailComposeFrame* pFrame = Factory()(this, pMessage);
+    if (pFrame != nullptr)
+        m_composers.push_back(pFrame);
+    return pFrame;
+}
+
+BOOL CEmailAccount::OnComposeClosed(CIEmailComposeFrame* pFrame) {
+    auto it = std::find(m_composers.begin(), m_composers.end(), pFrame);
+    if (pFrame == nullptr || it == m_composers.end())
+        return TRUE;
+    CEmailMessage* pMessage = pFrame->GetComposeMessage();
+    const int action = pFrame->GetCloseAction();
+    if (pMessage != nullptr && action != CIEmailComposeFrame::ActionCancel) {
+        // A mail that could not be stored stays with its frame: queued, it would be in no box
+        // and lost on the next start.
+        if (!SaveMessage(pMessage))
+            return FALSE;
+        if (action == CIEmailComposeFrame::ActionSend) {
+            PrepareSending();
+            m_smtp.AddMessage(pMessage);
+            if (!m_smtp.Connect())
+                m_smtp.Abandon();
+        }
+    }
+    m_composers.erase(std::find(m_composers.begin(), m_composers.end(), pFrame));
+    pFrame->SetComposeMessage(nullptr);
+    if (pMessage != nullptr && action == CIEmailComposeFrame::ActionCancel &&
+        pMessage->GetBox() == nullptr && FindCachedMessage(pMessage->GetRecordId()) != pMessage)
+        delete pMessage;
+    return TRUE;
+}
+
+BOOL CEmailAccount::CloseComposeFrames() {
+    const std::vector<CIEmailComposeFrame*> frames = m_composers;
+    for (CIEmailComposeFrame* pFrame : frames) {
+        if (std::find(m_composers.begin(), m_composers.end(), pFrame) == m_composers.end())
+            continue;
+        if (!pFrame->QueryCloseFrame())
+            return FALSE;
+    }
+    return m_composers.empty();
+}
+
+// ---- Messages ------------------------------------------------------------------------------
+
+CEmailMessage* CEmailAccount::FindCachedMessage(DWORD dwId) const {
+    CEmailMessage* pMessage = nullptr;
+    if (dwId == CMiniDBRecord::NO_ID || !m_cache.Lookup(dwId, pMessage))
+        return nullptr;
+    return pMessage;
+}
+
+BOOL CEmailAccount::SaveMessage(CEmailMessage* pMessage) {
+    if (pMessage == nullptr)
+        return FALSE;
+    const bool bNew = pMessage->GetRecordId() == CMiniDBRecord::NO_ID;
+    if (bNew) {
+        if (m_db.Append(pMessage) < 0) {
+            pMessage->SetRecordId(CMiniDBRecord::NO_ID);
+            return FALSE;
+        }
+    } else if (!m_db.Rewrite(pMessage)) {
+        return FALSE;
+    }
+    const DWORD id = pMessage->GetRecordId();
+    CEmailMessage* pCached = FindCachedMessage(id);
+    // One object per id: another object stored under this id replaces one that nobody holds.
+    if (pCached != nullptr && pCached != pMessage) {
+        if (IsMessageBusy(pCached) || pCached->GetBox() != nullptr)
+            return FALSE;
+        delete pCached;
+    }
+    m_cache[id] = pMessage;
+    if (pMessage->GetBox() != nullptr)
+        return TRUE;
+    CEmailBox* pBox = FindBox(pMessage->GetStateImage());
+    if (pBox != nullptr && pBox->AddMessage(pMessage)) {
+        Notify(pMessage, nullptr);
+        return TRUE;
+    }
+    m_cache.RemoveKey(id);
+    // A new record that no box lists would never be found again.
+    if (bNew) {
+        m_db.Delete(id);
+        pMessage->SetRecordId(CMiniDBRecord::NO_ID);
+    }
+    return FALSE;
+}
+
+CEmailMessage* CEmailAccount::GetMessage(DWORD dwId) {
+    if (CEmailMessage* pCached = FindCachedMessage(dwId))
+        return pCached;
+    if (dwId == CMiniDBRecord::NO_ID)
+        return nullptr;
+    auto* pMessage = new CEmailMessage();
+    if (!m_db.Load(dwId, pMessage)) {
+        delete pMessage;
+        return nullptr;
+    }
+    m_cache[dwId] = pMessage;
+    // Loaded by id, not by listing its box: it still knows where it is filed.
+    if (CEmailBox* pBox = FindBoxHolding(&m_root, dwId))
+        pMessage->SetParent(pBox);
+    return pMessage;
+}
+
+CEmailBox* CEmailAccount::FindBoxHolding(CEmailBox* pBox, DWORD dwId) {
+    if (pBox->HasId(dwId))
+        return pBox;
+    for (POSITION pos = pBox->GetFirstSubgroupPosition(); pos != nullptr;)
+        if (auto* pSub = dynamic_cast<CEmailBox*>(pBox->GetNextSubgroup(pos)))
+            if (CEmailBox* pFound = FindBoxHolding(pSub, dwId))
+                return pFound;
+    return nullptr;
+}
+
+void CEmailAccount::Uncache(DWORD dwId, BOOL bDelete) {
+    CEmailMessage* pMessage = FindCachedMessage(dwId);
+    if (pMessage == nullptr)
+        return;
+    m_cache.RemoveKey(dwId);
+    if (bDelete)
+        delete pMessage;
+}
+
+BOOL CEmailAccount::DeleteMessage(DWORD dwId) {
+    Uncache(dwId, FALSE);
+    return m_db.Delete(dwId);
+}
+
+BOOL CEmailAccount::UpdateMessageField(CEmailMessage* pMessage, int nField) {
+    if (pMessage == nullptr || pMessage->GetRecordId() == CMiniDBRecord::NO_ID)
+        return FALSE;
+    DWORD offset;
+    switch (nField) {
+    case FIELD_STATE:
+        offset = 4;
+        break;
+    case FIELD_FLAGS:
+        offset = 8;
+        break;
+    default:
+        return FALSE;
+    }
+    int kind = 0;
+    const void* pData = pMessage->GetFieldData(nField, kind);
+    if (pData == nullptr)
+        return FALSE;
+    return m_db.WriteInRecord(pMessage->GetRecordId(), offset, pData, sizeof(DWORD));
+}
+
+BOOL CEmailAccount::MoveMessage(CEmailMessage* pMessage, CEmailBox* pDest) {
+    if (pMessage == nullptr || pDest == nullptr || pDest->GetAccount() != this ||
+        IsMessageBusy(pMessage))
+        return FALSE;
+    auto* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
+    if (pOld == pDest)
+        return TRUE;
+    if (pOld != nullptr && !pOld->RemoveMessage(pMessage, FALSE))
+        return FALSE;
+    if (!pDest->AddMessage(pMessage)) {
+        if (pOld != nullptr)
+            pOld->AddMessage(pMessage);
+        return FALSE;
+    }
+    Notify(pMessage, pOld);
+    return TRUE;
+}
+
+// ---- Identity ------------------------------------------------------------------------------
+
+void CEmailAccount::FillSender(CRegEmailAddress& address) const {
+    CRegEmailAddress parsed(m_person.m_strText[PERSON_EMAIL]);
+    address.m_strName = m_person.m_strText[PERSON_NAME];
+    address.m_strAddress = parsed.m_strAddress;
+}
+
+void CEmailAccount::FillReplyTo(CRegEmailAddress& address) const {
+    if (m_person.m_strText[PERSON_REPLY_TO].IsEmpty()) {
+        FillSender(address);
+        return;
+    }
+    CRegEmailAddress parsed(m_person.m_strText[PERSON_REPLY_TO]);
+    address.m_strName = m_person.m_strText[PERSON_NAME];
+    address.m_strAddress = parsed.m_strAddress;
+}
+
+// ---- Observers -----------------------------------------------------------------------------
+
+void CEmailAccount::AddObserver(IObserver* pObserver) {
+    if (pObserver != nullptr &&
+        std::find(m_observers.begin(), m_observers.end(), pObserver) == m_observers.end())
+        m_observers.push_back(pObserver);
+}
+
+void CEmailAccount::RemoveObserver(IObserver* pObserver) {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), pObserver),
+                      m_observers.end());
+}
+
+void CEmailAccount::Notify(CEmailMessage* pMessage, CEmailBox* pOldBox) {
+    const std::vector<IObserver*> observers = m_observers;
+    for (IObserver* pObserver : observers)
+        if (std::find(m_observers.begin(), m_observers.end(), pObserver) != m_observers.end())
+            pObserver->OnEmailMessageChanged(this, pMessage, pOldBox);
+}

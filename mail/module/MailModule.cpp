@@ -1,0 +1,61 @@
+#include "mail/module/MailModule.h"
+
+#include "mail/ui/EditEmailFrame.h"
+#include "mail/ui/EmailAccountsView.h"
+#include "mail/ui/EmailViews.h"
+#include "shell/MainFrm.h"
+#include "shell/OutbarWnd.h"
+#include "shell/RightPaneFrame.h"
+
+static_assert(CEmailAccountsView::kModuleKind == CRightPaneFrame::KindEmail,
+              "the accounts tree shows the right pane's e-mail views");
+
+CRuntimeClass* CMailModule::GetFolderClass() const {
+    return RUNTIME_CLASS(CEmailAccountsView);
+}
+
+void CMailModule::RegisterViews() {
+    CRightPaneFrame::RegisterViewClass(CRightPaneFrame::KindEmail, CEmailAccountsView::ViewMessages,
+                                       RUNTIME_CLASS(CEmailSplitView));
+    CEmailAccount::SetComposeFactory(
+        [](CEmailAccount* pAccount, CEmailMessage* pMessage) -> CIEmailComposeFrame* {
+            return CEditEmailFrame::Open(pAccount, pMessage);
+        });
+}
+
+void CMailModule::OnExit(CSmsApp*) {
+    CEmailAccount::SetComposeFactory(nullptr);
+}
+
+CEmailAccountsView* CMailModule::GetTree() const {
+    return m_hTree != nullptr && ::IsWindow(m_hTree)
+               ? dynamic_cast<CEmailAccountsView*>(CWnd::FromHandle(m_hTree))
+               : nullptr;
+}
+
+void CMailModule::ConnectFrame(CMainFrame* pFrame) {
+    m_hTree = nullptr;
+    if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
+        return;
+    auto* pTree = dynamic_cast<CEmailAccountsView*>(pFrame->GetOutbar()->GetFolderWnd(FolderMail));
+    if (pTree == nullptr)
+        return;
+    pTree->m_pRightPane = pFrame->GetRightPane();
+    m_hTree = pTree->GetSafeHwnd();
+}
+
+void CMailModule::OnStartup(CSmsApp*) {
+    if (CEmailAccountsView* pTree = GetTree())
+        if (pTree->GetFileCount() == 0)
+            pTree->OpenAllAccounts();
+}
+
+BOOL CMailModule::CloseFiles(CMainFrame*) {
+    CEmailAccountsView* pTree = GetTree();
+    return pTree == nullptr || (pTree->CloseAllComposeFrames() && pTree->CloseAllFiles());
+}
+
+void RegisterMailModule() {
+    static CMailModule s_module;
+    AfxRegisterShellModule(&s_module);
+}

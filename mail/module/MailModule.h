@@ -1,0 +1,28 @@
+// E-mail joined to the main window: the "电子邮件" folder with its accounts tree, the accounts
+// opened from the data folder at start, and the compose frames asked before the program closes.
+#pragma once
+
+#include "shell/ShellModule.h"
+
+class CEmailAccountsView;
+
+class CMailModule : public CShellModule {
+public:
+    int GetFolder() const override { return FolderMail; }
+    CRuntimeClass* GetFolderClass() const override;
+    void RegisterViews() override;
+    void ConnectFrame(CMainFrame* pFrame) override;
+    void OnStartup(CSmsApp* pApp) override;
+    void OnExit(CSmsApp* pApp) override;
+    // Every compose frame is asked first, then the accounts close.
+    BOOL CloseFiles(CMainFrame* pFrame) override;
+
+    // The accounts tree of the folder, null before the frame exists.
+    CEmailAccountsView* GetTree() const;
+
+private:
+    HWND m_hTree = nullptr;
+};
+
+// Registers the e-mail module (once).
+void RegisterMailModule();

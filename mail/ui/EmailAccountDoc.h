@@ -1,0 +1,33 @@
+// The document of one e-mail account as the accounts tree keeps it: the account (made through its
+// runtime class) with its folder, and the box and message the account's views show now. Its path
+// is the account's settings file; opening reads the folder, saving writes the settings (the
+// messages and boxes are stored as they change).
+#pragma once
+
+#include <memory>
+
+#include "core/QuillmarBaseDoc.h"
+#include "mail/EmailAccount.h"
+
+class CEmailAccountDoc : public CQuillmarBaseDoc {
+    DECLARE_DYNCREATE(CEmailAccountDoc)
+public:
+    CEmailAccountDoc();
+    ~CEmailAccountDoc() override;
+
+    // Makes a new account in the folder (its name given) and takes the settings file as path.
+    BOOL CreateAccount(LPCTSTR lpszFolder, LPCTSTR lpszName);
+    // The path is an account's settings file (CEmailAccount::kSettingsFile in its folder).
+    BOOL OnOpenDocument(LPCTSTR lpszPathName) override;
+    BOOL OnSaveDocument(LPCTSTR lpszPathName) override;
+    void DeleteContents() override;
+
+    CEmailAccount* GetAccount() const { return m_pAccount.get(); }
+
+    // The box and the message the document's views show (null for none); not stored.
+    void SetCurrentBox(CObject* pBox) { m_pCurrentBox = pBox; }
+    void SetCurrentMessage(CObject* pMessage) { m_pCurrentMessage = pMessage; }
+
+private:
+    std::unique_ptr<CEmailAccount> m_pAccount;
+};
