@@ -204,7 +204,11 @@ private:
     struct SBirthdayListing;
     // EnumUpcomingBirthdays for this group and its sub-groups.
     int ListBirthdays(SBirthdayListing& listing);
-    void ExportPerson(CStdioFile& file, _CPerson* pPerson, const CArray<int, int>& fields,
+    struct SExportBuffer;
+    // ExportPersons into the buffer, which goes to the file as it fills.
+    BOOL ExportPersonsTo(SExportBuffer& buffer, const CArray<int, int>& fields, int nFormat,
+                         DWORD dwFlags);
+    void ExportPerson(SExportBuffer& buffer, _CPerson* pPerson, const CArray<int, int>& fields,
                       int nFormat, DWORD dwFlags);
 
     SGroupInfo m_info;
