@@ -282,13 +282,24 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
     if ((nWhat & FIND_CONTACTS) && (stack.IsEmpty() || (stack.GetCount() == 1 && !bReported))) {
         int nStart = stack.IsEmpty() ? 0 : stack.RemoveHead();
         int nIndex = 0;
-        CContactLookahead lookahead(*this, GetFirstContentPosition());
-        for (POSITION pos = GetFirstContentPosition(); pos != nullptr; ++nIndex) {
+        POSITION pos = GetFirstContentPosition();
+        // Stepping hit by hit through a large group would count from its first contact at every
+        // step; the mark of the last stop saves that while the list is as it was then.
+        const UINT nChanges = GetContentList().GetChangeCount();
+        if (m_walkMark.pos != nullptr && m_walkMark.nChanges == nChanges &&
+            m_walkMark.nIndex <= nStart) {
+            pos = m_walkMark.pos;
+            nIndex = m_walkMark.nIndex;
+        }
+        CContactLookahead lookahead(*this, pos);
+        for (; pos != nullptr; ++nIndex) {
+            const POSITION at = pos;
             _CPerson* pPerson = GetNextPerson(pos);
             lookahead.Advance();
             if (nIndex < nStart)
                 continue;
             if (testPerson(pPerson) && !found(static_cast<CObject*>(pPerson))) {
+                m_walkMark = {at, nIndex, nChanges};
                 stack.AddTail(nIndex);
                 bReported = FALSE;
                 return pPerson;
