@@ -279,6 +279,8 @@ BOOL _CGroup::ExportPersonsTo(SExportBuffer& buffer, const CArray<int, int>& fie
             GetNextGroup(pos)->ExportPersonsTo(buffer, fields, nFormat, dwFlags);
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
         _CPerson* pPerson = GetNextPerson(pos);
+        if (pos != nullptr)
+            static_cast<const _CPerson*>(GetContentList().GetAt(pos))->PrefetchDetails();
         if (pPerson->IsVirtual() && !(dwFlags & EXPORT_LINKS))
             continue;
         ExportPerson(buffer, pPerson, fields, nFormat, dwFlags);

@@ -128,6 +128,13 @@ _CPersonInfo& _CPerson::Info() const {
     return *m_pInfo;
 }
 
+void _CPerson::PrefetchDetails() const {
+    const char* p = reinterpret_cast<const char*>(m_pInfo.get());
+    const size_t n = m_pInfo != nullptr ? sizeof(_CPersonInfo) : 0;
+    for (size_t at = 0; at < n; at += 64)
+        __builtin_prefetch(p + at);
+}
+
 const CBirthday& _CPerson::GetBirthday() const {
     static const CBirthday s_none;
     if (m_pInfo != nullptr)
