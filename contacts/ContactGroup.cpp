@@ -569,8 +569,12 @@ int _CGroup::ListBirthdays(SBirthdayListing& listing) {
 void _CGroup::AddBirthdaysTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
     for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
         GetNextGroup(pos)->AddBirthdaysTo(solarMap, lunarMap);
-    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;)
-        GetNextPerson(pos)->AddBirthdayTo(solarMap, lunarMap);
+    CContactLookahead lookahead(*this, GetFirstContentPosition());
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
+        _CPerson* pPerson = GetNextPerson(pos);
+        lookahead.Advance();
+        pPerson->AddBirthdayTo(solarMap, lunarMap);
+    }
 }
 
 // ---- Counting and collecting

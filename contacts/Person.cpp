@@ -708,15 +708,17 @@ void _CPerson::AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
         bSolar = TRUE;
     int solarKey = BirthdayKey(birthday.GetMonth(), birthday.GetDay());
     int lunarKey = 0;
-    CLunarDate lunar;
-    if (lunar.SetFromSolar(birthday))
-        lunarKey = BirthdayKey(lunar.GetMonth(), lunar.GetDay());
-    else
-        bLunar = FALSE;
     if (CDate::IsYearUnknown(birthday.GetYear())) {
         bLunar = birthday.IsLunarMonthDay();
         bSolar = !bLunar;
         lunarKey = solarKey;
+    } else if (bLunar) {
+        // Converting is the costly part of filing a book's birthdays: only for a lunar reminder.
+        CLunarDate lunar;
+        if (lunar.SetFromSolar(birthday))
+            lunarKey = BirthdayKey(lunar.GetMonth(), lunar.GetDay());
+        else
+            bLunar = FALSE;
     }
     auto add = [this](CBirthdayMap& map, int key) {
         CString& names = map[key];
