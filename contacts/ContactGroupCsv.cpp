@@ -71,12 +71,12 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
     if (pReport == nullptr)
         pReport = &report;
     *pReport = SCsvImportReport();
+    CCsvSource source;
     auto fail = [&](CCsvSource::Status status) {
         pReport->nStatus = status;
-        pReport->strMessage = CCsvSource::GetStatusMessage(status);
+        pReport->strMessage = CCsvSource::GetStatusMessage(status, source.GetUnclosedQuoteLine());
         return -1;
     };
-    CCsvSource source;
     CStringList record;
     try {
         const CCsvSource::Status status = source.Load(lpszPath);
@@ -86,6 +86,10 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
         if (source.ReadRecord(record) < 0)
             return fail(source.HasReadFailed() ? CCsvSource::CSV_READ_ERROR
                                                : CCsvSource::CSV_NO_HEADER);
+        // A quote left open takes every line after it into one value: the header, or the last
+        // record, would swallow the rest of the file. Nothing is imported from such a file.
+        if (source.GetUnclosedQuoteLine() > 0)
+            return fail(CCsvSource::CSV_UNCLOSED_QUOTE);
     } catch (const std::bad_alloc&) {
         return fail(CCsvSource::CSV_NO_MEMORY);
     } catch (CMemoryException* e) {
@@ -195,6 +199,10 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
         if (source.HasReadFailed()) {
             rollBack();
             return fail(CCsvSource::CSV_READ_ERROR);
+        }
+        if (source.GetUnclosedQuoteLine() > 0) {
+            rollBack();
+            return fail(CCsvSource::CSV_UNCLOSED_QUOTE);
         }
     } catch (const std::bad_alloc&) {
         rollBack();
