@@ -33,8 +33,7 @@ _CPerson* Resolve(_CPerson* pPerson) {
 // those contacts lets the waits overlap; the walk itself goes on with its own position.
 class CContactLookahead {
 public:
-    explicit CContactLookahead(const _CGroup& group) : m_group(group) {
-        m_pos = group.GetFirstPersonPosition();
+    CContactLookahead(const _CGroup& group, POSITION start) : m_group(group), m_pos(start) {
         for (int i = 0; i < kAhead && m_pos != nullptr; ++i)
             Advance();
     }
@@ -283,13 +282,24 @@ CObject* _CGroup::Walk(CPositionStack& stack, BOOL& bReported, int nWhat, GroupT
     if ((nWhat & FIND_CONTACTS) && (stack.IsEmpty() || (stack.GetCount() == 1 && !bReported))) {
         int nStart = stack.IsEmpty() ? 0 : stack.RemoveHead();
         int nIndex = 0;
-        CContactLookahead lookahead(*this);
-        for (POSITION pos = GetFirstContentPosition(); pos != nullptr; ++nIndex) {
+        POSITION pos = GetFirstContentPosition();
+        // Stepping hit by hit through a large group would count from its first contact at every
+        // step; the mark of the last stop saves that while the list is as it was then.
+        const UINT nChanges = GetContentList().GetChangeCount();
+        if (m_walkMark.pos != nullptr && m_walkMark.nChanges == nChanges &&
+            m_walkMark.nIndex <= nStart) {
+            pos = m_walkMark.pos;
+            nIndex = m_walkMark.nIndex;
+        }
+        CContactLookahead lookahead(*this, pos);
+        for (; pos != nullptr; ++nIndex) {
+            const POSITION at = pos;
             _CPerson* pPerson = GetNextPerson(pos);
             lookahead.Advance();
             if (nIndex < nStart)
                 continue;
             if (testPerson(pPerson) && !found(static_cast<CObject*>(pPerson))) {
+                m_walkMark = {at, nIndex, nChanges};
                 stack.AddTail(nIndex);
                 bReported = FALSE;
                 return pPerson;
@@ -430,31 +440,42 @@ _CPerson* _CGroup::FindPersonByMobile(LPCTSTR lpszNumber) {
 
 namespace {
 
-// The days to each lunar anniversary within one listing, worked out once per lunar month, day and
-// leap flag instead of once per contact: counting one means converting candidate dates of
+// The days to each anniversary within one listing, worked out once per month and day (and lunar
+// leap flag) instead of once per contact: counting a lunar one means converting candidate dates of
 // several years, and a large book holds every month and day many times.
-class CLunarAnniversaries {
+class CAnniversaries {
 public:
-    explicit CLunarAnniversaries(const CDate& from) {
-        m_bValid = m_from.SetFromSolar(from);
-        std::fill(std::begin(m_days), std::end(m_days), kUnknown);
+    explicit CAnniversaries(const CDate& from) : m_solarFrom(from) {
+        m_bLunarValid = m_lunarFrom.SetFromSolar(from);
+        std::fill(std::begin(m_solarDays), std::end(m_solarDays), kUnknown);
+        std::fill(std::begin(m_lunarDays), std::end(m_lunarDays), kUnknown);
     }
     // Whether lunar anniversaries can be counted from the date at all.
-    BOOL IsValid() const { return m_bValid; }
-    int DaysTo(int month, int day, BOOL leap) {
-        if (month < 1 || month > 12 || day < 1 || day > 30)
-            return CLunarDate::DaysToNextAnniversary(m_from, month, day, leap);
-        int& days = m_days[((month - 1) * 30 + day - 1) * 2 + (leap ? 1 : 0)];
+    BOOL IsLunarValid() const { return m_bLunarValid; }
+    int SolarDaysTo(int month, int day) {
+        if (month < 1 || month > 12 || day < 1 || day > 31)
+            return CDate::DaysToNextAnniversary(m_solarFrom, month, day);
+        int& days = m_solarDays[(month - 1) * 31 + day - 1];
         if (days == kUnknown)
-            days = CLunarDate::DaysToNextAnniversary(m_from, month, day, leap);
+            days = CDate::DaysToNextAnniversary(m_solarFrom, month, day);
+        return days;
+    }
+    int LunarDaysTo(int month, int day, BOOL leap) {
+        if (month < 1 || month > 12 || day < 1 || day > 30)
+            return CLunarDate::DaysToNextAnniversary(m_lunarFrom, month, day, leap);
+        int& days = m_lunarDays[((month - 1) * 30 + day - 1) * 2 + (leap ? 1 : 0)];
+        if (days == kUnknown)
+            days = CLunarDate::DaysToNextAnniversary(m_lunarFrom, month, day, leap);
         return days;
     }
 
 private:
     static constexpr int kUnknown = -2;
-    CLunarDate m_from;
-    BOOL m_bValid = FALSE;
-    int m_days[12 * 30 * 2];
+    const CDate m_solarFrom;
+    CLunarDate m_lunarFrom;
+    BOOL m_bLunarValid = FALSE;
+    int m_solarDays[12 * 31];
+    int m_lunarDays[12 * 30 * 2];
 };
 
 } // namespace
@@ -466,24 +487,23 @@ struct _CGroup::SBirthdayListing {
     int nFlags;
     void* pContext;
     BirthdayCallback pfnCallback;
-    CLunarAnniversaries lunar;
+    CAnniversaries anniversaries;
 };
 
 int _CGroup::EnumUpcomingBirthdays(const CDate& from, int nDays, int nFlags, void* pContext,
                                    BirthdayCallback pfnCallback) {
-    SBirthdayListing listing{from, nDays, nFlags, pContext, pfnCallback, CLunarAnniversaries(from)};
+    SBirthdayListing listing{from, nDays, nFlags, pContext, pfnCallback, CAnniversaries(from)};
     return ListBirthdays(listing);
 }
 
 int _CGroup::ListBirthdays(SBirthdayListing& listing) {
-    const CDate& from = listing.from;
     const int nDays = listing.nDays;
     const int nFlags = listing.nFlags;
     void* const pContext = listing.pContext;
     const BirthdayCallback pfnCallback = listing.pfnCallback;
     int nCount = 0;
-    const BOOL bLunarFrom = listing.lunar.IsValid();
-    CContactLookahead lookahead(*this);
+    const BOOL bLunarFrom = listing.anniversaries.IsLunarValid();
+    CContactLookahead lookahead(*this, GetFirstContentPosition());
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
         // A link is reported as itself, so that the list can mark it, with its source's birthday.
         _CPerson* pPerson = GetNextPerson(pos);
@@ -510,7 +530,7 @@ int _CGroup::ListBirthdays(SBirthdayListing& listing) {
                 flags |= BIRTHDAY_LUNAR;
         }
         if ((flags & BIRTHDAY_SOLAR) && !bLunarOnly) {
-            int n = CDate::DaysToNextAnniversary(from, birthday.GetMonth(), birthday.GetDay());
+            int n = listing.anniversaries.SolarDaysTo(birthday.GetMonth(), birthday.GetDay());
             if (n >= 0 && n <= nDays) {
                 if (pfnCallback != nullptr)
                     pfnCallback(pContext, pPerson, birthday, 0, n);
@@ -528,8 +548,8 @@ int _CGroup::ListBirthdays(SBirthdayListing& listing) {
                 bHave = lunar.SetFromSolar(birthday);
             }
             if (bHave) {
-                int n = listing.lunar.DaysTo(lunar.GetMonth(), lunar.GetDay(),
-                                             lunar.IsLeapMonth());
+                int n = listing.anniversaries.LunarDaysTo(lunar.GetMonth(), lunar.GetDay(),
+                                                          lunar.IsLeapMonth());
                 if (n >= 0 && n <= nDays) {
                     if (pfnCallback != nullptr)
                         pfnCallback(pContext, pPerson, birthday, 1, n);
@@ -549,8 +569,12 @@ int _CGroup::ListBirthdays(SBirthdayListing& listing) {
 void _CGroup::AddBirthdaysTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
     for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
         GetNextGroup(pos)->AddBirthdaysTo(solarMap, lunarMap);
-    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;)
-        GetNextPerson(pos)->AddBirthdayTo(solarMap, lunarMap);
+    CContactLookahead lookahead(*this, GetFirstContentPosition());
+    for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
+        _CPerson* pPerson = GetNextPerson(pos);
+        lookahead.Advance();
+        pPerson->AddBirthdayTo(solarMap, lunarMap);
+    }
 }
 
 // ---- Counting and collecting

@@ -204,7 +204,11 @@ private:
     struct SBirthdayListing;
     // EnumUpcomingBirthdays for this group and its sub-groups.
     int ListBirthdays(SBirthdayListing& listing);
-    void ExportPerson(CStdioFile& file, _CPerson* pPerson, const CArray<int, int>& fields,
+    struct SExportBuffer;
+    // ExportPersons into the buffer, which goes to the file as it fills.
+    BOOL ExportPersonsTo(SExportBuffer& buffer, const CArray<int, int>& fields, int nFormat,
+                         DWORD dwFlags);
+    void ExportPerson(SExportBuffer& buffer, _CPerson* pPerson, const CArray<int, int>& fields,
                       int nFormat, DWORD dwFlags);
 
     SGroupInfo m_info;
@@ -213,6 +217,13 @@ private:
     int m_nCounter2 = 0;
     CPositionStack m_findStack;
     BOOL m_bReported = FALSE;
+    // Where the walk last stopped among the contacts: a step from there on starts at that node
+    // instead of counting from the first contact, while the content list has not changed since.
+    struct SWalkMark {
+        POSITION pos = nullptr;
+        int nIndex = 0;
+        UINT nChanges = 0;
+    } m_walkMark;
 };
 
 // For tests only: the next imports fail as if memory ran out after reading that many records

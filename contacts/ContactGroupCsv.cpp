@@ -71,12 +71,12 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
     if (pReport == nullptr)
         pReport = &report;
     *pReport = SCsvImportReport();
+    CCsvSource source;
     auto fail = [&](CCsvSource::Status status) {
         pReport->nStatus = status;
-        pReport->strMessage = CCsvSource::GetStatusMessage(status);
+        pReport->strMessage = CCsvSource::GetStatusMessage(status, source.GetUnclosedQuoteLine());
         return -1;
     };
-    CCsvSource source;
     CStringList record;
     try {
         const CCsvSource::Status status = source.Load(lpszPath);
@@ -86,6 +86,10 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
         if (source.ReadRecord(record) < 0)
             return fail(source.HasReadFailed() ? CCsvSource::CSV_READ_ERROR
                                                : CCsvSource::CSV_NO_HEADER);
+        // A quote left open takes every line after it into one value: the header, or the last
+        // record, would swallow the rest of the file. Nothing is imported from such a file.
+        if (source.GetUnclosedQuoteLine() > 0)
+            return fail(CCsvSource::CSV_UNCLOSED_QUOTE);
     } catch (const std::bad_alloc&) {
         return fail(CCsvSource::CSV_NO_MEMORY);
     } catch (CMemoryException* e) {
@@ -196,6 +200,10 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
             rollBack();
             return fail(CCsvSource::CSV_READ_ERROR);
         }
+        if (source.GetUnclosedQuoteLine() > 0) {
+            rollBack();
+            return fail(CCsvSource::CSV_UNCLOSED_QUOTE);
+        }
     } catch (const std::bad_alloc&) {
         rollBack();
         return fail(CCsvSource::CSV_NO_MEMORY);
@@ -244,30 +252,59 @@ int SetCsvImportFailureForTesting(int nRecords) {
     return old;
 }
 
+// Records are gathered here and written a block at a time: a write per record, and a string per
+// field on the way, cost more than making the text. Line ends are "\n", which the text file
+// writes as CR LF.
+struct _CGroup::SExportBuffer {
+    explicit SExportBuffer(CStdioFile& f) : file(f) {}
+    void WriteIfFull() {
+        if (text.size() >= 1 << 16)
+            Write();
+    }
+    void Write() {
+        file.Write(text.data(), static_cast<UINT>(text.size()));
+        text.clear();
+    }
+    CStdioFile& file;
+    std::string text;
+    std::string value; // a field's text while it is written again with quotes
+};
+
 BOOL _CGroup::ExportPersons(CStdioFile& file, const CArray<int, int>& fields, int nFormat,
                             DWORD dwFlags) {
+    SExportBuffer buffer(file);
+    const BOOL bDone = ExportPersonsTo(buffer, fields, nFormat, dwFlags);
+    buffer.Write();
+    return bDone;
+}
+
+BOOL _CGroup::ExportPersonsTo(SExportBuffer& buffer, const CArray<int, int>& fields, int nFormat,
+                              DWORD dwFlags) {
     if (IsLocked())
         return FALSE;
     if (dwFlags & EXPORT_SUBGROUPS)
         for (POSITION pos = GetFirstSubgroupPosition(); pos != nullptr;)
-            GetNextGroup(pos)->ExportPersons(file, fields, nFormat, dwFlags);
+            GetNextGroup(pos)->ExportPersonsTo(buffer, fields, nFormat, dwFlags);
     for (POSITION pos = GetFirstContentPosition(); pos != nullptr;) {
         _CPerson* pPerson = GetNextPerson(pos);
+        if (pos != nullptr)
+            static_cast<const _CPerson*>(GetContentList().GetAt(pos))->PrefetchDetails();
         if (pPerson->IsVirtual() && !(dwFlags & EXPORT_LINKS))
             continue;
-        ExportPerson(file, pPerson, fields, nFormat, dwFlags);
+        ExportPerson(buffer, pPerson, fields, nFormat, dwFlags);
+        buffer.WriteIfFull();
     }
     return TRUE;
 }
 
-void _CGroup::ExportPerson(CStdioFile& file, _CPerson* pPerson, const CArray<int, int>& fields,
+void _CGroup::ExportPerson(SExportBuffer& buffer, _CPerson* pPerson, const CArray<int, int>& fields,
                            int nFormat, DWORD dwFlags) {
     const BOOL bLink = pPerson->IsVirtual();
     _CPerson* pSource = bLink ? dynamic_cast<_CPerson*>(pPerson->GetVirtualSource()) : pPerson;
     const BOOL bCurrentOnly = (dwFlags & EXPORT_CURRENT_ONLY) != 0;
-    CString record;
+    std::string& out = buffer.text;
     if (nFormat == EXPORT_CARD_TEXT) {
-        record = CString('-', 47);
+        CString record('-', 47);
         if (bLink) {
             record += "\n[";
             if (pSource == nullptr)
@@ -280,24 +317,40 @@ void _CGroup::ExportPerson(CStdioFile& file, _CPerson* pPerson, const CArray<int
             if (!value.IsEmpty())
                 AppendFieldBlock(record, fields[k], value, "\n");
         }
-    } else {
-        for (int k = 0; k < fields.GetSize(); ++k) {
-            CString value;
-            if (fields[k] == PF_NAME) {
-                value = pPerson->GetName();
-                if (bLink && pSource != nullptr)
-                    value.AppendFormat("(%s)", kVirtualContact);
-                else if (bLink)
-                    value.AppendFormat("(%s%s)", kInvalid, kVirtualContact);
-            } else if (pSource != nullptr) {
-                pSource->GetFieldText(value, fields[k], FALSE, nullptr, "\n", "-", bCurrentOnly);
-            }
-            if (k > 0)
-                record += ",";
-            record += QuoteCsvField(value);
-        }
-        record.Replace("\r\n", "\n");
+        out.append(record.GetString(), (size_t)record.GetLength()) += '\n';
+        return;
     }
-    record += "\n";
-    file.WriteString(record);
+    const size_t recordAt = out.size();
+    for (int k = 0; k < fields.GetSize(); ++k) {
+        if (k > 0)
+            out += ',';
+        // The value goes straight into the record; the few that need quotes are written again.
+        const size_t valueAt = out.size();
+        if (fields[k] == PF_NAME) {
+            const CString& name = pPerson->GetName();
+            out.append(name.GetString(), (size_t)name.GetLength());
+            if (bLink) {
+                out += '(';
+                if (pSource == nullptr)
+                    out += kInvalid;
+                (out += kVirtualContact) += ')';
+            }
+        } else if (pSource != nullptr) {
+            pSource->AppendFieldText(out, fields[k], "\n", "-", bCurrentOnly);
+        }
+        if (CsvFieldNeedsQuotes(out.data() + valueAt, out.size() - valueAt)) {
+            buffer.value.assign(out, valueAt);
+            out.resize(valueAt);
+            AppendCsvField(out, buffer.value.data(), buffer.value.size());
+        }
+    }
+    // A CR LF inside a value is written as the line end it stands for, like a lone LF.
+    size_t to = out.find('\r', recordAt);
+    if (to != std::string::npos) {
+        for (size_t from = to; from < out.size(); ++from)
+            if (!(out[from] == '\r' && from + 1 < out.size() && out[from + 1] == '\n'))
+                out[to++] = out[from];
+        out.resize(to);
+    }
+    out += '\n';
 }

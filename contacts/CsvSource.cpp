@@ -258,8 +258,15 @@ int CCsvSource::ReadRecord(CStringList& list) {
     return nFields;
 }
 
-CString CCsvSource::GetStatusMessage(Status status) {
+CString CCsvSource::GetStatusMessage(Status status, int nLine) {
     switch (status) {
+    case CSV_UNCLOSED_QUOTE: {
+        CString text;
+        text.Format("所选的文件第%d行开始的记录中，有一个用引号括起的值直到文件末尾都没有结束"
+                    "（缺少后引号），没有导入任何联系人。\n请在该行补上引号后再导入。",
+                    nLine);
+        return text;
+    }
     case CSV_CANNOT_OPEN:
         return "无法打开所选的文件，请检查文件是否存在以及是否有权读取。";
     case CSV_NOT_TEXT:

@@ -27,7 +27,8 @@ public:
         CSV_NOT_TEXT,
         CSV_NO_HEADER,
         CSV_READ_ERROR,
-        CSV_NO_MEMORY
+        CSV_NO_MEMORY,
+        CSV_UNCLOSED_QUOTE // a quoted value runs to the end of the file: GetUnclosedQuoteLine
     };
 
     CCsvSource();
@@ -53,8 +54,9 @@ public:
     // Values read so far in which a character had no GBK form.
     int GetLossyValueCount() const { return m_nLossy; }
 
-    // The message a user sees for a status other than CSV_OK.
-    static CString GetStatusMessage(Status status);
+    // The message a user sees for a status other than CSV_OK; nLine is the line an unclosed
+    // quote began on.
+    static CString GetStatusMessage(Status status, int nLine = 0);
 
 private:
     // Decides the encoding from the first byte to the last, then goes back to the first byte of

@@ -1,25 +1,34 @@
 #include "contacts/FieldOps.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "calendar/Birthday.h"
 #include "core/StringUtil.h"
 #include "platform/base/Time.h"
 
 CString JoinMultiValue(const CXStringList& list, LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator,
                        BOOL bCurrentOnly) {
+    std::string text;
+    AppendJoinedMultiValue(text, list, lpszSeparator, lpszPartSeparator, bCurrentOnly);
+    return CString(text.data(), static_cast<int>(text.size()));
+}
+
+void AppendJoinedMultiValue(std::string& out, const CXStringList& list, LPCTSTR lpszSeparator,
+                            LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
     LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "";
     if (bCurrentOnly) {
-        const CXString* pCurrent = list.GetCurrent();
-        return pCurrent != nullptr ? pCurrent->JoinStrings(partSeparator) : CString();
+        if (const CXString* pCurrent = list.GetCurrent())
+            pCurrent->AppendJoinedStrings(out, partSeparator);
+        return;
     }
-    CString text;
     BOOL bFirst = TRUE;
     for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
-        if (!bFirst)
-            text += lpszSeparator != nullptr ? lpszSeparator : "";
-        text += list.GetNext(pos).JoinStrings(partSeparator);
+        if (!bFirst && lpszSeparator != nullptr)
+            out += lpszSeparator;
+        list.GetNext(pos).AppendJoinedStrings(out, partSeparator);
         bFirst = FALSE;
     }
-    return text;
 }
 
 void AppendFieldBlock(CString& out, int nField, const CString& value, LPCTSTR lpszLineBreak) {
@@ -159,9 +168,29 @@ void AddSearchHit(CSearchItemArray& hits, int nGroup, int nBit, int nValue, int 
 }
 
 CString QuoteCsvField(const CString& value) {
-    if (value.FindOneOf("\",\r\n") < 0)
-        return value;
-    CString quoted = value;
-    quoted.Replace("\"", "\"\"");
-    return "\"" + quoted + "\"";
+    std::string quoted;
+    AppendCsvField(quoted, value.GetString(), (size_t)value.GetLength());
+    return CString(quoted.data(), static_cast<int>(quoted.size()));
+}
+
+BOOL CsvFieldNeedsQuotes(const char* p, size_t n) {
+    // None of the four bytes can be the second byte of a double-byte character, so a plain byte
+    // search finds the same ones as the GBK-aware CString search.
+    return std::find_if(p, p + n, [](char c) {
+               return c == '"' || c == ',' || c == '\r' || c == '\n';
+           }) != p + n;
+}
+
+void AppendCsvField(std::string& out, const char* p, size_t n) {
+    const char* end = p + n;
+    if (!CsvFieldNeedsQuotes(p, n)) {
+        out.append(p, end);
+        return;
+    }
+    out += '"';
+    for (const char* quote; (quote = static_cast<const char*>(std::memchr(p, '"', end - p))) != nullptr;
+         p = quote + 1)
+        out.append(p, quote + 1) += '"';
+    out.append(p, end);
+    out += '"';
 }

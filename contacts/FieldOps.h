@@ -2,6 +2,8 @@
 // fields, copying, appending and clearing by kind, and searching one field.
 #pragma once
 
+#include <string>
+
 #include "contacts/PersonFields.h"
 #include "core/FieldValue.h"
 #include "platform/base/CString.h"
@@ -11,6 +13,9 @@
 // shown as "(注:...)"); bCurrentOnly gives the current value alone.
 CString JoinMultiValue(const CXStringList& list, LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator,
                        BOOL bCurrentOnly = FALSE);
+// JoinMultiValue appended to out.
+void AppendJoinedMultiValue(std::string& out, const CXStringList& list, LPCTSTR lpszSeparator,
+                            LPCTSTR lpszPartSeparator, BOOL bCurrentOnly = FALSE);
 
 // Appends one "name:value" block of a non-empty field to a record text: the line break first
 // unless the text is empty; a multi-value field's " \n" become "; "; a value holding a line
@@ -28,6 +33,10 @@ BOOL ClearFieldValue(void* pTarget, int nKind, int nIntDefault);
 // A CSV field as written to files: enclosed in quotes, inner quotes doubled, when it holds a
 // quote, a comma or a line break; otherwise as it is.
 CString QuoteCsvField(const CString& value);
+// Whether QuoteCsvField encloses the n bytes at p in quotes.
+BOOL CsvFieldNeedsQuotes(const char* p, size_t n);
+// The n bytes at p appended to out as QuoteCsvField writes them. p must not point into out.
+void AppendCsvField(std::string& out, const char* p, size_t n);
 
 // Appends one search hit {0, group, bit, value, part, position}.
 void AddSearchHit(CSearchItemArray& hits, int nGroup, int nBit, int nValue, int nPart, int nPos);

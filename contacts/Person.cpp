@@ -128,6 +128,13 @@ _CPersonInfo& _CPerson::Info() const {
     return *m_pInfo;
 }
 
+void _CPerson::PrefetchDetails() const {
+    const char* p = reinterpret_cast<const char*>(m_pInfo.get());
+    const size_t n = m_pInfo != nullptr ? sizeof(_CPersonInfo) : 0;
+    for (size_t at = 0; at < n; at += 64)
+        __builtin_prefetch(p + at);
+}
+
 const CBirthday& _CPerson::GetBirthday() const {
     static const CBirthday s_none;
     if (m_pInfo != nullptr)
@@ -286,58 +293,101 @@ BOOL _CPerson::GetFieldName(int nField, CString& out) const {
 
 // ---- Texts -------------------------------------------------------------------------------------
 
+namespace {
+
+// The time as CTime::Format("%Y-%m-%d %H:%M:%S") writes it, its digits put in by hand: the general
+// formatter's strftime per piece was the larger part of writing a contact's fields.
+void AppendModifiedTime(std::string& out, const CTime& time) {
+    struct tm tm;
+    if (time.GetLocalTm(&tm) == nullptr)
+        return;
+    const int nYear = tm.tm_year + 1900;
+    if (nYear < 1000 || nYear > 9999) {
+        const CString text = time.Format("%Y-%m-%d %H:%M:%S");
+        out.append(text.GetString(), (size_t)text.GetLength());
+        return;
+    }
+    char text[] = "0000-00-00 00:00:00";
+    auto put = [&text](int at, int value, int digits) {
+        for (int i = at + digits - 1; i >= at; --i, value /= 10)
+            text[i] = (char)('0' + value % 10);
+    };
+    put(0, nYear, 4);
+    put(5, tm.tm_mon + 1, 2);
+    put(8, tm.tm_mday, 2);
+    put(11, tm.tm_hour, 2);
+    put(14, tm.tm_min, 2);
+    put(17, tm.tm_sec, 2);
+    out.append(text, sizeof text - 1);
+}
+
+} // namespace
+
 void _CPerson::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pLength,
                             LPCTSTR lpszSeparator, LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
     CString name;
-    BOOL bHasName = GetPersonFieldName(nField, name);
+    const BOOL bLabel = bWithLabel && GetPersonFieldName(nField, name);
     CString separator(lpszSeparator != nullptr ? lpszSeparator : "");
-    if (bWithLabel && bHasName)
+    if (bLabel)
         AppendRepeated(separator, " ", name.GetLength() + 1);
-    LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "";
+    std::string value;
+    if (bLabel)
+        value.append(name.GetString(), (size_t)name.GetLength()) += ':';
+    const size_t valueAt = value.size();
+    AppendFieldText(value, nField, separator, lpszPartSeparator, bCurrentOnly);
+    if (pLength != nullptr)
+        *pLength = static_cast<int>(value.size() - valueAt);
+    out = CString(value.data(), static_cast<int>(value.size()));
+}
 
-    CString value;
+void _CPerson::AppendFieldText(std::string& out, int nField, LPCTSTR lpszSeparator,
+                               LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
+    auto append = [&out](const CString& s) { out.append(s.GetString(), (size_t)s.GetLength()); };
+    LPCTSTR separator = lpszSeparator != nullptr ? lpszSeparator : "";
+    LPCTSTR partSeparator = lpszPartSeparator != nullptr ? lpszPartSeparator : "";
     const _CPersonInfo& info = Info();
     const SPersonalBlock& personal = info.m_personal;
     switch (nField) {
     case PF_SEX:
         if (personal.nSex == 0 || personal.nSex == 1)
-            value = kSexNames[personal.nSex];
+            out += kSexNames[personal.nSex];
         break;
-    case PF_BIRTHDAY:
-        personal.birthday.GetDisplayText(value);
+    case PF_BIRTHDAY: {
+        CString text;
+        personal.birthday.GetDisplayText(text);
+        append(text);
         break;
+    }
     case PF_MODIFIED:
-        value = m_timeModified.Format("%Y-%m-%d %H:%M:%S");
+        AppendModifiedTime(out, m_timeModified);
         break;
     case PF_PICTURE:
         break;
     case PF_CERTIFICATES:
-        value = JoinMultiValue(info.m_other.certificates.ToXStringList(), separator,
+        AppendJoinedMultiValue(out, info.m_other.certificates.ToXStringList(), separator,
                                partSeparator, bCurrentOnly);
         break;
     case PF_HOME_LOCATION:
-        value = info.m_home.strCountry + info.m_home.strProvince + info.m_home.strCity;
+        append(info.m_home.strCountry);
+        append(info.m_home.strProvince);
+        append(info.m_home.strCity);
         break;
     case PF_WORK_LOCATION:
-        value = info.m_work.strCountry + info.m_work.strProvince + info.m_work.strCity;
+        append(info.m_work.strCountry);
+        append(info.m_work.strProvince);
+        append(info.m_work.strCity);
         break;
     default: {
         int nKind = 0;
         void* pData = GetFieldData(nField, nKind);
         if (nKind == FIELD_TEXT)
-            value = *static_cast<CString*>(pData);
+            append(*static_cast<CString*>(pData));
         else if (nKind == FIELD_MULTI_VALUE)
-            value = JoinMultiValue(*static_cast<CXStringList*>(pData), separator, partSeparator,
-                                   bCurrentOnly);
+            AppendJoinedMultiValue(out, *static_cast<CXStringList*>(pData), separator,
+                                   partSeparator, bCurrentOnly);
         break;
     }
     }
-    if (pLength != nullptr)
-        *pLength = value.GetLength();
-    if (bWithLabel && bHasName)
-        out = name + ":" + value;
-    else
-        out = value;
 }
 
 CString _CPerson::GetText() {
@@ -658,15 +708,17 @@ void _CPerson::AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap) {
         bSolar = TRUE;
     int solarKey = BirthdayKey(birthday.GetMonth(), birthday.GetDay());
     int lunarKey = 0;
-    CLunarDate lunar;
-    if (lunar.SetFromSolar(birthday))
-        lunarKey = BirthdayKey(lunar.GetMonth(), lunar.GetDay());
-    else
-        bLunar = FALSE;
     if (CDate::IsYearUnknown(birthday.GetYear())) {
         bLunar = birthday.IsLunarMonthDay();
         bSolar = !bLunar;
         lunarKey = solarKey;
+    } else if (bLunar) {
+        // Converting is the costly part of filing a book's birthdays: only for a lunar reminder.
+        CLunarDate lunar;
+        if (lunar.SetFromSolar(birthday))
+            lunarKey = BirthdayKey(lunar.GetMonth(), lunar.GetDay());
+        else
+            bLunar = FALSE;
     }
     auto add = [this](CBirthdayMap& map, int key) {
         CString& names = map[key];

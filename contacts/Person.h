@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "calendar/Birthday.h"
 #include "contacts/PersonFields.h"
@@ -67,6 +68,12 @@ public:
     virtual void GetFieldText(CString& out, int nField, BOOL bWithLabel = FALSE,
                               int* pLength = nullptr, LPCTSTR lpszSeparator = "\n",
                               LPCTSTR lpszPartSeparator = "-", BOOL bCurrentOnly = FALSE);
+    // Asks the processor to fetch the details' own memory ahead of a walk that reads them all.
+    void PrefetchDetails() const;
+    // GetFieldText's unlabelled text appended to out, without a string of its own on the way:
+    // the form a writer of many records builds its lines from.
+    virtual void AppendFieldText(std::string& out, int nField, LPCTSTR lpszSeparator,
+                                 LPCTSTR lpszPartSeparator, BOOL bCurrentOnly);
     // Files the contact's name under its birthday's solar and/or lunar day.
     virtual void AddBirthdayTo(CBirthdayMap& solarMap, CBirthdayMap& lunarMap);
     // The number another service knows the contact by; a plain contact has none.

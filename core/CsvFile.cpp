@@ -7,8 +7,10 @@ int CCsvFile::ReadRecord(CStringList& list) {
     list.RemoveAll();
     QuotedFieldTokenizer tok; // complete is set, nothing is in quotes
     int lines = 0;
+    int nOpenedAt = 0; // the line where the quoted field now open began
     CString line;
     while (ReadString(line)) {
+        ++m_nLine;
         if (tok.m_bInQuotes) {
             // The quoted field goes on: the line break it holds becomes "\r\n".
             line.TrimRight('\r');
@@ -40,7 +42,11 @@ int CCsvFile::ReadRecord(CStringList& list) {
         }
         if (!tok.m_bInQuotes)
             break;
+        if (nOpenedAt == 0)
+            nOpenedAt = m_nLine;
     }
+    if (tok.m_bInQuotes)
+        m_nUnclosedQuoteLine = nOpenedAt;
     return lines == 0 ? -1 : list.GetCount();
 }
 

@@ -16,8 +16,15 @@ public:
 
     // Empties the list and reads the next record into it. Answers the number of fields, or -1 when
     // no line was left. A comma at the end of a line gives no empty last field; a quoted field
-    // still open at the end of the file is dropped.
+    // still open at the end of the file is dropped, and GetUnclosedQuoteLine tells where it began.
     int ReadRecord(CStringList& list);
+    // The line (from 1) of a quoted field that was still open at the end of the file: a missing
+    // closing quote, which took every line after it into that field. 0 when there was none.
+    int GetUnclosedQuoteLine() const { return m_nUnclosedQuoteLine; }
+
+private:
+    int m_nLine = 0; // lines read so far
+    int m_nUnclosedQuoteLine = 0;
 };
 
 // The first record of the file (blank lines before it skipped): the list's count afterwards, 0

@@ -1,5 +1,6 @@
 #include "core/StringListXString.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/base/Archive.h"
@@ -127,14 +128,33 @@ CString CXString::JoinValues(LPCTSTR separator) const {
 }
 
 CString CXString::JoinStrings(LPCTSTR separator) const {
-    CString out;
+    std::string out;
+    AppendJoinedStrings(out, separator);
+    return CString(out.data(), static_cast<int>(out.size()));
+}
+
+void CXString::AppendJoinedStrings(std::string& out, LPCTSTR separator) const {
+    const size_t start = out.size();
     for (const CString& s : m_strings) {
-        CString shown(s);
-        if (shown.Replace("\n", "(注:") > 0)
-            shown += ")";
-        AppendPart(out, shown, separator);
+        if (s.IsEmpty())
+            continue;
+        if (out.size() > start && separator != nullptr)
+            out += separator;
+        // A note follows its value as "(注:note)". A line feed is never the second byte of a
+        // double-byte character, so a plain byte search finds the same ones CString would.
+        const char* p = s.GetString();
+        const char* end = p + s.GetLength();
+        BOOL bNote = FALSE;
+        for (const char* lf; (lf = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr;
+             p = lf + 1) {
+            out.append(p, lf);
+            out += "(注:";
+            bNote = TRUE;
+        }
+        out.append(p, end);
+        if (bNote)
+            out += ')';
     }
-    return out;
 }
 
 int CXString::SetFromText(LPCTSTR text, LPCTSTR separator) {

@@ -3,6 +3,7 @@
 // newline; a CXStringList is the list of such values of one field with a current (preferred) one.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/base/Collections.h"
@@ -50,6 +51,8 @@ public:
     CString JoinValues(LPCTSTR separator) const;
     // The display form: a note reads value(注:note); the separator only between non-empty parts.
     CString JoinStrings(LPCTSTR separator) const;
+    // JoinStrings appended to out.
+    void AppendJoinedStrings(std::string& out, LPCTSTR separator) const;
     // Empties the strings, then fills them in order from the text split at the separator; the
     // pieces left over go to the last string, each after the separator. Answers the strings filled.
     int SetFromText(LPCTSTR text, LPCTSTR separator);

@@ -176,6 +176,17 @@ void CECContact::GetFieldText(CString& out, int nField, BOOL bWithLabel, int* pL
         out = value;
 }
 
+void CECContact::AppendFieldText(std::string& out, int nField, LPCTSTR lpszSeparator,
+                                 LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) {
+    if (!IsExtraField(nField)) {
+        _CPerson::AppendFieldText(out, nField, lpszSeparator, lpszPartSeparator, bCurrentOnly);
+        return;
+    }
+    CString value;
+    GetFieldText(value, nField, FALSE, nullptr, lpszSeparator, lpszPartSeparator, bCurrentOnly);
+    out.append(value.GetString(), (size_t)value.GetLength());
+}
+
 int CECContact::CompareByNumber(const CECContact* pOther) const {
     if (pOther == nullptr || pOther->m_nUid == m_nUid)
         return 0;

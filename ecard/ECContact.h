@@ -41,6 +41,8 @@ public:
     void GetFieldText(CString& out, int nField, BOOL bWithLabel = FALSE, int* pLength = nullptr,
                       LPCTSTR lpszSeparator = "\n", LPCTSTR lpszPartSeparator = "-",
                       BOOL bCurrentOnly = FALSE) override;
+    void AppendFieldText(std::string& out, int nField, LPCTSTR lpszSeparator,
+                         LPCTSTR lpszPartSeparator, BOOL bCurrentOnly) override;
     int GetIdentifier() const override { return (int)m_nUid; }
 
     virtual UINT GetNumber() const { return m_nUid; }

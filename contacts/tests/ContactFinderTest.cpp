@@ -272,3 +272,92 @@ TEST_F(FindOrderTest, FindAllAndSteppingGiveTheWalkOrderFromAnyResumePoint) {
         }
     }
 }
+
+// Stepping resumes in a group at the index after the last hit, and keeps where it stopped so
+// that it need not count from the group's first contact again. Whatever happens to the group
+// between two steps, the next step must give what resuming at that index in the group as it is
+// now gives: edits of contacts are seen, and a list that gained or lost contacts (the one found
+// last included) is counted afresh.
+TEST_F(FindOrderTest, SteppingSeesEditsBetweenSteps) {
+    SFindCriteria c;
+    c.nMode = SFindCriteria::MODE_TEXT;
+    c.strText = "北京";
+    for (int g = 0; g < kPersonGroupCount; ++g)
+        c.personMasks[g] = GetPersonGroupFullMask(kPersonGroupOrder[g]);
+    auto matches = [&](_CPerson* p) {
+        CSearchItemArray hits;
+        return p->Search(c.strText, c.personMasks, hits, FALSE) != FALSE;
+    };
+    auto personAt = [](_CGroup& g, int index) {
+        POSITION pos = g.GetContentList().FindIndex(index);
+        return static_cast<_CPerson*>(g.GetContentList().GetAt(pos));
+    };
+    enum Edit { NoteAfter, NoteRemovedFromNext, AddedAtHead, RemovedAtHead, FoundOneRemoved,
+                AddedBehind };
+    for (Edit edit : {NoteAfter, NoteRemovedFromNext, AddedAtHead, RemovedAtHead, FoundOneRemoved,
+                      AddedBehind}) {
+        SCOPED_TRACE(testing::Message() << "edit " << edit);
+        _CGroup root("");
+        auto* large = new _CGroup("大组");
+        root.AddSubgroup(large, FALSE, nullptr, TRUE, TRUE);
+        for (int i = 0; i < 200; ++i) {
+            _CPerson* p = AddPerson(*large, "张三");
+            if (i % 9 == 0)
+                AddFieldText(*p, PF_NOTE, "来自北京");
+        }
+        CContactFinder finder(&root);
+        auto step = [&](BOOL bRestart) {
+            CObject* pFound = nullptr;
+            finder.Find(c, FALSE, bRestart,
+                        [&](std::unique_ptr<SFindResult> r) { pFound = r->pItem; });
+            return pFound;
+        };
+        // Five hits in: the one found last is at index 36.
+        CObject* pFifth = step(TRUE);
+        for (int i = 1; i < 5; ++i)
+            pFifth = step(FALSE);
+        ASSERT_EQ(personAt(*large, 36), pFifth);
+        switch (edit) {
+        case NoteAfter:
+            AddFieldText(*personAt(*large, 38), PF_NOTE, "北京");
+            break;
+        case NoteRemovedFromNext:
+            personAt(*large, 45)->SetFieldText(PF_NOTE, "无关", TRUE, 0, "\n", "-");
+            break;
+        case AddedAtHead:
+            AddFieldText(*static_cast<_CPerson*>(large->GetContentList().GetAt(
+                             large->AddContent(new _CPerson("李四"), FALSE, nullptr, FALSE))),
+                         PF_NOTE, "北京");
+            break;
+        case RemovedAtHead:
+            large->RemoveContentAt(large->GetFirstContentPosition(), TRUE);
+            break;
+        case FoundOneRemoved:
+            large->RemoveContentAt(large->GetContentList().FindIndex(36), TRUE);
+            break;
+        case AddedBehind:
+            AddFieldText(*static_cast<_CPerson*>(large->GetContentList().GetAt(
+                             large->AddContent(new _CPerson("李四"), FALSE,
+                                               large->GetContentList().FindIndex(36), TRUE))),
+                         PF_NOTE, "北京");
+            break;
+        }
+        // The next step resumes at index 37 of the group as it now is.
+        _CPerson* pWant = nullptr;
+        for (int i = 37; i < large->GetContentList().GetCount() && pWant == nullptr; ++i)
+            if (matches(personAt(*large, i)))
+                pWant = personAt(*large, i);
+        ASSERT_NE(nullptr, pWant);
+        EXPECT_EQ(pWant, step(FALSE));
+        // And the step after it as well.
+        _CPerson* pThen = nullptr;
+        int at = 0;
+        for (POSITION pos = large->GetFirstContentPosition(); pos != nullptr; ++at)
+            if (large->GetNextPerson(pos) == pWant)
+                break;
+        for (int i = at + 1; i < large->GetContentList().GetCount() && pThen == nullptr; ++i)
+            if (matches(personAt(*large, i)))
+                pThen = personAt(*large, i);
+        EXPECT_EQ(pThen, step(FALSE));
+    }
+}

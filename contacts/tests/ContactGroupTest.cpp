@@ -268,7 +268,9 @@ TEST_F(ContactGroupTest, UpcomingBirthdaysFollowEachContactsOwnSettings) {
 // Lunar anniversaries of every month, day and leap flag, kept as a month and day or as a solar
 // date with a year, each counted as the lunar calendar counts it from two starting days (one
 // late in a lunar year, so that the next anniversary often falls in the next year).
-TEST_F(ContactGroupTest, UpcomingLunarBirthdaysCountEachMonthAndDayOnItsOwn) {
+// The listing works out each month and day's count once; every contact must still get the count
+// of its own birthday, solar (29 February included) and lunar alike.
+TEST_F(ContactGroupTest, UpcomingBirthdaysCountEachMonthAndDayOnItsOwn) {
     _CGroup root("");
     for (int month = 1; month <= 12; ++month)
         for (int day = 1; day <= 30; ++day)
@@ -282,17 +284,25 @@ TEST_F(ContactGroupTest, UpcomingLunarBirthdaysCountEachMonthAndDayOnItsOwn) {
         p->GetBirthday().SetBirthday(1950 + i % 60, 1 + i % 12, 1 + (i * 7) % 28, FALSE, TRUE);
         p->GetBirthday().SetShowLunar(TRUE);
     }
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 1; day <= CDate::GetDaysInMonth(2000, month); ++day)
+            for (int year : {2000, -1}) {
+                _CPerson* p = AddPerson(root, "公历");
+                ASSERT_TRUE(p->GetBirthday().SetBirthday(year, month, day, FALSE, TRUE));
+                p->GetBirthday().SetRemindSolar(TRUE);
+            }
     struct Listed {
         _CPerson* person;
+        int lunar;
         int days;
     };
-    auto collect = [](void* ctx, _CPerson* p, const CBirthday& b, int bLunar, int n) {
-        if (bLunar)
-            static_cast<std::vector<Listed>*>(ctx)->push_back({p, n});
-        (void)b;
+    auto collect = [](void* ctx, _CPerson* p, const CBirthday&, int bLunar, int n) {
+        static_cast<std::vector<Listed>*>(ctx)->push_back({p, bLunar, n});
     };
-    for (const CDate& from : {CDate(2024, 2, 1), CDate(2023, 6, 15)}) {
+    for (const CDate& from : {CDate(2024, 2, 1), CDate(2023, 6, 15), CDate(2023, 2, 28)}) {
         for (int window : {30, 400}) {
+            SCOPED_TRACE(testing::Message() << from.GetYear() << "-" << from.GetMonth() << "-"
+                                            << from.GetDay() << ", " << window << " days");
             CLunarDate lunarFrom;
             ASSERT_TRUE(lunarFrom.SetFromSolar(from));
             std::vector<Listed> expected;
@@ -301,20 +311,28 @@ TEST_F(ContactGroupTest, UpcomingLunarBirthdaysCountEachMonthAndDayOnItsOwn) {
                 const CBirthday& b = static_cast<const _CPerson*>(p)->GetBirthday();
                 if (!b.IsValid())
                     continue;
+                // As shown: the lunar form when asked for or when there is no other.
+                if (!b.IsShowLunar() && !b.IsLunarMonthDay()) {
+                    int n = CDate::DaysToNextAnniversary(from, b.GetMonth(), b.GetDay());
+                    if (n >= 0 && n <= window)
+                        expected.push_back({p, 0, n});
+                    continue;
+                }
                 CLunarDate lunar(-1, b.GetMonth(), b.GetDay(), b.IsLeapMonth());
                 if (!b.IsLunarMonthDay() && !lunar.SetFromSolar(b))
                     continue;
                 int n = CLunarDate::DaysToNextAnniversary(lunarFrom, lunar.GetMonth(),
                                                           lunar.GetDay(), lunar.IsLeapMonth());
                 if (n >= 0 && n <= window)
-                    expected.push_back({p, n});
+                    expected.push_back({p, 1, n});
             }
             std::vector<Listed> listed;
             root.EnumUpcomingBirthdays(from, window, _CGroup::BIRTHDAY_AS_SHOWN, &listed, collect);
-            ASSERT_EQ(expected.size(), listed.size()) << window << " days";
+            ASSERT_EQ(expected.size(), listed.size());
             ASSERT_GT(expected.size(), 10u);
             for (size_t i = 0; i < expected.size(); ++i) {
-                EXPECT_EQ(expected[i].person, listed[i].person);
+                EXPECT_EQ(expected[i].person, listed[i].person) << "contact " << i;
+                EXPECT_EQ(expected[i].lunar, listed[i].lunar) << "contact " << i;
                 EXPECT_EQ(expected[i].days, listed[i].days) << "contact " << i;
             }
         }

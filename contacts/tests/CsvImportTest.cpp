@@ -11,6 +11,7 @@
 
 namespace {
 
+using contacts_test::AddFieldText;
 using contacts_test::ContactsTest;
 
 std::string Utf8(const char* gbk) {
@@ -150,6 +151,42 @@ TEST_F(CsvImportTest, FilesThatAreNotCsvImportNothingWithAReason) {
         EXPECT_EQ(c.status, report.nStatus);
         EXPECT_FALSE(report.strMessage.IsEmpty());
         EXPECT_TRUE(group.IsEmptyGroup());
+    }
+}
+
+// A quote that is never closed would take every line after it into one value, so the rest of
+// the file would silently vanish: such a file imports nothing, the book stays as it was, and the
+// message names the line where the record began.
+TEST_F(CsvImportTest, AQuoteLeftOpenToTheEndImportsNothingAndNamesItsLine) {
+    struct Case {
+        const char* label;
+        std::string bytes;
+        int line;
+    } cases[] = {
+        {"in a record", Bytes("姓名,附注\r\n张三,\"第一行\r\n第二行\"\r\n李四,\"没有结束\r\n王五,1\r\n"),
+         4},
+        {"in the header", Bytes("\r\n姓名,\"附注\r\n张三,1\r\n"), 2},
+        {"on the last line", Bytes("姓名,附注\n张三,1\n李四,\"1"), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const CString path = PathOf("open.csv");
+        WriteBytes(path, c.bytes);
+        for (DWORD flags : {0u, (DWORD)(_CGroup::IMPORT_SORTED | _CGroup::IMPORT_MERGE)}) {
+            _CGroup group("");
+            _CPerson* kept = AddPerson(group, "张三");
+            AddFieldText(*kept, PF_NOTE, "原来的");
+            SCsvImportReport report;
+            EXPECT_EQ(-1, group.ImportCsv(path, Map({PF_NAME, PF_NOTE}), flags, -1, &report));
+            EXPECT_EQ(CCsvSource::CSV_UNCLOSED_QUOTE, report.nStatus);
+            CString line;
+            line.Format("第%d行", c.line);
+            EXPECT_GE(report.strMessage.Find(line), 0) << report.strMessage.GetString();
+            EXPECT_EQ(1, group.GetContentCount(TRUE, TRUE));
+            CString note;
+            kept->GetFieldText(note, PF_NOTE);
+            EXPECT_STREQ("原来的", note);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <sys/resource.h>
@@ -79,6 +80,8 @@ protected:
         AddFieldText(*tricky, PF_PHONE, "010-1,2");
         AddFieldText(*tricky, PF_PHONE, "020\"3\"");
         AddFieldText(*tricky, PF_HOME_ADDRESS, "  前后空格  ");
+        // Carriage returns that end no line: alone, doubled before a line end, last.
+        AddFieldText(*tricky, PF_TITLE, "甲\r乙\r\r\n丙\r");
         auto* sub = new _CGroup("子组");
         root.AddSubgroup(sub, FALSE, nullptr, TRUE, TRUE);
         AddFieldText(*AddPerson(*sub, "王五"), PF_COMPANY, "甲,乙");
@@ -159,6 +162,14 @@ TEST_F(GroupExportTest, CsvReadsBackThroughPythonAndStrictCsvParse) {
                                          &status);
         EXPECT_EQ(0, status) << (strict.empty() || strict[0].empty() ? "" : strict[0][0]);
         EXPECT_EQ(want, strict);
+
+        // Python's writer, given the records it read, writes the very bytes we wrote.
+        const CString again = PathOf("python.csv");
+        EXPECT_EQ(0, system((std::string("/usr/bin/python3 ") + CONTACTS_TESTS_DIR +
+                             "/support/rewrite_csv.py '" + path.GetString() + "' '" +
+                             again.GetString() + "'")
+                                .c_str()));
+        EXPECT_EQ(ReadBytes(path), ReadBytes(again));
     }
 }
 

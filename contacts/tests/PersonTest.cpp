@@ -239,6 +239,23 @@ TEST_F(PersonTest, MergeAppliesMaskedFieldsAndTouchesTheTime) {
     EXPECT_FALSE(dst.ApplyFieldValue(PF_NICKNAME, &n, FIELD_INT, _CPerson::MODE_REPLACE, 0));
 }
 
+// The modification time is written digit by digit for speed; it must read as the general time
+// format does, at the ends of the four-digit years and where the time has no local form at all.
+TEST_F(PersonTest, ModifiedTimeTextIsTheTimeFormatsText) {
+    const __time64_t times[] = {0,           1600000000,    951782400 /* 29 Feb 2000 */,
+                                -1,          -30610224000,  -30610224000 - 86400 * 400,
+                                253402300799 /* end of 9999 */, 253402300799 + 86400 * 2,
+                                (__time64_t)1 << 60};
+    for (__time64_t t : times) {
+        SCOPED_TRACE(t);
+        _CPerson p("张三");
+        p.SetModifiedTime(CTime(t));
+        CString text;
+        p.GetFieldText(text, PF_MODIFIED);
+        EXPECT_EQ(CTime(t).Format("%Y-%m-%d %H:%M:%S"), text);
+    }
+}
+
 TEST_F(PersonTest, FieldTextsLabelsAndSummary) {
     _CPerson p("张三");
     FillEveryKind(p);

@@ -131,6 +131,9 @@ public:
     int GetCount() const { return m_nCount; }
     int GetSize() const { return m_nCount; }
     BOOL IsEmpty() const { return m_nCount == 0; }
+    // Goes up with every element added or removed: a walker that kept a POSITION with its index
+    // knows by it whether the two still belong together.
+    UINT GetChangeCount() const { return m_nChanges; }
 
     TYPE& GetHead() { return Node(GetHeadPosition())->data; }
     const TYPE& GetHead() const { return Node(GetHeadPosition())->data; }
@@ -162,6 +165,7 @@ public:
             std::destroy_at(&pNode->data);
         m_pNodeHead = m_pNodeTail = nullptr;
         m_nCount = 0;
+        ++m_nChanges;
         FreeBlocks();
     }
 
@@ -243,6 +247,7 @@ protected:
         (pPrev != nullptr ? pPrev->pNext : m_pNodeHead) = pNode;
         (pNext != nullptr ? pNext->pPrev : m_pNodeTail) = pNode;
         ++m_nCount;
+        ++m_nChanges;
         return (POSITION)pNode;
     }
 
@@ -253,6 +258,7 @@ protected:
         (pOld->pNext != nullptr ? pOld->pNext->pPrev : m_pNodeTail) = pOld->pPrev;
         std::destroy_at(&pOld->data);
         FreeNode(pOld);
+        ++m_nChanges;
         if (--m_nCount == 0)
             FreeBlocks();
     }
@@ -323,6 +329,7 @@ protected:
 
 private:
     int m_nBlockSize;
+    UINT m_nChanges = 0;
     CNode* m_pNodeFree = nullptr;
     CBlock* m_pBlocks = nullptr;
 };

@@ -472,16 +472,17 @@ void CStdioFile::Write(const void* lpBuf, UINT nCount) {
         }
         return;
     }
-    UINT start = 0;
-    for (UINT i = 0; i <= nCount; ++i) {
-        if (i < nCount && p[i] != '\n') {
-            continue;
-        }
-        if (std::fwrite(p + start, 1, i - start, m_pStream) != i - start ||
-            (i < nCount && std::fwrite("\r\n", 1, 2, m_pStream) != 2)) {
+    const char* end = p + nCount;
+    for (;;) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const size_t n = (lf != nullptr ? lf : end) - p;
+        if (std::fwrite(p, 1, n, m_pStream) != n ||
+            (lf != nullptr && std::fwrite("\r\n", 1, 2, m_pStream) != 2)) {
             ThrowErrno(errno != 0 ? errno : ENOSPC);
         }
-        start = i + 1;
+        if (lf == nullptr)
+            break;
+        p = lf + 1;
     }
 }
 
