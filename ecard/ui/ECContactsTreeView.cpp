@@ -163,6 +163,8 @@ ON_UPDATE_COMMAND_UI(1514, &CECContactsTreeView::OnUpdateRequest)
 ON_UPDATE_COMMAND_UI(1518, &CECContactsTreeView::OnUpdateRequest)
 ON_UPDATE_COMMAND_UI(1525, &CECContactsTreeView::OnUpdateRequest)
 ON_MESSAGE(WM_USER + 400, &CECContactsTreeView::OnSelectItem)
+ON_MESSAGE(WM_USER + 401, &CECContactsTreeView::OnShowCardField)
+ON_MESSAGE(WM_USER + 101, &CECContactsTreeView::OnCardEdit)
 END_MESSAGE_MAP()
 
 CECContactsTreeView::CECContactsTreeView() = default;
@@ -557,40 +559,60 @@ void CECContactsTreeView::DeleteSelected() {
         return;
     if (AfxMessageBox("您真的要删除该项吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    CObject* pObject = GetItemObject(hItem);
-    const int nTop = GetItemKind(GetTopGroupItem(hItem));
+    DeleteObjects({GetItemObject(hItem)});
+}
+
+void CECContactsTreeView::DeleteObjects(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
     CECUserDoc* pDoc = GetUserDoc();
-    if (nTop != KindFriends) {
-        // Strangers and deregistered users are only this user's records: removed here, nothing
-        // is sent. Nothing may keep pointing at them afterwards.
+    if (pUser == nullptr || pDoc == nullptr || pUser->IsBusy())
+        return;
+    // Strangers and deregistered users are only this user's records: removed here, nothing is
+    // sent. Friends leave through one request; the tree moves them when the answer comes.
+    std::vector<CObject*> local, remote;
+    int nTopShown = KindNone;
+    for (CObject* pObject : objects) {
+        HTREEITEM hItem = FindItemOf(pObject);
+        const int nKind = GetItemKind(hItem);
+        if (nKind != KindContact && nKind != KindSubgroup)
+            continue;
+        const int nTop = GetItemKind(GetTopGroupItem(hItem));
+        if (nTopShown == KindNone)
+            nTopShown = nTop;
+        auto* pGroup = dynamic_cast<CECGroup*>(pObject);
+        if (nTop != KindFriends || (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0))
+            local.push_back(pObject);
+        else
+            remote.push_back(pObject);
+    }
+    if (!local.empty()) {
+        // Nothing may keep pointing at them afterwards.
         ForgetPending();
         pDoc->SetCurrentObject(nullptr);
         GetTreeCtrl().SelectItem(nullptr);
-        if (auto* pContact = dynamic_cast<CECContact*>(pObject))
-            pContact->GetParent()->RemoveContent(pContact, TRUE);
-        else if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
-            pGroup->RemoveFromParent(TRUE);
+        for (CObject* pObject : local) {
+            if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+                pContact->GetParent()->RemoveContent(pContact, TRUE);
+            else if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+                pGroup->RemoveFromParent(TRUE);
+        }
         pDoc->SetModifiedFlag();
         Rebuild();
-        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
-        return;
+        GetTreeCtrl().SelectItem(GetGroupItem(nTopShown));
     }
-    auto* pGroup = dynamic_cast<CECGroup*>(pObject);
-    if (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0) {
-        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
-        pDoc->SetCurrentObject(nullptr);
-        pGroup->RemoveFromParent(TRUE);
-        pDoc->SetModifiedFlag();
-        Rebuild();
+    if (remote.empty())
         return;
-    }
     ForgetPending();
     pUser->BeginRequest(this);
-    if (pGroup != nullptr)
-        pUser->AddToRequest(pGroup, TRUE);
-    else
-        pUser->AddToRequest(static_cast<CECContact*>(pObject), TRUE);
-    m_pending.push_back(pObject);
+    BOOL bFirst = TRUE;
+    for (CObject* pObject : remote) {
+        if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+            pUser->AddToRequest(pGroup, bFirst);
+        else
+            pUser->AddToRequest(static_cast<CECContact*>(pObject), bFirst);
+        bFirst = FALSE;
+        m_pending.push_back(pObject);
+    }
     m_pTarget = &pUser->GetStrangers();
     pUser->StartOperation(EC_OP_REMOVE_FRIENDS);
 }
@@ -640,6 +662,72 @@ void CECContactsTreeView::FindByID() {
         if (AfxMessageBox("未找到指定的联系人！需要重新查找吗？", MB_YESNO | MB_ICONSTOP) != IDYES)
             return;
     }
+}
+
+BOOL CECContactsTreeView::PassesOn(UINT nID) const {
+    const int nView = m_pRightPane != nullptr ? m_pRightPane->GetCurrentViewNumber() : 0;
+    const BOOL bTreeFocus = CWnd::GetFocus() == this;
+    switch (nID) {
+    case 311:
+        return !bTreeFocus && (nView == EC_VIEW_PERSON_LIST || nView == EC_VIEW_MESSAGES);
+    case 1516:
+    case 1530:
+        return !bTreeFocus && nView == EC_VIEW_PERSON_LIST;
+    case 1521:
+        return !bTreeFocus && (nView == EC_VIEW_PERSON_LIST || nView == EC_VIEW_ACCESS_LIST);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CECContactsTreeView::OnCmdMsg(UINT nID, int nCode, void* pExtra,
+                                   AFX_CMDHANDLERINFO* pHandlerInfo) {
+    // While a card is being edited the selection must stay: no command at all.
+    if (m_bCardEditing)
+        return FALSE;
+    // The right pane's list acts on its own selection while it (not the tree) has the focus.
+    if (PassesOn(nID))
+        return FALSE;
+    return CTreeView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+LRESULT CECContactsTreeView::OnCardEdit(WPARAM wParam, LPARAM lParam) {
+    CWnd* pParent = GetParent();
+    CFrameWnd* pFrame = GetParentFrame();
+    if (wParam == 100) {
+        m_bCardEditing = TRUE;
+        if (pParent != nullptr && pParent != pFrame)
+            pParent->EnableWindow(FALSE);
+    } else if (wParam == 102) {
+        CECUserDoc* pDoc = GetUserDoc();
+        CECContact* pContact = pDoc != nullptr ? pDoc->GetCurrentContact() : nullptr;
+        if (lParam == 32821 && pContact != nullptr)
+            if (HTREEITEM hItem = FindItemOf(pContact))
+                if (GetTreeCtrl().GetItemText(hItem) != GetContactLabel(*pContact))
+                    GetTreeCtrl().SetItemText(hItem, GetContactLabel(*pContact));
+        m_bCardEditing = FALSE;
+        if (pParent != nullptr && pParent != pFrame)
+            pParent->EnableWindow(TRUE);
+    } else if (wParam == 105) {
+        if (HTREEITEM hItem = FindItemOf(reinterpret_cast<CObject*>(lParam)))
+            GetTreeCtrl().SelectItem(hItem);
+        return 0;
+    } else {
+        return 0;
+    }
+    if (pFrame != nullptr)
+        pFrame->SendMessage(WM_USER + 101, wParam, lParam);
+    return 0;
+}
+
+LRESULT CECContactsTreeView::OnShowCardField(WPARAM wParam, LPARAM lParam) {
+    // The modification time has no place on the card.
+    if (wParam == 45 || m_pRightPane == nullptr)
+        return 0;
+    m_pRightPane->SendMessage(WM_COMMAND, ID_EC_VIEW_CARD_FORM, 0);
+    if (CWnd* pView = m_pRightPane->GetViewWnd(m_pRightPane->GetCurrentViewNumber()))
+        return pView->SendMessage(WM_USER + 401, wParam, lParam);
+    return 0;
 }
 
 void CECContactsTreeView::GoUp() {

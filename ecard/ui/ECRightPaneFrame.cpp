@@ -1,6 +1,8 @@
 #include "ecard/ui/ECRightPaneFrame.h"
 
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECCardForm.h"
+#include "ecard/ui/ECPersonList.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 
@@ -79,6 +81,11 @@ END_MESSAGE_MAP()
 void CECRightPaneFrame::RegisterViewClass(int nView, CRuntimeClass* pClass) {
     if (nView >= 1 && nView <= EC_VIEW_COUNT)
         ViewClass(nView) = pClass;
+}
+
+void CECRightPaneFrame::RegisterStandardViews() {
+    RegisterViewClass(EC_VIEW_PERSON_LIST, RUNTIME_CLASS(CViewECPersonList));
+    RegisterViewClass(EC_VIEW_CARD_FORM, RUNTIME_CLASS(CFormECPerson));
 }
 
 CECRightPaneFrame::CECRightPaneFrame() = default;
