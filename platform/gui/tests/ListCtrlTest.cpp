@@ -3,6 +3,7 @@
 #include "platform/gui/ListCtrl.h"
 #include "platform/gui/TabCtrl.h"
 #include "platform/gui/TreeCtrl.h"
+#include "platform/gui/WndProc.h"
 
 #include <QImage>
 #include <cstdio>
@@ -1017,3 +1018,38 @@ TEST(CommonControlClassesTest, TemplatesMakeTheControlOfTheirClassName) {
 }
 
 } // namespace
+
+namespace {
+// A procedure in front of the header that asks for a band of 60 pixels.
+LRESULT TallHeaderProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == HDM_LAYOUT) {
+        auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
+        *layout->pwpos = WINDOWPOS{hWnd, nullptr, (int)layout->prc->left, (int)layout->prc->top,
+                                   (int)(layout->prc->right - layout->prc->left), 60, 0};
+        layout->prc->top += 60;
+        return TRUE;
+    }
+    return AfxCallPreviousWndProc(&TallHeaderProc, hWnd, message, wParam, lParam);
+}
+} // namespace
+
+TEST_F(ListCtrlTest, TheHeaderBandIsWhatTheHeaderAnswersToLayout) {
+    CRect before;
+    ASSERT_TRUE(list.GetItemRect(0, &before, LVIR_BOUNDS));
+    CHeaderCtrl* header = list.GetHeaderCtrl();
+    ASSERT_NE(nullptr, header);
+    ASSERT_TRUE(AfxHookWndProc(header->m_hWnd, &TallHeaderProc));
+    list.SendMessage(WM_SIZE, 0, MAKELPARAM(300, 200));
+    CRect headerRect, row, hit;
+    header->GetWindowRect(&headerRect);
+    EXPECT_EQ(60, headerRect.Height());
+    ASSERT_TRUE(list.GetItemRect(0, &row, LVIR_BOUNDS));
+    EXPECT_EQ(60, row.top);
+    EXPECT_EQ(before.Height(), row.Height());
+    // A click just below the band lands on the first row, one inside it on none.
+    LVHITTESTINFO info{};
+    info.pt = CPoint(20, 62);
+    EXPECT_EQ(0, list.HitTest(&info));
+    info.pt = CPoint(20, 40);
+    EXPECT_EQ(-1, list.HitTest(&info));
+}
