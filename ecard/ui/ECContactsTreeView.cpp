@@ -1,6 +1,7 @@
 #include "ecard/ui/ECContactsTreeView.h"
 
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECAccessViews.h"
 #include "ecard/ui/ECDialogs.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonDoc.h"
@@ -164,6 +165,8 @@ ON_UPDATE_COMMAND_UI(1518, &CECContactsTreeView::OnUpdateRequest)
 ON_UPDATE_COMMAND_UI(1525, &CECContactsTreeView::OnUpdateRequest)
 ON_MESSAGE(WM_USER + 400, &CECContactsTreeView::OnSelectItem)
 ON_MESSAGE(WM_USER + 401, &CECContactsTreeView::OnShowCardField)
+ON_COMMAND(1521, &CECContactsTreeView::OnCmdSetAccess)
+ON_UPDATE_COMMAND_UI(1521, &CECContactsTreeView::OnUpdateSetAccess)
 ON_MESSAGE(WM_USER + 101, &CECContactsTreeView::OnCardEdit)
 END_MESSAGE_MAP()
 
@@ -666,7 +669,8 @@ void CECContactsTreeView::FindByID() {
 
 BOOL CECContactsTreeView::PassesOn(UINT nID) const {
     const int nView = m_pRightPane != nullptr ? m_pRightPane->GetCurrentViewNumber() : 0;
-    const BOOL bTreeFocus = CWnd::GetFocus() == this;
+    const CWnd* pFocus = CWnd::GetFocus();
+    const BOOL bTreeFocus = pFocus == this || pFocus == &GetTreeCtrl();
     switch (nID) {
     case 311:
         return !bTreeFocus && (nView == EC_VIEW_PERSON_LIST || nView == EC_VIEW_MESSAGES);
@@ -728,6 +732,59 @@ LRESULT CECContactsTreeView::OnShowCardField(WPARAM wParam, LPARAM lParam) {
     if (CWnd* pView = m_pRightPane->GetViewWnd(m_pRightPane->GetCurrentViewNumber()))
         return pView->SendMessage(WM_USER + 401, wParam, lParam);
     return 0;
+}
+
+// The friends (a contact, or a group with at least one contact) the selection's access command
+// applies to; the root stands for the friends group. Empty outside the friends.
+std::vector<CObject*> CECContactsTreeView::SelectedAccessObjects() const {
+    std::vector<CObject*> objects;
+    CECUser* pUser = GetUser();
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (pUser == nullptr || hItem == nullptr)
+        return objects;
+    CObject* pObject = nullptr;
+    if (hItem == m_hRoot)
+        pObject = &pUser->GetFriends();
+    else if (GetItemKind(GetTopGroupItem(hItem)) == KindFriends)
+        pObject = GetItemObject(hItem);
+    auto* pGroup = dynamic_cast<CGroup*>(pObject);
+    if (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0)
+        pObject = nullptr;
+    if (pObject != nullptr)
+        objects.push_back(pObject);
+    return objects;
+}
+
+void CECContactsTreeView::OnCmdSetAccess() {
+    SetAccess(SelectedAccessObjects());
+}
+
+void CECContactsTreeView::OnUpdateSetAccess(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(!IsBusy() && !SelectedAccessObjects().empty());
+}
+
+BOOL CECContactsTreeView::SetAccess(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || pUser->IsBusy() || objects.empty())
+        return FALSE;
+    CECDlgModifyAccess dlg(pUser, objects, GetTopLevelParent());
+    if (dlg.DoModal() != IDOK || dlg.m_chosen.empty())
+        return FALSE;
+    ForgetPending();
+    pUser->BeginRequest(this);
+    BOOL bFirst = TRUE;
+    for (CObject* pObject : dlg.m_chosen) {
+        if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+            pUser->AddToRequest(pGroup, bFirst);
+        else
+            pUser->AddToRequest(static_cast<CECContact*>(pObject), bFirst);
+        bFirst = FALSE;
+        m_pending.push_back(pObject);
+    }
+    pUser->m_pendingAccess = dlg.m_values;
+    pUser->m_pendingMasks = dlg.m_changes;
+    pUser->StartOperation(EC_OP_SET_ACCESS);
+    return TRUE;
 }
 
 void CECContactsTreeView::GoUp() {
@@ -1058,6 +1115,21 @@ void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
             if (pContact->m_nResult != 0 || inMoved(pContact))
                 continue;
             MoveContactTo(pContact, pTarget);
+        }
+        break;
+    }
+    case EC_OP_SET_ACCESS: {
+        // Only the chosen friends the service took change, and only in the changed fields.
+        POSITION pos = set.GetStartPosition();
+        while (pos != nullptr) {
+            UINT nUid = 0;
+            CECContact* pContact = nullptr;
+            set.GetNextAssoc(pos, nUid, pContact);
+            if (pContact == nullptr || pContact->m_nResult != 0 ||
+                (pContact->m_dwStatus & CECContact::STATUS_ACCESS_PENDING) == 0)
+                continue;
+            SECAccess::Merge(pUser->m_pendingAccess, pContact->m_access, &pUser->m_pendingMasks);
+            pContact->UpdateStatus(0, CECContact::STATUS_ACCESS_PENDING);
         }
         break;
     }

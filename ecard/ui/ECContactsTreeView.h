@@ -74,6 +74,10 @@ public:
     // Deletes contacts and sub-groups without asking: strangers and deregistered users here,
     // friends through one remove-friends request.
     void DeleteObjects(const std::vector<CObject*>& objects);
+    // Opens the access dialog on friends (contacts and groups); on OK the chosen ones are sent
+    // with the dialog's values and change marks. FALSE when nothing was sent.
+    BOOL SetAccess(const std::vector<CObject*>& objects);
+    std::vector<CObject*> SelectedAccessObjects() const;
     void Refresh(BOOL bAll);
     void FindByID();
     void GoUp();
@@ -150,6 +154,8 @@ protected:
     // Delete, set access and leave message act on the right pane's list while it has the focus.
     BOOL PassesOn(UINT nID) const;
     BOOL m_bCardEditing = FALSE;
+    void OnCmdSetAccess();
+    void OnUpdateSetAccess(CCmdUI* pCmdUI);
 
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hGroups[3] = {};

@@ -59,6 +59,8 @@ public:
     void OnECSessionBegin(CECUser*) override {}
     void OnECSessionResult(CECUser* pUser, int nResult) override;
     void OnECSessionEnd(CECUser*) override {}
+    // The default access of strangers through the access dialog (1511).
+    void DefaultAccess();
 
     // Hands a finished request of the user back; TRUE when one was.
     BOOL PollUser();
@@ -72,6 +74,8 @@ protected:
     void OnReceiveMessages();
     void OnOnlineHelp();
     void OnExitWindow();
+    void OnDefaultAccess() { DefaultAccess(); }
+    void OnUpdateNotBusy(CCmdUI* pCmdUI);
     BOOL CreateToolBar();
 
     CECUsersManager* m_pManager;

@@ -44,6 +44,9 @@ BOOL IsWorkField(int nField) {
     return nField >= PF_WORK_COUNTRY && nField <= PF_WORK_ADDRESS;
 }
 
+const char kNoStrangerAccess[] =
+    "不能对陌生人或已注销者设置访问权限！\n当前显示的是陌生人对您的默认访问权限。（请到“我的帐户”面板中设置）";
+
 } // namespace
 
 IMPLEMENT_DYNCREATE(CViewECPersonList, CViewPersonList)
@@ -53,6 +56,8 @@ ON_WM_DESTROY()
 ON_WM_CONTEXTMENU()
 ON_COMMAND(CViewECPersonList::ID_DELETE_CONTACTS, &CViewECPersonList::OnCmdDelete)
 ON_COMMAND(CGroupListView::ID_DELETE, &CViewECPersonList::OnCmdDelete)
+ON_COMMAND(CViewECPersonList::ID_SET_ACCESS, &CViewECPersonList::OnCmdSetAccess)
+ON_UPDATE_COMMAND_UI(CViewECPersonList::ID_SET_ACCESS, &CViewECPersonList::OnUpdateSelectionCommand)
 ON_COMMAND(CViewPersonList::ID_OPEN, &CViewECPersonList::OnCmdOpen)
 ON_COMMAND(CViewPersonList::ID_GO_UP, &CViewECPersonList::OnCmdGoUp)
 ON_UPDATE_COMMAND_UI(CViewECPersonList::ID_DELETE_CONTACTS,
@@ -221,6 +226,21 @@ void CViewECPersonList::DeleteSelected() {
         return;
     pTree->DeleteObjects(std::vector<CObject*>(contacts.begin(), contacts.end()));
     Refill();
+}
+
+void CViewECPersonList::SetAccessOfSelected() {
+    CECContactsTreeView* pTree = GetTree();
+    std::vector<CECContact*> contacts;
+    GetSelectedContacts(contacts);
+    if (pTree == nullptr || contacts.empty())
+        return;
+    auto* pGroup = dynamic_cast<CECGroup*>(GetGroup());
+    // A sub-group of the friends is the friends' too: its role is its nearest set one.
+    if (pGroup == nullptr || pGroup->GetTopRole() != CECGroup::ROLE_FRIENDS) {
+        AfxMessageBox(kNoStrangerAccess, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    pTree->SetAccess(std::vector<CObject*>(contacts.begin(), contacts.end()));
 }
 
 void CViewECPersonList::OnCmdOpen() {

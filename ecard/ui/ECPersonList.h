@@ -47,11 +47,14 @@ public:
 
     // The commands, callable directly.
     void DeleteSelected();
+    // Friends only: the access dialog on the selected contacts.
+    void SetAccessOfSelected();
 
 protected:
     void BuildECColumns();
     void StoreECWidths();
     void OnCmdDelete() { DeleteSelected(); }
+    void OnCmdSetAccess() { SetAccessOfSelected(); }
     void OnCmdOpen();
     void OnCmdGoUp();
     void OnUpdateSelectionCommand(CCmdUI* pCmdUI);

@@ -1,6 +1,7 @@
 #include "ecard/ui/ECRightPaneFrame.h"
 
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECAccessViews.h"
 #include "ecard/ui/ECCardForm.h"
 #include "ecard/ui/ECPersonList.h"
 #include "platform/gui/Icon.h"
@@ -85,6 +86,7 @@ void CECRightPaneFrame::RegisterViewClass(int nView, CRuntimeClass* pClass) {
 
 void CECRightPaneFrame::RegisterStandardViews() {
     RegisterViewClass(EC_VIEW_PERSON_LIST, RUNTIME_CLASS(CViewECPersonList));
+    RegisterViewClass(EC_VIEW_ACCESS_LIST, RUNTIME_CLASS(CViewECContactAccessList));
     RegisterViewClass(EC_VIEW_CARD_FORM, RUNTIME_CLASS(CFormECPerson));
 }
 

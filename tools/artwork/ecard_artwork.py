@@ -106,6 +106,12 @@ ICONS = [
     (548, "sync", lambda: picture(cycle)),
     (549, "refresh", lambda: picture(lambda c: cycle(c, BLUE))),
     (550, "unread", unread_badge),
+    # The access table's readable and hidden field marks, and the card's state tab.
+    (536, "readable", lambda: picture(lambda c: disc(c, 16, 16, 13, GREEN),
+                                     lambda c: check(c, (255, 255, 255, 255)))),
+    (537, "hidden", lambda: picture(lambda c: disc(c, 16, 16, 13, RED),
+                                   lambda c: cross(c, (255, 255, 255, 255), 9))),
+    (538, "state", lambda: picture(lambda c: person(c), lambda c: disc(c, 25, 8, 5, ORANGE))),
 ] + [(560 + k, "busy%d" % k, lambda k=k: hourglass_frame(k)) for k in range(4)]
 
 
