@@ -2,6 +2,7 @@
 
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECAccountDialogs.h"
 #include "ecard/ui/ECDialogs.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonDoc.h"
@@ -15,6 +16,7 @@
 #include "platform/gui/WinApp.h"
 #include "platform/gui/MessageBox.h"
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -166,6 +168,8 @@ ON_UPDATE_COMMAND_UI(1525, &CECContactsTreeView::OnUpdateRequest)
 ON_MESSAGE(WM_USER + 400, &CECContactsTreeView::OnSelectItem)
 ON_MESSAGE(WM_USER + 401, &CECContactsTreeView::OnShowCardField)
 ON_COMMAND(1521, &CECContactsTreeView::OnCmdSetAccess)
+ON_COMMAND(1530, &CECContactsTreeView::OnCmdLeaveMessage)
+ON_UPDATE_COMMAND_UI(1530, &CECContactsTreeView::OnUpdateLeaveMessage)
 ON_UPDATE_COMMAND_UI(1521, &CECContactsTreeView::OnUpdateSetAccess)
 ON_MESSAGE(WM_USER + 101, &CECContactsTreeView::OnCardEdit)
 END_MESSAGE_MAP()
@@ -785,6 +789,50 @@ BOOL CECContactsTreeView::SetAccess(const std::vector<CObject*>& objects) {
     pUser->m_pendingMasks = dlg.m_changes;
     pUser->StartOperation(EC_OP_SET_ACCESS);
     return TRUE;
+}
+
+void CECContactsTreeView::LeaveMessage(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr)
+        return;
+    CString ids;
+    for (CObject* pObject : objects) {
+        std::vector<CObject*> stack{pObject};
+        auto add = [&ids](const CECContact* pContact) {
+            if (!ids.IsEmpty())
+                ids += ",";
+            ids.AppendFormat("%u", pContact->m_nUid);
+        };
+        if (auto* pContact = dynamic_cast<CECContact*>(pObject)) {
+            add(pContact);
+            continue;
+        }
+        // A group: its contacts, depth first.
+        std::function<void(CGroup*)> walk = [&](CGroup* pGroup) {
+            for (POSITION pos = pGroup->GetFirstContentPosition(); pos != nullptr;)
+                if (auto* pContact = dynamic_cast<CECContact*>(pGroup->GetNextContent(pos)))
+                    add(pContact);
+            for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;)
+                walk(pGroup->GetNextSubgroup(pos));
+        };
+        if (auto* pGroup = dynamic_cast<CGroup*>(pObject))
+            walk(pGroup);
+    }
+    if (ids.IsEmpty())
+        return;
+    CECDlgLeaveMessage dlg(pUser, ids, this);
+    dlg.DoModal();
+}
+
+void CECContactsTreeView::OnCmdLeaveMessage() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (hItem != nullptr && hItem != m_hRoot)
+        LeaveMessage({GetItemObject(hItem)});
+}
+
+void CECContactsTreeView::OnUpdateLeaveMessage(CCmdUI* pCmdUI) {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    pCmdUI->Enable(hItem != nullptr && hItem != m_hRoot);
 }
 
 void CECContactsTreeView::GoUp() {

@@ -78,6 +78,8 @@ public:
     // with the dialog's values and change marks. FALSE when nothing was sent.
     BOOL SetAccess(const std::vector<CObject*>& objects);
     std::vector<CObject*> SelectedAccessObjects() const;
+    // The leave-message dialog to the IDs of the contacts (a group's, depth first).
+    void LeaveMessage(const std::vector<CObject*>& objects);
     void Refresh(BOOL bAll);
     void FindByID();
     void GoUp();
@@ -155,6 +157,8 @@ protected:
     BOOL PassesOn(UINT nID) const;
     BOOL m_bCardEditing = FALSE;
     void OnCmdSetAccess();
+    void OnCmdLeaveMessage();
+    void OnUpdateLeaveMessage(CCmdUI* pCmdUI);
     void OnUpdateSetAccess(CCmdUI* pCmdUI);
 
     HTREEITEM m_hRoot = nullptr;

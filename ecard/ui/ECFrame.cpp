@@ -1,5 +1,6 @@
 #include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECAccountDialogs.h"
 
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
@@ -52,6 +53,12 @@ ON_COMMAND(32812, &CECFrame::OnReceiveMessages)
 ON_COMMAND(1531, &CECFrame::OnOnlineHelp)
 ON_COMMAND(57665, &CECFrame::OnExitWindow)
 ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
+ON_COMMAND(1524, &CECFrame::ChangePassword)
+ON_COMMAND(1509, &CECFrame::ModifyAccount)
+ON_COMMAND(1508, &CECFrame::Deregister)
+ON_UPDATE_COMMAND_UI(1524, &CECFrame::OnUpdateNotBusy)
+ON_UPDATE_COMMAND_UI(1509, &CECFrame::OnUpdateNotBusy)
+ON_UPDATE_COMMAND_UI(1508, &CECFrame::OnUpdateNotBusy)
 ON_UPDATE_COMMAND_UI(1511, &CECFrame::OnUpdateNotBusy)
 END_MESSAGE_MAP()
 
@@ -271,6 +278,38 @@ void CECFrame::DefaultAccess() {
     user.m_pendingAccess = dlg.m_values;
     user.m_pendingMasks = dlg.m_changes;
     user.StartUserInfoOperation(EC_OP_SET_DEFAULT_ACCESS);
+}
+
+void CECFrame::ChangePassword() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECUser& user = m_pDoc->GetUser();
+    CECDlgChangePassword dlg(&user, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    // The next offline log-in compares with the new password.
+    user.GetAccount().m_strPassword = dlg.m_strNew;
+    m_pDoc->SaveUser();
+}
+
+void CECFrame::ModifyAccount() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECDlgModifyAccount dlg(&m_pDoc->GetUser(), this);
+    if (dlg.DoModal() == IDOK)
+        m_pDoc->SetModifiedFlag(TRUE);
+}
+
+void CECFrame::Deregister() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECDlgDeregister dlg(&m_pDoc->GetUser(), this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    // The account is gone at the service: its folder goes and nothing is written back.
+    m_bSaveOnClose = FALSE;
+    CECUsersManager::DeleteLocalUser(GetUserNumber());
+    PostMessage(WM_CLOSE, 0, 0);
 }
 
 void CECFrame::OnUpdateNotBusy(CCmdUI* pCmdUI) {

@@ -58,6 +58,9 @@ ON_COMMAND(CViewECPersonList::ID_DELETE_CONTACTS, &CViewECPersonList::OnCmdDelet
 ON_COMMAND(CGroupListView::ID_DELETE, &CViewECPersonList::OnCmdDelete)
 ON_COMMAND(CViewECPersonList::ID_SET_ACCESS, &CViewECPersonList::OnCmdSetAccess)
 ON_UPDATE_COMMAND_UI(CViewECPersonList::ID_SET_ACCESS, &CViewECPersonList::OnUpdateSelectionCommand)
+ON_COMMAND(CViewECPersonList::ID_LEAVE_MESSAGE, &CViewECPersonList::OnCmdLeaveMessage)
+ON_UPDATE_COMMAND_UI(CViewECPersonList::ID_LEAVE_MESSAGE,
+                     &CViewECPersonList::OnUpdateSelectionCommand)
 ON_COMMAND(CViewPersonList::ID_OPEN, &CViewECPersonList::OnCmdOpen)
 ON_COMMAND(CViewPersonList::ID_GO_UP, &CViewECPersonList::OnCmdGoUp)
 ON_UPDATE_COMMAND_UI(CViewECPersonList::ID_DELETE_CONTACTS,
@@ -241,6 +244,14 @@ void CViewECPersonList::SetAccessOfSelected() {
         return;
     }
     pTree->SetAccess(std::vector<CObject*>(contacts.begin(), contacts.end()));
+}
+
+void CViewECPersonList::OnCmdLeaveMessage() {
+    CECContactsTreeView* pTree = GetTree();
+    std::vector<CECContact*> contacts;
+    GetSelectedContacts(contacts);
+    if (pTree != nullptr && !contacts.empty())
+        pTree->LeaveMessage(std::vector<CObject*>(contacts.begin(), contacts.end()));
 }
 
 void CViewECPersonList::OnCmdOpen() {

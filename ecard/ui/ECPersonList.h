@@ -55,6 +55,7 @@ protected:
     void StoreECWidths();
     void OnCmdDelete() { DeleteSelected(); }
     void OnCmdSetAccess() { SetAccessOfSelected(); }
+    void OnCmdLeaveMessage();
     void OnCmdOpen();
     void OnCmdGoUp();
     void OnUpdateSelectionCommand(CCmdUI* pCmdUI);
