@@ -2,6 +2,7 @@
 
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECBrowseContact.h"
 #include "ecard/ui/ECCardForm.h"
 #include "ecard/ui/ECPersonList.h"
 #include "platform/gui/Icon.h"
@@ -88,6 +89,7 @@ void CECRightPaneFrame::RegisterStandardViews() {
     RegisterViewClass(EC_VIEW_PERSON_LIST, RUNTIME_CLASS(CViewECPersonList));
     RegisterViewClass(EC_VIEW_ACCESS_LIST, RUNTIME_CLASS(CViewECContactAccessList));
     RegisterViewClass(EC_VIEW_CARD_FORM, RUNTIME_CLASS(CFormECPerson));
+    RegisterViewClass(EC_VIEW_BROWSE_CARD, RUNTIME_CLASS(CECViewBrowseContact));
 }
 
 CECRightPaneFrame::CECRightPaneFrame() = default;

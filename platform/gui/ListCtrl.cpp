@@ -785,9 +785,14 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             CRect cell = Columns() > 0 ? ColumnSpan(col, p.bounds) : p.bounds;
             COLORREF cfg = fg, cbk = back;
             bool highlight = highlightRow && (col == 0 || (exStyle & LVS_EX_FULLROWSELECT));
-            if (!highlight) {
+            if (!highlight && highlightRow) {
+                // A selected row's other cells (no full-row selection) keep the list's colours.
                 cfg = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
                 cbk = textBk == CLR_DEFAULT ? CLR_NONE : textBk;
+            } else if (!highlight) {
+                // The row's colours as the item's custom drawing left them.
+                cfg = fg == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : fg;
+                cbk = back == CLR_DEFAULT ? CLR_NONE : back;
             }
             int saved = 0;
             if (itemRes & CDRF_NOTIFYSUBITEMDRAW) {

@@ -5,6 +5,7 @@
 
 #include "contacts/PersonFields.h"
 #include "contacts/ui/ViewPersonList.h"
+#include "ecard/ui/ECBrowseContact.h"
 #include "ecard/ui/ECCardForm.h"
 #include "ecard/ui/ECPersonList.h"
 
@@ -290,6 +291,59 @@ TEST_F(ECCardViewsTest, TheListDeletesItsSelectedRowsThroughTheTree) {
     l.SetFocus();
     Pump();
     EXPECT_FALSE(Enabled(1516));
+}
+
+TEST_F(ECCardViewsTest, TheReadOnlyCardSaysWhichFieldsTheContactHidesInRed) {
+    OpenAlice();
+    CECContact* bob = user->GetRootGroup().FindByNumber(kBob);
+    bob->m_received.SetAll(-1);
+    MarkECFieldReceived(bob->m_received, PF_HOME_ADDRESS, FALSE);
+    bob->GetInfo().m_home.strAddress = "";
+    // The read-only card is a contact's view: a group cannot show it.
+    Select(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    EXPECT_FALSE(Enabled(ID_EC_VIEW_BROWSE_CARD));
+    Select(ItemOf(kBob));
+    EXPECT_TRUE(Enabled(ID_EC_VIEW_BROWSE_CARD));
+    Command(ID_EC_VIEW_BROWSE_CARD);
+    Pump();
+    auto* view = dynamic_cast<CECViewBrowseContact*>(pane->GetViewWnd(EC_VIEW_BROWSE_CARD));
+    ASSERT_NE(nullptr, view);
+    CECViewContactInfoList* info = view->GetInfoList();
+    ASSERT_NE(nullptr, info);
+    CListCtrl& l = info->GetListCtrl();
+    int hidden = -1, mobile = -1;
+    for (int i = 0; i < l.GetItemCount(); ++i) {
+        if ((int)l.GetItemData(i) == PF_HOME_ADDRESS)
+            hidden = i;
+        if ((int)l.GetItemData(i) == PF_MOBILE)
+            mobile = i;
+    }
+    ASSERT_GE(hidden, 0);
+    ASSERT_GE(mobile, 0);
+    EXPECT_EQ("您无权访问此人的该项信息！", l.GetItemText(hidden, 1));
+    EXPECT_TRUE(info->IsHiddenRow(hidden));
+    EXPECT_EQ("13900000002", l.GetItemText(mobile, 1));
+    EXPECT_FALSE(info->IsHiddenRow(mobile));
+    // The hidden row is drawn in red.
+    CRect row;
+    l.EnsureVisible(hidden, FALSE);
+    Pump();
+    const QImage shot = l.GetWidget()->grab().toImage();
+    ASSERT_TRUE(l.GetItemRect(hidden, &row, LVIR_BOUNDS));
+    int red = 0;
+    for (int y = row.top; y < row.bottom && y < shot.height(); ++y)
+        for (int x = row.left; x < row.right && x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    EXPECT_GT(red, 5);
+    // The rows share the pane three to one.
+    view->SendMessage(WM_SIZE, 0, MAKELPARAM(400, 400));
+    CRect top, bottom;
+    info->GetWindowRect(&top);
+    view->GetContentPane()->GetWindowRect(&bottom);
+    EXPECT_NEAR(300, top.Height(), 12);
+    EXPECT_NEAR(100, bottom.Height(), 12);
 }
 
 } // namespace

@@ -1053,3 +1053,54 @@ TEST_F(ListCtrlTest, TheHeaderBandIsWhatTheHeaderAnswersToLayout) {
     info.pt = CPoint(20, 40);
     EXPECT_EQ(-1, list.HitTest(&info));
 }
+
+namespace {
+// Paints the second row's text red at the item stage only.
+class CRedRowParent : public CNotifyRecorder {
+public:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+        if (cd->nmcd.hdr.code != NM_CUSTOMDRAW)
+            return CNotifyRecorder::OnNotify(wParam, lParam, pResult);
+        *pResult = CDRF_DODEFAULT;
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+            *pResult = CDRF_NOTIFYITEMDRAW;
+        else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.dwItemSpec == 1)
+            cd->clrText = RGB(255, 0, 0);
+        return TRUE;
+    }
+};
+} // namespace
+
+TEST_F(ListCtrlTest, AnItemsTextColourFromCustomDrawingReachesEveryCell) {
+    CRedRowParent redParent;
+    ASSERT_TRUE(redParent.CreateTop(300, 200));
+    CListCtrl red;
+    ASSERT_TRUE(red.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &redParent, 9));
+    red.InsertColumn(0, "姓名", LVCFMT_LEFT, 80);
+    red.InsertColumn(1, "电话", LVCFMT_LEFT, 150);
+    for (int i = 0; i < 2; ++i) {
+        red.InsertItem(i, "WWWWW");
+        red.SetItemText(i, 1, "WWWWWWWW");
+    }
+    QImage img(300, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    CDC dc;
+    dc.AttachImage(&img);
+    red.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    auto redPixels = [&](int row, int col) {
+        CRect r;
+        red.GetSubItemRect(row, col, LVIR_LABEL, r);
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                QColor c = img.pixelColor(x, y);
+                n += c.red() > 180 && c.green() < 100 && c.blue() < 100;
+            }
+        return n;
+    };
+    EXPECT_EQ(0, redPixels(0, 0));
+    EXPECT_EQ(0, redPixels(0, 1));
+    EXPECT_GT(redPixels(1, 0), 0);
+    EXPECT_GT(redPixels(1, 1), 0);
+}
