@@ -14,6 +14,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_or_check  # noqa: E402
+from notes_artwork import write_gif  # noqa: E402
 from shell_artwork import (BLUE, GREEN, GREY, INK, ORANGE, PAPER, RED, SKY, YELLOW,  # noqa: E402
                            arrow, card, check, cross, disc, key, person, reduce, write_bmp,
                            write_icon)
@@ -115,8 +116,17 @@ ICONS = [
 ] + [(560 + k, "busy%d" % k, lambda k=k: hourglass_frame(k)) for k in range(4)]
 
 
+def card_background():
+    """The e-card lists' background tile: faint blue diagonal lines on white."""
+    c = Canvas(32, 32)
+    for y in range(32):
+        for x in range(32):
+            c.put(x, y, (236, 242, 252, 255) if (x + y) % 16 == 0 else (253, 254, 255, 255))
+    return c
+
+
 def artwork():
-    out = []
+    out = [("res/app/Images/background19.gif", lambda: write_gif(card_background()))]
     for number, name, draw in ICONS:
         out.append(("res/icons/%d-ecard-%s.ico" % (number, name),
                     lambda d=draw: write_icon(d())))
