@@ -737,6 +737,15 @@ void CViewECContactAccessList::SetAccessOfSelected() {
     list.Invalidate();
 }
 
+BOOL CViewECContactAccessList::OnCmdMsg(UINT nID, int nCode, void* pExtra,
+                                        AFX_CMDHANDLERINFO* pHandlerInfo) {
+    // Without the focus and a selected row the access command is the tree's.
+    CListCtrl& list = GetListCtrl();
+    if (nID == 1521 && !(CWnd::GetFocus() == &list && list.GetSelectedCount() > 0))
+        return FALSE;
+    return CListView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 void CViewECContactAccessList::OnUpdateSetAccess(CCmdUI* pCmdUI) {
     CListCtrl& list = GetListCtrl();
     pCmdUI->Enable(GetTree() != nullptr && CWnd::GetFocus() == &list &&

@@ -267,6 +267,16 @@ void CViewECPersonList::OnCmdGoUp() {
         pTree->GoUp();
 }
 
+BOOL CViewECPersonList::OnCmdMsg(UINT nID, int nCode, void* pExtra,
+                                 AFX_CMDHANDLERINFO* pHandlerInfo) {
+    // Without the focus and a selected row the list's commands are the tree's.
+    const BOOL bRowCommand = nID == ID_DELETE_CONTACTS || nID == CGroupListView::ID_DELETE ||
+                             nID == ID_SET_ACCESS || nID == ID_LEAVE_MESSAGE;
+    if (bRowCommand && !(ListHasFocus() && List().GetSelectedCount() > 0))
+        return FALSE;
+    return CViewPersonList::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 void CViewECPersonList::OnUpdateSelectionCommand(CCmdUI* pCmdUI) {
     pCmdUI->Enable(GetTree() != nullptr && ListHasFocus() && List().GetSelectedCount() > 0);
 }

@@ -44,6 +44,7 @@ public:
     void InsertContentItem(CContent* pContent) override;
     void OnViewReady() override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     // The commands, callable directly.
     void DeleteSelected();

@@ -177,6 +177,9 @@ TEST_F(ECAccessTest, TheTreeChoosesTheFriendsAndOnlyChosenOnesChange) {
     Contact(kDan)->m_dwStatus |= CECContact::STATUS_ACCESS_PENDING;
     HTREEITEM friends = tree->GetGroupItem(CECContactsTreeView::KindFriends);
     tree->GetTreeCtrl().SelectItem(friends);
+    // The contact list may be the window's active view: without the focus and a selected row
+    // it leaves the command to the tree.
+    frame->SetActiveView(dynamic_cast<CView*>(pane->GetViewWnd(EC_VIEW_PERSON_LIST)), FALSE);
     tree->GetTreeCtrl().SetFocus();
     Pump();
     onDialog = [&](CDialog& d) {
