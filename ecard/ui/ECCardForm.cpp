@@ -89,8 +89,11 @@ void CPageECState::OnDataChanged() {
 
 HBRUSH CPageECState::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CContactPropertyPage::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (IsReadOnly() && pWnd != nullptr && pWnd->GetDlgCtrlID() == (int)IDC_DISPLAY_NAME_LABEL)
+    if (IsReadOnly() && pWnd != nullptr && pWnd->GetDlgCtrlID() == (int)IDC_DISPLAY_NAME_LABEL) {
         pDC->SetTextColor(kReadOnlyLabel);
+        pDC->SetBkMode(TRANSPARENT);
+        return (HBRUSH)::GetStockObject(HOLLOW_BRUSH);
+    }
     return hbr;
 }
 

@@ -160,6 +160,19 @@ TEST_F(ECCardViewsTest, AContactsCardIsReadOnlyButItsDisplayNameStaysLocal) {
     sheet.m_pageState.GetDlgItemText(CPageECState::IDC_NUMBER, text);
     EXPECT_EQ("20000002", text);
     // Personal fields cannot be typed into on a contact's card.
+    // The display name's label is blue while the card is read-only.
+    auto bluePixels = [&]() {
+        CWnd* label = sheet.m_pageState.GetDlgItem(CPageECState::IDC_DISPLAY_NAME_LABEL);
+        const QImage img = label->GetWidget()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                n += c.blue() > 180 && c.red() < 90 && c.green() < 90;
+            }
+        return n;
+    };
+    EXPECT_GT(bluePixels(), 5);
     CWnd* nickname = sheet.m_pagePerson.GetDlgItem(1038);
     ASSERT_NE(nullptr, nickname);
     EXPECT_TRUE(nickname->GetStyle() & ES_READONLY);
