@@ -7,29 +7,19 @@
 
 #include <algorithm>
 
-namespace {
-
-// The information list of the contact view: the field it selects is shown in the pane below.
-class CPersonInfoList : public CViewPsnInfo {
-    DECLARE_DYNCREATE(CPersonInfoList)
-public:
-    CIRecordContentPane* m_pContentPane = nullptr;
-
-    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
-        const BOOL bDone = CViewPsnInfo::OnChildNotify(message, wParam, lParam, pResult);
-        auto* pNotify = reinterpret_cast<NMLISTVIEW*>(lParam);
-        if (message == WM_NOTIFY && pNotify != nullptr &&
-            pNotify->hdr.code == (UINT)LVN_ITEMCHANGED && (pNotify->uChanged & LVIF_STATE) &&
-            ((pNotify->uOldState ^ pNotify->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
-            m_pContentPane != nullptr)
-            m_pContentPane->ShowRecordContent(CurrentPerson(), GetSelectedField(),
-                                              GetSelectedValue(), GetSelectedLabel());
-        return bDone;
-    }
-};
 IMPLEMENT_DYNCREATE(CPersonInfoList, CViewPsnInfo)
 
-} // namespace
+BOOL CPersonInfoList::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    const BOOL bDone = CViewPsnInfo::OnChildNotify(message, wParam, lParam, pResult);
+    auto* pNotify = reinterpret_cast<NMLISTVIEW*>(lParam);
+    if (message == WM_NOTIFY && pNotify != nullptr &&
+        pNotify->hdr.code == (UINT)LVN_ITEMCHANGED && (pNotify->uChanged & LVIF_STATE) &&
+        ((pNotify->uOldState ^ pNotify->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
+        m_pContentPane != nullptr)
+        m_pContentPane->ShowRecordContent(CurrentPerson(), GetSelectedField(),
+                                          GetSelectedValue(), GetSelectedLabel());
+    return bDone;
+}
 
 IMPLEMENT_DYNCREATE(CPersonBlankPane, CView)
 IMPLEMENT_DYNCREATE(CViewPerson, CView)

@@ -4,6 +4,7 @@
 // takes none of them along.
 #pragma once
 
+#include "contacts/ui/ViewPsnInfo.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/View.h"
 #include "ui/RightPaneView.h"
@@ -30,6 +31,14 @@ class CIContentPaneUser {
 public:
     virtual ~CIContentPaneUser() = default;
     virtual void LinkContentPane(CWnd* pPane) = 0;
+};
+
+// An information list that shows the field it selects in a content pane.
+class CPersonInfoList : public CViewPsnInfo {
+    DECLARE_DYNCREATE(CPersonInfoList)
+public:
+    CIRecordContentPane* m_pContentPane = nullptr;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 
 // An empty pane: what the message records and the message content show is built elsewhere.

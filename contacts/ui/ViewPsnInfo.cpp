@@ -109,6 +109,16 @@ void CViewPsnInfo::OnUpdate(CView*, LPARAM, CObject*) {
     Fill(CurrentPerson());
 }
 
+BOOL CViewPsnInfo::GetRowText(_CPerson* pPerson, int nField, CString& text) {
+    pPerson->GetFieldText(text, nField, FALSE, nullptr, "; ", "-", m_bDefaultOnly);
+    if (!text.IsEmpty())
+        return TRUE;
+    if (!m_bShowAll)
+        return FALSE;
+    text = "-";
+    return TRUE;
+}
+
 void CViewPsnInfo::Fill(_CPerson* pPerson) {
     if (pPerson == nullptr)
         return;
@@ -123,12 +133,8 @@ void CViewPsnInfo::Fill(_CPerson* pPerson) {
     for (int i = 0; i < kFieldOrderCount; ++i) {
         const int nField = kFieldOrder[i];
         CString text;
-        pPerson->GetFieldText(text, nField, FALSE, nullptr, "; ", "-", m_bDefaultOnly);
-        if (text.IsEmpty()) {
-            if (!m_bShowAll)
-                continue;
-            text = "-";
-        }
+        if (!GetRowText(pPerson, nField, text))
+            continue;
         CString name;
         GetPersonFieldName(nField, name);
         if (m_bDefaultOnly)

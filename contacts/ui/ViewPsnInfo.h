@@ -50,6 +50,8 @@ public:
     CListCtrlBkManager& GetBkManager() { return m_bkManager; }
     // Rebuilds the rows for the contact (null keeps the rows as they are).
     void Fill(_CPerson* pPerson);
+    // The value a field's row shows; FALSE leaves the field out.
+    virtual BOOL GetRowText(_CPerson* pPerson, int nField, CString& text);
 
 protected:
     CImageList m_images;

@@ -1,4 +1,5 @@
 #include "ecard/module/ECardModule.h"
+#include "ecard/ui/ECRightPaneFrame.h"
 
 #include "ecard/ECRequest.h"
 #include "ecard/ui/ECFrame.h"
@@ -29,7 +30,9 @@ void PaintWhileWaiting() {
 
 } // namespace
 
-CECardModule::CECardModule() = default;
+CECardModule::CECardModule() {
+    CECRightPaneFrame::RegisterStandardViews();
+}
 
 CECardModule::~CECardModule() = default;
 

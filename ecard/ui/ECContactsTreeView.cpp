@@ -1,6 +1,8 @@
 #include "ecard/ui/ECContactsTreeView.h"
 
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECAccountDialogs.h"
 #include "ecard/ui/ECDialogs.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonDoc.h"
@@ -14,6 +16,7 @@
 #include "platform/gui/WinApp.h"
 #include "platform/gui/MessageBox.h"
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -163,6 +166,12 @@ ON_UPDATE_COMMAND_UI(1514, &CECContactsTreeView::OnUpdateRequest)
 ON_UPDATE_COMMAND_UI(1518, &CECContactsTreeView::OnUpdateRequest)
 ON_UPDATE_COMMAND_UI(1525, &CECContactsTreeView::OnUpdateRequest)
 ON_MESSAGE(WM_USER + 400, &CECContactsTreeView::OnSelectItem)
+ON_MESSAGE(WM_USER + 401, &CECContactsTreeView::OnShowCardField)
+ON_COMMAND(1521, &CECContactsTreeView::OnCmdSetAccess)
+ON_COMMAND(1530, &CECContactsTreeView::OnCmdLeaveMessage)
+ON_UPDATE_COMMAND_UI(1530, &CECContactsTreeView::OnUpdateLeaveMessage)
+ON_UPDATE_COMMAND_UI(1521, &CECContactsTreeView::OnUpdateSetAccess)
+ON_MESSAGE(WM_USER + 101, &CECContactsTreeView::OnCardEdit)
 END_MESSAGE_MAP()
 
 CECContactsTreeView::CECContactsTreeView() = default;
@@ -557,40 +566,60 @@ void CECContactsTreeView::DeleteSelected() {
         return;
     if (AfxMessageBox("您真的要删除该项吗？", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    CObject* pObject = GetItemObject(hItem);
-    const int nTop = GetItemKind(GetTopGroupItem(hItem));
+    DeleteObjects({GetItemObject(hItem)});
+}
+
+void CECContactsTreeView::DeleteObjects(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
     CECUserDoc* pDoc = GetUserDoc();
-    if (nTop != KindFriends) {
-        // Strangers and deregistered users are only this user's records: removed here, nothing
-        // is sent. Nothing may keep pointing at them afterwards.
+    if (pUser == nullptr || pDoc == nullptr || pUser->IsBusy())
+        return;
+    // Strangers and deregistered users are only this user's records: removed here, nothing is
+    // sent. Friends leave through one request; the tree moves them when the answer comes.
+    std::vector<CObject*> local, remote;
+    int nTopShown = KindNone;
+    for (CObject* pObject : objects) {
+        HTREEITEM hItem = FindItemOf(pObject);
+        const int nKind = GetItemKind(hItem);
+        if (nKind != KindContact && nKind != KindSubgroup)
+            continue;
+        const int nTop = GetItemKind(GetTopGroupItem(hItem));
+        if (nTopShown == KindNone)
+            nTopShown = nTop;
+        auto* pGroup = dynamic_cast<CECGroup*>(pObject);
+        if (nTop != KindFriends || (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0))
+            local.push_back(pObject);
+        else
+            remote.push_back(pObject);
+    }
+    if (!local.empty()) {
+        // Nothing may keep pointing at them afterwards.
         ForgetPending();
         pDoc->SetCurrentObject(nullptr);
         GetTreeCtrl().SelectItem(nullptr);
-        if (auto* pContact = dynamic_cast<CECContact*>(pObject))
-            pContact->GetParent()->RemoveContent(pContact, TRUE);
-        else if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
-            pGroup->RemoveFromParent(TRUE);
+        for (CObject* pObject : local) {
+            if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+                pContact->GetParent()->RemoveContent(pContact, TRUE);
+            else if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+                pGroup->RemoveFromParent(TRUE);
+        }
         pDoc->SetModifiedFlag();
         Rebuild();
-        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
-        return;
+        GetTreeCtrl().SelectItem(GetGroupItem(nTopShown));
     }
-    auto* pGroup = dynamic_cast<CECGroup*>(pObject);
-    if (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0) {
-        GetTreeCtrl().SelectItem(GetGroupItem(nTop));
-        pDoc->SetCurrentObject(nullptr);
-        pGroup->RemoveFromParent(TRUE);
-        pDoc->SetModifiedFlag();
-        Rebuild();
+    if (remote.empty())
         return;
-    }
     ForgetPending();
     pUser->BeginRequest(this);
-    if (pGroup != nullptr)
-        pUser->AddToRequest(pGroup, TRUE);
-    else
-        pUser->AddToRequest(static_cast<CECContact*>(pObject), TRUE);
-    m_pending.push_back(pObject);
+    BOOL bFirst = TRUE;
+    for (CObject* pObject : remote) {
+        if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+            pUser->AddToRequest(pGroup, bFirst);
+        else
+            pUser->AddToRequest(static_cast<CECContact*>(pObject), bFirst);
+        bFirst = FALSE;
+        m_pending.push_back(pObject);
+    }
     m_pTarget = &pUser->GetStrangers();
     pUser->StartOperation(EC_OP_REMOVE_FRIENDS);
 }
@@ -640,6 +669,170 @@ void CECContactsTreeView::FindByID() {
         if (AfxMessageBox("未找到指定的联系人！需要重新查找吗？", MB_YESNO | MB_ICONSTOP) != IDYES)
             return;
     }
+}
+
+BOOL CECContactsTreeView::PassesOn(UINT nID) const {
+    const int nView = m_pRightPane != nullptr ? m_pRightPane->GetCurrentViewNumber() : 0;
+    const CWnd* pFocus = CWnd::GetFocus();
+    const BOOL bTreeFocus = pFocus == this || pFocus == &GetTreeCtrl();
+    switch (nID) {
+    case 311:
+        return !bTreeFocus && (nView == EC_VIEW_PERSON_LIST || nView == EC_VIEW_MESSAGES);
+    case 1516:
+    case 1530:
+        return !bTreeFocus && nView == EC_VIEW_PERSON_LIST;
+    case 1521:
+        return !bTreeFocus && (nView == EC_VIEW_PERSON_LIST || nView == EC_VIEW_ACCESS_LIST);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CECContactsTreeView::OnCmdMsg(UINT nID, int nCode, void* pExtra,
+                                   AFX_CMDHANDLERINFO* pHandlerInfo) {
+    // While a card is being edited the selection must stay: no command at all.
+    if (m_bCardEditing)
+        return FALSE;
+    // The right pane's list acts on its own selection while it (not the tree) has the focus.
+    if (PassesOn(nID))
+        return FALSE;
+    return CTreeView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+LRESULT CECContactsTreeView::OnCardEdit(WPARAM wParam, LPARAM lParam) {
+    CWnd* pParent = GetParent();
+    CFrameWnd* pFrame = GetParentFrame();
+    if (wParam == 100) {
+        m_bCardEditing = TRUE;
+        if (pParent != nullptr && pParent != pFrame)
+            pParent->EnableWindow(FALSE);
+    } else if (wParam == 102) {
+        CECUserDoc* pDoc = GetUserDoc();
+        CECContact* pContact = pDoc != nullptr ? pDoc->GetCurrentContact() : nullptr;
+        if (lParam == 32821 && pContact != nullptr)
+            if (HTREEITEM hItem = FindItemOf(pContact))
+                if (GetTreeCtrl().GetItemText(hItem) != GetContactLabel(*pContact))
+                    GetTreeCtrl().SetItemText(hItem, GetContactLabel(*pContact));
+        m_bCardEditing = FALSE;
+        if (pParent != nullptr && pParent != pFrame)
+            pParent->EnableWindow(TRUE);
+    } else if (wParam == 105) {
+        if (HTREEITEM hItem = FindItemOf(reinterpret_cast<CObject*>(lParam)))
+            GetTreeCtrl().SelectItem(hItem);
+        return 0;
+    } else {
+        return 0;
+    }
+    if (pFrame != nullptr)
+        pFrame->SendMessage(WM_USER + 101, wParam, lParam);
+    return 0;
+}
+
+LRESULT CECContactsTreeView::OnShowCardField(WPARAM wParam, LPARAM lParam) {
+    // The modification time has no place on the card.
+    if (wParam == 45 || m_pRightPane == nullptr)
+        return 0;
+    m_pRightPane->SendMessage(WM_COMMAND, ID_EC_VIEW_CARD_FORM, 0);
+    if (CWnd* pView = m_pRightPane->GetViewWnd(m_pRightPane->GetCurrentViewNumber()))
+        return pView->SendMessage(WM_USER + 401, wParam, lParam);
+    return 0;
+}
+
+// The friends (a contact, or a group with at least one contact) the selection's access command
+// applies to; the root stands for the friends group. Empty outside the friends.
+std::vector<CObject*> CECContactsTreeView::SelectedAccessObjects() const {
+    std::vector<CObject*> objects;
+    CECUser* pUser = GetUser();
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (pUser == nullptr || hItem == nullptr)
+        return objects;
+    CObject* pObject = nullptr;
+    if (hItem == m_hRoot)
+        pObject = &pUser->GetFriends();
+    else if (GetItemKind(GetTopGroupItem(hItem)) == KindFriends)
+        pObject = GetItemObject(hItem);
+    auto* pGroup = dynamic_cast<CGroup*>(pObject);
+    if (pGroup != nullptr && pGroup->GetContentCount(TRUE, TRUE) == 0)
+        pObject = nullptr;
+    if (pObject != nullptr)
+        objects.push_back(pObject);
+    return objects;
+}
+
+void CECContactsTreeView::OnCmdSetAccess() {
+    SetAccess(SelectedAccessObjects());
+}
+
+void CECContactsTreeView::OnUpdateSetAccess(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(!IsBusy() && !SelectedAccessObjects().empty());
+}
+
+BOOL CECContactsTreeView::SetAccess(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr || pUser->IsBusy() || objects.empty())
+        return FALSE;
+    CECDlgModifyAccess dlg(pUser, objects, GetTopLevelParent());
+    if (dlg.DoModal() != IDOK || dlg.m_chosen.empty())
+        return FALSE;
+    ForgetPending();
+    pUser->BeginRequest(this);
+    BOOL bFirst = TRUE;
+    for (CObject* pObject : dlg.m_chosen) {
+        if (auto* pGroup = dynamic_cast<CECGroup*>(pObject))
+            pUser->AddToRequest(pGroup, bFirst);
+        else
+            pUser->AddToRequest(static_cast<CECContact*>(pObject), bFirst);
+        bFirst = FALSE;
+        m_pending.push_back(pObject);
+    }
+    pUser->m_pendingAccess = dlg.m_values;
+    pUser->m_pendingMasks = dlg.m_changes;
+    pUser->StartOperation(EC_OP_SET_ACCESS);
+    return TRUE;
+}
+
+void CECContactsTreeView::LeaveMessage(const std::vector<CObject*>& objects) {
+    CECUser* pUser = GetUser();
+    if (pUser == nullptr)
+        return;
+    CString ids;
+    for (CObject* pObject : objects) {
+        std::vector<CObject*> stack{pObject};
+        auto add = [&ids](const CECContact* pContact) {
+            if (!ids.IsEmpty())
+                ids += ",";
+            ids.AppendFormat("%u", pContact->m_nUid);
+        };
+        if (auto* pContact = dynamic_cast<CECContact*>(pObject)) {
+            add(pContact);
+            continue;
+        }
+        // A group: its contacts, depth first.
+        std::function<void(CGroup*)> walk = [&](CGroup* pGroup) {
+            for (POSITION pos = pGroup->GetFirstContentPosition(); pos != nullptr;)
+                if (auto* pContact = dynamic_cast<CECContact*>(pGroup->GetNextContent(pos)))
+                    add(pContact);
+            for (POSITION pos = pGroup->GetFirstSubgroupPosition(); pos != nullptr;)
+                walk(pGroup->GetNextSubgroup(pos));
+        };
+        if (auto* pGroup = dynamic_cast<CGroup*>(pObject))
+            walk(pGroup);
+    }
+    if (ids.IsEmpty())
+        return;
+    CECDlgLeaveMessage dlg(pUser, ids, this);
+    dlg.DoModal();
+}
+
+void CECContactsTreeView::OnCmdLeaveMessage() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (hItem != nullptr && hItem != m_hRoot)
+        LeaveMessage({GetItemObject(hItem)});
+}
+
+void CECContactsTreeView::OnUpdateLeaveMessage(CCmdUI* pCmdUI) {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    pCmdUI->Enable(hItem != nullptr && hItem != m_hRoot);
 }
 
 void CECContactsTreeView::GoUp() {
@@ -970,6 +1163,21 @@ void CECContactsTreeView::OnECSessionResult(CECUser* pUser, int nResult) {
             if (pContact->m_nResult != 0 || inMoved(pContact))
                 continue;
             MoveContactTo(pContact, pTarget);
+        }
+        break;
+    }
+    case EC_OP_SET_ACCESS: {
+        // Only the chosen friends the service took change, and only in the changed fields.
+        POSITION pos = set.GetStartPosition();
+        while (pos != nullptr) {
+            UINT nUid = 0;
+            CECContact* pContact = nullptr;
+            set.GetNextAssoc(pos, nUid, pContact);
+            if (pContact == nullptr || pContact->m_nResult != 0 ||
+                (pContact->m_dwStatus & CECContact::STATUS_ACCESS_PENDING) == 0)
+                continue;
+            SECAccess::Merge(pUser->m_pendingAccess, pContact->m_access, &pUser->m_pendingMasks);
+            pContact->UpdateStatus(0, CECContact::STATUS_ACCESS_PENDING);
         }
         break;
     }

@@ -62,6 +62,8 @@ public:
     static int CountUnread(const CObject* pObject);
 
     void OnInitialUpdate() override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+    BOOL IsCardEditing() const { return m_bCardEditing; }
     void OnECSessionBegin(CECUser* pUser) override;
     void OnECSessionResult(CECUser* pUser, int nResult) override;
     void OnECSessionEnd(CECUser* pUser) override;
@@ -69,6 +71,15 @@ public:
     // The commands, callable directly by the window's tests and tool bar.
     void AddContacts(BOOL bFriends);
     void DeleteSelected();
+    // Deletes contacts and sub-groups without asking: strangers and deregistered users here,
+    // friends through one remove-friends request.
+    void DeleteObjects(const std::vector<CObject*>& objects);
+    // Opens the access dialog on friends (contacts and groups); on OK the chosen ones are sent
+    // with the dialog's values and change marks. FALSE when nothing was sent.
+    BOOL SetAccess(const std::vector<CObject*>& objects);
+    std::vector<CObject*> SelectedAccessObjects() const;
+    // The leave-message dialog to the IDs of the contacts (a group's, depth first).
+    void LeaveMessage(const std::vector<CObject*>& objects);
     void Refresh(BOOL bAll);
     void FindByID();
     void GoUp();
@@ -137,6 +148,18 @@ protected:
     void OnUpdateAllowRename(CCmdUI* pCmdUI);
     void OnUpdateRequest(CCmdUI* pCmdUI);
     LRESULT OnSelectItem(WPARAM wParam, LPARAM lParam);
+    // A card edit began (100: the selection stays and no command runs) or ended (102: after a
+    // confirm the contact's label follows its name); 105 selects the object in lParam.
+    LRESULT OnCardEdit(WPARAM wParam, LPARAM lParam);
+    // Shows the card form at the field in wParam; the modification time (45) is refused.
+    LRESULT OnShowCardField(WPARAM wParam, LPARAM lParam);
+    // Delete, set access and leave message act on the right pane's list while it has the focus.
+    BOOL PassesOn(UINT nID) const;
+    BOOL m_bCardEditing = FALSE;
+    void OnCmdSetAccess();
+    void OnCmdLeaveMessage();
+    void OnUpdateLeaveMessage(CCmdUI* pCmdUI);
+    void OnUpdateSetAccess(CCmdUI* pCmdUI);
 
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hGroups[3] = {};

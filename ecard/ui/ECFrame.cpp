@@ -1,4 +1,6 @@
 #include "ecard/ui/ECFrame.h"
+#include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECAccountDialogs.h"
 
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
@@ -50,6 +52,14 @@ ON_COMMAND(1507, &CECFrame::OnNewUser)
 ON_COMMAND(32812, &CECFrame::OnReceiveMessages)
 ON_COMMAND(1531, &CECFrame::OnOnlineHelp)
 ON_COMMAND(57665, &CECFrame::OnExitWindow)
+ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
+ON_COMMAND(1524, &CECFrame::ChangePassword)
+ON_COMMAND(1509, &CECFrame::ModifyAccount)
+ON_COMMAND(1508, &CECFrame::Deregister)
+ON_UPDATE_COMMAND_UI(1524, &CECFrame::OnUpdateNotBusy)
+ON_UPDATE_COMMAND_UI(1509, &CECFrame::OnUpdateNotBusy)
+ON_UPDATE_COMMAND_UI(1508, &CECFrame::OnUpdateNotBusy)
+ON_UPDATE_COMMAND_UI(1511, &CECFrame::OnUpdateNotBusy)
 END_MESSAGE_MAP()
 
 CECFrame::CECFrame(CECUsersManager* pManager, CECUserDoc* pDoc)
@@ -242,6 +252,12 @@ void CECFrame::OnECSessionResult(CECUser* pUser, int nResult) {
         AfxMessageBox(pUser->GetErrorText(nResult), MB_OK | MB_ICONSTOP);
         return;
     }
+    if (pUser->GetOperation() == EC_OP_SET_DEFAULT_ACCESS) {
+        // The new default access: the changed fields take the sent values.
+        SECAccess::Merge(pUser->m_pendingAccess, pUser->m_access, &pUser->m_pendingMasks);
+        m_pDoc->SetModifiedFlag(TRUE);
+        m_pDoc->UpdateAllViews(nullptr, 0);
+    }
     if (pUser->GetOperation() == EC_OP_RECEIVE_MESSAGES) {
         // Received messages are handed over once: they are kept at once.
         m_pDoc->SaveUser();
@@ -249,6 +265,55 @@ void CECFrame::OnECSessionResult(CECUser* pUser, int nResult) {
             m_pTree->Rebuild();
         m_pDoc->UpdateAllViews(nullptr, 2);
     }
+}
+
+void CECFrame::DefaultAccess() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECUser& user = m_pDoc->GetUser();
+    CECDlgModifyAccess dlg(&user, {}, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    user.BeginRequest(this);
+    user.m_pendingAccess = dlg.m_values;
+    user.m_pendingMasks = dlg.m_changes;
+    user.StartUserInfoOperation(EC_OP_SET_DEFAULT_ACCESS);
+}
+
+void CECFrame::ChangePassword() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECUser& user = m_pDoc->GetUser();
+    CECDlgChangePassword dlg(&user, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    // The next offline log-in compares with the new password.
+    user.GetAccount().m_strPassword = dlg.m_strNew;
+    m_pDoc->SaveUser();
+}
+
+void CECFrame::ModifyAccount() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECDlgModifyAccount dlg(&m_pDoc->GetUser(), this);
+    if (dlg.DoModal() == IDOK)
+        m_pDoc->SetModifiedFlag(TRUE);
+}
+
+void CECFrame::Deregister() {
+    if (m_pDoc == nullptr || m_pDoc->GetUser().IsBusy())
+        return;
+    CECDlgDeregister dlg(&m_pDoc->GetUser(), this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    // The account is gone at the service: its folder goes and nothing is written back.
+    m_bSaveOnClose = FALSE;
+    CECUsersManager::DeleteLocalUser(GetUserNumber());
+    PostMessage(WM_CLOSE, 0, 0);
+}
+
+void CECFrame::OnUpdateNotBusy(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_pDoc != nullptr && !m_pDoc->GetUser().IsBusy());
 }
 
 void CECFrame::OnReceiveMessages() {

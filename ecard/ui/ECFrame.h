@@ -59,6 +59,13 @@ public:
     void OnECSessionBegin(CECUser*) override {}
     void OnECSessionResult(CECUser* pUser, int nResult) override;
     void OnECSessionEnd(CECUser*) override {}
+    // The default access of strangers through the access dialog (1511).
+    void DefaultAccess();
+    // The account dialogs (1524, 1509, 1508): a new password is kept at once; a deregistered
+    // user's folder goes and the window closes.
+    void ChangePassword();
+    void ModifyAccount();
+    void Deregister();
 
     // Hands a finished request of the user back; TRUE when one was.
     BOOL PollUser();
@@ -72,6 +79,8 @@ protected:
     void OnReceiveMessages();
     void OnOnlineHelp();
     void OnExitWindow();
+    void OnDefaultAccess() { DefaultAccess(); }
+    void OnUpdateNotBusy(CCmdUI* pCmdUI);
     BOOL CreateToolBar();
 
     CECUsersManager* m_pManager;

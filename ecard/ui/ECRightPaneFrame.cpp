@@ -1,6 +1,10 @@
 #include "ecard/ui/ECRightPaneFrame.h"
 
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECBrowseContact.h"
+#include "ecard/ui/ECCardForm.h"
+#include "ecard/ui/ECPersonList.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
 
@@ -79,6 +83,13 @@ END_MESSAGE_MAP()
 void CECRightPaneFrame::RegisterViewClass(int nView, CRuntimeClass* pClass) {
     if (nView >= 1 && nView <= EC_VIEW_COUNT)
         ViewClass(nView) = pClass;
+}
+
+void CECRightPaneFrame::RegisterStandardViews() {
+    RegisterViewClass(EC_VIEW_PERSON_LIST, RUNTIME_CLASS(CViewECPersonList));
+    RegisterViewClass(EC_VIEW_ACCESS_LIST, RUNTIME_CLASS(CViewECContactAccessList));
+    RegisterViewClass(EC_VIEW_CARD_FORM, RUNTIME_CLASS(CFormECPerson));
+    RegisterViewClass(EC_VIEW_BROWSE_CARD, RUNTIME_CLASS(CECViewBrowseContact));
 }
 
 CECRightPaneFrame::CECRightPaneFrame() = default;

@@ -54,6 +54,9 @@ class CECRightPaneFrame : public CFrameWnd {
 public:
     // The class of view n (1..5); a view without one is a placeholder.
     static void RegisterViewClass(int nView, CRuntimeClass* pClass);
+    // The e-card module's views: contact list, access table, card form, read-only card and
+    // messages.
+    static void RegisterStandardViews();
 
     CECRightPaneFrame();
     ~CECRightPaneFrame() override;

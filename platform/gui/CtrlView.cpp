@@ -72,6 +72,7 @@ bool CCtrlViewHosted::ViewSeesFirst(UINT message) {
     // From the control's own children (a list's header, a label editor).
     case WM_NOTIFY:
     case WM_COMMAND:
+    case WM_DRAWITEM:
         return true;
     default:
         return false;

@@ -192,10 +192,19 @@ struct ListCtrlState {
     void AskParent(int i, int col, UINT mask, CString* text, int* image) const;
 
     // ---- Geometry ----
+    // The header says how tall it is in its answer to HDM_LAYOUT, so that a procedure put in
+    // front of it can ask for another height.
     int HeaderHeight() const {
-        return Report() && !(Style() & LVS_NOCOLUMNHEADER) && header.m_hWnd
-                   ? header.GetPreferredHeight()
-                   : 0;
+        if (!Report() || (Style() & LVS_NOCOLUMNHEADER) || !header.m_hWnd || !self->m_hWnd)
+            return 0;
+        CRect client;
+        self->GetClientRect(&client);
+        RECT rc = client;
+        WINDOWPOS pos{};
+        HDLAYOUT layout{&rc, &pos};
+        if (!::SendMessage(header.m_hWnd, HDM_LAYOUT, 0, (LPARAM)&layout))
+            return header.GetPreferredHeight();
+        return std::max(0, pos.cy);
     }
     void MeasureOwnerRows() {
         if (measuredHeight > 0 || !(Style() & LVS_OWNERDRAWFIXED) || !self->m_hWnd)
@@ -776,9 +785,14 @@ void ListCtrlState::PaintItem(CDC* dc, int i, const Parts& p, COLORREF fg, COLOR
             CRect cell = Columns() > 0 ? ColumnSpan(col, p.bounds) : p.bounds;
             COLORREF cfg = fg, cbk = back;
             bool highlight = highlightRow && (col == 0 || (exStyle & LVS_EX_FULLROWSELECT));
-            if (!highlight) {
+            if (!highlight && highlightRow) {
+                // A selected row's other cells (no full-row selection) keep the list's colours.
                 cfg = text == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : text;
                 cbk = textBk == CLR_DEFAULT ? CLR_NONE : textBk;
+            } else if (!highlight) {
+                // The row's colours as the item's custom drawing left them.
+                cfg = fg == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : fg;
+                cbk = back == CLR_DEFAULT ? CLR_NONE : back;
             }
             int saved = 0;
             if (itemRes & CDRF_NOTIFYSUBITEMDRAW) {

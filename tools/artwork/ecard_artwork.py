@@ -14,6 +14,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_or_check  # noqa: E402
+from notes_artwork import write_gif  # noqa: E402
 from shell_artwork import (BLUE, GREEN, GREY, INK, ORANGE, PAPER, RED, SKY, YELLOW,  # noqa: E402
                            arrow, card, check, cross, disc, key, person, reduce, write_bmp,
                            write_icon)
@@ -106,11 +107,26 @@ ICONS = [
     (548, "sync", lambda: picture(cycle)),
     (549, "refresh", lambda: picture(lambda c: cycle(c, BLUE))),
     (550, "unread", unread_badge),
+    # The access table's readable and hidden field marks, and the card's state tab.
+    (536, "readable", lambda: picture(lambda c: disc(c, 16, 16, 13, GREEN),
+                                     lambda c: check(c, (255, 255, 255, 255)))),
+    (537, "hidden", lambda: picture(lambda c: disc(c, 16, 16, 13, RED),
+                                   lambda c: cross(c, (255, 255, 255, 255), 9))),
+    (538, "state", lambda: picture(lambda c: person(c), lambda c: disc(c, 25, 8, 5, ORANGE))),
 ] + [(560 + k, "busy%d" % k, lambda k=k: hourglass_frame(k)) for k in range(4)]
 
 
+def card_background():
+    """The e-card lists' background tile: faint blue diagonal lines on white."""
+    c = Canvas(32, 32)
+    for y in range(32):
+        for x in range(32):
+            c.put(x, y, (236, 242, 252, 255) if (x + y) % 16 == 0 else (253, 254, 255, 255))
+    return c
+
+
 def artwork():
-    out = []
+    out = [("res/app/Images/background19.gif", lambda: write_gif(card_background()))]
     for number, name, draw in ICONS:
         out.append(("res/icons/%d-ecard-%s.ico" % (number, name),
                     lambda d=draw: write_icon(d())))

@@ -3,6 +3,10 @@
 // friend, the own card, a stranger with unread messages, the account page, busy).
 #include "ECUiTestSupport.h"
 
+#include "ecard/ui/ECAccessViews.h"
+#include "ecard/ui/ECAccountDialogs.h"
+#include "ecard/ui/ECBrowseContact.h"
+#include "ecard/ui/ECCardForm.h"
 #include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECDlgLogin.h"
 #include "ecard/ui/ECFrame.h"
@@ -178,6 +182,119 @@ TEST_F(ECScreensTest, TheUsersWindow) {
 
     frame->GetOutbar()->SelectFolder(1, TRUE);
     Save(frame, "ecard-window-account");
+}
+
+TEST_F(ECScreensTest, TheRightPanesViewsAndTheDialogs) {
+    {
+        CECUserDoc doc;
+        CECUser& u = doc.GetUser();
+        u.SetUserNumber(kAlice);
+        u.GetAccount().m_strPassword = "alice1";
+        u.SetName("爱丽丝");
+        u.m_access[0] = 0x1;
+        CECContact* bob = AddContact(u.GetFriends(), kBob, "鲍勃");
+        bob->SetFieldText(PF_MOBILE, "13900000002", FALSE, 0, "\x01", "\x02");
+        bob->SetFieldText(PF_EMAIL, "bob@example.com", FALSE, 0, "\x01", "\x02");
+        bob->m_access[0] = 0x81;
+        bob->m_access[1] = 0x3;
+        bob->m_received.SetAll(-1);
+        MarkECFieldReceived(bob->m_received, PF_HOME_ADDRESS, FALSE);
+        MarkECFieldReceived(bob->m_received, PF_HOME_PHONE, FALSE);
+        AddContact(u.GetFriends(), 20000005, "卡罗")->m_access[0] = 0x3FFCF;
+        AddContact(u.GetStrangers(), 20000003, "路人");
+        ASSERT_TRUE(doc.SaveUser());
+    }
+    ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
+    CECFrame* frame = manager.GetWindow(0);
+    frame->MoveWindow(0, 0, 1000, 620);
+    CECContactsTreeView* tree = frame->GetTree();
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    CECUser& user = frame->GetUserDoc()->GetUser();
+    auto idle = [frame] { frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE); };
+    t.SelectItem(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    idle();
+    Save(frame, "ecard-contact-list");
+    frame->SendMessage(WM_COMMAND, ID_EC_VIEW_ACCESS_LIST, 0);
+    idle();
+    Save(frame, "ecard-access-table");
+    t.SelectItem(tree->FindItemOf(user.GetRootGroup().FindByNumber(kBob)));
+    frame->SendMessage(WM_COMMAND, ID_EC_VIEW_CARD_FORM, 0);
+    idle();
+    auto* form = dynamic_cast<CFormECPerson*>(frame->GetRightPane()->GetViewWnd(EC_VIEW_CARD_FORM));
+    ASSERT_NE(nullptr, form);
+    Save(frame, "ecard-card-contact-state");
+    const char* tabs[] = {"person", "home", "unit", "commaddr", "other"};
+    for (int i = 1; i < CPSheetECPerson::PAGE_COUNT; ++i) {
+        form->GetSheet().SetActivePage(i);
+        Save(frame, ("ecard-card-contact-" + std::string(tabs[i - 1])).c_str());
+    }
+    form->GetSheet().SetActivePage(0);
+    frame->SendMessage(WM_COMMAND, ID_EC_VIEW_BROWSE_CARD, 0);
+    idle();
+    Save(frame, "ecard-card-read-only");
+    frame->GetUserDoc()->SetCurrentObject(&user);
+    frame->GetRightPane()->SetMode(EC_MODE_NONE, tree);
+    frame->GetRightPane()->ShowViewNumber(EC_VIEW_CARD_FORM, tree);
+    frame->GetUserDoc()->UpdateAllViews(nullptr, 0);
+    Save(frame, "ecard-card-own");
+
+    // The dialogs, each as it opens.
+    std::vector<CObject*> two = {user.GetRootGroup().FindByNumber(kBob),
+                                 user.GetRootGroup().FindByNumber(20000005)};
+    struct Shot {
+        const char* name;
+        std::function<void(CDialog&)> act;
+    };
+    auto take = [&](const Shot& shot, CDialog& dlg) {
+        onDialog = [&](CDialog& d) {
+            if (shot.act)
+                shot.act(d);
+            Save(&d, shot.name);
+            d.EndDialog(IDCANCEL);
+        };
+        dlg.DoModal();
+    };
+    {
+        CECDlgModifyAccess d(&user, two, frame);
+        take({"ecard-access-dialog", nullptr}, d);
+    }
+    {
+        CECDlgModifyAccess d(&user, two, frame);
+        take({"ecard-access-dialog-states",
+              [](CDialog& dlg) {
+                  auto& a = static_cast<CECDlgModifyAccess&>(dlg);
+                  a.FindButton(1107)->SetState(1);
+                  a.FindButton(1108)->SetState(2);
+                  a.FindButton(1109)->SetState(0);
+              }},
+             d);
+    }
+    {
+        CECDlgModifyAccess d(&user, {}, frame);
+        take({"ecard-access-dialog-default", nullptr}, d);
+    }
+    {
+        CECDlgChangePassword d(&user, frame);
+        take({"ecard-dialog-password", nullptr}, d);
+    }
+    {
+        CECDlgDeregister d(&user, frame);
+        take({"ecard-dialog-deregister", nullptr}, d);
+    }
+    {
+        user.GetAccount().m_strSecureEmail = "safe@example.com";
+        CECDlgModifyAccount d(&user, frame);
+        take({"ecard-dialog-account", nullptr}, d);
+    }
+    {
+        CECDlgLeaveMessage d(&user, "20000002", frame);
+        take({"ecard-dialog-leave-message",
+              [](CDialog& dlg) {
+                  static_cast<CECDlgLeaveMessage&>(dlg).InsertText(
+                      "您好！您可以看到我的%ACCESSIBLE_FIELDS%。");
+              }},
+             d);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECFrame.h"
+#include "ecard/ui/ECRightPaneFrame.h"
 #include "ecard/ui/ECUsersManager.h"
 #include "links/ServiceAddress.h"
 #include "platform/base/File.h"
@@ -69,6 +70,8 @@ protected:
         }
         UseService();
         InstallScriptedUser(IDOK);
+        // The right pane's views as the program registers them.
+        CECRightPaneFrame::RegisterStandardViews();
     }
     void TearDown() override { RemoveScriptedUser(); }
 

@@ -3,6 +3,7 @@
 #include "platform/gui/ListCtrl.h"
 #include "platform/gui/TabCtrl.h"
 #include "platform/gui/TreeCtrl.h"
+#include "platform/gui/WndProc.h"
 
 #include <QImage>
 #include <cstdio>
@@ -1017,3 +1018,89 @@ TEST(CommonControlClassesTest, TemplatesMakeTheControlOfTheirClassName) {
 }
 
 } // namespace
+
+namespace {
+// A procedure in front of the header that asks for a band of 60 pixels.
+LRESULT TallHeaderProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == HDM_LAYOUT) {
+        auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
+        *layout->pwpos = WINDOWPOS{hWnd, nullptr, (int)layout->prc->left, (int)layout->prc->top,
+                                   (int)(layout->prc->right - layout->prc->left), 60, 0};
+        layout->prc->top += 60;
+        return TRUE;
+    }
+    return AfxCallPreviousWndProc(&TallHeaderProc, hWnd, message, wParam, lParam);
+}
+} // namespace
+
+TEST_F(ListCtrlTest, TheHeaderBandIsWhatTheHeaderAnswersToLayout) {
+    CRect before;
+    ASSERT_TRUE(list.GetItemRect(0, &before, LVIR_BOUNDS));
+    CHeaderCtrl* header = list.GetHeaderCtrl();
+    ASSERT_NE(nullptr, header);
+    ASSERT_TRUE(AfxHookWndProc(header->m_hWnd, &TallHeaderProc));
+    list.SendMessage(WM_SIZE, 0, MAKELPARAM(300, 200));
+    CRect headerRect, row, hit;
+    header->GetWindowRect(&headerRect);
+    EXPECT_EQ(60, headerRect.Height());
+    ASSERT_TRUE(list.GetItemRect(0, &row, LVIR_BOUNDS));
+    EXPECT_EQ(60, row.top);
+    EXPECT_EQ(before.Height(), row.Height());
+    // A click just below the band lands on the first row, one inside it on none.
+    LVHITTESTINFO info{};
+    info.pt = CPoint(20, 62);
+    EXPECT_EQ(0, list.HitTest(&info));
+    info.pt = CPoint(20, 40);
+    EXPECT_EQ(-1, list.HitTest(&info));
+}
+
+namespace {
+// Paints the second row's text red at the item stage only.
+class CRedRowParent : public CNotifyRecorder {
+public:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+        auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+        if (cd->nmcd.hdr.code != NM_CUSTOMDRAW)
+            return CNotifyRecorder::OnNotify(wParam, lParam, pResult);
+        *pResult = CDRF_DODEFAULT;
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+            *pResult = CDRF_NOTIFYITEMDRAW;
+        else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && cd->nmcd.dwItemSpec == 1)
+            cd->clrText = RGB(255, 0, 0);
+        return TRUE;
+    }
+};
+} // namespace
+
+TEST_F(ListCtrlTest, AnItemsTextColourFromCustomDrawingReachesEveryCell) {
+    CRedRowParent redParent;
+    ASSERT_TRUE(redParent.CreateTop(300, 200));
+    CListCtrl red;
+    ASSERT_TRUE(red.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &redParent, 9));
+    red.InsertColumn(0, "姓名", LVCFMT_LEFT, 80);
+    red.InsertColumn(1, "电话", LVCFMT_LEFT, 150);
+    for (int i = 0; i < 2; ++i) {
+        red.InsertItem(i, "WWWWW");
+        red.SetItemText(i, 1, "WWWWWWWW");
+    }
+    QImage img(300, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    CDC dc;
+    dc.AttachImage(&img);
+    red.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+    auto redPixels = [&](int row, int col) {
+        CRect r;
+        red.GetSubItemRect(row, col, LVIR_LABEL, r);
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                QColor c = img.pixelColor(x, y);
+                n += c.red() > 180 && c.green() < 100 && c.blue() < 100;
+            }
+        return n;
+    };
+    EXPECT_EQ(0, redPixels(0, 0));
+    EXPECT_EQ(0, redPixels(0, 1));
+    EXPECT_GT(redPixels(1, 0), 0);
+    EXPECT_GT(redPixels(1, 1), 0);
+}
