@@ -97,7 +97,7 @@ const CSmsApp::MenuIcon CSmsApp::kMenuIcons[] = {
     {ID_APP_ABOUT, 80},          {ID_HOME_PAGE, 159},         {ID_NOTICE_BOARD, 160},
     {ID_VIEW_LEFTPANE, 161},     {ID_MODULE_ADDRESSBOOK, 162}, {ID_MODULE_SMS, 163},
     {ID_MODULE_NOTES, 164},      {ID_MODULE_CALENDAR, 165},   {ID_MODULE_INFO, 166},
-    {ID_APP_EXIT, 167},          {0, 0}};
+    {ID_MODULE_MAIL, 168},       {ID_APP_EXIT, 167},          {0, 0}};
 const int CSmsApp::kMenuIconCount = (int)(sizeof kMenuIcons / sizeof *kMenuIcons) - 1;
 
 BEGIN_MESSAGE_MAP(CSmsApp, CWinApp)

@@ -360,6 +360,8 @@ ICONS = {
     164: ("module-notes", compose(notepad)),
     165: ("module-calendar", compose(calendar)),
     166: ("module-info", compose(info)),
+    168: ("module-mail", compose(lambda c: envelope(c, fill=(255, 250, 200, 255)),
+                                 small(lambda c: arrow(c, 2, 16, 29, 16, GREEN), 14, 14))),
     167: ("exit", compose(door)),
     # Images of the views: overlays, default faces and item icons.
     512: ("overlay-lock", compose(small(lambda c: (c.rect(6, 14, 25, 29, YELLOW, INK),
