@@ -208,7 +208,11 @@ TEST_F(ECTreeEditTest, DragsMoveLocallyInsideAGroupAndThroughTheServiceAcross) {
 
     // The sub-group onto the strangers: the friends are removed, the group moves when the
     // answer comes, its contacts with it.
-    server.SetReply("ecard/delfriends.asp", test_net::Reply::Text("0#"));
+    // The answer is held back so that the busy state between the drop and the answer shows
+    // even when the drag's own event processing would otherwise let a quick answer in.
+    test_net::Reply held = test_net::Reply::Text("0#");
+    held.delayMs = 800;
+    server.SetReply("ecard/delfriends.asp", held);
     Drag(GroupItem("同学"), Top(CECContactsTreeView::KindStrangers));
     EXPECT_TRUE(frame->IsBusy());
     EXPECT_EQ("我的好友", ParentText(GroupItem("同学")));
