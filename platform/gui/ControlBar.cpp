@@ -59,6 +59,13 @@ END_MESSAGE_MAP()
 CControlBar::CControlBar() = default;
 CControlBar::~CControlBar() = default;
 
+void CControlBar::OnWidgetCreated() {
+    // Commands on a bar (and whether they are enabled) often depend on which view has the
+    // focus; clicking the bar must leave it there.
+    if (QWidget* w = GetWidget())
+        w->setFocusPolicy(Qt::NoFocus);
+}
+
 CSize CControlBar::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
     CRect rc;
     GetWindowRect(&rc);

@@ -72,6 +72,8 @@ protected:
     // Draws the background and the border lines of the bar's style.
     virtual void DoPaint(CDC* pDC);
     void PostNcDestroy() override;
+    // A bar never takes the focus on a click.
+    void OnWidgetCreated() override;
     CWnd* CommandTarget() const;
 
     DWORD m_dwStyle = 0;

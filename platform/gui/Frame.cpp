@@ -171,6 +171,11 @@ CFrameWnd::CFrameWnd() {
     LiveFrames().insert(this);
 }
 
+void CFrameWnd::OnWidgetCreated() {
+    if (QWidget* w = GetWidget())
+        w->setFocusPolicy(Qt::NoFocus);
+}
+
 CFrameWnd::~CFrameWnd() {
     LiveFrames().erase(this);
     if (m_hAccelTable)

@@ -117,6 +117,9 @@ public:
     void PostNcDestroy() override;
 
 protected:
+    // A click on the frame's own ground (or on a bar, which passes it on) does not move the
+    // focus; the frame hands it to its view when it is activated.
+    void OnWidgetCreated() override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnSize(UINT nType, int cx, int cy);
     void OnClose();

@@ -129,6 +129,7 @@ CToolBar::CToolBar() = default;
 CToolBar::~CToolBar() = default;
 
 void CToolBar::OnWidgetCreated() {
+    CControlBar::OnWidgetCreated();
     if (QWidget* w = GetWidget())
         w->installEventFilter(new ToolBarLeaveFilter(this, w));
 }

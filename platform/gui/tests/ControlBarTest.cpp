@@ -5,9 +5,11 @@
 #include "platform/gui/Splitter.h"
 #include "platform/gui/ToolBar.h"
 #include "platform/gui/ToolTipCtrl.h"
+#include "platform/gui/TreeCtrl.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,7 @@ public:
     CRect dropRect;
     BOOL boldOn = TRUE;
     BOOL canPaste = FALSE;
+    CWnd* pasteTarget = nullptr; // when set, 102 is enabled while this window has the focus
 
     BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
         return split.CreateStatic(this, 1, 2) &&
@@ -70,9 +73,12 @@ public:
         return 0;
     }
     void OnCommand101() { commands.push_back(101); }
+    void OnCommand102() { commands.push_back(102); }
     void OnCommand104() { commands.push_back(104); }
     void OnUpdateBold(CCmdUI* ui) { ui->SetCheck(boldOn); }
-    void OnUpdatePaste(CCmdUI* ui) { ui->Enable(canPaste); }
+    void OnUpdatePaste(CCmdUI* ui) {
+        ui->Enable(canPaste || (pasteTarget && GetFocus() == pasteTarget));
+    }
     void OnUpdateReady(CCmdUI* ui) { ui->SetText("就绪了"); }
     void OnDropDown(NMHDR* nm, LRESULT* pResult) {
         auto* tb = reinterpret_cast<NMTOOLBAR*>(nm);
@@ -85,6 +91,7 @@ public:
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
 ON_COMMAND(101, &CMainFrame::OnCommand101)
+ON_COMMAND(102, &CMainFrame::OnCommand102)
 ON_COMMAND(104, &CMainFrame::OnCommand104)
 ON_UPDATE_COMMAND_UI(101, &CMainFrame::OnUpdateBold)
 ON_UPDATE_COMMAND_UI(102, &CMainFrame::OnUpdatePaste)
@@ -270,6 +277,43 @@ TEST_F(ControlBarTest, ClicksSendCommandsAndTheArrowADropDown) {
     tb.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(drop.left + 3, drop.top + 5));
     tb.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(drop.left + 3, drop.top + 5));
     EXPECT_EQ((std::vector<UINT>{101, 104}), frame->commands);
+}
+
+// A command that depends on where the focus is must stay usable from the tool bar: a click on a
+// button (or on the bar between buttons) leaves the focus where it was.
+TEST_F(ControlBarTest, ClickingTheBarLeavesTheFocusWhereItWas) {
+    CTreeCtrl tree;
+    CWnd* pane = frame->split.GetPane(0, 0);
+    CRect client;
+    pane->GetClientRect(&client);
+    ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASLINES, client, pane, 1));
+    tree.InsertItem("好友");
+    frame->pasteTarget = &tree;
+    frame->ActivateFrame();
+    tree.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &tree; }));
+    frame->OnIdleUpdateCmdUI();
+    CToolBar& tb = frame->toolBar;
+    ASSERT_FALSE(tb.GetButtonStyle(1) & TBBS_DISABLED);
+
+    CRect paste, bold, sep;
+    tb.GetItemRect(1, &paste);
+    tb.GetItemRect(0, &bold);
+    tb.GetItemRect(2, &sep);
+    CRect bar;
+    tb.GetClientRect(&bar);
+    const CPoint clicks[] = {paste.CenterPoint(), bold.CenterPoint(), sep.CenterPoint(),
+                             CPoint(bar.right - 5, bar.CenterPoint().y)};
+    for (CPoint pt : clicks) {
+        SCOPED_TRACE(pt.x);
+        QTest::mouseClick(tb.GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(pt.x, pt.y));
+        Pump();
+        EXPECT_EQ(&tree, CWnd::GetFocus());
+        frame->OnIdleUpdateCmdUI();
+        EXPECT_FALSE(tb.GetButtonStyle(1) & TBBS_DISABLED);
+    }
+    EXPECT_EQ((std::vector<UINT>{102, 101}), frame->commands);
+    tree.DestroyWindow();
 }
 
 TEST_F(ControlBarTest, StatusPanesTakeTheirIndicatorWidthsAndCanHostAWindow) {
