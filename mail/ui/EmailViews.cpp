@@ -5,6 +5,7 @@
 #include "mail/EmailMessage.h"
 #include "platform/base/Collate.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/KovMenu.h"
 #include "ui/RightPaneView.h"
 
 #include <algorithm>
@@ -244,6 +245,11 @@ ON_COMMAND(CMsgListView::ID_DELETE, &CEmailListView::OnDeleteChecked)
 ON_COMMAND(CMsgListView::ID_DELETE2, &CEmailListView::OnDeleteChecked)
 ON_COMMAND(CMsgListView::ID_DELETE_PERMANENT, &CEmailListView::OnDeletePermanentChecked)
 ON_COMMAND(CMsgListView::ID_DELETE_PERMANENT2, &CEmailListView::OnDeletePermanentChecked)
+ON_WM_CONTEXTMENU()
+ON_COMMAND(CEmailListView::ID_WRITE_EMAIL, &CEmailListView::OnWriteEmail)
+ON_UPDATE_COMMAND_UI(CEmailListView::ID_WRITE_EMAIL, &CEmailListView::OnUpdateWriteEmail)
+ON_COMMAND(CEmailListView::ID_OPEN, &CEmailListView::OnOpen)
+ON_UPDATE_COMMAND_UI(CEmailListView::ID_OPEN, &CEmailListView::OnUpdateOpen)
 END_MESSAGE_MAP()
 
 CEmailListView::CEmailListView() {
@@ -470,6 +476,40 @@ void CEmailListView::OnDeleteChecked() {
 void CEmailListView::OnDeletePermanentChecked() {
     if (DropBusyFromSelection())
         OnDeletePermanent();
+}
+
+void CEmailListView::OnContextMenu(CWnd*, CPoint point) {
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard: at the focused row, else the list's corner.
+        CRect rc(0, 0, 0, 0);
+        const int nRow = List().GetNextItem(-1, LVNI_FOCUSED);
+        if (nRow >= 0)
+            List().GetItemRect(nRow, &rc, LVIR_LABEL);
+        point = rc.CenterPoint();
+        ClientToScreen(&point);
+    }
+    // The frame routes the chosen command to its active view; without a frame the list takes it.
+    CWnd* pFrame = GetTopLevelFrame();
+    ShowPopupMenu(IDR_CONTEXT_MENU, 0, point, TPM_LEFTALIGN | TPM_RIGHTBUTTON,
+                  pFrame != nullptr ? pFrame : this);
+}
+
+void CEmailListView::OnWriteEmail() {
+    CEmailAccount* pAccount = GetAccount();
+    if (pAccount != nullptr && pAccount->Compose(nullptr) == nullptr)
+        AfxMessageBox("无法打开撰写邮件的窗口。", MB_ICONEXCLAMATION);
+}
+
+void CEmailListView::OnUpdateWriteEmail(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(GetAccount() != nullptr);
+}
+
+void CEmailListView::OnOpen() {
+    OpenRow(List().GetNextItem(-1, LVNI_FOCUSED));
+}
+
+void CEmailListView::OnUpdateOpen(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(List().GetSelectedCount() == 1 && CanOpenRow(List().GetNextItem(-1, LVNI_FOCUSED)));
 }
 
 BOOL CEmailListView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {

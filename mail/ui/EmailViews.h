@@ -60,6 +60,8 @@ public:
     static constexpr UINT IDB_JUNK = 1404;
     // The junk mark the list keeps in the flags beside the unread one.
     enum : DWORD { FLAG_JUNK = 0x200 };
+    // The list's context menu: a new mail of the box's account, open the focused mail, delete.
+    enum : UINT { IDR_CONTEXT_MENU = 4216, ID_WRITE_EMAIL = 32840, ID_OPEN = 32847 };
 
     CEmailListView();
     ~CEmailListView() override;
@@ -105,6 +107,11 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnDeleteChecked();
     void OnDeletePermanentChecked();
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnWriteEmail();
+    void OnUpdateWriteEmail(CCmdUI* pCmdUI);
+    void OnOpen();
+    void OnUpdateOpen(CCmdUI* pCmdUI);
 
     CImageList m_imgStates;
     CImageList m_imgTags;

@@ -396,20 +396,28 @@ void CMsgListView::OnClick(NMHDR*, LRESULT* pResult) {
 void CMsgListView::OnDblClick(NMHDR* pNMHDR, LRESULT* pResult) {
     *pResult = 0;
     auto* pInfo = reinterpret_cast<NMITEMACTIVATE*>(pNMHDR);
+    if (pInfo != nullptr)
+        OpenRow(pInfo->iItem);
+}
+
+BOOL CMsgListView::CanOpenRow(int nRow) const {
     CMsgBoxBase* pBox = GetBox();
-    CMessageBase* pMessage = pInfo != nullptr ? GetMessageAt(pInfo->iItem) : nullptr;
+    CMessageBase* pMessage = GetMessageAt(nRow);
     if (pMessage == nullptr || pBox == nullptr || pBox->IsInBoxOfType(CMsgBoxBase::BOX_RECYCLE))
-        return;
-    switch (MessageSide(pMessage)->GetStateImage()) {
-    case CMsgBoxBase::BOX_OUTBOX:
+        return FALSE;
+    const int nKind = MessageSide(pMessage)->GetStateImage();
+    return nKind == CMsgBoxBase::BOX_OUTBOX || nKind == CMsgBoxBase::BOX_SENT;
+}
+
+BOOL CMsgListView::OpenRow(int nRow) {
+    if (!CanOpenRow(nRow))
+        return FALSE;
+    CMessageBase* pMessage = GetMessageAt(nRow);
+    if (MessageSide(pMessage)->GetStateImage() == CMsgBoxBase::BOX_OUTBOX)
         OpenOutgoing(pMessage);
-        break;
-    case CMsgBoxBase::BOX_SENT:
+    else
         OpenSent(pMessage);
-        break;
-    default:
-        break;
-    }
+    return TRUE;
 }
 
 void CMsgListView::OnLButtonDown(UINT nFlags, CPoint point) {

@@ -91,6 +91,10 @@ public:
     // A double click on a message that belongs in an outbox, or in a sent box.
     virtual void OpenOutgoing(CMessageBase* /*pMessage*/) {}
     virtual void OpenSent(CMessageBase* /*pMessage*/) {}
+    // Whether the row's message opens on a double click: outside the recycle tree, a message that
+    // belongs in an outbox or in a sent box. OpenRow opens it that way (FALSE when it does not).
+    BOOL CanOpenRow(int nRow) const;
+    BOOL OpenRow(int nRow);
     // The flag bit a click on a cell of the (mapped) column switches; 0 for a plain column.
     // The mail list keeps two flags in columns 4 and 6.
     virtual int GetFlagMask(int nColumn) const;

@@ -5,6 +5,7 @@
 
 #include "core/QuillmarBaseDoc.h"
 #include "mail/ui/EmailViews.h"
+#include "platform/gui/Menu.h"
 
 #include <QImage>
 #include <vector>
@@ -231,6 +232,60 @@ TEST_F(EmailViewsTest, ASentMailLeavesTheOutboxListAndAMailBeingWrittenIsNotDele
     Pump();
     EXPECT_EQ(0, L().GetItemCount());
     EXPECT_EQ(&Box(3), kept->GetBox());
+}
+
+// A right click on a row offers the list's menu; each choice acts on the account of the listed
+// box: a new mail in its own frame, the clicked mail opened, the clicked mail deleted.
+TEST_F(EmailViewsTest, TheListsMenuWritesOpensAndDeletesTheClickedMail) {
+    struct Case {
+        UINT command;
+        const char* expect;
+    } cases[] = {
+        {CEmailListView::ID_WRITE_EMAIL, "new"},
+        {CEmailListView::ID_OPEN, "opened"},
+        {CMsgListView::ID_DELETE, "recycled"},
+    };
+    Mail(1, "other", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expect);
+        CEmailMessage* clicked = Mail(1, c.expect, 2);
+        Show(Box(1));
+        Focus(Row("other")); // the click, not the old focus, decides the row
+        std::vector<std::string> items;
+        AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) {
+            CMenu* m = CMenu::FromHandle(hMenu);
+            for (int i = 0; i < (int)m->GetMenuItemCount(); ++i) {
+                CString text;
+                m->GetMenuString((UINT)i, text, MF_BYPOSITION);
+                items.push_back(S(text));
+            }
+            return c.command;
+        });
+        CRect r;
+        ASSERT_TRUE(L().GetItemRect(Row(c.expect), &r, LVIR_BOUNDS));
+        QTest::mouseClick(L().GetWidget(), Qt::RightButton, {}, QPoint(250, r.CenterPoint().y));
+        Pump();
+        AfxSetPopupMenuHook(nullptr);
+        ASSERT_FALSE(items.empty());
+        EXPECT_EQ("写新邮件(&N)", items[0]);
+
+        const std::string expect = c.expect;
+        if (expect == "new") {
+            // A blank frame: the clicked mail is not the one being written.
+            EXPECT_EQ(1, account->GetComposeFrameCount());
+            EXPECT_EQ(nullptr, account->FindComposeFrame(clicked));
+        } else if (expect == "opened") {
+            EXPECT_EQ(1, account->GetComposeFrameCount());
+            EXPECT_NE(nullptr, account->FindComposeFrame(clicked));
+        } else {
+            EXPECT_EQ(0, account->GetComposeFrameCount());
+            EXPECT_EQ(&Box(3), clicked->GetBox());
+            EXPECT_EQ(-1, Row(c.expect));
+            EXPECT_NE(-1, Row("other"));
+        }
+        ASSERT_TRUE(account->CloseComposeFrames());
+        Pump();
+    }
 }
 
 } // namespace
