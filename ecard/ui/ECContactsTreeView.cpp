@@ -8,6 +8,7 @@
 #include "contacts/PersonDoc.h"
 #include "contacts/SmsDoc.h"
 #include "contacts/ui/FieldValueActions.h"
+#include "contacts/ui/LeftView.h"
 #include "contacts/ui/PersonFileDialogs.h"
 #include "platform/gui/CommonDialogs.h"
 #include "ecard/ui/ECRightPaneFrame.h"
@@ -133,6 +134,7 @@ BEGIN_MESSAGE_MAP(CECContactsTreeView, CTreeView)
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CECContactsTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(NM_RCLICK, &CECContactsTreeView::OnRClick)
 ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CECContactsTreeView::OnCustomDraw)
+ON_NOTIFY_REFLECT(TVN_ITEMEXPANDED, &CECContactsTreeView::OnItemExpanded)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CECContactsTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CECContactsTreeView::OnEndLabelEdit)
 ON_WM_CAPTURECHANGED()
@@ -205,13 +207,30 @@ void CECContactsTreeView::OnInitialUpdate() {
     m_badge.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
     if (HICON h = ::LoadIcon(nullptr, MAKEINTRESOURCE(550)))
         m_badge.Add(h);
+    MakeContactImages(m_images, 16);
+    tree.SetImageList(&m_images, TVSIL_NORMAL);
     if (CECUser* pUser = GetUser())
         m_nOwnID = pUser->GetAccount().m_nUid;
     m_groupHelper.Attach(&tree);
     m_groupHelper.SetRuntimeClasses(RUNTIME_CLASS(CECGroup), RUNTIME_CLASS(CECContact));
     m_groupHelper.m_strDefaultGroupName = "新组";
     m_groupHelper.m_strDefaultContentName = "新联系人";
-    m_groupHelper.SetImageIndexes(17, 17, 0, 0);
+    m_groupHelper.SetImageIndexes(CLeftView::ImgGroup, CLeftView::ImgGroup, CLeftView::ImgOther,
+                                  CLeftView::ImgOtherSel);
+    // A new sub-group or contact made by the helper gets the picture a rebuild would give it.
+    m_groupHelper.m_imageCallback = [](CObject* pRecord, int kind, int* pImage, int* pSelImage) {
+        if (auto* pContact = dynamic_cast<CECContact*>(pRecord)) {
+            CLeftView::ContactImages(pContact->GetInfo().m_personal.nSex, *pImage, *pSelImage);
+        } else if (auto* pGroup = dynamic_cast<CGroup*>(pRecord)) {
+            *pImage = *pSelImage =
+                pGroup->GetParent() != nullptr ? CLeftView::ImgGroup : CLeftView::ImgFile;
+        } else if (kind == 2) {
+            *pImage = CLeftView::ImgOther;
+            *pSelImage = CLeftView::ImgOtherSel;
+        } else {
+            *pImage = *pSelImage = CLeftView::ImgGroup;
+        }
+    };
     m_groupHelper.EnableLabelEdit(FALSE);
     m_dragHelper.Attach(this, &tree);
     m_dragHelper.SetDragCursors(LoadCursor(nullptr, MAKEINTRESOURCE(242)), nullptr,
@@ -242,12 +261,15 @@ CECGroup* CECContactsTreeView::GroupOfKind(int nKind) const {
 
 HTREEITEM CECContactsTreeView::InsertObject(HTREEITEM hParent, CObject* pObject, int nImage) {
     CString text;
-    if (auto* pContact = dynamic_cast<CECContact*>(pObject))
+    int nSelImage = nImage;
+    if (auto* pContact = dynamic_cast<CECContact*>(pObject)) {
         text = GetContactLabel(*pContact);
-    else if (auto* pGroup = dynamic_cast<CGroup*>(pObject))
+        CLeftView::ContactImages(pContact->GetInfo().m_personal.nSex, nImage, nSelImage);
+    } else if (auto* pGroup = dynamic_cast<CGroup*>(pObject)) {
         text = pGroup->GetName();
+    }
     HTREEITEM h = GetTreeCtrl().InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
-                                           text, nImage, nImage, 0, 0, (LPARAM)pObject, hParent,
+                                           text, nImage, nSelImage, 0, 0, (LPARAM)pObject, hParent,
                                            TVI_LAST);
     // The records know their items: the label edits find a record's item through it.
     if (auto* pNode = dynamic_cast<CGroupItem*>(pObject))
@@ -261,13 +283,13 @@ void CECContactsTreeView::InsertGroupContents(HTREEITEM hParent, CECGroup* pGrou
         auto* pSub = dynamic_cast<CECGroup*>(pGroup->GetNextSubgroup(pos));
         if (pSub == nullptr)
             continue;
-        HTREEITEM h = InsertObject(hParent, pSub, 17);
+        HTREEITEM h = InsertObject(hParent, pSub, CLeftView::ImgGroup);
         InsertGroupContents(h, pSub, nDepth + 1);
     }
     pos = pGroup->GetFirstContentPosition();
     while (pos != nullptr)
         if (auto* pContact = dynamic_cast<CECContact*>(pGroup->GetNextContent(pos)))
-            InsertObject(hParent, pContact, 0);
+            InsertObject(hParent, pContact, CLeftView::ImgOther);
 }
 
 void CECContactsTreeView::Rebuild() {
@@ -277,22 +299,43 @@ void CECContactsTreeView::Rebuild() {
     m_hRoot = nullptr;
     tree.DeleteAllItems();
     m_hRoot = tree.InsertItem(TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
-                              "电子名片联系人", 3, 3, 0, 0, 0, TVI_ROOT, TVI_LAST);
+                              "电子名片联系人", CLeftView::ImgTop, CLeftView::ImgTop, 0, 0, 0,
+                              TVI_ROOT, TVI_LAST);
     const int kinds[3] = {KindFriends, KindStrangers, KindDeregistered};
     for (int i = 0; i < 3; ++i) {
         CECGroup* pGroup = GroupOfKind(kinds[i]);
         if (pGroup == nullptr)
             continue;
-        m_hGroups[i] = InsertObject(m_hRoot, pGroup, 17);
+        m_hGroups[i] = InsertObject(m_hRoot, pGroup, CLeftView::ImgGroup);
         InsertGroupContents(m_hGroups[i], pGroup, 1);
     }
     tree.Expand(m_hRoot, TVE_EXPAND);
+    ShowExpandedImage(m_hRoot);
     for (HTREEITEM hGroup : m_hGroups)
-        if (hGroup != nullptr)
+        if (hGroup != nullptr) {
             tree.Expand(hGroup, TVE_EXPAND);
+            ShowExpandedImage(hGroup);
+        }
     HTREEITEM hSelect = nSelectedKind == KindRoot ? m_hRoot : FindItemOf(pSelected);
     if (hSelect != nullptr)
         tree.SelectItem(hSelect);
+}
+
+void CECContactsTreeView::ShowExpandedImage(HTREEITEM hItem) {
+    CTreeCtrl& tree = GetTreeCtrl();
+    const BOOL bOpen = (tree.GetItemState(hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    int nImage = -1;
+    if (hItem == m_hRoot)
+        nImage = bOpen ? CLeftView::ImgTopOpen : CLeftView::ImgTop;
+    else if (dynamic_cast<CGroup*>(GetItemObject(hItem)) != nullptr)
+        nImage = bOpen ? CLeftView::ImgGroupOpen : CLeftView::ImgGroup;
+    if (nImage >= 0)
+        tree.SetItemImage(hItem, nImage, nImage);
+}
+
+void CECContactsTreeView::OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult) {
+    *pResult = 0;
+    ShowExpandedImage(reinterpret_cast<NMTREEVIEW*>(pNMHDR)->itemNew.hItem);
 }
 
 int CECContactsTreeView::GetItemKind(HTREEITEM hItem) const {

@@ -160,6 +160,9 @@ protected:
     void OnCmdLeaveMessage();
     void OnUpdateLeaveMessage(CCmdUI* pCmdUI);
     void OnUpdateSetAccess(CCmdUI* pCmdUI);
+    void OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult);
+    // The root and the groups show an open picture while expanded.
+    void ShowExpandedImage(HTREEITEM hItem);
 
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hGroups[3] = {};
@@ -170,6 +173,7 @@ protected:
     UINT m_nOwnID = 0;
     CTreeViewDrawHelper m_drawHelper;
     CImageList m_badge;
+    CImageList m_images; // the contacts' pictures: root, groups and each contact's sex
     CGroupHelper m_groupHelper;
     CTreeCtrlDragDropHelper m_dragHelper;
     HTREEITEM m_hEditParent = nullptr; // the group item a new sub-group goes under

@@ -8,6 +8,7 @@
 #include "contacts/SmsDoc.h"
 #include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECFrame.h"
+#include "contacts/ui/LeftView.h"
 #include "platform/base/tests/TempFolder.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Menu.h"
@@ -141,6 +142,70 @@ TEST_F(ECTreeEditTest, RenamingAndNewSubgroupsAreLocalAndKeptInTheFile) {
     ASSERT_NE(nullptr, GroupItem("网友"));
     EXPECT_EQ("陌生人", ParentText(GroupItem("网友")));
     EXPECT_EQ("大学同学", ParentText(ItemOf(20000005)));
+}
+
+TEST_F(ECTreeEditTest, ItemsShowTheContactsPicturesOpenWhileExpanded) {
+    OpenAlice([](CECUser& u) {
+        u.GetRootGroup().FindByNumber(kBob)->GetInfo().m_personal.nSex = 1;
+        u.GetRootGroup().FindByNumber(20000005)->GetInfo().m_personal.nSex = 0;
+    });
+    ASSERT_NE(nullptr, Tree().GetImageList(TVSIL_NORMAL));
+    EXPECT_EQ(int(CLeftView::ImgCount), Tree().GetImageList(TVSIL_NORMAL)->GetImageCount());
+    auto images = [this](HTREEITEM h) {
+        int image = -1, selImage = -1;
+        EXPECT_TRUE(Tree().GetItemImage(h, image, selImage));
+        return std::make_pair(image, selImage);
+    };
+    using P = std::pair<int, int>;
+    const struct {
+        const char* what;
+        HTREEITEM item;
+        P expected;
+    } shown[] = {
+        {"root, expanded", tree->GetRootItem(), {CLeftView::ImgTopOpen, CLeftView::ImgTopOpen}},
+        {"friends, expanded", Top(CECContactsTreeView::KindFriends),
+         {CLeftView::ImgGroupOpen, CLeftView::ImgGroupOpen}},
+        {"deregistered, expanded", Top(CECContactsTreeView::KindDeregistered),
+         {CLeftView::ImgGroupOpen, CLeftView::ImgGroupOpen}},
+        {"sub-group, collapsed", GroupItem("同学"), {CLeftView::ImgGroup, CLeftView::ImgGroup}},
+        {"a man", ItemOf(kBob), {CLeftView::ImgMale, CLeftView::ImgMaleSel}},
+        {"a woman", ItemOf(20000005), {CLeftView::ImgFemale, CLeftView::ImgFemaleSel}},
+        {"sex not given", ItemOf(20000003), {CLeftView::ImgOther, CLeftView::ImgOtherSel}},
+    };
+    for (const auto& c : shown) {
+        ASSERT_NE(nullptr, c.item) << c.what;
+        EXPECT_EQ(c.expected, images(c.item)) << c.what;
+    }
+
+    // Expanding and collapsing by hand swaps the open and closed pictures.
+    HTREEITEM classmates = GroupItem("同学");
+    CRect r;
+    ASSERT_TRUE(Tree().GetItemRect(classmates, &r, TRUE));
+    QTest::mouseDClick(Tree().GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(r.left + 4, r.CenterPoint().y));
+    Pump();
+    ASSERT_TRUE(Tree().GetItemState(classmates, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(P(CLeftView::ImgGroupOpen, CLeftView::ImgGroupOpen), images(classmates));
+    Tree().Expand(tree->GetRootItem(), TVE_COLLAPSE);
+    EXPECT_EQ(P(CLeftView::ImgTop, CLeftView::ImgTop), images(tree->GetRootItem()));
+    Tree().Expand(tree->GetRootItem(), TVE_EXPAND);
+
+    // A sub-group the user makes gets the group picture at once.
+    Tree().SelectItem(ItemOf(20000003));
+    Command(32777);
+    TypeLabel("网友");
+    ASSERT_NE(nullptr, GroupItem("网友"));
+    EXPECT_EQ(P(CLeftView::ImgGroup, CLeftView::ImgGroup), images(GroupItem("网友")));
+
+    // The pictures are painted: the place left of the root's label is not bare ground.
+    ASSERT_TRUE(Tree().GetItemRect(tree->GetRootItem(), &r, TRUE));
+    const QImage shot = Tree().GetWidget()->grab().toImage();
+    const QColor ground(0xDD, 0xEC, 0xFE);
+    int drawn = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = std::max(0, r.left - 18); x < r.left - 2; ++x)
+            if (shot.pixelColor(x, y) != ground)
+                ++drawn;
+    EXPECT_GT(drawn, 20);
 }
 
 TEST_F(ECTreeEditTest, WhereADropIsAllowed) {
