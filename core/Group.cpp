@@ -183,9 +183,18 @@ void CGroup::CopyAttributes(const CGroup* pSource) {
 POSITION CGroup::InsertChild(CObList& list, CObject* pChild, CGroupItem* pNode, BOOL bSorted,
                              POSITION posRef, BOOL bAfter) {
     if (bSorted) {
+        // A run of equal names compares alike (the comparison looks at the names alone), so the
+        // collation is asked once per run: a box of thousands of messages mostly shares a handful
+        // of names, and collating each would make moving many messages into it quadratic in
+        // collations.
+        const CGroupItem* pPrev = nullptr;
+        int cmp = 0;
         for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
             POSITION here = pos;
-            int cmp = NodeOf(list.GetNext(pos))->CompareName(pNode);
+            const CGroupItem* pItem = NodeOf(list.GetNext(pos));
+            if (pPrev == nullptr || pItem->GetName() != pPrev->GetName())
+                cmp = pItem->CompareName(pNode);
+            pPrev = pItem;
             if (bAfter ? cmp > 0 : cmp < 0)
                 return list.InsertBefore(here, pChild);
         }

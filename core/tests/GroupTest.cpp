@@ -58,6 +58,33 @@ TEST(Group, SortedInsertionKeepsNameOrderAndPutsEqualNamesAfter) {
     EXPECT_EQ(second->GetParent(), &g);
 }
 
+TEST(Group, SortedInsertionFindsItsPlaceAmongRunsOfEqualNames) {
+    // The list is laid out as given (not necessarily sorted); each sorted insertion then goes
+    // before the first name that sorts after it, even when that one ends or starts a run.
+    struct Row {
+        Names laidOut;
+        const char* inserted;
+        Names expected;
+    } rows[] = {
+        {{"", "", "问候", "问候"}, "", {"", "", "", "问候", "问候"}},
+        {{"", "", "问候", "问候"}, "问候", {"", "", "问候", "问候", "问候"}},
+        {{"", "", "问候", "问候"}, "啊", {"", "", "啊", "问候", "问候"}},
+        {{"b", "b", "a", "a", "c"}, "a", {"a", "b", "b", "a", "a", "c"}},
+        {{"a", "a", "c", "c", "b", "b"}, "b", {"a", "a", "b", "c", "c", "b", "b"}},
+        // Lower case sorts first: a run of "b" ends at "B".
+        {{"b", "b", "B"}, "b", {"b", "b", "b", "B"}},
+    };
+    for (const Row& row : rows) {
+        CTestFolder g("g");
+        for (const std::string& name : row.laidOut)
+            g.AddContent(new CTestCard(name.c_str()), FALSE);
+        auto* added = new CTestCard(row.inserted);
+        POSITION pos = g.AddContent(added);
+        EXPECT_EQ(ContentNames(g), row.expected) << row.inserted;
+        EXPECT_EQ(g.GetContentList().GetAt(pos), added);
+    }
+}
+
 TEST(Group, UnsortedInsertionUsesTheReferenceOrTheEnds) {
     CTestFolder g("g");
     POSITION posM = g.AddSubgroup(new CTestFolder("m"), FALSE, nullptr, TRUE);

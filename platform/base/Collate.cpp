@@ -39,6 +39,10 @@ const Collators& GetCollators() {
 int CompareWith(UCollator* coll, const char* a, const char* b) {
     a = a ? a : "";
     b = b ? b : "";
+    // Identical bytes are equal under any collation; sorted insertion meets them all the time,
+    // and converting both sides for ICU costs far more than the check.
+    if (std::strcmp(a, b) == 0)
+        return 0;
     if (!coll) { // no collation data: byte order is the only order left
         int r = std::strcmp(a, b);
         return (r > 0) - (r < 0);

@@ -1,4 +1,5 @@
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/ListCtrlItems.h"
 
 #include "platform/base/Collate.h"
 #include "platform/base/Gbk.h"
@@ -79,6 +80,7 @@ struct ListItemData {
     int groupId = 0;
     bool placed = false; // pos was given (icon views); content coordinates of the cell
     CPoint pos;
+    bool doomed = false; // notified of its deletion by DeleteListItems, erased when it compacts
 
     void SetColumns(size_t n) {
         texts.assign(n, CString());
@@ -109,6 +111,7 @@ struct ListItemData {
 };
 
 struct ListCtrlState {
+    static ListCtrlState& Of(CListCtrl& list) { return *list.m_l; }
     CListCtrl* self;
     std::vector<ListItemData> items;
     std::vector<int> columnSubItem; // the sub-item number each column reports
@@ -1074,6 +1077,59 @@ BOOL CListCtrl::DeleteItem(int nItem) {
     }
     l.Repaint();
     return TRUE;
+}
+
+int DeleteListItems(CListCtrl& list, const int* pItems, int nCount) {
+    ListCtrlState& l = ListCtrlState::Of(list);
+    if (pItems == nullptr || nCount <= 0)
+        return 0;
+    std::vector<int> rows(pItems, pItems + nCount);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    HWND hwnd = list.m_hWnd;
+    // Highest first, as single deletions go, so each notification names the index the item would
+    // have then. The items stay in place, marked, while the parent hears of them (so a handler
+    // counting the items still sees the marked ones above); erasing each at once would move the
+    // rest of the list for every item.
+    const size_t count = l.items.size();
+    int notified = 0;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const int nItem = *it;
+        if (nItem < 0 || nItem >= (int)count)
+            continue;
+        if (l.items.size() != count) // the parent changed the list: the indices no longer hold
+            break;
+        if (l.editItem == nItem)
+            l.EndEdit(true);
+        l.NotifyList(LVN_DELETEITEM, nItem);
+        if (hwnd && !IsWindow(hwnd))
+            return 0;
+        if (l.items.size() != count)
+            break;
+        l.items[(size_t)nItem].doomed = true;
+        ++notified;
+    }
+    if (notified == 0)
+        return 0;
+    // One pass: each kept item moves down once, and each index the control remembers moves down
+    // by the number of deleted items below it (or is forgotten with its item).
+    std::vector<int> newIndex(l.items.size(), -1);
+    size_t kept = 0;
+    for (size_t i = 0; i < l.items.size(); ++i) {
+        if (l.items[i].doomed)
+            continue;
+        newIndex[i] = (int)kept;
+        if (kept != i)
+            l.items[kept] = std::move(l.items[i]);
+        ++kept;
+    }
+    const int erased = (int)(l.items.size() - kept);
+    l.items.erase(l.items.begin() + (long)kept, l.items.end());
+    for (int* idx : {&l.hot, &l.anchor, &l.editItem, &l.pressItem, &l.pendingEdit})
+        if (*idx >= 0)
+            *idx = *idx < (int)newIndex.size() ? newIndex[(size_t)*idx] : *idx - erased;
+    l.Repaint();
+    return erased;
 }
 
 BOOL CListCtrl::DeleteAllItems() {

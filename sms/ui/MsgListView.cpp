@@ -3,6 +3,7 @@
 #include "core/MsgAccountBase.h"
 #include "core/MsgBoxBase.h"
 #include "core/QuillmarBaseDoc.h"
+#include "platform/gui/ListCtrlItems.h"
 #include "platform/gui/MessageBox.h"
 #include "sms/MessageBase.h"
 #include "sms/SenderDoc.h"
@@ -464,7 +465,6 @@ void CMsgListView::OnDestroy() {
 // ---- Removing ----------------------------------------------------------------------------------
 
 void CMsgListView::DeleteCollectedRows() {
-    // Highest first, so the indices collected stay valid.
     CArray<int, int> rows;
     rows.Copy(m_removedRows);
     std::sort(rows.GetData(), rows.GetData() + rows.GetSize());
@@ -478,9 +478,7 @@ void CMsgListView::DeleteCollectedRows() {
         else if (rows[i] == nFocused)
             bFocusedGoes = TRUE;
     }
-    for (INT_PTR i = rows.GetSize() - 1; i >= 0; --i)
-        if (i == rows.GetSize() - 1 || rows[i] != rows[i + 1])
-            list.DeleteItem(rows[i]);
+    DeleteListItems(list, rows.GetData(), (int)rows.GetSize());
     m_removedRows.RemoveAll();
     // The focus goes to the row that took the place of the focused one (or the last row).
     if (nFocused >= 0 && bFocusedGoes && list.GetItemCount() > 0 &&

@@ -1,6 +1,7 @@
 #include "NotifyRecorder.h"
 
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/ListCtrlItems.h"
 #include "platform/gui/TabCtrl.h"
 #include "platform/gui/TreeCtrl.h"
 #include "platform/gui/WndProc.h"
@@ -233,6 +234,33 @@ TEST_F(ListCtrlTest, DeletingSelectedRowsOneByOneEnds) {
     ASSERT_TRUE(list.DeleteAllItems());
     EXPECT_EQ(parent.Codes(), (std::vector<UINT>{LVN_DELETEALLITEMS}));
     EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(ListCtrlTest, DeletingManyItemsAtOnceNotifiesHighestFirstAndKeepsStatesWithTheirItems) {
+    // The anchor and the focus on row 2 (a plain click), row 0 selected as well.
+    Click(2);
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    parent.notes.clear();
+    const int doomed[] = {3, 1, 3, 9, -1};
+    EXPECT_EQ(DeleteListItems(list, doomed, 5), 2);
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(list.GetItemText(0, 0), CString("张三"));
+    EXPECT_EQ(list.GetItemText(1, 0), CString("王五"));
+    EXPECT_EQ(list.GetItemText(1, 2), CString("广州"));
+    EXPECT_EQ(list.GetItemData(1), (DWORD_PTR)102);
+    ASSERT_EQ(parent.Codes(), (std::vector<UINT>{LVN_DELETEITEM, LVN_DELETEITEM}));
+    EXPECT_EQ(parent.notes[0].As<NMLISTVIEW>().iItem, 3);
+    EXPECT_EQ(parent.notes[0].As<NMLISTVIEW>().lParam, 103);
+    EXPECT_EQ(parent.notes[1].As<NMLISTVIEW>().iItem, 1);
+    EXPECT_EQ(parent.notes[1].As<NMLISTVIEW>().lParam, 101);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 1);
+    // The anchor moved down with its item: a shift click on the first row spans both rows.
+    list.SetItemState(-1, 0, LVIS_SELECTED);
+    Click(0, 0, MK_SHIFT);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(DeleteListItems(list, doomed, 0), 0);
+    EXPECT_EQ(list.GetItemCount(), 2);
 }
 
 TEST_F(ListCtrlTest, GetNextItemByStateAndPosition) {

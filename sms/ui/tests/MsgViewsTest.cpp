@@ -268,6 +268,42 @@ TEST_F(MsgViewsTest, APlainDeleteMovesToTheRecycleBoxAndTheNextRowBecomesCurrent
     EXPECT_EQ(doc.GetCurrentMessageObject(), nullptr);
 }
 
+TEST_F(MsgViewsTest, DeletingManyRowsKeepsTheirOrderInTheRecycleBoxAndMovesTheFocusDown) {
+    // Eight messages whose sizes put the rows in another order than the box's; the recycle box
+    // already holds one, which stays first.
+    _CSms* old = MakeSms(_CSms::STATE_SENT, "甲", "乙", "old");
+    Box(3).AddSms(old);
+    const char* texts[] = {"aaaa", "a", "aaaaaaa", "aa", "aaaaaaaa", "aaa", "aaaaa", "aaaaaa"};
+    for (const char* text : texts)
+        Box(1).AddSms(MakeSms(_CSms::STATE_DRAFT, "甲", "乙", text));
+    Show(Box(1));
+    list->SortByColumn(7);
+    ASSERT_EQ(Column(7), (std::vector<std::string>{"8", "7", "6", "5", "4", "3", "2", "1"}));
+    std::vector<CMessageBase*> rows;
+    for (int i = 0; i < L().GetItemCount(); ++i)
+        rows.push_back(list->GetMessageAt(i));
+    // Every other row, the focus on the fifth.
+    Focus(4);
+    for (int i : {0, 2, 6})
+        L().SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+    Command(CMsgListView::ID_DELETE);
+
+    std::vector<CContent*> recycled;
+    for (POSITION pos = Box(3).GetFirstMessagePosition(); pos != nullptr;)
+        recycled.push_back(Box(3).GetNextMessage(pos));
+    EXPECT_EQ(recycled, (std::vector<CContent*>{old, rows[0], rows[2], rows[4], rows[6]}));
+    EXPECT_EQ(Column(7), (std::vector<std::string>{"7", "5", "3", "1"}));
+    EXPECT_EQ(Box(1).GetSmsCount(), 4);
+    // The row that took the focused one's place is focused, selected alone and current.
+    EXPECT_EQ(L().GetNextItem(-1, LVNI_FOCUSED), 2);
+    EXPECT_EQ(L().GetSelectedCount(), 1u);
+    EXPECT_TRUE(L().GetItemState(2, LVIS_SELECTED));
+    EXPECT_EQ(list->GetCurRow(), 2);
+    EXPECT_EQ(doc.GetCurrentMessageObject(), rows[5]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(list->GetMessageAt(i), rows[(size_t)(2 * i + 1)]);
+}
+
 TEST_F(MsgViewsTest, RemovingInsideTheRecycleTreeDeletesForGood) {
     _CSmsBox* inner = Box(3).AddSubBox("旧的", CMsgBoxBase::BOX_USER);
     inner->AddSms(MakeSms(_CSms::STATE_SENT, "甲", "乙", "x"));
