@@ -5,25 +5,8 @@
 
 #include "platform/gui/Controls.h"
 #include "platform/gui/CtrlView.h"
+#include "platform/gui/EditCommands.h"
 
-#ifndef ID_EDIT_CLEAR
-#define ID_EDIT_CLEAR 0xE120
-#endif
-#ifndef ID_EDIT_COPY
-#define ID_EDIT_COPY 0xE122
-#endif
-#ifndef ID_EDIT_CUT
-#define ID_EDIT_CUT 0xE123
-#endif
-#ifndef ID_EDIT_PASTE
-#define ID_EDIT_PASTE 0xE125
-#endif
-#ifndef ID_EDIT_SELECT_ALL
-#define ID_EDIT_SELECT_ALL 0xE12A
-#endif
-#ifndef ID_EDIT_UNDO
-#define ID_EDIT_UNDO 0xE12B
-#endif
 
 class CEditView : public CCtrlView {
     DECLARE_DYNCREATE(CEditView)
