@@ -4,6 +4,7 @@
 #include "platform/gui/TabCtrl.h"
 
 #include <iterator>
+#include <vector>
 
 namespace {
 const UINT kTabIcons[] = {163, 157, 161, 162, 165, 504};
@@ -36,28 +37,32 @@ CContactPropertyPage* CPSheetNamebook::Page(int nIndex) {
 
 BOOL CPSheetNamebook::OnInitDialog() {
     CPropertySheet::OnInitDialog();
-    CTabCtrl* pTab = GetTabControl();
+    SetSheetTabIcons(*this, m_pTabImages, kTabIcons, (int)std::size(kTabIcons));
+    return TRUE;
+}
+
+void SetSheetTabIcons(CPropertySheet& sheet, std::unique_ptr<CImageList>& images,
+                      const UINT* iconIds, int count) {
+    CTabCtrl* pTab = sheet.GetTabControl();
     if (!pTab)
-        return TRUE;
-    m_pTabImages = std::make_unique<CImageList>();
-    if (!m_pTabImages->Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 3)) {
-        m_pTabImages.reset();
-        return TRUE;
+        return;
+    images = std::make_unique<CImageList>();
+    if (!images->Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 3)) {
+        images.reset();
+        return;
     }
-    // An icon that cannot be had leaves its tab (and only its tab) without a picture.
-    int images[std::size(kTabIcons)];
-    for (size_t i = 0; i < std::size(kTabIcons); ++i) {
-        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(kTabIcons[i]));
-        images[i] = hIcon ? m_pTabImages->Add(hIcon) : -1;
+    std::vector<int> indexes((size_t)count);
+    for (int i = 0; i < count; ++i) {
+        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(iconIds[i]));
+        indexes[(size_t)i] = hIcon ? images->Add(hIcon) : -1;
     }
-    pTab->SetImageList(m_pTabImages.get());
-    for (int i = 0; i < pTab->GetItemCount() && i < (int)std::size(kTabIcons); ++i) {
+    pTab->SetImageList(images.get());
+    for (int i = 0; i < pTab->GetItemCount() && i < count; ++i) {
         TCITEM item{};
         item.mask = TCIF_IMAGE;
-        item.iImage = images[i];
+        item.iImage = indexes[(size_t)i];
         pTab->SetItem(i, &item);
     }
-    return TRUE;
 }
 
 void CPSheetNamebook::ExchangeContact(_CPersonInfo& info, BOOL bToPages, BOOL bSameContact) {

@@ -11,6 +11,14 @@
 
 #include <memory>
 
+class CPropertySheet;
+
+// Gives a property sheet's tabs the icons of the given resource ids, in tab order, through an
+// image list the caller keeps. An icon that cannot be had leaves its tab (and only its tab)
+// without a picture.
+void SetSheetTabIcons(CPropertySheet& sheet, std::unique_ptr<CImageList>& images,
+                      const UINT* iconIds, int count);
+
 class CPSheetNamebook : public CPropertySheet {
 public:
     enum { PAGE_PERSON, PAGE_HOME, PAGE_UNIT, PAGE_COMMADDR, PAGE_OTHER, PAGE_PHOTOS };

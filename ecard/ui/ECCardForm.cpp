@@ -134,26 +134,7 @@ CContactPropertyPage* CPSheetECPerson::Page(int nIndex) {
 
 BOOL CPSheetECPerson::OnInitDialog() {
     CPropertySheet::OnInitDialog();
-    CTabCtrl* pTab = GetTabControl();
-    if (pTab == nullptr)
-        return TRUE;
-    m_pTabImages = std::make_unique<CImageList>();
-    if (!m_pTabImages->Create(16, 16, ILC_COLOR32 | ILC_MASK, PAGE_COUNT, 0)) {
-        m_pTabImages.reset();
-        return TRUE;
-    }
-    int images[std::size(kTabIcons)];
-    for (size_t i = 0; i < std::size(kTabIcons); ++i) {
-        HICON hIcon = ::LoadIcon(nullptr, MAKEINTRESOURCE(kTabIcons[i]));
-        images[i] = hIcon ? m_pTabImages->Add(hIcon) : -1;
-    }
-    pTab->SetImageList(m_pTabImages.get());
-    for (int i = 0; i < pTab->GetItemCount() && i < (int)std::size(kTabIcons); ++i) {
-        TCITEM item{};
-        item.mask = TCIF_IMAGE;
-        item.iImage = images[i];
-        pTab->SetItem(i, &item);
-    }
+    SetSheetTabIcons(*this, m_pTabImages, kTabIcons, (int)std::size(kTabIcons));
     return TRUE;
 }
 
