@@ -1,12 +1,14 @@
 #include "contacts/ContactFinder.h"
 
-CString GetFindResultFieldNames(const SFindResult& result) {
+CString GetFindResultFieldNames(const SFindResult& result, const FindHitNamer& nameOf) {
     CString names;
     for (int k = 0; k < result.hits.GetSize(); ++k) {
         const SSearchItemInfo& hit = result.hits[k];
         CString name;
         if (hit.nGroup == 0)
             GetGroupPropertyName((DWORD)hit.nField, name);
+        else if (nameOf)
+            name = nameOf(hit.nGroup, hit.nField);
         else
             GetPersonFieldName(GetPersonFieldAt(hit.nGroup, hit.nField), name);
         if (name.IsEmpty())
@@ -29,15 +31,15 @@ int CContactFinder::Find(const SFindCriteria& criteria, BOOL bAll, BOOL bRestart
         return 0;
     if (bRestart)
         Reset();
-    int nWhat = 0;
-    BOOL bAnyPersonField = FALSE;
-    for (DWORD mask : criteria.personMasks)
-        if (mask != 0)
-            bAnyPersonField = TRUE;
-    if (bAnyPersonField)
-        nWhat |= _CGroup::FIND_CONTACTS;
-    if (criteria.dwGroupMask != 0)
-        nWhat |= _CGroup::FIND_GROUPS;
+    int nWhat = criteria.nScope;
+    if (nWhat < 0) {
+        nWhat = 0;
+        for (DWORD mask : criteria.personMasks)
+            if (mask != 0)
+                nWhat |= _CGroup::FIND_CONTACTS;
+        if (criteria.dwGroupMask != 0)
+            nWhat |= _CGroup::FIND_GROUPS;
+    }
     const BOOL bInitials = criteria.nMode == SFindCriteria::MODE_INITIALS;
     if (bInitials && nWhat == 0)
         nWhat = _CGroup::FIND_CONTACTS | _CGroup::FIND_GROUPS; // names are always searched

@@ -17,16 +17,25 @@ struct SFindResult {
     CSearchItemArray hits;
 };
 
-// The names of the fields of the hits, joined by ",": person fields by their group and bit, a
-// group's by its property key.
-CString GetFindResultFieldNames(const SFindResult& result);
+// The name of a hit's field from its group bit and field bit; an empty text leaves it out.
+typedef std::function<CString(int nGroupBit, int nFieldBit)> FindHitNamer;
+// The names of the fields of the hits, joined by ",": person fields by their group and bit (the
+// contact's names, or the namer's), a group's by its property key.
+CString GetFindResultFieldNames(const SFindResult& result, const FindHitNamer& nameOf = {});
+
+// Search masks: one per person field group (kPersonGroupOrder), then one for the fields a kind of
+// contact has beyond those (searched by groups of such contacts, see _CGroup::SearchPerson).
+constexpr int kFindMaskCount = kPersonGroupCount + 1;
 
 struct SFindCriteria {
     enum Mode { MODE_TEXT, MODE_INITIALS, MODE_BIRTHDAY };
     Mode nMode = MODE_TEXT;
     CString strText;          // the text, or the initials (MODE_INITIALS)
-    DWORD personMasks[5] = {}; // one per person field group, in kPersonGroupOrder
+    DWORD personMasks[kFindMaskCount] = {};
     DWORD dwGroupMask = 0;
+    // What the text search looks at (_CGroup::FIND_CONTACTS, FIND_GROUPS, as the caller judges
+    // its masks); -1: contacts when any person mask is set, groups when the group mask is.
+    int nScope = -1;
     BOOL bMatchCase = FALSE;
     CDate from, to;           // MODE_BIRTHDAY
     BOOL bIgnoreYear = TRUE;

@@ -333,7 +333,7 @@ CObject* _CGroup::WalkMatching(LPCTSTR lpszText, CPositionStack& stack, BOOL& bR
                                BOOL bMatchCase, Found& found) {
     if (lpszText == nullptr)
         return nullptr;
-    static const DWORD kNoMasks[kPersonGroupCount] = {0, 0, 0, 0, 0};
+    static const DWORD kNoMasks[kPersonGroupCount + 1] = {}; // with room for a sixth
     auto testGroup = [&](_CGroup* pGroup) {
         if (bInitialsOnly)
             return pGroup->MatchNameInitials(lpszText) >= 0;
@@ -345,8 +345,8 @@ CObject* _CGroup::WalkMatching(LPCTSTR lpszText, CPositionStack& stack, BOOL& bR
             return false; // a link whose source is gone never matches
         if (bInitialsOnly)
             return pTarget->MatchNameInitials(lpszText) >= 0;
-        return pTarget->Search(lpszText, pPersonMasks != nullptr ? pPersonMasks : kNoMasks, hits,
-                               bMatchCase) != FALSE;
+        return SearchPerson(pTarget, lpszText, pPersonMasks != nullptr ? pPersonMasks : kNoMasks,
+                            hits, bMatchCase) != FALSE;
     };
     return Walk(stack, bReported, nWhat, testGroup, testPerson, found);
 }
@@ -385,6 +385,11 @@ struct ReportEach {
 };
 
 } // namespace
+
+BOOL _CGroup::SearchPerson(_CPerson* pPerson, LPCTSTR lpszText, const DWORD* pPersonMasks,
+                           CSearchItemArray& hits, BOOL bMatchCase) {
+    return pPerson->Search(lpszText, pPersonMasks, hits, bMatchCase);
+}
 
 CObject* _CGroup::FindNext(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
                            const DWORD* pPersonMasks, DWORD dwGroupMask, CSearchItemArray& hits,

@@ -141,6 +141,11 @@ public:
     int FindAll(LPCTSTR lpszText, CPositionStack& stack, BOOL& bReported,
                 const DWORD* pPersonMasks, DWORD dwGroupMask, int nWhat, BOOL bInitialsOnly,
                 BOOL bMatchCase, const FoundCallback& onFound);
+    // The text search of one contact in the finds above (hits replace the array's content): the
+    // contact's Search over the five person masks. A group whose contacts have fields beyond a
+    // contact's own searches them under a sixth mask, which its callers then pass.
+    virtual BOOL SearchPerson(_CPerson* pPerson, LPCTSTR lpszText, const DWORD* pPersonMasks,
+                              CSearchItemArray& hits, BOOL bMatchCase);
     // The same for FindNextBirthday.
     int FindAllBirthdays(const CDate& from, const CDate& to, BOOL bIgnoreYear,
                          CPositionStack& stack, const FoundCallback& onFound);

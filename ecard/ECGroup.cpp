@@ -184,3 +184,10 @@ CECGroup* CECGroup::SearchNext(LPCTSTR lpszText, CList<int, int>& position, BOOL
         position.AddTail(k);
     return pFound;
 }
+
+BOOL CECGroup::SearchPerson(_CPerson* pPerson, LPCTSTR lpszText, const DWORD* pPersonMasks,
+                            CSearchItemArray& hits, BOOL bMatchCase) {
+    if (auto* pContact = dynamic_cast<CECContact*>(pPerson))
+        return pContact->SearchWithStatus(lpszText, pPersonMasks, hits, bMatchCase);
+    return _CGroup::SearchPerson(pPerson, lpszText, pPersonMasks, hits, bMatchCase);
+}

@@ -52,6 +52,11 @@ public:
     // and the position moved to the hit; null, with the position emptied, at the end.
     CECGroup* SearchNext(LPCTSTR lpszText, CList<int, int>& position, BOOL bInitials);
 
+    // An e-card contact is searched in its person fields and in the status fields the sixth mask
+    // chooses.
+    BOOL SearchPerson(_CPerson* pPerson, LPCTSTR lpszText, const DWORD* pPersonMasks,
+                      CSearchItemArray& hits, BOOL bMatchCase) override;
+
 private:
     void SerializeAt(CArchive& ar, int nDepth);
 

@@ -7,14 +7,20 @@
 namespace {
 
 // The controls each tab shows, ended by 0; the buttons beside the tabs always show.
-const UINT kTabText[] = {1151, CDlgFindPerson::IDC_TEXT, CDlgFindPerson::IDC_MATCH_CASE, 1152,
-                         CDlgFindPerson::IDC_RESULTS, 0};
+const UINT kTabText[] = {1151, CDlgFindPerson::IDC_TEXT,    CDlgFindPerson::IDC_MATCH_CASE,
+                         1152, CDlgFindPerson::IDC_RESULTS, 0};
 const UINT kTabFields[] = {CDlgFindPerson::IDC_FIELD_TREE, 0};
 const UINT kTabInitials[] = {1154, CDlgFindPerson::IDC_INITIALS, 1152, CDlgFindPerson::IDC_RESULTS,
                              0};
-const UINT kTabBirthday[] = {CDlgFindPerson::IDC_DATE_MODE, 1111, CDlgFindPerson::IDC_FROM, 1112,
-                             CDlgFindPerson::IDC_TO, CDlgFindPerson::IDC_IGNORE_YEAR, 1152,
-                             CDlgFindPerson::IDC_RESULTS, 0};
+const UINT kTabBirthday[] = {CDlgFindPerson::IDC_DATE_MODE,
+                             1111,
+                             CDlgFindPerson::IDC_FROM,
+                             1112,
+                             CDlgFindPerson::IDC_TO,
+                             CDlgFindPerson::IDC_IGNORE_YEAR,
+                             1152,
+                             CDlgFindPerson::IDC_RESULTS,
+                             0};
 const UINT* const kTabControls[] = {kTabText, kTabFields, kTabInitials, kTabBirthday};
 const UINT kRangeControls[] = {1111, CDlgFindPerson::IDC_FROM, 1112, CDlgFindPerson::IDC_TO};
 
@@ -41,6 +47,32 @@ ON_NOTIFY(NM_DBLCLK, CDlgFindPerson::IDC_RESULTS, &CDlgFindPerson::OnResultDblCl
 ON_NOTIFY(LVN_ITEMCHANGED, CDlgFindPerson::IDC_RESULTS, &CDlgFindPerson::OnResultChanged)
 END_MESSAGE_MAP()
 
+int CDlgFindPerson::GetFieldNumber(int nGroupBit, int nFieldBit) const {
+    return GetPersonFieldAt(nGroupBit, nFieldBit);
+}
+
+BOOL CDlgFindPerson::GetFieldName(int nField, CString& out) const {
+    return GetPersonFieldName(nField, out);
+}
+
+BOOL CDlgFindPerson::HasPersonCriteria(const SFindSettings& settings) const {
+    for (int k = 0; k < kPersonGroupCount; ++k)
+        if (settings.personMasks[k] != 0)
+            return TRUE;
+    return FALSE;
+}
+
+CString CDlgFindPerson::FieldNameAt(int nGroupBit, int nFieldBit) const {
+    CString name;
+    GetFieldName(GetFieldNumber(nGroupBit, nFieldBit), name);
+    return name;
+}
+
+CString CDlgFindPerson::GetHitFieldNames(const SFindResult& result) const {
+    return GetFindResultFieldNames(
+        result, [this](int nGroupBit, int nFieldBit) { return FieldNameAt(nGroupBit, nFieldBit); });
+}
+
 CDlgFindPerson::CDlgFindPerson(_CGroup* pGroup, CWnd* pOwner, CString* pLastText)
     : CDialog(IDD, pOwner), m_pGroup(pGroup), m_pOwner(pOwner), m_pLastText(pLastText),
       m_finder(pGroup) {}
@@ -64,7 +96,7 @@ void CDlgFindPerson::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CDlgFindPerson::OnInitDialog() {
-    SFindSettings& settings = SFindSettings::Get();
+    SFindSettings& settings = GetSettings();
     m_bAutoOpen = settings.bAutoOpen;
     if (m_pLastText != nullptr)
         m_strText = *m_pLastText;
@@ -90,7 +122,9 @@ BOOL CDlgFindPerson::OnInitDialog() {
     for (UINT id : {IDC_FROM, IDC_TO})
         if (auto* picker = dynamic_cast<CDateTimeCtrl*>(GetDlgItem(id)))
             picker->SetTime(&now);
-    m_fieldTree.Build(TRUE);
+    m_fieldTree.Build(GetFieldTable(), [this](int nGroupBit, int nFieldBit) {
+        return FieldNameAt(nGroupBit, nFieldBit);
+    });
     m_fieldTree.Load(settings.personMasks, settings.dwGroupMask);
     UpdateData(FALSE);
     m_wndTabs.SetCurSel(settings.nTab);
@@ -138,7 +172,7 @@ void CDlgFindPerson::OnTreeClick(NMHDR*, LRESULT* pResult) {
 }
 
 void CDlgFindPerson::SaveTicks() {
-    SFindSettings& settings = SFindSettings::Get();
+    SFindSettings& settings = GetSettings();
     m_fieldTree.Save(settings.personMasks, &settings.dwGroupMask);
 }
 
@@ -146,7 +180,7 @@ void CDlgFindPerson::Find(BOOL bAll) {
     if (m_nTab == TAB_FIELDS)
         return;
     UpdateData(TRUE);
-    SFindSettings& settings = SFindSettings::Get();
+    SFindSettings& settings = GetSettings();
     SFindCriteria criteria;
     if (m_nTab == TAB_BIRTHDAY) {
         criteria.nMode = SFindCriteria::MODE_BIRTHDAY;
@@ -172,10 +206,13 @@ void CDlgFindPerson::Find(BOOL bAll) {
         std::copy(std::begin(settings.personMasks), std::end(settings.personMasks),
                   criteria.personMasks);
         criteria.dwGroupMask = settings.dwGroupMask;
+        criteria.nScope = (HasPersonCriteria(settings) ? _CGroup::FIND_CONTACTS : 0) |
+                          (settings.dwGroupMask != 0 ? _CGroup::FIND_GROUPS : 0);
         criteria.bMatchCase = m_bMatchCase;
     }
-    const int nFound = m_finder.Find(criteria, bAll, m_results.empty(),
-                                     [this](std::unique_ptr<SFindResult> r) { AddRow(std::move(r)); });
+    const int nFound =
+        m_finder.Find(criteria, bAll, m_results.empty(),
+                      [this](std::unique_ptr<SFindResult> r) { AddRow(std::move(r)); });
     if (nFound == 0)
         AfxMessageBox("已在指定范围内完成搜索，但没有找到符合条件的联系人/组!",
                       MB_OK | MB_ICONINFORMATION);
@@ -190,12 +227,11 @@ void CDlgFindPerson::AddRow(std::unique_ptr<SFindResult> result) {
     CString name = pResult->bPerson ? static_cast<_CPerson*>(pResult->pItem)->GetName()
                                     : static_cast<_CGroup*>(pResult->pItem)->GetName();
     const int nImage = m_imageOf ? m_imageOf(pResult->pItem) : -1;
-    const BOOL bLink =
-        pResult->bPerson && static_cast<_CPerson*>(pResult->pItem)->IsVirtual();
+    const BOOL bLink = pResult->bPerson && static_cast<_CPerson*>(pResult->pItem)->IsVirtual();
     const int nRow = m_wndResults.InsertItem(
         LVIF_TEXT | LVIF_IMAGE | LVIF_STATE, m_wndResults.GetItemCount(), name,
         bLink ? INDEXTOOVERLAYMASK(kLinkOverlay) : 0, LVIS_OVERLAYMASK, nImage, 0);
-    m_wndResults.SetItemText(nRow, 1, GetFindResultFieldNames(*pResult));
+    m_wndResults.SetItemText(nRow, 1, GetHitFieldNames(*pResult));
     m_wndResults.SetItemData(nRow, (DWORD_PTR)pResult);
     m_wndResults.EnsureVisible(nRow, FALSE);
 }
@@ -252,7 +288,7 @@ void CDlgFindPerson::OnOK() {
         *m_pLastText = m_strText;
     m_finder.Reset();
     SaveTicks();
-    SFindSettings& settings = SFindSettings::Get();
+    SFindSettings& settings = GetSettings();
     settings.bAutoOpen = m_bAutoOpen;
     settings.nTab = m_nTab;
     EndDialog(IDOK);

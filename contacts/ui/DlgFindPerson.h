@@ -17,9 +17,12 @@
 #include "platform/gui/TabCtrl.h"
 #include "platform/gui/TreeCtrl.h"
 
-// What the find dialogs remember for the whole run: the ticked fields, "自动打开" and the tab.
+// What the find dialogs remember for the whole run: the ticked fields (one mask per group of the
+// dialog's field table; the address book's table has five groups), the group fields,
+// "自动打开" and the tab.
 struct SFindSettings {
-    DWORD personMasks[5] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    DWORD personMasks[kFindMaskCount] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
+                                         0xFFFFFFFF, 0xFFFFFFFF, 0};
     DWORD dwGroupMask = 0xFFFFFFFF;
     BOOL bAutoOpen = FALSE;
     int nTab = 0;
@@ -79,6 +82,20 @@ public:
     BOOL m_bAutoOpen = FALSE;
 
 protected:
+    // What a kind of contact book changes. The field groups the field tree offers (the store's
+    // masks follow their order) and whether it offers the group fields too.
+    virtual SFieldTable GetFieldTable() const { return GetPersonFieldTable(TRUE); }
+    // The field number of a field bit within a group (-1 when none) and a field's name.
+    virtual int GetFieldNumber(int nGroupBit, int nFieldBit) const;
+    virtual BOOL GetFieldName(int nField, CString& out) const;
+    // Whether the store chooses any field of a contact.
+    virtual BOOL HasPersonCriteria(const SFindSettings& settings) const;
+    // Where the choices live between openings.
+    virtual SFindSettings& GetSettings() const { return SFindSettings::Get(); }
+
+    // The names of the fields of a result's hits, joined by ",".
+    CString GetHitFieldNames(const SFindResult& result) const;
+
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -90,6 +107,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    CString FieldNameAt(int nGroupBit, int nFieldBit) const;
     void Find(BOOL bAll);
     void AddRow(std::unique_ptr<SFindResult> result);
     void EnableButtons();

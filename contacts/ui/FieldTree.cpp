@@ -4,28 +4,51 @@
 #include "contacts/PersonFields.h"
 #include "platform/gui/Wnd.h"
 
+SFieldTable GetPersonFieldTable(BOOL bGroupFields) {
+    SFieldTable table;
+    table.bGroupFields = bGroupFields;
+    for (int nGroupBit : kPersonGroupOrder) {
+        SFieldTableGroup group;
+        group.nGroupBit = nGroupBit;
+        GetPersonFieldGroupName(nGroupBit, group.strName); // a group without a name is not shown
+        for (const SFieldPickEntry* p = GetPersonFieldPickOrder(nGroupBit); p && p->nBit; ++p)
+            if (p->bUsed)
+                group.fieldBits.push_back(p->nBit);
+        table.groups.push_back(std::move(group));
+    }
+    return table;
+}
+
 void CFieldTree::Build(BOOL bWithGroupFields) {
+    Build(GetPersonFieldTable(bWithGroupFields), [](int nGroupBit, int nFieldBit) {
+        CString name;
+        GetPersonFieldName(GetPersonFieldAt(nGroupBit, nFieldBit), name);
+        return name;
+    });
+}
+
+void CFieldTree::Build(const SFieldTable& table, const FieldNamer& nameOf) {
     m_tree.DeleteAllItems();
+    m_groupBits.clear();
     if (m_tree.GetItemHeight() < 16)
         m_tree.SetItemHeight(16);
     m_hPersonRoot = m_tree.InsertItem("联系人字段");
     m_tree.SetItemData(m_hPersonRoot, 0);
-    for (int nGroupBit : kPersonGroupOrder) {
-        CString groupName;
-        if (!GetPersonFieldGroupName(nGroupBit, groupName))
+    for (const SFieldTableGroup& group : table.groups) {
+        m_groupBits.push_back(group.nGroupBit);
+        if (group.strName.IsEmpty())
             continue;
-        HTREEITEM hGroup = m_tree.InsertItem(groupName, m_hPersonRoot);
-        m_tree.SetItemData(hGroup, (DWORD_PTR)nGroupBit);
-        for (const SFieldPickEntry* p = GetPersonFieldPickOrder(nGroupBit); p && p->nBit; ++p) {
-            CString name;
-            if (!p->bUsed || !GetPersonFieldName(GetPersonFieldAt(nGroupBit, p->nBit), name))
-                continue;
-            m_tree.SetItemData(m_tree.InsertItem(name, hGroup), (DWORD_PTR)p->nBit);
+        HTREEITEM hGroup = m_tree.InsertItem(group.strName, m_hPersonRoot);
+        m_tree.SetItemData(hGroup, (DWORD_PTR)group.nGroupBit);
+        for (int nBit : group.fieldBits) {
+            const CString name = nameOf(group.nGroupBit, nBit);
+            if (!name.IsEmpty())
+                m_tree.SetItemData(m_tree.InsertItem(name, hGroup), (DWORD_PTR)nBit);
         }
     }
     m_tree.Expand(m_hPersonRoot, TVE_EXPAND);
     m_hGroupRoot = nullptr;
-    if (!bWithGroupFields)
+    if (!table.bGroupFields)
         return;
     m_hGroupRoot = m_tree.InsertItem("组字段");
     m_tree.SetItemData(m_hGroupRoot, 0);
@@ -34,6 +57,13 @@ void CFieldTree::Build(BOOL bWithGroupFields) {
         if (GetGroupPropertyName(1u << i, name))
             m_tree.SetItemData(m_tree.InsertItem(name, m_hGroupRoot), (DWORD_PTR)(1u << i));
     }
+}
+
+int CFieldTree::MaskIndexOf(int nGroupBit) const {
+    for (size_t k = 0; k < m_groupBits.size(); ++k)
+        if (m_groupBits[k] == nGroupBit)
+            return (int)k;
+    return -1;
 }
 
 HTREEITEM CFieldTree::FindItem(int nGroupBit, int nFieldBit) const {
@@ -54,11 +84,8 @@ void CFieldTree::Load(const DWORD* pPersonMasks, DWORD dwGroupMask) {
     BOOL bAnyPerson = FALSE;
     for (HTREEITEM hGroup = m_tree.GetChildItem(m_hPersonRoot); hGroup;
          hGroup = m_tree.GetNextSiblingItem(hGroup)) {
-        const int nGroupBit = (int)m_tree.GetItemData(hGroup);
-        DWORD mask = 0;
-        for (int k = 0; k < kPersonGroupCount; ++k)
-            if (kPersonGroupOrder[k] == nGroupBit)
-                mask = pPersonMasks[k];
+        const int k = MaskIndexOf((int)m_tree.GetItemData(hGroup));
+        const DWORD mask = k >= 0 ? pPersonMasks[k] : 0;
         BOOL bAny = FALSE;
         for (HTREEITEM h = m_tree.GetChildItem(hGroup); h; h = m_tree.GetNextSiblingItem(h)) {
             const BOOL b = (mask & (DWORD)m_tree.GetItemData(h)) != 0;
@@ -81,16 +108,16 @@ void CFieldTree::Load(const DWORD* pPersonMasks, DWORD dwGroupMask) {
 }
 
 void CFieldTree::Save(DWORD* pPersonMasks, DWORD* pGroupMask) const {
-    for (int k = 0; k < kPersonGroupCount; ++k)
+    for (size_t k = 0; k < m_groupBits.size(); ++k)
         pPersonMasks[k] = 0;
     for (HTREEITEM hGroup = m_tree.GetChildItem(m_hPersonRoot); hGroup;
          hGroup = m_tree.GetNextSiblingItem(hGroup)) {
-        const int nGroupBit = (int)m_tree.GetItemData(hGroup);
-        for (int k = 0; k < kPersonGroupCount; ++k)
-            if (kPersonGroupOrder[k] == nGroupBit)
-                for (HTREEITEM h = m_tree.GetChildItem(hGroup); h; h = m_tree.GetNextSiblingItem(h))
-                    if (m_tree.GetCheck(h))
-                        pPersonMasks[k] |= (DWORD)m_tree.GetItemData(h);
+        const int k = MaskIndexOf((int)m_tree.GetItemData(hGroup));
+        if (k < 0)
+            continue;
+        for (HTREEITEM h = m_tree.GetChildItem(hGroup); h; h = m_tree.GetNextSiblingItem(h))
+            if (m_tree.GetCheck(h))
+                pPersonMasks[k] |= (DWORD)m_tree.GetItemData(h);
     }
     if (pGroupMask == nullptr)
         return;
@@ -112,7 +139,8 @@ void CFieldTree::SettleAncestors(HTREEITEM hItem) {
     for (HTREEITEM hParent = m_tree.GetParentItem(hItem); hParent;
          hParent = m_tree.GetParentItem(hParent)) {
         BOOL bAny = FALSE;
-        for (HTREEITEM h = m_tree.GetChildItem(hParent); h && !bAny; h = m_tree.GetNextSiblingItem(h))
+        for (HTREEITEM h = m_tree.GetChildItem(hParent); h && !bAny;
+             h = m_tree.GetNextSiblingItem(h))
             bAny = m_tree.GetCheck(h);
         m_tree.SetCheck(hParent, bAny);
     }

@@ -4,6 +4,7 @@
 #include "ecard/ui/ECAccessViews.h"
 #include "ecard/ui/ECAccountDialogs.h"
 #include "ecard/ui/ECDialogs.h"
+#include "ecard/ui/ECDlgFindContact.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonDoc.h"
 #include "contacts/SmsDoc.h"
@@ -157,6 +158,8 @@ ON_COMMAND(311, &CECContactsTreeView::OnCmdDelete)
 ON_COMMAND(1518, &CECContactsTreeView::OnCmdRefresh)
 ON_COMMAND(1525, &CECContactsTreeView::OnCmdSync)
 ON_COMMAND(1528, &CECContactsTreeView::OnCmdFindID)
+ON_COMMAND(57636, &CECContactsTreeView::OnCmdFind)
+ON_UPDATE_COMMAND_UI(57636, &CECContactsTreeView::OnUpdateFind)
 ON_COMMAND(32846, &CECContactsTreeView::OnCmdGoUp)
 ON_COMMAND(489, &CECContactsTreeView::OnCmdAllowRename)
 ON_UPDATE_COMMAND_UI(1516, &CECContactsTreeView::OnUpdateDelete)
@@ -714,6 +717,31 @@ void CECContactsTreeView::FindByID() {
     }
 }
 
+void CECContactsTreeView::FindContact() {
+    CECUser* pUser = GetUser();
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    if (pUser == nullptr || nKind == KindNone || nKind == KindContact)
+        return;
+    CECGroup* pGroup = nKind == KindRoot ? &pUser->GetRootGroup()
+                                         : dynamic_cast<CECGroup*>(GetItemObject(hItem));
+    if (pGroup == nullptr)
+        return;
+    CECDlgFindContact dlg(pGroup, this, &m_strFindText);
+    dlg.SetItemImages(&m_images, [](CObject* pItem) {
+        int nImage = CLeftView::ImgGroup, nSelImage = CLeftView::ImgGroup;
+        if (auto* pContact = dynamic_cast<CECContact*>(pItem))
+            CLeftView::ContactImages(pContact->GetInfo().m_personal.nSex, nImage, nSelImage);
+        return nImage;
+    });
+    dlg.DoModal();
+}
+
+void CECContactsTreeView::OnUpdateFind(CCmdUI* pCmdUI) {
+    const int nKind = GetItemKind(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(nKind != KindNone && nKind != KindContact);
+}
+
 BOOL CECContactsTreeView::PassesOn(UINT nID) const {
     const int nView = m_pRightPane != nullptr ? m_pRightPane->GetCurrentViewNumber() : 0;
     const CWnd* pFocus = CWnd::GetFocus();
@@ -759,8 +787,9 @@ LRESULT CECContactsTreeView::OnCardEdit(WPARAM wParam, LPARAM lParam) {
         m_bCardEditing = FALSE;
         if (pParent != nullptr && pParent != pFrame)
             pParent->EnableWindow(TRUE);
-    } else if (wParam == 105) {
-        if (HTREEITEM hItem = FindItemOf(reinterpret_cast<CObject*>(lParam)))
+    } else if (wParam == CDlgFindPerson::FOUND_ITEM_CODE) {
+        auto* pFound = reinterpret_cast<const SFindResult*>(lParam);
+        if (HTREEITEM hItem = pFound != nullptr ? FindItemOf(pFound->pItem) : nullptr)
             GetTreeCtrl().SelectItem(hItem);
         return 0;
     } else {

@@ -82,6 +82,8 @@ public:
     void LeaveMessage(const std::vector<CObject*>& objects);
     void Refresh(BOOL bAll);
     void FindByID();
+    // The find dialog over the selected group (a contact's: none); its hits select their items.
+    void FindContact();
     void GoUp();
     // Opens the label editor on the selected contact or sub-group.
     void Rename();
@@ -137,6 +139,8 @@ protected:
     void OnCmdRefresh() { Refresh(FALSE); }
     void OnCmdSync() { Refresh(TRUE); }
     void OnCmdFindID() { FindByID(); }
+    void OnCmdFind() { FindContact(); }
+    void OnUpdateFind(CCmdUI* pCmdUI);
     void OnCmdGoUp() { GoUp(); }
     void OnCmdAllowRename();
     void OnCmdRename() { Rename(); }
@@ -149,7 +153,8 @@ protected:
     void OnUpdateRequest(CCmdUI* pCmdUI);
     LRESULT OnSelectItem(WPARAM wParam, LPARAM lParam);
     // A card edit began (100: the selection stays and no command runs) or ended (102: after a
-    // confirm the contact's label follows its name); 105 selects the object in lParam.
+    // confirm the contact's label follows its name); 105 selects the item the find dialog's
+    // result record in lParam names.
     LRESULT OnCardEdit(WPARAM wParam, LPARAM lParam);
     // Shows the card form at the field in wParam; the modification time (45) is refused.
     LRESULT OnShowCardField(WPARAM wParam, LPARAM lParam);
@@ -178,5 +183,6 @@ protected:
     CTreeCtrlDragDropHelper m_dragHelper;
     HTREEITEM m_hEditParent = nullptr; // the group item a new sub-group goes under
     BOOL m_bDropRequest = FALSE;        // a dropped batch has begun a request
+    CString m_strFindText;              // the find dialog's text, kept between finds
     DECLARE_MESSAGE_MAP()
 };
