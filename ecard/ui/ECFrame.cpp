@@ -1,4 +1,5 @@
 #include "ecard/ui/ECFrame.h"
+#include "ecard/ui/ECAboutDlg.h"
 #include "ecard/ui/ECAccessViews.h"
 #include "ecard/ui/ECAccountDialogs.h"
 
@@ -51,6 +52,7 @@ ON_MESSAGE(WM_EC_RELAYOUT, &CECFrame::OnRelayout)
 ON_COMMAND(1507, &CECFrame::OnNewUser)
 ON_COMMAND(32812, &CECFrame::OnReceiveMessages)
 ON_COMMAND(1531, &CECFrame::OnOnlineHelp)
+ON_COMMAND(57664, &CECFrame::OnAbout)
 ON_COMMAND(57665, &CECFrame::OnExitWindow)
 ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
 ON_COMMAND(1524, &CECFrame::ChangePassword)
@@ -328,6 +330,11 @@ void CECFrame::OnNewUser() {
 
 void CECFrame::OnOnlineHelp() {
     ShellExecute(m_hWnd, "open", GetServiceUrl("ecard/help/"), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CECFrame::OnAbout() {
+    CECAboutDlg dlg(this);
+    dlg.DoModal();
 }
 
 void CECFrame::OnExitWindow() {

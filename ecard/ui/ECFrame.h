@@ -78,6 +78,7 @@ protected:
     void OnNewUser();
     void OnReceiveMessages();
     void OnOnlineHelp();
+    void OnAbout();
     void OnExitWindow();
     void OnDefaultAccess() { DefaultAccess(); }
     void OnUpdateNotBusy(CCmdUI* pCmdUI);
