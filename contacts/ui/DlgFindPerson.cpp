@@ -224,8 +224,9 @@ void CDlgFindPerson::AddRow(std::unique_ptr<SFindResult> result) {
     m_results.push_back(std::move(result));
     if (m_bAutoOpen && m_pOwner != nullptr)
         m_pOwner->SendMessage(WM_FOUND_ITEM, FOUND_ITEM_CODE, (LPARAM)pResult);
-    CString name = pResult->bPerson ? static_cast<_CPerson*>(pResult->pItem)->GetName()
-                                    : static_cast<_CGroup*>(pResult->pItem)->GetName();
+    CString name = m_labelOf          ? m_labelOf(pResult->pItem)
+                   : pResult->bPerson ? static_cast<_CPerson*>(pResult->pItem)->GetName()
+                                      : static_cast<_CGroup*>(pResult->pItem)->GetName();
     const int nImage = m_imageOf ? m_imageOf(pResult->pItem) : -1;
     const BOOL bLink = pResult->bPerson && static_cast<_CPerson*>(pResult->pItem)->IsVirtual();
     const int nRow = m_wndResults.InsertItem(

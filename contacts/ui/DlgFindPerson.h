@@ -61,6 +61,8 @@ public:
         m_pImages = pImages;
         m_imageOf = std::move(imageOf);
     }
+    // The text of a result row's first column; without it, the contact's or group's name.
+    void SetItemLabels(std::function<CString(CObject*)> labelOf) { m_labelOf = std::move(labelOf); }
     // The overlay image a link contact's row carries.
     static constexpr int kLinkOverlay = 5;
 
@@ -125,4 +127,5 @@ private:
     CFieldTree m_fieldTree{m_wndTree};
     CImageList* m_pImages = nullptr;
     std::function<int(CObject*)> m_imageOf;
+    std::function<CString(CObject*)> m_labelOf;
 };

@@ -734,6 +734,13 @@ void CECContactsTreeView::FindContact() {
             CLeftView::ContactImages(pContact->GetInfo().m_personal.nSex, nImage, nSelImage);
         return nImage;
     });
+    // A contact the service brought may have no name of its own: rows read as the tree does.
+    dlg.SetItemLabels([](CObject* pItem) {
+        if (auto* pContact = dynamic_cast<CECContact*>(pItem))
+            return GetContactLabel(*pContact);
+        auto* pGroup = dynamic_cast<CGroup*>(pItem);
+        return pGroup != nullptr ? pGroup->GetName() : CString();
+    });
     dlg.DoModal();
 }
 

@@ -29,7 +29,9 @@ protected:
             CECUser& u = doc.GetUser();
             u.SetUserNumber(kAlice);
             u.GetAccount().m_strPassword = "alice1";
-            CECContact* bob = AddContact(u.GetFriends(), kBob, "鲍勃");
+            // As the service brings a contact: no name of its own, its user name on the service.
+            CECContact* bob = AddContact(u.GetFriends(), kBob, "");
+            bob->m_strUserName = "鲍勃";
             bob->m_strLocation = "北京图书馆"; // a status field
             auto* classmates = new CECGroup("同学");
             u.GetFriends().AddSubgroup(classmates, FALSE);
@@ -43,8 +45,8 @@ protected:
     static void Save(CWnd* w, const char* name) {
         Pump();
         QDir().mkpath(QUILLMAR_SCREENS_DIR);
-        EXPECT_TRUE(w->GetWidget()->grab().toImage().save(
-            QString::fromStdString(ScreenPath(name)), "PNG"))
+        EXPECT_TRUE(
+            w->GetWidget()->grab().toImage().save(QString::fromStdString(ScreenPath(name)), "PNG"))
             << name;
     }
     // Types a text as a person does: the input method hands over each character.
@@ -119,6 +121,14 @@ TEST_F(ECFindContactTest, TheCommandIsForGroupsOnly) {
         Select(c.item);
         EXPECT_EQ(c.enabled, FindButtonEnabled() != FALSE) << t.GetItemText(c.item);
     }
+    // A contact selected, with the right pane's card as the window's active view (as after a
+    // click on the card): still refused.
+    Select(ItemOf(kBob));
+    auto* card = dynamic_cast<CView*>(frame->GetRightPane()->GetViewWnd(EC_VIEW_CARD_FORM));
+    ASSERT_NE(nullptr, card);
+    frame->SetActiveView(card);
+    EXPECT_FALSE(FindButtonEnabled());
+    frame->SetActiveView(tree);
     // A contact selected: the command does nothing even when sent.
     Select(ItemOf(kBob));
     bool opened = false;
@@ -168,7 +178,8 @@ TEST_F(ECFindContactTest, FindsInCardAndStatusFieldsAndSelectsTheHit) {
               groups);
     EXPECT_EQ((std::vector<CString>{"用户名称", "目前位置", "目前活动", "用户ID"}), statusFields);
     EXPECT_EQ(1, roots) << "no group fields are offered";
-    // The stranger is outside the searched group; the status field is named by its label.
+    // The stranger is outside the searched group; the status field is named by its label; a
+    // contact without a name of its own reads as in the tree.
     EXPECT_EQ((std::vector<std::string>{"鲍勃|目前位置", "卡罗|附注"}), found);
     EXPECT_EQ(ItemOf(kCarol), selectedAfterDoubleClick);
 
