@@ -876,7 +876,18 @@ bool ListCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORR
     CRect view = View();
     int saveClip = dc->SaveDC();
     dc->IntersectClipRect(&view);
-    for (int i = 0; i < (int)items.size(); ++i) {
+    // Report rows are stacked at one height: only those across the view are laid out, so that
+    // a paint costs the rows shown, not the rows held.
+    int first = 0, end = (int)items.size();
+    if (Report()) {
+        const int h = RowHeight();
+        const int top = Origin().y;
+        if (h > 0) {
+            first = std::clamp((int)(view.top - top) / h, 0, end);
+            end = std::clamp((int)(view.bottom - top) / h + 1, first, end);
+        }
+    }
+    for (int i = first; i < end; ++i) {
         Parts p = Layout(i);
         CRect vis;
         if (!vis.IntersectRect(&p.bounds, &view))

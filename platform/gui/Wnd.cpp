@@ -1126,6 +1126,9 @@ BOOL CWnd::Attach(QWidget* w, const CREATESTRUCT& cs) {
     if (dynamic_cast<PlainWidget*>(w)) {
         m_p->backed = true;
         w->setAutoFillBackground(true);
+        // Each paint shows the window's picture over all it repaints: Qt need not fill the
+        // background under it first.
+        w->setAttribute(Qt::WA_OpaquePaintEvent);
         QPalette pal = w->palette();
         COLORREF c = GetSysColor((m_p->style & WS_CHILD) ? COLOR_WINDOW : COLOR_BTNFACE);
         pal.setColor(QPalette::Window, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));

@@ -642,13 +642,13 @@ public:
         EXPECT_EQ(dis->CtlType, (UINT)ODT_LISTVIEW);
         EXPECT_EQ(dis->itemData, (ULONG_PTR)(dis->itemID + 50));
     }
-    // Six rows in one column, each with its index + 50 as data.
-    bool Make(CWnd* parent) {
+    // Six rows (or as many as asked) in one column, each with its index + 50 as data.
+    bool Make(CWnd* parent, int nRows = 6) {
         if (!Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED, CRect(0, 0, 300, 200),
                     parent, 12))
             return false;
         InsertColumn(0, "名称", LVCFMT_LEFT, 200);
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < nRows; ++i)
             InsertItem(LVIF_TEXT | LVIF_PARAM, i, "行", 0, 0, 0, 50 + i);
         return true;
     }
@@ -673,6 +673,41 @@ TEST_F(ListCtrlTest, OwnerDrawnRowsAreMeasuredAndDrawnByTheControl) {
     EXPECT_EQ(rows.drawn[1].second, r);
     EXPECT_EQ(QColor(img.pixel(r.left + 5, r.top + 5)), QColor(0, 0, 255));
     EXPECT_EQ(QColor(img.pixel(r.left + 5, r.bottom + 5)), QColor(0, 255, 0));
+}
+
+TEST_F(ListCtrlTest, APaintDrawsTheRowsAcrossTheViewWhereverItIsScrolled) {
+    OwnerRows rows;
+    ASSERT_TRUE(rows.Make(&parent, 500));
+    CRect client;
+    rows.GetClientRect(&client);
+    CRect header;
+    rows.GetHeaderCtrl()->GetWindowRect(&header);
+    const CRect view(client.left, client.top + header.Height(), client.right, client.bottom);
+    // The top, a row cut by the top edge, further down, the end.
+    struct Case {
+        const char* where;
+        int dy;
+    } cases[] = {{"top", 0}, {"part of a row", 20}, {"middle", 40 * 250}, {"end", 40 * 600}};
+    for (const Case& c : cases) {
+        rows.Scroll(CSize(0, c.dy));
+        rows.drawn.clear();
+        QImage img(300, 200, QImage::Format_RGB32);
+        CDC dc;
+        dc.AttachImage(&img);
+        rows.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
+        std::vector<UINT> drawn, across;
+        for (auto& d : rows.drawn)
+            drawn.push_back(d.first);
+        for (int i = 0; i < rows.GetItemCount(); ++i) {
+            CRect r, cut;
+            rows.GetItemRect(i, &r, LVIR_BOUNDS);
+            if (cut.IntersectRect(&r, &view))
+                across.push_back((UINT)i);
+        }
+        EXPECT_FALSE(across.empty()) << c.where;
+        EXPECT_EQ(across, drawn) << c.where;
+        rows.Scroll(CSize(0, -100000));
+    }
 }
 
 TEST_F(ListCtrlTest, TheHotRowFollowsThePointerAndGoesWhenItLeaves) {
