@@ -61,7 +61,13 @@ TEST_F(ECFrameTest, TheTreeShowsTheThreeGroupsAndTheRightPaneFollowsTheSelection
     EXPECT_EQ("陌生人", ParentText(ItemOf(20000003)));
     EXPECT_EQ("已注销者", ParentText(ItemOf(20000004)));
 
+    // The window opens on the root: the right pane lists it, not an empty list.
     CECRightPaneFrame* pane = frame->GetRightPane();
+    EXPECT_EQ(root, t.GetSelectedItem());
+    EXPECT_EQ(EC_MODE_GROUP, pane->GetMode());
+    EXPECT_EQ(EC_VIEW_PERSON_LIST, pane->GetCurrentViewNumber());
+    EXPECT_EQ(&user->GetRootGroup(), frame->GetUserDoc()->GetCurrentObject());
+
     t.SelectItem(ItemOf(kBob));
     EXPECT_EQ(EC_MODE_CONTACT, pane->GetMode());
     EXPECT_EQ(EC_VIEW_CARD_FORM, pane->GetCurrentViewNumber());
