@@ -59,6 +59,7 @@ ON_MESSAGE(WM_INITMENUPOPUP, &CECFrame::OnInitMenuPopupOwnerDraw)
 ON_COMMAND(1507, &CECFrame::OnNewUser)
 ON_COMMAND(32812, &CECFrame::OnReceiveMessages)
 ON_COMMAND(1531, &CECFrame::OnOnlineHelp)
+ON_COMMAND(57667, &CECFrame::OnHelpTopics)
 ON_COMMAND(57665, &CECFrame::OnExitWindow)
 ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
 ON_COMMAND(1524, &CECFrame::ChangePassword)
@@ -354,6 +355,13 @@ void CECFrame::OnNewUser() {
 
 void CECFrame::OnOnlineHelp() {
     ShellExecute(m_hWnd, "open", GetServiceUrl("ecard/help/"), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CECFrame::OnHelpTopics() {
+    // No help files ship with the program: the request fails as the main window's help does
+    // (the program's string "无法启动帮助。").
+    const UINT kHelpFailed = 0xF107;
+    AfxMessageBox(kHelpFailed, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CECFrame::OnExitWindow() {

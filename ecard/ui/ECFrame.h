@@ -81,6 +81,7 @@ protected:
     void OnNewUser();
     void OnReceiveMessages();
     void OnOnlineHelp();
+    void OnHelpTopics();
     void OnExitWindow();
     void OnDefaultAccess() { DefaultAccess(); }
     void OnUpdateNotBusy(CCmdUI* pCmdUI);

@@ -316,6 +316,16 @@ TEST_F(ECFrameTest, TheMenusAreDrawnWithTheProgramsCommandPictures) {
     EXPECT_TRUE(contactDrawn);
 }
 
+TEST_F(ECFrameTest, HelpTopicsSaysThatHelpCannotStart) {
+    OpenAlice();
+    CMenu* help = frame->GetMenu()->GetSubMenu(4);
+    ASSERT_NE(nullptr, help);
+    AfxSendInitMenuPopup(frame, help->GetSafeHmenu(), 4);
+    EXPECT_FALSE(help->GetMenuState(57667, MF_BYCOMMAND) & MF_GRAYED);
+    Command(57667);
+    EXPECT_EQ(std::vector<CString>{"无法启动帮助。"}, Texts());
+}
+
 TEST_F(ECFrameTest, TheAccountPageSendsItsCommands) {
     EXPECT_EQ(1524u, CECUserManagerView::GetItemCommand(0));
     EXPECT_EQ(1509u, CECUserManagerView::GetItemCommand(1));
