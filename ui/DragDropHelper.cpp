@@ -60,7 +60,7 @@ int CDragDropHelper::GetDropIndex() {
 void CDragDropHelper::Attach(CWnd* pContext, CWnd* pControl) {
     m_pContext = pContext;
     m_pControl = pControl;
-    m_sourceItem = m_selfTarget = m_selfShown = m_otherTarget = GetNoItem();
+    m_sourceItem = m_selfTarget = m_otherTarget = GetNoItem();
 }
 
 void CDragDropHelper::SetDragState(const DRAGSTATE& s) {
@@ -219,17 +219,6 @@ void CDragDropHelper::ClearOtherHighlight() {
     m_otherTarget = GetNoItem();
 }
 
-void CDragDropHelper::ShowSelfHighlight(DRAGITEM item, int subItem) {
-    if (item == m_selfShown && subItem == m_selfShownSub)
-        return;
-    if (IsItem(m_selfShown))
-        HighlightTarget(m_selfShown, m_selfShownSub, FALSE);
-    if (IsItem(item))
-        HighlightTarget(item, subItem, TRUE);
-    m_selfShown = item;
-    m_selfShownSub = subItem;
-}
-
 BOOL CDragDropHelper::HighlightTarget(DRAGITEM item, int, BOOL) {
     if (!IsItem(item))
         return FALSE;
@@ -263,8 +252,6 @@ LRESULT CDragDropHelper::OnBeginDrag(NMHDR* pNotify) {
     m_bTargetIsSelf = TRUE;
     m_selfTarget = GetNoItem();
     m_selfTargetSub = 0;
-    m_selfShown = GetNoItem();
-    m_selfShownSub = 0;
     m_otherTarget = GetNoItem();
     m_hOtherWnd = nullptr;
     m_hTargetWnd = m_pControl->m_hWnd;
@@ -292,8 +279,8 @@ void CDragDropHelper::OnDragMove(UINT keys, int x, int y) {
             ClearOtherHighlight();
         else if (m_hImageWnd != nullptr && m_hImageWnd != m_pControl->m_hWnd)
             HideDragImage();
-        if (!m_bTargetIsSelf && IsItem(m_selfShown))
-            HighlightTarget(m_selfShown, m_selfShownSub, TRUE);
+        if (!m_bTargetIsSelf && IsItem(m_selfTarget))
+            HighlightTarget(m_selfTarget, m_selfTargetSub, TRUE);
         m_bTargetIsSelf = TRUE;
         m_hTargetWnd = m_pControl->m_hWnd;
         DRAGITEM item = GetNoItem();
@@ -301,13 +288,18 @@ void CDragDropHelper::OnDragMove(UINT keys, int x, int y) {
         if (!HitTest(x, y, item, sub))
             item = GetNoItem();
         bCanDrop = DropInSelf(m_items, m_itemData, item, sub, m_nKeyFlags, TRUE);
+        if (item != m_selfTarget || sub != m_selfTargetSub) {
+            if (IsItem(m_selfTarget))
+                HighlightTarget(m_selfTarget, m_selfTargetSub, FALSE);
+            if (IsItem(item))
+                HighlightTarget(item, sub, TRUE);
+        }
         m_selfTarget = item;
         m_selfTargetSub = sub;
-        ShowSelfHighlight(bCanDrop || m_bShowRefusedTarget ? item : GetNoItem(), sub);
         ShowImageIn(m_pControl->m_hWnd, pt);
     } else {
-        if (m_bTargetIsSelf && IsItem(m_selfShown) && m_hImageWnd == m_pControl->m_hWnd)
-            HighlightTarget(m_selfShown, m_selfShownSub, FALSE);
+        if (m_bTargetIsSelf && IsItem(m_selfTarget) && m_hImageWnd == m_pControl->m_hWnd)
+            HighlightTarget(m_selfTarget, m_selfTargetSub, FALSE);
         m_bTargetIsSelf = FALSE;
         HWND hWnd = nullptr;
         DRAGITEM target = GetNoItem();
@@ -380,9 +372,6 @@ void CDragDropHelper::OnDragKey(UINT vk, UINT, UINT flags, BOOL bDown) {
         if (m_hImageWnd == m_pControl->m_hWnd || m_bTargetIsSelf) {
             bCanDrop = DropInSelf(m_items, m_itemData, m_selfTarget, m_selfTargetSub, m_nKeyFlags,
                                   TRUE);
-            if (m_bTargetIsSelf)
-                ShowSelfHighlight(bCanDrop || m_bShowRefusedTarget ? m_selfTarget : GetNoItem(),
-                                  m_selfTargetSub);
         } else {
             HWND hWnd = nullptr;
             DRAGITEM target = GetNoItem();
@@ -443,9 +432,8 @@ void CDragDropHelper::EndDrag() {
         m_pDragImage = nullptr;
     }
     ClearOtherHighlight();
-    if (IsItem(m_selfShown))
-        HighlightTarget(m_selfShown, m_selfShownSub, FALSE);
-    m_selfShown = GetNoItem();
+    if (IsItem(m_selfTarget))
+        HighlightTarget(m_selfTarget, m_selfTargetSub, FALSE);
     m_bReleasingCapture = TRUE;
     if (CWnd::GetCapture() == m_pControl)
         ReleaseCapture();
@@ -457,7 +445,6 @@ void CDragDropHelper::ResetDrag() {
     m_sourceItem = GetNoItem();
     m_sourceSub = 0;
     m_selfTarget = GetNoItem();
-    m_selfShown = GetNoItem();
     m_bDragging = FALSE;
 }
 
@@ -573,7 +560,7 @@ BOOL CCallbackDragDropHelper::DropItemOnWindow(DRAGITEM item, DWORD reserved, in
 // ---- List controls --------------------------------------------------------------------------
 
 CListCtrlDragDropHelper::CListCtrlDragDropHelper() : CCallbackDragDropHelper((int)LVN_BEGINDRAG) {
-    m_sourceItem = m_selfTarget = m_selfShown = m_otherTarget = -1;
+    m_sourceItem = m_selfTarget = m_otherTarget = -1;
 }
 
 CListCtrl* CListCtrlDragDropHelper::List() const {
@@ -619,11 +606,7 @@ BOOL CListCtrlDragDropHelper::HighlightTarget(DRAGITEM item, int subItem, BOOL b
 
 // ---- Tree controls --------------------------------------------------------------------------
 
-CTreeCtrlDragDropHelper::CTreeCtrlDragDropHelper() : CCallbackDragDropHelper((int)TVN_BEGINDRAG) {
-    // A tree item that would refuse the drop is not drawn as its target: only the cursor would
-    // tell otherwise, and the highlight reads as a promise.
-    m_bShowRefusedTarget = FALSE;
-}
+CTreeCtrlDragDropHelper::CTreeCtrlDragDropHelper() : CCallbackDragDropHelper((int)TVN_BEGINDRAG) {}
 
 CTreeCtrl* CTreeCtrlDragDropHelper::Tree() const {
     return static_cast<CTreeCtrl*>(m_pControl);

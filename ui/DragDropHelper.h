@@ -117,8 +117,6 @@ protected:
     int KeyFlagsFrom(UINT keys) const;
     // Shows the drag image in the window at a point of the control's client area.
     void ShowImageIn(HWND hWnd, CPoint ptControl);
-    // Moves the control's own drop highlight to item (no item: none).
-    void ShowSelfHighlight(DRAGITEM item, int subItem);
     void SendHighlight(HWND hWnd, BOOL bOn, DRAGITEM item);
     void ClearOtherHighlight();
     void AutoScroll(CPoint ptControl);
@@ -141,11 +139,6 @@ protected:
     int m_sourceSub = 0;
     DRAGITEM m_selfTarget = 0;
     int m_selfTargetSub = 0;
-    DRAGITEM m_selfShown = 0; // the item drawn as the drop target
-    int m_selfShownSub = 0;
-    // Whether an item of the control that the drop test refuses is still drawn as the target
-    // (list rows are; tree items are not).
-    BOOL m_bShowRefusedTarget = TRUE;
     DRAGITEM m_otherTarget = 0;
     BOOL m_bDragging = FALSE;
     BOOL m_bTargetIsSelf = TRUE;

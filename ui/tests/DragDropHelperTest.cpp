@@ -147,11 +147,9 @@ TEST_F(DragDropHelperTest, DragsInsideTheTreeWithImageHighlightCursorAndDrop) {
     drag.OnMessage(WM_KEYDOWN, VK_CONTROL, 0);
     drag.OnMessage(WM_KEYUP, VK_CONTROL, 0);
     EXPECT_EQ(drag.GetCursorState(), DRAG_CURSOR_NORMAL);
-    // Over the source itself the callback refuses: the no-drop cursor, and the source is not
-    // drawn as a target.
+    // Over the source itself the callback refuses: the no-drop cursor.
     Move(Center(a));
     EXPECT_EQ(drag.GetCursorState(), DRAG_CURSOR_NODROP);
-    EXPECT_EQ(tree.GetDropHilightItem(), nullptr);
 
     Move(Center(c), MK_CONTROL);
     inSelf.clear();
@@ -184,35 +182,6 @@ TEST_F(DragDropHelperTest, ARealDropCountsAcceptedItemsAndARefusedTestDropsNothi
     Move(Center(c));
     Up(Center(c));
     EXPECT_EQ(RealDrops(inSelf), 0);
-}
-
-TEST_F(DragDropHelperTest, OnlyATargetTheTestAcceptsIsDrawnAsTheDropTarget) {
-    Begin(a);
-    Move(Center(b));
-    ASSERT_EQ(tree.GetDropHilightItem(), b);
-    // The same item refused (as a key change can make it): the highlight goes at once, and
-    // comes back when it is accepted again.
-    refuse = true;
-    drag.OnMessage(WM_KEYDOWN, VK_SHIFT, 0);
-    EXPECT_EQ(drag.GetCursorState(), DRAG_CURSOR_NODROP);
-    EXPECT_EQ(tree.GetDropHilightItem(), nullptr);
-    refuse = false;
-    drag.OnMessage(WM_KEYUP, VK_SHIFT, 0);
-    EXPECT_EQ(tree.GetDropHilightItem(), b);
-    // Moving on to a refused item leaves nothing highlighted, not the last accepted one.
-    refuse = true;
-    Move(Center(c));
-    EXPECT_EQ(tree.GetDropHilightItem(), nullptr);
-    // Out of the tree and back over the refused item: still nothing.
-    Move(InOther());
-    Move(Center(c));
-    EXPECT_EQ(tree.GetDropHilightItem(), nullptr);
-    refuse = false;
-    Move(Center(c));
-    EXPECT_EQ(tree.GetDropHilightItem(), c);
-    Up(Center(c));
-    EXPECT_EQ(tree.GetDropHilightItem(), nullptr);
-    EXPECT_EQ(RealDrops(inSelf), 1);
 }
 
 TEST_F(DragDropHelperTest, EscapeContextMenuAndLostCaptureEndTheDragWithoutDropping) {

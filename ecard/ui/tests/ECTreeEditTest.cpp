@@ -251,35 +251,6 @@ TEST_F(ECTreeEditTest, WhereADropIsAllowed) {
     WaitIdle();
 }
 
-TEST_F(ECTreeEditTest, WhileDraggingOnlyATargetThatTakesTheDropIsDrawnAsIt) {
-    OpenAlice();
-    const HTREEITEM strangers = Top(CECContactsTreeView::KindStrangers);
-    const HTREEITEM classmates = GroupItem("同学");
-    StartDrag(ItemOf(kBob));
-    ASSERT_TRUE(tree->GetDragHelper().IsDragging());
-    const struct {
-        const char* what;
-        HTREEITEM over, shown;
-    } steps[] = {
-        {"the deregistered", Top(CECContactsTreeView::KindDeregistered), nullptr},
-        {"the strangers", strangers, strangers},
-        {"its own parent", Top(CECContactsTreeView::KindFriends), nullptr},
-        {"a friends' sub-group", classmates, classmates},
-        {"the deregistered again", Top(CECContactsTreeView::KindDeregistered), nullptr},
-    };
-    for (const auto& s : steps) {
-        TreeMouse(QEvent::MouseMove, ItemCenter(s.over), Qt::LeftButton);
-        EXPECT_EQ(s.shown, Tree().GetDropHilightItem()) << s.what;
-    }
-    // Let go over the refused group: nothing moves, nothing is left highlighted.
-    TreeMouse(QEvent::MouseButtonRelease,
-              ItemCenter(Top(CECContactsTreeView::KindDeregistered)), Qt::NoButton);
-    EXPECT_FALSE(tree->GetDragHelper().IsDragging());
-    EXPECT_EQ(nullptr, Tree().GetDropHilightItem());
-    EXPECT_EQ("我的好友", ParentText(ItemOf(kBob)));
-    EXPECT_TRUE(server.Requests().empty());
-}
-
 TEST_F(ECTreeEditTest, DragsMoveLocallyInsideAGroupAndThroughTheServiceAcross) {
     OpenAlice();
     {

@@ -169,27 +169,21 @@ protected:
     // Drags one item of the tree onto another with the left button, as a person does: press, a
     // first move past the drag threshold, the move to the target, release.
     void DragItem(HTREEITEM from, HTREEITEM to) {
-        StartDrag(from);
-        TreeMouse(QEvent::MouseMove, ItemCenter(to), Qt::LeftButton);
-        TreeMouse(QEvent::MouseButtonRelease, ItemCenter(to), Qt::NoButton);
-    }
-    // The press on an item and a first move past the drag threshold: the drag runs.
-    void StartDrag(HTREEITEM from) {
-        TreeMouse(QEvent::MouseButtonPress, ItemCenter(from), Qt::LeftButton);
-        TreeMouse(QEvent::MouseMove, ItemCenter(from) + CPoint(0, -8), Qt::LeftButton);
-    }
-    CPoint ItemCenter(HTREEITEM h) const {
-        CRect r;
-        EXPECT_TRUE(tree->GetTreeCtrl().GetItemRect(h, &r, TRUE));
-        return r.CenterPoint();
-    }
-    // One left-button mouse event at a point of the tree's client area.
-    void TreeMouse(QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
-        QWidget* w = tree->GetTreeCtrl().GetWidget();
-        QPointF local(pt.x, pt.y);
-        QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &e);
+        CTreeCtrl& t = tree->GetTreeCtrl();
+        CRect a, b;
+        ASSERT_TRUE(t.GetItemRect(from, &a, TRUE));
+        ASSERT_TRUE(t.GetItemRect(to, &b, TRUE));
+        QWidget* w = t.GetWidget();
+        auto send = [w](QEvent::Type type, CPoint pt, Qt::MouseButtons buttons) {
+            QPointF local(pt.x, pt.y);
+            QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        };
+        send(QEvent::MouseButtonPress, a.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseMove, a.CenterPoint() + CPoint(0, -8), Qt::LeftButton);
+        send(QEvent::MouseMove, b.CenterPoint(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, b.CenterPoint(), Qt::NoButton);
     }
 };
 
