@@ -15,6 +15,7 @@
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
+#include "ui/KovMenu.h"
 
 #include <algorithm>
 
@@ -24,10 +25,14 @@ const UINT kButtons[] = {1526,  ID_SEPARATOR, 57636, 1528,  32846, ID_SEPARATOR,
                          1513,  1514,         1521,  ID_SEPARATOR, 1525, 1518,  ID_SEPARATOR,
                          32807, 32812,        32813, ID_SEPARATOR, 311,  ID_SEPARATOR, 32821,
                          32822, ID_SEPARATOR, 59409, 59408, 59410, 59411};
+// The window's tool-bar pictures: the window's own list first, then the pictures of the buttons
+// that have none of their own there (compose, delete, add a stranger, the contacts button).
 const UINT kIcons[] = {131, 511, 134, 548, 135, 131, 546, 132, 543, 544, 545,
-                       549, 259, 256, 502, 136, 133, 143, 144, 145, 146};
-// Images of the buttons, in button order (an index into kIcons).
-const int kButtonImages[] = {0, 2, 6, 17, 5, 7, 1, 8, 3, 11, 12, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+                       549, 259, 256, 502, 136, 133, 143, 144, 145, 146,
+                       137, 155, 551, 552};
+// Each button's picture (an index into kIcons), in button order: every button its own.
+const int kButtonImages[] = {24, 2, 6, 4, 5, 7, 23, 8, 3, 11, 21, 12, 13, 22, 15, 16, 17, 18, 19, 20};
+constexpr int kButtonCount = (int)(sizeof kButtonImages / sizeof *kButtonImages);
 
 const char* ButtonText(UINT nID) {
     switch (nID) {
@@ -49,10 +54,14 @@ ON_WM_CREATE()
 ON_WM_CLOSE()
 ON_WM_DESTROY()
 ON_MESSAGE(WM_EC_RELAYOUT, &CECFrame::OnRelayout)
+ON_WM_MEASUREITEM()
+ON_WM_DRAWITEM()
+ON_MESSAGE(WM_INITMENUPOPUP, &CECFrame::OnInitMenuPopupOwnerDraw)
 ON_COMMAND(1507, &CECFrame::OnNewUser)
 ON_COMMAND(32812, &CECFrame::OnReceiveMessages)
 ON_COMMAND(1531, &CECFrame::OnOnlineHelp)
 ON_COMMAND(57664, &CECFrame::OnAbout)
+ON_COMMAND(57667, &CECFrame::OnHelpTopics)
 ON_COMMAND(57665, &CECFrame::OnExitWindow)
 ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
 ON_COMMAND(1524, &CECFrame::ChangePassword)
@@ -88,12 +97,8 @@ BOOL CECFrame::CreateToolBar() {
                                WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_FLYBY))
         return FALSE;
     m_toolImages.Create(24, 24, ILC_COLOR32 | ILC_MASK, 21, 5);
-    CWinApp* pApp = AfxGetApp();
-    for (UINT id : kIcons) {
-        HICON h = pApp != nullptr ? pApp->LoadIcon(id) : nullptr;
-        if (m_toolImages.Add(h) < 0)
-            m_toolImages.Add(::LoadIcon(nullptr, IDI_APPLICATION));
-    }
+    for (UINT id : kIcons)
+        m_toolImages.Add(ECLoadPicture(id));
     m_wndToolBar.GetToolBarCtrl().SetImageList(&m_toolImages);
     if (!m_wndToolBar.SetButtons(kButtons, (int)(sizeof kButtons / sizeof *kButtons)))
         return FALSE;
@@ -105,7 +110,7 @@ BOOL CECFrame::CreateToolBar() {
             continue;
         }
         m_wndToolBar.SetButtonInfo(i, id, m_wndToolBar.GetButtonStyle(i),
-                                   kButtonImages[nButton++ % 20]);
+                                   kButtonImages[nButton++ % kButtonCount]);
         if (const char* text = ButtonText(id))
             m_wndToolBar.SetButtonText(i, text);
     }
@@ -126,12 +131,8 @@ int CECFrame::OnCreate(LPCREATESTRUCT lpcs) {
                             0x7001)) {
         CImageList& images = m_wndAnimate.GetImageList();
         images.Create(24, 24, ILC_COLOR32 | ILC_MASK, 4, 1);
-        CWinApp* pApp = AfxGetApp();
-        for (UINT id = 560; id <= 563; ++id) {
-            HICON h = pApp != nullptr ? pApp->LoadIcon(id) : nullptr;
-            if (images.Add(h) < 0)
-                images.Add(::LoadIcon(nullptr, IDI_APPLICATION));
-        }
+        for (UINT id = 560; id <= 563; ++id)
+            images.Add(ECLoadPicture(id));
         m_wndAnimate.SetFrameRange(0, 3);
         m_wndAnimate.SetInterval(AnimationTimerMs);
         m_wndAnimate.SetFrame(0, FALSE);
@@ -203,6 +204,32 @@ BOOL CECFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext*) {
 
 void CECFrame::OnUpdateFrameTitle(BOOL) {
     SetWindowText(GetTitle());
+}
+
+BOOL CECFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                         CCreateContext* pContext) {
+    if (!CFrameWnd::LoadFrame(nIDResource, dwDefaultStyle, pParentWnd, pContext))
+        return FALSE;
+    SetMenuOwnerDraw(GetMenu());
+    return TRUE;
+}
+
+void CECFrame::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS) {
+    if (!MeasureOwnerDrawnMenuItem(this, lpMIS))
+        CFrameWnd::OnMeasureItem(nIDCtl, lpMIS);
+}
+
+void CECFrame::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS) {
+    if (!DrawOwnerDrawnMenuItem(this, lpDIS))
+        CFrameWnd::OnDrawItem(nIDCtl, lpDIS);
+}
+
+LRESULT CECFrame::OnInitMenuPopupOwnerDraw(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CFrameWnd::OnInitMenuPopup(wParam, lParam);
+    // Pop-ups built or filled just now (the contact menu's values) are drawn alike.
+    if (CMenu* popup = CMenu::FromHandle((HMENU)wParam))
+        SetMenuOwnerDraw(popup);
+    return result;
 }
 
 BOOL CECFrame::PollUser() {
@@ -335,6 +362,13 @@ void CECFrame::OnOnlineHelp() {
 void CECFrame::OnAbout() {
     CECAboutDlg dlg(this);
     dlg.DoModal();
+}
+
+void CECFrame::OnHelpTopics() {
+    // No help files ship with the program: the request fails as the main window's help does
+    // (the program's string "无法启动帮助。").
+    const UINT kHelpFailed = 0xF107;
+    AfxMessageBox(kHelpFailed, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CECFrame::OnExitWindow() {

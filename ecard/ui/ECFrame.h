@@ -47,6 +47,9 @@ public:
     // Cleared when the account is deregistered: the window then closes without writing.
     BOOL m_bSaveOnClose = TRUE;
 
+    // The menu is drawn by the program's menu service, with the command pictures beside the items.
+    BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                   CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
@@ -79,9 +82,15 @@ protected:
     void OnReceiveMessages();
     void OnOnlineHelp();
     void OnAbout();
+    void OnHelpTopics();
     void OnExitWindow();
     void OnDefaultAccess() { DefaultAccess(); }
     void OnUpdateNotBusy(CCmdUI* pCmdUI);
+    // The menu bar's pop-ups and the pop-ups shown for this window (the tree's menus) are drawn
+    // like the program's main menu.
+    void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
+    void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS);
+    LRESULT OnInitMenuPopupOwnerDraw(WPARAM wParam, LPARAM lParam);
     BOOL CreateToolBar();
 
     CECUsersManager* m_pManager;

@@ -92,6 +92,11 @@ void CECRightPaneFrame::RegisterStandardViews() {
     RegisterViewClass(EC_VIEW_BROWSE_CARD, RUNTIME_CLASS(CECViewBrowseContact));
 }
 
+HICON ECLoadPicture(UINT nID) {
+    HICON h = ::LoadIcon(nullptr, MAKEINTRESOURCE(nID));
+    return h != nullptr ? h : ::LoadIcon(nullptr, IDI_APPLICATION);
+}
+
 CECRightPaneFrame::CECRightPaneFrame() = default;
 
 CECRightPaneFrame::~CECRightPaneFrame() = default;
@@ -103,12 +108,8 @@ BOOL CECRightPaneFrame::CreateBar(CECRightToolBar& bar, CImageList& images, cons
                       WS_CHILD | CBRS_ALIGN_TOP | CBRS_TOOLTIPS | CBRS_FLYBY))
         return FALSE;
     images.Create(24, 24, ILC_COLOR32 | ILC_MASK, 15, 5);
-    CWinApp* pApp = AfxGetApp();
-    for (int i = 0; i < nIcons; ++i) {
-        HICON h = pApp != nullptr ? pApp->LoadIcon(icons[i]) : nullptr;
-        if (images.Add(h) < 0)
-            images.Add(::LoadIcon(nullptr, IDI_APPLICATION));
-    }
+    for (int i = 0; i < nIcons; ++i)
+        images.Add(ECLoadPicture(icons[i]));
     bar.GetToolBarCtrl().SetImageList(&images);
     if (!bar.SetButtons(ids, nIds))
         return FALSE;

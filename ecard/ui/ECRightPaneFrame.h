@@ -30,6 +30,10 @@ enum {
 };
 // The right pane's modes.
 enum { EC_MODE_GROUP = 1, EC_MODE_CONTACT = 2, EC_MODE_NONE = 3 };
+// A picture of the program's resources for the e-card windows' bars and items (a stand-in picture
+// when it is missing); it needs no application object.
+HICON ECLoadPicture(UINT nID);
+
 // To the user's window: lay the splitter out again.
 #define WM_EC_RELAYOUT (WM_USER + 200)
 

@@ -43,11 +43,8 @@ int CECUserManagerView::OnCreate(LPCREATESTRUCT lpcs) {
         return -1;
     m_large.Create(32, 32, ILC_COLOR32 | ILC_MASK, 6, 5);
     m_small.Create(16, 16, ILC_COLOR32 | ILC_MASK, 6, 5);
-    CWinApp* pApp = AfxGetApp();
     for (const SItem& item : kItems) {
-        HICON h = pApp != nullptr ? pApp->LoadIcon(item.nIcon) : nullptr;
-        if (h == nullptr)
-            h = ::LoadIcon(nullptr, IDI_APPLICATION);
+        HICON h = ECLoadPicture(item.nIcon);
         m_large.Add(h);
         m_small.Add(h);
     }

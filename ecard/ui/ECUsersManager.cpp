@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECDlgLogin.h"
 #include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECWizardRegister.h"
@@ -108,6 +109,11 @@ BOOL CECUsersManager::OpenUserWindow(UINT nUid, const SECAccount* pAccount) {
     pFrame->SetWindowPos(nullptr, 0, 0, 820, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pFrame->CenterWindow(AfxGetMainWnd());
     pFrame->ShowWindow(SW_SHOW);
+    // The tree opens with its root selected, so the right pane lists the groups instead of
+    // showing an empty list until the user clicks an item.
+    if (CECContactsTreeView* pTree = pFrame->GetTree())
+        if (pTree->GetTreeCtrl().GetSelectedItem() == nullptr)
+            pTree->SendMessage(WM_USER + 400, 0, 0);
     pFrame->UpdateWindow();
     m_windows.Add(pFrame);
     return TRUE;

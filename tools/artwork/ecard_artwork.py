@@ -16,8 +16,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_or_check  # noqa: E402
 from notes_artwork import write_gif  # noqa: E402
 from shell_artwork import (BLUE, GREEN, GREY, INK, ORANGE, PAPER, RED, SKY, YELLOW,  # noqa: E402
-                           arrow, card, check, cross, disc, key, person, reduce, write_bmp,
-                           write_icon)
+                           arrow, card, check, cross, disc, key, person, question, reduce, small,
+                           write_bmp, write_icon)
 
 
 def picture(*parts):
@@ -61,6 +61,18 @@ def unread_badge():
     c.line(28, 8, 16, 18, INK)
     disc(c, 25, 8, 6, RED, RED)
     return c
+
+
+def stranger(c):
+    """A person in grey with a question badge: someone not yet a friend."""
+    person(c, 13, shirt=GREY, hair=INK)
+    small(question, 15, 15)(c)
+
+
+def card_stack(c):
+    """Two cards, one behind the other: the user's e-card contacts."""
+    c.rect(6, 3, 31, 20, (200, 220, 250, 255), INK)
+    card(c)
 
 
 def banner():
@@ -107,6 +119,9 @@ ICONS = [
     (548, "sync", lambda: picture(cycle)),
     (549, "refresh", lambda: picture(lambda c: cycle(c, BLUE))),
     (550, "unread", unread_badge),
+    # Tool-bar pictures of the add-a-stranger button and the leftmost (contacts) button.
+    (551, "stranger", lambda: picture(stranger)),
+    (552, "contacts", lambda: picture(card_stack)),
     # The access table's readable and hidden field marks, and the card's state tab.
     (536, "readable", lambda: picture(lambda c: disc(c, 16, 16, 13, GREEN),
                                      lambda c: check(c, (255, 255, 255, 255)))),

@@ -7,6 +7,12 @@
 #include "ecard/ui/ECFrame.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "ecard/ui/ECUserManagerView.h"
+#include "contacts/PersonFields.h"
+#include "platform/gui/Icon.h"
+#include "platform/gui/Menu.h"
+#include "ui/KovMenu.h"
+
+#include <map>
 
 using namespace ecard_ui_test;
 
@@ -55,7 +61,13 @@ TEST_F(ECFrameTest, TheTreeShowsTheThreeGroupsAndTheRightPaneFollowsTheSelection
     EXPECT_EQ("陌生人", ParentText(ItemOf(20000003)));
     EXPECT_EQ("已注销者", ParentText(ItemOf(20000004)));
 
+    // The window opens on the root: the right pane lists it, not an empty list.
     CECRightPaneFrame* pane = frame->GetRightPane();
+    EXPECT_EQ(root, t.GetSelectedItem());
+    EXPECT_EQ(EC_MODE_GROUP, pane->GetMode());
+    EXPECT_EQ(EC_VIEW_PERSON_LIST, pane->GetCurrentViewNumber());
+    EXPECT_EQ(&user->GetRootGroup(), frame->GetUserDoc()->GetCurrentObject());
+
     t.SelectItem(ItemOf(kBob));
     EXPECT_EQ(EC_MODE_CONTACT, pane->GetMode());
     EXPECT_EQ(EC_VIEW_CARD_FORM, pane->GetCurrentViewNumber());
@@ -187,6 +199,131 @@ TEST_F(ECFrameTest, TheToolBarShowsItsLabelsBesideTheIconsAndTheirClicksCount) {
                       QPoint(withText.right - 6, withText.CenterPoint().y));
     WaitIdle();
     EXPECT_EQ(std::vector<std::string>{"syncallfriends.asp"}, Pages());
+}
+
+TEST_F(ECFrameTest, EveryToolBarButtonHasAPictureOfItsOwnAndTheNamedOnesTheirTexts) {
+    OpenAlice();
+    CToolBar& bar = frame->GetToolBar();
+    CImageList* images = bar.GetToolBarCtrl().GetImageList();
+    ASSERT_NE(nullptr, images);
+    auto argb = [](const QImage& img) { return img.convertToFormat(QImage::Format_ARGB32); };
+    const QImage standIn =
+        argb(images->GetImage(images->Add(::LoadIcon(nullptr, IDI_APPLICATION))));
+    const std::map<UINT, CString> texts = {{1513, "好友"},   {1514, "陌生人"}, {1521, "访问权限"},
+                                           {1525, "同步"},   {1518, "更新"},   {32821, "确认"},
+                                           {32822, "取消"}};
+    std::vector<std::pair<UINT, QImage>> seen;
+    for (int i = 0; i < bar.GetCount(); ++i) {
+        UINT id = 0, style = 0;
+        int image = -1;
+        bar.GetButtonInfo(i, id, style, image);
+        if (id == ID_SEPARATOR)
+            continue;
+        const QImage picture = argb(images->GetImage(image));
+        ASSERT_FALSE(picture.isNull()) << id;
+        EXPECT_NE(standIn, picture) << id;
+        bool drawn = false;
+        for (int y = 0; y < picture.height() && !drawn; ++y)
+            for (int x = 0; x < picture.width() && !drawn; ++x)
+                drawn = qAlpha(picture.pixel(x, y)) > 0;
+        EXPECT_TRUE(drawn) << id << " shows an empty picture";
+        for (const auto& [other, otherPicture] : seen)
+            EXPECT_NE(otherPicture, picture) << id << " looks like " << other;
+        seen.push_back({id, picture});
+        const auto text = texts.find(id);
+        EXPECT_EQ(text != texts.end() ? text->second : CString(), bar.GetButtonText(i)) << id;
+    }
+    EXPECT_EQ(20u, seen.size());
+}
+
+TEST_F(ECFrameTest, TheMenusAreDrawnWithTheProgramsCommandPictures) {
+    // A menu picture list as the program makes at start: a red picture for receive (menu bar)
+    // and for add a friend (the tree's menus).
+    CImageList pictures;
+    pictures.Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(QColor(255, 0, 0));
+    const int index = pictures.Add(AfxCreateIcon(red));
+    struct Restore {
+        CImageList* old = GetMenuImageList();
+        ~Restore() {
+            SetMenuImageList(old);
+            g_menuImageMap.RemoveKey(32812);
+            g_menuImageMap.RemoveKey(1513);
+        }
+    } restore;
+    SetMenuImageList(&pictures);
+    g_menuImageMap.SetAt(32812, index);
+    g_menuImageMap.SetAt(1513, index);
+    OpenAlice();
+
+    auto allOwnerDrawn = [](HMENU hMenu) {
+        CMenu* menu = CMenu::FromHandle(hMenu);
+        for (UINT i = 0; i < menu->GetMenuItemCount(); ++i) {
+            MENUITEMINFO mii{};
+            mii.cbSize = sizeof mii;
+            mii.fMask = MIIM_FTYPE;
+            if (!menu->GetMenuItemInfo(i, &mii, TRUE) || !(mii.fType & MFT_OWNERDRAW))
+                return false;
+        }
+        return menu->GetMenuItemCount() > 0;
+    };
+    // Rows of the picture column (left of the texts) that show the red picture.
+    auto redRows = [](const QImage& img) {
+        int rows = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            bool found = false;
+            for (int x = 0; x < 22 && x < img.width() && !found; ++x) {
+                const QColor c = img.pixelColor(x, y);
+                found = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+            rows += found ? 1 : 0;
+        }
+        return rows;
+    };
+
+    // The menu bar's "短信": the receive item carries its picture, the compose item none.
+    CMenu* sms = frame->GetMenu()->GetSubMenu(3);
+    ASSERT_NE(nullptr, sms);
+    AfxSendInitMenuPopup(frame, sms->GetSafeHmenu(), 3);
+    EXPECT_TRUE(allOwnerDrawn(sms->GetSafeHmenu()));
+    const QImage smsPicture = AfxRenderPopupMenu(sms->GetSafeHmenu(), frame);
+    EXPECT_GE(redRows(smsPicture), 12);
+    EXPECT_LT(redRows(smsPicture), smsPicture.height() / 2);
+
+    // The tree's menus open for the window and are drawn the same way, sub-menus too.
+    bool rootDrawn = false, contactDrawn = false;
+    int rootRed = 0;
+    AfxSetPopupMenuHook([&](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
+        CMenu* menu = CMenu::FromHandle(hMenu);
+        if (menu->GetMenuItemID(0) == 1513) {
+            rootDrawn = allOwnerDrawn(hMenu);
+            rootRed = redRows(AfxRenderPopupMenu(hMenu, pOwner));
+        } else {
+            contactDrawn = allOwnerDrawn(hMenu) && menu->GetSubMenu(0) != nullptr &&
+                           allOwnerDrawn(menu->GetSubMenu(0)->GetSafeHmenu());
+        }
+        return 0;
+    });
+    tree->ShowItemMenu(tree->GetRootItem(), CPoint(100, 100));
+    // A mail address fills the contact's first sub-menu with a value item.
+    user->GetRootGroup().FindByNumber(kBob)
+        ->SetFieldText(PF_EMAIL, "bob@example.com", FALSE, 0, "\x01", "\x02");
+    tree->ShowItemMenu(ItemOf(kBob), CPoint(100, 100));
+    AfxSetPopupMenuHook(nullptr);
+    EXPECT_TRUE(rootDrawn);
+    EXPECT_GE(rootRed, 12);
+    EXPECT_TRUE(contactDrawn);
+}
+
+TEST_F(ECFrameTest, HelpTopicsSaysThatHelpCannotStart) {
+    OpenAlice();
+    CMenu* help = frame->GetMenu()->GetSubMenu(4);
+    ASSERT_NE(nullptr, help);
+    AfxSendInitMenuPopup(frame, help->GetSafeHmenu(), 4);
+    EXPECT_FALSE(help->GetMenuState(57667, MF_BYCOMMAND) & MF_GRAYED);
+    Command(57667);
+    EXPECT_EQ(std::vector<CString>{"无法启动帮助。"}, Texts());
 }
 
 TEST_F(ECFrameTest, TheAccountPageSendsItsCommands) {

@@ -15,10 +15,13 @@
 #include "contacts/PersonFields.h"
 #include "platform/gui/Menu.h"
 #include "shell/OutbarWnd.h"
+#include "shell/SmsApp.h"
+#include "ui/KovMenu.h"
 #include "sms/Sms.h"
 #include "sms/SmsBox.h"
 
 #include <QDir>
+#include <QPainter>
 
 using namespace ecard_ui_test;
 
@@ -146,17 +149,38 @@ TEST_F(ECScreensTest, TheUsersWindow) {
     EXPECT_EQ(2, CECContactsTreeView::CountUnread(&user.GetStrangers()));
     Save(frame, "ecard-window-tree");
 
-    // The tree's three menus (the contact's with its values), as they open.
+    // The tree's three menus (the contact's with its mail values), open over the window where
+    // the right click was, drawn with the program's menu pictures.
+    CImageList menuPictures;
+    menuPictures.Create(16, 16, ILC_COLOR32 | ILC_MASK, 25, 10);
+    CImageList* oldPictures = GetMenuImageList();
+    for (int i = 0; i < CSmsApp::kMenuIconCount; ++i) {
+        const CSmsApp::MenuIcon& row = CSmsApp::kMenuIcons[i];
+        const int index = menuPictures.Add(::LoadIcon(nullptr, MAKEINTRESOURCE(row.nIcon)));
+        if (index >= 0)
+            g_menuImageMap.SetAt(row.nCommand, index);
+    }
+    SetMenuImageList(&menuPictures);
     const char* menuName = nullptr;
-    AfxSetPopupMenuHook([&menuName](HMENU hMenu, CWnd* pOwner, POINT, UINT) -> UINT {
-        QImage img = AfxRenderPopupMenu(hMenu, pOwner);
-        EXPECT_TRUE(img.save(QString::fromStdString(ScreenPath(menuName)), "PNG")) << menuName;
+    AfxSetPopupMenuHook([&menuName, frame](HMENU hMenu, CWnd* pOwner, POINT pt, UINT) -> UINT {
+        QWidget* window = frame->GetWidget();
+        QImage shot = window->grab().toImage();
+        QPainter painter(&shot);
+        auto open = [&painter](const QImage& popup, QPoint at) {
+            painter.fillRect(QRect(at + QPoint(3, 3), popup.size()), QColor(0, 0, 0, 60));
+            painter.drawImage(at, popup);
+            painter.setPen(QColor(120, 120, 120));
+            painter.drawRect(QRect(at, popup.size()).adjusted(0, 0, -1, -1));
+        };
+        const QPoint at = window->mapFromGlobal(QPoint(pt.x, pt.y));
+        const QImage popup = AfxRenderPopupMenu(hMenu, pOwner, 0);
+        open(popup, at);
         CMenu* mail = CMenu::FromHandle(hMenu)->GetSubMenu(0);
-        if (mail != nullptr && std::string(menuName) == "ecard-menu-contact") {
-            EXPECT_TRUE(AfxRenderPopupMenu(mail->GetSafeHmenu(), pOwner)
-                            .save(QString::fromStdString(ScreenPath("ecard-menu-contact-mail")),
-                                  "PNG"));
-        }
+        if (mail != nullptr && std::string(menuName) == "ecard-menu-contact")
+            open(AfxRenderPopupMenu(mail->GetSafeHmenu(), pOwner, 0),
+                 at + QPoint(popup.width() - 4, 0));
+        painter.end();
+        EXPECT_TRUE(shot.save(QString::fromStdString(ScreenPath(menuName)), "PNG")) << menuName;
         return 0;
     });
     const struct {
@@ -167,9 +191,16 @@ TEST_F(ECScreensTest, TheUsersWindow) {
                  {"ecard-menu-contact", hBob}};
     for (const auto& m : menus) {
         menuName = m.name;
-        tree->ShowItemMenu(m.item, CPoint(100, 100));
+        CRect r;
+        ASSERT_TRUE(t.GetItemRect(m.item, &r, TRUE));
+        CPoint pt = r.CenterPoint();
+        t.ClientToScreen(&pt);
+        tree->ShowItemMenu(m.item, pt);
     }
     AfxSetPopupMenuHook(nullptr);
+    SetMenuImageList(oldPictures);
+    for (int i = 0; i < CSmsApp::kMenuIconCount; ++i)
+        g_menuImageMap.RemoveKey(CSmsApp::kMenuIcons[i].nCommand);
 
     // Busy: the animation runs and the commands are off.
     test_net::Reply slow = test_net::Reply::Text("0#");
