@@ -4,6 +4,7 @@
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECAccountDialogs.h"
+#include "ecard/ui/ECContactsTreeView.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "sms/SmsBox.h"
@@ -69,6 +70,13 @@ CDlgEditECMessage::CDlgEditECMessage(CECUser* pUser, CWnd* pParent)
     }
 }
 
+BOOL CDlgEditECMessage::OnInitDialog() {
+    CDlgEditSms::OnInitDialog();
+    // The user writes at once: every field above the text is filled in or fixed.
+    GotoDlgCtrl(&m_text);
+    return FALSE;
+}
+
 void CDlgEditECMessage::DoDataExchange(CDataExchange* pDX) {
     CDlgEditSms::DoDataExchange(pDX);
     DDX_Check(pDX, IDC_TEMPLATES, m_bTemplates);
@@ -88,8 +96,12 @@ void CDlgEditECMessage::InitDialogControls() {
     pType->EnableWindow(FALSE);
     if (auto* pNumber = static_cast<CComboBox*>(GetDlgItem(IDC_NUMBER)))
         pNumber->EnableWindow(FALSE);
-    if (auto* pName = static_cast<CEdit*>(GetDlgItem(IDC_NAME)))
+    if (auto* pName = static_cast<CEdit*>(GetDlgItem(IDC_NAME))) {
         pName->SetReadOnly(TRUE);
+        // A contact the service just brought may have no name of its own yet.
+        if (m_pContact != nullptr)
+            pName->SetWindowText(GetContactLabel(*m_pContact));
+    }
     // Messages are filed with the recipient contact, never with a gateway account.
     GetDlgItem(IDC_PLACE_CONTACT)->ShowWindow(SW_HIDE);
     GetDlgItem(IDC_PLACE_SENDER)->ShowWindow(SW_HIDE);
@@ -459,7 +471,7 @@ void CECMessageTreeView::Fill() {
         return;
     m_bFilling = TRUE;
     tree.DeleteAllItems();
-    HTREEITEM hRoot = tree.InsertItem(pContact->GetName(), 11, 11);
+    HTREEITEM hRoot = tree.InsertItem(GetContactLabel(*pContact));
     InsertBoxes(hRoot, pContact->GetSmsBox());
     tree.Expand(hRoot, TVE_EXPAND);
     std::vector<_CSmsBox*> boxes;

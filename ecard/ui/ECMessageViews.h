@@ -59,6 +59,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     void InitDialogControls() override;
     BOOL Save(int nState) override;
     void OnCancel() override;
