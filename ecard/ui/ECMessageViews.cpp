@@ -9,6 +9,7 @@
 #include "platform/gui/MessageBox.h"
 #include "sms/SmsBox.h"
 #include "sms/ui/DlgMessageBank.h"
+#include "sms/ui/DlgSmsBoxInfo.h"
 
 #include <algorithm>
 
@@ -403,6 +404,16 @@ ON_NOTIFY_REFLECT(NM_RCLICK, &CECMessageTreeView::OnRClick)
 ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CECMessageTreeView::OnCustomDraw)
 ON_COMMAND(CECMessageTreeView::ID_SEND_WAITING, &CECMessageTreeView::OnCmdSendWaiting)
 ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_SEND_WAITING, &CECMessageTreeView::OnUpdateSendWaiting)
+ON_COMMAND(CECMessageTreeView::ID_BOX_NEW, &CECMessageTreeView::OnCmdNewBox)
+ON_COMMAND(CECMessageTreeView::ID_BOX_RENAME, &CECMessageTreeView::OnCmdRenameBox)
+ON_COMMAND(CECMessageTreeView::ID_BOX_DELETE, &CECMessageTreeView::OnCmdDeleteBox)
+ON_COMMAND(CECMessageTreeView::ID_BOX_STATISTICS, &CECMessageTreeView::OnCmdStatistics)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_NEW, &CECMessageTreeView::OnUpdateNewBox)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_RENAME, &CECMessageTreeView::OnUpdateUserBox)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_DELETE, &CECMessageTreeView::OnUpdateUserBox)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_STATISTICS, &CECMessageTreeView::OnUpdateAnyBox)
+ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CECMessageTreeView::OnBeginLabelEdit)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CECMessageTreeView::OnEndLabelEdit)
 END_MESSAGE_MAP()
 
 CECMessageTreeView::CECMessageTreeView() : CECManagerViewBase(this) {}
@@ -610,6 +621,133 @@ void CECMessageTreeView::OnUpdateSendWaiting(CCmdUI* pCmdUI) {
     CECContact* pContact = GetCurrentContact();
     pCmdUI->Enable(m_bCommandsEnabled && pContact != nullptr &&
                    pContact->GetSmsBox().CountSmsByState(_CSms::STATE_PENDING) > 0);
+}
+
+// ---- boxes of the user's own ----
+
+void CECMessageTreeView::MarkModified() {
+    if (CDocument* pDoc = GetDocument())
+        pDoc->SetModifiedFlag(TRUE);
+}
+
+_CSmsBox* CECMessageTreeView::NewBox() {
+    CECContact* pContact = GetCurrentContact();
+    if (pContact == nullptr || !m_bCommandsEnabled)
+        return nullptr;
+    CTreeCtrl& tree = GetTreeCtrl();
+    HTREEITEM hParent = tree.GetSelectedItem();
+    _CSmsBox* pParent = GetItemBox(hParent);
+    if (pParent == nullptr) {
+        pParent = &pContact->GetSmsBox();
+        hParent = tree.GetRootItem();
+    }
+    // Named after the standard box it lies in: "新收信箱", or "新信箱" at the top.
+    int nType = CMsgBoxBase::BOX_UNTYPED;
+    for (CMsgBoxBase* p = pParent; p != nullptr; p = dynamic_cast<CMsgBoxBase*>(p->GetParent()))
+        if (CMsgBoxBase::IsStandardBoxType(p->GetBoxType()))
+            nType = p->GetBoxType();
+    CString name, rest;
+    name.LoadString(235);
+    if (nType != CMsgBoxBase::BOX_UNTYPED)
+        rest = CMsgBoxBase::GetTypeName(nType);
+    else
+        rest.LoadString(236);
+    _CSmsBox* pNew = pParent->AddSubBox(name + rest, CMsgBoxBase::BOX_USER);
+    if (pNew == nullptr)
+        return nullptr;
+    MarkModified();
+    HTREEITEM hNew = tree.InsertItem(pNew->GetName(), hParent);
+    tree.SetItemData(hNew, reinterpret_cast<DWORD_PTR>(pNew));
+    tree.Expand(hParent, TVE_EXPAND);
+    tree.SelectItem(hNew);
+    tree.EditLabel(hNew);
+    return pNew;
+}
+
+void CECMessageTreeView::OnCmdRenameBox() {
+    HTREEITEM hItem = GetTreeCtrl().GetSelectedItem();
+    if (GetItemKind(hItem) == KindUserBox)
+        GetTreeCtrl().EditLabel(hItem);
+}
+
+BOOL CECMessageTreeView::DeleteSelectedBox() {
+    CTreeCtrl& tree = GetTreeCtrl();
+    HTREEITEM hItem = tree.GetSelectedItem();
+    const int nKind = GetItemKind(hItem);
+    if (nKind >= KindInbox && nKind <= KindRecycle) {
+        CString text;
+        text.LoadString(4965);
+        AfxMessageBox(text, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    _CSmsBox* pBox = GetItemBox(hItem);
+    if (nKind != KindUserBox || pBox == nullptr)
+        return FALSE;
+    if (pBox->CountSmsByState(-1, TRUE) > 0) {
+        CString text, caption;
+        text.LoadString(4966);
+        caption.LoadString(4967);
+        if (AfxShowMessageBox(m_hWnd, text, caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return FALSE;
+    }
+    // Nothing may go on showing the box or a message of it.
+    CECUserDoc* pDoc = GetUserDoc();
+    if (pDoc != nullptr) {
+        SetDocCurrentBox(pDoc, nullptr);
+        SetDocCurrentMessage(pDoc, nullptr);
+        pDoc->UpdateAllViews(this, 2 | 4 | 8);
+    }
+    m_nSelectedBox = -1;
+    if (auto* pParent = dynamic_cast<CGroup*>(pBox->GetParent()))
+        pParent->RemoveSubgroup(pBox, TRUE);
+    MarkModified();
+    Fill();
+    if (pDoc != nullptr)
+        pDoc->UpdateAllViews(this, 2 | 4 | 8);
+    return TRUE;
+}
+
+void CECMessageTreeView::OnCmdStatistics() {
+    if (_CSmsBox* pBox = GetItemBox(GetTreeCtrl().GetSelectedItem())) {
+        CDlgSmsBoxInfo dlg(pBox, this);
+        dlg.DoModal();
+    }
+}
+
+void CECMessageTreeView::OnUpdateNewBox(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bCommandsEnabled && GetCurrentContact() != nullptr &&
+                   GetTreeCtrl().GetSelectedItem() != nullptr);
+}
+
+void CECMessageTreeView::OnUpdateUserBox(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bCommandsEnabled &&
+                   GetItemKind(GetTreeCtrl().GetSelectedItem()) == KindUserBox);
+}
+
+void CECMessageTreeView::OnUpdateAnyBox(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(GetItemBox(GetTreeCtrl().GetSelectedItem()) != nullptr);
+}
+
+void CECMessageTreeView::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    // Only boxes of the user's own take a new name.
+    *pResult = GetItemKind(di->item.hItem) == KindUserBox && m_bCommandsEnabled ? 0 : 1;
+}
+
+void CECMessageTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* di = reinterpret_cast<NMTVDISPINFO*>(pNMHDR);
+    *pResult = 0;
+    _CSmsBox* pBox = GetItemBox(di->item.hItem);
+    if (pBox == nullptr || di->item.pszText == nullptr)
+        return;
+    CString text(di->item.pszText);
+    text.Trim();
+    if (text.IsEmpty() || text == pBox->GetName())
+        return;
+    pBox->GetName() = text;
+    GetTreeCtrl().SetItemText(di->item.hItem, text);
+    MarkModified();
+    *pResult = 1;
 }
 
 void CECMessageTreeView::OnECSessionBegin(CECUser*) {}

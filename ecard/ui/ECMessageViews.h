@@ -131,7 +131,8 @@ class CECMessageTreeView : public CTreeView, public CECSessionOwner, public CECM
 public:
     enum { KindNone = -1, KindRoot = 3, KindInbox = 101, KindOutbox = 102, KindSent = 103,
            KindRecycle = 104, KindUserBox = 105 };
-    enum : UINT { IDR_MENU = 2003, ID_SEND_WAITING = 349 };
+    enum : UINT { IDR_MENU = 2003, ID_SEND_WAITING = 349, ID_BOX_NEW = 32816, ID_BOX_RENAME = 32820,
+                  ID_BOX_DELETE = 32817, ID_BOX_STATISTICS = 368 };
 
     CECMessageTreeView();
     int GetItemKind(HTREEITEM hItem) const;
@@ -144,6 +145,11 @@ public:
     BOOL SendWaiting();
     // The item's menu at a screen point, as a right click opens it.
     void ShowItemMenu(HTREEITEM hItem, CPoint point);
+    // A box of the user's own under the selected box (or the contact's boxes), its label opened.
+    _CSmsBox* NewBox();
+    // Deletes the selected box of the user's own (asking first when it holds messages); the
+    // standard boxes stay. TRUE when it went.
+    BOOL DeleteSelectedBox();
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
@@ -159,6 +165,16 @@ protected:
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCmdSendWaiting();
     void OnUpdateSendWaiting(CCmdUI* pCmdUI);
+    void OnCmdNewBox() { NewBox(); }
+    void OnCmdRenameBox();
+    void OnCmdDeleteBox() { DeleteSelectedBox(); }
+    void OnCmdStatistics();
+    void OnUpdateNewBox(CCmdUI* pCmdUI);
+    void OnUpdateUserBox(CCmdUI* pCmdUI);
+    void OnUpdateAnyBox(CCmdUI* pCmdUI);
+    void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    void MarkModified();
     DECLARE_MESSAGE_MAP()
 
     int m_nSelectedBox = -1; // the selected box's place in the contact's tree, -1 the root

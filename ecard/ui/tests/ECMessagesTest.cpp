@@ -328,4 +328,50 @@ TEST_F(ECMessagesTest, WaitingMessagesGoWithTheProgressWindowAndSelectedOnesFrom
     EXPECT_FALSE(Enabled(CSmsView::ID_SEND_SMS));
 }
 
+TEST_F(ECMessagesTest, BoxesOfTheUsersOwnAreMadeRenamedAndDeletedTheStandardOnesStay) {
+    OpenAlice([](CECContact& bob) {
+        BoxOf(bob, CMsgBoxBase::BOX_INBOX).AddSms(Message(_CSms::STATE_READ, "kept"));
+    });
+    ShowBobsBox(CMsgBoxBase::BOX_INBOX);
+    CECMessageTreeView* boxes = BoxTree();
+    CTreeCtrl& t = boxes->GetTreeCtrl();
+    // A standard box can be neither renamed nor deleted.
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_BOX_RENAME));
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_BOX_DELETE));
+    EXPECT_FALSE(boxes->DeleteSelectedBox());
+    EXPECT_TRUE(Shown("标准信箱不允许删除！"));
+
+    ASSERT_TRUE(Enabled(CECMessageTreeView::ID_BOX_NEW));
+    Command(CECMessageTreeView::ID_BOX_NEW);
+    _CSmsBox& inbox = BoxOf(*Bob(), CMsgBoxBase::BOX_INBOX);
+    ASSERT_EQ(1, inbox.GetSubBoxCount());
+    _CSmsBox* made = inbox.GetSubBoxAt(0);
+    EXPECT_EQ("新收信箱", made->GetName());
+    EXPECT_EQ(CECMessageTreeView::KindUserBox, boxes->GetItemKind(t.GetSelectedItem()));
+    // The label editor opened on it: typing a name and Enter renames the box.
+    CEdit* edit = t.GetEditControl();
+    ASSERT_NE(nullptr, edit);
+    edit->SetWindowText("");
+    QTest::keyClicks(edit->GetWidget(), "family");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    Pump();
+    EXPECT_EQ("family", made->GetName());
+    EXPECT_EQ("family", t.GetItemText(t.GetSelectedItem()));
+
+    // A message moved into it makes the delete ask; "no" keeps the box.
+    POSITION pos = inbox.GetFirstSmsPosition();
+    _CSms* kept = inbox.GetNextSms(pos);
+    ASSERT_TRUE(inbox.RemoveMessage(kept, FALSE));
+    made->AddSms(kept);
+    answers = {IDNO};
+    ASSERT_TRUE(Enabled(CECMessageTreeView::ID_BOX_DELETE));
+    Command(CECMessageTreeView::ID_BOX_DELETE);
+    EXPECT_EQ(1, inbox.GetSubBoxCount());
+    answers = {IDYES};
+    Command(CECMessageTreeView::ID_BOX_DELETE);
+    EXPECT_EQ(0, inbox.GetSubBoxCount());
+    EXPECT_EQ(nullptr, frame->GetUserDoc()->GetCurrentBoxObject());
+    EXPECT_EQ(nullptr, boxes->FindBoxItem(made));
+}
+
 } // namespace
