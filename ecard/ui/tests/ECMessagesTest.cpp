@@ -374,4 +374,29 @@ TEST_F(ECMessagesTest, BoxesOfTheUsersOwnAreMadeRenamedAndDeletedTheStandardOnes
     EXPECT_EQ(nullptr, boxes->FindBoxItem(made));
 }
 
+TEST_F(ECMessagesTest, DeletingTheContactWhoseBoxesAreShownLeavesNothingOfItInTheView) {
+    OpenAlice();
+    CECContact* nobody = user->GetRootGroup().FindByNumber(20000009);
+    BoxOf(*nobody, CMsgBoxBase::BOX_INBOX).AddSms(Message(_CSms::STATE_UNREAD, "gone"));
+    Select(ItemOf(20000009));
+    Command(ID_EC_VIEW_MESSAGES);
+    Pump();
+    HTREEITEM h = BoxTree()->FindBoxItem(&BoxOf(*nobody, CMsgBoxBase::BOX_INBOX));
+    ASSERT_NE(nullptr, h);
+    BoxTree()->GetTreeCtrl().SelectItem(h);
+    Pump();
+    ASSERT_EQ(1, MessageList()->GetListCtrl().GetItemCount());
+    // A stranger goes locally, at once.
+    tree->DeleteObjects({nobody});
+    Pump();
+    View()->RedrawWindow();
+    Pump();
+    EXPECT_EQ(nullptr, user->GetRootGroup().FindByNumber(20000009));
+    EXPECT_EQ(nullptr, MessageList()->GetBox());
+    EXPECT_EQ(0, MessageList()->GetListCtrl().GetItemCount());
+    EXPECT_EQ(nullptr, frame->GetUserDoc()->GetCurrentMessageObject());
+    // The box tree holds no item of the contact's boxes.
+    EXPECT_EQ(0u, BoxTree()->GetTreeCtrl().GetCount());
+}
+
 } // namespace
