@@ -446,6 +446,8 @@ void CECUser::BeginSession(int nSent) {
 }
 
 int CECUser::SendCurrentMessage() {
+    if (m_pProgress != nullptr && m_bProgressRunning)
+        m_pProgress->BeginMessage(m_pCurrentMessage->m_recipient.GetDisplayText());
     CDWordArray recipients;
     MessageRecipients(*m_pCurrentMessage, recipients);
     return PostRequestAsync("leavemessage.asp",

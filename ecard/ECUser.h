@@ -61,6 +61,8 @@ public:
     virtual ~CIECSendProgress() = default;
     // A new run: a fresh window with the caption, told how many messages go.
     virtual void Start(LPCTSTR lpszCaption, int nMessages) = 0;
+    // The message now going, by its recipients' text.
+    virtual void BeginMessage(LPCTSTR /*lpszRecipients*/) {}
     // The outcome of one message (0 sent, else the code and its text).
     virtual void ReportResult(int nCode, LPCTSTR lpszText) = 0;
     virtual void Step() = 0;

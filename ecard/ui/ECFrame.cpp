@@ -6,6 +6,8 @@
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
 #include "ecard/ui/ECContactsTreeView.h"
+#include "ecard/ui/ECMessageViews.h"
+#include "links/ui/DlgSendSmsProgress.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "ecard/ui/ECUserManagerView.h"
 #include "ecard/ui/ECUsersManager.h"
@@ -67,6 +69,8 @@ ON_COMMAND(1511, &CECFrame::OnDefaultAccess)
 ON_COMMAND(1524, &CECFrame::ChangePassword)
 ON_COMMAND(1509, &CECFrame::ModifyAccount)
 ON_COMMAND(1508, &CECFrame::Deregister)
+ON_COMMAND(32807, &CECFrame::WriteMessage)
+ON_UPDATE_COMMAND_UI(32807, &CECFrame::OnUpdateWriteMessage)
 ON_UPDATE_COMMAND_UI(1524, &CECFrame::OnUpdateNotBusy)
 ON_UPDATE_COMMAND_UI(1509, &CECFrame::OnUpdateNotBusy)
 ON_UPDATE_COMMAND_UI(1508, &CECFrame::OnUpdateNotBusy)
@@ -79,6 +83,7 @@ CECFrame::CECFrame(CECUsersManager* pManager, CECUserDoc* pDoc)
 CECFrame::~CECFrame() {
     if (m_pDoc != nullptr) {
         m_pDoc->GetUser().SetListener(nullptr);
+        m_pDoc->GetUser().SetSendProgress(nullptr);
         if (m_bSaveOnClose)
             m_pDoc->SaveUser();
         delete m_pDoc;
@@ -120,6 +125,8 @@ BOOL CECFrame::CreateToolBar() {
 int CECFrame::OnCreate(LPCREATESTRUCT lpcs) {
     if (CFrameWnd::OnCreate(lpcs) == -1)
         return -1;
+    if (m_pDoc != nullptr)
+        m_pDoc->GetUser().SetSendProgress(&m_sendProgress);
     static const UINT indicators[] = {ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR};
     if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 4))
         return -1;
@@ -343,6 +350,83 @@ void CECFrame::Deregister() {
 
 void CECFrame::OnUpdateNotBusy(CCmdUI* pCmdUI) {
     pCmdUI->Enable(m_pDoc != nullptr && !m_pDoc->GetUser().IsBusy());
+}
+
+// The contact a message may go to: the document's current one, never the user's own card.
+static CECContact* MessageRecipient(CECUserDoc* pDoc) {
+    CECContact* pContact = pDoc != nullptr ? pDoc->GetCurrentContact() : nullptr;
+    return pContact != nullptr && pContact != &pDoc->GetUser() ? pContact : nullptr;
+}
+
+void CECFrame::WriteMessage() {
+    CECContact* pContact = MessageRecipient(m_pDoc);
+    if (pContact == nullptr)
+        return;
+    if (EditECMessage(&m_pDoc->GetUser(), pContact, nullptr, nullptr, this) == IDCANCEL)
+        return;
+    m_pDoc->SetModifiedFlag(TRUE);
+    m_pDoc->UpdateAllViews(nullptr, 14 | 1);
+    if (m_pTree != nullptr)
+        m_pTree->Invalidate();
+}
+
+void CECFrame::OnUpdateWriteMessage(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(MessageRecipient(m_pDoc) != nullptr && !m_pDoc->GetUser().IsBusy());
+}
+
+// ---- the send-progress window ----
+
+CECSendProgressWindow::~CECSendProgressWindow() {
+    if (m_pDialog != nullptr)
+        m_pDialog->DestroyProgress();
+}
+
+void CECSendProgressWindow::Start(LPCTSTR lpszCaption, int nMessages) {
+    if (m_pDialog != nullptr)
+        m_pDialog->DestroyProgress();
+    m_pDialog = new CDlgSendSmsProgress(this, m_pParent);
+    if (!m_pDialog->CreateModeless()) {
+        delete m_pDialog;
+        m_pDialog = nullptr;
+    }
+    m_bRunning = TRUE;
+    m_bStop = FALSE;
+    if (m_pDialog != nullptr) {
+        m_pDialog->ShowForRun(lpszCaption);
+        m_pDialog->SetTotal(nMessages);
+    }
+}
+
+void CECSendProgressWindow::BeginMessage(LPCTSTR lpszRecipients) {
+    if (m_pDialog != nullptr)
+        m_pDialog->BeginRecipient(lpszRecipients, 1);
+}
+
+void CECSendProgressWindow::ReportResult(int nCode, LPCTSTR lpszText) {
+    if (m_pDialog != nullptr)
+        m_pDialog->ReportPartResult(nCode, TRUE, nCode != 0 ? lpszText : nullptr);
+}
+
+void CECSendProgressWindow::Step() {
+    if (m_pDialog != nullptr) {
+        m_pDialog->StepProgress();
+        m_pDialog->PumpMessages();
+    }
+}
+
+void CECSendProgressWindow::ClearBusy() {
+    m_bRunning = FALSE;
+    if (m_pDialog != nullptr)
+        m_pDialog->SetFinished();
+}
+
+CString CECSendProgressWindow::GetSendResultText(int nCode) const {
+    return GetECErrorText(nCode);
+}
+
+void CECSendProgressWindow::OnProgressDestroyed(CISendProgress* pProgress) {
+    if (pProgress == m_pDialog)
+        m_pDialog = nullptr;
 }
 
 void CECFrame::OnReceiveMessages() {

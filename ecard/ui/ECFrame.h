@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ecard/ECUser.h"
+#include "links/SendProgress.h"
 #include "platform/gui/ControlBar.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/ImageList.h"
@@ -23,6 +24,35 @@ class CECUsersManager;
 class CECBusyWnd : public CAnimateImageWnd {
 public:
     void FillBackground(CDC* pDC, const RECT* pRect) override;
+};
+
+class CDlgSendSmsProgress;
+
+// The user's message runs shown in the send-progress window: a fresh window for each run, one
+// row for each message with its recipients, Cancel stopping the run before the next message.
+class CECSendProgressWindow : public CIECSendProgress, public CISendProgressOwner {
+public:
+    explicit CECSendProgressWindow(CWnd* pParent) : m_pParent(pParent) {}
+    ~CECSendProgressWindow() override;
+    CDlgSendSmsProgress* GetDialog() const { return m_pDialog; }
+
+    void Start(LPCTSTR lpszCaption, int nMessages) override;
+    void BeginMessage(LPCTSTR lpszRecipients) override;
+    void ReportResult(int nCode, LPCTSTR lpszText) override;
+    void Step() override;
+    BOOL IsCancelled() const override { return m_bStop; }
+    void ClearBusy() override;
+
+    BOOL IsSending() const override { return m_bRunning; }
+    void SetStopRequested(BOOL bStop) override { m_bStop = bStop; }
+    CString GetSendResultText(int nCode) const override;
+    void OnProgressDestroyed(CISendProgress* pProgress) override;
+
+private:
+    CWnd* m_pParent;
+    CDlgSendSmsProgress* m_pDialog = nullptr;
+    BOOL m_bRunning = FALSE;
+    BOOL m_bStop = FALSE;
 };
 
 class CECFrame : public CFrameWnd, public CIECUserListener, public CECSessionOwner {
@@ -72,6 +102,9 @@ public:
 
     // Hands a finished request of the user back; TRUE when one was.
     BOOL PollUser();
+    // The compose dialog to the document's current contact (32807).
+    void WriteMessage();
+    CECSendProgressWindow& GetSendProgress() { return m_sendProgress; }
 
 protected:
     int OnCreate(LPCREATESTRUCT lpcs);
@@ -91,6 +124,7 @@ protected:
     void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMIS);
     void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS);
     LRESULT OnInitMenuPopupOwnerDraw(WPARAM wParam, LPARAM lParam);
+    void OnUpdateWriteMessage(CCmdUI* pCmdUI);
     BOOL CreateToolBar();
 
     CECUsersManager* m_pManager;
@@ -107,5 +141,6 @@ protected:
     CECContactsTreeView* m_pTree = nullptr;
     CECUserManagerView* m_pAccountView = nullptr;
     CECRightPaneFrame* m_pRightPane = nullptr;
+    CECSendProgressWindow m_sendProgress{this};
     DECLARE_MESSAGE_MAP()
 };

@@ -4,6 +4,7 @@
 #include "ecard/ui/ECAccessViews.h"
 #include "ecard/ui/ECBrowseContact.h"
 #include "ecard/ui/ECCardForm.h"
+#include "ecard/ui/ECMessageViews.h"
 #include "ecard/ui/ECPersonList.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/WinApp.h"
@@ -90,6 +91,7 @@ void CECRightPaneFrame::RegisterStandardViews() {
     RegisterViewClass(EC_VIEW_ACCESS_LIST, RUNTIME_CLASS(CViewECContactAccessList));
     RegisterViewClass(EC_VIEW_CARD_FORM, RUNTIME_CLASS(CFormECPerson));
     RegisterViewClass(EC_VIEW_BROWSE_CARD, RUNTIME_CLASS(CECViewBrowseContact));
+    RegisterViewClass(EC_VIEW_MESSAGES, RUNTIME_CLASS(CECMessageContainerView));
 }
 
 HICON ECLoadPicture(UINT nID) {

@@ -59,15 +59,6 @@ protected:
         Type(&Form()->GetSheet().m_pageState, (int)nID, text);
         Pump();
     }
-    BOOL Enabled(UINT nID) {
-        struct Probe : CCmdUI {
-            BOOL enabled = FALSE;
-            void Enable(BOOL b) override { enabled = b; m_bEnableChanged = TRUE; }
-        } cmd;
-        cmd.m_nID = nID;
-        cmd.DoUpdate(frame, FALSE);
-        return cmd.enabled;
-    }
 };
 
 TEST_F(ECCardViewsTest, AGroupShowsItsContactsInTheListsOwnColumns) {

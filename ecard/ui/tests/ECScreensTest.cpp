@@ -10,6 +10,7 @@
 #include "ecard/ui/ECContactsTreeView.h"
 #include "ecard/ui/ECDlgLogin.h"
 #include "ecard/ui/ECFrame.h"
+#include "ecard/ui/ECMessageViews.h"
 #include "ecard/ui/ECRightPaneFrame.h"
 #include "ecard/ui/ECWizardRegister.h"
 #include "contacts/PersonFields.h"
@@ -326,6 +327,63 @@ TEST_F(ECScreensTest, TheRightPanesViewsAndTheDialogs) {
               }},
              d);
     }
+}
+
+TEST_F(ECScreensTest, TheMessageViewWithItsCountsAndTheComposeDialog) {
+    {
+        CECUserDoc doc;
+        CECUser& u = doc.GetUser();
+        u.SetUserNumber(kAlice);
+        u.GetAccount().m_strPassword = "alice1";
+        u.GetAccount().m_strUserName = "爱丽丝";
+        CECContact* bob = AddContact(u.GetFriends(), kBob, "鲍勃");
+        bob->m_received.SetAll(-1);
+        bob->m_access[0] = 0x81;
+        auto add = [bob](int nType, int nState, const char* subject, const char* text) {
+            auto* p = new _CSms("");
+            p->SetState(nState);
+            p->m_nKind = _CSms::KIND_NOTE;
+            p->m_strSubject = subject;
+            p->m_strContent = text;
+            p->m_sender = CNameCodeString(nType == 0 ? "鲍勃" : "爱丽丝", nType == 0 ? "20000002" : "20000001");
+            p->m_recipient = CNameCodeString(nType == 0 ? "爱丽丝" : "鲍勃", nType == 0 ? "20000001" : "20000002");
+            p->SetTime(CTime(2024, 3, 4, 5, 6, 7));
+            dynamic_cast<_CSmsBox*>(bob->GetSmsBox().FindSubBoxByType(nType))->AddSms(p);
+        };
+        add(0, _CSms::STATE_UNREAD, "周末", "周六一起去爬山吗？");
+        add(0, _CSms::STATE_UNREAD, "资料", "我的名片已经更新了。");
+        add(0, _CSms::STATE_READ, "你好", "很高兴认识你。");
+        add(1, _CSms::STATE_PENDING, "回复", "好的，周六见。");
+        add(1, _CSms::STATE_DRAFT, "草稿", "还没写完……");
+        ASSERT_TRUE(doc.SaveUser());
+    }
+    ASSERT_TRUE(manager.OpenUserWindow(kAlice, nullptr));
+    CECFrame* frame = manager.GetWindow(0);
+    frame->MoveWindow(0, 0, 1000, 620);
+    CECContactsTreeView* tree = frame->GetTree();
+    CECUser& user = frame->GetUserDoc()->GetUser();
+    CECContact* bob = user.GetRootGroup().FindByNumber(kBob);
+    tree->GetTreeCtrl().SelectItem(tree->FindItemOf(bob));
+    frame->SendMessage(WM_COMMAND, ID_EC_VIEW_MESSAGES, 0);
+    auto* view = dynamic_cast<CECMessageContainerView*>(
+        frame->GetRightPane()->GetViewWnd(EC_VIEW_MESSAGES));
+    ASSERT_NE(nullptr, view);
+    CECMessageTreeView* boxes = view->GetTree();
+    boxes->GetTreeCtrl().SelectItem(
+        boxes->FindBoxItem(dynamic_cast<_CSmsBox*>(bob->GetSmsBox().FindSubBoxByType(0))));
+    CListCtrl& rows = view->GetListContainer()->GetMessageList()->GetListCtrl();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    Save(frame, "ecard-messages");
+
+    onDialog = [](CDialog& d) {
+        SetText(&d, CDlgEditSms::IDC_SUBJECT, "我的资料");
+        static_cast<CDlgEditECMessage&>(d).InsertText(
+            "你好！你可以看到我的%ACCESSIBLE_FIELDS%，看不到%UNACCESSIBLE_FIELDS%。");
+        Save(&d, "ecard-dialog-compose");
+        d.EndDialog(IDCANCEL);
+    };
+    EditECMessage(&user, bob, nullptr, nullptr, frame);
 }
 
 } // namespace

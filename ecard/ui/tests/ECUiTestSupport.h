@@ -166,6 +166,16 @@ protected:
     }
     void WaitIdle() { ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 20000)); }
     void Command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
+    // Whether the window's command routing enables the command now.
+    BOOL Enabled(UINT nID) {
+        struct Probe : CCmdUI {
+            BOOL enabled = FALSE;
+            void Enable(BOOL b) override { enabled = b; m_bEnableChanged = TRUE; }
+        } cmd;
+        cmd.m_nID = nID;
+        cmd.DoUpdate(frame, FALSE);
+        return cmd.enabled;
+    }
     // Drags one item of the tree onto another with the left button, as a person does: press, a
     // first move past the drag threshold, the move to the target, release.
     void DragItem(HTREEITEM from, HTREEITEM to) {
