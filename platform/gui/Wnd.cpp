@@ -368,8 +368,36 @@ private:
     static bool PaintMessage(CWnd* wnd, QEvent* e);
 };
 
+// Keeps the keys GetKeyState answers for in step with the keyboard, whichever widget the key
+// goes to. A menu opened with Alt and a letter takes the keyboard, so the release of Alt reaches
+// the menu, not a window of ours; a key let go while another program has the focus is never
+// seen at all, so leaving the application forgets every key.
+class KeyStateTracker : public QObject {
+public:
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            // Keys made from messages sent by code press nothing on the keyboard.
+            if (!g_syntheticInput && obj->isWidgetType())
+                TrackKey(static_cast<QKeyEvent*>(e), e->type() == QEvent::KeyPress);
+            break;
+        case QEvent::ApplicationDeactivate:
+            g_keysDown.clear();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
 static WndEventBridge* Bridge() {
-    static WndEventBridge* bridge = new WndEventBridge;
+    static WndEventBridge* bridge = [] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(new KeyStateTracker);
+        return new WndEventBridge;
+    }();
     return bridge;
 }
 
@@ -548,7 +576,6 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
     case QEvent::KeyRelease: {
         auto* ke = static_cast<QKeyEvent*>(e);
         bool down = e->type() == QEvent::KeyPress;
-        TrackKey(ke, down);
         UINT vk = AfxVirtualKeyFromQt(ke->key());
         bool alt = ke->modifiers() & Qt::AltModifier;
         UINT flags = (ke->nativeScanCode() & 0xFF) | (alt ? 0x2000 : 0);
