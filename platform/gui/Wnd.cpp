@@ -379,8 +379,16 @@ public:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
             // Keys made from messages sent by code press nothing on the keyboard.
-            if (!g_syntheticInput && obj->isWidgetType())
+            if (!g_syntheticInput && obj->isWidgetType()) {
+                ForgetReleasedModifiers(static_cast<QInputEvent*>(e)->modifiers());
                 TrackKey(static_cast<QKeyEvent*>(e), e->type() == QEvent::KeyPress);
+            }
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            if (!g_syntheticInput && obj->isWidgetType())
+                ForgetReleasedModifiers(static_cast<QInputEvent*>(e)->modifiers());
             break;
         case QEvent::ApplicationDeactivate:
             g_keysDown.clear();
@@ -389,6 +397,22 @@ public:
             break;
         }
         return false;
+    }
+
+private:
+    // The release of a modifier can be lost: Qt drops input meant for a window that a modal
+    // dialog blocks (a dialog opened by Ctrl+F takes the focus before Ctrl is let go). Every
+    // input event carries the modifiers really held, so one that lacks a modifier lets it go.
+    static void ForgetReleasedModifiers(Qt::KeyboardModifiers mods) {
+        const std::pair<Qt::KeyboardModifier, std::vector<int>> keys[] = {
+            {Qt::ShiftModifier, {VK_SHIFT, VK_LSHIFT, VK_RSHIFT}},
+            {Qt::ControlModifier, {VK_CONTROL, VK_LCONTROL, VK_RCONTROL}},
+            {Qt::AltModifier, {VK_MENU}},
+        };
+        for (const auto& [modifier, vks] : keys)
+            if (!(mods & modifier))
+                for (int vk : vks)
+                    g_keysDown.erase(vk);
     }
 };
 
