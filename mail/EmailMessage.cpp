@@ -123,6 +123,13 @@ CString CEmailMessage::GetText(int nField) const {
         return m_strSubject;
     case FIELD_TIME:
         return m_time.Format("%Y-%m-%d %H:%M");
+    case FIELD_SIZE: {
+        const ULONGLONG nBytes = GetStoredLength();
+        CString text;
+        if (nBytes > 0)
+            text.Format("%lluK", (unsigned long long)((nBytes + 1023) / 1024));
+        return text;
+    }
     case FIELD_CORRESPONDENT:
         // Received mail shows who sent it; mail the user writes shows whom it goes to.
         return GetStateImage() != CMsgBoxBase::BOX_INBOX ? GetText(FIELD_TO)

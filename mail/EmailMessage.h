@@ -31,6 +31,7 @@ public:
         FIELD_TO = 3,
         FIELD_SUBJECT = 5,
         FIELD_TIME = 7,
+        FIELD_SIZE = 8,
         FIELD_CORRESPONDENT = 11,
     };
 
@@ -46,7 +47,8 @@ public:
     // header lines and a copy of the body parts; everything else as a new message has it.
     CContent* Clone() const override;
     using CContent::GetText;
-    // The list-view text of a field (FIELD_...); "" for other fields.
+    // The list-view text of a field (FIELD_...); "" for other fields. The size is the stored
+    // record's, in kilobytes rounded up ("" for a message never stored).
     CString GetText(int nField) const;
     int GetImportance() const override { return m_nImportance; }
     void SetImportance(int nImportance) override { m_nImportance = nImportance; }

@@ -171,6 +171,7 @@ BOOL CMiniDB::Load(DWORD dwId, CMiniDBRecord* pRecord) {
     if (!pRecord->LoadFromFile(&file))
         return FALSE;
     pRecord->SetRecordId(dwId);
+    pRecord->SetStoredLength(m_header.dwLength);
     return TRUE;
 }
 
@@ -235,6 +236,7 @@ int CMiniDB::Append(CMiniDBRecord* pRecord, int nLength, int nMinimum) {
         return -1;
     }
     pRecord->SetRecordId(dwId);
+    pRecord->SetStoredLength(stored);
     m_header.dwId = dwId;
     m_header.dwAllocated = static_cast<DWORD>(allocated);
     m_header.dwLength = static_cast<DWORD>(stored);

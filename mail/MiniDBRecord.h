@@ -35,7 +35,11 @@ public:
     // NO_ID until the record is first stored.
     DWORD GetRecordId() const { return m_dwRecordId; }
     void SetRecordId(DWORD dwId) { m_dwRecordId = dwId; }
+    // The bytes of the record's data as the database last stored or loaded it (0 until then).
+    ULONGLONG GetStoredLength() const { return m_nStoredLength; }
+    void SetStoredLength(ULONGLONG nLength) { m_nStoredLength = nLength; }
 
 protected:
     DWORD m_dwRecordId = NO_ID;
+    ULONGLONG m_nStoredLength = 0;
 };

@@ -47,24 +47,20 @@ public:
 };
 
 // Moves a view to pDoc (null: to none). The document it leaves stays open even when this was its
-// last view: it belongs to the tree that opened it. The framework's views keep their document
-// pointer to themselves; views shared by several open files move between their documents.
+// last view: it belongs to the tree that opened it. Views shared by several open files move
+// between their documents.
 inline void MoveViewToDocument(CView* pView, CDocument* pDoc) {
-    struct Slot : CView {
-        static CDocument*& Of(CView* p) { return p->*(&Slot::m_pDocument); }
-    };
     if (pView == nullptr)
         return;
-    CDocument*& slot = Slot::Of(pView);
-    if (slot == pDoc)
+    CDocument* pOld = pView->GetDocument();
+    if (pOld == pDoc)
         return;
-    if (CDocument* pOld = slot) {
+    if (pOld != nullptr) {
         const BOOL bAutoDelete = pOld->m_bAutoDelete;
         pOld->m_bAutoDelete = FALSE;
         pOld->RemoveView(pView);
         pOld->m_bAutoDelete = bAutoDelete;
     }
-    slot = pDoc;
     if (pDoc)
         pDoc->AddView(pView);
 }

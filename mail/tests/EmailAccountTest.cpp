@@ -172,6 +172,40 @@ TEST_F(EmailAccountTest, SavingFilesByStateOnceAndReloadsAfterAReopen) {
     EXPECT_EQ(nullptr, account->GetMessage(999));
 }
 
+// The list's size column: the stored record's size in kilobytes, rounded up, the same after the
+// mail is read back; a mail never stored shows none.
+TEST_F(EmailAccountTest, AStoredMailShowsItsSizeInWholeKilobytes) {
+    struct Case {
+        const char* subject;
+        int textBytes;
+    };
+    const Case cases[] = {{"短", 0}, {"一页", 3000}, {"长", 70000}};
+    std::vector<std::pair<DWORD, CString>> stored;
+    {
+        auto account = Make();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.subject);
+            CEmailMessage* mail = NewMail(c.subject, 1);
+            mail->SetText(CString('x', c.textBytes));
+            EXPECT_EQ("", CString(mail->GetText(CEmailMessage::FIELD_SIZE)));
+            ASSERT_TRUE(account->SaveMessage(mail));
+            const ULONGLONG bytes = mail->GetStoredSize();
+            CString expected;
+            expected.Format("%lluK", (unsigned long long)((bytes + 1023) / 1024));
+            EXPECT_EQ(expected, mail->GetText(CEmailMessage::FIELD_SIZE));
+            EXPECT_GE(bytes, (ULONGLONG)c.textBytes);
+            stored.emplace_back(mail->GetRecordId(), expected);
+        }
+    }
+    EXPECT_EQ("1K", stored[0].second);
+    auto account = Reopen();
+    for (const auto& [id, text] : stored) {
+        CEmailMessage* loaded = account->GetMessage(id);
+        ASSERT_NE(nullptr, loaded);
+        EXPECT_EQ(text, loaded->GetText(CEmailMessage::FIELD_SIZE));
+    }
+}
+
 TEST_F(EmailAccountTest, AMessageWithoutABoxForItsStateIsNotKept) {
     auto account = Make();
     const int count = account->GetDatabase().GetCount();

@@ -62,6 +62,8 @@ int CompareField(const CEmailMessage* a, const CEmailMessage* b, int nField) {
                            b->GetFlags() & CEmailListView::FLAG_JUNK);
     case 7:
         return CompareSign(a->GetTime().GetTime(), b->GetTime().GetTime());
+    case 8:
+        return CompareSign(a->GetStoredLength(), b->GetStoredLength());
     case 2:
     case 3:
     case 5:

@@ -440,13 +440,19 @@ void CDocument::ReportSaveLoadException(LPCTSTR lpszPathName, CException* e, BOO
 }
 
 void CDocument::AddView(CView* pView) {
+    if (pView == nullptr || m_viewList.Find(pView) != nullptr)
+        return;
     m_viewList.AddTail(pView);
+    if (g_viewHost != nullptr)
+        g_viewHost->SetViewDocument(pView, this);
     OnChangedViewList();
 }
 
 void CDocument::RemoveView(CView* pView) {
     if (POSITION pos = m_viewList.Find(pView)) {
         m_viewList.RemoveAt(pos);
+        if (g_viewHost != nullptr)
+            g_viewHost->SetViewDocument(pView, nullptr);
         OnChangedViewList();
     }
 }

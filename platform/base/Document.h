@@ -30,6 +30,8 @@ public:
     virtual void OnDocumentTitleChanged(CDocument* pDoc) = 0;
     // The document was given a path it is to be remembered by (SetPathName with bAddToMRU).
     virtual void OnDocumentPathSet(CDocument* /*pDoc*/, LPCTSTR /*lpszPathName*/) {}
+    // The view now belongs to pDoc (null: to no document): its document pointer follows.
+    virtual void SetViewDocument(CView* /*pView*/, CDocument* /*pDoc*/) {}
 };
 
 // Runs work and answers TRUE when it failed. failure is then the exception to report (to be freed
@@ -73,7 +75,8 @@ public:
     // "打开文档失败。" and, on a line of its own, the file's path as the user knows it.
     static CString GetFailedToOpenText(LPCTSTR lpszPathName);
 
-    // Views: kept for the window layer, which owns them.
+    // Views: kept for the window layer, which owns them. Adding a view makes this its document
+    // (a view belongs to one document at a time); removing it leaves the view with none.
     virtual void AddView(CView* pView);
     virtual void RemoveView(CView* pView);
     POSITION GetFirstViewPosition() const { return m_viewList.GetHeadPosition(); }

@@ -572,6 +572,16 @@ public:
             AfxApplyCtlColor(list);
         dropped = true;
         QComboBox::showPopup();
+        // A list dropped from an edit opens on the first item that begins with the typed text,
+        // as the system's combo box does, rather than on the item last chosen from the list.
+        if (isEditable() && !currentText().isEmpty()) {
+            const int row = findText(currentText(), Qt::MatchStartsWith);
+            if (row >= 0 && row != currentIndex()) {
+                const QModelIndex at = model()->index(row, modelColumn(), rootModelIndex());
+                view()->setCurrentIndex(at);
+                view()->scrollTo(at, QAbstractItemView::PositionAtCenter);
+            }
+        }
     }
     void hidePopup() override {
         QComboBox::hidePopup();

@@ -368,6 +368,15 @@ static BOOL AfxDialogMnemonic(CWnd* pDlg, char key) {
     if (key >= 'a' && key <= 'z')
         key = (char)(key - 'a' + 'A');
     for (CWnd* c = pDlg->GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+        // The controls of a page laid into the dialog (a property sheet's page) are the
+        // dialog's own for their letters too.
+        const bool controlParent = (c->GetExStyle() & WS_EX_CONTROLPARENT) ||
+                                   ((c->GetStyle() & DS_CONTROL) && IsDialogWindow(c));
+        if (controlParent) {
+            if (Usable(c) && AfxDialogMnemonic(c, key))
+                return TRUE;
+            continue;
+        }
         CString text;
         c->GetWindowText(text);
         if (MnemonicOf(text) != key || !Usable(c))

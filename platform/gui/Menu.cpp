@@ -311,7 +311,9 @@ QAction* AddItem(QMenu* qm, HMENU h, int pos, CWnd* owner, UINT* pChosen) {
             a->setFont(f);
         }
     }
-    a->setEnabled(enabled);
+    // An owner-drawn separator is drawn by the owner like any item, but the keyboard must never
+    // make it current: Qt passes over items that are disabled.
+    a->setEnabled(enabled && !(it.type & MFT_SEPARATOR));
     UINT id = it.id;
     NotifySelect(a, qm, owner, id,
                  (it.type & MFT_SEPARATOR ? MF_SEPARATOR : 0) |

@@ -1143,6 +1143,13 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         AfxItemFocusChanged(this, message);
+        // Taking the focus with nothing selected, the tree selects its first visible item (the
+        // parent may refuse), so the keys have a place to start and the parent shows that item.
+        if (message == WM_SETFOCUS && t.caret == nullptr && t.editItem == nullptr) {
+            auto rows = t.Rows();
+            if (!rows.empty())
+                t.SetCaret(rows[(size_t)std::clamp(t.top, 0, (int)rows.size() - 1)], TVC_UNKNOWN);
+        }
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;

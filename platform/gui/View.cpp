@@ -25,6 +25,7 @@ public:
     void OnDocumentPathSet(CDocument*, LPCTSTR lpszPathName) override {
         AfxGetDocManager()->AddToRecentFileList(lpszPathName);
     }
+    void SetViewDocument(CView* pView, CDocument* pDoc) override { AfxSetViewDocument(pView, pDoc); }
     void OnDocumentTitleChanged(CDocument* pDoc) override {
         for (POSITION pos = pDoc->GetFirstViewPosition(); pos;) {
             CView* v = pDoc->GetNextView(pos);
@@ -52,6 +53,21 @@ void AfxSetDocumentCmdTarget(CDocument* pDoc, CCmdTarget* pTarget) {
 CCmdTarget* AfxGetDocumentCmdTarget(CDocument* pDoc) {
     auto it = DocTargets().find(pDoc);
     return it == DocTargets().end() ? nullptr : it->second;
+}
+
+void AfxSetViewDocument(CView* pView, CDocument* pDoc) {
+    CDocument* pOld = pView->m_pDocument;
+    if (pOld == pDoc)
+        return;
+    // Joining another document leaves the one it had; that one stays open, as a document whose
+    // view moves away is not closing.
+    if (pOld != nullptr && pDoc != nullptr) {
+        const BOOL bAutoDelete = pOld->m_bAutoDelete;
+        pOld->m_bAutoDelete = FALSE;
+        pOld->RemoveView(pView);
+        pOld->m_bAutoDelete = bAutoDelete;
+    }
+    pView->m_pDocument = pDoc;
 }
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
@@ -85,10 +101,8 @@ int CView::OnCreate(LPCREATESTRUCT lpcs) {
     if (CWnd::OnCreate(lpcs) == -1)
         return -1;
     auto* ctx = static_cast<CCreateContext*>(lpcs->lpCreateParams);
-    if (ctx && ctx->m_pCurrentDoc) {
+    if (ctx && ctx->m_pCurrentDoc)
         ctx->m_pCurrentDoc->AddView(this);
-        m_pDocument = ctx->m_pCurrentDoc;
-    }
     return 0;
 }
 
@@ -103,7 +117,6 @@ void CView::PostNcDestroy() {
     CDocument* doc = m_pDocument;
     if (doc) {
         doc->RemoveView(this);
-        m_pDocument = nullptr;
         // The last view of a document that deletes itself closes it.
         AfxDocumentLostView(doc);
     }

@@ -71,5 +71,6 @@ protected:
 
     CDocument* m_pDocument = nullptr;
     friend class CFrameWnd;
+    friend void AfxSetViewDocument(CView* pView, CDocument* pDoc);
     DECLARE_MESSAGE_MAP()
 };

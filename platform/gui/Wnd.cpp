@@ -368,8 +368,60 @@ private:
     static bool PaintMessage(CWnd* wnd, QEvent* e);
 };
 
+// Keeps the keys GetKeyState answers for in step with the keyboard, whichever widget the key
+// goes to. A menu opened with Alt and a letter takes the keyboard, so the release of Alt reaches
+// the menu, not a window of ours; a key let go while another program has the focus is never
+// seen at all, so leaving the application forgets every key.
+class KeyStateTracker : public QObject {
+public:
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            // Keys made from messages sent by code press nothing on the keyboard.
+            if (!g_syntheticInput && obj->isWidgetType()) {
+                ForgetReleasedModifiers(static_cast<QInputEvent*>(e)->modifiers());
+                TrackKey(static_cast<QKeyEvent*>(e), e->type() == QEvent::KeyPress);
+            }
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            if (!g_syntheticInput && obj->isWidgetType())
+                ForgetReleasedModifiers(static_cast<QInputEvent*>(e)->modifiers());
+            break;
+        case QEvent::ApplicationDeactivate:
+            g_keysDown.clear();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    // The release of a modifier can be lost: Qt drops input meant for a window that a modal
+    // dialog blocks (a dialog opened by Ctrl+F takes the focus before Ctrl is let go). Every
+    // input event carries the modifiers really held, so one that lacks a modifier lets it go.
+    static void ForgetReleasedModifiers(Qt::KeyboardModifiers mods) {
+        const std::pair<Qt::KeyboardModifier, std::vector<int>> keys[] = {
+            {Qt::ShiftModifier, {VK_SHIFT, VK_LSHIFT, VK_RSHIFT}},
+            {Qt::ControlModifier, {VK_CONTROL, VK_LCONTROL, VK_RCONTROL}},
+            {Qt::AltModifier, {VK_MENU}},
+        };
+        for (const auto& [modifier, vks] : keys)
+            if (!(mods & modifier))
+                for (int vk : vks)
+                    g_keysDown.erase(vk);
+    }
+};
+
 static WndEventBridge* Bridge() {
-    static WndEventBridge* bridge = new WndEventBridge;
+    static WndEventBridge* bridge = [] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(new KeyStateTracker);
+        return new WndEventBridge;
+    }();
     return bridge;
 }
 
@@ -548,7 +600,6 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
     case QEvent::KeyRelease: {
         auto* ke = static_cast<QKeyEvent*>(e);
         bool down = e->type() == QEvent::KeyPress;
-        TrackKey(ke, down);
         UINT vk = AfxVirtualKeyFromQt(ke->key());
         bool alt = ke->modifiers() & Qt::AltModifier;
         UINT flags = (ke->nativeScanCode() & 0xFF) | (alt ? 0x2000 : 0);

@@ -538,8 +538,11 @@ TEST_F(GroupTreeViewTest, PasswordsLockAndUnlockGroups) {
     CGroup* root = view->GetRootGroup(doc);
     Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);
     HTREEITEM secret = Item(FindGroup(root, "私密"));
-    // A wrong password keeps it locked and the selection where it was.
+    // A wrong password keeps it locked and the selection where it was. (The file is selected
+    // first: a tree that gets the focus back with nothing selected selects its first item.)
+    Tree().SelectItem(view->GetFileAt(0)->hItem);
     HTREEITEM before = view->GetCurrentItem();
+    ASSERT_NE(nullptr, before);
     onDialog = [](CDialog& d) {
         d.SetDlgItemText(1009, "错的");
         d.SendMessage(WM_COMMAND, IDOK);

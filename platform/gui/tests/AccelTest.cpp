@@ -3,6 +3,7 @@
 #include "platform/gui/Accel.h"
 #include "platform/gui/Controls.h"
 
+#include <QKeyEvent>
 #include <QTest>
 #include <utility>
 #include <vector>
@@ -76,6 +77,42 @@ TEST_F(AccelTest, KeysOfTheTableBecomeCommandsAndNothingElseDoes) {
     CString text;
     edit.GetWindowText(text);
     EXPECT_EQ(text, CString("s")) << "only the plain key reached the edit; '+' became a command";
+}
+
+// A modifier whose release never reached us (Qt drops input for a window a modal dialog blocks)
+// is let go by the next key that comes without it, so a plain key is not taken for Ctrl+key.
+TEST_F(AccelTest, AModifierWhoseReleaseWasLostIsLetGoByTheNextPlainKey) {
+    struct Case {
+        Qt::Key modifierKey;
+        Qt::KeyboardModifier modifier;
+        Qt::Key key;
+        UINT commandWhileHeld; // the command the key gives with the modifier held
+        int vk;
+    };
+    const Case cases[] = {
+        {Qt::Key_Control, Qt::ControlModifier, Qt::Key_S, 7301, VK_CONTROL},
+        {Qt::Key_Shift, Qt::ShiftModifier, Qt::Key_Delete, 7303, VK_SHIFT},
+    };
+    // Single key events, each as the keyboard makes it (QTest's clicks would press and release
+    // the modifier keys themselves).
+    auto send = [this](QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers mods) {
+        QKeyEvent ev(type, key, mods);
+        QCoreApplication::sendEvent(edit.GetWidget(), &ev);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vk);
+        frame.commands.clear();
+        send(QEvent::KeyPress, c.modifierKey, c.modifier);
+        send(QEvent::KeyPress, c.key, c.modifier);
+        send(QEvent::KeyRelease, c.key, c.modifier);
+        EXPECT_EQ(frame.commands, std::vector<UINT>{c.commandWhileHeld});
+        EXPECT_LT(GetKeyState(c.vk), 0) << "held, its release not seen";
+        // The release is lost; the next key comes without the modifier.
+        send(QEvent::KeyPress, c.key, Qt::NoModifier);
+        send(QEvent::KeyRelease, c.key, Qt::NoModifier);
+        EXPECT_EQ(frame.commands, std::vector<UINT>{c.commandWhileHeld});
+        EXPECT_GE(GetKeyState(c.vk), 0);
+    }
 }
 
 TEST_F(AccelTest, DisabledCommandIsSwallowedButNotCarriedOut) {

@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 #include <vector>
 
@@ -135,6 +136,49 @@ TEST_F(ComboPartsTest, SelectionAndTopRowMovesPassThroughTheListWindow) {
     EXPECT_EQ(text, CString("城市41"));
     combo.ShowDropDown(FALSE);
     EXPECT_FALSE(combo.GetDroppedState());
+}
+
+// The list dropped with F4 from text typed into the edit opens on the first item that begins
+// with that text, not on the item chosen before.
+TEST_F(ComboPartsTest, AListDroppedFromTypedTextOpensOnTheItemThatBeginsWithIt) {
+    CComboBox combo;
+    ASSERT_TRUE(
+        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(10, 10, 200, 200), &parent, 31));
+    for (int i = 0; i < 50; ++i) {
+        CString s;
+        s.Format("%d", 1981 + i);
+        combo.AddString(s);
+    }
+    auto* qt = static_cast<QComboBox*>(combo.GetWidget());
+    ASSERT_NE(nullptr, qt->lineEdit());
+    struct Case {
+        const char* typed;
+        int chosenBefore;
+        bool byKey; // F4, or the program's request (the text set by the program)
+        int current;
+    };
+    const Case cases[] = {
+        {"2026", -1, true, 45}, {"201", 3, true, 29}, {"1990", 40, true, 9}, {"2026", -1, false, 45}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        combo.SetCurSel(c.chosenBefore);
+        if (c.byKey) {
+            qt->lineEdit()->clear();
+            QTest::keyClicks(qt->lineEdit(), c.typed);
+            QTest::keyClick(qt->lineEdit(), Qt::Key_F4);
+        } else {
+            combo.SetWindowText(c.typed);
+            combo.ShowDropDown(TRUE);
+        }
+        ASSERT_TRUE(WaitFor([&] { return combo.GetDroppedState(); }));
+        Pump();
+        EXPECT_EQ(c.current, qt->view()->currentIndex().row());
+        EXPECT_TRUE(qt->view()->selectionModel()->isRowSelected(c.current, QModelIndex()));
+        CString text;
+        combo.GetWindowText(text);
+        EXPECT_EQ(CString(c.typed), text) << "the typed text stays until an item is chosen";
+        combo.ShowDropDown(FALSE);
+    }
 }
 
 TEST_F(ComboPartsTest, OwnerDrawnComboDrawsItsSelectionFieldAndRows) {

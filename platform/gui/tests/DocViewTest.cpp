@@ -4,6 +4,7 @@
 #include "platform/base/Archive.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/DocManager.h"
+#include "platform/gui/DocTemplate.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/RecentFileList.h"
 #include "platform/gui/Resource.h"
@@ -207,6 +208,55 @@ TEST_F(DocViewTest, NewDocumentGetsAFrameAViewAndANumberedTitle) {
     frame->ScreenToClient(&rcView);
     EXPECT_EQ(layout, rcView);
     EXPECT_GT(layout.top, 0);
+}
+
+// A view listed by a document answers that document as its own, whichever road moved it: made
+// for one file, handed to another (as the right pane does with views shared by open files), and
+// still right when the file it came from is closed before the view goes.
+TEST_F(DocViewTest, AViewBelongsToTheDocumentThatListsIt) {
+    dm->OnFileNew();
+    dm->OnFileNew();
+    POSITION pos = tpl->GetFirstDocPosition();
+    CDocument* first = tpl->GetNextDoc(pos);
+    CDocument* second = tpl->GetNextDoc(pos);
+    CFrameWnd* secondFrame = FirstView(second)->GetParentFrame();
+    ASSERT_NE(nullptr, secondFrame);
+    CCreateContext ctx;
+    ctx.m_pCurrentDoc = first;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(CNoteView);
+    CWnd* made = secondFrame->CreateView(&ctx, AFX_IDW_PANE_FIRST + 1);
+    auto* shared = dynamic_cast<CNoteView*>(made);
+    ASSERT_NE(nullptr, shared);
+    EXPECT_EQ(first, shared->GetDocument());
+    auto viewsOf = [](CDocument* doc) {
+        int n = 0;
+        for (POSITION p = doc->GetFirstViewPosition(); p;) {
+            doc->GetNextView(p);
+            ++n;
+        }
+        return n;
+    };
+
+    first->RemoveView(shared);
+    EXPECT_EQ(nullptr, shared->GetDocument());
+    EXPECT_EQ(1, viewsOf(first));
+    second->AddView(shared);
+    EXPECT_EQ(second, shared->GetDocument());
+    EXPECT_EQ(2, viewsOf(second));
+    // Straight into another document: it leaves the one it had, which stays open.
+    first->AddView(shared);
+    EXPECT_EQ(first, shared->GetDocument());
+    EXPECT_EQ(1, viewsOf(second));
+    EXPECT_EQ(2, viewsOf(first));
+    second->AddView(shared);
+    EXPECT_EQ(2, CNoteDoc::alive);
+
+    // The file it came from closes first; the view then goes with the other file's frame.
+    AfxCloseDocument(first);
+    EXPECT_EQ(1, CNoteDoc::alive);
+    EXPECT_EQ(second, shared->GetDocument());
+    secondFrame->DestroyWindow();
+    EXPECT_EQ(0, CNoteDoc::alive) << "its last view gone, the second file closed too";
 }
 
 TEST_F(DocViewTest, CommandsGoToTheViewThenTheDocumentThenTheFrame) {

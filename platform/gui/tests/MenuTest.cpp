@@ -2,6 +2,7 @@
 #include "GuiTestSupport.h"
 
 #include "platform/gui/Dc.h"
+#include "platform/gui/Frame.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/Resource.h"
@@ -404,4 +405,119 @@ TEST_F(MenuTest, TheReleaseOfThePressThatOpenedAMenuRunsNoItem) {
         EXPECT_TRUE(reached);
     }
     owner.DestroyWindow();
+}
+
+namespace {
+
+// A frame whose menu bar holds menu 7001 with owner-drawn items: it records each item drawn (and
+// whether as the highlighted one) and the commands it gets.
+class CMenuFrame : public CFrameWnd {
+public:
+    std::vector<std::pair<UINT, bool>> drawn;
+    std::vector<UINT> commands;
+    UINT enabled = 0; // the one command with a handler
+    void OnMeasureItem(int, LPMEASUREITEMSTRUCT mis) {
+        mis->itemWidth = 120;
+        mis->itemHeight = 20;
+    }
+    void OnDrawItem(int, LPDRAWITEMSTRUCT dis) {
+        drawn.push_back({dis->itemID, (dis->itemState & ODS_SELECTED) != 0});
+    }
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pInfo) override {
+        if (nCode == CN_COMMAND && !pExtra && !pInfo && nID >= 100 && nID < 300) {
+            commands.push_back(nID);
+            return TRUE;
+        }
+        if (nCode == CN_UPDATE_COMMAND_UI && pExtra && nID == enabled) {
+            static_cast<CCmdUI*>(pExtra)->Enable(TRUE);
+            return TRUE;
+        }
+        return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pInfo);
+    }
+    // The last drawing of an item: whether it showed highlighted.
+    bool LastDrawnSelected(UINT id) const {
+        for (auto it = drawn.rbegin(); it != drawn.rend(); ++it)
+            if (it->first == id)
+                return it->second;
+        return false;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CMenuFrame, CFrameWnd)
+ON_WM_MEASUREITEM()
+ON_WM_DRAWITEM()
+END_MESSAGE_MAP()
+
+void MakeOwnerDrawn(CMenu* menu) {
+    for (UINT i = 0; i < menu->GetMenuItemCount(); ++i) {
+        MENUITEMINFO mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+        ASSERT_TRUE(menu->GetMenuItemInfo(i, &mii, TRUE));
+        mii.fType |= MFT_OWNERDRAW;
+        mii.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(menu->SetMenuItemInfo(i, &mii, TRUE));
+        if (mii.hSubMenu)
+            MakeOwnerDrawn(CMenu::FromHandle(mii.hSubMenu));
+    }
+}
+
+} // namespace
+
+// A person opens the File menu with Alt+F, lets go of the keys and works the menu from the
+// keyboard: the first item that can run shows highlighted at once and Enter runs it (never a
+// separator, which owner-drawn menus also build as items); afterwards Alt no longer counts as
+// held, though its release went to the menu rather than to our window.
+TEST_F(MenuTest, AMenuOpenedWithAltAndALetterIsWorkedFromTheKeyboard) {
+    struct Case {
+        const char* name;
+        UINT enabled;   // the command that has a handler (the others are greyed when shown)
+        int current;    // the item current once the menu is open (-1 none)
+        UINT command;   // what Enter then runs
+    };
+    const Case cases[] = {
+        {"first item can run", 101, 0, 101},
+        {"nothing can run: the separator is no item to choose", 0, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A frame deletes itself when it goes.
+        auto* pFrame = new CMenuFrame;
+        CMenuFrame& frame = *pFrame;
+        ASSERT_TRUE(frame.Create(nullptr, "frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
+        frame.enabled = c.enabled;
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(7001));
+        MakeOwnerDrawn(&menu);
+        ASSERT_TRUE(frame.SetMenu(&menu));
+        frame.ShowWindow(SW_SHOW);
+        QWidget* top = frame.GetWidget();
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+        frame.SetFocus();
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : top;
+
+        QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+        EXPECT_LT(GetKeyState(VK_MENU), 0); // held while it is down
+        QTest::keyPress(target, Qt::Key_F, Qt::AltModifier);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(nullptr, popup);
+        QTest::keyRelease(popup, Qt::Key_F, Qt::AltModifier);
+        QTest::keyRelease(popup, Qt::Key_Alt, Qt::NoModifier);
+        EXPECT_GE(GetKeyState(VK_MENU), 0) << "Alt was let go in the menu";
+
+        Pump();
+        ASSERT_EQ(3, popup->actions().size());
+        EXPECT_EQ(c.current, popup->actions().indexOf(popup->activeAction()));
+        if (c.command)
+            EXPECT_TRUE(frame.LastDrawnSelected(c.command)) << "it shows as the current one";
+
+        QTest::keyClick(popup, Qt::Key_Return);
+        if (QApplication::activePopupWidget() == popup)
+            QTest::keyClick(popup, Qt::Key_Escape);
+        Pump();
+        EXPECT_EQ(c.command ? std::vector<UINT>{c.command} : std::vector<UINT>{}, frame.commands);
+        EXPECT_EQ(nullptr, QApplication::activePopupWidget());
+        frame.DestroyWindow();
+    }
 }

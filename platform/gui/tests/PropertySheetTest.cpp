@@ -32,9 +32,9 @@ const DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;
 const ResDialogItem kGeneralItems[] = {
     {"STATIC", "姓名:", IDC_STATIC, 7, 9, 40, 8, kLabel, 0},
     {"EDIT", "", IDC_NAME, 50, 7, 110, 13, kEdit, 0},
-    {"STATIC", "数量:", IDC_STATIC, 7, 27, 40, 8, kLabel, 0},
+    {"STATIC", "数量(&U):", IDC_STATIC, 7, 27, 40, 8, kLabel, 0},
     {"EDIT", "", IDC_COUNT, 50, 25, 50, 13, kEdit, 0},
-    {"BUTTON", "自动保存", IDC_SAVE, 7, 45, 80, 10,
+    {"BUTTON", "自动保存(&V)", IDC_SAVE, 7, 45, 80, 10,
      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0},
 };
 const ResDialogItem kAdvancedItems[] = {
@@ -569,6 +569,36 @@ TEST_F(PropertySheetTest, TabRunsThroughTabsPageAndButtons) {
     }
     Key(CWnd::GetFocus(), Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(sheet.GetTabControl(), CWnd::GetFocus());
+}
+
+// Alt with a letter reaches the active page's controls from anywhere in the sheet, the tabs
+// included, as it reaches the controls of a plain dialog.
+TEST_F(PropertySheetTest, AltAndALetterReachThePageFromTheTabs) {
+    CTestSheet sheet("选项");
+    AddAll(sheet);
+    ASSERT_TRUE(sheet.Create());
+    ASSERT_TRUE(WaitFor([&] { return sheet.GetWidget()->isActiveWindow(); }, 1000));
+    auto* save = static_cast<CButton*>(general.GetDlgItem(IDC_SAVE));
+    struct Case {
+        CWnd* from;
+        Qt::Key key;
+        CWnd* focus;
+    };
+    const Case cases[] = {
+        {sheet.GetTabControl(), Qt::Key_U, general.GetDlgItem(IDC_COUNT)}, // label: the next field
+        {sheet.Button(IDOK), Qt::Key_U, general.GetDlgItem(IDC_COUNT)},
+        {sheet.GetTabControl(), Qt::Key_V, save},                          // a check box is clicked
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.focus->GetDlgCtrlID());
+        c.from->SetFocus();
+        ASSERT_EQ(c.from, CWnd::GetFocus());
+        const int checked = save->GetCheck();
+        Key(c.from, c.key, Qt::AltModifier);
+        EXPECT_EQ(c.focus, CWnd::GetFocus());
+        EXPECT_EQ(c.focus == save ? !checked : checked, save->GetCheck());
+    }
+    EXPECT_EQ(0, sheet.GetActiveIndex());
 }
 
 TEST_F(PropertySheetTest, WizardStepsFollowThePagesAnswers) {

@@ -419,6 +419,57 @@ TEST_F(TreeCtrlTest, TheSelectionShowsWhileTheTreeHasNoFocus) {
     other.DestroyWindow();
 }
 
+// A tree that takes the focus with nothing selected selects its first visible item, as a click
+// on the empty area below the rows shows: the parent hears of it (and may refuse). A selection
+// already there stays.
+TEST_F(TreeCtrlTest, TakingTheFocusWithNothingSelectedSelectsTheFirstVisibleItem) {
+    CEdit other;
+    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 180, 100, 198), &parent, 8));
+    tree.MoveWindow(0, 0, 240, 170);
+    parent.ShowWindow(SW_SHOW);
+    QWidget* top = parent.GetWidget();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    struct Case {
+        const char* name;
+        HTREEITEM selectedBefore;
+        BOOL refuse;
+        HTREEITEM selectedAfter;
+        std::vector<UINT> codes;
+    };
+    const Case cases[] = {
+        {"nothing selected", nullptr, FALSE, a, {TVN_SELCHANGING, TVN_SELCHANGED}},
+        {"the parent refuses", nullptr, TRUE, nullptr, {TVN_SELCHANGING}},
+        {"a selection is kept", b, FALSE, b, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        other.SetFocus();
+        ASSERT_NE(&tree, CWnd::GetFocus());
+        parent.answers.clear();
+        if (c.selectedBefore)
+            tree.SelectItem(c.selectedBefore);
+        else
+            tree.SelectItem(nullptr);
+        ASSERT_EQ(c.selectedBefore, tree.GetSelectedItem());
+        parent.notes.clear();
+        if (c.refuse)
+            parent.answers[TVN_SELCHANGING] = TRUE;
+        QTest::mouseClick(tree.GetWidget(), Qt::LeftButton, {}, QPoint(120, 160));
+        EXPECT_EQ(&tree, CWnd::GetFocus());
+        EXPECT_EQ(c.selectedAfter, tree.GetSelectedItem());
+        std::vector<UINT> codes;
+        for (const auto& note : parent.notes) {
+            if (note.code != TVN_SELCHANGING && note.code != TVN_SELCHANGED)
+                continue;
+            codes.push_back(note.code);
+            EXPECT_EQ((UINT)TVC_UNKNOWN, note.As<NMTREEVIEW>().action);
+        }
+        EXPECT_EQ(c.codes, codes);
+    }
+    other.DestroyWindow();
+}
+
 TEST_F(TreeCtrlTest, ImagesOverlaysAndCheckBoxes) {
     CImageList images;
     ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 1));
