@@ -26,7 +26,7 @@ namespace {
 constexpr size_t kAlign = CPackedBytes::kBlockSize;
 
 struct SBlock {
-    std::atomic<size_t> refs; // strings in the block, and the thread still filling it
+    std::atomic<size_t> refs; // strings and objects in the block, and the thread filling it
     size_t mapped;            // bytes mapped from the block's start
     size_t used;              // bytes handed out, header included
 };
