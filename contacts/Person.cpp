@@ -102,6 +102,33 @@ const std::string& StoredPendingBox(int nPending) {
 
 // ---- Construction -----------------------------------------------------------------------------
 
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLMAR_CONTACTS_IN_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLMAR_CONTACTS_IN_BLOCKS 0
+#endif
+#endif
+#ifndef QUILLMAR_CONTACTS_IN_BLOCKS
+#define QUILLMAR_CONTACTS_IN_BLOCKS 1
+#endif
+
+void* _CPerson::operator new(size_t n) {
+#if QUILLMAR_CONTACTS_IN_BLOCKS
+    return PackedBlocks::Allocate(n, alignof(_CPerson));
+#else
+    return ::operator new(n);
+#endif
+}
+
+void _CPerson::operator delete(void* p) {
+#if QUILLMAR_CONTACTS_IN_BLOCKS
+    PackedBlocks::Free(p);
+#else
+    ::operator delete(p);
+#endif
+}
+
 _CPerson::_CPerson(LPCTSTR lpszName, BOOL bMakeBoxes)
     : CContent(lpszName), m_nPendingBox(bMakeBoxes ? BOX_STANDARD : BOX_EMPTY) {
     SetName(lpszName);
@@ -115,15 +142,14 @@ _CPerson::~_CPerson() {
 _CPersonInfo& _CPerson::Info() const {
     if (m_pInfo == nullptr) {
         auto pInfo = std::make_unique<_CPersonInfo>();
-        if (m_pPacked != nullptr)
+        if (!m_packed.IsNull())
             DecodePacked(*pInfo);
         else
             pInfo->Name() = m_strName;
         // Binding hands the record's name to the node, which holds it already.
         pInfo->BindName(const_cast<CString*>(&m_strName));
         m_pInfo = std::move(pInfo);
-        m_pPacked.reset();
-        m_nPackedSize = 0;
+        m_packed.Reset();
     }
     return *m_pInfo;
 }
@@ -139,7 +165,7 @@ const CBirthday& _CPerson::GetBirthday() const {
     static const CBirthday s_none;
     if (m_pInfo != nullptr)
         return m_pInfo->m_personal.birthday;
-    return m_pPacked != nullptr ? m_packedBirthday : s_none;
+    return !m_packed.IsNull() ? m_packedBirthday : s_none;
 }
 
 BOOL _CPerson::HasMobile(LPCTSTR lpszNumber) const {
@@ -147,7 +173,7 @@ BOOL _CPerson::HasMobile(LPCTSTR lpszNumber) const {
     // numbers, and kept ones are read into a record of this call's own.
     if (m_pInfo != nullptr)
         return m_pInfo->m_personal.mobiles.ContainsValue(lpszNumber);
-    if (m_pPacked == nullptr)
+    if (m_packed.IsNull())
         return FALSE;
     const char* number = lpszNumber != nullptr ? lpszNumber : "";
     if (!PackedMayContain(number))
@@ -211,9 +237,7 @@ void _CPerson::CopyFrom(const CContent* pSource) {
     if (pSrc == nullptr || pSrc == this)
         return;
     if (m_pInfo == nullptr && pSrc->IsPacked()) {
-        m_pPacked.reset(new BYTE[pSrc->m_nPackedSize]);
-        std::memcpy(m_pPacked.get(), pSrc->m_pPacked.get(), pSrc->m_nPackedSize);
-        m_nPackedSize = pSrc->m_nPackedSize;
+        m_packed = pSrc->m_packed; // the bytes never change: the copy shares them
         m_nPackedNameAt = pSrc->m_nPackedNameAt;
         m_dwPackedSexPicture = pSrc->m_dwPackedSexPicture;
         m_nPackedLink = pSrc->m_nPackedLink;
@@ -242,7 +266,7 @@ CContent* _CPerson::CreateInstance(LPCTSTR lpszName) const {
 BOOL _CPerson::IsVirtual() const {
     if (m_pInfo != nullptr)
         return m_pInfo->m_personal.nLinkMarker == kLinkMarker;
-    return m_pPacked != nullptr && m_nPackedLink == kLinkMarker;
+    return !m_packed.IsNull() && m_nPackedLink == kLinkMarker;
 }
 
 void _CPerson::GetVirtualPath(CString& strPath) const {

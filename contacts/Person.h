@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calendar/Birthday.h"
+#include "contacts/PackedBytes.h"
 #include "contacts/PersonFields.h"
 #include "contacts/PersonInfo.h"
 #include "core/Content.h"
@@ -29,6 +30,12 @@ public:
     ~_CPerson() override;
     _CPerson(const _CPerson&) = delete;
     _CPerson& operator=(const _CPerson&) = delete;
+
+    // A book brings its contacts by the hundred thousand: their memory comes from the blocks
+    // their kept details are read into (PackedBytes.h), except in builds that check memory, whose
+    // checker has to see every contact as an allocation of its own.
+    static void* operator new(size_t n);
+    static void operator delete(void* p);
 
     // Details, SMS box, then the modification time as 8 bytes.
     void Serialize(CArchive& ar) override;
@@ -144,7 +151,7 @@ private:
     void DecodePacked(_CPersonInfo& info) const;
     // FALSE only when no field of the kept bytes can hold the text, by any search rule.
     BOOL PackedMayContain(LPCTSTR lpszText) const;
-    BOOL IsPacked() const { return m_pInfo == nullptr && m_pPacked != nullptr; }
+    BOOL IsPacked() const { return m_pInfo == nullptr && !m_packed.IsNull(); }
     // The field walk of Search over a record.
     static BOOL SearchDetails(_CPersonInfo& info, LPCTSTR lpszText, const DWORD* pMasks,
                               CSearchItemArray& hits, BOOL bMatchCase);
@@ -153,8 +160,8 @@ private:
     enum PendingBox : BYTE { BOX_EMPTY, BOX_STANDARD };
 
     mutable std::unique_ptr<_CPersonInfo> m_pInfo;
-    mutable std::unique_ptr<BYTE[]> m_pPacked; // dropped once the details are made
-    mutable UINT m_nPackedSize = 0;
+    // Dropped once the details are made; shared by copies. The next member may take its padding.
+    [[no_unique_address]] mutable CPackedBytes m_packed;
     UINT m_nPackedNameAt = 0; // where the name's stored form goes back in
     DWORD m_dwPackedSexPicture = 0;
     int m_nPackedLink = -1;

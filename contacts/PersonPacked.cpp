@@ -1,5 +1,6 @@
 // The kept stored form of a contact's details: how a contact read from a file holds its details
 // until something asks for them, and the reads that work on that form directly.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -196,11 +197,10 @@ BOOL _CPerson::LoadPacked(CArchive& ar) {
     }
     const UINT nameLength = found.nNameTo - found.nNameBytes;
     m_strName = CString(reinterpret_cast<const char*>(p + found.nNameBytes), (int)nameLength);
-    m_nPackedSize = found.nEnd - (found.nNameTo - found.nNameFrom);
     m_nPackedNameAt = found.nNameFrom;
-    m_pPacked.reset(new BYTE[m_nPackedSize]);
-    std::memcpy(m_pPacked.get(), p, found.nNameFrom);
-    std::memcpy(m_pPacked.get() + found.nNameFrom, p + found.nNameTo, found.nEnd - found.nNameTo);
+    BYTE* pKept = m_packed.Allocate(found.nEnd - (found.nNameTo - found.nNameFrom));
+    std::memcpy(pKept, p, found.nNameFrom);
+    std::memcpy(pKept + found.nNameFrom, p + found.nNameTo, found.nEnd - found.nNameTo);
     m_dwPackedSexPicture = found.dwSexPicture;
     m_nPackedLink = static_cast<int>(found.dwLink);
     // Read by the birthday's own reader, so that it is exactly what the details would hold.
@@ -215,7 +215,7 @@ BOOL _CPerson::LoadPacked(CArchive& ar) {
 
 BOOL _CPerson::PackDetails() {
     if (m_pInfo == nullptr)
-        return m_pPacked != nullptr;
+        return !m_packed.IsNull();
     CMemFile image(4096);
     {
         CArchive ar(&image, CArchive::store);
@@ -232,13 +232,15 @@ BOOL _CPerson::PackDetails() {
 }
 
 void _CPerson::StorePacked(CArchive& ar) const {
-    ar.Write(m_pPacked.get(), m_nPackedNameAt);
+    ar.Write(m_packed.Get(), m_nPackedNameAt);
     ar << m_strName;
-    ar.Write(m_pPacked.get() + m_nPackedNameAt, m_nPackedSize - m_nPackedNameAt);
+    ar.Write(m_packed.Get() + m_nPackedNameAt, m_packed.Size() - m_nPackedNameAt);
 }
 
 void _CPerson::DecodePacked(_CPersonInfo& info) const {
-    CMemFile image(4096);
+    // Grown in one step: a few contacts hold megabytes, which small steps would copy over and
+    // over.
+    CMemFile image(std::max<UINT>(4096, m_packed.Size() + m_strName.GetLength() + 16));
     {
         CArchive ar(&image, CArchive::store);
         StorePacked(ar);
@@ -262,5 +264,5 @@ BOOL _CPerson::PackedMayContain(LPCTSTR lpszText) const {
         (DecimalContains(static_cast<int>(m_dwPackedSexPicture & 3), lpszText) ||
          DecimalContains(static_cast<int>(m_dwPackedSexPicture >> 2), lpszText)))
         return TRUE;
-    return ContainsFolded(m_pPacked.get(), m_nPackedSize, lpszText, m);
+    return ContainsFolded(m_packed.Get(), m_packed.Size(), lpszText, m);
 }

@@ -1,5 +1,7 @@
 #include "core/KovDocumentScramble.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/base/File.h"
@@ -21,6 +23,11 @@ BYTE RotateByteRight(BYTE b, int nBits) {
     return nBits == 0 ? b : (BYTE)((b >> nBits) | (b << (8 - nBits)));
 }
 
+// The rotation of the byte at offset p, also at compile time.
+constexpr int RotationAt(DWORD p) {
+    return (int)((3 * p * p * p + 7 * p * p + 13 * p + 5) & 7);
+}
+
 // Reduces a bit count for an n-byte buffer; -1 when nothing is to be done.
 int ReducedBits(int n, int nBits) {
     if (n <= 0 || nBits <= 0)
@@ -32,9 +39,7 @@ int ReducedBits(int n, int nBits) {
 } // namespace
 
 int ScrambleRotation(ULONGLONG nPosition) {
-    DWORD p = (DWORD)nPosition;
-    DWORD r = 3 * p * p * p + 7 * p * p + 13 * p + 5;
-    return (int)(r & 7);
+    return RotationAt((DWORD)nPosition);
 }
 
 void RotateLeftOneBit(BYTE* pBuffer, int n) {
@@ -83,18 +88,65 @@ void RotateBitsRight(BYTE* pBuffer, int n, int nBits) {
         RotateRightOneBit(pBuffer, n);
 }
 
-void ScrambleBytes(BYTE* pData, size_t nSize, ULONGLONG nStart, BOOL bSave) {
-    // The rotation repeats every 8 offsets: one table for the whole run.
-    int rotation[8];
-    for (int i = 0; i < 8; ++i)
-        rotation[i] = ScrambleRotation((ULONGLONG)i);
-    for (size_t i = 0; i < nSize; ++i) {
-        ULONGLONG p = nStart + i;
-        if (p < kFirstScrambled)
+namespace {
+
+// Every byte of a 64-bit word rotated left within itself, byte k (in memory order) by the left
+// rotation of offset k: one shift pair per rotation count, with masks that keep each byte's bits
+// inside it. A file runs to hundreds of MiB; a word at a time, with the masks known to the
+// compiler (which drops the counts not in use and makes vector code of the rest), is several
+// times faster than a byte at a time.
+struct SLaneMasks {
+    uint64_t keepShiftedLeft[8] = {};  // by count: the bits a left shift leaves in their byte
+    uint64_t keepShiftedRight[8] = {}; // by count: the bits that wrap around to the low end
+    uint64_t unrotated = 0;            // bytes rotated by 0
+};
+
+constexpr SLaneMasks MakeLaneMasks(bool bSave) {
+    SLaneMasks m;
+    for (int k = 0; k < 8; ++k) {
+        const int r = bSave ? (8 - RotationAt(k)) & 7 : RotationAt(k);
+        if (r == 0) {
+            m.unrotated |= uint64_t(0xFF) << (8 * k);
             continue;
-        int bits = rotation[p & 7];
-        pData[i] = bSave ? RotateByteRight(pData[i], bits) : RotateByteLeft(pData[i], bits);
+        }
+        m.keepShiftedLeft[r] |= uint64_t(BYTE(0xFF << r)) << (8 * k);
+        m.keepShiftedRight[r] |= uint64_t(BYTE(0xFF >> (8 - r))) << (8 * k);
     }
+    return m;
+}
+
+template <bool bSave> void ScrambleRun(BYTE* pData, size_t nSize, ULONGLONG nStart) {
+    static_assert(std::endian::native == std::endian::little, "byte k of a word is bits 8k..");
+    static constexpr SLaneMasks kMasks = MakeLaneMasks(bSave);
+    int left[8];
+    for (int k = 0; k < 8; ++k)
+        left[k] = bSave ? (8 - RotationAt(k)) & 7 : RotationAt(k);
+    size_t i = 0;
+    while (i < nSize && nStart + i < kFirstScrambled)
+        ++i;
+    for (; i < nSize && ((nStart + i) & 7) != 0; ++i)
+        pData[i] = RotateByteLeft(pData[i], left[(nStart + i) & 7]);
+    // From here byte k of each word stands at an offset of k modulo 8.
+    for (; nSize - i >= 8; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, pData + i, 8);
+        uint64_t out = w & kMasks.unrotated;
+        for (int r = 1; r < 8; ++r)
+            out |= ((w << r) & kMasks.keepShiftedLeft[r]) |
+                   ((w >> (8 - r)) & kMasks.keepShiftedRight[r]);
+        std::memcpy(pData + i, &out, 8);
+    }
+    for (; i < nSize; ++i)
+        pData[i] = RotateByteLeft(pData[i], left[(nStart + i) & 7]);
+}
+
+} // namespace
+
+void ScrambleBytes(BYTE* pData, size_t nSize, ULONGLONG nStart, BOOL bSave) {
+    if (bSave)
+        ScrambleRun<true>(pData, nSize, nStart);
+    else
+        ScrambleRun<false>(pData, nSize, nStart);
 }
 
 BOOL ScrambleCopy(CFile* pSource, CFile* pTarget, LONGLONG nLimit, BOOL bSave) {

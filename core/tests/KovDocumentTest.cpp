@@ -131,6 +131,35 @@ TEST(Scramble, RotationsOfBuffersMoveBitsAcrossBytes) {
     EXPECT_EQ(one, Bytes("\x00\x80", 2));
 }
 
+// Whole runs are rotated several bytes at a time: every start offset and length must still give
+// each byte the rotation of its own offset, both ways.
+TEST(Scramble, RunsRotateEachByteByItsOwnOffset) {
+    std::mt19937 rng(7);
+    Bytes data(100, '\0');
+    for (char& c : data)
+        c = static_cast<char>(rng());
+    for (ULONGLONG start : {0ull, 1ull, 3ull, 4ull, 5ull, 6ull, 8ull, 13ull, 4096ull, 0xFFFFFFFDull}) {
+        for (size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 100u}) {
+            for (BOOL bSave : {TRUE, FALSE}) {
+                Bytes run(data.begin(), data.begin() + static_cast<long>(length));
+                ScrambleBytes(reinterpret_cast<BYTE*>(run.data()), run.size(), start, bSave);
+                for (size_t i = 0; i < length; ++i) {
+                    BYTE expected = static_cast<BYTE>(data[i]);
+                    if (start + i >= 5) {
+                        if (bSave)
+                            RotateBitsRight(&expected, 1, ScrambleRotation(start + i));
+                        else
+                            RotateBitsLeft(&expected, 1, ScrambleRotation(start + i));
+                    }
+                    ASSERT_EQ(static_cast<BYTE>(run[i]), expected)
+                        << "start " << start << " length " << length << " byte " << i
+                        << (bSave ? " saving" : " loading");
+                }
+            }
+        }
+    }
+}
+
 // Copies start at each file's current position, count offsets from the start of the copy, and
 // run across block boundaries without restarting the rotation.
 TEST(Scramble, CopyBetweenFilesRotatesByOffsetInTheCopyAndStopsAtTheLimit) {
