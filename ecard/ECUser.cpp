@@ -106,6 +106,16 @@ void CECUser::Serialize(CArchive& ar) {
     }
 }
 
+CString CECUser::GetSenderName() const {
+    if (!m_account.m_strUserName.IsEmpty())
+        return m_account.m_strUserName;
+    if (!m_strUserName.IsEmpty())
+        return m_strUserName;
+    CString number;
+    number.Format("%u", m_account.m_nUid);
+    return number;
+}
+
 void CECUser::SetUserNumber(UINT nUid) {
     m_account.m_nUid = nUid;
     m_nUid = nUid;
@@ -470,7 +480,7 @@ int CECUser::LeaveMessages(CECSessionOwner* pOwner, const CObList& messages) {
     m_pCurrentMessage = static_cast<_CSms*>(m_queue.RemoveHead());
     if (m_pProgress != nullptr) {
         CString caption;
-        caption.Format("\"%s\"发送短信", (LPCTSTR)m_account.m_strUserName);
+        caption.Format("\"%s\"发送短信", (LPCTSTR)GetSenderName());
         m_pProgress->Start(caption, (int)messages.GetCount());
         m_bProgressRunning = TRUE;
     }

@@ -83,6 +83,9 @@ public:
     void Serialize(CArchive& ar) override;
 
     SECAccount& GetAccount() { return m_account; }
+    // The name the user goes by as a sender and in the progress caption: the account's user
+    // name, else the one the service gave the own card, else the number.
+    CString GetSenderName() const;
     // The number of the account and of the own card.
     void SetUserNumber(UINT nUid);
     CECGroup& GetRootGroup() { return m_root; }

@@ -355,6 +355,42 @@ TEST_F(ECServiceTest, MessagesLeaveOneByOneWithTheirProgress) {
               progress.events);
 }
 
+TEST_F(ECServiceTest, TheProgressCaptionNamesTheUserEvenWithoutAnAccountName) {
+    // account's user name, own card's user name -> the name in the caption
+    struct Case {
+        const char* account;
+        const char* card;
+        const char* caption;
+    } cases[] = {
+        {"甲", "卡片名", "\"甲\"发送短信"},
+        {"", "卡片名", "\"卡片名\"发送短信"},
+        {"", "", nullptr}, // the number
+    };
+    CECUser other;
+    Register(user, "甲", "abcd");
+    Register(other, "乙", "efgh");
+    RecordingProgress progress;
+    user.SetSendProgress(&progress);
+    CECContact* friendB = AddContact(user.GetFriends(), other.m_nUid, "乙");
+    for (const Case& c : cases) {
+        user.GetAccount().m_strUserName = c.account;
+        user.m_strUserName = c.card;
+        CString expected = c.caption;
+        if (c.caption == nullptr)
+            expected.Format("\"%u\"发送短信", user.m_nUid);
+        EXPECT_EQ(expected.Mid(1, expected.Find('"', 1) - 1), user.GetSenderName());
+        _CSms* sms = Message(*friendB, "一", "1");
+        friendB->GetSmsBox(1)->AddSms(sms);
+        CObList messages;
+        messages.AddTail(sms);
+        progress.events.clear();
+        ASSERT_EQ(0, user.LeaveMessages(&log, messages));
+        Run(user);
+        ASSERT_FALSE(progress.events.empty());
+        EXPECT_EQ(std::string(expected) + " 1", progress.events[0].substr(6)) << c.account;
+    }
+}
+
 TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
     CECUser& a = user;
     CECUser b;

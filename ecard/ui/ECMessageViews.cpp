@@ -64,11 +64,8 @@ END_MESSAGE_MAP()
 CDlgEditECMessage::CDlgEditECMessage(CECUser* pUser, CWnd* pParent)
     : CDlgEditSms(IDD, pParent), m_pUser(pUser) {
     m_strCaption = "发送留言";
-    if (pUser != nullptr) {
-        m_strSender = pUser->GetAccount().m_strUserName;
-        if (m_strSender.IsEmpty())
-            m_strSender.Format("%u", pUser->GetAccount().m_nUid);
-    }
+    if (pUser != nullptr)
+        m_strSender = pUser->GetSenderName();
 }
 
 BOOL CDlgEditECMessage::OnInitDialog() {
