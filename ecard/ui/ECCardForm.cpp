@@ -65,7 +65,8 @@ void CPageECState::ExchangeState(CECContact& contact, BOOL bToPage) {
         CString number;
         number.Format("%u", contact.m_nUid);
         SetDlgItemText((int)IDC_NUMBER, number);
-        SetDlgItemText((int)IDC_DISPLAY_NAME, contact.GetName());
+        m_strShownName = contact.GetName().IsEmpty() ? contact.m_strUserName : contact.GetName();
+        SetDlgItemText((int)IDC_DISPLAY_NAME, m_strShownName);
         SetDlgItemText((int)IDC_LOCATION, contact.m_strLocation);
         SetDlgItemText((int)IDC_ACTION, contact.m_strAction);
         SetDlgItemText((int)IDC_NOTE, contact.m_strNote);
@@ -74,7 +75,9 @@ void CPageECState::ExchangeState(CECContact& contact, BOOL bToPage) {
     }
     CString text;
     GetDlgItemText((int)IDC_DISPLAY_NAME, text);
-    contact.SetName(text);
+    // The user name shown in place of a missing name stays the service's.
+    if (text != m_strShownName || !contact.GetName().IsEmpty())
+        contact.SetName(text);
     if (IsReadOnly())
         return;
     GetDlgItemText((int)IDC_LOCATION, contact.m_strLocation);

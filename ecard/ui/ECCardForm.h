@@ -31,7 +31,8 @@ public:
     BOOL OnInitDialog() override;
     void SetReadOnly(BOOL bReadOnly) override;
     // Writes the contact into the controls or (bToPage FALSE) back: a read-only page writes the
-    // display name only.
+    // display name only. A contact without a name of its own shows the service's user name as
+    // its display name; it becomes the contact's own only when it is edited.
     void ExchangeState(CECContact& contact, BOOL bToPage);
 
 protected:
@@ -39,6 +40,8 @@ protected:
     void OnDataChanged() override;
     void ApplyReadOnly();
     DECLARE_MESSAGE_MAP()
+
+    CString m_strShownName; // the display name as loaded
 };
 
 // A contacts page that also makes its own edits (and combo boxes' edits) read-only with the page,

@@ -187,6 +187,60 @@ TEST_F(ECCardViewsTest, AContactsCardIsReadOnlyButItsDisplayNameStaysLocal) {
     EXPECT_TRUE(frame->GetUserDoc()->IsModified());
 }
 
+TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsItsUserNameAsDisplayName) {
+    OpenAlice();
+    CECContact* bob = user->GetRootGroup().FindByNumber(kBob);
+    // name, user name -> shown display name
+    struct Case {
+        const char* name;
+        const char* userName;
+        const char* shown;
+    } cases[] = {
+        {"鲍勃", "bob", "鲍勃"},
+        {"", "bob", "bob"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        bob->SetName(c.name);
+        bob->m_strUserName = c.userName;
+        Select(ItemOf(20000005));
+        Select(ItemOf(kBob));
+        CString text;
+        Form()->GetSheet().m_pageState.GetDlgItemText(CPageECState::IDC_DISPLAY_NAME, text);
+        EXPECT_EQ(c.shown, text) << c.name << "/" << c.userName;
+        EXPECT_FALSE(Form()->GetSheet().IsModified());
+    }
+
+    // Typed, it becomes the contact's own; the user name stays the service's.
+    bob->SetName("");
+    bob->m_strUserName = "bob";
+    Select(ItemOf(20000005));
+    Select(ItemOf(kBob));
+    TypeOnState(CPageECState::IDC_DISPLAY_NAME, "Lao Bao");
+    Command(CFormECPerson::ID_CONFIRM);
+    Pump();
+    EXPECT_EQ("Lao Bao", bob->GetName());
+    EXPECT_EQ("bob", bob->m_strUserName);
+
+    // On the own card the shown user name is not taken for a name when something else is edited.
+    user->SetName("");
+    user->m_strUserName = "alice";
+    frame->GetUserDoc()->SetCurrentObject(user);
+    pane->SetMode(EC_MODE_NONE, tree);
+    pane->ShowViewNumber(EC_VIEW_CARD_FORM, tree);
+    frame->GetUserDoc()->UpdateAllViews(nullptr, 0);
+    Pump();
+    CString shown;
+    Form()->GetSheet().m_pageState.GetDlgItemText(CPageECState::IDC_DISPLAY_NAME, shown);
+    EXPECT_EQ("alice", shown);
+    TypeOnState(CPageECState::IDC_LOCATION, "Hangzhou");
+    Command(CFormECPerson::ID_CONFIRM);
+    WaitIdle();
+    Pump();
+    EXPECT_EQ("Hangzhou", user->m_strLocation);
+    EXPECT_EQ("", user->GetName());
+}
+
 TEST_F(ECCardViewsTest, DiscardingAsksAndNoKeepsTheEdits) {
     OpenAlice();
     Select(ItemOf(kBob));
