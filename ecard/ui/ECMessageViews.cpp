@@ -6,10 +6,13 @@
 #include "ecard/ui/ECAccountDialogs.h"
 #include "ecard/ui/ECContactsTreeView.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
 #include "sms/SmsBox.h"
 #include "sms/ui/DlgMessageBank.h"
 #include "sms/ui/DlgSmsBoxInfo.h"
+#include "sms/ui/PersonalBoxActions.h"
+#include "sms/ui/SendersView.h"
 
 #include <algorithm>
 
@@ -409,6 +412,10 @@ ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_NEW, &CECMessageTreeView::OnUpda
 ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_RENAME, &CECMessageTreeView::OnUpdateUserBox)
 ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_DELETE, &CECMessageTreeView::OnUpdateUserBox)
 ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_BOX_STATISTICS, &CECMessageTreeView::OnUpdateAnyBox)
+ON_COMMAND(CECMessageTreeView::ID_PASTE, &CECMessageTreeView::OnCmdPaste)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_PASTE, &CECMessageTreeView::OnUpdatePaste)
+ON_COMMAND(CECMessageTreeView::ID_EXPORT_CARDS, &CECMessageTreeView::OnCmdExport)
+ON_UPDATE_COMMAND_UI(CECMessageTreeView::ID_EXPORT_CARDS, &CECMessageTreeView::OnUpdateExport)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CECMessageTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CECMessageTreeView::OnEndLabelEdit)
 END_MESSAGE_MAP()
@@ -422,6 +429,12 @@ void CECMessageTreeView::OnInitialUpdate() {
     CTreeView::OnInitialUpdate();
     CTreeCtrl& tree = GetTreeCtrl();
     tree.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
+    // The senders tree's pictures, and the contact's own after them.
+    if (CMessageAccountTreeView::CreateItemImages(m_images)) {
+        if (HICON hRoot = ::LoadIcon(nullptr, MAKEINTRESOURCE(IDI_ROOT)))
+            m_images.Add(hRoot);
+        tree.SetImageList(&m_images, TVSIL_NORMAL);
+    }
     m_drawHelper.m_pTree = &tree;
     Fill();
 }
@@ -464,7 +477,8 @@ HTREEITEM CECMessageTreeView::FindBoxItem(const _CSmsBox* pBox) const {
 void CECMessageTreeView::InsertBoxes(HTREEITEM hParent, _CSmsBox& box) {
     for (POSITION pos = box.GetFirstSubBoxPosition(); pos != nullptr;) {
         _CSmsBox* pSub = box.GetNextSubBox(pos);
-        HTREEITEM h = GetTreeCtrl().InsertItem(pSub->GetName(), hParent);
+        const int image = CMessageAccountTreeView::GetBoxImage(pSub->GetBoxType());
+        HTREEITEM h = GetTreeCtrl().InsertItem(pSub->GetName(), image, image, hParent);
         GetTreeCtrl().SetItemData(h, reinterpret_cast<DWORD_PTR>(pSub));
         InsertBoxes(h, *pSub);
         GetTreeCtrl().Expand(h, TVE_EXPAND);
@@ -479,7 +493,7 @@ void CECMessageTreeView::Fill() {
         return;
     m_bFilling = TRUE;
     tree.DeleteAllItems();
-    HTREEITEM hRoot = tree.InsertItem(GetContactLabel(*pContact));
+    HTREEITEM hRoot = tree.InsertItem(GetContactLabel(*pContact), ImgRoot, ImgRoot, TVI_ROOT);
     InsertBoxes(hRoot, pContact->GetSmsBox());
     tree.Expand(hRoot, TVE_EXPAND);
     std::vector<_CSmsBox*> boxes;
@@ -653,7 +667,8 @@ _CSmsBox* CECMessageTreeView::NewBox() {
     if (pNew == nullptr)
         return nullptr;
     MarkModified();
-    HTREEITEM hNew = tree.InsertItem(pNew->GetName(), hParent);
+    const int image = CMessageAccountTreeView::GetBoxImage(pNew->GetBoxType());
+    HTREEITEM hNew = tree.InsertItem(pNew->GetName(), image, image, hParent);
     tree.SetItemData(hNew, reinterpret_cast<DWORD_PTR>(pNew));
     tree.Expand(hParent, TVE_EXPAND);
     tree.SelectItem(hNew);
@@ -709,6 +724,32 @@ void CECMessageTreeView::OnCmdStatistics() {
         CDlgSmsBoxInfo dlg(pBox, this);
         dlg.DoModal();
     }
+}
+
+void CECMessageTreeView::OnCmdPaste() {
+    _CSmsBox* pBox = GetItemBox(GetTreeCtrl().GetSelectedItem());
+    if (!m_bCommandsEnabled || !CPersonalBoxActions().PasteMessages(pBox))
+        return;
+    MarkModified();
+    if (CDocument* pDoc = GetDocument())
+        pDoc->UpdateAllViews(this, 2 | 4 | 8);
+    Invalidate();
+}
+
+void CECMessageTreeView::OnUpdatePaste(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bCommandsEnabled && GetItemBox(GetTreeCtrl().GetSelectedItem()) != nullptr &&
+                   CPersonalBoxActions().CanPasteMessages());
+}
+
+void CECMessageTreeView::OnCmdExport() {
+    if (_CSmsBox* pBox = GetItemBox(GetTreeCtrl().GetSelectedItem()))
+        if (pBox->GetSmsCount() > 0)
+            CPersonalBoxActions().ExportCards(pBox, this);
+}
+
+void CECMessageTreeView::OnUpdateExport(CCmdUI* pCmdUI) {
+    _CSmsBox* pBox = GetItemBox(GetTreeCtrl().GetSelectedItem());
+    pCmdUI->Enable(pBox != nullptr && pBox->GetSmsCount() > 0);
 }
 
 void CECMessageTreeView::OnUpdateNewBox(CCmdUI* pCmdUI) {

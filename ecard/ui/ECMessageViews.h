@@ -132,7 +132,11 @@ public:
     enum { KindNone = -1, KindRoot = 3, KindInbox = 101, KindOutbox = 102, KindSent = 103,
            KindRecycle = 104, KindUserBox = 105 };
     enum : UINT { IDR_MENU = 2003, ID_SEND_WAITING = 349, ID_BOX_NEW = 32816, ID_BOX_RENAME = 32820,
-                  ID_BOX_DELETE = 32817, ID_BOX_STATISTICS = 368 };
+                  ID_BOX_DELETE = 32817, ID_BOX_STATISTICS = 368, ID_PASTE = 57637,
+                  ID_EXPORT_CARDS = 330 };
+    // The root's picture: icon 163, added after the item strip.
+    enum { ImgRoot = 11 };
+    static constexpr UINT IDI_ROOT = 163;
 
     CECMessageTreeView();
     int GetItemKind(HTREEITEM hItem) const;
@@ -172,6 +176,10 @@ protected:
     void OnUpdateNewBox(CCmdUI* pCmdUI);
     void OnUpdateUserBox(CCmdUI* pCmdUI);
     void OnUpdateAnyBox(CCmdUI* pCmdUI);
+    void OnCmdPaste();
+    void OnUpdatePaste(CCmdUI* pCmdUI);
+    void OnCmdExport();
+    void OnUpdateExport(CCmdUI* pCmdUI);
     void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void MarkModified();
@@ -181,6 +189,7 @@ protected:
     BOOL m_bFilling = FALSE;
     BOOL m_bSetUp = FALSE;
     CTreeViewDrawHelper m_drawHelper;
+    CImageList m_images;
 };
 
 class CECMessageContainerView : public CView {

@@ -119,6 +119,14 @@ END_MESSAGE_MAP()
 
 CMessageAccountTreeView::CMessageAccountTreeView() = default;
 
+BOOL CMessageAccountTreeView::CreateItemImages(CImageList& images) {
+    return images.Create(237, 16, 10, RGB(255, 255, 255));
+}
+
+int CMessageAccountTreeView::GetBoxImage(int nBoxType) {
+    return nBoxType >= 0 && nBoxType <= 3 ? ImgInbox + nBoxType : ImgBoxOther;
+}
+
 int CMessageAccountTreeView::GetItemKind(HTREEITEM hItem) {
     if (hItem == nullptr)
         return KindNone;
@@ -571,7 +579,7 @@ UINT CSendersView::SetListenPort(UINT nPort) {
 void CSendersView::InitView() {
     // The tree shows boxes only; their messages are the right pane's list.
     m_groupHelper.m_nInsertFlags = CGroupHelper::InsertGroups;
-    m_imageList.Create(237, 16, 10, RGB(255, 255, 255));
+    CreateItemImages(m_imageList);
     m_hUnreadIcon = AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(kUnreadIcon) : nullptr;
     m_groupHelper.m_imageCallback = [this](CObject* pRecord, int, int* pImage, int* pSelImage) {
         auto* pBox = dynamic_cast<CMsgBoxBase*>(pRecord);
@@ -580,8 +588,7 @@ void CSendersView::InitView() {
                            GetRootGroup(m_pActiveFile->pDoc) == static_cast<CGroup*>(pBox);
             *pImage = *pSelImage = bActive ? ImgActive : ImgAccount;
         } else if (pBox != nullptr) {
-            int nType = pBox->GetBoxType();
-            *pImage = *pSelImage = nType >= 0 && nType <= 3 ? ImgInbox + nType : ImgBoxOther;
+            *pImage = *pSelImage = GetBoxImage(pBox->GetBoxType());
         } else {
             *pImage = *pSelImage = ImgBoxOther;
         }

@@ -55,6 +55,10 @@ public:
     };
 
     CMessageAccountTreeView();
+    // The item pictures of the message trees: the item strip (bitmap 237, white as mask).
+    static BOOL CreateItemImages(CImageList& images);
+    // A standard box (type 0 to 3) shows picture 5 + its type, any other box picture 9.
+    static int GetBoxImage(int nBoxType);
 
     int GetItemKind(HTREEITEM hItem);
     // The account of a document (null in this class), of an account item, of the active file.

@@ -6,7 +6,13 @@
 #include "ecard/ui/ECAccountDialogs.h"
 #include "ecard/ui/ECMessageViews.h"
 #include "links/ui/DlgSendSmsProgress.h"
+#include "platform/base/OsPath.h"
+#include "platform/gui/CommonDialogs.h"
 #include "sms/SmsBox.h"
+#include "sms/ui/SendersView.h"
+
+#include <fstream>
+#include <iterator>
 
 using namespace ecard_ui_test;
 
@@ -372,6 +378,89 @@ TEST_F(ECMessagesTest, BoxesOfTheUsersOwnAreMadeRenamedAndDeletedTheStandardOnes
     EXPECT_EQ(0, inbox.GetSubBoxCount());
     EXPECT_EQ(nullptr, frame->GetUserDoc()->GetCurrentBoxObject());
     EXPECT_EQ(nullptr, boxes->FindBoxItem(made));
+}
+
+// The program's clipboard box, as the messages module offers it.
+struct ClipboardHost : CISmsListHost {
+    _CSmsBox clipboard{""};
+    ClipboardHost() { SetSmsListHost(this); }
+    ~ClipboardHost() override { SetSmsListHost(nullptr); }
+    _CSmsBox* GetClipboardBox() override { return &clipboard; }
+    CEditSmsForm* OpenComposeForm(CDocument*, CWnd*) override { return nullptr; }
+    BOOL EditCurrentSms(CDocument*, CWnd*) override { return FALSE; }
+};
+
+TEST_F(ECMessagesTest, TheBoxTreeHasPicturesAndItsBoxesTakePastedMessagesAndExportAsCards) {
+    OpenAlice([](CECContact& bob) {
+        BoxOf(bob, CMsgBoxBase::BOX_INBOX).AddSms(Message(_CSms::STATE_READ, "收到的话"));
+        BoxOf(bob, CMsgBoxBase::BOX_INBOX).AddSubBox("家人", 4);
+    });
+    ShowBobsBox(CMsgBoxBase::BOX_INBOX);
+    CTreeCtrl& t = BoxTree()->GetTreeCtrl();
+    // Each kind of item with its picture: the strip's box pictures, the contact's icon after them.
+    ASSERT_NE(nullptr, t.GetImageList(TVSIL_NORMAL));
+    EXPECT_EQ(CECMessageTreeView::ImgRoot + 1, t.GetImageList(TVSIL_NORMAL)->GetImageCount());
+    _CSmsBox* own = BoxOf(*Bob(), CMsgBoxBase::BOX_INBOX).GetSubBoxAt(0);
+    struct Case {
+        HTREEITEM item;
+        int image;
+    } cases[] = {
+        {t.GetRootItem(), CECMessageTreeView::ImgRoot},
+        {BoxTree()->FindBoxItem(&BoxOf(*Bob(), CMsgBoxBase::BOX_INBOX)), 5},
+        {BoxTree()->FindBoxItem(&BoxOf(*Bob(), CMsgBoxBase::BOX_OUTBOX)), 6},
+        {BoxTree()->FindBoxItem(&BoxOf(*Bob(), CMsgBoxBase::BOX_SENT)), 7},
+        {BoxTree()->FindBoxItem(&BoxOf(*Bob(), CMsgBoxBase::BOX_RECYCLE)), 8},
+        {BoxTree()->FindBoxItem(own), 9},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(nullptr, c.item) << c.image;
+        int image = -1, selected = -1;
+        ASSERT_TRUE(t.GetItemImage(c.item, image, selected));
+        EXPECT_EQ(c.image, image) << t.GetItemText(c.item).GetString();
+        EXPECT_EQ(c.image, selected) << t.GetItemText(c.item).GetString();
+    }
+
+    // Export: the inbox's message written as a card, into the file the user names.
+    test_folders::TempDir out;
+    const CString path = (out.str() + "/收信箱.txt").c_str();
+    onDialog = [path](CDialog& d) {
+        if (auto* f = dynamic_cast<CFileDialog*>(&d)) {
+            CStringArray a;
+            a.Add(path);
+            f->Answer(a);
+            f->EndDialog(IDOK);
+        } else {
+            d.EndDialog(IDOK);
+        }
+    };
+    ASSERT_TRUE(Enabled(CECMessageTreeView::ID_EXPORT_CARDS));
+    Command(CECMessageTreeView::ID_EXPORT_CARDS);
+    std::ifstream file(OsPathFromProgramPath(path).c_str(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, bytes.find(CString("收到的话").GetString())) << bytes;
+
+    // Paste: nothing to paste is no command; the clipboard's messages move into the selected box.
+    ClipboardHost host;
+    ShowBobsBox(CMsgBoxBase::BOX_SENT);
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_EXPORT_CARDS)) << "an empty box";
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_PASTE));
+    host.clipboard.AddSms(Message(_CSms::STATE_SENT, "甲"));
+    host.clipboard.AddSms(Message(_CSms::STATE_SENT, "乙"));
+    frame->GetUserDoc()->SetModifiedFlag(FALSE);
+    ASSERT_TRUE(Enabled(CECMessageTreeView::ID_PASTE));
+    Command(CECMessageTreeView::ID_PASTE);
+    Pump();
+    EXPECT_EQ(0, host.clipboard.GetSmsCount());
+    EXPECT_EQ((std::vector<CString>{"甲", "乙"}), BoxTexts(BoxOf(*Bob(), CMsgBoxBase::BOX_SENT)));
+    EXPECT_EQ(2, MessageList()->GetListCtrl().GetItemCount());
+    EXPECT_TRUE(frame->GetUserDoc()->IsModified());
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_PASTE));
+    // The root is no box: neither pastes nor exports.
+    host.clipboard.AddSms(Message(_CSms::STATE_SENT, "丙"));
+    t.SelectItem(t.GetRootItem());
+    Pump();
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_PASTE));
+    EXPECT_FALSE(Enabled(CECMessageTreeView::ID_EXPORT_CARDS));
 }
 
 TEST_F(ECMessagesTest, DeletingTheContactWhoseBoxesAreShownLeavesNothingOfItInTheView) {
