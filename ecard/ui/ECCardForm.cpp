@@ -2,6 +2,7 @@
 
 #include "ecard/ECRequest.h"
 #include "ecard/ECUserDoc.h"
+#include "ecard/ui/ECContactsTreeView.h"
 #include "platform/gui/Frame.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/MessageBox.h"
@@ -65,7 +66,7 @@ void CPageECState::ExchangeState(CECContact& contact, BOOL bToPage) {
         CString number;
         number.Format("%u", contact.m_nUid);
         SetDlgItemText((int)IDC_NUMBER, number);
-        m_strShownName = contact.GetName().IsEmpty() ? contact.m_strUserName : contact.GetName();
+        m_strShownName = GetContactLabel(contact);
         SetDlgItemText((int)IDC_DISPLAY_NAME, m_strShownName);
         SetDlgItemText((int)IDC_LOCATION, contact.m_strLocation);
         SetDlgItemText((int)IDC_ACTION, contact.m_strAction);

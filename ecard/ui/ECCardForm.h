@@ -31,8 +31,8 @@ public:
     BOOL OnInitDialog() override;
     void SetReadOnly(BOOL bReadOnly) override;
     // Writes the contact into the controls or (bToPage FALSE) back: a read-only page writes the
-    // display name only. A contact without a name of its own shows the service's user name as
-    // its display name; it becomes the contact's own only when it is edited.
+    // display name only. A contact without a name of its own shows what the tree calls it (the
+    // service's user name, else its number); that becomes its own name only when edited.
     void ExchangeState(CECContact& contact, BOOL bToPage);
 
 protected:

@@ -190,6 +190,12 @@ void CViewECPersonList::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
     CViewPersonList::OnUpdate(pSender, lHint, pHint);
 }
 
+CString CViewECPersonList::GetFirstColumnText(const CECContact& contact) {
+    // The column is the user name's; a contact the service gave none still shows what the tree
+    // calls it rather than an empty row.
+    return contact.m_strUserName.IsEmpty() ? GetContactLabel(contact) : contact.m_strUserName;
+}
+
 void CViewECPersonList::InsertContentItem(CContent* pContent) {
     auto* pContact = dynamic_cast<CECContact*>(pContent);
     if (pContact == nullptr) {
@@ -200,7 +206,7 @@ void CViewECPersonList::InsertContentItem(CContent* pContent) {
     int image = m_nContentImage, selImage = m_nContentImage;
     CLeftView::ContactImages(pContact->GetInfo().m_personal.nSex, image, selImage);
     const int row = list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, list.GetItemCount(),
-                                    GetContactLabel(*pContact), 0, 0, image,
+                                    GetFirstColumnText(*pContact), 0, 0, image,
                                     (LPARAM) static_cast<CObject*>(pContact));
     if (row < 0)
         return;

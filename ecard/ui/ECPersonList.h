@@ -31,6 +31,8 @@ public:
     // The text of a card field in a cell: fields below 47 as the contacts' list shows them,
     // others with their list items on lines of their own.
     static CString GetCellText(CECContact* pContact, int nField);
+    // The first column (the user name's): the user name, else the contact's tree label.
+    static CString GetFirstColumnText(const CECContact& contact);
     // Every non-empty field of the column table, one per line; the home and work fields once
     // each as their composed addresses.
     static CString GetRowDetailText(CECContact* pContact);

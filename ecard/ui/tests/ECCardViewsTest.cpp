@@ -130,6 +130,18 @@ TEST_F(ECCardViewsTest, CellAndDetailTexts) {
     EXPECT_EQ("jia", CViewECPersonList::GetCellText(&c, 1001));
     EXPECT_EQ("北京", CViewECPersonList::GetCellText(&c, 1002));
     EXPECT_EQ("13900000001\n13900000002", CViewECPersonList::GetCellText(&c, PF_MOBILE));
+    // The first column is the user name's; without one the row still names the contact.
+    struct Named {
+        const char* name;
+        const char* userName;
+        const char* shown;
+    } names[] = {{"甲", "jia", "jia"}, {"甲", "", "甲"}, {"", "", "20000009"}};
+    for (const Named& n : names) {
+        CECContact d(n.name);
+        d.m_nUid = 20000009;
+        d.m_strUserName = n.userName;
+        EXPECT_EQ(n.shown, CViewECPersonList::GetFirstColumnText(d)) << n.name << "/" << n.userName;
+    }
     // The home fields appear once, as the composed address.
     CString detail = CViewECPersonList::GetRowDetailText(&c);
     EXPECT_NE(-1, detail.Find("上海"));
@@ -187,7 +199,7 @@ TEST_F(ECCardViewsTest, AContactsCardIsReadOnlyButItsDisplayNameStaysLocal) {
     EXPECT_TRUE(frame->GetUserDoc()->IsModified());
 }
 
-TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsItsUserNameAsDisplayName) {
+TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsWhatTheTreeCallsIt) {
     OpenAlice();
     CECContact* bob = user->GetRootGroup().FindByNumber(kBob);
     // name, user name -> shown display name
@@ -198,7 +210,7 @@ TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsItsUserNameAsDisplayNam
     } cases[] = {
         {"鲍勃", "bob", "鲍勃"},
         {"", "bob", "bob"},
-        {"", "", ""},
+        {"", "", "20000002"},
     };
     for (const Case& c : cases) {
         bob->SetName(c.name);
@@ -221,6 +233,10 @@ TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsItsUserNameAsDisplayNam
     Pump();
     EXPECT_EQ("Lao Bao", bob->GetName());
     EXPECT_EQ("bob", bob->m_strUserName);
+    // The list's user-name column shows the service's name, the tree the local one.
+    Select(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    EXPECT_EQ((std::vector<CString>{"同学", "bob"}), Rows());
+    EXPECT_EQ("Lao Bao", tree->GetTreeCtrl().GetItemText(ItemOf(kBob)));
 
     // On the own card the shown user name is not taken for a name when something else is edited.
     user->SetName("");
