@@ -102,9 +102,6 @@ void CECDlgLogin::OnOK() {
     }
     doc.GetUser().SetUserNumber(nUid);
     doc.GetUser().GetAccount().m_strPassword = m_strPassword;
-    // The account (user name, e-mail) comes with it: without it the user would go nameless as
-    // a sender until the account dialog is opened. The log-in does not depend on it.
-    doc.GetUser().DownAccount();
     if (!doc.SaveUser())
         return;
     m_nUid = nUid;
