@@ -187,6 +187,10 @@ BOOL CEmailAccountsView::RemoveAccount(HTREEITEM hItem, BOOL bAsk) {
     if (!CloseFile(pInfo, TRUE, FALSE))
         return FALSE;
     DeleteDirectory(folder);
+    // The tree went to the top item before the account left the list of open files: the
+    // top item's pane lists the files again, without this one.
+    if (m_hCurrent == m_hTopItem)
+        OnCurrentItemChanged(m_hCurrent, TRUE);
     UpdateTitle();
     return TRUE;
 }
@@ -262,8 +266,13 @@ void CEmailAccountsView::UpdateTitle() {
 // ---- Commands ----------------------------------------------------------------------------------
 
 void CEmailAccountsView::OnNewAccount() {
-    if (NewAccount() != nullptr)
-        EditAccount(m_hCurrent);
+    if (NewAccount() == nullptr)
+        return;
+    // The account exists only once its pages are confirmed: a cancelled sheet takes the new
+    // account, its folder and its tree item away again.
+    const HTREEITEM hItem = FileRootOf(m_hCurrent);
+    if (!EditAccount(hItem))
+        RemoveAccount(hItem, FALSE);
 }
 
 void CEmailAccountsView::OnRemoveAccount() {

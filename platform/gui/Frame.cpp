@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QTimer>
 #include <set>
 
@@ -19,6 +21,44 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 const RECT CFrameWnd::rectDefault = {0, 0, 800, 600};
 
 namespace {
+
+// The menu bar's titles as the keyboard works them: Alt pressed and let go alone puts the bar in
+// keyboard mode with its first title current; Left and Right move, Down or Enter opens, Escape
+// leaves. Qt's bar has that mode; the current title is drawn highlighted here, since the style
+// draws a title highlighted only while its menu is open and a keyboard-current title would not
+// show.
+class MenuBarStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem && (option->state & State_Selected) &&
+            (option->state & State_Enabled) && !(option->state & State_Sunken)) {
+            if (auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem current(*item);
+                current.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &current, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+class FrameMenuBar : public QMenuBar {
+public:
+    explicit FrameMenuBar(QWidget* parent) : QMenuBar(parent) {
+        // One style for every bar, following the application's.
+        static MenuBarStyle* style = new MenuBarStyle;
+        setStyle(style);
+    }
+};
+
 
 CString CommandStringPart(UINT nID, bool tip);
 
@@ -300,7 +340,7 @@ void CFrameWnd::OnSize(UINT nType, int, int) {
 
 void CFrameWnd::EnsureMenuBar() {
     if (!m_pMenuBar && GetWidget()) {
-        m_pMenuBar = new QMenuBar(GetWidget());
+        m_pMenuBar = new FrameMenuBar(GetWidget());
         m_pMenuBar->setNativeMenuBar(false);
         m_pMenuBar->show();
     }

@@ -159,6 +159,59 @@ TEST_F(MailProgramTest, CtrlSixOpensTheFolderWhereANewAccountIsSetUpAndKept) {
     EXPECT_EQ(4, account->GetEmailRootBox()->GetSubgroupCount());
 }
 
+TEST_F(MailProgramTest, ACancelledNewAccountSheetLeavesNoAccountBehind) {
+    ASSERT_NE(nullptr, tree->NewAccount("家里"));
+    const auto accountFolders = [&] {
+        int n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(MailFolder()))
+            n += entry.is_directory() ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(1, accountFolders());
+
+    struct Way {
+        const char* name;
+        bool escape;
+    };
+    for (const Way& way : {Way{"Escape", true}, Way{"the cancel button", false}}) {
+        SCOPED_TRACE(way.name);
+        int sheets = 0;
+        onDialog = [&](CDialog& d) {
+            auto* sheet = dynamic_cast<CPropertySheet*>(&d);
+            ASSERT_NE(nullptr, sheet);
+            ++sheets;
+            // Something typed first: the cancel still throws it and the account away.
+            Type(*sheet->GetPage(0), CPageMailAccountPerson::IDC_NAME, "Zhang San");
+            if (way.escape) {
+                CWnd* name = sheet->GetPage(0)->GetDlgItem(CPageMailAccountPerson::IDC_NAME);
+                QTest::keyClick(name->GetWidget(), Qt::Key_Escape);
+            } else {
+                CWnd* cancel = d.GetDlgItem(IDCANCEL);
+                ASSERT_NE(nullptr, cancel);
+                QTest::mouseClick(cancel->GetWidget(), Qt::LeftButton);
+            }
+        };
+        Command(CMessageAccountTreeView::ID_ACCOUNT_NEW);
+        onDialog = nullptr;
+        EXPECT_EQ(1, sheets);
+        ASSERT_EQ(1, tree->GetFileCount());
+        EXPECT_EQ(CString("家里"), AccountAt(0)->GetName());
+        EXPECT_EQ(1, accountFolders());
+        // The tree holds the top item and the remaining account's items only.
+        HTREEITEM hTop = tree->GetTreeCtrl().GetRootItem();
+        ASSERT_NE(nullptr, hTop);
+        int accounts = 0;
+        for (HTREEITEM h = tree->GetTreeCtrl().GetChildItem(hTop); h != nullptr;
+             h = tree->GetTreeCtrl().GetNextSiblingItem(h))
+            ++accounts;
+        EXPECT_EQ(1, accounts);
+    }
+
+    Restart();
+    ASSERT_EQ(1, tree->GetFileCount());
+    EXPECT_EQ(CString("家里"), AccountAt(0)->GetName());
+}
+
 TEST_F(MailProgramTest, RemovingAnAccountAsksByNameAndWaitsForItsComposeFrames) {
     onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
     ASSERT_NE(nullptr, tree->NewAccount("家里"));

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <string>
@@ -520,4 +522,63 @@ TEST_F(MenuTest, AMenuOpenedWithAltAndALetterIsWorkedFromTheKeyboard) {
         EXPECT_EQ(nullptr, QApplication::activePopupWidget());
         frame.DestroyWindow();
     }
+}
+
+TEST_F(MenuTest, AltPressedAndLetGoAloneWorksTheMenuBarFromTheKeyboard) {
+    auto* pFrame = new CMenuFrame;
+    CMenuFrame& frame = *pFrame;
+    ASSERT_TRUE(frame.Create(nullptr, "frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
+    frame.enabled = 101;
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(7001));
+    ASSERT_TRUE(frame.SetMenu(&menu));
+    frame.ShowWindow(SW_SHOW);
+    QWidget* top = frame.GetWidget();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    frame.SetFocus();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : top;
+    auto* bar = top->findChild<QMenuBar*>();
+    ASSERT_NE(nullptr, bar);
+    ASSERT_EQ(2, bar->actions().size());
+    const QRect first = bar->actionGeometry(bar->actions()[0]);
+    const QImage before = bar->grab().toImage();
+
+    QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);
+    Pump();
+    EXPECT_TRUE(bar->hasFocus());
+    EXPECT_EQ(bar->actions()[0], bar->activeAction()) << "the first title is current";
+    EXPECT_EQ(nullptr, QApplication::activePopupWidget()) << "no menu opens yet";
+    // The current title shows: its face is no longer the one it had.
+    const QImage current = bar->grab().toImage();
+    const QPoint inside = first.topLeft() + QPoint(2, first.height() / 2);
+    EXPECT_NE(before.pixel(inside), current.pixel(inside));
+
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(bar->actions()[1], bar->activeAction());
+    QTest::keyClick(bar, Qt::Key_Down);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(nullptr, popup);
+    EXPECT_EQ(bar->actions()[1]->menu(), popup);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(nullptr, QApplication::activePopupWidget());
+    if (bar->hasFocus())
+        QTest::keyClick(bar, Qt::Key_Escape);
+    Pump();
+    EXPECT_FALSE(bar->hasFocus()) << "Escape leaves the bar";
+    EXPECT_EQ(nullptr, bar->activeAction());
+    EXPECT_TRUE(frame.commands.empty());
+
+    // A key pressed while Alt is down makes it no lone Alt: the bar stays as it was.
+    frame.SetFocus();
+    target = QApplication::focusWidget() ? QApplication::focusWidget() : top;
+    QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(target, Qt::Key_Q, Qt::AltModifier);
+    QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);
+    Pump();
+    EXPECT_FALSE(bar->hasFocus());
+    EXPECT_EQ(nullptr, bar->activeAction());
+    frame.DestroyWindow();
 }
