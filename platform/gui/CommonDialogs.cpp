@@ -46,6 +46,7 @@ INT_PTR CCommonDialog::DoModal() {
         hook(*this);
         return m_nAnswer;
     }
+    CModalActivation activation;
     return RunQtDialog();
 }
 

@@ -189,6 +189,7 @@ INT_PTR CDialog::DoModal() {
 
 INT_PTR CDialog::RunModalLoop() {
     m_bModal = true;
+    CModalActivation activation;
     QWidget* w = GetWidget();
     w->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;

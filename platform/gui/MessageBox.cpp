@@ -149,7 +149,10 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
     size_t def = ((nType & MB_DEFMASK) >> 8);
     if (def < buttons.size())
         box.setDefaultButton(buttons[def]);
-    box.exec();
+    {
+        CModalActivation activation;
+        box.exec();
+    }
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i])
             return choices[i].result;
@@ -161,9 +164,11 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
 }
 
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
-    CWnd* main = AfxGetMainWnd();
-    CWnd* active = CWnd::GetActiveWindow();
-    CWnd* owner = active ? active : main;
+    // The box belongs to the window the user works in; the main window only when none is.
+    QWidget* working = AfxWorkingWindow();
+    CWnd* owner = working ? CWnd::FromWidget(working) : nullptr;
+    if (!owner || !owner->m_hWnd)
+        owner = AfxGetMainWnd();
     return AfxShowMessageBox(owner ? owner->m_hWnd : nullptr, lpszText, nullptr, nType);
 }
 

@@ -182,6 +182,7 @@ void AfxEnsureGuiApp() {
     static char arg0[] = "quillmar";
     static char* argv[] = {arg0, nullptr};
     new QApplication(argc, argv);
+    AfxTrackActiveWindows();
     // Exceptions report their messages in message boxes from now on.
     CException::SetReportHook([](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
     // Sockets and their timers report through the event loop from now on.

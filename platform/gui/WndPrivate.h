@@ -130,6 +130,27 @@ void AfxApplyCtlColor(CWnd* wnd);
 // Called wherever our keys move the focus: Tab, arrows, mnemonics, F6.
 void AfxShowKeyboardCues(CWnd* pWnd);
 
+// The top-level window the user works in: the active one, or while the window manager has not
+// yet given the activation back (just after a modal window went away) the one of ours that was
+// active last and is still shown. Null when there is none.
+QWidget* AfxWorkingWindow();
+// Starts following which window is active (called once the application exists).
+void AfxTrackActiveWindows();
+
+// Holds the window the user works in when a modal loop begins, and gives it the activation back
+// (raised) when the loop is over, as the system does; without this the window manager hands it
+// to the modal window's owner, which may be another of our windows.
+class CModalActivation {
+public:
+    CModalActivation();
+    ~CModalActivation();
+    CModalActivation(const CModalActivation&) = delete;
+    CModalActivation& operator=(const CModalActivation&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+};
+
 // Takes the fields of in that its mask names into bar, keeping the page within the range and
 // the position within what the page leaves.
 void AfxMergeScrollInfo(SCROLLINFO& bar, const SCROLLINFO& in);

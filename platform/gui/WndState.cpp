@@ -14,13 +14,16 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 // ---- System colours and metrics -------------------------------------------------------------
 
@@ -492,6 +495,60 @@ BOOL CWnd::IsZoomed() const {
 static void Raise(QWidget* w) {
     if (!w->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen"))
         w->raise();
+}
+
+namespace {
+// Our top-level windows in the order they were last active, the latest first.
+std::vector<QPointer<QWidget>>& ActiveHistory() {
+    static std::vector<QPointer<QWidget>> history;
+    return history;
+}
+} // namespace
+
+void AfxTrackActiveWindows() {
+    static bool tracking = false;
+    if (tracking || !qApp)
+        return;
+    tracking = true;
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow*) {
+        QWidget* w = QApplication::activeWindow();
+        if (!w)
+            return;
+        auto& history = ActiveHistory();
+        history.erase(std::remove_if(history.begin(), history.end(),
+                                     [w](const QPointer<QWidget>& p) { return !p || p == w; }),
+                      history.end());
+        history.insert(history.begin(), w);
+        if (history.size() > 16)
+            history.resize(16);
+    });
+}
+
+QWidget* AfxWorkingWindow() {
+    if (!QApplication::instance())
+        return nullptr;
+    if (QWidget* w = QApplication::activeWindow())
+        return w;
+    // A modal window shown but not yet activated is where the user goes next.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    for (const QPointer<QWidget>& p : ActiveHistory())
+        if (p && p->isVisible() && !p->isMinimized())
+            return p;
+    return nullptr;
+}
+
+CModalActivation::CModalActivation() : m_window(AfxWorkingWindow()) {}
+
+CModalActivation::~CModalActivation() {
+    QWidget* w = m_window;
+    if (!w || !w->isVisible() || w->isMinimized())
+        return;
+    // Another modal window still open keeps the activation.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != w)
+        return;
+    Raise(w);
+    w->activateWindow();
 }
 
 void CWnd::BringWindowToTop() {

@@ -3,6 +3,8 @@
 #include "WmTestSupport.h"
 
 #include "platform/gui/CmdTarget.h"
+#include "platform/gui/Dialog.h"
+#include "platform/gui/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -166,6 +168,58 @@ TEST_F(WindowManagerTest, AMessageBoxIsCentredOnItsOwnerEvenBeforeTheOwnerIsFram
         EXPECT_NEAR(ownerCentre.y, box.center().y(), 12) << Text(WindowRect(&owner));
         owner.DestroyWindow();
     }
+}
+
+// The user works in a second top-level window (not the main window) and a command there opens a
+// modal dialog owned by the main window, then reports its outcome in a message box: the box
+// belongs to the window the user works in, and once dialog and box are gone that window is in
+// front and active again, not the main window the window manager would hand the activation to.
+TEST_F(WindowManagerTest, AfterModalDialogsAndMessageBoxesTheWindowTheUserWorkedInIsInFront) {
+    CWnd mainWnd, worked;
+    MakeWindow(mainWnd, 40, 40);
+    MakeWindow(worked, 200, 160);
+    worked.SetForegroundWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == worked.GetWidget(); }));
+    Settle();
+    ASSERT_GT(StackIndex(&worked), StackIndex(&mainWnd));
+
+    std::string boxOwner;
+    QObject context;
+    std::function<void()> closeDialog = [&] {
+        auto* w = QApplication::activeModalWidget();
+        CWnd* dlg = w ? CWnd::FromWidget(w) : nullptr;
+        if (!dlg || !WaitFramed(dlg)) {
+            QTimer::singleShot(20, &context, closeDialog);
+            return;
+        }
+        Settle(200);
+        dlg->SendMessage(WM_COMMAND, IDOK, 0);
+    };
+    std::function<void()> closeBox = [&] {
+        auto* w = QApplication::activeModalWidget();
+        if (!w || w->inherits("QDialog") == false || CWnd::FromWidget(w)) {
+            QTimer::singleShot(20, &context, closeBox);
+            return;
+        }
+        Settle(200);
+        char id[32];
+        snprintf(id, sizeof id, "0x%llx", (unsigned long long)w->winId());
+        boxOwner = WmSession::Run(std::string("xprop -id ") + id + " WM_TRANSIENT_FOR");
+        w->close();
+    };
+    QTimer::singleShot(0, &context, closeDialog);
+    CDialog dlg(7100, &mainWnd);
+    dlg.DoModal();
+    // The outcome is told at once, while the window manager is still busy with the dialog.
+    QTimer::singleShot(0, &context, closeBox);
+    AfxMessageBox("文件已成功导出。", MB_OK | MB_ICONINFORMATION);
+    EXPECT_NE(std::string::npos, boxOwner.find(XId(&worked))) << boxOwner;
+
+    EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == worked.GetWidget(); }, 3000));
+    Settle();
+    EXPECT_GT(StackIndex(&worked), StackIndex(&mainWnd));
+    worked.DestroyWindow();
+    mainWnd.DestroyWindow();
 }
 
 } // namespace
