@@ -21,6 +21,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -175,6 +176,28 @@ QtDispatch* AfxCurrentQtDispatch() {
     return g_qtDispatch.empty() ? nullptr : g_qtDispatch.back();
 }
 
+namespace {
+// The words of the file dialog's type column that Qt's Chinese translation leaves out.
+class FileTypeWords : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* sourceText, const char*,
+                      int) const override {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return QString();
+        static const struct {
+            const char* text;
+            const char16_t* chinese;
+        } words[] = {{"Folder", u"文件夹"}, {"Drive", u"驱动器"}, {"Unknown", u"未知"}};
+        for (const auto& w : words)
+            if (qstrcmp(sourceText, w.text) == 0)
+                return QString::fromUtf16(w.chinese);
+        return QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
 void AfxEnsureGuiApp() {
     if (QApplication::instance())
         return;
@@ -199,6 +222,9 @@ void AfxEnsureGuiApp() {
         QCoreApplication::installTranslator(qtTexts);
     else
         delete qtTexts;
+    QCoreApplication::installTranslator(new FileTypeWords(QCoreApplication::instance()));
+    // The kinds of file the file dialog names ("CSV 文档") come in the program's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 void AfxShowKeyboardCues(CWnd* pWnd) {

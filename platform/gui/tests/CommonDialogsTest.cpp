@@ -1,11 +1,15 @@
 #include "GuiTestSupport.h"
 
 #include "platform/gui/CommonDialogs.h"
+#include "platform/gui/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,6 +18,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -124,17 +129,26 @@ TEST_F(CommonDialogsTest, ColourAndFontDialogsKeepTheirAnswers) {
 TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
     QTemporaryDir dir;
     std::ofstream(dir.filePath("old.sms").toStdString()) << "x";
+    QDir(dir.path()).mkdir("sub");
     CFileDialog save(FALSE, "sms", dir.filePath("old.sms").toUtf8().constData(),
                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
                      "通讯录文件 (*.sms)|*.sms|全部文件|*.*;*.bak||");
     QString title, lookIn, question, saveText;
-    QStringList types;
+    QStringList types, questionButtons;
+    std::map<QString, QString> kinds; // the type column, by name
+    QElapsedTimer waited;
+    waited.start();
     std::function<void()> user = [&] {
         auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg) {
+        auto* model = dlg ? dlg->findChild<QFileSystemModel*>() : nullptr;
+        QModelIndex root = model ? model->index(dir.path()) : QModelIndex();
+        if (!dlg || (model->rowCount(root) < 2 && waited.elapsed() < 5000)) {
             QTimer::singleShot(20, user);
             return;
         }
+        for (int r = 0; r < model->rowCount(root); ++r)
+            kinds[model->index(r, 0, root).data().toString()] =
+                model->index(r, 2, root).data().toString();
         title = dlg->windowTitle();
         if (auto* label = dlg->findChild<QLabel*>("lookInLabel"))
             lookIn = label->text();
@@ -145,6 +159,8 @@ TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
         QTimer::singleShot(50, [&, dlg] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 question = box->text();
+                for (QAbstractButton* b : box->buttons())
+                    questionButtons << b->text();
                 box->reject();
             }
             QTimer::singleShot(50, dlg, [dlg] { dlg->reject(); });
@@ -167,6 +183,42 @@ TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
         types);
     EXPECT_TRUE(saveText.contains(QStringLiteral("保存"))) << saveText.toStdString();
     EXPECT_TRUE(question.contains(QStringLiteral("已存在"))) << question.toStdString();
+    EXPECT_TRUE(questionButtons.contains(QStringLiteral("是(&Y)")))
+        << questionButtons.join('|').toStdString();
+    // The type column names folders in Chinese as well.
+    EXPECT_EQ(QStringLiteral("文件夹"), kinds[QStringLiteral("sub")]);
+}
+
+// Qt's translation stays out of the buttons of our own message boxes: each keeps its own text.
+TEST_F(CommonDialogsTest, MessageBoxButtonsKeepTheirOwnTextsBesideQtsTranslation) {
+    struct {
+        UINT type;
+        QStringList buttons;
+    } cases[] = {
+        {MB_OK, {QStringLiteral("确定")}},
+        {MB_OKCANCEL, {QStringLiteral("确定"), QStringLiteral("取消")}},
+        {MB_YESNOCANCEL, {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"), QStringLiteral("取消")}},
+        {MB_RETRYCANCEL, {QStringLiteral("重试(&R)"), QStringLiteral("取消")}},
+    };
+    for (const auto& c : cases) {
+        QStringList shown;
+        std::function<void()> look = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(20, look);
+                return;
+            }
+            for (QAbstractButton* b : box->buttons())
+                shown << b->text();
+            box->reject();
+        };
+        QTimer::singleShot(0, look);
+        AfxShowMessageBox(nullptr, "文本", "标题", c.type);
+        shown.sort();
+        QStringList expected = c.buttons;
+        expected.sort();
+        EXPECT_EQ(expected, shown) << c.type;
+    }
 }
 
 // The caption the caller sets is the one shown, for opening and for saving; without one the
