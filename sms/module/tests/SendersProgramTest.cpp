@@ -661,6 +661,37 @@ TEST_F(SenderFormTest, TwoModifiedPagesAreCancelledTogetherAndConfirmedIntoTheAc
     EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetFileAt(0)->hItem), "新名字");
 }
 
+// Changes that wait for confirming close the tree and the "短信" menu off; the form says so and
+// how to go on, and the keys it names end the wait.
+TEST_F(SenderFormTest, WaitingChangesAreExplainedAndTheNamedKeysEndTheWait) {
+    CWnd* hint = form->GetDlgItem(CSenderForm::IDC_PENDING_HINT);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_FALSE(hint->IsWindowVisible());
+    struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* stored;
+    } cases[] = {{Qt::Key_E, Qt::ControlModifier, "20000001"},
+                 {Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier, "20000001"}};
+    for (const auto& c : cases) {
+        CWnd* page = Page(0);
+        Type(page, CPageSenderAccount::IDC_USER, c.key == Qt::Key_E ? "20000001" : "20000002");
+        EXPECT_TRUE(hint->IsWindowVisible()) << c.key;
+        CString text;
+        hint->GetWindowText(text);
+        EXPECT_NE(text.Find("Ctrl+E"), -1);
+        EXPECT_NE(text.Find("Ctrl+Alt+Q"), -1);
+        EXPECT_EQ(tree->GetBusy(), 3) << "the tree's commands are off meanwhile";
+        QTest::keyClick(page->GetDlgItem(CPageSenderAccount::IDC_USER)->GetWidget(),
+                        (Qt::Key)c.key, c.modifiers);
+        Pump();
+        EXPECT_EQ(form->GetModifiedPages(), 0) << c.key;
+        EXPECT_FALSE(hint->IsWindowVisible()) << c.key;
+        EXPECT_EQ(tree->GetBusy(), 0) << c.key;
+        EXPECT_EQ(doc->GetSender().GetRecord().m_remote.m_strUserId, c.stored) << c.key;
+    }
+}
+
 TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
     struct {
         int unit;
