@@ -340,6 +340,11 @@ void CEditSmsForm::EndWriting() {
     // tree that picked is told once, below.
     HWND hReturn = m_pReturnWnd != nullptr ? m_pReturnWnd->GetSafeHwnd() : nullptr;
     m_pReturnWnd = nullptr;
+    // The tree that lent itself for picking lets go first: it puts its own item back into the
+    // pane, and the window that opened the form then shows its own again over it (a message
+    // written from a box of the senders tree returns to that box, not to the address book).
+    if (bPicking && ::IsWindow(hTree))
+        CWnd::FromHandle(hTree)->SendMessage(WM_PICK_END);
     CWnd* pParent = GetParent();
     if (pParent != nullptr)
         pParent->SendMessage(WM_WRITING_ENDED);
@@ -349,8 +354,6 @@ void CEditSmsForm::EndWriting() {
         (pPickTree == nullptr || hReturn != pPickTree->GetSafeHwnd()) &&
         (pParent == nullptr || hReturn != pParent->GetSafeHwnd()))
         ::SendMessage(hReturn, WM_WRITING_ENDED, 0, 0);
-    if (bPicking && ::IsWindow(hTree))
-        CWnd::FromHandle(hTree)->SendMessage(WM_PICK_END);
 }
 
 void CEditSmsForm::OnDestroy() {

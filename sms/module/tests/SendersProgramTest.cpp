@@ -1011,6 +1011,36 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
     EXPECT_EQ(1, view->GetSmsList()->GetListCtrl().GetItemCount());
 }
 
+// A message written from a box's pane (the address book lends its tree for picking meanwhile)
+// gives the pane back to that box when it is sent or saved, under the account's title.
+TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    CMainFrame* frame = app->GetMainFrame();
+    for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT}) {
+        tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
+        Pump();
+        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
+        Pump();
+        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
+        ASSERT_NE(form, nullptr);
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "hello");
+        frame->SendMessage(WM_COMMAND, nEnd);
+        Pump();
+        auto* view = dynamic_cast<CSplitterView*>(frame->GetRightPane()->GetCurrentView());
+        ASSERT_NE(view, nullptr) << nEnd;
+        ASSERT_NE(view->GetSmsList(), nullptr);
+        EXPECT_EQ(outbox->GetSmsCount(), view->GetSmsList()->GetListCtrl().GetItemCount()) << nEnd;
+        CString title;
+        frame->GetWindowText(title);
+        EXPECT_NE(title.Find("短信管理"), -1) << title.GetString();
+    }
+    EXPECT_EQ(outbox->GetSmsCount(), 2);
+}
+
 // Messages dragged out of a box's list land in the box they are dropped on, when that box takes
 // them and the copy key is not held; the program's clipboard is pasted into a box from its menu.
 TEST_F(SendersProgramTest, MessagesDraggedOntoABoxMoveThereAndTheClipboardIsPastedIntoABox) {
