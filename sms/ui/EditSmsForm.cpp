@@ -22,6 +22,7 @@
 #include "sms/ui/DlgGenerateGroupNumber.h"
 #include "sms/ui/DlgMessageBank.h"
 #include "ui/DlgViewInfo.h"
+#include "ui/GroupTreeView.h"
 
 #include <algorithm>
 
@@ -988,9 +989,16 @@ void CEditSmsForm::OnSend() {
         return;
     const int nRecipients = pSms->m_bBatch ? (int)pSms->m_batchList.GetCount() : 1;
     _CSender* pSender = CurrentSender();
+    HWND hReturn = m_pReturnWnd != nullptr ? m_pReturnWnd->GetSafeHwnd() : nullptr;
     EndWriting();
-    if (pSender != nullptr)
-        SendSmsNow(pSender, pSms, nRecipients);
+    if (pSender == nullptr || !SendSmsNow(pSender, pSms, nRecipients))
+        return;
+    // The pane came back before the message left the outbox for the sent box: the window that
+    // opened the form shows its item and its counts again.
+    if (hReturn != nullptr && ::IsWindow(hReturn)) {
+        ::SendMessage(hReturn, WM_VIEW_BUSY, 300, 0);
+        CWnd::FromHandle(hReturn)->Invalidate();
+    }
 }
 
 void CEditSmsForm::OnSavePending() {

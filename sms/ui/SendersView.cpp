@@ -893,6 +893,12 @@ LRESULT CSendersView::OnViewBusy(WPARAM wParam, LPARAM lParam) {
     // A refresh asked while busy waits for the mode's end, which shows the item again.
     if (wParam == 300 && m_nBusy == 3)
         return 0;
+    // Shown again, the item's views are filled afresh: its messages may have moved meanwhile
+    // (a message sent at once leaves the outbox after the pane came back to it).
+    if (wParam == 300 && m_hCurrent != nullptr) {
+        OnCurrentItemChanged(m_hCurrent, TRUE);
+        return 0;
+    }
     return OnBusy(wParam, lParam);
 }
 

@@ -1014,12 +1014,18 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
 // A message written from a box's pane (the address book lends its tree for picking meanwhile)
 // gives the pane back to that box when it is sent or saved, under the account's title.
 TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
     CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
     ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    doc->GetSender().GetRecord().m_remote.m_strPassword = "pw";
     OpenSmsFolder();
     auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
     CMainFrame* frame = app->GetMainFrame();
-    for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT}) {
+    // Sent at once, the message has left the outbox that the pane shows again.
+    for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT,
+                      (UINT)CEditSmsForm::ID_SEND}) {
         tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
         Pump();
         frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
@@ -1039,6 +1045,7 @@ TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
         EXPECT_NE(title.Find("短信管理"), -1) << title.GetString();
     }
     EXPECT_EQ(outbox->GetSmsCount(), 2);
+    EXPECT_EQ(sent->GetSmsCount(), 1);
 }
 
 // Messages dragged out of a box's list land in the box they are dropped on, when that box takes
