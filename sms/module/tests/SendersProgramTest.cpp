@@ -726,6 +726,28 @@ TEST_F(SenderFormTest, UncheckingLoadAtStartRemovesTheAccountFromTheStartupList)
     EXPECT_EQ(0u, doc->GetSender().GetPersonInfo().m_dwValue);
 }
 
+// Ticking "启动时自动加载本帐户" is all a user does to have the account back after a restart.
+TEST_F(SenderFormTest, TickingLoadAtStartOpensTheAccountWhenTheProgramStartsAgain) {
+    ASSERT_FALSE(app->m_options.m_sender.m_bAutoLoadFile) << "off in a new profile";
+    CWnd* box = Page(1)->GetDlgItem(CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    box->SetFocus();
+    QTest::keyClick(box->GetWidget(), Qt::Key_Space);
+    ASSERT_EQ(form->GetModifiedPages(), 1);
+    QTest::keyClick(box->GetWidget(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(form->GetModifiedPages(), 0);
+    EXPECT_TRUE(app->m_options.m_sender.m_bAutoLoadFile);
+    ASSERT_TRUE(tree->SaveFile(tree->GetFileAt(0), FALSE));
+    form = nullptr;
+    ASSERT_TRUE(Exit(*app));
+    app.reset();
+    app = Start();
+    ASSERT_NE(app, nullptr);
+    tree = smsModule.GetSendersTree();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    EXPECT_TRUE(IsSameProgramPath(tree->GetFileAt(0)->pDoc->GetPathName(), Path("设置.sdr")));
+}
+
 TEST_F(SenderFormTest, APlugInNamedByAFileIsLoadedOnlyOnceTheUserChoseIt) {
     // An account file from elsewhere names a library: showing the server page must not run it.
     doc->GetSender().GetRecord().m_send.m_strGatewayLibrary = GATEWAY_PLUGIN1;
