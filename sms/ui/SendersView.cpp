@@ -853,8 +853,12 @@ void CSendersView::LeaveBusy() {
     if (CFrameWnd* pFrame = GetParentFrame())
         pFrame->SendMessage(WM_VIEW_BUSY, 102, 0);
     m_nPaneMode = m_nSavedPaneMode;
-    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent()))
+    // The user may have gone to the address book to pick recipients: the pane shows this
+    // tree's item again, so the bar shows this tree again.
+    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent())) {
+        pBar->ShowFolderOf(this);
         pBar->LayoutFolderWnds();
+    }
     if (m_hCurrent != nullptr)
         OnCurrentItemChanged(m_hCurrent, TRUE);
 }

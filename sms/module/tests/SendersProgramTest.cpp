@@ -1034,7 +1034,8 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
 }
 
 // A message written from a box's pane (the address book lends its tree for picking meanwhile)
-// gives the pane back to that box when it is sent or saved, under the account's title.
+// gives the pane back to that box when it is sent or saved, under the account's title and with
+// the senders tree in front again.
 TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
     ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
     CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
@@ -1056,8 +1057,17 @@ TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
         ASSERT_NE(form, nullptr);
         QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
         QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "hello");
+        // Off to the address book, as to pick a recipient there.
+        COutbarWnd* bar = frame->GetOutbar();
+        CRect rc;
+        ASSERT_TRUE(bar->GetButtonRect(FolderAddressBook, rc));
+        QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(bar->GetSelFolder(), (int)FolderAddressBook);
         frame->SendMessage(WM_COMMAND, nEnd);
         Pump();
+        EXPECT_EQ(bar->GetSelFolder(), (int)FolderSms) << nEnd;
         auto* view = dynamic_cast<CSplitterView*>(frame->GetRightPane()->GetCurrentView());
         ASSERT_NE(view, nullptr) << nEnd;
         ASSERT_NE(view->GetSmsList(), nullptr);
