@@ -1080,6 +1080,48 @@ TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
     EXPECT_EQ(sent->GetSmsCount(), 1);
 }
 
+// The counts beside the boxes follow a message deleted from a list, also when the account's
+// file was changed before (the tree is then told nothing new about the file itself).
+TEST_F(SendersProgramTest, ADeletedMessageRepaintsTheCountsOfAChangedAccount) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("计数.sdr", "计数", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
+    auto* recycle = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(3));
+    sent->AddSms(new _CSms("一"));
+    sent->AddSms(new _CSms("二"));
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)sent->GetTreeItem());
+    Pump();
+    doc->SetModifiedFlag(TRUE);
+    CSmsView* list = ShownList();
+    ASSERT_NE(list, nullptr);
+    CRect rc;
+    list->GetListCtrl().GetItemRect(0, &rc, LVIR_LABEL);
+    QTest::mouseClick(list->GetListCtrl().GetWidget(), Qt::LeftButton, {},
+                      QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+    Pump();
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    QWidget* treeWidget = tree->GetTreeCtrl().GetWidget();
+    treeWidget->installEventFilter(&counter);
+    for (QWidget* child : treeWidget->findChildren<QWidget*>())
+        child->installEventFilter(&counter);
+    QTest::keyClick(list->GetListCtrl().GetWidget(), Qt::Key_Delete);
+    Pump();
+    ASSERT_EQ(sent->GetSmsCount(), 1);
+    ASSERT_EQ(recycle->GetSmsCount(), 1);
+    EXPECT_GT(counter.paints, 0) << "the tree shows the new counts";
+    treeWidget->removeEventFilter(&counter);
+    for (QWidget* child : treeWidget->findChildren<QWidget*>())
+        child->removeEventFilter(&counter);
+}
+
 // Messages dragged out of a box's list land in the box they are dropped on, when that box takes
 // them and the copy key is not held; the program's clipboard is pasted into a box from its menu.
 TEST_F(SendersProgramTest, MessagesDraggedOntoABoxMoveThereAndTheClipboardIsPastedIntoABox) {
