@@ -218,6 +218,15 @@ BOOL COutbarWnd::SelectFolder(int i, BOOL bNotify) {
     return TRUE;
 }
 
+void COutbarWnd::ShowFolderOf(CWnd* pWnd) {
+    for (int i = 0; pWnd != nullptr && i < GetFolderCount(); ++i)
+        if (GetFolderWnd(i) == pWnd) {
+            if (i != m_nSelFolder)
+                SelectFolder(i, FALSE);
+            return;
+        }
+}
+
 void COutbarWnd::ActivateFolderWnd(int i) {
     CWnd* pWnd = GetFolderWnd(i);
     if (!pWnd || !pWnd->GetSafeHwnd())

@@ -73,6 +73,7 @@ public:
     CWnd* GetSelFolderWnd() const { return GetFolderWnd(m_nSelFolder); }
     void SetFolderCaption(int i, LPCTSTR lpszCaption, BOOL bRelayout = FALSE) override;
     void EnableFolder(int i, BOOL bEnable) override;
+    void ShowFolderOf(CWnd* pWnd) override;
     // A folder that does not exist counts as disabled.
     BOOL IsFolderEnabled(int i) const;
 

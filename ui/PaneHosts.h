@@ -60,6 +60,9 @@ public:
     virtual int GetFolderCount() const { return 0; }
     virtual void SetFolderCaption(int /*i*/, LPCTSTR /*lpszCaption*/, BOOL /*bRelayout*/ = FALSE) {}
     virtual void EnableFolder(int /*i*/, BOOL /*bEnable*/) {}
+    // Brings the folder whose window is pWnd to the front (a tree whose mode ended while the
+    // user looked at another folder shows itself again).
+    virtual void ShowFolderOf(CWnd* /*pWnd*/) {}
 };
 
 // The main window's keyboard filter: a view whose command ran from an accelerator key (Close with

@@ -45,20 +45,26 @@ void CSmsModule::RegisterViews() {
         CSmsApp* pApp = AfxGetSmsApp();
         if (pApp == nullptr)
             return;
-        CStringList& list = pApp->m_options.m_sender.m_fileList;
+        CFileListOptions& options = pApp->m_options.m_sender;
+        CStringList& list = options.m_fileList;
         POSITION found = nullptr;
         for (POSITION pos = list.GetHeadPosition(); pos != nullptr && found == nullptr;) {
             POSITION at = pos;
             if (IsSameProgramPath(list.GetNext(pos), path))
                 found = at;
         }
+        // An account the user wants loaded at start is loaded: its tick also turns on the
+        // opening of the listed sender files, which is off until then.
+        const BOOL bSwitchOn = bListed && !options.m_bAutoLoadFile;
         if (bListed && found == nullptr)
             list.AddTail(path);
         else if (!bListed && found != nullptr)
             list.RemoveAt(found);
-        else
+        else if (!bSwitchOn)
             return;
-        pApp->m_options.m_sender.SaveFileList();
+        if (bSwitchOn)
+            options.m_bAutoLoadFile = TRUE;
+        options.SaveFileList();
     };
     static CPersonalBoxActions s_boxActions;
     CLeftView::PersonalBoxActions() = &s_boxActions;

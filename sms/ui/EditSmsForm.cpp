@@ -22,6 +22,7 @@
 #include "sms/ui/DlgGenerateGroupNumber.h"
 #include "sms/ui/DlgMessageBank.h"
 #include "ui/DlgViewInfo.h"
+#include "ui/GroupTreeView.h"
 
 #include <algorithm>
 
@@ -340,6 +341,11 @@ void CEditSmsForm::EndWriting() {
     // tree that picked is told once, below.
     HWND hReturn = m_pReturnWnd != nullptr ? m_pReturnWnd->GetSafeHwnd() : nullptr;
     m_pReturnWnd = nullptr;
+    // The tree that lent itself for picking lets go first: it puts its own item back into the
+    // pane, and the window that opened the form then shows its own again over it (a message
+    // written from a box of the senders tree returns to that box, not to the address book).
+    if (bPicking && ::IsWindow(hTree))
+        CWnd::FromHandle(hTree)->SendMessage(WM_PICK_END);
     CWnd* pParent = GetParent();
     if (pParent != nullptr)
         pParent->SendMessage(WM_WRITING_ENDED);
@@ -349,8 +355,6 @@ void CEditSmsForm::EndWriting() {
         (pPickTree == nullptr || hReturn != pPickTree->GetSafeHwnd()) &&
         (pParent == nullptr || hReturn != pParent->GetSafeHwnd()))
         ::SendMessage(hReturn, WM_WRITING_ENDED, 0, 0);
-    if (bPicking && ::IsWindow(hTree))
-        CWnd::FromHandle(hTree)->SendMessage(WM_PICK_END);
 }
 
 void CEditSmsForm::OnDestroy() {
@@ -985,9 +989,16 @@ void CEditSmsForm::OnSend() {
         return;
     const int nRecipients = pSms->m_bBatch ? (int)pSms->m_batchList.GetCount() : 1;
     _CSender* pSender = CurrentSender();
+    HWND hReturn = m_pReturnWnd != nullptr ? m_pReturnWnd->GetSafeHwnd() : nullptr;
     EndWriting();
-    if (pSender != nullptr)
-        SendSmsNow(pSender, pSms, nRecipients);
+    if (pSender == nullptr || !SendSmsNow(pSender, pSms, nRecipients))
+        return;
+    // The pane came back before the message left the outbox for the sent box: the window that
+    // opened the form shows its item and its counts again.
+    if (hReturn != nullptr && ::IsWindow(hReturn)) {
+        ::SendMessage(hReturn, WM_VIEW_BUSY, 300, 0);
+        CWnd::FromHandle(hReturn)->Invalidate();
+    }
 }
 
 void CEditSmsForm::OnSavePending() {

@@ -199,11 +199,18 @@ CWnd* CMsgListView::GetNotifyTarget() const {
 
 void CMsgListView::MarkModified() {
     CDocument* pDoc = GetDocument();
-    if (pDoc == nullptr || pDoc->IsModified())
+    if (pDoc == nullptr)
         return;
-    pDoc->SetModifiedFlag(TRUE);
-    if (CWnd* pTarget = GetNotifyTarget())
-        pTarget->SendMessage(WM_GROUPVIEW_MODIFIED, 0, 0);
+    CWnd* pTarget = GetNotifyTarget();
+    if (!pDoc->IsModified()) {
+        pDoc->SetModifiedFlag(TRUE);
+        if (pTarget != nullptr)
+            pTarget->SendMessage(WM_GROUPVIEW_MODIFIED, 0, 0);
+    }
+    // Messages came or went: the tree draws its counts beside the boxes again, also when the
+    // file was already marked.
+    if (pTarget != nullptr && pTarget->GetSafeHwnd() != nullptr)
+        pTarget->Invalidate();
 }
 
 // ---- Filling and sorting ---------------------------------------------------------------------

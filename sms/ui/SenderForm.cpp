@@ -382,6 +382,7 @@ void CSenderForm::OnInitialUpdate() {
         m_list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_VSCROLL, rc, this,
                       IDC_LIST);
         m_frame.Create("", WS_CHILD | WS_VISIBLE, rc, this, IDC_FRAME);
+        m_hint.Create(kPendingHint, WS_CHILD, rc, this, IDC_PENDING_HINT);
         for (int i = 0; i < kPageCount; ++i) {
             m_pages[i]->Create(nullptr, nullptr, WS_CHILD, rc, this, IDC_FIRST_PAGE + i);
             m_pages[i]->SetOwner(this);
@@ -411,11 +412,17 @@ void CSenderForm::ClearModified() {
 void CSenderForm::SetModifiedPages(int nPages) {
     const int nOld = m_nModifiedPages;
     m_nModifiedPages = nPages;
+    ShowPendingHint();
     // The tree stays closed while the account is edited: from the first changed page until the
     // changes are confirmed or cancelled.
     if ((nOld == 0) == (nPages == 0) || m_hNotify == nullptr || !::IsWindow(m_hNotify))
         return;
     ::SendMessage(m_hNotify, nPages != 0 ? kBeginEdit : kEndEdit, 0, 0);
+}
+
+void CSenderForm::ShowPendingHint() {
+    if (m_hint.GetSafeHwnd() != nullptr)
+        m_hint.ShowWindow(m_nModifiedPages != 0 ? SW_SHOW : SW_HIDE);
 }
 
 void CSenderForm::OnUpdate(CView*, LPARAM lHint, CObject*) {
@@ -504,13 +511,15 @@ BOOL CSenderForm::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO
 void CSenderForm::Layout(int cx, int cy) {
     if (!m_bCreated)
         return;
-    const int listWidth = 120, margin = 6, frameHeight = 20;
+    const int listWidth = 120, margin = 6, frameHeight = 20, hintHeight = 20;
     m_list.MoveWindow(margin, margin, listWidth, std::max(10, cy - 2 * margin));
     int left = listWidth + 2 * margin;
     m_frame.MoveWindow(left, margin, std::max(10, cx - left - margin), frameHeight);
+    m_hint.MoveWindow(left, margin + frameHeight + 2, std::max(10, cx - left - margin), hintHeight);
+    const int top = margin + frameHeight + 2 + hintHeight + 2;
     for (CSenderPageBase* pPage : m_pages)
-        pPage->MoveWindow(left, margin + frameHeight + 4, std::max(10, cx - left - margin),
-                          std::max(10, cy - frameHeight - 4 - 2 * margin));
+        pPage->MoveWindow(left, top, std::max(10, cx - left - margin),
+                          std::max(10, cy - top - margin));
 }
 
 void CSenderForm::OnSize(UINT nType, int cx, int cy) {

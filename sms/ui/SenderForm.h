@@ -148,7 +148,12 @@ class CSenderForm : public CView, public CIRightPaneView {
     DECLARE_DYNCREATE(CSenderForm)
 public:
     enum : UINT { ID_CONFIRM = 32821, ID_CANCEL_EDIT = 32822, IDC_LIST = 1180, IDC_FRAME = 1181,
-                  IDC_FIRST_PAGE = 2000 };
+                  IDC_PENDING_HINT = 1184, IDC_FIRST_PAGE = 2000 };
+    // Shown while changes wait: the tree and its commands are closed off until then, and the
+    // user is told why and how to go on.
+    static constexpr const char* kPendingHint =
+        "修改尚未确认：请按 Ctrl+E 确认修改，或按 Ctrl+Alt+Q 放弃修改。"
+        "在此之前，帐户树和“短信”菜单的命令暂不可用。";
     static constexpr int kPageCount = 6;
 
     CSenderForm();
@@ -180,6 +185,7 @@ protected:
     // Sets the changed pages; the first change and the last one undone tell the tree
     // (WM_USER+105 and WM_USER+106).
     void SetModifiedPages(int nPages);
+    void ShowPendingHint();
     static constexpr UINT kBeginEdit = WM_USER + 105, kEndEdit = WM_USER + 106;
     void Layout(int cx, int cy);
     void OnSize(UINT nType, int cx, int cy);
@@ -197,6 +203,7 @@ protected:
     CSenderPageBase* m_pages[kPageCount];
     CListBox m_list;
     CStatic m_frame;
+    CStatic m_hint;
     int m_nCurrent = 0;
     int m_nModifiedPages = 0;
     BOOL m_bCreated = FALSE;

@@ -853,8 +853,12 @@ void CSendersView::LeaveBusy() {
     if (CFrameWnd* pFrame = GetParentFrame())
         pFrame->SendMessage(WM_VIEW_BUSY, 102, 0);
     m_nPaneMode = m_nSavedPaneMode;
-    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent()))
+    // The user may have gone to the address book to pick recipients: the pane shows this
+    // tree's item again, so the bar shows this tree again.
+    if (auto* pBar = dynamic_cast<CINavigationBarHost*>(GetParent())) {
+        pBar->ShowFolderOf(this);
         pBar->LayoutFolderWnds();
+    }
     if (m_hCurrent != nullptr)
         OnCurrentItemChanged(m_hCurrent, TRUE);
 }
@@ -893,6 +897,12 @@ LRESULT CSendersView::OnViewBusy(WPARAM wParam, LPARAM lParam) {
     // A refresh asked while busy waits for the mode's end, which shows the item again.
     if (wParam == 300 && m_nBusy == 3)
         return 0;
+    // Shown again, the item's views are filled afresh: its messages may have moved meanwhile
+    // (a message sent at once leaves the outbox after the pane came back to it).
+    if (wParam == 300 && m_hCurrent != nullptr) {
+        OnCurrentItemChanged(m_hCurrent, TRUE);
+        return 0;
+    }
     return OnBusy(wParam, lParam);
 }
 

@@ -661,6 +661,37 @@ TEST_F(SenderFormTest, TwoModifiedPagesAreCancelledTogetherAndConfirmedIntoTheAc
     EXPECT_EQ(tree->GetTreeCtrl().GetItemText(tree->GetFileAt(0)->hItem), "新名字");
 }
 
+// Changes that wait for confirming close the tree and the "短信" menu off; the form says so and
+// how to go on, and the keys it names end the wait.
+TEST_F(SenderFormTest, WaitingChangesAreExplainedAndTheNamedKeysEndTheWait) {
+    CWnd* hint = form->GetDlgItem(CSenderForm::IDC_PENDING_HINT);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_FALSE(hint->IsWindowVisible());
+    struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* stored;
+    } cases[] = {{Qt::Key_E, Qt::ControlModifier, "20000001"},
+                 {Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier, "20000001"}};
+    for (const auto& c : cases) {
+        CWnd* page = Page(0);
+        Type(page, CPageSenderAccount::IDC_USER, c.key == Qt::Key_E ? "20000001" : "20000002");
+        EXPECT_TRUE(hint->IsWindowVisible()) << c.key;
+        CString text;
+        hint->GetWindowText(text);
+        EXPECT_NE(text.Find("Ctrl+E"), -1);
+        EXPECT_NE(text.Find("Ctrl+Alt+Q"), -1);
+        EXPECT_EQ(tree->GetBusy(), 3) << "the tree's commands are off meanwhile";
+        QTest::keyClick(page->GetDlgItem(CPageSenderAccount::IDC_USER)->GetWidget(),
+                        (Qt::Key)c.key, c.modifiers);
+        Pump();
+        EXPECT_EQ(form->GetModifiedPages(), 0) << c.key;
+        EXPECT_FALSE(hint->IsWindowVisible()) << c.key;
+        EXPECT_EQ(tree->GetBusy(), 0) << c.key;
+        EXPECT_EQ(doc->GetSender().GetRecord().m_remote.m_strUserId, c.stored) << c.key;
+    }
+}
+
 TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
     struct {
         int unit;
@@ -693,6 +724,28 @@ TEST_F(SenderFormTest, UncheckingLoadAtStartRemovesTheAccountFromTheStartupList)
     form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
     EXPECT_EQ(0, (int)list.GetCount());
     EXPECT_EQ(0u, doc->GetSender().GetPersonInfo().m_dwValue);
+}
+
+// Ticking "启动时自动加载本帐户" is all a user does to have the account back after a restart.
+TEST_F(SenderFormTest, TickingLoadAtStartOpensTheAccountWhenTheProgramStartsAgain) {
+    ASSERT_FALSE(app->m_options.m_sender.m_bAutoLoadFile) << "off in a new profile";
+    CWnd* box = Page(1)->GetDlgItem(CPageSenderPersonInfo::IDC_LOAD_AT_START);
+    box->SetFocus();
+    QTest::keyClick(box->GetWidget(), Qt::Key_Space);
+    ASSERT_EQ(form->GetModifiedPages(), 1);
+    QTest::keyClick(box->GetWidget(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(form->GetModifiedPages(), 0);
+    EXPECT_TRUE(app->m_options.m_sender.m_bAutoLoadFile);
+    ASSERT_TRUE(tree->SaveFile(tree->GetFileAt(0), FALSE));
+    form = nullptr;
+    ASSERT_TRUE(Exit(*app));
+    app.reset();
+    app = Start();
+    ASSERT_NE(app, nullptr);
+    tree = smsModule.GetSendersTree();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    EXPECT_TRUE(IsSameProgramPath(tree->GetFileAt(0)->pDoc->GetPathName(), Path("设置.sdr")));
 }
 
 TEST_F(SenderFormTest, APlugInNamedByAFileIsLoadedOnlyOnceTheUserChoseIt) {
@@ -978,6 +1031,95 @@ TEST_F(SendersProgramTest, ABoxPickedInTheTreeListsItsMessages) {
     view = dynamic_cast<CSplitterView*>(app->GetMainFrame()->GetRightPane()->GetCurrentView());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(1, view->GetSmsList()->GetListCtrl().GetItemCount());
+}
+
+// A message written from a box's pane (the address book lends its tree for picking meanwhile)
+// gives the pane back to that box when it is sent or saved, under the account's title and with
+// the senders tree in front again.
+TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
+    ASSERT_TRUE(SetServiceBaseAddress(server.BaseAddress().c_str()));
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    doc->GetSender().GetRecord().m_remote.m_strUserId = "13800138000";
+    doc->GetSender().GetRecord().m_remote.m_strPassword = "pw";
+    OpenSmsFolder();
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
+    CMainFrame* frame = app->GetMainFrame();
+    // Sent at once, the message has left the outbox that the pane shows again.
+    for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT,
+                      (UINT)CEditSmsForm::ID_SEND}) {
+        tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
+        Pump();
+        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
+        Pump();
+        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
+        ASSERT_NE(form, nullptr);
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "hello");
+        // Off to the address book, as to pick a recipient there.
+        COutbarWnd* bar = frame->GetOutbar();
+        CRect rc;
+        ASSERT_TRUE(bar->GetButtonRect(FolderAddressBook, rc));
+        QTest::mouseClick(bar->GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(bar->GetSelFolder(), (int)FolderAddressBook);
+        frame->SendMessage(WM_COMMAND, nEnd);
+        Pump();
+        EXPECT_EQ(bar->GetSelFolder(), (int)FolderSms) << nEnd;
+        auto* view = dynamic_cast<CSplitterView*>(frame->GetRightPane()->GetCurrentView());
+        ASSERT_NE(view, nullptr) << nEnd;
+        ASSERT_NE(view->GetSmsList(), nullptr);
+        EXPECT_EQ(outbox->GetSmsCount(), view->GetSmsList()->GetListCtrl().GetItemCount()) << nEnd;
+        CString title;
+        frame->GetWindowText(title);
+        EXPECT_NE(title.Find("短信管理"), -1) << title.GetString();
+    }
+    EXPECT_EQ(outbox->GetSmsCount(), 2);
+    EXPECT_EQ(sent->GetSmsCount(), 1);
+}
+
+// The counts beside the boxes follow a message deleted from a list, also when the account's
+// file was changed before (the tree is then told nothing new about the file itself).
+TEST_F(SendersProgramTest, ADeletedMessageRepaintsTheCountsOfAChangedAccount) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("计数.sdr", "计数", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* sent = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(2));
+    auto* recycle = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(3));
+    sent->AddSms(new _CSms("一"));
+    sent->AddSms(new _CSms("二"));
+    tree->GetTreeCtrl().SelectItem((HTREEITEM)sent->GetTreeItem());
+    Pump();
+    doc->SetModifiedFlag(TRUE);
+    CSmsView* list = ShownList();
+    ASSERT_NE(list, nullptr);
+    CRect rc;
+    list->GetListCtrl().GetItemRect(0, &rc, LVIR_LABEL);
+    QTest::mouseClick(list->GetListCtrl().GetWidget(), Qt::LeftButton, {},
+                      QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+    Pump();
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    QWidget* treeWidget = tree->GetTreeCtrl().GetWidget();
+    treeWidget->installEventFilter(&counter);
+    for (QWidget* child : treeWidget->findChildren<QWidget*>())
+        child->installEventFilter(&counter);
+    QTest::keyClick(list->GetListCtrl().GetWidget(), Qt::Key_Delete);
+    Pump();
+    ASSERT_EQ(sent->GetSmsCount(), 1);
+    ASSERT_EQ(recycle->GetSmsCount(), 1);
+    EXPECT_GT(counter.paints, 0) << "the tree shows the new counts";
+    treeWidget->removeEventFilter(&counter);
+    for (QWidget* child : treeWidget->findChildren<QWidget*>())
+        child->removeEventFilter(&counter);
 }
 
 // Messages dragged out of a box's list land in the box they are dropped on, when that box takes
