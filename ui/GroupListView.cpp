@@ -1,4 +1,5 @@
 #include "ui/GroupListView.h"
+#include "ui/KovMenu.h"
 
 #include <algorithm>
 
@@ -386,15 +387,7 @@ void CGroupListView::OnContextMenu(CWnd*, CPoint point) {
     CMenu* pPopup = menu.GetSubMenu(m_nContextMenuPos);
     if (pPopup == nullptr)
         return;
-    if (point.x == -1 && point.y == -1) {
-        // From the keyboard: at the focused row, else the list's corner.
-        CRect rc(0, 0, 0, 0);
-        const int nRow = List().GetNextItem(-1, LVNI_FOCUSED);
-        if (nRow >= 0)
-            List().GetItemRect(nRow, &rc, LVIR_LABEL);
-        point = rc.CenterPoint();
-        List().ClientToScreen(&point);
-    }
+    point = ListContextMenuPoint(List(), point);
     CWnd* pOwner = AfxGetMainWnd() != nullptr ? AfxGetMainWnd() : this;
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, pOwner);
 }
