@@ -23,6 +23,11 @@ CEmailAccount::ComposeFactory& Factory() {
     return s_factory;
 }
 
+CEmailAccount::SendFailureHandler& FailureHandler() {
+    static CEmailAccount::SendFailureHandler s_handler;
+    return s_handler;
+}
+
 BOOL FileExists(const CString& path) {
     CFileStatus status;
     return CFile::GetStatus(path, status);
@@ -57,6 +62,10 @@ bool CEmailAccount::SServerInfo::operator==(const SServerInfo& o) const {
 
 void CEmailAccount::SetComposeFactory(ComposeFactory factory) {
     Factory() = std::move(factory);
+}
+
+void CEmailAccount::SetSendFailureHandler(SendFailureHandler handler) {
+    FailureHandler() = std::move(handler);
 }
 
 CEmailAccount::CEmailAccount() : m_root(this, "", CMsgBoxBase::BOX_UNTYPED) {
@@ -207,6 +216,8 @@ CString CEmailAccount::GetSendProblem(const CEmailMessage* pMessage) const {
 }
 
 void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
+    if (bSuccess)
+        m_unsent.erase(std::remove(m_unsent.begin(), m_unsent.end(), pMessage), m_unsent.end());
     if (pMessage == nullptr || !bSuccess || m_bClosing)
         return;
     CEmailBox* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
@@ -223,6 +234,20 @@ void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
 
 void CEmailAccount::OnSessionEnded() {
     m_smtp.ClearQueue();
+    ReportUnsent();
+}
+
+void CEmailAccount::ReportUnsent() {
+    const size_t nUnsent = m_unsent.size();
+    m_unsent.clear();
+    if (nUnsent == 0 || m_bClosing || !FailureHandler())
+        return;
+    CString text;
+    text.Format("%d 封邮件没有发出：无法通过发送邮件服务器 %s（端口 %u）发送。"
+                "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
+                static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+                static_cast<unsigned>(m_smtpServer.m_dwPort));
+    FailureHandler()(this, text);
 }
 
 // ---- Compose frames ------------------------------------------------------------------------
@@ -271,8 +296,12 @@ BOOL CEmailAccount::OnComposeClosed(CIEmailComposeFrame* pFrame) {
         if (action == CIEmailComposeFrame::ActionSend) {
             PrepareSending();
             m_smtp.AddMessage(pMessage);
-            if (!m_smtp.Connect())
+            if (std::find(m_unsent.begin(), m_unsent.end(), pMessage) == m_unsent.end())
+                m_unsent.push_back(pMessage);
+            if (!m_smtp.Connect()) {
                 m_smtp.Abandon();
+                ReportUnsent();
+            }
         }
     }
     m_composers.erase(std::find(m_composers.begin(), m_composers.end(), pFrame));

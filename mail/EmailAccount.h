@@ -95,6 +95,10 @@ public:
     // null when no frame could be made.
     using ComposeFactory = std::function<CIEmailComposeFrame*(CEmailAccount*, CEmailMessage*)>;
     static void SetComposeFactory(ComposeFactory factory);
+    // Told, with what to say to the user, when mails the account was asked to send were not
+    // sent: the session could not start or ended before them. The mails stay in their box.
+    using SendFailureHandler = std::function<void(CEmailAccount*, const CString&)>;
+    static void SetSendFailureHandler(SendFailureHandler handler);
 
     // SMTP port 25, LOGIN, SMTP logs on as the POP3 user, POP3 port 110; no host, no mailbox,
     // no password; charset "gb2312".
@@ -206,6 +210,8 @@ public:
 
 private:
     void Notify(CEmailMessage* pMessage, CEmailBox* pOldBox);
+    // Tells the send-failure handler of the mails asked to be sent and not reported sent.
+    void ReportUnsent();
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
 
@@ -213,6 +219,9 @@ private:
     CMiniDB m_db;
     CEmailBox m_root;
     CSMTPClientSocket m_smtp;
+    // The mails asked to be sent that the server has not taken yet (only compared, never used:
+    // one may be gone meanwhile).
+    std::vector<const CEmailMessage*> m_unsent;
     CString m_strCharset = "gb2312";
     CMap<DWORD, DWORD, CEmailMessage*, CEmailMessage*> m_cache;
     std::vector<CIEmailComposeFrame*> m_composers;

@@ -1,4 +1,5 @@
 #include "ui/GroupListView.h"
+#include "ui/KovMenu.h"
 
 #include <algorithm>
 
@@ -386,6 +387,7 @@ void CGroupListView::OnContextMenu(CWnd*, CPoint point) {
     CMenu* pPopup = menu.GetSubMenu(m_nContextMenuPos);
     if (pPopup == nullptr)
         return;
+    point = ListContextMenuPoint(List(), point);
     CWnd* pOwner = AfxGetMainWnd() != nullptr ? AfxGetMainWnd() : this;
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, pOwner);
 }

@@ -81,6 +81,7 @@ ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CGroupTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CGroupTreeView::OnEndLabelEdit)
 ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CGroupTreeView::OnCustomDraw)
 ON_WM_RBUTTONDOWN()
+ON_WM_CONTEXTMENU()
 ON_WM_CAPTURECHANGED()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -1649,6 +1650,24 @@ void CGroupTreeView::OnRButtonDown(UINT nFlags, CPoint point) {
     }
     if (hItem != nullptr)
         ShowItemMenu(hItem, point);
+}
+
+void CGroupTreeView::OnContextMenu(CWnd* pWnd, CPoint point) {
+    // The mouse's menu came with the right button (OnRButtonDown); the keyboard's (Shift+F10,
+    // the menu key) is the selected item's menu, at the item.
+    if (point.x != -1 || point.y != -1) {
+        CTreeView::OnContextMenu(pWnd, point);
+        return;
+    }
+    HTREEITEM hItem = Tree().GetSelectedItem();
+    if (hItem == nullptr)
+        return;
+    if (CGroup* pGroup = m_groupHelper.GetGroup(hItem); pGroup != nullptr && pGroup->IsLocked())
+        return;
+    CRect rc;
+    if (!Tree().GetItemRect(hItem, &rc, TRUE))
+        rc.SetRectEmpty();
+    ShowItemMenu(hItem, CPoint(rc.left, rc.bottom));
 }
 
 void CGroupTreeView::ShowItemMenu(HTREEITEM hItem, CPoint point) {

@@ -282,6 +282,7 @@ protected:
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
     void OnCaptureChanged(CWnd* pWnd);
     void OnDestroy();
     DECLARE_MESSAGE_MAP()

@@ -2,6 +2,7 @@
 
 #include "platform/gui/Dc.h"
 #include "platform/gui/Frame.h"
+#include "platform/gui/ListCtrl.h"
 #include "platform/gui/NonClientMetrics.h"
 #include "platform/gui/WinApp.h"
 
@@ -272,6 +273,18 @@ void DrawMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, BOOL bIsSubmenu,
         pDC->DrawText(accel, &rcText, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     pDC->SetTextColor(oldColor);
     pDC->SetBkMode(oldMode);
+}
+
+CPoint ListContextMenuPoint(CListCtrl& list, CPoint point) {
+    if (point.x != -1 || point.y != -1)
+        return point;
+    CRect rc(0, 0, 0, 0);
+    const int nRow = list.GetNextItem(-1, LVNI_FOCUSED);
+    if (nRow >= 0)
+        list.GetItemRect(nRow, &rc, LVIR_LABEL);
+    point = rc.CenterPoint();
+    list.ClientToScreen(&point);
+    return point;
 }
 
 BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwner,

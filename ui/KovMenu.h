@@ -37,11 +37,17 @@ void DrawMenuItem(CMenu* pMenu, int nPosition, BOOL bIsMenuBar, BOOL bIsSubmenu,
 // no item of such a menu: the window's own handling is left to do it.
 BOOL MeasureOwnerDrawnMenuItem(CWnd* pWnd, MEASUREITEMSTRUCT* lpMIS);
 BOOL DrawOwnerDrawnMenuItem(CWnd* pWnd, DRAWITEMSTRUCT* lpDIS);
+class CListCtrl;
+
 // Loads menu nMenuId and tracks its sub-menu nSubMenu (the whole menu when negative) for pOwner
 // (the main window when null). A missing sub-menu shows nothing. Answers what TrackPopupMenu
 // answered, 0 when nothing was shown.
 BOOL ShowPopupMenu(UINT nMenuId, int nSubMenu, POINT pt, UINT nFlags, CWnd* pOwner,
                    const RECT* pExcludeRect = nullptr);
+
+// Where a list's context menu opens: at point, or, asked from the keyboard (-1, -1), at the
+// list's focused row (its corner without one), in screen coordinates.
+CPoint ListContextMenuPoint(CListCtrl& list, CPoint point);
 
 // The pop-up of pMenu whose own text is lpszName (the shared context-menu resource holds the
 // pop-ups of many windows, each found by its name); null when there is none.

@@ -1,6 +1,7 @@
 #include "mail/module/MailModule.h"
 
 #include "mail/ui/EditEmailFrame.h"
+#include "platform/gui/MessageBox.h"
 #include "mail/ui/EmailAccountsView.h"
 #include "mail/ui/EmailViews.h"
 #include "shell/MainFrm.h"
@@ -21,10 +22,14 @@ void CMailModule::RegisterViews() {
         [](CEmailAccount* pAccount, CEmailMessage* pMessage) -> CIEmailComposeFrame* {
             return CEditEmailFrame::Open(pAccount, pMessage);
         });
+    CEmailAccount::SetSendFailureHandler([](CEmailAccount*, const CString& text) {
+        AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    });
 }
 
 void CMailModule::OnExit(CSmsApp*) {
     CEmailAccount::SetComposeFactory(nullptr);
+    CEmailAccount::SetSendFailureHandler(nullptr);
 }
 
 CEmailAccountsView* CMailModule::GetTree() const {

@@ -560,10 +560,15 @@ protected:
 
 TEST_F(EmailAccountSendTest, TheServerTakesItOrTheMailStaysInTheOutbox) {
     DWORD sentId, refusedId, downId;
+    // What the user is told of mails that did not go.
+    std::vector<std::string> told;
+    CEmailAccount::SetSendFailureHandler(
+        [&](CEmailAccount*, const CString& text) { told.emplace_back((LPCTSTR)text); });
     {
         auto account = Make();
         SetUpAccount(*account, peer.Port());
         CEmailMessage* sent = Send(*account, "送达", "li@example.com");
+        EXPECT_TRUE(told.empty()) << told.front();
         EXPECT_EQ(2, sent->GetState());
         EXPECT_EQ(account->FindBox(2), sent->GetBox());
         EXPECT_NE(std::string::npos, peer.Envelope(1).find("li@example.com")) << peer.Log();
@@ -573,13 +578,20 @@ TEST_F(EmailAccountSendTest, TheServerTakesItOrTheMailStaysInTheOutbox) {
         EXPECT_EQ(1, refused->GetState());
         EXPECT_EQ(account->FindBox(1), refused->GetBox());
         refusedId = refused->GetRecordId();
+        EXPECT_EQ(1u, told.size());
 
-        SetUpAccount(*account, static_cast<UINT>(test_net::FreeLoopbackPort()));
+        const UINT closedPort = static_cast<UINT>(test_net::FreeLoopbackPort());
+        SetUpAccount(*account, closedPort);
         CEmailMessage* down = Send(*account, "服务器停了", "li@example.com");
         EXPECT_EQ(1, down->GetState());
         EXPECT_EQ(account->FindBox(1), down->GetBox());
         downId = down->GetRecordId();
+        ASSERT_EQ(2u, told.size()) << "a server that is down is not passed over in silence";
+        EXPECT_NE(std::string::npos, told[1].find("没有发出"));
+        EXPECT_NE(std::string::npos, told[1].find("127.0.0.1"));
+        EXPECT_NE(std::string::npos, told[1].find(std::to_string(closedPort)));
     }
+    CEmailAccount::SetSendFailureHandler(nullptr);
     auto account = Reopen();
     EXPECT_EQ(2, account->GetMessage(sentId)->GetState());
     EXPECT_EQ(account->FindBox(2), account->GetMessage(sentId)->GetBox());

@@ -481,15 +481,7 @@ void CEmailListView::OnDeletePermanentChecked() {
 }
 
 void CEmailListView::OnContextMenu(CWnd*, CPoint point) {
-    if (point.x == -1 && point.y == -1) {
-        // From the keyboard: at the focused row, else the list's corner.
-        CRect rc(0, 0, 0, 0);
-        const int nRow = List().GetNextItem(-1, LVNI_FOCUSED);
-        if (nRow >= 0)
-            List().GetItemRect(nRow, &rc, LVIR_LABEL);
-        point = rc.CenterPoint();
-        ClientToScreen(&point);
-    }
+    point = ListContextMenuPoint(List(), point);
     // The frame routes the chosen command to its active view; without a frame the list takes it.
     CWnd* pFrame = GetTopLevelFrame();
     ShowPopupMenu(IDR_CONTEXT_MENU, 0, point, TPM_LEFTALIGN | TPM_RIGHTBUTTON,

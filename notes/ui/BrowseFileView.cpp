@@ -3,6 +3,7 @@
 #include "platform/gui/Dc.h"
 #include "platform/base/ModuleDir.h"
 #include "platform/gui/Menu.h"
+#include "ui/KovMenu.h"
 #include "ui/GroupTreeView.h"
 
 IMPLEMENT_DYNCREATE(CBrowseFileView, CListView)
@@ -154,6 +155,7 @@ void CBrowseFileView::OnContextMenu(CWnd*, CPoint point) {
     CMenu menu;
     if (!menu.LoadMenu(kContextMenuId))
         return;
+    point = ListContextMenuPoint(GetListCtrl(), point);
     if (CMenu* pPopup = menu.GetSubMenu(1))
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
 }

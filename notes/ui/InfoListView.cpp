@@ -7,6 +7,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/KovMenu.h"
 #include "ui/FieldActionOpen.h"
 #include "ui/KovListCtrl.h"
 
@@ -199,6 +200,7 @@ void CInfoListView::OnContextMenu(CWnd*, CPoint point) {
     CMenu menu;
     if (!menu.LoadMenu(kContextMenuId))
         return;
+    point = ListContextMenuPoint(GetListCtrl(), point);
     if (CMenu* pPopup = menu.GetSubMenu(0))
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
 }

@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -242,6 +243,9 @@ void AfxShowKeyboardCues(CWnd* pWnd) {
 
 // ---- Key codes ------------------------------------------------------------------------------
 
+// The context-menu key.
+constexpr UINT kVkApps = 0x5D;
+
 UINT AfxVirtualKeyFromQt(int k) {
     if (k >= Qt::Key_A && k <= Qt::Key_Z)
         return 'A' + (k - Qt::Key_A);
@@ -296,6 +300,8 @@ UINT AfxVirtualKeyFromQt(int k) {
         return VK_DELETE;
     case Qt::Key_Help:
         return VK_HELP;
+    case Qt::Key_Menu:
+        return kVkApps;
     case Qt::Key_NumLock:
         return VK_NUMLOCK;
     case Qt::Key_ScrollLock:
@@ -455,7 +461,8 @@ static WndEventBridge* Bridge() {
 // Sends a message translated from a Qt event through the queue path; reports whether Qt must
 // still process the event itself.
 static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM lp,
-                           bool* defaultWanted, QObject* receiver = nullptr) {
+                           bool* defaultWanted, QObject* receiver = nullptr,
+                           bool* dispatched = nullptr) {
     MSG m{wnd->m_hWnd, message, wp, lp, 0, g_lastMessagePos};
     AfxNoteMessage(message);
     if (CWinApp* app = AfxGetApp()) {
@@ -471,9 +478,49 @@ static bool SendTranslated(CWnd* wnd, QEvent* e, UINT message, WPARAM wp, LPARAM
     g_qtDispatch.push_back(&d);
     AfxCallWndProc(target, m.message, m.wParam, m.lParam);
     g_qtDispatch.pop_back();
+    if (dispatched)
+        *dispatched = true;
     if (defaultWanted)
         *defaultWanted = d.wantDefault;
     return d.forwarded;
+}
+
+// Puts the menu bar of w's window in keyboard mode as Alt pressed and let go alone does: Qt's
+// bar, which watches its parent, enters it on an Alt press (seen in its shortcut check) followed
+// by the Alt's release with nothing between.
+static bool EnterMenuBarKeyboardMode(QWidget* w) {
+    QWidget* top = w ? w->window() : nullptr;
+    if (!top)
+        return false;
+    QMenuBar* bar = nullptr;
+    for (QMenuBar* b : top->findChildren<QMenuBar*>())
+        if (b->window() == top && b->isVisible() && b->isEnabled() && !b->actions().isEmpty()) {
+            bar = b;
+            break;
+        }
+    if (!bar || !bar->parentWidget())
+        return false;
+    // An Alt key event reports the modifiers as they were before the key: none yet on the press.
+    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
+    bool old = std::exchange(g_syntheticInput, true);
+    QCoreApplication::sendEvent(bar->parentWidget(), &press);
+    QCoreApplication::sendEvent(bar->parentWidget(), &release);
+    g_syntheticInput = old;
+    return bar->hasFocus();
+}
+
+// The keys that work menus where nobody took them: F10 puts the window's menu bar in keyboard
+// mode, as Alt pressed and let go alone does; Shift+F10 and the menu key ask the focused window
+// for its context menu, at (-1, -1) so that it places the menu at its selection.
+static bool KeyboardMenuKey(CWnd* wnd, UINT vk, Qt::KeyboardModifiers mods) {
+    if (vk == VK_F10 && mods == Qt::NoModifier)
+        return EnterMenuBarKeyboardMode(wnd->GetWidget());
+    if ((vk == VK_F10 && mods == Qt::ShiftModifier) || (vk == kVkApps && mods == Qt::NoModifier)) {
+        wnd->SendMessage(WM_CONTEXTMENU, (WPARAM)wnd->m_hWnd, MAKELPARAM(-1, -1));
+        return true;
+    }
+    return false;
 }
 
 WndPrivate::~WndPrivate() {
@@ -639,7 +686,16 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
         bool wantDefault = true;
         if (vk) {
             wantDefault = false;
-            SendTranslated(wnd, e, msg, vk, lp, &wantDefault, from);
+            bool dispatched = false;
+            const HWND hWnd = wnd->m_hWnd;
+            SendTranslated(wnd, e, msg, vk, lp, &wantDefault, from, &dispatched);
+            // The menu keys work after the window had the key (controls take every key down
+            // without asking the default), unless PreTranslateMessage took it first.
+            if (down && dispatched && !ke->isAutoRepeat()) {
+                CWnd* still = ::IsWindow(hWnd) ? CWnd::FromHandlePermanent(hWnd) : nullptr;
+                if (still && KeyboardMenuKey(still, vk, ke->modifiers() & ~Qt::KeypadModifier))
+                    return true;
+            }
             // A key swallowed by PreTranslateMessage or a handler produces no characters.
             if (!wantDefault)
                 return true;
@@ -661,6 +717,10 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
     }
     case QEvent::ContextMenu: {
         auto* ce = static_cast<QContextMenuEvent*>(e);
+        // The menu key's own press asks for the menu (see KeyboardMenuKey), where every
+        // platform sends it; the event some platforms make of it as well would ask twice.
+        if (ce->reason() == QContextMenuEvent::Keyboard)
+            return true;
         QPoint g = ce->globalPos();
         SendTranslated(wnd, e, WM_CONTEXTMENU, (WPARAM)wnd->m_hWnd, MAKELPARAM(g.x(), g.y()),
                        nullptr, from);

@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/KovMenu.h"
 
 #include <vector>
 
@@ -185,6 +186,18 @@ void CDlgMessageBank::OnContextMenu(CWnd* pWnd, CPoint point) {
         return;
     for (UINT id = ID_GROUP_NEW; id <= ID_RENAME; ++id)
         pPopup->EnableMenuItem(id, IsCommandEnabled(id) ? MF_ENABLED : MF_GRAYED);
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard: at the tree's selected group, or the list's focused row.
+        if (pWnd == &m_tree) {
+            CRect rc(0, 0, 0, 0);
+            if (HTREEITEM hItem = m_tree.GetSelectedItem())
+                m_tree.GetItemRect(hItem, &rc, TRUE);
+            point = CPoint(rc.left, rc.bottom);
+            m_tree.ClientToScreen(&point);
+        } else {
+            point = ListContextMenuPoint(m_list, point);
+        }
+    }
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
 }
 

@@ -319,6 +319,10 @@ void CFormContent::OnContextMenu(CWnd*, CPoint point) {
     CMenu* pPopup = menu.GetSubMenu(4);
     if (pPopup == nullptr)
         return;
+    if (point.x == -1 && point.y == -1) { // from the keyboard: at the form's corner
+        point = CPoint(0, 0);
+        ClientToScreen(&point);
+    }
     CWnd* pFrame = GetTopLevelFrame();
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y,
                            pFrame != nullptr ? pFrame : this);

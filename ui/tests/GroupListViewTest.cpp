@@ -473,6 +473,24 @@ TEST_F(GroupListViewTest, TheContextMenuIsTheConfiguredPopupAndCancelsADrag) {
     EXPECT_FALSE(picture.isNull());
 }
 
+TEST_F(GroupListViewTest, TheKeyboardsContextMenuOpensAtTheFocusedRow) {
+    Show(root);
+    std::vector<CPoint> at;
+    AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT pt, UINT) {
+        at.push_back(pt);
+        return 0u;
+    });
+    FocusList();
+    List().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    QTest::keyClick(List().GetWidget(), Qt::Key_F10, Qt::ShiftModifier);
+    AfxSetPopupMenuHook(nullptr);
+    ASSERT_EQ(1u, at.size());
+    CRect row;
+    List().GetItemRect(1, &row, LVIR_BOUNDS);
+    List().ClientToScreen(&row);
+    EXPECT_TRUE(row.PtInRect(at[0])) << "at the focused row, not at the screen's corner";
+}
+
 TEST_F(GroupListViewTest, TheTreeAsksTheListWhatIsUnderAPoint) {
     Show(Group("家人"));
     GROUPDROPQUERY q;

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <string>
@@ -618,6 +619,44 @@ TEST_F(GroupTreeViewTest, TheContextMenuFollowsTheClickedKind) {
     CRect group;
     Tree().GetItemRect(Item(FindGroup(root, "家人")), &group, TRUE);
     Screenshot("group-tree-context-menu", &groupMenu, QPoint(group.CenterPoint().x, group.CenterPoint().y));
+}
+
+TEST_F(GroupTreeViewTest, ShiftF10AndTheMenuKeyShowTheSelectedItemsMenuAtTheItem) {
+    CString a = WriteStandardBook("通讯录");
+    CQuillmarBaseDoc* doc = view->OpenFile(a, FALSE);
+    CGroup* root = view->GetRootGroup(doc);
+    Tree().Expand(view->GetFileAt(0)->hItem, TVE_EXPAND);
+    struct Shown {
+        UINT first;
+        CPoint at;
+    };
+    std::vector<Shown> shown;
+    AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT pt, UINT) {
+        shown.push_back({CMenu::FromHandle(hMenu)->GetMenuItemID(0), pt});
+        return 0u;
+    });
+    QWidget* keys = Tree().GetWidget();
+    HTREEITEM family = Item(FindGroup(root, "家人"));
+    Tree().SelectItem(family);
+    QTest::keyClick(keys, Qt::Key_F10, Qt::ShiftModifier);
+    Tree().SelectItem(Item(FindCard(root, "自己")));
+    QTest::keyClick(keys, Qt::Key_Menu);
+    // The right button still shows one menu, not a second one as well.
+    CRect rc;
+    Tree().GetItemRect(family, &rc, TRUE);
+    Tree().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(rc.CenterPoint().x, rc.CenterPoint().y));
+    AfxSetPopupMenuHook(nullptr);
+    ASSERT_EQ(3u, shown.size());
+    EXPECT_EQ(456u, shown[0].first);
+    EXPECT_EQ(453u, shown[1].first);
+    EXPECT_EQ(456u, shown[2].first);
+    // The keyboard's menu opens at the item, on screen, not at the corner of the screen.
+    CRect screenItem = rc;
+    Tree().ClientToScreen(&screenItem);
+    EXPECT_GE(shown[0].at.x, screenItem.left);
+    EXPECT_LE(shown[0].at.x, screenItem.right);
+    EXPECT_GE(shown[0].at.y, screenItem.top);
+    EXPECT_LE(shown[0].at.y, screenItem.bottom + 1);
 }
 
 TEST_F(GroupTreeViewTest, CommandsFollowTheCurrentItemsKind) {

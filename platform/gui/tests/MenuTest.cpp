@@ -582,3 +582,71 @@ TEST_F(MenuTest, AltPressedAndLetGoAloneWorksTheMenuBarFromTheKeyboard) {
     EXPECT_EQ(nullptr, bar->activeAction());
     frame.DestroyWindow();
 }
+
+// A frame whose child records the context menus it is asked for.
+class CContextChild : public CWnd {
+public:
+    std::vector<CPoint> asked;
+    void OnContextMenu(CWnd*, CPoint point) { asked.push_back(point); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CContextChild, CWnd)
+ON_WM_CONTEXTMENU()
+END_MESSAGE_MAP()
+
+TEST_F(MenuTest, F10WorksTheMenuBarAndShiftF10OrTheMenuKeyAsksForTheContextMenu) {
+    auto* pFrame = new CMenuFrame;
+    CMenuFrame& frame = *pFrame;
+    ASSERT_TRUE(frame.Create(nullptr, "frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(7001));
+    ASSERT_TRUE(frame.SetMenu(&menu));
+    CContextChild child;
+    ASSERT_TRUE(child.Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                             CRect(10, 10, 200, 100), &frame, 1));
+    frame.ShowWindow(SW_SHOW);
+    QWidget* top = frame.GetWidget();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    child.SetFocus();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(nullptr, target);
+    auto* bar = top->findChild<QMenuBar*>();
+    ASSERT_NE(nullptr, bar);
+
+    // F10: the first title current, no menu open; the arrows and Enter work it, Escape leaves.
+    QTest::keyClick(target, Qt::Key_F10);
+    Pump();
+    EXPECT_TRUE(bar->hasFocus());
+    EXPECT_EQ(bar->actions()[0], bar->activeAction());
+    EXPECT_EQ(nullptr, QApplication::activePopupWidget());
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(bar->actions()[1], bar->activeAction());
+    QTest::keyClick(bar, Qt::Key_Return);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(nullptr, popup);
+    EXPECT_EQ(bar->actions()[1]->menu(), popup);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    Pump();
+    if (bar->hasFocus())
+        QTest::keyClick(bar, Qt::Key_Escape);
+    Pump();
+    EXPECT_FALSE(bar->hasFocus());
+    EXPECT_EQ(nullptr, bar->activeAction());
+    EXPECT_TRUE(child.asked.empty()) << "F10 alone asks for no context menu";
+
+    // Shift+F10 and the menu key ask the focused window, once each, at (-1, -1): from the
+    // keyboard, so that it places the menu itself. The bar stays as it was.
+    child.SetFocus();
+    target = child.GetWidget();
+    QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(target, Qt::Key_Menu);
+    Pump();
+    ASSERT_EQ(2u, child.asked.size());
+    for (const CPoint& pt : child.asked)
+        EXPECT_EQ(CPoint(-1, -1), pt);
+    EXPECT_FALSE(bar->hasFocus());
+    EXPECT_TRUE(frame.commands.empty());
+    child.DestroyWindow();
+    frame.DestroyWindow();
+}

@@ -2,6 +2,7 @@
 
 #include "platform/base/OsPath.h"
 #include "platform/base/tests/TempFolder.h"
+#include "platform/gui/Menu.h"
 #include "sms/Sender.h"
 #include "sms/ui/DlgCodeInfo.h"
 #include "sms/ui/DlgEditNameCode.h"
@@ -387,6 +388,39 @@ TEST_F(MessageBankTest, ASetShowsItsPhrasesWhichAreEditedSavedAndInserted) {
     std::string saved((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(saved, std::string("one\r\ntwo\r\n") + std::string((LPCTSTR)CString("新短语")) + "\r\n");
     owner.DestroyWindow();
+}
+
+TEST_F(MessageBankTest, TheKeyboardsContextMenusOpenAtTheSelectedGroupAndTheFocusedPhrase) {
+    CDlgMessageBank dlg(nullptr, Folder());
+    std::vector<CPoint> at;
+    AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT pt, UINT) {
+        at.push_back(pt);
+        return 0u;
+    });
+    CRect groupRect, rowRect;
+    onDialog = [&](CDialog& d) {
+        auto& b = static_cast<CDlgMessageBank&>(d);
+        HTREEITEM g1 = Find(b, TVI_ROOT, "g1");
+        ASSERT_NE(g1, nullptr);
+        b.GetTree().Expand(g1, TVE_EXPAND);
+        b.GetTree().SelectItem(Find(b, g1, "s1"));
+        b.GetTree().GetItemRect(Find(b, g1, "s1"), &groupRect, TRUE);
+        b.GetTree().ClientToScreen(&groupRect);
+        QTest::keyClick(b.GetTree().GetWidget(), Qt::Key_F10, Qt::ShiftModifier);
+        b.GetList().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        b.GetList().GetItemRect(1, &rowRect, LVIR_BOUNDS);
+        b.GetList().ClientToScreen(&rowRect);
+        QTest::keyClick(b.GetList().GetWidget(), Qt::Key_Menu);
+        b.EndDialog(IDCANCEL);
+    };
+    dlg.DoModal();
+    AfxSetPopupMenuHook(nullptr);
+    ASSERT_EQ(at.size(), 2u);
+    EXPECT_GE(at[0].x, groupRect.left);
+    EXPECT_LE(at[0].x, groupRect.right);
+    EXPECT_GE(at[0].y, groupRect.top);
+    EXPECT_LE(at[0].y, groupRect.bottom + 1);
+    EXPECT_TRUE(rowRect.PtInRect(at[1]));
 }
 
 TEST_F(MessageBankTest, GroupsAreMadeRenamedAndDeletedAsFoldersWithoutClobbering) {
