@@ -156,7 +156,19 @@ void CScheduleTreeView::OnSelChangedBroadcast(NMHDR* pNMHDR, LRESULT* pResult) {
                        ? GetGroupOfItem(m_hCurrent) : nullptr;
     if (m_pUIManager != nullptr)
         m_pUIManager->Broadcast(this, ScheduleGroupChosen, nullptr, pNew, 0, pOld);
+    m_bInSelChange = TRUE;
     OnSelChanged(pNMHDR, pResult);
+    m_bInSelChange = FALSE;
+}
+
+void CScheduleTreeView::OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) {
+    CGroupTreeView::OnCurrentItemChanged(hItem, bUpdateViews);
+    // A new file's item was chosen while its label was edited, before the file had a group:
+    // once it has one, the task list and the calendar are told of it as of any choice.
+    if (!m_bInSelChange && hItem == m_hCurrent && m_pUIManager != nullptr) {
+        CGroup* pGroup = hItem != nullptr ? GetGroupOfItem(hItem) : nullptr;
+        m_pUIManager->Broadcast(this, ScheduleGroupChosen, nullptr, pGroup, 0, pGroup);
+    }
 }
 
 CQuillmarBaseDoc* CScheduleTreeView::OpenFile(LPCTSTR lpszPath, BOOL bCreateNew) {

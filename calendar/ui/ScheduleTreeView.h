@@ -84,6 +84,7 @@ public:
 
 protected:
     void OnFileClosing(CFileInfo* pInfo) override;
+    void OnCurrentItemChanged(HTREEITEM hItem, BOOL bUpdateViews) override;
     void OnNewTaskPage();
     void OnSelChangedBroadcast(NMHDR* pNMHDR, LRESULT* pResult);
     // WM_USER+30: a task of the task list over the tree; other drops are the base's.
@@ -93,6 +94,8 @@ protected:
     CScheduleUIManager* m_pUIManager = nullptr;
     CGroup m_taskClipboard;
     HTREEITEM m_hLastSelected = nullptr;
+    // Set while a selection change is told to the listeners by the tree's own notification.
+    BOOL m_bInSelChange = FALSE;
     CCalendarExtInfoManager* m_pExtInfoManager = nullptr;
 };
 

@@ -406,6 +406,9 @@ LRESULT CDateTimeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case DTM_SETFORMAT:
         return SetFormat(reinterpret_cast<LPCTSTR>(lParam));
+    case WM_GETDLGCODE:
+        // The arrows step the field and digits are typed into it, even in a dialog.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
         if (wParam == VK_F2 && EditUserString())
             return 0;

@@ -800,3 +800,45 @@ TEST_F(ScheduleProgramTest, TheTaskListsToolBarRunsTheListsCommands) {
 }
 
 } // namespace
+
+// A new user's first steps: the top item chosen (no list on the right), a new file, then 新建页 on the file: the page's task is listed at once, and 新建任务 in the
+// list puts a second one beside it.
+TEST_F(ScheduleProgramTest, ATaskPageMadeInANewFileIsListedAtOnce) {
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CCalendarManagerWnd* page = calendar.GetPage();
+    ASSERT_NE(page, nullptr);
+    CRect button;
+    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderSchedules, button));
+    ClickAt(page, button.CenterPoint());
+    CScheduleTreeView* tree = page->GetScheduleTree();
+    ASSERT_NE(tree, nullptr);
+    CTreeCtrl& treeCtrl = tree->GetTreeCtrl();
+    ClickAt(&treeCtrl, ItemPoint(treeCtrl, tree->GetTopItem()));
+    tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_NEW);
+    Pump();
+    TypeLabel(tree, nullptr);
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    CScheduleDoc* doc = tree->GetScheduleDoc(0);
+    ASSERT_NE(doc, nullptr);
+
+    AnswerSheetWithTitle("开会");
+    tree->SetFocus();
+    tree->SendMessage(WM_COMMAND, CScheduleTreeView::ID_NEW_TASK_PAGE);
+    Pump();
+    ASSERT_EQ(doc->GetRootGroup().GetTaskHolder().GetSubgroupCount(), 1);
+    CTaskListView* list = ShownList(frame);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetCurrentGroup(), &doc->GetRootGroup());
+    EXPECT_EQ(Listed(list), std::vector<std::string>{"开会"});
+
+    AnswerSheetWithTitle("买菜");
+    list->SendMessage(WM_COMMAND, CTaskListView::ID_NEW_TASK);
+    Pump();
+    onDialog = nullptr;
+    EXPECT_EQ(doc->GetRootGroup().GetTaskHolder().GetSubgroupCount(), 2);
+    EXPECT_EQ(Listed(list), (std::vector<std::string>{"开会", "买菜"}));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}

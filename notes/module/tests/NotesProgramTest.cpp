@@ -23,6 +23,9 @@
 #include "shell/tests/ProgramRun.h"
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -856,4 +859,41 @@ TEST(FormatBarFacesTest, AFaceInSeveralScriptsShowsEachWithItsScript) {
     auto bare = CFontComboBox::ListFaces(twice);
     EXPECT_EQ(bare[0].first, "Symbolic");
     EXPECT_EQ(bare[1].second.face, "Symbolic");
+}
+
+// A right click in the page, or Shift+F10, opens the page's own menu (colour, highlight, bold
+// and the rest), not the text box's plain one.
+TEST_F(NotesProgramTest, ARightClickInThePageOpensItsFormatMenu) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    std::vector<UINT> firstIds;
+    bool hasColour = false;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU hMenu, CWnd*, POINT, UINT) -> UINT {
+        CMenu* m = CMenu::FromHandle(hMenu);
+        firstIds.push_back(m->GetMenuItemID(0));
+        hasColour = hasColour || m->GetMenuState(CWordPadView::ID_CHAR_COLOR, MF_BYCOMMAND) != (UINT)-1;
+        return 0u;
+    });
+    QWidget* edit = o.editor->GetRichEditCtrl().GetWidget();
+    auto* area = qobject_cast<QAbstractScrollArea*>(edit);
+    QWidget* target = area != nullptr ? area->viewport() : edit;
+    const QPoint at(20, 10);
+    QTest::mouseClick(target, Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &menu);
+    Pump();
+    EXPECT_EQ(firstIds.size(), 1u) << "one menu for the right click";
+    EXPECT_TRUE(hasColour);
+    // Shift+F10 from the keyboard.
+    o.editor->SetFocus();
+    hasColour = false;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
+    Pump();
+    EXPECT_EQ(firstIds.size(), 2u);
+    EXPECT_TRUE(hasColour);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible() && qobject_cast<QMenu*>(w) != nullptr) << "no plain text-box menu";
+    AfxSetPopupMenuHook(old);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
 }

@@ -1,7 +1,9 @@
 #include "GuiTestSupport.h"
 
+#include "platform/gui/DateTimeCtrl.h"
 #include "platform/gui/Dialog.h"
 
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -177,6 +179,36 @@ TEST_F(DialogKeysTest, ArrowsInAListOrACombinedBoxChooseTheirRows) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_EQ(IDC_COLOUR, FocusId());
     EXPECT_EQ(1, colour->GetCurSel());
+}
+
+TEST_F(DialogKeysTest, ADateTimePickerKeepsItsArrowsAndDigits) {
+    CDateTimeCtrl picker;
+    ASSERT_TRUE(picker.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | DTS_UPDOWN, CRect(4, 4, 120, 28),
+                              &dlg, 7190));
+    picker.SetFormat("HH:mm");
+    SYSTEMTIME st{2026, 12, 0, 11, 9, 30, 0, 0};
+    ASSERT_TRUE(picker.SetTime(&st));
+    auto* editor = qobject_cast<QDateTimeEdit*>(picker.GetWidget());
+    ASSERT_NE(editor, nullptr);
+    dlg.GotoDlgCtrl(&picker);
+    Pump();
+    editor->setCurrentSection(QDateTimeEdit::HourSection);
+    auto hour = [&] {
+        SYSTEMTIME now{};
+        picker.GetTime(&now);
+        return (int)now.wHour;
+    };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(hour(), 8) << "the arrow steps the hour";
+    EXPECT_EQ(FocusId(), 7190) << "and does not move to another control";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(hour(), 10);
+    editor->setSelectedSection(QDateTimeEdit::HourSection);
+    QTest::keyClicks(QApplication::focusWidget(), "01");
+    EXPECT_EQ(hour(), 1) << "digits are typed into the hour";
+    EXPECT_EQ(FocusId(), 7190);
+    picker.DestroyWindow();
 }
 
 // A page laid into the dialog (inside a holder window, as a navigation bar holds it): Tab goes
