@@ -1621,15 +1621,6 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
         handled = false;
         AfxApplyRichEditBars(edit, wnd->GetStyle(), wnd->GetExStyle());
         return 0;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        // Shift+F10 asks for the menu at the caret, as a right click asks at the pointer.
-        if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
-            wnd->SendMessage(WM_CONTEXTMENU, (WPARAM)wnd->m_hWnd, MAKELPARAM(-1, -1));
-            return 0;
-        }
-        handled = false;
-        return 0;
     case WM_CONTEXTMENU:
         // The control has no menu of its own: the request goes on to its parent, whose menu
         // (a view's formatting commands) is the one the user meets.
