@@ -777,6 +777,10 @@ bool WndEventBridge::eventFilter(QObject* obj, QEvent* e) {
             pos = static_cast<QSinglePointEvent*>(e)->position().toPoint();
         if (from->childAt(pos) && g_capture == nullptr)
             return false;
+        // A disabled window takes no mouse (its own or a disabled parent's state): Qt drops the
+        // event itself once we pass it on.
+        if (!from->isEnabled() && g_capture == nullptr)
+            return false;
         return Input(wnd, from, e);
     }
     case QEvent::KeyPress:

@@ -3,6 +3,8 @@
 // uploaded), and the tree's card-edit notices.
 #include "ECUiTestSupport.h"
 
+#include <QContextMenuEvent>
+
 #include "contacts/PersonFields.h"
 #include "contacts/ui/ViewPersonList.h"
 #include "ecard/ui/ECBrowseContact.h"
@@ -197,6 +199,47 @@ TEST_F(ECCardViewsTest, AContactsCardIsReadOnlyButItsDisplayNameStaysLocal) {
     EXPECT_FALSE(sheet.IsModified());
     EXPECT_FALSE(tree->IsCardEditing());
     EXPECT_TRUE(frame->GetUserDoc()->IsModified());
+}
+
+TEST_F(ECCardViewsTest, ClicksOnTheTreeWhileTheCardHoldsEditsNeitherLeaveTheCardNorOfferAMenu) {
+    OpenAlice();
+    Select(ItemOf(kBob));
+    TypeOnState(CPageECState::IDC_DISPLAY_NAME, "alias");
+    ASSERT_TRUE(Form()->GetSheet().IsModified());
+    ASSERT_TRUE(tree->IsCardEditing());
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    const HTREEITEM friends = tree->GetGroupItem(CECContactsTreeView::KindFriends);
+    ASSERT_NE(nullptr, friends);
+    CRect rc;
+    ASSERT_TRUE(t.GetItemRect(friends, &rc, TRUE));
+    // The tree is disabled while the card holds edits: a left click, a right click and the
+    // context-menu event Qt adds for a real mouse all reach its widget and must do nothing.
+    ASSERT_FALSE(t.GetWidget()->isEnabled());
+    const QPoint at(rc.CenterPoint().x, rc.CenterPoint().y);
+    int menus = 0;
+    AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT, UINT) -> UINT {
+        ++menus;
+        return 32846; // 转到上级, the one choice left enabled on a group's menu
+    });
+    QTest::mouseClick(t.GetWidget(), Qt::LeftButton, Qt::NoModifier, at);
+    Pump();
+    QTest::mousePress(t.GetWidget(), Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseRelease(t.GetWidget(), Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, t.GetWidget()->mapToGlobal(at));
+    QApplication::sendEvent(t.GetWidget(), &menuEvent);
+    Pump();
+    AfxSetPopupMenuHook(nullptr);
+    // The card and its edits stay; leaving them lost the edits and left the tree locked for good.
+    EXPECT_EQ(0, menus);
+    EXPECT_EQ(ItemOf(kBob), t.GetSelectedItem());
+    EXPECT_EQ(EC_VIEW_CARD_FORM, pane->GetCurrentViewNumber());
+    EXPECT_TRUE(Form()->GetSheet().IsModified());
+    // Discarding ends the edit and gives the tree back.
+    answers = {IDYES};
+    Command(CFormECPerson::ID_DISCARD);
+    Pump();
+    EXPECT_FALSE(tree->IsCardEditing());
+    EXPECT_TRUE(t.IsWindowEnabled() && t.GetParent()->IsWindowEnabled());
 }
 
 TEST_F(ECCardViewsTest, AContactWithoutANameOfItsOwnShowsWhatTheTreeCallsIt) {
