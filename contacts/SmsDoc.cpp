@@ -25,6 +25,13 @@ void CSmsDoc::DeleteContents() {
     CQuillmarBaseDoc::DeleteContents();
 }
 
+BOOL CSmsDoc::OnSaveDocument(LPCTSTR lpszPathName) {
+    if (!CQuillmarBaseDoc::OnSaveDocument(lpszPathName))
+        return FALSE;
+    RebuildBirthdayMaps();
+    return TRUE;
+}
+
 void CSmsDoc::RebuildBirthdayMaps() {
     m_solarBirthdays.RemoveAll();
     m_lunarBirthdays.RemoveAll();

@@ -19,6 +19,9 @@ public:
     void Serialize(CArchive& ar) override;
     // Empties the root group and the birthday maps.
     void DeleteContents() override;
+    // Writes the file; once written, the birthday maps follow the birthdays entered since the
+    // book was opened, so that the calendar shows them.
+    BOOL OnSaveDocument(LPCTSTR lpszPathName) override;
 
     // Refills both maps from the tree; call before asking for calendar items.
     virtual void RebuildBirthdayMaps();

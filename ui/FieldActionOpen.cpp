@@ -24,6 +24,13 @@ BOOL OpenFieldActionValue(FieldAction action, LPCTSTR lpszValue, LPCTSTR lpszOwn
     return FALSE;
 }
 
+void ShowMailtoFailure(INT_PTR nResult) {
+    CString format, message;
+    format.LoadString(nResult == SE_ERR_NOASSOC ? 216 : 209);
+    message.Format(format, (int)nResult);
+    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+}
+
 BOOL OpenWebAddress(LPCTSTR lpszAddress) {
     if (ShellExecute(nullptr, "open", lpszAddress, nullptr, nullptr, SW_SHOWNORMAL) > 32)
         return TRUE;

@@ -105,10 +105,7 @@ BOOL OpenMailtoAddress(const CString& address) {
     INT_PTR result = ShellExecute(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
     if (result > 32)
         return TRUE;
-    CString format, message;
-    format.LoadString(209);
-    message.Format(format, (int)result);
-    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    ShowMailtoFailure(result);
     return FALSE;
 }
 

@@ -350,6 +350,19 @@ BOOL CDlgEditSms::Save(int nState) {
         AfxMessageBox(Text(133), MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
+    // A contact without a mobile number (or network address) leaves the number list empty: such
+    // a message could never leave the outbox, so only a draft is kept.
+    CString chosen;
+    if (m_pPerson != nullptr)
+        GetDlgItemText(IDC_NUMBER, chosen);
+    if (m_pPerson != nullptr && chosen.IsEmpty() && nState != _CSms::STATE_DRAFT &&
+        SmsType() != 2) {
+        const CString what = Text(SmsType() == 1 ? 343 : 211);
+        CString message;
+        message.Format(Text(214), (LPCTSTR)what, (LPCTSTR)what);
+        AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
     // The outbox the message goes into; without one it is not saved and the dialog stays, so
     // that no caller sends or keeps a message that no box holds.
     _CSmsBox* pRoot = nullptr;

@@ -22,6 +22,7 @@
 #include "sms/ui/DlgGenerateGroupNumber.h"
 #include "sms/ui/DlgMessageBank.h"
 #include "ui/DlgViewInfo.h"
+#include "ui/FieldActionOpen.h"
 #include "ui/GroupTreeView.h"
 
 #include <algorithm>
@@ -1112,11 +1113,8 @@ void CEditSmsForm::OnSendMail() {
         return;
     const INT_PTR result =
         ShellExecute(GetSafeHwnd(), "open", "mailto:" + list, nullptr, nullptr, SW_SHOWNORMAL);
-    if (result <= 32) {
-        CString message;
-        message.Format(Text(209), (int)result);
-        AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
-    }
+    if (result <= 32)
+        ShowMailtoFailure(result);
 }
 
 void CEditSmsForm::OnMailInfo() {

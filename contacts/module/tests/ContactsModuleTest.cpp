@@ -465,6 +465,47 @@ TEST_F(ContactsModuleTest, ClipboardKeysAfterAClickInTheTreeAndTheDiscardKeyInTh
 }
 
 // The tree's label editor takes a paste once, by Ctrl+V and by Shift+Insert alike.
+TEST_F(ContactsModuleTest, ABirthdayEnteredInTheOpenBookReachesTheCalendarOnceSaved) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    b.frame->SetForegroundWindow();
+    Pump();
+    // 王芳 gets a birthday while the book is open, as the contact's form stores it.
+    ASSERT_TRUE(b.person->GetBirthday().SetBirthday(1990, 3, 15, FALSE, TRUE));
+    b.doc->SetModifiedFlag(TRUE);
+    const CDate day(2026, 3, 15);
+    auto namesOn = [&](const CDate& date) {
+        CKovCalendarCellItemList items;
+        const int n = b.tree->GetDayInfo(date, &items, FALSE);
+        std::vector<std::string> names;
+        for (POSITION pos = items.GetHeadPosition(); pos != nullptr;)
+            names.push_back(items.GetNext(pos).m_strText.GetString());
+        EXPECT_EQ(n, (int)names.size());
+        return names;
+    };
+    // Real Ctrl+S on the tree, which has the focus after a click on the contact.
+    CRect r;
+    ASSERT_TRUE(ctrl.GetItemRect((HTREEITEM)b.person->GetTreeItem(), &r, TRUE));
+    QTest::mouseClick(ctrl.GetWidget(), Qt::LeftButton, {}, QPoint(r.CenterPoint().x, r.CenterPoint().y));
+    Pump();
+    QTest::keyClick(CWnd::GetFocus()->GetWidget(), Qt::Key_S, Qt::ControlModifier);
+    Pump();
+    EXPECT_FALSE(b.doc->IsModified()) << "Ctrl+S saved the book";
+    EXPECT_EQ(namesOn(day), std::vector<std::string>{"王芳"});
+    EXPECT_TRUE(namesOn(CDate(2026, 3, 16)).empty());
+    EXPECT_EQ(b.tree->GetDayInfo(day, nullptr, TRUE), 1);
+
+    // The birthday moved and saved again: the old day is free, the new one holds the name.
+    ASSERT_TRUE(b.person->GetBirthday().SetBirthday(1990, 3, 16, FALSE, TRUE));
+    b.doc->SetModifiedFlag(TRUE);
+    QTest::keyClick(CWnd::GetFocus()->GetWidget(), Qt::Key_S, Qt::ControlModifier);
+    Pump();
+    EXPECT_TRUE(namesOn(day).empty());
+    EXPECT_EQ(namesOn(CDate(2026, 3, 16)), std::vector<std::string>{"王芳"});
+    Exit(*b.app);
+}
+
 TEST_F(ContactsModuleTest, TheTreesLabelEditorPastesOnce) {
     FamilyBook b = StartWithFamilyBook();
     ASSERT_NE(b.family, nullptr);

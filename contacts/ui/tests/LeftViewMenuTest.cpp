@@ -355,14 +355,18 @@ TEST_F(LeftViewMenuTest, MailToEveryAddressAndTheGroupRecommendation) {
     EXPECT_STREQ("请将该伊妹儿发送给您的好友！谢谢您对墨川的大力支持！", shown[0].text.GetString());
     EXPECT_FALSE(view->MailGroupRecommendation(Item("张三"))) << "a contact is no group";
 
-    // A desktop without a mail program: the error number is shown.
+    // A desktop without a mail program: the error number is shown, and the missing mail program
+    // is named as a cause, not only a recipient list too long (two addresses are not).
     desktopTakes = false;
     shown.clear();
     EXPECT_FALSE(view->MailAllAddresses(Item("李四"), FALSE));
     EXPECT_FALSE(view->MailGroupRecommendation(Item("朋友")));
     ASSERT_EQ(2u, shown.size());
-    for (const MessageBoxCall& call : shown)
-        EXPECT_EQ(0, std::string(call.text.GetString()).find("操作失败!错误号为："));
+    for (const MessageBoxCall& call : shown) {
+        const std::string text = call.text.GetString();
+        EXPECT_EQ(0u, text.find("操作失败!错误号为：31。")) << text;
+        EXPECT_NE(std::string::npos, text.find("本机没有设置写邮件的程序")) << text;
+    }
 
     // Every home page: the script is refused, the page opened.
     desktopTakes = true;

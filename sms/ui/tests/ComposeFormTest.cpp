@@ -281,6 +281,17 @@ TEST_F(ComposeFormTest, TheMailListIsEncodedSoThatNoDataAddsMailFields) {
     EXPECT_EQ(decoded, std::string(reinterpret_cast<const char*>(expected)));
 }
 
+TEST_F(ComposeFormTest, WithoutAMailProgramSendingMailNamesTheMissingProgram) {
+    AfxSetShellOpenHook([](const std::string&) { return false; });
+    form->AddPersonRecipient(person, TRUE);
+    shown.clear();
+    form->SendMessage(WM_COMMAND, CEditSmsForm::ID_SEND_MAIL);
+    ASSERT_EQ(1u, shown.size());
+    const std::string text = shown[0].text.GetString();
+    EXPECT_EQ(0u, text.find("操作失败!错误号为：31。")) << text;
+    EXPECT_NE(std::string::npos, text.find("本机没有设置写邮件的程序")) << text;
+}
+
 TEST_F(ComposeFormTest, MailModeTakesTheGivenContactsWithTheirAddresses) {
     CObList contacts;
     contacts.AddTail(person);

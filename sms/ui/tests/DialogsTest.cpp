@@ -288,6 +288,54 @@ TEST_F(ComposeDialogTest, WithoutAnOutboxTheDialogSaysSoAndStaysOpen) {
     EXPECT_NE(shown[0].text.Find("没有可以存放"), -1);
 }
 
+TEST_F(ComposeDialogTest, AContactWithoutANumberGetsAReasonAndOnlyADraftIsKept) {
+    // A contact with a mail address but no mobile number and no network address.
+    person.reset(MakePerson("李雷", nullptr, "ll@example.com"));
+    composeHost.sender = &account; // an active account, so that sending now gets as far as saving
+    struct Case {
+        int type;
+        UINT button;
+        const char* names; // the missing kind of number the message names
+    };
+    const Case cases[] = {
+        {0, CDlgEditSms::IDC_PENDING, "手机号码"},
+        {0, CDlgEditSms::IDC_SEND_NOW, "手机号码"},
+        {1, CDlgEditSms::IDC_PENDING, "网络地址"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        CDlgEditSms::SmsType() = c.type;
+        shown.clear();
+        bool stayed = false;
+        const int result = Run(
+            [&](CDlgEditSms& d) {
+                Type(d, "hi");
+                QTest::mouseClick(d.GetDlgItem(c.button)->GetWidget(), Qt::LeftButton);
+                stayed = d.IsWindowVisible() != FALSE;
+                d.EndDialog(IDCANCEL);
+            },
+            &account);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(result, IDCANCEL);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_NE(shown[0].text.Find(CString("收信人没有") + c.names), -1) << shown[0].text;
+        EXPECT_EQ(0, account.GetRootSmsBox().GetSubBoxAt(1)->GetSmsCount());
+        EXPECT_EQ(0, person->GetSmsBox(1)->GetSmsCount());
+    }
+    // A draft waits for the number to be filled in later.
+    CDlgEditSms::SmsType() = 0;
+    shown.clear();
+    const int result = Run(
+        [&](CDlgEditSms& d) {
+            Type(d, "hi");
+            QTest::mouseClick(d.GetDlgItem(CDlgEditSms::IDC_DRAFT)->GetWidget(), Qt::LeftButton);
+        },
+        &account);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(1, account.GetRootSmsBox().GetSubBoxAt(1)->GetSmsCount());
+}
+
 TEST_F(ComposeDialogTest, TooLongOrEmptyTextIsRefused) {
     shown.clear();
     Run(
