@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CKovMonthCalendarCtrl, CKovCalendar)
 ON_WM_CREATE()
 ON_WM_SIZE()
 ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
 ON_WM_RBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
@@ -179,6 +180,17 @@ void CKovMonthCalendarCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
     case HitCaption: BeginCaptionEdit(); return;
     default: CKovCalendar::OnLButtonDown(nFlags, point);
     }
+}
+
+// The second of two quick clicks arrives as a double click: on a caption button it is one more
+// press (ten quick clicks on an arrow move ten months); on the grid it opens the day's entry.
+void CKovMonthCalendarCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
+    int row = 0, column = 0;
+    const int hit = HitTest(point, row, column);
+    if (hit >= HitPrevYear && hit <= HitToday)
+        OnLButtonDown(nFlags, point);
+    else
+        CKovCalendar::OnLButtonDblClk(nFlags, point);
 }
 
 void CKovMonthCalendarCtrl::OnRButtonDblClk(UINT nFlags, CPoint point) {

@@ -63,6 +63,7 @@ protected:
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnSize(UINT nType, int cx, int cy);
     void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonDblClk(UINT nFlags, CPoint point);
     void OnRButtonDblClk(UINT nFlags, CPoint point);
     DECLARE_MESSAGE_MAP()
 

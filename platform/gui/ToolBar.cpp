@@ -107,6 +107,7 @@ BOOL CToolBarCtrl::CheckButton(int nID, BOOL bCheck) {
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
 ON_WM_LBUTTONDOWN()
 ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
 ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
@@ -407,6 +408,11 @@ void CToolBar::OnLButtonDown(UINT, CPoint pt) {
     m_nPressed = i;
     SetButtonStyle(i, b.style | TBBS_PRESSED);
     SetCapture();
+}
+
+// Qt makes every second quick click a double click; a button pressed twice quickly acts twice.
+void CToolBar::OnLButtonDblClk(UINT nFlags, CPoint pt) {
+    OnLButtonDown(nFlags, pt);
 }
 
 void CToolBar::OnLButtonUp(UINT, CPoint pt) {

@@ -129,6 +129,7 @@ protected:
     void DoPaint(CDC* pDC) override;
     void OnLButtonDown(UINT nFlags, CPoint pt);
     void OnLButtonUp(UINT nFlags, CPoint pt);
+    void OnLButtonDblClk(UINT nFlags, CPoint pt);
     // The pointer over a button: with CBRS_FLYBY its prompt goes to the frame's status bar,
     // with CBRS_TOOLTIPS its tip (the command string after "\n") shows after a rest.
     void OnMouseMove(UINT nFlags, CPoint pt);

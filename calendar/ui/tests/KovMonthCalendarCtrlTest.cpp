@@ -97,6 +97,29 @@ TEST_F(KovMonthCalendarCtrlTest, ButtonsAndRightDoubleClickMoveTheMonth) {
     EXPECT_EQ(Selected(*ctrl), CDate(2024, 3, 15));
 }
 
+// Qt makes every second quick click a double click: each still counts on the caption buttons.
+TEST_F(KovMonthCalendarCtrlTest, QuickClicksOnTheButtonsEachCount) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    using C = CKovMonthCalendarCtrl;
+    auto quickClicks = [&](int hit, int pairs) {
+        // Sent to the window as the system would, so Qt itself makes the double click.
+        QWidget* w = ctrl->GetWidget();
+        const CPoint c = Centre(ctrl->GetButtonRect(hit));
+        const QPoint at = w->mapTo(w->window(), QPoint(c.x, c.y));
+        for (int i = 0; i < pairs; ++i)
+            QTest::mouseDClick(w->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+        Pump();
+    };
+    quickClicks(C::HitNextMonth, 5); // ten clicks
+    EXPECT_EQ(ctrl->GetYear(), 2025);
+    EXPECT_EQ(ctrl->GetMonth(), 1);
+    quickClicks(C::HitPrevYear, 1);
+    EXPECT_EQ(ctrl->GetYear(), 2023);
+    quickClicks(C::HitPrevMonth, 3);
+    EXPECT_EQ(ctrl->GetYear(), 2022);
+    EXPECT_EQ(ctrl->GetMonth(), 7);
+}
+
 TEST_F(KovMonthCalendarCtrlTest, CaptionEditTakesAYearAMonthOrADate) {
     ASSERT_NO_FATAL_FAILURE(Open());
     const CPoint caption = Centre(ctrl->GetCaptionTextRect());

@@ -279,6 +279,22 @@ TEST_F(ControlBarTest, ClicksSendCommandsAndTheArrowADropDown) {
     EXPECT_EQ((std::vector<UINT>{101, 104}), frame->commands);
 }
 
+// Qt turns the second of two quick clicks into a double click; it still presses the button.
+TEST_F(ControlBarTest, QuickClicksOnAButtonEachSendTheCommand) {
+    CToolBar& tb = frame->toolBar;
+    frame->OnIdleUpdateCmdUI();
+    CRect r;
+    tb.GetItemRect(0, &r);
+    // Sent to the window as the system would, so Qt itself makes the double click.
+    QWidget* w = tb.GetWidget();
+    const QPoint at = w->mapTo(w->window(), QPoint(r.CenterPoint().x, r.CenterPoint().y));
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseDClick(w->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    Pump();
+    EXPECT_EQ((std::vector<UINT>{101, 101, 101, 101}), frame->commands);
+    EXPECT_FALSE(tb.GetButtonStyle(0) & TBBS_PRESSED);
+}
+
 // A command that depends on where the focus is must stay usable from the tool bar: a click on a
 // button (or on the bar between buttons) leaves the focus where it was.
 TEST_F(ControlBarTest, ClickingTheBarLeavesTheFocusWhereItWas) {
