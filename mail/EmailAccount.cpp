@@ -218,6 +218,8 @@ CString CEmailAccount::GetSendProblem(const CEmailMessage* pMessage) const {
 void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
     if (bSuccess)
         m_unsent.erase(std::remove(m_unsent.begin(), m_unsent.end(), pMessage), m_unsent.end());
+    else if (m_nRefusalCode == 0)
+        m_nRefusalCode = m_smtp.GetLastReplyCode();
     if (pMessage == nullptr || !bSuccess || m_bClosing)
         return;
     CEmailBox* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
@@ -240,13 +242,23 @@ void CEmailAccount::OnSessionEnded() {
 void CEmailAccount::ReportUnsent() {
     const size_t nUnsent = m_unsent.size();
     m_unsent.clear();
+    // The code a mail was refused with; else the one that ended the session (0: the server
+    // never answered in this session, so the connection itself failed).
+    const int nCode = m_nRefusalCode != 0 ? m_nRefusalCode : m_smtp.GetLastReplyCode();
+    m_nRefusalCode = 0;
     if (nUnsent == 0 || m_bClosing || !FailureHandler())
         return;
     CString text;
-    text.Format("%d 封邮件没有发出：无法通过发送邮件服务器 %s（端口 %u）发送。"
-                "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
-                static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
-                static_cast<unsigned>(m_smtpServer.m_dwPort));
+    if (nCode == 0)
+        text.Format("%d 封邮件没有发出：无法连接发送邮件服务器 %s（端口 %u），或服务器没有应答。"
+                    "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
+                    static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+                    static_cast<unsigned>(m_smtpServer.m_dwPort));
+    else
+        text.Format("%d 封邮件没有发出：发送邮件服务器 %s（端口 %u）拒绝了邮件（应答代码 %d）。"
+                    "请检查帐户的用户名、密码和收件人地址。邮件仍在原来的信箱中。",
+                    static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+                    static_cast<unsigned>(m_smtpServer.m_dwPort), nCode);
     FailureHandler()(this, text);
 }
 

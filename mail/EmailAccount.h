@@ -222,6 +222,8 @@ private:
     // The mails asked to be sent that the server has not taken yet (only compared, never used:
     // one may be gone meanwhile).
     std::vector<const CEmailMessage*> m_unsent;
+    // The reply code of the first mail the server refused in the running session (0: none).
+    int m_nRefusalCode = 0;
     CString m_strCharset = "gb2312";
     CMap<DWORD, DWORD, CEmailMessage*, CEmailMessage*> m_cache;
     std::vector<CIEmailComposeFrame*> m_composers;

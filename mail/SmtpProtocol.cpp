@@ -32,6 +32,8 @@ BOOL CSmtpProtocol::Start() {
     m_received.clear();
     m_strReply.Empty();
     m_bInReply = false;
+    // A code heard in an earlier session says nothing about this one: 0 until the server answers.
+    m_nLastReply = 0;
     m_nState = STATE_CONNECTING;
     m_tLastActivity = CTime::GetCurrentTime().GetTime();
     return TRUE;
