@@ -4,9 +4,11 @@
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
 #include <QLineEdit>
+#include <QPointer>
 
 IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
 
@@ -133,7 +135,11 @@ struct DateTimeCtrlState {
     bool none = false;
     bool quiet = false;
     std::unique_ptr<CEdit> userEdit;
+    // The editor's key filter; it reads this state, so it goes when the state goes (the editor
+    // may live on a little longer).
+    QPointer<QObject> guard;
     explicit DateTimeCtrlState(CDateTimeCtrl* s) : self(s) {}
+    ~DateTimeCtrlState() { delete guard.data(); }
 
     QString StyleFormat() const {
         DWORD st = self->m_hWnd ? self->GetStyle() : 0;
@@ -198,6 +204,46 @@ struct DateTimeCtrlState {
     }
 };
 
+namespace {
+
+// While a format of fixed text only is shown the editor's fields are hidden under it: a format
+// without fields has nothing to step or type into, so stepping keys, typed characters and wheel
+// turns are dropped instead of changing a date nobody saw (a Down on "不详" gave today's date a
+// year back). The drop-down calendar (Alt+Down) and F2 typing still set a date.
+class FixedTextGuard : public QObject {
+public:
+    explicit FixedTextGuard(DateTimeCtrlState* state, QObject* parent)
+        : QObject(parent), m_state(state) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        DateTimeCtrlState& d = *m_state;
+        if (!d.fixedText || !d.fixedText->isVisibleTo(d.editor) || d.userEdit)
+            return QObject::eventFilter(watched, event);
+        bool edit = event->type() == QEvent::Wheel;
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                edit = !(key->modifiers() & Qt::AltModifier); // Alt+Down opens the calendar
+                break;
+            default:
+                edit = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+                       !key->text().isEmpty() && key->text().at(0).isPrint();
+            }
+        }
+        return edit || QObject::eventFilter(watched, event);
+    }
+
+private:
+    DateTimeCtrlState* m_state;
+};
+
+} // namespace
+
 CDateTimeCtrl::CDateTimeCtrl() : m_dt(std::make_unique<DateTimeCtrlState>(this)) {}
 
 CDateTimeCtrl::~CDateTimeCtrl() {
@@ -222,6 +268,10 @@ QWidget* CDateTimeCtrl::CreateWidget(const CREATESTRUCT& cs, QWidget* parent) {
 void CDateTimeCtrl::OnWidgetCreated() {
     DateTimeCtrlState& d = *m_dt;
     d.editor->setDisplayFormat(d.StyleFormat());
+    d.guard = new FixedTextGuard(&d, d.editor);
+    d.editor->installEventFilter(d.guard);
+    if (QLineEdit* line = d.editor->findChild<QLineEdit*>())
+        line->installEventFilter(d.guard);
     QObject::connect(d.editor, &QDateTimeEdit::dateTimeChanged, d.editor, [this] {
         if (m_dt->quiet)
             return;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QTest>
+#include <QWheelEvent>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +12,7 @@
 #include "contacts/tests/ContactsTestSupport.h"
 #include "contacts/ui/PagePerson.h"
 #include "contacts/ui/tests/SheetHost.h"
+#include "platform/gui/DateTimeCtrl.h"
 #include "platform/gui/ImageList.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/tests/GuiTestSupport.h"
@@ -342,3 +346,46 @@ TEST_F(PersonPageTest, FieldNumbersLeadToThePersonalControls) {
 }
 
 } // namespace
+
+// Keys and the wheel on the birthday picker of a contact without a full date: the picker shows
+// only a text ("不详", "3月5日"), so nothing may step the date held unseen beneath it (a Down
+// used to give the contact today's date a year back). With a date shown, the keys step it.
+TEST_F(PersonPageTest, APickerShowingNoDateIsNotSteppedUnseen) {
+    auto* picker = static_cast<CDateTimeCtrl*>(page.GetDlgItem(CPagePerson::IDC_BIRTHDAY));
+    auto wheel = [](QWidget* w) {
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+    };
+    CBirthday yearless;
+    yearless.SetBirthday(-1, 3, 5, FALSE, TRUE);
+    for (const CBirthday& birthday : {CBirthday(), yearless}) {
+        SCOPED_TRACE(birthday.GetYear());
+        _CPersonInfo info;
+        info.m_personal.birthday = birthday;
+        page.ExchangePersonal(info.m_personal, TRUE);
+        page.SetChanged(FALSE);
+        const CString shown = picker->GetText();
+        picker->GetWidget()->setFocus();
+        Pump();
+        for (Qt::Key k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_1})
+            QTest::keyClick(QApplication::focusWidget(), k);
+        wheel(picker->GetWidget());
+        Pump();
+        EXPECT_TRUE(page.GetWorkingBirthday() == birthday);
+        EXPECT_FALSE(page.IsChanged());
+        EXPECT_STREQ(picker->GetText(), shown);
+    }
+    _CPersonInfo info;
+    info.m_personal.birthday.SetBirthday(1980, 3, 5, FALSE, TRUE);
+    page.ExchangePersonal(info.m_personal, TRUE);
+    page.SetChanged(FALSE);
+    picker->GetWidget()->setFocus();
+    Pump();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    Pump();
+    EXPECT_EQ(1979, page.GetWorkingBirthday().GetYear());
+    EXPECT_EQ(3, page.GetWorkingBirthday().GetMonth());
+    EXPECT_TRUE(page.IsChanged());
+}
