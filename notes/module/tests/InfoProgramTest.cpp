@@ -14,7 +14,9 @@
 #include "shell/RightPaneFrame.h"
 #include "shell/tests/ProgramRun.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -199,6 +201,47 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     list->SendMessage(WM_COMMAND, CInfoListView::ID_FIND);
     EXPECT_EQ(selected, 1);
     EXPECT_TRUE(grabbed);
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+// Enter in the list does what a double click does: a group member opens in the tree, an item's
+// row opens its web cell.
+TEST_F(InfoProgramTest, EnterOpensTheFocusedRow) {
+    WriteBase();
+    auto app = StartProgram();
+    ASSERT_NE(app, nullptr);
+    CMainFrame* frame = app->GetMainFrame();
+    frame->SendMessage(WM_COMMAND, 32834);
+    Pump();
+    auto* tree = dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    ASSERT_NE(tree, nullptr);
+    CInfoListView* list = tree->GetListView();
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_EQ(rows.GetItemCount(), 3);
+    auto press = [&](int key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        Pump();
+    };
+    rows.SetFocus();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    press(Qt::Key_Down); // 网站
+    press(Qt::Key_Return);
+    POSITION pos = tree->GetRoot().GetFirstContentPosition();
+    CContent* web = tree->GetRoot().GetNextContent(pos);
+    ASSERT_EQ(list->GetShown(), web);
+    ASSERT_EQ(rows.GetItemCount(), 3);
+    rows.SetFocus();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    press(Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "http://www.example.org");
     EXPECT_TRUE(ExitProgram(*app));
 }
 
