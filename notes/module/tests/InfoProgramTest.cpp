@@ -70,6 +70,13 @@ protected:
         write("区号.txt", "北京   010\r\n上海 021 // 注释\r\n");
     }
     static void Pump() { GuiTest::Pump(); }
+    // Ctrl+5 (信息大全) in the running program; its tree, or null.
+    static CInfoView* ShowInfo(CSmsApp& app) {
+        CMainFrame* frame = app.GetMainFrame();
+        frame->SendMessage(WM_COMMAND, 32834);
+        Pump();
+        return dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    }
 };
 
 TEST_F(InfoProgramTest, Ctrl5BrowsesFindsAndOpensCells) {
@@ -178,10 +185,7 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     WriteBase();
     auto app = StartProgram();
     ASSERT_NE(app, nullptr);
-    CMainFrame* frame = app->GetMainFrame();
-    frame->SendMessage(WM_COMMAND, 32834);
-    Pump();
-    auto* tree = dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    CInfoView* tree = ShowInfo(*app);
     ASSERT_NE(tree, nullptr);
     POSITION pos = tree->GetRoot().GetFirstContentPosition();
     ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
@@ -214,10 +218,7 @@ TEST_F(InfoProgramTest, EnterOpensTheFocusedRow) {
     WriteBase();
     auto app = StartProgram();
     ASSERT_NE(app, nullptr);
-    CMainFrame* frame = app->GetMainFrame();
-    frame->SendMessage(WM_COMMAND, 32834);
-    Pump();
-    auto* tree = dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    CInfoView* tree = ShowInfo(*app);
     ASSERT_NE(tree, nullptr);
     CInfoListView* list = tree->GetListView();
     ASSERT_NE(list, nullptr);
