@@ -22,6 +22,7 @@ ON_UPDATE_COMMAND_UI_RANGE(441, 447, &CInfoListView::OnUpdateBk)
 ON_NOTIFY_REFLECT(NM_DBLCLK, &CInfoListView::OnDblClk)
 ON_NOTIFY_REFLECT(NM_RETURN, &CInfoListView::OnReturn)
 ON_WM_CONTEXTMENU()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -221,4 +222,11 @@ void CInfoListView::OnContextMenu(CWnd*, CPoint point) {
     point = ListContextMenuPoint(GetListCtrl(), point);
     if (CMenu* pPopup = menu.GetSubMenu(0))
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+}
+
+void CInfoListView::OnDestroy() {
+    // The background chosen from the list's menu is kept for the next run.
+    if (m_bInitialized)
+        m_bkManager.SaveToProfile();
+    CListView::OnDestroy();
 }

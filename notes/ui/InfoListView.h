@@ -58,6 +58,7 @@ protected:
     // nothing).
     BOOL OpenRow(int nRow, int nColumn);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
     CObject* m_pShown = nullptr;

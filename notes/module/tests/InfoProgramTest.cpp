@@ -247,3 +247,30 @@ TEST_F(InfoProgramTest, EnterOpensTheFocusedRow) {
 }
 
 } // namespace
+
+namespace {
+
+// The list's background, changed from its menu, is still there after a restart.
+TEST_F(InfoProgramTest, TheBackgroundIsKeptAcrossARestart) {
+    WriteBase();
+    for (int run = 0; run < 2; ++run) {
+        auto app = StartProgram();
+        ASSERT_NE(app, nullptr);
+        CInfoView* tree = ShowInfo(*app);
+        ASSERT_NE(tree, nullptr);
+        CInfoListView* list = tree->GetListView();
+        ASSERT_NE(list, nullptr);
+        if (run == 0) {
+            EXPECT_TRUE(list->GetBkManager().IsDefaultBk());
+            list->GetListCtrl().SetFocus(); // the menu's commands serve the focused list
+            Pump();
+            list->SendMessage(WM_COMMAND, CBkManager::IdNoBk); // 无背景
+            Pump();
+        }
+        EXPECT_FALSE(list->GetBkManager().IsDefaultBk()) << "run " << run;
+        EXPECT_EQ(list->GetBkManager().GetCurrent().nMethod, CBkInfo::MethodNone) << "run " << run;
+        EXPECT_TRUE(ExitProgram(*app));
+    }
+}
+
+} // namespace
