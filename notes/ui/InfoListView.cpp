@@ -20,7 +20,9 @@ ON_UPDATE_COMMAND_UI(CInfoListView::ID_UP, &CInfoListView::OnUpdateUp)
 ON_COMMAND_RANGE(441, 447, &CInfoListView::OnBkCommand)
 ON_UPDATE_COMMAND_UI_RANGE(441, 447, &CInfoListView::OnUpdateBk)
 ON_NOTIFY_REFLECT(NM_DBLCLK, &CInfoListView::OnDblClk)
+ON_NOTIFY_REFLECT(NM_RETURN, &CInfoListView::OnReturn)
 ON_WM_CONTEXTMENU()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -159,16 +161,33 @@ BOOL CInfoListView::ActivateCell(int nRow, int nColumn) {
 void CInfoListView::OnDblClk(NMHDR* pNMHDR, LRESULT* pResult) {
     auto* nm = reinterpret_cast<NMITEMACTIVATE*>(pNMHDR);
     *pResult = 0;
-    int row = nm->iItem;
-    if (row < 0)
-        return;
-    if (dynamic_cast<CInfoGroup*>(m_pShown) != nullptr) {
-        auto* pMember = reinterpret_cast<CObject*>(GetListCtrl().GetItemData(row));
-        if (m_pTree != nullptr && pMember != nullptr)
-            m_pTree->SelectObject(pMember);
-        return;
+    OpenRow(nm->iItem, nm->iSubItem);
+}
+
+void CInfoListView::OnReturn(NMHDR*, LRESULT* pResult) {
+    // Enter opens the focused row as a double click does; on an item's row it opens the first
+    // cell that holds a web or mail address.
+    *pResult = 1;
+    const int row = GetListCtrl().GetNextItem(-1, LVNI_FOCUSED);
+    int column = 0;
+    if (auto* pItem = dynamic_cast<CInfoContent*>(m_pShown)) {
+        for (int c = 0; c < pItem->GetFieldCount(); ++c)
+            if (pItem->GetColumnFlags(c) & (CInfoContent::ColumnUrl | CInfoContent::ColumnMail)) {
+                column = c;
+                break;
+            }
     }
-    ActivateCell(row, nm->iSubItem);
+    OpenRow(row, column);
+}
+
+BOOL CInfoListView::OpenRow(int nRow, int nColumn) {
+    if (nRow < 0)
+        return FALSE;
+    if (dynamic_cast<CInfoGroup*>(m_pShown) != nullptr) {
+        auto* pMember = reinterpret_cast<CObject*>(GetListCtrl().GetItemData(nRow));
+        return m_pTree != nullptr && pMember != nullptr && m_pTree->SelectObject(pMember);
+    }
+    return ActivateCell(nRow, nColumn);
 }
 
 void CInfoListView::OnFind() {
@@ -203,4 +222,11 @@ void CInfoListView::OnContextMenu(CWnd*, CPoint point) {
     point = ListContextMenuPoint(GetListCtrl(), point);
     if (CMenu* pPopup = menu.GetSubMenu(0))
         pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+}
+
+void CInfoListView::OnDestroy() {
+    // The background chosen from the list's menu is kept for the next run.
+    if (m_bInitialized)
+        m_bkManager.SaveToProfile();
+    CListView::OnDestroy();
 }

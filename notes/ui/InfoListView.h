@@ -53,7 +53,12 @@ protected:
     void OnBkCommand(UINT nID);
     void OnUpdateBk(CCmdUI* pCmdUI);
     void OnDblClk(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnReturn(NMHDR* pNMHDR, LRESULT* pResult);
+    // Opens a group member in the tree, or the cell of an item's row (FALSE when it opens
+    // nothing).
+    BOOL OpenRow(int nRow, int nColumn);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
     CObject* m_pShown = nullptr;

@@ -14,7 +14,9 @@
 #include "shell/RightPaneFrame.h"
 #include "shell/tests/ProgramRun.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -68,6 +70,13 @@ protected:
         write("区号.txt", "北京   010\r\n上海 021 // 注释\r\n");
     }
     static void Pump() { GuiTest::Pump(); }
+    // Ctrl+5 (信息大全) in the running program; its tree, or null.
+    static CInfoView* ShowInfo(CSmsApp& app) {
+        CMainFrame* frame = app.GetMainFrame();
+        frame->SendMessage(WM_COMMAND, 32834);
+        Pump();
+        return dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    }
 };
 
 TEST_F(InfoProgramTest, Ctrl5BrowsesFindsAndOpensCells) {
@@ -176,10 +185,7 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     WriteBase();
     auto app = StartProgram();
     ASSERT_NE(app, nullptr);
-    CMainFrame* frame = app->GetMainFrame();
-    frame->SendMessage(WM_COMMAND, 32834);
-    Pump();
-    auto* tree = dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
+    CInfoView* tree = ShowInfo(*app);
     ASSERT_NE(tree, nullptr);
     POSITION pos = tree->GetRoot().GetFirstContentPosition();
     ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
@@ -200,6 +206,71 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     EXPECT_EQ(selected, 1);
     EXPECT_TRUE(grabbed);
     EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+// Enter in the list does what a double click does: a group member opens in the tree, an item's
+// row opens its web cell.
+TEST_F(InfoProgramTest, EnterOpensTheFocusedRow) {
+    WriteBase();
+    auto app = StartProgram();
+    ASSERT_NE(app, nullptr);
+    CInfoView* tree = ShowInfo(*app);
+    ASSERT_NE(tree, nullptr);
+    CInfoListView* list = tree->GetListView();
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    ASSERT_EQ(rows.GetItemCount(), 3);
+    auto press = [&](int key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        Pump();
+    };
+    rows.SetFocus();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    press(Qt::Key_Down); // 网站
+    press(Qt::Key_Return);
+    POSITION pos = tree->GetRoot().GetFirstContentPosition();
+    CContent* web = tree->GetRoot().GetNextContent(pos);
+    ASSERT_EQ(list->GetShown(), web);
+    ASSERT_EQ(rows.GetItemCount(), 3);
+    rows.SetFocus();
+    rows.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Pump();
+    press(Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "http://www.example.org");
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+} // namespace
+
+namespace {
+
+// The list's background, changed from its menu, is still there after a restart.
+TEST_F(InfoProgramTest, TheBackgroundIsKeptAcrossARestart) {
+    WriteBase();
+    for (int run = 0; run < 2; ++run) {
+        auto app = StartProgram();
+        ASSERT_NE(app, nullptr);
+        CInfoView* tree = ShowInfo(*app);
+        ASSERT_NE(tree, nullptr);
+        CInfoListView* list = tree->GetListView();
+        ASSERT_NE(list, nullptr);
+        if (run == 0) {
+            EXPECT_TRUE(list->GetBkManager().IsDefaultBk());
+            list->GetListCtrl().SetFocus(); // the menu's commands serve the focused list
+            Pump();
+            list->SendMessage(WM_COMMAND, CBkManager::IdNoBk); // 无背景
+            Pump();
+        }
+        EXPECT_FALSE(list->GetBkManager().IsDefaultBk()) << "run " << run;
+        EXPECT_EQ(list->GetBkManager().GetCurrent().nMethod, CBkInfo::MethodNone) << "run " << run;
+        EXPECT_TRUE(ExitProgram(*app));
+    }
 }
 
 } // namespace
