@@ -144,8 +144,13 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
         break;
     }
     std::vector<QPushButton*> buttons;
-    for (const Choice& c : choices)
+    for (const Choice& c : choices) {
         buttons.push_back(box.addButton(AfxToQt(c.label), QMessageBox::AcceptRole));
+        // Escape answers Cancel where the box has one (a lone OK answers it by itself); every
+        // button has one role, so the box would find no button for Escape on its own.
+        if (c.result == IDCANCEL)
+            box.setEscapeButton(buttons.back());
+    }
     size_t def = ((nType & MB_DEFMASK) >> 8);
     if (def < buttons.size())
         box.setDefaultButton(buttons[def]);

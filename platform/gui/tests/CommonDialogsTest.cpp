@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -218,6 +219,42 @@ TEST_F(CommonDialogsTest, MessageBoxButtonsKeepTheirOwnTextsBesideQtsTranslation
         QStringList expected = c.buttons;
         expected.sort();
         EXPECT_EQ(expected, shown) << c.type;
+    }
+}
+
+// Escape answers a box as its Cancel button does, and a lone OK; a box without either keeps
+// waiting for an answer (its buttons' letters still work).
+TEST_F(CommonDialogsTest, EscapeAnswersAMessageBoxWithItsCancel) {
+    struct {
+        UINT type;
+        int expected;
+    } cases[] = {
+        {MB_OK, IDOK},
+        {MB_OKCANCEL, IDCANCEL},
+        {MB_YESNOCANCEL, IDCANCEL},
+        {MB_RETRYCANCEL, IDCANCEL},
+        {MB_YESNO, IDNO},
+    };
+    for (const auto& c : cases) {
+        bool stillShown = false;
+        std::function<void()> press = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(20, press);
+                return;
+            }
+            QTest::keyClick(box, Qt::Key_Escape);
+            QApplication::processEvents();
+            stillShown = box->isVisible();
+            if (stillShown)
+                QTest::keyClick(box, Qt::Key_N, Qt::AltModifier);
+            QApplication::processEvents();
+            if (box->isVisible())
+                box->reject();
+        };
+        QTimer::singleShot(0, press);
+        EXPECT_EQ(c.expected, AfxShowMessageBox(nullptr, "文本", "标题", c.type)) << c.type;
+        EXPECT_EQ(c.type == MB_YESNO, stillShown) << c.type;
     }
 }
 
