@@ -1,4 +1,6 @@
 #include "shell/MainFrm.h"
+// Before the resource ids: the tree names the framework's commands in a scope of its own.
+#include "ui/GroupTreeView.h"
 
 #include "links/ui/DlgMEIncomingCallRecords.h"
 #include "links/ui/DlgSetMobileEquipment.h"
@@ -820,8 +822,14 @@ void CMainFrame::OnClose() {
     for (int folder : {(int)FolderAddressBook, (int)FolderSms, (int)FolderNotes,
                        (int)FolderCalendar, (int)FolderInfo, (int)FolderMail, -1})
         for (CShellModule* module : AfxGetShellModules())
-            if (module->GetFolder() == folder && !module->CloseFiles(this))
+            if (module->GetFolder() == folder && !module->CloseFiles(this)) {
+                // Trees that closed their files before this one put their own item into the
+                // pane and the title; the tree in front shows its item again.
+                if (m_pOutbar != nullptr)
+                    if (auto* pTree = dynamic_cast<CGroupTreeView*>(m_pOutbar->GetSelFolderWnd()))
+                        pTree->ShowCurrentItemAgain();
                 return;
+            }
     CGeneralOptions& g = Options().m_general;
     g.m_nMainFrmSizeCmd = m_nSizeCmd;
     g.m_nMainFrmLastSizeCmd = m_nLastSizeCmd;

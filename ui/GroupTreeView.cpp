@@ -890,8 +890,8 @@ void CGroupTreeView::OnFileCloseAll() {
     prompt.Format("您真的想关闭所有已打开的%s吗？", LoadText(m_nFileTypeId).GetString());
     if (AfxShowMessageBox(m_hWnd, prompt, "关闭全部文件", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (m_hTopItem != nullptr)
-        SelectItemIfNot(m_hTopItem);
+    if (!SelectTopItemToClose())
+        return;
     while (!m_files.IsEmpty()) {
         if (!CloseFile(m_files.GetHead(), FALSE, TRUE))
             break;
@@ -899,9 +899,18 @@ void CGroupTreeView::OnFileCloseAll() {
     OnCurrentItemChanged(m_hCurrent, TRUE);
 }
 
+BOOL CGroupTreeView::SelectTopItemToClose() {
+    if (m_hTopItem == nullptr)
+        return TRUE;
+    SelectItemIfNot(m_hTopItem);
+    // A view that keeps the selection holds edits the user chose to stay with (it asked): the
+    // files stay open rather than be asked about again one by one.
+    return Tree().GetSelectedItem() == m_hTopItem || GetFileCount() == 0;
+}
+
 BOOL CGroupTreeView::CloseAllFiles() {
-    if (m_hTopItem != nullptr)
-        SelectItemIfNot(m_hTopItem);
+    if (!SelectTopItemToClose())
+        return FALSE;
     while (GetFileCount() > 0) {
         if (!CloseFile(GetFileAt(0), FALSE, TRUE))
             return FALSE;

@@ -223,6 +223,8 @@ protected:
     void MarkDocumentModified(CQuillmarBaseDoc* pDoc);
     void SetFrameTitle(const CString& title);
     void SelectItemIfNot(HTREEITEM hItem);
+    // Selects the top item before files are closed; FALSE when a view kept the selection.
+    BOOL SelectTopItemToClose();
     void NewRecord(BOOL bGroup, int where); // where: 0 plain, -1 before, 1 after
     HTREEITEM FileRootOf(HTREEITEM hItem);
     void SetLockOverlay(HTREEITEM hItem, CGroup* pGroup);

@@ -276,6 +276,30 @@ TEST_F(NotesProgramTest, UnsavedEditsAreNeverLeftSilently) {
     EXPECT_TRUE(ExitProgram(*app));
 }
 
+// Staying on the page at the program's close leaves the page in front with its edits: the trees
+// that closed their files before the question do not keep the pane or the title.
+TEST_F(NotesProgramTest, ACloseCancelledAtThePageLeavesThePageInFront) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    Type(o.editor, "abc");
+    CWnd* main = AfxGetMainWnd();
+    ASSERT_NE(main, nullptr);
+    answers = {IDCANCEL};
+    shown.clear();
+    main->SendMessage(WM_CLOSE);
+    EXPECT_EQ(shown.size(), 1u) << "staying on the page ends the close";
+    Pump();
+    ASSERT_TRUE(::IsWindow(main->m_hWnd));
+    CString title;
+    main->GetWindowText(title);
+    EXPECT_NE(title.Find("周报"), -1) << (LPCTSTR)title;
+    EXPECT_TRUE(o.editor->IsWindowVisible());
+    EXPECT_EQ(o.editor->GetPage(), o.page);
+    EXPECT_TRUE(o.editor->HasUnsavedEdits());
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 TEST_F(NotesProgramTest, DiscardPutsTheModifiedMarkBackAsItWas) {
     CString path = WriteNotebook("book.ntp");
     auto app = StartProgram({path});
