@@ -639,15 +639,7 @@ void CViewPersonList::OnContextMenu(CWnd*, CPoint point) {
     m_dragHelper.CancelDrag();
     HideHoverTip();
     CListCtrl& list = List();
-    if (point.x == -1 && point.y == -1) {
-        // From the keyboard: at the focused row, else the list's corner.
-        CRect rc(0, 0, 0, 0);
-        int row = list.GetNextItem(-1, LVNI_FOCUSED);
-        if (row >= 0)
-            list.GetItemRect(row, &rc, LVIR_LABEL);
-        point = rc.CenterPoint();
-        list.ClientToScreen(&point);
-    }
+    point = ListContextMenuPoint(list, point);
     // The frame routes the chosen command to the view; null (no frame) means the main window.
     CWnd* pOwner = GetTopLevelFrame();
     ShowNamedPopupMenu(IDR_CONTEXT_MENUS, "记录列表", point, TPM_LEFTALIGN | TPM_RIGHTBUTTON,

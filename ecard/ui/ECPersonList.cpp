@@ -11,6 +11,7 @@
 #include "platform/gui/Frame.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "ui/KovMenu.h"
 
 #include <iterator>
 
@@ -310,14 +311,7 @@ void CViewECPersonList::OnContextMenu(CWnd*, CPoint point) {
     m_dragHelper.CancelDrag();
     HideHoverTip();
     CListCtrl& list = List();
-    if (point.x == -1 && point.y == -1) {
-        CRect rc(0, 0, 0, 0);
-        int row = list.GetNextItem(-1, LVNI_FOCUSED);
-        if (row >= 0)
-            list.GetItemRect(row, &rc, LVIR_LABEL);
-        point = rc.CenterPoint();
-        list.ClientToScreen(&point);
-    }
+    point = ListContextMenuPoint(list, point);
     CMenu menu;
     if (!menu.LoadMenu(IDR_MENU))
         return;
