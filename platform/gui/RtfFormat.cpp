@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <string_view>
 
 bool RichCharFormat::operator==(const RichCharFormat& o) const {
     return face == o.face && charset == o.charset && sizeTwips == o.sizeTwips && bold == o.bold &&
@@ -466,6 +467,12 @@ struct Reader {
 };
 
 } // namespace
+
+bool RtfHasHeader(const char* data, size_t size) {
+    const std::string_view text(data != nullptr ? data : "", data != nullptr ? size : 0);
+    const size_t i = text.find_first_not_of(" \t\r\n");
+    return i != std::string_view::npos && text.substr(i, 5) == "{\\rtf";
+}
 
 RichTextDoc RtfRead(const char* data, size_t size) {
     Reader r(data ? data : "", data ? size : 0);
