@@ -533,6 +533,21 @@ TEST_F(NotesProgramTest, LibreOfficeReadsTheExportAndItsRtfImports) {
     EXPECT_TRUE(bold);
     EXPECT_TRUE(italic);
     EXPECT_TRUE(red);
+
+    // Writer's table: each row a line of its cells with tabs between, the text after the
+    // table a line of its own.
+    QFile table(dir.filePath("table.html"));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write(reinterpret_cast<const char*>(
+        u8"<html><body><table border=\"1\"><tr><td>姓名</td><td>城市</td></tr>"
+        u8"<tr><td>张三</td><td>北京</td></tr></table><p>表格之后的一行。</p></body></html>"));
+    table.close();
+    ASSERT_TRUE(convert(dir.filePath("table.html"), "rtf:Rich Text Format"));
+    const CString tableRtf = (dir.path().toStdString() + "/table.rtf").c_str();
+    ASSERT_TRUE(o.editor->ImportFromFile(tableRtf, SF_RTF));
+    CString lines = o.editor->GetStreamText(SF_TEXT);
+    EXPECT_NE(lines.Find("姓名\t城市\r\n张三\t北京\r\n"), -1) << (LPCTSTR)lines;
+    EXPECT_NE(lines.Find("\r\n表格之后的一行。"), -1) << (LPCTSTR)lines;
     answers = {IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
 }
