@@ -173,7 +173,7 @@ void CEmailBodyPart::FormatPartHeader(CString& out) const {
     out += "\r\n";
 }
 
-BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
+BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse, CString* pUnreadable) const {
     BOOL bResult = TRUE;
     if (!m_strFilePath.IsEmpty()) {
         // A stored limit of 0 would mean none at all: a record never lifts the usual one.
@@ -181,6 +181,8 @@ BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
                                 ? MAIL_ATTACHMENT_LIMIT
                                 : m_dwSizeLimit;
         bResult = EncodeBase64File(m_strFilePath, &out, 0, limit, TRUE, 0);
+        if (!bResult && pUnreadable != nullptr)
+            *pUnreadable = m_strFilePath;
     } else if (!m_strText.IsEmpty()) {
         if (m_nEncoding == ENCODING_BASE64)
             EncodeBase64(&m_strText, &out, TRUE, 0);
@@ -194,7 +196,8 @@ BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
             const CEmailBodyPart* child = m_children.GetAt(i);
             out.AppendFormat("\r\n--%s\r\n", m_strBoundary.GetString());
             child->FormatPartHeader(out);
-            child->FormatPartBody(out, bRecurse);
+            if (!child->FormatPartBody(out, bRecurse, bResult ? pUnreadable : nullptr))
+                bResult = FALSE;
         }
         out.AppendFormat("\r\n--%s--", m_strBoundary.GetString());
     }

@@ -45,9 +45,10 @@ public:
     // The part's header lines and the empty line after them.
     void FormatPartHeader(CString& out) const;
     // The part's content, encoded, then (with bRecurse) each child behind a boundary line and the
-    // closing boundary. FALSE when the part's own file could not be encoded (it then adds
-    // nothing of its own).
-    BOOL FormatPartBody(CString& out, BOOL bRecurse) const;
+    // closing boundary. FALSE when a file of the part or of a child could not be read (moved,
+    // deleted, unreadable, over the size limit): the text is then not fit to send, and the first
+    // such file's path goes to pUnreadable.
+    BOOL FormatPartBody(CString& out, BOOL bRecurse, CString* pUnreadable = nullptr) const;
     // "base64", "quoted-printable" or "".
     static CString GetEncodingName(int nEncoding);
     // FALSE when a value written into the header as it stands holds a line break or a NUL, in

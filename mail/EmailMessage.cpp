@@ -322,21 +322,20 @@ BOOL CEmailMessage::FormatHeaders(CString& out) const {
     return TRUE;
 }
 
-BOOL CEmailMessage::FormatBody(CString& out) const {
-    if (m_root.GetChildCount() > 0 || m_bMime) {
-        m_root.FormatPartBody(out, TRUE);
-        return TRUE;
-    }
+BOOL CEmailMessage::FormatBody(CString& out, CString* pUnreadable) const {
+    if (m_root.GetChildCount() > 0 || m_bMime)
+        return m_root.FormatPartBody(out, TRUE, pUnreadable);
     out += m_root.m_strText;
     return TRUE;
 }
 
-BOOL CEmailMessage::FormatMessage(CString& out) const {
+BOOL CEmailMessage::FormatMessage(CString& out, CString* pUnreadable) const {
     CString text;
     if (!FormatHeaders(text))
         return FALSE;
     text += "\r\n";
-    FormatBody(text);
+    if (!FormatBody(text, pUnreadable))
+        return FALSE;
     out += text;
     return TRUE;
 }

@@ -86,10 +86,13 @@ public:
     // address that is empty or holds a line break, NUL, blank, "<" or ">", or a header value or
     // extra line that holds a line break or NUL.
     BOOL FormatHeaders(CString& out) const;
-    // The body: the root part with its children, or the plain root text.
-    BOOL FormatBody(CString& out) const;
-    // Header block, empty line, body; FALSE as for FormatHeaders.
-    BOOL FormatMessage(CString& out) const;
+    // The body: the root part with its children, or the plain root text. FALSE when an
+    // attached file could not be read (its path goes to pUnreadable): the mail must not go out
+    // without it.
+    BOOL FormatBody(CString& out, CString* pUnreadable = nullptr) const;
+    // Header block, empty line, body; FALSE, with nothing added, as for FormatHeaders or
+    // FormatBody.
+    BOOL FormatMessage(CString& out, CString* pUnreadable = nullptr) const;
     // Why the message cannot go out as it is (Chinese, for the user); empty when it can.
     CString GetSendProblem() const;
     // The zone of a time in the Date header form: "+0800", "-0330".

@@ -1,5 +1,7 @@
 #include "mail/SmtpProtocol.h"
 
+#include <utility>
+
 #include "mail/EmailMessage.h"
 #include "mail/MimeCodec.h"
 #include "mail/SmtpData.h"
@@ -59,6 +61,7 @@ void CSmtpProtocol::OnConnected(BOOL bSuccess) {
 void CSmtpProtocol::CloseSession() {
     m_nState = STATE_CLOSED;
     m_pCurrent = nullptr;
+    m_strData.Empty();
     m_received.clear();
     m_strReply.Empty();
     m_bInReply = false;
@@ -163,9 +166,17 @@ void CSmtpProtocol::StartNextMessage() {
             Send("QUIT\r\n", STATE_QUIT);
             return;
         }
-        // A message whose addresses or header values could inject lines is never sent.
-        if (m_pCurrent->GetSendProblem().IsEmpty())
-            break;
+        // A message whose addresses or header values could inject lines is never sent, nor one
+        // whose attachment cannot be read: it would go out without it.
+        if (m_pCurrent->GetSendProblem().IsEmpty()) {
+            CString text, unreadable;
+            if (m_pCurrent->FormatMessage(text, &unreadable)) {
+                m_strData = MakeSmtpData(text);
+                break;
+            }
+            if (!unreadable.IsEmpty() && m_pListener != nullptr)
+                m_pListener->OnAttachmentUnreadable(m_pCurrent, unreadable);
+        }
         ReportCurrent(FALSE);
     }
     CString command;
@@ -300,10 +311,9 @@ void CSmtpProtocol::OnReply(int nCode, const CString& strText) {
     case STATE_DATA: {
         if (nCode != 354)
             break;
-        CString text;
-        if (!m_pCurrent->FormatMessage(text))
-            break;
-        Send(MakeSmtpData(text), STATE_TEXT);
+        const CString data = std::move(m_strData);
+        m_strData.Empty();
+        Send(data, STATE_TEXT);
         return;
     }
     case STATE_TEXT:

@@ -518,21 +518,23 @@ TEST_F(EmailMessageTest, UnsafeAddressesAndHeaderValuesAreRefused) {
     EXPECT_EQ(std::string::npos, S(out).find("\r\nBcc"));
 }
 
-TEST_F(EmailMessageTest, MissingAttachmentAddsItsHeaderButNoContent) {
+// A file that cannot be read leaves the mail unfit to send: nothing is made of it, and the file is
+// named, also when it is a later one of several.
+TEST_F(EmailMessageTest, AnAttachmentThatCannotBeReadStopsTheFormatting) {
+    WriteBytes(Path("here.txt"), "here");
     CEmailMessage m;
     m.m_sender.Set("", "me@example.com");
+    m.AddRecipients("you@example.com", CEmailMessage::KIND_TO);
+    m.AddAttachment(CString(Path("here.txt").c_str()));
+    CString out = "kept", unreadable;
+    ASSERT_TRUE(m.FormatMessage(out, &unreadable));
+    EXPECT_EQ("", S(unreadable));
     m.AddAttachment(CString(Path("gone.bin").c_str()));
-    m.GetRoot().GetChild(0)->m_strBoundary = "B1";
-    m.GetRoot().m_strBoundary = "B0";
-    CString body;
-    ASSERT_TRUE(m.FormatBody(body));
-    EXPECT_EQ("This is a multi-part message in MIME format.=0D=0A"
-              "\r\n--B0\r\n"
-              "Content-Type: application/octet-stream; name=\"=?gb2312?B?Z29uZS5iaW4=?=\"\r\n"
-              "Content-Transfer-Encoding: base64\r\n"
-              "Content-Disposition: attachment; filename=\"=?gb2312?B?Z29uZS5iaW4=?=\"\r\n\r\n"
-              "\r\n--B0--",
-              S(body));
+    m.AddAttachment(CString(Path("gone too.bin").c_str()));
+    out = "kept";
+    EXPECT_FALSE(m.FormatMessage(out, &unreadable));
+    EXPECT_EQ("kept", S(out));
+    EXPECT_EQ(Path("gone.bin"), S(unreadable));
 }
 
 // Python's email package reads the message back as a mail client would: headers, encoded words,

@@ -3,7 +3,12 @@
 // by Python's email package as a mail client would read it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,7 +57,11 @@ public:
     void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) override {
         reports.emplace_back(pMessage, bSuccess != FALSE);
     }
+    void OnAttachmentUnreadable(CEmailMessage* pMessage, const CString& strPath) override {
+        unreadable.emplace_back(pMessage, S(strPath));
+    }
     std::vector<std::pair<CEmailMessage*, bool>> reports;
+    std::vector<std::pair<CEmailMessage*, std::string>> unreadable;
 };
 
 class SmtpRealPeerTest : public ::testing::TestWithParam<PeerKind> {
@@ -214,6 +223,55 @@ TEST_P(SmtpRealPeerTest, MailparserReadsWhatTheServerTook) {
         "\n";
     EXPECT_NE(std::string::npos, read.find("\n" + attachments)) << read;
     EXPECT_EQ(read.size() - attachments.size(), read.find("\nattachment") + 1) << read;
+}
+
+// A mail whose attachment cannot be read when it is sent never reaches the server: it fails,
+// the listener hears which file, and the session goes on with the next mail.
+TEST_P(SmtpRealPeerTest, AMailWhoseAttachmentCannotBeReadIsNotSent) {
+    const struct {
+        const char* what;
+        std::function<void(CEmailMessage&, const std::string&)> spoil;
+    } cases[] = {
+        {"deleted", [](CEmailMessage&, const std::string& path) { std::remove(path.c_str()); }},
+        {"a folder now",
+         [](CEmailMessage&, const std::string& path) {
+             std::remove(path.c_str());
+             mkdir(path.c_str(), 0700);
+         }},
+        {"a pipe now",
+         [](CEmailMessage&, const std::string& path) {
+             std::remove(path.c_str());
+             mkfifo(path.c_str(), 0600);
+         }},
+        {"over the size limit",
+         [](CEmailMessage& m, const std::string&) {
+             m.GetRoot().GetChild(m.GetRoot().GetChildCount() - 1)->m_dwSizeLimit = 100;
+         }},
+    };
+    int taken = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        outcomes.reports.clear();
+        outcomes.unreadable.clear();
+        auto bad = FullMessage("附件读不到");
+        auto good = FullMessage("附件都在");
+        good->GetRoot().RemoveAttachments(); // the spoiled file is the bad mail's alone
+        const std::string dataPath = Path("data.bin");
+        c.spoil(*bad, dataPath);
+        CSMTPClientSocket client;
+        client.AddMessage(bad.get());
+        client.AddMessage(good.get());
+        ASSERT_TRUE(Send(client, CSmtpProtocol::AUTH_LOGIN)) << peer.Log();
+        const std::vector<std::pair<CEmailMessage*, bool>> expected = {{bad.get(), false},
+                                                                       {good.get(), true}};
+        EXPECT_EQ(expected, outcomes.reports);
+        const std::vector<std::pair<CEmailMessage*, std::string>> told = {{bad.get(), dataPath}};
+        EXPECT_EQ(told, outcomes.unreadable);
+        ++taken;
+        EXPECT_NE(std::string::npos, ReadBack(taken).find(Hex("附件都在")));
+        EXPECT_EQ("", peer.Envelope(taken + 1)) << "the mail without its attachment went out";
+        std::filesystem::remove_all(dataPath);
+    }
 }
 
 // A wrong password ends the session at the login: nothing is taken or reported, and the
