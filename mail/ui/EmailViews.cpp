@@ -430,7 +430,9 @@ void CEmailListView::OnEmailMessageChanged(CEmailAccount*, CEmailMessage* pMessa
     CMsgBoxBase* pBox = GetBox();
     const int nRow = FindRow(pMessage);
     const BOOL bHere = pBox != nullptr && pMessage->GetBox() == pBox;
-    if (nRow >= 0 && !bHere) {
+    if (nRow >= 0 && !bHere && m_bRemovingRow) {
+        // The list moves or deletes the mail itself and removes its row when it is done.
+    } else if (nRow >= 0 && !bHere) {
         // The mail left the listed box (a sent mail out of the outbox).
         List().SetItemData(nRow, 0);
         m_removedRows.Add(nRow);
