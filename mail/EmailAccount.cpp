@@ -1,6 +1,7 @@
 #include "mail/EmailAccount.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/FileUtil.h"
 #include "mail/EmailMessage.h"
@@ -120,8 +121,26 @@ void CEmailAccount::Serialize(CArchive& ar) {
 BOOL CEmailAccount::SaveSettings() {
     if (m_strFolder.IsEmpty())
         return FALSE;
-    return SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
-                              [this](CArchive& ar) { Serialize(ar); });
+    if (!SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
+                            [this](CArchive& ar) { Serialize(ar); }))
+        return FALSE;
+    m_storedSettings = GetSettingsBytes();
+    return TRUE;
+}
+
+std::string CEmailAccount::GetSettingsBytes() {
+    CMemFile memory;
+    if (!SerializeWithFile(&memory, CArchive::store, [this](CArchive& ar) { Serialize(ar); }))
+        return std::string();
+    const size_t length = static_cast<size_t>(memory.GetLength());
+    BYTE* bytes = memory.Detach();
+    std::string text(reinterpret_cast<const char*>(bytes), length);
+    std::free(bytes);
+    return text;
+}
+
+BOOL CEmailAccount::HasUnsavedSettings() {
+    return IsOpen() && GetSettingsBytes() != m_storedSettings;
 }
 
 BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
@@ -148,6 +167,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         m_person = loaded.m_person;
         m_smtpServer = loaded.m_smtpServer;
         m_pop3Server = loaded.m_pop3Server;
+        m_storedSettings = GetSettingsBytes();
     }
     m_strFolder = folder;
     if (!m_db.Open(InFolder(folder, kDataFile), InFolder(folder, kIndexFile)))

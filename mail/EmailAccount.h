@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/AccountPersonInfo.h"
@@ -120,6 +121,9 @@ public:
     BOOL Open(LPCTSTR lpszFolder);
     // Writes the settings file (replaced in one step).
     BOOL SaveSettings();
+    // Whether the settings differ from what the settings file was last read or written with
+    // (a save that failed). The mails and boxes are stored as they change and never are.
+    BOOL HasUnsavedSettings();
     const CString& GetFolder() const { return m_strFolder; }
     BOOL IsOpen() const { return m_db.IsOpen(); }
 
@@ -216,8 +220,12 @@ private:
     void ReportUnsent();
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
+    // The settings as the settings file holds them.
+    std::string GetSettingsBytes();
 
     CString m_strFolder;
+    // The settings last read from or written to the settings file.
+    std::string m_storedSettings;
     CMiniDB m_db;
     CEmailBox m_root;
     CSMTPClientSocket m_smtp;
