@@ -1,5 +1,6 @@
 #include "mail/SmtpProtocol.h"
 
+#include <cstring>
 #include <utility>
 
 #include "mail/EmailMessage.h"
@@ -26,6 +27,27 @@ CString NewEnvelopeId() {
     return id;
 }
 
+bool HasEightBitBytes(const CString& text) {
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return true;
+    return false;
+}
+
+// Whether the EHLO reply (its lines joined by blanks) names the extension as one of its words.
+bool OffersExtension(const CString& reply, const char* name) {
+    CString upper = reply;
+    upper.MakeUpper();
+    const int length = static_cast<int>(std::strlen(name));
+    for (int at = upper.Find(name); at >= 0; at = upper.Find(name, at + 1)) {
+        const bool startsWord = at == 0 || upper[at - 1] == ' ';
+        const bool endsWord = at + length == upper.GetLength() || upper[at + length] == ' ';
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 BOOL CSmtpProtocol::Start() {
@@ -36,6 +58,7 @@ BOOL CSmtpProtocol::Start() {
     m_bInReply = false;
     // A code heard in an earlier session says nothing about this one: 0 until the server answers.
     m_nLastReply = 0;
+    m_b8BitMime = false;
     m_nState = STATE_CONNECTING;
     m_tLastActivity = CTime::GetCurrentTime().GetTime();
     return TRUE;
@@ -170,7 +193,7 @@ void CSmtpProtocol::StartNextMessage() {
         // whose attachment cannot be read: it would go out without it.
         if (m_pCurrent->GetSendProblem().IsEmpty()) {
             CString text, unreadable;
-            if (m_pCurrent->FormatMessage(text, &unreadable)) {
+            if (m_pCurrent->FormatMessage(text, &unreadable, m_b8BitMime)) {
                 m_strData = MakeSmtpData(text);
                 break;
             }
@@ -181,15 +204,18 @@ void CSmtpProtocol::StartNextMessage() {
     }
     CString command;
     const CString& from = m_pCurrent->m_sender.m_strAddress;
-    if (m_pCurrent->m_dwNotify == 0) {
-        command.Format("MAIL FROM:<%s>\r\n", from.GetString());
-    } else {
+    command.Format("MAIL FROM:<%s>", from.GetString());
+    if (m_pCurrent->m_dwNotify != 0) {
         const CString envelope = m_pCurrent->m_strEnvelopeId.IsEmpty()
                                      ? NewEnvelopeId()
                                      : EncodeXtext(m_pCurrent->m_strEnvelopeId);
-        command.Format("MAIL FROM:<%s> RET=%s ENVID=%s\r\n", from.GetString(),
-                       m_pCurrent->m_bReturnFull ? "FULL" : "HDRS", envelope.GetString());
+        command.AppendFormat(" RET=%s ENVID=%s", m_pCurrent->m_bReturnFull ? "FULL" : "HDRS",
+                             envelope.GetString());
     }
+    // The text holds 8-bit bytes only where the server said it takes them.
+    if (m_b8BitMime && HasEightBitBytes(m_strData))
+        command += " BODY=8BITMIME";
+    command += "\r\n";
     m_nRecipientList = 0;
     m_nRecipient = -1;
     Send(command, STATE_MAIL_FROM);
@@ -255,6 +281,7 @@ void CSmtpProtocol::OnReply(int nCode, const CString& strText) {
     case STATE_EHLO:
         if (nCode != 250)
             break;
+        m_b8BitMime = OffersExtension(strText, "8BITMIME");
         if (m_nAuthMode == AUTH_CRAM_MD5)
             Send("AUTH CRAM-MD5\r\n", STATE_AUTH);
         else if (m_nAuthMode == AUTH_PLAIN)

@@ -136,6 +136,8 @@ private:
     // The current message's DATA text, made before its MAIL FROM: a mail whose text cannot be
     // made (an attachment that cannot be read) is never begun.
     CString m_strData;
+    // The server named 8BITMIME in its EHLO reply: bodies may go as 8-bit text.
+    bool m_b8BitMime = false;
     int m_nState = STATE_CLOSED;
     int m_nLastReply = 0;
     int m_nAccepted = 0;
