@@ -5,6 +5,7 @@
 #include "mail/MimeCodec.h"
 #include "platform/base/Archive.h"
 #include "platform/base/Exception.h"
+#include "platform/base/File.h"
 #include "platform/sys/Uuid.h"
 
 CString NewMimeBoundary() {
@@ -123,6 +124,17 @@ int CEmailBodyPart::GetAttachmentCount() const {
         if (!m_children.GetAt(i)->m_strFilePath.IsEmpty())
             ++count;
     return count;
+}
+
+ULONGLONG CEmailBodyPart::GetAttachmentsSentSize() const {
+    ULONGLONG total = 0;
+    for (int i = 0; i < m_children.GetCount(); ++i) {
+        CFileStatus status;
+        const CString& path = m_children.GetAt(i)->m_strFilePath;
+        if (!path.IsEmpty() && CFile::GetStatus(path, status))
+            total += GetBase64Length(status.m_size, 0);
+    }
+    return total;
 }
 
 void CEmailBodyPart::RemoveAttachments() {

@@ -41,6 +41,9 @@ public:
     int FindChild(LPCTSTR lpszContentType, int nStart = 0) const;
     // The children that are attachments.
     int GetAttachmentCount() const;
+    // The bytes the attachments among the children take in the mail (their files' Base64 as it
+    // is sent now; a file that is gone counts nothing).
+    ULONGLONG GetAttachmentsSentSize() const;
     // Deletes the children that are attachments (a message filled again from its attachment list).
     void RemoveAttachments();
     void ClearChildren() { m_children.RemoveAll(); }

@@ -155,7 +155,7 @@ CString CEmailMessage::GetText(int nField) const {
     case FIELD_TIME:
         return m_time.Format("%Y-%m-%d %H:%M");
     case FIELD_SIZE: {
-        const ULONGLONG nBytes = GetStoredLength();
+        const ULONGLONG nBytes = GetMailSize();
         CString text;
         if (nBytes > 0)
             text.Format("%lluK", (unsigned long long)((nBytes + 1023) / 1024));
@@ -172,6 +172,11 @@ CString CEmailMessage::GetText(int nField) const {
 
 int CEmailMessage::GetAttachmentCount() const {
     return m_root.GetAttachmentCount();
+}
+
+ULONGLONG CEmailMessage::GetMailSize() const {
+    const ULONGLONG stored = GetStoredLength();
+    return stored > 0 ? stored + m_root.GetAttachmentsSentSize() : 0;
 }
 
 ULONGLONG CEmailMessage::GetStoredSize() {

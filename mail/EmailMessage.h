@@ -59,6 +59,9 @@ public:
     BOOL MoveToBox(CMsgBoxBase* pDest) override;
 
     ULONGLONG GetStoredSize() override;
+    // The size the size column shows: the stored record and the attached files as they are sent;
+    // 0 for a mail never stored.
+    ULONGLONG GetMailSize() const;
     BOOL SaveToFile(CFile* pFile) override;
     // Damaged data (short, with impossible counts or lengths, or parts nested too deep) fails.
     BOOL LoadFromFile(CFile* pFile) override;

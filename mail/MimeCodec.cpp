@@ -125,6 +125,10 @@ BOOL EncodeBase64(const CString* pSource, CString* pOut, BOOL bAppend, DWORD dwF
     return EncodeBase64(pSource->GetString(), pSource->GetLength(), pOut, bAppend, dwFlags);
 }
 
+ULONGLONG GetBase64Length(ULONGLONG nBytes, DWORD dwFlags) {
+    return EncodedLength(static_cast<size_t>(nBytes), dwFlags);
+}
+
 BOOL EncodeBase64File(LPCTSTR lpszPath, CString* pOut, DWORD dwLimitHigh, DWORD dwLimitLow,
                       BOOL bAppend, DWORD dwFlags) {
     if (lpszPath == nullptr || pOut == nullptr)

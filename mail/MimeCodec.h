@@ -22,6 +22,8 @@ constexpr DWORD MAIL_ATTACHMENT_LIMIT = 52428800;
 // last line does not.
 BOOL EncodeBase64(const CString* pSource, CString* pOut, BOOL bAppend, DWORD dwFlags);
 BOOL EncodeBase64(const void* pData, size_t nBytes, CString* pOut, BOOL bAppend, DWORD dwFlags);
+// The length of the Base64 text of so many bytes (with the flags as for EncodeBase64).
+ULONGLONG GetBase64Length(ULONGLONG nBytes, DWORD dwFlags);
 // Base64 of a file's bytes. With a limit (either word non-zero) a file larger than the limit
 // fails; so does a file that cannot be opened or read, and anything but a regular file. The file is
 // read, not mapped: one that shrinks or grows meanwhile is encoded as far as it is read, and a

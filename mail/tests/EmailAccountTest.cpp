@@ -207,6 +207,25 @@ TEST_F(EmailAccountTest, AStoredMailShowsItsSizeInWholeKilobytes) {
     }
 }
 
+// Attached files count as they are sent (Base64), while they are there to be sent.
+TEST_F(EmailAccountTest, TheSizeOfAMailCountsItsAttachments) {
+    const std::string path = m_dir.str() + "/photo.jpg";
+    WriteBytes(path, std::string(1000000, 'p'));
+    auto account = Make();
+    CEmailMessage* mail = NewMail("照片", 1);
+    mail->AddAttachment(path.c_str());
+    ASSERT_TRUE(account->SaveMessage(mail));
+    const ULONGLONG stored = mail->GetStoredLength();
+    // 1,000,000 bytes are 1,333,336 characters of Base64 in lines of 76 with their CR LF.
+    const ULONGLONG sent = 1333336 + 1000000 / 57 * 2;
+    CString expected;
+    expected.Format("%lluK", (unsigned long long)((stored + sent + 1023) / 1024));
+    EXPECT_EQ(expected, mail->GetText(CEmailMessage::FIELD_SIZE));
+    EXPECT_EQ(stored + sent, mail->GetMailSize());
+    std::filesystem::remove(path);
+    EXPECT_EQ(stored, mail->GetMailSize());
+}
+
 TEST_F(EmailAccountTest, AMessageWithoutABoxForItsStateIsNotKept) {
     auto account = Make();
     const int count = account->GetDatabase().GetCount();
