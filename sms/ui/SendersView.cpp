@@ -1021,14 +1021,26 @@ int CSendersView::FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding) {
 }
 
 void CSendersView::OnSmsArrived(_CSender* pAccount) {
-    CSenderTreeDoc* pDoc = FindAccountDocument(pAccount);
+    RefreshAccount(pAccount, KindInbox, KindInbox);
+}
+
+void CSendersView::OnSmsWritten(_CSender* pAccount) {
+    // Sent at once, the message is in the sent box by now.
+    RefreshAccount(pAccount, KindOutbox, KindSentBox);
+}
+
+void CSendersView::RefreshAccount(_CSender* pAccount, int nKind, int nOtherKind) {
+    CSenderTreeDoc* pDoc = pAccount != nullptr ? FindAccountDocument(pAccount) : nullptr;
     if (pDoc == nullptr)
         return;
     pDoc->SetModifiedFlag(TRUE);
     Invalidate();
     if (m_pCurrentFile != nullptr && m_pCurrentFile->pDoc == pDoc) {
-        UpdateTitle();
-        if (GetItemKind(m_hCurrent) == KindInbox && pDoc->GetFirstViewPosition() != nullptr)
+        // The caption is another folder's while that one is in front.
+        if (IsWindowVisible())
+            UpdateTitle();
+        const int kind = GetItemKind(m_hCurrent);
+        if ((kind == nKind || kind == nOtherKind) && pDoc->GetFirstViewPosition() != nullptr)
             pDoc->UpdateAllViews(nullptr);
     }
 }

@@ -164,6 +164,9 @@ public:
     CSenderTreeDoc* OpenSenderFile(const CString& path, BOOL bNew);
     // New messages arrived for the account: its file is marked modified and repainted.
     void OnSmsArrived(_CSender* pAccount);
+    // A message was written into the account's boxes from outside the tree (a message to a
+    // contact saved in the sender's box): the same, for the outgoing boxes.
+    void OnSmsWritten(_CSender* pAccount);
     // Files the held messages of the box in the account's inbox (the active account when null).
     // Answers how many it filed.
     int FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding);
@@ -224,6 +227,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Marks the account's file modified, repaints the counts and, when the selected item is of
+    // one of the kinds given, fills its views again.
+    void RefreshAccount(_CSender* pAccount, int nKind, int nOtherKind);
+
     HICON m_hUnreadIcon = nullptr;
     int m_nSavedPaneMode = 0;
 };

@@ -11,6 +11,7 @@
 #include "shell/RightPaneFrame.h"
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
+#include "sms/ui/DlgEditSms.h"
 #include "sms/ui/DlgSmsAccount.h"
 #include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/SmsView.h"
@@ -349,6 +350,72 @@ TEST_F(SendersProgramTest, SavedBoxesMessagesAndSettingsComeBackWhenReopened) {
     ASSERT_EQ(1, outbox2->GetSubBoxCount());
     EXPECT_EQ(1, outbox2->CountSmsByState(_CSms::STATE_PENDING, TRUE));
     EXPECT_EQ(app->GetCommHost().GetActiveSender(), &back->GetSender());
+}
+
+// A message to a contact written from the address book and kept in the active account's outbox
+// (where a new program keeps it) belongs to the account's file: the program asks to save it on
+// the way out, and the file opened again holds it.
+TEST_F(SendersProgramTest, AMessageToAContactKeptInTheSendersOutboxIsSavedWithTheAccount) {
+    CSenderTreeDoc* doc = NewAccount("发信.sdr");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_FALSE(doc->IsModified());
+    ASSERT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender());
+    const CString book = WriteBook("book.sms", "我的通讯录", "王芳");
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(book), nullptr);
+    CLeftView* contacts = module.GetTree();
+    ASSERT_NE(contacts, nullptr);
+    auto* bookDoc = static_cast<CSmsDoc*>(contacts->GetFileAt(0)->pDoc);
+    auto* family =
+        dynamic_cast<_CGroup*>(bookDoc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
+    ASSERT_NE(family, nullptr);
+    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
+    ASSERT_NE(person, nullptr);
+    person->GetInfo().m_personal.mobiles.AddTail(CXString(CString("13912345678")));
+    contacts->GetTreeCtrl().Expand(contacts->GetFileAt(0)->hItem, TVE_EXPAND);
+    contacts->GetTreeCtrl().Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
+    contacts->SetMode(CLeftView::ModeMessages);
+    contacts->GetTreeCtrl().SelectItem((HTREEITEM)person->GetTreeItem());
+    Pump();
+
+    CDlgEditSms::SavePlace() = CDlgEditSms::PlaceSender;
+    bool bSenderPlace = false;
+    onDialog = [&](CDialog& d) {
+        bSenderPlace = d.IsDlgButtonChecked(CDlgEditSms::IDC_PLACE_SENDER) != 0;
+        CWnd* edit = d.GetDlgItem(CDlgEditSms::IDC_TEXT);
+        edit->SetFocus();
+        QTest::keyClicks(edit->GetWidget(), "see you");
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgEditSms::IDC_PENDING, BN_CLICKED));
+    };
+    app->GetMainFrame()->SendMessage(WM_COMMAND, CLeftView::ID_SEND_SMS);
+    onDialog = nullptr;
+    EXPECT_TRUE(bSenderPlace) << "the account's box is offered first";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    ASSERT_EQ(1, outbox->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    EXPECT_EQ(0, person->CountSmsByState(-1));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_FALSE(bookDoc->IsModified());
+
+    answers.assign(4, IDYES);
+    shown.clear();
+    ASSERT_TRUE(Exit(*app));
+    app.reset();
+    EXPECT_TRUE(Shown("是否保存对 发信 的更改?"));
+
+    app = Start();
+    ASSERT_NE(app, nullptr);
+    tree = smsModule.GetSendersTree();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(Path("发信.sdr")), nullptr);
+    CSenderTreeDoc* back = Doc(0);
+    ASSERT_NE(back, nullptr);
+    auto* outbox2 = static_cast<_CSmsBox*>(back->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(outbox2, nullptr);
+    ASSERT_EQ(1, outbox2->GetSmsCount());
+    POSITION pos = outbox2->GetFirstSmsPosition();
+    const _CSms* kept = outbox2->GetNextSms(pos);
+    EXPECT_EQ(kept->m_strContent, "see you");
+    EXPECT_EQ(kept->GetState(), _CSms::STATE_PENDING);
+    EXPECT_EQ(kept->m_recipient.GetCode(), "13912345678");
 }
 
 TEST_F(SendersProgramTest, PendingMessagesOfTheOutboxGoThroughTheGatewayAndAreFiledAsSent) {
