@@ -184,6 +184,21 @@ protected:
         send(QEvent::MouseButtonRelease, end, Qt::NoButton);
         Pump();
     }
+    // The compose form opened from the box by the frame's command, with a number and the text
+    // typed; null when no form came.
+    CEditSmsForm* WriteFrom(_CSmsBox* box, const char* text) {
+        tree->GetTreeCtrl().SelectItem((HTREEITEM)box->GetTreeItem());
+        Pump();
+        CMainFrame* frame = app->GetMainFrame();
+        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
+        Pump();
+        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
+        if (form == nullptr)
+            return nullptr;
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), text);
+        return form;
+    }
     bool Shown(const char* text) const {
         for (const auto& c : shown)
             if (c.text.Find(text) >= 0)
@@ -759,6 +774,56 @@ TEST_F(SenderFormTest, WaitingChangesAreExplainedAndTheNamedKeysEndTheWait) {
     }
 }
 
+// The pages' reload and confirm reach the tree first (it is the folder in front); through the
+// account's document they have the form take what a page holds, the tree being closed off or not.
+TEST_F(SenderFormTest, ReloadOrConfirmSentToTheTreeLeavesTheAccountHoldingThePagesChange) {
+    const struct {
+        UINT command;
+        const char* typed;
+    } rows[] = {{CSendersView::ID_CONFIRM_PAGES, "20000001"},
+                {CSendersView::ID_RELOAD_PAGES, "20000002"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.command);
+        doc->SetModifiedFlag(FALSE);
+        Type(Page(0), CPageSenderAccount::IDC_USER, r.typed);
+        ASSERT_NE(form->GetModifiedPages(), 0);
+        ASSERT_EQ(tree->GetBusy(), 3);
+        tree->SendMessage(WM_COMMAND, r.command);
+        EXPECT_EQ(doc->GetSender().GetRecord().m_remote.m_strUserId, r.typed);
+        EXPECT_EQ(form->GetModifiedPages(), 0);
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(tree->GetBusy(), 0) << "the tree is open again";
+    }
+
+    // Showing the selection again brings the account's values back into the pages, but not
+    // over a change that waits.
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_SELECTION);
+    CString number;
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_SELECTION);
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13900139000");
+    EXPECT_NE(form->GetModifiedPages(), 0);
+}
+
+// While a message is written the same commands are the compose form's: its confirm saves the
+// message.
+TEST_F(SendersProgramTest, WhileAMessageIsWrittenConfirmIsTheComposeFormsOwn) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(WriteFrom(outbox, "hello"), nullptr);
+    app->GetMainFrame()->SendMessage(WM_COMMAND, CEditSmsForm::ID_CONFIRM);
+    Pump();
+    ASSERT_EQ(outbox->GetSmsCount(), 1);
+    POSITION pos = outbox->GetFirstSmsPosition();
+    EXPECT_EQ(outbox->GetNextSms(pos)->m_strContent, "hello");
+}
+
 TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
     struct {
         int unit;
@@ -1116,14 +1181,7 @@ TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
     // Sent at once, the message has left the outbox that the pane shows again.
     for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT,
                       (UINT)CEditSmsForm::ID_SEND}) {
-        tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
-        Pump();
-        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
-        Pump();
-        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
-        ASSERT_NE(form, nullptr);
-        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
-        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "hello");
+        ASSERT_NE(WriteFrom(outbox, "hello"), nullptr);
         // Off to the address book, as to pick a recipient there.
         COutbarWnd* bar = frame->GetOutbar();
         CRect rc;
