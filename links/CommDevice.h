@@ -138,6 +138,7 @@ public:
     // Answers the main window's answer.
     // Also where the listening socket hands the direct messages it took in.
     LRESULT DeliverIncomingSms(_CSms* pSms, _CSender* pAccount) override;
+    _CSmsBox* GetHeldMessages() override { return &m_holdingBox; }
     void OnNewSms(const MOBILE_SMS& message) override;
     static _CSms* MakeSmsFromPhone(const MOBILE_SMS& message);
     _CSmsBox& GetHoldingBox() { return m_holdingBox; }

@@ -61,6 +61,18 @@ bool IsInstantMessageSender(const CString& sender) {
     return IsName(p, nameLength) && IsDottedAddress(newline + 1, n - nameLength - 1);
 }
 
+CString InstantMessageSenderFromPeer(const CString& stated, const CString& peerAddress) {
+    if (peerAddress.IsEmpty())
+        return CString();
+    const int newline = stated.Find('\n');
+    CString name;
+    if (newline >= 0)
+        name = stated.Left(newline);
+    else if (!IsDottedAddress(stated.GetString(), static_cast<size_t>(stated.GetLength())))
+        name = stated;
+    return name.IsEmpty() ? peerAddress : name + "\n" + peerAddress;
+}
+
 std::vector<BYTE> StoreInstantMessage(const InstantMessageRecord& record) {
     CMemFile file;
     {

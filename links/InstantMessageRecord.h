@@ -25,6 +25,11 @@ std::vector<BYTE> StoreInstantMessage(const InstantMessageRecord& record);
 // address, or the name or the address alone. A name is GBK text without control characters.
 bool IsInstantMessageSender(const CString& sender);
 
+// The sender a received record is filed under: the name the record states (none when it states
+// an address alone) with the address the connection came from, whatever address the record
+// claims, so that a reply goes back to the machine that sent it. Empty when peerAddress is.
+CString InstantMessageSenderFromPeer(const CString& stated, const CString& peerAddress);
+
 // How far a buffer holds a record: complete (the bytes are exactly the three strings, with a
 // sender of the form above), incomplete (the bytes stop early; more may come) or damaged (no more
 // bytes can make a record of them: a bad sender, bytes after the third string, a broken string).

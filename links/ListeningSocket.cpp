@@ -3,12 +3,33 @@
 #include <algorithm>
 
 #include "links/InstantMessage.h"
+#include "platform/net/SocketEvents.h"
 #include "sms/Sender.h"
 #include "sms/Sms.h"
 
 namespace {
 
 UINT g_readLimitMs = CListeningSocket::kDefaultReadLimitMs;
+CListeningSocket::Clock g_clock;
+
+constexpr long long kMinuteMs = 60 * 1000;
+
+long long Now() {
+    return g_clock ? g_clock() : AfxSocketClockMs();
+}
+
+// Instant messages in the box and its sub-boxes that nobody has read yet.
+int CountUnseenIn(const _CSmsBox& box) {
+    int n = 0;
+    for (POSITION pos = box.GetFirstSmsPosition(); pos != nullptr;) {
+        const _CSms* pSms = box.GetNextSms(pos);
+        n += pSms->m_nKind == _CSms::KIND_INSTANT && (pSms->GetState() == _CSms::STATE_UNREAD ||
+                                                      pSms->GetState() == _CSms::STATE_HELD);
+    }
+    for (POSITION pos = box.GetFirstSubBoxPosition(); pos != nullptr;)
+        n += CountUnseenIn(*box.GetNextSubBox(pos));
+    return n;
+}
 
 } // namespace
 
@@ -31,6 +52,8 @@ public:
 
     std::vector<BYTE> m_buffer;
     InstantMessageRecord m_record;
+    // The address the connection came from.
+    CString m_strPeer;
 
 protected:
     void OnReceive(int) override {
@@ -91,10 +114,19 @@ UINT CListeningSocket::SetReadLimitMs(UINT nMs) {
     return old;
 }
 
+CListeningSocket::Clock CListeningSocket::SetClockForTesting(Clock clock) {
+    Clock old = std::move(g_clock);
+    g_clock = std::move(clock);
+    return old;
+}
+
 void CListeningSocket::OnAccept(int) {
     auto connection = std::make_unique<CConnection>(this);
     if (!CAsyncSocket::Accept(*connection))
         return;
+    UINT nPeerPort = 0;
+    if (!connection->GetPeerName(connection->m_strPeer, nPeerPort))
+        connection->m_strPeer.Empty();
     if (static_cast<int>(m_connections.size()) >= kMaxConnections) {
         connection->Close();
         return;
@@ -105,14 +137,19 @@ void CListeningSocket::OnAccept(int) {
 
 void CListeningSocket::Deliver(CConnection* pConnection) {
     InstantMessageRecord record = pConnection->m_record;
+    // The address the record states is only what the peer wrote; a reply goes where the
+    // connection came from.
+    const CString sender = InstantMessageSenderFromPeer(record.sender, pConnection->m_strPeer);
+    const CString peer = pConnection->m_strPeer;
     // The connection is done before anything else runs: the sink may show windows or pump.
     Finish(pConnection);
     _CSender* pAccount = m_pOwner != nullptr ? m_pOwner->GetListeningAccount() : nullptr;
-    if (pAccount == nullptr)
+    if (pAccount == nullptr || sender.IsEmpty() || CountUnseen(pAccount) >= kMaxUnseen ||
+        !TakeFromPeer(peer))
         return;
     auto* pSms = new _CSms(record.subject);
     pSms->m_strContent = record.content;
-    pSms->m_sender.m_str = record.sender;
+    pSms->m_sender.m_str = sender;
     pSms->m_recipient.m_str = pAccount->GetName();
     pSms->m_nKind = _CSms::KIND_INSTANT;
     pSms->m_nSize = record.content.GetLength();
@@ -132,4 +169,28 @@ void CListeningSocket::Finish(CConnection* pConnection) {
     pConnection->ShutDown(CAsyncSocket::both);
     pConnection->Close();
     m_connections.erase(it);
+}
+
+bool CListeningSocket::TakeFromPeer(const CString& peer) {
+    const long long now = Now();
+    // Only the last minute counts; peers with nothing in it are forgotten.
+    for (auto it = m_recentByPeer.begin(); it != m_recentByPeer.end();) {
+        auto& times = it->second;
+        times.erase(std::remove_if(times.begin(), times.end(),
+                                   [now](long long t) { return now - t >= kMinuteMs; }),
+                    times.end());
+        it = times.empty() ? m_recentByPeer.erase(it) : std::next(it);
+    }
+    std::vector<long long>& times = m_recentByPeer[peer];
+    if (static_cast<int>(times.size()) >= kMaxPerPeerPerMinute)
+        return false;
+    times.push_back(now);
+    return true;
+}
+
+int CListeningSocket::CountUnseen(_CSender* pAccount) {
+    int n = CountUnseenIn(pAccount->GetRootSmsBox());
+    if (_CSmsBox* pHeld = m_pSink != nullptr ? m_pSink->GetHeldMessages() : nullptr)
+        n += CountUnseenIn(*pHeld);
+    return n;
 }

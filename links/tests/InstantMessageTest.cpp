@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -41,6 +42,7 @@ public:
         delivered.emplace_back(pSms);
         return 1;
     }
+    _CSmsBox* GetHeldMessages() override { return &held; }
 
     // Sends from this copy to another listening on its port.
     int SendTo(const Copy& to, const CString& content, const CString& subject = "",
@@ -52,6 +54,8 @@ public:
     }
 
     _CSender account;
+    // Messages taken but not filed yet (the manager's holding box).
+    _CSmsBox held;
     std::unique_ptr<CListeningSocket> listener;
     UINT port = 0;
     int modified = 0;
@@ -68,6 +72,18 @@ private:
     UINT m_old;
 };
 
+// The listener's clock at a time the test sets, for one test.
+class ScopedClock {
+public:
+    ScopedClock()
+        : m_old(CListeningSocket::SetClockForTesting([this] { return now; })) {}
+    ~ScopedClock() { CListeningSocket::SetClockForTesting(m_old); }
+    long long now = 1000000;
+
+private:
+    CListeningSocket::Clock m_old;
+};
+
 class InstantMessageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,6 +96,19 @@ protected:
 
     bool WaitForDelivered(Copy& c, size_t n, int ms = 5000) {
         return events.RunUntil([&] { return c.delivered.size() >= n; }, ms);
+    }
+    // Writes the record to the copy from a socket bound to the local address, and waits until
+    // the copy is done with the connection.
+    void SendRaw(Copy& to, const InstantMessageRecord& record, const char* from = "127.0.0.1") {
+        RecordingSocket peer;
+        ASSERT_TRUE(peer.Create(0, 1, FD_CONNECT | FD_CLOSE, from));
+        peer.Connect("127.0.0.1", to.port);
+        ASSERT_TRUE(events.RunUntil([&] { return peer.Count("connect:0") == 1; }));
+        std::vector<BYTE> bytes = StoreInstantMessage(record);
+        ASSERT_EQ(static_cast<int>(bytes.size()),
+                  peer.Send(bytes.data(), static_cast<int>(bytes.size())));
+        ASSERT_TRUE(events.RunUntil([&] { return peer.Count("close:0") == 1; }));
+        ASSERT_TRUE(events.RunUntil([&] { return to.listener->GetOpenConnections() == 0; }));
     }
 
     ScopedPollSource events{2000, 2000};
@@ -174,10 +203,109 @@ TEST_F(InstantMessageTest, CompleteRecordIsTakenWithoutWaitingForThePeerToClose)
     ASSERT_EQ(static_cast<int>(bytes.size()),
               peer.Send(bytes.data(), static_cast<int>(bytes.size())));
     ASSERT_TRUE(WaitForDelivered(b, 1));
-    EXPECT_EQ(CString("丁\n10.0.0.9"), b.delivered[0]->m_sender.m_str);
+    EXPECT_EQ(CString("丁\n127.0.0.1"), b.delivered[0]->m_sender.m_str);
     // The listener ends the connection itself.
     ASSERT_TRUE(events.RunUntil([&] { return peer.Count("close:0") == 1; }));
     EXPECT_EQ(0, b.listener->GetOpenConnections());
+}
+
+// ---- Peers that claim to be others or flood ------------------------------------------------
+
+TEST_F(InstantMessageTest, ARecordIsFiledUnderTheAddressItCameFromAndTheReplyGoesThere) {
+    SendRaw(b, {"冒充的消息", "丁\n10.9.8.7", "主题"});
+    ASSERT_TRUE(WaitForDelivered(b, 1));
+    const _CSms& got = *b.delivered[0];
+    EXPECT_EQ(CString("丁"), got.m_sender.GetName()) << "the stated name stays";
+    ASSERT_EQ(CString("127.0.0.1"), got.m_sender.GetCode());
+
+    ASSERT_EQ(0, b.SendTo(a, "回复", "", got.m_sender.GetCode()));
+    ASSERT_TRUE(WaitForDelivered(a, 1));
+    EXPECT_EQ(CString("回复"), a.delivered[0]->m_strContent);
+}
+
+TEST(InstantMessageRecord, TheSenderKeepsItsNameAndTakesThePeersAddress) {
+    const struct {
+        const char* stated;
+        const char* peer;
+        const char* filed;
+    } cases[] = {
+        {"丁\n10.9.8.7", "127.0.0.1", "丁\n127.0.0.1"},
+        {"丁\n127.0.0.1", "127.0.0.1", "丁\n127.0.0.1"},
+        {"丁", "127.0.0.1", "丁\n127.0.0.1"},           // the sender could not read its address
+        {"10.9.8.7", "127.0.0.1", "127.0.0.1"},         // an address alone names nobody
+        {"1.2.3.4\n10.9.8.7", "127.0.0.1", "1.2.3.4\n127.0.0.1"}, // a name that looks like one
+        {"丁\n10.9.8.7", "", ""},                        // no peer known: nothing to file
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CString(c.filed), InstantMessageSenderFromPeer(c.stated, c.peer)) << c.stated;
+}
+
+TEST_F(InstantMessageTest, APeerFilesTenMessagesAMinuteAndTheRestAreDropped) {
+    ScopedClock clock;
+    for (int i = 0; i < 11; ++i) {
+        CString text;
+        text.Format("第%d条", i + 1);
+        ASSERT_EQ(0, a.SendTo(b, text));
+        // Taken one by one, so that the listener's queue never fills.
+        ASSERT_TRUE(WaitForDelivered(b, std::min<size_t>(i + 1, 10)));
+    }
+    events.Settle(50);
+    ASSERT_EQ(0, b.listener->GetOpenConnections());
+    EXPECT_EQ(10u, b.delivered.size()) << "the eleventh within the minute is dropped";
+
+    // Another machine is not held back by the first.
+    SendRaw(b, {"别的机器", "戊\n127.0.0.2", ""}, "127.0.0.2");
+    ASSERT_EQ(11u, b.delivered.size());
+    EXPECT_EQ(CString("戊\n127.0.0.2"), b.delivered[10]->m_sender.m_str);
+
+    // A moment before the minute is up the first is still held back; then it may go on.
+    clock.now += 59999;
+    SendRaw(b, {"还早", "甲\n127.0.0.1", ""});
+    EXPECT_EQ(11u, b.delivered.size());
+    clock.now += 1;
+    SendRaw(b, {"一分钟后", "甲\n127.0.0.1", ""});
+    ASSERT_EQ(12u, b.delivered.size());
+    EXPECT_EQ(CString("一分钟后"), b.delivered[11]->m_strContent);
+}
+
+TEST_F(InstantMessageTest, NothingIsFiledWhileTooManyMessagesWaitUnseen) {
+    // Unseen messages wait in the account (filed, unread) or in the manager (not filed yet).
+    for (bool inAccount : {true, false}) {
+        SCOPED_TRACE(inAccount ? "in the account" : "held");
+        Copy c{"丙"};
+        _CSmsBox* box = inAccount ? static_cast<_CSmsBox*>(
+                                        c.account.GetRootSmsBox().FindSubBoxByType(0))
+                                  : &c.held;
+        ASSERT_NE(box, nullptr);
+        _CSms* first = nullptr;
+        for (int i = 0; i < CListeningSocket::kMaxUnseen; ++i) {
+            auto* sms = new _CSms("");
+            sms->m_nKind = _CSms::KIND_INSTANT;
+            sms->SetState(inAccount ? _CSms::STATE_UNREAD : _CSms::STATE_HELD);
+            box->AddSms(sms);
+            first = first != nullptr ? first : sms;
+        }
+        // Read messages and unread ones of other kinds do not count.
+        auto* read = new _CSms("");
+        read->m_nKind = _CSms::KIND_INSTANT;
+        read->SetState(_CSms::STATE_READ);
+        box->AddSms(read);
+        auto* mobile = new _CSms("");
+        mobile->SetState(_CSms::STATE_UNREAD);
+        box->AddSms(mobile);
+        SendRaw(c, {"满了", "甲\n127.0.0.1", ""});
+        EXPECT_TRUE(c.delivered.empty());
+        EXPECT_EQ(0, c.modified);
+
+        // One seen (or filed away read): room for one more.
+        if (inAccount)
+            first->SetRead(TRUE);
+        else
+            box->RemoveMessage(first, TRUE);
+        SendRaw(c, {"有空了", "甲\n127.0.0.1", ""});
+        ASSERT_EQ(1u, c.delivered.size());
+        EXPECT_EQ(CString("有空了"), c.delivered[0]->m_strContent);
+    }
 }
 
 // ---- Bad peers ----------------------------------------------------------------------------

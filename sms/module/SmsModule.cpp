@@ -205,6 +205,11 @@ CCommDevice* CSmsModule::GetCommDevice() {
     return pApp != nullptr ? &pApp->GetCommDevice() : nullptr;
 }
 
+void CSmsModule::OnSmsWritten(_CSender* pAccount) {
+    if (CSendersView* pTree = GetSendersTree())
+        pTree->OnSmsWritten(pAccount);
+}
+
 CWnd* CSmsModule::GetPickTree() {
     return m_hTree != nullptr && ::IsWindow(m_hTree) ? CWnd::FromHandle(m_hTree) : nullptr;
 }

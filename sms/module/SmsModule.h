@@ -31,6 +31,7 @@ public:
     _CSender* GetActiveSender() override;
     void SetActiveSender(_CSender* pAccount) override;
     CCommDevice* GetCommDevice() override;
+    void OnSmsWritten(_CSender* pAccount) override;
     CWnd* GetPickTree() override;
     CImageList* GetContactImages() override;
     int GetContactImage(_CPerson* pPerson) override;

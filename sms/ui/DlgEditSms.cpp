@@ -451,5 +451,8 @@ int CPersonSmsManager::SendSmsToPerson() {
             m_pDoc->SetModifiedFlag(TRUE);
         return 1;
     }
+    // The sender's box: the account's file holds the message now and must be saved with it.
+    if (CISmsComposeHost* pHost = GetSmsComposeHost())
+        pHost->OnSmsWritten(pSender);
     return 2;
 }

@@ -518,6 +518,7 @@ ON_COMMAND(ID_RECEIVE_SMS, &CSendersView::OnReceive)
 ON_COMMAND(ID_WRITE_SMS, &CSendersView::OnWriteSms)
 ON_COMMAND(ID_SHOW_ALL_COUNTS, &CSendersView::OnShowAllCounts)
 ON_COMMAND(ID_SHOW_PENDING_COUNTS, &CSendersView::OnShowPendingCounts)
+ON_COMMAND(ID_SHOW_SELECTION, &CSendersView::OnShowSelection)
 ON_COMMAND_RANGE(ID_GATEWAY_CHARGE, ID_GATEWAY_CODE, &CSendersView::OnGatewayDialog)
 ON_COMMAND(ID_GATEWAY_SIGNATURE, &CSendersView::OnGatewayDialogSignature)
 ON_COMMAND(ID_GATEWAY_REGISTER, &CSendersView::OnGatewayRegister)
@@ -1021,14 +1022,26 @@ int CSendersView::FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding) {
 }
 
 void CSendersView::OnSmsArrived(_CSender* pAccount) {
-    CSenderTreeDoc* pDoc = FindAccountDocument(pAccount);
+    RefreshAccount(pAccount, KindInbox, KindInbox);
+}
+
+void CSendersView::OnSmsWritten(_CSender* pAccount) {
+    // Sent at once, the message is in the sent box by now.
+    RefreshAccount(pAccount, KindOutbox, KindSentBox);
+}
+
+void CSendersView::RefreshAccount(_CSender* pAccount, int nKind, int nOtherKind) {
+    CSenderTreeDoc* pDoc = pAccount != nullptr ? FindAccountDocument(pAccount) : nullptr;
     if (pDoc == nullptr)
         return;
     pDoc->SetModifiedFlag(TRUE);
     Invalidate();
     if (m_pCurrentFile != nullptr && m_pCurrentFile->pDoc == pDoc) {
-        UpdateTitle();
-        if (GetItemKind(m_hCurrent) == KindInbox && pDoc->GetFirstViewPosition() != nullptr)
+        // The caption is another folder's while that one is in front.
+        if (IsWindowVisible())
+            UpdateTitle();
+        const int kind = GetItemKind(m_hCurrent);
+        if ((kind == nKind || kind == nOtherKind) && pDoc->GetFirstViewPosition() != nullptr)
             pDoc->UpdateAllViews(nullptr);
     }
 }
@@ -1136,6 +1149,23 @@ void CSendersView::ShowItemMenu(HTREEITEM hItem, CPoint point) {
                                                               pAccount->IsLocked())
         return;
     CGroupTreeView::ShowItemMenu(hItem, point);
+}
+
+void CSendersView::OnShowSelection() {
+    if (m_nBusy != 3 && m_hCurrent != nullptr)
+        OnCurrentItemChanged(m_hCurrent, TRUE);
+}
+
+BOOL CSendersView::OnCmdMsg(UINT nID, int nCode, void* pExtra,
+                            AFX_CMDHANDLERINFO* pHandlerInfo) {
+    if ((nID != ID_RELOAD_PAGES && nID != ID_CONFIRM_PAGES) || m_nPaneMode == PaneWriting)
+        return CMessageAccountTreeView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+    // Whether the command is on is the views' to say (the form: while a page holds a change).
+    CQuillmarBaseDoc* pDoc = GetSelectedDocument();
+    if (nCode != (int)CN_COMMAND || pHandlerInfo != nullptr || pDoc == nullptr)
+        return FALSE;
+    pDoc->UpdateAllViews(nullptr, 1);
+    return TRUE;
 }
 
 void CSendersView::OnShowAllCounts() {

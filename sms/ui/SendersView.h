@@ -140,6 +140,8 @@ public:
         ID_GATEWAY_BALANCE = 1544, ID_GATEWAY_CODE = 1545, ID_GATEWAY_SIGNATURE = 1564,
         ID_GATEWAY_REGISTER = 495, ID_BOX_STATISTICS = 368, ID_BOX_BASIC_STATISTICS = 1539,
         ID_IMPORT_CSV = 397,
+        // The account pages' reload and confirm, and showing the selected item again.
+        ID_RELOAD_PAGES = 32793, ID_CONFIRM_PAGES = 32821, ID_SHOW_SELECTION = 32849,
     };
     // The modes of the right pane kept beside the base's 1 box, 2 account and 3 top item.
     enum { PaneWriting = 4, PaneEditing = 6 };
@@ -164,6 +166,9 @@ public:
     CSenderTreeDoc* OpenSenderFile(const CString& path, BOOL bNew);
     // New messages arrived for the account: its file is marked modified and repainted.
     void OnSmsArrived(_CSender* pAccount);
+    // A message was written into the account's boxes from outside the tree (a message to a
+    // contact saved in the sender's box): the same, for the outgoing boxes.
+    void OnSmsWritten(_CSender* pAccount);
     // Files the held messages of the box in the account's inbox (the active account when null).
     // Answers how many it filed.
     int FileNewMessages(_CSender* pAccount, _CSmsBox* pHolding);
@@ -181,6 +186,10 @@ public:
     void DrawItemExtras(CDC* pDC, HTREEITEM hItem) override;
     void ShowItemMenu(HTREEITEM hItem, CPoint point) override;
     void InitView() override;
+    // The account pages' reload and confirm go to the selected document's views (hint 1: the
+    // sender form takes its changed pages into the account), also while the account is edited;
+    // while a message is written they are the compose form's.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     BOOL m_bShowAllCounts = TRUE;
     BOOL m_bShowPendingCounts = FALSE;
@@ -195,6 +204,7 @@ protected:
     void OnWriteSms();
     void OnShowAllCounts();
     void OnShowPendingCounts();
+    void OnShowSelection();
     void OnUpdateSendersCommand(CCmdUI* pCmdUI);
     // The gateway account dialogs, given the selected account's gateway user and password.
     void OnGatewayDialog(UINT nID);
@@ -224,6 +234,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Marks the account's file modified, repaints the counts and, when the selected item is of
+    // one of the kinds given, fills its views again.
+    void RefreshAccount(_CSender* pAccount, int nKind, int nOtherKind);
+
     HICON m_hUnreadIcon = nullptr;
     int m_nSavedPaneMode = 0;
 };

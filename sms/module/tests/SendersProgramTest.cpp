@@ -11,6 +11,7 @@
 #include "shell/RightPaneFrame.h"
 #include "sms/Sms.h"
 #include "sms/module/SmsModule.h"
+#include "sms/ui/DlgEditSms.h"
 #include "sms/ui/DlgSmsAccount.h"
 #include "sms/ui/DlgSmsBoxInfo.h"
 #include "sms/ui/SmsView.h"
@@ -183,6 +184,21 @@ protected:
         send(QEvent::MouseButtonRelease, end, Qt::NoButton);
         Pump();
     }
+    // The compose form opened from the box by the frame's command, with a number and the text
+    // typed; null when no form came.
+    CEditSmsForm* WriteFrom(_CSmsBox* box, const char* text) {
+        tree->GetTreeCtrl().SelectItem((HTREEITEM)box->GetTreeItem());
+        Pump();
+        CMainFrame* frame = app->GetMainFrame();
+        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
+        Pump();
+        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
+        if (form == nullptr)
+            return nullptr;
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), text);
+        return form;
+    }
     bool Shown(const char* text) const {
         for (const auto& c : shown)
             if (c.text.Find(text) >= 0)
@@ -349,6 +365,72 @@ TEST_F(SendersProgramTest, SavedBoxesMessagesAndSettingsComeBackWhenReopened) {
     ASSERT_EQ(1, outbox2->GetSubBoxCount());
     EXPECT_EQ(1, outbox2->CountSmsByState(_CSms::STATE_PENDING, TRUE));
     EXPECT_EQ(app->GetCommHost().GetActiveSender(), &back->GetSender());
+}
+
+// A message to a contact written from the address book and kept in the active account's outbox
+// (where a new program keeps it) belongs to the account's file: the program asks to save it on
+// the way out, and the file opened again holds it.
+TEST_F(SendersProgramTest, AMessageToAContactKeptInTheSendersOutboxIsSavedWithTheAccount) {
+    CSenderTreeDoc* doc = NewAccount("发信.sdr");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_FALSE(doc->IsModified());
+    ASSERT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender());
+    const CString book = WriteBook("book.sms", "我的通讯录", "王芳");
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(book), nullptr);
+    CLeftView* contacts = module.GetTree();
+    ASSERT_NE(contacts, nullptr);
+    auto* bookDoc = static_cast<CSmsDoc*>(contacts->GetFileAt(0)->pDoc);
+    auto* family =
+        dynamic_cast<_CGroup*>(bookDoc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
+    ASSERT_NE(family, nullptr);
+    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
+    ASSERT_NE(person, nullptr);
+    person->GetInfo().m_personal.mobiles.AddTail(CXString(CString("13912345678")));
+    contacts->GetTreeCtrl().Expand(contacts->GetFileAt(0)->hItem, TVE_EXPAND);
+    contacts->GetTreeCtrl().Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
+    contacts->SetMode(CLeftView::ModeMessages);
+    contacts->GetTreeCtrl().SelectItem((HTREEITEM)person->GetTreeItem());
+    Pump();
+
+    CDlgEditSms::SavePlace() = CDlgEditSms::PlaceSender;
+    bool bSenderPlace = false;
+    onDialog = [&](CDialog& d) {
+        bSenderPlace = d.IsDlgButtonChecked(CDlgEditSms::IDC_PLACE_SENDER) != 0;
+        CWnd* edit = d.GetDlgItem(CDlgEditSms::IDC_TEXT);
+        edit->SetFocus();
+        QTest::keyClicks(edit->GetWidget(), "see you");
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgEditSms::IDC_PENDING, BN_CLICKED));
+    };
+    app->GetMainFrame()->SendMessage(WM_COMMAND, CLeftView::ID_SEND_SMS);
+    onDialog = nullptr;
+    EXPECT_TRUE(bSenderPlace) << "the account's box is offered first";
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    ASSERT_EQ(1, outbox->CountSmsByState(_CSms::STATE_PENDING, TRUE));
+    EXPECT_EQ(0, person->CountSmsByState(-1));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_FALSE(bookDoc->IsModified());
+
+    answers.assign(4, IDYES);
+    shown.clear();
+    ASSERT_TRUE(Exit(*app));
+    app.reset();
+    EXPECT_TRUE(Shown("是否保存对 发信 的更改?"));
+
+    app = Start();
+    ASSERT_NE(app, nullptr);
+    tree = smsModule.GetSendersTree();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(Path("发信.sdr")), nullptr);
+    CSenderTreeDoc* back = Doc(0);
+    ASSERT_NE(back, nullptr);
+    auto* outbox2 = static_cast<_CSmsBox*>(back->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(outbox2, nullptr);
+    ASSERT_EQ(1, outbox2->GetSmsCount());
+    POSITION pos = outbox2->GetFirstSmsPosition();
+    const _CSms* kept = outbox2->GetNextSms(pos);
+    EXPECT_EQ(kept->m_strContent, "see you");
+    EXPECT_EQ(kept->GetState(), _CSms::STATE_PENDING);
+    EXPECT_EQ(kept->m_recipient.GetCode(), "13912345678");
 }
 
 TEST_F(SendersProgramTest, PendingMessagesOfTheOutboxGoThroughTheGatewayAndAreFiledAsSent) {
@@ -690,6 +772,56 @@ TEST_F(SenderFormTest, WaitingChangesAreExplainedAndTheNamedKeysEndTheWait) {
         EXPECT_EQ(tree->GetBusy(), 0) << c.key;
         EXPECT_EQ(doc->GetSender().GetRecord().m_remote.m_strUserId, c.stored) << c.key;
     }
+}
+
+// The pages' reload and confirm reach the tree first (it is the folder in front); through the
+// account's document they have the form take what a page holds, the tree being closed off or not.
+TEST_F(SenderFormTest, ReloadOrConfirmSentToTheTreeLeavesTheAccountHoldingThePagesChange) {
+    const struct {
+        UINT command;
+        const char* typed;
+    } rows[] = {{CSendersView::ID_CONFIRM_PAGES, "20000001"},
+                {CSendersView::ID_RELOAD_PAGES, "20000002"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.command);
+        doc->SetModifiedFlag(FALSE);
+        Type(Page(0), CPageSenderAccount::IDC_USER, r.typed);
+        ASSERT_NE(form->GetModifiedPages(), 0);
+        ASSERT_EQ(tree->GetBusy(), 3);
+        tree->SendMessage(WM_COMMAND, r.command);
+        EXPECT_EQ(doc->GetSender().GetRecord().m_remote.m_strUserId, r.typed);
+        EXPECT_EQ(form->GetModifiedPages(), 0);
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(tree->GetBusy(), 0) << "the tree is open again";
+    }
+
+    // Showing the selection again brings the account's values back into the pages, but not
+    // over a change that waits.
+    doc->GetSender().GetMobileInfo().m_strMobileNumber = "13800138000";
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_SELECTION);
+    CString number;
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13800138000");
+    Type(Page(2), CPageSenderMobileInfo::IDC_NUMBER, "13900139000");
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_SHOW_SELECTION);
+    Page(2)->GetDlgItemText(CPageSenderMobileInfo::IDC_NUMBER, number);
+    EXPECT_EQ(number, "13900139000");
+    EXPECT_NE(form->GetModifiedPages(), 0);
+}
+
+// While a message is written the same commands are the compose form's: its confirm saves the
+// message.
+TEST_F(SendersProgramTest, WhileAMessageIsWrittenConfirmIsTheComposeFormsOwn) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    ASSERT_NE(WriteFrom(outbox, "hello"), nullptr);
+    app->GetMainFrame()->SendMessage(WM_COMMAND, CEditSmsForm::ID_CONFIRM);
+    Pump();
+    ASSERT_EQ(outbox->GetSmsCount(), 1);
+    POSITION pos = outbox->GetFirstSmsPosition();
+    EXPECT_EQ(outbox->GetNextSms(pos)->m_strContent, "hello");
 }
 
 TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
@@ -1049,14 +1181,7 @@ TEST_F(SendersProgramTest, AfterWritingTheBoxWrittenFromIsShownAgain) {
     // Sent at once, the message has left the outbox that the pane shows again.
     for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_PENDING, (UINT)CEditSmsForm::ID_SAVE_DRAFT,
                       (UINT)CEditSmsForm::ID_SEND}) {
-        tree->GetTreeCtrl().SelectItem((HTREEITEM)outbox->GetTreeItem());
-        Pump();
-        frame->SendMessage(WM_COMMAND, CSendersView::ID_WRITE_SMS);
-        Pump();
-        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
-        ASSERT_NE(form, nullptr);
-        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
-        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "hello");
+        ASSERT_NE(WriteFrom(outbox, "hello"), nullptr);
         // Off to the address book, as to pick a recipient there.
         COutbarWnd* bar = frame->GetOutbar();
         CRect rc;
