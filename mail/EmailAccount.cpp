@@ -1,6 +1,9 @@
 #include "mail/EmailAccount.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_map>
+#include <vector>
 
 #include "core/FileUtil.h"
 #include "mail/EmailMessage.h"
@@ -174,6 +177,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         m_db.Close();
         return FALSE;
     }
+    SettleMailInSeveralBoxes();
     return TRUE;
 }
 
@@ -224,12 +228,12 @@ void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
         return;
     CEmailBox* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
     pMessage->SetState(2);
+    // The state is stored first: a mail found in both boxes at the next open stays in the sent
+    // box that its state names.
     UpdateMessageField(pMessage, FIELD_STATE);
     if (CEmailBox* pSent = FindBox(CMsgBoxBase::BOX_SENT)) {
-        if (pOld != pSent && pOld != nullptr) {
-            pOld->RemoveMessage(pMessage, FALSE);
-            pSent->AddMessage(pMessage);
-        }
+        if (pOld != pSent && pOld != nullptr)
+            Refile(pMessage, pOld, pSent);
     }
     Notify(pMessage, pOld);
 }
@@ -450,15 +454,56 @@ BOOL CEmailAccount::MoveMessage(CEmailMessage* pMessage, CEmailBox* pDest) {
     auto* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
     if (pOld == pDest)
         return TRUE;
-    if (pOld != nullptr && !pOld->RemoveMessage(pMessage, FALSE))
+    if (!Refile(pMessage, pOld, pDest))
         return FALSE;
-    if (!pDest->AddMessage(pMessage)) {
-        if (pOld != nullptr)
-            pOld->AddMessage(pMessage);
-        return FALSE;
-    }
     Notify(pMessage, pOld);
     return TRUE;
+}
+
+BOOL CEmailAccount::Refile(CEmailMessage* pMessage, CEmailBox* pOld, CEmailBox* pDest) {
+    const DWORD id = pMessage->GetRecordId();
+    if (id == CMiniDBRecord::NO_ID)
+        return FALSE;
+    // Each step writes one slot to the disk: between the two the mail is in both boxes.
+    const BOOL bListedBefore = pDest->HasId(id);
+    if (!pDest->AddId(id))
+        return FALSE;
+    if (pOld != nullptr && !pOld->RemoveMessage(pMessage, FALSE)) {
+        if (!bListedBefore)
+            pDest->RemoveId(id);
+        return FALSE;
+    }
+    return pDest->AddMessage(pMessage);
+}
+
+void CEmailAccount::SettleMailInSeveralBoxes() {
+    std::vector<CEmailBox*> boxes;
+    std::function<void(CEmailBox*)> collect = [&](CEmailBox* pBox) {
+        boxes.push_back(pBox);
+        for (POSITION pos = pBox->GetFirstSubgroupPosition(); pos != nullptr;)
+            if (auto* pSub = dynamic_cast<CEmailBox*>(pBox->GetNextSubgroup(pos)))
+                collect(pSub);
+    };
+    collect(&m_root);
+    std::unordered_map<DWORD, std::vector<CEmailBox*>> holders;
+    for (CEmailBox* pBox : boxes)
+        for (POSITION pos = pBox->GetFirstIdPosition(); pos != nullptr;)
+            holders[pBox->GetNextId(pos)].push_back(pBox);
+    for (const auto& [id, held] : holders) {
+        if (held.size() < 2)
+            continue;
+        CEmailBox* pKeep = held.front();
+        // Only a mail in two boxes is read here, so an open costs no more than it did.
+        CEmailMessage stored;
+        if (m_db.Load(id, &stored)) {
+            CEmailBox* pByState = FindBox(stored.GetStateImage());
+            if (std::find(held.begin(), held.end(), pByState) != held.end())
+                pKeep = pByState;
+        }
+        for (CEmailBox* pBox : held)
+            if (pBox != pKeep)
+                pBox->RemoveId(id);
+    }
 }
 
 // ---- Identity ------------------------------------------------------------------------------

@@ -171,7 +171,8 @@ public:
     // another field, a message never stored, or a record too short to hold the field.
     BOOL UpdateMessageField(CEmailMessage* pMessage, int nField);
     // Moves the message from its box into another box of the account. FALSE when it is busy or
-    // the box will not take it.
+    // the box will not take it. The new box lists it before the old one lets it go, so that a
+    // move cut short leaves the mail in both boxes, never in none; the next open settles it.
     BOOL MoveMessage(CEmailMessage* pMessage, CEmailBox* pDest);
 
     // The identity's display name and e-mail address (the reply address when one is set).
@@ -213,6 +214,11 @@ private:
     // Tells the send-failure handler of the mails asked to be sent and not reported sent.
     void ReportUnsent();
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
+    // Files the message in pDest and takes it out of pOld (null: none) in that order.
+    BOOL Refile(CEmailMessage* pMessage, CEmailBox* pOld, CEmailBox* pDest);
+    // A mail listed by more than one box (a move stopped between its two writes) stays in one:
+    // the box its state files it in when that is one of them, else the first one met.
+    void SettleMailInSeveralBoxes();
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
 
     CString m_strFolder;
