@@ -12,6 +12,7 @@
 #include "platform/base/Document.h"
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
+#include "platform/base/OsPath.h"
 
 IMPLEMENT_DYNCREATE(CEmailAccount, CMsgAccountBase)
 
@@ -132,6 +133,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
     const CString folder = lpszFolder;
     const CString settings = InFolder(folder, kSettingsFile);
     const CString rootPath = InFolder(folder, kRootBoxFile);
+    m_strOpenProblem.Empty();
     if (bCreate) {
         if (!CreateDirectoryPath(folder, 2) || FileExists(settings) || FileExists(rootPath))
             return FALSE;
@@ -152,6 +154,8 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         m_pop3Server = loaded.m_pop3Server;
     }
     m_strFolder = folder;
+    m_strOpenProblem.Format("电子邮件帐户“%s”已损坏，没有打开。\n%s", (LPCTSTR)m_strName,
+                            (LPCTSTR)DisplayPathFromProgramPath(folder));
     if (!m_db.Open(InFolder(folder, kDataFile), InFolder(folder, kIndexFile)))
         return FALSE;
     if (bCreate) {
@@ -174,9 +178,15 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         return TRUE;
     }
     if (!m_root.Open(rootPath)) {
+        if (!m_root.GetIrregularFile().IsEmpty())
+            m_strOpenProblem.Format(
+                "电子邮件帐户“%s”已损坏，没有打开：信箱文件\n%s\n不是普通文件。",
+                (LPCTSTR)m_strName,
+                (LPCTSTR)DisplayPathFromProgramPath(m_root.GetIrregularFile()));
         m_db.Close();
         return FALSE;
     }
+    m_strOpenProblem.Empty();
     SettleMailInSeveralBoxes();
     return TRUE;
 }

@@ -116,8 +116,12 @@ public:
     // and the root box with the inbox, outbox, sent box and recycle box. FALSE when any cannot be
     // made.
     BOOL Create(LPCTSTR lpszFolder);
-    // Opens the account of the folder. FALSE when its settings, database or root box do not open.
+    // Opens the account of the folder. FALSE when its settings, database or root box do not open,
+    // or when a box's file is a pipe, a device or a folder; GetOpenProblem then says so.
     BOOL Open(LPCTSTR lpszFolder);
+    // Why the last Open failed after the settings were read, for the user: the account's name and
+    // what is wrong. Empty after an Open that succeeded or whose settings did not load.
+    const CString& GetOpenProblem() const { return m_strOpenProblem; }
     // Writes the settings file (replaced in one step).
     BOOL SaveSettings();
     const CString& GetFolder() const { return m_strFolder; }
@@ -222,6 +226,7 @@ private:
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
 
     CString m_strFolder;
+    CString m_strOpenProblem;
     CMiniDB m_db;
     CEmailBox m_root;
     CSMTPClientSocket m_smtp;

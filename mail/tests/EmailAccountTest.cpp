@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "mail/EmailAccount.h"
 #include "mail/EmailMessage.h"
 #include "mail/tests/InterruptedWrites.h"
@@ -141,6 +143,51 @@ TEST_F(EmailAccountTest, DamagedSettingsOrAMissingFolderDoNotOpen) {
     CEmailAccount damaged;
     EXPECT_FALSE(damaged.Open(Folder()));
     EXPECT_FALSE(damaged.IsOpen());
+}
+
+// A box file that is a pipe, a device or a folder: the account is refused, named, with the
+// file, rather than opened without that box's mail. A box file that is missing still leaves
+// only that box out.
+TEST_F(EmailAccountTest, ABoxFileThatIsNoRegularFileRefusesTheAccount) {
+    struct Case {
+        const char* file;
+        const char* kind;
+    } cases[] = {{"in.gp", "pipe"},      {"in.box", "pipe"},   {"root.box", "pipe"},
+                 {"in.gp", "device"},    {"in.box", "device"}, {"root.box", "device"},
+                 {"in.gp", "folder"},    {"root.gp", "folder"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.kind);
+        std::filesystem::remove_all(m_dir.path() / "acct");
+        {
+            auto account = Make();
+            account->m_strName = "工作邮箱";
+            ASSERT_TRUE(account->SaveSettings());
+            ASSERT_TRUE(account->SaveMessage(NewMail("收到", 3)));
+        }
+        const std::filesystem::path file = m_dir.path() / "acct" / c.file;
+        std::filesystem::remove(file);
+        if (std::string(c.kind) == "pipe")
+            ASSERT_EQ(0, mkfifo(file.c_str(), 0600));
+        else if (std::string(c.kind) == "device")
+            std::filesystem::create_symlink("/dev/null", file);
+        else
+            std::filesystem::create_directory(file);
+        CEmailAccount account;
+        EXPECT_FALSE(account.Open(Folder()));
+        EXPECT_FALSE(account.IsOpen());
+        const std::string problem = account.GetOpenProblem().GetString();
+        EXPECT_NE(std::string::npos, problem.find("工作邮箱")) << problem;
+        EXPECT_NE(std::string::npos, problem.find(c.file)) << problem;
+    }
+    // Missing box files are no damage: the box is left out and the rest opens.
+    std::filesystem::remove_all(m_dir.path() / "acct");
+    Make().reset();
+    std::filesystem::remove(m_dir.path() / "acct" / "in.gp");
+    std::filesystem::remove(m_dir.path() / "acct" / "in.box");
+    auto account = Reopen();
+    EXPECT_TRUE(account->GetOpenProblem().IsEmpty());
+    EXPECT_EQ(nullptr, account->FindBox(CMsgBoxBase::BOX_INBOX));
+    EXPECT_NE(nullptr, account->FindBox(CMsgBoxBase::BOX_OUTBOX));
 }
 
 TEST_F(EmailAccountTest, SavingFilesByStateOnceAndReloadsAfterAReopen) {
