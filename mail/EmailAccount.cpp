@@ -181,8 +181,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         if (!m_root.GetIrregularFile().IsEmpty())
             m_strOpenProblem.Format(
                 "电子邮件帐户“%s”已损坏，没有打开：信箱文件\n%s\n不是普通文件。",
-                (LPCTSTR)m_strName,
-                (LPCTSTR)DisplayPathFromProgramPath(m_root.GetIrregularFile()));
+                (LPCTSTR)m_strName, (LPCTSTR)DisplayPathFromProgramPath(m_root.GetIrregularFile()));
         m_db.Close();
         return FALSE;
     }

@@ -152,9 +152,9 @@ TEST_F(EmailAccountTest, ABoxFileThatIsNoRegularFileRefusesTheAccount) {
     struct Case {
         const char* file;
         const char* kind;
-    } cases[] = {{"in.gp", "pipe"},      {"in.box", "pipe"},   {"root.box", "pipe"},
-                 {"in.gp", "device"},    {"in.box", "device"}, {"root.box", "device"},
-                 {"in.gp", "folder"},    {"root.gp", "folder"}};
+    } cases[] = {{"in.gp", "pipe"},   {"in.box", "pipe"},   {"root.box", "pipe"},
+                 {"in.gp", "device"}, {"in.box", "device"}, {"root.box", "device"},
+                 {"in.gp", "folder"}, {"root.gp", "folder"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + c.kind);
         std::filesystem::remove_all(m_dir.path() / "acct");

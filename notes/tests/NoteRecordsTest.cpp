@@ -261,8 +261,8 @@ TEST_F(NoteRecordsTest, ANotebookWithBytesAfterItsTreeIsRefused) {
         std::ifstream in((LPCTSTR)path, std::ios::binary);
         whole.assign(std::istreambuf_iterator<char>(in), {});
     }
-    for (const std::string& tail : {std::string(1, '\0'), std::string("\x05garbage"),
-                                    std::string(4096, '\xA5')}) {
+    for (const std::string& tail :
+         {std::string(1, '\0'), std::string("\x05garbage"), std::string(4096, '\xA5')}) {
         SCOPED_TRACE(tail.size());
         Messages().clear();
         std::ofstream((LPCTSTR)path, std::ios::binary | std::ios::trunc) << whole << tail;

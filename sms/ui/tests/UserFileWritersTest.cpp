@@ -78,7 +78,9 @@ protected:
                         GROUP_EXPORT_OK;
              }},
             {"SMS box export",
-             [this](const CString& path) { return WriteBoxCards(m_box, path) == SMS_CARDS_WRITTEN; }},
+             [this](const CString& path) {
+                 return WriteBoxCards(m_box, path) == SMS_CARDS_WRITTEN;
+             }},
             {"note export",
              [this](const CString& path) {
                  return StreamOutToFile(m_edit, path.GetString(), SF_TEXT) == TRUE;
