@@ -3,7 +3,7 @@
 #include "contacts/CsvSource.h"
 #include "contacts/FieldOps.h"
 #include "contacts/PersonFields.h"
-#include "contacts/TextFileWriter.h"
+#include "core/TextFileWriter.h"
 
 namespace {
 const char* const kUnchecked = "UNCHECKED";

@@ -1,10 +1,11 @@
 #include "contacts/GroupExport.h"
 
-#include "contacts/TextFileWriter.h"
+#include "core/TextFileWriter.h"
 #include "platform/base/Time.h"
 
 const char* const kExportWriteFailedMessage =
-    "对不起，写入文件时出错（磁盘可能已满），导出没有完成。\n未写完的文件已被删除。";
+    "对不起，写入文件时出错（磁盘可能已满），导出没有完成。\n"
+    "原有的文件没有改动，也没有留下写了一半的文件。";
 
 void GetAllPersonFields(CArray<int, int>& fields) {
     fields.RemoveAll();

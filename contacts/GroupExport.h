@@ -10,7 +10,7 @@
 enum GroupExportResult {
     GROUP_EXPORT_OK,
     GROUP_EXPORT_CANNOT_CREATE, // the file could not be made (bad name, no right to write)
-    GROUP_EXPORT_WRITE_FAILED,  // writing failed (disk full); the partial file was removed
+    GROUP_EXPORT_WRITE_FAILED,  // writing failed (disk full); the old file is as it was
 };
 
 // Fields 0 to 46 in number order.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <unordered_map>
+#include <vector>
 
 #include "core/FileUtil.h"
 #include "mail/EmailMessage.h"
@@ -11,6 +14,7 @@
 #include "platform/base/Document.h"
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
+#include "platform/base/OsPath.h"
 
 IMPLEMENT_DYNCREATE(CEmailAccount, CMsgAccountBase)
 
@@ -149,6 +153,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
     const CString folder = lpszFolder;
     const CString settings = InFolder(folder, kSettingsFile);
     const CString rootPath = InFolder(folder, kRootBoxFile);
+    m_strOpenProblem.Empty();
     if (bCreate) {
         if (!CreateDirectoryPath(folder, 2) || FileExists(settings) || FileExists(rootPath))
             return FALSE;
@@ -170,6 +175,8 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         m_storedSettings = GetSettingsBytes();
     }
     m_strFolder = folder;
+    m_strOpenProblem.Format("电子邮件帐户“%s”已损坏，没有打开。\n%s", (LPCTSTR)m_strName,
+                            (LPCTSTR)DisplayPathFromProgramPath(folder));
     if (!m_db.Open(InFolder(folder, kDataFile), InFolder(folder, kIndexFile)))
         return FALSE;
     if (bCreate) {
@@ -192,9 +199,15 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         return TRUE;
     }
     if (!m_root.Open(rootPath)) {
+        if (!m_root.GetIrregularFile().IsEmpty())
+            m_strOpenProblem.Format(
+                "电子邮件帐户“%s”已损坏，没有打开：信箱文件\n%s\n不是普通文件。",
+                (LPCTSTR)m_strName, (LPCTSTR)DisplayPathFromProgramPath(m_root.GetIrregularFile()));
         m_db.Close();
         return FALSE;
     }
+    m_strOpenProblem.Empty();
+    SettleMailInSeveralBoxes();
     return TRUE;
 }
 
@@ -261,12 +274,12 @@ void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
         return;
     CEmailBox* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
     pMessage->SetState(2);
+    // The state is stored first: a mail found in both boxes at the next open stays in the sent
+    // box that its state names.
     UpdateMessageField(pMessage, FIELD_STATE);
     if (CEmailBox* pSent = FindBox(CMsgBoxBase::BOX_SENT)) {
-        if (pOld != pSent && pOld != nullptr) {
-            pOld->RemoveMessage(pMessage, FALSE);
-            pSent->AddMessage(pMessage);
-        }
+        if (pOld != pSent && pOld != nullptr)
+            Refile(pMessage, pOld, pSent);
     }
     Notify(pMessage, pOld);
 }
@@ -492,15 +505,56 @@ BOOL CEmailAccount::MoveMessage(CEmailMessage* pMessage, CEmailBox* pDest) {
     auto* pOld = dynamic_cast<CEmailBox*>(pMessage->GetBox());
     if (pOld == pDest)
         return TRUE;
-    if (pOld != nullptr && !pOld->RemoveMessage(pMessage, FALSE))
+    if (!Refile(pMessage, pOld, pDest))
         return FALSE;
-    if (!pDest->AddMessage(pMessage)) {
-        if (pOld != nullptr)
-            pOld->AddMessage(pMessage);
-        return FALSE;
-    }
     Notify(pMessage, pOld);
     return TRUE;
+}
+
+BOOL CEmailAccount::Refile(CEmailMessage* pMessage, CEmailBox* pOld, CEmailBox* pDest) {
+    const DWORD id = pMessage->GetRecordId();
+    if (id == CMiniDBRecord::NO_ID)
+        return FALSE;
+    // Each step writes one slot to the disk: between the two the mail is in both boxes.
+    const BOOL bListedBefore = pDest->HasId(id);
+    if (!pDest->AddId(id))
+        return FALSE;
+    if (pOld != nullptr && !pOld->RemoveMessage(pMessage, FALSE)) {
+        if (!bListedBefore)
+            pDest->RemoveId(id);
+        return FALSE;
+    }
+    return pDest->AddMessage(pMessage);
+}
+
+void CEmailAccount::SettleMailInSeveralBoxes() {
+    std::vector<CEmailBox*> boxes;
+    std::function<void(CEmailBox*)> collect = [&](CEmailBox* pBox) {
+        boxes.push_back(pBox);
+        for (POSITION pos = pBox->GetFirstSubgroupPosition(); pos != nullptr;)
+            if (auto* pSub = dynamic_cast<CEmailBox*>(pBox->GetNextSubgroup(pos)))
+                collect(pSub);
+    };
+    collect(&m_root);
+    std::unordered_map<DWORD, std::vector<CEmailBox*>> holders;
+    for (CEmailBox* pBox : boxes)
+        for (POSITION pos = pBox->GetFirstIdPosition(); pos != nullptr;)
+            holders[pBox->GetNextId(pos)].push_back(pBox);
+    for (const auto& [id, held] : holders) {
+        if (held.size() < 2)
+            continue;
+        CEmailBox* pKeep = held.front();
+        // Only a mail in two boxes is read here, so an open costs no more than it did.
+        CEmailMessage stored;
+        if (m_db.Load(id, &stored)) {
+            CEmailBox* pByState = FindBox(stored.GetStateImage());
+            if (std::find(held.begin(), held.end(), pByState) != held.end())
+                pKeep = pByState;
+        }
+        for (CEmailBox* pBox : held)
+            if (pBox != pKeep)
+                pBox->RemoveId(id);
+    }
 }
 
 // ---- Identity ------------------------------------------------------------------------------

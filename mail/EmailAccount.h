@@ -117,8 +117,12 @@ public:
     // and the root box with the inbox, outbox, sent box and recycle box. FALSE when any cannot be
     // made.
     BOOL Create(LPCTSTR lpszFolder);
-    // Opens the account of the folder. FALSE when its settings, database or root box do not open.
+    // Opens the account of the folder. FALSE when its settings, database or root box do not open,
+    // or when a box's file is a pipe, a device or a folder; GetOpenProblem then says so.
     BOOL Open(LPCTSTR lpszFolder);
+    // Why the last Open failed after the settings were read, for the user: the account's name and
+    // what is wrong. Empty after an Open that succeeded or whose settings did not load.
+    const CString& GetOpenProblem() const { return m_strOpenProblem; }
     // Writes the settings file (replaced in one step).
     BOOL SaveSettings();
     // Whether the settings differ from what the settings file was last read or written with
@@ -175,7 +179,8 @@ public:
     // another field, a message never stored, or a record too short to hold the field.
     BOOL UpdateMessageField(CEmailMessage* pMessage, int nField);
     // Moves the message from its box into another box of the account. FALSE when it is busy or
-    // the box will not take it.
+    // the box will not take it. The new box lists it before the old one lets it go, so that a
+    // move cut short leaves the mail in both boxes, never in none; the next open settles it.
     BOOL MoveMessage(CEmailMessage* pMessage, CEmailBox* pDest);
 
     // The identity's display name and e-mail address (the reply address when one is set).
@@ -219,6 +224,11 @@ private:
     // Tells the send-failure handler of the mails asked to be sent and not reported sent.
     void ReportUnsent();
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
+    // Files the message in pDest and takes it out of pOld (null: none) in that order.
+    BOOL Refile(CEmailMessage* pMessage, CEmailBox* pOld, CEmailBox* pDest);
+    // A mail listed by more than one box (a move stopped between its two writes) stays in one:
+    // the box its state files it in when that is one of them, else the first one met.
+    void SettleMailInSeveralBoxes();
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
     // The settings as the settings file holds them.
     std::string GetSettingsBytes();
@@ -226,6 +236,7 @@ private:
     CString m_strFolder;
     // The settings last read from or written to the settings file.
     std::string m_storedSettings;
+    CString m_strOpenProblem;
     CMiniDB m_db;
     CEmailBox m_root;
     CSMTPClientSocket m_smtp;

@@ -79,7 +79,14 @@ BOOL CEmailBox::OpenTree(LPCTSTR lpszPath, std::set<CString>& opened) {
         if (pBox->OpenTree(path, opened)) {
             CGroup::AddSubgroup(pBox, FALSE, nullptr, TRUE, TRUE);
         } else {
+            // A box whose files are missing is left out; one whose file is a pipe, a device or
+            // a folder is damaged, and so is the tree that holds it.
+            const CString irregular = pBox->GetIrregularFile();
             delete pBox;
+            if (!irregular.IsEmpty()) {
+                m_strIrregularFile = irregular;
+                return FALSE;
+            }
         }
     }
     return TRUE;

@@ -26,7 +26,8 @@ public:
     // The group file: name, kind, then the sub-box file names.
     void Serialize(CArchive& ar) override;
     // Opens the group file and its id list, then every sub-box named in it (a relative name lies
-    // in this box's folder); a sub-box that does not open is left out.
+    // in this box's folder); a sub-box that does not open is left out, but one with a file that is
+    // no regular file fails the whole open (GetIrregularFile names the file).
     BOOL Open(LPCTSTR lpszPath) override;
 
     // The message's parent becomes this box and its id enters the id list. FALSE for a message

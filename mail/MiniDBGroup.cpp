@@ -2,6 +2,8 @@
 
 #include "mail/MiniDBRecord.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "core/FileUtil.h"
@@ -9,10 +11,18 @@
 #include "platform/base/Document.h"
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
+#include "platform/base/OsPath.h"
 
 namespace {
 constexpr DWORD kFree = 0xFFFFFFFF;
+
+// A file that is there but is not a regular file (followed through links): a pipe would hold
+// the open, a device or a folder reads as nothing, so the box would open without its mail.
+bool IsThereButIrregular(const CString& path) {
+    struct stat st;
+    return ::stat(OsPathFromProgramPath(path).c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
+} // namespace
 
 CMiniDBGroup::CMiniDBGroup() : m_idList(sizeof(DWORD), 0) {
     m_idMap.InitHashTable(17);
@@ -39,15 +49,25 @@ BOOL CMiniDBGroup::Create(LPCTSTR lpszPath) {
 }
 
 BOOL CMiniDBGroup::Open(LPCTSTR lpszPath) {
+    m_strIrregularFile.Empty();
     if (lpszPath != nullptr) {
         m_strPath = lpszPath;
+        if (IsThereButIrregular(m_strPath)) {
+            m_strIrregularFile = m_strPath;
+            return FALSE;
+        }
         // A group file that is missing or damaged still leaves the box's mail reachable through
         // its id list; the box keeps its attributes as they were.
         Load(m_strPath);
     }
     m_idMap.RemoveAll();
     m_freeSlots.clear();
-    if (!m_idList.Open(GetIdListPath()))
+    const CString idList = GetIdListPath();
+    if (IsThereButIrregular(idList)) {
+        m_strIrregularFile = idList;
+        return FALSE;
+    }
+    if (!m_idList.Open(idList))
         return FALSE;
     for (int slot = 0; slot < m_idList.GetCount(); ++slot) {
         if (!m_idList.SeekTo(slot) || !m_idList.Read()) {

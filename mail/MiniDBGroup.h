@@ -25,8 +25,12 @@ public:
     BOOL Create(LPCTSTR lpszPath);
     // With a path: takes it and loads the group file (a group file that is missing or does not
     // load leaves the group's attributes as they were). Then opens the id list and rebuilds the
-    // id map from it; FALSE when the id list cannot be opened.
+    // id map from it; FALSE when the id list cannot be opened, and FALSE with the file named by
+    // GetIrregularFile when the group file or the id list is there but is no regular file.
     virtual BOOL Open(LPCTSTR lpszPath);
+    // The group file or id list that the last Open found to be a pipe, a device or a folder:
+    // such a group is damaged, not missing. Empty when Open met none.
+    const CString& GetIrregularFile() const { return m_strIrregularFile; }
     // Reads the group file through Serialize; an empty file is an empty group. FALSE when the file
     // cannot be read or does not load.
     BOOL Load(LPCTSTR lpszPath);
@@ -67,6 +71,9 @@ public:
 
     // A name that stays inside the folder it is taken in: no separators, no drive, not "." or "..".
     static BOOL IsPlainFileName(const CString& name);
+
+protected:
+    CString m_strIrregularFile;
 
 private:
     BOOL WriteSlot(int nSlot, DWORD dwValue);

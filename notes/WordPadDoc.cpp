@@ -3,6 +3,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/base/Archive.h"
+#include "platform/base/Exception.h"
+
 IMPLEMENT_DYNCREATE(CWordPadDoc, CQuillmarBaseDoc)
 
 CWordPadDoc::CWordPadDoc() = default;
@@ -12,6 +15,11 @@ CWordPadDoc::~CWordPadDoc() = default;
 void CWordPadDoc::Serialize(CArchive& ar) {
     CQuillmarBaseDoc::Serialize(ar);
     m_root.Serialize(ar);
+    // The tree is the whole notebook: bytes after it mean a file that only starts like one (or
+    // one whose tree was read wrongly), which must not open as a notebook missing its pages.
+    BYTE extra;
+    if (ar.IsLoading() && ar.Read(&extra, 1) != 0)
+        AfxThrowArchiveException(CArchiveException::badSchema);
 }
 
 void CWordPadDoc::DeleteContents() {

@@ -11,7 +11,8 @@ public:
     CWordPadDoc();
     ~CWordPadDoc() override;
 
-    // The version word, then the root group's tree.
+    // The version word, then the root group's tree, which ends the file: a file with bytes after
+    // it does not load.
     void Serialize(CArchive& ar) override;
     void DeleteContents() override;
 

@@ -1,6 +1,7 @@
 #include "sms/SentenceSet.h"
 
 #include "core/FileUtil.h"
+#include "core/TextFileWriter.h"
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
 #include "platform/base/FileFind.h"
@@ -75,21 +76,15 @@ int CSentenceSet::Load(LPCTSTR lpszPath) {
 }
 
 int CSentenceSet::Save() {
-    CStdioFile file;
-    if (!file.Open(m_strPath, CFile::modeCreate | CFile::modeWrite))
-        return 0;
-    try {
+    const TextFileWriteResult result = WriteTextFile(m_strPath, [this](CStdioFile& file) {
         for (POSITION pos = m_phrases.GetHeadPosition(); pos != nullptr;) {
             const CString& phrase = m_phrases.GetNext(pos);
             if (!phrase.IsEmpty())
                 file.WriteString(phrase + "\n");
         }
-        file.Close();
-    } catch (CException* e) {
-        e->Delete();
-        file.Abort();
+    });
+    if (result != TEXT_FILE_WRITTEN)
         return 0;
-    }
     m_bModified = FALSE;
     return 1;
 }

@@ -1,5 +1,7 @@
 #include "ui/KovRichEditCtrl.h"
 
+#include "platform/base/Document.h"
+#include "platform/base/Exception.h"
 #include "platform/base/File.h"
 
 IMPLEMENT_DYNAMIC(CKovRichEditCtrl, CRichEditCtrl)
@@ -65,20 +67,20 @@ BOOL StreamInFromFile(CRichEditCtrl& ctrl, const char* lpszPath, UINT nFormat) {
 }
 
 BOOL StreamOutToFile(CRichEditCtrl& ctrl, const char* lpszPath, UINT nFormat) {
-    CFile file;
-    if (lpszPath == nullptr ||
-        !file.Open(lpszPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+    if (lpszPath == nullptr)
         return FALSE;
-    EDITSTREAM es{(DWORD_PTR)&file, 0, WriteCallback<CFile>};
-    ctrl.StreamOut((int)nFormat, es);
-    BOOL ok = es.dwError == 0;
     try {
-        file.Close();
+        CDocument::ReplaceFileWriting(lpszPath, FALSE, [&](CStdioFile& file) {
+            EDITSTREAM es{(DWORD_PTR) static_cast<CFile*>(&file), 0, WriteCallback<CFile>};
+            ctrl.StreamOut((int)nFormat, es);
+            if (es.dwError != 0)
+                AfxThrowFileException(CFileException::genericException);
+        });
     } catch (CException* e) {
         e->Delete();
-        ok = FALSE;
+        return FALSE;
     }
-    return ok;
+    return TRUE;
 }
 
 long StreamWithByteBuffer(CRichEditCtrl& ctrl, CByteArrayWrapper& buffer, UINT nFormat) {

@@ -24,8 +24,9 @@ protected:
 // Replaces the content with the file's. FALSE, the content unchanged, when the file cannot be
 // opened or read.
 BOOL StreamInFromFile(CRichEditCtrl& ctrl, const char* lpszPath, UINT nFormat);
-// Creates (or empties) the file and writes the content into it. FALSE when the file cannot be
-// created or a write fails (a full disk): a half-written file never passes for a good one.
+// Writes the content as the file's new contents, replaced in one step as a document is saved.
+// FALSE when the file cannot be written or a write fails (a full disk): the old file is then as
+// it was.
 BOOL StreamOutToFile(CRichEditCtrl& ctrl, const char* lpszPath, UINT nFormat);
 // A buffer in write mode receives the content at its write position; a buffer in read mode gives
 // the new content from its read position, which is then put back so that the same bytes can be

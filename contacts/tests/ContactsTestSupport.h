@@ -18,6 +18,7 @@
 #include "platform/base/Document.h"
 #include "platform/base/File.h"
 #include "platform/base/Time.h"
+#include "platform/base/tests/FileSizeLimit.h"
 #include "platform/base/tests/TempFolder.h"
 
 namespace contacts_test {
@@ -43,20 +44,7 @@ inline std::string ReadBytes(const CString& path) {
     return s.str();
 }
 
-// Runs the action with files limited to the size for this process alone, so that writing beyond
-// it fails as on a full disk; the limit is lifted afterwards.
-template <class Action> auto WithFileSizeLimit(rlim_t bytes, Action action) {
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &small);
-    auto result = action();
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-    return result;
-}
+using test_folders::WithFileSizeLimit;
 
 class ContactsTest : public ::testing::Test {
 protected:

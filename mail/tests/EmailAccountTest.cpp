@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "mail/EmailAccount.h"
 #include "mail/EmailMessage.h"
+#include "mail/tests/InterruptedWrites.h"
 #include "mail/tests/MailTestSupport.h"
 #include "mail/tests/SmtpPeer.h"
 #include "platform/base/File.h"
@@ -141,6 +144,51 @@ TEST_F(EmailAccountTest, DamagedSettingsOrAMissingFolderDoNotOpen) {
     CEmailAccount damaged;
     EXPECT_FALSE(damaged.Open(Folder()));
     EXPECT_FALSE(damaged.IsOpen());
+}
+
+// A box file that is a pipe, a device or a folder: the account is refused, named, with the
+// file, rather than opened without that box's mail. A box file that is missing still leaves
+// only that box out.
+TEST_F(EmailAccountTest, ABoxFileThatIsNoRegularFileRefusesTheAccount) {
+    struct Case {
+        const char* file;
+        const char* kind;
+    } cases[] = {{"in.gp", "pipe"},   {"in.box", "pipe"},   {"root.box", "pipe"},
+                 {"in.gp", "device"}, {"in.box", "device"}, {"root.box", "device"},
+                 {"in.gp", "folder"}, {"root.gp", "folder"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.kind);
+        std::filesystem::remove_all(m_dir.path() / "acct");
+        {
+            auto account = Make();
+            account->m_strName = "工作邮箱";
+            ASSERT_TRUE(account->SaveSettings());
+            ASSERT_TRUE(account->SaveMessage(NewMail("收到", 3)));
+        }
+        const std::filesystem::path file = m_dir.path() / "acct" / c.file;
+        std::filesystem::remove(file);
+        if (std::string(c.kind) == "pipe")
+            ASSERT_EQ(0, mkfifo(file.c_str(), 0600));
+        else if (std::string(c.kind) == "device")
+            std::filesystem::create_symlink("/dev/null", file);
+        else
+            std::filesystem::create_directory(file);
+        CEmailAccount account;
+        EXPECT_FALSE(account.Open(Folder()));
+        EXPECT_FALSE(account.IsOpen());
+        const std::string problem = account.GetOpenProblem().GetString();
+        EXPECT_NE(std::string::npos, problem.find("工作邮箱")) << problem;
+        EXPECT_NE(std::string::npos, problem.find(c.file)) << problem;
+    }
+    // Missing box files are no damage: the box is left out and the rest opens.
+    std::filesystem::remove_all(m_dir.path() / "acct");
+    Make().reset();
+    std::filesystem::remove(m_dir.path() / "acct" / "in.gp");
+    std::filesystem::remove(m_dir.path() / "acct" / "in.box");
+    auto account = Reopen();
+    EXPECT_TRUE(account->GetOpenProblem().IsEmpty());
+    EXPECT_EQ(nullptr, account->FindBox(CMsgBoxBase::BOX_INBOX));
+    EXPECT_NE(nullptr, account->FindBox(CMsgBoxBase::BOX_OUTBOX));
 }
 
 TEST_F(EmailAccountTest, SavingFilesByStateOnceAndReloadsAfterAReopen) {
@@ -385,6 +433,75 @@ TEST_F(EmailAccountTest, ObserversHearEveryMoveAndTheAccountGoing) {
     CEmailAccount* raw = account.get();
     account.reset();
     EXPECT_EQ(raw, watcher.gone);
+}
+
+// A kill at any write of a move or of a sent mail's move to the sent box: the reopened account
+// has the mail in exactly one box, and a sent mail that the sent box lists stays there.
+TEST_F(EmailAccountTest, AMoveKilledAtAnyWriteLeavesTheMailInExactlyOneBox) {
+    struct Case {
+        const char* name;
+        int fromKind;
+        int toKind; // -1: the SMTP client reports the mail sent
+    } cases[] = {{"move", CMsgBoxBase::BOX_INBOX, CMsgBoxBase::BOX_RECYCLE},
+                 {"send", CMsgBoxBase::BOX_OUTBOX, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path folder = m_dir.path() / "acct";
+        const std::filesystem::path saved = m_dir.path() / "saved";
+        std::filesystem::remove_all(folder);
+        std::filesystem::remove_all(saved);
+        DWORD id;
+        {
+            auto account = Make();
+            // Other mail around it, so that slots are reused and appended alike.
+            ASSERT_TRUE(account->SaveMessage(NewMail("旁一", 3)));
+            ASSERT_TRUE(account->SaveMessage(NewMail("旁二", 1)));
+            CEmailMessage* m = NewMail("被移动", c.fromKind == CMsgBoxBase::BOX_INBOX ? 3 : 1);
+            ASSERT_TRUE(account->SaveMessage(m));
+            ASSERT_EQ(account->FindBox(c.fromKind), m->GetBox());
+            id = m->GetRecordId();
+        }
+        std::filesystem::copy(folder, saved);
+        bool done = false;
+        int n = 0;
+        for (; !done && n < 20; ++n) {
+            SCOPED_TRACE(n);
+            std::filesystem::remove_all(folder);
+            std::filesystem::copy(saved, folder);
+            done = RunInChildStoppedAt(n, [&] {
+                CEmailAccount account;
+                if (!account.Open(Folder()))
+                    return;
+                CEmailMessage* m = account.GetMessage(id);
+                if (c.toKind >= 0)
+                    account.MoveMessage(m, account.FindBox(c.toKind));
+                else
+                    account.OnMessageSent(m, TRUE);
+            });
+            for (int reopen = 0; reopen < 2; ++reopen) {
+                auto account = Reopen();
+                std::vector<int> holders;
+                for (int kind = CMsgBoxBase::BOX_INBOX; kind <= CMsgBoxBase::BOX_RECYCLE; ++kind)
+                    if (account->FindBox(kind)->HasId(id))
+                        holders.push_back(kind);
+                ASSERT_EQ(1u, holders.size()) << "reopen " << reopen;
+                CEmailMessage* m = account->GetMessage(id);
+                ASSERT_NE(nullptr, m);
+                EXPECT_EQ(CString("被移动"), m->m_strSubject);
+                EXPECT_EQ(account->FindBox(holders[0]), m->GetBox());
+                // Once the sent box has the mail, its stored state keeps it there.
+                if (done || (c.toKind < 0 && n >= 2)) {
+                    EXPECT_EQ(c.toKind >= 0 ? c.toKind : CMsgBoxBase::BOX_SENT, holders[0]);
+                }
+                EXPECT_EQ(3, account->FindBox(0)->GetMessageCount() +
+                                 account->FindBox(1)->GetMessageCount() +
+                                 account->FindBox(2)->GetMessageCount() +
+                                 account->FindBox(3)->GetMessageCount());
+            }
+        }
+        EXPECT_TRUE(done) << "the step never ran through";
+        EXPECT_GE(n, c.toKind >= 0 ? 3 : 4); // the new slot, the old slot freed (and the state)
+    }
 }
 
 TEST_F(EmailAccountTest, UserBoxesAreNamedByKindAndTheirDeletionTakesTheirMail) {

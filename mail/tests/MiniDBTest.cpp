@@ -8,6 +8,7 @@
 
 #include "mail/MiniDB.h"
 #include "mail/MiniDBRecord.h"
+#include "mail/tests/InterruptedWrites.h"
 #include "mail/tests/MailTestSupport.h"
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
@@ -277,35 +278,6 @@ TEST_F(MiniDBTest, FilesThatDoNotHoldTogetherAreNotOpenedOrReadShort) {
 }
 
 // ---- Interrupted writes ------------------------------------------------------------------
-
-int g_writesLeft = 0;
-bool g_crash = false;
-
-void StopAtWrite() {
-    if (g_writesLeft-- > 0)
-        return;
-    if (g_crash)
-        _exit(0x5A); // a crash: nothing after this write step runs, no clean-up
-    AfxThrowFileException(CFileException::diskFull);
-}
-
-// Runs the step in a child process that dies just before its n-th file write. True when the step
-// ran to its end (n was past its last write).
-bool RunInChildStoppedAt(int n, const std::function<void()>& step) {
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        g_writesLeft = n;
-        g_crash = true;
-        CKovFile::SetWriteHookForTesting(StopAtWrite);
-        step();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 class InterruptedWriteTest : public MiniDBTest {
 protected:

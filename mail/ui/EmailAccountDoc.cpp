@@ -1,6 +1,7 @@
 #include "mail/ui/EmailAccountDoc.h"
 
 #include "core/FileUtil.h"
+#include "platform/gui/MessageBox.h"
 
 IMPLEMENT_DYNCREATE(CEmailAccountDoc, CQuillmarBaseDoc)
 
@@ -41,9 +42,15 @@ BOOL CEmailAccountDoc::CreateAccount(LPCTSTR lpszFolder, LPCTSTR lpszName) {
 
 BOOL CEmailAccountDoc::OnOpenDocument(LPCTSTR lpszPathName) {
     std::unique_ptr<CEmailAccount> pAccount = MakeAccount();
-    if (pAccount == nullptr || lpszPathName == nullptr ||
-        !pAccount->Open(GetParentDirectory(lpszPathName)))
+    if (pAccount == nullptr || lpszPathName == nullptr)
         return FALSE;
+    if (!pAccount->Open(GetParentDirectory(lpszPathName))) {
+        // Refused as a damaged document is: the user hears which account did not open and why.
+        // (Settings that do not load have no name to tell; the tree speaks of those files.)
+        if (!pAccount->GetOpenProblem().IsEmpty())
+            CDocument::ShowMessage(pAccount->GetOpenProblem(), MB_ICONEXCLAMATION);
+        return FALSE;
+    }
     m_pCurrentBox = nullptr;
     m_pCurrentMessage = nullptr;
     m_pAccount = std::move(pAccount);

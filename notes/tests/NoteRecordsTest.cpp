@@ -244,6 +244,40 @@ TEST_F(NoteRecordsTest, HostileNotebooksFailToOpen) {
     }
 }
 
+// A real notebook followed by bytes that are not part of it (a file that only starts like a
+// notebook): refused, not opened with its tree read from the wrong bytes or cut short.
+TEST_F(NoteRecordsTest, ANotebookWithBytesAfterItsTreeIsRefused) {
+    const CString path = PathOf("book.ntp");
+    {
+        CWordPadDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        auto* g = new CNoteGroup("工作");
+        g->AddContent(new CNoteContent("周报"), FALSE);
+        doc.GetRootGroup().AddSubgroup(g, FALSE);
+        ASSERT_TRUE(doc.OnSaveDocument(path));
+    }
+    std::string whole;
+    {
+        std::ifstream in((LPCTSTR)path, std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (const std::string& tail :
+         {std::string(1, '\0'), std::string("\x05garbage"), std::string(4096, '\xA5')}) {
+        SCOPED_TRACE(tail.size());
+        Messages().clear();
+        std::ofstream((LPCTSTR)path, std::ios::binary | std::ios::trunc) << whole << tail;
+        CWordPadDoc doc;
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        EXPECT_TRUE(doc.GetRootGroup().IsEmpty());
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_NE(Messages()[0].find("打开文档失败。"), std::string::npos);
+    }
+    std::ofstream((LPCTSTR)path, std::ios::binary | std::ios::trunc) << whole;
+    CWordPadDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(1, doc.GetRootGroup().GetSubgroupCount());
+}
+
 TEST(RtfHoldsObjectsTest, FindsObjectsAndPicturesOnly) {
     struct Case {
         const char* rtf;

@@ -12,6 +12,7 @@
 #include "platform/gui/RtfFormat.h"
 #include "platform/gui/ShellServices.h"
 #include "ui/ClipboardText.h"
+#include "ui/KovRichEditCtrl.h"
 
 #include <cstring>
 #include <string>
@@ -190,20 +191,7 @@ void CWordPadView::SetStreamText(int nFormat, const CString& text) {
 }
 
 BOOL CWordPadView::ExportToFile(LPCTSTR lpszPath, int nFormat) {
-    const CString text = GetStreamText(nFormat);
-    CFile file;
-    if (!file.Open(lpszPath, CFile::modeCreate | CFile::modeWrite))
-        return FALSE;
-    try {
-        file.Write(text.GetString(), (UINT)text.GetLength());
-        file.Close();
-    } catch (CException* e) {
-        e->Delete();
-        file.Abort();
-        CFile::Remove(lpszPath);
-        return FALSE;
-    }
-    return TRUE;
+    return StreamOutToFile(GetRichEditCtrl(), lpszPath, static_cast<UINT>(nFormat));
 }
 
 BOOL CWordPadView::ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrError) {

@@ -201,21 +201,29 @@ BOOL CDocument::OnSaveDocument(LPCTSTR lpszPathName) {
     return WriteArchiveTo(lpszPathName, nullptr);
 }
 
+namespace {
+// An existing file is held open while the new contents are prepared: another open of it that
+// denies writers makes the save fail here, before anything is written, and so does a target
+// that is not a regular file (a device or a pipe is never replaced). A new file is never
+// created ahead of its contents (a save killed part-way would leave it empty); its folder is
+// checked instead, so a bad name is still told as one.
+BOOL HoldSaveTarget(const CString& path, CFile& target, CFileException* pError) {
+    CFileStatus status;
+    const BOOL existed = !path.IsEmpty() && CFile::GetStatus(path, status);
+    return existed ? target.Open(path, CFile::modeReadWrite | CFile::shareExclusive, pError)
+                   : CDocument::CanCreateFileIn(path, pError);
+}
+} // namespace
+
 BOOL CDocument::WriteArchiveTo(LPCTSTR lpszPathName, ImageEncoder pfnEncode) {
     CString path = lpszPathName != nullptr ? lpszPathName : "";
-    CFileStatus status;
-    BOOL existed = !path.IsEmpty() && CFile::GetStatus(path, status);
-    // An existing file is held open while the new contents are prepared: another open of it that
-    // denies writers makes the save fail here, before anything is written. A new file is never
-    // created ahead of its contents (a save killed part-way would leave it empty, and an empty
-    // book does not open); its folder is checked instead, so a bad name is still told as one.
     CFileException fe;
     CFile target;
-    if (existed ? !target.Open(path, CFile::modeReadWrite | CFile::shareExclusive, &fe)
-                : !CanCreateFileIn(path, &fe)) {
+    if (!HoldSaveTarget(path, target, &fe)) {
         ReportSaveLoadException(path, &fe, TRUE, AFX_IDP_INVALID_FILENAME);
         return FALSE;
     }
+    const BOOL existed = target.m_hFile != CFile::hFileNull;
     CException* failure = nullptr;
     BOOL failed = CatchLoadSaveFailure(
         [&] {
@@ -387,6 +395,36 @@ void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) 
 
 void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
     ReplaceFile(lpszPathName, [&](int fd) { WriteAll(fd, pData, nSize); });
+}
+
+void CDocument::ReplaceFileWriting(LPCTSTR lpszPathName, BOOL bText,
+                                   const std::function<void(CStdioFile&)>& write) {
+    const CString path = lpszPathName != nullptr ? lpszPathName : "";
+    CFileException fe;
+    CFile target;
+    if (!HoldSaveTarget(path, target, &fe))
+        throw new CFileException(fe.m_cause, fe.m_lOsError, fe.m_strFileName);
+    struct Release {
+        CFile& file;
+        ~Release() {
+            if (file.m_hFile != CFile::hFileNull)
+                file.Abort();
+        }
+    } release{target};
+    ReplaceFile(path, [&](int fd) {
+        // The stream has a descriptor of its own: closing it leaves the new file to the replace.
+        const int own = ::dup(fd);
+        FILE* stream = own >= 0 ? ::fdopen(own, "w") : nullptr;
+        if (stream == nullptr) {
+            const int err = errno;
+            if (own >= 0)
+                ::close(own);
+            throw err;
+        }
+        CStdioFile file(stream, bText);
+        write(file);
+        file.Close(); // what is still buffered goes out here: a full disk shows up too
+    });
 }
 
 CString CDocument::GetDefaultPromptText(UINT nIDPrompt) {

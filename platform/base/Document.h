@@ -13,6 +13,7 @@
 
 class CArchive;
 class CFile;
+class CStdioFile;
 class CView;
 class CDocument;
 
@@ -107,6 +108,13 @@ public:
     // the disk, then renamed over the path. Throws CFileException; the old file is untouched then.
     // Temporary files that saves killed part-way left beside the file are removed first.
     static void ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize);
+    // The same for a file written piece by piece: what `write` writes to the file it is given
+    // (text mode turns each "\n" into "\r\n") takes the path's place once complete, with a
+    // save's rules: an existing target must be a regular file no one holds, and another user's
+    // link in a shared sticky folder is not followed. Throws CFileException (or what `write`
+    // throws); the old file is untouched then.
+    static void ReplaceFileWriting(LPCTSTR lpszPathName, BOOL bText,
+                                   const std::function<void(CStdioFile&)>& write);
     // Whether a new file of that path could be created (its folder exists and takes files);
     // fills pError when not.
     static BOOL CanCreateFileIn(const CString& path, CFileException* pError);

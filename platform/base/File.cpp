@@ -349,6 +349,11 @@ CStdioFile::CStdioFile(LPCTSTR lpszFileName, UINT nOpenFlags) : CStdioFile() {
     }
 }
 
+CStdioFile::CStdioFile(FILE* pOpenStream, BOOL bText) : m_pStream(pOpenStream), m_bText(bText) {
+    m_hFile = pOpenStream != nullptr ? fileno(pOpenStream) : hFileNull;
+    m_bCloseOnDelete = pOpenStream != nullptr;
+}
+
 CStdioFile::~CStdioFile() {
     if (m_pStream != nullptr && m_bCloseOnDelete) {
         std::fclose(m_pStream);

@@ -106,6 +106,8 @@ class CStdioFile : public CFile {
 public:
     CStdioFile();
     CStdioFile(LPCTSTR lpszFileName, UINT nOpenFlags);
+    // Over a stream opened for writing elsewhere; the file closes it.
+    CStdioFile(FILE* pOpenStream, BOOL bText);
     ~CStdioFile() override;
 
     BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr) override;

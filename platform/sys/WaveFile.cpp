@@ -1,9 +1,10 @@
 #include "platform/sys/WaveFile.h"
 
 #include <cstring>
-#include <fstream>
+#include <string>
 
-#include "platform/base/OsPath.h"
+#include "platform/base/Exception.h"
+#include "platform/base/File.h"
 
 namespace {
 
@@ -92,16 +93,22 @@ BOOL ParseWaveFile(const void* pData, size_t nSize, SWaveData& out) {
 BOOL ReadWaveFile(LPCTSTR lpszPath, SWaveData& out) {
     if (lpszPath == nullptr || *lpszPath == '\0')
         return FALSE;
-    std::ifstream in(OsPathFromProgramPath(lpszPath), std::ios::binary);
-    if (!in)
+    // Sounds are named in files that came from anywhere: the file's own door opens regular files
+    // only and never waits, so a pipe or a device refuses at once instead of holding the caller.
+    CFile file;
+    if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyNone))
         return FALSE;
-    in.seekg(0, std::ios::end);
-    std::streamoff length = in.tellg();
-    if (length <= 0 || (unsigned long long)length > kMaxWaveFileBytes)
+    std::string bytes;
+    try {
+        const ULONGLONG length = file.GetLength();
+        if (length == 0 || length > kMaxWaveFileBytes)
+            return FALSE;
+        bytes.resize(static_cast<size_t>(length));
+        if (file.Read(bytes.data(), static_cast<UINT>(length)) != length)
+            return FALSE;
+    } catch (CException* e) {
+        e->Delete();
         return FALSE;
-    in.seekg(0);
-    std::string bytes((size_t)length, '\0');
-    if (!in.read(bytes.data(), length))
-        return FALSE;
+    }
     return ParseWaveFile(bytes.data(), bytes.size(), out);
 }

@@ -24,7 +24,8 @@ struct SWaveData {
 // FALSE for anything that is not a wave file the program can play: no RIFF/WAVE header, no
 // format or no data chunk, an encoding, sample size, channel count or rate it does not take.
 BOOL ParseWaveFile(const void* pData, size_t nSize, SWaveData& out);
-// Reads the file at a program path; FALSE when it cannot be read or parsed. Files larger than
+// Reads the file at a program path; FALSE when it cannot be read or parsed. Only a regular file
+// is read, and at once FALSE for a pipe, a device or a folder; files larger than
 // kMaxWaveFileBytes are refused.
 BOOL ReadWaveFile(LPCTSTR lpszPath, SWaveData& out);
 constexpr size_t kMaxWaveFileBytes = 64u << 20;

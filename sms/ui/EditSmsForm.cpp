@@ -7,6 +7,7 @@
 #include "core/FileUtil.h"
 #include "core/QuillmarBaseDoc.h"
 #include "core/StringUtil.h"
+#include "core/TextFileWriter.h"
 #include "links/CommDevice.h"
 #include "platform/base/File.h"
 #include "platform/gui/CommonDialogs.h"
@@ -1068,16 +1069,7 @@ void CEditSmsForm::OnExportRecipients() {
             text += m_batchList.GetItemText(i, c);
         }
     }
-    CStdioFile file;
-    if (!file.Open(dlg.GetPathName(), CFile::modeCreate | CFile::modeWrite))
-        return;
-    try {
-        file.WriteString(text);
-        file.Close();
-    } catch (CException* e) {
-        e->Delete();
-        file.Abort();
-    }
+    WriteTextFile(dlg.GetPathName(), [&text](CStdioFile& file) { file.WriteString(text); });
 }
 
 void CEditSmsForm::OnImportRecipients() {

@@ -1,7 +1,7 @@
 #include "sms/ui/SmsBoxFiles.h"
 
 #include "contacts/CsvSource.h"
-#include "contacts/TextFileWriter.h"
+#include "core/TextFileWriter.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
 #include "sms/Sms.h"

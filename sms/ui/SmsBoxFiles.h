@@ -13,7 +13,7 @@ class _CSmsBox;
 enum SmsCardExportResult {
     SMS_CARDS_WRITTEN,
     SMS_CARDS_CANNOT_CREATE,
-    SMS_CARDS_WRITE_FAILED, // the partial file was removed
+    SMS_CARDS_WRITE_FAILED, // writing failed part-way; the old file is as it was
 };
 
 // One card per message directly in the box, in box order (string 341).

@@ -4,12 +4,15 @@
 #include "MailUiTestSupport.h"
 
 #include "core/QuillmarBaseDoc.h"
+#include "mail/ui/EmailAccountDoc.h"
 #include "mail/ui/EmailViews.h"
 #include "platform/gui/Menu.h"
 
 #include <QImage>
 #include <algorithm>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,6 +96,26 @@ protected:
         Pump();
     }
 };
+
+// An account whose inbox's id list is a pipe does not open as an account without an inbox: the
+// user is told which account was refused.
+TEST_F(EmailViewsTest, AnAccountWithABoxFileThatIsAPipeIsRefusedWithItsName) {
+    ASSERT_TRUE(account->SaveSettings());
+    account.reset();
+    const QString idList = dir.path() + "/acct/in.gp";
+    ASSERT_TRUE(QFile::remove(idList));
+    ASSERT_EQ(0, mkfifo(idList.toLocal8Bit().constData(), 0600));
+    // What the program does at its start: the documents speak through the message box.
+    const CDocument::MessageHook old = CDocument::SetMessageHook(
+        [](LPCTSTR text, UINT type) { return AfxMessageBox(text, type); });
+    CEmailAccountDoc doc;
+    EXPECT_FALSE(doc.OnOpenDocument(Folder() + "/account.dat"));
+    CDocument::SetMessageHook(old);
+    EXPECT_EQ(nullptr, doc.GetAccount());
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_NE(-1, shown[0].text.Find("工作")) << shown[0].text.GetString();
+    EXPECT_NE(-1, shown[0].text.Find("in.gp")) << shown[0].text.GetString();
+}
 
 TEST_F(EmailViewsTest, RowsShowTheirStatePicturesAndAHeaderClickSortsBothWays) {
     // One box holding a mail of every state, unread ones, importance marks and an attachment.

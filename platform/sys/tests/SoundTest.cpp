@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/base/tests/TempFolder.h"
@@ -202,6 +204,31 @@ TEST_F(SoundTest, MissingOrUnplayableFilesGiveFalseAndStopNeedsNoFile) {
     EXPECT_TRUE(PlaySound(nullptr, nullptr, 0));
     EXPECT_TRUE(WaitForSoundIdleForTesting(10000));
     EXPECT_FALSE(std::ifstream(m_out).good()); // nothing was opened
+}
+
+// A sound named by a sender or a reminder may be a pipe or a device: the caller is answered at
+// once, as for any file that is not a sound. A call still waiting after two seconds is set free
+// by a writer that opens and closes the pipe, so that the failure shows instead of a hang.
+TEST_F(SoundTest, APipeOrADeviceIsRefusedWithoutWaiting) {
+    const std::string fifo = m_dir.str() + "/bell.wav";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        for (int viaPlaySound = 0; viaPlaySound < 2; ++viaPlaySound) {
+            auto answer = std::async(std::launch::async, [&] {
+                SWaveData wave;
+                return viaPlaySound ? PlaySound(path.c_str(), nullptr,
+                                                SND_FILENAME | SND_ASYNC | SND_NODEFAULT)
+                                    : ReadWaveFile(path.c_str(), wave);
+            });
+            const bool prompt =
+                answer.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+            if (!prompt)
+                close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+            EXPECT_TRUE(prompt) << "the caller waited on the file";
+            EXPECT_FALSE(answer.get());
+        }
+    }
 }
 
 TEST_F(SoundTest, ADeviceThatDoesNotOpenIsSilentOnStderr) {
