@@ -309,11 +309,17 @@ CString CCsvSource::GetStatusMessage(Status status, int nLine) {
     }
 }
 
-CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles) {
+CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles,
+                                 CICsvProgress* pProgress) {
     titles.RemoveAll();
     CCsvSource source;
+    source.SetProgress(pProgress);
     const CCsvSource::Status status = source.Load(lpszPath);
     if (status == CCsvSource::CSV_OK && source.ReadRecord(titles) < 0)
         titles.RemoveAll();
+    if (source.IsCancelled()) {
+        titles.RemoveAll();
+        return CCsvSource::CSV_CANCELLED;
+    }
     return status;
 }

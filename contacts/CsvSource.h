@@ -104,5 +104,7 @@ private:
 };
 
 // Reads the first record of a CSV file by the rules above: the column titles of the file.
-// Answers the status; the list is empty unless it is CSV_OK.
-CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles);
+// Answers the status; the list is empty unless it is CSV_OK. The listener, when given, is told
+// of the reading and may stop it (CSV_CANCELLED).
+CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles,
+                                 CICsvProgress* pProgress = nullptr);
