@@ -16,6 +16,7 @@
 #include <functional>
 
 class CStdioFile;
+class CICsvProgress;
 
 // What a CSV import met besides its count: why nothing was imported (nStatus, a
 // CCsvSource::Status, with the message to show) and how many values lost characters that GBK
@@ -172,10 +173,12 @@ public:
 
     // Reads contacts from a CSV file (GBK, UTF-8 or UTF-16, see CCsvSource) whose columns map to
     // fields (-1: not imported). Answers the number of data records; -1, with the reason in the
-    // report, when the file cannot be read, is not text or has no header record, or memory runs
-    // out: then the group and every contact in it are as they were.
+    // report, when the file cannot be read, is too large, is not text, has no header record or
+    // a quote that never closes, memory runs out, or the progress listener (may be null) stops
+    // the reading: then the group and every contact in it are as they were.
     int ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, DWORD dwFlags,
-                  int nGroupColumn, SCsvImportReport* pReport = nullptr);
+                  int nGroupColumn, SCsvImportReport* pReport = nullptr,
+                  CICsvProgress* pProgress = nullptr);
     // Writes the contacts as card text or CSV lines; FALSE for a locked group.
     BOOL ExportPersons(CStdioFile& file, const CArray<int, int>& fields, int nFormat,
                        DWORD dwFlags);

@@ -66,7 +66,7 @@ std::string Key(const CString& s) {
 } // namespace
 
 int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, DWORD dwFlags,
-                       int nGroupColumn, SCsvImportReport* pReport) {
+                       int nGroupColumn, SCsvImportReport* pReport, CICsvProgress* pProgress) {
     SCsvImportReport report;
     if (pReport == nullptr)
         pReport = &report;
@@ -77,19 +77,23 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
         pReport->strMessage = CCsvSource::GetStatusMessage(status, source.GetUnclosedQuoteLine());
         return -1;
     };
+    source.SetProgress(pProgress);
     CStringList record;
     try {
         const CCsvSource::Status status = source.Load(lpszPath);
         // A file that is not text, or holds not even the header, imports nothing at all.
         if (status != CCsvSource::CSV_OK)
             return fail(status);
-        if (source.ReadRecord(record) < 0)
-            return fail(source.HasReadFailed() ? CCsvSource::CSV_READ_ERROR
-                                               : CCsvSource::CSV_NO_HEADER);
-        // A quote left open takes every line after it into one value: the header, or the last
+        const int nTitles = source.ReadRecord(record);
+        // A quote left open takes the lines after it into one value: the header, or the last
         // record, would swallow the rest of the file. Nothing is imported from such a file.
         if (source.GetUnclosedQuoteLine() > 0)
             return fail(CCsvSource::CSV_UNCLOSED_QUOTE);
+        if (source.IsCancelled())
+            return fail(CCsvSource::CSV_CANCELLED);
+        if (nTitles < 0)
+            return fail(source.HasReadFailed() ? CCsvSource::CSV_READ_ERROR
+                                               : CCsvSource::CSV_NO_HEADER);
     } catch (const std::bad_alloc&) {
         return fail(CCsvSource::CSV_NO_MEMORY);
     } catch (CMemoryException* e) {
@@ -195,6 +199,10 @@ int _CGroup::ImportCsv(LPCTSTR lpszPath, const CArray<int, int>& columnFields, D
             if (bNew || isNew[pPerson])
                 pPerson->PackDetails();
             ++nRecords;
+        }
+        if (source.IsCancelled()) {
+            rollBack();
+            return fail(CCsvSource::CSV_CANCELLED);
         }
         if (source.HasReadFailed()) {
             rollBack();

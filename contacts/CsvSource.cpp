@@ -84,7 +84,20 @@ CCsvSource::Status CCsvSource::Load(LPCTSTR lpszPath) {
         m_pFile.reset();
         return CSV_CANNOT_OPEN;
     }
+    m_bCancelled = FALSE;
+    m_nDone = 0;
+    try {
+        const ULONGLONG size = m_pFile->GetLength();
+        if (size > kMaxFileSize)
+            return CSV_TOO_LARGE;
+        m_nTotal = 2 * size;
+    } catch (CException* e) {
+        e->Delete();
+        return CSV_CANNOT_OPEN;
+    }
     const Status status = Classify();
+    if (status == CSV_OK && m_bCancelled)
+        return CSV_CANCELLED;
     if (status == CSV_OK && m_bReadFailed)
         return CSV_CANNOT_OPEN;
     return status;
@@ -103,10 +116,16 @@ size_t CCsvSource::ReadRaw(char* pBuf, size_t n) {
         m_nMemoryPos += take;
         return take;
     }
-    if (m_bReadFailed)
+    if (m_bReadFailed || m_bCancelled)
         return 0;
     try {
-        return m_pFile->Read(pBuf, (UINT)n);
+        const UINT nRead = m_pFile->Read(pBuf, (UINT)n);
+        m_nDone += nRead;
+        if (m_pProgress != nullptr && !m_pProgress->OnCsvProgress(m_nDone, m_nTotal)) {
+            m_bCancelled = TRUE; // the reading ends here
+            return 0;
+        }
+        return nRead;
     } catch (CException* e) {
         e->Delete();
         m_bReadFailed = TRUE;
@@ -262,9 +281,16 @@ CString CCsvSource::GetStatusMessage(Status status, int nLine) {
     switch (status) {
     case CSV_UNCLOSED_QUOTE: {
         CString text;
-        text.Format("所选的文件第%d行开始的记录中，有一个用引号括起的值直到文件末尾都没有结束"
-                    "（缺少后引号），没有导入任何联系人。\n请在该行补上引号后再导入。",
+        text.Format("所选的文件从第%d行起已损坏：该行开始的记录中，有一个用引号括起的值一直没有"
+                    "结束（缺少后引号），没有导入任何联系人。\n请在该行补上引号后再导入。",
                     nLine);
+        return text;
+    }
+    case CSV_TOO_LARGE: {
+        CString text;
+        text.Format("所选的文件大于%d MB，超过了一次可以导入的上限（约20万个联系人），没有导入任何"
+                    "联系人。\n请将它分成几个较小的文件后再分别导入。",
+                    (int)(kMaxFileSize >> 20));
         return text;
     }
     case CSV_CANNOT_OPEN:
@@ -283,11 +309,17 @@ CString CCsvSource::GetStatusMessage(Status status, int nLine) {
     }
 }
 
-CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles) {
+CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles,
+                                 CICsvProgress* pProgress) {
     titles.RemoveAll();
     CCsvSource source;
+    source.SetProgress(pProgress);
     const CCsvSource::Status status = source.Load(lpszPath);
     if (status == CCsvSource::CSV_OK && source.ReadRecord(titles) < 0)
         titles.RemoveAll();
+    if (source.IsCancelled()) {
+        titles.RemoveAll();
+        return CCsvSource::CSV_CANCELLED;
+    }
     return status;
 }

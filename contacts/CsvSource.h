@@ -18,6 +18,15 @@
 #include "platform/base/Collections.h"
 #include "platform/base/CString.h"
 
+// Told how far the reading of a file has gone: the file is read twice, so the bytes of both
+// readings count, of twice the file's size.
+class CICsvProgress {
+public:
+    virtual ~CICsvProgress() = default;
+    // FALSE stops the reading: the user cancelled.
+    virtual BOOL OnCsvProgress(ULONGLONG nDone, ULONGLONG nTotal) = 0;
+};
+
 class CCsvSource : public CCsvFile {
 public:
     enum Encoding { ENC_GBK, ENC_UTF8, ENC_UTF8_BOM, ENC_UTF16LE, ENC_UTF16BE };
@@ -28,16 +37,26 @@ public:
         CSV_NO_HEADER,
         CSV_READ_ERROR,
         CSV_NO_MEMORY,
-        CSV_UNCLOSED_QUOTE // a quoted value runs to the end of the file: GetUnclosedQuoteLine
+        CSV_UNCLOSED_QUOTE, // a quoted value never closes: GetUnclosedQuoteLine
+        CSV_TOO_LARGE,      // the file is over kMaxFileSize
+        CSV_CANCELLED       // the progress listener asked to stop
     };
+    // The largest file read: a phone's or a mail program's export of 100,000 contacts is about
+    // 30 MB. A larger one is refused before any of it is read.
+    static constexpr ULONGLONG kMaxFileSize = 64ull << 20;
 
     CCsvSource();
     ~CCsvSource() override;
 
     // Opens the file, reads it through to decide its encoding and keeps it open for the records.
-    // CSV_CANNOT_OPEN when it cannot be opened or read (or is no regular file), CSV_NOT_TEXT for
-    // NUL bytes outside UTF-16.
+    // CSV_CANNOT_OPEN when it cannot be opened or read (or is no regular file), CSV_TOO_LARGE
+    // over kMaxFileSize, CSV_NOT_TEXT for NUL bytes outside UTF-16, CSV_CANCELLED when the
+    // listener stopped the reading.
     Status Load(LPCTSTR lpszPath);
+    // Told of the reading as it goes; may be null. Set it before Load.
+    void SetProgress(CICsvProgress* pProgress) { m_pProgress = pProgress; }
+    // Whether the listener stopped the reading; the records end there.
+    BOOL IsCancelled() const { return m_bCancelled; }
     // The same from bytes in memory (tests, fuzzing).
     Status LoadBytes(const std::string& bytes);
     // Whether reading the records stopped early because the file could no longer be read.
@@ -72,6 +91,9 @@ private:
     std::string m_memory;
     size_t m_nMemoryPos = 0;
     BOOL m_bReadFailed = FALSE;
+    CICsvProgress* m_pProgress = nullptr;
+    ULONGLONG m_nDone = 0, m_nTotal = 0; // bytes read of both readings, and of the two together
+    BOOL m_bCancelled = FALSE;
     // Decoded text not yet read: UTF-8 for the Unicode encodings, GBK bytes otherwise.
     std::string m_text;
     size_t m_nPos = 0;
@@ -82,5 +104,7 @@ private:
 };
 
 // Reads the first record of a CSV file by the rules above: the column titles of the file.
-// Answers the status; the list is empty unless it is CSV_OK.
-CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles);
+// Answers the status; the list is empty unless it is CSV_OK. The listener, when given, is told
+// of the reading and may stop it (CSV_CANCELLED).
+CCsvSource::Status ReadCsvHeader(LPCTSTR lpszPath, CStringList& titles,
+                                 CICsvProgress* pProgress = nullptr);

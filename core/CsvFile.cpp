@@ -5,13 +5,22 @@
 
 int CCsvFile::ReadRecord(CStringList& list) {
     list.RemoveAll();
+    if (m_nUnclosedQuoteLine > 0)
+        return -1; // the text after a damaged field has no records to trust
     QuotedFieldTokenizer tok; // complete is set, nothing is in quotes
     int lines = 0;
-    int nOpenedAt = 0; // the line where the quoted field now open began
+    int nOpenedAt = 0;  // the line where the quoted field now open began
+    int nOpenBytes = 0; // what the open field has taken since
     CString line;
     while (ReadString(line)) {
         ++m_nLine;
         if (tok.m_bInQuotes) {
+            nOpenBytes += line.GetLength();
+            if (m_nLine - nOpenedAt >= kMaxQuotedLines || nOpenBytes > kMaxQuotedBytes) {
+                m_nUnclosedQuoteLine = nOpenedAt;
+                list.RemoveAll();
+                return -1;
+            }
             // The quoted field goes on: the line break it holds becomes "\r\n".
             line.TrimRight('\r');
             line = "\r\n" + line;

@@ -14,12 +14,20 @@ public:
     CCsvFile() = default;
     CCsvFile(LPCTSTR lpszFileName, UINT nOpenFlags) : CStdioFile(lpszFileName, nOpenFlags) {}
 
+    // A quoted field may hold line breaks, but no real one spans this many lines or bytes: past
+    // either, its closing quote is taken to be missing, and the reading stops there rather than
+    // take the rest of the file into the field.
+    static constexpr int kMaxQuotedLines = 1000;
+    static constexpr int kMaxQuotedBytes = 1 << 20;
+
     // Empties the list and reads the next record into it. Answers the number of fields, or -1 when
     // no line was left. A comma at the end of a line gives no empty last field; a quoted field
-    // still open at the end of the file is dropped, and GetUnclosedQuoteLine tells where it began.
+    // still open at the end of the file, or past the bounds above, is dropped,
+    // GetUnclosedQuoteLine tells where it began, and every later call answers -1.
     int ReadRecord(CStringList& list);
-    // The line (from 1) of a quoted field that was still open at the end of the file: a missing
-    // closing quote, which took every line after it into that field. 0 when there was none.
+    // The line (from 1) of a quoted field that was still open at the end of the file or ran past
+    // the bounds: a missing closing quote, which took the lines after it into that field. 0 when
+    // there was none.
     int GetUnclosedQuoteLine() const { return m_nUnclosedQuoteLine; }
 
 private:

@@ -14,6 +14,7 @@ enum {
     EC_RESULT_OK = 0,
     EC_RESULT_NOT_STARTED = 2,   // an asynchronous request could not start
     EC_RESULT_BUSY = 3,          // an operation was asked while one of the user runs
+    EC_RESULT_STOPPED = 40,      // the user stopped the wait (the gateway's code for a stop)
     EC_RESULT_NO_NUMBER = 101,   // the reply does not begin with a number
     EC_RESULT_SERVER_TEXT = 990, // shown as the server's own text
 };

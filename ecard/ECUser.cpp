@@ -505,6 +505,13 @@ int CECUser::DownAccount() {
     return nCode;
 }
 
+void CECUser::CancelRequest() {
+    if (!IsBusy())
+        return;
+    m_bCancelled = TRUE;
+    m_runner.CancelRequest();
+}
+
 BOOL CECUser::PollRequest() {
     if (!m_runner.IsDone())
         return FALSE;
@@ -519,6 +526,19 @@ CString CECUser::GetErrorText(int nCode) const {
 // ---- Replies ----------------------------------------------------------------------------------
 
 void CECUser::OnInetResponse(int nResult, const CString& strReply) {
+    if (m_bCancelled && nResult != 0) {
+        // Stopped by the user: nothing came back, and nothing went wrong that needs telling.
+        m_strLastReply.Empty();
+        m_nLastResult = EC_RESULT_STOPPED;
+        if (m_nOperation == EC_OP_LEAVE_MESSAGES && m_pProgress != nullptr &&
+            m_bProgressRunning) {
+            m_pProgress->ReportResult(EC_RESULT_STOPPED, GetErrorText(EC_RESULT_STOPPED));
+            m_pProgress->Step();
+        }
+        if (m_pListener != nullptr)
+            m_pListener->OnECUserResult(this, EC_RESULT_STOPPED);
+        return;
+    }
     CString text;
     const int nCode = ParseECReply(nResult, strReply, text);
     m_strLastReply = LimitServerText(text);
@@ -582,7 +602,7 @@ void CECUser::OnInetResponse(int nResult, const CString& strReply) {
 void CECUser::OnInetStateChanged() {
     if (m_nOperation == EC_OP_LEAVE_MESSAGES) {
         while (!m_queue.IsEmpty() && m_pProgress != nullptr && m_bProgressRunning &&
-               !m_pProgress->IsCancelled()) {
+               !m_pProgress->IsCancelled() && !m_bCancelled) {
             m_pCurrentMessage = static_cast<_CSms*>(m_queue.RemoveHead());
             const int nSent = SendCurrentMessage();
             if (nSent == 0)
@@ -595,7 +615,7 @@ void CECUser::OnInetStateChanged() {
         m_bProgressRunning = FALSE;
         m_pCurrentMessage = nullptr;
         m_queue.RemoveAll();
-    } else if (m_nOperation == EC_OP_DOWNLOAD && m_batchPos != nullptr) {
+    } else if (m_nOperation == EC_OP_DOWNLOAD && m_batchPos != nullptr && !m_bCancelled) {
         ++m_nBatch;
         if (SendNextBatch() == 0)
             return;
@@ -605,6 +625,8 @@ void CECUser::OnInetStateChanged() {
 }
 
 void CECUser::EndSession() {
+    m_bCancelled = FALSE;
+    m_batchPos = nullptr;
     if (m_pListener != nullptr)
         m_pListener->OnECUserSessionEnd(this);
     if (m_pOwner != nullptr)

@@ -130,6 +130,11 @@ public:
 
     // Hands a finished request back (on the user-interface thread); FALSE while it runs.
     BOOL PollRequest();
+    // The user stops the wait: the request running stops soon, and unless its reply had already
+    // come it ends with EC_RESULT_STOPPED, which owners are not told of as a failure; a message
+    // run or a batched download goes no further. The session ends as usual.
+    void CancelRequest();
+    BOOL IsCancelling() const { return m_bCancelled; }
     CAsyncInternet& GetRunner() { return m_runner; }
 
     // GetECErrorText with this user's last reply text for 990.
@@ -171,6 +176,7 @@ private:
     _CSms* m_pCurrentMessage = nullptr;
     CIECSendProgress* m_pProgress = nullptr;
     BOOL m_bProgressRunning = FALSE;
+    BOOL m_bCancelled = FALSE; // the user stopped the session's wait
     CIECUserListener* m_pListener = nullptr;
     CAsyncInternet m_runner{this};
     CECGroup m_root{"", CECGroup::ROLE_ROOT};

@@ -63,6 +63,11 @@ public:
     BOOL IsDone() const;
     // TRUE while a request is held, running or done.
     BOOL HasWorker() const { return m_pWorker != nullptr; }
+    // Makes a running request stop soon with code 3; it is then done and dispatched as any other.
+    void CancelRequest() {
+        if (m_pWorker)
+            m_pWorker->Cancel();
+    }
     // When the held request is done: the listener's OnInetResponse, and the worker is freed. In
     // every case OnInetStateChanged follows. A request still running is left alone.
     void DispatchResult();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -156,7 +157,8 @@ TEST_F(CsvImportTest, FilesThatAreNotCsvImportNothingWithAReason) {
 
 // A quote that is never closed would take every line after it into one value, so the rest of
 // the file would silently vanish: such a file imports nothing, the book stays as it was, and the
-// message names the line where the record began.
+// message names the line where the record began, whether the file ends inside the value or the
+// value runs past what a value may hold.
 TEST_F(CsvImportTest, AQuoteLeftOpenToTheEndImportsNothingAndNamesItsLine) {
     struct Case {
         const char* label;
@@ -167,6 +169,12 @@ TEST_F(CsvImportTest, AQuoteLeftOpenToTheEndImportsNothingAndNamesItsLine) {
          4},
         {"in the header", Bytes("\r\n姓名,\"附注\r\n张三,1\r\n"), 2},
         {"on the last line", Bytes("姓名,附注\n张三,1\n李四,\"1"), 3},
+        {"past its bound", [] {
+             std::string s = "姓名,附注\r\n张三,\"没有结束\r\n";
+             for (int i = 0; i < 2 * CCsvFile::kMaxQuotedLines; ++i)
+                 s += "李四,1\r\n";
+             return s;
+         }(), 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -182,6 +190,7 @@ TEST_F(CsvImportTest, AQuoteLeftOpenToTheEndImportsNothingAndNamesItsLine) {
             CString line;
             line.Format("第%d行", c.line);
             EXPECT_GE(report.strMessage.Find(line), 0) << report.strMessage.GetString();
+            EXPECT_GE(report.strMessage.Find("损坏"), 0);
             EXPECT_EQ(1, group.GetContentCount(TRUE, TRUE));
             CString note;
             kept->GetFieldText(note, PF_NOTE);
@@ -362,6 +371,75 @@ TEST_F(CsvImportTest, MemoryRunningOutLeavesTheBookAsItWas) {
     // Without the failure the same import goes through.
     EXPECT_EQ(3, root.ImportCsv(path, Map({PF_NAME, PF_MOBILE, -1}), _CGroup::IMPORT_MERGE, 2));
     EXPECT_EQ(2, root.GetSubgroupCount());
+}
+
+// Counts the reports of the reading and stops it at a chosen one.
+struct StopAt : CICsvProgress {
+    explicit StopAt(int n) : stopAt(n) {}
+    BOOL OnCsvProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
+        EXPECT_LE(nDone, nTotal);
+        last = nDone;
+        total = nTotal;
+        return ++calls != stopAt;
+    }
+    int stopAt;
+    int calls = 0;
+    ULONGLONG last = 0, total = 0;
+};
+
+// A file over the bound is refused before a byte of it is read (a sparse file stands for one of
+// a gigabyte), by the dialog's look at the header as by the import, and the message names the
+// bound.
+TEST_F(CsvImportTest, AFileOverTheBoundIsRefusedUnread) {
+    const CString path = PathOf("huge.csv");
+    WriteBytes(path, "姓名,手机\r\n张三,1\r\n");
+    std::filesystem::resize_file(path.GetString(), 1ull << 30);
+    _CGroup group("");
+    StopAt progress(-1);
+    SCsvImportReport report;
+    EXPECT_EQ(-1, group.ImportCsv(path, Map({PF_NAME, PF_MOBILE}), 0, -1, &report, &progress));
+    EXPECT_EQ(CCsvSource::CSV_TOO_LARGE, report.nStatus);
+    EXPECT_GE(report.strMessage.Find("64 MB"), 0) << report.strMessage.GetString();
+    EXPECT_EQ(0, progress.calls);
+    EXPECT_TRUE(group.IsEmptyGroup());
+    CStringList titles;
+    EXPECT_EQ(CCsvSource::CSV_TOO_LARGE, ReadCsvHeader(path, titles));
+
+    // At the bound itself the file is read.
+    std::filesystem::resize_file(path.GetString(), CCsvSource::kMaxFileSize);
+    EXPECT_NE(CCsvSource::CSV_TOO_LARGE, ReadCsvHeader(path, titles));
+}
+
+// The reading is reported piece by piece over both readings of the file; stopping it anywhere,
+// in the first reading or among the records, leaves the book as it was.
+TEST_F(CsvImportTest, StoppingTheReadingLeavesTheBookAsItWas) {
+    std::string bytes = "姓名,手机\r\n张三,13800138000\r\n";
+    for (int i = 0; i < 20000; ++i)
+        bytes += "新人" + std::to_string(i) + ",13700137000\r\n";
+    const CString path = PathOf("many.csv");
+    WriteBytes(path, bytes);
+    _CGroup root("");
+    AddPerson(root, "张三")->SetFieldText(PF_MOBILE, "13900139000", FALSE, 0, "\r\n", "-");
+    const std::string before = Describe(root);
+
+    _CGroup probe("");
+    StopAt all(-1);
+    EXPECT_EQ(20001, probe.ImportCsv(path, Map({PF_NAME, PF_MOBILE}), 0, -1, nullptr, &all));
+    EXPECT_EQ(2 * bytes.size(), all.total);
+    EXPECT_EQ(all.total, all.last);
+    ASSERT_GT(all.calls, 4) << "a report per piece read";
+
+    for (int stop : {1, all.calls / 2 + 1, all.calls}) {
+        SCOPED_TRACE(stop);
+        StopAt progress(stop);
+        SCsvImportReport report;
+        EXPECT_EQ(-1, root.ImportCsv(path, Map({PF_NAME, PF_MOBILE}),
+                                     _CGroup::IMPORT_MERGE | _CGroup::IMPORT_SORTED, -1, &report,
+                                     &progress));
+        EXPECT_EQ(CCsvSource::CSV_CANCELLED, report.nStatus);
+        EXPECT_EQ(stop, progress.calls) << "no reading after the stop";
+        EXPECT_EQ(before, Describe(root));
+    }
 }
 
 TEST_F(CsvImportTest, ColumnMapsReadBackTitlesWithCommasAndQuotes) {

@@ -1,5 +1,6 @@
 #include "contacts/ui/DlgImportGroup.h"
 
+#include <chrono>
 #include <vector>
 
 #include "contacts/ContactGroup.h"
@@ -7,12 +8,78 @@
 #include "contacts/CsvSource.h"
 #include "contacts/PersonFields.h"
 #include "contacts/SmsDoc.h"
+#include "links/ui/DlgSendSmsProgress.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
 
 namespace {
+
 const char* const kMapFilter = "映射文件 (*.map)|*.map|所有文件 (*.*)|*.*||";
-}
+
+// Shows the reading of a CSV file in the program's progress window and serves the window between
+// pieces, so that it paints, the rest of the program repaints, and its 取消 (or Escape) stops
+// the reading. A small file is read before a window could be seen, and gets none.
+class CCsvReadProgress : public CICsvProgress, public CISendProgressOwner {
+public:
+    // Bytes of both readings together from which the window shows.
+    static constexpr ULONGLONG kShowFrom = 8 * CCsvSource::kPieceSize;
+
+    CCsvReadProgress(CWnd* pParent, const CString& strFileName)
+        : m_pParent(pParent), m_strFileName(strFileName) {}
+    ~CCsvReadProgress() override {
+        if (m_pWnd != nullptr)
+            m_pWnd->DestroyProgress();
+    }
+    CCsvReadProgress(const CCsvReadProgress&) = delete;
+    CCsvReadProgress& operator=(const CCsvReadProgress&) = delete;
+
+    BOOL OnCsvProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
+        if (m_pWnd == nullptr) {
+            if (m_bShown)
+                return FALSE; // the window went away: nobody waits for the rest
+            if (nTotal < kShowFrom)
+                return TRUE;
+            auto* pWnd = new CDlgSendSmsProgress(this, m_pParent);
+            if (!pWnd->CreateModeless()) {
+                delete pWnd;
+                m_bShown = TRUE;
+                return TRUE;
+            }
+            m_pWnd = pWnd;
+            m_bShown = TRUE;
+            m_pWnd->ShowForTask("导入联系人", "正在导入:", m_strFileName);
+        }
+        // The window is served a few dozen times a second, not after every piece.
+        const auto now = std::chrono::steady_clock::now();
+        if (m_bPumped && now - m_lastPump < std::chrono::milliseconds(40))
+            return !m_bStop;
+        m_bPumped = TRUE;
+        m_lastPump = now;
+        const int nPercent = nTotal > 0 ? (int)(nDone * 100 / nTotal) : 100;
+        CString status;
+        status.Format("已读取%d%%", nPercent);
+        m_pWnd->SetTaskProgress(nPercent, status);
+        m_pWnd->PumpMessages();
+        return !m_bStop && m_pWnd != nullptr;
+    }
+
+    // The window asks only while the reading goes on.
+    BOOL IsSending() const override { return TRUE; }
+    void SetStopRequested(BOOL bStop) override { m_bStop = bStop; }
+    CString GetSendResultText(int) const override { return CString(); }
+    void OnProgressDestroyed(CISendProgress*) override { m_pWnd = nullptr; }
+
+private:
+    CWnd* m_pParent;
+    CString m_strFileName;
+    CDlgSendSmsProgress* m_pWnd = nullptr;
+    BOOL m_bShown = FALSE;
+    BOOL m_bStop = FALSE;
+    BOOL m_bPumped = FALSE;
+    std::chrono::steady_clock::time_point m_lastPump;
+};
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(CDlgImportGroup, CDialog)
 ON_BN_CLICKED(CDlgImportGroup::IDC_MAP, &CDlgImportGroup::OnMap)
@@ -255,7 +322,13 @@ int ImportCsvIntoGroup(_CGroup* pGroup, CWnd* pParent) {
         return -1;
     // A file that is not text, or has no header, is explained before any dialog opens.
     CStringList titles;
-    CCsvSource::Status status = ReadCsvHeader(file.GetPathName(), titles);
+    CCsvSource::Status status;
+    {
+        CCsvReadProgress progress(pParent, file.GetFileName());
+        status = ReadCsvHeader(file.GetPathName(), titles, &progress);
+    }
+    if (status == CCsvSource::CSV_CANCELLED)
+        return -1;
     if (status == CCsvSource::CSV_OK && titles.IsEmpty())
         status = CCsvSource::CSV_NO_HEADER;
     if (status != CCsvSource::CSV_OK) {
@@ -272,10 +345,16 @@ int ImportCsvIntoGroup(_CGroup* pGroup, CWnd* pParent) {
     if (dlg.m_bMerge)
         dwFlags |= _CGroup::IMPORT_MERGE;
     SCsvImportReport report;
-    const int nCount = pGroup->ImportCsv(dlg.m_strCsvPath, dlg.m_resultMap, dwFlags,
-                                         dlg.m_bAutoGroup ? dlg.m_nGroupColumn : -1, &report);
+    int nCount;
+    {
+        CCsvReadProgress progress(pParent, file.GetFileName());
+        nCount = pGroup->ImportCsv(dlg.m_strCsvPath, dlg.m_resultMap, dwFlags,
+                                   dlg.m_bAutoGroup ? dlg.m_nGroupColumn : -1, &report, &progress);
+    }
     if (nCount < 0) {
-        AfxMessageBox(report.strMessage, MB_OK | MB_ICONEXCLAMATION);
+        // A stop the user asked for needs no word; the group is as it was.
+        if (report.nStatus != CCsvSource::CSV_CANCELLED)
+            AfxMessageBox(report.strMessage, MB_OK | MB_ICONEXCLAMATION);
         return -1;
     }
     CString message;

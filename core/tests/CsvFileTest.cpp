@@ -102,3 +102,36 @@ TEST(CsvFile, FirstRecordSkipsBlankLinesAndReportsItsCount) {
     EXPECT_EQ(ReadCsvFirstRecord(WriteFile(tmp, "", "empty.csv"), list), 0);
     EXPECT_TRUE(list.IsEmpty());
 }
+
+// A quote that is never closed stops the reading once the field it opens runs past its bound in
+// lines or in bytes: the rest of the file is not read, the line of the quote is told, and no
+// record follows.
+TEST(CsvFile, AQuoteLeftOpenStopsAtItsBoundAndTellsItsLine) {
+    const std::string manyLines = [] {
+        std::string s;
+        for (int i = 0; i < 200000; ++i)
+            s += "张三,13900000000\r\n";
+        return s;
+    }();
+    const struct {
+        const char* name;
+        std::string tail;
+    } cases[] = {
+        {"too many lines", manyLines},
+        {"one long line", std::string(3 << 20, 'x') + "\r\n" + manyLines},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir tmp;
+        const std::string bytes = "姓名,附注\r\n\r\n张三,\"没有结束\r\n" + c.tail;
+        CCsvFile file;
+        ASSERT_TRUE(file.Open(WriteFile(tmp, bytes), CFile::modeRead | CFile::typeText));
+        CStringList list;
+        EXPECT_EQ(file.ReadRecord(list), 2);
+        EXPECT_EQ(file.ReadRecord(list), -1);
+        EXPECT_TRUE(list.IsEmpty());
+        EXPECT_EQ(file.GetUnclosedQuoteLine(), 3);
+        EXPECT_LT(file.GetPosition(), bytes.size() / 2) << "the reading stopped at the bound";
+        EXPECT_EQ(file.ReadRecord(list), -1);
+    }
+}

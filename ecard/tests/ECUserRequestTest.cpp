@@ -355,6 +355,52 @@ TEST_F(ECServiceTest, MessagesLeaveOneByOneWithTheirProgress) {
               progress.events);
 }
 
+// The user stops the wait for a server that never answers: the request ends at once, the run
+// goes no further, nothing of the user changes, and the session's owner hears of no failure (the
+// window's listener is told the stop); the session ends as any other.
+TEST_F(ECUserRequestTest, StoppingTheWaitEndsTheRunWithoutAFailure) {
+    server.SetReply("ecard/leavemessage.asp", Reply::Of(Reply::Kind::Silent));
+    RecordingProgress progress;
+    user.SetSendProgress(&progress);
+    CECContact* five = AddContact(user.GetFriends(), 5, "五");
+    _CSmsBox* outbox = five->GetSmsBox(1);
+    CObList messages;
+    for (const char* title : {"一", "二"}) {
+        auto* sms = new _CSms(title);
+        sms->m_strContent = title;
+        sms->m_recipient.Set("五", "5");
+        outbox->AddSms(sms);
+        messages.AddTail(sms);
+    }
+    log.events.clear();
+    ASSERT_EQ(0, user.LeaveMessages(&log, messages));
+    ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(5)));
+    EXPECT_FALSE(user.PollRequest());
+    const auto stopped = std::chrono::steady_clock::now();
+    user.CancelRequest();
+    Run(user);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(5));
+    EXPECT_EQ((std::vector<std::string>{"begin", "owner begin", "result 40", "end", "owner end"}),
+              log.events);
+    EXPECT_EQ((std::vector<std::string>{"start \"我\"发送短信 2", "result 40 操作被用户终止", "step",
+                                        "idle"}),
+              progress.events);
+    EXPECT_EQ(2, outbox->GetSmsCount());
+    EXPECT_EQ(1u, Requests().size());
+    EXPECT_EQ(EC_RESULT_STOPPED, user.GetLastResult());
+
+    // The next session is not stopped by the last one's stop.
+    server.SetReply("ecard/leavemessage.asp", Reply::Text("0"));
+    progress.events.clear();
+    CObList again;
+    POSITION first = outbox->GetFirstSmsPosition();
+    again.AddTail(outbox->GetNextSms(first));
+    ASSERT_EQ(0, user.LeaveMessages(&log, again));
+    Run(user);
+    EXPECT_EQ((std::vector<std::string>{"start \"我\"发送短信 1", "result 0 ", "step", "idle"}),
+              progress.events);
+}
+
 TEST_F(ECServiceTest, TheProgressCaptionNamesTheUserEvenWithoutAnAccountName) {
     // account's user name, own card's user name -> the name in the caption
     struct Case {

@@ -248,6 +248,11 @@ BOOL CECFrame::PreTranslateMessage(MSG* pMsg) {
     // finished request back.
     if (m_bBusy)
         PollUser();
+    if (m_bBusy && m_pDoc != nullptr && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
+        m_pDoc->GetUser().CancelRequest();
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return TRUE;
+    }
     return CFrameWnd::PreTranslateMessage(pMsg);
 }
 
@@ -265,8 +270,19 @@ BOOL CECFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* p
     return FALSE;
 }
 
+void CECFrame::GetMessageString(UINT nID, CString& rMessage) const {
+    if (nID == AFX_IDS_IDLEMESSAGE && m_bBusy) {
+        rMessage = m_pDoc != nullptr && m_pDoc->GetUser().IsCancelling()
+                       ? "正在取消……"
+                       : "正在与服务器通信，请稍候……（按Esc键取消）";
+        return;
+    }
+    CFrameWnd::GetMessageString(nID, rMessage);
+}
+
 void CECFrame::OnECUserSessionBegin(CECUser*) {
     m_bBusy = TRUE;
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
     if (m_pRightPane != nullptr)
         m_pRightPane->EnableWindow(FALSE);
     if (m_wndAnimate.GetSafeHwnd() != nullptr)
@@ -275,6 +291,7 @@ void CECFrame::OnECUserSessionBegin(CECUser*) {
 
 void CECFrame::OnECUserSessionEnd(CECUser*) {
     m_bBusy = FALSE;
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
     if (m_pRightPane != nullptr)
         m_pRightPane->EnableWindow(TRUE);
     if (m_wndAnimate.GetSafeHwnd() != nullptr) {

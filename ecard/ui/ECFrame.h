@@ -1,7 +1,8 @@
 // The window of one logged-in e-card user: tool bar, status bar and busy animation above a
 // navigation bar (the contacts tree and the account page) and the right pane. It owns the user's
 // document, hands the user's finished requests back on the window thread and carries the account
-// commands. While the user talks to the service it takes no command.
+// commands. While the user talks to the service it takes no command, says so in its status bar,
+// and Escape stops the wait.
 #pragma once
 
 #include "ecard/ECUser.h"
@@ -80,7 +81,10 @@ public:
     // The menu is drawn by the program's menu service, with the command pictures beside the items.
     BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                    CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
+    // While the user talks to the service, Escape stops the wait.
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // While the user talks to the service the status bar says so in place of "就绪".
+    void GetMessageString(UINT nID, CString& rMessage) const override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;

@@ -93,6 +93,51 @@ void CDlgSendSmsProgress::ShowForRun(LPCTSTR lpszTitle) {
     UpdateWindow();
 }
 
+void CDlgSendSmsProgress::ShowForTask(LPCTSTR lpszTitle, LPCTSTR lpszLabel,
+                                      LPCTSTR lpszSubject) {
+    SetWindowText(lpszTitle);
+    m_bTask = TRUE;
+    m_bCancelled = FALSE;
+    m_bStopAsked = FALSE;
+    // What belongs to sends goes (确定 too: a task ends by itself or by 取消); the rows below the list move up into its place and the window
+    // loses the height of the list and the hint.
+    CRect top, hint, bar;
+    GetDlgItem(IDC_LIST_LABEL)->GetWindowRect(&top);
+    GetDlgItem(IDC_HINT)->GetWindowRect(&hint);
+    m_recipientBar.GetWindowRect(&bar);
+    for (int id : {(int)IDC_LIST_LABEL, (int)IDC_SENT_LIST, (int)IDC_HINT, IDOK})
+        GetDlgItem(id)->ShowWindow(SW_HIDE);
+    m_beads.ShowWindow(SW_HIDE);
+    const int rise = bar.top - top.top;
+    for (int id : {(int)IDC_RECIPIENT_BAR, (int)IDC_STATUS, (int)IDC_RECIPIENT_LABEL,
+                   (int)IDC_CURRENT_RECIPIENT, (int)IDC_PART_COUNTER, IDOK, IDCANCEL}) {
+        CWnd* item = GetDlgItem(id);
+        CRect rect;
+        item->GetWindowRect(&rect);
+        ScreenToClient(&rect);
+        const int by = id == IDOK || id == IDCANCEL ? rise + hint.Height() : rise;
+        rect.OffsetRect(0, -by);
+        item->MoveWindow(&rect);
+    }
+    CRect frame;
+    GetWindowRect(&frame);
+    frame.bottom -= rise + hint.Height();
+    MoveWindow(&frame);
+    SetDlgItemText(IDC_RECIPIENT_LABEL, lpszLabel);
+    SetDlgItemText(IDC_CURRENT_RECIPIENT, lpszSubject);
+    SetDlgItemText(IDC_PART_COUNTER, "");
+    m_recipientBar.SetRange32(0, 100);
+    SetTaskProgress(0, "");
+    CenterWindow(m_pParent);
+    ShowWindow(SW_SHOW);
+    UpdateWindow();
+}
+
+void CDlgSendSmsProgress::SetTaskProgress(int nPercent, LPCTSTR lpszStatus) {
+    m_recipientBar.SetPos(std::clamp(nPercent, 0, 100));
+    SetDlgItemText(IDC_STATUS, lpszStatus);
+}
+
 void CDlgSendSmsProgress::SetTotal(int n) {
     if (n <= 0)
         return;
@@ -194,10 +239,13 @@ void CDlgSendSmsProgress::Close() {
 }
 
 void CDlgSendSmsProgress::OnDestroy() {
-    // The frame's top-left corner (the window rectangle's), where the window shows next time.
-    const QPoint corner = GetWidget()->pos();
-    s_place = CPoint(corner.x(), corner.y());
-    s_hasPlace = true;
+    // The frame's top-left corner (the window rectangle's), where the window shows next time it
+    // shows a send.
+    if (!m_bTask) {
+        const QPoint corner = GetWidget()->pos();
+        s_place = CPoint(corner.x(), corner.y());
+        s_hasPlace = true;
+    }
     CDialog::OnDestroy();
 }
 

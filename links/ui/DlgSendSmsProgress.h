@@ -22,6 +22,8 @@ public:
         IDC_PART_COUNTER = 1014,
         IDC_BEAD_PLACE = 1015,
         IDC_HINT = 1016,
+        IDC_LIST_LABEL = 1017,
+        IDC_RECIPIENT_LABEL = 1018,
     };
     // List columns.
     enum { COL_NUMBER, COL_RECIPIENT, COL_PARTS, COL_SENT, COL_NOTE };
@@ -41,6 +43,13 @@ public:
     void SetFinished() override;
     void PumpMessages() override;
     void DestroyProgress() override;
+
+    // The window serves a piece of work other than sends (reading a file, say): the bar and the
+    // line under it show how far it went, the subject stands where the recipient does, and the
+    // list, the part beads and the reply hint are gone. Cancel asks the owner to stop as in a
+    // send. A window shown so serves that one task.
+    void ShowForTask(LPCTSTR lpszTitle, LPCTSTR lpszLabel, LPCTSTR lpszSubject);
+    void SetTaskProgress(int nPercent, LPCTSTR lpszStatus);
 
     BOOL IsCancelled() const { return m_bCancelled; }
     int GetPartsSent() const { return m_nPartsSent; }
@@ -70,6 +79,7 @@ private:
     int m_nRecipientsTotal = 0;
     BOOL m_bCancelled = FALSE;
     BOOL m_bStopAsked = FALSE;
+    BOOL m_bTask = FALSE; // shown for a task, not a send
     BOOL* m_pDestroyedFlag = nullptr;
     CImageList m_beadImages;
     CListCtrl m_list;

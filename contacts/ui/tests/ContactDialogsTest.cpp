@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -15,6 +19,7 @@
 #include "contacts/ui/DlgModifyPerson.h"
 #include "contacts/ui/PersonFileDialogs.h"
 #include "contacts/ui/SheetExportGroup.h"
+#include "links/ui/DlgSendSmsProgress.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
@@ -211,6 +216,91 @@ TEST_F(ContactDialogsTest, ImportReportsLostCharactersAndRefusesNonText) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("不是文本格式"));
     EXPECT_EQ(2, group.GetContentCount(FALSE, TRUE));
+}
+
+// The visible progress window of a file's reading, if one shows.
+CDlgSendSmsProgress* ReadingProgress() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = dynamic_cast<CDlgSendSmsProgress*>(CWnd::FromWidget(w));
+            dlg != nullptr && w->isVisible())
+            return dlg;
+    return nullptr;
+}
+
+// A file too large to import is refused before the import dialog, with the bound named.
+TEST_F(ContactDialogsTest, ImportRefusesAFileOverTheBoundAtOnce) {
+    const CString csv = PathOf("huge.csv");
+    WriteBytes(csv, "姓名\r\n张三\r\n");
+    std::filesystem::resize_file(csv.GetString(), 1ull << 30);
+    _CGroup group("");
+    bool importDialogShown = false;
+    OnDialogs({ChooseFile(csv), [&](CDialog& dlg) {
+                   importDialogShown = true;
+                   dlg.EndDialog(IDCANCEL);
+               }});
+    EXPECT_EQ(-1, ImportCsvIntoGroup(&group));
+    EXPECT_FALSE(importDialogShown);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::string::npos, messages[0].find("64 MB")) << messages[0];
+    EXPECT_TRUE(group.IsEmptyGroup());
+}
+
+// A large file's reading shows in the progress window, which keeps being served (a timer of the
+// program fires meanwhile) and stops the import with its 取消 or with Escape, whether the header
+// or the records are being read: nothing is said, and the group is as it was.
+TEST_F(ContactDialogsTest, ImportOfALargeFileShowsProgressAndStopsOnCancel) {
+    std::string bytes = "姓名,手机\r\n";
+    for (int i = 0; i < 20000; ++i)
+        bytes += "新人" + std::to_string(i) + ",13700137000\r\n";
+    const CString csv = PathOf("many.csv");
+    WriteBytes(csv, bytes);
+    struct Case {
+        const char* label;
+        bool duringRecords; // else while the header is read, before the import dialog
+        bool escape;        // else a click on 取消
+    } cases[] = {{"header, 取消", false, false}, {"records, Escape", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        _CGroup group("");
+        group.AddContent(new _CPerson("张三"), FALSE, nullptr, TRUE, TRUE);
+        messages.clear();
+        bool stopped = false, importDialogShown = false;
+        CString caption, status;
+        auto stopWhenShown = [&] {
+            CDlgSendSmsProgress* dlg = ReadingProgress();
+            ASSERT_NE(nullptr, dlg) << "the window shows while the file is read";
+            dlg->GetWindowText(caption);
+            dlg->GetDlgItemText(CDlgSendSmsProgress::IDC_STATUS, status);
+            if (c.duringRecords)
+                Shot(*dlg, "contacts-import-progress");
+            if (c.escape)
+                QTest::keyClick(dlg->GetWidget(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(dlg->GetDlgItem(IDCANCEL)->GetWidget(), Qt::LeftButton);
+            stopped = true;
+        };
+        if (!c.duringRecords)
+            QTimer::singleShot(0, stopWhenShown);
+        OnDialogs({ChooseFile(csv), [&](CDialog& dlg) {
+                       importDialogShown = true;
+                       QTimer::singleShot(0, stopWhenShown);
+                       dlg.SendMessage(WM_COMMAND, IDOK, 0);
+                   }});
+        EXPECT_EQ(-1, ImportCsvIntoGroup(&group));
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(c.duringRecords, importDialogShown);
+        EXPECT_STREQ("导入联系人", caption);
+        EXPECT_EQ(0, status.Find("已读取")) << status.GetString();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(1, group.GetContentCount(FALSE, TRUE));
+        Pump();
+        EXPECT_EQ(nullptr, ReadingProgress()) << "the window is gone";
+    }
+    // Left alone, the same import goes through.
+    _CGroup group("");
+    OnDialogs({ChooseFile(csv), [](CDialog& dlg) { dlg.SendMessage(WM_COMMAND, IDOK, 0); }});
+    EXPECT_EQ(20000, ImportCsvIntoGroup(&group));
+    EXPECT_EQ(nullptr, ReadingProgress());
 }
 
 TEST_F(ContactDialogsTest, ImportGoesIntoTheGroupSelectedInTheBook) {

@@ -181,6 +181,43 @@ TEST_F(ECFrameTest, WhileBusyTheWindowTakesNoCommandAndDoesNotClose) {
     EXPECT_EQ(0, manager.GetWindowCount());
 }
 
+// A server that takes the request and never answers: the status bar says that the window waits
+// and how to stop, Escape (pressed in the tree, where the command came from) ends the wait at
+// once with nothing to report, the connection is dropped, and the window takes commands again.
+// Left alone, the wait ends at the HTTP layer's bound on a silent server, and the failure is told.
+TEST_F(ECFrameTest, AWaitForASilentServerShowsInTheStatusBarAndEscapeEndsIt) {
+    OpenAlice();
+    server.SetReply("ecard/syncallfriends.asp", test_net::Reply::Of(test_net::Reply::Kind::Silent));
+    auto* bar = dynamic_cast<CStatusBar*>(frame->GetMessageBar());
+    ASSERT_NE(nullptr, bar);
+    Command(1525);
+    ASSERT_TRUE(frame->IsBusy());
+    ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(5)));
+    Pump();
+    EXPECT_TRUE(frame->IsBusy());
+    EXPECT_EQ("正在与服务器通信，请稍候……（按Esc键取消）", bar->GetPaneText(0));
+    EXPECT_FALSE(frame->GetRightPane()->IsWindowEnabled());
+
+    const size_t messagesBefore = shown.size();
+    QTest::keyClick(tree->GetTreeCtrl().GetWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([this] { return !frame->IsBusy(); }, 3000)) << "Escape ends the wait";
+    EXPECT_EQ(messagesBefore, shown.size()) << "a wait the user stopped is no failure to tell";
+    EXPECT_EQ("就绪", bar->GetPaneText(0));
+    EXPECT_TRUE(frame->GetRightPane()->IsWindowEnabled());
+    EXPECT_FALSE(frame->GetAnimation().IsAnimating());
+    frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+    EXPECT_TRUE(frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(1513));
+    EXPECT_TRUE(server.WaitForAbandoned(1, std::chrono::seconds(10)));
+
+    test_net::ScopedInternetDefault receive(INTERNET_OPTION_RECEIVE_TIMEOUT, 300);
+    Command(1525);
+    ASSERT_TRUE(frame->IsBusy());
+    WaitIdle();
+    ASSERT_EQ(messagesBefore + 1, shown.size()) << "the silence is told once the bound is reached";
+    EXPECT_EQ(GetECErrorText(INET_RESULT_NETWORK_ERROR), shown.back().text);
+    EXPECT_EQ("就绪", bar->GetPaneText(0));
+}
+
 TEST_F(ECFrameTest, TheToolBarShowsItsLabelsBesideTheIconsAndTheirClicksCount) {
     OpenAlice();
     CToolBar& bar = frame->GetToolBar();
