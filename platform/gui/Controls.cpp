@@ -406,7 +406,8 @@ public:
         qsizetype shorter = std::min(t.size(), previous.size());
         while (head < shorter && t[head] == previous[head])
             ++head;
-        while (tail < shorter - head && t[t.size() - 1 - tail] == previous[previous.size() - 1 - tail])
+        while (tail < shorter - head &&
+               t[t.size() - 1 - tail] == previous[previous.size() - 1 - tail])
             ++tail;
         auto added = QStringView(t).mid(head, t.size() - head - tail);
         return std::any_of(added.begin(), added.end(),
