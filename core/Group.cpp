@@ -4,6 +4,12 @@
 #include "core/HanziString.h"
 #include "platform/base/Archive.h"
 
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
 IMPLEMENT_SERIAL(CGroup, CObList, 1)
 
 namespace {
@@ -42,10 +48,13 @@ CGroup::~CGroup() {
 CGroupItem* CGroup::NodeOf(CObject* pChild) {
     if (pChild == nullptr)
         return nullptr;
-    if (pChild->IsKindOf(RUNTIME_CLASS(CGroup)))
-        return static_cast<CGroup*>(pChild);
-    if (pChild->IsKindOf(RUNTIME_CLASS(CContent)))
-        return static_cast<CContent*>(pChild);
+    // One walk up the class chain answers both questions (no class is both).
+    for (const CRuntimeClass* p = pChild->GetRuntimeClass(); p != nullptr; p = p->m_pBaseClass) {
+        if (p == RUNTIME_CLASS(CGroup))
+            return static_cast<CGroup*>(pChild);
+        if (p == RUNTIME_CLASS(CContent))
+            return static_cast<CContent*>(pChild);
+    }
     return nullptr;
 }
 
@@ -205,6 +214,136 @@ POSITION CGroup::InsertChild(CObList& list, CObject* pChild, CGroupItem* pNode, 
     return bAfter ? list.AddTail(pChild) : list.AddHead(pChild);
 }
 
+// ---- Runs of many contents ----------------------------------------------------------------------
+
+// What a run keeps of the contents list, for the list as it stood at `changes` (its change
+// count). Each part is built by one walk when first needed and kept up to date by the group's
+// own insertions and removals.
+//
+// Placing in name order puts a content before the first entry whose name sorts after its own.
+// That entry is the first of the "maxima": the entries whose name sorts after every name before
+// them. They sort in increasing order, so the first one after a name is found by halving, and a
+// new content changes them only by becoming one itself, where it is placed.
+struct CGroup::CContentRun::Index {
+    CGroup* pOwner = nullptr;
+    int nRuns = 0;
+    UINT changes = 0;
+    bool bWhereBuilt = false;
+    bool bListedTwice = false; // some content has two entries: `where` knows only the first
+    std::unordered_map<const CObject*, POSITION> where;
+    bool bMaximaBuilt = false;
+    std::vector<std::pair<POSITION, const CGroupItem*>> maxima;
+
+    // Forgets what no longer matches the list.
+    void Sync(const CObList& list) {
+        if (changes == list.GetChangeCount())
+            return;
+        ForgetWhere();
+        maxima.clear();
+        bMaximaBuilt = false;
+        changes = list.GetChangeCount();
+    }
+    void ForgetWhere() {
+        where.clear();
+        bWhereBuilt = bListedTwice = false;
+    }
+
+    POSITION Find(const CObList& list, const CObject* pContent) {
+        if (!bWhereBuilt) {
+            where.reserve((size_t)list.GetCount());
+            for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
+                POSITION here = pos;
+                // The first entry of a content is the one found.
+                if (!where.emplace(list.GetNext(pos), here).second)
+                    bListedTwice = true;
+            }
+            bWhereBuilt = true;
+        }
+        auto it = where.find(pContent);
+        return it != where.end() ? it->second : nullptr;
+    }
+
+    POSITION Insert(CObList& list, CContent* pContent, BOOL bSorted, POSITION posRef, BOOL bAfter) {
+        POSITION pos = nullptr;
+        if (bSorted && bAfter) {
+            BuildMaxima(list);
+            // The first maximum whose name sorts after the content's.
+            auto above = std::upper_bound(
+                maxima.begin(), maxima.end(), pContent,
+                [](const CGroupItem* pNode, const std::pair<POSITION, const CGroupItem*>& m) {
+                    return m.second->CompareName(pNode) > 0;
+                });
+            pos = above != maxima.end() ? list.InsertBefore(above->first, pContent)
+                                        : list.AddTail(pContent);
+            if (above == maxima.begin() || std::prev(above)->second->CompareName(pContent) < 0)
+                maxima.insert(above, {pos, pContent});
+        } else {
+            pos = InsertChild(list, pContent, pContent, bSorted, posRef, bAfter);
+            maxima.clear();
+            bMaximaBuilt = false;
+        }
+        if (bWhereBuilt && !where.emplace(pContent, pos).second)
+            ForgetWhere(); // which entry comes first is found by a walk
+        changes = list.GetChangeCount();
+        return pos;
+    }
+
+    void Remove(CObList& list, POSITION pos) {
+        if (bWhereBuilt) {
+            if (bListedTwice)
+                ForgetWhere(); // another entry of the content may come first now
+            else
+                where.erase(list.GetAt(pos));
+        }
+        maxima.clear();
+        bMaximaBuilt = false;
+        list.RemoveAt(pos);
+        changes = list.GetChangeCount();
+    }
+
+private:
+    void BuildMaxima(const CObList& list) {
+        if (bMaximaBuilt)
+            return;
+        const CGroupItem* pPrev = nullptr;
+        for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
+            POSITION here = pos;
+            const CGroupItem* pItem = NodeOf(list.GetNext(pos));
+            // A name equal to the one before compares alike.
+            if (maxima.empty() || (pItem->GetName() != pPrev->GetName() &&
+                                   pItem->CompareName(maxima.back().second) > 0))
+                maxima.emplace_back(here, pItem);
+            pPrev = pItem;
+        }
+        bMaximaBuilt = true;
+    }
+};
+
+CGroup::CContentRun::CContentRun(CGroup* pGroup) {
+    if (pGroup == nullptr)
+        return;
+    if (pGroup->m_pRunIndex == nullptr) {
+        pGroup->m_pRunIndex = std::make_shared<Index>();
+        pGroup->m_pRunIndex->pOwner = pGroup;
+        pGroup->m_pRunIndex->changes = pGroup->m_contents.GetChangeCount();
+    }
+    ++pGroup->m_pRunIndex->nRuns;
+    m_pIndex = pGroup->m_pRunIndex;
+}
+
+CGroup::CContentRun::~CContentRun() {
+    if (std::shared_ptr<Index> pIndex = m_pIndex.lock())
+        if (--pIndex->nRuns == 0)
+            pIndex->pOwner->m_pRunIndex.reset();
+}
+
+CGroup::CContentRun::Index* CGroup::RunIndex() {
+    if (m_pRunIndex == nullptr)
+        return nullptr;
+    m_pRunIndex->Sync(m_contents);
+    return m_pRunIndex.get();
+}
+
 POSITION CGroup::AddSubgroup(CGroup* pGroup, BOOL bSorted, POSITION posRef, BOOL bAfter,
                              BOOL bSetParent) {
     if (pGroup == nullptr)
@@ -219,10 +358,20 @@ POSITION CGroup::AddContent(CContent* pContent, BOOL bSorted, POSITION posRef, B
                             BOOL bSetParent) {
     if (pContent == nullptr)
         return nullptr;
-    POSITION pos = InsertChild(m_contents, pContent, pContent, bSorted, posRef, bAfter);
+    POSITION pos = nullptr;
+    if (CContentRun::Index* pIndex = RunIndex())
+        pos = pIndex->Insert(m_contents, pContent, bSorted, posRef, bAfter);
+    else
+        pos = InsertChild(m_contents, pContent, pContent, bSorted, posRef, bAfter);
     if (bSetParent)
         pContent->SetParent(this);
     return pos;
+}
+
+POSITION CGroup::FindContent(const CObject* pContent) {
+    if (CContentRun::Index* pIndex = RunIndex())
+        return pIndex->Find(m_contents, pContent);
+    return m_contents.Find(const_cast<CObject*>(pContent));
 }
 
 BOOL CGroup::RemoveSubgroup(CGroup* pGroup, BOOL bDelete) {
@@ -239,10 +388,13 @@ BOOL CGroup::RemoveSubgroup(CGroup* pGroup, BOOL bDelete) {
 }
 
 BOOL CGroup::RemoveContent(CContent* pContent, BOOL bDelete) {
-    POSITION pos = pContent != nullptr ? m_contents.Find(pContent) : nullptr;
+    POSITION pos = pContent != nullptr ? FindContent(pContent) : nullptr;
     if (pos == nullptr)
         return FALSE;
-    m_contents.RemoveAt(pos);
+    if (CContentRun::Index* pIndex = RunIndex())
+        pIndex->Remove(m_contents, pos);
+    else
+        m_contents.RemoveAt(pos);
     if (bDelete)
         delete pContent;
     else
@@ -254,7 +406,10 @@ CContent* CGroup::RemoveContentAt(POSITION pos, BOOL bDelete) {
     if (pos == nullptr)
         return nullptr;
     auto* pContent = static_cast<CContent*>(m_contents.GetAt(pos));
-    m_contents.RemoveAt(pos);
+    if (CContentRun::Index* pIndex = RunIndex())
+        pIndex->Remove(m_contents, pos);
+    else
+        m_contents.RemoveAt(pos);
     if (bDelete) {
         delete pContent;
         return nullptr;

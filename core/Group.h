@@ -10,6 +10,8 @@
 #include "platform/base/Object.h"
 #include "platform/base/Types.h"
 
+#include <memory>
+
 class CGroup : public CObList, public CGroupItem {
     DECLARE_SERIAL(CGroup)
 public:
@@ -74,6 +76,8 @@ public:
 
     POSITION AddContent(CContent* pContent, BOOL bSorted = TRUE, POSITION posRef = nullptr,
                         BOOL bAfter = TRUE, BOOL bSetParent = TRUE);
+    // The entry of the content in the contents list; null when the list does not hold it.
+    POSITION FindContent(const CObject* pContent);
     BOOL RemoveContent(CContent* pContent, BOOL bDelete);
     // With bDelete the content is deleted and null answered; otherwise it is answered with its
     // parent link as it was.
@@ -143,6 +147,25 @@ public:
     // bCreate is TRUE only when the last group was newly made.
     CGroup* FindOrCreateSubgroupByPath(LPCTSTR lpszPath, BOOL& bCreate);
 
+    // A run of many contents leaving or entering the group (a box giving up or taking thousands
+    // of messages at once). While one lasts, the group keeps where each content sits and the
+    // names that stand above all before them in its list, so that finding a content and placing
+    // one in name order need no walk of the list: the same places as without a run. A change to
+    // the list made other than through the group is noticed and the help built anew; the
+    // contents must not be renamed while a run lasts. Runs may nest, and may outlive the group.
+    class CContentRun {
+    public:
+        explicit CContentRun(CGroup* pGroup);
+        ~CContentRun();
+        CContentRun(const CContentRun&) = delete;
+        CContentRun& operator=(const CContentRun&) = delete;
+
+    private:
+        struct Index;
+        std::weak_ptr<Index> m_pIndex;
+        friend class CGroup;
+    };
+
 protected:
     CObList m_contents;
     DWORD m_dwFlags = 0;
@@ -150,6 +173,10 @@ protected:
     int m_nFocusRow = -1;
 
 private:
+    // The run's help, brought up to date with the list; null outside a run.
+    CContentRun::Index* RunIndex();
+    std::shared_ptr<CContentRun::Index> m_pRunIndex;
+
     // Placement shared by both lists: sorted by name (ascending with bAfter, else descending),
     // or before/after a reference entry, or at the tail (bAfter) or head.
     static POSITION InsertChild(CObList& list, CObject* pChild, CGroupItem* pNode, BOOL bSorted,

@@ -67,7 +67,7 @@ BOOL CMsgBoxBase::AddMessage(CContent* pMessage) {
     // Adding a message that a group still lists would leave two owners to delete it. A parent
     // link without a list entry is a stale one (left by RemoveContentAt) and does not count.
     CGroup* pHolder = pMessage->GetParent();
-    if (pHolder != nullptr && pHolder->GetContentList().Find(pMessage) != nullptr) {
+    if (pHolder != nullptr && pHolder->FindContent(pMessage) != nullptr) {
         return FALSE;
     }
     return AddContent(pMessage, TRUE, nullptr, TRUE, TRUE) != nullptr;

@@ -418,13 +418,7 @@ int CCommDevice::SendPart(const CString& content, const CString& number) {
         result = AgentSend(content, number);
     } else if (m_pSender) {
         const int illegal = FindFilteredWord(content, m_strFilteredWord);
-        GatewayPump pump;
-        if (m_pProgress)
-            pump = [this] {
-                if (m_pProgress)
-                    m_pProgress->PumpMessages();
-            };
-        result = GatewaySend(*m_pSender, content, number, illegal, m_strResultText, pump);
+        result = GatewaySend(*m_pSender, content, number, illegal, m_strResultText, ProgressPump());
     }
 
     m_lastPartTime = CTime::GetCurrentTime();
@@ -441,7 +435,17 @@ int CCommDevice::SendDirectPart(const CString& strContent, const CString& strAdd
     if (!m_pSender)
         return SMS_RESULT_NOT_TRIED;
     return SendInstantMessage(*m_pSender, strAddress, strContent,
-                              m_pCurrentSms ? m_pCurrentSms->m_strSubject : CString());
+                              m_pCurrentSms ? m_pCurrentSms->m_strSubject : CString(),
+                              ProgressPump());
+}
+
+GatewayPump CCommDevice::ProgressPump() {
+    if (!m_pProgress)
+        return nullptr;
+    return [this] {
+        if (m_pProgress)
+            m_pProgress->PumpMessages();
+    };
 }
 
 void CCommDevice::FileSendResults(_CSmsBox* pBox) {
@@ -808,10 +812,7 @@ BOOL CCommDevice::CanClose(CString& strText) const {
 int CCommDevice::AgentSend(const CString& content, const CString& number) {
     // The progress window's Cancel stays alive while the phone takes the part.
     if (m_pProgress)
-        m_pAgent->SetWaitPump([this] {
-            if (m_pProgress)
-                m_pProgress->PumpMessages();
-        });
+        m_pAgent->SetWaitPump(ProgressPump());
     const BOOL sent = m_pAgent->SendPduAndWait(content, number, PDU_DCS_UCS2);
     m_pAgent->SetWaitPump(m_agentPump);
     if (sent)

@@ -188,11 +188,15 @@ protected:
     // One part to one number through the gateway (limits, word lists, post).
     virtual int SendPart(const CString& content, const CString& number);
     // A direct message (kind 1) to another running copy at the address, over TCP; 1000 while
-    // that road is missing.
+    // that road is missing. The progress window is served while the address is looked up and
+    // the connection made.
     virtual int SendDirectPart(const CString& content, const CString& address);
 
 private:
     int SendToRecipient(const std::vector<CString>& parts, const CString* pEntry);
+    // What keeps the progress window's Cancel alive while a part is on its way; null without
+    // a progress window.
+    GatewayPump ProgressPump();
     // One part to one number through the phone, as UCS-2.
     int AgentSend(const CString& content, const CString& number);
     // Takes the phone's received messages for the account, stores and hands them on, then

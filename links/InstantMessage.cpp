@@ -14,6 +14,21 @@ UINT g_testPort = 0;
 // The longest own address that can go into a record.
 const char kWidestAddress[] = "255.255.255.255";
 
+// The sending socket, calling the caller's pump while it waits.
+class CPumpingSocket : public CHttpClientSocket {
+public:
+    explicit CPumpingSocket(const std::function<void()>& pump) : m_pump(pump) {}
+
+protected:
+    void OnMessagePending() override {
+        if (m_pump)
+            m_pump();
+    }
+
+private:
+    const std::function<void()>& m_pump;
+};
+
 } // namespace
 
 UINT GetInstantMessageSendPort() {
@@ -32,7 +47,7 @@ CString GetInstantMessageSenderName(_CSender& account) {
 }
 
 int SendInstantMessage(_CSender& account, LPCTSTR lpszAddress, const CString& content,
-                       const CString& subject) {
+                       const CString& subject, const std::function<void()>& pump) {
     InstantMessageRecord record;
     record.content = content;
     record.subject = subject;
@@ -42,7 +57,7 @@ int SendInstantMessage(_CSender& account, LPCTSTR lpszAddress, const CString& co
     if (StoreInstantMessage(record).size() > static_cast<size_t>(kInstantMessageMaxRecord))
         return 1000;
 
-    CHttpClientSocket socket;
+    CPumpingSocket socket(pump);
     if (!socket.Create())
         return 1000;
     if (!socket.ConnectViaProxy(lpszAddress, GetInstantMessageSendPort()))

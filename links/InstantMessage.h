@@ -5,6 +5,8 @@
 // complete record on as a received short message.
 #pragma once
 
+#include <functional>
+
 #include "links/InstantMessageRecord.h"
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
@@ -25,6 +27,7 @@ CString GetInstantMessageSenderName(_CSender& account);
 
 // Sends one instant message from the account to the address (the recipient's code) on the
 // send port: 0 when the record was written, 1000 when nothing could be sent (no socket, no
-// connection, a record over the limit, an error while writing).
+// connection, a record over the limit, an error while writing). A host name is looked up off
+// the calling thread; pump, when given, is called again and again while the send waits.
 int SendInstantMessage(_CSender& account, LPCTSTR lpszAddress, const CString& content,
-                       const CString& subject);
+                       const CString& subject, const std::function<void()>& pump = nullptr);

@@ -68,7 +68,7 @@ BOOL CMessageBase::MoveToBox(CMsgBoxBase* pDest) {
         return FALSE;
     CGroup* pOld = GetParent();
     CObList* pOldList = pOld != nullptr ? &pOld->GetContentList() : nullptr;
-    POSITION posOld = pOldList != nullptr ? pOldList->Find(this) : nullptr;
+    POSITION posOld = pOld != nullptr ? pOld->FindContent(this) : nullptr;
     // The neighbour, so that a refused move puts the message back in its place.
     CObject* pNext = nullptr;
     if (posOld != nullptr) {
@@ -85,7 +85,7 @@ BOOL CMessageBase::MoveToBox(CMsgBoxBase* pDest) {
         return TRUE;
     // A message that no list holds would never be freed.
     if (posOld != nullptr) {
-        POSITION posNext = pNext != nullptr ? pOldList->Find(pNext) : nullptr;
+        POSITION posNext = pNext != nullptr ? pOld->FindContent(pNext) : nullptr;
         pOld->AddContent(this, FALSE, posNext, posNext == nullptr, TRUE);
     }
     return FALSE;

@@ -2,6 +2,7 @@
 // copies, and the stored form of the two child lists.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,79 @@ TEST(Group, SortedInsertionFindsItsPlaceAmongRunsOfEqualNames) {
         EXPECT_EQ(ContentNames(g), row.expected) << row.inserted;
         EXPECT_EQ(g.GetContentList().GetAt(pos), added);
     }
+}
+
+// Index of the entry at pos in the contents list, -1 for none.
+int EntryIndex(const CGroup& g, POSITION pos) {
+    int i = 0;
+    for (POSITION p = g.GetFirstContentPosition(); p != nullptr; g.GetNextContent(p), ++i)
+        if (p == pos)
+            return i;
+    return -1;
+}
+
+// A content run changes no outcome: the same insertions, removals and changes of the list made
+// behind the group's back give the same list, and every content is found at the same entry, as
+// in a group without a run.
+TEST(Group, ARunPlacesAndFindsContentsAsTheWalkDoes) {
+    const char* kNames[] = {"", "问候", "a", "b", "B", "张三", "啊"};
+    CTestFolder plain("plain"), running("running");
+    auto run = std::make_unique<CGroup::CContentRun>(&running);
+    CGroup::CContentRun nested(&running);
+    // Laid out unsorted, as a box read from a file may be.
+    for (int i = 0; i < 20; ++i)
+        for (CGroup* g : {static_cast<CGroup*>(&plain), static_cast<CGroup*>(&running)})
+            g->AddContent(new CTestCard(kNames[(i * 5) % 7]), FALSE);
+    auto nth = [](CGroup& g, int i) {
+        return static_cast<CContent*>(g.GetContentList().GetAt(g.GetContentList().FindIndex(i)));
+    };
+    unsigned seed = 7;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const unsigned op = next(10);
+        const char* name = kNames[next(7)];
+        const int count = plain.GetContentList().GetCount();
+        const int at = count > 0 ? (int)next((unsigned)count) : 0;
+        for (CGroup* g : {static_cast<CGroup*>(&plain), static_cast<CGroup*>(&running)}) {
+            if (op < 5 || count == 0) {
+                g->AddContent(new CTestCard(name)); // in name order
+            } else if (op == 5) {
+                g->AddContent(new CTestCard(name), TRUE, nullptr, FALSE);
+            } else if (op == 6) {
+                g->AddContent(new CTestCard(name), FALSE, nullptr, at % 2 == 0);
+            } else if (op == 7) {
+                EXPECT_TRUE(g->RemoveContent(nth(*g, at), TRUE));
+            } else if (op == 8) {
+                delete g->RemoveContentAt(g->GetContentList().FindIndex(at), FALSE);
+            } else {
+                // Behind the group's back.
+                CObList& list = g->GetContentList();
+                list.AddTail(list.RemoveHead());
+            }
+        }
+        ASSERT_EQ(ContentNames(plain), ContentNames(running)) << "step " << step;
+        for (int i = 0; i < plain.GetContentList().GetCount(); ++i)
+            ASSERT_EQ(EntryIndex(running, running.FindContent(nth(running, i))),
+                      EntryIndex(plain, plain.FindContent(nth(plain, i))))
+                << "step " << step << " entry " << i;
+    }
+    // A content listed twice is found at its first entry, also once that entry has gone.
+    CContent* twice = nth(running, 3);
+    running.GetContentList().AddHead(twice);
+    EXPECT_EQ(0, EntryIndex(running, running.FindContent(twice)));
+    running.GetContentList().RemoveAt(running.FindContent(twice));
+    EXPECT_EQ(3, EntryIndex(running, running.FindContent(twice)));
+    CTestCard stranger("stranger");
+    EXPECT_EQ(nullptr, running.FindContent(&stranger));
+
+    // A run may outlive its group.
+    auto* gone = new CTestFolder("gone");
+    CGroup::CContentRun late(gone);
+    gone->AddContent(new CTestCard("a"));
+    delete gone;
 }
 
 TEST(Group, UnsortedInsertionUsesTheReferenceOrTheEnds) {

@@ -378,6 +378,33 @@ TEST_F(CommDeviceTest, DirectMessagesGoWholeToTheOtherCopyAndAreFiledThere) {
     EXPECT_EQ(CString("127.0.0.1"), got->m_sender.GetCode());
 }
 
+// A recipient given by a host name is looked up off the window thread: while the name server
+// keeps the answer back the progress window is served (its Cancel stays alive), and the answer
+// then connects as a dotted address does.
+TEST_F(CommDeviceTest, DirectMessageToAHostNameServesTheProgressWindowWhileTheNameIsLookedUp) {
+    test_net::ScopedPollSource events{2000, 2000};
+    OtherCopy other;
+    ASSERT_NE(0u, other.port);
+    test_net::ScopedResolver names({{"copy.example", "127.0.0.1"}, {"localhost", "127.0.0.1"}},
+                                   {"copy.example"});
+    int servedWhileLookingUp = 0;
+    host.progress.onPump = [&] {
+        if (names.Waiting() > 0 && ++servedWhileLookingUp == 5)
+            names.Release();
+    };
+    UINT old = SetInstantMessageSendPortForTesting(other.port);
+    for (const char* address : {"copy.example", "localhost"}) {
+        _CSms* sms = Pending("名字找到了", address);
+        sms->m_nKind = _CSms::KIND_INSTANT;
+        EXPECT_EQ(0, SendOne(sms)) << address;
+        EXPECT_EQ(_CSms::STATE_SENT, sms->GetState()) << address;
+    }
+    SetInstantMessageSendPortForTesting(old == kInstantMessagePort ? 0 : old);
+    EXPECT_EQ(5, servedWhileLookingUp);
+    ASSERT_TRUE(events.RunUntil([&] { return other.host.arrivals >= 2; }, 5000));
+    EXPECT_EQ(2, other.account.GetRootSmsBox().GetSubBoxAt(0)->GetSmsCount());
+}
+
 TEST_F(CommDeviceTest, PendingMessagesOfTheRunAreEachSentOnce) {
     ReplyByPhone({{"13900000002", "120"}});
     _CSms* draft = Pending("draft");

@@ -3,6 +3,7 @@
 #include "platform/base/Collate.h"
 #include "platform/gui/Dc.h"
 #include "platform/gui/Icon.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/WndPrivate.h"
 
 #include <QAbstractItemView>
@@ -396,14 +397,36 @@ public:
         }
     }
 
-    // A change by the user: refused when it would exceed the limit, in bytes of GBK text.
+    // Whether a change from the previous text to `t` puts anything but digits into a
+    // digit-only control. Only what the change brought in counts: text set by code stays.
+    bool RefusedAsNumber(const QString& t) const {
+        if (!(wnd->m_p->style & ES_NUMBER) || replacingByCode)
+            return false;
+        qsizetype head = 0, tail = 0;
+        qsizetype shorter = std::min(t.size(), previous.size());
+        while (head < shorter && t[head] == previous[head])
+            ++head;
+        while (tail < shorter - head &&
+               t[t.size() - 1 - tail] == previous[previous.size() - 1 - tail])
+            ++tail;
+        auto added = QStringView(t).mid(head, t.size() - head - tail);
+        return std::any_of(added.begin(), added.end(),
+                           [](QChar c) { return c < u'0' || c > u'9'; });
+    }
+
+    // A change by the user: refused when it would exceed the limit, in bytes of GBK text, or
+    // put anything but digits into a digit-only control (a pasted text is refused whole).
     void Edited() {
-        if (Gbk().GetLength() > (int)limit) {
+        bool overLimit = Gbk().GetLength() > (int)limit;
+        if (overLimit || RefusedAsNumber(Text())) {
             QSignalBlocker b1(line ? static_cast<QObject*>(line) : static_cast<QObject*>(multi));
             SetQtText(previous);
             if (line)
                 line->setCursorPosition(std::min((int)previous.size(), cursor));
-            Notify(wnd, EN_MAXTEXT);
+            if (overLimit)
+                Notify(wnd, EN_MAXTEXT);
+            else
+                MessageBeep(0);
             return;
         }
         previous = Text();
@@ -450,10 +473,13 @@ public:
             handled = true;
             CString s = TextArg(lp);
             s.Remove('\r');
+            // Code may put any text into a digit-only control, as it may with WM_SETTEXT.
+            replacingByCode = true;
             if (line)
                 line->insert(AfxToQt(s));
             else
                 multi->insertPlainText(AfxToQt(s));
+            replacingByCode = false;
             return 0;
         }
         case EM_LIMITTEXT:
@@ -525,6 +551,7 @@ public:
     QString previous;
     int cursor = 0;
     bool modified = false;
+    bool replacingByCode = false;
 };
 
 // ---- Shared list behaviour of list boxes and combo boxes ----

@@ -112,8 +112,12 @@ struct ListItemData {
 
 struct ListCtrlState {
     static ListCtrlState& Of(CListCtrl& list) { return *list.m_l; }
+    static int Selected(UINT state) { return (state & LVIS_SELECTED) ? 1 : 0; }
     CListCtrl* self;
     std::vector<ListItemData> items;
+    // How many items are selected, kept as items change (counting them on every change made a
+    // selection or deletion of many rows quadratic).
+    int selectedCount = 0;
     std::vector<int> columnSubItem; // the sub-item number each column reports
     CHeaderCtrl header;
     CImageList* normal = nullptr;
@@ -515,6 +519,7 @@ struct ListCtrlState {
         if (!IsWindow(hwnd) || !Valid(i))
             return false;
         ListItemData& now = items[(size_t)i];
+        selectedCount += Selected(newState) - Selected(now.state);
         now.state = newState;
         if (changed & LVIF_IMAGE)
             now.SetImage(0, image);
@@ -1040,14 +1045,18 @@ int CListCtrl::InsertItem(const LVITEM* pItem) {
     }
     // Focus and selection state a new item brings are the only ones: the others give it up.
     UINT exclusive = it.state & (LVIS_FOCUSED | ((st & LVS_SINGLESEL) ? LVIS_SELECTED : 0));
+    l.selectedCount += ListCtrlState::Selected(it.state);
     l.items.insert(l.items.begin() + at, std::move(it));
     for (int* idx : {&l.hot, &l.anchor, &l.editItem, &l.pressItem, &l.pendingEdit})
         if (*idx >= at)
             ++*idx;
     if (exclusive)
         for (int j = 0; j < (int)l.items.size(); ++j)
-            if (j != at)
-                l.items[(size_t)j].state &= ~exclusive;
+            if (j != at) {
+                UINT& state = l.items[(size_t)j].state;
+                l.selectedCount -= ListCtrlState::Selected(state & exclusive);
+                state &= ~exclusive;
+            }
     l.Repaint();
     l.NotifyList(LVN_INSERTITEM, at);
     return at;
@@ -1077,6 +1086,7 @@ BOOL CListCtrl::DeleteItem(int nItem) {
     l.NotifyList(LVN_DELETEITEM, nItem);
     if ((hwnd && !IsWindow(hwnd)) || !l.Valid(nItem))
         return FALSE;
+    l.selectedCount -= ListCtrlState::Selected(l.items[(size_t)nItem].state);
     l.items.erase(l.items.begin() + nItem);
     // The selection does not move to a neighbour: a caller deleting "the first selected item"
     // until none is left must not eat the whole list.
@@ -1127,8 +1137,10 @@ int DeleteListItems(CListCtrl& list, const int* pItems, int nCount) {
     std::vector<int> newIndex(l.items.size(), -1);
     size_t kept = 0;
     for (size_t i = 0; i < l.items.size(); ++i) {
-        if (l.items[i].doomed)
+        if (l.items[i].doomed) {
+            l.selectedCount -= ListCtrlState::Selected(l.items[i].state);
             continue;
+        }
         newIndex[i] = (int)kept;
         if (kept != i)
             l.items[kept] = std::move(l.items[i]);
@@ -1162,6 +1174,7 @@ BOOL CListCtrl::DeleteAllItems() {
             if (last < 0)
                 break;
         }
+        l.selectedCount -= ListCtrlState::Selected(l.items[(size_t)last].state);
         l.items.erase(l.items.begin() + last);
     }
     l.hot = l.anchor = l.pressItem = l.pendingEdit = -1;
@@ -1281,8 +1294,7 @@ BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData) {
 }
 
 UINT CListCtrl::GetSelectedCount() const {
-    return (UINT)std::count_if(m_l->items.begin(), m_l->items.end(),
-                               [](const ListItemData& it) { return it.state & LVIS_SELECTED; });
+    return (UINT)m_l->selectedCount;
 }
 
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -183,8 +184,9 @@ HostResolver AfxSetHostResolver(HostResolver resolver) {
 }
 
 // One name being looked up. The looking-up thread and the socket share it; the thread signals
-// the end through the event descriptor, which the socket watches on its own event source. A
-// socket that is closed meanwhile just lets go of it, and the thread's late answer goes nowhere.
+// the end through the event descriptor, which the socket watches on its own event source (the
+// blocking flavour polls it). A socket that is closed or gives up meanwhile just lets go of it,
+// and the thread's late answer goes nowhere.
 struct CAsyncSocket::Lookup {
     int fd = -1;
     UINT port = 0;
@@ -297,13 +299,25 @@ BOOL CAsyncSocket::Connect(LPCTSTR lpszHostAddress, UINT nHostPort) {
     if (kind == HostKind::address)
         return ConnectToAddress(addr.s_addr, nHostPort);
     AbandonLookup();
+    m_pLookup = StartLookup(lpszHostAddress, nHostPort);
+    if (m_pLookup == nullptr)
+        return FALSE;
+    m_state = State::resolving;
+    StopConnectTimer();
+    m_connectTimer = m_pSource->SetTimer(g_timeouts.connectMs, [this] { OnConnectTimeout(); });
+    m_pSource->WatchSocket(m_pLookup->fd, CISocketEventSource::readable, this);
+    UpdateWatch();
+    return FailWith(WSAEWOULDBLOCK), FALSE;
+}
+
+std::shared_ptr<CAsyncSocket::Lookup> CAsyncSocket::StartLookup(LPCTSTR lpszHost, UINT nPort) {
     auto lookup = std::make_shared<Lookup>();
     lookup->fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (lookup->fd < 0)
-        return FailWithErrno(), FALSE;
-    lookup->port = nHostPort;
+        return FailWithErrno(), nullptr;
+    lookup->port = nPort;
     try {
-        std::thread([lookup, host = std::string(lpszHostAddress), resolve = CurrentResolver()] {
+        std::thread([lookup, host = std::string(lpszHost), resolve = CurrentResolver()] {
             uint32_t found = 0;
             if (resolve(host.c_str(), found)) {
                 lookup->addr = found;
@@ -313,15 +327,9 @@ BOOL CAsyncSocket::Connect(LPCTSTR lpszHostAddress, UINT nHostPort) {
             (void)!write(lookup->fd, &one, sizeof one);
         }).detach();
     } catch (const std::system_error&) {
-        return FailWith(WSAENOBUFS), FALSE;
+        return FailWith(WSAENOBUFS), nullptr;
     }
-    m_pLookup = std::move(lookup);
-    m_state = State::resolving;
-    StopConnectTimer();
-    m_connectTimer = m_pSource->SetTimer(g_timeouts.connectMs, [this] { OnConnectTimeout(); });
-    m_pSource->WatchSocket(m_pLookup->fd, CISocketEventSource::readable, this);
-    UpdateWatch();
-    return FailWith(WSAEWOULDBLOCK), FALSE;
+    return lookup;
 }
 
 BOOL CAsyncSocket::ConnectToAddress(uint32_t addr, UINT nHostPort) {
@@ -605,19 +613,23 @@ BOOL CSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCTSTR lps
 }
 
 bool CSocket::WaitFor(short events, UINT timeoutMs) {
-    long long until = AfxSocketClockMs() + timeoutMs;
+    return WaitUntil(m_hSocket, events, AfxSocketClockMs() + timeoutMs);
+}
+
+bool CSocket::WaitUntil(int fd, short events, long long untilMs) {
     for (;;) {
-        long long left = until - AfxSocketClockMs();
-        if (left < 0)
-            left = 0;
-        pollfd p{m_hSocket, events, 0};
-        int rc = poll(&p, 1, static_cast<int>(left));
+        long long left = std::max(0LL, untilMs - AfxSocketClockMs());
+        pollfd p{fd, events, 0};
+        int rc = poll(&p, 1, static_cast<int>(std::min<long long>(left, kPendingStepMs)));
         if (rc > 0)
             return true;
-        if (rc == 0)
-            return FailWith(WSAETIMEDOUT), false;
-        if (errno != EINTR)
+        if (rc == 0) {
+            if (left <= kPendingStepMs)
+                return FailWith(WSAETIMEDOUT), false;
+            OnMessagePending();
+        } else if (errno != EINTR) {
             return FailWithErrno(), false;
+        }
     }
 }
 
@@ -626,15 +638,25 @@ BOOL CSocket::Connect(LPCTSTR lpszHostAddress, UINT nHostPort) {
     HostKind kind = HostKind::invalid;
     if (int err = CheckConnectTarget(m_hSocket, lpszHostAddress, nHostPort, addr, kind))
         return FailWith(err), FALSE;
-    // The blocking flavour waits for its answer anyway, so a name is looked up right here.
-    if (kind == HostKind::name && !CurrentResolver()(lpszHostAddress, addr.s_addr))
-        return FailWith(WSAHOST_NOT_FOUND), FALSE;
+    // The connect time-out counts from here, the name's lookup included.
+    long long until = AfxSocketClockMs() + AfxGetSocketTimeouts().connectMs;
+    if (kind == HostKind::name) {
+        // Looked up on a thread of its own, as the other flavour does: a name server that never
+        // answers costs the time-out, and the caller's window is served meanwhile. The late
+        // answer of a lookup given up on goes nowhere.
+        std::shared_ptr<Lookup> lookup = StartLookup(lpszHostAddress, nHostPort);
+        if (lookup == nullptr || !WaitUntil(lookup->fd, POLLIN, until))
+            return FALSE;
+        if (!lookup->found.load(std::memory_order_acquire))
+            return FailWith(WSAHOST_NOT_FOUND), FALSE;
+        addr.s_addr = lookup->addr;
+    }
     if (ConnectToAddress(addr.s_addr, nHostPort))
         return TRUE;
     if (GetLastError() != WSAEWOULDBLOCK)
         return FALSE;
     int err = 0;
-    if (WaitFor(POLLOUT, AfxGetSocketTimeouts().connectMs)) {
+    if (WaitUntil(m_hSocket, POLLOUT, until)) {
         socklen_t len = sizeof err;
         getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &err, &len);
         err = AfxWsaErrorFromErrno(err);

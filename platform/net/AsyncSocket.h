@@ -85,8 +85,8 @@ SocketTimeouts AfxSetSocketTimeouts(const SocketTimeouts& timeouts);
 SocketTimeouts AfxGetSocketTimeouts();
 
 // Turns a host name into an IPv4 address (network byte order); answers false when the name is
-// unknown. It may wait on a name server for as long as that takes, so the non-blocking flavour
-// calls it on a thread of its own, never on the thread its notices come to. Tests replace it;
+// unknown. It may wait on a name server for as long as that takes, so both flavours call it on a
+// thread of its own, never on the thread that connects. Tests replace it;
 // answers the previous one (an empty one means the system's resolver).
 using HostResolver = std::function<bool(const char* host, uint32_t& addr)>;
 HostResolver AfxSetHostResolver(HostResolver resolver);
@@ -160,9 +160,13 @@ protected:
     // Connects to an address already known; the attempt then goes on as Connect describes.
     BOOL ConnectToAddress(uint32_t addr, UINT nHostPort);
 
+    // A name being looked up on a thread of its own; its descriptor turns readable at the end.
+    struct Lookup;
+    // Starts looking the name up; null, with the error set, when that cannot start.
+    static std::shared_ptr<Lookup> StartLookup(LPCTSTR lpszHost, UINT nPort);
+
 private:
     enum class State { none, created, resolving, connecting, connected, listening };
-    struct Lookup;
 
     void OnSocketReady(int fd, UINT events) override;
     void UpdateWatch();
@@ -205,8 +209,14 @@ protected:
     long FilterWatchedEvents(long lEvent) const override {
         return lEvent & ~(FD_WRITE | FD_CONNECT);
     }
+    // Called every few milliseconds while a call waits (for a host name, a connection, data or
+    // room to write), on the calling thread: where a caller keeps its window answering. The
+    // socket must not be closed or destroyed from here. Does nothing by default.
+    virtual void OnMessagePending() {}
 
 private:
+    static constexpr long long kPendingStepMs = 10;
     // Waits for POLLIN or POLLOUT; false with WSAETIMEDOUT or the error.
     bool WaitFor(short events, UINT timeoutMs);
+    bool WaitUntil(int fd, short events, long long untilMs);
 };

@@ -226,10 +226,16 @@ void CMsgListView::OnInitialUpdate() {
                 return DropInList((int)item, keyFlags, bTest, bHasNext);
             },
             [this](CWnd*, DRAGITEM item, DWORD, int x, int y, int keyFlags, BOOL bTest, int,
-                   HWND&, DRAGITEM&, BOOL bHasNext, BOOL, int&) {
+                   HWND&, DRAGITEM&, BOOL bHasNext, BOOL bFirst, int&) {
                 CPoint pt(x, y);
                 List().ClientToScreen(&pt);
-                return DropOnOwner((int)item, pt, keyFlags, bTest, bHasNext) != 0;
+                // The rows of one drop go as one batch.
+                if (bFirst && !bTest)
+                    BeginRuns();
+                const BOOL bDropped = DropOnOwner((int)item, pt, keyFlags, bTest, bHasNext) != 0;
+                if (!bHasNext)
+                    EndRuns();
+                return bDropped;
             });
         m_dragDrop.Attach(this, &List());
         m_dragDrop.SetDragCursors(LoadCursor(nullptr, MAKEINTRESOURCE(242)),
@@ -465,6 +471,7 @@ BOOL CMsgListView::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
 }
 
 void CMsgListView::OnDestroy() {
+    EndRuns();
     StopReadTimer();
     CListView::OnDestroy();
 }
@@ -494,10 +501,33 @@ void CMsgListView::DeleteCollectedRows() {
                           LVIS_FOCUSED);
 }
 
+void CMsgListView::BeginRuns() {
+    EndRuns();
+    m_bInRuns = TRUE;
+}
+
+void CMsgListView::AddRun(CGroup* pGroup) {
+    if (!m_bInRuns || pGroup == nullptr ||
+        std::find(m_runGroups.begin(), m_runGroups.end(), pGroup) != m_runGroups.end())
+        return;
+    m_runGroups.push_back(pGroup);
+    m_runs.push_back(std::make_unique<CGroup::CContentRun>(pGroup));
+}
+
+void CMsgListView::EndRuns() {
+    m_runs.clear();
+    m_runGroups.clear();
+    m_bInRuns = FALSE;
+}
+
 void CMsgListView::RemoveRow(int nRow, CMsgBoxBase* pDest, BOOL bBatch) {
     CMessageBase* pMessage = GetMessageAt(nRow);
     if (pMessage == nullptr)
         return;
+    if (bBatch) {
+        AddRun(pMessage->GetParent());
+        AddRun(pDest);
+    }
     m_bRemovingRow = TRUE;
     if (pDest != nullptr) {
         pMessage->MoveToBox(pDest);
@@ -532,12 +562,14 @@ void CMsgListView::RemoveSelected(BOOL bPermanent, CMsgBoxBase* pDest) {
     list.SetRedraw(FALSE);
     if (pDest == nullptr && !bPermanent)
         pDest = GetRecycleDestination();
+    BeginRuns();
     POSITION pos = list.GetFirstSelectedItemPosition();
     while (pos != nullptr) {
         const int nRow = list.GetNextSelectedItem(pos);
         RemoveRow(nRow, pDest, TRUE);
         list.SetItemData(nRow, 0);
     }
+    EndRuns();
     m_bAutoUpdate = FALSE;
     DeleteCollectedRows();
     m_bAutoUpdate = TRUE;

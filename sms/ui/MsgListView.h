@@ -5,6 +5,7 @@
 // the list (the message tree). CMsgSplitView shows such a list over a content pane.
 #pragma once
 
+#include "core/Group.h"
 #include "platform/base/Collections.h"
 #include "platform/gui/CtrlView.h"
 #include "platform/gui/ListCtrl.h"
@@ -12,6 +13,9 @@
 #include "ui/RightPaneView.h"
 #include "ui/GroupTreeView.h"
 #include "ui/SplitterWndEx.h"
+
+#include <memory>
+#include <vector>
 
 class CMessageBase;
 class CMsgAccountBase;
@@ -156,6 +160,15 @@ protected:
     BOOL m_bRemovingRow = FALSE;
     CListCtrlDragDropHelper m_dragDrop;
     BOOL m_bDragBound = FALSE;
+    // While many rows leave at once (a delete, a cut, a drop of many), every box they leave or
+    // enter keeps a content run, so that each message is found and placed without a walk of
+    // its box.
+    BOOL m_bInRuns = FALSE;
+    std::vector<CGroup*> m_runGroups;
+    std::vector<std::unique_ptr<CGroup::CContentRun>> m_runs;
+    void BeginRuns();
+    void AddRun(CGroup* pGroup);
+    void EndRuns();
 
     // The window told of drops and modifications: the owner when set, else the parent.
     CWnd* GetNotifyTarget() const;

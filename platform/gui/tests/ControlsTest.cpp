@@ -5,7 +5,9 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ShellServices.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +104,48 @@ TEST_F(ControlsTest, EditCountsBytesAndRefusesTextBeyondItsLimit) {
     QTest::keyClicks(line, "x");
     edit.GetWindowText(text);
     EXPECT_EQ(text, "中字x");
+}
+
+TEST_F(ControlsTest, DigitOnlyEditRefusesOtherCharactersTypedOrPasted) {
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | ES_NUMBER | ES_AUTOHSCROLL,
+                            CRect(0, 0, 100, 20), &parent, 13));
+    QLineEdit* line = static_cast<QLineEdit*>(edit.GetWidget());
+    line->setFocus();
+    auto paste = [&](const char* clip) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(clip));
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+    };
+    CString text;
+    QTest::keyClicks(line, "a");
+    QTest::keyClicks(line, "1");
+    paste("12a");
+    edit.GetWindowText(text);
+    EXPECT_EQ(text, "1") << "a letter typed or within a paste is refused, the paste whole";
+    paste("23");
+    QKeyEvent chinese(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(u8"中"));
+    QCoreApplication::sendEvent(line, &chinese);
+    QTest::keyClicks(line, "-");
+    edit.GetWindowText(text);
+    EXPECT_EQ(text, "123");
+    // Selected digits replaced by a letter stay as they were.
+    line->selectAll();
+    QTest::keyClicks(line, "x");
+    edit.GetWindowText(text);
+    EXPECT_EQ(text, "123");
+    // Code sets what it likes; the user may still type digits around it.
+    edit.SetWindowText("12ab");
+    line->end(false);
+    QTest::keyClicks(line, "9z");
+    edit.ReplaceSel("c");
+    edit.GetWindowText(text);
+    EXPECT_EQ(text, "12ab9c");
+    // Without the style any character goes in.
+    CEdit plain;
+    ASSERT_TRUE(plain.Create(WS_CHILD | WS_VISIBLE, CRect(0, 30, 100, 50), &parent, 14));
+    QTest::keyClicks(plain.GetWidget(), "a1");
+    plain.GetWindowText(text);
+    EXPECT_EQ(text, "a1");
 }
 
 TEST_F(ControlsTest, MultiLineEditUsesCrLfAndPasswordHidesText) {

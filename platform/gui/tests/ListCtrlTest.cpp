@@ -263,6 +263,56 @@ TEST_F(ListCtrlTest, DeletingManyItemsAtOnceNotifiesHighestFirstAndKeepsStatesWi
     EXPECT_EQ(list.GetItemCount(), 2);
 }
 
+// The count of selected items is kept as items change; after every kind of change it is the
+// number of items that are selected.
+TEST_F(ListCtrlTest, SelectedCountFollowsEveryChangeOfTheItems) {
+    auto insertSelected = [&](int at) {
+        LVITEM it{};
+        it.mask = LVIF_TEXT | LVIF_STATE;
+        it.iItem = at;
+        it.pszText = const_cast<char*>("新");
+        it.state = it.stateMask = LVIS_SELECTED;
+        return list.InsertItem(&it);
+    };
+    auto expectCount = [&](const char* after) {
+        EXPECT_EQ(list.GetSelectedCount(), (UINT)Selected().size()) << after;
+        EXPECT_EQ(list.SendMessage(LVM_GETSELECTEDCOUNT), (LRESULT)Selected().size()) << after;
+    };
+    list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    expectCount("all selected");
+    EXPECT_EQ(list.GetSelectedCount(), 4u);
+    list.SetItemState(1, 0, LVIS_SELECTED);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED); // already selected
+    expectCount("one let go");
+    insertSelected(1);
+    expectCount("inserted selected");
+    parent.answers[LVN_ITEMCHANGING] = TRUE;
+    list.SetItemState(0, 0, LVIS_SELECTED);
+    parent.answers.erase(LVN_ITEMCHANGING);
+    expectCount("refused");
+    list.DeleteItem(0);
+    expectCount("deleted a selected item");
+    const int rows[] = {0, 2};
+    DeleteListItems(list, rows, 2);
+    expectCount("deleted several");
+    list.SortItems([](LPARAM a, LPARAM b, LPARAM) { return (int)(b - a); }, 0);
+    expectCount("sorted");
+    list.DeleteAllItems();
+    expectCount("deleted all");
+    EXPECT_EQ(list.GetSelectedCount(), 0u);
+
+    // Under single selection a selected item inserted takes the selection from the others.
+    list.DestroyWindow();
+    Make(LVS_REPORT | LVS_SINGLESEL);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    insertSelected(0);
+    expectCount("single selection");
+    EXPECT_EQ(list.GetSelectedCount(), 1u);
+    parent.answers[LVN_DELETEALLITEMS] = TRUE;
+    list.DeleteAllItems();
+    expectCount("deleted all without notices");
+}
+
 TEST_F(ListCtrlTest, GetNextItemByStateAndPosition) {
     list.SetItemState(2, LVIS_SELECTED | LVIS_DROPHILITED, LVIS_SELECTED | LVIS_DROPHILITED);
     list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);

@@ -296,6 +296,55 @@ TEST(AsyncSocket, NameServerThatNeverAnswersLeavesTimersRunningAndTheSocketClosa
     EXPECT_EQ((std::vector<std::string>{"connect:0"}), closed->notices);
 }
 
+// A blocking socket that tells each time it could serve its caller's window while it waits.
+class PatientSocket : public CSocket {
+public:
+    int pending = 0;
+    std::function<void()> onPending;
+
+protected:
+    void OnMessagePending() override {
+        ++pending;
+        if (onPending)
+            onPending();
+    }
+};
+
+// The blocking flavour looks a name up off the calling thread too: the caller is served while
+// the name server keeps it waiting, an answer that never comes costs the connect time-out, and
+// a name answered late or at once connects.
+TEST(AsyncSocket, BlockingConnectServesTheCallerWhileANameIsLookedUp) {
+    ScopedPollSource events(400);
+    RecordingSocket listener;
+    UINT port = ListenAndDropOnLoopback(listener);
+    ScopedResolver names({{"late.example", "127.0.0.1"}, {"localhost", "127.0.0.1"}},
+                         {"dead.example", "late.example"});
+    {
+        PatientSocket dead;
+        ASSERT_TRUE(dead.Create());
+        long long start = AfxSocketClockMs();
+        EXPECT_FALSE(dead.Connect("dead.example", port));
+        EXPECT_EQ(WSAETIMEDOUT, CAsyncSocket::GetLastError());
+        EXPECT_LT(AfxSocketClockMs() - start, 2000);
+        EXPECT_GT(dead.pending, 5);
+        EXPECT_EQ(1, names.Waiting()) << "given up on, not waited for";
+    }
+    PatientSocket late;
+    ASSERT_TRUE(late.Create());
+    late.onPending = [&] {
+        if (late.pending == 3)
+            names.Release(); // the silent names answer now
+    };
+    EXPECT_TRUE(late.Connect("late.example", port));
+    EXPECT_GE(late.pending, 3);
+    for (const char* host : {"localhost", "nobody.example"}) {
+        PatientSocket s;
+        ASSERT_TRUE(s.Create());
+        EXPECT_EQ(host == std::string("localhost"), s.Connect(host, port)) << host;
+    }
+    EXPECT_EQ(WSAHOST_NOT_FOUND, CAsyncSocket::GetLastError());
+}
+
 TEST(AsyncSocket, AcceptNoticeComesAgainOnlyAfterAccept) {
     ScopedPollSource events;
     RecordingSocket listener;
