@@ -294,6 +294,15 @@ protected:
                 u.GetFriends().InsertPerson(c);
         }
     }
+    // me adds them as a friend; answers them among me's friends (null when the add failed).
+    CECContact* AddFriend(CECUser& me, CECUser& them) {
+        me.BeginRequest(nullptr);
+        me.AddNumberToRequest(them.m_nUid, TRUE);
+        me.StartOperation(EC_OP_ADD_FRIENDS);
+        Run(me);
+        PlaceNewFriends(me);
+        return me.GetFriends().FindByNumber(them.m_nUid);
+    }
     static _CSms* Message(CECContact& to, const char* title, const char* text) {
         auto* sms = new _CSms(title);
         sms->m_strContent = text;
@@ -422,12 +431,7 @@ TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
 
     // They add each other.
     for (auto [me, them] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
-        me->BeginRequest(nullptr);
-        me->AddNumberToRequest(them->m_nUid, TRUE);
-        me->StartOperation(EC_OP_ADD_FRIENDS);
-        Run(*me);
-        PlaceNewFriends(*me);
-        CECContact* pal = me->GetFriends().FindByNumber(them->m_nUid);
+        CECContact* pal = AddFriend(*me, *them);
         ASSERT_NE(nullptr, pal);
         EXPECT_EQ(them == &a ? "甲某" : "乙某", pal->GetName());
         EXPECT_EQ(0, pal->m_nResult);
@@ -538,15 +542,8 @@ TEST_F(ECServiceTest, AFieldGrantedAloneReachesAFriendAndItsNeighbourDoesNot) {
     a.StartUserInfoOperation(EC_OP_UPLOAD_CARD);
     Run(a);
     ASSERT_EQ(0, a.GetLastResult());
-    for (auto [me, them] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
-        me->BeginRequest(nullptr);
-        me->AddNumberToRequest(them->m_nUid, TRUE);
-        me->StartOperation(EC_OP_ADD_FRIENDS);
-        Run(*me);
-        PlaceNewFriends(*me);
-    }
-    CECContact* bAtA = a.GetFriends().FindByNumber(b.m_nUid);
-    CECContact* aAtB = b.GetFriends().FindByNumber(a.m_nUid);
+    CECContact* bAtA = AddFriend(a, b);
+    CECContact* aAtB = AddFriend(b, a);
     ASSERT_NE(nullptr, bAtA);
     ASSERT_NE(nullptr, aAtB);
 
