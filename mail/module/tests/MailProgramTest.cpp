@@ -4,6 +4,7 @@
 #include "contacts/module/tests/ProgramTest.h"
 #include "mail/EmailMessage.h"
 #include "mail/module/MailModule.h"
+#include "mail/ui/EditEmailFrame.h"
 #include "mail/tests/ScriptedServer.h"
 #include "mail/ui/EmailAccountsView.h"
 #include "mail/ui/MailAccountPages.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -346,6 +348,40 @@ TEST_F(MailProgramTest, TheStatusBarShowsASendUntilASilentServerIsLeft) {
     EXPECT_EQ(-1, shown[0].text.Find("拒绝")) << (LPCTSTR)shown[0].text;
     Pump();
     EXPECT_STREQ("就绪", (LPCTSTR)bar.GetPaneText(0));
+}
+
+// The compose frame opens over the main window, wherever that stands, not in the screen's corner.
+TEST_F(MailProgramTest, TheComposeFrameOpensOverTheMainWindow) {
+    onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
+    ASSERT_NE(nullptr, tree->NewAccount("工作"));
+    CEmailAccount::SetComposeFactory(
+        [](CEmailAccount* pAccount, CEmailMessage* pMessage) -> CIEmailComposeFrame* {
+            return CEditEmailFrame::Open(pAccount, pMessage);
+        });
+    CMainFrame* main = app->GetMainFrame();
+    for (const CRect& place : {CRect(300, 200, 1100, 800), CRect(0, 0, 600, 420)}) {
+        main->ShowWindow(SW_RESTORE);
+        main->MoveWindow(&place);
+        Pump();
+        CRect mainRect;
+        main->GetWindowRect(&mainRect);
+        auto* f = dynamic_cast<CEditEmailFrame*>(AccountAt(0)->Compose(nullptr));
+        ASSERT_NE(nullptr, f);
+        Pump();
+        CRect frameRect, work;
+        f->GetWindowRect(&frameRect);
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        // Centred on the main window as far as the work area leaves room.
+        const auto expected = [](int centre, int size, int low, int high) {
+            return std::clamp(centre - size / 2, low, std::max(low, high - size));
+        };
+        EXPECT_EQ(expected(mainRect.CenterPoint().x, frameRect.Width(), work.left, work.right),
+                  frameRect.left);
+        EXPECT_EQ(expected(mainRect.CenterPoint().y, frameRect.Height(), work.top, work.bottom),
+                  frameRect.top);
+        f->SendMessage(WM_CLOSE);
+        Pump();
+    }
 }
 
 } // namespace
