@@ -291,8 +291,13 @@ CString GetECErrorText(int nCode, const CString& serverText) {
         if (text.IsEmpty())
             text = "操作出错";
         // The likely reason a request never reached anyone.
-        if (nCode > 0 && nCode < 100 && !IsECServiceAddressSet())
-            text += "尚未设置服务器地址。";
+        if (nCode > 0 && nCode < 100 && !IsECServiceAddressSet()) {
+            // A text that ends its sentence is followed by the reason; one that does not is
+            // joined to it by a colon.
+            const bool ended = text.Right(2) == "。" || text.Right(2) == "！" ||
+                               text.Right(2) == "？" || text.Right(1) == ".";
+            text += ended ? "尚未设置服务器地址。" : "：尚未设置服务器地址。";
+        }
         return text;
     }
     switch (nCode) {

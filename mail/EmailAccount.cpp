@@ -34,6 +34,11 @@ CEmailAccount::SendFailureHandler& FailureHandler() {
     return s_handler;
 }
 
+CEmailAccount::SendProgressHandler& ProgressHandler() {
+    static CEmailAccount::SendProgressHandler s_handler;
+    return s_handler;
+}
+
 BOOL FileExists(const CString& path) {
     CFileStatus status;
     return CFile::GetStatus(path, status);
@@ -74,6 +79,10 @@ void CEmailAccount::SetSendFailureHandler(SendFailureHandler handler) {
     FailureHandler() = std::move(handler);
 }
 
+void CEmailAccount::SetSendProgressHandler(SendProgressHandler handler) {
+    ProgressHandler() = std::move(handler);
+}
+
 CEmailAccount::CEmailAccount() : m_root(this, "", CMsgBoxBase::BOX_UNTYPED) {
     m_smtpServer.m_dwPort = 25;
     m_smtpServer.m_dwAuthMode = 2;
@@ -91,6 +100,9 @@ CEmailAccount::~CEmailAccount() {
     // The mail being sent stays in the outbox, stored as waiting: nothing is lost by quitting.
     m_smtp.SetListener(nullptr);
     m_smtp.Abandon();
+    if (m_nextSessionTimer != 0)
+        m_pTimerSource->KillTimer(m_nextSessionTimer);
+    ShowSending(false);
     const std::vector<CIEmailComposeFrame*> frames = m_composers;
     m_composers.clear();
     for (CIEmailComposeFrame* pFrame : frames) {
@@ -285,8 +297,52 @@ void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
 }
 
 void CEmailAccount::OnSessionEnded() {
+    ShowSending(false);
+    std::vector<CEmailMessage*> again;
+    for (CEmailMessage* pMessage : m_joinedLate)
+        if (m_smtp.IsQueued(pMessage))
+            again.push_back(pMessage);
+    m_joinedLate.clear();
     m_smtp.ClearQueue();
+    for (CEmailMessage* pMessage : again) {
+        m_unsent.erase(std::remove(m_unsent.begin(), m_unsent.end(), pMessage), m_unsent.end());
+        // Queued again at once: the mail stays busy until its own session has it.
+        m_smtp.AddMessage(pMessage);
+    }
     ReportUnsent();
+    if (again.empty() || m_bClosing)
+        return;
+    m_unsent.insert(m_unsent.end(), again.begin(), again.end());
+    if (m_nextSessionTimer == 0) {
+        m_pTimerSource = AfxGetSocketEventSource();
+        m_nextSessionTimer = m_pTimerSource->SetTimer(0, [this] {
+            m_nextSessionTimer = 0;
+            StartSending();
+        });
+    }
+}
+
+void CEmailAccount::StartSending() {
+    PrepareSending();
+    if (!m_smtp.Connect()) {
+        m_smtp.Abandon();
+        ReportUnsent();
+        return;
+    }
+    ShowSending(true);
+}
+
+void CEmailAccount::ShowSending(bool bSending) {
+    if (bSending == m_bShowingSend)
+        return;
+    m_bShowingSend = bSending;
+    if (!ProgressHandler())
+        return;
+    CString text;
+    if (bSending)
+        text.Format("正在发送邮件：连接发送邮件服务器 %s（端口 %u）...",
+                    (LPCTSTR)m_smtpServer.m_strHost, static_cast<unsigned>(m_smtpServer.m_dwPort));
+    ProgressHandler()(this, text);
 }
 
 void CEmailAccount::ReportUnsent() {
@@ -294,6 +350,7 @@ void CEmailAccount::ReportUnsent() {
     m_unsent.clear();
     // The code a mail was refused with; else the one that ended the session (0: the server
     // never answered in this session, so the connection itself failed).
+    const int refusalCode = m_nRefusalCode;
     const int nCode = m_nRefusalCode != 0 ? m_nRefusalCode : m_smtp.GetLastReplyCode();
     m_nRefusalCode = 0;
     CString text;
@@ -304,7 +361,14 @@ void CEmailAccount::ReportUnsent() {
         return;
     if (nUnsent > 0 && !text.IsEmpty())
         text += "\n";
-    if (nUnsent > 0 && nCode == 0)
+    if (nUnsent > 0 && refusalCode == 0 && m_smtp.WasServerSilent())
+        text.AppendFormat(
+            "%d 封邮件没有发出：服务器没有应答。发送邮件服务器 %s（端口 %u）接受了连接，"
+            "却在 %u 秒内没有回答。请稍后再试，或检查帐户的服务器设置。"
+            "邮件仍在原来的信箱中。",
+            static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+            static_cast<unsigned>(m_smtpServer.m_dwPort), (m_smtp.m_nReplyWaitMs + 999) / 1000);
+    else if (nUnsent > 0 && nCode == 0)
         text.AppendFormat("%d 封邮件没有发出：无法连接发送邮件服务器 %s（端口 %u），或服务器没有应答。"
                           "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
                           static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
@@ -361,14 +425,12 @@ BOOL CEmailAccount::OnComposeClosed(CIEmailComposeFrame* pFrame) {
         if (!SaveMessage(pMessage))
             return FALSE;
         if (action == CIEmailComposeFrame::ActionSend) {
-            PrepareSending();
+            if (m_smtp.IsBusy())
+                m_joinedLate.push_back(pMessage);
             m_smtp.AddMessage(pMessage);
             if (std::find(m_unsent.begin(), m_unsent.end(), pMessage) == m_unsent.end())
                 m_unsent.push_back(pMessage);
-            if (!m_smtp.Connect()) {
-                m_smtp.Abandon();
-                ReportUnsent();
-            }
+            StartSending();
         }
     }
     m_composers.erase(std::find(m_composers.begin(), m_composers.end(), pFrame));

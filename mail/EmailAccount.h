@@ -100,6 +100,10 @@ public:
     // sent: the session could not start or ended before them. The mails stay in their box.
     using SendFailureHandler = std::function<void(CEmailAccount*, const CString&)>;
     static void SetSendFailureHandler(SendFailureHandler handler);
+    // Told, with a line for the status bar, when the account's SMTP session starts, and with
+    // an empty text when it has ended.
+    using SendProgressHandler = std::function<void(CEmailAccount*, const CString&)>;
+    static void SetSendProgressHandler(SendProgressHandler handler);
 
     // SMTP port 25, LOGIN, SMTP logs on as the POP3 user, POP3 port 110; no host, no mailbox,
     // no password; charset "gb2312".
@@ -223,6 +227,11 @@ private:
     void Notify(CEmailMessage* pMessage, CEmailBox* pOldBox);
     // Tells the send-failure handler of the mails asked to be sent and not reported sent.
     void ReportUnsent();
+    // Starts a session for the queue (nothing when one runs); the mails are reported unsent
+    // when it cannot even start.
+    void StartSending();
+    // Tells the progress handler that a session runs or has ended.
+    void ShowSending(bool bSending);
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
     // Files the message in pDest and takes it out of pOld (null: none) in that order.
     BOOL Refile(CEmailMessage* pMessage, CEmailBox* pOld, CEmailBox* pDest);
@@ -245,6 +254,13 @@ private:
     std::vector<const CEmailMessage*> m_unsent;
     // The reply code of the first mail the server refused in the running session (0: none).
     int m_nRefusalCode = 0;
+    // The mails sent while a session already ran, in their order: they joined its queue, and
+    // those it did not reach go in a session of their own instead of sharing its failure.
+    std::vector<CEmailMessage*> m_joinedLate;
+    // The session for those mails starts from the event loop, outside the ended one's notices.
+    UINT_PTR m_nextSessionTimer = 0;
+    CISocketEventSource* m_pTimerSource = nullptr;
+    bool m_bShowingSend = false;
     // What the user is told of the mails of the running session whose attachment could not be
     // read, one line each; the mail that is told of here is no refusal.
     CStringArray m_unreadable;

@@ -62,6 +62,17 @@ BOOL CRegEmailAddress::IsSendable() const {
     return TRUE;
 }
 
+BOOL IsMailboxAddress(const CString& address) {
+    CRegEmailAddress parsed;
+    parsed.m_strAddress = address;
+    const int at = address.Find('@');
+    if (!parsed.IsSendable() || at <= 0 || address.Find('@', at + 1) >= 0)
+        return FALSE;
+    const CString domain = address.Mid(at + 1);
+    return !domain.IsEmpty() && domain[0] != '.' && domain[domain.GetLength() - 1] != '.' &&
+           domain.Find("..") < 0;
+}
+
 int CRegEmailAddress::AddList(LPCTSTR lpszText, CKovPtrArray<CRegEmailAddress>& list) {
     const CString text = lpszText != nullptr ? lpszText : "";
     int added = 0;

@@ -44,3 +44,8 @@ public:
     CString m_strAddress;
     DWORD m_dwTag = 0;
 };
+
+// Whether the text is a whole mailbox address: one that can be sent (IsSendable), with a single
+// "@" between a local part and a domain of non-empty dot-separated labels ("@example.com",
+// "li@" and "li@example..com" are not).
+BOOL IsMailboxAddress(const CString& address);

@@ -6,6 +6,8 @@ void CSMTPClientSocket::Transport::Send(const CString& text) {
     // dialogue is lost, so the session ends once the step is over.
     if (!m_socket.SendCommand(m_socket.m_smtp.GetState()))
         m_socket.m_bSendFailed = true;
+    else
+        m_socket.ArmReplyWait();
 }
 
 void CSMTPClientSocket::Transport::Close() {
@@ -19,7 +21,7 @@ CSMTPClientSocket::CSMTPClientSocket() {
 }
 
 CSMTPClientSocket::~CSMTPClientSocket() {
-    KillSilenceCheck();
+    KillReplyWait();
 }
 
 BOOL CSMTPClientSocket::Connect() {
@@ -43,7 +45,7 @@ BOOL CSMTPClientSocket::Connect() {
     }
     // The connection's outcome always comes as a connect notice.
     m_nState = m_smtp.GetState();
-    ArmSilenceCheck();
+    ArmReplyWait();
     return TRUE;
 }
 
@@ -59,8 +61,20 @@ void CSMTPClientSocket::OnConnect(int nErrorCode) {
 
 void CSMTPClientSocket::OnDataReceived(int length) {
     m_recvLength = 0;
+    // A reply coming in pieces is being answered: its wait starts again with every piece.
+    ArmReplyWait();
     m_smtp.OnReceive(m_recvBuffer, length);
     AfterStep();
+}
+
+void CSMTPClientSocket::OnBytesSent(int n) {
+    CTcpClientSocket::OnBytesSent(n);
+    ArmReplyWait();
+}
+
+void CSMTPClientSocket::OnSendComplete() {
+    CTcpClientSocket::OnSendComplete();
+    ArmReplyWait();
 }
 
 void CSMTPClientSocket::OnSocketError() {
@@ -86,24 +100,24 @@ void CSMTPClientSocket::AfterStep() {
     }
     m_nState = m_smtp.GetState();
     if (m_nState == CSmtpProtocol::STATE_CLOSED)
-        KillSilenceCheck();
+        KillReplyWait();
 }
 
-void CSMTPClientSocket::ArmSilenceCheck() {
-    KillSilenceCheck();
+void CSMTPClientSocket::ArmReplyWait() {
+    KillReplyWait();
+    if (m_smtp.GetState() == CSmtpProtocol::STATE_CLOSED)
+        return;
     m_pTimerSource = GetEventSource();
-    m_silenceTimer = m_pTimerSource->SetTimer(m_nSilenceCheckMs, [this] {
-        m_silenceTimer = 0;
-        m_smtp.CheckSilence();
+    m_replyTimer = m_pTimerSource->SetTimer(m_nReplyWaitMs, [this] {
+        m_replyTimer = 0;
+        m_smtp.OnServerSilent();
         AfterStep();
-        if (m_nState != CSmtpProtocol::STATE_CLOSED)
-            ArmSilenceCheck();
     });
 }
 
-void CSMTPClientSocket::KillSilenceCheck() {
-    if (m_silenceTimer != 0) {
-        m_pTimerSource->KillTimer(m_silenceTimer);
-        m_silenceTimer = 0;
+void CSMTPClientSocket::KillReplyWait() {
+    if (m_replyTimer != 0) {
+        m_pTimerSource->KillTimer(m_replyTimer);
+        m_replyTimer = 0;
     }
 }

@@ -4,8 +4,8 @@
 // part; the account sets them, queues messages, sets the listener and calls Connect, which does
 // nothing while a session runs. Each message's outcome goes to the listener. A session ends after
 // "221", on any failure, when the server closes, when a reply grows past 64 KiB, or when the
-// server has been silent for five minutes; the message in progress is then dropped from the
-// socket unreported and the rest of the queue waits for the next Connect.
+// server leaves a command unanswered for a minute; the message in progress is then dropped from
+// the socket unreported and the rest of the queue waits for the next Connect.
 #pragma once
 
 #include "links/TcpClientSocket.h"
@@ -16,8 +16,10 @@ class CEmailMessage;
 class CSMTPClientSocket : public CTcpClientSocket {
 public:
     using IListener = CSmtpProtocol::IListener;
-    // How often a running session checks whether the server has gone silent.
-    enum : UINT { SILENCE_CHECK_MS = 10000 };
+    // How long the session waits for the server: for the connection, the greeting and each
+    // reply, counted from the last byte that went out or came in. A silent server must not keep
+    // the session, and with it every later send, busy until the program restarts.
+    enum : UINT { REPLY_WAIT_MS = 60000 };
 
     CSMTPClientSocket();
     ~CSMTPClientSocket() override;
@@ -45,9 +47,10 @@ public:
     virtual BOOL NextMessage();
     int GetLastReplyCode() const { return m_smtp.GetLastReplyCode(); }
     int GetAcceptedCount() const { return m_smtp.GetAcceptedCount(); }
+    BOOL WasServerSilent() const { return m_smtp.WasServerSilent(); }
 
-    // Tests check for silence more often than a user's session needs to.
-    UINT m_nSilenceCheckMs = SILENCE_CHECK_MS;
+    // Tests wait for a silent server far less than a user's session does.
+    UINT m_nReplyWaitMs = REPLY_WAIT_MS;
 
 protected:
     void OnConnect(int nErrorCode) override;
@@ -55,6 +58,9 @@ protected:
     void OnDataReceived(int length) override;
     void OnSocketError() override;
     void OnClosed() override;
+    // A large message going out slowly is no silence: the wait starts again with every piece.
+    void OnBytesSent(int n) override;
+    void OnSendComplete() override;
 
 private:
     // What the dialogue does through the socket.
@@ -71,14 +77,15 @@ private:
     // Ends the session from the socket's side (a socket error or the server gone).
     void EndSession();
     // After every step of the dialogue: the session part follows its state, a send that could
-    // not start ends the session, and an ended session stops its silence check.
+    // not start ends the session, and an ended session stops waiting for the server.
     void AfterStep();
-    void ArmSilenceCheck();
-    void KillSilenceCheck();
+    // Starts the wait for the server again (nothing when the session has ended).
+    void ArmReplyWait();
+    void KillReplyWait();
 
     Transport m_transport{*this};
     CSmtpProtocol m_smtp;
-    UINT_PTR m_silenceTimer = 0;
+    UINT_PTR m_replyTimer = 0;
     CISocketEventSource* m_pTimerSource = nullptr;
     bool m_bSendFailed = false;
 };

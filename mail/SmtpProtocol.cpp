@@ -59,17 +59,16 @@ BOOL CSmtpProtocol::Start() {
     // A code heard in an earlier session says nothing about this one: 0 until the server answers.
     m_nLastReply = 0;
     m_b8BitMime = false;
+    m_bServerSilent = false;
     m_nState = STATE_CONNECTING;
-    m_tLastActivity = CTime::GetCurrentTime().GetTime();
     return TRUE;
 }
 
-BOOL CSmtpProtocol::CheckSilence() {
-    if (m_nState == STATE_CLOSED ||
-        CTime::GetCurrentTime().GetTime() - m_tLastActivity < SILENCE_LIMIT)
-        return FALSE;
+void CSmtpProtocol::OnServerSilent() {
+    if (m_nState == STATE_CLOSED)
+        return;
+    m_bServerSilent = true;
     CloseSession();
-    return TRUE;
 }
 
 void CSmtpProtocol::OnConnected(BOOL bSuccess) {
@@ -97,7 +96,6 @@ void CSmtpProtocol::CloseSession() {
 void CSmtpProtocol::OnReceive(const char* pData, int nLength) {
     if (pData == nullptr || nLength <= 0 || m_nState == STATE_CLOSED)
         return;
-    m_tLastActivity = CTime::GetCurrentTime().GetTime();
     m_received.append(pData, static_cast<size_t>(nLength));
     for (;;) {
         if (m_received.size() + static_cast<size_t>(m_strReply.GetLength()) > MAX_REPLY) {
@@ -159,7 +157,6 @@ CString CSmtpProtocol::CramMd5Answer(const CString& strReplyText, const CString&
 
 void CSmtpProtocol::Send(const CString& text, int nNextState) {
     m_nState = nNextState;
-    m_tLastActivity = CTime::GetCurrentTime().GetTime();
     if (m_pTransport != nullptr)
         m_pTransport->Send(text);
 }

@@ -9,7 +9,6 @@
 
 #include "platform/base/Collections.h"
 #include "platform/base/CString.h"
-#include "platform/base/Time.h"
 #include "platform/base/Types.h"
 
 class CEmailMessage;
@@ -39,9 +38,6 @@ public:
     // A reply longer than this closes the session: a server that never ends its reply must not
     // fill the memory.
     enum : int { MAX_REPLY = 64 * 1024 };
-    // Seconds a running session waits for the server before it gives up: a silent server must
-    // not keep the session, and with it every later send, busy until the program restarts.
-    enum : int { SILENCE_LIMIT = 300 };
 
     class IListener {
     public:
@@ -96,9 +92,11 @@ public:
     // Ends the session: the connection is closed and the message in progress dropped without a
     // report (it stays wherever its account filed it); the queue waits for the next session.
     void CloseSession();
-    // Called now and then by the connection: ends a session that has heard nothing from the
-    // server for SILENCE_LIMIT seconds. TRUE when it ended one.
-    BOOL CheckSilence();
+    // The connection waited too long for the server: the session ends as CloseSession does, and
+    // remembers why, so that the user is told of a silent server and not of its last reply.
+    void OnServerSilent();
+    // Whether the last session ended because the server stopped answering.
+    BOOL WasServerSilent() const { return m_bServerSilent; }
 
     // The queue's head becomes the current message; FALSE (and none current) when it is empty.
     BOOL NextMessage();
@@ -148,6 +146,5 @@ private:
     std::string m_received;
     CString m_strReply;
     bool m_bInReply = false;
-    // When the session last started, sent or heard something.
-    __time64_t m_tLastActivity = 0;
+    bool m_bServerSilent = false;
 };

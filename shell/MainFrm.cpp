@@ -840,6 +840,21 @@ void CMainFrame::OnClose() {
     CMDIFrameWnd::OnClose();
 }
 
+void CMainFrame::SetBackgroundStatus(const CString& text) {
+    m_strBackgroundStatus = text;
+    // A command's prompt being shown stays; the text comes once the idle message would.
+    if (GetSafeHwnd() != nullptr &&
+        (m_nIDLastMessage == 0 || m_nIDLastMessage == AFX_IDS_IDLEMESSAGE))
+        SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
+}
+
+void CMainFrame::GetMessageString(UINT nID, CString& rMessage) const {
+    if (nID == AFX_IDS_IDLEMESSAGE && !m_strBackgroundStatus.IsEmpty())
+        rMessage = m_strBackgroundStatus;
+    else
+        CMDIFrameWnd::GetMessageString(nID, rMessage);
+}
+
 void CMainFrame::OnDestroy() {
     if (CSmsApp* app = AfxGetSmsApp())
         if (app->GetCommDevice().GetMobileAgent())

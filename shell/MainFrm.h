@@ -99,6 +99,11 @@ public:
     void SetKeyConsumed() override { m_bKeyConsumed = TRUE; }
     // Closes the program (the exit command): unlike the close box, never only to the tray.
     void CloseForExit();
+    // Work going on in the background (a mail being sent): the status bar shows the text in
+    // place of the idle message until it is set empty, so that a menu passing over it does not
+    // hide it for good.
+    void SetBackgroundStatus(const CString& text);
+    void GetMessageString(UINT nID, CString& rMessage) const override;
 
     // The 28 images of the tool bar, in image order, and the tool bar's layout (0: separator).
     static const UINT kToolBarIcons[28];
@@ -177,6 +182,7 @@ protected:
     int m_nNewMessages = 0;
     BOOL m_bKeyConsumed = FALSE;
     BOOL m_bExitRequested = FALSE;
+    CString m_strBackgroundStatus;
     CMEIndicatorWnd* m_pIndicator = nullptr;
     CPromptInfoWnd* m_pPhonePrompt = nullptr;
     // Forgets the phone's notice when it has gone.

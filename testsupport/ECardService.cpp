@@ -33,13 +33,41 @@ unsigned Number(const std::string& text) {
     return (unsigned)std::strtoul(text.c_str(), nullptr, 10);
 }
 
-// The category a card field belongs to by its name's prefix; -1 for names always readable.
-int Category(const std::string& name) {
-    static const char* const prefixes[] = {"psn_", "fml_", "wrk_", "com_", "oth_", "sta_"};
-    for (int i = 0; i < 6; ++i)
-        if (name.compare(0, 4, prefixes[i]) == 0)
-            return i;
-    return -1;
+// Where each card field sits in the access records: its category (the index of its access
+// value) and its own bit there. A reader sees a field only when that bit is granted: one field
+// of a category may be open while its neighbour stays closed.
+struct FieldAccess {
+    const char* name;
+    int category;
+    unsigned bit;
+};
+const FieldAccess kFieldAccess[] = {
+    {"psn_name", 0, 0x1},         {"psn_sex", 0, 0x2},         {"psn_nickname", 0, 0x4},
+    {"psn_birthday", 0, 0x8},     {"psn_bp", 0, 0x40},         {"psn_mobile", 0, 0x80},
+    {"psn_favor", 0, 0x100},      {"psn_specialty", 0, 0x200}, {"psn_selfdef", 0, 0x400},
+    {"psn_qq", 0, 0x800},         {"psn_icq", 0, 0x1000},      {"psn_email", 0, 0x2000},
+    {"psn_webpage", 0, 0x4000},   {"psn_phone", 0, 0x8000},    {"psn_netaddr", 0, 0x10000},
+    {"psn_portrait", 0, 0x20000}, {"fml_country", 1, 0x1},     {"fml_province", 1, 0x2},
+    {"fml_city", 1, 0x4},         {"fml_postcode", 1, 0x8},    {"fml_address", 1, 0x10},
+    {"fml_tel", 1, 0x20},         {"fml_fax", 1, 0x40},        {"fml_mate", 1, 0x80},
+    {"fml_selfdef", 1, 0x100},    {"fml_members", 1, 0x200},   {"wrk_country", 2, 0x1},
+    {"wrk_province", 2, 0x2},     {"wrk_city", 2, 0x4},        {"wrk_postcode", 2, 0x8},
+    {"wrk_address", 2, 0x10},     {"wrk_officetel", 2, 0x20},  {"wrk_dormtel", 2, 0x40},
+    {"wrk_fax", 2, 0x80},         {"wrk_section", 2, 0x100},   {"wrk_rank", 2, 0x200},
+    {"wrk_office", 2, 0x400},     {"wrk_selfdef", 2, 0x800},   {"wrk_email", 2, 0x1000},
+    {"wrk_webpage", 2, 0x2000},   {"wrk_name", 2, 0x8000},     {"com_postcode", 3, 0x1},
+    {"com_address", 3, 0x2},      {"com_letter", 3, 0x4},      {"oth_cert", 4, 0x1},
+    {"oth_note", 4, 0x2},         {"sta_location", 5, 0x1},    {"sta_action", 5, 0x2},
+    {"sta_note", 5, 0x4},
+};
+
+// The field's place in the access records; null for names every reader sees (the number, the
+// user name, the modification time).
+const FieldAccess* AccessOf(const std::string& name) {
+    for (const FieldAccess& field : kFieldAccess)
+        if (name == field.name)
+            return &field;
+    return nullptr;
 }
 
 const char* const kAccessNames[] = {"acc_indiv", "acc_family", "acc_work",
@@ -124,10 +152,11 @@ std::string ECardService::ContactRecord(unsigned reader, unsigned uid) {
     const auto granted = user.access.find(reader);
     std::string record = "{uid=" + std::to_string(uid) + "&username=" + FormEncode(user.name);
     for (const auto& field : user.card) {
-        int category = Category(field.first);
-        int value = category < 0                   ? 1
-                    : granted != user.access.end() ? granted->second[category]
-                                                   : user.defaultAccess[category];
+        const FieldAccess* access = AccessOf(field.first);
+        const unsigned value = access == nullptr ? 1u
+                               : granted != user.access.end()
+                                   ? (unsigned)granted->second[access->category] & access->bit
+                                   : (unsigned)user.defaultAccess[access->category] & access->bit;
         if (value != 0)
             record += "&" + field.first + "=" + FormEncode(field.second);
     }

@@ -4,8 +4,9 @@
 // the forms and writes its replies with its own few lines of percent coding, never with the
 // program's, so that a coding fault of the program shows as a wrong value here.
 //
-// Access is kept per category: a category whose access value is not 0 lets all of its fields be
-// read.
+// Access is kept as the service keeps it: one value per category, each field one bit of its
+// category's value; a reader is sent the fields whose bit is granted to it (a friend's own
+// values, else the default a stranger gets).
 #pragma once
 
 #include <map>

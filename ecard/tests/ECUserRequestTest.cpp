@@ -294,6 +294,15 @@ protected:
                 u.GetFriends().InsertPerson(c);
         }
     }
+    // me adds them as a friend; answers them among me's friends (null when the add failed).
+    CECContact* AddFriend(CECUser& me, CECUser& them) {
+        me.BeginRequest(nullptr);
+        me.AddNumberToRequest(them.m_nUid, TRUE);
+        me.StartOperation(EC_OP_ADD_FRIENDS);
+        Run(me);
+        PlaceNewFriends(me);
+        return me.GetFriends().FindByNumber(them.m_nUid);
+    }
     static _CSms* Message(CECContact& to, const char* title, const char* text) {
         auto* sms = new _CSms(title);
         sms->m_strContent = text;
@@ -468,12 +477,7 @@ TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
 
     // They add each other.
     for (auto [me, them] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
-        me->BeginRequest(nullptr);
-        me->AddNumberToRequest(them->m_nUid, TRUE);
-        me->StartOperation(EC_OP_ADD_FRIENDS);
-        Run(*me);
-        PlaceNewFriends(*me);
-        CECContact* pal = me->GetFriends().FindByNumber(them->m_nUid);
+        CECContact* pal = AddFriend(*me, *them);
         ASSERT_NE(nullptr, pal);
         EXPECT_EQ(them == &a ? "甲某" : "乙某", pal->GetName());
         EXPECT_EQ(0, pal->m_nResult);
@@ -563,6 +567,64 @@ TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
     EXPECT_EQ(0, bAtA->m_nExists);
     EXPECT_TRUE(bAtA->m_dwStatus & CECContact::STATUS_DEREGISTERED);
     EXPECT_EQ("乙某", bAtA->GetName());
+}
+
+// What a friend may read is granted field by field: one field of a category granted alone
+// reaches the friend, and its neighbour in the same category, held by the card too, does not.
+TEST_F(ECServiceTest, AFieldGrantedAloneReachesAFriendAndItsNeighbourDoesNot) {
+    CECUser& a = user;
+    CECUser b;
+    Register(a, "小甲", "abcd1");
+    Register(b, "小乙", "efgh2");
+    CECContact& card = a.GetUploadCard();
+    card.SetName("甲某");
+    card.SetFieldText(PF_MOBILE, "13900000001", TRUE, 0, "\n", "-");
+    card.SetFieldText(PF_PAGER, "96000", TRUE, 0, "\n", "-");
+    card.SetFieldText(PF_HOME_PHONE, "010-1111", TRUE, 0, "\n", "-");
+    card.SetFieldText(PF_HOME_FAX, "010-2222", TRUE, 0, "\n", "-");
+    card.m_strLocation = "北京";
+    card.m_strAction = "开会";
+    a.BeginRequest(nullptr);
+    a.StartUserInfoOperation(EC_OP_UPLOAD_CARD);
+    Run(a);
+    ASSERT_EQ(0, a.GetLastResult());
+    CECContact* bAtA = AddFriend(a, b);
+    CECContact* aAtB = AddFriend(b, a);
+    ASSERT_NE(nullptr, bAtA);
+    ASSERT_NE(nullptr, aAtB);
+
+    const struct {
+        int category;
+        DWORD bit;
+        int granted, withheld;
+    } kCases[] = {
+        {0, 0x80, PF_MOBILE, PF_PAGER},        {0, 0x40, PF_PAGER, PF_MOBILE},
+        {1, 0x20, PF_HOME_PHONE, PF_HOME_FAX}, {1, 0x40, PF_HOME_FAX, PF_HOME_PHONE},
+        {5, 0x1, ECF_LOCATION, ECF_ACTION},    {5, 0x2, ECF_ACTION, ECF_LOCATION},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.granted);
+        a.m_pendingAccess.Clear();
+        a.m_pendingAccess[c.category] = (int)c.bit;
+        a.m_pendingMasks.SetAll(-1);
+        bAtA->m_dwStatus |= CECContact::STATUS_ACCESS_PENDING;
+        a.BeginRequest(nullptr);
+        a.AddToRequest(bAtA, TRUE);
+        a.StartOperation(EC_OP_SET_ACCESS);
+        Run(a);
+        ASSERT_EQ(0, bAtA->m_nResult);
+        b.BeginRequest(nullptr);
+        b.AddToRequest(aAtB, TRUE);
+        b.StartOperation(EC_OP_DOWNLOAD);
+        Run(b);
+        CString granted, withheld;
+        aAtB->GetFieldText(granted, c.granted);
+        aAtB->GetFieldText(withheld, c.withheld);
+        EXPECT_FALSE(granted.IsEmpty());
+        EXPECT_TRUE(withheld.IsEmpty()) << (LPCTSTR)withheld;
+        EXPECT_TRUE(IsECFieldReadable(*aAtB, c.granted, EC_RECORD_RECEIVED));
+        EXPECT_FALSE(IsECFieldReadable(*aAtB, c.withheld, EC_RECORD_RECEIVED));
+    }
 }
 
 } // namespace

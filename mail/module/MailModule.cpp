@@ -1,5 +1,7 @@
 #include "mail/module/MailModule.h"
 
+#include <algorithm>
+
 #include "mail/ui/EditEmailFrame.h"
 #include "platform/gui/MessageBox.h"
 #include "mail/ui/EmailAccountsView.h"
@@ -25,11 +27,24 @@ void CMailModule::RegisterViews() {
     CEmailAccount::SetSendFailureHandler([](CEmailAccount*, const CString& text) {
         AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     });
+    // Each sending account's line; the status bar shows the latest while any account sends.
+    CEmailAccount::SetSendProgressHandler([this](CEmailAccount* pAccount, const CString& text) {
+        auto same = [pAccount](const auto& entry) { return entry.first == pAccount; };
+        m_sending.erase(std::remove_if(m_sending.begin(), m_sending.end(), same), m_sending.end());
+        if (!text.IsEmpty())
+            m_sending.emplace_back(pAccount, text);
+        CWnd* pWnd =
+            m_hFrame != nullptr && ::IsWindow(m_hFrame) ? CWnd::FromHandle(m_hFrame) : nullptr;
+        if (auto* pFrame = dynamic_cast<CMainFrame*>(pWnd))
+            pFrame->SetBackgroundStatus(m_sending.empty() ? CString() : m_sending.back().second);
+    });
 }
 
 void CMailModule::OnExit(CSmsApp*) {
     CEmailAccount::SetComposeFactory(nullptr);
     CEmailAccount::SetSendFailureHandler(nullptr);
+    CEmailAccount::SetSendProgressHandler(nullptr);
+    m_sending.clear();
 }
 
 CEmailAccountsView* CMailModule::GetTree() const {
@@ -40,6 +55,7 @@ CEmailAccountsView* CMailModule::GetTree() const {
 
 void CMailModule::ConnectFrame(CMainFrame* pFrame) {
     m_hTree = nullptr;
+    m_hFrame = pFrame != nullptr ? pFrame->GetSafeHwnd() : nullptr;
     if (pFrame == nullptr || pFrame->GetOutbar() == nullptr)
         return;
     auto* pTree = dynamic_cast<CEmailAccountsView*>(pFrame->GetOutbar()->GetFolderWnd(FolderMail));

@@ -2,8 +2,13 @@
 // opened from the data folder at start, and the compose frames asked before the program closes.
 #pragma once
 
+#include <utility>
+#include <vector>
+
+#include "platform/base/CString.h"
 #include "shell/ShellModule.h"
 
+class CEmailAccount;
 class CEmailAccountsView;
 
 class CMailModule : public CShellModule {
@@ -22,6 +27,9 @@ public:
 
 private:
     HWND m_hTree = nullptr;
+    HWND m_hFrame = nullptr;
+    // The accounts sending now, each with its line for the status bar, the latest last.
+    std::vector<std::pair<CEmailAccount*, CString>> m_sending;
 };
 
 // Registers the e-mail module (once).

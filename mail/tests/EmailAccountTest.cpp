@@ -14,6 +14,7 @@
 #include "mail/EmailMessage.h"
 #include "mail/tests/InterruptedWrites.h"
 #include "mail/tests/MailTestSupport.h"
+#include "mail/tests/ScriptedServer.h"
 #include "mail/tests/SmtpPeer.h"
 #include "platform/base/File.h"
 #include "platform/base/OsPath.h"
@@ -804,6 +805,81 @@ TEST_F(EmailAccountSendTest, QuittingDuringASendLosesNothing) {
     ASSERT_NE(nullptr, m);
     EXPECT_EQ(1, m->GetState());
     EXPECT_EQ(account->FindBox(1), m->GetBox());
+}
+
+// The status bar hears of the send while it runs. A server that goes silent is left after the
+// reply wait and named as silent, not as refusing with its last prompt's code; the mail the user
+// sent meanwhile is not counted with the failed session but goes in a session of its own.
+TEST_F(EmailAccountTest, ASilentServerIsNamedAndAMailSentMeanwhileGetsASessionOfItsOwn) {
+    test_net::ScopedPollSource events;
+    // Every connection is answered up to the prompt for the user name, then left unanswered.
+    ScriptedServer server([](ServerPeer& peer, int) {
+        peer.Reply("220 ready\r\n");
+        peer.Command();
+        peer.Reply("250 AUTH LOGIN\r\n");
+        peer.Command();
+        peer.Reply("334 VXNlcm5hbWU6\r\n");
+        peer.ClientClosed();
+    });
+    std::vector<std::string> told, progress;
+    CEmailAccount::SetSendFailureHandler(
+        [&](CEmailAccount*, const CString& text) { told.emplace_back((LPCTSTR)text); });
+    CEmailAccount::SetSendProgressHandler(
+        [&](CEmailAccount*, const CString& text) { progress.emplace_back((LPCTSTR)text); });
+    struct HandlersReset {
+        ~HandlersReset() {
+            CEmailAccount::SetSendFailureHandler(nullptr);
+            CEmailAccount::SetSendProgressHandler(nullptr);
+        }
+    } handlersReset;
+    auto account = Make();
+    account->m_smtpServer.m_strHost = "127.0.0.1";
+    account->m_smtpServer.m_dwPort = server.Port();
+    account->m_person.m_strText[CEmailAccount::PERSON_EMAIL] = "me@example.com";
+    account->GetSmtpClient().m_nReplyWaitMs = 400;
+    auto send = [&](const char* subject) {
+        CEmailMessage* m = NewMail(subject);
+        account->FillSender(m->m_sender);
+        auto* frame = static_cast<FakeFrame*>(account->Compose(nullptr));
+        frame->message = m;
+        frame->action = CIEmailComposeFrame::ActionSend;
+        EXPECT_TRUE(account->OnComposeClosed(frame));
+        return m;
+    };
+
+    CEmailMessage* first = send("第一封");
+    ASSERT_EQ(1u, progress.size());
+    EXPECT_NE(std::string::npos, progress[0].find("正在发送")) << progress[0];
+    EXPECT_NE(std::string::npos, progress[0].find("127.0.0.1")) << progress[0];
+    ASSERT_TRUE(events.RunUntil(
+        [&] { return account->GetSmtpClient().m_nState == CSmtpProtocol::STATE_AUTH_USER; }));
+    CEmailMessage* second = send("第二封");
+    EXPECT_TRUE(account->IsMessageBusy(second));
+
+    ASSERT_TRUE(events.RunUntil([&] { return told.size() == 1; }));
+    EXPECT_NE(std::string::npos, told[0].find("1 封邮件没有发出")) << told[0];
+    EXPECT_NE(std::string::npos, told[0].find("服务器没有应答")) << told[0];
+    EXPECT_EQ(std::string::npos, told[0].find("334")) << told[0];
+    EXPECT_EQ(std::string::npos, told[0].find("拒绝")) << told[0];
+    EXPECT_FALSE(account->IsMessageBusy(first));
+    EXPECT_TRUE(account->IsMessageBusy(second)) << "the later mail waits for its own session";
+
+    ASSERT_TRUE(events.RunUntil([&] { return told.size() == 2; }));
+    EXPECT_EQ(2, server.Connections());
+    EXPECT_NE(std::string::npos, told[1].find("1 封邮件没有发出")) << told[1];
+    EXPECT_NE(std::string::npos, told[1].find("服务器没有应答")) << told[1];
+    EXPECT_FALSE(account->IsMessageBusy(second));
+    EXPECT_FALSE(account->GetSmtpClient().IsBusy());
+    for (CEmailMessage* m : {first, second}) {
+        EXPECT_EQ(1, m->GetState());
+        EXPECT_EQ(account->FindBox(1), m->GetBox());
+    }
+    ASSERT_EQ(4u, progress.size());
+    EXPECT_EQ("", progress[1]);
+    EXPECT_EQ(progress[0], progress[2]);
+    EXPECT_EQ("", progress[3]);
+    events.Settle(50);
+    EXPECT_EQ(2, server.Connections()) << "no third session";
 }
 
 } // namespace

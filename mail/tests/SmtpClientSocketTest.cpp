@@ -3,18 +3,10 @@
 // silent server, refused connection).
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -23,134 +15,13 @@
 #include "mail/EmailMessage.h"
 #include "mail/SmtpClientSocket.h"
 #include "mail/tests/MailTestSupport.h"
-#include "platform/base/Time.h"
+#include "mail/tests/ScriptedServer.h"
 #include "testsupport/LoopbackProxy.h"
 #include "testsupport/SocketTestSupport.h"
 
 using namespace mailtest;
 
 namespace {
-
-// The server's end of one connection, blocking, every wait bounded so that a test never hangs.
-class ServerPeer {
-public:
-    explicit ServerPeer(int fd) : m_fd(fd) {
-        timeval tv{5, 0};
-        setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    }
-    void Reply(const std::string& text) {
-        for (size_t done = 0; done < text.size();) {
-            const ssize_t n = send(m_fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return;
-            done += static_cast<size_t>(n);
-        }
-    }
-    // One command line without its CR LF; "" when the client closed or said nothing in time.
-    std::string Command() { return ReadUntil("\r\n"); }
-    // The DATA text up to and including the terminating line.
-    std::string Data() { return ReadUntil("\r\n.\r\n", false); }
-    // True once the client has closed its end (within the read time-out); a client that closes
-    // with our bytes unread resets the connection, which counts as closed too.
-    bool ClientClosed() {
-        char c;
-        for (;;) {
-            const ssize_t n = recv(m_fd, &c, 1, 0);
-            if (n == 0)
-                return true;
-            if (n < 0)
-                return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
-        }
-    }
-
-private:
-    std::string ReadUntil(const std::string& end, bool strip = true) {
-        size_t from = 0;
-        for (;;) {
-            const size_t at = m_buffer.find(end, from);
-            if (at != std::string::npos) {
-                std::string text = m_buffer.substr(0, strip ? at : at + end.size());
-                m_buffer.erase(0, at + end.size());
-                return text;
-            }
-            char chunk[65536];
-            const ssize_t n = recv(m_fd, chunk, sizeof chunk, 0);
-            if (n <= 0)
-                return std::string();
-            from = m_buffer.size() < end.size() ? 0 : m_buffer.size() - end.size() + 1;
-            m_buffer.append(chunk, static_cast<size_t>(n));
-        }
-    }
-    int m_fd;
-    std::string m_buffer;
-};
-
-// A server on a loopback port whose every connection runs the script on a thread of its own
-// (one connection after the other). What the script records is read once the server is joined.
-class ScriptedServer {
-public:
-    using Script = std::function<void(ServerPeer&, int nConnection)>;
-
-    explicit ScriptedServer(Script script) : m_script(std::move(script)) {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-            listen(m_listener, 5) == 0 &&
-            getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-            m_port = ntohs(addr.sin_port);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~ScriptedServer() { Join(); }
-
-    UINT Port() const { return m_port; }
-    // Waits for the scripts to end; no new connection is taken afterwards.
-    void Join() {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_listener >= 0)
-            close(m_listener);
-        m_listener = -1;
-    }
-    int Connections() const { return m_connections; }
-
-    // Lines the script noted, in order.
-    void Note(const std::string& line) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_notes.push_back(line);
-    }
-    std::vector<std::string> Notes() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_notes;
-    }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            pollfd p{m_listener, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0)
-                continue;
-            const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            ServerPeer peer(fd);
-            m_script(peer, m_connections++);
-            close(fd);
-        }
-    }
-
-    Script m_script;
-    int m_listener = -1;
-    UINT m_port = 0;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
-    std::mutex m_mutex;
-    std::vector<std::string> m_notes;
-};
 
 class Outcomes : public CSMTPClientSocket::IListener {
 public:
@@ -450,33 +321,74 @@ TEST_F(SmtpClientSocketTest, ABrokenSessionEndsAndTheNextConnectTakesTheRestOfTh
     }
 }
 
-// A server that accepts and then says nothing: the session's timer ends it once five minutes
-// have passed on the clock, and the server sees the connection closed.
-TEST_F(SmtpClientSocketTest, ASilentServerIsLeftAfterFiveMinutes) {
-    const __time64_t start = 1773480413;
-    CTime::SetNowForTesting(start);
-    struct ClockReset {
-        ~ClockReset() { CTime::ResetNowForTesting(); }
-    } clockReset;
-    std::atomic<bool> closedSeen{false};
-    ScriptedServer server([&](ServerPeer& peer, int) { closedSeen = peer.ClientClosed(); });
+// A server that stops answering (before its greeting, or after it has prompted for the user
+// name) is left once one reply has been awaited for the wait; the server sees the connection
+// closed and the message waits for the next session. A server that takes a while over every
+// reply, each within the wait, keeps its session however long the whole takes.
+TEST_F(SmtpClientSocketTest, AServerSilentForTheWholeReplyWaitIsLeft) {
+    client.m_nReplyWaitMs = 300;
+    const struct {
+        const char* name;
+        int repliesBeforeSilence;
+    } kCases[] = {{"no greeting", 0}, {"silent after the user name prompt", 3}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> closedSeen{false};
+        ScriptedServer server([&](ServerPeer& peer, int) {
+            const char* replies[] = {"220 ready\r\n", "250 AUTH LOGIN\r\n", "334 VXNlcm5hbWU6\r\n"};
+            for (int i = 0; i < c.repliesBeforeSilence; ++i) {
+                if (i > 0)
+                    peer.Command();
+                peer.Reply(replies[i]);
+            }
+            closedSeen = peer.ClientClosed();
+        });
+        auto m = Message("a@example.com");
+        client.m_nPort = server.Port();
+        client.AddMessage(m.get());
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(client.Connect());
+        EXPECT_TRUE(RunSession(5000));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+        server.Join();
+        EXPECT_TRUE(closedSeen);
+        EXPECT_TRUE(client.WasServerSilent());
+        EXPECT_TRUE(outcomes.reports.empty());
+        EXPECT_EQ(1, client.GetQueueCount());
+        EXPECT_TRUE(events.source.IsIdle()) << "no wait is left running once the session is over";
+        client.ClearQueue();
+    }
+
+    client.m_nReplyWaitMs = 250;
+    ScriptedServer slow([&](ServerPeer& peer, int) {
+        peer.Reply("220 ready\r\n");
+        for (;;) {
+            const std::string command = peer.Command();
+            if (command.empty())
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (command == "DATA") {
+                peer.Reply("354 go on\r\n");
+                peer.Data();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                peer.Reply("250 queued\r\n");
+            } else if (command == "QUIT") {
+                peer.Reply("221 bye\r\n");
+                return;
+            } else {
+                peer.Reply(command.rfind("AUTH", 0) == 0 ? "334 x\r\n" : "250 ok\r\n");
+            }
+        }
+    });
+    client.m_nAuthMethod = CSmtpProtocol::AUTH_NONE;
     auto m = Message("a@example.com");
-    client.m_nPort = server.Port();
-    client.m_nSilenceCheckMs = 20;
+    client.m_nPort = slow.Port();
     client.AddMessage(m.get());
     ASSERT_TRUE(client.Connect());
-    ASSERT_TRUE(
-        events.RunUntil([&] { return client.m_nState == CSmtpProtocol::STATE_GREETING; }, 5000));
-    events.Settle(100); // several checks pass while the clock stands
-    EXPECT_TRUE(client.IsBusy());
-    CTime::SetNowForTesting(start + CSmtpProtocol::SILENCE_LIMIT);
     EXPECT_TRUE(RunSession(5000));
-    server.Join();
-    EXPECT_TRUE(closedSeen);
-    EXPECT_TRUE(outcomes.reports.empty());
-    EXPECT_EQ(1, client.GetQueueCount());
-    // No check is left running once the session is over.
-    EXPECT_TRUE(events.source.IsIdle());
+    EXPECT_FALSE(client.WasServerSilent());
+    ASSERT_EQ(1u, outcomes.reports.size());
+    EXPECT_TRUE(outcomes.reports[0].second);
 }
 
 TEST_F(SmtpClientSocketTest, ARefusedConnectionEndsTheSession) {

@@ -315,23 +315,25 @@ TEST_F(SmtpProtocolTest, RepliesArriveInPiecesAndEndlessRepliesAreCut) {
     EXPECT_EQ(1, rec.closed);
 }
 
-TEST_F(SmtpProtocolTest, ASilentServerEndsTheSession) {
-    const __time64_t start = 1773480413;
-    CTime::SetNowForTesting(start);
+TEST_F(SmtpProtocolTest, ASilentServerEndsTheSessionAndIsToldApart) {
     auto m = Message("you@example.com");
     smtp.Queue(m.get());
     Connect();
-    CTime::SetNowForTesting(start + CSmtpProtocol::SILENCE_LIMIT - 1);
-    EXPECT_FALSE(smtp.CheckSilence());
-    EXPECT_EQ("EHLO Test\r\n", Reply("220 ready\r\n")); // hearing from the server starts again
-    CTime::SetNowForTesting(start + 2 * CSmtpProtocol::SILENCE_LIMIT - 2);
-    EXPECT_FALSE(smtp.CheckSilence());
-    CTime::SetNowForTesting(start + 2 * CSmtpProtocol::SILENCE_LIMIT);
-    EXPECT_TRUE(smtp.CheckSilence());
+    EXPECT_EQ("EHLO Test\r\n", Reply("220 ready\r\n"));
+    EXPECT_EQ("AUTH LOGIN\r\n", Reply("250 ok\r\n"));
+    Reply("334 VXNlcm5hbWU6\r\n");
+    smtp.OnServerSilent();
     EXPECT_EQ(CSmtpProtocol::STATE_CLOSED, smtp.GetState());
     EXPECT_EQ(1, rec.closed);
-    EXPECT_FALSE(smtp.CheckSilence());
-    CTime::ResetNowForTesting();
+    EXPECT_TRUE(smtp.WasServerSilent());
+    smtp.OnServerSilent(); // an ended session stays ended
+    EXPECT_EQ(1, rec.closed);
+    // The next session starts without the last one's cause, and a refusal is no silence.
+    Connect();
+    EXPECT_FALSE(smtp.WasServerSilent());
+    Reply("554 go away\r\n");
+    EXPECT_EQ(CSmtpProtocol::STATE_CLOSED, smtp.GetState());
+    EXPECT_FALSE(smtp.WasServerSilent());
 }
 
 TEST(SmtpCramMd5, ShortChallengesAreEmpty) {

@@ -4,6 +4,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/RichEditCtrl.h"
 #include "platform/gui/ShellServices.h"
+#include "platform/gui/WinApp.h"
 
 #include <algorithm>
 #include <vector>
@@ -115,6 +116,9 @@ CEditEmailFrame* CEditEmailFrame::Open(CEmailAccount* pAccount, CEmailMessage* p
     if (!AfxCreateFrameSafely(pFrame, IDR_FRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr,
                               nullptr))
         return nullptr;
+    // Over the program's window (the middle of the screen without one), not in the corner where
+    // a new window would land.
+    pFrame->CenterWindow(AfxGetMainWnd());
     pFrame->LoadMessage();
     pFrame->InitialUpdateFrame(nullptr, TRUE);
     pFrame->ActivateFrame(-1);

@@ -1,8 +1,11 @@
 #include "mail/ui/MailAccountPages.h"
 
+#include "mail/RegEmailAddress.h"
 #include "platform/gui/Controls.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/PropertySheet.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -33,10 +36,16 @@ BOOL CPageMailAccountBase::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (!m_bLoading && lParam != 0 && !opensDialog && !iconButton &&
         (code == EN_CHANGE || code == BN_CLICKED)) {
         UpdateEnabling();
-        if (!IsPageModified())
-            SetPageModified(TRUE, TRUE);
+        MarkModified();
     }
     return bHandled;
+}
+
+void CPageMailAccountBase::MarkModified() {
+    if (!IsPageModified())
+        SetPageModified(TRUE, TRUE);
+    // A sheet enables its 应用 button for a page that says it changed.
+    SetModified(TRUE);
 }
 
 CRuntimeClass* const* CPageMailAccountBase::GetPageClasses() {
@@ -67,10 +76,35 @@ void CPageMailAccountPerson::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_USE_ICON, m_bUseIcon);
 }
 
+BOOL CPageMailAccountPerson::OnKillActive() {
+    if (!CPageMailAccountBase::OnKillActive())
+        return FALSE;
+    const struct {
+        int id;
+        const char* what;
+    } kAddresses[] = {{IDC_EMAIL, "电子邮件地址"}, {IDC_REPLY_TO, "回复地址"}};
+    for (const auto& field : kAddresses) {
+        CString address;
+        GetDlgItemText(field.id, address);
+        address.Trim();
+        if (address.IsEmpty() || IsMailboxAddress(address))
+            continue;
+        CString text;
+        text.Format("%s“%s”无效。请填写完整的地址，例如 zhang@example.com。", field.what,
+                    (LPCTSTR)address);
+        AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+        if (CWnd* pEdit = GetDlgItem(field.id))
+            pEdit->SetFocus();
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void CPageMailAccountPerson::OnOK() {
     if (IsPageModified() && m_pAccount != nullptr && GetSafeHwnd() != nullptr && UpdateData(TRUE)) {
         m_person.m_dwValue = m_bUseIcon ? 1 : 0;
         m_pAccount->m_person = m_person;
+        m_bApplied = TRUE;
         SetPageModified(FALSE, FALSE);
     }
     CPageMailAccountBase::OnOK();
@@ -120,7 +154,7 @@ void CPageMailAccountServer::OnAuthSettings() {
     m_smtp.m_dwOptions = dlg.m_dwOptions;
     m_smtp.m_strUser = dlg.m_strUser;
     m_smtp.m_strPassword = dlg.m_strPassword;
-    SetPageModified(TRUE, TRUE);
+    MarkModified();
 }
 
 void CPageMailAccountServer::OnAdvanced() {
@@ -135,7 +169,7 @@ void CPageMailAccountServer::OnAdvanced() {
     m_smtp.m_dwSsl = dlg.m_bSmtpSsl ? 1 : 0;
     m_pop3.m_dwPort = dlg.m_nPop3Port;
     m_pop3.m_dwSsl = dlg.m_bPop3Ssl ? 1 : 0;
-    SetPageModified(TRUE, TRUE);
+    MarkModified();
 }
 
 void CPageMailAccountServer::OnOK() {
@@ -144,6 +178,7 @@ void CPageMailAccountServer::OnOK() {
         m_smtp.m_dwAuthMode = m_bNeedsAuth ? 2 : 0;
         m_pAccount->m_smtpServer = m_smtp;
         m_pAccount->m_pop3Server = m_pop3;
+        m_bApplied = TRUE;
         SetPageModified(FALSE, FALSE);
     }
     CPageMailAccountBase::OnOK();
@@ -266,5 +301,8 @@ BOOL EditMailAccount(CWnd* pParent, CEmailAccount* pAccount, int nStartPage) {
         pages.back()->SetAccount(pAccount);
         sheet.AddPage(pages.back().get());
     }
-    return sheet.DoModal() == IDOK;
+    const bool ok = sheet.DoModal() == IDOK;
+    // 应用 followed by 取消 has changed the account too.
+    return ok || std::any_of(pages.begin(), pages.end(),
+                             [](const auto& page) { return page->HasApplied(); });
 }

@@ -23,15 +23,20 @@ public:
 
     // The page classes in the order they are shown, identity first; null ends the table.
     static CRuntimeClass* const* GetPageClasses();
+    // Whether the page has written its values to the account (on OK or 应用).
+    BOOL HasApplied() const { return m_bApplied; }
 
 protected:
     // Any edit or click of the page's controls marks it modified (not while it fills them).
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     virtual void UpdateEnabling() {}
+    // The page differs from the account now: its host hears of it, and a sheet enables 应用.
+    void MarkModified();
 
     CEmailAccount* m_pAccount = nullptr;
     int m_nKind;
     BOOL m_bLoading = FALSE;
+    BOOL m_bApplied = FALSE;
 };
 
 class CPageMailAccountPerson : public CPageMailAccountBase {
@@ -50,6 +55,9 @@ public:
 
     CPageMailAccountPerson();
     BOOL OnInitDialog() override;
+    // The sender and reply addresses must be whole addresses ("name@domain") or empty: the page
+    // is not left, nor are its values taken, with one that a server would refuse.
+    BOOL OnKillActive() override;
     void OnOK() override;
     void DoDataExchange(CDataExchange* pDX) override;
 

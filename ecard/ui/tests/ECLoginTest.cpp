@@ -121,7 +121,8 @@ TEST_F(ECLoginTest, TheDefaultAddressSendsNothingAndSaysSo) {
     AnswerLogin("20000001", "alice1");
     manager.ShowLoginDialog();
     ASSERT_EQ(1u, shown.size());
-    EXPECT_NE(-1, shown[0].text.Find("尚未设置服务器地址。")) << shown[0].text.GetString();
+    EXPECT_NE(-1, shown[0].text.Find("网络连接出错：尚未设置服务器地址。"))
+        << shown[0].text.GetString();
     EXPECT_TRUE(server.Requests().empty());
 }
 

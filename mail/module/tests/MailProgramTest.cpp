@@ -4,6 +4,8 @@
 #include "contacts/module/tests/ProgramTest.h"
 #include "mail/EmailMessage.h"
 #include "mail/module/MailModule.h"
+#include "mail/ui/EditEmailFrame.h"
+#include "mail/tests/ScriptedServer.h"
 #include "mail/ui/EmailAccountsView.h"
 #include "mail/ui/MailAccountPages.h"
 #include "platform/base/OsPath.h"
@@ -16,6 +18,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -26,7 +29,7 @@ namespace {
 class FakeFrame : public CIEmailComposeFrame {
 public:
     CEmailMessage* GetComposeMessage() const override { return message; }
-    int GetCloseAction() const override { return ActionCancel; }
+    int GetCloseAction() const override { return action; }
     void SetComposeMessage(CEmailMessage* p) override { message = p; }
     void ActivateFrame() override {}
     BOOL QueryCloseFrame() override {
@@ -37,6 +40,7 @@ public:
 
     CEmailAccount* account = nullptr;
     CEmailMessage* message = nullptr;
+    int action = ActionCancel;
     bool agree = false;
     int queries = 0;
 };
@@ -308,6 +312,76 @@ TEST_F(MailProgramTest, TheProgramAsksEachComposeFrameBeforeItCloses) {
     frames[0]->agree = true;
     EXPECT_TRUE(Exit(*app));
     app.reset();
+}
+
+// A mail sent to a server that takes the connection and never answers: the status bar says a
+// send is under way (also after a menu has passed over it) until the reply wait is over; then
+// the user is told the server did not answer, and the status bar is idle again.
+TEST_F(MailProgramTest, TheStatusBarShowsASendUntilASilentServerIsLeft) {
+    mailtest::ScriptedServer server([](mailtest::ServerPeer& peer, int) { peer.ClientClosed(); });
+
+    onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
+    ASSERT_NE(nullptr, tree->NewAccount("工作"));
+    CEmailAccount* account = AccountAt(0);
+    account->m_smtpServer.m_strHost = "127.0.0.1";
+    account->m_smtpServer.m_dwPort = server.Port();
+    account->m_person.m_strText[CEmailAccount::PERSON_EMAIL] = "me@example.com";
+    account->GetSmtpClient().m_nReplyWaitMs = 500;
+    ASSERT_NE(nullptr, account->Compose(nullptr));
+    auto* m = new CEmailMessage();
+    m->AddRecipients("li@example.com", CEmailMessage::KIND_TO);
+    account->FillSender(m->m_sender);
+    frames[0]->message = m;
+    frames[0]->action = CIEmailComposeFrame::ActionSend;
+    CStatusBar& bar = app->GetMainFrame()->GetStatusBar();
+    shown.clear();
+    ASSERT_TRUE(account->OnComposeClosed(frames[0].get()));
+    Pump();
+    EXPECT_NE(-1, bar.GetPaneText(0).Find("正在发送邮件")) << (LPCTSTR)bar.GetPaneText(0);
+    // A menu closing brings back the idle line, which is the send while it runs.
+    app->GetMainFrame()->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_NE(-1, bar.GetPaneText(0).Find("正在发送邮件")) << (LPCTSTR)bar.GetPaneText(0);
+    EXPECT_TRUE(shown.empty());
+
+    ASSERT_TRUE(WaitFor([&] { return !shown.empty(); }, 5000));
+    EXPECT_NE(-1, shown[0].text.Find("服务器没有应答")) << (LPCTSTR)shown[0].text;
+    EXPECT_EQ(-1, shown[0].text.Find("拒绝")) << (LPCTSTR)shown[0].text;
+    Pump();
+    EXPECT_STREQ("就绪", (LPCTSTR)bar.GetPaneText(0));
+}
+
+// The compose frame opens over the main window, wherever that stands, not in the screen's corner.
+TEST_F(MailProgramTest, TheComposeFrameOpensOverTheMainWindow) {
+    onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
+    ASSERT_NE(nullptr, tree->NewAccount("工作"));
+    CEmailAccount::SetComposeFactory(
+        [](CEmailAccount* pAccount, CEmailMessage* pMessage) -> CIEmailComposeFrame* {
+            return CEditEmailFrame::Open(pAccount, pMessage);
+        });
+    CMainFrame* main = app->GetMainFrame();
+    for (const CRect& place : {CRect(300, 200, 1100, 800), CRect(0, 0, 600, 420)}) {
+        main->ShowWindow(SW_RESTORE);
+        main->MoveWindow(&place);
+        Pump();
+        CRect mainRect;
+        main->GetWindowRect(&mainRect);
+        auto* f = dynamic_cast<CEditEmailFrame*>(AccountAt(0)->Compose(nullptr));
+        ASSERT_NE(nullptr, f);
+        Pump();
+        CRect frameRect, work;
+        f->GetWindowRect(&frameRect);
+        SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+        // Centred on the main window as far as the work area leaves room.
+        const auto expected = [](int centre, int size, int low, int high) {
+            return std::clamp(centre - size / 2, low, std::max(low, high - size));
+        };
+        EXPECT_EQ(expected(mainRect.CenterPoint().x, frameRect.Width(), work.left, work.right),
+                  frameRect.left);
+        EXPECT_EQ(expected(mainRect.CenterPoint().y, frameRect.Height(), work.top, work.bottom),
+                  frameRect.top);
+        f->SendMessage(WM_CLOSE);
+        Pump();
+    }
 }
 
 } // namespace

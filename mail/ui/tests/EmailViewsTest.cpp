@@ -355,4 +355,31 @@ TEST_F(EmailViewsTest, TheListsMenuWritesOpensAndDeletesTheClickedMail) {
     }
 }
 
+// 永久删除 in the lists' context menus (the mails', and the short messages' that share it) has an
+// access key, and no other entry of its menu uses that key.
+TEST(ListMenus, PermanentDeleteHasAnAccessKeyOfItsOwn) {
+    const auto keyOf = [](const CString& text) {
+        const int amp = text.Find('&');
+        return amp >= 0 && amp + 1 < text.GetLength() ? (char)toupper((unsigned char)text[amp + 1])
+                                                      : '\0';
+    };
+    for (UINT menuId : {4216u, 411u}) {
+        SCOPED_TRACE(menuId);
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(menuId));
+        CMenu* popup = menu.GetSubMenu(0);
+        ASSERT_NE(nullptr, popup);
+        CString text;
+        ASSERT_GT(popup->GetMenuString(310, text, MF_BYCOMMAND), 0);
+        const char key = keyOf(text);
+        ASSERT_NE('\0', key) << (LPCTSTR)text;
+        for (UINT i = 0; i < popup->GetMenuItemCount(); ++i) {
+            CString other;
+            popup->GetMenuString(i, other, MF_BYPOSITION);
+            if (popup->GetMenuItemID((int)i) != 310)
+                EXPECT_NE(key, keyOf(other)) << (LPCTSTR)other;
+        }
+    }
+}
+
 } // namespace

@@ -111,6 +111,68 @@ TEST_F(MailAccountPagesTest, TypedIdentityAndServersReachTheAccountOnOk) {
     EXPECT_EQ(0u, account.m_smtpServer.m_dwAuthMode);
 }
 
+// 应用 comes alive with the first edit and writes the page to the account; a 取消 afterwards
+// keeps what was applied, so that the caller stores it.
+TEST_F(MailAccountPagesTest, AnEditEnablesApplyWhichKeepsItsValuesThroughCancel) {
+    onDialog = [&](CDialog& d) {
+        CPropertyPage& person = Page(d, 0);
+        Pump();
+        EXPECT_FALSE(Enabled(d, ID_APPLY_NOW));
+        Type(person, CPageMailAccountPerson::IDC_NAME, "Li Si");
+        Pump();
+        ASSERT_TRUE(Enabled(d, ID_APPLY_NOW));
+        Click(d, ID_APPLY_NOW);
+        Pump();
+        EXPECT_FALSE(Enabled(d, ID_APPLY_NOW));
+        EXPECT_EQ(CString("Li Si"), account.m_person.m_strText[CEmailAccount::PERSON_NAME]);
+        d.SendMessage(WM_COMMAND, IDCANCEL);
+    };
+    EXPECT_TRUE(EditMailAccount(nullptr, &account));
+    EXPECT_EQ(CString("Li Si"), account.m_person.m_strText[CEmailAccount::PERSON_NAME]);
+
+    onDialog = [&](CDialog& d) { d.SendMessage(WM_COMMAND, IDCANCEL); };
+    EXPECT_FALSE(EditMailAccount(nullptr, &account)) << "nothing applied, nothing changed";
+}
+
+// A sender or reply address that is not a whole address is refused on the page with a message
+// naming it, and neither 确定 nor 应用 takes it; a whole address then goes through.
+TEST_F(MailAccountPagesTest, AnIncompleteAddressIsRefusedOnThePage) {
+    const char* const kBad[] = {"@example.com", "li@", "li@@example.com", "li example.com",
+                                "li@example..com"};
+    onDialog = [&](CDialog& d) {
+        CPropertyPage& person = Page(d, 0);
+        Pump();
+        for (int field :
+             {CPageMailAccountPerson::IDC_EMAIL, CPageMailAccountPerson::IDC_REPLY_TO}) {
+            for (const char* bad : kBad) {
+                SCOPED_TRACE(bad);
+                Type(person, field, bad);
+                shown.clear();
+                d.SendMessage(WM_COMMAND, IDOK);
+                Pump();
+                ASSERT_TRUE(::IsWindow(d.GetSafeHwnd()));
+                ASSERT_EQ(1u, shown.size());
+                EXPECT_NE(-1, shown[0].text.Find("无效")) << (LPCTSTR)shown[0].text;
+                EXPECT_NE(-1, shown[0].text.Find(bad)) << (LPCTSTR)shown[0].text;
+                shown.clear();
+                Click(d, ID_APPLY_NOW);
+                Pump();
+                EXPECT_EQ(1u, shown.size());
+                EXPECT_EQ(CString(), account.m_person.m_strText[CEmailAccount::PERSON_EMAIL]);
+            }
+            Type(person, field, "li@mail.example.com");
+        }
+        shown.clear();
+        d.SendMessage(WM_COMMAND, IDOK);
+    };
+    EXPECT_TRUE(EditMailAccount(nullptr, &account));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(CString("li@mail.example.com"),
+              account.m_person.m_strText[CEmailAccount::PERSON_EMAIL]);
+    EXPECT_EQ(CString("li@mail.example.com"),
+              account.m_person.m_strText[CEmailAccount::PERSON_REPLY_TO]);
+}
+
 TEST_F(MailAccountPagesTest, TheLogOnDialogChoosesThePop3UserOrItsOwn) {
     CPageMailAccountServer* server = nullptr;
     std::function<void(CDialog&)> inner;
