@@ -7,10 +7,15 @@
 
 namespace {
 CKovFile::WriteHook g_writeHook = nullptr;
+CKovFile::WriteHook g_flushHook = nullptr;
 }
 
 void CKovFile::SetWriteHookForTesting(WriteHook hook) {
     g_writeHook = hook;
+}
+
+void CKovFile::SetFlushHookForTesting(WriteHook hook) {
+    g_flushHook = hook;
 }
 
 void CKovFile::Write(const void* lpBuf, UINT nCount) {
@@ -28,6 +33,8 @@ void CKovFile::SetLength(ULONGLONG dwNewLen) {
 void CKovFile::Flush() {
     if (m_hFile != hFileNull && fdatasync(m_hFile) != 0 && errno != EINVAL)
         ThrowErrno(errno);
+    if (g_flushHook != nullptr)
+        g_flushHook();
 }
 
 UINT CKovFile::Peek(void* lpBuf, UINT nCount) {

@@ -34,6 +34,8 @@ public:
     // throwing a file exception or by ending the process, to see what an interrupted write leaves.
     using WriteHook = void (*)();
     static void SetWriteHookForTesting(WriteHook hook);
+    // Called after every flush of any such file: tests see that a write reached the disk.
+    static void SetFlushHookForTesting(WriteHook hook);
 
 private:
     ULONGLONG m_savedPosition = 0;

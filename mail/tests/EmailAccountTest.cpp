@@ -505,6 +505,24 @@ TEST_F(EmailAccountTest, AMoveKilledAtAnyWriteLeavesTheMailInExactlyOneBox) {
     }
 }
 
+TEST_F(EmailAccountTest, ABoxRefusesAMessageAnotherBoxHolds) {
+    {
+        auto account = Make();
+        CEmailMessage* m = NewMail("只在一处");
+        ASSERT_TRUE(account->SaveMessage(m));
+        CEmailBox* out = account->FindBox(1);
+        CEmailBox* recycle = account->FindBox(3);
+        ASSERT_EQ(out, m->GetParent());
+        EXPECT_FALSE(recycle->AddMessage(m));
+        EXPECT_EQ(out, m->GetParent());
+        EXPECT_EQ(std::vector<CString>{"只在一处"}, Subjects(out));
+        EXPECT_EQ(0, recycle->GetMessageCount());
+    }
+    auto account = Reopen();
+    EXPECT_EQ(std::vector<CString>{"只在一处"}, Subjects(account->FindBox(1)));
+    EXPECT_EQ(0, account->FindBox(3)->GetMessageCount());
+}
+
 TEST_F(EmailAccountTest, UserBoxesAreNamedByKindAndTheirDeletionTakesTheirMail) {
     DWORD id;
     {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "mail/KovFile.h"
 #include "mail/MiniDB.h"
 #include "mail/MiniDBRecord.h"
 #include "mail/tests/InterruptedWrites.h"
@@ -274,6 +276,48 @@ TEST_F(MiniDBTest, FilesThatDoNotHoldTogetherAreNotOpenedOrReadShort) {
         EXPECT_EQ(1, db.Append(&r));
         EXPECT_EQ(Payload(7, 10), LoadText(db, 1));
         EXPECT_EQ(Payload(0, 100), LoadText(db, 0));
+    }
+}
+
+// ---- In-place updates ----------------------------------------------------------------------
+
+std::string g_fileSteps;
+
+// Each in-place update of a store file writes its bytes, has them flushed to the disk before it
+// returns, and leaves the position where it was.
+TEST_F(MiniDBTest, InPlaceUpdatesAreFlushedAndKeepThePosition) {
+    struct Case {
+        const char* how;
+        std::function<void(CKovFile&)> update;
+        std::string expected; // the file's bytes after the update
+    };
+    const WORD word = 0x4241; // "AB"
+    const Case cases[] = {
+        {"poke", [&](CKovFile& f) { f.Poke(&word, sizeof word); }, "01AB456789"},
+        {"poke at", [&](CKovFile& f) { f.PokeAt(&word, sizeof word, 4); }, "012345AB89"},
+        {"flags", [](CKovFile& f) { f.ModifyFlags16(0x0030, 0x0101, 4); }, "012345\x07" "789"},
+    };
+    const std::string path = m_dir.str() + "/store.dat";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        {
+            CFile init(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+            init.Write("0123456789", 10);
+        }
+        CKovFile f;
+        ASSERT_TRUE(f.Open(path.c_str(), CFile::modeReadWrite));
+        f.Seek(2, CFile::begin);
+        g_fileSteps.clear();
+        CKovFile::SetWriteHookForTesting([] { g_fileSteps += "write "; });
+        CKovFile::SetFlushHookForTesting([] { g_fileSteps += "flush "; });
+        c.update(f);
+        CKovFile::SetWriteHookForTesting(nullptr);
+        CKovFile::SetFlushHookForTesting(nullptr);
+        EXPECT_EQ("write flush ", g_fileSteps);
+        EXPECT_EQ(2u, f.GetPosition());
+        f.Close();
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(c.expected, std::string((std::istreambuf_iterator<char>(in)), {}));
     }
 }
 

@@ -172,6 +172,9 @@ protected:
 };
 
 TEST_F(MainFrameTest, StartsWithItsBarsFoldersAndTrayAndEndsInOrder) {
+    // A module registered a second time is still one module: started and ended once.
+    AfxRegisterShellModule(&contacts);
+    EXPECT_EQ(AfxGetShellModules(), (std::vector<CShellModule*>{&contacts, &senders}));
     auto app = Start();
     ASSERT_TRUE(app);
     CMainFrame* frame = app->GetMainFrame();

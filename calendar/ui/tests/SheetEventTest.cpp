@@ -322,6 +322,77 @@ TEST_F(SheetEventTest, AWeeklyTaskWithAReminderComesOutOfTheSheet) {
     EXPECT_EQ(event.m_remind.m_nPopup, 0);
 }
 
+// Each kind of reminder, stored through the page and shown again by a second sheet: the advance
+// as hours and minutes before the start, the fixed time as the picker's date, hour and minute.
+TEST_F(SheetEventTest, EachKindOfReminderIsStoredAndShownAgain) {
+    struct Case {
+        bool fixed;
+        int hour, minute; // fixed: the time of day; advance: the amount before the start
+    };
+    const Case cases[] = {{true, 14, 37}, {true, 9, 5}, {false, 2, 45}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.fixed ? "fixed " : "advance ") << c.hour << ":" << c.minute);
+        _CEvent event;
+        const CDate date(2024, 3, 18);
+        const UINT kind = c.fixed ? CPageEventRemind::IDC_FIXED : CPageEventRemind::IDC_ADVANCE;
+        INT_PTR r = RunSheet(&event, &date, [&](CSheetEvent& s) {
+            s.GetGeneralPage().SetDlgItemText(CPageEventGeneral::IDC_TITLE, "复诊");
+            s.SelectPage(CSheetEvent::PageRemind);
+            CPageEventRemind& page = s.GetRemindPage();
+            ClickBox(page, CPageEventRemind::IDC_ENABLED);
+            ClickBox(page, kind);
+            if (c.fixed) {
+                auto* picker = dynamic_cast<CDateTimeCtrl*>(page.GetDlgItem(CPageEventRemind::IDC_WHEN));
+                ASSERT_NE(picker, nullptr);
+                ASSERT_TRUE(picker->IsWindowEnabled());
+                SYSTEMTIME st{};
+                st.wYear = 2024, st.wMonth = 3, st.wDay = 17, st.wHour = (WORD)c.hour, st.wMinute = (WORD)c.minute;
+                ASSERT_TRUE(picker->SetTime(&st));
+            } else {
+                CString t;
+                t.Format("%d", c.hour);
+                page.SetDlgItemText(CPageEventRemind::IDC_HOURS, t);
+                t.Format("%d", c.minute);
+                page.SetDlgItemText(CPageEventRemind::IDC_MINUTES, t);
+            }
+            EXPECT_TRUE(PressOk(s));
+        });
+        ASSERT_EQ(r, IDOK);
+        const CEventRemindInfo& stored = event.m_remind;
+        EXPECT_TRUE(stored.m_bEnabled);
+        if (c.fixed) {
+            EXPECT_EQ(stored.m_nMode, CEventRemindInfo::MODE_FIXED);
+            const int expected[6] = {2024, 3, 17, c.hour, c.minute, 0};
+            for (int i = 0; i < 6; ++i)
+                EXPECT_EQ(stored.m_when[i], expected[i]) << "field " << i;
+        } else {
+            EXPECT_EQ(stored.m_nMode, CEventRemindInfo::MODE_ADVANCE);
+            EXPECT_EQ(stored.m_when[0], c.hour);
+            EXPECT_EQ(stored.m_when[1], c.minute);
+        }
+
+        RunSheet(&event, nullptr, [&](CSheetEvent& s) {
+            CPageEventRemind& page = s.GetRemindPage();
+            EXPECT_EQ(page.IsDlgButtonChecked(kind), BST_CHECKED);
+            if (c.fixed) {
+                auto* picker = dynamic_cast<CDateTimeCtrl*>(page.GetDlgItem(CPageEventRemind::IDC_WHEN));
+                ASSERT_NE(picker, nullptr);
+                SYSTEMTIME st{};
+                ASSERT_EQ(picker->GetTime(&st), (DWORD)GDT_VALID);
+                EXPECT_EQ(st.wDay, 17);
+                EXPECT_EQ(st.wHour, c.hour);
+                EXPECT_EQ(st.wMinute, c.minute);
+            } else {
+                CString hours, minutes;
+                page.GetDlgItemText(CPageEventRemind::IDC_HOURS, hours);
+                page.GetDlgItemText(CPageEventRemind::IDC_MINUTES, minutes);
+                EXPECT_EQ(atoi(hours), c.hour);
+                EXPECT_EQ(atoi(minutes), c.minute);
+            }
+        });
+    }
+}
+
 // ---- Filter dialog --------------------------------------------------------------------------
 
 TEST_F(SheetEventTest, TheFilterDialogTurnsOffACriterionWithNoValueAndClearsAllButTheDate) {

@@ -5,6 +5,7 @@
 
 #include "contacts/PersonFields.h"
 #include "ecard/ECAccess.h"
+#include "ecard/ui/ECDialogs.h"
 #include "ecard/ui/ECDlgFindContact.h"
 
 #include <QDir>
@@ -138,6 +139,44 @@ TEST_F(ECFindContactTest, TheCommandIsForGroupsOnly) {
     };
     Command(57636);
     EXPECT_FALSE(opened);
+}
+
+TEST_F(ECFindContactTest, FindByIdSearchesTheChosenScopeAndAMissSelectsNothing) {
+    // The stranger is in another group than the selected contact; the classmate is in a
+    // sub-group of the selected group.
+    struct Case {
+        HTREEITEM selected;
+        const char* id;
+        int scope;
+        HTREEITEM after;
+    };
+    const Case cases[] = {
+        {ItemOf(kBob), "20000003", CECDlgFindContactID::IDC_IN_ALL, ItemOf(20000003)},
+        {ItemOf(kBob), "20000003", CECDlgFindContactID::IDC_IN_GROUP, ItemOf(kBob)},
+        {tree->GetGroupItem(CECContactsTreeView::KindFriends), "20000005",
+         CECDlgFindContactID::IDC_IN_GROUP, ItemOf(kCarol)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << (c.scope == CECDlgFindContactID::IDC_IN_ALL ? " in all" : " in the group"));
+        Select(c.selected);
+        int opened = 0;
+        onDialog = [&](CDialog& d) {
+            ++opened;
+            ASSERT_NE(nullptr, dynamic_cast<CECDlgFindContactID*>(&d));
+            Type(&d, CECDlgFindContactID::IDC_ID, c.id);
+            Click(&d, c.scope);
+            Click(&d, IDOK);
+        };
+        shown.clear();
+        answers = {IDNO};
+        Command(1528);
+        Pump();
+        EXPECT_EQ(1, opened);
+        const bool missed = c.after == c.selected;
+        EXPECT_EQ(missed ? std::vector<CString>{"未找到指定的联系人！需要重新查找吗？"} : std::vector<CString>{},
+                  Texts());
+        EXPECT_EQ(c.after, tree->GetTreeCtrl().GetSelectedItem());
+    }
 }
 
 TEST_F(ECFindContactTest, FindsInCardAndStatusFieldsAndSelectsTheHit) {

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -134,22 +135,41 @@ TEST_F(FileListCtrlTest, FilesOfOneExtensionShareOneCachedIcon) {
 }
 
 TEST_F(FileListCtrlTest, DeleteRemovesTheSelectedFilesOnceEvenWhenHeld) {
-    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"}) {
-        MakeFile(name);
-        list.AddPath(P(name));
+    struct Case {
+        std::vector<const char*> files;
+        std::vector<int> selected;
+        std::vector<std::string> remaining; // in the list's order
+    };
+    const Case cases[] = {
+        {{"1.txt", "2.txt", "3.txt", "4.txt"}, {0}, {"2.txt", "3.txt", "4.txt"}},
+        {{"1.txt", "2.txt", "3.txt", "4.txt"}, {0, 2}, {"2.txt", "4.txt"}},
+        {{"1.txt"}, {0}, {}},
+        {{"1.txt", "2.txt", "3.txt", "4.txt"}, {1, 2}, {"1.txt", "4.txt"}},
+        {{"1.txt", "2.txt", "3.txt", "4.txt"}, {1, 3}, {"1.txt", "3.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.files.size() << " files, first selected " << c.selected[0]
+                                        << ", " << c.selected.size() << " selected");
+        list.RemoveAll();
+        for (const char* name : c.files) {
+            MakeFile(name);
+            ASSERT_TRUE(list.AddPath(P(name)));
+        }
+        recorder.changes = 0;
+        for (int row : c.selected)
+            list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        list.SetFocus();
+        ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &list; }));
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(list.GetWidget(), &repeat);
+        EXPECT_EQ((int)c.files.size(), list.GetItemCount()); // a repeat alone removes nothing
+        QTest::keyClick(list.GetWidget(), Qt::Key_Delete);
+        EXPECT_EQ(std::multiset<std::string>(c.remaining.begin(), c.remaining.end()), Names());
+        ASSERT_EQ((int)c.remaining.size(), list.GetItemCount());
+        for (int i = 0; i < list.GetItemCount(); ++i)
+            EXPECT_STREQ(c.remaining[i].c_str(), list.GetItemText(i, 0)) << "row " << i;
+        EXPECT_EQ(1, recorder.changes);
     }
-    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-    list.SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    list.SetFocus();
-    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == &list; }));
-    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(list.GetWidget(), &repeat);
-    EXPECT_EQ(4, list.GetItemCount()); // a repeat alone removes nothing
-    QTest::keyClick(list.GetWidget(), Qt::Key_Delete);
-    EXPECT_EQ((std::multiset<std::string>{"1.txt", "3.txt"}), Names());
-    EXPECT_EQ(2, list.GetItemCount());
-    EXPECT_STREQ("3.txt", list.GetItemText(1, 0));
-    EXPECT_EQ(1, recorder.changes);
     // A removed file can be added again.
     EXPECT_TRUE(list.AddPath(P("2.txt")));
     list.m_bNoNotify = TRUE;

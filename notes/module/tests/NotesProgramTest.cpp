@@ -380,6 +380,49 @@ TEST_F(NotesProgramTest, ADamagedNotebookAddsNoRoot) {
     EXPECT_TRUE(ExitProgram(*app));
 }
 
+// The export writes the whole page or the selection only, as plain text or as RTF.
+TEST_F(NotesProgramTest, ExportWritesTheChosenRangeInTheChosenFormat) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    struct Case {
+        const char* file;
+        int format; // 0 RTF, 1 text
+        int range;  // 0 the selection, 1 all
+        CString text;
+    };
+    const Case cases[] = {
+        {"all.txt", 1, 1, "旧内容"},
+        {"part.txt", 1, 0, "内容"},
+        {"all.rtf", 0, 1, "旧内容"},
+        {"part.rtf", 0, 0, "内容"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        o.editor->GetRichEditCtrl().SetSel(1, 3);
+        const CString path = PathOf(c.file);
+        AnswerFileDialog(path, c.format, c.range);
+        answers = {IDOK};
+        shown.clear();
+        o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_EXPORT);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "恭喜您，导出成功！");
+        std::ifstream in((LPCTSTR)path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        if (c.format == 1) {
+            EXPECT_EQ(CString(bytes.c_str()), c.text);
+            continue;
+        }
+        EXPECT_EQ(bytes.rfind("{\\rtf", 0), 0u) << bytes;
+        // Read back as RTF, the file holds the chosen text.
+        o.editor->SetStreamText(SF_RTF, CString(bytes.c_str()));
+        EXPECT_EQ(o.editor->GetStreamText(SF_TEXT), c.text);
+        o.editor->SetStreamText(SF_TEXT, "旧内容");
+    }
+    ForgetScript();
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 TEST_F(NotesProgramTest, ExportAsksBeforeReplacingAndAFailedWriteLeavesNothing) {
     Open o = OpenPage();
     ASSERT_NE(o.editor, nullptr);

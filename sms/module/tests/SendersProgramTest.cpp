@@ -529,13 +529,26 @@ TEST_F(SendersProgramTest, BoxesAreMadeAndDeletedAfterTheRulesAndLeaveThePaneFir
     EXPECT_EQ(made->GetName(), "work");
     EXPECT_EQ(made->GetBoxType(), CMsgBoxBase::BOX_USER);
     EXPECT_TRUE(doc->IsModified());
-    ASSERT_TRUE(tree->DeleteBox((HTREEITEM)made->GetTreeItem()));
-
-    // A standard box stays.
-    t.SelectItem(hInbox);
+    // Empty, it goes without a question.
     shown.clear();
-    tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_DELETE);
-    EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount());
+    ASSERT_TRUE(tree->DeleteBox((HTREEITEM)made->GetTreeItem()));
+    EXPECT_TRUE(shown.empty());
+
+    // Every standard box stays: the command is off for it, and asked directly the tree says why.
+    for (int type = CMsgBoxBase::BOX_INBOX; type <= CMsgBoxBase::BOX_RECYCLE; ++type) {
+        SCOPED_TRACE(type);
+        auto* standard = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(type));
+        ASSERT_NE(standard, nullptr);
+        HTREEITEM hStandard = (HTREEITEM)standard->GetTreeItem();
+        t.SelectItem(hStandard);
+        shown.clear();
+        tree->SendMessage(WM_COMMAND, CSendersView::ID_BOX_DELETE);
+        EXPECT_TRUE(shown.empty());
+        EXPECT_FALSE(tree->DeleteBox(hStandard));
+        ASSERT_EQ(1u, shown.size());
+        EXPECT_EQ(shown[0].text, "标准信箱不允许删除！");
+        EXPECT_EQ(4, doc->GetRootBox().GetSubBoxCount());
+    }
 
     // A user box with a message in a sub-box, shown in the pane, asks; "no" keeps it.
     _CSmsBox* box = inbox->AddSubBox("朋友", CMsgBoxBase::BOX_USER);

@@ -378,6 +378,15 @@ protected:
                 return h;
         return nullptr;
     }
+    // Opens the group g1 and shows its set s1; answers the group's item.
+    HTREEITEM ShowFirstSet(CDlgMessageBank& d) {
+        HTREEITEM g1 = Find(d, TVI_ROOT, "g1");
+        if (g1 != nullptr) {
+            d.GetTree().Expand(g1, TVE_EXPAND);
+            d.GetTree().SelectItem(Find(d, g1, "s1"));
+        }
+        return g1;
+    }
     void EndEdit(CDlgMessageBank& d, const char* text) {
         CEdit* edit = d.GetTree().GetEditControl();
         ASSERT_NE(edit, nullptr);
@@ -409,10 +418,8 @@ TEST_F(MessageBankTest, ASetShowsItsPhrasesWhichAreEditedSavedAndInserted) {
     answers = {IDYES};
     onDialog = [&](CDialog& d) {
         auto& b = static_cast<CDlgMessageBank&>(d);
-        HTREEITEM g1 = Find(b, TVI_ROOT, "g1");
+        HTREEITEM g1 = ShowFirstSet(b);
         ASSERT_NE(g1, nullptr);
-        b.GetTree().Expand(g1, TVE_EXPAND);
-        b.GetTree().SelectItem(Find(b, g1, "s1"));
         ASSERT_NE(b.GetCurrentSet(), nullptr);
         EXPECT_EQ(b.GetList().GetItemCount(), 2) << "blank lines are no phrases";
         b.GetList().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -438,6 +445,45 @@ TEST_F(MessageBankTest, ASetShowsItsPhrasesWhichAreEditedSavedAndInserted) {
     owner.DestroyWindow();
 }
 
+TEST_F(MessageBankTest, DeletingPhrasesRemovesTheSelectedRowsFromTheListAndTheSavedSet) {
+    struct Case {
+        const char* file;
+        std::vector<int> selected;
+        std::vector<CString> remaining;
+    };
+    const Case cases[] = {
+        {"p0\r\np1\r\np2\r\np3\r\n", {0}, {"p1", "p2", "p3"}},
+        {"p0\r\np1\r\np2\r\np3\r\n", {0, 2}, {"p1", "p3"}},
+        {"p0\r\n", {0}, {}},
+        {"p0\r\np1\r\np2\r\np3\r\n", {1, 2}, {"p0", "p3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << " less " << c.selected.size() << " from row " << c.selected[0]);
+        std::ofstream(bank / "g1" / "s1.dat", std::ios::binary | std::ios::trunc) << c.file;
+        CDlgMessageBank dlg(nullptr, Folder());
+        answers = {IDYES};
+        onDialog = [&](CDialog& d) {
+            auto& b = static_cast<CDlgMessageBank&>(d);
+            HTREEITEM g1 = ShowFirstSet(b);
+            ASSERT_NE(g1, nullptr);
+            for (int row : c.selected)
+                b.GetList().SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+            b.RunCommand(CDlgMessageBank::ID_PHRASE_DELETE);
+            std::vector<CString> rows;
+            for (int i = 0; i < b.GetList().GetItemCount(); ++i)
+                rows.push_back(b.GetList().GetItemText(i, 0));
+            EXPECT_EQ(rows, c.remaining);
+            b.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgMessageBank::IDC_OK, BN_CLICKED));
+        };
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        std::string expected;
+        for (const CString& p : c.remaining)
+            expected += std::string((LPCTSTR)p) + "\r\n";
+        std::ifstream in(bank / "g1" / "s1.dat", std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), expected);
+    }
+}
+
 TEST_F(MessageBankTest, TheKeyboardsContextMenusOpenAtTheSelectedGroupAndTheFocusedPhrase) {
     CDlgMessageBank dlg(nullptr, Folder());
     std::vector<CPoint> at;
@@ -448,10 +494,8 @@ TEST_F(MessageBankTest, TheKeyboardsContextMenusOpenAtTheSelectedGroupAndTheFocu
     CRect groupRect, rowRect;
     onDialog = [&](CDialog& d) {
         auto& b = static_cast<CDlgMessageBank&>(d);
-        HTREEITEM g1 = Find(b, TVI_ROOT, "g1");
+        HTREEITEM g1 = ShowFirstSet(b);
         ASSERT_NE(g1, nullptr);
-        b.GetTree().Expand(g1, TVE_EXPAND);
-        b.GetTree().SelectItem(Find(b, g1, "s1"));
         b.GetTree().GetItemRect(Find(b, g1, "s1"), &groupRect, TRUE);
         b.GetTree().ClientToScreen(&groupRect);
         QTest::keyClick(b.GetTree().GetWidget(), Qt::Key_F10, Qt::ShiftModifier);
