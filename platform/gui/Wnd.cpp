@@ -1416,7 +1416,8 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
 BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
     for (HWND h = pMsg->hwnd; h;) {
         CWnd* w = FromHandlePermanent(h);
-        if (!w)
+        // A key typed in a modal window goes no further than the modal window.
+        if (!w || AfxKeyBlockedFor(pMsg, w))
             break;
         if (w->PreTranslateMessage(pMsg))
             return TRUE;

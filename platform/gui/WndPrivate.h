@@ -137,6 +137,11 @@ QWidget* AfxWorkingWindow();
 // Starts following which window is active (called once the application exists).
 void AfxTrackActiveWindows();
 
+// True when the message is a key that must not reach pWnd: a modal window (or one that has the
+// keyboard to itself, see CExclusiveKeys) runs and pWnd is no part of it. Its owner and every
+// other window of ours would act on what the modal window hides.
+bool AfxKeyBlockedFor(const MSG* pMsg, const CWnd* pWnd);
+
 // Holds the window the user works in when a modal loop begins, and gives it the activation back
 // (raised) when the loop is over, as the system does; without this the window manager hands it
 // to the modal window's owner, which may be another of our windows.
