@@ -3,12 +3,17 @@
 #include "WmTestSupport.h"
 
 #include "platform/gui/CmdTarget.h"
+#include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Dialog.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WinApp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 #include <functional>
@@ -219,6 +224,112 @@ TEST_F(WindowManagerTest, AfterModalDialogsAndMessageBoxesTheWindowTheUserWorked
     Settle();
     EXPECT_GT(StackIndex(&worked), StackIndex(&mainWnd));
     worked.DestroyWindow();
+    mainWnd.DestroyWindow();
+}
+
+// What the window manager says of the modal window once it is framed, and the modal window
+// closed: whose it is, of which type, and its frame.
+struct ModalSeen {
+    std::string transient, type;
+    QRect frame;
+    bool framed = false;
+};
+
+// Runs open (which opens a modal window and waits in it) and closes that window once the
+// window manager has framed it, noting what it said of it.
+template <class Open> ModalSeen WatchModal(Open open) {
+    ModalSeen seen;
+    QObject context;
+    QElapsedTimer waited;
+    waited.start();
+    std::function<void()> look = [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+        if (!framed && waited.elapsed() < 5000) {
+            QTimer::singleShot(20, &context, look);
+            return;
+        }
+        if (framed) {
+            QElapsedTimer settle; // the window manager finishes with the window
+            settle.start();
+            while (settle.elapsed() < 200)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            char id[32];
+            snprintf(id, sizeof id, "0x%llx", (unsigned long long)w->winId());
+            seen.transient = WmSession::Run(std::string("xprop -id ") + id + " WM_TRANSIENT_FOR");
+            seen.type = WmSession::Run(std::string("xprop -id ") + id + " _NET_WM_WINDOW_TYPE");
+            seen.frame = w->frameGeometry();
+            seen.framed = true;
+        }
+        if (CWnd* dlg = w ? CWnd::FromWidget(w) : nullptr; dlg && dlg->GetWidget() == w)
+            dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+        else if (w)
+            w->close();
+    };
+    QTimer::singleShot(0, &context, look);
+    open();
+    return seen;
+}
+
+// After a file dialog, a context menu, a tool tip and a message box have come and gone, each
+// dialog opened (with no owner named, and owned by the window the user works in) is a dialog
+// of the main window to the window manager, centred on it.
+TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowOfOurs) {
+    CWinApp app("owners");
+    CWnd mainWnd;
+    MakeWindow(mainWnd, 300, 200);
+    app.m_pMainWnd = &mainWnd;
+    mainWnd.SetForegroundWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+    AfxSetModalDialogHook(nullptr);
+    AfxSetMessageBoxHook(nullptr);
+
+    // The passing windows.
+    ModalSeen file = WatchModal([&] {
+        CFileDialog dlg(TRUE, nullptr, nullptr, 0, "All|*.*||", &mainWnd);
+        dlg.DoModal();
+    });
+    EXPECT_TRUE(file.framed);
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 100, "甲");
+    menu.AppendMenu(MF_STRING, 101, "乙");
+    QObject context;
+    QTimer::singleShot(300, &context, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    menu.TrackPopupMenu(TPM_LEFTALIGN, 400, 300, &mainWnd);
+    menu.DestroyMenu();
+    QToolTip::showText(QPoint(420, 320), "提示", mainWnd.GetWidget());
+    Settle(200);
+    ModalSeen box = WatchModal([] { AfxMessageBox("已完成。", MB_OK); });
+    EXPECT_TRUE(box.framed);
+    QToolTip::hideText();
+    Settle(200);
+
+    const std::string mainId = XId(&mainWnd);
+    const CPoint centre = WindowRect(&mainWnd).CenterPoint();
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+    } cases[] = {
+        {"dialog without an owner", [] { CDialog(7100).DoModal(); }},
+        {"dialog of the active window",
+         [] { CDialog(7100, CWnd::GetActiveWindow()).DoModal(); }},
+        {"message box", [] { AfxMessageBox("还有一件事。", MB_OKCANCEL); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModalSeen seen = WatchModal(c.open);
+        ASSERT_TRUE(seen.framed);
+        EXPECT_NE(std::string::npos, seen.transient.find(mainId)) << seen.transient;
+        EXPECT_NE(std::string::npos, seen.type.find("_NET_WM_WINDOW_TYPE_DIALOG")) << seen.type;
+        EXPECT_NEAR(centre.x, seen.frame.center().x(), 12);
+        EXPECT_NEAR(centre.y, seen.frame.center().y(), 12);
+        Settle(200);
+    }
+    app.m_pMainWnd = nullptr;
     mainWnd.DestroyWindow();
 }
 
