@@ -585,6 +585,30 @@ bool AfxKeyBlockedFor(const MSG* pMsg, const CWnd* pWnd) {
     return true;
 }
 
+// A window that can own a dialog: shown, and a framed window or dialog to the window manager.
+static bool CanOwnDialogs(CWnd* pWnd) {
+    QWidget* w = pWnd->GetWidget();
+    if (!w || !w->isWindow() || !w->isVisible())
+        return false;
+    const Qt::WindowType type = w->windowType();
+    return (type == Qt::Window || type == Qt::Dialog) &&
+           !w->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+CWnd* AfxDialogOwner(CWnd* pWnd) {
+    // Owners go up a few steps at most; the bound only guards against an owner loop.
+    CWnd* top = pWnd && pWnd->m_hWnd ? pWnd->GetTopLevelParent() : nullptr;
+    CWnd* w = top;
+    for (int step = 0; w && step < 16; ++step) {
+        if (CanOwnDialogs(w))
+            return w;
+        CWnd* owner = w->GetOwner();
+        w = owner ? owner->GetTopLevelParent() : nullptr;
+    }
+    CWnd* main = AfxGetMainWnd();
+    return main && main->m_hWnd ? main : top;
+}
+
 CModalActivation::CModalActivation() : m_window(AfxWorkingWindow()) {}
 
 CModalActivation::~CModalActivation() {
