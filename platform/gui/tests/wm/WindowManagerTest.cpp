@@ -2,8 +2,10 @@
 // state a user gives a window with the frame's buttons.
 #include "WmTestSupport.h"
 
+#include "platform/gui/Accel.h"
 #include "platform/gui/CmdTarget.h"
 #include "platform/gui/CommonDialogs.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
@@ -331,6 +333,85 @@ TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowO
     }
     app.m_pMainWnd = nullptr;
     mainWnd.DestroyWindow();
+}
+
+// Offers every key to its accelerator table and records the commands it gives.
+class CAcceleratedWnd : public CWnd {
+public:
+    HACCEL m_hAccel = nullptr;
+    std::vector<UINT> commands;
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+            return TranslateAccelerator(m_hWnd, m_hAccel, pMsg);
+        return FALSE;
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (lParam == 0) // a command, not a control's notification
+            commands.push_back(LOWORD(wParam));
+        return TRUE;
+    }
+};
+
+// The user's keys, typed while a modal dialog has the X input focus, act in the dialog only:
+// the main window's accelerators behind it give nothing, its edit takes letters and Delete,
+// Escape closes it. Once it is gone the same accelerator works in the main window.
+TEST_F(WindowManagerTest, KeysTypedInAModalDialogActInItAlone) {
+    CWinApp app("keys");
+    CAcceleratedWnd mainWnd;
+    const ACCEL keys[] = {{FVIRTKEY | FCONTROL, '2', 7301},
+                          {FVIRTKEY | FCONTROL, 'N', 7302},
+                          {FVIRTKEY, VK_DELETE, 7303},
+                          {FVIRTKEY | FCONTROL, 'S', 7304}};
+    mainWnd.m_hAccel = CreateAcceleratorTable(const_cast<ACCEL*>(keys), 4);
+    MakeWindow(mainWnd, 40, 40);
+    app.m_pMainWnd = &mainWnd;
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 200, 34), &mainWnd, 10));
+    mainWnd.SetForegroundWindow();
+    edit.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+
+    CDialog dlg(7100, &mainWnd);
+    CString typed;
+    bool framed = false;
+    QObject context;
+    QElapsedTimer waited;
+    waited.start();
+    std::function<void()> type = [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        framed = w && w->isActiveWindow() && w->frameGeometry() != w->geometry();
+        if (!framed && waited.elapsed() < 5000) {
+            QTimer::singleShot(20, &context, type);
+            return;
+        }
+        if (framed) {
+            Settle(200);
+            WmSession::Run("xdotool key --delay 40 a b Home Delete ctrl+2 ctrl+n ctrl+s");
+            Settle(400);
+            dlg.GetDlgItemText(7101, typed);
+            WmSession::Run("xdotool key Escape");
+        }
+        // Ends the dialog where Escape did not.
+        QTimer::singleShot(framed ? 3000 : 0, &context, [&] {
+            if (dlg.m_hWnd)
+                dlg.EndDialog(IDABORT);
+        });
+    };
+    QTimer::singleShot(0, &context, type);
+    EXPECT_EQ(IDCANCEL, dlg.DoModal()) << "Escape cancels the dialog";
+    EXPECT_TRUE(framed);
+    EXPECT_EQ(CString("b"), typed) << "letters and Delete work in the dialog's edit";
+    EXPECT_TRUE(mainWnd.commands.empty()) << mainWnd.commands.size() << " reached the main window";
+
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+    edit.SetFocus();
+    Settle(200);
+    WmSession::Run("xdotool key ctrl+2");
+    EXPECT_TRUE(WaitFor([&] { return !mainWnd.commands.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{7301}, mainWnd.commands);
+    app.m_pMainWnd = nullptr;
+    mainWnd.DestroyWindow();
+    DestroyAcceleratorTable(mainWnd.m_hAccel);
 }
 
 } // namespace
