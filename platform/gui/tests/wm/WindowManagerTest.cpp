@@ -273,9 +273,9 @@ template <class Open> ModalSeen WatchModal(Open open) {
     return seen;
 }
 
-// After a file dialog, a context menu, a tool tip and a message box have come and gone, each
-// dialog opened (with no owner named, and owned by the window the user works in) is a dialog
-// of the main window to the window manager, centred on it.
+// After a file dialog, a context menu, a tool tip, a pop-up of ours and a message box have come
+// and gone, each dialog opened (with no owner named, owned by the window the user works in or
+// by the closed pop-up) is a dialog of the main window to the window manager, centred on it.
 TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowOfOurs) {
     CWinApp app("owners");
     CWnd mainWnd;
@@ -308,6 +308,12 @@ TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowO
     ModalSeen box = WatchModal([] { AfxMessageBox("已完成。", MB_OK); });
     EXPECT_TRUE(box.framed);
     QToolTip::hideText();
+    // A pop-up window of ours (a list or menu of a control), shown and closed again.
+    CWnd popup;
+    ASSERT_TRUE(popup.CreateEx(0, nullptr, nullptr, WS_POPUP | WS_BORDER | WS_VISIBLE, 420, 300,
+                               120, 90, mainWnd.m_hWnd, nullptr));
+    Settle(200);
+    popup.ShowWindow(SW_HIDE);
     Settle(200);
 
     const std::string mainId = XId(&mainWnd);
@@ -319,6 +325,7 @@ TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowO
         {"dialog without an owner", [] { CDialog(7100).DoModal(); }},
         {"dialog of the active window",
          [] { CDialog(7100, CWnd::GetActiveWindow()).DoModal(); }},
+        {"dialog of the closed pop-up", [&] { CDialog(7100, &popup).DoModal(); }},
         {"message box", [] { AfxMessageBox("还有一件事。", MB_OKCANCEL); }},
     };
     for (const Case& c : cases) {
@@ -332,6 +339,7 @@ TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowO
         Settle(200);
     }
     app.m_pMainWnd = nullptr;
+    popup.DestroyWindow();
     mainWnd.DestroyWindow();
 }
 
