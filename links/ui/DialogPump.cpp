@@ -54,6 +54,7 @@ void PumpWindowMessages(CWnd* pWnd) {
     if (!widget)
         return;
     InputOnlyTo filter(widget);
+    CExclusiveKeys keys(pWnd);
     QCoreApplication::instance()->installEventFilter(&filter);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(&filter);

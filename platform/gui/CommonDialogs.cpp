@@ -26,7 +26,7 @@ int NameStart(const CString& path) {
 }
 
 QWidget* ParentWidget(CWnd* parent) {
-    CWnd* top = parent ? parent->GetTopLevelParent() : AfxGetMainWnd();
+    CWnd* top = AfxDialogOwner(parent);
     return top ? top->GetWidget() : nullptr;
 }
 

@@ -171,9 +171,7 @@ int AfxShowMessageBox(HWND hOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT n
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
     // The box belongs to the window the user works in; the main window only when none is.
     QWidget* working = AfxWorkingWindow();
-    CWnd* owner = working ? CWnd::FromWidget(working) : nullptr;
-    if (!owner || !owner->m_hWnd)
-        owner = AfxGetMainWnd();
+    CWnd* owner = AfxDialogOwner(working ? CWnd::FromWidget(working) : nullptr);
     return AfxShowMessageBox(owner ? owner->m_hWnd : nullptr, lpszText, nullptr, nType);
 }
 

@@ -122,7 +122,7 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
     // A window outside the main window's tree still lets the main window see its keys.
     if (main && main->m_hWnd && pMsg->hwnd) {
         CWnd* w = CWnd::FromHandle(pMsg->hwnd);
-        if (w && w->GetTopLevelParent() != main)
+        if (w && w->GetTopLevelParent() != main && !AfxKeyBlockedFor(pMsg, main))
             return main->PreTranslateMessage(pMsg);
     }
     return FALSE;

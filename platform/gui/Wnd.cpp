@@ -1173,14 +1173,15 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     if (child) {
         parentWidget = parent->GetWidget();
     } else {
-        // A pop-up is owned by the top-level window of the window it was given.
-        if (parent) {
-            CWnd* top = parent->GetTopLevelParent();
-            parentWidget = top ? top->GetWidget() : nullptr;
-        }
         // A dialog is a dialog to the window manager too: it stays above the window that owns
         // it and offers only the buttons its style asks for.
         bool dialog = cs.lpszClass && strcmp(cs.lpszClass, "#32770") == 0;
+        // A pop-up is owned by the top-level window of the window it was given; a dialog by a
+        // window the user sees (see AfxDialogOwner).
+        if (parent) {
+            parent = dialog ? AfxDialogOwner(parent) : parent->GetTopLevelParent();
+            parentWidget = parent ? parent->GetWidget() : nullptr;
+        }
         flags = dialog ? Qt::Dialog : Qt::Window;
         if (dialog) {
             // Spelled out: without it the window manager is told every function is allowed.
@@ -1416,7 +1417,8 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
 BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
     for (HWND h = pMsg->hwnd; h;) {
         CWnd* w = FromHandlePermanent(h);
-        if (!w)
+        // A key typed in a modal window goes no further than the modal window.
+        if (!w || AfxKeyBlockedFor(pMsg, w))
             break;
         if (w->PreTranslateMessage(pMsg))
             return TRUE;

@@ -275,3 +275,15 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr,
 BOOL AfxRegisterClass(WNDCLASS* lpWndClass);
 BOOL RegisterClass(const WNDCLASS* lpWndClass);
 BOOL GetClassInfo(HINSTANCE hInstance, LPCTSTR lpClassName, LPWNDCLASS lpWndClass);
+
+// While it lasts, the window has the keyboard to itself as a modal window has, for a loop that
+// handles the messages of that window alone while the program works for it: keys typed in it
+// are offered to no window outside it (no owner's accelerators). A modal window opened meanwhile
+// takes the keyboard until it closes.
+class CExclusiveKeys {
+public:
+    explicit CExclusiveKeys(CWnd* pWnd);
+    ~CExclusiveKeys();
+    CExclusiveKeys(const CExclusiveKeys&) = delete;
+    CExclusiveKeys& operator=(const CExclusiveKeys&) = delete;
+};

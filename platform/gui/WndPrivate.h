@@ -137,6 +137,18 @@ QWidget* AfxWorkingWindow();
 // Starts following which window is active (called once the application exists).
 void AfxTrackActiveWindows();
 
+// True when the message is a key that must not reach pWnd: a modal window (or one that has the
+// keyboard to itself, see CExclusiveKeys) runs and pWnd is no part of it. Its owner and every
+// other window of ours would act on what the modal window hides.
+bool AfxKeyBlockedFor(const MSG* pMsg, const CWnd* pWnd);
+
+// The window a dialog or message box asked for with pWnd belongs to: the top-level window of
+// pWnd, or going up its owners the first that is shown and framed; the main window when none
+// is (without a main window, pWnd's top-level window still). A pop-up menu, a tool tip or a
+// window already closed owns no dialog: the dialog would be placed and kept above a window the
+// user no longer sees.
+CWnd* AfxDialogOwner(CWnd* pWnd);
+
 // Holds the window the user works in when a modal loop begins, and gives it the activation back
 // (raised) when the loop is over, as the system does; without this the window manager hands it
 // to the modal window's owner, which may be another of our windows.

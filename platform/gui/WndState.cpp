@@ -538,6 +538,77 @@ QWidget* AfxWorkingWindow() {
     return nullptr;
 }
 
+namespace {
+// The windows that have the keyboard to themselves, the latest last, each with the modal window
+// that ran when it took the keyboard.
+struct ExclusiveKeys {
+    HWND hWnd;
+    QWidget* modalBefore;
+};
+std::vector<ExclusiveKeys>& ExclusiveKeyWindows() {
+    static std::vector<ExclusiveKeys> windows;
+    return windows;
+}
+
+// The window that has the keyboard to itself: the modal window that runs, or the latest window
+// that took the keyboard while no newer modal window runs. Null when every window has it.
+QWidget* KeyboardOwner() {
+    QWidget* modal = QApplication::instance() ? QApplication::activeModalWidget() : nullptr;
+    const auto& exclusive = ExclusiveKeyWindows();
+    if (!exclusive.empty() && exclusive.back().modalBefore == modal)
+        if (CWnd* w = CWnd::FromHandlePermanent(exclusive.back().hWnd); w && w->GetWidget())
+            return w->GetWidget();
+    return modal;
+}
+} // namespace
+
+CExclusiveKeys::CExclusiveKeys(CWnd* pWnd) {
+    QWidget* modal = QApplication::instance() ? QApplication::activeModalWidget() : nullptr;
+    ExclusiveKeyWindows().push_back({pWnd ? pWnd->m_hWnd : nullptr, modal});
+}
+
+CExclusiveKeys::~CExclusiveKeys() {
+    ExclusiveKeyWindows().pop_back();
+}
+
+bool AfxKeyBlockedFor(const MSG* pMsg, const CWnd* pWnd) {
+    if (!pMsg || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return false;
+    QWidget* owner = KeyboardOwner();
+    if (!owner)
+        return false;
+    // A pop-up's widget is a child of its owner's: the lists and menus a modal window opens are
+    // part of it.
+    for (QWidget* w = pWnd ? pWnd->GetWidget() : nullptr; w; w = w->parentWidget())
+        if (w == owner)
+            return false;
+    return true;
+}
+
+// A window that can own a dialog: shown, and a framed window or dialog to the window manager.
+static bool CanOwnDialogs(CWnd* pWnd) {
+    QWidget* w = pWnd->GetWidget();
+    if (!w || !w->isWindow() || !w->isVisible())
+        return false;
+    const Qt::WindowType type = w->windowType();
+    return (type == Qt::Window || type == Qt::Dialog) &&
+           !w->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+CWnd* AfxDialogOwner(CWnd* pWnd) {
+    // Owners go up a few steps at most; the bound only guards against an owner loop.
+    CWnd* top = pWnd && pWnd->m_hWnd ? pWnd->GetTopLevelParent() : nullptr;
+    CWnd* w = top;
+    for (int step = 0; w && step < 16; ++step) {
+        if (CanOwnDialogs(w))
+            return w;
+        CWnd* owner = w->GetOwner();
+        w = owner ? owner->GetTopLevelParent() : nullptr;
+    }
+    CWnd* main = AfxGetMainWnd();
+    return main && main->m_hWnd ? main : top;
+}
+
 CModalActivation::CModalActivation() : m_window(AfxWorkingWindow()) {}
 
 CModalActivation::~CModalActivation() {

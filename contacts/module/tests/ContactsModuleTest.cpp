@@ -633,6 +633,76 @@ TEST_F(ContactsModuleTest, TheOptionsAddressBookPageListsTheOpenBooks) {
     EXPECT_TRUE(Exit(*b.app));
 }
 
+// The main window's keys pressed in the options sheet, which runs modal over it: the folder,
+// the open books, the tree's selection and the left pane stay as they were, and nothing starts
+// behind the sheet (a new book, its name's editor, a save).
+TEST_F(ContactsModuleTest, TheMainWindowsKeysPressedInTheOptionsSheetLeaveItAsItWas) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CMainFrame* frame = b.frame;
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    const HTREEITEM selected = (HTREEITEM)b.person->GetTreeItem();
+    ctrl.SelectItem(selected);
+    frame->SetForegroundWindow();
+    ctrl.SetFocus();
+    Pump();
+    b.doc->SetModifiedFlag(FALSE);
+    const int folder = frame->GetOutbar()->GetSelFolder();
+    const int files = b.tree->GetFileCount();
+    const int contacts = b.family->GetContentCount(FALSE, TRUE);
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    const Key keys[] = {
+        {Qt::Key_2, Qt::ControlModifier}, {Qt::Key_1, Qt::ControlModifier},
+        {Qt::Key_N, Qt::ControlModifier}, {Qt::Key_Delete, Qt::NoModifier},
+        {Qt::Key_S, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
+        {Qt::Key_3, Qt::ControlModifier}, {Qt::Key_F12, Qt::NoModifier},
+    };
+    int sheets = 0;
+    bool typed = false;
+    onDialog = [&](CDialog& d) {
+        if (dynamic_cast<CSheetOption*>(&d) == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        ++sheets;
+        d.SetForegroundWindow();
+        CWnd* focus = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            focus = CWnd::GetFocus();
+            return focus != nullptr && focus->GetTopLevelParent() == &d;
+        })) << "the keyboard is the sheet's";
+        for (const Key& k : keys) {
+            QTest::keyClick(focus->GetWidget(), k.key, k.mods);
+            Pump();
+            if (CWnd::GetFocus() != focus)
+                break;
+        }
+        typed = CWnd::GetFocus() == focus;
+        if (typed)
+            QTest::keyClick(focus->GetWidget(), Qt::Key_Escape);
+        d.EndDialog(IDCANCEL); // where a key took the focus away, Escape could not end it
+    };
+    shown.clear();
+    const UINT kOptions = 388; // the main window's 选项 command
+    frame->SendMessage(WM_COMMAND, kOptions, 0);
+    onDialog = nullptr;
+    Pump();
+    EXPECT_EQ(sheets, 1);
+    EXPECT_TRUE(typed) << "the keys left the focus in the sheet";
+    EXPECT_EQ(frame->GetOutbar()->GetSelFolder(), folder);
+    EXPECT_EQ(b.tree->GetFileCount(), files);
+    EXPECT_EQ(ctrl.GetSelectedItem(), selected);
+    EXPECT_EQ(ctrl.GetEditControl(), nullptr) << "no name is edited behind the sheet";
+    EXPECT_EQ(b.family->GetContentCount(FALSE, TRUE), contacts);
+    EXPECT_FALSE(b.doc->IsModified());
+    EXPECT_TRUE(frame->IsLeftPaneVisible());
+    EXPECT_TRUE(shown.empty()) << shown.front().text.GetString();
+    EXPECT_TRUE(Exit(*b.app));
+}
+
 namespace {
 
 class ContactsWalkTest : public ContactsModuleTest {

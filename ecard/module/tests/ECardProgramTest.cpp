@@ -15,6 +15,8 @@
 #include "platform/base/Profile.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/tests/GuiTestSupport.h"
+#include "shell/MainFrm.h"
+#include "shell/OutbarWnd.h"
 #include "shell/tests/ProgramRun.h"
 #include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
@@ -223,6 +225,45 @@ TEST_F(ECardProgramTest, TheLogInShowsAtStartWhenTheSettingAsks) {
     EXPECT_EQ(2, shownLogins) << "the log-in comes back after a cancelled registration";
     EXPECT_TRUE(ExitProgram(*app));
     EXPECT_EQ(0u, CProfileStore().GetProfileInt("ECard", "AutoShowLogin", 1));
+}
+
+// The main window's keys pressed in the log-in at start-up, which runs modal over the main
+// window: its folder stays as it was, and the log-in keeps Escape, which closes it.
+TEST_F(ECardProgramTest, TheMainWindowsKeysPressedInTheStartUpLogInLeaveItAsItWas) {
+    CProfileStore().WriteProfileInt("ECard", "AutoShowLogin", 1);
+    int shownLogins = 0;
+    std::vector<int> folders;
+    onDialog = [&](CDialog& d) {
+        if (dynamic_cast<CECDlgLogin*>(&d) == nullptr || shownLogins++ > 0) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+        ASSERT_NE(nullptr, frame);
+        folders.push_back(frame->GetOutbar()->GetSelFolder());
+        d.SetForegroundWindow();
+        CWnd* field = d.GetDlgItem(CECDlgLogin::IDC_PASSWORD_EDIT);
+        ASSERT_NE(nullptr, field);
+        AfxGotoDlgCtrl(field);
+        ASSERT_TRUE(WaitFor([field] { return CWnd::GetFocus() == field; }));
+        for (Qt::Key key : {Qt::Key_3, Qt::Key_4, Qt::Key_2, Qt::Key_1, Qt::Key_N, Qt::Key_S}) {
+            QTest::keyClick(field->GetWidget(), key, Qt::ControlModifier);
+            Pump();
+            folders.push_back(frame->GetOutbar()->GetSelFolder());
+        }
+        QTest::keyClick(field->GetWidget(), Qt::Key_Delete);
+        QTest::keyClick(CWnd::GetFocus()->GetWidget(), Qt::Key_Escape);
+        Pump();
+        d.EndDialog(IDCANCEL); // where Escape did not end it
+    };
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    EXPECT_EQ(1, shownLogins) << "Escape closed the log-in";
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(std::vector<int>(folders.size(), folders.front()), folders);
+    EXPECT_EQ(folders.front(), app->GetMainFrame()->GetOutbar()->GetSelFolder());
+    EXPECT_TRUE(shown.empty()) << shown.front().text.GetString();
+    EXPECT_TRUE(ExitProgram(*app));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resource.h"
+#include "platform/gui/WinApp.h"
 
 #include <QKeyEvent>
 #include <QTest>
@@ -306,3 +307,78 @@ TEST_F(DialogTest, DialogScreenshotShowsTheTemplate) {
     EXPECT_EQ(item.left, du.ToPixelsX(80));
     EXPECT_EQ(item.top, du.ToPixelsY(130));
 }
+
+namespace {
+
+// A dialog belongs to a window the user sees: one asked for by a pop-up (a menu or a tool tip of
+// ours), by a window already hidden or by no window of ours goes to the main window, centred on
+// it; a shown, framed window keeps its dialogs.
+class DialogOwnerTest : public GuiTest {
+protected:
+    void SetUp() override {
+        Make(mainWnd, "main", WS_OVERLAPPEDWINDOW, nullptr, CRect(0, 0, 780, 580));
+        app.m_pMainWnd = &mainWnd;
+        Make(other, "other", WS_OVERLAPPEDWINDOW, nullptr, CRect(60, 40, 740, 560));
+        Make(popup, "", WS_POPUP | WS_BORDER, &other, CRect(600, 400, 700, 500));
+        Make(closed, "closed", WS_OVERLAPPEDWINDOW, nullptr, CRect(10, 10, 200, 200));
+        closed.ShowWindow(SW_HIDE);
+        Pump();
+    }
+    void TearDown() override {
+        AfxSetMessageBoxHook(nullptr);
+        app.m_pMainWnd = nullptr;
+        for (CWnd* w : {&popup, &closed, &other, &mainWnd})
+            w->DestroyWindow();
+    }
+    static void Make(CWnd& w, const char* title, DWORD style, CWnd* owner, const CRect& r) {
+        ASSERT_TRUE(w.CreateEx(0, nullptr, title, style | WS_VISIBLE, r.left, r.top, r.Width(),
+                               r.Height(), owner ? owner->m_hWnd : nullptr, nullptr));
+    }
+    CWinApp app{"owners"};
+    CWnd mainWnd, other, popup, closed;
+};
+
+TEST_F(DialogOwnerTest, ADialogBelongsToAShownFramedWindowOrElseToTheMainWindow) {
+    QWidget stranger; // a window that is not ours, such as a file dialog
+    stranger.show();
+    struct Case {
+        const char* name;
+        CWnd* asked;
+        CWnd* owner;
+    } cases[] = {
+        {"a framed window", &other, &other},
+        {"a pop-up", &popup, &other},
+        {"a hidden window", &closed, &mainWnd},
+        {"no window of ours", CWnd::FromWidget(&stranger), &mainWnd},
+        {"no window", nullptr, &mainWnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDialog dlg;
+        ASSERT_TRUE(dlg.Create(IDD_EXCHANGE, c.asked));
+        EXPECT_EQ(dlg.GetOwner(), c.owner);
+        EXPECT_EQ(dlg.GetWidget()->parentWidget(), c.owner->GetWidget());
+        CRect mine, theirs;
+        dlg.GetWindowRect(&mine);
+        c.owner->GetWindowRect(&theirs);
+        EXPECT_NEAR(mine.CenterPoint().x, theirs.CenterPoint().x, 2);
+        EXPECT_NEAR(mine.CenterPoint().y, theirs.CenterPoint().y, 2);
+        dlg.DestroyWindow();
+    }
+}
+
+TEST_F(DialogOwnerTest, AMessageBoxBelongsToTheWindowWorkedInUnlessItIsAPopUp) {
+    HWND boxOwner = nullptr;
+    AfxSetMessageBoxHook([&](const MessageBoxCall& c) {
+        boxOwner = c.owner;
+        return IDOK;
+    });
+    for (CWnd* worked : {&other, &popup}) {
+        worked->SetForegroundWindow();
+        ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == worked->GetWidget(); }));
+        AfxMessageBox("?", MB_OK);
+        EXPECT_EQ(boxOwner, other.m_hWnd) << (worked == &popup ? "from the pop-up" : "");
+    }
+}
+
+} // namespace

@@ -2,13 +2,20 @@
 // state a user gives a window with the frame's buttons.
 #include "WmTestSupport.h"
 
+#include "platform/gui/Accel.h"
 #include "platform/gui/CmdTarget.h"
+#include "platform/gui/CommonDialogs.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/Dialog.h"
+#include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WinApp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 
 #include <functional>
@@ -220,6 +227,199 @@ TEST_F(WindowManagerTest, AfterModalDialogsAndMessageBoxesTheWindowTheUserWorked
     EXPECT_GT(StackIndex(&worked), StackIndex(&mainWnd));
     worked.DestroyWindow();
     mainWnd.DestroyWindow();
+}
+
+// What the window manager says of the modal window once it is framed, and the modal window
+// closed: whose it is, of which type, and its frame.
+struct ModalSeen {
+    std::string transient, type;
+    QRect frame;
+    bool framed = false;
+};
+
+// Runs open (which opens a modal window and waits in it) and closes that window once the
+// window manager has framed it, noting what it said of it.
+template <class Open> ModalSeen WatchModal(Open open) {
+    ModalSeen seen;
+    QObject context;
+    QElapsedTimer waited;
+    waited.start();
+    std::function<void()> look = [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+        if (!framed && waited.elapsed() < 5000) {
+            QTimer::singleShot(20, &context, look);
+            return;
+        }
+        if (framed) {
+            QElapsedTimer settle; // the window manager finishes with the window
+            settle.start();
+            while (settle.elapsed() < 200)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            char id[32];
+            snprintf(id, sizeof id, "0x%llx", (unsigned long long)w->winId());
+            seen.transient = WmSession::Run(std::string("xprop -id ") + id + " WM_TRANSIENT_FOR");
+            seen.type = WmSession::Run(std::string("xprop -id ") + id + " _NET_WM_WINDOW_TYPE");
+            seen.frame = w->frameGeometry();
+            seen.framed = true;
+        }
+        if (CWnd* dlg = w ? CWnd::FromWidget(w) : nullptr; dlg && dlg->GetWidget() == w)
+            dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+        else if (w)
+            w->close();
+    };
+    QTimer::singleShot(0, &context, look);
+    open();
+    return seen;
+}
+
+// After a file dialog, a context menu, a tool tip, a pop-up of ours and a message box have come
+// and gone, each dialog opened (with no owner named, owned by the window the user works in or
+// by the closed pop-up) is a dialog of the main window to the window manager, centred on it.
+TEST_F(WindowManagerTest, DialogsOpenedAfterPassingWindowsAreOwnedByALiveWindowOfOurs) {
+    CWinApp app("owners");
+    CWnd mainWnd;
+    MakeWindow(mainWnd, 300, 200);
+    app.m_pMainWnd = &mainWnd;
+    mainWnd.SetForegroundWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+    AfxSetModalDialogHook(nullptr);
+    AfxSetMessageBoxHook(nullptr);
+
+    // The passing windows.
+    ModalSeen file = WatchModal([&] {
+        CFileDialog dlg(TRUE, nullptr, nullptr, 0, "All|*.*||", &mainWnd);
+        dlg.DoModal();
+    });
+    EXPECT_TRUE(file.framed);
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 100, "甲");
+    menu.AppendMenu(MF_STRING, 101, "乙");
+    QObject context;
+    QTimer::singleShot(300, &context, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    menu.TrackPopupMenu(TPM_LEFTALIGN, 400, 300, &mainWnd);
+    menu.DestroyMenu();
+    QToolTip::showText(QPoint(420, 320), "提示", mainWnd.GetWidget());
+    Settle(200);
+    ModalSeen box = WatchModal([] { AfxMessageBox("已完成。", MB_OK); });
+    EXPECT_TRUE(box.framed);
+    QToolTip::hideText();
+    // A pop-up window of ours (a list or menu of a control), shown and closed again.
+    CWnd popup;
+    ASSERT_TRUE(popup.CreateEx(0, nullptr, nullptr, WS_POPUP | WS_BORDER | WS_VISIBLE, 420, 300,
+                               120, 90, mainWnd.m_hWnd, nullptr));
+    Settle(200);
+    popup.ShowWindow(SW_HIDE);
+    Settle(200);
+
+    const std::string mainId = XId(&mainWnd);
+    const CPoint centre = WindowRect(&mainWnd).CenterPoint();
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+    } cases[] = {
+        {"dialog without an owner", [] { CDialog(7100).DoModal(); }},
+        {"dialog of the active window",
+         [] { CDialog(7100, CWnd::GetActiveWindow()).DoModal(); }},
+        {"dialog of the closed pop-up", [&] { CDialog(7100, &popup).DoModal(); }},
+        {"message box", [] { AfxMessageBox("还有一件事。", MB_OKCANCEL); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModalSeen seen = WatchModal(c.open);
+        ASSERT_TRUE(seen.framed);
+        EXPECT_NE(std::string::npos, seen.transient.find(mainId)) << seen.transient;
+        EXPECT_NE(std::string::npos, seen.type.find("_NET_WM_WINDOW_TYPE_DIALOG")) << seen.type;
+        EXPECT_NEAR(centre.x, seen.frame.center().x(), 12);
+        EXPECT_NEAR(centre.y, seen.frame.center().y(), 12);
+        Settle(200);
+    }
+    app.m_pMainWnd = nullptr;
+    popup.DestroyWindow();
+    mainWnd.DestroyWindow();
+}
+
+// Offers every key to its accelerator table and records the commands it gives.
+class CAcceleratedWnd : public CWnd {
+public:
+    HACCEL m_hAccel = nullptr;
+    std::vector<UINT> commands;
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST)
+            return TranslateAccelerator(m_hWnd, m_hAccel, pMsg);
+        return FALSE;
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (lParam == 0) // a command, not a control's notification
+            commands.push_back(LOWORD(wParam));
+        return TRUE;
+    }
+};
+
+// The user's keys, typed while a modal dialog has the X input focus, act in the dialog only:
+// the main window's accelerators behind it give nothing, its edit takes letters and Delete,
+// Escape closes it. Once it is gone the same accelerator works in the main window.
+TEST_F(WindowManagerTest, KeysTypedInAModalDialogActInItAlone) {
+    CWinApp app("keys");
+    CAcceleratedWnd mainWnd;
+    const ACCEL keys[] = {{FVIRTKEY | FCONTROL, '2', 7301},
+                          {FVIRTKEY | FCONTROL, 'N', 7302},
+                          {FVIRTKEY, VK_DELETE, 7303},
+                          {FVIRTKEY | FCONTROL, 'S', 7304}};
+    mainWnd.m_hAccel = CreateAcceleratorTable(const_cast<ACCEL*>(keys), 4);
+    MakeWindow(mainWnd, 40, 40);
+    app.m_pMainWnd = &mainWnd;
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 200, 34), &mainWnd, 10));
+    mainWnd.SetForegroundWindow();
+    edit.SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+
+    CDialog dlg(7100, &mainWnd);
+    CString typed;
+    bool framed = false;
+    QObject context;
+    QElapsedTimer waited;
+    waited.start();
+    std::function<void()> type = [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        framed = w && w->isActiveWindow() && w->frameGeometry() != w->geometry();
+        if (!framed && waited.elapsed() < 5000) {
+            QTimer::singleShot(20, &context, type);
+            return;
+        }
+        if (framed) {
+            Settle(200);
+            WmSession::Run("xdotool key --delay 40 a b Home Delete ctrl+2 ctrl+n ctrl+s");
+            Settle(400);
+            dlg.GetDlgItemText(7101, typed);
+            WmSession::Run("xdotool key Escape");
+        }
+        // Ends the dialog where Escape did not.
+        QTimer::singleShot(framed ? 3000 : 0, &context, [&] {
+            if (dlg.m_hWnd)
+                dlg.EndDialog(IDABORT);
+        });
+    };
+    QTimer::singleShot(0, &context, type);
+    EXPECT_EQ(IDCANCEL, dlg.DoModal()) << "Escape cancels the dialog";
+    EXPECT_TRUE(framed);
+    EXPECT_EQ(CString("b"), typed) << "letters and Delete work in the dialog's edit";
+    EXPECT_TRUE(mainWnd.commands.empty()) << mainWnd.commands.size() << " reached the main window";
+
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+    edit.SetFocus();
+    Settle(200);
+    WmSession::Run("xdotool key ctrl+2");
+    EXPECT_TRUE(WaitFor([&] { return !mainWnd.commands.empty(); }));
+    EXPECT_EQ(std::vector<UINT>{7301}, mainWnd.commands);
+    app.m_pMainWnd = nullptr;
+    mainWnd.DestroyWindow();
+    DestroyAcceleratorTable(mainWnd.m_hAccel);
 }
 
 } // namespace
