@@ -749,6 +749,64 @@ TEST_F(RichEditTest, AStreamedInPageKeepsEachParagraphAndRunFormat) {
     EXPECT_EQ(Out(edit, SF_RTF), out);
 }
 
+// Long stretches of one-run paragraphs go in as one text; every change along them (of run format,
+// alignment, indents, a bullet, an empty paragraph) still starts a paragraph of its own settings,
+// in a page replaced whole and in a selection replaced.
+TEST_F(RichEditTest, StretchesOfLinesKeepEveryParagraphsSettings) {
+    RichTextDoc page;
+    auto line = [&](const char* text, int align, bool bold, int left, bool bullet) {
+        RichParagraph p;
+        p.align = align;
+        p.leftIndentTwips = left;
+        p.bullet = bullet;
+        if (*text) {
+            RichRun run;
+            run.text = text;
+            run.format.bold = bold;
+            p.runs.push_back(run);
+        }
+        page.paragraphs.push_back(p);
+    };
+    for (int i = 0; i < 6; ++i) {
+        CString t;
+        t.Format("第%d行", i);
+        line(t, RichAlignLeft, false, 0, false); // the plain stretch
+    }
+    line("粗体行", RichAlignLeft, true, 0, false);    // the run's format changes
+    line("粗体行二", RichAlignLeft, true, 0, false);
+    line("居中", RichAlignCenter, true, 0, false);    // the alignment changes
+    line("缩进", RichAlignCenter, true, 360, false);  // the indent changes
+    line("", RichAlignCenter, true, 360, false);      // an empty paragraph
+    line("列表一", RichAlignLeft, false, 0, true);    // a list
+    line("列表二", RichAlignLeft, false, 0, true);
+    line("之后\t制表", RichAlignLeft, false, 0, false);
+    line("最后", RichAlignLeft, false, 0, false);
+    const CString rtf = RtfWrite(page);
+    const std::string bytes(rtf.GetString(), (size_t)rtf.GetLength());
+    In(edit, bytes, SF_RTF);
+    EXPECT_EQ(Text(edit), page.Text());
+    std::string out = Out(edit, SF_RTF);
+    ExpectSame(RtfRead(out.data(), out.size()), page);
+
+    // Into a selection: the first line joins the paragraph it goes into, the rest keep theirs.
+    edit.SetWindowText("前后");
+    edit.SetSel(1, 1);
+    In(edit, bytes, SF_RTF | SFF_SELECTION);
+    CString expected = page.Text();
+    expected = "前" + expected + "后";
+    EXPECT_EQ(Text(edit), expected);
+    out = Out(edit, SF_RTF);
+    RichTextDoc back = RtfRead(out.data(), out.size());
+    ASSERT_EQ(back.paragraphs.size(), page.paragraphs.size());
+    for (size_t i = 1; i + 1 < page.paragraphs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back.paragraphs[i].align, page.paragraphs[i].align);
+        EXPECT_EQ(back.paragraphs[i].leftIndentTwips, page.paragraphs[i].leftIndentTwips);
+        EXPECT_EQ(back.paragraphs[i].bullet, page.paragraphs[i].bullet);
+        EXPECT_EQ(back.paragraphs[i].Text(), page.paragraphs[i].Text());
+    }
+}
+
 TEST_F(RichEditTest, StreamFailuresAndStrangeInput) {
     edit.SetWindowText("keep me");
     // A source that fails at once changes nothing.
