@@ -27,6 +27,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
@@ -1045,6 +1046,53 @@ TEST_F(NotesProgramTest, ARightClickInsideTheSelectionKeepsItForTheMenu) {
     EXPECT_EQ(start, end);
     EXPECT_GE(start, 15);
     EXPECT_LE(start, 16);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+} // namespace
+
+namespace {
+
+// The group's menu in the notebook tree, worked from the keyboard with nothing on the
+// clipboard: P is shared by 新建页 and the greyed 粘贴, so it makes the new page at once.
+TEST_F(NotesProgramTest, AMenuLetterSharedOnlyWithAGreyedItemRunsTheOtherOne) {
+    QGuiApplication::clipboard()->clear();
+    Open o = OpenPage();
+    ASSERT_NE(o.tree, nullptr);
+    CGroup* work = o.page->GetParent();
+    ASSERT_NE(work, nullptr);
+    const int pages = work->GetContentCount(FALSE, TRUE);
+    CTreeCtrl& treeCtrl = o.tree->GetTreeCtrl();
+    CRect rc;
+    ASSERT_TRUE(treeCtrl.GetItemRect((HTREEITEM)work->GetTreeItem(), &rc, TRUE));
+    bool pasteGreyed = false;
+    QObject context;
+    QTimer::singleShot(50, &context, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup == nullptr)
+            return;
+        // The items are drawn by the tree, so 粘贴 is found by its place in the group's menu.
+        CMenu menu;
+        if (menu.LoadMenu(4950))
+            if (CMenu* group = menu.GetSubMenu(1))
+                for (int i = 0; i < (int)group->GetMenuItemCount() && i < popup->actions().size(); ++i)
+                    if (group->GetMenuItemID(i) == ID_EDIT_PASTE)
+                        pasteGreyed = !popup->actions()[i]->isEnabled();
+        QTest::keyClicks(popup, "p");
+    });
+    QTimer::singleShot(2000, &context, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    const CPoint at = rc.CenterPoint();
+    QTest::mouseClick(treeCtrl.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+    Pump();
+    if (treeCtrl.GetEditControl() != nullptr)
+        treeCtrl.EndEditLabelNow(FALSE);
+    Pump();
+    EXPECT_TRUE(pasteGreyed);
+    EXPECT_EQ(work->GetContentCount(FALSE, TRUE), pages + 1);
     answers = {IDNO, IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
 }
