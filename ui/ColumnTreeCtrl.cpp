@@ -490,9 +490,26 @@ void CColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     COLORREF textColor = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : cd->clrText;
     dc->FillSolidRect(&label, window);
 
+    int n = GetColumnCount();
+    int columnsEnd = 0;
+    for (int i = 0; i < n; ++i)
+        columnsEnd += m_columnWidths[i];
+    CString text = m_tree.GetItemText(item);
+    CString first = ColumnTreeTextPart(text, 0);
+    int firstWidth = n > 0 ? m_columnWidths[0] : row.Width();
+    label.right = std::min((int)(label.left + dc->GetTextExtent(first).cx + 4), firstWidth - 4);
+    DWORD treeStyle = m_tree.GetStyle();
+    const bool fullRow = (treeStyle & TVS_FULLROWSELECT) != 0;
+    if (labelBack != window) {
+        // A full-row tree highlights the row from its label to the last column's end.
+        CRect fill = label;
+        if (fullRow)
+            fill.right = std::max(firstWidth, columnsEnd);
+        dc->FillSolidRect(&fill, labelBack);
+    }
+
     // Grid: each column's right end, then the row's bottom.
     int x = 0;
-    int n = GetColumnCount();
     for (int i = 0; i < n; ++i) {
         x += m_columnWidths[i];
         CRect edge(x - 2, row.top, x, row.bottom);
@@ -500,26 +517,9 @@ void CColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     }
     CRect bottom(0, row.bottom - 2, x, row.bottom);
     dc->DrawEdge(&bottom, BDR_SUNKENINNER, BF_BOTTOM);
-
-    CString text = m_tree.GetItemText(item);
-    CString first = ColumnTreeTextPart(text, 0);
-    int firstWidth = n > 0 ? m_columnWidths[0] : row.Width();
-    label.right = std::min((int)(label.left + dc->GetTextExtent(first).cx + 4), firstWidth - 4);
-    DWORD treeStyle = m_tree.GetStyle();
-    if (labelBack != window) {
-        CRect fill = label;
-        if (treeStyle & TVS_FULLROWSELECT)
-            fill.right = firstWidth;
-        dc->FillSolidRect(&fill, labelBack);
-        CPen pen(PS_SOLID, 1, labelBack);
-        CPen* old = dc->SelectObject(&pen);
-        dc->MoveTo(fill.left, fill.bottom - 1);
-        dc->LineTo(fill.right, fill.bottom - 1);
-        dc->SelectObject(old);
-        if (cd->nmcd.uItemState & CDIS_FOCUS) {
-            CRect focus(0, label.top, label.right, label.bottom);
-            dc->DrawFocusRect(&focus);
-        }
+    if (labelBack != window && (cd->nmcd.uItemState & CDIS_FOCUS)) {
+        CRect focus(0, label.top, label.right, label.bottom);
+        dc->DrawFocusRect(&focus);
     }
     CFont underline;
     CFont* before = nullptr;
@@ -537,12 +537,12 @@ void CColumnTreeCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     dc->DrawText(first, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (before)
         dc->SelectObject(before);
-    if (enabled && !(treeStyle & TVS_FULLROWSELECT))
+    if (enabled && !fullRow)
         dc->SetTextColor(GetSysColor(COLOR_MENUTEXT));
-    else if (selected)
-        // The highlight ends with the first column: the other cells stand on the window's ground
-        // and would vanish in the highlight's text colour.
-        dc->SetTextColor(GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    else if (selected && !fullRow)
+        // Only the label is highlighted: the other cells stand on the window's ground and would
+        // vanish in the highlight's text colour.
+        dc->SetTextColor(GetSysColor(COLOR_GRAYTEXT));
     CRect client;
     m_tree.GetClientRect(&client);
     x = n > 0 ? m_columnWidths[0] : 0;

@@ -78,6 +78,9 @@ CTask* CEventsManager::NewTask(CGroup* pParent, CScheduleDoc* pDoc, const CTask*
     } else if (!RunSheet(*pTask->GetEvent(), TRUE, pDate, pWnd)) {
         delete pTask;
         return nullptr;
+    } else if (pTask->GetEvent()->GetTitle().IsEmpty()) {
+        // A task left without a title still needs a label to be found by in the list.
+        pTask->GetEvent()->SetName("新任务");
     }
     if (pGroup != nullptr) {
         pGroup->AddTask(pTask);

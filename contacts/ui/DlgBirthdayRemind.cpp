@@ -12,6 +12,9 @@ ON_NOTIFY(NM_DBLCLK, CDlgBirthdayRemind::IDC_LIST, &CDlgBirthdayRemind::OnDblClk
 END_MESSAGE_MAP()
 
 namespace {
+// The birthday column's width before any row is in it.
+constexpr int BirthdayColumnWidth = 140;
+
 CDlgBirthdayRemind::CSettings& Shared() {
     static CDlgBirthdayRemind::CSettings s_settings;
     return s_settings;
@@ -70,7 +73,7 @@ BOOL CDlgBirthdayRemind::OnInitDialog() {
     if (field.IsEmpty())
         field = "生日";
     m_list.InsertColumn(0, "姓名", LVCFMT_LEFT, 90);
-    m_list.InsertColumn(1, field, LVCFMT_LEFT, 140);
+    m_list.InsertColumn(1, field, LVCFMT_LEFT, BirthdayColumnWidth);
     m_list.InsertColumn(2, "距今", LVCFMT_LEFT, 48);
     m_list.InsertColumn(3, "历法", LVCFMT_LEFT, 48);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
@@ -122,6 +125,11 @@ int CDlgBirthdayRemind::Refresh() {
     }
     BirthdayRow row{&m_list, 0};
     m_pRoot->EnumUpcomingBirthdays(CDate::GetToday(TRUE), m_nDays, flags, &row, &OnBirthday);
+    // The birthday's text (a lunar one is long) is shown whole: the column widens to its
+    // longest text, never narrower than it was made.
+    m_list.SetColumnWidth(1, LVSCW_AUTOSIZE_USEHEADER);
+    if (m_list.GetColumnWidth(1) < BirthdayColumnWidth)
+        m_list.SetColumnWidth(1, BirthdayColumnWidth);
     return row.nCount;
 }
 

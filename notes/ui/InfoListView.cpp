@@ -21,6 +21,8 @@ ON_COMMAND_RANGE(441, 447, &CInfoListView::OnBkCommand)
 ON_UPDATE_COMMAND_UI_RANGE(441, 447, &CInfoListView::OnUpdateBk)
 ON_NOTIFY_REFLECT(NM_DBLCLK, &CInfoListView::OnDblClk)
 ON_NOTIFY_REFLECT(NM_RETURN, &CInfoListView::OnReturn)
+ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, &CInfoListView::OnCustomDraw)
+ON_WM_SHOWWINDOW()
 ON_WM_CONTEXTMENU()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -191,8 +193,36 @@ BOOL CInfoListView::OpenRow(int nRow, int nColumn) {
 }
 
 void CInfoListView::OnFind() {
+    if (m_pFindDlg != nullptr)
+        return;
     CDlgFindInformation dlg(this, this);
+    m_pFindDlg = &dlg;
     dlg.DoModal();
+    m_pFindDlg = nullptr;
+    GetListCtrl().Invalidate();
+}
+
+void CInfoListView::OnShowWindow(BOOL bShow, UINT nStatus) {
+    CListView::OnShowWindow(bShow, nStatus);
+    // The main window's keys still reach another module while the dialog is up: once the list
+    // leaves the pane, the dialog goes with it rather than catch what is typed there.
+    if (!bShow && m_pFindDlg != nullptr)
+        m_pFindDlg->EndDialog(IDCANCEL);
+}
+
+void CInfoListView::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (m_pFindDlg == nullptr)
+        return;
+    if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    } else if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (cd->nmcd.uItemState & CDIS_SELECTED)) {
+        // The focus is in the find dialog, yet the row it found is what the user looks for:
+        // it shows as a selection, not in the pale colour of a list that lost the focus.
+        cd->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        cd->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+    }
 }
 
 void CInfoListView::OnUp() {

@@ -12,6 +12,7 @@
 class CInfoView;
 class CInfoContent;
 class CComboBox;
+class CDialog;
 
 // Reads a data file straight into a report list: the first field as the item text, the others as
 // sub-item texts, every row with the image. FALSE when the file cannot be opened.
@@ -43,6 +44,8 @@ public:
     // nothing.
     BOOL ActivateCell(int nRow, int nColumn);
     CListCtrlBkManager& GetBkManager() { return m_bkManager; }
+    // The find dialog while it is open, else null.
+    CDialog* GetFindDialog() const { return m_pFindDlg; }
 
     void OnInitialUpdate() override;
 
@@ -58,6 +61,8 @@ protected:
     // nothing).
     BOOL OpenRow(int nRow, int nColumn);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
@@ -66,6 +71,8 @@ protected:
     int m_nFindRow = -1;
     int m_nFindColumn = -1;
     CInfoView* m_pTree = nullptr;
+    // The find dialog while it is open.
+    CDialog* m_pFindDlg = nullptr;
     CImageList m_images;
     CListCtrlBkManager m_bkManager;
     BOOL m_bInitialized = FALSE;

@@ -349,8 +349,8 @@ char MnemonicOf(const CString& text) {
 }
 
 // Letters typed into an open pop-up choose items as the desktop's menus do: an item whose text
-// underlines the letter runs (or opens its sub-menu); when several items share the letter, each
-// press moves the highlight to the next of them. A letter no item underlines goes to the owner
+// underlines the letter runs (or opens its sub-menu); when several enabled items share the
+// letter, each press moves the highlight to the next of them. A letter no item underlines goes to the owner
 // as WM_MENUCHAR, whose answer runs, selects, closes or ignores. Owner-drawn items show no text
 // of their own, so without this their letters would do nothing.
 class MenuLetters : public QObject {
@@ -380,6 +380,14 @@ public:
                 hits.push_back(i);
         int pick = -1;
         bool run = false;
+        // Items that cannot be chosen do not compete for the letter: when only one of those
+        // sharing it is enabled, the letter runs that one.
+        std::vector<int> enabled;
+        for (int i : hits)
+            if (i < (int)actions.size() && actions[i]->isEnabled())
+                enabled.push_back(i);
+        if (hits.size() > 1 && enabled.size() == 1)
+            hits = enabled;
         if (hits.size() == 1) {
             pick = hits[0];
             run = true;

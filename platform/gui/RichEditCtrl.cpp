@@ -1166,7 +1166,24 @@ void RichEditWidget::inputMethodEvent(QInputMethodEvent* e) {
         RichEditAdapter::Op op(*a);                                                                \
         QTextEdit::Name(e);                                                                        \
     }
-RICH_OP_EVENT(mousePressEvent, QMouseEvent)
+void RichEditWidget::mousePressEvent(QMouseEvent* e) {
+    if (!*a) {
+        QTextEdit::mousePressEvent(e);
+        return;
+    }
+    RichEditAdapter::Op op(*a);
+    if (e->button() == Qt::RightButton) {
+        // A right click inside the selection keeps it for the context menu; elsewhere the caret
+        // goes to the click first, so the menu acts where the user pointed.
+        QTextCursor c = textCursor();
+        const int at = cursorForPosition(e->position().toPoint()).position();
+        if (!c.hasSelection() || at < c.selectionStart() || at > c.selectionEnd()) {
+            c.setPosition(at);
+            setTextCursor(c);
+        }
+    }
+    QTextEdit::mousePressEvent(e);
+}
 RICH_OP_EVENT(mouseMoveEvent, QMouseEvent)
 RICH_OP_EVENT(mouseReleaseEvent, QMouseEvent)
 RICH_OP_EVENT(mouseDoubleClickEvent, QMouseEvent)

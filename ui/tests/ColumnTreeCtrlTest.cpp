@@ -297,14 +297,31 @@ TEST_F(ColumnTreeCtrlTest, CellsAreDrawnInTheirColumns) {
     EXPECT_FALSE(inked(c, 240 + 10, 262));
     ASSERT_TRUE(parent.SaveScreenshot(ScreenPath("column-tree").c_str()));
 
-    // A selected row of a full-row tree: the highlight stays in the first column and the other
-    // cells keep readable text on the window's ground.
+    // A selected row of a full-row tree: the highlight runs across every column, and the
+    // other cells' text stands out of it in the highlight's text colour.
     tree.ModifyStyle(0, TVS_FULLROWSELECT);
     tree.SelectItem(c);
     img.fill(Qt::white);
     tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
-    EXPECT_TRUE(inked(c, 150 + 9, 240 - 3)) << "the selected row's start time";
-    EXPECT_TRUE(inked(c, 240 + 9, 300 - 3)) << "the selected row's share done";
+    const QColor highlight = AfxQColor(GetSysColor(COLOR_HIGHLIGHT));
+    const QColor highlightText = AfxQColor(GetSysColor(COLOR_HIGHLIGHTTEXT));
+    CRect selectedRow;
+    tree.GetItemRect(c, &selectedRow, FALSE);
+    const int mid = selectedRow.CenterPoint().y;
+    for (int x : {100, 150 + 4, 240 + 4, 300 - 4})
+        EXPECT_EQ(QColor(img.pixel(x, mid)), highlight) << x;
+    auto lettered = [&](int left, int right) {
+        for (int y = selectedRow.top + 2; y < selectedRow.bottom - 2; ++y)
+            for (int x = left; x < right; ++x)
+                if (QColor(img.pixel(x, y)) == highlightText)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(lettered(150 + 9, 240 - 3)) << "the selected row's start time";
+    EXPECT_TRUE(lettered(240 + 9, 300 - 3)) << "the selected row's share done";
+    CRect other;
+    tree.GetItemRect(b, &other, FALSE);
+    EXPECT_NE(QColor(img.pixel(200, other.CenterPoint().y)), highlight) << "a row not selected";
 }
 
 } // namespace

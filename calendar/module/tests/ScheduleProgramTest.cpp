@@ -845,6 +845,74 @@ TEST_F(ScheduleProgramTest, AScheduleClosedAndOpenedAgainListsItsGroupWhenTheGri
     EXPECT_TRUE(ExitProgram(*t.app));
 }
 
+// 新建任务 from the list's menu, the sheet confirmed with no title typed: the task is
+// labelled 新任务 in the list, and the row it sits on is highlighted across every column.
+TEST_F(ScheduleProgramTest, ANewTaskLeftWithoutATitleIsLabelledAndItsRowHighlighted) {
+    TwoGroups t = StartWithTwoGroups();
+    ASSERT_NE(t.list, nullptr);
+    CTreeCtrl& treeCtrl = t.tree->GetTreeCtrl();
+    ClickAt(&treeCtrl, ItemPoint(treeCtrl, (HTREEITEM)t.home->GetTreeItem()));
+    CTaskListView* list = ShownList(t.frame);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetCurrentGroup(), t.home);
+    ASSERT_TRUE(Listed(list).empty());
+
+    int sheets = 0;
+    bool confirmed = false;
+    onDialog = [&](CDialog& d) {
+        auto* sheet = dynamic_cast<CSheetEvent*>(&d);
+        if (sheet == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        ++sheets;
+        // The title left empty, OK clicked.
+        CWnd* ok = d.GetDlgItem(IDOK);
+        ASSERT_NE(ok, nullptr);
+        QTest::mouseClick(ok->GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          ok->GetWidget()->rect().center());
+        Pump();
+        confirmed = sheet->WasAccepted() != FALSE;
+        if (!confirmed)
+            d.EndDialog(IDCANCEL);
+    };
+    list->Tree().GetWidget()->grab();
+    RightClickPick(&list->Tree(), CPoint(40, list->Tree().GetWidget()->height() - 10), 1573);
+    onDialog = nullptr;
+    EXPECT_EQ(sheets, 1);
+    ASSERT_TRUE(confirmed);
+    ASSERT_EQ(t.home->GetTaskHolder().GetSubgroupCount(), 1);
+    EXPECT_EQ(Listed(list), std::vector<std::string>{"新任务"});
+    HTREEITEM row = list->Tree().GetRootItem();
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(list->Tree().GetSelectedItem(), row);
+    EXPECT_TRUE(t.doc->IsModified());
+
+    // The selected row is painted in the selection colour from the left edge to the last column.
+    list->Tree().SetFocus();
+    Pump();
+    const QImage shot = list->Tree().GetWidget()->grab().toImage();
+    CRect rc;
+    ASSERT_TRUE(list->Tree().GetItemRect(row, &rc, FALSE));
+    const QColor selection = QColor::fromRgb(GetRValue(GetSysColor(COLOR_HIGHLIGHT)),
+                                             GetGValue(GetSysColor(COLOR_HIGHLIGHT)),
+                                             GetBValue(GetSysColor(COLOR_HIGHLIGHT)));
+    const int y = rc.CenterPoint().y;
+    // Past the title's text, and at the start of every other column in view.
+    std::vector<int> xs{list->GetColumnTreeCtrl()->GetColumnWidth(0) - 20};
+    for (int c = 1, left = 0; c <= CTaskListView::ColEnd; ++c) {
+        left += list->GetColumnTreeCtrl()->GetColumnWidth(c - 1);
+        if (left + 4 < shot.width() - 20)
+            xs.push_back(left + 4);
+    }
+    ASSERT_GE(xs.size(), 3u);
+    for (int x : xs)
+        EXPECT_EQ(shot.pixelColor(x, y).name().toStdString(), selection.name().toStdString()) << x;
+    ASSERT_TRUE(t.frame->SaveScreenshot(ScreenPath("schedule-new-task-label").c_str()));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
 } // namespace
 
 // A new user's first steps: the top item chosen (no list on the right), a new file, then 新建页 on the file: the page's task is listed at once, and 新建任务 in the

@@ -6,6 +6,7 @@
 #include "notes/module/NotesModule.h"
 #include "notes/ui/InfoListView.h"
 #include "notes/ui/InfoView.h"
+#include "notes/ui/NoteTreeView.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/TrayIcon.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -205,6 +207,65 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     list->SendMessage(WM_COMMAND, CInfoListView::ID_FIND);
     EXPECT_EQ(selected, 1);
     EXPECT_TRUE(grabbed);
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+// Ctrl+F in the list, the text typed and 查找下一个 clicked: the row found shows in the selection
+// colour while the dialog has the focus. Ctrl+3 typed in the dialog goes to the notes, and the
+// dialog goes too rather than stay over them and take what is typed next.
+TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) {
+    CNotesModule notes;
+    AfxRegisterShellModule(&notes);
+    WriteBase();
+    auto app = StartProgram();
+    ASSERT_NE(app, nullptr);
+    CMainFrame* frame = app->GetMainFrame();
+    CInfoView* tree = ShowInfo(*app);
+    ASSERT_NE(tree, nullptr);
+    POSITION pos = tree->GetRoot().GetFirstContentPosition();
+    ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
+    Pump();
+    CInfoListView* list = tree->GetListView();
+    CListCtrl& rows = list->GetListCtrl();
+    const QColor selection = AfxQColor(GetSysColor(COLOR_HIGHLIGHT));
+    QColor foundRow;
+    int selected = -1, dialogs = 0;
+    bool stayed = false;
+    onDialog = [&](CDialog& d) {
+        ++dialogs;
+        CWnd* text = d.GetDlgItem(1006);
+        ASSERT_NE(text, nullptr);
+        QTest::keyClicks(text->GetWidget(), "b@");
+        CWnd* next = d.GetDlgItem(IDOK);
+        QTest::mouseClick(next->GetWidget(), Qt::LeftButton, Qt::NoModifier, next->GetWidget()->rect().center());
+        Pump();
+        selected = rows.GetNextItem(-1, LVNI_SELECTED);
+        CRect rc;
+        if (selected >= 0 && rows.GetItemRect(selected, &rc, LVIR_BOUNDS))
+            foundRow = rows.GetWidget()->grab().toImage().pixelColor(60, rc.CenterPoint().y);
+        // Ctrl+3 where the focus is, in the dialog.
+        HWND h = d.m_hWnd;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::ControlModifier);
+        Pump();
+        QTimer::singleShot(300, [&stayed, h] {
+            if (auto* open = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h))) {
+                stayed = true;
+                open->EndDialog(IDCANCEL);
+            }
+        });
+    };
+    list->SetFocus();
+    Pump();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    Pump();
+    onDialog = nullptr;
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(selected, 1);
+    EXPECT_EQ(foundRow.name().toStdString(), selection.name().toStdString());
+    EXPECT_FALSE(stayed) << "the dialog stayed over the notes";
+    EXPECT_EQ(list->GetFindDialog(), nullptr);
+    EXPECT_NE(frame->GetRightPane()->GetCurrentWnd(), list);
+    EXPECT_NE(dynamic_cast<CNoteTreeView*>(frame->GetOutbar()->GetFolderWnd(FolderNotes)), nullptr);
     EXPECT_TRUE(ExitProgram(*app));
 }
 

@@ -27,6 +27,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
@@ -39,6 +40,7 @@
 #include <QImage>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <fstream>
 #include <random>
@@ -1024,3 +1026,118 @@ TEST_F(NotesProgramTest, ARightClickInThePageOpensItsFormatMenu) {
     answers = {IDNO, IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
 }
+
+namespace {
+
+// A selection made with the mouse, then a right click: inside the selection the menu's 粗体
+// makes exactly the selected words bold; outside it the click moves the caret there first, as a
+// left click would.
+TEST_F(NotesProgramTest, ARightClickInsideTheSelectionKeepsItForTheMenu) {
+    Open o = OpenPage("{\\rtf1 one two three four five}");
+    ASSERT_NE(o.editor, nullptr);
+    CRichEditCtrl& edit = o.editor->GetRichEditCtrl();
+    QWidget* widget = edit.GetWidget();
+    auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+    ASSERT_NE(area, nullptr);
+    QWidget* viewport = area->viewport();
+    // The middle of the character at n, in the viewport.
+    auto at = [&](long n) {
+        const CPoint a = edit.GetCharPos(n), b = edit.GetCharPos(n + 1);
+        return viewport->mapFrom(widget, QPoint((a.x + b.x) / 2, a.y + 5));
+    };
+    auto rightClickPicks = [&](QPoint p, UINT pick) {
+        int menus = 0;
+        PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT, UINT) -> UINT {
+            ++menus;
+            return pick;
+        });
+        // Through the window, as the desktop delivers it: the press, the menu it asks for,
+        // then the release.
+        QWidget* top = viewport->window();
+        QWindow* window = top->windowHandle();
+        ASSERT_NE(window, nullptr);
+        const QPoint inWindow = viewport->mapTo(top, p);
+        QTest::mouseClick(window, Qt::RightButton, Qt::NoModifier, inWindow);
+        Pump();
+        AfxSetPopupMenuHook(old);
+        EXPECT_EQ(menus, 1);
+    };
+    // "two three" selected: a click before its first letter, Shift and a click after its last.
+    o.editor->SetFocus();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(4) - QPoint(3, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(12) + QPoint(3, 0));
+    Pump();
+    long start = -1, end = -1;
+    edit.GetSel(start, end);
+    ASSERT_EQ(start, 4);
+    ASSERT_EQ(end, 13);
+
+    rightClickPicks(at(8), CWordPadView::ID_CHAR_BOLD);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 4);
+    EXPECT_EQ(end, 13);
+    for (auto [from, to, bold] : {std::tuple{0L, 4L, false}, {4L, 13L, true}, {13L, 18L, false}}) {
+        edit.SetSel(from, to);
+        const CHARFORMAT2 cf = o.editor->GetCharFormatSelection();
+        EXPECT_EQ((cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD), bold) << from << "-" << to;
+    }
+
+    // Outside the selection: the caret goes to the click, the selection is gone.
+    edit.SetSel(4, 13);
+    rightClickPicks(at(15), 0);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, end);
+    EXPECT_GE(start, 15);
+    EXPECT_LE(start, 16);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+} // namespace
+
+namespace {
+
+// The group's menu in the notebook tree, worked from the keyboard with nothing on the
+// clipboard: P is shared by 新建页 and the greyed 粘贴, so it makes the new page at once.
+TEST_F(NotesProgramTest, AMenuLetterSharedOnlyWithAGreyedItemRunsTheOtherOne) {
+    QGuiApplication::clipboard()->clear();
+    Open o = OpenPage();
+    ASSERT_NE(o.tree, nullptr);
+    CGroup* work = o.page->GetParent();
+    ASSERT_NE(work, nullptr);
+    const int pages = work->GetContentCount(FALSE, TRUE);
+    CTreeCtrl& treeCtrl = o.tree->GetTreeCtrl();
+    CRect rc;
+    ASSERT_TRUE(treeCtrl.GetItemRect((HTREEITEM)work->GetTreeItem(), &rc, TRUE));
+    bool pasteGreyed = false;
+    QObject context;
+    QTimer::singleShot(50, &context, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup == nullptr)
+            return;
+        // The items are drawn by the tree, so 粘贴 is found by its place in the group's menu.
+        CMenu menu;
+        if (menu.LoadMenu(4950))
+            if (CMenu* group = menu.GetSubMenu(1))
+                for (int i = 0; i < (int)group->GetMenuItemCount() && i < popup->actions().size(); ++i)
+                    if (group->GetMenuItemID(i) == ID_EDIT_PASTE)
+                        pasteGreyed = !popup->actions()[i]->isEnabled();
+        QTest::keyClicks(popup, "p");
+    });
+    QTimer::singleShot(2000, &context, [] {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    const CPoint at = rc.CenterPoint();
+    QTest::mouseClick(treeCtrl.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+    Pump();
+    if (treeCtrl.GetEditControl() != nullptr)
+        treeCtrl.EndEditLabelNow(FALSE);
+    Pump();
+    EXPECT_TRUE(pasteGreyed);
+    EXPECT_EQ(work->GetContentCount(FALSE, TRUE), pages + 1);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+} // namespace

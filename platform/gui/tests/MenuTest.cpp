@@ -295,6 +295,8 @@ TEST_F(MenuTest, LettersChooseOwnerDrawnItemsAndUnknownLettersAskTheOwner) {
     menu.AppendMenu(MF_STRING, 303, "复制(&C)");
     menu.AppendMenu(MF_STRING, 304, "退出(&X)");
     menu.AppendMenu(MF_STRING, 305, "无字母");
+    menu.AppendMenu(MF_STRING, 306, "新建页(&P)");
+    menu.AppendMenu(MF_STRING | MF_GRAYED, 307, "粘贴(&P)");
     for (UINT i = 0; i < 5; ++i) { // owner-drawn as the program's menus are, keeping their texts
         MENUITEMINFO mii{};
         mii.cbSize = sizeof mii;
@@ -315,6 +317,7 @@ TEST_F(MenuTest, LettersChooseOwnerDrawnItemsAndUnknownLettersAskTheOwner) {
         {"ccc\r", 302}, // ... and round again
         {"z", 305},     // a letter no item has: the owner's answer runs an item
         {"y\r", 301},   // or selects one
+        {"p", 306},     // a letter shared only with a greyed item runs the enabled one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
