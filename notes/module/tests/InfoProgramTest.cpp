@@ -7,6 +7,7 @@
 #include "notes/ui/InfoListView.h"
 #include "notes/ui/InfoView.h"
 #include "notes/ui/NoteTreeView.h"
+#include "res/mainframe.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/ShellServices.h"
 #include "platform/gui/TrayIcon.h"
@@ -230,7 +231,7 @@ TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) 
     const QColor selection = AfxQColor(GetSysColor(COLOR_HIGHLIGHT));
     QColor foundRow;
     int selected = -1, dialogs = 0;
-    bool stayed = false;
+    bool stayed = false, keptByKey = false;
     onDialog = [&](CDialog& d) {
         ++dialogs;
         CWnd* text = d.GetDlgItem(1006);
@@ -243,9 +244,13 @@ TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) 
         CRect rc;
         if (selected >= 0 && rows.GetItemRect(selected, &rc, LVIR_BOUNDS))
             foundRow = rows.GetWidget()->grab().toImage().pixelColor(60, rc.CenterPoint().y);
-        // Ctrl+3 where the focus is, in the dialog.
+        // Ctrl+3 typed in the dialog stays in it: the module changes only when something else
+        // changes it (a file handed over by a second copy, the tray), as the frame's command here.
         HWND h = d.m_hWnd;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::ControlModifier);
+        Pump();
+        keptByKey = frame->GetRightPane()->GetCurrentWnd() == list && ::IsWindow(h);
+        frame->SendMessage(WM_COMMAND, ID_MODULE_NOTES);
         Pump();
         QTimer::singleShot(300, [&stayed, h] {
             if (auto* open = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h))) {
@@ -262,6 +267,7 @@ TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) 
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(selected, 1);
     EXPECT_EQ(foundRow.name().toStdString(), selection.name().toStdString());
+    EXPECT_TRUE(keptByKey) << "a key typed in the dialog went to the main window";
     EXPECT_FALSE(stayed) << "the dialog stayed over the notes";
     EXPECT_EQ(list->GetFindDialog(), nullptr);
     EXPECT_NE(frame->GetRightPane()->GetCurrentWnd(), list);
