@@ -1,9 +1,11 @@
 #include "mail/EmailAccount.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/FileUtil.h"
 #include "mail/EmailMessage.h"
+#include "mail/MimeCodec.h"
 #include "mail/RegEmailAddress.h"
 #include "platform/base/Archive.h"
 #include "platform/base/Document.h"
@@ -119,8 +121,26 @@ void CEmailAccount::Serialize(CArchive& ar) {
 BOOL CEmailAccount::SaveSettings() {
     if (m_strFolder.IsEmpty())
         return FALSE;
-    return SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
-                              [this](CArchive& ar) { Serialize(ar); });
+    if (!SaveSerializedFile(InFolder(m_strFolder, kSettingsFile),
+                            [this](CArchive& ar) { Serialize(ar); }))
+        return FALSE;
+    m_storedSettings = GetSettingsBytes();
+    return TRUE;
+}
+
+std::string CEmailAccount::GetSettingsBytes() {
+    CMemFile memory;
+    if (!SerializeWithFile(&memory, CArchive::store, [this](CArchive& ar) { Serialize(ar); }))
+        return std::string();
+    const size_t length = static_cast<size_t>(memory.GetLength());
+    BYTE* bytes = memory.Detach();
+    std::string text(reinterpret_cast<const char*>(bytes), length);
+    std::free(bytes);
+    return text;
+}
+
+BOOL CEmailAccount::HasUnsavedSettings() {
+    return IsOpen() && GetSettingsBytes() != m_storedSettings;
 }
 
 BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
@@ -147,6 +167,7 @@ BOOL CEmailAccount::OpenStore(LPCTSTR lpszFolder, BOOL bCreate) {
         m_person = loaded.m_person;
         m_smtpServer = loaded.m_smtpServer;
         m_pop3Server = loaded.m_pop3Server;
+        m_storedSettings = GetSettingsBytes();
     }
     m_strFolder = folder;
     if (!m_db.Open(InFolder(folder, kDataFile), InFolder(folder, kIndexFile)))
@@ -215,10 +236,26 @@ CString CEmailAccount::GetSendProblem(const CEmailMessage* pMessage) const {
     return pMessage->GetSendProblem();
 }
 
+void CEmailAccount::OnAttachmentUnreadable(CEmailMessage* pMessage, const CString& strPath) {
+    m_pUnreadable = pMessage;
+    m_unsent.erase(std::remove(m_unsent.begin(), m_unsent.end(), pMessage), m_unsent.end());
+    CString text;
+    text.Format("邮件“%s”没有发出：无法读取附件 %s。文件可能已被移动或删除、不可读取，"
+                "或超过 %u MB。邮件仍在原来的信箱中。",
+                pMessage == nullptr || pMessage->m_strSubject.IsEmpty()
+                    ? "（无主题）"
+                    : (LPCTSTR)pMessage->m_strSubject,
+                (LPCTSTR)strPath,
+                static_cast<unsigned>(MAIL_ATTACHMENT_LIMIT / (1024 * 1024)));
+    m_unreadable.Add(text);
+}
+
 void CEmailAccount::OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) {
+    const bool unreadable = pMessage != nullptr && pMessage == m_pUnreadable;
+    m_pUnreadable = nullptr;
     if (bSuccess)
         m_unsent.erase(std::remove(m_unsent.begin(), m_unsent.end(), pMessage), m_unsent.end());
-    else if (m_nRefusalCode == 0)
+    else if (m_nRefusalCode == 0 && !unreadable)
         m_nRefusalCode = m_smtp.GetLastReplyCode();
     if (pMessage == nullptr || !bSuccess || m_bClosing)
         return;
@@ -246,19 +283,24 @@ void CEmailAccount::ReportUnsent() {
     // never answered in this session, so the connection itself failed).
     const int nCode = m_nRefusalCode != 0 ? m_nRefusalCode : m_smtp.GetLastReplyCode();
     m_nRefusalCode = 0;
-    if (nUnsent == 0 || m_bClosing || !FailureHandler())
-        return;
     CString text;
-    if (nCode == 0)
-        text.Format("%d 封邮件没有发出：无法连接发送邮件服务器 %s（端口 %u），或服务器没有应答。"
-                    "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
-                    static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
-                    static_cast<unsigned>(m_smtpServer.m_dwPort));
-    else
-        text.Format("%d 封邮件没有发出：发送邮件服务器 %s（端口 %u）拒绝了邮件（应答代码 %d）。"
-                    "请检查帐户的用户名、密码和收件人地址。邮件仍在原来的信箱中。",
-                    static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
-                    static_cast<unsigned>(m_smtpServer.m_dwPort), nCode);
+    for (int i = 0; i < m_unreadable.GetSize(); ++i)
+        text += (i > 0 ? "\n" : "") + m_unreadable[i];
+    m_unreadable.RemoveAll();
+    if ((nUnsent == 0 && text.IsEmpty()) || m_bClosing || !FailureHandler())
+        return;
+    if (nUnsent > 0 && !text.IsEmpty())
+        text += "\n";
+    if (nUnsent > 0 && nCode == 0)
+        text.AppendFormat("%d 封邮件没有发出：无法连接发送邮件服务器 %s（端口 %u），或服务器没有应答。"
+                          "请检查帐户的服务器设置和网络连接。邮件仍在原来的信箱中。",
+                          static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+                          static_cast<unsigned>(m_smtpServer.m_dwPort));
+    else if (nUnsent > 0)
+        text.AppendFormat("%d 封邮件没有发出：发送邮件服务器 %s（端口 %u）拒绝了邮件（应答代码 %d）。"
+                          "请检查帐户的用户名、密码和收件人地址。邮件仍在原来的信箱中。",
+                          static_cast<int>(nUnsent), (LPCTSTR)m_smtpServer.m_strHost,
+                          static_cast<unsigned>(m_smtpServer.m_dwPort), nCode);
     FailureHandler()(this, text);
 }
 

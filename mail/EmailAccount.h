@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/AccountPersonInfo.h"
@@ -120,6 +121,9 @@ public:
     BOOL Open(LPCTSTR lpszFolder);
     // Writes the settings file (replaced in one step).
     BOOL SaveSettings();
+    // Whether the settings differ from what the settings file was last read or written with
+    // (a save that failed). The mails and boxes are stored as they change and never are.
+    BOOL HasUnsavedSettings();
     const CString& GetFolder() const { return m_strFolder; }
     BOOL IsOpen() const { return m_db.IsOpen(); }
 
@@ -183,6 +187,8 @@ public:
     // The SMTP client's report: a sent message becomes state 2 (stored in place) and moves to the
     // sent box when there is one; a failed one stays as it was.
     void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) override;
+    // The mail stays where it is; the user is told which file could not be read.
+    void OnAttachmentUnreadable(CEmailMessage* pMessage, const CString& strPath) override;
     // What the session did not reach waits in the outbox, not in the client's queue, so that
     // it can be opened, moved or deleted until it is sent again.
     void OnSessionEnded() override;
@@ -214,8 +220,12 @@ private:
     void ReportUnsent();
     static CEmailBox* FindBoxHolding(CEmailBox* pBox, DWORD dwId);
     BOOL OpenStore(LPCTSTR lpszFolder, BOOL bCreate);
+    // The settings as the settings file holds them.
+    std::string GetSettingsBytes();
 
     CString m_strFolder;
+    // The settings last read from or written to the settings file.
+    std::string m_storedSettings;
     CMiniDB m_db;
     CEmailBox m_root;
     CSMTPClientSocket m_smtp;
@@ -224,6 +234,10 @@ private:
     std::vector<const CEmailMessage*> m_unsent;
     // The reply code of the first mail the server refused in the running session (0: none).
     int m_nRefusalCode = 0;
+    // What the user is told of the mails of the running session whose attachment could not be
+    // read, one line each; the mail that is told of here is no refusal.
+    CStringArray m_unreadable;
+    const CEmailMessage* m_pUnreadable = nullptr;
     CString m_strCharset = "gb2312";
     CMap<DWORD, DWORD, CEmailMessage*, CEmailMessage*> m_cache;
     std::vector<CIEmailComposeFrame*> m_composers;

@@ -5,6 +5,7 @@
 #include "mail/MimeCodec.h"
 #include "platform/base/Archive.h"
 #include "platform/base/Exception.h"
+#include "platform/base/File.h"
 #include "platform/sys/Uuid.h"
 
 CString NewMimeBoundary() {
@@ -125,6 +126,17 @@ int CEmailBodyPart::GetAttachmentCount() const {
     return count;
 }
 
+ULONGLONG CEmailBodyPart::GetAttachmentsSentSize() const {
+    ULONGLONG total = 0;
+    for (int i = 0; i < m_children.GetCount(); ++i) {
+        CFileStatus status;
+        const CString& path = m_children.GetAt(i)->m_strFilePath;
+        if (!path.IsEmpty() && CFile::GetStatus(path, status))
+            total += GetBase64Length(status.m_size, 0);
+    }
+    return total;
+}
+
 void CEmailBodyPart::RemoveAttachments() {
     for (int i = m_children.GetCount() - 1; i >= 0; --i)
         if (!m_children.GetAt(i)->m_strFilePath.IsEmpty())
@@ -137,30 +149,69 @@ CString CEmailBodyPart::GetEncodingName(int nEncoding) {
         return "base64";
     case ENCODING_QP:
         return "quoted-printable";
+    case ENCODING_8BIT:
+        return "8bit";
     default:
         return "";
     }
 }
 
-void CEmailBodyPart::FormatPartHeader(CString& out) const {
+int CEmailBodyPart::GetOutgoingEncoding(const CString& bytes, int nStored, BOOL b8Bit) {
+    if (nStored == ENCODING_BASE64 || nStored == ENCODING_QP)
+        return nStored;
+    bool eightBit = false, fitsLines = true;
+    int lineLength = 0;
+    for (int i = 0; i < bytes.GetLength() && fitsLines; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        eightBit = eightBit || c >= 0x80;
+        lineLength = c == '\r' || c == '\n' ? 0 : lineLength + 1;
+        fitsLines = c != 0 && lineLength <= 998;
+    }
+    if (!fitsLines)
+        return ENCODING_QP;
+    if (!eightBit)
+        return ENCODING_NONE;
+    return b8Bit ? ENCODING_8BIT : ENCODING_QP;
+}
+
+CString CEmailBodyPart::GetOutgoingCharset(const CString& text, const CString& stored) {
+    for (const char* family : {"", "gb2312", "gbk", "gb18030"})
+        if (stored.CompareNoCase(family) == 0)
+            return MailCharsetOf(text);
+    return stored;
+}
+
+BOOL CEmailBodyPart::IsMultipart() const {
+    return m_strContentType.Left(10).CompareNoCase("multipart/") == 0;
+}
+
+void CEmailBodyPart::FormatPartHeader(CString& out, BOOL b8Bit) const {
+    CString head;
     if (!m_strFilePath.IsEmpty()) {
-        CString name;
-        EncodeWordB(&m_strName, &name, m_strCharset);
-        out.AppendFormat("Content-Type: %s; name=\"%s\"", m_strContentType.GetString(),
-                         name.GetString());
+        // Readers that follow the standards take the RFC 2231 file name; older ones the name of
+        // the content type, as encoded words.
+        const CString name = StripControlChars(m_strName);
+        head.Format("Content-Type: %s; name=\"%s\"", m_strContentType.GetString(),
+                    EncodeHeaderWords(name, 'B').GetString());
         if (m_children.GetCount() > 0)
-            out.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
-        out.AppendFormat("\r\nContent-Transfer-Encoding: %s\r\nContent-Disposition: attachment; "
-                         "filename=\"%s\"\r\n",
-                         "base64", name.GetString());
+            head.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
+        out += FoldHeaderLine(head);
+        out += "\r\nContent-Transfer-Encoding: base64\r\n";
+        out += "Content-Disposition: attachment" + EncodeRfc2231Parameter("filename", name) +
+               "\r\n";
     } else {
-        out.AppendFormat("Content-Type: %s; charset=%s", m_strContentType.GetString(),
-                         m_strCharset.GetString());
+        const CString charset = GetOutgoingCharset(m_strText, m_strCharset);
+        head.Format("Content-Type: %s; charset=%s", m_strContentType.GetString(),
+                    charset.GetString());
         if (m_children.GetCount() > 0)
-            out.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
-        if (m_nEncoding == ENCODING_BASE64 || m_nEncoding == ENCODING_QP)
+            head.AppendFormat("; Boundary=\"%s\"", m_strBoundary.GetString());
+        out += FoldHeaderLine(head);
+        const int encoding =
+            IsMultipart() ? ENCODING_NONE
+                          : GetOutgoingEncoding(MailBytes(m_strText, charset), m_nEncoding, b8Bit);
+        if (encoding != ENCODING_NONE)
             out.AppendFormat("\r\nContent-Transfer-Encoding: %s\r\n",
-                             GetEncodingName(m_nEncoding).GetString());
+                             GetEncodingName(encoding).GetString());
         else
             out += "\r\n";
     }
@@ -173,7 +224,8 @@ void CEmailBodyPart::FormatPartHeader(CString& out) const {
     out += "\r\n";
 }
 
-BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
+BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse, CString* pUnreadable,
+                                    BOOL b8Bit) const {
     BOOL bResult = TRUE;
     if (!m_strFilePath.IsEmpty()) {
         // A stored limit of 0 would mean none at all: a record never lifts the usual one.
@@ -181,20 +233,31 @@ BOOL CEmailBodyPart::FormatPartBody(CString& out, BOOL bRecurse) const {
                                 ? MAIL_ATTACHMENT_LIMIT
                                 : m_dwSizeLimit;
         bResult = EncodeBase64File(m_strFilePath, &out, 0, limit, TRUE, 0);
+        if (!bResult && pUnreadable != nullptr)
+            *pUnreadable = m_strFilePath;
+    } else if (IsMultipart()) {
+        out += m_strText; // the preamble, which readers do not show
     } else if (!m_strText.IsEmpty()) {
-        if (m_nEncoding == ENCODING_BASE64)
-            EncodeBase64(&m_strText, &out, TRUE, 0);
-        else if (m_nEncoding == ENCODING_QP)
-            EncodeQuotedPrintable(&m_strText, &out, TRUE, 0);
-        else
-            out += m_strText;
+        const CString bytes = MailBytes(m_strText, GetOutgoingCharset(m_strText, m_strCharset));
+        switch (GetOutgoingEncoding(bytes, m_nEncoding, b8Bit)) {
+        case ENCODING_BASE64:
+            EncodeBase64(&bytes, &out, TRUE, 0);
+            break;
+        case ENCODING_QP:
+            EncodeQuotedPrintable(&bytes, &out, TRUE, 0);
+            break;
+        default:
+            out += bytes;
+            break;
+        }
     }
     if (bRecurse && m_children.GetCount() > 0) {
         for (int i = 0; i < m_children.GetCount(); ++i) {
             const CEmailBodyPart* child = m_children.GetAt(i);
             out.AppendFormat("\r\n--%s\r\n", m_strBoundary.GetString());
-            child->FormatPartHeader(out);
-            child->FormatPartBody(out, bRecurse);
+            child->FormatPartHeader(out, b8Bit);
+            if (!child->FormatPartBody(out, bRecurse, bResult ? pUnreadable : nullptr, b8Bit))
+                bResult = FALSE;
         }
         out.AppendFormat("\r\n--%s--", m_strBoundary.GetString());
     }

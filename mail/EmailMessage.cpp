@@ -4,6 +4,7 @@
 #include "mail/EmailBox.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "mail/MimeCodec.h"
@@ -19,14 +20,44 @@ namespace {
 
 const char kPreamble[] = "This is a multi-part message in MIME format.\r\n";
 
-CString JoinFormatted(const CKovPtrArray<CRegEmailAddress>& list, LPCTSTR charset) {
+CString JoinFormatted(const CKovPtrArray<CRegEmailAddress>& list) {
     CString text;
     for (int i = 0; i < list.GetCount(); ++i) {
         if (i > 0)
-            text += ",";
-        text += list.GetAt(i)->Format('B', charset);
+            text += ", ";
+        text += list.GetAt(i)->Format('B', nullptr);
     }
     return text;
+}
+
+// A new message id: a UUID's hexadecimal digits at the sender's domain.
+CString NewMessageId(const CString& sender) {
+    CString id = NewMimeBoundary();
+    id.Remove('-');
+    id.Remove('{');
+    id.Remove('}');
+    const int at = sender.ReverseFind('@');
+    CString domain;
+    for (int i = at + 1; at >= 0 && i < sender.GetLength(); ++i) {
+        const char c = sender[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            c == '.' || c == '-')
+            domain += c;
+    }
+    if (domain.IsEmpty())
+        domain = "quillmar.invalid";
+    CString text;
+    text.Format("<%s@%s>", id.GetString(), domain.GetString());
+    return text;
+}
+
+// Whether the extra header lines hold a header of the name.
+bool HasHeaderLine(const CStringArray& lines, const char* name) {
+    const int length = static_cast<int>(std::strlen(name));
+    for (int i = 0; i < lines.GetSize(); ++i)
+        if (lines[i].Left(length).CompareNoCase(name) == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -124,7 +155,7 @@ CString CEmailMessage::GetText(int nField) const {
     case FIELD_TIME:
         return m_time.Format("%Y-%m-%d %H:%M");
     case FIELD_SIZE: {
-        const ULONGLONG nBytes = GetStoredLength();
+        const ULONGLONG nBytes = GetMailSize();
         CString text;
         if (nBytes > 0)
             text.Format("%lluK", (unsigned long long)((nBytes + 1023) / 1024));
@@ -141,6 +172,11 @@ CString CEmailMessage::GetText(int nField) const {
 
 int CEmailMessage::GetAttachmentCount() const {
     return m_root.GetAttachmentCount();
+}
+
+ULONGLONG CEmailMessage::GetMailSize() const {
+    const ULONGLONG stored = GetStoredLength();
+    return stored > 0 ? stored + m_root.GetAttachmentsSentSize() : 0;
 }
 
 ULONGLONG CEmailMessage::GetStoredSize() {
@@ -278,10 +314,9 @@ CString CEmailMessage::FormatZone(int nMinutesEastOfUtc) {
     return zone;
 }
 
-BOOL CEmailMessage::FormatHeaders(CString& out) const {
+BOOL CEmailMessage::FormatHeaders(CString& out, BOOL b8Bit) const {
     if (!GetSendProblem().IsEmpty())
         return FALSE;
-    const CString charset = GetContentCharset();
     // The names of the Date header are English whatever the locale; nothing global is switched.
     const CTime now = CTime::GetCurrentTime();
     struct tm local = {};
@@ -289,54 +324,77 @@ BOOL CEmailMessage::FormatHeaders(CString& out) const {
     const CString date =
         now.Format("%a, %d %b %Y %H:%M:%S ") + FormatZone(static_cast<int>(local.tm_gmtoff / 60));
 
-    CString head;
-    head.AppendFormat("From: %s\r\nTo: %s\r\n", m_sender.Format('B', charset).GetString(),
-                      JoinFormatted(m_to, charset).GetString());
-    const CString cc = JoinFormatted(m_cc, charset);
+    CStringArray lines;
+    auto add = [&lines](const CString& line) { lines.Add(line); };
+    add("From: " + m_sender.Format('B', nullptr));
+    add("To: " + JoinFormatted(m_to));
+    const CString cc = JoinFormatted(m_cc);
     if (!cc.IsEmpty())
-        head.AppendFormat("Cc: %s\r\n", cc.GetString());
-    CString subject;
-    EncodeWordQ(&m_strSubject, &subject, charset);
-    head.AppendFormat("Subject: %s\r\n", subject.GetString());
-    head.AppendFormat("X-Mailer: %s\r\n", m_strMailer.GetString());
+        add("Cc: " + cc);
+    // The first word fits the first line beside the name: a fold right after the name would
+    // begin the subject with a blank.
+    add("Subject: " + EncodeHeaderWords(StripControlChars(m_strSubject), 'Q', 78 - 9));
+    add("X-Mailer: " + m_strMailer);
     if (m_bReadReceipt)
-        head.AppendFormat("Disposition-Notification-To: %s\r\n",
-                          m_sender.Format('B', charset).GetString());
-    if (m_bMime && m_root.GetChildCount() == 0)
-        head.AppendFormat("MIME-Version: 1.0\r\nContent-Type: %s\r\n",
-                          m_root.m_strContentType.GetString());
-    else if (m_bMime)
-        head.AppendFormat("MIME-Version: 1.0\r\nContent-Type: %s; boundary=\"%s\"\r\n",
-                          m_root.m_strContentType.GetString(), m_root.m_strBoundary.GetString());
-    else
-        head.AppendFormat("Content-Type: %s;\r\n\tcharset=%s\r\n",
-                          m_root.m_strContentType.GetString(), charset.GetString());
-    if (!m_replyTo.m_strAddress.IsEmpty())
-        head.AppendFormat("Reply-To: %s\r\n", m_replyTo.Format(1, charset).GetString());
-    head.AppendFormat("Date: %s\r\n", date.GetString());
-    if (m_nImportance >= 1 && m_nImportance <= 3)
-        head.AppendFormat("X-Priority: %d\r\n", m_nImportance * 2 - 1);
-    for (int i = 0; i < m_headerLines.GetSize(); ++i)
-        head.AppendFormat("%s\r\n", m_headerLines[i].GetString());
-    out += head;
-    return TRUE;
-}
-
-BOOL CEmailMessage::FormatBody(CString& out) const {
-    if (m_root.GetChildCount() > 0 || m_bMime) {
-        m_root.FormatPartBody(out, TRUE);
-        return TRUE;
+        add("Disposition-Notification-To: " + m_sender.Format('B', nullptr));
+    CString line;
+    if (m_bMime && m_root.GetChildCount() == 0) {
+        add("MIME-Version: 1.0");
+        add("Content-Type: " + m_root.m_strContentType);
+    } else if (m_bMime) {
+        add("MIME-Version: 1.0");
+        line.Format("Content-Type: %s; boundary=\"%s\"", m_root.m_strContentType.GetString(),
+                    m_root.m_strBoundary.GetString());
+        add(line);
+    } else {
+        const CString charset =
+            CEmailBodyPart::GetOutgoingCharset(m_root.m_strText, m_root.m_strCharset);
+        add("MIME-Version: 1.0");
+        line.Format("Content-Type: %s;\r\n\tcharset=%s", m_root.m_strContentType.GetString(),
+                    charset.GetString());
+        add(line);
+        const int encoding = CEmailBodyPart::GetOutgoingEncoding(
+            MailBytes(m_root.m_strText, charset), CEmailBodyPart::ENCODING_NONE, b8Bit);
+        if (encoding != CEmailBodyPart::ENCODING_NONE)
+            add("Content-Transfer-Encoding: " + CEmailBodyPart::GetEncodingName(encoding));
     }
-    out += m_root.m_strText;
+    if (!m_replyTo.m_strAddress.IsEmpty())
+        add("Reply-To: " + m_replyTo.Format(1, nullptr));
+    add("Date: " + date);
+    if (!HasHeaderLine(m_headerLines, "Message-ID:"))
+        add("Message-ID: " + NewMessageId(m_sender.m_strAddress));
+    if (m_nImportance >= 1 && m_nImportance <= 3) {
+        line.Format("X-Priority: %d", m_nImportance * 2 - 1);
+        add(line);
+    }
+    for (int i = 0; i < m_headerLines.GetSize(); ++i)
+        add(m_headerLines[i]);
+    for (int i = 0; i < lines.GetSize(); ++i)
+        out += FoldHeaderLine(lines[i]) + "\r\n";
     return TRUE;
 }
 
-BOOL CEmailMessage::FormatMessage(CString& out) const {
+BOOL CEmailMessage::FormatBody(CString& out, CString* pUnreadable, BOOL b8Bit) const {
+    if (m_root.GetChildCount() > 0 || m_bMime)
+        return m_root.FormatPartBody(out, TRUE, pUnreadable, b8Bit);
+    const CString charset =
+        CEmailBodyPart::GetOutgoingCharset(m_root.m_strText, m_root.m_strCharset);
+    const CString bytes = MailBytes(m_root.m_strText, charset);
+    if (CEmailBodyPart::GetOutgoingEncoding(bytes, CEmailBodyPart::ENCODING_NONE, b8Bit) ==
+        CEmailBodyPart::ENCODING_QP)
+        EncodeQuotedPrintable(&bytes, &out, TRUE, 0);
+    else
+        out += bytes;
+    return TRUE;
+}
+
+BOOL CEmailMessage::FormatMessage(CString& out, CString* pUnreadable, BOOL b8Bit) const {
     CString text;
-    if (!FormatHeaders(text))
+    if (!FormatHeaders(text, b8Bit))
         return FALSE;
     text += "\r\n";
-    FormatBody(text);
+    if (!FormatBody(text, pUnreadable, b8Bit))
+        return FALSE;
     out += text;
     return TRUE;
 }

@@ -59,6 +59,9 @@ public:
     BOOL MoveToBox(CMsgBoxBase* pDest) override;
 
     ULONGLONG GetStoredSize() override;
+    // The size the size column shows: the stored record and the attached files as they are sent;
+    // 0 for a mail never stored.
+    ULONGLONG GetMailSize() const;
     BOOL SaveToFile(CFile* pFile) override;
     // Damaged data (short, with impossible counts or lengths, or parts nested too deep) fails.
     BOOL LoadFromFile(CFile* pFile) override;
@@ -82,14 +85,20 @@ public:
     // Parses a recipient text ("," or ";" between entries) into the list of the kind.
     int AddRecipients(LPCTSTR lpszText, int nKind);
 
-    // The header block. FALSE, with nothing added, when the message cannot be sent as it is: an
-    // address that is empty or holds a line break, NUL, blank, "<" or ">", or a header value or
-    // extra line that holds a line break or NUL.
-    BOOL FormatHeaders(CString& out) const;
-    // The body: the root part with its children, or the plain root text.
-    BOOL FormatBody(CString& out) const;
-    // Header block, empty line, body; FALSE as for FormatHeaders.
-    BOOL FormatMessage(CString& out) const;
+    // The header block, each line folded at 78 characters where it can be. FALSE, with nothing
+    // added, when the message cannot be sent as it is: an address that is empty or holds a line
+    // break, NUL, blank, "<" or ">", or a header value or extra line that holds a line break or
+    // NUL. Names and the subject go out without control characters, as encoded words labelled
+    // by what they hold; every mail gets a new Message-ID unless an extra line gives one.
+    // b8Bit: the server takes 8-bit bodies (see CEmailBodyPart::FormatPartHeader).
+    BOOL FormatHeaders(CString& out, BOOL b8Bit = FALSE) const;
+    // The body: the root part with its children, or the plain root text. FALSE when an
+    // attached file could not be read (its path goes to pUnreadable): the mail must not go out
+    // without it.
+    BOOL FormatBody(CString& out, CString* pUnreadable = nullptr, BOOL b8Bit = FALSE) const;
+    // Header block, empty line, body; FALSE, with nothing added, as for FormatHeaders or
+    // FormatBody.
+    BOOL FormatMessage(CString& out, CString* pUnreadable = nullptr, BOOL b8Bit = FALSE) const;
     // Why the message cannot go out as it is (Chinese, for the user); empty when it can.
     CString GetSendProblem() const;
     // The zone of a time in the Date header form: "+0800", "-0330".

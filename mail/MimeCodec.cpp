@@ -1,11 +1,16 @@
 #include "mail/MimeCodec.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <iconv.h>
 #include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 #include "platform/base/Exception.h"
 #include "platform/base/File.h"
+#include "platform/base/Gbk.h"
 #include "platform/base/OsPath.h"
 
 namespace {
@@ -118,6 +123,10 @@ BOOL EncodeBase64(const CString* pSource, CString* pOut, BOOL bAppend, DWORD dwF
         return EncodeBase64(copy.GetString(), copy.GetLength(), pOut, bAppend, dwFlags);
     }
     return EncodeBase64(pSource->GetString(), pSource->GetLength(), pOut, bAppend, dwFlags);
+}
+
+ULONGLONG GetBase64Length(ULONGLONG nBytes, DWORD dwFlags) {
+    return EncodedLength(static_cast<size_t>(nBytes), dwFlags);
 }
 
 BOOL EncodeBase64File(LPCTSTR lpszPath, CString* pOut, DWORD dwLimitHigh, DWORD dwLimitLow,
@@ -278,4 +287,165 @@ BOOL EncodeQuotedPrintable(const CString* pSource, CString* pOut, BOOL bAppend, 
     }
     *pOut = std::move(out);
     return TRUE;
+}
+
+CString MailCharsetOf(const CString& text) {
+    bool ascii = true;
+    for (int i = 0; i < text.GetLength() && ascii; ++i)
+        ascii = static_cast<unsigned char>(text[i]) < 0x80;
+    if (ascii)
+        return "gb2312";
+    // The C library's GB2312 is strict: a character outside it does not convert.
+    iconv_t cd = iconv_open("GB2312", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return "gb18030";
+    char* in = const_cast<char*>(text.GetString());
+    size_t left = static_cast<size_t>(text.GetLength());
+    bool fits = true;
+    while (left > 0 && fits) {
+        char buffer[1024];
+        char* out = buffer;
+        size_t room = sizeof buffer;
+        fits = iconv(cd, &in, &left, &out, &room) != static_cast<size_t>(-1) || errno == E2BIG;
+    }
+    iconv_close(cd);
+    return fits ? "gb2312" : "gb18030";
+}
+
+CString MailBytes(const CString& text, LPCTSTR lpszCharset) {
+    if (lpszCharset == nullptr || CString(lpszCharset).CompareNoCase("gb18030") != 0 ||
+        text.Find('\x80') < 0)
+        return text;
+    CString out;
+    const char* p = text.GetString();
+    const size_t n = static_cast<size_t>(text.GetLength());
+    for (size_t i = 0; i < n;) {
+        const int size = GbkCharSize(p + i, n - i);
+        if (size == 1 && static_cast<unsigned char>(p[i]) == 0x80)
+            out += "\xA2\xE3";
+        else
+            out += CString(p + i, size);
+        i += static_cast<size_t>(size);
+    }
+    return out;
+}
+
+CString EncodeHeaderWords(const CString& text, char kind, int nFirstWordLength) {
+    const CString charset = MailCharsetOf(text);
+    const CString bytes = MailBytes(text, charset);
+    // "=?" charset "?X?" ... "?=" in at most 75 characters (the first word as asked).
+    int room = std::min(nFirstWordLength, 75) - (charset.GetLength() + 7);
+    const char* p = bytes.GetString();
+    const size_t n = static_cast<size_t>(bytes.GetLength());
+    CString out;
+    size_t start = 0;
+    do {
+        // Whole characters while their encoding fits.
+        size_t end = start;
+        int used = 0;
+        while (end < n) {
+            const int size = GbkCharSize(p + end, n - end);
+            int cost = 0;
+            if (kind == 'B') {
+                const size_t bytesThen = end + static_cast<size_t>(size) - start;
+                cost = static_cast<int>((bytesThen + 2) / 3 * 4) - used;
+            } else {
+                for (int k = 0; k < size; ++k) {
+                    const unsigned char b = static_cast<unsigned char>(p[end + k]);
+                    cost += b >= '!' && b <= '~' && b != '=' && b != '?' && b != '_' ? 1 : 3;
+                }
+            }
+            if (used + cost > room && end > start)
+                break;
+            used += cost;
+            end += static_cast<size_t>(size);
+        }
+        const CString piece(p + start, static_cast<int>(end - start));
+        CString word;
+        if (kind == 'B')
+            EncodeWordB(&piece, &word, charset);
+        else
+            EncodeWordQ(&piece, &word, charset);
+        if (!out.IsEmpty())
+            out += ' ';
+        out += word;
+        start = end;
+        room = 75 - (charset.GetLength() + 7);
+    } while (start < n);
+    return out;
+}
+
+CString StripControlChars(const CString& text) {
+    CString out;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != 0x7F)
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+CString FoldHeaderLine(const CString& line) {
+    constexpr int kWidth = 78;
+    CString out;
+    // Lines folded already (CR LF before a blank or tab) are taken one by one.
+    for (int segment = 0; segment <= line.GetLength();) {
+        int segmentEnd = line.Find("\r\n", segment);
+        if (segmentEnd < 0)
+            segmentEnd = line.GetLength();
+        if (segment > 0)
+            out += "\r\n";
+        int lineStart = segment;
+        int lastBlank = -1;
+        // Never right after the header's name: the value would begin with a blank.
+        const int firstFold = segment == 0 ? line.Find(':') + 2 : segment;
+        for (int i = segment; i < segmentEnd; ++i) {
+            if (line[i] == ' ' && i > lineStart && i >= firstFold)
+                lastBlank = i;
+            if (i - lineStart >= kWidth && lastBlank > lineStart) {
+                out += line.Mid(lineStart, lastBlank - lineStart);
+                out += "\r\n";
+                lineStart = lastBlank; // the blank starts the continuation line
+                lastBlank = -1;
+            }
+        }
+        out += line.Mid(lineStart, segmentEnd - lineStart);
+        segment = segmentEnd + 2;
+    }
+    return out;
+}
+
+CString EncodeRfc2231Parameter(LPCTSTR lpszName, const CString& value) {
+    const CString charset = MailCharsetOf(value);
+    const CString bytes = MailBytes(value, charset);
+    // Percent-encoded pieces of at most 60 characters, split between whole characters: readers
+    // decode each piece by itself.
+    std::vector<CString> pieces(1);
+    const char* p = bytes.GetString();
+    const size_t n = static_cast<size_t>(bytes.GetLength());
+    for (size_t i = 0; i < n;) {
+        const int size = GbkCharSize(p + i, n - i);
+        CString code;
+        for (int k = 0; k < size; ++k) {
+            const unsigned char b = static_cast<unsigned char>(p[i + k]);
+            if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+                std::strchr("!#$&+-.^_`|~", b) != nullptr)
+                code += static_cast<char>(b);
+            else
+                code.AppendFormat("%%%02X", b);
+        }
+        if (pieces.back().GetLength() + code.GetLength() > 60)
+            pieces.emplace_back();
+        pieces.back() += code;
+        i += static_cast<size_t>(size);
+    }
+    CString out;
+    if (pieces.size() == 1) {
+        out.Format(";\r\n\t%s*=%s''%s", lpszName, charset.GetString(), pieces[0].GetString());
+        return out;
+    }
+    for (size_t i = 0; i < pieces.size(); ++i)
+        out.AppendFormat(";\r\n\t%s*%d*=%s%s", lpszName, static_cast<int>(i),
+                         i == 0 ? (charset + "''").GetString() : "", pieces[i].GetString());
+    return out;
 }

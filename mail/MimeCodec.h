@@ -22,6 +22,8 @@ constexpr DWORD MAIL_ATTACHMENT_LIMIT = 52428800;
 // last line does not.
 BOOL EncodeBase64(const CString* pSource, CString* pOut, BOOL bAppend, DWORD dwFlags);
 BOOL EncodeBase64(const void* pData, size_t nBytes, CString* pOut, BOOL bAppend, DWORD dwFlags);
+// The length of the Base64 text of so many bytes (with the flags as for EncodeBase64).
+ULONGLONG GetBase64Length(ULONGLONG nBytes, DWORD dwFlags);
 // Base64 of a file's bytes. With a limit (either word non-zero) a file larger than the limit
 // fails; so does a file that cannot be opened or read, and anything but a regular file. The file is
 // read, not mapped: one that shrinks or grows meanwhile is encoded as far as it is read, and a
@@ -37,6 +39,28 @@ BOOL DecodeBase64(const CString* pSource, CString* pOut);
 // ASCII text: "=?charset?B?...?=" or "=?charset?Q?...?=".
 BOOL EncodeWordB(const CString* pSource, CString* pOut, LPCTSTR lpszCharset);
 BOOL EncodeWordQ(const CString* pSource, CString* pOut, LPCTSTR lpszCharset);
+
+// The label of a GBK text in mail: "gb2312" when every character is in GB2312 (plain ASCII too),
+// else "gb18030", which holds every GBK character.
+CString MailCharsetOf(const CString& text);
+// The text's bytes as they go out under the label: under gb18030 the euro sign GBK keeps in the
+// single byte 0x80 becomes GB18030's A2 E3; every other GBK character has the same bytes.
+CString MailBytes(const CString& text, LPCTSTR lpszCharset);
+// The text labelled by what it holds (MailCharsetOf), as encoded words ('B' or 'Q') of at most 75
+// characters each, split between whole characters and separated by blanks, so that the header
+// line can be folded between them; the first word may be asked to be shorter, to fit the line
+// after its header's name. An empty text gives one empty word.
+CString EncodeHeaderWords(const CString& text, char kind, int nFirstWordLength = 75);
+// The text without control characters (bytes below 32 and DEL): a display name or subject holding
+// a line break is refused by readers once decoded.
+CString StripControlChars(const CString& text);
+// The header line (without its CR LF) folded so that no line passes 78 characters where it has a
+// blank to fold at: CR LF goes before such a blank, never before the one after the header's name.
+// Lines folded already are taken one by one.
+CString FoldHeaderLine(const CString& line);
+// An RFC 2231 parameter for a GBK value: "; name*=charset''%XX..." (labelled by MailCharsetOf),
+// split into numbered continuations (name*0*=, name*1*=, ...) on separate folded lines when long.
+CString EncodeRfc2231Parameter(LPCTSTR lpszName, const CString& value);
 
 // Quoted-printable. The text's own line ends are encoded as =0D=0A; lines are broken softly
 // ("=" CR LF) once they pass 64 characters; a blank or tab stands as it is only while the line is

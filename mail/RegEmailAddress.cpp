@@ -33,12 +33,10 @@ CString CRegEmailAddress::GetDisplayText() const {
 CString CRegEmailAddress::Format(int nMode, LPCTSTR lpszCharset) const {
     if (m_strName.IsEmpty())
         return m_strAddress;
+    (void)lpszCharset;
     CString name;
-    const LPCTSTR charset = lpszCharset != nullptr ? lpszCharset : "";
-    if (nMode == 'Q')
-        EncodeWordQ(&m_strName, &name, charset);
-    else if (nMode == 'B')
-        EncodeWordB(&m_strName, &name, charset);
+    if (nMode == 'Q' || nMode == 'B')
+        name = EncodeHeaderWords(StripControlChars(m_strName), static_cast<char>(nMode));
     else if (nMode == 0)
         name = m_strName;
     CString out;

@@ -24,8 +24,9 @@ public:
     void Set(LPCTSTR lpszName, LPCTSTR lpszText);
     // The name, or the address when there is no name.
     CString GetDisplayText() const;
-    // The address alone when there is no name; otherwise "name <address>" with the name as one
-    // B ('B') or Q ('Q') encoded word in the charset, or as it stands (0); any other mode leaves
+    // The address alone when there is no name; otherwise "name <address>" with the name, its
+    // control characters left out, as B ('B') or Q ('Q') encoded words labelled by what it holds
+    // (EncodeHeaderWords; the charset is not used), or as it stands (0); any other mode leaves
     // the name out (" <address>").
     CString Format(int nMode, LPCTSTR lpszCharset) const;
     // Tag, name, address.

@@ -1,5 +1,8 @@
 #include "mail/SmtpProtocol.h"
 
+#include <cstring>
+#include <utility>
+
 #include "mail/EmailMessage.h"
 #include "mail/MimeCodec.h"
 #include "mail/SmtpData.h"
@@ -24,6 +27,27 @@ CString NewEnvelopeId() {
     return id;
 }
 
+bool HasEightBitBytes(const CString& text) {
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return true;
+    return false;
+}
+
+// Whether the EHLO reply (its lines joined by blanks) names the extension as one of its words.
+bool OffersExtension(const CString& reply, const char* name) {
+    CString upper = reply;
+    upper.MakeUpper();
+    const int length = static_cast<int>(std::strlen(name));
+    for (int at = upper.Find(name); at >= 0; at = upper.Find(name, at + 1)) {
+        const bool startsWord = at == 0 || upper[at - 1] == ' ';
+        const bool endsWord = at + length == upper.GetLength() || upper[at + length] == ' ';
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 BOOL CSmtpProtocol::Start() {
@@ -34,6 +58,7 @@ BOOL CSmtpProtocol::Start() {
     m_bInReply = false;
     // A code heard in an earlier session says nothing about this one: 0 until the server answers.
     m_nLastReply = 0;
+    m_b8BitMime = false;
     m_nState = STATE_CONNECTING;
     m_tLastActivity = CTime::GetCurrentTime().GetTime();
     return TRUE;
@@ -59,6 +84,7 @@ void CSmtpProtocol::OnConnected(BOOL bSuccess) {
 void CSmtpProtocol::CloseSession() {
     m_nState = STATE_CLOSED;
     m_pCurrent = nullptr;
+    m_strData.Empty();
     m_received.clear();
     m_strReply.Empty();
     m_bInReply = false;
@@ -163,22 +189,33 @@ void CSmtpProtocol::StartNextMessage() {
             Send("QUIT\r\n", STATE_QUIT);
             return;
         }
-        // A message whose addresses or header values could inject lines is never sent.
-        if (m_pCurrent->GetSendProblem().IsEmpty())
-            break;
+        // A message whose addresses or header values could inject lines is never sent, nor one
+        // whose attachment cannot be read: it would go out without it.
+        if (m_pCurrent->GetSendProblem().IsEmpty()) {
+            CString text, unreadable;
+            if (m_pCurrent->FormatMessage(text, &unreadable, m_b8BitMime)) {
+                m_strData = MakeSmtpData(text);
+                break;
+            }
+            if (!unreadable.IsEmpty() && m_pListener != nullptr)
+                m_pListener->OnAttachmentUnreadable(m_pCurrent, unreadable);
+        }
         ReportCurrent(FALSE);
     }
     CString command;
     const CString& from = m_pCurrent->m_sender.m_strAddress;
-    if (m_pCurrent->m_dwNotify == 0) {
-        command.Format("MAIL FROM:<%s>\r\n", from.GetString());
-    } else {
+    command.Format("MAIL FROM:<%s>", from.GetString());
+    if (m_pCurrent->m_dwNotify != 0) {
         const CString envelope = m_pCurrent->m_strEnvelopeId.IsEmpty()
                                      ? NewEnvelopeId()
                                      : EncodeXtext(m_pCurrent->m_strEnvelopeId);
-        command.Format("MAIL FROM:<%s> RET=%s ENVID=%s\r\n", from.GetString(),
-                       m_pCurrent->m_bReturnFull ? "FULL" : "HDRS", envelope.GetString());
+        command.AppendFormat(" RET=%s ENVID=%s", m_pCurrent->m_bReturnFull ? "FULL" : "HDRS",
+                             envelope.GetString());
     }
+    // The text holds 8-bit bytes only where the server said it takes them.
+    if (m_b8BitMime && HasEightBitBytes(m_strData))
+        command += " BODY=8BITMIME";
+    command += "\r\n";
     m_nRecipientList = 0;
     m_nRecipient = -1;
     Send(command, STATE_MAIL_FROM);
@@ -244,6 +281,7 @@ void CSmtpProtocol::OnReply(int nCode, const CString& strText) {
     case STATE_EHLO:
         if (nCode != 250)
             break;
+        m_b8BitMime = OffersExtension(strText, "8BITMIME");
         if (m_nAuthMode == AUTH_CRAM_MD5)
             Send("AUTH CRAM-MD5\r\n", STATE_AUTH);
         else if (m_nAuthMode == AUTH_PLAIN)
@@ -300,10 +338,9 @@ void CSmtpProtocol::OnReply(int nCode, const CString& strText) {
     case STATE_DATA: {
         if (nCode != 354)
             break;
-        CString text;
-        if (!m_pCurrent->FormatMessage(text))
-            break;
-        Send(MakeSmtpData(text), STATE_TEXT);
+        const CString data = std::move(m_strData);
+        m_strData.Empty();
+        Send(data, STATE_TEXT);
         return;
     }
     case STATE_TEXT:

@@ -47,6 +47,12 @@ public:
     public:
         virtual ~IListener() = default;
         virtual void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) = 0;
+        // The message cannot go out: the file attached from the path could not be read. Its
+        // failure follows (OnMessageSent) and the session goes on with the next message.
+        virtual void OnAttachmentUnreadable(CEmailMessage* pMessage, const CString& strPath) {
+            (void)pMessage;
+            (void)strPath;
+        }
         // The session ended (after QUIT or on any failure); the queue still holds what it did
         // not reach. The listener must not destroy the connection here.
         virtual void OnSessionEnded() {}
@@ -127,6 +133,11 @@ private:
     IListener* m_pListener = nullptr;
     CPtrList m_queue;
     CEmailMessage* m_pCurrent = nullptr;
+    // The current message's DATA text, made before its MAIL FROM: a mail whose text cannot be
+    // made (an attachment that cannot be read) is never begun.
+    CString m_strData;
+    // The server named 8BITMIME in its EHLO reply: bodies may go as 8-bit text.
+    bool m_b8BitMime = false;
     int m_nState = STATE_CLOSED;
     int m_nLastReply = 0;
     int m_nAccepted = 0;

@@ -300,13 +300,19 @@ BOOL CRightPaneFrame::DestroyViews(DWORD_PTR key, int kind, BOOL bNotify) {
     m_registrations.erase(it);
     ForgetShown(key, kind);
 
+    // The views stay while anything of their kind is registered, a window that keeps them
+    // without a document of its own (the calendar's page) as much as an open file.
+    bool bRemains = false;
     CDocument* pRemaining = nullptr;
     for (const CRegistration& r : m_registrations)
         if (r.kind == kind) {
-            pRemaining = r.pDoc;
-            break;
+            bRemains = true;
+            if (r.pDoc) {
+                pRemaining = r.pDoc;
+                break;
+            }
         }
-    if (!pRemaining && kind >= 0 && kind < KindCount && kind != KindFixed) {
+    if (!bRemains && kind >= 0 && kind < KindCount && kind != KindFixed) {
         DestroyViewSet(kind);
     } else if (pGone) {
         // The shared views may still show the closed file's document, which is about to go:

@@ -88,6 +88,7 @@ IMPLEMENT_DYNCREATE(CTaskListView, CKovColumnTreeView)
 
 BEGIN_MESSAGE_MAP(CTaskListView, CKovColumnTreeView)
 ON_WM_CONTEXTMENU()
+ON_WM_DESTROY()
 ON_MESSAGE(WM_INITMENUPOPUP, &CTaskListView::OnInitMenuPopup)
 END_MESSAGE_MAP()
 
@@ -99,6 +100,18 @@ CTaskListView::~CTaskListView() {
     // Cut tasks never pasted go with the view that kept them.
     while (!m_ownClipboard.IsEmpty())
         m_ownClipboard.RemoveSubgroup(static_cast<CGroup*>(m_ownClipboard.GetHead()), TRUE);
+}
+
+void CTaskListView::OnDestroy() {
+    // The month grid and the schedule windows outlive the list: none of them may tell it
+    // anything once it has gone.
+    if (m_pCalendar != nullptr && m_pCalendar->m_pOwner == this)
+        m_pCalendar->m_pOwner = nullptr;
+    m_pCalendar = nullptr;
+    m_pScheduleTree = nullptr;
+    if (CScheduleUIManager* pManager = GetManager())
+        pManager->RemoveListener(this);
+    CKovColumnTreeView::OnDestroy();
 }
 
 void CTaskListView::OnInitialUpdate() {

@@ -121,6 +121,7 @@ protected:
     BOOL DoCommand(UINT nID);
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnDestroy();
     // The menu's items enabled and checked as the commands stand.
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

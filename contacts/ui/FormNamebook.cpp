@@ -1,6 +1,7 @@
 #include "contacts/ui/FormNamebook.h"
 
 #include "contacts/Person.h"
+#include "contacts/SmsDoc.h"
 #include "contacts/ui/LeftView.h"
 #include "core/QuillmarBaseDoc.h"
 #include "platform/gui/Frame.h"
@@ -128,6 +129,9 @@ void CFormNamebook::OnConfirm() {
     const CString oldName = m_pPerson->GetName();
     m_sheet.ExchangeContact(m_pPerson->GetInfo(), FALSE);
     m_pPerson->SetModifiedTime(CTime::GetCurrentTime());
+    // The calendar shows the birthday as the contact now has it, saved or not.
+    if (auto* pBook = dynamic_cast<CSmsDoc*>(GetDocument()))
+        pBook->RebuildBirthdayMaps();
     // Cleared before the tree hears of it: the tree re-sorts the contact's item and selects it
     // again, which asks this form whether it may be left.
     ClearModified();

@@ -66,8 +66,11 @@ public:
     }
     std::string Pdu(const std::string& utf8Text, const std::string& number,
                     const std::string& centre, bool unicode) {
-        std::vector<std::string> args = {"gammu", "-c",    config,   "displaysms",  "TEXT",
-                                         number,  "-text", utf8Text, "-smscnumber", centre};
+        // gammu reads its arguments in the locale's encoding: the texts here are UTF-8, whatever
+        // locale the suite was started in (LANG=C would make every Chinese text empty).
+        std::vector<std::string> args = {"env",   "LC_ALL=C.UTF-8", "gammu",      "-c",
+                                         config,  "displaysms",     "TEXT",       number,
+                                         "-text", utf8Text,         "-smscnumber", centre};
         if (unicode)
             args.push_back("-unicode");
         std::string out = RunProgram(args);

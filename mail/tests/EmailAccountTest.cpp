@@ -13,6 +13,7 @@
 #include "mail/tests/MailTestSupport.h"
 #include "mail/tests/SmtpPeer.h"
 #include "platform/base/File.h"
+#include "platform/base/OsPath.h"
 #include "platform/base/tests/TempFolder.h"
 #include "testsupport/SocketTestSupport.h"
 
@@ -204,6 +205,25 @@ TEST_F(EmailAccountTest, AStoredMailShowsItsSizeInWholeKilobytes) {
         ASSERT_NE(nullptr, loaded);
         EXPECT_EQ(text, loaded->GetText(CEmailMessage::FIELD_SIZE));
     }
+}
+
+// Attached files count as they are sent (Base64), while they are there to be sent.
+TEST_F(EmailAccountTest, TheSizeOfAMailCountsItsAttachments) {
+    const std::string path = m_dir.str() + "/photo.jpg";
+    WriteBytes(path, std::string(1000000, 'p'));
+    auto account = Make();
+    CEmailMessage* mail = NewMail("照片", 1);
+    mail->AddAttachment(path.c_str());
+    ASSERT_TRUE(account->SaveMessage(mail));
+    const ULONGLONG stored = mail->GetStoredLength();
+    // 1,000,000 bytes are 1,333,336 characters of Base64 in lines of 76 with their CR LF.
+    const ULONGLONG sent = 1333336 + 1000000 / 57 * 2;
+    CString expected;
+    expected.Format("%lluK", (unsigned long long)((stored + sent + 1023) / 1024));
+    EXPECT_EQ(expected, mail->GetText(CEmailMessage::FIELD_SIZE));
+    EXPECT_EQ(stored + sent, mail->GetMailSize());
+    std::filesystem::remove(path);
+    EXPECT_EQ(stored, mail->GetMailSize());
 }
 
 TEST_F(EmailAccountTest, AMessageWithoutABoxForItsStateIsNotKept) {
@@ -608,6 +628,42 @@ TEST_F(EmailAccountSendTest, TheServerTakesItOrTheMailStaysInTheOutbox) {
         EXPECT_EQ(1, m->GetState());
         EXPECT_EQ(account->FindBox(1), m->GetBox());
     }
+}
+
+// A mail whose attached file is gone by the time it is sent stays in the outbox, and the user is
+// told which file could not be read; a refusal is not made of it.
+TEST_F(EmailAccountSendTest, AMailWhoseAttachmentIsGoneStaysInTheOutbox) {
+    std::vector<std::string> told;
+    CEmailAccount::SetSendFailureHandler(
+        [&](CEmailAccount*, const CString& text) { told.emplace_back((LPCTSTR)text); });
+    const std::string path = m_dir.str() + "/报价单.xls";
+    WriteBytes(OsPathFromProgramPath(path.c_str()), "price");
+    DWORD id;
+    {
+        auto account = Make();
+        SetUpAccount(*account, peer.Port());
+        CEmailMessage* m = NewMail("报价");
+        account->FillSender(m->m_sender);
+        m->AddAttachment(path.c_str());
+        std::filesystem::remove(OsPathFromProgramPath(path.c_str()));
+        auto* frame = static_cast<FakeFrame*>(account->Compose(nullptr));
+        frame->message = m;
+        frame->action = CIEmailComposeFrame::ActionSend;
+        ASSERT_TRUE(account->OnComposeClosed(frame));
+        ASSERT_TRUE(events.RunUntil([&] { return !told.empty(); }, 20000)) << peer.Log();
+        EXPECT_EQ(1, m->GetState());
+        EXPECT_EQ(account->FindBox(1), m->GetBox());
+        id = m->GetRecordId();
+    }
+    CEmailAccount::SetSendFailureHandler(nullptr);
+    ASSERT_EQ(1u, told.size());
+    EXPECT_NE(std::string::npos, told[0].find("无法读取附件 " + path)) << told[0];
+    EXPECT_NE(std::string::npos, told[0].find("报价")) << told[0];
+    EXPECT_EQ(std::string::npos, told[0].find("拒绝")) << told[0];
+    EXPECT_EQ("", peer.Envelope(1));
+    auto account = Reopen();
+    ASSERT_NE(nullptr, account->GetMessage(id));
+    EXPECT_EQ(account->FindBox(1), account->GetMessage(id)->GetBox());
 }
 
 TEST_F(EmailAccountSendTest, QuittingDuringASendLosesNothing) {

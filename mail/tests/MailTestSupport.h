@@ -34,6 +34,17 @@ inline std::string S(const CString& s) {
     return std::string(s.GetString(), static_cast<size_t>(s.GetLength()));
 }
 
+// The text with the value of its Message-ID header (new at every formatting) replaced by "<id>".
+inline std::string WithoutMessageId(const std::string& text) {
+    const std::string name = "\r\nMessage-ID: ";
+    const size_t at = text.find(name);
+    if (at == std::string::npos)
+        return text;
+    const size_t end = text.find("\r\n", at + name.size());
+    return text.substr(0, at + name.size()) + "<id>" +
+           (end == std::string::npos ? std::string() : text.substr(end));
+}
+
 // Bytes as lower-case hexadecimal ("-" for none), the form the Python reader hands texts back in.
 inline std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";

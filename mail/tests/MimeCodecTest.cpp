@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "mail/MimeCodec.h"
@@ -132,3 +133,85 @@ TEST(MimeCodec, LargeFileEncodesLikeTheSameBytesInMemory) {
 }
 
 } // namespace
+
+// The bytes of a Q-encoded word's text ("=XX" and the characters that stand as they are).
+CString DecodeWordQ(const CString& text) {
+    CString out;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        if (text[i] == '=') {
+            out += static_cast<char>(std::stoi(S(text.Mid(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Header texts: the label follows what the text holds, words stay within 75 characters and end
+// on whole characters (each decodes alone to a piece of the text), long lines fold at blanks.
+TEST(MimeCodec, HeaderWordsAreLabelledAndSplitOnWholeCharacters) {
+    const struct {
+        std::string text;
+        const char* charset;
+    } cases[] = {
+        {"", "gb2312"},
+        {"plain", "gb2312"},
+        {"各位好", "gb2312"},
+        {std::string(150, 'x'), "gb2312"},
+        {"\xE9\x46\x88\xD2\x86\xB4", "gb18030"}, // 镕堃喆, outside GB2312
+        {"price \x80 100", "gb18030"},                 // the euro sign of code page 936
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        for (int i = 0; i < 5 && !text.empty(); ++i)
+            text += text; // long enough for several words
+        SCOPED_TRACE(c.charset + (" " + text.substr(0, 12)));
+        EXPECT_EQ(c.charset, S(MailCharsetOf(Bytes(text))));
+        for (char kind : {'B', 'Q'}) {
+            const std::string words = S(EncodeHeaderWords(Bytes(text), kind));
+            std::string decoded;
+            size_t pos = 0;
+            do {
+                const size_t end = std::min(words.find(' ', pos), words.size());
+                const std::string word = words.substr(pos, end - pos);
+                EXPECT_LE(word.size(), 75u);
+                const std::string head = std::string("=?") + c.charset + "?" + kind + "?";
+                ASSERT_EQ(head, word.substr(0, head.size()));
+                const CString payload = Bytes(word.substr(head.size(), word.size() - head.size() - 2));
+                CString piece;
+                if (kind == 'B')
+                    DecodeBase64(&payload, &piece);
+                else
+                    piece = DecodeWordQ(payload);
+                // A piece never ends inside a double-byte character.
+                const std::string bytes = S(piece);
+                for (size_t i = 0; i < bytes.size(); ++i)
+                    if (static_cast<unsigned char>(bytes[i]) >= 0x81 && bytes[i] != '\x80')
+                        ASSERT_LT(++i, bytes.size()) << "split inside a character";
+                decoded += bytes;
+                pos = end + 1;
+            } while (pos < words.size());
+            std::string expected = text;
+            if (std::string(c.charset) == "gb18030")
+                for (size_t at; (at = expected.find('\x80')) != std::string::npos;)
+                    expected.replace(at, 1, "\xA2\xE3");
+            EXPECT_EQ(expected, decoded);
+        }
+    }
+    // Folding: at the last blank before the 79th character, never right after the name; a line
+    // without a blank to fold at stays long.
+    const std::string line = "Subject: " + std::string(60, 'a') + " " + std::string(60, 'b') + " c";
+    EXPECT_EQ("Subject: " + std::string(60, 'a') + "\r\n " + std::string(60, 'b') + " c",
+              S(FoldHeaderLine(Bytes(line))));
+    EXPECT_EQ("X: " + std::string(100, 'a'), S(FoldHeaderLine(Bytes("X: " + std::string(100, 'a')))));
+    // A long file name goes in numbered pieces, each of whole characters.
+    std::string name;
+    for (int i = 0; i < 12; ++i)
+        name += "\xB1\xA8\xBC\xDB"; // 报价
+    const std::string parameter = S(EncodeRfc2231Parameter("filename", Bytes(name + ".txt")));
+    const std::string first = ";\r\n\tfilename*0*=gb2312''%B1%A8";
+    EXPECT_EQ(first, parameter.substr(0, first.size())) << parameter;
+    EXPECT_NE(std::string::npos, parameter.find(";\r\n\tfilename*1*=%")) << parameter;
+    EXPECT_EQ(";\r\n\tfilename*=gb2312''a%20b.txt", S(EncodeRfc2231Parameter("filename", "a b.txt")));
+}

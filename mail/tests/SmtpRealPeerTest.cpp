@@ -3,7 +3,13 @@
 // by Python's email package as a mail client would read it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +19,7 @@
 #include "mail/SmtpClientSocket.h"
 #include "mail/tests/MailTestSupport.h"
 #include "mail/tests/SmtpPeer.h"
+#include "platform/base/Gbk.h"
 #include "platform/base/OsPath.h"
 #include "platform/base/Time.h"
 #include "platform/base/tests/TempFolder.h"
@@ -52,7 +59,11 @@ public:
     void OnMessageSent(CEmailMessage* pMessage, BOOL bSuccess) override {
         reports.emplace_back(pMessage, bSuccess != FALSE);
     }
+    void OnAttachmentUnreadable(CEmailMessage* pMessage, const CString& strPath) override {
+        unreadable.emplace_back(pMessage, S(strPath));
+    }
     std::vector<std::pair<CEmailMessage*, bool>> reports;
+    std::vector<std::pair<CEmailMessage*, std::string>> unreadable;
 };
 
 class SmtpRealPeerTest : public ::testing::TestWithParam<PeerKind> {
@@ -214,6 +225,129 @@ TEST_P(SmtpRealPeerTest, MailparserReadsWhatTheServerTook) {
         "\n";
     EXPECT_NE(std::string::npos, read.find("\n" + attachments)) << read;
     EXPECT_EQ(read.size() - attachments.size(), read.find("\nattachment") + 1) << read;
+}
+
+// A mail whose attachment cannot be read when it is sent never reaches the server: it fails,
+// the listener hears which file, and the session goes on with the next mail.
+TEST_P(SmtpRealPeerTest, AMailWhoseAttachmentCannotBeReadIsNotSent) {
+    const struct {
+        const char* what;
+        std::function<void(CEmailMessage&, const std::string&)> spoil;
+    } cases[] = {
+        {"deleted", [](CEmailMessage&, const std::string& path) { std::remove(path.c_str()); }},
+        {"a folder now",
+         [](CEmailMessage&, const std::string& path) {
+             std::remove(path.c_str());
+             mkdir(path.c_str(), 0700);
+         }},
+        {"a pipe now",
+         [](CEmailMessage&, const std::string& path) {
+             std::remove(path.c_str());
+             mkfifo(path.c_str(), 0600);
+         }},
+        {"over the size limit",
+         [](CEmailMessage& m, const std::string&) {
+             m.GetRoot().GetChild(m.GetRoot().GetChildCount() - 1)->m_dwSizeLimit = 100;
+         }},
+    };
+    int taken = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        outcomes.reports.clear();
+        outcomes.unreadable.clear();
+        auto bad = FullMessage("附件读不到");
+        auto good = FullMessage("附件都在");
+        good->GetRoot().RemoveAttachments(); // the spoiled file is the bad mail's alone
+        const std::string dataPath = Path("data.bin");
+        c.spoil(*bad, dataPath);
+        CSMTPClientSocket client;
+        client.AddMessage(bad.get());
+        client.AddMessage(good.get());
+        ASSERT_TRUE(Send(client, CSmtpProtocol::AUTH_LOGIN)) << peer.Log();
+        const std::vector<std::pair<CEmailMessage*, bool>> expected = {{bad.get(), false},
+                                                                       {good.get(), true}};
+        EXPECT_EQ(expected, outcomes.reports);
+        const std::vector<std::pair<CEmailMessage*, std::string>> told = {{bad.get(), dataPath}};
+        EXPECT_EQ(told, outcomes.unreadable);
+        ++taken;
+        EXPECT_NE(std::string::npos, ReadBack(taken).find(Hex("附件都在")));
+        EXPECT_EQ("", peer.Envelope(taken + 1)) << "the mail without its attachment went out";
+        std::filesystem::remove_all(dataPath);
+    }
+}
+
+// Characters outside GB2312 (镕堃喆, €), a 200-character subject, a display name holding a line
+// break and a long Chinese file name: a reader that follows today's standards (Python's
+// email.policy.default) reads each back exactly, finds no defect, no header line over 78
+// characters and no header beyond those written. A server that offers 8BITMIME (after EHLO) is
+// sent the plain text as 8-bit and told so; without it (HELO) the text is encoded.
+TEST_P(SmtpRealPeerTest, ATodaysReaderTakesBackEveryCharacter) {
+    const auto U = [](const char8_t* text) { return std::string(reinterpret_cast<const char*>(text)); };
+    const auto G = [](const std::string& utf8) { return Utf8ToGbk(utf8); };
+    std::string subject;
+    for (int i = 0; i < 20; ++i)
+        subject += U(u8"季度报告镕堃喆€，");
+    const std::string body = U(u8"正文镕堃喆€\n第二行：总价 100 €");
+    std::string fileName;
+    for (int i = 0; i < 4; ++i)
+        fileName += U(u8"报价单镕堃喆€");
+    fileName += ".txt";
+    WriteBytes(Path("price.txt"), "price");
+    auto make = [&](bool mime) {
+        auto m = std::make_unique<CEmailMessage>();
+        m->m_sender.Set(G(U(u8"镕堃喆\r\nBcc: all@example.com €")), "zhang@example.com");
+        m->AddRecipients(G(U(u8"李四€ <li@example.com>")), CEmailMessage::KIND_TO);
+        m->m_strSubject = G(subject + "\r\n");
+        m->SetMime(mime);
+        m->SetText(G(body));
+        if (mime) {
+            m->AddAttachment(CString(Path("price.txt").c_str()));
+            m->GetRoot().GetChild(1)->m_strName = G(fileName);
+        }
+        return m;
+    };
+    int taken = 0;
+    for (int auth : {CSmtpProtocol::AUTH_NONE, CSmtpProtocol::AUTH_LOGIN}) {
+        SCOPED_TRACE(auth);
+        auto plain = make(false);
+        auto mime = make(true);
+        CSMTPClientSocket client;
+        client.AddMessage(plain.get());
+        client.AddMessage(mime.get());
+        ASSERT_TRUE(Send(client, auth)) << peer.Log();
+        ASSERT_EQ(2u, outcomes.reports.size());
+        outcomes.reports.clear();
+        for (int n = taken + 1; n <= taken + 2; ++n) {
+            const std::string read = ReadBack(n, "read_mail_modern.py");
+            const std::string lines[] = {
+                "defects 0\n",
+                "subject " + subject + "\n",
+                "address From " + U(u8"镕堃喆Bcc: all@example.com €") + " <zhang@example.com>\n",
+                "address To " + U(u8"李四€") + " <li@example.com>\n",
+                "text " + U(u8"正文镕堃喆€\\n第二行：总价 100 €"),
+                "header MIME-Version\n",
+                "header Message-ID\n",
+            };
+            for (const std::string& line : lines)
+                EXPECT_NE(std::string::npos, read.find(line)) << line << "in\n" << read;
+            if (n == taken + 2)
+                EXPECT_NE(std::string::npos, read.find("filename " + fileName + "\n")) << read;
+            EXPECT_EQ(std::string::npos, read.find("header Bcc")) << read;
+            const size_t longest = read.find("longest-header-line ");
+            ASSERT_NE(std::string::npos, longest);
+            EXPECT_LE(std::stoi(read.substr(longest + 20)), 78) << read;
+        }
+        // The plain text goes as 8-bit only where the server offered it.
+        const std::string text = peer.Text(taken + 1);
+        const bool eightBit = std::any_of(text.begin(), text.end(),
+                                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        const bool offered = auth != CSmtpProtocol::AUTH_NONE;
+        EXPECT_EQ(offered, eightBit);
+        EXPECT_EQ(offered, text.find("Content-Transfer-Encoding: 8bit\r\n") != std::string::npos);
+        EXPECT_EQ(offered, peer.Envelope(taken + 1).find("BODY=8BITMIME") != std::string::npos)
+            << peer.Envelope(taken + 1);
+        taken += 2;
+    }
 }
 
 // A wrong password ends the session at the login: nothing is taken or reported, and the

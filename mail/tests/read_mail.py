@@ -5,7 +5,8 @@ Texts are printed as the hexadecimal of their bytes in the declared charset, so 
 be compared byte for byte (Python's gb2312 codec refuses the characters only GBK has).
 
 Lines: "defects N", "header NAME HEX" for each decoded header, "address FIELD NAME-HEX ADDRESS" for
-each mailbox, and "part TYPE CHARSET FILENAME-HEX PAYLOAD-HEX" for each leaf part.
+each mailbox, and "part TYPE CHARSET FILENAME-HEX PAYLOAD-HEX" for each leaf part (the file name
+of Content-Disposition, an RFC 2231 value included).
 """
 import email
 import email.header
@@ -41,7 +42,11 @@ def main():
         if part.is_multipart():
             continue
         filename = part.get_param("filename", header="content-disposition")
-        filename_hex = header_bytes(filename).hex() if filename else "-"
+        if isinstance(filename, tuple):
+            # RFC 2231: (charset, language, the value's bytes as Latin-1 characters)
+            filename_hex = filename[2].encode("latin-1").hex()
+        else:
+            filename_hex = header_bytes(filename).hex() if filename else "-"
         payload = part.get_payload(decode=True) or b""
         print("part", part.get_content_type(), part.get_content_charset() or "-", filename_hex,
               payload.hex() or "-")

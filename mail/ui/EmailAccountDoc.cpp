@@ -59,6 +59,16 @@ BOOL CEmailAccountDoc::OnSaveDocument(LPCTSTR) {
     return TRUE;
 }
 
+BOOL CEmailAccountDoc::IsModified() {
+    return m_pAccount != nullptr && m_pAccount->HasUnsavedSettings();
+}
+
+void CEmailAccountDoc::SetTitle(LPCTSTR lpszTitle) {
+    if (m_pAccount != nullptr && !m_pAccount->GetName().IsEmpty())
+        lpszTitle = m_pAccount->GetName();
+    CQuillmarBaseDoc::SetTitle(lpszTitle);
+}
+
 void CEmailAccountDoc::DeleteContents() {
     m_pCurrentBox = nullptr;
     m_pCurrentMessage = nullptr;

@@ -21,6 +21,11 @@ public:
     BOOL OnOpenDocument(LPCTSTR lpszPathName) override;
     BOOL OnSaveDocument(LPCTSTR lpszPathName) override;
     void DeleteContents() override;
+    // Only settings that could not be written are unsaved: the views mark the document when
+    // mails change, but the account has stored those changes already.
+    BOOL IsModified() override;
+    // The title is the name the user gave the account, not its settings file's.
+    void SetTitle(LPCTSTR lpszTitle) override;
 
     CEmailAccount* GetAccount() const { return m_pAccount.get(); }
 

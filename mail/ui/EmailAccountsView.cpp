@@ -201,6 +201,8 @@ BOOL CEmailAccountsView::EditAccount(HTREEITEM hItem) {
         return FALSE;
     if (!EditMailAccount(this, pAccount))
         return FALSE;
+    if (CEmailAccountDoc* pDoc = FindAccountDocument(pAccount))
+        pDoc->SetTitle(pAccount->GetName()); // the name may have been changed
     if (!pAccount->SaveSettings())
         AfxMessageBox("无法保存邮件帐户的设置。", MB_ICONEXCLAMATION);
     return TRUE;

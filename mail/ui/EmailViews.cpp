@@ -37,11 +37,13 @@ CFont g_fontBoldItalic;
 CFont g_fontPlain;
 
 // The sort a header click asked for, handed to the comparison. Text fields are compared through
-// collation keys made once per row, not by collating the texts at every comparison.
+// collation keys made once per row, not by collating the texts at every comparison; sizes, which
+// look at the attached files, are taken once per row too.
 struct SortKey {
     int nField;
     BOOL bAscending;
     std::unordered_map<const CEmailMessage*, std::string> texts;
+    std::unordered_map<const CEmailMessage*, ULONGLONG> sizes;
 };
 
 bool IsTextField(int nField) {
@@ -63,7 +65,7 @@ int CompareField(const CEmailMessage* a, const CEmailMessage* b, int nField) {
     case 7:
         return CompareSign(a->GetTime().GetTime(), b->GetTime().GetTime());
     case 8:
-        return CompareSign(a->GetStoredLength(), b->GetStoredLength());
+        return CompareSign(a->GetMailSize(), b->GetMailSize());
     case 2:
     case 3:
     case 5:
@@ -83,6 +85,8 @@ int CompareMails(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort) {
     int r = 0;
     if (IsTextField(key->nField) && !key->texts.empty())
         r = CompareSign(key->texts.at(a), key->texts.at(b));
+    else if (key->nField == 8 && !key->sizes.empty())
+        r = CompareSign(key->sizes.at(a), key->sizes.at(b));
     else if (key->nField >= 0)
         r = CompareField(a, b, key->nField);
     if (r == 0) // equal rows keep the order they were listed in
@@ -381,13 +385,14 @@ void CEmailListView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
 void CEmailListView::SortItems(int nColumn, int nOrder) {
     if (GetSafeHwnd() == nullptr)
         return;
-    SortKey key{nColumn >= 0 ? MapColumn(nColumn) : -1, nOrder != 0, {}};
-    if (IsTextField(key.nField)) {
-        const int nCount = List().GetItemCount();
-        key.texts.reserve((size_t)nCount);
-        for (int i = 0; i < nCount; ++i)
-            if (auto* pMail = dynamic_cast<CEmailMessage*>(GetMessageAt(i)))
-                key.texts.emplace(pMail, GbkCollationKey(pMail->GetText(key.nField)));
+    SortKey key{nColumn >= 0 ? MapColumn(nColumn) : -1, nOrder != 0, {}, {}};
+    const int nCount = List().GetItemCount();
+    for (int i = 0; i < nCount; ++i) {
+        auto* pMail = dynamic_cast<CEmailMessage*>(GetMessageAt(i));
+        if (pMail != nullptr && IsTextField(key.nField))
+            key.texts.emplace(pMail, GbkCollationKey(pMail->GetText(key.nField)));
+        else if (pMail != nullptr && key.nField == 8)
+            key.sizes.emplace(pMail, pMail->GetMailSize());
     }
     List().SortItems(&CompareMails, (DWORD_PTR)&key);
 }
@@ -430,7 +435,9 @@ void CEmailListView::OnEmailMessageChanged(CEmailAccount*, CEmailMessage* pMessa
     CMsgBoxBase* pBox = GetBox();
     const int nRow = FindRow(pMessage);
     const BOOL bHere = pBox != nullptr && pMessage->GetBox() == pBox;
-    if (nRow >= 0 && !bHere) {
+    if (nRow >= 0 && !bHere && m_bRemovingRow) {
+        // The list moves or deletes the mail itself and removes its row when it is done.
+    } else if (nRow >= 0 && !bHere) {
         // The mail left the listed box (a sent mail out of the outbox).
         List().SetItemData(nRow, 0);
         m_removedRows.Add(nRow);

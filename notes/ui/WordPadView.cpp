@@ -9,6 +9,7 @@
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Icon.h"
+#include "platform/gui/RtfFormat.h"
 #include "platform/gui/ShellServices.h"
 #include "ui/ClipboardText.h"
 
@@ -205,21 +206,30 @@ BOOL CWordPadView::ExportToFile(LPCTSTR lpszPath, int nFormat) {
     return TRUE;
 }
 
-BOOL CWordPadView::ImportFromFile(LPCTSTR lpszPath, int nFormat) {
+BOOL CWordPadView::ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrError) {
+    const CString unreadable = CString("导入失败：无法读取文件 ") + lpszPath + "。";
+    auto fail = [pstrError](const CString& reason) {
+        if (pstrError != nullptr)
+            *pstrError = reason;
+        return FALSE;
+    };
     CFile file;
     if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite))
-        return FALSE;
+        return fail(unreadable);
     std::string bytes;
     try {
         const ULONGLONG n = file.GetLength();
         if (n > 64ull * 1024 * 1024)
-            return FALSE;
+            return fail(unreadable);
         bytes.resize((size_t)n);
         bytes.resize(file.Read(bytes.data(), (UINT)n));
     } catch (CException* e) {
         e->Delete();
-        return FALSE;
+        return fail(unreadable);
     }
+    // Anything else taken as RTF would replace the page with its bytes as text.
+    if ((nFormat & SF_RTF) && !RtfHasHeader(bytes.data(), bytes.size()))
+        return fail(CString("导入失败：文件 ") + lpszPath + " 不是 RTF 格式的文件，页面没有改动。");
     SetStreamText(nFormat, CString(bytes.data(), (int)bytes.size()));
     GetRichEditCtrl().SetModify(TRUE);
     return TRUE;
@@ -358,8 +368,9 @@ void CWordPadView::OnImport() {
     CDlgImportRtftxt dlg(this);
     if (dlg.DoModal() != IDOK)
         return;
-    if (!ImportFromFile(dlg.m_strFileName, dlg.GetStreamFlags()))
-        AfxMessageBox("导入失败：无法读取文件 " + dlg.m_strFileName + "。", MB_ICONEXCLAMATION);
+    CString error;
+    if (!ImportFromFile(dlg.m_strFileName, dlg.GetStreamFlags(), &error))
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
 }
 
 void CWordPadView::SetColour(DWORD dwMask, DWORD dwEffects, COLORREF cr) {

@@ -49,8 +49,10 @@ public:
     // Writes the text to a file (RTF with SF_RTF, else plain text; SFF_SELECTION for the
     // selection). A failed write leaves no partial file. FALSE on failure.
     BOOL ExportToFile(LPCTSTR lpszPath, int nFormat);
-    // Reads a file in (RTF or plain text) over the whole text or the selection.
-    BOOL ImportFromFile(LPCTSTR lpszPath, int nFormat);
+    // Reads a file in (RTF or plain text) over the whole text or the selection. A file that
+    // cannot be read, or is no RTF when RTF is asked for, changes nothing: FALSE, with the
+    // reason for the user in pstrError when given.
+    BOOL ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrError = nullptr);
 
     BOOL IsReadOnly() const { return m_bReadOnly; }
     BOOL IsAutoLink() const { return m_bAutoLink; }

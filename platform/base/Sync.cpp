@@ -69,14 +69,16 @@ std::shared_ptr<EventObject> FindEvent(HANDLE h) {
 }
 
 // The folder for the lock files of named mutexes: private to the user, gone at logout where the
-// session provides one.
+// session provides one. Without a session (a plain shell, a service) a private folder of the
+// user's in the temporary folder stands in, as Qt does for its own sockets.
 bool RuntimeFolder(std::string& out) {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg && *xdg) {
         out = xdg;
         return true;
     }
-    out = "/tmp/quillmar-" + std::to_string(::getuid());
+    const char* tmp = std::getenv("TMPDIR");
+    out = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/quillmar-" + std::to_string(::getuid());
     if (::mkdir(out.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
     // Someone else may have made this name first in the shared /tmp; only our own private folder

@@ -255,11 +255,6 @@ CString GbkText(QString q) {
     return s;
 }
 
-bool LooksLikeRtf(const std::string& data) {
-    size_t i = data.find_first_not_of(" \t\r\n");
-    return i != std::string::npos && data.compare(i, 5, "{\\rtf") == 0;
-}
-
 class RichEditAdapter;
 
 // Scroll bars and frame as the window's styles ask.
@@ -897,7 +892,7 @@ public:
         // A source that failed before giving anything leaves the content as it was.
         if (es->dwError && data.empty())
             return 0;
-        bool rtf = (format & SF_RTF) && LooksLikeRtf(data);
+        bool rtf = (format & SF_RTF) && RtfHasHeader(data.data(), data.size());
         if (rtf)
             data.erase(0, data.find('{'));
         bool selection = format & SFF_SELECTION;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <string_view>
 
 bool RichCharFormat::operator==(const RichCharFormat& o) const {
     return face == o.face && charset == o.charset && sizeTwips == o.sizeTwips && bold == o.bold &&
@@ -113,6 +114,8 @@ struct Reader {
     std::string bytes; // text bytes of the current run in the current font's code page
     int align = RichAlignLeft, li = 0, fi = 0, ri = 0;
     bool bullet = false;
+    // A table cell ended in this row: the next cell's text is set off from it by a tab.
+    bool cellEnded = false;
 
     Reader(const char* data, size_t n) : p(data), end(data + n) {
         stack.push_back({});
@@ -164,11 +167,20 @@ struct Reader {
         }
         if (S().destination >= 2)
             return;
+        StartCellText();
         bytes += c;
+    }
+    // Text after a cell's end goes into the next cell of the row.
+    void StartCellText() {
+        if (cellEnded) {
+            cellEnded = false;
+            bytes += '\t';
+        }
     }
     void AddUnicode(long code) {
         if (S().skip || S().destination != 0)
             return;
+        StartCellText();
         if (code < 0)
             code += 65536;
         char16_t u = (char16_t)code;
@@ -195,6 +207,25 @@ struct Reader {
         if (w == "par" || w == "line") {
             if (!s.skip && s.destination == 0)
                 EndParagraph();
+        } else if (w == "cell" || w == "nestcell") {
+            // Cells of a row are one paragraph, a tab between each and the next; an empty
+            // cell still takes its tab.
+            if (!s.skip && s.destination == 0) {
+                StartCellText();
+                cellEnded = true;
+            }
+        } else if (w == "row" || w == "nestrow") {
+            if (!s.skip && s.destination == 0) {
+                cellEnded = false;
+                EndParagraph();
+            }
+        } else if (w == "bin") {
+            // Binary data (a picture's) of exactly n bytes: never text, nor read as RTF. For
+            // the \uc count it stands as one character.
+            if (has && n > 0)
+                p += (size_t)std::min<long>(n, (long)(end - p));
+            if (pendingSkip > 0)
+                --pendingSkip;
         } else if (w == "tab") {
             AddChar('\t');
         } else if (w == "b") {
@@ -436,6 +467,12 @@ struct Reader {
 };
 
 } // namespace
+
+bool RtfHasHeader(const char* data, size_t size) {
+    const std::string_view text(data != nullptr ? data : "", data != nullptr ? size : 0);
+    const size_t i = text.find_first_not_of(" \t\r\n");
+    return i != std::string_view::npos && text.substr(i, 5) == "{\\rtf";
+}
 
 RichTextDoc RtfRead(const char* data, size_t size) {
     Reader r(data ? data : "", data ? size : 0);

@@ -55,6 +55,8 @@ struct RichTextDoc {
     void Normalize();
 };
 
+// Whether the data is RTF at all: "{\rtf" after any leading blanks and line ends.
+bool RtfHasHeader(const char* data, size_t size);
 RichTextDoc RtfRead(const char* data, size_t size);
 inline RichTextDoc RtfRead(const CString& rtf) {
     return RtfRead(rtf.GetString(), (size_t)rtf.GetLength());

@@ -36,13 +36,19 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // What the test modules saw, in order.
 std::vector<std::string> g_events;
@@ -737,7 +743,8 @@ TEST(MainFrameChild, FirstCopy) {
     if (!child_process::Role())
         GTEST_SKIP() << "runs only as a child process";
     AfxSetTrayAvailableForTesting(0);
-    std::string log = std::string(getenv("XDG_RUNTIME_DIR")) + "/" + kOpenedLog;
+    // Beside the settings folder: the runtime folder may be unset.
+    std::string log = (fs::path(getenv("QUILLMAR_CONFIG")).parent_path() / kOpenedLog).string();
     CTestModule contacts{FolderAddressBook, {".sms"}, "contacts"};
     CTestModule senders{FolderSms, {".sdr"}, "senders"};
     contacts.m_pOpenedLog = senders.m_pOpenedLog = log.c_str();
@@ -754,32 +761,56 @@ TEST(MainFrameChild, FirstCopy) {
     std::_Exit(0);
 }
 
+// With a session's runtime folder and without one (a plain shell): the single-instance lock and
+// the hand-over channel work either way, and without one they live in a folder of the user's
+// own in the temporary folder.
 TEST_F(MainFrameTest, ALaterCopyHandsItsFilesOverOrStepsAside) {
-    std::string out;
-    pid_t first = child_process::StartAndReadUntil("MainFrameChild.FirstCopy", "first",
-                                                   {"\nrunning\n"}, out);
-    ASSERT_GT(first, 0);
-    ASSERT_NE(out.find("\nrunning\n"), std::string::npos) << out;
+    for (bool session : {true, false}) {
+        SCOPED_TRACE(session ? "with XDG_RUNTIME_DIR" : "without XDG_RUNTIME_DIR");
+        folders.reset();
+        folders = std::make_unique<AppFolders>();
+        boxes.clear();
+        std::optional<test_folders::ScopedEnv> noRuntime, tmp;
+        if (!session) {
+            noRuntime.emplace("XDG_RUNTIME_DIR", nullptr);
+            tmp.emplace("TMPDIR", folders->dir.str());
+        }
+        std::string out;
+        pid_t first = child_process::StartAndReadUntil("MainFrameChild.FirstCopy", "first",
+                                                       {"\nrunning\n"}, out);
+        ASSERT_GT(first, 0);
+        ASSERT_NE(out.find("\nrunning\n"), std::string::npos) << out;
+        if (!session) {
+            fs::path own = folders->dir.path() / ("quillmar-" + std::to_string(getuid()));
+            struct stat st {};
+            ASSERT_EQ(::lstat(own.c_str(), &st), 0) << own;
+            EXPECT_EQ(st.st_mode & 0777, 0700u) << "the stand-in folder is the user's alone";
+            bool channel = false;
+            for (const auto& entry : fs::directory_iterator(own))
+                channel |= entry.path().filename().string().rfind("handover-", 0) == 0;
+            EXPECT_TRUE(channel) << "the first copy listens in it";
+        }
 
-    // Bare, with one copy allowed: said so, and the first copy carries on.
-    EXPECT_FALSE(Start());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "已有一个墨川的实例在运行！");
+        // Bare, with one copy allowed: said so, and the first copy carries on.
+        EXPECT_FALSE(Start());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "已有一个墨川的实例在运行！");
 
-    // With files: handed over in order, quietly, whatever the option says.
-    WriteGeneral("OneInstance", 0);
-    EXPECT_FALSE(Start({"/d/first.sdr", "/d/second.sms"}));
-    EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(child_process::Wait(first), 0) << "the first copy ends after opening both";
-    std::ifstream in(folders->dir.path() / kOpenedLog);
-    std::stringstream got;
-    got << in.rdbuf();
-    EXPECT_EQ(got.str(), "/d/first.sdr\n/d/second.sms\n");
+        // With files: handed over in order, quietly, whatever the option says.
+        WriteGeneral("OneInstance", 0);
+        EXPECT_FALSE(Start({"/d/first.sdr", "/d/second.sms"}));
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(child_process::Wait(first), 0) << "the first copy ends after opening both";
+        std::ifstream in(folders->dir.path() / kOpenedLog);
+        std::stringstream got;
+        got << in.rdbuf();
+        EXPECT_EQ(got.str(), "/d/first.sdr\n/d/second.sms\n");
 
-    // Alone again, a copy starts normally; and with one copy allowed off, a second one too.
-    auto app = Start();
-    ASSERT_TRUE(app);
-    ASSERT_TRUE(Exit(*app));
+        // Alone again, a copy starts normally; and with one copy allowed off, a second one too.
+        auto app = Start();
+        ASSERT_TRUE(app);
+        ASSERT_TRUE(Exit(*app));
+    }
 }
 
 // The lock says a copy runs but nothing listens for files (it hung or died before listening):

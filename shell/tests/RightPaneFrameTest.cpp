@@ -211,6 +211,30 @@ TEST_F(RightPaneFrameTest, FilesOfOneKindShareItsViewsUntilTheLastCloses) {
     EXPECT_EQ(nullptr, bookB.GetFirstViewPosition());
 }
 
+// A window that keeps a kind's views without a document of its own (registered with none)
+// keeps them when the last file of the kind closes: they leave the closed file's document
+// and stay the same windows for the next file.
+TEST_F(RightPaneFrameTest, AWindowRegisteredWithoutADocumentKeepsTheViewsPastTheLastFile) {
+    const int fixed = g_liveViews;
+    ASSERT_EQ(0, pane->CreateViews(100, nullptr, CRightPaneFrame::KindAddressBook, &main));
+    ASSERT_EQ(0, pane->CreateViews(1, &bookA, CRightPaneFrame::KindAddressBook, nullptr));
+    ASSERT_TRUE(pane->ShowView(4, 1, nullptr, CRightPaneFrame::KindAddressBook, nullptr));
+    CWnd* list = View(4, 0);
+    ASSERT_TRUE(Shows(bookA, list));
+    EXPECT_TRUE(pane->DestroyViews(1, CRightPaneFrame::KindAddressBook, FALSE));
+    EXPECT_EQ(fixed + 6, g_liveViews);
+    EXPECT_EQ(list, View(4, 0));
+    EXPECT_FALSE(Shows(bookA, list));
+    EXPECT_EQ(nullptr, bookA.GetFirstViewPosition());
+    ASSERT_EQ(0, pane->CreateViews(2, &bookB, CRightPaneFrame::KindAddressBook, nullptr));
+    EXPECT_EQ(list, View(4, 0));
+    EXPECT_TRUE(pane->DestroyViews(2, CRightPaneFrame::KindAddressBook, FALSE));
+    // The window's own registration going takes the views with it.
+    EXPECT_TRUE(pane->DestroyViews(100, CRightPaneFrame::KindAddressBook, FALSE));
+    EXPECT_EQ(fixed, g_liveViews);
+    EXPECT_EQ(nullptr, View(4, 0));
+}
+
 TEST_F(RightPaneFrameTest, ShowingAViewAttachesItsDocumentAndMakesItTheOnlyOneShown) {
     pane->CreateViews(1, &bookA, CRightPaneFrame::KindAddressBook, nullptr);
     pane->CreateViews(2, &bookB, CRightPaneFrame::KindAddressBook, nullptr);

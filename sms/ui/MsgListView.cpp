@@ -498,12 +498,14 @@ void CMsgListView::RemoveRow(int nRow, CMsgBoxBase* pDest, BOOL bBatch) {
     CMessageBase* pMessage = GetMessageAt(nRow);
     if (pMessage == nullptr)
         return;
+    m_bRemovingRow = TRUE;
     if (pDest != nullptr) {
         pMessage->MoveToBox(pDest);
     } else if (CMsgBoxBase* pBox = pMessage->GetBox()) {
         List().SetItemData(nRow, 0);
         pBox->RemoveMessage(pMessage, TRUE);
     }
+    m_bRemovingRow = FALSE;
     m_removedRows.Add(nRow);
     if (bBatch)
         return;

@@ -151,6 +151,9 @@ protected:
     BOOL m_bReadTimer = FALSE;
     UINT m_nReadDelay = 0;
     CArray<int, int> m_removedRows;
+    // Set while RemoveRow takes a message out of its box: the row's removal is the list's own,
+    // and a box's change notice must not remove the row a second time.
+    BOOL m_bRemovingRow = FALSE;
     CListCtrlDragDropHelper m_dragDrop;
     BOOL m_bDragBound = FALSE;
 

@@ -799,6 +799,52 @@ TEST_F(ScheduleProgramTest, TheTaskListsToolBarRunsTheListsCommands) {
     EXPECT_TRUE(ExitProgram(*t.app));
 }
 
+// Closing the file and opening it again: a click on a day of the month grid over the tree
+// reaches the list that is shown, which lists the group's task.
+TEST_F(ScheduleProgramTest, AScheduleClosedAndOpenedAgainListsItsGroupWhenTheGridIsClicked) {
+    TwoGroups t = StartWithTwoGroups();
+    ASSERT_NE(t.list, nullptr);
+    const CString path = t.doc->GetPathName();
+    CTreeCtrl& treeCtrl = t.tree->GetTreeCtrl();
+    ASSERT_EQ(Listed(t.list), std::vector<std::string>{"交材料"});
+
+    ClickAt(&treeCtrl, ItemPoint(treeCtrl, t.tree->GetFileAt(0)->hItem));
+    t.tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_CLOSE);
+    Pump();
+    ASSERT_EQ(t.tree->GetFileCount(), 0);
+
+    AnswerFile(path);
+    t.tree->SendMessage(WM_COMMAND, CGroupTreeView::ID_FILE_OPEN);
+    Pump();
+    onDialog = nullptr;
+    ASSERT_EQ(t.tree->GetFileCount(), 1);
+    CScheduleDoc* doc = t.tree->GetScheduleDoc(0);
+    auto* work = dynamic_cast<CScheduleGroup*>(doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+    ASSERT_NE(work, nullptr);
+    treeCtrl.Expand(t.tree->GetFileAt(0)->hItem, TVE_EXPAND);
+    ClickAt(&treeCtrl, ItemPoint(treeCtrl, (HTREEITEM)work->GetTreeItem()));
+    ASSERT_EQ(t.tree->GetCurrentGroup(), work);
+    CTaskListView* list = ShownList(t.frame);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetCurrentGroup(), work);
+    EXPECT_EQ(Listed(list), std::vector<std::string>{"交材料"});
+
+    // The month grid over the tree: its 15th clicked, then again with the list following
+    // the grid's day.
+    CScheduleMonthCalendarWnd* month = t.page->GetNavigator()->GetMonthCalendar();
+    ASSERT_NE(month, nullptr);
+    month->GetWidget()->grab();
+    int row = 0, column = 0;
+    ASSERT_TRUE(month->GetCellOfDay(15, row, column));
+    ClickAt(month, month->GetCellRect(row, column).CenterPoint());
+    list->SetViewMode(CTaskListView::ModeDay);
+    ClickAt(month, month->GetCellRect(row, column).CenterPoint());
+    ASSERT_EQ(ShownList(t.frame), list);
+    EXPECT_EQ(Listed(list), std::vector<std::string>{"交材料"});
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
 } // namespace
 
 // A new user's first steps: the top item chosen (no list on the right), a new file, then 新建页 on the file: the page's task is listed at once, and 新建任务 in the

@@ -202,6 +202,20 @@ TEST_F(TaskListViewTest, DayWeekAndMonthModesFollowTheGrid) {
     EXPECT_EQ(Listed().size(), 4u);
 }
 
+// The grid and the schedule windows outlive a list that goes: neither tells it anything after.
+TEST_F(TaskListViewTest, AListThatGoesIsToldNothingByTheGridOrTheOtherWindows) {
+    AddTask(work, "周五", CDate(2024, 3, 15));
+    Choose(work);
+    Command(CTaskListView::ID_DAY_MODE);
+    view->DestroyWindow(); // the view deletes itself
+    view = nullptr;
+    EXPECT_EQ(grid->m_pOwner, nullptr);
+    EXPECT_EQ(manager.GetListeners(), std::vector<CScheduleUI*>{&recorder});
+    grid->SelectDate(2024, 3, 11);
+    Choose(home);
+    EXPECT_EQ(recorder.heard.back().first, (int)ScheduleGroupChosen);
+}
+
 TEST_F(TaskListViewTest, CutAndCopyThenPasteMoveOrCopyAndEmptyTheClipboard) {
     CTask* a = AddTask(work, "甲", CDate(2024, 3, 18));
     AddTask(a, "甲的子任务");

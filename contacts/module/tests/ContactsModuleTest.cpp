@@ -506,6 +506,63 @@ TEST_F(ContactsModuleTest, ABirthdayEnteredInTheOpenBookReachesTheCalendarOnceSa
     Exit(*b.app);
 }
 
+// A birthday set in the contact's form reaches the calendar as soon as the form is confirmed,
+// before the book is saved: a solar one on its day, then a lunar one on its lunar day instead.
+TEST_F(ContactsModuleTest, ABirthdayConfirmedInTheFormReachesTheCalendarBeforeTheBookIsSaved) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    auto* form = dynamic_cast<CFormNamebook*>(b.frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CPagePerson& page = form->GetSheet().m_pagePerson;
+    auto namesOn = [&](const CDate& date) {
+        CKovCalendarCellItemList items;
+        b.tree->GetDayInfo(date, &items, FALSE);
+        std::vector<std::string> names;
+        for (POSITION pos = items.GetHeadPosition(); pos != nullptr;)
+            names.push_back(items.GetNext(pos).m_strText.GetString());
+        return names;
+    };
+    // The birthday dialog from the page's button, answered as the user fills it, then 确定.
+    auto setBirthday = [&](bool lunar, const char* year, const char* month, const char* day) {
+        onDialog = [=](CDialog& d) {
+            const UINT calendar = lunar ? CDlgBirthday::IDC_LUNAR : CDlgBirthday::IDC_SOLAR;
+            d.CheckRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR, calendar);
+            d.SendMessage(WM_COMMAND, MAKEWPARAM(calendar, BN_CLICKED),
+                          (LPARAM)d.GetDlgItem(calendar)->m_hWnd);
+            d.CheckDlgButton(CDlgBirthday::IDC_NO_YEAR, year == nullptr ? BST_CHECKED : BST_UNCHECKED);
+            d.SendMessage(WM_COMMAND, MAKEWPARAM(CDlgBirthday::IDC_NO_YEAR, BN_CLICKED),
+                          (LPARAM)d.GetDlgItem(CDlgBirthday::IDC_NO_YEAR)->m_hWnd);
+            if (year != nullptr)
+                d.SetDlgItemText(CDlgBirthday::IDC_YEAR, year);
+            d.SetDlgItemText(CDlgBirthday::IDC_MONTH, month);
+            d.SetDlgItemText(CDlgBirthday::IDC_DAY, day);
+            d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+        };
+        page.SendMessage(WM_COMMAND, MAKEWPARAM(CPagePerson::IDC_BIRTHDAY_BUTTON, BN_CLICKED),
+                         (LPARAM)page.GetDlgItem(CPagePerson::IDC_BIRTHDAY_BUTTON)->m_hWnd);
+        onDialog = nullptr;
+        ASSERT_TRUE(form->IsEditModified());
+        form->SendMessage(WM_COMMAND, CFormNamebook::ID_CONFIRM_EDIT, 0);
+        Pump();
+    };
+    CDate midAutumn;
+    ASSERT_EQ(CDate::LunarToSolar(midAutumn, 2026, 8, 15, FALSE), 0);
+
+    setBirthday(false, "1990", "3", "15");
+    EXPECT_TRUE(b.doc->IsModified()) << "confirmed, not saved";
+    EXPECT_EQ(namesOn(CDate(2026, 3, 15)), std::vector<std::string>{"王芳"});
+    EXPECT_EQ(b.tree->GetDayInfo(CDate(2026, 3, 15), nullptr, TRUE), 1);
+    EXPECT_TRUE(namesOn(midAutumn).empty());
+
+    setBirthday(true, nullptr, "8", "15");
+    EXPECT_TRUE(namesOn(CDate(2026, 3, 15)).empty()) << "the old day is free";
+    EXPECT_EQ(namesOn(midAutumn), std::vector<std::string>{"王芳"});
+    answers = {IDNO};
+    Exit(*b.app);
+}
+
 TEST_F(ContactsModuleTest, TheTreesLabelEditorPastesOnce) {
     FamilyBook b = StartWithFamilyBook();
     ASSERT_NE(b.family, nullptr);

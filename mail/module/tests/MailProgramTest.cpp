@@ -253,6 +253,50 @@ TEST_F(MailProgramTest, RemovingAnAccountAsksByNameAndWaitsForItsComposeFrames) 
     EXPECT_EQ(CString("家里"), AccountAt(0)->GetName());
 }
 
+// The mails are stored as they change, so a close asks nothing after the lists changed them; only
+// settings that could not be written are asked for, by the account's own name, and 否 drops them.
+TEST_F(MailProgramTest, TheCloseAsksOnlyForSettingsNotYetWritten) {
+    onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
+    ASSERT_NE(nullptr, tree->NewAccount("工作"));
+    CEmailAccount* account = AccountAt(0);
+    account->m_smtpServer.m_strHost = "smtp.example.com";
+    ASSERT_TRUE(account->SaveSettings());
+    auto* m = new CEmailMessage;
+    m->SetState(3);
+    m->m_strSubject = "旧邮件";
+    ASSERT_TRUE(account->SaveMessage(m));
+    const DWORD id = m->GetRecordId();
+    Restart(); // opened from its folder, as at every start
+
+    account = AccountAt(0);
+    ASSERT_NE(nullptr, account);
+    CQuillmarBaseDoc* doc = tree->GetFileAt(0)->pDoc;
+    EXPECT_EQ(CString("工作"), doc->GetTitle());
+    // What a list does when the user deletes a mail: the account files it in the recycle box and
+    // the list marks its document.
+    ASSERT_TRUE(account->GetMessage(id)->MoveToBox(account->FindBox(CMsgBoxBase::BOX_RECYCLE)));
+    doc->SetModifiedFlag(TRUE);
+    EXPECT_FALSE(doc->IsModified());
+    shown.clear();
+    Restart();
+    EXPECT_TRUE(shown.empty()) << shown[0].text.GetString();
+    account = AccountAt(0);
+    EXPECT_EQ(account->FindBox(CMsgBoxBase::BOX_RECYCLE), account->GetMessage(id)->GetBox());
+
+    // Settings that could not be written: 否 leaves the file as it was, 是 writes them.
+    for (int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        AccountAt(0)->m_smtpServer.m_strHost = "new.example.com";
+        shown.clear();
+        answers = {answer};
+        Restart();
+        ASSERT_EQ(1u, shown.size());
+        EXPECT_EQ(CString("是否保存对 工作 的更改?"), shown[0].text);
+        EXPECT_EQ(CString(answer == IDYES ? "new.example.com" : "smtp.example.com"),
+                  AccountAt(0)->m_smtpServer.m_strHost);
+    }
+}
+
 TEST_F(MailProgramTest, TheProgramAsksEachComposeFrameBeforeItCloses) {
     onDialog = [](CDialog& d) { d.EndDialog(IDCANCEL); };
     ASSERT_NE(nullptr, tree->NewAccount("工作"));

@@ -8,6 +8,7 @@
 #include "platform/gui/Menu.h"
 
 #include <QImage>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -232,6 +233,49 @@ TEST_F(EmailViewsTest, ASentMailLeavesTheOutboxListAndAMailBeingWrittenIsNotDele
     Pump();
     EXPECT_EQ(0, L().GetItemCount());
     EXPECT_EQ(&Box(3), kept->GetBox());
+}
+
+// Deleting some of a box's mails leaves the others listed, whichever rows go.
+TEST_F(EmailViewsTest, DeletingMailsKeepsTheOthersListed) {
+    const struct {
+        const char* what;
+        std::vector<std::string> mails, deleted, left;
+        UINT command;
+    } cases[] = {
+        {"the first of two", {"a1", "a2"}, {"a1"}, {"a2"}, CMsgListView::ID_DELETE},
+        {"the last of two", {"b1", "b2"}, {"b2"}, {"b1"}, CMsgListView::ID_DELETE},
+        {"the first of two for good", {"c1", "c2"}, {"c1"}, {"c2"},
+         CMsgListView::ID_DELETE_PERMANENT},
+        {"two of three", {"d1", "d2", "d3"}, {"d1", "d2"}, {"d3"}, CMsgListView::ID_DELETE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (CEmailBox* box : {&Box(1), &Box(3)}) {
+            std::vector<CContent*> old;
+            for (POSITION pos = box->GetFirstMessagePosition(); pos != nullptr;)
+                old.push_back(box->GetNextMessage(pos));
+            for (CContent* m : old)
+                box->RemoveMessage(m, TRUE);
+        }
+        for (size_t i = c.mails.size(); i-- > 0;)
+            Mail(1, c.mails[i].c_str(), 1);
+        Show(Box(1)); // the last filed first, as the table lists them
+        ASSERT_EQ(c.mails, Subjects());
+        L().SetItemState(-1, 0, LVIS_SELECTED);
+        for (const std::string& subject : c.deleted)
+            L().SetItemState(Row(subject.c_str()), LVIS_SELECTED | LVIS_FOCUSED,
+                             LVIS_SELECTED | LVIS_FOCUSED);
+        Pump();
+        answers = {IDYES};
+        list->SendMessage(WM_COMMAND, c.command, 0);
+        Pump();
+        for (int i = 0; i < L().GetItemCount(); ++i)
+            ASSERT_NE(nullptr, list->GetMessageAt(i)) << "row " << i << " shows no mail";
+        EXPECT_EQ(c.left, Subjects());
+        EXPECT_EQ(static_cast<int>(c.left.size()), Box(1).GetMessageCount());
+        if (c.command == CMsgListView::ID_DELETE)
+            EXPECT_EQ(static_cast<int>(c.deleted.size()), Box(3).GetMessageCount());
+    }
 }
 
 // A right click on a row offers the list's menu; each choice acts on the account of the listed

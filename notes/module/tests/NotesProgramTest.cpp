@@ -41,6 +41,7 @@
 #include <QWidget>
 
 #include <fstream>
+#include <random>
 #include <csignal>
 #include <sys/resource.h>
 #include <memory>
@@ -439,6 +440,50 @@ TEST_F(NotesProgramTest, ExportAsksBeforeReplacingAndAFailedWriteLeavesNothing) 
     EXPECT_TRUE(ExitProgram(*o.app));
 }
 
+// Importing as RTF: a file without the RTF header (random bytes) is refused with its message
+// and the page stays as it was; a table's cells come in apart, a line per row.
+TEST_F(NotesProgramTest, ImportRefusesAFileThatIsNotRtfAndKeepsATablesCellsApart) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    const CString before = o.editor->GetStreamText(SF_TEXT);
+    ASSERT_EQ(before, "旧内容");
+    const BOOL modifiedBefore = o.editor->GetRichEditCtrl().GetModify();
+
+    std::mt19937 random(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise)
+        c = (char)(random() & 0xff);
+    noise[0] = '{'; // braces and words alone do not make RTF
+    const CString noisePath = PathOf("random.rtf");
+    std::ofstream((LPCTSTR)noisePath, std::ios::binary) << noise;
+    answers = {IDOK};
+    AnswerFileDialog(noisePath, 0);
+    shown.clear();
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("不是 RTF 格式"), -1) << (LPCTSTR)shown[0].text;
+    EXPECT_EQ(o.editor->GetStreamText(SF_TEXT), before);
+    EXPECT_EQ(o.editor->GetRichEditCtrl().GetModify(), modifiedBefore);
+
+    // A table as a word processor writes it.
+    const CString tablePath = PathOf("table.rtf");
+    std::ofstream((LPCTSTR)tablePath, std::ios::binary)
+        << "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}\n"
+           "\\trowd\\trql\\cellx2000\\cellx4000\n"
+           "\\pard\\plain\\intbl{\\b 姓名}\\cell\\pard\\plain\\intbl 城市\\cell\\row\n"
+           "\\trowd\\trql\\cellx2000\\cellx4000\n"
+           "\\pard\\plain\\intbl 张三\\cell\\pard\\plain\\intbl 北京\\cell\\row\n"
+           "\\pard\\plain 表格之后的一行。\\par}";
+    AnswerFileDialog(tablePath, 0);
+    shown.clear();
+    o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(o.editor->GetStreamText(SF_TEXT), "姓名\t城市\r\n张三\t北京\r\n表格之后的一行。");
+    ForgetScript();
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 // LibreOffice, when installed, as an independent reader and writer of the editor's rich text.
 TEST_F(NotesProgramTest, LibreOfficeReadsTheExportAndItsRtfImports) {
     QString office = QStandardPaths::findExecutable("soffice");
@@ -488,6 +533,21 @@ TEST_F(NotesProgramTest, LibreOfficeReadsTheExportAndItsRtfImports) {
     EXPECT_TRUE(bold);
     EXPECT_TRUE(italic);
     EXPECT_TRUE(red);
+
+    // Writer's table: each row a line of its cells with tabs between, the text after the
+    // table a line of its own.
+    QFile table(dir.filePath("table.html"));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write(reinterpret_cast<const char*>(
+        u8"<html><body><table border=\"1\"><tr><td>姓名</td><td>城市</td></tr>"
+        u8"<tr><td>张三</td><td>北京</td></tr></table><p>表格之后的一行。</p></body></html>"));
+    table.close();
+    ASSERT_TRUE(convert(dir.filePath("table.html"), "rtf:Rich Text Format"));
+    const CString tableRtf = (dir.path().toStdString() + "/table.rtf").c_str();
+    ASSERT_TRUE(o.editor->ImportFromFile(tableRtf, SF_RTF));
+    CString lines = o.editor->GetStreamText(SF_TEXT);
+    EXPECT_NE(lines.Find("姓名\t城市\r\n张三\t北京\r\n"), -1) << (LPCTSTR)lines;
+    EXPECT_NE(lines.Find("\r\n表格之后的一行。"), -1) << (LPCTSTR)lines;
     answers = {IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
 }

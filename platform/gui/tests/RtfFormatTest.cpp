@@ -133,6 +133,18 @@ TEST(RtfFormatTest, ReadsWhatOtherWritersWrite) {
         {"{\\rtf1 a\\{b\\}c\\\\d\\~e\\-f}", "a{b}c\\d ef"},
         {"{\\rtf1 line1\\par line2\\line line3}", "line1\r\nline2\r\nline3"},
         {"{\\rtf1 \\'d5\\'c5\\'c8\\'fd}", "张三"},
+        // Binary data is exactly its count of bytes, braces and words in it included.
+        {"{\\rtf1 before{\\pict\\bin6 }}{x}}} after}", "before after"},
+        {"{\\rtf1 A\\bin4 \\parB}", "AB"},
+        {"{\\rtf1 A{\\pict\\bin3 \\'4}B}", "AB"},
+        // The data stands in for the character before it, as a \uc count reckons.
+        {"{\\rtf1\\uc1 \\u24352\\bin2 abX}", "张X"},
+        // A table: a tab between the cells of a row, a paragraph per row, empty cells kept.
+        {"{\\rtf1 \\trowd\\cellx1000\\cellx2000\\pard\\intbl 姓名\\cell 城市\\cell\\row"
+         "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl 张三\\cell\\cell 北京\\cell\\row"
+         "\\pard 表格之后的一行。\\par}",
+         "姓名\t城市\r\n张三\t\t北京\r\n表格之后的一行。"},
+        {"{\\rtf1 {\\b A}\\cell{\\i B}\\cell\\row}", "A\tB"},
     };
     for (auto& c : cases)
         EXPECT_EQ(RtfRead(CString(c.rtf)).Text(), CString(c.text)) << c.rtf;
@@ -199,6 +211,11 @@ TEST(RtfFormatTest, DamagedInputIsReadAsFarAsItMakesSense) {
         {"}}}}{{{", ""},
         {"", ""},
         {"plain text without rtf", "plain text without rtf"},
+        // A byte count beyond the end, or none that makes sense, stops at the input's end.
+        {"{\\rtf1 a\\bin999999999 bcd}", "a"},
+        {"{\\rtf1 a\\bin99999999999999 bcd}", "a"},
+        {"{\\rtf1 a\\bin-3 bcd}", "abcd"},
+        {"{\\rtf1 a\\bin", "a"},
         {std::string("{\\rtf1 nul\0byte}", 16), std::string("nul\0byte", 8)},
     };
     for (auto& c : cases) {

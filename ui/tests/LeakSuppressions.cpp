@@ -1,5 +1,0 @@
-// The font configuration library keeps caches for the life of the process; they are not leaks
-// of ours, and the leak checker of the sanitizer builds would fail every window test on them.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
