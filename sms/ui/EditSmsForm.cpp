@@ -278,6 +278,7 @@ void CEditSmsForm::StartEdit(const CObList* pContacts, BOOL bMailMode) {
     UpdateRowCount();
     m_batchList.SetRedraw(TRUE);
     BeginPicking();
+    ShowWriting(TRUE);
 }
 
 void CEditSmsForm::StartAnswer(const _CSms* pLoad, const CStringArray& names,
@@ -310,6 +311,15 @@ void CEditSmsForm::StartAnswer(const _CSms* pLoad, const CStringArray& names,
     UpdateCounts();
     UpdateRowCount();
     m_batchList.SetRedraw(TRUE);
+    ShowWriting(TRUE);
+}
+
+void CEditSmsForm::ShowWriting(BOOL bWriting) {
+    if (m_bShowingWriting == bWriting)
+        return;
+    m_bShowingWriting = bWriting;
+    if (CISmsComposeHost* pHost = GetSmsComposeHost())
+        pHost->ShowWriting(bWriting);
 }
 
 void CEditSmsForm::BeginPicking() {
@@ -330,6 +340,7 @@ void CEditSmsForm::EndWriting() {
     // The rows point into the books: they go before the tree lets the books change again.
     m_batchList.DeleteAllItems();
     UpdateRowCount();
+    ShowWriting(FALSE);
     if (m_pNameCode != nullptr && m_pNameCode->IsShown()) {
         CString name, number;
         m_pNameCode->Show(name, number, FALSE, FALSE, FALSE);
@@ -362,6 +373,7 @@ void CEditSmsForm::OnDestroy() {
     if (m_bPicking && ::IsWindow(m_hPickTree))
         CWnd::FromHandle(m_hPickTree)->SendMessage(WM_PICK_END);
     m_bPicking = FALSE;
+    ShowWriting(FALSE);
     if (m_pNameCode != nullptr && m_pNameCode->GetSafeHwnd() != nullptr)
         m_pNameCode->DestroyWindow();
     CFormView::OnDestroy();
@@ -474,12 +486,22 @@ void CEditSmsForm::UpdateCounts() {
     m_nParts = c.nParts;
     m_bTooLong = c.IsTooLong((int)m_nMessages);
     GetDlgItemText(IDC_ALLOWED, m_strAllowed);
+    // A text beyond the limit is not cut into more parts: the parts give way to a note naming
+    // the box that sets the limit.
+    if (CWnd* pNote = GetDlgItem(IDC_OVER_LIMIT)) {
+        if (m_bTooLong)
+            pNote->SetWindowText(Text(141));
+        pNote->ShowWindow(m_bTooLong ? SW_SHOW : SW_HIDE);
+        for (UINT id : {IDC_PARTS_LEAD, IDC_PARTS, IDC_PARTS_TAIL})
+            GetDlgItem(id)->ShowWindow(m_bTooLong ? SW_HIDE : SW_SHOW);
+    }
 }
 
 HBRUSH CEditSmsForm::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CFormView::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong) {
-        // A count beyond the limit is red on the window's own background.
+    const int nID = pWnd != nullptr ? pWnd->GetDlgCtrlID() : 0;
+    if ((nID == IDC_CURRENT || nID == IDC_OVER_LIMIT) && m_bTooLong) {
+        // A count beyond the limit and its note are red on the window's own background.
         pDC->SetTextColor(RGB(255, 0, 0));
         if (hbr == nullptr)
             hbr = (HBRUSH)GetStockObject(NULL_BRUSH);

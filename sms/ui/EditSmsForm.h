@@ -76,6 +76,9 @@ public:
         IDC_CURRENT = 1075,
         IDC_ALLOWED = 1077,
         IDC_PARTS = 1078,
+        IDC_OVER_LIMIT = 1079,
+        IDC_PARTS_LEAD = 1080,
+        IDC_PARTS_TAIL = 1081,
         IDC_OPT_DUPLICATES = 1024,
         IDC_OPT_ILLEGAL = 1029,
         IDC_OPT_EMPTY = 1030,
@@ -210,6 +213,8 @@ protected:
     BOOL m_bPendingMail = FALSE;
     BOOL m_bInitialised = FALSE;
     BOOL m_bPicking = FALSE;
+    BOOL m_bShowingWriting = FALSE; // the main window's title says a message is written
+    void ShowWriting(BOOL bWriting);
     HWND m_hPickTree = nullptr;
 
     int m_nCoding = 0;
