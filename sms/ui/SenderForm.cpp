@@ -7,10 +7,13 @@
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Dc.h"
+#include "platform/sys/Sound.h"
 #include "sms/SenderDoc.h"
 #include "sms/SmsDll.h"
 #include "ui/GroupTreeView.h"
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -305,6 +308,23 @@ void CPageSenderSendScheme::OnDefault() {
 
 // ---- Receiving -------------------------------------------------------------------------------
 
+BEGIN_MESSAGE_MAP(CPageSenderRecvScheme, CSenderPageBase)
+ON_CBN_SELCHANGE(IDC_UNIT, &CPageSenderRecvScheme::OnUnitChange)
+ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN, &CPageSenderRecvScheme::OnSpinDelta)
+ON_BN_CLICKED(IDC_BROWSE, &CPageSenderRecvScheme::OnBrowse)
+ON_BN_CLICKED(IDC_LISTEN, &CPageSenderRecvScheme::OnListen)
+END_MESSAGE_MAP()
+
+namespace {
+// The interval's lower limit for the unit chosen in the combo: 5 seconds or 1 minute.
+int IntervalLimit(CWnd* pPage) {
+    SSenderReceiveScheme scheme;
+    auto* pUnit = dynamic_cast<CComboBox*>(pPage->GetDlgItem(CPageSenderRecvScheme::IDC_UNIT));
+    scheme.m_nIntervalUnit = pUnit != nullptr && pUnit->GetCurSel() == 1 ? 1 : 0;
+    return scheme.GetMinimumInterval();
+}
+} // namespace
+
 BOOL CPageSenderRecvScheme::OnInitDialog() {
     FillCombo(IDC_UNIT, {"分", "秒"});
     FillCombo(IDC_STORE, {"本发信人的收件箱", "已打开的通讯簿文件中找到的联系人的收件箱",
@@ -342,8 +362,47 @@ void CPageSenderRecvScheme::UpdateEnabling() {
     for (int id : {(int)IDC_SOUND_DEFAULT, (int)IDC_SOUND_FILE})
         if (CWnd* p = GetDlgItem(id))
             p->EnableWindow(bSound);
-    if (CWnd* p = GetDlgItem(IDC_SOUND_PATH))
-        p->EnableWindow(bSound && IsDlgButtonChecked(IDC_SOUND_FILE) != 0);
+    const BOOL bFile = bSound && IsDlgButtonChecked(IDC_SOUND_FILE) != 0;
+    for (int id : {(int)IDC_SOUND_PATH, (int)IDC_BROWSE, (int)IDC_LISTEN})
+        if (CWnd* p = GetDlgItem(id))
+            p->EnableWindow(bFile);
+    // The spin has no buddy: its steps are written into the edit here, by the unit's limit.
+    SendDlgItemMessage(IDC_SPIN, UDM_SETRANGE32, (WPARAM)IntervalLimit(this), (LPARAM)INT_MAX);
+}
+
+void CPageSenderRecvScheme::OnUnitChange() {
+    // A value below the new unit's limit is raised to it at once.
+    const int nLimit = IntervalLimit(this);
+    BOOL bNumber = FALSE;
+    const int n = (int)GetDlgItemInt(IDC_INTERVAL, &bNumber, FALSE);
+    if (!bNumber || n < nLimit)
+        SetDlgItemInt(IDC_INTERVAL, (UINT)nLimit, FALSE);
+}
+
+void CPageSenderRecvScheme::OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* pUD = reinterpret_cast<NMUPDOWN*>(pNMHDR);
+    const int nLimit = IntervalLimit(this);
+    BOOL bNumber = FALSE;
+    const long long n = (long long)GetDlgItemInt(IDC_INTERVAL, &bNumber, FALSE);
+    const long long next = (bNumber ? n : nLimit) + (pUD->iDelta > 0 ? nLimit : -nLimit);
+    SetDlgItemInt(IDC_INTERVAL, (UINT)std::clamp<long long>(next, nLimit, INT_MAX), FALSE);
+    *pResult = 1; // the value is written; the spin keeps no position of its own
+}
+
+void CPageSenderRecvScheme::OnBrowse() {
+    CString filter;
+    filter.Format("%s (*.wav)|*.wav||", "波形文件");
+    CFileDialog dlg(TRUE, "wav", nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR,
+                    filter, this);
+    if (dlg.DoModal() == IDOK)
+        SetDlgItemText(IDC_SOUND_PATH, dlg.GetPathName());
+}
+
+void CPageSenderRecvScheme::OnListen() {
+    CString path;
+    GetDlgItemText(IDC_SOUND_PATH, path);
+    if (!path.IsEmpty())
+        PlaySound(path, nullptr, SND_ASYNC | SND_NODEFAULT | SND_FILENAME);
 }
 
 // ---- The form --------------------------------------------------------------------------------

@@ -132,7 +132,7 @@ class CPageSenderRecvScheme : public CSenderPageBase {
 public:
     enum { IDD = 374, IDC_KEEP = 1200, IDC_AUTO = 1190, IDC_INTERVAL = 1006, IDC_SPIN = 1142,
            IDC_UNIT = 1010, IDC_SOUND = 1191, IDC_SOUND_DEFAULT = 1138, IDC_SOUND_FILE = 1139,
-           IDC_SOUND_PATH = 1007, IDC_STORE = 1201 };
+           IDC_SOUND_PATH = 1007, IDC_BROWSE = 1008, IDC_LISTEN = 1009, IDC_STORE = 1201 };
     CPageSenderRecvScheme() : CSenderPageBase(IDD, 64, "接收方案") {}
     SSenderReceiveScheme m_receive;
     BOOL OnInitDialog() override;
@@ -141,6 +141,14 @@ public:
 protected:
     void CopyFields(SSenderAccountRecord& record, BOOL bToPage) override;
     void UpdateEnabling() override;
+    BOOL ChangesData(UINT nID) const override { return nID != IDC_BROWSE && nID != IDC_LISTEN; }
+    // The spin runs from the unit's limit and steps by it; a unit change raises a smaller value.
+    void ApplyUnitLimit();
+    void OnUnitChange();
+    void OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnBrowse();
+    void OnListen();
+    DECLARE_MESSAGE_MAP()
 };
 
 // The account's pages beside the list of their names, in the right pane.
