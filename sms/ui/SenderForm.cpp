@@ -10,7 +10,9 @@
 #include "platform/sys/Sound.h"
 #include "sms/SenderDoc.h"
 #include "sms/SmsDll.h"
+#include "core/FileUtil.h"
 #include "ui/GroupTreeView.h"
+#include "ui/KovRichEditCtrl.h"
 
 #include <algorithm>
 #include <climits>
@@ -438,14 +440,24 @@ void CSenderForm::OnInitialUpdate() {
     if (!m_bCreated) {
         m_bCreated = TRUE;
         CRect rc(0, 0, 100, 100);
-        m_list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_VSCROLL, rc, this,
-                      IDC_LIST);
+        m_list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_VSCROLL |
+                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                      rc, this, IDC_LIST);
+        // Each page's picture in the list, in the pages' order.
+        CBitmap pictures;
+        m_images.Create(32, 32, ILC_COLOR32 | ILC_MASK, kPageCount, 0);
+        if (pictures.LoadBitmap(kPagePictures))
+            m_images.Add(&pictures, RGB(255, 0, 255));
+        m_list.SetImageList(&m_images, TRUE);
+        m_list.SetItemHeight(0, (UINT)m_list.m_itemHeight);
         m_frame.Create("", WS_CHILD | WS_VISIBLE, rc, this, IDC_FRAME);
+        m_help.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                      rc, this, IDC_HELP_TEXT);
         m_hint.Create(kPendingHint, WS_CHILD, rc, this, IDC_PENDING_HINT);
         for (int i = 0; i < kPageCount; ++i) {
             m_pages[i]->Create(nullptr, nullptr, WS_CHILD, rc, this, IDC_FIRST_PAGE + i);
             m_pages[i]->SetOwner(this);
-            m_list.AddString(m_pages[i]->GetTitle());
+            m_list.AddItem(m_pages[i]->GetTitle(), i);
         }
         CRect client;
         GetClientRect(&client);
@@ -544,8 +556,21 @@ void CSenderForm::SelectPage(int i) {
     if (m_pages[i]->IsPageModified())
         title += "（已修改）";
     m_frame.SetWindowText(title);
+    if (m_nHelpShown != i) {
+        m_nHelpShown = i;
+        if (!StreamInFromFile(m_help, GetAppFilePath(GetHelpFile(i)), SF_RTF))
+            m_help.SetWindowText("");
+    }
     if (i == 3)
         m_server.RefreshGateways();
+}
+
+CString CSenderForm::GetHelpFile(int i) {
+    // In the pages' order: account, person, phone, servers, sending, receiving.
+    static const char* const kNames[kPageCount] = {"SenderInetUser", "SenderPersonInfo",
+                                                   "SenderMobileInfo", "SenderSmsServer",
+                                                   "SenderSendSms", "SenderRecvSms"};
+    return i >= 0 && i < kPageCount ? CString("Help\\") + kNames[i] + ".rtf" : CString();
 }
 
 void CSenderForm::OnListChange() {
@@ -576,9 +601,13 @@ void CSenderForm::Layout(int cx, int cy) {
     m_frame.MoveWindow(left, margin, std::max(10, cx - left - margin), frameHeight);
     m_hint.MoveWindow(left, margin + frameHeight + 2, std::max(10, cx - left - margin), hintHeight);
     const int top = margin + frameHeight + 2 + hintHeight + 2;
+    // The help takes the bottom of the right side, the page the rest above it.
+    const int helpHeight = std::clamp(cy / 4, 60, 140);
+    const int pageHeight = std::max(10, cy - top - helpHeight - 2 * margin);
     for (CSenderPageBase* pPage : m_pages)
-        pPage->MoveWindow(left, top, std::max(10, cx - left - margin),
-                          std::max(10, cy - top - margin));
+        pPage->MoveWindow(left, top, std::max(10, cx - left - margin), pageHeight);
+    m_help.MoveWindow(left, top + pageHeight + margin, std::max(10, cx - left - margin),
+                      std::max(10, cy - top - pageHeight - 2 * margin));
 }
 
 void CSenderForm::OnSize(UINT nType, int cx, int cy) {

@@ -8,6 +8,9 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/View.h"
 #include "sms/SenderSettings.h"
+#include "platform/gui/ImageList.h"
+#include "platform/gui/RichEditCtrl.h"
+#include "ui/KovListBox.h"
 #include "ui/KovPropertyPage.h"
 #include "ui/RightPaneView.h"
 
@@ -156,6 +159,7 @@ class CSenderForm : public CView, public CIRightPaneView {
     DECLARE_DYNCREATE(CSenderForm)
 public:
     enum : UINT { ID_CONFIRM = 32821, ID_CANCEL_EDIT = 32822, IDC_LIST = 1180, IDC_FRAME = 1181,
+                  IDC_HELP_TEXT = 1183,
                   IDC_PENDING_HINT = 1184, IDC_FIRST_PAGE = 2000 };
     // Shown while changes wait: the tree and its commands are closed off until then, and the
     // user is told why and how to go on.
@@ -174,6 +178,8 @@ public:
     int GetModifiedPages() const { return m_nModifiedPages; }
     void SelectPage(int i);
     int GetCurrentPage() const { return m_nCurrent; }
+    // The help file of page i in the program folder ("Help\\Sender....rtf").
+    static CString GetHelpFile(int i);
     // Every modified page into the account; the document is marked modified.
     void Confirm();
     // Every page from the account again.
@@ -195,6 +201,7 @@ protected:
     void SetModifiedPages(int nPages);
     void ShowPendingHint();
     static constexpr UINT kBeginEdit = WM_USER + 105, kEndEdit = WM_USER + 106;
+    static constexpr UINT kPagePictures = 248; // the six pages' 32 x 32 pictures
     void Layout(int cx, int cy);
     void OnSize(UINT nType, int cx, int cy);
     void OnListChange();
@@ -209,7 +216,10 @@ protected:
     CPageSenderSendScheme m_send;
     CPageSenderRecvScheme m_recv;
     CSenderPageBase* m_pages[kPageCount];
-    CListBox m_list;
+    CKovListBox m_list;
+    CImageList m_images;
+    CRichEditCtrl m_help;
+    int m_nHelpShown = -1; // the page whose help the box holds
     CStatic m_frame;
     CStatic m_hint;
     int m_nCurrent = 0;

@@ -29,6 +29,7 @@
 #include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QAbstractScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include "platform/gui/Controls.h"
 #include <functional>
 
@@ -929,6 +931,41 @@ TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
         EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nInterval, r.saved) << r.typed;
         EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nIntervalUnit, r.unit);
     }
+}
+
+// Each page, picked in the list with the mouse, shows its own picture and its help below it.
+TEST_F(SenderFormTest, EachPagePickedInTheListShowsItsHelp) {
+    auto* list = static_cast<CKovListBox*>(form->GetDlgItem(CSenderForm::IDC_LIST));
+    CWnd* help = form->GetDlgItem(CSenderForm::IDC_HELP_TEXT);
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->IsWindowVisible());
+    ASSERT_EQ(list->GetCount(), CSenderForm::kPageCount);
+    ASSERT_NE(list->GetImageList(), nullptr);
+    EXPECT_EQ(list->GetImageList()->GetImageCount(), CSenderForm::kPageCount);
+    // A phrase of each page's help that names what the page sets.
+    const char* const kPhrases[] = {"电子名片号和登录密码", "启动时自动加载本帐户", "手机号码",
+                                    "与发送短信服务器相同", "模块文件", "试听"};
+    std::set<std::string> texts;
+    for (int i : {3, 0, 5, 1, 4, 2}) {
+        CRect rc;
+        list->GetItemRect(i, &rc);
+        auto* rows = qobject_cast<QAbstractScrollArea*>(list->GetWidget());
+        ASSERT_NE(rows, nullptr);
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(form->GetCurrentPage(), i);
+        EXPECT_EQ(list->GetItemImage(i), i);
+        CString text;
+        help->GetWindowText(text);
+        const std::string shown = text.GetString();
+        const std::string title = form->GetPage(i)->GetTitle().GetString();
+        EXPECT_EQ(shown.rfind(title, 0), 0u) << i << ": " << shown;
+        EXPECT_NE(shown.find(kPhrases[i]), std::string::npos) << i << ": " << shown;
+        texts.insert(shown);
+    }
+    EXPECT_EQ(texts.size(), (size_t)CSenderForm::kPageCount) << "a help of its own for each page";
+    form->SaveScreenshot(ScreenPath("sms-sender-form-help").c_str());
 }
 
 // The receive page's interval steps by its unit's limit and follows a change of unit at once;
