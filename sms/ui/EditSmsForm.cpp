@@ -47,6 +47,19 @@ const char* const kOptionTexts[5] = {
     "发送邮件时加带姓名",
 };
 
+// The tips of the recipient controls, shown while the pointer rests on them.
+const struct {
+    UINT nID;
+    const char* pszText;
+} kTips[] = {
+    {CEditSmsForm::IDC_SINGLE_BUTTON, "编辑单发短信时的收信人信息"},
+    {CEditSmsForm::IDC_SINGLE,
+     "在此直接编写单发短信时的收信人信息，格式为：收信人姓名<手机号>，或直接填写手机号。"},
+    {CEditSmsForm::IDC_GENERATOR, "批量产生收信人号码"},
+    {CEditSmsForm::IDC_BATCH,
+     "群发收信人可直接从通讯录中拖动过来，也可用“批量生成器”生成。按Del键删除选择。"},
+};
+
 const char kRecipientFilter[] = "文本文件 (*.txt)|*.txt|CSV文件 (*.csv)|*.csv|所有文件 (*.*)|*.*||";
 
 // The contact a link stands for (the contact itself when it is none or its source is gone).
@@ -225,6 +238,21 @@ void CEditSmsForm::OnInitialUpdate() {
     m_text.SetFont(&m_editorFont);
 
     FillSmsSubjects(static_cast<CComboBox*>(GetDlgItem(IDC_SUBJECT)));
+
+    // The tips watch their controls' mouse themselves: nothing needs relaying from the form.
+    if (m_tips.Create(this)) {
+        m_tips.SetMaxTipWidth(400);
+        for (const auto& tip : kTips)
+            if (CWnd* pCtrl = GetDlgItem((int)tip.nID)) {
+                TOOLINFO ti{};
+                ti.cbSize = sizeof ti;
+                ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+                ti.hwnd = GetSafeHwnd();
+                ti.uId = (UINT_PTR)pCtrl->GetSafeHwnd();
+                ti.lpszText = const_cast<LPSTR>(tip.pszText);
+                m_tips.AddTool(&ti);
+            }
+    }
 }
 
 void CEditSmsForm::OnUpdate(CView*, LPARAM, CObject*) {}

@@ -12,6 +12,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/FormView.h"
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "ui/KovRichEditCtrl.h"
 #include "ui/RightPaneView.h"
 
@@ -131,6 +132,9 @@ public:
     // Refused contacts are reported in one message.
     BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest = FALSE) override;
     CListCtrl& GetBatchList() { return m_batchList; }
+    // The tips of the recipient controls (the single recipient, its button, the generator and
+    // the batch list).
+    CToolTipCtrl& GetToolTips() { return m_tips; }
     int GetRowCount() const { return m_batchList.GetItemCount(); }
     // The e-mail addresses of the rows, each "\"name\"<address>" when names go with them, joined
     // by ";", encoded for a mail link.
@@ -230,6 +234,7 @@ protected:
     int m_nAnsiSize = 160;
 
     CSpinButtonCtrl m_spin;
+    CToolTipCtrl m_tips;
     CKovRichEditCtrl m_text;
     CListCtrl m_options;
     CListCtrl m_batchList;

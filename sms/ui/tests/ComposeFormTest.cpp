@@ -7,7 +7,9 @@
 #include "platform/gui/HeaderCtrl.h"
 
 #include <QCoreApplication>
+#include <QAbstractScrollArea>
 #include <QImage>
+#include <QMouseEvent>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <QWidget>
@@ -166,6 +168,37 @@ TEST_F(ComposeFormTest, TypingPastTheLimitSaysSoInRedInsteadOfCountingParts) {
     SelectCombo(CEditSmsForm::IDC_LIMIT, SmsLimitNone);
     EXPECT_FALSE(note->IsWindowVisible());
     EXPECT_EQ(Item(CEditSmsForm::IDC_PARTS), "2");
+}
+
+// Resting the pointer on each recipient control shows what it is for.
+TEST_F(ComposeFormTest, TheRecipientControlsExplainThemselvesWhenThePointerRests) {
+    const struct {
+        UINT id;
+        const char* tip;
+    } cases[] = {
+        {CEditSmsForm::IDC_SINGLE_BUTTON, "编辑单发短信时的收信人信息"},
+        {CEditSmsForm::IDC_SINGLE,
+         "在此直接编写单发短信时的收信人信息，格式为：收信人姓名<手机号>，或直接填写手机号。"},
+        {CEditSmsForm::IDC_GENERATOR, "批量产生收信人号码"},
+        {CEditSmsForm::IDC_BATCH,
+         "群发收信人可直接从通讯录中拖动过来，也可用“批量生成器”生成。按Del键删除选择。"},
+    };
+    CToolTipCtrl& tips = form->GetToolTips();
+    ASSERT_EQ(tips.GetToolCount(), 4);
+    tips.SetDelayTime(TTDT_INITIAL, 5);
+    for (const auto& c : cases) {
+        QWidget* w = form->GetDlgItem(c.id)->GetWidget();
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+            w = area->viewport();
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+        ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); })) << c.tip;
+        EXPECT_EQ(tips.GetShownText(), CString(c.tip));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w, &leave);
+        EXPECT_FALSE(tips.IsTipShown());
+    }
 }
 
 TEST_F(ComposeFormTest, FailedChecksAreReportedTogetherAndBuildNothing) {
