@@ -40,6 +40,20 @@ BOOL CSenderPageBase::OnInitDialog() {
     return b;
 }
 
+BOOL CSenderPageBase::OnSetActive() {
+    auto* pSheet = dynamic_cast<CPropertySheet*>(GetParent());
+    if (pSheet != nullptr && pSheet->IsWizard()) {
+        const int i = pSheet->GetPageIndex(this);
+        const BOOL bLast = i == pSheet->GetPageCount() - 1;
+        pSheet->SetWizardButtons((i > 0 ? PSWIZB_BACK : 0) | (bLast ? PSWIZB_FINISH : PSWIZB_NEXT));
+    }
+    return CKovPropertyPage::OnSetActive();
+}
+
+BOOL CSenderPageBase::OnWizardFinish() {
+    return UpdateData(TRUE) && CKovPropertyPage::OnWizardFinish();
+}
+
 void CSenderPageBase::Exchange(SSenderAccountRecord& record, BOOL bToPage) {
     if (bToPage) {
         CopyFields(record, TRUE);

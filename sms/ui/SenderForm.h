@@ -28,6 +28,10 @@ public:
     int GetBit() const { return m_nBit; }
     const CString& GetTitle() const { return m_strTitle; }
     BOOL OnInitDialog() override;
+    // In a wizard the page offers Back after the first page and Finish on the last, and Finish
+    // takes the last page's values as Next takes the others'.
+    BOOL OnSetActive() override;
+    BOOL OnWizardFinish() override;
 
 protected:
     // The page's own fields to and from the block.
