@@ -86,6 +86,7 @@ ON_MESSAGE(WM_DROPFILES, &CMainFrame::OnDropFiles)
 ON_REGISTERED_MESSAGE(kTaskbarCreated, &CMainFrame::OnTaskbarCreated)
 ON_MESSAGE(WM_TRAY_CALLBACK, &CMainFrame::OnTrayCallback)
 ON_MESSAGE(WM_EDIT_MODE, &CMainFrame::OnEditMode)
+ON_MESSAGE(WM_SETTEXT, &CMainFrame::OnSetText)
 ON_MESSAGE(WM_SET_CMD_ROUTING, &CMainFrame::OnSetCmdRouting)
 ON_MESSAGE(WM_RELAYOUT_SPLITTER, &CMainFrame::OnRelayoutSplitter)
 ON_MESSAGE(WM_NEW_MESSAGES, &CMainFrame::OnNewMessages)
@@ -624,6 +625,25 @@ LRESULT CMainFrame::OnEditMode(WPARAM wParam, LPARAM) {
     return 0;
 }
 
+LRESULT CMainFrame::OnSetText(WPARAM wParam, LPARAM lParam) {
+    m_strPlainTitle = lParam != 0 ? reinterpret_cast<LPCTSTR>(lParam) : "";
+    if (m_strTitleNote.IsEmpty())
+        return DefWindowProc(WM_SETTEXT, wParam, lParam);
+    const CString title = m_strTitleNote + " - " + m_strPlainTitle;
+    return DefWindowProc(WM_SETTEXT, wParam, reinterpret_cast<LPARAM>((LPCTSTR)title));
+}
+
+void CMainFrame::SetTitleNote(LPCTSTR lpszNote) {
+    const CString note = lpszNote != nullptr ? lpszNote : "";
+    if (note == m_strTitleNote)
+        return;
+    if (m_strTitleNote.IsEmpty() && m_strPlainTitle.IsEmpty())
+        GetWindowText(m_strPlainTitle);
+    m_strTitleNote = note;
+    const CString plain = m_strPlainTitle;
+    SetWindowText(plain);
+}
+
 LRESULT CMainFrame::OnSetCmdRouting(WPARAM wParam, LPARAM) {
     m_bCmdRouting = wParam != 0;
     return 1;
@@ -800,7 +820,9 @@ void CMainFrame::OnClose() {
         return;
     }
     if (m_bBusy) {
-        AfxMessageBox("程序正处于编辑模式，请先退出编辑模式！", MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox("程序正处于编辑模式，请先退出编辑模式：单击工具栏上的“确认修改”按钮"
+                      "(Ctrl+E)保存所做的修改，或“放弃修改”按钮(Ctrl+Alt+Q)放弃它们。",
+                      MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CSmsApp* app = AfxGetSmsApp();

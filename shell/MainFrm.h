@@ -77,6 +77,9 @@ public:
     CSplitterWndEx& GetSplitter() { return m_wndSplitter; }
     void SetFolderCaption(int i, LPCTSTR lpszCaption);
     BOOL IsBusy() const { return m_bBusy; }
+    // What the user is in the middle of (a message being written), shown before the title the
+    // trees give the window; empty for nothing.
+    void SetTitleNote(LPCTSTR lpszNote);
     BOOL IsNavigationReady() const { return m_bNavigationReady; }
     BOOL IsLeftPaneVisible() const { return m_bLeftPaneVisible; }
     int GetSizeCmd() const { return m_nSizeCmd; }
@@ -124,6 +127,7 @@ protected:
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     LRESULT OnTrayCallback(WPARAM wParam, LPARAM lParam);
     LRESULT OnEditMode(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetCmdRouting(WPARAM wParam, LPARAM lParam);
     LRESULT OnRelayoutSplitter(WPARAM wParam, LPARAM lParam);
     LRESULT OnNewMessages(WPARAM wParam, LPARAM lParam);
@@ -174,6 +178,8 @@ protected:
     CImageList m_toolImages;
     BOOL m_bLeftPaneVisible = TRUE;
     BOOL m_bBusy = FALSE;
+    CString m_strTitleNote;
+    CString m_strPlainTitle; // the title as last set, without the note
     BOOL m_bNavigationReady = FALSE;
     BOOL m_bCmdRouting = TRUE;
     int m_nSizeCmd = SC_MAXIMIZE_CMD;

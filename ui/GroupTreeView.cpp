@@ -16,6 +16,8 @@
 #include "ui/DlgInputPassword.h"
 #include "ui/DlgModifyPassword.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CGroupTreeView, CTreeView)
@@ -682,6 +684,9 @@ CQuillmarBaseDoc* CGroupTreeView::OpenFile(LPCTSTR lpszPath, BOOL bCreateNew) {
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT |
                             (bCreateNew ? 0 : OFN_ALLOWMULTISELECT),
                         filter, this);
+        const CString folder = GetFileDialogFolder();
+        if (!folder.IsEmpty())
+            dlg.m_ofn.lpstrInitialDir = folder.GetString();
         std::vector<char> buffer((size_t)nBuffer, 0);
         if (!bCreateNew) {
             dlg.m_ofn.lpstrFile = buffer.data();
@@ -735,6 +740,7 @@ CQuillmarBaseDoc* CGroupTreeView::OpenOneFile(const CString& path, BOOL bCreateN
     }
     // A file opened or made here joins the program's recently used files.
     pDoc->SetPathName(path, TRUE);
+    RememberFileFolder(path);
     CWaitCursor wait;
     CGroup* pRoot = GetRootGroup(pDoc);
     if (pRoot->GetName().IsEmpty()) {
@@ -786,6 +792,19 @@ HTREEITEM CGroupTreeView::AddFileRoot(CQuillmarBaseDoc* pDoc, HTREEITEM hItem,
     return hItem;
 }
 
+CString CGroupTreeView::GetFileDialogFolder() const {
+    if (!m_strLastFolder.IsEmpty())
+        return m_strLastFolder;
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? ProgramPathFromOsPath(home) : CString();
+}
+
+void CGroupTreeView::RememberFileFolder(const CString& path) {
+    const int cut = std::max(path.ReverseFind('\\'), path.ReverseFind('/'));
+    if (cut > 0)
+        m_strLastFolder = path.Left(cut);
+}
+
 BOOL CGroupTreeView::SaveFile(CFileInfo* pInfo, BOOL bSaveAs) {
     if (pInfo == nullptr || pInfo->pDoc == nullptr)
         return FALSE;
@@ -798,6 +817,9 @@ BOOL CGroupTreeView::SaveFile(CFileInfo* pInfo, BOOL bSaveAs) {
         CString name = ValidFileName(Tree().GetItemText(pInfo->hItem));
         CFileDialog dlg(FALSE, m_strExtension, name, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         FileFilter(), this);
+        const CString folder = GetFileDialogFolder();
+        if (!folder.IsEmpty())
+            dlg.m_ofn.lpstrInitialDir = folder.GetString();
         if (dlg.DoModal() != IDOK)
             return FALSE;
         CString chosen = dlg.GetPathName();
@@ -814,6 +836,7 @@ BOOL CGroupTreeView::SaveFile(CFileInfo* pInfo, BOOL bSaveAs) {
     BOOL bWasModified = pDoc->IsModified();
     if (!pDoc->OnSaveDocument(path))
         return FALSE;
+    RememberFileFolder(path);
     if (bCopyElsewhere) {
         pDoc->SetModifiedFlag(bWasModified);
         return TRUE;

@@ -75,6 +75,10 @@ public:
     virtual int GetItemType(HTREEITEM hItem);
     // The file of an item (0: the current item); null for the top item.
     virtual CFileInfo* GetFileInfo(HTREEITEM hItem);
+    // Where the file dialogs open: the folder of the last file opened or saved here, else the
+    // user's home folder (empty when there is none).
+    CString GetFileDialogFolder() const;
+    void RememberFileFolder(const CString& path);
     virtual BOOL CloseFile(CFileInfo* pInfo, BOOL bQuiet, BOOL bAskSave);
     // The file will close (the save question is behind it): its records still exist.
     virtual void OnFileClosing(CFileInfo* /*pInfo*/) {}
@@ -176,6 +180,8 @@ public:
          m_nFileTypeId = 0, m_nContextMenuId = 0;
     int m_nMenuPosTop = -1, m_nMenuPosFile = -1, m_nMenuPosGroup = -1, m_nMenuPosContent = -1;
     CString m_strExtension; // without the dot
+    // The folder of the last file opened or saved here, where the file dialogs open next.
+    CString m_strLastFolder;
     // The format of the open files' count after the top item; 0 takes the shared text.
     UINT m_nFileCountFormatId = 0;
     // The question before a file root is deleted (closed); 0 asks the shared text.

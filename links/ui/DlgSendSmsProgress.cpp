@@ -12,7 +12,9 @@ enum { IDS_SENDING_NEXT = 169, IDS_COLUMN_FIRST = 171, IDS_ALL_SENT = 176, IDS_F
 enum { IDB_BEADS = 123 };
 enum { BEAD_PENDING = 0, BEAD_CURRENT = 1, BEAD_DONE = 2 };
 
-const int kColumnWidths[] = {40, 100, 150, 80, 80};
+const int kColumnCount = 5;
+// Room beside a cell's text: the list's margins on both sides of it.
+const int kCellRoom = 16;
 const COLORREF kHintColour = RGB(0, 0, 255);
 
 // Where the window stood when it was last closed, for the rest of the program's run.
@@ -50,8 +52,9 @@ BOOL CDlgSendSmsProgress::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_SENT_LIST, this);
     m_recipientBar.SubclassDlgItem(IDC_RECIPIENT_BAR, this);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    for (int i = 0; i < 5; ++i)
-        m_list.InsertColumn(i, Res(IDS_COLUMN_FIRST + i), LVCFMT_LEFT, kColumnWidths[i]);
+    for (int i = 0; i < kColumnCount; ++i)
+        m_list.InsertColumn(i, Res(IDS_COLUMN_FIRST + i), LVCFMT_LEFT, 0);
+    FitColumnsToHeaders();
 
     // The bead bar takes the place of its placeholder.
     m_beadImages.Create(IDB_BEADS, 10, 1, RGB(255, 0, 255));
@@ -70,6 +73,7 @@ void CDlgSendSmsProgress::ShowForRun(LPCTSTR lpszTitle) {
         SetWindowText(lpszTitle);
     // A new run starts with an empty window.
     m_list.DeleteAllItems();
+    FitColumnsToHeaders();
     m_nPartsSent = -1;
     m_nPartsTotal = 0;
     m_nRecipientsTotal = 0;
@@ -151,9 +155,10 @@ void CDlgSendSmsProgress::SetTotal(int n) {
 void CDlgSendSmsProgress::BeginRecipient(LPCTSTR lpszRecipient, int nParts) {
     const int row = m_list.GetItemCount();
     m_list.InsertItem(row, Number(row + 1));
-    m_list.SetItemText(row, COL_RECIPIENT, lpszRecipient);
-    m_list.SetItemText(row, COL_PARTS, Number(nParts));
-    m_list.SetItemText(row, COL_NOTE, Res(IDS_SENDING_NEXT));
+    FitColumn(row, COL_NUMBER);
+    SetCell(row, COL_RECIPIENT, lpszRecipient);
+    SetCell(row, COL_PARTS, Number(nParts));
+    SetCell(row, COL_NOTE, Res(IDS_SENDING_NEXT));
     m_list.EnsureVisible(row, FALSE);
     m_nPartsTotal = nParts;
     m_beads.SetBeadCount(nParts);
@@ -171,17 +176,49 @@ void CDlgSendSmsProgress::ReportPartResult(int nCode, BOOL bLastPart, LPCTSTR lp
         CString text = lpszText   ? CString(lpszText)
                        : m_pOwner ? m_pOwner->GetSendResultText(nCode)
                                   : CString();
-        m_list.SetItemText(row, COL_NOTE, text);
+        SetCell(row, COL_NOTE, text);
         return;
     }
     CountPartSent(row);
     if (bLastPart)
-        m_list.SetItemText(row, COL_NOTE, Res(IDS_ALL_SENT));
+        SetCell(row, COL_NOTE, Res(IDS_ALL_SENT));
+}
+
+void CDlgSendSmsProgress::FitColumnsToHeaders() {
+    // Each column as wide as its title; the note, the last, takes the rest of the list.
+    for (int i = 0; i < kColumnCount; ++i)
+        m_list.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
+    m_nNoteWidth = m_list.GetStringWidth(Res(IDS_COLUMN_FIRST + COL_NOTE)) + kCellRoom;
+}
+
+void CDlgSendSmsProgress::SetCell(int row, int col, const CString& text) {
+    m_list.SetItemText(row, col, text);
+    FitColumn(row, col);
+}
+
+void CDlgSendSmsProgress::FitColumn(int row, int col) {
+    // A column only widens, for the one cell that changed: a run of thousands of recipients
+    // never measures the rows before it again.
+    const int need = m_list.GetStringWidth(m_list.GetItemText(row, col)) + kCellRoom;
+    if (col == COL_NOTE)
+        m_nNoteWidth = std::max(m_nNoteWidth, need);
+    else if (need > m_list.GetColumnWidth(col))
+        m_list.SetColumnWidth(col, need);
+    // The note, the last column, takes the rest of the list when its texts leave some.
+    CRect client;
+    m_list.GetClientRect(&client);
+    int others = 0;
+    for (int i = 0; i < kColumnCount; ++i)
+        if (i != COL_NOTE)
+            others += m_list.GetColumnWidth(i);
+    const int note = std::max(m_nNoteWidth, (int)client.Width() - others);
+    if (note != m_list.GetColumnWidth(COL_NOTE))
+        m_list.SetColumnWidth(COL_NOTE, note);
 }
 
 void CDlgSendSmsProgress::CountPartSent(int row) {
     ++m_nPartsSent;
-    m_list.SetItemText(row, COL_SENT, Number(m_nPartsSent));
+    SetCell(row, COL_SENT, Number(m_nPartsSent));
     m_beads.SetPos(m_nPartsSent);
     m_beads.Invalidate();
     // The part on its way; once all went, the last one.

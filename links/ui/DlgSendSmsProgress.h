@@ -70,11 +70,16 @@ private:
     void ShowStatus();
     // One more part of the current recipient's row counted as sent.
     void CountPartSent(int row);
+    void FitColumnsToHeaders();
+    // Sets a cell's text and widens its column to show it whole.
+    void SetCell(int row, int col, const CString& text);
+    void FitColumn(int row, int col);
     void Close();
 
     CISendProgressOwner* m_pOwner;
     CWnd* m_pParent;
     int m_nPartsSent = -1;
+    int m_nNoteWidth = 0; // the widest text the note column has had to show
     int m_nPartsTotal = 0;
     int m_nRecipientsTotal = 0;
     BOOL m_bCancelled = FALSE;

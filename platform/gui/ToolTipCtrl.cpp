@@ -4,6 +4,7 @@
 #include "platform/gui/WndPrivate.h"
 
 #include <QFontMetrics>
+#include <QAbstractScrollArea>
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
@@ -19,13 +20,23 @@ constexpr UINT_PTR kPopTimer = 2;
 constexpr int kMargin = 3;
 
 // Hands the mouse messages of a tool's window to its tip before the window gets them (tools
-// added with TTF_SUBCLASS), so that the owner need not relay them.
+// added with TTF_SUBCLASS), so that the owner need not relay them. A control hears the pointer
+// pass over it only while it tracks the mouse, and a scrolling control (a list) in its viewport:
+// the watcher makes both track.
 class ToolWindowWatcher : public QObject {
 public:
     ToolWindowWatcher(HWND tool, HWND tip, QWidget* widget)
-        : QObject(widget), m_tool(tool), m_tip(tip), m_widget(widget) {}
+        : QObject(widget), m_tool(tool), m_tip(tip), m_widget(widget) {
+        widget->setMouseTracking(true);
+        widget->installEventFilter(this);
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
+            m_viewport = area->viewport();
+            m_viewport->setMouseTracking(true);
+            m_viewport->installEventFilter(this);
+        }
+    }
     bool eventFilter(QObject* obj, QEvent* e) override {
-        if (obj != m_widget)
+        if (obj != m_widget && (m_viewport == nullptr || obj != m_viewport))
             return false;
         auto* tip = dynamic_cast<CToolTipCtrl*>(CWnd::FromHandle(m_tip));
         if (!tip)
@@ -54,6 +65,7 @@ public:
 private:
     HWND m_tool, m_tip;
     QWidget* m_widget;
+    QWidget* m_viewport = nullptr;
 };
 } // namespace
 
@@ -101,9 +113,7 @@ struct ToolTipCtrlState {
             CWnd* w = CWnd::FromHandle(hwnd);
             if (watchers.count(hwnd) || !w || !w->GetWidget() || !self->m_hWnd)
                 continue;
-            auto* watcher = new ToolWindowWatcher(hwnd, self->m_hWnd, w->GetWidget());
-            w->GetWidget()->installEventFilter(watcher);
-            watchers[hwnd] = watcher;
+            watchers[hwnd] = new ToolWindowWatcher(hwnd, self->m_hWnd, w->GetWidget());
         }
     }
 

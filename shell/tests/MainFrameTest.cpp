@@ -495,7 +495,8 @@ TEST_F(MainFrameTest, EditModeRefusesFilesClosingAndApplicationCommands) {
     EXPECT_EQ(boxes[0].text, "程序正处于编辑模式，谢绝打扰。请另外选择时间打开文件。");
     EXPECT_FALSE(Exit(*app));
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "程序正处于编辑模式，请先退出编辑模式！");
+    EXPECT_EQ(boxes[1].text, "程序正处于编辑模式，请先退出编辑模式：单击工具栏上的“确认修改”按钮"
+                             "(Ctrl+E)保存所做的修改，或“放弃修改”按钮(Ctrl+Alt+Q)放弃它们。");
     EXPECT_TRUE(g_events.empty()) << "no module was asked";
 
     frame->SendMessage(WM_EDIT_MODE, 7, 0); // not a mode change

@@ -210,6 +210,11 @@ void CSmsModule::OnSmsWritten(_CSender* pAccount) {
         pTree->OnSmsWritten(pAccount);
 }
 
+void CSmsModule::ShowWriting(BOOL bWriting) {
+    if (auto* pFrame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
+        pFrame->SetTitleNote(bWriting ? "正在撰写短信" : "");
+}
+
 CWnd* CSmsModule::GetPickTree() {
     return m_hTree != nullptr && ::IsWindow(m_hTree) ? CWnd::FromHandle(m_hTree) : nullptr;
 }

@@ -32,6 +32,7 @@ public:
     void SetActiveSender(_CSender* pAccount) override;
     CCommDevice* GetCommDevice() override;
     void OnSmsWritten(_CSender* pAccount) override;
+    void ShowWriting(BOOL bWriting) override;
     CWnd* GetPickTree() override;
     CImageList* GetContactImages() override;
     int GetContactImage(_CPerson* pPerson) override;

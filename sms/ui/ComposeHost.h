@@ -24,6 +24,8 @@ public:
     // A message was filed into the account's boxes by a window of its own (the dialog that
     // writes to one contact): the account's file is to be saved and its views show it.
     virtual void OnSmsWritten(_CSender* /*pAccount*/) {}
+    // The main window shows that a message is being written (TRUE) or no longer (FALSE).
+    virtual void ShowWriting(BOOL /*bWriting*/) {}
     // The address-book tree told when writing begins (0x450) and ends (0x451), or null.
     virtual CWnd* GetPickTree() { return nullptr; }
     // The contacts' small pictures and the picture of one contact (-1 none).

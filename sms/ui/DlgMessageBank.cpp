@@ -64,6 +64,9 @@ BOOL CDlgMessageBank::OnInitDialog() {
     m_background.SetWindow(&m_list, 2);
     m_background.SetBkImage(GetAppFilePath("Images\\background5.bmp"), TRUE, 0, 0);
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT);
+    // A phrase row is 40 pixels high: a list's rows are as tall as its small pictures.
+    if (m_rowHeight.Create(1, kRowHeight - 1, ILC_COLOR32, 1, 0) && m_rowHeight.SetImageCount(1))
+        m_list.SetImageList(&m_rowHeight, LVSIL_SMALL);
     CRect rc;
     m_list.GetClientRect(&rc);
     m_list.InsertColumn(0, "", LVCFMT_LEFT, rc.Width());

@@ -31,6 +31,7 @@ public:
         ID_PHRASE_DELETE = 357
     };
     static constexpr UINT WM_INSERT_TEXT = 0x446;
+    static constexpr int kRowHeight = 40; // the phrase list's rows, in pixels
     // Label edits: a new group, renaming a group, renaming a set.
     enum { EditNone = 0, EditNewGroup = 1, EditRenameGroup = 2, EditRenameSet = 4 };
 
@@ -77,6 +78,7 @@ protected:
     CString m_strFolder;
     CSentenceSetGroup m_root;
     CImageList m_images;
+    CImageList m_rowHeight; // one empty picture as tall as a phrase row
     CGroupHelper m_helper;
     CFont m_textFont;
     CKovListCtrl m_list;

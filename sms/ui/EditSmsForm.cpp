@@ -48,6 +48,19 @@ const char* const kOptionTexts[5] = {
     "发送邮件时加带姓名",
 };
 
+// The tips of the recipient controls, shown while the pointer rests on them.
+const struct {
+    UINT nID;
+    const char* pszText;
+} kTips[] = {
+    {CEditSmsForm::IDC_SINGLE_BUTTON, "编辑单发短信时的收信人信息"},
+    {CEditSmsForm::IDC_SINGLE,
+     "在此直接编写单发短信时的收信人信息，格式为：收信人姓名<手机号>，或直接填写手机号。"},
+    {CEditSmsForm::IDC_GENERATOR, "批量产生收信人号码"},
+    {CEditSmsForm::IDC_BATCH,
+     "群发收信人可直接从通讯录中拖动过来，也可用“批量生成器”生成。按Del键删除选择。"},
+};
+
 const char kRecipientFilter[] = "文本文件 (*.txt)|*.txt|CSV文件 (*.csv)|*.csv|所有文件 (*.*)|*.*||";
 
 // The contact a link stands for (the contact itself when it is none or its source is gone).
@@ -226,6 +239,21 @@ void CEditSmsForm::OnInitialUpdate() {
     m_text.SetFont(&m_editorFont);
 
     FillSmsSubjects(static_cast<CComboBox*>(GetDlgItem(IDC_SUBJECT)));
+
+    // The tips watch their controls' mouse themselves: nothing needs relaying from the form.
+    if (m_tips.Create(this)) {
+        m_tips.SetMaxTipWidth(400);
+        for (const auto& tip : kTips)
+            if (CWnd* pCtrl = GetDlgItem((int)tip.nID)) {
+                TOOLINFO ti{};
+                ti.cbSize = sizeof ti;
+                ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+                ti.hwnd = GetSafeHwnd();
+                ti.uId = (UINT_PTR)pCtrl->GetSafeHwnd();
+                ti.lpszText = const_cast<LPSTR>(tip.pszText);
+                m_tips.AddTool(&ti);
+            }
+    }
 }
 
 void CEditSmsForm::OnUpdate(CView*, LPARAM, CObject*) {}
@@ -279,6 +307,7 @@ void CEditSmsForm::StartEdit(const CObList* pContacts, BOOL bMailMode) {
     UpdateRowCount();
     m_batchList.SetRedraw(TRUE);
     BeginPicking();
+    ShowWriting(TRUE);
 }
 
 void CEditSmsForm::StartAnswer(const _CSms* pLoad, const CStringArray& names,
@@ -311,6 +340,15 @@ void CEditSmsForm::StartAnswer(const _CSms* pLoad, const CStringArray& names,
     UpdateCounts();
     UpdateRowCount();
     m_batchList.SetRedraw(TRUE);
+    ShowWriting(TRUE);
+}
+
+void CEditSmsForm::ShowWriting(BOOL bWriting) {
+    if (m_bShowingWriting == bWriting)
+        return;
+    m_bShowingWriting = bWriting;
+    if (CISmsComposeHost* pHost = GetSmsComposeHost())
+        pHost->ShowWriting(bWriting);
 }
 
 void CEditSmsForm::BeginPicking() {
@@ -331,6 +369,7 @@ void CEditSmsForm::EndWriting() {
     // The rows point into the books: they go before the tree lets the books change again.
     m_batchList.DeleteAllItems();
     UpdateRowCount();
+    ShowWriting(FALSE);
     if (m_pNameCode != nullptr && m_pNameCode->IsShown()) {
         CString name, number;
         m_pNameCode->Show(name, number, FALSE, FALSE, FALSE);
@@ -363,6 +402,7 @@ void CEditSmsForm::OnDestroy() {
     if (m_bPicking && ::IsWindow(m_hPickTree))
         CWnd::FromHandle(m_hPickTree)->SendMessage(WM_PICK_END);
     m_bPicking = FALSE;
+    ShowWriting(FALSE);
     if (m_pNameCode != nullptr && m_pNameCode->GetSafeHwnd() != nullptr)
         m_pNameCode->DestroyWindow();
     CFormView::OnDestroy();
@@ -475,12 +515,22 @@ void CEditSmsForm::UpdateCounts() {
     m_nParts = c.nParts;
     m_bTooLong = c.IsTooLong((int)m_nMessages);
     GetDlgItemText(IDC_ALLOWED, m_strAllowed);
+    // A text beyond the limit is not cut into more parts: the parts give way to a note naming
+    // the box that sets the limit.
+    if (CWnd* pNote = GetDlgItem(IDC_OVER_LIMIT)) {
+        if (m_bTooLong)
+            pNote->SetWindowText(Text(141));
+        pNote->ShowWindow(m_bTooLong ? SW_SHOW : SW_HIDE);
+        for (UINT id : {IDC_PARTS_LEAD, IDC_PARTS, IDC_PARTS_TAIL})
+            GetDlgItem(id)->ShowWindow(m_bTooLong ? SW_HIDE : SW_SHOW);
+    }
 }
 
 HBRUSH CEditSmsForm::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     HBRUSH hbr = CFormView::OnCtlColor(pDC, pWnd, nCtlColor);
-    if (pWnd != nullptr && pWnd->GetDlgCtrlID() == IDC_CURRENT && m_bTooLong) {
-        // A count beyond the limit is red on the window's own background.
+    const int nID = pWnd != nullptr ? pWnd->GetDlgCtrlID() : 0;
+    if ((nID == IDC_CURRENT || nID == IDC_OVER_LIMIT) && m_bTooLong) {
+        // A count beyond the limit and its note are red on the window's own background.
         pDC->SetTextColor(RGB(255, 0, 0));
         if (hbr == nullptr)
             hbr = (HBRUSH)GetStockObject(NULL_BRUSH);

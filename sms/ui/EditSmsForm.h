@@ -12,6 +12,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/FormView.h"
 #include "platform/gui/ListCtrl.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "ui/KovRichEditCtrl.h"
 #include "ui/RightPaneView.h"
 
@@ -76,6 +77,9 @@ public:
         IDC_CURRENT = 1075,
         IDC_ALLOWED = 1077,
         IDC_PARTS = 1078,
+        IDC_OVER_LIMIT = 1079,
+        IDC_PARTS_LEAD = 1080,
+        IDC_PARTS_TAIL = 1081,
         IDC_OPT_DUPLICATES = 1024,
         IDC_OPT_ILLEGAL = 1029,
         IDC_OPT_EMPTY = 1030,
@@ -128,6 +132,9 @@ public:
     // Refused contacts are reported in one message.
     BOOL DropRecord(CObject* pRecord, CPoint point, BOOL bAdd, BOOL bTest = FALSE) override;
     CListCtrl& GetBatchList() { return m_batchList; }
+    // The tips of the recipient controls (the single recipient, its button, the generator and
+    // the batch list).
+    CToolTipCtrl& GetToolTips() { return m_tips; }
     int GetRowCount() const { return m_batchList.GetItemCount(); }
     // The e-mail addresses of the rows, each "\"name\"<address>" when names go with them, joined
     // by ";", encoded for a mail link.
@@ -210,6 +217,8 @@ protected:
     BOOL m_bPendingMail = FALSE;
     BOOL m_bInitialised = FALSE;
     BOOL m_bPicking = FALSE;
+    BOOL m_bShowingWriting = FALSE; // the main window's title says a message is written
+    void ShowWriting(BOOL bWriting);
     HWND m_hPickTree = nullptr;
 
     int m_nCoding = 0;
@@ -225,6 +234,7 @@ protected:
     int m_nAnsiSize = 160;
 
     CSpinButtonCtrl m_spin;
+    CToolTipCtrl m_tips;
     CKovRichEditCtrl m_text;
     CListCtrl m_options;
     CListCtrl m_batchList;

@@ -7,10 +7,15 @@
 #include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/Dc.h"
+#include "platform/sys/Sound.h"
 #include "sms/SenderDoc.h"
 #include "sms/SmsDll.h"
+#include "core/FileUtil.h"
 #include "ui/GroupTreeView.h"
+#include "ui/KovRichEditCtrl.h"
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -33,6 +38,20 @@ BOOL CSenderPageBase::OnInitDialog() {
     m_bLoading = FALSE;
     UpdateEnabling();
     return b;
+}
+
+BOOL CSenderPageBase::OnSetActive() {
+    auto* pSheet = dynamic_cast<CPropertySheet*>(GetParent());
+    if (pSheet != nullptr && pSheet->IsWizard()) {
+        const int i = pSheet->GetPageIndex(this);
+        const BOOL bLast = i == pSheet->GetPageCount() - 1;
+        pSheet->SetWizardButtons((i > 0 ? PSWIZB_BACK : 0) | (bLast ? PSWIZB_FINISH : PSWIZB_NEXT));
+    }
+    return CKovPropertyPage::OnSetActive();
+}
+
+BOOL CSenderPageBase::OnWizardFinish() {
+    return UpdateData(TRUE) && CKovPropertyPage::OnWizardFinish();
 }
 
 void CSenderPageBase::Exchange(SSenderAccountRecord& record, BOOL bToPage) {
@@ -305,6 +324,23 @@ void CPageSenderSendScheme::OnDefault() {
 
 // ---- Receiving -------------------------------------------------------------------------------
 
+BEGIN_MESSAGE_MAP(CPageSenderRecvScheme, CSenderPageBase)
+ON_CBN_SELCHANGE(IDC_UNIT, &CPageSenderRecvScheme::OnUnitChange)
+ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN, &CPageSenderRecvScheme::OnSpinDelta)
+ON_BN_CLICKED(IDC_BROWSE, &CPageSenderRecvScheme::OnBrowse)
+ON_BN_CLICKED(IDC_LISTEN, &CPageSenderRecvScheme::OnListen)
+END_MESSAGE_MAP()
+
+namespace {
+// The interval's lower limit for the unit chosen in the combo: 5 seconds or 1 minute.
+int IntervalLimit(CWnd* pPage) {
+    SSenderReceiveScheme scheme;
+    auto* pUnit = dynamic_cast<CComboBox*>(pPage->GetDlgItem(CPageSenderRecvScheme::IDC_UNIT));
+    scheme.m_nIntervalUnit = pUnit != nullptr && pUnit->GetCurSel() == 1 ? 1 : 0;
+    return scheme.GetMinimumInterval();
+}
+} // namespace
+
 BOOL CPageSenderRecvScheme::OnInitDialog() {
     FillCombo(IDC_UNIT, {"分", "秒"});
     FillCombo(IDC_STORE, {"本发信人的收件箱", "已打开的通讯簿文件中找到的联系人的收件箱",
@@ -342,8 +378,47 @@ void CPageSenderRecvScheme::UpdateEnabling() {
     for (int id : {(int)IDC_SOUND_DEFAULT, (int)IDC_SOUND_FILE})
         if (CWnd* p = GetDlgItem(id))
             p->EnableWindow(bSound);
-    if (CWnd* p = GetDlgItem(IDC_SOUND_PATH))
-        p->EnableWindow(bSound && IsDlgButtonChecked(IDC_SOUND_FILE) != 0);
+    const BOOL bFile = bSound && IsDlgButtonChecked(IDC_SOUND_FILE) != 0;
+    for (int id : {(int)IDC_SOUND_PATH, (int)IDC_BROWSE, (int)IDC_LISTEN})
+        if (CWnd* p = GetDlgItem(id))
+            p->EnableWindow(bFile);
+    // The spin has no buddy: its steps are written into the edit here, by the unit's limit.
+    SendDlgItemMessage(IDC_SPIN, UDM_SETRANGE32, (WPARAM)IntervalLimit(this), (LPARAM)INT_MAX);
+}
+
+void CPageSenderRecvScheme::OnUnitChange() {
+    // A value below the new unit's limit is raised to it at once.
+    const int nLimit = IntervalLimit(this);
+    BOOL bNumber = FALSE;
+    const int n = (int)GetDlgItemInt(IDC_INTERVAL, &bNumber, FALSE);
+    if (!bNumber || n < nLimit)
+        SetDlgItemInt(IDC_INTERVAL, (UINT)nLimit, FALSE);
+}
+
+void CPageSenderRecvScheme::OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult) {
+    auto* pUD = reinterpret_cast<NMUPDOWN*>(pNMHDR);
+    const int nLimit = IntervalLimit(this);
+    BOOL bNumber = FALSE;
+    const long long n = (long long)GetDlgItemInt(IDC_INTERVAL, &bNumber, FALSE);
+    const long long next = (bNumber ? n : nLimit) + (pUD->iDelta > 0 ? nLimit : -nLimit);
+    SetDlgItemInt(IDC_INTERVAL, (UINT)std::clamp<long long>(next, nLimit, INT_MAX), FALSE);
+    *pResult = 1; // the value is written; the spin keeps no position of its own
+}
+
+void CPageSenderRecvScheme::OnBrowse() {
+    CString filter;
+    filter.Format("%s (*.wav)|*.wav||", "波形文件");
+    CFileDialog dlg(TRUE, "wav", nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR,
+                    filter, this);
+    if (dlg.DoModal() == IDOK)
+        SetDlgItemText(IDC_SOUND_PATH, dlg.GetPathName());
+}
+
+void CPageSenderRecvScheme::OnListen() {
+    CString path;
+    GetDlgItemText(IDC_SOUND_PATH, path);
+    if (!path.IsEmpty())
+        PlaySound(path, nullptr, SND_ASYNC | SND_NODEFAULT | SND_FILENAME);
 }
 
 // ---- The form --------------------------------------------------------------------------------
@@ -379,14 +454,24 @@ void CSenderForm::OnInitialUpdate() {
     if (!m_bCreated) {
         m_bCreated = TRUE;
         CRect rc(0, 0, 100, 100);
-        m_list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_VSCROLL, rc, this,
-                      IDC_LIST);
+        m_list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_VSCROLL |
+                          LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                      rc, this, IDC_LIST);
+        // Each page's picture in the list, in the pages' order.
+        CBitmap pictures;
+        m_images.Create(32, 32, ILC_COLOR32 | ILC_MASK, kPageCount, 0);
+        if (pictures.LoadBitmap(kPagePictures))
+            m_images.Add(&pictures, RGB(255, 0, 255));
+        m_list.SetImageList(&m_images, TRUE);
+        m_list.SetItemHeight(0, (UINT)m_list.m_itemHeight);
         m_frame.Create("", WS_CHILD | WS_VISIBLE, rc, this, IDC_FRAME);
+        m_help.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                      rc, this, IDC_HELP_TEXT);
         m_hint.Create(kPendingHint, WS_CHILD, rc, this, IDC_PENDING_HINT);
         for (int i = 0; i < kPageCount; ++i) {
             m_pages[i]->Create(nullptr, nullptr, WS_CHILD, rc, this, IDC_FIRST_PAGE + i);
             m_pages[i]->SetOwner(this);
-            m_list.AddString(m_pages[i]->GetTitle());
+            m_list.AddItem(m_pages[i]->GetTitle(), i);
         }
         CRect client;
         GetClientRect(&client);
@@ -485,8 +570,21 @@ void CSenderForm::SelectPage(int i) {
     if (m_pages[i]->IsPageModified())
         title += "（已修改）";
     m_frame.SetWindowText(title);
+    if (m_nHelpShown != i) {
+        m_nHelpShown = i;
+        if (!StreamInFromFile(m_help, GetAppFilePath(GetHelpFile(i)), SF_RTF))
+            m_help.SetWindowText("");
+    }
     if (i == 3)
         m_server.RefreshGateways();
+}
+
+CString CSenderForm::GetHelpFile(int i) {
+    // In the pages' order: account, person, phone, servers, sending, receiving.
+    static const char* const kNames[kPageCount] = {"SenderInetUser", "SenderPersonInfo",
+                                                   "SenderMobileInfo", "SenderSmsServer",
+                                                   "SenderSendSms", "SenderRecvSms"};
+    return i >= 0 && i < kPageCount ? CString("Help\\") + kNames[i] + ".rtf" : CString();
 }
 
 void CSenderForm::OnListChange() {
@@ -517,9 +615,13 @@ void CSenderForm::Layout(int cx, int cy) {
     m_frame.MoveWindow(left, margin, std::max(10, cx - left - margin), frameHeight);
     m_hint.MoveWindow(left, margin + frameHeight + 2, std::max(10, cx - left - margin), hintHeight);
     const int top = margin + frameHeight + 2 + hintHeight + 2;
+    // The help takes the bottom of the right side, the page the rest above it.
+    const int helpHeight = std::clamp(cy / 4, 60, 140);
+    const int pageHeight = std::max(10, cy - top - helpHeight - 2 * margin);
     for (CSenderPageBase* pPage : m_pages)
-        pPage->MoveWindow(left, top, std::max(10, cx - left - margin),
-                          std::max(10, cy - top - margin));
+        pPage->MoveWindow(left, top, std::max(10, cx - left - margin), pageHeight);
+    m_help.MoveWindow(left, top + pageHeight + margin, std::max(10, cx - left - margin),
+                      std::max(10, cy - top - pageHeight - 2 * margin));
 }
 
 void CSenderForm::OnSize(UINT nType, int cx, int cy) {

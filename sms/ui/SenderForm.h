@@ -8,6 +8,9 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/View.h"
 #include "sms/SenderSettings.h"
+#include "platform/gui/ImageList.h"
+#include "platform/gui/RichEditCtrl.h"
+#include "ui/KovListBox.h"
 #include "ui/KovPropertyPage.h"
 #include "ui/RightPaneView.h"
 
@@ -25,6 +28,10 @@ public:
     int GetBit() const { return m_nBit; }
     const CString& GetTitle() const { return m_strTitle; }
     BOOL OnInitDialog() override;
+    // In a wizard the page offers Back after the first page and Finish on the last, and Finish
+    // takes the last page's values as Next takes the others'.
+    BOOL OnSetActive() override;
+    BOOL OnWizardFinish() override;
 
 protected:
     // The page's own fields to and from the block.
@@ -132,7 +139,7 @@ class CPageSenderRecvScheme : public CSenderPageBase {
 public:
     enum { IDD = 374, IDC_KEEP = 1200, IDC_AUTO = 1190, IDC_INTERVAL = 1006, IDC_SPIN = 1142,
            IDC_UNIT = 1010, IDC_SOUND = 1191, IDC_SOUND_DEFAULT = 1138, IDC_SOUND_FILE = 1139,
-           IDC_SOUND_PATH = 1007, IDC_STORE = 1201 };
+           IDC_SOUND_PATH = 1007, IDC_BROWSE = 1008, IDC_LISTEN = 1009, IDC_STORE = 1201 };
     CPageSenderRecvScheme() : CSenderPageBase(IDD, 64, "接收方案") {}
     SSenderReceiveScheme m_receive;
     BOOL OnInitDialog() override;
@@ -141,6 +148,14 @@ public:
 protected:
     void CopyFields(SSenderAccountRecord& record, BOOL bToPage) override;
     void UpdateEnabling() override;
+    BOOL ChangesData(UINT nID) const override { return nID != IDC_BROWSE && nID != IDC_LISTEN; }
+    // The spin runs from the unit's limit and steps by it; a unit change raises a smaller value.
+    void ApplyUnitLimit();
+    void OnUnitChange();
+    void OnSpinDelta(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnBrowse();
+    void OnListen();
+    DECLARE_MESSAGE_MAP()
 };
 
 // The account's pages beside the list of their names, in the right pane.
@@ -148,6 +163,7 @@ class CSenderForm : public CView, public CIRightPaneView {
     DECLARE_DYNCREATE(CSenderForm)
 public:
     enum : UINT { ID_CONFIRM = 32821, ID_CANCEL_EDIT = 32822, IDC_LIST = 1180, IDC_FRAME = 1181,
+                  IDC_HELP_TEXT = 1183,
                   IDC_PENDING_HINT = 1184, IDC_FIRST_PAGE = 2000 };
     // Shown while changes wait: the tree and its commands are closed off until then, and the
     // user is told why and how to go on.
@@ -166,6 +182,8 @@ public:
     int GetModifiedPages() const { return m_nModifiedPages; }
     void SelectPage(int i);
     int GetCurrentPage() const { return m_nCurrent; }
+    // The help file of page i in the program folder ("Help\\Sender....rtf").
+    static CString GetHelpFile(int i);
     // Every modified page into the account; the document is marked modified.
     void Confirm();
     // Every page from the account again.
@@ -187,6 +205,7 @@ protected:
     void SetModifiedPages(int nPages);
     void ShowPendingHint();
     static constexpr UINT kBeginEdit = WM_USER + 105, kEndEdit = WM_USER + 106;
+    static constexpr UINT kPagePictures = 248; // the six pages' 32 x 32 pictures
     void Layout(int cx, int cy);
     void OnSize(UINT nType, int cx, int cy);
     void OnListChange();
@@ -201,7 +220,10 @@ protected:
     CPageSenderSendScheme m_send;
     CPageSenderRecvScheme m_recv;
     CSenderPageBase* m_pages[kPageCount];
-    CListBox m_list;
+    CKovListBox m_list;
+    CImageList m_images;
+    CRichEditCtrl m_help;
+    int m_nHelpShown = -1; // the page whose help the box holds
     CStatic m_frame;
     CStatic m_hint;
     int m_nCurrent = 0;

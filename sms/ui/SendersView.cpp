@@ -647,6 +647,9 @@ void CSendersView::OpenSenderFiles(BOOL bNew) {
                         OFN_HIDEREADONLY | (bNew ? 0 : OFN_ALLOWMULTISELECT), filter, this);
         CString title = (bNew ? CString("新建") : CString("打开")) + type;
         dlg.m_ofn.lpstrTitle = title.GetString();
+        const CString folder = GetFileDialogFolder();
+        if (!folder.IsEmpty())
+            dlg.m_ofn.lpstrInitialDir = folder.GetString();
         std::vector<char> buffer((size_t)nBuffer, 0);
         if (!bNew) {
             dlg.m_ofn.lpstrFile = buffer.data();
@@ -699,6 +702,7 @@ CSenderTreeDoc* CSendersView::OpenSenderFile(const CString& path, BOOL bNew) {
         }
         pDoc->SetPathName(path, FALSE);
         pDoc->SetTitle(pDoc->GetSender().GetName());
+        RememberFileFolder(path);
         AddFileRoot(pDoc, nullptr, nullptr, nullptr);
     } else {
         pDoc = dynamic_cast<CSenderTreeDoc*>(OpenOneFile(path, FALSE));

@@ -15,6 +15,11 @@ the tiles behind the lists: Images\\background4.bmp (faint blue checks), backgro
 contact's messages, pale green stripes) and background13.gif (pale blue stripes). Only the Python
 3 standard library is used.
 
+The sender account's settings: bitmap 248, six 32 x 32 pictures on magenta for the list of its
+pages, in the pages' order (0 the gateway account, a card with a key; 1 the person; 2 the phone;
+3 the servers, a globe; 4 sending, an envelope with an arrow going out; 5 receiving, an envelope
+with an arrow coming in).
+
     python3 tools/artwork/sms_artwork.py            # writes the files
     python3 tools/artwork/sms_artwork.py --check    # fails when a committed file differs
 """
@@ -25,9 +30,10 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import Canvas, write_or_check  # noqa: E402
+from shell_artwork import small  # noqa: E402
 from shell_artwork import (BLUE, GREEN, INK, MAGENTA_MASK, ORANGE, PAPER,  # noqa: E402
-                           arrow, check, envelope, folder, lines, page, reduce, write_bmp,
-                           write_icon)
+                           arrow, card, check, envelope, folder, globe, key, lines, page, person,
+                           phone, reduce, write_bmp, write_icon)
 from notes_artwork import write_gif  # noqa: E402
 
 
@@ -146,6 +152,37 @@ def checks():
     return c
 
 
+def account_page(c):
+    card(c)
+    small(key, 12, 12)(c)
+
+
+def server_page(c):
+    globe(c)
+
+
+def sending_page(c):
+    envelope(c, t=12, b=28)
+    arrow(c, 10, 8, 29, 8, ORANGE)
+
+
+def receiving_page(c):
+    envelope(c, t=12, b=28)
+    arrow(c, 29, 5, 12, 5, GREEN)
+
+
+def page_pictures():
+    parts = [account_page, person, phone, server_page, sending_page, receiving_page]
+    strip = Canvas(32 * len(parts), 32)
+    for i, part in enumerate(parts):
+        big = Canvas(32, 32)
+        part(big)
+        for y in range(32):
+            for x in range(32):
+                strip.put(32 * i + x, y, big.pixels[y][x])
+    return strip
+
+
 def artwork():
     return [
         ("res/bitmaps/245-smsstates.bmp",
@@ -159,6 +196,7 @@ def artwork():
         ("res/app/Images/background13.gif",
          lambda: write_gif(stripes((232, 240, 252, 255), 16))),
         ("res/bitmaps/110-phrasebank.bmp", lambda: write_bmp(images(), MAGENTA_MASK)),
+        ("res/bitmaps/248-senderpages.bmp", lambda: write_bmp(page_pictures(), MAGENTA_MASK)),
         ("res/app/Images/background5.bmp", lambda: write_bmp(lined_paper(), (255, 255, 255, 255))),
     ]
 

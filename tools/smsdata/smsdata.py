@@ -2,7 +2,8 @@
 """Writes the compose windows' shipped data from the UTF-8 tables beside this script.
 
 phrases.txt becomes the phrase bank res/app/SentenceBank/<group>/<set>.txt and texts.txt the
-subjects file and the mail help text; every file is GBK text with "\\r\\n" line ends. The script
+subjects file, the mail help text and the sender pages' help; every file is GBK text with "\\r\\n"
+line ends, and a ".rtf" file is rich text in GBK (its first line a bold heading). The script
 checks the tables first: every phrase must be encodable in GBK, non-empty and one line, every
 group and set name a valid file name, no set given twice. With --check it compares the committed
 files (and that no other file is in the bank) instead of writing.
@@ -50,6 +51,33 @@ def encode(lines, where):
         raise SystemExit("%s: not GBK: %s" % (where, e))
 
 
+def rtf_escape(text, where):
+    out = []
+    for ch in text:
+        if ch in "\\{}":
+            out.append("\\" + ch)
+        elif ord(ch) < 0x80:
+            out.append(ch)
+        else:
+            try:
+                out.extend("\\'%02x" % b for b in ch.encode("gbk"))
+            except UnicodeEncodeError as e:
+                raise SystemExit("%s: not GBK: %s" % (where, e))
+    return "".join(out)
+
+
+def encode_rtf(lines, where):
+    """A heading and paragraphs as rich text: GBK code page, the Song typeface, 9 points."""
+    if not lines:
+        raise SystemExit("%s: no heading" % where)
+    song = rtf_escape("宋体", where)
+    out = ["{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 %s;}}" % song,
+           "\\pard\\f0\\fs18\\b %s\\b0\\par" % rtf_escape(lines[0], where)]
+    out += ["%s\\par" % rtf_escape(line, where) for line in lines[1:]]
+    out.append("}")
+    return "".join(line + "\r\n" for line in out).encode("ascii")
+
+
 def wanted_files():
     files = {}
     seen = set()
@@ -65,7 +93,8 @@ def wanted_files():
         files[os.path.join("res", "app", "SentenceBank", parts[0], parts[1] + ".txt")] = encode(
             lines, name)
     for name, lines in read_sections(os.path.join(HERE, "texts.txt")):
-        files[os.path.join("res", "app", *name.split("/"))] = encode(lines, name)
+        write = encode_rtf if name.endswith(".rtf") else encode
+        files[os.path.join("res", "app", *name.split("/"))] = write(lines, name)
     return files
 
 

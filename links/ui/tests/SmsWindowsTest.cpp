@@ -69,6 +69,19 @@ protected:
     static std::string Cell(CListCtrl& list, int row, int col) {
         return list.GetItemText(row, col).GetString();
     }
+    // Every cell's text shows whole in its column, and the columns stay within the list.
+    static void ExpectCellsShowWhole(CListCtrl& list) {
+        CRect client;
+        list.GetClientRect(&client);
+        int total = 0;
+        for (int col = 0; col < 5; ++col) {
+            total += list.GetColumnWidth(col);
+            for (int row = 0; row < list.GetItemCount(); ++row)
+                EXPECT_GT(list.GetColumnWidth(col), list.GetStringWidth(list.GetItemText(row, col)) + 6)
+                    << Cell(list, row, col);
+        }
+        EXPECT_LE(total, client.Width());
+    }
     // A click of a dialog's button as the user makes it.
     static void Click(CWnd* dialog, int id) {
         QTest::mouseClick(dialog->GetDlgItem(id)->GetWidget(), Qt::LeftButton);
@@ -198,6 +211,7 @@ TEST_F(SmsWindowsTest, RowsCountersAndBeadsFollowTheParts) {
     EXPECT_EQ("3", Cell(list, 2, CDlgSendSmsProgress::COL_SENT));
     EXPECT_EQ("0", Cell(list, 4, CDlgSendSmsProgress::COL_SENT));
     EXPECT_EQ("用户名/密码错误", Cell(list, 4, CDlgSendSmsProgress::COL_NOTE));
+    ExpectCellsShowWhole(list);
     EXPECT_EQ(5, seen->GetRecipientBar().GetPos());
     // OK does nothing while the run goes on.
     seen->SendMessage(WM_COMMAND, IDOK, 0);
@@ -214,6 +228,7 @@ TEST_F(SmsWindowsTest, RowsCountersAndBeadsFollowTheParts) {
     EXPECT_EQ("服务器发送给对方手机时失败", Cell(list, 0, CDlgSendSmsProgress::COL_NOTE));
     seen->ReportPartResult(990, FALSE, "出错!(ERROR)");
     EXPECT_EQ("出错!(ERROR)", Cell(list, 0, CDlgSendSmsProgress::COL_NOTE));
+    ExpectCellsShowWhole(list);
     seen->GetDlgItemText(CDlgSendSmsProgress::IDC_PART_COUNTER, counter);
     EXPECT_STREQ("第2条/共3条", counter);
     seen->GetDlgItemText(CDlgSendSmsProgress::IDC_STATUS, status);

@@ -1,7 +1,9 @@
 #include "NotifyRecorder.h"
 
+#include "platform/gui/ListCtrl.h"
 #include "platform/gui/ToolTipCtrl.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QMouseEvent>
 
@@ -175,6 +177,40 @@ TEST_F(ToolTipCtrlTest, SubclassedToolsSeeTheirWindowsMouseWithoutRelaying) {
     tips.DestroyWindow();
     SendMouse(tool, QEvent::MouseMove, QPoint(26, 20));
     EXPECT_EQ(tool.seen.back(), (UINT)WM_MOUSEMOVE);
+}
+
+// Controls hear the pointer pass over them only when they track the mouse, a list in its
+// viewport: a subclassed tool on a button or a list shows its tip all the same.
+TEST_F(ToolTipCtrlTest, SubclassedButtonsAndListsShowTheirTipsWhenThePointerPasses) {
+    CButton button;
+    CListCtrl list;
+    ASSERT_TRUE(button.Create("按钮", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(150, 10, 250, 40),
+                              &parent, 7));
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(150, 60, 290, 190), &parent, 8));
+    for (CWnd* w : {(CWnd*)&button, (CWnd*)&list}) {
+        TOOLINFO ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = parent.m_hWnd;
+        ti.uId = (UINT_PTR)w->m_hWnd;
+        ti.lpszText = const_cast<LPSTR>(w == &button ? "按一下" : "拖进来");
+        ASSERT_TRUE(tips.AddTool(&ti));
+    }
+    QWidget* listArea = list.GetWidget();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(listArea))
+        listArea = area->viewport();
+    const std::pair<QWidget*, const char*> cases[] = {{button.GetWidget(), "按一下"},
+                                                      {listArea, "拖进来"}};
+    for (const auto& [w, text] : cases) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(w->mapToGlobal(QPoint(5, 5))),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+        ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); })) << text;
+        EXPECT_EQ(tips.GetShownText(), CString(text));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(w, &leave);
+        EXPECT_FALSE(tips.IsTipShown());
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "links/CommDevice.h"
 #include "links/ServiceAddress.h"
 #include "platform/base/File.h"
+#include "platform/base/ModuleDir.h"
+#include "platform/sys/Sound.h"
 #include "platform/base/OsPath.h"
 #include "shell/OutbarWnd.h"
 #include "shell/RightPaneFrame.h"
@@ -27,6 +29,7 @@
 #include "testsupport/ECardService.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QAbstractScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -35,7 +38,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include "platform/gui/Controls.h"
 #include <functional>
 
@@ -221,6 +226,51 @@ TEST_F(SendersProgramTest, ANewAccountIsSavedAtOnceNamedAfterItsFileAndBecomesAc
     CString title;
     app->GetMainFrame()->GetWindowText(title);
     EXPECT_NE(title.Find(" - 短信管理 - 张三"), -1) << title.GetString();
+}
+
+// A new user's first file dialog opens in the home folder, later ones where the last sender
+// file was made, opened or saved.
+TEST_F(SendersProgramTest, FileDialogsOpenAtHomeFirstThenWhereTheLastSenderFileWas) {
+    test_folders::TempDir home;
+    test_folders::ScopedEnv homeEnv{"HOME", home.str().c_str()};
+    std::vector<CString> folders;
+    auto watch = [&](const char* answer) {
+        onDialog = [&folders, answer](CDialog& d) {
+            auto* f = dynamic_cast<CFileDialog*>(&d);
+            if (f == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            folders.push_back(f->m_ofn.lpstrInitialDir != nullptr ? f->m_ofn.lpstrInitialDir : "");
+            if (answer == nullptr) {
+                f->EndDialog(IDCANCEL);
+                return;
+            }
+            CStringArray a;
+            a.Add(answer);
+            f->Answer(a);
+            f->EndDialog(IDOK);
+        };
+    };
+    const CString accounts = Path("帐户");
+    ASSERT_TRUE(CreatePrivateFolders(OsPathFromProgramPath(accounts)));
+    const CString made = accounts + "/一.sdr";
+    watch(made.GetString());
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_NEW);
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    const CString others = Path("别处");
+    ASSERT_TRUE(CreatePrivateFolders(OsPathFromProgramPath(others)));
+    const CString opened = WriteAccount("别处/二.sdr", "二");
+    watch(opened.GetString());
+    tree->SendMessage(WM_COMMAND, 0xE101); // the tool bar's 打开
+    ASSERT_EQ(tree->GetFileCount(), 2);
+    watch(nullptr);
+    tree->SendMessage(WM_COMMAND, CSendersView::ID_ACCOUNT_NEW);
+    onDialog = nullptr;
+    ASSERT_EQ(folders.size(), 3u);
+    EXPECT_EQ(folders[0], ProgramPathFromOsPath(home.str())) << "nothing opened yet";
+    EXPECT_EQ(folders[1], accounts) << "where the new account was made";
+    EXPECT_EQ(folders[2], others) << "where the last file was opened";
 }
 
 TEST_F(SendersProgramTest, TheListenerMovesWithTheActiveAccountAndClosingItMakesTheNextActive) {
@@ -837,6 +887,48 @@ TEST_F(SendersProgramTest, WhileAMessageIsWrittenConfirmIsTheComposeFormsOwn) {
     EXPECT_EQ(outbox->GetNextSms(pos)->m_strContent, "hello");
 }
 
+// A new user writing a message: the title says so, closing the window names the way out, and
+// the key it names leaves the form.
+TEST_F(SendersProgramTest, WhileAMessageIsWrittenTheTitleSaysSoAndClosingNamesTheWayOut) {
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("写信.sdr", "写信", 0), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    CMainFrame* frame = app->GetMainFrame();
+    CString before;
+    frame->GetWindowText(before);
+    EXPECT_EQ(before.Find("正在撰写短信"), -1);
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    CEditSmsForm* form = WriteFrom(outbox, "hello");
+    ASSERT_NE(form, nullptr);
+    CString title;
+    frame->GetWindowText(title);
+    EXPECT_EQ(title.Find("正在撰写短信 - "), 0) << (LPCTSTR)title;
+    EXPECT_NE(title.Find(before), -1) << "the tree's title stays after the note";
+
+    // The window manager's close (Alt+F4) is refused with the buttons and keys that end writing.
+    shown.clear();
+    frame->GetWidget()->close();
+    Pump();
+    ASSERT_TRUE(::IsWindow(frame->GetSafeHwnd()));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("“放弃修改”按钮(Ctrl+Alt+Q)"), -1) << (LPCTSTR)shown[0].text;
+    EXPECT_NE(shown[0].text.Find("“确认修改”按钮(Ctrl+E)"), -1);
+
+    // The named key, typed in the message, asks before it discards it.
+    shown.clear();
+    answers = {IDYES};
+    QWidget* editor = form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+    Pump();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "您真的想放弃修改吗？");
+    EXPECT_FALSE(frame->IsBusy());
+    EXPECT_EQ(outbox->GetSmsCount(), 0);
+    frame->GetWindowText(title);
+    EXPECT_EQ(title.Find("正在撰写短信"), -1) << (LPCTSTR)title;
+}
+
 TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
     struct {
         int unit;
@@ -852,6 +944,136 @@ TEST_F(SenderFormTest, TheIntervalIsRaisedToTheLimitOfItsUnit) {
         EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nInterval, r.saved) << r.typed;
         EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nIntervalUnit, r.unit);
     }
+}
+
+// Each page, picked in the list with the mouse, shows its own picture and its help below it.
+TEST_F(SenderFormTest, EachPagePickedInTheListShowsItsHelp) {
+    auto* list = static_cast<CKovListBox*>(form->GetDlgItem(CSenderForm::IDC_LIST));
+    CWnd* help = form->GetDlgItem(CSenderForm::IDC_HELP_TEXT);
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->IsWindowVisible());
+    ASSERT_EQ(list->GetCount(), CSenderForm::kPageCount);
+    ASSERT_NE(list->GetImageList(), nullptr);
+    EXPECT_EQ(list->GetImageList()->GetImageCount(), CSenderForm::kPageCount);
+    // A phrase of each page's help that names what the page sets.
+    const char* const kPhrases[] = {"电子名片号和登录密码", "启动时自动加载本帐户", "手机号码",
+                                    "与发送短信服务器相同", "模块文件", "试听"};
+    std::set<std::string> texts;
+    for (int i : {3, 0, 5, 1, 4, 2}) {
+        CRect rc;
+        list->GetItemRect(i, &rc);
+        auto* rows = qobject_cast<QAbstractScrollArea*>(list->GetWidget());
+        ASSERT_NE(rows, nullptr);
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(form->GetCurrentPage(), i);
+        EXPECT_EQ(list->GetItemImage(i), i);
+        CString text;
+        help->GetWindowText(text);
+        const std::string shown = text.GetString();
+        const std::string title = form->GetPage(i)->GetTitle().GetString();
+        EXPECT_EQ(shown.rfind(title, 0), 0u) << i << ": " << shown;
+        EXPECT_NE(shown.find(kPhrases[i]), std::string::npos) << i << ": " << shown;
+        texts.insert(shown);
+    }
+    EXPECT_EQ(texts.size(), (size_t)CSenderForm::kPageCount) << "a help of its own for each page";
+    form->SaveScreenshot(ScreenPath("sms-sender-form-help").c_str());
+}
+
+// The receive page's interval steps by its unit's limit and follows a change of unit at once;
+// "..." fills the sound path from a file dialog and "试听" plays that file.
+TEST_F(SenderFormTest, TheReceivePagesSpinStepsByTheUnitAndTheSoundFileIsChosenAndHeard) {
+    CWnd* recv = Page(5);
+    auto interval = [&] {
+        CString text;
+        recv->GetDlgItemText(CPageSenderRecvScheme::IDC_INTERVAL, text);
+        return std::string(text.GetString());
+    };
+    auto* unit = static_cast<CComboBox*>(recv->GetDlgItem(CPageSenderRecvScheme::IDC_UNIT));
+    QWidget* spin = recv->GetDlgItem(CPageSenderRecvScheme::IDC_SPIN)->GetWidget();
+    auto step = [&](bool up) {
+        QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(spin->width() / 2, up ? 2 : spin->height() - 2));
+        Pump();
+    };
+    recv->CheckDlgButton(CPageSenderRecvScheme::IDC_AUTO, 1);
+    Type(recv, CPageSenderRecvScheme::IDC_INTERVAL, "3");
+    ASSERT_EQ(unit->GetCurSel(), 0) << "minutes";
+    step(true);
+    EXPECT_EQ(interval(), "4");
+    step(false);
+    step(false);
+    step(false);
+    EXPECT_EQ(interval(), "1") << "not below a minute";
+
+    // Seconds: 3 becomes 5 at once, and a step is 5 seconds.
+    Type(recv, CPageSenderRecvScheme::IDC_INTERVAL, "3");
+    unit->SetFocus();
+    QTest::keyClick(unit->GetWidget(), Qt::Key_Down);
+    Pump();
+    ASSERT_EQ(unit->GetCurSel(), 1) << "seconds";
+    EXPECT_EQ(interval(), "5");
+    step(true);
+    EXPECT_EQ(interval(), "10");
+    step(false);
+    step(false);
+    EXPECT_EQ(interval(), "5");
+    int lower = 0, upper = 0;
+    recv->SendDlgItemMessage(CPageSenderRecvScheme::IDC_SPIN, UDM_GETRANGE32, (WPARAM)&lower,
+                             (LPARAM)&upper);
+    EXPECT_EQ(lower, 5);
+    EXPECT_EQ(upper, INT_MAX);
+
+    // The sound file: "..." and "试听" wait for "选自文件".
+    CWnd* browse = recv->GetDlgItem(CPageSenderRecvScheme::IDC_BROWSE);
+    CWnd* listen = recv->GetDlgItem(CPageSenderRecvScheme::IDC_LISTEN);
+    ASSERT_NE(browse, nullptr);
+    ASSERT_NE(listen, nullptr);
+    recv->CheckDlgButton(CPageSenderRecvScheme::IDC_SOUND, 1);
+    Click(recv, CPageSenderRecvScheme::IDC_SOUND_DEFAULT);
+    EXPECT_FALSE(browse->IsWindowEnabled());
+    EXPECT_FALSE(listen->IsWindowEnabled());
+    QTest::mouseClick(recv->GetDlgItem(CPageSenderRecvScheme::IDC_SOUND_FILE)->GetWidget(),
+                      Qt::LeftButton);
+    Pump();
+    ASSERT_TRUE(browse->IsWindowEnabled());
+    ASSERT_TRUE(listen->IsWindowEnabled());
+
+    const std::filesystem::path wave = GetShippedDataFolderPath() / "Sound" / "msgarrival.wav";
+    const CString wavePath = ProgramPathFromOsPath(wave.string());
+    CString filter;
+    onDialog = [&](CDialog& d) {
+        auto* f = dynamic_cast<CFileDialog*>(&d);
+        ASSERT_NE(f, nullptr);
+        filter = CString(f->m_ofn.lpstrFilter);
+        CStringArray a;
+        a.Add(wavePath);
+        f->Answer(a);
+        f->EndDialog(IDOK);
+    };
+    QTest::mouseClick(browse->GetWidget(), Qt::LeftButton);
+    Pump();
+    onDialog = nullptr;
+    EXPECT_EQ(filter.Find("波形文件 (*.wav)"), 0) << filter.GetString();
+    CString path;
+    recv->GetDlgItemText(CPageSenderRecvScheme::IDC_SOUND_PATH, path);
+    EXPECT_EQ(path, wavePath);
+
+    const std::string device = "file:'" + (std::filesystem::path(dir.str()) / "sound.raw").string() + "',raw";
+    SetSoundDeviceForTesting(device.c_str());
+    TakeSoundsPlayedForTesting();
+    QTest::mouseClick(listen->GetWidget(), Qt::LeftButton);
+    EXPECT_TRUE(WaitForSoundIdleForTesting(5000));
+    const auto played = TakeSoundsPlayedForTesting();
+    SetSoundDeviceForTesting(nullptr);
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_GT(played[0].nFrames, 0u);
+    EXPECT_EQ(played[0].nWritten, played[0].nFrames) << "the whole file";
+
+    form->SendMessage(WM_COMMAND, CSenderForm::ID_CONFIRM);
+    EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_strSoundFile, wavePath);
+    EXPECT_EQ(doc->GetSender().GetRecord().m_receive.m_nInterval, 5);
 }
 
 TEST_F(SenderFormTest, UncheckingLoadAtStartRemovesTheAccountFromTheStartupList) {

@@ -11,6 +11,8 @@
 #include "sms/ui/SmsBoxFiles.h"
 #include "sms/ui/SmsRecordViews.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
@@ -325,15 +327,52 @@ TEST_F(BoxViewsTest, PicturesOfBothStatisticsDialogs) {
     box.SetBoxType(CMsgBoxBase::BOX_OUTBOX);
     box.AddSubBox("子信箱", CMsgBoxBase::BOX_USER)->AddSms(NewSms(_CSms::STATE_DRAFT, "a"));
     box.AddSms(NewSms(_CSms::STATE_PENDING, "群", TRUE, 3));
+    // What each dialog shows: its caption, the box's name and type, and the statistics whole
+    // (the box needs no scrolling to show them).
+    struct Seen {
+        std::string caption, name, type, statistics;
+        bool whole = false;
+    };
     std::string shot;
+    Seen seen;
     onDialog = [&](CDialog& d) {
         d.SaveScreenshot(ScreenPath(shot.c_str()).c_str());
+        CString s;
+        d.GetWindowText(s);
+        seen.caption = S(s);
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_NAME, s);
+        seen.name = S(s);
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_TYPE, s);
+        seen.type = S(s);
+        d.GetDlgItemText(CDlgSmsBoxInfo::IDC_STATISTICS, s);
+        seen.statistics = S(s);
+        auto* area = qobject_cast<QAbstractScrollArea*>(
+            d.GetDlgItem(CDlgSmsBoxInfo::IDC_STATISTICS)->GetWidget());
+        seen.whole = area != nullptr && area->verticalScrollBar()->maximum() == 0;
         d.EndDialog(IDOK);
     };
+    const std::string outbox = S(CMsgBoxBase::GetTypeName(CMsgBoxBase::BOX_OUTBOX));
     shot = "sms-box-statistics";
     CDlgSmsBoxInfo(&box).DoModal();
+    EXPECT_EQ(seen.caption, "信箱统计信息");
+    EXPECT_EQ(seen.name, "发件箱");
+    EXPECT_EQ(seen.type, outbox);
+    EXPECT_EQ(seen.statistics,
+              "本信箱中共有1个子信箱，在这些子信箱中共有1条短信。\r\n"
+              "本信箱中共有短信2条，其中直接属于本信箱的有1条，如下所示:\r\n" +
+                  S(_CSms::GetStateDescription(_CSms::STATE_PENDING)) + ":1条\r\n");
+    EXPECT_TRUE(seen.whole);
+
+    seen = Seen();
     shot = "sms-box-basic-statistics";
     CDlgSmsBoxInfoEx(&box).DoModal();
+    EXPECT_EQ(seen.caption, "基本短信统计信息[3/4]");
+    EXPECT_EQ(seen.name, "发件箱");
+    EXPECT_EQ(seen.type, outbox);
+    EXPECT_EQ(seen.statistics.rfind("共有基本短信4条，其中直接属于本信箱的基本短信3条。", 0), 0u)
+        << seen.statistics;
+    EXPECT_NE(seen.statistics.find("“基本短信”指的是给单个人发送的短信"), std::string::npos);
+    EXPECT_TRUE(seen.whole);
 }
 
 TEST_F(RecordViewsTest, PicturesOfTheRecordsAndTheFormInBothModes) {
@@ -343,9 +382,37 @@ TEST_F(RecordViewsTest, PicturesOfTheRecordsAndTheFormInBothModes) {
                                         LVIS_SELECTED | LVIS_FOCUSED);
     Pump();
     host.SaveScreenshot(ScreenPath("sms-records-message-mode").c_str());
+    // The received and the sent message, the first selected and shown with its addresses.
+    CListCtrl& list = records->GetListCtrl();
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(S(list.GetItemText(0, 2)), "来信");
+    EXPECT_EQ(S(list.GetItemText(1, 2)), "去信");
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 0);
+    EXPECT_EQ(form->GetMode(), (int)CFormContent::ModeMessage);
+    for (UINT id : {CFormContent::IDC_SENDER_LABEL, CFormContent::IDC_RECIPIENT_LABEL,
+                    CFormContent::IDC_DATE_LABEL, CFormContent::IDC_TIME_LABEL})
+        EXPECT_TRUE(form->GetDlgItem(id)->IsWindowVisible()) << id;
+    EXPECT_FALSE(form->GetDlgItem(CFormContent::IDC_TITLE)->IsWindowVisible());
+    EXPECT_EQ(S(Item(CFormContent::IDC_SENDER)), "张三<13800000001>");
+    EXPECT_EQ(S(Item(CFormContent::IDC_RECIPIENT)), "李四<13900000002>");
+    EXPECT_EQ(S(Item(CFormContent::IDC_DATE)), "2024-01-02");
+    EXPECT_EQ(S(Item(CFormContent::IDC_TIME)), "03:04:05");
+    CString text;
+    form->GetEditor().GetWindowText(text);
+    EXPECT_EQ(S(text), "来信");
+
     form->ShowRecordContent(person, 0, "王芳", "姓名");
     Pump();
     host.SaveScreenshot(ScreenPath("sms-records-record-mode").c_str());
+    // The field's title over its value; the message's labels gone.
+    EXPECT_EQ(form->GetMode(), (int)CFormContent::ModeRecord);
+    EXPECT_TRUE(form->GetDlgItem(CFormContent::IDC_TITLE)->IsWindowVisible());
+    EXPECT_EQ(S(Item(CFormContent::IDC_TITLE)), "姓名");
+    for (UINT id : {CFormContent::IDC_SENDER_LABEL, CFormContent::IDC_RECIPIENT_LABEL,
+                    CFormContent::IDC_DATE_LABEL, CFormContent::IDC_TIME_LABEL})
+        EXPECT_FALSE(form->GetDlgItem(id)->IsWindowVisible()) << id;
+    form->GetEditor().GetWindowText(text);
+    EXPECT_EQ(S(text), "王芳");
 }
 
 // The senders tree shows a box of type n with image 5 + n of bitmap 237: the outbox's messages

@@ -6,6 +6,11 @@
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/HeaderCtrl.h"
 
+#include <QCoreApplication>
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QMouseEvent>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -67,8 +72,6 @@ TEST_F(ComposeFormTest, CountsShowTheLimitAndTheTooLongCountInRed) {
     SetText(longText);
     EXPECT_EQ(Item(CEditSmsForm::IDC_PARTS), "2");
     EXPECT_EQ(form->GetCountColor(), RGB(255, 0, 0));
-    Pump();
-    form->SaveScreenshot(ScreenPath("sms-compose-too-long").c_str());
     EXPECT_EQ(Item(CEditSmsForm::IDC_CURRENT), "71");
 
     // Two messages allowed: 140 characters fit.
@@ -108,6 +111,94 @@ TEST_F(ComposeFormTest, CountsShowTheLimitAndTheTooLongCountInRed) {
     EXPECT_EQ(limit->GetCurSel(), SmsLimitOnePart);
     EXPECT_EQ(form->GetDlgItem(CEditSmsForm::IDC_TYPE)->GetWidget()->palette().color(QPalette::ButtonText),
               QColor(255, 0, 0));
+}
+
+// Red pixels in the window as it is drawn.
+int RedPixels(CWnd* pWnd) {
+    const QImage image = pWnd->GetWidget()->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() > 160 && c.green() < 100 && c.blue() < 100;
+        }
+    return n;
+}
+
+// Chinese characters as an input method hands them to the focused editor, one at a time.
+void TypeChinese(QWidget* editor, const QString& text) {
+    for (QChar ch : text) {
+        QInputMethodEvent e;
+        e.setCommitString(QString(ch));
+        QCoreApplication::sendEvent(editor, &e);
+    }
+}
+
+// The user types past the default limit of one message: the counter line stops promising more
+// parts and says, in red, that the text is over the limit the "字数限制" box sets.
+TEST_F(ComposeFormTest, TypingPastTheLimitSaysSoInRedInsteadOfCountingParts) {
+    CWnd* note = form->GetDlgItem(CEditSmsForm::IDC_OVER_LIMIT);
+    ASSERT_NE(note, nullptr);
+    QWidget* editor = form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget();
+    editor->setFocus();
+    TypeChinese(editor, QString(70, QChar(0x5B57)));
+    EXPECT_EQ(Item(CEditSmsForm::IDC_CURRENT), "70");
+    EXPECT_FALSE(note->IsWindowVisible());
+    EXPECT_TRUE(form->GetDlgItem(CEditSmsForm::IDC_PARTS)->IsWindowVisible());
+    EXPECT_EQ(Item(CEditSmsForm::IDC_PARTS_LEAD), "字，将分为");
+
+    TypeChinese(editor, QString(QChar(0x5B57)));
+    Pump();
+    EXPECT_EQ(Item(CEditSmsForm::IDC_CURRENT), "71");
+    EXPECT_TRUE(note->IsWindowVisible());
+    EXPECT_EQ(Item(CEditSmsForm::IDC_OVER_LIMIT), "字，超出了“字数限制”");
+    for (UINT id : {CEditSmsForm::IDC_PARTS_LEAD, CEditSmsForm::IDC_PARTS,
+                    CEditSmsForm::IDC_PARTS_TAIL})
+        EXPECT_FALSE(form->GetDlgItem(id)->IsWindowVisible()) << id;
+    EXPECT_GT(RedPixels(note), 10) << "the note is red";
+    form->SaveScreenshot(ScreenPath("sms-compose-too-long").c_str());
+
+    // One character less, or a wider limit, and the parts come back.
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    Pump();
+    EXPECT_FALSE(note->IsWindowVisible());
+    EXPECT_EQ(Item(CEditSmsForm::IDC_PARTS), "1");
+    TypeChinese(editor, QString(QChar(0x5B57)));
+    EXPECT_TRUE(note->IsWindowVisible());
+    SelectCombo(CEditSmsForm::IDC_LIMIT, SmsLimitNone);
+    EXPECT_FALSE(note->IsWindowVisible());
+    EXPECT_EQ(Item(CEditSmsForm::IDC_PARTS), "2");
+}
+
+// Resting the pointer on each recipient control shows what it is for.
+TEST_F(ComposeFormTest, TheRecipientControlsExplainThemselvesWhenThePointerRests) {
+    const struct {
+        UINT id;
+        const char* tip;
+    } cases[] = {
+        {CEditSmsForm::IDC_SINGLE_BUTTON, "编辑单发短信时的收信人信息"},
+        {CEditSmsForm::IDC_SINGLE,
+         "在此直接编写单发短信时的收信人信息，格式为：收信人姓名<手机号>，或直接填写手机号。"},
+        {CEditSmsForm::IDC_GENERATOR, "批量产生收信人号码"},
+        {CEditSmsForm::IDC_BATCH,
+         "群发收信人可直接从通讯录中拖动过来，也可用“批量生成器”生成。按Del键删除选择。"},
+    };
+    CToolTipCtrl& tips = form->GetToolTips();
+    ASSERT_EQ(tips.GetToolCount(), 4);
+    tips.SetDelayTime(TTDT_INITIAL, 5);
+    for (const auto& c : cases) {
+        QWidget* w = form->GetDlgItem(c.id)->GetWidget();
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+            w = area->viewport();
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+        ASSERT_TRUE(WaitFor([&] { return tips.IsTipShown(); })) << c.tip;
+        EXPECT_EQ(tips.GetShownText(), CString(c.tip));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(w, &leave);
+        EXPECT_FALSE(tips.IsTipShown());
+    }
 }
 
 TEST_F(ComposeFormTest, FailedChecksAreReportedTogetherAndBuildNothing) {

@@ -8,8 +8,10 @@
 #include "sms/ui/DlgEditNameCode.h"
 #include "sms/ui/DlgEditSms.h"
 #include "sms/ui/DlgMessageBank.h"
+#include "sms/ui/SenderForm.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -422,6 +424,11 @@ TEST_F(MessageBankTest, ASetShowsItsPhrasesWhichAreEditedSavedAndInserted) {
         ASSERT_NE(g1, nullptr);
         ASSERT_NE(b.GetCurrentSet(), nullptr);
         EXPECT_EQ(b.GetList().GetItemCount(), 2) << "blank lines are no phrases";
+        CRect first, second;
+        b.GetList().GetItemRect(0, &first, LVIR_BOUNDS);
+        b.GetList().GetItemRect(1, &second, LVIR_BOUNDS);
+        EXPECT_EQ(first.Height(), 40);
+        EXPECT_EQ(second.top - first.top, 40);
         b.GetList().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         EXPECT_EQ(ItemText(b, CDlgMessageBank::IDC_TEXT), "two");
         b.SetDlgItemText(CDlgMessageBank::IDC_TEXT, "新短语");
@@ -575,3 +582,64 @@ TEST_F(MessageBankTest, GroupsAreMadeRenamedAndDeletedAsFoldersWithoutClobbering
 }
 
 } // namespace
+
+// ---- The sender wizard ---------------------------------------------------------------------
+
+// The wizard of the person and the phone: the person first, Next to the phone, Back again, and
+// Finish on the phone's page with what was typed kept on the pages.
+TEST_F(SmsDialogsTest, TheSenderWizardRunsThePersonThenThePhonePage) {
+    CPSheetSender sheet;
+    struct Step {
+        int index;
+        bool back, next, finish;
+    };
+    std::vector<Step> steps;
+    QTimer guard;
+    guard.setSingleShot(true);
+    auto note = [&](CPropertySheet& w) {
+        auto enabled = [&](int id) {
+            CWnd* b = w.GetDlgItem(id);
+            return b != nullptr && b->IsWindowVisible() && b->IsWindowEnabled();
+        };
+        steps.push_back({w.GetActiveIndex(), enabled(ID_WIZBACK), enabled(ID_WIZNEXT),
+                         enabled(ID_WIZFINISH)});
+    };
+    auto click = [](CPropertySheet& w, int id) {
+        QTest::mouseClick(w.GetDlgItem(id)->GetWidget(), Qt::LeftButton);
+        Pump();
+    };
+    onDialog = [&](CDialog& d) {
+        auto& w = static_cast<CPropertySheet&>(d);
+        ASSERT_TRUE(w.IsWizard());
+        note(w);
+        EXPECT_EQ(w.GetActivePage(), &sheet.m_person);
+        QTest::keyClicks(sheet.m_person.GetDlgItem(CPageSenderPersonInfo::IDC_NAME)->GetWidget(),
+                         "Wang");
+        click(w, ID_WIZNEXT);
+        note(w);
+        EXPECT_EQ(w.GetActivePage(), &sheet.m_mobile);
+        click(w, ID_WIZBACK);
+        note(w);
+        click(w, ID_WIZNEXT);
+        QTest::keyClicks(sheet.m_mobile.GetDlgItem(CPageSenderMobileInfo::IDC_NUMBER)->GetWidget(),
+                         "13900139000");
+        // A Finish that does not end the wizard must not hold the test up.
+        QObject::connect(&guard, &QTimer::timeout, [&w] { w.EndDialog(IDCANCEL); });
+        guard.start(3000);
+        click(w, ID_WIZFINISH);
+    };
+    EXPECT_EQ(sheet.DoModal(), ID_WIZFINISH);
+    ASSERT_EQ(steps.size(), 3u);
+    const Step expected[] = {{0, false, true, false}, {1, true, false, true}, {0, false, true, false}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(steps[i].index, expected[i].index) << i;
+        EXPECT_EQ(steps[i].back, expected[i].back) << i;
+        EXPECT_EQ(steps[i].next, expected[i].next) << i;
+        EXPECT_EQ(steps[i].finish, expected[i].finish) << i;
+    }
+    SSenderAccountRecord record;
+    sheet.m_person.Exchange(record, FALSE);
+    sheet.m_mobile.Exchange(record, FALSE);
+    EXPECT_EQ(record.m_person.m_strText[SENDER_NAME], "Wang");
+    EXPECT_EQ(record.m_mobile.m_strMobileNumber, "13900139000");
+}

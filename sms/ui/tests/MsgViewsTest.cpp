@@ -15,8 +15,11 @@
 #include "sms/ui/tests/ComposeTestSupport.h"
 #include "testsupport/NetTestEnv.h"
 
+#include <QColor>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 #include <string>
@@ -463,13 +466,61 @@ TEST_F(MsgViewsTest, PicturesOfTheListInEveryStateAndOfTheRecycleBox) {
     Focus(1);
     Pump();
     host.SaveScreenshot(ScreenPath("sms-list-states").c_str());
-    EXPECT_FALSE(Str(view->GetSplitter().GetCaption()).empty());
+    // Every state in its row with its picture; the unread one selected, its text below it.
+    ASSERT_EQ(L().GetItemCount(), 5);
+    EXPECT_EQ(Column(5), (std::vector<std::string>{"已经读过的短信", "还没有读的短信，显示为粗体蓝字",
+                                                   "等待发送", "草稿", "已经发出"}));
+    const int kStates[] = {_CSms::STATE_READ, _CSms::STATE_UNREAD, _CSms::STATE_PENDING,
+                           _CSms::STATE_DRAFT, _CSms::STATE_SENT};
+    for (int row = 0; row < 5; ++row) {
+        LVITEM item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        L().GetItem(&item);
+        EXPECT_EQ(item.iImage, CSmsView::GetStateImageIndex(kStates[row])) << row;
+    }
+    EXPECT_EQ(L().GetNextItem(-1, LVNI_SELECTED), 1);
+    EXPECT_EQ(L().GetSelectedCount(), 1u);
+    EXPECT_EQ(Str(view->GetSplitter().GetCaption()),
+              "李四<13800000001> -> 我<13900000002> [未读 2024-05-06 07:08:09]");
+    auto* content = dynamic_cast<CViewSmsContent*>(view->GetContentPane());
+    ASSERT_NE(content, nullptr);
+    CString text;
+    content->GetRichEditCtrl().GetWindowText(text);
+    EXPECT_EQ(Str(text), "还没有读的短信，显示为粗体蓝字");
+    // Only the unread row is written in blue.
+    const QImage picture = L().GetWidget()->grab().toImage();
+    auto bluePixels = [&](int row) {
+        CRect rc;
+        L().GetItemRect(row, &rc, LVIR_BOUNDS);
+        int n = 0;
+        for (int y = std::max(0, (int)rc.top); y < std::min((int)rc.bottom, picture.height()); ++y)
+            for (int x = std::max(0, (int)rc.left); x < std::min((int)rc.right, picture.width()); ++x)
+                n += picture.pixelColor(x, y) == QColor(0, 0, 255);
+        return n;
+    };
+    EXPECT_GT(bluePixels(1), 20);
+    for (int row : {0, 2, 3, 4})
+        EXPECT_EQ(bluePixels(row), 0) << row;
 
     Box(3).AddSms(MakeSms(_CSms::STATE_SENT, "我", "孙八", "删除的短信"));
     Box(3).AddSms(MakeSms(_CSms::STATE_READ, "周九", "我", "也删除了"));
     Show(Box(3));
     Focus(0);
     host.SaveScreenshot(ScreenPath("sms-list-recycle").c_str());
+    // The recycle box: its two rows, each with the recycle mark; the first one's text below.
+    ASSERT_EQ(L().GetItemCount(), 2);
+    std::vector<std::string> subjects = Column(5);
+    std::vector<std::string> deleted{"删除的短信", "也删除了"};
+    std::sort(subjects.begin(), subjects.end());
+    std::sort(deleted.begin(), deleted.end());
+    EXPECT_EQ(subjects, deleted);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_NE(L().GetItemState(row, LVIS_OVERLAYMASK), 0u) << row;
+    EXPECT_EQ(L().GetNextItem(-1, LVNI_SELECTED), 0);
+    content->GetRichEditCtrl().GetWindowText(text);
+    EXPECT_EQ(Str(text), Str(L().GetItemText(0, 5)));
+    EXPECT_NE(Str(view->GetSplitter().GetCaption()).find(Str(L().GetItemText(0, 1))), std::string::npos);
 }
 
 // ---- Sending the selected rows through the manager, its progress window and the stand-in for
