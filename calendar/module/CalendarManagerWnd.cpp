@@ -197,23 +197,36 @@ LRESULT CCalendarManagerWnd::OnFolderMessage(WPARAM wParam, LPARAM) {
         if (GetSelFolder() == FolderInfo)
             if (CCalendarFrame* pFrame = GetCalendarFrame(); pFrame != nullptr && pFrame->GetPane())
                 pFrame->GetPane()->SetFocus();
-        if (m_pMainFrame != nullptr && m_pMainFrame->GetSafeHwnd()) {
-            CString title, caption;
-            title.LoadString(0xE000);
-            caption.LoadString(127);
-            if (!title.IsEmpty()) {
-                CString text;
-                text.Format("%s - %s", (LPCTSTR)title, (LPCTSTR)caption);
-                m_pMainFrame->SetWindowText(text);
-            }
-        }
+        UpdateCalendarTitle();
     }
     return 0;
+}
+
+void CCalendarManagerWnd::UpdateCalendarTitle() {
+    if (m_pMainFrame == nullptr || !m_pMainFrame->GetSafeHwnd())
+        return;
+    CString title, caption;
+    title.LoadString(0xE000);
+    caption.LoadString(127);
+    if (title.IsEmpty())
+        return;
+    CString text;
+    text.Format("%s - %s", (LPCTSTR)title, (LPCTSTR)caption);
+    // The grid shows the tasks of every open schedule, so any of them counts.
+    if (CScheduleTreeView* pTree = GetScheduleTree())
+        for (int i = 0; i < pTree->GetFileCount(); ++i)
+            if (CScheduleDoc* pDoc = pTree->GetScheduleDoc(i); pDoc != nullptr && pDoc->IsModified()) {
+                text += "（已修改）";
+                break;
+            }
+    m_pMainFrame->SetWindowText(text);
 }
 
 void CCalendarManagerWnd::OnFolderChanged(int i) {
     if (i == FolderInfo) {
         ShowCalendar();
+        // The caption leaves the schedule folder's tree item for the calendar's name.
+        UpdateCalendarTitle();
     } else if (i == FolderSchedules) {
         ShowTaskList();
         if (CScheduleTreeView* pTree = GetScheduleTree())

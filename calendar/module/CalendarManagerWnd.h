@@ -44,6 +44,9 @@ public:
 
     // CCalendarManagerUI: the schedule folder, its tree focused, the element's group and row.
     void ShowManagement(CScheduleElement* pElement) override;
+    // CCalendarManagerUI: the caption of the calendar folder, "（已修改）" after it while an open
+    // schedule has unsaved changes.
+    void UpdateCalendarTitle() override;
 
 protected:
     int OnCreate(LPCREATESTRUCT lpcs);

@@ -71,7 +71,13 @@ CTask* CCalendarItemsHandler::NewTask(CGroup* pParent, CScheduleDoc* pDoc) {
     GetManager()->Tell(pDoc, this, ScheduleCreated, pTask, pParent);
     if (pGrid != nullptr && pGrid->GetSafeHwnd() != nullptr)
         pGrid->Invalidate(FALSE);
+    ShowModified();
     return pTask;
+}
+
+void CCalendarItemsHandler::ShowModified() {
+    if (m_pManagerUI != nullptr)
+        m_pManagerUI->UpdateCalendarTitle();
 }
 
 BOOL CCalendarItemsHandler::OnCommand(UINT nID) {
@@ -101,7 +107,8 @@ BOOL CCalendarItemsHandler::OnCommand(UINT nID) {
             NewTask(pTask, DocumentOf(pTask));
         return TRUE;
     case ID_EDIT:
-        pManager->Edit(this, pElement, GetHandlerWnd());
+        if (pManager->Edit(this, pElement, GetHandlerWnd()))
+            ShowModified();
         DropAndRedraw();
         return TRUE;
     case ID_DELETE:
@@ -111,6 +118,7 @@ BOOL CCalendarItemsHandler::OnCommand(UINT nID) {
             pManager->Tell(pDoc, this, ScheduleDeleting, pTask, nullptr);
             GetEventsManager()->DeleteTask(pTask);
             DropAndRedraw();
+            ShowModified();
         }
         return TRUE;
     case ID_GOTO_MANAGEMENT:
@@ -121,6 +129,7 @@ BOOL CCalendarItemsHandler::OnCommand(UINT nID) {
         pElement->GetElementEvent()->m_base.m_nState = (int)(nID - ID_STATE_FIRST);
         pManager->Tell(DocumentOf(pElement), this, ScheduleChanged, pElement, nullptr);
         DropAndRedraw();
+        ShowModified();
         return TRUE;
     }
 }

@@ -18,6 +18,9 @@ public:
     // Shows the schedule folder with the tree focused; for an element, its group in the tree and
     // its row in the task list.
     virtual void ShowManagement(CScheduleElement* pElement) = 0;
+    // The main window's caption after a command of the page changed a schedule: it gains the
+    // modified mark.
+    virtual void UpdateCalendarTitle() = 0;
 };
 
 class CCalendarItemsHandler : public CTasksUI {
@@ -61,4 +64,8 @@ protected:
     // Forgets the window's entries and draws it again, at once (bNow) or at the next paint.
     virtual void DropAndRedraw(BOOL bNow = TRUE) = 0;
     CScheduleDoc* DocumentOf(CScheduleElement* pElement);
+
+private:
+    // Tells the page that a command changed a schedule.
+    void ShowModified();
 };

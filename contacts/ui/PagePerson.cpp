@@ -118,14 +118,47 @@ void CDlgBirthday::ShowYearItems() {
             pWnd->ShowWindow(m_bNoYear ? SW_HIDE : SW_SHOW);
 }
 
+void CDlgBirthday::ConvertShownDate(BOOL bToLunar) {
+    // A month and day without their year fall on a different day of the other calendar every
+    // year, so they stay as they are and are read in the calendar now chosen.
+    if (IsDlgButtonChecked(IDC_NO_YEAR))
+        return;
+    BOOL ok[3] = {FALSE, FALSE, FALSE};
+    const int nYear = (int)GetDlgItemInt(IDC_YEAR, &ok[0]);
+    const int nMonth = (int)GetDlgItemInt(IDC_MONTH, &ok[1]);
+    const int nDay = (int)GetDlgItemInt(IDC_DAY, &ok[2]);
+    if (!ok[0] || !ok[1] || !ok[2])
+        return;
+    // A date the conversion cannot take stays, for OnOK to report.
+    CDate solar(nYear, nMonth, nDay);
+    CLunarDate shown;
+    if (bToLunar) {
+        // Lunar 1900 (the first days of 1901) would not convert back, so it is not offered.
+        if (!solar.IsValid() || !shown.SetFromSolar(solar) || !shown.IsValid())
+            return;
+    } else {
+        if (CDate::LunarToSolar(solar, nYear, nMonth, nDay, IsDlgButtonChecked(IDC_LEAP)) != 0)
+            return;
+        shown = CLunarDate(solar.GetYear(), solar.GetMonth(), solar.GetDay(), FALSE);
+    }
+    SetDlgItemInt(IDC_YEAR, (UINT)shown.GetYear());
+    SetDlgItemInt(IDC_MONTH, (UINT)shown.GetMonth());
+    SetDlgItemInt(IDC_DAY, (UINT)shown.GetDay());
+    CheckDlgButton(IDC_LEAP, shown.IsLeapMonth() ? BST_CHECKED : BST_UNCHECKED);
+}
+
 BOOL CDlgBirthday::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
         case IDC_SOLAR:
-        case IDC_LUNAR:
-            m_nCalendar = LOWORD(wParam) == IDC_LUNAR ? 1 : 0;
+        case IDC_LUNAR: {
+            const int nCalendar = LOWORD(wParam) == IDC_LUNAR ? 1 : 0;
+            if (nCalendar != m_nCalendar)
+                ConvertShownDate(nCalendar == 1);
+            m_nCalendar = nCalendar;
             ShowCalendarItems();
             return TRUE;
+        }
         case IDC_NO_YEAR:
             m_bNoYear = IsDlgButtonChecked(IDC_NO_YEAR);
             ShowYearItems();

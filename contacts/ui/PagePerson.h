@@ -47,6 +47,8 @@ protected:
 private:
     void ShowCalendarItems();
     void ShowYearItems();
+    // Rewrites the date in the fields in the calendar being switched to.
+    void ConvertShownDate(BOOL bToLunar);
 };
 
 class CPagePerson : public CMultiValuePage {

@@ -229,6 +229,18 @@ protected:
         ADD_FAILURE() << "no entry " << (title != nullptr ? title : "") << " on day " << day;
         return CPoint();
     }
+    // Where a click lands on the day information's line of the task titled so, the window
+    // refreshed and painted first.
+    static CPoint LinePoint(CCalendarInfoWnd* info, const char* title) {
+        info->Refresh();
+        info->GetWidget()->grab();
+        for (const auto& section : info->GetSections())
+            for (CKovCalendarCellItem* item : section.items)
+                if (calendar_test::Text(item->m_strText) == title)
+                    return CRect(item->m_rect).CenterPoint() - info->GetScrollPosition();
+        ADD_FAILURE() << "no line " << title;
+        return CPoint();
+    }
     // The right button pressed and let go, then (as the desktop follows a right click) the
     // context-menu event; a tree shows its menu on the press itself.
     static void RightClick(QWidget* w, CPoint at, bool contextEvent) {
@@ -581,16 +593,7 @@ TEST_F(ScheduleProgramTest, TheGridsMenuActsOnTheTaskUnderTheMouse) {
 
     // 删除 on the day information's line: the task and its sub-task go, with every entry
     // shown for them.
-    info->Refresh();
-    info->GetWidget()->grab();
-    CKovCalendarCellItem* line = nullptr;
-    for (const auto& section : info->GetSections())
-        for (CKovCalendarCellItem* item : section.items)
-            if (calendar_test::Text(item->m_strText) == "交材料两份")
-                line = item;
-    ASSERT_NE(line, nullptr);
-    const CPoint at = CRect(line->m_rect).CenterPoint() - info->GetScrollPosition();
-    RightClickPick(info, at, 311);
+    RightClickPick(info, LinePoint(info, "交材料两份"), 311);
     EXPECT_EQ(work->GetTaskHolder().GetSubgroupCount(), 0);
     EXPECT_EQ(info->GetHighlightedItem(), nullptr);
     EXPECT_EQ(pane->GetHighlightedItem(), nullptr);
@@ -601,6 +604,50 @@ TEST_F(ScheduleProgramTest, TheGridsMenuActsOnTheTaskUnderTheMouse) {
         EXPECT_NE(calendar_test::Text(section.strTitle), "任务");
     answers = {IDNO};
     EXPECT_TRUE(ExitProgram(*app));
+}
+
+// A task deleted on the 万年历 page, from the grid's menu or the day information's, leaves its
+// file modified, and the main window's caption says so there and when the page is chosen again.
+TEST_F(ScheduleProgramTest, ADeleteOnTheCalendarPageMarksTheCaptionModified) {
+    for (bool fromInfo : {false, true}) {
+        SCOPED_TRACE(fromInfo ? "day information" : "grid");
+        const CString path = WriteSchedule(fromInfo ? "信息.sch" : "月历.sch");
+        auto app = StartProgram({path});
+        ASSERT_TRUE(app);
+        CMainFrame* frame = app->GetMainFrame();
+        CCalendarManagerWnd* page = calendar.GetPage();
+        ASSERT_NE(page, nullptr);
+        CScheduleDoc* doc = page->GetScheduleTree()->GetScheduleDoc(0);
+        ASSERT_NE(doc, nullptr);
+        CCalendarPane* pane = ShowGrid(frame, page);
+        ASSERT_NE(pane, nullptr);
+        auto caption = [&] {
+            CString title;
+            frame->GetWindowText(title);
+            return calendar_test::Text(title);
+        };
+        EXPECT_EQ(caption(), "墨川 - 万年历");
+        EXPECT_FALSE(doc->IsModified());
+
+        if (fromInfo)
+            RightClickPick(page->GetInfoWnd(), LinePoint(page->GetInfoWnd(), "交材料"), 311);
+        else
+            RightClickPick(pane, EntryPoint(pane, 15), 311);
+        auto* work = dynamic_cast<CScheduleGroup*>(doc->GetRootGroup().FindByName("工作", TRUE, FALSE, TRUE));
+        ASSERT_NE(work, nullptr);
+        EXPECT_EQ(work->GetTaskHolder().GetSubgroupCount(), 0);
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(caption(), "墨川 - 万年历（已修改）");
+
+        // Over to the schedule folder and back: the mark stays while the file is unsaved.
+        CRect button;
+        ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderSchedules, button));
+        ClickAt(page, button.CenterPoint());
+        ASSERT_NE(ShowGrid(frame, page), nullptr);
+        EXPECT_EQ(caption(), "墨川 - 万年历（已修改）");
+        answers = {IDNO};
+        EXPECT_TRUE(ExitProgram(*app));
+    }
 }
 
 // The main window's caption names the schedule folder as soon as the folder is chosen.

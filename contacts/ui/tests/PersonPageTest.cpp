@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -294,6 +295,81 @@ TEST_F(PersonPageTest, BirthdayDialogSetsSolarAndLunarBirthdays) {
     EXPECT_EQ(page.GetWorkingBirthday().GetMonth(), 4);
     EXPECT_FALSE(page.GetWorkingBirthday().IsShowLunar());
     EXPECT_TRUE(page.IsChanged());
+}
+
+TEST_F(PersonPageTest, BirthdayDialogConvertsTheDateWhenTheCalendarIsSwitched) {
+    // Each row: the solar date typed, the lunar date the 阴历 button turns it into and the solar
+    // date 阳历 turns that back into. A date the conversion cannot take, and one without its year,
+    // stay as typed.
+    struct Case {
+        int typed[3];
+        bool noYear;
+        int lunar[3];
+        bool leap;
+        int back[3];
+    };
+    const Case cases[] = {
+        {{1990, 3, 15}, false, {1990, 2, 19}, false, {1990, 3, 15}},
+        {{2024, 2, 10}, false, {2024, 1, 1}, false, {2024, 2, 10}},  // the lunar new year
+        {{2024, 2, 9}, false, {2023, 12, 30}, false, {2024, 2, 9}},  // its eve
+        {{2023, 4, 1}, false, {2023, 2, 11}, true, {2023, 4, 1}},    // in 2023's leap month
+        {{1990, 13, 15}, false, {1990, 13, 15}, false, {1990, 13, 15}},
+        // Still lunar 1900, which does not convert back: the fields stay, and read as a lunar
+        // date they are 1901's 正月初十.
+        {{1901, 1, 10}, false, {1901, 1, 10}, false, {1901, 2, 28}},
+        {{1990, 3, 15}, true, {1990, 3, 15}, false, {1990, 3, 15}},
+    };
+    const int ids[] = {CDlgBirthday::IDC_YEAR, CDlgBirthday::IDC_MONTH, CDlgBirthday::IDC_DAY};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.typed[0]) + "-" + std::to_string(c.typed[1]) + "-" +
+                     std::to_string(c.typed[2]) + (c.noYear ? " without year" : ""));
+        const CDate solar(c.typed[0], c.typed[1], c.typed[2]);
+        int lunar[3] = {0, 0, 0};
+        const int kind = c.noYear ? 0 : solar.ToLunar(&lunar[0], &lunar[1], &lunar[2]);
+        if (kind != 0 && lunar[0] >= CDate::kLunarFirstYear) { // agrees with the calendar's own
+            EXPECT_EQ(kind, c.leap ? 2 : 1);
+            EXPECT_TRUE(std::equal(lunar, lunar + 3, c.lunar));
+        }
+        _CPersonInfo info;
+        page.ExchangePersonal(info.m_personal, TRUE);
+        RunBirthdayDialog([&](CDialog& d) {
+            auto click = [&](int id) {
+                QTest::mouseClick(d.GetDlgItem(id)->GetWidget(), Qt::LeftButton, {}, QPoint(5, 5));
+            };
+            // The year field is hidden, and ignored, for a date without its year.
+            auto expectShown = [&](const int* date) {
+                for (int i = c.noYear ? 1 : 0; i < 3; ++i)
+                    EXPECT_EQ((int)d.GetDlgItemInt(ids[i]), date[i]) << i;
+            };
+            if (c.noYear)
+                click(CDlgBirthday::IDC_NO_YEAR);
+            for (int i = 0; i < 3; ++i)
+                d.SetDlgItemInt(ids[i], (UINT)c.typed[i]);
+            click(CDlgBirthday::IDC_LUNAR);
+            ASSERT_EQ(d.GetCheckedRadioButton(CDlgBirthday::IDC_SOLAR, CDlgBirthday::IDC_LUNAR),
+                      CDlgBirthday::IDC_LUNAR);
+            expectShown(c.lunar);
+            EXPECT_EQ((bool)d.IsDlgButtonChecked(CDlgBirthday::IDC_LEAP), c.leap);
+            // Clicking the chosen calendar again changes nothing; the other one converts back.
+            click(CDlgBirthday::IDC_LUNAR);
+            expectShown(c.lunar);
+            click(CDlgBirthday::IDC_SOLAR);
+            expectShown(c.back);
+            EXPECT_FALSE(d.IsDlgButtonChecked(CDlgBirthday::IDC_LEAP));
+            d.EndDialog(IDCANCEL);
+        });
+    }
+    // The converted lunar date, leap month included, is what the dialog stores.
+    RunBirthdayDialog([](CDialog& d) {
+        d.SetDlgItemText(CDlgBirthday::IDC_YEAR, "2023");
+        d.SetDlgItemText(CDlgBirthday::IDC_MONTH, "4");
+        d.SetDlgItemText(CDlgBirthday::IDC_DAY, "1");
+        QTest::mouseClick(d.GetDlgItem(CDlgBirthday::IDC_LUNAR)->GetWidget(), Qt::LeftButton, {},
+                          QPoint(5, 5));
+        d.GetDlgItem(IDOK)->SendMessage(BM_CLICK);
+    });
+    const CBirthday& b = page.GetWorkingBirthday();
+    EXPECT_EQ(b.GetYear() * 10000 + b.GetMonth() * 100 + b.GetDay(), 20230401);
 }
 
 TEST_F(PersonPageTest, BirthdayDialogRefusesBadDatesAndClears) {
