@@ -85,8 +85,8 @@ inline void PrintGrowth(const char* what, const SizedFigures& figures, const cha
         found->second.at(from) <= 0)
         return;
     const double growth = found->second.at(to) / found->second.at(from);
-    std::printf("%s grows %.2f times from %d to %d (target at most %.1f: %s)\n", what, growth,
-                from, to, limit, growth <= limit ? "met" : "NOT MET");
+    std::printf("%s grows %.2f times from %d to %d (target at most %.1f: %s)\n", what, growth, from,
+                to, limit, growth <= limit ? "met" : "NOT MET");
 }
 
 // "(target < 2.5 s: met)" after a figure.

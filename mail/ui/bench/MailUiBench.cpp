@@ -1,8 +1,8 @@
 // The e-mail views on a large box: `bench_mail_ui [mails]` fills one inbox with that many mails of
 // 2 to 20 KB and prints the time to list them (from the record database, as after a start, and
-// again from the cache; medians of a few), to sort them by date, to paint one page of the list, and to take a
-// dropped folder of 2 000 files of 20 extensions into the compose frame's attachment list.
-// Without an argument it runs at 10 000, 40 000, 50 000 and 100 000 mails, each in a fresh
+// again from the cache; medians of a few), to sort them by date, to paint one page of the list, and
+// to take a dropped folder of 2 000 files of 20 extensions into the compose frame's attachment
+// list. Without an argument it runs at 10 000, 40 000, 50 000 and 100 000 mails, each in a fresh
 // process, and prints how listing grows from 10 000 to 40 000 mails.
 // Targets: listing 1 s up to 10 000 mails and 2.5 s for 50 000, growing linearly (40 000 at most
 // 4.5 times 10 000); sorting by date 0.5 s for 10 000, linearly; a page painted in 16 ms; the
