@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
@@ -43,7 +43,7 @@ constexpr int kStateIconWidth = 16;
 struct TreeCtrlState {
     CTreeCtrl* self;
     TreeItemData root;
-    std::set<TreeItemData*> live;
+    std::unordered_set<TreeItemData*> live;
     TreeItemData* caret = nullptr;
     TreeItemData* dropHilite = nullptr;
     TreeItemData* hot = nullptr;
@@ -655,8 +655,9 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT s) {
         });
         kids.insert(pos, it);
     } else {
-        auto pos = std::find(kids.begin(), kids.end(), after);
-        if (after == TVI_LAST || pos == kids.end())
+        // The last place is taken without looking for it: lists are filled that way.
+        auto pos = after == TVI_LAST ? kids.end() : std::find(kids.begin(), kids.end(), after);
+        if (pos == kids.end())
             kids.push_back(it);
         else
             kids.insert(pos + 1, it);
