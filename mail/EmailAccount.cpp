@@ -84,6 +84,8 @@ void CEmailAccount::SetSendProgressHandler(SendProgressHandler handler) {
 }
 
 CEmailAccount::CEmailAccount() : m_root(this, "", CMsgBoxBase::BOX_UNTYPED) {
+    // Every mail listed is cached: the table grows with them.
+    m_cache.SetGrowth(TRUE);
     m_smtpServer.m_dwPort = 25;
     m_smtpServer.m_dwAuthMode = 2;
     m_smtpServer.m_dwOptions = OPTION_SMTP_USES_POP3_LOGIN;

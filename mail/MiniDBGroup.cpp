@@ -25,7 +25,9 @@ bool IsThereButIrregular(const CString& path) {
 } // namespace
 
 CMiniDBGroup::CMiniDBGroup() : m_idList(sizeof(DWORD), 0) {
-    m_idMap.InitHashTable(17);
+    // A box holds tens of thousands of mails: its table grows with them, so that a lookup stays
+    // short and listing the box stays linear.
+    m_idMap.SetGrowth(TRUE);
 }
 
 CMiniDBGroup::~CMiniDBGroup() = default;

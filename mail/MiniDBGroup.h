@@ -49,7 +49,8 @@ public:
     void ClearIds();
     BOOL HasId(DWORD dwId) const;
     int GetIdCount() const { return static_cast<int>(m_idMap.GetCount()); }
-    // Iteration over the ids in the map's order.
+    // Iteration over the ids in the map's order; no id may be added while it runs (the map
+    // grows with the box, which changes the order).
     POSITION GetFirstIdPosition() const { return m_idMap.GetStartPosition(); }
     DWORD GetNextId(POSITION& pos) const;
     // The slot the next new id goes into: the lowest free one, -1 when none is free.

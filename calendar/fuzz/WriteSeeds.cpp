@@ -5,7 +5,7 @@
 #include <string>
 
 #include "calendar/ScheduleDoc.h"
-#include "platform/base/OsPath.h"
+#include "core/fuzz/SeedFiles.h"
 
 namespace {
 
@@ -27,14 +27,10 @@ _CEvent* Rule(int kind, int every) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    const std::filesystem::path folder = seed_files::SeedFolder(argc, argv);
+    if (folder.empty())
         return 2;
-    }
-    std::filesystem::create_directories(argv[1]);
-    auto path = [&](const char* name) {
-        return ProgramPathFromOsPath((std::filesystem::path(argv[1]) / name).string());
-    };
+    auto path = [&](const char* name) { return seed_files::SeedPath(folder, name); };
     {
         CScheduleDoc empty;
         empty.OnSaveDocument(path("empty.sch"));

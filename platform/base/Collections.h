@@ -568,7 +568,7 @@ public:
 // Hash map with a fixed number of buckets (17 unless InitHashTable says otherwise while the map
 // is empty). A new entry goes to the head of its bucket's chain, and iteration walks the buckets
 // in index order, each chain from its head. That order is visible to users, so the table never
-// rehashes on its own.
+// rehashes on its own unless its owner allows it (SetGrowth).
 
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE> class CMap : public CObject {
 public:
@@ -617,6 +617,8 @@ public:
         if (CAssoc* pAssoc = GetAssocAt(key))
             return pAssoc->value;
         UINT nHashValue = HashKey<ARG_KEY>(key);
+        if (m_bGrow && (UINT)m_nCount >= 2 * m_nHashTableSize)
+            Rehash(2 * m_nHashTableSize + 1);
         if (m_pHashTable == nullptr)
             m_pHashTable = new CAssoc* [m_nHashTableSize] {};
         CAssoc*& rBucket = m_pHashTable[nHashValue % m_nHashTableSize];
@@ -689,7 +691,30 @@ public:
             m_pHashTable = new CAssoc* [m_nHashTableSize] {};
     }
 
+    // For a map whose order nobody relies on: once the entries outnumber the buckets twice, the
+    // next insertion moves them all into a table about twice as large, so lookups stay short
+    // however large the map grows. That changes the order of iteration, so no entry may be added
+    // while the map is being walked (removing the one just returned stays safe). The table
+    // never shrinks.
+    void SetGrowth(BOOL bGrow) { m_bGrow = bGrow != FALSE; }
+
 protected:
+    void Rehash(UINT nHashTableSize) {
+        auto** pTable = new CAssoc* [nHashTableSize] {};
+        for (UINT nBucket = 0; m_pHashTable != nullptr && nBucket < m_nHashTableSize; ++nBucket) {
+            for (CAssoc* pAssoc = m_pHashTable[nBucket]; pAssoc != nullptr;) {
+                CAssoc* pNext = pAssoc->pNext;
+                CAssoc*& rBucket = pTable[pAssoc->nHashValue % nHashTableSize];
+                pAssoc->pNext = rBucket;
+                rBucket = pAssoc;
+                pAssoc = pNext;
+            }
+        }
+        delete[] m_pHashTable;
+        m_pHashTable = pTable;
+        m_nHashTableSize = nHashTableSize;
+    }
+
     CAssoc* GetAssocAt(ARG_KEY key) const {
         if (m_pHashTable == nullptr)
             return nullptr;
@@ -728,6 +753,7 @@ protected:
     CAssoc** m_pHashTable = nullptr;
     UINT m_nHashTableSize = 17;
     int m_nCount = 0;
+    bool m_bGrow = false;
 };
 
 class CMapStringToPtr : public CMap<CString, LPCTSTR, void*, void*> {

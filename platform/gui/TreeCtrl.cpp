@@ -11,8 +11,9 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
+#include <cassert>
 #include <cstring>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
@@ -29,6 +30,9 @@ struct TreeItemData {
     int children = 0; // the children flag the program set; real children count too
     TreeItemData* parent = nullptr;
     std::vector<TreeItemData*> kids;
+    // The item's index in the visible rows, while rowStamp is the stamp of the rows listed last.
+    int row = 0;
+    unsigned rowStamp = 0;
 };
 
 namespace {
@@ -39,7 +43,7 @@ constexpr int kStateIconWidth = 16;
 struct TreeCtrlState {
     CTreeCtrl* self;
     TreeItemData root;
-    std::set<TreeItemData*> live;
+    std::unordered_set<TreeItemData*> live;
     TreeItemData* caret = nullptr;
     TreeItemData* dropHilite = nullptr;
     TreeItemData* hot = nullptr;
@@ -76,23 +80,72 @@ struct TreeCtrlState {
     bool Expanded(const TreeItemData* it) const { return (it->state & TVIS_EXPANDED) != 0; }
     bool HasKids(const TreeItemData* it) const { return !it->kids.empty() || it->children > 0; }
 
+    // The visible rows are listed once and kept until the tree's shape changes (an item shown
+    // or hidden by an insert, a delete, an expand or a collapse, or a sort), so that stepping
+    // through them, scrolling and painting do not walk the whole tree each time. Their number
+    // is counted as the shape changes, so that an insert does not list them either.
+    mutable std::vector<TreeItemData*> rows;
+    mutable bool rowsValid = false;
+    mutable unsigned rowStamp = 0;
+    int shownCount = 0;
+
+    void RowsChanged() { rowsValid = false; }
+    // Whether the item is a row: every item above it is expanded.
+    bool Shown(const TreeItemData* it) const {
+        for (auto* p = it->parent; p && p != &root; p = p->parent)
+            if (!Expanded(p))
+                return false;
+        return true;
+    }
+    // The rows below the item while it is expanded and shown.
+    int RowsBelow(const TreeItemData* it) const {
+        int n = 0;
+        std::vector<const TreeItemData*> stack{it};
+        while (!stack.empty()) {
+            const TreeItemData* p = stack.back();
+            stack.pop_back();
+            n += (int)p->kids.size();
+            for (const TreeItemData* k : p->kids)
+                if (Expanded(k))
+                    stack.push_back(k);
+        }
+        return n;
+    }
+    // Every change of an item's state goes through here: opening or closing a shown item shows
+    // or hides the rows below it.
+    void SetState(TreeItemData* it, UINT state) {
+        const bool was = Expanded(it), now = (state & TVIS_EXPANDED) != 0;
+        if (was != now && Shown(it)) {
+            const int below = RowsBelow(it);
+            shownCount += now ? below : -below;
+            RowsChanged();
+        }
+        it->state = state;
+    }
+
     // Rows in visible order: roots and the children of expanded items.
-    std::vector<TreeItemData*> Rows() const {
-        std::vector<TreeItemData*> out;
+    const std::vector<TreeItemData*>& Rows() const {
+        if (rowsValid)
+            return rows;
+        rows.clear();
+        ++rowStamp;
         std::vector<TreeItemData*> stack(root.kids.rbegin(), root.kids.rend());
         while (!stack.empty()) {
             TreeItemData* it = stack.back();
             stack.pop_back();
-            out.push_back(it);
+            it->row = (int)rows.size();
+            it->rowStamp = rowStamp;
+            rows.push_back(it);
             if (Expanded(it))
                 stack.insert(stack.end(), it->kids.rbegin(), it->kids.rend());
         }
-        return out;
+        rowsValid = true;
+        assert((int)rows.size() == shownCount);
+        return rows;
     }
     int RowOf(const TreeItemData* it) const {
-        auto rows = Rows();
-        auto p = std::find(rows.begin(), rows.end(), it);
-        return p == rows.end() ? -1 : (int)(p - rows.begin());
+        Rows();
+        return it->rowStamp == rowStamp ? it->row : -1;
     }
 
     QFont Font() const { return AfxQFont((HFONT)*AfxControlFont(self)); }
@@ -153,7 +206,7 @@ struct TreeCtrlState {
         CRect r;
         self->GetClientRect(&r);
         int h = RowHeight();
-        int n = (int)Rows().size();
+        int n = shownCount;
         bool need = !(Style() & TVS_NOSCROLL) && n * h > r.Height();
         if (need != hasVScroll) {
             hasVScroll = need;
@@ -248,9 +301,9 @@ struct TreeCtrlState {
                 return false;
         }
         if (op == TVE_EXPAND) {
-            it->state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+            SetState(it, it->state | TVIS_EXPANDED | TVIS_EXPANDEDONCE);
         } else {
-            it->state &= ~TVIS_EXPANDED;
+            SetState(it, it->state & ~TVIS_EXPANDED);
             if (code & TVE_COLLAPSERESET) {
                 it->state &= ~TVIS_EXPANDEDONCE;
                 DeleteKids(it);
@@ -296,6 +349,10 @@ struct TreeCtrlState {
             EndEdit(true);
         NotifyTree(TVN_DELETEITEM, 0, it, nullptr);
         TreeItemData* parent = it->parent;
+        if (Shown(it)) {
+            --shownCount;
+            RowsChanged();
+        }
         auto& sib = parent->kids;
         auto pos = std::find(sib.begin(), sib.end(), it);
         size_t idx = (size_t)(pos - sib.begin());
@@ -397,10 +454,14 @@ bool TreeCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORR
     bool focused = CWnd::GetFocus() == self;
     bool enabled = self->IsWindowEnabled();
     HWND hwnd = self->m_hWnd;
-    auto rows = Rows();
     int h = RowHeight();
-    for (int i = top; i < (int)rows.size(); ++i) {
-        TreeItemData* it = rows[(size_t)i];
+    // The rows of this page, copied: the parent's custom drawing may change the tree.
+    const int rowCount = (int)Rows().size();
+    const int first = std::min(top, rowCount);
+    const int last = std::min(rowCount, first + client.Height() / h + 2);
+    const std::vector<TreeItemData*> page(Rows().begin() + first, Rows().begin() + last);
+    for (int i = first; i < last; ++i) {
+        TreeItemData* it = page[(size_t)(i - first)];
         Parts p = Layout(it, i);
         if (p.row.top >= client.bottom)
             break;
@@ -445,7 +506,7 @@ bool TreeCtrlState::PaintItems(CDC* dc, const CRect& client, LRESULT pre, COLORR
         int perPage = std::max(1, (int)client.Height() / h);
         AfxDrawScrollBar(
             dc, CRect(c.right, client.top, c.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom),
-            true, top, perPage, (int)rows.size());
+            true, top, perPage, rowCount);
     }
     return true;
 }
@@ -594,13 +655,18 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT s) {
         });
         kids.insert(pos, it);
     } else {
-        auto pos = std::find(kids.begin(), kids.end(), after);
-        if (after == TVI_LAST || pos == kids.end())
+        // The last place is taken without looking for it: lists are filled that way.
+        auto pos = after == TVI_LAST ? kids.end() : std::find(kids.begin(), kids.end(), after);
+        if (pos == kids.end())
             kids.push_back(it);
         else
             kids.insert(pos + 1, it);
     }
     m_t->live.insert(it);
+    if (m_t->Shown(it)) {
+        ++m_t->shownCount;
+        m_t->RowsChanged();
+    }
     m_t->Repaint();
     return it;
 }
@@ -694,7 +760,7 @@ BOOL CTreeCtrl::SetItem(TVITEM* pItem) {
     if (pItem->mask & TVIF_STATE) {
         // Expanding through the state bits shows the children without notifications.
         UINT mask = pItem->stateMask;
-        it->state = (it->state & ~mask) | (pItem->state & mask);
+        m_t->SetState(it, (it->state & ~mask) | (pItem->state & mask));
     }
     m_t->Repaint();
     return TRUE;
@@ -781,11 +847,11 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
     case TVGN_DROPHILITE:
         return t.dropHilite;
     case TVGN_FIRSTVISIBLE: {
-        auto rows = t.Rows();
+        const auto& rows = t.Rows();
         return t.top < (int)rows.size() ? rows[(size_t)t.top] : nullptr;
     }
     case TVGN_LASTVISIBLE: {
-        auto rows = t.Rows();
+        const auto& rows = t.Rows();
         return rows.empty() ? nullptr : rows.back();
     }
     case TVGN_CHILD: {
@@ -810,11 +876,11 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
     }
     case TVGN_NEXTVISIBLE:
     case TVGN_PREVIOUSVISIBLE: {
-        auto rows = t.Rows();
-        auto pos = std::find(rows.begin(), rows.end(), it);
-        if (pos == rows.end())
+        const auto& rows = t.Rows();
+        const int row = t.RowOf(it);
+        if (row < 0)
             return nullptr;
-        long i = (pos - rows.begin()) + (nCode == TVGN_NEXTVISIBLE ? 1 : -1);
+        long i = row + (nCode == TVGN_NEXTVISIBLE ? 1 : -1);
         return i >= 0 && i < (long)rows.size() ? rows[(size_t)i] : nullptr;
     }
     default:
@@ -906,7 +972,7 @@ HTREEITEM CTreeCtrl::HitTest(TVHITTESTINFO* hi) const {
         hi->flags |= TVHT_TORIGHT;
     if (hi->flags)
         return nullptr;
-    auto rows = t.Rows();
+    const auto& rows = t.Rows();
     int row = t.top + hi->pt.y / t.RowHeight();
     if (row < 0 || row >= (int)rows.size()) {
         hi->flags = TVHT_NOWHERE;
@@ -948,6 +1014,7 @@ BOOL CTreeCtrl::SortChildren(HTREEITEM hItem, BOOL bRecurse) {
     SortKids(parent, bRecurse != FALSE, [](TreeItemData* a, TreeItemData* b) {
         return GbkCollateNoCase(a->text, b->text) < 0;
     });
+    m_t->RowsChanged();
     m_t->Repaint();
     return TRUE;
 }
@@ -961,6 +1028,7 @@ BOOL CTreeCtrl::SortChildrenCB(LPTVSORTCB pSort) {
     SortKids(parent, false, [&](TreeItemData* a, TreeItemData* b) {
         return pSort->lpfnCompare(a->data, b->data, pSort->lParam) < 0;
     });
+    m_t->RowsChanged();
     m_t->Repaint();
     return TRUE;
 }
@@ -1146,7 +1214,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // Taking the focus with nothing selected, the tree selects its first visible item (the
         // parent may refuse), so the keys have a place to start and the parent shows that item.
         if (message == WM_SETFOCUS && t.caret == nullptr && t.editItem == nullptr) {
-            auto rows = t.Rows();
+            const auto& rows = t.Rows();
             if (!rows.empty())
                 t.SetCaret(rows[(size_t)std::clamp(t.top, 0, (int)rows.size() - 1)], TVC_UNKNOWN);
         }
@@ -1157,7 +1225,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         CRect r;
         GetClientRect(&r);
         int perPage = std::max(1, (int)r.Height() / t.RowHeight());
-        int n = (int)t.Rows().size();
+        int n = t.shownCount;
         t.top = AfxScrollRequestPos(wParam, t.top, 1, perPage, n);
         t.Repaint();
         return 0;
@@ -1258,7 +1326,7 @@ LRESULT CTreeCtrl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (AfxNotifyKeyDown<NMTVKEYDOWN>(this, TVN_KEYDOWN, wParam, lParam) || !IsWindow(self))
             return 0;
         TreeItemData* c = t.caret;
-        auto rows = t.Rows();
+        const auto& rows = t.Rows();
         switch (wParam) {
         case VK_RETURN:
             t.NotifySimple(NM_RETURN);

@@ -10,6 +10,10 @@
 #include <QPainter>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
 
 inline void StartGuiBenchmark() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -36,4 +40,56 @@ inline QImage BenchPhoto(int seed) {
     p.setBrush(QColor(200, 40, 40));
     p.drawEllipse(1000 + seed * 40, 800, 1600, 1400);
     return image;
+}
+
+// Figures a run at one size hands to the driver below (a line "#key value" it does not show).
+inline void ReportFigure(const char* key, double value) {
+    std::printf("#%s %.6f\n", key, value);
+}
+
+using SizedFigures = std::map<std::string, std::map<int, double>>;
+
+// Runs this program once for each size, as `<program> <size>`, each in a fresh process so that
+// what one size left in memory does not weigh on the next. Shows what the runs print and collects
+// their reported figures by key and size. FALSE when a run failed.
+inline bool RunAtSizes(const std::vector<int>& sizes, SizedFigures& figures) {
+    std::error_code ec;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    if (ec)
+        return false;
+    for (int size : sizes) {
+        FILE* pipe = popen(("'" + self + "' " + std::to_string(size)).c_str(), "r");
+        if (pipe == nullptr)
+            return false;
+        char line[512];
+        while (std::fgets(line, sizeof line, pipe) != nullptr) {
+            char key[64];
+            double value = 0;
+            if (line[0] == '#' && std::sscanf(line + 1, "%63s %lf", key, &value) == 2)
+                figures[key][size] = value;
+            else
+                std::fputs(line, stdout);
+        }
+        if (pclose(pipe) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The growth of a figure from one size to another against the growth of the sizes themselves,
+// with the most it may grow: "<what> grows 4.1 times for 4 times the rows (target at most 4.5)".
+inline void PrintGrowth(const char* what, const SizedFigures& figures, const char* key, int from,
+                        int to, double limit) {
+    auto found = figures.find(key);
+    if (found == figures.end() || !found->second.count(from) || !found->second.count(to) ||
+        found->second.at(from) <= 0)
+        return;
+    const double growth = found->second.at(to) / found->second.at(from);
+    std::printf("%s grows %.2f times from %d to %d (target at most %.1f: %s)\n", what, growth, from,
+                to, limit, growth <= limit ? "met" : "NOT MET");
+}
+
+// "(target < 2.5 s: met)" after a figure.
+inline void PrintTarget(double value, double target, const char* unit) {
+    std::printf(" (target < %g %s: %s)\n", target, unit, value < target ? "met" : "NOT MET");
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -588,6 +589,45 @@ TEST(Map, HashTableSizeChangesOnlyWhileEmpty) {
     map[16] = 1;
     map[112] = 2; // size 31: 16 -> 1, 112 -> 7
     EXPECT_EQ(IntKeys(map), (IntVec{16, 112}));
+}
+
+// A map allowed to grow keeps every entry findable, visits each once, and lets the entry just
+// visited be removed; one that is not keeps its table (and so its order) however full it gets.
+TEST(Map, GrowingTableKeepsEveryEntry) {
+    for (BOOL grow : {FALSE, TRUE}) {
+        SCOPED_TRACE(grow ? "growing" : "fixed");
+        CMap<DWORD, DWORD, int, int> map;
+        map.SetGrowth(grow);
+        const int count = 5000;
+        for (int i = 0; i < count; ++i)
+            map[(DWORD)(i * 7)] = i;
+        EXPECT_EQ(map.GetCount(), count);
+        if (grow) {
+            EXPECT_GE(map.GetHashTableSize(), (UINT)count / 2);
+        } else {
+            EXPECT_EQ(map.GetHashTableSize(), 17u);
+        }
+        for (int i = 0; i < count; ++i) {
+            int value = -1;
+            ASSERT_TRUE(map.Lookup((DWORD)(i * 7), value)) << i;
+            EXPECT_EQ(value, i);
+        }
+        std::set<DWORD> seen;
+        for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
+            DWORD key;
+            int value;
+            map.GetNextAssoc(pos, key, value);
+            EXPECT_TRUE(seen.insert(key).second);
+            if (value % 2 == 0)
+                map.RemoveKey(key);
+        }
+        EXPECT_EQ((int)seen.size(), count);
+        EXPECT_EQ(map.GetCount(), count / 2);
+        int value = -1;
+        EXPECT_FALSE(map.Lookup(0, value));
+        EXPECT_TRUE(map.Lookup(7, value));
+        EXPECT_EQ(value, 1);
+    }
 }
 
 TEST(Map, NewValuesStartEmptyAndLookupLeavesTheMapAlone) {

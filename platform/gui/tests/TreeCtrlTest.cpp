@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -539,6 +541,78 @@ TEST_F(TreeCtrlTest, ManyRowsBringABarBesideTheClientArea) {
     tree.SendMessage(WM_PAINT, (WPARAM)dc.GetSafeHdc(), 0);
     EXPECT_EQ(QColor(img.pixel(240 - bar / 2, 199)), AfxQColor(GetSysColor(COLOR_SCROLLBAR)));
     EXPECT_EQ(QColor(img.pixel(client.right - 2, 199)), AfxQColor(GetSysColor(COLOR_WINDOW)));
+}
+
+// The visible rows follow every change of the tree's shape: after each step the rows stepped
+// through one way and the other, the rows hit by position and the scroll bar agree with the rows
+// worked out from the items' children and expanded states.
+TEST_F(TreeCtrlTest, VisibleRowsFollowEveryChangeOfShape) {
+    std::vector<HTREEITEM> nested;
+    HTREEITEM c = nullptr;
+    auto expected = [&] {
+        std::vector<HTREEITEM> rows;
+        std::function<void(HTREEITEM)> walk = [&](HTREEITEM h) {
+            for (; h != nullptr; h = tree.GetNextSiblingItem(h)) {
+                rows.push_back(h);
+                if (tree.GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
+                    walk(tree.GetChildItem(h));
+            }
+        };
+        walk(tree.GetRootItem());
+        return rows;
+    };
+    auto check = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const std::vector<HTREEITEM> rows = expected();
+        std::vector<HTREEITEM> forward, backward;
+        for (HTREEITEM h = tree.GetFirstVisibleItem(); h != nullptr; h = tree.GetNextVisibleItem(h))
+            forward.push_back(h);
+        EXPECT_EQ(forward, rows);
+        for (HTREEITEM h = tree.GetNextItem(nullptr, TVGN_LASTVISIBLE); h != nullptr;
+             h = tree.GetPrevVisibleItem(h))
+            backward.insert(backward.begin(), h);
+        EXPECT_EQ(backward, rows);
+        const int height = tree.GetItemHeight();
+        for (size_t i = 0; i < rows.size() && (int)(i + 1) * height < 200; ++i)
+            EXPECT_EQ(tree.HitTest(CPoint(60, (int)i * height + height / 2)), rows[i]) << i;
+        EXPECT_EQ((tree.GetStyle() & WS_VSCROLL) != 0, (int)rows.size() * height > 200);
+    };
+    check("the fixture's tree");
+    tree.Expand(a, TVE_EXPAND);
+    check("expanded");
+    for (int i = 0; i < 3; ++i)
+        nested.push_back(tree.InsertItem("下级", a1));
+    check("children under a collapsed item");
+    tree.Expand(a1, TVE_EXPAND);
+    check("a nested item expanded");
+    tree.Expand(a, TVE_COLLAPSE);
+    check("its parent collapsed");
+    c = tree.InsertItem("孙", nested[1]);
+    tree.Expand(nested[1], TVE_EXPAND);
+    check("expanded while hidden");
+    tree.Expand(a, TVE_EXPAND);
+    check("shown again with what opened meanwhile");
+    tree.InsertItem("首", a, TVI_FIRST);
+    for (int i = 0; i < 12; ++i)
+        tree.InsertItem("行", b);
+    check("inserted first, and under a collapsed item");
+    tree.SetItemState(b, TVIS_EXPANDED, TVIS_EXPANDED);
+    check("expanded through the state bits");
+    tree.SortChildren(a, TRUE);
+    check("sorted");
+    tree.DeleteItem(nested[1]);
+    check("a shown item deleted with its shown child");
+    EXPECT_FALSE(tree.IsValidItem(c));
+    tree.Expand(a, TVE_COLLAPSE);
+    tree.DeleteItem(nested[0]);
+    check("a hidden item deleted");
+    tree.Expand(b, TVE_COLLAPSE | TVE_COLLAPSERESET);
+    check("collapsed with its children dropped");
+    tree.SetItemState(a, TVIS_EXPANDED, TVIS_EXPANDED);
+    tree.SetItemState(a, 0, TVIS_EXPANDED);
+    check("collapsed through the state bits");
+    tree.DeleteAllItems();
+    check("emptied");
 }
 
 } // namespace
