@@ -7,7 +7,9 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QIdentityProxyModel>
 
 #include <cstring>
 
@@ -29,6 +31,38 @@ QWidget* ParentWidget(CWnd* parent) {
     CWnd* top = AfxDialogOwner(parent);
     return top ? top->GetWidget() : nullptr;
 }
+
+// The file dialog's size and date columns in the program's locale. Qt's file model writes them
+// in the system's, which is whatever LANG says (English under LANG=C) in a dialog that is
+// otherwise Chinese; everything else passes through unchanged, sorting included.
+class ProgramLocaleColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || !index.isValid())
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case kSizeColumn:
+            // A folder has no size to show.
+            if (files->isDir(source))
+                return QIdentityProxyModel::data(index, role);
+            return QLocale().formattedDataSize(files->size(source));
+        case kDateColumn: {
+            const QDateTime modified = files->lastModified(source);
+            return modified.isValid() ? QLocale().toString(modified, QLocale::ShortFormat)
+                                      : QString();
+        }
+        default:
+            return QIdentityProxyModel::data(index, role);
+        }
+    }
+
+private:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
 
 } // namespace
 
@@ -140,6 +174,7 @@ void CFileDialog::Answer(const CStringArray& paths, DWORD nFilterIndex) {
 
 INT_PTR CFileDialog::RunQtDialog() {
     QFileDialog dlg(ParentWidget(m_pParentWnd));
+    dlg.setProxyModel(new ProgramLocaleColumns(&dlg));
     dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (m_bOpenFileDialog)
         dlg.setFileMode((m_ofn.Flags & OFN_ALLOWMULTISELECT) ? QFileDialog::ExistingFiles
