@@ -9,7 +9,10 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QStyle>
+#include <QTreeView>
 
 #include <cstring>
 
@@ -59,10 +62,26 @@ public:
         }
     }
 
-private:
     static constexpr int kSizeColumn = 1;
     static constexpr int kDateColumn = 3;
 };
+
+// Qt gives the detail view's date column the width of an English sample date; the program's
+// dates are wider and would be cut short.
+void FitDateColumn(QFileDialog& dlg) {
+    auto* view = dlg.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view)
+        return;
+    const QString widest =
+        QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 58)), QLocale::ShortFormat);
+    // The cell's own margins and the header's on either side.
+    const int margins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view) +
+                        2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view);
+    const int width = view->fontMetrics().horizontalAdvance(widest) + margins;
+    QHeaderView* header = view->header();
+    if (header->sectionSize(ProgramLocaleColumns::kDateColumn) < width)
+        header->resizeSection(ProgramLocaleColumns::kDateColumn, width);
+}
 
 } // namespace
 
@@ -175,6 +194,7 @@ void CFileDialog::Answer(const CStringArray& paths, DWORD nFilterIndex) {
 INT_PTR CFileDialog::RunQtDialog() {
     QFileDialog dlg(ParentWidget(m_pParentWnd));
     dlg.setProxyModel(new ProgramLocaleColumns(&dlg));
+    FitDateColumn(dlg);
     dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (m_bOpenFileDialog)
         dlg.setFileMode((m_ofn.Flags & OFN_ALLOWMULTISELECT) ? QFileDialog::ExistingFiles

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QHeaderView>
+#include <QStyle>
 #include <QTreeView>
 #include <QFile>
 #include <QDateTime>
@@ -212,6 +214,7 @@ TEST_F(CommonDialogsTest, TheFileDialogsColumnsAreInTheProgramsLocale) {
     open.m_ofn.lpstrInitialDir = initialDir.c_str();
     // What the detail view shows, row by row: name -> the texts of its columns.
     std::map<QString, QStringList> rows;
+    int dateWidth = 0, dateColumn = 0;
     QElapsedTimer waited;
     waited.start();
     std::function<void()> user = [&] {
@@ -237,6 +240,13 @@ TEST_F(CommonDialogsTest, TheFileDialogsColumnsAreInTheProgramsLocale) {
                 columns << model->index(r, c, root).data().toString();
             rows[model->index(r, 0, root).data().toString()] = columns;
         }
+        // The date is shown whole, not cut short: its text and the cell's margins (the style's
+        // focus frame and a pixel on either side) fit the column.
+        QModelIndex date = model->index(0, 3, root);
+        const int margin =
+            view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        dateWidth = view->fontMetrics().horizontalAdvance(date.data().toString()) + 2 * margin;
+        dateColumn = view->header()->sectionSize(3);
         // Picking the file in the view still names the file itself.
         for (int r = 0; model && r < model->rowCount(root); ++r)
             if (model->index(r, 0, root).data().toString() == QStringLiteral("five.sms"))
@@ -255,6 +265,7 @@ TEST_F(CommonDialogsTest, TheFileDialogsColumnsAreInTheProgramsLocale) {
     EXPECT_EQ(QStringLiteral("5 字节"), five.value(0)) << five.join('|').toStdString();
     EXPECT_EQ(QStringLiteral("2026/12/11 08:12"), five.value(2)) << five.join('|').toStdString();
     EXPECT_EQ(QStringLiteral("文件夹"), rows[QStringLiteral("sub")].value(1));
+    EXPECT_GE(dateColumn, dateWidth);
 }
 
 // Qt's translation stays out of the buttons of our own message boxes: each keeps its own text.
