@@ -451,12 +451,18 @@ BOOL CPagePerson::OnCommand(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         if ((nID == IDC_ZODIAC || nID == IDC_STAR) && nCode == CBN_SETFOCUS) {
-            // Derived from the birthday, not for input: the focus moves on.
+            // Derived from the birthday, not for input: the focus moves on, the way Shift+Tab
+            // went when it brought the focus here (moving forward would send it straight back
+            // to the control it came from), else forward.
             CWnd* pBox = GetDlgItem((int)nID);
-            CWnd* pNext = GetNextDlgTabItem(pBox, FALSE);
+            const BOOL bBack = GetKeyState(VK_SHIFT) < 0;
+            CWnd* pNext = GetNextDlgTabItem(pBox, bBack);
             if (!pNext || pNext == pBox)
-                pNext = GetNextDlgTabItem(pBox, TRUE);
-            (pNext && pNext != pBox ? pNext : this)->SetFocus();
+                pNext = GetNextDlgTabItem(pBox, !bBack);
+            if (pNext && pNext != pBox)
+                GotoDlgCtrl(pNext);
+            else
+                SetFocus();
             return TRUE;
         }
         if (nID == IDC_SEX && nCode == CBN_SELCHANGE)

@@ -14,6 +14,8 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WinApp.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kSection[] = "ECard";
@@ -25,6 +27,40 @@ class CQuietECUserDoc : public CECUserDoc {
 public:
     void ReportSaveLoadException(LPCTSTR, CException*, BOOL, UINT) override {}
 };
+
+// Moves a new user window down and to the right, one title bar at a time, while an open one has
+// its corner in the same place: centred like the first, it would lie exactly over it and hide
+// that another user is logged in. The window stays in the work area where it fits; one larger
+// than the work area still takes a few steps, its corner and title bar on the screen. Past that
+// it starts again at the work area's top left corner.
+void PlaceClearOfOpenWindows(CWnd* pFrame, const CPtrArray& windows) {
+    const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYDLGFRAME);
+    const int kStepsOverEdge = 8;
+    CRect work, rect;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    pFrame->GetWindowRect(&rect);
+    const CPoint last(std::max(work.right - rect.Width(), work.left + kStepsOverEdge * step),
+                      std::max(work.bottom - rect.Height(), work.top + kStepsOverEdge * step));
+    auto taken = [&windows](const CPoint& corner) {
+        for (INT_PTR i = 0; i < windows.GetSize(); ++i) {
+            CRect other;
+            static_cast<CWnd*>(windows[i])->GetWindowRect(&other);
+            if (other.TopLeft() == corner)
+                return true;
+        }
+        return false;
+    };
+    CPoint corner = rect.TopLeft();
+    // Each open window can push the new one one step at most.
+    for (INT_PTR tries = 0; tries <= windows.GetSize() && taken(corner); ++tries) {
+        corner.Offset(step, step);
+        if (corner.x > last.x || corner.y > last.y)
+            corner = work.TopLeft();
+    }
+    if (corner != rect.TopLeft())
+        pFrame->SetWindowPos(nullptr, corner.x, corner.y, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 } // namespace
 
@@ -108,6 +144,7 @@ BOOL CECUsersManager::OpenUserWindow(UINT nUid, const SECAccount* pAccount) {
     // A size that shows the tree and the right pane side by side, over the program's window.
     pFrame->SetWindowPos(nullptr, 0, 0, 820, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pFrame->CenterWindow(AfxGetMainWnd());
+    PlaceClearOfOpenWindows(pFrame, m_windows);
     pFrame->ShowWindow(SW_SHOW);
     // The tree opens with its root selected, so the right pane lists the groups instead of
     // showing an empty list until the user clicks an item.

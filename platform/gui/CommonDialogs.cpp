@@ -7,7 +7,12 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QStyle>
+#include <QTreeView>
 
 #include <cstring>
 
@@ -28,6 +33,54 @@ int NameStart(const CString& path) {
 QWidget* ParentWidget(CWnd* parent) {
     CWnd* top = AfxDialogOwner(parent);
     return top ? top->GetWidget() : nullptr;
+}
+
+// The file dialog's size and date columns in the program's locale. Qt's file model writes them
+// in the system's, which is whatever LANG says (English under LANG=C) in a dialog that is
+// otherwise Chinese; everything else passes through unchanged, sorting included.
+class ProgramLocaleColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || !index.isValid())
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case kSizeColumn:
+            // A folder has no size to show.
+            if (files->isDir(source))
+                return QIdentityProxyModel::data(index, role);
+            return QLocale().formattedDataSize(files->size(source));
+        case kDateColumn: {
+            const QDateTime modified = files->lastModified(source);
+            return modified.isValid() ? QLocale().toString(modified, QLocale::ShortFormat)
+                                      : QString();
+        }
+        default:
+            return QIdentityProxyModel::data(index, role);
+        }
+    }
+
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
+
+// Qt gives the detail view's date column the width of an English sample date; the program's
+// dates are wider and would be cut short.
+void FitDateColumn(QFileDialog& dlg) {
+    auto* view = dlg.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view)
+        return;
+    const QString widest =
+        QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 58)), QLocale::ShortFormat);
+    // The cell's own margins and the header's on either side.
+    const int margins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view) +
+                        2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view);
+    const int width = view->fontMetrics().horizontalAdvance(widest) + margins;
+    QHeaderView* header = view->header();
+    if (header->sectionSize(ProgramLocaleColumns::kDateColumn) < width)
+        header->resizeSection(ProgramLocaleColumns::kDateColumn, width);
 }
 
 } // namespace
@@ -140,6 +193,8 @@ void CFileDialog::Answer(const CStringArray& paths, DWORD nFilterIndex) {
 
 INT_PTR CFileDialog::RunQtDialog() {
     QFileDialog dlg(ParentWidget(m_pParentWnd));
+    dlg.setProxyModel(new ProgramLocaleColumns(&dlg));
+    FitDateColumn(dlg);
     dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (m_bOpenFileDialog)
         dlg.setFileMode((m_ofn.Flags & OFN_ALLOWMULTISELECT) ? QFileDialog::ExistingFiles

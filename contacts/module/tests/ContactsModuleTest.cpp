@@ -597,6 +597,68 @@ TEST_F(ContactsModuleTest, TheTreesLabelEditorPastesOnce) {
     EXPECT_TRUE(Exit(*b.app));
 }
 
+// Plain Tab and Shift+Tab go between the tree and the contact list, from a row clicked in the
+// list too, and still after a menu opened with Alt and a letter and left with Escape (whose
+// Alt is let go in the menu, not in our window).
+TEST_F(ContactsModuleTest, TabGoesBetweenTheTreeAndTheListEvenAfterAnAltLetterMenu) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CMainFrame* frame = b.frame;
+    frame->SetForegroundWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame->GetWidget()));
+    CTreeCtrl& ctrl = b.tree->GetTreeCtrl();
+    ctrl.SelectItem((HTREEITEM)b.family->GetTreeItem());
+    ctrl.SetFocus();
+    Pump();
+    auto* list = dynamic_cast<CViewPersonList*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(list, nullptr);
+    CListCtrl& rows = list->GetListCtrl();
+    auto tab = [](Qt::KeyboardModifiers mods) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+        Pump();
+    };
+    // From the list: Tab to the tree, Shift+Tab back.
+    auto toTreeAndBack = [&](const char* when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(CWnd::GetFocus(), &rows);
+        tab(Qt::NoModifier);
+        EXPECT_EQ(CWnd::GetFocus(), &ctrl) << "list back to the tree";
+        tab(Qt::ShiftModifier);
+        EXPECT_EQ(CWnd::GetFocus(), &rows);
+    };
+    tab(Qt::NoModifier);
+    EXPECT_EQ(CWnd::GetFocus(), &rows) << "tree to list";
+    CRect row;
+    ASSERT_TRUE(rows.GetItemRect(0, &row, LVIR_LABEL));
+    QTest::mouseClick(rows.GetWidget(), Qt::LeftButton, {},
+                      QPoint(row.CenterPoint().x, row.CenterPoint().y));
+    Pump();
+    toTreeAndBack("a row clicked");
+
+    // 通讯录(A) opened from the list with Alt+A, left with Escape.
+    QWidget* from = QApplication::focusWidget();
+    QTest::keyPress(from, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyPress(from, Qt::Key_A, Qt::AltModifier);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    QTest::keyRelease(popup, Qt::Key_A, Qt::AltModifier);
+    QTest::keyRelease(popup, Qt::Key_Alt, Qt::NoModifier);
+    EXPECT_GE(GetKeyState(VK_MENU), 0) << "Alt no longer held";
+    QTest::keyClick(popup, Qt::Key_Escape);
+    Pump();
+    if (auto* bar = frame->GetWidget()->findChild<QMenuBar*>(); bar && bar->hasFocus())
+        QTest::keyClick(bar, Qt::Key_Escape);
+    // Offscreen, a pop-up shown becomes the active window and does not hand the activation
+    // and the focus back when it closes, as it does under a window manager.
+    frame->GetWidget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame->GetWidget()));
+    rows.SetFocus();
+    Pump();
+    toTreeAndBack("after the menu");
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
+
 // 选项 > 通讯录 lists the books open in the tree, and 往上添加 takes one into the books opened
 // at start.
 TEST_F(ContactsModuleTest, TheOptionsAddressBookPageListsTheOpenBooks) {

@@ -421,6 +421,49 @@ TEST_F(PersonPageTest, FieldNumbersLeadToThePersonalControls) {
               page.GetMultiValueCombo(CPagePerson::IDC_QQ));
 }
 
+// The page from the keyboard, from 姓名 on: each control Tab reaches shows that it has the
+// focus (the buttons and drop-down lists too), the zodiac and star sign, derived from the
+// birthday, are passed over, and Shift+Tab walks the same way back, past them as well.
+TEST_F(PersonPageTest, TabAndShiftTabWalkThePageShowingTheFocusAndPassTheDerivedSigns) {
+    CWnd* name = page.GetDlgItem(CPagePerson::IDC_NAME);
+    name->SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return CWnd::GetFocus() == name; }));
+    auto focusId = [] {
+        CWnd* f = CWnd::GetFocus();
+        // A drop-down list with an edit has the focus in the edit.
+        while (f && f->GetDlgCtrlID() == 0 && f->GetParent())
+            f = f->GetParent();
+        return f ? f->GetDlgCtrlID() : 0;
+    };
+    auto press = [](Qt::KeyboardModifiers mods) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+        Pump();
+    };
+    std::vector<int> forward{CPagePerson::IDC_NAME};
+    for (int i = 0; i < 12; ++i) {
+        CWnd* next = page.GetNextDlgTabItem(CWnd::GetFocus());
+        QImage without = next ? next->GetWidget()->grab().toImage() : QImage();
+        press(Qt::NoModifier);
+        forward.push_back(focusId());
+        if (next && next->GetDlgCtrlID() == forward.back())
+            EXPECT_NE(without, next->GetWidget()->grab().toImage())
+                << forward.back() << " shows no focus";
+    }
+    for (int id : {(int)CPagePerson::IDC_BIRTHDAY_BUTTON, (int)CPagePerson::IDC_PAGER,
+                   (int)CPagePerson::IDC_MOBILES_BUTTON})
+        EXPECT_NE(std::find(forward.begin(), forward.end(), id), forward.end())
+            << id << " is reached";
+    for (int id : {(int)CPagePerson::IDC_ZODIAC, (int)CPagePerson::IDC_STAR})
+        EXPECT_EQ(std::find(forward.begin(), forward.end(), id), forward.end())
+            << id << " is passed over";
+    std::vector<int> back{forward.back()};
+    for (size_t i = 1; i < forward.size(); ++i) {
+        press(Qt::ShiftModifier);
+        back.push_back(focusId());
+    }
+    EXPECT_EQ(std::vector<int>(forward.rbegin(), forward.rend()), back);
+}
+
 } // namespace
 
 // Keys and the wheel on the birthday picker of a contact without a full date: the picker shows

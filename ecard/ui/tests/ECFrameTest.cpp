@@ -87,6 +87,40 @@ TEST_F(ECFrameTest, TheTreeShowsTheThreeGroupsAndTheRightPaneFollowsTheSelection
     EXPECT_EQ(tree->GetGroupItem(CECContactsTreeView::KindStrangers), t.GetSelectedItem());
 }
 
+// Each further user's window opens down and to the right of the ones already open, so that none
+// hides another, its corner on the screen (the window here is wider than the test's screen);
+// once the first has been moved away, the next takes the centre again.
+TEST_F(ECFrameTest, AnotherUsersWindowOpensClearOfTheOpenOnes) {
+    std::vector<CRect> rects;
+    for (UINT uid : {kAlice, kBob, 20000003u}) {
+        OpenWindow(uid);
+        CRect r;
+        frame->GetWindowRect(&r);
+        rects.push_back(r);
+    }
+    CRect work;
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    for (size_t i = 0; i < rects.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(work.PtInRect(rects[i].TopLeft())) << "on the screen";
+        if (rects[i].Height() <= work.Height())
+            EXPECT_LE(rects[i].bottom, work.bottom) << "wholly, where it fits";
+        if (i == 0)
+            continue;
+        EXPECT_EQ(rects[0].Size(), rects[i].Size());
+        EXPECT_GT(rects[i].left, rects[i - 1].left);
+        EXPECT_GT(rects[i].top, rects[i - 1].top);
+    }
+    // The first window moved away frees its place for the next one.
+    const CRect centre = rects[0];
+    manager.GetWindow(0)->SetWindowPos(nullptr, work.left, work.top, 0, 0,
+                                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    OpenWindow(20000004);
+    CRect r;
+    frame->GetWindowRect(&r);
+    EXPECT_EQ(centre, r);
+}
+
 TEST_F(ECFrameTest, DeletingAStrangerIsLocalAndAFriendWaitsForTheAnswer) {
     OpenAlice();
     CTreeCtrl& t = tree->GetTreeCtrl();

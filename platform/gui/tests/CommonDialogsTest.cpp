@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 
+#include "platform/base/OsPath.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
 
@@ -17,6 +18,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
+#include <QFile>
+#include <QDateTime>
 
 #include <fstream>
 #include <map>
@@ -188,6 +194,78 @@ TEST_F(CommonDialogsTest, TheFileDialogSpeaksChineseAndShowsEachPatternOnce) {
         << questionButtons.join('|').toStdString();
     // The type column names folders in Chinese as well.
     EXPECT_EQ(QStringLiteral("文件夹"), kinds[QStringLiteral("sub")]);
+}
+
+// The columns of the file dialog follow the program's Chinese locale, not the system's (the
+// suite runs under LANG=C): sizes in 字节, dates as the program writes them, folders named 文件夹.
+TEST_F(CommonDialogsTest, TheFileDialogsColumnsAreInTheProgramsLocale) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("five.sms");
+    std::ofstream(file.toStdString()) << "12345";
+    QDir(dir.path()).mkdir("sub");
+    const QDateTime stamp(QDate(2026, 12, 11), QTime(8, 12, 32));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "通讯录文件 (*.sms)|*.sms||");
+    const std::string initialDir = dir.path().toStdString();
+    open.m_ofn.lpstrInitialDir = initialDir.c_str();
+    // What the detail view shows, row by row: name -> the texts of its columns.
+    std::map<QString, QStringList> rows;
+    int dateWidth = 0, dateColumn = 0;
+    QElapsedTimer waited;
+    waited.start();
+    std::function<void()> user = [&] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* view = dlg ? dlg->findChild<QTreeView*>("treeView") : nullptr;
+        QAbstractItemModel* model = view ? view->model() : nullptr;
+        QModelIndex root = view ? view->rootIndex() : QModelIndex();
+        auto ready = [&] {
+            if (!model || model->rowCount(root) < 2)
+                return false;
+            for (int r = 0; r < model->rowCount(root); ++r)
+                if (model->index(r, 3, root).data().toString().isEmpty())
+                    return false;
+            return true;
+        };
+        if (!ready() && (!dlg || waited.elapsed() < 5000)) {
+            QTimer::singleShot(20, user);
+            return;
+        }
+        for (int r = 0; model && r < model->rowCount(root); ++r) {
+            QStringList columns;
+            for (int c = 1; c < model->columnCount(root); ++c)
+                columns << model->index(r, c, root).data().toString();
+            rows[model->index(r, 0, root).data().toString()] = columns;
+        }
+        // The date is shown whole, not cut short: its text and the cell's margins (the style's
+        // focus frame and a pixel on either side) fit the column.
+        QModelIndex date = model->index(0, 3, root);
+        const int margin =
+            view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        dateWidth = view->fontMetrics().horizontalAdvance(date.data().toString()) + 2 * margin;
+        dateColumn = view->header()->sectionSize(3);
+        // Picking the file in the view still names the file itself.
+        for (int r = 0; model && r < model->rowCount(root); ++r)
+            if (model->index(r, 0, root).data().toString() == QStringLiteral("five.sms"))
+                view->setCurrentIndex(model->index(r, 0, root));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        if (dlg->isVisible())
+            dlg->reject();
+    };
+    QTimer::singleShot(0, user);
+    EXPECT_EQ(IDOK, open.DoModal());
+    EXPECT_STREQ(ProgramPathFromOsPath(file.toStdString()), open.GetPathName());
+    ASSERT_EQ(1u, rows.count(QStringLiteral("five.sms")));
+    ASSERT_EQ(1u, rows.count(QStringLiteral("sub")));
+    const QStringList& five = rows[QStringLiteral("five.sms")];
+    EXPECT_EQ(QStringLiteral("5 字节"), five.value(0)) << five.join('|').toStdString();
+    EXPECT_EQ(QStringLiteral("2026/12/11 08:12"), five.value(2)) << five.join('|').toStdString();
+    EXPECT_EQ(QStringLiteral("文件夹"), rows[QStringLiteral("sub")].value(1));
+    EXPECT_GE(dateColumn, dateWidth);
 }
 
 // Qt's translation stays out of the buttons of our own message boxes: each keeps its own text.

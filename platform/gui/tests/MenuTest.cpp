@@ -469,20 +469,22 @@ void MakeOwnerDrawn(CMenu* menu) {
 
 } // namespace
 
-// A person opens the File menu with Alt+F, lets go of the keys and works the menu from the
-// keyboard: the first item that can run shows highlighted at once and Enter runs it (never a
-// separator, which owner-drawn menus also build as items); afterwards Alt no longer counts as
-// held, though its release went to the menu rather than to our window.
-TEST_F(MenuTest, AMenuOpenedWithAltAndALetterIsWorkedFromTheKeyboard) {
+// A person opens the File menu with Alt+F (or F10 and Down), lets go of the keys and works the
+// menu from the keyboard: the first item that can run shows highlighted at once and Enter runs
+// it (never a separator, which owner-drawn menus also build as items); afterwards Alt no longer
+// counts as held, though its release went to the menu rather than to our window.
+TEST_F(MenuTest, AMenuOpenedFromTheKeyboardShowsItsFirstItemAndIsWorkedThere) {
     struct Case {
         const char* name;
+        bool f10;       // opened with F10 and Down instead of Alt+F
         UINT enabled;   // the command that has a handler (the others are greyed when shown)
         int current;    // the item current once the menu is open (-1 none)
         UINT command;   // what Enter then runs
     };
     const Case cases[] = {
-        {"first item can run", 101, 0, 101},
-        {"nothing can run: the separator is no item to choose", 0, -1, 0},
+        {"first item can run", false, 101, 0, 101},
+        {"nothing can run: the separator is no item to choose", false, 0, -1, 0},
+        {"F10 and Down, first item can run", true, 101, 0, 101},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -502,14 +504,24 @@ TEST_F(MenuTest, AMenuOpenedWithAltAndALetterIsWorkedFromTheKeyboard) {
         frame.SetFocus();
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : top;
 
-        QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
-        EXPECT_LT(GetKeyState(VK_MENU), 0); // held while it is down
-        QTest::keyPress(target, Qt::Key_F, Qt::AltModifier);
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(nullptr, popup);
-        QTest::keyRelease(popup, Qt::Key_F, Qt::AltModifier);
-        QTest::keyRelease(popup, Qt::Key_Alt, Qt::NoModifier);
-        EXPECT_GE(GetKeyState(VK_MENU), 0) << "Alt was let go in the menu";
+        QMenu* popup = nullptr;
+        if (c.f10) {
+            QTest::keyClick(target, Qt::Key_F10);
+            auto* bar = top->findChild<QMenuBar*>();
+            ASSERT_NE(nullptr, bar);
+            QTest::keyClick(bar, Qt::Key_Down);
+            popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(nullptr, popup);
+        } else {
+            QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+            EXPECT_LT(GetKeyState(VK_MENU), 0); // held while it is down
+            QTest::keyPress(target, Qt::Key_F, Qt::AltModifier);
+            popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(nullptr, popup);
+            QTest::keyRelease(popup, Qt::Key_F, Qt::AltModifier);
+            QTest::keyRelease(popup, Qt::Key_Alt, Qt::NoModifier);
+            EXPECT_GE(GetKeyState(VK_MENU), 0) << "Alt was let go in the menu";
+        }
 
         Pump();
         ASSERT_EQ(3, popup->actions().size());
