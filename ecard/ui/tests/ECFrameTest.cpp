@@ -10,7 +10,10 @@
 #include "contacts/PersonFields.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "ui/KovMenu.h"
+
+#include <QDir>
 
 #include <map>
 
@@ -271,6 +274,56 @@ TEST_F(ECFrameTest, EveryToolBarButtonHasAPictureOfItsOwnAndTheNamedOnesTheirTex
         EXPECT_EQ(text != texts.end() ? text->second : CString(), bar.GetButtonText(i)) << id;
     }
     EXPECT_EQ(20u, seen.size());
+}
+
+// The right pane's two tool bars: their strip is laid in the bars' own colour, and each of the
+// group bar's buttons says what it shows when the pointer rests on it.
+TEST_F(ECFrameTest, TheRightPanesToolBarsShowTheirColourAndTheGroupButtonsTheirTips) {
+    OpenAlice();
+    frame->MoveWindow(0, 0, 900, 560);
+    CECRightPaneFrame* pane = frame->GetRightPane();
+    const QColor ground(0x7F, 0x9D, 0xB9);
+    // The share of the bar's strip, in a picture of the whole window, that shows the colour.
+    auto groundShare = [&](CToolBar& bar, const char* name) {
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        Pump();
+        const QImage shot = frame->GetWidget()->grab().toImage();
+        shot.save(QString::fromStdString(ScreenPath(name)), "PNG");
+        const CRect strip = RectIn(&bar, frame);
+        int hits = 0, all = 0;
+        for (int y = strip.top; y < strip.bottom; ++y)
+            for (int x = strip.left; x < strip.right; ++x, ++all)
+                hits += shot.pixelColor(x, y) == ground;
+        return all > 0 ? (double)hits / all : 0.0;
+    };
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    ASSERT_TRUE(pane->GetGroupBar().IsWindowVisible());
+    EXPECT_GT(groundShare(pane->GetGroupBar(), "ecard-right-pane-group-bar"), 0.5);
+    tree->GetTreeCtrl().SelectItem(ItemOf(kBob));
+    ASSERT_TRUE(pane->GetContactBar().IsWindowVisible());
+    EXPECT_GT(groundShare(pane->GetContactBar(), "ecard-right-pane-contact-bar"), 0.5);
+
+    tree->GetTreeCtrl().SelectItem(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    struct TipsOf : CToolBar {
+        static CToolTipCtrl* Of(CToolBar& bar) { return (bar.*(&TipsOf::m_pTips)).get(); }
+    };
+    CToolBar& bar = pane->GetGroupBar();
+    const std::pair<UINT, const char*> tips[] = {
+        {ID_EC_VIEW_PERSON_LIST, "浏览组内各联系人的个人信息"},
+        {ID_EC_VIEW_ACCESS_LIST, "浏览组内各联系人对我的个人资料的访问权限"}};
+    for (const auto& [id, text] : tips) {
+        CRect button;
+        bar.GetItemRect(bar.CommandToIndex(id), &button);
+        const QPoint at(button.CenterPoint().x, button.CenterPoint().y);
+        QTest::mouseMove(bar.GetWidget(), at);
+        CToolTipCtrl* shown = TipsOf::Of(bar);
+        ASSERT_NE(nullptr, shown) << id;
+        shown->SetDelayTime(TTDT_INITIAL, 5);
+        QTest::mouseMove(bar.GetWidget(), at + QPoint(1, 0));
+        ASSERT_TRUE(WaitFor([&] {
+            return shown->IsTipShown() && shown->GetShownText() == text;
+        })) << id << " shows \"" << (LPCTSTR)shown->GetShownText() << "\"";
+    }
 }
 
 TEST_F(ECFrameTest, TheMenusAreDrawnWithTheProgramsCommandPictures) {
