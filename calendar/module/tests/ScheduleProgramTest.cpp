@@ -888,3 +888,42 @@ TEST_F(ScheduleProgramTest, ATaskPageMadeInANewFileIsListedAtOnce) {
     answers = {IDNO};
     EXPECT_TRUE(ExitProgram(*app));
 }
+
+// Leaving the schedules, for the day information or for another page of the main window, has the
+// main window put its panes back where its splitter's columns are.
+TEST_F(ScheduleProgramTest, LeavingTheSchedulesLaysTheMainWindowsPanesOutAgain) {
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    frame->SetFocus();
+    Key(frame, Qt::Key_4, Qt::ControlModifier);
+    CCalendarManagerWnd* page = calendar.GetPage();
+    ASSERT_NE(page, nullptr);
+    CRect schedules, info;
+    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderSchedules, schedules));
+    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderInfo, info));
+    ClickAt(page, schedules.CenterPoint());
+    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    CWnd* pane = frame->GetRightPane();
+    CWnd* splitter = pane->GetParent();
+    const CRect placed = RectIn(pane, splitter);
+    // The right pane moved off its column, as a layout left behind.
+    auto displace = [&] {
+        pane->MoveWindow(placed.left, placed.top, placed.Width() - 80, placed.Height() - 60);
+        ASSERT_NE(RectIn(pane, splitter), placed);
+    };
+
+    displace();
+    ClickAt(page, info.CenterPoint()); // the day information
+    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderInfo);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the schedules to the day information";
+
+    ClickAt(page, schedules.CenterPoint());
+    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    displace();
+    Key(frame, Qt::Key_1, Qt::ControlModifier); // the address books
+    ASSERT_EQ(frame->GetOutbar()->GetSelFolder(), (int)FolderAddressBook);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the schedules to another page";
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}

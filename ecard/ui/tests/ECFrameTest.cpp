@@ -326,6 +326,57 @@ TEST_F(ECFrameTest, TheRightPanesToolBarsShowTheirColourAndTheGroupButtonsTheirT
     }
 }
 
+// Leaving the read-only card or the messages has the window put its two panes back where its
+// splitter's columns are; moving between the other views leaves the window's layout alone.
+TEST_F(ECFrameTest, LeavingTheReadOnlyCardOrTheMessagesLaysTheWindowsPanesOutAgain) {
+    OpenAlice();
+    frame->MoveWindow(0, 0, 900, 560);
+    Pump();
+    CECRightPaneFrame* pane = frame->GetRightPane();
+    CWnd* splitter = pane->GetParent();
+    const CRect placed = RectIn(pane, splitter);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    auto clickItem = [&](HTREEITEM h) {
+        CRect r;
+        ASSERT_TRUE(t.GetItemRect(h, &r, TRUE));
+        QTest::mouseClick(t.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(r.CenterPoint().x, r.CenterPoint().y));
+        Pump();
+    };
+    auto clickButton = [&](UINT id, int view) {
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        CToolBar& bar = pane->GetContactBar();
+        CRect r;
+        bar.GetItemRect(bar.CommandToIndex(id), &r);
+        QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(r.CenterPoint().x, r.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(view, pane->GetCurrentViewNumber()) << id;
+    };
+    // The right pane moved off its column, as a layout left behind.
+    auto displace = [&] {
+        pane->MoveWindow(placed.left, placed.top, placed.Width() - 80, placed.Height() - 60);
+        ASSERT_NE(RectIn(pane, splitter), placed);
+    };
+
+    clickItem(ItemOf(kBob));
+    clickButton(ID_EC_VIEW_BROWSE_CARD, EC_VIEW_BROWSE_CARD);
+    displace();
+    clickItem(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    ASSERT_EQ(EC_VIEW_PERSON_LIST, pane->GetCurrentViewNumber());
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the read-only card to the group's list";
+
+    clickItem(ItemOf(kBob));
+    clickButton(ID_EC_VIEW_MESSAGES, EC_VIEW_MESSAGES);
+    displace();
+    clickButton(ID_EC_VIEW_CARD_FORM, EC_VIEW_CARD_FORM);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the messages to the card";
+
+    displace();
+    clickButton(ID_EC_VIEW_BROWSE_CARD, EC_VIEW_BROWSE_CARD);
+    EXPECT_NE(RectIn(pane, splitter), placed) << "from the card to the read-only card";
+}
+
 TEST_F(ECFrameTest, TheMenusAreDrawnWithTheProgramsCommandPictures) {
     // A menu picture list as the program makes at start: a red picture for receive (menu bar)
     // and for add a friend (the tree's menus).
