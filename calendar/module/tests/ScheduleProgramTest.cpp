@@ -184,6 +184,19 @@ protected:
             over();
         Mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, mods);
     }
+    // The calendar page chosen with its key.
+    CCalendarManagerWnd* KeyCalendarPage(CMainFrame* frame) {
+        frame->SetFocus();
+        Key(frame, Qt::Key_4, Qt::ControlModifier);
+        return calendar.GetPage();
+    }
+    // A click on the button of one of the page's folders.
+    static void ClickFolder(CCalendarManagerWnd* page, int folder) {
+        CRect button;
+        ASSERT_TRUE(page->GetButtonRect(folder, button));
+        ClickAt(page, button.CenterPoint());
+        ASSERT_EQ(page->GetSelFolder(), folder);
+    }
     static CTaskListView* ShownList(CMainFrame* frame) {
         auto* window = dynamic_cast<CScheduleFrame*>(frame->GetRightPane()->GetCurrentWnd());
         return window != nullptr ? window->GetTaskList() : nullptr;
@@ -608,9 +621,7 @@ TEST_F(ScheduleProgramTest, ANewTaskFromTheGridGoesIntoTheTreesGroupOrAsksForOne
     auto app = StartProgram();
     ASSERT_TRUE(app);
     CMainFrame* frame = app->GetMainFrame();
-    frame->SetFocus();
-    Key(frame, Qt::Key_4, Qt::ControlModifier);
-    CCalendarManagerWnd* page = calendar.GetPage();
+    CCalendarManagerWnd* page = KeyCalendarPage(frame);
     ASSERT_NE(page, nullptr);
     CCalendarPane* pane = ShowGrid(frame, page);
     ASSERT_NE(pane, nullptr);
@@ -895,15 +906,9 @@ TEST_F(ScheduleProgramTest, LeavingTheSchedulesLaysTheMainWindowsPanesOutAgain) 
     auto app = StartProgram();
     ASSERT_TRUE(app);
     CMainFrame* frame = app->GetMainFrame();
-    frame->SetFocus();
-    Key(frame, Qt::Key_4, Qt::ControlModifier);
-    CCalendarManagerWnd* page = calendar.GetPage();
+    CCalendarManagerWnd* page = KeyCalendarPage(frame);
     ASSERT_NE(page, nullptr);
-    CRect schedules, info;
-    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderSchedules, schedules));
-    ASSERT_TRUE(page->GetButtonRect(CCalendarManagerWnd::FolderInfo, info));
-    ClickAt(page, schedules.CenterPoint());
-    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    ClickFolder(page, CCalendarManagerWnd::FolderSchedules);
     CWnd* pane = frame->GetRightPane();
     CWnd* splitter = pane->GetParent();
     const CRect placed = RectIn(pane, splitter);
@@ -914,12 +919,10 @@ TEST_F(ScheduleProgramTest, LeavingTheSchedulesLaysTheMainWindowsPanesOutAgain) 
     };
 
     displace();
-    ClickAt(page, info.CenterPoint()); // the day information
-    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderInfo);
+    ClickFolder(page, CCalendarManagerWnd::FolderInfo);
     EXPECT_EQ(RectIn(pane, splitter), placed) << "from the schedules to the day information";
 
-    ClickAt(page, schedules.CenterPoint());
-    ASSERT_EQ(page->GetSelFolder(), CCalendarManagerWnd::FolderSchedules);
+    ClickFolder(page, CCalendarManagerWnd::FolderSchedules);
     displace();
     Key(frame, Qt::Key_1, Qt::ControlModifier); // the address books
     ASSERT_EQ(frame->GetOutbar()->GetSelFolder(), (int)FolderAddressBook);
