@@ -183,6 +183,14 @@ void CCalendarManagerWnd::UpdateScheduleTitle() {
 }
 
 LRESULT CCalendarManagerWnd::OnFolderMessage(WPARAM wParam, LPARAM) {
+    // Leaving the page while the schedules show: the main window lays its panes out again, as
+    // the navigator has it done when the page moves from the schedules to the day information.
+    if (wParam == OUTBAR_FOLDER_DEACTIVATED) {
+        if (GetSelFolder() == FolderSchedules)
+            if (CWnd* pTop = GetTopLevelParent(); pTop != nullptr && pTop != this)
+                pTop->SendMessage(WM_RELAYOUT_SPLITTER);
+        return 0;
+    }
     if (wParam == OUTBAR_FOLDER_ACTIVATED && GetSelFolder() == FolderSchedules) {
         ShowTaskList();
         SelectFolder(FolderSchedules, FALSE);

@@ -52,6 +52,7 @@ int LineHeight(CWnd* wnd) {
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
 ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 ON_MESSAGE(WM_SIZEPARENT, &CControlBar::OnSizeParent)
 ON_MESSAGE(WM_IDLEUPDATECMDUI, &CControlBar::OnIdleUpdateCmdUIMessage)
 END_MESSAGE_MAP()
@@ -159,10 +160,18 @@ void CControlBar::OnPaint() {
     DoPaint(&dc);
 }
 
-void CControlBar::DoPaint(CDC* pDC) {
+// The ground is laid by the erase that starts each paint, so that a bar of a colour of its own
+// only has to answer the erase.
+BOOL CControlBar::OnEraseBkgnd(CDC* pDC) {
     CRect rc;
     GetClientRect(&rc);
     pDC->FillSolidRect(&rc, GetSysColor(COLOR_BTNFACE));
+    return TRUE;
+}
+
+void CControlBar::DoPaint(CDC* pDC) {
+    CRect rc;
+    GetClientRect(&rc);
     COLORREF line = GetSysColor(COLOR_BTNSHADOW);
     if (m_dwStyle & CBRS_BORDER_TOP)
         pDC->FillSolidRect(rc.left, rc.top, rc.Width(), 1, line);

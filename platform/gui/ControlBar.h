@@ -69,7 +69,9 @@ protected:
     LRESULT OnSizeParent(WPARAM, LPARAM lParam);
     LRESULT OnIdleUpdateCmdUIMessage(WPARAM wParam, LPARAM);
     void OnPaint();
-    // Draws the background and the border lines of the bar's style.
+    // Lays the bar's ground (the button face colour).
+    BOOL OnEraseBkgnd(CDC* pDC);
+    // Draws the border lines of the bar's style over the ground.
     virtual void DoPaint(CDC* pDC);
     void PostNcDestroy() override;
     // A bar never takes the focus on a click.

@@ -4,9 +4,11 @@
 #include "platform/base/OsPath.h"
 #include "platform/gui/WndPrivate.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QUrl>
 
@@ -86,42 +88,55 @@ std::map<HDROP, DropData>& Drops() {
 }
 uintptr_t g_nextDrop = 0x20000;
 
-// Turns Qt drops of local files on an accepting window into WM_DROPFILES.
+// Turns Qt drops of local files into WM_DROPFILES for the window that accepts files under the
+// pointer, or the nearest of its parents that does, as the system hands dropped files on: a
+// control inside such a window (an edit that would take the files' names as text, a list) does
+// not see them. One filter for the application, since the control under the pointer is the one
+// Qt hands the drag to.
 class DropFilter : public QObject {
 public:
-    explicit DropFilter(CWnd* wnd) : QObject(wnd->GetWidget()), m_wnd(wnd->m_hWnd) {
-        setObjectName(kName);
+    // The property that marks a window accepting files; its value is the window's handle.
+    static constexpr const char* kAccepts = "quillmarFileDropWindow";
+
+    static void Install() {
+        static QPointer<DropFilter> s_filter;
+        if (!s_filter && qApp) {
+            s_filter = new DropFilter(qApp);
+            qApp->installEventFilter(s_filter);
+        }
     }
-    static constexpr const char* kName = "quillmar-drop-filter";
 
 protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
-            auto* de = static_cast<QDropEvent*>(e);
-            if (de->mimeData()->hasUrls()) {
-                de->acceptProposedAction();
-                return true;
-            }
-        } else if (e->type() == QEvent::Drop) {
-            auto* de = static_cast<QDropEvent*>(e);
-            CStringArray paths;
+    using QObject::QObject;
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        const QEvent::Type type = e->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        auto* under = qobject_cast<QWidget*>(o);
+        if (!under)
+            return false;
+        QWidget* target = under;
+        while (target && !target->property(kAccepts).isValid())
+            target = target->isWindow() ? nullptr : target->parentWidget();
+        auto* de = static_cast<QDropEvent*>(e);
+        CStringArray paths;
+        if (target)
             for (const QUrl& u : de->mimeData()->urls())
                 if (u.isLocalFile())
                     paths.Add(ProgramPathFromOsPath(u.toLocalFile().toStdString()));
-            CWnd* w = CWnd::FromHandle(m_wnd);
-            if (!w || paths.IsEmpty())
-                return false;
-            QPoint p = de->position().toPoint();
-            HDROP h = AfxMakeDrop(paths, POINT{p.x(), p.y()});
-            de->acceptProposedAction();
-            w->SendMessage(WM_DROPFILES, (WPARAM)h, 0);
+        if (paths.IsEmpty())
+            return false;
+        de->acceptProposedAction();
+        if (type != QEvent::Drop)
             return true;
-        }
-        return false;
+        CWnd* w = CWnd::FromHandlePermanent((HWND)target->property(kAccepts).value<quintptr>());
+        if (!w)
+            return true;
+        const QPoint p = under->mapTo(target, de->position().toPoint());
+        w->SendMessage(WM_DROPFILES, (WPARAM)AfxMakeDrop(paths, POINT{p.x(), p.y()}), 0);
+        return true;
     }
-
-private:
-    HWND m_wnd;
 };
 
 } // namespace
@@ -201,14 +216,9 @@ void DragAcceptFiles(CWnd* pWnd, BOOL bAccept) {
     QWidget* w = pWnd ? pWnd->GetWidget() : nullptr;
     if (!w)
         return;
-    // Found by name: the filter has no meta-object of its own to be found by type.
-    QObject* existing = w->findChild<QObject*>(DropFilter::kName, Qt::FindDirectChildrenOnly);
-    if (bAccept && !existing) {
-        w->installEventFilter(new DropFilter(pWnd));
-    } else if (!bAccept && existing) {
-        w->removeEventFilter(existing);
-        delete existing;
-    }
+    DropFilter::Install();
+    w->setProperty(DropFilter::kAccepts,
+                   bAccept ? QVariant::fromValue((quintptr)pWnd->m_hWnd) : QVariant());
     w->setAcceptDrops(bAccept != FALSE);
 }
 

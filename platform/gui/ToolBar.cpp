@@ -116,8 +116,11 @@ class ToolBarLeaveFilter : public QObject {
 public:
     ToolBarLeaveFilter(CToolBar* bar, QObject* parent) : QObject(parent), m_hBar(bar->m_hWnd) {}
     bool eventFilter(QObject*, QEvent* e) override {
+        // A bar on its way out (its widget already let go) is left by the pointer as it is
+        // hidden; its tip then would ask a frame whose views are gone already.
         if (e->type() == QEvent::Leave)
-            if (auto* bar = dynamic_cast<CToolBar*>(CWnd::FromHandle(m_hBar)))
+            if (auto* bar = dynamic_cast<CToolBar*>(CWnd::FromHandle(m_hBar));
+                bar && bar->GetWidget() != nullptr)
                 bar->OnPointerLeft();
         return false;
     }

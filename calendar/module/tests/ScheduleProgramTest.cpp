@@ -184,6 +184,19 @@ protected:
             over();
         Mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, mods);
     }
+    // The calendar page chosen with its key.
+    CCalendarManagerWnd* KeyCalendarPage(CMainFrame* frame) {
+        frame->SetFocus();
+        Key(frame, Qt::Key_4, Qt::ControlModifier);
+        return calendar.GetPage();
+    }
+    // A click on the button of one of the page's folders.
+    static void ClickFolder(CCalendarManagerWnd* page, int folder) {
+        CRect button;
+        ASSERT_TRUE(page->GetButtonRect(folder, button));
+        ClickAt(page, button.CenterPoint());
+        ASSERT_EQ(page->GetSelFolder(), folder);
+    }
     static CTaskListView* ShownList(CMainFrame* frame) {
         auto* window = dynamic_cast<CScheduleFrame*>(frame->GetRightPane()->GetCurrentWnd());
         return window != nullptr ? window->GetTaskList() : nullptr;
@@ -655,9 +668,7 @@ TEST_F(ScheduleProgramTest, ANewTaskFromTheGridGoesIntoTheTreesGroupOrAsksForOne
     auto app = StartProgram();
     ASSERT_TRUE(app);
     CMainFrame* frame = app->GetMainFrame();
-    frame->SetFocus();
-    Key(frame, Qt::Key_4, Qt::ControlModifier);
-    CCalendarManagerWnd* page = calendar.GetPage();
+    CCalendarManagerWnd* page = KeyCalendarPage(frame);
     ASSERT_NE(page, nullptr);
     CCalendarPane* pane = ShowGrid(frame, page);
     ASSERT_NE(pane, nullptr);
@@ -1000,6 +1011,37 @@ TEST_F(ScheduleProgramTest, ATaskPageMadeInANewFileIsListedAtOnce) {
     onDialog = nullptr;
     EXPECT_EQ(doc->GetRootGroup().GetTaskHolder().GetSubgroupCount(), 2);
     EXPECT_EQ(Listed(list), (std::vector<std::string>{"开会", "买菜"}));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*app));
+}
+
+// Leaving the schedules, for the day information or for another page of the main window, has the
+// main window put its panes back where its splitter's columns are.
+TEST_F(ScheduleProgramTest, LeavingTheSchedulesLaysTheMainWindowsPanesOutAgain) {
+    auto app = StartProgram();
+    ASSERT_TRUE(app);
+    CMainFrame* frame = app->GetMainFrame();
+    CCalendarManagerWnd* page = KeyCalendarPage(frame);
+    ASSERT_NE(page, nullptr);
+    ClickFolder(page, CCalendarManagerWnd::FolderSchedules);
+    CWnd* pane = frame->GetRightPane();
+    CWnd* splitter = pane->GetParent();
+    const CRect placed = RectIn(pane, splitter);
+    // The right pane moved off its column, as a layout left behind.
+    auto displace = [&] {
+        pane->MoveWindow(placed.left, placed.top, placed.Width() - 80, placed.Height() - 60);
+        ASSERT_NE(RectIn(pane, splitter), placed);
+    };
+
+    displace();
+    ClickFolder(page, CCalendarManagerWnd::FolderInfo);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the schedules to the day information";
+
+    ClickFolder(page, CCalendarManagerWnd::FolderSchedules);
+    displace();
+    Key(frame, Qt::Key_1, Qt::ControlModifier); // the address books
+    ASSERT_EQ(frame->GetOutbar()->GetSelFolder(), (int)FolderAddressBook);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the schedules to another page";
     answers = {IDNO};
     EXPECT_TRUE(ExitProgram(*app));
 }

@@ -10,7 +10,10 @@
 #include "contacts/PersonFields.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Menu.h"
+#include "platform/gui/ToolTipCtrl.h"
 #include "ui/KovMenu.h"
+
+#include <QDir>
 
 #include <map>
 
@@ -305,6 +308,107 @@ TEST_F(ECFrameTest, EveryToolBarButtonHasAPictureOfItsOwnAndTheNamedOnesTheirTex
         EXPECT_EQ(text != texts.end() ? text->second : CString(), bar.GetButtonText(i)) << id;
     }
     EXPECT_EQ(20u, seen.size());
+}
+
+// The right pane's two tool bars: their strip is laid in the bars' own colour, and each of the
+// group bar's buttons says what it shows when the pointer rests on it.
+TEST_F(ECFrameTest, TheRightPanesToolBarsShowTheirColourAndTheGroupButtonsTheirTips) {
+    OpenAlice();
+    frame->MoveWindow(0, 0, 900, 560);
+    CECRightPaneFrame* pane = frame->GetRightPane();
+    const QColor ground(0x7F, 0x9D, 0xB9);
+    // The share of the bar's strip, in a picture of the whole window, that shows the colour.
+    auto groundShare = [&](CToolBar& bar, const char* name) {
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        Pump();
+        const QImage shot = frame->GetWidget()->grab().toImage();
+        shot.save(QString::fromStdString(ScreenPath(name)), "PNG");
+        const CRect strip = RectIn(&bar, frame);
+        int hits = 0, all = 0;
+        for (int y = strip.top; y < strip.bottom; ++y)
+            for (int x = strip.left; x < strip.right; ++x, ++all)
+                hits += shot.pixelColor(x, y) == ground;
+        return all > 0 ? (double)hits / all : 0.0;
+    };
+    QDir().mkpath(QUILLMAR_SCREENS_DIR);
+    ASSERT_TRUE(pane->GetGroupBar().IsWindowVisible());
+    EXPECT_GT(groundShare(pane->GetGroupBar(), "ecard-right-pane-group-bar"), 0.5);
+    tree->GetTreeCtrl().SelectItem(ItemOf(kBob));
+    ASSERT_TRUE(pane->GetContactBar().IsWindowVisible());
+    EXPECT_GT(groundShare(pane->GetContactBar(), "ecard-right-pane-contact-bar"), 0.5);
+
+    tree->GetTreeCtrl().SelectItem(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    struct TipsOf : CToolBar {
+        static CToolTipCtrl* Of(CToolBar& bar) { return (bar.*(&TipsOf::m_pTips)).get(); }
+    };
+    CToolBar& bar = pane->GetGroupBar();
+    const std::pair<UINT, const char*> tips[] = {
+        {ID_EC_VIEW_PERSON_LIST, "浏览组内各联系人的个人信息"},
+        {ID_EC_VIEW_ACCESS_LIST, "浏览组内各联系人对我的个人资料的访问权限"}};
+    for (const auto& [id, text] : tips) {
+        CRect button;
+        bar.GetItemRect(bar.CommandToIndex(id), &button);
+        const QPoint at(button.CenterPoint().x, button.CenterPoint().y);
+        QTest::mouseMove(bar.GetWidget(), at);
+        CToolTipCtrl* shown = TipsOf::Of(bar);
+        ASSERT_NE(nullptr, shown) << id;
+        shown->SetDelayTime(TTDT_INITIAL, 5);
+        QTest::mouseMove(bar.GetWidget(), at + QPoint(1, 0));
+        ASSERT_TRUE(WaitFor([&] {
+            return shown->IsTipShown() && shown->GetShownText() == text;
+        })) << id << " shows \"" << (LPCTSTR)shown->GetShownText() << "\"";
+    }
+}
+
+// Leaving the read-only card or the messages has the window put its two panes back where its
+// splitter's columns are; moving between the other views leaves the window's layout alone.
+TEST_F(ECFrameTest, LeavingTheReadOnlyCardOrTheMessagesLaysTheWindowsPanesOutAgain) {
+    OpenAlice();
+    frame->MoveWindow(0, 0, 900, 560);
+    Pump();
+    CECRightPaneFrame* pane = frame->GetRightPane();
+    CWnd* splitter = pane->GetParent();
+    const CRect placed = RectIn(pane, splitter);
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    auto clickItem = [&](HTREEITEM h) {
+        CRect r;
+        ASSERT_TRUE(t.GetItemRect(h, &r, TRUE));
+        QTest::mouseClick(t.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(r.CenterPoint().x, r.CenterPoint().y));
+        Pump();
+    };
+    auto clickButton = [&](UINT id, int view) {
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        CToolBar& bar = pane->GetContactBar();
+        CRect r;
+        bar.GetItemRect(bar.CommandToIndex(id), &r);
+        QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(r.CenterPoint().x, r.CenterPoint().y));
+        Pump();
+        ASSERT_EQ(view, pane->GetCurrentViewNumber()) << id;
+    };
+    // The right pane moved off its column, as a layout left behind.
+    auto displace = [&] {
+        pane->MoveWindow(placed.left, placed.top, placed.Width() - 80, placed.Height() - 60);
+        ASSERT_NE(RectIn(pane, splitter), placed);
+    };
+
+    clickItem(ItemOf(kBob));
+    clickButton(ID_EC_VIEW_BROWSE_CARD, EC_VIEW_BROWSE_CARD);
+    displace();
+    clickItem(tree->GetGroupItem(CECContactsTreeView::KindFriends));
+    ASSERT_EQ(EC_VIEW_PERSON_LIST, pane->GetCurrentViewNumber());
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the read-only card to the group's list";
+
+    clickItem(ItemOf(kBob));
+    clickButton(ID_EC_VIEW_MESSAGES, EC_VIEW_MESSAGES);
+    displace();
+    clickButton(ID_EC_VIEW_CARD_FORM, EC_VIEW_CARD_FORM);
+    EXPECT_EQ(RectIn(pane, splitter), placed) << "from the messages to the card";
+
+    displace();
+    clickButton(ID_EC_VIEW_BROWSE_CARD, EC_VIEW_BROWSE_CARD);
+    EXPECT_NE(RectIn(pane, splitter), placed) << "from the card to the read-only card";
 }
 
 TEST_F(ECFrameTest, TheMenusAreDrawnWithTheProgramsCommandPictures) {

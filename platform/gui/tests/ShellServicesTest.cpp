@@ -153,4 +153,43 @@ TEST_F(ShellServicesTest, DroppedFilesReachTheWindowAndCopiesStayWithinTheBuffer
     target.DestroyWindow();
 }
 
+// Files dropped on a control of a window that accepts files go to the window, as the system
+// hands them on: the control (an edit that would take the files' names as text) sees none of
+// them. A drop without files is the control's own.
+TEST_F(ShellServicesTest, FilesDroppedOnAControlGoToTheWindowThatAcceptsThem) {
+    CDropTarget target;
+    ASSERT_TRUE(
+        target.CreateEx(0, nullptr, "drop", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    target.ShowWindow(SW_SHOW);
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 20, 150, 40), &target, 100));
+    DragAcceptFiles(&target);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/a.txt"), QUrl("https://example.com/b")});
+    files.setText("/tmp/a.txt");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit.GetWidget(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit.GetWidget(), &drop);
+    ASSERT_EQ(1u, target.files.size()) << "only the local file";
+    EXPECT_STREQ("\\tmp\\a.txt", (LPCTSTR)target.files[0]);
+    EXPECT_EQ(15, target.pt.x) << "in the window's own coordinates";
+    EXPECT_EQ(25, target.pt.y);
+    CString text;
+    edit.GetWindowText(text);
+    EXPECT_STREQ("", (LPCTSTR)text);
+
+    QMimeData words;
+    words.setText("hello");
+    QDropEvent wordsDrop(QPointF(5, 5), Qt::CopyAction, &words, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit.GetWidget(), &wordsDrop);
+    EXPECT_EQ(1u, target.files.size());
+    // Once the window takes files no more, its controls are left their drops.
+    DragAcceptFiles(&target, FALSE);
+    QCoreApplication::sendEvent(edit.GetWidget(), &drop);
+    EXPECT_EQ(1u, target.files.size());
+    target.DestroyWindow();
+}
+
 } // namespace

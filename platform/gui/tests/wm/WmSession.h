@@ -26,6 +26,12 @@ public:
         return session;
     }
     bool Ready() const { return m_ready; }
+    // Called before the Qt application is made: without a display Qt draws offscreen, for the
+    // tests to skip themselves.
+    static void ChoosePlatform() {
+        if (!Instance().Ready())
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     const std::string& Why() const { return m_why; }
     const std::string& Display() const { return m_display; }
 

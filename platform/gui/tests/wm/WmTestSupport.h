@@ -14,8 +14,7 @@
 class WmTest : public GuiTest {
 protected:
     static void SetUpTestSuite() {
-        if (!WmSession::Instance().Ready())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        WmSession::ChoosePlatform();
         GuiTest::SetUpTestSuite();
     }
     void SetUp() override {
