@@ -303,6 +303,18 @@ protected:
         PlaceNewFriends(me);
         return me.GetFriends().FindByNumber(them.m_nUid);
     }
+    // me lets the friend read what one category's value grants (the other categories nothing),
+    // and sends it to the service.
+    void GrantAccess(CECUser& me, CECContact* pal, int category, int value) {
+        me.m_pendingAccess.Clear();
+        me.m_pendingAccess[category] = value;
+        me.m_pendingMasks.SetAll(-1);
+        pal->m_dwStatus |= CECContact::STATUS_ACCESS_PENDING;
+        me.BeginRequest(nullptr);
+        me.AddToRequest(pal, TRUE);
+        me.StartOperation(EC_OP_SET_ACCESS);
+        Run(me);
+    }
     static _CSms* Message(CECContact& to, const char* title, const char* text) {
         auto* sms = new _CSms(title);
         sms->m_strContent = text;
@@ -486,14 +498,7 @@ TEST_F(ECServiceTest, TwoUsersMeetExchangeCardsAndMessagesAndPart) {
     CECContact* aAtB = b.GetFriends().FindByNumber(a.m_nUid);
 
     // A narrows what B may read to the personal fields.
-    a.m_pendingAccess.Clear();
-    a.m_pendingAccess[0] = -1;
-    a.m_pendingMasks.SetAll(-1);
-    bAtA->m_dwStatus |= CECContact::STATUS_ACCESS_PENDING;
-    a.BeginRequest(nullptr);
-    a.AddToRequest(bAtA, TRUE);
-    a.StartOperation(EC_OP_SET_ACCESS);
-    Run(a);
+    GrantAccess(a, bAtA, 0, -1);
     EXPECT_EQ(0, bAtA->m_nResult);
     b.BeginRequest(nullptr);
     b.AddToRequest(&b.GetFriends(), TRUE);
@@ -604,14 +609,7 @@ TEST_F(ECServiceTest, AFieldGrantedAloneReachesAFriendAndItsNeighbourDoesNot) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.granted);
-        a.m_pendingAccess.Clear();
-        a.m_pendingAccess[c.category] = (int)c.bit;
-        a.m_pendingMasks.SetAll(-1);
-        bAtA->m_dwStatus |= CECContact::STATUS_ACCESS_PENDING;
-        a.BeginRequest(nullptr);
-        a.AddToRequest(bAtA, TRUE);
-        a.StartOperation(EC_OP_SET_ACCESS);
-        Run(a);
+        GrantAccess(a, bAtA, c.category, (int)c.bit);
         ASSERT_EQ(0, bAtA->m_nResult);
         b.BeginRequest(nullptr);
         b.AddToRequest(aAtB, TRUE);

@@ -80,6 +80,13 @@ protected:
         Pump();
         return dynamic_cast<CInfoView*>(frame->GetOutbar()->GetFolderWnd(FolderInfo));
     }
+    // The base's first folder selected in the tree: the list that shows it.
+    static CInfoListView* ShowFirstFolder(CInfoView& tree) {
+        POSITION pos = tree.GetRoot().GetFirstContentPosition();
+        EXPECT_TRUE(tree.SelectObject(tree.GetRoot().GetNextContent(pos)));
+        Pump();
+        return tree.GetListView();
+    }
 };
 
 TEST_F(InfoProgramTest, Ctrl5BrowsesFindsAndOpensCells) {
@@ -190,10 +197,7 @@ TEST_F(InfoProgramTest, TheFindDialogSearchesTheList) {
     ASSERT_NE(app, nullptr);
     CInfoView* tree = ShowInfo(*app);
     ASSERT_NE(tree, nullptr);
-    POSITION pos = tree->GetRoot().GetFirstContentPosition();
-    ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
-    Pump();
-    CInfoListView* list = tree->GetListView();
+    CInfoListView* list = ShowFirstFolder(*tree);
     int selected = -1;
     bool grabbed = false;
     onDialog = [&](CDialog& d) {
@@ -223,10 +227,7 @@ TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) 
     CMainFrame* frame = app->GetMainFrame();
     CInfoView* tree = ShowInfo(*app);
     ASSERT_NE(tree, nullptr);
-    POSITION pos = tree->GetRoot().GetFirstContentPosition();
-    ASSERT_TRUE(tree->SelectObject(tree->GetRoot().GetNextContent(pos)));
-    Pump();
-    CInfoListView* list = tree->GetListView();
+    CInfoListView* list = ShowFirstFolder(*tree);
     CListCtrl& rows = list->GetListCtrl();
     const QColor selection = AfxQColor(GetSysColor(COLOR_HIGHLIGHT));
     QColor foundRow;
