@@ -648,9 +648,11 @@ public:
         // the format given, and the block format paragraph i - 1 was given (not the first one,
         // which takes the format of the paragraph it goes into, and no bullet, which joins a list).
         auto continues = [&](size_t i, const RichCharFormat& f) {
+            if (i < 2)
+                return false;
             const RichParagraph& p = d.paragraphs[i];
             const RichParagraph& before = d.paragraphs[i - 1];
-            return i >= 2 && p.runs.size() == 1 && p.runs[0].format == f && !p.bullet &&
+            return p.runs.size() == 1 && p.runs[0].format == f && !p.bullet &&
                    !before.bullet && p.align == before.align &&
                    p.leftIndentTwips == before.leftIndentTwips &&
                    p.firstIndentTwips == before.firstIndentTwips &&
@@ -658,7 +660,7 @@ public:
         };
         for (size_t i = 0; i < d.paragraphs.size(); ++i) {
             const RichParagraph& p = d.paragraphs[i];
-            if (i >= 2 && p.runs.size() == 1 && continues(i, p.runs[0].format)) {
+            if (p.runs.size() == 1 && continues(i, p.runs[0].format)) {
                 // A stretch of such paragraphs goes in as one text, a line for each: the cursor
                 // makes a block of the format before at each line's end, as one block at a time
                 // would, at a fraction of the cost for a long list of short lines.
