@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
@@ -20,6 +21,7 @@
 #include <QTextList>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -257,6 +259,14 @@ CString GbkText(QString q) {
 
 class RichEditAdapter;
 
+// A read into the control that tells a progress how it goes: a message of the control's own,
+// beside the system's EM_STREAMIN.
+constexpr UINT kStreamInWithProgress = WM_USER + 0x0F00;
+struct ReadWithProgress {
+    EDITSTREAM* es;
+    CIRichEditReadProgress* progress;
+};
+
 // Scroll bars and frame as the window's styles ask.
 void AfxApplyRichEditBars(QTextEdit* e, DWORD style, DWORD exStyle) {
     auto policy = [&](DWORD bar) {
@@ -359,6 +369,16 @@ public:
         return {c.selectionStart(), c.selectionEnd()};
     }
     void Connect() {
+        ConnectDocument();
+        auto selection = [this] {
+            pendingSelection = true;
+            if (!depth)
+                Flush();
+        };
+        QObject::connect(edit, &QTextEdit::cursorPositionChanged, edit, selection);
+        QObject::connect(edit, &QTextEdit::selectionChanged, edit, selection);
+    }
+    void ConnectDocument() {
         QObject::connect(Doc(), &QTextDocument::contentsChange, edit, [this](int, int, int) {
             if (quiet)
                 return;
@@ -369,13 +389,6 @@ public:
                 Flush();
         });
         QObject::connect(Doc(), &QTextDocument::contentsChanged, edit, [this] { FindLinks(); });
-        auto selection = [this] {
-            pendingSelection = true;
-            if (!depth)
-                Flush();
-        };
-        QObject::connect(edit, &QTextEdit::cursorPositionChanged, edit, selection);
-        QObject::connect(edit, &QTextEdit::selectionChanged, edit, selection);
     }
 
     // The selection notice first, then the change notice; either may be turned off by the mask.
@@ -622,11 +635,33 @@ public:
         d.Normalize();
         return d;
     }
+    // Tells a long read's progress how far it has come, every so many paragraphs.
+    class ReadPacer {
+    public:
+        static constexpr size_t kEvery = 2048;
+        ReadPacer(CIRichEditReadProgress* progress, size_t total, HWND hWnd)
+            : m_progress(progress), m_total(total), m_hWnd(hWnd) {}
+        // False once the read is to stop, or the control went while the progress was served.
+        bool GoOn(size_t done) {
+            if (m_progress == nullptr || done < m_next)
+                return true;
+            m_next = done + kEvery;
+            return m_progress->OnReadProgress(done, m_total) && IsWindow(m_hWnd);
+        }
+
+    private:
+        CIRichEditReadProgress* m_progress;
+        size_t m_total;
+        HWND m_hWnd;
+        size_t m_next = kEvery;
+    };
+
     // Puts rich text at the cursor, in place of its selection. With whole, the first paragraph's
     // settings go to the block the text starts in as well.
     // A new paragraph takes its settings and mark with insertBlock; only a bullet needs more.
     // Runs mostly repeat a few formats, so the formats converted last are kept.
-    void InsertRich(QTextCursor& c, const RichTextDoc& d, bool whole) {
+    // False when the pacer stopped it midway.
+    bool InsertRich(QTextCursor& c, const RichTextDoc& d, bool whole, ReadPacer* pacer = nullptr) {
         c.removeSelectedText();
         const int dpi = edit->logicalDpiX();
         std::vector<std::pair<const RichCharFormat*, QTextCharFormat>> converted;
@@ -659,15 +694,19 @@ public:
                    p.rightIndentTwips == before.rightIndentTwips;
         };
         for (size_t i = 0; i < d.paragraphs.size(); ++i) {
+            if (pacer != nullptr && !pacer->GoOn(i))
+                return false;
             const RichParagraph& p = d.paragraphs[i];
             if (p.runs.size() == 1 && continues(i, p.runs[0].format)) {
                 // A stretch of such paragraphs goes in as one text, a line for each: the cursor
                 // makes a block of the format before at each line's end, as one block at a time
-                // would, at a fraction of the cost for a long list of short lines.
+                // would, at a fraction of the cost for a long list of short lines. A long stretch
+                // goes in as several, so that a read's progress hears of it.
                 const RichCharFormat& f = p.runs[0].format;
                 CString lines;
                 size_t j = i;
-                for (; j < d.paragraphs.size() && continues(j, f); ++j) {
+                for (; j < d.paragraphs.size() && j - i < ReadPacer::kEvery && continues(j, f);
+                     ++j) {
                     lines += '\n';
                     lines += d.paragraphs[j].runs[0].text;
                 }
@@ -688,19 +727,25 @@ public:
             for (const RichRun& r : p.runs)
                 c.insertText(AfxToQt(r.text), qtFormat(r.format));
         }
+        return true;
     }
-    void InsertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& f) {
+    bool InsertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& f,
+                     ReadPacer* pacer = nullptr) {
         c.removeSelectedText();
         QStringList lines = text.split(u'\n');
         for (int i = 0; i < lines.size(); ++i) {
+            if (pacer != nullptr && !pacer->GoOn((size_t)i))
+                return false;
             if (i)
                 c.insertBlock(c.blockFormat(), f);
             c.insertText(lines[i], f);
         }
+        return true;
     }
-    // Empties the control down to one paragraph in the default format.
-    QTextCursor Cleared() {
-        QTextCursor c(Doc());
+    // Empties the control (or a document made for it) down to one paragraph in the default
+    // format.
+    QTextCursor Cleared(QTextDocument* doc = nullptr) {
+        QTextCursor c(doc != nullptr ? doc : Doc());
         c.select(QTextCursor::Document);
         c.removeSelectedText();
         SetParagraph(c.block(), RichParagraph{});
@@ -900,7 +945,7 @@ public:
 
     // ---- Streaming ----
 
-    LRESULT StreamIn(WPARAM format, EDITSTREAM* es) {
+    LRESULT StreamIn(WPARAM format, EDITSTREAM* es, CIRichEditReadProgress* progress = nullptr) {
         if (!es || !es->pfnCallback)
             return 0;
         es->dwError = 0;
@@ -926,6 +971,8 @@ public:
             data.erase(0, data.find('{'));
         bool selection = format & SFF_SELECTION;
         Op op(this);
+        if (progress != nullptr && !selection)
+            return StreamInApart(rtf, data, es, progress);
         // Content replaced whole starts with no undo history, so none is recorded on the way.
         const bool undo = Doc()->isUndoRedoEnabled();
         if (!selection)
@@ -944,6 +991,50 @@ public:
             Doc()->setUndoRedoEnabled(undo);
             SetCaret(0);
         }
+        return (LRESULT)data.size();
+    }
+    // Reads the whole content into a document of its own, telling the progress how it goes, and
+    // puts that document in the old one's place once it is complete. The old document shows
+    // meanwhile; a stopped read drops the new one.
+    LRESULT StreamInApart(bool rtf, const std::string& data, EDITSTREAM* es,
+                          CIRichEditReadProgress* progress) {
+        const HWND h = wnd->m_hWnd;
+        QTextDocument* old = Doc();
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setUndoRedoEnabled(false);
+        doc->setDefaultFont(old->defaultFont());
+        doc->setDefaultTextOption(old->defaultTextOption());
+        doc->setDocumentMargin(old->documentMargin());
+        doc->setIndentWidth(old->indentWidth());
+        doc->setUseDesignMetrics(old->useDesignMetrics());
+        doc->setDefaultStyleSheet(old->defaultStyleSheet());
+        QTextCursor c = Cleared(doc.get());
+        bool complete;
+        if (rtf) {
+            RichTextDoc d = RtfRead(data.data(), data.size());
+            ReadPacer pacer(progress, d.paragraphs.size(), h);
+            complete = InsertRich(c, d, true, &pacer);
+        } else {
+            QString text = ProgramText(CString(data.data(), (int)data.size()));
+            ReadPacer pacer(progress, (size_t)text.count(u'\n') + 1, h);
+            complete = InsertPlain(c, text, ToQt(defaults, true), &pacer);
+        }
+        if (!complete) {
+            es->dwError = kRichEditReadStopped;
+            return 0;
+        }
+        QPointer<QTextDocument> replaced(Doc());
+        const bool undo = replaced->isUndoRedoEnabled();
+        doc->setParent(edit);
+        edit->setDocument(doc.release());
+        if (replaced && replaced->parent() == edit)
+            replaced->deleteLater();
+        Doc()->setUndoRedoEnabled(undo);
+        ConnectDocument();
+        modified = true;
+        pendingChange = true;
+        FindLinks();
+        SetCaret(0);
         return (LRESULT)data.size();
     }
     CString Content(WPARAM format) const {
@@ -1611,6 +1702,10 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     }
     case EM_STREAMIN:
         return StreamIn(wp, reinterpret_cast<EDITSTREAM*>(lp));
+    case kStreamInWithProgress: {
+        auto* read = reinterpret_cast<ReadWithProgress*>(lp);
+        return StreamIn(wp, read->es, read->progress);
+    }
     case EM_STREAMOUT:
         return StreamOut(wp, reinterpret_cast<EDITSTREAM*>(lp));
 
@@ -1940,6 +2035,10 @@ void CRichEditCtrl::Paste() {
 
 long CRichEditCtrl::StreamIn(int nFormat, EDITSTREAM& es) {
     return (long)Send(EM_STREAMIN, (WPARAM)nFormat, (LPARAM)&es);
+}
+long CRichEditCtrl::StreamIn(int nFormat, EDITSTREAM& es, CIRichEditReadProgress* pProgress) {
+    ReadWithProgress read{&es, pProgress};
+    return (long)Send(kStreamInWithProgress, (WPARAM)nFormat, (LPARAM)&read);
 }
 long CRichEditCtrl::StreamOut(int nFormat, EDITSTREAM& es) {
     return (long)Send(EM_STREAMOUT, (WPARAM)nFormat, (LPARAM)&es);

@@ -307,6 +307,18 @@ struct EDITSTREAM {
 
 typedef int (*EDITWORDBREAKPROC)(LPSTR lpch, int ichCurrent, int cch, int code);
 
+// Told how far a long read into a rich edit has come. A whole content read with one is built
+// apart and shown only once it is complete, so a read that is stopped leaves the control as it was.
+class CIRichEditReadProgress {
+public:
+    virtual ~CIRichEditReadProgress() = default;
+    // nDone of nTotal paragraphs are in; FALSE stops the read.
+    virtual BOOL OnReadProgress(ULONGLONG nDone, ULONGLONG nTotal) = 0;
+};
+
+// The error a read stopped by its progress ends with.
+constexpr DWORD kRichEditReadStopped = 1223;
+
 // Makes the Qt widget of a rich edit window and gives the window the control's behaviour; the
 // control classes and the views whose window is a rich edit call it from CreateWidget.
 QWidget* AfxCreateRichEditWidget(CWnd* pWnd, const CREATESTRUCT& cs, QWidget* parent);
@@ -387,6 +399,10 @@ public:
 
     // ---- Streaming: the number of bytes read or written ----
     long StreamIn(int nFormat, EDITSTREAM& es);
+    // The same read, telling the progress how it goes; a stopped read returns 0 with
+    // es.dwError set to kRichEditReadStopped and the content unchanged. Only a read of the whole
+    // content (no SFF_SELECTION) is told.
+    long StreamIn(int nFormat, EDITSTREAM& es, CIRichEditReadProgress* pProgress);
     long StreamOut(int nFormat, EDITSTREAM& es);
 
 protected:

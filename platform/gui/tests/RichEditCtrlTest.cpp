@@ -807,6 +807,129 @@ TEST_F(RichEditTest, StretchesOfLinesKeepEveryParagraphsSettings) {
     }
 }
 
+// Answers a read's progress: records what it is told and what the control shows meanwhile, and
+// stops the read at the call given (0: never).
+class CReadProgress : public CIRichEditReadProgress {
+public:
+    CReadProgress(CRichEditCtrl& edit, int stopAt) : m_edit(edit), m_stopAt(stopAt) {}
+    BOOL OnReadProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
+        told.push_back({nDone, nTotal});
+        shownMeanwhile = Text(m_edit);
+        return (int)told.size() != m_stopAt;
+    }
+    std::vector<std::pair<ULONGLONG, ULONGLONG>> told;
+    CString shownMeanwhile;
+
+private:
+    CRichEditCtrl& m_edit;
+    int m_stopAt;
+};
+
+TEST_F(RichEditTest, AReadWithProgressIsToldAndCanBeStopped) {
+    // Long stretches of lines broken by formatted paragraphs, as a long page has them.
+    RichTextDoc page;
+    for (int i = 0; i < 12000; ++i) {
+        RichParagraph p;
+        RichRun run;
+        run.text.Format("第%d行", i);
+        if (i % 1000 == 999) {
+            run.format.bold = true;
+            p.align = RichAlignCenter;
+        }
+        p.runs.push_back(run);
+        page.paragraphs.push_back(p);
+    }
+    const CString rtf = RtfWrite(page);
+    const std::string bytes(rtf.GetString(), (size_t)rtf.GetLength());
+    std::string lines;
+    for (int i = 0; i < 9000; ++i)
+        lines += "line " + std::to_string(i) + "\r\n";
+    const UINT change = kCommand | EN_CHANGE;
+    edit.SetEventMask(ENM_CHANGE);
+    edit.LimitText(1000000);
+
+    struct Case {
+        const char* label;
+        const std::string* data;
+        int format;
+        int stopAt;
+        bool readOnly;
+    } cases[] = {
+        {"RTF stopped at once", &bytes, SF_RTF, 1, false},
+        {"RTF stopped midway", &bytes, SF_RTF, 3, true},
+        {"RTF read whole", &bytes, SF_RTF, 0, false},
+        {"RTF read whole, read-only", &bytes, SF_RTF, 0, true},
+        {"text stopped", &lines, SF_TEXT, 2, false},
+        {"text read whole", &lines, SF_TEXT, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        edit.SetReadOnly(FALSE);
+        edit.SetWindowText("旧内容");
+        edit.SetReadOnly(c.readOnly);
+        edit.SetModify(FALSE);
+        edit.EmptyUndoBuffer();
+        parent.Taken();
+        Buffer b;
+        b.data = *c.data;
+        EDITSTREAM es{(DWORD_PTR)&b, 0, ReadFrom};
+        CReadProgress progress(edit, c.stopAt);
+        const long n = edit.StreamIn(c.format, es, &progress);
+
+        ASSERT_FALSE(progress.told.empty());
+        const ULONGLONG total = c.format == SF_RTF ? page.paragraphs.size() : 9001;
+        // Told every 2048 paragraphs or so, at the end of a stretch of lines.
+        ULONGLONG before = 0;
+        for (auto [done, told] : progress.told) {
+            EXPECT_EQ(told, total);
+            EXPECT_GE(done, before + 2048);
+            EXPECT_LT(done, before + 2 * 2048);
+            before = done;
+        }
+        if (c.stopAt == 0) {
+            EXPECT_GT(before + 2 * 2048, total);
+        }
+        EXPECT_EQ(progress.shownMeanwhile, CString("旧内容")) << "the old content shows meanwhile";
+        EXPECT_EQ(edit.GetStyle() & ES_READONLY, c.readOnly ? (DWORD)ES_READONLY : 0u);
+        if (c.stopAt != 0) {
+            EXPECT_EQ(progress.told.size(), (size_t)c.stopAt);
+            EXPECT_EQ(n, 0);
+            EXPECT_EQ(es.dwError, kRichEditReadStopped);
+            EXPECT_EQ(Text(edit), CString("旧内容"));
+            EXPECT_FALSE(edit.GetModify());
+            EXPECT_EQ(parent.Taken(), std::vector<UINT>{});
+            continue;
+        }
+        EXPECT_EQ(n, (long)c.data->size());
+        EXPECT_EQ(es.dwError, 0u);
+        if (c.format == SF_RTF) {
+            EXPECT_EQ(Text(edit), page.Text());
+            std::string out = Out(edit, SF_RTF);
+            ExpectSame(RtfRead(out.data(), out.size()), page);
+        } else {
+            EXPECT_EQ(Text(edit), CString(lines.c_str()));
+        }
+        EXPECT_EQ(parent.Taken(), std::vector<UINT>{change});
+        EXPECT_TRUE(edit.GetModify());
+        EXPECT_FALSE(edit.CanUndo()) << "content replaced whole has no history";
+        CHARRANGE sel;
+        edit.GetSel(sel);
+        EXPECT_EQ(sel.cpMin, 0);
+        EXPECT_EQ(sel.cpMax, 0);
+        if (c.readOnly)
+            continue;
+        // The control goes on as before: typing is told, kept and undone.
+        const CString read = Text(edit);
+        QTest::keyClicks(Qt(), "ab");
+        EXPECT_TRUE(Text(edit) == "ab" + read);
+        EXPECT_EQ(parent.Taken(), (std::vector<UINT>{change, change}));
+        EXPECT_TRUE(edit.CanUndo());
+        while (edit.CanUndo())
+            edit.Undo();
+        EXPECT_TRUE(Text(edit) == read);
+    }
+}
+
 TEST_F(RichEditTest, StreamFailuresAndStrangeInput) {
     edit.SetWindowText("keep me");
     // A source that fails at once changes nothing.
