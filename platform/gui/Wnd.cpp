@@ -1387,6 +1387,11 @@ BOOL CWnd::DestroyWindow() {
             SendMessage(WM_NCDESTROY);
             return TRUE;
         }
+        // As the system does, an active window's owner becomes active when it goes.
+        if (w->isWindow() && w->isActiveWindow())
+            if (CWnd* owner = FromHandlePermanent(m_p->owner))
+                if (QWidget* ow = owner->GetWidget(); ow && ow->window()->isVisible())
+                    ow->window()->activateWindow();
         w->hide();
         // The widget may be in the middle of delivering the event that destroys it.
         w->deleteLater();

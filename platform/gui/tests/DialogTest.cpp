@@ -367,6 +367,19 @@ TEST_F(DialogOwnerTest, ADialogBelongsToAShownFramedWindowOrElseToTheMainWindow)
     }
 }
 
+// A modeless window that goes while it is active hands the activation to its owner, whatever
+// window was active before it, so the keyboard comes back to the window it belongs to.
+TEST_F(DialogOwnerTest, AnActiveModelessWindowThatGoesActivatesItsOwner) {
+    mainWnd.SetForegroundWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == mainWnd.GetWidget(); }));
+    CDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_EXCHANGE, &other));
+    dlg.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(WaitFor([&] { return dlg.GetWidget()->isActiveWindow(); }, 1000));
+    dlg.DestroyWindow();
+    EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == other.GetWidget(); }, 1000));
+}
+
 TEST_F(DialogOwnerTest, AMessageBoxBelongsToTheWindowWorkedInUnlessItIsAPopUp) {
     HWND boxOwner = nullptr;
     AfxSetMessageBoxHook([&](const MessageBoxCall& c) {
