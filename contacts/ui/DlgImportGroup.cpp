@@ -1,6 +1,5 @@
 #include "contacts/ui/DlgImportGroup.h"
 
-#include <chrono>
 #include <vector>
 
 #include "contacts/ContactGroup.h"
@@ -8,7 +7,7 @@
 #include "contacts/CsvSource.h"
 #include "contacts/PersonFields.h"
 #include "contacts/SmsDoc.h"
-#include "links/ui/DlgSendSmsProgress.h"
+#include "links/ui/TaskProgress.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
 
@@ -16,67 +15,22 @@ namespace {
 
 const char* const kMapFilter = "映射文件 (*.map)|*.map|所有文件 (*.*)|*.*||";
 
-// Shows the reading of a CSV file in the program's progress window and serves the window between
-// pieces, so that it paints, the rest of the program repaints, and its 取消 (or Escape) stops
+// Shows the reading of a CSV file in the program's progress window, whose 取消 (or Escape) stops
 // the reading. A small file is read before a window could be seen, and gets none.
-class CCsvReadProgress : public CICsvProgress, public CISendProgressOwner {
+class CCsvReadProgress : public CICsvProgress {
 public:
     // Bytes of both readings together from which the window shows.
     static constexpr ULONGLONG kShowFrom = 8 * CCsvSource::kPieceSize;
 
     CCsvReadProgress(CWnd* pParent, const CString& strFileName)
-        : m_pParent(pParent), m_strFileName(strFileName) {}
-    ~CCsvReadProgress() override {
-        if (m_pWnd != nullptr)
-            m_pWnd->DestroyProgress();
-    }
-    CCsvReadProgress(const CCsvReadProgress&) = delete;
-    CCsvReadProgress& operator=(const CCsvReadProgress&) = delete;
+        : m_task(pParent, "导入联系人", "正在导入:", strFileName, kShowFrom) {}
 
     BOOL OnCsvProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
-        if (m_pWnd == nullptr) {
-            if (m_bShown)
-                return FALSE; // the window went away: nobody waits for the rest
-            if (nTotal < kShowFrom)
-                return TRUE;
-            auto* pWnd = new CDlgSendSmsProgress(this, m_pParent);
-            if (!pWnd->CreateModeless()) {
-                delete pWnd;
-                m_bShown = TRUE;
-                return TRUE;
-            }
-            m_pWnd = pWnd;
-            m_bShown = TRUE;
-            m_pWnd->ShowForTask("导入联系人", "正在导入:", m_strFileName);
-        }
-        // The window is served a few dozen times a second, not after every piece.
-        const auto now = std::chrono::steady_clock::now();
-        if (m_bPumped && now - m_lastPump < std::chrono::milliseconds(40))
-            return !m_bStop;
-        m_bPumped = TRUE;
-        m_lastPump = now;
-        const int nPercent = nTotal > 0 ? (int)(nDone * 100 / nTotal) : 100;
-        CString status;
-        status.Format("已读取%d%%", nPercent);
-        m_pWnd->SetTaskProgress(nPercent, status);
-        m_pWnd->PumpMessages();
-        return !m_bStop && m_pWnd != nullptr;
+        return m_task.Step(nDone, nTotal);
     }
 
-    // The window asks only while the reading goes on.
-    BOOL IsSending() const override { return TRUE; }
-    void SetStopRequested(BOOL bStop) override { m_bStop = bStop; }
-    CString GetSendResultText(int) const override { return CString(); }
-    void OnProgressDestroyed(CISendProgress*) override { m_pWnd = nullptr; }
-
 private:
-    CWnd* m_pParent;
-    CString m_strFileName;
-    CDlgSendSmsProgress* m_pWnd = nullptr;
-    BOOL m_bShown = FALSE;
-    BOOL m_bStop = FALSE;
-    BOOL m_bPumped = FALSE;
-    std::chrono::steady_clock::time_point m_lastPump;
+    CTaskProgress m_task;
 };
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "contacts/ui/PersonFileDialogs.h"
 #include "contacts/ui/SheetExportGroup.h"
 #include "links/ui/DlgSendSmsProgress.h"
+#include "links/ui/tests/ShownProgress.h"
 #include "platform/base/Gbk.h"
 #include "platform/gui/CommonDialogs.h"
 #include "platform/gui/MessageBox.h"
@@ -216,15 +217,6 @@ TEST_F(ContactDialogsTest, ImportReportsLostCharactersAndRefusesNonText) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find("不是文本格式"));
     EXPECT_EQ(2, group.GetContentCount(FALSE, TRUE));
-}
-
-// The visible progress window of a file's reading, if one shows.
-CDlgSendSmsProgress* ReadingProgress() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* dlg = dynamic_cast<CDlgSendSmsProgress*>(CWnd::FromWidget(w));
-            dlg != nullptr && w->isVisible())
-            return dlg;
-    return nullptr;
 }
 
 // A file too large to import is refused before the import dialog, with the bound named.
