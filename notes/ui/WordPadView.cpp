@@ -1,6 +1,7 @@
 #include "notes/ui/WordPadView.h"
 
 #include "core/QuillmarBaseDoc.h"
+#include "links/ui/TaskProgress.h"
 #include "notes/NoteContent.h"
 #include "notes/WordPadDoc.h"
 #include "notes/ui/DlgExportRtftxt.h"
@@ -81,6 +82,22 @@ CString LoadText(UINT nID) {
     return s;
 }
 
+// Shows the reading of a long page or file in the program's progress window; its 取消 (or
+// Escape) stops the reading. A page of fewer paragraphs is read before a window could be seen.
+class CReadProgress : public CIRichEditReadProgress {
+public:
+    static constexpr ULONGLONG kShowFrom = 50000;
+
+    CReadProgress(CWnd* pParent, LPCTSTR lpszSubject)
+        : m_task(pParent, "读取页面", "正在读取:", lpszSubject, kShowFrom) {}
+    BOOL OnReadProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
+        return m_task.Step(nDone, nTotal);
+    }
+
+private:
+    CTaskProgress m_task;
+};
+
 } // namespace
 
 CWordPadView::CWordPadView() = default;
@@ -133,14 +150,27 @@ void CWordPadView::ShowPage(CNoteContent* pPage, CQuillmarBaseDoc* pNotebook) {
     m_bKeepsObjects = FALSE;
     if (m_hWnd == nullptr)
         return;
+    m_bUnread = FALSE;
     m_bLoading = TRUE;
     CString body = pPage != nullptr ? pPage->GetBodyText() : CString();
-    SetStreamText(SF_RTF, body.IsEmpty() ? CString("{\\rtf1 }") : body);
+    if (!SetStreamText(SF_RTF, body.IsEmpty() ? CString("{\\rtf1 }") : body,
+                       pPage != nullptr ? (LPCTSTR)pPage->GetName() : nullptr)) {
+        // The reading was stopped: the page shows nothing of itself, and nothing of it is
+        // ever stored back from here.
+        SetStreamText(SF_RTF, "{\\rtf1 }");
+        m_bUnread = TRUE;
+    }
     ApplyInitialState();
     m_bLoading = FALSE;
     m_bEditing = FALSE;
     m_bNotebookModifiedAtStart = m_pNotebook != nullptr && m_pNotebook->IsModified();
-    if (pPage != nullptr && RtfHoldsObjects(body)) {
+    if (m_bUnread) {
+        m_bKeepsObjects = TRUE;
+        SetReadOnlyMode(TRUE);
+        AfxMessageBox("页面“" + pPage->GetName() +
+                          "”没有读完，读取已取消。页面的内容没有改动；再次选中它可以重新读取。",
+                      MB_ICONINFORMATION);
+    } else if (pPage != nullptr && RtfHoldsObjects(body)) {
         // Storing the page again would drop what the editor could not read.
         m_bKeepsObjects = TRUE;
         SetReadOnlyMode(TRUE);
@@ -156,12 +186,12 @@ void CWordPadView::OnTextNotFound(LPCTSTR) {
 }
 
 BOOL CWordPadView::HasUnsavedEdits() const {
-    return m_pPage != nullptr && !m_bKeepsObjects && m_hWnd != nullptr &&
+    return m_pPage != nullptr && !m_bKeepsObjects && !m_bLoading && m_hWnd != nullptr &&
            GetRichEditCtrl().GetModify();
 }
 
 BOOL CWordPadView::StoreEdits() {
-    if (m_pPage == nullptr || m_bKeepsObjects)
+    if (m_pPage == nullptr || m_bKeepsObjects || m_bLoading)
         return FALSE;
     m_pPage->SetBodyText(GetStreamText(SF_RTF));
     GetRichEditCtrl().SetModify(FALSE);
@@ -183,11 +213,17 @@ CString CWordPadView::GetStreamText(int nFormat) const {
     return CString(buffer.bytes.data(), (int)buffer.bytes.size());
 }
 
-void CWordPadView::SetStreamText(int nFormat, const CString& text) {
+BOOL CWordPadView::SetStreamText(int nFormat, const CString& text, LPCTSTR lpszSubject) {
     StreamBuffer buffer;
     buffer.bytes.assign(text.GetString(), (size_t)text.GetLength());
     EDITSTREAM es{(DWORD_PTR)&buffer, 0, &ReadFromBuffer};
-    GetRichEditCtrl().StreamIn(nFormat, es);
+    if (lpszSubject == nullptr) {
+        GetRichEditCtrl().StreamIn(nFormat, es);
+        return TRUE;
+    }
+    CReadProgress progress(this, lpszSubject);
+    GetRichEditCtrl().StreamIn(nFormat, es, &progress);
+    return es.dwError != kRichEditReadStopped;
 }
 
 BOOL CWordPadView::ExportToFile(LPCTSTR lpszPath, int nFormat) {
@@ -218,7 +254,8 @@ BOOL CWordPadView::ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrEr
     // Anything else taken as RTF would replace the page with its bytes as text.
     if ((nFormat & SF_RTF) && !RtfHasHeader(bytes.data(), bytes.size()))
         return fail(CString("导入失败：文件 ") + lpszPath + " 不是 RTF 格式的文件，页面没有改动。");
-    SetStreamText(nFormat, CString(bytes.data(), (int)bytes.size()));
+    if (!SetStreamText(nFormat, CString(bytes.data(), (int)bytes.size()), lpszPath))
+        return fail(CString()); // stopped by the user: the page is as it was
     GetRichEditCtrl().SetModify(TRUE);
     return TRUE;
 }
@@ -334,10 +371,12 @@ void CWordPadView::OnCopyPlain() {
 }
 
 void CWordPadView::OnUpdateNeedPage(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_pPage != nullptr);
+    pCmdUI->Enable(m_pPage != nullptr && !m_bUnread);
 }
 
 void CWordPadView::OnExport() {
+    if (m_bUnread)
+        return;
     CDlgExportRtftxt dlg(this);
     if (m_pPage != nullptr)
         dlg.m_strFileName = m_pPage->GetName();
@@ -357,7 +396,7 @@ void CWordPadView::OnImport() {
     if (dlg.DoModal() != IDOK)
         return;
     CString error;
-    if (!ImportFromFile(dlg.m_strFileName, dlg.GetStreamFlags(), &error))
+    if (!ImportFromFile(dlg.m_strFileName, dlg.GetStreamFlags(), &error) && !error.IsEmpty())
         AfxMessageBox(error, MB_ICONEXCLAMATION);
 }
 

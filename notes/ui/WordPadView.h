@@ -31,8 +31,11 @@ public:
     CQuillmarBaseDoc* GetNotebook() const { return m_pNotebook; }
     // The page shows edits not stored into it yet.
     BOOL HasUnsavedEdits() const;
-    // The page's stored text holds objects the editor would lose: it is shown read-only.
+    // The page's stored text holds objects the editor would lose, or its reading was stopped:
+    // it is shown read-only.
     BOOL IsKeptReadOnly() const { return m_bKeepsObjects; }
+    // The page's reading was stopped: the editor shows nothing of it.
+    BOOL IsUnread() const { return m_bUnread; }
     // Stores the control's rich text into the page; FALSE when there is nothing to store.
     BOOL StoreEdits();
     // Shows the page's stored text again.
@@ -44,14 +47,17 @@ public:
     // The whole text (or the selection) as RTF or plain text.
     CString GetStreamText(int nFormat) const;
     // Replaces the whole text (or the selection, with SFF_SELECTION) by the RTF or plain text.
-    void SetStreamText(int nFormat, const CString& text);
+    // Given what is read (a page's or a file's name), a long text is read with the progress
+    // window, whose 取消 stops it: FALSE then, and the control shows what it showed before.
+    BOOL SetStreamText(int nFormat, const CString& text, LPCTSTR lpszSubject = nullptr);
 
     // Writes the text to a file (RTF with SF_RTF, else plain text; SFF_SELECTION for the
     // selection). A failed write leaves no partial file. FALSE on failure.
     BOOL ExportToFile(LPCTSTR lpszPath, int nFormat);
     // Reads a file in (RTF or plain text) over the whole text or the selection. A file that
     // cannot be read, or is no RTF when RTF is asked for, changes nothing: FALSE, with the
-    // reason for the user in pstrError when given.
+    // reason for the user in pstrError when given. A long read the user stops changes nothing
+    // either: FALSE with no reason.
     BOOL ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrError = nullptr);
 
     BOOL IsReadOnly() const { return m_bReadOnly; }
@@ -105,5 +111,6 @@ protected:
     int m_nSavedWrap = WrapToWindow;
     BOOL m_bNotebookModifiedAtStart = FALSE;
     BOOL m_bLoading = FALSE;
+    BOOL m_bUnread = FALSE;
     BOOL m_bEditing = FALSE;
 };

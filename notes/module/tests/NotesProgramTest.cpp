@@ -6,6 +6,7 @@
 #include "notes/WordPadDoc.h"
 
 #include "notes/module/NotesModule.h"
+#include "links/ui/tests/ShownProgress.h"
 #include "notes/ui/BrowseFileView.h"
 #include "notes/ui/DlgExportRtftxt.h"
 #include "notes/ui/NoteFrame.h"
@@ -108,7 +109,8 @@ protected:
         QTest::keyClicks(w, text);
         Pump();
     }
-    // The program with the notebook open and its page 周报 in the editor.
+    // The program with the notebook open, its group 工作 shown and (with select) its page 周报 in
+    // the editor.
     struct Open {
         std::unique_ptr<CSmsApp> app;
         CNoteTreeView* tree = nullptr;
@@ -116,7 +118,7 @@ protected:
         CNoteContent* page = nullptr;
         CWordPadView* editor = nullptr;
     };
-    Open OpenPage(const CString& body = "{\\rtf1 旧内容}") {
+    Open OpenPage(const CString& body = "{\\rtf1 旧内容}", bool select = true) {
         Open o;
         o.app = StartProgram({WriteNotebook("book.ntp", body)});
         if (!o.app)
@@ -128,7 +130,7 @@ protected:
         o.page = Page(o.doc, "周报");
         o.tree->GetTreeCtrl().Expand(o.tree->GetFileAt(0)->hItem, TVE_EXPAND);
         o.tree->GetTreeCtrl().Expand((HTREEITEM)o.page->GetParent()->GetTreeItem(), TVE_EXPAND);
-        if (SelectRecord(o.tree, o.page))
+        if (select && SelectRecord(o.tree, o.page))
             o.editor = o.tree->GetEditor();
         return o;
     }
@@ -524,6 +526,105 @@ TEST_F(NotesProgramTest, ImportRefusesAFileThatIsNotRtfAndKeepsATablesCellsApart
     o.editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(o.editor->GetStreamText(SF_TEXT), "姓名\t城市\r\n张三\t北京\r\n表格之后的一行。");
+    ForgetScript();
+    answers = {IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+// A long page, or a long file imported, is read with the progress window. Stopped, the page is
+// shown empty and read-only and is never stored back, so a save keeps what it holds; an import
+// stopped leaves the page as it was. Left alone, both read whole.
+TEST_F(NotesProgramTest, ALongReadCanBeStoppedAndNothingIsLost) {
+    constexpr int kLines = 60000;
+    std::string body = "{\\rtf1\\ansi\\ansicpg936 ";
+    for (int i = 0; i < kLines; ++i)
+        body += (i == 100 ? "{\\b 粗体行}" : "第" + std::to_string(i) + "行") + "\\par\n";
+    body += "}";
+    const CString file = PathOf("long.rtf");
+    std::ofstream((LPCTSTR)file, std::ios::binary) << body;
+    Open o = OpenPage(CString(body.c_str()), false);
+    ASSERT_NE(o.page, nullptr);
+    const CString path = PathOf("book.ntp");
+    CNoteTreeView* tree = o.tree;
+    CWordPadDoc* doc = o.doc;
+    CNoteContent* report = o.page;
+    CNoteContent* plan = Page(doc, "计划");
+
+    // Stops the next read from the progress window, by Escape or by its 取消.
+    CString caption;
+    bool stopped = false;
+    auto stopNextRead = [&](bool escape) {
+        stopped = false;
+        auto* poll = new QTimer;
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [&, poll, escape] {
+            CDlgSendSmsProgress* dlg = ReadingProgress();
+            if (dlg == nullptr)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            dlg->GetWindowText(caption);
+            if (escape)
+                QTest::keyClick(dlg->GetWidget(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(dlg->GetDlgItem(IDCANCEL)->GetWidget(), Qt::LeftButton);
+            stopped = true;
+        });
+        poll->start();
+    };
+
+    // The page's reading stopped.
+    stopNextRead(true);
+    shown.clear();
+    ASSERT_TRUE(SelectRecord(tree, report));
+    CWordPadView* editor = tree->GetEditor();
+    ASSERT_TRUE(stopped);
+    EXPECT_STREQ("读取页面", caption);
+    EXPECT_EQ(nullptr, ReadingProgress());
+    EXPECT_EQ(editor->GetPage(), report);
+    EXPECT_TRUE(editor->IsUnread());
+    EXPECT_TRUE(editor->IsKeptReadOnly());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.Find("没有读完"), -1) << (LPCTSTR)shown[0].text;
+    EXPECT_EQ(editor->GetRichEditCtrl().GetTextLength(), 0);
+    Type(editor, "typed");
+    EXPECT_EQ(editor->GetRichEditCtrl().GetTextLength(), 0);
+    EXPECT_FALSE(editor->HasUnsavedEdits());
+    EXPECT_FALSE(editor->StoreEdits());
+    // A save writes the page as it is stored.
+    doc->SetModifiedFlag(TRUE);
+    ASSERT_TRUE(tree->SaveFile(tree->GetFileAt(0), FALSE));
+    {
+        CWordPadDoc reread;
+        ASSERT_TRUE(reread.OnOpenDocument(path));
+        EXPECT_EQ(Page(&reread, "周报")->GetBodyText(), CString(body.c_str()));
+    }
+
+    // Chosen again and left alone, the page reads whole and can be edited.
+    ASSERT_TRUE(SelectRecord(tree, plan));
+    ASSERT_TRUE(SelectRecord(tree, report));
+    EXPECT_FALSE(editor->IsUnread());
+    EXPECT_FALSE(editor->IsKeptReadOnly());
+    EXPECT_EQ(editor->GetRichEditCtrl().GetLineCount(), kLines);
+    EXPECT_EQ(nullptr, ReadingProgress());
+
+    // An import stopped leaves the page with its unsaved edit; left alone it reads the file.
+    ASSERT_TRUE(SelectRecord(tree, plan));
+    Type(editor, "abc");
+    ASSERT_TRUE(editor->HasUnsavedEdits());
+    stopNextRead(false);
+    shown.clear();
+    AnswerFileDialog(file, 0);
+    editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(shown.empty()) << "a stop the user asked for is not reported";
+    EXPECT_EQ(editor->GetStreamText(SF_TEXT), "abc");
+    EXPECT_TRUE(editor->HasUnsavedEdits());
+    EXPECT_FALSE(editor->IsUnread());
+    AnswerFileDialog(file, 0);
+    editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
+    EXPECT_EQ(editor->GetRichEditCtrl().GetLineCount(), kLines);
+    EXPECT_EQ(editor->GetStreamText(SF_TEXT).Left(5), "第0行");
     ForgetScript();
     answers = {IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
