@@ -349,7 +349,8 @@ TEST_F(SmtpClientSocketTest, AServerSilentForTheWholeReplyWaitIsLeft) {
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(client.Connect());
         EXPECT_TRUE(RunSession(5000));
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+        // The wait is a window timer, which may fire up to 5% early.
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(285));
         server.Join();
         EXPECT_TRUE(closedSeen);
         EXPECT_TRUE(client.WasServerSilent());
