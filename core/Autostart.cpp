@@ -8,6 +8,8 @@
 #include <system_error>
 
 #include "core/FileUtil.h"
+#include "platform/base/Document.h"
+#include "platform/base/Exception.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/OsPath.h"
 
@@ -156,23 +158,13 @@ bool WriteDesktopFile(const std::filesystem::path& path, const std::string& cont
     fs::create_directories(path.parent_path(), ec);
     if (ec)
         return false;
-    // Written beside the file and renamed over it, so the desktop never reads half a file.
-    fs::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
+    // Written beside the file and put in its place in one step, so the desktop never reads half
+    // a file; a file the user keeps elsewhere and links into place stays linked.
+    try {
+        CDocument::ReplaceOsFileContents(
+            path.string(), reinterpret_cast<const BYTE*>(content.data()), content.size());
+    } catch (CException* e) {
+        e->Delete();
         return false;
     }
     return true;

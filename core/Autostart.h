@@ -38,6 +38,7 @@ std::string OwnExecutable();
 std::string DesktopExecValue(const std::string& program);
 // A string value with the escapes of desktop entries.
 std::string DesktopStringValue(const std::string& text);
-// Writes a whole file beside its place and renames it over the old one, creating the folder, so
-// that the desktop never reads half a file. false when it could not be written.
+// Writes a whole file beside its place and puts it in the old one's place in one step (through a
+// link to the file it points at), creating the folder, so that the desktop never reads half a
+// file. false when it could not be written; the old file is as it was then.
 bool WriteDesktopFile(const std::filesystem::path& path, const std::string& content);

@@ -109,3 +109,22 @@ TEST_F(Autostart, HiddenOrForeignEntriesDoNotCount) {
     EXPECT_TRUE(GetRunAtStartup("Quillmar", &command));
     EXPECT_STREQ(command, "/bin/my q");
 }
+
+// The desktop's files are the user's too (the list of default programs holds every program's
+// choices): one kept elsewhere and linked into place stays linked, its target gets the new text.
+TEST_F(Autostart, ADesktopFileKeptAsALinkStaysALinkAndItsTargetIsReplaced) {
+    const fs::path kept = m_tmp.path() / "dotfiles" / "mimeapps.list";
+    fs::create_directory(kept.parent_path());
+    std::ofstream(kept, std::ios::binary) << "[Default Applications]\ntext/plain=editor.desktop\n";
+    const fs::path place = m_tmp.path() / "mimeapps.list";
+    fs::create_symlink(kept, place);
+
+    const std::string text = "[Default Applications]\ntext/plain=other.desktop\n";
+    ASSERT_TRUE(WriteDesktopFile(place, text));
+    EXPECT_TRUE(fs::is_symlink(place));
+    EXPECT_EQ(ReadText(kept), text);
+    EXPECT_EQ(1, (int)std::distance(fs::directory_iterator(kept.parent_path()),
+                                    fs::directory_iterator()));
+    EXPECT_EQ(2,
+              (int)std::distance(fs::directory_iterator(m_tmp.path()), fs::directory_iterator()));
+}

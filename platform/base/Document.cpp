@@ -98,6 +98,9 @@ private:
 
 // Puts what `fill` writes to the descriptor in the file's place (see ReplaceFileContents).
 void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill);
+// The same for a path the operating system names; failures name lpszPathName.
+void ReplaceFileAt(const std::string& osPath, LPCTSTR lpszPathName,
+                   const std::function<void(int fd)>& fill);
 
 void WriteAll(int fd, const BYTE* pData, size_t nSize) {
     while (nSize > 0) {
@@ -282,8 +285,8 @@ void RemoveStaleTemporaries(const std::string& osPath) {
     std::string dir = slash == std::string::npos ? "." : osPath.substr(0, slash);
     std::string prefix = (slash == std::string::npos ? osPath : osPath.substr(slash + 1)) + ".~";
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir.empty() ? "/" : dir, ec), end;
-         !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(dir.empty() ? "/" : dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (name.compare(0, prefix.size(), prefix) != 0)
             continue;
@@ -319,8 +322,8 @@ bool MayFollowLink(const std::filesystem::path& link, const struct stat& linkSta
 }
 
 // The file a save through `osPath` replaces: a link stays a link and the file it points at (through
-// any further links) is the one replaced; a link to nothing is replaced itself. Throws the save's access error for a link the rule
-// above does not let the user follow.
+// any further links) is the one replaced; a link to nothing is replaced itself. Throws the save's
+// access error for a link the rule above does not let the user follow.
 std::string SaveTarget(const std::string& osPath, LPCTSTR lpszPathName) {
     std::filesystem::path path = osPath;
     for (int hops = 0; hops < 40; ++hops) {
@@ -341,8 +344,13 @@ std::string SaveTarget(const std::string& osPath, LPCTSTR lpszPathName) {
 }
 
 void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) {
+    ReplaceFileAt(OsPathFromProgramPath(lpszPathName), lpszPathName, fill);
+}
+
+void ReplaceFileAt(const std::string& linkPath, LPCTSTR lpszPathName,
+                   const std::function<void(int fd)>& fill) {
     static std::atomic<unsigned> s_serial{0};
-    std::string osPath = SaveTarget(OsPathFromProgramPath(lpszPathName), lpszPathName);
+    std::string osPath = SaveTarget(linkPath, lpszPathName);
     struct stat st;
     bool existed = ::stat(osPath.c_str(), &st) == 0;
     RemoveStaleTemporaries(osPath);
@@ -395,6 +403,11 @@ void ReplaceFile(LPCTSTR lpszPathName, const std::function<void(int fd)>& fill) 
 
 void CDocument::ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize) {
     ReplaceFile(lpszPathName, [&](int fd) { WriteAll(fd, pData, nSize); });
+}
+
+void CDocument::ReplaceOsFileContents(const std::string& osPath, const BYTE* pData, size_t nSize) {
+    const CString name = ProgramPathFromOsPath(osPath);
+    ReplaceFileAt(osPath, name, [&](int fd) { WriteAll(fd, pData, nSize); });
 }
 
 void CDocument::ReplaceFileWriting(LPCTSTR lpszPathName, BOOL bText,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/base/Collections.h"
 #include "platform/base/CString.h"
@@ -108,6 +109,10 @@ public:
     // the disk, then renamed over the path. Throws CFileException; the old file is untouched then.
     // Temporary files that saves killed part-way left beside the file are removed first.
     static void ReplaceFileContents(LPCTSTR lpszPathName, const BYTE* pData, size_t nSize);
+    // The same for a file the operating system names (UTF-8, '/'): the stores kept outside the
+    // program's folder, such as the profile and the desktop's files, whose folders need not have
+    // names a program path can hold.
+    static void ReplaceOsFileContents(const std::string& osPath, const BYTE* pData, size_t nSize);
     // The same for a file written piece by piece: what `write` writes to the file it is given
     // (text mode turns each "\n" into "\r\n") takes the path's place once complete, with a
     // save's rules: an existing target must be a regular file no one holds, and another user's

@@ -11,9 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "platform/base/Document.h"
+#include "platform/base/Exception.h"
 #include "platform/base/Gbk.h"
 #include "platform/base/ModuleDir.h"
 
@@ -319,28 +318,20 @@ bool SaveLocked() {
     for (int r = 0; r < 3; ++r)
         if (!g_roots[r]->values.empty() || !g_roots[r]->children.empty())
             WriteKey(out, *g_roots[r], kRootNames[r]);
-    fs::path file = StoreFile();
-    fs::path temp = file;
-    temp += ".new";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
+    // The whole text takes the file's place in one step, through a temporary name of this
+    // process's own: a save killed part-way, or two copies of the program saving at once, never
+    // leave a profile cut short or mixed, and a profile linked in from elsewhere stays linked.
+    try {
+        CDocument::ReplaceOsFileContents(StoreFile().string(),
+                                         reinterpret_cast<const BYTE*>(out.data()), out.size());
+    } catch (CException* e) {
+        e->Delete();
         return false;
-    size_t done = 0;
-    while (done < out.size()) {
-        ssize_t n = ::write(fd, out.data() + done, out.size() - done);
-        if (n <= 0)
-            break;
-        done += (size_t)n;
     }
-    bool ok = done == out.size() && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), file.c_str()) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
+    return true;
 }
 
-int g_batchDepth = 0;     // live CProfileWriteBatch objects
+int g_batchDepth = 0;      // live CProfileWriteBatch objects
 bool g_batchDirty = false; // a change waits for the batch to end
 
 LONG Saved() {

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/base/ModuleDir.h"
 #include "platform/base/Profile.h"
 #include "platform/base/tests/ChildProcess.h"
@@ -268,7 +271,66 @@ TEST_F(ProfileTest, FileIsReadableTextAndReplacedWhole) {
     EXPECT_NE(std::string::npos,
               text.find("[HKEY_CURRENT_USER\\Software\\Quillmar\\Quillmar\\General]"));
     EXPECT_NE(std::string::npos, text.find(reinterpret_cast<const char*>(u8"\"Name\"=\"张三\"")));
-    EXPECT_FALSE(fs::exists(File().string() + ".new"));
+    // Nothing of the way it was written stays beside it.
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_dir.path()))
+        EXPECT_EQ(File(), entry.path());
+}
+
+// A profile kept elsewhere (with the user's other settings) and linked into the folder stays so.
+TEST_F(ProfileTest, ASaveThroughALinkKeepsTheLinkAndWritesItsTarget) {
+    const fs::path kept = m_dir.path() / "dotfiles" / "quillmar.reg";
+    fs::create_directory(kept.parent_path());
+    std::ofstream(kept, std::ios::binary)
+        << "[HKEY_CURRENT_USER\\Software\\Quillmar\\Quillmar\\General]\n"
+           "\"A\"=dword:00000001\n";
+    fs::create_symlink(kept, File());
+    CProfileStore::ReloadForTesting();
+    CProfileStore app;
+    ASSERT_TRUE(app.WriteProfileInt("General", "B", 2));
+    EXPECT_TRUE(fs::is_symlink(File()));
+    CProfileStore::ReloadForTesting();
+    EXPECT_EQ(1u, app.GetProfileInt("General", "A", 0));
+    EXPECT_EQ(2u, app.GetProfileInt("General", "B", 0));
+    EXPECT_EQ(1, (int)std::distance(fs::directory_iterator(kept.parent_path()),
+                                    fs::directory_iterator()));
+}
+
+// Two running copies that save their settings at the same moment: whenever the file is read it is
+// the whole of one copy's profile, never one cut short or one copy's text over the other's.
+TEST_F(ProfileTest, CopiesSavingAtOnceAlwaysLeaveOneWholeProfile) {
+    const std::string valueA(3000, 'a'), valueB(7000, 'b');
+    CProfileStore app;
+    ASSERT_TRUE(app.WriteProfileString("General", "Who", valueA.c_str()));
+    const std::string textA = FileText();
+    ASSERT_TRUE(app.WriteProfileString("General", "Who", valueB.c_str()));
+    const std::string textB = FileText();
+
+    std::vector<pid_t> copies;
+    for (const std::string* value : {&valueA, &valueB}) {
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int i = 0; i < 400; ++i)
+                app.WriteProfileString("General", "Who", value->c_str());
+            _exit(0);
+        }
+        ASSERT_GT(pid, 0);
+        copies.push_back(pid);
+    }
+    int reads = 0, torn = 0;
+    for (int running = 2; running > 0;) {
+        running = 0;
+        for (pid_t pid : copies)
+            running += ::waitpid(pid, nullptr, WNOHANG) == 0 ? 1 : 0;
+        const std::string text = FileText();
+        ++reads;
+        if (text != textA && text != textB)
+            ++torn;
+    }
+    for (pid_t pid : copies)
+        ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(0, torn) << "of " << reads << " reads";
+    EXPECT_TRUE(FileText() == textA || FileText() == textB);
 }
 
 TEST_F(ProfileTest, AChangeThatCannotBeSavedIsReported) {
