@@ -95,9 +95,10 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
     BOOL handled = pTarget->OnCmdMsg(m_nID, (int)CN_UPDATE_COMMAND_UI, this, nullptr);
     if (!handled && bDisableIfNoHndler && !m_bEnableChanged) {
         AFX_CMDHANDLERINFO info{nullptr, nullptr};
-        // An item with a command handler stays enabled; one nobody handles is greyed.
-        if (!pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info))
-            Enable(FALSE);
+        // An item with a command handler is enabled, one nobody handles is greyed. Both are
+        // set every time: a tool bar button greyed while nobody could take its command (the
+        // window was busy) must come back once someone can.
+        Enable(pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info));
     }
     return handled;
 }

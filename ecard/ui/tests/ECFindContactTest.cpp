@@ -7,6 +7,7 @@
 #include "ecard/ECAccess.h"
 #include "ecard/ui/ECDialogs.h"
 #include "ecard/ui/ECDlgFindContact.h"
+#include "platform/gui/Menu.h"
 
 #include <QDir>
 #include <QInputMethodEvent>
@@ -70,10 +71,10 @@ protected:
         frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
         return frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(57636);
     }
-    void ClickFindButton() {
+    void ClickFindButton(UINT nID = 57636) {
         CToolBar& bar = frame->GetToolBar();
         CRect r;
-        bar.GetItemRect(bar.CommandToIndex(57636), &r);
+        bar.GetItemRect(bar.CommandToIndex(nID), &r);
         QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(r.CenterPoint().x, r.CenterPoint().y));
         Pump();
@@ -139,6 +140,63 @@ TEST_F(ECFindContactTest, TheCommandIsForGroupsOnly) {
     };
     Command(57636);
     EXPECT_FALSE(opened);
+}
+
+TEST_F(ECFindContactTest, AfterARequestTheFindButtonsOpenWhatTheMenuItemsOpen) {
+    // While a request runs every command of the window is greyed; once it is answered, each
+    // find button is enabled exactly when its item in the menu bar's 联系人 menu is, and a
+    // click on it opens the dialog that the menu item opens.
+    test_net::Reply slow = test_net::Reply::Text("0#");
+    slow.delayMs = 300;
+    server.SetReply("ecard/syncallfriends.asp", slow);
+    Command(1525);
+    ASSERT_TRUE(frame->IsBusy());
+    EXPECT_FALSE(FindButtonEnabled());
+    EXPECT_FALSE(frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled(1528));
+    WaitIdle();
+
+    CMenu* contacts = frame->GetMenu()->GetSubMenu(2);
+    ASSERT_NE(nullptr, contacts);
+    struct Case {
+        HTREEITEM item;
+        UINT id;
+        bool opens;
+    };
+    const Case cases[] = {
+        {tree->GetGroupItem(CECContactsTreeView::KindFriends), 57636, true},
+        {tree->GetRootItem(), 1528, true},
+        {ItemOf(kBob), 1528, true},
+        {ItemOf(kBob), 57636, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " " << tree->GetTreeCtrl().GetItemText(c.item));
+        Select(c.item);
+        std::vector<CString> opened;
+        onDialog = [&](CDialog& d) {
+            CString caption;
+            d.GetWindowText(caption);
+            const char* kind = dynamic_cast<CECDlgFindContactID*>(&d) ? "by ID"
+                               : dynamic_cast<CECDlgFindContact*>(&d) ? "by fields"
+                                                                      : "other";
+            opened.push_back(CString(kind) + "|" + caption);
+            d.EndDialog(IDCANCEL);
+        };
+        AfxSendInitMenuPopup(frame, contacts->GetSafeHmenu(), 2);
+        const bool menuEnabled = !(contacts->GetMenuState(c.id, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_EQ(c.opens, menuEnabled);
+        if (menuEnabled)
+            Command(c.id);
+        Pump();
+        const std::vector<CString> fromMenu = opened;
+        opened.clear();
+
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+        EXPECT_EQ(menuEnabled,
+                  frame->GetToolBar().GetToolBarCtrl().IsButtonEnabled((int)c.id) != FALSE);
+        ClickFindButton(c.id);
+        EXPECT_EQ(c.opens ? 1u : 0u, opened.size());
+        EXPECT_EQ(fromMenu, opened);
+    }
 }
 
 TEST_F(ECFindContactTest, FindByIdSearchesTheChosenScopeAndAMissSelectsNothing) {

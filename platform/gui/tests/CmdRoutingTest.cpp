@@ -122,15 +122,15 @@ TEST_F(CmdRoutingTest, MenuCommandsFollowTheirUpdateState) {
     }
 }
 
-TEST_F(CmdRoutingTest, DoUpdateDisablesItemsNobodyHandles) {
+TEST_F(CmdRoutingTest, DoUpdateEnablesAnItemByWhetherSomeoneHandlesIt) {
     struct Row {
         UINT id;
         BOOL handled;
         int enabled;
     } rows[] = {
         {101, TRUE, 1},   // its update handler enabled it
-        {102, FALSE, -1}, // passed on; a command handler exists, so it is left alone
-        {103, FALSE, -1}, // no update handler, but a command handler
+        {102, FALSE, 1},  // passed on; a command handler exists, so it is enabled
+        {103, FALSE, 1},  // no update handler, but a command handler
         {999, FALSE, 0},  // nobody handles it: greyed
     };
     host.enable101 = TRUE;
