@@ -1070,6 +1070,22 @@ public:
 
     // ---- Text ----
 
+    // The characters of the whole text as the program's text holds them: a paragraph or line
+    // end is one, an embedded object none, a character beyond the basic plane one.
+    long CharacterCount() const {
+        const QString raw = Doc()->toRawText();
+        long n = (long)raw.size();
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            if (raw[i] == QChar::ObjectReplacementCharacter) {
+                --n;
+            } else if (raw[i].isHighSurrogate() && i + 1 < raw.size() &&
+                       raw[i + 1].isLowSurrogate()) {
+                --n;
+                ++i;
+            }
+        }
+        return n;
+    }
     CString TextRange(int from, int to) const {
         int end = End();
         from = std::clamp(from, 0, end);
@@ -1357,6 +1373,10 @@ LRESULT RichEditAdapter::DefProc(UINT msg, WPARAM wp, LPARAM lp, bool& handled) 
     case EM_GETTEXTLENGTHEX: {
         auto* g = reinterpret_cast<GETTEXTLENGTHEX*>(wp);
         DWORD flags = g ? g->flags : GTL_DEFAULT;
+        // Asked on every idle update of a view's commands: counted on the document's own text,
+        // never by converting the whole of a long page.
+        if (!(flags & (GTL_USECRLF | GTL_NUMBYTES)))
+            return CharacterCount();
         CString s = TextRange(0, -1);
         if (!(flags & GTL_USECRLF))
             s.Replace("\r\n", "\r");

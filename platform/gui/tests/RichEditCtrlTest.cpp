@@ -138,6 +138,17 @@ TEST_F(RichEditTest, TextAndSelectionCountCharactersWithOneForAParagraphEnd) {
     EXPECT_EQ(edit.GetTextLengthEx(GTL_NUMCHARS), 3 + 1 + 7 + 1 + 3);
     EXPECT_EQ(edit.GetTextLengthEx(GTL_NUMCHARS | GTL_USECRLF), 3 + 2 + 7 + 2 + 3);
     EXPECT_FALSE(edit.GetModify()) << "setting the text is not an edit";
+    // Characters are counted as the program's text has them, whatever the document holds.
+    for (const QString& held :
+         {QStringLiteral(""), QStringLiteral("a\u2028b\u2029c"), QStringLiteral("x\ufffcy"),
+          QStringLiteral("\U0001F600 and \u2603"), QStringLiteral("末尾\u2029")}) {
+        Qt()->setPlainText(held);
+        CString asText = Text(edit);
+        asText.Replace("\r\n", "\r");
+        EXPECT_EQ(edit.GetTextLengthEx(GTL_NUMCHARS), (long)AfxToQt(asText).size())
+            << held.toStdString();
+    }
+    edit.SetWindowText("第一行\r\n第二行 abc\nend");
 
     struct Case {
         long from, to;
