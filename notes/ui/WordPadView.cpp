@@ -88,8 +88,8 @@ class CReadProgress : public CIRichEditReadProgress {
 public:
     static constexpr ULONGLONG kShowFrom = 50000;
 
-    CReadProgress(CWnd* pParent, LPCTSTR lpszSubject)
-        : m_task(pParent, "读取页面", "正在读取:", lpszSubject, kShowFrom) {}
+    CReadProgress(CWnd* pParent, LPCTSTR lpszTitle, LPCTSTR lpszSubject)
+        : m_task(pParent, lpszTitle, "正在读取:", lpszSubject, kShowFrom) {}
     BOOL OnReadProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
         return m_task.Step(nDone, nTotal);
     }
@@ -153,8 +153,8 @@ void CWordPadView::ShowPage(CNoteContent* pPage, CQuillmarBaseDoc* pNotebook) {
     m_bUnread = FALSE;
     m_bLoading = TRUE;
     CString body = pPage != nullptr ? pPage->GetBodyText() : CString();
-    if (!SetStreamText(SF_RTF, body.IsEmpty() ? CString("{\\rtf1 }") : body,
-                       pPage != nullptr ? (LPCTSTR)pPage->GetName() : nullptr)) {
+    if (!ReadStreamText(SF_RTF, body.IsEmpty() ? CString("{\\rtf1 }") : body, "读取页面",
+                        pPage != nullptr ? (LPCTSTR)pPage->GetName() : "")) {
         // The reading was stopped: the page shows nothing of itself, and nothing of it is
         // ever stored back from here.
         SetStreamText(SF_RTF, "{\\rtf1 }");
@@ -213,15 +213,19 @@ CString CWordPadView::GetStreamText(int nFormat) const {
     return CString(buffer.bytes.data(), (int)buffer.bytes.size());
 }
 
-BOOL CWordPadView::SetStreamText(int nFormat, const CString& text, LPCTSTR lpszSubject) {
+void CWordPadView::SetStreamText(int nFormat, const CString& text) {
     StreamBuffer buffer;
     buffer.bytes.assign(text.GetString(), (size_t)text.GetLength());
     EDITSTREAM es{(DWORD_PTR)&buffer, 0, &ReadFromBuffer};
-    if (lpszSubject == nullptr) {
-        GetRichEditCtrl().StreamIn(nFormat, es);
-        return TRUE;
-    }
-    CReadProgress progress(this, lpszSubject);
+    GetRichEditCtrl().StreamIn(nFormat, es);
+}
+
+BOOL CWordPadView::ReadStreamText(int nFormat, const CString& text, LPCTSTR lpszTitle,
+                                  LPCTSTR lpszSubject) {
+    StreamBuffer buffer;
+    buffer.bytes.assign(text.GetString(), (size_t)text.GetLength());
+    EDITSTREAM es{(DWORD_PTR)&buffer, 0, &ReadFromBuffer};
+    CReadProgress progress(this, lpszTitle, lpszSubject);
     GetRichEditCtrl().StreamIn(nFormat, es, &progress);
     return es.dwError != kRichEditReadStopped;
 }
@@ -254,7 +258,7 @@ BOOL CWordPadView::ImportFromFile(LPCTSTR lpszPath, int nFormat, CString* pstrEr
     // Anything else taken as RTF would replace the page with its bytes as text.
     if ((nFormat & SF_RTF) && !RtfHasHeader(bytes.data(), bytes.size()))
         return fail(CString("导入失败：文件 ") + lpszPath + " 不是 RTF 格式的文件，页面没有改动。");
-    if (!SetStreamText(nFormat, CString(bytes.data(), (int)bytes.size()), lpszPath))
+    if (!ReadStreamText(nFormat, CString(bytes.data(), (int)bytes.size()), "导入文件", lpszPath))
         return fail(CString()); // stopped by the user: the page is as it was
     GetRichEditCtrl().SetModify(TRUE);
     return TRUE;

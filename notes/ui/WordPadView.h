@@ -47,9 +47,7 @@ public:
     // The whole text (or the selection) as RTF or plain text.
     CString GetStreamText(int nFormat) const;
     // Replaces the whole text (or the selection, with SFF_SELECTION) by the RTF or plain text.
-    // Given what is read (a page's or a file's name), a long text is read with the progress
-    // window, whose 取消 stops it: FALSE then, and the control shows what it showed before.
-    BOOL SetStreamText(int nFormat, const CString& text, LPCTSTR lpszSubject = nullptr);
+    void SetStreamText(int nFormat, const CString& text);
 
     // Writes the text to a file (RTF with SF_RTF, else plain text; SFF_SELECTION for the
     // selection). A failed write leaves no partial file. FALSE on failure.
@@ -98,6 +96,10 @@ protected:
     void OnUpdateSuperscript(CCmdUI* p) { OnUpdateCharEffect(p, CFM_SUPERSCRIPT, CFE_SUPERSCRIPT); }
     void OnUpdateNeedPage(CCmdUI* pCmdUI);
     void ApplyInitialState();
+    // Replaces the whole text as SetStreamText does; a long text is read with the progress
+    // window (its title, and the page or file read), whose 取消 stops it: FALSE then, and the
+    // control shows what it showed before.
+    BOOL ReadStreamText(int nFormat, const CString& text, LPCTSTR lpszTitle, LPCTSTR lpszSubject);
     void OnTextChanged();
     // Sets the text colour (CFM_COLOR) or the highlight (CFM_BACKCOLOR) of the selection.
     void SetColour(DWORD dwMask, DWORD dwEffects, COLORREF cr);

@@ -617,6 +617,7 @@ TEST_F(NotesProgramTest, ALongReadCanBeStoppedAndNothingIsLost) {
     AnswerFileDialog(file, 0);
     editor->SendMessage(WM_COMMAND, CWordPadView::ID_IMPORT);
     EXPECT_TRUE(stopped);
+    EXPECT_STREQ("导入文件", caption);
     EXPECT_TRUE(shown.empty()) << "a stop the user asked for is not reported";
     EXPECT_EQ(editor->GetStreamText(SF_TEXT), "abc");
     EXPECT_TRUE(editor->HasUnsavedEdits());
