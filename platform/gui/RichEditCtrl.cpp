@@ -304,6 +304,54 @@ private:
     RichEditAdapter** a;
 };
 
+// Lays a document out a fixed number of paragraphs at a time on its layout's own timer, in place
+// of the layout's lazy steps: those take many times longer for a long text and, once it runs to
+// hundreds of thousands of lines, hold the window for seconds at a time (after a read, a resize,
+// a change of wrapping). Paragraphs are laid out in order, from the first.
+class SteppedLayout : public QObject {
+public:
+    static constexpr int kStep = 2048;
+
+    explicit SteppedLayout(QTextDocument* doc) : QObject(doc->documentLayout()), m_doc(doc) {
+        doc->documentLayout()->installEventFilter(this);
+    }
+    // Lays the document out to the next multiple of kStep paragraphs; answers how many are then
+    // laid out (all of them once it is done).
+    static int Step(QTextDocument* doc) {
+        const int blocks = doc->blockCount();
+        const int laid = LaidOut(doc);
+        if (laid >= blocks)
+            return blocks;
+        const int to = std::min((laid / kStep + 1) * kStep, blocks);
+        doc->documentLayout()->blockBoundingRect(doc->findBlockByNumber(to - 1));
+        return to;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::Timer || LaidOut(m_doc) >= m_doc->blockCount())
+            return false;
+        Step(m_doc);
+        return true;
+    }
+
+private:
+    static int LaidOut(QTextDocument* doc) {
+        int laid = 0, unlaid = doc->blockCount();
+        while (laid < unlaid) {
+            const int mid = laid + (unlaid - laid) / 2;
+            const QTextLayout* layout = doc->findBlockByNumber(mid).layout();
+            if (layout != nullptr && layout->lineCount() > 0)
+                laid = mid + 1;
+            else
+                unlaid = mid;
+        }
+        return laid;
+    }
+
+    QTextDocument* m_doc;
+};
+
 class RichEditAdapter : public ControlAdapter {
 public:
     RichEditAdapter(CWnd* w, RichEditWidget* e, RichEditAdapter** slot)
@@ -389,6 +437,7 @@ public:
                 Flush();
         });
         QObject::connect(Doc(), &QTextDocument::contentsChanged, edit, [this] { FindLinks(); });
+        new SteppedLayout(Doc());
     }
 
     // The selection notice first, then the change notice; either may be turned off by the mask.
@@ -1009,14 +1058,18 @@ public:
         doc->setUseDesignMetrics(old->useDesignMetrics());
         doc->setDefaultStyleSheet(old->defaultStyleSheet());
         QTextCursor c = Cleared(doc.get());
+        // The paragraphs are told twice over: as they are read, then as they are laid out.
         bool complete;
+        size_t paragraphs;
         if (rtf) {
             RichTextDoc d = RtfRead(data.data(), data.size());
-            ReadPacer pacer(progress, d.paragraphs.size(), h);
+            paragraphs = d.paragraphs.size();
+            ReadPacer pacer(progress, 2 * paragraphs, h);
             complete = InsertRich(c, d, true, &pacer);
         } else {
             QString text = ProgramText(CString(data.data(), (int)data.size()));
-            ReadPacer pacer(progress, (size_t)text.count(u'\n') + 1, h);
+            paragraphs = (size_t)text.count(u'\n') + 1;
+            ReadPacer pacer(progress, 2 * paragraphs, h);
             complete = InsertPlain(c, text, ToQt(defaults, true), &pacer);
         }
         if (!complete) {
@@ -1035,6 +1088,15 @@ public:
         pendingChange = true;
         FindLinks();
         SetCaret(0);
+        // The new document is laid out here, in steps the progress hears of, rather than later
+        // from a timer; the text is in, so the read no longer stops.
+        for (int laid = SteppedLayout::Step(Doc()); laid < Doc()->blockCount();
+             laid = SteppedLayout::Step(Doc())) {
+            progress->OnReadProgress(std::min(paragraphs + (size_t)laid, 2 * paragraphs),
+                                     2 * paragraphs);
+            if (!IsWindow(h))
+                break;
+        }
         return (LRESULT)data.size();
     }
     CString Content(WPARAM format) const {

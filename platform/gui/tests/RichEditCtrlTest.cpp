@@ -13,7 +13,12 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+#include <QScrollBar>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -818,14 +823,15 @@ TEST_F(RichEditTest, StretchesOfLinesKeepEveryParagraphsSettings) {
     }
 }
 
-// Answers a read's progress: records what it is told and what the control shows meanwhile, and
-// stops the read at the call given (0: never).
+// Answers a read's progress: records what it is told and what the control shows while it
+// reads, and asks to stop at the call given (0: never).
 class CReadProgress : public CIRichEditReadProgress {
 public:
     CReadProgress(CRichEditCtrl& edit, int stopAt) : m_edit(edit), m_stopAt(stopAt) {}
     BOOL OnReadProgress(ULONGLONG nDone, ULONGLONG nTotal) override {
         told.push_back({nDone, nTotal});
-        shownMeanwhile = Text(m_edit);
+        if (nDone * 2 <= nTotal) // still reading, not yet laying out
+            shownMeanwhile = Text(m_edit);
         return (int)told.size() != m_stopAt;
     }
     std::vector<std::pair<ULONGLONG, ULONGLONG>> told;
@@ -869,6 +875,7 @@ TEST_F(RichEditTest, AReadWithProgressIsToldAndCanBeStopped) {
         {"RTF stopped at once", &bytes, SF_RTF, 1, false},
         {"RTF stopped midway", &bytes, SF_RTF, 3, true},
         {"RTF read whole", &bytes, SF_RTF, 0, false},
+        {"RTF asked to stop once it is in", &bytes, SF_RTF, 8, false},
         {"RTF read whole, read-only", &bytes, SF_RTF, 0, true},
         {"text stopped", &lines, SF_TEXT, 2, false},
         {"text read whole", &lines, SF_TEXT, 0, false},
@@ -888,21 +895,30 @@ TEST_F(RichEditTest, AReadWithProgressIsToldAndCanBeStopped) {
         const long n = edit.StreamIn(c.format, es, &progress);
 
         ASSERT_FALSE(progress.told.empty());
-        const ULONGLONG total = c.format == SF_RTF ? page.paragraphs.size() : 9001;
-        // Told every 2048 paragraphs or so, at the end of a stretch of lines.
+        // Each paragraph is told twice over: as it is read, then as it is laid out.
+        const ULONGLONG paragraphs = c.format == SF_RTF ? page.paragraphs.size() : 9001;
+        // Read, told every 2048 paragraphs or so, at the end of a stretch of lines; then laid
+        // out, told every 2048 paragraphs.
         ULONGLONG before = 0;
+        std::vector<ULONGLONG> laidOut;
         for (auto [done, told] : progress.told) {
-            EXPECT_EQ(told, total);
+            EXPECT_EQ(told, 2 * paragraphs);
+            if (done > paragraphs) {
+                laidOut.push_back(done);
+                continue;
+            }
             EXPECT_GE(done, before + 2048);
             EXPECT_LT(done, before + 2 * 2048);
             before = done;
         }
-        if (c.stopAt == 0) {
-            EXPECT_GT(before + 2 * 2048, total);
-        }
+        const bool stopped = c.stopAt != 0 && c.stopAt <= (int)(progress.told.size() - laidOut.size());
+        std::vector<ULONGLONG> layoutSteps;
+        for (ULONGLONG d = 2048; !stopped && d < paragraphs; d += 2048)
+            layoutSteps.push_back(paragraphs + d);
+        EXPECT_EQ(laidOut, layoutSteps);
         EXPECT_EQ(progress.shownMeanwhile, CString("旧内容")) << "the old content shows meanwhile";
         EXPECT_EQ(edit.GetStyle() & ES_READONLY, c.readOnly ? (DWORD)ES_READONLY : 0u);
-        if (c.stopAt != 0) {
+        if (stopped) {
             EXPECT_EQ(progress.told.size(), (size_t)c.stopAt);
             EXPECT_EQ(n, 0);
             EXPECT_EQ(es.dwError, kRichEditReadStopped);
@@ -913,6 +929,8 @@ TEST_F(RichEditTest, AReadWithProgressIsToldAndCanBeStopped) {
         }
         EXPECT_EQ(n, (long)c.data->size());
         EXPECT_EQ(es.dwError, 0u);
+        EXPECT_GT(Qt()->document()->lastBlock().layout()->lineCount(), 0)
+            << "laid out to its end, not left to be laid out later";
         if (c.format == SF_RTF) {
             EXPECT_EQ(Text(edit), page.Text());
             std::string out = Out(edit, SF_RTF);
@@ -939,6 +957,25 @@ TEST_F(RichEditTest, AReadWithProgressIsToldAndCanBeStopped) {
             edit.Undo();
         EXPECT_TRUE(Text(edit) == read);
     }
+}
+
+// A long text laid out again (the control narrowed) is laid out to its end from the timer, and
+// the scroll range comes out as a layout made in one go gives it.
+TEST_F(RichEditTest, ALongTextIsLaidOutAgainToItsEnd) {
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += "第" + std::to_string(i) + "行，一行长到窄的窗口要把它折成两行的文字\r\n";
+    In(edit, lines, SF_TEXT);
+    QTextDocument* doc = Qt()->document();
+    edit.MoveWindow(0, 0, 200, 300);
+    ASSERT_EQ(doc->lastBlock().layout()->lineCount(), 0) << "laid out again from the start";
+    ASSERT_TRUE(WaitFor([&] { return doc->lastBlock().layout()->lineCount() > 0; }, 60000));
+    Pump();
+    const int range = Qt()->verticalScrollBar()->maximum();
+    doc->documentLayout()->documentSize();
+    Pump();
+    EXPECT_EQ(Qt()->verticalScrollBar()->maximum(), range);
+    EXPECT_GT(range, 20000 * 2 * Qt()->fontMetrics().height() * 9 / 10) << "two lines each";
 }
 
 TEST_F(RichEditTest, StreamFailuresAndStrangeInput) {
