@@ -258,6 +258,16 @@ void CTreeEventSelectDays::OnParentToggled(HTREEITEM hParent) {
         SetCheck(c, on);
 }
 
+// ---- Pages --------------------------------------------------------------------------------------
+
+BOOL CPageEventBase::PreTranslateMessage(MSG* pMsg) {
+    // A page is a dialog of its own: left to it, Enter and Escape would end the page, not the
+    // sheet. They pass on to the sheet, which sees the message next.
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+        return FALSE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 // ---- General page ---------------------------------------------------------------------------
 
 BOOL CPageEventGeneral::OnInitDialog() {
