@@ -1241,4 +1241,45 @@ TEST_F(NotesProgramTest, AMenuLetterSharedOnlyWithAGreyedItemRunsTheOtherOne) {
     EXPECT_TRUE(ExitProgram(*o.app));
 }
 
+// A right click on the group while the page shown has unconfirmed changes asks first: staying
+// on the page shows no menu (the group's commands would act on the page still selected); leaving
+// it shows the group's menu with the group selected.
+TEST_F(NotesProgramTest, ARightClickOnAGroupThatTheUserStaysAwayFromShowsNoMenu) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    CGroup* work = o.page->GetParent();
+    ASSERT_NE(work, nullptr);
+    CTreeCtrl& treeCtrl = o.tree->GetTreeCtrl();
+    const HTREEITEM group = (HTREEITEM)work->GetTreeItem();
+    CRect rc;
+    ASSERT_TRUE(treeCtrl.GetItemRect(group, &rc, TRUE));
+    const CPoint at = rc.CenterPoint();
+    int menus = 0;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT, UINT) -> UINT {
+        ++menus;
+        return 0;
+    });
+    Type(o.editor, "abc");
+    struct Step {
+        UINT answer;
+        int menus;
+        HTREEITEM selected;
+    };
+    const Step steps[] = {{IDCANCEL, 0, (HTREEITEM)o.page->GetTreeItem()}, {IDNO, 1, group}};
+    for (const Step& step : steps) {
+        answers = {step.answer};
+        shown.clear();
+        menus = 0;
+        QTest::mouseClick(treeCtrl.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+        Pump();
+        ASSERT_EQ(shown.size(), 1u) << step.answer;
+        EXPECT_NE(shown[0].text.Find("还没有确认"), -1);
+        EXPECT_EQ(menus, step.menus) << step.answer;
+        EXPECT_EQ(treeCtrl.GetSelectedItem(), step.selected) << step.answer;
+    }
+    AfxSetPopupMenuHook(old);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
 } // namespace
