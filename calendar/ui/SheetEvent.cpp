@@ -494,6 +494,10 @@ BOOL CPageEventRemind::OnCommand(WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(wParam);
     if (HIWORD(wParam) == BN_CLICKED) {
         if (id == IDC_ENABLED || id == IDC_ADVANCE || id == IDC_FIXED) {
+            // The two modes are one choice, though the hours' and minutes' labels lie between
+            // them and end the automatic radio group of 提前.
+            if (id != IDC_ENABLED)
+                CheckRadioButton(IDC_ADVANCE, IDC_FIXED, id);
             UpdateLayout();
             return TRUE;
         }

@@ -1025,6 +1025,44 @@ TEST_F(ScheduleProgramTest, EnterAndEscapeInTheEventSheetsPagesEndTheSheet) {
     EXPECT_TRUE(ExitProgram(*t.app));
 }
 
+// The reminder's two modes, clicked in turn in the sheet: each click leaves only its own radio
+// button checked, and the task is reminded in the mode chosen last.
+TEST_F(ScheduleProgramTest, TheReminderModesAreOneChoice) {
+    TwoGroups t = StartWithTwoGroups();
+    CTaskListView* list = ShowEmptyHome(t);
+    ASSERT_NE(list, nullptr);
+    std::vector<std::pair<bool, bool>> seen;
+    onDialog = [&](CDialog& d) {
+        auto* sheet = dynamic_cast<CSheetEvent*>(&d);
+        if (sheet == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        sheet->SelectPage(CSheetEvent::PageRemind);
+        CPageEventRemind& r = sheet->GetRemindPage();
+        ClickBox(r, CPageEventRemind::IDC_ENABLED);
+        for (UINT id : {CPageEventRemind::IDC_FIXED, CPageEventRemind::IDC_ADVANCE}) {
+            ClickBox(r, id);
+            seen.emplace_back(r.IsDlgButtonChecked(CPageEventRemind::IDC_ADVANCE) == BST_CHECKED,
+                              r.IsDlgButtonChecked(CPageEventRemind::IDC_FIXED) == BST_CHECKED);
+        }
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Pump();
+        if (!sheet->WasAccepted())
+            d.EndDialog(IDCANCEL);
+    };
+    RightClickPick(&list->Tree(), CPoint(40, list->Tree().GetWidget()->height() - 10), 1573);
+    onDialog = nullptr;
+    const std::vector<std::pair<bool, bool>> expected{{false, true}, {true, false}};
+    EXPECT_EQ(seen, expected);
+    ASSERT_EQ(t.home->GetTaskHolder().GetSubgroupCount(), 1);
+    const _CEvent* event = static_cast<CTask*>(t.home->GetTaskHolder().GetHead())->GetEvent();
+    EXPECT_TRUE(event->m_remind.m_bEnabled);
+    EXPECT_EQ(event->m_remind.m_nMode, CEventRemindInfo::MODE_ADVANCE);
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
 } // namespace
 
 // A new user's first steps: the top item chosen (no list on the right), a new file, then 新建页 on the file: the page's task is listed at once, and 新建任务 in the
