@@ -282,27 +282,38 @@ TEST_F(NotesProgramTest, UnsavedEditsAreNeverLeftSilently) {
 }
 
 // Staying on the page at the program's close leaves the page in front with its edits: the trees
-// that closed their files before the question do not keep the pane or the title.
+// that closed their files before the question do not keep the pane or the title. When another
+// folder was in front, the notes' folder comes forward with the page.
 TEST_F(NotesProgramTest, ACloseCancelledAtThePageLeavesThePageInFront) {
-    Open o = OpenPage();
-    ASSERT_NE(o.editor, nullptr);
-    Type(o.editor, "abc");
-    CWnd* main = AfxGetMainWnd();
-    ASSERT_NE(main, nullptr);
-    answers = {IDCANCEL};
-    shown.clear();
-    main->SendMessage(WM_CLOSE);
-    EXPECT_EQ(shown.size(), 1u) << "staying on the page ends the close";
-    Pump();
-    ASSERT_TRUE(::IsWindow(main->m_hWnd));
-    CString title;
-    main->GetWindowText(title);
-    EXPECT_NE(title.Find("周报"), -1) << (LPCTSTR)title;
-    EXPECT_TRUE(o.editor->IsWindowVisible());
-    EXPECT_EQ(o.editor->GetPage(), o.page);
-    EXPECT_TRUE(o.editor->HasUnsavedEdits());
-    answers = {IDNO, IDNO};
-    EXPECT_TRUE(ExitProgram(*o.app));
+    CInfoModule info;
+    AfxRegisterShellModule(&info);
+    for (bool fromInfo : {false, true}) {
+        Open o = OpenPage();
+        ASSERT_NE(o.editor, nullptr);
+        Type(o.editor, "abc");
+        auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+        ASSERT_NE(main, nullptr);
+        if (fromInfo) {
+            main->SendMessage(WM_COMMAND, 32834); // 信息大全, Ctrl+5
+            Pump();
+            ASSERT_EQ(main->GetOutbar()->GetSelFolder(), (int)FolderInfo);
+        }
+        answers = {IDCANCEL};
+        shown.clear();
+        main->SendMessage(WM_CLOSE);
+        EXPECT_EQ(shown.size(), 1u) << "staying on the page ends the close";
+        Pump();
+        ASSERT_TRUE(::IsWindow(main->m_hWnd));
+        EXPECT_EQ(main->GetOutbar()->GetSelFolder(), (int)FolderNotes) << fromInfo;
+        CString title;
+        main->GetWindowText(title);
+        EXPECT_NE(title.Find("周报"), -1) << (LPCTSTR)title;
+        EXPECT_TRUE(o.editor->IsWindowVisible()) << fromInfo;
+        EXPECT_EQ(o.editor->GetPage(), o.page);
+        EXPECT_TRUE(o.editor->HasUnsavedEdits());
+        answers = {IDNO, IDNO};
+        EXPECT_TRUE(ExitProgram(*o.app));
+    }
 }
 
 TEST_F(NotesProgramTest, DiscardPutsTheModifiedMarkBackAsItWas) {
