@@ -846,10 +846,14 @@ void CMainFrame::OnClose() {
         for (CShellModule* module : AfxGetShellModules())
             if (module->GetFolder() == folder && !module->CloseFiles(this)) {
                 // Trees that closed their files before this one put their own item into the
-                // pane and the title; the tree in front shows its item again.
-                if (m_pOutbar != nullptr)
-                    if (auto* pTree = dynamic_cast<CGroupTreeView*>(m_pOutbar->GetSelFolderWnd()))
+                // pane and the title. The folder whose file stays comes to the front (choosing
+                // it shows its item); when it is in front already, its tree shows its item again.
+                if (m_pOutbar != nullptr) {
+                    if (folder >= 0 && m_pOutbar->GetSelFolder() != folder)
+                        m_pOutbar->SelectFolder(folder, TRUE);
+                    else if (auto* pTree = dynamic_cast<CGroupTreeView*>(m_pOutbar->GetSelFolderWnd()))
                         pTree->ShowCurrentItemAgain();
+                }
                 return;
             }
     CGeneralOptions& g = Options().m_general;

@@ -1679,6 +1679,10 @@ void CGroupTreeView::OnRButtonDown(UINT nFlags, CPoint point) {
     if (hItem != nullptr && hItem != m_hTopItem) {
         m_hPendingParent = hItem;
         Tree().SelectItem(hItem);
+        // The selection may stay where it was (a page with unconfirmed changes the user chose to
+        // stay on): the clicked item's menu would then act on the selected one.
+        if (Tree().GetSelectedItem() != hItem)
+            return;
     }
     if (hItem != nullptr)
         ShowItemMenu(hItem, point);

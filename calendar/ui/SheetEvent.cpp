@@ -258,6 +258,16 @@ void CTreeEventSelectDays::OnParentToggled(HTREEITEM hParent) {
         SetCheck(c, on);
 }
 
+// ---- Pages --------------------------------------------------------------------------------------
+
+BOOL CPageEventBase::PreTranslateMessage(MSG* pMsg) {
+    // A page is a dialog of its own: left to it, Enter and Escape would end the page, not the
+    // sheet. They pass on to the sheet, which sees the message next.
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+        return FALSE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 // ---- General page ---------------------------------------------------------------------------
 
 BOOL CPageEventGeneral::OnInitDialog() {
@@ -484,6 +494,10 @@ BOOL CPageEventRemind::OnCommand(WPARAM wParam, LPARAM lParam) {
     const UINT id = LOWORD(wParam);
     if (HIWORD(wParam) == BN_CLICKED) {
         if (id == IDC_ENABLED || id == IDC_ADVANCE || id == IDC_FIXED) {
+            // The two modes are one choice, though the hours' and minutes' labels lie between
+            // them and end the automatic radio group of 提前.
+            if (id != IDC_ENABLED)
+                CheckRadioButton(IDC_ADVANCE, IDC_FIXED, id);
             UpdateLayout();
             return TRUE;
         }

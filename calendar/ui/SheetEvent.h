@@ -71,6 +71,8 @@ public:
     virtual void LoadControls() {}
     void OnOK() override {}
     void OnCancel() override {}
+    // Enter and Escape belong to the sheet's 确定 and 取消, which see the key after the page.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     CSheetEvent* m_pSheet;

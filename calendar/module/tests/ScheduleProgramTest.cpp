@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <functional>
@@ -302,6 +303,17 @@ protected:
         AfxSetPopupMenuHook(old);
         EXPECT_EQ(states.count(pick), 1u) << "no context menu came";
         return states;
+    }
+    // The empty group 家务 clicked in the tree: its list, or null when it is not shown.
+    CTaskListView* ShowEmptyHome(TwoGroups& t) {
+        if (t.list == nullptr)
+            return nullptr;
+        CTreeCtrl& treeCtrl = t.tree->GetTreeCtrl();
+        ClickAt(&treeCtrl, ItemPoint(treeCtrl, (HTREEITEM)t.home->GetTreeItem()));
+        CTaskListView* list = ShownList(t.frame);
+        if (list == nullptr || list->GetCurrentGroup() != t.home || !Listed(list).empty())
+            return nullptr;
+        return list;
     }
     static std::vector<std::string> Listed(CTaskListView* list) {
         std::vector<std::string> out;
@@ -907,13 +919,8 @@ TEST_F(ScheduleProgramTest, AScheduleClosedAndOpenedAgainListsItsGroupWhenTheGri
 // labelled 新任务 in the list, and the row it sits on is highlighted across every column.
 TEST_F(ScheduleProgramTest, ANewTaskLeftWithoutATitleIsLabelledAndItsRowHighlighted) {
     TwoGroups t = StartWithTwoGroups();
-    ASSERT_NE(t.list, nullptr);
-    CTreeCtrl& treeCtrl = t.tree->GetTreeCtrl();
-    ClickAt(&treeCtrl, ItemPoint(treeCtrl, (HTREEITEM)t.home->GetTreeItem()));
-    CTaskListView* list = ShownList(t.frame);
+    CTaskListView* list = ShowEmptyHome(t);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->GetCurrentGroup(), t.home);
-    ASSERT_TRUE(Listed(list).empty());
 
     int sheets = 0;
     bool confirmed = false;
@@ -967,6 +974,91 @@ TEST_F(ScheduleProgramTest, ANewTaskLeftWithoutATitleIsLabelledAndItsRowHighligh
     for (int x : xs)
         EXPECT_EQ(shot.pixelColor(x, y).name().toStdString(), selection.name().toStdString()) << x;
     ASSERT_TRUE(t.frame->SaveScreenshot(ScreenPath("schedule-new-task-label").c_str()));
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
+// The event sheet from the keyboard alone: the title typed and Enter confirms the sheet as its
+// 确定 does; Escape in a second sheet cancels it and adds nothing.
+TEST_F(ScheduleProgramTest, EnterAndEscapeInTheEventSheetsPagesEndTheSheet) {
+    TwoGroups t = StartWithTwoGroups();
+    CTaskListView* list = ShowEmptyHome(t);
+    ASSERT_NE(list, nullptr);
+
+    struct Case {
+        Qt::Key key;
+        bool accepted;
+        std::vector<std::string> listed;
+    };
+    const Case cases[] = {{Qt::Key_Return, true, {"weekly"}}, {Qt::Key_Escape, false, {"weekly"}}};
+    for (const Case& c : cases) {
+        bool accepted = false;
+        bool stayedOpen = false;
+        onDialog = [&](CDialog& d) {
+            auto* sheet = dynamic_cast<CSheetEvent*>(&d);
+            if (sheet == nullptr) {
+                d.EndDialog(IDCANCEL);
+                return;
+            }
+            CWnd* title = sheet->GetGeneralPage().GetDlgItem(CPageEventGeneral::IDC_TITLE);
+            ASSERT_NE(title, nullptr);
+            title->SetFocus();
+            Pump();
+            QTest::keyClicks(title->GetWidget(), c.key == Qt::Key_Return ? "weekly" : "dropped");
+            Key(title, c.key);
+            accepted = sheet->WasAccepted() != FALSE;
+            // A sheet the key left open is ended here, so that the test goes on to report it.
+            // (The timer goes with the sheet's window when the key ended it.)
+            QTimer::singleShot(2000, d.GetWidget(), [&d, &stayedOpen] {
+                stayedOpen = true;
+                d.EndDialog(IDCANCEL);
+            });
+        };
+        RightClickPick(&list->Tree(), CPoint(40, list->Tree().GetWidget()->height() - 10), 1573);
+        Pump();
+        onDialog = nullptr;
+        EXPECT_EQ(accepted, c.accepted) << c.key;
+        EXPECT_FALSE(stayedOpen) << c.key;
+        EXPECT_EQ(Listed(list), c.listed) << c.key;
+    }
+    answers = {IDNO};
+    EXPECT_TRUE(ExitProgram(*t.app));
+}
+
+// The reminder's two modes, clicked in turn in the sheet: each click leaves only its own radio
+// button checked, and the task is reminded in the mode chosen last.
+TEST_F(ScheduleProgramTest, TheReminderModesAreOneChoice) {
+    TwoGroups t = StartWithTwoGroups();
+    CTaskListView* list = ShowEmptyHome(t);
+    ASSERT_NE(list, nullptr);
+    std::vector<std::pair<bool, bool>> seen;
+    onDialog = [&](CDialog& d) {
+        auto* sheet = dynamic_cast<CSheetEvent*>(&d);
+        if (sheet == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        sheet->SelectPage(CSheetEvent::PageRemind);
+        CPageEventRemind& r = sheet->GetRemindPage();
+        ClickBox(r, CPageEventRemind::IDC_ENABLED);
+        for (UINT id : {CPageEventRemind::IDC_FIXED, CPageEventRemind::IDC_ADVANCE}) {
+            ClickBox(r, id);
+            seen.emplace_back(r.IsDlgButtonChecked(CPageEventRemind::IDC_ADVANCE) == BST_CHECKED,
+                              r.IsDlgButtonChecked(CPageEventRemind::IDC_FIXED) == BST_CHECKED);
+        }
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Pump();
+        if (!sheet->WasAccepted())
+            d.EndDialog(IDCANCEL);
+    };
+    RightClickPick(&list->Tree(), CPoint(40, list->Tree().GetWidget()->height() - 10), 1573);
+    onDialog = nullptr;
+    const std::vector<std::pair<bool, bool>> expected{{false, true}, {true, false}};
+    EXPECT_EQ(seen, expected);
+    ASSERT_EQ(t.home->GetTaskHolder().GetSubgroupCount(), 1);
+    const _CEvent* event = static_cast<CTask*>(t.home->GetTaskHolder().GetHead())->GetEvent();
+    EXPECT_TRUE(event->m_remind.m_bEnabled);
+    EXPECT_EQ(event->m_remind.m_nMode, CEventRemindInfo::MODE_ADVANCE);
     answers = {IDNO};
     EXPECT_TRUE(ExitProgram(*t.app));
 }

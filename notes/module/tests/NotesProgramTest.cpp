@@ -282,27 +282,38 @@ TEST_F(NotesProgramTest, UnsavedEditsAreNeverLeftSilently) {
 }
 
 // Staying on the page at the program's close leaves the page in front with its edits: the trees
-// that closed their files before the question do not keep the pane or the title.
+// that closed their files before the question do not keep the pane or the title. When another
+// folder was in front, the notes' folder comes forward with the page.
 TEST_F(NotesProgramTest, ACloseCancelledAtThePageLeavesThePageInFront) {
-    Open o = OpenPage();
-    ASSERT_NE(o.editor, nullptr);
-    Type(o.editor, "abc");
-    CWnd* main = AfxGetMainWnd();
-    ASSERT_NE(main, nullptr);
-    answers = {IDCANCEL};
-    shown.clear();
-    main->SendMessage(WM_CLOSE);
-    EXPECT_EQ(shown.size(), 1u) << "staying on the page ends the close";
-    Pump();
-    ASSERT_TRUE(::IsWindow(main->m_hWnd));
-    CString title;
-    main->GetWindowText(title);
-    EXPECT_NE(title.Find("周报"), -1) << (LPCTSTR)title;
-    EXPECT_TRUE(o.editor->IsWindowVisible());
-    EXPECT_EQ(o.editor->GetPage(), o.page);
-    EXPECT_TRUE(o.editor->HasUnsavedEdits());
-    answers = {IDNO, IDNO};
-    EXPECT_TRUE(ExitProgram(*o.app));
+    CInfoModule info;
+    AfxRegisterShellModule(&info);
+    for (bool fromInfo : {false, true}) {
+        Open o = OpenPage();
+        ASSERT_NE(o.editor, nullptr);
+        Type(o.editor, "abc");
+        auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+        ASSERT_NE(main, nullptr);
+        if (fromInfo) {
+            main->SendMessage(WM_COMMAND, 32834); // 信息大全, Ctrl+5
+            Pump();
+            ASSERT_EQ(main->GetOutbar()->GetSelFolder(), (int)FolderInfo);
+        }
+        answers = {IDCANCEL};
+        shown.clear();
+        main->SendMessage(WM_CLOSE);
+        EXPECT_EQ(shown.size(), 1u) << "staying on the page ends the close";
+        Pump();
+        ASSERT_TRUE(::IsWindow(main->m_hWnd));
+        EXPECT_EQ(main->GetOutbar()->GetSelFolder(), (int)FolderNotes) << fromInfo;
+        CString title;
+        main->GetWindowText(title);
+        EXPECT_NE(title.Find("周报"), -1) << (LPCTSTR)title;
+        EXPECT_TRUE(o.editor->IsWindowVisible()) << fromInfo;
+        EXPECT_EQ(o.editor->GetPage(), o.page);
+        EXPECT_TRUE(o.editor->HasUnsavedEdits());
+        answers = {IDNO, IDNO};
+        EXPECT_TRUE(ExitProgram(*o.app));
+    }
 }
 
 TEST_F(NotesProgramTest, DiscardPutsTheModifiedMarkBackAsItWas) {
@@ -1238,6 +1249,47 @@ TEST_F(NotesProgramTest, AMenuLetterSharedOnlyWithAGreyedItemRunsTheOtherOne) {
     Pump();
     EXPECT_TRUE(pasteGreyed);
     EXPECT_EQ(work->GetContentCount(FALSE, TRUE), pages + 1);
+    answers = {IDNO, IDNO, IDNO};
+    EXPECT_TRUE(ExitProgram(*o.app));
+}
+
+// A right click on the group while the page shown has unconfirmed changes asks first: staying
+// on the page shows no menu (the group's commands would act on the page still selected); leaving
+// it shows the group's menu with the group selected.
+TEST_F(NotesProgramTest, ARightClickOnAGroupThatTheUserStaysAwayFromShowsNoMenu) {
+    Open o = OpenPage();
+    ASSERT_NE(o.editor, nullptr);
+    CGroup* work = o.page->GetParent();
+    ASSERT_NE(work, nullptr);
+    CTreeCtrl& treeCtrl = o.tree->GetTreeCtrl();
+    const HTREEITEM group = (HTREEITEM)work->GetTreeItem();
+    CRect rc;
+    ASSERT_TRUE(treeCtrl.GetItemRect(group, &rc, TRUE));
+    const CPoint at = rc.CenterPoint();
+    int menus = 0;
+    PopupMenuHook old = AfxSetPopupMenuHook([&](HMENU, CWnd*, POINT, UINT) -> UINT {
+        ++menus;
+        return 0;
+    });
+    Type(o.editor, "abc");
+    struct Step {
+        UINT answer;
+        int menus;
+        HTREEITEM selected;
+    };
+    const Step steps[] = {{IDCANCEL, 0, (HTREEITEM)o.page->GetTreeItem()}, {IDNO, 1, group}};
+    for (const Step& step : steps) {
+        answers = {step.answer};
+        shown.clear();
+        menus = 0;
+        QTest::mouseClick(treeCtrl.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(at.x, at.y));
+        Pump();
+        ASSERT_EQ(shown.size(), 1u) << step.answer;
+        EXPECT_NE(shown[0].text.Find("还没有确认"), -1);
+        EXPECT_EQ(menus, step.menus) << step.answer;
+        EXPECT_EQ(treeCtrl.GetSelectedItem(), step.selected) << step.answer;
+    }
+    AfxSetPopupMenuHook(old);
     answers = {IDNO, IDNO, IDNO};
     EXPECT_TRUE(ExitProgram(*o.app));
 }
