@@ -1142,3 +1142,36 @@ TEST_F(ContactsModuleTest, TheToolBarsConfirmLeavesTheKeyboardInTheForm) {
     answers = {IDNO};
     EXPECT_TRUE(Exit(*b.app));
 }
+
+// Alt with a letter that names no control of the form types nothing into the field; Alt with
+// the letter of a label still goes to its field.
+TEST_F(ContactsModuleTest, AnAltLetterTypesNothingIntoAField) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    b.frame->SetForegroundWindow();
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    auto* form = dynamic_cast<CFormNamebook*>(b.frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CPagePerson& page = form->GetSheet().m_pagePerson;
+    CWnd* hobby = page.GetDlgItem(CPagePerson::IDC_HOBBY);
+    CWnd* nickname = page.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    ASSERT_NE(hobby, nullptr);
+    ASSERT_NE(nickname, nullptr);
+    hobby->SetFocus();
+    Pump();
+    ASSERT_EQ(CWnd::GetFocus(), hobby);
+    for (Qt::Key key : {Qt::Key_Y, Qt::Key_J, Qt::Key_1}) {
+        QTest::keyClick(hobby->GetWidget(), key, Qt::AltModifier);
+        Pump();
+    }
+    CString text;
+    hobby->GetWindowText(text);
+    EXPECT_STREQ(text, "");
+    EXPECT_FALSE(form->IsEditModified());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    Pump();
+    EXPECT_EQ(CWnd::GetFocus(), nickname) << "昵称(K) takes the keyboard";
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
