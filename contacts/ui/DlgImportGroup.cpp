@@ -311,12 +311,14 @@ int ImportCsvIntoGroup(_CGroup* pGroup, CWnd* pParent) {
             AfxMessageBox(report.strMessage, MB_OK | MB_ICONEXCLAMATION);
         return -1;
     }
-    CString message;
-    message.Format("共导入了 %d 条记录。", nCount);
-    if (report.nLossyValues > 0)
-        message.AppendFormat("\n其中有 %d 个值含有本程序无法显示的字符，这些字符已替换为“?”。",
-                             report.nLossyValues);
-    AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
+    // The count is told once, by the caller that shows the new contacts; here only what the
+    // user could not otherwise see: values whose characters were replaced.
+    if (report.nLossyValues > 0) {
+        CString message;
+        message.Format("导入的联系人中有 %d 个值含有本程序无法显示的字符，这些字符已替换为“?”。",
+                       report.nLossyValues);
+        AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    }
     return nCount;
 }
 

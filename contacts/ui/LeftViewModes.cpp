@@ -587,8 +587,19 @@ LRESULT CLeftView::OnTreeNews(WPARAM wParam, LPARAM lParam) {
             if (GetKeyState(VK_CONTROL) < 0) {
                 m_groupHelper.UpdateItemText(hItem);
                 m_groupHelper.UpdateItemImage(hItem);
-            } else if (HTREEITEM hNew = m_groupHelper.ResortItem(hItem)) {
-                Tree().SelectItem(hNew);
+            } else {
+                // The item is made again in its sorted place, so the form goes with the old
+                // selection and comes back with the new one: the field the user was in gets the
+                // keyboard back rather than the form's own window.
+                CWnd* pFocus = CWnd::GetFocus();
+                const HWND hFocus = pFocus != nullptr ? pFocus->m_hWnd : nullptr;
+                if (HTREEITEM hNew = m_groupHelper.ResortItem(hItem))
+                    Tree().SelectItem(hNew);
+                if (hFocus != nullptr && ::IsWindow(hFocus)) {
+                    CWnd* pKeep = CWnd::FromHandle(hFocus);
+                    if (CWnd::GetFocus() != pKeep && pKeep->IsWindowVisible())
+                        pKeep->SetFocus();
+                }
             }
             UpdateTitle();
         }

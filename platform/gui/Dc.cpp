@@ -1195,10 +1195,21 @@ QString StripPrefix(const QString& s) {
 QString Ellipsize(const QString& line, const QFontMetrics& fm, int width) {
     if (fm.horizontalAdvance(line) <= width)
         return line;
-    QString s = line;
-    while (!s.isEmpty() && fm.horizontalAdvance(s + QStringLiteral("...")) > width)
-        s.chop(1);
-    return s + QStringLiteral("...");
+    // The longest start that fits before the dots (none when not even the dots fit), found by
+    // halving: a cell holding a thousand recipients is measured a few times, not once for each
+    // character it loses.
+    const QString dots = QStringLiteral("...");
+    qsizetype fits = 0, tooLong = line.size();
+    while (tooLong - fits > 1) {
+        const qsizetype mid = fits + (tooLong - fits) / 2;
+        if (fm.horizontalAdvance(line.left(mid) + dots) <= width)
+            fits = mid;
+        else
+            tooLong = mid;
+    }
+    if (fits > 0 && line[fits - 1].isHighSurrogate())
+        --fits;
+    return line.left(fits) + dots;
 }
 
 // Breaks one paragraph into lines no wider than width: after spaces, or between Chinese

@@ -699,6 +699,11 @@ bool WndEventBridge::Input(CWnd* wnd, QWidget* from, QEvent* e) {
             // A key swallowed by PreTranslateMessage or a handler produces no characters.
             if (!wantDefault)
                 return true;
+            // Alt with a character that named no control or menu is only a mnemonic that
+            // missed: the control under it gets no character (an edit would type the letter).
+            if (down && alt && !(ke->modifiers() & Qt::ControlModifier) && !ke->text().isEmpty() &&
+                ke->text().at(0).isPrint())
+                return true;
         }
         if (down && !alt && !(ke->modifiers() & Qt::ControlModifier)) {
             CString chars = AfxFromQt(ke->text());

@@ -82,6 +82,7 @@ ON_NOTIFY_REFLECT(NM_CLICK, &CSmsView::OnClick)
 ON_WM_LBUTTONDOWN()
 ON_WM_CONTEXTMENU()
 ON_WM_DESTROY()
+ON_MESSAGE(CEditSmsForm::WM_WRITING_ENDED, &CSmsView::OnWritingEnded)
 ON_COMMAND(CSmsView::ID_EDIT_SMS, &CSmsView::OnCommandEdit)
 ON_UPDATE_COMMAND_UI(CSmsView::ID_EDIT_SMS, &CSmsView::OnUpdateEdit)
 ON_COMMAND(CSmsView::ID_SEND_SMS, &CSmsView::OnCommandSend)
@@ -841,6 +842,15 @@ CEditSmsForm* OpenForm(CView* pView) {
     return pHost != nullptr ? pHost->OpenComposeForm(pView->GetDocument(), pView) : nullptr;
 }
 } // namespace
+
+LRESULT CSmsView::OnWritingEnded(WPARAM, LPARAM) {
+    // The address book lent its tree for picking and put its own item back into the pane when
+    // the form ended; the pane belongs to the box this list shows, so its tree shows it again.
+    if (CWnd* pTarget = GetNotifyTarget())
+        if (pTarget != this && pTarget->GetSafeHwnd() != nullptr)
+            pTarget->SendMessage(WM_VIEW_BUSY, 300, 0);
+    return 0;
+}
 
 void CSmsView::ReplySelected() {
     CStringArray names, codes;

@@ -121,6 +121,8 @@ protected:
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnContextMenu(CWnd* pWnd, CPoint point);
     void OnDestroy();
+    // The compose form this list opened ended: the tree beside the pane shows its item again.
+    LRESULT OnWritingEnded(WPARAM wParam, LPARAM lParam);
     void OnCommandEdit();
     void OnUpdateEdit(CCmdUI* pCmdUI);
     void OnCommandSend();

@@ -14,6 +14,7 @@
 #include "platform/gui/HeaderCtrl.h"
 #include "platform/gui/Menu.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/ToolBar.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/tests/GuiTestSupport.h"
 #include "shell/MainFrm.h"
@@ -24,6 +25,7 @@
 #include "shell/SmsApp.h"
 #include "ui/tests/CmdUIProbe.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDateTimeEdit>
 #include <QGuiApplication>
@@ -1100,4 +1102,76 @@ TEST_F(ContactsWalkTest, OpenedAndSavedBooksAreOfferedAsRecentFilesAcrossRestart
     EXPECT_EQ(recent(OpenMenu(frame, "文件(&F)")),
               (std::vector<std::string>{"family.sms", "friends.sms"}));
     EXPECT_TRUE(Exit(*app));
+}
+
+// 确认修改 clicked on the tool bar with the mouse: the keyboard stays in the form, so the next
+// letter reaches the field and Ctrl+S saves the book.
+TEST_F(ContactsModuleTest, TheToolBarsConfirmLeavesTheKeyboardInTheForm) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    CMainFrame* frame = b.frame;
+    const CString path = b.doc->GetPathName();
+    frame->SetForegroundWindow();
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CWnd* nickname = form->GetSheet().m_pagePerson.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    ASSERT_NE(nickname, nullptr);
+    nickname->SetFocus();
+    Pump();
+    QTest::keyClicks(nickname->GetWidget(), "ab");
+    Pump();
+    ASSERT_TRUE(form->IsEditModified());
+
+    CToolBar& bar = frame->GetToolBar();
+    const int index = bar.CommandToIndex(CFormNamebook::ID_CONFIRM_EDIT);
+    ASSERT_GE(index, 0);
+    CRect r;
+    bar.GetItemRect(index, &r);
+    QTest::mouseClick(bar.GetWidget(), Qt::LeftButton, {}, QPoint(r.CenterPoint().x, r.CenterPoint().y));
+    Pump();
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_EQ(b.person->GetInfo().m_personal.strNickname, "ab");
+    ASSERT_EQ(CWnd::GetFocus(), nickname) << "the keyboard left the field";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    Pump();
+    EXPECT_FALSE(b.doc->IsModified()) << "Ctrl+S saved the book";
+    EXPECT_EQ(b.doc->GetPathName(), path);
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
+}
+
+// Alt with a letter that names no control of the form types nothing into the field; Alt with
+// the letter of a label still goes to its field.
+TEST_F(ContactsModuleTest, AnAltLetterTypesNothingIntoAField) {
+    FamilyBook b = StartWithFamilyBook();
+    ASSERT_NE(b.person, nullptr);
+    b.frame->SetForegroundWindow();
+    b.tree->GetTreeCtrl().SelectItem((HTREEITEM)b.person->GetTreeItem());
+    Pump();
+    auto* form = dynamic_cast<CFormNamebook*>(b.frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CPagePerson& page = form->GetSheet().m_pagePerson;
+    CWnd* hobby = page.GetDlgItem(CPagePerson::IDC_HOBBY);
+    CWnd* nickname = page.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    ASSERT_NE(hobby, nullptr);
+    ASSERT_NE(nickname, nullptr);
+    hobby->SetFocus();
+    Pump();
+    ASSERT_EQ(CWnd::GetFocus(), hobby);
+    for (Qt::Key key : {Qt::Key_Y, Qt::Key_J, Qt::Key_1}) {
+        QTest::keyClick(hobby->GetWidget(), key, Qt::AltModifier);
+        Pump();
+    }
+    CString text;
+    hobby->GetWindowText(text);
+    EXPECT_STREQ(text, "");
+    EXPECT_FALSE(form->IsEditModified());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    Pump();
+    EXPECT_EQ(CWnd::GetFocus(), nickname) << "昵称(K) takes the keyboard";
+    answers = {IDNO};
+    EXPECT_TRUE(Exit(*b.app));
 }

@@ -767,7 +767,7 @@ TEST_F(LeftViewEditTest, CsvImportShowsTheNewContactsAndTellsHowMany) {
     });
     shown.clear();
     EXPECT_TRUE(Run(CLeftView::ID_IMPORT_CSV));
-    ASSERT_FALSE(shown.empty());
+    ASSERT_EQ(shown.size(), 1u) << "the count is told once";
     EXPECT_EQ(shown.back().text, "成功导入2个联系人！");
     EXPECT_EQ(shown.back().type & MB_ICONMASK, (UINT)MB_ICONINFORMATION);
     std::vector<std::string> items = ItemTexts(hClass);
@@ -775,6 +775,19 @@ TEST_F(LeftViewEditTest, CsvImportShowsTheNewContactsAndTellsHowMany) {
     for (const char* name : {"张三", "李四", "王小明"})
         EXPECT_NE(std::find(items.begin(), items.end(), name), items.end()) << name;
     EXPECT_TRUE(doc->IsModified());
+
+    // A value with a character GBK lacks (Hangul) comes in with a "?", and the user hears of
+    // it before the count.
+    const CString lossy = Path("lossy.csv");
+    std::ofstream(lossy.GetString(), std::ios::binary)
+        << GbkToUtf8("姓名,手机\n") << "\xED\x95\x9C" << GbkToUtf8("明,13900000005\n");
+    AnswerFiles({lossy}, [](CDialog& d) { d.SendMessage(WM_COMMAND, IDOK, 0); });
+    shown.clear();
+    EXPECT_TRUE(Run(CLeftView::ID_IMPORT_CSV));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              "导入的联系人中有 1 个值含有本程序无法显示的字符，这些字符已替换为“?”。");
+    EXPECT_EQ(shown[1].text, "成功导入1个联系人！");
 
     // Cancelled: no count message.
     shown.clear();

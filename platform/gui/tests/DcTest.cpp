@@ -85,6 +85,34 @@ TEST_F(DcTest, DrawTextMeasuresWrapsAndShortens) {
     EXPECT_EQ(a.Width(), b.Width());
 }
 
+// A cell shortened with dots keeps the longest start that fits, however long the text: the
+// recipients of a message to a thousand numbers are one line of some twenty thousand bytes.
+TEST_F(DcTest, AShortenedLineKeepsTheLongestStartThatFits) {
+    CString many;
+    for (int i = 0; i < 1000; ++i)
+        many.AppendFormat("人%d<139%08d>,", i, i);
+    TEXTMETRIC tm;
+    dc.GetTextMetrics(&tm);
+    for (const CString& text : {many, CString("墨川个人信息管理")}) {
+        for (int width : {tm.tmAveCharWidth * 3, 88, 200}) {
+            CRect rc(0, 0, width, 10);
+            dc.DrawText(text, -1, &rc, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+            CRect whole(0, 0, 100000, 10);
+            dc.DrawText(text, -1, &whole, DT_SINGLELINE | DT_CALCRECT);
+            EXPECT_LE(rc.Width(), width) << width;
+            if (whole.Width() > width)
+                EXPECT_GT(rc.Width(), width - tm.tmMaxCharWidth) << width << ": one more fits";
+            else
+                EXPECT_EQ(rc.Width(), whole.Width()) << width;
+        }
+    }
+    // Not even the dots fit: the dots alone.
+    CRect dots(0, 0, 1000, 10), tiny(0, 0, 2, 10);
+    dc.DrawText("...", -1, &dots, DT_SINGLELINE | DT_CALCRECT);
+    dc.DrawText(many, -1, &tiny, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+    EXPECT_EQ(tiny.Width(), dots.Width());
+}
+
 TEST_F(DcTest, DrawTextAlignsInsideItsRectangle) {
     struct Row {
         UINT flags;

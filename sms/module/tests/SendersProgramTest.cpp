@@ -1856,3 +1856,54 @@ TEST_F(SendersProgramTest, EachKindOfItemOffersItsOwnMenuAndALockedAccountNone) 
     EXPECT_EQ(PickFromMenu(tree->GetFileAt(0)->hItem, CSendersView::ID_CANCEL_ACTIVE), (UINT)-1);
     doc->GetSender().ModifyFlags(CMsgAccountBase::FLAG_PASSWORD | CMsgAccountBase::FLAG_LOCKED, 0);
 }
+
+// A reply written from a message of a box's list, with an address book open (its tree lends
+// itself for picking meanwhile), gives the pane back to that box when it is saved or thrown
+// away: not to the address book's list.
+TEST_F(SendersProgramTest, AfterAReplyFromABoxsListTheBoxIsShownAgain) {
+    const CString book = WriteBook("book.sms", "我的通讯录", "王芳");
+    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(book), nullptr);
+    CSenderTreeDoc* doc = tree->OpenSenderFile(WriteAccount("回信.sdr", "回信", 1), FALSE);
+    ASSERT_NE(doc, nullptr);
+    OpenSmsFolder();
+    auto* inbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(0));
+    auto* outbox = static_cast<_CSmsBox*>(doc->GetRootBox().FindSubBoxByType(1));
+    POSITION first = inbox->GetFirstSmsPosition();
+    inbox->GetNextSms(first)->m_sender = CNameCodeString("王芳\n13900139000");
+    CMainFrame* frame = app->GetMainFrame();
+    for (UINT nEnd : {(UINT)CEditSmsForm::ID_SAVE_DRAFT, (UINT)CEditSmsForm::ID_DISCARD}) {
+        SCOPED_TRACE(nEnd);
+        CRect rc;
+        tree->GetTreeCtrl().GetItemRect((HTREEITEM)inbox->GetTreeItem(), &rc, TRUE);
+        QTest::mouseClick(tree->GetTreeCtrl().GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+        Pump();
+        CSmsView* list = ShownList();
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->List().GetItemCount(), 1);
+        // The row clicked, then 回复 chosen from its menu.
+        CRect row;
+        list->List().GetItemRect(0, &row, LVIR_LABEL);
+        const QPoint at(row.CenterPoint().x, row.CenterPoint().y);
+        QTest::mouseClick(list->List().GetWidget(), Qt::LeftButton, {}, at);
+        Pump();
+        PopupMenuHook old = AfxSetPopupMenuHook(
+            [](HMENU, CWnd*, POINT, UINT) -> UINT { return CSmsView::ID_REPLY; });
+        QTest::mouseClick(list->List().GetWidget(), Qt::RightButton, {}, at);
+        Pump();
+        AfxSetPopupMenuHook(old);
+        auto* form = dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd());
+        ASSERT_NE(form, nullptr);
+        QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), "ok");
+        answers = {IDYES};
+        frame->SendMessage(WM_COMMAND, nEnd);
+        Pump();
+        CSmsView* back = ShownList();
+        ASSERT_NE(back, nullptr) << "the pane shows no box's list";
+        EXPECT_EQ(back->List().GetItemCount(), inbox->GetSmsCount());
+        CString title;
+        frame->GetWindowText(title);
+        EXPECT_NE(title.Find("短信管理"), -1) << title.GetString();
+    }
+    EXPECT_EQ(outbox->GetSmsCount(), 1);
+}
