@@ -1736,8 +1736,8 @@ TEST_F(SenderFormTest, TheTreeIsClosedOffWhileTheAccountIsEditedOrAMessageWritte
 
 // A contact's form changed and not yet confirmed holds the address book: Ctrl+2 keeps the
 // folder, so no sender file opens behind the edit and no message is written while the tree is
-// closed off. Once the change is confirmed the user goes on, and the tree lends its contacts to
-// the message being written.
+// closed off. Once the change is discarded or confirmed the user goes on, and the tree lends its
+// contacts to the message being written.
 TEST_F(SendersProgramTest, AnUnconfirmedContactEditKeepsTheAddressBookUntilItIsConfirmed) {
     CMainFrame* frame = app->GetMainFrame();
     COutbarWnd* bar = frame->GetOutbar();
@@ -1765,10 +1765,21 @@ TEST_F(SendersProgramTest, AnUnconfirmedContactEditKeepsTheAddressBookUntilItIsC
     auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
     ASSERT_NE(form, nullptr);
     CWnd* nickname = form->GetSheet().m_pagePerson.GetDlgItem(CPagePerson::IDC_NICKNAME);
-    nickname->SetFocus();
-    Pump();
-    QTest::keyClicks(nickname->GetWidget(), "fang");
-    Pump();
+    auto type = [&](const char* text) {
+        nickname->SetFocus();
+        Pump();
+        QTest::keyClicks(nickname->GetWidget(), text);
+        Pump();
+    };
+    type("x");
+    EXPECT_FALSE(bar->IsFolderEnabled(FolderSms)) << "the change holds the address book";
+    // Discarded with Ctrl+Alt+Q: the other folders are open again.
+    answers = {IDYES};
+    key(Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_TRUE(bar->IsFolderEnabled(FolderSms));
+    EXPECT_FALSE(frame->IsBusy());
+    type("fang");
     ASSERT_TRUE(form->IsEditModified());
     ASSERT_TRUE(frame->IsBusy());
 
