@@ -563,10 +563,13 @@ LRESULT CLeftView::OnGoToField(WPARAM wParam, LPARAM lParam) {
 LRESULT CLeftView::OnTreeNews(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
     case kBusy:
-        // An edit in the contact form holds the tree until it ends.
+        // An edit in the contact form holds the tree, and the address book with it, until it
+        // is confirmed or discarded: behind another folder the hidden form could be neither,
+        // and a message written meanwhile would find the tree closed off.
         if (m_nShownKind == ShownForm) {
             EnableWindow(FALSE);
             EnableCommands(FALSE);
+            EnableNavigationPages(FALSE);
         }
         SendToMainFrame(wParam, lParam);
         return 0;
@@ -605,6 +608,8 @@ LRESULT CLeftView::OnTreeNews(WPARAM wParam, LPARAM lParam) {
         }
         EnableWindow(TRUE);
         EnableCommands(TRUE);
+        if (m_nViewMode != ViewModePicking)
+            EnableNavigationPages(TRUE);
         SendToMainFrame(wParam, lParam);
         return 0;
     }

@@ -2,6 +2,8 @@
 // senders tree, the active account that listens and sends through the service's stand-in, and
 // the boxes of an account.
 #include "contacts/module/tests/ProgramTest.h"
+#include "contacts/ui/FormNamebook.h"
+#include "contacts/ui/PagePerson.h"
 #include "core/Checksum.h"
 #include "links/CommDevice.h"
 #include "links/ServiceAddress.h"
@@ -203,6 +205,22 @@ protected:
         QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_SINGLE)->GetWidget(), "13900139000");
         QTest::keyClicks(form->GetDlgItem(CEditSmsForm::IDC_TEXT)->GetWidget(), text);
         return form;
+    }
+    // A book whose group 家人 holds 王芳, opened in the running program with the group expanded
+    // in the address-book tree; null when any step failed.
+    _CPerson* OpenFamilyBook() {
+        if (app->GetMainFrame()->OpenFileByExtension(WriteBook("book.sms", "我的通讯录", "王芳")) ==
+            nullptr)
+            return nullptr;
+        CLeftView* contacts = module.GetTree();
+        auto* bookDoc = static_cast<CSmsDoc*>(contacts->GetFileAt(0)->pDoc);
+        auto* family =
+            dynamic_cast<_CGroup*>(bookDoc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
+        if (family == nullptr)
+            return nullptr;
+        contacts->GetTreeCtrl().Expand(contacts->GetFileAt(0)->hItem, TVE_EXPAND);
+        contacts->GetTreeCtrl().Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
+        return dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
     }
     bool Shown(const char* text) const {
         for (const auto& c : shown)
@@ -425,19 +443,11 @@ TEST_F(SendersProgramTest, AMessageToAContactKeptInTheSendersOutboxIsSavedWithTh
     ASSERT_NE(doc, nullptr);
     ASSERT_FALSE(doc->IsModified());
     ASSERT_EQ(app->GetCommHost().GetActiveSender(), &doc->GetSender());
-    const CString book = WriteBook("book.sms", "我的通讯录", "王芳");
-    ASSERT_NE(app->GetMainFrame()->OpenFileByExtension(book), nullptr);
-    CLeftView* contacts = module.GetTree();
-    ASSERT_NE(contacts, nullptr);
-    auto* bookDoc = static_cast<CSmsDoc*>(contacts->GetFileAt(0)->pDoc);
-    auto* family =
-        dynamic_cast<_CGroup*>(bookDoc->GetRootGroup().FindByName("家人", TRUE, FALSE, TRUE));
-    ASSERT_NE(family, nullptr);
-    auto* person = dynamic_cast<_CPerson*>(family->FindByName("王芳", FALSE, TRUE, TRUE));
+    _CPerson* person = OpenFamilyBook();
     ASSERT_NE(person, nullptr);
+    CLeftView* contacts = module.GetTree();
+    auto* bookDoc = static_cast<CSmsDoc*>(contacts->GetFileAt(0)->pDoc);
     person->GetInfo().m_personal.mobiles.AddTail(CXString(CString("13912345678")));
-    contacts->GetTreeCtrl().Expand(contacts->GetFileAt(0)->hItem, TVE_EXPAND);
-    contacts->GetTreeCtrl().Expand((HTREEITEM)family->GetTreeItem(), TVE_EXPAND);
     contacts->SetMode(CLeftView::ModeMessages);
     contacts->GetTreeCtrl().SelectItem((HTREEITEM)person->GetTreeItem());
     Pump();
@@ -1722,6 +1732,91 @@ TEST_F(SenderFormTest, TheTreeIsClosedOffWhileTheAccountIsEditedOrAMessageWritte
     Pump();
     idle("after discarding the message");
     EXPECT_EQ(frame->GetRightPane()->GetCurrentWnd(), form);
+}
+
+// A contact's form changed and not yet confirmed holds the address book: Ctrl+2 keeps the
+// folder, so no sender file opens behind the edit and no message is written while the tree is
+// closed off. Once the change is discarded or confirmed the user goes on, and the tree lends its
+// contacts to the message being written.
+TEST_F(SendersProgramTest, AnUnconfirmedContactEditKeepsTheAddressBookUntilItIsConfirmed) {
+    CMainFrame* frame = app->GetMainFrame();
+    COutbarWnd* bar = frame->GetOutbar();
+    const CString sender = WriteAccount("发信.sdr", "发信");
+    _CPerson* person = OpenFamilyBook();
+    ASSERT_NE(person, nullptr);
+    CLeftView* contacts = module.GetTree();
+    CTreeCtrl& ctrl = contacts->GetTreeCtrl();
+    frame->SetForegroundWindow();
+    auto key = [](Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
+        Pump();
+    };
+
+    // Ctrl+1, the contact picked with the mouse, its nickname typed into the form.
+    ctrl.SetFocus();
+    Pump();
+    key(Qt::Key_1);
+    ASSERT_EQ(bar->GetSelFolder(), (int)FolderAddressBook);
+    CRect rc;
+    ctrl.GetItemRect((HTREEITEM)person->GetTreeItem(), &rc, TRUE);
+    QTest::mouseClick(ctrl.GetWidget(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(rc.CenterPoint().x, rc.CenterPoint().y));
+    Pump();
+    auto* form = dynamic_cast<CFormNamebook*>(frame->GetRightPane()->GetCurrentView());
+    ASSERT_NE(form, nullptr);
+    CWnd* nickname = form->GetSheet().m_pagePerson.GetDlgItem(CPagePerson::IDC_NICKNAME);
+    auto type = [&](const char* text) {
+        nickname->SetFocus();
+        Pump();
+        QTest::keyClicks(nickname->GetWidget(), text);
+        Pump();
+    };
+    type("x");
+    EXPECT_FALSE(bar->IsFolderEnabled(FolderSms)) << "the change holds the address book";
+    // Discarded with Ctrl+Alt+Q: the other folders are open again.
+    answers = {IDYES};
+    key(Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_TRUE(bar->IsFolderEnabled(FolderSms));
+    EXPECT_FALSE(frame->IsBusy());
+    type("fang");
+    ASSERT_TRUE(form->IsEditModified());
+    ASSERT_TRUE(frame->IsBusy());
+
+    // Ctrl+2 and Ctrl+O while the change waits: the folder stays, nothing opens.
+    AnswerFile(sender);
+    key(Qt::Key_2);
+    key(Qt::Key_O);
+    onDialog = nullptr;
+    EXPECT_EQ(bar->GetSelFolder(), (int)FolderAddressBook);
+    EXPECT_EQ(tree->GetFileCount(), 0) << "no sender file opens during the edit";
+    EXPECT_EQ(frame->GetRightPane()->GetCurrentView(), form);
+    EXPECT_TRUE(form->IsEditModified()) << "the change is kept";
+
+    // Confirmed with Ctrl+E: the tree is free, the sender file opens and a message is written
+    // with the tree open for picking.
+    nickname->SetFocus();
+    Pump();
+    key(Qt::Key_E);
+    EXPECT_FALSE(form->IsEditModified());
+    EXPECT_EQ(person->GetInfo().m_personal.strNickname, "fang");
+    EXPECT_TRUE(contacts->IsWindowEnabled());
+    EXPECT_FALSE(frame->IsBusy());
+    key(Qt::Key_2);
+    ASSERT_EQ(bar->GetSelFolder(), (int)FolderSms);
+    AnswerFile(sender);
+    tree->SetFocus();
+    Pump();
+    key(Qt::Key_O);
+    onDialog = nullptr;
+    ASSERT_EQ(tree->GetFileCount(), 1);
+    EXPECT_FALSE(PickFromMenu(tree->GetFileAt(0)->hItem, CSendersView::ID_WRITE_SMS) & MF_GRAYED);
+    EXPECT_NE(dynamic_cast<CEditSmsForm*>(frame->GetRightPane()->GetCurrentWnd()), nullptr);
+    EXPECT_TRUE(contacts->IsWindowEnabled()) << "contacts can be dragged in";
+    answers = {IDYES};
+    frame->SendMessage(WM_COMMAND, CEditSmsForm::ID_DISCARD);
+    Pump();
+    EXPECT_FALSE(frame->IsBusy());
 }
 
 // The main window's queries are answered from the senders tree: the selected account (none
