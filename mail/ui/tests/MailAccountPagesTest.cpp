@@ -260,4 +260,34 @@ TEST_F(MailAccountPagesTest, PortsOutsideTheRangeAreRefusedAndDefaultsComeBack) 
     EXPECT_EQ(0u, account.m_pop3Server.m_dwSsl);
 }
 
+// The advanced settings from the keyboard alone: the dialog opens in the SMTP port with its
+// number selected, so the digits typed replace it, and Enter keeps them.
+TEST_F(MailAccountPagesTest, TheAdvancedDialogOpensWithThePortSelectedForTyping) {
+    account.m_smtpServer.m_dwPort = 25;
+    onDialog = [&](CDialog& d) {
+        if (dynamic_cast<CPropertySheet*>(&d) == nullptr) {
+            QWidget* window = d.GetWidget()->window();
+            window->activateWindow();
+            ASSERT_TRUE(WaitFor([window] { return QApplication::activeWindow() == window; }));
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(nullptr, focus);
+            QTest::keyClicks(focus, "2526");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            Pump();
+            struct Probe : CDialog {
+                static bool Ended(CDialog& d) { return d.*(&Probe::m_nModalResult) != -1; }
+            };
+            if (!Probe::Ended(d))
+                d.EndDialog(IDCANCEL);
+            return;
+        }
+        Page(d, 1);
+        Pump();
+        Click(*Sheet(d).GetPage(1), CPageMailAccountServer::IDC_ADVANCED);
+        d.SendMessage(WM_COMMAND, IDOK);
+    };
+    EXPECT_TRUE(EditMailAccount(nullptr, &account));
+    EXPECT_EQ(2526u, account.m_smtpServer.m_dwPort);
+}
+
 } // namespace
