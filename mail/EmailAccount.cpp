@@ -484,8 +484,11 @@ BOOL CEmailAccount::SaveMessage(CEmailMessage* pMessage) {
         delete pCached;
     }
     m_cache[id] = pMessage;
-    if (pMessage->GetBox() != nullptr)
+    if (pMessage->GetBox() != nullptr) {
+        // Stored again where it is filed: a list showing it shows the new text.
+        Notify(pMessage, dynamic_cast<CEmailBox*>(pMessage->GetBox()));
         return TRUE;
+    }
     CEmailBox* pBox = FindBox(pMessage->GetStateImage());
     if (pBox != nullptr && pBox->AddMessage(pMessage)) {
         Notify(pMessage, nullptr);

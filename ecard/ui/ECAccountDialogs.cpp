@@ -27,8 +27,11 @@ void CECDlgChangePassword::OnOK() {
     const CString old = ItemText(this, IDC_OLD);
     const CString fresh = ItemText(this, IDC_NEW);
     const CString message = ValidateECPassword(fresh, ItemText(this, IDC_REPEAT));
+    // After a refusal the keyboard is in the field to type again, its text selected, so that
+    // what is typed replaces the refused password rather than joining it.
     if (!message.IsEmpty()) {
         AfxMessageBox(message, MB_OK | MB_ICONSTOP);
+        GotoDlgCtrl(GetDlgItem(IDC_NEW));
         return;
     }
     if (m_pUser == nullptr)
@@ -36,6 +39,7 @@ void CECDlgChangePassword::OnOK() {
     const int nCode = ChangeECPassword(m_pUser->GetAccount().m_nUid, old, fresh);
     if (nCode != 0) {
         ShowError(nCode);
+        GotoDlgCtrl(GetDlgItem(IDC_OLD));
         return;
     }
     m_strNew = fresh;

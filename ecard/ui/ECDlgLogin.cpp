@@ -88,6 +88,8 @@ void CECDlgLogin::OnOK() {
     const int nCode = CECUsersManager::CheckUserPassword(nUid, m_strPassword, TRUE);
     if (nCode != 0) {
         AfxMessageBox(GetECErrorText(nCode), MB_OK | MB_ICONSTOP);
+        // The password is typed again over the refused one, not after it.
+        GotoDlgCtrl(GetDlgItem(IDC_PASSWORD_EDIT));
         return;
     }
     // The service knows the password: it is kept in the user file, so that the next log-in

@@ -407,7 +407,10 @@ CWnd* CWnd::GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious) const {
         int i = start < 0 ? (bPrevious ? n - step : step - 1)
                           : ((start + (bPrevious ? -step : step)) % n + n) % n;
         CWnd* c = kids[(size_t)i];
-        if (IsTabStop(c) && c->IsWindowVisible())
+        // Visible within this window: a dialog not shown yet (its first control getting the
+        // focus at initialisation) has its controls counted as they will show.
+        QWidget* w = c->GetWidget();
+        if (IsTabStop(c) && w != nullptr && w->isVisibleTo(GetWidget()))
             return c;
     }
     return nullptr;

@@ -101,6 +101,41 @@ TEST_F(ECAccountDialogsTest, APasswordIsCheckedBeforeItIsSentAndKeptForTheNextLo
     EXPECT_EQ(0, CECUsersManager::CheckUserPassword(kAlice, "alice2", FALSE));
 }
 
+// After a refusal the keyboard alone types the passwords again: the keys replace what was
+// refused (the new password after a mismatch, the current one after the service said no).
+TEST_F(ECAccountDialogsTest, RefusedPasswordsAreTypedAgainOverTheOld) {
+    OpenAlice();
+    bool ended = false;
+    onDialog = [&](CDialog& d) {
+        Type(&d, CECDlgChangePassword::IDC_OLD, "wrong1");
+        Type(&d, CECDlgChangePassword::IDC_NEW, "alice3");
+        Type(&d, CECDlgChangePassword::IDC_REPEAT, "alice4");
+        Click(&d, IDOK);
+        for (const char* again : {"alice3\talice3\r", "alice1\r"}) {
+            QWidget* focus = KeyboardFocus(d);
+            if (DialogProbe::Ended(d) || focus == nullptr)
+                break;
+            for (const char* k = again; *k != '\0'; ++k) {
+                focus = QApplication::focusWidget();
+                if (*k == '\t')
+                    QTest::keyClick(focus, Qt::Key_Tab);
+                else if (*k == '\r')
+                    QTest::keyClick(focus, Qt::Key_Return);
+                else
+                    QTest::keyClick(focus, *k);
+            }
+        }
+        ended = DialogProbe::Ended(d);
+        if (!ended)
+            d.EndDialog(IDCANCEL);
+    };
+    Command(1524);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(Shown("两次输入的密码不一致！请重新输入。"));
+    EXPECT_TRUE(Shown("用户号码或密码错误"));
+    EXPECT_EQ("alice3", user->GetAccount().m_strPassword);
+}
+
 TEST_F(ECAccountDialogsTest, DeregisteringTakesOnlyThisUserAndRemovesItsFolder) {
     OpenAlice();
     CString shownId;

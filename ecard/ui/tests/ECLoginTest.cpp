@@ -65,6 +65,31 @@ TEST_F(ECLoginTest, BadInputIsToldAndTheDialogStays) {
     EXPECT_FALSE(FileExists(GetECUserFolder(kAlice))) << "a refused log-in writes nothing";
 }
 
+// A password the service refused is typed again from the keyboard alone: the new keys replace
+// it, and Enter logs in.
+TEST_F(ECLoginTest, ARefusedPasswordIsTypedAgainOverTheOld) {
+    bool stayed = false;
+    onDialog = [&](CDialog& d) {
+        SetText(&d, CECDlgLogin::IDC_NUMBER, "20000001");
+        Type(&d, CECDlgLogin::IDC_PASSWORD_EDIT, "wrong!");
+        Click(&d, IDOK);
+        stayed = !DialogProbe::Ended(d);
+        QWidget* focus = KeyboardFocus(d);
+        if (!stayed || focus == nullptr) {
+            d.EndDialog(IDCANCEL);
+            return;
+        }
+        QTest::keyClicks(focus, "alice1");
+        QTest::keyClick(focus, Qt::Key_Return);
+        if (!DialogProbe::Ended(d))
+            d.EndDialog(IDCANCEL);
+    };
+    manager.ShowLoginDialog();
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(Shown("用户号码或密码错误"));
+    EXPECT_EQ(1, manager.GetWindowCount());
+}
+
 TEST_F(ECLoginTest, FirstLogInAsksTheServiceAndKeepsThePassword) {
     AnswerLogin("20000001", "alice1");
     manager.ShowLoginDialog();

@@ -106,6 +106,14 @@ protected:
         QWidget* w = pButton->GetWidget();
         QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
     }
+    // The control that keys typed into the dialog reach, once the dialog is the active window.
+    static QWidget* KeyboardFocus(CWnd& dlg) {
+        QWidget* window = dlg.GetWidget()->window();
+        window->activateWindow();
+        if (!WaitFor([window] { return QApplication::activeWindow() == window; }))
+            return nullptr;
+        return QApplication::focusWidget();
+    }
     // Replaces the control's text as a person does: select all, type.
     static void Type(CWnd* pDlg, int nID, const char* text) {
         CWnd* pCtrl = pDlg->GetDlgItem(nID);

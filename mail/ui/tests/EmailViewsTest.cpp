@@ -224,6 +224,36 @@ TEST_F(EmailViewsTest, TheTextPaneShowsTheFocusedMailAndFlagClicksAreStoredInPla
     EXPECT_TRUE(again.GetMessage(id)->GetFlags() & CEmailListView::FLAG_JUNK);
 }
 
+// A listed mail opened, changed and stored again (Ctrl+S, then kept as a draft) shows its new
+// text in the pane below the list at once, as its row shows its new subject.
+TEST_F(EmailViewsTest, AMailStoredAgainFromItsFrameShowsItsNewTextInThePane) {
+    Mail(1, "旧主题", 1, 0, 0, "旧正文");
+    Show(Box(1));
+    Focus(0);
+    CViewEmailTxtContent* text = view->GetContentFrame()->GetTextView();
+    ASSERT_EQ("旧正文", S(text->GetText()));
+    CRect r;
+    ASSERT_TRUE(L().GetItemRect(0, &r, LVIR_BOUNDS));
+    QTest::mouseDClick(L().GetWidget(), Qt::LeftButton, {}, QPoint(250, r.CenterPoint().y));
+    Pump();
+    auto* frame = dynamic_cast<CEditEmailFrame*>(account->FindComposeFrame(At("旧主题")));
+    ASSERT_NE(nullptr, frame);
+    CEdit& body = frame->GetBodyView()->GetEditCtrl();
+    body.SetFocus();
+    body.SetSel(0, -1);
+    TypeHanzi(&body, "新正文");
+    frame->SendMessage(WM_COMMAND, CEditEmailFrame::ID_SAVE, 0);
+    Pump();
+    EXPECT_EQ("新正文", S(text->GetText())) << "after Ctrl+S";
+
+    body.SetSel(-1, -1);
+    Type(&body, "2");
+    frame->SendMessage(WM_COMMAND, CEditEmailFrame::ID_SAVE_DRAFT, 0);
+    Pump();
+    ASSERT_EQ(nullptr, account->FindComposeFrame(At("旧主题")));
+    EXPECT_EQ("新正文2", S(text->GetText())) << "after the frame closed";
+}
+
 TEST_F(EmailViewsTest, ASentMailLeavesTheOutboxListAndAMailBeingWrittenIsNotDeleted) {
     CEmailMessage* going = Mail(1, "going", 1);
     CEmailMessage* kept = Mail(1, "kept", 2);

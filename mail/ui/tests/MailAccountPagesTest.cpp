@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 class MailAccountPagesTest : public ScriptedUserTest {
@@ -44,6 +46,22 @@ protected:
     static CPropertyPage& Page(CDialog& d, int n) {
         Sheet(d).SetActivePage(n);
         return *Sheet(d).GetPage(n);
+    }
+
+    // The sheet opens its server page, then the advanced dialog, which `advanced` answers; the
+    // sheet is closed with OK.
+    void EditThroughAdvancedDialog(const std::function<void(CDialog&)>& advanced) {
+        onDialog = [&](CDialog& d) {
+            if (dynamic_cast<CPropertySheet*>(&d) == nullptr) {
+                advanced(d);
+                return;
+            }
+            Page(d, 1);
+            Pump();
+            Click(*Sheet(d).GetPage(1), CPageMailAccountServer::IDC_ADVANCED);
+            d.SendMessage(WM_COMMAND, IDOK);
+        };
+        EXPECT_TRUE(EditMailAccount(nullptr, &account));
     }
 
     CEmailAccount account;
@@ -222,42 +240,55 @@ TEST_F(MailAccountPagesTest, PortsOutsideTheRangeAreRefusedAndDefaultsComeBack) 
     std::vector<const Case*> pending;
     for (const Case& c : cases)
         pending.push_back(&c);
-    onDialog = [&](CDialog& d) {
-        if (dynamic_cast<CPropertySheet*>(&d) == nullptr) {
-            Pump();
-            EXPECT_FALSE(Enabled(d, IDOK));
-            EXPECT_EQ(CString("2525"), [&] {
-                CString t;
-                d.GetDlgItem(CDlgMailServerAdvConfig::IDC_SMTP_PORT)->GetWindowText(t);
-                return t;
-            }());
-            Click(d, CDlgMailServerAdvConfig::IDC_DEFAULTS);
-            EXPECT_TRUE(Enabled(d, IDOK));
-            EXPECT_FALSE(Checked(d, CDlgMailServerAdvConfig::IDC_POP3_SSL));
-            CString pop3;
-            d.GetDlgItem(CDlgMailServerAdvConfig::IDC_POP3_PORT)->GetWindowText(pop3);
-            EXPECT_EQ(CString("110"), pop3);
-            for (const Case* c : pending) {
-                SCOPED_TRACE(c->smtpPort);
-                const size_t before = shown.size();
-                Type(d, CDlgMailServerAdvConfig::IDC_SMTP_PORT, c->smtpPort);
-                Pump();
-                if (c->accepted)
-                    d.SaveScreenshot(ScreenPath("mail-server-advanced").c_str());
-                Click(d, IDOK);
-                EXPECT_EQ(c->accepted ? before : before + 1, shown.size());
-            }
-            return;
-        }
-        Page(d, 1);
+    EditThroughAdvancedDialog([&](CDialog& d) {
         Pump();
-        Click(*Sheet(d).GetPage(1), CPageMailAccountServer::IDC_ADVANCED);
-        d.SendMessage(WM_COMMAND, IDOK);
-    };
-    EXPECT_TRUE(EditMailAccount(nullptr, &account));
+        EXPECT_FALSE(Enabled(d, IDOK));
+        EXPECT_EQ(CString("2525"), [&] {
+            CString t;
+            d.GetDlgItem(CDlgMailServerAdvConfig::IDC_SMTP_PORT)->GetWindowText(t);
+            return t;
+        }());
+        Click(d, CDlgMailServerAdvConfig::IDC_DEFAULTS);
+        EXPECT_TRUE(Enabled(d, IDOK));
+        EXPECT_FALSE(Checked(d, CDlgMailServerAdvConfig::IDC_POP3_SSL));
+        CString pop3;
+        d.GetDlgItem(CDlgMailServerAdvConfig::IDC_POP3_PORT)->GetWindowText(pop3);
+        EXPECT_EQ(CString("110"), pop3);
+        for (const Case* c : pending) {
+            SCOPED_TRACE(c->smtpPort);
+            const size_t before = shown.size();
+            Type(d, CDlgMailServerAdvConfig::IDC_SMTP_PORT, c->smtpPort);
+            Pump();
+            if (c->accepted)
+                d.SaveScreenshot(ScreenPath("mail-server-advanced").c_str());
+            Click(d, IDOK);
+            EXPECT_EQ(c->accepted ? before : before + 1, shown.size());
+        }
+    });
     EXPECT_EQ(65535u, account.m_smtpServer.m_dwPort);
     EXPECT_EQ(110u, account.m_pop3Server.m_dwPort);
     EXPECT_EQ(0u, account.m_pop3Server.m_dwSsl);
+}
+
+// The advanced settings from the keyboard alone: the dialog opens in the SMTP port with its
+// number selected, so the digits typed replace it, and Enter keeps them.
+TEST_F(MailAccountPagesTest, TheAdvancedDialogOpensWithThePortSelectedForTyping) {
+    account.m_smtpServer.m_dwPort = 25;
+    EditThroughAdvancedDialog([&](CDialog& d) {
+        QWidget* window = d.GetWidget()->window();
+        window->activateWindow();
+        if (WaitFor([window] { return QApplication::activeWindow() == window; })) {
+            QTest::keyClicks(QApplication::focusWidget(), "2526");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            Pump();
+        }
+        struct Probe : CDialog {
+            static bool Ended(CDialog& d) { return d.*(&Probe::m_nModalResult) != -1; }
+        };
+        if (!Probe::Ended(d))
+            d.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(2526u, account.m_smtpServer.m_dwPort);
 }
 
 } // namespace
