@@ -2,7 +2,24 @@
 
 #include "notes/ui/InfoListView.h"
 
+BEGIN_MESSAGE_MAP(CDlgFindText, CDialog)
+ON_EN_CHANGE(CDlgFindText::IDC_TEXT, &CDlgFindText::OnTextChange)
+END_MESSAGE_MAP()
+
 CDlgFindText::CDlgFindText(CWnd* pParent) : CDialog(IDD, pParent) {}
+
+BOOL CDlgFindText::OnInitDialog() {
+    const BOOL bDefault = CDialog::OnInitDialog();
+    OnTextChange();
+    return bDefault;
+}
+
+void CDlgFindText::OnTextChange() {
+    CWnd* pText = GetDlgItem(IDC_TEXT);
+    CWnd* pNext = GetDlgItem(IDOK);
+    if (pText != nullptr && pNext != nullptr)
+        pNext->EnableWindow(pText->GetWindowTextLength() > 0);
+}
 
 void CDlgFindText::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);

@@ -1,6 +1,6 @@
 // The find dialog of the information list: the text, the case and the direction. Each
-// "查找下一个" searches the list from where the last hit left off; the dialog stays open until
-// it is closed.
+// "查找下一个" searches the list from where the last hit left off (it is offered only while there
+// is a text to find); the dialog stays open until it is closed.
 #pragma once
 
 #include "platform/gui/Dialog.h"
@@ -17,10 +17,13 @@ public:
     int m_nDirection = 1; // 0 up, 1 down
 
 protected:
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
+    void OnTextChange();
     // One search; the derived dialog searches its list.
     virtual void FindNext() {}
+    DECLARE_MESSAGE_MAP()
 };
 
 class CDlgFindInformation : public CDlgFindText {

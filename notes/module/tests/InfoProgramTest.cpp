@@ -237,8 +237,10 @@ TEST_F(InfoProgramTest, TheFindDialogShowsItsRowSelectedAndLeavesWithTheModule) 
         ++dialogs;
         CWnd* text = d.GetDlgItem(1006);
         ASSERT_NE(text, nullptr);
-        QTest::keyClicks(text->GetWidget(), "b@");
         CWnd* next = d.GetDlgItem(IDOK);
+        EXPECT_FALSE(next->IsWindowEnabled()) << "nothing to find yet";
+        QTest::keyClicks(text->GetWidget(), "b@");
+        EXPECT_TRUE(next->IsWindowEnabled());
         QTest::mouseClick(next->GetWidget(), Qt::LeftButton, Qt::NoModifier, next->GetWidget()->rect().center());
         Pump();
         selected = rows.GetNextItem(-1, LVNI_SELECTED);
