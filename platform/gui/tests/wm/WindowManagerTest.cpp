@@ -157,7 +157,7 @@ TEST_F(WindowManagerTest, AMessageBoxIsCentredOnItsOwnerEvenBeforeTheOwnerIsFram
         waited.start();
         std::function<void()> look = [&] {
             auto* w = QApplication::activeModalWidget();
-            bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+            bool framed = !WmFrameOf(w, waited.elapsed() > 1000).isEmpty();
             if (!framed && waited.elapsed() < kFramedWithinMs) {
                 QTimer::singleShot(20, &context, look);
                 return;
@@ -168,7 +168,7 @@ TEST_F(WindowManagerTest, AMessageBoxIsCentredOnItsOwnerEvenBeforeTheOwnerIsFram
                 return;
             }
             Settle(200);
-            box = w->frameGeometry();
+            box = WmFrameOf(w, true);
             w->close();
         };
         QTimer::singleShot(0, &context, look);
@@ -250,7 +250,7 @@ template <class Open> ModalSeen WatchModal(Open open) {
     waited.start();
     std::function<void()> look = [&] {
         QWidget* w = QApplication::activeModalWidget();
-        bool framed = w && w->isVisible() && w->frameGeometry() != w->geometry();
+        bool framed = !WmFrameOf(w, waited.elapsed() > 1000).isEmpty();
         if (!framed && waited.elapsed() < kFramedWithinMs) {
             QTimer::singleShot(20, &context, look);
             return;
@@ -264,7 +264,7 @@ template <class Open> ModalSeen WatchModal(Open open) {
             snprintf(id, sizeof id, "0x%llx", (unsigned long long)w->winId());
             seen.transient = WmSession::Run(std::string("xprop -id ") + id + " WM_TRANSIENT_FOR");
             seen.type = WmSession::Run(std::string("xprop -id ") + id + " _NET_WM_WINDOW_TYPE");
-            seen.frame = w->frameGeometry();
+            seen.frame = WmFrameOf(w, true);
             seen.framed = true;
         }
         if (CWnd* dlg = w ? CWnd::FromWidget(w) : nullptr; dlg && dlg->GetWidget() == w)
@@ -391,7 +391,7 @@ TEST_F(WindowManagerTest, KeysTypedInAModalDialogActInItAlone) {
     waited.start();
     std::function<void()> type = [&] {
         QWidget* w = QApplication::activeModalWidget();
-        framed = w && w->isActiveWindow() && w->frameGeometry() != w->geometry();
+        framed = w && w->isActiveWindow() && !WmFrameOf(w, waited.elapsed() > 1000).isEmpty();
         if (!framed && waited.elapsed() < kFramedWithinMs) {
             QTimer::singleShot(20, &context, type);
             return;

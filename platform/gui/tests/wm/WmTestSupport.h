@@ -5,11 +5,40 @@
 #include "../GuiTestSupport.h"
 #include "WmSession.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
+
+// The window's frame once the window manager has put one round it, else an empty rectangle.
+// Qt's frame geometry first. Qt now and then misses the frame extents the window manager
+// sets, so with ask the window manager's own word is taken too: the window is managed
+// (WM_STATE) and has frame extents (_NET_FRAME_EXTENTS).
+inline QRect WmFrameOf(QWidget* q, bool ask) {
+    if (q == nullptr || !q->isVisible())
+        return QRect();
+    if (q->frameGeometry() != q->geometry())
+        return q->frameGeometry();
+    if (!ask)
+        return QRect();
+    char id[32];
+    snprintf(id, sizeof id, "0x%llx", (unsigned long long)q->winId());
+    const std::string props =
+        WmSession::Run(std::string("xprop -id ") + id + " WM_STATE _NET_FRAME_EXTENTS");
+    const char* const kExtents = "_NET_FRAME_EXTENTS(CARDINAL) = ";
+    const size_t at = props.find(kExtents);
+    int left = 0, right = 0, top = 0, bottom = 0;
+    if (props.find("window state: Normal") == std::string::npos ||
+        at == std::string::npos ||
+        sscanf(props.c_str() + at + strlen(kExtents), "%d, %d, %d, %d", &left, &right, &top,
+               &bottom) != 4 ||
+        left + right + top + bottom == 0)
+        return QRect();
+    return q->geometry().adjusted(-left, -top, right, bottom);
+}
 
 class WmTest : public GuiTest {
 protected:
@@ -31,11 +60,10 @@ protected:
     }
     // True once the window manager has put its frame round the window.
     static bool WaitFramed(CWnd* w) {
+        QElapsedTimer waited;
+        waited.start();
         return WaitFor(
-            [w] {
-                QWidget* q = w->GetWidget();
-                return q && q->isVisible() && q->frameGeometry() != q->geometry();
-            },
+            [w, &waited] { return !WmFrameOf(w->GetWidget(), waited.elapsed() > 1000).isEmpty(); },
             5000);
     }
     static CRect WindowRect(CWnd* w) {
