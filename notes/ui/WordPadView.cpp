@@ -214,20 +214,25 @@ CString CWordPadView::GetStreamText(int nFormat) const {
 }
 
 void CWordPadView::SetStreamText(int nFormat, const CString& text) {
-    StreamBuffer buffer;
-    buffer.bytes.assign(text.GetString(), (size_t)text.GetLength());
-    EDITSTREAM es{(DWORD_PTR)&buffer, 0, &ReadFromBuffer};
-    GetRichEditCtrl().StreamIn(nFormat, es);
+    StreamTextIn(nFormat, text, nullptr);
 }
 
 BOOL CWordPadView::ReadStreamText(int nFormat, const CString& text, LPCTSTR lpszTitle,
                                   LPCTSTR lpszSubject) {
+    CReadProgress progress(this, lpszTitle, lpszSubject);
+    return StreamTextIn(nFormat, text, &progress) != kRichEditReadStopped;
+}
+
+DWORD CWordPadView::StreamTextIn(int nFormat, const CString& text,
+                                 CIRichEditReadProgress* pProgress) {
     StreamBuffer buffer;
     buffer.bytes.assign(text.GetString(), (size_t)text.GetLength());
     EDITSTREAM es{(DWORD_PTR)&buffer, 0, &ReadFromBuffer};
-    CReadProgress progress(this, lpszTitle, lpszSubject);
-    GetRichEditCtrl().StreamIn(nFormat, es, &progress);
-    return es.dwError != kRichEditReadStopped;
+    if (pProgress != nullptr)
+        GetRichEditCtrl().StreamIn(nFormat, es, pProgress);
+    else
+        GetRichEditCtrl().StreamIn(nFormat, es);
+    return es.dwError;
 }
 
 BOOL CWordPadView::ExportToFile(LPCTSTR lpszPath, int nFormat) {

@@ -100,6 +100,8 @@ protected:
     // window (its title, and the page or file read), whose 取消 stops it: FALSE then, and the
     // control shows what it showed before.
     BOOL ReadStreamText(int nFormat, const CString& text, LPCTSTR lpszTitle, LPCTSTR lpszSubject);
+    // Streams the text in, telling the progress when one is given; the stream's error.
+    DWORD StreamTextIn(int nFormat, const CString& text, CIRichEditReadProgress* pProgress);
     void OnTextChanged();
     // Sets the text colour (CFM_COLOR) or the highlight (CFM_BACKCOLOR) of the selection.
     void SetColour(DWORD dwMask, DWORD dwEffects, COLORREF cr);
